@@ -1,0 +1,55 @@
+#include "CameraAngle.h"
+
+namespace orvane::Camera {
+
+QString rawValue(CameraAngle camera) {
+    switch (camera) {
+    case CameraAngle::front: return QStringLiteral("front");
+    case CameraAngle::back: return QStringLiteral("back");
+    case CameraAngle::leftRepeater: return QStringLiteral("left_repeater");
+    case CameraAngle::rightRepeater: return QStringLiteral("right_repeater");
+    case CameraAngle::leftPillar: return QStringLiteral("left_pillar");
+    case CameraAngle::rightPillar: return QStringLiteral("right_pillar");
+    case CameraAngle::all: return QStringLiteral("all");
+    }
+    return {};
+}
+
+std::optional<CameraAngle> fromRawValue(const QString& raw) {
+    for (CameraAngle c : allCases)
+        if (rawValue(c) == raw)
+            return c;
+    return std::nullopt;
+}
+
+QString displayName(CameraAngle camera) {
+    switch (camera) {
+    case CameraAngle::front: return QStringLiteral("前路");
+    case CameraAngle::back: return QStringLiteral("后路");
+    case CameraAngle::leftRepeater: return QStringLiteral("左盲区");
+    case CameraAngle::rightRepeater: return QStringLiteral("右盲区");
+    case CameraAngle::leftPillar: return QStringLiteral("左柱");
+    case CameraAngle::rightPillar: return QStringLiteral("右柱");
+    case CameraAngle::all: return QStringLiteral("四宫格");
+    }
+    return {};
+}
+
+QString fileNameSuffix(CameraAngle camera) {
+    if (camera == CameraAngle::all)
+        return {};
+    return QLatin1Char('-') + rawValue(camera) + QStringLiteral(".mp4");
+}
+
+bool matches(CameraAngle camera, const QString& fileName) {
+    return camera == CameraAngle::all || fileName.endsWith(fileNameSuffix(camera));
+}
+
+std::optional<CameraAngle> parse(const QString& fileName) {
+    for (CameraAngle c : physicalCases)
+        if (fileName.endsWith(fileNameSuffix(c)))
+            return c;
+    return std::nullopt;
+}
+
+} // namespace orvane::Camera

@@ -1,0 +1,466 @@
+#include "MetadataParser.h"
+
+#include "DirectoryListing.h"
+#include "TeslaTimeParser.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+#include <charconv>
+
+namespace orvane::MetadataParser {
+
+namespace {
+
+// Consecutive minutes of one clip folder more than this far apart are separate events.
+constexpr double maximumGroupGapSeconds = 90;
+// Files of a session or an event range are matched to it with this much slack.
+constexpr double rangeToleranceSeconds = 0.5;
+
+QString lastPathComponent(const QString& path) { return QFileInfo(path).fileName(); }
+QString parentFolder(const QString& path) { return QFileInfo(path).absolutePath(); }
+QString baseNameWithoutExtension(const QString& path) {
+    const QString name = lastPathComponent(path);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
+}
+bool hasMp4Extension(const QString& path) { return QFileInfo(path).suffix().toLower() == QLatin1String("mp4"); }
+QString normalized(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+QString childPath(const QString& folder, const QString& name) {
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+std::optional<Instant> parseWithPattern(const QRegularExpression& pattern, const QString& name,
+                                        int expectedGroups) {
+    const auto m = pattern.match(name);
+    if (!m.hasMatch() || m.lastCapturedIndex() + 1 < expectedGroups + 1)
+        return std::nullopt;
+    return TeslaTimeParser::parseLocalDateTime(m.captured(1) + QLatin1Char('T') + m.captured(2) + QLatin1Char(':') +
+                                               m.captured(3) + QLatin1Char(':') + m.captured(4));
+}
+
+std::optional<Instant> metadataTime(const std::optional<EventMetadata>& metadata) {
+    if (metadata && metadata->timestamp)
+        return TeslaTimeParser::parseMetadataTimestamp(*metadata->timestamp);
+    return std::nullopt;
+}
+
+std::optional<QString> locationLineOf(const std::optional<EventMetadata>& metadata) {
+    return metadata ? metadata->locationLine() : std::nullopt;
+}
+
+TeslaClipEvent makeEvent(const QString& folder, const QString& folderName, ClipCategory category) {
+    TeslaClipEvent event;
+    event.id = QUuid::createUuid();
+    event.folderURL = folder;
+    event.folderName = folderName;
+    event.category = category;
+    return event;
+}
+
+// Shortest decimal form that reads back exactly, whole numbers ending in ".0".
+QString shortestDouble(double value) {
+    char buffer[64];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    QString text = QString::fromLatin1(buffer, int(end - buffer));
+    if (!text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e')) && !text.contains(QLatin1Char('n')))
+        text += QStringLiteral(".0");
+    return text;
+}
+
+bool withinRange(Instant t, Instant from, Instant to) { return t >= from && t <= to; }
+
+} // namespace
+
+const QRegularExpression& fileNamePattern() {
+    static const QRegularExpression pattern(QStringLiteral(
+        R"(^(\d{4}-\d{2}-\d{2})_(\d{2})-(\d{2})-(\d{2})-(front|back|left_repeater|right_repeater|left_pillar|right_pillar)\.mp4$)"));
+    Q_ASSERT(pattern.isValid());
+    return pattern;
+}
+
+const QRegularExpression& eventFolderPattern() {
+    static const QRegularExpression pattern(QStringLiteral(R"(^(\d{4}-\d{2}-\d{2})_(\d{2})-(\d{2})-(\d{2})$)"));
+    Q_ASSERT(pattern.isValid());
+    return pattern;
+}
+
+std::optional<Instant> parseFileNameDate(const QString& name) { return parseWithPattern(fileNamePattern(), name, 5); }
+
+std::optional<Instant> parseEventFolderDate(const QString& name) {
+    return parseWithPattern(eventFolderPattern(), name, 4);
+}
+
+std::optional<CameraAngle> parseCameraAngle(const QString& name) { return Camera::parse(name); }
+
+std::optional<EventMetadata> loadMetadata(const QString& folder) { return EventMetadata::load(folder); }
+
+QStringList mp4Files(const QString& folder) {
+    QStringList files;
+    for (const QString& name : DirectoryListing::list(folder).value_or(QStringList{}))
+        if (hasMp4Extension(name))
+            files << childPath(folder, name);
+    return files;
+}
+
+int countVideoGroups(const QStringList& paths) {
+    QSet<QString> keys;
+    for (const QString& path : paths)
+        if (hasMp4Extension(path))
+            keys.insert(TeslaVideoFile::timestampKey(lastPathComponent(path)));
+    return int(keys.size());
+}
+
+bool isTeslaCamRoot(const QString& folder) {
+    for (ClipCategory c : Category::driveCases)
+        if (DirectoryListing::exists(childPath(folder, Category::folderName(c))))
+            return true;
+    return false;
+}
+
+Instant parseStartTime(const QString& fileName, const QString& directory,
+                       const std::optional<EventMetadata>& eventMetadata) {
+    if (auto date = parseFileNameDate(fileName))
+        return *date;
+    if (auto date = metadataTime(eventMetadata))
+        return *date;
+    if (auto date = metadataTime(loadMetadata(directory)))
+        return *date;
+    throw MetadataParserError::cannotParseTime(fileName);
+}
+
+TeslaVideoFile parseVideo(const QString& path, const std::optional<EventMetadata>& eventMetadata) {
+    TeslaVideoFile video;
+    video.fileName = lastPathComponent(path);
+    video.cameraAngle = parseCameraAngle(video.fileName);
+    video.startTime = parseStartTime(video.fileName, parentFolder(path), eventMetadata);
+    video.id = QUuid::createUuid();
+    video.url = path;
+    video.eventMetadata = eventMetadata;
+    return video;
+}
+
+EventsByCategory scanLibrary(const QStringList& paths) {
+    EventsByCategory map;
+    for (const QString& given : paths) {
+        const QString path = normalized(given);
+        if (DirectoryListing::isDirectory(path))
+            appendEvents(path, map);
+        else if (hasMp4Extension(path))
+            map[ClipCategory::imported].push_back(makeImportedEvent(path));
+    }
+    for (auto& [category, events] : map)
+        events = deduplicatedEvents(events);
+    return map;
+}
+
+void appendEvents(const QString& folder, EventsByCategory& into) {
+    const bool isEventFolder = eventFolderPattern().match(lastPathComponent(folder)).hasMatch();
+    if (isTeslaCamRoot(folder)) {
+        for (ClipCategory category : Category::driveCases) {
+            const QString categoryFolder = childPath(folder, Category::folderName(category));
+            if (!DirectoryListing::exists(categoryFolder))
+                continue;
+            auto& list = into[category];
+            for (const QString& name : DirectoryListing::list(categoryFolder).value_or(QStringList{})) {
+                const QString entry = childPath(categoryFolder, name);
+                if (eventFolderPattern().match(name).hasMatch() && DirectoryListing::isDirectory(entry)) {
+                    auto events = summarizeEvents(entry, category);
+                    list.insert(list.end(), events.begin(), events.end());
+                }
+            }
+            auto flat = scanFlatVideos(categoryFolder, category);
+            list.insert(list.end(), flat.begin(), flat.end());
+        }
+        return;
+    }
+    if (auto category = Category::from(folder)) {
+        auto& list = into[*category];
+        if (isEventFolder) {
+            auto events = summarizeEvents(folder, *category);
+            list.insert(list.end(), events.begin(), events.end());
+        } else {
+            auto events = scanEventFolders(folder, *category);
+            list.insert(list.end(), events.begin(), events.end());
+            auto flat = scanFlatVideos(folder, *category);
+            list.insert(list.end(), flat.begin(), flat.end());
+        }
+        return;
+    }
+    if (isEventFolder) {
+        auto events = summarizeEvents(folder, ClipCategory::imported);
+        auto& list = into[ClipCategory::imported];
+        list.insert(list.end(), events.begin(), events.end());
+    } else if (auto event = summarizeGenericFolder(folder)) {
+        into[ClipCategory::imported].push_back(*event);
+    }
+}
+
+std::vector<TeslaClipEvent> scanEventFolders(const QString& folder, ClipCategory category) {
+    std::vector<TeslaClipEvent> result;
+    for (const QString& name : DirectoryListing::list(folder).value_or(QStringList{})) {
+        const QString entry = childPath(folder, name);
+        if (eventFolderPattern().match(name).hasMatch() && DirectoryListing::isDirectory(entry)) {
+            auto events = summarizeEvents(entry, category);
+            result.insert(result.end(), events.begin(), events.end());
+        }
+    }
+    return result;
+}
+
+std::vector<TeslaClipEvent> scanFlatVideos(const QString& folder, ClipCategory category) {
+    const QStringList files = mp4Files(folder);
+    if (category == ClipCategory::recent && !files.isEmpty())
+        if (auto session = summarizeRecentClipsSession(folder, files))
+            return {*session};
+    std::vector<TeslaClipEvent> result;
+    for (const QString& file : files) {
+        const auto date = parseFileNameDate(lastPathComponent(file));
+        if (!date)
+            continue;
+        TeslaClipEvent event = makeEvent(parentFolder(file), baseNameWithoutExtension(file), category);
+        event.startTime = *date;
+        event.videoCount = 1;
+        event.sourceFileURL = file;
+        result.push_back(event);
+    }
+    return result;
+}
+
+std::optional<TeslaClipEvent> summarizeRecentClipsSession(const QString& folder, const QStringList& videoFiles) {
+    std::optional<Instant> earliest, latest;
+    for (const QString& file : videoFiles) {
+        if (auto date = parseFileNameDate(lastPathComponent(file))) {
+            earliest = earliest ? std::min(*earliest, *date) : *date;
+            latest = latest ? std::max(*latest, *date) : *date;
+        }
+    }
+    if (!earliest)
+        return std::nullopt;
+    TeslaClipEvent event = makeEvent(folder, lastPathComponent(folder), ClipCategory::recent);
+    event.startTime = *earliest;
+    event.endTime = *latest;
+    event.videoCount = countVideoGroups(videoFiles);
+    event.isContinuousSession = true;
+    return event;
+}
+
+std::vector<TeslaClipEvent> summarizeEvents(const QString& folder, ClipCategory category) {
+    const QStringList files = mp4Files(folder);
+    if (files.isEmpty())
+        return {};
+    const auto metadata = loadMetadata(folder);
+    const auto location = locationLineOf(metadata);
+
+    // Minute groups in first-seen order, each timed by its earliest parseable file name.
+    struct Group {
+        QString key;
+        std::optional<Instant> time;
+    };
+    std::vector<Group> groups;
+    QHash<QString, size_t> indexOfKey;
+    for (const QString& file : files) {
+        const QString name = lastPathComponent(file);
+        const QString key = TeslaVideoFile::timestampKey(name);
+        auto it = indexOfKey.constFind(key);
+        if (it == indexOfKey.constEnd()) {
+            it = indexOfKey.insert(key, groups.size());
+            groups.push_back({key, std::nullopt});
+        }
+        if (auto date = parseFileNameDate(name)) {
+            auto& time = groups[*it].time;
+            time = time ? std::min(*time, *date) : *date;
+        }
+    }
+    std::vector<Instant> times;
+    for (const Group& g : groups)
+        if (g.time)
+            times.push_back(*g.time);
+    std::stable_sort(times.begin(), times.end());
+
+    const QString folderName = lastPathComponent(folder);
+    std::vector<TeslaClipEvent> events;
+    if (times.empty()) {
+        TeslaClipEvent event = makeEvent(folder, folderName, category);
+        event.startTime = parseEventFolderDate(folderName).value_or(metadataTime(metadata).value_or(distantPast));
+        event.videoCount = countVideoGroups(files);
+        event.locationLine = location;
+        events.push_back(event);
+        return events;
+    }
+    size_t runStart = 0;
+    auto closeRun = [&](size_t runEnd) {
+        TeslaClipEvent event = makeEvent(folder, folderName, category);
+        event.startTime = times[runStart];
+        event.endTime = times[runEnd - 1];
+        event.videoCount = int(runEnd - runStart);
+        event.locationLine = location;
+        events.push_back(event);
+    };
+    for (size_t i = 1; i < times.size(); ++i) {
+        if (times[i] - times[i - 1] > maximumGroupGapSeconds) {
+            closeRun(i);
+            runStart = i;
+        }
+    }
+    closeRun(times.size());
+    return events;
+}
+
+std::optional<TeslaClipEvent> summarizeGenericFolder(const QString& folder) {
+    const QStringList files = mp4Files(folder);
+    const int groupCount = countVideoGroups(files);
+    if (groupCount < 1)
+        return std::nullopt;
+    std::optional<Instant> earliest, latest;
+    for (const QString& file : files) {
+        if (auto date = parseFileNameDate(lastPathComponent(file))) {
+            earliest = earliest ? std::min(*earliest, *date) : *date;
+            latest = latest ? std::max(*latest, *date) : *date;
+        }
+    }
+    Instant start = distantPast;
+    if (earliest) {
+        start = *earliest;
+    } else {
+        QString smallest;
+        for (const QString& file : files) {
+            const QString name = lastPathComponent(file);
+            if (smallest.isEmpty() || name < smallest)
+                smallest = name;
+        }
+        try {
+            start = parseStartTime(smallest, folder, loadMetadata(folder));
+        } catch (const MetadataParserError&) {
+            start = distantPast;
+        }
+    }
+    TeslaClipEvent event = makeEvent(folder, lastPathComponent(folder), ClipCategory::imported);
+    event.startTime = start;
+    event.endTime = latest;
+    event.videoCount = groupCount;
+    event.locationLine = locationLineOf(loadMetadata(folder));
+    return event;
+}
+
+TeslaClipEvent makeImportedEvent(const QString& file) {
+    const QString folder = parentFolder(file);
+    const auto metadata = loadMetadata(folder);
+    TeslaClipEvent event = makeEvent(folder, baseNameWithoutExtension(file), ClipCategory::imported);
+    event.startTime = parseStartTime(lastPathComponent(file), folder, metadata);
+    event.videoCount = 1;
+    event.locationLine = locationLineOf(metadata);
+    event.sourceFileURL = file;
+    return event;
+}
+
+std::vector<TeslaClipEvent> deduplicatedEvents(const std::vector<TeslaClipEvent>& events) {
+    QSet<QString> seen;
+    std::vector<TeslaClipEvent> kept;
+    for (const TeslaClipEvent& event : events) {
+        const QString key = event.sourceFileURL
+                                ? *event.sourceFileURL
+                                : event.folderURL + QLatin1Char('|') + shortestDouble(event.startTime);
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        kept.push_back(event);
+    }
+    std::stable_sort(kept.begin(), kept.end(),
+                     [](const TeslaClipEvent& a, const TeslaClipEvent& b) { return a.startTime > b.startTime; });
+    return kept;
+}
+
+std::vector<TeslaVideoFile> loadVideos(const TeslaClipEvent& event, CameraAngle cameraFilter) {
+    if (event.isContinuousSession)
+        return loadContinuousSessionVideos(event, cameraFilter);
+    if (event.sourceFileURL) {
+        const QString& file = *event.sourceFileURL;
+        if (!hasMp4Extension(file) || !Camera::matches(cameraFilter, lastPathComponent(file)))
+            return {};
+        try {
+            return {parseVideo(file, loadMetadata(parentFolder(file)))};
+        } catch (const MetadataParserError&) {
+            return {};
+        }
+    }
+    const QStringList names = DirectoryListing::listOrThrow(event.folderURL);
+    const auto metadata = loadMetadata(event.folderURL);
+    std::vector<TeslaVideoFile> videos;
+    for (const QString& name : names) {
+        if (!hasMp4Extension(name))
+            continue;
+        const auto date = parseFileNameDate(name);
+        if (event.endTime && date && !withinRange(*date, event.startTime, *event.endTime))
+            continue;
+        if (!Camera::matches(cameraFilter, name))
+            continue;
+        std::optional<Instant> start = date;
+        if (!start)
+            start = metadataTime(metadata);
+        if (!start)
+            start = metadataTime(loadMetadata(event.folderURL));
+        if (!start)
+            continue;
+        TeslaVideoFile video;
+        video.id = QUuid::createUuid();
+        video.url = childPath(event.folderURL, name);
+        video.fileName = name;
+        video.startTime = *start;
+        video.eventMetadata = metadata;
+        video.cameraAngle = parseCameraAngle(name);
+        videos.push_back(video);
+    }
+    std::stable_sort(videos.begin(), videos.end(),
+                     [](const TeslaVideoFile& a, const TeslaVideoFile& b) { return a.startTime > b.startTime; });
+    return videos;
+}
+
+std::vector<TeslaVideoFile> loadContinuousSessionVideos(const TeslaClipEvent& event, CameraAngle cameraFilter) {
+    const QStringList names = DirectoryListing::listOrThrow(event.folderURL);
+    const Instant from = event.startTime - rangeToleranceSeconds;
+    const Instant to = event.endTime.value_or(event.startTime) + rangeToleranceSeconds;
+    std::vector<TeslaVideoFile> videos;
+    for (const QString& name : names) {
+        if (!hasMp4Extension(name))
+            continue;
+        const auto date = parseFileNameDate(name);
+        if (!date || !withinRange(*date, from, to) || !Camera::matches(cameraFilter, name))
+            continue;
+        const QString path = childPath(event.folderURL, name);
+        try {
+            videos.push_back(parseVideo(path, loadMetadata(event.folderURL)));
+        } catch (const MetadataParserError&) {
+        }
+    }
+    std::stable_sort(videos.begin(), videos.end(),
+                     [](const TeslaVideoFile& a, const TeslaVideoFile& b) { return a.startTime < b.startTime; });
+    return videos;
+}
+
+QStringList sourceVideoURLs(const TeslaClipEvent& event) {
+    if (event.sourceFileURL)
+        return hasMp4Extension(*event.sourceFileURL) ? QStringList{*event.sourceFileURL} : QStringList{};
+    QStringList names;
+    for (const QString& name : DirectoryListing::listOrThrow(event.folderURL)) {
+        if (!hasMp4Extension(name))
+            continue;
+        if (event.endTime) {
+            const auto date = parseFileNameDate(name);
+            if (!date || !withinRange(*date, event.startTime - rangeToleranceSeconds,
+                                      *event.endTime + rangeToleranceSeconds))
+                continue;
+        }
+        names << name;
+    }
+    std::sort(names.begin(), names.end());
+    QStringList paths;
+    for (const QString& name : names)
+        paths << childPath(event.folderURL, name);
+    return paths;
+}
+
+} // namespace orvane::MetadataParser

@@ -1,0 +1,44 @@
+#include "MediaError.h"
+
+#include "FfmpegHandles.h"
+
+#include <mutex>
+
+namespace orvane::media {
+
+std::string ffmpegErrorText(int code) {
+    char buffer[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, buffer, sizeof buffer);
+    return buffer;
+}
+
+int checkFfmpeg(int code, const std::string& what) {
+    if (code < 0)
+        throw MediaError(what + ": " + ffmpegErrorText(code));
+    return code;
+}
+
+namespace ff {
+
+void initialize() {
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
+}
+
+
+Frame makeFrame() {
+    Frame f(av_frame_alloc());
+    if (!f)
+        throw MediaError("av_frame_alloc: out of memory");
+    return f;
+}
+
+Packet makePacket() {
+    Packet p(av_packet_alloc());
+    if (!p)
+        throw MediaError("av_packet_alloc: out of memory");
+    return p;
+}
+
+} // namespace ff
+} // namespace orvane::media

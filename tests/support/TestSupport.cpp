@@ -1,0 +1,67 @@
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <ctime>
+#include <stdexcept>
+
+namespace orvane::test {
+
+TempFolder::TempFolder() : dir_(QDir::tempPath() + QStringLiteral("/orvane-test-XXXXXX")) {
+    if (!dir_.isValid())
+        throw std::runtime_error("cannot create a temporary folder");
+}
+
+QString TempFolder::makeFolder(const QString& relative) const {
+    const QString p = *this / relative;
+    QDir().mkpath(p);
+    return p;
+}
+
+QString TempFolder::writeFile(const QString& relative, const QByteArray& content) const {
+    const QString p = *this / relative;
+    QDir().mkpath(QFileInfo(p).absolutePath());
+    QFile f(p);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(content) != content.size())
+        throw std::runtime_error(("cannot write " + p).toStdString());
+    return p;
+}
+
+ScopedTimeZone::ScopedTimeZone(const char* zone) {
+    if (const char* old = std::getenv("TZ"))
+        previous_ = old;
+    setenv("TZ", zone, 1);
+    tzset();
+}
+
+ScopedTimeZone::~ScopedTimeZone() {
+    if (previous_)
+        setenv("TZ", previous_->c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+
+std::optional<QByteArray> runProgram(const QString& program, const QStringList& arguments, int* exitCode,
+                                     QByteArray* standardError) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForStarted(10000))
+        return std::nullopt;
+    process.closeWriteChannel();
+    if (!process.waitForFinished(120000))
+        return std::nullopt;
+    if (exitCode)
+        *exitCode = process.exitCode();
+    if (standardError)
+        *standardError = process.readAllStandardError();
+    const QByteArray out = process.readAllStandardOutput();
+    if (!exitCode && (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0))
+        return std::nullopt;
+    return out;
+}
+
+} // namespace orvane::test

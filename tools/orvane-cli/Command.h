@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <map>
+
+namespace orvane::cli {
+
+// Exit codes shared by every command.
+enum ExitCode { success = 0, failure = 1, usageError = 2, cancelled = 130 };
+
+// A sub-command: gets its own arguments (after the command name) and returns an exit code.
+using CommandFunction = std::function<int(const QStringList& arguments)>;
+
+struct CommandInfo {
+    QString usage; // one line shown by `orvane-cli --help`
+    CommandFunction run;
+};
+
+std::map<QString, CommandInfo>& commands();
+
+// Each command file registers itself with a static CommandRegistration.
+struct CommandRegistration {
+    CommandRegistration(const QString& name, const QString& usage, CommandFunction run) {
+        commands()[name] = {usage, std::move(run)};
+    }
+};
+
+// Prints a user-facing failure on standard error.
+void printError(const QString& description);
+// Prints a usage error with the command's usage line; returns usageError.
+int usage(const QString& command, const QString& problem);
+
+} // namespace orvane::cli

@@ -1,0 +1,123 @@
+// `scan` and `videos`: the library as the event browser sees it.
+
+#include "Command.h"
+#include "JsonWriter.h"
+#include "MetadataParser.h"
+
+#include <QTextStream>
+
+namespace orvane::cli {
+
+namespace {
+
+void writeEvent(JsonWriter& json, const TeslaClipEvent& event) {
+    json.beginObject();
+    json.field(QStringLiteral("folderName"), event.folderName);
+    json.field(QStringLiteral("folder"), event.folderURL);
+    json.field(QStringLiteral("category"), Category::rawValue(event.category));
+    json.field(QStringLiteral("startTime"), event.startTime);
+    json.field(QStringLiteral("endTime"), event.endTime);
+    json.field(QStringLiteral("start"), LocalTime::format(event.startTime, QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
+    json.field(QStringLiteral("videoCount"), event.videoCount);
+    json.field(QStringLiteral("locationLine"), event.locationLine);
+    json.field(QStringLiteral("sourceFile"), event.sourceFileURL);
+    json.field(QStringLiteral("isContinuousSession"), event.isContinuousSession);
+    json.field(QStringLiteral("timeRangeTitle"), event.timeRangeTitle());
+    json.endObject();
+}
+
+int scan(const QStringList& args) {
+    if (args.isEmpty())
+        return usage(QStringLiteral("scan"), QStringLiteral("no folder or file given"));
+    EventsByCategory library;
+    try {
+        library = MetadataParser::scanLibrary(args);
+    } catch (const UserFacingError& e) {
+        printError(e.description());
+        return failure;
+    }
+    QTextStream out(stdout);
+    JsonWriter json(out);
+    json.beginObject();
+    for (const auto& [category, events] : library) {
+        json.key(Category::rawValue(category));
+        json.beginArray();
+        for (const TeslaClipEvent& event : events)
+            writeEvent(json, event);
+        json.endArray();
+    }
+    json.endObject();
+    json.finish();
+    return success;
+}
+
+int videos(const QStringList& args) {
+    const QString name = QStringLiteral("videos");
+    QString path, categoryText, indexText, cameraText = QStringLiteral("all");
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto next = [&](QString& into) {
+            if (i + 1 >= args.size())
+                return false;
+            into = args[++i];
+            return true;
+        };
+        bool ok = true;
+        if (a == QLatin1String("--category"))
+            ok = next(categoryText);
+        else if (a == QLatin1String("--index"))
+            ok = next(indexText);
+        else if (a == QLatin1String("--camera"))
+            ok = next(cameraText);
+        else if (a.startsWith(QLatin1String("--")) || !path.isEmpty())
+            return usage(name, QStringLiteral("unexpected argument '%1'").arg(a));
+        else
+            path = a;
+        if (!ok)
+            return usage(name, QStringLiteral("%1 needs a value").arg(a));
+    }
+    bool indexOk = false;
+    const int index = indexText.toInt(&indexOk);
+    const auto category = Category::fromRawValue(categoryText);
+    const auto camera = Camera::fromRawValue(cameraText);
+    if (path.isEmpty() || !category || !indexOk || index < 0 || !camera)
+        return usage(name, QStringLiteral("PATH, --category, --index and a known --camera are needed"));
+    try {
+        const EventsByCategory library = MetadataParser::scanLibrary({path});
+        auto it = library.find(*category);
+        if (it == library.end() || index >= int(it->second.size())) {
+            printError(QStringLiteral("没有这个事件: %1 #%2").arg(categoryText).arg(index));
+            return failure;
+        }
+        const auto files = MetadataParser::loadVideos(it->second[size_t(index)], *camera);
+        QTextStream out(stdout);
+        JsonWriter json(out);
+        json.beginArray();
+        for (const TeslaVideoFile& file : files) {
+            json.beginObject();
+            json.field(QStringLiteral("fileName"), file.fileName);
+            json.field(QStringLiteral("path"), file.url);
+            json.field(QStringLiteral("startTime"), file.startTime);
+            json.key(QStringLiteral("camera"));
+            if (file.cameraAngle)
+                json.value(Camera::rawValue(*file.cameraAngle));
+            else
+                json.null();
+            json.endObject();
+        }
+        json.endArray();
+        json.finish();
+        return success;
+    } catch (const UserFacingError& e) {
+        printError(e.description());
+        return failure;
+    }
+}
+
+const CommandRegistration scanRegistration(QStringLiteral("scan"), QStringLiteral("scan PATH…"), scan);
+const CommandRegistration videosRegistration(QStringLiteral("videos"),
+                                             QStringLiteral("videos PATH --category C --index N [--camera CAM]"),
+                                             videos);
+
+} // namespace
+} // namespace orvane::cli

@@ -1,0 +1,53 @@
+// orvane-cli: the headless face of Orvane's core (scan, videos and more), printing JSON.
+
+#include "Command.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace orvane::cli {
+
+std::map<QString, CommandInfo>& commands() {
+    static std::map<QString, CommandInfo> registry;
+    return registry;
+}
+
+void printError(const QString& description) {
+    QTextStream err(stderr);
+    err << description << "\n";
+}
+
+int usage(const QString& command, const QString& problem) {
+    QTextStream err(stderr);
+    if (!problem.isEmpty())
+        err << "orvane-cli " << command << ": " << problem << "\n";
+    auto it = commands().find(command);
+    if (it != commands().end())
+        err << "usage: orvane-cli " << it->second.usage << "\n";
+    return usageError;
+}
+
+} // namespace orvane::cli
+
+int main(int argc, char** argv) {
+    using namespace orvane::cli;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("orvane-cli"));
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
+        QTextStream out(args.isEmpty() ? stderr : stdout);
+        out << "usage:\n";
+        for (const auto& [name, info] : commands())
+            out << "  orvane-cli " << info.usage << "\n";
+        return args.isEmpty() ? usageError : success;
+    }
+    const QString name = args.takeFirst();
+    auto it = commands().find(name);
+    if (it == commands().end()) {
+        QTextStream(stderr) << "orvane-cli: unknown command '" << name << "'\n";
+        return usageError;
+    }
+    return it->second.run(args);
+}

@@ -1,0 +1,254 @@
+#include "SampleDrive.h"
+
+#include "BitmapFont.h"
+#include "FramePattern.h"
+#include "Mp4Muxer.h"
+#include "VideoEncoder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace orvane::sample {
+
+namespace {
+
+constexpr int64_t referenceBitRate = 5'000'000;
+constexpr double referenceArea = 1448.0 * 938.0;
+
+struct Random {
+    uint64_t state;
+    explicit Random(uint64_t seed) : state(seed * 0x9E3779B97F4A7C15ull + 0x632BE59BD9B4E019ull) {}
+    uint64_t next() {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    }
+};
+
+int evenAtLeast16(double v) { return std::max(16, int(v) & ~1); }
+
+// A textured scene wider than the picture; frames pan across it so the encoder sees motion.
+media::YuvImage makeScene(int width, int height, int panMargin, uint64_t seed) {
+    media::YuvImage scene(width + panMargin, height);
+    Random random(seed);
+    const int tile = std::max(4, height / 16);
+    for (int y = 0; y < scene.height; ++y)
+        for (int x = 0; x < scene.width; ++x) {
+            const int base = 60 + int(((x / tile) * 37 + (y / tile) * 91 + seed) % 120);
+            scene.y[size_t(y) * scene.width + x] = uint8_t(base + int(random.next() % 24));
+        }
+    const uint8_t u = uint8_t(96 + seed * 29 % 64), v = uint8_t(96 + seed * 53 % 64);
+    std::fill(scene.u.begin(), scene.u.end(), u);
+    std::fill(scene.v.begin(), scene.v.end(), v);
+    return scene;
+}
+
+void writeEmpty(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error(("cannot write " + path + ": " + f.errorString()).toStdString());
+}
+
+void truncateBeforeIndex(const QString& path) {
+    QFile f(path);
+    const qint64 size = f.size();
+    if (!f.resize(std::max<qint64>(64, size * 6 / 10)))
+        throw std::runtime_error(("cannot truncate " + path).toStdString());
+}
+
+std::string upperCameraName(CameraAngle camera) { return Camera::rawValue(camera).toUpper().toStdString(); }
+
+} // namespace
+
+int cameraIndex(CameraAngle camera) {
+    for (size_t i = 0; i < Camera::physicalCases.size(); ++i)
+        if (Camera::physicalCases[i] == camera)
+            return int(i);
+    return 7;
+}
+
+std::vector<CameraSize> cameraSizes(CarLayout layout, double scale) {
+    auto sized = [&](CameraAngle c, int w, int h) { return CameraSize{c, evenAtLeast16(w * scale), evenAtLeast16(h * scale)}; };
+    if (layout == CarLayout::fourCamera)
+        return {sized(CameraAngle::front, 1280, 960), sized(CameraAngle::back, 1280, 960),
+                sized(CameraAngle::leftRepeater, 1280, 960), sized(CameraAngle::rightRepeater, 1280, 960)};
+    return {sized(CameraAngle::front, 2896, 1876),       sized(CameraAngle::back, 1448, 938),
+            sized(CameraAngle::leftRepeater, 1448, 938), sized(CameraAngle::rightRepeater, 1448, 938),
+            sized(CameraAngle::leftPillar, 1448, 938),   sized(CameraAngle::rightPillar, 1448, 938)};
+}
+
+QString carTimeName(Instant instant) { return LocalTime::format(instant, QStringLiteral("yyyy-MM-dd_HH-mm-ss")); }
+
+void writeClip(const ClipSpec& spec) {
+    if (spec.contentFree || spec.damage == Damage::zeroBytes) {
+        writeEmpty(spec.path);
+        return;
+    }
+    const int frameCount = std::max(1, int(std::lround(spec.seconds * spec.framesPerSecond)));
+    media::VideoEncoderSettings settings;
+    settings.width = spec.width;
+    settings.height = spec.height;
+    settings.framesPerSecond = spec.framesPerSecond;
+    settings.keyFrameInterval = spec.framesPerSecond;
+    settings.bitRate = spec.bitRate > 0
+                           ? spec.bitRate
+                           : std::max<int64_t>(100'000, int64_t(referenceBitRate * spec.width * spec.height / referenceArea));
+    media::VideoEncoder encoder(settings);
+    const std::string path = QFile::encodeName(spec.path).toStdString();
+    media::Mp4Muxer muxer(path, encoder);
+
+    const int pan = 2; // pixels per frame
+    const media::YuvImage scene = makeScene(spec.width, spec.height, pan * frameCount, spec.seed * 7 + cameraIndex(spec.camera));
+    media::YuvImage frame(spec.width, spec.height);
+    Random noise(spec.seed ^ uint64_t(cameraIndex(spec.camera)) << 32);
+    const int glyphPixel = std::max(1, spec.height / 60);
+    const std::string cameraName = upperCameraName(spec.camera);
+    std::vector<media::EncodedPacket> packets;
+    int64_t frameOfPacket = 0;
+
+    auto writeReady = [&](std::vector<media::EncodedPacket>& ready) {
+        for (media::EncodedPacket& packet : ready) {
+            // Telemetry goes first in each access unit; the encoder's own SEI (version text) is dropped.
+            const int64_t serial = spec.firstFrameSerial + frameOfPacket++;
+            std::vector<uint8_t> data;
+            if (spec.damage != Damage::noTelemetry)
+                media::appendAnnexB(data, telemetrySeiNal(telemetryAt(spec.seed, serial, spec.framesPerSecond)));
+            for (auto nal : media::splitAnnexB(packet.data))
+                if (!nal.empty() && (nal[0] & 0x1F) != 6)
+                    media::appendAnnexB(data, nal);
+            packet.data = std::move(data);
+            muxer.write(packet);
+        }
+        ready.clear();
+    };
+
+    for (int i = 0; i < frameCount; ++i) {
+        const int offset = i * pan;
+        for (int y = 0; y < spec.height; ++y) {
+            const uint8_t* src = scene.y.data() + size_t(y) * scene.width + offset;
+            uint8_t* dst = frame.y.data() + size_t(y) * spec.width;
+            for (int x = 0; x < spec.width; ++x)
+                dst[x] = uint8_t(src[x] + (noise.next() & 7));
+        }
+        for (int y = 0; y < frame.chromaHeight(); ++y) {
+            std::copy_n(scene.u.data() + size_t(y) * scene.chromaWidth() + offset / 2, frame.chromaWidth(),
+                        frame.u.data() + size_t(y) * frame.chromaWidth());
+            std::copy_n(scene.v.data() + size_t(y) * scene.chromaWidth() + offset / 2, frame.chromaWidth(),
+                        frame.v.data() + size_t(y) * frame.chromaWidth());
+        }
+        FramePattern{i, cameraIndex(spec.camera)}.draw(frame.y.data(), spec.width, spec.width, spec.height);
+        const Instant wallClock = spec.startTime + double(i) / spec.framesPerSecond;
+        const std::string text = cameraName + " " +
+                                 LocalTime::format(wallClock, QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
+        const int textY = spec.height - (BitmapFont::glyphHeight + 3) * glyphPixel;
+        BitmapFont::draw(frame.y.data(), spec.width, spec.width, spec.height, 2 * glyphPixel, textY, glyphPixel, text, 235);
+        encoder.encode(frame, i, packets);
+        writeReady(packets);
+    }
+    encoder.flush(packets);
+    writeReady(packets);
+    muxer.finish();
+    if (spec.damage == Damage::truncated)
+        truncateBeforeIndex(spec.path);
+}
+
+QStringList writeDrive(const DriveSpec& spec) {
+    QStringList written;
+    const auto sizes = cameraSizes(spec.layout, spec.scale);
+    int64_t clipSerial = 0;
+    auto writeMinute = [&](const QString& folder, Instant start, uint64_t seed) {
+        // Every camera of a minute shares the drive position so their telemetry agrees.
+        const int64_t firstFrame = int64_t(std::llround(clipSerial * 60.0 * spec.framesPerSecond));
+        for (const CameraSize& size : sizes) {
+            ClipSpec clip;
+            clip.path = folder + QLatin1Char('/') + carTimeName(start) + Camera::fileNameSuffix(size.camera);
+            clip.camera = size.camera;
+            clip.width = size.width;
+            clip.height = size.height;
+            clip.framesPerSecond = spec.framesPerSecond;
+            clip.seconds = spec.minuteSeconds;
+            clip.startTime = start;
+            clip.seed = seed;
+            clip.firstFrameSerial = firstFrame;
+            clip.contentFree = spec.contentFree;
+            writeClip(clip);
+            written << clip.path;
+        }
+        ++clipSerial;
+    };
+    auto makeFolder = [](const QString& path) {
+        if (!QDir().mkpath(path))
+            throw std::runtime_error(("cannot create " + path).toStdString());
+    };
+
+    if (spec.recentMinutes > 0) {
+        const QString recent = spec.root + QStringLiteral("/RecentClips");
+        makeFolder(recent);
+        for (int m = 0; m < spec.recentMinutes; ++m)
+            writeMinute(recent, spec.recentStart + 60.0 * m, spec.seed);
+    }
+    uint64_t eventSeed = spec.seed;
+    for (const EventSpec& event : spec.events) {
+        ++eventSeed;
+        // The car names the folder by the moment the event was saved, inside its last minute.
+        const Instant savedAt = event.startTime + 60.0 * (event.minutes - 1) + 42;
+        const QString folder = spec.root + QLatin1Char('/') + Category::folderName(event.category) + QLatin1Char('/') +
+                               carTimeName(savedAt);
+        makeFolder(folder);
+        if (event.writeEventJson) {
+            QJsonObject json;
+            json[QStringLiteral("timestamp")] = LocalTime::format(savedAt, QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+            json[QStringLiteral("city")] = event.city;
+            json[QStringLiteral("street")] = event.street;
+            json[QStringLiteral("est_lat")] = QString::number(event.latitude, 'f', 4);
+            json[QStringLiteral("est_lon")] = QString::number(event.longitude, 'f', 4);
+            json[QStringLiteral("reason")] = event.reason;
+            json[QStringLiteral("camera")] = QStringLiteral("0");
+            QFile file(folder + QStringLiteral("/event.json"));
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+                file.write(QJsonDocument(json).toJson(QJsonDocument::Indented)) < 0)
+                throw std::runtime_error(("cannot write " + file.fileName()).toStdString());
+            written << file.fileName();
+        }
+        for (int m = 0; m < event.minutes; ++m)
+            writeMinute(folder, event.startTime + 60.0 * m, eventSeed);
+    }
+    return written;
+}
+
+DriveSpec exampleDrive(const QString& root, CarLayout layout, double scale, double minuteSeconds) {
+    DriveSpec spec;
+    spec.root = root;
+    spec.layout = layout;
+    spec.scale = scale;
+    spec.minuteSeconds = minuteSeconds;
+    const Instant day = LocalTime::fromFields(2024, 5, 1, 0, 0, 0).value_or(0);
+    spec.recentStart = day + 8 * 3600 + 15 * 60 + 3;
+    spec.recentMinutes = 3;
+    EventSpec saved;
+    saved.category = ClipCategory::saved;
+    saved.startTime = day + 10 * 3600 + 19 * 60 + 30;
+    saved.minutes = 2;
+    EventSpec sentry;
+    sentry.category = ClipCategory::sentry;
+    sentry.startTime = day + 22 * 3600 + 5 * 60 + 12;
+    sentry.minutes = 1;
+    sentry.city = QStringLiteral("上海");
+    sentry.reason = QStringLiteral("sentry_aware_object_detection");
+    EventSpec savedNextDay = saved;
+    savedNextDay.startTime = day + 86400 + 7 * 3600 + 45 * 60 + 11;
+    savedNextDay.minutes = 1;
+    savedNextDay.city = QStringLiteral("杭州");
+    spec.events = {saved, sentry, savedNextDay};
+    return spec;
+}
+
+} // namespace orvane::sample

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "CameraAngle.h"
+#include "ClipCategory.h"
+#include "Instant.h"
+#include "TelemetryModel.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+namespace orvane::sample {
+
+enum class CarLayout {
+    fourCamera, // older cars: front, back and the repeaters at 1280 × 960
+    sixCamera,  // newer cars: front 2896 × 1876, the others 1448 × 938, plus the pillars
+};
+
+enum class Damage { none, zeroBytes, truncated, noTelemetry };
+
+struct CameraSize {
+    CameraAngle camera;
+    int width;
+    int height;
+};
+
+// The cameras of a layout at a size scale (sizes rounded down to even numbers, at least 16).
+std::vector<CameraSize> cameraSizes(CarLayout layout, double scale);
+
+// The index drawn into the frame pattern for a camera (its position among the six cameras).
+int cameraIndex(CameraAngle camera);
+
+struct ClipSpec {
+    QString path;
+    CameraAngle camera = CameraAngle::front;
+    int width = 160;
+    int height = 120;
+    int framesPerSecond = 36;
+    double seconds = 1;
+    Instant startTime = 0;       // wall-clock time of the first frame
+    uint64_t seed = 1;
+    int64_t firstFrameSerial = 0; // position of the first frame in the drive
+    Damage damage = Damage::none;
+    int64_t bitRate = 0;          // 0: 5 Mbit/s scaled by picture area against 1448 × 938
+    bool contentFree = false;     // an empty file in place of video (listing benchmarks)
+};
+
+// Writes one camera file: real H.264 in MP4, a telemetry SEI before every frame, and the
+// frame pattern, camera name and wall-clock time in every picture. Throws on failure.
+void writeClip(const ClipSpec& spec);
+
+struct EventSpec {
+    ClipCategory category = ClipCategory::saved; // saved or sentry
+    Instant startTime = 0;                       // first minute's start
+    int minutes = 1;
+    QString city = QStringLiteral("Shanghai");
+    QString street = QStringLiteral("Century Avenue");
+    double latitude = 31.2304;
+    double longitude = 121.4737;
+    QString reason = QStringLiteral("user_interaction_honk");
+    bool writeEventJson = true;
+};
+
+struct DriveSpec {
+    QString root; // the TeslaCam folder to create
+    CarLayout layout = CarLayout::fourCamera;
+    double scale = 1.0;
+    double minuteSeconds = 60; // length of each "minute" file; names stay 60 s apart
+    int framesPerSecond = 36;
+    uint64_t seed = 1;
+    Instant recentStart = 0;
+    int recentMinutes = 0;
+    std::vector<EventSpec> events;
+    bool contentFree = false;
+};
+
+// Writes a whole drive; returns the files written, in writing order.
+QStringList writeDrive(const DriveSpec& spec);
+
+// A small but complete drive starting at a fixed local date: rolling recent minutes, two saved
+// events and one sentry event.
+DriveSpec exampleDrive(const QString& root, CarLayout layout, double scale, double minuteSeconds);
+
+// "2024-05-01_10-20-30" in local time: the car's name for a minute or a clip folder.
+QString carTimeName(Instant instant);
+
+} // namespace orvane::sample
