@@ -1,0 +1,107 @@
+#include "Instant.h"
+#include "MetadataParser.h"
+#include "TeslaTimeParser.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace orvane;
+
+namespace {
+
+// Europe/Berlin: CET (+1) in winter, CEST (+2) from the last Sunday of March 02:00 to the last
+// Sunday of October 03:00.
+class BerlinTime : public testing::Test {
+protected:
+    test::ScopedTimeZone zone{"Europe/Berlin"};
+    static constexpr Instant utc(int y, int mo, int d, int h, int mi, int s) {
+        // days from civil (Howard Hinnant), valid for the proleptic Gregorian calendar
+        y -= mo <= 2;
+        const int era = (y >= 0 ? y : y - 399) / 400;
+        const unsigned yoe = unsigned(y - era * 400);
+        const unsigned doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+        const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+        const long days = long(era) * 146097 + long(doe) - 719468;
+        return double(days) * 86400 + h * 3600 + mi * 60 + s;
+    }
+};
+
+TEST_F(BerlinTime, LocalDateTimeFollowsDaylightSaving) {
+    struct Case {
+        const char* text;
+        std::optional<Instant> expected;
+    };
+    const Case cases[] = {
+        {"2024-01-15T10:20:30", utc(2024, 1, 15, 9, 20, 30)},
+        {"2024-07-15T10:20:30", utc(2024, 7, 15, 8, 20, 30)},
+        // 02:30 does not exist on 2024-03-31; the clock moves it past the gap.
+        {"2024-03-31T02:30:00", utc(2024, 3, 31, 1, 30, 0)},
+        // 02:30 happens twice on 2024-10-27; the earlier (summer time) reading wins.
+        {"2024-10-27T02:30:00", utc(2024, 10, 27, 0, 30, 0)},
+        {"2024-02-29T00:00:00", utc(2024, 2, 29, -1, 0, 0)},
+        {"2023-02-29T00:00:00", std::nullopt},
+        {"2024-13-01T00:00:00", std::nullopt},
+        {"2024-05-01T24:00:00", std::nullopt},
+        {"2024-05-01 10:20:30", std::nullopt},
+        {"2024-05-01T10:20:30Z", std::nullopt},
+        {"2024-05-01T10:20", std::nullopt},
+        {"２０２４-05-01T10:20:30", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TeslaTimeParser::parseLocalDateTime(QString::fromUtf8(c.text)), c.expected) << c.text;
+}
+
+TEST_F(BerlinTime, MetadataTimestamps) {
+    struct Case {
+        const char* text;
+        std::optional<Instant> expected;
+    };
+    const Case cases[] = {
+        {"2024-05-01T10:20:30", utc(2024, 5, 1, 8, 20, 30)},
+        {"2024-05-01T10:20:30Z", utc(2024, 5, 1, 10, 20, 30)},
+        {"2024-05-01T10:20:30.123+08:00", utc(2024, 5, 1, 2, 20, 30) + 0.123},
+        {"2024-05-01T10:20:30-0530", utc(2024, 5, 1, 15, 50, 30)},
+        {" \n2024-05-01T10:20:30Z\n ", utc(2024, 5, 1, 10, 20, 30)},
+        {"2024-05-01 10:20:30", std::nullopt},
+        {"   ", std::nullopt},
+        {"yesterday", std::nullopt},
+        {"2024-05-01T10:20:30+25:00", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const auto got = TeslaTimeParser::parseMetadataTimestamp(QString::fromUtf8(c.text));
+        ASSERT_EQ(got.has_value(), c.expected.has_value()) << c.text;
+        if (got) {
+            EXPECT_NEAR(*got, *c.expected, 1e-6) << c.text;
+        }
+    }
+}
+
+TEST_F(BerlinTime, CarNamesAreLocalTime) {
+    EXPECT_EQ(MetadataParser::parseFileNameDate(QStringLiteral("2024-07-15_10-20-30-front.mp4")),
+              utc(2024, 7, 15, 8, 20, 30));
+    EXPECT_EQ(MetadataParser::parseEventFolderDate(QStringLiteral("2024-01-15_10-20-30")), utc(2024, 1, 15, 9, 20, 30));
+    EXPECT_FALSE(MetadataParser::parseFileNameDate(QStringLiteral("2024-05-01_10-20-30-front.MP4")));
+    EXPECT_FALSE(MetadataParser::parseFileNameDate(QStringLiteral("2024-05-01_10-20-30-top.mp4")));
+    EXPECT_FALSE(MetadataParser::parseFileNameDate(QStringLiteral("x2024-05-01_10-20-30-front.mp4")));
+    EXPECT_FALSE(MetadataParser::parseEventFolderDate(QStringLiteral("2024-05-01_10-20-30 copy")));
+    EXPECT_EQ(LocalTime::format(utc(2024, 7, 15, 8, 20, 30), QStringLiteral("yyyy-MM-dd_HH-mm-ss")),
+              QStringLiteral("2024-07-15_10-20-30"));
+    EXPECT_EQ(LocalTime::startOfDay(utc(2024, 7, 15, 8, 20, 30)), utc(2024, 7, 14, 22, 0, 0));
+}
+
+TEST(LocalTimeZone, ChangingTzChangesReadings) {
+    std::optional<Instant> shanghai, utcReading;
+    {
+        test::ScopedTimeZone zone("Asia/Shanghai");
+        shanghai = TeslaTimeParser::parseLocalDateTime(QStringLiteral("2024-05-01T10:00:00"));
+    }
+    {
+        test::ScopedTimeZone zone("UTC");
+        utcReading = TeslaTimeParser::parseLocalDateTime(QStringLiteral("2024-05-01T10:00:00"));
+    }
+    ASSERT_TRUE(shanghai && utcReading);
+    EXPECT_EQ(*utcReading - *shanghai, 8 * 3600);
+}
+
+} // namespace

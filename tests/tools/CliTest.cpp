@@ -1,0 +1,99 @@
+#include "SampleDrive.h"
+#include "TestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+using namespace orvane;
+
+namespace {
+
+const QString cli = QStringLiteral(ORVANE_CLI_PATH);
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+CliRun runCli(const QStringList& args) {
+    CliRun r;
+    auto out = test::runProgram(cli, args, &r.exitCode, &r.err);
+    r.out = out.value_or(QByteArray());
+    return r;
+}
+
+class Cli : public testing::Test {
+protected:
+    test::ScopedTimeZone zone{"Asia/Shanghai"};
+    test::TempFolder tmp;
+    QString root;
+    void SetUp() override {
+        root = tmp / "TeslaCam";
+        sample::writeDrive(sample::exampleDrive(root, sample::CarLayout::sixCamera, 0.05, 0.5));
+    }
+};
+
+TEST_F(Cli, ScanPrintsEventsByCategory) {
+    const CliRun r = runCli({"scan", root});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QJsonObject library = QJsonDocument::fromJson(r.out).object();
+    EXPECT_EQ(library.keys(), (QStringList{"recent", "saved", "sentry"}));
+    const QJsonObject saved = library["saved"].toArray()[1].toObject();
+    EXPECT_EQ(saved["category"].toString(), "saved");
+    EXPECT_EQ(saved["start"].toString(), "2024-05-01T10:19:30");
+    EXPECT_EQ(saved["startTime"].toDouble(), *LocalTime::fromFields(2024, 5, 1, 10, 19, 30));
+    EXPECT_EQ(saved["endTime"].toDouble() - saved["startTime"].toDouble(), 60);
+    EXPECT_EQ(saved["videoCount"].toInt(), 2);
+    EXPECT_EQ(saved["timeRangeTitle"].toString(), QStringLiteral("10:19:30～10:20:30"));
+    EXPECT_TRUE(saved["sourceFile"].isNull());
+    EXPECT_TRUE(saved["folder"].toString().startsWith(root));
+    EXPECT_TRUE(library["recent"].toArray()[0].toObject()["isContinuousSession"].toBool());
+    EXPECT_TRUE(library["recent"].toArray()[0].toObject()["locationLine"].isNull());
+}
+
+TEST_F(Cli, VideosListsOneCameraOrAll) {
+    CliRun r = runCli({"videos", root, "--category", "saved", "--index", "1", "--camera", "front"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QJsonArray front = QJsonDocument::fromJson(r.out).array();
+    ASSERT_EQ(front.size(), 2);
+    EXPECT_EQ(front[0].toObject()["fileName"].toString(), "2024-05-01_10-20-30-front.mp4");
+    EXPECT_EQ(front[0].toObject()["camera"].toString(), "front");
+    r = runCli({"videos", root, "--category", "recent", "--index", "0"});
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_EQ(QJsonDocument::fromJson(r.out).array().size(), 18);
+}
+
+TEST_F(Cli, FailuresAndUsageErrors) {
+    struct Case {
+        QStringList args;
+        int exitCode;
+        const char* errorText;
+    };
+    const QString loose = tmp.writeFile("loose/clip.mp4");
+    const std::vector<Case> cases = {
+        {{"scan", loose}, 1, "无法从文件名解析时间: clip.mp4"},
+        {{"scan"}, 2, "usage"},
+        {{"frobnicate"}, 2, "unknown command"},
+        {{}, 2, "usage"},
+        {{"videos", root, "--category", "saved"}, 2, "usage"},
+        {{"videos", root, "--category", "nope", "--index", "0"}, 2, "usage"},
+        {{"videos", root, "--category", "saved", "--index", "9"}, 1, "没有这个事件"},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = runCli(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains(QString::fromUtf8(c.errorText)))
+            << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
+    }
+}
+
+TEST_F(Cli, EmptyFolderGivesEmptyObject) {
+    const CliRun r = runCli({"scan", tmp.makeFolder("nothing here")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.trimmed(), "{}");
+}
+
+} // namespace
