@@ -1,0 +1,96 @@
+#pragma once
+
+#include "MetadataParserError.h"
+
+#include <QString>
+
+namespace orvane {
+
+// The user stopped the operation; never shown as a failure.
+class OperationCancelled : public std::runtime_error {
+public:
+    OperationCancelled() : std::runtime_error("cancelled") {}
+};
+
+class GPUVideoExporterError : public UserFacingError {
+public:
+    enum class Kind { exportFailed, noVideoTrack, readerSetupFailed, writerSetupFailed };
+
+    static GPUVideoExporterError exportFailed(const QString& detail) {
+        return {Kind::exportFailed, QStringLiteral("导出失败: ") + detail};
+    }
+    static GPUVideoExporterError noVideoTrack() { return {Kind::noVideoTrack, QStringLiteral("视频中没有可导出的画面轨道")}; }
+    static GPUVideoExporterError readerSetupFailed() { return {Kind::readerSetupFailed, QStringLiteral("无法读取源视频")}; }
+    static GPUVideoExporterError writerSetupFailed() { return {Kind::writerSetupFailed, QStringLiteral("无法创建导出文件")}; }
+    Kind kind() const { return kind_; }
+
+private:
+    GPUVideoExporterError(Kind kind, const QString& description) : UserFacingError(description), kind_(kind) {}
+    Kind kind_;
+};
+
+class FFmpegLocatorError : public UserFacingError {
+public:
+    static FFmpegLocatorError notFound() {
+        return FFmpegLocatorError(QStringLiteral("未找到 FFmpeg，请在项目根目录运行 ./scripts/setup-ffmpeg.sh"));
+    }
+
+private:
+    using UserFacingError::UserFacingError;
+};
+
+// Every failure of the ffmpeg grid composer and segment merger.
+class FFmpegSegmentMergerError : public UserFacingError {
+public:
+    static FFmpegSegmentMergerError commandFailed(const QString& message) {
+        return FFmpegSegmentMergerError(QStringLiteral("FFmpeg 合并失败: ") + message, message);
+    }
+    const QString& message() const { return message_; }
+
+private:
+    FFmpegSegmentMergerError(const QString& description, const QString& message)
+        : UserFacingError(description), message_(message) {}
+    QString message_;
+};
+
+class PhotosLibraryExporterError : public UserFacingError {
+public:
+    // The photo-library authorization states (numbered as the platform numbers them).
+    enum class Status { notDetermined = 0, restricted = 1, denied = 2, authorized = 3, limited = 4 };
+    enum class Kind { accessDenied, importFailed };
+
+    static PhotosLibraryExporterError accessDenied(Status status);
+    static PhotosLibraryExporterError importFailed(const QString& message) {
+        return {Kind::importFailed, Status::authorized, QStringLiteral("保存到相册失败: ") + message};
+    }
+    Kind kind() const { return kind_; }
+    Status status() const { return status_; }
+    // The main window offers the privacy settings only for these.
+    bool isRestrictedOrDenied() const {
+        return kind_ == Kind::accessDenied && (status_ == Status::restricted || status_ == Status::denied);
+    }
+
+private:
+    PhotosLibraryExporterError(Kind kind, Status status, const QString& description)
+        : UserFacingError(description), kind_(kind), status_(status) {}
+    Kind kind_;
+    Status status_;
+};
+
+inline PhotosLibraryExporterError PhotosLibraryExporterError::accessDenied(Status status) {
+    QString text;
+    switch (status) {
+    case Status::restricted:
+    case Status::denied:
+        text = QStringLiteral("无法访问相册。请在系统设置 → 隐私与安全性 → 照片中允许「Orvane」");
+        break;
+    case Status::notDetermined:
+        text = QStringLiteral("相册授权未完成，请重新启动应用并在弹窗中点「允许」");
+        break;
+    default:
+        text = QStringLiteral("无法访问相册（状态: %1）").arg(int(status));
+    }
+    return {Kind::accessDenied, status, text};
+}
+
+} // namespace orvane

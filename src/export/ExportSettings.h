@@ -1,0 +1,77 @@
+#pragma once
+
+#include "CameraAngle.h"
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace orvane {
+
+enum class ExportQuality { original, balanced };
+
+struct PixelSize {
+    int width = 0;
+    int height = 0;
+    bool operator==(const PixelSize&) const = default;
+};
+
+struct Bitrates {
+    int average = 0; // kbit/s
+    int max = 0;     // kbit/s
+    bool operator==(const Bitrates&) const = default;
+};
+
+namespace Quality {
+
+inline constexpr std::array<ExportQuality, 2> allCases = {ExportQuality::original, ExportQuality::balanced};
+
+QString rawValue(ExportQuality quality);
+std::optional<ExportQuality> fromRawValue(const QString& raw);
+QString title(ExportQuality quality);
+QString description(ExportQuality quality);
+
+PixelSize outputSize(ExportQuality quality, int sourceWidth, int sourceHeight);
+// Average and maximum bit rate for an output size; sourceBitrateKbps only raises `original`.
+Bitrates encodingBitrates(ExportQuality quality, int width, int height, std::optional<int> sourceBitrateKbps);
+
+} // namespace Quality
+
+// Where finished files go: a folder, or the photo library (the Pictures folder here).
+struct OutputDestination {
+    enum class Kind { folder, photosLibrary };
+    Kind kind = Kind::photosLibrary;
+    QString folder; // absolute path when kind is folder
+
+    static OutputDestination inFolder(const QString& path) { return {Kind::folder, path}; }
+    static OutputDestination photosLibrary() { return {Kind::photosLibrary, {}}; }
+    // The user's Downloads folder, or the photo library when there is none.
+    static OutputDestination defaultDestination();
+
+    bool isFolder() const { return kind == Kind::folder; }
+    bool operator==(const OutputDestination& other) const {
+        return kind == other.kind && (kind != Kind::folder || folder == other.folder);
+    }
+};
+
+enum class OutputLocationOption { photosLibrary, custom };
+
+namespace OutputLocation {
+QString rawValue(OutputLocationOption option);
+std::optional<OutputLocationOption> fromRawValue(const QString& raw);
+} // namespace OutputLocation
+
+// The readable form of a folder for messages: "~/Downloads/clips" under the home folder,
+// otherwise the path without its leading "/". homePath is the user's home (injectable for tests).
+QString localizedFolderPath(const QString& path);
+QString localizedFolderPath(const QString& path, const QString& homePath);
+
+struct WatermarkSettings {
+    bool showTime = true;
+    CameraAngle cameraFilter = CameraAngle::front;
+    ExportQuality exportQuality = ExportQuality::original;
+    OutputDestination outputDestination = OutputDestination::defaultDestination();
+};
+
+} // namespace orvane

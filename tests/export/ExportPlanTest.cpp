@@ -1,0 +1,210 @@
+#include "ExportPlan.h"
+#include "ExportSettings.h"
+#include "ExportTimeline.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace orvane;
+
+namespace {
+
+TeslaVideoFile file(const QString& minute, CameraAngle camera, Instant start = 1000) {
+    TeslaVideoFile v;
+    v.id = QUuid::createUuid();
+    v.fileName = minute + Camera::fileNameSuffix(camera);
+    v.url = QStringLiteral("/drive/") + v.fileName;
+    v.startTime = start;
+    v.cameraAngle = camera;
+    return v;
+}
+
+const QString m1 = QStringLiteral("2024-05-01_10-00-00");
+const QString m2 = QStringLiteral("2024-05-01_10-01-00");
+const QString m3 = QStringLiteral("2024-05-01_10-02-00");
+
+struct SizeCase {
+    ExportQuality quality;
+    int w, h;
+    PixelSize expected;
+};
+
+class OutputSizeTest : public ::testing::TestWithParam<SizeCase> {};
+
+TEST_P(OutputSizeTest, matchesTable) {
+    const auto& c = GetParam();
+    EXPECT_EQ(Quality::outputSize(c.quality, c.w, c.h), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, OutputSizeTest,
+                         ::testing::Values(SizeCase{ExportQuality::balanced, 1448, 938, {1280, 828}},
+                                           SizeCase{ExportQuality::balanced, 1920, 1080, {1280, 720}},
+                                           SizeCase{ExportQuality::balanced, 1280, 960, {1280, 960}},
+                                           SizeCase{ExportQuality::balanced, 640, 480, {640, 480}},
+                                           SizeCase{ExportQuality::balanced, 5000, 2, {1280, 2}},
+                                           SizeCase{ExportQuality::balanced, 2896, 1876, {1280, 828}},
+                                           SizeCase{ExportQuality::original, 2896, 1876, {2896, 1876}}));
+
+struct RateCase {
+    ExportQuality quality;
+    int w, h;
+    std::optional<int> source;
+    Bitrates expected;
+};
+
+class BitrateTest : public ::testing::TestWithParam<RateCase> {};
+
+TEST_P(BitrateTest, matchesTable) {
+    const auto& c = GetParam();
+    EXPECT_EQ(Quality::encodingBitrates(c.quality, c.w, c.h, c.source), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rates, BitrateTest,
+    ::testing::Values(RateCase{ExportQuality::original, 2560, 2000, std::nullopt, {30000, 50000}},
+                      RateCase{ExportQuality::original, 2560, 2000, 15000, {37500, 50000}},
+                      RateCase{ExportQuality::original, 1920, 1080, std::nullopt, {24000, 48000}},
+                      RateCase{ExportQuality::original, 1448, 938, 5000, {20000, 40000}},
+                      RateCase{ExportQuality::original, 1448, 938, 9000, {22500, 45000}},
+                      RateCase{ExportQuality::original, 640, 480, 0, {16000, 32000}},
+                      RateCase{ExportQuality::balanced, 1280, 828, 50000, {8000, 14400}},
+                      RateCase{ExportQuality::balanced, 640, 480, std::nullopt, {6000, 10800}},
+                      RateCase{ExportQuality::balanced, 2560, 1440, std::nullopt, {10000, 18000}}));
+
+TEST(ExportSettingsTest, rawValuesTitlesAndDefaults) {
+    EXPECT_EQ(Quality::fromRawValue(QStringLiteral("balanced")), ExportQuality::balanced);
+    EXPECT_FALSE(Quality::fromRawValue(QStringLiteral("Original")));
+    EXPECT_EQ(Quality::title(ExportQuality::original), QStringLiteral("原画"));
+    EXPECT_EQ(Quality::title(ExportQuality::balanced), QStringLiteral("高清"));
+    EXPECT_EQ(OutputLocation::fromRawValue(QStringLiteral("custom")), OutputLocationOption::custom);
+    WatermarkSettings s;
+    EXPECT_TRUE(s.showTime);
+    EXPECT_EQ(s.cameraFilter, CameraAngle::front);
+    EXPECT_EQ(s.exportQuality, ExportQuality::original);
+    EXPECT_EQ(OutputDestination::inFolder("/a"), OutputDestination::inFolder("/a"));
+    EXPECT_FALSE(OutputDestination::inFolder("/a") == OutputDestination::inFolder("/b"));
+    EXPECT_FALSE(OutputDestination::inFolder("/a") == OutputDestination::photosLibrary());
+}
+
+TEST(ExportSettingsTest, localizedFolderPath) {
+    const QString home = QStringLiteral("/home/li");
+    EXPECT_EQ(localizedFolderPath("/home/li", home), QStringLiteral("li"));
+    EXPECT_EQ(localizedFolderPath("/home/li/", home), QStringLiteral("li"));
+    EXPECT_EQ(localizedFolderPath("/home/li/Downloads//clips/", home), QStringLiteral("~/Downloads/clips"));
+    EXPECT_EQ(localizedFolderPath("/home/lisa/x", home), QStringLiteral("home/lisa/x"));
+    EXPECT_EQ(localizedFolderPath("/media/li/TESLA DRIVE", home), QStringLiteral("media/li/TESLA DRIVE"));
+}
+
+// --- planners ---------------------------------------------------------------------------
+
+struct ContinuousCase {
+    const char* name;
+    std::optional<double> start, end;
+    std::vector<double> durations;
+    int stepCount;
+    std::vector<std::tuple<QString, double, double>> expected; // minute, trimStart, trimDuration
+};
+
+class ContinuousPlanTest : public ::testing::TestWithParam<ContinuousCase> {};
+
+TEST_P(ContinuousPlanTest, cutsRangeIntoTrims) {
+    const auto& c = GetParam();
+    const std::vector<TeslaVideoFile> videos = {file(m1, CameraAngle::front), file(m2, CameraAngle::front),
+                                                file(m3, CameraAngle::front)};
+    std::vector<ExportStep> steps;
+    const QString minutes[] = {m1, m2, m3};
+    for (int i = 0; i < c.stepCount; ++i) // the playlist comes from another camera
+        steps.push_back(ExportStep::single(file(minutes[i], CameraAngle::back)));
+    const auto plan = ContinuousExportPlanner::plan(videos, steps, c.durations, c.start, c.end);
+    ASSERT_EQ(plan.size(), c.expected.size()) << c.name;
+    for (size_t i = 0; i < plan.size(); ++i) {
+        EXPECT_EQ(plan[i].video.fileName, std::get<0>(c.expected[i]) + "-front.mp4") << c.name;
+        EXPECT_DOUBLE_EQ(plan[i].trimStart, std::get<1>(c.expected[i])) << c.name;
+        EXPECT_DOUBLE_EQ(plan[i].trimDuration, std::get<2>(c.expected[i])) << c.name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, ContinuousPlanTest,
+    ::testing::Values(
+        ContinuousCase{"whole", std::nullopt, std::nullopt, {60, 60, 60}, 3, {{m1, 0, 60}, {m2, 0, 60}, {m3, 0, 60}}},
+        ContinuousCase{"zero start", 0.0, std::nullopt, {60, 60}, 2, {{m1, 0, 60}, {m2, 0, 60}}},
+        ContinuousCase{"inside two steps", 70.0, 130.0, {60, 60, 60}, 3, {{m2, 10, 50}, {m3, 0, 10}}},
+        ContinuousCase{"end beyond total", 170.0, 500.0, {60, 60, 60}, 3, {{m3, 50, 10}}},
+        ContinuousCase{"start after clamped end", 200.0, 500.0, {60, 60, 60}, 3, {}},
+        ContinuousCase{"ends on boundary", 30.0, 60.0, {60, 60, 60}, 3, {{m1, 30, 30}}},
+        ContinuousCase{"negative start", -5.0, 10.0, {60}, 1, {{m1, 0, 10}}},
+        ContinuousCase{"more durations than steps", std::nullopt, std::nullopt, {60, 60, 60}, 2, {{m1, 0, 60}, {m2, 0, 60}}},
+        ContinuousCase{"more steps than durations", std::nullopt, std::nullopt, {60, 45}, 3, {{m1, 0, 60}, {m2, 0, 45}}},
+        ContinuousCase{"tiny remainder", 59.999, 60.5, {60, 60}, 2, {{m1, 59.999, 60 - 59.999}, {m2, 0, 0.5}}}));
+
+TEST(ContinuousPlanTest, skipsMinutesWithoutFileAndEmptySteps) {
+    const std::vector<TeslaVideoFile> videos = {file(m1, CameraAngle::front), file(m3, CameraAngle::front)};
+    const std::vector<ExportStep> steps = {ExportStep::single(file(m1, CameraAngle::back)),
+                                           ExportStep::multiCamera({file(m2, CameraAngle::front)}),
+                                           ExportStep::multiCamera({}),
+                                           ExportStep::multiCamera({file(m3, CameraAngle::leftRepeater)})};
+    const auto plan = ContinuousExportPlanner::plan(videos, steps, {60, 60, 60, 60}, std::nullopt, std::nullopt);
+    ASSERT_EQ(plan.size(), 2u);
+    EXPECT_EQ(plan[0].video.fileName, m1 + "-front.mp4");
+    EXPECT_EQ(plan[1].video.fileName, m3 + "-front.mp4");
+    EXPECT_DOUBLE_EQ(plan[1].trimDuration, 60);
+    EXPECT_TRUE(ContinuousExportPlanner::plan({}, steps, {60}, {}, {}).empty());
+    EXPECT_TRUE(ContinuousExportPlanner::plan(videos, {}, {60}, {}, {}).empty());
+    EXPECT_TRUE(ContinuousExportPlanner::plan(videos, steps, {}, {}, {}).empty());
+}
+
+TEST(GridPlanTest, ordersCamerasAndSkipsPillarOnlySteps) {
+    const std::vector<ExportStep> steps = {
+        ExportStep::multiCamera({file(m1, CameraAngle::leftPillar), file(m1, CameraAngle::rightPillar)}),
+        ExportStep::multiCamera({file(m2, CameraAngle::back), file(m2, CameraAngle::rightRepeater),
+                                 file(m2, CameraAngle::front), file(m2, CameraAngle::front, 5)}),
+        ExportStep::single(file(m3, CameraAngle::leftRepeater))};
+    const auto plan = GridExportPlanner::plan(steps, {60, 60, 60}, 30.0, 150.0);
+    ASSERT_EQ(plan.size(), 2u);
+    ASSERT_EQ(plan[0].videos.size(), 3u);
+    EXPECT_EQ(plan[0].videos[0].cameraAngle, CameraAngle::front);
+    EXPECT_EQ(plan[0].videos[0].startTime, 1000); // the first front file wins
+    EXPECT_EQ(plan[0].videos[1].cameraAngle, CameraAngle::back);
+    EXPECT_EQ(plan[0].videos[2].cameraAngle, CameraAngle::rightRepeater);
+    EXPECT_DOUBLE_EQ(plan[0].trimStart, 0);
+    EXPECT_DOUBLE_EQ(plan[0].trimDuration, 60);
+    EXPECT_EQ(plan[1].videos.size(), 1u);
+    EXPECT_DOUBLE_EQ(plan[1].trimDuration, 30);
+    EXPECT_TRUE(GridExportPlanner::plan(steps, {60, 60, 60}, 200.0, std::nullopt).empty());
+}
+
+TEST(ExportPlanTest, primaryVideoAndStartDate) {
+    ExportPlan plan;
+    EXPECT_FALSE(plan.exportStartDate());
+    plan.segments = {{file(m2, CameraAngle::back, 2000), 12.5, 3}};
+    EXPECT_EQ(plan.primaryVideo().cameraAngle, CameraAngle::back);
+    EXPECT_DOUBLE_EQ(*plan.exportStartDate(), 2012.5);
+    plan.gridSegments = {{{file(m1, CameraAngle::back, 500), file(m1, CameraAngle::front, 900)}, 4, 10}};
+    EXPECT_EQ(plan.primaryVideo().cameraAngle, CameraAngle::front);
+    EXPECT_DOUBLE_EQ(*plan.exportStartDate(), 904);
+    plan.gridSegments = {{{}, 4, 10}};
+    EXPECT_EQ(plan.primaryVideo().cameraAngle, CameraAngle::back);
+    EXPECT_FALSE(GridExportSegment{}.primaryVideo());
+}
+
+TEST(ExportTimelineTest, mapsEachPieceToItsOwnRecordingTime) {
+    // Two pieces recorded three hours apart, the second a few frames longer than planned.
+    const ExportTimeline timeline({{0, 10.0, 1000.0}, {10.0, 5.0, 1000.0 + 3 * 3600}});
+    EXPECT_DOUBLE_EQ(*timeline.instantAt(0), 1000);
+    EXPECT_DOUBLE_EQ(*timeline.instantAt(9.5), 1009.5);
+    EXPECT_DOUBLE_EQ(*timeline.instantAt(9.9999), 1000 + 3 * 3600 - 0.0001); // a rounding hair before
+    EXPECT_DOUBLE_EQ(*timeline.instantAt(12), 1002 + 3 * 3600);
+    EXPECT_DOUBLE_EQ(*timeline.instantAt(20), 1010 + 3 * 3600); // past the end runs on
+    EXPECT_DOUBLE_EQ(*timeline.instantAt(-1), 999);
+    EXPECT_FALSE(ExportTimeline().instantAt(0));
+
+    const ExportTimeline trimmed = timeline.shifted(8);
+    EXPECT_DOUBLE_EQ(*trimmed.instantAt(0), 1008);
+    EXPECT_DOUBLE_EQ(*trimmed.instantAt(2.5), 1000.5 + 3 * 3600);
+    EXPECT_DOUBLE_EQ(*timeline.shifted(11).instantAt(0), 1001 + 3 * 3600);
+    EXPECT_DOUBLE_EQ(*ExportTimeline::continuous(50).shifted(7).instantAt(1), 58);
+}
+
+} // namespace
