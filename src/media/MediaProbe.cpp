@@ -1,0 +1,90 @@
+#include "MediaProbe.h"
+
+#include "MediaError.h"
+#include "VideoDecoderInternal.h"
+
+extern "C" {
+#include <libavutil/display.h>
+}
+
+#include <cmath>
+
+namespace orvane::media {
+
+ff::InputFormat openInput(const QString& path) {
+    ff::initialize();
+    AVFormatContext* raw = nullptr;
+    const QByteArray encoded = path.toUtf8();
+    checkFfmpeg(avformat_open_input(&raw, encoded.constData(), nullptr, nullptr),
+                "cannot open " + path.toStdString());
+    return ff::InputFormat(raw);
+}
+
+namespace {
+
+int rotationOf(const AVStream* stream) {
+    size_t size = 0;
+    const uint8_t* matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+    if (!matrix || size < 9 * sizeof(int32_t))
+        return 0;
+    const double counterClockwise = av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
+    if (!std::isfinite(counterClockwise))
+        return 0;
+    // Snap to a quarter turn: cameras only ever record upright or turned by quarters.
+    const long quarters = std::lround(-counterClockwise / 90.0);
+    return int(((quarters % 4) + 4) % 4) * 90;
+}
+
+} // namespace
+
+MediaInfo describe(AVFormatContext* format, int videoIndex) {
+    MediaInfo info;
+    if (format->duration != AV_NOPTS_VALUE && format->duration > 0)
+        info.duration = double(format->duration) / AV_TIME_BASE;
+    for (unsigned i = 0; i < format->nb_streams; ++i)
+        if (format->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+            info.hasAudio = true;
+    if (videoIndex < 0)
+        return info;
+    const AVStream* stream = format->streams[videoIndex];
+    info.width = stream->codecpar->width;
+    info.height = stream->codecpar->height;
+    info.rotation = rotationOf(stream);
+    AVRational rate = stream->avg_frame_rate;
+    if (rate.num > 0 && rate.den > 0)
+        info.frameRate = av_q2d(rate);
+    if (info.frameRate <= 0 && stream->r_frame_rate.num > 0 && stream->r_frame_rate.den > 0)
+        info.frameDuration = 1.0 / av_q2d(stream->r_frame_rate);
+    else
+        info.frameDuration = info.frameRate > 0 ? 1.0 / info.frameRate : 1.0 / 30;
+    if (stream->codecpar->bit_rate > 0) {
+        info.bitRate = stream->codecpar->bit_rate;
+    } else if (info.duration > 0 && format->pb) {
+        const int64_t size = avio_size(format->pb);
+        if (size > 0)
+            info.bitRate = int64_t(double(size) * 8 / info.duration);
+    }
+    return info;
+}
+
+namespace MediaProbe {
+
+MediaInfo probe(const QString& path) {
+    ff::InputFormat format = openInput(path);
+    const int videoIndex = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    MediaInfo info = describe(format.get(), videoIndex);
+    if (!(info.duration > 0) || !std::isfinite(info.duration))
+        throw MediaError("no duration: " + path.toStdString());
+    return info;
+}
+
+std::optional<double> duration(const QString& path) {
+    try {
+        return probe(path).duration;
+    } catch (const MediaError&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace MediaProbe
+} // namespace orvane::media

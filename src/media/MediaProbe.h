@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace orvane::media {
+
+// What a file's container header says about it and its first video stream.
+struct MediaInfo {
+    double duration = 0;      // container duration in seconds
+    int width = 0;            // coded size of the first video stream, before rotation; 0 without video
+    int height = 0;
+    int rotation = 0;         // clockwise degrees (0, 90, 180, 270) that make the picture upright
+    double frameRate = 0;     // nominal (average) frame rate; 0 when unknown
+    double frameDuration = 0; // seconds one frame is shown: 1 / frameRate, else a guess
+    int64_t bitRate = 0;      // stream bit rate, else file size × 8 / duration; 0 when unknown
+    bool hasAudio = false;
+};
+
+namespace MediaProbe {
+
+// Reads the container header only (nothing is decoded). Throws MediaError when the file does
+// not open (missing, empty, cut off before its index) or has no positive, finite duration.
+MediaInfo probe(const QString& path);
+
+// The container duration, or nothing where probe() would fail.
+std::optional<double> duration(const QString& path);
+
+} // namespace MediaProbe
+} // namespace orvane::media

@@ -1,0 +1,239 @@
+#include "VideoDecoder.h"
+
+#include "MediaError.h"
+#include "VideoDecoderInternal.h"
+
+#include <QTransform>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace orvane::media {
+
+struct VideoDecoder::Impl {
+    ff::InputFormat format;
+    AVStream* stream = nullptr;
+    int streamIndex = -1;
+    ff::CodecContext codec;
+    ff::Frame frame = ff::makeFrame();   // the current frame
+    ff::Frame scratch = ff::makeFrame(); // decoded into, then swapped in
+    ff::Packet packet = ff::makePacket();
+    MediaInfo info;
+    int64_t startTs = 0;
+    int64_t frameTicks = 1; // one frame's display interval in stream ticks
+    int64_t currentTs = 0;
+    bool hasFrame = false;
+    bool demuxEnded = false;
+    bool drainSent = false;
+    std::function<void(AVPacket*)> otherPackets;
+    mutable SwsContext* sws = nullptr;
+
+    ~Impl() { sws_freeContext(sws); }
+
+    int64_t toTicks(double seconds) const {
+        const double ticks = seconds / av_q2d(stream->time_base);
+        const double limit = double(std::numeric_limits<int64_t>::max() / 4);
+        return startTs + int64_t(std::llround(std::clamp(ticks, -limit, limit)));
+    }
+    double toSeconds(int64_t ts) const { return double(ts - startTs) * av_q2d(stream->time_base); }
+
+    // Decodes one frame into `out`; false at the end of the stream. Packets the decoder
+    // rejects (corrupt data) are skipped; a read error ends the stream.
+    bool decodeInto(AVFrame* out) {
+        int consecutiveErrors = 0;
+        for (;;) {
+            const int received = avcodec_receive_frame(codec.get(), out);
+            if (received >= 0)
+                return true;
+            if (received == AVERROR_EOF)
+                return false;
+            if (received != AVERROR(EAGAIN)) {
+                if (++consecutiveErrors > 64 || drainSent)
+                    return false;
+                continue;
+            }
+            if (demuxEnded) {
+                if (drainSent)
+                    return false;
+                avcodec_send_packet(codec.get(), nullptr);
+                drainSent = true;
+                continue;
+            }
+            if (av_read_frame(format.get(), packet.get()) < 0) {
+                demuxEnded = true;
+                continue;
+            }
+            if (packet->stream_index != streamIndex) {
+                if (otherPackets)
+                    otherPackets(packet.get());
+                av_packet_unref(packet.get());
+                continue;
+            }
+            avcodec_send_packet(codec.get(), packet.get());
+            av_packet_unref(packet.get());
+        }
+    }
+
+    // Decodes the next frame and makes it current.
+    bool advance() {
+        if (!decodeInto(scratch.get()))
+            return false;
+        int64_t ts = scratch->best_effort_timestamp;
+        if (ts == AV_NOPTS_VALUE)
+            ts = hasFrame ? currentTs + frameTicks : startTs;
+        av_frame_unref(frame.get());
+        av_frame_move_ref(frame.get(), scratch.get());
+        currentTs = ts;
+        hasFrame = true;
+        return true;
+    }
+
+    void restart() {
+        avcodec_flush_buffers(codec.get());
+        demuxEnded = false;
+        drainSent = false;
+        hasFrame = false;
+        av_frame_unref(frame.get());
+    }
+
+    // Seeks to the key frame at or before `ts` (the first one when there is none).
+    void seekKeyAtOrBefore(int64_t ts) {
+        if (avformat_seek_file(format.get(), streamIndex, std::numeric_limits<int64_t>::min(), ts, ts, 0) < 0 &&
+            av_seek_frame(format.get(), streamIndex, ts, AVSEEK_FLAG_BACKWARD) < 0)
+            avformat_seek_file(format.get(), streamIndex, std::numeric_limits<int64_t>::min(), startTs,
+                               std::numeric_limits<int64_t>::max(), 0);
+        restart();
+    }
+
+    // Decodes forward until a frame starts at or after `earliest` or its interval contains
+    // `target`; keeps the last frame when the stream ends first.
+    bool decodeUntil(int64_t target, int64_t earliest) {
+        while (advance()) {
+            if (currentTs >= earliest || currentTs + frameTicks > target)
+                return true;
+        }
+        return hasFrame;
+    }
+
+    // Timestamp of the key frame the index lists nearest `ts` in one direction, if any.
+    std::optional<int64_t> indexedKey(int64_t ts, bool backward) const {
+        const int i = av_index_search_timestamp(stream, ts, backward ? AVSEEK_FLAG_BACKWARD : 0);
+        if (i < 0)
+            return std::nullopt;
+        const AVIndexEntry* entry = avformat_index_get_entry(stream, i);
+        if (!entry || !(entry->flags & AVINDEX_KEYFRAME))
+            return std::nullopt;
+        return entry->timestamp;
+    }
+};
+
+VideoDecoder::VideoDecoder(const QString& path, const VideoDecoderOptions& options) : d(std::make_unique<Impl>()) {
+    d->format = openInput(path);
+    const AVCodec* decoder = nullptr;
+    d->streamIndex = av_find_best_stream(d->format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
+    if (d->streamIndex < 0 || !decoder)
+        throw MediaError("no decodable video stream: " + path.toStdString());
+    d->stream = d->format->streams[d->streamIndex];
+    for (unsigned i = 0; i < d->format->nb_streams; ++i)
+        if (int(i) != d->streamIndex && d->format->streams[i]->codecpar->codec_type != AVMEDIA_TYPE_AUDIO)
+            d->format->streams[i]->discard = AVDISCARD_ALL;
+
+    d->codec.reset(avcodec_alloc_context3(decoder));
+    if (!d->codec)
+        throw MediaError("avcodec_alloc_context3: out of memory");
+    checkFfmpeg(avcodec_parameters_to_context(d->codec.get(), d->stream->codecpar), "avcodec_parameters_to_context");
+    d->codec->pkt_timebase = d->stream->time_base;
+    d->codec->thread_count = std::max(0, options.threadCount);
+    d->codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    if (options.skipLoopFilter)
+        d->codec->skip_loop_filter = AVDISCARD_ALL;
+    checkFfmpeg(avcodec_open2(d->codec.get(), decoder, nullptr), "cannot open the video decoder");
+
+    d->info = describe(d->format.get(), d->streamIndex);
+    d->startTs = d->stream->start_time != AV_NOPTS_VALUE ? d->stream->start_time : 0;
+    d->frameTicks = std::max<int64_t>(1, std::llround(d->info.frameDuration / av_q2d(d->stream->time_base)));
+}
+
+VideoDecoder::~VideoDecoder() = default;
+
+const MediaInfo& VideoDecoder::info() const { return d->info; }
+
+bool VideoDecoder::next() { return d->advance(); }
+
+bool VideoDecoder::seekExact(double time) {
+    const int64_t target = d->toTicks(time);
+    d->seekKeyAtOrBefore(target);
+    return d->decodeUntil(target, std::numeric_limits<int64_t>::max());
+}
+
+bool VideoDecoder::seekTolerant(double time, double toleranceBefore, double toleranceAfter) {
+    const int64_t target = d->toTicks(time);
+    const int64_t earliest = d->toTicks(time - std::max(0.0, toleranceBefore));
+    const int64_t latest = d->toTicks(time + std::max(0.0, toleranceAfter));
+    // A key frame inside the window needs no decoding beyond itself: take the nearest one.
+    std::optional<int64_t> key;
+    if (auto before = d->indexedKey(target, true); before && *before >= earliest)
+        key = before;
+    if (auto after = d->indexedKey(target, false); after && *after <= latest && (!key || *after - target < target - *key))
+        key = after;
+    if (key) {
+        if (avformat_seek_file(d->format.get(), d->streamIndex, *key, *key, *key, 0) >= 0) {
+            d->restart();
+            if (d->advance() && d->currentTs >= earliest && d->currentTs <= latest)
+                return true;
+        }
+    }
+    d->seekKeyAtOrBefore(target);
+    return d->decodeUntil(target, earliest);
+}
+
+bool VideoDecoder::hasFrame() const { return d->hasFrame; }
+double VideoDecoder::frameTime() const { return d->hasFrame ? d->toSeconds(d->currentTs) : 0.0; }
+bool VideoDecoder::isKeyFrame() const { return d->hasFrame && (d->frame->key_frame || d->frame->pict_type == AV_PICTURE_TYPE_I); }
+int VideoDecoder::frameWidth() const { return d->hasFrame ? d->frame->width : 0; }
+int VideoDecoder::frameHeight() const { return d->hasFrame ? d->frame->height : 0; }
+
+QImage VideoDecoder::toImage(QSize maxSize, bool applyRotation) const {
+    const AVFrame* f = d->frame.get();
+    if (!d->hasFrame || f->width <= 0 || f->height <= 0)
+        return {};
+    const int rotation = applyRotation ? d->info.rotation : 0;
+    const bool quarterTurn = rotation == 90 || rotation == 270;
+    // Fit in display orientation, then scale the stored picture to match.
+    QSize shown = quarterTurn ? QSize(f->height, f->width) : QSize(f->width, f->height);
+    if (maxSize.isValid() && !maxSize.isEmpty() && (shown.width() > maxSize.width() || shown.height() > maxSize.height()))
+        shown = shown.scaled(maxSize, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    const QSize stored = quarterTurn ? shown.transposed() : shown;
+
+    d->sws = sws_getCachedContext(d->sws, f->width, f->height, AVPixelFormat(f->format), stored.width(), stored.height(),
+                                  AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (!d->sws)
+        return {};
+    const bool fullRange = f->color_range == AVCOL_RANGE_JPEG || f->format == AV_PIX_FMT_YUVJ420P ||
+                           f->format == AV_PIX_FMT_YUVJ422P || f->format == AV_PIX_FMT_YUVJ444P;
+    const int matrix = f->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT;
+    sws_setColorspaceDetails(d->sws, sws_getCoefficients(matrix), fullRange, sws_getCoefficients(SWS_CS_DEFAULT), 1, 0,
+                             1 << 16, 1 << 16);
+    QImage image(stored, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    uint8_t* dst[4] = {image.bits(), nullptr, nullptr, nullptr};
+    int dstStride[4] = {int(image.bytesPerLine()), 0, 0, 0};
+    sws_scale(d->sws, f->data, f->linesize, 0, f->height, dst, dstStride);
+    if (rotation != 0)
+        image = image.transformed(QTransform().rotate(rotation));
+    return image;
+}
+
+const AVFrame* VideoDecoderAccess::frame(const VideoDecoder& decoder) {
+    return decoder.d->hasFrame ? decoder.d->frame.get() : nullptr;
+}
+AVFormatContext* VideoDecoderAccess::format(const VideoDecoder& decoder) { return decoder.d->format.get(); }
+AVStream* VideoDecoderAccess::stream(const VideoDecoder& decoder) { return decoder.d->stream; }
+int64_t VideoDecoderAccess::startTimestamp(const VideoDecoder& decoder) { return decoder.d->startTs; }
+void VideoDecoderAccess::setOtherPacketHandler(VideoDecoder& decoder, std::function<void(AVPacket*)> handler) {
+    decoder.d->otherPackets = std::move(handler);
+}
+
+} // namespace orvane::media

@@ -1,0 +1,30 @@
+#pragma once
+
+// Media-internal access to a VideoDecoder's FFmpeg objects (for the player and the exporter).
+
+#include "FfmpegHandles.h"
+#include "MediaProbe.h"
+#include "VideoDecoder.h"
+
+#include <functional>
+
+namespace orvane::media {
+
+// Opens `path` for reading (no stream-info probing, which would decode); throws MediaError.
+ff::InputFormat openInput(const QString& path);
+// Fills `info` from an opened container; `videoIndex` may be negative (no video).
+MediaInfo describe(AVFormatContext* format, int videoIndex);
+
+struct VideoDecoderAccess {
+    // The current frame (valid until the decoder moves on); null before the first frame.
+    static const AVFrame* frame(const VideoDecoder& decoder);
+    static AVFormatContext* format(const VideoDecoder& decoder);
+    static AVStream* stream(const VideoDecoder& decoder);
+    // The stream timestamp that is time 0.
+    static int64_t startTimestamp(const VideoDecoder& decoder);
+    // Called with every packet of another stream (audio to copy) that the decoder reads past;
+    // the packet is released after the call.
+    static void setOtherPacketHandler(VideoDecoder& decoder, std::function<void(AVPacket*)> handler);
+};
+
+} // namespace orvane::media

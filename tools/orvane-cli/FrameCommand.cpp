@@ -1,0 +1,100 @@
+// `frame FILE --time T`: one decoded frame written as an image.
+
+#include "Command.h"
+#include "FrameGrabber.h"
+#include "JsonWriter.h"
+#include "MediaError.h"
+
+#include <QImageWriter>
+#include <QTextStream>
+
+#include <cmath>
+
+namespace orvane::cli {
+
+namespace {
+
+std::optional<double> parseSeconds(const QString& text) {
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<QSize> parseSize(const QString& text) {
+    const QStringList parts = text.toLower().split(QLatin1Char('x'));
+    if (parts.size() != 2)
+        return std::nullopt;
+    bool okW = false, okH = false;
+    const int w = parts[0].toInt(&okW), h = parts[1].toInt(&okH);
+    if (!okW || !okH || w <= 0 || h <= 0)
+        return std::nullopt;
+    return QSize(w, h);
+}
+
+int frame(const QStringList& args) {
+    const QString name = QStringLiteral("frame");
+    QString path, out;
+    std::optional<double> time, tolerance = 0.0;
+    std::optional<QSize> maxSize = QSize();
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const bool isOption = a == QLatin1String("--time") || a == QLatin1String("--tolerance") ||
+                              a == QLatin1String("--max-size") || a == QLatin1String("--out");
+        if (isOption && i + 1 >= args.size())
+            return usage(name, QStringLiteral("%1 needs a value").arg(a));
+        if (a == QLatin1String("--time"))
+            time = parseSeconds(args[++i]);
+        else if (a == QLatin1String("--tolerance"))
+            tolerance = parseSeconds(args[++i]);
+        else if (a == QLatin1String("--max-size"))
+            maxSize = parseSize(args[++i]);
+        else if (a == QLatin1String("--out"))
+            out = args[++i];
+        else if (a.startsWith(QLatin1String("--")) || !path.isEmpty())
+            return usage(name, QStringLiteral("unexpected argument '%1'").arg(a));
+        else
+            path = a;
+    }
+    if (path.isEmpty() || out.isEmpty() || !time)
+        return usage(name, QStringLiteral("FILE, --time and --out are needed"));
+    if (!tolerance || *tolerance < 0)
+        return usage(name, QStringLiteral("--tolerance must be a non-negative number of seconds"));
+    if (!maxSize)
+        return usage(name, QStringLiteral("--max-size must look like 760x428"));
+
+    media::FrameRequest request;
+    request.time = *time;
+    request.toleranceBefore = *tolerance;
+    request.toleranceAfter = *tolerance;
+    request.maxSize = *maxSize;
+    media::GrabbedFrame grabbed;
+    try {
+        grabbed = media::FrameGrabber::grab(path, request);
+    } catch (const media::MediaError& e) {
+        printError(QString::fromStdString(e.what()));
+        return failure;
+    }
+    QImageWriter writer(out);
+    if (!writer.write(grabbed.image)) {
+        printError(QStringLiteral("无法写入图片: %1: %2").arg(out, writer.errorString()));
+        return failure;
+    }
+    QTextStream stdOut(stdout);
+    JsonWriter json(stdOut);
+    json.beginObject();
+    json.field(QStringLiteral("actualTime"), grabbed.actualTime);
+    json.field(QStringLiteral("width"), grabbed.image.width());
+    json.field(QStringLiteral("height"), grabbed.image.height());
+    json.field(QStringLiteral("out"), out);
+    json.endObject();
+    json.finish();
+    return success;
+}
+
+const CommandRegistration registration(
+    QStringLiteral("frame"), QStringLiteral("frame FILE --time T [--tolerance S] [--max-size WxH] --out IMAGE.png"), frame);
+
+} // namespace
+} // namespace orvane::cli

@@ -1,0 +1,42 @@
+// `probe FILE`: what the container header says about a video file.
+
+#include "Command.h"
+#include "JsonWriter.h"
+#include "MediaError.h"
+#include "MediaProbe.h"
+
+#include <QTextStream>
+
+namespace orvane::cli {
+
+namespace {
+
+int probe(const QStringList& args) {
+    if (args.size() != 1 || args.first().startsWith(QLatin1String("--")))
+        return usage(QStringLiteral("probe"), QStringLiteral("exactly one FILE is needed"));
+    media::MediaInfo info;
+    try {
+        info = media::MediaProbe::probe(args.first());
+    } catch (const media::MediaError& e) {
+        printError(QString::fromStdString(e.what()));
+        return failure;
+    }
+    QTextStream out(stdout);
+    JsonWriter json(out);
+    json.beginObject();
+    json.field(QStringLiteral("duration"), info.duration);
+    json.field(QStringLiteral("width"), info.width);
+    json.field(QStringLiteral("height"), info.height);
+    json.field(QStringLiteral("rotation"), info.rotation);
+    json.field(QStringLiteral("frameRate"), info.frameRate);
+    json.field(QStringLiteral("bitRate"), static_cast<long long>(info.bitRate));
+    json.field(QStringLiteral("hasAudio"), info.hasAudio);
+    json.endObject();
+    json.finish();
+    return success;
+}
+
+const CommandRegistration registration(QStringLiteral("probe"), QStringLiteral("probe FILE"), probe);
+
+} // namespace
+} // namespace orvane::cli
