@@ -1,19 +1,49 @@
 #include "Instant.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <ctime>
 
 namespace orvane::LocalTime {
 
 namespace {
 
+// tzset() stats /etc/localtime on every call, which dominated scanning large drives; re-read
+// the zone only when TZ itself changes (tests and users may change it while running).
+void refreshZone() {
+    static thread_local std::string lastTz = "\x01unset";
+    const char* tz = std::getenv("TZ");
+    const std::string current = tz ? std::string(tz) : std::string("\x02none");
+    if (current != lastTz) {
+        tzset();
+        lastTz = current;
+    }
+}
+
 struct tm localFields(Instant instant) {
-    tzset(); // tests and users may change TZ while running
+    refreshZone();
     const time_t seconds = time_t(std::floor(instant));
     struct tm fields {};
     localtime_r(&seconds, &fields);
     return fields;
+}
+
+long offsetAt(time_t t) {
+    struct tm fields {};
+    localtime_r(&t, &fields);
+    return fields.tm_gmtoff;
+}
+
+// Days since 1970-01-01 of a proleptic Gregorian date.
+long daysFromCivil(int y, int m, int d) {
+    y -= m <= 2;
+    const long era = (y >= 0 ? y : y - 399) / 400;
+    const long yoe = y - era * 400;
+    const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
 }
 
 QString twoDigits(int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); }
@@ -62,31 +92,20 @@ std::optional<Instant> fromFields(int year, int month, int day, int hour, int mi
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     if (day > daysInMonth[month - 1] || (month == 2 && day == 29 && !leap))
         return std::nullopt;
-    tzset();
-    auto attempt = [&](int isDst, bool& exact) {
-        struct tm f {};
-        f.tm_year = year - 1900;
-        f.tm_mon = month - 1;
-        f.tm_mday = day;
-        f.tm_hour = hour;
-        f.tm_min = minute;
-        f.tm_sec = second;
-        f.tm_isdst = isDst;
-        const time_t t = mktime(&f);
-        exact = f.tm_hour == hour && f.tm_min == minute && f.tm_mday == day && f.tm_mon == month - 1;
-        return t;
-    };
-    // Both readings of an ambiguous time round-trip; prefer the earlier one.
-    bool exactStd = false, exactDst = false, exactAny = false;
-    const time_t standard = attempt(0, exactStd);
-    const time_t daylight = attempt(1, exactDst);
-    if (exactStd && exactDst)
-        return Instant(std::min(standard, daylight));
-    if (exactStd)
-        return Instant(standard);
-    if (exactDst)
-        return Instant(daylight);
-    return Instant(attempt(-1, exactAny));
+    refreshZone();
+    // The wall-clock fields read as if they were UTC, then corrected by the zone's offset.
+    // Offsets a day either side bracket any clock change near the time.
+    const time_t wall = time_t(daysFromCivil(year, month, day)) * 86400 + hour * 3600 + minute * 60 + second;
+    const long before = offsetAt(wall - 86400), after = offsetAt(wall + 86400);
+    const time_t early = wall - before, late = wall - after;
+    const bool earlyValid = offsetAt(early) == before, lateValid = offsetAt(late) == after;
+    if (earlyValid && lateValid)
+        return Instant(std::min(early, late)); // a time that occurs twice: the earlier one
+    if (earlyValid)
+        return Instant(early);
+    if (lateValid)
+        return Instant(late);
+    return Instant(early); // skipped by a clock change: moved forward by the gap
 }
 
 Instant startOfDay(Instant instant) {

@@ -20,14 +20,23 @@ constexpr double maximumGroupGapSeconds = 90;
 // Files of a session or an event range are matched to it with this much slack.
 constexpr double rangeToleranceSeconds = 0.5;
 
-QString lastPathComponent(const QString& path) { return QFileInfo(path).fileName(); }
+// Plain string work: these run for every file of a drive, and QFileInfo costs a lot more.
+QString lastPathComponent(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? path : path.mid(slash + 1);
+}
 QString parentFolder(const QString& path) { return QFileInfo(path).absolutePath(); }
 QString baseNameWithoutExtension(const QString& path) {
     const QString name = lastPathComponent(path);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     return dot > 0 ? name.left(dot) : name;
 }
-bool hasMp4Extension(const QString& path) { return QFileInfo(path).suffix().toLower() == QLatin1String("mp4"); }
+bool hasMp4Extension(const QString& path) {
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    // QFileInfo::suffix semantics: the text after the last dot of the name, a leading dot included.
+    return dot > slash && QStringView(path).mid(dot + 1).compare(QLatin1String("mp4"), Qt::CaseInsensitive) == 0;
+}
 QString normalized(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
 QString childPath(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
@@ -38,8 +47,22 @@ std::optional<Instant> parseWithPattern(const QRegularExpression& pattern, const
     const auto m = pattern.match(name);
     if (!m.hasMatch() || m.lastCapturedIndex() + 1 < expectedGroups + 1)
         return std::nullopt;
-    return TeslaTimeParser::parseLocalDateTime(m.captured(1) + QLatin1Char('T') + m.captured(2) + QLatin1Char(':') +
-                                               m.captured(3) + QLatin1Char(':') + m.captured(4));
+    // Same reading as "<date>T<hh>:<mm>:<ss>" through the local date-time parser, without
+    // building the text: the pattern fixes the layout, only the digits need checking.
+    const QStringView date = m.capturedView(1);
+    int fields[6];
+    const QStringView parts[6] = {date.mid(0, 4), date.mid(5, 2), date.mid(8, 2),
+                                  m.capturedView(2), m.capturedView(3), m.capturedView(4)};
+    for (int i = 0; i < 6; ++i) {
+        int value = 0;
+        for (QChar c : parts[i]) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return std::nullopt; // \d also matches other scripts' digits
+            value = value * 10 + (c.unicode() - '0');
+        }
+        fields[i] = value;
+    }
+    return LocalTime::fromFields(fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]);
 }
 
 std::optional<Instant> metadataTime(const std::optional<EventMetadata>& metadata) {
