@@ -1,0 +1,97 @@
+// Scans a large drive (60 recent minutes, 200 saved/sentry events of 10 minutes, six cameras)
+// and compares it with `find ROOT -name '*.mp4'` over the same tree, warm cache.
+//
+// usage: orvane-bench-scan [ROOT] [RUNS]   (without ROOT a content-free drive is made in /tmp)
+
+#include "MetadataParser.h"
+#include "SampleDrive.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+#include <vector>
+
+using namespace orvane;
+
+namespace {
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double timeCommand(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer t;
+    t.start();
+    p.start(program, args);
+    p.waitForFinished(-1);
+    return t.nsecsElapsed() / 1e6;
+}
+
+long peakKilobytes(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    return usage.ru_maxrss;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTemporaryDir tmp;
+    QString root = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 15;
+    if (root.isEmpty()) {
+        root = tmp.path() + QStringLiteral("/TeslaCam");
+        sample::DriveSpec spec = sample::exampleDrive(root, sample::CarLayout::sixCamera, 1, 60);
+        spec.contentFree = true;
+        spec.recentMinutes = 60;
+        const sample::EventSpec model = spec.events.front();
+        spec.events.clear();
+        for (int i = 0; i < 200; ++i) {
+            sample::EventSpec e = model;
+            e.category = i % 2 ? ClipCategory::sentry : ClipCategory::saved;
+            e.minutes = 10;
+            e.startTime = model.startTime - 3600.0 * (i + 1);
+            spec.events.push_back(e);
+        }
+        const QStringList files = sample::writeDrive(spec);
+        out << "drive: " << files.size() << " files (content-free) under " << root << "\n";
+    }
+    const long selfBefore = peakKilobytes(RUSAGE_SELF);
+
+    // Warm the cache for both.
+    timeCommand(QStringLiteral("find"), {root, QStringLiteral("-name"), QStringLiteral("*.mp4")});
+    size_t eventCount = 0;
+    for (const auto& [category, events] : MetadataParser::scanLibrary({root}))
+        eventCount += events.size();
+
+    std::vector<double> find, scan, cli;
+    for (int i = 0; i < runs; ++i) {
+        find.push_back(timeCommand(QStringLiteral("find"), {root, QStringLiteral("-name"), QStringLiteral("*.mp4")}));
+        QElapsedTimer t;
+        t.start();
+        const auto library = MetadataParser::scanLibrary({root});
+        scan.push_back(t.nsecsElapsed() / 1e6);
+        cli.push_back(timeCommand(QStringLiteral(ORVANE_CLI_PATH), {QStringLiteral("scan"), root}));
+    }
+    const double f = median(find), s = median(scan), c = median(cli);
+    out << "events: " << eventCount << "\n";
+    out << "find_ms: " << QString::number(f, 'f', 2) << "\n";
+    out << "scan_in_process_ms: " << QString::number(s, 'f', 2) << "\n";
+    out << "orvane_cli_scan_ms: " << QString::number(c, 'f', 2) << "\n";
+    out << "ratio_scan_vs_find: " << QString::number(s / f, 'f', 2) << "\n";
+    out << "ratio_cli_vs_find: " << QString::number(c / f, 'f', 2) << "\n";
+    out << "peak_rss_self_kb: " << peakKilobytes(RUSAGE_SELF) << " (before scanning: " << selfBefore << ")\n";
+    out << "peak_rss_children_kb: " << peakKilobytes(RUSAGE_CHILDREN) << " (largest of find / orvane-cli)\n";
+    return 0;
+}
