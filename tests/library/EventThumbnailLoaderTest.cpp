@@ -1,0 +1,136 @@
+#include "EventThumbnailLoader.h"
+#include "FramePattern.h"
+#include "SampleDrive.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+using namespace orvane;
+namespace Loader = orvane::EventThumbnailLoader;
+
+namespace {
+
+constexpr Instant minute0 = 1714558800; // 2024-05-01 10:20:00 UTC
+
+class EventThumbnailLoaderTest : public ::testing::Test {
+protected:
+    // A one-second camera file named after its minute; returns its path.
+    QString clip(const QString& folder, Instant minute, CameraAngle camera, int width = 64, int height = 48) {
+        QDir().mkpath(folder);
+        sample::ClipSpec spec;
+        spec.path = folder + QLatin1Char('/') + sample::carTimeName(minute) + Camera::fileNameSuffix(camera);
+        spec.camera = camera;
+        spec.width = width;
+        spec.height = height;
+        spec.seconds = 1;
+        spec.startTime = minute;
+        sample::writeClip(spec);
+        return spec.path;
+    }
+    static std::optional<int> cameraOf(const QImage& image) {
+        const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+        auto p = sample::FramePattern::read(gray.constBits(), int(gray.bytesPerLine()), gray.width(), gray.height());
+        return p ? std::optional<int>(p->cameraIndex) : std::nullopt;
+    }
+    test::ScopedTimeZone zone{"UTC"};
+    test::TempFolder root;
+};
+
+TEST_F(EventThumbnailLoaderTest, ClipFolderWithoutFrontUsesTheFileThatSortsFirst) {
+    const QString folder = root / QStringLiteral("SavedClips/event");
+    clip(folder, minute0, CameraAngle::leftRepeater);
+    clip(folder, minute0, CameraAngle::back);
+    clip(folder, minute0 + 60, CameraAngle::front);
+    TeslaClipEvent event;
+    event.folderURL = folder;
+    event.startTime = minute0 + 100; // clip folders keep every file regardless of time
+    const auto groups = Loader::videoGroups(event);
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[0].size(), 2);
+    const QImage picture = Loader::image(event);
+    EXPECT_EQ(picture.size(), QSize(64, 48));
+    EXPECT_EQ(cameraOf(picture), sample::cameraIndex(CameraAngle::back));
+    EXPECT_NEAR(Loader::duration(event), 2.0, 0.06);
+}
+
+TEST_F(EventThumbnailLoaderTest, ImportedFileUsesThatFileAlone) {
+    const QString folder = root / QStringLiteral("imports");
+    clip(folder, minute0, CameraAngle::front);
+    const QString chosen = clip(folder, minute0 + 60, CameraAngle::back);
+    TeslaClipEvent event;
+    event.folderURL = folder;
+    event.sourceFileURL = chosen;
+    EXPECT_EQ(cameraOf(Loader::image(event)), sample::cameraIndex(CameraAngle::back));
+    EXPECT_NEAR(Loader::duration(event), 1.0, 0.03);
+}
+
+TEST_F(EventThumbnailLoaderTest, MissingFolderFailsAndMeasuresNothing) {
+    TeslaClipEvent event;
+    event.folderURL = root / QStringLiteral("gone");
+    EXPECT_THROW(Loader::image(event), std::exception);
+    EXPECT_EQ(Loader::duration(event), 0);
+    const QString empty = root.makeFolder(QStringLiteral("empty"));
+    event.folderURL = empty;
+    EXPECT_THROW(Loader::image(event), std::exception);
+}
+
+TEST_F(EventThumbnailLoaderTest, DamagedFirstFileFailsButLaterMinutesStillCount) {
+    const QString folder = root / QStringLiteral("damaged");
+    QDir().mkpath(folder);
+    root.writeFile(QStringLiteral("damaged/") + sample::carTimeName(minute0) + QStringLiteral("-front.mp4"), "garbage");
+    clip(folder, minute0 + 60, CameraAngle::front);
+    TeslaClipEvent event;
+    event.folderURL = folder;
+    EXPECT_THROW(Loader::image(event), std::exception);
+    EXPECT_NEAR(Loader::duration(event), 1.0, 0.03);
+}
+
+TEST_F(EventThumbnailLoaderTest, ContinuousSessionUsesItsEarliestMinuteAndItsRangeOnly) {
+    const QString folder = root / QStringLiteral("RecentClips");
+    clip(folder, minute0 - 60, CameraAngle::front, 96, 64); // before the session
+    clip(folder, minute0 + 120, CameraAngle::front);
+    clip(folder, minute0, CameraAngle::front, 128, 96);     // the session's first minute
+    clip(folder, minute0 + 60, CameraAngle::front);
+    clip(folder, minute0 + 180, CameraAngle::front, 96, 64); // after it
+    root.writeFile(QStringLiteral("RecentClips/notes.txt"), "x");
+    TeslaClipEvent event;
+    event.folderURL = folder;
+    event.isContinuousSession = true;
+    event.startTime = minute0;
+    event.endTime = minute0 + 120;
+    EXPECT_EQ(Loader::videoGroups(event).size(), 3u);
+    EXPECT_EQ(Loader::image(event).size(), QSize(128, 96));
+    EXPECT_NEAR(Loader::duration(event), 3.0, 0.09);
+    event.endTime.reset(); // without an end only the first minute stays
+    EXPECT_EQ(Loader::videoGroups(event).size(), 1u);
+}
+
+TEST_F(EventThumbnailLoaderTest, LargePicturesAreCapped) {
+    TeslaClipEvent event;
+    event.sourceFileURL = clip(root / QStringLiteral("big"), minute0, CameraAngle::front, 1600, 900);
+    const QImage picture = Loader::image(event);
+    EXPECT_LE(picture.width(), 760);
+    EXPECT_LE(picture.height(), 428);
+    EXPECT_TRUE(picture.width() == 760 || picture.height() == 428);
+}
+
+TEST(EventThumbnailLoaderNamesTest, FileNameDates) {
+    test::ScopedTimeZone zone("UTC");
+    EXPECT_EQ(Loader::fileNameDate(QStringLiteral("2024-05-01_10-20-00-front.mp4")), minute0);
+    EXPECT_EQ(Loader::fileNameDate(QStringLiteral("2024-05-01_10-20-00")), minute0);
+    for (const char* bad : {"2024-05-01T10-20-00-front.mp4", "2024-05-01_10-20-00-front.mov", "event.json",
+                            "2024-13-01_10-20-00-back.mp4", ""})
+        EXPECT_FALSE(Loader::fileNameDate(QString::fromLatin1(bad))) << bad;
+}
+
+TEST(EventThumbnailLoaderNamesTest, PreferredFile) {
+    EXPECT_EQ(Loader::preferredVideoURL({QStringLiteral("/x/a-back.mp4"), QStringLiteral("/x/a-front.mp4")}),
+              QStringLiteral("/x/a-front.mp4"));
+    EXPECT_EQ(Loader::preferredVideoURL({QStringLiteral("/x/b-left_repeater.mp4"), QStringLiteral("/y/a-right_repeater.mp4")}),
+              QStringLiteral("/y/a-right_repeater.mp4"));
+    EXPECT_FALSE(Loader::preferredVideoURL({}));
+}
+
+} // namespace
