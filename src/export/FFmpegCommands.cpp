@@ -1,0 +1,134 @@
+#include "FFmpegCommands.h"
+
+#include <algorithm>
+
+namespace orvane::FFmpegCommands {
+
+namespace {
+
+QStringList prefix() {
+    return {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y")};
+}
+
+QStringList x264Reencode() {
+    return {QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("veryfast"),
+            QStringLiteral("-crf"), QStringLiteral("18")};
+}
+
+} // namespace
+
+QString seconds(double value) { return QString::asprintf("%.3f", value); }
+
+QString gridFilterGraph(const QString& duration) {
+    QStringList chains;
+    for (int k = 0; k < 4; ++k)
+        chains << QStringLiteral("[%1:v]scale=%2:%3:force_original_aspect_ratio=increase,crop=%2:%3,setsar=1,fps=%4,"
+                                 "tpad=stop_mode=add:stop_duration=%5,setpts=PTS-STARTPTS[v%1]")
+                      .arg(k)
+                      .arg(cellWidth)
+                      .arg(cellHeight)
+                      .arg(gridFrameRate)
+                      .arg(duration);
+    chains << QStringLiteral("[v0][v1][v2][v3]xstack=inputs=4:layout=0_0|%1_0|0_%2|%1_%2:fill=black[vout]")
+                  .arg(cellWidth)
+                  .arg(cellHeight);
+    return chains.join(QLatin1Char(';'));
+}
+
+QStringList gridPieceArguments(const std::map<CameraAngle, QString>& inputs, double trimStart, double trimDuration,
+                               const QString& output) {
+    const QString s = seconds(std::max(trimStart, 0.0));
+    const QString t = seconds(std::max(trimDuration, 0.0));
+    QStringList args = prefix();
+    args << QStringLiteral("-stats_period") << QStringLiteral("0.1");
+    for (CameraAngle camera : gridOrder) {
+        auto it = inputs.find(camera);
+        if (it != inputs.end())
+            args << QStringLiteral("-ss") << s << QStringLiteral("-t") << t << QStringLiteral("-i") << it->second;
+        else
+            args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+                 << QStringLiteral("color=c=black:s=%1x%2:r=%3:d=%4").arg(cellWidth).arg(cellHeight).arg(gridFrameRate).arg(t);
+    }
+    args << QStringLiteral("-filter_complex") << gridFilterGraph(t);
+    args << QStringLiteral("-map") << QStringLiteral("[vout]") << QStringLiteral("-an") << QStringLiteral("-t") << t;
+    args << QStringLiteral("-c:v") << QStringLiteral("libx264") << QStringLiteral("-preset") << QStringLiteral("veryfast")
+         << QStringLiteral("-crf") << QStringLiteral("18") << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p")
+         << QStringLiteral("-movflags") << QStringLiteral("+faststart") << QStringLiteral("-progress")
+         << QStringLiteral("pipe:1") << QStringLiteral("-nostats") << output;
+    return args;
+}
+
+QStringList concatArguments(const QString& listPath, const QString& output, bool reencode) {
+    QStringList args = prefix();
+    args << QStringLiteral("-f") << QStringLiteral("concat") << QStringLiteral("-safe") << QStringLiteral("0")
+         << QStringLiteral("-fflags") << QStringLiteral("+genpts") << QStringLiteral("-i") << listPath
+         << QStringLiteral("-map") << QStringLiteral("0:v:0") << QStringLiteral("-an");
+    if (reencode)
+        args << x264Reencode();
+    else
+        args << QStringLiteral("-c") << QStringLiteral("copy");
+    args << output;
+    return args;
+}
+
+QStringList trimCopyArguments(const QString& input, const QString& output, double trimStart, double trimDuration) {
+    QStringList args = prefix();
+    args << QStringLiteral("-ss") << seconds(std::max(trimStart, 0.0)) << QStringLiteral("-i") << input
+         << QStringLiteral("-map") << QStringLiteral("0:v:0") << QStringLiteral("-c") << QStringLiteral("copy")
+         << QStringLiteral("-avoid_negative_ts") << QStringLiteral("make_zero");
+    if (trimDuration > 0)
+        args << QStringLiteral("-t") << seconds(trimDuration);
+    args << output;
+    return args;
+}
+
+QStringList trimReencodeArguments(const QString& input, const QString& output, double trimStart, double trimDuration) {
+    QStringList args = prefix();
+    args << QStringLiteral("-ss") << seconds(std::max(trimStart, 0.0)) << QStringLiteral("-i") << input
+         << QStringLiteral("-map") << QStringLiteral("0:v:0") << QStringLiteral("-an") << x264Reencode();
+    if (trimDuration > 0)
+        args << QStringLiteral("-t") << seconds(trimDuration);
+    args << output;
+    return args;
+}
+
+QString concatList(const QStringList& paths) {
+    QStringList lines;
+    for (QString path : paths)
+        lines << QStringLiteral("file '") + path.replace(QLatin1String("'"), QLatin1String("'\\''")) +
+                     QLatin1Char('\'');
+    return lines.join(QLatin1Char('\n'));
+}
+
+std::optional<double> parseTime(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    if (parts.size() != 3)
+        return std::nullopt;
+    double values[3];
+    for (int i = 0; i < 3; ++i) {
+        bool ok = false;
+        values[i] = parts[i].trimmed().toDouble(&ok);
+        if (!ok)
+            return std::nullopt;
+    }
+    return values[0] * 3600 + values[1] * 60 + values[2];
+}
+
+std::vector<double> ProgressParser::feed(const QByteArray& chunk) {
+    std::vector<double> out;
+    pending_ += chunk;
+    qsizetype newline;
+    while ((newline = pending_.indexOf('\n')) >= 0) {
+        const QString line = QString::fromUtf8(pending_.left(newline)).trimmed();
+        pending_.remove(0, newline + 1);
+        if (line.startsWith(QLatin1String("out_time="))) {
+            if (auto t = parseTime(line.mid(9)); t && expected_ > 0)
+                out.push_back(std::min(std::max(*t / expected_, 0.0), 0.99));
+        } else if (line == QLatin1String("progress=end")) {
+            out.push_back(1.0);
+        }
+    }
+    return out;
+}
+
+} // namespace orvane::FFmpegCommands

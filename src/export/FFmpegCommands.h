@@ -1,0 +1,54 @@
+#pragma once
+
+#include "CameraAngle.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace orvane::FFmpegCommands {
+
+// The composed grid: 2 × 2 cells of 1280 × 720 at 36 frames per second.
+inline constexpr int cellWidth = 1280;
+inline constexpr int cellHeight = 720;
+inline constexpr int gridFrameRate = 36;
+
+// front top-left, back top-right, left repeater bottom-left, right repeater bottom-right.
+inline constexpr CameraAngle gridOrder[4] = {CameraAngle::front, CameraAngle::back, CameraAngle::leftRepeater,
+                                             CameraAngle::rightRepeater};
+
+// Seconds with three decimals ("%.3f").
+QString seconds(double value);
+
+QString gridFilterGraph(const QString& duration);
+// One grid piece; a camera without an input gets a black filler of the piece's length.
+QStringList gridPieceArguments(const std::map<CameraAngle, QString>& inputs, double trimStart, double trimDuration,
+                               const QString& output);
+// Joins the pieces listed in a concat file, copying or re-encoding the video.
+QStringList concatArguments(const QString& listPath, const QString& output, bool reencode);
+QStringList trimCopyArguments(const QString& input, const QString& output, double trimStart, double trimDuration);
+QStringList trimReencodeArguments(const QString& input, const QString& output, double trimStart, double trimDuration);
+
+// The concat demuxer's list: one "file '<path>'" line per piece, quotes escaped as '\''.
+QString concatList(const QStringList& paths);
+
+// "HH:MM:SS.micro" from ffmpeg's progress output, in seconds.
+std::optional<double> parseTime(const QString& text);
+
+// Turns ffmpeg's "-progress" output, fed in arbitrary chunks, into fractions capped at 0.99
+// until "progress=end" (1.0).
+class ProgressParser {
+public:
+    explicit ProgressParser(double expectedDuration) : expected_(expectedDuration) {}
+    std::vector<double> feed(const QByteArray& chunk);
+
+private:
+    double expected_;
+    QByteArray pending_;
+};
+
+} // namespace orvane::FFmpegCommands

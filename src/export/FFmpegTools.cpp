@@ -1,0 +1,250 @@
+#include "FFmpegTools.h"
+
+#include "FFmpegCommands.h"
+#include "FFmpegLocator.h"
+#include "FFmpegProcess.h"
+#include "MediaError.h"
+#include "PacketScan.h"
+#include "PieceTiming.h"
+#include "VideoExportPreparer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QUuid>
+
+#include <map>
+#include <optional>
+
+namespace orvane {
+
+namespace {
+
+QString uuid() { return QUuid::createUuid().toString(QUuid::WithoutBraces); }
+
+// A workspace folder and the local copies made for it, removed on every way out.
+class Workspace {
+public:
+    explicit Workspace(const QString& prefix) : path_(QDir(QDir::tempPath()).filePath(prefix + uuid())) {
+        if (!QDir().mkpath(path_))
+            throw FileSystemError(QStringLiteral("无法创建临时目录: ") + path_);
+    }
+    ~Workspace() {
+        QDir(path_).removeRecursively();
+        for (const QString& f : cleanup_)
+            QFile::remove(f);
+    }
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+
+    QString piecePath(size_t i) const { return QDir(path_).filePath(QString::asprintf("part_%04zu.mp4", i)); }
+    QString listPath() const { return QDir(path_).filePath(QStringLiteral("concat.txt")); }
+    void removeLater(const QString& path) { cleanup_ << path; }
+    void removeNow(const QString& path) {
+        QFile::remove(path);
+        cleanup_.removeAll(path);
+    }
+
+private:
+    QString path_;
+    QStringList cleanup_;
+};
+
+// The result file, removed unless handed to the caller.
+class ResultFile {
+public:
+    explicit ResultFile(const QString& prefix)
+        : path_(QDir(QDir::tempPath()).filePath(prefix + uuid() + QStringLiteral(".mp4"))) {}
+    ~ResultFile() {
+        if (!released_)
+            QFile::remove(path_);
+    }
+    const QString& path() const { return path_; }
+    QString release() {
+        released_ = true;
+        return path_;
+    }
+
+private:
+    QString path_;
+    bool released_ = false;
+};
+
+void writeConcatList(const QString& listPath, const QStringList& pieces) {
+    QSaveFile file(listPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(FFmpegCommands::concatList(pieces).toUtf8()) < 0 ||
+        !file.commit())
+        throw FileSystemError(QStringLiteral("无法写入拼接列表: ") + file.errorString());
+}
+
+media::VideoPacketList scan(const QString& path) {
+    try {
+        return media::scanVideoPackets(path.toStdString());
+    } catch (const media::MediaError& e) {
+        throw FFmpegSegmentMergerError::commandFailed(QString::fromStdString(e.what()));
+    }
+}
+
+// The timeline of a file joined from pieces: each piece's offset is found by content in a
+// stream-copied join, else summed from the measured lengths of the pieces before it.
+ExportTimeline joinedTimeline(const QString& joinedPath, const std::vector<media::VideoPacketList>& pieces,
+                              const std::vector<Instant>& recordedAt) {
+    const media::VideoPacketList joined = scan(joinedPath);
+    std::vector<ExportTimeline::Piece> result;
+    size_t from = 0;
+    double summed = 0;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const double length = pieces[i].duration > 0
+                                  ? pieces[i].duration
+                                  : (pieces[i].packets.empty() ? 0 : pieces[i].packets.back().time - pieces[i].firstTime);
+        const auto found = PieceTiming::offsetInJoined(joined, pieces[i], from);
+        const double offset = found ? *found : summed;
+        result.push_back({offset, length, recordedAt[i]});
+        summed = offset + length;
+    }
+    return ExportTimeline(std::move(result));
+}
+
+void reportFraction(const ProgressCallback& onProgress, double p) {
+    if (onProgress)
+        onProgress(p);
+}
+
+} // namespace
+
+namespace FFmpegGridExporter {
+
+IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const ProgressCallback& onProgress,
+                          const CancellationToken& cancel) {
+    if (segments.empty())
+        throw FFmpegSegmentMergerError::commandFailed(QStringLiteral("没有可导出的四宫格片段"));
+    const QString ffmpeg = FFmpegLocator::executablePath();
+    Workspace workspace(QStringLiteral("tesla-grid-"));
+    ResultFile result(QStringLiteral("tesla-grid-"));
+    QStringList pieces;
+    std::vector<media::VideoPacketList> pieceScans;
+    std::vector<Instant> recordedAt;
+    const double n = double(segments.size());
+    for (size_t i = 0; i < segments.size(); ++i) {
+        cancel.check();
+        const GridExportSegment& segment = segments[i];
+        const QString piece = workspace.piecePath(i);
+        std::map<CameraAngle, QString> inputs;
+        std::optional<QString> primaryInput;
+        const auto primary = segment.primaryVideo();
+        QStringList copies;
+        try {
+            for (const TeslaVideoFile& video : segment.videos) {
+                if (!video.cameraAngle || inputs.count(*video.cameraAngle))
+                    continue;
+                const bool inGrid = std::find(std::begin(FFmpegCommands::gridOrder), std::end(FFmpegCommands::gridOrder),
+                                              *video.cameraAngle) != std::end(FFmpegCommands::gridOrder);
+                if (!inGrid)
+                    continue;
+                const PreparedInput prepared = VideoExportPreparer::localInput(video, true, cancel);
+                if (prepared.cleanupPath)
+                    copies << *prepared.cleanupPath;
+                inputs[*video.cameraAngle] = prepared.path;
+                if (primary && primary->id == video.id)
+                    primaryInput = prepared.path;
+            }
+        } catch (...) {
+            for (const QString& c : copies)
+                QFile::remove(c);
+            throw;
+        }
+        for (const QString& c : copies)
+            workspace.removeLater(c);
+        reportFraction(onProgress, double(i) / n);
+        const double length = std::max(segment.trimDuration, 0.0);
+        FFmpegProcess::run(ffmpeg, FFmpegCommands::gridPieceArguments(inputs, segment.trimStart, segment.trimDuration, piece),
+                           length, [&](double p) { reportFraction(onProgress, (double(i) + p) / n); }, cancel);
+        pieces << piece;
+        // The piece starts at the first recorded frame at or after the cut (an accurate seek).
+        double firstFrame = std::max(segment.trimStart, 0.0);
+        if (primaryInput) {
+            try {
+                firstFrame = PieceTiming::firstFrameAtOrAfter(media::scanVideoPackets(primaryInput->toStdString()), firstFrame);
+            } catch (const media::MediaError&) {
+            }
+        }
+        recordedAt.push_back((primary ? primary->startTime : 0) + firstFrame);
+        pieceScans.push_back(scan(piece));
+        // Local copies are no longer needed once the piece exists.
+        for (const QString& c : copies)
+            workspace.removeNow(c);
+    }
+    cancel.check();
+    if (pieces.isEmpty())
+        throw FFmpegSegmentMergerError::commandFailed(QStringLiteral("四宫格合成结果为空"));
+    if (pieces.size() == 1) {
+        if (!QFile::copy(pieces.front(), result.path()))
+            throw FileSystemError(QStringLiteral("无法复制四宫格视频: ") + result.path());
+    } else {
+        writeConcatList(workspace.listPath(), pieces);
+        FFmpegProcess::run(ffmpeg, FFmpegCommands::concatArguments(workspace.listPath(), result.path(), false), 0, {},
+                           cancel);
+    }
+    ExportTimeline timeline = joinedTimeline(result.path(), pieceScans, recordedAt);
+    return {result.release(), std::move(timeline)};
+}
+
+} // namespace FFmpegGridExporter
+
+namespace FFmpegSegmentMerger {
+
+IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bool forceReencode,
+                        const ProgressCallback& onProgress, const CancellationToken& cancel) {
+    if (segments.empty())
+        throw FFmpegSegmentMergerError::commandFailed(QStringLiteral("没有可合并的视频片段"));
+    const QString ffmpeg = FFmpegLocator::executablePath();
+    Workspace workspace(QStringLiteral("tesla-merge-"));
+    ResultFile result(QStringLiteral("tesla-merged-"));
+    QStringList pieces;
+    std::vector<media::VideoPacketList> pieceScans;
+    std::vector<Instant> recordedAt;
+    const double n = double(segments.size());
+    for (size_t i = 0; i < segments.size(); ++i) {
+        const ContinuousExportSegment& segment = segments[i];
+        reportFraction(onProgress, double(i) / n * 0.75);
+        const PreparedInput input = VideoExportPreparer::localInput(segment.video, true, cancel);
+        if (input.cleanupPath)
+            workspace.removeLater(*input.cleanupPath);
+        const QString piece = workspace.piecePath(i);
+        try {
+            FFmpegProcess::run(ffmpeg, FFmpegCommands::trimCopyArguments(input.path, piece, segment.trimStart,
+                                                                         segment.trimDuration),
+                               0, {}, cancel);
+        } catch (const FFmpegSegmentMergerError&) {
+            FFmpegProcess::run(ffmpeg, FFmpegCommands::trimReencodeArguments(input.path, piece, segment.trimStart,
+                                                                             segment.trimDuration),
+                               0, {}, cancel);
+        }
+        // Measure where the piece really starts: a copied cut begins at the key frame before.
+        const media::VideoPacketList pieceScan = scan(piece);
+        const double first = PieceTiming::firstFrameInSource(scan(input.path), pieceScan, std::max(segment.trimStart, 0.0));
+        recordedAt.push_back(segment.video.startTime + first);
+        pieceScans.push_back(pieceScan);
+        pieces << piece;
+        if (input.cleanupPath)
+            workspace.removeNow(*input.cleanupPath);
+    }
+    cancel.check();
+    writeConcatList(workspace.listPath(), pieces);
+    try {
+        FFmpegProcess::run(ffmpeg, FFmpegCommands::concatArguments(workspace.listPath(), result.path(), forceReencode),
+                           0, {}, cancel);
+    } catch (const FFmpegSegmentMergerError&) {
+        if (forceReencode)
+            throw;
+        FFmpegProcess::run(ffmpeg, FFmpegCommands::concatArguments(workspace.listPath(), result.path(), true), 0, {},
+                           cancel);
+    }
+    ExportTimeline timeline = joinedTimeline(result.path(), pieceScans, recordedAt);
+    reportFraction(onProgress, 1.0);
+    return {result.release(), std::move(timeline)};
+}
+
+} // namespace FFmpegSegmentMerger
+
+} // namespace orvane

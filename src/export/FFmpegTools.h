@@ -1,0 +1,36 @@
+#pragma once
+
+#include "CancellationToken.h"
+#include "ExportPlan.h"
+#include "ExportTimeline.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace orvane {
+
+// An intermediate file made by ffmpeg (the caller owns and deletes it) and, for every piece in
+// it, where it sits and when it was recorded.
+struct IntermediateVideo {
+    QString path;
+    ExportTimeline timeline;
+};
+
+using ProgressCallback = std::function<void(double)>;
+
+namespace FFmpegGridExporter {
+// Composes the segments into one 2560 × 1440 grid video in the temporary folder.
+// Throws FFmpegLocatorError, FFmpegSegmentMergerError, FileSystemError, OperationCancelled.
+IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const ProgressCallback& onProgress,
+                          const CancellationToken& cancel);
+} // namespace FFmpegGridExporter
+
+namespace FFmpegSegmentMerger {
+// Cuts the segments out of their files and joins them, stream copy first.
+IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bool forceReencode,
+                        const ProgressCallback& onProgress, const CancellationToken& cancel);
+} // namespace FFmpegSegmentMerger
+
+} // namespace orvane

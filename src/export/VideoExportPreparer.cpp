@@ -1,0 +1,165 @@
+#include "VideoExportPreparer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <algorithm>
+
+namespace orvane {
+
+namespace VolumeInfo {
+
+namespace {
+
+// mountinfo escapes space, tab, newline and backslash as three octal digits.
+QString unescape(const QString& field) {
+    QString out;
+    out.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] == QLatin1Char('\\') && i + 3 < field.size()) {
+            bool ok = false;
+            const int code = field.mid(i + 1, 3).toInt(&ok, 8);
+            if (ok) {
+                out += QChar(code);
+                i += 3;
+                continue;
+            }
+        }
+        out += field[i];
+    }
+    return out;
+}
+
+QString readSmallFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.read(4096)).trimmed();
+}
+
+} // namespace
+
+std::vector<MountEntry> parseMountInfo(const QString& text) {
+    std::vector<MountEntry> mounts;
+    for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList f = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const qsizetype dash = f.indexOf(QStringLiteral("-"));
+        if (dash < 6 || dash + 1 >= f.size())
+            continue;
+        const QStringList device = f[2].split(QLatin1Char(':'));
+        if (device.size() != 2)
+            continue;
+        MountEntry e;
+        bool okMajor = false, okMinor = false;
+        e.major = device[0].toInt(&okMajor);
+        e.minor = device[1].toInt(&okMinor);
+        if (!okMajor || !okMinor)
+            continue;
+        e.root = unescape(f[3]);
+        e.mountPoint = unescape(f[4]);
+        e.fsType = dash + 1 < f.size() ? f[dash + 1] : QString();
+        e.source = dash + 2 < f.size() ? unescape(f[dash + 2]) : QString();
+        mounts.push_back(e);
+    }
+    return mounts;
+}
+
+std::optional<MountEntry> mountFor(const std::vector<MountEntry>& mounts, const QString& absolutePath) {
+    const QString path = QDir::cleanPath(absolutePath);
+    const MountEntry* best = nullptr;
+    for (const MountEntry& m : mounts) {
+        const QString point = QDir::cleanPath(m.mountPoint);
+        const bool contains = point == QLatin1String("/") || path == point ||
+                              path.startsWith(point + QLatin1Char('/'));
+        if (contains && (!best || point.size() >= QDir::cleanPath(best->mountPoint).size()))
+            best = &m;
+    }
+    if (!best)
+        return std::nullopt;
+    return *best;
+}
+
+VolumeLocality locality(const QString& fsType) {
+    static const QStringList remote = {
+        QStringLiteral("nfs"),        QStringLiteral("nfs4"),      QStringLiteral("cifs"),     QStringLiteral("smb3"),
+        QStringLiteral("smbfs"),      QStringLiteral("sshfs"),     QStringLiteral("fuse.sshfs"), QStringLiteral("9p"),
+        QStringLiteral("davfs"),      QStringLiteral("fuse.davfs"), QStringLiteral("fuse.rclone"), QStringLiteral("ceph"),
+        QStringLiteral("glusterfs"),  QStringLiteral("fuse.glusterfs"), QStringLiteral("afs")};
+    static const QStringList localTypes = {
+        QStringLiteral("ext2"),  QStringLiteral("ext3"),  QStringLiteral("ext4"),    QStringLiteral("xfs"),
+        QStringLiteral("btrfs"), QStringLiteral("f2fs"),  QStringLiteral("vfat"),    QStringLiteral("exfat"),
+        QStringLiteral("ntfs"),  QStringLiteral("ntfs3"), QStringLiteral("fuseblk"), QStringLiteral("hfsplus"),
+        QStringLiteral("tmpfs"), QStringLiteral("overlay"), QStringLiteral("zfs"),   QStringLiteral("iso9660"),
+        QStringLiteral("udf")};
+    if (remote.contains(fsType))
+        return VolumeLocality::notLocal;
+    if (localTypes.contains(fsType))
+        return VolumeLocality::local;
+    return VolumeLocality::unknown;
+}
+
+bool isRemovableDevice(const QString& sysRoot, int major, int minor) {
+    if (major == 0)
+        return false; // anonymous devices: tmpfs, overlay, FUSE, network
+    const QString link = QStringLiteral("%1/dev/block/%2:%3").arg(sysRoot).arg(major).arg(minor);
+    const QString device = QFileInfo(link).canonicalFilePath();
+    if (device.isEmpty())
+        return false;
+    // USB sticks and card readers often report removable 0; the bus they hang off tells.
+    if (device.contains(QLatin1String("/usb")))
+        return true;
+    if (readSmallFile(device + QStringLiteral("/removable")) == QLatin1String("1"))
+        return true;
+    // A partition has no "removable" of its own; its disk is the parent folder.
+    if (QFileInfo::exists(device + QStringLiteral("/partition")))
+        return readSmallFile(QFileInfo(device).absolutePath() + QStringLiteral("/removable")) == QLatin1String("1");
+    return false;
+}
+
+bool shouldCopyLocally(const QString& path, const QString& mountInfoText, const QString& sysRoot) {
+    QString resolved = QFileInfo(path).canonicalFilePath();
+    if (resolved.isEmpty())
+        resolved = QFileInfo(path).absoluteFilePath();
+    const auto mount = mountFor(parseMountInfo(mountInfoText), resolved);
+    if (!mount)
+        return false;
+    if (isRemovableDevice(sysRoot, mount->major, mount->minor))
+        return true;
+    return locality(mount->fsType) == VolumeLocality::notLocal;
+}
+
+bool shouldCopyLocally(const QString& path) {
+    QFile f(QStringLiteral("/proc/self/mountinfo"));
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    return shouldCopyLocally(path, QString::fromUtf8(f.readAll()), QStringLiteral("/sys"));
+}
+
+} // namespace VolumeInfo
+
+namespace VideoExportPreparer {
+
+PreparedInput localInput(const TeslaVideoFile& video, bool forceCopy, const CancellationToken& cancel) {
+    if (!forceCopy && !VolumeInfo::shouldCopyLocally(video.url))
+        return {video.url, std::nullopt};
+    const QString copy = QDir(QDir::tempPath())
+                             .filePath(QStringLiteral("tesla-export-") +
+                                       QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".mp4"));
+    cancel.check();
+    if (QFile::exists(copy) && !QFile::remove(copy))
+        throw FileSystemError(QStringLiteral("无法删除旧的临时文件: ") + copy);
+    cancel.check();
+    QFile source(video.url);
+    if (!source.copy(copy)) {
+        QFile::remove(copy);
+        throw FileSystemError(QStringLiteral("无法复制视频: ") + video.fileName + QStringLiteral(": ") +
+                              source.errorString());
+    }
+    return {copy, copy};
+}
+
+} // namespace VideoExportPreparer
+
+} // namespace orvane

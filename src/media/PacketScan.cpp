@@ -1,0 +1,60 @@
+#include "PacketScan.h"
+
+#include "FfmpegHandles.h"
+#include "MediaError.h"
+
+#include <algorithm>
+
+namespace orvane::media {
+
+namespace {
+
+uint64_t fnv1a(const uint8_t* data, int size) {
+    uint64_t h = 1469598103934665603ull;
+    for (int i = 0; i < size; ++i) {
+        h ^= data[i];
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+} // namespace
+
+VideoPacketList scanVideoPackets(const std::string& path) {
+    ff::initialize();
+    AVFormatContext* raw = nullptr;
+    checkFfmpeg(avformat_open_input(&raw, path.c_str(), nullptr, nullptr), "open " + path);
+    ff::InputFormat input(raw);
+    const int stream = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (stream < 0)
+        throw MediaError("no video stream: " + path);
+    for (unsigned i = 0; i < raw->nb_streams; ++i)
+        if (int(i) != stream)
+            raw->streams[i]->discard = AVDISCARD_ALL;
+    const AVRational tb = raw->streams[stream]->time_base;
+    VideoPacketList list;
+    if (raw->duration > 0)
+        list.duration = double(raw->duration) / AV_TIME_BASE;
+    ff::Packet packet = ff::makePacket();
+    for (;;) {
+        const int rc = av_read_frame(raw, packet.get());
+        if (rc == AVERROR_EOF)
+            break;
+        if (rc < 0)
+            break; // a damaged tail: keep what was read
+        if (packet->stream_index == stream) {
+            const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+            if (ts != AV_NOPTS_VALUE)
+                list.packets.push_back({double(ts) * av_q2d(tb), bool(packet->flags & AV_PKT_FLAG_KEY),
+                                        fnv1a(packet->data, packet->size), packet->size});
+        }
+        av_packet_unref(packet.get());
+    }
+    std::stable_sort(list.packets.begin(), list.packets.end(),
+                     [](const VideoPacketSummary& a, const VideoPacketSummary& b) { return a.time < b.time; });
+    if (!list.packets.empty())
+        list.firstTime = list.packets.front().time;
+    return list;
+}
+
+} // namespace orvane::media

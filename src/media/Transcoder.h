@@ -1,0 +1,84 @@
+#pragma once
+
+#include "MediaError.h"
+#include "OverlayBlender.h"
+#include "VideoEncoder.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orvane::media {
+
+// The source has no video stream to export.
+class NoVideoStreamError : public MediaError {
+public:
+    using MediaError::MediaError;
+};
+
+// The caller asked the transcode to stop.
+class TranscodeCancelled : public MediaError {
+public:
+    TranscodeCancelled() : MediaError("cancelled") {}
+};
+
+struct TranscodeSource {
+    double duration = 0;    // container duration in seconds
+    int width = 0;          // upright picture size (rotation applied)
+    int height = 0;
+    int rotation = 0;       // clockwise degrees that make the coded picture upright
+    double frameRate = 0;   // nominal; 0 when unknown
+    int64_t bitRate = 0;    // video stream bits per second; 0 when unknown
+    bool hasAudio = false;
+    YuvMatrix matrix = YuvMatrix::bt601;
+    bool fullRange = false;
+};
+
+struct TranscodeSettings {
+    VideoCodec codec = VideoCodec::H264;
+    int width = 0;            // output size (even)
+    int height = 0;
+    int64_t bitRate = 0;      // average bits per second
+    double frameRate = 36;    // expected frame rate
+    int keyFrameInterval = 36;
+    std::string preset;       // empty: the codec's default for speed
+    double start = 0;         // seconds from the first frame
+    double length = 0;        // seconds; 0 to the end
+};
+
+struct TranscodeHooks {
+    // Overlays for the frame shown at `time` (seconds from the source's first frame), laid over
+    // after scaling, in order. The pointers must stay valid until the next call.
+    std::function<void(double time, std::vector<const YuvOverlay*>& overlays)> overlays;
+    // Output position / export length; capped below 1 by the caller.
+    std::function<void(double outputTime)> progress;
+    std::function<bool()> cancelled;
+    // Each written frame: its output index and its source time (for checks).
+    std::function<void(int64_t index, double time)> frameWritten;
+};
+
+// Decodes the first video stream of a file, turns it upright, scales it, lays overlays over it
+// and encodes it into a new MP4; the first audio stream is copied packet by packet.
+class Transcoder {
+public:
+    // Opens and probes the source. Throws MediaError, NoVideoStreamError.
+    explicit Transcoder(const QString& input);
+    ~Transcoder();
+    Transcoder(const Transcoder&) = delete;
+    Transcoder& operator=(const Transcoder&) = delete;
+
+    const TranscodeSource& source() const;
+
+    // Writes `output` (the MP4 format whatever the name). Throws MediaError (the file is then
+    // incomplete: the caller deletes it) or TranscodeCancelled. Call once.
+    void run(const QString& output, const TranscodeSettings& settings, const TranscodeHooks& hooks);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace orvane::media

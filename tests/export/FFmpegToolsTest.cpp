@@ -1,0 +1,162 @@
+#include "ExportErrors.h"
+#include "FFmpegCommands.h"
+#include "FFmpegLocator.h"
+#include "FFmpegProcess.h"
+#include "PieceTiming.h"
+#include "TestSupport.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace orvane;
+
+namespace {
+
+QString argAfter(const QStringList& args, const QString& flag, int nth = 0) {
+    for (int i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == flag && nth-- == 0)
+            return args[i + 1];
+    return {};
+}
+
+TEST(FFmpegCommandsTest, gridPieceKeepsCellsWhenCamerasAreMissing) {
+    const auto args = FFmpegCommands::gridPieceArguments(
+        {{CameraAngle::front, "/t/f.mp4"}, {CameraAngle::rightRepeater, "/t/r.mp4"}}, -2, 12.3456, "/w/part_0000.mp4");
+    const QStringList expectedStart = {"-hide_banner", "-loglevel", "error", "-y", "-stats_period", "0.1",
+                                       "-ss", "0.000", "-t", "12.346", "-i", "/t/f.mp4",
+                                       "-f", "lavfi", "-i", "color=c=black:s=1280x720:r=36:d=12.346",
+                                       "-f", "lavfi", "-i", "color=c=black:s=1280x720:r=36:d=12.346",
+                                       "-ss", "0.000", "-t", "12.346", "-i", "/t/r.mp4", "-filter_complex"};
+    EXPECT_EQ(args.mid(0, expectedStart.size()), expectedStart);
+    EXPECT_EQ(args.mid(expectedStart.size() + 1),
+              QStringList({"-map", "[vout]", "-an", "-t", "12.346", "-c:v", "libx264", "-preset", "veryfast", "-crf",
+                           "18", "-pix_fmt", "yuv420p", "-movflags", "+faststart", "-progress", "pipe:1", "-nostats",
+                           "/w/part_0000.mp4"}));
+    const QString graph = args[expectedStart.size()];
+    EXPECT_TRUE(graph.startsWith("[0:v]scale=1280:720:force_original_aspect_ratio=increase,crop=1280:720,setsar=1,"
+                                 "fps=36,tpad=stop_mode=add:stop_duration=12.346,setpts=PTS-STARTPTS[v0];[1:v]"));
+    EXPECT_TRUE(graph.endsWith(";[v0][v1][v2][v3]xstack=inputs=4:layout=0_0|1280_0|0_720|1280_720:fill=black[vout]"));
+    EXPECT_EQ(graph.count(';'), 4);
+}
+
+TEST(FFmpegCommandsTest, trimAndConcatArguments) {
+    EXPECT_EQ(FFmpegCommands::trimCopyArguments("/in.mp4", "/out.mp4", -1, 0),
+              QStringList({"-hide_banner", "-loglevel", "error", "-y", "-ss", "0.000", "-i", "/in.mp4", "-map", "0:v:0",
+                           "-c", "copy", "-avoid_negative_ts", "make_zero", "/out.mp4"}));
+    EXPECT_EQ(argAfter(FFmpegCommands::trimCopyArguments("/in.mp4", "/out.mp4", 1.5, 2.25), "-t"), "2.250");
+    EXPECT_EQ(FFmpegCommands::trimReencodeArguments("/in.mp4", "/out.mp4", 3, 4),
+              QStringList({"-hide_banner", "-loglevel", "error", "-y", "-ss", "3.000", "-i", "/in.mp4", "-map", "0:v:0",
+                           "-an", "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-t", "4.000", "/out.mp4"}));
+    EXPECT_EQ(FFmpegCommands::concatArguments("/w/concat.txt", "/r.mp4", false).mid(4),
+              QStringList({"-f", "concat", "-safe", "0", "-fflags", "+genpts", "-i", "/w/concat.txt", "-map", "0:v:0",
+                           "-an", "-c", "copy", "/r.mp4"}));
+    EXPECT_EQ(FFmpegCommands::concatArguments("/l", "/r", true).mid(15, 6),
+              QStringList({"-c:v", "libx264", "-preset", "veryfast", "-crf", "18"}));
+}
+
+TEST(FFmpegCommandsTest, concatListQuotesEveryApostrophe) {
+    EXPECT_EQ(FFmpegCommands::concatList({"/tmp/a.mp4", "/tmp/it's Li's/b.mp4"}),
+              QStringLiteral("file '/tmp/a.mp4'\nfile '/tmp/it'\\''s Li'\\''s/b.mp4'"));
+    EXPECT_EQ(FFmpegCommands::concatList({}), QString());
+}
+
+TEST(FFmpegCommandsTest, progressTimesAndLines) {
+    EXPECT_DOUBLE_EQ(*FFmpegCommands::parseTime("01:02:03.500000"), 3723.5);
+    EXPECT_DOUBLE_EQ(*FFmpegCommands::parseTime("00:00:00.000000"), 0);
+    for (const char* bad : {"N/A", "1:2", "a:b:c", "", "1:2:3:4"})
+        EXPECT_FALSE(FFmpegCommands::parseTime(bad)) << bad;
+
+    FFmpegCommands::ProgressParser parser(10);
+    EXPECT_TRUE(parser.feed("frame=1\nout_time=00:00:0").empty()); // split mid-line
+    EXPECT_EQ(parser.feed("5.000000\nout_time=N/A\n"), std::vector<double>({0.5}));
+    EXPECT_EQ(parser.feed("  out_time=00:01:00.0  \r\nprogress=continue\nprogress=end\n"),
+              std::vector<double>({0.99, 1.0}));
+}
+
+TEST(FFmpegLocatorTest, candidatesInOrderAndNotFound) {
+    const auto list = FFmpegLocator::candidates("/opt/orvane/bin");
+    EXPECT_EQ(list, QStringList({"/opt/orvane/bin/bin/ffmpeg", "/opt/orvane/Resources/bin/ffmpeg",
+                                 "/opt/orvane/bin/quillon-orvane_Orvane.bundle/bin/ffmpeg", "/opt/homebrew/bin/ffmpeg",
+                                 "/usr/local/bin/ffmpeg", "/usr/bin/ffmpeg"}));
+    test::TempFolder folder;
+    const QString notExecutable = folder.writeFile("bin/ffmpeg", "#!/bin/sh\n");
+    try {
+        FFmpegLocator::executablePath({folder / "missing", notExecutable});
+        FAIL() << "found a program that is not there";
+    } catch (const FFmpegLocatorError& e) {
+        EXPECT_EQ(e.description(), QStringLiteral("未找到 FFmpeg，请在项目根目录运行 ./scripts/setup-ffmpeg.sh"));
+    }
+    QFile::setPermissions(notExecutable, QFile::ReadOwner | QFile::ExeOwner);
+    EXPECT_EQ(FFmpegLocator::executablePath({folder / "missing", notExecutable}), notExecutable);
+}
+
+// A stand-in ffmpeg: a shell script with a given body.
+QString fakeFFmpeg(const test::TempFolder& folder, const QByteArray& body) {
+    const QString path = folder.writeFile("ffmpeg", "#!/bin/sh\n" + body + "\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+TEST(FFmpegProcessTest, failuresCarryStandardErrorOrUnknown) {
+    test::TempFolder folder;
+    struct Case {
+        QByteArray body;
+        QString description;
+    } cases[] = {{"echo '  Invalid data found  ' >&2; exit 1", "FFmpeg 合并失败: Invalid data found"},
+                 {"exit 3", "FFmpeg 合并失败: 未知错误"},
+                 {"kill -9 $$", "FFmpeg 合并失败: 未知错误"}};
+    for (const auto& c : cases) {
+        const QString ffmpeg = fakeFFmpeg(folder, c.body);
+        try {
+            FFmpegProcess::run(ffmpeg, {}, 0, {}, {});
+            FAIL() << c.body.constData();
+        } catch (const FFmpegSegmentMergerError& e) {
+            EXPECT_EQ(e.description(), c.description);
+        }
+    }
+    EXPECT_THROW(FFmpegProcess::run(folder / "nothing-here", {}, 0, {}, {}), FFmpegSegmentMergerError);
+}
+
+TEST(FFmpegProcessTest, reportsProgressAndStopsWhenCancelled) {
+    test::TempFolder folder;
+    std::vector<double> seen;
+    FFmpegProcess::run(fakeFFmpeg(folder, "printf 'out_time=00:00:01.000000\\nout_time=00:00:03.0\\nprogress=end\\n'"),
+                       {}, 2.0, [&](double p) { seen.push_back(p); }, {});
+    EXPECT_EQ(seen, std::vector<double>({0.5, 0.99, 1.0}));
+
+    CancellationToken cancel;
+    const QString marker = folder / "finished";
+    const QString slow = fakeFFmpeg(folder, "echo out_time=00:00:00.1; sleep 5; touch " + marker.toUtf8());
+    EXPECT_THROW(FFmpegProcess::run(slow, {}, 1.0, [&](double) { cancel.cancel(); }, cancel), OperationCancelled);
+    EXPECT_FALSE(QFile::exists(marker));
+}
+
+media::VideoPacketList packets(std::initializer_list<std::pair<double, uint64_t>> list, double duration = 0) {
+    media::VideoPacketList l;
+    for (auto [t, h] : list)
+        l.packets.push_back({t, false, h, 100});
+    l.firstTime = l.packets.empty() ? 0 : l.packets.front().time;
+    l.duration = duration;
+    return l;
+}
+
+TEST(PieceTimingTest, measuresWhereCutsReallyBegin) {
+    // Source frames at 10.0 + k/4 s (stream clock), hashes 100 + k.
+    const auto source = packets({{10.0, 100}, {10.25, 101}, {10.5, 102}, {10.75, 103}, {11.0, 104}});
+    // A stream copy asked for 0.6 s begins at the key frame 0.5 s in.
+    EXPECT_DOUBLE_EQ(PieceTiming::firstFrameInSource(source, packets({{0, 102}, {0.25, 103}}), 0.6), 0.5);
+    // A re-encoded cut has new bytes: the first frame at or after the start.
+    EXPECT_DOUBLE_EQ(PieceTiming::firstFrameInSource(source, packets({{0, 999}}), 0.6), 0.75);
+    EXPECT_DOUBLE_EQ(PieceTiming::firstFrameInSource(source, packets({{0, 999}}), 0.7496), 0.75);
+    EXPECT_DOUBLE_EQ(PieceTiming::firstFrameAtOrAfter(source, 5), 5);
+
+    const auto joined = packets({{0, 102}, {0.25, 103}, {0.5, 100}, {0.75, 101}});
+    size_t from = 0;
+    EXPECT_DOUBLE_EQ(*PieceTiming::offsetInJoined(joined, packets({{0, 102}, {0.25, 103}}), from), 0);
+    EXPECT_EQ(from, 2u);
+    EXPECT_DOUBLE_EQ(*PieceTiming::offsetInJoined(joined, packets({{0, 100}}), from), 0.5);
+    EXPECT_FALSE(PieceTiming::offsetInJoined(joined, packets({{0, 102}}), from)); // re-encoded join
+}
+
+} // namespace
