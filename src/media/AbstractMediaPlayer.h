@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QVideoSink;
+
+namespace orvane::media {
+
+// The player the preview controllers drive: one item (a file) at a time, a rate-driven clock,
+// seeks with completions, and notifications on the interface thread. MediaPlayer is the real
+// one; tests use a scripted fake.
+class AbstractMediaPlayer : public QObject {
+    Q_OBJECT
+public:
+    enum class ItemStatus { none, loading, readyToPlay, failed };
+    // Called once on the interface thread; false when the seek was superseded or cancelled.
+    using SeekCompletion = std::function<void(bool finished)>;
+
+    using QObject::QObject;
+
+    // Opens `path` asynchronously (itemStatusChanged follows); an empty path removes the item.
+    virtual void replaceCurrentItem(const QString& path) = 0;
+    virtual bool hasCurrentItem() const = 0;
+    virtual ItemStatus itemStatus() const = 0;
+
+    // Starts playing now at `rate` (> 0).
+    virtual void playImmediately(float rate) = 0;
+    virtual void pause() = 0;
+    // 0 while paused.
+    virtual float rate() const = 0;
+    // A positive rate plays at that rate, 0 pauses.
+    virtual void setRate(float rate) = 0;
+
+    // Seconds from the item's first frame.
+    virtual double currentTime() const = 0;
+    // Zero tolerances land on the frame whose display interval contains `time`; otherwise any
+    // frame within the window (preferably a key frame). A newer seek supersedes older ones.
+    virtual void seek(double time, double toleranceBefore, double toleranceAfter, SeekCompletion completion = {}) = 0;
+    virtual void cancelPendingSeeks() = 0;
+
+    virtual void setVideoSink(QVideoSink* sink) = 0;
+
+signals:
+    void itemStatusChanged(orvane::media::AbstractMediaPlayer::ItemStatus status);
+    // Every 1/30 s while playing, and after seeks and pauses.
+    void periodicTime(double itemTime);
+    void didPlayToEnd();
+};
+
+} // namespace orvane::media

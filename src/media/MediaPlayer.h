@@ -1,0 +1,71 @@
+#pragma once
+
+#include "AbstractMediaPlayer.h"
+
+#include <QTimer>
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+
+namespace orvane::media {
+
+// Plays one video file into a QVideoSink. Lives on the interface thread; each player owns a
+// decode thread that keeps a few frames ahead of a presentation clock driven by the rate and
+// drops frames that are already late. The car records no sound, so nothing is played but video.
+class MediaPlayer : public AbstractMediaPlayer {
+    Q_OBJECT
+public:
+    struct Options {
+        int decoderThreads = 1;
+        bool skipLoopFilter = false; // cheaper, slightly blockier pictures (many players at high rates)
+    };
+
+    explicit MediaPlayer(QObject* parent = nullptr);
+    MediaPlayer(const Options& options, QObject* parent = nullptr);
+    ~MediaPlayer() override;
+
+    void replaceCurrentItem(const QString& path) override;
+    bool hasCurrentItem() const override;
+    ItemStatus itemStatus() const override;
+    void playImmediately(float rate) override;
+    void pause() override;
+    float rate() const override;
+    void setRate(float rate) override;
+    double currentTime() const override;
+    void seek(double time, double toleranceBefore, double toleranceAfter, SeekCompletion completion = {}) override;
+    void cancelPendingSeeks() override;
+    void setVideoSink(QVideoSink* sink) override;
+
+    // Moves by whole frames from the shown one (negative: backwards); pauses first.
+    void stepFrames(int count);
+    // The item's container duration (0 until ready).
+    double duration() const;
+
+    // Frames shown and frames dropped for lateness since the item was opened.
+    int64_t presentedFrames() const;
+    int64_t droppedFrames() const;
+    // Presentation time of the frame last handed to the sink.
+    double presentedTime() const;
+
+private:
+    struct Worker;
+    void onOpened(uint64_t generation, bool ok, double duration);
+    void onSeekDone(uint64_t generation, uint64_t id, double landed);
+    void onEnded(uint64_t generation);
+    void onStepped(uint64_t generation, double time);
+    void failPendingSeeks();
+
+    std::shared_ptr<Worker> worker_;
+    QTimer ticker_;
+    QString path_;
+    ItemStatus status_ = ItemStatus::none;
+    float rate_ = 0;
+    double duration_ = 0;
+    uint64_t generation_ = 0;
+    uint64_t nextSeekId_ = 0;
+    std::map<uint64_t, SeekCompletion> pendingSeeks_;
+};
+
+} // namespace orvane::media
