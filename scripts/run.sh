@@ -5,7 +5,8 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${ORVANE_BUILD_DIR:-$here/build}"
 "$here/scripts/setup.sh"
-ORVANE_BUILD_DIR="$build" "$here/scripts/build.sh"
+cmake -S "$here" -B "$build" -G Ninja >/dev/null
+cmake --build "$build" --target orvane-cli orvane-sample-drive
 
 if [ "$#" -eq 0 ]; then
   sample="${XDG_CACHE_HOME:-$HOME/.cache}/orvane/sample-drive"
