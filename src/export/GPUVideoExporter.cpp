@@ -26,7 +26,8 @@ struct RemoveOnExit {
 ProgressCallback scaled(const ProgressCallback& progress, double from, double span) {
     if (!progress)
         return {};
-    return [=](double p) { progress(from + span * p); };
+    // Only the finished file reports 1; every stage stays at or below 0.99 until then.
+    return [=](double p) { progress(p >= 1.0 ? from + span : std::min(from + span * p, 0.99)); };
 }
 
 QString mediaText(const media::MediaError& e) { return QString::fromStdString(e.what()); }
