@@ -5,6 +5,7 @@
 #include "Transcoder.h"
 
 #include <QFile>
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <cmath>
@@ -38,6 +39,10 @@ ExportResult exportWithTimeline(const QString& inputPath, const ExportTimeline& 
                                 const QString& outputPath, const WatermarkSettings& settings, double trimStart,
                                 double trimDuration, const ExportCallbacks& callbacks) {
     callbacks.cancel.check();
+    // Text needs Qt's font database, which only a QGuiApplication provides; without one Qt
+    // aborts the process, so refuse before touching anything.
+    if ((settings.showTime || gridLabels) && !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        throw GPUVideoExporterError::exportFailed(QStringLiteral("无法绘制水印：程序没有图形环境"));
     std::unique_ptr<media::Transcoder> transcoder;
     try {
         transcoder = std::make_unique<media::Transcoder>(inputPath);

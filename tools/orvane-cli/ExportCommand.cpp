@@ -1,0 +1,211 @@
+// `export`: a single file, consecutive minutes of one camera, or a four-camera grid, re-encoded
+// with the recording time burned in.
+
+#include "Command.h"
+#include "GPUVideoExporter.h"
+#include "JsonWriter.h"
+#include "MediaError.h"
+#include "MediaProbe.h"
+#include "MetadataParser.h"
+
+#include <QFileInfo>
+#include <QMap>
+#include <QTextStream>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cmath>
+#include <thread>
+
+namespace orvane::cli {
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void onInterrupt(int) { interrupted.store(true); }
+
+struct Options {
+    QString mode;
+    QStringList files;
+    QString out;
+    std::optional<double> start, duration, rangeStart, rangeEnd;
+    ExportQuality quality = ExportQuality::balanced;
+    bool showTime = true;
+};
+
+std::optional<double> number(const QString& text) {
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    return ok && std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
+}
+
+TeslaVideoFile videoFor(const QString& path) {
+    return MetadataParser::parseVideo(QFileInfo(path).absoluteFilePath(), std::nullopt);
+}
+
+double durationOf(const QString& path) {
+    const auto d = media::MediaProbe::duration(path);
+    return d && *d > 0 ? *d : 60.0; // an unreadable minute keeps its place, as the playlist does
+}
+
+int run(const Options& o) {
+    WatermarkSettings settings;
+    settings.exportQuality = o.quality;
+    settings.showTime = o.showTime;
+    settings.outputDestination = OutputDestination::inFolder(QFileInfo(o.out).absolutePath());
+    const QString out = QFileInfo(o.out).absoluteFilePath();
+
+    ExportCallbacks callbacks;
+    int lastPercent = -1;
+    callbacks.onProgress = [&](double p) {
+        const int percent = int(std::floor(p * 100));
+        if (percent != lastPercent) {
+            lastPercent = percent;
+            QTextStream(stderr) << "progress " << percent << "%\n";
+        }
+    };
+    // SIGINT sets a flag; a watcher turns it into a cooperative cancel.
+    interrupted.store(false);
+    std::signal(SIGINT, onInterrupt);
+    std::atomic<bool> done{false};
+    const CancellationToken cancel = callbacks.cancel;
+    std::thread watcher([&] {
+        while (!done.load()) {
+            if (interrupted.load())
+                cancel.cancel();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    struct Stop {
+        std::atomic<bool>& done;
+        std::thread& watcher;
+        ~Stop() {
+            done.store(true);
+            watcher.join();
+            std::signal(SIGINT, SIG_DFL);
+        }
+    } stop{done, watcher};
+
+    try {
+        ExportResult result;
+        if (o.mode == QLatin1String("single")) {
+            const TeslaVideoFile video = videoFor(o.files.first());
+            result = GPUVideoExporter::exportSync(video, video.url, out, settings, o.start.value_or(0),
+                                                  o.duration.value_or(0), callbacks);
+        } else {
+            std::vector<TeslaVideoFile> videos;
+            for (const QString& f : o.files)
+                videos.push_back(videoFor(f));
+            std::sort(videos.begin(), videos.end(),
+                      [](const TeslaVideoFile& a, const TeslaVideoFile& b) { return a.fileName < b.fileName; });
+            std::vector<ExportStep> steps;
+            std::vector<double> durations;
+            if (o.mode == QLatin1String("continuous")) {
+                for (const TeslaVideoFile& v : videos) {
+                    steps.push_back(ExportStep::single(v));
+                    durations.push_back(durationOf(v.url));
+                }
+                const auto segments = ContinuousExportPlanner::plan(videos, steps, durations, o.rangeStart, o.rangeEnd);
+                result = GPUVideoExporter::exportContinuous(segments, out, settings, callbacks);
+            } else {
+                QMap<QString, std::vector<TeslaVideoFile>> minutes;
+                for (const TeslaVideoFile& v : videos)
+                    minutes[TeslaVideoFile::timestampKey(v.fileName)].push_back(v);
+                for (const auto& files : minutes) {
+                    steps.push_back(ExportStep::multiCamera(files));
+                    const auto grid = GridExportPlanner::gridVideos(files);
+                    durations.push_back(grid.empty() ? 60.0 : durationOf(grid.front().url));
+                }
+                const auto segments = GridExportPlanner::plan(steps, durations, o.rangeStart, o.rangeEnd);
+                result = GPUVideoExporter::exportGrid(segments, out, settings, callbacks);
+            }
+        }
+        QTextStream stdoutStream(stdout);
+        JsonWriter json(stdoutStream);
+        json.beginObject();
+        json.field(QStringLiteral("output"), result.path);
+        if (auto start = result.startDate()) {
+            json.field(QStringLiteral("startTime"), *start);
+            json.field(QStringLiteral("start"), LocalTime::format(*start, QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
+        }
+        json.endObject();
+        json.finish();
+        return success;
+    } catch (const OperationCancelled&) {
+        QTextStream(stderr) << "已取消导出\n";
+        return cancelled;
+    } catch (const UserFacingError& e) {
+        if (interrupted.load()) {
+            QTextStream(stderr) << "已取消导出\n";
+            return cancelled;
+        }
+        printError(e.description());
+        return failure;
+    }
+}
+
+int exportCommand(const QStringList& args) {
+    const QString name = QStringLiteral("export");
+    Options o;
+    if (args.isEmpty())
+        return usage(name, QStringLiteral("no mode given"));
+    o.mode = args.first();
+    if (o.mode != QLatin1String("single") && o.mode != QLatin1String("continuous") && o.mode != QLatin1String("grid"))
+        return usage(name, QStringLiteral("unknown mode '%1'").arg(o.mode));
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&]() -> std::optional<QString> {
+            if (i + 1 >= args.size())
+                return std::nullopt;
+            return args[++i];
+        };
+        auto numberValue = [&](std::optional<double>& into) {
+            const auto text = value();
+            into = text ? number(*text) : std::nullopt;
+            return bool(into);
+        };
+        bool ok = true;
+        if (a == QLatin1String("--out")) {
+            const auto v = value();
+            ok = bool(v);
+            o.out = v.value_or(QString());
+        } else if (a == QLatin1String("--start")) {
+            ok = numberValue(o.start);
+        } else if (a == QLatin1String("--duration")) {
+            ok = numberValue(o.duration);
+        } else if (a == QLatin1String("--range")) {
+            ok = numberValue(o.rangeStart) && numberValue(o.rangeEnd);
+        } else if (a == QLatin1String("--quality")) {
+            const auto v = value();
+            const auto q = v ? Quality::fromRawValue(*v) : std::nullopt;
+            ok = bool(q);
+            if (q)
+                o.quality = *q;
+        } else if (a == QLatin1String("--no-time")) {
+            o.showTime = false;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            return usage(name, QStringLiteral("unexpected argument '%1'").arg(a));
+        } else {
+            o.files << a;
+        }
+        if (!ok)
+            return usage(name, QStringLiteral("%1 needs a valid value").arg(a));
+    }
+    if (o.files.isEmpty() || o.out.isEmpty())
+        return usage(name, QStringLiteral("files and --out are required"));
+    if (o.mode == QLatin1String("single") && o.files.size() != 1)
+        return usage(name, QStringLiteral("single takes one file"));
+    return run(o);
+}
+
+const CommandRegistration registration(
+    QStringLiteral("export"),
+    QStringLiteral("export single FILE | continuous FILE… | grid FILE… --out OUT [--start S --duration D] "
+                   "[--range S E] [--quality original|balanced] [--no-time]"),
+    exportCommand);
+
+} // namespace
+
+} // namespace orvane::cli
