@@ -1,0 +1,181 @@
+// Export speed against the ffmpeg command doing the same work, and peak memory by length.
+// usage: orvane-export-bench [--seconds 60] [--long-seconds 300] [--skip-grid]
+// Prints one "name: value" figure per line.
+
+#include "GPUVideoExporter.h"
+#include "OverlayRenderer.h"
+#include "SampleDrive.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <cstdio>
+
+using namespace orvane;
+
+namespace {
+
+constexpr Instant start = 1714550400;
+
+long peakRssKb() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+TeslaVideoFile writeClip(const QString& path, CameraAngle camera, double seconds) {
+    sample::ClipSpec spec;
+    spec.path = path;
+    spec.camera = camera;
+    spec.width = 1448;
+    spec.height = 938;
+    spec.seconds = seconds;
+    spec.startTime = start;
+    spec.seed = uint64_t(camera) + 3;
+    sample::writeClip(spec);
+    TeslaVideoFile v;
+    v.id = QUuid::createUuid();
+    v.url = path;
+    v.fileName = QFileInfo(path).fileName();
+    v.startTime = start;
+    v.cameraAngle = camera;
+    return v;
+}
+
+double timeFFmpeg(const QStringList& args) {
+    QElapsedTimer timer;
+    timer.start();
+    QProcess p;
+    p.start(QStringLiteral("ffmpeg"), QStringList{"-v", "error", "-y"} + args);
+    p.waitForFinished(-1);
+    if (p.exitCode() != 0)
+        fprintf(stderr, "ffmpeg failed: %s\n", p.readAllStandardError().constData());
+    return timer.elapsed() / 1000.0;
+}
+
+// A box of the size and place of our time box, drawn by ffmpeg.
+QString boxFilter(int width, int height) {
+    const auto placed = OverlayRenderer::timeWatermark(QStringLiteral("2024-05-01 08:00:00"), width, height);
+    return QStringLiteral("drawbox=x=%1:y=%2:w=%3:h=%4:color=black@0.78:t=fill")
+        .arg(placed.position.x())
+        .arg(placed.position.y())
+        .arg(placed.image.width())
+        .arg(placed.image.height());
+}
+
+WatermarkSettings settingsFor(ExportQuality q) {
+    WatermarkSettings s;
+    s.exportQuality = q;
+    return s;
+}
+
+double timeOurs(const TeslaVideoFile& v, const QString& out, ExportQuality q) {
+    QElapsedTimer timer;
+    timer.start();
+    GPUVideoExporter::exportSync(v, v.url, out, settingsFor(q), 0, 0, {});
+    return timer.elapsed() / 1000.0;
+}
+
+// Child mode: one export, then its peak memory.
+int child(const QString& in, const QString& out) {
+    TeslaVideoFile v;
+    v.url = in;
+    v.startTime = start;
+    v.cameraAngle = CameraAngle::front;
+    GPUVideoExporter::exportSync(v, in, out, settingsFor(ExportQuality::balanced), 0, 0, {});
+    printf("%ld\n", peakRssKb());
+    return 0;
+}
+
+long peakOfChild(const QString& self, const QString& in, const QString& out) {
+    QProcess p;
+    p.start(self, {QStringLiteral("--child"), in, out});
+    p.waitForFinished(-1);
+    return p.readAllStandardOutput().trimmed().toLong();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == QLatin1String("--child"))
+        return child(args[2], args[3]);
+    double seconds = 60, longSeconds = 300;
+    bool grid = true;
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--seconds") && i + 1 < args.size())
+            seconds = args[++i].toDouble();
+        else if (args[i] == QLatin1String("--long-seconds") && i + 1 < args.size())
+            longSeconds = args[++i].toDouble();
+        else if (args[i] == QLatin1String("--skip-grid"))
+            grid = false;
+    }
+    QTemporaryDir dir;
+    const auto path = [&](const char* name) { return QDir(dir.path()).filePath(QString::fromUtf8(name)); };
+    const TeslaVideoFile front = writeClip(path("m-front.mp4"), CameraAngle::front, seconds);
+    const QString frames = QString::number(int(seconds * 36));
+
+    // balanced: 1280 × 828 H.264 High superfast, 8000 kbit/s, no B-frames, 1-s GOP.
+    const double oursBalanced = timeOurs(front, path("ours-balanced.mp4"), ExportQuality::balanced);
+    const double ffBalanced = timeFFmpeg({"-i", front.url, "-vf", "scale=1280:828," + boxFilter(1280, 828), "-c:v", "libx264",
+                                          "-preset", "superfast", "-profile:v", "high", "-coder", "1", "-b:v", "8000k",
+                                          "-g", "36", "-keyint_min", "36", "-sc_threshold", "0", "-bf", "0", "-an",
+                                          path("ff-balanced.mp4")});
+    printf("single_balanced_ours_s: %.2f\nsingle_balanced_ffmpeg_s: %.2f\nsingle_balanced_ratio: %.2f\n", oursBalanced,
+           ffBalanced, oursBalanced / ffBalanced);
+    printf("single_balanced_realtime_factor: %.2f\n", seconds / oursBalanced);
+
+    // original: source size, HEVC Main ultrafast at the table's rate for the source.
+    const Bitrates rates = Quality::encodingBitrates(ExportQuality::original, 1448, 938, std::nullopt);
+    const double oursOriginal = timeOurs(front, path("ours-original.mp4"), ExportQuality::original);
+    const QString rate = QString::number(rates.average) + "k";
+    const double ffOriginal = timeFFmpeg({"-i", front.url, "-vf", boxFilter(1448, 938), "-c:v", "libx265", "-preset",
+                                          "ultrafast", "-profile:v", "main", "-b:v", rate, "-x265-params",
+                                          "bframes=0:scenecut=0:keyint=36:min-keyint=36:log-level=error", "-an",
+                                          path("ff-original.mp4")});
+    printf("single_original_ours_s: %.2f\nsingle_original_ffmpeg_s: %.2f\nsingle_original_ratio: %.2f\n", oursOriginal,
+           ffOriginal, oursOriginal / ffOriginal);
+    (void)frames;
+
+    if (grid) {
+        const TeslaVideoFile back = writeClip(path("m-back.mp4"), CameraAngle::back, seconds);
+        const TeslaVideoFile left = writeClip(path("m-left_repeater.mp4"), CameraAngle::leftRepeater, seconds);
+        const TeslaVideoFile right = writeClip(path("m-right_repeater.mp4"), CameraAngle::rightRepeater, seconds);
+        QElapsedTimer timer;
+        timer.start();
+        GPUVideoExporter::exportGrid({{{front, back, left, right}, 0, seconds}}, path("ours-grid.mp4"),
+                                     settingsFor(ExportQuality::balanced), {});
+        const double oursGrid = timer.elapsed() / 1000.0;
+        QString graph;
+        for (int k = 0; k < 4; ++k)
+            graph += QStringLiteral("[%1:v]scale=640:360:force_original_aspect_ratio=increase,crop=640:360,setsar=1[v%1];").arg(k);
+        graph += "[v0][v1][v2][v3]xstack=inputs=4:layout=0_0|640_0|0_360|640_360," + boxFilter(1280, 720) + "[vout]";
+        const double ffGrid = timeFFmpeg({"-i", front.url, "-i", back.url, "-i", left.url, "-i", right.url,
+                                          "-filter_complex", graph, "-map", "[vout]", "-c:v", "libx264", "-preset",
+                                          "superfast", "-profile:v", "high", "-b:v", "8000k", "-g", "36", "-keyint_min",
+                                          "36", "-sc_threshold", "0", "-bf", "0", "-an", path("ff-grid.mp4")});
+        printf("grid_balanced_ours_s: %.2f\ngrid_balanced_ffmpeg_s: %.2f\ngrid_balanced_ratio: %.2f\n", oursGrid, ffGrid,
+               oursGrid / ffGrid);
+    }
+
+    // Peak memory must not grow with the length of the export.
+    const QString self = app.applicationFilePath();
+    printf("peak_rss_%ds_kb: %ld\n", int(seconds), peakOfChild(self, front.url, path("mem-short.mp4")));
+    if (longSeconds > 0) {
+        const TeslaVideoFile longClip = writeClip(path("long-front.mp4"), CameraAngle::front, longSeconds);
+        printf("peak_rss_%ds_kb: %ld\n", int(longSeconds), peakOfChild(self, longClip.url, path("mem-long.mp4")));
+    }
+    return 0;
+}
