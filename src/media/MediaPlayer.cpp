@@ -374,7 +374,7 @@ void MediaPlayer::setRate(float rate) {
 void MediaPlayer::seek(double time, double toleranceBefore, double toleranceAfter, SeekCompletion completion) {
     if (!hasCurrentItem()) {
         if (completion)
-            completion(false);
+            QMetaObject::invokeMethod(this, [c = std::move(completion)] { c(false); }, Qt::QueuedConnection);
         return;
     }
     // A newer seek supersedes the pending ones.
@@ -395,10 +395,10 @@ void MediaPlayer::seek(double time, double toleranceBefore, double toleranceAfte
 void MediaPlayer::cancelPendingSeeks() { failPendingSeeks(); }
 
 void MediaPlayer::failPendingSeeks() {
-    auto pending = std::move(pendingSeeks_);
+    // Delivered later, like every other completion, so callers never re-enter themselves.
+    for (auto& [id, completion] : pendingSeeks_)
+        QMetaObject::invokeMethod(this, [c = std::move(completion)] { c(false); }, Qt::QueuedConnection);
     pendingSeeks_.clear();
-    for (auto& [id, completion] : pending)
-        completion(false);
 }
 
 void MediaPlayer::setVideoSink(QVideoSink* sink) {

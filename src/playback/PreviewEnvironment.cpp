@@ -1,0 +1,40 @@
+#include "PreviewEnvironment.h"
+
+#include "MediaPlayer.h"
+#include "VideoSegmentPlaylist.h"
+
+#include <QCoreApplication>
+#include <QFuture>
+#include <QPointer>
+#include <QTimer>
+#include <QtConcurrent>
+
+namespace orvane {
+
+PreviewEnvironment PreviewEnvironment::standard() {
+    PreviewEnvironment environment;
+    environment.makePlayer = [] { return std::make_unique<media::MediaPlayer>(); };
+    environment.measureSteps = [](std::vector<PlaybackStep> steps, std::function<void(StepDurations)> done) {
+        QtConcurrent::run([steps = std::move(steps)] { return VideoSegmentPlaylist::loadStepDurations(steps); })
+            .then(QCoreApplication::instance(), [done = std::move(done)](StepDurations durations) { done(std::move(durations)); });
+    };
+    environment.schedule = [](int milliseconds, std::function<void()> action) -> Cancel {
+        auto* timer = new QTimer;
+        timer->setSingleShot(true);
+        timer->setTimerType(Qt::PreciseTimer);
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, action = std::move(action)] {
+            timer->deleteLater();
+            action();
+        });
+        timer->start(milliseconds);
+        return [guard = QPointer<QTimer>(timer)] {
+            if (guard) {
+                guard->stop();
+                guard->deleteLater();
+            }
+        };
+    };
+    return environment;
+}
+
+} // namespace orvane

@@ -1,0 +1,133 @@
+#pragma once
+
+#include "PreviewEnvironment.h"
+
+#include <memory>
+#include <vector>
+
+namespace orvane::test {
+
+// A player that records what it is told and reports only when the test says so.
+class FakePlayer : public media::AbstractMediaPlayer {
+public:
+    struct Seek {
+        double time, before, after;
+        SeekCompletion completion;
+    };
+
+    void replaceCurrentItem(const QString& path) override {
+        failSeeks();
+        items.push_back(path);
+        item = path;
+        rate_ = 0;
+        status_ = path.isEmpty() ? ItemStatus::none : ItemStatus::loading;
+    }
+    bool hasCurrentItem() const override { return !item.isEmpty(); }
+    ItemStatus itemStatus() const override { return status_; }
+    void playImmediately(float rate) override {
+        plays.push_back(rate);
+        rate_ = rate;
+    }
+    void pause() override { rate_ = 0; }
+    float rate() const override { return rate_; }
+    void setRate(float rate) override {
+        rateChanges.push_back(rate);
+        rate_ = rate;
+    }
+    double currentTime() const override { return time; }
+    void seek(double t, double before, double after, SeekCompletion completion) override {
+        seeks.push_back({t, before, after, std::move(completion)});
+    }
+    void cancelPendingSeeks() override { failSeeks(); }
+    void setVideoSink(QVideoSink*) override {}
+
+    // Test controls.
+    void report(ItemStatus status) {
+        status_ = status;
+        emit itemStatusChanged(status);
+    }
+    // Completes the oldest pending seek (finished).
+    void completeSeek() {
+        for (auto& s : seeks)
+            if (s.completion) {
+                auto c = std::move(s.completion);
+                s.completion = {};
+                time = s.time;
+                c(true);
+                return;
+            }
+    }
+    void failSeeks() {
+        for (auto& s : seeks)
+            if (s.completion) {
+                auto c = std::move(s.completion);
+                s.completion = {};
+                c(false);
+            }
+    }
+    void tick(double t) {
+        time = t;
+        emit periodicTime(t);
+    }
+    void end() { emit didPlayToEnd(); }
+
+    QString item;
+    std::vector<QString> items;
+    std::vector<Seek> seeks;
+    std::vector<float> plays;
+    std::vector<float> rateChanges;
+    double time = 0;
+
+private:
+    ItemStatus status_ = ItemStatus::none;
+    float rate_ = 0;
+};
+
+// Players, measuring and delayed calls under the test's control.
+struct FakeEnvironment {
+    struct Measure {
+        std::vector<PlaybackStep> steps;
+        std::function<void(std::vector<double>)> done;
+    };
+    struct Delayed {
+        int milliseconds;
+        std::function<void()> action;
+        bool cancelled = false;
+    };
+
+    std::vector<FakePlayer*> players; // owned by the controllers
+    std::vector<Measure> measures;
+    std::vector<std::shared_ptr<Delayed>> delayed;
+
+    PreviewEnvironment make() {
+        PreviewEnvironment e;
+        e.makePlayer = [this] {
+            auto player = std::make_unique<FakePlayer>();
+            players.push_back(player.get());
+            return player;
+        };
+        e.measureSteps = [this](std::vector<PlaybackStep> steps, std::function<void(std::vector<double>)> done) {
+            measures.push_back({std::move(steps), std::move(done)});
+        };
+        e.schedule = [this](int ms, std::function<void()> action) -> PreviewEnvironment::Cancel {
+            auto d = std::make_shared<Delayed>(Delayed{ms, std::move(action)});
+            delayed.push_back(d);
+            return [d] { d->cancelled = true; };
+        };
+        return e;
+    }
+    // Runs every delayed call that was not cancelled; returns how many ran.
+    int runDelayed() {
+        int ran = 0;
+        auto pending = std::move(delayed);
+        delayed.clear();
+        for (auto& d : pending)
+            if (!d->cancelled) {
+                ++ran;
+                d->action();
+            }
+        return ran;
+    }
+};
+
+} // namespace orvane::test
