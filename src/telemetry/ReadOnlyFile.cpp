@@ -1,0 +1,98 @@
+#include "ReadOnlyFile.h"
+
+#include "TeslaTelemetryReaderError.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvane {
+
+namespace {
+
+// Holds a telemetry unit together with the next unit's length and header; one page, so that
+// landing after a skipped video unit copies little of the unit that follows.
+constexpr size_t bufferCapacity = 4096;
+
+constexpr uint64_t maxOffset = uint64_t(std::numeric_limits<off_t>::max());
+
+} // namespace
+
+ReadOnlyFile::ReadOnlyFile(const QString& path) : path_(path) {
+    // Non-blocking so that opening a FIFO returns at once; it is refused below.
+    fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0)
+        fail(errno);
+    struct stat status {};
+    QString problem;
+    if (::fstat(fd_, &status) != 0)
+        problem = qt_error_string(errno);
+    else if (S_ISDIR(status.st_mode))
+        problem = qt_error_string(EISDIR);
+    else if (!S_ISREG(status.st_mode))
+        problem = QStringLiteral("不是普通文件");
+    if (!problem.isEmpty()) {
+        ::close(fd_);
+        fd_ = -1;
+        throw TeslaTelemetryReaderError::cannotRead(path_, problem);
+    }
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    size_ = uint64_t(status.st_size);
+    buffer_.resize(bufferCapacity);
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void ReadOnlyFile::fail(int error) const {
+    throw TeslaTelemetryReaderError::cannotRead(path_, qt_error_string(error));
+}
+
+size_t ReadOnlyFile::readAt(uint64_t offset, uint8_t* into, size_t count) {
+    if (offset > maxOffset)
+        return 0; // no file reaches that far
+    for (;;) {
+        const ssize_t n = ::pread(fd_, into, count, off_t(offset));
+        if (n >= 0)
+            return size_t(n);
+        if (errno != EINTR)
+            fail(errno);
+    }
+}
+
+size_t ReadOnlyFile::read(uint8_t* into, size_t count) {
+    size_t done = 0;
+    while (done < count) {
+        if (offset_ >= bufferStart_ && offset_ - bufferStart_ < bufferLength_) {
+            const size_t at = size_t(offset_ - bufferStart_);
+            const size_t n = std::min(bufferLength_ - at, count - done);
+            std::memcpy(into + done, buffer_.data() + at, n);
+            done += n;
+            offset_ += n;
+            continue;
+        }
+        const size_t wanted = count - done;
+        if (wanted >= bufferCapacity) {
+            const size_t n = readAt(offset_, into + done, wanted);
+            done += n;
+            offset_ += n;
+            if (n == 0)
+                break;
+            continue;
+        }
+        bufferStart_ = offset_;
+        bufferLength_ = readAt(offset_, buffer_.data(), bufferCapacity);
+        if (bufferLength_ == 0)
+            break;
+    }
+    return done;
+}
+
+} // namespace orvane

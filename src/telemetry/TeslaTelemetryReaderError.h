@@ -1,0 +1,27 @@
+#pragma once
+
+#include "MetadataParserError.h"
+
+namespace orvane {
+
+class TeslaTelemetryReaderError : public UserFacingError {
+public:
+    enum class Kind { cannotRead, corruptFile };
+
+    // Opening, seeking or reading failed; `systemText` is the operating system's own message.
+    static TeslaTelemetryReaderError cannotRead(const QString& path, const QString& systemText) {
+        return {Kind::cannotRead, QStringLiteral("无法读取文件 %1: %2").arg(path, systemText)};
+    }
+    // The box structure does not lead to the media data.
+    static TeslaTelemetryReaderError corruptFile(const QString& path) {
+        return {Kind::corruptFile, QStringLiteral("文件已损坏或不是有效的 MP4 文件: ") + path};
+    }
+    Kind kind() const { return kind_; }
+
+private:
+    TeslaTelemetryReaderError(Kind kind, const QString& description)
+        : UserFacingError(description), kind_(kind) {}
+    Kind kind_;
+};
+
+} // namespace orvane

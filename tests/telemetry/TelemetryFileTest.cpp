@@ -1,0 +1,204 @@
+// Reading whole files: the box walk, the unit walk, I/O failures and the sample drive's clips.
+
+#include "SampleDrive.h"
+#include "TelemetryBytes.h"
+#include "TeslaTelemetryReader.h"
+#include "TestSupport.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace orvane;
+using namespace orvane::test;
+namespace reader = orvane::TeslaTelemetryReader;
+
+namespace {
+
+QByteArray toQByteArray(const Bytes& b) {
+    return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
+}
+
+// The outcome of reading a file: its frame numbers in order, or the error kind.
+struct Outcome {
+    std::optional<std::vector<uint64_t>> frames;
+    std::optional<TeslaTelemetryReaderError::Kind> error;
+    bool operator==(const Outcome&) const = default;
+};
+void PrintTo(const Outcome& o, std::ostream* os) {
+    if (o.frames)
+        *os << testing::PrintToString(*o.frames);
+    else
+        *os << "error " << int(*o.error);
+}
+Outcome frames(std::vector<uint64_t> f) {
+    return {std::move(f), std::nullopt};
+}
+const Outcome corrupt{std::nullopt, TeslaTelemetryReaderError::Kind::corruptFile};
+const Outcome cannotRead{std::nullopt, TeslaTelemetryReaderError::Kind::cannotRead};
+
+Outcome readOutcome(const QString& path) {
+    try {
+        std::vector<uint64_t> out;
+        for (const auto& s : reader::read(path))
+            out.push_back(s.frameSequenceNumber.value_or(0));
+        return frames(out);
+    } catch (const TeslaTelemetryReaderError& e) {
+        return {std::nullopt, e.kind()};
+    }
+}
+
+struct FileCase {
+    const char* name;
+    Bytes content;
+    Outcome outcome;
+};
+
+class TelemetryFile : public testing::Test {
+protected:
+    TempFolder tmp;
+    void check(const FileCase& c) {
+        const QString path = tmp.writeFile(QString::fromLatin1(c.name) + ".mp4", toQByteArray(c.content));
+        EXPECT_EQ(readOutcome(path), c.outcome) << c.name;
+    }
+};
+
+const Bytes ftyp = box("ftyp", ascii("isom") + bigEndian32(512) + ascii("isomavc1"));
+Bytes units(std::initializer_list<uint64_t> frameNumbers) {
+    Bytes out;
+    for (uint64_t f : frameNumbers)
+        out = out + telemetryUnit(f) + videoUnit(300);
+    return out;
+}
+
+TEST_F(TelemetryFile, BoxWalk) {
+    const Bytes media = units({1, 2, 3});
+    // Bytes that would read as a telemetry unit if the walk strayed into them.
+    const Bytes decoy = telemetryUnit(99);
+    const FileCase cases[] = {
+        {"mdat-sized", ftyp + box("mdat", media) + decoy, frames({1, 2, 3})},
+        {"mdat-size-0-runs-to-end", ftyp + boxHeader(0, "mdat") + media, frames({1, 2, 3})},
+        {"mdat-64-bit-size", ftyp + largeBoxHeader(16 + media.size(), "mdat") + media + decoy,
+         frames({1, 2, 3})},
+        {"boxes-before-mdat-skipped-unread",
+         ftyp + box("free", decoy) + largeBoxHeader(16 + decoy.size(), "skip") + decoy + box("moov", decoy) +
+             box("mdat", media),
+         frames({1, 2, 3})},
+        {"moov-after-mdat", ftyp + box("mdat", media) + box("moov", decoy), frames({1, 2, 3})},
+        {"only-video", ftyp + box("mdat", videoUnit(100) + videoUnit(2000)), frames({})},
+        {"empty-mdat-then-more-boxes", ftyp + box("mdat") + box("moov", decoy), frames({})},
+        {"empty-file", {}, corrupt},
+        {"short-header", Bytes{0, 0, 0, 8, 'f', 't', 'y'}, corrupt},
+        {"no-mdat", ftyp + box("moov", decoy), corrupt},
+        {"box-size-0-before-mdat", ftyp + boxHeader(0, "free") + box("mdat", media), corrupt},
+        {"box-size-2", boxHeader(2, "free") + box("mdat", media), corrupt},
+        {"box-size-7", boxHeader(7, "free") + box("mdat", media), corrupt},
+        {"64-bit-size-below-header", largeBoxHeader(8, "free") + box("mdat", media), corrupt},
+        {"64-bit-size-truncated", bigEndian32(1) + ascii("free") + Bytes{0, 0, 0}, corrupt},
+        {"box-past-end-of-file", ftyp + boxHeader(4096, "moov") + decoy, corrupt},
+        {"box-size-overflows-offsets", ftyp + largeBoxHeader(~uint64_t(0), "free") + box("mdat", media),
+         corrupt},
+        {"mdat-size-below-header", ftyp + boxHeader(4, "mdat") + media, corrupt},
+        {"mdat-64-bit-size-below-header", ftyp + largeBoxHeader(12, "mdat") + media, corrupt},
+    };
+    for (const auto& c : cases)
+        check(c);
+}
+
+TEST_F(TelemetryFile, UnitWalk) {
+    const Bytes one = telemetryUnit(1), two = telemetryUnit(2);
+    Bytes sei = sample::telemetrySeiNal({});
+    Bytes otherSei = sei;
+    otherSei[1] = 4; // first SEI message is not user data unregistered
+    Bytes refIdcSei = sei;
+    refIdcSei[0] = 0x26; // nal_ref_idc bits set: still type 6
+    const Bytes noMarker = Bytes{0x06, 0x05, 0x03, 0x41, 0x10, 0x80};
+    const Bytes badMessage = Bytes{0x06, 0x05, 0x03, 0x69, 0x1B, 0x80}; // wire type 3
+    const FileCase cases[] = {
+        {"zero-length-ends-walk", box("mdat", one + bigEndian32(0) + two), frames({1})},
+        {"16-MiB-length-ends-walk", box("mdat", one + bigEndian32(0x1000000) + two), frames({1})},
+        {"huge-length-ends-walk", boxHeader(0, "mdat") + one + bigEndian32(0xFFFFFFFF) + two, frames({1})},
+        {"truncated-unit-ends-walk", boxHeader(0, "mdat") + one + bigEndian32(0xFFFFFF) + two, frames({1})},
+        {"truncated-telemetry-unit", boxHeader(0, "mdat") + one + Bytes(two.begin(), two.end() - 1),
+         frames({1})},
+        {"truncated-video-unit", boxHeader(0, "mdat") + one + bigEndian32(5000) + Bytes{0x65, 1, 2},
+         frames({1})},
+        {"short-length-prefix", boxHeader(0, "mdat") + one + Bytes{0, 0}, frames({1})},
+        {"mdat-declared-past-end", boxHeader(100000, "mdat") + one + two, frames({1, 2})},
+        {"other-sei-skipped", box("mdat", one + unit(otherSei) + two), frames({1, 2})},
+        {"sei-of-four-bytes-skipped", box("mdat", one + unit({0x06, 0x05, 0x69, 0x80}) + two),
+         frames({1, 2})},
+        {"one-byte-units-skipped", box("mdat", one + unit({0x06}) + unit({0x09}) + two), frames({1, 2})},
+        {"sei-type-uses-low-five-bits", box("mdat", unit(refIdcSei)), frames({0})},
+        {"unit-without-marker-skipped", box("mdat", one + unit(noMarker) + two), frames({1, 2})},
+        {"undecodable-message-skipped", box("mdat", one + unit(badMessage) + two), frames({1, 2})},
+        {"empty-message-is-a-sample", box("mdat", unit({0x06, 0x05, 0x01, 0x69, 0x80})), frames({0})},
+        {"large-video-units", box("mdat", one + videoUnit(200000) + two + videoUnit(40000)), frames({1, 2})},
+    };
+    for (const auto& c : cases)
+        check(c);
+}
+
+TEST_F(TelemetryFile, FileThatCannotBeReadCarriesTheSystemText) {
+    const QString missing = tmp / "missing.mp4";
+    try {
+        reader::read(missing);
+        FAIL() << "no error";
+    } catch (const TeslaTelemetryReaderError& e) {
+        EXPECT_EQ(e.kind(), TeslaTelemetryReaderError::Kind::cannotRead);
+        EXPECT_TRUE(e.description().contains(missing));
+        EXPECT_TRUE(e.description().endsWith(qt_error_string(ENOENT))) << e.description().toStdString();
+    }
+    EXPECT_EQ(readOutcome(tmp.makeFolder("folder.mp4")), cannotRead);
+    // A FIFO would block an ordinary open until a writer comes; it is refused at once.
+    const QString fifo = tmp / "fifo.mp4";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(readOutcome(fifo), cannotRead);
+}
+
+// Clips written by the sample drive: one sample per frame, equal to what was written.
+TEST_F(TelemetryFile, SampleDriveClipsRoundTrip) {
+    sample::ClipSpec spec;
+    spec.path = tmp / "clip.mp4";
+    spec.seconds = 2;
+    spec.seed = 7;
+    spec.firstFrameSerial = 36 * 50; // mid-drive: moving, turning, blinking
+    sample::writeClip(spec);
+
+    const auto samples = reader::read(spec.path);
+    ASSERT_EQ(samples.size(), 72u);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const auto record =
+            sample::telemetryAt(spec.seed, spec.firstFrameSerial + int64_t(i), spec.framesPerSecond);
+        ASSERT_EQ(samples[i], expectedSample(record)) << "frame " << i;
+        if (i > 0) {
+            EXPECT_EQ(*samples[i].frameSequenceNumber, *samples[i - 1].frameSequenceNumber + 1);
+        }
+    }
+
+    // Cut off part-way through the media data: the samples before the cut survive.
+    spec.path = tmp / "truncated.mp4";
+    spec.damage = sample::Damage::truncated;
+    sample::writeClip(spec);
+    const auto truncated = reader::read(spec.path);
+    ASSERT_GT(truncated.size(), 0u);
+    ASSERT_LT(truncated.size(), samples.size());
+    EXPECT_TRUE(std::equal(truncated.begin(), truncated.end(), samples.begin()));
+}
+
+TEST_F(TelemetryFile, DamagedSampleDriveClips) {
+    sample::ClipSpec spec;
+    spec.seconds = 0.5;
+    spec.path = tmp / "no-telemetry.mp4";
+    spec.damage = sample::Damage::noTelemetry;
+    sample::writeClip(spec);
+    EXPECT_EQ(readOutcome(spec.path), frames({}));
+
+    spec.path = tmp / "zero-bytes.mp4";
+    spec.damage = sample::Damage::zeroBytes;
+    sample::writeClip(spec);
+    EXPECT_EQ(readOutcome(spec.path), corrupt);
+}
+
+} // namespace
