@@ -122,6 +122,8 @@ TEST_F(TelemetryFile, UnitWalk) {
         {"truncated-unit-ends-walk", boxHeader(0, "mdat") + one + bigEndian32(0xFFFFFF) + two, frames({1})},
         {"truncated-telemetry-unit", boxHeader(0, "mdat") + one + Bytes(two.begin(), two.end() - 1),
          frames({1})},
+        {"sei-claiming-16-MiB-at-the-end",
+         boxHeader(0, "mdat") + one + bigEndian32(0xFFFFFF) + Bytes{0x06, 0x05, 0x69}, frames({1})},
         {"truncated-video-unit", boxHeader(0, "mdat") + one + bigEndian32(5000) + Bytes{0x65, 1, 2},
          frames({1})},
         {"short-length-prefix", boxHeader(0, "mdat") + one + Bytes{0, 0}, frames({1})},
