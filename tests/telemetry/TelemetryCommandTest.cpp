@@ -47,15 +47,15 @@ TeslaTelemetrySample fromTexts(const QStringList& t) {
 
 TEST(TelemetryCommand, JsonAndCsvCarryEverySampleExactly) {
     TempFolder tmp;
-    sample::ClipSpec spec;
-    spec.path = tmp / "clip.mp4";
-    spec.seed = 3;
-    spec.firstFrameSerial = 36 * 20; // moving, with blinkers and autopilot
-    sample::writeClip(spec);
-    const auto expected = TeslaTelemetryReader::read(spec.path);
+    sample::ClipSpec clip;
+    clip.path = tmp / "clip.mp4";
+    clip.seed = 3;
+    clip.firstFrameSerial = 36 * 20; // moving, with blinkers and autopilot
+    sample::writeClip(clip);
+    const auto expected = TeslaTelemetryReader::read(clip.path);
     ASSERT_EQ(expected.size(), 36u);
 
-    const auto json = runProgram(ORVANE_CLI_PATH, {"telemetry", spec.path});
+    const auto json = runProgram(ORVANE_CLI_PATH, {"telemetry", clip.path});
     ASSERT_TRUE(json);
     const QJsonArray array = QJsonDocument::fromJson(*json).array();
     ASSERT_EQ(size_t(array.size()), expected.size());
@@ -78,7 +78,7 @@ TEST(TelemetryCommand, JsonAndCsvCarryEverySampleExactly) {
         at = next;
     }
 
-    const auto csv = runProgram(ORVANE_CLI_PATH, {"telemetry", spec.path, "--format", "csv"});
+    const auto csv = runProgram(ORVANE_CLI_PATH, {"telemetry", clip.path, "--format", "csv"});
     ASSERT_TRUE(csv);
     QStringList lines = QString::fromUtf8(*csv).split('\n');
     ASSERT_EQ(lines.takeLast(), "");

@@ -161,18 +161,18 @@ TEST_F(TelemetryFile, FileThatCannotBeReadCarriesTheSystemText) {
 
 // Clips written by the sample drive: one sample per frame, equal to what was written.
 TEST_F(TelemetryFile, SampleDriveClipsRoundTrip) {
-    sample::ClipSpec spec;
-    spec.path = tmp / "clip.mp4";
-    spec.seconds = 2;
-    spec.seed = 7;
-    spec.firstFrameSerial = 36 * 50; // mid-drive: moving, turning, blinking
-    sample::writeClip(spec);
+    sample::ClipSpec clip;
+    clip.path = tmp / "clip.mp4";
+    clip.seconds = 2;
+    clip.seed = 7;
+    clip.firstFrameSerial = 36 * 50; // mid-drive: moving, turning, blinking
+    sample::writeClip(clip);
 
-    const auto samples = reader::read(spec.path);
+    const auto samples = reader::read(clip.path);
     ASSERT_EQ(samples.size(), 72u);
     for (size_t i = 0; i < samples.size(); ++i) {
         const auto record =
-            sample::telemetryAt(spec.seed, spec.firstFrameSerial + int64_t(i), spec.framesPerSecond);
+            sample::telemetryAt(clip.seed, clip.firstFrameSerial + int64_t(i), clip.framesPerSecond);
         ASSERT_EQ(samples[i], expectedSample(record)) << "frame " << i;
         if (i > 0) {
             EXPECT_EQ(*samples[i].frameSequenceNumber, *samples[i - 1].frameSequenceNumber + 1);
@@ -180,27 +180,27 @@ TEST_F(TelemetryFile, SampleDriveClipsRoundTrip) {
     }
 
     // Cut off part-way through the media data: the samples before the cut survive.
-    spec.path = tmp / "truncated.mp4";
-    spec.damage = sample::Damage::truncated;
-    sample::writeClip(spec);
-    const auto truncated = reader::read(spec.path);
+    clip.path = tmp / "truncated.mp4";
+    clip.damage = sample::Damage::truncated;
+    sample::writeClip(clip);
+    const auto truncated = reader::read(clip.path);
     ASSERT_GT(truncated.size(), 0u);
     ASSERT_LT(truncated.size(), samples.size());
     EXPECT_TRUE(std::equal(truncated.begin(), truncated.end(), samples.begin()));
 }
 
 TEST_F(TelemetryFile, DamagedSampleDriveClips) {
-    sample::ClipSpec spec;
-    spec.seconds = 0.5;
-    spec.path = tmp / "no-telemetry.mp4";
-    spec.damage = sample::Damage::noTelemetry;
-    sample::writeClip(spec);
-    EXPECT_EQ(readOutcome(spec.path), frames({}));
+    sample::ClipSpec clip;
+    clip.seconds = 0.5;
+    clip.path = tmp / "no-telemetry.mp4";
+    clip.damage = sample::Damage::noTelemetry;
+    sample::writeClip(clip);
+    EXPECT_EQ(readOutcome(clip.path), frames({}));
 
-    spec.path = tmp / "zero-bytes.mp4";
-    spec.damage = sample::Damage::zeroBytes;
-    sample::writeClip(spec);
-    EXPECT_EQ(readOutcome(spec.path), corrupt);
+    clip.path = tmp / "zero-bytes.mp4";
+    clip.damage = sample::Damage::zeroBytes;
+    sample::writeClip(clip);
+    EXPECT_EQ(readOutcome(clip.path), corrupt);
 }
 
 } // namespace
