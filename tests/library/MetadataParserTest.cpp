@@ -227,14 +227,18 @@ TEST_F(Scanner, UnreadableOrVanishedFoldersGiveNoEvents) {
     gone.folderURL = tmp / "vanished";
     EXPECT_THROW(MetadataParser::loadVideos(gone, CameraAngle::all), FileSystemError);
     EXPECT_THROW(MetadataParser::sourceVideoURLs(gone), FileSystemError);
+}
 
+TEST_F(Scanner, FolderWithoutReadPermissionGivesNoEvents) {
     if (geteuid() == 0)
         GTEST_SKIP() << "permissions do not bind root";
     const QString locked = minute("TeslaCam/SentryClips/2024-05-01_10-20-30", "2024-05-01_10-20-00");
     QFile::setPermissions(locked, QFile::Permissions());
+    minute("TeslaCam/RecentClips", "2024-05-01_10-00-00");
     const auto again = MetadataParser::scanLibrary({root()});
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_TRUE(again.at(ClipCategory::sentry).empty());
+    EXPECT_EQ(again.at(ClipCategory::recent).size(), 1u);
 }
 
 TEST(Deduplication, KeysOnSourceFileOrFolderAndStart) {
