@@ -1,0 +1,233 @@
+// Playback benchmark: players presenting real-size sample clips into video sinks (no window).
+// usage: orvane-bench-playback [--seconds N] [--folder DIR]   (clips are written once, then reused)
+// Prints one figure per line.
+
+#include "EventThumbnailLoader.h"
+#include "FramePattern.h"
+#include "FrameGrabber.h"
+#include "MediaPlayer.h"
+#include "SampleDrive.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QThread>
+#include <QVideoFrame>
+#include <QVideoSink>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <random>
+#include <vector>
+
+using namespace orvane;
+using namespace orvane::media;
+
+namespace {
+
+constexpr double fps = 36;
+
+void spin(int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+        QThread::msleep(1);
+    }
+}
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs = 20000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+long peakRssMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+std::optional<int> shownFrame(QVideoSink& sink) {
+    QVideoFrame frame = sink.videoFrame();
+    if (!frame.isValid() || !frame.map(QVideoFrame::ReadOnly))
+        return std::nullopt;
+    auto p = sample::FramePattern::read(frame.bits(0), frame.bytesPerLine(0), frame.width(), frame.height());
+    frame.unmap();
+    return p ? std::optional<int>(p->frameIndex) : std::nullopt;
+}
+
+double percentile(std::vector<double> v, double q) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[size_t(std::min<double>(v.size() - 1, q * (v.size() - 1) + 0.5))];
+}
+
+struct Cell {
+    std::unique_ptr<QVideoSink> sink = std::make_unique<QVideoSink>();
+    std::unique_ptr<MediaPlayer> player = std::make_unique<MediaPlayer>();
+};
+
+bool openCell(Cell& cell, const QString& path) {
+    cell.player->setVideoSink(cell.sink.get());
+    cell.player->replaceCurrentItem(path);
+    return waitFor([&] { return cell.player->itemStatus() != AbstractMediaPlayer::ItemStatus::loading; }) &&
+           cell.player->itemStatus() == AbstractMediaPlayer::ItemStatus::readyToPlay;
+}
+
+// Plays one file at `rate` for `wallSeconds`; prints drops and the clock drift.
+void singlePlayback(const QString& path, float rate, double wallSeconds, const char* label) {
+    Cell cell;
+    if (!openCell(cell, path)) {
+        std::printf("%s: cannot open\n", label);
+        return;
+    }
+    cell.player->playImmediately(rate);
+    QElapsedTimer timer;
+    timer.start();
+    double worstDrift = 0;
+    while (timer.elapsed() < wallSeconds * 1000 && cell.player->rate() > 0) {
+        spin(50);
+        if (cell.player->rate() > 0)
+            worstDrift = std::max(worstDrift, cell.player->currentTime() - cell.player->presentedTime());
+    }
+    const auto presented = cell.player->presentedFrames(), dropped = cell.player->droppedFrames();
+    std::printf("%s presented frames: %lld\n", label, (long long)presented);
+    std::printf("%s dropped frames: %lld (%.2f %%)\n", label, (long long)dropped,
+                presented + dropped > 0 ? 100.0 * dropped / double(presented + dropped) : 0.0);
+    std::printf("%s worst lag of the shown frame behind the clock: %.2f frames\n", label, worstDrift * fps);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    double seconds = 60;
+    QString folder = QDir::tempPath() + QStringLiteral("/orvane-bench-playback");
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--seconds"))
+            seconds = std::max(2.0, args[++i].toDouble());
+        else if (args[i] == QLatin1String("--folder"))
+            folder = args[++i];
+    }
+    QDir().mkpath(folder);
+
+    // Real sizes of a newer car: front 2896 × 1876, the others 1448 × 938.
+    std::vector<QString> paths;
+    for (const auto& size : sample::cameraSizes(sample::CarLayout::sixCamera, 1.0)) {
+        if (size.camera == CameraAngle::leftPillar || size.camera == CameraAngle::rightPillar)
+            continue;
+        const QString path = folder + QStringLiteral("/%1s%2").arg(int(seconds)).arg(Camera::fileNameSuffix(size.camera));
+        if (!QFileInfo::exists(path)) {
+            std::fprintf(stderr, "writing %s (%dx%d)\n", qPrintable(path), size.width, size.height);
+            sample::ClipSpec spec;
+            spec.path = path;
+            spec.camera = size.camera;
+            spec.width = size.width;
+            spec.height = size.height;
+            spec.seconds = seconds;
+            sample::writeClip(spec);
+        }
+        paths.push_back(path);
+    }
+    const QString& front = paths[0];
+    const QString& back = paths[1];
+
+    // Thumbnails first, so the peak memory figure is theirs alone.
+    {
+        std::vector<double> times;
+        for (int i = 0; i < 20; ++i) {
+            QElapsedTimer t;
+            t.start();
+            FrameRequest request;
+            request.maxSize = EventThumbnailLoader::maximumImageSize;
+            FrameGrabber::grab(back, request);
+            times.push_back(t.nsecsElapsed() / 1e6);
+        }
+        std::printf("thumbnail of a 1448x938 file, median: %.1f ms\n", percentile(times, 0.5));
+        std::printf("thumbnail peak RSS: %ld MB\n", peakRssMegabytes());
+    }
+
+    // Exact seeks to random times.
+    {
+        Cell cell;
+        if (openCell(cell, back)) {
+            std::mt19937 random(7);
+            std::uniform_real_distribution<double> pick(0, seconds - 0.1);
+            std::vector<double> latencies;
+            int wrong = 0;
+            for (int i = 0; i < 60; ++i) {
+                const double target = pick(random);
+                bool done = false;
+                QElapsedTimer t;
+                t.start();
+                cell.player->seek(target, 0, 0, [&](bool) { done = true; });
+                waitFor([&] { return done; });
+                latencies.push_back(t.nsecsElapsed() / 1e6);
+                if (shownFrame(*cell.sink) != int(target * fps))
+                    ++wrong;
+            }
+            std::printf("exact seek 1448x938, median: %.1f ms\n", percentile(latencies, 0.5));
+            std::printf("exact seek 1448x938, p95: %.1f ms\n", percentile(latencies, 0.95));
+            std::printf("exact seeks landing on a wrong frame: %d of %zu\n", wrong, latencies.size());
+        }
+    }
+
+    singlePlayback(front, 1, seconds, "single 2896x1876 1x");
+    singlePlayback(back, 1, seconds, "single 1448x938 1x");
+    singlePlayback(front, 4, seconds / 4, "single 2896x1876 4x");
+    singlePlayback(back, 4, seconds / 4, "single 1448x938 4x");
+
+    // The four-camera grid, started together after one exact seek.
+    {
+        std::vector<Cell> cells(4);
+        bool ok = true;
+        for (size_t i = 0; i < cells.size(); ++i)
+            ok = openCell(cells[i], paths[i]) && ok;
+        int landed = 0;
+        for (auto& c : cells)
+            c.player->seek(0, 0, 0, [&](bool) { ++landed; });
+        waitFor([&] { return landed == 4; });
+        for (auto& c : cells)
+            c.player->playImmediately(1);
+        QElapsedTimer timer;
+        timer.start();
+        int worstSpread = 0, samples = 0;
+        while (ok && timer.elapsed() < seconds * 1000 && cells[0].player->rate() > 0) {
+            spin(100);
+            std::vector<int> shown;
+            for (auto& c : cells)
+                if (auto f = shownFrame(*c.sink))
+                    shown.push_back(*f);
+            if (shown.size() == cells.size()) {
+                ++samples;
+                worstSpread = std::max(worstSpread, *std::max_element(shown.begin(), shown.end()) -
+                                                        *std::min_element(shown.begin(), shown.end()));
+            }
+        }
+        int64_t presented = 0, dropped = 0;
+        for (auto& c : cells) {
+            presented += c.player->presentedFrames();
+            dropped += c.player->droppedFrames();
+        }
+        std::printf("grid 1x dropped frames: %lld of %lld (%.2f %%)\n", (long long)dropped,
+                    (long long)(presented + dropped), presented + dropped > 0 ? 100.0 * dropped / double(presented + dropped) : 0.0);
+        std::printf("grid 1x worst spread of shown frame numbers: %d frames (%d samples)\n", worstSpread, samples);
+        std::printf("grid peak RSS: %ld MB\n", peakRssMegabytes());
+    }
+    return 0;
+}
