@@ -108,6 +108,7 @@ long peakOfChild(const QString& self, const QString& in, const QString& out) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    setvbuf(stdout, nullptr, _IOLBF, 0); // figures appear as they are measured
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 4 && args[1] == QLatin1String("--child"))
