@@ -372,7 +372,7 @@ void MediaPlayer::setRate(float rate) {
 }
 
 void MediaPlayer::seek(double time, double toleranceBefore, double toleranceAfter, SeekCompletion completion) {
-    if (!hasCurrentItem()) {
+    if (!hasCurrentItem() || status_ == ItemStatus::failed) {
         if (completion)
             QMetaObject::invokeMethod(this, [c = std::move(completion)] { c(false); }, Qt::QueuedConnection);
         return;
