@@ -2,7 +2,7 @@
 
 #include "Command.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 
 #include <cstdio>
@@ -33,7 +33,17 @@ int usage(const QString& command, const QString& problem) {
 
 int main(int argc, char** argv) {
     using namespace orvane::cli;
-    QCoreApplication app(argc, argv);
+    // Burned-in times and labels are drawn with fonts, which need a GUI application; the
+    // command line must still work without a display.
+    // Qt's own warnings (such as a missing XDG_RUNTIME_DIR) mean nothing to a user here and
+    // would mix with progress on standard error.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            QTextStream(stderr) << message << "\n";
+    });
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("orvane-cli"));
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
