@@ -109,8 +109,10 @@ void writeClip(const ClipSpec& spec) {
     const media::YuvImage scene = makeScene(spec.width, spec.height, pan * frameCount, spec.seed * 7 + cameraIndex(spec.camera));
     media::YuvImage frame(spec.width, spec.height);
     Random noise(spec.seed ^ uint64_t(cameraIndex(spec.camera)) << 32);
-    const int glyphPixel = std::max(1, spec.height / 60);
     const std::string cameraName = upperCameraName(spec.camera);
+    // "LEFT_REPEATER yyyy-MM-dd HH:mm:ss" fits the width; at most 1/60 of the height per dot.
+    const int textColumns = int(cameraName.size() + 21) * (BitmapFont::glyphWidth + 1) + 4;
+    const int glyphPixel = std::max(1, std::min(spec.height / 60, spec.width / textColumns));
     std::vector<media::EncodedPacket> packets;
     int64_t frameOfPacket = 0;
 
