@@ -4,6 +4,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -94,6 +99,54 @@ TEST_F(Cli, EmptyFolderGivesEmptyObject) {
     const CliRun r = runCli({"scan", tmp.makeFolder("nothing here")});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out.trimmed(), "{}");
+}
+
+// Burned-in time needs fonts: the command line must draw them without any display.
+TEST_F(Cli, ExportBurnsTimeWithoutADisplay) {
+    sample::ClipSpec clip;
+    clip.path = tmp / "2024-05-01_10-20-30-front.mp4";
+    clip.width = 320;
+    clip.height = 240;
+    clip.seconds = 1;
+    sample::writeClip(clip);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    p.setProcessEnvironment(env);
+    const QString out = tmp / "out.mp4";
+    p.start(cli, {"export", "single", clip.path, "--out", out});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_GT(QFile(out).size(), 0);
+}
+
+TEST_F(Cli, InterruptedExportLeavesNothingBehind) {
+    sample::ClipSpec clip;
+    clip.path = tmp / "2024-05-01_10-20-30-back.mp4";
+    clip.width = 640;
+    clip.height = 480;
+    clip.seconds = 20;
+    sample::writeClip(clip);
+    const QString out = tmp.writeFile("export/out.mp4", "an earlier export");
+    QProcess p;
+    p.start(cli, {"export", "single", clip.path, "--out", out, "--quality", "original"});
+    ASSERT_TRUE(p.waitForStarted());
+    // Progress goes to standard error: its first line means the export is under way.
+    p.setReadChannel(QProcess::StandardError);
+    QByteArray progress;
+    while (!progress.contains("progress") && p.waitForReadyRead(60000))
+        progress += p.readAll();
+    ASSERT_TRUE(progress.contains("progress")) << progress.toStdString();
+    ASSERT_EQ(p.state(), QProcess::Running);
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 130) << p.readAll().toStdString();
+    QFile earlier(out);
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(earlier.readAll(), "an earlier export");
+    EXPECT_EQ(QDir(tmp / "export").entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 } // namespace
