@@ -191,6 +191,28 @@ TEST(ExportVideoTest, originalIsHevcWithAudioCopied) {
     EXPECT_EQ(lumaFrames(folder / "out.mp4", 320, 240).size(), 36u);
 }
 
+// A camera file marked as rotated is exported upright, as players show it.
+TEST(ExportVideoTest, rotatedSourceIsExportedUpright) {
+    test::TempFolder folder;
+    const TeslaVideoFile video = clip(folder, "a-back.mp4", CameraAngle::back, morning, 1);
+    const QString rotated = folder / "rotated-back.mp4";
+    ASSERT_TRUE(test::runProgram("ffmpeg", {"-v", "error", "-i", video.url, "-c", "copy", "-metadata:s:v:0", "rotate=90",
+                                            rotated}));
+    GPUVideoExporter::exportSync(video, rotated, folder / "out.mp4", settings(ExportQuality::balanced, false), 0, 0, {});
+    const QJsonObject v = stream(probe(folder / "out.mp4"), "video");
+    EXPECT_EQ(v["width"].toInt(), 240);
+    EXPECT_EQ(v["height"].toInt(), 320);
+    // ffmpeg turns the source upright on decoding; our export must look the same.
+    const auto ours = lumaFrames(folder / "out.mp4", 240, 320);
+    const auto upright = lumaFrames(rotated, 240, 320);
+    ASSERT_FALSE(ours.empty());
+    ASSERT_EQ(ours.size(), upright.size());
+    double difference = 0;
+    for (qsizetype i = 0; i < ours[0].size(); ++i)
+        difference += std::abs(int(uint8_t(ours[0][i])) - int(uint8_t(upright[0][i])));
+    EXPECT_LT(difference / ours[0].size(), 6.0);
+}
+
 TEST(ExportVideoTest, spliceOfRecordingsHoursApartBurnsEachFramesOwnTime) {
     test::TempFolder folder;
     const QString temp = folder.makeFolder("it's temp"); // the concat list must quote this
