@@ -20,6 +20,14 @@ struct BlendCase {
     int expectedU, expectedV;
 };
 
+// Readable ctest names ("argb_c7000000_limited") instead of the raw bytes of the case.
+std::string caseName(const ::testing::TestParamInfo<BlendCase>& info) {
+    return QStringLiteral("argb_%1_%2")
+        .arg(info.param.colour.rgba(), 8, 16, QLatin1Char('0'))
+        .arg(info.param.fullRange ? QStringLiteral("full") : QStringLiteral("limited"))
+        .toStdString();
+}
+
 class OverlayBlendTest : public ::testing::TestWithParam<BlendCase> {};
 
 TEST_P(OverlayBlendTest, blendsInsideBoxOnly) {
@@ -48,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BlendCase{QColor(255, 255, 255, 255), true, 255, 128, 128},
                       // Opaque red (BT.601 limited): Y 81, Cb 90, Cr 240; half of the pair covered.
                       BlendCase{QColor(255, 0, 0, 255), false, 81, (128 + 90) / 2, (128 + 240) / 2},
-                      BlendCase{QColor(0, 0, 0, 0), false, 200, 128, 128}));
+                      BlendCase{QColor(0, 0, 0, 0), false, 200, 128, 128}),
+    caseName);
 
 TEST(OverlayBlenderTest, clipsAtFrameEdges) {
     Picture pic(8, 4, 100);
