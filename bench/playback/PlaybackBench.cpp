@@ -76,7 +76,13 @@ double percentile(std::vector<double> v, double q) {
 
 struct Cell {
     std::unique_ptr<QVideoSink> sink = std::make_unique<QVideoSink>();
-    std::unique_ptr<MediaPlayer> player = std::make_unique<MediaPlayer>();
+    std::unique_ptr<MediaPlayer> player;
+    // The grid's players take one decoder thread each, as the grid controller makes them.
+    explicit Cell(int decoderThreads = MediaPlayer::Options{}.decoderThreads) {
+        MediaPlayer::Options options;
+        options.decoderThreads = decoderThreads;
+        player = std::make_unique<MediaPlayer>(options);
+    }
 };
 
 bool openCell(Cell& cell, const QString& path) {
@@ -194,7 +200,9 @@ int main(int argc, char** argv) {
 
     // The four-camera grid, started together after one exact seek.
     {
-        std::vector<Cell> cells(4);
+        std::vector<Cell> cells;
+        for (int i = 0; i < 4; ++i)
+            cells.emplace_back(1);
         bool ok = true;
         for (size_t i = 0; i < cells.size(); ++i)
             ok = openCell(cells[i], paths[i]) && ok;

@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -71,13 +72,15 @@ struct MediaPlayer::Worker {
         double time, before, after;
     };
     struct Queued {
-        ff::Frame frame;
-        double time;
+        ff::Frame frame; // null for an immediate entry without a picture
+        double time = 0;
+        bool immediate = false;            // shown at once, whatever the clock (seek, step, open)
+        std::function<void()> afterShown;  // posted once the picture is in the sink
     };
 
-    // Shared with the interface thread, under `mutex`.
+    // Shared by the interface, decode and presentation threads, under `mutex`.
     std::mutex mutex;
-    std::condition_variable wake;
+    std::condition_variable wake; // both worker threads wait on it; every change notifies all
     bool quit = false;
     bool reopen = false;
     QString openPath;
@@ -89,6 +92,10 @@ struct MediaPlayer::Worker {
     double rate = 1;
     double anchorWall = 0;  // clock: item time anchorMedia at wall time anchorWall
     double anchorMedia = 0;
+    std::deque<Queued> queue; // decoded frames in time order, filled by decode, emptied by presentation
+    bool ended = false;       // the decoder has no more frames
+    double frameDuration = 1.0 / 30;
+    double shownTime = 0;     // time of the picture on screen once the queued immediate entries are shown
 
     std::mutex sinkMutex;
     QPointer<QVideoSink> sink;
@@ -99,13 +106,13 @@ struct MediaPlayer::Worker {
 
     MediaPlayer* owner = nullptr;
     Options options;
-    std::thread thread;
+    std::thread decodeThread;
+    std::thread presentThread;
 
     // The decode thread's own state.
     std::unique_ptr<VideoDecoder> decoder;
-    std::deque<Queued> queue;
-    bool ended = false; // the decoder has no more frames
-    double frameDuration = 1.0 / 30;
+    bool loopFilterSkipped = false;
+    // The presentation thread's own state.
     SwsContext* sws = nullptr;
 
     ~Worker() { sws_freeContext(sws); }
@@ -118,6 +125,38 @@ struct MediaPlayer::Worker {
 
     template <typename F> void post(F&& f) { QMetaObject::invokeMethod(owner, std::forward<F>(f), Qt::QueuedConnection); }
 
+    static Queued queued(ff::Frame frame, double time) {
+        Queued q;
+        q.frame = std::move(frame);
+        q.time = time;
+        return q;
+    }
+
+    static ff::Frame refFrame(const VideoDecoder& d) {
+        const AVFrame* f = VideoDecoderAccess::frame(d);
+        if (!f)
+            return {};
+        ff::Frame copy = ff::makeFrame();
+        av_frame_ref(copy.get(), f);
+        return copy;
+    }
+
+    // Replaces everything queued by the decoder's current frame, shown at once; `after` runs
+    // on the interface thread once it is in the sink. Called with `mutex` held.
+    void showNowLocked(std::function<void()> after) {
+        queue.clear();
+        Queued q;
+        q.frame = refFrame(*decoder);
+        q.time = decoder->frameTime();
+        q.immediate = true;
+        q.afterShown = std::move(after);
+        if (q.frame)
+            shownTime = q.time;
+        queue.push_back(std::move(q));
+        wake.notify_all();
+    }
+
+    // Presentation thread only: a sink takes its frames from one thread.
     void present(const AVFrame* f, double time) {
         QVideoFrame frame = toVideoFrame(f, sws);
         frame.setStartTime(qint64(time * 1e6));
@@ -129,12 +168,18 @@ struct MediaPlayer::Worker {
         presentedTime = time;
         ++presented;
     }
-    void presentCurrent() {
-        if (const AVFrame* f = VideoDecoderAccess::frame(*decoder))
-            present(f, decoder->frameTime());
+
+    // Skipping the deblocking filter makes decoding markedly cheaper at a small cost in
+    // picture quality: worth it when frames pass too quickly to see, or to catch up.
+    void adaptLoopFilter(bool behind, double currentRate) {
+        const bool skip = options.skipLoopFilter || currentRate >= 2 || behind;
+        if (skip != loopFilterSkipped) {
+            loopFilterSkipped = skip;
+            VideoDecoderAccess::codec(*decoder)->skip_loop_filter = skip ? AVDISCARD_ALL : AVDISCARD_DEFAULT;
+        }
     }
 
-    void run() {
+    void runDecode() {
         std::unique_lock lock(mutex);
         for (;;) {
             if (quit)
@@ -143,31 +188,36 @@ struct MediaPlayer::Worker {
                 reopen = false;
                 const QString path = openPath;
                 const uint64_t gen = generation;
-                lock.unlock();
                 queue.clear();
-                decoder.reset();
                 ended = false;
+                lock.unlock();
+                decoder.reset();
+                loopFilterSkipped = false;
                 presented = 0;
                 dropped = 0;
                 bool ok = false;
-                double duration = 0;
+                double duration = 0, frameLength = 1.0 / 30;
                 if (!path.isEmpty()) {
                     try {
                         decoder = std::make_unique<VideoDecoder>(
                             path, VideoDecoderOptions{options.decoderThreads, options.skipLoopFilter});
-                        frameDuration = decoder->info().frameDuration;
+                        loopFilterSkipped = options.skipLoopFilter;
+                        frameLength = decoder->info().frameDuration;
                         duration = decoder->info().duration;
                         ok = decoder->next();
-                        if (ok)
-                            presentCurrent();
                     } catch (const std::exception&) {
                         ok = false;
                     }
                     if (!ok)
                         decoder.reset();
-                    post([o = owner, gen, ok, duration] { o->onOpened(gen, ok, duration); });
                 }
                 lock.lock();
+                frameDuration = frameLength;
+                auto opened = [o = owner, gen, ok, duration] { o->onOpened(gen, ok, duration); };
+                if (ok && !reopen)
+                    showNowLocked([this, opened] { post(opened); });
+                else if (!path.isEmpty())
+                    post(opened);
                 continue;
             }
             if (!decoder) {
@@ -180,104 +230,155 @@ struct MediaPlayer::Worker {
             if (seek) {
                 const SeekRequest request = *seek;
                 seek.reset();
-                lock.unlock();
                 queue.clear();
-                ended = false;
+                lock.unlock();
                 const bool exact = request.before <= 0 && request.after <= 0;
                 const bool ok = exact ? decoder->seekExact(request.time)
                                       : decoder->seekTolerant(request.time, request.before, request.after);
-                if (ok)
-                    presentCurrent();
                 const double landed = ok ? decoder->frameTime() : request.time;
                 lock.lock();
+                ended = false;
                 if (!seek && !reopen) {
                     anchorMedia = exact ? std::max(0.0, request.time) : landed;
                     anchorWall = secondsNow();
                     seeking = false;
                 }
-                post([o = owner, gen, id = request.id, landed] { o->onSeekDone(gen, id, landed); });
+                auto done = [o = owner, gen, id = request.id, landed] { o->onSeekDone(gen, id, landed); };
+                if (ok)
+                    showNowLocked([this, done] { post(done); });
+                else
+                    post(done);
                 continue;
             }
             if (step != 0) {
                 const int count = step;
                 step = 0;
-                lock.unlock();
+                const double target = shownTime + count * frameDuration + frameDuration / 2;
                 queue.clear();
-                ended = false;
-                const double target = presentedTime + count * frameDuration + frameDuration / 2;
-                if (decoder->seekExact(std::max(0.0, target)))
-                    presentCurrent();
+                lock.unlock();
+                const bool ok = decoder->seekExact(std::max(0.0, target));
                 const double time = decoder->frameTime();
                 lock.lock();
+                ended = false;
                 anchorMedia = time;
                 anchorWall = secondsNow();
-                post([o = owner, gen, time] { o->onStepped(gen, time); });
+                auto done = [o = owner, gen, time] { o->onStepped(gen, time); };
+                if (ok)
+                    showNowLocked([this, done] { post(done); });
+                else
+                    post(done);
+                continue;
+            }
+            if (!playing || seeking || ended || queue.size() >= queueCapacity) {
+                wake.wait(lock);
+                continue;
+            }
+
+            const double clock = clockLocked(secondsNow());
+            const double newest = queue.empty() ? shownTime : queue.back().time;
+            const double currentRate = rate;
+            if (clock - newest > catchUpLimit) {
+                // Decoding cannot keep up: jump to a key frame ahead of the clock.
+                const int64_t skippedFrames = int64_t((clock - newest) / frameDuration);
+                queue.clear();
+                lock.unlock();
+                adaptLoopFilter(true, currentRate);
+                const bool ok = decoder->seekTolerant(clock + 0.25, 0, 1.0);
+                lock.lock();
+                if (ok && !seek && !reopen && step == 0) {
+                    dropped += std::max<int64_t>(0, skippedFrames);
+                    if (ff::Frame frame = refFrame(*decoder))
+                        queue.push_back(queued(std::move(frame), decoder->frameTime()));
+                    wake.notify_all();
+                } else if (!ok) {
+                    ended = true;
+                    wake.notify_all();
+                }
+                continue;
+            }
+            lock.unlock();
+            // Behind when the frame to decode is already due.
+            adaptLoopFilter(newest + frameDuration <= clock, currentRate);
+            const bool decoded = decoder->next();
+            ff::Frame frame = decoded ? refFrame(*decoder) : ff::Frame{};
+            const double time = decoder->frameTime();
+            lock.lock();
+            if (seek || reopen || step != 0 || !decoder)
+                continue; // superseded while decoding; the request restarts from its own position
+            if (!decoded)
+                ended = true;
+            else if (frame)
+                queue.push_back(queued(std::move(frame), time));
+            wake.notify_all();
+        }
+    }
+
+    void runPresent() {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            if (quit)
+                return;
+            if (!queue.empty() && queue.front().immediate) {
+                Queued q = std::move(queue.front());
+                queue.pop_front();
+                lock.unlock();
+                if (q.frame)
+                    present(q.frame.get(), q.time);
+                if (q.afterShown)
+                    q.afterShown();
+                lock.lock();
+                wake.notify_all();
                 continue;
             }
             if (!playing || seeking) {
                 wake.wait(lock);
                 continue;
             }
-
             const double now = secondsNow();
             const double clock = clockLocked(now);
-            if (!queue.empty()) {
-                const double head = queue.front().time;
-                if (head <= clock + 1e-4) {
-                    // A frame is stale once the next one is due as well.
-                    if (queue.size() > 1 && queue[1].time <= clock) {
-                        ++dropped;
-                        queue.pop_front();
-                        continue;
-                    }
-                    if (clock - head > 0.5 && !ended) {
-                        // Decoding cannot keep up: jump to a key frame ahead of the clock.
-                        lock.unlock();
-                        const double skippedFrom = head;
-                        queue.clear();
-                        if (decoder->seekTolerant(clock + 0.25, 0, 1.0)) {
-                            dropped += std::max<int64_t>(0, int64_t((decoder->frameTime() - skippedFrom) / frameDuration));
-                            Queued q{ff::makeFrame(), decoder->frameTime()};
-                            av_frame_ref(q.frame.get(), VideoDecoderAccess::frame(*decoder));
-                            queue.push_back(std::move(q));
-                        } else {
-                            ended = true;
-                        }
-                        lock.lock();
-                        continue;
-                    }
-                    Queued q = std::move(queue.front());
-                    queue.pop_front();
-                    lock.unlock();
-                    present(q.frame.get(), q.time);
-                    lock.lock();
+            if (queue.empty()) {
+                // At the end, the last picture stays for its own interval.
+                const double endTime = shownTime + frameDuration;
+                if (ended && !reopen && !seek && step == 0 && clock >= endTime) {
+                    playing = false;
+                    anchorMedia = endTime;
+                    post([o = owner, gen = generation] { o->onEnded(gen); });
+                    wake.notify_all();
                     continue;
                 }
-            }
-            if (queue.size() < 3 && !ended) {
-                lock.unlock();
-                if (decoder->next()) {
-                    Queued q{ff::makeFrame(), decoder->frameTime()};
-                    av_frame_ref(q.frame.get(), VideoDecoderAccess::frame(*decoder));
-                    queue.push_back(std::move(q));
-                } else {
-                    ended = true;
-                }
-                lock.lock();
+                if (ended)
+                    wake.wait_for(lock, std::chrono::duration<double>(std::clamp((endTime - clock) / rate, 0.0, 0.25)));
+                else
+                    wake.wait(lock);
                 continue;
             }
-            // Wait for the head frame, or for the last frame's interval to run out.
-            const double dueMedia = !queue.empty() ? queue.front().time : presentedTime + frameDuration;
-            if (queue.empty() && clock >= dueMedia) {
-                playing = false;
-                anchorMedia = dueMedia;
-                post([o = owner, gen] { o->onEnded(gen); });
+            const double head = queue.front().time;
+            if (head > clock + 1e-4) {
+                const double dueWall = anchorWall + (head - anchorMedia) / rate;
+                wake.wait_for(lock, std::chrono::duration<double>(std::clamp(dueWall - now, 0.0, 0.25)));
                 continue;
             }
-            const double dueWall = anchorWall + (dueMedia - anchorMedia) / rate;
-            wake.wait_for(lock, std::chrono::duration<double>(std::clamp(dueWall - now, 0.0, 0.25)));
+            // A frame is stale once the next one is due as well.
+            if (queue.size() > 1 && queue[1].time <= clock) {
+                ++dropped;
+                queue.pop_front();
+                wake.notify_all();
+                continue;
+            }
+            Queued q = std::move(queue.front());
+            queue.pop_front();
+            shownTime = q.time;
+            wake.notify_all();
+            lock.unlock();
+            present(q.frame.get(), q.time);
+            lock.lock();
         }
     }
+
+    // Enough decoded frames to ride out a slow one (a key frame, a busy machine) at 1×.
+    static constexpr size_t queueCapacity = 6;
+    // How far (item seconds) the decoded picture may fall behind before skipping ahead.
+    static constexpr double catchUpLimit = 0.5;
 };
 
 MediaPlayer::MediaPlayer(QObject* parent) : MediaPlayer(Options{}, parent) {}
@@ -287,7 +388,8 @@ MediaPlayer::MediaPlayer(const Options& options, QObject* parent)
     ff::initialize();
     worker_->owner = this;
     worker_->options = options;
-    worker_->thread = std::thread([w = worker_.get()] { w->run(); });
+    worker_->decodeThread = std::thread([w = worker_.get()] { w->runDecode(); });
+    worker_->presentThread = std::thread([w = worker_.get()] { w->runPresent(); });
     ticker_.setInterval(1000 / 30);
     ticker_.setTimerType(Qt::PreciseTimer);
     connect(&ticker_, &QTimer::timeout, this, [this] { emit periodicTime(currentTime()); });
@@ -299,7 +401,8 @@ MediaPlayer::~MediaPlayer() {
         worker_->quit = true;
     }
     worker_->wake.notify_all();
-    worker_->thread.join();
+    worker_->decodeThread.join();
+    worker_->presentThread.join();
 }
 
 void MediaPlayer::replaceCurrentItem(const QString& path) {

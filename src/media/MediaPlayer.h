@@ -12,14 +12,16 @@
 namespace orvane::media {
 
 // Plays one video file into a QVideoSink. Lives on the interface thread; each player owns a
-// decode thread that keeps a few frames ahead of a presentation clock driven by the rate and
-// drops frames that are already late. The car records no sound, so nothing is played but video.
+// decode thread that keeps a few frames ahead of a presentation clock driven by the rate, and a
+// presentation thread that hands each frame to the sink when it is due, dropping frames that
+// are already late, so a slow decode never delays a frame that is ready. The car records no sound, so nothing is played but video.
 class MediaPlayer : public AbstractMediaPlayer {
     Q_OBJECT
 public:
     struct Options {
-        int decoderThreads = 1;
-        bool skipLoopFilter = false; // cheaper, slightly blockier pictures (many players at high rates)
+        // Two frame threads let one player use both cores; players side by side take one each.
+        int decoderThreads = 2;
+        bool skipLoopFilter = false; // always cheaper, slightly blockier pictures (it is skipped anyway at ≥ 2× and when behind)
     };
 
     explicit MediaPlayer(QObject* parent = nullptr);

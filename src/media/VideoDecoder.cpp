@@ -230,6 +230,7 @@ const AVFrame* VideoDecoderAccess::frame(const VideoDecoder& decoder) {
     return decoder.d->hasFrame ? decoder.d->frame.get() : nullptr;
 }
 AVFormatContext* VideoDecoderAccess::format(const VideoDecoder& decoder) { return decoder.d->format.get(); }
+AVCodecContext* VideoDecoderAccess::codec(VideoDecoder& decoder) { return decoder.d->codec.get(); }
 AVStream* VideoDecoderAccess::stream(const VideoDecoder& decoder) { return decoder.d->stream; }
 int64_t VideoDecoderAccess::startTimestamp(const VideoDecoder& decoder) { return decoder.d->startTs; }
 void VideoDecoderAccess::setOtherPacketHandler(VideoDecoder& decoder, std::function<void(AVPacket*)> handler) {

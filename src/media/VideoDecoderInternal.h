@@ -19,6 +19,8 @@ struct VideoDecoderAccess {
     // The current frame (valid until the decoder moves on); null before the first frame.
     static const AVFrame* frame(const VideoDecoder& decoder);
     static AVFormatContext* format(const VideoDecoder& decoder);
+    // For settings that may change between frames (skip_loop_filter).
+    static AVCodecContext* codec(VideoDecoder& decoder);
     static AVStream* stream(const VideoDecoder& decoder);
     // The stream timestamp that is time 0.
     static int64_t startTimestamp(const VideoDecoder& decoder);

@@ -1,5 +1,7 @@
 #include "MultiCameraPreviewController.h"
 
+#include "MediaPlayer.h"
+
 #include <QVideoSink>
 
 #include <algorithm>
@@ -36,8 +38,23 @@ std::vector<TeslaVideoFile> inGridOrder(const std::map<CameraAngle, TeslaVideoFi
 
 } // namespace
 
+namespace {
+
+// Four players share two cores: frame threads would only add latency and memory.
+PreviewEnvironment gridEnvironment() {
+    PreviewEnvironment environment = PreviewEnvironment::standard();
+    environment.makePlayer = [] {
+        media::MediaPlayer::Options options;
+        options.decoderThreads = 1;
+        return std::make_unique<media::MediaPlayer>(options);
+    };
+    return environment;
+}
+
+} // namespace
+
 MultiCameraPreviewController::MultiCameraPreviewController(QObject* parent)
-    : MultiCameraPreviewController(PreviewEnvironment::standard(), parent) {}
+    : MultiCameraPreviewController(gridEnvironment(), parent) {}
 
 MultiCameraPreviewController::MultiCameraPreviewController(PreviewEnvironment environment, QObject* parent)
     : QObject(parent), environment_(std::move(environment)) {}
