@@ -51,6 +51,21 @@ TEST(FramePattern, RoundTripsEveryBitAndRejectsPlainPictures) {
     EXPECT_FALSE(sample::FramePattern::read(grey.data(), 8, 8, 8)); // too small to hold it
 }
 
+// Exports, grid cells and thumbnails scale pictures by any factor; the pattern must survive.
+TEST(FramePattern, ReadsAfterScalingByAnyFactor) {
+    const int w = 1448, h = 938;
+    std::vector<uint8_t> luma(size_t(w) * h, 128);
+    const sample::FramePattern drawn{1234, 5};
+    drawn.draw(luma.data(), w, w, h);
+    for (auto [sw, sh] : {std::pair{760, 428}, {724, 469}, {320, 240}, {1280, 830}, {241, 157}, {2896, 1876}}) {
+        std::vector<uint8_t> scaled(size_t(sw) * sh);
+        for (int y = 0; y < sh; ++y)
+            for (int x = 0; x < sw; ++x)
+                scaled[size_t(y) * sw + x] = luma[size_t(y * h / sh) * w + x * w / sw];
+        EXPECT_EQ(sample::FramePattern::read(scaled.data(), sw, sw, sh), drawn) << sw << "x" << sh;
+    }
+}
+
 TEST_F(SampleDrive, FilesAreHighProfileH264WithTheAskedSizeAndRate) {
     const auto sizes = sample::cameraSizes(sample::CarLayout::sixCamera, 0.1);
     ASSERT_EQ(sizes.size(), 6u);

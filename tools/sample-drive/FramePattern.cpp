@@ -9,11 +9,15 @@ namespace {
 constexpr uint8_t white = 235;
 constexpr uint8_t black = 16;
 
+// Positions are fractions of the picture so that any scaling keeps them: block i spans
+// [(1 + i) / 32, (2 + i) / 32) of the width, and the row [1 / 24, 2 / 24) of the height.
 struct Geometry {
-    int blockWidth, blockHeight, x0, y0;
-    explicit Geometry(int width, int height)
-        : blockWidth(width / 32), blockHeight(height / 24), x0(width / 32), y0(height / 24) {}
-    int left(int i) const { return x0 + i * blockWidth; }
+    int width, height;
+    int left(int i) const { return int(double(1 + i) * width / 32); }
+    int top() const { return height / 24; }
+    int bottom() const { return (2 * height) / 24; }
+    double centerX(int i) const { return (1.5 + i) * width / 32; }
+    double centerY() const { return 1.5 * height / 24; }
 };
 
 // Block i's value: start marker, camera bits, frame bits (most significant first), end marker.
@@ -31,28 +35,29 @@ bool bitOf(const FramePattern& p, int i) {
 } // namespace
 
 void FramePattern::draw(uint8_t* luma, int stride, int width, int height) const {
-    const Geometry g(width, height);
+    const Geometry g{width, height};
+    const int margin = std::max(1, width / 64), marginY = std::max(1, height / 48);
     // A dark frame around the row keeps the first and last block readable after scaling.
-    for (int y = g.y0 - g.blockHeight / 2; y < g.y0 + g.blockHeight + g.blockHeight / 2; ++y)
-        for (int x = g.x0 - g.blockWidth / 2; x < g.left(blockCount) + g.blockWidth / 2; ++x)
-            if (y >= 0 && y < height && x >= 0 && x < width)
-                luma[size_t(y) * stride + x] = black;
+    for (int y = std::max(0, g.top() - marginY); y < std::min(height, g.bottom() + marginY); ++y)
+        for (int x = std::max(0, g.left(0) - margin); x < std::min(width, g.left(blockCount) + margin); ++x)
+            luma[size_t(y) * stride + x] = black;
     for (int i = 0; i < blockCount; ++i) {
         const uint8_t value = bitOf(*this, i) ? white : black;
-        for (int y = g.y0; y < g.y0 + g.blockHeight && y < height; ++y)
+        for (int y = g.top(); y < g.bottom() && y < height; ++y)
             for (int x = g.left(i); x < g.left(i + 1) && x < width; ++x)
                 luma[size_t(y) * stride + x] = value;
     }
 }
 
 std::optional<FramePattern> FramePattern::read(const uint8_t* luma, int stride, int width, int height) {
-    const Geometry g(width, height);
-    if (g.blockWidth < 2 || g.blockHeight < 2 || g.left(blockCount) > width)
+    const Geometry g{width, height};
+    const double blockWidth = width / 32.0, blockHeight = height / 24.0;
+    if (blockWidth < 2 || blockHeight < 2)
         return std::nullopt;
     auto sample = [&](int i) {
         // Average the middle half of the block: edges blur under compression and scaling.
-        const int x0 = g.left(i) + g.blockWidth / 4, x1 = g.left(i) + (3 * g.blockWidth) / 4;
-        const int y0 = g.y0 + g.blockHeight / 4, y1 = g.y0 + (3 * g.blockHeight) / 4;
+        const int x0 = int(g.centerX(i) - blockWidth / 4), x1 = int(g.centerX(i) + blockWidth / 4);
+        const int y0 = int(g.centerY() - blockHeight / 4), y1 = int(g.centerY() + blockHeight / 4);
         long sum = 0, count = 0;
         for (int y = y0; y <= y1; ++y)
             for (int x = x0; x <= x1; ++x, ++count)
