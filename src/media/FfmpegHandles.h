@@ -48,7 +48,8 @@ using Frame = std::unique_ptr<AVFrame, FrameDeleter>;
 using Packet = std::unique_ptr<AVPacket, PacketDeleter>;
 using Sws = std::unique_ptr<SwsContext, SwsDeleter>;
 
-// Quiets FFmpeg's console logging (errors only); called by every entry point of the layer.
+// Silences FFmpeg's console logging (failures reach callers as MediaError); called by every
+// entry point of the layer.
 void initialize();
 
 Frame makeFrame();
