@@ -214,7 +214,7 @@ int main(int argc, char** argv) {
             c.player->playImmediately(1);
         QElapsedTimer timer;
         timer.start();
-        int worstSpread = 0, samples = 0;
+        int worstSpread = 0, samples = 0, spreadSamples = 0;
         while (ok && timer.elapsed() < seconds * 1000 && cells[0].player->rate() > 0) {
             spin(100);
             std::vector<int> shown;
@@ -223,8 +223,10 @@ int main(int argc, char** argv) {
                     shown.push_back(*f);
             if (shown.size() == cells.size()) {
                 ++samples;
-                worstSpread = std::max(worstSpread, *std::max_element(shown.begin(), shown.end()) -
-                                                        *std::min_element(shown.begin(), shown.end()));
+                const int spread = *std::max_element(shown.begin(), shown.end()) - *std::min_element(shown.begin(), shown.end());
+                worstSpread = std::max(worstSpread, spread);
+                if (spread > 1)
+                    ++spreadSamples;
             }
         }
         int64_t presented = 0, dropped = 0;
@@ -235,6 +237,7 @@ int main(int argc, char** argv) {
         std::printf("grid 1x dropped frames: %lld of %lld (%.2f %%)\n", (long long)dropped,
                     (long long)(presented + dropped), presented + dropped > 0 ? 100.0 * dropped / double(presented + dropped) : 0.0);
         std::printf("grid 1x worst spread of shown frame numbers: %d frames (%d samples)\n", worstSpread, samples);
+        std::printf("grid 1x samples with a spread over 1 frame: %d\n", spreadSamples);
         std::printf("grid peak RSS: %ld MB\n", peakRssMegabytes());
     }
     return 0;

@@ -269,7 +269,9 @@ struct MediaPlayer::Worker {
                     post(done);
                 continue;
             }
-            if (!playing || seeking || ended || queue.size() >= queueCapacity) {
+            // Decodes ahead while paused too, so playing starts from a full queue (and the
+            // cells of a grid start together).
+            if (seeking || ended || queue.size() >= queueCapacity) {
                 wake.wait(lock);
                 continue;
             }

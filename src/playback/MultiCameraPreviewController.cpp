@@ -264,6 +264,11 @@ void MultiCameraPreviewController::seekCells(double localTime, bool resumeIfPlay
             completion();
         return;
     }
+    // A cell that kept playing would start its clock when its own seek lands, ahead of the
+    // others: held still, every cell starts from the same time in playAll.
+    if (resumeIfPlaying)
+        for (const auto& player : players)
+            player->pause();
     auto remaining = std::make_shared<int>(int(players.size()));
     auto shared = std::make_shared<std::function<void()>>(std::move(completion));
     QPointer<MultiCameraPreviewController> self(this);

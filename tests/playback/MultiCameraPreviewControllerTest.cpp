@@ -118,6 +118,26 @@ TEST_F(MultiCameraPreviewControllerTest, ABrokenCellDoesNotBlockAndPlayStartsAft
         EXPECT_EQ(p->plays, std::vector<float>{1.0f});
 }
 
+TEST_F(MultiCameraPreviewControllerTest, CellsHoldStillDuringASeekSoTheyResumeTogether) {
+    controller.loadPlaylist(VideoSegmentPlaylist::multiCamera({cam(0, A::front), cam(0, A::back)}), 0, true);
+    env.measures.back().done({60});
+    reportAll();
+    completeAllSeeks();
+    ASSERT_TRUE(controller.isPlaying());
+    controller.seekAll(30, true);
+    auto players = cellPlayers();
+    for (FakePlayer* p : players)
+        EXPECT_EQ(p->rate(), 0) << "a playing cell would start its clock on its own landing";
+    players[1]->completeSeek();
+    EXPECT_EQ(players[1]->rate(), 0);
+    players[0]->completeSeek();
+    for (FakePlayer* p : players) {
+        EXPECT_EQ(p->rate(), 1);
+        EXPECT_EQ(p->seeks.back().time, 30);
+    }
+    EXPECT_TRUE(controller.isPlaying());
+}
+
 TEST_F(MultiCameraPreviewControllerTest, ASecondStepOpensAtItsLocalTime) {
     const auto playlist = VideoSegmentPlaylist::multiCamera(
         {cam(0, A::front), cam(0, A::back), cam(1, A::front), cam(1, A::back)});
