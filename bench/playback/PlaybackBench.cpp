@@ -77,10 +77,13 @@ double percentile(std::vector<double> v, double q) {
 struct Cell {
     std::unique_ptr<QVideoSink> sink = std::make_unique<QVideoSink>();
     std::unique_ptr<MediaPlayer> player;
-    // The grid's players take one decoder thread each, as the grid controller makes them.
-    explicit Cell(int decoderThreads = MediaPlayer::Options{}.decoderThreads) {
+    // Grid cells take the grid controller's thread settings.
+    explicit Cell(bool inGrid = false) {
         MediaPlayer::Options options;
-        options.decoderThreads = decoderThreads;
+        if (inGrid) {
+            options.decoderThreads = 1;
+            options.largeFrameDecoderThreads = 2;
+        }
         player = std::make_unique<MediaPlayer>(options);
     }
 };
@@ -202,7 +205,7 @@ int main(int argc, char** argv) {
     {
         std::vector<Cell> cells;
         for (int i = 0; i < 4; ++i)
-            cells.emplace_back(1);
+            cells.emplace_back(true);
         bool ok = true;
         for (size_t i = 0; i < cells.size(); ++i)
             ok = openCell(cells[i], paths[i]) && ok;

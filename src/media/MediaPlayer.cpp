@@ -1,5 +1,6 @@
 #include "MediaPlayer.h"
 
+#include "MediaProbe.h"
 #include "VideoDecoder.h"
 #include "VideoDecoderInternal.h"
 
@@ -199,8 +200,13 @@ struct MediaPlayer::Worker {
                 double duration = 0, frameLength = 1.0 / 30;
                 if (!path.isEmpty()) {
                     try {
-                        decoder = std::make_unique<VideoDecoder>(
-                            path, VideoDecoderOptions{options.decoderThreads, options.skipLoopFilter});
+                        int threads = options.decoderThreads;
+                        if (options.largeFrameDecoderThreads > threads) {
+                            const MediaInfo header = MediaProbe::probe(path);
+                            if (int64_t(header.width) * header.height > int64_t(1920) * 1080)
+                                threads = options.largeFrameDecoderThreads;
+                        }
+                        decoder = std::make_unique<VideoDecoder>(path, VideoDecoderOptions{threads, options.skipLoopFilter});
                         loopFilterSkipped = options.skipLoopFilter;
                         frameLength = decoder->info().frameDuration;
                         duration = decoder->info().duration;

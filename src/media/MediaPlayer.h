@@ -21,6 +21,9 @@ public:
     struct Options {
         // Two frame threads let one player use both cores; players side by side take one each.
         int decoderThreads = 2;
+        // Threads for pictures over 1920 × 1080 when more than decoderThreads, so the big
+        // camera of a grid keeps pace with the small ones.
+        int largeFrameDecoderThreads = 0;
         bool skipLoopFilter = false; // always cheaper, slightly blockier pictures (it is skipped anyway at ≥ 2× and when behind)
     };
 

@@ -40,12 +40,14 @@ std::vector<TeslaVideoFile> inGridOrder(const std::map<CameraAngle, TeslaVideoFi
 
 namespace {
 
-// Four players share two cores: frame threads would only add latency and memory.
+// Four players share two cores: one decoder thread each, but two for a big front camera,
+// which otherwise falls behind the others.
 PreviewEnvironment gridEnvironment() {
     PreviewEnvironment environment = PreviewEnvironment::standard();
     environment.makePlayer = [] {
         media::MediaPlayer::Options options;
         options.decoderThreads = 1;
+        options.largeFrameDecoderThreads = 2;
         return std::make_unique<media::MediaPlayer>(options);
     };
     return environment;

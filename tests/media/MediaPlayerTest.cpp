@@ -74,6 +74,26 @@ TEST_F(MediaPlayerTest, DamagedOrMissingFilesFailAndTheirSeeksDoNotFinish) {
     }
 }
 
+TEST_F(MediaPlayerTest, GridThreadSettingsOpenSeekAndFailLikeTheDefaults) {
+    MediaPlayer::Options options;
+    options.decoderThreads = 1;
+    options.largeFrameDecoderThreads = 2; // the header is read first to choose
+    MediaPlayer cell(options);
+    QVideoSink cellSink;
+    cell.setVideoSink(&cellSink);
+    cell.replaceCurrentItem(folder->path() + QStringLiteral("/none.mp4"));
+    ASSERT_TRUE(test::waitUntil([&] { return cell.itemStatus() != Status::loading; }));
+    EXPECT_EQ(cell.itemStatus(), Status::failed);
+    cell.replaceCurrentItem(*clip);
+    ASSERT_TRUE(test::waitUntil([&] { return cell.itemStatus() != Status::loading; }));
+    ASSERT_EQ(cell.itemStatus(), Status::readyToPlay);
+    std::optional<bool> finished;
+    cell.seek(40 / fps + 0.2 / fps, 0, 0, [&](bool f) { finished = f; });
+    ASSERT_TRUE(test::waitUntil([&] { return finished.has_value(); }));
+    EXPECT_TRUE(*finished);
+    EXPECT_EQ(test::patternFrame(cellSink.videoFrame()), 40);
+}
+
 TEST_F(MediaPlayerTest, ExactSeeksShowTheExactFrame) {
     open();
     for (int frame : {36, 35, 0, 71, 50, 1}) {
