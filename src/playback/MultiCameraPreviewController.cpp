@@ -1,4 +1,5 @@
 #include "MultiCameraPreviewController.h"
+#include "ObservableField.h"
 
 #include "MediaPlayer.h"
 
@@ -451,34 +452,19 @@ void MultiCameraPreviewController::stop() {
 }
 
 void MultiCameraPreviewController::setPlaying(bool value) {
-    if (isPlaying_ != value) {
-        isPlaying_ = value;
-        emit isPlayingChanged();
-    }
+    assignAndNotify(isPlaying_, value, this, &MultiCameraPreviewController::isPlayingChanged);
 }
 void MultiCameraPreviewController::setDuration(double value) {
-    if (duration_ != value) {
-        duration_ = value;
-        emit durationChanged();
-    }
+    assignAndNotify(duration_, value, this, &MultiCameraPreviewController::durationChanged);
 }
 void MultiCameraPreviewController::setCurrentTime(double value) {
-    if (currentTime_ != value) {
-        currentTime_ = value;
-        emit currentTimeChanged();
-    }
+    assignAndNotify(currentTime_, value, this, &MultiCameraPreviewController::currentTimeChanged);
 }
 void MultiCameraPreviewController::setScrubbingFlag(bool value) {
-    if (isScrubbing_ != value) {
-        isScrubbing_ = value;
-        emit isScrubbingChanged();
-    }
+    assignAndNotify(isScrubbing_, value, this, &MultiCameraPreviewController::isScrubbingChanged);
 }
 void MultiCameraPreviewController::setLoading(bool value) {
-    if (isLoading_ != value) {
-        isLoading_ = value;
-        emit isLoadingChanged();
-    }
+    assignAndNotify(isLoading_, value, this, &MultiCameraPreviewController::isLoadingChanged);
 }
 
 } // namespace orvane

@@ -1,4 +1,5 @@
 #include "VideoPreviewController.h"
+#include "ObservableField.h"
 
 #include <QPointer>
 
@@ -256,40 +257,22 @@ void VideoPreviewController::stop() {
 }
 
 void VideoPreviewController::setPlaying(bool value) {
-    if (isPlaying_ != value) {
-        isPlaying_ = value;
-        emit isPlayingChanged();
-    }
+    assignAndNotify(isPlaying_, value, this, &VideoPreviewController::isPlayingChanged);
 }
 void VideoPreviewController::setDuration(double value) {
-    if (duration_ != value) {
-        duration_ = value;
-        emit durationChanged();
-    }
+    assignAndNotify(duration_, value, this, &VideoPreviewController::durationChanged);
 }
 void VideoPreviewController::setCurrentTime(double value) {
-    if (currentTime_ != value) {
-        currentTime_ = value;
-        emit currentTimeChanged();
-    }
+    assignAndNotify(currentTime_, value, this, &VideoPreviewController::currentTimeChanged);
 }
 void VideoPreviewController::setScrubbingFlag(bool value) {
-    if (isScrubbing_ != value) {
-        isScrubbing_ = value;
-        emit isScrubbingChanged();
-    }
+    assignAndNotify(isScrubbing_, value, this, &VideoPreviewController::isScrubbingChanged);
 }
 void VideoPreviewController::setLoading(bool value) {
-    if (isLoading_ != value) {
-        isLoading_ = value;
-        emit isLoadingChanged();
-    }
+    assignAndNotify(isLoading_, value, this, &VideoPreviewController::isLoadingChanged);
 }
 void VideoPreviewController::setLoadedVideoID(std::optional<QUuid> value) {
-    if (loadedVideoID_ != value) {
-        loadedVideoID_ = value;
-        emit loadedVideoIDChanged();
-    }
+    assignAndNotify(loadedVideoID_, value, this, &VideoPreviewController::loadedVideoIDChanged);
 }
 
 } // namespace orvane
