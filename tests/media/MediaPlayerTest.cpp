@@ -16,16 +16,8 @@ namespace {
 
 constexpr double fps = 36;
 
-class MediaPlayerTest : public ::testing::Test {
+class MediaPlayerTest : public test::SharedClipTest {
 protected:
-    static void SetUpTestSuite() {
-        folder = new test::TempFolder;
-        clip = new QString(test::writeTestClip(folder->path(), QStringLiteral("clip.mp4"), 2)); // 72 frames
-    }
-    static void TearDownTestSuite() {
-        delete clip;
-        delete folder;
-    }
     void open(const QString& path = *clip) {
         player.setVideoSink(&sink);
         player.replaceCurrentItem(path);
@@ -40,8 +32,6 @@ protected:
         return finished.value_or(false);
     }
 
-    static inline test::TempFolder* folder = nullptr;
-    static inline QString* clip = nullptr;
     QVideoSink sink;
     MediaPlayer player;
 };

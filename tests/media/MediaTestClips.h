@@ -1,6 +1,9 @@
 #pragma once
 
 #include "SampleDrive.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
 
 #include <QImage>
 #include <QString>
@@ -18,5 +21,20 @@ QString writeOffsetClip(const QString& path, int firstFrame, int frames, int fps
 
 // The frame index drawn into a picture (any size, upright), if readable.
 std::optional<int> patternFrame(const QImage& image);
+
+// A suite sharing one 2-second, 72-frame sample clip, written once for all its tests.
+class SharedClipTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder = new TempFolder;
+        clip = new QString(writeTestClip(folder->path(), QStringLiteral("clip.mp4"), 2));
+    }
+    static void TearDownTestSuite() {
+        delete clip;
+        delete folder;
+    }
+    static inline TempFolder* folder = nullptr;
+    static inline QString* clip = nullptr;
+};
 
 } // namespace orvane::test

@@ -16,19 +16,7 @@ namespace {
 
 constexpr double fps = 36;
 
-class VideoDecoderTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        folder = new test::TempFolder;
-        clip = new QString(test::writeTestClip(folder->path(), QStringLiteral("clip.mp4"), 2)); // 72 frames
-    }
-    static void TearDownTestSuite() {
-        delete clip;
-        delete folder;
-    }
-    static inline test::TempFolder* folder = nullptr;
-    static inline QString* clip = nullptr;
-};
+class VideoDecoderTest : public test::SharedClipTest {};
 
 TEST_F(VideoDecoderTest, ReadsEveryFrameInOrderThenStops) {
     VideoDecoder decoder(*clip);
