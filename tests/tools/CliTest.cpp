@@ -39,6 +39,16 @@ protected:
         root = tmp / "TeslaCam";
         sample::writeDrive(sample::exampleDrive(root, sample::CarLayout::sixCamera, 0.05, 0.5));
     }
+    // A loose camera file named as the car names it, so its recording time is known.
+    QString carClip(const QString& name, int width, int height, double seconds) {
+        sample::ClipSpec clip;
+        clip.path = tmp / name;
+        clip.width = width;
+        clip.height = height;
+        clip.seconds = seconds;
+        sample::writeClip(clip);
+        return clip.path;
+    }
 };
 
 TEST_F(Cli, ScanPrintsEventsByCategory) {
@@ -103,12 +113,7 @@ TEST_F(Cli, EmptyFolderGivesEmptyObject) {
 
 // Burned-in time needs fonts: the command line must draw them without any display.
 TEST_F(Cli, ExportBurnsTimeWithoutADisplay) {
-    sample::ClipSpec clip;
-    clip.path = tmp / "2024-05-01_10-20-30-front.mp4";
-    clip.width = 320;
-    clip.height = 240;
-    clip.seconds = 1;
-    sample::writeClip(clip);
+    const QString clip = carClip("2024-05-01_10-20-30-front.mp4", 320, 240, 1);
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY"));
@@ -116,22 +121,17 @@ TEST_F(Cli, ExportBurnsTimeWithoutADisplay) {
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     p.setProcessEnvironment(env);
     const QString out = tmp / "out.mp4";
-    p.start(cli, {"export", "single", clip.path, "--out", out});
+    p.start(cli, {"export", "single", clip, "--out", out});
     ASSERT_TRUE(p.waitForFinished(120000));
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     EXPECT_GT(QFile(out).size(), 0);
 }
 
 TEST_F(Cli, InterruptedExportLeavesNothingBehind) {
-    sample::ClipSpec clip;
-    clip.path = tmp / "2024-05-01_10-20-30-back.mp4";
-    clip.width = 640;
-    clip.height = 480;
-    clip.seconds = 20;
-    sample::writeClip(clip);
+    const QString clip = carClip("2024-05-01_10-20-30-back.mp4", 640, 480, 20);
     const QString out = tmp.writeFile("export/out.mp4", "an earlier export");
     QProcess p;
-    p.start(cli, {"export", "single", clip.path, "--out", out, "--quality", "original"});
+    p.start(cli, {"export", "single", clip, "--out", out, "--quality", "original"});
     ASSERT_TRUE(p.waitForStarted());
     // Progress goes to standard error: its first line means the export is under way.
     p.setReadChannel(QProcess::StandardError);
