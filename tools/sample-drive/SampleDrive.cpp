@@ -122,7 +122,8 @@ void writeClip(const ClipSpec& spec) {
             const int64_t serial = spec.firstFrameSerial + frameOfPacket++;
             std::vector<uint8_t> data;
             if (spec.damage != Damage::noTelemetry)
-                media::appendAnnexB(data, telemetrySeiNal(telemetryAt(spec.seed, serial, spec.framesPerSecond)));
+                media::appendAnnexB(data, telemetrySeiNal(onPedalScale(telemetryAt(spec.seed, serial, spec.framesPerSecond),
+                                                                       spec.pedalScale)));
             for (auto nal : media::splitAnnexB(packet.data))
                 if (!nal.empty() && (nal[0] & 0x1F) != 6)
                     media::appendAnnexB(data, nal);
@@ -181,6 +182,7 @@ QStringList writeDrive(const DriveSpec& spec) {
             clip.seed = seed;
             clip.firstFrameSerial = firstFrame;
             clip.contentFree = spec.contentFree;
+            clip.pedalScale = spec.pedalScale;
             writeClip(clip);
             written << clip.path;
         }

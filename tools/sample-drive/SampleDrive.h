@@ -45,6 +45,7 @@ struct ClipSpec {
     Damage damage = Damage::none;
     int64_t bitRate = 0;          // 0: 5 Mbit/s scaled by picture area against 1448 × 938
     bool contentFree = false;     // an empty file in place of video (listing benchmarks)
+    PedalScale pedalScale = PedalScale::percent;
 };
 
 // Writes one camera file: real H.264 in MP4, a telemetry SEI before every frame, and the
@@ -74,6 +75,7 @@ struct DriveSpec {
     int recentMinutes = 0;
     std::vector<EventSpec> events;
     bool contentFree = false;
+    PedalScale pedalScale = PedalScale::percent;
 };
 
 // Writes a whole drive; returns the files written, in writing order.

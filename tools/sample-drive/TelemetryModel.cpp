@@ -17,6 +17,7 @@ constexpr double stopSeconds = 8, accelerateSeconds = 12, cruiseSeconds = 40, br
 constexpr double cycleSeconds = stopSeconds + accelerateSeconds + cruiseSeconds + brakeSeconds;
 constexpr double parkedSeconds = 3; // in P at the very start of the drive
 constexpr double cruiseSpeed = 16.0; // m/s
+constexpr float percentPerFraction = 100.0f;
 
 void putVarint(std::vector<uint8_t>& out, uint64_t v) {
     while (v >= 0x80) {
@@ -106,6 +107,12 @@ TelemetryRecord telemetryAt(uint64_t seed, int64_t frameSerial, int framesPerSec
     r.linearAccelerationY = speed * speed / 50.0 * std::sin(r.steeringAngle * pi / 180);
     r.linearAccelerationZ = 9.81;
     return r;
+}
+
+TelemetryRecord onPedalScale(TelemetryRecord record, PedalScale scale) {
+    if (scale == PedalScale::fraction)
+        record.accelerator /= percentPerFraction;
+    return record;
 }
 
 std::vector<uint8_t> encodeTelemetryMessage(const TelemetryRecord& r) {

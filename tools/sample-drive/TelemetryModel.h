@@ -27,6 +27,12 @@ struct TelemetryRecord {
     bool operator==(const TelemetryRecord&) const = default;
 };
 
+// How the pedal position is written: percent (0…100) or, as some firmware does, a fraction (0…1).
+enum class PedalScale { percent, fraction };
+
+// The record with its pedal position written on `scale`.
+TelemetryRecord onPedalScale(TelemetryRecord record, PedalScale scale);
+
 // A plausible drive, as a pure function of the seed and the frame's position in the drive
 // (`frameSerial` counts frames from the drive's first recorded second): parking, pulling away,
 // cruising with turns and blinkers, braking to stops.

@@ -7,8 +7,19 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <optional>
 
 using namespace orvane;
+
+namespace {
+std::optional<sample::PedalScale> pedalScaleNamed(const QString& name) {
+    if (name == QLatin1String("percent"))
+        return sample::PedalScale::percent;
+    if (name == QLatin1String("fraction"))
+        return sample::PedalScale::fraction;
+    return std::nullopt;
+}
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -41,11 +52,19 @@ int main(int argc, char** argv) {
                                     QStringLiteral("N"));
     const QCommandLineOption eventMinutes(QStringLiteral("event-minutes"), QStringLiteral("minutes per event (default 10)"),
                                           QStringLiteral("N"), QStringLiteral("10"));
-    parser.addOptions({layout, scale, minute, seed, clip, size, damage, empty, recent, events, eventMinutes});
+    const QCommandLineOption pedal(QStringLiteral("accelerator-scale"),
+                                   QStringLiteral("how the pedal position is written: percent (0-100, default) or fraction (0-1)"),
+                                   QStringLiteral("percent|fraction"), QStringLiteral("percent"));
+    parser.addOptions({layout, scale, minute, seed, clip, size, damage, empty, recent, events, eventMinutes, pedal});
     parser.process(app);
     QTextStream err(stderr);
     if (parser.positionalArguments().size() != 1) {
         err << parser.helpText();
+        return 2;
+    }
+    const auto pedalScale = pedalScaleNamed(parser.value(pedal));
+    if (!pedalScale) {
+        err << "unknown accelerator scale: " << parser.value(pedal) << "\n";
         return 2;
     }
     const QString target = parser.positionalArguments().first();
@@ -70,6 +89,7 @@ int main(int argc, char** argv) {
                           : d == QLatin1String("no-telemetry") ? sample::Damage::noTelemetry
                                                                : sample::Damage::none;
             spec.startTime = LocalTime::fromFields(2024, 5, 1, 10, 20, 30).value_or(0);
+            spec.pedalScale = *pedalScale;
             sample::writeClip(spec);
             return 0;
         }
@@ -79,6 +99,7 @@ int main(int argc, char** argv) {
                                                       parser.value(minute).toDouble());
         spec.seed = parser.value(seed).toULongLong();
         spec.contentFree = parser.isSet(empty);
+        spec.pedalScale = *pedalScale;
         spec.recentMinutes = parser.value(recent).toInt();
         if (parser.isSet(events)) {
             const int count = parser.value(events).toInt();
