@@ -1,0 +1,121 @@
+// Which record the dashboard shows for a position in a file, and the smoothed steering angle.
+
+#include "TelemetryInterpolation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <vector>
+
+using namespace orvane;
+namespace interp = orvane::TelemetryInterpolator;
+
+namespace {
+
+using Samples = std::vector<TeslaTelemetrySample>;
+
+// One sample per frame number given; none leaves that record without a number.
+Samples numbered(const std::vector<std::optional<uint64_t>>& frames) {
+    Samples out;
+    for (const auto& f : frames) {
+        TeslaTelemetrySample s;
+        s.frameSequenceNumber = f;
+        s.steeringAngle = float(out.size()); // tells the records apart
+        out.push_back(s);
+    }
+    return out;
+}
+
+Samples run(uint64_t first, int count) {
+    std::vector<std::optional<uint64_t>> frames;
+    for (int i = 0; i < count; ++i)
+        frames.push_back(first + uint64_t(i));
+    return numbered(frames);
+}
+
+Samples unnumbered(int count) { return numbered(std::vector<std::optional<uint64_t>>(size_t(count))); }
+
+} // namespace
+
+TEST(TelemetryInterpolation, ProgressIsLocalTimeOverDurationWithinZeroToOne) {
+    constexpr double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        double local, duration, progress;
+    } cases[] = {
+        {30, 60, 0.5}, {0, 60, 0}, {-1, 60, 0}, {90, 60, 1}, {60, 60, 1}, {30, 0, 0},
+        {30, -5, 0},   {30, inf, 0}, {30, nan, 0}, {nan, 60, 0}, {inf, 60, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(interp::progress(c.local, c.duration), c.progress) << c.local << " / " << c.duration;
+}
+
+TEST(TelemetryInterpolation, MapsPositionsOntoRecords) {
+    const struct {
+        const char* name;
+        Samples samples;
+        double progress;
+        std::optional<TelemetryInterpolation> expected;
+        int shown; // index of the record the dashboard shows
+    } cases[] = {
+        // 1,800 records numbered 100…1,899 at half way: target 999.5 lies between 999 and 1,000.
+        {"numbered at half", run(100, 1800), 0.5, TelemetryInterpolation{899, 900, 0.5}, 900},
+        {"numbered at start", run(100, 1800), 0, TelemetryInterpolation{0, 0, 0}, 0},
+        {"numbered at end", run(100, 1800), 1, TelemetryInterpolation{1798, 1799, 1}, 1799},
+        // A dropped record (102) is bridged through the numbers, not the indices.
+        {"dropped record", numbered({100, 101, 103, 104}), 0.5, TelemetryInterpolation{1, 2, 0.5}, 2},
+        {"unnumbered at half", unnumbered(11), 0.5, TelemetryInterpolation{5, 6, 0}, 5},
+        {"unnumbered at end", unnumbered(11), 1, TelemetryInterpolation{10, 10, 0}, 10},
+        {"unnumbered in between", unnumbered(11), 0.57, TelemetryInterpolation{5, 6, 0.7}, 6},
+        {"one record", run(7, 1), 0.8, TelemetryInterpolation{0, 0, 0}, 0},
+        // Numbers that cannot be trusted fall back to indices.
+        {"first without number", numbered({std::nullopt, 1, 2, 3, 4}), 0.5, TelemetryInterpolation{2, 3, 0}, 2},
+        {"counter not increasing", numbered({9, 8, 7, 6, 5}), 0.5, TelemetryInterpolation{2, 3, 0}, 2},
+        {"gap met by the search", numbered({0, 1, std::nullopt, 3, 4}), 0.5, TelemetryInterpolation{2, 3, 0}, 2},
+        {"no records", {}, 0.5, std::nullopt, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto result = interp::interpolate(c.samples, c.progress);
+        ASSERT_EQ(result.has_value(), c.expected.has_value());
+        if (!result)
+            continue;
+        EXPECT_EQ(result->lower, c.expected->lower);
+        EXPECT_EQ(result->upper, c.expected->upper);
+        EXPECT_NEAR(result->fraction, c.expected->fraction, 1e-9);
+        EXPECT_EQ(&interp::nearestSample(c.samples, *result), &c.samples[size_t(c.shown)]);
+    }
+}
+
+TEST(TelemetryInterpolation, SteeringMovesLinearlyBetweenRecordsInDoublePrecision) {
+    Samples samples = run(0, 3);
+    samples[0].steeringAngle = 10;
+    samples[1].steeringAngle = 20;
+    samples[2].steeringAngle = -40;
+    EXPECT_DOUBLE_EQ(interp::steeringAngle(samples, {0, 1, 0.25}), 12.5);
+    EXPECT_DOUBLE_EQ(interp::steeringAngle(samples, {1, 2, 0.5}), -10);
+    EXPECT_DOUBLE_EQ(interp::steeringAngle(samples, {2, 2, 0}), -40);
+    // Not rounded to the records' single precision.
+    samples[0].steeringAngle = 0.1f;
+    samples[1].steeringAngle = 0.2f;
+    EXPECT_DOUBLE_EQ(interp::steeringAngle(samples, {0, 1, 1.0 / 3}),
+                     double(0.1f) + (double(0.2f) - double(0.1f)) / 3);
+}
+
+// A one-second file of 36 frames, one record per frame: on every frame boundary and inside
+// every frame, over the whole file, the record shown is the frame on screen or its neighbour.
+TEST(TelemetryInterpolation, RecordShownStaysWithinOneFrameOfThePicture) {
+    constexpr int fps = 36;
+    constexpr uint64_t firstFrame = 5000;
+    const Samples samples = run(firstFrame, fps);
+    const double duration = 1.0;
+    for (int frame = 0; frame < fps; ++frame)
+        for (double within : {0.0, 0.5, 0.999}) {
+            const double local = (frame + within) / fps;
+            const auto at = interp::interpolate(samples, interp::progress(local, duration));
+            ASSERT_TRUE(at);
+            const auto shown = int64_t(*interp::nearestSample(samples, *at).frameSequenceNumber - firstFrame);
+            EXPECT_LE(std::abs(shown - frame), 1) << "t = " << local;
+        }
+}
