@@ -1,0 +1,253 @@
+// Moving events' files to the Trash: which files, each once, the messages, and the real Trash
+// under a temporary home (including what Qt 6.4 does when the Trash cannot be used).
+
+#include "ClipDeletionService.h"
+#include "MetadataParser.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace orvane;
+namespace deletion = orvane::ClipDeletionService;
+
+namespace {
+
+// Sets an environment variable for the object's life.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const QByteArray& value)
+        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+        qputenv(name, value);
+    }
+    ~ScopedEnvironment() {
+        if (had_)
+            qputenv(name_, old_);
+        else
+            qunsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    bool had_;
+    QByteArray old_;
+};
+
+QString onlyName(const QString& path) { return QFileInfo(path).fileName(); }
+
+QStringList names(const QStringList& paths) {
+    QStringList out;
+    for (const QString& p : paths)
+        out << onlyName(p);
+    return out;
+}
+
+// A drive and a home (with its Trash) on the same file system, so Qt uses the home trash.
+class ClipDeletion : public testing::Test {
+protected:
+    test::ScopedTimeZone zone{"Asia/Shanghai"};
+    test::TempFolder tmp;
+    ScopedEnvironment home{"HOME", QFile::encodeName(tmp / "home")};
+    ScopedEnvironment dataHome{"XDG_DATA_HOME", QFile::encodeName(tmp / "home/.local/share")};
+
+    QString trashFiles() const { return tmp / "home/.local/share/Trash/files"; }
+    QStringList trashed() const { return QDir(trashFiles()).entryList(QDir::Files, QDir::Name); }
+
+    // A saved-clip folder whose minutes 10:00, 10:01, 10:05 and 10:06 (front and back each)
+    // form two events, split at the gap.
+    std::vector<TeslaClipEvent> splitFolder() {
+        const QString folder = tmp.makeFolder("TeslaCam/SavedClips/2024-05-01_10-06-42");
+        for (const char* stamp : {"10-00-00", "10-01-00", "10-05-00", "10-06-00"})
+            for (const char* camera : {"front", "back"})
+                tmp.writeFile(QStringLiteral("TeslaCam/SavedClips/2024-05-01_10-06-42/2024-05-01_%1-%2.mp4")
+                                  .arg(QLatin1String(stamp), QLatin1String(camera)),
+                              "video");
+        auto events = MetadataParser::summarizeEvents(folder, ClipCategory::saved);
+        std::sort(events.begin(), events.end(), [](const auto& a, const auto& b) { return a.startTime < b.startTime; });
+        return events;
+    }
+    TeslaClipEvent imported(const QString& relativePath) {
+        return MetadataParser::makeImportedEvent(tmp.writeFile(relativePath, "video"));
+    }
+};
+
+// Records the files it is asked to move; fails the ones named in `refuse`.
+struct FakeTrash {
+    QStringList asked;
+    QSet<QString> refuse;
+    deletion::TrashMover mover() {
+        return [this](const QString& path) {
+            asked << path;
+            return !refuse.contains(onlyName(path));
+        };
+    }
+};
+
+} // namespace
+
+TEST(ClipDeletionError, DescribesFailuresWithAtMostThreeNames) {
+    const struct {
+        int deleted;
+        QStringList failed;
+        const char* text;
+    } cases[] = {
+        {2, {"a.mp4"}, "已删除 2 个文件，但 a.mp4 删除失败。请重新导入 TeslaCam 文件夹刷新列表。"},
+        {0, {"a.mp4", "b.mp4"}, "已删除 0 个文件，但 a.mp4、b.mp4 删除失败。请重新导入 TeslaCam 文件夹刷新列表。"},
+        {1, {"a", "b", "c"}, "已删除 1 个文件，但 a、b、c 删除失败。请重新导入 TeslaCam 文件夹刷新列表。"},
+        {0, {"a", "b", "c", "d"}, "已删除 0 个文件，但 a、b、c等 4 个文件 删除失败。请重新导入 TeslaCam 文件夹刷新列表。"},
+        {3, {"a", "b", "c", "d", "e"}, "已删除 3 个文件，但 a、b、c等 5 个文件 删除失败。请重新导入 TeslaCam 文件夹刷新列表。"},
+        {12, QStringList(11, "x"), "已删除 12 个文件，但 x、x、x等 11 个文件 删除失败。请重新导入 TeslaCam 文件夹刷新列表。"},
+    };
+    for (const auto& c : cases) {
+        const auto error = ClipDeletionError::partiallyFailed(c.deleted, c.failed);
+        EXPECT_EQ(error.description(), QString::fromUtf8(c.text));
+        EXPECT_EQ(error.kind(), ClipDeletionError::Kind::partiallyFailed);
+        EXPECT_EQ(error.deletedCount(), c.deleted);
+        EXPECT_EQ(error.failedNames(), c.failed);
+    }
+    EXPECT_EQ(ClipDeletionError::noSourceVideos().description(),
+              QStringLiteral("没有找到该片段对应的源视频，可能已被移动或删除。"));
+}
+
+TEST(ClipDeletionTrash, RecognisesTrashFolders) {
+    const QString home = QStringLiteral("/home/u/.local/share/Trash");
+    const struct {
+        const char* path;
+        bool inTrash;
+    } cases[] = {
+        {"/home/u/.local/share/Trash/files/a.mp4", true},
+        {"/home/u/.local/share//Trash/files/a.mp4", true},
+        {"/media/u/STICK/.Trash-1000/files/a.mp4", true},
+        {"/media/u/STICK/.Trash/1000/files/a.mp4", true},
+        {"/media/u/STICK/.Trash-0/files/a.mp4", false},   // another user's
+        {"/media/u/STICK/.Trash/0/files/a.mp4", false},
+        {"./files/a.mp4", false},                        // Qt's fallback into the working folder
+        {"/home/u/project/files/a.mp4", false},
+        {"/home/u/.local/share/Trash/info/a.mp4", false},
+        {"/home/u/.local/share/Trash/files/sub/a.mp4", false},
+        {"/other/Trash/files/a.mp4", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(deletion::isInTrash(QString::fromUtf8(c.path), home, 1000), c.inTrash) << c.path;
+    EXPECT_FALSE(deletion::isInTrash(QStringLiteral("/x/Trash/files/a.mp4"), QString(), 1000));
+}
+
+TEST_F(ClipDeletion, EventsSplitAtAGapTrashDisjointFiles) {
+    const auto events = splitFolder();
+    ASSERT_EQ(events.size(), 2u);
+    const QStringList first = deletion::sourceFiles({events[0]}), second = deletion::sourceFiles({events[1]});
+    EXPECT_EQ(names(first), (QStringList{"2024-05-01_10-00-00-back.mp4", "2024-05-01_10-00-00-front.mp4",
+                                         "2024-05-01_10-01-00-back.mp4", "2024-05-01_10-01-00-front.mp4"}));
+    EXPECT_EQ(names(second), (QStringList{"2024-05-01_10-05-00-back.mp4", "2024-05-01_10-05-00-front.mp4",
+                                          "2024-05-01_10-06-00-back.mp4", "2024-05-01_10-06-00-front.mp4"}));
+
+    EXPECT_EQ(deletion::moveSourceVideosToTrash({events[0]}), 4);
+    EXPECT_EQ(trashed(), names(first));
+    for (const QString& path : first)
+        EXPECT_FALSE(QFile::exists(path));
+    for (const QString& path : second)
+        EXPECT_TRUE(QFile::exists(path)) << path.toStdString();
+}
+
+TEST_F(ClipDeletion, AFileListedTwiceIsMovedOnce) {
+    const auto events = splitFolder();
+    const TeslaClipEvent sameFile = MetadataParser::makeImportedEvent(deletion::sourceFiles({events[0]}).first());
+    FakeTrash trash;
+    EXPECT_EQ(deletion::moveSourceVideosToTrash({events[0], sameFile, events[0]}, trash.mover()), 4);
+    EXPECT_EQ(trash.asked, deletion::sourceFiles({events[0]}));
+}
+
+TEST_F(ClipDeletion, AnImportedFileEventTrashesExactlyItsFile) {
+    const TeslaClipEvent event = imported("Movies/2024-05-01_10-00-00-front.mp4");
+    tmp.writeFile("Movies/2024-05-01_10-00-00-back.mp4", "video");
+    EXPECT_EQ(deletion::moveSourceVideosToTrash({event}), 1);
+    EXPECT_EQ(trashed(), QStringList{"2024-05-01_10-00-00-front.mp4"});
+    EXPECT_TRUE(QFile::exists(tmp / "Movies/2024-05-01_10-00-00-back.mp4"));
+}
+
+TEST_F(ClipDeletion, VanishedFilesLeaveNothingToMove) {
+    auto events = splitFolder();
+    for (const QString& path : deletion::sourceFiles(events))
+        QFile::remove(path);
+    const TeslaClipEvent gone = imported("Movies/2024-05-01_11-00-00-front.mp4");
+    QFile::remove(*gone.sourceFileURL);
+    events.push_back(gone);
+    FakeTrash trash;
+    try {
+        deletion::moveSourceVideosToTrash(events, trash.mover());
+        FAIL() << "nothing to move must fail";
+    } catch (const ClipDeletionError& e) {
+        EXPECT_EQ(e.kind(), ClipDeletionError::Kind::noSourceVideos);
+    }
+    EXPECT_TRUE(trash.asked.isEmpty());
+}
+
+TEST_F(ClipDeletion, AFolderThatCannotBeListedStopsBeforeAnythingMoves) {
+    auto events = splitFolder();
+    TeslaClipEvent unplugged = events[1];
+    unplugged.folderURL = tmp / "TeslaCam/SavedClips/unplugged";
+    FakeTrash trash;
+    EXPECT_THROW(deletion::moveSourceVideosToTrash({events[0], unplugged}, trash.mover()), FileSystemError);
+    EXPECT_TRUE(trash.asked.isEmpty());
+}
+
+TEST_F(ClipDeletion, FailuresAreCountedAndNamedInOrder) {
+    const auto events = splitFolder(); // eight files in all
+    FakeTrash trash;
+    const QStringList all = names(deletion::sourceFiles(events));
+    trash.refuse = {all[0], all[2], all[3], all[5], all[7]};
+    try {
+        deletion::moveSourceVideosToTrash(events, trash.mover());
+        FAIL() << "failures must be reported";
+    } catch (const ClipDeletionError& e) {
+        EXPECT_EQ(e.deletedCount(), 3);
+        EXPECT_EQ(e.failedNames(), (QStringList{all[0], all[2], all[3], all[5], all[7]}));
+        EXPECT_EQ(e.description(), QStringLiteral("已删除 3 个文件，但 ") + all[0] + QStringLiteral("、") + all[2] +
+                                       QStringLiteral("、") + all[3] +
+                                       QStringLiteral("等 5 个文件 删除失败。请重新导入 TeslaCam 文件夹刷新列表。"));
+    }
+    EXPECT_EQ(trash.asked.size(), 8);
+}
+
+// The home trash's files folder is blocked by a plain file: Qt cannot trash and says so.
+TEST_F(ClipDeletion, AFileQtCannotTrashStaysAndCountsAsFailed) {
+    tmp.writeFile("home/.local/share/Trash/files", "not a folder");
+    const TeslaClipEvent event = imported("Movies/2024-05-01_10-00-00-front.mp4");
+    try {
+        deletion::moveSourceVideosToTrash({event});
+        FAIL() << "the move must fail";
+    } catch (const ClipDeletionError& e) {
+        EXPECT_EQ(e.deletedCount(), 0);
+        EXPECT_EQ(e.failedNames(), QStringList{"2024-05-01_10-00-00-front.mp4"});
+    }
+    EXPECT_TRUE(QFile::exists(*event.sourceFileURL));
+}
+
+// With no usable home trash Qt 6.4 moves the file into files/ under the working folder and
+// reports success; the file must come back and the move count as failed.
+TEST_F(ClipDeletion, AMoveOutsideAnyTrashIsUndone) {
+    tmp.writeFile("home/.local/share/Trash", "not a folder");
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(tmp.makeFolder("work"));
+    const TeslaClipEvent event = imported("Movies/2024-05-01_10-00-00-front.mp4");
+    EXPECT_THROW(deletion::moveSourceVideosToTrash({event}), ClipDeletionError);
+    QDir::setCurrent(previous);
+    EXPECT_TRUE(QFile::exists(*event.sourceFileURL));
+    EXPECT_EQ(QFile(*event.sourceFileURL).size(), 5);
+    EXPECT_TRUE(QDir(tmp / "work").isEmpty()) << QDir(tmp / "work").entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(' ').toStdString();
+}
+
+TEST_F(ClipDeletion, AMissingDataFolderIsCreatedFirst) {
+    ScopedEnvironment freshHome{"XDG_DATA_HOME", QFile::encodeName(tmp / "home/new/share")};
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(tmp.makeFolder("work"));
+    const TeslaClipEvent event = imported("Movies/2024-05-01_10-00-00-front.mp4");
+    EXPECT_EQ(deletion::moveSourceVideosToTrash({event}), 1);
+    QDir::setCurrent(previous);
+    EXPECT_TRUE(QFile::exists(tmp / "home/new/share/Trash/files/2024-05-01_10-00-00-front.mp4"));
+    EXPECT_TRUE(QDir(tmp / "work").isEmpty());
+}
