@@ -1,0 +1,76 @@
+// Loads every QML file of Orvane.Ui the way a screen would, so a missing runtime module, a
+// misspelt property or a binding error fails here rather than in front of a user.
+
+#include "UiEngine.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickWindow>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+QStringList warnings;
+
+void collect(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        warnings << message;
+}
+
+// What each view needs to be created; views not listed need nothing.
+QString propertiesFor(const QString& type) {
+    if (type == QLatin1String("AboutSheet"))
+        return QStringLiteral("updateController: StubUpdateController { availableUpdate: ({ version: \"1.0\", "
+                              "displayReleaseNotes: \"x\" }) }");
+    if (type == QLatin1String("IconButton"))
+        return QStringLiteral("accessibleName: \"x\"");
+    return {};
+}
+
+TEST(QmlModuleLoadTest, EveryFileOfTheModuleLoads) {
+    QQmlEngine engine;
+    orvane::ui::configureEngine(engine);
+    QStringList files;
+    QDirIterator it(QStringLiteral(":/qt/qml/Orvane/Ui"), {QStringLiteral("*.qml")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << it.next();
+    files.sort();
+    ASSERT_GE(files.size(), 20) << "the module's files are not in the resources";
+
+    const QtMessageHandler previous = qInstallMessageHandler(collect);
+    for (const QString& file : files) {
+        const QString type = QFileInfo(file).baseName();
+        warnings.clear();
+        const QString body = type == QLatin1String("Theme")
+                                 ? QStringLiteral("Item { property color c: Theme.window }")
+                                 : type + QStringLiteral(" { objectName: \"subject\"; ") + propertiesFor(type) +
+                                       QStringLiteral(" }");
+        const QString text = QStringLiteral("import QtQuick\nimport QtQuick.Window\nimport Orvane.Ui\n"
+                                            "import \"qrc:/orvane-test/qml\"\n"
+                                            "Window { width: 900; height: 700; ") +
+                             body + QStringLiteral(" }");
+        QQmlComponent component(&engine);
+        component.setData(text.toUtf8(), QUrl(QStringLiteral("qrc:/orvane-test/") + type + QStringLiteral("Load.qml")));
+        std::unique_ptr<QObject> window(component.create());
+        EXPECT_TRUE(window) << type.toStdString() << ": " << component.errorString().toStdString();
+        if (window) {
+            // Sheets and overlays build their content when opened.
+            if (QObject* subject = window->findChild<QObject*>(QStringLiteral("subject"));
+                subject && subject->metaObject()->indexOfMethod("open()") >= 0)
+                QMetaObject::invokeMethod(subject, "open");
+            QTest::qWait(50);
+        }
+        window.reset();
+        EXPECT_TRUE(warnings.isEmpty()) << type.toStdString() << ": " << warnings.join(QLatin1Char('\n')).toStdString();
+    }
+    qInstallMessageHandler(previous);
+}
+
+} // namespace
