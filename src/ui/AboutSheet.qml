@@ -78,7 +78,7 @@ Popup {
             enabled: !!sheet.updateController && !sheet.updateController.isCheckingForUpdates
                      && !sheet.updateController.isUpdating
             Layout.alignment: Qt.AlignHCenter
-            Layout.minimumWidth: 180
+            Layout.minimumWidth: Theme.sheetButtonMinWidth
             onClicked: sheet.updateController.checkForUpdates(false)
         }
 
@@ -112,7 +112,7 @@ Popup {
                             text: modelData.keys
                             mono: true
                             textStyle: "footnote"
-                            Layout.preferredWidth: 72
+                            Layout.preferredWidth: Theme.shortcutKeyWidth
                         }
                         ThemedText {
                             text: modelData.action
@@ -130,7 +130,7 @@ Popup {
             text: "关闭"
             Layout.alignment: Qt.AlignRight
             Layout.topMargin: Theme.spaceS
-            Layout.minimumWidth: 72
+            Layout.minimumWidth: Theme.buttonMinWidth
             onClicked: sheet.close()
         }
     }

@@ -73,6 +73,14 @@ QtObject {
         readonly property int speedSize: 48
         readonly property int pedalFrame: 42
         readonly property int gaugeSize: 36
+        readonly property int gaugeOutlineWidth: 2
+        readonly property int brakeGlyphWidth: 30
+        readonly property int brakeGlyphHeight: 20
+        readonly property int acceleratorGlyphWidth: 16
+        readonly property int acceleratorGlyphHeight: 21
+        readonly property real pedalStroke: 1.8
+        readonly property real pedalStrokeApplied: 2.4
+        readonly property color acceleratorGlyphPressed: "#ffffff"
         readonly property int noteInset: 9
         readonly property int rowMaxWidth: 1040
     }
@@ -91,7 +99,11 @@ QtObject {
     readonly property int largeTitleSize: 28
     readonly property int iconSize: 20
     readonly property int iconSizeSmall: 16
-    readonly property int iconSizeLarge: 40
+    readonly property int iconSizeControl: 24
+    readonly property int iconSizeMedium: 28
+    readonly property int iconSizeEmptyState: 32
+    readonly property int iconSizeLarge: 36
+    readonly property int thumbnailSpinnerSize: 22
 
     // Spacing scale
     readonly property int spaceXxs: 2
@@ -117,6 +129,25 @@ QtObject {
     readonly property int dialogWidth: 420
     readonly property int overlayCardWidth: 460
     readonly property int captureThumbnailHeight: 92
+    readonly property int thumbnailWidth: 320
+    readonly property int thumbnailHeight: 180
+    readonly property int emblemSize: 56
+    readonly property int buttonMinWidth: 72
+    readonly property int wideButtonMinWidth: 120
+    readonly property int sheetButtonMinWidth: 180
+    readonly property int overlayButtonSize: 24
+    readonly property int progressBarHeight: 8
+    readonly property int percentLabelWidth: 44
+    readonly property int sliderHeight: 24
+    readonly property int sliderTrackHeight: 4
+    readonly property int sliderHandleSize: 14
+    readonly property color sliderHandle: "#ffffff"
+    readonly property int shortcutKeyWidth: 72
+    readonly property int videoMinHeight: 160
+    readonly property real disabledOpacity: 0.4
+    readonly property real paragraphLineHeight: 1.15
+    readonly property color overVideoHover: Qt.rgba(1, 1, 1, 0.14)
+    readonly property color overVideoPressed: Qt.rgba(1, 1, 1, 0.24)
 
     // Video overlay boxes
     readonly property int watermarkPaddingH: 6

@@ -9,6 +9,7 @@
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QTest>
+#include <QVideoSink>
 
 #include <gtest/gtest.h>
 
@@ -71,6 +72,20 @@ TEST(QmlModuleLoadTest, EveryFileOfTheModuleLoads) {
         EXPECT_TRUE(warnings.isEmpty()) << type.toStdString() << ": " << warnings.join(QLatin1Char('\n')).toStdString();
     }
     qInstallMessageHandler(previous);
+}
+
+// VideoSinkBinder takes a sink back when the sink's parent announces its destruction, which is
+// only early enough if the VideoOutput owns its sink as a child.
+TEST(QmlModuleLoadTest, AVideoOutputOwnsItsSink) {
+    QQmlEngine engine;
+    orvane::ui::configureEngine(engine);
+    QQmlComponent component(&engine);
+    component.setData("import QtQuick\nimport QtMultimedia\nVideoOutput {}", QUrl(QStringLiteral("qrc:/sink.qml")));
+    std::unique_ptr<QObject> output(component.create());
+    ASSERT_TRUE(output) << component.errorString().toStdString();
+    auto* sink = output->property("videoSink").value<QVideoSink*>();
+    ASSERT_NE(sink, nullptr);
+    EXPECT_EQ(sink->parent(), output.get());
 }
 
 } // namespace

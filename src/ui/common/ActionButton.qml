@@ -22,7 +22,7 @@ AbstractButton {
     implicitWidth: Math.max(implicitHeight, row.implicitWidth + 2 * Theme.spaceM)
     focusPolicy: Qt.StrongFocus
     hoverEnabled: true
-    opacity: enabled ? 1 : 0.45
+    opacity: enabled ? 1 : Theme.disabledOpacity
 
     Accessible.role: Accessible.Button
     Accessible.name: text

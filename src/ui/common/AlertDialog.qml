@@ -50,7 +50,7 @@ Popup {
             text: alert.message
             wrapMode: Text.Wrap
             secondary: true
-            lineHeight: 1.15
+            lineHeight: Theme.paragraphLineHeight
             Layout.fillWidth: true
         }
         RowLayout {
@@ -67,7 +67,7 @@ Popup {
                     kind: modelData.kind || "normal"
                     focus: index === alert.buttons.length - 1
                     onClicked: alert.buttonClicked(index)
-                    Layout.minimumWidth: 72
+                    Layout.minimumWidth: Theme.buttonMinWidth
                 }
             }
         }

@@ -35,7 +35,7 @@ Popup {
         spacing: Theme.spaceM
         Spinner {
             visible: overlay.busy
-            size: 28
+            size: Theme.iconSizeMedium
             color: Theme.accent
             Layout.alignment: Qt.AlignHCenter
             Layout.bottomMargin: Theme.spaceXs

@@ -18,7 +18,7 @@ AbstractButton {
     implicitHeight: Theme.iconButtonSize
     focusPolicy: Qt.StrongFocus
     hoverEnabled: true
-    opacity: enabled ? 1 : 0.4
+    opacity: enabled ? 1 : Theme.disabledOpacity
 
     Accessible.role: Accessible.Button
     Accessible.name: accessibleName
@@ -36,8 +36,8 @@ AbstractButton {
 
     background: Rectangle {
         radius: Theme.radiusMedium
-        color: control.down ? (control.overVideo ? Qt.rgba(1, 1, 1, 0.24) : Theme.surfaceHover)
-             : control.hovered ? (control.overVideo ? Qt.rgba(1, 1, 1, 0.14) : Theme.surfaceMuted)
+        color: control.down ? (control.overVideo ? Theme.overVideoPressed : Theme.surfaceHover)
+             : control.hovered ? (control.overVideo ? Theme.overVideoHover : Theme.surfaceMuted)
              : "transparent"
         border.width: control.visualFocus ? Theme.focusRingWidth : 0
         border.color: Theme.focusRing

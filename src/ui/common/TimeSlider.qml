@@ -19,7 +19,7 @@ Slider {
     live: true
     focusPolicy: Qt.StrongFocus
     enabled: duration > 0
-    implicitHeight: 24
+    implicitHeight: Theme.sliderHeight
     Accessible.name: "播放位置"
 
     onPressedChanged: pressed ? scrubStarted() : scrubEnded()
@@ -29,8 +29,8 @@ Slider {
         x: slider.leftPadding
         y: slider.topPadding + slider.availableHeight / 2 - height / 2
         width: slider.availableWidth
-        height: 4
-        radius: 2
+        height: Theme.sliderTrackHeight
+        radius: Theme.sliderTrackHeight / 2
         color: Theme.surfaceMuted
         Rectangle {
             width: slider.visualPosition * parent.width
@@ -42,10 +42,10 @@ Slider {
     handle: Rectangle {
         x: slider.leftPadding + slider.visualPosition * (slider.availableWidth - width)
         y: slider.topPadding + slider.availableHeight / 2 - height / 2
-        width: 14
-        height: 14
-        radius: 7
-        color: "#ffffff"
+        width: Theme.sliderHandleSize
+        height: Theme.sliderHandleSize
+        radius: Theme.sliderHandleSize / 2
+        color: Theme.sliderHandle
         border.width: slider.visualFocus ? Theme.focusRingWidth : Theme.hairline
         border.color: slider.visualFocus ? Theme.focusRing : Theme.separator
     }

@@ -35,14 +35,14 @@ ColumnLayout {
             anchors.top: parent.top
             anchors.right: parent.right
             anchors.margins: Theme.spaceXs
-            width: 24
-            height: 24
+            width: Theme.overlayButtonSize
+            height: Theme.overlayButtonSize
             iconName: "close"
             iconSize: Theme.iconSizeSmall
             overVideo: true
             accessibleName: "删除这张截图"
             background: Rectangle {
-                radius: 12
+                radius: Theme.overlayButtonSize / 2
                 color: Theme.videoBox
                 border.width: parent.visualFocus ? Theme.focusRingWidth : 0
                 border.color: Theme.focusRing

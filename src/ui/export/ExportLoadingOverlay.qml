@@ -36,14 +36,14 @@ Rectangle {
 
             Rectangle {
                 Layout.alignment: Qt.AlignHCenter
-                width: 56
-                height: 56
-                radius: 28
+                width: Theme.emblemSize
+                height: Theme.emblemSize
+                radius: Theme.emblemSize / 2
                 color: Theme.accentSoft
                 Icon {
                     anchors.centerIn: parent
                     name: "ios_share"
-                    size: 28
+                    size: Theme.iconSizeMedium
                     color: Theme.accent
                 }
             }
@@ -75,7 +75,7 @@ Rectangle {
                     objectName: "exportSpinner"
                     anchors.centerIn: parent
                     visible: overlay.isIndeterminate
-                    size: 28
+                    size: Theme.iconSizeMedium
                     color: Theme.accent
                 }
                 RowLayout {
@@ -89,8 +89,8 @@ Rectangle {
 
                     Rectangle {
                         Layout.fillWidth: true
-                        height: 8
-                        radius: 4
+                        height: Theme.progressBarHeight
+                        radius: Theme.progressBarHeight / 2
                         color: Theme.surfaceMuted
                         Rectangle {
                             width: parent.width * Math.max(0, Math.min(1, overlay.progress))
@@ -108,7 +108,7 @@ Rectangle {
                         mono: true
                         secondary: true
                         horizontalAlignment: Text.AlignRight
-                        Layout.preferredWidth: 44
+                        Layout.preferredWidth: Theme.percentLabelWidth
                     }
                 }
             }
@@ -128,7 +128,7 @@ Rectangle {
                 kind: "danger"
                 Layout.alignment: Qt.AlignHCenter
                 Layout.topMargin: Theme.spaceS
-                Layout.minimumWidth: 120
+                Layout.minimumWidth: Theme.wideButtonMinWidth
                 onClicked: overlay.cancelRequested()
             }
         }

@@ -51,7 +51,7 @@ Rectangle {
             Layout.fillWidth: true
             Icon {
                 name: "check_circle"
-                size: 26
+                size: Theme.iconSizeMedium
                 color: Theme.success
             }
             ThemedText {
@@ -72,7 +72,7 @@ Rectangle {
                 objectName: "doneButton"
                 text: "完成"
                 kind: "prominent"
-                Layout.minimumWidth: 72
+                Layout.minimumWidth: Theme.buttonMinWidth
                 onClicked: root.doneRequested()
             }
         }
@@ -84,7 +84,7 @@ Rectangle {
             source: page
             Layout.fillWidth: true
             Layout.fillHeight: true
-            Layout.minimumHeight: 160
+            Layout.minimumHeight: Theme.videoMinHeight
 
             ColumnLayout {
                 anchors.centerIn: parent
@@ -92,7 +92,7 @@ Rectangle {
                 spacing: Theme.spaceS
                 Icon {
                     name: "videocam_off"
-                    size: 36
+                    size: Theme.iconSizeLarge
                     color: Theme.videoForegroundSecondary
                     Layout.alignment: Qt.AlignHCenter
                 }
@@ -118,7 +118,7 @@ Rectangle {
             IconButton {
                 objectName: "playPauseButton"
                 iconName: page.isPlaying ? "pause" : "play_arrow"
-                iconSize: 24
+                iconSize: Theme.iconSizeControl
                 accessibleName: page.isPlaying ? "暂停" : "播放"
                 enabled: page.isReady
                 onClicked: page.togglePlayback()
@@ -224,7 +224,7 @@ Rectangle {
                         spacing: Theme.spaceM
                         Icon {
                             name: "collections"
-                            size: 32
+                            size: Theme.iconSizeEmptyState
                             color: Theme.textTertiary
                         }
                         ColumnLayout {

@@ -15,8 +15,8 @@ Item {
     readonly property alias imageStatus: picture.status
     readonly property alias duration: durationProbe.duration
 
-    implicitWidth: 320
-    implicitHeight: 180
+    implicitWidth: Theme.thumbnailWidth
+    implicitHeight: Theme.thumbnailHeight
     Accessible.role: Accessible.Graphic
     Accessible.name: picture.status === Image.Error ? "无法生成预览"
                    : durationProbe.duration > 0 ? "视频时长 " + UiText.elapsed(durationProbe.duration) : "视频缩略图"
@@ -44,7 +44,7 @@ Item {
         anchors.centerIn: parent
         visible: picture.status === Image.Loading || (picture.status === Image.Null && card.source.length > 0)
         color: Theme.videoForegroundSecondary
-        size: 22
+        size: Theme.thumbnailSpinnerSize
     }
 
     ColumnLayout {
@@ -54,7 +54,7 @@ Item {
         spacing: Theme.spaceXs
         Icon {
             name: "videocam_off"
-            size: 28
+            size: Theme.iconSizeMedium
             color: Theme.videoForegroundSecondary
             Layout.alignment: Qt.AlignHCenter
         }

@@ -60,17 +60,17 @@ DashboardMetric {
             ShapePath {
                 fillColor: "transparent"
                 strokeColor: Theme.dashboard.gaugeOutline
-                strokeWidth: 2
+                strokeWidth: Theme.dashboard.gaugeOutlineWidth
                 PathAngleArc { centerX: dial.r; centerY: dial.r; radiusX: dial.r - 1; radiusY: dial.r - 1; startAngle: 0; sweepAngle: 360 }
             }
         }
         PedalGlyph {
-            width: 16
-            height: 21
+            width: Theme.dashboard.acceleratorGlyphWidth
+            height: Theme.dashboard.acceleratorGlyphHeight
             anchors.centerIn: parent
             kind: "accelerator"
-            strokeWidth: 1.8
-            strokeColor: gauge.pressed ? "#ffffff" : Theme.dashboard.acceleratorGlyphIdle
+            strokeWidth: Theme.dashboard.pedalStroke
+            strokeColor: gauge.pressed ? Theme.dashboard.acceleratorGlyphPressed : Theme.dashboard.acceleratorGlyphIdle
             layer.enabled: true
             layer.samples: 4
         }

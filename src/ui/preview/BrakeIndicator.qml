@@ -23,8 +23,8 @@ DashboardMetric {
 
         Item {
             id: pedal
-            width: 30
-            height: 20
+            width: Theme.dashboard.brakeGlyphWidth
+            height: Theme.dashboard.brakeGlyphHeight
             anchors.centerIn: parent
 
             // The glow: the outline repeated around itself, larger and fainter (Qt 6.4 has no blur).
@@ -42,7 +42,7 @@ DashboardMetric {
             PedalGlyph {
                 anchors.fill: parent
                 kind: "brake"
-                strokeWidth: brake.applied ? 2.4 : 1.8
+                strokeWidth: brake.applied ? Theme.dashboard.pedalStrokeApplied : Theme.dashboard.pedalStroke
                 strokeColor: brake.applied ? Theme.dashboard.brake : Theme.dashboard.pedalIdle
             }
         }

@@ -10,7 +10,7 @@ Shape {
     // "brake" or "accelerator"
     property string kind: "brake"
     property color strokeColor: Theme.dashboard.pedalIdle
-    property real strokeWidth: 1.8
+    property real strokeWidth: Theme.dashboard.pedalStroke
 
     readonly property real bodyLeft: 0.18 * width
     readonly property real bodyRight: 0.82 * width

@@ -137,8 +137,12 @@ int main(int argc, char** argv) {
                                    ? options.value(QStringLiteral("only")).split(QLatin1Char(','))
                                    : allScenes;
 
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QTemporaryDir work;
+    QElapsedTimer preparing;
+    preparing.start();
     const QVariantMap fixtures = makeFixtures(work.path());
+    std::printf("sample footage ready (%lld ms)\n", preparing.elapsed());
 
     QQmlEngine engine;
     ui::configureEngine(engine);
