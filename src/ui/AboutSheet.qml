@@ -11,7 +11,7 @@ Popup {
     required property QtObject updateController
     signal dismissed()
 
-    readonly property string currentVersion: updateController ? updateController.currentVersion : ""
+    readonly property string currentVersion: updateController ? updateController.shortVersion : ""
     readonly property var update: updateController ? updateController.availableUpdate : null
     readonly property var shortcuts: [
         { keys: "空格", action: "播放 / 暂停" },

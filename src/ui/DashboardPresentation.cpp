@@ -106,7 +106,8 @@ void DashboardPresentation::setLeftBlinker(bool value) { assign(sample_.leftBlin
 void DashboardPresentation::setRightBlinker(bool value) { assign(sample_.rightBlinker, value); }
 void DashboardPresentation::setBrakeApplied(bool value) { assign(sample_.brakeApplied, value); }
 void DashboardPresentation::setAutopilotState(int value) {
-    const std::optional<uint64_t> state = value == 0 ? std::nullopt : std::optional<uint64_t>(uint64_t(value));
+    // Negative: the record has no autopilot field (TelemetryTimeline::notRecorded).
+    const std::optional<uint64_t> state = value <= 0 ? std::nullopt : std::optional<uint64_t>(uint64_t(value));
     assign(sample_.autopilotState, state);
 }
 

@@ -19,8 +19,8 @@ class DashboardPresentation : public QObject {
     Q_OBJECT
     QML_ELEMENT
 
-    // Inputs: one sample's fields (hasSample false: none for the current time) and the
-    // smoothed steering angle (NaN when there is none).
+    // Inputs: one sample's fields (hasSample false: none for the current time; autopilotState
+    // negative when not recorded) and the smoothed steering angle (NaN when there is none).
     Q_PROPERTY(bool hasSample READ hasSample WRITE setHasSample NOTIFY inputChanged)
     Q_PROPERTY(int gear READ gear WRITE setGear NOTIFY inputChanged)
     Q_PROPERTY(double speedMetersPerSecond READ speedMetersPerSecond WRITE setSpeedMetersPerSecond NOTIFY inputChanged)

@@ -116,6 +116,10 @@ TEST(DashboardPresentationTest, PublishesOnlyWhenThePresentationChanges) {
     presentation.setSpeedMetersPerSecond(16.6667);
     EXPECT_EQ(presentation.speedText(), QStringLiteral("60"));
     EXPECT_EQ(changed.count(), afterGear + 1);
+    presentation.setAutopilotState(-1); // not recorded: no badge
+    EXPECT_FALSE(presentation.assistActive());
+    presentation.setAutopilotState(3);
+    EXPECT_TRUE(presentation.assistActive());
     presentation.setSample(std::nullopt);
     EXPECT_EQ(presentation.speedText(), QStringLiteral("—"));
     EXPECT_FALSE(presentation.hasSample());

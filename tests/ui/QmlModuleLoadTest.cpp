@@ -1,6 +1,7 @@
 // Loads every QML file of Orvane.Ui the way a screen would, so a missing runtime module, a
 // misspelt property or a binding error fails here rather than in front of a user.
 
+#include "AppUpdateController.h"
 #include "UiEngine.h"
 
 #include <QDirIterator>
@@ -86,6 +87,44 @@ TEST(QmlModuleLoadTest, AVideoOutputOwnsItsSink) {
     auto* sink = output->property("videoSink").value<QVideoSink*>();
     ASSERT_NE(sink, nullptr);
     EXPECT_EQ(sink->parent(), output.get());
+}
+
+// The About sheet against the real update controller: version, a manual check that fails, its
+// alert and dismissal, and the up-to-date alert.
+TEST(QmlModuleLoadTest, AboutSheetDrivesTheUpdateController) {
+    QQmlEngine engine;
+    orvane::ui::configureEngine(engine);
+    orvane::AppUpdateEnvironment environment;
+    environment.runningVersion = QStringLiteral("1.2.3"); // no manifest addresses: every check fails
+    orvane::AppUpdateController controller(environment);
+    QQmlComponent component(&engine);
+    component.setData("import QtQuick\nimport QtQuick.Window\nimport Orvane.Ui\n"
+                      "Window { required property QtObject controller; property alias sheet: sheet\n"
+                      "         AboutSheet { id: sheet; updateController: controller } }",
+                      QUrl(QStringLiteral("qrc:/about.qml")));
+    std::unique_ptr<QObject> window(
+        component.createWithInitialProperties({{QStringLiteral("controller"), QVariant::fromValue<QObject*>(&controller)}}));
+    ASSERT_TRUE(window) << component.errorString().toStdString();
+    auto* sheet = window->property("sheet").value<QObject*>();
+    QMetaObject::invokeMethod(sheet, "open");
+    const auto child = [&](const char* name) { return sheet->findChild<QObject*>(QLatin1String(name)); };
+    ASSERT_TRUE(child("aboutVersion"));
+    EXPECT_EQ(child("aboutVersion")->property("text").toString(), QStringLiteral("版本 1.2.3"));
+
+    QMetaObject::invokeMethod(child("checkForUpdatesButton"), "clicked");
+    QObject* failed = child("checkFailedAlert");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed->property("visible").toBool(); }, 5000));
+    EXPECT_EQ(failed->property("message").toString(), controller.manualCheckErrorMessageText());
+    EXPECT_FALSE(controller.manualCheckErrorMessageText().isEmpty());
+    QMetaObject::invokeMethod(failed, "buttonClicked", Q_ARG(int, 0));
+    EXPECT_TRUE(controller.manualCheckErrorMessageText().isEmpty());
+
+    controller.setShowUpToDateAlert(true);
+    QObject* upToDate = child("upToDateAlert");
+    EXPECT_TRUE(upToDate->property("visible").toBool());
+    EXPECT_EQ(upToDate->property("message").toString(), QStringLiteral("当前版本 1.2.3 已是最新。"));
+    QMetaObject::invokeMethod(upToDate, "buttonClicked", Q_ARG(int, 0));
+    EXPECT_FALSE(controller.showUpToDateAlert());
 }
 
 } // namespace

@@ -3,7 +3,7 @@ import QtQuick
 // Stands in for AppUpdateController in tests and screenshots: the properties and calls the
 // About sheet and the update overlay use, with the calls recorded.
 QtObject {
-    property string currentVersion: "0.1.0"
+    property string shortVersion: "0.1.0"
     property bool isCheckingForUpdates: false
     property bool isUpdating: false
     property string updateStatusMessage: "正在检查更新..."
