@@ -82,6 +82,7 @@ QtObject {
         readonly property real pedalStrokeApplied: 2.4
         readonly property color acceleratorGlyphPressed: "#ffffff"
         readonly property int noteInset: 9
+        readonly property int noteClearance: 12
         readonly property int rowMaxWidth: 1040
     }
 

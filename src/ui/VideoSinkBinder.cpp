@@ -40,32 +40,19 @@ VideoSinkBinder::VideoSinkBinder(QObject* parent) : QObject(parent) {}
 
 VideoSinkBinder::~VideoSinkBinder() { detach(); }
 
-void VideoSinkBinder::setTarget(QObject* target) {
-    if (target == target_)
+template <typename Field, typename Value>
+void VideoSinkBinder::replace(Field& field, Value value, void (VideoSinkBinder::*changed)()) {
+    if (field == value)
         return;
     detach();
-    target_ = target;
-    emit targetChanged();
+    field = value;
+    emit(this->*changed)();
     rebind();
 }
 
-void VideoSinkBinder::setCell(int cell) {
-    if (cell == cell_)
-        return;
-    detach();
-    cell_ = cell;
-    emit cellChanged();
-    rebind();
-}
-
-void VideoSinkBinder::setVideoSink(QVideoSink* sink) {
-    if (sink == sink_)
-        return;
-    detach();
-    sink_ = sink;
-    emit videoSinkChanged();
-    rebind();
-}
+void VideoSinkBinder::setTarget(QObject* target) { replace(target_, target, &VideoSinkBinder::targetChanged); }
+void VideoSinkBinder::setCell(int cell) { replace(cell_, cell, &VideoSinkBinder::cellChanged); }
+void VideoSinkBinder::setVideoSink(QVideoSink* sink) { replace(sink_, sink, &VideoSinkBinder::videoSinkChanged); }
 
 void VideoSinkBinder::rebind() {
     disconnect(ownerGone_);

@@ -39,6 +39,8 @@ signals:
     void attachedChanged();
 
 private:
+    // Changes one input: the old binding is taken back first, the new one made after.
+    template <typename Field, typename Value> void replace(Field& field, Value value, void (VideoSinkBinder::*changed)());
     void rebind();
     void detach();
     void setAttached(bool value);

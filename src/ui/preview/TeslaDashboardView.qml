@@ -26,7 +26,7 @@ Rectangle {
 
     readonly property alias presentation: presentation
 
-    implicitHeight: row.implicitHeight + 2 * Theme.dashboard.paddingV
+    implicitHeight: row.implicitHeight + row.anchors.topMargin + row.anchors.bottomMargin
     implicitWidth: row.implicitWidth + 2 * Theme.dashboard.paddingH
     radius: Theme.dashboard.radius
     gradient: Gradient {
@@ -56,7 +56,8 @@ Rectangle {
         anchors.top: parent.top
         anchors.bottom: parent.bottom
         anchors.horizontalCenter: parent.horizontalCenter
-        anchors.topMargin: Theme.dashboard.paddingV
+        // Room above the instruments for the no-telemetry note, so it never touches the gauge.
+        anchors.topMargin: Theme.dashboard.paddingV + (dashboard.hasTelemetry ? 0 : Theme.dashboard.noteClearance)
         anchors.bottomMargin: Theme.dashboard.paddingV
         width: Math.min(parent.width - 2 * Theme.dashboard.paddingH, Theme.dashboard.rowMaxWidth)
         spacing: Theme.dashboard.itemSpacing
@@ -134,9 +135,11 @@ Rectangle {
     Text {
         objectName: "noTelemetryNote"
         visible: !dashboard.hasTelemetry
+        // The strip's top-right corner, or the instruments' on a wide window.
         anchors.top: parent.top
-        anchors.right: parent.right
-        anchors.margins: Theme.dashboard.noteInset
+        anchors.topMargin: Theme.dashboard.noteInset
+        anchors.right: row.right
+        anchors.rightMargin: Theme.dashboard.noteInset - Theme.dashboard.paddingH
         text: "此视频无遥测数据"
         color: Theme.dashboard.label
         font.family: Theme.fontFamily
