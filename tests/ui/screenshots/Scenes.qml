@@ -161,6 +161,8 @@ Window {
                                 Layout.preferredHeight: width * 9 / 16
                                 readonly property bool settled: imageStatus === Image.Error
                                                                 || (imageStatus === Image.Ready && duration > 0)
+                                // A picture and length already cached are settled from the start.
+                                Component.onCompleted: if (settled) browser.settled += 1
                                 onSettledChanged: if (settled) browser.settled += 1
                             }
                             ThemedText { text: modelData.title; textStyle: "headline"; mono: true; Layout.fillWidth: true }
