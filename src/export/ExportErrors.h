@@ -1,16 +1,11 @@
 #pragma once
 
-#include "MetadataParserError.h"
+#include "CancellationToken.h"
+#include "UserFacingError.h"
 
 #include <QString>
 
 namespace orvane {
-
-// The user stopped the operation; never shown as a failure.
-class OperationCancelled : public std::runtime_error {
-public:
-    OperationCancelled() : std::runtime_error("cancelled") {}
-};
 
 class GPUVideoExporterError : public UserFacingError {
 public:

@@ -1,5 +1,6 @@
 #include "FFmpegProcess.h"
 
+#include "ExportErrors.h"
 #include "FFmpegCommands.h"
 
 #include <QProcess>

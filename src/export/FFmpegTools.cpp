@@ -1,5 +1,6 @@
 #include "FFmpegTools.h"
 
+#include "ExportErrors.h"
 #include "FFmpegCommands.h"
 #include "FFmpegLocator.h"
 #include "FFmpegProcess.h"
