@@ -60,7 +60,7 @@ ExportResult exportWithTimeline(const QString& inputPath, const ExportTimeline& 
     if (source.bitRate > 0)
         sourceKbps = int(source.bitRate / 1000);
     const Bitrates rates = Quality::encodingBitrates(settings.exportQuality, size.width, size.height, sourceKbps);
-    const double frameRate = source.frameRate > 0 ? source.frameRate : 36.0;
+    const double frameRate = source.frameRate > 0 ? source.frameRate : double(media::cameraFrameRate);
     const double duration = std::max(source.duration, 0.0);
     const double start = std::min(std::max(trimStart, 0.0), duration);
     const double remaining = std::max(duration - start, 0.0);

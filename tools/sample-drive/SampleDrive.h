@@ -3,6 +3,7 @@
 #include "CameraAngle.h"
 #include "ClipCategory.h"
 #include "Instant.h"
+#include "MediaProbe.h"
 #include "TelemetryModel.h"
 
 #include <QString>
@@ -37,7 +38,7 @@ struct ClipSpec {
     CameraAngle camera = CameraAngle::front;
     int width = 160;
     int height = 120;
-    int framesPerSecond = 36;
+    int framesPerSecond = media::cameraFrameRate;
     double seconds = 1;
     Instant startTime = 0;       // wall-clock time of the first frame
     uint64_t seed = 1;
@@ -68,7 +69,7 @@ struct DriveSpec {
     CarLayout layout = CarLayout::fourCamera;
     double scale = 1.0;
     double minuteSeconds = 60; // length of each "minute" file; names stay 60 s apart
-    int framesPerSecond = 36;
+    int framesPerSecond = media::cameraFrameRate;
     uint64_t seed = 1;
     Instant recentStart = 0;
     int recentMinutes = 0;
