@@ -1,5 +1,6 @@
 // Playback benchmark: players presenting real-size sample clips into video sinks (no window).
-// usage: orvane-bench-playback [--seconds N] [--folder DIR]   (clips are written once, then reused)
+// usage: orvane-bench-playback [--seconds N] [--folder DIR] [--only TEXT]   (clips are written once, then
+// reused; --only runs the cases whose name contains TEXT: thumbnail, seek, single 2896x1876 4x, grid, …)
 // Prints one figure per line.
 
 #include "EventThumbnailLoader.h"
@@ -126,12 +127,15 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     double seconds = 60;
     QString folder = QDir::tempPath() + QStringLiteral("/orvane-bench-playback");
+    QString only;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--seconds"))
             seconds = std::max(2.0, args[++i].toDouble());
         else if (args[i] == QLatin1String("--folder"))
             folder = args[++i];
+        else if (args[i] == QLatin1String("--only"))
+            only = args[++i];
     }
     QDir().mkpath(folder);
 
@@ -155,9 +159,10 @@ int main(int argc, char** argv) {
     }
     const QString& front = paths[0];
     const QString& back = paths[1];
+    auto wanted = [&](const char* name) { return only.isEmpty() || QString::fromLatin1(name).contains(only); };
 
     // Thumbnails first, so the peak memory figure is theirs alone.
-    {
+    if (wanted("thumbnail")) {
         std::vector<double> times;
         for (int i = 0; i < 20; ++i) {
             QElapsedTimer t;
@@ -172,7 +177,7 @@ int main(int argc, char** argv) {
     }
 
     // Exact seeks to random times.
-    {
+    if (wanted("exact seek")) {
         Cell cell;
         if (openCell(cell, back)) {
             std::mt19937 random(7);
@@ -196,13 +201,21 @@ int main(int argc, char** argv) {
         }
     }
 
-    singlePlayback(front, 1, seconds, "single 2896x1876 1x");
-    singlePlayback(back, 1, seconds, "single 1448x938 1x");
-    singlePlayback(front, 4, seconds / 4, "single 2896x1876 4x");
-    singlePlayback(back, 4, seconds / 4, "single 1448x938 4x");
+    const struct {
+        const QString& path;
+        float rate;
+        const char* label;
+    } singles[] = {{front, 1, "single 2896x1876 1x"},
+                   {back, 1, "single 1448x938 1x"},
+                   {front, 2, "single 2896x1876 2x"},
+                   {front, 4, "single 2896x1876 4x"},
+                   {back, 4, "single 1448x938 4x"}};
+    for (const auto& single : singles)
+        if (wanted(single.label))
+            singlePlayback(single.path, single.rate, seconds / single.rate, single.label);
 
     // The four-camera grid, started together after one exact seek.
-    {
+    if (wanted("grid 1x")) {
         std::vector<Cell> cells;
         for (int i = 0; i < 4; ++i)
             cells.emplace_back(true);
