@@ -105,8 +105,7 @@ namespace GridExportPlanner {
 
 std::vector<TeslaVideoFile> gridVideos(const std::vector<TeslaVideoFile>& videos) {
     std::vector<TeslaVideoFile> grid;
-    for (CameraAngle camera :
-         {CameraAngle::front, CameraAngle::back, CameraAngle::leftRepeater, CameraAngle::rightRepeater}) {
+    for (CameraAngle camera : Camera::gridOrder) {
         auto it = std::find_if(videos.begin(), videos.end(),
                                [camera](const TeslaVideoFile& v) { return v.cameraAngle == camera; });
         if (it != videos.end())

@@ -18,9 +18,6 @@ inline constexpr int cellWidth = 1280;
 inline constexpr int cellHeight = 720;
 inline constexpr int gridFrameRate = media::cameraFrameRate;
 
-// front top-left, back top-right, left repeater bottom-left, right repeater bottom-right.
-inline constexpr CameraAngle gridOrder[4] = {CameraAngle::front, CameraAngle::back, CameraAngle::leftRepeater,
-                                             CameraAngle::rightRepeater};
 
 // Seconds with three decimals ("%.3f").
 QString seconds(double value);

@@ -138,9 +138,7 @@ IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const 
             for (const TeslaVideoFile& video : segment.videos) {
                 if (!video.cameraAngle || inputs.count(*video.cameraAngle))
                     continue;
-                const bool inGrid = std::find(std::begin(FFmpegCommands::gridOrder), std::end(FFmpegCommands::gridOrder),
-                                              *video.cameraAngle) != std::end(FFmpegCommands::gridOrder);
-                if (!inGrid)
+                if (!Camera::gridCell(*video.cameraAngle))
                     continue;
                 const PreparedInput prepared = VideoExportPreparer::localInput(video, true, cancel);
                 if (prepared.cleanupPath)

@@ -2,6 +2,13 @@
 
 namespace orvane::Camera {
 
+std::optional<int> gridCell(CameraAngle camera) {
+    for (size_t i = 0; i < gridOrder.size(); ++i)
+        if (gridOrder[i] == camera)
+            return int(i);
+    return std::nullopt;
+}
+
 QString rawValue(CameraAngle camera) {
     switch (camera) {
     case CameraAngle::front: return QStringLiteral("front");

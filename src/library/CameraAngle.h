@@ -21,6 +21,13 @@ inline constexpr std::array<CameraAngle, 6> physicalCases = {CameraAngle::front,
                                                              CameraAngle::leftRepeater, CameraAngle::rightRepeater,
                                                              CameraAngle::leftPillar,   CameraAngle::rightPillar};
 
+// The four cameras of the grid in reading order: front top-left, back top-right, left
+// repeater bottom-left, right repeater bottom-right. The pillars are not shown in the grid.
+inline constexpr std::array<CameraAngle, 4> gridOrder = {CameraAngle::front, CameraAngle::back,
+                                                         CameraAngle::leftRepeater, CameraAngle::rightRepeater};
+// The camera's cell in gridOrder (row-major, two columns); none for cameras outside the grid.
+std::optional<int> gridCell(CameraAngle camera);
+
 QString rawValue(CameraAngle camera);
 std::optional<CameraAngle> fromRawValue(const QString& raw);
 QString displayName(CameraAngle camera);

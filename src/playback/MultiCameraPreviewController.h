@@ -36,8 +36,7 @@ class MultiCameraPreviewController : public QObject {
     Q_PROPERTY(float playbackRate READ playbackRate WRITE setPlaybackRate NOTIFY playbackRateChanged)
 
 public:
-    static constexpr std::array<CameraAngle, 4> gridOrder = {CameraAngle::front, CameraAngle::back,
-                                                             CameraAngle::leftRepeater, CameraAngle::rightRepeater};
+    static constexpr std::array<CameraAngle, 4> gridOrder = Camera::gridOrder;
 
     explicit MultiCameraPreviewController(QObject* parent = nullptr);
     explicit MultiCameraPreviewController(PreviewEnvironment environment, QObject* parent = nullptr);
