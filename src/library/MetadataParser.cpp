@@ -1,6 +1,7 @@
 #include "MetadataParser.h"
 
 #include "DirectoryListing.h"
+#include "MinuteGroups.h"
 #include "TeslaTimeParser.h"
 
 #include <QDir>
@@ -17,8 +18,6 @@ namespace {
 
 // Consecutive minutes of one clip folder more than this far apart are separate events.
 constexpr double maximumGroupGapSeconds = 90;
-// Files of a session or an event range are matched to it with this much slack.
-constexpr double rangeToleranceSeconds = 0.5;
 
 // Plain string work: these run for every file of a drive, and QFileInfo costs a lot more.
 QString lastPathComponent(const QString& path) {
@@ -130,11 +129,11 @@ QStringList mp4Files(const QString& folder) {
 }
 
 int countVideoGroups(const QStringList& paths) {
-    QSet<QString> keys;
+    QStringList videos;
     for (const QString& path : paths)
         if (hasMp4Extension(path))
-            keys.insert(TeslaVideoFile::timestampKey(lastPathComponent(path)));
-    return int(keys.size());
+            videos << path;
+    return int(groupByMinute(videos, lastPathComponent).size());
 }
 
 bool isTeslaCamRoot(const QString& folder) {
@@ -278,30 +277,16 @@ std::vector<TeslaClipEvent> summarizeEvents(const QString& folder, ClipCategory 
     const auto metadata = loadMetadata(folder);
     const auto location = locationLineOf(metadata);
 
-    // Minute groups in first-seen order, each timed by its earliest parseable file name.
-    struct Group {
-        QString key;
-        std::optional<Instant> time;
-    };
-    std::vector<Group> groups;
-    QHash<QString, size_t> indexOfKey;
-    for (const QString& file : files) {
-        const QString name = lastPathComponent(file);
-        const QString key = TeslaVideoFile::timestampKey(name);
-        auto it = indexOfKey.constFind(key);
-        if (it == indexOfKey.constEnd()) {
-            it = indexOfKey.insert(key, groups.size());
-            groups.push_back({key, std::nullopt});
-        }
-        if (auto date = parseFileNameDate(name)) {
-            auto& time = groups[*it].time;
-            time = time ? std::min(*time, *date) : *date;
-        }
-    }
+    // Each minute timed by its earliest parseable file name.
     std::vector<Instant> times;
-    for (const Group& g : groups)
-        if (g.time)
-            times.push_back(*g.time);
+    for (const MinuteGroup<QString>& minute : groupByMinute(files, lastPathComponent)) {
+        std::optional<Instant> time;
+        for (const QString& file : minute.items)
+            if (auto date = parseFileNameDate(lastPathComponent(file)))
+                time = time ? std::min(*time, *date) : *date;
+        if (time)
+            times.push_back(*time);
+    }
     std::stable_sort(times.begin(), times.end());
 
     const QString folderName = lastPathComponent(folder);
@@ -444,8 +429,8 @@ std::vector<TeslaVideoFile> loadVideos(const TeslaClipEvent& event, CameraAngle 
 
 std::vector<TeslaVideoFile> loadContinuousSessionVideos(const TeslaClipEvent& event, CameraAngle cameraFilter) {
     const QStringList names = DirectoryListing::listOrThrow(event.folderURL);
-    const Instant from = event.startTime - rangeToleranceSeconds;
-    const Instant to = event.endTime.value_or(event.startTime) + rangeToleranceSeconds;
+    const Instant from = event.startTime - rangeTolerance;
+    const Instant to = event.endTime.value_or(event.startTime) + rangeTolerance;
     std::vector<TeslaVideoFile> videos;
     for (const QString& name : names) {
         if (!hasMp4Extension(name))
@@ -473,8 +458,8 @@ QStringList sourceVideoURLs(const TeslaClipEvent& event) {
             continue;
         if (event.endTime) {
             const auto date = parseFileNameDate(name);
-            if (!date || !withinRange(*date, event.startTime - rangeToleranceSeconds,
-                                      *event.endTime + rangeToleranceSeconds))
+            if (!date || !withinRange(*date, event.startTime - rangeTolerance,
+                                      *event.endTime + rangeTolerance))
                 continue;
         }
         names << name;

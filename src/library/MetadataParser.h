@@ -24,6 +24,9 @@ using EventsByCategory = std::map<ClipCategory, std::vector<TeslaClipEvent>>;
 // back into its camera files. Stateless: every call reads the disk again.
 namespace MetadataParser {
 
+// Files belong to a continuous session's or an event's range with this much slack (seconds).
+inline constexpr double rangeTolerance = 0.5;
+
 // The events of everything chosen, per category, deduplicated and latest first.
 // Throws MetadataParserError::cannotParseTime for a chosen loose file without a usable time.
 EventsByCategory scanLibrary(const QStringList& paths);

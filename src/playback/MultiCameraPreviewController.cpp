@@ -2,6 +2,7 @@
 #include "ObservableField.h"
 
 #include "MediaPlayer.h"
+#include "MinuteGroups.h"
 
 #include <QVideoSink>
 
@@ -18,16 +19,6 @@ namespace {
 constexpr int scrubDelayMilliseconds = 33;
 constexpr double scrubTolerance = 0.1;
 constexpr double endThreshold = 0.05;
-
-// The file name without a trailing "-<camera>.mp4" of any of the six cameras.
-QString minuteKey(const QString& fileName) {
-    for (CameraAngle camera : Camera::physicalCases) {
-        const QString suffix = Camera::fileNameSuffix(camera);
-        if (fileName.endsWith(suffix))
-            return fileName.chopped(suffix.size());
-    }
-    return fileName;
-}
 
 std::vector<TeslaVideoFile> inGridOrder(const std::map<CameraAngle, TeslaVideoFile>& byAngle) {
     std::vector<TeslaVideoFile> result;
@@ -93,20 +84,14 @@ std::vector<TeslaVideoFile> MultiCameraPreviewController::videosForGrid(const st
         const QString key = TeslaVideoFile::timestampKey(focus->fileName);
         std::vector<TeslaVideoFile> candidates;
         for (const TeslaVideoFile& video : videos)
-            if (minuteKey(video.fileName) == key)
+            if (TeslaVideoFile::timestampKey(video.fileName) == key)
                 candidates.push_back(video);
         return inGridOrder(videosByAngle(candidates));
     }
-    std::vector<std::pair<QString, std::vector<TeslaVideoFile>>> groups;
-    for (const TeslaVideoFile& video : videos) {
-        if (!video.cameraAngle)
-            continue;
-        const QString key = TeslaVideoFile::timestampKey(video.fileName);
-        auto it = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.first == key; });
-        if (it == groups.end())
-            it = groups.insert(groups.end(), {key, {}});
-        it->second.push_back(video);
-    }
+    std::vector<TeslaVideoFile> withCamera;
+    std::copy_if(videos.begin(), videos.end(), std::back_inserter(withCamera),
+                 [](const TeslaVideoFile& v) { return v.cameraAngle.has_value(); });
+    const auto groups = groupByMinute(withCamera);
     auto cameraCount = [](const std::vector<TeslaVideoFile>& files) {
         std::set<CameraAngle> angles;
         for (const auto& f : files)
@@ -122,12 +107,12 @@ std::vector<TeslaVideoFile> MultiCameraPreviewController::videosForGrid(const st
     const std::vector<TeslaVideoFile>* chosen = nullptr;
     for (const auto& group : groups) {
         if (!chosen) {
-            chosen = &group.second;
+            chosen = &group.items;
             continue;
         }
-        const size_t count = cameraCount(group.second), best = cameraCount(*chosen);
-        if (count > best || (count == best && latest(group.second) > latest(*chosen)))
-            chosen = &group.second;
+        const size_t count = cameraCount(group.items), best = cameraCount(*chosen);
+        if (count > best || (count == best && latest(group.items) > latest(*chosen)))
+            chosen = &group.items;
     }
     return chosen ? inGridOrder(videosByAngle(*chosen)) : std::vector<TeslaVideoFile>{};
 }
