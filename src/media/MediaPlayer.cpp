@@ -118,7 +118,8 @@ struct MediaPlayer::Worker {
     std::unique_ptr<VideoDecoder> decoder;
     bool loopFilterSkipped = false;
     double frameSeconds = 0;    // running wall time of decoding a frame that follows another
-    double keyFrameSeconds = 0; // … and of decoding a key frame after a jump
+    double keyFrameSeconds = 0; // … and of decoding a key frame (at open, after a jump, in turn)
+    double keyFrameInterval = 1; // seconds between the file's key frames, as its index says
     // The presentation thread's own state.
     SwsContext* sws = nullptr;
 
@@ -309,15 +310,6 @@ struct MediaPlayer::Worker {
             post(done);
     }
 
-    // How many decoded frames may wait: at fastRate and above, enough to keep showing frames
-    // on time while a key frame decodes.
-    size_t queueLimitLocked() const {
-        if (!playing || rate < fastRate || frameDuration <= 0)
-            return queueCapacity;
-        const double keyFrameSpan = keyFrameSeconds * rate / frameDuration;
-        return std::clamp(size_t(std::ceil(keyFrameSpan)) + queueCapacity / 2, queueCapacity, fastQueueCapacity);
-    }
-
     // True when a request arrived while the lock was let go: the work done meanwhile is stale.
     bool supersededLocked() const { return seek || reopen || step != 0 || !decoder; }
 
@@ -358,23 +350,45 @@ struct MediaPlayer::Worker {
         average = average > 0 ? average + decodeTimeSmoothing * (seconds - average) : seconds;
     }
 
-    // At fastRate and above, the key frame to jump to when decoding frame after frame would
-    // show a picture later than fastForwardLagFrames behind the clock: the jump is taken at
-    // the last moment at which its own decoding still ends before the queued frames run out.
-    // Called with `mutex` held.
-    std::optional<double> keyFrameToJumpTo(double clock, double newest) const {
-        const std::optional<double> key = decoder->keyFrameAtOrAfter(newest + 1.5 * frameDuration);
-        if (!key)
-            return std::nullopt;
+    // At fastRate and above, the key frame to jump to so that pictures are shown no later than
+    // fastForwardLagFrames behind the clock. When decoding cannot keep up over a key-frame
+    // interval, the frames it cannot afford are skipped at the end of each interval; a jump is
+    // taken only while the queued frames cover its own decoding, unless decoding on would be
+    // late too. Called with `mutex` held.
+    std::optional<double> keyFrameToJumpTo(double clock, double newest) {
+        const std::optional<double> key = decoder->keyFrameAtOrAfter(newest + 0.5 * frameDuration);
+        if (!key || *key < newest + 1.5 * frameDuration)
+            return std::nullopt; // the next frame is a key frame: decoding it costs what a jump costs
+        if (const auto following = decoder->keyFrameAtOrAfter(*key + 0.5 * frameDuration))
+            keyFrameInterval = *following - *key;
         const double frameWall = frameDuration / rate;
-        const double allowed = (fastForwardLagFrames - 1) * frameWall;
+        const double allowedLate = (fastForwardLagFrames - 1) * frameWall;
+        const double keyFrameCost = keyFrameSeconds * jumpSafety;
         const double lead = (newest - clock) / rate; // until the newest decoded frame is due
-        const double leadAfterNext = lead + frameWall - frameSeconds;
         const double framesToKey = (*key - newest) / frameDuration;
-        const double leadAtKey = lead + framesToKey * frameWall - ((framesToKey - 1) * frameSeconds + keyFrameSeconds);
-        const bool fallsBehind = std::min(leadAfterNext, leadAtKey) < -allowed;
-        const bool lastChance = leadAfterNext < keyFrameSeconds - frameWall - allowed;
-        return fallsBehind && lastChance ? key : std::nullopt;
+        const double leadAtKey = lead + (framesToKey - 1) * (frameWall - frameSeconds) + frameWall - keyFrameCost;
+        const bool lateAtKey = leadAtKey < -allowedLate;
+        const double safeJumpLead = keyFrameCost - frameWall - allowedLate; // a jump started now lands in time
+        if (lead < safeJumpLead && !lateAtKey)
+            return std::nullopt; // decoding on keeps time; a jump would not
+        const double intervalFrames = std::max(1.0, keyFrameInterval / frameDuration);
+        const double affordable = (intervalFrames * frameWall - keyFrameCost) / std::max(frameSeconds, fastestFrameSeconds);
+        const double unaffordable = intervalFrames - 1 - affordable;
+        // Skipping also pays for the next jump: the skipped frames' time covers its decoding.
+        const double framesToSkip = unaffordable > 0 ? std::max(unaffordable, keyFrameCost / frameWall) : 0;
+        if (framesToSkip > 0 && framesToKey - 1 <= framesToSkip)
+            return key;
+        const bool lastChance = lead + frameWall - frameSeconds < safeJumpLead;
+        return lateAtKey && lastChance ? key : std::nullopt;
+    }
+
+    // How many decoded frames may wait: at fastRate and above, enough to keep showing frames
+    // on time while a key frame decodes.
+    size_t queueLimitLocked() const {
+        if (!playing || rate < fastRate || frameDuration <= 0)
+            return queueCapacity;
+        const double keyFrameSpan = keyFrameSeconds * jumpSafety * rate / frameDuration;
+        return std::clamp(size_t(std::ceil(keyFrameSpan)) + queueCapacity / 2, queueCapacity, fastQueueCapacity);
     }
 
     // Skips the frames up to the key frame at `key`, which is shown in the place of the first
@@ -504,6 +518,10 @@ struct MediaPlayer::Worker {
     static constexpr double fastRate = 2;
     // The most a picture may lag the clock at fastRate and above, in frames.
     static constexpr double fastForwardLagFrames = 2;
+    // Key frames vary in size: plan for one that takes this much longer than the average.
+    static constexpr double jumpSafety = 1.5;
+    // A floor for the measured decode time of a frame, so an unmeasured one divides nothing by 0.
+    static constexpr double fastestFrameSeconds = 1e-4;
     // Weight of the newest measurement in the running decode times.
     static constexpr double decodeTimeSmoothing = 0.2;
 };
