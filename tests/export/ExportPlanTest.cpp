@@ -1,10 +1,12 @@
 #include "ExportPlan.h"
+#include "ExportPlanner.h"
 #include "ExportSettings.h"
 #include "ExportTimeline.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 
 using namespace orvane;
 
@@ -112,10 +114,10 @@ TEST_P(ContinuousPlanTest, cutsRangeIntoTrims) {
     const auto& c = GetParam();
     const std::vector<TeslaVideoFile> videos = {file(m1, CameraAngle::front), file(m2, CameraAngle::front),
                                                 file(m3, CameraAngle::front)};
-    std::vector<ExportStep> steps;
+    std::vector<PlaybackStep> steps;
     const QString minutes[] = {m1, m2, m3};
     for (int i = 0; i < c.stepCount; ++i) // the playlist comes from another camera
-        steps.push_back(ExportStep::single(file(minutes[i], CameraAngle::back)));
+        steps.push_back(PlaybackStep::single(file(minutes[i], CameraAngle::back)));
     const auto plan = ContinuousExportPlanner::plan(videos, steps, c.durations, c.start, c.end);
     ASSERT_EQ(plan.size(), c.expected.size()) << c.name;
     for (size_t i = 0; i < plan.size(); ++i) {
@@ -141,10 +143,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ContinuousPlanTest, skipsMinutesWithoutFileAndEmptySteps) {
     const std::vector<TeslaVideoFile> videos = {file(m1, CameraAngle::front), file(m3, CameraAngle::front)};
-    const std::vector<ExportStep> steps = {ExportStep::single(file(m1, CameraAngle::back)),
-                                           ExportStep::multiCamera({file(m2, CameraAngle::front)}),
-                                           ExportStep::multiCamera({}),
-                                           ExportStep::multiCamera({file(m3, CameraAngle::leftRepeater)})};
+    const std::vector<PlaybackStep> steps = {PlaybackStep::single(file(m1, CameraAngle::back)),
+                                           PlaybackStep::multiCamera({file(m2, CameraAngle::front)}),
+                                           PlaybackStep::multiCamera({}),
+                                           PlaybackStep::multiCamera({file(m3, CameraAngle::leftRepeater)})};
     const auto plan = ContinuousExportPlanner::plan(videos, steps, {60, 60, 60, 60}, std::nullopt, std::nullopt);
     ASSERT_EQ(plan.size(), 2u);
     EXPECT_EQ(plan[0].video.fileName, m1 + "-front.mp4");
@@ -156,11 +158,11 @@ TEST(ContinuousPlanTest, skipsMinutesWithoutFileAndEmptySteps) {
 }
 
 TEST(GridPlanTest, ordersCamerasAndSkipsPillarOnlySteps) {
-    const std::vector<ExportStep> steps = {
-        ExportStep::multiCamera({file(m1, CameraAngle::leftPillar), file(m1, CameraAngle::rightPillar)}),
-        ExportStep::multiCamera({file(m2, CameraAngle::back), file(m2, CameraAngle::rightRepeater),
+    const std::vector<PlaybackStep> steps = {
+        PlaybackStep::multiCamera({file(m1, CameraAngle::leftPillar), file(m1, CameraAngle::rightPillar)}),
+        PlaybackStep::multiCamera({file(m2, CameraAngle::back), file(m2, CameraAngle::rightRepeater),
                                  file(m2, CameraAngle::front), file(m2, CameraAngle::front, 5)}),
-        ExportStep::single(file(m3, CameraAngle::leftRepeater))};
+        PlaybackStep::single(file(m3, CameraAngle::leftRepeater))};
     const auto plan = GridExportPlanner::plan(steps, {60, 60, 60}, 30.0, 150.0);
     ASSERT_EQ(plan.size(), 2u);
     ASSERT_EQ(plan[0].videos.size(), 3u);
@@ -173,6 +175,68 @@ TEST(GridPlanTest, ordersCamerasAndSkipsPillarOnlySteps) {
     EXPECT_EQ(plan[1].videos.size(), 1u);
     EXPECT_DOUBLE_EQ(plan[1].trimDuration, 30);
     EXPECT_TRUE(GridExportPlanner::plan(steps, {60, 60, 60}, 200.0, std::nullopt).empty());
+}
+
+// Lengths read from a table, as the preview's step measuring would read them from the files.
+VideoSegmentPlaylist::DurationReader lengths(std::map<QString, double> seconds) {
+    return [seconds](const QString& url) -> std::optional<double> {
+        auto it = seconds.find(url);
+        return it == seconds.end() ? std::nullopt : std::optional(it->second);
+    };
+}
+
+TEST(ExportPlannerTest, GridMinutesLastAsLongAsTheirLongestFile) {
+    // A short front file must not cut the other cameras short: the same rule as the preview.
+    const TeslaVideoFile front1 = file(m1, CameraAngle::front, 1000), back1 = file(m1, CameraAngle::back, 1000);
+    const TeslaVideoFile front2 = file(m2, CameraAngle::front, 1060), back2 = file(m2, CameraAngle::back, 1060);
+    const auto reader = lengths({{front1.url, 40}, {back1.url, 59.5}, {front2.url, 60}});
+    const ExportRequest request = ExportRequest::grid({back2, front1, front2, back1}, 50.0, 70.0);
+    const ExportPlan plan = ExportPlanner::plan(request, reader);
+    EXPECT_TRUE(plan.isContinuous);
+    EXPECT_TRUE(plan.segments.empty());
+    ASSERT_EQ(plan.gridSegments.size(), 2u);
+    EXPECT_EQ(plan.gridSegments[0].videos[0].fileName, front1.fileName);
+    EXPECT_DOUBLE_EQ(plan.gridSegments[0].trimStart, 50);
+    EXPECT_DOUBLE_EQ(plan.gridSegments[0].trimDuration, 9.5);
+    EXPECT_EQ(plan.gridSegments[1].videos[0].fileName, front2.fileName);
+    EXPECT_DOUBLE_EQ(plan.gridSegments[1].trimDuration, 10.5);
+}
+
+TEST(ExportPlannerTest, ContinuousFilesPlayOldestFirstAndUnreadableOnesKeepTheirPlace) {
+    const TeslaVideoFile a = file(m1, CameraAngle::front, 1000), b = file(m2, CameraAngle::front, 1060),
+                         c = file(m3, CameraAngle::front, 1120);
+    const ExportRequest request = ExportRequest::continuous({c, a, b}, 30.0, std::nullopt);
+    const auto reader = lengths({{a.url, 60}, {c.url, 45}}); // b cannot be read
+    const ExportPlan plan = ExportPlanner::plan(request, reader);
+    ASSERT_EQ(plan.segments.size(), 3u);
+    EXPECT_EQ(plan.segments[0].video.fileName, a.fileName);
+    EXPECT_DOUBLE_EQ(plan.segments[0].trimDuration, 30);
+    EXPECT_DOUBLE_EQ(plan.segments[1].trimDuration, VideoSegmentPlaylist::fallbackStepDuration);
+    EXPECT_EQ(plan.segments[2].video.fileName, c.fileName);
+    EXPECT_DOUBLE_EQ(plan.segments[2].trimDuration, 45);
+    // The window plans over the steps it already measured, possibly another camera's.
+    const VideoSegmentPlaylist grid = VideoSegmentPlaylist::multiCamera({file(m2, CameraAngle::back, 1060)});
+    const ExportPlan over = ExportPlanner::plan(ExportRequest::continuous({a, b, c}), grid.steps, {60});
+    ASSERT_EQ(over.segments.size(), 1u);
+    EXPECT_EQ(over.segments[0].video.fileName, b.fileName);
+}
+
+TEST(ExportPlannerTest, SingleFileTakesItsRangeAsTrim) {
+    const TeslaVideoFile a = file(m1, CameraAngle::leftRepeater, 1000);
+    struct Case {
+        std::optional<double> start, end;
+        double trimStart, trimDuration; // 0 and 0: the whole file
+    } cases[] = {{std::nullopt, std::nullopt, 0, 0}, {12.5, 20.0, 12.5, 7.5}, {12.5, std::nullopt, 12.5, 0},
+                 {std::nullopt, 8.0, 0, 8}, {30.0, 20.0, 30, 0}};
+    for (const Case& c : cases) {
+        const ExportPlan plan = ExportPlanner::plan(ExportRequest::singleFile(a, c.start, c.end), lengths({}));
+        EXPECT_FALSE(plan.isContinuous);
+        ASSERT_EQ(plan.segments.size(), 1u);
+        EXPECT_EQ(plan.segments[0].video.id, a.id);
+        EXPECT_DOUBLE_EQ(plan.segments[0].trimStart, c.trimStart);
+        EXPECT_DOUBLE_EQ(plan.segments[0].trimDuration, c.trimDuration);
+    }
+    EXPECT_TRUE(ExportPlanner::plan(ExportRequest{}, lengths({})).isEmpty());
 }
 
 TEST(ExportPlanTest, primaryVideoAndStartDate) {
