@@ -8,6 +8,7 @@
 namespace orvane {
 
 // The car's cameras, in the order the whole application walks them, plus `all` for the grid.
+// The enumerators' values are their positions in Camera::allCases.
 enum class CameraAngle { front, back, leftRepeater, rightRepeater, leftPillar, rightPillar, all };
 
 namespace Camera {
@@ -36,7 +37,7 @@ QString fileNameSuffix(CameraAngle camera);
 // `all` matches everything; a camera matches names ending in its suffix (case-sensitive).
 bool matches(CameraAngle camera, const QString& fileName);
 // The first camera (allCases order) whose suffix ends the name.
-std::optional<CameraAngle> parse(const QString& fileName);
+std::optional<CameraAngle> parse(QStringView fileName);
 
 } // namespace Camera
 } // namespace orvane

@@ -10,6 +10,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 
 namespace orvane::MetadataParser {
@@ -41,27 +42,38 @@ QString childPath(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
-std::optional<Instant> parseWithPattern(const QRegularExpression& pattern, const QString& name,
-                                        int expectedGroups) {
-    const auto m = pattern.match(name);
-    if (!m.hasMatch() || m.lastCapturedIndex() + 1 < expectedGroups + 1)
+// The car's time stamp "yyyy-MM-dd_HH-mm-ss" at the start of `text` (ASCII digits only):
+// year, month, day, hour, minute, second, unchecked. Read by hand: it runs for every file of
+// a drive.
+std::optional<std::array<int, 6>> readCarStamp(QStringView text) {
+    static constexpr char layout[] = "dddd-dd-dd_dd-dd-dd";
+    static constexpr qsizetype length = sizeof layout - 1;
+    if (text.size() < length)
         return std::nullopt;
-    // Same reading as "<date>T<hh>:<mm>:<ss>" through the local date-time parser, without
-    // building the text: the pattern fixes the layout, only the digits need checking.
-    const QStringView date = m.capturedView(1);
-    int fields[6];
-    const QStringView parts[6] = {date.mid(0, 4), date.mid(5, 2), date.mid(8, 2),
-                                  m.capturedView(2), m.capturedView(3), m.capturedView(4)};
-    for (int i = 0; i < 6; ++i) {
-        int value = 0;
-        for (QChar c : parts[i]) {
-            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-                return std::nullopt; // \d also matches other scripts' digits
-            value = value * 10 + (c.unicode() - '0');
+    std::array<int, 6> fields{};
+    size_t field = 0;
+    for (qsizetype i = 0; i < length; ++i) {
+        const char16_t c = text[i].unicode();
+        if (layout[i] == 'd') {
+            if (c < u'0' || c > u'9')
+                return std::nullopt;
+            fields[field] = fields[field] * 10 + (c - u'0');
+        } else if (c != char16_t(layout[i])) {
+            return std::nullopt;
+        } else {
+            ++field;
         }
-        fields[i] = value;
     }
-    return LocalTime::fromFields(fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]);
+    return fields;
+}
+
+constexpr qsizetype carStampLength = 19;
+
+// "yyyy-MM-dd_HH-mm-ss": a clip folder's name (the layout only; the date may be impossible).
+bool isEventFolderName(QStringView name) { return name.size() == carStampLength && readCarStamp(name); }
+
+std::optional<Instant> localInstant(const std::array<int, 6>& f) {
+    return LocalTime::fromFields(f[0], f[1], f[2], f[3], f[4], f[5]);
 }
 
 std::optional<Instant> metadataTime(const std::optional<EventMetadata>& metadata) {
@@ -97,34 +109,38 @@ bool withinRange(Instant t, Instant from, Instant to) { return t >= from && t <=
 
 } // namespace
 
-const QRegularExpression& fileNamePattern() {
-    static const QRegularExpression pattern(QStringLiteral(
-        R"(^(\d{4}-\d{2}-\d{2})_(\d{2})-(\d{2})-(\d{2})-(front|back|left_repeater|right_repeater|left_pillar|right_pillar)\.mp4$)"));
-    Q_ASSERT(pattern.isValid());
-    return pattern;
+std::optional<Instant> parseFileNameDate(const QString& name) {
+    // The stamp directly followed by one camera's "-<camera>.mp4" and nothing else.
+    const auto camera = Camera::parse(name);
+    if (!camera || name.size() != carStampLength + Camera::fileNameSuffix(*camera).size())
+        return std::nullopt;
+    const auto stamp = readCarStamp(name);
+    return stamp ? localInstant(*stamp) : std::nullopt;
 }
-
-const QRegularExpression& eventFolderPattern() {
-    static const QRegularExpression pattern(QStringLiteral(R"(^(\d{4}-\d{2}-\d{2})_(\d{2})-(\d{2})-(\d{2})$)"));
-    Q_ASSERT(pattern.isValid());
-    return pattern;
-}
-
-std::optional<Instant> parseFileNameDate(const QString& name) { return parseWithPattern(fileNamePattern(), name, 5); }
 
 std::optional<Instant> parseEventFolderDate(const QString& name) {
-    return parseWithPattern(eventFolderPattern(), name, 4);
+    if (name.size() != carStampLength)
+        return std::nullopt;
+    const auto stamp = readCarStamp(name);
+    return stamp ? localInstant(*stamp) : std::nullopt;
 }
 
 std::optional<CameraAngle> parseCameraAngle(const QString& name) { return Camera::parse(name); }
 
 std::optional<EventMetadata> loadMetadata(const QString& folder) { return EventMetadata::load(folder); }
 
-QStringList mp4Files(const QString& folder) {
-    QStringList files;
+QStringList mp4Names(const QString& folder) {
+    QStringList names;
     for (const QString& name : DirectoryListing::list(folder).value_or(QStringList{}))
         if (hasMp4Extension(name))
-            files << childPath(folder, name);
+            names << name;
+    return names;
+}
+
+QStringList mp4Files(const QString& folder) {
+    QStringList files = mp4Names(folder);
+    for (QString& name : files)
+        name = childPath(folder, name);
     return files;
 }
 
@@ -180,7 +196,7 @@ EventsByCategory scanLibrary(const QStringList& paths) {
 }
 
 void appendEvents(const QString& folder, EventsByCategory& into) {
-    const bool isEventFolder = eventFolderPattern().match(lastPathComponent(folder)).hasMatch();
+    const bool isEventFolder = isEventFolderName(lastPathComponent(folder));
     if (isTeslaCamRoot(folder)) {
         for (ClipCategory category : Category::driveCases) {
             const QString categoryFolder = childPath(folder, Category::folderName(category));
@@ -189,7 +205,7 @@ void appendEvents(const QString& folder, EventsByCategory& into) {
             auto& list = into[category];
             for (const QString& name : DirectoryListing::list(categoryFolder).value_or(QStringList{})) {
                 const QString entry = childPath(categoryFolder, name);
-                if (eventFolderPattern().match(name).hasMatch() && DirectoryListing::isDirectory(entry)) {
+                if (isEventFolderName(name) && DirectoryListing::isDirectory(entry)) {
                     auto events = summarizeEvents(entry, category);
                     list.insert(list.end(), events.begin(), events.end());
                 }
@@ -225,7 +241,7 @@ std::vector<TeslaClipEvent> scanEventFolders(const QString& folder, ClipCategory
     std::vector<TeslaClipEvent> result;
     for (const QString& name : DirectoryListing::list(folder).value_or(QStringList{})) {
         const QString entry = childPath(folder, name);
-        if (eventFolderPattern().match(name).hasMatch() && DirectoryListing::isDirectory(entry)) {
+        if (isEventFolderName(name) && DirectoryListing::isDirectory(entry)) {
             auto events = summarizeEvents(entry, category);
             result.insert(result.end(), events.begin(), events.end());
         }
@@ -271,18 +287,19 @@ std::optional<TeslaClipEvent> summarizeRecentClipsSession(const QString& folder,
 }
 
 std::vector<TeslaClipEvent> summarizeEvents(const QString& folder, ClipCategory category) {
-    const QStringList files = mp4Files(folder);
-    if (files.isEmpty())
+    const QStringList names = mp4Names(folder);
+    if (names.isEmpty())
         return {};
     const auto metadata = loadMetadata(folder);
     const auto location = locationLineOf(metadata);
 
     // Each minute timed by its earliest parseable file name.
+    const auto minutes = groupByMinute(names, [](const QString& name) -> const QString& { return name; });
     std::vector<Instant> times;
-    for (const MinuteGroup<QString>& minute : groupByMinute(files, lastPathComponent)) {
+    for (const MinuteGroup<QString>& minute : minutes) {
         std::optional<Instant> time;
-        for (const QString& file : minute.items)
-            if (auto date = parseFileNameDate(lastPathComponent(file)))
+        for (const QString& name : minute.items)
+            if (auto date = parseFileNameDate(name))
                 time = time ? std::min(*time, *date) : *date;
         if (time)
             times.push_back(*time);
@@ -294,7 +311,7 @@ std::vector<TeslaClipEvent> summarizeEvents(const QString& folder, ClipCategory 
     if (times.empty()) {
         TeslaClipEvent event = makeEvent(folder, folderName, category);
         event.startTime = parseEventFolderDate(folderName).value_or(metadataTime(metadata).value_or(distantPast));
-        event.videoCount = countVideoGroups(files);
+        event.videoCount = int(minutes.size());
         event.locationLine = location;
         events.push_back(event);
         return events;
