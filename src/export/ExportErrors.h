@@ -37,6 +37,9 @@ private:
 // Every failure of the ffmpeg grid composer and segment merger.
 class FFmpegSegmentMergerError : public UserFacingError {
 public:
+    // The message when ffmpeg fails without saying why.
+    static inline const QString unknownFailure = QStringLiteral("未知错误");
+
     static FFmpegSegmentMergerError commandFailed(const QString& message) {
         return FFmpegSegmentMergerError(QStringLiteral("FFmpeg 合并失败: ") + message, message);
     }

@@ -34,7 +34,7 @@ struct SizeCase {
 
 class OutputSizeTest : public ::testing::TestWithParam<SizeCase> {};
 
-TEST_P(OutputSizeTest, matchesTable) {
+TEST_P(OutputSizeTest, MatchesTable) {
     const auto& c = GetParam();
     EXPECT_EQ(Quality::outputSize(c.quality, c.w, c.h), c.expected);
 }
@@ -57,7 +57,7 @@ struct RateCase {
 
 class BitrateTest : public ::testing::TestWithParam<RateCase> {};
 
-TEST_P(BitrateTest, matchesTable) {
+TEST_P(BitrateTest, MatchesTable) {
     const auto& c = GetParam();
     EXPECT_EQ(Quality::encodingBitrates(c.quality, c.w, c.h, c.source), c.expected);
 }
@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RateCase{ExportQuality::balanced, 640, 480, std::nullopt, {6000, 10800}},
                       RateCase{ExportQuality::balanced, 2560, 1440, std::nullopt, {10000, 18000}}));
 
-TEST(ExportSettingsTest, rawValuesTitlesAndDefaults) {
+TEST(ExportSettingsTest, RawValuesTitlesAndDefaults) {
     EXPECT_EQ(Quality::fromRawValue(QStringLiteral("balanced")), ExportQuality::balanced);
     EXPECT_FALSE(Quality::fromRawValue(QStringLiteral("Original")));
     EXPECT_EQ(Quality::title(ExportQuality::original), QStringLiteral("原画"));
@@ -89,7 +89,7 @@ TEST(ExportSettingsTest, rawValuesTitlesAndDefaults) {
     EXPECT_FALSE(OutputDestination::inFolder("/a") == OutputDestination::photosLibrary());
 }
 
-TEST(ExportSettingsTest, localizedFolderPath) {
+TEST(ExportSettingsTest, LocalizedFolderPath) {
     const QString home = QStringLiteral("/home/li");
     EXPECT_EQ(localizedFolderPath("/home/li", home), QStringLiteral("li"));
     EXPECT_EQ(localizedFolderPath("/home/li/", home), QStringLiteral("li"));
@@ -110,7 +110,7 @@ struct ContinuousCase {
 
 class ContinuousPlanTest : public ::testing::TestWithParam<ContinuousCase> {};
 
-TEST_P(ContinuousPlanTest, cutsRangeIntoTrims) {
+TEST_P(ContinuousPlanTest, CutsRangeIntoTrims) {
     const auto& c = GetParam();
     const std::vector<TeslaVideoFile> videos = {file(m1, CameraAngle::front), file(m2, CameraAngle::front),
                                                 file(m3, CameraAngle::front)};
@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
         ContinuousCase{"more steps than durations", std::nullopt, std::nullopt, {60, 45}, 3, {{m1, 0, 60}, {m2, 0, 45}}},
         ContinuousCase{"tiny remainder", 59.999, 60.5, {60, 60}, 2, {{m1, 59.999, 60 - 59.999}, {m2, 0, 0.5}}}));
 
-TEST(ContinuousPlanTest, skipsMinutesWithoutFileAndEmptySteps) {
+TEST(ContinuousPlanTest, SkipsMinutesWithoutFileAndEmptySteps) {
     const std::vector<TeslaVideoFile> videos = {file(m1, CameraAngle::front), file(m3, CameraAngle::front)};
     const std::vector<PlaybackStep> steps = {PlaybackStep::single(file(m1, CameraAngle::back)),
                                            PlaybackStep::multiCamera({file(m2, CameraAngle::front)}),
@@ -157,7 +157,7 @@ TEST(ContinuousPlanTest, skipsMinutesWithoutFileAndEmptySteps) {
     EXPECT_TRUE(ContinuousExportPlanner::plan(videos, steps, {}, {}, {}).empty());
 }
 
-TEST(GridPlanTest, ordersCamerasAndSkipsPillarOnlySteps) {
+TEST(GridPlanTest, OrdersCamerasAndSkipsPillarOnlySteps) {
     const std::vector<PlaybackStep> steps = {
         PlaybackStep::multiCamera({file(m1, CameraAngle::leftPillar), file(m1, CameraAngle::rightPillar)}),
         PlaybackStep::multiCamera({file(m2, CameraAngle::back), file(m2, CameraAngle::rightRepeater),
@@ -239,7 +239,7 @@ TEST(ExportPlannerTest, SingleFileTakesItsRangeAsTrim) {
     EXPECT_TRUE(ExportPlanner::plan(ExportRequest{}, lengths({})).isEmpty());
 }
 
-TEST(ExportPlanTest, primaryVideoAndStartDate) {
+TEST(ExportPlanTest, PrimaryVideoAndStartDate) {
     ExportPlan plan;
     EXPECT_FALSE(plan.exportStartDate());
     plan.segments = {{file(m2, CameraAngle::back, 2000), 12.5, 3}};
@@ -253,7 +253,7 @@ TEST(ExportPlanTest, primaryVideoAndStartDate) {
     EXPECT_FALSE(GridExportSegment{}.primaryVideo());
 }
 
-TEST(ExportTimelineTest, mapsEachPieceToItsOwnRecordingTime) {
+TEST(ExportTimelineTest, MapsEachPieceToItsOwnRecordingTime) {
     // Two pieces recorded three hours apart, the second a few frames longer than planned.
     const ExportTimeline timeline({{0, 10.0, 1000.0}, {10.0, 5.0, 1000.0 + 3 * 3600}});
     EXPECT_DOUBLE_EQ(*timeline.instantAt(0), 1000);
