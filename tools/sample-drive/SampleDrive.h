@@ -77,6 +77,10 @@ struct DriveSpec {
     bool contentFree = false;
 };
 
+// Replaces the drive's events by `count` events of `minutes` minutes each, an hour apart going
+// back from the first one, saved and sentry in turn (a large drive for listing benchmarks).
+void useHourlyEvents(DriveSpec& spec, int count, int minutes);
+
 // Writes a whole drive; returns the files written, in writing order.
 QStringList writeDrive(const DriveSpec& spec);
 
