@@ -7,16 +7,8 @@ using namespace orvane;
 
 namespace {
 
-// Days from civil (Howard Hinnant): the UTC instant of a proleptic Gregorian date and time.
-constexpr Instant utc(int y, int mo, int d, int h, int mi, int s) {
-    y -= mo <= 2;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = unsigned(y - era * 400);
-    const unsigned doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const long days = long(era) * 146097 + long(doe) - 719468;
-    return double(days) * 86400 + h * 3600 + mi * 60 + s;
-}
+using test::utcSeconds;
+constexpr auto utc = utcSeconds;
 
 // Europe/Berlin: CET (+1) in winter, CEST (+2) from the last Sunday of March 02:00 to the last
 // Sunday of October 03:00.

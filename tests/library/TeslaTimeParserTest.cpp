@@ -13,16 +13,7 @@ namespace {
 class TeslaTimeParserTest : public testing::Test {
 protected:
     test::ScopedTimeZone zone{"Europe/Berlin"};
-    static constexpr Instant utc(int y, int mo, int d, int h, int mi, int s) {
-        // days from civil (Howard Hinnant), valid for the proleptic Gregorian calendar
-        y -= mo <= 2;
-        const int era = (y >= 0 ? y : y - 399) / 400;
-        const unsigned yoe = unsigned(y - era * 400);
-        const unsigned doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-        const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-        const long days = long(era) * 146097 + long(doe) - 719468;
-        return double(days) * 86400 + h * 3600 + mi * 60 + s;
-    }
+    static constexpr Instant utc(int y, int mo, int d, int h, int mi, int s) { return test::utcSeconds(y, mo, d, h, mi, s); }
 };
 
 TEST_F(TeslaTimeParserTest, LocalDateTimeFollowsDaylightSaving) {
