@@ -120,6 +120,7 @@ struct MediaPlayer::Worker {
     double frameSeconds = 0;    // running wall time of decoding a frame that follows another
     double keyFrameSeconds = 0; // … and of decoding a key frame (at open, after a jump, in turn)
     double keyFrameInterval = 1; // seconds between the file's key frames, as its index says
+    double unreachableKeyFrame = -1; // a key frame a jump failed to decode
     // The presentation thread's own state.
     SwsContext* sws = nullptr;
 
@@ -359,6 +360,8 @@ struct MediaPlayer::Worker {
         const std::optional<double> key = decoder->keyFrameAtOrAfter(newest + 0.5 * frameDuration);
         if (!key || *key < newest + 1.5 * frameDuration)
             return std::nullopt; // the next frame is a key frame: decoding it costs what a jump costs
+        if (*key == unreachableKeyFrame)
+            return std::nullopt;
         if (const auto following = decoder->keyFrameAtOrAfter(*key + 0.5 * frameDuration))
             keyFrameInterval = *following - *key;
         const double frameWall = frameDuration / rate;
@@ -406,8 +409,8 @@ struct MediaPlayer::Worker {
         if (supersededLocked())
             return;
         if (!ok || !frame) {
-            ended = true;
-            wake.notify_all();
+            // A damaged file: decode on from wherever the reader stands, and never try this one again.
+            unreachableKeyFrame = key;
             return;
         }
         dropped += std::max<int64_t>(0, std::llround((time - newest) / frameDuration) - 1);
