@@ -33,7 +33,8 @@ ff::CodecContext openEncoder(const EncoderSetup& setup, const std::function<void
     c->gop_size = keyint;
     c->keyint_min = keyint;
     c->max_b_frames = 0;
-    c->thread_count = setup.threads;
+    if (setup.threads)
+        c->thread_count = *setup.threads;
     c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER; // MP4 keeps parameter sets in the sample entry
     if (adjust)
         adjust(c);

@@ -7,6 +7,7 @@
 #include "VideoEncoder.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace orvane::media {
@@ -21,7 +22,7 @@ struct EncoderSetup {
     int64_t bitRate = 0;         // average bits per second
     int keyFrameInterval = cameraFrameRate;
     std::string preset;          // the x264/x265 preset name
-    int threads = 1;             // libavcodec's own default; 0 lets the encoder choose
+    std::optional<int> threads;  // none: the encoder's own default (libx264: as many as fit); 0: let it choose
 };
 
 // Opens libx264 (H.264 High with CABAC and 8×8 transforms) or libx265 (HEVC Main): no
