@@ -1,0 +1,77 @@
+#pragma once
+
+// Files this process writes on the way to a result (a hidden ".part" file beside an output,
+// copies and workspaces in the temporary folder) carry the owner's process id in their names,
+// and the owner holds a lock on each file it writes. A later sweep removes what a killed
+// process left behind and never touches a running process's files or anything not ours.
+// Any thread may call these.
+
+#include "RegularFile.h"
+#include "UserFacingError.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace orvane {
+
+// A file created for this process alone: exclusively (an existing file or link of that name
+// is never reused), locked while the object lives, removed with it unless kept.
+class OwnedFile {
+public:
+    // Throws FileSystemError with the system's text.
+    static OwnedFile create(const QString& path);
+    ~OwnedFile();
+    OwnedFile(OwnedFile&& other) noexcept;
+    OwnedFile& operator=(OwnedFile&&) = delete;
+    OwnedFile(const OwnedFile&) = delete;
+    OwnedFile& operator=(const OwnedFile&) = delete;
+
+    const QString& path() const { return path_; }
+    int fd() const { return handle_.fd(); }
+    // Both throw FileSystemError with the system's text (a full disk: "No space left…").
+    void writeAll(const QByteArray& data);
+    // Everything written (by any handle) reaches the disk: late write errors show here.
+    void sync();
+    // The file has been moved to its final name: it is no longer removed.
+    void keep() { kept_ = true; }
+
+private:
+    OwnedFile(const QString& path, FileHandle handle) : path_(path), handle_(std::move(handle)) {}
+    QString path_;
+    FileHandle handle_;
+    bool kept_ = false;
+};
+
+namespace OwnedFiles {
+
+// Names in the temporary folder start with one of these, then "<pid>-<uuid>".
+inline const QString exportCopyPrefix = QStringLiteral("tesla-export-");
+inline const QString gridPrefix = QStringLiteral("tesla-grid-");
+inline const QString mergePrefix = QStringLiteral("tesla-merge-");
+inline const QString mergedPrefix = QStringLiteral("tesla-merged-");
+inline const QString capturePrefix = QStringLiteral("TeslaCam-");
+inline const QString captureFolderPrefix = QStringLiteral("orvane-capture-");
+
+// ".<name>.<pid>-<random>.part.<ext>" beside `finalPath`, shortened where needed so that it
+// fits the folder's name-length limit whatever the final name's length.
+QString partPathFor(const QString& finalPath);
+
+// "<prefix><pid>-<uuid><suffix>" in the temporary folder.
+QString temporaryPath(const QString& prefix, const QString& suffix = {});
+
+// The process id marked in a name made by partPathFor or temporaryPath; nothing for any
+// other name.
+std::optional<qint64> ownerOf(const QString& fileName);
+
+// Removes from `folder` the marked files (and temporary workspaces) whose owner process has
+// ended and which no process holds locked; links, FIFOs, other users' files and unmarked
+// names are never touched. Returns how many entries were removed.
+int sweep(const QString& folder);
+
+// The same for the temporary folder: at start-up and before each export.
+int sweepTemporaryFolder();
+
+} // namespace OwnedFiles
+} // namespace orvane
