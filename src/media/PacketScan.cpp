@@ -2,6 +2,7 @@
 
 #include "FfmpegHandles.h"
 #include "MediaError.h"
+#include "VideoDecoderInternal.h"
 
 #include <algorithm>
 
@@ -21,10 +22,8 @@ uint64_t fnv1a(const uint8_t* data, int size) {
 } // namespace
 
 VideoPacketList scanVideoPackets(const std::string& path) {
-    ff::initialize();
-    AVFormatContext* raw = nullptr;
-    checkFfmpeg(avformat_open_input(&raw, path.c_str(), nullptr, nullptr), "open " + path);
-    ff::InputFormat input(raw);
+    ff::InputFormat input = openInput(QString::fromStdString(path));
+    AVFormatContext* raw = input.get();
     const int stream = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (stream < 0)
         throw MediaError("no video stream: " + path);
