@@ -72,10 +72,10 @@ const QRegularExpression& partPattern() {
 
 const QRegularExpression& temporaryPattern() {
     static const QRegularExpression pattern(
-        QStringLiteral(R"(^(%1|%2|%3|%4|%5|%6)([0-9]{1,10})-[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12})"
+        QStringLiteral(R"(^(%1|%2|%3|%4|%5)([0-9]{1,10})-[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12})"
                        R"((\.[A-Za-z0-9]+)?$)")
             .arg(OwnedFiles::exportCopyPrefix, OwnedFiles::gridPrefix, OwnedFiles::mergePrefix,
-                 OwnedFiles::mergedPrefix, OwnedFiles::capturePrefix, OwnedFiles::captureFolderPrefix));
+                 OwnedFiles::mergedPrefix, OwnedFiles::captureFolderPrefix));
     return pattern;
 }
 
@@ -102,7 +102,7 @@ OwnedFile OwnedFile::create(const QString& path) {
     FileHandle handle(::open(QFile::encodeName(path).constData(),
                              O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666));
     if (!handle.isOpen())
-        throw FileSystemError(QStringLiteral("无法创建临时文件 ") + path + QStringLiteral(": ") + systemText(errno));
+        throw FileSystemError(systemText(errno));
     lockWholeFile(handle.fd()); // without lock support only the process id tells
     return OwnedFile(path, std::move(handle));
 }
@@ -124,15 +124,14 @@ void OwnedFile::writeAll(const QByteArray& data) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            throw FileSystemError(QStringLiteral("无法写入文件 ") + path_ + QStringLiteral(": ") +
-                                  systemText(n < 0 ? errno : ENOSPC));
+            throw FileSystemError(systemText(n < 0 ? errno : ENOSPC));
         done += n;
     }
 }
 
 void OwnedFile::sync() {
     if (::fsync(handle_.fd()) != 0 && errno != EINVAL)
-        throw FileSystemError(QStringLiteral("无法写入文件 ") + path_ + QStringLiteral(": ") + systemText(errno));
+        throw FileSystemError(systemText(errno));
 }
 
 namespace OwnedFiles {

@@ -20,7 +20,8 @@ namespace orvane {
 // is never reused), locked while the object lives, removed with it unless kept.
 class OwnedFile {
 public:
-    // Throws FileSystemError with the system's text.
+    // Throws FileSystemError holding only the system's text ("No space left on device"), as
+    // do writeAll and sync: the caller names the file the user knows.
     static OwnedFile create(const QString& path);
     ~OwnedFile();
     OwnedFile(OwnedFile&& other) noexcept;
@@ -30,7 +31,6 @@ public:
 
     const QString& path() const { return path_; }
     int fd() const { return handle_.fd(); }
-    // Both throw FileSystemError with the system's text (a full disk: "No space left…").
     void writeAll(const QByteArray& data);
     // Everything written (by any handle) reaches the disk: late write errors show here.
     void sync();
@@ -51,7 +51,6 @@ inline const QString exportCopyPrefix = QStringLiteral("tesla-export-");
 inline const QString gridPrefix = QStringLiteral("tesla-grid-");
 inline const QString mergePrefix = QStringLiteral("tesla-merge-");
 inline const QString mergedPrefix = QStringLiteral("tesla-merged-");
-inline const QString capturePrefix = QStringLiteral("TeslaCam-");
 inline const QString captureFolderPrefix = QStringLiteral("orvane-capture-");
 
 // ".<name>.<pid>-<random>.part.<ext>" beside `finalPath`, shortened where needed so that it

@@ -88,6 +88,12 @@ MediaInfo describe(AVFormatContext* format, int videoIndex) {
     return info;
 }
 
+bool endsEarly(double expectedEnd, double actualEnd, double frameDuration) {
+    // Less than this (or two frames, if more) is the ordinary rounding of the last frame.
+    constexpr double minimumShortfall = 0.1;
+    return std::isfinite(expectedEnd) && expectedEnd - actualEnd > std::max(2 * frameDuration, minimumShortfall);
+}
+
 namespace MediaProbe {
 
 MediaInfo probe(const QString& path) {

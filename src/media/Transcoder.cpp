@@ -23,9 +23,6 @@ constexpr int decoderThreads = 2;
 constexpr size_t maxHeldAudioPackets = 4096;
 // Stream ticks become seconds with rounding: times this close to a boundary are on it.
 constexpr double boundarySlack = 1e-6;
-// Video that ends this much (or two frames, if more) before its index says is incomplete;
-// less is the ordinary rounding of the last frame's length.
-constexpr double minimumShortfall = 0.1;
 // Presets when the caller names none: the fastest that keeps the quality the bit rate buys.
 constexpr const char* defaultH264Preset = "superfast";
 constexpr const char* defaultHevcPreset = "ultrafast";
@@ -446,8 +443,7 @@ private:
         result.framesWritten = written_;
         result.exportedLength = lastTime_ + frameDuration_ - base_;
         const double expectedEnd = std::min(end_, source_.videoDuration > 0 ? source_.videoDuration : INFINITY);
-        const double shortfall = std::isfinite(expectedEnd) ? expectedEnd - (lastTime_ + frameDuration_) : 0;
-        result.incomplete = readFailed_ || damaged_ > 0 || shortfall > std::max(2 * frameDuration_, minimumShortfall);
+        result.incomplete = readFailed_ || damaged_ > 0 || endsEarly(expectedEnd, lastTime_ + frameDuration_, frameDuration_);
         return result;
     }
 
