@@ -33,7 +33,7 @@ QByteArray digest(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
 }
 
 QStringList hiddenEntries(const QString& folder) {
