@@ -36,6 +36,28 @@ private:
     std::optional<std::string> previous_;
 };
 
+// Sets an environment variable for the object's life (and restores it).
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const QByteArray& value)
+        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+        qputenv(name, value);
+    }
+    ~ScopedEnvironment() {
+        if (had_)
+            qputenv(name_, old_);
+        else
+            qunsetenv(name_);
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* name_;
+    bool had_;
+    QByteArray old_;
+};
+
 // Runs a program and returns its standard output; nothing when it cannot start or fails.
 std::optional<QByteArray> runProgram(const QString& program, const QStringList& arguments, int* exitCode = nullptr,
                                      QByteArray* standardError = nullptr);
