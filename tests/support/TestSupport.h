@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -57,6 +58,9 @@ private:
     bool had_;
     QByteArray old_;
 };
+
+// Processes events until `done` holds or `timeoutMs` passes; returns whether it held.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
 // Runs a program and returns its standard output; nothing when it cannot start or fails.
 std::optional<QByteArray> runProgram(const QString& program, const QStringList& arguments, int* exitCode = nullptr,
