@@ -7,7 +7,9 @@
 namespace orvane {
 
 namespace {
-QString idText(const QUuid& id) { return id.toString(QUuid::WithoutBraces); }
+QString idText(const QUuid& id) {
+    return id.toString(QUuid::WithoutBraces);
+}
 
 bool sameEvents(const std::vector<TeslaClipEvent>& a, const std::vector<TeslaClipEvent>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
@@ -20,8 +22,8 @@ int mergeOrder(const EventMarks& marks, const QUuid& id) {
 }
 
 bool marksDiffer(const EventMarks& a, const EventMarks& b, const QUuid& id) {
-    return a.deleteSelected.contains(id) != b.deleteSelected.contains(id) || mergeOrder(a, id) != mergeOrder(b, id) ||
-           (a.open == id) != (b.open == id);
+    return a.deleteSelected.contains(id) != b.deleteSelected.contains(id) ||
+           mergeOrder(a, id) != mergeOrder(b, id) || (a.open == id) != (b.open == id);
 }
 } // namespace
 
@@ -44,7 +46,9 @@ QVariantMap eventToVariantMap(const TeslaClipEvent& e) {
 
 EventListModel::EventListModel(QObject* parent) : QAbstractListModel(parent) {}
 
-int EventListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
+int EventListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
 
 QVariant EventListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= count())
@@ -140,7 +144,8 @@ void EventListModel::setMarks(const EventMarks& marks) {
     const EventMarks previous = std::exchange(marks_, marks);
     for (int row = 0; row < count(); ++row)
         if (marksDiffer(previous, marks_, events_[size_t(row)].id))
-            emit dataChanged(index(row), index(row), {IsDeleteSelectedRole, IsMergeSelectedRole, MergeOrderRole, IsOpenRole});
+            emit dataChanged(index(row), index(row),
+                             {IsDeleteSelectedRole, IsMergeSelectedRole, MergeOrderRole, IsOpenRole});
 }
 
 int EventListModel::indexOf(const QString& eventID) const {
@@ -156,7 +161,8 @@ QVariantMap EventListModel::get(int row) const {
         return {};
     QVariantMap map = eventToVariantMap(events_[size_t(row)]);
     const QHash<int, QByteArray> names = roleNames();
-    for (int role : {IsDeleteSelectedRole, IsMergeSelectedRole, MergeOrderRole, IsOpenRole, SectionTitleRole, SectionDateRole})
+    for (int role : {IsDeleteSelectedRole, IsMergeSelectedRole, MergeOrderRole, IsOpenRole, SectionTitleRole,
+                     SectionDateRole})
         map.insert(QString::fromLatin1(names.value(role)), data(index(row), role));
     return map;
 }
@@ -164,7 +170,9 @@ QVariantMap EventListModel::get(int row) const {
 DatedEventSectionModel::DatedEventSectionModel(QObject* parent) : QAbstractListModel(parent) {}
 DatedEventSectionModel::~DatedEventSectionModel() = default;
 
-int DatedEventSectionModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
+int DatedEventSectionModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
 
 QVariant DatedEventSectionModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= count())
@@ -191,7 +199,10 @@ QVariant DatedEventSectionModel::data(const QModelIndex& index, int role) const 
 }
 
 QHash<int, QByteArray> DatedEventSectionModel::roleNames() const {
-    return {{DateRole, "date"}, {TitleRole, "title"}, {EventCountRole, "eventCount"}, {EventsRole, "events"},
+    return {{DateRole, "date"},
+            {TitleRole, "title"},
+            {EventCountRole, "eventCount"},
+            {EventsRole, "events"},
             {EventIDsRole, "eventIDs"}};
 }
 

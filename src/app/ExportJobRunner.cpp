@@ -67,7 +67,8 @@ bool anySlow(const Segments& segments, const ExportEngine& engine, VideosOf vide
 
 ExportResult runGrid(const ExportJobRequest& r, const ExportEngine& engine, ExportCallbacks callbacks,
                      const Reporter& report) {
-    const bool slow = anySlow(r.plan.gridSegments, engine, [](const GridExportSegment& s) { return s.videos; });
+    const bool slow =
+        anySlow(r.plan.gridSegments, engine, [](const GridExportSegment& s) { return s.videos; });
     report({gridMessage(slow), slow, {}, {}});
     const ExportQuality quality = r.settings.exportQuality;
     callbacks.onProgress = ProgressThrottle([&report, quality](double p) {
@@ -78,8 +79,9 @@ ExportResult runGrid(const ExportJobRequest& r, const ExportEngine& engine, Expo
 
 ExportResult runContinuous(const ExportJobRequest& r, const ExportEngine& engine, ExportCallbacks callbacks,
                            const Reporter& report) {
-    const bool slow = anySlow(r.plan.segments, engine,
-                              [](const ContinuousExportSegment& s) { return std::vector<TeslaVideoFile>{s.video}; });
+    const bool slow = anySlow(r.plan.segments, engine, [](const ContinuousExportSegment& s) {
+        return std::vector<TeslaVideoFile>{s.video};
+    });
     report({mergeMessage(slow), slow, {}, {}});
     const ExportQuality quality = r.settings.exportQuality;
     callbacks.onProgress = ProgressThrottle([&report, slow, quality](double p) {
@@ -107,7 +109,8 @@ QString gridMessage(bool slow) {
 }
 
 QString mergeMessage(bool slow) {
-    return slow ? QStringLiteral("正在合并视频片段（外置 U 盘较慢）...") : QStringLiteral("正在合并视频片段...");
+    return slow ? QStringLiteral("正在合并视频片段（外置 U 盘较慢）...")
+                : QStringLiteral("正在合并视频片段...");
 }
 
 QString encodingMessage(ExportQuality quality) {

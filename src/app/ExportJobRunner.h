@@ -20,14 +20,15 @@ namespace orvane {
 
 // The work an export is made of, replaceable in tests.
 struct ExportEngine {
-    std::function<ExportResult(const std::vector<GridExportSegment>&, const QString& output, const WatermarkSettings&,
-                               const ExportCallbacks&)>
+    std::function<ExportResult(const std::vector<GridExportSegment>&, const QString& output,
+                               const WatermarkSettings&, const ExportCallbacks&)>
         exportGrid;
     std::function<ExportResult(const std::vector<ContinuousExportSegment>&, const QString& output,
                                const WatermarkSettings&, const ExportCallbacks&)>
         exportContinuous;
     std::function<ExportResult(const TeslaVideoFile&, const QString& input, const QString& output,
-                               const WatermarkSettings&, double trimStart, double trimDuration, const ExportCallbacks&)>
+                               const WatermarkSettings&, double trimStart, double trimDuration,
+                               const ExportCallbacks&)>
         exportSync;
     std::function<PreparedInput(const TeslaVideoFile&, bool forceCopy, const CancellationToken&)> localInput;
     // A source on a removable or network volume.
@@ -56,7 +57,7 @@ struct ExportJobRequest {
 
 struct ExportJobOutcome {
     ProcessingStatus status;
-    QString deliveredPath;           // the file the user gets (in the library for the photo library)
+    QString deliveredPath;            // the file the user gets (in the library for the photo library)
     std::optional<Instant> startDate; // recording time of the first exported frame
     ExportTimeline timeline;
     bool showPhotosPrivacySettings = false;
@@ -66,8 +67,8 @@ namespace ExportJobRunner {
 
 using Reporter = std::function<void(const ExportUpdate&)>;
 
-ExportJobOutcome run(const ExportJobRequest& request, const ExportEngine& engine, const CancellationToken& cancel,
-                     const Reporter& report);
+ExportJobOutcome run(const ExportJobRequest& request, const ExportEngine& engine,
+                     const CancellationToken& cancel, const Reporter& report);
 
 inline const QString preparingMessage = QStringLiteral("正在准备导出...");
 inline const QString savingToLibraryMessage = QStringLiteral("正在保存到相册...");

@@ -22,12 +22,16 @@ std::vector<ExportStep> toExportSteps(const std::vector<PlaybackStep>& steps) {
     result.reserve(steps.size());
     for (const PlaybackStep& step : steps)
         result.push_back(step.kind() == PlaybackStep::Kind::single ? ExportStep::single(step.files().front())
-                                                                    : ExportStep::multiCamera(step.files()));
+                                                                   : ExportStep::multiCamera(step.files()));
     return result;
 }
 
-std::optional<double> validStart(const ExportSelection& s) { return isRangeValid(s) ? s.rangeStart : std::nullopt; }
-std::optional<double> validEnd(const ExportSelection& s) { return isRangeValid(s) ? s.rangeEnd : std::nullopt; }
+std::optional<double> validStart(const ExportSelection& s) {
+    return isRangeValid(s) ? s.rangeStart : std::nullopt;
+}
+std::optional<double> validEnd(const ExportSelection& s) {
+    return isRangeValid(s) ? s.rangeEnd : std::nullopt;
+}
 
 // The minute a one-minute grid export shows, and its files.
 std::optional<QString> gridMinuteKey(const ExportSelection& s) {
@@ -65,13 +69,18 @@ QString minuteGridFileName(const ExportSelection& s) {
 
 } // namespace
 
-bool isRangeValid(const ExportSelection& s) { return s.rangeStart && s.rangeEnd && *s.rangeStart < *s.rangeEnd; }
+bool isRangeValid(const ExportSelection& s) {
+    return s.rangeStart && s.rangeEnd && *s.rangeStart < *s.rangeEnd;
+}
 
-CameraAngle exportCameraAngle(const ExportSelection& s) { return s.cameraFilter; }
+CameraAngle exportCameraAngle(const ExportSelection& s) {
+    return s.cameraFilter;
+}
 
 std::vector<TeslaVideoFile> exportVideos(const ExportSelection& s) {
     if (s.continuousPlaylistSteps.empty())
-        return s.selectedVideo ? std::vector<TeslaVideoFile>{*s.selectedVideo} : std::vector<TeslaVideoFile>{};
+        return s.selectedVideo ? std::vector<TeslaVideoFile>{*s.selectedVideo}
+                               : std::vector<TeslaVideoFile>{};
     // `videos` holds every camera of the event: only the chosen one's files are exported.
     if (s.cameraFilter != CameraAngle::all) {
         std::vector<TeslaVideoFile> result;
@@ -109,18 +118,19 @@ ExportPlan buildExportPlan(const ExportSelection& s) {
     return plan;
 }
 
-std::vector<ContinuousExportSegment> buildContinuousExportSegments(const ExportSelection& s,
-                                                                   const std::vector<TeslaVideoFile>& videos) {
-    return ContinuousExportPlanner::plan(videos, toExportSteps(s.continuousPlaylistSteps), s.continuousStepDurations,
-                                         validStart(s), validEnd(s));
+std::vector<ContinuousExportSegment>
+buildContinuousExportSegments(const ExportSelection& s, const std::vector<TeslaVideoFile>& videos) {
+    return ContinuousExportPlanner::plan(videos, toExportSteps(s.continuousPlaylistSteps),
+                                         s.continuousStepDurations, validStart(s), validEnd(s));
 }
 
 std::vector<ContinuousExportSegment> buildMergeExportSegments(const std::vector<VideoMergeItem>& items) {
     std::vector<ContinuousExportSegment> result;
     QSet<QString> taken;
     for (const VideoMergeItem& item : items)
-        for (ContinuousExportSegment& segment : ContinuousExportPlanner::plan(
-                 item.videos, toExportSteps(item.playlistSteps), item.stepDurations, item.rangeStart, item.rangeEnd)) {
+        for (ContinuousExportSegment& segment :
+             ContinuousExportPlanner::plan(item.videos, toExportSteps(item.playlistSteps), item.stepDurations,
+                                           item.rangeStart, item.rangeEnd)) {
             const QString key = TeslaVideoFile::timestampKey(segment.video.fileName);
             if (taken.contains(key))
                 continue;
@@ -164,7 +174,8 @@ QString exportingFileName(const ExportSelection& s) {
                    : s.selectedEvent->continuousOutputFileName(camera);
     }
     if (s.cameraFilter == CameraAngle::all && s.selectedVideo)
-        return TeslaVideoFile::timestampKey(s.selectedVideo->fileName) + QStringLiteral("_grid_watermarked.mp4");
+        return TeslaVideoFile::timestampKey(s.selectedVideo->fileName) +
+               QStringLiteral("_grid_watermarked.mp4");
     if (s.job)
         return s.job->video.fileName;
     if (s.selectedVideo)
@@ -178,8 +189,8 @@ QString outputFileName(const ExportPlan& plan, const QString& exportingFileName)
     return exportingFileName;
 }
 
-QString outputPath(const ExportPlan& plan, const OutputDestination& destination, const QString& exportingFileName,
-                   const QString& stagingFolder) {
+QString outputPath(const ExportPlan& plan, const OutputDestination& destination,
+                   const QString& exportingFileName, const QString& stagingFolder) {
     const QString name = outputFileName(plan, exportingFileName);
     return QDir(destination.isFolder() ? destination.folder : stagingFolder).filePath(name);
 }

@@ -62,8 +62,8 @@ QString exportingFileName(const ExportSelection& s);
 QString outputFileName(const ExportPlan& plan, const QString& exportingFileName);
 // Where the exporter writes: the destination folder, or for the photo library a staging file
 // in `stagingFolder` under the same name, so the library's copy keeps it.
-QString outputPath(const ExportPlan& plan, const OutputDestination& destination, const QString& exportingFileName,
-                   const QString& stagingFolder);
+QString outputPath(const ExportPlan& plan, const OutputDestination& destination,
+                   const QString& exportingFileName, const QString& stagingFolder);
 
 } // namespace ExportRequest
 } // namespace orvane

@@ -40,7 +40,8 @@ std::vector<ClipCategory> availableCategories(ImportMode mode, const EventsByCat
 }
 
 std::optional<ClipCategory> preferredCategory(const EventsByCategory& events) {
-    for (ClipCategory c : {ClipCategory::saved, ClipCategory::sentry, ClipCategory::recent, ClipCategory::imported})
+    for (ClipCategory c :
+         {ClipCategory::saved, ClipCategory::sentry, ClipCategory::recent, ClipCategory::imported})
         if (eventCount(events, c) > 0)
             return c;
     return std::nullopt;
@@ -63,8 +64,8 @@ bool looksLikePartOfDrive(const QString& folder) {
     if (MetadataParser::eventFolderPattern().match(QFileInfo(path).fileName()).hasMatch())
         return true;
     // Ancestors are only text here: a folder deep inside a category folder is still part of it.
-    for (QString up = QFileInfo(path).path(); up != QLatin1String("/") && !up.isEmpty() && up != QLatin1String(".");
-         up = QFileInfo(up).path())
+    for (QString up = QFileInfo(path).path();
+         up != QLatin1String("/") && !up.isEmpty() && up != QLatin1String("."); up = QFileInfo(up).path())
         if (Category::from(up))
             return true;
     return false;
@@ -118,7 +119,9 @@ QString noMatchingVideoStatus(const TeslaClipEvent& event, const QLocale& locale
     return eventTimeTitle(event, locale) + separator + QStringLiteral("当前摄像头无匹配视频");
 }
 
-QString photosLibraryStatus() { return QStringLiteral("输出位置：系统相册"); }
+QString photosLibraryStatus() {
+    return QStringLiteral("输出位置：系统相册");
+}
 
 QString outputDirectoryStatus(const OutputDestination& destination) {
     return QStringLiteral("输出目录: ") +
@@ -132,9 +135,9 @@ QString openOutputButtonTitle(const std::optional<OutputDestination>& resultDest
 }
 
 QSet<QUuid> toggledSelectAll(const std::vector<TeslaClipEvent>& events, const QSet<QUuid>& selected) {
-    const bool allSelected = !events.empty() && std::all_of(events.begin(), events.end(), [&](const TeslaClipEvent& e) {
-                                 return selected.contains(e.id);
-                             });
+    const bool allSelected =
+        !events.empty() && std::all_of(events.begin(), events.end(),
+                                       [&](const TeslaClipEvent& e) { return selected.contains(e.id); });
     QSet<QUuid> result;
     if (allSelected)
         return result;
@@ -144,8 +147,8 @@ QSet<QUuid> toggledSelectAll(const std::vector<TeslaClipEvent>& events, const QS
 }
 
 QString deletedStatus(int events, int files) {
-    return QStringLiteral("已将 ") + QString::number(events) + QStringLiteral(" 个片段的 ") + QString::number(files) +
-           QStringLiteral(" 个源视频移到废纸篓");
+    return QStringLiteral("已将 ") + QString::number(events) + QStringLiteral(" 个片段的 ") +
+           QString::number(files) + QStringLiteral(" 个源视频移到废纸篓");
 }
 
 } // namespace orvane::LibraryRules

@@ -36,11 +36,12 @@ std::optional<TeslaVideoFile> preferredExportVideo(const std::vector<TeslaVideoF
 
 inline const QString startMessage = QStringLiteral("选择 TeslaCam 文件夹开始");
 inline const QString onlyFilesMessage = QStringLiteral("请选择文件夹，而不是单个视频文件。");
-inline const QString insideDriveMessage =
-    QStringLiteral("请选择 TeslaCam 根目录，不要选择 RecentClips、SentryClips、SavedClips 或其中的片段文件夹。");
+inline const QString insideDriveMessage = QStringLiteral(
+    "请选择 TeslaCam 根目录，不要选择 RecentClips、SentryClips、SavedClips 或其中的片段文件夹。");
 inline const QString notRecognisedMessage =
     QStringLiteral("未识别为 TeslaCam 文件夹，请选择包含 RecentClips、SentryClips、SavedClips 的根目录。");
-inline const QString noClipsMessage = QStringLiteral("所选文件夹中没有找到视频片段，请重新选择正确的 TeslaCam 文件夹。");
+inline const QString noClipsMessage =
+    QStringLiteral("所选文件夹中没有找到视频片段，请重新选择正确的 TeslaCam 文件夹。");
 inline const QString importFailedStatus = QStringLiteral("导入失败");
 inline const QString loadFailedStatus = QStringLiteral("加载片段失败");
 
@@ -62,7 +63,8 @@ QString scannedStatus(const EventsByCategory& events);
 // "最近回放" for a continuous session, else the event's start as a short date and a time.
 QString eventTimeTitle(const TeslaClipEvent& event, const QLocale& locale = QLocale::system());
 // Category · time title · "N 个视频".
-QString loadedEventStatus(const TeslaClipEvent& event, int loadedFiles, const QLocale& locale = QLocale::system());
+QString loadedEventStatus(const TeslaClipEvent& event, int loadedFiles,
+                          const QLocale& locale = QLocale::system());
 // Time title · "当前摄像头无匹配视频".
 QString noMatchingVideoStatus(const TeslaClipEvent& event, const QLocale& locale = QLocale::system());
 

@@ -38,12 +38,12 @@ MainViewModel::MainViewModel(QObject* parent) : MainViewModel(ViewModelServices:
 }
 
 MainViewModel::MainViewModel(ViewModelServices services, QObject* parent)
-    : QObject(parent), services_(std::move(services)), workPool_(new QThreadPool), exportPool_(new QThreadPool),
-      videoPreview_(new VideoPreviewController(services_.preview, this)),
+    : QObject(parent), services_(std::move(services)), workPool_(new QThreadPool),
+      exportPool_(new QThreadPool), videoPreview_(new VideoPreviewController(services_.preview, this)),
       multiCameraPreview_(new MultiCameraPreviewController(services_.preview, this)),
-      mergePreview_(new VideoPreviewController(services_.preview, this)), eventsModel_(new EventListModel(this)),
-      sectionsModel_(new DatedEventSectionModel(this)), groupsModel_(new VideoGroupListModel(this)),
-      mergeItemsModel_(new MergeItemListModel(this)) {
+      mergePreview_(new VideoPreviewController(services_.preview, this)),
+      eventsModel_(new EventListModel(this)), sectionsModel_(new DatedEventSectionModel(this)),
+      groupsModel_(new VideoGroupListModel(this)), mergeItemsModel_(new MergeItemListModel(this)) {
     workPool_->setMaxThreadCount(workThreads);
     exportPool_->setMaxThreadCount(exportThreads);
     connect(videoPreview_, &VideoPreviewController::durationChanged, this, &MainViewModel::touch);
@@ -85,13 +85,16 @@ void MainViewModel::refreshDerived() {
         LibraryRules::toggledSelectAll(eventsInSelectedCategoryList(), deleteSelectedEventIDs_).isEmpty();
 
     Derived& d = derived_;
-    assignAndNotify(d.availableCategories, next.availableCategories, this, &MainViewModel::availableCategoriesChanged);
+    assignAndNotify(d.availableCategories, next.availableCategories, this,
+                    &MainViewModel::availableCategoriesChanged);
     assignAndNotify(d.selectedEvent, next.selectedEvent, this, &MainViewModel::selectedEventChanged);
     assignAndNotify(d.selectedVideo, next.selectedVideo, this, &MainViewModel::selectedVideoChanged);
     assignAndNotify(d.openOutputButtonTitle, next.openOutputButtonTitle, this,
                     &MainViewModel::openOutputButtonTitleChanged);
-    assignAndNotify(d.exportingFileName, next.exportingFileName, this, &MainViewModel::exportingFileNameChanged);
-    assignAndNotify(d.exportRangeMaximum, next.exportRangeMaximum, this, &MainViewModel::exportRangeMaximumChanged);
+    assignAndNotify(d.exportingFileName, next.exportingFileName, this,
+                    &MainViewModel::exportingFileNameChanged);
+    assignAndNotify(d.exportRangeMaximum, next.exportRangeMaximum, this,
+                    &MainViewModel::exportRangeMaximumChanged);
     assignAndNotify(d.allEventsSelectedForDeletion, next.allEventsSelectedForDeletion, this,
                     &MainViewModel::allEventsSelectedForDeletionChanged);
     refreshModels();
@@ -99,9 +102,9 @@ void MainViewModel::refreshDerived() {
 
 void MainViewModel::refreshModels() {
     const std::vector<TeslaClipEvent>& events = eventsInSelectedCategoryList();
-    const bool eventsChanged = !std::equal(events.begin(), events.end(), eventsModel_->events().begin(),
-                                           eventsModel_->events().end(),
-                                           [](const TeslaClipEvent& a, const TeslaClipEvent& b) { return a.id == b.id; });
+    const bool eventsChanged = !std::equal(
+        events.begin(), events.end(), eventsModel_->events().begin(), eventsModel_->events().end(),
+        [](const TeslaClipEvent& a, const TeslaClipEvent& b) { return a.id == b.id; });
     if (eventsChanged) {
         eventsModel_->setEvents(events);
         sectionsModel_->setSections(DatedEventSection::sections(events));
@@ -118,7 +121,8 @@ void MainViewModel::refreshModels() {
 }
 
 double MainViewModel::activeDuration() const {
-    return settings_.cameraFilter == CameraAngle::all ? multiCameraPreview_->duration() : videoPreview_->duration();
+    return settings_.cameraFilter == CameraAngle::all ? multiCameraPreview_->duration()
+                                                      : videoPreview_->duration();
 }
 
 ExportSelection MainViewModel::exportSelection() const {
@@ -143,21 +147,33 @@ ExportSelection MainViewModel::exportSelection() const {
 
 // --- Settings and output location ---
 
-QString MainViewModel::cameraFilter() const { return Camera::rawValue(settings_.cameraFilter); }
-QString MainViewModel::exportQuality() const { return Quality::rawValue(settings_.exportQuality); }
-QString MainViewModel::exportQualityTitle() const { return Quality::title(settings_.exportQuality); }
-QString MainViewModel::exportQualityDescription() const { return Quality::description(settings_.exportQuality); }
+QString MainViewModel::cameraFilter() const {
+    return Camera::rawValue(settings_.cameraFilter);
+}
+QString MainViewModel::exportQuality() const {
+    return Quality::rawValue(settings_.exportQuality);
+}
+QString MainViewModel::exportQualityTitle() const {
+    return Quality::title(settings_.exportQuality);
+}
+QString MainViewModel::exportQualityDescription() const {
+    return Quality::description(settings_.exportQuality);
+}
 
 QString MainViewModel::outputDestinationKind() const {
-    return settings_.outputDestination.isFolder() ? QStringLiteral("folder") : QStringLiteral("photosLibrary");
+    return settings_.outputDestination.isFolder() ? QStringLiteral("folder")
+                                                  : QStringLiteral("photosLibrary");
 }
 
 QString MainViewModel::outputLocationOption() const {
-    return OutputLocation::rawValue(settings_.outputDestination.isFolder() ? OutputLocationOption::custom
-                                                                           : OutputLocationOption::photosLibrary);
+    return OutputLocation::rawValue(settings_.outputDestination.isFolder()
+                                        ? OutputLocationOption::custom
+                                        : OutputLocationOption::photosLibrary);
 }
 
-QString MainViewModel::outputFolder() const { return settings_.outputDestination.folder; }
+QString MainViewModel::outputFolder() const {
+    return settings_.outputDestination.folder;
+}
 
 QString MainViewModel::outputFolderDisplayPath() const {
     return settings_.outputDestination.isFolder() ? localizedFolderPath(settings_.outputDestination.folder)
@@ -193,11 +209,7 @@ void MainViewModel::setExportQuality(const QString& quality) {
 }
 
 void MainViewModel::setOutputDestination(const OutputDestination& destination) {
-    if (settings_.outputDestination == destination)
-        return;
-    settings_.outputDestination = destination;
-    emit outputDestinationChanged();
-    touch();
+    update(settings_.outputDestination, destination, &MainViewModel::outputDestinationChanged);
 }
 
 void MainViewModel::selectOutputLocation(const QString& option) {
@@ -295,11 +307,21 @@ std::optional<TeslaVideoFile> MainViewModel::selectedVideoValue() const {
     return std::nullopt;
 }
 
-QString MainViewModel::selectedEventID() const { return uuidText(selectedEventID_); }
-QString MainViewModel::selectedVideoID() const { return uuidText(selectedVideoID_); }
-QObject* MainViewModel::videoPreviewObject() const { return videoPreview_; }
-QObject* MainViewModel::multiCameraPreviewObject() const { return multiCameraPreview_; }
-QObject* MainViewModel::mergePreviewObject() const { return mergePreview_; }
+QString MainViewModel::selectedEventID() const {
+    return uuidText(selectedEventID_);
+}
+QString MainViewModel::selectedVideoID() const {
+    return uuidText(selectedVideoID_);
+}
+QObject* MainViewModel::videoPreviewObject() const {
+    return videoPreview_;
+}
+QObject* MainViewModel::multiCameraPreviewObject() const {
+    return multiCameraPreview_;
+}
+QObject* MainViewModel::mergePreviewObject() const {
+    return mergePreview_;
+}
 
 QObject* MainViewModel::activePreview() const {
     if (settings_.cameraFilter == CameraAngle::all)
@@ -307,8 +329,12 @@ QObject* MainViewModel::activePreview() const {
     return videoPreview_;
 }
 
-double MainViewModel::exportRangeStart() const { return exportRangeStart_.value_or(NAN); }
-double MainViewModel::exportRangeEnd() const { return exportRangeEnd_.value_or(NAN); }
+double MainViewModel::exportRangeStart() const {
+    return exportRangeStart_.value_or(NAN);
+}
+double MainViewModel::exportRangeEnd() const {
+    return exportRangeEnd_.value_or(NAN);
+}
 
 QList<double> MainViewModel::continuousStepDurations() const {
     return QList<double>(continuousStepDurations_.begin(), continuousStepDurations_.end());
@@ -328,7 +354,9 @@ double MainViewModel::mergeTotalDuration() const {
     return total;
 }
 
-QString MainViewModel::mergeCameraAngle() const { return Camera::rawValue(mergeCameraAngle_); }
+QString MainViewModel::mergeCameraAngle() const {
+    return Camera::rawValue(mergeCameraAngle_);
+}
 
 QStringList MainViewModel::deleteSelectedEventIDs() const {
     QStringList ids;
@@ -346,8 +374,8 @@ std::optional<PlaybackSegmentContext> MainViewModel::playbackSegment(double time
 }
 
 std::optional<PlaybackSegmentContext> MainViewModel::nextPlaybackSegment(double time) const {
-    return PlaybackSegmentResolver::nextPlaybackSegment(time, continuousPlaylistSteps_, continuousStepDurations_,
-                                                        selectedVideoValue(), activeDuration());
+    return PlaybackSegmentResolver::nextPlaybackSegment(
+        time, continuousPlaylistSteps_, continuousStepDurations_, selectedVideoValue(), activeDuration());
 }
 
 std::optional<TeslaVideoFile> MainViewModel::telemetryVideo(const std::vector<TeslaVideoFile>& files) {
@@ -356,7 +384,8 @@ std::optional<TeslaVideoFile> MainViewModel::telemetryVideo(const std::vector<Te
 
 QString MainViewModel::watermarkText(double t) const {
     const auto event = selectedEventValue();
-    return PreviewWatermark::text(playbackSegment(t), event ? &*event : nullptr, PreviewWatermark::currentInstant());
+    return PreviewWatermark::text(playbackSegment(t), event ? &*event : nullptr,
+                                  PreviewWatermark::currentInstant());
 }
 
 QString MainViewModel::categoryDisplayName(const QString& category) const {

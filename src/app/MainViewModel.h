@@ -6,8 +6,8 @@
 // that a newer request superseded is dropped.
 
 #include "EventListModel.h"
-#include "ExportTimeline.h"
 #include "ExportSettings.h"
+#include "ExportTimeline.h"
 #include "LibraryRules.h"
 #include "MergeItemListModel.h"
 #include "PlaybackSegmentSource.h"
@@ -17,15 +17,12 @@
 #include "ViewModelServices.h"
 
 #include <QObject>
-#include <QPointer>
-#include <QStringList>
 #include <QThreadPool>
 #include <QUrl>
 #include <QUuid>
 #include <QVariant>
 #include <QtQml/qqmlregistration.h>
 
-#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -42,7 +39,6 @@ class MainViewModel : public QObject, public PlaybackSegmentSource {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("The application creates the one MainViewModel")
-
     // Settings (raw values: cameras "front" … "all", qualities "original"/"balanced").
     Q_PROPERTY(bool showTime READ showTime WRITE setShowTime NOTIFY showTimeChanged)
     Q_PROPERTY(QString cameraFilter READ cameraFilter WRITE setCameraFilter NOTIFY cameraFilterChanged)
@@ -83,15 +79,18 @@ class MainViewModel : public QObject, public PlaybackSegmentSource {
     // Messages. Writing "" clears (the alert's button).
     Q_PROPERTY(QString statusMessage READ statusMessage NOTIFY statusMessageChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage WRITE setErrorMessage NOTIFY errorMessageChanged)
-    Q_PROPERTY(QString successMessage READ successMessage WRITE setSuccessMessage NOTIFY successMessageChanged)
+    Q_PROPERTY(
+        QString successMessage READ successMessage WRITE setSuccessMessage NOTIFY successMessageChanged)
     // Export range on the current preview's time line, seconds; NaN when not set.
     Q_PROPERTY(double exportRangeStart READ exportRangeStart NOTIFY exportRangeStartChanged)
     Q_PROPERTY(bool hasExportRangeStart READ hasExportRangeStart NOTIFY exportRangeStartChanged)
     Q_PROPERTY(double exportRangeEnd READ exportRangeEnd WRITE setExportRangeEnd NOTIFY exportRangeEndChanged)
     Q_PROPERTY(bool hasExportRangeEnd READ hasExportRangeEnd NOTIFY exportRangeEndChanged)
     Q_PROPERTY(double exportRangeMaximum READ exportRangeMaximum NOTIFY exportRangeMaximumChanged)
-    Q_PROPERTY(QList<double> continuousStepDurations READ continuousStepDurations NOTIFY continuousStepDurationsChanged)
-    Q_PROPERTY(int continuousPlaylistStepCount READ continuousPlaylistStepCount NOTIFY continuousPlaylistStepsChanged)
+    Q_PROPERTY(QList<double> continuousStepDurations READ continuousStepDurations NOTIFY
+                   continuousStepDurationsChanged)
+    Q_PROPERTY(int continuousPlaylistStepCount READ continuousPlaylistStepCount NOTIFY
+                   continuousPlaylistStepsChanged)
     // Export.
     Q_PROPERTY(bool isProcessing READ isProcessing NOTIFY isProcessingChanged)
     Q_PROPERTY(QVariantList jobs READ jobs NOTIFY jobsChanged)
@@ -109,24 +108,29 @@ class MainViewModel : public QObject, public PlaybackSegmentSource {
     Q_PROPERTY(QVariant exportResultTimeline READ exportResultTimeline NOTIFY exportResultChanged)
     Q_PROPERTY(bool hasExportResult READ hasExportResult NOTIFY exportResultChanged)
     Q_PROPERTY(QString openOutputButtonTitle READ openOutputButtonTitle NOTIFY openOutputButtonTitleChanged)
-    Q_PROPERTY(bool showPhotosPrivacySettings READ showPhotosPrivacySettings WRITE setShowPhotosPrivacySettings
-                   NOTIFY showPhotosPrivacySettingsChanged)
+    Q_PROPERTY(bool showPhotosPrivacySettings READ showPhotosPrivacySettings WRITE
+                   setShowPhotosPrivacySettings NOTIFY showPhotosPrivacySettingsChanged)
     // Merge editor.
     Q_PROPERTY(bool isMergeSelectionMode READ isMergeSelectionMode NOTIFY isMergeSelectionModeChanged)
-    Q_PROPERTY(bool isSegmentMergeSelectionMode READ isSegmentMergeSelectionMode NOTIFY isSegmentMergeSelectionModeChanged)
-    Q_PROPERTY(QStringList mergeSelectedEventIDs READ mergeSelectedEventIDs NOTIFY mergeSelectedEventIDsChanged)
-    Q_PROPERTY(QStringList mergeSelectedTimestampKeys READ mergeSelectedTimestampKeys NOTIFY mergeSelectedTimestampKeysChanged)
+    Q_PROPERTY(bool isSegmentMergeSelectionMode READ isSegmentMergeSelectionMode NOTIFY
+                   isSegmentMergeSelectionModeChanged)
+    Q_PROPERTY(
+        QStringList mergeSelectedEventIDs READ mergeSelectedEventIDs NOTIFY mergeSelectedEventIDsChanged)
+    Q_PROPERTY(QStringList mergeSelectedTimestampKeys READ mergeSelectedTimestampKeys NOTIFY
+                   mergeSelectedTimestampKeysChanged)
     Q_PROPERTY(orvane::MergeItemListModel* mergeItems READ mergeItems CONSTANT)
     Q_PROPERTY(double mergeTotalDuration READ mergeTotalDuration NOTIFY mergeItemsChanged)
     Q_PROPERTY(QString mergeCameraAngle READ mergeCameraAngle NOTIFY mergeCameraAngleChanged)
     Q_PROPERTY(bool isMergeEditorPresented READ isMergeEditorPresented NOTIFY isMergeEditorPresentedChanged)
     Q_PROPERTY(bool isPreparingMerge READ isPreparingMerge NOTIFY isPreparingMergeChanged)
     // Deletion.
-    Q_PROPERTY(bool isDeleteSelectionMode READ isDeleteSelectionMode WRITE setDeleteSelectionMode
-                   NOTIFY isDeleteSelectionModeChanged)
-    Q_PROPERTY(QStringList deleteSelectedEventIDs READ deleteSelectedEventIDs NOTIFY deleteSelectedEventIDsChanged)
+    Q_PROPERTY(bool isDeleteSelectionMode READ isDeleteSelectionMode WRITE setDeleteSelectionMode NOTIFY
+                   isDeleteSelectionModeChanged)
+    Q_PROPERTY(
+        QStringList deleteSelectedEventIDs READ deleteSelectedEventIDs NOTIFY deleteSelectedEventIDsChanged)
     Q_PROPERTY(int deleteSelectedCount READ deleteSelectedCount NOTIFY deleteSelectedEventIDsChanged)
-    Q_PROPERTY(bool allEventsSelectedForDeletion READ allEventsSelectedForDeletion NOTIFY allEventsSelectedForDeletionChanged)
+    Q_PROPERTY(bool allEventsSelectedForDeletion READ allEventsSelectedForDeletion NOTIFY
+                   allEventsSelectedForDeletionChanged)
     Q_PROPERTY(bool isDeletingEvents READ isDeletingEvents NOTIFY isDeletingEventsChanged)
 
 public:
@@ -145,7 +149,8 @@ public:
     Q_INVOKABLE void closeEventPreview();
     // After the preview page changed cameraFilter: reload keeping the minute, time and play state.
     // `playbackRate` may be undefined.
-    Q_INVOKABLE void applyCameraFilterChange(double preservingTime, bool wasPlaying, const QVariant& playbackRate);
+    Q_INVOKABLE void applyCameraFilterChange(double preservingTime, bool wasPlaying,
+                                             const QVariant& playbackRate);
     void applyCameraFilterChange(double preservingTime, bool wasPlaying, std::optional<float> playbackRate);
     // The camera tabs: sets the filter and carries the active player's time, play state and rate.
     Q_INVOKABLE void switchCameraFilter(const QString& camera);
@@ -287,22 +292,15 @@ public:
     void setDeleteSelectionMode(bool value);
     // --- For C++ callers and tests ---
     const WatermarkSettings& settings() const { return settings_; }
-    ImportMode importModeValue() const { return importMode_; }
     const EventsByCategory& eventsByCategory() const { return eventsByCategory_; }
-    std::optional<ClipCategory> selectedCategoryValue() const { return selectedCategory_; }
     const std::vector<TeslaClipEvent>& eventsInSelectedCategoryList() const;
     std::optional<TeslaClipEvent> selectedEventValue() const;
     std::optional<TeslaVideoFile> selectedVideoValue() const;
     const std::vector<TeslaVideoFile>& videos() const { return videos_; }
-    const std::vector<ProcessingJob>& jobList() const { return jobs_; }
     const std::vector<VideoMergeItem>& mergeItemList() const { return mergeItems_; }
-    CameraAngle mergeCameraAngleValue() const { return mergeCameraAngle_; }
-    std::optional<double> exportRangeStartValue() const { return exportRangeStart_; }
-    std::optional<double> exportRangeEndValue() const { return exportRangeEnd_; }
     VideoPreviewController* videoPreview() const { return videoPreview_; }
     MultiCameraPreviewController* multiCameraPreview() const { return multiCameraPreview_; }
     VideoPreviewController* mergePreview() const { return mergePreview_; }
-    bool hasExportTask() const { return exportTask_ != nullptr; }
 
 signals:
     void showTimeChanged();
@@ -368,6 +366,8 @@ private:
 
     // MainViewModel.cpp
     void touch();
+    // Assigns a field that derived values read; publishes only a real change.
+    template <typename T> void update(T& field, T value, void (MainViewModel::*changed)());
     void refreshDerived();
     void refreshModels();
     double activeDuration() const;
@@ -376,8 +376,7 @@ private:
     void setStatusMessage(const QString& message);
     void setOptionalError(const std::optional<QString>& message);
     void setOptionalSuccess(const std::optional<QString>& message);
-    template <typename Work, typename Apply>
-    void runInBackground(QThreadPool* pool, Work work, Apply apply);
+    template <typename Work, typename Apply> void runInBackground(QThreadPool* pool, Work work, Apply apply);
 
     // MainViewModelImport.cpp
     void setImportMode(ImportMode mode);
@@ -394,13 +393,15 @@ private:
     void setExportRangeEndValue(std::optional<double> value);
     void clearContinuousPlaylist();
     void applyImport(const LibraryRules::ImportChoice& choice, const Attempt<EventsByCategory>& scan);
-    void loadSelectedEvent(double resumeAt, bool resumePlayback, std::optional<float> playbackRate, bool preservePreview,
-                           const std::optional<QString>& preferredVideoURL);
+    void loadSelectedEvent(double resumeAt, bool resumePlayback, std::optional<float> playbackRate,
+                           bool preservePreview, const std::optional<QString>& preferredVideoURL);
     void applyLoadedVideos(const TeslaClipEvent& event, std::vector<TeslaVideoFile> loaded, double resumeAt,
                            bool resumePlayback, std::optional<float> playbackRate,
                            const std::optional<QString>& preferredVideoURL);
-    void loadGridMinute(const std::vector<TeslaVideoFile>& minute, const std::optional<QString>& preferredVideoURL,
-                        double resumeAt, bool resumePlayback, std::optional<float> playbackRate);
+    void loadGridMinute(const std::vector<TeslaVideoFile>& minute,
+                        const std::optional<QString>& preferredVideoURL, double resumeAt, bool resumePlayback,
+                        std::optional<float> playbackRate);
+    void playInSingleView(const VideoSegmentPlaylist& playlist, double resumeAt, bool resumePlayback);
     void loadVideoForPlayback();
     void stopPreviews();
     QVariantMap rangeFeedback(const QString& message, bool isError) const;
@@ -490,7 +491,6 @@ private:
     std::optional<double> exportRangeEnd_;
     QString exportStatusMessage_ = QStringLiteral("正在导出视频");
     bool exportIsIndeterminate_ = false;
-
     EventListModel* eventsModel_;
     DatedEventSectionModel* sectionsModel_;
     VideoGroupListModel* groupsModel_;

@@ -10,11 +10,7 @@ void MainViewModel::setDeleteSelectionMode(bool value) {
 }
 
 void MainViewModel::setDeleteSelectedEventIDs(QSet<QUuid> ids) {
-    if (ids == deleteSelectedEventIDs_)
-        return;
-    deleteSelectedEventIDs_ = std::move(ids);
-    emit deleteSelectedEventIDsChanged();
-    touch();
+    update(deleteSelectedEventIDs_, std::move(ids), &MainViewModel::deleteSelectedEventIDsChanged);
 }
 
 void MainViewModel::setDeletingEvents(bool value) {
@@ -51,7 +47,8 @@ void MainViewModel::toggleDeleteEvent(const TeslaClipEvent& event) {
 }
 
 void MainViewModel::toggleSelectAllEventsForDeletion() {
-    setDeleteSelectedEventIDs(LibraryRules::toggledSelectAll(eventsInSelectedCategoryList(), deleteSelectedEventIDs_));
+    setDeleteSelectedEventIDs(
+        LibraryRules::toggledSelectAll(eventsInSelectedCategoryList(), deleteSelectedEventIDs_));
 }
 
 void MainViewModel::deleteSelectedEvents() {
@@ -67,8 +64,7 @@ void MainViewModel::deleteSelectedEvents() {
     setDeletingEvents(true);
     setOptionalError(std::nullopt);
     runInBackground(
-        workPool_,
-        [move = services_.moveToTrash, events] { return attempt([&] { return move(events); }); },
+        workPool_, [move = services_.moveToTrash, events] { return attempt([&] { return move(events); }); },
         [this, selection = deleteSelectedEventIDs_, category = events.front().category,
          count = int(events.size())](const Attempt<int>& moved) {
             const Batch inner(*this);

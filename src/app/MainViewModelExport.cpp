@@ -32,13 +32,16 @@ const QString cancelledStatus = QStringLiteral("已取消导出");
 const QString failedStatus = QStringLiteral("导出失败");
 
 QString stagingFolder() {
-    return QDir(QDir::tempPath()).filePath(stagingPrefix + QUuid::createUuid().toString(QUuid::WithoutBraces));
+    return QDir(QDir::tempPath())
+        .filePath(stagingPrefix + QUuid::createUuid().toString(QUuid::WithoutBraces));
 }
 
 bool sameJobs(const std::vector<ProcessingJob>& a, const std::vector<ProcessingJob>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ProcessingJob& x, const ProcessingJob& y) {
-        return x.id == y.id && x.status == y.status && x.progress == y.progress && x.outputURL == y.outputURL;
-    });
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const ProcessingJob& x, const ProcessingJob& y) {
+                          return x.id == y.id && x.status == y.status && x.progress == y.progress &&
+                                 x.outputURL == y.outputURL;
+                      });
 }
 } // namespace
 
@@ -65,10 +68,12 @@ void MainViewModel::setExportIndeterminate(bool value) {
 }
 
 void MainViewModel::setShowPhotosPrivacySettings(bool value) {
-    assignAndNotify(showPhotosPrivacySettings_, value, this, &MainViewModel::showPhotosPrivacySettingsChanged);
+    assignAndNotify(showPhotosPrivacySettings_, value, this,
+                    &MainViewModel::showPhotosPrivacySettingsChanged);
 }
 
-void MainViewModel::setExportResult(const std::optional<QString>& path, std::optional<OutputDestination> destination,
+void MainViewModel::setExportResult(const std::optional<QString>& path,
+                                    std::optional<OutputDestination> destination,
                                     std::optional<Instant> startDate, const ExportTimeline* timeline) {
     const std::optional<ExportTimeline> timelineValue = timeline ? std::optional(*timeline) : std::nullopt;
     const bool sameTimeline = timelineValue.has_value() == exportResultTimeline_.has_value() &&
@@ -108,7 +113,9 @@ QString MainViewModel::exportResultDestination() const {
     return exportResultDestination_->isFolder() ? QStringLiteral("folder") : QStringLiteral("photosLibrary");
 }
 
-double MainViewModel::exportResultStartDate() const { return exportResultStartDate_.value_or(NAN); }
+double MainViewModel::exportResultStartDate() const {
+    return exportResultStartDate_.value_or(NAN);
+}
 
 QVariant MainViewModel::exportResultTimeline() const {
     return exportResultTimeline_ ? QVariant::fromValue(*exportResultTimeline_) : QVariant();
@@ -170,9 +177,8 @@ void MainViewModel::beginExportWork(const std::shared_ptr<ExportTask>& task) {
             Qt::QueuedConnection);
     };
     QFuture<ExportJobOutcome> work = QtConcurrent::run(
-        exportPool_, [engine = services_.exportEngine, request = task->request, cancel = task->cancel, report] {
-            return ExportJobRunner::run(request, engine, cancel, report);
-        });
+        exportPool_, [engine = services_.exportEngine, request = task->request, cancel = task->cancel,
+                      report] { return ExportJobRunner::run(request, engine, cancel, report); });
     work.then(this, [this, task](const ExportJobOutcome& outcome) {
         task->outcome = outcome;
         finishExport(task);
@@ -206,10 +212,12 @@ void MainViewModel::finishExport(const std::shared_ptr<ExportTask>& task) {
     const bool toLibrary = !task->request.destination.isFolder();
     switch (outcome.status.kind) {
     case ProcessingStatus::Kind::completed:
-        setExportResult(outcome.deliveredPath, task->request.destination, outcome.startDate, &outcome.timeline);
+        setExportResult(outcome.deliveredPath, task->request.destination, outcome.startDate,
+                        &outcome.timeline);
         setStatusMessage((toLibrary ? QStringLiteral("已保存到相册：") : QStringLiteral("导出完成：")) +
                          task->exportingFileName);
-        setOptionalSuccess(toLibrary ? QStringLiteral("视频已成功保存到系统相册") : QStringLiteral("视频已成功导出"));
+        setOptionalSuccess(toLibrary ? QStringLiteral("视频已成功保存到系统相册")
+                                     : QStringLiteral("视频已成功导出"));
         break;
     case ProcessingStatus::Kind::cancelled:
         setStatusMessage(cancelledStatus);
@@ -240,7 +248,8 @@ void MainViewModel::shutdown() {
 
 void MainViewModel::revealOutputLocation() {
     const OutputDestination destination = exportResultDestination_.value_or(settings_.outputDestination);
-    const QString folder = destination.isFolder() ? destination.folder : PhotosLibraryExporter::libraryFolder();
+    const QString folder =
+        destination.isFolder() ? destination.folder : PhotosLibraryExporter::libraryFolder();
     services_.openUrl(QUrl::fromLocalFile(folder));
 }
 
@@ -248,6 +257,8 @@ void MainViewModel::openPhotosPrivacySettings() {
     services_.openUrl(QUrl::fromLocalFile(PhotosLibraryExporter::libraryFolder()));
 }
 
-void MainViewModel::clearExportResult() { setExportResult(std::nullopt, std::nullopt, std::nullopt, nullptr); }
+void MainViewModel::clearExportResult() {
+    setExportResult(std::nullopt, std::nullopt, std::nullopt, nullptr);
+}
 
 } // namespace orvane

@@ -21,6 +21,19 @@ struct ImportWork {
 const QString notReadyMessage = QStringLiteral("视频尚未准备好，请稍后再试");
 const QString endBeforeStartMessage = QStringLiteral("结束点必须晚于开始点");
 
+// The position of the player the camera filter shows.
+double activeTime(const VideoPreviewController& single, const MultiCameraPreviewController& grid,
+                  const WatermarkSettings& settings) {
+    return settings.cameraFilter == CameraAngle::all ? grid.currentTime() : single.currentTime();
+}
+
+// The position clamped to the video's length; none while the video is not ready.
+std::optional<double> readyPosition(double duration, double current) {
+    if (!std::isfinite(duration) || duration <= 0 || !std::isfinite(current))
+        return std::nullopt;
+    return std::min(std::max(current, 0.0), duration);
+}
+
 std::vector<TeslaVideoFile> filesOfMinute(const std::vector<TeslaVideoFile>& videos, const QString& key) {
     std::vector<TeslaVideoFile> files;
     std::copy_if(videos.begin(), videos.end(), std::back_inserter(files),
@@ -33,11 +46,7 @@ std::vector<TeslaVideoFile> filesOfMinute(const std::vector<TeslaVideoFile>& vid
 // --- Field writes ---
 
 void MainViewModel::setImportMode(ImportMode mode) {
-    if (importMode_ == mode)
-        return;
-    importMode_ = mode;
-    emit importModeChanged();
-    touch();
+    update(importMode_, std::move(mode), &MainViewModel::importModeChanged);
 }
 
 void MainViewModel::setImporting(bool value) {
@@ -51,40 +60,25 @@ void MainViewModel::setEventsByCategory(EventsByCategory events) {
 }
 
 void MainViewModel::setSelectedCategory(std::optional<ClipCategory> category) {
-    if (selectedCategory_ == category)
-        return;
-    selectedCategory_ = category;
-    emit selectedCategoryChanged();
-    touch();
+    update(selectedCategory_, std::move(category), &MainViewModel::selectedCategoryChanged);
 }
 
 void MainViewModel::setSelectedEventID(std::optional<QUuid> id) {
-    if (selectedEventID_ == id)
-        return;
-    selectedEventID_ = id;
-    emit selectedEventIDChanged();
-    touch();
+    update(selectedEventID_, std::move(id), &MainViewModel::selectedEventIDChanged);
 }
 
 void MainViewModel::setSelectedVideoID(std::optional<QUuid> id) {
-    if (selectedVideoID_ == id)
-        return;
-    selectedVideoID_ = id;
-    emit selectedVideoIDChanged();
-    touch();
+    update(selectedVideoID_, std::move(id), &MainViewModel::selectedVideoIDChanged);
 }
 
 void MainViewModel::setSelectedTimestampKey(std::optional<QString> key) {
-    if (selectedTimestampKey_ == key)
-        return;
-    selectedTimestampKey_ = std::move(key);
-    emit selectedTimestampKeyChanged();
-    touch();
+    update(selectedTimestampKey_, std::move(key), &MainViewModel::selectedTimestampKeyChanged);
 }
 
 void MainViewModel::setVideos(std::vector<TeslaVideoFile> videos) {
-    const bool same = std::equal(videos.begin(), videos.end(), videos_.begin(), videos_.end(),
-                                 [](const TeslaVideoFile& a, const TeslaVideoFile& b) { return a.id == b.id; });
+    const bool same =
+        std::equal(videos.begin(), videos.end(), videos_.begin(), videos_.end(),
+                   [](const TeslaVideoFile& a, const TeslaVideoFile& b) { return a.id == b.id; });
     if (same)
         return;
     videos_ = std::move(videos);
@@ -103,19 +97,11 @@ void MainViewModel::renewEventLoadToken() {
 }
 
 void MainViewModel::setExportRangeStartValue(std::optional<double> value) {
-    if (exportRangeStart_ == value)
-        return;
-    exportRangeStart_ = value;
-    emit exportRangeStartChanged();
-    touch();
+    update(exportRangeStart_, std::move(value), &MainViewModel::exportRangeStartChanged);
 }
 
 void MainViewModel::setExportRangeEndValue(std::optional<double> value) {
-    if (exportRangeEnd_ == value)
-        return;
-    exportRangeEnd_ = value;
-    emit exportRangeEndChanged();
-    touch();
+    update(exportRangeEnd_, std::move(value), &MainViewModel::exportRangeEndChanged);
 }
 
 void MainViewModel::setExportRangeEnd(double seconds) {
@@ -172,7 +158,8 @@ void MainViewModel::importTeslaCamPaths(const QStringList& paths) {
         });
 }
 
-void MainViewModel::applyImport(const LibraryRules::ImportChoice& choice, const Attempt<EventsByCategory>& scan) {
+void MainViewModel::applyImport(const LibraryRules::ImportChoice& choice,
+                                const Attempt<EventsByCategory>& scan) {
     const Batch batch(*this);
     setImporting(false);
     if (choice.rejection) {
@@ -292,12 +279,13 @@ void MainViewModel::loadSelectedEvent(double resumeAt, bool resumePlayback, std:
                 setLoadingEvent(false);
                 return;
             }
-            applyLoadedVideos(*event, *loaded.value, resumeAt, resumePlayback, playbackRate, preferredVideoURL);
+            applyLoadedVideos(*event, *loaded.value, resumeAt, resumePlayback, playbackRate,
+                              preferredVideoURL);
         });
 }
 
-void MainViewModel::applyLoadedVideos(const TeslaClipEvent& event, std::vector<TeslaVideoFile> loaded, double resumeAt,
-                                      bool resumePlayback, std::optional<float> playbackRate,
+void MainViewModel::applyLoadedVideos(const TeslaClipEvent& event, std::vector<TeslaVideoFile> loaded,
+                                      double resumeAt, bool resumePlayback, std::optional<float> playbackRate,
                                       const std::optional<QString>& preferredVideoURL) {
     setVideos(std::move(loaded));
     setLoadingEvent(false);
@@ -329,7 +317,7 @@ void MainViewModel::applyLoadedVideos(const TeslaClipEvent& event, std::vector<T
         if (chosen == minute.end())
             videoPreview_->stop();
         else
-            videoPreview_->loadPlaylist(VideoSegmentPlaylist::singleCamera({*chosen}), resumeAt, resumePlayback);
+            playInSingleView(VideoSegmentPlaylist::singleCamera({*chosen}), resumeAt, resumePlayback);
     }
     setStatusMessage(LibraryRules::loadedEventStatus(event, int(videos_.size())));
 }
@@ -345,10 +333,23 @@ void MainViewModel::loadGridMinute(const std::vector<TeslaVideoFile>& minute,
     setSelectedVideoID(focus ? std::optional(focus->id) : std::nullopt);
     if (playbackRate)
         multiCameraPreview_->setPlaybackRate(*playbackRate);
-    if (focus)
-        multiCameraPreview_->loadPlaylist(
-            VideoSegmentPlaylist::multiCamera(MultiCameraPreviewController::videosForGrid(minute, focus)), resumeAt,
-            resumePlayback);
+    if (!focus)
+        return;
+    const auto playlist =
+        VideoSegmentPlaylist::multiCamera(MultiCameraPreviewController::videosForGrid(minute, focus));
+    // The same minute already open (the grid was only hidden): move it to the time kept.
+    if (multiCameraPreview_->loadedPlaylistSignature() == playlist.signature)
+        multiCameraPreview_->seekAll(resumeAt, resumePlayback);
+    else
+        multiCameraPreview_->loadPlaylist(playlist, resumeAt, resumePlayback);
+}
+
+void MainViewModel::playInSingleView(const VideoSegmentPlaylist& playlist, double resumeAt,
+                                     bool resumePlayback) {
+    if (videoPreview_->loadedPlaylistSignature() == playlist.signature)
+        videoPreview_->seek(resumeAt, resumePlayback);
+    else
+        videoPreview_->loadPlaylist(playlist, resumeAt, resumePlayback);
 }
 
 void MainViewModel::selectVideoGroup(const QString& timestampKey) {
@@ -365,12 +366,14 @@ void MainViewModel::selectVideoGroup(const QString& timestampKey) {
         setSelectedVideoID(focus ? std::optional(focus->id) : std::nullopt);
         if (focus)
             multiCameraPreview_->loadPlaylist(
-                VideoSegmentPlaylist::multiCamera(MultiCameraPreviewController::videosForGrid(group->videos, focus)), 0,
-                false);
+                VideoSegmentPlaylist::multiCamera(
+                    MultiCameraPreviewController::videosForGrid(group->videos, focus)),
+                0, false);
         return;
     }
-    const auto file = std::find_if(group->videos.begin(), group->videos.end(),
-                                   [&](const TeslaVideoFile& v) { return v.cameraAngle == settings_.cameraFilter; });
+    const auto file = std::find_if(group->videos.begin(), group->videos.end(), [&](const TeslaVideoFile& v) {
+        return v.cameraAngle == settings_.cameraFilter;
+    });
     if (file == group->videos.end()) {
         setSelectedVideoID(std::nullopt);
         videoPreview_->stop();
@@ -391,21 +394,24 @@ void MainViewModel::loadVideoForPlayback() {
 
 // --- Camera filter ---
 
-void MainViewModel::applyCameraFilterChange(double preservingTime, bool wasPlaying, const QVariant& playbackRate) {
+void MainViewModel::applyCameraFilterChange(double preservingTime, bool wasPlaying,
+                                            const QVariant& playbackRate) {
     bool ok = false;
     const float rate = playbackRate.toFloat(&ok);
     applyCameraFilterChange(preservingTime, wasPlaying, ok && rate > 0 ? std::optional(rate) : std::nullopt);
 }
 
-void MainViewModel::applyCameraFilterChange(double preservingTime, bool wasPlaying, std::optional<float> playbackRate) {
+void MainViewModel::applyCameraFilterChange(double preservingTime, bool wasPlaying,
+                                            std::optional<float> playbackRate) {
     if (importMode_ != ImportMode::teslaCam)
         return;
     const Batch batch(*this);
-    // The player that is no longer shown stops instead of decoding in the background.
-    if (settings_.cameraFilter == CameraAngle::all)
-        videoPreview_->stop();
-    else
-        multiCameraPreview_->stop();
+    // The player no longer shown pauses rather than decode unseen; it keeps its files open, so
+    // switching back costs only a seek.
+    if (settings_.cameraFilter == CameraAngle::all && videoPreview_->isPlaying())
+        videoPreview_->togglePlayPause();
+    else if (settings_.cameraFilter != CameraAngle::all && multiCameraPreview_->isPlaying())
+        multiCameraPreview_->togglePlayPause();
     if (!selectedEventValue()) {
         setVideos({});
         setSelectedVideoID(std::nullopt);
@@ -420,7 +426,7 @@ void MainViewModel::switchCameraFilter(const QString& camera) {
     if (!parsed || *parsed == settings_.cameraFilter)
         return;
     const bool grid = settings_.cameraFilter == CameraAngle::all;
-    const double time = grid ? multiCameraPreview_->currentTime() : videoPreview_->currentTime();
+    const double time = activeTime(*videoPreview_, *multiCameraPreview_, settings_);
     const bool playing = grid ? multiCameraPreview_->isPlaying() : videoPreview_->isPlaying();
     const float rate = grid ? multiCameraPreview_->playbackRate() : videoPreview_->playbackRate();
     const Batch batch(*this);
@@ -449,31 +455,25 @@ QVariantMap MainViewModel::rangeFeedback(const QString& message, bool isError) c
 }
 
 QVariantMap MainViewModel::recordExportRangeStart() {
-    const double duration = activeDuration();
-    const double current = settings_.cameraFilter == CameraAngle::all ? multiCameraPreview_->currentTime()
-                                                                      : videoPreview_->currentTime();
-    if (!std::isfinite(duration) || duration <= 0 || !std::isfinite(current))
+    const auto t = readyPosition(activeDuration(), activeTime(*videoPreview_, *multiCameraPreview_, settings_));
+    if (!t)
         return rangeFeedback(notReadyMessage, true);
-    const double t = std::min(std::max(current, 0.0), duration);
     const auto previousEnd = exportRangeEnd_;
-    setExportRangeStart(t);
-    QString message = QStringLiteral("已设置开始点 ") + PlaybackTimeFormat::format(t);
-    if (previousEnd && *previousEnd <= t)
+    setExportRangeStart(*t);
+    QString message = QStringLiteral("已设置开始点 ") + PlaybackTimeFormat::format(*t);
+    if (previousEnd && *previousEnd <= *t)
         message += QStringLiteral("，原结束点已清除");
     return rangeFeedback(message, false);
 }
 
 QVariantMap MainViewModel::recordExportRangeEnd() {
-    const double duration = activeDuration();
-    const double current = settings_.cameraFilter == CameraAngle::all ? multiCameraPreview_->currentTime()
-                                                                      : videoPreview_->currentTime();
-    if (!std::isfinite(duration) || duration <= 0 || !std::isfinite(current))
+    const auto t = readyPosition(activeDuration(), activeTime(*videoPreview_, *multiCameraPreview_, settings_));
+    if (!t)
         return rangeFeedback(notReadyMessage, true);
-    const double t = std::min(std::max(current, 0.0), duration);
-    if (exportRangeStart_ && t <= *exportRangeStart_)
+    if (exportRangeStart_ && *t <= *exportRangeStart_)
         return rangeFeedback(endBeforeStartMessage, true);
-    setExportRangeEndValue(std::min(t, activeDuration()));
-    return rangeFeedback(QStringLiteral("已设置结束点 ") + PlaybackTimeFormat::format(t), false);
+    setExportRangeEndValue(std::min(*t, activeDuration()));
+    return rangeFeedback(QStringLiteral("已设置结束点 ") + PlaybackTimeFormat::format(*t), false);
 }
 
 } // namespace orvane

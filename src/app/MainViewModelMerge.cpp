@@ -38,23 +38,16 @@ void MainViewModel::setMergeSelectionMode(bool value) {
 }
 
 void MainViewModel::setSegmentMergeSelectionMode(bool value) {
-    assignAndNotify(isSegmentMergeSelectionMode_, value, this, &MainViewModel::isSegmentMergeSelectionModeChanged);
+    assignAndNotify(isSegmentMergeSelectionMode_, value, this,
+                    &MainViewModel::isSegmentMergeSelectionModeChanged);
 }
 
 void MainViewModel::setMergeSelectedEventIDs(std::vector<QUuid> ids) {
-    if (ids == mergeSelectedEventIDs_)
-        return;
-    mergeSelectedEventIDs_ = std::move(ids);
-    emit mergeSelectedEventIDsChanged();
-    touch();
+    update(mergeSelectedEventIDs_, std::move(ids), &MainViewModel::mergeSelectedEventIDsChanged);
 }
 
 void MainViewModel::setMergeSelectedTimestampKeys(QStringList keys) {
-    if (keys == mergeSelectedTimestampKeys_)
-        return;
-    mergeSelectedTimestampKeys_ = std::move(keys);
-    emit mergeSelectedTimestampKeysChanged();
-    touch();
+    update(mergeSelectedTimestampKeys_, std::move(keys), &MainViewModel::mergeSelectedTimestampKeysChanged);
 }
 
 void MainViewModel::setMergeItems(std::vector<VideoMergeItem> items) {
@@ -66,19 +59,11 @@ void MainViewModel::setMergeItems(std::vector<VideoMergeItem> items) {
 }
 
 void MainViewModel::setMergeCameraAngleValue(CameraAngle camera) {
-    if (mergeCameraAngle_ == camera)
-        return;
-    mergeCameraAngle_ = camera;
-    emit mergeCameraAngleChanged();
-    touch();
+    update(mergeCameraAngle_, std::move(camera), &MainViewModel::mergeCameraAngleChanged);
 }
 
 void MainViewModel::setMergeEditorPresented(bool value) {
-    if (isMergeEditorPresented_ == value)
-        return;
-    isMergeEditorPresented_ = value;
-    emit isMergeEditorPresentedChanged();
-    touch();
+    update(isMergeEditorPresented_, std::move(value), &MainViewModel::isMergeEditorPresentedChanged);
 }
 
 void MainViewModel::setPreparingMerge(bool value) {
@@ -136,7 +121,8 @@ void MainViewModel::startSegmentMergeSelection() {
     setSegmentMergeSelectionMode(true);
     setMergeSelectedTimestampKeys({});
     setMergeItems({});
-    setMergeCameraAngleValue(settings_.cameraFilter == CameraAngle::all ? CameraAngle::front : settings_.cameraFilter);
+    setMergeCameraAngleValue(settings_.cameraFilter == CameraAngle::all ? CameraAngle::front
+                                                                        : settings_.cameraFilter);
 }
 
 void MainViewModel::toggleMergeSegment(const QString& timestampKey) {
@@ -221,8 +207,8 @@ void MainViewModel::prepareSegmentMerge() {
     const auto groups = VideoTimestampGroup::groups(videos_);
     std::vector<VideoTimestampGroup> picked;
     for (const QString& key : mergeSelectedTimestampKeys_) {
-        const auto found =
-            std::find_if(groups.begin(), groups.end(), [&](const VideoTimestampGroup& g) { return g.id == key; });
+        const auto found = std::find_if(groups.begin(), groups.end(),
+                                        [&](const VideoTimestampGroup& g) { return g.id == key; });
         if (found == groups.end()) {
             setOptionalError(MergeRules::segmentsChangedMessage);
             return;
@@ -288,8 +274,8 @@ void MainViewModel::setMergeCameraAngle(const QString& camera) {
 
 VideoMergeItem* MainViewModel::findMergeItem(const QString& itemID) {
     const QUuid id(itemID);
-    const auto found =
-        std::find_if(mergeItems_.begin(), mergeItems_.end(), [&](const VideoMergeItem& i) { return i.id == id; });
+    const auto found = std::find_if(mergeItems_.begin(), mergeItems_.end(),
+                                    [&](const VideoMergeItem& i) { return i.id == id; });
     return found == mergeItems_.end() ? nullptr : &*found;
 }
 

@@ -26,15 +26,21 @@ private:
     MainViewModel& vm_;
 };
 
+template <typename T> void MainViewModel::update(T& field, T value, void (MainViewModel::*changed)()) {
+    if (field == value)
+        return;
+    field = std::move(value);
+    (this->*changed)();
+    touch();
+}
+
 // The result of blocking work, or the text of its failure.
-template <typename T>
-struct Attempt {
+template <typename T> struct Attempt {
     std::optional<T> value;
     QString error;
 };
 
-template <typename Function>
-auto attempt(Function function) -> Attempt<decltype(function())> {
+template <typename Function> auto attempt(Function function) -> Attempt<decltype(function())> {
     try {
         return {function(), {}};
     } catch (const UserFacingError& e) {

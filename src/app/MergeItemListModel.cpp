@@ -6,7 +6,9 @@
 namespace orvane {
 
 namespace {
-QString idText(const QUuid& id) { return id.toString(QUuid::WithoutBraces); }
+QString idText(const QUuid& id) {
+    return id.toString(QUuid::WithoutBraces);
+}
 
 bool sameOrder(const std::vector<VideoMergeItem>& a, const std::vector<VideoMergeItem>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
@@ -16,7 +18,9 @@ bool sameOrder(const std::vector<VideoMergeItem>& a, const std::vector<VideoMerg
 
 MergeItemListModel::MergeItemListModel(QObject* parent) : QAbstractListModel(parent) {}
 
-int MergeItemListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
+int MergeItemListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
 
 QVariant MergeItemListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= count())
@@ -106,9 +110,9 @@ void MergeItemListModel::setItems(const std::vector<VideoMergeItem>& items) {
     for (size_t row = 0; row < items.size(); ++row) {
         VideoMergeItem& current = items_[row];
         const VideoMergeItem& next = items[row];
-        const bool sameFiles = std::equal(current.videos.begin(), current.videos.end(), next.videos.begin(),
-                                          next.videos.end(),
-                                          [](const TeslaVideoFile& a, const TeslaVideoFile& b) { return a.id == b.id; });
+        const bool sameFiles =
+            std::equal(current.videos.begin(), current.videos.end(), next.videos.begin(), next.videos.end(),
+                       [](const TeslaVideoFile& a, const TeslaVideoFile& b) { return a.id == b.id; });
         if (sameFiles && current.rangeStart == next.rangeStart && current.rangeEnd == next.rangeEnd &&
             current.stepDurations == next.stepDurations)
             continue;

@@ -19,7 +19,7 @@ public:
     enum Role {
         ItemIDRole = Qt::UserRole + 1,
         EventIDRole,
-        NumberRole, // 1-based place in the output
+        NumberRole,     // 1-based place in the output
         EventTitleRole, // the event's time range title
         EventStartTimeRole,
         ItemStartTimeRole, // recording time of the item's first file

@@ -13,7 +13,8 @@ double clampedRangeEnd(double t, double rangeStart, double total) {
 }
 
 bool moveItem(std::vector<VideoMergeItem>& items, const QUuid& id, int direction) {
-    const auto found = std::find_if(items.begin(), items.end(), [&](const VideoMergeItem& i) { return i.id == id; });
+    const auto found =
+        std::find_if(items.begin(), items.end(), [&](const VideoMergeItem& i) { return i.id == id; });
     if (found == items.end())
         return false;
     const std::ptrdiff_t index = found - items.begin();
@@ -30,7 +31,8 @@ QString eventsMissingCameraMessage(CameraAngle camera) {
 }
 
 QString segmentsMissingCameraMessage(CameraAngle camera) {
-    return QStringLiteral("所选片段缺少 ") + Camera::displayName(camera) + QStringLiteral(" 画面，请更换机位后重试");
+    return QStringLiteral("所选片段缺少 ") + Camera::displayName(camera) +
+           QStringLiteral(" 画面，请更换机位后重试");
 }
 
 QString cameraChangeMissingMessage(CameraAngle camera) {

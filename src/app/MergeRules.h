@@ -26,8 +26,7 @@ double clampedRangeEnd(double t, double rangeStart, double total);
 bool moveItem(std::vector<VideoMergeItem>& items, const QUuid& id, int direction);
 
 // Adds `value` at the end, or removes it when present (the pick order is kept).
-template <typename List, typename Value>
-void toggleInOrder(List& list, const Value& value) {
+template <typename List, typename Value> void toggleInOrder(List& list, const Value& value) {
     const auto found = std::find(list.begin(), list.end(), value);
     if (found == list.end())
         list.push_back(value);

@@ -4,17 +4,21 @@ namespace orvane {
 
 namespace {
 bool sameGroups(const std::vector<VideoTimestampGroup>& a, const std::vector<VideoTimestampGroup>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const VideoTimestampGroup& x, const VideoTimestampGroup& y) {
-        return x.id == y.id && x.videos.size() == y.videos.size() &&
-               std::equal(x.videos.begin(), x.videos.end(), y.videos.begin(),
-                          [](const TeslaVideoFile& v, const TeslaVideoFile& w) { return v.id == w.id; });
-    });
+    return std::equal(
+        a.begin(), a.end(), b.begin(), b.end(),
+        [](const VideoTimestampGroup& x, const VideoTimestampGroup& y) {
+            return x.id == y.id && x.videos.size() == y.videos.size() &&
+                   std::equal(x.videos.begin(), x.videos.end(), y.videos.begin(),
+                              [](const TeslaVideoFile& v, const TeslaVideoFile& w) { return v.id == w.id; });
+        });
 }
 } // namespace
 
 VideoGroupListModel::VideoGroupListModel(QObject* parent) : QAbstractListModel(parent) {}
 
-int VideoGroupListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
+int VideoGroupListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
 
 QVariant VideoGroupListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= count())
@@ -32,7 +36,8 @@ QVariant VideoGroupListModel::data(const QModelIndex& index, int role) const {
     case CamerasRole: {
         QStringList cameras;
         for (CameraAngle camera : Camera::physicalCases)
-            if (std::any_of(g.videos.begin(), g.videos.end(), [&](const TeslaVideoFile& v) { return v.cameraAngle == camera; }))
+            if (std::any_of(g.videos.begin(), g.videos.end(),
+                            [&](const TeslaVideoFile& v) { return v.cameraAngle == camera; }))
                 cameras << Camera::rawValue(camera);
         return cameras;
     }
@@ -48,9 +53,14 @@ QVariant VideoGroupListModel::data(const QModelIndex& index, int role) const {
 }
 
 QHash<int, QByteArray> VideoGroupListModel::roleNames() const {
-    return {{GroupKeyRole, "groupKey"},     {StartTimeRole, "startTime"},       {TimeTitleRole, "timeTitle"},
-            {FileCountRole, "fileCount"},   {CamerasRole, "cameras"},           {IsCurrentRole, "isCurrent"},
-            {IsMergeSelectedRole, "isMergeSelected"}, {MergeOrderRole, "mergeOrder"}};
+    return {{GroupKeyRole, "groupKey"},
+            {StartTimeRole, "startTime"},
+            {TimeTitleRole, "timeTitle"},
+            {FileCountRole, "fileCount"},
+            {CamerasRole, "cameras"},
+            {IsCurrentRole, "isCurrent"},
+            {IsMergeSelectedRole, "isMergeSelected"},
+            {MergeOrderRole, "mergeOrder"}};
 }
 
 void VideoGroupListModel::setGroups(std::vector<VideoTimestampGroup> groups) {
@@ -71,7 +81,8 @@ void VideoGroupListModel::setMarks(const QString& currentKey, const QStringList&
     const QStringList previousPicks = std::exchange(mergeSelected_, mergeSelected);
     for (int row = 0; row < count(); ++row) {
         const QString& key = groups_[size_t(row)].id;
-        if ((key == previousKey) != (key == currentKey_) || previousPicks.indexOf(key) != mergeSelected_.indexOf(key))
+        if ((key == previousKey) != (key == currentKey_) ||
+            previousPicks.indexOf(key) != mergeSelected_.indexOf(key))
             emit dataChanged(index(row), index(row), {IsCurrentRole, IsMergeSelectedRole, MergeOrderRole});
     }
 }

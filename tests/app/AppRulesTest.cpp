@@ -5,9 +5,8 @@
 #include "MergeRules.h"
 #include "TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 using namespace orvane;
 
@@ -56,12 +55,26 @@ TEST(LibraryRules, availableAndPreferredCategories) {
     };
     const std::vector<Case> cases = {
         {ImportMode::teslaCam, {}, {"recent", "sentry", "saved"}, ""},
-        {ImportMode::teslaCam, library({{ClipCategory::imported, 1}}), {"recent", "sentry", "saved", "imported"}, "imported"},
-        {ImportMode::teslaCam, library({{ClipCategory::saved, 0}, {ClipCategory::recent, 2}}), {"recent", "sentry", "saved"}, "recent"},
-        {ImportMode::teslaCam, library({{ClipCategory::sentry, 1}, {ClipCategory::recent, 2}}), {"recent", "sentry", "saved"}, "sentry"},
-        {ImportMode::teslaCam, library({{ClipCategory::saved, 1}, {ClipCategory::sentry, 1}}), {"recent", "sentry", "saved"}, "saved"},
-        {ImportMode::none, library({{ClipCategory::imported, 1}, {ClipCategory::sentry, 1}, {ClipCategory::saved, 0}}),
-         {"sentry", "imported"}, "sentry"},
+        {ImportMode::teslaCam,
+         library({{ClipCategory::imported, 1}}),
+         {"recent", "sentry", "saved", "imported"},
+         "imported"},
+        {ImportMode::teslaCam,
+         library({{ClipCategory::saved, 0}, {ClipCategory::recent, 2}}),
+         {"recent", "sentry", "saved"},
+         "recent"},
+        {ImportMode::teslaCam,
+         library({{ClipCategory::sentry, 1}, {ClipCategory::recent, 2}}),
+         {"recent", "sentry", "saved"},
+         "sentry"},
+        {ImportMode::teslaCam,
+         library({{ClipCategory::saved, 1}, {ClipCategory::sentry, 1}}),
+         {"recent", "sentry", "saved"},
+         "saved"},
+        {ImportMode::none,
+         library({{ClipCategory::imported, 1}, {ClipCategory::sentry, 1}, {ClipCategory::saved, 0}}),
+         {"sentry", "imported"},
+         "sentry"},
         {ImportMode::none, {}, {}, ""},
     };
     for (size_t i = 0; i < cases.size(); ++i) {
@@ -151,7 +164,8 @@ TEST(LibraryRules, statusTexts) {
     EXPECT_EQ(LibraryRules::eventTimeTitle(session, chinese), "最近回放");
     EXPECT_EQ(LibraryRules::eventTimeTitle(saved, chinese), "2024/5/1 10:20:30");
     EXPECT_EQ(LibraryRules::eventTimeTitle(saved, english), "5/1/24 10:20:30 AM");
-    EXPECT_EQ(LibraryRules::loadedEventStatus(saved, 12, chinese), "手动保存 · 2024/5/1 10:20:30 · 12 个视频");
+    EXPECT_EQ(LibraryRules::loadedEventStatus(saved, 12, chinese),
+              "手动保存 · 2024/5/1 10:20:30 · 12 个视频");
     EXPECT_EQ(LibraryRules::noMatchingVideoStatus(session, chinese), "最近回放 · 当前摄像头无匹配视频");
     EXPECT_EQ(LibraryRules::scannedStatus(library({{ClipCategory::saved, 2}, {ClipCategory::recent, 1}})),
               "已扫描 3 个片段，请选择要处理的录像");
@@ -199,7 +213,8 @@ TEST(MergeRules, keptRangeStaysInsideTheItemAndAtLeastATenthLong) {
                                                  {44.5, 10, 60, 44.5},
                                                  {59.95, 59.9, 60, 60},
                                                  {0.5, 0, 0.05, 0.05}}) {
-        EXPECT_NEAR(MergeRules::clampedRangeEnd(c.t, c.start, c.total), c.expected, 1e-9) << c.t << " " << c.start;
+        EXPECT_NEAR(MergeRules::clampedRangeEnd(c.t, c.start, c.total), c.expected, 1e-9)
+            << c.t << " " << c.start;
     }
 }
 
@@ -222,7 +237,10 @@ TEST(MergeRules, pickOrderAndTexts) {
     for (const char* key : {"a", "c", "b", "c"})
         MergeRules::toggleInOrder(picks, QString::fromLatin1(key));
     EXPECT_EQ(picks, QStringList({"a", "b"}));
-    EXPECT_EQ(MergeRules::eventsMissingCameraMessage(CameraAngle::back), "所选视频中至少有两个没有 后路 画面，请更换机位后重试");
-    EXPECT_EQ(MergeRules::segmentsMissingCameraMessage(CameraAngle::leftRepeater), "所选片段缺少 左盲区 画面，请更换机位后重试");
-    EXPECT_EQ(MergeRules::cameraChangeMissingMessage(CameraAngle::rightPillar), "所选片段中有视频缺少 右柱 画面");
+    EXPECT_EQ(MergeRules::eventsMissingCameraMessage(CameraAngle::back),
+              "所选视频中至少有两个没有 后路 画面，请更换机位后重试");
+    EXPECT_EQ(MergeRules::segmentsMissingCameraMessage(CameraAngle::leftRepeater),
+              "所选片段缺少 左盲区 画面，请更换机位后重试");
+    EXPECT_EQ(MergeRules::cameraChangeMissingMessage(CameraAngle::rightPillar),
+              "所选片段中有视频缺少 右柱 画面");
 }

@@ -1,15 +1,15 @@
 // From the selection to the export plan, the names and the places of the output, and the
 // export task's phases, as tables; the task itself with a scripted engine.
 
-#include "ExportJobRunner.h"
 #include "ExportRequest.h"
+
+#include "ExportJobRunner.h"
 #include "TestSupport.h"
 #include "VideoSegmentPlaylist.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <gtest/gtest.h>
 
 using namespace orvane;
@@ -85,7 +85,8 @@ TEST(ExportRequest, singleFileWholeOrRange) {
     ExportPlan plan = ExportRequest::buildExportPlan(s);
     EXPECT_EQ(trims(plan.segments), "2024-05-01_10-21-00-back.mp4@0+0");
     EXPECT_FALSE(plan.isContinuous);
-    EXPECT_EQ(ExportRequest::outputPath(plan, OutputDestination::inFolder("/out"), ExportRequest::exportingFileName(s), "/stage"),
+    EXPECT_EQ(ExportRequest::outputPath(plan, OutputDestination::inFolder("/out"),
+                                        ExportRequest::exportingFileName(s), "/stage"),
               "/out/2024-05-01_10-21-00-back_watermarked.mp4");
     s.rangeStart = 12.5;
     s.rangeEnd = 20;
@@ -93,7 +94,8 @@ TEST(ExportRequest, singleFileWholeOrRange) {
     EXPECT_EQ(trims(plan.segments), "2024-05-01_10-21-00-back.mp4@12.5+7.5");
     EXPECT_DOUBLE_EQ(*plan.exportStartDate(), tenTwenty + 60 + 12.5);
     // The photo library's staging copy carries the same name, so the library's copy does too.
-    EXPECT_EQ(ExportRequest::outputPath(plan, OutputDestination::photosLibrary(), ExportRequest::exportingFileName(s), "/stage"),
+    EXPECT_EQ(ExportRequest::outputPath(plan, OutputDestination::photosLibrary(),
+                                        ExportRequest::exportingFileName(s), "/stage"),
               "/stage/2024-05-01_10-21-00-back_watermarked.mp4");
     // An end before the start is no range: the whole file.
     s.rangeEnd = 5;
@@ -118,11 +120,14 @@ TEST(ExportRequest, gridMinuteUsesThePreviewLengthOrAWholeMinute) {
     EXPECT_EQ(plan.gridSegments[0].trimStart, 10);
     EXPECT_EQ(plan.gridSegments[0].trimDuration, 49.5);
     // Named after the minute on screen, not the whole event.
-    EXPECT_EQ(ExportRequest::exportingFileName(s), "SavedClips_2024-05-01_10-20-10_2024-05-01_10-21-20_grid_watermarked.mp4");
+    EXPECT_EQ(ExportRequest::exportingFileName(s),
+              "SavedClips_2024-05-01_10-20-10_2024-05-01_10-21-20_grid_watermarked.mp4");
     s = e.open(1, CameraAngle::all);
     s.multiCameraDuration = 59.5;
-    EXPECT_EQ(ExportRequest::exportingFileName(s), "SavedClips_2024-05-01_10-21-00_2024-05-01_10-21-59_grid_watermarked.mp4");
-    EXPECT_EQ(ExportRequest::outputPath(ExportRequest::buildExportPlan(s), OutputDestination::inFolder("/out"),
+    EXPECT_EQ(ExportRequest::exportingFileName(s),
+              "SavedClips_2024-05-01_10-21-00_2024-05-01_10-21-59_grid_watermarked.mp4");
+    EXPECT_EQ(ExportRequest::outputPath(ExportRequest::buildExportPlan(s),
+                                        OutputDestination::inFolder("/out"),
                                         ExportRequest::exportingFileName(s), "/stage"),
               "/out/SavedClips_2024-05-01_10-21-00_2024-05-01_10-21-59_grid_watermarked.mp4");
 }
@@ -200,7 +205,9 @@ TEST(ExportJobRunner, phaseTextsFollowTheExportersWeights) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ExportJobRunner::gridProgressMessage(c.p, ExportQuality::original), c.grid) << c.p;
-        EXPECT_EQ(ExportJobRunner::continuousProgressMessage(c.p, c.slow, ExportQuality::original), c.continuous) << c.p;
+        EXPECT_EQ(ExportJobRunner::continuousProgressMessage(c.p, c.slow, ExportQuality::original),
+                  c.continuous)
+            << c.p;
     }
     EXPECT_EQ(ExportJobRunner::encodingMessage(ExportQuality::balanced), "正在添加水印并编码（高清）...");
     EXPECT_EQ(ExportJobRunner::gridMessage(true), "正在合成四宫格（外置 U 盘较慢）...");
@@ -278,8 +285,8 @@ TEST(ExportJobRunner, gridFromAUsbDriveToAFolder) {
     EXPECT_EQ(outcome.status.kind, ProcessingStatus::Kind::completed);
     EXPECT_EQ(outcome.deliveredPath, r.outputPath);
     EXPECT_EQ(*outcome.startDate, tenTwenty + 3); // what the exporter burned, not what was asked
-    EXPECT_EQ(engine.messages(),
-              QStringList({"正在合成四宫格（外置 U 盘较慢）...", "正在合成四宫格...", "正在添加水印并编码（原画）..."}));
+    EXPECT_EQ(engine.messages(), QStringList({"正在合成四宫格（外置 U 盘较慢）...", "正在合成四宫格...",
+                                              "正在添加水印并编码（原画）..."}));
     EXPECT_TRUE(*engine.updates[1].indeterminate); // slow: a spinner until progress arrives
     EXPECT_EQ(*engine.updates.back().progress, 1.0);
 }
@@ -303,16 +310,20 @@ TEST(ExportJobRunner, singleFileToThePhotoLibraryLeavesNoTemporaryFile) {
 TEST(ExportJobRunner, failuresAndCancellation) {
     test::TempFolder t;
     ExportJobRequest r;
-    r.plan.segments = {{file("k", CameraAngle::front, tenTwenty), 0, 0}, {file("l", CameraAngle::front, tenTwenty), 0, 0}};
+    r.plan.segments = {{file("k", CameraAngle::front, tenTwenty), 0, 0},
+                       {file("l", CameraAngle::front, tenTwenty), 0, 0}};
     r.plan.isContinuous = true;
     r.outputPath = t / "out.mp4";
     r.destination = OutputDestination::inFolder(t.path());
 
     ScriptedEngine refused;
-    refused.failure = std::make_exception_ptr(PhotosLibraryExporterError::accessDenied(PhotosLibraryExporterError::Status::denied));
+    refused.failure = std::make_exception_ptr(
+        PhotosLibraryExporterError::accessDenied(PhotosLibraryExporterError::Status::denied));
     auto outcome = ExportJobRunner::run(r, refused.make(), {}, refused.reporter());
     EXPECT_EQ(outcome.status.kind, ProcessingStatus::Kind::failed);
-    EXPECT_EQ(outcome.status.message, PhotosLibraryExporterError::accessDenied(PhotosLibraryExporterError::Status::denied).description());
+    EXPECT_EQ(
+        outcome.status.message,
+        PhotosLibraryExporterError::accessDenied(PhotosLibraryExporterError::Status::denied).description());
     EXPECT_TRUE(outcome.showPhotosPrivacySettings);
 
     ScriptedEngine failing;

@@ -24,7 +24,8 @@ void threeMoreSaved(sample::DriveSpec& drive) {
 
 const TeslaClipEvent& savedAt(const MainViewModel& vm, int hour) {
     for (const TeslaClipEvent& e : vm.eventsByCategory().at(ClipCategory::saved))
-        if (LocalTime::format(e.startTime, "yyyy-MM-dd HH") == QStringLiteral("2024-06-02 %1").arg(hour, 2, 10, QChar('0')))
+        if (LocalTime::format(e.startTime, "yyyy-MM-dd HH") ==
+            QStringLiteral("2024-06-02 %1").arg(hour, 2, 10, QChar('0')))
             return e;
     throw std::runtime_error("no such event");
 }
@@ -54,7 +55,10 @@ TEST(MergeEditor, pickedEventsBecomeItemsInPickOrder) {
     vm.toggleMergeEvent(c.id.toString());
     vm.toggleMergeEvent(b.id.toString());
     EXPECT_EQ(vm.mergeSelectedEventIDs().size(), 3);
-    EXPECT_EQ(vm.eventsInSelectedCategory()->get(vm.eventsInSelectedCategory()->indexOf(b.id.toString())).value("mergeOrder"), 3);
+    EXPECT_EQ(vm.eventsInSelectedCategory()
+                  ->get(vm.eventsInSelectedCategory()->indexOf(b.id.toString()))
+                  .value("mergeOrder"),
+              3);
 
     vm.prepareMergeEditor();
     EXPECT_TRUE(vm.isPreparingMerge());
@@ -77,7 +81,8 @@ TEST(MergeEditor, pickedEventsBecomeItemsInPickOrder) {
 
     test::TempFolder out;
     vm.setCustomOutputDirectoryPath(out.path());
-    EXPECT_EQ(vm.exportingFileName(), LocalTime::format(a.startTime, "yyyy-MM-dd_HH-mm-ss") + "-merged-front.mp4");
+    EXPECT_EQ(vm.exportingFileName(),
+              LocalTime::format(a.startTime, "yyyy-MM-dd_HH-mm-ss") + "-merged-front.mp4");
 
     // A camera two of the events lack: the editor stays as it was.
     vm.setMergeCameraAngle(QStringLiteral("left_pillar"));
@@ -128,13 +133,16 @@ TEST(MergeEditor, minutesOfOneEvent) {
     vm.startSegmentMergeSelection();
     ASSERT_TRUE(vm.isSegmentMergeSelectionMode());
     EXPECT_EQ(vm.mergeCameraAngle(), "back");
-    const QString latest = vm.videoGroups()->data(vm.videoGroups()->index(0), VideoGroupListModel::GroupKeyRole).toString();
-    const QString older = vm.videoGroups()->data(vm.videoGroups()->index(1), VideoGroupListModel::GroupKeyRole).toString();
+    const QString latest =
+        vm.videoGroups()->data(vm.videoGroups()->index(0), VideoGroupListModel::GroupKeyRole).toString();
+    const QString older =
+        vm.videoGroups()->data(vm.videoGroups()->index(1), VideoGroupListModel::GroupKeyRole).toString();
     vm.toggleMergeSegment(older);
     vm.prepareMergeEditor();
     EXPECT_EQ(vm.errorMessage(), "请至少选择两个需要拼接的片段");
     vm.toggleMergeSegment(latest);
-    EXPECT_EQ(vm.videoGroups()->data(vm.videoGroups()->index(0), VideoGroupListModel::MergeOrderRole).toInt(), 2);
+    EXPECT_EQ(vm.videoGroups()->data(vm.videoGroups()->index(0), VideoGroupListModel::MergeOrderRole).toInt(),
+              2);
     vm.setMergeCameraAngle(QStringLiteral("left_pillar"));
     EXPECT_EQ(vm.errorMessage(), "所选片段中有视频缺少 左柱 画面");
     EXPECT_EQ(vm.mergeCameraAngle(), "back");
@@ -147,8 +155,10 @@ TEST(MergeEditor, minutesOfOneEvent) {
     EXPECT_TRUE(vm.isSegmentMergeSelectionMode());
 
     vm.setMergeCameraAngle(QStringLiteral("front"));
-    ASSERT_TRUE(waitUntil([&] { return !vm.isPreparingMerge() && vm.mergeItemList().size() == 2 &&
-                                       vm.mergeItemList()[0].videos.front().cameraAngle == CameraAngle::front; }));
+    ASSERT_TRUE(waitUntil([&] {
+        return !vm.isPreparingMerge() && vm.mergeItemList().size() == 2 &&
+               vm.mergeItemList()[0].videos.front().cameraAngle == CameraAngle::front;
+    }));
     vm.loadMergePreview(vm.mergeItems()->get(1).value("itemID").toString(), 12, false);
     EXPECT_TRUE(vm.mergePreview()->loadedPlaylistSignature().has_value());
     EXPECT_EQ(vm.mergePreview()->currentTime(), 12);

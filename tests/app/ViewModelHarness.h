@@ -8,14 +8,11 @@
 #include "SampleDrive.h"
 #include "TestSupport.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaMethod>
 #include <QSet>
 #include <QSignalSpy>
-#include <QThread>
 
 #include <atomic>
 #include <condition_variable>
@@ -24,18 +21,6 @@
 #include <mutex>
 
 namespace orvane::test {
-
-inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
 
 // Lets the event loop run for a while (late results get their chance to arrive).
 inline void settle(int milliseconds = 100) {
@@ -128,12 +113,15 @@ struct Harness {
         services = ViewModelServices::standard();
         services.preview = preview.make();
         services.openUrl = [this](const QUrl& url) { opened << url.toLocalFile(); };
-        services.measureSteps = [](const std::vector<PlaybackStep>& steps) { return std::vector<double>(steps.size(), 60.0); };
+        services.measureSteps = [](const std::vector<PlaybackStep>& steps) {
+            return std::vector<double>(steps.size(), 60.0);
+        };
         services.scanLibrary = [g = gates, real = services.scanLibrary](const QStringList& folders) {
             g->pass(QStringLiteral("scan:") + folders.join(','));
             return real(folders);
         };
-        services.loadVideos = [g = gates, real = services.loadVideos](const TeslaClipEvent& e, CameraAngle camera) {
+        services.loadVideos = [g = gates, real = services.loadVideos](const TeslaClipEvent& e,
+                                                                      CameraAngle camera) {
             g->pass(QStringLiteral("load:") + e.folderName);
             return real(e, camera);
         };
@@ -171,7 +159,9 @@ struct Harness {
             r.timeline = ExportTimeline::continuous(1714530000);
             return r;
         };
-        auto many = [write](const auto&, const QString& out, const auto&, const ExportCallbacks& c) { return write(out, c); };
+        auto many = [write](const auto&, const QString& out, const auto&, const ExportCallbacks& c) {
+            return write(out, c);
+        };
         e.exportGrid = many;
         e.exportContinuous = many;
         e.exportSync = [write](const auto&, const QString&, const QString& out, const auto&, double, double,

@@ -7,7 +7,6 @@
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QtQml/qqmlextensionplugin.h>
-
 #include <gtest/gtest.h>
 
 using namespace orvane;
@@ -45,7 +44,9 @@ TEST(ViewModelQml, everyPropertyRoleAndOperationIsReachable) {
     ASSERT_TRUE(h.opened_(h.event(ClipCategory::saved, 1)));
     vm.startSegmentMergeSelection();
     for (int row = 0; row < vm.videoGroups()->count(); ++row)
-        vm.toggleMergeSegment(vm.videoGroups()->data(vm.videoGroups()->index(row), VideoGroupListModel::GroupKeyRole).toString());
+        vm.toggleMergeSegment(vm.videoGroups()
+                                  ->data(vm.videoGroups()->index(row), VideoGroupListModel::GroupKeyRole)
+                                  .toString());
     vm.prepareMergeEditor();
     ASSERT_TRUE(test::waitUntil([&] { return vm.isMergeEditorPresented(); }));
 
@@ -127,7 +128,8 @@ TEST(ViewModelQml, everyPropertyRoleAndOperationIsReachable) {
     }
     EXPECT_EQ(object->property("rowCounts").toList(),
               QVariantList({vm.eventsInSelectedCategory()->count(), vm.datedEventSections()->count(),
-                            vm.datedEventSections()->data(vm.datedEventSections()->index(0), DatedEventSectionModel::EventCountRole),
+                            vm.datedEventSections()->data(vm.datedEventSections()->index(0),
+                                                          DatedEventSectionModel::EventCountRole),
                             vm.videoGroups()->count(), 2}));
     EXPECT_EQ(object->property("categoryTitle").toString(), "哨兵");
     EXPECT_EQ(object->property("cameraTitle").toString(), "左盲区");
