@@ -21,6 +21,8 @@ namespace {
 constexpr int workThreads = 2;
 // An export superseded by a newer one may still be finishing while the newer one runs.
 constexpr int exportThreads = 2;
+// How long quitting waits for a scan, load or measuring still running.
+constexpr int quitWaitForWorkMilliseconds = 500;
 
 QVariantMap videoToVariantMap(const TeslaVideoFile& v) {
     return {{QStringLiteral("videoID"), v.id.toString(QUuid::WithoutBraces)},
@@ -54,9 +56,9 @@ MainViewModel::MainViewModel(ViewModelServices services, QObject* parent)
 MainViewModel::~MainViewModel() {
     shutdown();
     // Work still running only reads the disk and holds no reference to this object; a scan of a
-    // slow drive must not hold up quitting, so its pool is let go rather than waited for.
+    // slow drive must not hold up quitting, so after a short wait its pool is let go.
     workPool_->clear();
-    if (workPool_->waitForDone(services_.shutdownWaitMilliseconds))
+    if (workPool_->waitForDone(quitWaitForWorkMilliseconds))
         delete workPool_;
     if (exportPool_->waitForDone(services_.shutdownWaitMilliseconds))
         delete exportPool_;

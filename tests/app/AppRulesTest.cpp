@@ -5,8 +5,9 @@
 #include "MergeRules.h"
 #include "TestSupport.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 using namespace orvane;
 

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 using namespace orvane;

@@ -8,8 +8,11 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <cmath>
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
 
 using namespace orvane;
 using test::Harness;
@@ -384,6 +387,30 @@ TEST(MainViewModel, cancellingDuringTheStartDelayRunsNothing) {
     vm.startProcessing();
     EXPECT_FALSE(vm.isProcessing());
     EXPECT_EQ(vm.errorMessage(), "请先选择要导出的视频");
+}
+
+TEST(MainViewModel, shutdownCancelsTheExportAndWaitsUntilItsFilesAreGone) {
+    Harness h;
+    MainViewModel& vm = *h.vm;
+    const QString temp = h.folder.makeFolder("tmp");
+    test::ScopedEnvironment tempDir("TMPDIR", QFile::encodeName(temp));
+    ASSERT_TRUE(h.imported());
+    ASSERT_TRUE(h.opened_(h.event(ClipCategory::saved)));
+    vm.usePhotosLibraryOutput(); // a staging file in the temporary folder
+    h.gates->hold("export:1");
+    vm.startProcessing();
+    ASSERT_TRUE(waitUntil([&] { return h.gates->arrived("export:1"); }));
+    EXPECT_FALSE(QDir(temp).isEmpty());
+    // The exporter notices the cancel only once it gets past its gate, a while after quitting began.
+    std::thread late([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        h.gates->release("export:1");
+    });
+    vm.shutdown();
+    late.join();
+    EXPECT_TRUE(QDir(temp).isEmpty())
+        << QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(',').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(h.folder / "Pictures"));
 }
 
 TEST(MainViewModel, thePhotoLibraryResultKeepsItsButtonAfterTheSettingsChange) {

@@ -14,9 +14,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <cmath>
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <cmath>
 
 using namespace orvane;
 using test::waitUntil;

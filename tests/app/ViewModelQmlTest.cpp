@@ -7,6 +7,7 @@
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QtQml/qqmlextensionplugin.h>
+
 #include <gtest/gtest.h>
 
 using namespace orvane;
