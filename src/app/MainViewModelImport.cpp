@@ -7,6 +7,8 @@
 #include "PlaybackTimeFormat.h"
 #include "VideoPreviewController.h"
 
+#include <QHash>
+
 #include <cmath>
 
 namespace orvane {
@@ -32,6 +34,16 @@ std::optional<double> readyPosition(double duration, double current) {
     if (!std::isfinite(duration) || duration <= 0 || !std::isfinite(current))
         return std::nullopt;
     return std::min(std::max(current, 0.0), duration);
+}
+
+// Files read again take the ids they had before (same path), so nothing that shows them
+// sees a different file.
+void keepIdentities(std::vector<TeslaVideoFile>& files, const std::vector<TeslaVideoFile>& before) {
+    QHash<QString, QUuid> idOfPath;
+    for (const TeslaVideoFile& v : before)
+        idOfPath.insert(v.url, v.id);
+    for (TeslaVideoFile& v : files)
+        v.id = idOfPath.value(v.url, v.id);
 }
 
 std::vector<TeslaVideoFile> filesOfMinute(const std::vector<TeslaVideoFile>& videos, const QString& key) {
@@ -279,7 +291,10 @@ void MainViewModel::loadSelectedEvent(double resumeAt, bool resumePlayback, std:
                 setLoadingEvent(false);
                 return;
             }
-            applyLoadedVideos(*event, *loaded.value, resumeAt, resumePlayback, playbackRate,
+            std::vector<TeslaVideoFile> files = *loaded.value;
+            if (preservePreview) // the files on screen keep their identity, so their players stay
+                keepIdentities(files, videos_);
+            applyLoadedVideos(*event, std::move(files), resumeAt, resumePlayback, playbackRate,
                               preferredVideoURL);
         });
 }

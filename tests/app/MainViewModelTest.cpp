@@ -243,6 +243,7 @@ TEST(MainViewModel, anOpenEventPlaysItsLatestMinuteAndTheCameraSwitchKeepsTheTim
     EXPECT_TRUE(h.preview.measures.empty());
     vm.switchCameraFilter(QStringLiteral("back"));
     ASSERT_TRUE(waitUntil([&] { return vm.videoPreview()->currentTime() == 8.5; }));
+    EXPECT_TRUE(h.preview.measures.empty()); // the same file, read again, keeps its player
 
     // A camera the minute lacks: nothing plays, but the files are all still counted.
     vm.switchCameraFilter(QStringLiteral("left_pillar"));
