@@ -10,7 +10,7 @@ PACKAGES=(
   qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
   qml6-module-qtquick-shapes qml6-module-qtquick-dialogs qml6-module-qtquick-window
   qml6-module-qtquick-templates qml6-module-qtmultimedia qml6-module-qttest
-  qml6-module-qtqml-workerscript qt6-qpa-plugins
+  qml6-module-qtqml qml6-module-qtqml-models qml6-module-qtqml-workerscript qt6-qpa-plugins
   # media: FFmpeg 5.1 libraries (with libx264/libx265) and the ffmpeg program
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
   # fonts for Chinese texts and burned-in labels; icon font

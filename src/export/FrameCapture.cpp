@@ -4,6 +4,7 @@
 #include "FileDelivery.h"
 #include "FrameGrabber.h"
 #include "MediaError.h"
+#include "PlaybackTimeFormat.h"
 #include "PhotosLibraryExporter.h"
 
 #include <QBuffer>
@@ -13,21 +14,6 @@
 #include <cmath>
 
 namespace orvane::FrameCapture {
-
-namespace {
-
-// Elapsed time as the page's labels show it: "01:15", or "1:02:05" from an hour on.
-QString elapsedText(double seconds) {
-    if (!std::isfinite(seconds) || seconds < 0)
-        return QStringLiteral("00:00");
-    const long long total = (long long)std::floor(seconds);
-    const long long h = total / 3600, m = (total % 3600) / 60, s = total % 60;
-    if (total < 3600)
-        return QString::asprintf("%02lld:%02lld", m, s);
-    return QString::asprintf("%lld:%02lld:%02lld", h, m, s);
-}
-
-} // namespace
 
 double captureTime(double playerTime, double pageTime, double duration) {
     double t = std::isfinite(playerTime) ? playerTime : pageTime;
@@ -69,7 +55,7 @@ QString imageFileName(double captureTime, const ExportTimeline& timeline) {
     if (auto recordedAt = timeline.instantAt(captureTime))
         stamp = LocalTime::format(*recordedAt, QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
     else
-        stamp = elapsedText(captureTime).replace(QLatin1Char(':'), QLatin1Char('-'));
+        stamp = PlaybackTimeFormat::format(captureTime).replace(QLatin1Char(':'), QLatin1Char('-'));
     return QStringLiteral("TeslaCam-") + stamp + QStringLiteral(".png");
 }
 

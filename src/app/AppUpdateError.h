@@ -1,0 +1,46 @@
+#pragma once
+// The failures of checking for, downloading and installing an update, each with the text the user sees.
+// Plain values; any thread.
+
+#include "MetadataParserError.h"
+
+namespace orvane {
+
+class AppUpdateError : public UserFacingError {
+public:
+    enum class Kind {
+        networkUnavailable,
+        invalidManifest,
+        downloadFailed,
+        appNotInstalled,
+        runningFromDiskImage,
+        appBundleMissing,
+        mountFailed,
+        installFailed,
+    };
+
+    static AppUpdateError networkUnavailable() {
+        return {Kind::networkUnavailable, QStringLiteral("无法连接更新服务器，请稍后重试")};
+    }
+    static AppUpdateError invalidManifest() { return {Kind::invalidManifest, QStringLiteral("更新信息无效")}; }
+    static AppUpdateError downloadFailed() { return {Kind::downloadFailed, QStringLiteral("下载更新失败，请稍后重试")}; }
+    static AppUpdateError appNotInstalled() {
+        return {Kind::appNotInstalled, QStringLiteral("当前应用未安装到本地，请先将应用拖入「应用程序」文件夹")};
+    }
+    static AppUpdateError runningFromDiskImage() {
+        return {Kind::runningFromDiskImage, QStringLiteral("请先将应用从磁盘映像拖入「应用程序」文件夹，再检查更新")};
+    }
+    static AppUpdateError appBundleMissing() { return {Kind::appBundleMissing, QStringLiteral("安装包中未找到 Orvane 应用")}; }
+    static AppUpdateError mountFailed() { return {Kind::mountFailed, QStringLiteral("无法打开更新安装包")}; }
+    static AppUpdateError installFailed(const QString& text) {
+        return {Kind::installFailed, QStringLiteral("安装更新失败: ") + text};
+    }
+
+    Kind kind() const { return kind_; }
+
+private:
+    AppUpdateError(Kind kind, const QString& description) : UserFacingError(description), kind_(kind) {}
+    Kind kind_;
+};
+
+} // namespace orvane

@@ -1,0 +1,52 @@
+import QtQuick
+import QtQuick.Controls
+import Orvane.Ui
+
+// A position slider over 0 … `duration`. It reports grabbing (scrubStarted), dragging
+// (scrubbedTo) and letting go (scrubEnded); `position` is shown while not dragging.
+Slider {
+    id: slider
+
+    property real duration: 0
+    property real time: 0
+    signal scrubStarted()
+    signal scrubbedTo(real time)
+    signal scrubEnded()
+
+    from: 0
+    to: Math.max(duration, 0.001)
+    value: time
+    live: true
+    focusPolicy: Qt.StrongFocus
+    enabled: duration > 0
+    implicitHeight: Theme.sliderHeight
+    Accessible.name: "播放位置"
+
+    onPressedChanged: pressed ? scrubStarted() : scrubEnded()
+    onMoved: scrubbedTo(value)
+
+    background: Rectangle {
+        x: slider.leftPadding
+        y: slider.topPadding + slider.availableHeight / 2 - height / 2
+        width: slider.availableWidth
+        height: Theme.sliderTrackHeight
+        radius: Theme.sliderTrackHeight / 2
+        color: Theme.surfaceMuted
+        Rectangle {
+            width: slider.visualPosition * parent.width
+            height: parent.height
+            radius: parent.radius
+            color: Theme.accent
+        }
+    }
+    handle: Rectangle {
+        x: slider.leftPadding + slider.visualPosition * (slider.availableWidth - width)
+        y: slider.topPadding + slider.availableHeight / 2 - height / 2
+        width: Theme.sliderHandleSize
+        height: Theme.sliderHandleSize
+        radius: Theme.sliderHandleSize / 2
+        color: Theme.sliderHandle
+        border.width: slider.visualFocus ? Theme.focusRingWidth : Theme.hairline
+        border.color: slider.visualFocus ? Theme.focusRing : Theme.separator
+    }
+}

@@ -1,0 +1,295 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import QtQuick.Window
+import Orvane.Ui
+import "qrc:/orvane-test/qml"
+
+// The screenshot harness's window: one scene at a time, each reporting when it has settled.
+Window {
+    id: window
+
+    property var fixtures: ({})
+    property string scene
+    readonly property bool sceneReady: loader.item !== null && loader.item.ready === true
+
+    width: 900
+    height: 700
+    color: Theme.window
+    title: "Orvane screenshots"
+
+    Loader {
+        id: loader
+        anchors.fill: parent
+        sourceComponent: ({
+            "dashboard-drive": dashboardDrive,
+            "dashboard-accelerator": dashboardAccelerator,
+            "dashboard-states": dashboardStates,
+            "thumbnails": thumbnails,
+            "export-bar": exportBar,
+            "export-spinner": exportSpinner,
+            "result-captures": resultCaptures,
+            "result-empty": resultEmpty,
+            "about": about,
+            "about-update": aboutUpdate,
+            "update-overlay": updateOverlay,
+            "alert": alert
+        })[window.scene] || null
+    }
+
+    // A stand-in for the preview page: a still frame with the watermark and toast, the dashboard under it.
+    component PreviewMock: Item {
+        id: mock
+        property bool ready: true
+        property alias dashboard: dash
+        property string toast
+        property bool toastIsError: false
+
+        ColumnLayout {
+            anchors.fill: parent
+            anchors.margins: Theme.spaceL
+            spacing: Theme.spaceM
+            Rectangle {
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                color: Theme.videoBackground
+                Image {
+                    anchors.fill: parent
+                    source: window.fixtures.frameUrl
+                    fillMode: Image.PreserveAspectFit
+                }
+                TimeWatermark {
+                    anchors.right: parent.right
+                    anchors.bottom: parent.bottom
+                    text: "2024-05-01 10:19:31"
+                }
+                FeedbackToast {
+                    anchors.left: parent.left
+                    anchors.bottom: parent.bottom
+                    anchors.margins: Theme.watermarkInset * 2
+                    message: mock.toast
+                    isError: mock.toastIsError
+                }
+                RoundedCorners { anchors.fill: parent; radius: Theme.radiusLarge; color: Theme.window }
+            }
+            TeslaDashboardView {
+                id: dash
+                Layout.fillWidth: true
+            }
+        }
+    }
+
+    Component {
+        id: dashboardDrive
+        PreviewMock {
+            toast: "已设置开始点 00:12"
+            dashboard.hasSample: true
+            dashboard.gear: 1
+            dashboard.speedMetersPerSecond: 17.2
+            dashboard.sampleSteeringAngle: -30
+            dashboard.steeringAngle: -35
+            dashboard.leftBlinker: true
+            dashboard.brakeApplied: true
+            dashboard.autopilotState: 1
+        }
+    }
+    Component {
+        id: dashboardAccelerator
+        PreviewMock {
+            toast: "结束点必须晚于开始点"
+            toastIsError: true
+            dashboard.hasSample: true
+            dashboard.gear: 1
+            dashboard.speedMetersPerSecond: 23.9
+            dashboard.steeringAngle: 90
+            dashboard.rightBlinker: true
+            dashboard.acceleratorPercent: 64
+        }
+    }
+    Component {
+        id: dashboardStates
+        Item {
+            property bool ready: true
+            ColumnLayout {
+                anchors.fill: parent
+                anchors.margins: Theme.spaceL
+                spacing: Theme.spaceM
+                TeslaDashboardView { Layout.fillWidth: true; hasTelemetry: false }
+                TeslaDashboardView { Layout.fillWidth: true; hasSample: true; gear: 0 }
+                TeslaDashboardView { Layout.fillWidth: true; hasSample: true; gear: 2; speedMetersPerSecond: -2.5; sampleSteeringAngle: 120; brakeApplied: true }
+                TeslaDashboardView { Layout.fillWidth: true; hasSample: true; gear: 3; speedMetersPerSecond: 0.14; leftBlinker: true; rightBlinker: true }
+                TeslaDashboardView { Layout.fillWidth: true; hasSample: true; gear: 7; speedMetersPerSecond: 33.4; acceleratorPercent: 150; autopilotState: 2 }
+                Item { Layout.fillHeight: true }
+            }
+        }
+    }
+
+    Component {
+        id: thumbnails
+        Item {
+            id: browser
+            property int settled: 0
+            readonly property int expected: window.fixtures.cards.length
+            property bool ready: settled >= expected
+            GridView {
+                id: grid
+                anchors.fill: parent
+                anchors.margins: Theme.spaceL
+                readonly property int columns: Math.max(3, Math.floor(width / 300))
+                cellWidth: Math.floor(width / columns)
+                cellHeight: cellWidth * 9 / 16 + 64
+                model: window.fixtures.cards
+                delegate: Item {
+                    required property var modelData
+                    width: grid.cellWidth
+                    height: grid.cellHeight
+                    Rectangle {
+                        anchors.fill: parent
+                        anchors.margins: Theme.spaceS
+                        radius: Theme.radiusLarge
+                        color: Theme.surface
+                        border.width: Theme.hairline
+                        border.color: Theme.separator
+                        ColumnLayout {
+                            anchors.fill: parent
+                            anchors.margins: Theme.spaceS
+                            spacing: Theme.spaceXs
+                            EventThumbnailView {
+                                id: thumb
+                                source: modelData.source
+                                Layout.fillWidth: true
+                                Layout.preferredHeight: width * 9 / 16
+                                readonly property bool settled: imageStatus === Image.Error
+                                                                || (imageStatus === Image.Ready && duration > 0)
+                                // A picture and length already cached are settled from the start.
+                                Component.onCompleted: if (settled) browser.settled += 1
+                                onSettledChanged: if (settled) browser.settled += 1
+                            }
+                            ThemedText { text: modelData.title; textStyle: "headline"; mono: true; Layout.fillWidth: true }
+                            ThemedText { text: modelData.subtitle; secondary: true; textStyle: "footnote"; elide: Text.ElideRight; Layout.fillWidth: true }
+                        }
+                    }
+                }
+            }
+        }
+    }
+
+    Component {
+        id: exportBar
+        ExportLoadingOverlay {
+            property bool ready: true
+            fileName: "TeslaCam_2024-05-01_10-19-30_前路.mp4"
+            statusMessage: "正在导出视频..."
+            progress: 0.37
+        }
+    }
+    Component {
+        id: exportSpinner
+        ExportLoadingOverlay {
+            property bool ready: true
+            fileName: "TeslaCam_2024-05-01_10-19-30_四宫格.mp4"
+            statusMessage: "正在从 U 盘复制源视频..."
+            isIndeterminate: true
+        }
+    }
+
+    Component {
+        id: resultCaptures
+        ExportResultView {
+            id: result
+            property int step: 0
+            property bool ready: step >= 4 && controller.saveMessage.length > 0
+            videoUrl: window.fixtures.videoUrl
+            videoStartDate: window.fixtures.videoStartDate
+            message: "已导出到 ~/Downloads/TeslaCam_2024-05-01_10-19-30_前路.mp4"
+            openOutputButtonTitle: "打开所在文件夹"
+            // Two captures a second apart, then save them beside the video.
+            Timer {
+                interval: 300; repeat: true
+                running: result.controller.isReady && result.step < 4
+                onTriggered: {
+                    const page = result.controller
+                    if (page.isCapturing || page.isSavingCaptures)
+                        return
+                    if (result.step === 0 || result.step === 2) {
+                        page.beginScrub(); page.scrub(result.step === 0 ? 0.8 : 2.1); page.endScrub()
+                    } else {
+                        page.captureCurrentFrame()
+                    }
+                    result.step += 1
+                    if (result.step === 4)
+                        saveLater.start()
+                }
+            }
+            Timer {
+                id: saveLater
+                interval: 600
+                onTriggered: result.controller.saveAllCaptures()
+            }
+        }
+    }
+    Component {
+        id: resultEmpty
+        ExportResultView {
+            property bool ready: controller.isReady
+            videoUrl: window.fixtures.videoUrl
+            videoStartDate: window.fixtures.videoStartDate
+            message: "已导出到系统相册"
+            openOutputButtonTitle: "打开相册"
+            outputToPhotosLibrary: true
+        }
+    }
+
+    Component {
+        id: about
+        PreviewMock {
+            dashboard.hasSample: true
+            dashboard.speedMetersPerSecond: 12
+            dashboard.gear: 1
+            AboutSheet {
+                updateController: StubUpdateController {}
+                Component.onCompleted: open()
+            }
+        }
+    }
+    Component {
+        id: aboutUpdate
+        PreviewMock {
+            dashboard.hasSample: true
+            dashboard.speedMetersPerSecond: 12
+            dashboard.gear: 1
+            AboutSheet {
+                updateController: StubUpdateController {
+                    showUpdateAlert: true
+                    availableUpdate: ({ version: "0.2.0", displayReleaseNotes: "四宫格导出更快；修复从 U 盘导入时偶尔卡住的问题。" })
+                }
+                Component.onCompleted: open()
+            }
+        }
+    }
+    Component {
+        id: updateOverlay
+        PreviewMock {
+            dashboard.hasSample: true
+            dashboard.speedMetersPerSecond: 12
+            dashboard.gear: 1
+            UpdateLoadingOverlay {
+                statusMessage: "正在下载更新..."
+                Component.onCompleted: open()
+            }
+        }
+    }
+    Component {
+        id: alert
+        PreviewMock {
+            dashboard.hasSample: true
+            dashboard.speedMetersPerSecond: 12
+            dashboard.gear: 1
+            AlertDialog {
+                title: "提示"
+                message: "所选文件夹不是 TeslaCam 目录，请选择 U 盘中的 TeslaCam 文件夹。"
+                Component.onCompleted: open()
+            }
+        }
+    }
+}
