@@ -1,5 +1,7 @@
 #include "EventListModel.h"
 
+#include "EventThumbnailSource.h"
+
 #include <QDateTime>
 
 #include <cmath>
@@ -41,6 +43,7 @@ QVariantMap eventToVariantMap(const TeslaClipEvent& e) {
         {QStringLiteral("locationLine"), e.locationLine.value_or(QString())},
         {QStringLiteral("videoCount"), e.videoCount},
         {QStringLiteral("isContinuousSession"), e.isContinuousSession},
+        {QStringLiteral("thumbnailSource"), EventThumbnailSource::url(e)},
     };
 }
 
@@ -90,6 +93,8 @@ QVariant EventListModel::data(const QModelIndex& index, int role) const {
         return sectionTitles_[row];
     case SectionDateRole:
         return sectionDates_[row];
+    case ThumbnailSourceRole:
+        return EventThumbnailSource::url(e);
     default:
         return {};
     }
@@ -112,7 +117,8 @@ QHash<int, QByteArray> EventListModel::roleNames() const {
             {MergeOrderRole, "mergeOrder"},
             {IsOpenRole, "isOpen"},
             {SectionTitleRole, "sectionTitle"},
-            {SectionDateRole, "sectionDate"}};
+            {SectionDateRole, "sectionDate"},
+            {ThumbnailSourceRole, "thumbnailSource"}};
 }
 
 void EventListModel::setEvents(const std::vector<TeslaClipEvent>& events) {

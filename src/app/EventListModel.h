@@ -51,6 +51,7 @@ public:
         IsOpenRole,
         SectionTitleRole, // the day's title, for ListView sections
         SectionDateRole,
+        ThumbnailSourceRole, // the card picture's address ("image://eventthumb/…")
     };
 
     explicit EventListModel(QObject* parent = nullptr);

@@ -1,6 +1,7 @@
 // The main view model on the event loop, over a content-free sample drive with scripted
 // players and exporter: what is published and when, and which late results are dropped.
 
+#include "EventThumbnailSource.h"
 #include "MultiCameraPreviewController.h"
 #include "VideoPreviewController.h"
 #include "ViewModelHarness.h"
@@ -106,6 +107,14 @@ TEST(MainViewModel, importOpensThePreferredCategory) {
     EXPECT_EQ(vm.eventsInSelectedCategory()->count(), 2);
     EXPECT_EQ(vm.datedEventSections()->count(), 2); // two days
     EXPECT_EQ(vm.eventCountsByCategory().value("recent").toInt(), 1);
+    // A card asks for its picture by an address that carries the event's files and time window.
+    const auto card = EventThumbnailSource::parse(
+        vm.eventsInSelectedCategory()
+            ->data(vm.eventsInSelectedCategory()->index(1), EventListModel::ThumbnailSourceRole)
+            .toString());
+    ASSERT_TRUE(card);
+    EXPECT_EQ(card->folderURL, vm.eventsInSelectedCategoryList()[1].folderURL);
+    EXPECT_EQ(card->startTime, vm.eventsInSelectedCategoryList()[1].startTime);
 }
 
 TEST(MainViewModel, refusedChoicesChangeOnlyTheMessages) {
