@@ -1,5 +1,6 @@
 // Playback benchmark: players presenting real-size sample clips into video sinks (no window).
-// usage: orvane-bench-playback [--seconds N] [--folder DIR]   (clips are written once, then reused)
+// usage: orvane-bench-playback [--seconds N] [--folder DIR] [--only TEXT]   (clips are written once, then
+// reused; --only runs the cases whose name contains TEXT: thumbnail, seek, single 2896x1876 4x, grid, …)
 // Prints one figure per line.
 
 #include "EventThumbnailLoader.h"
@@ -105,17 +106,25 @@ void singlePlayback(const QString& path, float rate, double wallSeconds, const c
     cell.player->playImmediately(rate);
     QElapsedTimer timer;
     timer.start();
-    double worstDrift = 0;
+    // The first second apart: a file that cannot be decoded at the rate starts behind.
+    double worstDrift = 0, worstSettledDrift = 0, worstLead = 0;
     while (timer.elapsed() < wallSeconds * 1000 && cell.player->rate() > 0) {
         spin(50);
-        if (cell.player->rate() > 0)
-            worstDrift = std::max(worstDrift, cell.player->currentTime() - cell.player->presentedTime());
+        if (cell.player->rate() > 0) {
+            const double drift = cell.player->currentTime() - cell.player->presentedTime();
+            worstDrift = std::max(worstDrift, drift);
+            worstLead = std::max(worstLead, -drift);
+            if (timer.elapsed() > 1000)
+                worstSettledDrift = std::max(worstSettledDrift, drift);
+        }
     }
     const auto presented = cell.player->presentedFrames(), dropped = cell.player->droppedFrames();
     std::printf("%s presented frames: %lld\n", label, (long long)presented);
     std::printf("%s dropped frames: %lld (%.2f %%)\n", label, (long long)dropped,
                 presented + dropped > 0 ? 100.0 * dropped / double(presented + dropped) : 0.0);
     std::printf("%s worst lag of the shown frame behind the clock: %.2f frames\n", label, worstDrift * fps);
+    std::printf("%s worst lag after the first second: %.2f frames\n", label, worstSettledDrift * fps);
+    std::printf("%s worst lead of the shown frame ahead of the clock: %.2f frames\n", label, worstLead * fps);
 }
 
 } // namespace
@@ -126,12 +135,15 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     double seconds = 60;
     QString folder = QDir::tempPath() + QStringLiteral("/orvane-bench-playback");
+    QString only;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--seconds"))
             seconds = std::max(2.0, args[++i].toDouble());
         else if (args[i] == QLatin1String("--folder"))
             folder = args[++i];
+        else if (args[i] == QLatin1String("--only"))
+            only = args[++i];
     }
     QDir().mkpath(folder);
 
@@ -155,9 +167,10 @@ int main(int argc, char** argv) {
     }
     const QString& front = paths[0];
     const QString& back = paths[1];
+    auto wanted = [&](const char* name) { return only.isEmpty() || QString::fromLatin1(name).contains(only); };
 
     // Thumbnails first, so the peak memory figure is theirs alone.
-    {
+    if (wanted("thumbnail")) {
         std::vector<double> times;
         for (int i = 0; i < 20; ++i) {
             QElapsedTimer t;
@@ -172,7 +185,7 @@ int main(int argc, char** argv) {
     }
 
     // Exact seeks to random times.
-    {
+    if (wanted("exact seek")) {
         Cell cell;
         if (openCell(cell, back)) {
             std::mt19937 random(7);
@@ -196,13 +209,26 @@ int main(int argc, char** argv) {
         }
     }
 
-    singlePlayback(front, 1, seconds, "single 2896x1876 1x");
-    singlePlayback(back, 1, seconds, "single 1448x938 1x");
-    singlePlayback(front, 4, seconds / 4, "single 2896x1876 4x");
-    singlePlayback(back, 4, seconds / 4, "single 1448x938 4x");
+    const struct {
+        const QString& path;
+        float rate;
+        const char* label;
+    } singles[] = {{front, 1, "single 2896x1876 1x"},
+                   {back, 1, "single 1448x938 1x"},
+                   {front, 2, "single 2896x1876 2x"},
+                   {front, 4, "single 2896x1876 4x"},
+                   {back, 4, "single 1448x938 4x"}};
+    bool anySingle = false;
+    for (const auto& single : singles)
+        if (wanted(single.label)) {
+            singlePlayback(single.path, single.rate, seconds / single.rate, single.label);
+            anySingle = true;
+        }
+    if (anySingle)
+        std::printf("single views peak RSS: %ld MB\n", peakRssMegabytes());
 
     // The four-camera grid, started together after one exact seek.
-    {
+    if (wanted("grid 1x")) {
         std::vector<Cell> cells;
         for (int i = 0; i < 4; ++i)
             cells.emplace_back(true);

@@ -55,15 +55,7 @@ int main(int argc, char** argv) {
         sample::DriveSpec spec = sample::exampleDrive(root, sample::CarLayout::sixCamera, 1, 60);
         spec.contentFree = true;
         spec.recentMinutes = 60;
-        const sample::EventSpec model = spec.events.front();
-        spec.events.clear();
-        for (int i = 0; i < 200; ++i) {
-            sample::EventSpec e = model;
-            e.category = i % 2 ? ClipCategory::sentry : ClipCategory::saved;
-            e.minutes = 10;
-            e.startTime = model.startTime - 3600.0 * (i + 1);
-            spec.events.push_back(e);
-        }
+        sample::useHourlyEvents(spec, 200, 10);
         const QStringList files = sample::writeDrive(spec);
         out << "drive: " << files.size() << " files (content-free) under " << root << "\n";
     }

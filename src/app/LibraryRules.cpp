@@ -61,7 +61,7 @@ bool looksLikePartOfDrive(const QString& folder) {
     const QString path = QDir::cleanPath(folder);
     if (Category::from(path))
         return true;
-    if (MetadataParser::eventFolderPattern().match(QFileInfo(path).fileName()).hasMatch())
+    if (MetadataParser::isEventFolderName(QFileInfo(path).fileName()))
         return true;
     // Ancestors are only text here: a folder deep inside a category folder is still part of it.
     for (QString up = QFileInfo(path).path();

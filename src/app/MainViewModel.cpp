@@ -1,7 +1,7 @@
 #include "MainViewModel.h"
 
 #include "ClipDeletionService.h"
-#include "ExportRequest.h"
+#include "ExportOrchestration.h"
 #include "MainViewModelPrivate.h"
 #include "MultiCameraPreviewController.h"
 #include "ObservableField.h"
@@ -81,7 +81,7 @@ void MainViewModel::refreshDerived() {
         next.selectedVideo = videoToVariantMap(*video);
     next.openOutputButtonTitle =
         LibraryRules::openOutputButtonTitle(exportResultDestination_, settings_.outputDestination);
-    next.exportingFileName = ExportRequest::exportingFileName(exportSelection());
+    next.exportingFileName = ExportOrchestration::exportingFileName(exportSelection());
     next.exportRangeMaximum = activeDuration();
     next.allEventsSelectedForDeletion =
         LibraryRules::toggledSelectAll(eventsInSelectedCategoryList(), deleteSelectedEventIDs_).isEmpty();

@@ -1,7 +1,7 @@
 // Export orchestration: the plan of the current selection, one cancellable export task at a
 // time, its phase texts and progress, and the result the result page shows.
 
-#include "ExportRequest.h"
+#include "ExportOrchestration.h"
 #include "MainViewModelPrivate.h"
 #include "MultiCameraPreviewController.h"
 #include "ObservableField.h"
@@ -126,9 +126,9 @@ QVariant MainViewModel::exportResultTimeline() const {
 void MainViewModel::startProcessing() {
     const Batch batch(*this);
     const ExportSelection selection = exportSelection();
-    const ExportPlan plan = ExportRequest::buildExportPlan(selection);
+    const ExportPlan plan = ExportOrchestration::buildExportPlan(selection);
     if (plan.isEmpty()) {
-        setOptionalError(ExportRequest::emptyPlanMessage(selection));
+        setOptionalError(ExportOrchestration::emptyPlanMessage(selection));
         return;
     }
     if (exportTask_)
@@ -148,12 +148,12 @@ void MainViewModel::startProcessing() {
 
     auto task = std::make_shared<ExportTask>();
     task->number = ++exportTaskCount_;
-    task->exportingFileName = ExportRequest::exportingFileName(selection);
+    task->exportingFileName = ExportOrchestration::exportingFileName(selection);
     task->request.plan = plan;
     task->request.destination = settings_.outputDestination;
     task->request.settings = settings_;
     task->request.outputPath =
-        ExportRequest::outputPath(plan, task->request.destination, task->exportingFileName, stagingFolder());
+        ExportOrchestration::outputPath(plan, task->request.destination, task->exportingFileName, stagingFolder());
     setJobs({ProcessingJob{QUuid::createUuid(), plan.primaryVideo(), task->request.outputPath, {}, 0}});
     exportTask_ = task;
     QTimer::singleShot(services_.exportStartDelayMilliseconds, this, [this, task] { beginExportWork(task); });

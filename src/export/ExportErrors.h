@@ -1,16 +1,11 @@
 #pragma once
 
-#include "MetadataParserError.h"
+#include "CancellationToken.h"
+#include "UserFacingError.h"
 
 #include <QString>
 
 namespace orvane {
-
-// The user stopped the operation; never shown as a failure.
-class OperationCancelled : public std::runtime_error {
-public:
-    OperationCancelled() : std::runtime_error("cancelled") {}
-};
 
 class GPUVideoExporterError : public UserFacingError {
 public:
@@ -42,6 +37,9 @@ private:
 // Every failure of the ffmpeg grid composer and segment merger.
 class FFmpegSegmentMergerError : public UserFacingError {
 public:
+    // The message when ffmpeg fails without saying why.
+    static inline const QString unknownFailure = QStringLiteral("未知错误");
+
     static FFmpegSegmentMergerError commandFailed(const QString& message) {
         return FFmpegSegmentMergerError(QStringLiteral("FFmpeg 合并失败: ") + message, message);
     }

@@ -1,5 +1,7 @@
 #include "ExportPlan.h"
 
+#include "MinuteGroups.h"
+
 #include <QHash>
 
 #include <algorithm>
@@ -52,7 +54,7 @@ std::optional<Window> rangeWindow(const std::vector<double>& durations, std::opt
 
 // Calls take(step, localStart, localLength) for every step overlapping the window.
 template <typename Take>
-void walkSteps(const std::vector<ExportStep>& steps, const std::vector<double>& durations, Window w, Take take) {
+void walkSteps(const std::vector<PlaybackStep>& steps, const std::vector<double>& durations, Window w, Take take) {
     const size_t count = std::min(steps.size(), durations.size());
     double stepStart = 0;
     for (size_t i = 0; i < count; ++i) {
@@ -73,25 +75,23 @@ void walkSteps(const std::vector<ExportStep>& steps, const std::vector<double>& 
 namespace ContinuousExportPlanner {
 
 std::vector<ContinuousExportSegment> plan(const std::vector<TeslaVideoFile>& videos,
-                                          const std::vector<ExportStep>& playlistSteps,
+                                          const std::vector<PlaybackStep>& playlistSteps,
                                           const std::vector<double>& stepDurations, std::optional<double> rangeStart,
                                           std::optional<double> rangeEnd) {
     std::vector<ContinuousExportSegment> result;
     if (videos.empty() || stepDurations.empty() || playlistSteps.empty())
         return result;
     QHash<QString, TeslaVideoFile> byKey;
-    for (const TeslaVideoFile& v : videos) {
-        const QString key = TeslaVideoFile::timestampKey(v.fileName);
-        if (!byKey.contains(key)) // a duplicate minute keeps its first file
-            byKey.insert(key, v);
-    }
+    for (const MinuteGroup<TeslaVideoFile>& minute : groupByMinute(videos))
+        byKey.insert(minute.key, minute.items.front()); // a duplicate minute keeps its first file
     const auto window = rangeWindow(stepDurations, rangeStart, rangeEnd);
     if (!window)
         return result;
-    walkSteps(playlistSteps, stepDurations, *window, [&](const ExportStep& step, double start, double length) {
-        if (step.videos.empty())
+    walkSteps(playlistSteps, stepDurations, *window, [&](const PlaybackStep& step, double start, double length) {
+        const std::optional<TeslaVideoFile> reference = step.primaryVideo();
+        if (!reference)
             return;
-        auto it = byKey.constFind(TeslaVideoFile::timestampKey(step.videos.front().fileName));
+        auto it = byKey.constFind(TeslaVideoFile::timestampKey(reference->fileName));
         if (it == byKey.constEnd())
             return;
         result.push_back({*it, start, length});
@@ -105,8 +105,7 @@ namespace GridExportPlanner {
 
 std::vector<TeslaVideoFile> gridVideos(const std::vector<TeslaVideoFile>& videos) {
     std::vector<TeslaVideoFile> grid;
-    for (CameraAngle camera :
-         {CameraAngle::front, CameraAngle::back, CameraAngle::leftRepeater, CameraAngle::rightRepeater}) {
+    for (CameraAngle camera : Camera::gridOrder) {
         auto it = std::find_if(videos.begin(), videos.end(),
                                [camera](const TeslaVideoFile& v) { return v.cameraAngle == camera; });
         if (it != videos.end())
@@ -115,7 +114,7 @@ std::vector<TeslaVideoFile> gridVideos(const std::vector<TeslaVideoFile>& videos
     return grid;
 }
 
-std::vector<GridExportSegment> plan(const std::vector<ExportStep>& playlistSteps,
+std::vector<GridExportSegment> plan(const std::vector<PlaybackStep>& playlistSteps,
                                     const std::vector<double>& stepDurations, std::optional<double> rangeStart,
                                     std::optional<double> rangeEnd) {
     std::vector<GridExportSegment> result;
@@ -124,8 +123,8 @@ std::vector<GridExportSegment> plan(const std::vector<ExportStep>& playlistSteps
     const auto window = rangeWindow(stepDurations, rangeStart, rangeEnd);
     if (!window)
         return result;
-    walkSteps(playlistSteps, stepDurations, *window, [&](const ExportStep& step, double start, double length) {
-        auto grid = gridVideos(step.videos);
+    walkSteps(playlistSteps, stepDurations, *window, [&](const PlaybackStep& step, double start, double length) {
+        auto grid = gridVideos(step.files());
         if (!grid.empty())
             result.push_back({std::move(grid), start, length});
     });

@@ -1,6 +1,10 @@
 #pragma once
 
+// What an export cuts out of its files, and the planners that turn a playlist, its step lengths
+// and a range into those cuts. Pure functions of their inputs; any thread may call them.
+
 #include "Instant.h"
+#include "PlaybackStep.h"
 #include "TeslaVideoFile.h"
 
 #include <optional>
@@ -38,31 +42,21 @@ struct ExportPlan {
     std::optional<Instant> exportStartDate() const;
 };
 
-// One step of the playback playlist as the planners see it: the file of a single-camera step,
-// or the files of one minute for a multi-camera step.
-struct ExportStep {
-    enum class Kind { single, multiCamera };
-    Kind kind = Kind::single;
-    std::vector<TeslaVideoFile> videos;
-
-    static ExportStep single(const TeslaVideoFile& video) { return {Kind::single, {video}}; }
-    static ExportStep multiCamera(std::vector<TeslaVideoFile> videos) { return {Kind::multiCamera, std::move(videos)}; }
-};
-
 namespace ContinuousExportPlanner {
 // Cuts [rangeStart, rangeEnd) of the playlist into per-file trims of the files in `videos`
 // (one camera), matched to the steps by minute.
 std::vector<ContinuousExportSegment> plan(const std::vector<TeslaVideoFile>& videos,
-                                          const std::vector<ExportStep>& playlistSteps,
+                                          const std::vector<PlaybackStep>& playlistSteps,
                                           const std::vector<double>& stepDurations, std::optional<double> rangeStart,
                                           std::optional<double> rangeEnd);
 } // namespace ContinuousExportPlanner
 
 namespace GridExportPlanner {
-std::vector<GridExportSegment> plan(const std::vector<ExportStep>& playlistSteps,
+// Cuts [rangeStart, rangeEnd) of the playlist into grid pieces of each step's grid cameras.
+std::vector<GridExportSegment> plan(const std::vector<PlaybackStep>& playlistSteps,
                                     const std::vector<double>& stepDurations, std::optional<double> rangeStart,
                                     std::optional<double> rangeEnd);
-// The first file of each of front, back, left and right repeater, in that order.
+// The first file of each grid camera, in Camera::gridOrder.
 std::vector<TeslaVideoFile> gridVideos(const std::vector<TeslaVideoFile>& videos);
 } // namespace GridExportPlanner
 

@@ -41,7 +41,7 @@ QStringList gridPieceArguments(const std::map<CameraAngle, QString>& inputs, dou
     const QString t = seconds(std::max(trimDuration, 0.0));
     QStringList args = prefix();
     args << QStringLiteral("-stats_period") << QStringLiteral("0.1");
-    for (CameraAngle camera : gridOrder) {
+    for (CameraAngle camera : Camera::gridOrder) {
         auto it = inputs.find(camera);
         if (it != inputs.end())
             args << QStringLiteral("-ss") << s << QStringLiteral("-t") << t << QStringLiteral("-i") << it->second;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CameraAngle.h"
+#include "MediaProbe.h"
 
 #include <QByteArray>
 #include <QString>
@@ -12,14 +13,11 @@
 
 namespace orvane::FFmpegCommands {
 
-// The composed grid: 2 × 2 cells of 1280 × 720 at 36 frames per second.
+// The composed grid: 2 × 2 cells of 1280 × 720 at the cameras' own frame rate.
 inline constexpr int cellWidth = 1280;
 inline constexpr int cellHeight = 720;
-inline constexpr int gridFrameRate = 36;
+inline constexpr int gridFrameRate = media::cameraFrameRate;
 
-// front top-left, back top-right, left repeater bottom-left, right repeater bottom-right.
-inline constexpr CameraAngle gridOrder[4] = {CameraAngle::front, CameraAngle::back, CameraAngle::leftRepeater,
-                                             CameraAngle::rightRepeater};
 
 // Seconds with three decimals ("%.3f").
 QString seconds(double value);

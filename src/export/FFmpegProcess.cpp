@@ -1,5 +1,6 @@
 #include "FFmpegProcess.h"
 
+#include "ExportErrors.h"
 #include "FFmpegCommands.h"
 
 #include <QProcess>
@@ -44,7 +45,7 @@ void run(const QString& executable, const QStringList& arguments, double expecte
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         QString message = QString::fromUtf8(standardError).trimmed();
         if (message.isEmpty())
-            message = QStringLiteral("未知错误");
+            message = FFmpegSegmentMergerError::unknownFailure;
         throw FFmpegSegmentMergerError::commandFailed(message);
     }
     cancel.check();

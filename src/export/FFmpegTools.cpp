@@ -1,5 +1,6 @@
 #include "FFmpegTools.h"
 
+#include "ExportErrors.h"
 #include "FFmpegCommands.h"
 #include "FFmpegLocator.h"
 #include "FFmpegProcess.h"
@@ -21,6 +22,9 @@ namespace orvane {
 namespace {
 
 QString uuid() { return QUuid::createUuid().toString(QUuid::WithoutBraces); }
+
+// The share of a join's progress the cutting takes; the join itself the rest.
+constexpr double cutShare = 0.75;
 
 // A workspace folder and the local copies made for it, removed on every way out.
 class Workspace {
@@ -85,29 +89,89 @@ media::VideoPacketList scan(const QString& path) {
     }
 }
 
-// The timeline of a file joined from pieces: each piece's offset is found by content in a
-// stream-copied join, else summed from the measured lengths of the pieces before it.
-ExportTimeline joinedTimeline(const QString& joinedPath, const std::vector<media::VideoPacketList>& pieces,
-                              const std::vector<Instant>& recordedAt) {
-    const media::VideoPacketList joined = scan(joinedPath);
-    std::vector<ExportTimeline::Piece> result;
-    size_t from = 0;
-    double summed = 0;
-    for (size_t i = 0; i < pieces.size(); ++i) {
-        const double length = pieces[i].duration > 0
-                                  ? pieces[i].duration
-                                  : (pieces[i].packets.empty() ? 0 : pieces[i].packets.back().time - pieces[i].firstTime);
-        const auto found = PieceTiming::offsetInJoined(joined, pieces[i], from);
-        const double offset = found ? *found : summed;
-        result.push_back({offset, length, recordedAt[i]});
-        summed = offset + length;
+// The pieces cut so far: their files, what they hold and when each began recording.
+struct Pieces {
+    QStringList paths;
+    std::vector<media::VideoPacketList> scans;
+    std::vector<Instant> recordedAt;
+
+    void add(const QString& path, media::VideoPacketList scanned, Instant startedAt) {
+        paths << path;
+        scans.push_back(std::move(scanned));
+        recordedAt.push_back(startedAt);
     }
-    return ExportTimeline(std::move(result));
-}
+
+    // The timeline of a file joined from the pieces: each piece's offset is found by content
+    // in a stream-copied join, else summed from the measured lengths of the pieces before it.
+    ExportTimeline joinedTimeline(const QString& joinedPath) const {
+        const media::VideoPacketList joined = scan(joinedPath);
+        std::vector<ExportTimeline::Piece> result;
+        size_t from = 0;
+        double summed = 0;
+        for (size_t i = 0; i < scans.size(); ++i) {
+            const media::VideoPacketList& piece = scans[i];
+            const double length = piece.duration > 0
+                                      ? piece.duration
+                                      : (piece.packets.empty() ? 0 : piece.packets.back().time - piece.firstTime);
+            const auto found = PieceTiming::offsetInJoined(joined, piece, from);
+            const double offset = found ? *found : summed;
+            result.push_back({offset, length, recordedAt[i]});
+            summed = offset + length;
+        }
+        return ExportTimeline(std::move(result));
+    }
+};
 
 void reportFraction(const ProgressCallback& onProgress, double p) {
     if (onProgress)
         onProgress(p);
+}
+
+// The grid cameras' inputs of one segment, copied to the local disk.
+struct GridInputs {
+    std::map<CameraAngle, QString> byCamera;
+    std::optional<QString> primary; // the input of the segment's primary video
+    QStringList copies;             // temporary copies, removed with the workspace or before
+};
+
+GridInputs gridInputs(const GridExportSegment& segment, Workspace& workspace, const CancellationToken& cancel) {
+    GridInputs result;
+    std::map<CameraAngle, QString>& inputs = result.byCamera;
+    QStringList& copies = result.copies;
+    const auto primary = segment.primaryVideo();
+    try {
+        for (const TeslaVideoFile& video : segment.videos) {
+            if (!video.cameraAngle || inputs.count(*video.cameraAngle) || !Camera::gridCell(*video.cameraAngle))
+                continue;
+            const PreparedInput prepared = VideoExportPreparer::localInput(video, true, cancel);
+            if (prepared.cleanupPath)
+                copies << *prepared.cleanupPath;
+            inputs[*video.cameraAngle] = prepared.path;
+            if (primary && primary->id == video.id)
+                result.primary = prepared.path;
+        }
+    } catch (...) {
+        for (const QString& c : copies)
+            QFile::remove(c);
+        throw;
+    }
+    for (const QString& c : copies)
+        workspace.removeLater(c);
+    return result;
+}
+
+// When a grid piece's first frame was recorded: the first frame of the primary camera at or
+// after the cut (ffmpeg seeks accurately).
+Instant gridPieceStart(const GridExportSegment& segment, const std::optional<QString>& primaryInput) {
+    const auto primary = segment.primaryVideo();
+    double firstFrame = std::max(segment.trimStart, 0.0);
+    if (primaryInput) {
+        try {
+            firstFrame = PieceTiming::firstFrameAtOrAfter(media::scanVideoPackets(primaryInput->toStdString()), firstFrame);
+        } catch (const media::MediaError&) {
+        }
+    }
+    return (primary ? primary->startTime : 0) + firstFrame;
 }
 
 } // namespace
@@ -121,71 +185,33 @@ IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const 
     const QString ffmpeg = FFmpegLocator::executablePath();
     Workspace workspace(QStringLiteral("tesla-grid-"));
     ResultFile result(QStringLiteral("tesla-grid-"));
-    QStringList pieces;
-    std::vector<media::VideoPacketList> pieceScans;
-    std::vector<Instant> recordedAt;
+    Pieces pieces;
     const double n = double(segments.size());
     for (size_t i = 0; i < segments.size(); ++i) {
         cancel.check();
         const GridExportSegment& segment = segments[i];
         const QString piece = workspace.piecePath(i);
-        std::map<CameraAngle, QString> inputs;
-        std::optional<QString> primaryInput;
-        const auto primary = segment.primaryVideo();
-        QStringList copies;
-        try {
-            for (const TeslaVideoFile& video : segment.videos) {
-                if (!video.cameraAngle || inputs.count(*video.cameraAngle))
-                    continue;
-                const bool inGrid = std::find(std::begin(FFmpegCommands::gridOrder), std::end(FFmpegCommands::gridOrder),
-                                              *video.cameraAngle) != std::end(FFmpegCommands::gridOrder);
-                if (!inGrid)
-                    continue;
-                const PreparedInput prepared = VideoExportPreparer::localInput(video, true, cancel);
-                if (prepared.cleanupPath)
-                    copies << *prepared.cleanupPath;
-                inputs[*video.cameraAngle] = prepared.path;
-                if (primary && primary->id == video.id)
-                    primaryInput = prepared.path;
-            }
-        } catch (...) {
-            for (const QString& c : copies)
-                QFile::remove(c);
-            throw;
-        }
-        for (const QString& c : copies)
-            workspace.removeLater(c);
+        const GridInputs inputs = gridInputs(segment, workspace, cancel);
         reportFraction(onProgress, double(i) / n);
         const double length = std::max(segment.trimDuration, 0.0);
-        FFmpegProcess::run(ffmpeg, FFmpegCommands::gridPieceArguments(inputs, segment.trimStart, segment.trimDuration, piece),
+        FFmpegProcess::run(ffmpeg,
+                           FFmpegCommands::gridPieceArguments(inputs.byCamera, segment.trimStart, segment.trimDuration, piece),
                            length, [&](double p) { reportFraction(onProgress, (double(i) + p) / n); }, cancel);
-        pieces << piece;
-        // The piece starts at the first recorded frame at or after the cut (an accurate seek).
-        double firstFrame = std::max(segment.trimStart, 0.0);
-        if (primaryInput) {
-            try {
-                firstFrame = PieceTiming::firstFrameAtOrAfter(media::scanVideoPackets(primaryInput->toStdString()), firstFrame);
-            } catch (const media::MediaError&) {
-            }
-        }
-        recordedAt.push_back((primary ? primary->startTime : 0) + firstFrame);
-        pieceScans.push_back(scan(piece));
+        pieces.add(piece, scan(piece), gridPieceStart(segment, inputs.primary));
         // Local copies are no longer needed once the piece exists.
-        for (const QString& c : copies)
-            workspace.removeNow(c);
+        for (const QString& copy : inputs.copies)
+            workspace.removeNow(copy);
     }
     cancel.check();
-    if (pieces.isEmpty())
-        throw FFmpegSegmentMergerError::commandFailed(QStringLiteral("四宫格合成结果为空"));
-    if (pieces.size() == 1) {
-        if (!QFile::copy(pieces.front(), result.path()))
+    if (pieces.paths.size() == 1) {
+        if (!QFile::copy(pieces.paths.front(), result.path()))
             throw FileSystemError(QStringLiteral("无法复制四宫格视频: ") + result.path());
     } else {
-        writeConcatList(workspace.listPath(), pieces);
+        writeConcatList(workspace.listPath(), pieces.paths);
         FFmpegProcess::run(ffmpeg, FFmpegCommands::concatArguments(workspace.listPath(), result.path(), false), 0, {},
                            cancel);
     }
-    ExportTimeline timeline = joinedTimeline(result.path(), pieceScans, recordedAt);
+    ExportTimeline timeline = pieces.joinedTimeline(result.path());
     return {result.release(), std::move(timeline)};
 }
 
@@ -200,13 +226,11 @@ IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bo
     const QString ffmpeg = FFmpegLocator::executablePath();
     Workspace workspace(QStringLiteral("tesla-merge-"));
     ResultFile result(QStringLiteral("tesla-merged-"));
-    QStringList pieces;
-    std::vector<media::VideoPacketList> pieceScans;
-    std::vector<Instant> recordedAt;
+    Pieces pieces;
     const double n = double(segments.size());
     for (size_t i = 0; i < segments.size(); ++i) {
         const ContinuousExportSegment& segment = segments[i];
-        reportFraction(onProgress, double(i) / n * 0.75);
+        reportFraction(onProgress, double(i) / n * cutShare);
         const PreparedInput input = VideoExportPreparer::localInput(segment.video, true, cancel);
         if (input.cleanupPath)
             workspace.removeLater(*input.cleanupPath);
@@ -221,16 +245,14 @@ IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bo
                                0, {}, cancel);
         }
         // Measure where the piece really starts: a copied cut begins at the key frame before.
-        const media::VideoPacketList pieceScan = scan(piece);
+        media::VideoPacketList pieceScan = scan(piece);
         const double first = PieceTiming::firstFrameInSource(scan(input.path), pieceScan, std::max(segment.trimStart, 0.0));
-        recordedAt.push_back(segment.video.startTime + first);
-        pieceScans.push_back(pieceScan);
-        pieces << piece;
+        pieces.add(piece, std::move(pieceScan), segment.video.startTime + first);
         if (input.cleanupPath)
             workspace.removeNow(*input.cleanupPath);
     }
     cancel.check();
-    writeConcatList(workspace.listPath(), pieces);
+    writeConcatList(workspace.listPath(), pieces.paths);
     try {
         FFmpegProcess::run(ffmpeg, FFmpegCommands::concatArguments(workspace.listPath(), result.path(), forceReencode),
                            0, {}, cancel);
@@ -240,7 +262,7 @@ IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bo
         FFmpegProcess::run(ffmpeg, FFmpegCommands::concatArguments(workspace.listPath(), result.path(), true), 0, {},
                            cancel);
     }
-    ExportTimeline timeline = joinedTimeline(result.path(), pieceScans, recordedAt);
+    ExportTimeline timeline = pieces.joinedTimeline(result.path());
     reportFraction(onProgress, 1.0);
     return {result.release(), std::move(timeline)};
 }

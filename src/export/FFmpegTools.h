@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CancellationToken.h"
+#include "ExportErrors.h"
 #include "ExportPlan.h"
 #include "ExportTimeline.h"
 

@@ -15,6 +15,12 @@ namespace orvane::GPUVideoExporter {
 
 namespace {
 
+// Only the finished file reports 1; every stage stays at or below this until then.
+constexpr double unfinishedProgressCap = 0.99;
+// The share of the progress bar the ffmpeg stage takes before the re-encode.
+constexpr double joinShare = 0.4;
+constexpr double composeShare = 0.7;
+
 // Removes an intermediate file on every way out.
 struct RemoveOnExit {
     QString path;
@@ -27,124 +33,170 @@ struct RemoveOnExit {
 ProgressCallback scaled(const ProgressCallback& progress, double from, double span) {
     if (!progress)
         return {};
-    // Only the finished file reports 1; every stage stays at or below 0.99 until then.
-    return [=](double p) { progress(p >= 1.0 ? from + span : std::min(from + span * p, 0.99)); };
+    return [=](double p) { progress(p >= 1.0 ? from + span : std::min(from + span * p, unfinishedProgressCap)); };
 }
 
 QString mediaText(const media::MediaError& e) { return QString::fromStdString(e.what()); }
 
-} // namespace
-
-ExportResult exportWithTimeline(const QString& inputPath, const ExportTimeline& timeline, bool gridLabels,
-                                const QString& outputPath, const WatermarkSettings& settings, double trimStart,
-                                double trimDuration, const ExportCallbacks& callbacks) {
-    callbacks.cancel.check();
-    // Text needs Qt's font database, which only a QGuiApplication provides; without one Qt
-    // aborts the process, so refuse before touching anything.
+// Text needs Qt's font database, which only a QGuiApplication provides; without one Qt aborts
+// the process, so refuse before touching anything.
+void requireFontsFor(const WatermarkSettings& settings, bool gridLabels) {
     if ((settings.showTime || gridLabels) && !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         throw GPUVideoExporterError::exportFailed(QStringLiteral("无法绘制水印：程序没有图形环境"));
-    std::unique_ptr<media::Transcoder> transcoder;
+}
+
+std::unique_ptr<media::Transcoder> openSource(const QString& inputPath) {
     try {
-        transcoder = std::make_unique<media::Transcoder>(inputPath);
+        return std::make_unique<media::Transcoder>(inputPath);
     } catch (const media::NoVideoStreamError&) {
         throw GPUVideoExporterError::noVideoTrack();
     } catch (const media::MediaError& e) {
         throw GPUVideoExporterError::exportFailed(mediaText(e));
     }
-    const media::TranscodeSource& source = transcoder->source();
+}
 
+// The part of the source to export, in seconds; a trim that leaves nothing is refused.
+struct Cut {
+    double start = 0;
+    double length = 0;
+    bool trimmed = false;
+};
+
+Cut cutOf(const media::TranscodeSource& source, double trimStart, double trimDuration) {
+    const double duration = std::max(source.duration, 0.0);
+    Cut cut;
+    cut.start = std::min(std::max(trimStart, 0.0), duration);
+    const double remaining = std::max(duration - cut.start, 0.0);
+    cut.length = trimDuration > 0 ? std::min(remaining, trimDuration) : remaining;
+    cut.trimmed = cut.start > 0 || trimDuration > 0;
+    if (cut.trimmed && cut.length <= 0)
+        throw GPUVideoExporterError::exportFailed(QStringLiteral("导出选区无效"));
+    return cut;
+}
+
+// Size, codec and bit rate from the quality preset; a key frame every second.
+media::TranscodeSettings encodingFor(const media::TranscodeSource& source, ExportQuality quality,
+                                     const std::string& preset, const Cut& cut) {
     const int width = std::max(source.width, 2) & ~1;
     const int height = std::max(source.height, 2) & ~1;
-    const PixelSize size = Quality::outputSize(settings.exportQuality, width, height);
+    const PixelSize size = Quality::outputSize(quality, width, height);
     std::optional<int> sourceKbps;
     if (source.bitRate > 0)
         sourceKbps = int(source.bitRate / 1000);
-    const Bitrates rates = Quality::encodingBitrates(settings.exportQuality, size.width, size.height, sourceKbps);
-    const double frameRate = source.frameRate > 0 ? source.frameRate : 36.0;
-    const double duration = std::max(source.duration, 0.0);
-    const double start = std::min(std::max(trimStart, 0.0), duration);
-    const double remaining = std::max(duration - start, 0.0);
-    const double length = trimDuration > 0 ? std::min(remaining, trimDuration) : remaining;
-    const bool trimmed = start > 0 || trimDuration > 0;
-    if (trimmed && length <= 0)
-        throw GPUVideoExporterError::exportFailed(QStringLiteral("导出选区无效"));
-
+    const Bitrates rates = Quality::encodingBitrates(quality, size.width, size.height, sourceKbps);
+    const double frameRate = source.frameRate > 0 ? source.frameRate : double(media::cameraFrameRate);
     media::TranscodeSettings encode;
-    encode.codec = settings.exportQuality == ExportQuality::original ? media::VideoCodec::HEVC : media::VideoCodec::H264;
+    encode.codec = quality == ExportQuality::original ? media::VideoCodec::HEVC : media::VideoCodec::H264;
     encode.width = size.width;
     encode.height = size.height;
     encode.bitRate = int64_t(rates.average) * 1000;
     encode.frameRate = frameRate;
     encode.keyFrameInterval = std::max(int(std::lround(frameRate)), 1);
-    encode.preset = callbacks.encoderPreset;
-    encode.start = trimmed ? start : 0;
-    encode.length = trimmed ? length : 0;
+    encode.preset = preset;
+    encode.start = cut.trimmed ? cut.start : 0;
+    encode.length = cut.trimmed ? cut.length : 0;
+    return encode;
+}
 
-    // Overlays, drawn once: the labels per export, the time box whenever its text changes.
-    std::vector<media::YuvOverlay> labels;
-    if (gridLabels)
-        for (const auto& placed : OverlayRenderer::gridLabels(size.width, size.height))
-            labels.emplace_back(placed.image, placed.position, source.matrix, source.fullRange);
-    QString lastText;
-    media::YuvOverlay timeBox;
-    double firstTime = NAN;
+// The overlays of every frame, drawn once: the camera labels per export, the time box whenever
+// its text changes.
+class BurnIn {
+public:
+    BurnIn(const TimelineSource& source, const WatermarkSettings& settings, const media::TranscodeSource& picture,
+           int width, int height)
+        : timeline_(source.timeline), showTime_(settings.showTime), picture_(picture), width_(width), height_(height) {
+        if (source.gridLabels)
+            for (const auto& placed : OverlayRenderer::gridLabels(width, height))
+                labels_.emplace_back(placed.image, placed.position, picture.matrix, picture.fullRange);
+    }
 
-    media::TranscodeHooks hooks;
-    hooks.cancelled = [&] { return callbacks.cancel.isCancelled(); };
-    hooks.overlays = [&](double t, std::vector<const media::YuvOverlay*>& out) {
-        for (const auto& label : labels)
+    void overlaysAt(double time, std::vector<const media::YuvOverlay*>& out) {
+        for (const auto& label : labels_)
             out.push_back(&label);
-        if (!settings.showTime)
+        if (!showTime_)
             return;
-        const auto recordedAt = timeline.instantAt(t);
+        const auto recordedAt = timeline_.instantAt(time);
         if (!recordedAt)
             return;
         const QString text = OverlayRenderer::watermarkText(*recordedAt);
-        if (text != lastText) {
-            const auto placed = OverlayRenderer::timeWatermark(text, size.width, size.height);
-            timeBox = media::YuvOverlay(placed.image, placed.position, source.matrix, source.fullRange);
-            lastText = text;
+        if (text != lastText_) {
+            const auto placed = OverlayRenderer::timeWatermark(text, width_, height_);
+            timeBox_ = media::YuvOverlay(placed.image, placed.position, picture_.matrix, picture_.fullRange);
+            lastText_ = text;
         }
-        out.push_back(&timeBox);
-    };
+        out.push_back(&timeBox_);
+    }
+
+private:
+    const ExportTimeline& timeline_;
+    const bool showTime_;
+    const media::TranscodeSource& picture_;
+    const int width_, height_;
+    std::vector<media::YuvOverlay> labels_;
+    QString lastText_;
+    media::YuvOverlay timeBox_;
+};
+
+// Re-encodes into `temporary`, turning the media layer's failures into the exporter's.
+void transcodeInto(media::Transcoder& transcoder, const QString& temporary, const media::TranscodeSettings& encode,
+                   const media::TranscodeHooks& hooks, const CancellationToken& cancel) {
+    try {
+        transcoder.run(temporary, encode, hooks);
+    } catch (const media::TranscodeCancelled&) {
+        throw OperationCancelled();
+    } catch (const media::MediaError& e) {
+        if (cancel.isCancelled())
+            throw OperationCancelled();
+        throw GPUVideoExporterError::exportFailed(mediaText(e));
+    }
+}
+
+} // namespace
+
+ExportResult exportWithTimeline(const TimelineSource& source, const QString& outputPath,
+                                const WatermarkSettings& settings, const ExportCallbacks& callbacks) {
+    callbacks.cancel.check();
+    requireFontsFor(settings, source.gridLabels);
+    std::unique_ptr<media::Transcoder> transcoder = openSource(source.inputPath);
+    const media::TranscodeSource& picture = transcoder->source();
+    const Cut cut = cutOf(picture, source.trimStart, source.trimDuration);
+    const media::TranscodeSettings encode = encodingFor(picture, settings.exportQuality, callbacks.encoderPreset, cut);
+
+    BurnIn burnIn(source, settings, picture, encode.width, encode.height);
+    double firstTime = NAN;
+    media::TranscodeHooks hooks;
+    hooks.cancelled = [&] { return callbacks.cancel.isCancelled(); };
+    hooks.overlays = [&](double t, std::vector<const media::YuvOverlay*>& out) { burnIn.overlaysAt(t, out); };
     hooks.progress = [&](double outputTime) {
-        if (callbacks.onProgress && length > 0)
-            callbacks.onProgress(std::min(std::max(outputTime / length, 0.0), 0.99));
+        if (callbacks.onProgress && cut.length > 0)
+            callbacks.onProgress(std::min(std::max(outputTime / cut.length, 0.0), unfinishedProgressCap));
     };
     hooks.frameWritten = [&](int64_t index, double t) {
         if (std::isnan(firstTime))
             firstTime = t;
         if (callbacks.onFrame)
-            if (auto recordedAt = timeline.instantAt(t))
+            if (auto recordedAt = source.timeline.instantAt(t))
                 callbacks.onFrame(index, *recordedAt);
     };
 
     const QString temporary = FileDelivery::temporarySibling(outputPath);
     RemoveOnExit cleanup{temporary};
-    try {
-        transcoder->run(temporary, encode, hooks);
-    } catch (const media::TranscodeCancelled&) {
-        throw OperationCancelled();
-    } catch (const media::MediaError& e) {
-        if (callbacks.cancel.isCancelled())
-            throw OperationCancelled();
-        throw GPUVideoExporterError::exportFailed(mediaText(e));
-    }
+    transcodeInto(*transcoder, temporary, encode, hooks, callbacks.cancel);
     transcoder.reset();
     callbacks.cancel.check();
     FileDelivery::replace(temporary, outputPath);
     cleanup.path.clear();
     if (callbacks.onProgress)
         callbacks.onProgress(1.0);
-    return {outputPath, timeline.shifted(std::isnan(firstTime) ? start : firstTime)};
+    return {outputPath, source.timeline.shifted(std::isnan(firstTime) ? cut.start : firstTime)};
 }
 
 ExportResult exportSync(const TeslaVideoFile& video, const QString& inputPath, const QString& outputPath,
                         const WatermarkSettings& settings, double trimStart, double trimDuration,
                         const ExportCallbacks& callbacks) {
-    return exportWithTimeline(inputPath, ExportTimeline::continuous(video.startTime),
-                              video.cameraAngle == CameraAngle::all, outputPath, settings, trimStart, trimDuration,
-                              callbacks);
+    const TimelineSource source{inputPath, ExportTimeline::continuous(video.startTime),
+                                video.cameraAngle == CameraAngle::all, trimStart, trimDuration};
+    return exportWithTimeline(source, outputPath, settings, callbacks);
 }
 
 ExportResult exportContinuous(const std::vector<ContinuousExportSegment>& segments, const QString& outputPath,
@@ -152,11 +204,11 @@ ExportResult exportContinuous(const std::vector<ContinuousExportSegment>& segmen
     if (segments.empty())
         throw GPUVideoExporterError::exportFailed(QStringLiteral("没有可导出的视频片段"));
     const IntermediateVideo joined =
-        FFmpegSegmentMerger::merge(segments, false, scaled(callbacks.onProgress, 0, 0.4), callbacks.cancel);
+        FFmpegSegmentMerger::merge(segments, false, scaled(callbacks.onProgress, 0, joinShare), callbacks.cancel);
     RemoveOnExit cleanup{joined.path};
     ExportCallbacks encoding = callbacks;
-    encoding.onProgress = scaled(callbacks.onProgress, 0.4, 0.6);
-    return exportWithTimeline(joined.path, joined.timeline, false, outputPath, settings, 0, 0, encoding);
+    encoding.onProgress = scaled(callbacks.onProgress, joinShare, 1 - joinShare);
+    return exportWithTimeline({joined.path, joined.timeline}, outputPath, settings, encoding);
 }
 
 ExportResult exportGrid(const std::vector<GridExportSegment>& segments, const QString& outputPath,
@@ -164,11 +216,11 @@ ExportResult exportGrid(const std::vector<GridExportSegment>& segments, const QS
     if (segments.empty() || !segments.front().primaryVideo())
         throw GPUVideoExporterError::exportFailed(QStringLiteral("没有可导出的四宫格视频"));
     const IntermediateVideo composed =
-        FFmpegGridExporter::compose(segments, scaled(callbacks.onProgress, 0, 0.7), callbacks.cancel);
+        FFmpegGridExporter::compose(segments, scaled(callbacks.onProgress, 0, composeShare), callbacks.cancel);
     RemoveOnExit cleanup{composed.path};
     ExportCallbacks encoding = callbacks;
-    encoding.onProgress = scaled(callbacks.onProgress, 0.7, 0.3);
-    return exportWithTimeline(composed.path, composed.timeline, true, outputPath, settings, 0, 0, encoding);
+    encoding.onProgress = scaled(callbacks.onProgress, composeShare, 1 - composeShare);
+    return exportWithTimeline({composed.path, composed.timeline, true}, outputPath, settings, encoding);
 }
 
 } // namespace orvane::GPUVideoExporter

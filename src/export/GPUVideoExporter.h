@@ -1,6 +1,10 @@
 #pragma once
 
+// Re-encoding with the recording time burned into every frame: single files, joins and grids.
+// Blocking: call it from a worker thread, which also runs the progress and frame callbacks.
+
 #include "CancellationToken.h"
+#include "ExportErrors.h"
 #include "ExportPlan.h"
 #include "ExportSettings.h"
 #include "ExportTimeline.h"
@@ -29,6 +33,15 @@ struct ExportResult {
     std::optional<Instant> startDate() const { return timeline.instantAt(0); }
 };
 
+// One input of the exporter's core.
+struct TimelineSource {
+    QString inputPath;
+    ExportTimeline timeline; // when each moment of the input was recorded
+    bool gridLabels = false; // a composed grid: draw the cameras' names
+    double trimStart = 0;    // seconds into the input
+    double trimDuration = 0; // both 0: the whole file
+};
+
 // Re-encodes video with the recording time (and, for grids, the camera labels) burned into
 // every frame. The output is written under a temporary name beside `outputPath` and moved over
 // it only when complete: a failed or cancelled export leaves an earlier file of that name
@@ -49,10 +62,9 @@ ExportResult exportSync(const TeslaVideoFile& video, const QString& inputPath, c
                         const WatermarkSettings& settings, double trimStart, double trimDuration,
                         const ExportCallbacks& callbacks);
 
-// The core: `timeline` tells when each moment of the input was recorded.
-ExportResult exportWithTimeline(const QString& inputPath, const ExportTimeline& timeline, bool gridLabels,
-                                const QString& outputPath, const WatermarkSettings& settings, double trimStart,
-                                double trimDuration, const ExportCallbacks& callbacks);
+// The core: one input, when each moment of it was recorded, and which part of it to export.
+ExportResult exportWithTimeline(const TimelineSource& source, const QString& outputPath,
+                                const WatermarkSettings& settings, const ExportCallbacks& callbacks);
 
 } // namespace GPUVideoExporter
 } // namespace orvane

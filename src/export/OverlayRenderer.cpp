@@ -56,15 +56,12 @@ PlacedImage timeWatermark(const QString& text, int frameWidth, int frameHeight) 
 std::vector<PlacedImage> gridLabels(int frameWidth, int frameHeight) {
     const double s = displayScale(frameWidth);
     const QFont f = font(QStringLiteral("Noto Sans CJK SC"), 12 * s);
-    const struct {
-        const char16_t* text;
-        int column, row;
-    } labels[] = {{u"前路", 0, 0}, {u"后路", 1, 0}, {u"左盲区", 0, 1}, {u"右盲区", 1, 1}};
     std::vector<PlacedImage> placed;
-    for (const auto& label : labels) {
-        QImage box = textBox(QString::fromUtf16(label.text), f, 7 * s, 4 * s, 5 * s, 0.7);
-        const QPoint position(int(std::lround(label.column * frameWidth / 2.0 + 7 * s)),
-                              int(std::lround(label.row * frameHeight / 2.0 + 7 * s)));
+    for (size_t cell = 0; cell < Camera::gridOrder.size(); ++cell) {
+        const int column = int(cell % 2), row = int(cell / 2);
+        QImage box = textBox(Camera::displayName(Camera::gridOrder[cell]), f, 7 * s, 4 * s, 5 * s, 0.7);
+        const QPoint position(int(std::lround(column * frameWidth / 2.0 + 7 * s)),
+                              int(std::lround(row * frameHeight / 2.0 + 7 * s)));
         placed.push_back({std::move(box), position});
     }
     return placed;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CameraAngle.h"
 #include "Instant.h"
 
 #include <QImage>
@@ -26,7 +27,8 @@ double displayScale(int frameWidth);
 // 6 × scale across and 4 × scale down, in the bottom-right corner 6 × scale from the edges.
 PlacedImage timeWatermark(const QString& text, int frameWidth, int frameHeight);
 
-// "前路", "后路", "左盲区", "右盲区" in the top-left corner of their grid quadrants.
+// The grid cameras' names ("前路", "后路", "左盲区", "右盲区") in the top-left corner of their
+// quadrants, in Camera::gridOrder.
 std::vector<PlacedImage> gridLabels(int frameWidth, int frameHeight);
 
 } // namespace orvane::OverlayRenderer

@@ -2,6 +2,13 @@
 
 namespace orvane::Camera {
 
+std::optional<int> gridCell(CameraAngle camera) {
+    for (size_t i = 0; i < gridOrder.size(); ++i)
+        if (gridOrder[i] == camera)
+            return int(i);
+    return std::nullopt;
+}
+
 QString rawValue(CameraAngle camera) {
     switch (camera) {
     case CameraAngle::front: return QStringLiteral("front");
@@ -35,19 +42,33 @@ QString displayName(CameraAngle camera) {
     return {};
 }
 
-QString fileNameSuffix(CameraAngle camera) {
-    if (camera == CameraAngle::all)
-        return {};
-    return QLatin1Char('-') + rawValue(camera) + QStringLiteral(".mp4");
+static_assert(size_t(CameraAngle::all) == allCases.size() - 1, "enumerator values are allCases positions");
+
+namespace {
+
+// Built once: these are compared against every file name of a drive.
+const QString& suffixOf(CameraAngle camera) {
+    static const std::array<QString, allCases.size()> suffixes = [] {
+        std::array<QString, allCases.size()> result;
+        for (size_t i = 0; i < allCases.size(); ++i)
+            if (allCases[i] != CameraAngle::all)
+                result[i] = QLatin1Char('-') + rawValue(allCases[i]) + QStringLiteral(".mp4");
+        return result;
+    }();
+    return suffixes[size_t(camera)];
 }
+
+} // namespace
+
+QString fileNameSuffix(CameraAngle camera) { return suffixOf(camera); }
 
 bool matches(CameraAngle camera, const QString& fileName) {
-    return camera == CameraAngle::all || fileName.endsWith(fileNameSuffix(camera));
+    return camera == CameraAngle::all || fileName.endsWith(suffixOf(camera));
 }
 
-std::optional<CameraAngle> parse(const QString& fileName) {
+std::optional<CameraAngle> parse(QStringView fileName) {
     for (CameraAngle c : physicalCases)
-        if (fileName.endsWith(fileNameSuffix(c)))
+        if (fileName.endsWith(suffixOf(c)))
             return c;
     return std::nullopt;
 }

@@ -3,6 +3,8 @@
 #include "DirectoryListing.h"
 #include "FrameGrabber.h"
 #include "MediaProbe.h"
+#include "MetadataParser.h"
+#include "MinuteGroups.h"
 #include "MetadataParserError.h"
 #include "TeslaTimeParser.h"
 #include "TeslaVideoFile.h"
@@ -39,9 +41,9 @@ std::vector<QStringList> videoGroups(const TeslaClipEvent& event) {
         return {QStringList{*event.sourceFileURL}};
 
     const QStringList names = DirectoryListing::listOrThrow(event.folderURL);
-    const double lower = event.startTime - 0.5;
-    const double upper = event.endTime.value_or(event.startTime) + 0.5;
-    std::vector<std::pair<QString, QStringList>> groups; // key, files in listing order
+    const double lower = event.startTime - MetadataParser::rangeTolerance;
+    const double upper = event.endTime.value_or(event.startTime) + MetadataParser::rangeTolerance;
+    QStringList paths; // listing order
     for (const QString& name : names) {
         if (QFileInfo(name).suffix().toLower() != QLatin1String("mp4"))
             continue;
@@ -50,25 +52,22 @@ std::vector<QStringList> videoGroups(const TeslaClipEvent& event) {
             if (date && (*date < lower || *date > upper))
                 continue;
         }
-        const QString key = TeslaVideoFile::timestampKey(name);
-        auto it = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.first == key; });
-        if (it == groups.end())
-            it = groups.insert(groups.end(), {key, {}});
-        it->second << event.folderURL + QLatin1Char('/') + name;
+        paths << event.folderURL + QLatin1Char('/') + name;
     }
+    auto groups = groupByMinute(paths, fileNameOf);
     std::stable_sort(groups.begin(), groups.end(), [](const auto& a, const auto& b) {
-        return fileNameOf(a.second.front()) < fileNameOf(b.second.front());
+        return fileNameOf(a.items.front()) < fileNameOf(b.items.front());
     });
     std::vector<QStringList> result;
     result.reserve(groups.size());
     for (auto& group : groups)
-        result.push_back(std::move(group.second));
+        result.push_back(QStringList(group.items.begin(), group.items.end()));
     return result;
 }
 
 std::optional<QString> preferredVideoURL(const QStringList& urls) {
     for (const QString& url : urls)
-        if (url.endsWith(QLatin1String("-front.mp4")))
+        if (url.endsWith(Camera::fileNameSuffix(CameraAngle::front)))
             return url;
     if (urls.isEmpty())
         return std::nullopt;

@@ -1,6 +1,7 @@
 #include "MetadataParser.h"
 
 #include "DirectoryListing.h"
+#include "MinuteGroups.h"
 #include "TeslaTimeParser.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 
 namespace orvane::MetadataParser {
@@ -17,8 +19,6 @@ namespace {
 
 // Consecutive minutes of one clip folder more than this far apart are separate events.
 constexpr double maximumGroupGapSeconds = 90;
-// Files of a session or an event range are matched to it with this much slack.
-constexpr double rangeToleranceSeconds = 0.5;
 
 // Plain string work: these run for every file of a drive, and QFileInfo costs a lot more.
 QString lastPathComponent(const QString& path) {
@@ -42,27 +42,36 @@ QString childPath(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
-std::optional<Instant> parseWithPattern(const QRegularExpression& pattern, const QString& name,
-                                        int expectedGroups) {
-    const auto m = pattern.match(name);
-    if (!m.hasMatch() || m.lastCapturedIndex() + 1 < expectedGroups + 1)
+// The car's time stamp "yyyy-MM-dd_HH-mm-ss" at the start of `text` (ASCII digits only):
+// year, month, day, hour, minute, second, unchecked. Read by hand: it runs for every file of
+// a drive.
+std::optional<std::array<int, 6>> readCarStamp(QStringView text) {
+    static constexpr char layout[] = "dddd-dd-dd_dd-dd-dd";
+    static constexpr qsizetype length = sizeof layout - 1;
+    if (text.size() < length)
         return std::nullopt;
-    // Same reading as "<date>T<hh>:<mm>:<ss>" through the local date-time parser, without
-    // building the text: the pattern fixes the layout, only the digits need checking.
-    const QStringView date = m.capturedView(1);
-    int fields[6];
-    const QStringView parts[6] = {date.mid(0, 4), date.mid(5, 2), date.mid(8, 2),
-                                  m.capturedView(2), m.capturedView(3), m.capturedView(4)};
-    for (int i = 0; i < 6; ++i) {
-        int value = 0;
-        for (QChar c : parts[i]) {
-            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-                return std::nullopt; // \d also matches other scripts' digits
-            value = value * 10 + (c.unicode() - '0');
+    std::array<int, 6> fields{};
+    size_t field = 0;
+    for (qsizetype i = 0; i < length; ++i) {
+        const char16_t c = text[i].unicode();
+        if (layout[i] == 'd') {
+            if (c < u'0' || c > u'9')
+                return std::nullopt;
+            fields[field] = fields[field] * 10 + (c - u'0');
+        } else if (c != char16_t(layout[i])) {
+            return std::nullopt;
+        } else {
+            ++field;
         }
-        fields[i] = value;
     }
-    return LocalTime::fromFields(fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]);
+    return fields;
+}
+
+constexpr qsizetype carStampLength = 19;
+
+
+std::optional<Instant> localInstant(const std::array<int, 6>& f) {
+    return LocalTime::fromFields(f[0], f[1], f[2], f[3], f[4], f[5]);
 }
 
 std::optional<Instant> metadataTime(const std::optional<EventMetadata>& metadata) {
@@ -98,43 +107,49 @@ bool withinRange(Instant t, Instant from, Instant to) { return t >= from && t <=
 
 } // namespace
 
-const QRegularExpression& fileNamePattern() {
-    static const QRegularExpression pattern(QStringLiteral(
-        R"(^(\d{4}-\d{2}-\d{2})_(\d{2})-(\d{2})-(\d{2})-(front|back|left_repeater|right_repeater|left_pillar|right_pillar)\.mp4$)"));
-    Q_ASSERT(pattern.isValid());
-    return pattern;
-}
+bool isEventFolderName(QStringView name) { return name.size() == carStampLength && readCarStamp(name); }
 
-const QRegularExpression& eventFolderPattern() {
-    static const QRegularExpression pattern(QStringLiteral(R"(^(\d{4}-\d{2}-\d{2})_(\d{2})-(\d{2})-(\d{2})$)"));
-    Q_ASSERT(pattern.isValid());
-    return pattern;
+std::optional<Instant> parseFileNameDate(const QString& name) {
+    // The stamp directly followed by one camera's "-<camera>.mp4" and nothing else.
+    const auto camera = Camera::parse(name);
+    if (!camera || name.size() != carStampLength + Camera::fileNameSuffix(*camera).size())
+        return std::nullopt;
+    const auto stamp = readCarStamp(name);
+    return stamp ? localInstant(*stamp) : std::nullopt;
 }
-
-std::optional<Instant> parseFileNameDate(const QString& name) { return parseWithPattern(fileNamePattern(), name, 5); }
 
 std::optional<Instant> parseEventFolderDate(const QString& name) {
-    return parseWithPattern(eventFolderPattern(), name, 4);
+    if (name.size() != carStampLength)
+        return std::nullopt;
+    const auto stamp = readCarStamp(name);
+    return stamp ? localInstant(*stamp) : std::nullopt;
 }
 
 std::optional<CameraAngle> parseCameraAngle(const QString& name) { return Camera::parse(name); }
 
 std::optional<EventMetadata> loadMetadata(const QString& folder) { return EventMetadata::load(folder); }
 
-QStringList mp4Files(const QString& folder) {
-    QStringList files;
+QStringList mp4Names(const QString& folder) {
+    QStringList names;
     for (const QString& name : DirectoryListing::list(folder).value_or(QStringList{}))
         if (hasMp4Extension(name))
-            files << childPath(folder, name);
+            names << name;
+    return names;
+}
+
+QStringList mp4Files(const QString& folder) {
+    QStringList files = mp4Names(folder);
+    for (QString& name : files)
+        name = childPath(folder, name);
     return files;
 }
 
 int countVideoGroups(const QStringList& paths) {
-    QSet<QString> keys;
+    QStringList videos;
     for (const QString& path : paths)
         if (hasMp4Extension(path))
-            keys.insert(TeslaVideoFile::timestampKey(lastPathComponent(path)));
-    return int(keys.size());
+            videos << path;
+    return int(groupByMinute(videos, lastPathComponent).size());
 }
 
 bool isTeslaCamRoot(const QString& folder) {
@@ -181,7 +196,7 @@ EventsByCategory scanLibrary(const QStringList& paths) {
 }
 
 void appendEvents(const QString& folder, EventsByCategory& into) {
-    const bool isEventFolder = eventFolderPattern().match(lastPathComponent(folder)).hasMatch();
+    const bool isEventFolder = isEventFolderName(lastPathComponent(folder));
     if (isTeslaCamRoot(folder)) {
         for (ClipCategory category : Category::driveCases) {
             const QString categoryFolder = childPath(folder, Category::folderName(category));
@@ -190,7 +205,7 @@ void appendEvents(const QString& folder, EventsByCategory& into) {
             auto& list = into[category];
             for (const QString& name : DirectoryListing::list(categoryFolder).value_or(QStringList{})) {
                 const QString entry = childPath(categoryFolder, name);
-                if (eventFolderPattern().match(name).hasMatch() && DirectoryListing::isDirectory(entry)) {
+                if (isEventFolderName(name) && DirectoryListing::isDirectory(entry)) {
                     auto events = summarizeEvents(entry, category);
                     list.insert(list.end(), events.begin(), events.end());
                 }
@@ -226,7 +241,7 @@ std::vector<TeslaClipEvent> scanEventFolders(const QString& folder, ClipCategory
     std::vector<TeslaClipEvent> result;
     for (const QString& name : DirectoryListing::list(folder).value_or(QStringList{})) {
         const QString entry = childPath(folder, name);
-        if (eventFolderPattern().match(name).hasMatch() && DirectoryListing::isDirectory(entry)) {
+        if (isEventFolderName(name) && DirectoryListing::isDirectory(entry)) {
             auto events = summarizeEvents(entry, category);
             result.insert(result.end(), events.begin(), events.end());
         }
@@ -272,36 +287,23 @@ std::optional<TeslaClipEvent> summarizeRecentClipsSession(const QString& folder,
 }
 
 std::vector<TeslaClipEvent> summarizeEvents(const QString& folder, ClipCategory category) {
-    const QStringList files = mp4Files(folder);
-    if (files.isEmpty())
+    const QStringList names = mp4Names(folder);
+    if (names.isEmpty())
         return {};
     const auto metadata = loadMetadata(folder);
     const auto location = locationLineOf(metadata);
 
-    // Minute groups in first-seen order, each timed by its earliest parseable file name.
-    struct Group {
-        QString key;
-        std::optional<Instant> time;
-    };
-    std::vector<Group> groups;
-    QHash<QString, size_t> indexOfKey;
-    for (const QString& file : files) {
-        const QString name = lastPathComponent(file);
-        const QString key = TeslaVideoFile::timestampKey(name);
-        auto it = indexOfKey.constFind(key);
-        if (it == indexOfKey.constEnd()) {
-            it = indexOfKey.insert(key, groups.size());
-            groups.push_back({key, std::nullopt});
-        }
-        if (auto date = parseFileNameDate(name)) {
-            auto& time = groups[*it].time;
-            time = time ? std::min(*time, *date) : *date;
-        }
-    }
+    // Each minute timed by its earliest parseable file name.
+    const auto minutes = groupByMinute(names, [](const QString& name) -> const QString& { return name; });
     std::vector<Instant> times;
-    for (const Group& g : groups)
-        if (g.time)
-            times.push_back(*g.time);
+    for (const MinuteGroup<QString>& minute : minutes) {
+        std::optional<Instant> time;
+        for (const QString& name : minute.items)
+            if (auto date = parseFileNameDate(name))
+                time = time ? std::min(*time, *date) : *date;
+        if (time)
+            times.push_back(*time);
+    }
     std::stable_sort(times.begin(), times.end());
 
     const QString folderName = lastPathComponent(folder);
@@ -309,7 +311,7 @@ std::vector<TeslaClipEvent> summarizeEvents(const QString& folder, ClipCategory 
     if (times.empty()) {
         TeslaClipEvent event = makeEvent(folder, folderName, category);
         event.startTime = parseEventFolderDate(folderName).value_or(metadataTime(metadata).value_or(distantPast));
-        event.videoCount = countVideoGroups(files);
+        event.videoCount = int(minutes.size());
         event.locationLine = location;
         events.push_back(event);
         return events;
@@ -444,8 +446,8 @@ std::vector<TeslaVideoFile> loadVideos(const TeslaClipEvent& event, CameraAngle 
 
 std::vector<TeslaVideoFile> loadContinuousSessionVideos(const TeslaClipEvent& event, CameraAngle cameraFilter) {
     const QStringList names = DirectoryListing::listOrThrow(event.folderURL);
-    const Instant from = event.startTime - rangeToleranceSeconds;
-    const Instant to = event.endTime.value_or(event.startTime) + rangeToleranceSeconds;
+    const Instant from = event.startTime - rangeTolerance;
+    const Instant to = event.endTime.value_or(event.startTime) + rangeTolerance;
     std::vector<TeslaVideoFile> videos;
     for (const QString& name : names) {
         if (!hasMp4Extension(name))
@@ -473,8 +475,8 @@ QStringList sourceVideoURLs(const TeslaClipEvent& event) {
             continue;
         if (event.endTime) {
             const auto date = parseFileNameDate(name);
-            if (!date || !withinRange(*date, event.startTime - rangeToleranceSeconds,
-                                      *event.endTime + rangeToleranceSeconds))
+            if (!date || !withinRange(*date, event.startTime - rangeTolerance,
+                                      *event.endTime + rangeTolerance))
                 continue;
         }
         names << name;

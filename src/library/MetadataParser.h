@@ -8,7 +8,6 @@
 #include "TeslaClipEvent.h"
 #include "TeslaVideoFile.h"
 
-#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +23,9 @@ using EventsByCategory = std::map<ClipCategory, std::vector<TeslaClipEvent>>;
 // back into its camera files. Stateless: every call reads the disk again.
 namespace MetadataParser {
 
+// Files belong to a continuous session's or an event's range with this much slack (seconds).
+inline constexpr double rangeTolerance = 0.5;
+
 // The events of everything chosen, per category, deduplicated and latest first.
 // Throws MetadataParserError::cannotParseTime for a chosen loose file without a usable time.
 EventsByCategory scanLibrary(const QStringList& paths);
@@ -36,12 +38,13 @@ std::vector<TeslaVideoFile> loadVideos(const TeslaClipEvent& event, CameraAngle 
 QStringList sourceVideoURLs(const TeslaClipEvent& event);
 
 // Building blocks, exposed for tests and for the other loaders.
-const QRegularExpression& fileNamePattern();
-const QRegularExpression& eventFolderPattern();
+// "yyyy-MM-dd_HH-mm-ss": a clip folder's name (the layout only; the date may be impossible).
+bool isEventFolderName(QStringView name);
 std::optional<Instant> parseFileNameDate(const QString& name);
 std::optional<Instant> parseEventFolderDate(const QString& name);
 std::optional<CameraAngle> parseCameraAngle(const QString& name);
 std::optional<EventMetadata> loadMetadata(const QString& folder);
+QStringList mp4Names(const QString& folder); // names, in listing order
 QStringList mp4Files(const QString& folder); // full paths
 int countVideoGroups(const QStringList& paths);
 bool isTeslaCamRoot(const QString& folder);

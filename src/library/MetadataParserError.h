@@ -1,21 +1,10 @@
 #pragma once
 
+#include "UserFacingError.h"
+
 #include <QString>
 
-#include <stdexcept>
-
 namespace orvane {
-
-// A failure with a description fit to show the user.
-class UserFacingError : public std::runtime_error {
-public:
-    explicit UserFacingError(const QString& description)
-        : std::runtime_error(description.toStdString()), description_(description) {}
-    const QString& description() const { return description_; }
-
-private:
-    QString description_;
-};
 
 class MetadataParserError : public UserFacingError {
 public:
@@ -32,12 +21,6 @@ public:
 private:
     MetadataParserError(Kind kind, const QString& description) : UserFacingError(description), kind_(kind) {}
     Kind kind_;
-};
-
-// The file system's own failure (for example listing a folder), with its system text.
-class FileSystemError : public UserFacingError {
-public:
-    using UserFacingError::UserFacingError;
 };
 
 } // namespace orvane

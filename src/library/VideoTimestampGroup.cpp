@@ -1,6 +1,6 @@
 #include "VideoTimestampGroup.h"
 
-#include <QHash>
+#include "MinuteGroups.h"
 
 #include <algorithm>
 
@@ -8,16 +8,8 @@ namespace orvane {
 
 std::vector<VideoTimestampGroup> VideoTimestampGroup::groups(const std::vector<TeslaVideoFile>& videos) {
     std::vector<VideoTimestampGroup> result;
-    QHash<QString, size_t> indexOfKey;
-    for (const TeslaVideoFile& video : videos) {
-        const QString key = TeslaVideoFile::timestampKey(video.fileName);
-        auto it = indexOfKey.constFind(key);
-        if (it == indexOfKey.constEnd()) {
-            it = indexOfKey.insert(key, result.size());
-            result.push_back(VideoTimestampGroup{key, distantPast, {}});
-        }
-        result[*it].videos.push_back(video);
-    }
+    for (MinuteGroup<TeslaVideoFile>& minute : groupByMinute(videos))
+        result.push_back(VideoTimestampGroup{std::move(minute.key), distantPast, std::move(minute.items)});
     for (VideoTimestampGroup& group : result) {
         for (const TeslaVideoFile& v : group.videos)
             group.startTime = std::max(group.startTime, v.startTime);

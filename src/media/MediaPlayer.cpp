@@ -24,6 +24,9 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
+// periodicTime's pace while playing: about a display frame.
+constexpr int periodicTimeMilliseconds = 1000 / 30;
+
 double secondsNow() { return std::chrono::duration<double>(SteadyClock::now().time_since_epoch()).count(); }
 
 bool isFullRange(const AVFrame* f) {
@@ -75,6 +78,7 @@ struct MediaPlayer::Worker {
     struct Queued {
         ff::Frame frame; // null for an immediate entry without a picture
         double time = 0;
+        double due = 0;                    // item time to show it at: its own, or earlier after a jump
         bool immediate = false;            // shown at once, whatever the clock (seek, step, open)
         std::function<void()> afterShown;  // posted once the picture is in the sink
     };
@@ -95,7 +99,7 @@ struct MediaPlayer::Worker {
     double anchorMedia = 0;
     std::deque<Queued> queue; // decoded frames in time order, filled by decode, emptied by presentation
     bool ended = false;       // the decoder has no more frames
-    double frameDuration = 1.0 / 30;
+    double frameDuration = assumedFrameDuration;
     double shownTime = 0;     // time of the picture on screen once the queued immediate entries are shown
 
     std::mutex sinkMutex;
@@ -113,6 +117,10 @@ struct MediaPlayer::Worker {
     // The decode thread's own state.
     std::unique_ptr<VideoDecoder> decoder;
     bool loopFilterSkipped = false;
+    double frameSeconds = 0;    // running wall time of decoding a frame that follows another
+    double keyFrameSeconds = 0; // … and of decoding a key frame (at open, after a jump, in turn)
+    double keyFrameInterval = 1; // seconds between the file's key frames, as its index says
+    double unreachableKeyFrame = -1; // a key frame a jump failed to decode
     // The presentation thread's own state.
     SwsContext* sws = nullptr;
 
@@ -130,6 +138,7 @@ struct MediaPlayer::Worker {
         Queued q;
         q.frame = std::move(frame);
         q.time = time;
+        q.due = time;
         return q;
     }
 
@@ -180,143 +189,253 @@ struct MediaPlayer::Worker {
         }
     }
 
+    using Lock = std::unique_lock<std::mutex>;
+
+    // The decode thread: one request at a time (open, seek, step), else the next frame, until
+    // told to quit. Every step is entered and left with `mutex` held.
     void runDecode() {
-        std::unique_lock lock(mutex);
-        for (;;) {
-            if (quit)
-                return;
+        Lock lock(mutex);
+        while (!quit) {
             if (reopen) {
-                reopen = false;
-                const QString path = openPath;
-                const uint64_t gen = generation;
-                queue.clear();
-                ended = false;
-                lock.unlock();
-                decoder.reset();
-                loopFilterSkipped = false;
-                presented = 0;
-                dropped = 0;
-                bool ok = false;
-                double duration = 0, frameLength = 1.0 / 30;
-                if (!path.isEmpty()) {
-                    try {
-                        int threads = options.decoderThreads;
-                        if (options.largeFrameDecoderThreads > threads) {
-                            const MediaInfo header = MediaProbe::probe(path);
-                            if (int64_t(header.width) * header.height > int64_t(1920) * 1080)
-                                threads = options.largeFrameDecoderThreads;
-                        }
-                        decoder = std::make_unique<VideoDecoder>(path, VideoDecoderOptions{threads, options.skipLoopFilter});
-                        loopFilterSkipped = options.skipLoopFilter;
-                        frameLength = decoder->info().frameDuration;
-                        duration = decoder->info().duration;
-                        ok = decoder->next();
-                    } catch (const std::exception&) {
-                        ok = false;
-                    }
-                    if (!ok)
-                        decoder.reset();
-                }
-                lock.lock();
-                frameDuration = frameLength;
-                auto opened = [o = owner, gen, ok, duration] { o->onOpened(gen, ok, duration); };
-                if (ok && !reopen)
-                    showNowLocked([this, opened] { post(opened); });
-                else if (!path.isEmpty())
-                    post(opened);
-                continue;
-            }
-            if (!decoder) {
+                openItem(lock);
+            } else if (!decoder) {
                 seek.reset(); // the interface thread fails them when the item fails
                 step = 0;
                 wake.wait(lock);
-                continue;
-            }
-            const uint64_t gen = generation;
-            if (seek) {
-                const SeekRequest request = *seek;
-                seek.reset();
-                queue.clear();
-                lock.unlock();
-                const bool exact = request.before <= 0 && request.after <= 0;
-                const bool ok = exact ? decoder->seekExact(request.time)
-                                      : decoder->seekTolerant(request.time, request.before, request.after);
-                const double landed = ok ? decoder->frameTime() : request.time;
-                lock.lock();
-                ended = false;
-                if (!seek && !reopen) {
-                    anchorMedia = exact ? std::max(0.0, request.time) : landed;
-                    anchorWall = secondsNow();
-                    seeking = false;
-                }
-                auto done = [o = owner, gen, id = request.id, landed] { o->onSeekDone(gen, id, landed); };
-                if (ok)
-                    showNowLocked([this, done] { post(done); });
-                else
-                    post(done);
-                continue;
-            }
-            if (step != 0) {
-                const int count = step;
-                step = 0;
-                const double target = shownTime + count * frameDuration + frameDuration / 2;
-                queue.clear();
-                lock.unlock();
-                const bool ok = decoder->seekExact(std::max(0.0, target));
-                const double time = decoder->frameTime();
-                lock.lock();
-                ended = false;
-                anchorMedia = time;
-                anchorWall = secondsNow();
-                auto done = [o = owner, gen, time] { o->onStepped(gen, time); };
-                if (ok)
-                    showNowLocked([this, done] { post(done); });
-                else
-                    post(done);
-                continue;
-            }
-            // Decodes ahead while paused too, so playing starts from a full queue (and the
-            // cells of a grid start together).
-            if (seeking || ended || queue.size() >= queueCapacity) {
+            } else if (seek) {
+                performSeek(lock);
+            } else if (step != 0) {
+                performStep(lock);
+            } else if (seeking || ended || queue.size() >= queueLimitLocked()) {
+                // Decodes ahead while paused too, so playing starts from a full queue (and the
+                // cells of a grid start together).
                 wake.wait(lock);
-                continue;
+            } else {
+                decodeAhead(lock);
             }
+        }
+    }
 
-            const double clock = clockLocked(secondsNow());
-            const double newest = queue.empty() ? shownTime : queue.back().time;
-            const double currentRate = rate;
-            if (clock - newest > catchUpLimit) {
-                // Decoding cannot keep up: jump to a key frame ahead of the clock.
-                const int64_t skippedFrames = int64_t((clock - newest) / frameDuration);
-                queue.clear();
-                lock.unlock();
-                adaptLoopFilter(true, currentRate);
-                const bool ok = decoder->seekTolerant(clock + 0.25, 0, 1.0);
-                lock.lock();
-                if (ok && !seek && !reopen && step == 0) {
-                    dropped += std::max<int64_t>(0, skippedFrames);
-                    if (ff::Frame frame = refFrame(*decoder))
-                        queue.push_back(queued(std::move(frame), decoder->frameTime()));
-                    wake.notify_all();
-                } else if (!ok) {
-                    ended = true;
-                    wake.notify_all();
-                }
-                continue;
+    // Thread count for a file: the big camera of a grid may get more than the others.
+    int decoderThreadsFor(const QString& path) const {
+        int threads = options.decoderThreads;
+        if (options.largeFrameDecoderThreads > threads) {
+            const MediaInfo header = MediaProbe::probe(path);
+            if (int64_t(header.width) * header.height > largeFramePixels)
+                threads = options.largeFrameDecoderThreads;
+        }
+        return threads;
+    }
+
+    void openItem(Lock& lock) {
+        reopen = false;
+        const QString path = openPath;
+        const uint64_t gen = generation;
+        queue.clear();
+        ended = false;
+        lock.unlock();
+        decoder.reset();
+        loopFilterSkipped = false;
+        presented = 0;
+        dropped = 0;
+        bool ok = false;
+        double duration = 0, frameLength = assumedFrameDuration;
+        if (!path.isEmpty()) {
+            try {
+                decoder = std::make_unique<VideoDecoder>(
+                    path, VideoDecoderOptions{decoderThreadsFor(path), options.skipLoopFilter});
+                loopFilterSkipped = options.skipLoopFilter;
+                frameLength = decoder->info().frameDuration;
+                duration = decoder->info().duration;
+                const double started = secondsNow();
+                ok = decoder->next();
+                keyFrameSeconds = secondsNow() - started;
+                frameSeconds = 0;
+            } catch (const std::exception&) {
+                ok = false;
             }
-            lock.unlock();
-            // Behind when the frame to decode is already due.
-            adaptLoopFilter(newest + frameDuration <= clock, currentRate);
-            const bool decoded = decoder->next();
-            ff::Frame frame = decoded ? refFrame(*decoder) : ff::Frame{};
-            const double time = decoder->frameTime();
-            lock.lock();
-            if (seek || reopen || step != 0 || !decoder)
-                continue; // superseded while decoding; the request restarts from its own position
-            if (!decoded)
-                ended = true;
-            else if (frame)
-                queue.push_back(queued(std::move(frame), time));
+            if (!ok)
+                decoder.reset();
+        }
+        lock.lock();
+        frameDuration = frameLength;
+        auto opened = [o = owner, gen, ok, duration] { o->onOpened(gen, ok, duration); };
+        if (ok && !reopen)
+            showNowLocked([this, opened] { post(opened); });
+        else if (!path.isEmpty())
+            post(opened);
+    }
+
+    void performSeek(Lock& lock) {
+        const uint64_t gen = generation;
+        const SeekRequest request = *seek;
+        seek.reset();
+        queue.clear();
+        lock.unlock();
+        const bool exact = request.before <= 0 && request.after <= 0;
+        const bool ok =
+            exact ? decoder->seekExact(request.time) : decoder->seekTolerant(request.time, request.before, request.after);
+        const double landed = ok ? decoder->frameTime() : request.time;
+        lock.lock();
+        ended = false;
+        if (!seek && !reopen) {
+            anchorMedia = exact ? std::max(0.0, request.time) : landed;
+            anchorWall = secondsNow();
+            seeking = false;
+        }
+        auto done = [o = owner, gen, id = request.id, landed] { o->onSeekDone(gen, id, landed); };
+        if (ok)
+            showNowLocked([this, done] { post(done); });
+        else
+            post(done);
+    }
+
+    void performStep(Lock& lock) {
+        const uint64_t gen = generation;
+        const int count = step;
+        step = 0;
+        // Aim at the middle of the wanted frame so rounding cannot land on a neighbour.
+        const double target = shownTime + count * frameDuration + frameDuration / 2;
+        queue.clear();
+        lock.unlock();
+        const bool ok = decoder->seekExact(std::max(0.0, target));
+        const double time = decoder->frameTime();
+        lock.lock();
+        ended = false;
+        anchorMedia = time;
+        anchorWall = secondsNow();
+        auto done = [o = owner, gen, time] { o->onStepped(gen, time); };
+        if (ok)
+            showNowLocked([this, done] { post(done); });
+        else
+            post(done);
+    }
+
+    // True when a request arrived while the lock was let go: the work done meanwhile is stale.
+    bool supersededLocked() const { return seek || reopen || step != 0 || !decoder; }
+
+    void decodeAhead(Lock& lock) {
+        const double clock = clockLocked(secondsNow());
+        const double newest = queue.empty() ? shownTime : queue.back().time;
+        if (playing && rate >= fastRate) {
+            if (const auto key = keyFrameToJumpTo(clock, newest)) {
+                jumpToKeyFrame(lock, *key, newest);
+                return;
+            }
+        }
+        if (clock - newest > catchUpLimit) {
+            skipAhead(lock, clock, newest);
+            return;
+        }
+        const double currentRate = rate;
+        lock.unlock();
+        // Behind when the frame to decode is already due.
+        adaptLoopFilter(newest + frameDuration <= clock, currentRate);
+        const double started = secondsNow();
+        const bool decoded = decoder->next();
+        noteDecodeTime(secondsNow() - started, decoder->isKeyFrame());
+        ff::Frame frame = decoded ? refFrame(*decoder) : ff::Frame{};
+        const double time = decoder->frameTime();
+        lock.lock();
+        if (supersededLocked())
+            return; // the request restarts from its own position
+        if (!decoded)
+            ended = true;
+        else if (frame)
+            queue.push_back(queued(std::move(frame), time));
+        wake.notify_all();
+    }
+
+    void noteDecodeTime(double seconds, bool keyFrame) {
+        double& average = keyFrame ? keyFrameSeconds : frameSeconds;
+        average = average > 0 ? average + decodeTimeSmoothing * (seconds - average) : seconds;
+    }
+
+    // At fastRate and above, the key frame to jump to so that pictures are shown no later than
+    // fastForwardLagFrames behind the clock. When decoding cannot keep up over a key-frame
+    // interval, the frames it cannot afford are skipped at the end of each interval; a jump is
+    // taken only while the queued frames cover its own decoding, unless decoding on would be
+    // late too. Called with `mutex` held.
+    std::optional<double> keyFrameToJumpTo(double clock, double newest) {
+        const std::optional<double> key = decoder->keyFrameAtOrAfter(newest + 0.5 * frameDuration);
+        if (!key || *key < newest + 1.5 * frameDuration)
+            return std::nullopt; // the next frame is a key frame: decoding it costs what a jump costs
+        if (*key == unreachableKeyFrame)
+            return std::nullopt;
+        if (const auto following = decoder->keyFrameAtOrAfter(*key + 0.5 * frameDuration))
+            keyFrameInterval = *following - *key;
+        const double frameWall = frameDuration / rate;
+        const double allowedLate = (fastForwardLagFrames - 1) * frameWall;
+        const double keyFrameCost = keyFrameSeconds * jumpSafety;
+        const double lead = (newest - clock) / rate; // until the newest decoded frame is due
+        const double framesToKey = (*key - newest) / frameDuration;
+        const double leadAtKey = lead + (framesToKey - 1) * (frameWall - frameSeconds) + frameWall - keyFrameCost;
+        const bool lateAtKey = leadAtKey < -allowedLate;
+        const double safeJumpLead = keyFrameCost - frameWall - allowedLate; // a jump started now lands in time
+        if (lead < safeJumpLead && !lateAtKey)
+            return std::nullopt; // decoding on keeps time; a jump would not
+        const double intervalFrames = std::max(1.0, keyFrameInterval / frameDuration);
+        const double affordable = (intervalFrames * frameWall - keyFrameCost) / std::max(frameSeconds, fastestFrameSeconds);
+        const double unaffordable = intervalFrames - 1 - affordable;
+        // Skipping also pays for the next jump: the skipped frames' time covers its decoding.
+        const double framesToSkip = unaffordable > 0 ? std::max(unaffordable, keyFrameCost / frameWall) : 0;
+        if (framesToSkip > 0 && framesToKey - 1 <= framesToSkip)
+            return key;
+        const bool lastChance = lead + frameWall - frameSeconds < safeJumpLead;
+        return lateAtKey && lastChance ? key : std::nullopt;
+    }
+
+    // How many decoded frames may wait: at fastRate and above, enough to keep showing frames
+    // on time while a key frame decodes.
+    size_t queueLimitLocked() const {
+        if (!playing || rate < fastRate || frameDuration <= 0)
+            return queueCapacity;
+        const double keyFrameSpan = keyFrameSeconds * jumpSafety * rate / frameDuration;
+        return std::clamp(size_t(std::ceil(keyFrameSpan)) + queueCapacity / 2, queueCapacity, fastQueueCapacity);
+    }
+
+    // Skips the frames up to the key frame at `key`, which is shown in the place of the first
+    // of them (a little ahead of its time) so the picture never waits for the jump.
+    void jumpToKeyFrame(Lock& lock, double key, double newest) {
+        const double currentRate = rate;
+        lock.unlock();
+        adaptLoopFilter(true, currentRate);
+        const double started = secondsNow();
+        const bool ok = decoder->seekNextKeyFrame(key);
+        noteDecodeTime(secondsNow() - started, true);
+        ff::Frame frame = ok ? refFrame(*decoder) : ff::Frame{};
+        const double time = decoder->frameTime();
+        lock.lock();
+        if (supersededLocked())
+            return;
+        if (!ok || !frame) {
+            // A damaged file: decode on from wherever the reader stands, and never try this one again.
+            unreachableKeyFrame = key;
+            return;
+        }
+        dropped += std::max<int64_t>(0, std::llround((time - newest) / frameDuration) - 1);
+        Queued q = queued(std::move(frame), time);
+        q.due = std::min(time, newest + frameDuration);
+        queue.push_back(std::move(q));
+        wake.notify_all();
+    }
+
+    // Decoding cannot keep up: jump to a key frame ahead of the clock.
+    void skipAhead(Lock& lock, double clock, double newest) {
+        const int64_t skippedFrames = int64_t((clock - newest) / frameDuration);
+        const double currentRate = rate;
+        queue.clear();
+        lock.unlock();
+        adaptLoopFilter(true, currentRate);
+        const bool ok = decoder->seekTolerant(clock + catchUpLead, 0, catchUpWindow);
+        lock.lock();
+        if (ok && !seek && !reopen && step == 0) {
+            dropped += std::max<int64_t>(0, skippedFrames);
+            if (ff::Frame frame = refFrame(*decoder))
+                queue.push_back(queued(std::move(frame), decoder->frameTime()));
+            wake.notify_all();
+        } else if (!ok) {
+            ended = true;
             wake.notify_all();
         }
     }
@@ -360,14 +479,14 @@ struct MediaPlayer::Worker {
                     wake.wait(lock);
                 continue;
             }
-            const double head = queue.front().time;
+            const double head = queue.front().due;
             if (head > clock + 1e-4) {
                 const double dueWall = anchorWall + (head - anchorMedia) / rate;
                 wake.wait_for(lock, std::chrono::duration<double>(std::clamp(dueWall - now, 0.0, 0.25)));
                 continue;
             }
             // A frame is stale once the next one is due as well.
-            if (queue.size() > 1 && queue[1].time <= clock) {
+            if (queue.size() > 1 && queue[1].due <= clock) {
                 ++dropped;
                 queue.pop_front();
                 wake.notify_all();
@@ -385,8 +504,29 @@ struct MediaPlayer::Worker {
 
     // Enough decoded frames to ride out a slow one (a key frame, a busy machine) at 1×.
     static constexpr size_t queueCapacity = 6;
-    // How far (item seconds) the decoded picture may fall behind before skipping ahead.
+    // The most frames waiting at fast rates (about 200 MB of the largest camera's pictures).
+    static constexpr size_t fastQueueCapacity = 24;
+    // Pictures over 1920 × 1080 may get their own thread count.
+    static constexpr int64_t largeFramePixels = int64_t(1920) * 1080;
+    // The frame length assumed until a file says its own.
+    static constexpr double assumedFrameDuration = 1.0 / 30;
+    // How far (item seconds) the decoded picture may fall behind before skipping ahead, to a
+    // key frame this far ahead of the clock (so the jump's own decoding does not leave it
+    // behind again) or within this window after that.
     static constexpr double catchUpLimit = 0.5;
+    static constexpr double catchUpLead = 0.25;
+    static constexpr double catchUpWindow = 1.0;
+    // From this rate on, pictures pass too quickly to miss one: skipping to a key frame beats
+    // showing a picture late.
+    static constexpr double fastRate = 2;
+    // The most a picture may lag the clock at fastRate and above, in frames.
+    static constexpr double fastForwardLagFrames = 2;
+    // Key frames vary in size: plan for one that takes this much longer than the average.
+    static constexpr double jumpSafety = 1.5;
+    // A floor for the measured decode time of a frame, so an unmeasured one divides nothing by 0.
+    static constexpr double fastestFrameSeconds = 1e-4;
+    // Weight of the newest measurement in the running decode times.
+    static constexpr double decodeTimeSmoothing = 0.2;
 };
 
 MediaPlayer::MediaPlayer(QObject* parent) : MediaPlayer(Options{}, parent) {}
@@ -398,7 +538,7 @@ MediaPlayer::MediaPlayer(const Options& options, QObject* parent)
     worker_->options = options;
     worker_->decodeThread = std::thread([w = worker_.get()] { w->runDecode(); });
     worker_->presentThread = std::thread([w = worker_.get()] { w->runPresent(); });
-    ticker_.setInterval(1000 / 30);
+    ticker_.setInterval(periodicTimeMilliseconds);
     ticker_.setTimerType(Qt::PreciseTimer);
     connect(&ticker_, &QTimer::timeout, this, [this] { emit periodicTime(currentTime()); });
 }

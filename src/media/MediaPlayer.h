@@ -11,10 +11,12 @@
 
 namespace orvane::media {
 
-// Plays one video file into a QVideoSink. Lives on the interface thread; each player owns a
-// decode thread that keeps a few frames ahead of a presentation clock driven by the rate, and a
-// presentation thread that hands each frame to the sink when it is due, dropping frames that
-// are already late, so a slow decode never delays a frame that is ready. The car records no sound, so nothing is played but video.
+// Plays one video file into a QVideoSink; the car records no sound, so only video is played.
+// Lives on the interface thread. Each player owns a decode thread that keeps a few frames ahead
+// of a presentation clock driven by the rate, and a presentation thread that hands each frame
+// to the sink when it is due, dropping frames that are already late, so a slow decode never
+// delays a frame that is ready. At 2× and above, when decoding cannot keep up, the player skips
+// to the next key frame instead of showing pictures that lag the clock.
 class MediaPlayer : public AbstractMediaPlayer {
     Q_OBJECT
 public:

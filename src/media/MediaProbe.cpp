@@ -20,9 +20,7 @@ ff::InputFormat openInput(const QString& path) {
     return ff::InputFormat(raw);
 }
 
-namespace {
-
-int rotationOf(const AVStream* stream) {
+int displayRotation(const AVStream* stream) {
     size_t size = 0;
     const uint8_t* matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
     if (!matrix || size < 9 * sizeof(int32_t))
@@ -34,8 +32,6 @@ int rotationOf(const AVStream* stream) {
     const long quarters = std::lround(-counterClockwise / 90.0);
     return int(((quarters % 4) + 4) % 4) * 90;
 }
-
-} // namespace
 
 MediaInfo describe(AVFormatContext* format, int videoIndex) {
     MediaInfo info;
@@ -49,7 +45,7 @@ MediaInfo describe(AVFormatContext* format, int videoIndex) {
     const AVStream* stream = format->streams[videoIndex];
     info.width = stream->codecpar->width;
     info.height = stream->codecpar->height;
-    info.rotation = rotationOf(stream);
+    info.rotation = displayRotation(stream);
     AVRational rate = stream->avg_frame_rate;
     if (rate.num > 0 && rate.den > 0)
         info.frameRate = av_q2d(rate);

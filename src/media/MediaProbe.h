@@ -7,6 +7,9 @@
 
 namespace orvane::media {
 
+// The cars record 36 frames a second: the rate assumed for a file that does not give its own.
+inline constexpr int cameraFrameRate = 36;
+
 // What a file's container header says about it and its first video stream.
 struct MediaInfo {
     double duration = 0;      // container duration in seconds

@@ -9,7 +9,7 @@ namespace orvane::media {
 struct Mp4Muxer::Impl {
     ff::OutputFormat format;
     AVStream* stream = nullptr;
-    AVRational encoderTimeBase{1, 36};
+    AVRational encoderTimeBase{1, cameraFrameRate};
     ff::Packet packet;
     bool finished = false;
 };

@@ -1,36 +1,31 @@
 #include "Transcoder.h"
 
+#include "EncoderSetup.h"
 #include "FfmpegHandles.h"
-
-extern "C" {
-#include <libavutil/display.h>
-#include <libavutil/opt.h>
-}
+#include "VideoDecoderInternal.h"
 
 #include <QFileInfo>
 
 #include <cmath>
-#include <cstring>
 #include <deque>
 
 namespace orvane::media {
 
 namespace {
 
+// Output timestamps in 1/90000 s: exact for every common frame rate.
 constexpr AVRational outputTimeBase{1, 90000};
-
-int clockwiseRotation(const AVStream* stream) {
-    size_t size = 0;
-    const uint8_t* matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
-    if (!matrix || size < 9 * sizeof(int32_t))
-        return 0;
-    const double counterClockwise = av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
-    if (std::isnan(counterClockwise))
-        return 0;
-    int degrees = int(std::lround(-counterClockwise / 90.0)) * 90;
-    degrees = ((degrees % 360) + 360) % 360;
-    return degrees;
-}
+// Largest numerator or denominator when the frame rate becomes a fraction for the encoder.
+constexpr int frameRatePrecision = 100000;
+// The decoder's share of the two cores; the encoder takes the rest.
+constexpr int decoderThreads = 2;
+// Audio read before the first kept video frame waits for it, up to this many packets.
+constexpr size_t maxHeldAudioPackets = 4096;
+// Stream ticks become seconds with rounding: times this close to a boundary are on it.
+constexpr double boundarySlack = 1e-6;
+// Presets when the caller names none: the fastest that keeps the quality the bit rate buys.
+constexpr const char* defaultH264Preset = "superfast";
+constexpr const char* defaultHevcPreset = "ultrafast";
 
 bool isPlanar420(int format) { return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P; }
 
@@ -45,6 +40,14 @@ ff::Frame allocateFrame(int width, int height, AVPixelFormat format) {
     f->height = height;
     checkFfmpeg(av_frame_get_buffer(f.get(), 0), "av_frame_get_buffer");
     return f;
+}
+
+// A writable frame of the given size and format, reusing `frame` when it already fits.
+AVFrame* writableFrame(ff::Frame& frame, int width, int height, AVPixelFormat format) {
+    if (!frame || frame->width != width || frame->height != height || frame->format != format)
+        frame = allocateFrame(width, height, format);
+    checkFfmpeg(av_frame_make_writable(frame.get()), "av_frame_make_writable");
+    return frame.get();
 }
 
 // Turns a 4:2:0 picture by 90, 180 or 270 degrees clockwise into `dst` (sized for the result).
@@ -102,7 +105,7 @@ Transcoder::Transcoder(const QString& input) : d(std::make_unique<Impl>()) {
         throw NoVideoStreamError("video stream without a picture size: " + path);
     d->audioIndex = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, d->videoIndex, nullptr, 0);
     TranscodeSource& s = d->source;
-    s.rotation = clockwiseRotation(vs);
+    s.rotation = displayRotation(vs);
     const bool sideways = s.rotation == 90 || s.rotation == 270;
     s.width = sideways ? vs->codecpar->height : vs->codecpar->width;
     s.height = sideways ? vs->codecpar->width : vs->codecpar->height;
@@ -125,159 +128,279 @@ Transcoder::~Transcoder() = default;
 
 const TranscodeSource& Transcoder::source() const { return d->source; }
 
-void Transcoder::run(const QString& outputPath, const TranscodeSettings& settings, const TranscodeHooks& hooks) {
-    if (d->used)
-        throw MediaError("a transcoder runs once");
-    d->used = true;
-    if (settings.width <= 0 || settings.height <= 0 || settings.width % 2 || settings.height % 2)
-        throw MediaError("output size must be positive and even");
-    AVFormatContext* in = d->input.get();
-    AVStream* vs = in->streams[d->videoIndex];
-    const AVRational vtb = vs->time_base;
-    const TranscodeSource& src = d->source;
-    const std::string out = outputPath.toStdString();
-    auto cancelled = [&] { return hooks.cancelled && hooks.cancelled(); };
+namespace {
 
-    // Decoder.
-    const AVCodec* decoderCodec = avcodec_find_decoder(vs->codecpar->codec_id);
-    if (!decoderCodec)
-        throw MediaError("no decoder for the video stream");
-    ff::CodecContext decoder(avcodec_alloc_context3(decoderCodec));
-    if (!decoder)
-        throw MediaError("avcodec_alloc_context3: out of memory");
-    checkFfmpeg(avcodec_parameters_to_context(decoder.get(), vs->codecpar), "decoder parameters");
-    decoder->pkt_timebase = vtb;
-    decoder->thread_count = 2;
-    decoder->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-    checkFfmpeg(avcodec_open2(decoder.get(), decoderCodec, nullptr), "open decoder");
+// One run of a transcoder: the decoder, encoder and muxer it opens, and what the frames carry
+// from one to the next. Steps: open, seek to the start, decode and encode every frame in the
+// range (audio copied alongside), finish the file.
+class TranscodeRun {
+public:
+    TranscodeRun(AVFormatContext* input, int videoIndex, int audioIndex, int64_t firstPts, const TranscodeSource& source,
+                 const TranscodeSettings& settings, const TranscodeHooks& hooks)
+        : in_(input), videoIndex_(videoIndex), audioIndex_(audioIndex), firstPts_(firstPts), source_(source),
+          settings_(settings), hooks_(hooks), videoTimeBase_(input->streams[videoIndex]->time_base),
+          start_(std::max(settings.start, 0.0)), end_(settings.length > 0 ? start_ + settings.length : INFINITY) {}
 
-    // Encoder: no B-frames, a key frame every keyFrameInterval frames and never elsewhere.
-    const bool hevc = settings.codec == VideoCodec::HEVC;
-    const char* encoderName = hevc ? "libx265" : "libx264";
-    const AVCodec* encoderCodec = avcodec_find_encoder_by_name(encoderName);
-    if (!encoderCodec)
-        throw MediaError(std::string("encoder not available: ") + encoderName);
-    ff::CodecContext encoder(avcodec_alloc_context3(encoderCodec));
-    if (!encoder)
-        throw MediaError("avcodec_alloc_context3: out of memory");
-    AVCodecContext* e = encoder.get();
-    e->width = settings.width;
-    e->height = settings.height;
-    e->pix_fmt = src.fullRange ? AV_PIX_FMT_YUVJ420P : AV_PIX_FMT_YUV420P;
-    if (hevc)
-        e->pix_fmt = AV_PIX_FMT_YUV420P; // libx265 takes range from color_range
-    e->color_range = src.fullRange ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
-    e->colorspace = vs->codecpar->color_space;
-    e->color_primaries = vs->codecpar->color_primaries;
-    e->color_trc = vs->codecpar->color_trc;
-    e->time_base = outputTimeBase;
-    const double fps = settings.frameRate > 0 ? settings.frameRate : 36.0;
-    e->framerate = av_d2q(fps, 100000);
-    e->bit_rate = settings.bitRate;
-    const int keyint = std::max(settings.keyFrameInterval, 1);
-    e->gop_size = keyint;
-    e->keyint_min = keyint;
-    e->max_b_frames = 0;
-    e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    ff::Options options;
-    const std::string keyintText = std::to_string(keyint);
-    std::string params;
-    if (hevc) {
-        options.set("preset", settings.preset.empty() ? "ultrafast" : settings.preset.c_str());
-        options.set("profile", "main");
-        params = "bframes=0:scenecut=0:keyint=" + keyintText + ":min-keyint=" + keyintText + ":log-level=error";
-        options.set("x265-params", params.c_str());
-    } else {
-        options.set("preset", settings.preset.empty() ? "superfast" : settings.preset.c_str());
-        // ultrafast alone would turn CABAC and 8x8 transforms off (Constrained Baseline).
-        options.set("profile", "high");
-        options.set("coder", "1");
-        params = "8x8dct=1:bframes=0:scenecut=0:keyint=" + keyintText + ":min-keyint=" + keyintText;
-        options.set("x264-params", params.c_str());
+    void run(const QString& outputPath) {
+        out_ = outputPath.toStdString();
+        openDecoder();
+        openVideoEncoder();
+        openMuxer();
+        seekToStart();
+        decodeRange();
+        finish();
     }
-    checkFfmpeg(avcodec_open2(e, encoderCodec, options.get()), std::string("open ") + encoderName);
 
-    // Muxer.
-    AVFormatContext* rawOut = nullptr;
-    checkFfmpeg(avformat_alloc_output_context2(&rawOut, nullptr, "mp4", out.c_str()), "create " + out);
-    ff::OutputFormat output(rawOut);
-    AVStream* ovs = avformat_new_stream(rawOut, nullptr);
-    if (!ovs)
-        throw MediaError("avformat_new_stream: out of memory");
-    checkFfmpeg(avcodec_parameters_from_context(ovs->codecpar, e), "stream parameters");
-    ovs->time_base = e->time_base;
-    ovs->avg_frame_rate = e->framerate;
-    AVStream* oas = nullptr;
-    AVRational atb{1, 1};
-    if (d->audioIndex >= 0) {
-        const AVStream* as = in->streams[d->audioIndex];
-        atb = as->time_base;
-        // An audio format MP4 cannot hold is left out rather than failing the export.
-        if (avformat_query_codec(rawOut->oformat, as->codecpar->codec_id, FF_COMPLIANCE_NORMAL) == 1) {
-            oas = avformat_new_stream(rawOut, nullptr);
-            if (!oas)
-                throw MediaError("avformat_new_stream: out of memory");
-            checkFfmpeg(avcodec_parameters_copy(oas->codecpar, as->codecpar), "audio parameters");
-            oas->codecpar->codec_tag = 0;
-            oas->time_base = as->time_base;
+private:
+    bool cancelled() const { return hooks_.cancelled && hooks_.cancelled(); }
+    double frameRate() const { return settings_.frameRate > 0 ? settings_.frameRate : double(cameraFrameRate); }
+
+    void openDecoder() {
+        const AVStream* vs = in_->streams[videoIndex_];
+        const AVCodec* codec = avcodec_find_decoder(vs->codecpar->codec_id);
+        if (!codec)
+            throw MediaError("no decoder for the video stream");
+        decoder_.reset(avcodec_alloc_context3(codec));
+        if (!decoder_)
+            throw MediaError("avcodec_alloc_context3: out of memory");
+        checkFfmpeg(avcodec_parameters_to_context(decoder_.get(), vs->codecpar), "decoder parameters");
+        decoder_->pkt_timebase = videoTimeBase_;
+        decoder_->thread_count = decoderThreads;
+        decoder_->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+        checkFfmpeg(avcodec_open2(decoder_.get(), codec, nullptr), "open decoder");
+    }
+
+    void openVideoEncoder() {
+        const bool hevc = settings_.codec == VideoCodec::HEVC;
+        EncoderSetup setup;
+        setup.codec = settings_.codec;
+        setup.width = settings_.width;
+        setup.height = settings_.height;
+        // libx265 takes the range from color_range alone.
+        setup.pixelFormat = source_.fullRange && !hevc ? AV_PIX_FMT_YUVJ420P : AV_PIX_FMT_YUV420P;
+        setup.timeBase = outputTimeBase;
+        setup.frameRate = av_d2q(frameRate(), frameRatePrecision);
+        setup.bitRate = settings_.bitRate;
+        setup.keyFrameInterval = settings_.keyFrameInterval;
+        setup.preset = !settings_.preset.empty() ? settings_.preset : hevc ? defaultHevcPreset : defaultH264Preset;
+        const AVCodecParameters* par = in_->streams[videoIndex_]->codecpar;
+        encoder_ = openEncoder(setup, [&](AVCodecContext* e) {
+            e->color_range = source_.fullRange ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
+            e->colorspace = par->color_space;
+            e->color_primaries = par->color_primaries;
+            e->color_trc = par->color_trc;
+        });
+    }
+
+    void openMuxer() {
+        AVFormatContext* raw = nullptr;
+        checkFfmpeg(avformat_alloc_output_context2(&raw, nullptr, "mp4", out_.c_str()), "create " + out_);
+        output_.reset(raw);
+        videoOut_ = avformat_new_stream(raw, nullptr);
+        if (!videoOut_)
+            throw MediaError("avformat_new_stream: out of memory");
+        checkFfmpeg(avcodec_parameters_from_context(videoOut_->codecpar, encoder_.get()), "stream parameters");
+        videoOut_->time_base = encoder_->time_base;
+        videoOut_->avg_frame_rate = encoder_->framerate;
+        addAudioStream();
+        for (unsigned i = 0; i < in_->nb_streams; ++i)
+            if (int(i) != videoIndex_ && !(audioOut_ && int(i) == audioIndex_))
+                in_->streams[i]->discard = AVDISCARD_ALL;
+        checkFfmpeg(avio_open(&raw->pb, out_.c_str(), AVIO_FLAG_WRITE), "open " + out_);
+        checkFfmpeg(avformat_write_header(raw, nullptr), "write header " + out_);
+    }
+
+    // The source's audio is copied as it is; a format MP4 cannot hold is left out rather than
+    // failing the export.
+    void addAudioStream() {
+        if (audioIndex_ < 0)
+            return;
+        const AVStream* as = in_->streams[audioIndex_];
+        audioTimeBase_ = as->time_base;
+        if (avformat_query_codec(output_->oformat, as->codecpar->codec_id, FF_COMPLIANCE_NORMAL) != 1)
+            return;
+        audioOut_ = avformat_new_stream(output_.get(), nullptr);
+        if (!audioOut_)
+            throw MediaError("avformat_new_stream: out of memory");
+        checkFfmpeg(avcodec_parameters_copy(audioOut_->codecpar, as->codecpar), "audio parameters");
+        audioOut_->codecpar->codec_tag = 0;
+        audioOut_->time_base = as->time_base;
+    }
+
+    // Positions the reader at the key frame before the start.
+    void seekToStart() {
+        if (start_ <= 0)
+            return;
+        const int64_t target = firstPts_ + int64_t(std::floor(start_ / av_q2d(videoTimeBase_)));
+        if (avformat_seek_file(in_, videoIndex_, INT64_MIN, target, target, 0) < 0)
+            avformat_seek_file(in_, videoIndex_, INT64_MIN, firstPts_, firstPts_, 0);
+    }
+
+    void decodeRange() {
+        frameDuration_ = 1.0 / (source_.frameRate > 0 ? source_.frameRate : frameRate());
+        ff::Packet packet = ff::makePacket();
+        while (!pastEnd_) {
+            if (cancelled())
+                throw TranscodeCancelled();
+            if (av_read_frame(in_, packet.get()) < 0)
+                break; // the end, or a damaged tail: export what was readable
+            if (packet->stream_index == videoIndex_) {
+                const int sent = avcodec_send_packet(decoder_.get(), packet.get());
+                av_packet_unref(packet.get());
+                if (sent < 0 && sent != AVERROR_INVALIDDATA && sent != AVERROR(EAGAIN))
+                    checkFfmpeg(sent, "decode");
+                receiveFrames();
+            } else if (audioOut_ && packet->stream_index == audioIndex_) {
+                takeAudio(packet.get());
+            }
+            av_packet_unref(packet.get());
+        }
+        if (!pastEnd_) {
+            avcodec_send_packet(decoder_.get(), nullptr);
+            receiveFrames();
         }
     }
-    for (unsigned i = 0; i < in->nb_streams; ++i)
-        if (int(i) != d->videoIndex && !(oas && int(i) == d->audioIndex))
-            in->streams[i]->discard = AVDISCARD_ALL;
-    checkFfmpeg(avio_open(&rawOut->pb, out.c_str(), AVIO_FLAG_WRITE), "open " + out);
-    checkFfmpeg(avformat_write_header(rawOut, nullptr), "write header " + out);
 
-    // Position the reader at the key frame before the start.
-    const double start = std::max(settings.start, 0.0);
-    const double end = settings.length > 0 ? start + settings.length : INFINITY;
-    if (start > 0) {
-        const int64_t target = d->firstPts + int64_t(std::floor(start / av_q2d(vtb)));
-        if (avformat_seek_file(in, d->videoIndex, INT64_MIN, target, target, 0) < 0)
-            avformat_seek_file(in, d->videoIndex, INT64_MIN, d->firstPts, d->firstPts, 0);
-    }
-    const double frameDuration = 1.0 / (src.frameRate > 0 ? src.frameRate : fps);
-
-    ff::Packet packet = ff::makePacket();
-    ff::Packet encoded = ff::makePacket();
-    ff::Frame decoded = ff::makeFrame();
-    ff::Frame upright;  // rotated picture
-    ff::Frame scaled;   // encoder-sized picture
-    ff::Sws sws;
-    int swsW = 0, swsH = 0, swsFormat = -1;
-    std::vector<const YuvOverlay*> overlays;
-    bool haveBase = false;
-    double base = 0; // source time of output time 0
-    int64_t lastPts = AV_NOPTS_VALUE;
-    int64_t written = 0;
-    bool pastEnd = false;
-    std::deque<AVPacket*> heldAudio; // audio read before the first video frame is known
-    struct HeldFree {
-        std::deque<AVPacket*>& q;
-        ~HeldFree() {
-            for (AVPacket* p : q)
-                av_packet_free(&p);
-        }
-    } heldFree{heldAudio};
-
-    auto writeEncoded = [&] {
+    void receiveFrames() {
         for (;;) {
-            const int rc = avcodec_receive_packet(e, encoded.get());
+            const int rc = avcodec_receive_frame(decoder_.get(), decoded_.get());
+            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+                return;
+            if (rc == AVERROR_INVALIDDATA)
+                continue; // a damaged frame: skip it
+            checkFfmpeg(rc, "decode");
+            handleFrame(decoded_.get());
+            av_frame_unref(decoded_.get());
+            if (pastEnd_)
+                return;
+        }
+    }
+
+    void handleFrame(AVFrame* f) {
+        const int64_t ts = f->best_effort_timestamp != AV_NOPTS_VALUE ? f->best_effort_timestamp : f->pts;
+        if (ts == AV_NOPTS_VALUE)
+            return;
+        const double t = double(ts - firstPts_) * av_q2d(videoTimeBase_);
+        // Keep the frame whose display interval holds the start, and those after it.
+        if (t + frameDuration_ <= start_ + boundarySlack)
+            return;
+        if (t >= end_ - boundarySlack) {
+            pastEnd_ = true;
+            return;
+        }
+        if (!haveBase_)
+            startOutputAt(t);
+        AVFrame* target = encoderPicture(uprightPicture(f));
+        if (hooks_.overlays)
+            hooks_.overlays(t, overlays_);
+        // A picture that is not our own copy is copied before overlays write into it.
+        if (!overlays_.empty() && target != scaled_.get())
+            checkFfmpeg(av_frame_make_writable(target), "av_frame_make_writable");
+        for (const YuvOverlay* overlay : overlays_)
+            if (overlay)
+                overlay->blendInto(planesOf(target));
+        overlays_.clear();
+        encodeFrame(target, t);
+    }
+
+    // The first kept frame is output time 0; audio held until now follows it.
+    void startOutputAt(double t) {
+        haveBase_ = true;
+        base_ = t;
+        for (ff::Packet& p : heldAudio_)
+            writeAudio(p.get());
+        heldAudio_.clear();
+    }
+
+    // The decoded picture turned by the source's rotation (4:2:0 planes; other formats are
+    // converted first).
+    AVFrame* uprightPicture(AVFrame* f) {
+        if (!source_.rotation)
+            return f;
+        AVFrame* picture = f;
+        if (!isPlanar420(f->format)) {
+            AVFrame* planar = writableFrame(converted_, f->width, f->height, AV_PIX_FMT_YUV420P);
+            ff::Sws convert(sws_getContext(f->width, f->height, AVPixelFormat(f->format), f->width, f->height,
+                                           AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+            if (!convert)
+                throw MediaError("cannot convert the picture format");
+            sws_scale(convert.get(), f->data, f->linesize, 0, f->height, planar->data, planar->linesize);
+            picture = planar;
+        }
+        const bool sideways = source_.rotation != 180;
+        AVFrame* turned = writableFrame(upright_, sideways ? picture->height : picture->width,
+                                        sideways ? picture->width : picture->height, AVPixelFormat(picture->format));
+        rotatePlanes(picture, turned, source_.rotation);
+        turned->color_range = f->color_range;
+        return turned;
+    }
+
+    // The picture at the encoder's size: as it is when it already fits, else cropped to an even
+    // size and scaled in one pass.
+    AVFrame* encoderPicture(AVFrame* picture) {
+        const AVCodecContext* e = encoder_.get();
+        if (isPlanar420(picture->format) && picture->width == e->width && picture->height == e->height)
+            return picture;
+        const int evenW = picture->width & ~1, evenH = picture->height & ~1;
+        if (!sws_ || swsWidth_ != evenW || swsHeight_ != evenH || swsFormat_ != picture->format) {
+            // Full-range 4:2:0 is scaled as is: the encoder is told its range.
+            const AVPixelFormat from =
+                picture->format == AV_PIX_FMT_YUVJ420P ? AV_PIX_FMT_YUV420P : AVPixelFormat(picture->format);
+            sws_.reset(sws_getContext(evenW, evenH, from, e->width, e->height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr,
+                                      nullptr, nullptr));
+            if (!sws_)
+                throw MediaError("cannot scale the picture");
+            swsWidth_ = evenW;
+            swsHeight_ = evenH;
+            swsFormat_ = picture->format;
+        }
+        AVFrame* scaled = writableFrame(scaled_, e->width, e->height, AV_PIX_FMT_YUV420P);
+        sws_scale(sws_.get(), picture->data, picture->linesize, 0, evenH, scaled->data, scaled->linesize);
+        return scaled;
+    }
+
+    void encodeFrame(AVFrame* target, double t) {
+        int64_t pts = std::llround((t - base_) / av_q2d(outputTimeBase));
+        if (lastPts_ != AV_NOPTS_VALUE && pts <= lastPts_)
+            pts = lastPts_ + 1;
+        lastPts_ = pts;
+        target->pts = pts;
+        target->pict_type = AV_PICTURE_TYPE_NONE;
+        target->format = encoder_->pix_fmt;
+        checkFfmpeg(avcodec_send_frame(encoder_.get(), target), "encode");
+        writeEncoded();
+        if (hooks_.frameWritten)
+            hooks_.frameWritten(written_, t);
+        ++written_;
+        if (hooks_.progress)
+            hooks_.progress(t - base_);
+    }
+
+    void writeEncoded() {
+        for (;;) {
+            const int rc = avcodec_receive_packet(encoder_.get(), encoded_.get());
             if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
                 return;
             checkFfmpeg(rc, "encode");
-            av_packet_rescale_ts(encoded.get(), e->time_base, ovs->time_base);
-            encoded->stream_index = ovs->index;
-            checkFfmpeg(av_interleaved_write_frame(rawOut, encoded.get()), "write " + out);
+            av_packet_rescale_ts(encoded_.get(), encoder_->time_base, videoOut_->time_base);
+            encoded_->stream_index = videoOut_->index;
+            checkFfmpeg(av_interleaved_write_frame(output_.get(), encoded_.get()), "write " + out_);
         }
-    };
+    }
 
-    auto writeAudio = [&](AVPacket* p) {
-        // Audio keeps its place against the video: both are shifted by the same base.
-        const double baseSeconds = double(d->firstPts) * av_q2d(vtb) + base;
-        const int64_t shift = int64_t(std::llround(baseSeconds / av_q2d(atb)));
+    void takeAudio(AVPacket* p) {
+        if (haveBase_)
+            writeAudio(p);
+        else if (heldAudio_.size() < maxHeldAudioPackets)
+            heldAudio_.emplace_back(av_packet_clone(p));
+    }
+
+    // Audio keeps its place against the video: both are shifted by the same base.
+    void writeAudio(AVPacket* p) {
+        const double baseSeconds = double(firstPts_) * av_q2d(videoTimeBase_) + base_;
+        const int64_t shift = int64_t(std::llround(baseSeconds / av_q2d(audioTimeBase_)));
         const int64_t ts = p->pts != AV_NOPTS_VALUE ? p->pts : p->dts;
-        if (ts == AV_NOPTS_VALUE || ts < shift || double(ts) * av_q2d(atb) - baseSeconds + base >= end) {
+        if (ts == AV_NOPTS_VALUE || ts < shift || double(ts) * av_q2d(audioTimeBase_) - baseSeconds + base_ >= end_) {
             av_packet_unref(p);
             return;
         }
@@ -285,160 +408,71 @@ void Transcoder::run(const QString& outputPath, const TranscodeSettings& setting
             p->pts -= shift;
         if (p->dts != AV_NOPTS_VALUE)
             p->dts = std::max<int64_t>(p->dts - shift, 0);
-        av_packet_rescale_ts(p, atb, oas->time_base);
-        p->stream_index = oas->index;
+        av_packet_rescale_ts(p, audioTimeBase_, audioOut_->time_base);
+        p->stream_index = audioOut_->index;
         p->pos = -1;
-        checkFfmpeg(av_interleaved_write_frame(rawOut, p), "write " + out);
-    };
+        checkFfmpeg(av_interleaved_write_frame(output_.get(), p), "write " + out_);
+    }
 
-    auto handleFrame = [&](AVFrame* f) {
-        const int64_t ts = f->best_effort_timestamp != AV_NOPTS_VALUE ? f->best_effort_timestamp : f->pts;
-        if (ts == AV_NOPTS_VALUE)
-            return;
-        const double t = double(ts - d->firstPts) * av_q2d(vtb);
-        // Keep the frame whose display interval holds the start, and those after it.
-        if (t + frameDuration <= start + 1e-6)
-            return;
-        if (t >= end - 1e-6) {
-            pastEnd = true;
-            return;
-        }
-        if (!haveBase) {
-            haveBase = true;
-            base = t;
-            for (AVPacket* p : heldAudio) {
-                writeAudio(p);
-                av_packet_free(&p);
-            }
-            heldAudio.clear();
-        }
-        AVFrame* picture = f;
-        if (src.rotation) {
-            if (!isPlanar420(f->format)) {
-                // Rotation works on 4:2:0 planes: convert first.
-                if (!scaled || scaled->width != f->width || scaled->height != f->height)
-                    scaled = allocateFrame(f->width, f->height, AV_PIX_FMT_YUV420P);
-                checkFfmpeg(av_frame_make_writable(scaled.get()), "av_frame_make_writable");
-                ff::Sws convert(sws_getContext(f->width, f->height, AVPixelFormat(f->format), f->width, f->height,
-                                               AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
-                if (!convert)
-                    throw MediaError("cannot convert the picture format");
-                sws_scale(convert.get(), f->data, f->linesize, 0, f->height, scaled->data, scaled->linesize);
-                picture = scaled.get();
-            }
-            const bool sideways = src.rotation != 180;
-            const int w = sideways ? picture->height : picture->width;
-            const int h = sideways ? picture->width : picture->height;
-            if (!upright || upright->width != w || upright->height != h)
-                upright = allocateFrame(w, h, AVPixelFormat(picture->format));
-            checkFfmpeg(av_frame_make_writable(upright.get()), "av_frame_make_writable");
-            rotatePlanes(picture, upright.get(), src.rotation);
-            upright->color_range = f->color_range;
-            picture = upright.get();
-        }
-        AVFrame* target;
-        const int evenW = picture->width & ~1, evenH = picture->height & ~1;
-        if (isPlanar420(picture->format) && picture->width == e->width && picture->height == e->height) {
-            // The size already fits: encode the decoded picture, copied only if overlays write into it.
-            if (hooks.overlays)
-                hooks.overlays(t, overlays);
-            if (!overlays.empty())
-                checkFfmpeg(av_frame_make_writable(picture), "av_frame_make_writable");
-            target = picture;
-        } else {
-            if (!sws || swsW != evenW || swsH != evenH || swsFormat != picture->format) {
-                // Cropping to even size and scaling in one pass: only evenW × evenH are read.
-                // Full-range 4:2:0 is scaled as is: the encoder is told its range.
-                const AVPixelFormat from =
-                    picture->format == AV_PIX_FMT_YUVJ420P ? AV_PIX_FMT_YUV420P : AVPixelFormat(picture->format);
-                sws.reset(sws_getContext(evenW, evenH, from, e->width, e->height,
-                                         AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
-                if (!sws)
-                    throw MediaError("cannot scale the picture");
-                swsW = evenW;
-                swsH = evenH;
-                swsFormat = picture->format;
-            }
-            if (!scaled || scaled->width != e->width || scaled->height != e->height || picture == scaled.get())
-                scaled = allocateFrame(e->width, e->height, AV_PIX_FMT_YUV420P);
-            checkFfmpeg(av_frame_make_writable(scaled.get()), "av_frame_make_writable");
-            sws_scale(sws.get(), picture->data, picture->linesize, 0, evenH, scaled->data, scaled->linesize);
-            if (hooks.overlays)
-                hooks.overlays(t, overlays);
-            target = scaled.get();
-        }
-        for (const YuvOverlay* overlay : overlays)
-            if (overlay)
-                overlay->blendInto(planesOf(target));
-        overlays.clear();
-        int64_t pts = std::llround((t - base) / av_q2d(outputTimeBase));
-        if (lastPts != AV_NOPTS_VALUE && pts <= lastPts)
-            pts = lastPts + 1;
-        lastPts = pts;
-        target->pts = pts;
-        target->pict_type = AV_PICTURE_TYPE_NONE;
-        target->format = e->pix_fmt;
-        checkFfmpeg(avcodec_send_frame(e, target), "encode");
-        writeEncoded();
-        if (hooks.frameWritten)
-            hooks.frameWritten(written, t);
-        ++written;
-        if (hooks.progress)
-            hooks.progress(t - base);
-    };
-
-    auto receiveFrames = [&] {
-        for (;;) {
-            const int rc = avcodec_receive_frame(decoder.get(), decoded.get());
-            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
-                return;
-            if (rc == AVERROR_INVALIDDATA)
-                continue; // a damaged frame: skip it
-            checkFfmpeg(rc, "decode");
-            handleFrame(decoded.get());
-            av_frame_unref(decoded.get());
-            if (pastEnd)
-                return;
-        }
-    };
-
-    while (!pastEnd) {
+    void finish() {
         if (cancelled())
             throw TranscodeCancelled();
-        const int rc = av_read_frame(in, packet.get());
-        if (rc < 0)
-            break; // the end, or a damaged tail: export what was readable
-        if (packet->stream_index == d->videoIndex) {
-            const int sent = avcodec_send_packet(decoder.get(), packet.get());
-            av_packet_unref(packet.get());
-            if (sent < 0 && sent != AVERROR_INVALIDDATA && sent != AVERROR(EAGAIN))
-                checkFfmpeg(sent, "decode");
-            receiveFrames();
-        } else if (oas && packet->stream_index == d->audioIndex) {
-            if (haveBase) {
-                writeAudio(packet.get());
-            } else if (heldAudio.size() < 4096) {
-                heldAudio.push_back(av_packet_clone(packet.get()));
-            }
-            av_packet_unref(packet.get());
-        } else {
-            av_packet_unref(packet.get());
-        }
+        if (written_ == 0)
+            throw MediaError("no video frame could be read in the chosen range");
+        const int flushed = avcodec_send_frame(encoder_.get(), nullptr);
+        if (flushed != AVERROR_EOF)
+            checkFfmpeg(flushed, "encode");
+        writeEncoded();
+        checkFfmpeg(av_write_trailer(output_.get()), "write " + out_);
+        checkFfmpeg(avio_closep(&output_->pb), "close " + out_);
     }
-    if (!pastEnd) {
-        avcodec_send_packet(decoder.get(), nullptr);
-        receiveFrames();
-    }
-    if (cancelled())
-        throw TranscodeCancelled();
-    if (written == 0)
-        throw MediaError("no video frame could be read in the chosen range");
-    const int flushed = avcodec_send_frame(e, nullptr);
-    if (flushed != AVERROR_EOF)
-        checkFfmpeg(flushed, "encode");
-    writeEncoded();
-    checkFfmpeg(av_write_trailer(rawOut), "write " + out);
-    checkFfmpeg(avio_closep(&rawOut->pb), "close " + out);
+
+    AVFormatContext* in_;
+    const int videoIndex_;
+    const int audioIndex_;
+    const int64_t firstPts_;
+    const TranscodeSource& source_;
+    const TranscodeSettings& settings_;
+    const TranscodeHooks& hooks_;
+    const AVRational videoTimeBase_;
+    AVRational audioTimeBase_{1, 1};
+    const double start_;
+    const double end_;
+    std::string out_;
+
+    ff::CodecContext decoder_;
+    ff::CodecContext encoder_;
+    ff::OutputFormat output_;
+    AVStream* videoOut_ = nullptr;
+    AVStream* audioOut_ = nullptr;
+
+    ff::Frame decoded_ = ff::makeFrame();
+    ff::Frame converted_; // 4:2:0 copy of a picture to rotate
+    ff::Frame upright_;   // rotated picture
+    ff::Frame scaled_;    // encoder-sized picture
+    ff::Packet encoded_ = ff::makePacket();
+    ff::Sws sws_;
+    int swsWidth_ = 0, swsHeight_ = 0, swsFormat_ = -1;
+    std::vector<const YuvOverlay*> overlays_;
+    std::deque<ff::Packet> heldAudio_; // audio read before the first video frame is known
+
+    double frameDuration_ = 0;
+    bool haveBase_ = false;
+    double base_ = 0; // source time of output time 0
+    int64_t lastPts_ = AV_NOPTS_VALUE;
+    int64_t written_ = 0;
+    bool pastEnd_ = false;
+};
+
+} // namespace
+
+void Transcoder::run(const QString& outputPath, const TranscodeSettings& settings, const TranscodeHooks& hooks) {
+    if (d->used)
+        throw MediaError("a transcoder runs once");
+    d->used = true;
+    if (settings.width <= 0 || settings.height <= 0 || settings.width % 2 || settings.height % 2)
+        throw MediaError("output size must be positive and even");
+    TranscodeRun(d->input.get(), d->videoIndex, d->audioIndex, d->firstPts, d->source, settings, hooks).run(outputPath);
 }
 
 } // namespace orvane::media

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MediaError.h"
+#include "MediaProbe.h"
 #include "OverlayBlender.h"
 #include "VideoEncoder.h"
 
@@ -42,8 +43,8 @@ struct TranscodeSettings {
     int width = 0;            // output size (even)
     int height = 0;
     int64_t bitRate = 0;      // average bits per second
-    double frameRate = 36;    // expected frame rate
-    int keyFrameInterval = 36;
+    double frameRate = cameraFrameRate; // expected frame rate
+    int keyFrameInterval = cameraFrameRate;
     std::string preset;       // empty: the codec's default for speed
     double start = 0;         // seconds from the first frame
     double length = 0;        // seconds; 0 to the end

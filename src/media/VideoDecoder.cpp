@@ -188,6 +188,19 @@ bool VideoDecoder::seekTolerant(double time, double toleranceBefore, double tole
     return d->decodeUntil(target, earliest);
 }
 
+std::optional<double> VideoDecoder::keyFrameAtOrAfter(double time) const {
+    const auto key = d->indexedKey(d->toTicks(time), false);
+    return key ? std::optional<double>(d->toSeconds(*key)) : std::nullopt;
+}
+
+bool VideoDecoder::seekNextKeyFrame(double time) {
+    const auto key = d->indexedKey(d->toTicks(time), false);
+    if (!key || avformat_seek_file(d->format.get(), d->streamIndex, *key, *key, *key, 0) < 0)
+        return false;
+    d->restart();
+    return d->advance();
+}
+
 bool VideoDecoder::hasFrame() const { return d->hasFrame; }
 double VideoDecoder::frameTime() const { return d->hasFrame ? d->toSeconds(d->currentTs) : 0.0; }
 bool VideoDecoder::isKeyFrame() const { return d->hasFrame && (d->frame->key_frame || d->frame->pict_type == AV_PICTURE_TYPE_I); }

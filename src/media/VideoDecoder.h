@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace orvane::media {
 
@@ -44,6 +45,14 @@ public:
     // Makes the current frame one that lies within [time − before, time + after], preferring a
     // key frame in that window (no decoding beyond it); falls back to the exact frame.
     bool seekTolerant(double time, double toleranceBefore, double toleranceAfter);
+
+    // The time of the first key frame the file's index lists at or after `time`; none past
+    // the last one (or without an index).
+    std::optional<double> keyFrameAtOrAfter(double time) const;
+
+    // Makes the current frame the first key frame the file's index lists at or after `time`,
+    // decoding nothing else. False when there is none (the last key frame is behind `time`).
+    bool seekNextKeyFrame(double time);
 
     bool hasFrame() const;
     double frameTime() const;   // presentation time of the current frame

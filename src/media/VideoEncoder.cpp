@@ -1,59 +1,26 @@
 #include "VideoEncoder.h"
 
-#include "FfmpegHandles.h"
+#include "EncoderSetup.h"
 #include "MediaError.h"
 #include "VideoEncoderImpl.h"
-
-extern "C" {
-#include <libavutil/opt.h>
-}
 
 #include <cstring>
 
 namespace orvane::media {
 
 VideoEncoder::VideoEncoder(const VideoEncoderSettings& settings) : d(std::make_unique<Impl>()) {
-    ff::initialize();
     d->settings = settings;
-    if (settings.width <= 0 || settings.height <= 0 || settings.width % 2 || settings.height % 2)
-        throw MediaError("encoder: picture size must be positive and even");
-    const bool hevc = settings.codec == VideoCodec::HEVC;
-    const char* name = hevc ? "libx265" : "libx264";
-    const AVCodec* codec = avcodec_find_encoder_by_name(name);
-    if (!codec)
-        throw MediaError(std::string("encoder not available: ") + name);
-    d->context.reset(avcodec_alloc_context3(codec));
-    if (!d->context)
-        throw MediaError("avcodec_alloc_context3: out of memory");
-    AVCodecContext* c = d->context.get();
-    c->width = settings.width;
-    c->height = settings.height;
-    c->pix_fmt = AV_PIX_FMT_YUV420P;
-    c->time_base = AVRational{1, settings.framesPerSecond};
-    c->framerate = AVRational{settings.framesPerSecond, 1};
-    c->bit_rate = settings.bitRate;
-    c->gop_size = settings.keyFrameInterval;
-    c->keyint_min = settings.keyFrameInterval;
-    c->max_b_frames = 0;
-    c->thread_count = settings.threads;
-    c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER; // MP4 keeps parameter sets in the sample entry
-
-    ff::Options options;
-    options.set("preset", settings.preset.c_str());
-    const std::string keyint = std::to_string(settings.keyFrameInterval);
-    std::string params;
-    if (hevc) {
-        options.set("profile", "main");
-        params = "bframes=0:scenecut=0:keyint=" + keyint + ":min-keyint=" + keyint + ":log-level=error";
-        options.set("x265-params", params.c_str());
-    } else {
-        // ultrafast alone switches CABAC and 8x8 transforms off (Constrained Baseline).
-        options.set("profile", "high");
-        options.set("coder", "1");
-        params = "8x8dct=1:bframes=0:scenecut=0:keyint=" + keyint + ":min-keyint=" + keyint;
-        options.set("x264-params", params.c_str());
-    }
-    checkFfmpeg(avcodec_open2(c, codec, options.get()), std::string("open ") + name);
+    EncoderSetup setup;
+    setup.codec = settings.codec;
+    setup.width = settings.width;
+    setup.height = settings.height;
+    setup.timeBase = AVRational{1, settings.framesPerSecond};
+    setup.frameRate = AVRational{settings.framesPerSecond, 1};
+    setup.bitRate = settings.bitRate;
+    setup.keyFrameInterval = settings.keyFrameInterval;
+    setup.preset = settings.preset;
+    setup.threads = settings.threads;
+    d->context = openEncoder(setup);
     d->frame = ff::makeFrame();
     d->frame->format = AV_PIX_FMT_YUV420P;
     d->frame->width = settings.width;

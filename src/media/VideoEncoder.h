@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EncodedPacket.h"
+#include "MediaProbe.h"
 #include "YuvImage.h"
 
 #include <memory>
@@ -15,9 +16,9 @@ struct VideoEncoderSettings {
     VideoCodec codec = VideoCodec::H264;
     int width = 0;
     int height = 0;
-    int framesPerSecond = 36;
+    int framesPerSecond = cameraFrameRate;
     int64_t bitRate = 5'000'000;    // average bits per second
-    int keyFrameInterval = 36;      // frames between key frames; also the minimum
+    int keyFrameInterval = cameraFrameRate; // frames between key frames; also the minimum
     std::string preset = "ultrafast";
     int threads = 0;                // 0: let the encoder choose
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MetadataParserError.h"
+#include "UserFacingError.h"
 
 namespace orvane {
 

@@ -1,10 +1,12 @@
 #include "ExportPlan.h"
+#include "ExportPlanner.h"
 #include "ExportSettings.h"
 #include "ExportTimeline.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 
 using namespace orvane;
 
@@ -32,7 +34,7 @@ struct SizeCase {
 
 class OutputSizeTest : public ::testing::TestWithParam<SizeCase> {};
 
-TEST_P(OutputSizeTest, matchesTable) {
+TEST_P(OutputSizeTest, MatchesTable) {
     const auto& c = GetParam();
     EXPECT_EQ(Quality::outputSize(c.quality, c.w, c.h), c.expected);
 }
@@ -55,7 +57,7 @@ struct RateCase {
 
 class BitrateTest : public ::testing::TestWithParam<RateCase> {};
 
-TEST_P(BitrateTest, matchesTable) {
+TEST_P(BitrateTest, MatchesTable) {
     const auto& c = GetParam();
     EXPECT_EQ(Quality::encodingBitrates(c.quality, c.w, c.h, c.source), c.expected);
 }
@@ -72,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RateCase{ExportQuality::balanced, 640, 480, std::nullopt, {6000, 10800}},
                       RateCase{ExportQuality::balanced, 2560, 1440, std::nullopt, {10000, 18000}}));
 
-TEST(ExportSettingsTest, rawValuesTitlesAndDefaults) {
+TEST(ExportSettingsTest, RawValuesTitlesAndDefaults) {
     EXPECT_EQ(Quality::fromRawValue(QStringLiteral("balanced")), ExportQuality::balanced);
     EXPECT_FALSE(Quality::fromRawValue(QStringLiteral("Original")));
     EXPECT_EQ(Quality::title(ExportQuality::original), QStringLiteral("原画"));
@@ -87,7 +89,7 @@ TEST(ExportSettingsTest, rawValuesTitlesAndDefaults) {
     EXPECT_FALSE(OutputDestination::inFolder("/a") == OutputDestination::photosLibrary());
 }
 
-TEST(ExportSettingsTest, localizedFolderPath) {
+TEST(ExportSettingsTest, LocalizedFolderPath) {
     const QString home = QStringLiteral("/home/li");
     EXPECT_EQ(localizedFolderPath("/home/li", home), QStringLiteral("li"));
     EXPECT_EQ(localizedFolderPath("/home/li/", home), QStringLiteral("li"));
@@ -108,14 +110,14 @@ struct ContinuousCase {
 
 class ContinuousPlanTest : public ::testing::TestWithParam<ContinuousCase> {};
 
-TEST_P(ContinuousPlanTest, cutsRangeIntoTrims) {
+TEST_P(ContinuousPlanTest, CutsRangeIntoTrims) {
     const auto& c = GetParam();
     const std::vector<TeslaVideoFile> videos = {file(m1, CameraAngle::front), file(m2, CameraAngle::front),
                                                 file(m3, CameraAngle::front)};
-    std::vector<ExportStep> steps;
+    std::vector<PlaybackStep> steps;
     const QString minutes[] = {m1, m2, m3};
     for (int i = 0; i < c.stepCount; ++i) // the playlist comes from another camera
-        steps.push_back(ExportStep::single(file(minutes[i], CameraAngle::back)));
+        steps.push_back(PlaybackStep::single(file(minutes[i], CameraAngle::back)));
     const auto plan = ContinuousExportPlanner::plan(videos, steps, c.durations, c.start, c.end);
     ASSERT_EQ(plan.size(), c.expected.size()) << c.name;
     for (size_t i = 0; i < plan.size(); ++i) {
@@ -139,12 +141,12 @@ INSTANTIATE_TEST_SUITE_P(
         ContinuousCase{"more steps than durations", std::nullopt, std::nullopt, {60, 45}, 3, {{m1, 0, 60}, {m2, 0, 45}}},
         ContinuousCase{"tiny remainder", 59.999, 60.5, {60, 60}, 2, {{m1, 59.999, 60 - 59.999}, {m2, 0, 0.5}}}));
 
-TEST(ContinuousPlanTest, skipsMinutesWithoutFileAndEmptySteps) {
+TEST(ContinuousPlanTest, SkipsMinutesWithoutFileAndEmptySteps) {
     const std::vector<TeslaVideoFile> videos = {file(m1, CameraAngle::front), file(m3, CameraAngle::front)};
-    const std::vector<ExportStep> steps = {ExportStep::single(file(m1, CameraAngle::back)),
-                                           ExportStep::multiCamera({file(m2, CameraAngle::front)}),
-                                           ExportStep::multiCamera({}),
-                                           ExportStep::multiCamera({file(m3, CameraAngle::leftRepeater)})};
+    const std::vector<PlaybackStep> steps = {PlaybackStep::single(file(m1, CameraAngle::back)),
+                                           PlaybackStep::multiCamera({file(m2, CameraAngle::front)}),
+                                           PlaybackStep::multiCamera({}),
+                                           PlaybackStep::multiCamera({file(m3, CameraAngle::leftRepeater)})};
     const auto plan = ContinuousExportPlanner::plan(videos, steps, {60, 60, 60, 60}, std::nullopt, std::nullopt);
     ASSERT_EQ(plan.size(), 2u);
     EXPECT_EQ(plan[0].video.fileName, m1 + "-front.mp4");
@@ -155,12 +157,12 @@ TEST(ContinuousPlanTest, skipsMinutesWithoutFileAndEmptySteps) {
     EXPECT_TRUE(ContinuousExportPlanner::plan(videos, steps, {}, {}, {}).empty());
 }
 
-TEST(GridPlanTest, ordersCamerasAndSkipsPillarOnlySteps) {
-    const std::vector<ExportStep> steps = {
-        ExportStep::multiCamera({file(m1, CameraAngle::leftPillar), file(m1, CameraAngle::rightPillar)}),
-        ExportStep::multiCamera({file(m2, CameraAngle::back), file(m2, CameraAngle::rightRepeater),
+TEST(GridPlanTest, OrdersCamerasAndSkipsPillarOnlySteps) {
+    const std::vector<PlaybackStep> steps = {
+        PlaybackStep::multiCamera({file(m1, CameraAngle::leftPillar), file(m1, CameraAngle::rightPillar)}),
+        PlaybackStep::multiCamera({file(m2, CameraAngle::back), file(m2, CameraAngle::rightRepeater),
                                  file(m2, CameraAngle::front), file(m2, CameraAngle::front, 5)}),
-        ExportStep::single(file(m3, CameraAngle::leftRepeater))};
+        PlaybackStep::single(file(m3, CameraAngle::leftRepeater))};
     const auto plan = GridExportPlanner::plan(steps, {60, 60, 60}, 30.0, 150.0);
     ASSERT_EQ(plan.size(), 2u);
     ASSERT_EQ(plan[0].videos.size(), 3u);
@@ -175,7 +177,69 @@ TEST(GridPlanTest, ordersCamerasAndSkipsPillarOnlySteps) {
     EXPECT_TRUE(GridExportPlanner::plan(steps, {60, 60, 60}, 200.0, std::nullopt).empty());
 }
 
-TEST(ExportPlanTest, primaryVideoAndStartDate) {
+// Lengths read from a table, as the preview's step measuring would read them from the files.
+VideoSegmentPlaylist::DurationReader lengths(std::map<QString, double> seconds) {
+    return [seconds](const QString& url) -> std::optional<double> {
+        auto it = seconds.find(url);
+        return it == seconds.end() ? std::nullopt : std::optional(it->second);
+    };
+}
+
+TEST(ExportPlannerTest, GridMinutesLastAsLongAsTheirLongestFile) {
+    // A short front file must not cut the other cameras short: the same rule as the preview.
+    const TeslaVideoFile front1 = file(m1, CameraAngle::front, 1000), back1 = file(m1, CameraAngle::back, 1000);
+    const TeslaVideoFile front2 = file(m2, CameraAngle::front, 1060), back2 = file(m2, CameraAngle::back, 1060);
+    const auto reader = lengths({{front1.url, 40}, {back1.url, 59.5}, {front2.url, 60}});
+    const ExportRequest request = ExportRequest::grid({back2, front1, front2, back1}, 50.0, 70.0);
+    const ExportPlan plan = ExportPlanner::plan(request, reader);
+    EXPECT_TRUE(plan.isContinuous);
+    EXPECT_TRUE(plan.segments.empty());
+    ASSERT_EQ(plan.gridSegments.size(), 2u);
+    EXPECT_EQ(plan.gridSegments[0].videos[0].fileName, front1.fileName);
+    EXPECT_DOUBLE_EQ(plan.gridSegments[0].trimStart, 50);
+    EXPECT_DOUBLE_EQ(plan.gridSegments[0].trimDuration, 9.5);
+    EXPECT_EQ(plan.gridSegments[1].videos[0].fileName, front2.fileName);
+    EXPECT_DOUBLE_EQ(plan.gridSegments[1].trimDuration, 10.5);
+}
+
+TEST(ExportPlannerTest, ContinuousFilesPlayOldestFirstAndUnreadableOnesKeepTheirPlace) {
+    const TeslaVideoFile a = file(m1, CameraAngle::front, 1000), b = file(m2, CameraAngle::front, 1060),
+                         c = file(m3, CameraAngle::front, 1120);
+    const ExportRequest request = ExportRequest::continuous({c, a, b}, 30.0, std::nullopt);
+    const auto reader = lengths({{a.url, 60}, {c.url, 45}}); // b cannot be read
+    const ExportPlan plan = ExportPlanner::plan(request, reader);
+    ASSERT_EQ(plan.segments.size(), 3u);
+    EXPECT_EQ(plan.segments[0].video.fileName, a.fileName);
+    EXPECT_DOUBLE_EQ(plan.segments[0].trimDuration, 30);
+    EXPECT_DOUBLE_EQ(plan.segments[1].trimDuration, VideoSegmentPlaylist::fallbackStepDuration);
+    EXPECT_EQ(plan.segments[2].video.fileName, c.fileName);
+    EXPECT_DOUBLE_EQ(plan.segments[2].trimDuration, 45);
+    // The window plans over the steps it already measured, possibly another camera's.
+    const VideoSegmentPlaylist grid = VideoSegmentPlaylist::multiCamera({file(m2, CameraAngle::back, 1060)});
+    const ExportPlan over = ExportPlanner::plan(ExportRequest::continuous({a, b, c}), grid.steps, {60});
+    ASSERT_EQ(over.segments.size(), 1u);
+    EXPECT_EQ(over.segments[0].video.fileName, b.fileName);
+}
+
+TEST(ExportPlannerTest, SingleFileTakesItsRangeAsTrim) {
+    const TeslaVideoFile a = file(m1, CameraAngle::leftRepeater, 1000);
+    struct Case {
+        std::optional<double> start, end;
+        double trimStart, trimDuration; // 0 and 0: the whole file
+    } cases[] = {{std::nullopt, std::nullopt, 0, 0}, {12.5, 20.0, 12.5, 7.5}, {12.5, std::nullopt, 12.5, 0},
+                 {std::nullopt, 8.0, 0, 8}, {30.0, 20.0, 30, 0}};
+    for (const Case& c : cases) {
+        const ExportPlan plan = ExportPlanner::plan(ExportRequest::singleFile(a, c.start, c.end), lengths({}));
+        EXPECT_FALSE(plan.isContinuous);
+        ASSERT_EQ(plan.segments.size(), 1u);
+        EXPECT_EQ(plan.segments[0].video.id, a.id);
+        EXPECT_DOUBLE_EQ(plan.segments[0].trimStart, c.trimStart);
+        EXPECT_DOUBLE_EQ(plan.segments[0].trimDuration, c.trimDuration);
+    }
+    EXPECT_TRUE(ExportPlanner::plan(ExportRequest{}, lengths({})).isEmpty());
+}
+
+TEST(ExportPlanTest, PrimaryVideoAndStartDate) {
     ExportPlan plan;
     EXPECT_FALSE(plan.exportStartDate());
     plan.segments = {{file(m2, CameraAngle::back, 2000), 12.5, 3}};
@@ -189,7 +253,7 @@ TEST(ExportPlanTest, primaryVideoAndStartDate) {
     EXPECT_FALSE(GridExportSegment{}.primaryVideo());
 }
 
-TEST(ExportTimelineTest, mapsEachPieceToItsOwnRecordingTime) {
+TEST(ExportTimelineTest, MapsEachPieceToItsOwnRecordingTime) {
     // Two pieces recorded three hours apart, the second a few frames longer than planned.
     const ExportTimeline timeline({{0, 10.0, 1000.0}, {10.0, 5.0, 1000.0 + 3 * 3600}});
     EXPECT_DOUBLE_EQ(*timeline.instantAt(0), 1000);

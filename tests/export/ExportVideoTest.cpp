@@ -125,7 +125,7 @@ struct Recorded {
     }
 };
 
-TEST(ExportVideoTest, singleTrimIsExactH264HighWithTrueTimes) {
+TEST(ExportVideoTest, SingleTrimIsExactH264HighWithTrueTimes) {
     test::TempFolder folder;
     const TeslaVideoFile video = clip(folder, "a-front.mp4", CameraAngle::front, morning);
     const QString out = folder / "out.mp4";
@@ -154,7 +154,7 @@ TEST(ExportVideoTest, singleTrimIsExactH264HighWithTrueTimes) {
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // source and output
 }
 
-TEST(ExportVideoTest, timeBoxIsBurnedBottomRightAndOnlyThere) {
+TEST(ExportVideoTest, TimeBoxIsBurnedBottomRightAndOnlyThere) {
     test::TempFolder folder;
     const TeslaVideoFile video = clip(folder, "a-front.mp4", CameraAngle::front, morning, 1);
     GPUVideoExporter::exportSync(video, video.url, folder / "on.mp4", settings(ExportQuality::balanced, true), 0, 0, {});
@@ -176,7 +176,7 @@ TEST(ExportVideoTest, timeBoxIsBurnedBottomRightAndOnlyThere) {
     EXPECT_NEAR(mean(on[0], 0, 100, 320, 40), mean(off[0], 0, 100, 320, 40), 2.0);
 }
 
-TEST(ExportVideoTest, originalIsHevcWithAudioCopied) {
+TEST(ExportVideoTest, OriginalIsHevcWithAudioCopied) {
     test::TempFolder folder;
     const TeslaVideoFile video = clip(folder, "a-front.mp4", CameraAngle::front, morning, 1);
     const QString withAudio = folder / "audio.mp4";
@@ -192,7 +192,7 @@ TEST(ExportVideoTest, originalIsHevcWithAudioCopied) {
 }
 
 // A camera file marked as rotated is exported upright, as players show it.
-TEST(ExportVideoTest, rotatedSourceIsExportedUpright) {
+TEST(ExportVideoTest, RotatedSourceIsExportedUpright) {
     test::TempFolder folder;
     const TeslaVideoFile video = clip(folder, "a-back.mp4", CameraAngle::back, morning, 1);
     const QString rotated = folder / "rotated-back.mp4";
@@ -213,7 +213,7 @@ TEST(ExportVideoTest, rotatedSourceIsExportedUpright) {
     EXPECT_LT(difference / ours[0].size(), 6.0);
 }
 
-TEST(ExportVideoTest, spliceOfRecordingsHoursApartBurnsEachFramesOwnTime) {
+TEST(ExportVideoTest, SpliceOfRecordingsHoursApartBurnsEachFramesOwnTime) {
     test::TempFolder folder;
     const QString temp = folder.makeFolder("it's temp"); // the concat list must quote this
     ScopedTemp scopedTemp(temp);
@@ -244,7 +244,7 @@ TEST(ExportVideoTest, spliceOfRecordingsHoursApartBurnsEachFramesOwnTime) {
     EXPECT_TRUE(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 }
 
-TEST(ExportVideoTest, gridPlacesCamerasAndFillsMissingCellBlack) {
+TEST(ExportVideoTest, GridPlacesCamerasAndFillsMissingCellBlack) {
     test::TempFolder folder;
     ScopedTemp scopedTemp(folder.makeFolder("tmp"));
     const TeslaVideoFile front = clip(folder, "m-front.mp4", CameraAngle::front, morning, 1, 320, 180); // 16:9 cells are not cropped
@@ -284,7 +284,7 @@ TEST(ExportVideoTest, gridPlacesCamerasAndFillsMissingCellBlack) {
     rec.expectHonestProgress();
 }
 
-TEST(ExportVideoTest, cancelledExportLeavesEarlierFileAndNothingElse) {
+TEST(ExportVideoTest, CancelledExportLeavesEarlierFileAndNothingElse) {
     test::TempFolder folder;
     const QString temp = folder.makeFolder("tmp");
     ScopedTemp scopedTemp(temp);
@@ -308,7 +308,7 @@ TEST(ExportVideoTest, cancelledExportLeavesEarlierFileAndNothingElse) {
     }
 }
 
-TEST(ExportVideoTest, badSourcesAndDestinationsFailWithTheirTexts) {
+TEST(ExportVideoTest, BadSourcesAndDestinationsFailWithTheirTexts) {
     test::TempFolder folder;
     const TeslaVideoFile good = clip(folder, "a-front.mp4", CameraAngle::front, morning, 1);
     const QString audioOnly = folder / "audio.m4a";
@@ -318,32 +318,33 @@ TEST(ExportVideoTest, badSourcesAndDestinationsFailWithTheirTexts) {
     truncated.damage = sample::Damage::truncated;
     sample::writeClip(truncated);
     const QString empty = folder.writeFile("empty.mp4");
+    using Kind = GPUVideoExporterError::Kind;
     struct Case {
         QString input;
         QString output;
         double start, length;
-        QString description; // prefix
+        Kind kind;
     } cases[] = {
-        {audioOnly, folder / "o1.mp4", 0, 0, "视频中没有可导出的画面轨道"},
-        {truncated.path, folder / "o2.mp4", 0, 0, "导出失败: "},
-        {empty, folder / "o3.mp4", 0, 0, "导出失败: "},
-        {folder / "missing.mp4", folder / "o4.mp4", 0, 0, "导出失败: "},
-        {good.url, folder / "o5.mp4", 5, 0, "导出失败: 导出选区无效"},
-        {good.url, "/proc/orvane-no-such-dir/o6.mp4", 0, 0, "导出失败: "},
+        {audioOnly, folder / "o1.mp4", 0, 0, Kind::noVideoTrack},
+        {truncated.path, folder / "o2.mp4", 0, 0, Kind::exportFailed},
+        {empty, folder / "o3.mp4", 0, 0, Kind::exportFailed},
+        {folder / "missing.mp4", folder / "o4.mp4", 0, 0, Kind::exportFailed},
+        {good.url, folder / "o5.mp4", 5, 0, Kind::exportFailed}, // the cut starts past the end
+        {good.url, "/proc/orvane-no-such-dir/o6.mp4", 0, 0, Kind::exportFailed},
     };
     for (const auto& c : cases) {
         try {
             GPUVideoExporter::exportSync(good, c.input, c.output, settings(ExportQuality::balanced), c.start, c.length, {});
             ADD_FAILURE() << c.input.toStdString();
         } catch (const GPUVideoExporterError& e) {
-            EXPECT_TRUE(e.description().startsWith(c.description)) << e.description().toStdString();
+            EXPECT_EQ(e.kind(), c.kind) << c.output.toStdString() << ": " << e.description().toStdString();
         }
         EXPECT_FALSE(QFile::exists(c.output));
     }
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 4); // the inputs only
 }
 
-TEST(ExportVideoTest, failingFFmpegReportsItsText) {
+TEST(ExportVideoTest, FailingFFmpegReportsItsText) {
     test::TempFolder folder;
     ScopedTemp scopedTemp(folder.makeFolder("tmp"));
     TeslaVideoFile notVideo;
@@ -353,14 +354,14 @@ TEST(ExportVideoTest, failingFFmpegReportsItsText) {
         GPUVideoExporter::exportContinuous({{notVideo, 0, 1}}, folder / "o.mp4", settings(ExportQuality::balanced), {});
         FAIL();
     } catch (const FFmpegSegmentMergerError& e) {
-        EXPECT_TRUE(e.description().startsWith("FFmpeg 合并失败: ")) << e.description().toStdString();
-        EXPECT_GT(e.message().size(), 3);
+        EXPECT_GT(e.message().size(), 3) << "ffmpeg's own text";
+        EXPECT_NE(e.message(), FFmpegSegmentMergerError::unknownFailure) << "ffmpeg's own text";
     }
     EXPECT_FALSE(QFile::exists(folder / "o.mp4"));
     EXPECT_TRUE(QDir(folder / "tmp").entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
 }
 
-TEST(FrameCaptureTest, capturesExactFramesAndSavesFreeNames) {
+TEST(FrameCaptureTest, CapturesExactFramesAndSavesFreeNames) {
     test::TempFolder folder;
     const TeslaVideoFile video = clip(folder, "a-front.mp4", CameraAngle::front, morning, 2);
     const auto result = GPUVideoExporter::exportSync(video, video.url, folder / "out.mp4",
@@ -398,7 +399,7 @@ TEST(FrameCaptureTest, capturesExactFramesAndSavesFreeNames) {
     EXPECT_THROW(FrameCapture::pngData(QImage()), FileSystemError);
 }
 
-TEST(FrameCaptureTest, savesToThePicturesFolderWithoutLeftovers) {
+TEST(FrameCaptureTest, SavesToThePicturesFolderWithoutLeftovers) {
     test::TempFolder folder;
     const QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME");
     qputenv("HOME", folder.path().toUtf8());

@@ -20,7 +20,7 @@ QString argAfter(const QStringList& args, const QString& flag, int nth = 0) {
     return {};
 }
 
-TEST(FFmpegCommandsTest, gridPieceKeepsCellsWhenCamerasAreMissing) {
+TEST(FFmpegCommandsTest, GridPieceKeepsCellsWhenCamerasAreMissing) {
     const auto args = FFmpegCommands::gridPieceArguments(
         {{CameraAngle::front, "/t/f.mp4"}, {CameraAngle::rightRepeater, "/t/r.mp4"}}, -2, 12.3456, "/w/part_0000.mp4");
     const QStringList expectedStart = {"-hide_banner", "-loglevel", "error", "-y", "-stats_period", "0.1",
@@ -40,7 +40,7 @@ TEST(FFmpegCommandsTest, gridPieceKeepsCellsWhenCamerasAreMissing) {
     EXPECT_EQ(graph.count(';'), 4);
 }
 
-TEST(FFmpegCommandsTest, trimAndConcatArguments) {
+TEST(FFmpegCommandsTest, TrimAndConcatArguments) {
     EXPECT_EQ(FFmpegCommands::trimCopyArguments("/in.mp4", "/out.mp4", -1, 0),
               QStringList({"-hide_banner", "-loglevel", "error", "-y", "-ss", "0.000", "-i", "/in.mp4", "-map", "0:v:0",
                            "-c", "copy", "-avoid_negative_ts", "make_zero", "/out.mp4"}));
@@ -55,13 +55,13 @@ TEST(FFmpegCommandsTest, trimAndConcatArguments) {
               QStringList({"-c:v", "libx264", "-preset", "veryfast", "-crf", "18"}));
 }
 
-TEST(FFmpegCommandsTest, concatListQuotesEveryApostrophe) {
+TEST(FFmpegCommandsTest, ConcatListQuotesEveryApostrophe) {
     EXPECT_EQ(FFmpegCommands::concatList({"/tmp/a.mp4", "/tmp/it's Li's/b.mp4"}),
               QStringLiteral("file '/tmp/a.mp4'\nfile '/tmp/it'\\''s Li'\\''s/b.mp4'"));
     EXPECT_EQ(FFmpegCommands::concatList({}), QString());
 }
 
-TEST(FFmpegCommandsTest, progressTimesAndLines) {
+TEST(FFmpegCommandsTest, ProgressTimesAndLines) {
     EXPECT_DOUBLE_EQ(*FFmpegCommands::parseTime("01:02:03.500000"), 3723.5);
     EXPECT_DOUBLE_EQ(*FFmpegCommands::parseTime("00:00:00.000000"), 0);
     for (const char* bad : {"N/A", "1:2", "a:b:c", "", "1:2:3:4"})
@@ -74,19 +74,14 @@ TEST(FFmpegCommandsTest, progressTimesAndLines) {
               std::vector<double>({0.99, 1.0}));
 }
 
-TEST(FFmpegLocatorTest, candidatesInOrderAndNotFound) {
+TEST(FFmpegLocatorTest, CandidatesInOrderAndNotFound) {
     const auto list = FFmpegLocator::candidates("/opt/orvane/bin");
     EXPECT_EQ(list, QStringList({"/opt/orvane/bin/bin/ffmpeg", "/opt/orvane/Resources/bin/ffmpeg",
                                  "/opt/orvane/bin/quillon-orvane_Orvane.bundle/bin/ffmpeg", "/opt/homebrew/bin/ffmpeg",
                                  "/usr/local/bin/ffmpeg", "/usr/bin/ffmpeg"}));
     test::TempFolder folder;
     const QString notExecutable = folder.writeFile("bin/ffmpeg", "#!/bin/sh\n");
-    try {
-        FFmpegLocator::executablePath({folder / "missing", notExecutable});
-        FAIL() << "found a program that is not there";
-    } catch (const FFmpegLocatorError& e) {
-        EXPECT_EQ(e.description(), QStringLiteral("未找到 FFmpeg，请在项目根目录运行 ./scripts/setup-ffmpeg.sh"));
-    }
+    EXPECT_THROW(FFmpegLocator::executablePath({folder / "missing", notExecutable}), FFmpegLocatorError);
     QFile::setPermissions(notExecutable, QFile::ReadOwner | QFile::ExeOwner);
     EXPECT_EQ(FFmpegLocator::executablePath({folder / "missing", notExecutable}), notExecutable);
 }
@@ -98,27 +93,27 @@ QString fakeFFmpeg(const test::TempFolder& folder, const QByteArray& body) {
     return path;
 }
 
-TEST(FFmpegProcessTest, failuresCarryStandardErrorOrUnknown) {
+TEST(FFmpegProcessTest, FailuresCarryStandardErrorOrUnknown) {
     test::TempFolder folder;
     struct Case {
         QByteArray body;
-        QString description;
-    } cases[] = {{"echo '  Invalid data found  ' >&2; exit 1", "FFmpeg 合并失败: Invalid data found"},
-                 {"exit 3", "FFmpeg 合并失败: 未知错误"},
-                 {"kill -9 $$", "FFmpeg 合并失败: 未知错误"}};
+        QString message;
+    } cases[] = {{"echo '  Invalid data found  ' >&2; exit 1", "Invalid data found"},
+                 {"exit 3", FFmpegSegmentMergerError::unknownFailure},
+                 {"kill -9 $$", FFmpegSegmentMergerError::unknownFailure}};
     for (const auto& c : cases) {
         const QString ffmpeg = fakeFFmpeg(folder, c.body);
         try {
             FFmpegProcess::run(ffmpeg, {}, 0, {}, {});
             FAIL() << c.body.constData();
         } catch (const FFmpegSegmentMergerError& e) {
-            EXPECT_EQ(e.description(), c.description);
+            EXPECT_EQ(e.message(), c.message);
         }
     }
     EXPECT_THROW(FFmpegProcess::run(folder / "nothing-here", {}, 0, {}, {}), FFmpegSegmentMergerError);
 }
 
-TEST(FFmpegProcessTest, reportsProgressAndStopsWhenCancelled) {
+TEST(FFmpegProcessTest, ReportsProgressAndStopsWhenCancelled) {
     test::TempFolder folder;
     std::vector<double> seen;
     FFmpegProcess::run(fakeFFmpeg(folder, "printf 'out_time=00:00:01.000000\\nout_time=00:00:03.0\\nprogress=end\\n'"),
@@ -141,7 +136,7 @@ media::VideoPacketList packets(std::initializer_list<std::pair<double, uint64_t>
     return l;
 }
 
-TEST(PieceTimingTest, measuresWhereCutsReallyBegin) {
+TEST(PieceTimingTest, MeasuresWhereCutsReallyBegin) {
     // Source frames at 10.0 + k/4 s (stream clock), hashes 100 + k.
     const auto source = packets({{10.0, 100}, {10.25, 101}, {10.5, 102}, {10.75, 103}, {11.0, 104}});
     // A stream copy asked for 0.6 s begins at the key frame 0.5 s in.

@@ -2,6 +2,7 @@
 #include "ClipCategory.h"
 #include "DatedEventSection.h"
 #include "EventMetadata.h"
+#include "MinuteGroups.h"
 #include "TeslaClipEvent.h"
 #include "TeslaVideoFile.h"
 #include "TestSupport.h"
@@ -19,16 +20,16 @@ struct NameCase {
     const char* key;
 };
 
-class CameraFromName : public testing::TestWithParam<NameCase> {};
+class CameraFromNameTest : public testing::TestWithParam<NameCase> {};
 
-TEST_P(CameraFromName, CameraAndTimestampKey) {
+TEST_P(CameraFromNameTest, CameraAndTimestampKey) {
     const NameCase& c = GetParam();
     EXPECT_EQ(Camera::parse(QString::fromUtf8(c.name)), c.camera);
     EXPECT_EQ(TeslaVideoFile::timestampKey(QString::fromUtf8(c.name)), QString::fromUtf8(c.key));
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Names, CameraFromName,
+    Names, CameraFromNameTest,
     testing::Values(NameCase{"2024-05-01_10-20-30-front.mp4", CameraAngle::front, "2024-05-01_10-20-30"},
                     NameCase{"a-back.mp4", CameraAngle::back, "a"},
                     NameCase{"x-left_repeater.mp4", CameraAngle::leftRepeater, "x"},
@@ -39,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"front.mp4", std::nullopt, "front.mp4"},
                     NameCase{"", std::nullopt, ""}));
 
-TEST(CameraAngle, MatchesIsCaseSensitiveAndAllMatchesEverything) {
+TEST(CameraAngleTest, MatchesIsCaseSensitiveAndAllMatchesEverything) {
     EXPECT_TRUE(Camera::matches(CameraAngle::front, QStringLiteral("x-front.mp4")));
     EXPECT_FALSE(Camera::matches(CameraAngle::front, QStringLiteral("x-FRONT.mp4")));
     EXPECT_FALSE(Camera::matches(CameraAngle::front, QStringLiteral("x-front.MP4")));
@@ -52,7 +53,31 @@ TEST(CameraAngle, MatchesIsCaseSensitiveAndAllMatchesEverything) {
     EXPECT_EQ(Camera::fileNameSuffix(CameraAngle::all), QString());
 }
 
-TEST(ClipCategory, FromPath) {
+TEST(CameraAngleTest, GridCellsInReadingOrderWithoutThePillars) {
+    EXPECT_EQ(Camera::gridCell(CameraAngle::front), 0);
+    EXPECT_EQ(Camera::gridCell(CameraAngle::back), 1);
+    EXPECT_EQ(Camera::gridCell(CameraAngle::leftRepeater), 2);
+    EXPECT_EQ(Camera::gridCell(CameraAngle::rightRepeater), 3);
+    for (CameraAngle outside : {CameraAngle::leftPillar, CameraAngle::rightPillar, CameraAngle::all})
+        EXPECT_FALSE(Camera::gridCell(outside));
+}
+
+TEST(MinuteGroupsTest, GroupsInFirstSeenOrderKeepingInputOrder) {
+    const QStringList names = {"2024-05-01_10-01-00-back.mp4", "2024-05-01_10-00-00-front.mp4", "odd.mp4",
+                               "2024-05-01_10-01-00-front.mp4", "2024-05-01_10-00-00-left_pillar.mp4",
+                               "2024-05-01_10-01-00-FRONT.mp4"};
+    const auto groups = groupByMinute(names, [](const QString& n) -> const QString& { return n; });
+    ASSERT_EQ(groups.size(), 4u);
+    EXPECT_EQ(groups[0].key, QStringLiteral("2024-05-01_10-01-00"));
+    EXPECT_EQ(groups[0].items, (std::vector<QString>{names[0], names[3]}));
+    EXPECT_EQ(groups[1].key, QStringLiteral("2024-05-01_10-00-00"));
+    EXPECT_EQ(groups[1].items, (std::vector<QString>{names[1], names[4]}));
+    EXPECT_EQ(groups[2].key, QStringLiteral("odd.mp4"));
+    EXPECT_EQ(groups[3].key, names[5]) << "suffixes are case-sensitive";
+    EXPECT_TRUE(groupByMinute(std::vector<TeslaVideoFile>{}).empty());
+}
+
+TEST(ClipCategoryTest, FromPath) {
     const std::vector<std::pair<const char*, std::optional<ClipCategory>>> cases = {
         {"/media/u/TeslaCam/SavedClips", ClipCategory::saved},
         {"/media/u/TeslaCam/SavedClips/2024-05-01_10-20-30", ClipCategory::saved},
@@ -69,7 +94,7 @@ TEST(ClipCategory, FromPath) {
         EXPECT_EQ(Category::from(QString::fromUtf8(path)), expected) << path;
 }
 
-TEST(EventMetadata, DecodeAcceptsOnlyStringFields) {
+TEST(EventMetadataTest, DecodeAcceptsOnlyStringFields) {
     struct Case {
         const char* json;
         bool decodes;
@@ -94,7 +119,7 @@ TEST(EventMetadata, DecodeAcceptsOnlyStringFields) {
     EXPECT_FALSE(m->timestamp);
 }
 
-TEST(EventMetadata, LoadIgnoresMissingHugeAndBrokenFiles) {
+TEST(EventMetadataTest, LoadIgnoresMissingHugeAndBrokenFiles) {
     test::TempFolder tmp;
     EXPECT_FALSE(EventMetadata::load(tmp.makeFolder("none")));
     tmp.writeFile("empty/event.json");
@@ -106,7 +131,7 @@ TEST(EventMetadata, LoadIgnoresMissingHugeAndBrokenFiles) {
     EXPECT_EQ(EventMetadata::load(tmp / "good")->city, QStringLiteral("Hangzhou"));
 }
 
-TEST(EventMetadata, CoordinateAndLocationLines) {
+TEST(EventMetadataTest, CoordinateAndLocationLines) {
     struct Case {
         std::optional<QString> lat, lon, city;
         std::optional<QString> coordinate, location;
@@ -132,13 +157,13 @@ TEST(EventMetadata, CoordinateAndLocationLines) {
     }
 }
 
-class ShanghaiTime : public testing::Test {
+class ShanghaiTimeTest : public testing::Test {
 protected:
     test::ScopedTimeZone zone{"Asia/Shanghai"};
     static Instant at(int y, int mo, int d, int h, int mi, int s) { return *LocalTime::fromFields(y, mo, d, h, mi, s); }
 };
 
-TEST_F(ShanghaiTime, TimeRangeTitleAndOutputNames) {
+TEST_F(ShanghaiTimeTest, TimeRangeTitleAndOutputNames) {
     TeslaClipEvent event;
     event.category = ClipCategory::imported;
     event.startTime = at(2024, 5, 1, 10, 20, 30);
@@ -156,7 +181,7 @@ TEST_F(ShanghaiTime, TimeRangeTitleAndOutputNames) {
               QStringLiteral("SavedClips_2024-05-01_10-20-35_2024-05-01_10-21-35_front_watermarked.mp4"));
 }
 
-TEST_F(ShanghaiTime, GroupsByMinuteLatestFirst) {
+TEST_F(ShanghaiTimeTest, GroupsByMinuteLatestFirst) {
     EXPECT_TRUE(VideoTimestampGroup::groups({}).empty());
     auto file = [](const char* name, Instant t) {
         TeslaVideoFile f;
@@ -180,7 +205,7 @@ TEST_F(ShanghaiTime, GroupsByMinuteLatestFirst) {
     EXPECT_EQ(groups[2].videos[0].fileName, QStringLiteral("2024-05-01_10-00-00-front.mp4"));
 }
 
-TEST_F(ShanghaiTime, DaySectionsLatestFirst) {
+TEST_F(ShanghaiTimeTest, DaySectionsLatestFirst) {
     auto event = [](Instant t) {
         TeslaClipEvent e;
         e.startTime = t;

@@ -69,6 +69,23 @@ TEST_F(VideoDecoderTest, SeeksBackwardAcrossAGopBoundary) {
     EXPECT_EQ(patternFrame(decoder.toImage()), 2);
 }
 
+TEST_F(VideoDecoderTest, FindsAndJumpsToTheNextKeyFrame) {
+    VideoDecoder decoder(*clip);
+    // Key frames at frames 0 and 36: inside a frame, on the boundary, and past the last one.
+    EXPECT_EQ(decoder.keyFrameAtOrAfter(0), 0.0);
+    EXPECT_NEAR(decoder.keyFrameAtOrAfter(0.5 / fps).value_or(-1), 36 / fps, 1e-6);
+    EXPECT_NEAR(decoder.keyFrameAtOrAfter(36 / fps).value_or(-1), 36 / fps, 1e-6);
+    EXPECT_FALSE(decoder.keyFrameAtOrAfter(36.5 / fps));
+    ASSERT_TRUE(decoder.seekExact(10 / fps));
+    ASSERT_TRUE(decoder.seekNextKeyFrame(20.5 / fps));
+    EXPECT_EQ(patternFrame(decoder.toImage()), 36);
+    EXPECT_TRUE(decoder.isKeyFrame());
+    ASSERT_TRUE(decoder.next());
+    EXPECT_EQ(patternFrame(decoder.toImage()), 37);
+    EXPECT_FALSE(decoder.seekNextKeyFrame(40 / fps));
+    EXPECT_EQ(patternFrame(decoder.toImage()), 37) << "a failed jump keeps the current frame";
+}
+
 struct TolerantCase {
     double time, before, after;
     std::optional<int> keyFrame; // expected landing when a key frame lies in the window

@@ -17,6 +17,8 @@ public:
 
     void replaceCurrentItem(const QString& path) override {
         failSeeks();
+        if (opened)
+            opened->push_back(path);
         items.push_back(path);
         item = path;
         rate_ = 0;
@@ -73,6 +75,8 @@ public:
 
     QString item;
     std::vector<QString> items;
+    // Shared with the environment, so what was opened stays readable after the player is gone.
+    std::shared_ptr<std::vector<QString>> opened;
     std::vector<Seek> seeks;
     std::vector<float> plays;
     std::vector<float> rateChanges;
@@ -96,6 +100,7 @@ struct FakeEnvironment {
     };
 
     std::vector<FakePlayer*> players; // owned by the controllers
+    std::shared_ptr<std::vector<QString>> opened = std::make_shared<std::vector<QString>>(); // by every player
     std::vector<Measure> measures;
     std::vector<std::shared_ptr<Delayed>> delayed;
 
@@ -103,6 +108,7 @@ struct FakeEnvironment {
         PreviewEnvironment e;
         e.makePlayer = [this] {
             auto player = std::make_unique<FakePlayer>();
+            player->opened = opened;
             players.push_back(player.get());
             return player;
         };

@@ -216,4 +216,22 @@ TEST_F(MultiCameraPreviewControllerTest, AStepWithoutGridCamerasShowsEmptyCells)
     EXPECT_FALSE(controller.loadedPlaylistSignature());
 }
 
+TEST_F(MultiCameraPreviewControllerTest, DestroyedControllerIgnoresLateResults) {
+    const auto playlist = VideoSegmentPlaylist::multiCamera({cam(0, A::front), cam(0, A::back)});
+    test::FakeEnvironment lateEnv;
+    auto* owned = new MultiCameraPreviewController(lateEnv.make());
+    owned->loadPlaylist(playlist, 0, true);
+    ASSERT_EQ(lateEnv.measures.size(), 1u);
+    auto done = lateEnv.measures.back().done;
+    delete owned;
+    done({60}); // a live controller would make the cells' players now
+    EXPECT_TRUE(lateEnv.players.empty());
+    EXPECT_TRUE(lateEnv.opened->empty());
+
+    controller.loadPlaylist(playlist, 0, true);
+    env.measures.back().done({60});
+    EXPECT_EQ(env.players.size(), 2u);
+    EXPECT_EQ(env.opened->size(), 2u);
+}
+
 } // namespace

@@ -195,12 +195,20 @@ TEST_F(VideoPreviewControllerTest, AFileThatFailsToOpenStopsLoading) {
 }
 
 TEST_F(VideoPreviewControllerTest, DestroyedControllerIgnoresLateResults) {
-    auto* owned = new VideoPreviewController(env.make());
+    test::FakeEnvironment lateEnv;
+    auto* owned = new VideoPreviewController(lateEnv.make());
     owned->loadPlaylist(playlist, 0, true);
-    auto done = env.measures.back().done;
+    ASSERT_EQ(lateEnv.measures.size(), 1u);
+    auto done = lateEnv.measures.back().done;
     delete owned;
-    done({60, 60, 45}); // must not touch the destroyed controller
-    SUCCEED();
+    done({60, 60, 45}); // a live controller would open the first file now
+    EXPECT_TRUE(lateEnv.opened->empty());
+    EXPECT_TRUE(lateEnv.delayed.empty());
+
+    // The same late result reaches a live controller, which opens the file.
+    controller.loadPlaylist(playlist, 0, true);
+    env.measures.back().done({60, 60, 45});
+    EXPECT_EQ(*env.opened, std::vector<QString>{files[0].url});
 }
 
 } // namespace

@@ -62,6 +62,18 @@ private:
 // Processes events until `done` holds or `timeoutMs` passes; returns whether it held.
 bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
+// Seconds since 1970 UTC of a proleptic Gregorian date and time (days from civil, after
+// Howard Hinnant): the expected instants of time tests, computed without the code under test.
+constexpr double utcSeconds(int y, int mo, int d, int h, int mi, int s) {
+    y -= mo <= 2;
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = unsigned(y - era * 400);
+    const unsigned doy = (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const long days = long(era) * 146097 + long(doe) - 719468;
+    return double(days) * 86400 + h * 3600 + mi * 60 + s;
+}
+
 // Runs a program and returns its standard output; nothing when it cannot start or fails.
 std::optional<QByteArray> runProgram(const QString& program, const QStringList& arguments, int* exitCode = nullptr,
                                      QByteArray* standardError = nullptr);

@@ -55,7 +55,7 @@ struct FileCase {
     Outcome outcome;
 };
 
-class TelemetryFile : public testing::Test {
+class TelemetryFileTest : public testing::Test {
 protected:
     TempFolder tmp;
     void check(const FileCase& c) {
@@ -72,7 +72,7 @@ Bytes units(std::initializer_list<uint64_t> frameNumbers) {
     return out;
 }
 
-TEST_F(TelemetryFile, BoxWalk) {
+TEST_F(TelemetryFileTest, BoxWalk) {
     const Bytes media = units({1, 2, 3});
     // Bytes that would read as a telemetry unit if the walk strayed into them.
     const Bytes decoy = telemetryUnit(99);
@@ -106,7 +106,7 @@ TEST_F(TelemetryFile, BoxWalk) {
         check(c);
 }
 
-TEST_F(TelemetryFile, UnitWalk) {
+TEST_F(TelemetryFileTest, UnitWalk) {
     const Bytes one = telemetryUnit(1), two = telemetryUnit(2);
     Bytes sei = sample::telemetrySeiNal({});
     Bytes otherSei = sei;
@@ -142,7 +142,7 @@ TEST_F(TelemetryFile, UnitWalk) {
         check(c);
 }
 
-TEST_F(TelemetryFile, FileThatCannotBeReadCarriesTheSystemText) {
+TEST_F(TelemetryFileTest, FileThatCannotBeReadCarriesTheSystemText) {
     const QString missing = tmp / "missing.mp4";
     try {
         reader::read(missing);
@@ -160,7 +160,7 @@ TEST_F(TelemetryFile, FileThatCannotBeReadCarriesTheSystemText) {
 }
 
 // Clips written by the sample drive: one sample per frame, equal to what was written.
-TEST_F(TelemetryFile, SampleDriveClipsRoundTrip) {
+TEST_F(TelemetryFileTest, SampleDriveClipsRoundTrip) {
     sample::ClipSpec clip;
     clip.path = tmp / "clip.mp4";
     clip.seconds = 2;
@@ -189,7 +189,7 @@ TEST_F(TelemetryFile, SampleDriveClipsRoundTrip) {
     EXPECT_TRUE(std::equal(truncated.begin(), truncated.end(), samples.begin()));
 }
 
-TEST_F(TelemetryFile, DamagedSampleDriveClips) {
+TEST_F(TelemetryFileTest, DamagedSampleDriveClips) {
     sample::ClipSpec clip;
     clip.seconds = 0.5;
     clip.path = tmp / "no-telemetry.mp4";
@@ -201,6 +201,16 @@ TEST_F(TelemetryFile, DamagedSampleDriveClips) {
     clip.damage = sample::Damage::zeroBytes;
     sample::writeClip(clip);
     EXPECT_EQ(readOutcome(clip.path), corrupt);
+}
+
+// Each failure's text, once; the other tests compare kinds.
+TEST(TeslaTelemetryReaderErrorTest, EachKindSaysWhatWentWrong) {
+    const auto read = TeslaTelemetryReaderError::cannotRead(QStringLiteral("/d/a.mp4"), QStringLiteral("No such file"));
+    EXPECT_EQ(read.kind(), TeslaTelemetryReaderError::Kind::cannotRead);
+    EXPECT_EQ(read.description(), QStringLiteral("无法读取文件 /d/a.mp4: No such file"));
+    const auto corrupt = TeslaTelemetryReaderError::corruptFile(QStringLiteral("/d/a.mp4"));
+    EXPECT_EQ(corrupt.kind(), TeslaTelemetryReaderError::Kind::corruptFile);
+    EXPECT_EQ(corrupt.description(), QStringLiteral("文件已损坏或不是有效的 MP4 文件: /d/a.mp4"));
 }
 
 } // namespace

@@ -20,7 +20,7 @@ struct VarintCase {
     size_t cursorAfter;
 };
 
-TEST(Varint, ReadsAndStopsWhereTheBytesSay) {
+TEST(VarintTest, ReadsAndStopsWhereTheBytesSay) {
     const uint64_t max = std::numeric_limits<uint64_t>::max();
     const VarintCase cases[] = {
         {"two bytes", {0x96, 0x01}, 0, 150, 2},
@@ -48,7 +48,7 @@ struct SkipCase {
     size_t cursorAfter; // checked when skipped
 };
 
-TEST(SkipField, EveryWireType) {
+TEST(SkipFieldTest, EveryWireType) {
     const SkipCase cases[] = {
         {0, {0x96, 0x01, 0x05}, true, 2},
         {0, {0x96}, false, 0},
@@ -75,7 +75,7 @@ TEST(SkipField, EveryWireType) {
     }
 }
 
-TEST(EmulationBytes, DropsTheThreeAfterTwoZerosOnly) {
+TEST(EmulationBytesTest, DropsTheThreeAfterTwoZerosOnly) {
     const std::pair<Bytes, Bytes> cases[] = {
         {{0, 0, 3, 1}, {0, 0, 1}},
         {{0, 0, 0, 3}, {0, 0, 0}},
@@ -96,7 +96,7 @@ struct PayloadCase {
     std::optional<Bytes> payload;
 };
 
-TEST(ProtobufPayload, FindsTheMarkerRunAndUnescapesWhatFollows) {
+TEST(ProtobufPayloadTest, FindsTheMarkerRunAndUnescapesWhatFollows) {
     const Bytes head = {0x06, 0x05, 0x10};
     const Bytes message = {0x10, 0x01, 0x18, 0x2A};
     const PayloadCase cases[] = {
@@ -138,7 +138,7 @@ struct ParseCase {
     std::optional<TeslaTelemetrySample> sample;
 };
 
-TEST(Parse, FieldsWireTypesAndFailures) {
+TEST(TelemetryParseTest, FieldsWireTypesAndFailures) {
     using S = TeslaTelemetrySample;
     const Bytes speed = tag(4, 5) + littleEndian(12.5f);
     const ParseCase cases[] = {
@@ -211,7 +211,7 @@ TEST(Parse, FieldsWireTypesAndFailures) {
 
 // The generator's messages and SEI units across a long drive (parking, driving, turns,
 // blinkers, braking) decode to exactly what was written.
-TEST(Parse, SampleDriveMessagesRoundTrip) {
+TEST(TelemetryParseTest, SampleDriveMessagesRoundTrip) {
     for (uint64_t seed : {1u, 42u, 65535u}) {
         for (int64_t frame = 0; frame < 36 * 300; frame += 7) {
             const sample::TelemetryRecord record = sample::telemetryAt(seed, frame, 36);

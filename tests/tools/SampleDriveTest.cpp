@@ -22,7 +22,7 @@ QByteArray fileHash(const QString& path) {
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
 }
 
-class SampleDrive : public testing::Test {
+class SampleDriveTest : public testing::Test {
 protected:
     test::ScopedTimeZone zone{"Asia/Shanghai"};
     test::TempFolder tmp;
@@ -39,7 +39,7 @@ protected:
     }
 };
 
-TEST(FramePattern, RoundTripsEveryBitAndRejectsPlainPictures) {
+TEST(FramePatternTest, RoundTripsEveryBitAndRejectsPlainPictures) {
     std::vector<uint8_t> luma(320 * 240, 128);
     for (int frame : {0, 1, 2, 255, 4096, 65535})
         for (int camera : {0, 5, 7}) {
@@ -52,7 +52,7 @@ TEST(FramePattern, RoundTripsEveryBitAndRejectsPlainPictures) {
 }
 
 // Exports, grid cells and thumbnails scale pictures by any factor; the pattern must survive.
-TEST(FramePattern, ReadsAfterScalingByAnyFactor) {
+TEST(FramePatternTest, ReadsAfterScalingByAnyFactor) {
     const int w = 1448, h = 938;
     std::vector<uint8_t> luma(size_t(w) * h, 128);
     const sample::FramePattern drawn{1234, 5};
@@ -66,7 +66,7 @@ TEST(FramePattern, ReadsAfterScalingByAnyFactor) {
     }
 }
 
-TEST_F(SampleDrive, FilesAreHighProfileH264WithTheAskedSizeAndRate) {
+TEST_F(SampleDriveTest, FilesAreHighProfileH264WithTheAskedSizeAndRate) {
     const auto sizes = sample::cameraSizes(sample::CarLayout::sixCamera, 0.1);
     ASSERT_EQ(sizes.size(), 6u);
     EXPECT_EQ(sizes[0].width, 288);
@@ -92,7 +92,7 @@ TEST_F(SampleDrive, FilesAreHighProfileH264WithTheAskedSizeAndRate) {
     EXPECT_EQ(stream["nb_read_frames"].toString(), "72");
 }
 
-TEST_F(SampleDrive, EveryDecodedFrameCarriesItsNumberAndCamera) {
+TEST_F(SampleDriveTest, EveryDecodedFrameCarriesItsNumberAndCamera) {
     sample::ClipSpec spec = clip("pattern-back.mp4", 192, 128, 1.5);
     sample::writeClip(spec);
     const auto raw = test::runProgram(QStringLiteral("ffmpeg"),
@@ -109,7 +109,7 @@ TEST_F(SampleDrive, EveryDecodedFrameCarriesItsNumberAndCamera) {
     }
 }
 
-TEST_F(SampleDrive, DamagedFilesOnRequest) {
+TEST_F(SampleDriveTest, DamagedFilesOnRequest) {
     auto zero = clip("zero.mp4");
     zero.damage = sample::Damage::zeroBytes;
     sample::writeClip(zero);
@@ -130,7 +130,7 @@ TEST_F(SampleDrive, DamagedFilesOnRequest) {
     EXPECT_LT(QFile(bare.path).size(), QFile(whole.path).size());
 }
 
-TEST_F(SampleDrive, SameSeedSameBytes) {
+TEST_F(SampleDriveTest, SameSeedSameBytes) {
     auto a = clip("a.mp4"), b = clip("b.mp4"), c = clip("c.mp4");
     c.seed = 2;
     for (const auto& spec : {a, b, c})
@@ -139,7 +139,7 @@ TEST_F(SampleDrive, SameSeedSameBytes) {
     EXPECT_NE(fileHash(a.path), fileHash(c.path));
 }
 
-TEST_F(SampleDrive, TelemetryMessagesOmitZeroFieldsAndAreFramedLikeTheCar) {
+TEST_F(SampleDriveTest, TelemetryMessagesOmitZeroFieldsAndAreFramedLikeTheCar) {
     sample::TelemetryRecord empty;
     empty.version = 0;
     EXPECT_TRUE(sample::encodeTelemetryMessage(empty).empty());
@@ -166,7 +166,7 @@ TEST_F(SampleDrive, TelemetryMessagesOmitZeroFieldsAndAreFramedLikeTheCar) {
     EXPECT_TRUE(std::equal(expectedTail.begin(), expectedTail.end(), escaped.end() - expectedTail.size()));
 }
 
-TEST_F(SampleDrive, DriveTelemetryIsPlausible) {
+TEST_F(SampleDriveTest, DriveTelemetryIsPlausible) {
     bool sawPark = false, sawStop = false, sawBlinker = false, sawBrake = false, sawCruise = false;
     for (int64_t frame = 0; frame < 36 * 180; frame += 9) {
         const auto r = sample::telemetryAt(7, frame, 36);
@@ -181,7 +181,7 @@ TEST_F(SampleDrive, DriveTelemetryIsPlausible) {
     EXPECT_TRUE(sawPark && sawStop && sawBlinker && sawBrake && sawCruise);
 }
 
-TEST_F(SampleDrive, ExampleDriveScansAsTheCarWouldLookAndIsQuick) {
+TEST_F(SampleDriveTest, ExampleDriveScansAsTheCarWouldLookAndIsQuick) {
     const QString root = tmp / "TeslaCam";
     const auto spec = sample::exampleDrive(root, sample::CarLayout::fourCamera, 0.1, 1);
     const QStringList files = sample::writeDrive(spec);

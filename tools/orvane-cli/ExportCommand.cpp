@@ -2,14 +2,12 @@
 // with the recording time burned in.
 
 #include "Command.h"
+#include "ExportPlanner.h"
 #include "GPUVideoExporter.h"
 #include "JsonWriter.h"
-#include "MediaError.h"
-#include "MediaProbe.h"
 #include "MetadataParser.h"
 
 #include <QFileInfo>
-#include <QMap>
 #include <QTextStream>
 
 #include <atomic>
@@ -45,10 +43,77 @@ TeslaVideoFile videoFor(const QString& path) {
     return MetadataParser::parseVideo(QFileInfo(path).absoluteFilePath(), std::nullopt);
 }
 
-double durationOf(const QString& path) {
-    const auto d = media::MediaProbe::duration(path);
-    return d && *d > 0 ? *d : 60.0; // an unreadable minute keeps its place, as the playlist does
+// The request the window would make for the same files: steps, their lengths and the cut
+// come from ExportPlanner, as they do for the preview.
+ExportRequest requestFor(const Options& o) {
+    std::vector<TeslaVideoFile> videos;
+    for (const QString& f : o.files)
+        videos.push_back(videoFor(f));
+    // Ties in recording time keep the names' order.
+    std::sort(videos.begin(), videos.end(),
+              [](const TeslaVideoFile& a, const TeslaVideoFile& b) { return a.fileName < b.fileName; });
+    if (o.mode == QLatin1String("single")) {
+        const double start = o.start.value_or(0);
+        return ExportRequest::singleFile(videos.front(), o.start,
+                                         o.duration ? std::optional(start + *o.duration) : std::nullopt);
+    }
+    if (o.mode == QLatin1String("continuous"))
+        return ExportRequest::continuous(std::move(videos), o.rangeStart, o.rangeEnd);
+    return ExportRequest::grid(std::move(videos), o.rangeStart, o.rangeEnd);
 }
+
+ExportResult exportPlan(ExportRequest::Kind kind, const ExportPlan& plan, const QString& out,
+                        const WatermarkSettings& settings, const ExportCallbacks& callbacks) {
+    if (kind == ExportRequest::Kind::grid)
+        return GPUVideoExporter::exportGrid(plan.gridSegments, out, settings, callbacks);
+    if (kind == ExportRequest::Kind::continuous)
+        return GPUVideoExporter::exportContinuous(plan.segments, out, settings, callbacks);
+    const ContinuousExportSegment& piece = plan.segments.front();
+    return GPUVideoExporter::exportSync(piece.video, piece.video.url, out, settings, piece.trimStart,
+                                        piece.trimDuration, callbacks);
+}
+
+void printResult(const ExportResult& result) {
+    QTextStream stdoutStream(stdout);
+    JsonWriter json(stdoutStream);
+    json.beginObject();
+    json.field(QStringLiteral("output"), result.path);
+    if (auto start = result.startDate()) {
+        json.field(QStringLiteral("startTime"), *start);
+        json.field(QStringLiteral("start"), LocalTime::format(*start, QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
+    }
+    json.endObject();
+    json.finish();
+}
+
+// While it lives, SIGINT cancels `cancel` (a watcher turns the signal's flag into a
+// cooperative cancel) instead of ending the program.
+class InterruptCancels {
+public:
+    explicit InterruptCancels(const CancellationToken& cancel) {
+        interrupted.store(false);
+        std::signal(SIGINT, onInterrupt);
+        watcher_ = std::thread([this, cancel] {
+            while (!done_.load()) {
+                if (interrupted.load())
+                    cancel.cancel();
+                std::this_thread::sleep_for(watchInterval);
+            }
+        });
+    }
+    ~InterruptCancels() {
+        done_.store(true);
+        watcher_.join();
+        std::signal(SIGINT, SIG_DFL);
+    }
+    InterruptCancels(const InterruptCancels&) = delete;
+    InterruptCancels& operator=(const InterruptCancels&) = delete;
+
+private:
+    static constexpr std::chrono::milliseconds watchInterval{20};
+    std::atomic<bool> done_{false};
+    std::thread watcher_;
+};
 
 int run(const Options& o) {
     WatermarkSettings settings;
@@ -66,72 +131,10 @@ int run(const Options& o) {
             QTextStream(stderr) << "progress " << percent << "%\n";
         }
     };
-    // SIGINT sets a flag; a watcher turns it into a cooperative cancel.
-    interrupted.store(false);
-    std::signal(SIGINT, onInterrupt);
-    std::atomic<bool> done{false};
-    const CancellationToken cancel = callbacks.cancel;
-    std::thread watcher([&] {
-        while (!done.load()) {
-            if (interrupted.load())
-                cancel.cancel();
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    });
-    struct Stop {
-        std::atomic<bool>& done;
-        std::thread& watcher;
-        ~Stop() {
-            done.store(true);
-            watcher.join();
-            std::signal(SIGINT, SIG_DFL);
-        }
-    } stop{done, watcher};
-
+    InterruptCancels interruptCancels(callbacks.cancel);
     try {
-        ExportResult result;
-        if (o.mode == QLatin1String("single")) {
-            const TeslaVideoFile video = videoFor(o.files.first());
-            result = GPUVideoExporter::exportSync(video, video.url, out, settings, o.start.value_or(0),
-                                                  o.duration.value_or(0), callbacks);
-        } else {
-            std::vector<TeslaVideoFile> videos;
-            for (const QString& f : o.files)
-                videos.push_back(videoFor(f));
-            std::sort(videos.begin(), videos.end(),
-                      [](const TeslaVideoFile& a, const TeslaVideoFile& b) { return a.fileName < b.fileName; });
-            std::vector<ExportStep> steps;
-            std::vector<double> durations;
-            if (o.mode == QLatin1String("continuous")) {
-                for (const TeslaVideoFile& v : videos) {
-                    steps.push_back(ExportStep::single(v));
-                    durations.push_back(durationOf(v.url));
-                }
-                const auto segments = ContinuousExportPlanner::plan(videos, steps, durations, o.rangeStart, o.rangeEnd);
-                result = GPUVideoExporter::exportContinuous(segments, out, settings, callbacks);
-            } else {
-                QMap<QString, std::vector<TeslaVideoFile>> minutes;
-                for (const TeslaVideoFile& v : videos)
-                    minutes[TeslaVideoFile::timestampKey(v.fileName)].push_back(v);
-                for (const auto& files : minutes) {
-                    steps.push_back(ExportStep::multiCamera(files));
-                    const auto grid = GridExportPlanner::gridVideos(files);
-                    durations.push_back(grid.empty() ? 60.0 : durationOf(grid.front().url));
-                }
-                const auto segments = GridExportPlanner::plan(steps, durations, o.rangeStart, o.rangeEnd);
-                result = GPUVideoExporter::exportGrid(segments, out, settings, callbacks);
-            }
-        }
-        QTextStream stdoutStream(stdout);
-        JsonWriter json(stdoutStream);
-        json.beginObject();
-        json.field(QStringLiteral("output"), result.path);
-        if (auto start = result.startDate()) {
-            json.field(QStringLiteral("startTime"), *start);
-            json.field(QStringLiteral("start"), LocalTime::format(*start, QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
-        }
-        json.endObject();
-        json.finish();
+        const ExportRequest request = requestFor(o);
+        printResult(exportPlan(request.kind, ExportPlanner::plan(request), out, settings, callbacks));
         return success;
     } catch (const OperationCancelled&) {
         QTextStream(stderr) << "已取消导出\n";

@@ -163,6 +163,18 @@ void writeClip(const ClipSpec& spec) {
         truncateBeforeIndex(spec.path);
 }
 
+void useHourlyEvents(DriveSpec& spec, int count, int minutes) {
+    const EventSpec model = spec.events.empty() ? EventSpec{} : spec.events.front();
+    spec.events.clear();
+    for (int i = 0; i < count; ++i) {
+        EventSpec e = model;
+        e.category = i % 2 ? ClipCategory::sentry : ClipCategory::saved;
+        e.minutes = minutes;
+        e.startTime = model.startTime - 3600.0 * (i + 1);
+        spec.events.push_back(e);
+    }
+}
+
 QStringList writeDrive(const DriveSpec& spec) {
     QStringList written;
     const auto sizes = cameraSizes(spec.layout, spec.scale);

@@ -3,6 +3,7 @@
 #include "CameraAngle.h"
 #include "ClipCategory.h"
 #include "Instant.h"
+#include "MediaProbe.h"
 #include "TelemetryModel.h"
 
 #include <QString>
@@ -37,7 +38,7 @@ struct ClipSpec {
     CameraAngle camera = CameraAngle::front;
     int width = 160;
     int height = 120;
-    int framesPerSecond = 36;
+    int framesPerSecond = media::cameraFrameRate;
     double seconds = 1;
     Instant startTime = 0;       // wall-clock time of the first frame
     uint64_t seed = 1;
@@ -69,7 +70,7 @@ struct DriveSpec {
     CarLayout layout = CarLayout::fourCamera;
     double scale = 1.0;
     double minuteSeconds = 60; // length of each "minute" file; names stay 60 s apart
-    int framesPerSecond = 36;
+    int framesPerSecond = media::cameraFrameRate;
     uint64_t seed = 1;
     Instant recentStart = 0;
     int recentMinutes = 0;
@@ -77,6 +78,10 @@ struct DriveSpec {
     bool contentFree = false;
     PedalScale pedalScale = PedalScale::percent;
 };
+
+// Replaces the drive's events by `count` events of `minutes` minutes each, an hour apart going
+// back from the first one, saved and sentry in turn (a large drive for listing benchmarks).
+void useHourlyEvents(DriveSpec& spec, int count, int minutes);
 
 // Writes a whole drive; returns the files written, in writing order.
 QStringList writeDrive(const DriveSpec& spec);

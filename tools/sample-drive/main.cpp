@@ -6,12 +6,14 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include <cstdio>
 #include <optional>
+
+#include <cstdio>
 
 using namespace orvane;
 
 namespace {
+
 std::optional<sample::PedalScale> pedalScaleNamed(const QString& name) {
     if (name == QLatin1String("percent"))
         return sample::PedalScale::percent;
@@ -19,6 +21,82 @@ std::optional<sample::PedalScale> pedalScaleNamed(const QString& name) {
         return sample::PedalScale::fraction;
     return std::nullopt;
 }
+
+struct Options {
+    QCommandLineOption layout{QStringLiteral("layout"), QStringLiteral("four or six cameras (default six)"),
+                              QStringLiteral("four|six"), QStringLiteral("six")};
+    QCommandLineOption scale{QStringLiteral("scale"), QStringLiteral("picture size scale (default 1)"), QStringLiteral("S"),
+                             QStringLiteral("1")};
+    QCommandLineOption minute{QStringLiteral("minute-seconds"),
+                              QStringLiteral("length of each minute file in seconds (default 60)"), QStringLiteral("SECONDS"),
+                              QStringLiteral("60")};
+    QCommandLineOption seed{QStringLiteral("seed"), QStringLiteral("random seed (default 1)"), QStringLiteral("N"),
+                            QStringLiteral("1")};
+    QCommandLineOption clip{QStringLiteral("clip"), QStringLiteral("write one file FOLDER instead of a drive, of this camera"),
+                            QStringLiteral("CAMERA")};
+    QCommandLineOption size{QStringLiteral("size"), QStringLiteral("picture size for --clip"), QStringLiteral("WxH"),
+                            QStringLiteral("1448x938")};
+    QCommandLineOption damage{QStringLiteral("damage"), QStringLiteral("for --clip: none, zero, truncated, no-telemetry"),
+                              QStringLiteral("KIND"), QStringLiteral("none")};
+    QCommandLineOption empty{QStringLiteral("content-free"), QStringLiteral("write empty files in place of video")};
+    QCommandLineOption recent{QStringLiteral("recent-minutes"), QStringLiteral("rolling minutes (default 3)"),
+                              QStringLiteral("N"), QStringLiteral("3")};
+    QCommandLineOption events{QStringLiteral("events"),
+                              QStringLiteral("saved/sentry events of --event-minutes each in place of the example ones"),
+                              QStringLiteral("N")};
+    QCommandLineOption eventMinutes{QStringLiteral("event-minutes"), QStringLiteral("minutes per event (default 10)"),
+                                    QStringLiteral("N"), QStringLiteral("10")};
+    QCommandLineOption pedal{QStringLiteral("accelerator-scale"),
+                             QStringLiteral("how the pedal position is written: percent (0-100, default) or fraction (0-1)"),
+                             QStringLiteral("percent|fraction"), QStringLiteral("percent")};
+
+    void addTo(QCommandLineParser& parser) const {
+        parser.addOptions({layout, scale, minute, seed, clip, size, damage, empty, recent, events, eventMinutes, pedal});
+    }
+};
+
+// One camera file at `target`; exit code 2 for an unknown camera or size.
+int writeOneClip(const QCommandLineParser& parser, const Options& o, const QString& target, sample::PedalScale pedalScale) {
+    sample::ClipSpec spec;
+    spec.path = target;
+    const auto camera = Camera::fromRawValue(parser.value(o.clip));
+    const QStringList wh = parser.value(o.size).split(QLatin1Char('x'));
+    if (!camera || *camera == CameraAngle::all || wh.size() != 2) {
+        QTextStream(stderr) << "unknown camera or size\n";
+        return 2;
+    }
+    spec.camera = *camera;
+    spec.width = wh[0].toInt() & ~1;
+    spec.height = wh[1].toInt() & ~1;
+    spec.seconds = parser.value(o.minute).toDouble();
+    spec.seed = parser.value(o.seed).toULongLong();
+    const QString d = parser.value(o.damage);
+    spec.damage = d == QLatin1String("zero")           ? sample::Damage::zeroBytes
+                  : d == QLatin1String("truncated")    ? sample::Damage::truncated
+                  : d == QLatin1String("no-telemetry") ? sample::Damage::noTelemetry
+                                                       : sample::Damage::none;
+    spec.startTime = LocalTime::fromFields(2024, 5, 1, 10, 20, 30).value_or(0);
+    spec.pedalScale = pedalScale;
+    sample::writeClip(spec);
+    return 0;
+}
+
+int writeWholeDrive(const QCommandLineParser& parser, const Options& o, const QString& target, sample::PedalScale pedalScale) {
+    const auto carLayout =
+        parser.value(o.layout) == QLatin1String("four") ? sample::CarLayout::fourCamera : sample::CarLayout::sixCamera;
+    sample::DriveSpec spec =
+        sample::exampleDrive(target, carLayout, parser.value(o.scale).toDouble(), parser.value(o.minute).toDouble());
+    spec.seed = parser.value(o.seed).toULongLong();
+    spec.contentFree = parser.isSet(o.empty);
+    spec.pedalScale = pedalScale;
+    spec.recentMinutes = parser.value(o.recent).toInt();
+    if (parser.isSet(o.events))
+        sample::useHourlyEvents(spec, parser.value(o.events).toInt(), parser.value(o.eventMinutes).toInt());
+    const QStringList files = sample::writeDrive(spec);
+    QTextStream(stdout) << files.size() << " files written under " << target << "\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -28,97 +106,24 @@ int main(int argc, char** argv) {
     parser.setApplicationDescription(QStringLiteral("Writes a synthetic TeslaCam drive into FOLDER (the TeslaCam folder)."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("the TeslaCam folder to create"));
-    const QCommandLineOption layout(QStringLiteral("layout"), QStringLiteral("four or six cameras (default six)"),
-                                    QStringLiteral("four|six"), QStringLiteral("six"));
-    const QCommandLineOption scale(QStringLiteral("scale"), QStringLiteral("picture size scale (default 1)"),
-                                   QStringLiteral("S"), QStringLiteral("1"));
-    const QCommandLineOption minute(QStringLiteral("minute-seconds"),
-                                    QStringLiteral("length of each minute file in seconds (default 60)"),
-                                    QStringLiteral("SECONDS"), QStringLiteral("60"));
-    const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("random seed (default 1)"), QStringLiteral("N"),
-                                  QStringLiteral("1"));
-    const QCommandLineOption clip(QStringLiteral("clip"),
-                                  QStringLiteral("write one file FOLDER instead of a drive, of this camera"),
-                                  QStringLiteral("CAMERA"));
-    const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("picture size for --clip"), QStringLiteral("WxH"),
-                                  QStringLiteral("1448x938"));
-    const QCommandLineOption damage(QStringLiteral("damage"), QStringLiteral("for --clip: none, zero, truncated, no-telemetry"),
-                                    QStringLiteral("KIND"), QStringLiteral("none"));
-    const QCommandLineOption empty(QStringLiteral("content-free"), QStringLiteral("write empty files in place of video"));
-    const QCommandLineOption recent(QStringLiteral("recent-minutes"), QStringLiteral("rolling minutes (default 3)"),
-                                    QStringLiteral("N"), QStringLiteral("3"));
-    const QCommandLineOption events(QStringLiteral("events"),
-                                    QStringLiteral("saved/sentry events of --event-minutes each in place of the example ones"),
-                                    QStringLiteral("N"));
-    const QCommandLineOption eventMinutes(QStringLiteral("event-minutes"), QStringLiteral("minutes per event (default 10)"),
-                                          QStringLiteral("N"), QStringLiteral("10"));
-    const QCommandLineOption pedal(QStringLiteral("accelerator-scale"),
-                                   QStringLiteral("how the pedal position is written: percent (0-100, default) or fraction (0-1)"),
-                                   QStringLiteral("percent|fraction"), QStringLiteral("percent"));
-    parser.addOptions({layout, scale, minute, seed, clip, size, damage, empty, recent, events, eventMinutes, pedal});
+    const Options options;
+    options.addTo(parser);
     parser.process(app);
-    QTextStream err(stderr);
     if (parser.positionalArguments().size() != 1) {
-        err << parser.helpText();
-        return 2;
-    }
-    const auto pedalScale = pedalScaleNamed(parser.value(pedal));
-    if (!pedalScale) {
-        err << "unknown accelerator scale: " << parser.value(pedal) << "\n";
+        QTextStream(stderr) << parser.helpText();
         return 2;
     }
     const QString target = parser.positionalArguments().first();
+    const auto pedalScale = pedalScaleNamed(parser.value(options.pedal));
+    if (!pedalScale) {
+        QTextStream(stderr) << "unknown accelerator scale: " << parser.value(options.pedal) << "\n";
+        return 2;
+    }
     try {
-        if (parser.isSet(clip)) {
-            sample::ClipSpec spec;
-            spec.path = target;
-            const auto camera = Camera::fromRawValue(parser.value(clip));
-            const QStringList wh = parser.value(size).split(QLatin1Char('x'));
-            if (!camera || *camera == CameraAngle::all || wh.size() != 2) {
-                err << "unknown camera or size\n";
-                return 2;
-            }
-            spec.camera = *camera;
-            spec.width = wh[0].toInt() & ~1;
-            spec.height = wh[1].toInt() & ~1;
-            spec.seconds = parser.value(minute).toDouble();
-            spec.seed = parser.value(seed).toULongLong();
-            const QString d = parser.value(damage);
-            spec.damage = d == QLatin1String("zero")           ? sample::Damage::zeroBytes
-                          : d == QLatin1String("truncated")    ? sample::Damage::truncated
-                          : d == QLatin1String("no-telemetry") ? sample::Damage::noTelemetry
-                                                               : sample::Damage::none;
-            spec.startTime = LocalTime::fromFields(2024, 5, 1, 10, 20, 30).value_or(0);
-            spec.pedalScale = *pedalScale;
-            sample::writeClip(spec);
-            return 0;
-        }
-        const auto carLayout = parser.value(layout) == QLatin1String("four") ? sample::CarLayout::fourCamera
-                                                                              : sample::CarLayout::sixCamera;
-        sample::DriveSpec spec = sample::exampleDrive(target, carLayout, parser.value(scale).toDouble(),
-                                                      parser.value(minute).toDouble());
-        spec.seed = parser.value(seed).toULongLong();
-        spec.contentFree = parser.isSet(empty);
-        spec.pedalScale = *pedalScale;
-        spec.recentMinutes = parser.value(recent).toInt();
-        if (parser.isSet(events)) {
-            const int count = parser.value(events).toInt();
-            const int minutes = parser.value(eventMinutes).toInt();
-            const sample::EventSpec model = spec.events.front();
-            spec.events.clear();
-            for (int i = 0; i < count; ++i) {
-                sample::EventSpec e = model;
-                e.category = i % 2 ? ClipCategory::sentry : ClipCategory::saved;
-                e.minutes = minutes;
-                e.startTime = model.startTime - 3600.0 * (i + 1);
-                spec.events.push_back(e);
-            }
-        }
-        const QStringList files = sample::writeDrive(spec);
-        QTextStream(stdout) << files.size() << " files written under " << target << "\n";
-        return 0;
+        return parser.isSet(options.clip) ? writeOneClip(parser, options, target, *pedalScale)
+                                          : writeWholeDrive(parser, options, target, *pedalScale);
     } catch (const std::exception& e) {
-        err << QString::fromUtf8(e.what()) << "\n";
+        QTextStream(stderr) << QString::fromUtf8(e.what()) << "\n";
         return 1;
     }
 }

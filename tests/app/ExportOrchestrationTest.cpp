@@ -1,7 +1,7 @@
 // From the selection to the export plan, the names and the places of the output, and the
 // export task's phases, as tables; the task itself with a scripted engine.
 
-#include "ExportRequest.h"
+#include "ExportOrchestration.h"
 
 #include "ExportJobRunner.h"
 #include "TestSupport.h"
@@ -79,35 +79,35 @@ std::string trims(const std::vector<ContinuousExportSegment>& segments) {
 
 } // namespace
 
-TEST(ExportRequest, singleFileWholeOrRange) {
+TEST(ExportOrchestration, singleFileWholeOrRange) {
     test::ScopedTimeZone zone("Asia/Shanghai");
     const Event e;
     ExportSelection s = e.open(1, CameraAngle::back);
-    ExportPlan plan = ExportRequest::buildExportPlan(s);
+    ExportPlan plan = ExportOrchestration::buildExportPlan(s);
     EXPECT_EQ(trims(plan.segments), "2024-05-01_10-21-00-back.mp4@0+0");
     EXPECT_FALSE(plan.isContinuous);
-    EXPECT_EQ(ExportRequest::outputPath(plan, OutputDestination::inFolder("/out"),
-                                        ExportRequest::exportingFileName(s), "/stage"),
+    EXPECT_EQ(ExportOrchestration::outputPath(plan, OutputDestination::inFolder("/out"),
+                                        ExportOrchestration::exportingFileName(s), "/stage"),
               "/out/2024-05-01_10-21-00-back_watermarked.mp4");
     s.rangeStart = 12.5;
     s.rangeEnd = 20;
-    plan = ExportRequest::buildExportPlan(s);
+    plan = ExportOrchestration::buildExportPlan(s);
     EXPECT_EQ(trims(plan.segments), "2024-05-01_10-21-00-back.mp4@12.5+7.5");
     EXPECT_DOUBLE_EQ(*plan.exportStartDate(), tenTwenty + 60 + 12.5);
     // The photo library's staging copy carries the same name, so the library's copy does too.
-    EXPECT_EQ(ExportRequest::outputPath(plan, OutputDestination::photosLibrary(),
-                                        ExportRequest::exportingFileName(s), "/stage"),
+    EXPECT_EQ(ExportOrchestration::outputPath(plan, OutputDestination::photosLibrary(),
+                                        ExportOrchestration::exportingFileName(s), "/stage"),
               "/stage/2024-05-01_10-21-00-back_watermarked.mp4");
     // An end before the start is no range: the whole file.
     s.rangeEnd = 5;
-    EXPECT_EQ(trims(ExportRequest::buildExportPlan(s).segments), "2024-05-01_10-21-00-back.mp4@0+0");
+    EXPECT_EQ(trims(ExportOrchestration::buildExportPlan(s).segments), "2024-05-01_10-21-00-back.mp4@0+0");
 }
 
-TEST(ExportRequest, gridMinuteUsesThePreviewLengthOrAWholeMinute) {
+TEST(ExportOrchestration, gridMinuteUsesThePreviewLengthOrAWholeMinute) {
     test::ScopedTimeZone zone("Asia/Shanghai");
     const Event e;
     ExportSelection s = e.open(0, CameraAngle::all);
-    auto plan = ExportRequest::buildExportPlan(s);
+    auto plan = ExportOrchestration::buildExportPlan(s);
     ASSERT_EQ(plan.gridSegments.size(), 1u);
     EXPECT_EQ(plan.gridSegments[0].videos.size(), 3u);
     EXPECT_EQ(plan.gridSegments[0].videos[0].fileName, "2024-05-01_10-20-00-front.mp4");
@@ -116,40 +116,40 @@ TEST(ExportRequest, gridMinuteUsesThePreviewLengthOrAWholeMinute) {
     s.multiCameraDuration = 59.5;
     s.rangeStart = 10;
     s.rangeEnd = 80; // past the minute: cut at its end
-    plan = ExportRequest::buildExportPlan(s);
+    plan = ExportOrchestration::buildExportPlan(s);
     ASSERT_EQ(plan.gridSegments.size(), 1u);
     EXPECT_EQ(plan.gridSegments[0].trimStart, 10);
     EXPECT_EQ(plan.gridSegments[0].trimDuration, 49.5);
     // Named after the minute on screen, not the whole event.
-    EXPECT_EQ(ExportRequest::exportingFileName(s),
+    EXPECT_EQ(ExportOrchestration::exportingFileName(s),
               "SavedClips_2024-05-01_10-20-10_2024-05-01_10-21-20_grid_watermarked.mp4");
     s = e.open(1, CameraAngle::all);
     s.multiCameraDuration = 59.5;
-    EXPECT_EQ(ExportRequest::exportingFileName(s),
+    EXPECT_EQ(ExportOrchestration::exportingFileName(s),
               "SavedClips_2024-05-01_10-21-00_2024-05-01_10-21-59_grid_watermarked.mp4");
-    EXPECT_EQ(ExportRequest::outputPath(ExportRequest::buildExportPlan(s),
+    EXPECT_EQ(ExportOrchestration::outputPath(ExportOrchestration::buildExportPlan(s),
                                         OutputDestination::inFolder("/out"),
-                                        ExportRequest::exportingFileName(s), "/stage"),
+                                        ExportOrchestration::exportingFileName(s), "/stage"),
               "/out/SavedClips_2024-05-01_10-21-00_2024-05-01_10-21-59_grid_watermarked.mp4");
 }
 
-TEST(ExportRequest, continuousPlaylistExportsTheChosenCameraOfEachMinute) {
+TEST(ExportOrchestration, continuousPlaylistExportsTheChosenCameraOfEachMinute) {
     const Event e;
     ExportSelection s = e.open(0, CameraAngle::back);
     s.continuousPlaylistSteps = VideoSegmentPlaylist::multiCamera(e.videos).steps;
     s.continuousStepDurations = {60, 60};
     s.rangeStart = 50;
     s.rangeEnd = 70;
-    const auto plan = ExportRequest::buildExportPlan(s);
+    const auto plan = ExportOrchestration::buildExportPlan(s);
     EXPECT_TRUE(plan.isContinuous);
     EXPECT_EQ(trims(plan.segments), "2024-05-01_10-20-00-back.mp4@50+10 2024-05-01_10-21-00-back.mp4@0+10");
     // With the grid chosen the export's camera is the selected file's.
     s.cameraFilter = CameraAngle::all;
-    EXPECT_EQ(ExportRequest::exportVideos(s).size(), 2u);
-    EXPECT_TRUE(ExportRequest::buildExportPlan(s).isContinuous);
+    EXPECT_EQ(ExportOrchestration::exportVideos(s).size(), 2u);
+    EXPECT_TRUE(ExportOrchestration::buildExportPlan(s).isContinuous);
 }
 
-TEST(ExportRequest, mergeTakesEachMinuteOnceFromTheFirstItem) {
+TEST(ExportOrchestration, mergeTakesEachMinuteOnceFromTheFirstItem) {
     const Event e;
     std::vector<TeslaVideoFile> fronts;
     for (const auto& v : e.videos)
@@ -159,34 +159,34 @@ TEST(ExportRequest, mergeTakesEachMinuteOnceFromTheFirstItem) {
     s.isMergeEditorPresented = true;
     s.mergeCameraAngle = CameraAngle::front;
     s.mergeItems = {item(fronts, 30, 90, tenTwenty), item({fronts[1]}, 5, 20, tenTwenty)};
-    const auto plan = ExportRequest::buildExportPlan(s);
+    const auto plan = ExportOrchestration::buildExportPlan(s);
     EXPECT_TRUE(plan.isContinuous);
     EXPECT_EQ(trims(plan.segments), "2024-05-01_10-20-00-front.mp4@30+30 2024-05-01_10-21-00-front.mp4@0+30");
     test::ScopedTimeZone zone("Asia/Shanghai");
-    EXPECT_EQ(ExportRequest::exportingFileName(s), "2024-05-01_10-20-00-merged-front.mp4");
+    EXPECT_EQ(ExportOrchestration::exportingFileName(s), "2024-05-01_10-20-00-merged-front.mp4");
 }
 
-TEST(ExportRequest, emptyPlansAndTheirMessages) {
+TEST(ExportOrchestration, emptyPlansAndTheirMessages) {
     ExportSelection nothing;
-    EXPECT_TRUE(ExportRequest::buildExportPlan(nothing).isEmpty());
-    EXPECT_EQ(ExportRequest::emptyPlanMessage(nothing), "请先选择要导出的视频");
-    EXPECT_EQ(ExportRequest::exportingFileName(nothing), "视频");
+    EXPECT_TRUE(ExportOrchestration::buildExportPlan(nothing).isEmpty());
+    EXPECT_EQ(ExportOrchestration::emptyPlanMessage(nothing), "请先选择要导出的视频");
+    EXPECT_EQ(ExportOrchestration::exportingFileName(nothing), "视频");
     const Event e;
     ExportSelection s = e.open(0, CameraAngle::rightPillar); // no such camera
     s.selectedVideo.reset();
     s.continuousPlaylistSteps = VideoSegmentPlaylist::multiCamera(e.videos).steps;
     s.continuousStepDurations = {60, 60};
-    EXPECT_TRUE(ExportRequest::buildExportPlan(s).isEmpty());
-    EXPECT_EQ(ExportRequest::emptyPlanMessage(s), "当前回放没有可导出的视频");
+    EXPECT_TRUE(ExportOrchestration::buildExportPlan(s).isEmpty());
+    EXPECT_EQ(ExportOrchestration::emptyPlanMessage(s), "当前回放没有可导出的视频");
     s.rangeStart = 1;
     s.rangeEnd = 2;
-    EXPECT_EQ(ExportRequest::emptyPlanMessage(s), "选区无效，请重新设置起点和终点");
+    EXPECT_EQ(ExportOrchestration::emptyPlanMessage(s), "选区无效，请重新设置起点和终点");
     // A grid minute with only pillar cameras has nothing for the grid.
     ExportSelection pillars;
     pillars.cameraFilter = CameraAngle::all;
     pillars.videos = {file("k", CameraAngle::leftPillar, tenTwenty)};
     pillars.selectedTimestampKey = QStringLiteral("k");
-    EXPECT_TRUE(ExportRequest::buildExportPlan(pillars).isEmpty());
+    EXPECT_TRUE(ExportOrchestration::buildExportPlan(pillars).isEmpty());
 }
 
 TEST(ExportJobRunner, phaseTextsFollowTheExportersWeights) {

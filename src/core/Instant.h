@@ -1,5 +1,8 @@
 #pragma once
 
+// Points in time and their local wall-clock reading (the car names files in local time).
+// Any thread may call these; the time zone is re-read when TZ changes.
+
 #include <QString>
 
 #include <optional>

@@ -45,7 +45,7 @@ TeslaTelemetrySample fromTexts(const QStringList& t) {
             d(t[12]),       d(t[13]),          d(t[14]),       d(t[15])};
 }
 
-TEST(TelemetryCommand, JsonAndCsvCarryEverySampleExactly) {
+TEST(TelemetryCommandTest, JsonAndCsvCarryEverySampleExactly) {
     TempFolder tmp;
     sample::ClipSpec clip;
     clip.path = tmp / "clip.mp4";
@@ -88,7 +88,7 @@ TEST(TelemetryCommand, JsonAndCsvCarryEverySampleExactly) {
         EXPECT_EQ(fromTexts(lines[i].split(',')), expected[size_t(i)]) << lines[i].toStdString();
 }
 
-TEST(TelemetryCommand, FailuresGoToStandardErrorWithExitCode) {
+TEST(TelemetryCommandTest, FailuresGoToStandardErrorWithExitCode) {
     TempFolder tmp;
     struct Case {
         QStringList arguments;

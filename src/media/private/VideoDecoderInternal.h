@@ -14,6 +14,9 @@ namespace orvane::media {
 ff::InputFormat openInput(const QString& path);
 // Fills `info` from an opened container; `videoIndex` may be negative (no video).
 MediaInfo describe(AVFormatContext* format, int videoIndex);
+// Clockwise degrees (0, 90, 180, 270) that turn the stream's pictures upright: its display
+// matrix snapped to a quarter turn; 0 without a usable matrix.
+int displayRotation(const AVStream* stream);
 
 struct VideoDecoderAccess {
     // The current frame (valid until the decoder moves on); null before the first frame.

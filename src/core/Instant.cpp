@@ -12,14 +12,17 @@ namespace {
 
 // tzset() stats /etc/localtime on every call, which dominated scanning large drives; re-read
 // the zone only when TZ itself changes (tests and users may change it while running).
-void refreshZone() {
+// Returns how many times this thread has seen the zone change.
+unsigned refreshZone() {
     static thread_local std::string lastTz = "\x01unset";
+    static thread_local unsigned changes = 0;
     const char* tz = std::getenv("TZ");
-    const std::string current = tz ? std::string(tz) : std::string("\x02none");
-    if (current != lastTz) {
+    if (tz ? lastTz != tz : lastTz != "\x02none") {
         tzset();
-        lastTz = current;
+        lastTz = tz ? std::string(tz) : std::string("\x02none");
+        ++changes;
     }
+    return changes;
 }
 
 struct tm localFields(Instant instant) {
@@ -36,6 +39,8 @@ long offsetAt(time_t t) {
     return fields.tm_gmtoff;
 }
 
+constexpr long secondsPerDay = 86400;
+
 // Days since 1970-01-01 of a proleptic Gregorian date.
 long daysFromCivil(int y, int m, int d) {
     y -= m <= 2;
@@ -44,6 +49,20 @@ long daysFromCivil(int y, int m, int d) {
     const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
     const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + doe - 719468;
+}
+
+// The instant of wall-clock seconds `wall` (read as if UTC) in the system zone.
+Instant localInstantOf(time_t wall) {
+    const long before = offsetAt(wall - secondsPerDay), after = offsetAt(wall + secondsPerDay);
+    const time_t early = wall - before, late = wall - after;
+    const bool earlyValid = offsetAt(early) == before, lateValid = offsetAt(late) == after;
+    if (earlyValid && lateValid)
+        return Instant(std::min(early, late)); // a time that occurs twice: the earlier one
+    if (earlyValid)
+        return Instant(early);
+    if (lateValid)
+        return Instant(late);
+    return Instant(early); // skipped by a clock change: moved forward by the gap
 }
 
 QString twoDigits(int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); }
@@ -92,20 +111,21 @@ std::optional<Instant> fromFields(int year, int month, int day, int hour, int mi
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     if (day > daysInMonth[month - 1] || (month == 2 && day == 29 && !leap))
         return std::nullopt;
-    refreshZone();
+    // The cameras of one minute share its time: the last answer is kept for the next call.
+    static thread_local struct {
+        unsigned zone = 0;
+        time_t wall = 0;
+        Instant instant = 0;
+        bool valid = false;
+    } last;
+    const unsigned zone = refreshZone();
     // The wall-clock fields read as if they were UTC, then corrected by the zone's offset.
     // Offsets a day either side bracket any clock change near the time.
-    const time_t wall = time_t(daysFromCivil(year, month, day)) * 86400 + hour * 3600 + minute * 60 + second;
-    const long before = offsetAt(wall - 86400), after = offsetAt(wall + 86400);
-    const time_t early = wall - before, late = wall - after;
-    const bool earlyValid = offsetAt(early) == before, lateValid = offsetAt(late) == after;
-    if (earlyValid && lateValid)
-        return Instant(std::min(early, late)); // a time that occurs twice: the earlier one
-    if (earlyValid)
-        return Instant(early);
-    if (lateValid)
-        return Instant(late);
-    return Instant(early); // skipped by a clock change: moved forward by the gap
+    const time_t wall = time_t(daysFromCivil(year, month, day)) * secondsPerDay + hour * 3600 + minute * 60 + second;
+    if (last.valid && last.zone == zone && last.wall == wall)
+        return last.instant;
+    last = {zone, wall, localInstantOf(wall), true};
+    return last.instant;
 }
 
 Instant startOfDay(Instant instant) {

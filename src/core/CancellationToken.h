@@ -1,11 +1,19 @@
 #pragma once
 
-#include "ExportErrors.h"
+// Cooperative cancellation of long work (exports, copies, scans).
+// The owner cancels from any thread; the work polls from its own.
 
 #include <atomic>
 #include <memory>
+#include <stdexcept>
 
 namespace orvane {
+
+// The user stopped the operation; never shown as a failure.
+class OperationCancelled : public std::runtime_error {
+public:
+    OperationCancelled() : std::runtime_error("cancelled") {}
+};
 
 // A shared flag: the owner cancels, long operations poll. Copies share the flag.
 class CancellationToken {

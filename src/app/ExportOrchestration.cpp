@@ -1,5 +1,6 @@
-#include "ExportRequest.h"
+#include "ExportOrchestration.h"
 
+#include "ExportPlanner.h"
 #include "LibraryRules.h"
 #include "VideoSegmentPlaylist.h"
 
@@ -10,21 +11,12 @@
 #include <algorithm>
 #include <numeric>
 
-namespace orvane::ExportRequest {
+namespace orvane::ExportOrchestration {
 
 namespace {
 
 const QString fileNameTimePattern = QStringLiteral("yyyy-MM-dd_HH-mm-ss");
 const QString watermarkedSuffix = QStringLiteral("_watermarked.mp4");
-
-std::vector<ExportStep> toExportSteps(const std::vector<PlaybackStep>& steps) {
-    std::vector<ExportStep> result;
-    result.reserve(steps.size());
-    for (const PlaybackStep& step : steps)
-        result.push_back(step.kind() == PlaybackStep::Kind::single ? ExportStep::single(step.files().front())
-                                                                   : ExportStep::multiCamera(step.files()));
-    return result;
-}
 
 std::optional<double> validStart(const ExportSelection& s) {
     return isRangeValid(s) ? s.rangeStart : std::nullopt;
@@ -110,46 +102,50 @@ ExportPlan buildExportPlan(const ExportSelection& s) {
         plan.segments = buildContinuousExportSegments(s, exportVideos(s));
         plan.isContinuous = true;
     } else if (s.selectedVideo) {
-        const bool valid = isRangeValid(s);
-        const double start = valid ? *s.rangeStart : 0;
-        const double length = valid ? std::max(*s.rangeEnd - start, 0.0) : 0;
-        plan.segments.push_back({*s.selectedVideo, start, length});
+        plan = ExportPlanner::plan(ExportRequest::singleFile(*s.selectedVideo, validStart(s), validEnd(s)), {}, {});
     }
     return plan;
 }
 
-std::vector<ContinuousExportSegment>
-buildContinuousExportSegments(const ExportSelection& s, const std::vector<TeslaVideoFile>& videos) {
-    return ContinuousExportPlanner::plan(videos, toExportSteps(s.continuousPlaylistSteps),
-                                         s.continuousStepDurations, validStart(s), validEnd(s));
+std::vector<ContinuousExportSegment> buildContinuousExportSegments(const ExportSelection& s,
+                                                                   const std::vector<TeslaVideoFile>& videos) {
+    return ExportPlanner::plan(ExportRequest::continuous(videos, validStart(s), validEnd(s)),
+                               s.continuousPlaylistSteps, s.continuousStepDurations)
+        .segments;
 }
 
 std::vector<ContinuousExportSegment> buildMergeExportSegments(const std::vector<VideoMergeItem>& items) {
     std::vector<ContinuousExportSegment> result;
     QSet<QString> taken;
-    for (const VideoMergeItem& item : items)
-        for (ContinuousExportSegment& segment :
-             ContinuousExportPlanner::plan(item.videos, toExportSteps(item.playlistSteps), item.stepDurations,
-                                           item.rangeStart, item.rangeEnd)) {
+    for (const VideoMergeItem& item : items) {
+        const ExportPlan plan = ExportPlanner::plan(
+            ExportRequest::continuous(item.videos, item.rangeStart, item.rangeEnd), item.playlistSteps,
+            item.stepDurations);
+        for (const ContinuousExportSegment& segment : plan.segments) {
             const QString key = TeslaVideoFile::timestampKey(segment.video.fileName);
             if (taken.contains(key))
                 continue;
             taken.insert(key);
-            result.push_back(std::move(segment));
+            result.push_back(segment);
         }
+    }
     return result;
 }
 
 std::vector<GridExportSegment> buildGridExportSegments(const ExportSelection& s) {
     if (!s.continuousPlaylistSteps.empty())
-        return GridExportPlanner::plan(toExportSteps(s.continuousPlaylistSteps), s.continuousStepDurations,
-                                       validStart(s), validEnd(s));
+        return ExportPlanner::plan(ExportRequest::grid(s.videos, validStart(s), validEnd(s)),
+                                   s.continuousPlaylistSteps, s.continuousStepDurations)
+            .gridSegments;
+    // One minute, as the grid preview shows it: one step of the minute's grid cameras.
     const auto key = gridMinuteKey(s);
     if (!key)
         return {};
-    const auto grid = GridExportPlanner::gridVideos(minuteFiles(s.videos, *key));
-    return GridExportPlanner::plan({ExportStep::multiCamera(grid)}, {gridMinuteDuration(s)}, validStart(s),
-                                   validEnd(s));
+    const auto files = minuteFiles(s.videos, *key);
+    const PlaybackStep minute = PlaybackStep::multiCamera(GridExportPlanner::gridVideos(files));
+    return ExportPlanner::plan(ExportRequest::grid(files, validStart(s), validEnd(s)), {minute},
+                               {gridMinuteDuration(s)})
+        .gridSegments;
 }
 
 QString emptyPlanMessage(const ExportSelection& s) {
@@ -195,4 +191,4 @@ QString outputPath(const ExportPlan& plan, const OutputDestination& destination,
     return QDir(destination.isFolder() ? destination.folder : stagingFolder).filePath(name);
 }
 
-} // namespace orvane::ExportRequest
+} // namespace orvane::ExportOrchestration

@@ -1,7 +1,7 @@
 #pragma once
 // Turns what the user has selected (a file, a minute's grid, a run of minutes, or the merge
 // editor's items, with the export range) into an export plan, and names and places its output.
-// The one place where a selection becomes planner steps. Pure functions; any thread.
+// Plans go through ExportPlanner, as the command line's do. Pure functions; any thread.
 
 #include "ExportPlan.h"
 #include "ExportSettings.h"
@@ -34,7 +34,7 @@ struct ExportSelection {
     std::optional<ProcessingJob> job;
 };
 
-namespace ExportRequest {
+namespace ExportOrchestration {
 
 // A grid minute whose length the preview does not know yet counts as a whole dashcam file.
 inline constexpr double fallbackGridDuration = 60.0;
@@ -65,5 +65,5 @@ QString outputFileName(const ExportPlan& plan, const QString& exportingFileName)
 QString outputPath(const ExportPlan& plan, const OutputDestination& destination,
                    const QString& exportingFileName, const QString& stagingFolder);
 
-} // namespace ExportRequest
+} // namespace ExportOrchestration
 } // namespace orvane

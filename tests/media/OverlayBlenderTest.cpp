@@ -30,7 +30,7 @@ std::string caseName(const ::testing::TestParamInfo<BlendCase>& info) {
 
 class OverlayBlendTest : public ::testing::TestWithParam<BlendCase> {};
 
-TEST_P(OverlayBlendTest, blendsInsideBoxOnly) {
+TEST_P(OverlayBlendTest, BlendsInsideBoxOnly) {
     const auto& c = GetParam();
     Picture pic(16, 8, 200);
     QImage box(4, 2, QImage::Format_ARGB32);
@@ -59,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BlendCase{QColor(0, 0, 0, 0), false, 200, 128, 128}),
     caseName);
 
-TEST(OverlayBlenderTest, clipsAtFrameEdges) {
+TEST(OverlayBlenderTest, ClipsAtFrameEdges) {
     Picture pic(8, 4, 100);
     QImage box(6, 6, QImage::Format_ARGB32);
     box.fill(QColor(255, 255, 255));

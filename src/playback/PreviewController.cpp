@@ -1,0 +1,200 @@
+#include "PreviewController.h"
+
+#include "ObservableField.h"
+
+#include <QPointer>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvane {
+
+PreviewController::PreviewController(PreviewEnvironment environment, QObject* parent)
+    : QObject(parent), environment_(std::move(environment)) {}
+
+PreviewController::~PreviewController() { cancelScrubTask(); }
+
+void PreviewController::loadPlaylist(const VideoSegmentPlaylist& playlist, double initialTime, bool resumePlayback) {
+    if (loadedPlaylistSignature_ && *loadedPlaylistSignature_ == playlist.signature)
+        return;
+    pausePlayers();
+    stopObservers();
+    const double start = initialTime > 0 ? initialTime : 0;
+    setLoading(true);
+    loadedPlaylistSignature_ = playlist.signature;
+    playlistWillLoad(playlist);
+    setPlaying(false);
+    setCurrentTime(start);
+    playlist_ = playlist;
+    currentStepIndex_ = 0;
+    stepDurations_.clear();
+
+    QPointer<PreviewController> self(this);
+    environment_.measureSteps(playlist.steps, [self, signature = playlist.signature, start,
+                                               resumePlayback](std::vector<double> durations) {
+        // A superseded or destroyed controller drops the late result.
+        if (!self || !self->loadedPlaylistSignature_ || *self->loadedPlaylistSignature_ != signature)
+            return;
+        self->stepDurations_ = std::move(durations);
+        double total = 0;
+        for (double d : self->stepDurations_)
+            total += d;
+        self->setDuration(total);
+        self->setCurrentTime(std::min(total, start));
+        const auto located = VideoSegmentPlaylist::locate(start, self->stepDurations_);
+        const auto [index, local] = located.value_or(std::pair{0, 0.0});
+        self->loadStep(index, local, resumePlayback);
+    });
+}
+
+void PreviewController::seekTimeline(double time, bool resumeIfPlaying, std::function<void()> completion) {
+    const double t = time > 0 ? time : 0;
+    setCurrentTime(t);
+    const auto located = VideoSegmentPlaylist::locate(t, stepDurations_);
+    if (!located) {
+        if (completion)
+            completion();
+        return;
+    }
+    if (located->first != currentStepIndex_) {
+        loadStep(located->first, located->second, resumeIfPlaying);
+        if (completion)
+            completion();
+        return;
+    }
+    seekInStep(located->second, resumeIfPlaying, std::move(completion));
+}
+
+void PreviewController::showItemTime(double itemTime) {
+    if (isScrubbing_)
+        return;
+    if (std::isfinite(itemTime))
+        setCurrentTime(VideoSegmentPlaylist::globalTime(currentStepIndex_, itemTime, stepDurations_));
+    if (playersPlaying() && !isPlaying_)
+        setPlaying(true);
+}
+
+void PreviewController::advanceToNextStep() {
+    if (!playlist_)
+        return;
+    if (size_t(currentStepIndex_) + 1 >= playlist_->steps.size()) {
+        setPlaying(false);
+        setCurrentTime(duration_);
+        lastStepEnded();
+        return;
+    }
+    loadStep(currentStepIndex_ + 1, 0, isPlaying_);
+    nextStepLoading();
+}
+
+void PreviewController::startPlayback() {
+    playPlayers();
+    setPlaying(true);
+}
+
+void PreviewController::togglePlayPause() {
+    if (!hasItem())
+        return;
+    if (isPlaying_) {
+        pausePlayers();
+        setPlaying(false);
+        return;
+    }
+    if (duration_ > 0 && currentTime_ >= duration_ - endThreshold)
+        seekTimeline(0, false, {});
+    startPlayback();
+}
+
+void PreviewController::setPlaybackRate(float rate) {
+    if (playbackRate_ != rate) {
+        playbackRate_ = rate;
+        emit playbackRateChanged();
+    }
+    if (isPlaying_)
+        applyRate(rate);
+}
+
+void PreviewController::setScrubbing(bool scrubbing) {
+    if (!scrubbing) {
+        finishScrubbing();
+        return;
+    }
+    wasPlayingBeforeScrub_ = isPlaying_;
+    setScrubbingFlag(true);
+    pausePlayers();
+}
+
+void PreviewController::updateScrubPosition(double time) {
+    const double t = std::clamp(time > 0 ? time : 0.0, 0.0, std::max(0.0, duration_));
+    setCurrentTime(t);
+    if (!isScrubbing_)
+        return;
+    cancelScrubTask();
+    QPointer<PreviewController> self(this);
+    scrubSeekTask_ = environment_.schedule(scrubDelayMilliseconds, [self, t] {
+        if (!self || !self->isScrubbing_)
+            return;
+        self->scrubSeekTask_ = {};
+        self->previewScrub(t);
+    });
+}
+
+void PreviewController::previewScrub(double time) {
+    const auto located = VideoSegmentPlaylist::locate(time, stepDurations_);
+    if (!located)
+        return;
+    if (located->first != currentStepIndex_) {
+        loadStep(located->first, located->second, false);
+        return;
+    }
+    scrubInStep(located->second);
+}
+
+void PreviewController::finishScrubbing() {
+    cancelScrubTask();
+    setScrubbingFlag(false);
+    QPointer<PreviewController> self(this);
+    seekTimeline(currentTime_, false, [self] {
+        if (self && self->wasPlayingBeforeScrub_)
+            self->startPlayback();
+    });
+}
+
+void PreviewController::stop() {
+    releasePlayers();
+    loadedPlaylistSignature_.reset();
+    cancelScrubTask();
+    setPlaying(false);
+    setDuration(0);
+    setCurrentTime(0);
+    setLoading(false);
+    playlist_.reset();
+    stepDurations_.clear();
+    currentStepIndex_ = 0;
+}
+
+void PreviewController::cancelScrubTask() {
+    if (scrubSeekTask_) {
+        auto cancel = std::move(scrubSeekTask_);
+        scrubSeekTask_ = {};
+        cancel();
+    }
+}
+
+void PreviewController::setPlaying(bool value) {
+    assignAndNotify(isPlaying_, value, this, &PreviewController::isPlayingChanged);
+}
+void PreviewController::setDuration(double value) {
+    assignAndNotify(duration_, value, this, &PreviewController::durationChanged);
+}
+void PreviewController::setCurrentTime(double value) {
+    assignAndNotify(currentTime_, value, this, &PreviewController::currentTimeChanged);
+}
+void PreviewController::setScrubbingFlag(bool value) {
+    assignAndNotify(isScrubbing_, value, this, &PreviewController::isScrubbingChanged);
+}
+void PreviewController::setLoading(bool value) {
+    assignAndNotify(isLoading_, value, this, &PreviewController::isLoadingChanged);
+}
+
+} // namespace orvane

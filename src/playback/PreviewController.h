@@ -1,0 +1,126 @@
+#pragma once
+
+// The part both preview controllers share: one time line over a playlist's steps, its
+// observable play state, step lengths, scrubbing and moving on to the next step.
+// Lives on the interface thread; fields notify only when they change.
+
+#include "PreviewEnvironment.h"
+#include "VideoSegmentPlaylist.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace orvane {
+
+// The players themselves (one for a single view, one per cell for the grid) are the
+// subclass's: it opens a step's files, seeks and plays them when asked.
+class PreviewController : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool isPlaying READ isPlaying NOTIFY isPlayingChanged)
+    Q_PROPERTY(double duration READ duration NOTIFY durationChanged)
+    Q_PROPERTY(double currentTime READ currentTime NOTIFY currentTimeChanged)
+    Q_PROPERTY(bool isScrubbing READ isScrubbing NOTIFY isScrubbingChanged)
+    Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
+    Q_PROPERTY(float playbackRate READ playbackRate WRITE setPlaybackRate NOTIFY playbackRateChanged)
+
+public:
+    // Scrubbing seeks once the pointer has rested this long, landing within the tolerance.
+    static constexpr int scrubDelayMilliseconds = 33;
+    static constexpr double scrubTolerance = 0.1;
+    // Play pressed this close to the end starts again from the beginning.
+    static constexpr double endThreshold = 0.05;
+
+    ~PreviewController() override;
+
+    bool isPlaying() const { return isPlaying_; }
+    double duration() const { return duration_; }
+    double currentTime() const { return currentTime_; }
+    bool isScrubbing() const { return isScrubbing_; }
+    bool isLoading() const { return isLoading_; }
+    float playbackRate() const { return playbackRate_; }
+    std::optional<QString> loadedPlaylistSignature() const { return loadedPlaylistSignature_; }
+    const std::vector<double>& stepDurations() const { return stepDurations_; }
+    int currentStepIndex() const { return currentStepIndex_; }
+
+    // Shows `playlist` from `initialTime` (seconds on its time line), playing when asked, once
+    // its steps are measured. The playlist already shown changes nothing.
+    void loadPlaylist(const VideoSegmentPlaylist& playlist, double initialTime, bool resumePlayback);
+    Q_INVOKABLE void togglePlayPause();
+    Q_INVOKABLE void setPlaybackRate(float rate);
+    Q_INVOKABLE void setScrubbing(bool scrubbing);
+    Q_INVOKABLE void updateScrubPosition(double time);
+    Q_INVOKABLE void finishScrubbing();
+    Q_INVOKABLE void stop();
+
+signals:
+    void isPlayingChanged();
+    void durationChanged();
+    void currentTimeChanged();
+    void isScrubbingChanged();
+    void isLoadingChanged();
+    void playbackRateChanged();
+
+protected:
+    PreviewController(PreviewEnvironment environment, QObject* parent);
+
+    // What the subclass does with its players.
+    virtual bool hasItem() const = 0;      // something to play
+    virtual bool playersPlaying() const = 0;
+    virtual void pausePlayers() = 0;
+    virtual void playPlayers() = 0;        // at playbackRate, now
+    virtual void applyRate(float rate) = 0; // while playing
+    virtual void stopObservers() = 0;
+    // Opens the step's files at `localTime`, playing once they landed when asked.
+    virtual void loadStep(int index, double localTime, bool resumeIfPlaying) = 0;
+    // Seeks the current step's players exactly, then plays when asked and runs `completion`.
+    virtual void seekInStep(double localTime, bool resumeIfPlaying, std::function<void()> completion) = 0;
+    // A quick, approximate seek of the current step's players while scrubbing.
+    virtual void scrubInStep(double localTime) = 0;
+    // Removes the players' items and observers (stop()).
+    virtual void releasePlayers() = 0;
+    virtual void playlistWillLoad(const VideoSegmentPlaylist&) {}
+    virtual void lastStepEnded() {}
+    virtual void nextStepLoading() {}
+
+    // Seeks the time line: opens another step when `time` lies in it.
+    void seekTimeline(double time, bool resumeIfPlaying, std::function<void()> completion);
+    // A player's time inside the current step, reported while playing.
+    void showItemTime(double itemTime);
+    // The current step ended: the next one follows, or the time line ends.
+    void advanceToNextStep();
+    void startPlayback();
+
+    const std::optional<VideoSegmentPlaylist>& playlist() const { return playlist_; }
+    void setCurrentStepIndex(int index) { currentStepIndex_ = index; }
+    PreviewEnvironment& environment() { return environment_; }
+
+    void setPlaying(bool value);
+    void setCurrentTime(double value);
+    void setLoading(bool value);
+
+private:
+    void previewScrub(double time);
+    void cancelScrubTask();
+    void setDuration(double value);
+    void setScrubbingFlag(bool value);
+
+    PreviewEnvironment environment_;
+    bool isPlaying_ = false;
+    double duration_ = 0;
+    double currentTime_ = 0;
+    bool isScrubbing_ = false;
+    bool isLoading_ = false;
+    float playbackRate_ = 1.0f;
+    std::optional<QString> loadedPlaylistSignature_;
+    bool wasPlayingBeforeScrub_ = false;
+    PreviewEnvironment::Cancel scrubSeekTask_;
+    std::optional<VideoSegmentPlaylist> playlist_;
+    std::vector<double> stepDurations_;
+    int currentStepIndex_ = 0;
+};
+
+} // namespace orvane
