@@ -119,15 +119,7 @@ QString writeLargeDrive(const QString& root) {
     sample::DriveSpec spec = sample::exampleDrive(root, sample::CarLayout::sixCamera, 1, 60);
     spec.contentFree = true;
     spec.recentMinutes = 200;
-    const sample::EventSpec model = spec.events.front();
-    spec.events.clear();
-    for (int i = 0; i < 200; ++i) {
-        sample::EventSpec e = model;
-        e.category = i % 2 ? ClipCategory::saved : ClipCategory::sentry;
-        e.startTime = model.startTime - 86400.0 * (i / 20) - 900.0 * (i % 20);
-        e.minutes = 9;
-        spec.events.push_back(e);
-    }
+    sample::useHourlyEvents(spec, 200, 9);
     sample::writeDrive(spec);
     return root;
 }
