@@ -2,6 +2,7 @@
 
 #include "ExportPlanner.h"
 #include "LibraryRules.h"
+#include "MinuteGroups.h"
 #include "VideoSegmentPlaylist.h"
 
 #include <QDir>
@@ -34,13 +35,6 @@ std::optional<QString> gridMinuteKey(const ExportSelection& s) {
     return std::nullopt;
 }
 
-std::vector<TeslaVideoFile> minuteFiles(const std::vector<TeslaVideoFile>& videos, const QString& key) {
-    std::vector<TeslaVideoFile> files;
-    std::copy_if(videos.begin(), videos.end(), std::back_inserter(files),
-                 [&](const TeslaVideoFile& v) { return TeslaVideoFile::timestampKey(v.fileName) == key; });
-    return files;
-}
-
 double gridMinuteDuration(const ExportSelection& s) {
     return s.multiCameraDuration > 0 ? s.multiCameraDuration : fallbackGridDuration;
 }
@@ -49,7 +43,7 @@ double gridMinuteDuration(const ExportSelection& s) {
 // the file does not hold.
 QString minuteGridFileName(const ExportSelection& s) {
     const auto key = gridMinuteKey(s);
-    const auto files = key ? minuteFiles(s.videos, *key) : std::vector<TeslaVideoFile>{};
+    const auto files = key ? filesOfMinute(s.videos, *key) : std::vector<TeslaVideoFile>{};
     const auto focus = LibraryRules::preferredExportVideo(GridExportPlanner::gridVideos(files));
     TeslaClipEvent minute = *s.selectedEvent;
     if (focus)
@@ -141,7 +135,7 @@ std::vector<GridExportSegment> buildGridExportSegments(const ExportSelection& s)
     const auto key = gridMinuteKey(s);
     if (!key)
         return {};
-    const auto files = minuteFiles(s.videos, *key);
+    const auto files = filesOfMinute(s.videos, *key);
     const PlaybackStep minute = PlaybackStep::multiCamera(GridExportPlanner::gridVideos(files));
     return ExportPlanner::plan(ExportRequest::grid(files, validStart(s), validEnd(s)), {minute},
                                {gridMinuteDuration(s)})

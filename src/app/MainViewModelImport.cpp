@@ -2,6 +2,7 @@
 // export range.
 
 #include "MainViewModelPrivate.h"
+#include "MinuteGroups.h"
 #include "MultiCameraPreviewController.h"
 #include "ObservableField.h"
 #include "PlaybackTimeFormat.h"
@@ -44,13 +45,6 @@ void keepIdentities(std::vector<TeslaVideoFile>& files, const std::vector<TeslaV
         idOfPath.insert(v.url, v.id);
     for (TeslaVideoFile& v : files)
         v.id = idOfPath.value(v.url, v.id);
-}
-
-std::vector<TeslaVideoFile> filesOfMinute(const std::vector<TeslaVideoFile>& videos, const QString& key) {
-    std::vector<TeslaVideoFile> files;
-    std::copy_if(videos.begin(), videos.end(), std::back_inserter(files),
-                 [&](const TeslaVideoFile& v) { return TeslaVideoFile::timestampKey(v.fileName) == key; });
-    return files;
 }
 
 } // namespace
@@ -309,11 +303,7 @@ void MainViewModel::applyLoadedVideos(const TeslaClipEvent& event, std::vector<T
         setStatusMessage(LibraryRules::noMatchingVideoStatus(event));
         return;
     }
-    const bool keyStillThere =
-        selectedTimestampKey_ && std::any_of(videos_.begin(), videos_.end(), [&](const TeslaVideoFile& v) {
-            return TeslaVideoFile::timestampKey(v.fileName) == *selectedTimestampKey_;
-        });
-    if (!keyStillThere)
+    if (!selectedTimestampKey_ || filesOfMinute(videos_, *selectedTimestampKey_).empty())
         setSelectedTimestampKey(VideoTimestampGroup::groups(videos_).front().id);
     const std::vector<TeslaVideoFile> minute = filesOfMinute(videos_, *selectedTimestampKey_);
     if (settings_.cameraFilter == CameraAngle::all) {
