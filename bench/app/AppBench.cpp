@@ -29,7 +29,6 @@
 #include <QVideoFrame>
 #include <QVideoSink>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -108,10 +107,16 @@ long residentMegabytes() {
     return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) / 1024 : 0;
 }
 
+// The process's own high-water mark (VmHWM): getrusage's maximum would also count the parent
+// this process was started from.
 long peakRssMegabytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong() / 1024;
+    return 0;
 }
 
 // 200 recent minutes and 200 events of 9 minutes, six cameras: 12,000 empty camera files.
