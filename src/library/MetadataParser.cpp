@@ -70,8 +70,6 @@ std::optional<std::array<int, 6>> readCarStamp(QStringView text) {
 
 constexpr qsizetype carStampLength = 19;
 
-// "yyyy-MM-dd_HH-mm-ss": a clip folder's name (the layout only; the date may be impossible).
-bool isEventFolderName(QStringView name) { return name.size() == carStampLength && readCarStamp(name); }
 
 std::optional<Instant> localInstant(const std::array<int, 6>& f) {
     return LocalTime::fromFields(f[0], f[1], f[2], f[3], f[4], f[5]);
@@ -123,6 +121,8 @@ QString shortestDouble(double value) {
 bool withinRange(Instant t, Instant from, Instant to) { return t >= from && t <= to; }
 
 } // namespace
+
+bool isEventFolderName(QStringView name) { return name.size() == carStampLength && readCarStamp(name); }
 
 std::optional<Instant> parseFileNameDate(const QString& name) {
     // The stamp directly followed by one camera's "-<camera>.mp4" and nothing else.

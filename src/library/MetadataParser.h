@@ -38,6 +38,8 @@ std::vector<TeslaVideoFile> loadVideos(const TeslaClipEvent& event, CameraAngle 
 QStringList sourceVideoURLs(const TeslaClipEvent& event);
 
 // Building blocks, exposed for tests and for the other loaders.
+// "yyyy-MM-dd_HH-mm-ss": a clip folder's name (the layout only; the date may be impossible).
+bool isEventFolderName(QStringView name);
 std::optional<Instant> parseFileNameDate(const QString& name);
 std::optional<Instant> parseEventFolderDate(const QString& name);
 std::optional<CameraAngle> parseCameraAngle(const QString& name);

@@ -44,4 +44,14 @@ inline std::vector<MinuteGroup<TeslaVideoFile>> groupByMinute(const std::vector<
     return groupByMinute(videos, [](const TeslaVideoFile& v) -> const QString& { return v.fileName; });
 }
 
+// The files of one minute (its timestamp key), in input order.
+inline std::vector<TeslaVideoFile> filesOfMinute(const std::vector<TeslaVideoFile>& videos,
+                                                 const QString& key) {
+    std::vector<TeslaVideoFile> files;
+    for (const TeslaVideoFile& v : videos)
+        if (TeslaVideoFile::timestampKey(v.fileName) == key)
+            files.push_back(v);
+    return files;
+}
+
 } // namespace orvane

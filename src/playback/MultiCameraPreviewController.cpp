@@ -72,14 +72,8 @@ std::vector<TeslaVideoFile> MultiCameraPreviewController::videosForGrid(const st
                                                                         const std::optional<TeslaVideoFile>& focus) {
     if (videos.empty())
         return {};
-    if (focus) {
-        const QString key = TeslaVideoFile::timestampKey(focus->fileName);
-        std::vector<TeslaVideoFile> candidates;
-        for (const TeslaVideoFile& video : videos)
-            if (TeslaVideoFile::timestampKey(video.fileName) == key)
-                candidates.push_back(video);
-        return inGridOrder(videosByAngle(candidates));
-    }
+    if (focus)
+        return inGridOrder(videosByAngle(filesOfMinute(videos, TeslaVideoFile::timestampKey(focus->fileName))));
     std::vector<TeslaVideoFile> withCamera;
     std::copy_if(videos.begin(), videos.end(), std::back_inserter(withCamera),
                  [](const TeslaVideoFile& v) { return v.cameraAngle.has_value(); });

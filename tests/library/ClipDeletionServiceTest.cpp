@@ -17,26 +17,6 @@ namespace deletion = orvane::ClipDeletionService;
 
 namespace {
 
-// Sets an environment variable for the object's life.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const QByteArray& value)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-        qputenv(name, value);
-    }
-    ~ScopedEnvironment() {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
-
 QString onlyName(const QString& path) { return QFileInfo(path).fileName(); }
 
 QStringList names(const QStringList& paths) {
@@ -51,8 +31,8 @@ class ClipDeletion : public testing::Test {
 protected:
     test::ScopedTimeZone zone{"Asia/Shanghai"};
     test::TempFolder tmp;
-    ScopedEnvironment home{"HOME", QFile::encodeName(tmp / "home")};
-    ScopedEnvironment dataHome{"XDG_DATA_HOME", QFile::encodeName(tmp / "home/.local/share")};
+    test::ScopedEnvironment home{"HOME", QFile::encodeName(tmp / "home")};
+    test::ScopedEnvironment dataHome{"XDG_DATA_HOME", QFile::encodeName(tmp / "home/.local/share")};
 
     QString trashFiles() const { return tmp / "home/.local/share/Trash/files"; }
     QStringList trashed() const { return QDir(trashFiles()).entryList(QDir::Files, QDir::Name); }
@@ -242,7 +222,7 @@ TEST_F(ClipDeletion, AMoveOutsideAnyTrashIsUndone) {
 }
 
 TEST_F(ClipDeletion, AMissingDataFolderIsCreatedFirst) {
-    ScopedEnvironment freshHome{"XDG_DATA_HOME", QFile::encodeName(tmp / "home/new/share")};
+    test::ScopedEnvironment freshHome{"XDG_DATA_HOME", QFile::encodeName(tmp / "home/new/share")};
     const QString previous = QDir::currentPath();
     QDir::setCurrent(tmp.makeFolder("work"));
     const TeslaClipEvent event = imported("Movies/2024-05-01_10-00-00-front.mp4");

@@ -2,23 +2,7 @@
 
 #include "FramePattern.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
-
 namespace orvane::test {
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
 
 std::optional<int> patternFrame(QVideoFrame frame) {
     if (!frame.isValid() || !frame.map(QVideoFrame::ReadOnly))

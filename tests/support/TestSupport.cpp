@@ -1,9 +1,12 @@
 #include "TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QThread>
 
 #include <chrono>
 #include <csignal>
@@ -16,6 +19,18 @@
 #include <unistd.h>
 
 namespace orvane::test {
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
 
 TempFolder::TempFolder() : dir_(QDir::tempPath() + QStringLiteral("/orvane-test-XXXXXX")) {
     if (!dir_.isValid())

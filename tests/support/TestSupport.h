@@ -37,6 +37,31 @@ private:
     std::optional<std::string> previous_;
 };
 
+// Sets an environment variable for the object's life (and restores it).
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const QByteArray& value)
+        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+        qputenv(name, value);
+    }
+    ~ScopedEnvironment() {
+        if (had_)
+            qputenv(name_, old_);
+        else
+            qunsetenv(name_);
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* name_;
+    bool had_;
+    QByteArray old_;
+};
+
+// Processes events until `done` holds or `timeoutMs` passes; returns whether it held.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+
 // Seconds since 1970 UTC of a proleptic Gregorian date and time (days from civil, after
 // Howard Hinnant): the expected instants of time tests, computed without the code under test.
 constexpr double utcSeconds(int y, int mo, int d, int h, int mi, int s) {

@@ -1,0 +1,409 @@
+// Drives the main view model as the screens do and prints one figure per line:
+//  - importing a 12,000-file drive (content-free): the longest interface-thread stall seen by a
+//    5 ms heartbeat, and the import's time against the in-process scan alone;
+//  - opening an event until its first frame is presented (single camera and grid), and a camera
+//    change keeping the time until the new camera's frame at that time is presented;
+//  - the dashboard: telemetry of a minute ready after it starts playing, and the distance
+//    between the record shown and the frame on screen;
+//  - the process's peak memory with the 200-event library loaded and the grid playing.
+// usage: orvane-bench-app [--folder DIR] [--runs N] [--play SECONDS]   (--memory-only: the last figure)
+// (real footage is written once into DIR and reused)
+
+#include "FramePattern.h"
+#include "MainViewModel.h"
+#include "MetadataParser.h"
+#include "MultiCameraPreviewController.h"
+#include "SampleDrive.h"
+#include "TelemetryTimeline.h"
+#include "TeslaTelemetryReader.h"
+#include "VideoPreviewController.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QSet>
+#include <QThread>
+#include <QTimer>
+#include <QVideoFrame>
+#include <QVideoSink>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+using namespace orvane;
+
+namespace {
+
+constexpr int fps = 36;
+constexpr int heartbeatMs = 5;
+constexpr int waitMs = 30000;
+
+double median(std::vector<double> v) {
+    if (v.empty())
+        return NAN;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double worst(const std::vector<double>& v) {
+    return v.empty() ? NAN : *std::max_element(v.begin(), v.end());
+}
+
+// Runs the event loop until `done`, measuring the longest gap between 5 ms heartbeats: the
+// longest time the interface thread could not answer.
+struct Heartbeat {
+    double longestGapMs = 0;
+    bool runUntil(const std::function<bool()>& done, int timeoutMs = waitMs) {
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = clock.nsecsElapsed();
+        QTimer beat;
+        beat.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&beat, &QTimer::timeout, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            longestGapMs = std::max(longestGapMs, (now - last) / 1e6);
+            last = now;
+        });
+        beat.start(heartbeatMs);
+        while (!done()) {
+            if (clock.elapsed() > timeoutMs)
+                return false;
+            // Blocks until something happens (at the latest the next heartbeat): a busy loop here
+            // would take a core from the work measured.
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        }
+        return true;
+    }
+};
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs = waitMs) {
+    Heartbeat h;
+    return h.runUntil(done, timeoutMs);
+}
+
+std::optional<sample::FramePattern> shown(QVideoSink& sink) {
+    QVideoFrame frame = sink.videoFrame();
+    if (!frame.isValid() || !frame.map(QVideoFrame::ReadOnly))
+        return std::nullopt;
+    auto p = sample::FramePattern::read(frame.bits(0), frame.bytesPerLine(0), frame.width(), frame.height());
+    frame.unmap();
+    return p;
+}
+
+long residentMegabytes() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) / 1024 : 0;
+}
+
+// The process's own high-water mark (VmHWM): getrusage's maximum would also count the parent
+// this process was started from.
+long peakRssMegabytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong() / 1024;
+    return 0;
+}
+
+// 200 recent minutes and 200 events of 9 minutes, six cameras: 12,000 empty camera files.
+QString writeLargeDrive(const QString& root) {
+    sample::DriveSpec spec = sample::exampleDrive(root, sample::CarLayout::sixCamera, 1, 60);
+    spec.contentFree = true;
+    spec.recentMinutes = 200;
+    sample::useHourlyEvents(spec, 200, 9);
+    sample::writeDrive(spec);
+    return root;
+}
+
+// Real footage of a newer car (front 2896 × 1876, the others 1448 × 938, 60-second minutes):
+// a saved event of two minutes and one of one minute, written once.
+QString realDrive(const QString& folder) {
+    const QString root = folder + QStringLiteral("/TeslaCam");
+    const QString complete = root + QStringLiteral("/.complete");
+    if (QFileInfo::exists(complete))
+        return root;
+    QDir(root).removeRecursively();
+    sample::DriveSpec spec = sample::exampleDrive(root, sample::CarLayout::sixCamera, 1, 60);
+    spec.recentMinutes = 0;
+    spec.events.resize(1);
+    spec.events[0].minutes = 2;
+    sample::EventSpec second = spec.events[0];
+    second.startTime += 3 * 3600;
+    second.minutes = 1;
+    spec.events.push_back(second);
+    std::printf("writing real footage into %s (once, a few minutes)...\n", qPrintable(root));
+    std::fflush(stdout);
+    sample::writeDrive(spec);
+    QFile(complete).open(QIODevice::WriteOnly);
+    return root;
+}
+
+void benchImport(const QString& root, int runs) {
+    std::vector<double> scans, imports, stalls;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer t;
+        t.start();
+        const auto events = MetadataParser::scanLibrary({root});
+        scans.push_back(t.nsecsElapsed() / 1e6);
+
+        MainViewModel vm;
+        Heartbeat heartbeat;
+        t.restart();
+        vm.importTeslaCamPaths({root});
+        if (!heartbeat.runUntil([&] { return !vm.isImporting(); })) {
+            std::printf("import did not finish\n");
+            return;
+        }
+        imports.push_back(t.nsecsElapsed() / 1e6);
+        stalls.push_back(heartbeat.longestGapMs);
+        if (run == 0)
+            std::printf("import: %d events in the opened category, status \"%s\"\n",
+                        vm.eventsInSelectedCategory()->count(), qPrintable(vm.statusMessage()));
+    }
+    std::printf("scan alone (in process), median: %.1f ms\n", median(scans));
+    std::printf("import through the view model, median: %.1f ms\n", median(imports));
+    std::printf("import / scan: %.2f x (target <= 1.3)\n", median(imports) / median(scans));
+    std::printf("longest gap between 5 ms heartbeats during import, worst of %d: %.1f ms (target <= 50)\n",
+                runs, worst(stalls));
+}
+
+// Sinks attached as the preview page attaches them: one for the single view, four for the grid.
+struct Screens {
+    QVideoSink single;
+    std::array<QVideoSink, 4> cells;
+    explicit Screens(MainViewModel& vm) {
+        vm.videoPreview()->setVideoSink(&single);
+        for (int i = 0; i < 4; ++i)
+            vm.multiCameraPreview()->setVideoSink(i, &cells[size_t(i)]);
+    }
+};
+
+// Milliseconds from `action` until every sink has had a new frame satisfying `wanted`.
+double untilPresented(std::vector<QVideoSink*> sinks, const std::function<bool(QVideoSink&)>& wanted,
+                      const std::function<void()>& action) {
+    std::vector<bool> seen(sinks.size(), false);
+    std::vector<QMetaObject::Connection> connections;
+    for (size_t i = 0; i < sinks.size(); ++i)
+        connections.push_back(QObject::connect(sinks[i], &QVideoSink::videoFrameChanged, [&, i] {
+            if (wanted(*sinks[i]))
+                seen[i] = true;
+        }));
+    QElapsedTimer t;
+    t.start();
+    action();
+    const bool ok = waitFor([&] { return std::all_of(seen.begin(), seen.end(), [](bool b) { return b; }); });
+    const double ms = t.nsecsElapsed() / 1e6;
+    for (auto& c : connections)
+        QObject::disconnect(c);
+    return ok ? ms : NAN;
+}
+
+std::vector<QVideoSink*> gridSinks(Screens& s) {
+    return {&s.cells[0], &s.cells[1], &s.cells[2], &s.cells[3]};
+}
+
+void benchSelection(MainViewModel& vm, Screens& screens, int runs) {
+    const auto& saved = vm.eventsByCategory().at(ClipCategory::saved);
+    const auto any = [](QVideoSink& s) { return s.videoFrame().isValid(); };
+    for (const char* camera : {"front", "back"}) {
+        vm.setCameraFilter(QString::fromLatin1(camera));
+        std::vector<double> times;
+        for (int run = 0; run < runs; ++run)
+            times.push_back(untilPresented({&screens.single}, any,
+                                           [&] { vm.selectEvent(saved[size_t(run) % saved.size()]); }));
+        std::printf(
+            "open event -> first frame, single %s camera, median: %.0f ms, worst: %.0f ms (target <= 250)\n",
+            camera, median(times), worst(times));
+    }
+    vm.setCameraFilter(QStringLiteral("all"));
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run)
+        times.push_back(untilPresented(gridSinks(screens), any,
+                                       [&] { vm.selectEvent(saved[size_t(run) % saved.size()]); }));
+    std::printf(
+        "open event -> first frame in all four grid cells, median: %.0f ms, worst: %.0f ms (target <= 400)\n",
+        median(times), worst(times));
+}
+
+// Switches cameras while paused at times inside a frame; a camera shown before in the same minute
+// still has its file open (the hidden player only pauses), a new one must open it.
+void benchCameraChange(MainViewModel& vm, Screens& screens) {
+    vm.setCameraFilter(QStringLiteral("front"));
+    vm.selectEvent(vm.eventsByCategory().at(ClipCategory::saved).front());
+    waitFor([&] { return vm.videoPreview()->duration() > 0 && !vm.videoPreview()->isLoading(); });
+    const QStringList sequence = {"back", "all",           "back",  "all", "front",
+                                  "all",  "left_repeater", "front", "all"};
+    // What is still open: the grid once shown (hidden, it only pauses) and the last single camera.
+    bool gridOpen = false;
+    QString singleOpen = QStringLiteral("front");
+    std::vector<double> opened, reused;
+    for (int run = 0; run < sequence.size(); ++run) {
+        const double t = 3.0 + run + 0.5 / fps; // inside a frame, not on its edge
+        const int expected = int(std::floor(t * fps));
+        const auto atTime = [expected](QVideoSink& s) {
+            const auto p = shown(s);
+            return p && p->frameIndex == expected;
+        };
+        const bool grid = vm.settings().cameraFilter == CameraAngle::all;
+        untilPresented(grid ? gridSinks(screens) : std::vector<QVideoSink*>{&screens.single}, atTime, [&] {
+            if (grid)
+                vm.multiCameraPreview()->seekAll(t, false);
+            else
+                vm.videoPreview()->seek(t);
+        });
+        const QString next = sequence[run];
+        const bool toGrid = next == QLatin1String("all");
+        const double ms =
+            untilPresented(toGrid ? gridSinks(screens) : std::vector<QVideoSink*>{&screens.single}, atTime,
+                           [&] { vm.switchCameraFilter(next); });
+        const bool reuse = toGrid ? gridOpen : next == singleOpen;
+        (reuse ? reused : opened).push_back(ms);
+        if (toGrid)
+            gridOpen = true;
+        else
+            singleOpen = next;
+        std::printf("camera change keeping the time, %s -> %s (%s): %.0f ms\n", grid ? "all" : "single",
+                    qPrintable(next), reuse ? "file already open" : "opens the file", ms);
+    }
+    std::printf(
+        "camera change keeping the time -> that time's frame on screen, worst: %.0f ms opening the file, "
+        "%.0f ms with it open (target <= 300)\n",
+        worst(opened), worst(reused));
+}
+
+// Plays each minute of the open event; measures when its telemetry is ready and how far the
+// record shown is from the frame on screen.
+void benchTelemetry(MainViewModel& vm, Screens& screens, double playSeconds) {
+    vm.setCameraFilter(QStringLiteral("front"));
+    vm.selectEvent(vm.eventsByCategory().at(ClipCategory::saved).back());
+    waitFor([&] { return vm.videoGroups()->count() > 0 && !vm.isLoadingEvent(); });
+    // As the preview page feeds its timeline: the active player's time, again on a file change.
+    TelemetryTimeline timeline;
+    timeline.setSegmentSource(&vm);
+    QObject::connect(vm.videoPreview(), &VideoPreviewController::currentTimeChanged, &timeline,
+                     [&] { timeline.setCurrentTime(vm.videoPreview()->currentTime()); });
+    QObject::connect(&vm, &MainViewModel::selectedVideoIDChanged, &timeline,
+                     [&] { timeline.update(vm.videoPreview()->currentTime()); });
+    std::vector<double> afterChoice, afterPlay, distance;
+    std::vector<std::pair<qint64, int>> shownPairs; // the record's frame number, the frame on screen
+    QObject::connect(&screens.single, &QVideoSink::videoFrameChanged, [&] {
+        const auto p = shown(screens.single);
+        if (p && timeline.hasSample() && vm.videoPreview()->isPlaying())
+            shownPairs.emplace_back(timeline.frameSequenceNumber(), p->frameIndex);
+    });
+    for (int row = vm.videoGroups()->count() - 1; row >= 0; --row) {
+        shownPairs.clear();
+        QElapsedTimer chosen;
+        chosen.start();
+        vm.selectVideoGroup(vm.videoGroups()
+                                ->data(vm.videoGroups()->index(row), VideoGroupListModel::GroupKeyRole)
+                                .toString());
+        waitFor([&] { return vm.videoPreview()->duration() > 0 && !vm.videoPreview()->isLoading(); });
+        const double playAt = chosen.nsecsElapsed() / 1e6;
+        vm.videoPreview()->togglePlayPause();
+        waitFor([&] { return timeline.hasTelemetry(); });
+        afterChoice.push_back(chosen.nsecsElapsed() / 1e6);
+        afterPlay.push_back(std::max(0.0, afterChoice.back() - playAt));
+        waitFor([] { return false; }, int(playSeconds * 1000));
+        vm.videoPreview()->togglePlayPause();
+        // The file's first frame number, read afterwards so it cannot help the timeline.
+        const auto samples = TeslaTelemetryReader::read(vm.selectedVideoValue()->url);
+        const qint64 first = samples.empty() ? 0 : qint64(samples.front().frameSequenceNumber.value_or(0));
+        for (const auto& [sequence, frame] : shownPairs)
+            distance.push_back(std::abs(double(sequence - first - frame)));
+    }
+    std::sort(distance.begin(), distance.end());
+    std::printf(
+        "telemetry of a minute ready after it starts playing, worst of %zu: %.0f ms (target <= 100)\n",
+        afterPlay.size(), worst(afterPlay));
+    std::printf("telemetry of a minute ready after the minute is chosen, worst: %.0f ms\n",
+                worst(afterChoice));
+    std::printf("dashboard record vs frame on screen, frames apart: median %.0f, 99th percentile %.0f, "
+                "worst %.0f over %zu frames (target <= 1)\n",
+                median(distance),
+                distance.empty() ? NAN : distance[size_t(0.99 * double(distance.size() - 1))],
+                worst(distance), distance.size());
+}
+
+void benchMemory(const QString& largeRoot, const QString& realRoot, double playSeconds) {
+    MainViewModel vm;
+    Screens screens(vm);
+    vm.importTeslaCamPaths({largeRoot, realRoot});
+    waitFor([&] { return !vm.isImporting(); });
+    std::printf("memory in use with the library imported: %ld MB\n", residentMegabytes());
+    vm.setCameraFilter(QStringLiteral("all"));
+    for (const TeslaClipEvent& e : vm.eventsByCategory().at(ClipCategory::saved))
+        if (e.folderURL.startsWith(realRoot))
+            vm.selectEvent(e);
+    waitFor([&] { return vm.multiCameraPreview()->duration() > 0 && !vm.multiCameraPreview()->isLoading(); });
+    vm.multiCameraPreview()->togglePlayPause();
+    waitFor([] { return false; }, int(playSeconds * 1000));
+    std::printf("library: %zu saved, %zu sentry events; grid played %.0f s\n",
+                vm.eventsByCategory().at(ClipCategory::saved).size(),
+                vm.eventsByCategory().at(ClipCategory::sentry).size(), playSeconds);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QString folder = QDir::tempPath() + QStringLiteral("/orvane-bench-app");
+    int runs = 7;
+    double playSeconds = 4;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); ++i) { // options with a value
+        if (args[i] == QLatin1String("--folder"))
+            folder = args[++i];
+        else if (args[i] == QLatin1String("--runs"))
+            runs = std::max(1, args[++i].toInt());
+        else if (args[i] == QLatin1String("--play"))
+            playSeconds = std::max(1.0, args[++i].toDouble());
+    }
+    QDir().mkpath(folder);
+    const QString large = writeLargeDrive(folder + QStringLiteral("/large/TeslaCam"));
+    const QString real = realDrive(folder + QStringLiteral("/real60"));
+
+    // The memory figure comes from a process of its own that does only that.
+    if (args.contains(QStringLiteral("--memory-only"))) {
+        benchMemory(large, real, playSeconds);
+        std::printf(
+            "peak memory with the 200-event library loaded and the grid playing: %ld MB (target <= 400)\n",
+            peakRssMegabytes());
+        return 0;
+    }
+    benchImport(large, runs);
+    {
+        MainViewModel vm;
+        Screens screens(vm);
+        vm.importTeslaCamPaths({real});
+        waitFor([&] { return !vm.isImporting(); });
+        benchSelection(vm, screens, runs);
+        benchCameraChange(vm, screens);
+        benchTelemetry(vm, screens, playSeconds);
+    }
+    std::fflush(stdout);
+    QProcess memory;
+    memory.setProcessChannelMode(QProcess::ForwardedChannels);
+    memory.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--folder"), folder, QStringLiteral("--play"), QString::number(playSeconds),
+                  QStringLiteral("--memory-only")});
+    memory.waitForFinished(-1);
+    QDir(folder + QStringLiteral("/large")).removeRecursively();
+    return 0;
+}
