@@ -1,8 +1,7 @@
 #pragma once
 
 // Child processes that must not outlive this one (ffmpeg writing files nobody will use).
-// Call on the thread that starts the process; that thread must wait for the process, because
-// the kernel ties the child to the thread that started it.
+// Call on the thread that starts the process, which must also wait for it (the kernel ties the child to it).
 
 #include <QProcess>
 

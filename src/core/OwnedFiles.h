@@ -1,9 +1,6 @@
 #pragma once
 
-// Files this process writes on the way to a result (a hidden ".part" file beside an output,
-// copies and workspaces in the temporary folder) carry the owner's process id in their names,
-// and the owner holds a lock on each file it writes. A later sweep removes what a killed
-// process left behind and never touches a running process's files or anything not ours.
+// Temporary files marked with their owner's process id, and the sweep that removes what a killed process left.
 // Any thread may call these.
 
 #include "RegularFile.h"
@@ -17,7 +14,10 @@
 namespace orvane {
 
 // A file created for this process alone: exclusively (an existing file or link of that name
-// is never reused), locked while the object lives, removed with it unless kept.
+// is never reused), locked while the object lives, removed with it unless kept. The name
+// carries the owner's process id and the lock shows the owner is alive even to a process in
+// another PID namespace or on another machine sharing the folder: a sweep never removes a
+// file in use, nor anything it did not make.
 class OwnedFile {
 public:
     // Throws FileSystemError holding only the system's text ("No space left on device"), as
@@ -52,6 +52,8 @@ inline const QString gridPrefix = QStringLiteral("tesla-grid-");
 inline const QString mergePrefix = QStringLiteral("tesla-merge-");
 inline const QString mergedPrefix = QStringLiteral("tesla-merged-");
 inline const QString captureFolderPrefix = QStringLiteral("orvane-capture-");
+// For the window's staging folder of a photo-library export.
+inline const QString stagingFolderPrefix = QStringLiteral("orvane-export-");
 
 // ".<name>.<pid>-<random>.part.<ext>" beside `finalPath`, shortened where needed so that it
 // fits the folder's name-length limit whatever the final name's length.

@@ -1,7 +1,7 @@
 #pragma once
 
-// Opening footage, event.json and images only when they are regular files, with checks that
-// never block on a FIFO or a device named like one. Any thread may call these.
+// Opening footage, event.json and images only when they are regular files, never blocking on a FIFO or device.
+// Any thread may call these.
 
 #include <QByteArray>
 #include <QString>

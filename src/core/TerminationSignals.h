@@ -1,8 +1,7 @@
 #pragma once
 
-// SIGINT, SIGTERM and SIGHUP turned into a cooperative request to stop, so long work is
-// cancelled and cleans up instead of dying half-way. Create and destroy it on the main thread;
-// the handler runs on a watcher thread of its own, or on the context object's thread.
+// SIGINT, SIGTERM and SIGHUP turned into a cooperative cancel, so long work cleans up instead of dying half-way.
+// Create and destroy on the main thread; the handler runs on a watcher thread or on the context object's thread.
 
 #include <QObject>
 

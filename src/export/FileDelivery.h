@@ -1,8 +1,7 @@
 #pragma once
 
-// Putting finished files where the user wants them without ever destroying one: the output is
-// checked before any work, written under an owned temporary name beside it and moved over it
-// only when complete. Blocking file work: call it off the interface thread.
+// Putting finished files where the user wants them without ever destroying one (checked, written beside, moved over).
+// Blocking file work: call it off the interface thread.
 
 #include "CancellationToken.h"
 #include "OwnedFiles.h"

@@ -46,7 +46,7 @@ struct PreparedInput {
     QString path;              // what the exporter reads
     std::optional<QString> cleanupPath; // a temporary copy the caller deletes
     // The copy, locked while any copy of this value lives and removed with the last one.
-    std::shared_ptr<OwnedFile> copy;
+    std::shared_ptr<OwnedFile> copy = nullptr;
 };
 
 namespace VideoExportPreparer {
