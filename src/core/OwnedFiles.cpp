@@ -72,8 +72,9 @@ const QRegularExpression& partPattern() {
 
 const QRegularExpression& temporaryPattern() {
     static const QRegularExpression pattern(
-        QStringLiteral(R"(^(%1|%2|%3|%4|%5)([0-9]{1,10})-[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12})"
-                       R"((\.[A-Za-z0-9]+)?$)")
+        QStringLiteral(
+            R"(^(%1|%2|%3|%4|%5)([0-9]{1,10})-[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12})"
+            R"((\.[A-Za-z0-9]+)?$)")
             .arg(OwnedFiles::exportCopyPrefix, OwnedFiles::gridPrefix, OwnedFiles::mergePrefix,
                  OwnedFiles::mergedPrefix, OwnedFiles::captureFolderPrefix));
     return pattern;
@@ -90,7 +91,8 @@ bool removeLeftover(const QString& path, bool folderAllowed) {
         return folderAllowed && QDir(path).removeRecursively();
     if (!S_ISREG(status.st_mode))
         return false;
-    const FileHandle handle(::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    const FileHandle handle(
+        ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
     if (!handle.isOpen() || isLocked(handle.fd()))
         return false;
     return ::unlink(encoded.constData()) == 0;
@@ -146,13 +148,14 @@ QString partPathFor(const QString& finalPath) {
     const QString fixed = fitted(suffix, maxSuffixBytes);
     const qsizetype room = nameLimit(folder) - QFile::encodeName(QLatin1Char('.') + mark + fixed).size();
     const QString base = info.suffix().isEmpty() ? info.fileName() : info.completeBaseName();
-    return QDir(folder).filePath(QLatin1Char('.') + fitted(base, std::max<qsizetype>(room, 0)) + mark + fixed);
+    return QDir(folder).filePath(QLatin1Char('.') + fitted(base, std::max<qsizetype>(room, 0)) + mark +
+                                 fixed);
 }
 
 QString temporaryPath(const QString& prefix, const QString& suffix) {
     return QDir(QDir::tempPath())
-        .filePath(prefix + processId() + QLatin1Char('-') + QUuid::createUuid().toString(QUuid::WithoutBraces) +
-                  suffix);
+        .filePath(prefix + processId() + QLatin1Char('-') +
+                  QUuid::createUuid().toString(QUuid::WithoutBraces) + suffix);
 }
 
 std::optional<qint64> ownerOf(const QString& fileName) {

@@ -44,7 +44,8 @@ FileHandle openForReading(const QString& path, QString* problem) {
     if (path.isEmpty())
         return refuse(qt_error_string(ENOENT));
     // Non-blocking, so opening a FIFO with no writer returns at once; it is refused below.
-    FileHandle handle(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    FileHandle handle(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!handle.isOpen())
         return refuse(qt_error_string(errno));
     struct stat status {};

@@ -38,7 +38,9 @@ struct FileIdentity {
     uint32_t mode = 0;
     bool isRegular() const;
     bool isDirectory() const;
-    bool operator==(const FileIdentity& other) const { return device == other.device && inode == other.inode; }
+    bool operator==(const FileIdentity& other) const {
+        return device == other.device && inode == other.inode;
+    }
 };
 
 namespace RegularFile {

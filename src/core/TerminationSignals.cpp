@@ -84,7 +84,8 @@ void TerminationSignals::watch() {
             continue;
         const int signal = byte;
         if (context_)
-            QMetaObject::invokeMethod(context_, [handler = handler_, signal] { handler(signal); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                context_, [handler = handler_, signal] { handler(signal); }, Qt::QueuedConnection);
         else
             handler_(signal);
     }

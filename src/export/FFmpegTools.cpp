@@ -119,7 +119,8 @@ GridInputs gridInputs(const GridExportSegment& segment, const CancellationToken&
     GridInputs result;
     const auto primary = segment.primaryVideo();
     for (const TeslaVideoFile& video : segment.videos) {
-        if (!video.cameraAngle || result.byCamera.count(*video.cameraAngle) || !Camera::gridCell(*video.cameraAngle))
+        if (!video.cameraAngle || result.byCamera.count(*video.cameraAngle) ||
+            !Camera::gridCell(*video.cameraAngle))
             continue;
         result.copies.push_back(VideoExportPreparer::localInput(video, true, cancel));
         const QString& input = result.copies.back().path;
@@ -138,7 +139,8 @@ GridInputs gridInputs(const GridExportSegment& segment, const CancellationToken&
 
 // When a grid piece's first frame was recorded: the first frame of the primary camera at or
 // after the cut (ffmpeg seeks accurately).
-Instant gridPieceStart(const GridExportSegment& segment, const std::optional<media::VideoPacketList>& primaryFrames) {
+Instant gridPieceStart(const GridExportSegment& segment,
+                       const std::optional<media::VideoPacketList>& primaryFrames) {
     const auto primary = segment.primaryVideo();
     double firstFrame = std::max(segment.trimStart, 0.0);
     if (primaryFrames)
@@ -178,8 +180,9 @@ IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const 
         FileDelivery::copyInto(pieces.paths.front(), *result, cancel, QStringLiteral("无法复制四宫格视频"));
     } else {
         writeConcatList(workspace.listPath(), pieces.paths);
-        FFmpegProcess::run(ffmpeg, FFmpegCommands::concatArguments(workspace.listPath(), result->path(), false), 0, {},
-                           cancel);
+        FFmpegProcess::run(ffmpeg,
+                           FFmpegCommands::concatArguments(workspace.listPath(), result->path(), false), 0,
+                           {}, cancel);
     }
     return {result->path(), pieces.joinedTimeline(result->path()), cutShort, result};
 }
@@ -201,7 +204,8 @@ IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bo
     for (size_t i = 0; i < segments.size(); ++i) {
         const ContinuousExportSegment& segment = segments[i];
         reportFraction(onProgress, double(i) / n * cutShare);
-        const PreparedInput input = VideoExportPreparer::localInput(segment.video, true, cancel); // gone after the cut
+        const PreparedInput input =
+            VideoExportPreparer::localInput(segment.video, true, cancel); // gone after the cut
         const QString piece = workspace.piecePath(i);
         try {
             FFmpegProcess::run(ffmpeg, FFmpegCommands::trimCopyArguments(input.path, piece, segment.trimStart,
@@ -216,18 +220,21 @@ IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bo
         media::VideoPacketList pieceScan = scan(piece);
         const media::VideoPacketList source = scan(input.path);
         cutShort = cutShort || source.endsEarly();
-        const double first = PieceTiming::firstFrameInSource(source, pieceScan, std::max(segment.trimStart, 0.0));
+        const double first =
+            PieceTiming::firstFrameInSource(source, pieceScan, std::max(segment.trimStart, 0.0));
         pieces.add(piece, std::move(pieceScan), segment.video.startTime + first);
     }
     cancel.check();
     writeConcatList(workspace.listPath(), pieces.paths);
     try {
-        FFmpegProcess::run(ffmpeg, FFmpegCommands::concatArguments(workspace.listPath(), result->path(), forceReencode),
-                           0, {}, cancel);
+        FFmpegProcess::run(
+            ffmpeg, FFmpegCommands::concatArguments(workspace.listPath(), result->path(), forceReencode), 0,
+            {}, cancel);
     } catch (const FFmpegSegmentMergerError&) {
         if (forceReencode)
             throw;
-        FFmpegProcess::run(ffmpeg, FFmpegCommands::concatArguments(workspace.listPath(), result->path(), true), 0, {},
+        FFmpegProcess::run(ffmpeg,
+                           FFmpegCommands::concatArguments(workspace.listPath(), result->path(), true), 0, {},
                            cancel);
     }
     ExportTimeline timeline = pieces.joinedTimeline(result->path());

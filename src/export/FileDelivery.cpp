@@ -60,7 +60,8 @@ const QString writeFailure = QStringLiteral("无法写入文件 ");
 
 // The rename that put a file in place reaches the disk with the folder's entry.
 void syncFolder(const QString& folder) {
-    const FileHandle handle(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const FileHandle handle(
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (handle.isOpen())
         ::fsync(handle.fd()); // some file systems cannot sync a folder: the file itself is synced
 }
@@ -97,7 +98,8 @@ void checkOutput(const QString& outputPath, const QStringList& sources) {
 
 OwnedFile createPartFor(const QString& finalPath) {
     std::optional<OwnedFile> part;
-    naming(writeFailure, finalPath, [&] { part.emplace(OwnedFile::create(OwnedFiles::partPathFor(finalPath))); });
+    naming(writeFailure, finalPath,
+           [&] { part.emplace(OwnedFile::create(OwnedFiles::partPathFor(finalPath))); });
     return std::move(*part);
 }
 
@@ -106,7 +108,8 @@ void commit(OwnedFile& complete, const QString& finalPath, const QStringList& so
     // Something may have taken the output's place while the file was written; rename would
     // replace even a device or a FIFO.
     checkOutput(finalPath, sources);
-    if (std::rename(QFile::encodeName(complete.path()).constData(), QFile::encodeName(finalPath).constData()) != 0)
+    if (std::rename(QFile::encodeName(complete.path()).constData(),
+                    QFile::encodeName(finalPath).constData()) != 0)
         throw FileSystemError(QStringLiteral("无法保存文件 ") + finalPath + QStringLiteral(": ") + systemText(errno));
     complete.keep();
     syncFolder(QFileInfo(finalPath).absolutePath());
@@ -119,7 +122,8 @@ void writeFile(const QByteArray& data, const QString& finalPath, const QStringLi
     commit(part, finalPath, sources);
 }
 
-void copyInto(const QString& source, OwnedFile& target, const CancellationToken& cancel, const QString& failure) {
+void copyInto(const QString& source, OwnedFile& target, const CancellationToken& cancel,
+              const QString& failure) {
     QString problem;
     const FileHandle in = RegularFile::openForReading(source, &problem);
     if (!in.isOpen())
@@ -134,7 +138,8 @@ void copyInto(const QString& source, OwnedFile& target, const CancellationToken&
             throw FileSystemError(failure + QStringLiteral(": ") + systemText(errno));
         if (n == 0)
             return;
-        naming(failure, QString(), [&] { target.writeAll(QByteArray::fromRawData(chunk.constData(), qsizetype(n))); });
+        naming(failure, QString(),
+               [&] { target.writeAll(QByteArray::fromRawData(chunk.constData(), qsizetype(n))); });
     }
 }
 

@@ -31,7 +31,8 @@ void writeFile(const QByteArray& data, const QString& finalPath, const QStringLi
 
 // Copies the regular file `source` into `target` a chunk at a time, checking `cancel`
 // between chunks. Throws FileSystemError ("<failure>: <reason>"), OperationCancelled.
-void copyInto(const QString& source, OwnedFile& target, const CancellationToken& cancel, const QString& failure);
+void copyInto(const QString& source, OwnedFile& target, const CancellationToken& cancel,
+              const QString& failure);
 
 // `fileName` in `directory`, or "base-2.ext", "base-3.ext", … when taken.
 QString availablePath(const QString& directory, const QString& fileName);

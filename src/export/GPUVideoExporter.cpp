@@ -131,8 +131,8 @@ private:
 
 // Re-encodes into `temporary`, turning the media layer's failures into the exporter's.
 media::TranscodeOutcome transcodeInto(media::Transcoder& transcoder, const QString& temporary,
-                                      const media::TranscodeSettings& encode, const media::TranscodeHooks& hooks,
-                                      const CancellationToken& cancel) {
+                                      const media::TranscodeSettings& encode,
+                                      const media::TranscodeHooks& hooks, const CancellationToken& cancel) {
     try {
         return transcoder.run(temporary, encode, hooks);
     } catch (const media::TranscodeCancelled&) {
@@ -152,7 +152,8 @@ OwnedFile createOutputPart(const QString& outputPath) {
     }
 }
 
-template <typename Segments, typename VideosOf> QStringList sourcesOf(const Segments& segments, VideosOf videosOf) {
+template <typename Segments, typename VideosOf>
+QStringList sourcesOf(const Segments& segments, VideosOf videosOf) {
     QStringList paths;
     for (const auto& segment : segments)
         for (const TeslaVideoFile& video : videosOf(segment))
@@ -168,8 +169,8 @@ void prepareOutput(const QString& outputPath, const QStringList& sources) {
     OwnedFiles::sweepTemporaryFolder();
 }
 
-ExportResult exportPrepared(const TimelineSource& source, const QString& outputPath, const WatermarkSettings& settings,
-                            const ExportCallbacks& callbacks) {
+ExportResult exportPrepared(const TimelineSource& source, const QString& outputPath,
+                            const WatermarkSettings& settings, const ExportCallbacks& callbacks) {
     callbacks.cancel.check();
     requireFontsFor(settings, source.gridLabels);
     std::unique_ptr<media::Transcoder> transcoder = openSource(source.inputPath);
@@ -195,7 +196,8 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
     };
 
     OwnedFile part = createOutputPart(outputPath);
-    const media::TranscodeOutcome outcome = transcodeInto(*transcoder, part.path(), encode, hooks, callbacks.cancel);
+    const media::TranscodeOutcome outcome =
+        transcodeInto(*transcoder, part.path(), encode, hooks, callbacks.cancel);
     transcoder.reset();
     callbacks.cancel.check();
     FileDelivery::commit(part, outputPath, QStringList(source.sources) << source.inputPath);
@@ -227,15 +229,15 @@ ExportResult exportContinuous(const std::vector<ContinuousExportSegment>& segmen
                               const WatermarkSettings& settings, const ExportCallbacks& callbacks) {
     if (segments.empty())
         throw GPUVideoExporterError::exportFailed(QStringLiteral("没有可导出的视频片段"));
-    const QStringList sources =
-        sourcesOf(segments, [](const ContinuousExportSegment& s) { return std::vector<TeslaVideoFile>{s.video}; });
+    const QStringList sources = sourcesOf(
+        segments, [](const ContinuousExportSegment& s) { return std::vector<TeslaVideoFile>{s.video}; });
     prepareOutput(outputPath, sources);
     const IntermediateVideo joined =
         FFmpegSegmentMerger::merge(segments, false, scaled(callbacks.onProgress, 0, joinShare), callbacks.cancel);
     ExportCallbacks encoding = callbacks;
     encoding.onProgress = scaled(callbacks.onProgress, joinShare, 1 - joinShare);
-    return exportPrepared({joined.path, joined.timeline, false, 0, 0, sources, joined.sourceCutShort}, outputPath,
-                          settings, encoding);
+    return exportPrepared({joined.path, joined.timeline, false, 0, 0, sources, joined.sourceCutShort},
+                          outputPath, settings, encoding);
 }
 
 ExportResult exportGrid(const std::vector<GridExportSegment>& segments, const QString& outputPath,
@@ -248,8 +250,8 @@ ExportResult exportGrid(const std::vector<GridExportSegment>& segments, const QS
         FFmpegGridExporter::compose(segments, scaled(callbacks.onProgress, 0, composeShare), callbacks.cancel);
     ExportCallbacks encoding = callbacks;
     encoding.onProgress = scaled(callbacks.onProgress, composeShare, 1 - composeShare);
-    return exportPrepared({composed.path, composed.timeline, true, 0, 0, sources, composed.sourceCutShort}, outputPath,
-                          settings, encoding);
+    return exportPrepared({composed.path, composed.timeline, true, 0, 0, sources, composed.sourceCutShort},
+                          outputPath, settings, encoding);
 }
 
 } // namespace orvane::GPUVideoExporter

@@ -149,8 +149,8 @@ PreparedInput localInput(const TeslaVideoFile& video, bool forceCopy, const Canc
     const QString failure = QStringLiteral("无法复制视频: ") + video.fileName;
     std::shared_ptr<OwnedFile> copy;
     try {
-        copy = std::make_shared<OwnedFile>(
-            OwnedFile::create(OwnedFiles::temporaryPath(OwnedFiles::exportCopyPrefix, QStringLiteral(".mp4"))));
+        copy = std::make_shared<OwnedFile>(OwnedFile::create(
+            OwnedFiles::temporaryPath(OwnedFiles::exportCopyPrefix, QStringLiteral(".mp4"))));
     } catch (const FileSystemError& e) {
         throw FileSystemError(failure + QStringLiteral(": ") + e.description());
     }

@@ -84,7 +84,8 @@ std::optional<Instant> metadataTime(const std::optional<EventMetadata>& metadata
 // The car's whole name layout "<stamp>-<camera>.mp4", whether or not the stamp is a real date.
 bool hasCarStamp(const QString& name) {
     const auto camera = Camera::parse(name);
-    return camera && name.size() == carStampLength + Camera::fileNameSuffix(*camera).size() && readCarStamp(name);
+    return camera && name.size() == carStampLength + Camera::fileNameSuffix(*camera).size() &&
+           readCarStamp(name);
 }
 
 // A name with the car's stamp that is no real date ("2024-13-45_25-61-61-front.mp4"): the
@@ -333,7 +334,8 @@ std::vector<TeslaClipEvent> summarizeEvents(const QString& folder, ClipCategory 
     const int undatedMinutes = minuteCount(undated);
     // Each minute timed by its earliest file name.
     std::vector<Instant> times;
-    for (const MinuteGroup<QString>& minute : groupByMinute(dated, [](const QString& name) { return name; })) {
+    for (const MinuteGroup<QString>& minute :
+         groupByMinute(dated, [](const QString& name) { return name; })) {
         Instant time = *parseFileNameDate(minute.items.front());
         for (const QString& name : minute.items)
             time = std::min(time, *parseFileNameDate(name));

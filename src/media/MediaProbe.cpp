@@ -39,7 +39,8 @@ ff::InputFormat openInput(const QString& path) {
         throw MediaError("cannot open " + path.toStdString() + ": " + problem.toStdString());
     const QByteArray name = QFile::encodeName(RegularFile::pathOf(file, path));
     AVFormatContext* raw = nullptr;
-    checkFfmpeg(avformat_open_input(&raw, name.constData(), nullptr, nullptr), "cannot open " + path.toStdString());
+    checkFfmpeg(avformat_open_input(&raw, name.constData(), nullptr, nullptr),
+                "cannot open " + path.toStdString());
     ff::InputFormat format(raw);
     completeStreamInfo(format.get());
     return format;
@@ -91,7 +92,8 @@ MediaInfo describe(AVFormatContext* format, int videoIndex) {
 bool endsEarly(double expectedEnd, double actualEnd, double frameDuration) {
     // Less than this (or two frames, if more) is the ordinary rounding of the last frame.
     constexpr double minimumShortfall = 0.1;
-    return std::isfinite(expectedEnd) && expectedEnd - actualEnd > std::max(2 * frameDuration, minimumShortfall);
+    return std::isfinite(expectedEnd) &&
+           expectedEnd - actualEnd > std::max(2 * frameDuration, minimumShortfall);
 }
 
 namespace MediaProbe {

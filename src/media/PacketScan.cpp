@@ -44,7 +44,8 @@ VideoPacketList scanVideoPackets(const std::string& path) {
     if (raw->duration > 0)
         list.duration = double(raw->duration) / AV_TIME_BASE;
     const AVStream* video = raw->streams[stream];
-    list.videoDuration = video->duration > 0 ? double(video->duration) * av_q2d(video->time_base) : list.duration;
+    list.videoDuration =
+        video->duration > 0 ? double(video->duration) * av_q2d(video->time_base) : list.duration;
     ff::Packet packet = ff::makePacket();
     for (;;) {
         const int rc = av_read_frame(raw, packet.get());

@@ -442,8 +442,10 @@ private:
         TranscodeOutcome result;
         result.framesWritten = written_;
         result.exportedLength = lastTime_ + frameDuration_ - base_;
-        const double expectedEnd = std::min(end_, source_.videoDuration > 0 ? source_.videoDuration : INFINITY);
-        result.incomplete = readFailed_ || damaged_ > 0 || endsEarly(expectedEnd, lastTime_ + frameDuration_, frameDuration_);
+        const double expectedEnd =
+            std::min(end_, source_.videoDuration > 0 ? source_.videoDuration : INFINITY);
+        result.incomplete =
+            readFailed_ || damaged_ > 0 || endsEarly(expectedEnd, lastTime_ + frameDuration_, frameDuration_);
         return result;
     }
 
@@ -489,7 +491,8 @@ private:
 
 } // namespace
 
-TranscodeOutcome Transcoder::run(const QString& outputPath, const TranscodeSettings& settings, const TranscodeHooks& hooks) {
+TranscodeOutcome Transcoder::run(const QString& outputPath, const TranscodeSettings& settings,
+                                 const TranscodeHooks& hooks) {
     if (d->used)
         throw MediaError("a transcoder runs once");
     d->used = true;

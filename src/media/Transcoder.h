@@ -84,7 +84,8 @@ public:
 
     // Writes `output` (the MP4 format whatever the name). Throws MediaError (the file is then
     // incomplete: the caller deletes it) or TranscodeCancelled. Call once.
-    TranscodeOutcome run(const QString& output, const TranscodeSettings& settings, const TranscodeHooks& hooks);
+    TranscodeOutcome run(const QString& output, const TranscodeSettings& settings,
+                         const TranscodeHooks& hooks);
 
 private:
     struct Impl;

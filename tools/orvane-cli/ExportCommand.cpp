@@ -124,7 +124,8 @@ int run(const Options& o) {
 QString misusedOption(const Options& o) {
     if (o.mode == QLatin1String("single")) {
         if (o.rangeStart)
-            return QStringLiteral("--range applies to continuous and grid exports; use --start and --duration");
+            return QStringLiteral(
+                "--range applies to continuous and grid exports; use --start and --duration");
         if (o.start && *o.start < 0)
             return QStringLiteral("--start must not be negative");
         if (o.duration && *o.duration <= 0)
@@ -132,7 +133,8 @@ QString misusedOption(const Options& o) {
         return {};
     }
     if (o.start || o.duration)
-        return QStringLiteral("%1 applies to single exports; use --range").arg(o.start ? "--start" : "--duration");
+        return QStringLiteral("%1 applies to single exports; use --range")
+            .arg(o.start ? "--start" : "--duration");
     if (o.rangeStart && *o.rangeStart < 0)
         return QStringLiteral("--range must not start before 0");
     if (o.rangeStart && *o.rangeEnd <= *o.rangeStart)
