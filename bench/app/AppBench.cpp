@@ -9,7 +9,7 @@
 // usage: orvane-bench-app [--folder DIR] [--runs N] [--play SECONDS]   (--memory-only: the last figure)
 // (real footage is written once into DIR and reused)
 
-#include "FramePattern.h"
+#include "BenchSupport.h"
 #include "MainViewModel.h"
 #include "MetadataParser.h"
 #include "MultiCameraPreviewController.h"
@@ -40,117 +40,11 @@
 #include <vector>
 
 using namespace orvane;
+using namespace orvane::bench;
 
 namespace {
 
 constexpr int fps = 36;
-constexpr int heartbeatMs = 5;
-constexpr int waitMs = 30000;
-
-double median(std::vector<double> v) {
-    if (v.empty())
-        return NAN;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double worst(const std::vector<double>& v) {
-    return v.empty() ? NAN : *std::max_element(v.begin(), v.end());
-}
-
-// Runs the event loop until `done`, measuring the longest gap between 5 ms heartbeats: the
-// longest time the interface thread could not answer.
-struct Heartbeat {
-    double longestGapMs = 0;
-    bool runUntil(const std::function<bool()>& done, int timeoutMs = waitMs) {
-        QElapsedTimer clock;
-        clock.start();
-        qint64 last = clock.nsecsElapsed();
-        QTimer beat;
-        beat.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&beat, &QTimer::timeout, [&] {
-            const qint64 now = clock.nsecsElapsed();
-            longestGapMs = std::max(longestGapMs, (now - last) / 1e6);
-            last = now;
-        });
-        beat.start(heartbeatMs);
-        while (!done()) {
-            if (clock.elapsed() > timeoutMs)
-                return false;
-            // Blocks until something happens (at the latest the next heartbeat): a busy loop here
-            // would take a core from the work measured.
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-        }
-        return true;
-    }
-};
-
-bool waitFor(const std::function<bool()>& done, int timeoutMs = waitMs) {
-    Heartbeat h;
-    return h.runUntil(done, timeoutMs);
-}
-
-std::optional<sample::FramePattern> shown(QVideoSink& sink) {
-    QVideoFrame frame = sink.videoFrame();
-    if (!frame.isValid() || !frame.map(QVideoFrame::ReadOnly))
-        return std::nullopt;
-    auto p = sample::FramePattern::read(frame.bits(0), frame.bytesPerLine(0), frame.width(), frame.height());
-    frame.unmap();
-    return p;
-}
-
-long residentMegabytes() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) / 1024 : 0;
-}
-
-// The process's own high-water mark (VmHWM): getrusage's maximum would also count the parent
-// this process was started from.
-long peakRssMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong() / 1024;
-    return 0;
-}
-
-// 200 recent minutes and 200 events of 9 minutes, six cameras: 12,000 empty camera files.
-QString writeLargeDrive(const QString& root) {
-    sample::DriveSpec spec = sample::exampleDrive(root, sample::CarLayout::sixCamera, 1, 60);
-    spec.contentFree = true;
-    spec.recentMinutes = 200;
-    sample::useHourlyEvents(spec, 200, 9);
-    sample::writeDrive(spec);
-    return root;
-}
-
-// Real footage of a newer car (front 2896 × 1876, the others 1448 × 938, 60-second minutes):
-// a saved event of two minutes and one of one minute, written once.
-QString realDrive(const QString& folder) {
-    const QString root = folder + QStringLiteral("/TeslaCam");
-    const QString complete = root + QStringLiteral("/.complete");
-    if (QFileInfo::exists(complete))
-        return root;
-    QDir(root).removeRecursively();
-    sample::DriveSpec spec = sample::exampleDrive(root, sample::CarLayout::sixCamera, 1, 60);
-    spec.recentMinutes = 0;
-    spec.events.resize(1);
-    spec.events[0].minutes = 2;
-    sample::EventSpec second = spec.events[0];
-    second.startTime += 3 * 3600;
-    second.minutes = 1;
-    spec.events.push_back(second);
-    std::printf("writing real footage into %s (once, a few minutes)...\n", qPrintable(root));
-    std::fflush(stdout);
-    sample::writeDrive(spec);
-    QFile(complete).open(QIODevice::WriteOnly);
-    return root;
-}
 
 void benchImport(const QString& root, int runs) {
     std::vector<double> scans, imports, stalls;
@@ -255,7 +149,7 @@ void benchCameraChange(MainViewModel& vm, Screens& screens) {
         const double t = 3.0 + run + 0.5 / fps; // inside a frame, not on its edge
         const int expected = int(std::floor(t * fps));
         const auto atTime = [expected](QVideoSink& s) {
-            const auto p = shown(s);
+            const auto p = shownPattern(s);
             return p && p->frameIndex == expected;
         };
         const bool grid = vm.settings().cameraFilter == CameraAngle::all;
@@ -301,7 +195,7 @@ void benchTelemetry(MainViewModel& vm, Screens& screens, double playSeconds) {
     std::vector<double> afterChoice, afterPlay, distance;
     std::vector<std::pair<qint64, int>> shownPairs; // the record's frame number, the frame on screen
     QObject::connect(&screens.single, &QVideoSink::videoFrameChanged, [&] {
-        const auto p = shown(screens.single);
+        const auto p = shownPattern(screens.single);
         if (p && timeline.hasSample() && vm.videoPreview()->isPlaying())
             shownPairs.emplace_back(timeline.frameSequenceNumber(), p->frameIndex);
     });
@@ -318,7 +212,7 @@ void benchTelemetry(MainViewModel& vm, Screens& screens, double playSeconds) {
         waitFor([&] { return timeline.hasTelemetry(); });
         afterChoice.push_back(chosen.nsecsElapsed() / 1e6);
         afterPlay.push_back(std::max(0.0, afterChoice.back() - playAt));
-        waitFor([] { return false; }, int(playSeconds * 1000));
+        runFor(int(playSeconds * 1000));
         vm.videoPreview()->togglePlayPause();
         // The file's first frame number, read afterwards so it cannot help the timeline.
         const auto samples = TeslaTelemetryReader::read(vm.selectedVideoValue()->url);
@@ -351,7 +245,7 @@ void benchMemory(const QString& largeRoot, const QString& realRoot, double playS
             vm.selectEvent(e);
     waitFor([&] { return vm.multiCameraPreview()->duration() > 0 && !vm.multiCameraPreview()->isLoading(); });
     vm.multiCameraPreview()->togglePlayPause();
-    waitFor([] { return false; }, int(playSeconds * 1000));
+    runFor(int(playSeconds * 1000));
     std::printf("library: %zu saved, %zu sentry events; grid played %.0f s\n",
                 vm.eventsByCategory().at(ClipCategory::saved).size(),
                 vm.eventsByCategory().at(ClipCategory::sentry).size(), playSeconds);
@@ -377,7 +271,7 @@ int main(int argc, char** argv) {
     }
     QDir().mkpath(folder);
     const QString large = writeLargeDrive(folder + QStringLiteral("/large/TeslaCam"));
-    const QString real = realDrive(folder + QStringLiteral("/real60"));
+    const QString real = realFootageDrive(folder + QStringLiteral("/real60"));
 
     // The memory figure comes from a process of its own that does only that.
     if (args.contains(QStringLiteral("--memory-only"))) {

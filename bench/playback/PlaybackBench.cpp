@@ -4,7 +4,7 @@
 // Prints one figure per line.
 
 #include "EventThumbnailLoader.h"
-#include "FramePattern.h"
+#include "BenchSupport.h"
 #include "FrameGrabber.h"
 #include "MediaPlayer.h"
 #include "SampleDrive.h"
@@ -18,8 +18,6 @@
 #include <QVideoFrame>
 #include <QVideoSink>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -29,50 +27,17 @@
 
 using namespace orvane;
 using namespace orvane::media;
+using bench::peakRssMegabytes;
+using bench::percentile;
+using bench::waitFor;
 
 namespace {
 
 constexpr double fps = 36;
 
-void spin(int milliseconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < milliseconds) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-        QThread::msleep(1);
-    }
-}
-
-bool waitFor(const std::function<bool()>& done, int timeoutMs = 20000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
-long peakRssMegabytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
-}
-
 std::optional<int> shownFrame(QVideoSink& sink) {
-    QVideoFrame frame = sink.videoFrame();
-    if (!frame.isValid() || !frame.map(QVideoFrame::ReadOnly))
-        return std::nullopt;
-    auto p = sample::FramePattern::read(frame.bits(0), frame.bytesPerLine(0), frame.width(), frame.height());
-    frame.unmap();
-    return p ? std::optional<int>(p->frameIndex) : std::nullopt;
-}
-
-double percentile(std::vector<double> v, double q) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[size_t(std::min<double>(v.size() - 1, q * (v.size() - 1) + 0.5))];
+    const auto pattern = bench::shownPattern(sink);
+    return pattern ? std::optional<int>(pattern->frameIndex) : std::nullopt;
 }
 
 struct Cell {
@@ -109,7 +74,7 @@ void singlePlayback(const QString& path, float rate, double wallSeconds, const c
     // The first second apart: a file that cannot be decoded at the rate starts behind.
     double worstDrift = 0, worstSettledDrift = 0, worstLead = 0;
     while (timer.elapsed() < wallSeconds * 1000 && cell.player->rate() > 0) {
-        spin(50);
+        bench::runFor(50);
         if (cell.player->rate() > 0) {
             const double drift = cell.player->currentTime() - cell.player->presentedTime();
             worstDrift = std::max(worstDrift, drift);
@@ -245,7 +210,7 @@ int main(int argc, char** argv) {
         timer.start();
         int worstSpread = 0, samples = 0, spreadSamples = 0;
         while (ok && timer.elapsed() < seconds * 1000 && cells[0].player->rate() > 0) {
-            spin(100);
+            bench::runFor(100);
             std::vector<int> shown;
             for (auto& c : cells)
                 if (auto f = shownFrame(*c.sink))

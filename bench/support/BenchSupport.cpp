@@ -1,0 +1,133 @@
+#include "BenchSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+#include <QVideoFrame>
+#include <QVideoSink>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace orvane::bench {
+
+namespace {
+
+constexpr int heartbeatMs = 5;
+
+long statusKilobytes(const QByteArray& field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+} // namespace
+
+double median(std::vector<double> values) {
+    return percentile(std::move(values), 0.5);
+}
+
+double worst(const std::vector<double>& values) {
+    return values.empty() ? NAN : *std::max_element(values.begin(), values.end());
+}
+
+double percentile(std::vector<double> values, double q) {
+    if (values.empty())
+        return NAN;
+    std::sort(values.begin(), values.end());
+    const double rank = std::clamp(q, 0.0, 1.0) * double(values.size() - 1);
+    return values[size_t(std::lround(rank))];
+}
+
+long peakRssMegabytes() {
+    return statusKilobytes("VmHWM:") / 1024;
+}
+
+long residentMegabytes() {
+    return statusKilobytes("VmRSS:") / 1024;
+}
+
+bool Heartbeat::runUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = clock.nsecsElapsed();
+    QTimer beat;
+    beat.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longestGapMs = std::max(longestGapMs, double(now - last) / 1e6);
+        last = now;
+    });
+    beat.start(heartbeatMs);
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        // Blocks until something happens (at the latest the next heartbeat): a busy loop here
+        // would take a core from the work measured.
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs) {
+    Heartbeat heartbeat;
+    return heartbeat.runUntil(done, timeoutMs);
+}
+
+void runFor(int ms) {
+    waitFor([] { return false; }, ms);
+}
+
+QString writeLargeDrive(const QString& root) {
+    sample::DriveSpec spec = sample::exampleDrive(root, sample::CarLayout::sixCamera, 1, 60);
+    spec.contentFree = true;
+    spec.recentMinutes = 200;
+    sample::useHourlyEvents(spec, 200, 9);
+    sample::writeDrive(spec);
+    return root;
+}
+
+QString writeDriveOnce(const sample::DriveSpec& spec) {
+    const QString complete = spec.root + QStringLiteral("/.complete");
+    if (QFile::exists(complete))
+        return spec.root;
+    QDir(spec.root).removeRecursively();
+    std::printf("writing footage into %s (once, it takes a while)...\n", qPrintable(spec.root));
+    std::fflush(stdout);
+    sample::writeDrive(spec);
+    QFile(complete).open(QIODevice::WriteOnly);
+    return spec.root;
+}
+
+QString realFootageDrive(const QString& folder) {
+    sample::DriveSpec spec =
+        sample::exampleDrive(folder + QStringLiteral("/TeslaCam"), sample::CarLayout::sixCamera, 1, 60);
+    spec.recentMinutes = 0;
+    spec.events.resize(1);
+    spec.events[0].minutes = 2;
+    sample::EventSpec second = spec.events[0];
+    second.startTime += 3 * 3600;
+    second.minutes = 1;
+    spec.events.push_back(second);
+    return writeDriveOnce(spec);
+}
+
+std::optional<sample::FramePattern> shownPattern(QVideoSink& sink) {
+    QVideoFrame frame = sink.videoFrame();
+    if (!frame.isValid() || !frame.map(QVideoFrame::ReadOnly))
+        return std::nullopt;
+    auto pattern = sample::FramePattern::read(frame.bits(0), frame.bytesPerLine(0), frame.width(), frame.height());
+    frame.unmap();
+    return pattern;
+}
+
+} // namespace orvane::bench

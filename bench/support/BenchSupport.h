@@ -1,0 +1,52 @@
+#pragma once
+// What every benchmark measures with: order statistics, the process's peak memory, waiting on the
+// event loop for a condition, and the frame pattern on screen. Main thread of a benchmark only.
+
+#include "FramePattern.h"
+#include "SampleDrive.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QVideoSink;
+
+namespace orvane::bench {
+
+inline constexpr int defaultWaitMs = 30000;
+
+double median(std::vector<double> values);
+double worst(const std::vector<double>& values);
+// The value below which a fraction `q` (0..1) of the values lie (nearest rank).
+double percentile(std::vector<double> values, double q);
+
+// The process's own high-water mark (VmHWM): getrusage's maximum would also count the process
+// this one was started from.
+long peakRssMegabytes();
+long residentMegabytes();
+
+// Runs the event loop until `done`, measuring the longest gap between 5 ms heartbeats: the
+// longest time the interface thread could not answer.
+struct Heartbeat {
+    double longestGapMs = 0;
+    bool runUntil(const std::function<bool()>& done, int timeoutMs = defaultWaitMs);
+};
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs = defaultWaitMs);
+// Runs the event loop for `ms` milliseconds.
+void runFor(int ms);
+
+// 200 recent minutes and 200 events of 9 minutes, six cameras: 12,000 empty camera files.
+QString writeLargeDrive(const QString& root);
+// Real footage of a newer car (front 2896 × 1876, the others 1448 × 938, 60-second minutes) in
+// `folder`/TeslaCam: a saved event of two minutes and one of one minute, written once.
+QString realFootageDrive(const QString& folder);
+// Writes the drive `spec` describes unless an earlier run completed it; returns its root.
+QString writeDriveOnce(const sample::DriveSpec& spec);
+
+// The frame pattern of the sample footage in the frame a sink shows.
+std::optional<sample::FramePattern> shownPattern(QVideoSink& sink);
+
+} // namespace orvane::bench
