@@ -1,5 +1,6 @@
 #include "FFmpegProcess.h"
 
+#include "ChildProcess.h"
 #include "ExportErrors.h"
 #include "FFmpegCommands.h"
 
@@ -17,6 +18,8 @@ void run(const QString& executable, const QStringList& arguments, double expecte
         process.setStandardOutputFile(QProcess::nullDevice());
     process.setProgram(executable);
     process.setArguments(arguments);
+    // A killed export must not leave ffmpeg writing files nobody will remove.
+    ChildProcess::endWithParent(process);
     process.start(QIODevice::ReadOnly);
     if (!process.waitForStarted(-1))
         throw FFmpegSegmentMergerError::commandFailed(process.errorString());

@@ -16,7 +16,8 @@ using Progress = std::function<void(double)>;
 // standard output is read as "-progress" output. A non-zero exit throws
 // FFmpegSegmentMergerError with ffmpeg's trimmed standard error (or "未知错误"); a program
 // that cannot start throws it with the system's reason. Cancelling stops the process and
-// throws OperationCancelled.
+// throws OperationCancelled. ffmpeg dies with this process, also when it is killed outright;
+// the calling thread waits for it, as the kernel ties the child to that thread.
 void run(const QString& executable, const QStringList& arguments, double expectedDuration, const Progress& onProgress,
          const CancellationToken& cancel);
 

@@ -4,6 +4,7 @@
 #include "FFmpegCommands.h"
 #include "FFmpegLocator.h"
 #include "FFmpegProcess.h"
+#include "FileDelivery.h"
 #include "MediaError.h"
 #include "PacketScan.h"
 #include "PieceTiming.h"
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <QUuid>
 
 #include <map>
 #include <optional>
@@ -21,58 +21,37 @@ namespace orvane {
 
 namespace {
 
-QString uuid() { return QUuid::createUuid().toString(QUuid::WithoutBraces); }
-
 // The share of a join's progress the cutting takes; the join itself the rest.
 constexpr double cutShare = 0.75;
 
-// A workspace folder and the local copies made for it, removed on every way out.
+// A workspace folder in the temporary folder, marked with this process, removed on every way
+// out (a later sweep removes it when the process was killed).
 class Workspace {
 public:
-    explicit Workspace(const QString& prefix) : path_(QDir(QDir::tempPath()).filePath(prefix + uuid())) {
-        if (!QDir().mkpath(path_))
+    explicit Workspace(const QString& prefix) : path_(OwnedFiles::temporaryPath(prefix)) {
+        if (!QDir().mkdir(path_))
             throw FileSystemError(QStringLiteral("无法创建临时目录: ") + path_);
     }
-    ~Workspace() {
-        QDir(path_).removeRecursively();
-        for (const QString& f : cleanup_)
-            QFile::remove(f);
-    }
+    ~Workspace() { QDir(path_).removeRecursively(); }
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
     QString piecePath(size_t i) const { return QDir(path_).filePath(QString::asprintf("part_%04zu.mp4", i)); }
     QString listPath() const { return QDir(path_).filePath(QStringLiteral("concat.txt")); }
-    void removeLater(const QString& path) { cleanup_ << path; }
-    void removeNow(const QString& path) {
-        QFile::remove(path);
-        cleanup_.removeAll(path);
-    }
 
 private:
     QString path_;
-    QStringList cleanup_;
 };
 
-// The result file, removed unless handed to the caller.
-class ResultFile {
-public:
-    explicit ResultFile(const QString& prefix)
-        : path_(QDir(QDir::tempPath()).filePath(prefix + uuid() + QStringLiteral(".mp4"))) {}
-    ~ResultFile() {
-        if (!released_)
-            QFile::remove(path_);
+// The result file, created (and locked) before ffmpeg writes into it.
+std::shared_ptr<OwnedFile> resultFile(const QString& prefix) {
+    const QString path = OwnedFiles::temporaryPath(prefix, QStringLiteral(".mp4"));
+    try {
+        return std::make_shared<OwnedFile>(OwnedFile::create(path));
+    } catch (const FileSystemError& e) {
+        throw FileSystemError(QStringLiteral("无法创建临时文件 ") + path + QStringLiteral(": ") + e.description());
     }
-    const QString& path() const { return path_; }
-    QString release() {
-        released_ = true;
-        return path_;
-    }
-
-private:
-    QString path_;
-    bool released_ = false;
-};
+}
 
 void writeConcatList(const QString& listPath, const QStringList& pieces) {
     QSaveFile file(listPath);
@@ -127,50 +106,45 @@ void reportFraction(const ProgressCallback& onProgress, double p) {
         onProgress(p);
 }
 
-// The grid cameras' inputs of one segment, copied to the local disk.
+// The grid cameras' inputs of one segment, copied to the local disk (the copies go with this
+// value), and what each holds.
 struct GridInputs {
     std::map<CameraAngle, QString> byCamera;
-    std::optional<QString> primary; // the input of the segment's primary video
-    QStringList copies;             // temporary copies, removed with the workspace or before
+    std::optional<media::VideoPacketList> primary; // the frames of the segment's primary video
+    std::vector<PreparedInput> copies;
+    bool cutShort = false; // an input ended before its index said
 };
 
-GridInputs gridInputs(const GridExportSegment& segment, Workspace& workspace, const CancellationToken& cancel) {
+GridInputs gridInputs(const GridExportSegment& segment, const CancellationToken& cancel) {
     GridInputs result;
-    std::map<CameraAngle, QString>& inputs = result.byCamera;
-    QStringList& copies = result.copies;
     const auto primary = segment.primaryVideo();
-    try {
-        for (const TeslaVideoFile& video : segment.videos) {
-            if (!video.cameraAngle || inputs.count(*video.cameraAngle) || !Camera::gridCell(*video.cameraAngle))
-                continue;
-            const PreparedInput prepared = VideoExportPreparer::localInput(video, true, cancel);
-            if (prepared.cleanupPath)
-                copies << *prepared.cleanupPath;
-            inputs[*video.cameraAngle] = prepared.path;
+    for (const TeslaVideoFile& video : segment.videos) {
+        if (!video.cameraAngle || result.byCamera.count(*video.cameraAngle) ||
+            !Camera::gridCell(*video.cameraAngle))
+            continue;
+        result.copies.push_back(VideoExportPreparer::localInput(video, true, cancel));
+        const QString& input = result.copies.back().path;
+        result.byCamera[*video.cameraAngle] = input;
+        try {
+            media::VideoPacketList packets = media::scanVideoPackets(input.toStdString());
+            result.cutShort = result.cutShort || packets.endsEarly();
             if (primary && primary->id == video.id)
-                result.primary = prepared.path;
+                result.primary = std::move(packets);
+        } catch (const media::MediaError&) {
+            // ffmpeg reports what it cannot read
         }
-    } catch (...) {
-        for (const QString& c : copies)
-            QFile::remove(c);
-        throw;
     }
-    for (const QString& c : copies)
-        workspace.removeLater(c);
     return result;
 }
 
 // When a grid piece's first frame was recorded: the first frame of the primary camera at or
 // after the cut (ffmpeg seeks accurately).
-Instant gridPieceStart(const GridExportSegment& segment, const std::optional<QString>& primaryInput) {
+Instant gridPieceStart(const GridExportSegment& segment,
+                       const std::optional<media::VideoPacketList>& primaryFrames) {
     const auto primary = segment.primaryVideo();
     double firstFrame = std::max(segment.trimStart, 0.0);
-    if (primaryInput) {
-        try {
-            firstFrame = PieceTiming::firstFrameAtOrAfter(media::scanVideoPackets(primaryInput->toStdString()), firstFrame);
-        } catch (const media::MediaError&) {
-        }
-    }
+    if (primaryFrames)
+        firstFrame = PieceTiming::firstFrameAtOrAfter(*primaryFrames, firstFrame);
     return (primary ? primary->startTime : 0) + firstFrame;
 }
 
@@ -183,36 +157,34 @@ IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const 
     if (segments.empty())
         throw FFmpegSegmentMergerError::commandFailed(QStringLiteral("没有可导出的四宫格片段"));
     const QString ffmpeg = FFmpegLocator::executablePath();
-    Workspace workspace(QStringLiteral("tesla-grid-"));
-    ResultFile result(QStringLiteral("tesla-grid-"));
+    Workspace workspace(OwnedFiles::gridPrefix);
+    const std::shared_ptr<OwnedFile> result = resultFile(OwnedFiles::gridPrefix);
     Pieces pieces;
+    bool cutShort = false;
     const double n = double(segments.size());
     for (size_t i = 0; i < segments.size(); ++i) {
         cancel.check();
         const GridExportSegment& segment = segments[i];
         const QString piece = workspace.piecePath(i);
-        const GridInputs inputs = gridInputs(segment, workspace, cancel);
+        const GridInputs inputs = gridInputs(segment, cancel); // the copies go when the piece is made
+        cutShort = cutShort || inputs.cutShort;
         reportFraction(onProgress, double(i) / n);
         const double length = std::max(segment.trimDuration, 0.0);
         FFmpegProcess::run(ffmpeg,
                            FFmpegCommands::gridPieceArguments(inputs.byCamera, segment.trimStart, segment.trimDuration, piece),
                            length, [&](double p) { reportFraction(onProgress, (double(i) + p) / n); }, cancel);
         pieces.add(piece, scan(piece), gridPieceStart(segment, inputs.primary));
-        // Local copies are no longer needed once the piece exists.
-        for (const QString& copy : inputs.copies)
-            workspace.removeNow(copy);
     }
     cancel.check();
     if (pieces.paths.size() == 1) {
-        if (!QFile::copy(pieces.paths.front(), result.path()))
-            throw FileSystemError(QStringLiteral("无法复制四宫格视频: ") + result.path());
+        FileDelivery::copyInto(pieces.paths.front(), *result, cancel, QStringLiteral("无法复制四宫格视频"));
     } else {
         writeConcatList(workspace.listPath(), pieces.paths);
-        FFmpegProcess::run(ffmpeg, FFmpegCommands::concatArguments(workspace.listPath(), result.path(), false), 0, {},
-                           cancel);
+        FFmpegProcess::run(ffmpeg,
+                           FFmpegCommands::concatArguments(workspace.listPath(), result->path(), false), 0,
+                           {}, cancel);
     }
-    ExportTimeline timeline = pieces.joinedTimeline(result.path());
-    return {result.release(), std::move(timeline)};
+    return {result->path(), pieces.joinedTimeline(result->path()), cutShort, result};
 }
 
 } // namespace FFmpegGridExporter
@@ -224,16 +196,16 @@ IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bo
     if (segments.empty())
         throw FFmpegSegmentMergerError::commandFailed(QStringLiteral("没有可合并的视频片段"));
     const QString ffmpeg = FFmpegLocator::executablePath();
-    Workspace workspace(QStringLiteral("tesla-merge-"));
-    ResultFile result(QStringLiteral("tesla-merged-"));
+    Workspace workspace(OwnedFiles::mergePrefix);
+    const std::shared_ptr<OwnedFile> result = resultFile(OwnedFiles::mergedPrefix);
     Pieces pieces;
+    bool cutShort = false;
     const double n = double(segments.size());
     for (size_t i = 0; i < segments.size(); ++i) {
         const ContinuousExportSegment& segment = segments[i];
         reportFraction(onProgress, double(i) / n * cutShare);
-        const PreparedInput input = VideoExportPreparer::localInput(segment.video, true, cancel);
-        if (input.cleanupPath)
-            workspace.removeLater(*input.cleanupPath);
+        const PreparedInput input =
+            VideoExportPreparer::localInput(segment.video, true, cancel); // gone after the cut
         const QString piece = workspace.piecePath(i);
         try {
             FFmpegProcess::run(ffmpeg, FFmpegCommands::trimCopyArguments(input.path, piece, segment.trimStart,
@@ -246,25 +218,28 @@ IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bo
         }
         // Measure where the piece really starts: a copied cut begins at the key frame before.
         media::VideoPacketList pieceScan = scan(piece);
-        const double first = PieceTiming::firstFrameInSource(scan(input.path), pieceScan, std::max(segment.trimStart, 0.0));
+        const media::VideoPacketList source = scan(input.path);
+        cutShort = cutShort || source.endsEarly();
+        const double first =
+            PieceTiming::firstFrameInSource(source, pieceScan, std::max(segment.trimStart, 0.0));
         pieces.add(piece, std::move(pieceScan), segment.video.startTime + first);
-        if (input.cleanupPath)
-            workspace.removeNow(*input.cleanupPath);
     }
     cancel.check();
     writeConcatList(workspace.listPath(), pieces.paths);
     try {
-        FFmpegProcess::run(ffmpeg, FFmpegCommands::concatArguments(workspace.listPath(), result.path(), forceReencode),
-                           0, {}, cancel);
+        FFmpegProcess::run(
+            ffmpeg, FFmpegCommands::concatArguments(workspace.listPath(), result->path(), forceReencode), 0,
+            {}, cancel);
     } catch (const FFmpegSegmentMergerError&) {
         if (forceReencode)
             throw;
-        FFmpegProcess::run(ffmpeg, FFmpegCommands::concatArguments(workspace.listPath(), result.path(), true), 0, {},
+        FFmpegProcess::run(ffmpeg,
+                           FFmpegCommands::concatArguments(workspace.listPath(), result->path(), true), 0, {},
                            cancel);
     }
-    ExportTimeline timeline = pieces.joinedTimeline(result.path());
+    ExportTimeline timeline = pieces.joinedTimeline(result->path());
     reportFraction(onProgress, 1.0);
-    return {result.release(), std::move(timeline)};
+    return {result->path(), std::move(timeline), cutShort, result};
 }
 
 } // namespace FFmpegSegmentMerger

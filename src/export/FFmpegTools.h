@@ -4,19 +4,24 @@
 #include "ExportErrors.h"
 #include "ExportPlan.h"
 #include "ExportTimeline.h"
+#include "OwnedFiles.h"
 
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace orvane {
 
-// An intermediate file made by ffmpeg (the caller owns and deletes it) and, for every piece in
-// it, where it sits and when it was recorded.
+// An intermediate file made by ffmpeg in the temporary folder and, for every piece in it,
+// where it sits and when it was recorded. The file is removed with the last copy of this value.
 struct IntermediateVideo {
     QString path;
     ExportTimeline timeline;
+    // A source ended before its index said (cut short while being read): the file is shorter.
+    bool sourceCutShort = false;
+    std::shared_ptr<OwnedFile> file;
 };
 
 using ProgressCallback = std::function<void(double)>;

@@ -1,15 +1,15 @@
 #include "FileDelivery.h"
 
-#include "MetadataParserError.h"
+#include "RegularFile.h"
+#include "UserFacingError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QUuid>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <optional>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/syscall.h>
@@ -19,7 +19,12 @@ namespace orvane::FileDelivery {
 
 namespace {
 
-QString systemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+// Copies move this much at a time; cancelling waits for at most one chunk.
+constexpr qsizetype copyChunkBytes = 1 << 20;
+// Free names are tried this many times before giving up.
+constexpr int maxNameAttempts = 1000;
+
+QString systemText(int error) { return qt_error_string(error); }
 
 // renameat2(RENAME_NOREPLACE): 0, or the errno. Falls back to link+unlink where the file
 // system does not support it.
@@ -42,18 +47,100 @@ int renameNoReplace(const QByteArray& from, const QByteArray& to) {
     return std::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
 }
 
-} // namespace
-
-QString temporarySibling(const QString& finalPath) {
-    const QFileInfo info(finalPath);
-    return info.absoluteDir().filePath(QStringLiteral(".") + info.completeBaseName() + QLatin1Char('.') +
-                                       QUuid::createUuid().toString(QUuid::Id128).left(12) +
-                                       QStringLiteral(".part.") + info.suffix());
+// Runs `work`, naming `file` in any failure it reports.
+template <typename Work> void naming(const QString& prefix, const QString& file, Work&& work) {
+    try {
+        work();
+    } catch (const FileSystemError& e) {
+        throw FileSystemError(prefix + file + QStringLiteral(": ") + e.description());
+    }
 }
 
-void replace(const QString& completePath, const QString& finalPath) {
-    if (std::rename(QFile::encodeName(completePath).constData(), QFile::encodeName(finalPath).constData()) != 0)
+const QString writeFailure = QStringLiteral("无法写入文件 ");
+
+// The rename that put a file in place reaches the disk with the folder's entry.
+void syncFolder(const QString& folder) {
+    const FileHandle handle(
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (handle.isOpen())
+        ::fsync(handle.fd()); // some file systems cannot sync a folder: the file itself is synced
+}
+
+// Moves a complete owned file to the first free name in `directory`; returns the path taken.
+QString moveToFreeName(OwnedFile& complete, const QString& directory, const QString& fileName) {
+    naming(writeFailure, QDir(directory).filePath(fileName), [&] { complete.sync(); });
+    for (int attempt = 0; attempt < maxNameAttempts; ++attempt) {
+        const QString target = availablePath(directory, fileName);
+        const int rc = renameNoReplace(QFile::encodeName(complete.path()), QFile::encodeName(target));
+        if (rc == 0) {
+            complete.keep();
+            syncFolder(directory);
+            return target;
+        }
+        if (rc != EEXIST)
+            throw FileSystemError(QStringLiteral("无法保存文件 ") + target + QStringLiteral(": ") + systemText(rc));
+    }
+    throw FileSystemError(QStringLiteral("无法保存文件 ") + QDir(directory).filePath(fileName));
+}
+
+} // namespace
+
+void checkOutput(const QString& outputPath, const QStringList& sources) {
+    const auto output = RegularFile::identify(outputPath);
+    if (!output)
+        return; // nothing there yet: nothing to lose
+    for (const QString& source : sources)
+        if (RegularFile::identify(source) == output)
+            throw FileSystemError(QStringLiteral("不能覆盖源视频: ") + outputPath);
+    if (!output->isRegular())
+        throw FileSystemError(QStringLiteral("输出路径不是普通文件: ") + outputPath);
+}
+
+OwnedFile createPartFor(const QString& finalPath) {
+    std::optional<OwnedFile> part;
+    naming(writeFailure, finalPath,
+           [&] { part.emplace(OwnedFile::create(OwnedFiles::partPathFor(finalPath))); });
+    return std::move(*part);
+}
+
+void commit(OwnedFile& complete, const QString& finalPath, const QStringList& sources) {
+    naming(writeFailure, finalPath, [&] { complete.sync(); });
+    // Something may have taken the output's place while the file was written; rename would
+    // replace even a device or a FIFO.
+    checkOutput(finalPath, sources);
+    if (std::rename(QFile::encodeName(complete.path()).constData(),
+                    QFile::encodeName(finalPath).constData()) != 0)
         throw FileSystemError(QStringLiteral("无法保存文件 ") + finalPath + QStringLiteral(": ") + systemText(errno));
+    complete.keep();
+    syncFolder(QFileInfo(finalPath).absolutePath());
+}
+
+void writeFile(const QByteArray& data, const QString& finalPath, const QStringList& sources) {
+    checkOutput(finalPath, sources);
+    OwnedFile part = createPartFor(finalPath);
+    naming(writeFailure, finalPath, [&] { part.writeAll(data); });
+    commit(part, finalPath, sources);
+}
+
+void copyInto(const QString& source, OwnedFile& target, const CancellationToken& cancel,
+              const QString& failure) {
+    QString problem;
+    const FileHandle in = RegularFile::openForReading(source, &problem);
+    if (!in.isOpen())
+        throw FileSystemError(failure + QStringLiteral(": ") + problem);
+    QByteArray chunk(copyChunkBytes, Qt::Uninitialized);
+    for (;;) {
+        cancel.check();
+        const ssize_t n = ::read(in.fd(), chunk.data(), size_t(chunk.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw FileSystemError(failure + QStringLiteral(": ") + systemText(errno));
+        if (n == 0)
+            return;
+        naming(failure, QString(),
+               [&] { target.writeAll(QByteArray::fromRawData(chunk.constData(), qsizetype(n))); });
+    }
 }
 
 QString availablePath(const QString& directory, const QString& fileName) {
@@ -68,51 +155,16 @@ QString availablePath(const QString& directory, const QString& fileName) {
     return candidate;
 }
 
-QString moveToFreeName(const QString& completePath, const QString& directory, const QString& fileName) {
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        const QString target = availablePath(directory, fileName);
-        const int rc = renameNoReplace(QFile::encodeName(completePath), QFile::encodeName(target));
-        if (rc == 0)
-            return target;
-        if (rc != EEXIST)
-            throw FileSystemError(QStringLiteral("无法保存文件 ") + target + QStringLiteral(": ") + systemText(rc));
-    }
-    throw FileSystemError(QStringLiteral("无法保存文件 ") + QDir(directory).filePath(fileName));
-}
-
 QString copyToFreeName(const QString& source, const QString& directory, const QString& fileName) {
-    const QString temporary = temporarySibling(QDir(directory).filePath(fileName));
-    QFile in(source);
-    if (!in.copy(temporary)) {
-        QFile::remove(temporary);
-        throw FileSystemError(QStringLiteral("无法复制文件 ") + source + QStringLiteral(": ") + in.errorString());
-    }
-    try {
-        return moveToFreeName(temporary, directory, fileName);
-    } catch (...) {
-        QFile::remove(temporary);
-        throw;
-    }
+    OwnedFile part = createPartFor(QDir(directory).filePath(fileName));
+    copyInto(source, part, {}, QStringLiteral("无法复制文件 ") + source);
+    return moveToFreeName(part, directory, fileName);
 }
 
 QString writeToFreeName(const QByteArray& data, const QString& directory, const QString& fileName) {
-    const QString temporary = temporarySibling(QDir(directory).filePath(fileName));
-    QFile out(temporary);
-    const bool written = out.open(QIODevice::WriteOnly | QIODevice::NewOnly) && out.write(data) == data.size() &&
-                         out.flush();
-    const QString error = out.errorString();
-    out.close();
-    if (!written || out.error() != QFileDevice::NoError) {
-        QFile::remove(temporary);
-        throw FileSystemError(QStringLiteral("无法写入文件 ") + QDir(directory).filePath(fileName) +
-                              QStringLiteral(": ") + error);
-    }
-    try {
-        return moveToFreeName(temporary, directory, fileName);
-    } catch (...) {
-        QFile::remove(temporary);
-        throw;
-    }
+    OwnedFile part = createPartFor(QDir(directory).filePath(fileName));
+    naming(writeFailure, QDir(directory).filePath(fileName), [&] { part.writeAll(data); });
+    return moveToFreeName(part, directory, fileName);
 }
 
 } // namespace orvane::FileDelivery

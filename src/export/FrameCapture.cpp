@@ -3,13 +3,15 @@
 #include "ExportErrors.h"
 #include "FileDelivery.h"
 #include "FrameGrabber.h"
+#include "OwnedFiles.h"
 #include "MediaError.h"
 #include "PlaybackTimeFormat.h"
 #include "PhotosLibraryExporter.h"
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
 
 #include <cmath>
 
@@ -67,6 +69,42 @@ QByteArray pngData(const QImage& image) {
     return data;
 }
 
+void saveImage(const QImage& image, const QString& path, const QStringList& sources) {
+    const QByteArray format = QFileInfo(path).suffix().toLower().toLatin1();
+    if (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format))
+        throw FileSystemError(QStringLiteral("不支持的图片格式: ") + path);
+    FileDelivery::checkOutput(path, sources);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    if (image.isNull() || !writer.write(image))
+        throw FileSystemError(QStringLiteral("无法编码图片: ") + writer.errorString());
+    FileDelivery::writeFile(data, path, sources);
+}
+
+namespace {
+
+// A capture goes to the photo library under its own name, from a folder of this process's own.
+void importToLibrary(const QByteArray& data, const QString& name) {
+    const QString folder = OwnedFiles::temporaryPath(OwnedFiles::captureFolderPrefix);
+    if (!QDir().mkdir(folder))
+        throw FileSystemError(QStringLiteral("无法创建临时目录: ") + folder);
+    struct RemoveFolder {
+        QString path;
+        ~RemoveFolder() { QDir(path).removeRecursively(); }
+    } removeFolder{folder};
+    try {
+        OwnedFile staged = OwnedFile::create(QDir(folder).filePath(name));
+        staged.writeAll(data);
+        PhotosLibraryExporter::importImage(staged.path());
+    } catch (const FileSystemError& e) {
+        throw FileSystemError(QStringLiteral("无法写入文件: ") + e.description());
+    }
+}
+
+} // namespace
+
 QString saveAll(const std::vector<ExportedFrameCapture>& captures, const OutputDestination& destination,
                 const ExportTimeline& timeline) {
     if (captures.empty())
@@ -77,29 +115,7 @@ QString saveAll(const std::vector<ExportedFrameCapture>& captures, const OutputD
         if (destination.isFolder()) {
             FileDelivery::writeToFreeName(data, destination.folder, name);
         } else {
-            const QString staging = QDir(QDir::tempPath())
-                                        .filePath(QStringLiteral("TeslaCam-") +
-                                                  QUuid::createUuid().toString(QUuid::WithoutBraces) +
-                                                  QStringLiteral(".png"));
-            struct Remove {
-                QString path;
-                ~Remove() { QFile::remove(path); }
-            } remove{staging};
-            QFile file(staging);
-            if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.flush())
-                throw FileSystemError(QStringLiteral("无法写入文件: ") + file.errorString());
-            file.close();
-            // The library copy keeps the capture's own name, not the staging name.
-            const QString named = QDir(QDir::tempPath()).filePath(QUuid::createUuid().toString(QUuid::WithoutBraces));
-            QDir().mkpath(named);
-            struct RemoveDir {
-                QString path;
-                ~RemoveDir() { QDir(path).removeRecursively(); }
-            } removeDir{named};
-            const QString renamed = QDir(named).filePath(name);
-            if (!QFile::rename(staging, renamed))
-                throw FileSystemError(QStringLiteral("无法写入文件: ") + renamed);
-            PhotosLibraryExporter::importImage(renamed);
+            importToLibrary(data, name);
         }
     }
     const QString count = QString::number(captures.size());

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <QUuid>
 
 #include <functional>
@@ -44,6 +45,12 @@ FrameSource fileSource(const QString& videoPath);
 QString imageFileName(double captureTime, const ExportTimeline& timeline);
 
 QByteArray pngData(const QImage& image); // throws FileSystemError
+
+// Saves one image to `path` in the format its extension names: the format is checked first,
+// an output that is one of `sources` or not a regular file is refused, and the file is written
+// beside the target and moved over it only when complete, so an earlier file of that name
+// survives any failure. Throws FileSystemError.
+void saveImage(const QImage& image, const QString& path, const QStringList& sources);
 
 // Saves every capture in order to the folder (free names) or the photo library; returns the
 // message for the page. The first failure stops and is thrown; files already saved stay.

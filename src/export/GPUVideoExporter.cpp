@@ -1,10 +1,11 @@
 #include "GPUVideoExporter.h"
 
 #include "FileDelivery.h"
+#include "OwnedFiles.h"
 #include "OverlayRenderer.h"
 #include "Transcoder.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 #include <algorithm>
@@ -20,15 +21,6 @@ constexpr double unfinishedProgressCap = 0.99;
 // The share of the progress bar the ffmpeg stage takes before the re-encode.
 constexpr double joinShare = 0.4;
 constexpr double composeShare = 0.7;
-
-// Removes an intermediate file on every way out.
-struct RemoveOnExit {
-    QString path;
-    ~RemoveOnExit() {
-        if (!path.isEmpty())
-            QFile::remove(path);
-    }
-};
 
 ProgressCallback scaled(const ProgressCallback& progress, double from, double span) {
     if (!progress)
@@ -138,10 +130,11 @@ private:
 };
 
 // Re-encodes into `temporary`, turning the media layer's failures into the exporter's.
-void transcodeInto(media::Transcoder& transcoder, const QString& temporary, const media::TranscodeSettings& encode,
-                   const media::TranscodeHooks& hooks, const CancellationToken& cancel) {
+media::TranscodeOutcome transcodeInto(media::Transcoder& transcoder, const QString& temporary,
+                                      const media::TranscodeSettings& encode,
+                                      const media::TranscodeHooks& hooks, const CancellationToken& cancel) {
     try {
-        transcoder.run(temporary, encode, hooks);
+        return transcoder.run(temporary, encode, hooks);
     } catch (const media::TranscodeCancelled&) {
         throw OperationCancelled();
     } catch (const media::MediaError& e) {
@@ -151,10 +144,33 @@ void transcodeInto(media::Transcoder& transcoder, const QString& temporary, cons
     }
 }
 
-} // namespace
+OwnedFile createOutputPart(const QString& outputPath) {
+    try {
+        return FileDelivery::createPartFor(outputPath);
+    } catch (const FileSystemError& e) {
+        throw GPUVideoExporterError::exportFailed(e.description());
+    }
+}
 
-ExportResult exportWithTimeline(const TimelineSource& source, const QString& outputPath,
-                                const WatermarkSettings& settings, const ExportCallbacks& callbacks) {
+template <typename Segments, typename VideosOf>
+QStringList sourcesOf(const Segments& segments, VideosOf videosOf) {
+    QStringList paths;
+    for (const auto& segment : segments)
+        for (const TeslaVideoFile& video : videosOf(segment))
+            paths << video.url;
+    return paths;
+}
+
+// Before any work: the output may be neither footage nor a special file, and what killed
+// exports left in its folder and in the temporary folder goes.
+void prepareOutput(const QString& outputPath, const QStringList& sources) {
+    FileDelivery::checkOutput(outputPath, sources);
+    OwnedFiles::sweep(QFileInfo(outputPath).absolutePath());
+    OwnedFiles::sweepTemporaryFolder();
+}
+
+ExportResult exportPrepared(const TimelineSource& source, const QString& outputPath,
+                            const WatermarkSettings& settings, const ExportCallbacks& callbacks) {
     callbacks.cancel.check();
     requireFontsFor(settings, source.gridLabels);
     std::unique_ptr<media::Transcoder> transcoder = openSource(source.inputPath);
@@ -179,23 +195,33 @@ ExportResult exportWithTimeline(const TimelineSource& source, const QString& out
                 callbacks.onFrame(index, *recordedAt);
     };
 
-    const QString temporary = FileDelivery::temporarySibling(outputPath);
-    RemoveOnExit cleanup{temporary};
-    transcodeInto(*transcoder, temporary, encode, hooks, callbacks.cancel);
+    OwnedFile part = createOutputPart(outputPath);
+    const media::TranscodeOutcome outcome =
+        transcodeInto(*transcoder, part.path(), encode, hooks, callbacks.cancel);
     transcoder.reset();
     callbacks.cancel.check();
-    FileDelivery::replace(temporary, outputPath);
-    cleanup.path.clear();
+    FileDelivery::commit(part, outputPath, QStringList(source.sources) << source.inputPath);
     if (callbacks.onProgress)
         callbacks.onProgress(1.0);
-    return {outputPath, source.timeline.shifted(std::isnan(firstTime) ? cut.start : firstTime)};
+    ExportResult result{outputPath, source.timeline.shifted(std::isnan(firstTime) ? cut.start : firstTime)};
+    result.exportedLength = outcome.exportedLength;
+    result.truncated = outcome.incomplete || source.sourceCutShort;
+    return result;
+}
+
+} // namespace
+
+ExportResult exportWithTimeline(const TimelineSource& source, const QString& outputPath,
+                                const WatermarkSettings& settings, const ExportCallbacks& callbacks) {
+    prepareOutput(outputPath, QStringList(source.sources) << source.inputPath);
+    return exportPrepared(source, outputPath, settings, callbacks);
 }
 
 ExportResult exportSync(const TeslaVideoFile& video, const QString& inputPath, const QString& outputPath,
                         const WatermarkSettings& settings, double trimStart, double trimDuration,
                         const ExportCallbacks& callbacks) {
-    const TimelineSource source{inputPath, ExportTimeline::continuous(video.startTime),
-                                video.cameraAngle == CameraAngle::all, trimStart, trimDuration};
+    const TimelineSource source{inputPath,   ExportTimeline::continuous(video.startTime),
+                                video.cameraAngle == CameraAngle::all, trimStart, trimDuration, {video.url}};
     return exportWithTimeline(source, outputPath, settings, callbacks);
 }
 
@@ -203,24 +229,39 @@ ExportResult exportContinuous(const std::vector<ContinuousExportSegment>& segmen
                               const WatermarkSettings& settings, const ExportCallbacks& callbacks) {
     if (segments.empty())
         throw GPUVideoExporterError::exportFailed(QStringLiteral("没有可导出的视频片段"));
+    const QStringList sources = sourcesOf(
+        segments, [](const ContinuousExportSegment& s) { return std::vector<TeslaVideoFile>{s.video}; });
+    prepareOutput(outputPath, sources);
     const IntermediateVideo joined =
         FFmpegSegmentMerger::merge(segments, false, scaled(callbacks.onProgress, 0, joinShare), callbacks.cancel);
-    RemoveOnExit cleanup{joined.path};
     ExportCallbacks encoding = callbacks;
     encoding.onProgress = scaled(callbacks.onProgress, joinShare, 1 - joinShare);
-    return exportWithTimeline({joined.path, joined.timeline}, outputPath, settings, encoding);
+    return exportPrepared({joined.path, joined.timeline, false, 0, 0, sources, joined.sourceCutShort},
+                          outputPath, settings, encoding);
 }
 
 ExportResult exportGrid(const std::vector<GridExportSegment>& segments, const QString& outputPath,
                         const WatermarkSettings& settings, const ExportCallbacks& callbacks) {
     if (segments.empty() || !segments.front().primaryVideo())
         throw GPUVideoExporterError::exportFailed(QStringLiteral("没有可导出的四宫格视频"));
+    const QStringList sources = sourcesOf(segments, [](const GridExportSegment& s) { return s.videos; });
+    prepareOutput(outputPath, sources);
     const IntermediateVideo composed =
         FFmpegGridExporter::compose(segments, scaled(callbacks.onProgress, 0, composeShare), callbacks.cancel);
-    RemoveOnExit cleanup{composed.path};
     ExportCallbacks encoding = callbacks;
     encoding.onProgress = scaled(callbacks.onProgress, composeShare, 1 - composeShare);
-    return exportWithTimeline({composed.path, composed.timeline, true}, outputPath, settings, encoding);
+    return exportPrepared({composed.path, composed.timeline, true, 0, 0, sources, composed.sourceCutShort},
+                          outputPath, settings, encoding);
 }
 
 } // namespace orvane::GPUVideoExporter
+
+namespace orvane {
+
+QString ExportResult::truncationWarning() const {
+    if (!truncated)
+        return {};
+    return QStringLiteral("源视频不完整或已损坏，只导出了可读取的 %1 秒").arg(exportedLength, 0, 'f', 1);
+}
+
+} // namespace orvane

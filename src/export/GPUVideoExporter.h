@@ -11,6 +11,7 @@
 #include "FFmpegTools.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -30,7 +31,15 @@ struct ExportResult {
     QString path;
     // When each part of the output was recorded; its first frame's time is the true start.
     ExportTimeline timeline;
+    // Seconds of video written.
+    double exportedLength = 0;
+    // A source ended early (cut short while it was read) or was damaged part-way: what could
+    // be read was exported, and the output is shorter than asked.
+    bool truncated = false;
+
     std::optional<Instant> startDate() const { return timeline.instantAt(0); }
+    // The notice to show with a truncated result (empty otherwise).
+    QString truncationWarning() const;
 };
 
 // One input of the exporter's core.
@@ -40,12 +49,16 @@ struct TimelineSource {
     bool gridLabels = false; // a composed grid: draw the cameras' names
     double trimStart = 0;    // seconds into the input
     double trimDuration = 0; // both 0: the whole file
+    QStringList sources;     // the footage the input was made from: never overwritten
+    bool sourceCutShort = false; // a source ended early before it reached the input
 };
 
 // Re-encodes video with the recording time (and, for grids, the camera labels) burned into
-// every frame. The output is written under a temporary name beside `outputPath` and moved over
-// it only when complete: a failed or cancelled export leaves an earlier file of that name
-// untouched and nothing else behind.
+// every frame. Before any work, an output that is one of the sources (also through links) or
+// is not a regular file is refused, and leftovers of killed exports in the output's folder
+// and the temporary folder are removed. The output is written under a hidden name beside
+// `outputPath` (marked with this process) and moved over it only when complete: a failed or
+// cancelled export leaves an earlier file of that name untouched and nothing else behind.
 // Throws GPUVideoExporterError, FFmpeg*Error, FileSystemError, OperationCancelled.
 namespace GPUVideoExporter {
 

@@ -1,9 +1,10 @@
 #include "VideoExportPreparer.h"
 
+#include "FileDelivery.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QUuid>
 
 #include <algorithm>
 
@@ -143,21 +144,18 @@ namespace VideoExportPreparer {
 
 PreparedInput localInput(const TeslaVideoFile& video, bool forceCopy, const CancellationToken& cancel) {
     if (!forceCopy && !VolumeInfo::shouldCopyLocally(video.url))
-        return {video.url, std::nullopt};
-    const QString copy = QDir(QDir::tempPath())
-                             .filePath(QStringLiteral("tesla-export-") +
-                                       QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".mp4"));
+        return {video.url, std::nullopt, nullptr};
     cancel.check();
-    if (QFile::exists(copy) && !QFile::remove(copy))
-        throw FileSystemError(QStringLiteral("无法删除旧的临时文件: ") + copy);
-    cancel.check();
-    QFile source(video.url);
-    if (!source.copy(copy)) {
-        QFile::remove(copy);
-        throw FileSystemError(QStringLiteral("无法复制视频: ") + video.fileName + QStringLiteral(": ") +
-                              source.errorString());
+    const QString failure = QStringLiteral("无法复制视频: ") + video.fileName;
+    std::shared_ptr<OwnedFile> copy;
+    try {
+        copy = std::make_shared<OwnedFile>(OwnedFile::create(
+            OwnedFiles::temporaryPath(OwnedFiles::exportCopyPrefix, QStringLiteral(".mp4"))));
+    } catch (const FileSystemError& e) {
+        throw FileSystemError(failure + QStringLiteral(": ") + e.description());
     }
-    return {copy, copy};
+    FileDelivery::copyInto(video.url, *copy, cancel, failure);
+    return {copy->path(), copy->path(), copy};
 }
 
 } // namespace VideoExportPreparer

@@ -2,10 +2,12 @@
 
 #include "CancellationToken.h"
 #include "ExportErrors.h"
+#include "OwnedFiles.h"
 #include "TeslaVideoFile.h"
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -43,11 +45,14 @@ bool shouldCopyLocally(const QString& path);
 struct PreparedInput {
     QString path;              // what the exporter reads
     std::optional<QString> cleanupPath; // a temporary copy the caller deletes
+    // The copy, locked while any copy of this value lives and removed with the last one.
+    std::shared_ptr<OwnedFile> copy = nullptr;
 };
 
 namespace VideoExportPreparer {
 // The file itself when it lies on a fast local disk and no copy is forced; otherwise a copy
-// "tesla-export-<uuid>.mp4" in the temporary folder. Throws FileSystemError, OperationCancelled.
+// "tesla-export-<pid>-<uuid>.mp4" in the temporary folder. Only a regular file is read; the
+// copy stops between chunks when cancelled. Throws FileSystemError, OperationCancelled.
 PreparedInput localInput(const TeslaVideoFile& video, bool forceCopy, const CancellationToken& cancel);
 } // namespace VideoExportPreparer
 

@@ -1,6 +1,7 @@
 #include "EventMetadata.h"
 
-#include <QFile>
+#include "RegularFile.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -61,15 +62,9 @@ std::optional<EventMetadata> EventMetadata::decode(const QByteArray& json) {
 }
 
 std::optional<EventMetadata> EventMetadata::load(const QString& folder) {
-    QFile file(folder + QStringLiteral("/event.json"));
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    if (file.size() > maxMetadataBytes)
-        return std::nullopt;
-    const QByteArray bytes = file.read(maxMetadataBytes + 1);
-    if (bytes.size() > maxMetadataBytes)
-        return std::nullopt;
-    return decode(bytes);
+    // Only a regular file is read: a FIFO or device named event.json would block or never end.
+    const auto bytes = RegularFile::readSmallFile(folder + QStringLiteral("/event.json"), maxMetadataBytes);
+    return bytes ? decode(*bytes) : std::nullopt;
 }
 
 std::optional<QString> EventMetadata::coordinateLine() const {

@@ -40,7 +40,7 @@ std::vector<QStringList> videoGroups(const TeslaClipEvent& event) {
     if (event.sourceFileURL)
         return {QStringList{*event.sourceFileURL}};
 
-    const QStringList names = DirectoryListing::listOrThrow(event.folderURL);
+    const QStringList names = DirectoryListing::listFilesOrThrow(event.folderURL);
     const double lower = event.startTime - MetadataParser::rangeTolerance;
     const double upper = event.endTime.value_or(event.startTime) + MetadataParser::rangeTolerance;
     QStringList paths; // listing order

@@ -2,6 +2,7 @@
 
 #include "DirectoryListing.h"
 #include "MinuteGroups.h"
+#include "RegularFile.h"
 #include "TeslaTimeParser.h"
 
 #include <QDir>
@@ -80,6 +81,21 @@ std::optional<Instant> metadataTime(const std::optional<EventMetadata>& metadata
     return std::nullopt;
 }
 
+// The car's whole name layout "<stamp>-<camera>.mp4", whether or not the stamp is a real date.
+bool hasCarStamp(const QString& name) {
+    const auto camera = Camera::parse(name);
+    return camera && name.size() == carStampLength + Camera::fileNameSuffix(*camera).size() &&
+           readCarStamp(name);
+}
+
+// A name with the car's stamp that is no real date ("2024-13-45_25-61-61-front.mp4"): the
+// file has no usable time, whatever event.json says.
+bool hasImpossibleStamp(const QString& name) { return hasCarStamp(name) && !parseFileNameDate(name); }
+
+int minuteCount(const QStringList& names) {
+    return int(groupByMinute(names, [](const QString& name) { return lastPathComponent(name); }).size());
+}
+
 std::optional<QString> locationLineOf(const std::optional<EventMetadata>& metadata) {
     return metadata ? metadata->locationLine() : std::nullopt;
 }
@@ -131,7 +147,7 @@ std::optional<EventMetadata> loadMetadata(const QString& folder) { return EventM
 
 QStringList mp4Names(const QString& folder) {
     QStringList names;
-    for (const QString& name : DirectoryListing::list(folder).value_or(QStringList{}))
+    for (const QString& name : DirectoryListing::listFiles(folder).value_or(QStringList{}))
         if (hasMp4Extension(name))
             names << name;
     return names;
@@ -161,8 +177,11 @@ bool isTeslaCamRoot(const QString& folder) {
 
 Instant parseStartTime(const QString& fileName, const QString& directory,
                        const std::optional<EventMetadata>& eventMetadata) {
-    if (auto date = parseFileNameDate(fileName))
-        return *date;
+    if (hasCarStamp(fileName)) {
+        if (auto date = parseFileNameDate(fileName))
+            return *date;
+        throw MetadataParserError::cannotParseTime(fileName);
+    }
     if (auto date = metadataTime(eventMetadata))
         return *date;
     if (auto date = metadataTime(loadMetadata(directory)))
@@ -184,11 +203,16 @@ TeslaVideoFile parseVideo(const QString& path, const std::optional<EventMetadata
 EventsByCategory scanLibrary(const QStringList& paths) {
     EventsByCategory map;
     for (const QString& given : paths) {
-        const QString path = normalized(given);
-        if (DirectoryListing::isDirectory(path))
+        // What was chosen must be there and readable: a folder that can be listed, or an MP4
+        // file. Anything else is the user's mistake, not an empty library.
+        const QString path = given.isEmpty() ? QString() : normalized(given);
+        const auto identity = RegularFile::identify(path);
+        if (identity && identity->isDirectory() && DirectoryListing::canList(path))
             appendEvents(path, map);
-        else if (hasMp4Extension(path))
+        else if (identity && identity->isRegular() && hasMp4Extension(path))
             map[ClipCategory::imported].push_back(makeImportedEvent(path));
+        else
+            throw MetadataParserError::cannotEnumerate(given.isEmpty() ? QStringLiteral("\"\"") : given);
     }
     for (auto& [category, events] : map)
         events = deduplicatedEvents(events);
@@ -270,10 +294,12 @@ std::vector<TeslaClipEvent> scanFlatVideos(const QString& folder, ClipCategory c
 
 std::optional<TeslaClipEvent> summarizeRecentClipsSession(const QString& folder, const QStringList& videoFiles) {
     std::optional<Instant> earliest, latest;
+    QStringList dated; // the session's files: only these are loaded
     for (const QString& file : videoFiles) {
         if (auto date = parseFileNameDate(lastPathComponent(file))) {
             earliest = earliest ? std::min(*earliest, *date) : *date;
             latest = latest ? std::max(*latest, *date) : *date;
+            dated << file;
         }
     }
     if (!earliest)
@@ -281,7 +307,7 @@ std::optional<TeslaClipEvent> summarizeRecentClipsSession(const QString& folder,
     TeslaClipEvent event = makeEvent(folder, lastPathComponent(folder), ClipCategory::recent);
     event.startTime = *earliest;
     event.endTime = *latest;
-    event.videoCount = countVideoGroups(videoFiles);
+    event.videoCount = minuteCount(dated);
     event.isContinuousSession = true;
     return event;
 }
@@ -292,82 +318,81 @@ std::vector<TeslaClipEvent> summarizeEvents(const QString& folder, ClipCategory 
         return {};
     const auto metadata = loadMetadata(folder);
     const auto location = locationLineOf(metadata);
+    const auto eventTime = metadataTime(metadata);
 
-    // Each minute timed by its earliest parseable file name.
-    const auto minutes = groupByMinute(names, [](const QString& name) -> const QString& { return name; });
+    // Files with a real date in their names make the runs; files without the car's stamp take
+    // event.json's time, and loadVideos lists them with every event of the folder.
+    QStringList dated, undated;
+    for (const QString& name : names) {
+        if (!hasCarStamp(name)) {
+            if (eventTime)
+                undated << name;
+        } else if (parseFileNameDate(name)) {
+            dated << name;
+        }
+    }
+    const int undatedMinutes = minuteCount(undated);
+    // Each minute timed by its earliest file name.
     std::vector<Instant> times;
-    for (const MinuteGroup<QString>& minute : minutes) {
-        std::optional<Instant> time;
+    for (const MinuteGroup<QString>& minute :
+         groupByMinute(dated, [](const QString& name) { return name; })) {
+        Instant time = *parseFileNameDate(minute.items.front());
         for (const QString& name : minute.items)
-            if (auto date = parseFileNameDate(name))
-                time = time ? std::min(*time, *date) : *date;
-        if (time)
-            times.push_back(*time);
+            time = std::min(time, *parseFileNameDate(name));
+        times.push_back(time);
     }
     std::stable_sort(times.begin(), times.end());
 
     const QString folderName = lastPathComponent(folder);
     std::vector<TeslaClipEvent> events;
-    if (times.empty()) {
+    auto addEvent = [&](Instant start, std::optional<Instant> end, int minutes) {
         TeslaClipEvent event = makeEvent(folder, folderName, category);
-        event.startTime = parseEventFolderDate(folderName).value_or(metadataTime(metadata).value_or(distantPast));
-        event.videoCount = int(minutes.size());
-        event.locationLine = location;
-        events.push_back(event);
-        return events;
-    }
-    size_t runStart = 0;
-    auto closeRun = [&](size_t runEnd) {
-        TeslaClipEvent event = makeEvent(folder, folderName, category);
-        event.startTime = times[runStart];
-        event.endTime = times[runEnd - 1];
-        event.videoCount = int(runEnd - runStart);
+        event.startTime = start;
+        event.endTime = end;
+        event.videoCount = minutes + undatedMinutes;
         event.locationLine = location;
         events.push_back(event);
     };
-    for (size_t i = 1; i < times.size(); ++i) {
-        if (times[i] - times[i - 1] > maximumGroupGapSeconds) {
-            closeRun(i);
+    if (times.empty()) {
+        if (undatedMinutes > 0)
+            addEvent(parseEventFolderDate(folderName).value_or(*eventTime), std::nullopt, 0);
+        return events; // no file with a usable time: no event to show
+    }
+    size_t runStart = 0;
+    for (size_t i = 1; i <= times.size(); ++i) {
+        if (i == times.size() || times[i] - times[i - 1] > maximumGroupGapSeconds) {
+            addEvent(times[runStart], times[i - 1], int(i - runStart));
             runStart = i;
         }
     }
-    closeRun(times.size());
     return events;
 }
 
 std::optional<TeslaClipEvent> summarizeGenericFolder(const QString& folder) {
     const QStringList files = mp4Files(folder);
-    const int groupCount = countVideoGroups(files);
-    if (groupCount < 1)
-        return std::nullopt;
+    const auto metadata = loadMetadata(folder);
+    const auto eventTime = metadataTime(metadata);
+    // The files loadVideos will list: a real date in the name, or no car stamp and event.json's time.
+    QStringList usable;
     std::optional<Instant> earliest, latest;
     for (const QString& file : files) {
-        if (auto date = parseFileNameDate(lastPathComponent(file))) {
+        const QString name = lastPathComponent(file);
+        if (auto date = parseFileNameDate(name)) {
             earliest = earliest ? std::min(*earliest, *date) : *date;
             latest = latest ? std::max(*latest, *date) : *date;
+            usable << file;
+        } else if (!hasCarStamp(name) && eventTime) {
+            usable << file;
         }
     }
-    Instant start = distantPast;
-    if (earliest) {
-        start = *earliest;
-    } else {
-        QString smallest;
-        for (const QString& file : files) {
-            const QString name = lastPathComponent(file);
-            if (smallest.isEmpty() || name < smallest)
-                smallest = name;
-        }
-        try {
-            start = parseStartTime(smallest, folder, loadMetadata(folder));
-        } catch (const MetadataParserError&) {
-            start = distantPast;
-        }
-    }
+    const int groupCount = countVideoGroups(usable);
+    if (groupCount < 1)
+        return std::nullopt;
     TeslaClipEvent event = makeEvent(folder, lastPathComponent(folder), ClipCategory::imported);
-    event.startTime = start;
+    event.startTime = earliest ? *earliest : *eventTime;
     event.endTime = latest;
     event.videoCount = groupCount;
-    event.locationLine = locationLineOf(loadMetadata(folder));
+    event.locationLine = locationLineOf(metadata);
     return event;
 }
 
@@ -412,11 +437,11 @@ std::vector<TeslaVideoFile> loadVideos(const TeslaClipEvent& event, CameraAngle 
             return {};
         }
     }
-    const QStringList names = DirectoryListing::listOrThrow(event.folderURL);
+    const QStringList names = DirectoryListing::listFilesOrThrow(event.folderURL);
     const auto metadata = loadMetadata(event.folderURL);
     std::vector<TeslaVideoFile> videos;
     for (const QString& name : names) {
-        if (!hasMp4Extension(name))
+        if (!hasMp4Extension(name) || hasImpossibleStamp(name))
             continue;
         const auto date = parseFileNameDate(name);
         if (event.endTime && date && !withinRange(*date, event.startTime, *event.endTime))
@@ -445,7 +470,7 @@ std::vector<TeslaVideoFile> loadVideos(const TeslaClipEvent& event, CameraAngle 
 }
 
 std::vector<TeslaVideoFile> loadContinuousSessionVideos(const TeslaClipEvent& event, CameraAngle cameraFilter) {
-    const QStringList names = DirectoryListing::listOrThrow(event.folderURL);
+    const QStringList names = DirectoryListing::listFilesOrThrow(event.folderURL);
     const Instant from = event.startTime - rangeTolerance;
     const Instant to = event.endTime.value_or(event.startTime) + rangeTolerance;
     std::vector<TeslaVideoFile> videos;
@@ -470,8 +495,8 @@ QStringList sourceVideoURLs(const TeslaClipEvent& event) {
     if (event.sourceFileURL)
         return hasMp4Extension(*event.sourceFileURL) ? QStringList{*event.sourceFileURL} : QStringList{};
     QStringList names;
-    for (const QString& name : DirectoryListing::listOrThrow(event.folderURL)) {
-        if (!hasMp4Extension(name))
+    for (const QString& name : DirectoryListing::listFilesOrThrow(event.folderURL)) {
+        if (!hasMp4Extension(name) || hasImpossibleStamp(name))
             continue;
         if (event.endTime) {
             const auto date = parseFileNameDate(name);

@@ -11,6 +11,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A frame was asked for at a time outside the video (exact requests only).
+class TimeOutsideVideoError : public MediaError {
+public:
+    using MediaError::MediaError;
+};
+
 // FFmpeg's description of an error code (av_strerror).
 std::string ffmpegErrorText(int code);
 

@@ -1,7 +1,10 @@
 #include "MediaProbe.h"
 
 #include "MediaError.h"
+#include "RegularFile.h"
 #include "VideoDecoderInternal.h"
+
+#include <QFile>
 
 extern "C" {
 #include <libavutil/display.h>
@@ -11,13 +14,36 @@ extern "C" {
 
 namespace orvane::media {
 
+namespace {
+
+// Some containers (MPEG-4 Part 2 in MP4, AVI, MPEG-TS) leave the picture size or the length
+// to what decoding the first frames tells; only then is that work done.
+void completeStreamInfo(AVFormatContext* format) {
+    const int video = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    const bool sizeMissing = video >= 0 && (format->streams[video]->codecpar->width <= 0 ||
+                                            format->streams[video]->codecpar->height <= 0);
+    const bool durationMissing = format->duration == AV_NOPTS_VALUE || format->duration <= 0;
+    if (sizeMissing || durationMissing)
+        avformat_find_stream_info(format, nullptr); // a failure leaves what the header said
+}
+
+} // namespace
+
 ff::InputFormat openInput(const QString& path) {
     ff::initialize();
+    // Only a regular file is opened, and FFmpeg is handed that very file: a FIFO or device
+    // named like a clip cannot block it, and no name is read as a protocol ("pipe:", "http:").
+    QString problem;
+    const FileHandle file = RegularFile::openForReading(path, &problem);
+    if (!file.isOpen())
+        throw MediaError("cannot open " + path.toStdString() + ": " + problem.toStdString());
+    const QByteArray name = QFile::encodeName(RegularFile::pathOf(file, path));
     AVFormatContext* raw = nullptr;
-    const QByteArray encoded = path.toUtf8();
-    checkFfmpeg(avformat_open_input(&raw, encoded.constData(), nullptr, nullptr),
+    checkFfmpeg(avformat_open_input(&raw, name.constData(), nullptr, nullptr),
                 "cannot open " + path.toStdString());
-    return ff::InputFormat(raw);
+    ff::InputFormat format(raw);
+    completeStreamInfo(format.get());
+    return format;
 }
 
 int displayRotation(const AVStream* stream) {
@@ -61,6 +87,13 @@ MediaInfo describe(AVFormatContext* format, int videoIndex) {
             info.bitRate = int64_t(double(size) * 8 / info.duration);
     }
     return info;
+}
+
+bool endsEarly(double expectedEnd, double actualEnd, double frameDuration) {
+    // Less than this (or two frames, if more) is the ordinary rounding of the last frame.
+    constexpr double minimumShortfall = 0.1;
+    return std::isfinite(expectedEnd) &&
+           expectedEnd - actualEnd > std::max(2 * frameDuration, minimumShortfall);
 }
 
 namespace MediaProbe {

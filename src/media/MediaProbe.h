@@ -22,6 +22,10 @@ struct MediaInfo {
     bool hasAudio = false;
 };
 
+// Whether video that should run until `expectedEnd` but stops at `actualEnd` (seconds) is
+// missing part of itself, beyond the rounding of its last frame's length.
+bool endsEarly(double expectedEnd, double actualEnd, double frameDuration);
+
 namespace MediaProbe {
 
 // Reads the container header only (nothing is decoded). Throws MediaError when the file does

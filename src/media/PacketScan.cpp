@@ -2,6 +2,8 @@
 
 #include "FfmpegHandles.h"
 #include "MediaError.h"
+#include "MediaProbe.h"
+#include "VideoDecoderInternal.h"
 
 #include <algorithm>
 
@@ -20,11 +22,17 @@ uint64_t fnv1a(const uint8_t* data, int size) {
 
 } // namespace
 
+bool VideoPacketList::endsEarly() const {
+    if (packets.empty())
+        return videoDuration > 0;
+    const size_t n = packets.size();
+    const double frame = n > 1 ? (packets.back().time - firstTime) / double(n - 1) : 1.0 / cameraFrameRate;
+    return media::endsEarly(videoDuration, packets.back().time - firstTime + frame, frame);
+}
+
 VideoPacketList scanVideoPackets(const std::string& path) {
-    ff::initialize();
-    AVFormatContext* raw = nullptr;
-    checkFfmpeg(avformat_open_input(&raw, path.c_str(), nullptr, nullptr), "open " + path);
-    ff::InputFormat input(raw);
+    ff::InputFormat input = openInput(QString::fromStdString(path));
+    AVFormatContext* raw = input.get();
     const int stream = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (stream < 0)
         throw MediaError("no video stream: " + path);
@@ -35,6 +43,9 @@ VideoPacketList scanVideoPackets(const std::string& path) {
     VideoPacketList list;
     if (raw->duration > 0)
         list.duration = double(raw->duration) / AV_TIME_BASE;
+    const AVStream* video = raw->streams[stream];
+    list.videoDuration =
+        video->duration > 0 ? double(video->duration) * av_q2d(video->time_base) : list.duration;
     ff::Packet packet = ff::makePacket();
     for (;;) {
         const int rc = av_read_frame(raw, packet.get());

@@ -18,7 +18,12 @@ struct VideoPacketSummary {
 struct VideoPacketList {
     double firstTime = 0; // presentation time of the earliest frame
     double duration = 0;  // the container's duration in seconds (0 when unknown)
+    double videoDuration = 0; // the video stream's length by its index, else the container's
     std::vector<VideoPacketSummary> packets; // in presentation order
+
+    // The frames stop well before the index says the video ends: the file was cut short
+    // after its index was written (or lost packets on the way).
+    bool endsEarly() const;
 };
 
 // Reads the first video stream's packets without decoding. Throws MediaError when the file

@@ -91,12 +91,10 @@ struct Transcoder::Impl {
 };
 
 Transcoder::Transcoder(const QString& input) : d(std::make_unique<Impl>()) {
-    ff::initialize();
     d->path = input;
     const std::string path = input.toStdString();
-    AVFormatContext* raw = nullptr;
-    checkFfmpeg(avformat_open_input(&raw, path.c_str(), nullptr, nullptr), "open " + path);
-    d->input.reset(raw);
+    d->input = openInput(input);
+    AVFormatContext* raw = d->input.get();
     d->videoIndex = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (d->videoIndex < 0)
         throw NoVideoStreamError("no video stream: " + path);
@@ -115,6 +113,7 @@ Transcoder::Transcoder(const QString& input) : d(std::make_unique<Impl>()) {
         s.duration = double(raw->duration) / AV_TIME_BASE;
     else if (vs->duration > 0)
         s.duration = double(vs->duration) * av_q2d(vs->time_base);
+    s.videoDuration = vs->duration > 0 ? double(vs->duration) * av_q2d(vs->time_base) : s.duration;
     s.bitRate = vs->codecpar->bit_rate;
     if (s.bitRate <= 0 && s.duration > 0)
         s.bitRate = int64_t(double(QFileInfo(input).size()) * 8.0 / s.duration);
@@ -141,7 +140,7 @@ public:
           settings_(settings), hooks_(hooks), videoTimeBase_(input->streams[videoIndex]->time_base),
           start_(std::max(settings.start, 0.0)), end_(settings.length > 0 ? start_ + settings.length : INFINITY) {}
 
-    void run(const QString& outputPath) {
+    TranscodeOutcome run(const QString& outputPath) {
         out_ = outputPath.toStdString();
         openDecoder();
         openVideoEncoder();
@@ -149,6 +148,7 @@ public:
         seekToStart();
         decodeRange();
         finish();
+        return outcome();
     }
 
 private:
@@ -242,11 +242,16 @@ private:
         while (!pastEnd_) {
             if (cancelled())
                 throw TranscodeCancelled();
-            if (av_read_frame(in_, packet.get()) < 0)
+            const int read = av_read_frame(in_, packet.get());
+            if (read < 0) {
+                readFailed_ = read != AVERROR_EOF;
                 break; // the end, or a damaged tail: export what was readable
+            }
             if (packet->stream_index == videoIndex_) {
+                damaged_ += (packet->flags & AV_PKT_FLAG_CORRUPT) != 0;
                 const int sent = avcodec_send_packet(decoder_.get(), packet.get());
                 av_packet_unref(packet.get());
+                damaged_ += sent == AVERROR_INVALIDDATA;
                 if (sent < 0 && sent != AVERROR_INVALIDDATA && sent != AVERROR(EAGAIN))
                     checkFfmpeg(sent, "decode");
                 receiveFrames();
@@ -266,9 +271,12 @@ private:
             const int rc = avcodec_receive_frame(decoder_.get(), decoded_.get());
             if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
                 return;
-            if (rc == AVERROR_INVALIDDATA)
+            if (rc == AVERROR_INVALIDDATA) {
+                ++damaged_;
                 continue; // a damaged frame: skip it
+            }
             checkFfmpeg(rc, "decode");
+            damaged_ += decoded_->decode_error_flags != 0 || (decoded_->flags & AV_FRAME_FLAG_CORRUPT);
             handleFrame(decoded_.get());
             av_frame_unref(decoded_.get());
             if (pastEnd_)
@@ -372,6 +380,7 @@ private:
         if (hooks_.frameWritten)
             hooks_.frameWritten(written_, t);
         ++written_;
+        lastTime_ = t;
         if (hooks_.progress)
             hooks_.progress(t - base_);
     }
@@ -427,6 +436,19 @@ private:
         checkFfmpeg(avio_closep(&output_->pb), "close " + out_);
     }
 
+    // A source is incomplete when reading or decoding failed on the way, or when the video
+    // ended well before the index (or the chosen cut) said it would.
+    TranscodeOutcome outcome() const {
+        TranscodeOutcome result;
+        result.framesWritten = written_;
+        result.exportedLength = lastTime_ + frameDuration_ - base_;
+        const double expectedEnd =
+            std::min(end_, source_.videoDuration > 0 ? source_.videoDuration : INFINITY);
+        result.incomplete =
+            readFailed_ || damaged_ > 0 || endsEarly(expectedEnd, lastTime_ + frameDuration_, frameDuration_);
+        return result;
+    }
+
     AVFormatContext* in_;
     const int videoIndex_;
     const int audioIndex_;
@@ -462,17 +484,22 @@ private:
     int64_t lastPts_ = AV_NOPTS_VALUE;
     int64_t written_ = 0;
     bool pastEnd_ = false;
+    double lastTime_ = 0; // source time of the last frame written
+    bool readFailed_ = false;
+    int64_t damaged_ = 0; // packets and frames the decoder could not use as they were
 };
 
 } // namespace
 
-void Transcoder::run(const QString& outputPath, const TranscodeSettings& settings, const TranscodeHooks& hooks) {
+TranscodeOutcome Transcoder::run(const QString& outputPath, const TranscodeSettings& settings,
+                                 const TranscodeHooks& hooks) {
     if (d->used)
         throw MediaError("a transcoder runs once");
     d->used = true;
     if (settings.width <= 0 || settings.height <= 0 || settings.width % 2 || settings.height % 2)
         throw MediaError("output size must be positive and even");
-    TranscodeRun(d->input.get(), d->videoIndex, d->audioIndex, d->firstPts, d->source, settings, hooks).run(outputPath);
+    return TranscodeRun(d->input.get(), d->videoIndex, d->audioIndex, d->firstPts, d->source, settings, hooks)
+        .run(outputPath);
 }
 
 } // namespace orvane::media

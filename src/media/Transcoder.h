@@ -28,6 +28,7 @@ public:
 
 struct TranscodeSource {
     double duration = 0;    // container duration in seconds
+    double videoDuration = 0; // the video stream's own length by its index, else the container's
     int width = 0;          // upright picture size (rotation applied)
     int height = 0;
     int rotation = 0;       // clockwise degrees that make the coded picture upright
@@ -61,6 +62,14 @@ struct TranscodeHooks {
     std::function<void(int64_t index, double time)> frameWritten;
 };
 
+// What a finished transcode wrote.
+struct TranscodeOutcome {
+    int64_t framesWritten = 0;
+    double exportedLength = 0; // seconds of video written
+    // The source ended before its index said, or parts of it could not be read or decoded.
+    bool incomplete = false;
+};
+
 // Decodes the first video stream of a file, turns it upright, scales it, lays overlays over it
 // and encodes it into a new MP4; the first audio stream is copied packet by packet.
 class Transcoder {
@@ -75,7 +84,8 @@ public:
 
     // Writes `output` (the MP4 format whatever the name). Throws MediaError (the file is then
     // incomplete: the caller deletes it) or TranscodeCancelled. Call once.
-    void run(const QString& output, const TranscodeSettings& settings, const TranscodeHooks& hooks);
+    TranscodeOutcome run(const QString& output, const TranscodeSettings& settings,
+                         const TranscodeHooks& hooks);
 
 private:
     struct Impl;

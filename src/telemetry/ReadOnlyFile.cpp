@@ -2,11 +2,11 @@
 
 #include "TeslaTelemetryReaderError.h"
 
-#include <QFile>
+#include "RegularFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,32 +24,18 @@ constexpr uint64_t maxOffset = uint64_t(std::numeric_limits<off_t>::max());
 } // namespace
 
 ReadOnlyFile::ReadOnlyFile(const QString& path) : path_(path) {
-    // Non-blocking so that opening a FIFO returns at once; it is refused below.
-    fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0)
-        fail(errno);
-    struct stat status {};
     QString problem;
-    if (::fstat(fd_, &status) != 0)
-        problem = qt_error_string(errno);
-    else if (S_ISDIR(status.st_mode))
-        problem = qt_error_string(EISDIR);
-    else if (!S_ISREG(status.st_mode))
-        problem = QStringLiteral("不是普通文件");
-    if (!problem.isEmpty()) {
-        ::close(fd_);
-        fd_ = -1;
+    file_ = RegularFile::openForReading(path, &problem);
+    if (!file_.isOpen())
         throw TeslaTelemetryReaderError::cannotRead(path_, problem);
-    }
-    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    struct stat status {};
+    if (::fstat(file_.fd(), &status) != 0)
+        fail(errno);
     size_ = uint64_t(status.st_size);
     buffer_.resize(bufferCapacity);
 }
 
-ReadOnlyFile::~ReadOnlyFile() {
-    if (fd_ >= 0)
-        ::close(fd_);
-}
+ReadOnlyFile::~ReadOnlyFile() = default;
 
 void ReadOnlyFile::fail(int error) const {
     throw TeslaTelemetryReaderError::cannotRead(path_, qt_error_string(error));
@@ -59,7 +45,7 @@ size_t ReadOnlyFile::readAt(uint64_t offset, uint8_t* into, size_t count) {
     if (offset > maxOffset)
         return 0; // no file reaches that far
     for (;;) {
-        const ssize_t n = ::pread(fd_, into, count, off_t(offset));
+        const ssize_t n = ::pread(file_.fd(), into, count, off_t(offset));
         if (n >= 0)
             return size_t(n);
         if (errno != EINTR)

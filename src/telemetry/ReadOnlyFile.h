@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RegularFile.h"
+
 #include <QString>
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +16,7 @@ class ReadOnlyFile {
 public:
     // Refuses anything but a regular file, so a FIFO or a device can never block or run forever.
     explicit ReadOnlyFile(const QString& path);
-    ~ReadOnlyFile(); // closing errors are ignored: nothing was written
+    ~ReadOnlyFile();
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
@@ -31,7 +33,7 @@ private:
     [[noreturn]] void fail(int error) const;
 
     QString path_;
-    int fd_ = -1;
+    FileHandle file_;
     uint64_t size_ = 0;
     uint64_t offset_ = 0;
     std::vector<uint8_t> buffer_;

@@ -6,6 +6,7 @@
 #include "FrameCapture.h"
 #include "GPUVideoExporter.h"
 #include "SampleDrive.h"
+#include "ExportTestSupport.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -20,29 +21,9 @@
 #include <cmath>
 
 using namespace orvane;
+using namespace orvane::test;
 
 namespace {
-
-constexpr Instant morning = 1714550400; // 2024-05-01 08:00:00 UTC
-
-TeslaVideoFile clip(const test::TempFolder& folder, const QString& name, CameraAngle camera, Instant start,
-                    double seconds = 2, int width = 320, int height = 240) {
-    sample::ClipSpec spec;
-    spec.path = folder / name;
-    spec.camera = camera;
-    spec.width = width;
-    spec.height = height;
-    spec.seconds = seconds;
-    spec.startTime = start;
-    sample::writeClip(spec);
-    TeslaVideoFile v;
-    v.id = QUuid::createUuid();
-    v.url = spec.path;
-    v.fileName = name;
-    v.startTime = start;
-    v.cameraAngle = camera;
-    return v;
-}
 
 QJsonObject probe(const QString& path) {
     const auto out = test::runProgram("ffprobe", {"-v", "error", "-show_streams", "-show_entries", "packet=flags,stream_index",
@@ -84,23 +65,6 @@ std::vector<QByteArray> lumaFrames(const QString& path, int width, int height) {
 
 std::optional<sample::FramePattern> pattern(const QByteArray& luma, int stride, int x, int y, int w, int h) {
     return sample::FramePattern::read(reinterpret_cast<const uint8_t*>(luma.constData()) + y * stride + x, stride, w, h);
-}
-
-// Points QDir::tempPath() at a folder of the test's own, so leftovers can be counted.
-class ScopedTemp {
-public:
-    explicit ScopedTemp(const QString& path) : previous_(qgetenv("TMPDIR")) { qputenv("TMPDIR", path.toUtf8()); }
-    ~ScopedTemp() { qputenv("TMPDIR", previous_); }
-
-private:
-    QByteArray previous_;
-};
-
-WatermarkSettings settings(ExportQuality quality, bool showTime = true) {
-    WatermarkSettings s;
-    s.exportQuality = quality;
-    s.showTime = showTime;
-    return s;
 }
 
 struct Recorded {

@@ -8,8 +8,15 @@
 #include <QProcess>
 #include <QThread>
 
+#include <chrono>
+#include <csignal>
 #include <ctime>
+#include <fcntl.h>
+#include <future>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace orvane::test {
 
@@ -58,6 +65,40 @@ ScopedTimeZone::~ScopedTimeZone() {
     else
         unsetenv("TZ");
     tzset();
+}
+
+QString makeFifo(const QString& path) {
+    if (mkfifo(QFile::encodeName(path).constData(), 0600) != 0)
+        throw std::runtime_error(("cannot make a FIFO at " + path).toStdString());
+    return path;
+}
+
+bool returnsPromptly(const std::function<void()>& call, const QString& fifo) {
+    using namespace std::chrono_literals;
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> finished = done->get_future();
+    std::thread worker([call, done] {
+        call();
+        done->set_value();
+    });
+    if (finished.wait_for(5s) == std::future_status::ready) {
+        worker.join();
+        return true;
+    }
+    // A blocked writer would get SIGPIPE once this side closes.
+    std::signal(SIGPIPE, SIG_IGN);
+    const int fd = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_NONBLOCK);
+    char sink[4096];
+    for (int i = 0; i < 10 && finished.wait_for(50ms) != std::future_status::ready; ++i)
+        while (fd >= 0 && ::read(fd, sink, sizeof sink) > 0) {
+        }
+    if (fd >= 0)
+        ::close(fd); // a blocked reader now sees the end of the data
+    if (finished.wait_for(10s) == std::future_status::ready)
+        worker.join();
+    else
+        worker.detach();
+    return false;
 }
 
 std::optional<QByteArray> runProgram(const QString& program, const QStringList& arguments, int* exitCode,

@@ -74,6 +74,14 @@ constexpr double utcSeconds(int y, int mo, int d, int h, int mi, int s) {
     return double(days) * 86400 + h * 3600 + mi * 60 + s;
 }
 
+// Makes a FIFO at `path` and returns the path.
+QString makeFifo(const QString& path);
+
+// Runs `call` on another thread. When it has not returned after a few seconds it is taken as
+// blocked on `fifo`, which this side then opens (both ways, draining it) so the call can end;
+// false is returned.
+bool returnsPromptly(const std::function<void()>& call, const QString& fifo);
+
 // Runs a program and returns its standard output; nothing when it cannot start or fails.
 std::optional<QByteArray> runProgram(const QString& program, const QStringList& arguments, int* exitCode = nullptr,
                                      QByteArray* standardError = nullptr);

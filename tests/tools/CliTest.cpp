@@ -5,11 +5,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QDir>
 #include <QFile>
 #include <QProcess>
-
-#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -126,28 +123,6 @@ TEST_F(CliTest, ExportBurnsTimeWithoutADisplay) {
     ASSERT_TRUE(p.waitForFinished(120000));
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     EXPECT_GT(QFile(out).size(), 0);
-}
-
-TEST_F(CliTest, InterruptedExportLeavesNothingBehind) {
-    const QString clip = carClip("2024-05-01_10-20-30-back.mp4", 640, 480, 20);
-    const QString out = tmp.writeFile("export/out.mp4", "an earlier export");
-    QProcess p;
-    p.start(cli, {"export", "single", clip, "--out", out, "--quality", "original"});
-    ASSERT_TRUE(p.waitForStarted());
-    // Progress goes to standard error: its first line means the export is under way.
-    p.setReadChannel(QProcess::StandardError);
-    QByteArray progress;
-    while (!progress.contains("progress") && p.waitForReadyRead(60000))
-        progress += p.readAll();
-    ASSERT_TRUE(progress.contains("progress")) << progress.toStdString();
-    ASSERT_EQ(p.state(), QProcess::Running);
-    ::kill(pid_t(p.processId()), SIGINT);
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 130) << p.readAll().toStdString();
-    QFile earlier(out);
-    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
-    EXPECT_EQ(earlier.readAll(), "an earlier export");
-    EXPECT_EQ(QDir(tmp / "export").entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 } // namespace

@@ -6,23 +6,16 @@
 #include "GPUVideoExporter.h"
 #include "JsonWriter.h"
 #include "MetadataParser.h"
+#include "TerminationSignals.h"
 
 #include <QFileInfo>
 #include <QTextStream>
 
-#include <atomic>
-#include <chrono>
-#include <csignal>
 #include <cmath>
-#include <thread>
 
 namespace orvane::cli {
 
 namespace {
-
-std::atomic<bool> interrupted{false};
-
-extern "C" void onInterrupt(int) { interrupted.store(true); }
 
 struct Options {
     QString mode;
@@ -74,6 +67,8 @@ ExportResult exportPlan(ExportRequest::Kind kind, const ExportPlan& plan, const 
 }
 
 void printResult(const ExportResult& result) {
+    if (result.truncated)
+        QTextStream(stderr) << "警告: " << result.truncationWarning() << "\n";
     QTextStream stdoutStream(stdout);
     JsonWriter json(stdoutStream);
     json.beginObject();
@@ -82,38 +77,16 @@ void printResult(const ExportResult& result) {
         json.field(QStringLiteral("startTime"), *start);
         json.field(QStringLiteral("start"), LocalTime::format(*start, QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
     }
+    json.field(QStringLiteral("exportedLength"), result.exportedLength);
+    json.field(QStringLiteral("truncated"), result.truncated);
     json.endObject();
     json.finish();
 }
 
-// While it lives, SIGINT cancels `cancel` (a watcher turns the signal's flag into a
-// cooperative cancel) instead of ending the program.
-class InterruptCancels {
-public:
-    explicit InterruptCancels(const CancellationToken& cancel) {
-        interrupted.store(false);
-        std::signal(SIGINT, onInterrupt);
-        watcher_ = std::thread([this, cancel] {
-            while (!done_.load()) {
-                if (interrupted.load())
-                    cancel.cancel();
-                std::this_thread::sleep_for(watchInterval);
-            }
-        });
-    }
-    ~InterruptCancels() {
-        done_.store(true);
-        watcher_.join();
-        std::signal(SIGINT, SIG_DFL);
-    }
-    InterruptCancels(const InterruptCancels&) = delete;
-    InterruptCancels& operator=(const InterruptCancels&) = delete;
-
-private:
-    static constexpr std::chrono::milliseconds watchInterval{20};
-    std::atomic<bool> done_{false};
-    std::thread watcher_;
-};
+int cancelledBy(int signal) {
+    QTextStream(stderr) << "已取消导出\n";
+    return signal ? TerminationSignals::exitCodeFor(signal) : cancelled;
+}
 
 int run(const Options& o) {
     WatermarkSettings settings;
@@ -131,22 +104,42 @@ int run(const Options& o) {
             QTextStream(stderr) << "progress " << percent << "%\n";
         }
     };
-    InterruptCancels interruptCancels(callbacks.cancel);
+    // SIGINT, SIGTERM and SIGHUP cancel the export, which then removes what it made.
+    const TerminationSignals stopSignals([cancel = callbacks.cancel](int) { cancel.cancel(); });
     try {
         const ExportRequest request = requestFor(o);
         printResult(exportPlan(request.kind, ExportPlanner::plan(request), out, settings, callbacks));
         return success;
     } catch (const OperationCancelled&) {
-        QTextStream(stderr) << "已取消导出\n";
-        return cancelled;
+        return cancelledBy(stopSignals.receivedSignal());
     } catch (const UserFacingError& e) {
-        if (interrupted.load()) {
-            QTextStream(stderr) << "已取消导出\n";
-            return cancelled;
-        }
+        if (stopSignals.receivedSignal())
+            return cancelledBy(stopSignals.receivedSignal());
         printError(e.description());
         return failure;
     }
+}
+
+// An option the mode would ignore, or a length that is not above 0, is a mistake to point at.
+QString misusedOption(const Options& o) {
+    if (o.mode == QLatin1String("single")) {
+        if (o.rangeStart)
+            return QStringLiteral(
+                "--range applies to continuous and grid exports; use --start and --duration");
+        if (o.start && *o.start < 0)
+            return QStringLiteral("--start must not be negative");
+        if (o.duration && *o.duration <= 0)
+            return QStringLiteral("--duration must be above 0");
+        return {};
+    }
+    if (o.start || o.duration)
+        return QStringLiteral("%1 applies to single exports; use --range")
+            .arg(o.start ? "--start" : "--duration");
+    if (o.rangeStart && *o.rangeStart < 0)
+        return QStringLiteral("--range must not start before 0");
+    if (o.rangeStart && *o.rangeEnd <= *o.rangeStart)
+        return QStringLiteral("--range must end after it starts");
+    return {};
 }
 
 int exportCommand(const QStringList& args) {
@@ -200,6 +193,8 @@ int exportCommand(const QStringList& args) {
         return usage(name, QStringLiteral("files and --out are required"));
     if (o.mode == QLatin1String("single") && o.files.size() != 1)
         return usage(name, QStringLiteral("single takes one file"));
+    if (const QString misuse = misusedOption(o); !misuse.isEmpty())
+        return usage(name, misuse);
     return run(o);
 }
 

@@ -1,11 +1,12 @@
 // `frame FILE --time T`: one decoded frame written as an image.
 
 #include "Command.h"
+#include "FrameCapture.h"
 #include "FrameGrabber.h"
 #include "JsonWriter.h"
 #include "MediaError.h"
+#include "UserFacingError.h"
 
-#include <QImageWriter>
 #include <QTextStream>
 
 #include <cmath>
@@ -72,13 +73,14 @@ int frame(const QStringList& args) {
     media::GrabbedFrame grabbed;
     try {
         grabbed = media::FrameGrabber::grab(path, request);
+        // Checked, written beside the target and moved over it only when complete; never
+        // over the video itself or a special file.
+        FrameCapture::saveImage(grabbed.image, out, {path});
     } catch (const media::MediaError& e) {
         printError(QString::fromStdString(e.what()));
         return failure;
-    }
-    QImageWriter writer(out);
-    if (!writer.write(grabbed.image)) {
-        printError(QStringLiteral("无法写入图片: %1: %2").arg(out, writer.errorString()));
+    } catch (const UserFacingError& e) {
+        printError(e.description());
         return failure;
     }
     QTextStream stdOut(stdout);

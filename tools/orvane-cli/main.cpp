@@ -5,7 +5,10 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace orvane::cli {
 
@@ -29,10 +32,45 @@ int usage(const QString& command, const QString& problem) {
     return usageError;
 }
 
+namespace {
+
+// A closed standard stream would be taken by the next file opened (an export's output, say)
+// and written into: each gets /dev/null instead. Returns whether standard output was open.
+bool guardStandardStreams() {
+    bool outputOpen = true;
+    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        outputOpen = outputOpen && fd != STDOUT_FILENO;
+        const int null = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (null >= 0 && null != fd) {
+            ::dup2(null, fd);
+            ::close(null);
+        }
+    }
+    return outputOpen;
+}
+
+// Everything printed must have reached standard output (a full disk, /dev/full).
+bool standardOutputWritten() {
+    const bool flushed = std::fflush(stdout) == 0;
+    const int error = errno;
+    if (flushed && !std::ferror(stdout))
+        return true;
+    printError(QStringLiteral("无法写入标准输出: ") + qt_error_string(flushed ? EIO : error));
+    return false;
+}
+
+} // namespace
+
 } // namespace orvane::cli
 
 int main(int argc, char** argv) {
     using namespace orvane::cli;
+    if (!guardStandardStreams()) {
+        printError(QStringLiteral("无法写入标准输出: ") + qt_error_string(EBADF));
+        return failure;
+    }
     // Burned-in times and labels are drawn with fonts, which need a GUI application; the
     // command line must still work without a display.
     // Qt's own warnings (such as a missing XDG_RUNTIME_DIR) mean nothing to a user here and
@@ -59,5 +97,6 @@ int main(int argc, char** argv) {
         QTextStream(stderr) << "orvane-cli: unknown command '" << name << "'\n";
         return usageError;
     }
-    return it->second.run(args);
+    const int code = it->second.run(args);
+    return standardOutputWritten() ? code : std::max(code, int(failure));
 }

@@ -1,0 +1,204 @@
+// Opening only regular files, temporary names a killed process can be told by, and the sweep
+// that removes what such a process left behind.
+
+#include "OwnedFiles.h"
+#include "RegularFile.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace orvane;
+
+namespace {
+
+// The id of a process that has ended (and been reaped).
+qint64 endedProcessId() {
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+bool makeSocket(const QString& path) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray encoded = QFile::encodeName(path);
+    if (fd < 0 || size_t(encoded.size()) >= sizeof address.sun_path)
+        return false;
+    std::copy(encoded.begin(), encoded.end(), address.sun_path);
+    const bool bound = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return bound;
+}
+
+// Every kind of thing a path can name; only regular files (and links to them) are opened.
+TEST(RegularFileTest, OpensRegularFilesAndRefusesEverythingElseAtOnce) {
+    test::TempFolder tmp;
+    const QString regular = tmp.writeFile("clip.mp4", "data");
+    const QString fifo = tmp / "fifo.mp4";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString socketPath = tmp / "socket.mp4";
+    ASSERT_TRUE(makeSocket(socketPath));
+    QFile::link(regular, tmp / "link.mp4");
+    QFile::link(fifo, tmp / "link-to-fifo.mp4");
+    const QString device = tmp / "null.mp4";
+    const bool haveDevice = mknod(QFile::encodeName(device).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    struct Case {
+        QString path;
+        bool opens;
+    };
+    std::vector<Case> cases = {{regular, true},           {tmp / "link.mp4", true},         {fifo, false},
+                               {socketPath, false},       {tmp / "link-to-fifo.mp4", false}, {tmp.path(), false},
+                               {tmp / "missing.mp4", false}, {QString(), false}};
+    if (haveDevice)
+        cases.push_back({device, false});
+    for (const Case& c : cases) {
+        QString problem;
+        const FileHandle handle = RegularFile::openForReading(c.path, &problem);
+        EXPECT_EQ(handle.isOpen(), c.opens) << c.path.toStdString();
+        EXPECT_EQ(problem.isEmpty(), c.opens) << c.path.toStdString() << ": " << problem.toStdString();
+    }
+    EXPECT_EQ(RegularFile::readSmallFile(fifo, 100), std::nullopt);
+    EXPECT_EQ(RegularFile::readSmallFile(regular, 100), QByteArray("data"));
+    EXPECT_EQ(RegularFile::readSmallFile(regular, 3), std::nullopt) << "larger than allowed";
+}
+
+TEST(RegularFileTest, IdentityFollowsLinksAndDotDot) {
+    test::TempFolder tmp;
+    const QString clip = tmp.writeFile("a/clip.mp4", "data");
+    tmp.makeFolder("b");
+    QFile::link(clip, tmp / "b/soft.mp4");
+    ASSERT_EQ(link(QFile::encodeName(clip).constData(), QFile::encodeName(tmp / "b/hard.mp4").constData()), 0);
+    const QString other = tmp.writeFile("b/other.mp4", "data");
+    for (const QString& same : {tmp / "b/../a/clip.mp4", tmp / "b/soft.mp4", tmp / "b/hard.mp4"})
+        EXPECT_TRUE(RegularFile::sameFile(clip, same)) << same.toStdString();
+    EXPECT_FALSE(RegularFile::sameFile(clip, other));
+    EXPECT_FALSE(RegularFile::sameFile(clip, tmp / "missing.mp4"));
+    EXPECT_FALSE(RegularFile::identify(tmp / "missing.mp4"));
+    EXPECT_TRUE(RegularFile::identify(tmp.path())->isDirectory());
+}
+
+QByteArray utf8Name(const QString& path) { return QFile::encodeName(QFileInfo(path).fileName()); }
+
+// A legal final name of any length, in any script, gets a hidden temporary name the file
+// system accepts, marked with this process.
+TEST(OwnedFilesTest, PartNamesFitTheNameLimitAndCarryTheOwner) {
+    test::TempFolder tmp;
+    const QStringList names = {QStringLiteral("a.mp4"),
+                               QString(251, QLatin1Char('a')) + QStringLiteral(".mp4"), // 255 bytes
+                               QString(235, QLatin1Char('b')) + QStringLiteral(".mp4"), // the reported 239
+                               QString(83, QChar(0x884C)) + QStringLiteral(".mp4"),     // 253 bytes of 3-byte letters
+                               QString(62, QChar(0xD83D)).replace(QChar(0xD83D), QStringLiteral("\U0001F697")) +
+                                   QStringLiteral(".png"), // 4-byte letters, never split
+                               QString(255, QLatin1Char('c')),
+                               QStringLiteral("x.y.tar.gz")};
+    for (const QString& name : names) {
+        const QString finalPath = tmp / name;
+        ASSERT_LE(utf8Name(finalPath).size(), 255);
+        const QString part = OwnedFiles::partPathFor(finalPath);
+        const QString partName = QFileInfo(part).fileName();
+        EXPECT_LE(utf8Name(part).size(), 255) << name.toStdString();
+        EXPECT_EQ(QFileInfo(part).absolutePath(), tmp.path());
+        EXPECT_TRUE(partName.startsWith(QLatin1Char('.')));
+        EXPECT_EQ(QString::fromUtf8(QFile::encodeName(partName)), partName) << "a whole letter is never cut";
+        const QString suffix = QFileInfo(name).suffix();
+        EXPECT_TRUE(partName.endsWith(suffix.isEmpty() ? QStringLiteral(".part") : QStringLiteral(".part.") + suffix));
+        EXPECT_EQ(OwnedFiles::ownerOf(partName), qint64(getpid())) << partName.toStdString();
+        EXPECT_NE(OwnedFiles::partPathFor(finalPath), part);
+        EXPECT_NO_THROW(OwnedFile::create(part)) << "the file system takes the name";
+        EXPECT_FALSE(QFile::exists(part)) << "removed with its owner object";
+    }
+    const QString temporary = OwnedFiles::temporaryPath(OwnedFiles::gridPrefix, QStringLiteral(".mp4"));
+    EXPECT_EQ(QFileInfo(temporary).absolutePath(), QDir::tempPath());
+    EXPECT_EQ(OwnedFiles::ownerOf(QFileInfo(temporary).fileName()), qint64(getpid()));
+}
+
+TEST(OwnedFilesTest, AnOwnedFileIsNewAndStaysOnlyWhenKept) {
+    test::TempFolder tmp;
+    const QString existing = tmp.writeFile("taken.part", "someone's");
+    EXPECT_THROW(OwnedFile::create(existing), FileSystemError);
+    QFile::link(tmp / "elsewhere", tmp / "planted.part");
+    EXPECT_THROW(OwnedFile::create(tmp / "planted.part"), FileSystemError);
+    EXPECT_FALSE(QFile::exists(tmp / "elsewhere")) << "a planted link is never followed";
+    QFile kept(tmp / "kept.part");
+    {
+        OwnedFile file = OwnedFile::create(kept.fileName());
+        file.writeAll("abc");
+        file.sync();
+        file.keep();
+    }
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "abc");
+    QFile earlier(existing);
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(earlier.readAll(), "someone's");
+}
+
+// What a killed export leaves behind goes; what a running process writes, or what is not
+// ours, stays.
+TEST(OwnedFilesTest, SweepRemovesOnlyLeftoversOfEndedProcesses) {
+    test::TempFolder tmp;
+    const QString ended = QString::number(endedProcessId());
+    const QString running = QString::number(getppid());
+    const QString self = QString::number(getpid());
+    const QString uuid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    struct Entry {
+        QString name;
+        bool folder;
+        bool removed;
+    } entries[] = {
+        {".clip." + ended + "-0123abcd.part.mp4", false, true},
+        {".clip." + ended + "-0123abcd.part", false, true},
+        {"tesla-export-" + ended + "-" + uuid + ".mp4", false, true},
+        {"tesla-grid-" + ended + "-" + uuid, true, true},
+        {".clip." + running + "-0123abcd.part.mp4", false, false}, // a running process's
+        {".clip." + self + "-0123abcd.part.mp4", false, false},    // our own
+        {"clip." + ended + "-0123abcd.part.mp4", false, false},    // not hidden: not one of ours
+        {".clip.part.mp4", false, false},
+        {".clip." + ended + "-0123abcd.part.mp4.txt", false, false},
+        {"tesla-export-" + uuid + ".mp4", false, false},
+        {"tesla-export-" + ended + "-" + uuid + ".mp4.keep", false, false},
+        {"my-tesla-export-" + ended + "-" + uuid + ".mp4", false, false},
+        {".clip." + ended + "-0123abcd.part.mp4-folder", true, false},
+        {"notes.txt", false, false},
+    };
+    for (const Entry& e : entries) {
+        if (e.folder)
+            tmp.writeFile(e.name + "/part_0000.mp4", "piece");
+        else
+            tmp.writeFile(e.name, "x");
+    }
+    // A name like a leftover that is a link or a FIFO is not a file we wrote.
+    const QString linkName = ".link." + ended + "-0123abcd.part.mp4";
+    QFile::link(tmp / "notes.txt", tmp / linkName);
+    const QString fifoName = ".fifo." + ended + "-0123abcd.part.mp4";
+    ASSERT_EQ(mkfifo(QFile::encodeName(tmp / fifoName).constData(), 0600), 0);
+    // A process in another PID namespace (or on another machine sharing the folder) holds its
+    // lock: its id means nothing here, the lock does.
+    OwnedFile locked = OwnedFile::create(tmp / (".locked." + ended + "-0123abcd.part.mp4"));
+
+    EXPECT_EQ(OwnedFiles::sweep(tmp.path()), 4);
+    for (const Entry& e : entries)
+        EXPECT_EQ(QFileInfo::exists(tmp / e.name), !e.removed) << e.name.toStdString();
+    EXPECT_TRUE(QFileInfo(tmp / linkName).isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(tmp / fifoName));
+    EXPECT_TRUE(QFileInfo::exists(locked.path()));
+    EXPECT_TRUE(QFileInfo::exists(tmp / "notes.txt"));
+    EXPECT_EQ(OwnedFiles::sweep(tmp / "missing"), 0);
+}
+
+} // namespace

@@ -1,0 +1,326 @@
+// Exports and image saves as a careless or hostile user drives them: outputs that are the
+// footage itself, special files, very long names, leftovers of killed exports, sources cut
+// short. Nothing of the user's is ever destroyed and nothing blocks.
+
+#include "ExportTestSupport.h"
+#include "FrameCapture.h"
+#include "GPUVideoExporter.h"
+#include "OwnedFiles.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QRegularExpression>
+#include <QUuid>
+
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace orvane;
+using namespace orvane::test;
+
+namespace {
+
+QByteArray digest(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
+}
+
+QStringList hiddenEntries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System)
+        .filter(QRegularExpression(QStringLiteral("^\\.")));
+}
+
+QStringList allEntries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System);
+}
+
+QImage redImage() {
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    return image;
+}
+
+// The ways a path can name a file that already has another name.
+struct Alias {
+    const char* how;
+    QString (*make)(const TempFolder& folder, const QString& source);
+};
+
+const Alias aliases[] = {
+    {"same path", [](const TempFolder&, const QString& source) { return source; }},
+    {"through ..",
+     [](const TempFolder& folder, const QString& source) {
+         return folder.makeFolder("sub") + "/../" + QFileInfo(source).fileName();
+     }},
+    {"symbolic link",
+     [](const TempFolder& folder, const QString& source) {
+         const QString link = folder / "link.mp4";
+         QFile::remove(link);
+         QFile::link(source, link);
+         return link;
+     }},
+    {"hard link",
+     [](const TempFolder& folder, const QString& source) {
+         const QString link = folder / "hard.mp4";
+         QFile::remove(link);
+         ::link(QFile::encodeName(source).constData(), QFile::encodeName(link).constData());
+         return link;
+     }},
+};
+
+TEST(OutputSafetyTest, AnOutputThatIsAnInputIsRefusedBeforeAnyWork) {
+    TempFolder folder;
+    const QString temp = folder.makeFolder("tmp");
+    ScopedTemp scopedTemp(temp);
+    const TeslaVideoFile front = clip(folder, "2024-05-01_10-20-30-front.mp4", CameraAngle::front, morning, 1, 160, 120);
+    const TeslaVideoFile back = clip(folder, "2024-05-01_10-20-30-back.mp4", CameraAngle::back, morning, 1, 160, 120);
+    const QString copy = folder / "prepared-copy.mp4";
+    ASSERT_TRUE(QFile::copy(front.url, copy));
+    const QByteArray frontBytes = digest(front.url), backBytes = digest(back.url);
+    const WatermarkSettings balanced = settings(ExportQuality::balanced);
+    using Run = std::function<void(const QString& out)>;
+    const std::vector<std::pair<const char*, Run>> exports = {
+        {"single", [&](const QString& out) { GPUVideoExporter::exportSync(front, front.url, out, balanced, 0, 0, {}); }},
+        // The window reads a copy of a file on a USB drive; the drive's file is still the source.
+        {"single from a copy", [&](const QString& out) { GPUVideoExporter::exportSync(front, copy, out, balanced, 0, 0, {}); }},
+        {"continuous",
+         [&](const QString& out) { GPUVideoExporter::exportContinuous({{back, 0, 1}, {front, 0, 1}}, out, balanced, {}); }},
+        {"grid", [&](const QString& out) { GPUVideoExporter::exportGrid({{{back, front}, 0, 1}}, out, balanced, {}); }},
+    };
+    for (const Alias& alias : aliases) {
+        for (const auto& [name, run] : exports) {
+            const QString out = alias.make(folder, front.url);
+            try {
+                run(out);
+                ADD_FAILURE() << name << " over the source " << alias.how;
+            } catch (const FileSystemError& e) {
+                EXPECT_TRUE(e.description().contains(QStringLiteral("源视频"))) << e.description().toStdString();
+            }
+            EXPECT_EQ(digest(front.url), frontBytes) << name << ", " << alias.how;
+            EXPECT_EQ(digest(back.url), backBytes) << name << ", " << alias.how;
+            EXPECT_TRUE(allEntries(temp).isEmpty()) << name << ": work started";
+            EXPECT_TRUE(hiddenEntries(folder.path()).isEmpty()) << name;
+        }
+    }
+}
+
+TEST(OutputSafetyTest, ImageSavesCheckTheFormatFirstAndReplaceOnlyWhenComplete) {
+    TempFolder folder;
+    const TeslaVideoFile video = clip(folder, "F.mp4", CameraAngle::front, morning, 1, 64, 48);
+    const QString notes = folder.writeFile("notes.txt", "mine");
+    const QString videoNamedPng = folder / "v.png";
+    ASSERT_TRUE(QFile::copy(video.url, videoNamedPng));
+    struct Refused {
+        QString path;
+        QStringList sources;
+    } refused[] = {{video.url, {}}, {notes, {}}, {folder / "frame", {}}, {videoNamedPng, {videoNamedPng}}};
+    for (const Refused& r : refused) {
+        const QByteArray before = digest(r.path);
+        EXPECT_THROW(FrameCapture::saveImage(redImage(), r.path, r.sources), FileSystemError) << r.path.toStdString();
+        EXPECT_EQ(digest(r.path), before) << r.path.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(folder / "frame"));
+
+    const QString shot = folder.writeFile("shot.png", "an earlier capture");
+    FrameCapture::saveImage(redImage(), shot, {video.url});
+    EXPECT_EQ(QImage(shot).size(), QSize(64, 48));
+    EXPECT_TRUE(hiddenEntries(folder.path()).isEmpty());
+}
+
+bool makeSocket(const QString& path) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray encoded = QFile::encodeName(path);
+    if (fd < 0 || size_t(encoded.size()) >= sizeof address.sun_path)
+        return false;
+    std::copy(encoded.begin(), encoded.end(), address.sun_path);
+    const bool bound = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return bound;
+}
+
+uint32_t kindOf(const QString& path) {
+    struct stat st {};
+    return lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
+}
+
+// A device, FIFO, socket or folder in the output's place stays what it is; a FIFO never
+// blocks the save.
+TEST(OutputSafetyTest, OutputsThatAreNotRegularFilesAreRefused) {
+    TempFolder folder;
+    const QString temp = folder.makeFolder("tmp");
+    ScopedTemp scopedTemp(temp);
+    const TeslaVideoFile video = clip(folder, "2024-05-01_10-20-30-front.mp4", CameraAngle::front, morning, 1, 64, 48);
+    const QString outputs = folder.makeFolder("out");
+    QStringList special = {makeFifo(outputs + "/fifo.mp4"), outputs + "/socket.mp4", folder.makeFolder("out/folder.mp4")};
+    ASSERT_TRUE(makeSocket(special[1]));
+    QFile::link(special[0], outputs + "/link-to-fifo.mp4");
+    special << outputs + "/link-to-fifo.mp4";
+    if (mknod(QFile::encodeName(outputs + "/null.mp4").constData(), S_IFCHR | 0600, makedev(1, 3)) == 0)
+        special << outputs + "/null.mp4"; // needs root
+    for (const QString& path : special) {
+        const uint32_t kind = kindOf(path);
+        const QString png = QString(path).replace(".mp4", ".png");
+        QFile::rename(path, png);
+        bool imageRefused = false, videoRefused = false;
+        const bool prompt = returnsPromptly(
+            [&] {
+                try {
+                    FrameCapture::saveImage(redImage(), png, {});
+                } catch (const FileSystemError&) {
+                    imageRefused = true;
+                }
+            },
+            png);
+        EXPECT_TRUE(prompt && imageRefused) << png.toStdString();
+        QFile::rename(png, path);
+        try {
+            GPUVideoExporter::exportSync(video, video.url, path, settings(ExportQuality::balanced), 0, 0, {});
+        } catch (const FileSystemError&) {
+            videoRefused = true;
+        }
+        EXPECT_TRUE(videoRefused) << path.toStdString();
+        EXPECT_EQ(kindOf(path), kind) << path.toStdString() << " was replaced";
+    }
+    EXPECT_TRUE(hiddenEntries(outputs).isEmpty());
+    EXPECT_TRUE(allEntries(temp).isEmpty());
+}
+
+TEST(OutputSafetyTest, LongOutputNamesWork) {
+    TempFolder folder;
+    const TeslaVideoFile video = clip(folder, "a-front.mp4", CameraAngle::front, morning, 0.25, 64, 48);
+    const QString outputs = folder.makeFolder("out");
+    for (const QString& name : {QString(251, 'a') + ".mp4", QString(235, 'b') + ".mp4", QString(83, QChar(0x884C)) + ".mp4"}) {
+        GPUVideoExporter::exportSync(video, video.url, outputs + "/" + name, settings(ExportQuality::balanced, false), 0,
+                                     0, {});
+        EXPECT_TRUE(QFileInfo(outputs + "/" + name).size() > 0) << name.size();
+    }
+    FrameCapture::saveImage(redImage(), outputs + "/" + QString(251, 'c') + ".png", {});
+    EXPECT_EQ(QImage(outputs + "/" + QString(251, 'c') + ".png").size(), QSize(64, 48));
+    EXPECT_TRUE(hiddenEntries(outputs).isEmpty());
+}
+
+qint64 endedProcessId() {
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+// Whatever a killed export left in the destination or the temporary folder is removed by the
+// next export; a running process's files stay; everything the export makes carries its owner.
+TEST(OutputSafetyTest, AnExportRemovesLeftoversOfKilledExportsAndMarksItsOwn) {
+    TempFolder folder;
+    const QString temp = folder.makeFolder("tmp");
+    ScopedTemp scopedTemp(temp);
+    const TeslaVideoFile a = clip(folder, "2024-05-01_10-20-30-front.mp4", CameraAngle::front, morning, 1, 64, 48);
+    const QString outputs = folder.makeFolder("out");
+    const QString ended = QString::number(endedProcessId()), running = QString::number(getppid());
+    const QString uuid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QStringList leftovers = {folder.writeFile("out/.result." + ended + "-0123abcd.part.mp4", "half"),
+                                   folder.writeFile("tmp/tesla-merge-" + ended + "-" + uuid + "/part_0000.mp4", "x"),
+                                   folder.writeFile("tmp/tesla-export-" + ended + "-" + uuid + ".mp4", "copy")};
+    const QStringList others = {folder.writeFile("out/.result." + running + "-0123abcd.part.mp4", "in use"),
+                                folder.writeFile("tmp/tesla-export-" + running + "-" + uuid + ".mp4", "in use"),
+                                folder.writeFile("out/.hidden-notes", "mine")};
+    QStringList seen;
+    ExportCallbacks callbacks;
+    callbacks.onProgress = [&](double) { seen << allEntries(outputs) << allEntries(temp); };
+    GPUVideoExporter::exportContinuous({{a, 0, 1}}, outputs + "/result.mp4", settings(ExportQuality::balanced, false),
+                                       callbacks);
+    for (const QString& path : leftovers)
+        EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
+    for (const QString& path : others)
+        EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+    seen.removeDuplicates();
+    int ownFiles = 0;
+    for (const QString& name : seen) {
+        if (name == "result.mp4" || others.contains(outputs + "/" + name) || others.contains(temp + "/" + name))
+            continue;
+        EXPECT_EQ(OwnedFiles::ownerOf(name), qint64(getpid())) << name.toStdString();
+        ++ownFiles;
+    }
+    EXPECT_GE(ownFiles, 2) << "the workspace and the joined file at least";
+}
+
+// A damaged clip is worth saving: what can be read is exported, and the result says it is short.
+TEST(OutputSafetyTest, ASourceCutShortIsExportedAndFlagged) {
+    TempFolder folder;
+    ScopedTemp scopedTemp(folder.makeFolder("tmp"));
+    const TeslaVideoFile whole = clip(folder, "2024-05-01_10-20-30-front.mp4", CameraAngle::front, morning, 2, 160, 120);
+    TeslaVideoFile cut = whole;
+    cut.url = folder / "2024-05-01_10-20-31-front.mp4";
+    ASSERT_TRUE(runProgram("ffmpeg", {"-v", "error", "-i", whole.url, "-c", "copy", "-movflags", "+faststart", cut.url}));
+    ASSERT_TRUE(QFile::resize(cut.url, QFile(cut.url).size() * 6 / 10));
+    const WatermarkSettings balanced = settings(ExportQuality::balanced, false);
+    struct Case {
+        const char* name;
+        std::function<ExportResult()> run;
+        bool truncated;
+    } cases[] = {
+        {"whole", [&] { return GPUVideoExporter::exportSync(whole, whole.url, folder / "o1.mp4", balanced, 0, 0, {}); }, false},
+        {"single", [&] { return GPUVideoExporter::exportSync(cut, cut.url, folder / "o2.mp4", balanced, 0, 0, {}); }, true},
+        {"continuous",
+         [&] { return GPUVideoExporter::exportContinuous({{cut, 0, 0}}, folder / "o3.mp4", balanced, {}); }, true},
+    };
+    for (const Case& c : cases) {
+        const ExportResult result = c.run();
+        EXPECT_EQ(result.truncated, c.truncated) << c.name;
+        EXPECT_GT(QFileInfo(result.path).size(), 0) << c.name;
+        if (c.truncated) {
+            EXPECT_GT(result.exportedLength, 0.1) << c.name;
+            EXPECT_LT(result.exportedLength, 1.8) << c.name;
+            EXPECT_TRUE(result.truncationWarning().contains(QString::number(result.exportedLength, 'f', 1))) << c.name;
+        } else {
+            EXPECT_NEAR(result.exportedLength, 2.0, 1e-6);
+            EXPECT_TRUE(result.truncationWarning().isEmpty());
+        }
+    }
+}
+
+// A FIFO named like a clip never blocks an export, whichever way it is read.
+TEST(OutputSafetyTest, FifoSourcesAreRefusedAtOnce) {
+    TempFolder folder;
+    ScopedTemp scopedTemp(folder.makeFolder("tmp"));
+    TeslaVideoFile fifo;
+    fifo.url = makeFifo(folder / "2024-05-01_10-20-30-front.mp4");
+    fifo.fileName = QFileInfo(fifo.url).fileName();
+    fifo.cameraAngle = CameraAngle::front;
+    fifo.startTime = morning;
+    const WatermarkSettings balanced = settings(ExportQuality::balanced, false);
+    const std::vector<std::pair<const char*, std::function<void()>>> exports = {
+        {"single", [&] { GPUVideoExporter::exportSync(fifo, fifo.url, folder / "o.mp4", balanced, 0, 0, {}); }},
+        {"continuous", [&] { GPUVideoExporter::exportContinuous({{fifo, 0, 1}}, folder / "o.mp4", balanced, {}); }},
+        {"grid", [&] { GPUVideoExporter::exportGrid({{{fifo}, 0, 1}}, folder / "o.mp4", balanced, {}); }},
+    };
+    for (const auto& [name, run] : exports) {
+        bool failed = false;
+        EXPECT_TRUE(returnsPromptly(
+            [&] {
+                try {
+                    run();
+                } catch (const UserFacingError&) {
+                    failed = true;
+                }
+            },
+            fifo.url))
+            << name << " blocked on the FIFO";
+        EXPECT_TRUE(failed) << name;
+        EXPECT_FALSE(QFile::exists(folder / "o.mp4"));
+    }
+}
+
+} // namespace

@@ -1,0 +1,374 @@
+// The command line driven as a careless or hostile user would: it must never destroy a file,
+// never hang, say when its output cannot be written, refuse options it would ignore, and stop
+// cleanly (children and temporary files included) on any termination signal.
+
+#include "OwnedFiles.h"
+#include "SampleDrive.h"
+#include "TestSupport.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <thread>
+
+using namespace orvane;
+
+namespace {
+
+const QString cli = QStringLiteral(ORVANE_CLI_PATH);
+
+// Long enough for any command here; longer means it hangs.
+constexpr int hangMilliseconds = 20000;
+
+struct Outcome {
+    bool finished = false;
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+Outcome run(const QString& program, const QStringList& args, const QString& tmpdir = {},
+            const QString& standardOutput = {}) {
+    QProcess p;
+    if (!tmpdir.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), tmpdir);
+        p.setProcessEnvironment(env);
+    }
+    if (!standardOutput.isEmpty())
+        p.setStandardOutputFile(standardOutput);
+    p.start(program, args);
+    Outcome o;
+    o.finished = p.waitForStarted() && p.waitForFinished(hangMilliseconds);
+    if (!o.finished) {
+        p.kill();
+        p.waitForFinished();
+    }
+    o.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    o.out = p.readAllStandardOutput();
+    o.err = p.readAllStandardError();
+    return o;
+}
+
+QByteArray digest(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
+}
+
+class CliHostileTest : public testing::Test {
+protected:
+    test::ScopedTimeZone zone{"Asia/Shanghai"};
+    test::TempFolder tmp;
+    QString carClip(const QString& name, double seconds = 1, int width = 160, int height = 120) {
+        sample::ClipSpec clip;
+        clip.path = tmp / name;
+        clip.width = width;
+        clip.height = height;
+        clip.seconds = seconds;
+        sample::writeClip(clip);
+        return clip.path;
+    }
+};
+
+// Each data loss and hang of the report, with what must hold afterwards.
+TEST_F(CliHostileTest, NeverDestroysAFileNorHangs) {
+    const QString f = carClip("2024-05-01_10-20-30-front.mp4");
+    const QString b = carClip("2024-05-01_10-21-30-front.mp4");
+    const QString notes = tmp.writeFile("notes.txt", "mine");
+    const QString fifoClip = test::makeFifo(tmp / "2024-05-01_10-22-30-front.mp4");
+    const QString fifoOut = test::makeFifo(tmp / "out-fifo.png");
+    const QString fifoVideoOut = test::makeFifo(tmp / "out-fifo.mp4");
+    tmp.writeFile("TeslaCam/SavedClips/2024-05-01_10-20-30/2024-05-01_10-20-00-front.mp4");
+    test::makeFifo(tmp / "TeslaCam/SavedClips/2024-05-01_10-20-30/event.json");
+    const QString plainTeslaCam = tmp.writeFile("elsewhere/TeslaCam", "a file");
+    const QString longName = tmp / (QString(235, 'x') + ".mp4");
+    struct Case {
+        QStringList args;
+        int exitCode;
+        QString errorText;
+    };
+    const std::vector<Case> cases = {
+        {{"export", "single", f, "--out", f}, 1, "不能覆盖源视频"},
+        {{"export", "continuous", f, b, "--out", b}, 1, "不能覆盖源视频"},
+        {{"export", "grid", f, b, "--out", tmp.makeFolder("sub") + "/../" + QFileInfo(f).fileName()}, 1, "不能覆盖源视频"},
+        {{"frame", f, "--time", "0.5", "--out", f}, 1, "不支持的图片格式"},
+        {{"frame", f, "--time", "0.5", "--out", notes}, 1, "不支持的图片格式"},
+        {{"frame", f, "--time", "0.5", "--out", fifoOut}, 1, "不是普通文件"},
+        {{"export", "single", f, "--out", fifoVideoOut}, 1, "不是普通文件"},
+        {{"probe", fifoClip}, 1, "不是普通文件"},
+        {{"frame", fifoClip, "--time", "0", "--out", tmp / "x.png"}, 1, "不是普通文件"},
+        {{"export", "single", fifoClip, "--out", tmp / "x.mp4"}, 1, "不是普通文件"},
+        {{"export", "continuous", fifoClip, f, "--out", tmp / "x.mp4"}, 1, "不是普通文件"},
+        {{"scan", tmp / "TeslaCam"}, 0, ""},
+        {{"scan", tmp / "does/not/exist"}, 1, "无法读取目录"},
+        {{"scan", ""}, 1, "无法读取目录"},
+        {{"scan", plainTeslaCam}, 1, "无法读取目录"},
+        {{"frame", f, "--time", "10", "--out", tmp / "late.png"}, 1, "超出视频范围"},
+        {{"frame", f, "--time", "-1", "--out", tmp / "early.png"}, 1, "超出视频范围"},
+        {{"export", "single", f, "--out", longName, "--no-time"}, 0, ""},
+    };
+    const QStringList guarded = {f, b, notes};
+    std::vector<QByteArray> before;
+    for (const QString& path : guarded)
+        before.push_back(digest(path));
+    for (const Case& c : cases) {
+        const Outcome o = run(cli, c.args);
+        const std::string what = c.args.join(' ').toStdString();
+        EXPECT_TRUE(o.finished) << what << " hangs";
+        EXPECT_EQ(o.exitCode, c.exitCode) << what << ": " << o.err.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(o.err).contains(c.errorText)) << what << ": " << o.err.toStdString();
+        for (qsizetype i = 0; i < guarded.size(); ++i)
+            EXPECT_EQ(digest(guarded[i]), before[size_t(i)]) << what << " changed " << guarded[i].toStdString();
+    }
+    for (const QString& fifo : {fifoOut, fifoVideoOut})
+        EXPECT_TRUE(QFileInfo(fifo).isFile() == false && QFileInfo::exists(fifo)) << "still a FIFO";
+    EXPECT_FALSE(QFileInfo::exists(tmp / "late.png"));
+    EXPECT_GT(QFileInfo(longName).size(), 0);
+    EXPECT_TRUE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\.")).isEmpty());
+}
+
+// An image that cannot be written whole (the disk fills up) leaves the earlier image of that
+// name as it was, and nothing else.
+TEST_F(CliHostileTest, AFullDiskKeepsTheEarlierImage) {
+    const QString clip = carClip("2024-05-01_10-20-30-front.mp4", 1, 640, 480);
+    QImage small(2, 2, QImage::Format_RGB32);
+    small.fill(Qt::blue);
+    struct Disk {
+        const char* how;
+        QString folder;
+        QString program; // runs the command line under the limit
+        QStringList prefix;
+    };
+    std::vector<Disk> disks;
+    // A file system with no room (needs the right to mount; root in a sandbox usually has it).
+    const QString mounted = tmp.makeFolder("small-disk");
+    const bool canMount = test::runProgram("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mounted}).has_value();
+    if (canMount)
+        disks.push_back({"64 KiB file system", mounted, cli, {}});
+    // Anywhere: a file-size limit makes writes past 8 KiB fail as on a full disk.
+    disks.push_back({"file-size limit", tmp.makeFolder("limited"), "/bin/sh",
+                     {"-c", "trap '' XFSZ; ulimit -f 16; exec \"$0\" \"$@\"", cli}});
+    for (const Disk& disk : disks) {
+        const QString earlier = disk.folder + "/shot.png";
+        ASSERT_TRUE(small.save(earlier));
+        const QByteArray before = digest(earlier);
+        const Outcome o = run(disk.program, disk.prefix + QStringList{"frame", clip, "--time", "0.5", "--out", earlier});
+        EXPECT_EQ(o.exitCode, 1) << disk.how << ": " << o.err.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(o.err).contains(earlier)) << o.err.toStdString();
+        EXPECT_EQ(digest(earlier), before) << disk.how;
+        EXPECT_EQ(QDir(disk.folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList{"shot.png"})
+            << disk.how;
+    }
+    if (canMount)
+        test::runProgram("umount", {mounted});
+    else
+        GTEST_LOG_(INFO) << "no small file system could be mounted: the file-size limit stood in for it";
+}
+
+TEST_F(CliHostileTest, AFullOrClosedStandardOutputIsAFailure) {
+    const QString root = tmp / "TeslaCam";
+    sample::writeDrive(sample::exampleDrive(root, sample::CarLayout::fourCamera, 0.02, 0.25));
+    const QString f = carClip("2024-05-01_10-20-30-front.mp4");
+    for (const QStringList& args : {QStringList{"scan", root}, QStringList{"probe", f},
+                                    QStringList{"videos", root, "--category", "saved", "--index", "0"}}) {
+        const Outcome full = run(cli, args, {}, QStringLiteral("/dev/full"));
+        EXPECT_EQ(full.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(QString::fromUtf8(full.err).contains("标准输出")) << full.err.toStdString();
+        const Outcome closed = run("/bin/sh", QStringList{"-c", "exec \"$0\" \"$@\" >&-", cli} + args);
+        EXPECT_EQ(closed.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(QString::fromUtf8(closed.err).contains("标准输出")) << closed.err.toStdString();
+    }
+}
+
+TEST_F(CliHostileTest, OptionsThatWouldBeIgnoredAreUsageErrors) {
+    const QString f = carClip("2024-05-01_10-20-30-front.mp4");
+    const QString b = carClip("2024-05-01_10-21-30-front.mp4");
+    const QString out = tmp / "out.mp4";
+    struct Case {
+        QStringList args;
+        const char* option;
+    } cases[] = {
+        {{"single", f, "--duration", "0"}, "--duration"},
+        {{"single", f, "--duration", "-1"}, "--duration"},
+        {{"single", f, "--start", "-1"}, "--start"},
+        {{"single", f, "--range", "0", "1"}, "--range"},
+        {{"continuous", f, b, "--start", "1"}, "--start"},
+        {{"continuous", f, b, "--duration", "1"}, "--duration"},
+        {{"grid", f, b, "--start", "1"}, "--start"},
+        {{"continuous", f, b, "--range", "2", "1"}, "--range"},
+        {{"grid", f, b, "--range", "1", "1"}, "--range"},
+        {{"continuous", f, b, "--range", "-1", "1"}, "--range"},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = run(cli, QStringList{"export"} + c.args + QStringList{"--out", out});
+        EXPECT_EQ(o.exitCode, 2) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(QString::fromUtf8(o.err).contains(c.option)) << o.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out));
+    }
+}
+
+TEST_F(CliHostileTest, ASourceCutShortIsExportedWithAWarning) {
+    const QString whole = carClip("2024-05-01_10-20-30-front.mp4", 2);
+    const QString cut = tmp / "2024-05-01_10-20-40-front.mp4";
+    ASSERT_TRUE(test::runProgram("ffmpeg", {"-v", "error", "-i", whole, "-c", "copy", "-movflags", "+faststart", cut}));
+    ASSERT_TRUE(QFile::resize(cut, QFile(cut).size() * 6 / 10));
+    for (const auto& [source, truncated] : {std::pair{whole, false}, std::pair{cut, true}}) {
+        const Outcome o = run(cli, {"export", "single", source, "--out", tmp / "out.mp4", "--no-time"});
+        ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+        const QJsonObject result = QJsonDocument::fromJson(o.out).object();
+        EXPECT_EQ(result["truncated"].toBool(), truncated) << o.out.toStdString();
+        EXPECT_EQ(QString::fromUtf8(o.err).contains("源视频不完整"), truncated) << o.err.toStdString();
+        if (truncated)
+            EXPECT_LT(result["exportedLength"].toDouble(), 1.8);
+        else
+            EXPECT_DOUBLE_EQ(result["exportedLength"].toDouble(), 2.0);
+    }
+}
+
+struct SignalCase {
+    int signal;
+    int exitCode;
+};
+
+class CliSignalTest : public CliHostileTest, public testing::WithParamInterface<SignalCase> {
+protected:
+    // Starts `program` with `args` and waits for `ready` to appear on its standard error.
+    void startUntil(QProcess& p, const QString& program, const QStringList& args, const QString& tmpdir,
+                    const QByteArray& ready) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), tmpdir);
+        env.insert(QStringLiteral("FAKE_FFMPEG_PIDS"), tmp.makeFolder("pids"));
+        p.setProcessEnvironment(env);
+        p.start(program, args);
+        ASSERT_TRUE(p.waitForStarted());
+        p.setReadChannel(QProcess::StandardError);
+        QByteArray seen;
+        while (!seen.contains(ready) && p.waitForReadyRead(60000))
+            seen += p.readAll();
+        ASSERT_TRUE(seen.contains(ready)) << seen.toStdString();
+        ASSERT_EQ(p.state(), QProcess::Running);
+        ASSERT_GT(p.processId(), 0); // kill(0, …) would hit the test itself
+    }
+    // A copy of the command line whose ffmpeg is a script that records its process id and
+    // sleeps: the grid then waits on a child that would outlive a careless parent.
+    QString cliWithSleepingFFmpeg() {
+        const QString folder = tmp.makeFolder("app");
+        const QString copy = folder + "/orvane-cli";
+        EXPECT_TRUE(QFile::copy(cli, copy));
+        const QString ffmpeg = tmp.writeFile("app/bin/ffmpeg", "#!/bin/sh\necho $$ > \"$FAKE_FFMPEG_PIDS/$$\"\n"
+                                                               "echo out_time=00:00:00.1\nexec sleep 60\n");
+        QFile::setPermissions(ffmpeg, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return copy;
+    }
+    QList<qint64> fakeFFmpegIds() {
+        QList<qint64> ids;
+        for (const QString& name : QDir(tmp / "pids").entryList(QDir::Files))
+            ids << name.toLongLong();
+        return ids;
+    }
+    // Starts a grid export with the sleeping ffmpeg and waits until that ffmpeg runs.
+    void startGrid(QProcess& p, const QString& temp) {
+        const QString f = carClip("2024-05-01_10-20-30-front.mp4"), b = carClip("2024-05-01_10-20-30-back.mp4");
+        startUntil(p, cliWithSleepingFFmpeg(), {"export", "grid", f, b, "--out", tmp / "grid.mp4"}, temp, "progress");
+        for (int i = 0; i < 3000 && fakeFFmpegIds().isEmpty(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_EQ(fakeFFmpegIds().size(), 1);
+    }
+};
+
+bool isGone(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    return close > 0 && text.mid(close + 2, 1) == "Z"; // a zombie waits only to be reaped
+}
+
+bool becomesGone(qint64 pid) {
+    for (int i = 0; i < 100 && !isGone(pid); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return isGone(pid);
+}
+
+// What is in a folder, but for the runtime folder Qt makes in TMPDIR without XDG_RUNTIME_DIR.
+QStringList entries(const QString& folder) {
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    names.removeIf([](const QString& name) { return name.startsWith(QLatin1String("runtime-")); });
+    return names;
+}
+
+// SIGTERM and SIGHUP stop an export as Ctrl-C does: cancelled, cleaned up, the usual status.
+TEST_P(CliSignalTest, StopsAnExportCleanly) {
+    const SignalCase c = GetParam();
+    const QString clip = carClip("2024-05-01_10-20-30-back.mp4", 8, 320, 240);
+    const QString out = tmp.writeFile("export/out.mp4", "an earlier export");
+    const QString temp = tmp.makeFolder("tmp");
+    QProcess p;
+    startUntil(p, cli, {"export", "single", clip, "--out", out, "--quality", "original"}, temp, "progress");
+    if (HasFatalFailure())
+        return;
+    ::kill(pid_t(p.processId()), c.signal);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), c.exitCode) << p.readAll().toStdString();
+    QFile earlier(out);
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(earlier.readAll(), "an earlier export");
+    EXPECT_EQ(entries(tmp / "export").join(' ').toStdString(), "out.mp4");
+    EXPECT_TRUE(entries(temp).isEmpty()) << entries(temp).join(' ').toStdString();
+}
+
+// The same for a grid, whose ffmpeg child is stopped with it.
+TEST_P(CliSignalTest, StopsAGridAndItsFFmpeg) {
+    const SignalCase c = GetParam();
+    const QString temp = tmp.makeFolder("tmp");
+    QProcess p;
+    startGrid(p, temp);
+    if (HasFatalFailure())
+        return;
+    ::kill(pid_t(p.processId()), c.signal);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), c.exitCode) << p.readAll().toStdString();
+    EXPECT_TRUE(becomesGone(fakeFFmpegIds().front())) << "ffmpeg outlived the export";
+    EXPECT_TRUE(entries(temp).isEmpty()) << entries(temp).join(' ').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(tmp / "grid.mp4"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, CliSignalTest,
+                         testing::Values(SignalCase{SIGINT, 130}, SignalCase{SIGTERM, 143}, SignalCase{SIGHUP, 129}));
+
+// Killed outright, the export cannot clean up: its ffmpeg still dies with it, and the next
+// export into the same places removes what it left.
+TEST_F(CliSignalTest, AKilledExportsChildDiesAndItsLeftoversGoNextTime) {
+    const QString temp = tmp.makeFolder("tmp");
+    QProcess p;
+    startGrid(p, temp);
+    if (HasFatalFailure())
+        return;
+    const qint64 killed = p.processId();
+    ::kill(pid_t(killed), SIGKILL);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_TRUE(becomesGone(fakeFFmpegIds().front())) << "ffmpeg outlived a killed export";
+    const QStringList left = entries(temp);
+    ASSERT_FALSE(left.isEmpty());
+    for (const QString& name : left)
+        EXPECT_EQ(OwnedFiles::ownerOf(name), killed) << name.toStdString();
+    const Outcome next =
+        run(cli, {"export", "single", tmp / "2024-05-01_10-20-30-front.mp4", "--out", tmp / "next.mp4", "--no-time"}, temp);
+    EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
+    EXPECT_TRUE(entries(temp).isEmpty()) << entries(temp).join(' ').toStdString();
+}
+
+} // namespace
