@@ -1,14 +1,16 @@
 #include "OrvaneApp.h"
 
+#include "OwnedFiles.h"
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QThreadPool>
 #include <QUrl>
 
 namespace orvane {
 
-OrvaneApp::OrvaneApp(QObject* parent) : QObject(parent) {
-    connect(&signals_, &TerminationSignalNotifier::received, this,
-            [this](int signal) { quit(TerminationSignalNotifier::exitCodeFor(signal)); });
+OrvaneApp::OrvaneApp(QObject* parent)
+    : QObject(parent), signals_(this, [this](int signal) { quit(TerminationSignals::exitCodeFor(signal)); }) {
     // Closing the window ends the event loop; an export still running is cancelled the same way.
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] { viewModel_.shutdown(); });
 }
@@ -31,6 +33,11 @@ QStringList OrvaneApp::folderArguments(const QStringList& arguments, const QStri
 void OrvaneApp::quit(int exitCode) {
     viewModel_.shutdown();
     QCoreApplication::exit(exitCode);
+}
+
+void OrvaneApp::sweepLeftoversInBackground() {
+    // A slow or full temporary folder must not hold up the window.
+    QThreadPool::globalInstance()->start([] { OwnedFiles::sweepTemporaryFolder(); });
 }
 
 } // namespace orvane

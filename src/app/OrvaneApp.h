@@ -2,11 +2,11 @@
 // The application object: owns the main view model and the update controller for the whole
 // process, reads the folders named on the command line, and turns a termination signal into a
 // clean quit (the running export is cancelled and its temporary files removed first).
-// Interface thread only.
+// Interface thread only; one may exist at a time.
 
 #include "AppUpdateController.h"
 #include "MainViewModel.h"
-#include "TerminationSignalNotifier.h"
+#include "TerminationSignals.h"
 
 #include <QObject>
 #include <QStringList>
@@ -29,10 +29,13 @@ public:
     // Cancels a running export, waits (bounded) for its clean-up, then leaves the event loop.
     void quit(int exitCode = 0);
 
+    // Removes what killed copies left in the temporary folder, off the interface thread.
+    static void sweepLeftoversInBackground();
+
 private:
     MainViewModel viewModel_;
     AppUpdateController updateController_;
-    TerminationSignalNotifier signals_;
+    TerminationSignals signals_;
 };
 
 } // namespace orvane

@@ -52,6 +52,8 @@ int main(int argc, char** argv) {
 
     OrvaneApp orvane;
     SingleInstance::terminateExistingInstances();
+    // After the other copies have gone, so what a forced one left is swept too.
+    OrvaneApp::sweepLeftoversInBackground();
 
     QQmlApplicationEngine engine;
     ui::configureEngine(engine);

@@ -95,14 +95,12 @@ FocusScope {
         onFoldersDropped: (urls) => root.viewModel.importTeslaCamFolders(urls)
     }
 
+    // Escape leaves a selection mode of the browser. The pages in front of it (preview, merge
+    // editor, result) take their own keys, so no key of theirs is bound twice.
     Shortcut {
         sequence: "Esc"
+        enabled: screenState.isEventBrowserVisible && screenState.blockingOverlay.length === 0
         onActivated: screenState.goBack()
-    }
-    Shortcut {
-        sequence: "Ctrl+E"
-        enabled: screenState.isFullPagePreviewVisible && screenState.blockingOverlay.length === 0
-        onActivated: root.viewModel.startProcessing()
     }
 
     FolderDialog {

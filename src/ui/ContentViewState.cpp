@@ -137,14 +137,10 @@ void ContentViewState::activateEvent(const QString& eventID) {
 }
 
 void ContentViewState::goBack() {
-    if (!viewModel_ || choice_.screen != QLatin1String("library") || choice_.blockingOverlay.size() > 0)
+    if (!viewModel_ || !choice_.isEventBrowserVisible || !choice_.blockingOverlay.isEmpty())
         return;
     if (viewModel_->isDeleteSelectionMode())
         viewModel_->cancelDeleteSelection();
-    else if (viewModel_->isSegmentMergeSelectionMode())
-        viewModel_->cancelSegmentMergeSelection();
-    else if (choice_.isFullPagePreviewVisible)
-        viewModel_->closeEventPreview();
     else if (viewModel_->isMergeSelectionMode())
         viewModel_->cancelMergeSelection();
 }

@@ -75,9 +75,8 @@ public:
 
     // A card was clicked: marks it in a selection mode, otherwise opens the event.
     Q_INVOKABLE void activateEvent(const QString& eventID);
-    // Escape: leaves a selection mode (of events, or of the preview's minutes), or closes the
-    // preview. The other screens have their own way back (the merge editor pages back itself;
-    // the result page is left only by "完成", so unsaved captures are not lost by a key).
+    // Escape in the browser: leaves the delete or merge selection. The pages in front of the
+    // browser have their own way back.
     Q_INVOKABLE void goBack();
 
     MainViewModel* viewModel() const { return viewModel_; }

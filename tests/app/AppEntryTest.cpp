@@ -1,16 +1,16 @@
 // The entry's rules: which processes count as another running Orvane (over made-up /proc trees
-// and real processes), asking them to quit before forcing them, termination signals reaching the
-// event loop, and the folders named on the command line.
+// and real processes), asking them to quit before forcing them, a termination signal ending the
+// application with its conventional status, and the folders named on the command line.
 
 #include "OrvaneApp.h"
 #include "SingleInstance.h"
-#include "TerminationSignalNotifier.h"
 #include "TestSupport.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QSignalSpy>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -126,14 +126,14 @@ TEST(SingleInstance, ACopyThatIgnoresTheRequestIsForcedAfterTheGracePeriod) {
     EXPECT_EQ(orvane.process.exitStatus(), QProcess::CrashExit);
 }
 
-TEST(TerminationSignalNotifier, EachSignalArrivesOnTheEventLoopOnce) {
-    for (const int signal : TerminationSignalNotifier::handledSignals) {
-        TerminationSignalNotifier notifier;
-        QSignalSpy received(&notifier, &TerminationSignalNotifier::received);
+TEST(OrvaneApp, ATerminationSignalEndsTheEventLoopWithItsConventionalStatus) {
+    test::TempFolder folder;
+    const test::ScopedEnvironment dataHome{"XDG_DATA_HOME", QFile::encodeName(folder / "share")};
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        OrvaneApp app;
         ::raise(signal);
-        ASSERT_TRUE(received.wait(2000)) << signal;
-        EXPECT_EQ(received.first().first().toInt(), signal);
-        EXPECT_EQ(TerminationSignalNotifier::exitCodeFor(signal), 128 + signal);
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(-1); });
+        EXPECT_EQ(QCoreApplication::exec(), 128 + signal) << signal;
     }
 }
 

