@@ -77,6 +77,11 @@ bool WindowDriver::click(QObject* object) const {
 }
 
 void WindowDriver::key(int key, Qt::KeyboardModifiers modifiers) const {
+    // Other tests' windows on the same X server may have taken the keyboard meanwhile.
+    if (!window_->isActive()) {
+        window_->requestActivate();
+        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(window_); // the key tells if not
+    }
     QTest::keyClick(window_, Qt::Key(key), modifiers);
     QTest::qWait(afterEventMs);
 }
