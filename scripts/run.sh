@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Sets everything up, builds Orvane and shows the library of the given TeslaCam folders
-# (or of a sample drive made once under the user's cache folder).
+# Sets everything up, builds Orvane and opens its window on the given TeslaCam folders (or on a
+# sample drive made once under the user's cache folder).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${ORVANE_BUILD_DIR:-$here/build}"
 "$here/scripts/setup.sh"
 cmake -S "$here" -B "$build" -G Ninja >/dev/null
-cmake --build "$build" --target orvane-cli orvane-sample-drive
+cmake --build "$build" --target Orvane orvane-sample-drive
 
 if [ "$#" -eq 0 ]; then
   sample="${XDG_CACHE_HOME:-$HOME/.cache}/orvane/sample-drive"
@@ -19,4 +19,4 @@ if [ "$#" -eq 0 ]; then
   fi
   set -- "$sample/TeslaCam"
 fi
-exec "$build/tools/orvane-cli/orvane-cli" scan "$@"
+exec "$build/src/app/Orvane" "$@"

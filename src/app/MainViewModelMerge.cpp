@@ -115,7 +115,7 @@ void MainViewModel::cancelMergeSelection() {
 }
 
 void MainViewModel::startSegmentMergeSelection() {
-    if (!selectedEventValue() || VideoTimestampGroup::groups(videos_).size() < 2)
+    if (!selectedEventValue() || VideoTimestampGroup::groups(videos_).size() < MergeRules::minimumPicks)
         return;
     const Batch batch(*this);
     setSegmentMergeSelectionMode(true);
@@ -153,7 +153,7 @@ void MainViewModel::prepareMergeEditor() {
 }
 
 void MainViewModel::prepareEventMerge() {
-    if (mergeSelectedEventIDs_.size() < 2) {
+    if (mergeSelectedEventIDs_.size() < MergeRules::minimumPicks) {
         setOptionalError(MergeRules::tooFewEventsMessage);
         return;
     }
@@ -186,7 +186,7 @@ void MainViewModel::prepareEventMerge() {
                 return; // the selection was cancelled meanwhile
             const Batch batch(*this);
             setPreparingMerge(false);
-            if (items.size() < 2) {
+            if (items.size() < MergeRules::minimumPicks) {
                 setOptionalError(MergeRules::eventsMissingCameraMessage(camera));
                 return;
             }
@@ -200,7 +200,7 @@ void MainViewModel::prepareSegmentMerge() {
     const auto event = selectedEventValue();
     if (!event)
         return;
-    if (mergeSelectedTimestampKeys_.size() < 2) {
+    if (size_t(mergeSelectedTimestampKeys_.size()) < MergeRules::minimumPicks) {
         setOptionalError(MergeRules::tooFewSegmentsMessage);
         return;
     }

@@ -14,6 +14,9 @@
 
 namespace orvane::MergeRules {
 
+// A splice joins at least this many events or minutes.
+inline constexpr size_t minimumPicks = 2;
+
 // The shortest kept range (unless the item itself is shorter).
 inline constexpr double minimumKeptLength = 0.1;
 

@@ -83,6 +83,10 @@ std::optional<OutputLocationOption> fromRawValue(const QString& raw) {
     return std::nullopt;
 }
 
+QString title(OutputLocationOption option) {
+    return option == OutputLocationOption::photosLibrary ? QStringLiteral("系统相册") : QStringLiteral("其他目录");
+}
+
 } // namespace OutputLocation
 
 namespace {

@@ -60,6 +60,8 @@ enum class OutputLocationOption { photosLibrary, custom };
 namespace OutputLocation {
 QString rawValue(OutputLocationOption option);
 std::optional<OutputLocationOption> fromRawValue(const QString& raw);
+// "系统相册" or "其他目录".
+QString title(OutputLocationOption option);
 } // namespace OutputLocation
 
 // The readable form of a folder for messages: "~/Downloads/clips" under the home folder,

@@ -150,6 +150,16 @@ QtObject {
     readonly property color overVideoHover: Qt.rgba(1, 1, 1, 0.14)
     readonly property color overVideoPressed: Qt.rgba(1, 1, 1, 0.24)
 
+    // Main window
+    readonly property int sidebarWidth: 272
+    readonly property int toolbarHeight: 52
+    readonly property int cardMinWidth: 260
+    readonly property int cardSpacing: 16
+    readonly property int capsuleHeight: 20
+    readonly property int selectionMarkSize: 22
+    readonly property int emptyStateEmblemSize: 72
+    readonly property int browserMaxWidth: 1680
+
     // Video overlay boxes
     readonly property int watermarkPaddingH: 6
     readonly property int watermarkPaddingV: 4

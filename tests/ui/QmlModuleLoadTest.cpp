@@ -2,6 +2,8 @@
 // misspelt property or a binding error fails here rather than in front of a user.
 
 #include "AppUpdateController.h"
+#include "ContentViewState.h"
+#include "MainViewModel.h"
 #include "UiEngine.h"
 
 #include <QDirIterator>
@@ -32,12 +34,27 @@ QString propertiesFor(const QString& type) {
                               "displayReleaseNotes: \"x\" }) }");
     if (type == QLatin1String("IconButton"))
         return QStringLiteral("accessibleName: \"x\"");
+    // The window's views take the application's state; the root hands in a real view model.
+    if (type == QLatin1String("Main") || type == QLatin1String("ContentView"))
+        return QStringLiteral("viewModel: testViewModel; updateController: StubUpdateController {}");
+    if (type == QLatin1String("WindowAlerts"))
+        return QStringLiteral("viewModel: testViewModel; updateController: StubUpdateController {}\n"
+                              "screenState: ContentViewState { viewModel: testViewModel }");
+    if (type == QLatin1String("LibraryColumns") || type == QLatin1String("EventBrowser") ||
+        type == QLatin1String("BrowserHeader") || type == QLatin1String("EventSectionList"))
+        return QStringLiteral("viewModel: testViewModel; screenState: ContentViewState { viewModel: testViewModel }");
+    if (type == QLatin1String("LibrarySidebar"))
+        return QStringLiteral("viewModel: testViewModel");
+    if (type == QLatin1String("EventCard"))
+        return QStringLiteral("eventID: \"e\"; timeRangeTitle: \"10:00:00\"; locationLine: \"\"; thumbnailSource: \"\"; "
+                              "isDeleteSelected: false; isMergeSelected: false; mergeOrder: 0");
     return {};
 }
 
 TEST(QmlModuleLoadTest, EveryFileOfTheModuleLoads) {
     QQmlEngine engine;
     orvane::ui::configureEngine(engine);
+    orvane::MainViewModel viewModel;
     QStringList files;
     QDirIterator it(QStringLiteral(":/qt/qml/Orvane/Ui"), {QStringLiteral("*.qml")}, QDir::Files,
                     QDirIterator::Subdirectories);
@@ -56,11 +73,13 @@ TEST(QmlModuleLoadTest, EveryFileOfTheModuleLoads) {
                                        QStringLiteral(" }");
         const QString text = QStringLiteral("import QtQuick\nimport QtQuick.Window\nimport Orvane.Ui\n"
                                             "import \"qrc:/orvane-test/qml\"\n"
-                                            "Window { width: 900; height: 700; ") +
+                                            "Window { width: 900; height: 700; required property QtObject testViewModel; ") +
                              body + QStringLiteral(" }");
         QQmlComponent component(&engine);
         component.setData(text.toUtf8(), QUrl(QStringLiteral("qrc:/orvane-test/") + type + QStringLiteral("Load.qml")));
-        std::unique_ptr<QObject> window(component.create());
+        // Qt 6.4 crashes when a component that did not compile is given initial properties.
+        std::unique_ptr<QObject> window(component.isError() ? nullptr : component.createWithInitialProperties(
+            {{QStringLiteral("testViewModel"), QVariant::fromValue<QObject*>(&viewModel)}}));
         EXPECT_TRUE(window) << type.toStdString() << ": " << component.errorString().toStdString();
         if (window) {
             // Sheets and overlays build their content when opened.

@@ -8,6 +8,7 @@ QtObject {
     property bool isUpdating: false
     property string updateStatusMessage: "正在检查更新..."
     property string manualCheckErrorMessage: ""
+    property string updateErrorMessage: ""
     property bool showUpToDateAlert: false
     property bool showUpdateAlert: false
     property var availableUpdate: null
@@ -18,4 +19,5 @@ QtObject {
     function startUpdate() { record("startUpdate") }
     function dismissUpdate() { record("dismissUpdate"); showUpdateAlert = false; availableUpdate = null }
     function dismissManualCheckError() { record("dismissManualCheckError"); manualCheckErrorMessage = "" }
+    function dismissUpdateError() { record("dismissUpdateError"); updateErrorMessage = "" }
 }

@@ -33,7 +33,16 @@ Window {
             "about": about,
             "about-update": aboutUpdate,
             "update-overlay": updateOverlay,
-            "alert": alert
+            "alert": alert,
+            "window-empty": windowEmpty,
+            "window-browser": windowBrowser,
+            "window-sentry-empty": windowSentryEmpty,
+            "window-delete": windowDelete,
+            "window-export": windowExport,
+            "window-result": windowResult,
+            "window-about": windowAbout,
+            "window-update-alert": windowUpdateAlert,
+            "window-error": windowError
         })[window.scene] || null
     }
 
@@ -290,6 +299,164 @@ Window {
                 message: "所选文件夹不是 TeslaCam 目录，请选择 U 盘中的 TeslaCam 文件夹。"
                 Component.onCompleted: open()
             }
+        }
+    }
+
+    // Every item below `item` whose objectName is `name`.
+    function findAll(item, name) {
+        let found = item.objectName === name ? [item] : []
+        for (let i = 0; i < item.children.length; ++i)
+            found = found.concat(findAll(item.children[i], name))
+        return found
+    }
+
+    // The real main window over a real view model of the sample drive.
+    component WindowScene: Item {
+        id: scene
+        property bool holdExports: false
+        property bool importDrive: true
+        readonly property QtObject viewModel: window.fixtures.viewModels.create(holdExports)
+        property QtObject updater: StubUpdateController {}
+        readonly property alias content: content
+        readonly property bool imported: !importDrive || (viewModel.importMode !== "none" && !viewModel.isImporting)
+        // Once the import has been applied whole (its state changes land together).
+        signal arrived()
+        // Every card on screen has its picture and length.
+        property bool thumbnailsSettled: false
+        property bool ready: imported && thumbnailsSettled
+
+        ContentView {
+            id: content
+            anchors.fill: parent
+            viewModel: scene.viewModel
+            updateController: scene.updater
+        }
+        Timer {
+            interval: 50; running: scene.importDrive && scene.imported
+            onTriggered: scene.arrived()
+        }
+        Timer {
+            interval: 200; repeat: true; running: scene.imported && !scene.thumbnailsSettled
+            onTriggered: {
+                const thumbs = window.findAll(content, "cardThumbnail")
+                scene.thumbnailsSettled = thumbs.every((t) => !t.visible || t.imageStatus === Image.Error
+                                                            || (t.imageStatus === Image.Ready && t.duration > 0))
+            }
+        }
+        Component.onCompleted: {
+            viewModel.exportQuality = "balanced"
+            viewModel.setCustomOutputDirectory(window.fixtures.exportFolderUrl)
+            if (importDrive)
+                viewModel.importTeslaCamFolders([window.fixtures.driveUrl])
+        }
+    }
+
+    Component {
+        id: windowEmpty
+        WindowScene { importDrive: false }
+    }
+    Component {
+        id: windowBrowser
+        WindowScene {}
+    }
+    Component {
+        id: windowSentryEmpty
+        WindowScene {
+            onArrived: viewModel.selectCategory("sentry")
+        }
+    }
+    Component {
+        id: windowDelete
+        WindowScene {
+            onArrived: {
+                viewModel.startDeleteSelection()
+                viewModel.toggleDeleteEvent(viewModel.eventsInSelectedCategory.get(0).eventID)
+                viewModel.toggleDeleteEvent(viewModel.eventsInSelectedCategory.get(2).eventID)
+                content.showDeleteConfirmation = true
+            }
+        }
+    }
+    // Opens the latest event and exports it once its first minute is ready.
+    component ExportingScene: WindowScene {
+        id: exporting
+        property bool started: false
+        onArrived: viewModel.selectEvent(viewModel.eventsInSelectedCategory.get(0).eventID)
+        Timer {
+            interval: 100; repeat: true; running: !exporting.started
+            onTriggered: {
+                const preview = exporting.viewModel.activePreview
+                if (exporting.viewModel.hasSelectedEvent && !exporting.viewModel.isLoadingEvent
+                        && preview.duration > 0 && !preview.isLoading) {
+                    exporting.started = true
+                    exporting.viewModel.startProcessing()
+                }
+            }
+        }
+    }
+    Component {
+        id: windowExport
+        ExportingScene {
+            holdExports: true
+            ready: viewModel.isProcessing && viewModel.exportProgress > 0.3
+        }
+    }
+    Component {
+        id: windowResult
+        ExportingScene {
+            id: resultScene
+            property int step: 0
+            property var page: null
+            ready: step >= 4 && page !== null && page.controller.saveMessage.length > 0
+            // Two captures a second apart, then save them beside the video.
+            Timer {
+                interval: 300; repeat: true
+                running: resultScene.step < 4
+                onTriggered: {
+                    if (!resultScene.page)
+                        resultScene.page = window.findAll(content, "exportResult")[0] || null
+                    if (!resultScene.page || !resultScene.page.controller.isReady)
+                        return
+                    const page = resultScene.page.controller
+                    if (page.isCapturing || page.isSavingCaptures)
+                        return
+                    if (resultScene.step === 0 || resultScene.step === 2) {
+                        page.beginScrub(); page.scrub(resultScene.step === 0 ? 0.6 : 1.4); page.endScrub()
+                    } else {
+                        page.captureCurrentFrame()
+                    }
+                    resultScene.step += 1
+                    if (resultScene.step === 4)
+                        resultSave.start()
+                }
+            }
+            Timer {
+                id: resultSave
+                interval: 600
+                onTriggered: resultScene.page.controller.saveAllCaptures()
+            }
+        }
+    }
+    Component {
+        id: windowAbout
+        WindowScene {
+            onArrived: content.showAboutSheet = true
+        }
+    }
+    Component {
+        id: windowUpdateAlert
+        WindowScene {
+            updater: StubUpdateController {
+                showUpdateAlert: true
+                availableUpdate: ({ version: "0.2.0", displayReleaseNotes: "四宫格导出更快；修复从 U 盘导入时偶尔卡住的问题。" })
+            }
+        }
+    }
+    Component {
+        id: windowError
+        WindowScene {
+            // A folder that holds no TeslaCam footage: the import's own message.
+            onArrived: viewModel.importTeslaCamFolders([window.fixtures.exportFolderUrl])
+            ready: viewModel.errorMessage.length > 0 && !viewModel.isImporting
         }
     }
 }

@@ -10,6 +10,7 @@
 #include "MetadataParser.h"
 #include "SampleDrive.h"
 #include "UiEngine.h"
+#include "WindowTestSupport.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -38,6 +39,9 @@ const QStringList allScenes = {
     QStringLiteral("thumbnails"),        QStringLiteral("export-bar"),            QStringLiteral("export-spinner"),
     QStringLiteral("result-captures"),   QStringLiteral("result-empty"),          QStringLiteral("about"),
     QStringLiteral("about-update"),      QStringLiteral("update-overlay"),        QStringLiteral("alert"),
+    QStringLiteral("window-empty"),      QStringLiteral("window-browser"),        QStringLiteral("window-sentry-empty"),
+    QStringLiteral("window-delete"),     QStringLiteral("window-export"),         QStringLiteral("window-result"),
+    QStringLiteral("window-about"),      QStringLiteral("window-update-alert"),   QStringLiteral("window-error"),
 };
 // How long a scene may take to settle (thumbnails decode, the result page captures).
 constexpr int sceneTimeoutMs = 60000;
@@ -97,7 +101,9 @@ QVariantMap makeFixtures(const QString& work) {
     const QString frame = work + QStringLiteral("/frame.png");
     media::FrameGrabber::grab(clip.path, request).image.save(frame);
 
-    return {{QStringLiteral("cards"), cards},
+    return {{QStringLiteral("driveUrl"), QUrl::fromLocalFile(root)},
+            {QStringLiteral("exportFolderUrl"), QUrl::fromLocalFile(QFileInfo(clip.path).absolutePath())},
+            {QStringLiteral("cards"), cards},
             {QStringLiteral("videoUrl"), QUrl::fromLocalFile(clip.path)},
             {QStringLiteral("videoStartDate"), clip.startTime},
             {QStringLiteral("frameUrl"), QUrl::fromLocalFile(frame)}};
@@ -121,6 +127,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; ++i)
         if (qstrcmp(argv[i], "--scheme") == 0)
             qputenv("ORVANE_COLOR_SCHEME", argv[i + 1]);
+    // Day titles in the words of the users the texts are written for.
+    qputenv("LC_TIME", "zh_CN.UTF-8");
     QGuiApplication app(argc, argv);
     QCommandLineParser options;
     options.addOptions({{QStringLiteral("out"), QStringLiteral("Folder for the PNG files."), QStringLiteral("dir"),
@@ -141,7 +149,9 @@ int main(int argc, char** argv) {
     QTemporaryDir work;
     QElapsedTimer preparing;
     preparing.start();
-    const QVariantMap fixtures = makeFixtures(work.path());
+    QVariantMap fixtures = makeFixtures(work.path());
+    test::ViewModelFactory viewModels;
+    fixtures.insert(QStringLiteral("viewModels"), QVariant::fromValue<QObject*>(&viewModels));
     std::printf("sample footage ready (%lld ms)\n", preparing.elapsed());
 
     QQmlEngine engine;
