@@ -32,6 +32,12 @@ QString propertiesFor(const QString& type) {
                               "displayReleaseNotes: \"x\" }) }");
     if (type == QLatin1String("IconButton"))
         return QStringLiteral("accessibleName: \"x\"");
+    // The preview page's and the merge editor's pieces work on their page's controller.
+    static const QStringList previewPieces = {"PreviewTransport", "PreviewVideoArea", "SegmentStrip"};
+    if (previewPieces.contains(type))
+        return QStringLiteral("page: PreviewPageController {}");
+    if (type.startsWith(QLatin1String("Merge")))
+        return QStringLiteral("editor: MergeEditorController {}");
     return {};
 }
 
@@ -54,7 +60,7 @@ TEST(QmlModuleLoadTest, EveryFileOfTheModuleLoads) {
                                  ? QStringLiteral("Item { property color c: Theme.window }")
                                  : type + QStringLiteral(" { objectName: \"subject\"; ") + propertiesFor(type) +
                                        QStringLiteral(" }");
-        const QString text = QStringLiteral("import QtQuick\nimport QtQuick.Window\nimport Orvane.Ui\n"
+        const QString text = QStringLiteral("import QtQuick\nimport QtQuick.Window\nimport Orvane.App\nimport Orvane.Ui\n"
                                             "import \"qrc:/orvane-test/qml\"\n"
                                             "Window { width: 900; height: 700; ") +
                              body + QStringLiteral(" }");

@@ -15,7 +15,8 @@ Slider {
 
     from: 0
     to: Math.max(duration, 0.001)
-    value: time
+    // Also read when `to` grows: a time set while the length was still unknown was clamped.
+    value: Math.min(time, to)
     live: true
     focusPolicy: Qt.StrongFocus
     enabled: duration > 0

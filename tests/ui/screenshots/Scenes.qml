@@ -10,6 +10,9 @@ Window {
     id: window
 
     property var fixtures: ({})
+    // The real application state of the preview and merge editor scenes (PreviewFixtures).
+    property var viewModel
+    property var previewFixtures: ({})
     property string scene
     readonly property bool sceneReady: loader.item !== null && loader.item.ready === true
 
@@ -33,8 +36,19 @@ Window {
             "about": about,
             "about-update": aboutUpdate,
             "update-overlay": updateOverlay,
-            "alert": alert
+            "alert": alert,
+            "preview-single": previewScenes.previewSingle,
+            "preview-grid": previewScenes.previewGrid,
+            "preview-toast": previewScenes.previewToast,
+            "merge-range": previewScenes.mergeRange,
+            "merge-review": previewScenes.mergeReview
         })[window.scene] || null
+    }
+
+    PreviewScenes {
+        id: previewScenes
+        viewModel: window.viewModel
+        fixtures: window.previewFixtures
     }
 
     // A stand-in for the preview page: a still frame with the watermark and toast, the dashboard under it.

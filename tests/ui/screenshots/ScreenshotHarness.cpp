@@ -8,6 +8,7 @@
 #include "FrameGrabber.h"
 #include "Instant.h"
 #include "MetadataParser.h"
+#include "PreviewFixtures.h"
 #include "SampleDrive.h"
 #include "UiEngine.h"
 
@@ -38,6 +39,8 @@ const QStringList allScenes = {
     QStringLiteral("thumbnails"),        QStringLiteral("export-bar"),            QStringLiteral("export-spinner"),
     QStringLiteral("result-captures"),   QStringLiteral("result-empty"),          QStringLiteral("about"),
     QStringLiteral("about-update"),      QStringLiteral("update-overlay"),        QStringLiteral("alert"),
+    QStringLiteral("preview-single"),    QStringLiteral("preview-grid"),          QStringLiteral("preview-toast"),
+    QStringLiteral("merge-range"),       QStringLiteral("merge-review"),
 };
 // How long a scene may take to settle (thumbnails decode, the result page captures).
 constexpr int sceneTimeoutMs = 60000;
@@ -142,12 +145,16 @@ int main(int argc, char** argv) {
     QElapsedTimer preparing;
     preparing.start();
     const QVariantMap fixtures = makeFixtures(work.path());
+    const screenshots::PreviewFixtures preview = screenshots::makePreviewFixtures(work.path());
     std::printf("sample footage ready (%lld ms)\n", preparing.elapsed());
 
     QQmlEngine engine;
     ui::configureEngine(engine);
     QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/screenshots/Scenes.qml")));
-    std::unique_ptr<QObject> root(component.createWithInitialProperties({{QStringLiteral("fixtures"), fixtures}}));
+    std::unique_ptr<QObject> root(component.createWithInitialProperties(
+        {{QStringLiteral("fixtures"), fixtures},
+         {QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(preview.viewModel.get())},
+         {QStringLiteral("previewFixtures"), preview.values}}));
     auto* window = qobject_cast<QQuickWindow*>(root.get());
     if (!window) {
         std::fprintf(stderr, "%s\n", qPrintable(component.errorString()));
