@@ -81,7 +81,9 @@ public:
         EXPECT_TRUE(window_) << component.errorString().toStdString();
         if (window_) {
             window_->show();
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(window_));
+            // Window shortcuts (Ctrl+E) answer only in the active window.
+            window_->requestActivate();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(window_));
         }
     }
     QQuickWindow* window() const { return window_; }
