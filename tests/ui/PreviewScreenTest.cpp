@@ -1,11 +1,15 @@
 // The event preview page as a user meets it, with the real players over a real sample drive:
-// the picture, the dashboard following the frame on screen, the grid, the keys and the toast.
+// the picture, the dashboard following the frame on screen, the grid, the keys, the toast, and
+// an export through its overlay to the result page and its stills.
 
 #include "MultiCameraPreviewController.h"
 #include "ScreenTestSupport.h"
 #include "TelemetryTimeline.h"
 #include "TeslaTelemetryReader.h"
 #include "VideoPreviewController.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <cmath>
 
@@ -137,4 +141,89 @@ TEST(PreviewScreen, keysPlayPauseSkipRecordExportAndGoBack) {
 
     s.screen.key(Qt::Key_Escape);
     EXPECT_FALSE(s.vm.hasSelectedEvent());
+}
+
+namespace {
+
+// The preview with what the window lays over it while an export runs and after it finished.
+const QString exportQml = QStringLiteral(R"(
+Item {
+    anchors.fill: parent
+    EventPreviewPage { objectName: "page"; anchors.fill: parent; viewModel: vm; visible: !vm.hasExportResult }
+    Loader {
+        anchors.fill: parent
+        active: vm.hasExportResult
+        sourceComponent: ExportResultView {
+            objectName: "result"
+            videoUrl: vm.exportResultURL
+            videoStartDate: vm.exportResultStartDate
+            timeline: vm.exportResultTimeline
+            message: vm.successMessage
+            openOutputButtonTitle: vm.openOutputButtonTitle
+            onDoneRequested: vm.clearExportResult()
+        }
+    }
+    ExportLoadingOverlay {
+        objectName: "overlay"
+        anchors.fill: parent
+        visible: vm.isProcessing
+        fileName: vm.exportingFileName
+        statusMessage: vm.exportStatusMessage
+        progress: vm.exportProgress
+        isIndeterminate: vm.exportIsIndeterminate
+        onCancelRequested: vm.cancelExport()
+    }
+})");
+
+QStringList stillsIn(const QString& folder) {
+    return QDir(folder).entryList({QStringLiteral("*.png"), QStringLiteral("*.jpg"), QStringLiteral("*.heic")},
+                                  QDir::Files);
+}
+
+} // namespace
+
+TEST(PreviewScreen, anExportLeadsToTheResultPageWhereStillsAreCapturedAndSaved) {
+    if (!test::hasScreen())
+        GTEST_SKIP() << "needs an X server (xvfb-run)";
+    ScreenDrive drive;
+    MainViewModel& vm = *drive.vm;
+    ScreenWindow screen(vm, exportQml);
+    ASSERT_TRUE(screen.window());
+    vm.selectEvent(drive.saved.back()); // one minute: a short export
+    ASSERT_TRUE(waitUntil([&] { return vm.hasSelectedVideo() && vm.videoPreview()->duration() > 0; },
+                          test::screenWaitMs));
+
+    screen.click(screen.item("exportButton"));
+    ASSERT_TRUE(vm.isProcessing());
+    EXPECT_TRUE(screen.item("overlay")->isVisible());
+    EXPECT_FALSE(screen.item("exportFileName")->property("text").toString().isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return !vm.isProcessing(); }, test::exportWaitMs));
+    ASSERT_EQ(vm.errorMessage(), "");
+    ASSERT_TRUE(vm.hasExportResult());
+    EXPECT_FALSE(screen.item("overlay")->isVisible());
+
+    QObject* result = screen.object("result")->property("controller").value<QObject*>();
+    ASSERT_TRUE(waitUntil([&] { return result->property("isReady").toBool(); }, test::screenWaitMs));
+    QObject* captures = result->property("captures").value<QObject*>();
+    const auto captureCount = [&] { return captures->property("count").toInt(); };
+    screen.click(screen.item("captureButton"));
+    ASSERT_TRUE(waitUntil([&] { return captureCount() == 1 && !result->property("isCapturing").toBool(); },
+                          test::screenWaitMs));
+    screen.click(screen.item("nextFrameButton"));
+    screen.click(screen.item("captureButton"));
+    ASSERT_TRUE(waitUntil([&] { return captureCount() == 2 && !result->property("isCapturing").toBool(); },
+                          test::screenWaitMs));
+    EXPECT_EQ(screen.unnamedButtons(), QStringList());
+
+    screen.click(screen.item("removeCaptureButton"));
+    EXPECT_EQ(captureCount(), 1);
+    const QString folder = QFileInfo(vm.exportResultPath()).absolutePath();
+    ASSERT_EQ(stillsIn(folder), QStringList());
+    screen.click(screen.item("saveAllButton"));
+    ASSERT_TRUE(waitUntil([&] { return !result->property("saveMessage").toString().isEmpty(); }, test::screenWaitMs));
+    EXPECT_EQ(stillsIn(folder).size(), 1) << result->property("saveMessage").toString().toStdString();
+
+    screen.click(screen.item("doneButton"));
+    EXPECT_FALSE(vm.hasExportResult());
+    EXPECT_TRUE(screen.item("page")->isVisible());
 }
