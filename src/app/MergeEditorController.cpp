@@ -2,7 +2,9 @@
 
 #include "CameraOptions.h"
 #include "MainViewModel.h"
+#include "MediaProbe.h"
 #include "PlaybackTimeFormat.h"
+#include "PreviewPageController.h"
 #include "VideoPreviewController.h"
 
 #include <QScopedValueRollback>
@@ -248,7 +250,9 @@ void MergeEditorController::previewPlayingChanged() {
 // kept to its very end still hands over to the next.
 void MergeEditorController::previewTimeChanged() {
     const VideoPreviewController* player = preview();
-    const bool ranOut = previewJustStopped_ && player->currentTime() >= player->duration() - endThreshold;
+    // A load also stops the player and moves its time; that is no end.
+    const bool ranOut = previewJustStopped_ && !player->isLoading() &&
+                        player->currentTime() >= player->duration() - endThreshold;
     previewJustStopped_ = false;
     emit timeChanged();
     const VideoMergeItem* item = previewItem();
@@ -291,7 +295,9 @@ void MergeEditorController::advanceReview() {
     showReviewItem(reviewItemIndex_ + 1, items()[size_t(reviewItemIndex_ + 1)].rangeStart, true);
 }
 
-void MergeEditorController::seekReview(double time) {
+void MergeEditorController::seekReview(double time) { seekReviewTo(time, false); }
+
+void MergeEditorController::seekReviewTo(double time, bool resume) {
     if (!isReviewPage())
         return;
     const double total = totalSelectedDuration();
@@ -307,9 +313,33 @@ void MergeEditorController::seekReview(double time) {
     const VideoMergeItem& item = items()[size_t(index)];
     const double local = item.rangeStart + std::min(remainder, keptLength(item));
     if (index == reviewItemIndex_)
-        preview()->seek(local, false);
+        preview()->seek(local, resume);
     else
-        showReviewItem(index, local, false);
+        showReviewItem(index, local, resume);
+}
+
+void MergeEditorController::skipBack() { skip(-PreviewPageController::skipSeconds); }
+void MergeEditorController::skipForward() { skip(PreviewPageController::skipSeconds); }
+
+void MergeEditorController::skip(double seconds) {
+    VideoPreviewController* player = preview();
+    if (!previewItem() || player->duration() <= 0)
+        return;
+    if (isReviewPage()) {
+        seekReviewTo(reviewCurrentTime() + seconds, player->isPlaying());
+        return;
+    }
+    player->seek(std::clamp(player->currentTime() + seconds, 0.0, player->duration()), player->isPlaying());
+}
+
+void MergeEditorController::stepFrame(int count) {
+    VideoPreviewController* player = preview();
+    if (!previewItem() || player->duration() <= 0 || count == 0)
+        return;
+    pausePreview();
+    player->seek(PreviewPageController::frameStepTarget(player->currentTime(), count, 1.0 / media::cameraFrameRate,
+                                                        player->duration()),
+                 false);
 }
 
 void MergeEditorController::togglePreviewPlayback() {
@@ -356,12 +386,12 @@ void MergeEditorController::endScrub() {
 // --- Editing ---
 
 void MergeEditorController::setRangeStartHere() {
-    if (const VideoMergeItem* item = previewItem())
+    if (const VideoMergeItem* item = previewItem(); item && !isReviewPage())
         viewModel_->setMergeRangeStart(preview()->currentTime(), item->id.toString());
 }
 
 void MergeEditorController::setRangeEndHere() {
-    if (const VideoMergeItem* item = previewItem())
+    if (const VideoMergeItem* item = previewItem(); item && !isReviewPage())
         viewModel_->setMergeRangeEnd(preview()->currentTime(), item->id.toString());
 }
 

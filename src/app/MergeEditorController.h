@@ -93,11 +93,18 @@ public:
     Q_INVOKABLE void togglePreviewPlayback();
     // The review slider: the item and local time for a point of the spliced time line.
     Q_INVOKABLE void seekReview(double time);
+    // ← / →: five seconds back or on, inside the item on a range page, along the splice on the
+    // review page; playing goes on.
+    Q_INVOKABLE void skipBack();
+    Q_INVOKABLE void skipForward();
+    // , / .: one frame back or on inside the item shown; pauses first.
+    Q_INVOKABLE void stepFrame(int count);
     // The range page's slider.
     Q_INVOKABLE void beginScrub();
     Q_INVOKABLE void scrub(double time);
     Q_INVOKABLE void endScrub();
-    // The range page's "开始"/"结束": the kept part starts or ends at the preview's position.
+    // The range page's "开始"/"结束": the kept part starts or ends at the preview's position
+    // (nothing on the review page).
     Q_INVOKABLE void setRangeStartHere();
     Q_INVOKABLE void setRangeEndHere();
     Q_INVOKABLE void moveItemUp(int row);
@@ -127,6 +134,8 @@ private:
     void previewPlayingChanged();
     void reachedRangeEnd(const VideoMergeItem& item);
     void advanceReview();
+    void skip(double seconds);
+    void seekReviewTo(double time, bool resume);
     // Shows review item `index` from `time`: a seek when it is already loaded, else a load.
     void showReviewItem(int index, double time, bool resume);
 

@@ -261,3 +261,44 @@ TEST(MergeEditorController, changingTheCameraReloadsThePreviewOnTheSamePage) {
     EXPECT_GT(e.opened().size(), opened);
     EXPECT_TRUE(e.opened().last().endsWith("-back.mp4"));
 }
+
+// ← / → and , / . (the editor's keys).
+TEST(MergeEditorController, keysSkipFiveSecondsAndStepFramesInsideTheItemOrAlongTheSplice) {
+    Editor e;
+    e.player().tick(3);
+    e.editor.skipBack(); // clamped to the item's start
+    EXPECT_DOUBLE_EQ(e.preview().currentTime(), 0);
+    e.settle();
+    e.editor.skipForward();
+    e.settle();
+    EXPECT_DOUBLE_EQ(e.preview().currentTime(), 5);
+    e.playTo(5.5);
+    e.editor.stepFrame(1); // pauses, then the middle of the next frame
+    e.settle();
+    EXPECT_FALSE(e.preview().isPlaying());
+    EXPECT_NEAR(e.preview().currentTime(), 5.5 + 1.5 / 36, 1e-9);
+    e.editor.setRangeStartHere();
+    EXPECT_NEAR(e.item(0).rangeStart, 5.5 + 1.5 / 36, 1e-9);
+
+    // The review: item 1 keeps 100…120 (two minutes), item 2 keeps 5…15.
+    e.vm().setMergeRangeStart(100, e.id(0));
+    e.vm().setMergeRangeStart(5, e.id(1));
+    e.vm().setMergeRangeEnd(15, e.id(1));
+    for (int page = 0; page < 3; ++page)
+        e.editor.performAction();
+    e.settle();
+    e.editor.seekReview(17);
+    e.settle();
+    e.editor.togglePreviewPlayback();
+    e.editor.skipForward(); // 22 on the splice: item 2, 2 s into its kept part, still playing
+    EXPECT_EQ(e.editor.reviewItemIndex(), 1);
+    e.settle();
+    EXPECT_DOUBLE_EQ(e.preview().currentTime(), 7);
+    EXPECT_TRUE(e.preview().isPlaying());
+    e.editor.setRangeEndHere(); // the review edits no range
+    EXPECT_EQ(e.item(1).rangeEnd, 15);
+    e.editor.skipBack(); // back into item 1's kept part
+    EXPECT_EQ(e.editor.reviewItemIndex(), 0);
+    e.settle();
+    EXPECT_DOUBLE_EQ(e.preview().currentTime(), 117);
+}

@@ -44,6 +44,11 @@ TEST(MergeEditorScreen, twoSavedEventsAreReviewedAndSpliced) {
     ASSERT_TRUE(waitUntil(showsPicture, test::screenWaitMs));
     EXPECT_EQ(preview.duration(), vm.mergeItemList()[0].totalDuration()); // both of its minutes
     EXPECT_EQ(action->property("text").toString(), "下一段");
+    // "." one frame on, "[" keeps the item from there.
+    screen.key(Qt::Key_Period);
+    ASSERT_TRUE(waitUntil([&] { return preview.currentTime() > 0 && !preview.isLoading(); }, test::screenWaitMs));
+    screen.key(Qt::Key_BracketLeft);
+    EXPECT_DOUBLE_EQ(vm.mergeItemList()[0].rangeStart, preview.currentTime());
     screen.click(action);
     EXPECT_EQ(title(), "选择第 2 段时段");
     EXPECT_EQ(action->property("text").toString(), "查看拼接预览");
@@ -51,7 +56,7 @@ TEST(MergeEditorScreen, twoSavedEventsAreReviewedAndSpliced) {
     screen.click(action);
     EXPECT_EQ(title(), "拼接画面预览");
     EXPECT_EQ(screen.unnamedButtons(), QStringList());
-    EXPECT_EQ(screen.item("mergeFooterText")->property("text").toString(), "2 段 · 成品约 00:06");
+    EXPECT_EQ(screen.item("mergeFooterText")->property("text").toString(), "2 段 · 成品约 00:05");
     ASSERT_TRUE(waitUntil(showsPicture, test::screenWaitMs));
 
     // The review plays on from the first event into the second.

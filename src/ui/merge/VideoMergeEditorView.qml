@@ -10,7 +10,8 @@ import Orvane.Ui
 //
 //   VideoMergeEditorView { viewModel: vm }   // shown while vm.isMergeEditorPresented
 //
-// Keyboard: Space play/pause, Esc back.
+// Keyboard: Space play/pause, ← / → 5 s, , / . one frame, [ / ] kept part start / end (range
+// pages), Esc back, Ctrl+E start the splice (review page).
 FocusScope {
     id: root
 
@@ -28,8 +29,33 @@ FocusScope {
 
     Component.onCompleted: if (visible) forceActiveFocus()
     onVisibleChanged: if (visible) forceActiveFocus()
-    Keys.onSpacePressed: editor.togglePreviewPlayback()
-    Keys.onEscapePressed: editor.goBack()
+    Keys.onPressed: (event) => handleKey(event)
+    Shortcut {
+        sequence: "Ctrl+E"
+        enabled: root.visible && editor.isReviewPage
+        onActivated: editor.performAction()
+    }
+
+    // The editor's keys; a focused button keeps Space for itself.
+    function handleKey(event) {
+        if (event.modifiers & ~Qt.KeypadModifier)
+            return
+        const actions = {
+            [Qt.Key_Space]: () => editor.togglePreviewPlayback(),
+            [Qt.Key_Left]: () => editor.skipBack(),
+            [Qt.Key_Right]: () => editor.skipForward(),
+            [Qt.Key_Comma]: () => editor.stepFrame(-1),
+            [Qt.Key_Period]: () => editor.stepFrame(1),
+            [Qt.Key_BracketLeft]: () => editor.setRangeStartHere(),
+            [Qt.Key_BracketRight]: () => editor.setRangeEndHere(),
+            [Qt.Key_Escape]: () => editor.goBack()
+        }
+        const action = actions[event.key]
+        if (action) {
+            action()
+            event.accepted = true
+        }
+    }
 
     Rectangle {
         anchors.fill: parent
