@@ -160,6 +160,8 @@ QtObject {
     readonly property int sliderHeight: 24
     readonly property int sliderTrackHeight: 4
     readonly property int sliderHandleSize: 14
+    // How far a marked part of a slider reaches beyond its track.
+    readonly property int sliderMarkOutset: 4
     readonly property color sliderHandle: "#ffffff"
     readonly property int shortcutKeyWidth: 72
     readonly property int videoMinHeight: 160

@@ -34,6 +34,9 @@ RowLayout {
         objectName: "mergeSlider"
         duration: bar.length
         time: bar.position
+        // The part kept, on a range page.
+        markStart: bar.review ? NaN : bar.editor.previewRangeStart
+        markEnd: bar.review ? NaN : bar.editor.previewRangeEnd
         focusPolicy: Qt.TabFocus
         enabled: bar.editor.hasPreviewItem && bar.length > 0
         Accessible.name: bar.review ? "拼接预览位置" : "片段位置"
