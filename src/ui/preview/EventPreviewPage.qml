@@ -33,7 +33,8 @@ FocusScope {
     Keys.onPressed: (event) => handleKey(event)
     Shortcut {
         sequence: "Ctrl+E"
-        enabled: root.visible
+        // The merge editor may lie over the page and has its own Ctrl+E.
+        enabled: root.visible && !(root.viewModel && root.viewModel.isMergeEditorPresented)
         onActivated: page.exportSelection()
     }
 

@@ -78,6 +78,7 @@ RowLayout {
         rates: bar.page.playbackRates
         currentRate: bar.player ? bar.player.playbackRate : 1
         title: bar.page.rateTitle
+        enabled: bar.page.hasVideo
         onChosen: (value) => bar.page.setPlaybackRate(value)
     }
     RangeButton {

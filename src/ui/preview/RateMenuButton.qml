@@ -16,6 +16,7 @@ AbstractButton {
 
     focusPolicy: Qt.TabFocus
     hoverEnabled: true
+    opacity: enabled ? 1 : Theme.disabledOpacity
     implicitHeight: Theme.controlHeight
     implicitWidth: row.implicitWidth + 2 * Theme.spaceS
     Accessible.role: Accessible.ButtonMenu

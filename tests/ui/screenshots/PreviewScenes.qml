@@ -13,6 +13,7 @@ QtObject {
     readonly property Component previewSingle: Component { PreviewScene { camera: "front" } }
     readonly property Component previewGrid: Component { PreviewScene { camera: "all" } }
     readonly property Component previewToast: Component { PreviewScene { camera: "front"; recordsRange: true } }
+    readonly property Component previewNoCamera: Component { NoCameraScene {} }
     readonly property Component mergeRange: Component { MergeScene {} }
     readonly property Component mergeReview: Component { MergeScene { review: true } }
 
@@ -66,6 +67,32 @@ QtObject {
                 page.recordRangeEnd()
                 ready = true
             }
+        }
+    }
+
+    // A camera the car does not have: the note in place of the picture.
+    component NoCameraScene: Item {
+        id: scene
+        property bool ready: false
+        readonly property var vm: scenes.viewModel
+        readonly property var page: preview.controller
+
+        EventPreviewPage {
+            id: preview
+            anchors.fill: parent
+            viewModel: scenes.viewModel
+        }
+        Component.onCompleted: {
+            vm.cancelMergeSelection()
+            vm.switchCameraFilter("left_pillar")
+            if (vm.selectedEventID !== scenes.fixtures.eventID)
+                vm.selectEvent(scenes.fixtures.eventID)
+        }
+        Timer {
+            interval: 50
+            repeat: true
+            running: !scene.ready
+            onTriggered: scene.ready = !scene.page.isVideoLoading && !scene.page.hasVideo && scene.vm.hasSelectedEvent
         }
     }
 

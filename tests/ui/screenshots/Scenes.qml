@@ -40,6 +40,7 @@ Window {
             "preview-single": previewScenes.previewSingle,
             "preview-grid": previewScenes.previewGrid,
             "preview-toast": previewScenes.previewToast,
+            "preview-no-camera": previewScenes.previewNoCamera,
             "merge-range": previewScenes.mergeRange,
             "merge-review": previewScenes.mergeReview
         })[window.scene] || null

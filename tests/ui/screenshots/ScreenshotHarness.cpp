@@ -40,7 +40,7 @@ const QStringList allScenes = {
     QStringLiteral("result-captures"),   QStringLiteral("result-empty"),          QStringLiteral("about"),
     QStringLiteral("about-update"),      QStringLiteral("update-overlay"),        QStringLiteral("alert"),
     QStringLiteral("preview-single"),    QStringLiteral("preview-grid"),          QStringLiteral("preview-toast"),
-    QStringLiteral("merge-range"),       QStringLiteral("merge-review"),
+    QStringLiteral("merge-range"),       QStringLiteral("merge-review"),          QStringLiteral("preview-no-camera"),
 };
 // How long a scene may take to settle (thumbnails decode, the result page captures).
 constexpr int sceneTimeoutMs = 60000;
