@@ -86,6 +86,24 @@ QtObject {
         readonly property int rowMaxWidth: 1040
     }
 
+    // Event preview page
+    readonly property QtObject preview: QtObject {
+        readonly property int gridSpacing: 3
+        readonly property int rangeButtonHeight: 28
+        readonly property int rangeButtonMinWidth: 54
+        readonly property int rangeButtonPaddingH: 5
+        readonly property int rangeButtonRadius: 7
+        readonly property int menuWidth: 120
+        readonly property int sliderMinWidth: 120
+        readonly property int segmentChipHeight: 36
+    }
+
+    // Merge editor
+    readonly property QtObject merge: QtObject {
+        readonly property int reviewRowHeight: 44
+        readonly property int reviewListMaxHeight: 184
+    }
+
     // Type
     readonly property string fontFamily: "Noto Sans CJK SC"
     readonly property string monoFamily: "Noto Sans Mono CJK SC"
@@ -142,6 +160,8 @@ QtObject {
     readonly property int sliderHeight: 24
     readonly property int sliderTrackHeight: 4
     readonly property int sliderHandleSize: 14
+    // How far a marked part of a slider reaches beyond its track.
+    readonly property int sliderMarkOutset: 4
     readonly property color sliderHandle: "#ffffff"
     readonly property int shortcutKeyWidth: 72
     readonly property int videoMinHeight: 160

@@ -17,6 +17,7 @@
 
 using namespace orvane;
 using test::Harness;
+using test::finishLoading;
 using test::waitUntil;
 
 namespace {
@@ -26,17 +27,6 @@ std::vector<QString> folderNames(const std::vector<TeslaClipEvent>& events) {
     for (const auto& e : events)
         names.push_back(e.folderName);
     return names;
-}
-
-// Delivers the measured lengths of every pending playlist and opens its files.
-void finishLoading(test::FakeEnvironment& env, double seconds) {
-    auto measures = std::move(env.measures);
-    env.measures.clear();
-    for (auto& m : measures)
-        m.done(std::vector<double>(m.steps.size(), seconds));
-    for (auto* player : env.players)
-        if (player->itemStatus() == media::AbstractMediaPlayer::ItemStatus::loading)
-            player->report(media::AbstractMediaPlayer::ItemStatus::readyToPlay);
 }
 
 } // namespace

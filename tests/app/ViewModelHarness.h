@@ -27,6 +27,17 @@ inline void settle(int milliseconds = 100) {
     waitUntil([] { return false; }, milliseconds);
 }
 
+// Delivers the measured lengths of every pending playlist and opens its files.
+inline void finishLoading(FakeEnvironment& env, double seconds) {
+    auto measures = std::move(env.measures);
+    env.measures.clear();
+    for (auto& m : measures)
+        m.done(std::vector<double>(m.steps.size(), seconds));
+    for (auto* player : env.players)
+        if (player->itemStatus() == media::AbstractMediaPlayer::ItemStatus::loading)
+            player->report(media::AbstractMediaPlayer::ItemStatus::readyToPlay);
+}
+
 // Named gates that blocking work waits at while the test holds them.
 class Gates {
 public:

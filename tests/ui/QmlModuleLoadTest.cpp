@@ -48,6 +48,12 @@ QString propertiesFor(const QString& type) {
     if (type == QLatin1String("EventCard"))
         return QStringLiteral("eventID: \"e\"; timeRangeTitle: \"10:00:00\"; locationLine: \"\"; thumbnailSource: \"\"; "
                               "isDeleteSelected: false; isMergeSelected: false; mergeOrder: 0");
+    // The preview page's and the merge editor's pieces work on their page's controller.
+    static const QStringList previewPieces = {"PreviewTransport", "PreviewVideoArea", "SegmentStrip"};
+    if (previewPieces.contains(type))
+        return QStringLiteral("page: PreviewPageController {}");
+    if (type.startsWith(QLatin1String("Merge")))
+        return QStringLiteral("editor: MergeEditorController {}");
     return {};
 }
 
@@ -71,7 +77,7 @@ TEST(QmlModuleLoadTest, EveryFileOfTheModuleLoads) {
                                  ? QStringLiteral("Item { property color c: Theme.window }")
                                  : type + QStringLiteral(" { objectName: \"subject\"; ") + propertiesFor(type) +
                                        QStringLiteral(" }");
-        const QString text = QStringLiteral("import QtQuick\nimport QtQuick.Window\nimport Orvane.Ui\n"
+        const QString text = QStringLiteral("import QtQuick\nimport QtQuick.Window\nimport Orvane.App\nimport Orvane.Ui\n"
                                             "import \"qrc:/orvane-test/qml\"\n"
                                             "Window { width: 900; height: 700; required property QtObject testViewModel; ") +
                              body + QStringLiteral(" }");

@@ -3,19 +3,23 @@ import QtQuick.Controls
 import Orvane.Ui
 
 // A position slider over 0 … `duration`. It reports grabbing (scrubStarted), dragging
-// (scrubbedTo) and letting go (scrubEnded); `position` is shown while not dragging.
+// (scrubbedTo) and letting go (scrubEnded); `position` is shown while not dragging. A part
+// `markStart` … `markEnd` (the merge editor's kept part) is shaded around the track.
 Slider {
     id: slider
 
     property real duration: 0
     property real time: 0
+    property real markStart: NaN
+    property real markEnd: NaN
     signal scrubStarted()
     signal scrubbedTo(real time)
     signal scrubEnded()
 
     from: 0
     to: Math.max(duration, 0.001)
-    value: time
+    // Also read when `to` grows: a time set while the length was still unknown was clamped.
+    value: Math.min(time, to)
     live: true
     focusPolicy: Qt.StrongFocus
     enabled: duration > 0
@@ -32,6 +36,21 @@ Slider {
         height: Theme.sliderTrackHeight
         radius: Theme.sliderTrackHeight / 2
         color: Theme.surfaceMuted
+        Rectangle {
+            objectName: "markedPart"
+            readonly property real from: Math.max(0, Math.min(1, slider.markStart / slider.to))
+            readonly property real until: Math.max(0, Math.min(1, slider.markEnd / slider.to))
+            visible: until > from
+            z: -1
+            x: from * parent.width - Theme.sliderMarkOutset
+            y: -Theme.sliderMarkOutset
+            width: (until - from) * parent.width + 2 * Theme.sliderMarkOutset
+            height: parent.height + 2 * Theme.sliderMarkOutset
+            radius: height / 2
+            color: Theme.accentSoft
+            border.width: Theme.hairline
+            border.color: Theme.accent
+        }
         Rectangle {
             width: slider.visualPosition * parent.width
             height: parent.height

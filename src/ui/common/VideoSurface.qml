@@ -10,6 +10,8 @@ Rectangle {
     property QtObject source
     property int cell: 0
     property alias fillMode: output.fillMode
+    // The size of the frames shown (empty before the first one).
+    readonly property alias sourceRect: output.sourceRect
     readonly property bool attached: binder.attached
 
     color: Theme.videoBackground

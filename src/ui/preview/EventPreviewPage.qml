@@ -1,22 +1,146 @@
 import QtQuick
+import QtQuick.Controls
 import QtQuick.Layouts
+import Orvane.App
 import Orvane.Ui
 
-// Stand-in until the event preview page lands: the way back to the browser.
-Rectangle {
-    id: page
+// The screen of an open event: header, camera tabs, the picture (one camera or the grid) with
+// its recording time and range toast, the dashboard, the transport and, for events of several
+// minutes, the minute list with its merge selection. Its logic is its PreviewPageController.
+//
+//   EventPreviewPage { viewModel: vm }   // vm: the MainViewModel
+//
+// Keyboard (while the page has focus, which it takes when shown): Space play/pause, ← / → 5 s,
+// , / . one frame, [ / ] range start / end, Esc back, Ctrl+E export.
+FocusScope {
+    id: root
 
     property var viewModel
+    readonly property alias controller: page
+    readonly property QtObject player: viewModel ? viewModel.activePreview : null
 
-    color: Theme.window
+    Accessible.role: Accessible.Pane
+    Accessible.name: page.detailTitle
 
-    ActionButton {
-        objectName: "previewBackButton"
-        anchors.left: parent.left
+    PreviewPageController {
+        id: page
+        viewModel: root.viewModel ?? null
+    }
+
+    Component.onCompleted: if (visible) forceActiveFocus()
+    onVisibleChanged: if (visible) forceActiveFocus()
+
+    Keys.onPressed: (event) => handleKey(event)
+    Shortcut {
+        sequence: "Ctrl+E"
+        // The merge editor may lie over the page and has its own Ctrl+E.
+        enabled: root.visible && !(root.viewModel && root.viewModel.isMergeEditorPresented)
+        onActivated: page.exportSelection()
+    }
+
+    // The page's keys; a focused button keeps Space for itself.
+    function handleKey(event) {
+        if (event.modifiers & ~Qt.KeypadModifier)
+            return
+        const actions = {
+            [Qt.Key_Space]: () => page.togglePlayPause(),
+            [Qt.Key_Left]: () => page.skipBack(),
+            [Qt.Key_Right]: () => page.skipForward(),
+            [Qt.Key_Comma]: () => page.stepFrame(-1),
+            [Qt.Key_Period]: () => page.stepFrame(1),
+            [Qt.Key_BracketLeft]: () => page.recordRangeStart(),
+            [Qt.Key_BracketRight]: () => page.recordRangeEnd(),
+            [Qt.Key_Escape]: () => page.goBack()
+        }
+        const action = actions[event.key]
+        if (action) {
+            action()
+            event.accepted = true
+        }
+    }
+
+    Rectangle {
+        anchors.fill: parent
+        color: Theme.window
+    }
+
+    ColumnLayout {
         anchors.top: parent.top
-        anchors.margins: Theme.spaceL
-        text: "返回"
-        iconName: "chevron_left"
-        onClicked: page.viewModel.closeEventPreview()
+        anchors.bottom: parent.bottom
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.topMargin: Theme.spaceM
+        anchors.bottomMargin: Theme.spaceL
+        width: Math.min(parent.width - 2 * Theme.spaceXl, Theme.pageMaxWidth)
+        spacing: Theme.spaceM
+
+        RowLayout {
+            spacing: Theme.spaceM
+            Layout.fillWidth: true
+
+            ActionButton {
+                objectName: "backButton"
+                text: "返回"
+                iconName: "chevron_left"
+                kind: "plain"
+                focusPolicy: Qt.TabFocus
+                onClicked: page.goBack()
+            }
+            ThemedText {
+                objectName: "detailTitle"
+                text: page.detailTitle
+                textStyle: "headline"
+                elide: Text.ElideRight
+                Layout.fillWidth: true
+            }
+            CameraTabs {
+                objectName: "cameraTabs"
+                options: page.cameraOptions
+                current: root.viewModel ? root.viewModel.cameraFilter : ""
+                onPicked: (value) => page.selectCamera(value)
+            }
+        }
+
+        PreviewVideoArea {
+            objectName: "videoArea"
+            viewModel: root.viewModel
+            page: page
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            Layout.minimumHeight: Theme.videoMinHeight
+        }
+
+        TeslaDashboardView {
+            objectName: "dashboard"
+            readonly property QtObject timeline: page.timeline
+            hasSample: timeline.hasSample
+            gear: timeline.gear
+            speedMetersPerSecond: timeline.speedMetersPerSecond
+            acceleratorPercent: timeline.acceleratorPercent
+            sampleSteeringAngle: timeline.steeringAngle
+            steeringAngle: timeline.hasSample ? timeline.steeringAngle : NaN
+            leftBlinker: timeline.leftBlinker
+            rightBlinker: timeline.rightBlinker
+            brakeApplied: timeline.brakeApplied
+            autopilotState: timeline.autopilotState
+            hasTelemetry: timeline.hasTelemetry
+            Layout.fillWidth: true
+        }
+
+        PreviewTransport {
+            id: transport
+            objectName: "transport"
+            page: page
+            player: root.player
+            Layout.fillWidth: true
+            onKeyPressed: (event) => root.handleKey(event)
+        }
+
+        SegmentStrip {
+            objectName: "segmentStrip"
+            visible: page.showsSegmentList
+            viewModel: root.viewModel
+            page: page
+            Layout.fillWidth: true
+        }
     }
 }

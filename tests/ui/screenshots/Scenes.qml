@@ -10,6 +10,9 @@ Window {
     id: window
 
     property var fixtures: ({})
+    // The real application state of the preview and merge editor scenes (PreviewFixtures).
+    property var viewModel
+    property var previewFixtures: ({})
     property string scene
     readonly property bool sceneReady: loader.item !== null && loader.item.ready === true
 
@@ -42,8 +45,20 @@ Window {
             "window-result": windowResult,
             "window-about": windowAbout,
             "window-update-alert": windowUpdateAlert,
-            "window-error": windowError
+            "window-error": windowError,
+            "preview-single": previewScenes.previewSingle,
+            "preview-grid": previewScenes.previewGrid,
+            "preview-toast": previewScenes.previewToast,
+            "preview-no-camera": previewScenes.previewNoCamera,
+            "merge-range": previewScenes.mergeRange,
+            "merge-review": previewScenes.mergeReview
         })[window.scene] || null
+    }
+
+    PreviewScenes {
+        id: previewScenes
+        viewModel: window.viewModel
+        fixtures: window.previewFixtures
     }
 
     // A stand-in for the preview page: a still frame with the watermark and toast, the dashboard under it.

@@ -8,6 +8,7 @@
 #include "FrameGrabber.h"
 #include "Instant.h"
 #include "MetadataParser.h"
+#include "PreviewFixtures.h"
 #include "SampleDrive.h"
 #include "UiEngine.h"
 #include "WindowTestSupport.h"
@@ -42,6 +43,8 @@ const QStringList allScenes = {
     QStringLiteral("window-empty"),      QStringLiteral("window-browser"),        QStringLiteral("window-sentry-empty"),
     QStringLiteral("window-delete"),     QStringLiteral("window-export"),         QStringLiteral("window-result"),
     QStringLiteral("window-about"),      QStringLiteral("window-update-alert"),   QStringLiteral("window-error"),
+    QStringLiteral("preview-single"),    QStringLiteral("preview-grid"),          QStringLiteral("preview-toast"),
+    QStringLiteral("merge-range"),       QStringLiteral("merge-review"),          QStringLiteral("preview-no-camera"),
 };
 // How long a scene may take to settle (thumbnails decode, the result page captures).
 constexpr int sceneTimeoutMs = 60000;
@@ -152,12 +155,16 @@ int main(int argc, char** argv) {
     QVariantMap fixtures = makeFixtures(work.path());
     test::ViewModelFactory viewModels;
     fixtures.insert(QStringLiteral("viewModels"), QVariant::fromValue<QObject*>(&viewModels));
+    const screenshots::PreviewFixtures preview = screenshots::makePreviewFixtures(work.path());
     std::printf("sample footage ready (%lld ms)\n", preparing.elapsed());
 
     QQmlEngine engine;
     ui::configureEngine(engine);
     QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/screenshots/Scenes.qml")));
-    std::unique_ptr<QObject> root(component.createWithInitialProperties({{QStringLiteral("fixtures"), fixtures}}));
+    std::unique_ptr<QObject> root(component.createWithInitialProperties(
+        {{QStringLiteral("fixtures"), fixtures},
+         {QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(preview.viewModel.get())},
+         {QStringLiteral("previewFixtures"), preview.values}}));
     auto* window = qobject_cast<QQuickWindow*>(root.get());
     if (!window) {
         std::fprintf(stderr, "%s\n", qPrintable(component.errorString()));
