@@ -27,6 +27,7 @@ QtObject {
         property string camera
         property bool recordsRange: false
         property int step: 0
+        property int waited: 0
         property bool ready: false
         readonly property var vm: scenes.viewModel
         readonly property var page: preview.controller
@@ -45,6 +46,9 @@ QtObject {
         function advance() {
             const f = scenes.fixtures
             const target = step === 2 && recordsRange ? f.rangeStart : f.driveTime
+            // A camera switch still reloading at the time it had may land after the seek: again.
+            if (step >= 2 && !scenes.landed(preview.player, target) && ++waited % 10 === 0)
+                page.seek(target)
             if (step === 0) {
                 vm.cancelMergeSelection()
                 vm.switchCameraFilter(camera)
