@@ -14,6 +14,7 @@ QtObject {
     readonly property Component previewGrid: Component { PreviewScene { camera: "all" } }
     readonly property Component previewToast: Component { PreviewScene { camera: "front"; recordsRange: true } }
     readonly property Component previewNoCamera: Component { NoCameraScene {} }
+    readonly property Component previewSegments: Component { PreviewScene { camera: "front"; picksMinutes: true } }
     readonly property Component mergeRange: Component { MergeScene {} }
     readonly property Component mergeReview: Component { MergeScene { review: true } }
 
@@ -26,6 +27,8 @@ QtObject {
         id: scene
         property string camera
         property bool recordsRange: false
+        // Ends choosing minutes to splice, the one playing picked.
+        property bool picksMinutes: false
         property int step: 0
         property int waited: 0
         property bool ready: false
@@ -51,6 +54,7 @@ QtObject {
                 page.seek(target)
             if (step === 0) {
                 vm.cancelMergeSelection()
+                vm.cancelSegmentMergeSelection()
                 vm.switchCameraFilter(camera)
                 if (vm.selectedEventID !== f.eventID)
                     vm.selectEvent(f.eventID)
@@ -60,6 +64,10 @@ QtObject {
                 page.seek(recordsRange ? f.rangeStart : f.driveTime)
                 step = 2
             } else if (step === 2 && scenes.landed(preview.player, target) && page.timeline.hasSample) {
+                if (picksMinutes) {
+                    vm.startSegmentMergeSelection()
+                    vm.toggleMergeSegment(vm.selectedTimestampKey)
+                }
                 if (!recordsRange) {
                     ready = true
                     return
@@ -88,6 +96,7 @@ QtObject {
         }
         Component.onCompleted: {
             vm.cancelMergeSelection()
+            vm.cancelSegmentMergeSelection()
             vm.switchCameraFilter("left_pillar")
             if (vm.selectedEventID !== scenes.fixtures.eventID)
                 vm.selectEvent(scenes.fixtures.eventID)
@@ -125,6 +134,7 @@ QtObject {
         function advance() {
             const ids = scenes.fixtures.mergeEventIDs
             if (step === 0) {
+                vm.cancelSegmentMergeSelection()
                 vm.closeEventPreview()
                 vm.cancelMergeSelection()
                 vm.startMergeSelection()
