@@ -13,5 +13,5 @@ mkdir -p "$out"
 harness=(xvfb-run -a -s "-screen 0 2000x1200x24" "$build/tests/ui/orvane-ui-screenshots" --out "$out")
 "${harness[@]}" "$@"
 "${harness[@]}" --scheme dark --suffix -dark --sizes 900x700 \
-  --only dashboard-drive,thumbnails,export-bar,result-captures,about-update,alert,window-browser "$@"
+  --only dashboard-drive,thumbnails,preview-single,merge-review,export-bar,result-captures,about-update,alert,window-browser "$@"
 echo "Screenshots are in $out"

@@ -295,6 +295,13 @@ void PreviewPageController::goBack() {
         viewModel_->closeEventPreview();
 }
 
+void PreviewPageController::escape() {
+    if (viewModel_ && viewModel_->isSegmentMergeSelectionMode())
+        viewModel_->cancelSegmentMergeSelection();
+    else
+        goBack();
+}
+
 void PreviewPageController::activateSegment(const QString& timestampKey) {
     if (!viewModel_)
         return;

@@ -127,6 +127,8 @@ public:
     Q_INVOKABLE void recordRangeEnd();
     Q_INVOKABLE void exportSelection();
     Q_INVOKABLE void goBack();
+    // Esc: ends choosing minutes to splice first, then goes back.
+    Q_INVOKABLE void escape();
     // Plays the minute, or picks it while choosing minutes to splice.
     Q_INVOKABLE void activateSegment(const QString& timestampKey);
     Q_INVOKABLE void toggleSegmentSelection();

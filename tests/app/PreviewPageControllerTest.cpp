@@ -306,6 +306,14 @@ TEST(PreviewPageController, minutesPlayOrArePickedForASplice) {
     p.page.toggleSegmentSelection();
     EXPECT_FALSE(p.page.isSegmentSelecting());
     EXPECT_EQ(p.page.segmentHint(), "点击片段播放，或多选片段拼接");
+
+    p.vm().closeMergeEditor();
+    p.page.toggleSegmentSelection();
+    p.page.escape(); // Esc ends the choosing first
+    EXPECT_FALSE(p.page.isSegmentSelecting());
+    EXPECT_TRUE(p.vm().hasSelectedEvent());
+    p.page.escape();
+    EXPECT_FALSE(p.vm().hasSelectedEvent());
 }
 
 TEST(PreviewPageController, backClosesTheEventAndExportNeedsAVideo) {

@@ -129,7 +129,7 @@ TEST(PreviewScreen, keysPlayPauseSkipRecordExportAndGoBack) {
     EXPECT_TRUE(player->isPlaying());
     s.screen.key(Qt::Key_Space);
     EXPECT_FALSE(player->isPlaying());
-    QTest::keyClick(s.screen.window(), Qt::Key_E, Qt::ControlModifier);
+    s.screen.key(Qt::Key_E, Qt::ControlModifier);
     EXPECT_TRUE(s.vm.isProcessing());
     s.vm.cancelExport();
     ASSERT_TRUE(waitUntil([&] { return !s.vm.isProcessing(); }, test::exportWaitMs));

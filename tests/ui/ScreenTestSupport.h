@@ -98,7 +98,15 @@ public:
     void click(QQuickItem* item) const {
         QTest::mouseClick(window_, Qt::LeftButton, {}, rectOf(item).center());
     }
-    void key(int key) const { QTest::keyClick(window_, Qt::Key(key)); }
+    // Keys reach only the active window; another test's window on the same X server may have
+    // taken that over.
+    void key(int key, Qt::KeyboardModifiers modifiers = {}) const {
+        if (!window_->isActive()) {
+            window_->requestActivate();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(window_));
+        }
+        QTest::keyClick(window_, Qt::Key(key), modifiers);
+    }
     QImage picture(QQuickItem* item) const { return window_->grabWindow().copy(rectOf(item)); }
     // The objectNames of buttons and tabs that a screen reader could not name.
     QStringList unnamedButtons() const { return unnamed(QAccessible::queryAccessibleInterface(window_)); }

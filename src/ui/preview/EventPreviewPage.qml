@@ -11,7 +11,8 @@ import Orvane.Ui
 //   EventPreviewPage { viewModel: vm }   // vm: the MainViewModel
 //
 // Keyboard (while the page has focus, which it takes when shown): Space play/pause, ← / → 5 s,
-// , / . one frame, [ / ] range start / end, Esc back, Ctrl+E export.
+// , / . one frame, [ / ] range start / end, Esc back (first out of choosing minutes), Ctrl+E
+// export.
 FocusScope {
     id: root
 
@@ -50,7 +51,7 @@ FocusScope {
             [Qt.Key_Period]: () => page.stepFrame(1),
             [Qt.Key_BracketLeft]: () => page.recordRangeStart(),
             [Qt.Key_BracketRight]: () => page.recordRangeEnd(),
-            [Qt.Key_Escape]: () => page.goBack()
+            [Qt.Key_Escape]: () => page.escape()
         }
         const action = actions[event.key]
         if (action) {

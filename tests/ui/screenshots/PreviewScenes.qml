@@ -14,6 +14,7 @@ QtObject {
     readonly property Component previewGrid: Component { PreviewScene { camera: "all" } }
     readonly property Component previewToast: Component { PreviewScene { camera: "front"; recordsRange: true } }
     readonly property Component previewNoCamera: Component { NoCameraScene {} }
+    readonly property Component previewSegments: Component { PreviewScene { camera: "front"; picksMinutes: true } }
     readonly property Component mergeRange: Component { MergeScene {} }
     readonly property Component mergeReview: Component { MergeScene { review: true } }
 
@@ -26,7 +27,10 @@ QtObject {
         id: scene
         property string camera
         property bool recordsRange: false
+        // Ends choosing minutes to splice, the one playing picked.
+        property bool picksMinutes: false
         property int step: 0
+        property int waited: 0
         property bool ready: false
         readonly property var vm: scenes.viewModel
         readonly property var page: preview.controller
@@ -45,8 +49,12 @@ QtObject {
         function advance() {
             const f = scenes.fixtures
             const target = step === 2 && recordsRange ? f.rangeStart : f.driveTime
+            // A camera switch still reloading at the time it had may land after the seek: again.
+            if (step >= 2 && !scenes.landed(preview.player, target) && ++waited % 10 === 0)
+                page.seek(target)
             if (step === 0) {
                 vm.cancelMergeSelection()
+                vm.cancelSegmentMergeSelection()
                 vm.switchCameraFilter(camera)
                 if (vm.selectedEventID !== f.eventID)
                     vm.selectEvent(f.eventID)
@@ -56,6 +64,10 @@ QtObject {
                 page.seek(recordsRange ? f.rangeStart : f.driveTime)
                 step = 2
             } else if (step === 2 && scenes.landed(preview.player, target) && page.timeline.hasSample) {
+                if (picksMinutes) {
+                    vm.startSegmentMergeSelection()
+                    vm.toggleMergeSegment(vm.selectedTimestampKey)
+                }
                 if (!recordsRange) {
                     ready = true
                     return
@@ -84,6 +96,7 @@ QtObject {
         }
         Component.onCompleted: {
             vm.cancelMergeSelection()
+            vm.cancelSegmentMergeSelection()
             vm.switchCameraFilter("left_pillar")
             if (vm.selectedEventID !== scenes.fixtures.eventID)
                 vm.selectEvent(scenes.fixtures.eventID)
@@ -121,6 +134,7 @@ QtObject {
         function advance() {
             const ids = scenes.fixtures.mergeEventIDs
             if (step === 0) {
+                vm.cancelSegmentMergeSelection()
                 vm.closeEventPreview()
                 vm.cancelMergeSelection()
                 vm.startMergeSelection()

@@ -50,6 +50,7 @@ Window {
             "preview-grid": previewScenes.previewGrid,
             "preview-toast": previewScenes.previewToast,
             "preview-no-camera": previewScenes.previewNoCamera,
+            "preview-segments": previewScenes.previewSegments,
             "merge-range": previewScenes.mergeRange,
             "merge-review": previewScenes.mergeReview
         })[window.scene] || null

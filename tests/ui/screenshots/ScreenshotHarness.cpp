@@ -45,6 +45,7 @@ const QStringList allScenes = {
     QStringLiteral("window-about"),      QStringLiteral("window-update-alert"),   QStringLiteral("window-error"),
     QStringLiteral("preview-single"),    QStringLiteral("preview-grid"),          QStringLiteral("preview-toast"),
     QStringLiteral("merge-range"),       QStringLiteral("merge-review"),          QStringLiteral("preview-no-camera"),
+    QStringLiteral("preview-segments"),
 };
 // How long a scene may take to settle (thumbnails decode, the result page captures).
 constexpr int sceneTimeoutMs = 60000;
