@@ -6,9 +6,9 @@
 
 #include "AppVersion.h"
 #include "MainWindowConfigurator.h"
+#include "MainWindowLoader.h"
 #include "OrvaneApp.h"
 #include "SingleInstance.h"
-#include "UiEngine.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -26,8 +26,6 @@ Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
 using namespace orvane;
 
 namespace {
-
-const QUrl mainWindowUrl(QStringLiteral("qrc:/qt/qml/Orvane/Ui/Main.qml"));
 
 QStringList commandLineFolders(const QGuiApplication& app) {
     QCommandLineParser parser;
@@ -56,11 +54,7 @@ int main(int argc, char** argv) {
     OrvaneApp::sweepLeftoversInBackground();
 
     QQmlApplicationEngine engine;
-    ui::configureEngine(engine);
-    engine.setInitialProperties({{QStringLiteral("viewModel"), QVariant::fromValue(&orvane.viewModel())},
-                                 {QStringLiteral("updateController"), QVariant::fromValue(&orvane.updateController())}});
-    engine.load(mainWindowUrl);
-    auto* window = engine.rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow*>(engine.rootObjects().first());
+    QQuickWindow* window = ui::loadMainWindow(engine, orvane.viewModel(), orvane.updateController());
     if (!window) {
         std::fprintf(stderr, "Orvane: the main window could not be loaded\n");
         return 1;

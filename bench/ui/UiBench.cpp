@@ -1,0 +1,359 @@
+// Drives the real window and prints one figure per line:
+//  - process start -> window shown: the Orvane program started as a user starts it, until its
+//    render loop reports the first frame (Qt's render-loop timing log);
+//  - scrolling the browser of a 200-event library (real thumbnails) end to end and back: the
+//    longest and the 95th-percentile gap between frames, and the longest interface-thread stall;
+//  - clicking an event card -> its first video frame on screen, single camera and grid;
+//  - the grid playing at 1x with the dashboard: video frames dropped, GUI frame interval p95;
+//  - peak memory, grid playing with the dashboard (a process of its own that does only that).
+// usage: xvfb-run -a -s "-screen 0 1920x1080x24" orvane-bench-ui [--folder DIR] [--runs N] [--play SECONDS]
+// (footage is written once into DIR and reused)
+
+#include "BenchSupport.h"
+#include "MainViewModel.h"
+#include "MultiCameraPreviewController.h"
+#include "OrvaneApp.h"
+#include "SampleDrive.h"
+#include "VideoPreviewController.h"
+#include "MainWindowConfigurator.h"
+#include "MainWindowLoader.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QQmlApplicationEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QVideoFrame>
+#include <QVideoSink>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <vector>
+
+Q_IMPORT_QML_PLUGIN(Orvane_UiPlugin)
+Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
+
+using namespace orvane;
+using namespace orvane::bench;
+
+namespace {
+
+constexpr int scrollTickMs = 16;      // one wheel step per 60 Hz frame
+constexpr double scrollStepPx = 48;   // about 3,000 px/s: a fast drag through the library
+constexpr int settleMs = 1500;        // the first screen's thumbnails and the window's first layout
+constexpr int startupRuns = 5;
+constexpr int startupTimeoutMs = 20000;
+constexpr int libraryEvents = 200;
+
+qint64 nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Every frame the window puts on screen, as the render thread reports it.
+class FrameClock {
+public:
+    explicit FrameClock(QQuickWindow& window) {
+        connection_ = QObject::connect(&window, &QQuickWindow::frameSwapped, &window, [this] {
+            std::lock_guard lock(mutex_);
+            times_.push_back(nowNs());
+        }, Qt::DirectConnection);
+    }
+    ~FrameClock() { QObject::disconnect(connection_); }
+
+    std::vector<qint64> since(qint64 start) const {
+        std::lock_guard lock(mutex_);
+        std::vector<qint64> out;
+        for (qint64 t : times_)
+            if (t >= start)
+                out.push_back(t);
+        return out;
+    }
+    // Gaps between consecutive frames from `start`, in milliseconds.
+    std::vector<double> gapsSince(qint64 start) const {
+        const auto t = since(start);
+        std::vector<double> gaps;
+        for (size_t i = 1; i < t.size(); ++i)
+            gaps.push_back(double(t[i] - t[i - 1]) / 1e6);
+        return gaps;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<qint64> times_;
+    QMetaObject::Connection connection_;
+};
+
+// Items of views made by loaders and delegates are found through the visual tree, not the
+// object tree.
+QQuickItem* findItem(QQuickItem* root, const QString& name) {
+    if (root->objectName() == name)
+        return root;
+    for (QQuickItem* child : root->childItems())
+        if (QQuickItem* found = findItem(child, name))
+            return found;
+    return nullptr;
+}
+
+void visualItems(QQuickItem* root, std::vector<QQuickItem*>& out) {
+    out.push_back(root);
+    for (QQuickItem* child : root->childItems())
+        visualItems(child, out);
+}
+
+// The window as the program opens it, over its own application state.
+struct Window {
+    OrvaneApp app;
+    QQmlApplicationEngine engine;
+    QQuickWindow* window = nullptr;
+    std::unique_ptr<FrameClock> frames;
+
+    Window() {
+        window = ui::loadMainWindow(engine, app.viewModel(), app.updateController());
+        if (!window)
+            qFatal("the main window could not be loaded");
+        frames = std::make_unique<FrameClock>(*window);
+        ui::MainWindowConfigurator::present(*window);
+        if (!QTest::qWaitForWindowExposed(window))
+            qFatal("the main window was not shown");
+    }
+    MainViewModel& vm() { return app.viewModel(); }
+    QQuickItem* find(const QString& name) { return findItem(window->contentItem(), name); }
+    void importAndWait(const QString& root) {
+        vm().importTeslaCamPaths({root});
+        waitFor([&] { return !vm().isImporting(); });
+        runFor(settleMs);
+    }
+};
+
+std::vector<QVideoSink*> visibleVideoSinks(QQuickWindow& window) {
+    std::vector<QVideoSink*> sinks;
+    std::vector<QQuickItem*> items;
+    visualItems(window.contentItem(), items);
+    for (QQuickItem* item : items)
+        if (qstrcmp(item->metaObject()->className(), "QQuickVideoOutput") == 0 && item->isVisible())
+            if (auto* sink = item->property("videoSink").value<QVideoSink*>())
+                sinks.push_back(sink);
+    return sinks;
+}
+
+// The Orvane program from its start until its render loop reports the first frame.
+void benchStartup() {
+    std::vector<double> times;
+    for (int run = 0; run < startupRuns; ++run) {
+        QTemporaryDir home;
+        QProcess orvane;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.scenegraph.time.renderloop=true"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+        orvane.setProcessEnvironment(env);
+        QElapsedTimer clock;
+        bool shown = false;
+        QObject::connect(&orvane, &QProcess::readyReadStandardError, [&] {
+            if (orvane.readAllStandardError().contains("rendered") && !shown) {
+                shown = true;
+                times.push_back(double(clock.nsecsElapsed()) / 1e6);
+            }
+        });
+        clock.start();
+        orvane.start(QStringLiteral(ORVANE_PROGRAM_PATH), {});
+        if (!waitFor([&] { return shown || orvane.state() == QProcess::NotRunning; }, startupTimeoutMs) || !shown)
+            std::printf("start-up run %d: no frame (%s)\n", run, qPrintable(orvane.errorString()));
+        orvane.terminate();
+        if (!orvane.waitForFinished(5000))
+            orvane.kill();
+        orvane.waitForFinished(-1);
+    }
+    std::printf("process start -> window shown, median: %.0f ms, worst: %.0f ms over %d runs (target <= 1000)\n",
+                median(times), worst(times), startupRuns);
+}
+
+// Scrolls the browser from its top to its end and back at a fast, steady pace.
+void benchScroll(Window& w, const QString& root) {
+    w.importAndWait(root);
+    auto* list = w.find("eventSections");
+    if (!list) {
+        std::printf("scroll: the event list was not found\n");
+        return;
+    }
+    std::printf("scroll: %d events in the opened category\n", w.vm().eventsInSelectedCategory()->count());
+    const auto top = [&] { return list->property("originY").toDouble(); };
+    const auto bottom = [&] {
+        return top() + std::max(0.0, list->property("contentHeight").toDouble() - list->height());
+    };
+    double direction = 1;
+    int passes = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const double y = list->property("contentY").toDouble() + direction * scrollStepPx;
+        const double clamped = std::clamp(y, top(), bottom());
+        list->setProperty("contentY", clamped);
+        if ((direction > 0 && clamped >= bottom()) || (direction < 0 && clamped <= top())) {
+            direction = -direction;
+            ++passes;
+        }
+    });
+    const qint64 start = nowNs();
+    Heartbeat heartbeat;
+    tick.start(scrollTickMs);
+    heartbeat.runUntil([&] { return passes >= 2; }, 120000);
+    tick.stop();
+    const auto gaps = w.frames->gapsSince(start);
+    std::printf("scrolling end to end and back (%.1f s): frames %zu, worst gap between frames %.1f ms, "
+                "p95 %.1f ms (target <= 50); longest interface-thread stall %.1f ms\n",
+                double(nowNs() - start) / 1e9, gaps.size() + 1, worst(gaps), percentile(gaps, 0.95),
+                heartbeat.longestGapMs);
+}
+
+// Clicks the card of `eventID`; milliseconds until `cells` video outputs have a frame and that
+// frame has been put on screen.
+double openByClick(Window& w, const QUuid& eventID, size_t cells) {
+    auto* card = w.find(QStringLiteral("eventCard_") + eventID.toString(QUuid::WithoutBraces));
+    if (!card)
+        return NAN;
+    const QPoint centre = card->mapToScene(QPointF(card->width() / 2, card->height() / 3)).toPoint();
+    const qint64 start = nowNs();
+    QTest::mouseClick(w.window, Qt::LeftButton, {}, centre);
+    qint64 presented = 0;
+    const bool ok = waitFor([&] {
+        if (!presented) {
+            const auto sinks = visibleVideoSinks(*w.window);
+            if (sinks.size() >= cells &&
+                std::all_of(sinks.begin(), sinks.end(), [](QVideoSink* s) { return s->videoFrame().isValid(); }))
+                presented = nowNs();
+            return false;
+        }
+        return !w.frames->since(presented).empty();
+    });
+    if (!ok)
+        return NAN;
+    return double(w.frames->since(presented).front() - start) / 1e6;
+}
+
+void backToBrowser(Window& w) {
+    w.vm().closeEventPreview();
+    waitFor([&] { auto* l = w.find("eventSections"); return l && l->isVisible(); });
+    runFor(300);
+}
+
+void benchOpen(Window& w, int runs) {
+    const auto& saved = w.vm().eventsByCategory().at(ClipCategory::saved);
+    for (const auto& [camera, cells] : std::vector<std::pair<QString, size_t>>{{"front", 1}, {"all", 4}}) {
+        w.vm().setCameraFilter(camera);
+        std::vector<double> times;
+        for (int run = 0; run < runs; ++run) {
+            times.push_back(openByClick(w, saved[size_t(run) % saved.size()].id, cells));
+            backToBrowser(w);
+        }
+        std::printf("click a card -> first frame on screen, %s, median: %.0f ms, worst: %.0f ms (target <= %d)\n",
+                    cells == 1 ? "single camera" : "grid", median(times), worst(times), cells == 1 ? 300 : 500);
+    }
+}
+
+// Plays the grid at 1x with the dashboard showing; counts the frames each cell skipped (gaps in
+// the frame numbers drawn into the footage) and the gaps between window frames.
+void benchGridPlayback(Window& w, double seconds) {
+    const auto& saved = w.vm().eventsByCategory().at(ClipCategory::saved);
+    w.vm().setCameraFilter(QStringLiteral("all"));
+    if (std::isnan(openByClick(w, saved.front().id, 4))) {
+        std::printf("grid playback: the grid did not open\n");
+        return;
+    }
+    const auto sinks = visibleVideoSinks(*w.window);
+    std::map<QVideoSink*, std::vector<int>> shown;
+    std::mutex mutex;
+    for (QVideoSink* sink : sinks)
+        QObject::connect(sink, &QVideoSink::videoFrameChanged, sink, [&, sink] {
+            if (const auto p = shownPattern(*sink)) {
+                std::lock_guard lock(mutex);
+                shown[sink].push_back(p->frameIndex);
+            }
+        }, Qt::DirectConnection);
+    const qint64 start = nowNs();
+    w.vm().multiCameraPreview()->togglePlayPause();
+    runFor(int(seconds * 1000));
+    w.vm().multiCameraPreview()->togglePlayPause();
+    for (QVideoSink* sink : sinks)
+        QObject::disconnect(sink, &QVideoSink::videoFrameChanged, sink, nullptr);
+    long expected = 0, dropped = 0;
+    for (auto& [sink, frames] : shown) {
+        for (size_t i = 1; i < frames.size(); ++i)
+            if (frames[i] > frames[i - 1])
+                dropped += frames[i] - frames[i - 1] - 1;
+        if (!frames.empty())
+            expected += frames.back() - frames.front() + 1;
+    }
+    const auto gaps = w.frames->gapsSince(start);
+    std::printf("grid with dashboard at 1x for %.0f s: %ld of %ld video frames dropped (%.2f %%, target <= 1 %%); "
+                "window frame interval p95 %.1f ms (target <= 20), worst %.1f ms\n",
+                seconds, dropped, expected, expected ? 100.0 * double(dropped) / double(expected) : NAN,
+                percentile(gaps, 0.95), worst(gaps));
+}
+
+QString thumbnailDrive(const QString& folder) {
+    // Small real footage: each event's thumbnail decodes a real picture.
+    sample::DriveSpec spec =
+        sample::exampleDrive(folder + QStringLiteral("/TeslaCam"), sample::CarLayout::fourCamera, 0.25, 2);
+    spec.recentMinutes = 0;
+    sample::useHourlyEvents(spec, libraryEvents, 1);
+    return writeDriveOnce(spec);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication application(argc, argv);
+    QString folder = QDir::tempPath() + QStringLiteral("/orvane-bench-ui");
+    int runs = 5;
+    double playSeconds = 20;
+    const QStringList args = application.arguments();
+    for (int i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--folder"))
+            folder = args[++i];
+        else if (args[i] == QLatin1String("--runs"))
+            runs = std::max(1, args[++i].toInt());
+        else if (args[i] == QLatin1String("--play"))
+            playSeconds = std::max(1.0, args[++i].toDouble());
+    }
+    QDir().mkpath(folder);
+    const QString library = thumbnailDrive(folder + QStringLiteral("/library"));
+    const QString real = realFootageDrive(folder + QStringLiteral("/real60"));
+
+    if (args.contains(QStringLiteral("--memory-only"))) {
+        Window w;
+        w.importAndWait(real);
+        benchGridPlayback(w, playSeconds);
+        std::printf("peak memory, grid playing with the dashboard: %ld MB (target <= 500)\n", peakRssMegabytes());
+        return 0;
+    }
+    benchStartup();
+    {
+        Window w;
+        benchScroll(w, library);
+    }
+    {
+        Window w;
+        w.importAndWait(real);
+        benchOpen(w, runs);
+        benchGridPlayback(w, playSeconds);
+    }
+    std::fflush(stdout);
+    QProcess memory;
+    memory.setProcessChannelMode(QProcess::ForwardedChannels);
+    memory.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--folder"), folder, QStringLiteral("--play"), QString::number(playSeconds),
+                  QStringLiteral("--memory-only")});
+    memory.waitForFinished(-1);
+    return 0;
+}
