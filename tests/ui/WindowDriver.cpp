@@ -76,12 +76,21 @@ bool WindowDriver::click(QObject* object) const {
     return true;
 }
 
-void WindowDriver::key(int key, Qt::KeyboardModifiers modifiers) const {
+void WindowDriver::activate() const {
     // Other tests' windows on the same X server may have taken the keyboard meanwhile.
     if (!window_->isActive()) {
         window_->requestActivate();
-        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(window_); // the key tells if not
+        [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(window_); // the caller sees if not
     }
+}
+
+QQuickItem* WindowDriver::focusedItem() const {
+    activate(); // an inactive window reports no focus; activation gives the focus back to its item
+    return window_->activeFocusItem();
+}
+
+void WindowDriver::key(int key, Qt::KeyboardModifiers modifiers) const {
+    activate();
     QTest::keyClick(window_, Qt::Key(key), modifiers);
     QTest::qWait(afterEventMs);
 }

@@ -29,11 +29,16 @@ public:
     // A left click at the item's centre; false when it is not on screen.
     bool click(QObject* item) const;
     bool click(const QString& name) const { return click(shown(name)); }
+    // A key press on the window, made active first.
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const;
+    // The item with the keyboard focus, the window made active first.
+    QQuickItem* focusedItem() const;
 
     static bool isShown(QObject* object);
 
 private:
+    void activate() const;
+
     QQuickWindow* window_;
 };
 
