@@ -296,9 +296,9 @@ void benchGridPlayback(Window& w, double seconds) {
     }
     const auto gaps = w.frames->gapsSince(start);
     std::printf("grid with dashboard at 1x for %.0f s: %ld of %ld video frames dropped (%.2f %%, target <= 1 %%); "
-                "window frame interval p95 %.1f ms (target <= 20), worst %.1f ms\n",
+                "window frames %.0f per second, interval p95 %.1f ms (target <= 20), worst %.1f ms\n",
                 seconds, dropped, expected, expected ? 100.0 * double(dropped) / double(expected) : NAN,
-                percentile(gaps, 0.95), worst(gaps));
+                double(gaps.size()) / seconds, percentile(gaps, 0.95), worst(gaps));
 }
 
 QString thumbnailDrive(const QString& folder) {
