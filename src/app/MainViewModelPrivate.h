@@ -51,10 +51,14 @@ template <typename Function> auto attempt(Function function) -> Attempt<decltype
 }
 
 // Runs `work` on `pool` and hands its result to `apply` on the interface thread, unless the
-// view model is gone by then.
+// view model is gone by then. `apply` always runs from the event loop: a continuation attached
+// to work that has already finished would otherwise run at once, inside the caller.
 template <typename Work, typename Apply>
 void MainViewModel::runInBackground(QThreadPool* pool, Work work, Apply apply) {
-    QtConcurrent::run(pool, std::move(work)).then(this, std::move(apply));
+    auto future = QtConcurrent::run(pool, std::move(work));
+    QMetaObject::invokeMethod(
+        this, [this, future, apply = std::move(apply)]() mutable { future.then(this, std::move(apply)); },
+        Qt::QueuedConnection);
 }
 
 inline QString uuidText(const std::optional<QUuid>& id) {
