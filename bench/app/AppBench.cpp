@@ -257,24 +257,16 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    QString folder = QDir::tempPath() + QStringLiteral("/orvane-bench-app");
-    int runs = 7;
-    double playSeconds = 4;
-    const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); ++i) { // options with a value
-        if (args[i] == QLatin1String("--folder"))
-            folder = args[++i];
-        else if (args[i] == QLatin1String("--runs"))
-            runs = std::max(1, args[++i].toInt());
-        else if (args[i] == QLatin1String("--play"))
-            playSeconds = std::max(1.0, args[++i].toDouble());
-    }
-    QDir().mkpath(folder);
+    const Options options = parseOptions(
+        app.arguments(), {QDir::tempPath() + QStringLiteral("/orvane-bench-app"), 7, 4, false});
+    const QString& folder = options.folder;
+    const int runs = options.runs;
+    const double playSeconds = options.playSeconds;
     const QString large = writeLargeDrive(folder + QStringLiteral("/large/TeslaCam"));
     const QString real = realFootageDrive(folder + QStringLiteral("/real60"));
 
     // The memory figure comes from a process of its own that does only that.
-    if (args.contains(QStringLiteral("--memory-only"))) {
+    if (options.memoryOnly) {
         benchMemory(large, real, playSeconds);
         std::printf(
             "peak memory with the 200-event library loaded and the grid playing: %ld MB (target <= 400)\n",
@@ -291,13 +283,7 @@ int main(int argc, char** argv) {
         benchCameraChange(vm, screens);
         benchTelemetry(vm, screens, playSeconds);
     }
-    std::fflush(stdout);
-    QProcess memory;
-    memory.setProcessChannelMode(QProcess::ForwardedChannels);
-    memory.start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--folder"), folder, QStringLiteral("--play"), QString::number(playSeconds),
-                  QStringLiteral("--memory-only")});
-    memory.waitForFinished(-1);
+    runMemoryOnlyProcess(options);
     QDir(folder + QStringLiteral("/large")).removeRecursively();
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTimer>
 #include <QVideoFrame>
 #include <QVideoSink>
@@ -119,6 +120,30 @@ QString realFootageDrive(const QString& folder) {
     second.minutes = 1;
     spec.events.push_back(second);
     return writeDriveOnce(spec);
+}
+
+Options parseOptions(const QStringList& arguments, Options options) {
+    for (int i = 1; i + 1 < arguments.size(); ++i) { // options with a value
+        if (arguments[i] == QLatin1String("--folder"))
+            options.folder = arguments[++i];
+        else if (arguments[i] == QLatin1String("--runs"))
+            options.runs = std::max(1, arguments[++i].toInt());
+        else if (arguments[i] == QLatin1String("--play"))
+            options.playSeconds = std::max(1.0, arguments[++i].toDouble());
+    }
+    options.memoryOnly = arguments.contains(QStringLiteral("--memory-only"));
+    QDir().mkpath(options.folder);
+    return options;
+}
+
+void runMemoryOnlyProcess(const Options& options) {
+    std::fflush(stdout);
+    QProcess memory;
+    memory.setProcessChannelMode(QProcess::ForwardedChannels);
+    memory.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--folder"), options.folder, QStringLiteral("--play"),
+                  QString::number(options.playSeconds), QStringLiteral("--memory-only")});
+    memory.waitForFinished(-1);
 }
 
 std::optional<sample::FramePattern> shownPattern(QVideoSink& sink) {

@@ -6,6 +6,7 @@
 #include "SampleDrive.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -45,6 +46,19 @@ QString writeLargeDrive(const QString& root);
 QString realFootageDrive(const QString& folder);
 // Writes the drive `spec` describes unless an earlier run completed it; returns its root.
 QString writeDriveOnce(const sample::DriveSpec& spec);
+
+// The options the application benchmarks share: --folder DIR (footage written once and reused),
+// --runs N, --play SECONDS and --memory-only (the process of its own that measures peak memory).
+struct Options {
+    QString folder;
+    int runs = 5;
+    double playSeconds = 4;
+    bool memoryOnly = false;
+};
+Options parseOptions(const QStringList& arguments, Options defaults);
+// Runs this program again with --memory-only and the same folder and play time; its output
+// goes to this one's.
+void runMemoryOnlyProcess(const Options& options);
 
 // The frame pattern of the sample footage in the frame a sink shows.
 std::optional<sample::FramePattern> shownPattern(QVideoSink& sink);

@@ -314,23 +314,14 @@ QString thumbnailDrive(const QString& folder) {
 
 int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
-    QString folder = QDir::tempPath() + QStringLiteral("/orvane-bench-ui");
-    int runs = 5;
-    double playSeconds = 20;
-    const QStringList args = application.arguments();
-    for (int i = 1; i + 1 < args.size(); ++i) {
-        if (args[i] == QLatin1String("--folder"))
-            folder = args[++i];
-        else if (args[i] == QLatin1String("--runs"))
-            runs = std::max(1, args[++i].toInt());
-        else if (args[i] == QLatin1String("--play"))
-            playSeconds = std::max(1.0, args[++i].toDouble());
-    }
-    QDir().mkpath(folder);
+    const Options options = parseOptions(
+        application.arguments(), {QDir::tempPath() + QStringLiteral("/orvane-bench-ui"), 5, 20, false});
+    const QString& folder = options.folder;
+    const double playSeconds = options.playSeconds;
     const QString library = thumbnailDrive(folder + QStringLiteral("/library"));
     const QString real = realFootageDrive(folder + QStringLiteral("/real60"));
 
-    if (args.contains(QStringLiteral("--memory-only"))) {
+    if (options.memoryOnly) {
         Window w;
         w.importAndWait(real);
         benchGridPlayback(w, playSeconds);
@@ -345,15 +336,9 @@ int main(int argc, char** argv) {
     {
         Window w;
         w.importAndWait(real);
-        benchOpen(w, runs);
+        benchOpen(w, options.runs);
         benchGridPlayback(w, playSeconds);
     }
-    std::fflush(stdout);
-    QProcess memory;
-    memory.setProcessChannelMode(QProcess::ForwardedChannels);
-    memory.start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--folder"), folder, QStringLiteral("--play"), QString::number(playSeconds),
-                  QStringLiteral("--memory-only")});
-    memory.waitForFinished(-1);
+    runMemoryOnlyProcess(options);
     return 0;
 }
