@@ -12,38 +12,14 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace orvane;
+using namespace orvane::test;
 
 namespace {
-
-// The id of a process that has ended (and been reaped).
-qint64 endedProcessId() {
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(0);
-    waitpid(child, nullptr, 0);
-    return child;
-}
-
-bool makeSocket(const QString& path) {
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray encoded = QFile::encodeName(path);
-    if (fd < 0 || size_t(encoded.size()) >= sizeof address.sun_path)
-        return false;
-    std::copy(encoded.begin(), encoded.end(), address.sun_path);
-    const bool bound = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(fd);
-    return bound;
-}
 
 // Every kind of thing a path can name; only regular files (and links to them) are opened.
 TEST(RegularFileTest, OpensRegularFilesAndRefusesEverythingElseAtOnce) {

@@ -7,7 +7,6 @@
 #include "GPUVideoExporter.h"
 #include "OwnedFiles.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,24 +16,14 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace orvane;
 using namespace orvane::test;
 
 namespace {
-
-QByteArray digest(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
-}
 
 QStringList hiddenEntries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System)
@@ -138,19 +127,6 @@ TEST(OutputSafetyTest, ImageSavesCheckTheFormatFirstAndReplaceOnlyWhenComplete) 
     EXPECT_TRUE(hiddenEntries(folder.path()).isEmpty());
 }
 
-bool makeSocket(const QString& path) {
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray encoded = QFile::encodeName(path);
-    if (fd < 0 || size_t(encoded.size()) >= sizeof address.sun_path)
-        return false;
-    std::copy(encoded.begin(), encoded.end(), address.sun_path);
-    const bool bound = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(fd);
-    return bound;
-}
-
 uint32_t kindOf(const QString& path) {
     struct stat st {};
     return lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
@@ -210,14 +186,6 @@ TEST(OutputSafetyTest, LongOutputNamesWork) {
     FrameCapture::saveImage(redImage(), outputs + "/" + QString(251, 'c') + ".png", {});
     EXPECT_EQ(QImage(outputs + "/" + QString(251, 'c') + ".png").size(), QSize(64, 48));
     EXPECT_TRUE(hiddenEntries(outputs).isEmpty());
-}
-
-qint64 endedProcessId() {
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(0);
-    waitpid(child, nullptr, 0);
-    return child;
 }
 
 // Whatever a killed export left in the destination or the temporary folder is removed by the

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,9 +13,13 @@
 #include <csignal>
 #include <ctime>
 #include <fcntl.h>
+#include <algorithm>
 #include <future>
 #include <stdexcept>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -71,6 +76,37 @@ QString makeFifo(const QString& path) {
     if (mkfifo(QFile::encodeName(path).constData(), 0600) != 0)
         throw std::runtime_error(("cannot make a FIFO at " + path).toStdString());
     return path;
+}
+
+bool makeSocket(const QString& path) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray encoded = QFile::encodeName(path);
+    if (fd < 0 || size_t(encoded.size()) >= sizeof address.sun_path) {
+        if (fd >= 0)
+            close(fd);
+        return false;
+    }
+    std::copy(encoded.begin(), encoded.end(), address.sun_path);
+    const bool bound = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return bound;
+}
+
+qint64 endedProcessId() {
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+QByteArray digest(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
 }
 
 bool returnsPromptly(const std::function<void()>& call, const QString& fifo) {

@@ -76,6 +76,12 @@ constexpr double utcSeconds(int y, int mo, int d, int h, int mi, int s) {
 
 // Makes a FIFO at `path` and returns the path.
 QString makeFifo(const QString& path);
+// Binds a Unix socket at `path` (left behind as a socket file); false when it cannot.
+bool makeSocket(const QString& path);
+// The id of a process that has ended (and been reaped).
+qint64 endedProcessId();
+// SHA-256 of a file's content in hex; empty when it cannot be read.
+QByteArray digest(const QString& path);
 
 // Runs `call` on another thread. When it has not returned after a few seconds it is taken as
 // blocked on `fifo`, which this side then opens (both ways, draining it) so the call can end;

@@ -6,7 +6,6 @@
 #include "SampleDrive.h"
 #include "TestSupport.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,6 +20,7 @@
 #include <thread>
 
 using namespace orvane;
+using namespace orvane::test;
 
 namespace {
 
@@ -56,13 +56,6 @@ Outcome run(const QString& program, const QStringList& args, const QString& tmpd
     o.out = p.readAllStandardOutput();
     o.err = p.readAllStandardError();
     return o;
-}
-
-QByteArray digest(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
 }
 
 class CliHostileTest : public testing::Test {
