@@ -2,6 +2,7 @@
 // never hang, say when its output cannot be written, refuse options it would ignore, and stop
 // cleanly (children and temporary files included) on any termination signal.
 
+#include "CliTestSupport.h"
 #include "OwnedFiles.h"
 #include "SampleDrive.h"
 #include "TestSupport.h"
@@ -62,21 +63,12 @@ class CliHostileTest : public testing::Test {
 protected:
     test::ScopedTimeZone zone{"Asia/Shanghai"};
     test::TempFolder tmp;
-    QString carClip(const QString& name, double seconds = 1, int width = 160, int height = 120) {
-        sample::ClipSpec clip;
-        clip.path = tmp / name;
-        clip.width = width;
-        clip.height = height;
-        clip.seconds = seconds;
-        sample::writeClip(clip);
-        return clip.path;
-    }
 };
 
 // Each data loss and hang of the report, with what must hold afterwards.
 TEST_F(CliHostileTest, NeverDestroysAFileNorHangs) {
-    const QString f = carClip("2024-05-01_10-20-30-front.mp4");
-    const QString b = carClip("2024-05-01_10-21-30-front.mp4");
+    const QString f = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4");
+    const QString b = writeCarClip(tmp, "2024-05-01_10-21-30-front.mp4");
     const QString notes = tmp.writeFile("notes.txt", "mine");
     const QString fifoClip = test::makeFifo(tmp / "2024-05-01_10-22-30-front.mp4");
     const QString fifoOut = test::makeFifo(tmp / "out-fifo.png");
@@ -133,7 +125,7 @@ TEST_F(CliHostileTest, NeverDestroysAFileNorHangs) {
 // An image that cannot be written whole (the disk fills up) leaves the earlier image of that
 // name as it was, and nothing else.
 TEST_F(CliHostileTest, AFullDiskKeepsTheEarlierImage) {
-    const QString clip = carClip("2024-05-01_10-20-30-front.mp4", 1, 640, 480);
+    const QString clip = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4", 1, 640, 480);
     QImage small(2, 2, QImage::Format_RGB32);
     small.fill(Qt::blue);
     struct Disk {
@@ -172,7 +164,7 @@ TEST_F(CliHostileTest, AFullDiskKeepsTheEarlierImage) {
 TEST_F(CliHostileTest, AFullOrClosedStandardOutputIsAFailure) {
     const QString root = tmp / "TeslaCam";
     sample::writeDrive(sample::exampleDrive(root, sample::CarLayout::fourCamera, 0.02, 0.25));
-    const QString f = carClip("2024-05-01_10-20-30-front.mp4");
+    const QString f = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4");
     for (const QStringList& args : {QStringList{"scan", root}, QStringList{"probe", f},
                                     QStringList{"videos", root, "--category", "saved", "--index", "0"}}) {
         const Outcome full = run(cli, args, {}, QStringLiteral("/dev/full"));
@@ -185,8 +177,8 @@ TEST_F(CliHostileTest, AFullOrClosedStandardOutputIsAFailure) {
 }
 
 TEST_F(CliHostileTest, OptionsThatWouldBeIgnoredAreUsageErrors) {
-    const QString f = carClip("2024-05-01_10-20-30-front.mp4");
-    const QString b = carClip("2024-05-01_10-21-30-front.mp4");
+    const QString f = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4");
+    const QString b = writeCarClip(tmp, "2024-05-01_10-21-30-front.mp4");
     const QString out = tmp / "out.mp4";
     struct Case {
         QStringList args;
@@ -212,7 +204,7 @@ TEST_F(CliHostileTest, OptionsThatWouldBeIgnoredAreUsageErrors) {
 }
 
 TEST_F(CliHostileTest, ASourceCutShortIsExportedWithAWarning) {
-    const QString whole = carClip("2024-05-01_10-20-30-front.mp4", 2);
+    const QString whole = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4", 2);
     const QString cut = tmp / "2024-05-01_10-20-40-front.mp4";
     ASSERT_TRUE(test::runProgram("ffmpeg", {"-v", "error", "-i", whole, "-c", "copy", "-movflags", "+faststart", cut}));
     ASSERT_TRUE(QFile::resize(cut, QFile(cut).size() * 6 / 10));
@@ -272,7 +264,7 @@ protected:
     }
     // Starts a grid export with the sleeping ffmpeg and waits until that ffmpeg runs.
     void startGrid(QProcess& p, const QString& temp) {
-        const QString f = carClip("2024-05-01_10-20-30-front.mp4"), b = carClip("2024-05-01_10-20-30-back.mp4");
+        const QString f = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4"), b = writeCarClip(tmp, "2024-05-01_10-20-30-back.mp4");
         startUntil(p, cliWithSleepingFFmpeg(), {"export", "grid", f, b, "--out", tmp / "grid.mp4"}, temp, "progress");
         for (int i = 0; i < 3000 && fakeFFmpegIds().isEmpty(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -305,7 +297,7 @@ QStringList entries(const QString& folder) {
 // SIGTERM and SIGHUP stop an export as Ctrl-C does: cancelled, cleaned up, the usual status.
 TEST_P(CliSignalTest, StopsAnExportCleanly) {
     const SignalCase c = GetParam();
-    const QString clip = carClip("2024-05-01_10-20-30-back.mp4", 8, 320, 240);
+    const QString clip = writeCarClip(tmp, "2024-05-01_10-20-30-back.mp4", 8, 320, 240);
     const QString out = tmp.writeFile("export/out.mp4", "an earlier export");
     const QString temp = tmp.makeFolder("tmp");
     QProcess p;

@@ -1,3 +1,4 @@
+#include "CliTestSupport.h"
 #include "MetadataParserError.h"
 #include "SampleDrive.h"
 #include "TestSupport.h"
@@ -36,16 +37,6 @@ protected:
     void SetUp() override {
         root = tmp / "TeslaCam";
         sample::writeDrive(sample::exampleDrive(root, sample::CarLayout::sixCamera, 0.05, 0.5));
-    }
-    // A loose camera file named as the car names it, so its recording time is known.
-    QString carClip(const QString& name, int width, int height, double seconds) {
-        sample::ClipSpec clip;
-        clip.path = tmp / name;
-        clip.width = width;
-        clip.height = height;
-        clip.seconds = seconds;
-        sample::writeClip(clip);
-        return clip.path;
     }
 };
 
@@ -111,7 +102,7 @@ TEST_F(CliTest, EmptyFolderGivesEmptyObject) {
 
 // Burned-in time needs fonts: the command line must draw them without any display.
 TEST_F(CliTest, ExportBurnsTimeWithoutADisplay) {
-    const QString clip = carClip("2024-05-01_10-20-30-front.mp4", 320, 240, 1);
+    const QString clip = test::writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4", 1, 320, 240);
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY"));
