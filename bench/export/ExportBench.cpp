@@ -2,6 +2,7 @@
 // usage: orvane-export-bench [--seconds 60] [--long-seconds 300] [--skip-grid]
 // Prints one "name: value" figure per line.
 
+#include "BenchSupport.h"
 #include "GPUVideoExporter.h"
 #include "OverlayRenderer.h"
 #include "SampleDrive.h"
@@ -21,16 +22,6 @@ using namespace orvane;
 namespace {
 
 constexpr Instant start = 1714550400;
-
-long peakRssKb() {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return 0;
-}
 
 TeslaVideoFile writeClip(const QString& path, CameraAngle camera, double seconds) {
     sample::ClipSpec spec;
@@ -92,7 +83,7 @@ int child(const QString& in, const QString& out) {
     v.startTime = start;
     v.cameraAngle = CameraAngle::front;
     GPUVideoExporter::exportSync(v, in, out, settingsFor(ExportQuality::balanced), 0, 0, {});
-    printf("%ld\n", peakRssKb());
+    printf("%ld\n", bench::peakRssKilobytes());
     return 0;
 }
 

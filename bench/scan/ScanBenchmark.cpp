@@ -3,6 +3,7 @@
 //
 // usage: orvane-bench-scan [ROOT] [RUNS]   (without ROOT a content-free drive is made in /tmp)
 
+#include "BenchSupport.h"
 #include "MetadataParser.h"
 #include "SampleDrive.h"
 
@@ -18,13 +19,9 @@
 #include <vector>
 
 using namespace orvane;
+using bench::median;
 
 namespace {
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 double timeCommand(const QString& program, const QStringList& args) {
     QProcess p;

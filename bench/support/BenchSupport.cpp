@@ -50,7 +50,11 @@ double percentile(std::vector<double> values, double q) {
 }
 
 long peakRssMegabytes() {
-    return statusKilobytes("VmHWM:") / 1024;
+    return peakRssKilobytes() / 1024;
+}
+
+long peakRssKilobytes() {
+    return statusKilobytes("VmHWM:");
 }
 
 long residentMegabytes() {

@@ -26,6 +26,7 @@ double percentile(std::vector<double> values, double q);
 // The process's own high-water mark (VmHWM): getrusage's maximum would also count the process
 // this one was started from.
 long peakRssMegabytes();
+long peakRssKilobytes();
 long residentMegabytes();
 
 // Runs the event loop until `done`, measuring the longest gap between 5 ms heartbeats: the
