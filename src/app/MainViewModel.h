@@ -426,6 +426,8 @@ private:
     void setMergeCameraAngleValue(CameraAngle camera);
     void setMergeEditorPresented(bool value);
     void setPreparingMerge(bool value);
+    // Marks a new preparation as the wanted one (earlier ones' results are then dropped).
+    QUuid beginMergePreparation();
     void prepareEventMerge();
     void prepareSegmentMerge();
     VideoMergeItem* findMergeItem(const QString& itemID);

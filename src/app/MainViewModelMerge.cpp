@@ -152,6 +152,12 @@ void MainViewModel::prepareMergeEditor() {
         prepareEventMerge();
 }
 
+QUuid MainViewModel::beginMergePreparation() {
+    mergePreparationToken_ = QUuid::createUuid();
+    setPreparingMerge(true);
+    return mergePreparationToken_;
+}
+
 void MainViewModel::prepareEventMerge() {
     if (mergeSelectedEventIDs_.size() < MergeRules::minimumPicks) {
         setOptionalError(MergeRules::tooFewEventsMessage);
@@ -164,9 +170,7 @@ void MainViewModel::prepareEventMerge() {
             for (const TeslaClipEvent& e : saved->second)
                 if (e.id == id)
                     events.push_back(e);
-    const QUuid token = QUuid::createUuid();
-    mergePreparationToken_ = token;
-    setPreparingMerge(true);
+    const QUuid token = beginMergePreparation();
     const CameraAngle camera = mergeCameraAngle_;
     runInBackground(
         workPool_,
@@ -215,9 +219,7 @@ void MainViewModel::prepareSegmentMerge() {
         }
         picked.push_back(*found);
     }
-    const QUuid token = QUuid::createUuid();
-    mergePreparationToken_ = token;
-    setPreparingMerge(true);
+    const QUuid token = beginMergePreparation();
     const CameraAngle camera = mergeCameraAngle_;
     runInBackground(
         workPool_,
