@@ -9,10 +9,13 @@
 // usage: orvane-bench-app [--folder DIR] [--runs N] [--play SECONDS]   (--memory-only: the last figure)
 // (real footage is written once into DIR and reused)
 
+#include "AppMessages.h"
 #include "BenchSupport.h"
+#include "LibraryViewModel.h"
 #include "MainViewModel.h"
 #include "MetadataParser.h"
 #include "MultiCameraPreviewController.h"
+#include "PreviewViewModel.h"
 #include "SampleDrive.h"
 #include "TelemetryTimeline.h"
 #include "TeslaTelemetryReader.h"
@@ -28,15 +31,13 @@
 #include <QTimer>
 #include <QVideoFrame>
 #include <QVideoSink>
-
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 using namespace orvane;
@@ -57,8 +58,8 @@ void benchImport(const QString& root, int runs) {
         MainViewModel vm;
         Heartbeat heartbeat;
         t.restart();
-        vm.importTeslaCamPaths({root});
-        if (!heartbeat.runUntil([&] { return !vm.isImporting(); })) {
+        vm.library()->importTeslaCamPaths({root});
+        if (!heartbeat.runUntil([&] { return !vm.library()->isImporting(); })) {
             std::printf("import did not finish\n");
             return;
         }
@@ -66,7 +67,8 @@ void benchImport(const QString& root, int runs) {
         stalls.push_back(heartbeat.longestGapMs);
         if (run == 0)
             std::printf("import: %d events in the opened category, status \"%s\"\n",
-                        vm.eventsInSelectedCategory()->count(), qPrintable(vm.statusMessage()));
+                        vm.library()->eventsInSelectedCategory()->count(),
+                        qPrintable(vm.messages()->statusMessage()));
     }
     std::printf("scan alone (in process), median: %.1f ms\n", median(scans));
     std::printf("import through the view model, median: %.1f ms\n", median(imports));
@@ -80,9 +82,9 @@ struct Screens {
     QVideoSink single;
     std::array<QVideoSink, 4> cells;
     explicit Screens(MainViewModel& vm) {
-        vm.videoPreview()->setVideoSink(&single);
+        vm.preview()->videoPreview()->setVideoSink(&single);
         for (int i = 0; i < 4; ++i)
-            vm.multiCameraPreview()->setVideoSink(i, &cells[size_t(i)]);
+            vm.preview()->multiCameraPreview()->setVideoSink(i, &cells[size_t(i)]);
     }
 };
 
@@ -111,23 +113,25 @@ std::vector<QVideoSink*> gridSinks(Screens& s) {
 }
 
 void benchSelection(MainViewModel& vm, Screens& screens, int runs) {
-    const auto& saved = vm.eventsByCategory().at(ClipCategory::saved);
+    PreviewViewModel& preview = *vm.preview();
+    const LibraryViewModel& library = *vm.library();
+    const auto& saved = library.eventsByCategory().at(ClipCategory::saved);
     const auto any = [](QVideoSink& s) { return s.videoFrame().isValid(); };
     for (const char* camera : {"front", "back"}) {
-        vm.setCameraFilter(QString::fromLatin1(camera));
+        preview.setCameraFilter(*Camera::fromRawValue(QString::fromLatin1(camera)));
         std::vector<double> times;
         for (int run = 0; run < runs; ++run)
             times.push_back(untilPresented({&screens.single}, any,
-                                           [&] { vm.selectEvent(saved[size_t(run) % saved.size()]); }));
+                                           [&] { preview.selectEvent(saved[size_t(run) % saved.size()]); }));
         std::printf(
             "open event -> first frame, single %s camera, median: %.0f ms, worst: %.0f ms (target <= 250)\n",
             camera, median(times), worst(times));
     }
-    vm.setCameraFilter(QStringLiteral("all"));
+    preview.setCameraFilter(CameraAngle::all);
     std::vector<double> times;
     for (int run = 0; run < runs; ++run)
         times.push_back(untilPresented(gridSinks(screens), any,
-                                       [&] { vm.selectEvent(saved[size_t(run) % saved.size()]); }));
+                                       [&] { preview.selectEvent(saved[size_t(run) % saved.size()]); }));
     std::printf(
         "open event -> first frame in all four grid cells, median: %.0f ms, worst: %.0f ms (target <= 400)\n",
         median(times), worst(times));
@@ -136,9 +140,11 @@ void benchSelection(MainViewModel& vm, Screens& screens, int runs) {
 // Switches cameras while paused at times inside a frame; a camera shown before in the same minute
 // still has its file open (the hidden player only pauses), a new one must open it.
 void benchCameraChange(MainViewModel& vm, Screens& screens) {
-    vm.setCameraFilter(QStringLiteral("front"));
-    vm.selectEvent(vm.eventsByCategory().at(ClipCategory::saved).front());
-    waitFor([&] { return vm.videoPreview()->duration() > 0 && !vm.videoPreview()->isLoading(); });
+    PreviewViewModel& preview = *vm.preview();
+    const LibraryViewModel& library = *vm.library();
+    preview.setCameraFilter(CameraAngle::front);
+    preview.selectEvent(library.eventsByCategory().at(ClipCategory::saved).front());
+    waitFor([&] { return preview.videoPreview()->duration() > 0 && !preview.videoPreview()->isLoading(); });
     const QStringList sequence = {"back", "all",           "back",  "all", "front",
                                   "all",  "left_repeater", "front", "all"};
     // What is still open: the grid once shown (hidden, it only pauses) and the last single camera.
@@ -152,18 +158,18 @@ void benchCameraChange(MainViewModel& vm, Screens& screens) {
             const auto p = shownPattern(s);
             return p && p->frameIndex == expected;
         };
-        const bool grid = vm.settings().cameraFilter == CameraAngle::all;
+        const bool grid = preview.isGrid();
         untilPresented(grid ? gridSinks(screens) : std::vector<QVideoSink*>{&screens.single}, atTime, [&] {
             if (grid)
-                vm.multiCameraPreview()->seekAll(t, false);
+                preview.multiCameraPreview()->seekAll(t, false);
             else
-                vm.videoPreview()->seek(t);
+                preview.videoPreview()->seek(t);
         });
         const QString next = sequence[run];
         const bool toGrid = next == QLatin1String("all");
         const double ms =
             untilPresented(toGrid ? gridSinks(screens) : std::vector<QVideoSink*>{&screens.single}, atTime,
-                           [&] { vm.switchCameraFilter(next); });
+                           [&] { preview.switchCameraFilter(next); });
         const bool reuse = toGrid ? gridOpen : next == singleOpen;
         (reuse ? reused : opened).push_back(ms);
         if (toGrid)
@@ -182,40 +188,45 @@ void benchCameraChange(MainViewModel& vm, Screens& screens) {
 // Plays each minute of the open event; measures when its telemetry is ready and how far the
 // record shown is from the frame on screen.
 void benchTelemetry(MainViewModel& vm, Screens& screens, double playSeconds) {
-    vm.setCameraFilter(QStringLiteral("front"));
-    vm.selectEvent(vm.eventsByCategory().at(ClipCategory::saved).back());
-    waitFor([&] { return vm.videoGroups()->count() > 0 && !vm.isLoadingEvent(); });
+    PreviewViewModel& preview = *vm.preview();
+    const LibraryViewModel& library = *vm.library();
+    preview.setCameraFilter(CameraAngle::front);
+    preview.selectEvent(library.eventsByCategory().at(ClipCategory::saved).back());
+    waitFor([&] { return preview.videoGroups()->count() > 0 && !preview.isLoadingEvent(); });
     // As the preview page feeds its timeline: the active player's time, again on a file change.
     TelemetryTimeline timeline;
-    timeline.setSegmentSource(&vm);
-    QObject::connect(vm.videoPreview(), &VideoPreviewController::currentTimeChanged, &timeline,
-                     [&] { timeline.setCurrentTime(vm.videoPreview()->currentTime()); });
-    QObject::connect(&vm, &MainViewModel::selectedVideoIDChanged, &timeline,
-                     [&] { timeline.update(vm.videoPreview()->currentTime()); });
+    timeline.setSegmentSource(&preview);
+    QObject::connect(preview.videoPreview(), &VideoPreviewController::currentTimeChanged, &timeline,
+                     [&] { timeline.setCurrentTime(preview.videoPreview()->currentTime()); });
+    QObject::connect(&preview, &PreviewViewModel::selectedVideoChanged, &timeline,
+                     [&] { timeline.update(preview.videoPreview()->currentTime()); });
     std::vector<double> afterChoice, afterPlay, distance;
     std::vector<std::pair<qint64, int>> shownPairs; // the record's frame number, the frame on screen
     QObject::connect(&screens.single, &QVideoSink::videoFrameChanged, [&] {
         const auto p = shownPattern(screens.single);
-        if (p && timeline.hasSample() && vm.videoPreview()->isPlaying())
-            shownPairs.emplace_back(timeline.frameSequenceNumber(), p->frameIndex);
+        const auto sample = timeline.currentSample();
+        if (p && sample && preview.videoPreview()->isPlaying())
+            shownPairs.emplace_back(qint64(sample->frameSequenceNumber.value_or(0)), p->frameIndex);
     });
-    for (int row = vm.videoGroups()->count() - 1; row >= 0; --row) {
+    for (int row = preview.videoGroups()->count() - 1; row >= 0; --row) {
         shownPairs.clear();
         QElapsedTimer chosen;
         chosen.start();
-        vm.selectVideoGroup(vm.videoGroups()
-                                ->data(vm.videoGroups()->index(row), VideoGroupListModel::GroupKeyRole)
-                                .toString());
-        waitFor([&] { return vm.videoPreview()->duration() > 0 && !vm.videoPreview()->isLoading(); });
+        preview.selectVideoGroup(
+            preview.videoGroups()
+                ->data(preview.videoGroups()->index(row), VideoGroupListModel::GroupKeyRole)
+                .toString());
+        waitFor(
+            [&] { return preview.videoPreview()->duration() > 0 && !preview.videoPreview()->isLoading(); });
         const double playAt = chosen.nsecsElapsed() / 1e6;
-        vm.videoPreview()->togglePlayPause();
+        preview.videoPreview()->togglePlayPause();
         waitFor([&] { return timeline.hasTelemetry(); });
         afterChoice.push_back(chosen.nsecsElapsed() / 1e6);
         afterPlay.push_back(std::max(0.0, afterChoice.back() - playAt));
         runFor(int(playSeconds * 1000));
-        vm.videoPreview()->togglePlayPause();
+        preview.videoPreview()->togglePlayPause();
         // The file's first frame number, read afterwards so it cannot help the timeline.
-        const auto samples = TeslaTelemetryReader::read(vm.selectedVideoValue()->url);
+        const auto samples = TeslaTelemetryReader::read(preview.selectedVideo()->url);
         const qint64 first = samples.empty() ? 0 : qint64(samples.front().frameSequenceNumber.value_or(0));
         for (const auto& [sequence, frame] : shownPairs)
             distance.push_back(std::abs(double(sequence - first - frame)));
@@ -235,20 +246,24 @@ void benchTelemetry(MainViewModel& vm, Screens& screens, double playSeconds) {
 
 void benchMemory(const QString& largeRoot, const QString& realRoot, double playSeconds) {
     MainViewModel vm;
+    PreviewViewModel& preview = *vm.preview();
+    LibraryViewModel& library = *vm.library();
     Screens screens(vm);
-    vm.importTeslaCamPaths({largeRoot, realRoot});
-    waitFor([&] { return !vm.isImporting(); });
+    library.importTeslaCamPaths({largeRoot, realRoot});
+    waitFor([&] { return !library.isImporting(); });
     std::printf("memory in use with the library imported: %ld MB\n", residentMegabytes());
-    vm.setCameraFilter(QStringLiteral("all"));
-    for (const TeslaClipEvent& e : vm.eventsByCategory().at(ClipCategory::saved))
+    preview.setCameraFilter(CameraAngle::all);
+    for (const TeslaClipEvent& e : library.eventsByCategory().at(ClipCategory::saved))
         if (e.folderURL.startsWith(realRoot))
-            vm.selectEvent(e);
-    waitFor([&] { return vm.multiCameraPreview()->duration() > 0 && !vm.multiCameraPreview()->isLoading(); });
-    vm.multiCameraPreview()->togglePlayPause();
+            preview.selectEvent(e);
+    waitFor([&] {
+        return preview.multiCameraPreview()->duration() > 0 && !preview.multiCameraPreview()->isLoading();
+    });
+    preview.multiCameraPreview()->togglePlayPause();
     runFor(int(playSeconds * 1000));
     std::printf("library: %zu saved, %zu sentry events; grid played %.0f s\n",
-                vm.eventsByCategory().at(ClipCategory::saved).size(),
-                vm.eventsByCategory().at(ClipCategory::sentry).size(), playSeconds);
+                library.eventsByCategory().at(ClipCategory::saved).size(),
+                library.eventsByCategory().at(ClipCategory::sentry).size(), playSeconds);
 }
 
 } // namespace
@@ -257,8 +272,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const Options options = parseOptions(
-        app.arguments(), {QDir::tempPath() + QStringLiteral("/orvane-bench-app"), 7, 4, false});
+    const Options options =
+        parseOptions(app.arguments(), {QDir::tempPath() + QStringLiteral("/orvane-bench-app"), 7, 4, false});
     const QString& folder = options.folder;
     const int runs = options.runs;
     const double playSeconds = options.playSeconds;
@@ -277,8 +292,8 @@ int main(int argc, char** argv) {
     {
         MainViewModel vm;
         Screens screens(vm);
-        vm.importTeslaCamPaths({real});
-        waitFor([&] { return !vm.isImporting(); });
+        vm.library()->importTeslaCamPaths({real});
+        waitFor([&] { return !vm.library()->isImporting(); });
         benchSelection(vm, screens, runs);
         benchCameraChange(vm, screens);
         benchTelemetry(vm, screens, playSeconds);

@@ -10,13 +10,15 @@
 // (footage is written once into DIR and reused)
 
 #include "BenchSupport.h"
+#include "LibraryViewModel.h"
 #include "MainViewModel.h"
-#include "MultiCameraPreviewController.h"
-#include "OrvaneApp.h"
-#include "SampleDrive.h"
-#include "VideoPreviewController.h"
 #include "MainWindowConfigurator.h"
 #include "MainWindowLoader.h"
+#include "MultiCameraPreviewController.h"
+#include "OrvaneApp.h"
+#include "PreviewViewModel.h"
+#include "SampleDrive.h"
+#include "VideoPreviewController.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -31,7 +33,6 @@
 #include <QVideoFrame>
 #include <QVideoSink>
 #include <QtQml/qqmlextensionplugin.h>
-
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -39,7 +40,6 @@
 #include <mutex>
 #include <vector>
 
-Q_IMPORT_QML_PLUGIN(Orvane_UiPlugin)
 Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
 
 using namespace orvane;
@@ -47,15 +47,16 @@ using namespace orvane::bench;
 
 namespace {
 
-constexpr int scrollTickMs = 16;      // one wheel step per 60 Hz frame
-constexpr double scrollStepPx = 48;   // about 3,000 px/s: a fast drag through the library
-constexpr int settleMs = 1500;        // the first screen's thumbnails and the window's first layout
+constexpr int scrollTickMs = 16;    // one wheel step per 60 Hz frame
+constexpr double scrollStepPx = 48; // about 3,000 px/s: a fast drag through the library
+constexpr int settleMs = 1500;      // the first screen's thumbnails and the window's first layout
 constexpr int startupRuns = 5;
 constexpr int startupTimeoutMs = 20000;
 constexpr int libraryEvents = 200;
 
 qint64 nowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
@@ -63,10 +64,13 @@ qint64 nowNs() {
 class FrameClock {
 public:
     explicit FrameClock(QQuickWindow& window) {
-        connection_ = QObject::connect(&window, &QQuickWindow::frameSwapped, &window, [this] {
-            std::lock_guard lock(mutex_);
-            times_.push_back(nowNs());
-        }, Qt::DirectConnection);
+        connection_ = QObject::connect(
+            &window, &QQuickWindow::frameSwapped, &window,
+            [this] {
+                std::lock_guard lock(mutex_);
+                times_.push_back(nowNs());
+            },
+            Qt::DirectConnection);
     }
     ~FrameClock() { QObject::disconnect(connection_); }
 
@@ -129,8 +133,8 @@ struct Window {
     MainViewModel& vm() { return app.viewModel(); }
     QQuickItem* find(const QString& name) { return findItem(window->contentItem(), name); }
     void importAndWait(const QString& root) {
-        vm().importTeslaCamPaths({root});
-        waitFor([&] { return !vm().isImporting(); });
+        vm().library()->importTeslaCamPaths({root});
+        waitFor([&] { return !vm().library()->isImporting(); });
         runFor(settleMs);
     }
 };
@@ -167,15 +171,17 @@ void benchStartup() {
         });
         clock.start();
         orvane.start(QStringLiteral(ORVANE_PROGRAM_PATH), {});
-        if (!waitFor([&] { return shown || orvane.state() == QProcess::NotRunning; }, startupTimeoutMs) || !shown)
+        if (!waitFor([&] { return shown || orvane.state() == QProcess::NotRunning; }, startupTimeoutMs) ||
+            !shown)
             std::printf("start-up run %d: no frame (%s)\n", run, qPrintable(orvane.errorString()));
         orvane.terminate();
         if (!orvane.waitForFinished(5000))
             orvane.kill();
         orvane.waitForFinished(-1);
     }
-    std::printf("process start -> window shown, median: %.0f ms, worst: %.0f ms over %d runs (target <= 1000)\n",
-                median(times), worst(times), startupRuns);
+    std::printf(
+        "process start -> window shown, median: %.0f ms, worst: %.0f ms over %d runs (target <= 1000)\n",
+        median(times), worst(times), startupRuns);
 }
 
 // Scrolls the browser from its top to its end and back at a fast, steady pace.
@@ -186,7 +192,8 @@ void benchScroll(Window& w, const QString& root) {
         std::printf("scroll: the event list was not found\n");
         return;
     }
-    std::printf("scroll: %d events in the opened category\n", w.vm().eventsInSelectedCategory()->count());
+    std::printf("scroll: %d events in the opened category\n",
+                w.vm().library()->eventsInSelectedCategory()->count());
     const auto top = [&] { return list->property("originY").toDouble(); };
     const auto bottom = [&] {
         return top() + std::max(0.0, list->property("contentHeight").toDouble() - list->height());
@@ -229,8 +236,8 @@ double openByClick(Window& w, const QUuid& eventID, size_t cells) {
     const bool ok = waitFor([&] {
         if (!presented) {
             const auto sinks = visibleVideoSinks(*w.window);
-            if (sinks.size() >= cells &&
-                std::all_of(sinks.begin(), sinks.end(), [](QVideoSink* s) { return s->videoFrame().isValid(); }))
+            if (sinks.size() >= cells && std::all_of(sinks.begin(), sinks.end(),
+                                                     [](QVideoSink* s) { return s->videoFrame().isValid(); }))
                 presented = nowNs();
             return false;
         }
@@ -242,30 +249,34 @@ double openByClick(Window& w, const QUuid& eventID, size_t cells) {
 }
 
 void backToBrowser(Window& w) {
-    w.vm().closeEventPreview();
-    waitFor([&] { auto* l = w.find("eventSections"); return l && l->isVisible(); });
+    w.vm().preview()->closeEventPreview();
+    waitFor([&] {
+        auto* l = w.find("eventSections");
+        return l && l->isVisible();
+    });
     runFor(300);
 }
 
 void benchOpen(Window& w, int runs) {
-    const auto& saved = w.vm().eventsByCategory().at(ClipCategory::saved);
+    const auto& saved = w.vm().library()->eventsByCategory().at(ClipCategory::saved);
     for (const auto& [camera, cells] : std::vector<std::pair<QString, size_t>>{{"front", 1}, {"all", 4}}) {
-        w.vm().setCameraFilter(camera);
+        w.vm().preview()->setCameraFilter(*Camera::fromRawValue(camera));
         std::vector<double> times;
         for (int run = 0; run < runs; ++run) {
             times.push_back(openByClick(w, saved[size_t(run) % saved.size()].id, cells));
             backToBrowser(w);
         }
-        std::printf("click a card -> first frame on screen, %s, median: %.0f ms, worst: %.0f ms (target <= %d)\n",
-                    cells == 1 ? "single camera" : "grid", median(times), worst(times), cells == 1 ? 300 : 500);
+        std::printf(
+            "click a card -> first frame on screen, %s, median: %.0f ms, worst: %.0f ms (target <= %d)\n",
+            cells == 1 ? "single camera" : "grid", median(times), worst(times), cells == 1 ? 300 : 500);
     }
 }
 
 // Plays the grid at 1x with the dashboard showing; counts the frames each cell skipped (gaps in
 // the frame numbers drawn into the footage) and the gaps between window frames.
 void benchGridPlayback(Window& w, double seconds) {
-    const auto& saved = w.vm().eventsByCategory().at(ClipCategory::saved);
-    w.vm().setCameraFilter(QStringLiteral("all"));
+    const auto& saved = w.vm().library()->eventsByCategory().at(ClipCategory::saved);
+    w.vm().preview()->setCameraFilter(CameraAngle::all);
     if (std::isnan(openByClick(w, saved.front().id, 4))) {
         std::printf("grid playback: the grid did not open\n");
         return;
@@ -274,16 +285,19 @@ void benchGridPlayback(Window& w, double seconds) {
     std::map<QVideoSink*, std::vector<int>> shown;
     std::mutex mutex;
     for (QVideoSink* sink : sinks)
-        QObject::connect(sink, &QVideoSink::videoFrameChanged, sink, [&, sink] {
-            if (const auto p = shownPattern(*sink)) {
-                std::lock_guard lock(mutex);
-                shown[sink].push_back(p->frameIndex);
-            }
-        }, Qt::DirectConnection);
+        QObject::connect(
+            sink, &QVideoSink::videoFrameChanged, sink,
+            [&, sink] {
+                if (const auto p = shownPattern(*sink)) {
+                    std::lock_guard lock(mutex);
+                    shown[sink].push_back(p->frameIndex);
+                }
+            },
+            Qt::DirectConnection);
     const qint64 start = nowNs();
-    w.vm().multiCameraPreview()->togglePlayPause();
+    w.vm().preview()->multiCameraPreview()->togglePlayPause();
     runFor(int(seconds * 1000));
-    w.vm().multiCameraPreview()->togglePlayPause();
+    w.vm().preview()->multiCameraPreview()->togglePlayPause();
     for (QVideoSink* sink : sinks)
         QObject::disconnect(sink, &QVideoSink::videoFrameChanged, sink, nullptr);
     long expected = 0, dropped = 0;
@@ -295,10 +309,11 @@ void benchGridPlayback(Window& w, double seconds) {
             expected += frames.back() - frames.front() + 1;
     }
     const auto gaps = w.frames->gapsSince(start);
-    std::printf("grid with dashboard at 1x for %.0f s: %ld of %ld video frames dropped (%.2f %%, target <= 1 %%); "
-                "window frames %.0f per second, interval p95 %.1f ms (target <= 20), worst %.1f ms\n",
-                seconds, dropped, expected, expected ? 100.0 * double(dropped) / double(expected) : NAN,
-                double(gaps.size()) / seconds, percentile(gaps, 0.95), worst(gaps));
+    std::printf(
+        "grid with dashboard at 1x for %.0f s: %ld of %ld video frames dropped (%.2f %%, target <= 1 %%); "
+        "window frames %.0f per second, interval p95 %.1f ms (target <= 20), worst %.1f ms\n",
+        seconds, dropped, expected, expected ? 100.0 * double(dropped) / double(expected) : NAN,
+        double(gaps.size()) / seconds, percentile(gaps, 0.95), worst(gaps));
 }
 
 QString thumbnailDrive(const QString& folder) {
@@ -325,7 +340,8 @@ int main(int argc, char** argv) {
         Window w;
         w.importAndWait(real);
         benchGridPlayback(w, playSeconds);
-        std::printf("peak memory, grid playing with the dashboard: %ld MB (target <= 500)\n", peakRssMegabytes());
+        std::printf("peak memory, grid playing with the dashboard: %ld MB (target <= 500)\n",
+                    peakRssMegabytes());
         return 0;
     }
     benchStartup();

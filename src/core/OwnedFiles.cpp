@@ -6,7 +6,6 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QUuid>
-
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -24,9 +23,13 @@ constexpr long defaultNameLimit = 255;
 // A temporary name keeps at most this much of the final name's extension.
 constexpr qsizetype maxSuffixBytes = 32;
 
-QString systemText(int error) { return qt_error_string(error); }
+QString systemText(int error) {
+    return qt_error_string(error);
+}
 
-QString processId() { return QString::number(::getpid()); }
+QString processId() {
+    return QString::number(::getpid());
+}
 
 // The lock every owner holds on the whole file while it works: an open-file-description
 // lock, which survives other handles to the file being closed (FFmpeg opens its own) and
@@ -46,7 +49,9 @@ bool isLocked(int fd) {
     return ::fcntl(fd, F_OFD_GETLK, &lock) != 0 || lock.l_type != F_UNLCK;
 }
 
-bool isRunning(qint64 pid) { return ::kill(pid_t(pid), 0) == 0 || errno == EPERM; }
+bool isRunning(qint64 pid) {
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+}
 
 long nameLimit(const QString& folder) {
     const long limit = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
@@ -73,10 +78,10 @@ const QRegularExpression& partPattern() {
 const QRegularExpression& temporaryPattern() {
     static const QRegularExpression pattern(
         QStringLiteral(
-            R"(^(%1|%2|%3|%4|%5)([0-9]{1,10})-[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12})"
+            R"(^(%1|%2|%3|%4|%5|%6)([0-9]{1,10})-[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12})"
             R"((\.[A-Za-z0-9]+)?$)")
             .arg(OwnedFiles::exportCopyPrefix, OwnedFiles::gridPrefix, OwnedFiles::mergePrefix,
-                 OwnedFiles::mergedPrefix, OwnedFiles::captureFolderPrefix));
+                 OwnedFiles::mergedPrefix, OwnedFiles::captureFolderPrefix, OwnedFiles::stagingFolderPrefix));
     return pattern;
 }
 
@@ -192,7 +197,9 @@ int sweep(const QString& folder) {
     return removed;
 }
 
-int sweepTemporaryFolder() { return sweep(QDir::tempPath()); }
+int sweepTemporaryFolder() {
+    return sweep(QDir::tempPath());
+}
 
 } // namespace OwnedFiles
 } // namespace orvane

@@ -11,12 +11,18 @@
 
 namespace orvane {
 
-PreviewEnvironment PreviewEnvironment::standard() {
+PreviewEnvironment PreviewEnvironment::standard(QThreadPool* pool) {
     PreviewEnvironment environment;
     environment.makePlayer = [] { return std::make_unique<media::MediaPlayer>(); };
-    environment.measureSteps = [](std::vector<PlaybackStep> steps, std::function<void(StepDurations)> done) {
-        QtConcurrent::run([steps = std::move(steps)] { return VideoSegmentPlaylist::loadStepDurations(steps); })
-            .then(QCoreApplication::instance(), [done = std::move(done)](StepDurations durations) { done(std::move(durations)); });
+    if (!pool)
+        pool = QThreadPool::globalInstance();
+    environment.measureSteps = [pool](std::vector<PlaybackStep> steps,
+                                      std::function<void(StepDurations)> done) {
+        QtConcurrent::run(pool, [steps = std::move(steps)] {
+            return VideoSegmentPlaylist::loadStepDurations(steps);
+        }).then(QCoreApplication::instance(), [done = std::move(done)](StepDurations durations) {
+            done(std::move(durations));
+        });
     };
     environment.schedule = [](int milliseconds, std::function<void()> action) -> Cancel {
         auto* timer = new QTimer;

@@ -4,6 +4,8 @@
 #include "PlaybackStep.h"
 
 #include <functional>
+
+class QThreadPool;
 #include <memory>
 #include <vector>
 
@@ -18,12 +20,14 @@ struct PreviewEnvironment {
 
     std::function<std::unique_ptr<media::AbstractMediaPlayer>()> makePlayer;
     // Measures the steps' lengths in the background; `done` runs on the interface thread.
-    std::function<void(std::vector<PlaybackStep> steps, std::function<void(StepDurations)> done)> measureSteps;
+    std::function<void(std::vector<PlaybackStep> steps, std::function<void(StepDurations)> done)>
+        measureSteps;
     // Runs `action` on the interface thread after `milliseconds`.
     std::function<Cancel(int milliseconds, std::function<void()> action)> schedule;
 
-    // MediaPlayer, VideoSegmentPlaylist::loadStepDurations on the thread pool, and QTimer.
-    static PreviewEnvironment standard();
+    // MediaPlayer, VideoSegmentPlaylist::loadStepDurations on `pool` (Qt's global pool when
+    // none is given), and QTimer.
+    static PreviewEnvironment standard(QThreadPool* pool = nullptr);
 };
 
 } // namespace orvane

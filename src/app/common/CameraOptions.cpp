@@ -1,0 +1,26 @@
+#include "CameraOptions.h"
+
+#include <QVariantMap>
+#include <array>
+
+namespace orvane::CameraOptions {
+
+QVariantList list(std::span<const CameraAngle> cameras) {
+    QVariantList options;
+    for (CameraAngle camera : cameras)
+        options << QVariantMap{{QStringLiteral("value"), Camera::rawValue(camera)},
+                               {QStringLiteral("title"), Camera::displayName(camera)}};
+    return options;
+}
+
+QVariantList preview() {
+    std::array<CameraAngle, Camera::physicalCases.size() + 1> cameras{CameraAngle::all};
+    std::copy(Camera::physicalCases.begin(), Camera::physicalCases.end(), cameras.begin() + 1);
+    return list(cameras);
+}
+
+QVariantList merge() {
+    return list(Camera::physicalCases);
+}
+
+} // namespace orvane::CameraOptions

@@ -1,0 +1,60 @@
+#pragma once
+// The application's state as the screens see it: one object per feature (the library browser,
+// the preview, the merge editor, the export) and the window's messages, owned here for the
+// whole process and wired where one feature's change concerns another. Interface thread only.
+
+#include "ViewModelServices.h"
+
+#include <QObject>
+#include <QtQml/qqmlregistration.h>
+
+namespace orvane {
+
+class AppMessages;
+class ExportViewModel;
+class LibraryViewModel;
+class MergeViewModel;
+class PreviewViewModel;
+
+class MainViewModel : public QObject {
+    Q_OBJECT
+    Q_MOC_INCLUDE("AppMessages.h")
+    Q_MOC_INCLUDE("ExportViewModel.h")
+    Q_MOC_INCLUDE("LibraryViewModel.h")
+    Q_MOC_INCLUDE("MergeViewModel.h")
+    Q_MOC_INCLUDE("PreviewViewModel.h")
+    QML_ELEMENT
+    QML_UNCREATABLE("The application creates the one MainViewModel")
+    Q_PROPERTY(orvane::AppMessages* messages READ messages CONSTANT)
+    Q_PROPERTY(orvane::LibraryViewModel* library READ library CONSTANT)
+    Q_PROPERTY(orvane::PreviewViewModel* preview READ preview CONSTANT)
+    Q_PROPERTY(orvane::MergeViewModel* merge READ merge CONSTANT)
+    Q_PROPERTY(orvane::ExportViewModel* exporter READ exporter CONSTANT)
+
+public:
+    // The scanner, the Trash, the exporters and real players.
+    explicit MainViewModel(QObject* parent = nullptr);
+    explicit MainViewModel(ViewModelServices services, QObject* parent = nullptr);
+    ~MainViewModel() override;
+
+    AppMessages* messages() const { return messages_; }
+    LibraryViewModel* library() const { return library_; }
+    PreviewViewModel* preview() const { return preview_; }
+    MergeViewModel* merge() const { return merge_; }
+    ExportViewModel* exporter() const { return exporter_; }
+
+    // Cancels a running export and waits (bounded) until its temporary files are gone.
+    void shutdown();
+
+private:
+    void connectFeatures();
+
+    ViewModelServices services_;
+    AppMessages* messages_;
+    LibraryViewModel* library_;
+    PreviewViewModel* preview_;
+    MergeViewModel* merge_;
+    ExportViewModel* exporter_;
+};
+
+} // namespace orvane

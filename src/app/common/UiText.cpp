@@ -1,0 +1,38 @@
+#include "UiText.h"
+
+#include "AppLinks.h"
+#include "PlaybackTimeFormat.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvane {
+
+UiText::UiText(QObject* parent) : QObject(parent) {}
+
+QUrl UiText::feedbackUrl() const {
+    return AppLinks::feedback();
+}
+
+QString UiText::elapsed(double seconds) {
+    return PlaybackTimeFormat::format(seconds);
+}
+
+QString UiText::percent(double fraction) {
+    const double value = std::isfinite(fraction) ? std::clamp(fraction, 0.0, 1.0) : 0.0;
+    // A hair of slack so 0.29 × 100 = 28.999… still reads 29%.
+    constexpr double slack = 1e-9;
+    return QString::number(int(std::floor(value * 100 + slack))) + QLatin1Char('%');
+}
+
+QString UiText::updateOffer(const QString& newVersion, const QString& currentVersion,
+                            const QString& releaseNotes) {
+    return QStringLiteral("新版本 ") + newVersion + QStringLiteral(" 可用（当前 ") + currentVersion +
+           QStringLiteral("）。\n\n") + releaseNotes;
+}
+
+QString UiText::upToDate(const QString& currentVersion) {
+    return QStringLiteral("当前版本 ") + currentVersion + QStringLiteral(" 已是最新。");
+}
+
+} // namespace orvane

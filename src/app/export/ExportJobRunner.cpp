@@ -1,0 +1,179 @@
+#include "ExportJobRunner.h"
+
+#include "PhotosLibraryExporter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cmath>
+
+namespace orvane {
+
+ExportEngine ExportEngine::standard() {
+    ExportEngine engine;
+    engine.exportGrid = GPUVideoExporter::exportGrid;
+    engine.exportContinuous = GPUVideoExporter::exportContinuous;
+    engine.exportSync = GPUVideoExporter::exportSync;
+    engine.localInput = VideoExportPreparer::localInput;
+    engine.isSlowSource = [](const QString& path) { return VolumeInfo::shouldCopyLocally(path); };
+    engine.importVideoToLibrary = PhotosLibraryExporter::importVideo;
+    return engine;
+}
+
+namespace ExportJobRunner {
+
+namespace {
+
+// Progress is reported in steps of this size; finer steps would only flood the interface.
+constexpr double progressStep = 0.001;
+
+struct Leftovers {
+    QStringList files;
+    QString folder; // a staging folder, removed when empty
+    ~Leftovers() {
+        for (const QString& f : files)
+            QFile::remove(f);
+        if (!folder.isEmpty())
+            QDir().rmdir(folder);
+    }
+};
+
+// Hands progress on only when it has moved a visible step (or reached the end).
+class ProgressThrottle {
+public:
+    explicit ProgressThrottle(std::function<void(double)> forward) : forward_(std::move(forward)) {}
+    void operator()(double p) {
+        const long step = std::lround(p / progressStep);
+        if (step == last_)
+            return;
+        last_ = step;
+        forward_(p);
+    }
+
+private:
+    std::function<void(double)> forward_;
+    long last_ = -1;
+};
+
+template <typename Segments, typename VideosOf>
+bool anySlow(const Segments& segments, const ExportEngine& engine, VideosOf videosOf) {
+    for (const auto& segment : segments)
+        for (const TeslaVideoFile& video : videosOf(segment))
+            if (engine.isSlowSource(video.url))
+                return true;
+    return false;
+}
+
+ExportResult runGrid(const ExportJobRequest& r, const ExportEngine& engine, ExportCallbacks callbacks,
+                     const Reporter& report) {
+    const bool slow =
+        anySlow(r.plan.gridSegments, engine, [](const GridExportSegment& s) { return s.videos; });
+    report({gridMessage(slow), slow, {}, {}});
+    const ExportQuality quality = r.settings.exportQuality;
+    callbacks.onProgress = ProgressThrottle([&report, quality](double p) {
+        report({gridProgressMessage(p, quality), false, p, {}});
+    });
+    return engine.exportGrid(r.plan.gridSegments, r.outputPath, r.settings, callbacks);
+}
+
+ExportResult runContinuous(const ExportJobRequest& r, const ExportEngine& engine, ExportCallbacks callbacks,
+                           const Reporter& report) {
+    const bool slow = anySlow(r.plan.segments, engine, [](const ContinuousExportSegment& s) {
+        return std::vector<TeslaVideoFile>{s.video};
+    });
+    report({mergeMessage(slow), slow, {}, {}});
+    const ExportQuality quality = r.settings.exportQuality;
+    callbacks.onProgress = ProgressThrottle([&report, slow, quality](double p) {
+        report({continuousProgressMessage(p, slow, quality), false, p, {}});
+    });
+    return engine.exportContinuous(r.plan.segments, r.outputPath, r.settings, callbacks);
+}
+
+ExportResult runSingle(const ExportJobRequest& r, const ExportEngine& engine, ExportCallbacks callbacks,
+                       const Reporter& report, Leftovers& leftovers) {
+    const ContinuousExportSegment& segment = r.plan.segments.front();
+    const PreparedInput input = engine.localInput(segment.video, false, callbacks.cancel);
+    if (input.cleanupPath)
+        leftovers.files << *input.cleanupPath;
+    report({encodingMessage(r.settings.exportQuality), false, {}, {}});
+    callbacks.onProgress = ProgressThrottle([&report](double p) { report({{}, {}, p, {}}); });
+    return engine.exportSync(segment.video, input.path, r.outputPath, r.settings, segment.trimStart,
+                             segment.trimDuration, callbacks);
+}
+
+} // namespace
+
+QString gridMessage(bool slow) {
+    return slow ? QStringLiteral("正在合成四宫格（外置 U 盘较慢）...") : QStringLiteral("正在合成四宫格...");
+}
+
+QString mergeMessage(bool slow) {
+    return slow ? QStringLiteral("正在合并视频片段（外置 U 盘较慢）...")
+                : QStringLiteral("正在合并视频片段...");
+}
+
+QString encodingMessage(ExportQuality quality) {
+    return QStringLiteral("正在添加水印并编码（") + Quality::title(quality) + QStringLiteral("）...");
+}
+
+QString gridProgressMessage(double p, ExportQuality quality) {
+    return p >= gridEncodingStart ? encodingMessage(quality) : gridMessage(false);
+}
+
+QString continuousProgressMessage(double p, bool slow, ExportQuality quality) {
+    return p >= continuousEncodingStart ? encodingMessage(quality) : mergeMessage(slow);
+}
+
+ExportJobOutcome run(const ExportJobRequest& r, const ExportEngine& engine, const CancellationToken& cancel,
+                     const Reporter& report) {
+    ExportJobOutcome outcome;
+    Leftovers leftovers;
+    const bool toLibrary = !r.destination.isFolder();
+    if (toLibrary) {
+        leftovers.files << r.outputPath;
+        leftovers.folder = QFileInfo(r.outputPath).path();
+    }
+    report({{}, {}, 0.0, ProcessingStatus{ProcessingStatus::Kind::processing, {}}});
+    try {
+        cancel.check();
+        if (toLibrary && !QDir().mkpath(leftovers.folder))
+            throw FileSystemError(QStringLiteral("无法创建临时文件夹: ") + leftovers.folder);
+        ExportCallbacks callbacks;
+        callbacks.cancel = cancel;
+        ExportResult result;
+        if (!r.plan.gridSegments.empty())
+            result = runGrid(r, engine, callbacks, report);
+        else if (r.plan.isContinuous)
+            result = runContinuous(r, engine, callbacks, report);
+        else
+            result = runSingle(r, engine, callbacks, report, leftovers);
+        cancel.check();
+        outcome.deliveredPath = result.path;
+        if (toLibrary) {
+            report({savingToLibraryMessage, true, {}, {}});
+            outcome.deliveredPath = engine.importVideoToLibrary(result.path);
+        }
+        outcome.startDate = result.startDate() ? result.startDate() : r.plan.exportStartDate();
+        outcome.timeline = result.timeline;
+        outcome.status = {ProcessingStatus::Kind::completed, {}};
+        report({{}, {}, 1.0, outcome.status});
+    } catch (const OperationCancelled&) {
+        outcome.status = {ProcessingStatus::Kind::cancelled, {}};
+    } catch (const std::exception& e) {
+        if (cancel.isCancelled()) {
+            outcome.status = {ProcessingStatus::Kind::cancelled, {}};
+        } else {
+            const auto* userFacing = dynamic_cast<const UserFacingError*>(&e);
+            const auto* library = dynamic_cast<const PhotosLibraryExporterError*>(&e);
+            outcome.status = ProcessingStatus::failed(userFacing ? userFacing->description()
+                                                                 : QString::fromLocal8Bit(e.what()));
+            outcome.showPhotosPrivacySettings = library && library->isRestrictedOrDenied();
+        }
+    }
+    if (outcome.status.kind != ProcessingStatus::Kind::completed)
+        report({{}, {}, {}, outcome.status});
+    return outcome;
+}
+
+} // namespace ExportJobRunner
+} // namespace orvane

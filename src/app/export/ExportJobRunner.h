@@ -1,0 +1,86 @@
+#pragma once
+// Runs one export from its plan to the delivered file: prepares slow sources, runs the right
+// exporter, reports phase texts and progress, delivers to the folder or the photo library and
+// removes every temporary file on the way out. Blocking: call it off the interface thread;
+// reports come from that thread too.
+
+#include "ExportPlan.h"
+#include "ExportSettings.h"
+#include "ExportTimeline.h"
+#include "GPUVideoExporter.h"
+#include "ProcessingJob.h"
+#include "VideoExportPreparer.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace orvane {
+
+// The work an export is made of, replaceable in tests.
+struct ExportEngine {
+    std::function<ExportResult(const std::vector<GridExportSegment>&, const QString& output,
+                               const WatermarkSettings&, const ExportCallbacks&)>
+        exportGrid;
+    std::function<ExportResult(const std::vector<ContinuousExportSegment>&, const QString& output,
+                               const WatermarkSettings&, const ExportCallbacks&)>
+        exportContinuous;
+    std::function<ExportResult(const TeslaVideoFile&, const QString& input, const QString& output,
+                               const WatermarkSettings&, double trimStart, double trimDuration,
+                               const ExportCallbacks&)>
+        exportSync;
+    std::function<PreparedInput(const TeslaVideoFile&, bool forceCopy, const CancellationToken&)> localInput;
+    // A source on a removable or network volume.
+    std::function<bool(const QString& path)> isSlowSource;
+    // Copies a finished video into the photo library; returns the library's copy.
+    std::function<QString(const QString& path)> importVideoToLibrary;
+
+    // GPUVideoExporter, VideoExportPreparer, the volume check and PhotosLibraryExporter.
+    static ExportEngine standard();
+};
+
+// What changed in the overlay; unset fields stay as they were.
+struct ExportUpdate {
+    std::optional<QString> message;
+    std::optional<bool> indeterminate;
+    std::optional<double> progress;
+    std::optional<ProcessingStatus> status;
+};
+
+struct ExportJobRequest {
+    ExportPlan plan;
+    QString outputPath; // a staging file for the photo library
+    OutputDestination destination;
+    WatermarkSettings settings;
+};
+
+struct ExportJobOutcome {
+    ProcessingStatus status;
+    QString deliveredPath;            // the file the user gets (in the library for the photo library)
+    std::optional<Instant> startDate; // recording time of the first exported frame
+    ExportTimeline timeline;
+    bool showPhotosPrivacySettings = false;
+};
+
+namespace ExportJobRunner {
+
+using Reporter = std::function<void(const ExportUpdate&)>;
+
+ExportJobOutcome run(const ExportJobRequest& request, const ExportEngine& engine,
+                     const CancellationToken& cancel, const Reporter& report);
+
+inline const QString preparingMessage = QStringLiteral("正在准备导出...");
+inline const QString savingToLibraryMessage = QStringLiteral("正在保存到相册...");
+// The progress at which a grid's composition, and a join's merging, give way to encoding.
+inline constexpr double gridEncodingStart = 0.7;
+inline constexpr double continuousEncodingStart = 0.4;
+
+QString gridMessage(bool slow);
+QString mergeMessage(bool slow);
+QString encodingMessage(ExportQuality quality);
+// The overlay's line for progress `p` of a grid or a join (the weights of the exporters).
+QString gridProgressMessage(double p, ExportQuality quality);
+QString continuousProgressMessage(double p, bool slow, ExportQuality quality);
+
+} // namespace ExportJobRunner
+} // namespace orvane

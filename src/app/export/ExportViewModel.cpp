@@ -1,0 +1,349 @@
+#include "ExportViewModel.h"
+
+#include "AppMessages.h"
+#include "AppPools.h"
+#include "ExportOrchestration.h"
+#include "LibraryRules.h"
+#include "MergeViewModel.h"
+#include "ObservableField.h"
+#include "OwnedFiles.h"
+#include "PhotosLibraryExporter.h"
+#include "PreviewViewModel.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPointer>
+#include <QTimer>
+#include <cmath>
+
+namespace orvane {
+
+// One export from start to end.
+struct ExportViewModel::Task {
+    LatestRequest::Ticket ticket = 0;
+    CancellationToken cancel;
+    ExportJobRequest request;
+    QString exportingFileName;
+    std::optional<ExportJobOutcome> outcome; // none when it was cancelled before it started
+};
+
+namespace {
+const QString cancelledStatus = QStringLiteral("已取消导出");
+const QString failedStatus = QStringLiteral("导出失败");
+
+bool sameJobs(const std::vector<ProcessingJob>& a, const std::vector<ProcessingJob>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const ProcessingJob& x, const ProcessingJob& y) {
+                          return x.id == y.id && x.status == y.status && x.progress == y.progress &&
+                                 x.outputURL == y.outputURL;
+                      });
+}
+} // namespace
+
+ExportViewModel::ExportViewModel(const ViewModelServices& services, AppMessages& messages,
+                                 PreviewViewModel& preview, MergeViewModel& merge, QObject* parent)
+    : QObject(parent), services_(services), messages_(messages), preview_(preview), merge_(merge) {
+    refreshOpenOutputButtonTitle();
+}
+
+ExportViewModel::~ExportViewModel() {
+    shutdown();
+}
+
+// --- Settings and output location ---
+
+QString ExportViewModel::exportQuality() const {
+    return Quality::rawValue(settings_.exportQuality);
+}
+
+QString ExportViewModel::exportQualityDescription() const {
+    return Quality::description(settings_.exportQuality);
+}
+
+void ExportViewModel::setExportQuality(const QString& quality) {
+    const auto parsed = Quality::fromRawValue(quality);
+    if (!parsed || *parsed == settings_.exportQuality)
+        return;
+    settings_.exportQuality = *parsed;
+    emit exportQualityChanged();
+}
+
+QString ExportViewModel::outputDestinationKind() const {
+    return settings_.outputDestination.isFolder() ? QStringLiteral("folder")
+                                                  : QStringLiteral("photosLibrary");
+}
+
+QString ExportViewModel::outputLocationOption() const {
+    return OutputLocation::rawValue(settings_.outputDestination.isFolder()
+                                        ? OutputLocationOption::custom
+                                        : OutputLocationOption::photosLibrary);
+}
+
+QString ExportViewModel::outputFolderDisplayPath() const {
+    return settings_.outputDestination.isFolder() ? localizedFolderPath(settings_.outputDestination.folder)
+                                                  : QStringLiteral("系统相册");
+}
+
+void ExportViewModel::setOutputDestination(const OutputDestination& destination) {
+    if (settings_.outputDestination == destination)
+        return;
+    settings_.outputDestination = destination;
+    emit outputDestinationChanged();
+    refreshOpenOutputButtonTitle();
+}
+
+void ExportViewModel::selectOutputLocation(const QString& option) {
+    const auto parsed = OutputLocation::fromRawValue(option);
+    if (parsed == OutputLocationOption::photosLibrary)
+        usePhotosLibraryOutput();
+    else if (parsed == OutputLocationOption::custom && !settings_.outputDestination.isFolder())
+        resetOutputDestinationToDefault();
+    else if (parsed == OutputLocationOption::custom)
+        emit outputDirectoryRequested();
+}
+
+void ExportViewModel::usePhotosLibraryOutput() {
+    setOutputDestination(OutputDestination::photosLibrary());
+    messages_.setStatus(LibraryRules::photosLibraryStatus());
+}
+
+void ExportViewModel::setCustomOutputDirectory(const QUrl& folder) {
+    setCustomOutputDirectoryPath(folder.isLocalFile() ? folder.toLocalFile() : folder.toString());
+}
+
+void ExportViewModel::setCustomOutputDirectoryPath(const QString& folder) {
+    if (folder.isEmpty())
+        return;
+    setOutputDestination(OutputDestination::inFolder(QDir::cleanPath(folder)));
+    messages_.setStatus(LibraryRules::outputDirectoryStatus(settings_.outputDestination));
+}
+
+void ExportViewModel::resetOutputDestinationToDefault() {
+    setOutputDestination(OutputDestination::defaultDestination());
+    messages_.setStatus(LibraryRules::outputDirectoryStatus(settings_.outputDestination));
+}
+
+// --- Reads ---
+
+ExportSelection ExportViewModel::selection() const {
+    ExportSelection s;
+    s.cameraFilter = preview_.cameraFilterValue();
+    s.videos = preview_.videos();
+    s.selectedVideo = preview_.selectedVideo();
+    s.selectedTimestampKey = preview_.selectedTimestampKey();
+    s.selectedEvent = preview_.selectedEvent();
+    s.continuousPlaylistSteps = preview_.continuousPlaylistSteps();
+    s.continuousStepDurations = preview_.continuousStepDurations();
+    s.rangeStart = preview_.exportRangeStart();
+    s.rangeEnd = preview_.exportRangeEnd();
+    s.isMergeEditorPresented = merge_.isMergeEditorPresented();
+    s.mergeItems = merge_.mergeItems();
+    s.mergeCameraAngle = merge_.mergeCameraAngleValue();
+    s.multiCameraDuration = preview_.multiCameraPreview()->duration();
+    return s;
+}
+
+QString ExportViewModel::exportingFileName() const {
+    return task_ ? task_->exportingFileName : QString();
+}
+
+QUrl ExportViewModel::exportResultURL() const {
+    return result_ ? QUrl::fromLocalFile(result_->path) : QUrl();
+}
+
+QString ExportViewModel::exportResultDestination() const {
+    if (!result_)
+        return {};
+    return result_->destination.isFolder() ? QStringLiteral("folder") : QStringLiteral("photosLibrary");
+}
+
+double ExportViewModel::exportResultStartDate() const {
+    return result_ && result_->startDate ? *result_->startDate : NAN;
+}
+
+QVariant ExportViewModel::exportResultTimeline() const {
+    return result_ ? QVariant::fromValue(result_->timeline) : QVariant();
+}
+
+void ExportViewModel::refreshOpenOutputButtonTitle() {
+    const QString title = LibraryRules::openOutputButtonTitle(
+        result_ ? std::optional(result_->destination) : std::nullopt, settings_.outputDestination);
+    assignAndNotify(openOutputButtonTitle_, title, this, &ExportViewModel::openOutputButtonTitleChanged);
+}
+
+// --- Starting and ending ---
+
+void ExportViewModel::startProcessing() {
+    ExportSelection current = selection();
+    const ExportPlan plan = ExportOrchestration::buildExportPlan(current);
+    if (plan.isEmpty()) {
+        messages_.setError(ExportOrchestration::emptyPlanMessage(current));
+        return;
+    }
+    if (task_)
+        task_->cancel.cancel();
+    preview_.pausePlayers();
+
+    auto task = std::make_shared<Task>();
+    task->ticket = exports_.start();
+    task->exportingFileName = ExportOrchestration::exportingFileName(current);
+    task->request.plan = plan;
+    task->request.destination = settings_.outputDestination;
+    task->request.settings = settings_;
+    task->request.settings.cameraFilter = current.cameraFilter;
+    task->request.outputPath =
+        ExportOrchestration::outputPath(plan, task->request.destination, task->exportingFileName,
+                                        OwnedFiles::temporaryPath(OwnedFiles::stagingFolderPrefix));
+    task_ = task;
+    setProcessing(true);
+    messages_.setError(std::nullopt);
+    messages_.setSuccess(std::nullopt);
+    setExportResult(std::nullopt);
+    setShowPhotosPrivacySettings(false);
+    setExportIndeterminate(true);
+    setExportStatusMessage(ExportJobRunner::preparingMessage);
+    setJobs({ProcessingJob{QUuid::createUuid(), plan.primaryVideo(), task->request.outputPath, {}, 0}});
+    QTimer::singleShot(services_.exportStartDelayMilliseconds, this, [this, task] { beginExportWork(task); });
+}
+
+void ExportViewModel::beginExportWork(const std::shared_ptr<Task>& task) {
+    if (task->cancel.isCancelled()) {
+        finishExport(task);
+        return;
+    }
+    const QPointer<ExportViewModel> self(this);
+    const LatestRequest::Ticket ticket = task->ticket;
+    // Reports travel through the application object, which outlives this one.
+    auto report = [self, ticket](const ExportUpdate& update) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, ticket, update] {
+                if (self)
+                    self->applyExportUpdate(ticket, update);
+            },
+            Qt::QueuedConnection);
+    };
+    exports_.runAs(
+        ticket, AppPools::exports(), this,
+        [engine = services_.exportEngine, request = task->request, cancel = task->cancel, report] {
+            return ExportJobRunner::run(request, engine, cancel, report);
+        },
+        [this, task](const ExportJobOutcome& outcome) {
+            task->outcome = outcome;
+            finishExport(task);
+        });
+}
+
+void ExportViewModel::applyExportUpdate(LatestRequest::Ticket ticket, const ExportUpdate& update) {
+    if (!exports_.isLatest(ticket) || jobs_.empty())
+        return; // an export that a newer one replaced
+    if (update.message)
+        setExportStatusMessage(*update.message);
+    if (update.indeterminate)
+        setExportIndeterminate(*update.indeterminate);
+    std::vector<ProcessingJob> jobs = jobs_;
+    if (update.progress)
+        jobs.front().progress = *update.progress;
+    if (update.status)
+        jobs.front().status = *update.status;
+    setJobs(std::move(jobs));
+}
+
+void ExportViewModel::finishExport(const std::shared_ptr<Task>& task) {
+    if (!exports_.isLatest(task->ticket))
+        return; // a newer export owns the state now
+    const ExportJobOutcome outcome =
+        task->outcome.value_or(ExportJobOutcome{{ProcessingStatus::Kind::cancelled, {}}, {}, {}, {}, false});
+    const bool toLibrary = !task->request.destination.isFolder();
+    switch (outcome.status.kind) {
+    case ProcessingStatus::Kind::completed:
+        setExportResult(
+            Result{outcome.deliveredPath, task->request.destination, outcome.startDate, outcome.timeline});
+        messages_.setStatus((toLibrary ? QStringLiteral("已保存到相册：") : QStringLiteral("导出完成：")) +
+                            task->exportingFileName);
+        messages_.setSuccess(toLibrary ? QStringLiteral("视频已成功保存到系统相册")
+                                       : QStringLiteral("视频已成功导出"));
+        break;
+    case ProcessingStatus::Kind::cancelled:
+        messages_.setStatus(cancelledStatus);
+        break;
+    case ProcessingStatus::Kind::failed:
+        messages_.setError(outcome.status.message);
+        messages_.setStatus(failedStatus);
+        setShowPhotosPrivacySettings(outcome.showPhotosPrivacySettings);
+        break;
+    default:
+        messages_.setStatus(task->cancel.isCancelled() ? cancelledStatus : failedStatus);
+    }
+    setJobs({});
+    task_.reset();
+    setProcessing(false);
+}
+
+void ExportViewModel::cancelExport() {
+    if (task_)
+        task_->cancel.cancel();
+}
+
+void ExportViewModel::shutdown() {
+    cancelExport();
+    // Each cancelled export removes its temporary files before its work returns.
+    AppPools::exports()->waitForDone(services_.shutdownWaitMilliseconds);
+}
+
+// --- The result ---
+
+void ExportViewModel::revealOutputLocation() {
+    const OutputDestination destination = result_ ? result_->destination : settings_.outputDestination;
+    const QString folder =
+        destination.isFolder() ? destination.folder : PhotosLibraryExporter::libraryFolder();
+    services_.openUrl(QUrl::fromLocalFile(folder));
+}
+
+void ExportViewModel::openPhotosPrivacySettings() {
+    services_.openUrl(QUrl::fromLocalFile(PhotosLibraryExporter::libraryFolder()));
+}
+
+void ExportViewModel::clearExportResult() {
+    setExportResult(std::nullopt);
+}
+
+// --- Field writes ---
+
+void ExportViewModel::setProcessing(bool value) {
+    assignAndNotify(isProcessing_, value, this, &ExportViewModel::isProcessingChanged);
+}
+
+void ExportViewModel::setJobs(std::vector<ProcessingJob> jobs) {
+    if (sameJobs(jobs, jobs_))
+        return;
+    jobs_ = std::move(jobs);
+    emit jobsChanged();
+}
+
+void ExportViewModel::setExportStatusMessage(const QString& message) {
+    assignAndNotify(exportStatusMessage_, message, this, &ExportViewModel::exportStatusMessageChanged);
+}
+
+void ExportViewModel::setExportIndeterminate(bool value) {
+    assignAndNotify(exportIsIndeterminate_, value, this, &ExportViewModel::exportIsIndeterminateChanged);
+}
+
+void ExportViewModel::setShowPhotosPrivacySettings(bool value) {
+    assignAndNotify(showPhotosPrivacySettings_, value, this,
+                    &ExportViewModel::showPhotosPrivacySettingsChanged);
+}
+
+void ExportViewModel::setExportResult(std::optional<Result> result) {
+    const auto same = [](const Result& a, const Result& b) {
+        return a.path == b.path && a.destination == b.destination && a.startDate == b.startDate &&
+               a.timeline.pieces() == b.timeline.pieces();
+    };
+    if (result.has_value() == result_.has_value() && (!result || same(*result, *result_)))
+        return;
+    result_ = std::move(result);
+    emit exportResultChanged();
+    refreshOpenOutputButtonTitle();
+}
+
+} // namespace orvane

@@ -1,0 +1,163 @@
+#pragma once
+// Exporting what the preview or the merge editor shows: the export settings (quality, where the
+// file goes), one cancellable export at a time with its phase texts and progress, and the result
+// the result page shows. Interface thread only; the export runs on the application's export
+// pool, and an export a newer one replaced never changes the state again.
+
+#include "ExportJobRunner.h"
+#include "ExportTimeline.h"
+#include "LatestRequest.h"
+#include "ProcessingJob.h"
+#include "ViewModelServices.h"
+
+#include <QObject>
+#include <QUrl>
+#include <QVariant>
+#include <QtQml/qqmlregistration.h>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace orvane {
+
+class AppMessages;
+class MergeViewModel;
+class PreviewViewModel;
+struct ExportSelection;
+
+class ExportViewModel : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The application's MainViewModel owns the export")
+    // Settings: "original"/"balanced" with the picker's description; the destination as
+    // "folder"/"photosLibrary", the option the picker shows ("photosLibrary"/"custom"), the
+    // folder ("" for the library) and its readable form ("系统相册" for the library).
+    Q_PROPERTY(QString exportQuality READ exportQuality WRITE setExportQuality NOTIFY exportQualityChanged)
+    Q_PROPERTY(QString exportQualityDescription READ exportQualityDescription NOTIFY exportQualityChanged)
+    Q_PROPERTY(QString outputDestinationKind READ outputDestinationKind NOTIFY outputDestinationChanged)
+    Q_PROPERTY(QString outputLocationOption READ outputLocationOption NOTIFY outputDestinationChanged)
+    Q_PROPERTY(QString outputFolder READ outputFolder NOTIFY outputDestinationChanged)
+    Q_PROPERTY(QString outputFolderDisplayPath READ outputFolderDisplayPath NOTIFY outputDestinationChanged)
+    // The running export, for its overlay.
+    Q_PROPERTY(bool isProcessing READ isProcessing NOTIFY isProcessingChanged)
+    Q_PROPERTY(QString exportingFileName READ exportingFileName NOTIFY isProcessingChanged)
+    Q_PROPERTY(double exportProgress READ exportProgress NOTIFY jobsChanged)
+    Q_PROPERTY(QString exportStatusMessage READ exportStatusMessage NOTIFY exportStatusMessageChanged)
+    Q_PROPERTY(bool exportIsIndeterminate READ exportIsIndeterminate NOTIFY exportIsIndeterminateChanged)
+    // The last export's result: the delivered file, "folder" or "photosLibrary", the recording
+    // time of its first frame (NaN when unknown) and its ExportTimeline, for the result page.
+    Q_PROPERTY(QUrl exportResultURL READ exportResultURL NOTIFY exportResultChanged)
+    Q_PROPERTY(QString exportResultDestination READ exportResultDestination NOTIFY exportResultChanged)
+    Q_PROPERTY(double exportResultStartDate READ exportResultStartDate NOTIFY exportResultChanged)
+    Q_PROPERTY(QVariant exportResultTimeline READ exportResultTimeline NOTIFY exportResultChanged)
+    Q_PROPERTY(QString openOutputButtonTitle READ openOutputButtonTitle NOTIFY openOutputButtonTitleChanged)
+    // The error alert offers the photo library's settings.
+    Q_PROPERTY(bool showPhotosPrivacySettings READ showPhotosPrivacySettings WRITE
+                   setShowPhotosPrivacySettings NOTIFY showPhotosPrivacySettingsChanged)
+
+public:
+    ExportViewModel(const ViewModelServices& services, AppMessages& messages, PreviewViewModel& preview,
+                    MergeViewModel& merge, QObject* parent = nullptr);
+    ~ExportViewModel() override;
+
+    // --- Output location ---
+    // "photosLibrary" or "custom"; custom on a folder asks the window for a folder
+    // (outputDirectoryRequested), which answers with setCustomOutputDirectory.
+    Q_INVOKABLE void selectOutputLocation(const QString& option);
+    Q_INVOKABLE void setCustomOutputDirectory(const QUrl& folder);
+    void setCustomOutputDirectoryPath(const QString& folder);
+    void usePhotosLibraryOutput();
+    void resetOutputDestinationToDefault();
+
+    // --- Export ---
+    // Exports the preview's minute or range, or the merge editor's splice while it is open.
+    Q_INVOKABLE void startProcessing();
+    Q_INVOKABLE void cancelExport();
+    // Cancels a running export and waits (bounded) until its temporary files are gone.
+    void shutdown();
+
+    // --- The result ---
+    Q_INVOKABLE void revealOutputLocation();
+    Q_INVOKABLE void openPhotosPrivacySettings();
+    Q_INVOKABLE void clearExportResult();
+
+    // --- Reads ---
+    const WatermarkSettings& settings() const { return settings_; }
+    QString exportQuality() const;
+    QString exportQualityDescription() const;
+    QString outputDestinationKind() const;
+    QString outputLocationOption() const;
+    QString outputFolder() const { return settings_.outputDestination.folder; }
+    QString outputFolderDisplayPath() const;
+    bool isProcessing() const { return isProcessing_; }
+    QString exportingFileName() const;
+    const std::vector<ProcessingJob>& jobs() const { return jobs_; }
+    double exportProgress() const { return jobs_.empty() ? 0 : jobs_.front().progress; }
+    QString exportStatusMessage() const { return exportStatusMessage_; }
+    bool exportIsIndeterminate() const { return exportIsIndeterminate_; }
+    bool hasExportResult() const { return result_.has_value(); }
+    std::optional<QString> exportResultPath() const {
+        return result_ ? std::optional(result_->path) : std::nullopt;
+    }
+    QUrl exportResultURL() const;
+    QString exportResultDestination() const;
+    double exportResultStartDate() const;
+    QVariant exportResultTimeline() const;
+    QString openOutputButtonTitle() const { return openOutputButtonTitle_; }
+    bool showPhotosPrivacySettings() const { return showPhotosPrivacySettings_; }
+    // What the user has chosen to export now.
+    ExportSelection selection() const;
+
+    void setExportQuality(const QString& quality);
+    void setShowPhotosPrivacySettings(bool value);
+
+signals:
+    void exportQualityChanged();
+    void outputDestinationChanged();
+    void isProcessingChanged();
+    void jobsChanged();
+    void exportStatusMessageChanged();
+    void exportIsIndeterminateChanged();
+    void exportResultChanged();
+    void openOutputButtonTitleChanged();
+    void showPhotosPrivacySettingsChanged();
+    // The window should open a folder chooser and answer with setCustomOutputDirectory.
+    void outputDirectoryRequested();
+
+private:
+    struct Task;
+    struct Result {
+        QString path;
+        OutputDestination destination;
+        std::optional<Instant> startDate;
+        ExportTimeline timeline;
+    };
+
+    void beginExportWork(const std::shared_ptr<Task>& task);
+    void applyExportUpdate(LatestRequest::Ticket ticket, const ExportUpdate& update);
+    void finishExport(const std::shared_ptr<Task>& task);
+    void setOutputDestination(const OutputDestination& destination);
+    void setProcessing(bool value);
+    void setJobs(std::vector<ProcessingJob> jobs);
+    void setExportStatusMessage(const QString& message);
+    void setExportIndeterminate(bool value);
+    void setExportResult(std::optional<Result> result);
+    void refreshOpenOutputButtonTitle();
+
+    ViewModelServices services_;
+    AppMessages& messages_;
+    PreviewViewModel& preview_;
+    MergeViewModel& merge_;
+    WatermarkSettings settings_;
+    LatestRequest exports_;
+    std::shared_ptr<Task> task_;
+    bool isProcessing_ = false;
+    std::vector<ProcessingJob> jobs_;
+    QString exportStatusMessage_ = QStringLiteral("正在导出视频");
+    bool exportIsIndeterminate_ = false;
+    std::optional<Result> result_;
+    QString openOutputButtonTitle_;
+    bool showPhotosPrivacySettings_ = false;
+};
+
+} // namespace orvane

@@ -1,0 +1,36 @@
+import QtQuick
+import QtQuick.Layouts
+import Orvane.App
+
+// Blocks the window while the marked events' files move to the Trash.
+BlockingOverlay {
+    id: overlay
+
+    // How many events are being deleted.
+    property int count
+
+    ThemedText {
+        objectName: "deletingTitle"
+        Accessible.role: Accessible.AlertMessage
+        text: "正在删除视频片段"
+        textStyle: "headline"
+        horizontalAlignment: Text.AlignHCenter
+        wrapMode: Text.Wrap
+        Layout.fillWidth: true
+    }
+    ThemedText {
+        text: WindowText.deletingDetail(overlay.count)
+        secondary: true
+        horizontalAlignment: Text.AlignHCenter
+        wrapMode: Text.Wrap
+        Layout.fillWidth: true
+    }
+    ThemedText {
+        text: "请勿关闭应用或拔出 TeslaCam U 盘"
+        textStyle: "footnote"
+        color: Theme.warning
+        horizontalAlignment: Text.AlignHCenter
+        wrapMode: Text.Wrap
+        Layout.fillWidth: true
+    }
+}

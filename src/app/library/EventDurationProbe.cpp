@@ -1,0 +1,84 @@
+#include "EventDurationProbe.h"
+
+#include "EventThumbnailLoader.h"
+#include "EventThumbnailSource.h"
+
+#include <QCache>
+#include <QFuture>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+#include <optional>
+
+namespace orvane {
+
+namespace {
+
+// Lengths of the events seen in this process (interface thread only).
+constexpr int cachedEvents = 4096;
+QCache<QString, double>& cache() {
+    static QCache<QString, double> lengths(cachedEvents);
+    return lengths;
+}
+
+// One measuring thread: it reads one file header per minute, and a slow stick prefers one reader.
+QThreadPool& pool() {
+    static QThreadPool* threads = [] {
+        auto* p = new QThreadPool;
+        p->setMaxThreadCount(1);
+        return p;
+    }();
+    return *threads;
+}
+
+} // namespace
+
+EventDurationProbe::EventDurationProbe(QObject* parent) : QObject(parent) {}
+
+EventDurationProbe::~EventDurationProbe() {
+    if (wanted_)
+        *wanted_ = false;
+}
+
+void EventDurationProbe::clearCache() {
+    cache().clear();
+}
+
+void EventDurationProbe::setSource(const QString& source) {
+    if (source == source_)
+        return;
+    source_ = source;
+    emit sourceChanged();
+    if (wanted_)
+        *wanted_ = false;
+    wanted_.reset();
+    if (const double* known = cache().object(source)) {
+        setDuration(*known);
+        return;
+    }
+    setDuration(0);
+    const std::optional<TeslaClipEvent> event = EventThumbnailSource::parse(source);
+    if (!event)
+        return;
+    auto wanted = std::make_shared<std::atomic<bool>>(true);
+    wanted_ = wanted;
+    QtConcurrent::run(&pool(), [event = *event, wanted]() -> std::optional<double> {
+        if (!*wanted)
+            return std::nullopt;
+        return EventThumbnailLoader::duration(event);
+    }).then(this, [this, source, wanted](std::optional<double> seconds) {
+        if (!seconds)
+            return;
+        cache().insert(source, new double(*seconds));
+        if (*wanted && source == source_)
+            setDuration(*seconds);
+    });
+}
+
+void EventDurationProbe::setDuration(double value) {
+    if (value == duration_)
+        return;
+    duration_ = value;
+    emit durationChanged();
+}
+
+} // namespace orvane

@@ -1,0 +1,45 @@
+#pragma once
+// The total length of an event for a card's duration badge, measured off the interface thread
+// from the card's thumbnail source and remembered for the process. Interface thread (a QML object).
+
+#include <QObject>
+#include <QString>
+#include <QtQml/qqmlregistration.h>
+#include <atomic>
+#include <memory>
+
+namespace orvane {
+
+class EventDurationProbe : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    // An "image://eventthumb/…" address (EventThumbnailSource::url).
+    Q_PROPERTY(QString source READ source WRITE setSource NOTIFY sourceChanged)
+    // Seconds; 0 until measured, and for an event whose files cannot be measured.
+    Q_PROPERTY(double duration READ duration NOTIFY durationChanged)
+
+public:
+    explicit EventDurationProbe(QObject* parent = nullptr);
+    ~EventDurationProbe() override;
+
+    QString source() const { return source_; }
+    void setSource(const QString& source);
+    double duration() const { return duration_; }
+
+    // Forgets every measured length (tests).
+    static void clearCache();
+
+signals:
+    void sourceChanged();
+    void durationChanged();
+
+private:
+    void setDuration(double value);
+
+    QString source_;
+    double duration_ = 0;
+    // Cleared when the card goes away or asks for another event, so queued work is skipped.
+    std::shared_ptr<std::atomic<bool>> wanted_;
+};
+
+} // namespace orvane

@@ -1,0 +1,238 @@
+#include "EventListModel.h"
+
+#include "EventThumbnailSource.h"
+
+#include <QDateTime>
+#include <cmath>
+
+namespace orvane {
+
+namespace {
+QString idText(const QUuid& id) {
+    return id.toString(QUuid::WithoutBraces);
+}
+
+bool sameEvents(const std::vector<TeslaClipEvent>& a, const std::vector<TeslaClipEvent>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const TeslaClipEvent& x, const TeslaClipEvent& y) { return x.id == y.id; });
+}
+
+int mergeOrder(const EventMarks& marks, const QUuid& id) {
+    const auto found = std::find(marks.mergeSelected.begin(), marks.mergeSelected.end(), id);
+    return found == marks.mergeSelected.end() ? 0 : int(found - marks.mergeSelected.begin()) + 1;
+}
+
+bool marksDiffer(const EventMarks& a, const EventMarks& b, const QUuid& id) {
+    return a.deleteSelected.contains(id) != b.deleteSelected.contains(id) ||
+           mergeOrder(a, id) != mergeOrder(b, id) || (a.open == id) != (b.open == id);
+}
+} // namespace
+
+QVariantMap eventToVariantMap(const TeslaClipEvent& e) {
+    return {
+        {QStringLiteral("eventID"), idText(e.id)},
+        {QStringLiteral("folderName"), e.folderName},
+        {QStringLiteral("folderURL"), e.folderURL},
+        {QStringLiteral("sourceFileURL"), e.sourceFileURL.value_or(QString())},
+        {QStringLiteral("category"), Category::rawValue(e.category)},
+        {QStringLiteral("categoryTitle"), Category::displayName(e.category)},
+        {QStringLiteral("startTime"), e.startTime},
+        {QStringLiteral("endTime"), e.endTime.value_or(NAN)},
+        {QStringLiteral("timeRangeTitle"), e.timeRangeTitle()},
+        {QStringLiteral("locationLine"), e.locationLine.value_or(QString())},
+        {QStringLiteral("videoCount"), e.videoCount},
+        {QStringLiteral("isContinuousSession"), e.isContinuousSession},
+        {QStringLiteral("thumbnailSource"), EventThumbnailSource::url(e)},
+    };
+}
+
+EventListModel::EventListModel(QObject* parent) : QAbstractListModel(parent) {}
+
+int EventListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant EventListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    const size_t row = size_t(index.row());
+    const TeslaClipEvent& e = events_[row];
+    switch (role) {
+    case EventIDRole:
+        return idText(e.id);
+    case FolderNameRole:
+        return e.folderName;
+    case FolderURLRole:
+        return e.folderURL;
+    case SourceFileURLRole:
+        return e.sourceFileURL.value_or(QString());
+    case CategoryRole:
+        return Category::rawValue(e.category);
+    case StartTimeRole:
+        return e.startTime;
+    case EndTimeRole:
+        return e.endTime.value_or(NAN);
+    case TimeRangeTitleRole:
+        return e.timeRangeTitle();
+    case LocationLineRole:
+        return e.locationLine.value_or(QString());
+    case VideoCountRole:
+        return e.videoCount;
+    case IsContinuousSessionRole:
+        return e.isContinuousSession;
+    case IsDeleteSelectedRole:
+        return marks_.deleteSelected.contains(e.id);
+    case IsMergeSelectedRole:
+        return mergeOrder(marks_, e.id) > 0;
+    case MergeOrderRole:
+        return mergeOrder(marks_, e.id);
+    case IsOpenRole:
+        return marks_.open == e.id;
+    case SectionTitleRole:
+        return sectionTitles_[row];
+    case SectionDateRole:
+        return sectionDates_[row];
+    case ThumbnailSourceRole:
+        return EventThumbnailSource::url(e);
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> EventListModel::roleNames() const {
+    return {{EventIDRole, "eventID"},
+            {FolderNameRole, "folderName"},
+            {FolderURLRole, "folderURL"},
+            {SourceFileURLRole, "sourceFileURL"},
+            {CategoryRole, "category"},
+            {StartTimeRole, "startTime"},
+            {EndTimeRole, "endTime"},
+            {TimeRangeTitleRole, "timeRangeTitle"},
+            {LocationLineRole, "locationLine"},
+            {VideoCountRole, "videoCount"},
+            {IsContinuousSessionRole, "isContinuousSession"},
+            {IsDeleteSelectedRole, "isDeleteSelected"},
+            {IsMergeSelectedRole, "isMergeSelected"},
+            {MergeOrderRole, "mergeOrder"},
+            {IsOpenRole, "isOpen"},
+            {SectionTitleRole, "sectionTitle"},
+            {SectionDateRole, "sectionDate"},
+            {ThumbnailSourceRole, "thumbnailSource"}};
+}
+
+void EventListModel::setEvents(const std::vector<TeslaClipEvent>& events) {
+    if (sameEvents(events, events_))
+        return;
+    const int before = count();
+    beginResetModel();
+    events_ = events;
+    sectionTitles_.assign(events_.size(), QString());
+    sectionDates_.assign(events_.size(), 0.0);
+    // Day titles for ListView sections; the events keep their own (latest first) order.
+    QHash<QUuid, size_t> rowOfEvent;
+    for (size_t i = 0; i < events_.size(); ++i)
+        rowOfEvent.insert(events_[i].id, i);
+    for (const DatedEventSection& section : DatedEventSection::sections(events_))
+        for (const TeslaClipEvent& e : section.events) {
+            const size_t row = rowOfEvent.value(e.id);
+            sectionTitles_[row] = section.title;
+            sectionDates_[row] = section.date;
+        }
+    endResetModel();
+    if (count() != before)
+        emit countChanged();
+}
+
+void EventListModel::setMarks(const EventMarks& marks) {
+    if (marks == marks_)
+        return;
+    const EventMarks previous = std::exchange(marks_, marks);
+    for (int row = 0; row < count(); ++row)
+        if (marksDiffer(previous, marks_, events_[size_t(row)].id))
+            emit dataChanged(index(row), index(row),
+                             {IsDeleteSelectedRole, IsMergeSelectedRole, MergeOrderRole, IsOpenRole});
+}
+
+int EventListModel::indexOf(const QString& eventID) const {
+    const QUuid id(eventID);
+    for (int row = 0; row < count(); ++row)
+        if (events_[size_t(row)].id == id)
+            return row;
+    return -1;
+}
+
+QVariantMap EventListModel::get(int row) const {
+    if (row < 0 || row >= count())
+        return {};
+    QVariantMap map = eventToVariantMap(events_[size_t(row)]);
+    const QHash<int, QByteArray> names = roleNames();
+    for (int role : {IsDeleteSelectedRole, IsMergeSelectedRole, MergeOrderRole, IsOpenRole, SectionTitleRole,
+                     SectionDateRole})
+        map.insert(QString::fromLatin1(names.value(role)), data(index(row), role));
+    return map;
+}
+
+DatedEventSectionModel::DatedEventSectionModel(QObject* parent) : QAbstractListModel(parent) {}
+DatedEventSectionModel::~DatedEventSectionModel() = default;
+
+int DatedEventSectionModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant DatedEventSectionModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    const DatedEventSection& s = sections_[size_t(index.row())];
+    switch (role) {
+    case DateRole:
+        return s.date;
+    case TitleRole:
+        return s.title;
+    case EventCountRole:
+        return int(s.events.size());
+    case EventsRole:
+        return QVariant::fromValue(dayModels_[size_t(index.row())]);
+    case EventIDsRole: {
+        QStringList ids;
+        for (const TeslaClipEvent& e : s.events)
+            ids << idText(e.id);
+        return ids;
+    }
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> DatedEventSectionModel::roleNames() const {
+    return {{DateRole, "date"},
+            {TitleRole, "title"},
+            {EventCountRole, "eventCount"},
+            {EventsRole, "events"},
+            {EventIDsRole, "eventIDs"}};
+}
+
+void DatedEventSectionModel::setSections(std::vector<DatedEventSection> sections) {
+    const int before = count();
+    beginResetModel();
+    sections_ = std::move(sections);
+    const std::vector<EventListModel*> old = std::exchange(dayModels_, {});
+    for (const DatedEventSection& s : sections_) {
+        auto* model = new EventListModel(this);
+        model->setEvents(s.events);
+        model->setMarks(marks_);
+        dayModels_.push_back(model);
+    }
+    endResetModel();
+    for (EventListModel* model : old)
+        model->deleteLater();
+    if (count() != before)
+        emit countChanged();
+}
+
+void DatedEventSectionModel::setMarks(const EventMarks& marks) {
+    marks_ = marks;
+    for (auto& model : dayModels_)
+        model->setMarks(marks);
+}
+
+} // namespace orvane

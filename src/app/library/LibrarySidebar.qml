@@ -1,0 +1,136 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Orvane.App
+
+// The sidebar: import a TeslaCam folder, the export quality, the output destination, the status
+// line and the About row. The folder choosers and the sheet belong to the window.
+Rectangle {
+    id: sidebar
+
+    required property LibraryViewModel library
+    required property ExportViewModel exporter
+    required property AppMessages messages
+    signal importRequested()
+    signal changeOutputRequested()
+    signal aboutRequested()
+
+    color: Theme.surface
+    Accessible.role: Accessible.Pane
+    Accessible.name: "侧边栏"
+
+    Rectangle {
+        anchors.right: parent.right
+        width: Theme.hairline
+        height: parent.height
+        color: Theme.separator
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.margins: Theme.spaceL
+        anchors.topMargin: Theme.spaceXl
+        spacing: Theme.spaceXl
+
+        ThemedText {
+            text: "Orvane"
+            textStyle: "title2"
+            Accessible.role: Accessible.Heading
+            Layout.leftMargin: Theme.spaceXxs
+        }
+
+        SidebarSection {
+            title: "导入"
+            ActionButton {
+                objectName: "importButton"
+                text: "选择 TeslaCam 文件夹"
+                iconName: "folder_open"
+                kind: "prominent"
+                busy: sidebar.library.isImporting
+                Layout.fillWidth: true
+                onClicked: sidebar.importRequested()
+            }
+        }
+
+        SidebarSection {
+            title: "导出"
+            ThemedText { text: "清晰度"; textStyle: "footnote"; secondary: true }
+            SegmentedPicker {
+                objectName: "qualityPicker"
+                accessibleName: "清晰度"
+                options: WindowText.exportQualityOptions
+                currentValue: sidebar.exporter.exportQuality
+                Layout.fillWidth: true
+                onChosen: (value) => sidebar.exporter.exportQuality = value
+            }
+            ThemedText {
+                objectName: "qualityDescription"
+                text: sidebar.exporter.exportQualityDescription
+                textStyle: "footnote"
+                tertiary: true
+                wrapMode: Text.Wrap
+                Layout.fillWidth: true
+            }
+        }
+
+        SidebarSection {
+            title: "输出"
+            RowLayout {
+                spacing: Theme.spaceXs + 2
+                Layout.fillWidth: true
+                Icon {
+                    name: sidebar.exporter.outputDestinationKind === "folder" ? "folder" : "photo_library"
+                    size: Theme.iconSizeSmall
+                    color: Theme.textSecondary
+                }
+                ThemedText {
+                    objectName: "outputLocation"
+                    text: sidebar.exporter.outputFolderDisplayPath
+                    textStyle: "footnote"
+                    secondary: true
+                    elide: Text.ElideMiddle
+                    Layout.fillWidth: true
+                }
+            }
+            SegmentedPicker {
+                objectName: "outputPicker"
+                accessibleName: "输出位置"
+                options: WindowText.outputLocationOptions
+                currentValue: sidebar.exporter.outputLocationOption
+                Layout.fillWidth: true
+                onChosen: (value) => sidebar.exporter.selectOutputLocation(value)
+            }
+            ActionButton {
+                objectName: "changeOutputButton"
+                visible: sidebar.exporter.outputDestinationKind === "folder"
+                text: "更改目录"
+                iconName: "drive_folder_upload"
+                Layout.fillWidth: true
+                onClicked: sidebar.changeOutputRequested()
+            }
+        }
+
+        Item { Layout.fillHeight: true }
+
+        ThemedText {
+            objectName: "statusLine"
+            text: sidebar.messages.statusMessage
+            textStyle: "caption"
+            tertiary: true
+            wrapMode: Text.Wrap
+            maximumLineCount: 3
+            elide: Text.ElideRight
+            Accessible.role: Accessible.StatusBar
+            Layout.fillWidth: true
+        }
+        ActionButton {
+            objectName: "aboutButton"
+            text: "关于"
+            iconName: "info_outline"
+            kind: "plain"
+            Layout.alignment: Qt.AlignLeft
+            Layout.leftMargin: -Theme.spaceS
+            onClicked: sidebar.aboutRequested()
+        }
+    }
+}

@@ -1,0 +1,255 @@
+#include "LibraryViewModel.h"
+
+#include "AppMessages.h"
+#include "AppPools.h"
+#include "Attempt.h"
+#include "ObservableField.h"
+
+namespace orvane {
+
+struct LibraryViewModel::ImportWork {
+    LibraryRules::ImportChoice choice;
+    Attempt<EventsByCategory> scan;
+};
+
+LibraryViewModel::LibraryViewModel(const ViewModelServices& services, AppMessages& messages, QObject* parent)
+    : QObject(parent), services_(services), messages_(messages), eventsModel_(new EventListModel(this)),
+      sectionsModel_(new DatedEventSectionModel(this)) {
+    refresh();
+}
+
+// --- Import ---
+
+void LibraryViewModel::importTeslaCamFolders(const QList<QUrl>& urls) {
+    QStringList paths;
+    for (const QUrl& url : urls)
+        paths << (url.isLocalFile() ? url.toLocalFile() : url.toString());
+    importTeslaCamPaths(paths);
+}
+
+void LibraryViewModel::importTeslaCamPaths(const QStringList& paths) {
+    messages_.setError(std::nullopt);
+    emit importStarted();
+    if (paths.isEmpty())
+        return;
+    setImporting(true);
+    import_.run(
+        AppPools::files(), this,
+        [check = services_.checkImportChoice, scan = services_.scanLibrary, paths] {
+            ImportWork work;
+            work.choice = check(paths);
+            if (!work.choice.rejection)
+                work.scan = attempt([&] { return scan(work.choice.folders); });
+            return work;
+        },
+        [this](const ImportWork& work) { applyImport(work); });
+}
+
+void LibraryViewModel::applyImport(const ImportWork& work) {
+    setImporting(false);
+    if (work.choice.rejection) {
+        messages_.setError(work.choice.rejection);
+        messages_.setStatus(LibraryRules::startMessage);
+        return;
+    }
+    if (!work.scan.value) {
+        messages_.setError(work.scan.error);
+        messages_.setStatus(LibraryRules::importFailedStatus);
+        setImportMode(ImportMode::none);
+        return;
+    }
+    setImportMode(ImportMode::teslaCam);
+    setEventsByCategory(*work.scan.value);
+    emit libraryReplaced();
+    if (eventsByCategory_.empty()) {
+        messages_.setError(LibraryRules::noClipsMessage);
+        messages_.setStatus(LibraryRules::startMessage);
+        setSelectedCategory(std::nullopt);
+        setImportMode(ImportMode::none);
+        return;
+    }
+    messages_.setStatus(LibraryRules::scannedStatus(eventsByCategory_));
+    if (const auto preferred = LibraryRules::preferredCategory(eventsByCategory_))
+        selectCategory(*preferred);
+}
+
+// --- Category ---
+
+void LibraryViewModel::selectCategory(const QString& category) {
+    if (const auto parsed = Category::fromRawValue(category))
+        selectCategory(*parsed);
+}
+
+void LibraryViewModel::selectCategory(ClipCategory category) {
+    cancelDeleteSelection();
+    emit categoryChosen(category);
+    setSelectedCategory(category);
+}
+
+void LibraryViewModel::showCategory(ClipCategory category) {
+    setSelectedCategory(category);
+}
+
+QString LibraryViewModel::categoryDisplayName(const QString& category) const {
+    const auto parsed = Category::fromRawValue(category);
+    return parsed ? Category::displayName(*parsed) : QString();
+}
+
+// --- Deletion ---
+
+void LibraryViewModel::startDeleteSelection() {
+    emit deleteSelectionStarted();
+    setDeleteSelectionMode(true);
+    setDeleteSelectedEventIDs({});
+}
+
+void LibraryViewModel::cancelDeleteSelection() {
+    setDeleteSelectionMode(false);
+    setDeleteSelectedEventIDs({});
+}
+
+void LibraryViewModel::toggleDeleteEvent(const QString& eventID) {
+    const QUuid id(eventID);
+    const auto& events = eventsInSelectedCategoryList();
+    if (std::none_of(events.begin(), events.end(), [&](const TeslaClipEvent& e) { return e.id == id; }))
+        return;
+    QSet<QUuid> ids = deleteSelectedEventIDs_;
+    if (!ids.remove(id))
+        ids.insert(id);
+    setDeleteSelectedEventIDs(std::move(ids));
+}
+
+void LibraryViewModel::toggleSelectAllEventsForDeletion() {
+    setDeleteSelectedEventIDs(
+        LibraryRules::toggledSelectAll(eventsInSelectedCategoryList(), deleteSelectedEventIDs_));
+}
+
+void LibraryViewModel::deleteSelectedEvents() {
+    if (isDeletingEvents_)
+        return;
+    std::vector<TeslaClipEvent> events;
+    for (const TeslaClipEvent& e : eventsInSelectedCategoryList())
+        if (deleteSelectedEventIDs_.contains(e.id))
+            events.push_back(e);
+    if (events.empty())
+        return;
+    setDeletingEvents(true);
+    messages_.setError(std::nullopt);
+    deletion_.run(
+        AppPools::files(), this,
+        [move = services_.moveToTrash, events] { return attempt([&] { return move(events); }); },
+        [this, selection = deleteSelectedEventIDs_, category = events.front().category,
+         count = int(events.size())](const Attempt<int>& moved) {
+            if (moved.value) {
+                removeDeletedEvents(selection, category);
+                messages_.setStatus(LibraryRules::deletedStatus(count, *moved.value));
+            } else {
+                // Files already moved stay in the Trash; the message asks for a re-import.
+                messages_.setError(moved.error);
+            }
+            setDeletingEvents(false);
+        });
+}
+
+void LibraryViewModel::removeDeletedEvents(const QSet<QUuid>& ids, ClipCategory category) {
+    if (eventsByCategory_.contains(category)) {
+        EventsByCategory next = eventsByCategory_;
+        std::erase_if(next[category], [&](const TeslaClipEvent& e) { return ids.contains(e.id); });
+        setEventsByCategory(std::move(next));
+    }
+    setDeleteSelectedEventIDs({});
+    setDeleteSelectionMode(false);
+    emit eventsRemoved(ids);
+}
+
+// --- Reads ---
+
+const std::vector<TeslaClipEvent>& LibraryViewModel::eventsInSelectedCategoryList() const {
+    static const std::vector<TeslaClipEvent> none;
+    if (!selectedCategory_)
+        return none;
+    const auto found = eventsByCategory_.find(*selectedCategory_);
+    return found == eventsByCategory_.end() ? none : found->second;
+}
+
+std::optional<TeslaClipEvent> LibraryViewModel::findEvent(const QUuid& id) const {
+    for (const auto& [category, events] : eventsByCategory_)
+        for (const TeslaClipEvent& e : events)
+            if (e.id == id)
+                return e;
+    return std::nullopt;
+}
+
+void LibraryViewModel::setOtherMarks(std::vector<QUuid> mergeSelected, std::optional<QUuid> open) {
+    marks_.mergeSelected = std::move(mergeSelected);
+    marks_.open = open;
+    refresh();
+}
+
+// --- Field writes ---
+
+void LibraryViewModel::setImportMode(ImportMode mode) {
+    if (importMode_ == mode)
+        return;
+    importMode_ = mode;
+    emit importModeChanged();
+    refresh();
+}
+
+void LibraryViewModel::setImporting(bool value) {
+    assignAndNotify(isImporting_, value, this, &LibraryViewModel::isImportingChanged);
+}
+
+void LibraryViewModel::setEventsByCategory(EventsByCategory events) {
+    eventsByCategory_ = std::move(events);
+    emit eventsByCategoryChanged(); // a new scan is new content even when it reads the same
+    refresh();
+}
+
+void LibraryViewModel::setSelectedCategory(std::optional<ClipCategory> category) {
+    if (selectedCategory_ == category)
+        return;
+    selectedCategory_ = category;
+    emit selectedCategoryChanged();
+    refresh();
+}
+
+void LibraryViewModel::setDeleteSelectionMode(bool value) {
+    assignAndNotify(isDeleteSelectionMode_, value, this, &LibraryViewModel::isDeleteSelectionModeChanged);
+}
+
+void LibraryViewModel::setDeleteSelectedEventIDs(QSet<QUuid> ids) {
+    if (deleteSelectedEventIDs_ == ids)
+        return;
+    deleteSelectedEventIDs_ = std::move(ids);
+    emit deleteSelectionChanged();
+    refresh();
+}
+
+void LibraryViewModel::setDeletingEvents(bool value) {
+    assignAndNotify(isDeletingEvents_, value, this, &LibraryViewModel::isDeletingEventsChanged);
+}
+
+void LibraryViewModel::refresh() {
+    QStringList available;
+    for (ClipCategory c : LibraryRules::availableCategories(importMode_, eventsByCategory_))
+        available << Category::rawValue(c);
+    assignAndNotify(availableCategories_, available, this, &LibraryViewModel::availableCategoriesChanged);
+
+    const std::vector<TeslaClipEvent>& events = eventsInSelectedCategoryList();
+    const bool eventsChanged = !std::equal(
+        events.begin(), events.end(), eventsModel_->events().begin(), eventsModel_->events().end(),
+        [](const TeslaClipEvent& a, const TeslaClipEvent& b) { return a.id == b.id; });
+    if (eventsChanged) {
+        eventsModel_->setEvents(events);
+        sectionsModel_->setSections(DatedEventSection::sections(events));
+    }
+    // The events shown change the answer as much as the selection does.
+    const bool allSelected = LibraryRules::toggledSelectAll(events, deleteSelectedEventIDs_).isEmpty();
+    assignAndNotify(allEventsSelected_, allSelected, this, &LibraryViewModel::deleteSelectionChanged);
+    marks_.deleteSelected = deleteSelectedEventIDs_;
+    eventsModel_->setMarks(marks_);
+    sectionsModel_->setMarks(marks_);
+}
+
+} // namespace orvane

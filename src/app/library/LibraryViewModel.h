@@ -1,0 +1,137 @@
+#pragma once
+// The imported drive as the browser shows it: importing folders, the events by category, the
+// category chosen, and choosing events to move to the Trash. Interface thread only; scans and
+// trash moves run on the application's file pool and come back here.
+
+#include "EventListModel.h"
+#include "LatestRequest.h"
+#include "LibraryRules.h"
+#include "ViewModelServices.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QUrl>
+#include <QUuid>
+#include <QtQml/qqmlregistration.h>
+#include <optional>
+#include <vector>
+
+namespace orvane {
+
+class AppMessages;
+
+class LibraryViewModel : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The application's MainViewModel owns the library")
+    // "none" before a drive is imported, "teslaCam" after.
+    Q_PROPERTY(QString importMode READ importMode NOTIFY importModeChanged)
+    Q_PROPERTY(bool isImporting READ isImporting NOTIFY isImportingChanged)
+    Q_PROPERTY(orvane::EventListModel* eventsInSelectedCategory READ eventsInSelectedCategory CONSTANT)
+    Q_PROPERTY(orvane::DatedEventSectionModel* datedEventSections READ datedEventSections CONSTANT)
+    Q_PROPERTY(int deleteSelectedCount READ deleteSelectedCount NOTIFY deleteSelectionChanged)
+    Q_PROPERTY(
+        bool allEventsSelectedForDeletion READ allEventsSelectedForDeletion NOTIFY deleteSelectionChanged)
+    Q_PROPERTY(bool isDeletingEvents READ isDeletingEvents NOTIFY isDeletingEventsChanged)
+
+public:
+    LibraryViewModel(const ViewModelServices& services, AppMessages& messages, QObject* parent = nullptr);
+
+    // --- Import ---
+    // The folders (or files) the folder chooser returned, or that were dropped on the window.
+    Q_INVOKABLE void importTeslaCamFolders(const QList<QUrl>& urls);
+    void importTeslaCamPaths(const QStringList& paths);
+
+    // --- Category ---
+    Q_INVOKABLE void selectCategory(const QString& category);
+    // Leaves both selection modes and closes the open event (see categoryChosen).
+    void selectCategory(ClipCategory category);
+    // Shows `category` in the picker without leaving anything (the category of an event opened).
+    void showCategory(ClipCategory category);
+    Q_INVOKABLE QString categoryDisplayName(const QString& category) const;
+
+    // --- Deletion ---
+    // "批量删除": starts an empty deletion selection (the merge selection ends: see
+    // deleteSelectionStarted).
+    Q_INVOKABLE void startDeleteSelection();
+    Q_INVOKABLE void cancelDeleteSelection();
+    void toggleDeleteEvent(const QString& eventID);
+    Q_INVOKABLE void toggleSelectAllEventsForDeletion();
+    Q_INVOKABLE void deleteSelectedEvents();
+
+    // --- Reads ---
+    QString importMode() const { return LibraryRules::rawValue(importMode_); }
+    bool hasImported() const { return importMode_ != ImportMode::none; }
+    bool isImporting() const { return isImporting_; }
+    EventListModel* eventsInSelectedCategory() const { return eventsModel_; }
+    DatedEventSectionModel* datedEventSections() const { return sectionsModel_; }
+    const EventsByCategory& eventsByCategory() const { return eventsByCategory_; }
+    std::optional<ClipCategory> selectedCategory() const { return selectedCategory_; }
+    // The raw values of the categories the picker offers.
+    QStringList availableCategories() const { return availableCategories_; }
+    const std::vector<TeslaClipEvent>& eventsInSelectedCategoryList() const;
+    // An event of any category, by id.
+    std::optional<TeslaClipEvent> findEvent(const QUuid& id) const;
+    bool isDeleteSelectionMode() const { return isDeleteSelectionMode_; }
+    const QSet<QUuid>& deleteSelectedEventIDs() const { return deleteSelectedEventIDs_; }
+    int deleteSelectedCount() const { return int(deleteSelectedEventIDs_.size()); }
+    bool allEventsSelectedForDeletion() const { return allEventsSelected_; }
+    bool isDeletingEvents() const { return isDeletingEvents_; }
+
+    // What the cards mark besides the deletion selection: the merge pick order and the event open.
+    void setOtherMarks(std::vector<QUuid> mergeSelected, std::optional<QUuid> open);
+
+signals:
+    void importModeChanged();
+    void isImportingChanged();
+    void eventsByCategoryChanged();
+    void availableCategoriesChanged();
+    void selectedCategoryChanged();
+    void isDeleteSelectionModeChanged();
+    void deleteSelectionChanged();
+    void isDeletingEventsChanged();
+    // For the other features, which the root view model connects:
+    void importStarted();
+    // A scan replaced the library (nothing open stays open).
+    void libraryReplaced();
+    // The user chose a category in the picker.
+    void categoryChosen(orvane::ClipCategory category);
+    void deleteSelectionStarted();
+    // These events' files went to the Trash and the events left the library.
+    void eventsRemoved(const QSet<QUuid>& ids);
+
+private:
+    struct ImportWork;
+
+    void applyImport(const ImportWork& work);
+    void setImportMode(ImportMode mode);
+    void setImporting(bool value);
+    void setEventsByCategory(EventsByCategory events);
+    void setSelectedCategory(std::optional<ClipCategory> category);
+    void setDeleteSelectionMode(bool value);
+    void setDeleteSelectedEventIDs(QSet<QUuid> ids);
+    void setDeletingEvents(bool value);
+    void removeDeletedEvents(const QSet<QUuid>& ids, ClipCategory category);
+    // Brings the picker's categories and the cards up to date; publishes only real changes.
+    void refresh();
+
+    ViewModelServices services_;
+    AppMessages& messages_;
+    LatestRequest import_;
+    ImportMode importMode_ = ImportMode::none;
+    bool isImporting_ = false;
+    EventsByCategory eventsByCategory_;
+    std::optional<ClipCategory> selectedCategory_;
+    QStringList availableCategories_;
+    bool isDeleteSelectionMode_ = false;
+    QSet<QUuid> deleteSelectedEventIDs_;
+    bool allEventsSelected_ = false; // "取消全选" instead of "全选"
+    bool isDeletingEvents_ = false;
+    LatestRequest deletion_;
+    EventMarks marks_;
+    EventListModel* eventsModel_;
+    DatedEventSectionModel* sectionsModel_;
+};
+
+} // namespace orvane

@@ -1,0 +1,77 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Orvane.App
+
+// A labelled row of mutually exclusive camera choices: the preview's tabs and the merge
+// editor's picker. `options` lists {value, title}; choosing one emits picked(value).
+RowLayout {
+    id: tabs
+
+    property string label: "机位"
+    property var options: []
+    property string current
+    signal picked(string value)
+
+    spacing: Theme.spaceS
+    Accessible.role: Accessible.PageTabList
+    Accessible.name: label
+
+    ThemedText {
+        text: tabs.label
+        secondary: true
+        textStyle: "footnote"
+    }
+
+    Rectangle {
+        implicitWidth: row.implicitWidth + 2 * Theme.spaceXxs
+        implicitHeight: Theme.controlHeight
+        radius: Theme.radiusMedium
+        color: Theme.surfaceMuted
+
+        Row {
+            id: row
+            anchors.centerIn: parent
+            spacing: Theme.spaceXxs
+
+            Repeater {
+                model: tabs.options
+                delegate: AbstractButton {
+                    id: tab
+                    required property var modelData
+                    objectName: "cameraTab_" + modelData.value
+                    readonly property bool selected: modelData.value === tabs.current
+
+                    text: modelData.title
+                    checkable: false
+                    focusPolicy: Qt.TabFocus
+                    hoverEnabled: true
+                    implicitHeight: Theme.controlHeight - 2 * Theme.spaceXxs
+                    implicitWidth: label.implicitWidth + 2 * Theme.spaceM
+                    Accessible.role: Accessible.PageTab
+                    Accessible.name: text
+                    Accessible.checked: selected
+                    Accessible.onPressAction: clicked()
+                    onClicked: if (!selected) tabs.picked(modelData.value)
+
+                    contentItem: Text {
+                        id: label
+                        text: tab.text
+                        font.family: Theme.fontFamily
+                        font.pixelSize: Theme.footnoteSize
+                        font.weight: tab.selected ? Font.DemiBold : Font.Normal
+                        color: tab.selected ? Theme.textPrimary : Theme.textSecondary
+                        horizontalAlignment: Text.AlignHCenter
+                        verticalAlignment: Text.AlignVCenter
+                    }
+                    background: Rectangle {
+                        radius: Theme.radiusSmall
+                        color: tab.selected ? Theme.surface : tab.hovered ? Theme.surfaceHover : "transparent"
+                        border.width: tab.visualFocus ? Theme.focusRingWidth : tab.selected ? Theme.hairline : 0
+                        border.color: tab.visualFocus ? Theme.focusRing : Theme.separator
+                    }
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,161 @@
+#include "DashboardPresentation.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvane {
+
+namespace {
+
+constexpr float metersPerSecondToKmh = 3.6f;
+// Beyond any car's speed; keeps a corrupt value from overflowing the integer.
+constexpr float largestShownKmh = 9999.0f;
+
+bool sameValue(double a, double b) {
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+} // namespace
+
+QString DashboardPresentation::gearLetterFor(int64_t gear) {
+    switch (gear) {
+    case 0:
+        return QStringLiteral("P");
+    case 1:
+        return QStringLiteral("D");
+    case 2:
+        return QStringLiteral("R");
+    case 3:
+        return QStringLiteral("N");
+    default:
+        return QStringLiteral("—");
+    }
+}
+
+DashboardPresentation::GearTone DashboardPresentation::gearToneFor(int64_t gear) {
+    switch (gear) {
+    case 0:
+        return GearTone::Park;
+    case 1:
+        return GearTone::Drive;
+    case 2:
+        return GearTone::Reverse;
+    case 3:
+        return GearTone::Neutral;
+    default:
+        return GearTone::Unknown;
+    }
+}
+
+std::optional<int> DashboardPresentation::speedKmhFor(float metersPerSecond) {
+    if (!std::isfinite(metersPerSecond))
+        return std::nullopt;
+    const float kmh = std::min(std::fabs(metersPerSecond) * metersPerSecondToKmh, largestShownKmh);
+    return int(std::lround(kmh)); // lround rounds halves away from zero
+}
+
+double DashboardPresentation::acceleratorProgressFor(float percent) {
+    if (!std::isfinite(percent))
+        return 0;
+    return std::clamp(double(percent) / 100.0, 0.0, 1.0);
+}
+
+DashboardPresentation::State DashboardPresentation::present(const std::optional<TeslaTelemetrySample>& sample,
+                                                            std::optional<double> steeringAngle) {
+    State state;
+    if (steeringAngle && std::isfinite(*steeringAngle))
+        state.wheelAngle = *steeringAngle;
+    else if (sample && std::isfinite(sample->steeringAngle))
+        state.wheelAngle = sample->steeringAngle;
+    if (!sample)
+        return state;
+    state.gearLetter = gearLetterFor(sample->gear);
+    state.gearTone = gearToneFor(sample->gear);
+    if (const std::optional<int> kmh = speedKmhFor(sample->speedMetersPerSecond)) {
+        state.speedText = QString::number(*kmh);
+        state.speedKmh = *kmh;
+    }
+    state.leftSignalOn = sample->leftBlinker;
+    state.rightSignalOn = sample->rightBlinker;
+    state.brakeOn = sample->brakeApplied;
+    state.acceleratorProgress = acceleratorProgressFor(sample->accelerator);
+    state.assistActive = sample->autopilotState.value_or(0) != 0;
+    return state;
+}
+
+DashboardPresentation::DashboardPresentation(QObject* parent) : QObject(parent) {}
+
+void DashboardPresentation::setSample(const std::optional<TeslaTelemetrySample>& sample) {
+    const bool has = sample.has_value();
+    const TeslaTelemetrySample value = sample.value_or(TeslaTelemetrySample{});
+    if (has == hasSample_ && value == sample_)
+        return;
+    hasSample_ = has;
+    sample_ = value;
+    emit inputChanged();
+    update();
+}
+
+void DashboardPresentation::show(const std::optional<TeslaTelemetrySample>& sample,
+                                 std::optional<double> steeringAngle) {
+    setSample(sample);
+    setSteeringAngle(sample ? steeringAngle.value_or(std::nan("")) : std::nan(""));
+}
+
+template <typename T> void DashboardPresentation::assign(T& field, T value) {
+    if constexpr (std::is_floating_point_v<T>) {
+        if (sameValue(field, value))
+            return;
+    } else if (field == value) {
+        return;
+    }
+    field = value;
+    emit inputChanged();
+    update();
+}
+
+void DashboardPresentation::setHasSample(bool value) {
+    assign(hasSample_, value);
+}
+void DashboardPresentation::setGear(int value) {
+    assign(sample_.gear, int64_t(value));
+}
+void DashboardPresentation::setSpeedMetersPerSecond(double value) {
+    assign(sample_.speedMetersPerSecond, float(value));
+}
+void DashboardPresentation::setAcceleratorPercent(double value) {
+    assign(sample_.accelerator, float(value));
+}
+void DashboardPresentation::setSampleSteeringAngle(double value) {
+    assign(sample_.steeringAngle, float(value));
+}
+void DashboardPresentation::setSteeringAngle(double value) {
+    assign(steeringAngle_, value);
+}
+void DashboardPresentation::setLeftBlinker(bool value) {
+    assign(sample_.leftBlinker, value);
+}
+void DashboardPresentation::setRightBlinker(bool value) {
+    assign(sample_.rightBlinker, value);
+}
+void DashboardPresentation::setBrakeApplied(bool value) {
+    assign(sample_.brakeApplied, value);
+}
+void DashboardPresentation::setAutopilotState(int value) {
+    // Negative: the record has no autopilot field (TelemetryTimeline::notRecorded).
+    const std::optional<uint64_t> state =
+        value <= 0 ? std::nullopt : std::optional<uint64_t>(uint64_t(value));
+    assign(sample_.autopilotState, state);
+}
+
+void DashboardPresentation::update() {
+    const std::optional<double> smoothed =
+        std::isnan(steeringAngle_) ? std::nullopt : std::optional(steeringAngle_);
+    const State next = present(hasSample_ ? std::optional(sample_) : std::nullopt, smoothed);
+    if (next == state_)
+        return;
+    state_ = next;
+    emit presentationChanged();
+}
+
+} // namespace orvane

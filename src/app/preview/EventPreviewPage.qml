@@ -1,0 +1,136 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Orvane.App
+
+// The screen of an open event: header, camera tabs, the picture (one camera or the grid) with
+// its recording time and range toast, the dashboard, the transport and, for events of several
+// minutes, the minute list with its merge selection. Its logic is its PreviewPageController.
+//
+//   EventPreviewPage { viewModel: vm }   // vm: the MainViewModel
+//
+// Keyboard (while the page has focus, which it takes when shown): Space play/pause, ← / → 5 s,
+// , / . one frame, [ / ] range start / end, Esc back (first out of choosing minutes), Ctrl+E
+// export.
+FocusScope {
+    id: root
+
+    required property MainViewModel viewModel
+    readonly property alias controller: page
+    readonly property PreviewController player: viewModel.preview.activePreview
+
+    Accessible.role: Accessible.Pane
+    Accessible.name: page.detailTitle
+
+    PreviewPageController {
+        id: page
+        viewModel: root.viewModel
+    }
+
+    Component.onCompleted: if (visible) forceActiveFocus()
+    onVisibleChanged: if (visible) forceActiveFocus()
+
+    Keys.onPressed: (event) => handleKey(event)
+    Shortcut {
+        sequence: "Ctrl+E"
+        // The merge editor may lie over the page and has its own Ctrl+E.
+        enabled: root.visible && !root.viewModel.merge.isMergeEditorPresented
+        onActivated: page.exportSelection()
+    }
+
+    // The page's keys; a focused button keeps Space for itself.
+    function handleKey(event) {
+        if (event.modifiers & ~Qt.KeypadModifier)
+            return
+        const actions = {
+            [Qt.Key_Space]: () => page.togglePlayPause(),
+            [Qt.Key_Left]: () => page.skipBack(),
+            [Qt.Key_Right]: () => page.skipForward(),
+            [Qt.Key_Comma]: () => page.stepFrame(-1),
+            [Qt.Key_Period]: () => page.stepFrame(1),
+            [Qt.Key_BracketLeft]: () => page.recordRangeStart(),
+            [Qt.Key_BracketRight]: () => page.recordRangeEnd(),
+            [Qt.Key_Escape]: () => page.escape()
+        }
+        const action = actions[event.key]
+        if (action) {
+            action()
+            event.accepted = true
+        }
+    }
+
+    Rectangle {
+        anchors.fill: parent
+        color: Theme.window
+    }
+
+    ColumnLayout {
+        anchors.top: parent.top
+        anchors.bottom: parent.bottom
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.topMargin: Theme.spaceM
+        anchors.bottomMargin: Theme.spaceL
+        width: Math.min(parent.width - 2 * Theme.spaceXl, Theme.pageMaxWidth)
+        spacing: Theme.spaceM
+
+        RowLayout {
+            spacing: Theme.spaceM
+            Layout.fillWidth: true
+
+            ActionButton {
+                objectName: "backButton"
+                text: "返回"
+                iconName: "chevron_left"
+                kind: "plain"
+                focusPolicy: Qt.TabFocus
+                onClicked: page.goBack()
+            }
+            ThemedText {
+                objectName: "detailTitle"
+                text: page.detailTitle
+                textStyle: "headline"
+                elide: Text.ElideRight
+                Layout.fillWidth: true
+            }
+            CameraTabs {
+                objectName: "cameraTabs"
+                options: page.cameraOptions
+                current: root.viewModel.preview.cameraFilter
+                onPicked: (value) => page.selectCamera(value)
+            }
+        }
+
+        PreviewVideoArea {
+            objectName: "videoArea"
+            preview: root.viewModel.preview
+            page: page
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            Layout.minimumHeight: Theme.videoMinHeight
+        }
+
+        TeslaDashboardView {
+            objectName: "dashboard"
+            presentation: page.dashboard
+            hasTelemetry: page.timeline.hasTelemetry
+            Layout.fillWidth: true
+        }
+
+        PreviewTransport {
+            id: transport
+            objectName: "transport"
+            page: page
+            player: root.player
+            Layout.fillWidth: true
+            onKeyPressed: (event) => root.handleKey(event)
+        }
+
+        SegmentStrip {
+            objectName: "segmentStrip"
+            visible: page.showsSegmentList
+            preview: root.viewModel.preview
+            page: page
+            Layout.fillWidth: true
+        }
+    }
+}

@@ -1,0 +1,30 @@
+import QtQuick
+import QtQuick.Layouts
+import Orvane.App
+
+// "该机位没有视频" with a crossed-out camera, white over a black video box. `compact` for grid
+// cells. `text` may say something else (the merge editor: "暂无可预览片段").
+ColumnLayout {
+    id: note
+
+    property bool compact: false
+    property string text: "该机位没有视频"
+
+    spacing: Theme.spaceS
+    Accessible.role: Accessible.StaticText
+    Accessible.name: text
+
+    Icon {
+        name: "videocam_off"
+        size: note.compact ? Theme.iconSize : Theme.iconSizeLarge
+        color: Theme.videoForegroundSecondary
+        Layout.alignment: Qt.AlignHCenter
+    }
+    Text {
+        text: note.text
+        font.family: Theme.fontFamily
+        font.pixelSize: note.compact ? Theme.captionSize : Theme.bodySize
+        color: Theme.videoForegroundSecondary
+        Layout.alignment: Qt.AlignHCenter
+    }
+}

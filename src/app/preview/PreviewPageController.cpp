@@ -1,0 +1,417 @@
+#include "PreviewPageController.h"
+
+#include "AppPools.h"
+#include "CameraOptions.h"
+#include "ExportViewModel.h"
+#include "MergeViewModel.h"
+#include "MultiCameraPreviewController.h"
+#include "PlaybackTimeFormat.h"
+#include "PreviewViewModel.h"
+#include "TelemetryTimeline.h"
+#include "VideoPreviewController.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+
+namespace orvane {
+
+namespace {
+
+constexpr double millisecondsPerSecond = 1000;
+// A player's time may sit a hair before the frame it shows.
+constexpr double frameIndexTolerance = 1e-4;
+constexpr int minimumSegmentsToMerge = 2;
+
+// The locale's long date without the weekday and with the month abbreviated: "May 1, 2024",
+// "2024年5月1日".
+QString mediumDateFormat(const QLocale& locale) {
+    static const QRegularExpression weekday(QStringLiteral("[,，]?\\s*dddd[,，]?\\s*"));
+    QString format = locale.dateFormat(QLocale::LongFormat);
+    format.remove(weekday);
+    format.replace(QLatin1String("MMMM"), QLatin1String("MMM"));
+    return format.trimmed();
+}
+
+struct VideoFacts {
+    std::optional<double> aspectRatio;
+    double frameDuration = 0;
+};
+
+VideoFacts readVideoFacts(const QString& path) {
+    try {
+        const media::MediaInfo info = media::MediaProbe::probe(path);
+        return {PreviewPageController::aspectRatio(info), info.frameDuration};
+    } catch (const std::exception&) {
+        return {}; // an unreadable file keeps the shape the page has
+    }
+}
+
+} // namespace
+
+PreviewPageController::PreviewPageController(QObject* parent)
+    : QObject(parent), timeline_(new TelemetryTimeline(this)), dashboard_(new DashboardPresentation(this)),
+      schedule_(PreviewEnvironment::standard().schedule) {
+    connect(timeline_, &TelemetryTimeline::sampleChanged, this,
+            [this] { dashboard_->show(timeline_->currentSample(), timeline_->steeringAngle()); });
+    page_ = computePage();
+}
+
+PreviewPageController::~PreviewPageController() {
+    if (feedbackTimer_)
+        feedbackTimer_();
+}
+
+void PreviewPageController::setViewModel(MainViewModel* viewModel) {
+    if (viewModel == viewModel_)
+        return;
+    if (viewModel_)
+        disconnectViewModel();
+    viewModel_ = viewModel;
+    timeline_->setSegmentSource(viewModel ? viewModel->preview() : nullptr);
+    if (viewModel)
+        connectViewModel();
+    emit viewModelChanged();
+    refreshSelection();
+}
+
+void PreviewPageController::disconnectViewModel() {
+    const PreviewViewModel* preview = viewModel_->preview();
+    for (const QObject* source : std::initializer_list<const QObject*>{
+             preview, viewModel_->merge(), viewModel_->exporter(), preview->videoGroups(),
+             preview->videoPreview(), preview->multiCameraPreview()})
+        disconnect(source, nullptr, this, nullptr);
+}
+
+void PreviewPageController::connectViewModel() {
+    const PreviewViewModel* preview = viewModel_->preview();
+    for (auto changed : {&PreviewViewModel::selectedEventChanged, &PreviewViewModel::isLoadingEventChanged,
+                         &PreviewViewModel::exportRangeChanged})
+        connect(preview, changed, this, &PreviewPageController::refreshPage);
+    for (auto changed : {&MergeViewModel::isSegmentMergeSelectionModeChanged,
+                         &MergeViewModel::mergeSelectedTimestampKeysChanged})
+        connect(viewModel_->merge(), changed, this, &PreviewPageController::refreshPage);
+    connect(viewModel_->exporter(), &ExportViewModel::isProcessingChanged, this,
+            &PreviewPageController::refreshPage);
+    for (auto changed : {&PreviewViewModel::selectedVideoChanged, &PreviewViewModel::cameraFilterChanged,
+                         &PreviewViewModel::videosChanged})
+        connect(preview, changed, this, &PreviewPageController::refreshSelection);
+    connect(preview->videoGroups(), &VideoGroupListModel::countChanged, this,
+            &PreviewPageController::refreshPage);
+    for (PreviewController* player :
+         std::initializer_list<PreviewController*>{preview->videoPreview(), preview->multiCameraPreview()}) {
+        connect(player, &PreviewController::isLoadingChanged, this, &PreviewPageController::refreshPage);
+        connect(player, &PreviewController::playbackRateChanged, this, &PreviewPageController::refreshPage);
+        connect(player, &PreviewController::currentTimeChanged, this, &PreviewPageController::refreshTime);
+        connect(player, &PreviewController::durationChanged, this, &PreviewPageController::refreshSelection);
+    }
+    connect(preview->multiCameraPreview(), &MultiCameraPreviewController::cameraSlotsChanged, this,
+            &PreviewPageController::refreshPage);
+}
+
+QVariantList PreviewPageController::cameraOptions() const {
+    return CameraOptions::preview();
+}
+
+QVariantList PreviewPageController::playbackRates() const {
+    QVariantList rates;
+    for (float rate : {1.0f, 2.0f, 4.0f})
+        rates << QVariantMap{{QStringLiteral("value"), rate}, {QStringLiteral("title"), rateTitle(rate)}};
+    return rates;
+}
+
+PreviewController* PreviewPageController::active() const {
+    return viewModel_ ? viewModel_->preview()->activePreview() : nullptr;
+}
+
+// --- Derived state ---
+
+void PreviewPageController::refreshPage() {
+    PageState next = computePage();
+    if (next == page_)
+        return;
+    page_ = std::move(next);
+    emit pageChanged();
+}
+
+PreviewPageController::PageState PreviewPageController::computePage() const {
+    PageState s;
+    const PreviewViewModel* preview = viewModel_ ? viewModel_->preview() : nullptr;
+    s.detailTitle = detailTitle(preview ? preview->selectedEvent() : std::nullopt);
+    s.rangeStartHelp = rangeHelp(QStringLiteral("开始"), false);
+    s.rangeEndHelp = rangeHelp(QStringLiteral("结束"), false);
+    s.rangeStartTitle = QStringLiteral("开始");
+    s.rangeEndTitle = QStringLiteral("结束");
+    s.rateTitle = rateTitle(1);
+    s.segmentHint = QStringLiteral("点击片段播放，或多选片段拼接");
+    s.gridCells = computeGridCells();
+    if (!preview)
+        return s;
+    const PreviewController* player = preview->activePreview();
+    s.isGrid = preview->isGrid();
+    s.hasVideo = preview->selectedVideo().has_value();
+    // A player that has nothing yet while a file is chosen is about to get it.
+    s.isVideoLoading = preview->isLoadingEvent() ||
+                       (s.hasVideo && (player->isLoading() || !player->loadedPlaylistSignature()));
+    s.rateTitle = rateTitle(player->playbackRate());
+    s.hasRangeStart = preview->exportRangeStart().has_value();
+    s.hasRangeEnd = preview->exportRangeEnd().has_value();
+    if (s.hasRangeStart)
+        s.rangeStartTitle = PlaybackTimeFormat::format(*preview->exportRangeStart());
+    if (s.hasRangeEnd)
+        s.rangeEndTitle = PlaybackTimeFormat::format(*preview->exportRangeEnd());
+    s.rangeStartHelp = rangeHelp(QStringLiteral("开始"), s.hasRangeStart);
+    s.rangeEndHelp = rangeHelp(QStringLiteral("结束"), s.hasRangeEnd);
+    s.canExport = s.hasVideo && !viewModel_->exporter()->isProcessing();
+    s.showsSegmentList = preview->videoGroups()->count() >= minimumSegmentsToMerge;
+    const MergeViewModel* merge = viewModel_->merge();
+    s.isSegmentSelecting = merge->isSegmentMergeSelectionMode();
+    const auto picked = int(merge->mergeSelectedTimestampKeys().size());
+    if (s.isSegmentSelecting) {
+        s.segmentHint = QStringLiteral("选择两个或更多片段进行拼接");
+        s.segmentCountText = QStringLiteral("已选 %1 段").arg(picked);
+    }
+    s.canMergeSegments = s.isSegmentSelecting && picked >= minimumSegmentsToMerge;
+    return s;
+}
+
+QVariantList PreviewPageController::computeGridCells() const {
+    QVariantList cells;
+    const MultiCameraPreviewController* grid =
+        viewModel_ ? viewModel_->preview()->multiCameraPreview() : nullptr;
+    for (CameraAngle camera : Camera::gridOrder) {
+        bool hasVideo = false;
+        if (grid)
+            for (const CameraSlot& slot : grid->cameraSlots())
+                hasVideo = hasVideo || (slot.angle == camera && slot.video);
+        cells << QVariantMap{{QStringLiteral("camera"), Camera::rawValue(camera)},
+                             {QStringLiteral("title"), Camera::displayName(camera)},
+                             {QStringLiteral("hasVideo"), hasVideo}};
+    }
+    return cells;
+}
+
+void PreviewPageController::refreshTime() {
+    const PreviewController* player = active();
+    if (!player)
+        return;
+    timeline_->setCurrentTime(player->currentTime());
+    const QString text = viewModel_->preview()->watermarkText(player->currentTime());
+    if (text != watermarkText_) {
+        watermarkText_ = text;
+        emit watermarkTextChanged();
+    }
+}
+
+// Another file, camera or minute: the dashboard and the watermark resolve the time again even
+// when it did not move, and the picture's shape is read anew.
+void PreviewPageController::refreshSelection() {
+    refreshPage();
+    if (const PreviewController* player = active())
+        timeline_->update(player->currentTime());
+    refreshTime();
+    if (const auto video = viewModel_ ? viewModel_->preview()->selectedVideo() : std::nullopt)
+        loadVideoFacts(video->url);
+}
+
+void PreviewPageController::loadVideoFacts(const QString& url) {
+    if (url.isEmpty() || url == factsUrl_)
+        return;
+    factsUrl_ = url;
+    // A newer file's facts supersede these.
+    facts_.run(
+        AppPools::files(), this, [url] { return readVideoFacts(url); },
+        [this](VideoFacts facts) {
+            if (facts.frameDuration > 0)
+                frameDuration_ = facts.frameDuration;
+            if (facts.aspectRatio && *facts.aspectRatio != videoAspectRatio_) {
+                videoAspectRatio_ = *facts.aspectRatio;
+                emit videoAspectRatioChanged();
+            }
+        });
+}
+
+// --- Transport ---
+
+void PreviewPageController::togglePlayPause() {
+    if (PreviewController* player = active())
+        player->togglePlayPause();
+}
+
+void PreviewPageController::seekActive(double time, bool resumeIfPlaying) {
+    if (!viewModel_)
+        return;
+    PreviewViewModel* preview = viewModel_->preview();
+    const double t = std::clamp(time, 0.0, std::max(preview->activeDuration(), 0.0));
+    if (preview->isGrid())
+        preview->multiCameraPreview()->seekAll(t, resumeIfPlaying);
+    else
+        preview->videoPreview()->seek(t, resumeIfPlaying);
+}
+
+void PreviewPageController::skip(double seconds) {
+    if (const PreviewController* player = active(); player && player->duration() > 0)
+        seekActive(player->currentTime() + seconds, player->isPlaying());
+}
+
+void PreviewPageController::stepFrame(int count) {
+    PreviewController* player = active();
+    if (!player || player->duration() <= 0 || count == 0)
+        return;
+    if (player->isPlaying())
+        player->togglePlayPause();
+    seekActive(frameStepTarget(player->currentTime(), count, frameDuration_, player->duration()), false);
+}
+
+void PreviewPageController::seek(double time) {
+    if (const PreviewController* player = active())
+        seekActive(time, player->isPlaying());
+}
+
+void PreviewPageController::beginScrub() {
+    if (PreviewController* player = active())
+        player->setScrubbing(true);
+}
+
+void PreviewPageController::scrub(double time) {
+    if (PreviewController* player = active())
+        player->updateScrubPosition(time);
+}
+
+void PreviewPageController::endScrub() {
+    if (PreviewController* player = active())
+        player->setScrubbing(false);
+}
+
+void PreviewPageController::setPlaybackRate(double rate) {
+    if (PreviewController* player = active(); player && rate > 0)
+        player->setPlaybackRate(float(rate));
+}
+
+void PreviewPageController::selectCamera(const QString& camera) {
+    if (viewModel_)
+        viewModel_->preview()->switchCameraFilter(camera);
+}
+
+void PreviewPageController::exportSelection() {
+    if (viewModel_ && page_.canExport)
+        viewModel_->exporter()->startProcessing();
+}
+
+void PreviewPageController::goBack() {
+    if (viewModel_)
+        viewModel_->preview()->closeEventPreview();
+}
+
+void PreviewPageController::escape() {
+    if (viewModel_ && viewModel_->merge()->isSegmentMergeSelectionMode())
+        viewModel_->merge()->cancelSegmentMergeSelection();
+    else
+        goBack();
+}
+
+void PreviewPageController::activateSegment(const QString& timestampKey) {
+    if (!viewModel_)
+        return;
+    if (viewModel_->merge()->isSegmentMergeSelectionMode())
+        viewModel_->merge()->toggleMergeSegment(timestampKey);
+    else
+        viewModel_->preview()->selectVideoGroup(timestampKey);
+}
+
+void PreviewPageController::toggleSegmentSelection() {
+    if (!viewModel_)
+        return;
+    if (viewModel_->merge()->isSegmentMergeSelectionMode())
+        viewModel_->merge()->cancelSegmentMergeSelection();
+    else
+        viewModel_->merge()->startSegmentMergeSelection();
+}
+
+void PreviewPageController::continueSegmentMerge() {
+    if (!viewModel_ || !page_.canMergeSegments)
+        return;
+    if (PreviewController* player = active(); player->isPlaying())
+        player->togglePlayPause();
+    viewModel_->merge()->prepareMergeEditor();
+}
+
+// --- Range and its toast ---
+
+void PreviewPageController::recordRangeStart() {
+    if (viewModel_)
+        showFeedback(viewModel_->preview()->recordExportRangeStart());
+}
+
+void PreviewPageController::recordRangeEnd() {
+    if (viewModel_)
+        showFeedback(viewModel_->preview()->recordExportRangeEnd());
+}
+
+void PreviewPageController::showFeedback(const RangeFeedback& feedback) {
+    showRangeFeedback(feedback.message, feedback.isError);
+}
+
+void PreviewPageController::showRangeFeedback(const QString& message, bool isError) {
+    const LatestRequest::Ticket ticket = feedback_.start();
+    if (feedbackTimer_)
+        feedbackTimer_(); // it would find a newer ticket anyway
+    rangeFeedback_ = message;
+    rangeFeedbackIsError_ = isError;
+    emit rangeFeedbackChanged();
+    QPointer<PreviewPageController> self(this);
+    feedbackTimer_ = schedule_(feedbackMilliseconds, [self, ticket] {
+        if (self)
+            self->clearFeedback(ticket);
+    });
+}
+
+void PreviewPageController::clearFeedback(LatestRequest::Ticket ticket) {
+    if (!feedback_.isLatest(ticket) || rangeFeedback_.isEmpty())
+        return;
+    feedbackTimer_ = {};
+    rangeFeedback_.clear();
+    emit rangeFeedbackChanged();
+}
+
+// --- Rules ---
+
+QString PreviewPageController::detailTitle(const std::optional<TeslaClipEvent>& event,
+                                           const QLocale& locale) {
+    if (!event)
+        return QStringLiteral("视频预览");
+    const QDateTime start = QDateTime::fromMSecsSinceEpoch(
+        qint64(std::llround(event->startTime * millisecondsPerSecond)), Qt::LocalTime);
+    return locale.toString(start.date(), mediumDateFormat(locale)) + QLatin1Char(' ') +
+           event->timeRangeTitle();
+}
+
+QString PreviewPageController::rangeHelp(const QString& title, bool recorded) {
+    return (recorded ? QStringLiteral("重新记录") : QStringLiteral("记录")) + title + QStringLiteral("时间");
+}
+
+std::optional<double> PreviewPageController::aspectRatio(const media::MediaInfo& info) {
+    const bool turned = info.rotation == 90 || info.rotation == 270;
+    const double width = std::abs(double(turned ? info.height : info.width));
+    const double height = std::abs(double(turned ? info.width : info.height));
+    if (!(width > 0) || !(height > 0))
+        return std::nullopt;
+    return std::clamp(width / height, minimumAspectRatio, maximumAspectRatio);
+}
+
+double PreviewPageController::frameStepTarget(double current, int count, double frameDuration,
+                                              double duration) {
+    const double limit = std::max(duration, 0.0);
+    if (!(frameDuration > 0) || !std::isfinite(current))
+        return std::clamp(std::isfinite(current) ? current : 0.0, 0.0, limit);
+    // Aim at the middle of the frame, so rounding never lands on its neighbour.
+    const double frame = std::floor(std::max(current, 0.0) / frameDuration + frameIndexTolerance);
+    return std::clamp((frame + count + 0.5) * frameDuration, 0.0, limit);
+}
+
+QString PreviewPageController::rateTitle(float rate) {
+    return QString::number(int(rate)) + QStringLiteral("×");
+}
+
+} // namespace orvane

@@ -1,0 +1,213 @@
+#pragma once
+// The event preview page's own logic: its texts and states, the transport and keyboard actions
+// on whichever player the camera filter shows, the range toast and its two seconds, the
+// picture's aspect ratio and frame length (read off the interface thread) and the dashboard's
+// telemetry timeline. Interface thread; the page creates one and it lives as long as the page.
+
+#include "DashboardPresentation.h"
+#include "LatestRequest.h"
+#include "MainViewModel.h"
+#include "MediaProbe.h"
+#include "PreviewEnvironment.h"
+#include "TelemetryTimeline.h"
+#include "TeslaClipEvent.h"
+
+#include <QLocale>
+#include <QObject>
+#include <QPointer>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+#include <optional>
+
+namespace orvane {
+
+class PreviewController;
+struct RangeFeedback;
+
+class PreviewPageController : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(orvane::MainViewModel* viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
+    // Follows the shown player's time and feeds the dashboard.
+    Q_PROPERTY(orvane::TelemetryTimeline* timeline READ timeline CONSTANT)
+    Q_PROPERTY(orvane::DashboardPresentation* dashboard READ dashboard CONSTANT)
+    // [{value, title}]: the grid, then the six cameras.
+    Q_PROPERTY(QVariantList cameraOptions READ cameraOptions CONSTANT)
+    // [{value, title}]: 1×, 2×, 4×.
+    Q_PROPERTY(QVariantList playbackRates READ playbackRates CONSTANT)
+    // "2024年5月1日 10:19:30 – 10:21:30", "视频预览" without an event.
+    Q_PROPERTY(QString detailTitle READ detailTitle NOTIFY pageChanged)
+    Q_PROPERTY(bool isGrid READ isGrid NOTIFY pageChanged)
+    // A file plays for the camera shown (the grid: its minute has a grid camera).
+    Q_PROPERTY(bool hasVideo READ hasVideo NOTIFY pageChanged)
+    Q_PROPERTY(bool isVideoLoading READ isVideoLoading NOTIFY pageChanged)
+    // The four grid cells in grid order: [{camera, title, hasVideo}].
+    Q_PROPERTY(QVariantList gridCells READ gridCells NOTIFY pageChanged)
+    Q_PROPERTY(QString rateTitle READ rateTitle NOTIFY pageChanged)
+    // The range buttons: the recorded time or the title, and the help text.
+    Q_PROPERTY(bool hasRangeStart READ hasRangeStart NOTIFY pageChanged)
+    Q_PROPERTY(bool hasRangeEnd READ hasRangeEnd NOTIFY pageChanged)
+    Q_PROPERTY(QString rangeStartTitle READ rangeStartTitle NOTIFY pageChanged)
+    Q_PROPERTY(QString rangeEndTitle READ rangeEndTitle NOTIFY pageChanged)
+    Q_PROPERTY(QString rangeStartHelp READ rangeStartHelp NOTIFY pageChanged)
+    Q_PROPERTY(QString rangeEndHelp READ rangeEndHelp NOTIFY pageChanged)
+    Q_PROPERTY(bool canExport READ canExport NOTIFY pageChanged)
+    // The minute list (events of two minutes or more) and its merge selection.
+    Q_PROPERTY(bool showsSegmentList READ showsSegmentList NOTIFY pageChanged)
+    Q_PROPERTY(bool isSegmentSelecting READ isSegmentSelecting NOTIFY pageChanged)
+    Q_PROPERTY(QString segmentHint READ segmentHint NOTIFY pageChanged)
+    Q_PROPERTY(QString segmentCountText READ segmentCountText NOTIFY pageChanged)
+    Q_PROPERTY(bool canMergeSegments READ canMergeSegments NOTIFY pageChanged)
+    // The recording time of the frame shown, as exports burn it in.
+    Q_PROPERTY(QString watermarkText READ watermarkText NOTIFY watermarkTextChanged)
+    // Width / height of the picture, kept within 0.5 … 3; 16/9 until a file was read.
+    Q_PROPERTY(double videoAspectRatio READ videoAspectRatio NOTIFY videoAspectRatioChanged)
+    // The range toast; empty when none is shown.
+    Q_PROPERTY(QString rangeFeedback READ rangeFeedback NOTIFY rangeFeedbackChanged)
+    Q_PROPERTY(bool rangeFeedbackIsError READ rangeFeedbackIsError NOTIFY rangeFeedbackChanged)
+
+public:
+    // Runs an action on the interface thread after a delay; returns how to cancel it.
+    using Schedule = decltype(PreviewEnvironment::schedule);
+
+    // How long a range toast stays.
+    static constexpr int feedbackMilliseconds = 2000;
+    static constexpr double skipSeconds = 5;
+    static constexpr double defaultAspectRatio = 16.0 / 9.0;
+    static constexpr double minimumAspectRatio = 0.5;
+    static constexpr double maximumAspectRatio = 3.0;
+
+    explicit PreviewPageController(QObject* parent = nullptr);
+    ~PreviewPageController() override;
+
+    MainViewModel* viewModel() const { return viewModel_; }
+    void setViewModel(MainViewModel* viewModel);
+    TelemetryTimeline* timeline() const { return timeline_; }
+    DashboardPresentation* dashboard() const { return dashboard_; }
+    QVariantList cameraOptions() const;
+    QVariantList playbackRates() const;
+    QString detailTitle() const { return page_.detailTitle; }
+    bool isGrid() const { return page_.isGrid; }
+    bool hasVideo() const { return page_.hasVideo; }
+    bool isVideoLoading() const { return page_.isVideoLoading; }
+    QVariantList gridCells() const { return page_.gridCells; }
+    QString rateTitle() const { return page_.rateTitle; }
+    bool hasRangeStart() const { return page_.hasRangeStart; }
+    bool hasRangeEnd() const { return page_.hasRangeEnd; }
+    QString rangeStartTitle() const { return page_.rangeStartTitle; }
+    QString rangeEndTitle() const { return page_.rangeEndTitle; }
+    QString rangeStartHelp() const { return page_.rangeStartHelp; }
+    QString rangeEndHelp() const { return page_.rangeEndHelp; }
+    bool canExport() const { return page_.canExport; }
+    bool showsSegmentList() const { return page_.showsSegmentList; }
+    bool isSegmentSelecting() const { return page_.isSegmentSelecting; }
+    QString segmentHint() const { return page_.segmentHint; }
+    QString segmentCountText() const { return page_.segmentCountText; }
+    bool canMergeSegments() const { return page_.canMergeSegments; }
+    QString watermarkText() const { return watermarkText_; }
+    double videoAspectRatio() const { return videoAspectRatio_; }
+    QString rangeFeedback() const { return rangeFeedback_; }
+    bool rangeFeedbackIsError() const { return rangeFeedbackIsError_; }
+
+    // Replaces the timer behind the toast (tests).
+    void setSchedule(Schedule schedule) { schedule_ = std::move(schedule); }
+
+    // --- Transport and keyboard ---
+    Q_INVOKABLE void togglePlayPause();
+    Q_INVOKABLE void skip(double seconds);
+    // "后退 5" / "前进 5".
+    Q_INVOKABLE void skipBack() { skip(-skipSeconds); }
+    Q_INVOKABLE void skipForward() { skip(skipSeconds); }
+    // One frame per count, forward or back; pauses first.
+    Q_INVOKABLE void stepFrame(int count);
+    Q_INVOKABLE void seek(double time);
+    Q_INVOKABLE void beginScrub();
+    Q_INVOKABLE void scrub(double time);
+    Q_INVOKABLE void endScrub();
+    Q_INVOKABLE void setPlaybackRate(double rate);
+    Q_INVOKABLE void selectCamera(const QString& camera);
+    Q_INVOKABLE void recordRangeStart();
+    Q_INVOKABLE void recordRangeEnd();
+    Q_INVOKABLE void exportSelection();
+    Q_INVOKABLE void goBack();
+    // Esc: ends choosing minutes to splice first, then goes back.
+    Q_INVOKABLE void escape();
+    // Plays the minute, or picks it while choosing minutes to splice.
+    Q_INVOKABLE void activateSegment(const QString& timestampKey);
+    Q_INVOKABLE void toggleSegmentSelection();
+    Q_INVOKABLE void continueSegmentMerge();
+    // Shows a toast for two seconds; a newer one replaces it and keeps its own two seconds.
+    Q_INVOKABLE void showRangeFeedback(const QString& message, bool isError);
+
+    // --- Rules (pure) ---
+    static QString detailTitle(const std::optional<TeslaClipEvent>& event,
+                               const QLocale& locale = QLocale::system());
+    // "记录开始时间", "重新记录开始时间".
+    static QString rangeHelp(const QString& title, bool recorded);
+    // Width / height after the rotation, kept within 0.5 … 3; none for a picture without size.
+    static std::optional<double> aspectRatio(const media::MediaInfo& info);
+    // The time inside the frame `count` frames away from the one showing `current`.
+    static double frameStepTarget(double current, int count, double frameDuration, double duration);
+    // "1×", "2×", "4×".
+    static QString rateTitle(float rate);
+
+signals:
+    void viewModelChanged();
+    void pageChanged();
+    void watermarkTextChanged();
+    void videoAspectRatioChanged();
+    void rangeFeedbackChanged();
+
+private:
+    struct PageState {
+        QString detailTitle;
+        bool isGrid = false;
+        bool hasVideo = false;
+        bool isVideoLoading = false;
+        QVariantList gridCells;
+        QString rateTitle;
+        bool hasRangeStart = false;
+        bool hasRangeEnd = false;
+        QString rangeStartTitle;
+        QString rangeEndTitle;
+        QString rangeStartHelp;
+        QString rangeEndHelp;
+        bool canExport = false;
+        bool showsSegmentList = false;
+        bool isSegmentSelecting = false;
+        QString segmentHint;
+        QString segmentCountText;
+        bool canMergeSegments = false;
+        bool operator==(const PageState&) const = default;
+    };
+
+    PreviewController* active() const;
+    void seekActive(double time, bool resumeIfPlaying);
+    void connectViewModel();
+    void refreshPage();
+    PageState computePage() const;
+    QVariantList computeGridCells() const;
+    void refreshTime();
+    void refreshSelection();
+    void loadVideoFacts(const QString& url);
+    void clearFeedback(LatestRequest::Ticket ticket);
+    void showFeedback(const RangeFeedback& feedback);
+    void disconnectViewModel();
+
+    QPointer<MainViewModel> viewModel_;
+    TelemetryTimeline* timeline_;
+    DashboardPresentation* dashboard_;
+    Schedule schedule_;
+    PreviewEnvironment::Cancel feedbackTimer_;
+    PageState page_;
+    QString watermarkText_;
+    double videoAspectRatio_ = defaultAspectRatio;
+    double frameDuration_ = 1.0 / media::cameraFrameRate;
+    QString factsUrl_; // the file whose aspect ratio and frame length are wanted
+    LatestRequest facts_;
+    QString rangeFeedback_;
+    bool rangeFeedbackIsError_ = false;
+    LatestRequest feedback_;
+};
+
+} // namespace orvane

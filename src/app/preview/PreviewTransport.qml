@@ -1,0 +1,112 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Orvane.App
+
+// The preview's transport bar: back / forward 5 s, play / pause, the position with its times,
+// the rate menu, the export-range buttons and "导出".
+RowLayout {
+    id: bar
+
+    required property PreviewPageController page
+    // The player the camera filter shows.
+    required property PreviewController player
+    readonly property alias slider: slider
+    readonly property alias rateMenuOpen: rate.menuOpen
+    // Keys pressed on the slider act as on the page.
+    signal keyPressed(var event)
+
+    spacing: Theme.spaceS
+
+    IconButton {
+        objectName: "skipBackButton"
+        iconName: "replay_5"
+        accessibleName: "后退 5"
+        focusPolicy: Qt.TabFocus
+        enabled: bar.page.hasVideo
+        onClicked: bar.page.skipBack()
+    }
+    IconButton {
+        objectName: "playPauseButton"
+        iconName: bar.player && bar.player.isPlaying ? "pause" : "play_arrow"
+        iconSize: Theme.iconSizeControl
+        accessibleName: bar.player && bar.player.isPlaying ? "暂停" : "播放"
+        focusPolicy: Qt.TabFocus
+        enabled: bar.page.hasVideo
+        onClicked: bar.page.togglePlayPause()
+    }
+    IconButton {
+        objectName: "skipForwardButton"
+        iconName: "forward_5"
+        accessibleName: "前进 5"
+        focusPolicy: Qt.TabFocus
+        enabled: bar.page.hasVideo
+        onClicked: bar.page.skipForward()
+    }
+    ThemedText {
+        objectName: "currentTimeText"
+        text: UiText.elapsed(bar.player ? bar.player.currentTime : 0)
+        mono: true
+        textStyle: "footnote"
+        Layout.leftMargin: Theme.spaceXs
+    }
+    TimeSlider {
+        id: slider
+        objectName: "positionSlider"
+        duration: bar.player ? bar.player.duration : 0
+        time: bar.player ? bar.player.currentTime : 0
+        focusPolicy: Qt.TabFocus
+        Layout.fillWidth: true
+        Layout.minimumWidth: Theme.preview.sliderMinWidth
+        onScrubStarted: bar.page.beginScrub()
+        onScrubbedTo: (t) => bar.page.scrub(t)
+        onScrubEnded: bar.page.endScrub()
+        Keys.onPressed: (event) => bar.keyPressed(event)
+    }
+    ThemedText {
+        objectName: "durationText"
+        text: UiText.elapsed(bar.player ? bar.player.duration : 0)
+        mono: true
+        secondary: true
+        textStyle: "footnote"
+        Layout.rightMargin: Theme.spaceXs
+    }
+    RateMenuButton {
+        id: rate
+        objectName: "rateButton"
+        rates: bar.page.playbackRates
+        currentRate: bar.player ? bar.player.playbackRate : 1
+        title: bar.page.rateTitle
+        enabled: bar.page.hasVideo
+        onChosen: (value) => bar.page.setPlaybackRate(value)
+    }
+    RangeButton {
+        objectName: "rangeStartButton"
+        text: bar.page.rangeStartTitle
+        iconName: "start"
+        recorded: bar.page.hasRangeStart
+        helpText: bar.page.rangeStartHelp
+        enabled: bar.page.hasVideo
+        onClicked: bar.page.recordRangeStart()
+    }
+    RangeButton {
+        objectName: "rangeEndButton"
+        text: bar.page.rangeEndTitle
+        iconName: "start"
+        mirrorIcon: true
+        recorded: bar.page.hasRangeEnd
+        helpText: bar.page.rangeEndHelp
+        enabled: bar.page.hasVideo
+        onClicked: bar.page.recordRangeEnd()
+    }
+    ActionButton {
+        objectName: "exportButton"
+        text: "导出"
+        iconName: "ios_share"
+        kind: "prominent"
+        focusPolicy: Qt.TabFocus
+        enabled: bar.page.canExport
+        Layout.leftMargin: Theme.spaceXs
+        onClicked: bar.page.exportSelection()
+    }
+}

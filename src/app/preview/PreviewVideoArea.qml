@@ -1,0 +1,137 @@
+import QtQuick
+import QtQuick.Layouts
+import Orvane.App
+
+// The preview's picture: one camera on a black rounded box of the video's shape, or the 2 × 2
+// grid with camera labels; a loading state, the no-video state, the recording time at the
+// bottom-trailing corner and the range toast at the bottom-leading corner.
+Item {
+    id: area
+
+    required property PreviewViewModel preview
+    required property PreviewPageController page
+    // The box the picture occupies, for the time and the toast.
+    readonly property Item videoBox: page && page.isGrid ? grid : single
+    readonly property real ratio: page ? page.videoAspectRatio : 16 / 9
+    readonly property int gridSpacing: Theme.preview.gridSpacing
+
+    // One camera
+    VideoSurface {
+        id: single
+        objectName: "singleVideo"
+        visible: area.page && !area.page.isGrid
+        source: area.preview.videoPreview
+        width: Math.min(area.width, area.height * area.ratio)
+        height: width / area.ratio
+        anchors.centerIn: parent
+        Accessible.role: Accessible.Graphic
+        Accessible.name: "视频画面"
+
+        NoVideoNote {
+            anchors.centerIn: parent
+            visible: area.page && !area.page.hasVideo && !area.page.isVideoLoading
+        }
+        RoundedCorners { anchors.fill: parent; radius: Theme.radiusLarge; color: Theme.window }
+    }
+
+    // Four cameras
+    Item {
+        id: grid
+        objectName: "gridVideo"
+        visible: area.page && area.page.isGrid
+        readonly property real cellWidth: Math.min((area.width - area.gridSpacing) / 2,
+                                                   (area.height - area.gridSpacing) / 2 * area.ratio)
+        readonly property real cellHeight: cellWidth / area.ratio
+        width: 2 * cellWidth + area.gridSpacing
+        height: 2 * cellHeight + area.gridSpacing
+        anchors.centerIn: parent
+
+        Grid {
+            columns: 2
+            spacing: area.gridSpacing
+            Repeater {
+                model: area.page ? area.page.gridCells : []
+                delegate: VideoSurface {
+                    required property var modelData
+                    required property int index
+                    objectName: "gridCell_" + modelData.camera
+                    width: grid.cellWidth
+                    height: grid.cellHeight
+                    source: area.preview.multiCameraPreview
+                    cell: index
+                    Accessible.role: Accessible.Graphic
+                    Accessible.name: modelData.title
+
+                    NoVideoNote {
+                        anchors.centerIn: parent
+                        compact: true
+                        visible: !modelData.hasVideo && !area.page.isVideoLoading
+                    }
+                    // Top-trailing: the time and the toast take the bottom corners.
+                    Rectangle {
+                        anchors.top: parent.top
+                        anchors.right: parent.right
+                        anchors.margins: Theme.spaceS
+                        width: cameraLabel.implicitWidth + 2 * Theme.watermarkPaddingH
+                        height: cameraLabel.implicitHeight + 2 * Theme.watermarkPaddingV
+                        radius: Theme.radiusSmall
+                        color: Theme.videoBox
+                        Text {
+                            id: cameraLabel
+                            anchors.centerIn: parent
+                            text: modelData.title
+                            font.family: Theme.fontFamily
+                            font.pixelSize: Theme.captionSize
+                            font.weight: Font.DemiBold
+                            color: Theme.videoForeground
+                        }
+                    }
+                }
+            }
+        }
+        RoundedCorners { anchors.fill: parent; radius: Theme.radiusLarge; color: Theme.window }
+    }
+
+    // Loading
+    Rectangle {
+        objectName: "videoLoading"
+        visible: area.page && area.page.isVideoLoading
+        anchors.fill: area.videoBox
+        radius: Theme.radiusLarge
+        color: Theme.videoBackground
+        ColumnLayout {
+            anchors.centerIn: parent
+            spacing: Theme.spaceS
+            Spinner {
+                size: Theme.iconSizeMedium
+                color: Theme.videoForeground
+                Layout.alignment: Qt.AlignHCenter
+            }
+            Text {
+                text: "正在载入视频…"
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.footnoteSize
+                color: Theme.videoForegroundSecondary
+                Layout.alignment: Qt.AlignHCenter
+            }
+        }
+    }
+
+    TimeWatermark {
+        objectName: "timeWatermark"
+        visible: area.page && area.page.hasVideo
+        text: area.page ? area.page.watermarkText : ""
+        anchors.right: area.videoBox.right
+        anchors.bottom: area.videoBox.bottom
+        anchors.margins: Theme.watermarkInset
+    }
+
+    FeedbackToast {
+        objectName: "rangeToast"
+        message: area.page ? area.page.rangeFeedback : ""
+        isError: area.page ? area.page.rangeFeedbackIsError : false
+        anchors.left: area.videoBox.left
+        anchors.bottom: area.videoBox.bottom
+        anchors.margins: 2 * Theme.watermarkInset
+    }
+}

@@ -1,0 +1,400 @@
+#include "PreviewViewModel.h"
+
+#include "AppMessages.h"
+#include "AppPools.h"
+#include "Attempt.h"
+#include "LibraryViewModel.h"
+#include "MinuteGroups.h"
+#include "ObservableField.h"
+#include "PlaybackSegmentResolver.h"
+#include "PlaybackTimeFormat.h"
+#include "PreviewWatermark.h"
+
+#include <QHash>
+#include <cmath>
+
+namespace orvane {
+
+namespace {
+
+const QString notReadyMessage = QStringLiteral("视频尚未准备好，请稍后再试");
+const QString endBeforeStartMessage = QStringLiteral("结束点必须晚于开始点");
+
+// The position clamped to the video's length; none while the video is not ready.
+std::optional<double> readyPosition(double duration, double current) {
+    if (!std::isfinite(duration) || duration <= 0 || !std::isfinite(current))
+        return std::nullopt;
+    return std::min(std::max(current, 0.0), duration);
+}
+
+// Files read again take the ids they had before (same path), so nothing that shows them sees a
+// different file.
+void keepIdentities(std::vector<TeslaVideoFile>& files, const std::vector<TeslaVideoFile>& before) {
+    QHash<QString, QUuid> idOfPath;
+    for (const TeslaVideoFile& v : before)
+        idOfPath.insert(v.url, v.id);
+    for (TeslaVideoFile& v : files)
+        v.id = idOfPath.value(v.url, v.id);
+}
+
+} // namespace
+
+PreviewViewModel::PreviewViewModel(const ViewModelServices& services, AppMessages& messages,
+                                   LibraryViewModel& library, QObject* parent)
+    : PlaybackSegmentSource(parent), services_(services), messages_(messages), library_(library),
+      videoPreview_(new VideoPreviewController(services_.preview, this)),
+      multiCameraPreview_(new MultiCameraPreviewController(services_.preview, this)),
+      groupsModel_(new VideoGroupListModel(this)) {}
+
+// --- Opening and closing ---
+
+void PreviewViewModel::selectEvent(const QString& eventID) {
+    if (const auto event = library_.findEvent(QUuid(eventID)))
+        selectEvent(*event);
+}
+
+void PreviewViewModel::selectEvent(const TeslaClipEvent& event) {
+    library_.showCategory(event.category);
+    setSelectedEventID(event.id);
+    setSelectedVideoID(std::nullopt);
+    setSelectedTimestampKey(std::nullopt);
+    loadSelectedEvent({});
+}
+
+void PreviewViewModel::closeEventPreview() {
+    stopPlayers();
+    emit eventPreviewClosed();
+    eventLoad_.supersede(); // a load still running would otherwise reopen the closed event
+    setSelectedEventID(std::nullopt);
+    showNothing();
+}
+
+void PreviewViewModel::closeEventAmong(const QSet<QUuid>& ids) {
+    if (selectedEventID_ && ids.contains(*selectedEventID_))
+        closeEventPreview();
+}
+
+void PreviewViewModel::showNothing() {
+    setSelectedVideoID(std::nullopt);
+    setSelectedTimestampKey(std::nullopt);
+    setVideos({});
+    setLoadingEvent(false);
+}
+
+void PreviewViewModel::stopPlayers() {
+    videoPreview_->stop();
+    multiCameraPreview_->stop();
+}
+
+void PreviewViewModel::pausePlayers() {
+    for (PreviewController* player :
+         std::initializer_list<PreviewController*>{videoPreview_, multiCameraPreview_})
+        if (player->isPlaying())
+            player->togglePlayPause();
+}
+
+void PreviewViewModel::loadSelectedEvent(const PlaybackResume& resume) {
+    if (!resume.keepPlayers)
+        stopPlayers();
+    const auto event = selectedEvent();
+    if (!event) {
+        eventLoad_.supersede(); // an older load must not fill the emptied preview
+        showNothing();
+        return;
+    }
+    if (!resume.keepPlayers)
+        setSelectedVideoID(std::nullopt);
+    clearExportRange();
+    clearContinuousPlaylist();
+    setLoadingEvent(!resume.keepPlayers);
+    eventLoad_.run(
+        AppPools::files(), this,
+        [load = services_.loadVideos, event = *event] {
+            return attempt([&] { return load(event, CameraAngle::all); });
+        },
+        [this, event = *event, resume](const Attempt<std::vector<TeslaVideoFile>>& loaded) {
+            if (!loaded.value) {
+                messages_.setError(loaded.error);
+                messages_.setStatus(LibraryRules::loadFailedStatus);
+                setVideos({});
+                setLoadingEvent(false);
+                return;
+            }
+            std::vector<TeslaVideoFile> files = *loaded.value;
+            if (resume.keepPlayers) // the files on screen keep their identity, so their players stay
+                keepIdentities(files, videos_);
+            applyLoadedVideos(event, std::move(files), resume);
+        });
+}
+
+void PreviewViewModel::applyLoadedVideos(const TeslaClipEvent& event, std::vector<TeslaVideoFile> loaded,
+                                         const PlaybackResume& resume) {
+    setVideos(std::move(loaded));
+    setLoadingEvent(false);
+    if (videos_.empty()) {
+        setSelectedVideoID(std::nullopt);
+        messages_.setStatus(LibraryRules::noMatchingVideoStatus(event));
+        return;
+    }
+    if (!selectedTimestampKey_ || filesOfMinute(videos_, *selectedTimestampKey_).empty())
+        setSelectedTimestampKey(VideoTimestampGroup::groups(videos_).front().id);
+    const std::vector<TeslaVideoFile> minute = filesOfMinute(videos_, *selectedTimestampKey_);
+    if (isGrid())
+        loadGridMinute(minute, resume);
+    else
+        loadSingleMinute(minute, resume);
+    messages_.setStatus(LibraryRules::loadedEventStatus(event, int(videos_.size())));
+}
+
+void PreviewViewModel::loadGridMinute(const std::vector<TeslaVideoFile>& minute,
+                                      const PlaybackResume& resume) {
+    const auto grid = MultiCameraPreviewController::videosForGrid(minute, std::nullopt);
+    auto focused = std::find_if(grid.begin(), grid.end(),
+                                [&](const TeslaVideoFile& v) { return v.url == resume.preferredVideoURL; });
+    const std::optional<TeslaVideoFile> focus =
+        focused != grid.end() ? std::optional(*focused) : LibraryRules::preferredExportVideo(grid);
+    setSelectedVideoID(focus ? std::optional(focus->id) : std::nullopt);
+    if (resume.rate)
+        multiCameraPreview_->setPlaybackRate(*resume.rate);
+    if (!focus)
+        return;
+    const auto playlist =
+        VideoSegmentPlaylist::multiCamera(MultiCameraPreviewController::videosForGrid(minute, focus));
+    // The same minute already open (the grid was only hidden): move it to the time kept.
+    if (multiCameraPreview_->loadedPlaylistSignature() == playlist.signature)
+        multiCameraPreview_->seekAll(resume.time, resume.playing);
+    else
+        multiCameraPreview_->loadPlaylist(playlist, resume.time, resume.playing);
+}
+
+void PreviewViewModel::loadSingleMinute(const std::vector<TeslaVideoFile>& minute,
+                                        const PlaybackResume& resume) {
+    const CameraAngle camera = cameraFilter_;
+    auto chosen = std::find_if(minute.begin(), minute.end(), [&](const TeslaVideoFile& v) {
+        return v.url == resume.preferredVideoURL && v.cameraAngle == camera;
+    });
+    if (chosen == minute.end())
+        chosen = std::find_if(minute.begin(), minute.end(),
+                              [&](const TeslaVideoFile& v) { return v.cameraAngle == camera; });
+    setSelectedVideoID(chosen == minute.end() ? std::nullopt : std::optional(chosen->id));
+    if (resume.rate)
+        videoPreview_->setPlaybackRate(*resume.rate);
+    if (chosen == minute.end()) {
+        videoPreview_->stop();
+        return;
+    }
+    const VideoSegmentPlaylist playlist = VideoSegmentPlaylist::singleCamera({*chosen});
+    if (videoPreview_->loadedPlaylistSignature() == playlist.signature)
+        videoPreview_->seek(resume.time, resume.playing);
+    else
+        videoPreview_->loadPlaylist(playlist, resume.time, resume.playing);
+}
+
+void PreviewViewModel::selectVideoGroup(const QString& timestampKey) {
+    if (filesOfMinute(videos_, timestampKey).empty())
+        return;
+    setSelectedTimestampKey(timestampKey);
+    clearExportRange();
+    // A minute chosen starts from its beginning, paused; the players reload its files.
+    const std::vector<TeslaVideoFile> minute = filesOfMinute(videos_, timestampKey);
+    if (isGrid()) {
+        const auto focus = LibraryRules::preferredExportVideo(minute);
+        setSelectedVideoID(focus ? std::optional(focus->id) : std::nullopt);
+        if (focus)
+            multiCameraPreview_->loadPlaylist(
+                VideoSegmentPlaylist::multiCamera(MultiCameraPreviewController::videosForGrid(minute, focus)),
+                0, false);
+        return;
+    }
+    const auto file = std::find_if(minute.begin(), minute.end(),
+                                   [&](const TeslaVideoFile& v) { return v.cameraAngle == cameraFilter_; });
+    if (file == minute.end()) {
+        setSelectedVideoID(std::nullopt);
+        videoPreview_->stop();
+        return;
+    }
+    setSelectedVideoID(file->id);
+    videoPreview_->loadPlaylist(VideoSegmentPlaylist::singleCamera({*file}), 0, false);
+}
+
+// --- Camera filter ---
+
+void PreviewViewModel::setCameraFilter(CameraAngle camera) {
+    if (cameraFilter_ == camera)
+        return;
+    cameraFilter_ = camera;
+    emit cameraFilterChanged();
+}
+
+void PreviewViewModel::applyCameraFilterChange(const PlaybackResume& resume) {
+    if (!library_.hasImported())
+        return;
+    // The player no longer shown pauses rather than decode unseen; it keeps its files open, so
+    // switching back costs only a seek.
+    PreviewController* hidden =
+        isGrid() ? static_cast<PreviewController*>(videoPreview_) : multiCameraPreview_;
+    if (hidden->isPlaying())
+        hidden->togglePlayPause();
+    if (!selectedEvent()) {
+        showNothing();
+        return;
+    }
+    PlaybackResume keeping = resume;
+    keeping.keepPlayers = true;
+    loadSelectedEvent(keeping);
+}
+
+void PreviewViewModel::switchCameraFilter(const QString& camera) {
+    const auto parsed = Camera::fromRawValue(camera);
+    if (!parsed || *parsed == cameraFilter_)
+        return;
+    const PreviewController* shown = activePreview();
+    const PlaybackResume resume{shown->currentTime(), shown->isPlaying(), shown->playbackRate(), true, {}};
+    setCameraFilter(*parsed);
+    applyCameraFilterChange(resume);
+}
+
+// --- Export range ---
+
+void PreviewViewModel::setExportRange(std::optional<double> start, std::optional<double> end) {
+    if (start == exportRangeStart_ && end == exportRangeEnd_)
+        return;
+    exportRangeStart_ = start;
+    exportRangeEnd_ = end;
+    emit exportRangeChanged();
+}
+
+void PreviewViewModel::setExportRangeStart(double seconds) {
+    const double value = std::min(std::max(seconds, 0.0), activeDuration());
+    setExportRange(value, exportRangeEnd_ && *exportRangeEnd_ <= value ? std::nullopt : exportRangeEnd_);
+}
+
+void PreviewViewModel::setExportRangeEnd(double seconds) {
+    setExportRange(exportRangeStart_, std::isfinite(seconds) ? std::optional(seconds) : std::nullopt);
+}
+
+void PreviewViewModel::clearExportRange() {
+    setExportRange(std::nullopt, std::nullopt);
+}
+
+RangeFeedback PreviewViewModel::recordExportRangeStart() {
+    const auto t = readyPosition(activeDuration(), activeTime());
+    if (!t)
+        return {notReadyMessage, true};
+    const auto previousEnd = exportRangeEnd_;
+    setExportRangeStart(*t);
+    QString message = QStringLiteral("已设置开始点 ") + PlaybackTimeFormat::format(*t);
+    if (previousEnd && *previousEnd <= *t)
+        message += QStringLiteral("，原结束点已清除");
+    return {message, false};
+}
+
+RangeFeedback PreviewViewModel::recordExportRangeEnd() {
+    const auto t = readyPosition(activeDuration(), activeTime());
+    if (!t)
+        return {notReadyMessage, true};
+    if (exportRangeStart_ && *t <= *exportRangeStart_)
+        return {endBeforeStartMessage, true};
+    setExportRangeEnd(std::min(*t, activeDuration()));
+    return {QStringLiteral("已设置结束点 ") + PlaybackTimeFormat::format(*t), false};
+}
+
+// --- Reads ---
+
+PreviewController* PreviewViewModel::activePreview() const {
+    if (isGrid())
+        return multiCameraPreview_;
+    return videoPreview_;
+}
+
+double PreviewViewModel::activeDuration() const {
+    return activePreview()->duration();
+}
+
+double PreviewViewModel::activeTime() const {
+    return activePreview()->currentTime();
+}
+
+std::optional<TeslaClipEvent> PreviewViewModel::selectedEvent() const {
+    if (!selectedEventID_)
+        return std::nullopt;
+    for (const TeslaClipEvent& e : library_.eventsInSelectedCategoryList())
+        if (e.id == *selectedEventID_)
+            return e;
+    return std::nullopt;
+}
+
+std::optional<TeslaVideoFile> PreviewViewModel::selectedVideo() const {
+    if (!selectedVideoID_)
+        return std::nullopt;
+    for (const TeslaVideoFile& v : videos_)
+        if (v.id == *selectedVideoID_)
+            return v;
+    return std::nullopt;
+}
+
+QString PreviewViewModel::watermarkText(double t) const {
+    const auto event = selectedEvent();
+    return PreviewWatermark::text(playbackSegment(t), event ? &*event : nullptr,
+                                  PreviewWatermark::currentInstant());
+}
+
+std::optional<PlaybackSegmentContext> PreviewViewModel::playbackSegment(double time) const {
+    return PlaybackSegmentResolver::playbackSegment(time, continuousPlaylistSteps_, continuousStepDurations_,
+                                                    selectedVideo(), activeDuration());
+}
+
+std::optional<PlaybackSegmentContext> PreviewViewModel::nextPlaybackSegment(double time) const {
+    return PlaybackSegmentResolver::nextPlaybackSegment(
+        time, continuousPlaylistSteps_, continuousStepDurations_, selectedVideo(), activeDuration());
+}
+
+void PreviewViewModel::setMergeMarks(const QStringList& timestampKeys) {
+    mergeMarks_ = timestampKeys;
+    refreshGroups();
+}
+
+// --- Field writes ---
+
+void PreviewViewModel::setSelectedEventID(std::optional<QUuid> id) {
+    assignAndNotify(selectedEventID_, id, this, &PreviewViewModel::selectedEventChanged);
+}
+
+void PreviewViewModel::setSelectedVideoID(std::optional<QUuid> id) {
+    assignAndNotify(selectedVideoID_, id, this, &PreviewViewModel::selectedVideoChanged);
+}
+
+void PreviewViewModel::setSelectedTimestampKey(std::optional<QString> key) {
+    if (selectedTimestampKey_ == key)
+        return;
+    selectedTimestampKey_ = std::move(key);
+    emit selectedTimestampKeyChanged();
+    refreshGroups();
+}
+
+void PreviewViewModel::setVideos(std::vector<TeslaVideoFile> videos) {
+    const bool same =
+        std::equal(videos.begin(), videos.end(), videos_.begin(), videos_.end(),
+                   [](const TeslaVideoFile& a, const TeslaVideoFile& b) { return a.id == b.id; });
+    if (same)
+        return;
+    videos_ = std::move(videos);
+    groupsModel_->setGroups(VideoTimestampGroup::groups(videos_));
+    emit videosChanged();
+    refreshGroups();
+}
+
+void PreviewViewModel::setLoadingEvent(bool value) {
+    assignAndNotify(isLoadingEvent_, value, this, &PreviewViewModel::isLoadingEventChanged);
+}
+
+void PreviewViewModel::clearContinuousPlaylist() {
+    continuousStepDurations_.clear();
+    continuousPlaylistSteps_.clear();
+}
+
+void PreviewViewModel::refreshGroups() {
+    groupsModel_->setMarks(selectedTimestampKey_.value_or(QString()), mergeMarks_);
+}
+
+} // namespace orvane

@@ -1,0 +1,167 @@
+#pragma once
+// The event open in the preview: its files, the minute and file shown, the camera filter and
+// the two players it feeds (one camera, the grid), and the export range on their time line.
+// Interface thread only; loading an event's files runs on the application's file pool, and a
+// load that a newer one superseded is dropped.
+
+#include "ExportSettings.h"
+#include "LatestRequest.h"
+#include "PlaybackSegmentSource.h"
+#include "PlaybackTypes.h"
+#include "TeslaClipEvent.h"
+#include "VideoGroupListModel.h"
+#include "ViewModelServices.h"
+
+#include <QObject>
+#include <QSet>
+#include <QUuid>
+#include <QtQml/qqmlregistration.h>
+#include <optional>
+#include <vector>
+
+namespace orvane {
+
+class AppMessages;
+class LibraryViewModel;
+
+// Where the preview takes up again after the open event's files are (re)loaded.
+struct PlaybackResume {
+    double time = 0;
+    bool playing = false;
+    std::optional<float> rate;
+    // The players keep what they show until the new files are there (a camera change).
+    bool keepPlayers = false;
+    // The file to show when the minute has it (the grid's focus).
+    std::optional<QString> preferredVideoURL;
+};
+
+// What the range buttons tell the user.
+struct RangeFeedback {
+    QString message;
+    bool isError = false;
+};
+
+class PreviewViewModel : public PlaybackSegmentSource {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The application's MainViewModel owns the preview")
+    // Raw values: "all" (the grid) or a camera ("front" …).
+    Q_PROPERTY(QString cameraFilter READ cameraFilter NOTIFY cameraFilterChanged)
+    // The open event's minutes.
+    Q_PROPERTY(orvane::VideoGroupListModel* videoGroups READ videoGroups CONSTANT)
+    Q_PROPERTY(orvane::VideoPreviewController* videoPreview READ videoPreview CONSTANT)
+    Q_PROPERTY(orvane::MultiCameraPreviewController* multiCameraPreview READ multiCameraPreview CONSTANT)
+    // The player the camera filter shows.
+    Q_PROPERTY(orvane::PreviewController* activePreview READ activePreview NOTIFY cameraFilterChanged)
+
+public:
+    PreviewViewModel(const ViewModelServices& services, AppMessages& messages, LibraryViewModel& library,
+                     QObject* parent = nullptr);
+
+    // --- Opening and closing ---
+    void selectEvent(const QString& eventID);
+    void selectEvent(const TeslaClipEvent& event);
+    void closeEventPreview();
+    // Closes the preview when it shows one of these events.
+    void closeEventAmong(const QSet<QUuid>& ids);
+    // Plays the minute with this timestamp key.
+    void selectVideoGroup(const QString& timestampKey);
+    // Both players stop (an import, closing).
+    void stopPlayers();
+    // Both players pause (an export starts).
+    void pausePlayers();
+
+    // --- Camera filter ---
+    // The camera tabs: sets the filter and carries the shown player's time, play state and rate.
+    void switchCameraFilter(const QString& camera);
+    void setCameraFilter(CameraAngle camera);
+    // After the filter changed: reloads keeping the minute, time and play state.
+    void applyCameraFilterChange(const PlaybackResume& resume);
+
+    // --- Export range ---
+    void setExportRangeStart(double seconds);
+    void setExportRangeEnd(double seconds);
+    void clearExportRange();
+    // The range buttons, at the shown player's time.
+    RangeFeedback recordExportRangeStart();
+    RangeFeedback recordExportRangeEnd();
+
+    // --- Reads ---
+    QString cameraFilter() const { return Camera::rawValue(cameraFilter_); }
+    CameraAngle cameraFilterValue() const { return cameraFilter_; }
+    bool isGrid() const { return cameraFilter_ == CameraAngle::all; }
+    VideoGroupListModel* videoGroups() const { return groupsModel_; }
+    VideoPreviewController* videoPreview() const { return videoPreview_; }
+    MultiCameraPreviewController* multiCameraPreview() const { return multiCameraPreview_; }
+    PreviewController* activePreview() const;
+    std::optional<TeslaClipEvent> selectedEvent() const;
+    std::optional<QUuid> selectedEventID() const { return selectedEventID_; }
+    std::optional<TeslaVideoFile> selectedVideo() const;
+    const std::vector<TeslaVideoFile>& videos() const { return videos_; }
+    std::optional<QString> selectedTimestampKey() const { return selectedTimestampKey_; }
+    bool isLoadingEvent() const { return isLoadingEvent_; }
+    // The shown player's length and position.
+    double activeDuration() const;
+    double activeTime() const;
+    std::optional<double> exportRangeStart() const { return exportRangeStart_; }
+    std::optional<double> exportRangeEnd() const { return exportRangeEnd_; }
+    const std::vector<PlaybackStep>& continuousPlaylistSteps() const { return continuousPlaylistSteps_; }
+    const std::vector<double>& continuousStepDurations() const { return continuousStepDurations_; }
+    // The recording time of time `t`, as exports burn it in.
+    QString watermarkText(double t) const;
+
+    // The minutes picked for a splice, marked in the minute list.
+    void setMergeMarks(const QStringList& timestampKeys);
+
+    std::optional<PlaybackSegmentContext> playbackSegment(double time) const override;
+    std::optional<PlaybackSegmentContext> nextPlaybackSegment(double time) const override;
+
+signals:
+    void cameraFilterChanged();
+    void selectedEventChanged();
+    void selectedVideoChanged();
+    void selectedTimestampKeyChanged();
+    void videosChanged();
+    void isLoadingEventChanged();
+    void exportRangeChanged();
+    // The preview closed (the other features leave what belonged to the event).
+    void eventPreviewClosed();
+
+private:
+    void loadSelectedEvent(const PlaybackResume& resume);
+    void applyLoadedVideos(const TeslaClipEvent& event, std::vector<TeslaVideoFile> loaded,
+                           const PlaybackResume& resume);
+    void loadGridMinute(const std::vector<TeslaVideoFile>& minute, const PlaybackResume& resume);
+    void loadSingleMinute(const std::vector<TeslaVideoFile>& minute, const PlaybackResume& resume);
+    void showNothing();
+    void setSelectedEventID(std::optional<QUuid> id);
+    void setSelectedVideoID(std::optional<QUuid> id);
+    void setSelectedTimestampKey(std::optional<QString> key);
+    void setVideos(std::vector<TeslaVideoFile> videos);
+    void setLoadingEvent(bool value);
+    void setExportRange(std::optional<double> start, std::optional<double> end);
+    void clearContinuousPlaylist();
+    void refreshGroups();
+
+    ViewModelServices services_;
+    AppMessages& messages_;
+    LibraryViewModel& library_;
+    LatestRequest eventLoad_;
+    CameraAngle cameraFilter_ = CameraAngle::front;
+    std::optional<QUuid> selectedEventID_;
+    std::optional<QUuid> selectedVideoID_;
+    std::optional<QString> selectedTimestampKey_;
+    std::vector<TeslaVideoFile> videos_;
+    bool isLoadingEvent_ = false;
+    std::optional<double> exportRangeStart_;
+    std::optional<double> exportRangeEnd_;
+    // Filled by nothing today: a one-minute preview resolves through the file shown.
+    std::vector<PlaybackStep> continuousPlaylistSteps_;
+    std::vector<double> continuousStepDurations_;
+    QStringList mergeMarks_;
+    VideoPreviewController* videoPreview_;
+    MultiCameraPreviewController* multiCameraPreview_;
+    VideoGroupListModel* groupsModel_;
+};
+
+} // namespace orvane

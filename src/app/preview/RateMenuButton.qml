@@ -1,0 +1,99 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Orvane.App
+
+// The playback-rate menu: the current rate ("1×") opens the list of `rates` ({value, title}),
+// the current one checked; choosing one emits chosen(rate).
+AbstractButton {
+    id: control
+
+    property var rates: []
+    property real currentRate: 1
+    property string title: "1×"
+    readonly property alias menuOpen: menu.opened
+    signal chosen(real rate)
+
+    focusPolicy: Qt.TabFocus
+    hoverEnabled: true
+    opacity: enabled ? 1 : Theme.disabledOpacity
+    implicitHeight: Theme.controlHeight
+    implicitWidth: row.implicitWidth + 2 * Theme.spaceS
+    Accessible.role: Accessible.ButtonMenu
+    Accessible.name: "播放速度 " + title
+    Accessible.onPressAction: clicked()
+    onClicked: menu.open()
+
+    contentItem: Item {
+        RowLayout {
+            id: row
+            anchors.centerIn: parent
+            spacing: Theme.spaceXs
+            Icon {
+                name: "fast_forward"
+                size: Theme.iconSizeSmall
+                color: Theme.textSecondary
+            }
+            Text {
+                text: control.title
+                font.family: Theme.monoFamily
+                font.pixelSize: Theme.headlineSize
+                font.weight: Font.DemiBold
+                color: Theme.textPrimary
+            }
+        }
+    }
+    background: Rectangle {
+        radius: Theme.radiusMedium
+        color: control.down || menu.opened ? Theme.surfaceHover : control.hovered ? Theme.surfaceMuted : "transparent"
+        border.width: control.visualFocus ? Theme.focusRingWidth : 0
+        border.color: Theme.focusRing
+    }
+
+    Menu {
+        id: menu
+        objectName: "rateMenu"
+        y: -implicitHeight - Theme.spaceXs
+        padding: Theme.spaceXs
+        background: Rectangle {
+            implicitWidth: Theme.preview.menuWidth
+            radius: Theme.radiusMedium
+            color: Theme.surface
+            border.width: Theme.hairline
+            border.color: Theme.separator
+        }
+
+        Repeater {
+            model: control.rates
+            delegate: MenuItem {
+                id: entry
+                required property var modelData
+                objectName: "rate_" + modelData.value
+                text: modelData.title
+                implicitHeight: Theme.controlHeight
+                Accessible.name: text
+                onTriggered: control.chosen(modelData.value)
+                contentItem: RowLayout {
+                    spacing: Theme.spaceS
+                    Icon {
+                        name: "check"
+                        size: Theme.iconSizeSmall
+                        color: Theme.accent
+                        opacity: entry.modelData.value === control.currentRate ? 1 : 0
+                    }
+                    Text {
+                        text: entry.text
+                        font.family: Theme.monoFamily
+                        font.pixelSize: Theme.bodySize
+                        color: Theme.textPrimary
+                        Layout.fillWidth: true
+                    }
+                }
+                background: Rectangle {
+                    radius: Theme.radiusSmall
+                    color: entry.highlighted ? Theme.surfaceMuted : "transparent"
+                }
+            }
+        }
+    }
+}

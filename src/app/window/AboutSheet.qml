@@ -1,0 +1,160 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Orvane.App
+
+// The About sheet: name, version, feedback link, manual update check with its outcome alerts,
+// and the keyboard shortcuts. `updateController` is the AppUpdateController.
+Popup {
+    id: sheet
+
+    required property AppUpdateController updateController
+    signal dismissed()
+
+    readonly property string currentVersion: updateController.shortVersion
+    readonly property var update: updateController.availableUpdate
+    readonly property var shortcuts: [
+        { keys: "空格", action: "播放 / 暂停" },
+        { keys: "← / →", action: "后退 / 前进 5 秒" },
+        { keys: ", / .", action: "上一帧 / 下一帧" },
+        { keys: "[ / ]", action: "记录开始点 / 结束点" },
+        { keys: "Esc", action: "返回" },
+        { keys: "Ctrl+E", action: "导出" }
+    ]
+
+    parent: Overlay.overlay
+    anchors.centerIn: parent
+    width: Math.min(Theme.dialogWidth, (parent ? parent.width : Theme.dialogWidth) - 2 * Theme.spaceXl)
+    modal: true
+    dim: true
+    focus: true
+    closePolicy: Popup.CloseOnEscape
+    padding: Theme.spaceXl
+    topPadding: Theme.spaceXxl
+    onClosed: dismissed()
+
+    Overlay.modal: Rectangle { color: Theme.scrim }
+
+    background: Rectangle {
+        radius: Theme.radiusXl
+        color: Theme.surface
+        border.width: Theme.hairline
+        border.color: Theme.separator
+    }
+
+    contentItem: ColumnLayout {
+        Accessible.role: Accessible.Dialog
+        Accessible.name: "关于 Orvane"
+        spacing: Theme.spaceM
+
+        ThemedText {
+            text: "Orvane"
+            textStyle: "title1"
+            Layout.alignment: Qt.AlignHCenter
+        }
+        ThemedText {
+            objectName: "aboutVersion"
+            text: "版本 " + sheet.currentVersion
+            secondary: true
+            Layout.alignment: Qt.AlignHCenter
+            Layout.topMargin: -Theme.spaceS
+        }
+
+        ActionButton {
+            objectName: "feedbackLink"
+            text: "留言反馈"
+            iconName: "chat_bubble_outline"
+            trailingIconName: "open_in_new"
+            kind: "plain"
+            Layout.alignment: Qt.AlignHCenter
+            Layout.topMargin: Theme.spaceS
+            onClicked: Qt.openUrlExternally(UiText.feedbackUrl)
+        }
+        ActionButton {
+            objectName: "checkForUpdatesButton"
+            text: "检查更新"
+            iconName: "sync"
+            busy: sheet.updateController.isCheckingForUpdates
+            enabled: !sheet.updateController.isCheckingForUpdates && !sheet.updateController.isUpdating
+            Layout.alignment: Qt.AlignHCenter
+            Layout.minimumWidth: Theme.sheetButtonMinWidth
+            onClicked: sheet.updateController.checkForUpdates(false)
+        }
+
+        Rectangle {
+            Layout.fillWidth: true
+            Layout.topMargin: Theme.spaceS
+            implicitHeight: shortcutColumn.implicitHeight + 2 * Theme.spaceM
+            radius: Theme.radiusMedium
+            color: Theme.surfaceMuted
+
+            ColumnLayout {
+                id: shortcutColumn
+                anchors.fill: parent
+                anchors.margins: Theme.spaceM
+                spacing: Theme.spaceXs + 2
+
+                ThemedText {
+                    text: "键盘快捷键"
+                    textStyle: "footnote"
+                    font.weight: Font.DemiBold
+                    secondary: true
+                    Layout.bottomMargin: Theme.spaceXxs
+                }
+                Repeater {
+                    model: sheet.shortcuts
+                    delegate: RowLayout {
+                        required property var modelData
+                        spacing: Theme.spaceM
+                        Layout.fillWidth: true
+                        ThemedText {
+                            text: modelData.keys
+                            mono: true
+                            textStyle: "footnote"
+                            Layout.preferredWidth: Theme.shortcutKeyWidth
+                        }
+                        ThemedText {
+                            text: modelData.action
+                            textStyle: "footnote"
+                            secondary: true
+                            Layout.fillWidth: true
+                        }
+                    }
+                }
+            }
+        }
+
+        ActionButton {
+            objectName: "closeAboutButton"
+            text: "关闭"
+            Layout.alignment: Qt.AlignRight
+            Layout.topMargin: Theme.spaceS
+            Layout.minimumWidth: Theme.buttonMinWidth
+            onClicked: sheet.close()
+        }
+    }
+
+    AlertDialog {
+        objectName: "updateOfferAlert"
+        visible: sheet.visible && sheet.updateController.showUpdateAlert && !!sheet.update
+        title: "发现新版本"
+        message: sheet.update ? UiText.updateOffer(sheet.update.version, sheet.currentVersion, sheet.update.displayReleaseNotes) : ""
+        buttons: [{ text: "稍后", kind: "normal" }, { text: "立即更新", kind: "prominent" }]
+        cancelIndex: 0
+        onButtonClicked: (index) => index === 1 ? sheet.updateController.startUpdate() : sheet.updateController.dismissUpdate()
+    }
+    AlertDialog {
+        objectName: "upToDateAlert"
+        visible: sheet.visible && sheet.updateController.showUpToDateAlert
+        title: "已是最新版本"
+        message: UiText.upToDate(sheet.currentVersion)
+        onButtonClicked: sheet.updateController.showUpToDateAlert = false
+    }
+    AlertDialog {
+        objectName: "checkFailedAlert"
+        visible: sheet.visible && sheet.updateController.manualCheckErrorMessage.length > 0
+        title: "检查更新失败"
+        message: sheet.updateController.manualCheckErrorMessage
+        onButtonClicked: sheet.updateController.dismissManualCheckError()
+    }
+}

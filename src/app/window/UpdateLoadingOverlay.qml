@@ -1,0 +1,31 @@
+import QtQuick
+import QtQuick.Layouts
+import Orvane.App
+
+// Blocks the window while an update downloads and installs (open it while
+// AppUpdateController.isUpdating).
+BlockingOverlay {
+    id: overlay
+
+    // AppUpdateController.updateStatusMessage
+    property string statusMessage
+
+
+    ThemedText {
+        objectName: "updateStatus"
+        Accessible.role: Accessible.AlertMessage
+        text: overlay.statusMessage
+        textStyle: "headline"
+        horizontalAlignment: Text.AlignHCenter
+        wrapMode: Text.Wrap
+        Layout.fillWidth: true
+    }
+    ThemedText {
+        text: "更新完成后应用会自动重启"
+        textStyle: "footnote"
+        secondary: true
+        horizontalAlignment: Text.AlignHCenter
+        wrapMode: Text.Wrap
+        Layout.fillWidth: true
+    }
+}

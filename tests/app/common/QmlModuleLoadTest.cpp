@@ -1,0 +1,174 @@
+// Loads every QML file of Orvane.App the way a screen would, so a missing runtime module, a
+// misspelt property or a binding error fails here rather than in front of a user.
+
+#include "AppUpdateController.h"
+#include "ContentViewState.h"
+#include "MainViewModel.h"
+#include "UiEngine.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QHash>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickWindow>
+#include <QTest>
+#include <QVideoSink>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+QStringList warnings;
+
+void collect(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        warnings << message;
+}
+
+// What each view needs to be created; views not listed need nothing. The window's views take
+// the application's state, the root hands in a real view model and update controller.
+QString propertiesFor(const QString& type) {
+    static const QHash<QString, QString> properties = {
+        {"AboutSheet", "updateController: testUpdater"},
+        {"IconButton", "accessibleName: \"x\""},
+        {"Main", "viewModel: testViewModel; updateController: testUpdater"},
+        {"ContentView", "viewModel: testViewModel; updateController: testUpdater"},
+        {"WindowAlerts", "viewModel: testViewModel; updateController: testUpdater; screenState: state"},
+        {"LibraryColumns", "viewModel: testViewModel; screenState: state"},
+        {"EventBrowser", "library: testViewModel.library; merge: testViewModel.merge; screenState: state"},
+        {"BrowserHeader", "library: testViewModel.library; merge: testViewModel.merge; screenState: state"},
+        {"EventSectionList", "library: testViewModel.library; screenState: state"},
+        {"LibrarySidebar", "library: testViewModel.library; exporter: testViewModel.exporter; "
+                           "messages: testViewModel.messages"},
+        {"EventCard",
+         "eventID: \"e\"; timeRangeTitle: \"10:00:00\"; locationLine: \"\"; thumbnailSource: \"\"; "
+         "isDeleteSelected: false; isMergeSelected: false; mergeOrder: 0"},
+        {"EventPreviewPage", "viewModel: testViewModel"},
+        {"VideoMergeEditorView", "viewModel: testViewModel"},
+        {"PreviewTransport", "page: page; player: testViewModel.preview.activePreview"},
+        {"PreviewVideoArea", "page: page; preview: testViewModel.preview"},
+        {"SegmentStrip", "page: page; preview: testViewModel.preview"},
+        {"TeslaDashboardView", "presentation: DashboardPresentation {}"},
+        {"MergeEditorHeader", "editor: editor; merge: testViewModel.merge"},
+        {"MergePreviewPanel", "editor: editor; merge: testViewModel.merge"},
+        {"MergeReviewList", "editor: editor; merge: testViewModel.merge"},
+        {"MergePlaybackBar", "editor: editor; player: testViewModel.merge.mergePreview"},
+        {"MergeRangeControls", "editor: editor"},
+    };
+    return properties.value(type);
+}
+
+// Opens the sheets, overlays and dialogs under `root`: they build their content (and load their
+// modules) only when opened.
+void openEverything(QObject* root) {
+    for (QObject* object : root->findChildren<QObject*>())
+        if (object->metaObject()->indexOfMethod("open()") >= 0)
+            QMetaObject::invokeMethod(object, "open");
+}
+
+TEST(QmlModuleLoadTest, EveryFileOfTheModuleLoadsAndOpensWithoutAWarning) {
+    QQmlEngine engine;
+    orvane::ui::configureEngine(engine);
+    orvane::MainViewModel viewModel;
+    orvane::AppUpdateController updater(orvane::AppUpdateEnvironment{});
+    QStringList files;
+    QDirIterator it(QStringLiteral(":/qt/qml/Orvane/App"), {QStringLiteral("*.qml")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << it.next();
+    files.sort();
+    ASSERT_GE(files.size(), 20) << "the module's files are not in the resources";
+
+    const QtMessageHandler previous = qInstallMessageHandler(collect);
+    for (const QString& file : files) {
+        const QString type = QFileInfo(file).baseName();
+        warnings.clear();
+        const QString body = type == QLatin1String("Theme")
+                                 ? QStringLiteral("Item { property color c: Theme.window }")
+                                 : type + QStringLiteral(" { objectName: \"subject\"; ") +
+                                       propertiesFor(type) + QStringLiteral(" }");
+        const QString text =
+            QStringLiteral("import QtQuick\nimport QtQuick.Window\nimport Orvane.App\n"
+                           "Window { width: 900; height: 700; required property MainViewModel testViewModel\n"
+                           "required property AppUpdateController testUpdater\n"
+                           "ContentViewState { id: state; viewModel: testViewModel }\n"
+                           "PreviewPageController { id: page; viewModel: testViewModel }\n"
+                           "MergeEditorController { id: editor; viewModel: testViewModel }\n") +
+            body + QStringLiteral(" }");
+        QQmlComponent component(&engine);
+        component.setData(text.toUtf8(),
+                          QUrl(QStringLiteral("qrc:/load-test/") + type + QStringLiteral(".qml")));
+        // Qt 6.4 crashes when a component that did not compile is given initial properties.
+        std::unique_ptr<QObject> window(
+            component.isError() ? nullptr
+                                : component.createWithInitialProperties(
+                                      {{QStringLiteral("testViewModel"), QVariant::fromValue(&viewModel)},
+                                       {QStringLiteral("testUpdater"), QVariant::fromValue(&updater)}}));
+        EXPECT_TRUE(window) << type.toStdString() << ": " << component.errorString().toStdString();
+        if (window) {
+            openEverything(window.get());
+            QTest::qWait(50);
+        }
+        window.reset();
+        EXPECT_TRUE(warnings.isEmpty())
+            << type.toStdString() << ": " << warnings.join(QLatin1Char('\n')).toStdString();
+    }
+    qInstallMessageHandler(previous);
+}
+
+// VideoSinkBinder takes a sink back when the sink's parent announces its destruction, which is
+// only early enough if the VideoOutput owns its sink as a child.
+TEST(QmlModuleLoadTest, AVideoOutputOwnsItsSink) {
+    QQmlEngine engine;
+    orvane::ui::configureEngine(engine);
+    QQmlComponent component(&engine);
+    component.setData("import QtQuick\nimport QtMultimedia\nVideoOutput {}",
+                      QUrl(QStringLiteral("qrc:/sink.qml")));
+    std::unique_ptr<QObject> output(component.create());
+    ASSERT_TRUE(output) << component.errorString().toStdString();
+    auto* sink = output->property("videoSink").value<QVideoSink*>();
+    ASSERT_NE(sink, nullptr);
+    EXPECT_EQ(sink->parent(), output.get());
+}
+
+// The About sheet against the real update controller: version, a manual check that fails, its
+// alert and dismissal, and the up-to-date alert.
+TEST(QmlModuleLoadTest, AboutSheetDrivesTheUpdateController) {
+    QQmlEngine engine;
+    orvane::ui::configureEngine(engine);
+    orvane::AppUpdateEnvironment environment;
+    environment.runningVersion = QStringLiteral("1.2.3"); // no manifest addresses: every check fails
+    orvane::AppUpdateController controller(environment);
+    QQmlComponent component(&engine);
+    component.setData(
+        "import QtQuick\nimport QtQuick.Window\nimport Orvane.App\n"
+        "Window { required property AppUpdateController controller; property alias sheet: sheet\n"
+        "         AboutSheet { id: sheet; updateController: controller } }",
+        QUrl(QStringLiteral("qrc:/about.qml")));
+    std::unique_ptr<QObject> window(component.createWithInitialProperties(
+        {{QStringLiteral("controller"), QVariant::fromValue(&controller)}}));
+    ASSERT_TRUE(window) << component.errorString().toStdString();
+    auto* sheet = window->property("sheet").value<QObject*>();
+    QMetaObject::invokeMethod(sheet, "open");
+    const auto child = [&](const char* name) { return sheet->findChild<QObject*>(QLatin1String(name)); };
+    ASSERT_TRUE(child("aboutVersion"));
+    EXPECT_EQ(child("aboutVersion")->property("text").toString(), QStringLiteral("版本 1.2.3"));
+
+    QMetaObject::invokeMethod(child("checkForUpdatesButton"), "clicked");
+    QObject* failed = child("checkFailedAlert");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed->property("visible").toBool(); }, 5000));
+    EXPECT_EQ(failed->property("message").toString(), controller.manualCheckErrorMessageText());
+    EXPECT_FALSE(controller.manualCheckErrorMessageText().isEmpty());
+    QMetaObject::invokeMethod(failed, "buttonClicked", Q_ARG(int, 0));
+    EXPECT_TRUE(controller.manualCheckErrorMessageText().isEmpty());
+
+    controller.setShowUpToDateAlert(true);
+    QObject* upToDate = child("upToDateAlert");
+    EXPECT_TRUE(upToDate->property("visible").toBool());
+    EXPECT_EQ(upToDate->property("message").toString(), QStringLiteral("当前版本 1.2.3 已是最新。"));
+    QMetaObject::invokeMethod(upToDate, "buttonClicked", Q_ARG(int, 0));
+    EXPECT_FALSE(controller.showUpToDateAlert());
+}
+
+} // namespace

@@ -1,0 +1,168 @@
+#include "EventThumbnailProvider.h"
+
+#include "EventDurationProbe.h"
+#include "EventThumbnailSource.h"
+#include "SampleDrive.h"
+#include "TestSupport.h"
+
+#include <QSemaphore>
+#include <QTest>
+#include <QThread>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace orvane;
+
+namespace {
+
+TeslaClipEvent eventIn(const QString& folder, Instant start = 1714558800) {
+    TeslaClipEvent e;
+    e.folderURL = folder;
+    e.startTime = start;
+    return e;
+}
+
+// Waits (running the event loop) until the response has reported, once.
+bool waitFinished(QQuickImageResponse* response, int* reports) {
+    QObject::connect(
+        response, &QQuickImageResponse::finished, response, [reports] { ++*reports; }, Qt::QueuedConnection);
+    return QTest::qWaitFor([reports] { return *reports > 0; }, 10000);
+}
+
+QImage imageOf(QQuickImageResponse* response) {
+    std::unique_ptr<QQuickTextureFactory> factory(response->textureFactory());
+    return factory ? factory->image() : QImage();
+}
+
+TEST(EventThumbnailProviderTest, DecodesOffTheInterfaceThreadAndCaches) {
+    std::atomic<int> calls = 0;
+    std::atomic<QThread*> decodedOn = nullptr;
+    EventThumbnailProvider provider(
+        [&](const TeslaClipEvent& event) {
+            ++calls;
+            decodedOn = QThread::currentThread();
+            return event.folderURL == QLatin1String("/broken") ? QImage()
+                                                               : QImage(640, 360, QImage::Format_RGB32);
+        },
+        2, 1024 * 1024);
+    const QString id = EventThumbnailSource::url(eventIn(QStringLiteral("/cards/a"))).mid(19);
+
+    std::unique_ptr<QQuickImageResponse> first(provider.requestImageResponse(id, QSize(320, 320)));
+    int reports = 0;
+    ASSERT_TRUE(waitFinished(first.get(), &reports));
+    EXPECT_NE(decodedOn.load(), QThread::currentThread());
+    EXPECT_TRUE(first->errorString().isEmpty());
+    EXPECT_EQ(imageOf(first.get()).size(), QSize(320, 180)); // fitted to the requested size
+
+    std::unique_ptr<QQuickImageResponse> again(provider.requestImageResponse(id, QSize()));
+    int againReports = 0;
+    ASSERT_TRUE(waitFinished(again.get(), &againReports));
+    EXPECT_EQ(imageOf(again.get()).size(), QSize(640, 360));
+    EXPECT_EQ(calls, 1); // served from the cache
+
+    const QString brokenId = EventThumbnailSource::url(eventIn(QStringLiteral("/broken"))).mid(19);
+    std::unique_ptr<QQuickImageResponse> broken(provider.requestImageResponse(brokenId, QSize()));
+    int brokenReports = 0;
+    ASSERT_TRUE(waitFinished(broken.get(), &brokenReports));
+    EXPECT_EQ(broken->errorString(), QStringLiteral("无法生成预览"));
+
+    std::unique_ptr<QQuickImageResponse> nonsense(
+        provider.requestImageResponse(QStringLiteral("v1/%%%"), QSize()));
+    int nonsenseReports = 0;
+    ASSERT_TRUE(waitFinished(nonsense.get(), &nonsenseReports));
+    EXPECT_FALSE(nonsense->errorString().isEmpty());
+    provider.waitForIdle();
+    EXPECT_EQ(calls, 2);
+}
+
+TEST(EventThumbnailProviderTest, CardsScrolledAwayAreNeverDecoded) {
+    QSemaphore release;
+    std::atomic<int> started = 0;
+    std::vector<QString> decoded;
+    QMutex decodedMutex;
+    EventThumbnailProvider provider(
+        [&](const TeslaClipEvent& event) {
+            ++started;
+            if (event.folderURL == QLatin1String("/cards/0"))
+                release.acquire(); // the first card is slow, the others wait behind it
+            QMutexLocker lock(&decodedMutex);
+            decoded.push_back(event.folderURL);
+            return QImage(8, 8, QImage::Format_RGB32);
+        },
+        1, 1024);
+    std::vector<QQuickImageResponse*> responses;
+    for (int i = 0; i < 4; ++i)
+        responses.push_back(provider.requestImageResponse(
+            EventThumbnailSource::url(eventIn(QStringLiteral("/cards/%1").arg(i))).mid(19), QSize()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return started == 1; }, 5000));
+
+    // Cards 1 and 2 scroll away: the engine cancels and, once told, deletes their responses.
+    int cancelledReports = 0;
+    for (int i : {1, 2}) {
+        QObject::connect(responses[i], &QQuickImageResponse::finished, [&] { ++cancelledReports; });
+        responses[i]->cancel();
+        responses[i]->cancel(); // a second cancel reports nothing more
+        delete responses[i];
+    }
+    EXPECT_EQ(cancelledReports, 2);
+    // Cancelling the one already decoding is harmless; its result is simply dropped.
+    int firstReports = 0;
+    QObject::connect(responses[0], &QQuickImageResponse::finished, [&] { ++firstReports; });
+    responses[0]->cancel();
+    delete responses[0];
+    release.release();
+
+    int lastReports = 0;
+    ASSERT_TRUE(waitFinished(responses[3], &lastReports));
+    provider.waitForIdle();
+    EXPECT_EQ(firstReports, 1);
+    EXPECT_EQ(decoded, (std::vector<QString>{QStringLiteral("/cards/0"), QStringLiteral("/cards/3")}));
+    EXPECT_EQ(imageOf(responses[3]).size(), QSize(8, 8));
+    delete responses[3];
+}
+
+TEST(EventThumbnailProviderTest, RealCardsGetAPictureAndALength) {
+    test::ScopedTimeZone zone("UTC");
+    test::TempFolder root;
+    const QString folder = root.makeFolder(QStringLiteral("SavedClips/2024-05-01_10-20-30"));
+    const Instant minute = 1714558800;
+    for (int m = 0; m < 2; ++m) {
+        sample::ClipSpec spec;
+        spec.path =
+            folder + QLatin1Char('/') + sample::carTimeName(minute + 60 * m) + QStringLiteral("-front.mp4");
+        spec.width = 96;
+        spec.height = 64;
+        spec.seconds = 0.5;
+        spec.startTime = minute + 60 * m;
+        sample::writeClip(spec);
+    }
+    EventThumbnailProvider provider;
+    const QString source = EventThumbnailSource::url(eventIn(folder, minute));
+    std::unique_ptr<QQuickImageResponse> card(provider.requestImageResponse(source.mid(19), QSize()));
+    int reports = 0;
+    ASSERT_TRUE(waitFinished(card.get(), &reports));
+    EXPECT_EQ(imageOf(card.get()).size(), QSize(96, 64));
+
+    const QString missing = EventThumbnailSource::url(eventIn(root / QStringLiteral("gone")));
+    std::unique_ptr<QQuickImageResponse> gone(provider.requestImageResponse(missing.mid(19), QSize()));
+    int goneReports = 0;
+    ASSERT_TRUE(waitFinished(gone.get(), &goneReports));
+    EXPECT_EQ(gone->errorString(), QStringLiteral("无法生成预览"));
+
+    EventDurationProbe::clearCache();
+    EventDurationProbe probe;
+    probe.setSource(source);
+    EXPECT_EQ(probe.duration(), 0); // measured in the background
+    ASSERT_TRUE(QTest::qWaitFor([&] { return probe.duration() > 0; }, 10000));
+    EXPECT_NEAR(probe.duration(), 1.0, 0.06);
+    EventDurationProbe second; // another card of the same event: known at once
+    second.setSource(source);
+    EXPECT_NEAR(second.duration(), 1.0, 0.06);
+    EventDurationProbe nothing;
+    nothing.setSource(missing);
+    QTest::qWait(200);
+    EXPECT_EQ(nothing.duration(), 0);
+}
+
+} // namespace

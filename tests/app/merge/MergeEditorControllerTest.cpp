@@ -1,0 +1,311 @@
+// The merge editor's page logic without a window: pages and their texts, what the preview loads
+// and from where, the stop at a kept end, the review running through every kept part in output
+// order, and the review time line. Scripted players; every "minute" measures 60 s.
+
+#include "MergeEditorController.h"
+
+#include "VideoPreviewController.h"
+#include "ViewModelHarness.h"
+
+#include <gtest/gtest.h>
+
+using namespace orvane;
+using test::FakePlayer;
+using test::finishLoading;
+using test::Harness;
+using test::waitUntil;
+
+namespace {
+
+constexpr double minute = 60;
+
+// A third saved event (one minute) besides the example drive's two (two minutes, one minute).
+void oneMoreSaved(sample::DriveSpec& drive) {
+    sample::EventSpec e;
+    e.startTime = LocalTime::fromFields(2024, 6, 2, 9, 0, 0).value_or(0);
+    drive.events.push_back(e);
+}
+
+struct Editor {
+    Harness h{oneMoreSaved};
+    MergeEditorController editor;
+
+    // The editor open over the three saved events picked oldest first: the two-minute event of
+    // 1 May, the one-minute event of 2 May, the one-minute event of 2 June.
+    Editor() {
+        EXPECT_TRUE(h.imported());
+        merge().startMergeSelection();
+        std::vector<TeslaClipEvent> saved = h.vm->library()->eventsByCategory().at(ClipCategory::saved);
+        std::sort(saved.begin(), saved.end(),
+                  [](const auto& a, const auto& b) { return a.startTime < b.startTime; });
+        for (const TeslaClipEvent& event : saved)
+            merge().toggleMergeEvent(event.id.toString());
+        merge().prepareMergeEditor();
+        EXPECT_TRUE(waitUntil([&] { return merge().isMergeEditorPresented(); }));
+        editor.setViewModel(h.vm.get());
+        settle();
+    }
+    MergeViewModel& merge() { return *h.vm->merge(); }
+    VideoPreviewController& preview() { return *merge().mergePreview(); }
+    FakePlayer& player() { return *static_cast<FakePlayer*>(preview().player()); }
+    const VideoMergeItem& item(int row) { return merge().mergeItems()[size_t(row)]; }
+    QString id(int row) { return item(row).id.toString(); }
+    // Measures and opens what the preview asked for, and lands its seeks.
+    void settle() {
+        finishLoading(h.preview, minute);
+        while (std::any_of(player().seeks.begin(), player().seeks.end(),
+                           [](const auto& s) { return bool(s.completion); }))
+            player().completeSeek();
+    }
+    // The player reports `t` seconds into its current file while playing.
+    void playTo(double t) {
+        if (!preview().isPlaying())
+            preview().togglePlayPause();
+        player().tick(t);
+    }
+    QStringList opened() const {
+        QStringList names;
+        for (const QString& path : *h.preview.opened)
+            if (!path.isEmpty()) // a player let go of its file
+                names << QFileInfo(path).fileName();
+        return names;
+    }
+};
+
+} // namespace
+
+TEST(MergeEditorController, walksTheRangePagesThenTheReview) {
+    Editor e;
+    struct Page {
+        const char* title;
+        const char* action;
+    };
+    const std::vector<Page> pages = {{"选择第 1 段时段", "下一段"},
+                                     {"选择第 2 段时段", "下一段"},
+                                     {"选择第 3 段时段", "查看拼接预览"},
+                                     {"拼接画面预览", "开始拼接"}};
+    for (size_t i = 0; i < pages.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(e.editor.title(), pages[i].title);
+        EXPECT_EQ(e.editor.actionTitle(), pages[i].action);
+        EXPECT_EQ(e.editor.isReviewPage(), i == 3);
+        if (i < 3)
+            e.editor.performAction();
+    }
+    EXPECT_EQ(e.editor.hint(), "检查片段顺序和衔接效果，然后开始拼接");
+    EXPECT_EQ(e.editor.footerText(), "3 段 · 成品约 04:00");
+    EXPECT_EQ(e.editor.previewRow(), 0); // the review starts with the first item
+
+    e.editor.goBack();
+    EXPECT_EQ(e.editor.title(), "选择第 3 段时段");
+    e.editor.goBack();
+    e.editor.goBack();
+    EXPECT_EQ(e.editor.hint(), "拖动进度条定位画面，再记录开始和结束位置");
+    EXPECT_TRUE(e.merge().isMergeEditorPresented());
+    e.editor.goBack();
+    EXPECT_FALSE(e.merge().isMergeEditorPresented());
+    EXPECT_TRUE(e.merge().isMergeSelectionMode()); // back to the picks
+}
+
+// Issue: the preview plays an item's whole playlist, not only its first file.
+TEST(MergeEditorController, thePreviewPlaysEveryFileOfAnItem) {
+    Editor e;
+    EXPECT_EQ(e.editor.previewItemDuration(), 2 * minute);
+    EXPECT_EQ(e.preview().duration(), 2 * minute);
+    e.playTo(59.9);
+    e.player().end(); // the first minute ends
+    e.settle();
+    EXPECT_EQ(e.opened().size(), 2);
+    EXPECT_NE(e.opened()[0], e.opened()[1]);
+    e.player().tick(10);
+    EXPECT_DOUBLE_EQ(e.preview().currentTime(), 70);
+    EXPECT_EQ(e.editor.rangeStartTitle(), "开始 01:10");
+}
+
+TEST(MergeEditorController, aRangePageStopsAtTheKeptEndAndPlaysAgainFromTheStart) {
+    Editor e;
+    e.player().tick(10);
+    e.editor.setRangeStartHere();
+    e.player().tick(30);
+    e.editor.setRangeEndHere();
+    EXPECT_EQ(e.item(0).rangeStart, 10);
+    EXPECT_EQ(e.item(0).rangeEnd, 30);
+    EXPECT_EQ(e.editor.keptText(), "保留 00:20");
+    EXPECT_EQ(e.editor.footerText(), "3 段 · 成品约 02:20");
+    const size_t opened = e.opened().size();
+
+    e.player().seeks.clear();
+    e.playTo(29.97); // inside the kept part
+    EXPECT_TRUE(e.preview().isPlaying());
+    e.player().tick(30.02); // past it: stopped and put back exactly on the end
+    EXPECT_FALSE(e.preview().isPlaying());
+    ASSERT_FALSE(e.player().seeks.empty());
+    EXPECT_EQ(e.player().seeks.back().time, 30);
+    EXPECT_EQ(e.player().seeks.back().before, 0);
+    e.settle();
+    EXPECT_EQ(e.preview().currentTime(), 30);
+
+    e.editor.togglePreviewPlayback(); // at the end: again from the kept start, playing
+    EXPECT_EQ(e.player().seeks.back().time, 10);
+    e.settle();
+    EXPECT_TRUE(e.preview().isPlaying());
+    EXPECT_EQ(e.opened().size(), opened); // a range edit reloads nothing
+}
+
+TEST(MergeEditorController, theReviewPlaysEveryKeptPartInOrderAndStartsAgainAtTheEnd) {
+    Editor e;
+    // Item 1 (two minutes) keeps 100…120, item 2 keeps 5…15, item 3 is kept whole.
+    e.merge().setMergeRangeStart(100, e.id(0));
+    e.merge().setMergeRangeStart(5, e.id(1));
+    e.merge().setMergeRangeEnd(15, e.id(1));
+    e.editor.performAction();
+    e.editor.performAction();
+    e.editor.performAction();
+    e.settle();
+    ASSERT_TRUE(e.editor.isReviewPage());
+    EXPECT_EQ(e.editor.totalSelectedDuration(), 20 + 10 + 60);
+    EXPECT_EQ(e.preview().currentTime(), 100);
+    EXPECT_EQ(e.editor.reviewCurrentTime(), 0);
+
+    e.editor.togglePreviewPlayback();
+    e.player().tick(30);                        // 90 s on the item's time line: 10 s into its second file
+    EXPECT_EQ(e.editor.reviewCurrentTime(), 0); // still before the kept part
+    e.player().tick(55);
+    EXPECT_EQ(e.editor.reviewCurrentTime(), 15);
+    e.player().end(); // kept to its very end: running out hands over too
+    EXPECT_EQ(e.editor.reviewItemIndex(), 1);
+    e.settle();
+    EXPECT_EQ(e.preview().currentTime(), 5);
+    EXPECT_TRUE(e.preview().isPlaying()); // the next kept part starts at once
+    EXPECT_EQ(e.editor.reviewCurrentTime(), 20);
+
+    e.player().tick(15.01);
+    EXPECT_EQ(e.editor.reviewItemIndex(), 2);
+    e.settle();
+    EXPECT_TRUE(e.preview().isPlaying());
+    e.player().tick(59.99);
+    e.player().end();
+    EXPECT_FALSE(e.preview().isPlaying()); // the last part stops at its end
+    e.settle();
+    EXPECT_EQ(e.editor.reviewCurrentTime(), 90);
+
+    e.editor.togglePreviewPlayback(); // the whole review was played: from the first part again
+    EXPECT_EQ(e.editor.reviewItemIndex(), 0);
+    e.settle();
+    EXPECT_EQ(e.preview().currentTime(), 100);
+    EXPECT_TRUE(e.preview().isPlaying());
+}
+
+TEST(MergeEditorController, theReviewSliderFindsTheItemAndItsLocalTime) {
+    Editor e;
+    e.merge().setMergeRangeStart(100, e.id(0)); // 20 s kept
+    e.merge().setMergeRangeStart(5, e.id(1));   // 55 s kept
+    e.editor.performAction();
+    e.editor.performAction();
+    e.editor.performAction();
+    e.settle();
+
+    struct Case {
+        double time;
+        int item;
+        double local;
+    };
+    // Inside a part, on the boundary between parts (the later part), and at the very end.
+    for (const Case& c : std::vector<Case>{{12.5, 0, 112.5},
+                                           {20, 1, 5},
+                                           {21.25, 1, 6.25},
+                                           {75, 2, 0},
+                                           {135, 2, 60},
+                                           {500, 2, 60},
+                                           {-3, 0, 100}}) {
+        SCOPED_TRACE(c.time);
+        e.editor.seekReview(c.time);
+        EXPECT_EQ(e.editor.reviewItemIndex(), c.item);
+        EXPECT_DOUBLE_EQ(e.preview().currentTime(), c.local);
+        e.settle();
+        EXPECT_FALSE(e.preview().isPlaying());
+    }
+}
+
+TEST(MergeEditorController, movingAnItemChangesWhatTheReviewPlays) {
+    Editor e;
+    e.editor.performAction();
+    e.editor.performAction();
+    e.editor.performAction();
+    e.settle();
+    const QString second = e.id(1);
+    e.editor.moveItemUp(1);
+    EXPECT_EQ(e.id(0), second);
+    e.settle();
+    EXPECT_EQ(e.opened().last(), QFileInfo(e.item(0).videos.front().url).fileName());
+    e.editor.moveItemUp(0);   // the first cannot move up
+    e.editor.moveItemDown(2); // nor the last down
+    EXPECT_EQ(e.id(0), second);
+}
+
+TEST(MergeEditorController, withoutItemsThereIsNothingToPreview) {
+    Harness h;
+    MergeEditorController editor;
+    editor.setViewModel(h.vm.get());
+    EXPECT_FALSE(editor.hasPreviewItem());
+    EXPECT_EQ(editor.reviewCurrentTime(), 0);
+    editor.togglePreviewPlayback();
+    editor.performAction();
+    editor.seekReview(10);
+    EXPECT_EQ(editor.footerText(), "0 段 · 成品约 00:00");
+    EXPECT_TRUE(h.preview.measures.empty());
+}
+
+TEST(MergeEditorController, changingTheCameraReloadsThePreviewOnTheSamePage) {
+    Editor e;
+    e.editor.performAction();
+    const size_t opened = e.opened().size();
+    e.editor.selectCamera(QStringLiteral("back"));
+    EXPECT_TRUE(e.merge().isPreparingMerge());
+    ASSERT_TRUE(waitUntil([&] { return !e.merge().isPreparingMerge(); }));
+    e.settle();
+    EXPECT_EQ(e.editor.stepIndex(), 1);
+    EXPECT_GT(e.opened().size(), opened);
+    EXPECT_TRUE(e.opened().last().endsWith("-back.mp4"));
+}
+
+// ← / → and , / . (the editor's keys).
+TEST(MergeEditorController, keysSkipFiveSecondsAndStepFramesInsideTheItemOrAlongTheSplice) {
+    Editor e;
+    e.player().tick(3);
+    e.editor.skipBack(); // clamped to the item's start
+    EXPECT_DOUBLE_EQ(e.preview().currentTime(), 0);
+    e.settle();
+    e.editor.skipForward();
+    e.settle();
+    EXPECT_DOUBLE_EQ(e.preview().currentTime(), 5);
+    e.playTo(5.5);
+    e.editor.stepFrame(1); // pauses, then the middle of the next frame
+    e.settle();
+    EXPECT_FALSE(e.preview().isPlaying());
+    EXPECT_NEAR(e.preview().currentTime(), 5.5 + 1.5 / 36, 1e-9);
+    e.editor.setRangeStartHere();
+    EXPECT_NEAR(e.item(0).rangeStart, 5.5 + 1.5 / 36, 1e-9);
+
+    // The review: item 1 keeps 100…120 (two minutes), item 2 keeps 5…15.
+    e.merge().setMergeRangeStart(100, e.id(0));
+    e.merge().setMergeRangeStart(5, e.id(1));
+    e.merge().setMergeRangeEnd(15, e.id(1));
+    for (int page = 0; page < 3; ++page)
+        e.editor.performAction();
+    e.settle();
+    e.editor.seekReview(17);
+    e.settle();
+    e.editor.togglePreviewPlayback();
+    e.editor.skipForward(); // 22 on the splice: item 2, 2 s into its kept part, still playing
+    EXPECT_EQ(e.editor.reviewItemIndex(), 1);
+    e.settle();
+    EXPECT_DOUBLE_EQ(e.preview().currentTime(), 7);
+    EXPECT_TRUE(e.preview().isPlaying());
+    e.editor.setRangeEndHere(); // the review edits no range
+    EXPECT_EQ(e.item(1).rangeEnd, 15);
+    e.editor.skipBack(); // back into item 1's kept part
+    EXPECT_EQ(e.editor.reviewItemIndex(), 0);
+    e.settle();
+    EXPECT_DOUBLE_EQ(e.preview().currentTime(), 117);
+}

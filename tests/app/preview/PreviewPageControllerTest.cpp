@@ -1,0 +1,337 @@
+// The event preview page's logic without a window: its rules as tables, the range toast's two
+// seconds on a virtual clock, and its actions on the players the camera filter shows (scripted
+// players over a content-free drive; every "minute" measures 60 s).
+
+#include "PreviewPageController.h"
+
+#include "MultiCameraPreviewController.h"
+#include "TelemetryTimeline.h"
+#include "VideoPreviewController.h"
+#include "ViewModelHarness.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace orvane;
+using test::FakePlayer;
+using test::finishLoading;
+using test::Harness;
+
+namespace {
+
+constexpr double frame = 1.0 / 36;
+
+// Delayed calls on a clock the test moves. `honourCancel` false lets a cancelled call run
+// anyway, as a timer that already fired would.
+struct VirtualTimers {
+    struct Timer {
+        int due;
+        std::function<void()> action;
+        bool cancelled = false;
+        bool ran = false;
+    };
+    bool honourCancel = true;
+    int now = 0;
+    std::vector<std::shared_ptr<Timer>> timers;
+
+    PreviewPageController::Schedule schedule() {
+        return [this](int ms, std::function<void()> action) -> PreviewEnvironment::Cancel {
+            auto timer = std::make_shared<Timer>(Timer{now + ms, std::move(action)});
+            timers.push_back(timer);
+            return [timer] { timer->cancelled = true; };
+        };
+    }
+    void advanceTo(int time) {
+        for (;;) {
+            std::shared_ptr<Timer> next;
+            for (const auto& t : timers)
+                if (!t->ran && (!t->cancelled || !honourCancel) && t->due <= time &&
+                    (!next || t->due < next->due))
+                    next = t;
+            if (!next)
+                break;
+            now = next->due;
+            next->ran = true;
+            next->action();
+        }
+        now = time;
+    }
+};
+
+struct Page {
+    Harness h;
+    PreviewPageController page;
+    Page() {
+        EXPECT_TRUE(h.imported());
+        page.setViewModel(h.vm.get());
+    }
+    LibraryViewModel& library() { return *h.vm->library(); }
+    PreviewViewModel& preview() { return *h.vm->preview(); }
+    MergeViewModel& merge() { return *h.vm->merge(); }
+    FakePlayer& single() { return *static_cast<FakePlayer*>(preview().videoPreview()->player()); }
+    // Opens the two-minute saved event and lets its latest minute land at `t`.
+    void openTwoMinuteEvent(double t) {
+        const auto& saved = library().eventsByCategory().at(ClipCategory::saved);
+        const auto event = std::max_element(saved.begin(), saved.end(), [](const auto& a, const auto& b) {
+            return a.videoCount < b.videoCount;
+        });
+        EXPECT_TRUE(h.opened_(*event));
+        finishLoading(h.preview, 60);
+        single().completeSeek();
+        single().tick(t);
+    }
+};
+
+} // namespace
+
+TEST(PreviewPageRules, detailTitleIsTheDayInTheUsersLocaleAndTheTimeRange) {
+    test::ScopedTimeZone zone("Asia/Shanghai");
+    TeslaClipEvent event;
+    event.startTime = test::utcSeconds(2024, 5, 1, 2, 19, 30); // 10:19:30 in Shanghai
+    event.endTime = event.startTime + 120;
+    struct Case {
+        const char* locale;
+        const char* title;
+    };
+    for (const Case& c : std::vector<Case>{{"zh_CN", "2024年5月1日 10:19:30～10:21:30"},
+                                           {"en_US", "May 1, 2024 10:19:30～10:21:30"},
+                                           {"de_DE", "1. Mai 2024 10:19:30～10:21:30"}}) {
+        SCOPED_TRACE(c.locale);
+        EXPECT_EQ(PreviewPageController::detailTitle(event, QLocale(QString::fromLatin1(c.locale))), c.title);
+    }
+    EXPECT_EQ(PreviewPageController::detailTitle(std::nullopt), "视频预览");
+}
+
+TEST(PreviewPageRules, textsOfTheRangeButtonsAndTheRate) {
+    EXPECT_EQ(PreviewPageController::rangeHelp("开始", false), "记录开始时间");
+    EXPECT_EQ(PreviewPageController::rangeHelp("结束", true), "重新记录结束时间");
+    EXPECT_EQ(PreviewPageController::rateTitle(1), "1×");
+    EXPECT_EQ(PreviewPageController::rateTitle(4), "4×");
+}
+
+TEST(PreviewPageRules, aspectRatioTurnsWithTheVideoAndStaysWithinLimits) {
+    struct Case {
+        int width, height, rotation;
+        std::optional<double> ratio;
+    };
+    for (const Case& c : std::vector<Case>{{1280, 960, 0, 4.0 / 3},
+                                           {2896, 1876, 180, 2896.0 / 1876},
+                                           {1920, 1080, 90, 1080.0 / 1920},
+                                           {400, 1000, 0, 0.5},   // very tall
+                                           {4000, 100, 270, 0.5}, // very wide, turned upright
+                                           {4000, 100, 0, 3.0},   // very wide
+                                           {0, 720, 0, std::nullopt},
+                                           {1280, 0, 0, std::nullopt}}) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " @" << c.rotation);
+        media::MediaInfo info;
+        info.width = c.width;
+        info.height = c.height;
+        info.rotation = c.rotation;
+        const auto ratio = PreviewPageController::aspectRatio(info);
+        ASSERT_EQ(ratio.has_value(), c.ratio.has_value());
+        if (ratio) {
+            EXPECT_DOUBLE_EQ(*ratio, *c.ratio);
+        }
+    }
+}
+
+// Frame k is shown from k/36 s to (k+1)/36 s; a step aims at the middle of the frame it wants.
+TEST(PreviewPageRules, aFrameStepLandsInsideTheNeighbouringFrame) {
+    struct Case {
+        double current;
+        int count;
+        double target;
+    };
+    for (const Case& c : std::vector<Case>{{10 * frame, 1, 11.5 * frame},        // on a boundary
+                                           {10 * frame - 1e-9, 1, 11.5 * frame}, // a hair before it
+                                           {10.7 * frame, 1, 11.5 * frame},      // inside a frame
+                                           {10.7 * frame, -1, 9.5 * frame},
+                                           {10 * frame, -2, 8.5 * frame},
+                                           {0, -1, 0},     // no frame before the first
+                                           {59.99, 1, 60}, // none after the last
+                                           {NAN, 1, 0}}) {
+        SCOPED_TRACE(testing::Message() << c.current << " " << c.count);
+        EXPECT_NEAR(PreviewPageController::frameStepTarget(c.current, c.count, frame, 60), c.target, 1e-9);
+    }
+}
+
+// A toast stays two seconds; a newer one replaces it and keeps its own two seconds, also when
+// the older one's timer still fires.
+TEST(PreviewPageToast, eachMessageKeepsItsOwnTwoSeconds) {
+    struct Show {
+        int at;
+        const char* message;
+    };
+    struct Probe {
+        int at;
+        const char* shown;
+    };
+    struct Case {
+        std::vector<Show> shows;
+        std::vector<Probe> probes;
+    };
+    const std::vector<Case> cases = {
+        {{{0, "A"}}, {{1, "A"}, {1999, "A"}, {2000, ""}, {5000, ""}}},
+        {{{0, "A"}, {1500, "B"}}, {{1499, "A"}, {1500, "B"}, {2000, "B"}, {3499, "B"}, {3500, ""}}},
+        // Three within two periods, then one after the toast had gone.
+        {{{0, "A"}, {1000, "B"}, {2500, "C"}, {6000, "D"}},
+         {{2999, "C"}, {3000, "C"}, {4499, "C"}, {4500, ""}, {6000, "D"}, {7999, "D"}, {8000, ""}}},
+        {{{0, "A"}, {0, "B"}}, {{1999, "B"}, {2000, ""}}},
+    };
+    for (bool honourCancel : {true, false})
+        for (size_t i = 0; i < cases.size(); ++i) {
+            SCOPED_TRACE(testing::Message() << "case " << i << (honourCancel ? "" : ", stale timers fire"));
+            VirtualTimers timers;
+            timers.honourCancel = honourCancel;
+            PreviewPageController page;
+            page.setSchedule(timers.schedule());
+            std::vector<Show> shows = cases[i].shows;
+            for (const Probe& probe : cases[i].probes) {
+                while (!shows.empty() && shows.front().at <= probe.at) {
+                    timers.advanceTo(shows.front().at);
+                    page.showRangeFeedback(QString::fromUtf8(shows.front().message), false);
+                    shows.erase(shows.begin());
+                }
+                timers.advanceTo(probe.at);
+                EXPECT_EQ(page.rangeFeedback(), QString::fromUtf8(probe.shown)) << "at " << probe.at;
+            }
+        }
+}
+
+TEST(PreviewPageController, rangeButtonsRecordAndExplainThemselves) {
+    Page p;
+    VirtualTimers timers;
+    p.page.setSchedule(timers.schedule());
+    p.page.recordRangeStart(); // nothing playing yet
+    EXPECT_EQ(p.page.rangeFeedback(), "视频尚未准备好，请稍后再试");
+    EXPECT_TRUE(p.page.rangeFeedbackIsError());
+    EXPECT_FALSE(p.page.hasRangeStart());
+
+    p.openTwoMinuteEvent(12.4);
+    p.page.recordRangeStart();
+    EXPECT_EQ(p.page.rangeFeedback(), "已设置开始点 00:12");
+    EXPECT_FALSE(p.page.rangeFeedbackIsError());
+    EXPECT_EQ(p.page.rangeStartTitle(), "00:12");
+    EXPECT_EQ(p.page.rangeStartHelp(), "重新记录开始时间");
+    EXPECT_EQ(p.page.rangeEndTitle(), "结束");
+    EXPECT_EQ(p.page.rangeEndHelp(), "记录结束时间");
+
+    p.single().tick(5);
+    p.page.recordRangeEnd();
+    EXPECT_EQ(p.page.rangeFeedback(), "结束点必须晚于开始点");
+    EXPECT_TRUE(p.page.rangeFeedbackIsError());
+    EXPECT_FALSE(p.page.hasRangeEnd());
+    p.single().tick(40);
+    p.page.recordRangeEnd();
+    EXPECT_EQ(p.page.rangeFeedback(), "已设置结束点 00:40");
+    EXPECT_EQ(p.page.rangeEndTitle(), "00:40");
+    p.single().tick(50);
+    p.page.recordRangeStart();
+    EXPECT_EQ(p.page.rangeFeedback(), "已设置开始点 00:50，原结束点已清除");
+    EXPECT_FALSE(p.page.hasRangeEnd());
+}
+
+TEST(PreviewPageController, theTransportDrivesThePlayerTheCameraFilterShows) {
+    Page p;
+    p.openTwoMinuteEvent(20);
+    EXPECT_TRUE(p.page.hasVideo());
+    EXPECT_FALSE(p.page.isVideoLoading());
+    EXPECT_DOUBLE_EQ(p.page.timeline()->currentTime(), 20);
+    EXPECT_FALSE(p.page.watermarkText().isEmpty());
+
+    p.single().seeks.clear();
+    p.page.skipForward();
+    p.page.skipBack();
+    p.page.skipBack();
+    ASSERT_EQ(p.single().seeks.size(), 3);
+    EXPECT_EQ(p.single().seeks[0].time, 25);
+    EXPECT_EQ(p.single().seeks[2].time, 15);
+    p.single().completeSeek();
+    p.page.togglePlayPause();
+    EXPECT_TRUE(p.preview().videoPreview()->isPlaying());
+    p.page.stepFrame(1); // pauses, then one frame on
+    EXPECT_FALSE(p.preview().videoPreview()->isPlaying());
+    EXPECT_NEAR(p.single().seeks.back().time, std::floor(15 / frame + 1e-4) * frame + 1.5 * frame, 1e-9);
+    p.page.setPlaybackRate(4);
+    EXPECT_EQ(p.page.rateTitle(), "4×");
+
+    p.page.selectCamera(QStringLiteral("all"));
+    EXPECT_TRUE(p.page.isGrid());
+    EXPECT_TRUE(p.page.isVideoLoading());
+    ASSERT_TRUE(
+        test::waitUntil([&] { return !p.h.preview.measures.empty(); })); // the minute's files were read
+    finishLoading(p.h.preview, 60);
+    EXPECT_FALSE(p.page.isVideoLoading());
+    EXPECT_EQ(p.page.rateTitle(), "4×"); // the grid took the rate over
+    const QVariantList cells = p.page.gridCells();
+    ASSERT_EQ(cells.size(), 4);
+    for (const QVariant& cell : cells)
+        EXPECT_TRUE(cell.toMap().value("hasVideo").toBool())
+            << cell.toMap().value("camera").toString().toStdString();
+    EXPECT_EQ(cells[3].toMap().value("title"), "右盲区");
+
+    const MultiCameraPreviewController& grid = *p.preview().multiCameraPreview();
+    for (const CameraSlot& slot : grid.cameraSlots())
+        static_cast<FakePlayer*>(slot.player.get())->seeks.clear();
+    p.page.skipForward();
+    for (const CameraSlot& slot : grid.cameraSlots()) {
+        const auto& seeks = static_cast<FakePlayer*>(slot.player.get())->seeks;
+        ASSERT_EQ(seeks.size(), 1);
+        EXPECT_NEAR(seeks[0].time, grid.currentTime(), 1e-9);
+    }
+}
+
+TEST(PreviewPageController, minutesPlayOrArePickedForASplice) {
+    Page p;
+    EXPECT_FALSE(p.page.showsSegmentList());
+    p.openTwoMinuteEvent(0);
+    EXPECT_TRUE(p.page.showsSegmentList());
+    EXPECT_EQ(p.page.segmentHint(), "点击片段播放，或多选片段拼接");
+    const auto groups = VideoTimestampGroup::groups(p.preview().videos());
+    ASSERT_EQ(groups.size(), 2);
+
+    p.page.activateSegment(groups[1].id);
+    EXPECT_EQ(p.preview().selectedTimestampKey(), groups[1].id);
+
+    p.page.toggleSegmentSelection();
+    EXPECT_TRUE(p.page.isSegmentSelecting());
+    EXPECT_EQ(p.page.segmentHint(), "选择两个或更多片段进行拼接");
+    EXPECT_EQ(p.page.segmentCountText(), "已选 0 段");
+    p.page.activateSegment(groups[0].id);
+    EXPECT_FALSE(p.page.canMergeSegments());
+    p.page.continueSegmentMerge(); // one is not enough: nothing happens
+    EXPECT_FALSE(p.merge().isPreparingMerge());
+    p.page.activateSegment(groups[1].id);
+    EXPECT_EQ(p.page.segmentCountText(), "已选 2 段");
+    EXPECT_EQ(p.preview().selectedTimestampKey(), groups[1].id); // picking does not play
+    ASSERT_TRUE(p.page.canMergeSegments());
+    p.page.continueSegmentMerge();
+    EXPECT_TRUE(test::waitUntil([&] { return p.merge().isMergeEditorPresented(); }));
+
+    p.page.toggleSegmentSelection();
+    EXPECT_FALSE(p.page.isSegmentSelecting());
+    EXPECT_EQ(p.page.segmentHint(), "点击片段播放，或多选片段拼接");
+
+    p.merge().closeMergeEditor();
+    p.page.toggleSegmentSelection();
+    p.page.escape(); // Esc ends the choosing first
+    EXPECT_FALSE(p.page.isSegmentSelecting());
+    EXPECT_TRUE(p.preview().selectedEvent().has_value());
+    p.page.escape();
+    EXPECT_FALSE(p.preview().selectedEvent().has_value());
+}
+
+TEST(PreviewPageController, backClosesTheEventAndExportNeedsAVideo) {
+    Page p;
+    EXPECT_EQ(p.page.detailTitle(), "视频预览");
+    EXPECT_FALSE(p.page.canExport());
+    p.page.exportSelection();
+    EXPECT_FALSE(p.h.vm->exporter()->isProcessing());
+    p.openTwoMinuteEvent(3);
+    EXPECT_NE(p.page.detailTitle(), "视频预览");
+    EXPECT_TRUE(p.page.canExport());
+    p.page.goBack();
+    EXPECT_FALSE(p.preview().selectedEvent().has_value());
+    EXPECT_EQ(p.page.detailTitle(), "视频预览");
+    EXPECT_FALSE(p.page.hasVideo());
+}

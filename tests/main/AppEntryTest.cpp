@@ -1,0 +1,156 @@
+// The entry's rules: which processes count as another running Orvane (over made-up /proc trees
+// and real processes), asking them to quit before forcing them, a termination signal ending the
+// application with its conventional status, and the folders named on the command line.
+
+#include "OrvaneApp.h"
+#include "SingleInstance.h"
+#include "TestSupport.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace orvane;
+
+namespace {
+
+constexpr uint me = 1000;
+constexpr uint someoneElse = 1001;
+constexpr qint64 ownPid = 500;
+
+struct FakeProcess {
+    QString pid;
+    QString exe;     // link target; empty: no link (a kernel thread, or another user's process)
+    QString uidLine; // "Uid:" line of status; empty: no status file
+};
+
+// A /proc tree with one folder per process: an `exe` link and a `status` file.
+QString makeProcTree(const test::TempFolder& folder, const std::vector<FakeProcess>& processes) {
+    const QString root = folder.makeFolder("proc");
+    for (const FakeProcess& p : processes) {
+        const QString dir = folder.makeFolder("proc/" + p.pid);
+        if (!p.exe.isEmpty())
+            QFile::link(p.exe, dir + "/exe");
+        if (!p.uidLine.isEmpty())
+            folder.writeFile("proc/" + p.pid + "/status",
+                             ("Name:\tx\n" + p.uidLine + "\nGid:\t0\t0\t0\t0\n").toUtf8());
+    }
+    return root;
+}
+
+QString uid(uint real, uint effective) {
+    return QStringLiteral("Uid:\t%1\t%2\t%2\t%2").arg(real).arg(effective);
+}
+
+TEST(SingleInstance, OnlyTheSameUsersOrvaneCopiesAreFound) {
+    test::TempFolder folder;
+    const QString proc = makeProcTree(
+        folder, {
+                    {"101", "/opt/Orvane/bin/Orvane", uid(me, me)}, // another copy: found
+                    {"102", "/home/u/.local/opt/Orvane/bin/Orvane (deleted)",
+                     uid(me, me)},                                  // replaced by an update: found
+                    {"500", "/opt/Orvane/bin/Orvane", uid(me, me)}, // this process
+                    {"103", "/opt/Orvane/bin/Orvane", uid(someoneElse, someoneElse)}, // another user's
+                    {"104", "/opt/Orvane/bin/Orvane", uid(someoneElse, me)}, // set-uid from another user
+                    {"105", "/usr/bin/orvane", uid(me, me)},                 // another name (case)
+                    {"106", "/usr/bin/orvane-cli", uid(me, me)},             // the command line
+                    {"107", "/usr/bin/OrvaneHelper", uid(me, me)},           // a longer name
+                    {"108", "/usr/bin/bash", uid(me, me)},                   // "Orvane" only in its title
+                    {"109", "", uid(me, me)},                                // no executable link
+                    {"110", "/opt/Orvane/bin/Orvane", ""},                   // no status: ended meanwhile
+                    {"self", "/opt/Orvane/bin/Orvane", uid(me, me)},         // not a process id
+                    {"7", "/opt/Orvane/bin/Orvane", uid(me, me)},            // found, sorted first
+                });
+    const SingleInstance::ProcessFilter filter{proc, me, SingleInstance::executableName};
+    EXPECT_EQ(SingleInstance::findInstances(filter, ownPid), (QList<qint64>{7, 101, 102}));
+    EXPECT_TRUE(SingleInstance::isInstance(filter, ownPid));
+    EXPECT_FALSE(SingleInstance::isInstance(filter, 999)) << "no such process";
+}
+
+// A copy of a real program under the name Orvane, started by the test; only it is signalled.
+struct OrvaneStandIn {
+    test::TempFolder folder;
+    QProcess process;
+
+    OrvaneStandIn(const QString& program, const QStringList& arguments) {
+        const QString copy = folder / "Orvane";
+        QFile::copy(program, copy);
+        QFile::setPermissions(copy, QFile::ReadOwner | QFile::ExeOwner);
+        process.start(copy, arguments);
+        process.waitForStarted();
+    }
+    ~OrvaneStandIn() {
+        process.kill();
+        process.waitForFinished();
+    }
+    qint64 pid() const { return process.processId(); }
+};
+
+SingleInstance::ProcessFilter realProcesses() {
+    return {QStringLiteral("/proc"), uint(::getuid()), SingleInstance::executableName};
+}
+
+TEST(SingleInstance, ACopyThatQuitsWhenAskedIsNeverForced) {
+    OrvaneStandIn orvane(QStringLiteral("/bin/sleep"), {QStringLiteral("30")});
+    QProcess other;
+    other.start(QStringLiteral("/bin/sleep"), {QStringLiteral("30")});
+    ASSERT_TRUE(other.waitForStarted());
+    const QList<qint64> found = SingleInstance::findInstances(realProcesses(), ::getpid());
+    EXPECT_TRUE(found.contains(orvane.pid()));
+    EXPECT_FALSE(found.contains(other.processId())) << "a program of another name";
+
+    const QList<qint64> forced =
+        SingleInstance::terminate(realProcesses(), {orvane.pid()}, std::chrono::milliseconds(2000));
+    EXPECT_TRUE(forced.isEmpty());
+    ASSERT_TRUE(orvane.process.waitForFinished(2000));
+    EXPECT_EQ(orvane.process.exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(other.state(), QProcess::Running);
+    other.kill();
+    other.waitForFinished();
+}
+
+TEST(SingleInstance, ACopyThatIgnoresTheRequestIsForcedAfterTheGracePeriod) {
+    // A shell that ignores SIGTERM while it waits (and says when it does).
+    OrvaneStandIn orvane(
+        QStringLiteral("/bin/bash"),
+        {QStringLiteral("-c"), QStringLiteral("trap '' TERM; echo ready; while :; do sleep 0.05; done")});
+    ASSERT_TRUE(orvane.process.waitForReadyRead(2000));
+    const std::chrono::milliseconds grace(300);
+    QElapsedTimer timer;
+    timer.start();
+    const QList<qint64> forced = SingleInstance::terminate(realProcesses(), {orvane.pid()}, grace);
+    EXPECT_GE(timer.elapsed(), grace.count());
+    EXPECT_EQ(forced, QList<qint64>{orvane.pid()});
+    ASSERT_TRUE(orvane.process.waitForFinished(2000));
+
+    EXPECT_EQ(orvane.process.exitStatus(), QProcess::CrashExit);
+}
+
+TEST(OrvaneApp, ATerminationSignalEndsTheEventLoopWithItsConventionalStatus) {
+    test::TempFolder folder;
+    const test::ScopedEnvironment dataHome{"XDG_DATA_HOME", QFile::encodeName(folder / "share")};
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        OrvaneApp app;
+        ::raise(signal);
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(-1); });
+        EXPECT_EQ(QCoreApplication::exec(), 128 + signal) << signal;
+    }
+}
+
+TEST(OrvaneApp, FolderArgumentsAreAbsoluteAndEachTakenOnce) {
+    const QString cwd = QStringLiteral("/media/u/DRIVE");
+    EXPECT_EQ(OrvaneApp::folderArguments({}, cwd), QStringList());
+    EXPECT_EQ(
+        OrvaneApp::folderArguments({QStringLiteral("TeslaCam"), QStringLiteral("/mnt/b/TeslaCam/"),
+                                    QStringLiteral("file:///mnt/c/Tesla%20Cam"), QStringLiteral("./TeslaCam"),
+                                    QStringLiteral("../other"), QString()},
+                                   cwd),
+        (QStringList{QStringLiteral("/media/u/DRIVE/TeslaCam"), QStringLiteral("/mnt/b/TeslaCam"),
+                     QStringLiteral("/mnt/c/Tesla Cam"), QStringLiteral("/media/u/other")}));
+}
+
+} // namespace
