@@ -22,6 +22,7 @@
 
 Q_IMPORT_QML_PLUGIN(Orvane_UiPlugin)
 Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
+Q_IMPORT_QML_PLUGIN(Orvane_UpdatePlugin)
 
 using namespace orvane;
 

@@ -3,7 +3,6 @@
 #include "AppLinks.h"
 #include "AppUpdateError.h"
 #include "AppVersion.h"
-#include "ObservableField.h"
 
 #include <QPromise>
 #include <QThreadPool>
@@ -19,6 +18,17 @@ const QString checkingStatus = QStringLiteral("正在检查更新...");
 const QString downloadingStatus = QStringLiteral("正在下载更新...");
 const QString installingStatus = QStringLiteral("正在安装更新...");
 const QString checkFailedFallback = QStringLiteral("无法检查更新，请稍后重试");
+
+// Fields publish only real changes, so bindings do not re-evaluate for nothing. Kept here rather
+// than shared with the playback library, which this library does not link.
+template <typename T>
+void assignAndNotify(T& field, const T& value, AppUpdateController* controller,
+                     void (AppUpdateController::*changed)()) {
+    if (field != value) {
+        field = value;
+        (controller->*changed)();
+    }
+}
 
 // Runs `work` on the thread pool; an exception it throws reaches the future unchanged.
 QFuture<void> runInBackground(std::function<void()> work) {
