@@ -41,6 +41,7 @@
 #include <vector>
 
 Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
+Q_IMPORT_QML_PLUGIN(Orvane_UpdatePlugin)
 
 using namespace orvane;
 using namespace orvane::bench;

@@ -21,6 +21,7 @@
 #include <cstdio>
 
 Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
+Q_IMPORT_QML_PLUGIN(Orvane_UpdatePlugin)
 
 using namespace orvane;
 

@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import Orvane.App
+import Orvane.Update
 
 // The About sheet: name, version, feedback link, manual update check with its outcome alerts,
 // and the keyboard shortcuts. `updateController` is the AppUpdateController.

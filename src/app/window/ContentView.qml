@@ -3,6 +3,7 @@ import QtQuick.Controls
 import QtQuick.Dialogs
 import QtQuick.Layouts
 import Orvane.App
+import Orvane.Update
 
 // The main window's content. One screen fills it: the export progress, the export result, the
 // merge editor, or the library in two columns (sidebar and event browser) with the event preview

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import Orvane.App
+import Orvane.Update
 
 // The main window's alerts and blocking overlays: the delete confirmation, the error alert (with
 // the photo privacy settings when the library refused), the update offer and failure, and the

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
+Q_IMPORT_QML_PLUGIN(Orvane_UpdatePlugin)
 
 // libx265 keeps a few small buffers of every encoder it opens until the process ends; they are
 // not ours to free. Read by LeakSanitizer in sanitizer builds, unused otherwise.

@@ -89,7 +89,7 @@ TEST(QmlModuleLoadTest, EveryFileOfTheModuleLoadsAndOpensWithoutAWarning) {
                                  : type + QStringLiteral(" { objectName: \"subject\"; ") +
                                        propertiesFor(type) + QStringLiteral(" }");
         const QString text =
-            QStringLiteral("import QtQuick\nimport QtQuick.Window\nimport Orvane.App\n"
+            QStringLiteral("import QtQuick\nimport QtQuick.Window\nimport Orvane.App\nimport Orvane.Update\n"
                            "Window { width: 900; height: 700; required property MainViewModel testViewModel\n"
                            "required property AppUpdateController testUpdater\n"
                            "ContentViewState { id: state; viewModel: testViewModel }\n"
@@ -142,7 +142,7 @@ TEST(QmlModuleLoadTest, AboutSheetDrivesTheUpdateController) {
     orvane::AppUpdateController controller(environment);
     QQmlComponent component(&engine);
     component.setData(
-        "import QtQuick\nimport QtQuick.Window\nimport Orvane.App\n"
+        "import QtQuick\nimport QtQuick.Window\nimport Orvane.App\nimport Orvane.Update\n"
         "Window { required property AppUpdateController controller; property alias sheet: sheet\n"
         "         AboutSheet { id: sheet; updateController: controller } }",
         QUrl(QStringLiteral("qrc:/about.qml")));

@@ -28,6 +28,7 @@
 #include <memory>
 
 Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
+Q_IMPORT_QML_PLUGIN(Orvane_UpdatePlugin)
 
 using namespace orvane;
 

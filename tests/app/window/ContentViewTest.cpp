@@ -34,6 +34,7 @@ const char* windowQml = R"(
     import QtQuick
     import QtQuick.Window
     import Orvane.App
+    import Orvane.Update
     Window {
         required property MainViewModel vm
         required property AppUpdateController updater

@@ -2,7 +2,7 @@
 // The failures of checking for, downloading and installing an update, each with the text the user sees.
 // Plain values; any thread.
 
-#include "MetadataParserError.h"
+#include "UserFacingError.h"
 
 namespace orvane {
 

@@ -7,7 +7,6 @@
 
 #include <QPromise>
 #include <QThreadPool>
-
 #include <functional>
 #include <memory>
 
@@ -52,7 +51,8 @@ QString describe(std::exception_ptr error, const std::function<QString(const std
 } // namespace
 
 AppUpdateEnvironment AppUpdateEnvironment::current() {
-    return {AppVersion::shortVersion(), AppLinks::updateManifestCandidates(), AppUpdateInstallation::current()};
+    return {AppVersion::shortVersion(), AppLinks::updateManifestCandidates(),
+            AppUpdateInstallation::current()};
 }
 
 AppUpdateController::AppUpdateController(QObject* parent)
@@ -100,7 +100,8 @@ void AppUpdateController::finishCheck(const AppUpdateManifest& manifest, bool si
 
 void AppUpdateController::failCheck(std::exception_ptr error, bool silentOnError) {
     if (!silentOnError)
-        setManualCheckErrorMessage(describe(error, [](const std::exception*) { return checkFailedFallback; }));
+        setManualCheckErrorMessage(
+            describe(error, [](const std::exception*) { return checkFailedFallback; }));
     setIsCheckingForUpdates(false);
 }
 
@@ -129,20 +130,22 @@ void AppUpdateController::install(const QString& archive) {
     const AppUpdateInstallation installation = environment_.installation;
     // Unpacking runs tar and touches the disk: off the GUI thread. On success isUpdating stays true
     // until the application quits.
-    runInBackground([archive, installation] { AppUpdateService::installUpdate(archive, installation); })
-        .then(this, [this](QFuture<void> installed) {
-            try {
-                installed.waitForFinished();
-            } catch (...) {
-                failUpdate(std::current_exception());
-            }
-        });
+    runInBackground([archive, installation] {
+        AppUpdateService::installUpdate(archive, installation);
+    }).then(this, [this](QFuture<void> installed) {
+        try {
+            installed.waitForFinished();
+        } catch (...) {
+            failUpdate(std::current_exception());
+        }
+    });
 }
 
 void AppUpdateController::failUpdate(std::exception_ptr error) {
     setIsUpdating(false);
     setUpdateErrorMessage(describe(error, [](const std::exception* failure) {
-        return AppUpdateError::installFailed(failure ? QString::fromLocal8Bit(failure->what()) : QString()).description();
+        return AppUpdateError::installFailed(failure ? QString::fromLocal8Bit(failure->what()) : QString())
+            .description();
     }));
 }
 
@@ -151,9 +154,13 @@ void AppUpdateController::dismissUpdate() {
     setAvailableUpdate(std::nullopt);
 }
 
-void AppUpdateController::dismissUpdateError() { setUpdateErrorMessage(std::nullopt); }
+void AppUpdateController::dismissUpdateError() {
+    setUpdateErrorMessage(std::nullopt);
+}
 
-void AppUpdateController::dismissManualCheckError() { setManualCheckErrorMessage(std::nullopt); }
+void AppUpdateController::dismissManualCheckError() {
+    setManualCheckErrorMessage(std::nullopt);
+}
 
 void AppUpdateController::setAvailableUpdate(const std::optional<AppUpdateManifest>& update) {
     assignAndNotify(availableUpdate_, update, this, &AppUpdateController::availableUpdateChanged);
@@ -184,7 +191,8 @@ void AppUpdateController::setUpdateErrorMessage(const std::optional<QString>& me
 }
 
 void AppUpdateController::setManualCheckErrorMessage(const std::optional<QString>& message) {
-    assignAndNotify(manualCheckErrorMessage_, message, this, &AppUpdateController::manualCheckErrorMessageChanged);
+    assignAndNotify(manualCheckErrorMessage_, message, this,
+                    &AppUpdateController::manualCheckErrorMessageChanged);
 }
 
 } // namespace orvane

@@ -1,5 +1,4 @@
 #include <QCoreApplication>
-
 #include <gtest/gtest.h>
 
 // The update service needs an event loop (network replies, continuations on the GUI thread).
