@@ -1,18 +1,19 @@
-#include "MediaTestClips.h"
-#include "TestSupport.h"
 #include "VideoSegmentPlaylist.h"
 
-#include <gtest/gtest.h>
+#include "MediaTestClips.h"
+#include "TestSupport.h"
 
 #include <algorithm>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <map>
 
 using namespace orvane;
 
 namespace {
 
-TeslaVideoFile file(const QString& name, Instant start, std::optional<CameraAngle> camera = CameraAngle::front) {
+TeslaVideoFile file(const QString& name, Instant start,
+                    std::optional<CameraAngle> camera = CameraAngle::front) {
     TeslaVideoFile f;
     f.id = QUuid::createUuid();
     f.fileName = name;
@@ -22,7 +23,9 @@ TeslaVideoFile file(const QString& name, Instant start, std::optional<CameraAngl
     return f;
 }
 
-QString upper(const QUuid& id) { return id.toString(QUuid::WithoutBraces).toUpper(); }
+QString upper(const QUuid& id) {
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
 
 TEST(VideoSegmentPlaylistTest, SingleCameraSortsStablyByStartTime) {
     const auto late = file(QStringLiteral("c-front.mp4"), 120);
@@ -34,8 +37,8 @@ TEST(VideoSegmentPlaylistTest, SingleCameraSortsStablyByStartTime) {
     EXPECT_EQ(playlist.steps[1].primaryVideo()->id, tieB.id);
     EXPECT_EQ(playlist.steps[2].primaryVideo()->id, late.id);
     EXPECT_EQ(playlist.steps[0].kind(), PlaybackStep::Kind::single);
-    EXPECT_EQ(playlist.signature,
-              QStringLiteral("single|") + upper(tieA.id) + QLatin1Char(',') + upper(tieB.id) + QLatin1Char(',') + upper(late.id));
+    EXPECT_EQ(playlist.signature, QStringLiteral("single|") + upper(tieA.id) + QLatin1Char(',') +
+                                      upper(tieB.id) + QLatin1Char(',') + upper(late.id));
 }
 
 TEST(VideoSegmentPlaylistTest, MultiCameraMakesOneStepPerMinuteOldestFirst) {
@@ -76,11 +79,14 @@ TEST_P(LocateTest, ResolvesStepAndLocalTimeAndBack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, LocateTest,
-                         ::testing::Values(LocateCase{0, 0, 0}, LocateCase{60, 0, 60}, LocateCase{60.5, 1, 0.5},
-                                           LocateCase{120, 1, 60}, LocateCase{200, 2, 45}, LocateCase{-5, 0, 0},
+                         ::testing::Values(LocateCase{0, 0, 0}, LocateCase{60, 0, 60},
+                                           LocateCase{60.5, 1, 0.5}, LocateCase{120, 1, 60},
+                                           LocateCase{200, 2, 45}, LocateCase{-5, 0, 0},
                                            LocateCase{NAN, 0, 0}));
 
-TEST(VideoSegmentPlaylistTest, LocateOnNoDurationsIsAbsent) { EXPECT_FALSE(VideoSegmentPlaylist::locate(10, {})); }
+TEST(VideoSegmentPlaylistTest, LocateOnNoDurationsIsAbsent) {
+    EXPECT_FALSE(VideoSegmentPlaylist::locate(10, {}));
+}
 
 TEST(VideoSegmentPlaylistTest, GlobalTimeClampsAndRejectsBadIndices) {
     const std::vector<double> d{60, 60};
@@ -92,8 +98,9 @@ TEST(VideoSegmentPlaylistTest, GlobalTimeClampsAndRejectsBadIndices) {
 
 TEST(VideoSegmentPlaylistTest, StepDurationsTakeTheLongestFileOrTheFallback) {
     const std::map<QString, std::optional<double>> known{
-        {QStringLiteral("/drive/a"), 59.8}, {QStringLiteral("/drive/b"), 60.1}, {QStringLiteral("/drive/bad"), std::nullopt},
-        {QStringLiteral("/drive/zero"), 0.0}, {QStringLiteral("/drive/nan"), NAN}, {QStringLiteral("/drive/short"), 45.0}};
+        {QStringLiteral("/drive/a"), 59.8},           {QStringLiteral("/drive/b"), 60.1},
+        {QStringLiteral("/drive/bad"), std::nullopt}, {QStringLiteral("/drive/zero"), 0.0},
+        {QStringLiteral("/drive/nan"), NAN},          {QStringLiteral("/drive/short"), 45.0}};
     std::vector<QString> asked;
     auto reader = [&](const QString& url) {
         asked.push_back(url);
@@ -117,8 +124,9 @@ TEST(VideoSegmentPlaylistTest, StepDurationsTakeTheLongestFileOrTheFallback) {
 TEST(VideoSegmentPlaylistTest, StepDurationsReadRealFiles) {
     test::TempFolder folder;
     TeslaVideoFile good, broken;
-    good.url = test::writeTestClip(folder.path(), QStringLiteral("good.mp4"), 1.5, 64, 48);
-    broken.url = test::writeTestClip(folder.path(), QStringLiteral("cut.mp4"), 1, 64, 48, sample::Damage::truncated);
+    good.url = test::writeClip({.path = folder / "good.mp4", .width = 64, .height = 48, .seconds = 1.5});
+    broken.url = test::writeClip(
+        {.path = folder / "cut.mp4", .width = 64, .height = 48, .damage = sample::Damage::truncated});
     const auto durations =
         VideoSegmentPlaylist::loadStepDurations({PlaybackStep::single(good), PlaybackStep::single(broken)});
     ASSERT_EQ(durations.size(), 2u);
