@@ -12,24 +12,22 @@ namespace reader = orvane::TeslaTelemetryReader;
 
 namespace {
 
-struct VarintCase {
-    const char* name;
-    Bytes bytes;
-    size_t cursor;
-    std::optional<uint64_t> value;
-    size_t cursorAfter;
-};
-
 TEST(VarintTest, ReadsAndStopsWhereTheBytesSay) {
-    const uint64_t max = std::numeric_limits<uint64_t>::max();
-    const VarintCase cases[] = {
+    const struct {
+        const char* name;
+        Bytes bytes;
+        size_t cursor;
+        std::optional<uint64_t> value;
+        size_t cursorAfter;
+    } cases[] = {
         {"two bytes", {0x96, 0x01}, 0, 150, 2},
         {"one zero byte", {0x00, 0x7F}, 0, 0, 1},
         {"from the middle", {0xAA, 0x96, 0x01}, 1, 150, 3},
         {"empty", {}, 0, std::nullopt, 0},
         {"cursor past the end", {0x01}, 5, std::nullopt, 5},
         {"runs off the end", {0x80}, 0, std::nullopt, 1},
-        {"ten bytes, largest value", repeated(0xFF, 9) + Bytes{0x01}, 0, max, 10},
+        {"ten bytes, largest value", repeated(0xFF, 9) + Bytes{0x01}, 0, std::numeric_limits<uint64_t>::max(),
+         10},
         // Only the lowest bit of the tenth byte fits 64 bits; the rest is dropped.
         {"tenth byte truncated", repeated(0x80, 9) + Bytes{0x02}, 0, 0, 10},
         {"eleven continuation bytes", repeated(0xFF, 11), 0, std::nullopt, 10},
@@ -41,36 +39,33 @@ TEST(VarintTest, ReadsAndStopsWhereTheBytesSay) {
     }
 }
 
-struct SkipCase {
-    uint64_t wireType;
-    Bytes bytes;
-    bool skipped;
-    size_t cursorAfter; // checked when skipped
-};
-
 TEST(SkipFieldTest, EveryWireType) {
-    const SkipCase cases[] = {
-        {0, {0x96, 0x01, 0x05}, true, 2},
-        {0, {0x96}, false, 0},
-        {1, repeated(0, 8), true, 8},
-        {1, repeated(0, 7), false, 0},
-        {2, {0x03, 1, 2, 3, 9}, true, 4},
-        {2, {0x00}, true, 1},
-        {2, {0x03, 1, 2}, false, 0},
-        {2, {0x83}, false, 0},
-        {2, repeated(0xFF, 9) + Bytes{0x01, 0x00}, false, 0}, // length near 2^64 must not wrap
-        {5, repeated(0, 4), true, 4},
-        {5, repeated(0, 3), false, 0},
-        {3, repeated(0, 16), false, 0},
-        {4, repeated(0, 16), false, 0},
-        {6, repeated(0, 16), false, 0},
-        {7, repeated(0, 16), false, 0},
+    const struct {
+        uint64_t wireType;
+        Bytes bytes;
+        std::optional<size_t> cursorAfter; // none: cannot be skipped
+    } cases[] = {
+        {0, {0x96, 0x01, 0x05}, 2},
+        {0, {0x96}, std::nullopt},
+        {1, repeated(0, 8), 8},
+        {1, repeated(0, 7), std::nullopt},
+        {2, {0x03, 1, 2, 3, 9}, 4},
+        {2, {0x00}, 1},
+        {2, {0x03, 1, 2}, std::nullopt},
+        {2, {0x83}, std::nullopt},
+        {2, repeated(0xFF, 9) + Bytes{0x01, 0x00}, std::nullopt}, // length near 2^64 must not wrap
+        {5, repeated(0, 4), 4},
+        {5, repeated(0, 3), std::nullopt},
+        {3, repeated(0, 16), std::nullopt},
+        {4, repeated(0, 16), std::nullopt},
+        {6, repeated(0, 16), std::nullopt},
+        {7, repeated(0, 16), std::nullopt},
     };
     for (const auto& c : cases) {
         size_t cursor = 0;
-        EXPECT_EQ(reader::skipField(c.wireType, c.bytes, cursor), c.skipped) << "wire type " << c.wireType;
-        if (c.skipped) {
-            EXPECT_EQ(cursor, c.cursorAfter) << "wire type " << c.wireType;
+        EXPECT_EQ(reader::skipField(c.wireType, c.bytes, cursor), c.cursorAfter.has_value()) << c.wireType;
+        if (c.cursorAfter) {
+            EXPECT_EQ(cursor, *c.cursorAfter) << c.wireType;
         }
     }
 }
@@ -90,16 +85,14 @@ TEST(EmulationBytesTest, DropsTheThreeAfterTwoZerosOnly) {
         EXPECT_EQ(reader::removeEmulationBytes(in), out) << testing::PrintToString(in);
 }
 
-struct PayloadCase {
-    const char* name;
-    Bytes unit;
-    std::optional<Bytes> payload;
-};
-
 TEST(ProtobufPayloadTest, FindsTheMarkerRunAndUnescapesWhatFollows) {
     const Bytes head = {0x06, 0x05, 0x10};
     const Bytes message = {0x10, 0x01, 0x18, 0x2A};
-    const PayloadCase cases[] = {
+    const struct {
+        const char* name;
+        Bytes unit;
+        std::optional<Bytes> payload;
+    } cases[] = {
         {"marker run", head + Bytes{0x42, 0x42, 0x69} + message + Bytes{0x80}, message},
         {"end byte right at index 3", head + Bytes{0x69} + message + Bytes{0x80}, message},
         {"empty message", head + Bytes{0x42, 0x69, 0x80}, Bytes{}},
@@ -126,61 +119,48 @@ Bytes tag(uint64_t field, uint64_t wireType) {
     }
 }
 
-template <typename Set> TeslaTelemetrySample with(Set set) {
-    TeslaTelemetrySample s;
-    set(s);
-    return s;
-}
-
-struct ParseCase {
-    const char* name;
-    Bytes message;
-    std::optional<TeslaTelemetrySample> sample;
-};
-
 TEST(TelemetryParseTest, FieldsWireTypesAndFailures) {
     using S = TeslaTelemetrySample;
     const Bytes speed = tag(4, 5) + littleEndian(12.5f);
-    const ParseCase cases[] = {
+    const struct {
+        const char* name;
+        Bytes message;
+        std::optional<S> sample;
+    } cases[] = {
         {"empty message: every default", {}, S{}},
         {"the eight fields",
          tag(2, 0) + Bytes{2} + tag(3, 0) + Bytes{0x96, 0x01} + speed + tag(5, 5) + littleEndian(40.0f) +
              tag(6, 5) + littleEndian(-90.5f) + tag(7, 0) + Bytes{1} + tag(8, 0) + Bytes{5} + tag(9, 0) +
              Bytes{1},
-         with([](S& s) {
-             s.frameSequenceNumber = 150;
-             s.gear = 2;
-             s.speedMetersPerSecond = 12.5f;
-             s.accelerator = 40;
-             s.steeringAngle = -90.5f;
-             s.leftBlinker = true;
-             s.rightBlinker = true;
-             s.brakeApplied = true;
-         })},
+         S{.frameSequenceNumber = 150,
+           .gear = 2,
+           .speedMetersPerSecond = 12.5f,
+           .accelerator = 40,
+           .steeringAngle = -90.5f,
+           .leftBlinker = true,
+           .rightBlinker = true,
+           .brakeApplied = true}},
         {"the further fields",
          tag(1, 0) + Bytes{3} + tag(10, 0) + Bytes{2} + tag(11, 1) + littleEndian(31.25) + tag(12, 1) +
              littleEndian(121.5) + tag(13, 1) + littleEndian(359.75) + tag(14, 1) + littleEndian(-1.5) +
              tag(15, 1) + littleEndian(0.25) + tag(16, 1) + littleEndian(9.81),
-         with([](S& s) {
-             s.version = 3;
-             s.autopilotState = 2;
-             s.latitude = 31.25;
-             s.longitude = 121.5;
-             s.heading = 359.75;
-             s.linearAccelerationX = -1.5;
-             s.linearAccelerationY = 0.25;
-             s.linearAccelerationZ = 9.81;
-         })},
-        {"a repeated field keeps the last value", tag(2, 0) + Bytes{1} + tag(2, 0) + Bytes{3},
-         with([](S& s) { s.gear = 3; })},
+         S{.version = 3,
+           .autopilotState = 2,
+           .latitude = 31.25,
+           .longitude = 121.5,
+           .heading = 359.75,
+           .linearAccelerationX = -1.5,
+           .linearAccelerationY = 0.25,
+           .linearAccelerationZ = 9.81}},
+        {"a repeated field keeps the last value", tag(2, 0) + Bytes{1} + tag(2, 0) + Bytes{3}, S{.gear = 3}},
         {"known field with another wire type is skipped",
          tag(2, 0) + Bytes{1} + tag(2, 5) + repeated(7, 4) + tag(4, 0) + Bytes{9} + tag(11, 5) +
              repeated(7, 4),
-         with([](S& s) { s.gear = 1; })},
+         S{.gear = 1}},
         {"length-delimited field 1 is skipped", tag(1, 2) + Bytes{2, 0xAA, 0xBB} + tag(2, 0) + Bytes{1},
-         with([](S& s) { s.gear = 1; })},
+         S{.gear = 1}},
         {"unknown fixed64 field is skipped", tag(17, 1) + repeated(0xFF, 8) + tag(7, 0) + Bytes{1},
-         with([](S& s) { s.leftBlinker = true; })},
+         S{.leftBlinker = true}},
         {"wire type 3", tag(2, 0) + Bytes{1} + tag(3, 3), std::nullopt},
         {"wire type 4", tag(20, 4), std::nullopt},
         {"wire type 6", tag(5, 6) + repeated(0, 4), std::nullopt},
@@ -189,8 +169,7 @@ TEST(TelemetryParseTest, FieldsWireTypesAndFailures) {
         {"length beyond the end", tag(1, 2) + Bytes{5, 0xAA}, std::nullopt},
         {"unknown fixed32 beyond the end", tag(17, 5) + Bytes{1, 2}, std::nullopt},
         // Fixed32 with too few bytes: the field is 0 and those bytes are read as the next tag.
-        {"fixed32 short, rest reads as a tag", speed + tag(4, 5) + tag(2, 0) + Bytes{1},
-         with([](S& s) { s.gear = 1; })},
+        {"fixed32 short, rest reads as a tag", speed + tag(4, 5) + tag(2, 0) + Bytes{1}, S{.gear = 1}},
         {"fixed32 short, rest is no valid tag", tag(4, 5) + tag(1, 3) + Bytes{0}, std::nullopt},
         {"fixed32 short, rest is an incomplete tag", tag(6, 5) + Bytes{0x80, 0x80, 0x80}, std::nullopt},
         // A known varint that runs off the end resets its field; the sample still exists.
@@ -198,7 +177,7 @@ TEST(TelemetryParseTest, FieldsWireTypesAndFailures) {
         {"frame number runs off the end", tag(3, 0) + Bytes{7} + tag(3, 0) + Bytes{0x80}, S{}},
         {"blinker runs off the end", tag(8, 0) + Bytes{1} + tag(8, 0) + Bytes{0xFF}, S{}},
         {"gear 2^63 - 1", tag(2, 0) + repeated(0xFF, 8) + Bytes{0x7F},
-         with([](S& s) { s.gear = std::numeric_limits<int64_t>::max(); })},
+         S{.gear = std::numeric_limits<int64_t>::max()}},
         {"gear 2^63 rejects the message", tag(2, 0) + repeated(0x80, 9) + Bytes{0x01}, std::nullopt},
         {"gear -1 as protobuf writes it", tag(2, 0) + repeated(0xFF, 9) + Bytes{0x01}, std::nullopt},
         // The further fields fail exactly as skipping them would.
@@ -216,10 +195,9 @@ TEST(TelemetryParseTest, SampleDriveMessagesRoundTrip) {
         for (int64_t frame = 0; frame < 36 * 300; frame += 7) {
             const sample::TelemetryRecord record = sample::telemetryAt(seed, frame, 36);
             const Bytes message = sample::encodeTelemetryMessage(record);
-            const auto payload = reader::protobufPayload(sample::telemetrySeiNal(record));
-            ASSERT_EQ(payload, message) << "seed " << seed << " frame " << frame;
-            ASSERT_EQ(reader::parse(message), expectedSample(record))
-                << "seed " << seed << " frame " << frame;
+            ASSERT_EQ(reader::protobufPayload(sample::telemetrySeiNal(record)), message)
+                << seed << ", " << frame;
+            ASSERT_EQ(reader::parse(message), expectedSample(record)) << seed << ", " << frame;
         }
     }
 }
