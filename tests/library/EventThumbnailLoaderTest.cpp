@@ -1,11 +1,11 @@
 #include "EventThumbnailLoader.h"
+
 #include "FramePattern.h"
 #include "SampleDrive.h"
 #include "TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
+#include <gtest/gtest.h>
 
 using namespace orvane;
 namespace Loader = orvane::EventThumbnailLoader;
@@ -31,7 +31,8 @@ protected:
     }
     static std::optional<int> cameraOf(const QImage& image) {
         const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
-        auto p = sample::FramePattern::read(gray.constBits(), int(gray.bytesPerLine()), gray.width(), gray.height());
+        auto p = sample::FramePattern::read(gray.constBits(), int(gray.bytesPerLine()), gray.width(),
+                                            gray.height());
         return p ? std::optional<int>(p->cameraIndex) : std::nullopt;
     }
     test::ScopedTimeZone zone{"UTC"};
@@ -79,7 +80,8 @@ TEST_F(EventThumbnailLoaderTest, MissingFolderFailsAndMeasuresNothing) {
 TEST_F(EventThumbnailLoaderTest, DamagedFirstFileFailsButLaterMinutesStillCount) {
     const QString folder = root / QStringLiteral("damaged");
     QDir().mkpath(folder);
-    root.writeFile(QStringLiteral("damaged/") + sample::carTimeName(minute0) + QStringLiteral("-front.mp4"), "garbage");
+    root.writeFile(QStringLiteral("damaged/") + sample::carTimeName(minute0) + QStringLiteral("-front.mp4"),
+                   "garbage");
     clip(folder, minute0 + 60, CameraAngle::front);
     TeslaClipEvent event;
     event.folderURL = folder;
@@ -91,7 +93,7 @@ TEST_F(EventThumbnailLoaderTest, ContinuousSessionUsesItsEarliestMinuteAndItsRan
     const QString folder = root / QStringLiteral("RecentClips");
     clip(folder, minute0 - 60, CameraAngle::front, 96, 64); // before the session
     clip(folder, minute0 + 120, CameraAngle::front);
-    clip(folder, minute0, CameraAngle::front, 128, 96);     // the session's first minute
+    clip(folder, minute0, CameraAngle::front, 128, 96); // the session's first minute
     clip(folder, minute0 + 60, CameraAngle::front);
     clip(folder, minute0 + 180, CameraAngle::front, 96, 64); // after it
     root.writeFile(QStringLiteral("RecentClips/notes.txt"), "x");
@@ -128,7 +130,8 @@ TEST(EventThumbnailLoaderNamesTest, FileNameDates) {
 TEST(EventThumbnailLoaderNamesTest, PreferredFile) {
     EXPECT_EQ(Loader::preferredVideoURL({QStringLiteral("/x/a-back.mp4"), QStringLiteral("/x/a-front.mp4")}),
               QStringLiteral("/x/a-front.mp4"));
-    EXPECT_EQ(Loader::preferredVideoURL({QStringLiteral("/x/b-left_repeater.mp4"), QStringLiteral("/y/a-right_repeater.mp4")}),
+    EXPECT_EQ(Loader::preferredVideoURL(
+                  {QStringLiteral("/x/b-left_repeater.mp4"), QStringLiteral("/y/a-right_repeater.mp4")}),
               QStringLiteral("/y/a-right_repeater.mp4"));
     EXPECT_FALSE(Loader::preferredVideoURL({}));
 }
