@@ -112,6 +112,13 @@ Bytes tag(uint64_t field, uint64_t wireType) {
     }
 }
 
+// A sample with the fields `set` gives it, the others at their defaults.
+template <typename Set> TeslaTelemetrySample with(Set set) {
+    TeslaTelemetrySample s;
+    set(s);
+    return s;
+}
+
 TEST(TelemetryParseTest, FieldsWireTypesAndFailures) {
     using S = TeslaTelemetrySample;
     const Bytes speed = tag(4, 5) + littleEndian(12.5f);
@@ -125,40 +132,46 @@ TEST(TelemetryParseTest, FieldsWireTypesAndFailures) {
          tag(2, 0) + Bytes{2} + tag(3, 0) + Bytes{0x96, 0x01} + speed + tag(5, 5) + littleEndian(40.0f) +
              tag(6, 5) + littleEndian(-90.5f) + tag(7, 0) + Bytes{1} + tag(8, 0) + Bytes{5} + tag(9, 0) +
              Bytes{1},
-         S{.frameSequenceNumber = 150,
-           .gear = 2,
-           .speedMetersPerSecond = 12.5f,
-           .accelerator = 40,
-           .steeringAngle = -90.5f,
-           .leftBlinker = true,
-           .rightBlinker = true,
-           .brakeApplied = true}},
+         with([](S& s) {
+             s.frameSequenceNumber = 150;
+             s.gear = 2;
+             s.speedMetersPerSecond = 12.5f;
+             s.accelerator = 40;
+             s.steeringAngle = -90.5f;
+             s.leftBlinker = true;
+             s.rightBlinker = true;
+             s.brakeApplied = true;
+         })},
         {"the further fields",
          tag(1, 0) + Bytes{3} + tag(10, 0) + Bytes{2} + tag(11, 1) + littleEndian(31.25) + tag(12, 1) +
              littleEndian(121.5) + tag(13, 1) + littleEndian(359.75) + tag(14, 1) + littleEndian(-1.5) +
              tag(15, 1) + littleEndian(0.25) + tag(16, 1) + littleEndian(9.81),
-         S{.version = 3,
-           .autopilotState = 2,
-           .latitude = 31.25,
-           .longitude = 121.5,
-           .heading = 359.75,
-           .linearAccelerationX = -1.5,
-           .linearAccelerationY = 0.25,
-           .linearAccelerationZ = 9.81}},
-        {"a repeated field keeps the last value", tag(2, 0) + Bytes{1} + tag(2, 0) + Bytes{3}, S{.gear = 3}},
+         with([](S& s) {
+             s.version = 3;
+             s.autopilotState = 2;
+             s.latitude = 31.25;
+             s.longitude = 121.5;
+             s.heading = 359.75;
+             s.linearAccelerationX = -1.5;
+             s.linearAccelerationY = 0.25;
+             s.linearAccelerationZ = 9.81;
+         })},
+        {"a repeated field keeps the last value", tag(2, 0) + Bytes{1} + tag(2, 0) + Bytes{3},
+         with([](S& s) { s.gear = 3; })},
         {"known field with another wire type is skipped",
          tag(2, 0) + Bytes{1} + tag(2, 5) + repeated(7, 4) + tag(4, 0) + Bytes{9} + tag(11, 5) +
              repeated(7, 4),
-         S{.gear = 1}},
+         with([](S& s) { s.gear = 1; })},
         {"length-delimited field 1 is skipped", tag(1, 2) + Bytes{2, 0xAA, 0xBB} + tag(2, 0) + Bytes{1},
-         S{.gear = 1}},
+         with([](S& s) { s.gear = 1; })},
         {"unknown fixed64 field is skipped", tag(17, 1) + repeated(0xFF, 8) + tag(7, 0) + Bytes{1},
-         S{.leftBlinker = true}},
+         with([](S& s) { s.leftBlinker = true; })},
         {"a group after a field", tag(2, 0) + Bytes{1} + tag(3, 3), std::nullopt},
         {"a known field with an undefined wire type", tag(5, 6) + repeated(0, 4), std::nullopt},
         {"tag runs off the end", tag(2, 0) + Bytes{1, 0x80}, std::nullopt},
         // Fixed32 with too few bytes: the field is 0 and those bytes are read as the next tag.
-        {"fixed32 short, rest reads as a tag", speed + tag(4, 5) + tag(2, 0) + Bytes{1}, S{.gear = 1}},
+        {"fixed32 short, rest reads as a tag", speed + tag(4, 5) + tag(2, 0) + Bytes{1},
+         with([](S& s) { s.gear = 1; })},
         {"fixed32 short, rest is no valid tag", tag(4, 5) + tag(1, 3) + Bytes{0}, std::nullopt},
         {"fixed32 short, rest is an incomplete tag", tag(6, 5) + Bytes{0x80, 0x80, 0x80}, std::nullopt},
         // A known varint that runs off the end resets its field; the sample still exists.
@@ -166,7 +179,7 @@ TEST(TelemetryParseTest, FieldsWireTypesAndFailures) {
         {"frame number runs off the end", tag(3, 0) + Bytes{7} + tag(3, 0) + Bytes{0x80}, S{}},
         {"blinker runs off the end", tag(8, 0) + Bytes{1} + tag(8, 0) + Bytes{0xFF}, S{}},
         {"gear 2^63 - 1", tag(2, 0) + repeated(0xFF, 8) + Bytes{0x7F},
-         S{.gear = std::numeric_limits<int64_t>::max()}},
+         with([](S& s) { s.gear = std::numeric_limits<int64_t>::max(); })},
         {"gear 2^63 rejects the message", tag(2, 0) + repeated(0x80, 9) + Bytes{0x01}, std::nullopt},
         // The further fields fail exactly as skipping them would.
         {"version runs off the end", tag(1, 0) + Bytes{0x80}, std::nullopt},
