@@ -1,7 +1,7 @@
 #include "EventThumbnailLoader.h"
 
 #include "FramePattern.h"
-#include "SampleDrive.h"
+#include "SampleClips.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -19,15 +19,12 @@ protected:
     // A one-second camera file named after its minute; returns its path.
     QString clip(const QString& folder, Instant minute, CameraAngle camera, int width = 64, int height = 48) {
         QDir().mkpath(folder);
-        sample::ClipSpec spec;
-        spec.path = folder + QLatin1Char('/') + sample::carTimeName(minute) + Camera::fileNameSuffix(camera);
-        spec.camera = camera;
-        spec.width = width;
-        spec.height = height;
-        spec.seconds = 1;
-        spec.startTime = minute;
-        sample::writeClip(spec);
-        return spec.path;
+        return test::writeClip(
+            {.path = folder + "/" + sample::carTimeName(minute) + Camera::fileNameSuffix(camera),
+             .camera = camera,
+             .width = width,
+             .height = height,
+             .startTime = minute});
     }
     static std::optional<int> cameraOf(const QImage& image) {
         const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
