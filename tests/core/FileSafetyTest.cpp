@@ -9,9 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -25,8 +23,7 @@ namespace {
 TEST(RegularFileTest, OpensRegularFilesAndRefusesEverythingElseAtOnce) {
     test::TempFolder tmp;
     const QString regular = tmp.writeFile("clip.mp4", "data");
-    const QString fifo = tmp / "fifo.mp4";
-    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString fifo = makeFifo(tmp / "fifo.mp4");
     const QString socketPath = tmp / "socket.mp4";
     ASSERT_TRUE(makeSocket(socketPath));
     QFile::link(regular, tmp / "link.mp4");
@@ -37,9 +34,15 @@ TEST(RegularFileTest, OpensRegularFilesAndRefusesEverythingElseAtOnce) {
         QString path;
         bool opens;
     };
-    std::vector<Case> cases = {{regular, true},           {tmp / "link.mp4", true},         {fifo, false},
-                               {socketPath, false},       {tmp / "link-to-fifo.mp4", false}, {tmp.path(), false},
-                               {tmp / "missing.mp4", false}, {QString(), false}};
+    std::vector<Case> cases = {{regular, true},
+                               {tmp / "link.mp4", true},
+                               {fifo, false},
+                               {socketPath, false},
+                               {tmp / "link-to-fifo.mp4", false},
+                               {tmp.path(), false},
+                               {tmp / "missing.mp4", false},
+                               {QString(), false}};
+
     if (haveDevice)
         cases.push_back({device, false});
     for (const Case& c : cases) {
@@ -58,7 +61,8 @@ TEST(RegularFileTest, IdentityFollowsLinksAndDotDot) {
     const QString clip = tmp.writeFile("a/clip.mp4", "data");
     tmp.makeFolder("b");
     QFile::link(clip, tmp / "b/soft.mp4");
-    ASSERT_EQ(link(QFile::encodeName(clip).constData(), QFile::encodeName(tmp / "b/hard.mp4").constData()), 0);
+    ASSERT_EQ(link(QFile::encodeName(clip).constData(), QFile::encodeName(tmp / "b/hard.mp4").constData()),
+              0);
     const QString other = tmp.writeFile("b/other.mp4", "data");
     for (const QString& same : {tmp / "b/../a/clip.mp4", tmp / "b/soft.mp4", tmp / "b/hard.mp4"})
         EXPECT_TRUE(RegularFile::sameFile(clip, same)) << same.toStdString();
@@ -68,20 +72,23 @@ TEST(RegularFileTest, IdentityFollowsLinksAndDotDot) {
     EXPECT_TRUE(RegularFile::identify(tmp.path())->isDirectory());
 }
 
-QByteArray utf8Name(const QString& path) { return QFile::encodeName(QFileInfo(path).fileName()); }
+QByteArray utf8Name(const QString& path) {
+    return QFile::encodeName(QFileInfo(path).fileName());
+}
 
 // A legal final name of any length, in any script, gets a hidden temporary name the file
 // system accepts, marked with this process.
 TEST(OwnedFilesTest, PartNamesFitTheNameLimitAndCarryTheOwner) {
     test::TempFolder tmp;
-    const QStringList names = {QStringLiteral("a.mp4"),
-                               QString(251, QLatin1Char('a')) + QStringLiteral(".mp4"), // 255 bytes
-                               QString(235, QLatin1Char('b')) + QStringLiteral(".mp4"), // the reported 239
-                               QString(83, QChar(0x884C)) + QStringLiteral(".mp4"),     // 253 bytes of 3-byte letters
-                               QString(62, QChar(0xD83D)).replace(QChar(0xD83D), QStringLiteral("\U0001F697")) +
-                                   QStringLiteral(".png"), // 4-byte letters, never split
-                               QString(255, QLatin1Char('c')),
-                               QStringLiteral("x.y.tar.gz")};
+    const QStringList names = {
+        QStringLiteral("a.mp4"),
+        QString(251, QLatin1Char('a')) + QStringLiteral(".mp4"), // 255 bytes
+        QString(235, QLatin1Char('b')) + QStringLiteral(".mp4"), // the reported 239
+        QString(83, QChar(0x884C)) + QStringLiteral(".mp4"),     // 253 bytes of 3-byte letters
+        QString(62, QChar(0xD83D)).replace(QChar(0xD83D), QStringLiteral("\U0001F697")) +
+            QStringLiteral(".png"), // 4-byte letters, never split
+        QString(255, QLatin1Char('c')),
+        QStringLiteral("x.y.tar.gz")};
     for (const QString& name : names) {
         const QString finalPath = tmp / name;
         ASSERT_LE(utf8Name(finalPath).size(), 255);
@@ -92,7 +99,8 @@ TEST(OwnedFilesTest, PartNamesFitTheNameLimitAndCarryTheOwner) {
         EXPECT_TRUE(partName.startsWith(QLatin1Char('.')));
         EXPECT_EQ(QString::fromUtf8(QFile::encodeName(partName)), partName) << "a whole letter is never cut";
         const QString suffix = QFileInfo(name).suffix();
-        EXPECT_TRUE(partName.endsWith(suffix.isEmpty() ? QStringLiteral(".part") : QStringLiteral(".part.") + suffix));
+        EXPECT_TRUE(partName.endsWith(suffix.isEmpty() ? QStringLiteral(".part")
+                                                       : QStringLiteral(".part.") + suffix));
         EXPECT_EQ(OwnedFiles::ownerOf(partName), qint64(getpid())) << partName.toStdString();
         EXPECT_NE(OwnedFiles::partPathFor(finalPath), part);
         EXPECT_NO_THROW(OwnedFile::create(part)) << "the file system takes the name";
@@ -162,7 +170,7 @@ TEST(OwnedFilesTest, SweepRemovesOnlyLeftoversOfEndedProcesses) {
     const QString linkName = ".link." + ended + "-0123abcd.part.mp4";
     QFile::link(tmp / "notes.txt", tmp / linkName);
     const QString fifoName = ".fifo." + ended + "-0123abcd.part.mp4";
-    ASSERT_EQ(mkfifo(QFile::encodeName(tmp / fifoName).constData(), 0600), 0);
+    makeFifo(tmp / fifoName);
     // A process in another PID namespace (or on another machine sharing the folder) holds its
     // lock: its id means nothing here, the lock does.
     OwnedFile locked = OwnedFile::create(tmp / (".locked." + ended + "-0123abcd.part.mp4"));

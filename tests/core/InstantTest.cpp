@@ -1,4 +1,5 @@
 #include "Instant.h"
+
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

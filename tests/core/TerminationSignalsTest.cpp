@@ -3,11 +3,9 @@
 #include <QCoreApplication>
 #include <QObject>
 #include <QThread>
-
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <future>
+#include <gtest/gtest.h>
 
 using namespace orvane;
 
@@ -44,7 +42,8 @@ TEST_P(TerminationSignalsTest, EachSignalBecomesOneCancelOnTheWatcher) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, TerminationSignalsTest,
-                         ::testing::Values(SignalCase{SIGINT, 130}, SignalCase{SIGTERM, 143}, SignalCase{SIGHUP, 129}));
+                         ::testing::Values(SignalCase{SIGINT, 130}, SignalCase{SIGTERM, 143},
+                                           SignalCase{SIGHUP, 129}));
 
 // The window's entry hands the signal to an object on its own (interface) thread.
 TEST(TerminationSignalsContextTest, RunsOnTheContextObjectsThread) {

@@ -6,9 +6,7 @@
 
 #include <QDir>
 #include <QFile>
-
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 using namespace orvane;
@@ -32,16 +30,20 @@ struct SysFixture {
         // Internal NVMe disk, not removable.
         makeDevice("259:2", "devices/pci0000:00/0000:00:1d.0/nvme/nvme0/nvme0n1/nvme0n1p2", "0", true);
         // USB disk that reports removable 0: the bus tells.
-        makeDevice("8:17", "devices/pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0/6:0:0:0/block/sdb/sdb1",
-                   "0", true);
+        makeDevice(
+            "8:17",
+            "devices/pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0/6:0:0:0/block/sdb/sdb1", "0",
+            true);
         // Card reader on an internal bus that reports removable 1 on its disk.
         makeDevice("8:33", "devices/platform/mmc/host1/block/sdc/sdc1", "1", true);
     }
-    void makeDevice(const QString& number, const QString& partition, const QString& removable, bool isPartition) {
+    void makeDevice(const QString& number, const QString& partition, const QString& removable,
+                    bool isPartition) {
         const QString dir = root.makeFolder(partition);
         if (isPartition) {
             root.writeFile(partition + "/partition", "1");
-            root.writeFile(QFileInfo(dir).dir().path().mid(root.path().size() + 1) + "/removable", removable.toUtf8());
+            root.writeFile(QFileInfo(dir).dir().path().mid(root.path().size() + 1) + "/removable",
+                           removable.toUtf8());
         }
         root.makeFolder("dev/block");
         QFile::link(dir, root / ("dev/block/" + number));

@@ -1,10 +1,11 @@
 #include <QGuiApplication>
-
 #include <gtest/gtest.h>
 
 // libx265 keeps a few small buffers of every encoder it opens until the process ends; they are
 // not ours to free. Read by LeakSanitizer in sanitizer builds, unused otherwise.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libx265.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libx265.so\n";
+}
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

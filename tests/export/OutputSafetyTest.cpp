@@ -7,15 +7,11 @@
 #include "GPUVideoExporter.h"
 #include "OwnedFiles.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
-#include <QUuid>
-
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -26,12 +22,7 @@ using namespace orvane::test;
 namespace {
 
 QStringList hiddenEntries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System)
-        .filter(QRegularExpression(QStringLiteral("^\\.")));
-}
-
-QStringList allEntries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System);
+    return entries(folder).filter(QRegularExpression("^\\."));
 }
 
 QImage redImage() {
@@ -40,110 +31,85 @@ QImage redImage() {
     return image;
 }
 
-// The ways a path can name a file that already has another name.
-struct Alias {
-    const char* how;
-    QString (*make)(const TempFolder& folder, const QString& source);
-};
-
-const Alias aliases[] = {
-    {"same path", [](const TempFolder&, const QString& source) { return source; }},
-    {"through ..",
-     [](const TempFolder& folder, const QString& source) {
-         return folder.makeFolder("sub") + "/../" + QFileInfo(source).fileName();
-     }},
-    {"symbolic link",
-     [](const TempFolder& folder, const QString& source) {
-         const QString link = folder / "link.mp4";
-         QFile::remove(link);
-         QFile::link(source, link);
-         return link;
-     }},
-    {"hard link",
-     [](const TempFolder& folder, const QString& source) {
-         const QString link = folder / "hard.mp4";
-         QFile::remove(link);
-         ::link(QFile::encodeName(source).constData(), QFile::encodeName(link).constData());
-         return link;
-     }},
-};
-
-TEST(OutputSafetyTest, AnOutputThatIsAnInputIsRefusedBeforeAnyWork) {
-    TempFolder folder;
-    const QString temp = folder.makeFolder("tmp");
-    ScopedTemp scopedTemp(temp);
-    const TeslaVideoFile front = clip(folder, "2024-05-01_10-20-30-front.mp4", CameraAngle::front, morning, 1, 160, 120);
-    const TeslaVideoFile back = clip(folder, "2024-05-01_10-20-30-back.mp4", CameraAngle::back, morning, 1, 160, 120);
-    const QString copy = folder / "prepared-copy.mp4";
-    ASSERT_TRUE(QFile::copy(front.url, copy));
-    const QByteArray frontBytes = digest(front.url), backBytes = digest(back.url);
-    const WatermarkSettings balanced = settings(ExportQuality::balanced);
-    using Run = std::function<void(const QString& out)>;
-    const std::vector<std::pair<const char*, Run>> exports = {
-        {"single", [&](const QString& out) { GPUVideoExporter::exportSync(front, front.url, out, balanced, 0, 0, {}); }},
-        // The window reads a copy of a file on a USB drive; the drive's file is still the source.
-        {"single from a copy", [&](const QString& out) { GPUVideoExporter::exportSync(front, copy, out, balanced, 0, 0, {}); }},
-        {"continuous",
-         [&](const QString& out) { GPUVideoExporter::exportContinuous({{back, 0, 1}, {front, 0, 1}}, out, balanced, {}); }},
-        {"grid", [&](const QString& out) { GPUVideoExporter::exportGrid({{{back, front}, 0, 1}}, out, balanced, {}); }},
-    };
-    for (const Alias& alias : aliases) {
-        for (const auto& [name, run] : exports) {
-            const QString out = alias.make(folder, front.url);
-            try {
-                run(out);
-                ADD_FAILURE() << name << " over the source " << alias.how;
-            } catch (const FileSystemError& e) {
-                EXPECT_TRUE(e.description().contains(QStringLiteral("源视频"))) << e.description().toStdString();
-            }
-            EXPECT_EQ(digest(front.url), frontBytes) << name << ", " << alias.how;
-            EXPECT_EQ(digest(back.url), backBytes) << name << ", " << alias.how;
-            EXPECT_TRUE(allEntries(temp).isEmpty()) << name << ": work started";
-            EXPECT_TRUE(hiddenEntries(folder.path()).isEmpty()) << name;
-        }
-    }
-}
-
-TEST(OutputSafetyTest, ImageSavesCheckTheFormatFirstAndReplaceOnlyWhenComplete) {
-    TempFolder folder;
-    const TeslaVideoFile video = clip(folder, "F.mp4", CameraAngle::front, morning, 1, 64, 48);
-    const QString notes = folder.writeFile("notes.txt", "mine");
-    const QString videoNamedPng = folder / "v.png";
-    ASSERT_TRUE(QFile::copy(video.url, videoNamedPng));
-    struct Refused {
-        QString path;
-        QStringList sources;
-    } refused[] = {{video.url, {}}, {notes, {}}, {folder / "frame", {}}, {videoNamedPng, {videoNamedPng}}};
-    for (const Refused& r : refused) {
-        const QByteArray before = digest(r.path);
-        EXPECT_THROW(FrameCapture::saveImage(redImage(), r.path, r.sources), FileSystemError) << r.path.toStdString();
-        EXPECT_EQ(digest(r.path), before) << r.path.toStdString();
-    }
-    EXPECT_FALSE(QFile::exists(folder / "frame"));
-
-    const QString shot = folder.writeFile("shot.png", "an earlier capture");
-    FrameCapture::saveImage(redImage(), shot, {video.url});
-    EXPECT_EQ(QImage(shot).size(), QSize(64, 48));
-    EXPECT_TRUE(hiddenEntries(folder.path()).isEmpty());
-}
-
 uint32_t kindOf(const QString& path) {
     struct stat st {};
     return lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
 }
 
-// A device, FIFO, socket or folder in the output's place stays what it is; a FIFO never
-// blocks the save.
-TEST(OutputSafetyTest, OutputsThatAreNotRegularFilesAreRefused) {
-    TempFolder folder;
-    const QString temp = folder.makeFolder("tmp");
-    ScopedTemp scopedTemp(temp);
-    const TeslaVideoFile video = clip(folder, "2024-05-01_10-20-30-front.mp4", CameraAngle::front, morning, 1, 64, 48);
+class OutputSafetyTest : public ExportTest {};
+
+// The same path, a path through "..", a symbolic and a hard link: each names the source.
+TEST_F(OutputSafetyTest, AnOutputThatIsAnInputIsRefusedBeforeAnyWork) {
+    const QString copy = folder / "prepared-copy.mp4";
+    ASSERT_TRUE(QFile::copy(front.url, copy));
+    const QString name = QFileInfo(front.url).fileName();
+    const QString aliases[] = {front.url, clips->makeFolder("sub") + "/../" + name, folder / "link.mp4",
+                               folder / "hard.mp4"};
+    QFile::link(front.url, aliases[2]);
+    ASSERT_EQ(::link(QFile::encodeName(front.url).constData(), QFile::encodeName(aliases[3]).constData()), 0);
+    const QByteArray frontBytes = digest(front.url), backBytes = digest(back.url);
+    const std::pair<const char*, std::function<void(const QString&)>> exports[] = {
+        {"single",
+         [&](const QString& out) {
+             GPUVideoExporter::exportSync(front, front.url, out, balanced, 0, 0, {});
+         }},
+        // The window reads a copy of a file on a USB drive; the drive's file is still the source.
+        {"single from a copy",
+         [&](const QString& out) { GPUVideoExporter::exportSync(front, copy, out, balanced, 0, 0, {}); }},
+        {"continuous",
+         [&](const QString& out) {
+             GPUVideoExporter::exportContinuous({{back, 0, 1}, {front, 0, 1}}, out, balanced, {});
+         }},
+        {"grid",
+         [&](const QString& out) {
+             GPUVideoExporter::exportGrid({{{back, front}, 0, 1}}, out, balanced, {});
+         }},
+    };
+    for (const QString& out : aliases)
+        for (const auto& [name, run] : exports) {
+            SCOPED_TRACE(std::string(name) + " to " + out.toStdString());
+            try {
+                run(out);
+                ADD_FAILURE() << "not refused";
+            } catch (const FileSystemError& e) {
+                EXPECT_TRUE(e.description().contains(QStringLiteral("源视频")))
+                    << e.description().toStdString();
+            }
+            EXPECT_EQ(digest(front.url), frontBytes);
+            EXPECT_EQ(digest(back.url), backBytes);
+            EXPECT_TRUE(entries(temp).isEmpty()) << "work started";
+            EXPECT_TRUE(hiddenEntries(folder.path()).isEmpty());
+            EXPECT_TRUE(hiddenEntries(clips->path()).isEmpty());
+        }
+}
+
+TEST_F(OutputSafetyTest, ImageSavesCheckTheFormatFirstAndReplaceOnlyWhenComplete) {
+    const QString notes = folder.writeFile("notes.txt", "mine");
+    const QString videoNamedPng = folder / "v.png";
+    ASSERT_TRUE(QFile::copy(front.url, videoNamedPng));
+    const std::pair<QString, QStringList> refused[] = {
+        {front.url, {}}, {notes, {}}, {folder / "frame", {}}, {videoNamedPng, {videoNamedPng}}};
+    for (const auto& [path, sources] : refused) {
+        const QByteArray before = digest(path);
+        EXPECT_THROW(FrameCapture::saveImage(redImage(), path, sources), FileSystemError)
+            << path.toStdString();
+        EXPECT_EQ(digest(path), before) << path.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(folder / "frame"));
+    const QString shot = folder.writeFile("shot.png", "an earlier capture");
+    FrameCapture::saveImage(redImage(), shot, {front.url});
+    EXPECT_EQ(QImage(shot).size(), QSize(64, 48));
+    EXPECT_TRUE(hiddenEntries(folder.path()).isEmpty());
+}
+
+// A device, FIFO, socket or folder in the output's place stays what it is; a FIFO never blocks
+// the save.
+TEST_F(OutputSafetyTest, OutputsThatAreNotRegularFilesAreRefused) {
     const QString outputs = folder.makeFolder("out");
-    QStringList special = {makeFifo(outputs + "/fifo.mp4"), outputs + "/socket.mp4", folder.makeFolder("out/folder.mp4")};
+    QStringList special = {makeFifo(outputs + "/fifo.mp4"), outputs + "/socket.mp4",
+                           folder.makeFolder("out/folder.mp4"), outputs + "/link-to-fifo.mp4"};
     ASSERT_TRUE(makeSocket(special[1]));
-    QFile::link(special[0], outputs + "/link-to-fifo.mp4");
-    special << outputs + "/link-to-fifo.mp4";
+    QFile::link(special[0], special[3]);
     if (mknod(QFile::encodeName(outputs + "/null.mp4").constData(), S_IFCHR | 0600, makedev(1, 3)) == 0)
         special << outputs + "/null.mp4"; // needs root
     for (const QString& path : special) {
@@ -163,7 +129,7 @@ TEST(OutputSafetyTest, OutputsThatAreNotRegularFilesAreRefused) {
         EXPECT_TRUE(prompt && imageRefused) << png.toStdString();
         QFile::rename(png, path);
         try {
-            GPUVideoExporter::exportSync(video, video.url, path, settings(ExportQuality::balanced), 0, 0, {});
+            GPUVideoExporter::exportSync(front, front.url, path, balanced, 0, 0, {});
         } catch (const FileSystemError&) {
             videoRefused = true;
         }
@@ -171,17 +137,16 @@ TEST(OutputSafetyTest, OutputsThatAreNotRegularFilesAreRefused) {
         EXPECT_EQ(kindOf(path), kind) << path.toStdString() << " was replaced";
     }
     EXPECT_TRUE(hiddenEntries(outputs).isEmpty());
-    EXPECT_TRUE(allEntries(temp).isEmpty());
+    EXPECT_TRUE(entries(temp).isEmpty());
 }
 
-TEST(OutputSafetyTest, LongOutputNamesWork) {
-    TempFolder folder;
-    const TeslaVideoFile video = clip(folder, "a-front.mp4", CameraAngle::front, morning, 0.25, 64, 48);
+TEST_F(OutputSafetyTest, LongOutputNamesWork) {
     const QString outputs = folder.makeFolder("out");
-    for (const QString& name : {QString(251, 'a') + ".mp4", QString(235, 'b') + ".mp4", QString(83, QChar(0x884C)) + ".mp4"}) {
-        GPUVideoExporter::exportSync(video, video.url, outputs + "/" + name, settings(ExportQuality::balanced, false), 0,
-                                     0, {});
-        EXPECT_TRUE(QFileInfo(outputs + "/" + name).size() > 0) << name.size();
+    for (const QString& name :
+         {QString(251, 'a') + ".mp4", QString(235, 'b') + ".mp4", QString(83, QChar(0x884C)) + ".mp4"}) {
+        GPUVideoExporter::exportSync(front, front.url, outputs + "/" + name, balancedWithoutTime, 0, 0.25,
+                                     {});
+        EXPECT_GT(QFileInfo(outputs + "/" + name).size(), 0) << name.size();
     }
     FrameCapture::saveImage(redImage(), outputs + "/" + QString(251, 'c') + ".png", {});
     EXPECT_EQ(QImage(outputs + "/" + QString(251, 'c') + ".png").size(), QSize(64, 48));
@@ -190,24 +155,22 @@ TEST(OutputSafetyTest, LongOutputNamesWork) {
 
 // Whatever a killed export left in the destination or the temporary folder is removed by the
 // next export; a running process's files stay; everything the export makes carries its owner.
-TEST(OutputSafetyTest, AnExportRemovesLeftoversOfKilledExportsAndMarksItsOwn) {
-    TempFolder folder;
-    const QString temp = folder.makeFolder("tmp");
-    ScopedTemp scopedTemp(temp);
-    const TeslaVideoFile a = clip(folder, "2024-05-01_10-20-30-front.mp4", CameraAngle::front, morning, 1, 64, 48);
+TEST_F(OutputSafetyTest, AnExportRemovesLeftoversOfKilledExportsAndMarksItsOwn) {
     const QString outputs = folder.makeFolder("out");
     const QString ended = QString::number(endedProcessId()), running = QString::number(getppid());
     const QString uuid = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    const QStringList leftovers = {folder.writeFile("out/.result." + ended + "-0123abcd.part.mp4", "half"),
-                                   folder.writeFile("tmp/tesla-merge-" + ended + "-" + uuid + "/part_0000.mp4", "x"),
-                                   folder.writeFile("tmp/tesla-export-" + ended + "-" + uuid + ".mp4", "copy")};
-    const QStringList others = {folder.writeFile("out/.result." + running + "-0123abcd.part.mp4", "in use"),
-                                folder.writeFile("tmp/tesla-export-" + running + "-" + uuid + ".mp4", "in use"),
-                                folder.writeFile("out/.hidden-notes", "mine")};
+    const QStringList leftovers = {
+        folder.writeFile("out/.result." + ended + "-0123abcd.part.mp4", "half"),
+        folder.writeFile("tmp/tesla-merge-" + ended + "-" + uuid + "/part_0000.mp4", "x"),
+        folder.writeFile("tmp/tesla-export-" + ended + "-" + uuid + ".mp4", "copy")};
+    const QStringList others = {
+        folder.writeFile("out/.result." + running + "-0123abcd.part.mp4", "in use"),
+        folder.writeFile("tmp/tesla-export-" + running + "-" + uuid + ".mp4", "in use"),
+        folder.writeFile("out/.hidden-notes", "mine")};
     QStringList seen;
     ExportCallbacks callbacks;
-    callbacks.onProgress = [&](double) { seen << allEntries(outputs) << allEntries(temp); };
-    GPUVideoExporter::exportContinuous({{a, 0, 1}}, outputs + "/result.mp4", settings(ExportQuality::balanced, false),
+    callbacks.onProgress = [&](double) { seen << entries(outputs) << entries(temp); };
+    GPUVideoExporter::exportContinuous({{front, 0, 1}}, outputs + "/result.mp4", balancedWithoutTime,
                                        callbacks);
     for (const QString& path : leftovers)
         EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
@@ -216,7 +179,8 @@ TEST(OutputSafetyTest, AnExportRemovesLeftoversOfKilledExportsAndMarksItsOwn) {
     seen.removeDuplicates();
     int ownFiles = 0;
     for (const QString& name : seen) {
-        if (name == "result.mp4" || others.contains(outputs + "/" + name) || others.contains(temp + "/" + name))
+        if (name == "result.mp4" || others.contains(outputs + "/" + name) ||
+            others.contains(temp + "/" + name))
             continue;
         EXPECT_EQ(OwnedFiles::ownerOf(name), qint64(getpid())) << name.toStdString();
         ++ownFiles;
@@ -225,33 +189,45 @@ TEST(OutputSafetyTest, AnExportRemovesLeftoversOfKilledExportsAndMarksItsOwn) {
 }
 
 // A damaged clip is worth saving: what can be read is exported, and the result says it is short.
-TEST(OutputSafetyTest, ASourceCutShortIsExportedAndFlagged) {
-    TempFolder folder;
-    ScopedTemp scopedTemp(folder.makeFolder("tmp"));
-    const TeslaVideoFile whole = clip(folder, "2024-05-01_10-20-30-front.mp4", CameraAngle::front, morning, 2, 160, 120);
-    TeslaVideoFile cut = whole;
+TEST_F(OutputSafetyTest, ASourceCutShortIsExportedAndFlagged) {
+    TeslaVideoFile cut = front;
     cut.url = folder / "2024-05-01_10-20-31-front.mp4";
-    ASSERT_TRUE(runProgram("ffmpeg", {"-v", "error", "-i", whole.url, "-c", "copy", "-movflags", "+faststart", cut.url}));
+    ASSERT_TRUE(runProgram(
+        "ffmpeg", {"-v", "error", "-i", front.url, "-c", "copy", "-movflags", "+faststart", cut.url}));
     ASSERT_TRUE(QFile::resize(cut.url, QFile(cut.url).size() * 6 / 10));
-    const WatermarkSettings balanced = settings(ExportQuality::balanced, false);
-    struct Case {
+    const struct {
         const char* name;
         std::function<ExportResult()> run;
         bool truncated;
     } cases[] = {
-        {"whole", [&] { return GPUVideoExporter::exportSync(whole, whole.url, folder / "o1.mp4", balanced, 0, 0, {}); }, false},
-        {"single", [&] { return GPUVideoExporter::exportSync(cut, cut.url, folder / "o2.mp4", balanced, 0, 0, {}); }, true},
+        {"whole",
+         [&] {
+             return GPUVideoExporter::exportSync(front, front.url, folder / "o1.mp4", balancedWithoutTime, 0,
+                                                 0, {});
+         },
+         false},
+        {"single",
+         [&] {
+             return GPUVideoExporter::exportSync(cut, cut.url, folder / "o2.mp4", balancedWithoutTime, 0, 0,
+                                                 {});
+         },
+         true},
         {"continuous",
-         [&] { return GPUVideoExporter::exportContinuous({{cut, 0, 0}}, folder / "o3.mp4", balanced, {}); }, true},
+         [&] {
+             return GPUVideoExporter::exportContinuous({{cut, 0, 0}}, folder / "o3.mp4", balancedWithoutTime,
+                                                       {});
+         },
+         true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         const ExportResult result = c.run();
-        EXPECT_EQ(result.truncated, c.truncated) << c.name;
-        EXPECT_GT(QFileInfo(result.path).size(), 0) << c.name;
+        EXPECT_EQ(result.truncated, c.truncated);
+        EXPECT_GT(QFileInfo(result.path).size(), 0);
         if (c.truncated) {
-            EXPECT_GT(result.exportedLength, 0.1) << c.name;
-            EXPECT_LT(result.exportedLength, 1.8) << c.name;
-            EXPECT_TRUE(result.truncationWarning().contains(QString::number(result.exportedLength, 'f', 1))) << c.name;
+            EXPECT_GT(result.exportedLength, 0.1);
+            EXPECT_LT(result.exportedLength, 1.8);
+            EXPECT_TRUE(result.truncationWarning().contains(QString::number(result.exportedLength, 'f', 1)));
         } else {
             EXPECT_NEAR(result.exportedLength, 2.0, 1e-6);
             EXPECT_TRUE(result.truncationWarning().isEmpty());
@@ -260,19 +236,22 @@ TEST(OutputSafetyTest, ASourceCutShortIsExportedAndFlagged) {
 }
 
 // A FIFO named like a clip never blocks an export, whichever way it is read.
-TEST(OutputSafetyTest, FifoSourcesAreRefusedAtOnce) {
-    TempFolder folder;
-    ScopedTemp scopedTemp(folder.makeFolder("tmp"));
-    TeslaVideoFile fifo;
+TEST_F(OutputSafetyTest, FifoSourcesAreRefusedAtOnce) {
+    TeslaVideoFile fifo = front;
     fifo.url = makeFifo(folder / "2024-05-01_10-20-30-front.mp4");
-    fifo.fileName = QFileInfo(fifo.url).fileName();
-    fifo.cameraAngle = CameraAngle::front;
-    fifo.startTime = morning;
-    const WatermarkSettings balanced = settings(ExportQuality::balanced, false);
-    const std::vector<std::pair<const char*, std::function<void()>>> exports = {
-        {"single", [&] { GPUVideoExporter::exportSync(fifo, fifo.url, folder / "o.mp4", balanced, 0, 0, {}); }},
-        {"continuous", [&] { GPUVideoExporter::exportContinuous({{fifo, 0, 1}}, folder / "o.mp4", balanced, {}); }},
-        {"grid", [&] { GPUVideoExporter::exportGrid({{{fifo}, 0, 1}}, folder / "o.mp4", balanced, {}); }},
+    const std::pair<const char*, std::function<void()>> exports[] = {
+        {"single",
+         [&] {
+             GPUVideoExporter::exportSync(fifo, fifo.url, folder / "o.mp4", balancedWithoutTime, 0, 0, {});
+         }},
+        {"continuous",
+         [&] {
+             GPUVideoExporter::exportContinuous({{fifo, 0, 1}}, folder / "o.mp4", balancedWithoutTime, {});
+         }},
+        {"grid",
+         [&] {
+             GPUVideoExporter::exportGrid({{{fifo}, 0, 1}}, folder / "o.mp4", balancedWithoutTime, {});
+         }},
     };
     for (const auto& [name, run] : exports) {
         bool failed = false;

@@ -1,11 +1,11 @@
 #include "EventThumbnailLoader.h"
+
 #include "FramePattern.h"
-#include "SampleDrive.h"
+#include "SampleClips.h"
 #include "TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
+#include <gtest/gtest.h>
 
 using namespace orvane;
 namespace Loader = orvane::EventThumbnailLoader;
@@ -19,19 +19,17 @@ protected:
     // A one-second camera file named after its minute; returns its path.
     QString clip(const QString& folder, Instant minute, CameraAngle camera, int width = 64, int height = 48) {
         QDir().mkpath(folder);
-        sample::ClipSpec spec;
-        spec.path = folder + QLatin1Char('/') + sample::carTimeName(minute) + Camera::fileNameSuffix(camera);
-        spec.camera = camera;
-        spec.width = width;
-        spec.height = height;
-        spec.seconds = 1;
-        spec.startTime = minute;
-        sample::writeClip(spec);
-        return spec.path;
+        return test::writeClip(
+            {.path = folder + "/" + sample::carTimeName(minute) + Camera::fileNameSuffix(camera),
+             .camera = camera,
+             .width = width,
+             .height = height,
+             .startTime = minute});
     }
     static std::optional<int> cameraOf(const QImage& image) {
         const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
-        auto p = sample::FramePattern::read(gray.constBits(), int(gray.bytesPerLine()), gray.width(), gray.height());
+        auto p = sample::FramePattern::read(gray.constBits(), int(gray.bytesPerLine()), gray.width(),
+                                            gray.height());
         return p ? std::optional<int>(p->cameraIndex) : std::nullopt;
     }
     test::ScopedTimeZone zone{"UTC"};
@@ -79,7 +77,8 @@ TEST_F(EventThumbnailLoaderTest, MissingFolderFailsAndMeasuresNothing) {
 TEST_F(EventThumbnailLoaderTest, DamagedFirstFileFailsButLaterMinutesStillCount) {
     const QString folder = root / QStringLiteral("damaged");
     QDir().mkpath(folder);
-    root.writeFile(QStringLiteral("damaged/") + sample::carTimeName(minute0) + QStringLiteral("-front.mp4"), "garbage");
+    root.writeFile(QStringLiteral("damaged/") + sample::carTimeName(minute0) + QStringLiteral("-front.mp4"),
+                   "garbage");
     clip(folder, minute0 + 60, CameraAngle::front);
     TeslaClipEvent event;
     event.folderURL = folder;
@@ -91,7 +90,7 @@ TEST_F(EventThumbnailLoaderTest, ContinuousSessionUsesItsEarliestMinuteAndItsRan
     const QString folder = root / QStringLiteral("RecentClips");
     clip(folder, minute0 - 60, CameraAngle::front, 96, 64); // before the session
     clip(folder, minute0 + 120, CameraAngle::front);
-    clip(folder, minute0, CameraAngle::front, 128, 96);     // the session's first minute
+    clip(folder, minute0, CameraAngle::front, 128, 96); // the session's first minute
     clip(folder, minute0 + 60, CameraAngle::front);
     clip(folder, minute0 + 180, CameraAngle::front, 96, 64); // after it
     root.writeFile(QStringLiteral("RecentClips/notes.txt"), "x");
@@ -128,7 +127,8 @@ TEST(EventThumbnailLoaderNamesTest, FileNameDates) {
 TEST(EventThumbnailLoaderNamesTest, PreferredFile) {
     EXPECT_EQ(Loader::preferredVideoURL({QStringLiteral("/x/a-back.mp4"), QStringLiteral("/x/a-front.mp4")}),
               QStringLiteral("/x/a-front.mp4"));
-    EXPECT_EQ(Loader::preferredVideoURL({QStringLiteral("/x/b-left_repeater.mp4"), QStringLiteral("/y/a-right_repeater.mp4")}),
+    EXPECT_EQ(Loader::preferredVideoURL(
+                  {QStringLiteral("/x/b-left_repeater.mp4"), QStringLiteral("/y/a-right_repeater.mp4")}),
               QStringLiteral("/y/a-right_repeater.mp4"));
     EXPECT_FALSE(Loader::preferredVideoURL({}));
 }

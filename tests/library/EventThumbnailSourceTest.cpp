@@ -1,8 +1,7 @@
 #include "EventThumbnailSource.h"
 
-#include <gtest/gtest.h>
-
 #include <QUrl>
+#include <gtest/gtest.h>
 
 using namespace orvane;
 
@@ -64,10 +63,15 @@ TEST(EventThumbnailSourceTest, AnythingElseIsRejected) {
         QStringLiteral("image://other/v1/") + payload,
         QStringLiteral("v1/") + payload.left(payload.size() - 3),
         QStringLiteral("v1/!!!"),
-        QStringLiteral("v1/") + QString::fromLatin1(QByteArray("[1,2]").toBase64(QByteArray::Base64UrlEncoding)),
-        QStringLiteral("v1/") + QString::fromLatin1(QByteArray(R"({"d":5,"s":1})").toBase64(QByteArray::Base64UrlEncoding)),
-        QStringLiteral("v1/") + QString::fromLatin1(QByteArray(R"({"d":"/a"})").toBase64(QByteArray::Base64UrlEncoding)),
-        QStringLiteral("v1/") + QString::fromLatin1(QByteArray(R"({"d":"/a","s":1,"f":3})").toBase64(QByteArray::Base64UrlEncoding)),
+        QStringLiteral("v1/") +
+            QString::fromLatin1(QByteArray("[1,2]").toBase64(QByteArray::Base64UrlEncoding)),
+        QStringLiteral("v1/") +
+            QString::fromLatin1(QByteArray(R"({"d":5,"s":1})").toBase64(QByteArray::Base64UrlEncoding)),
+        QStringLiteral("v1/") +
+            QString::fromLatin1(QByteArray(R"({"d":"/a"})").toBase64(QByteArray::Base64UrlEncoding)),
+        QStringLiteral("v1/") +
+            QString::fromLatin1(
+                QByteArray(R"({"d":"/a","s":1,"f":3})").toBase64(QByteArray::Base64UrlEncoding)),
     };
     for (const QString& text : bad)
         EXPECT_FALSE(EventThumbnailSource::parse(text)) << text.toStdString();

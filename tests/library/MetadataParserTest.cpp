@@ -1,10 +1,13 @@
+// Scanning drives and chosen folders into events, and events back into their files. The trees
+// are made of empty files: the scanner reads names and event.json only.
+
 #include "MetadataParser.h"
-#include "TeslaTimeParser.h"
+
+#include "MinuteGroups.h"
 #include "TestSupport.h"
 
-#include <QDir>
 #include <QFile>
-
+#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,240 +15,207 @@ using namespace orvane;
 
 namespace {
 
-// Builds drive trees out of empty files: the scanner reads names and event.json only.
+QString local(Instant t) {
+    return LocalTime::format(t, QStringLiteral("MM-dd HH:mm:ss"));
+}
+
+// One line per event, latest first within a category: folder, local start…end, count, and
+// what sets it apart (session, the single file, the location).
+QString listing(const EventsByCategory& library) {
+    QStringList lines;
+    for (const auto& [category, events] : library)
+        for (const TeslaClipEvent& e : events) {
+            QString line = QStringLiteral("%1 %2 %3…%4 ×%5")
+                               .arg(Category::rawValue(category), e.folderName, local(e.startTime),
+                                    e.endTime ? local(*e.endTime) : QString())
+                               .arg(e.videoCount);
+            if (e.isContinuousSession)
+                line += QStringLiteral(" session");
+            if (e.sourceFileURL)
+                line += QStringLiteral(" file ") + QFileInfo(*e.sourceFileURL).fileName();
+            if (e.locationLine)
+                line += QStringLiteral(" @") + *e.locationLine;
+            lines << line;
+        }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QStringList names(const std::vector<TeslaVideoFile>& files) {
+    QStringList out;
+    for (const auto& f : files)
+        out << f.fileName;
+    return out;
+}
+
 class MetadataParserTest : public testing::Test {
 protected:
     test::ScopedTimeZone zone{"Asia/Shanghai"};
     test::TempFolder tmp;
+    const QString root = tmp / "TeslaCam";
 
-    static Instant at(const char* localDateTime) {
-        return *TeslaTimeParser::parseLocalDateTime(QString::fromUtf8(localDateTime));
-    }
-    QString minute(const QString& folder, const char* stamp, std::initializer_list<const char*> cameras = {"front", "back"}) {
-        for (const char* camera : cameras)
+    // Empty camera files of one minute in `folder`.
+    QString minute(const QString& folder, const char* stamp, QStringList cameras = {"front", "back"}) {
+        for (const QString& camera : cameras)
             tmp.writeFile(folder + "/" + stamp + "-" + camera + ".mp4");
         return tmp / folder;
     }
-    QString root() const { return tmp / "TeslaCam"; }
-    static QStringList names(const std::vector<TeslaVideoFile>& files) {
-        QStringList out;
-        for (const auto& f : files)
-            out << f.fileName;
-        return out;
+    void eventJson(const QString& folder, const char* json) { tmp.writeFile(folder + "/event.json", json); }
+    const TeslaClipEvent& event(const EventsByCategory& library, ClipCategory category,
+                                const QString& folderName, size_t nth = 0) {
+        for (const auto& e : library.at(category))
+            if (e.folderName == folderName && nth-- == 0)
+                return e;
+        throw std::runtime_error("no such event");
     }
 };
 
-TEST_F(MetadataParserTest, SavedClipFolderBecomesOneEventAcrossMinutes) {
-    const char* folder = "TeslaCam/SavedClips/2024-05-01_10-20-30";
-    minute(folder, "2024-05-01_10-19-00", {"front", "back", "left_repeater", "right_repeater", "left_pillar", "right_pillar"});
-    minute(folder, "2024-05-01_10-20-00", {"front", "back", "left_repeater", "right_repeater", "left_pillar", "right_pillar"});
-    tmp.writeFile(QString(folder) + "/event.json",
-                  R"({"timestamp":"2024-05-01T10:20:30","city":"上海","est_lat":"31.2304","est_lon":"-121.4737"})");
-    const auto library = MetadataParser::scanLibrary({root()});
-    ASSERT_EQ(library.size(), 1u);
-    const auto& saved = library.at(ClipCategory::saved);
-    ASSERT_EQ(saved.size(), 1u);
-    EXPECT_EQ(saved[0].startTime, at("2024-05-01T10:19:00"));
-    EXPECT_EQ(saved[0].endTime, at("2024-05-01T10:20:00"));
-    EXPECT_EQ(saved[0].videoCount, 2);
-    EXPECT_EQ(saved[0].folderName, QStringLiteral("2024-05-01_10-20-30"));
-    EXPECT_EQ(saved[0].locationLine, QStringLiteral("31.23040°N, 121.47370°W · 上海"));
-    EXPECT_FALSE(saved[0].sourceFileURL);
-    EXPECT_FALSE(saved[0].isContinuousSession);
-}
-
-TEST_F(MetadataParserTest, MinutesMoreThanNinetySecondsApartSplitTheFolder) {
-    struct Case {
-        const char* second;
-        size_t events;
-    };
-    for (const Case& c : {Case{"2024-05-01_10-01-30", 1}, Case{"2024-05-01_10-01-31", 2}}) {
-        test::TempFolder local;
-        const QString folder = local.makeFolder("SavedClips/2024-05-01_10-02-00");
-        local.writeFile("SavedClips/2024-05-01_10-02-00/2024-05-01_10-00-00-front.mp4");
-        local.writeFile(QStringLiteral("SavedClips/2024-05-01_10-02-00/%1-front.mp4").arg(c.second));
-        const auto events = MetadataParser::summarizeEvents(folder, ClipCategory::saved);
-        ASSERT_EQ(events.size(), c.events) << c.second;
-        if (c.events == 2) {
-            EXPECT_EQ(events[0].folderURL, events[1].folderURL);
-            EXPECT_EQ(events[1].startTime, events[1].endTime);
-        }
-    }
-}
-
-TEST_F(MetadataParserTest, RecentClipsFormOneContinuousSessionAcrossDays) {
+TEST_F(MetadataParserTest, ADriveBecomesEventsByCategory) {
+    const QStringList sixCameras = {"front",          "back",        "left_repeater",
+                                    "right_repeater", "left_pillar", "right_pillar"};
+    minute("TeslaCam/SavedClips/2024-05-01_10-20-30", "2024-05-01_10-19-00", sixCameras);
+    minute("TeslaCam/SavedClips/2024-05-01_10-20-30", "2024-05-01_10-20-00", sixCameras);
+    eventJson(
+        "TeslaCam/SavedClips/2024-05-01_10-20-30",
+        R"({"timestamp":"2024-05-01T10:20:30","city":"上海","est_lat":"31.2304","est_lon":"-121.4737"})");
+    // Minutes more than 90 s apart split a folder into events.
+    for (const char* stamp : {"2024-05-01_11-00-00", "2024-05-01_11-01-00", "2024-05-01_11-04-00"})
+        minute("TeslaCam/SavedClips/2024-05-01_11-05-00", stamp);
+    for (const char* stamp : {"2024-05-01_12-00-00", "2024-05-01_12-01-31"})
+        minute("TeslaCam/SavedClips/2024-05-01_12-02-00", stamp, {"front"});
+    for (const char* stamp : {"2024-05-01_13-00-00", "2024-05-01_13-01-30"})
+        minute("TeslaCam/SavedClips/2024-05-01_13-02-00", stamp, {"front"});
+    // An upper-case extension has no date: the file counts only once event.json times it.
+    minute("TeslaCam/SavedClips/2024-05-01_14-20-30", "2024-05-01_14-20-00", {"front"});
+    tmp.writeFile("TeslaCam/SavedClips/2024-05-01_14-20-30/2024-05-01_14-21-00-back.MP4");
+    minute("TeslaCam/SavedClips/2024-05-01_15-20-30", "2024-05-01_15-20-00", {"front"});
+    tmp.writeFile("TeslaCam/SavedClips/2024-05-01_15-20-30/2024-05-01_15-21-00-back.MP4");
+    eventJson("TeslaCam/SavedClips/2024-05-01_15-20-30", R"({"timestamp":"2024-05-01T15:20:30"})");
+    // Rolling minutes across midnight are one session; other files are not clips.
     minute("TeslaCam/RecentClips", "2024-05-01_23-59-00");
     minute("TeslaCam/RecentClips", "2024-05-02_08-00-00");
     tmp.writeFile("TeslaCam/RecentClips/notes.txt");
     tmp.writeFile("TeslaCam/RecentClips/.hidden-front.mp4");
-    const auto library = MetadataParser::scanLibrary({root()});
-    const auto& recent = library.at(ClipCategory::recent);
-    ASSERT_EQ(recent.size(), 1u);
-    EXPECT_TRUE(recent[0].isContinuousSession);
-    EXPECT_EQ(recent[0].startTime, at("2024-05-01T23:59:00"));
-    EXPECT_EQ(recent[0].endTime, at("2024-05-02T08:00:00"));
-    EXPECT_EQ(recent[0].videoCount, 2);
-    EXPECT_EQ(recent[0].folderName, QStringLiteral("RecentClips"));
-
-    // A session returns its files earliest first; one camera only when asked.
-    const auto files = MetadataParser::loadVideos(recent[0], CameraAngle::back);
-    EXPECT_EQ(names(files), (QStringList{"2024-05-01_23-59-00-back.mp4", "2024-05-02_08-00-00-back.mp4"}));
-    EXPECT_EQ(MetadataParser::loadVideos(recent[0], CameraAngle::all).size(), 4u);
-}
-
-TEST_F(MetadataParserTest, LooseSentryFilesAreOneEventEach) {
+    // Loose sentry files are one event each; an undated one is none.
     minute("TeslaCam/SentryClips", "2024-05-01_10-00-00", {"front"});
     minute("TeslaCam/SentryClips", "2024-05-01_11-00-00", {"front"});
     tmp.writeFile("TeslaCam/SentryClips/undated-front.mp4");
-    const auto sentry = MetadataParser::scanLibrary({root()}).at(ClipCategory::sentry);
-    ASSERT_EQ(sentry.size(), 2u);
-    EXPECT_EQ(sentry[0].folderName, QStringLiteral("2024-05-01_11-00-00-front"));
-    for (const auto& e : sentry) {
-        EXPECT_TRUE(e.sourceFileURL);
-        EXPECT_EQ(e.videoCount, 1);
-        EXPECT_FALSE(e.endTime);
-    }
-    EXPECT_EQ(MetadataParser::loadVideos(sentry[0], CameraAngle::back).size(), 0u);
-    EXPECT_EQ(MetadataParser::loadVideos(sentry[0], CameraAngle::front).size(), 1u);
+    // A folder without dated files is an event only with event.json, timed by the folder's name.
+    for (const char* folder :
+         {"TeslaCam/SentryClips/2024-05-01_16-20-30", "TeslaCam/SentryClips/2024-05-01_17-20-30"})
+        minute(folder, "x");
+    eventJson("TeslaCam/SentryClips/2024-05-01_17-20-30", R"({"timestamp":"2024-05-01T17:21:00"})");
+
+    const EventsByCategory library = MetadataParser::scanLibrary({root});
+    EXPECT_EQ(listing(library).toStdString(),
+              "recent RecentClips 05-01 23:59:00…05-02 08:00:00 ×2 session\n"
+              "sentry 2024-05-01_17-20-30 05-01 17:20:30… ×1\n"
+              "sentry 2024-05-01_11-00-00-front 05-01 11:00:00… ×1 file 2024-05-01_11-00-00-front.mp4\n"
+              "sentry 2024-05-01_10-00-00-front 05-01 10:00:00… ×1 file 2024-05-01_10-00-00-front.mp4\n"
+              "saved 2024-05-01_15-20-30 05-01 15:20:00…05-01 15:20:00 ×2\n"
+              "saved 2024-05-01_14-20-30 05-01 14:20:00…05-01 14:20:00 ×1\n"
+              "saved 2024-05-01_13-02-00 05-01 13:00:00…05-01 13:01:30 ×2\n"
+              "saved 2024-05-01_12-02-00 05-01 12:01:31…05-01 12:01:31 ×1\n"
+              "saved 2024-05-01_12-02-00 05-01 12:00:00…05-01 12:00:00 ×1\n"
+              "saved 2024-05-01_11-05-00 05-01 11:04:00…05-01 11:04:00 ×1\n"
+              "saved 2024-05-01_11-05-00 05-01 11:00:00…05-01 11:01:00 ×2\n"
+              "saved 2024-05-01_10-20-30 05-01 10:19:00…05-01 10:20:00 ×2 @31.23040°N, 121.47370°W · 上海");
+
+    // A session's files come earliest first, an event's latest first; one camera when asked.
+    const TeslaClipEvent& recent = event(library, ClipCategory::recent, "RecentClips");
+    EXPECT_EQ(names(MetadataParser::loadVideos(recent, CameraAngle::back)),
+              (QStringList{"2024-05-01_23-59-00-back.mp4", "2024-05-02_08-00-00-back.mp4"}));
+    EXPECT_EQ(MetadataParser::loadVideos(recent, CameraAngle::all).size(), 4u);
+    const TeslaClipEvent& split = event(library, ClipCategory::saved, "2024-05-01_11-05-00", 1);
+    EXPECT_EQ(names(MetadataParser::loadVideos(split, CameraAngle::back)),
+              (QStringList{"2024-05-01_11-01-00-back.mp4", "2024-05-01_11-00-00-back.mp4"}));
+    EXPECT_EQ(MetadataParser::loadVideos(split, CameraAngle::all).size(), 4u);
+    EXPECT_TRUE(MetadataParser::loadVideos(split, CameraAngle::leftPillar).empty());
+    const QStringList sources = MetadataParser::sourceVideoURLs(split);
+    ASSERT_EQ(sources.size(), 4);
+    EXPECT_TRUE(sources[0].endsWith("2024-05-01_11-00-00-back.mp4"));
+    EXPECT_TRUE(sources[3].endsWith("2024-05-01_11-01-00-front.mp4"));
+    const TeslaClipEvent& loose = event(library, ClipCategory::sentry, "2024-05-01_11-00-00-front");
+    EXPECT_EQ(MetadataParser::loadVideos(loose, CameraAngle::back).size(), 0u);
+    EXPECT_EQ(MetadataParser::loadVideos(loose, CameraAngle::front).size(), 1u);
+    // Undated files are listed with the event that event.json times.
+    for (const auto& [folder, files] : {std::pair{"2024-05-01_14-20-30", 1u}, {"2024-05-01_15-20-30", 2u}})
+        EXPECT_EQ(
+            MetadataParser::loadVideos(event(library, ClipCategory::saved, folder), CameraAngle::all).size(),
+            files);
+    EXPECT_EQ(MetadataParser::loadVideos(event(library, ClipCategory::sentry, "2024-05-01_17-20-30"),
+                                         CameraAngle::all)
+                  .size(),
+              2u);
 }
 
-TEST_F(MetadataParserTest, ChosenFoldersOutsideTheDriveAreImported) {
+TEST_F(MetadataParserTest, ChosenPathsAreScannedOnceAndOutsideTheDriveAreImported) {
+    const QString clip = minute("TeslaCam/SavedClips/2024-05-01_10-20-30", "2024-05-01_10-20-00");
+    minute("TeslaCam/SavedClips/2024-05-02_10-20-30", "2024-05-02_10-20-00");
+    minute("b/TeslaCam/SavedClips/2024-05-01_10-20-30", "2024-05-01_10-20-00");
+    minute("b/TeslaCam/RecentClips", "2024-05-03_10-20-00");
     minute("elsewhere/2024-05-01_10-20-30", "2024-05-01_10-20-00");
     tmp.writeFile("plain/a.mp4");
     tmp.writeFile("plain/b.MP4");
-    tmp.writeFile("plain/event.json", R"({"timestamp":"2024-05-01T09:00:00"})");
-    tmp.writeFile("bare/clip one.mp4");
-    const auto library = MetadataParser::scanLibrary(
-        {tmp / "elsewhere/2024-05-01_10-20-30", tmp / "plain", tmp / "bare", tmp.makeFolder("empty")});
-    const auto& imported = library.at(ClipCategory::imported);
-    // "bare" has no file with a usable time (no date in the names, no event.json), so no
-    // event: one would list videos it could never open.
-    ASSERT_EQ(imported.size(), 2u);
-    EXPECT_EQ(imported[0].startTime, at("2024-05-01T10:20:00"));
-    EXPECT_EQ(imported[1].folderName, QStringLiteral("plain"));
-    EXPECT_EQ(imported[1].startTime, at("2024-05-01T09:00:00"));
-    EXPECT_EQ(imported[1].videoCount, 2);
-    tmp.writeFile("bare/event.json", R"({"timestamp":"2024-05-01T08:00:00"})");
-    EXPECT_EQ(MetadataParser::scanLibrary({tmp / "bare"}).at(ClipCategory::imported)[0].startTime,
-              at("2024-05-01T08:00:00"));
-}
-
-TEST_F(MetadataParserTest, SameClipChosenTwiceAppearsOnce) {
-    const QString clip = minute("TeslaCam/SavedClips/2024-05-01_10-20-30", "2024-05-01_10-20-00");
-    minute("TeslaCam/SavedClips/2024-05-02_10-20-30", "2024-05-02_10-20-00");
-    const auto library = MetadataParser::scanLibrary({clip, root(), clip + "/", tmp / "TeslaCam/SavedClips"});
-    EXPECT_EQ(library.at(ClipCategory::saved).size(), 2u);
-    EXPECT_EQ(library.at(ClipCategory::saved)[0].startTime, at("2024-05-02T10:20:00"));
-}
-
-TEST_F(MetadataParserTest, TwoRootsMerge) {
-    minute("a/TeslaCam/SavedClips/2024-05-01_10-20-30", "2024-05-01_10-20-00");
-    minute("b/TeslaCam/SavedClips/2024-05-01_10-20-30", "2024-05-01_10-20-00");
-    minute("b/TeslaCam/RecentClips", "2024-05-03_10-20-00");
-    const auto library = MetadataParser::scanLibrary({tmp / "a/TeslaCam", tmp / "b/TeslaCam"});
-    EXPECT_EQ(library.at(ClipCategory::saved).size(), 2u); // same name, different drives
-    EXPECT_EQ(library.at(ClipCategory::recent).size(), 1u);
-}
-
-TEST_F(MetadataParserTest, LooseFileWithoutTimeFailsTheScan) {
-    const QString clip = tmp.writeFile("loose/clip.mp4");
+    eventJson("plain", R"({"timestamp":"2024-05-01T09:00:00"})");
+    tmp.writeFile("bare/clip one.mp4"); // no usable time: no event, which would list videos it cannot open
+    tmp.writeFile("timed/clip one.mp4");
+    eventJson("timed", R"({"timestamp":"2024-05-01T08:00:00"})");
+    const QString quoted = QStringLiteral("我的 \"行车\" 记录's");
+    tmp.writeFile(quoted + "/2024-05-01_10-20-00-front.mp4");
+    eventJson(quoted, R"({"city":"Zürich"})");
+    tmp.writeFile("loose/event.json", R"({"timestamp":"2024-05-01T10:20:30"})");
+    const struct {
+        QStringList chosen;
+        const char* listing;
+    } cases[] = {
+        {{clip, root, clip + "/", root + "/SavedClips"},
+         "saved 2024-05-02_10-20-30 05-02 10:20:00…05-02 10:20:00 ×1\n"
+         "saved 2024-05-01_10-20-30 05-01 10:20:00…05-01 10:20:00 ×1"},
+        // The same folder name on two drives is two events.
+        {{root, tmp / "b/TeslaCam"},
+         "recent RecentClips 05-03 10:20:00…05-03 10:20:00 ×1 session\n"
+         "saved 2024-05-02_10-20-30 05-02 10:20:00…05-02 10:20:00 ×1\n"
+         "saved 2024-05-01_10-20-30 05-01 10:20:00…05-01 10:20:00 ×1\n"
+         "saved 2024-05-01_10-20-30 05-01 10:20:00…05-01 10:20:00 ×1"},
+        {{tmp / "elsewhere/2024-05-01_10-20-30", tmp / "plain", tmp / "bare", tmp.makeFolder("empty")},
+         "imported 2024-05-01_10-20-30 05-01 10:20:00…05-01 10:20:00 ×1\n"
+         "imported plain 05-01 09:00:00… ×2"},
+        {{tmp / "timed"}, "imported timed 05-01 08:00:00… ×1"},
+        {{tmp / quoted}, "imported 我的 \"行车\" 记录's 05-01 10:20:00…05-01 10:20:00 ×1 @Zürich"},
+        // A loose file is timed by its name, else by the event.json beside it.
+        {{tmp.writeFile("loose/clip.mp4")}, "imported clip 05-01 10:20:30… ×1 file clip.mp4"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(listing(MetadataParser::scanLibrary(c.chosen)).toStdString(), c.listing)
+            << c.chosen.join(' ').toStdString();
+    const auto library = MetadataParser::scanLibrary({tmp / quoted});
+    const auto files = MetadataParser::loadVideos(library.at(ClipCategory::imported).at(0), CameraAngle::all);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_TRUE(QFile::exists(files[0].url));
     try {
-        MetadataParser::scanLibrary({clip});
-        FAIL() << "expected cannotParseTime";
+        MetadataParser::scanLibrary({tmp.writeFile("untimed/clip.mp4")});
+        FAIL() << "a loose file without a usable time";
     } catch (const MetadataParserError& e) {
         EXPECT_EQ(e.kind(), MetadataParserError::Kind::cannotParseTime);
     }
-    // The event.json beside it rescues it.
-    tmp.writeFile("loose/event.json", R"({"timestamp":"2024-05-01T10:20:30"})");
-    const auto library = MetadataParser::scanLibrary({clip});
-    ASSERT_EQ(library.at(ClipCategory::imported).size(), 1u);
-    EXPECT_EQ(library.at(ClipCategory::imported)[0].startTime, at("2024-05-01T10:20:30"));
-    EXPECT_EQ(library.at(ClipCategory::imported)[0].sourceFileURL, clip);
-}
-
-TEST_F(MetadataParserTest, UpperCaseExtensionHasNoDateButCounts) {
-    minute("TeslaCam/SavedClips/2024-05-01_10-20-30", "2024-05-01_10-20-00", {"front"});
-    tmp.writeFile("TeslaCam/SavedClips/2024-05-01_10-20-30/2024-05-01_10-21-00-back.MP4");
-    const auto saved = MetadataParser::scanLibrary({root()}).at(ClipCategory::saved);
-    ASSERT_EQ(saved.size(), 1u);
-    EXPECT_EQ(saved[0].videoCount, 1); // the .MP4 group has no time and is dropped
-    // loadVideos keeps the undated file, timed by the folder's event.json when present.
-    EXPECT_EQ(MetadataParser::loadVideos(saved[0], CameraAngle::all).size(), 1u);
-    tmp.writeFile("TeslaCam/SavedClips/2024-05-01_10-20-30/event.json", R"({"timestamp":"2024-05-01T10:20:30"})");
-    EXPECT_EQ(MetadataParser::loadVideos(saved[0], CameraAngle::all).size(), 2u);
-    EXPECT_EQ(MetadataParser::scanLibrary({root()}).at(ClipCategory::saved)[0].videoCount, 2) << "counted as listed";
-}
-
-TEST_F(MetadataParserTest, ClipFolderWithoutDatedFilesFallsBack) {
-    tmp.writeFile("TeslaCam/SentryClips/2024-05-01_10-20-30/x-front.mp4");
-    tmp.writeFile("TeslaCam/SentryClips/2024-05-01_10-20-30/x-back.mp4");
-    // Without event.json no file has a usable time, so there is nothing to list.
-    EXPECT_TRUE(MetadataParser::scanLibrary({root()}).at(ClipCategory::sentry).empty());
-    tmp.writeFile("TeslaCam/SentryClips/2024-05-01_10-20-30/event.json", R"({"timestamp":"2024-05-01T10:21:00"})");
-    const auto sentry = MetadataParser::scanLibrary({root()}).at(ClipCategory::sentry);
-    ASSERT_EQ(sentry.size(), 1u);
-    EXPECT_EQ(sentry[0].startTime, at("2024-05-01T10:20:30")); // the folder's name comes first
-    EXPECT_FALSE(sentry[0].endTime);
-    EXPECT_EQ(sentry[0].videoCount, 1);
-    EXPECT_EQ(MetadataParser::loadVideos(sentry[0], CameraAngle::all).size(), 2u);
-}
-
-TEST_F(MetadataParserTest, LoadVideosFiltersByCameraAndEventRange) {
-    const char* folder = "TeslaCam/SavedClips/2024-05-01_10-05-00";
-    minute(folder, "2024-05-01_10-00-00");
-    minute(folder, "2024-05-01_10-01-00");
-    minute(folder, "2024-05-01_10-04-00"); // a second event in the same folder
-    const auto saved = MetadataParser::scanLibrary({root()}).at(ClipCategory::saved);
-    ASSERT_EQ(saved.size(), 2u);
-    const TeslaClipEvent& first = saved[1];
-    EXPECT_EQ(names(MetadataParser::loadVideos(first, CameraAngle::back)),
-              (QStringList{"2024-05-01_10-01-00-back.mp4", "2024-05-01_10-00-00-back.mp4"}));
-    EXPECT_EQ(MetadataParser::loadVideos(first, CameraAngle::all).size(), 4u);
-    EXPECT_TRUE(MetadataParser::loadVideos(first, CameraAngle::leftPillar).empty());
-    const QStringList sources = MetadataParser::sourceVideoURLs(first);
-    ASSERT_EQ(sources.size(), 4u);
-    EXPECT_TRUE(sources[0].endsWith("2024-05-01_10-00-00-back.mp4"));
-    EXPECT_TRUE(sources[3].endsWith("2024-05-01_10-01-00-front.mp4"));
-}
-
-TEST_F(MetadataParserTest, NamesWithSpacesQuotesAndNonAsciiLetters) {
-    const QString folder = QStringLiteral("我的 \"行车\" 记录's");
-    tmp.writeFile(folder + "/2024-05-01_10-20-00-front.mp4");
-    tmp.writeFile(folder + "/event.json", R"({"city":"Zürich"})");
-    const auto library = MetadataParser::scanLibrary({tmp / folder});
-    const auto& imported = library.at(ClipCategory::imported);
-    ASSERT_EQ(imported.size(), 1u);
-    EXPECT_EQ(imported[0].folderName, folder);
-    EXPECT_EQ(imported[0].locationLine, QStringLiteral("Zürich"));
-    const auto files = MetadataParser::loadVideos(imported[0], CameraAngle::all);
-    ASSERT_EQ(files.size(), 1u);
-    EXPECT_TRUE(QFile::exists(files[0].url));
 }
 
 TEST_F(MetadataParserTest, UnreadableOrVanishedFoldersGiveNoEvents) {
-    // A category "folder" that is a file cannot be listed.
-    tmp.writeFile("TeslaCam/SavedClips");
+    tmp.writeFile("TeslaCam/SavedClips"); // a category "folder" that is a file
     minute("TeslaCam/RecentClips", "2024-05-01_10-00-00");
-    const auto library = MetadataParser::scanLibrary({root()});
+    const QString locked = minute("TeslaCam/SentryClips/2024-05-01_10-20-30", "2024-05-01_10-20-00");
+    QFile::setPermissions(locked, QFile::Permissions());
+    const auto library = MetadataParser::scanLibrary({root});
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_TRUE(library.at(ClipCategory::saved).empty());
     EXPECT_EQ(library.at(ClipCategory::recent).size(), 1u);
-
+    if (geteuid() != 0) { // permissions do not bind root
+        EXPECT_TRUE(library.at(ClipCategory::sentry).empty());
+    }
     TeslaClipEvent gone = library.at(ClipCategory::recent)[0];
     gone.folderURL = tmp / "vanished";
     EXPECT_THROW(MetadataParser::loadVideos(gone, CameraAngle::all), FileSystemError);
     EXPECT_THROW(MetadataParser::sourceVideoURLs(gone), FileSystemError);
-}
-
-TEST_F(MetadataParserTest, FolderWithoutReadPermissionGivesNoEvents) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind root";
-    const QString locked = minute("TeslaCam/SentryClips/2024-05-01_10-20-30", "2024-05-01_10-20-00");
-    QFile::setPermissions(locked, QFile::Permissions());
-    minute("TeslaCam/RecentClips", "2024-05-01_10-00-00");
-    const auto again = MetadataParser::scanLibrary({root()});
-    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_TRUE(again.at(ClipCategory::sentry).empty());
-    EXPECT_EQ(again.at(ClipCategory::recent).size(), 1u);
 }
 
 TEST(DeduplicationTest, KeysOnSourceFileOrFolderAndStart) {
@@ -256,22 +226,125 @@ TEST(DeduplicationTest, KeysOnSourceFileOrFolderAndStart) {
         e.sourceFileURL = source;
         return e;
     };
-    const auto kept = MetadataParser::deduplicatedEvents({event("/a", 100), event("/a", 100.0), event("/a", 100.5),
-                                                          event("/b", 100), event("/a", 1, QStringLiteral("/a/x.mp4")),
-                                                          event("/c", 2, QStringLiteral("/a/x.mp4"))});
+    const auto kept = MetadataParser::deduplicatedEvents(
+        {event("/a", 100), event("/a", 100.0), event("/a", 100.5), event("/b", 100),
+         event("/a", 1, QStringLiteral("/a/x.mp4")), event("/c", 2, QStringLiteral("/a/x.mp4"))});
     ASSERT_EQ(kept.size(), 4u);
     EXPECT_EQ(kept[0].startTime, 100.5);
     EXPECT_EQ(kept[3].startTime, 1);
 }
 
-// Each failure's text, once; the other tests compare kinds.
-TEST(MetadataParserErrorTest, EachKindSaysWhatWentWrong) {
-    const auto enumerate = MetadataParserError::cannotEnumerate(QStringLiteral("/drive/SavedClips"));
-    EXPECT_EQ(enumerate.kind(), MetadataParserError::Kind::cannotEnumerate);
-    EXPECT_EQ(enumerate.description(), QStringLiteral("无法读取目录: /drive/SavedClips"));
-    const auto time = MetadataParserError::cannotParseTime(QStringLiteral("clip.mp4"));
-    EXPECT_EQ(time.kind(), MetadataParserError::Kind::cannotParseTime);
-    EXPECT_EQ(time.description(), QStringLiteral("无法从文件名解析时间: clip.mp4"));
+// What a careless or hostile drive (or user) hands the scanner: chosen paths that cannot be
+// read, special files named like clips or like event.json, names that are no real date.
+
+TEST_F(MetadataParserTest, ChosenPathsThatCannotBeReadAreErrors) {
+    minute("TeslaCam/RecentClips", "2024-05-01_10-00-00", {"front"});
+    QStringList unreadable = {
+        tmp / "does-not-exist", QString(), tmp.writeFile("elsewhere/TeslaCam", "not a folder"),
+        tmp.writeFile("notes.txt", "text"), test::makeFifo(tmp / "2024-05-01_10-00-00-back.mp4")};
+    const QString locked = tmp.makeFolder("locked");
+    QFile::setPermissions(locked, QFile::Permissions());
+    if (geteuid() != 0)
+        unreadable << locked;
+    for (const QString& path : unreadable) {
+        for (const QStringList& chosen : {QStringList{path}, QStringList{root, path}}) {
+            try {
+                MetadataParser::scanLibrary(chosen);
+                ADD_FAILURE() << "no error for " << path.toStdString();
+            } catch (const MetadataParserError& e) {
+                EXPECT_EQ(e.kind(), MetadataParserError::Kind::cannotEnumerate) << path.toStdString();
+                EXPECT_TRUE(e.description().contains(path.isEmpty() ? QStringLiteral("\"\"") : path))
+                    << e.description().toStdString();
+            }
+        }
+    }
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_TRUE(MetadataParser::scanLibrary({tmp.makeFolder("empty")}).empty())
+        << "an empty folder is no error";
+}
+
+// An event.json that is a FIFO would block the scan for ever if it were opened for reading.
+TEST_F(MetadataParserTest, EventJsonThatIsAFifoCountsAsAbsent) {
+    const QString clip = minute("TeslaCam/SavedClips/2024-05-01_10-20-30", "2024-05-01_10-20-00", {"front"});
+    tmp.writeFile("TeslaCam/SavedClips/2024-05-01_10-20-30/clip-back.mp4");
+    const QString fifo = test::makeFifo(clip + "/event.json");
+    const std::vector<std::pair<const char*, std::function<void()>>> operations = {
+        {"scan", [&] { EXPECT_EQ(MetadataParser::scanLibrary({root}).at(ClipCategory::saved).size(), 1u); }},
+        {"metadata", [&] { EXPECT_FALSE(MetadataParser::loadMetadata(clip)); }},
+        {"videos",
+         [&] {
+             const auto saved = MetadataParser::scanLibrary({clip});
+             EXPECT_EQ(
+                 MetadataParser::loadVideos(saved.at(ClipCategory::saved).at(0), CameraAngle::all).size(),
+                 1u);
+         }},
+        {"loose file",
+         [&] { EXPECT_THROW(MetadataParser::scanLibrary({clip + "/clip-back.mp4"}), MetadataParserError); }},
+    };
+    for (const auto& [name, operation] : operations)
+        EXPECT_TRUE(test::returnsPromptly(operation, fifo)) << name << " blocked on the FIFO";
+}
+
+// A name with the car's stamp that is no real date has no usable time: it belongs to no event,
+// and every event's count agrees with the files it lists.
+TEST_F(MetadataParserTest, NamesThatAreNoRealDateAreSkippedAndCountsAgree) {
+    const QStringList impossible = {"2024-13-45_25-61-61-front.mp4", "2024-02-30_10-00-00-back.mp4",
+                                    "2023-02-29_10-00-00-front.mp4", "2024-05-01_24-00-00-front.mp4"};
+    auto files = [&](const QString& folder, const QStringList& names) {
+        for (const QString& name : names + impossible)
+            tmp.writeFile(folder + "/" + name);
+    };
+    files("TeslaCam/RecentClips",
+          {"2024-05-01_10-00-00-front.mp4", "2024-05-01_10-00-00-back.mp4", "2024-05-01_10-01-00-front.mp4"});
+    files("TeslaCam/SavedClips/2024-05-01_10-20-30", {});
+    files("TeslaCam/SentryClips/2024-05-01_11-00-00", {"2024-05-01_11-00-00-front.mp4"});
+    eventJson("TeslaCam/SentryClips/2024-05-01_11-00-00", R"({"timestamp":"2024-05-01T11:00:30"})");
+    files("TeslaCam/SentryClips", {}); // loose files of a category folder
+    files("imported", {"2024-05-01_12-00-00-front.mp4"});
+    eventJson("imported", R"({"timestamp":"2024-05-01T12:00:30"})");
+
+    const auto library = MetadataParser::scanLibrary({root, tmp / "imported"});
+    EXPECT_EQ(listing(library).toStdString(), "recent RecentClips 05-01 10:00:00…05-01 10:01:00 ×2 session\n"
+                                              "sentry 2024-05-01_11-00-00 05-01 11:00:00…05-01 11:00:00 ×1\n"
+                                              "imported imported 05-01 12:00:00…05-01 12:00:00 ×1");
+    for (const auto& [category, events] : library) {
+        for (const TeslaClipEvent& event : events) {
+            const auto videos = MetadataParser::loadVideos(event, CameraAngle::all);
+            EXPECT_EQ(event.videoCount, int(groupByMinute(videos).size())) << event.folderURL.toStdString();
+            for (const QString& name : impossible) {
+                EXPECT_FALSE(names(videos).contains(name)) << name.toStdString();
+                for (const QString& source : MetadataParser::sourceVideoURLs(event))
+                    EXPECT_FALSE(source.endsWith("/" + name)) << "never deleted with an event it is not in";
+            }
+        }
+    }
+    // Chosen on its own it fails like any file without a usable time, event.json or not.
+    EXPECT_THROW(MetadataParser::scanLibrary({tmp / "imported/2024-13-45_25-61-61-front.mp4"}),
+                 MetadataParserError);
+}
+
+// Only regular files (or links to them) are clips; a folder or FIFO named like one is not.
+TEST_F(MetadataParserTest, OnlyRegularFilesAreClips) {
+    for (const QString folder : {"TeslaCam/RecentClips", "TeslaCam/SavedClips/2024-05-01_10-20-30"}) {
+        minute(folder, "2024-05-01_10-00-00", {"front"});
+        tmp.makeFolder(folder + "/2024-05-01_10-01-00-front.mp4");
+        tmp.makeFolder(folder + "/2024-05-01_10-01-00-back.mp4/inner");
+        test::makeFifo(tmp / folder + "/2024-05-01_10-02-00-front.mp4");
+        QFile::link(tmp / folder + "/2024-05-01_10-00-00-front.mp4",
+                    tmp / folder + "/2024-05-01_10-00-00-back.mp4");
+        QFile::link(tmp / folder + "/2024-05-01_10-01-00-front.mp4",
+                    tmp / folder + "/2024-05-01_10-03-00-back.mp4");
+    }
+    const auto library = MetadataParser::scanLibrary({root});
+    EXPECT_EQ(listing(library).toStdString(), "recent RecentClips 05-01 10:00:00…05-01 10:00:00 ×1 session\n"
+                                              "saved 2024-05-01_10-20-30 05-01 10:00:00…05-01 10:00:00 ×1");
+    for (ClipCategory category : {ClipCategory::recent, ClipCategory::saved}) {
+        const TeslaClipEvent& event = library.at(category).at(0);
+        auto videos = names(MetadataParser::loadVideos(event, CameraAngle::all));
+        videos.sort();
+        EXPECT_EQ(videos, (QStringList{"2024-05-01_10-00-00-back.mp4", "2024-05-01_10-00-00-front.mp4"}));
+        EXPECT_EQ(MetadataParser::sourceVideoURLs(event).size(), 2);
+    }
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 // GoogleTest entry for tests that need a QGuiApplication (video sinks, frames); runs headless.
 
 #include <QGuiApplication>
-
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {

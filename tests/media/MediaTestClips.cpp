@@ -6,19 +6,6 @@
 
 namespace orvane::test {
 
-QString writeTestClip(const QString& folder, const QString& name, double seconds, int width, int height,
-                      sample::Damage damage, CameraAngle camera) {
-    sample::ClipSpec spec;
-    spec.path = folder + QLatin1Char('/') + name;
-    spec.camera = camera;
-    spec.width = width;
-    spec.height = height;
-    spec.seconds = seconds;
-    spec.damage = damage;
-    sample::writeClip(spec);
-    return spec.path;
-}
-
 QString writeOffsetClip(const QString& path, int firstFrame, int frames, int fps) {
     media::VideoEncoderSettings settings;
     settings.width = 64;
@@ -46,7 +33,8 @@ QString writeOffsetClip(const QString& path, int firstFrame, int frames, int fps
 
 std::optional<int> patternFrame(const QImage& image) {
     const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
-    auto pattern = sample::FramePattern::read(gray.constBits(), int(gray.bytesPerLine()), gray.width(), gray.height());
+    auto pattern =
+        sample::FramePattern::read(gray.constBits(), int(gray.bytesPerLine()), gray.width(), gray.height());
     if (!pattern)
         return std::nullopt;
     return pattern->frameIndex;

@@ -1,20 +1,14 @@
 #pragma once
 
-#include "SampleDrive.h"
+#include "SampleClips.h"
 #include "TestSupport.h"
-
-#include <gtest/gtest.h>
 
 #include <QImage>
 #include <QString>
-
+#include <gtest/gtest.h>
 #include <optional>
 
 namespace orvane::test {
-
-// A sample clip (frame pattern in every picture) written under `folder`.
-QString writeTestClip(const QString& folder, const QString& name, double seconds = 2, int width = 160, int height = 120,
-                      sample::Damage damage = sample::Damage::none, CameraAngle camera = CameraAngle::front);
 
 // A clip whose first frame carries the timestamp `firstFrame` / fps (pattern numbers start there).
 QString writeOffsetClip(const QString& path, int firstFrame, int frames, int fps = 36);
@@ -22,19 +16,17 @@ QString writeOffsetClip(const QString& path, int firstFrame, int frames, int fps
 // The frame index drawn into a picture (any size, upright), if readable.
 std::optional<int> patternFrame(const QImage& image);
 
-// A suite sharing one 2-second, 72-frame sample clip, written once for all its tests.
+// A suite sharing the clips it reads, written once: a 2-second 320 × 240 front clip of 72
+// frames with key frames at 0 and 1 s, and whatever a suite adds in its own SetUpTestSuite.
 class SharedClipTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        folder = new TempFolder;
-        clip = new QString(writeTestClip(folder->path(), QStringLiteral("clip.mp4"), 2));
+        folder.emplace();
+        clip = writeClip({.path = *folder / "clip.mp4", .width = 320, .height = 240, .seconds = 2});
     }
-    static void TearDownTestSuite() {
-        delete clip;
-        delete folder;
-    }
-    static inline TempFolder* folder = nullptr;
-    static inline QString* clip = nullptr;
+    static void TearDownTestSuite() { folder.reset(); }
+    static inline std::optional<TempFolder> folder;
+    static inline QString clip;
 };
 
 } // namespace orvane::test

@@ -9,55 +9,44 @@ namespace {
 struct Picture {
     int w, h;
     std::vector<uint8_t> y, u, v;
-    Picture(int w_, int h_, uint8_t luma) : w(w_), h(h_), y(size_t(w) * h, luma), u(size_t(w / 2) * (h / 2), 128), v(u.size(), 128) {}
+    Picture(int w_, int h_, uint8_t luma)
+        : w(w_), h(h_), y(size_t(w) * h, luma), u(size_t(w / 2) * (h / 2), 128), v(u.size(), 128) {}
     YuvPlanes planes() { return {y.data(), w, u.data(), w / 2, v.data(), w / 2, w, h}; }
 };
 
-struct BlendCase {
-    QColor colour; // with alpha
-    bool fullRange;
-    int expectedY;
-    int expectedU, expectedV;
-};
-
-// Readable ctest names ("argb_c7000000_limited") instead of the raw bytes of the case.
-std::string caseName(const ::testing::TestParamInfo<BlendCase>& info) {
-    return QStringLiteral("argb_%1_%2")
-        .arg(info.param.colour.rgba(), 8, 16, QLatin1Char('0'))
-        .arg(info.param.fullRange ? QStringLiteral("full") : QStringLiteral("limited"))
-        .toStdString();
+TEST(OverlayBlenderTest, BlendsInsideTheBoxOnly) {
+    const struct {
+        QColor colour; // with alpha
+        bool fullRange;
+        int y, u, v;
+    } cases[] = {
+        {QColor(0, 0, 0, 199), false, int(200 * 56 / 255.0 + 16 * 199 / 255.0 + 0.5), 128, 128},
+        {QColor(0, 0, 0, 199), true, int(200 * 56 / 255.0 + 0.5), 128, 128},
+        {QColor(255, 255, 255, 255), false, 235, 128, 128},
+        {QColor(255, 255, 255, 255), true, 255, 128, 128},
+        // Opaque red (BT.601 limited): Y 81, Cb 90, Cr 240; half of the pair covered.
+        {QColor(255, 0, 0, 255), false, 81, (128 + 90) / 2, (128 + 240) / 2},
+        {QColor(0, 0, 0, 0), false, 200, 128, 128},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QString::number(c.colour.rgba(), 16).toStdString() +
+                     (c.fullRange ? " full" : " limited"));
+        Picture pic(16, 8, 200);
+        QImage box(4, 2, QImage::Format_ARGB32);
+        box.fill(c.colour);
+        YuvOverlay(box, QPoint(5, 3), YuvMatrix::bt601, c.fullRange).blendInto(pic.planes());
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const bool inside = x >= 5 && x < 9 && y >= 3 && y < 5;
+                EXPECT_NEAR(pic.y[y * 16 + x], inside ? c.y : 200, 1) << x << "," << y;
+            }
+        // Chroma of a grey overlay stays neutral; a coloured one moves only the covered pairs.
+        EXPECT_NEAR(pic.u[2 * 8 + 3], c.u, 2);
+        EXPECT_NEAR(pic.v[2 * 8 + 3], c.v, 2);
+        EXPECT_EQ(pic.u[0], 128);
+        EXPECT_EQ(pic.v[3 * 8 + 7], 128);
+    }
 }
-
-class OverlayBlendTest : public ::testing::TestWithParam<BlendCase> {};
-
-TEST_P(OverlayBlendTest, BlendsInsideBoxOnly) {
-    const auto& c = GetParam();
-    Picture pic(16, 8, 200);
-    QImage box(4, 2, QImage::Format_ARGB32);
-    box.fill(c.colour);
-    YuvOverlay(box, QPoint(5, 3), YuvMatrix::bt601, c.fullRange).blendInto(pic.planes());
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 16; ++x) {
-            const bool inside = x >= 5 && x < 9 && y >= 3 && y < 5;
-            EXPECT_NEAR(pic.y[y * 16 + x], inside ? c.expectedY : 200, 1) << x << "," << y;
-        }
-    // Chroma of a grey overlay stays neutral; a coloured one moves only the covered pairs.
-    EXPECT_NEAR(pic.u[2 * 8 + 3], c.expectedU, 2);
-    EXPECT_NEAR(pic.v[2 * 8 + 3], c.expectedV, 2);
-    EXPECT_EQ(pic.u[0], 128);
-    EXPECT_EQ(pic.v[3 * 8 + 7], 128);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Colours, OverlayBlendTest,
-    ::testing::Values(BlendCase{QColor(0, 0, 0, 199), false, int(200 * 56 / 255.0 + 16 * 199 / 255.0 + 0.5), 128, 128},
-                      BlendCase{QColor(0, 0, 0, 199), true, int(200 * 56 / 255.0 + 0.5), 128, 128},
-                      BlendCase{QColor(255, 255, 255, 255), false, 235, 128, 128},
-                      BlendCase{QColor(255, 255, 255, 255), true, 255, 128, 128},
-                      // Opaque red (BT.601 limited): Y 81, Cb 90, Cr 240; half of the pair covered.
-                      BlendCase{QColor(255, 0, 0, 255), false, 81, (128 + 90) / 2, (128 + 240) / 2},
-                      BlendCase{QColor(0, 0, 0, 0), false, 200, 128, 128}),
-    caseName);
 
 TEST(OverlayBlenderTest, ClipsAtFrameEdges) {
     Picture pic(8, 4, 100);

@@ -2,6 +2,8 @@
 
 #include "PreviewEnvironment.h"
 
+#include <QFileInfo>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -23,22 +25,31 @@ public:
         item = path;
         rate_ = 0;
         status_ = path.isEmpty() ? ItemStatus::none : ItemStatus::loading;
+        log(QStringLiteral("open"));
     }
     bool hasCurrentItem() const override { return !item.isEmpty(); }
     ItemStatus itemStatus() const override { return status_; }
     void playImmediately(float rate) override {
         plays.push_back(rate);
         rate_ = rate;
+        log(QStringLiteral("play"), QString::number(rate));
     }
-    void pause() override { rate_ = 0; }
+    void pause() override {
+        rate_ = 0;
+        log(QStringLiteral("pause"));
+    }
     float rate() const override { return rate_; }
     void setRate(float rate) override {
         rateChanges.push_back(rate);
         rate_ = rate;
+        log(QStringLiteral("rate"), QString::number(rate));
     }
     double currentTime() const override { return time; }
     void seek(double t, double before, double after, SeekCompletion completion) override {
         seeks.push_back({t, before, after, std::move(completion)});
+        log(QStringLiteral("seek"), before == 0 && after == 0
+                                        ? QString::number(t)
+                                        : QStringLiteral("%1 -%2+%3").arg(t).arg(before).arg(after));
     }
     void cancelPendingSeeks() override { failSeeks(); }
     void setVideoSink(QVideoSink*) override {}
@@ -77,12 +88,20 @@ public:
     std::vector<QString> items;
     // Shared with the environment, so what was opened stays readable after the player is gone.
     std::shared_ptr<std::vector<QString>> opened;
+    // Every call the controllers made of their players, as "<call> <item's name> [arguments]":
+    // "open m1-front", "seek m1-front 30", "seek m1-front 40 -0.1+0.1", "play m1-front 1".
+    std::shared_ptr<QStringList> calls;
     std::vector<Seek> seeks;
     std::vector<float> plays;
     std::vector<float> rateChanges;
     double time = 0;
 
 private:
+    void log(const QString& verb, const QString& arguments = {}) {
+        const QString name = item.isEmpty() ? QStringLiteral("nothing") : QFileInfo(item).completeBaseName();
+        if (calls)
+            *calls << (verb + ' ' + name + (arguments.isEmpty() ? QString() : ' ' + arguments)).trimmed();
+    }
     ItemStatus status_ = ItemStatus::none;
     float rate_ = 0;
 };
@@ -100,7 +119,9 @@ struct FakeEnvironment {
     };
 
     std::vector<FakePlayer*> players; // owned by the controllers
-    std::shared_ptr<std::vector<QString>> opened = std::make_shared<std::vector<QString>>(); // by every player
+    std::shared_ptr<std::vector<QString>> opened =
+        std::make_shared<std::vector<QString>>();                         // by every player
+    std::shared_ptr<QStringList> calls = std::make_shared<QStringList>(); // of every player
     std::vector<Measure> measures;
     std::vector<std::shared_ptr<Delayed>> delayed;
 
@@ -109,10 +130,12 @@ struct FakeEnvironment {
         e.makePlayer = [this] {
             auto player = std::make_unique<FakePlayer>();
             player->opened = opened;
+            player->calls = calls;
             players.push_back(player.get());
             return player;
         };
-        e.measureSteps = [this](std::vector<PlaybackStep> steps, std::function<void(std::vector<double>)> done) {
+        e.measureSteps = [this](std::vector<PlaybackStep> steps,
+                                std::function<void(std::vector<double>)> done) {
             measures.push_back({std::move(steps), std::move(done)});
         };
         e.schedule = [this](int ms, std::function<void()> action) -> PreviewEnvironment::Cancel {
@@ -133,6 +156,12 @@ struct FakeEnvironment {
                 d->action();
             }
         return ran;
+    }
+    // The calls made since the last time they were taken, joined by ", ".
+    QString takeCalls() {
+        const QString text = calls->join(QStringLiteral(", "));
+        calls->clear();
+        return text;
     }
 };
 

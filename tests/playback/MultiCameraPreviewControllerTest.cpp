@@ -1,60 +1,57 @@
-#include "FakePreviewEnvironment.h"
+// The grid preview over scripted players: each step of a scenario is checked as one line, the
+// controller's state and its cells, then what it told the players meanwhile.
+
 #include "MultiCameraPreviewController.h"
+
+#include "FakePreviewEnvironment.h"
 
 #include <gtest/gtest.h>
 
 using namespace orvane;
 using test::FakePlayer;
 using Status = media::AbstractMediaPlayer::ItemStatus;
+using A = CameraAngle;
 
 namespace {
 
+// Minute `minute`'s file of a camera, "m1-back.mp4" (no camera: "m1.mp4").
 TeslaVideoFile cam(int minute, std::optional<CameraAngle> angle, double startOffset = 0) {
     TeslaVideoFile f;
     f.id = QUuid::createUuid();
-    const QString key = QStringLiteral("2024-05-01_10-%1-00").arg(minute, 2, 10, QLatin1Char('0'));
-    f.fileName = key + (angle ? Camera::fileNameSuffix(*angle) : QStringLiteral(".mp4"));
+    f.fileName =
+        QStringLiteral("m%1").arg(minute) + (angle ? Camera::fileNameSuffix(*angle) : QStringLiteral(".mp4"));
     f.url = QStringLiteral("/drive/") + f.fileName;
     f.startTime = 1000 + 60 * minute + startOffset;
     f.cameraAngle = angle;
     return f;
 }
 
-std::vector<std::optional<CameraAngle>> anglesOf(const std::vector<TeslaVideoFile>& files) {
-    std::vector<std::optional<CameraAngle>> result;
+QString names(const std::vector<TeslaVideoFile>& files) {
+    QStringList out;
     for (const auto& f : files)
-        result.push_back(f.cameraAngle);
-    return result;
+        out << f.fileName;
+    return out.join(QLatin1Char(' '));
 }
 
-using A = CameraAngle;
-
-TEST(VideosForGridTest, NoFocusPicksTheLaterOfTheFullestMinutes) {
+TEST(VideosForGridTest, PicksAMinuteAndItsNewestFilePerGridCamera) {
     std::vector<TeslaVideoFile> files;
     for (int minute : {0, 1})
-        for (A a : {A::front, A::back, A::leftRepeater, A::rightRepeater})
+        for (A a : {A::rightRepeater, A::back, A::front, A::leftRepeater})
             files.push_back(cam(minute, a));
-    files.push_back(cam(2, A::front));
-    files.push_back(cam(2, A::leftPillar));
-    files.push_back(cam(3, std::nullopt));
-    const auto grid = MultiCameraPreviewController::videosForGrid(files, std::nullopt);
-    ASSERT_EQ(grid.size(), 4u);
-    EXPECT_EQ(anglesOf(grid), (std::vector<std::optional<A>>{A::front, A::back, A::leftRepeater, A::rightRepeater}));
-    EXPECT_EQ(grid[0].fileName, QStringLiteral("2024-05-01_10-01-00-front.mp4"));
+    files.insert(files.end(), {cam(2, A::front), cam(2, A::leftPillar), cam(3, std::nullopt)});
+    // Without a focus: the later of the fullest minutes, in grid order.
+    EXPECT_EQ(names(MultiCameraPreviewController::videosForGrid(files, std::nullopt)),
+              "m1-front.mp4 m1-back.mp4 m1-left_repeater.mp4 m1-right_repeater.mp4");
     EXPECT_TRUE(MultiCameraPreviewController::videosForGrid({}, std::nullopt).empty());
-}
-
-TEST(VideosForGridTest, FocusKeepsItsMinuteAndTheNewestFilePerCamera) {
-    const auto older = cam(1, A::back, 0);
+    // With one: its minute, the newest file of each camera, none without grid cameras.
     const auto newer = cam(1, A::back, 5);
-    const std::vector<TeslaVideoFile> files{cam(0, A::front), cam(1, A::front), older, newer, cam(2, A::front),
-                                            cam(1, A::leftPillar)};
-    const auto grid = MultiCameraPreviewController::videosForGrid(files, cam(1, A::rightRepeater));
-    ASSERT_EQ(grid.size(), 2u);
-    EXPECT_EQ(grid[0].fileName, QStringLiteral("2024-05-01_10-01-00-front.mp4"));
-    EXPECT_EQ(grid[1].id, newer.id);
-    // A focus minute without grid cameras gives an empty grid.
-    EXPECT_TRUE(MultiCameraPreviewController::videosForGrid({cam(5, A::leftPillar), cam(1, A::front)}, cam(5, A::leftPillar))
+    const auto grid = MultiCameraPreviewController::videosForGrid(
+        {cam(0, A::front), cam(1, A::front), cam(1, A::back), newer, cam(2, A::front), cam(1, A::leftPillar)},
+        cam(1, A::rightRepeater));
+    EXPECT_EQ(names(grid), "m1-front.mp4 m1-back.mp4");
+    EXPECT_EQ(grid.at(1).id, newer.id);
+    EXPECT_TRUE(MultiCameraPreviewController::videosForGrid({cam(5, A::leftPillar), cam(1, A::front)},
+                                                            cam(5, A::leftPillar))
                     .empty());
 }
 
@@ -76,141 +73,144 @@ protected:
         for (FakePlayer* p : cellPlayers())
             p->completeSeek();
     }
+    // Loads a playlist of these files, delivers its lengths (60 s a step) and opens its cells.
+    void load(std::vector<TeslaVideoFile> files, double initialTime, bool resume) {
+        const auto playlist = VideoSegmentPlaylist::multiCamera(files);
+        controller.loadPlaylist(playlist, initialTime, resume);
+        env.measures.back().done(std::vector<double>(playlist.steps.size(), 60));
+    }
+    // "loading playing 72/120 step 1 [m1-front m1-back … -] | calls": whether it loads and
+    // plays, its time, length and step, each cell's file ("…" while it loads, "-" empty), and
+    // the player calls since the last look.
+    std::string state() {
+        QString s = controller.isLoading() ? "loading " : "";
+        s += controller.isPlaying() ? "playing" : "paused";
+        s += QStringLiteral(" %1/%2 step %3 [")
+                 .arg(controller.currentTime())
+                 .arg(controller.duration())
+                 .arg(controller.currentStepIndex());
+        QStringList cells;
+        for (const auto& slot : controller.cameraSlots())
+            cells << (slot.video ? slot.video->fileName.chopped(4) + (slot.isLoading ? "…" : "") : "-");
+        s += cells.join(' ') + "]";
+        const QString calls = env.takeCalls();
+        return (calls.isEmpty() ? s : s + " | " + calls).toStdString();
+    }
+
     test::FakeEnvironment env;
     MultiCameraPreviewController controller;
 };
 
 TEST_F(MultiCameraPreviewControllerTest, AMinuteWithThreeCamerasHasThreePlayers) {
-    EXPECT_EQ(controller.cameraSlots().size(), 4u);
+    EXPECT_EQ(state(), "paused 0/0 step 0 [- - - -]");
     EXPECT_FALSE(controller.masterPlayer());
-    const auto playlist = VideoSegmentPlaylist::multiCamera({cam(0, A::front), cam(0, A::back), cam(0, A::leftRepeater)});
-    controller.loadPlaylist(playlist, 0, false);
-    env.measures.back().done({60});
+    load({cam(0, A::front), cam(0, A::back), cam(0, A::leftRepeater)}, 0, false);
+    EXPECT_EQ(state(), "loading paused 0/60 step 0 [m0-front… m0-back… m0-left_repeater… -] | open m0-front, "
+                       "open m0-back, open m0-left_repeater");
     EXPECT_EQ(controller.expectedLoadCount(), 3);
-    ASSERT_EQ(controller.cameraSlots().size(), 4u);
     EXPECT_EQ(controller.cameraSlots()[3].angle, A::rightRepeater);
     EXPECT_FALSE(controller.cameraSlots()[3].player);
-    EXPECT_FALSE(controller.cameraSlots()[3].isLoading);
     EXPECT_EQ(controller.masterPlayer(), controller.cameraSlots()[0].player.get());
-    EXPECT_TRUE(controller.isLoading());
 }
 
+// A cell whose file fails does not hold the others; playing starts once every cell has landed.
 TEST_F(MultiCameraPreviewControllerTest, ABrokenCellDoesNotBlockAndPlayStartsAfterTheLastSeek) {
-    controller.loadPlaylist(VideoSegmentPlaylist::multiCamera({cam(0, A::front), cam(0, A::back), cam(0, A::leftRepeater)}),
-                            0, true);
-    env.measures.back().done({60});
+    load({cam(0, A::front), cam(0, A::back), cam(0, A::leftRepeater)}, 0, true);
     auto players = cellPlayers();
     players[0]->report(Status::readyToPlay);
     players[1]->report(Status::failed);
-    EXPECT_TRUE(controller.isLoading());
-    EXPECT_TRUE(players[0]->seeks.empty());
+    EXPECT_EQ(state(), "loading paused 0/60 step 0 [m0-front m0-back m0-left_repeater… -] | open m0-front, "
+                       "open m0-back, open m0-left_repeater");
     players[2]->report(Status::readyToPlay);
-    EXPECT_FALSE(controller.isLoading());
-    for (FakePlayer* p : players)
-        ASSERT_EQ(p->seeks.size(), 1u);
+    EXPECT_EQ(state(),
+              "paused 0/60 step 0 [m0-front m0-back m0-left_repeater -] | pause m0-front, pause m0-back, "
+              "pause m0-left_repeater, seek m0-front 0, seek m0-back 0, seek m0-left_repeater 0");
     players[0]->completeSeek();
     players[1]->failSeeks(); // a failed item never lands; it still counts
-    EXPECT_FALSE(controller.isPlaying());
-    EXPECT_TRUE(players[0]->plays.empty());
+    EXPECT_EQ(state(), "paused 0/60 step 0 [m0-front m0-back m0-left_repeater -]");
     players[2]->completeSeek();
-    EXPECT_TRUE(controller.isPlaying());
-    for (FakePlayer* p : players)
-        EXPECT_EQ(p->plays, std::vector<float>{1.0f});
+    EXPECT_EQ(state(), "playing 0/60 step 0 [m0-front m0-back m0-left_repeater -] | play m0-front 1, play "
+                       "m0-back 1, play m0-left_repeater 1");
 }
 
+// Cells hold still during a seek (a playing cell would start its clock on its own landing) and
+// resume together.
 TEST_F(MultiCameraPreviewControllerTest, CellsHoldStillDuringASeekSoTheyResumeTogether) {
-    controller.loadPlaylist(VideoSegmentPlaylist::multiCamera({cam(0, A::front), cam(0, A::back)}), 0, true);
-    env.measures.back().done({60});
+    load({cam(0, A::front), cam(0, A::back)}, 0, true);
     reportAll();
     completeAllSeeks();
-    ASSERT_TRUE(controller.isPlaying());
+    EXPECT_EQ(state(),
+              "playing 0/60 step 0 [m0-front m0-back - -] | open m0-front, open m0-back, pause m0-front, "
+              "pause m0-back, seek m0-front 0, seek m0-back 0, play m0-front 1, play m0-back 1");
     controller.seekAll(30, true);
-    auto players = cellPlayers();
-    for (FakePlayer* p : players)
-        EXPECT_EQ(p->rate(), 0) << "a playing cell would start its clock on its own landing";
-    players[1]->completeSeek();
-    EXPECT_EQ(players[1]->rate(), 0);
-    players[0]->completeSeek();
-    for (FakePlayer* p : players) {
-        EXPECT_EQ(p->rate(), 1);
-        EXPECT_EQ(p->seeks.back().time, 30);
-    }
-    EXPECT_TRUE(controller.isPlaying());
+    EXPECT_EQ(state(), "playing 30/60 step 0 [m0-front m0-back - -] | pause m0-front, pause m0-back, seek "
+                       "m0-front 30, seek m0-back 30");
+    cellPlayers()[1]->completeSeek();
+    EXPECT_EQ(state(), "playing 30/60 step 0 [m0-front m0-back - -]");
+    cellPlayers()[0]->completeSeek();
+    EXPECT_EQ(state(), "playing 30/60 step 0 [m0-front m0-back - -] | play m0-front 1, play m0-back 1");
 }
 
 TEST_F(MultiCameraPreviewControllerTest, ASecondStepOpensAtItsLocalTime) {
-    const auto playlist = VideoSegmentPlaylist::multiCamera(
-        {cam(0, A::front), cam(0, A::back), cam(1, A::front), cam(1, A::back)});
-    controller.loadPlaylist(playlist, 72, false);
-    env.measures.back().done({60, 60});
-    EXPECT_EQ(controller.currentStepIndex(), 1);
+    load({cam(0, A::front), cam(0, A::back), cam(1, A::front), cam(1, A::back)}, 72, false);
     reportAll();
-    for (FakePlayer* p : cellPlayers()) {
-        ASSERT_EQ(p->seeks.size(), 1u);
-        EXPECT_EQ(p->seeks[0].time, 12);
-        EXPECT_EQ(p->item.contains(QLatin1String("10-01-00")), true);
-    }
+    EXPECT_EQ(state(), "paused 72/120 step 1 [m1-front m1-back - -] | open m1-front, open m1-back, seek "
+                       "m1-front 12, seek m1-back 12");
     completeAllSeeks();
-    EXPECT_EQ(controller.currentTime(), 72);
+    EXPECT_EQ(state(), "paused 72/120 step 1 [m1-front m1-back - -]");
 }
 
+// The first cell to end moves on (the other's end belongs to the old step); new cells start at
+// once; the last step's end stops everything.
 TEST_F(MultiCameraPreviewControllerTest, TheFirstCellToEndAdvancesOnceAndTheLastStepEnds) {
-    const auto playlist = VideoSegmentPlaylist::multiCamera(
-        {cam(0, A::front), cam(0, A::back), cam(1, A::front), cam(1, A::back)});
-    controller.loadPlaylist(playlist, 0, true);
-    env.measures.back().done({60, 60});
+    load({cam(0, A::front), cam(0, A::back), cam(1, A::front), cam(1, A::back)}, 0, true);
     reportAll();
     completeAllSeeks();
-    ASSERT_TRUE(controller.isPlaying());
     auto first = cellPlayers();
+    EXPECT_EQ(state(),
+              "playing 0/120 step 0 [m0-front m0-back - -] | open m0-front, open m0-back, pause m0-front, "
+              "pause m0-back, seek m0-front 0, seek m0-back 0, play m0-front 1, play m0-back 1");
     first[1]->end();
-    first[0]->end(); // the other cell's end belongs to the old step
-    EXPECT_EQ(controller.currentStepIndex(), 1);
-    auto second = cellPlayers();
-    for (FakePlayer* p : second)
-        EXPECT_EQ(p->plays, std::vector<float>{1.0f}) << "new cells start at once";
+    first[0]->end();
+    EXPECT_EQ(state(), "loading playing 0/120 step 1 [m1-front… m1-back… - -] | open m1-front, open m1-back, "
+                       "play m1-front 1, play m1-back 1");
     reportAll();
     completeAllSeeks();
-    second[0]->end();
-    EXPECT_FALSE(controller.isPlaying());
-    EXPECT_EQ(controller.currentTime(), 120);
-    for (FakePlayer* p : second)
+    cellPlayers()[0]->end();
+    EXPECT_EQ(state(),
+              "paused 120/120 step 1 [m1-front m1-back - -] | pause m1-front, pause m1-back, seek m1-front "
+              "0, seek m1-back 0, play m1-front 1, play m1-back 1, pause m1-front, pause m1-back");
+    for (FakePlayer* p : cellPlayers())
         EXPECT_EQ(p->rate(), 0);
 }
 
 TEST_F(MultiCameraPreviewControllerTest, ScrubbingPreviewsAllCellsThenLandsExactly) {
-    controller.loadPlaylist(VideoSegmentPlaylist::multiCamera({cam(0, A::front), cam(0, A::back)}), 0, false);
-    env.measures.back().done({60});
+    load({cam(0, A::front), cam(0, A::back)}, 0, false);
     reportAll();
     completeAllSeeks();
     controller.togglePlayPause();
     controller.setScrubbing(true);
-    for (FakePlayer* p : cellPlayers())
-        EXPECT_EQ(p->rate(), 0);
+    EXPECT_EQ(state(),
+              "playing 0/60 step 0 [m0-front m0-back - -] | open m0-front, open m0-back, seek m0-front 0, "
+              "seek m0-back 0, play m0-front 1, play m0-back 1, pause m0-front, pause m0-back");
     controller.updateScrubPosition(20);
     controller.updateScrubPosition(25);
     EXPECT_EQ(env.runDelayed(), 1);
-    for (FakePlayer* p : cellPlayers()) {
-        EXPECT_EQ(p->seeks.back().time, 25);
-        EXPECT_EQ(p->seeks.back().before, 0.1);
-    }
+    EXPECT_EQ(
+        state(),
+        "playing 25/60 step 0 [m0-front m0-back - -] | seek m0-front 25 -0.1+0.1, seek m0-back 25 -0.1+0.1");
     controller.finishScrubbing();
-    auto players = cellPlayers();
-    players[0]->completeSeek();
-    EXPECT_EQ(players[0]->rate(), 0);
-    players[1]->completeSeek();
-    for (FakePlayer* p : players)
-        EXPECT_EQ(p->rate(), 1);
-    EXPECT_TRUE(controller.isPlaying());
+    cellPlayers()[0]->completeSeek();
+    EXPECT_EQ(state(), "playing 25/60 step 0 [m0-front m0-back - -] | seek m0-front 25, seek m0-back 25");
+    cellPlayers()[1]->completeSeek();
+    EXPECT_EQ(state(), "playing 25/60 step 0 [m0-front m0-back - -] | play m0-front 1, play m0-back 1");
 }
 
 TEST_F(MultiCameraPreviewControllerTest, AStepWithoutGridCamerasShowsEmptyCells) {
-    controller.loadPlaylist(VideoSegmentPlaylist::multiCamera({cam(0, A::leftPillar)}), 0, true);
-    env.measures.back().done({60});
-    EXPECT_FALSE(controller.isLoading());
-    EXPECT_FALSE(controller.masterPlayer());
+    load({cam(0, A::leftPillar)}, 0, true);
     controller.togglePlayPause();
-    EXPECT_FALSE(controller.isPlaying());
+    EXPECT_EQ(state(), "paused 0/60 step 0 [- - - -]");
+    EXPECT_FALSE(controller.masterPlayer());
     controller.stop();
     EXPECT_EQ(controller.cameraSlots().size(), 4u);
     EXPECT_FALSE(controller.loadedPlaylistSignature());
@@ -227,7 +227,6 @@ TEST_F(MultiCameraPreviewControllerTest, DestroyedControllerIgnoresLateResults) 
     done({60}); // a live controller would make the cells' players now
     EXPECT_TRUE(lateEnv.players.empty());
     EXPECT_TRUE(lateEnv.opened->empty());
-
     controller.loadPlaylist(playlist, 0, true);
     env.measures.back().done({60});
     EXPECT_EQ(env.players.size(), 2u);

@@ -2,10 +2,8 @@
 
 #include "PlaybackSegmentResolver.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
-#include <limits>
+#include <gtest/gtest.h>
 
 using namespace orvane;
 namespace resolver = orvane::PlaybackSegmentResolver;
@@ -21,119 +19,90 @@ TeslaVideoFile file(const QString& name, std::optional<CameraAngle> camera = Cam
     return f;
 }
 
-// What a resolution should give: the file's name, local time, duration and step.
-struct Expected {
-    QString name;
-    double localTime;
-    double duration;
-    std::optional<int> step;
-};
-
-void expectSegment(const std::optional<PlaybackSegmentContext>& got, const std::optional<Expected>& want) {
-    ASSERT_EQ(got.has_value(), want.has_value());
-    if (!got)
-        return;
-    EXPECT_EQ(got->video.fileName, want->name);
-    EXPECT_DOUBLE_EQ(got->localTime, want->localTime);
-    if (std::isnan(want->duration))
-        EXPECT_TRUE(std::isnan(got->duration));
-    else
-        EXPECT_DOUBLE_EQ(got->duration, want->duration);
-    EXPECT_EQ(got->stepIndex, want->step);
+// "m1-front.mp4 at 0.5 of 60, step 1": the file, the time in it, its length and the step.
+std::string segment(const std::optional<PlaybackSegmentContext>& s) {
+    if (!s)
+        return "none";
+    QString text = QStringLiteral("%1 at %2 of %3").arg(s->video.fileName).arg(s->localTime).arg(s->duration);
+    return (s->stepIndex ? text + QStringLiteral(", step %1").arg(*s->stepIndex) : text).toStdString();
 }
 
-const TeslaVideoFile m0 = file(QStringLiteral("m0-front.mp4"));
-const TeslaVideoFile m1 = file(QStringLiteral("m1-front.mp4"));
-const TeslaVideoFile m2 = file(QStringLiteral("m2-front.mp4"));
-const TeslaVideoFile selected = file(QStringLiteral("selected-back.mp4"), CameraAngle::back);
-const std::vector<PlaybackStep> threeMinutes = {PlaybackStep::single(m0), PlaybackStep::single(m1),
-                                                PlaybackStep::single(m2)};
+const TeslaVideoFile selected = file("selected-back.mp4", CameraAngle::back);
+const std::vector<PlaybackStep> threeMinutes = {PlaybackStep::single(file("m0-front.mp4")),
+                                                PlaybackStep::single(file("m1-front.mp4")),
+                                                PlaybackStep::single(file("m2-front.mp4"))};
 const std::vector<double> lengths = {60, 60, 45};
 
-} // namespace
-
 TEST(PlaybackSegmentResolver, TelemetryVideoPrefersTheFrontCamera) {
-    const auto back = file("a-back.mp4", CameraAngle::back), left = file("a-left_repeater.mp4", CameraAngle::leftRepeater);
+    using A = CameraAngle;
+    const auto back = file("a-back.mp4", A::back), left = file("a-left_repeater.mp4", A::leftRepeater);
     const auto front = file("a-front.mp4"), unknown = file("a.mp4", std::nullopt);
-    const std::vector<TeslaVideoFile> sixCameras = {back,
-                                                    left,
-                                                    front,
-                                                    file("a-right_repeater.mp4", CameraAngle::rightRepeater),
-                                                    file("a-left_pillar.mp4", CameraAngle::leftPillar),
-                                                    file("a-right_pillar.mp4", CameraAngle::rightPillar)};
-    EXPECT_EQ(resolver::telemetryVideo(sixCameras)->id, front.id);
+    EXPECT_EQ(resolver::telemetryVideo({back, left, front, file("a-right_repeater.mp4", A::rightRepeater),
+                                        file("a-left_pillar.mp4", A::leftPillar),
+                                        file("a-right_pillar.mp4", A::rightPillar)})
+                  ->id,
+              front.id);
     EXPECT_EQ(resolver::telemetryVideo({left, back})->id, left.id);
     EXPECT_EQ(resolver::telemetryVideo({unknown, front})->id, front.id);
     EXPECT_EQ(resolver::telemetryVideo({unknown})->id, unknown.id);
     EXPECT_FALSE(resolver::telemetryVideo({}));
 }
 
-TEST(PlaybackSegmentResolver, ResolvesThroughTheContinuousPlaylist) {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
+// Through the continuous playlist when it is measured, else through the selected file (whose
+// length the controller knows); a boundary belongs to the earlier minute.
+TEST(PlaybackSegmentResolver, ResolvesThroughThePlaylistOrTheSelectedFile) {
+    const std::vector<PlaybackStep> none, emptyStep = {PlaybackStep::multiCamera({})};
     const struct {
-        double t;
-        Expected want;
-    } cases[] = {
-        {0, {"m0-front.mp4", 0, 60, 0}},     {29.99, {"m0-front.mp4", 29.99, 60, 0}},
-        {60, {"m0-front.mp4", 60, 60, 0}}, // a boundary belongs to the earlier minute
-        {60.5, {"m1-front.mp4", 0.5, 60, 1}}, {200, {"m2-front.mp4", 45, 45, 2}},
-        {-5, {"m0-front.mp4", 0, 60, 0}},    {nan, {"m0-front.mp4", 0, 60, 0}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.t);
-        expectSegment(resolver::playbackSegment(c.t, threeMinutes, lengths, selected, 30), c.want);
-    }
-}
-
-TEST(PlaybackSegmentResolver, FallsBackToTheSelectedFile) {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const std::vector<PlaybackStep> none;
-    const struct {
-        const char* name;
         std::vector<PlaybackStep> steps;
         std::vector<double> durations;
-        double t;
-        double controllerDuration;
-        std::optional<Expected> want;
+        double t, controllerDuration;
+        const char* segment;
     } cases[] = {
-        {"inside the file", none, {}, 12.5, 30, Expected{"selected-back.mp4", 12.5, 30, {}}},
-        {"past its end", none, {}, 45, 30, Expected{"selected-back.mp4", 30, 30, {}}},
-        {"before its start", none, {}, -3, 30, Expected{"selected-back.mp4", 0, 30, {}}},
-        {"no duration yet", none, {}, 25, 0, Expected{"selected-back.mp4", 0, 0, {}}},
-        {"negative duration kept", none, {}, 25, -1, Expected{"selected-back.mp4", 0, -1, {}}},
-        {"duration not a number", none, {}, 25, nan, Expected{"selected-back.mp4", 0, nan, {}}},
-        {"steps without durations", threeMinutes, {}, 10, 30, Expected{"selected-back.mp4", 10, 30, {}}},
-        {"more durations than steps", {threeMinutes[0]}, {60, 60}, 90, 60, Expected{"selected-back.mp4", 60, 60, {}}},
+        {threeMinutes, lengths, 0, 30, "m0-front.mp4 at 0 of 60, step 0"},
+        {threeMinutes, lengths, 29.99, 30, "m0-front.mp4 at 29.99 of 60, step 0"},
+        {threeMinutes, lengths, 60, 30, "m0-front.mp4 at 60 of 60, step 0"},
+        {threeMinutes, lengths, 60.5, 30, "m1-front.mp4 at 0.5 of 60, step 1"},
+        {threeMinutes, lengths, 200, 30, "m2-front.mp4 at 45 of 45, step 2"},
+        {threeMinutes, lengths, -5, 30, "m0-front.mp4 at 0 of 60, step 0"},
+        {threeMinutes, lengths, NAN, 30, "m0-front.mp4 at 0 of 60, step 0"},
+        {none, {}, 12.5, 30, "selected-back.mp4 at 12.5 of 30"},
+        {none, {}, 45, 30, "selected-back.mp4 at 30 of 30"},
+        {none, {}, -3, 30, "selected-back.mp4 at 0 of 30"},
+        {none, {}, 25, 0, "selected-back.mp4 at 0 of 0"},   // no length yet
+        {none, {}, 25, -1, "selected-back.mp4 at 0 of -1"}, // a negative length is kept
+        {none, {}, 25, NAN, "selected-back.mp4 at 0 of nan"},
+        {threeMinutes, {}, 10, 30, "selected-back.mp4 at 10 of 30"},            // steps not measured
+        {{threeMinutes[0]}, {60, 60}, 90, 60, "selected-back.mp4 at 60 of 60"}, // more lengths than steps
+        {emptyStep, {60}, 10, 30, "none"}, // a located step without files is nothing, not the selected file
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        expectSegment(resolver::playbackSegment(c.t, c.steps, c.durations, selected, c.controllerDuration), c.want);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(
+            segment(resolver::playbackSegment(c.t, c.steps, c.durations, selected, c.controllerDuration)),
+            c.segment)
+            << c.t;
     EXPECT_FALSE(resolver::playbackSegment(10, none, {}, std::nullopt, 30));
-    // A located step without files resolves to nothing rather than to the selected file.
-    EXPECT_FALSE(resolver::playbackSegment(10, {PlaybackStep::multiCamera({})}, {60}, selected, 30));
 }
 
 TEST(PlaybackSegmentResolver, NextSegmentIsTheStartOfTheFollowingStep) {
     const std::vector<PlaybackStep> withEmptyLast = {threeMinutes[0], PlaybackStep::multiCamera({})};
     const struct {
-        const char* name;
         std::vector<PlaybackStep> steps;
         std::vector<double> durations;
         double t;
-        std::optional<Expected> want;
+        const char* next;
     } cases[] = {
-        {"first minute", threeMinutes, lengths, 30, Expected{"m1-front.mp4", 0, 60, 1}},
-        {"on the boundary", threeMinutes, lengths, 60, Expected{"m1-front.mp4", 0, 60, 1}},
-        {"second minute", threeMinutes, lengths, 61, Expected{"m2-front.mp4", 0, 45, 2}},
-        {"last minute", threeMinutes, lengths, 130, std::nullopt},
-        {"fewer durations than steps", threeMinutes, {60, 60}, 61, std::nullopt},
-        {"resolved through the selected file", threeMinutes, {}, 10, std::nullopt},
-        {"no continuous playlist", {}, {}, 10, std::nullopt},
-        {"following step without files", withEmptyLast, {60, 60}, 10, std::nullopt},
+        {threeMinutes, lengths, 30, "m1-front.mp4 at 0 of 60, step 1"},
+        {threeMinutes, lengths, 60, "m1-front.mp4 at 0 of 60, step 1"},
+        {threeMinutes, lengths, 61, "m2-front.mp4 at 0 of 45, step 2"},
+        {threeMinutes, lengths, 130, "none"},  // the last minute
+        {threeMinutes, {60, 60}, 61, "none"},  // fewer lengths than steps
+        {threeMinutes, {}, 10, "none"},        // resolved through the selected file
+        {{}, {}, 10, "none"},                  // no continuous playlist
+        {withEmptyLast, {60, 60}, 10, "none"}, // the following step has no files
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        expectSegment(resolver::nextPlaybackSegment(c.t, c.steps, c.durations, selected, 30), c.want);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(segment(resolver::nextPlaybackSegment(c.t, c.steps, c.durations, selected, 30)), c.next)
+            << c.t;
 }
+
+} // namespace

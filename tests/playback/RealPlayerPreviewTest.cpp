@@ -16,8 +16,10 @@ TeslaVideoFile clipFile(const test::TempFolder& folder, CameraAngle camera, int 
                         sample::Damage damage = sample::Damage::none) {
     TeslaVideoFile f;
     f.id = QUuid::createUuid();
-    f.fileName = QStringLiteral("2024-05-01_10-%1-00").arg(minute, 2, 10, QLatin1Char('0')) + Camera::fileNameSuffix(camera);
-    f.url = test::writeTestClip(folder.path(), f.fileName, 1, 64, 48, damage, camera);
+    f.fileName = QStringLiteral("2024-05-01_10-%1-00").arg(minute, 2, 10, QLatin1Char('0')) +
+                 Camera::fileNameSuffix(camera);
+    f.url = test::writeClip(
+        {.path = folder / f.fileName, .camera = camera, .width = 64, .height = 48, .damage = damage});
     f.startTime = 1000 + 60 * minute;
     f.cameraAngle = camera;
     return f;
@@ -25,8 +27,9 @@ TeslaVideoFile clipFile(const test::TempFolder& folder, CameraAngle camera, int 
 
 TEST(RealPlayerPreviewTest, GridWithAnUnreadableCellStillPlays) {
     test::TempFolder folder;
-    const std::vector<TeslaVideoFile> files{clipFile(folder, CameraAngle::front, 0), clipFile(folder, CameraAngle::back, 0),
-                                            clipFile(folder, CameraAngle::leftRepeater, 0, sample::Damage::truncated)};
+    const std::vector<TeslaVideoFile> files{
+        clipFile(folder, CameraAngle::front, 0), clipFile(folder, CameraAngle::back, 0),
+        clipFile(folder, CameraAngle::leftRepeater, 0, sample::Damage::truncated)};
     MultiCameraPreviewController controller;
     controller.loadPlaylist(VideoSegmentPlaylist::multiCamera(files), 0.5, true);
     ASSERT_TRUE(test::waitUntil([&] { return controller.isPlaying(); }));
@@ -38,7 +41,8 @@ TEST(RealPlayerPreviewTest, GridWithAnUnreadableCellStillPlays) {
 
 TEST(RealPlayerPreviewTest, SingleViewPlaysAcrossFilesToTheEnd) {
     test::TempFolder folder;
-    const std::vector<TeslaVideoFile> files{clipFile(folder, CameraAngle::front, 0), clipFile(folder, CameraAngle::front, 1)};
+    const std::vector<TeslaVideoFile> files{clipFile(folder, CameraAngle::front, 0),
+                                            clipFile(folder, CameraAngle::front, 1)};
     VideoPreviewController controller;
     controller.setPlaybackRate(4);
     controller.loadPlaylist(VideoSegmentPlaylist::singleCamera(files), 0.5, true);

@@ -1,18 +1,17 @@
-#include "MediaTestClips.h"
-#include "TestSupport.h"
 #include "VideoSegmentPlaylist.h"
 
-#include <gtest/gtest.h>
+#include "MediaTestClips.h"
 
-#include <algorithm>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <map>
 
 using namespace orvane;
 
 namespace {
 
-TeslaVideoFile file(const QString& name, Instant start, std::optional<CameraAngle> camera = CameraAngle::front) {
+TeslaVideoFile file(const QString& name, Instant start = 0,
+                    std::optional<CameraAngle> camera = CameraAngle::front) {
     TeslaVideoFile f;
     f.id = QUuid::createUuid();
     f.fileName = name;
@@ -22,108 +21,105 @@ TeslaVideoFile file(const QString& name, Instant start, std::optional<CameraAngl
     return f;
 }
 
-QString upper(const QUuid& id) { return id.toString(QUuid::WithoutBraces).toUpper(); }
-
-TEST(VideoSegmentPlaylistTest, SingleCameraSortsStablyByStartTime) {
-    const auto late = file(QStringLiteral("c-front.mp4"), 120);
-    const auto tieA = file(QStringLiteral("a-front.mp4"), 60);
-    const auto tieB = file(QStringLiteral("b-front.mp4"), 60);
-    const auto playlist = VideoSegmentPlaylist::singleCamera({late, tieA, tieB});
-    ASSERT_EQ(playlist.steps.size(), 3u);
-    EXPECT_EQ(playlist.steps[0].primaryVideo()->id, tieA.id);
-    EXPECT_EQ(playlist.steps[1].primaryVideo()->id, tieB.id);
-    EXPECT_EQ(playlist.steps[2].primaryVideo()->id, late.id);
-    EXPECT_EQ(playlist.steps[0].kind(), PlaybackStep::Kind::single);
-    EXPECT_EQ(playlist.signature,
-              QStringLiteral("single|") + upper(tieA.id) + QLatin1Char(',') + upper(tieB.id) + QLatin1Char(',') + upper(late.id));
+// Each step's files, "|" between steps.
+QString steps(const VideoSegmentPlaylist& playlist) {
+    QStringList out;
+    for (const auto& step : playlist.steps) {
+        QStringList names;
+        for (const auto& f : step.files())
+            names << f.fileName;
+        out << names.join(QLatin1Char(' '));
+    }
+    return out.join(QStringLiteral(" | "));
 }
 
-TEST(VideoSegmentPlaylistTest, MultiCameraMakesOneStepPerMinuteOldestFirst) {
-    const auto a1 = file(QStringLiteral("2024-05-01_10-00-00-front.mp4"), 1000);
-    const auto a2 = file(QStringLiteral("2024-05-01_10-00-00-back.mp4"), 1000, CameraAngle::back);
-    const auto b1 = file(QStringLiteral("2024-05-01_10-01-00-front.mp4"), 1060);
-    const auto playlist = VideoSegmentPlaylist::multiCamera({b1, a1, a2});
-    ASSERT_EQ(playlist.steps.size(), 2u);
-    EXPECT_EQ(playlist.steps[0].kind(), PlaybackStep::Kind::multiCamera);
-    EXPECT_EQ(playlist.steps[0].files().size(), 2u);
-    EXPECT_EQ(playlist.steps[1].primaryVideo()->id, b1.id);
-    EXPECT_EQ(playlist.signature, QStringLiteral("grid|2024-05-01_10-00-00,2024-05-01_10-01-00"));
-}
+// A single-camera playlist plays its files oldest first, ties in the given order; a grid one
+// plays a step per minute. The signature tells playlists apart: the same files in any order
+// are the same playlist, a grid is known by its minutes.
+TEST(VideoSegmentPlaylistTest, StepsAndSignatures) {
+    const auto late = file("c-front.mp4", 120), tieA = file("a-front.mp4", 60),
+               tieB = file("b-front.mp4", 60);
+    const auto single = VideoSegmentPlaylist::singleCamera({late, tieA, tieB});
+    EXPECT_EQ(steps(single), "a-front.mp4 | b-front.mp4 | c-front.mp4");
+    EXPECT_EQ(single.steps[0].kind(), PlaybackStep::Kind::single);
+    EXPECT_EQ(VideoSegmentPlaylist::singleCamera({tieA, late, tieB}).signature, single.signature);
+    EXPECT_NE(VideoSegmentPlaylist::singleCamera({tieB, late, tieA}).signature, single.signature)
+        << "tie order";
+    EXPECT_NE(VideoSegmentPlaylist::singleCamera({file("c-front.mp4", 120), tieA, tieB}).signature,
+              single.signature);
 
-TEST(VideoSegmentPlaylistTest, EmptyInputsGiveBareSignatures) {
-    EXPECT_EQ(VideoSegmentPlaylist::singleCamera({}).signature, QStringLiteral("single|"));
-    EXPECT_EQ(VideoSegmentPlaylist::multiCamera({}).signature, QStringLiteral("grid|"));
+    const auto a1 = file("2024-05-01_10-00-00-front.mp4", 1000);
+    const auto a2 = file("2024-05-01_10-00-00-back.mp4", 1000, CameraAngle::back);
+    const auto b1 = file("2024-05-01_10-01-00-front.mp4", 1060);
+    const auto grid = VideoSegmentPlaylist::multiCamera({b1, a1, a2});
+    EXPECT_EQ(steps(grid),
+              "2024-05-01_10-00-00-front.mp4 2024-05-01_10-00-00-back.mp4 | 2024-05-01_10-01-00-front.mp4");
+    EXPECT_EQ(grid.steps[0].kind(), PlaybackStep::Kind::multiCamera);
+    EXPECT_EQ(grid.steps[1].primaryVideo()->id, b1.id);
+    EXPECT_EQ(VideoSegmentPlaylist::multiCamera({b1, a1}).signature, grid.signature);
+    EXPECT_NE(VideoSegmentPlaylist::multiCamera({a1, a2}).signature, grid.signature);
+    EXPECT_NE(VideoSegmentPlaylist::singleCamera({}).signature,
+              VideoSegmentPlaylist::multiCamera({}).signature);
     EXPECT_TRUE(VideoSegmentPlaylist::multiCamera({}).steps.empty());
     EXPECT_FALSE(PlaybackStep::multiCamera({}).primaryVideo());
 }
 
-struct LocateCase {
-    double global;
-    int step;
-    double local;
-};
-
-class LocateTest : public ::testing::TestWithParam<LocateCase> {};
-
-TEST_P(LocateTest, ResolvesStepAndLocalTimeAndBack) {
+// Steps of 60, 60 and 45 s: a boundary belongs to the earlier step, times outside clamp.
+TEST(VideoSegmentPlaylistTest, LocatesStepAndLocalTimeAndBack) {
     const std::vector<double> durations{60, 60, 45};
-    const auto located = VideoSegmentPlaylist::locate(GetParam().global, durations);
-    ASSERT_TRUE(located);
-    EXPECT_EQ(located->first, GetParam().step);
-    EXPECT_DOUBLE_EQ(located->second, GetParam().local);
-    const double clamped = std::clamp(std::isnan(GetParam().global) ? 0.0 : GetParam().global, 0.0, 165.0);
-    EXPECT_DOUBLE_EQ(VideoSegmentPlaylist::globalTime(located->first, located->second, durations), clamped);
+    const struct {
+        double global;
+        int step;
+        double local, back;
+    } cases[] = {{0, 0, 0, 0},      {60, 0, 60, 60}, {60.5, 1, 0.5, 60.5}, {120, 1, 60, 120},
+                 {200, 2, 45, 165}, {-5, 0, 0, 0},   {NAN, 0, 0, 0}};
+    for (const auto& c : cases) {
+        const auto located = VideoSegmentPlaylist::locate(c.global, durations);
+        ASSERT_TRUE(located) << c.global;
+        EXPECT_EQ(located->first, c.step) << c.global;
+        EXPECT_DOUBLE_EQ(located->second, c.local) << c.global;
+        EXPECT_DOUBLE_EQ(VideoSegmentPlaylist::globalTime(c.step, c.local, durations), c.back) << c.global;
+    }
+    EXPECT_FALSE(VideoSegmentPlaylist::locate(10, {}));
+    // Local times clamp to their step; steps that do not exist give 0.
+    const std::vector<double> two{60, 60};
+    for (auto [step, local, global] :
+         {std::tuple{1, 70.0, 120.0}, {2, 5.0, 0.0}, {-1, 5.0, 0.0}, {1, -3.0, 60.0}})
+        EXPECT_DOUBLE_EQ(VideoSegmentPlaylist::globalTime(step, local, two), global) << step << " " << local;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, LocateTest,
-                         ::testing::Values(LocateCase{0, 0, 0}, LocateCase{60, 0, 60}, LocateCase{60.5, 1, 0.5},
-                                           LocateCase{120, 1, 60}, LocateCase{200, 2, 45}, LocateCase{-5, 0, 0},
-                                           LocateCase{NAN, 0, 0}));
-
-TEST(VideoSegmentPlaylistTest, LocateOnNoDurationsIsAbsent) { EXPECT_FALSE(VideoSegmentPlaylist::locate(10, {})); }
-
-TEST(VideoSegmentPlaylistTest, GlobalTimeClampsAndRejectsBadIndices) {
-    const std::vector<double> d{60, 60};
-    EXPECT_DOUBLE_EQ(VideoSegmentPlaylist::globalTime(1, 70, d), 120);
-    EXPECT_DOUBLE_EQ(VideoSegmentPlaylist::globalTime(2, 5, d), 0);
-    EXPECT_DOUBLE_EQ(VideoSegmentPlaylist::globalTime(-1, 5, d), 0);
-    EXPECT_DOUBLE_EQ(VideoSegmentPlaylist::globalTime(1, -3, d), 60);
-}
-
+// A step lasts as long as its longest readable file, else the fallback minute.
 TEST(VideoSegmentPlaylistTest, StepDurationsTakeTheLongestFileOrTheFallback) {
     const std::map<QString, std::optional<double>> known{
-        {QStringLiteral("/drive/a"), 59.8}, {QStringLiteral("/drive/b"), 60.1}, {QStringLiteral("/drive/bad"), std::nullopt},
-        {QStringLiteral("/drive/zero"), 0.0}, {QStringLiteral("/drive/nan"), NAN}, {QStringLiteral("/drive/short"), 45.0}};
+        {"/drive/a", 59.8},   {"/drive/b", 60.1},  {"/drive/bad", std::nullopt},
+        {"/drive/zero", 0.0}, {"/drive/nan", NAN}, {"/drive/short", 45.0}};
     std::vector<QString> asked;
     auto reader = [&](const QString& url) {
         asked.push_back(url);
         return known.at(url);
     };
-    auto step = [](std::initializer_list<const char*> names) {
+    auto step = [](QStringList names) {
         std::vector<TeslaVideoFile> files;
-        for (const char* n : names) {
-            TeslaVideoFile f;
-            f.url = QStringLiteral("/drive/") + QLatin1String(n);
-            files.push_back(f);
-        }
+        for (const QString& n : names)
+            files.push_back(file(n));
         return PlaybackStep::multiCamera(files);
     };
     const auto durations = VideoSegmentPlaylist::loadStepDurations(
         {step({"a", "b", "bad"}), step({"bad"}), step({"zero", "nan"}), step({}), step({"short"})}, reader);
     EXPECT_EQ(durations, (std::vector<double>{60.1, 60, 60, 60, 45}));
     EXPECT_EQ(asked.size(), 7u);
-}
 
-TEST(VideoSegmentPlaylistTest, StepDurationsReadRealFiles) {
+    // The same with real files read from the disk.
     test::TempFolder folder;
     TeslaVideoFile good, broken;
-    good.url = test::writeTestClip(folder.path(), QStringLiteral("good.mp4"), 1.5, 64, 48);
-    broken.url = test::writeTestClip(folder.path(), QStringLiteral("cut.mp4"), 1, 64, 48, sample::Damage::truncated);
-    const auto durations =
+    good.url = test::writeClip({.path = folder / "good.mp4", .width = 64, .height = 48, .seconds = 1.5});
+    broken.url = test::writeClip(
+        {.path = folder / "cut.mp4", .width = 64, .height = 48, .damage = sample::Damage::truncated});
+    const auto read =
         VideoSegmentPlaylist::loadStepDurations({PlaybackStep::single(good), PlaybackStep::single(broken)});
-    ASSERT_EQ(durations.size(), 2u);
-    EXPECT_NEAR(durations[0], 1.5, 0.03);
-    EXPECT_EQ(durations[1], 60.0);
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_NEAR(read[0], 1.5, 0.03);
+    EXPECT_EQ(read[1], 60.0);
 }
 
 } // namespace

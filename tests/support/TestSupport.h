@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
-
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -37,12 +36,15 @@ private:
     std::optional<std::string> previous_;
 };
 
-// Sets an environment variable for the object's life (and restores it).
+// Sets an environment variable (or removes it, given none) for the object's life, and restores it.
 class ScopedEnvironment {
 public:
-    ScopedEnvironment(const char* name, const QByteArray& value)
+    ScopedEnvironment(const char* name, const std::optional<QByteArray>& value)
         : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-        qputenv(name, value);
+        if (value)
+            qputenv(name, *value);
+        else
+            qunsetenv(name);
     }
     ~ScopedEnvironment() {
         if (had_)
@@ -89,7 +91,7 @@ QByteArray digest(const QString& path);
 bool returnsPromptly(const std::function<void()>& call, const QString& fifo);
 
 // Runs a program and returns its standard output; nothing when it cannot start or fails.
-std::optional<QByteArray> runProgram(const QString& program, const QStringList& arguments, int* exitCode = nullptr,
-                                     QByteArray* standardError = nullptr);
+std::optional<QByteArray> runProgram(const QString& program, const QStringList& arguments,
+                                     int* exitCode = nullptr, QByteArray* standardError = nullptr);
 
 } // namespace orvane::test

@@ -1,13 +1,13 @@
 // The pedal scale is decided per file; files written on either scale read as percent.
 
 #include "AcceleratorScale.h"
+
 #include "TeslaTelemetryReader.h"
 #include "TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 using namespace orvane;
@@ -63,53 +63,38 @@ TEST(AcceleratorScale, OnlyFractionFilesAreRescaled) {
 }
 
 // End to end: the sample drive writes a clip on each scale, the reader reads it back and the
-// file's scale is undone. Seed 300 cruises from the fourth second on; before that the car is
-// parked with the pedal at 0.
-class PedalScaleFile : public testing::Test {
-protected:
+// file's scale is undone. Seed 300 is parked with the pedal at 0 for three seconds, then cruises.
+TEST(AcceleratorScale, FilesOnEitherScaleReadAsTheSamePercent) {
     TempFolder tmp;
-
-    std::vector<TeslaTelemetrySample> write(const QString& scale, const QString& seconds) {
-        const QString path = tmp / (scale + seconds + ".mp4");
+    auto write = [&](const QString& scale) {
+        const QString path = tmp / (scale + ".mp4");
         int exitCode = -1;
-        EXPECT_TRUE(runProgram(ORVANE_SAMPLE_DRIVE_PATH,
-                               {"--clip", "front", "--size", "64x48", "--seed", "300", "--minute-seconds", seconds,
-                                "--accelerator-scale", scale, path},
-                               &exitCode));
-        EXPECT_EQ(exitCode, 0);
+        runProgram(ORVANE_SAMPLE_DRIVE_PATH,
+                   {"--clip", "front", "--size", "64x48", "--seed", "300", "--minute-seconds", "4",
+                    "--accelerator-scale", scale, path},
+                   &exitCode);
+        EXPECT_EQ(exitCode, 0) << scale.toStdString();
         return TeslaTelemetryReader::read(path);
-    }
-};
-
-TEST_F(PedalScaleFile, BothScalesReadAsTheSamePercent) {
-    const auto percent = write("percent", "4");
-    auto fraction = write("fraction", "4");
+    };
+    const auto percent = write("percent");
+    auto fraction = write("fraction");
     ASSERT_EQ(percent.size(), fraction.size());
-    ASSERT_FALSE(percent.empty());
+    ASSERT_EQ(percent.size(), 4u * 36);
     const std::vector<float> pressed = pedalOf(percent);
     EXPECT_GT(*std::max_element(pressed.begin(), pressed.end()), 1.0f); // a real press, not a fraction
-    EXPECT_EQ(AcceleratorScaling::detect(fraction), AcceleratorScale::fraction);
     EXPECT_EQ(AcceleratorScaling::detect(percent), AcceleratorScale::percent);
-
+    EXPECT_EQ(AcceleratorScaling::detect(fraction), AcceleratorScale::fraction);
+    // The parked seconds alone are zeros on either scale: read as percent, left as they are.
+    const std::vector parked(fraction.begin(), fraction.begin() + 36);
+    EXPECT_EQ(AcceleratorScaling::detect(parked), AcceleratorScale::percent);
+    EXPECT_EQ(pedalOf(parked), std::vector<float>(36, 0));
     AcceleratorScaling::normalizeToPercent(fraction);
     for (size_t i = 0; i < percent.size(); ++i)
         EXPECT_NEAR(fraction[i].accelerator, percent[i].accelerator, 1e-4) << i;
-}
 
-TEST_F(PedalScaleFile, AFileOfZerosStaysAtZeroOnEitherScale) {
-    for (const char* scale : {"percent", "fraction"}) {
-        auto samples = write(scale, "1");
-        ASSERT_FALSE(samples.empty());
-        EXPECT_EQ(AcceleratorScaling::detect(samples), AcceleratorScale::percent) << scale;
-        AcceleratorScaling::normalizeToPercent(samples);
-        for (const auto& s : samples)
-            EXPECT_EQ(s.accelerator, 0.0f) << scale;
-    }
-}
-
-TEST_F(PedalScaleFile, AnUnknownScaleIsRefused) {
     int exitCode = -1;
-    runProgram(ORVANE_SAMPLE_DRIVE_PATH, {"--clip", "front", "--accelerator-scale", "permille", tmp / "x.mp4"}, &exitCode);
-    EXPECT_EQ(exitCode, 2);
+    runProgram(ORVANE_SAMPLE_DRIVE_PATH,
+               {"--clip", "front", "--accelerator-scale", "permille", tmp / "x.mp4"}, &exitCode);
+    EXPECT_EQ(exitCode, 2) << "an unknown scale is refused";
     EXPECT_FALSE(QFile::exists(tmp / "x.mp4"));
 }

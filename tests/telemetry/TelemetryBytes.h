@@ -5,8 +5,8 @@
 
 #include <bit>
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace orvane::test {
@@ -25,27 +25,17 @@ inline Bytes repeated(uint8_t byte, size_t count) {
 inline Bytes bigEndian32(uint32_t v) {
     return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
 }
-inline Bytes bigEndian64(uint64_t v) {
-    return bigEndian32(uint32_t(v >> 32)) + bigEndian32(uint32_t(v));
-}
 
-inline Bytes littleEndian(float v) {
-    const uint32_t bits = std::bit_cast<uint32_t>(v);
-    return {uint8_t(bits), uint8_t(bits >> 8), uint8_t(bits >> 16), uint8_t(bits >> 24)};
-}
-inline Bytes littleEndian(double v) {
-    const uint64_t bits = std::bit_cast<uint64_t>(v);
+template <typename T> Bytes littleEndian(T v) {
+    const auto bits = std::bit_cast<std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>>(v);
     Bytes out;
-    for (int i = 0; i < 8; ++i)
+    for (size_t i = 0; i < sizeof(T); ++i)
         out.push_back(uint8_t(bits >> (8 * i)));
     return out;
 }
 
-inline Bytes ascii(const char* text) {
-    Bytes out;
-    while (*text)
-        out.push_back(uint8_t(*text++));
-    return out;
+inline Bytes ascii(std::string_view text) {
+    return Bytes(text.begin(), text.end());
 }
 
 // A top-level box with a 32-bit size that matches its payload.
@@ -58,7 +48,7 @@ inline Bytes boxHeader(uint32_t size, const char* type) {
 }
 // A box header with the 64-bit size form.
 inline Bytes largeBoxHeader(uint64_t size, const char* type) {
-    return bigEndian32(1) + ascii(type) + bigEndian64(size);
+    return bigEndian32(1) + ascii(type) + bigEndian32(uint32_t(size >> 32)) + bigEndian32(uint32_t(size));
 }
 
 // One NAL unit with its 4-byte big-endian length prefix.
@@ -79,29 +69,23 @@ inline Bytes videoUnit(size_t size) {
 
 // What the reader yields for a record the sample drive wrote (proto3 leaves zeros out).
 inline TeslaTelemetrySample expectedSample(const sample::TelemetryRecord& r) {
-    auto present = [](auto v) -> std::optional<decltype(v)> {
-        if (v == 0)
-            return std::nullopt;
-        return v;
-    };
-    TeslaTelemetrySample s;
-    s.frameSequenceNumber = present(r.frameSequenceNumber);
-    s.gear = r.gear;
-    s.speedMetersPerSecond = r.speedMetersPerSecond;
-    s.accelerator = r.accelerator;
-    s.steeringAngle = r.steeringAngle;
-    s.leftBlinker = r.leftBlinker;
-    s.rightBlinker = r.rightBlinker;
-    s.brakeApplied = r.brakeApplied;
-    s.version = present(uint64_t(r.version));
-    s.autopilotState = present(uint64_t(r.autopilotState));
-    s.latitude = present(r.latitude);
-    s.longitude = present(r.longitude);
-    s.heading = present(r.heading);
-    s.linearAccelerationX = present(r.linearAccelerationX);
-    s.linearAccelerationY = present(r.linearAccelerationY);
-    s.linearAccelerationZ = present(r.linearAccelerationZ);
-    return s;
+    auto present = [](auto v) { return v == 0 ? std::nullopt : std::optional(v); };
+    return {present(r.frameSequenceNumber),
+            r.gear,
+            r.speedMetersPerSecond,
+            r.accelerator,
+            r.steeringAngle,
+            r.leftBlinker,
+            r.rightBlinker,
+            r.brakeApplied,
+            present(uint64_t(r.version)),
+            present(uint64_t(r.autopilotState)),
+            present(r.latitude),
+            present(r.longitude),
+            present(r.heading),
+            present(r.linearAccelerationX),
+            present(r.linearAccelerationY),
+            present(r.linearAccelerationZ)};
 }
 
 } // namespace orvane::test

@@ -2,9 +2,8 @@
 
 #include "TelemetryInterpolation.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -35,16 +34,19 @@ Samples run(uint64_t first, int count) {
     return numbered(frames);
 }
 
-Samples unnumbered(int count) { return numbered(std::vector<std::optional<uint64_t>>(size_t(count))); }
+Samples unnumbered(int count) {
+    return numbered(std::vector<std::optional<uint64_t>>(size_t(count)));
+}
 
 } // namespace
 
 TEST(TelemetryInterpolation, ProgressIsLocalTimeOverDurationWithinZeroToOne) {
-    constexpr double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+    constexpr double inf = std::numeric_limits<double>::infinity(),
+                     nan = std::numeric_limits<double>::quiet_NaN();
     const struct {
         double local, duration, progress;
     } cases[] = {
-        {30, 60, 0.5}, {0, 60, 0}, {-1, 60, 0}, {90, 60, 1}, {60, 60, 1}, {30, 0, 0},
+        {30, 60, 0.5}, {0, 60, 0},   {-1, 60, 0},  {90, 60, 1},  {60, 60, 1},  {30, 0, 0},
         {30, -5, 0},   {30, inf, 0}, {30, nan, 0}, {nan, 60, 0}, {inf, 60, 1},
     };
     for (const auto& c : cases)
@@ -70,9 +72,11 @@ TEST(TelemetryInterpolation, MapsPositionsOntoRecords) {
         {"unnumbered in between", unnumbered(11), 0.57, TelemetryInterpolation{5, 6, 0.7}, 6},
         {"one record", run(7, 1), 0.8, TelemetryInterpolation{0, 0, 0}, 0},
         // Numbers that cannot be trusted fall back to indices.
-        {"first without number", numbered({std::nullopt, 1, 2, 3, 4}), 0.5, TelemetryInterpolation{2, 3, 0}, 2},
+        {"first without number", numbered({std::nullopt, 1, 2, 3, 4}), 0.5, TelemetryInterpolation{2, 3, 0},
+         2},
         {"counter not increasing", numbered({9, 8, 7, 6, 5}), 0.5, TelemetryInterpolation{2, 3, 0}, 2},
-        {"gap met by the search", numbered({0, 1, std::nullopt, 3, 4}), 0.5, TelemetryInterpolation{2, 3, 0}, 2},
+        {"gap met by the search", numbered({0, 1, std::nullopt, 3, 4}), 0.5, TelemetryInterpolation{2, 3, 0},
+         2},
         {"no records", {}, 0.5, std::nullopt, -1},
     };
     for (const auto& c : cases) {

@@ -12,24 +12,21 @@ namespace reader = orvane::TeslaTelemetryReader;
 
 namespace {
 
-struct VarintCase {
-    const char* name;
-    Bytes bytes;
-    size_t cursor;
-    std::optional<uint64_t> value;
-    size_t cursorAfter;
-};
-
 TEST(VarintTest, ReadsAndStopsWhereTheBytesSay) {
-    const uint64_t max = std::numeric_limits<uint64_t>::max();
-    const VarintCase cases[] = {
+    const struct {
+        const char* name;
+        Bytes bytes;
+        size_t cursor;
+        std::optional<uint64_t> value;
+        size_t cursorAfter;
+    } cases[] = {
         {"two bytes", {0x96, 0x01}, 0, 150, 2},
         {"one zero byte", {0x00, 0x7F}, 0, 0, 1},
         {"from the middle", {0xAA, 0x96, 0x01}, 1, 150, 3},
         {"empty", {}, 0, std::nullopt, 0},
-        {"cursor past the end", {0x01}, 5, std::nullopt, 5},
         {"runs off the end", {0x80}, 0, std::nullopt, 1},
-        {"ten bytes, largest value", repeated(0xFF, 9) + Bytes{0x01}, 0, max, 10},
+        {"ten bytes, largest value", repeated(0xFF, 9) + Bytes{0x01}, 0, std::numeric_limits<uint64_t>::max(),
+         10},
         // Only the lowest bit of the tenth byte fits 64 bits; the rest is dropped.
         {"tenth byte truncated", repeated(0x80, 9) + Bytes{0x02}, 0, 0, 10},
         {"eleven continuation bytes", repeated(0xFF, 11), 0, std::nullopt, 10},
@@ -41,36 +38,30 @@ TEST(VarintTest, ReadsAndStopsWhereTheBytesSay) {
     }
 }
 
-struct SkipCase {
-    uint64_t wireType;
-    Bytes bytes;
-    bool skipped;
-    size_t cursorAfter; // checked when skipped
-};
-
 TEST(SkipFieldTest, EveryWireType) {
-    const SkipCase cases[] = {
-        {0, {0x96, 0x01, 0x05}, true, 2},
-        {0, {0x96}, false, 0},
-        {1, repeated(0, 8), true, 8},
-        {1, repeated(0, 7), false, 0},
-        {2, {0x03, 1, 2, 3, 9}, true, 4},
-        {2, {0x00}, true, 1},
-        {2, {0x03, 1, 2}, false, 0},
-        {2, {0x83}, false, 0},
-        {2, repeated(0xFF, 9) + Bytes{0x01, 0x00}, false, 0}, // length near 2^64 must not wrap
-        {5, repeated(0, 4), true, 4},
-        {5, repeated(0, 3), false, 0},
-        {3, repeated(0, 16), false, 0},
-        {4, repeated(0, 16), false, 0},
-        {6, repeated(0, 16), false, 0},
-        {7, repeated(0, 16), false, 0},
+    const struct {
+        uint64_t wireType;
+        Bytes bytes;
+        std::optional<size_t> cursorAfter; // none: cannot be skipped
+    } cases[] = {
+        {0, {0x96, 0x01, 0x05}, 2},
+        {0, {0x96}, std::nullopt},
+        {1, repeated(0, 8), 8},
+        {1, repeated(0, 7), std::nullopt},
+        {2, {0x03, 1, 2, 3, 9}, 4},
+        {2, {0x03, 1, 2}, std::nullopt},
+        {2, {0x83}, std::nullopt},
+        {2, repeated(0xFF, 9) + Bytes{0x01, 0x00}, std::nullopt}, // length near 2^64 must not wrap
+        {5, repeated(0, 4), 4},
+        {5, repeated(0, 3), std::nullopt},
+        {3, repeated(0, 16), std::nullopt}, // groups (3, 4) and the undefined types (6, 7)
+        {6, repeated(0, 16), std::nullopt},
     };
     for (const auto& c : cases) {
         size_t cursor = 0;
-        EXPECT_EQ(reader::skipField(c.wireType, c.bytes, cursor), c.skipped) << "wire type " << c.wireType;
-        if (c.skipped) {
-            EXPECT_EQ(cursor, c.cursorAfter) << "wire type " << c.wireType;
+        EXPECT_EQ(reader::skipField(c.wireType, c.bytes, cursor), c.cursorAfter.has_value()) << c.wireType;
+        if (c.cursorAfter) {
+            EXPECT_EQ(cursor, *c.cursorAfter) << c.wireType;
         }
     }
 }
@@ -84,22 +75,19 @@ TEST(EmulationBytesTest, DropsTheThreeAfterTwoZerosOnly) {
         {{0, 0, 3, 0, 0, 3}, {0, 0, 0, 0}},
         {{0, 0, 3, 3}, {0, 0, 3}}, // the byte after a dropped one is not checked
         {{0, 1, 0, 3}, {0, 1, 0, 3}},
-        {{}, {}},
     };
     for (const auto& [in, out] : cases)
         EXPECT_EQ(reader::removeEmulationBytes(in), out) << testing::PrintToString(in);
 }
 
-struct PayloadCase {
-    const char* name;
-    Bytes unit;
-    std::optional<Bytes> payload;
-};
-
 TEST(ProtobufPayloadTest, FindsTheMarkerRunAndUnescapesWhatFollows) {
     const Bytes head = {0x06, 0x05, 0x10};
     const Bytes message = {0x10, 0x01, 0x18, 0x2A};
-    const PayloadCase cases[] = {
+    const struct {
+        const char* name;
+        Bytes unit;
+        std::optional<Bytes> payload;
+    } cases[] = {
         {"marker run", head + Bytes{0x42, 0x42, 0x69} + message + Bytes{0x80}, message},
         {"end byte right at index 3", head + Bytes{0x69} + message + Bytes{0x80}, message},
         {"empty message", head + Bytes{0x42, 0x69, 0x80}, Bytes{}},
@@ -110,8 +98,6 @@ TEST(ProtobufPayloadTest, FindsTheMarkerRunAndUnescapesWhatFollows) {
         {"marker tested before unescaping", head + Bytes{0x00, 0x00, 0x03, 0x69, 0x80}, std::nullopt},
         {"bytes 1 and 2 are not examined", Bytes{0x06, 0x42, 0x42, 0x69, 0x01, 0x80}, Bytes{0x01}},
         {"four bytes", head + Bytes{0x69}, std::nullopt},
-        {"three bytes", head, std::nullopt},
-        {"empty", {}, std::nullopt},
     };
     for (const auto& c : cases)
         EXPECT_EQ(reader::protobufPayload(c.unit), c.payload) << c.name;
@@ -126,22 +112,21 @@ Bytes tag(uint64_t field, uint64_t wireType) {
     }
 }
 
+// A sample with the fields `set` gives it, the others at their defaults.
 template <typename Set> TeslaTelemetrySample with(Set set) {
     TeslaTelemetrySample s;
     set(s);
     return s;
 }
 
-struct ParseCase {
-    const char* name;
-    Bytes message;
-    std::optional<TeslaTelemetrySample> sample;
-};
-
 TEST(TelemetryParseTest, FieldsWireTypesAndFailures) {
     using S = TeslaTelemetrySample;
     const Bytes speed = tag(4, 5) + littleEndian(12.5f);
-    const ParseCase cases[] = {
+    const struct {
+        const char* name;
+        Bytes message;
+        std::optional<S> sample;
+    } cases[] = {
         {"empty message: every default", {}, S{}},
         {"the eight fields",
          tag(2, 0) + Bytes{2} + tag(3, 0) + Bytes{0x96, 0x01} + speed + tag(5, 5) + littleEndian(40.0f) +
@@ -181,13 +166,9 @@ TEST(TelemetryParseTest, FieldsWireTypesAndFailures) {
          with([](S& s) { s.gear = 1; })},
         {"unknown fixed64 field is skipped", tag(17, 1) + repeated(0xFF, 8) + tag(7, 0) + Bytes{1},
          with([](S& s) { s.leftBlinker = true; })},
-        {"wire type 3", tag(2, 0) + Bytes{1} + tag(3, 3), std::nullopt},
-        {"wire type 4", tag(20, 4), std::nullopt},
-        {"wire type 6", tag(5, 6) + repeated(0, 4), std::nullopt},
-        {"wire type 7", tag(1, 7), std::nullopt},
+        {"a group after a field", tag(2, 0) + Bytes{1} + tag(3, 3), std::nullopt},
+        {"a known field with an undefined wire type", tag(5, 6) + repeated(0, 4), std::nullopt},
         {"tag runs off the end", tag(2, 0) + Bytes{1, 0x80}, std::nullopt},
-        {"length beyond the end", tag(1, 2) + Bytes{5, 0xAA}, std::nullopt},
-        {"unknown fixed32 beyond the end", tag(17, 5) + Bytes{1, 2}, std::nullopt},
         // Fixed32 with too few bytes: the field is 0 and those bytes are read as the next tag.
         {"fixed32 short, rest reads as a tag", speed + tag(4, 5) + tag(2, 0) + Bytes{1},
          with([](S& s) { s.gear = 1; })},
@@ -200,7 +181,6 @@ TEST(TelemetryParseTest, FieldsWireTypesAndFailures) {
         {"gear 2^63 - 1", tag(2, 0) + repeated(0xFF, 8) + Bytes{0x7F},
          with([](S& s) { s.gear = std::numeric_limits<int64_t>::max(); })},
         {"gear 2^63 rejects the message", tag(2, 0) + repeated(0x80, 9) + Bytes{0x01}, std::nullopt},
-        {"gear -1 as protobuf writes it", tag(2, 0) + repeated(0xFF, 9) + Bytes{0x01}, std::nullopt},
         // The further fields fail exactly as skipping them would.
         {"version runs off the end", tag(1, 0) + Bytes{0x80}, std::nullopt},
         {"double beyond the end", tag(12, 1) + repeated(0, 7), std::nullopt},
@@ -216,10 +196,9 @@ TEST(TelemetryParseTest, SampleDriveMessagesRoundTrip) {
         for (int64_t frame = 0; frame < 36 * 300; frame += 7) {
             const sample::TelemetryRecord record = sample::telemetryAt(seed, frame, 36);
             const Bytes message = sample::encodeTelemetryMessage(record);
-            const auto payload = reader::protobufPayload(sample::telemetrySeiNal(record));
-            ASSERT_EQ(payload, message) << "seed " << seed << " frame " << frame;
-            ASSERT_EQ(reader::parse(message), expectedSample(record))
-                << "seed " << seed << " frame " << frame;
+            ASSERT_EQ(reader::protobufPayload(sample::telemetrySeiNal(record)), message)
+                << seed << ", " << frame;
+            ASSERT_EQ(reader::parse(message), expectedSample(record)) << seed << ", " << frame;
         }
     }
 }

@@ -1,50 +1,46 @@
-#include "CliTestSupport.h"
-#include "MetadataParserError.h"
-#include "SampleDrive.h"
-#include "TestSupport.h"
+// What the command line prints for a drive, a camera's files, a clip's telemetry and an export.
 
+#include "CliTestSupport.h"
+#include "TeslaTelemetryReader.h"
+
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QFile>
-#include <QProcess>
-
 #include <gtest/gtest.h>
 
 using namespace orvane;
+using namespace orvane::test;
 
 namespace {
 
-const QString cli = QStringLiteral(ORVANE_CLI_PATH);
-
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out, err;
-};
-
-CliRun runCli(const QStringList& args) {
-    CliRun r;
-    auto out = test::runProgram(cli, args, &r.exitCode, &r.err);
-    r.out = out.value_or(QByteArray());
-    return r;
-}
-
 class CliTest : public testing::Test {
 protected:
-    test::ScopedTimeZone zone{"Asia/Shanghai"};
-    test::TempFolder tmp;
-    QString root;
-    void SetUp() override {
-        root = tmp / "TeslaCam";
-        sample::writeDrive(sample::exampleDrive(root, sample::CarLayout::sixCamera, 0.05, 0.5));
+    static void SetUpTestSuite() {
+        drive.emplace();
+        root = *drive / "TeslaCam";
+        written = sample::writeDrive(sample::exampleDrive(root, sample::CarLayout::sixCamera, 0.05, 0.5));
     }
+    static void TearDownTestSuite() { drive.reset(); }
+    static inline std::optional<TempFolder> drive;
+    static inline QString root;
+    static inline QStringList written;
+    ScopedTimeZone zone{"Asia/Shanghai"};
+    TempFolder tmp;
 };
 
+// The example drive as the car would leave it: rolling minutes, two saved events, one sentry.
 TEST_F(CliTest, ScanPrintsEventsByCategory) {
-    const CliRun r = runCli({"scan", root});
+    EXPECT_EQ(written.filter(".mp4").size(), (3 + 2 + 1 + 1) * 6);
+    const Outcome r = run({"scan", root});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QJsonObject library = QJsonDocument::fromJson(r.out).object();
     EXPECT_EQ(library.keys(), (QStringList{"recent", "saved", "sentry"}));
+    const QJsonObject recent = library["recent"].toArray()[0].toObject();
+    EXPECT_TRUE(recent["isContinuousSession"].toBool());
+    EXPECT_EQ(recent["videoCount"].toInt(), 3);
+    EXPECT_TRUE(recent["locationLine"].isNull());
+    ASSERT_EQ(library["saved"].toArray().size(), 2);
     const QJsonObject saved = library["saved"].toArray()[1].toObject();
     EXPECT_EQ(saved["category"].toString(), "saved");
     EXPECT_EQ(saved["start"].toString(), "2024-05-01T10:19:30");
@@ -52,68 +48,107 @@ TEST_F(CliTest, ScanPrintsEventsByCategory) {
     EXPECT_EQ(saved["endTime"].toDouble() - saved["startTime"].toDouble(), 60);
     EXPECT_EQ(saved["videoCount"].toInt(), 2);
     EXPECT_EQ(saved["timeRangeTitle"].toString(), QStringLiteral("10:19:30～10:20:30"));
+    EXPECT_FALSE(saved["locationLine"].toString().isEmpty());
     EXPECT_TRUE(saved["sourceFile"].isNull());
     EXPECT_TRUE(saved["folder"].toString().startsWith(root));
-    EXPECT_TRUE(library["recent"].toArray()[0].toObject()["isContinuousSession"].toBool());
-    EXPECT_TRUE(library["recent"].toArray()[0].toObject()["locationLine"].isNull());
+    ASSERT_EQ(library["sentry"].toArray().size(), 1);
+    EXPECT_EQ(library["sentry"].toArray()[0].toObject()["locationLine"].toString(),
+              QStringLiteral("31.23040°N, 121.47370°E · 上海"));
+    const Outcome empty = run({"scan", tmp.makeFolder("nothing here")});
+    EXPECT_EQ(empty.exitCode, 0);
+    EXPECT_EQ(empty.out.trimmed(), "{}");
 }
 
 TEST_F(CliTest, VideosListsOneCameraOrAll) {
-    CliRun r = runCli({"videos", root, "--category", "saved", "--index", "1", "--camera", "front"});
+    Outcome r = run({"videos", root, "--category", "saved", "--index", "1", "--camera", "front"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QJsonArray front = QJsonDocument::fromJson(r.out).array();
     ASSERT_EQ(front.size(), 2);
     EXPECT_EQ(front[0].toObject()["fileName"].toString(), "2024-05-01_10-20-30-front.mp4");
     EXPECT_EQ(front[0].toObject()["camera"].toString(), "front");
-    r = runCli({"videos", root, "--category", "recent", "--index", "0"});
+    r = run({"videos", root, "--category", "recent", "--index", "0"});
     ASSERT_EQ(r.exitCode, 0);
     EXPECT_EQ(QJsonDocument::fromJson(r.out).array().size(), 18);
 }
 
-TEST_F(CliTest, FailuresAndUsageErrors) {
-    struct Case {
-        QStringList args;
-        int exitCode;
-        QString errorText;
+// Every field of every sample, exactly, as JSON (keys in the documented order) or CSV.
+TEST_F(CliTest, TelemetryCarriesEverySampleExactly) {
+    const QString clip =
+        writeClip({.path = tmp / "clip.mp4", .seed = 3, .firstFrameSerial = 36 * 20}); // moving
+    const auto expected = TeslaTelemetryReader::read(clip);
+    ASSERT_EQ(expected.size(), 36u);
+    const QString header =
+        "frameSequenceNumber,gear,speedMetersPerSecond,accelerator,steeringAngle,leftBlinker,"
+        "rightBlinker,brakeApplied,version,autopilotState,latitude,longitude,heading,"
+        "linearAccelerationX,linearAccelerationY,linearAccelerationZ";
+    const QStringList columns = header.split(',');
+    // A sample rebuilt from the printed texts of its columns ("" or "null": absent), parsed from
+    // text so that a value printed with too few digits shows up as a difference.
+    auto sample = [](const QStringList& t) {
+        auto u = [](const QString& s) {
+            return s.isEmpty() || s == "null" ? std::nullopt : std::optional(s.toULongLong());
+        };
+        auto d = [](const QString& s) {
+            return s.isEmpty() || s == "null" ? std::nullopt : std::optional(s.toDouble());
+        };
+        return TeslaTelemetrySample{u(t[0]),        t[1].toLongLong(), t[2].toFloat(), t[3].toFloat(),
+                                    t[4].toFloat(), t[5] == "true",    t[6] == "true", t[7] == "true",
+                                    u(t[8]),        u(t[9]),           d(t[10]),       d(t[11]),
+                                    d(t[12]),       d(t[13]),          d(t[14]),       d(t[15])};
     };
-    const QString loose = tmp.writeFile("loose/clip.mp4");
-    const std::vector<Case> cases = {
-        {{"scan", loose}, 1, MetadataParserError::cannotParseTime("clip.mp4").description()},
-        {{"scan"}, 2, "usage"},
-        {{"frobnicate"}, 2, "unknown command"},
-        {{}, 2, "usage"},
-        {{"videos", root, "--category", "saved"}, 2, "usage"},
-        {{"videos", root, "--category", "nope", "--index", "0"}, 2, "usage"},
-        {{"videos", root, "--category", "saved", "--index", "9"}, 1, "没有这个事件"},
-    };
-    for (const Case& c : cases) {
-        const CliRun r = runCli(c.args);
-        EXPECT_EQ(r.exitCode, c.exitCode) << c.args.join(' ').toStdString();
-        EXPECT_TRUE(QString::fromUtf8(r.err).contains(c.errorText))
-            << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
+    const Outcome json = run({"telemetry", clip});
+    ASSERT_EQ(json.exitCode, 0);
+    const QJsonArray array = QJsonDocument::fromJson(json.out).array();
+    ASSERT_EQ(size_t(array.size()), expected.size());
+    for (qsizetype i = 0; i < array.size(); ++i) {
+        EXPECT_EQ(array[i].toObject().keys().size(), columns.size());
+        QStringList texts;
+        for (const QString& key : columns) {
+            const QJsonValue v = array[i].toObject().value(key);
+            texts << (v.isNull()   ? "null"
+                      : v.isBool() ? (v.toBool() ? "true" : "false")
+                                   : v.toVariant().toString());
+        }
+        EXPECT_EQ(sample(texts), expected[size_t(i)]) << i;
     }
+    qsizetype at = -1;
+    for (const QString& key : columns) {
+        const qsizetype next = json.out.indexOf(("\"" + key + "\"").toUtf8());
+        EXPECT_GT(next, at) << key.toStdString();
+        at = next;
+    }
+    const Outcome csv = run({"telemetry", clip, "--format", "csv"});
+    ASSERT_EQ(csv.exitCode, 0);
+    QStringList lines = QString::fromUtf8(csv.out).split('\n');
+    ASSERT_EQ(lines.takeLast(), "");
+    ASSERT_EQ(lines.takeFirst(), header);
+    ASSERT_EQ(size_t(lines.size()), expected.size());
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(sample(lines[i].split(',')), expected[size_t(i)]) << lines[i].toStdString();
 }
 
-TEST_F(CliTest, EmptyFolderGivesEmptyObject) {
-    const CliRun r = runCli({"scan", tmp.makeFolder("nothing here")});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out.trimmed(), "{}");
-}
-
-// Burned-in time needs fonts: the command line must draw them without any display.
-TEST_F(CliTest, ExportBurnsTimeWithoutADisplay) {
-    const QString clip = test::writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4", 1, 320, 240);
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    p.setProcessEnvironment(env);
-    const QString out = tmp / "out.mp4";
-    p.start(cli, {"export", "single", clip, "--out", out});
-    ASSERT_TRUE(p.waitForFinished(120000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    EXPECT_GT(QFile(out).size(), 0);
+// Burned-in time needs fonts: the command line draws them without any display. A source cut
+// short is exported as far as it reads, with a warning.
+TEST_F(CliTest, ExportsWithoutADisplayAndWarnsOfASourceCutShort) {
+    const QString whole = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4", 2, 320, 240);
+    const QString cut = tmp / "2024-05-01_10-20-40-front.mp4";
+    ASSERT_TRUE(
+        runProgram("ffmpeg", {"-v", "error", "-i", whole, "-c", "copy", "-movflags", "+faststart", cut}));
+    ASSERT_TRUE(QFile::resize(cut, QFile(cut).size() * 6 / 10));
+    ScopedEnvironment noDisplay("DISPLAY", std::nullopt), noWayland("WAYLAND_DISPLAY", std::nullopt);
+    ScopedEnvironment noPlatform("QT_QPA_PLATFORM", std::nullopt);
+    for (const auto& [source, truncated] : {std::pair{whole, false}, {cut, true}}) {
+        const Outcome o = run({"export", "single", source, "--out", tmp / "out.mp4"});
+        ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+        const QJsonObject result = QJsonDocument::fromJson(o.out).object();
+        EXPECT_EQ(result["truncated"].toBool(), truncated) << o.out.toStdString();
+        EXPECT_EQ(QString::fromUtf8(o.err).contains("源视频不完整"), truncated) << o.err.toStdString();
+        if (truncated)
+            EXPECT_LT(result["exportedLength"].toDouble(), 1.8);
+        else
+            EXPECT_DOUBLE_EQ(result["exportedLength"].toDouble(), 2.0);
+        EXPECT_GT(QFile(tmp / "out.mp4").size(), 0);
+    }
 }
 
 } // namespace
