@@ -16,7 +16,9 @@ class AbstractMediaPlayer : public QObject {
     Q_OBJECT
 public:
     enum class ItemStatus { none, loading, readyToPlay, failed };
-    // Called once on the interface thread; false when the seek was superseded or cancelled.
+    // Called once on the interface thread; false when the seek was superseded or cancelled. A
+    // player destroyed first drops the completions still pending (they would call into callers
+    // being torn down).
     using SeekCompletion = std::function<void(bool finished)>;
 
     using QObject::QObject;

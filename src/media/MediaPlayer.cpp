@@ -673,8 +673,10 @@ void MediaPlayer::onOpened(uint64_t generation, bool ok, double duration) {
         return;
     duration_ = ok ? duration : 0;
     status_ = ok ? ItemStatus::readyToPlay : ItemStatus::failed;
-    if (!ok)
+    if (!ok) {
         failPendingSeeks();
+        setRate(0); // a rate set while the file opened must not keep a clock running for nothing
+    }
     emit itemStatusChanged(status_);
 }
 

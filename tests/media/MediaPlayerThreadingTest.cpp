@@ -122,15 +122,19 @@ TEST_F(MediaPlayerThreadingTest, RateChangeDuringAFileSwitch) {
     }
 }
 
-// A rate set while a file that cannot be read loads ends with the failure. Disabled while the
-// player keeps that rate (and its clock and periodicTime running) when the open fails.
-TEST_F(MediaPlayerThreadingTest, DISABLED_RateSetWhileAFailingFileLoadsEndsWithTheFailure) {
+// A rate set while a file that cannot be read loads ends with the failure: no clock keeps
+// running and no time is reported for a file that is not there.
+TEST_F(MediaPlayerThreadingTest, RateSetWhileAFailingFileLoadsEndsWithTheFailure) {
     ASSERT_EQ(open(player, clip), Status::readyToPlay);
     player.playImmediately(1);
     player.replaceCurrentItem(broken);
     player.setRate(2);
     ASSERT_TRUE(test::waitUntil([&] { return player.itemStatus() == Status::failed; }));
     EXPECT_EQ(player.rate(), 0);
+    int ticks = 0;
+    QObject::connect(&player, &MediaPlayer::periodicTime, [&] { ++ticks; });
+    test::waitUntil([] { return false; }, 200); // several periods of the 1/30 s time signal
+    EXPECT_EQ(ticks, 0);
 }
 
 // Players destroyed at every stage of their work: opening, failing, decoding ahead, presenting
