@@ -11,6 +11,8 @@ PACKAGES=(
   qml6-module-qtquick-shapes qml6-module-qtquick-dialogs qml6-module-qtquick-window
   qml6-module-qtquick-templates qml6-module-qtmultimedia qml6-module-qttest
   qml6-module-qtqml qml6-module-qtqml-models qml6-module-qtqml-workerscript qt6-qpa-plugins
+  # the non-native folder dialog of QtQuick.Dialogs lists folders with this labs module
+  qml6-module-qt-labs-folderlistmodel
   # media: FFmpeg 5.1 libraries (with libx264/libx265) and the ffmpeg program
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
   # fonts for Chinese texts and burned-in labels; icon font
