@@ -1,8 +1,9 @@
 // Export speed against the ffmpeg command doing the same work, and peak memory by length.
-// usage: orvane-export-bench [--seconds 60] [--long-seconds 300] [--skip-grid]
+// usage: orvane-export-bench [--seconds 60] [--long-seconds 300] [--skip-grid] [--only-six]
 // Prints one "name: value" figure per line.
 
 #include "BenchSupport.h"
+#include "FFmpegCommands.h"
 #include "GPUVideoExporter.h"
 #include "OverlayRenderer.h"
 #include "SampleDrive.h"
@@ -14,8 +15,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
-
 #include <cstdio>
+#include <functional>
 
 using namespace orvane;
 
@@ -23,12 +24,13 @@ namespace {
 
 constexpr Instant start = 1714550400;
 
-TeslaVideoFile writeClip(const QString& path, CameraAngle camera, double seconds) {
+TeslaVideoFile writeClip(const QString& path, CameraAngle camera, double seconds, int width = 1448,
+                         int height = 938) {
     sample::ClipSpec spec;
     spec.path = path;
     spec.camera = camera;
-    spec.width = 1448;
-    spec.height = 938;
+    spec.width = width;
+    spec.height = height;
     spec.seconds = seconds;
     spec.startTime = start;
     spec.seed = uint64_t(camera) + 3;
@@ -76,6 +78,55 @@ double timeOurs(const TeslaVideoFile& v, const QString& out, ExportQuality q) {
     return timer.elapsed() / 1000.0;
 }
 
+// A newer car's six cameras (front 2896 × 1876, the others 1448 × 938) as a balanced grid: ours
+// (one ffmpeg composition at the output size, then the burned-in encode) against one ffmpeg run
+// composing the same cells at the same size into the same encoder, with a box where our time goes.
+void sixCameraGrid(const std::function<QString(const char*)>& path, double seconds) {
+    std::vector<TeslaVideoFile> files;
+    QStringList inputs;
+    for (CameraAngle camera : Camera::sixGridOrder) {
+        const bool front = camera == CameraAngle::front;
+        files.push_back(writeClip(path(qPrintable("six" + Camera::fileNameSuffix(camera))), camera, seconds,
+                                  front ? 2896 : 1448, front ? 1876 : 938));
+        inputs << "-i" << files.back().url;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    GPUVideoExporter::exportGrid({{files, 0, seconds}}, path("ours-six.mp4"),
+                                 settingsFor(ExportQuality::balanced), {});
+    const double ours = timer.elapsed() / 1000.0;
+    const PixelSize canvas = FFmpegCommands::sixGridCanvas(ExportQuality::balanced);
+    const Bitrates rates =
+        Quality::encodingBitrates(ExportQuality::balanced, canvas.width, canvas.height, std::nullopt);
+    QString graph = FFmpegCommands::sixGridFilterGraph(FFmpegCommands::seconds(seconds), canvas);
+    graph.replace("[vout]", "," + boxFilter(canvas.width, canvas.height) + "[vout]");
+    const double plain = timeFFmpeg(inputs + QStringList{"-filter_complex",
+                                                         graph,
+                                                         "-map",
+                                                         "[vout]",
+                                                         "-c:v",
+                                                         "libx264",
+                                                         "-preset",
+                                                         "superfast",
+                                                         "-profile:v",
+                                                         "high",
+                                                         "-b:v",
+                                                         QString::number(rates.average) + "k",
+                                                         "-g",
+                                                         "36",
+                                                         "-keyint_min",
+                                                         "36",
+                                                         "-sc_threshold",
+                                                         "0",
+                                                         "-bf",
+                                                         "0",
+                                                         "-an",
+                                                         path("ff-six.mp4")});
+    printf(
+        "six_grid_balanced_ours_s: %.2f\nsix_grid_balanced_ffmpeg_s: %.2f\nsix_grid_balanced_ratio: %.2f\n",
+        ours, plain, ours / plain);
+}
+
 // Child mode: one export, then its peak memory.
 int child(const QString& in, const QString& out) {
     TeslaVideoFile v;
@@ -105,7 +156,7 @@ int main(int argc, char** argv) {
     if (args.size() == 4 && args[1] == QLatin1String("--child"))
         return child(args[2], args[3]);
     double seconds = 60, longSeconds = 300;
-    bool grid = true;
+    bool grid = true, onlySix = false;
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--seconds") && i + 1 < args.size())
             seconds = args[++i].toDouble();
@@ -113,38 +164,66 @@ int main(int argc, char** argv) {
             longSeconds = args[++i].toDouble();
         else if (args[i] == QLatin1String("--skip-grid"))
             grid = false;
+        else if (args[i] == QLatin1String("--only-six"))
+            onlySix = true;
     }
     QTemporaryDir dir;
     const auto path = [&](const char* name) { return QDir(dir.path()).filePath(QString::fromUtf8(name)); };
+    if (onlySix) {
+        sixCameraGrid(path, seconds);
+        return 0;
+    }
     const TeslaVideoFile front = writeClip(path("m-front.mp4"), CameraAngle::front, seconds);
     const QString frames = QString::number(int(seconds * 36));
 
     // balanced: 1280 × 828 H.264 High superfast, 8000 kbit/s, no B-frames, 1-s GOP.
     const double oursBalanced = timeOurs(front, path("ours-balanced.mp4"), ExportQuality::balanced);
-    const double ffBalanced = timeFFmpeg({"-i", front.url, "-vf", "scale=1280:828," + boxFilter(1280, 828), "-c:v", "libx264",
-                                          "-preset", "superfast", "-profile:v", "high", "-coder", "1", "-b:v", "8000k",
-                                          "-g", "36", "-keyint_min", "36", "-sc_threshold", "0", "-bf", "0", "-an",
+    const double ffBalanced = timeFFmpeg({"-i",
+                                          front.url,
+                                          "-vf",
+                                          "scale=1280:828," + boxFilter(1280, 828),
+                                          "-c:v",
+                                          "libx264",
+                                          "-preset",
+                                          "superfast",
+                                          "-profile:v",
+                                          "high",
+                                          "-coder",
+                                          "1",
+                                          "-b:v",
+                                          "8000k",
+                                          "-g",
+                                          "36",
+                                          "-keyint_min",
+                                          "36",
+                                          "-sc_threshold",
+                                          "0",
+                                          "-bf",
+                                          "0",
+                                          "-an",
                                           path("ff-balanced.mp4")});
-    printf("single_balanced_ours_s: %.2f\nsingle_balanced_ffmpeg_s: %.2f\nsingle_balanced_ratio: %.2f\n", oursBalanced,
-           ffBalanced, oursBalanced / ffBalanced);
+    printf("single_balanced_ours_s: %.2f\nsingle_balanced_ffmpeg_s: %.2f\nsingle_balanced_ratio: %.2f\n",
+           oursBalanced, ffBalanced, oursBalanced / ffBalanced);
     printf("single_balanced_realtime_factor: %.2f\n", seconds / oursBalanced);
 
     // original: source size, HEVC Main ultrafast at the table's rate for the source.
     const Bitrates rates = Quality::encodingBitrates(ExportQuality::original, 1448, 938, std::nullopt);
     const double oursOriginal = timeOurs(front, path("ours-original.mp4"), ExportQuality::original);
     const QString rate = QString::number(rates.average) + "k";
-    const double ffOriginal = timeFFmpeg({"-i", front.url, "-vf", boxFilter(1448, 938), "-c:v", "libx265", "-preset",
-                                          "ultrafast", "-profile:v", "main", "-b:v", rate, "-x265-params",
-                                          "bframes=0:scenecut=0:keyint=36:min-keyint=36:log-level=error", "-an",
-                                          path("ff-original.mp4")});
-    printf("single_original_ours_s: %.2f\nsingle_original_ffmpeg_s: %.2f\nsingle_original_ratio: %.2f\n", oursOriginal,
-           ffOriginal, oursOriginal / ffOriginal);
+    const double ffOriginal = timeFFmpeg(
+        {"-i", front.url, "-vf", boxFilter(1448, 938), "-c:v", "libx265", "-preset", "ultrafast",
+         "-profile:v", "main", "-b:v", rate, "-x265-params",
+         "bframes=0:scenecut=0:keyint=36:min-keyint=36:log-level=error", "-an", path("ff-original.mp4")});
+    printf("single_original_ours_s: %.2f\nsingle_original_ffmpeg_s: %.2f\nsingle_original_ratio: %.2f\n",
+           oursOriginal, ffOriginal, oursOriginal / ffOriginal);
     (void)frames;
 
     if (grid) {
         const TeslaVideoFile back = writeClip(path("m-back.mp4"), CameraAngle::back, seconds);
-        const TeslaVideoFile left = writeClip(path("m-left_repeater.mp4"), CameraAngle::leftRepeater, seconds);
-        const TeslaVideoFile right = writeClip(path("m-right_repeater.mp4"), CameraAngle::rightRepeater, seconds);
+        const TeslaVideoFile left =
+            writeClip(path("m-left_repeater.mp4"), CameraAngle::leftRepeater, seconds);
+        const TeslaVideoFile right =
+            writeClip(path("m-right_repeater.mp4"), CameraAngle::rightRepeater, seconds);
         QElapsedTimer timer;
         timer.start();
         GPUVideoExporter::exportGrid({{{front, back, left, right}, 0, seconds}}, path("ours-grid.mp4"),
@@ -152,14 +231,21 @@ int main(int argc, char** argv) {
         const double oursGrid = timer.elapsed() / 1000.0;
         QString graph;
         for (int k = 0; k < 4; ++k)
-            graph += QStringLiteral("[%1:v]scale=640:360:force_original_aspect_ratio=increase,crop=640:360,setsar=1[v%1];").arg(k);
-        graph += "[v0][v1][v2][v3]xstack=inputs=4:layout=0_0|640_0|0_360|640_360," + boxFilter(1280, 720) + "[vout]";
-        const double ffGrid = timeFFmpeg({"-i", front.url, "-i", back.url, "-i", left.url, "-i", right.url,
-                                          "-filter_complex", graph, "-map", "[vout]", "-c:v", "libx264", "-preset",
-                                          "superfast", "-profile:v", "high", "-b:v", "8000k", "-g", "36", "-keyint_min",
-                                          "36", "-sc_threshold", "0", "-bf", "0", "-an", path("ff-grid.mp4")});
-        printf("grid_balanced_ours_s: %.2f\ngrid_balanced_ffmpeg_s: %.2f\ngrid_balanced_ratio: %.2f\n", oursGrid, ffGrid,
-               oursGrid / ffGrid);
+            graph +=
+                QStringLiteral(
+                    "[%1:v]scale=640:360:force_original_aspect_ratio=increase,crop=640:360,setsar=1[v%1];")
+                    .arg(k);
+        graph += "[v0][v1][v2][v3]xstack=inputs=4:layout=0_0|640_0|0_360|640_360," + boxFilter(1280, 720) +
+                 "[vout]";
+        const double ffGrid = timeFFmpeg(
+            {"-i",      front.url,          "-i",         back.url,        "-i",     left.url, "-i",
+             right.url, "-filter_complex",  graph,        "-map",          "[vout]", "-c:v",   "libx264",
+             "-preset", "superfast",        "-profile:v", "high",          "-b:v",   "8000k",  "-g",
+             "36",      "-keyint_min",      "36",         "-sc_threshold", "0",      "-bf",    "0",
+             "-an",     path("ff-grid.mp4")});
+        printf("grid_balanced_ours_s: %.2f\ngrid_balanced_ffmpeg_s: %.2f\ngrid_balanced_ratio: %.2f\n",
+               oursGrid, ffGrid, oursGrid / ffGrid);
+        sixCameraGrid(path, seconds);
     }
 
     // Peak memory must not grow with the length of the export.
@@ -167,7 +253,8 @@ int main(int argc, char** argv) {
     printf("peak_rss_%ds_kb: %ld\n", int(seconds), peakOfChild(self, front.url, path("mem-short.mp4")));
     if (longSeconds > 0) {
         const TeslaVideoFile longClip = writeClip(path("long-front.mp4"), CameraAngle::front, longSeconds);
-        printf("peak_rss_%ds_kb: %ld\n", int(longSeconds), peakOfChild(self, longClip.url, path("mem-long.mp4")));
+        printf("peak_rss_%ds_kb: %ld\n", int(longSeconds),
+               peakOfChild(self, longClip.url, path("mem-long.mp4")));
     }
     return 0;
 }

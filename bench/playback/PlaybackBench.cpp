@@ -1,10 +1,11 @@
 // Playback benchmark: players presenting real-size sample clips into video sinks (no window).
 // usage: orvane-bench-playback [--seconds N] [--folder DIR] [--only TEXT]   (clips are written once, then
-// reused; --only runs the cases whose name contains TEXT: thumbnail, seek, single 2896x1876 4x, grid, …)
+// reused; --only runs the cases whose name contains TEXT: thumbnail, seek, single 2896x1876 4x, grid,
+// six-camera grid, …)
 // Prints one figure per line.
 
-#include "EventThumbnailLoader.h"
 #include "BenchSupport.h"
+#include "EventThumbnailLoader.h"
 #include "FrameGrabber.h"
 #include "MediaPlayer.h"
 #include "SampleDrive.h"
@@ -17,7 +18,6 @@
 #include <QThread>
 #include <QVideoFrame>
 #include <QVideoSink>
-
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -92,6 +92,54 @@ void singlePlayback(const QString& path, float rate, double wallSeconds, const c
     std::printf("%s worst lead of the shown frame ahead of the clock: %.2f frames\n", label, worstLead * fps);
 }
 
+// The cells of a grid (the files in grid order), started together after one exact seek and
+// played at 1× for `seconds`; prints the frames dropped and how far apart the cells' shown frames
+// lie, sampled every 100 ms.
+void gridPlayback(const std::vector<QString>& files, double seconds, const char* label) {
+    std::vector<Cell> cells;
+    for (size_t i = 0; i < files.size(); ++i)
+        cells.emplace_back(true);
+    bool ok = true;
+    for (size_t i = 0; i < cells.size(); ++i)
+        ok = openCell(cells[i], files[i]) && ok;
+    size_t landed = 0;
+    for (auto& c : cells)
+        c.player->seek(0, 0, 0, [&](bool) { ++landed; });
+    waitFor([&] { return landed == cells.size(); });
+    for (auto& c : cells)
+        c.player->playImmediately(1);
+    QElapsedTimer timer;
+    timer.start();
+    int worstSpread = 0, samples = 0, spreadSamples = 0;
+    while (ok && timer.elapsed() < seconds * 1000 && cells[0].player->rate() > 0) {
+        bench::runFor(100);
+        std::vector<int> shown;
+        for (auto& c : cells)
+            if (auto f = shownFrame(*c.sink))
+                shown.push_back(*f);
+        if (shown.size() == cells.size()) {
+            ++samples;
+            const int spread =
+                *std::max_element(shown.begin(), shown.end()) - *std::min_element(shown.begin(), shown.end());
+            worstSpread = std::max(worstSpread, spread);
+            if (spread > 1)
+                ++spreadSamples;
+        }
+    }
+    int64_t presented = 0, dropped = 0;
+    for (auto& c : cells) {
+        presented += c.player->presentedFrames();
+        dropped += c.player->droppedFrames();
+    }
+    std::printf("%s dropped frames: %lld of %lld (%.2f %%)\n", label, (long long)dropped,
+                (long long)(presented + dropped),
+                presented + dropped > 0 ? 100.0 * dropped / double(presented + dropped) : 0.0);
+    std::printf("%s worst spread of shown frame numbers: %d frames (%d samples)\n", label, worstSpread,
+                samples);
+    std::printf("%s samples with a spread over 1 frame: %d\n", label, spreadSamples);
+    std::printf("%s peak RSS: %ld MB\n", label, peakRssMegabytes());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -115,9 +163,8 @@ int main(int argc, char** argv) {
     // Real sizes of a newer car: front 2896 × 1876, the others 1448 × 938.
     std::vector<QString> paths;
     for (const auto& size : sample::cameraSizes(sample::CarLayout::sixCamera, 1.0)) {
-        if (size.camera == CameraAngle::leftPillar || size.camera == CameraAngle::rightPillar)
-            continue;
-        const QString path = folder + QStringLiteral("/%1s%2").arg(int(seconds)).arg(Camera::fileNameSuffix(size.camera));
+        const QString path =
+            folder + QStringLiteral("/%1s%2").arg(int(seconds)).arg(Camera::fileNameSuffix(size.camera));
         if (!QFileInfo::exists(path)) {
             std::fprintf(stderr, "writing %s (%dx%d)\n", qPrintable(path), size.width, size.height);
             sample::ClipSpec spec;
@@ -132,7 +179,9 @@ int main(int argc, char** argv) {
     }
     const QString& front = paths[0];
     const QString& back = paths[1];
-    auto wanted = [&](const char* name) { return only.isEmpty() || QString::fromLatin1(name).contains(only); };
+    auto wanted = [&](const char* name) {
+        return only.isEmpty() || QString::fromLatin1(name).contains(only);
+    };
 
     // Thumbnails first, so the peak memory figure is theirs alone.
     if (wanted("thumbnail")) {
@@ -192,47 +241,14 @@ int main(int argc, char** argv) {
     if (anySingle)
         std::printf("single views peak RSS: %ld MB\n", peakRssMegabytes());
 
-    // The four-camera grid, started together after one exact seek.
-    if (wanted("grid 1x")) {
-        std::vector<Cell> cells;
-        for (int i = 0; i < 4; ++i)
-            cells.emplace_back(true);
-        bool ok = true;
-        for (size_t i = 0; i < cells.size(); ++i)
-            ok = openCell(cells[i], paths[i]) && ok;
-        int landed = 0;
-        for (auto& c : cells)
-            c.player->seek(0, 0, 0, [&](bool) { ++landed; });
-        waitFor([&] { return landed == 4; });
-        for (auto& c : cells)
-            c.player->playImmediately(1);
-        QElapsedTimer timer;
-        timer.start();
-        int worstSpread = 0, samples = 0, spreadSamples = 0;
-        while (ok && timer.elapsed() < seconds * 1000 && cells[0].player->rate() > 0) {
-            bench::runFor(100);
-            std::vector<int> shown;
-            for (auto& c : cells)
-                if (auto f = shownFrame(*c.sink))
-                    shown.push_back(*f);
-            if (shown.size() == cells.size()) {
-                ++samples;
-                const int spread = *std::max_element(shown.begin(), shown.end()) - *std::min_element(shown.begin(), shown.end());
-                worstSpread = std::max(worstSpread, spread);
-                if (spread > 1)
-                    ++spreadSamples;
-            }
-        }
-        int64_t presented = 0, dropped = 0;
-        for (auto& c : cells) {
-            presented += c.player->presentedFrames();
-            dropped += c.player->droppedFrames();
-        }
-        std::printf("grid 1x dropped frames: %lld of %lld (%.2f %%)\n", (long long)dropped,
-                    (long long)(presented + dropped), presented + dropped > 0 ? 100.0 * dropped / double(presented + dropped) : 0.0);
-        std::printf("grid 1x worst spread of shown frame numbers: %d frames (%d samples)\n", worstSpread, samples);
-        std::printf("grid 1x samples with a spread over 1 frame: %d\n", spreadSamples);
-        std::printf("grid peak RSS: %ld MB\n", peakRssMegabytes());
+    // The four-camera grid, and a newer car's six cameras, each file in its cell's place.
+    if (wanted("grid 1x"))
+        gridPlayback({paths.begin(), paths.begin() + 4}, seconds, "grid 1x");
+    if (wanted("six-camera grid 1x")) {
+        std::vector<QString> six;
+        for (CameraAngle camera : Camera::sixGridOrder)
+            six.push_back(paths[size_t(sample::cameraIndex(camera))]);
+        gridPlayback(six, seconds, "six-camera grid 1x");
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CancellationToken.h"
+#include "ClipSource.h"
 #include "UserFacingError.h"
 
 #include <QString>
@@ -9,25 +10,37 @@ namespace orvane {
 
 class GPUVideoExporterError : public UserFacingError {
 public:
-    enum class Kind { exportFailed, noVideoTrack, readerSetupFailed, writerSetupFailed };
+    enum class Kind { exportFailed, noVideoTrack, readerSetupFailed, writerSetupFailed, encryptedSource };
 
     static GPUVideoExporterError exportFailed(const QString& detail) {
         return {Kind::exportFailed, QStringLiteral("导出失败: ") + detail};
     }
-    static GPUVideoExporterError noVideoTrack() { return {Kind::noVideoTrack, QStringLiteral("视频中没有可导出的画面轨道")}; }
-    static GPUVideoExporterError readerSetupFailed() { return {Kind::readerSetupFailed, QStringLiteral("无法读取源视频")}; }
-    static GPUVideoExporterError writerSetupFailed() { return {Kind::writerSetupFailed, QStringLiteral("无法创建导出文件")}; }
+    static GPUVideoExporterError noVideoTrack() {
+        return {Kind::noVideoTrack, QStringLiteral("视频中没有可导出的画面轨道")};
+    }
+    static GPUVideoExporterError readerSetupFailed() {
+        return {Kind::readerSetupFailed, QStringLiteral("无法读取源视频")};
+    }
+    static GPUVideoExporterError writerSetupFailed() {
+        return {Kind::writerSetupFailed, QStringLiteral("无法创建导出文件")};
+    }
+    // The car encrypted the footage: said as plainly as everywhere else, not as a failure.
+    static GPUVideoExporterError encryptedSource() {
+        return {Kind::encryptedSource, media::ClipSource::encryptedMessage()};
+    }
     Kind kind() const { return kind_; }
 
 private:
-    GPUVideoExporterError(Kind kind, const QString& description) : UserFacingError(description), kind_(kind) {}
+    GPUVideoExporterError(Kind kind, const QString& description)
+        : UserFacingError(description), kind_(kind) {}
     Kind kind_;
 };
 
 class FFmpegLocatorError : public UserFacingError {
 public:
     static FFmpegLocatorError notFound() {
-        return FFmpegLocatorError(QStringLiteral("未找到 FFmpeg，请在项目根目录运行 ./scripts/setup-ffmpeg.sh"));
+        return FFmpegLocatorError(
+            QStringLiteral("未找到 FFmpeg，请在项目根目录运行 ./scripts/setup-ffmpeg.sh"));
     }
 
 private:

@@ -3,7 +3,6 @@
 #include "MinuteGroups.h"
 
 #include <QHash>
-
 #include <algorithm>
 
 namespace orvane {
@@ -15,6 +14,10 @@ std::optional<TeslaVideoFile> GridExportSegment::primaryVideo() const {
     if (videos.empty())
         return std::nullopt;
     return videos.front();
+}
+
+Camera::GridLayout GridExportSegment::layout() const {
+    return gridLayoutOf(videos);
 }
 
 TeslaVideoFile ExportPlan::primaryVideo() const {
@@ -54,7 +57,8 @@ std::optional<Window> rangeWindow(const std::vector<double>& durations, std::opt
 
 // Calls take(step, localStart, localLength) for every step overlapping the window.
 template <typename Take>
-void walkSteps(const std::vector<PlaybackStep>& steps, const std::vector<double>& durations, Window w, Take take) {
+void walkSteps(const std::vector<PlaybackStep>& steps, const std::vector<double>& durations, Window w,
+               Take take) {
     const size_t count = std::min(steps.size(), durations.size());
     double stepStart = 0;
     for (size_t i = 0; i < count; ++i) {
@@ -76,8 +80,8 @@ namespace ContinuousExportPlanner {
 
 std::vector<ContinuousExportSegment> plan(const std::vector<TeslaVideoFile>& videos,
                                           const std::vector<PlaybackStep>& playlistSteps,
-                                          const std::vector<double>& stepDurations, std::optional<double> rangeStart,
-                                          std::optional<double> rangeEnd) {
+                                          const std::vector<double>& stepDurations,
+                                          std::optional<double> rangeStart, std::optional<double> rangeEnd) {
     std::vector<ContinuousExportSegment> result;
     if (videos.empty() || stepDurations.empty() || playlistSteps.empty())
         return result;
@@ -87,15 +91,16 @@ std::vector<ContinuousExportSegment> plan(const std::vector<TeslaVideoFile>& vid
     const auto window = rangeWindow(stepDurations, rangeStart, rangeEnd);
     if (!window)
         return result;
-    walkSteps(playlistSteps, stepDurations, *window, [&](const PlaybackStep& step, double start, double length) {
-        const std::optional<TeslaVideoFile> reference = step.primaryVideo();
-        if (!reference)
-            return;
-        auto it = byKey.constFind(TeslaVideoFile::timestampKey(reference->fileName));
-        if (it == byKey.constEnd())
-            return;
-        result.push_back({*it, start, length});
-    });
+    walkSteps(playlistSteps, stepDurations, *window,
+              [&](const PlaybackStep& step, double start, double length) {
+                  const std::optional<TeslaVideoFile> reference = step.primaryVideo();
+                  if (!reference)
+                      return;
+                  auto it = byKey.constFind(TeslaVideoFile::timestampKey(reference->fileName));
+                  if (it == byKey.constEnd())
+                      return;
+                  result.push_back({*it, start, length});
+              });
     return result;
 }
 
@@ -105,7 +110,7 @@ namespace GridExportPlanner {
 
 std::vector<TeslaVideoFile> gridVideos(const std::vector<TeslaVideoFile>& videos) {
     std::vector<TeslaVideoFile> grid;
-    for (CameraAngle camera : Camera::gridOrder) {
+    for (CameraAngle camera : Camera::gridCameras(gridLayoutOf(videos))) {
         auto it = std::find_if(videos.begin(), videos.end(),
                                [camera](const TeslaVideoFile& v) { return v.cameraAngle == camera; });
         if (it != videos.end())
@@ -114,20 +119,28 @@ std::vector<TeslaVideoFile> gridVideos(const std::vector<TeslaVideoFile>& videos
     return grid;
 }
 
+Camera::GridLayout layoutOf(const std::vector<GridExportSegment>& segments) {
+    for (const GridExportSegment& segment : segments)
+        if (segment.layout() == Camera::GridLayout::six)
+            return Camera::GridLayout::six;
+    return Camera::GridLayout::four;
+}
+
 std::vector<GridExportSegment> plan(const std::vector<PlaybackStep>& playlistSteps,
-                                    const std::vector<double>& stepDurations, std::optional<double> rangeStart,
-                                    std::optional<double> rangeEnd) {
+                                    const std::vector<double>& stepDurations,
+                                    std::optional<double> rangeStart, std::optional<double> rangeEnd) {
     std::vector<GridExportSegment> result;
     if (playlistSteps.empty() || stepDurations.empty())
         return result;
     const auto window = rangeWindow(stepDurations, rangeStart, rangeEnd);
     if (!window)
         return result;
-    walkSteps(playlistSteps, stepDurations, *window, [&](const PlaybackStep& step, double start, double length) {
-        auto grid = gridVideos(step.files());
-        if (!grid.empty())
-            result.push_back({std::move(grid), start, length});
-    });
+    walkSteps(playlistSteps, stepDurations, *window,
+              [&](const PlaybackStep& step, double start, double length) {
+                  auto grid = gridVideos(step.files());
+                  if (!grid.empty())
+                      result.push_back({std::move(grid), start, length});
+              });
     return result;
 }
 

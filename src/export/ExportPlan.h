@@ -19,7 +19,8 @@ struct ContinuousExportSegment {
     double trimDuration = 0;
 };
 
-// Up to four files of one minute, in grid order, trimmed alike.
+// The files of one minute's grid cameras (four, or six with the pillars), in grid order,
+// trimmed alike.
 struct GridExportSegment {
     std::vector<TeslaVideoFile> videos;
     double trimStart = 0;
@@ -27,6 +28,8 @@ struct GridExportSegment {
 
     // The front camera's file, else the first; nothing when empty.
     std::optional<TeslaVideoFile> primaryVideo() const;
+    // Six cells when a pillar camera's file is among the videos.
+    Camera::GridLayout layout() const;
 };
 
 struct ExportPlan {
@@ -47,17 +50,20 @@ namespace ContinuousExportPlanner {
 // (one camera), matched to the steps by minute.
 std::vector<ContinuousExportSegment> plan(const std::vector<TeslaVideoFile>& videos,
                                           const std::vector<PlaybackStep>& playlistSteps,
-                                          const std::vector<double>& stepDurations, std::optional<double> rangeStart,
-                                          std::optional<double> rangeEnd);
+                                          const std::vector<double>& stepDurations,
+                                          std::optional<double> rangeStart, std::optional<double> rangeEnd);
 } // namespace ContinuousExportPlanner
 
 namespace GridExportPlanner {
 // Cuts [rangeStart, rangeEnd) of the playlist into grid pieces of each step's grid cameras.
 std::vector<GridExportSegment> plan(const std::vector<PlaybackStep>& playlistSteps,
-                                    const std::vector<double>& stepDurations, std::optional<double> rangeStart,
-                                    std::optional<double> rangeEnd);
-// The first file of each grid camera, in Camera::gridOrder.
+                                    const std::vector<double>& stepDurations,
+                                    std::optional<double> rangeStart, std::optional<double> rangeEnd);
+// The first file of each grid camera, in grid order: the six-camera grid's when a pillar
+// camera's file is among them, else the four-camera grid's.
 std::vector<TeslaVideoFile> gridVideos(const std::vector<TeslaVideoFile>& videos);
+// Six cells when any segment has six; every piece of one export has the same layout.
+Camera::GridLayout layoutOf(const std::vector<GridExportSegment>& segments);
 } // namespace GridExportPlanner
 
 } // namespace orvane

@@ -8,6 +8,7 @@
 #include "VideoSegmentPlaylist.h"
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace orvane {
@@ -53,6 +54,14 @@ VideoSegmentPlaylist playlist(const ExportRequest& request);
 // gives one piece from rangeStart to rangeEnd (0 and 0: the whole file).
 ExportPlan plan(const ExportRequest& request, const std::vector<PlaybackStep>& steps,
                 const std::vector<double>& stepDurations);
+
+// The part of the playlist recorded from `before` seconds before `moment` to `after` seconds
+// after it, in seconds on the playlist's time line: each step plays its minute from the start
+// time of its first file, so the window may span minutes (and skips what no minute recorded).
+// None when no step recorded any of it.
+std::optional<std::pair<double, double>> rangeAround(const std::vector<PlaybackStep>& steps,
+                                                     const std::vector<double>& stepDurations, Instant moment,
+                                                     double before, double after);
 
 // The request's own playlist, measured with `reader` (blocks), then planned as above.
 ExportPlan plan(const ExportRequest& request,

@@ -1,29 +1,66 @@
 #include "FFmpegCommands.h"
 
 #include <algorithm>
+#include <cmath>
+#include <span>
 
 namespace orvane::FFmpegCommands {
 
 namespace {
 
 QStringList prefix() {
-    return {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y")};
+    return {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+            QStringLiteral("-y")};
 }
 
 QStringList x264Reencode() {
-    return {QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("veryfast"),
-            QStringLiteral("-crf"), QStringLiteral("18")};
+    return {QStringLiteral("-c:v"),     QStringLiteral("libx264"), QStringLiteral("-preset"),
+            QStringLiteral("veryfast"), QStringLiteral("-crf"),    QStringLiteral("18")};
+}
+
+// The six-camera piece is an intermediate: the fastest preset at a quality the second encode
+// cannot tell from the source (x264's CRF scale: lower is closer).
+constexpr int sixGridIntermediateCrf = 12;
+// Widths of the six-camera grid: the four-camera grid's for `original`, the balanced width.
+constexpr int sixGridOriginalWidth = 2 * cellWidth;
+constexpr int sixGridBalancedWidth = cellWidth;
+
+// Every camera of the layout in order: its trimmed input, or a black filler of a cell.
+QStringList gridInputs(std::span<const CameraAngle> order, const std::map<CameraAngle, QString>& inputs,
+                       const QString& start, const QString& length, PixelSize filler) {
+    QStringList args;
+    for (CameraAngle camera : order) {
+        auto it = inputs.find(camera);
+        if (it != inputs.end())
+            args << QStringLiteral("-ss") << start << QStringLiteral("-t") << length << QStringLiteral("-i")
+                 << it->second;
+        else
+            args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+                 << QStringLiteral("color=c=black:s=%1x%2:r=%3:d=%4")
+                        .arg(filler.width)
+                        .arg(filler.height)
+                        .arg(gridFrameRate)
+                        .arg(length);
+    }
+    return args;
+}
+
+int evenDown(int value) {
+    return value & ~1;
 }
 
 } // namespace
 
-QString seconds(double value) { return QString::asprintf("%.3f", value); }
+QString seconds(double value) {
+    return QString::asprintf("%.3f", value);
+}
 
 QString gridFilterGraph(const QString& duration) {
     QStringList chains;
     for (int k = 0; k < 4; ++k)
-        chains << QStringLiteral("[%1:v]scale=%2:%3:force_original_aspect_ratio=increase,crop=%2:%3,setsar=1,fps=%4,"
-                                 "tpad=stop_mode=add:stop_duration=%5,setpts=PTS-STARTPTS[v%1]")
+        chains << QStringLiteral(
+                      "[%1:v]scale=%2:%3:force_original_aspect_ratio=increase,crop=%2:%3,setsar=1,fps=%4,"
+                      "tpad=stop_mode=add:stop_duration=%5,setpts=PTS-STARTPTS[v%1]")
                       .arg(k)
                       .arg(cellWidth)
                       .arg(cellHeight)
@@ -35,25 +72,65 @@ QString gridFilterGraph(const QString& duration) {
     return chains.join(QLatin1Char(';'));
 }
 
-QStringList gridPieceArguments(const std::map<CameraAngle, QString>& inputs, double trimStart, double trimDuration,
-                               const QString& output) {
+QStringList gridPieceArguments(const std::map<CameraAngle, QString>& inputs, double trimStart,
+                               double trimDuration, const QString& output) {
     const QString s = seconds(std::max(trimStart, 0.0));
     const QString t = seconds(std::max(trimDuration, 0.0));
     QStringList args = prefix();
     args << QStringLiteral("-stats_period") << QStringLiteral("0.1");
-    for (CameraAngle camera : Camera::gridOrder) {
-        auto it = inputs.find(camera);
-        if (it != inputs.end())
-            args << QStringLiteral("-ss") << s << QStringLiteral("-t") << t << QStringLiteral("-i") << it->second;
-        else
-            args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
-                 << QStringLiteral("color=c=black:s=%1x%2:r=%3:d=%4").arg(cellWidth).arg(cellHeight).arg(gridFrameRate).arg(t);
-    }
+    args << gridInputs(Camera::gridOrder, inputs, s, t, {cellWidth, cellHeight});
     args << QStringLiteral("-filter_complex") << gridFilterGraph(t);
-    args << QStringLiteral("-map") << QStringLiteral("[vout]") << QStringLiteral("-an") << QStringLiteral("-t") << t;
-    args << QStringLiteral("-c:v") << QStringLiteral("libx264") << QStringLiteral("-preset") << QStringLiteral("veryfast")
-         << QStringLiteral("-crf") << QStringLiteral("18") << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p")
-         << QStringLiteral("-movflags") << QStringLiteral("+faststart") << QStringLiteral("-progress")
+    args << QStringLiteral("-map") << QStringLiteral("[vout]") << QStringLiteral("-an")
+         << QStringLiteral("-t") << t;
+    args << QStringLiteral("-c:v") << QStringLiteral("libx264") << QStringLiteral("-preset")
+         << QStringLiteral("veryfast") << QStringLiteral("-crf") << QStringLiteral("18")
+         << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p") << QStringLiteral("-movflags")
+         << QStringLiteral("+faststart") << QStringLiteral("-progress") << QStringLiteral("pipe:1")
+         << QStringLiteral("-nostats") << output;
+    return args;
+}
+
+PixelSize sixGridCanvas(ExportQuality quality) {
+    const int width = quality == ExportQuality::original ? sixGridOriginalWidth : sixGridBalancedWidth;
+    const int cell = evenDown(width / 3);
+    const int height = evenDown(int(std::lround(double(cell) * sixGridCameraHeight / sixGridCameraWidth)));
+    return {3 * cell, 2 * height};
+}
+
+QString sixGridFilterGraph(const QString& duration, PixelSize canvas) {
+    const int w = canvas.width / 3, h = canvas.height / 2;
+    QStringList chains;
+    for (int k = 0; k < 6; ++k)
+        chains << QStringLiteral(
+                      "[%1:v]scale=%2:%3:force_original_aspect_ratio=decrease:force_divisible_by=2,"
+                      "pad=%2:%3:(ow-iw)/2:(oh-ih)/2:color=black,setsar=1,fps=%4,"
+                      "tpad=stop_mode=add:stop_duration=%5,setpts=PTS-STARTPTS[v%1]")
+                      .arg(k)
+                      .arg(w)
+                      .arg(h)
+                      .arg(gridFrameRate)
+                      .arg(duration);
+    chains << QStringLiteral("[v0][v1][v2][v3][v4][v5]xstack=inputs=6:layout=0_0|%1_0|%2_0|0_%3|%1_%3|%2_%3:"
+                             "fill=black[vout]")
+                  .arg(w)
+                  .arg(2 * w)
+                  .arg(h);
+    return chains.join(QLatin1Char(';'));
+}
+
+QStringList sixGridPieceArguments(const std::map<CameraAngle, QString>& inputs, double trimStart,
+                                  double trimDuration, PixelSize canvas, const QString& output) {
+    const QString s = seconds(std::max(trimStart, 0.0));
+    const QString t = seconds(std::max(trimDuration, 0.0));
+    QStringList args = prefix();
+    args << QStringLiteral("-stats_period") << QStringLiteral("0.1");
+    args << gridInputs(Camera::sixGridOrder, inputs, s, t, {canvas.width / 3, canvas.height / 2});
+    args << QStringLiteral("-filter_complex") << sixGridFilterGraph(t, canvas);
+    args << QStringLiteral("-map") << QStringLiteral("[vout]") << QStringLiteral("-an")
+         << QStringLiteral("-t") << t;
+    args << QStringLiteral("-c:v") << QStringLiteral("libx264") << QStringLiteral("-preset")
+         << QStringLiteral("ultrafast") << QStringLiteral("-crf") << QString::number(sixGridIntermediateCrf)
+         << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p") << QStringLiteral("-progress")
          << QStringLiteral("pipe:1") << QStringLiteral("-nostats") << output;
     return args;
 }
@@ -71,18 +148,20 @@ QStringList concatArguments(const QString& listPath, const QString& output, bool
     return args;
 }
 
-QStringList trimCopyArguments(const QString& input, const QString& output, double trimStart, double trimDuration) {
+QStringList trimCopyArguments(const QString& input, const QString& output, double trimStart,
+                              double trimDuration) {
     QStringList args = prefix();
     args << QStringLiteral("-ss") << seconds(std::max(trimStart, 0.0)) << QStringLiteral("-i") << input
-         << QStringLiteral("-map") << QStringLiteral("0:v:0") << QStringLiteral("-c") << QStringLiteral("copy")
-         << QStringLiteral("-avoid_negative_ts") << QStringLiteral("make_zero");
+         << QStringLiteral("-map") << QStringLiteral("0:v:0") << QStringLiteral("-c")
+         << QStringLiteral("copy") << QStringLiteral("-avoid_negative_ts") << QStringLiteral("make_zero");
     if (trimDuration > 0)
         args << QStringLiteral("-t") << seconds(trimDuration);
     args << output;
     return args;
 }
 
-QStringList trimReencodeArguments(const QString& input, const QString& output, double trimStart, double trimDuration) {
+QStringList trimReencodeArguments(const QString& input, const QString& output, double trimStart,
+                                  double trimDuration) {
     QStringList args = prefix();
     args << QStringLiteral("-ss") << seconds(std::max(trimStart, 0.0)) << QStringLiteral("-i") << input
          << QStringLiteral("-map") << QStringLiteral("0:v:0") << QStringLiteral("-an") << x264Reencode();

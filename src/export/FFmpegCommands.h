@@ -1,12 +1,12 @@
 #pragma once
 
 #include "CameraAngle.h"
+#include "ExportSettings.h"
 #include "MediaProbe.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
 #include <map>
 #include <optional>
 #include <vector>
@@ -18,18 +18,34 @@ inline constexpr int cellWidth = 1280;
 inline constexpr int cellHeight = 720;
 inline constexpr int gridFrameRate = media::cameraFrameRate;
 
+// The six-camera grid: 3 × 2 cells of the cars' camera shape (1448 × 938), composed at the
+// size the export is written at, so the re-encode after it never scales.
+inline constexpr int sixGridCameraWidth = 1448;
+inline constexpr int sixGridCameraHeight = 938;
 
 // Seconds with three decimals ("%.3f").
 QString seconds(double value);
 
 QString gridFilterGraph(const QString& duration);
 // One grid piece; a camera without an input gets a black filler of the piece's length.
-QStringList gridPieceArguments(const std::map<CameraAngle, QString>& inputs, double trimStart, double trimDuration,
-                               const QString& output);
+QStringList gridPieceArguments(const std::map<CameraAngle, QString>& inputs, double trimStart,
+                               double trimDuration, const QString& output);
+
+// The six-camera grid's size for a quality: the four-camera grid's width (original) or the
+// balanced width, split into three even cells.
+PixelSize sixGridCanvas(ExportQuality quality);
+// Each camera fitted into its cell without cropping (black bars where the shapes differ).
+QString sixGridFilterGraph(const QString& duration, PixelSize canvas);
+// One six-camera piece at `canvas`, encoded fast and nearly losslessly: the burned-in pass
+// encodes it again at the export's quality.
+QStringList sixGridPieceArguments(const std::map<CameraAngle, QString>& inputs, double trimStart,
+                                  double trimDuration, PixelSize canvas, const QString& output);
 // Joins the pieces listed in a concat file, copying or re-encoding the video.
 QStringList concatArguments(const QString& listPath, const QString& output, bool reencode);
-QStringList trimCopyArguments(const QString& input, const QString& output, double trimStart, double trimDuration);
-QStringList trimReencodeArguments(const QString& input, const QString& output, double trimStart, double trimDuration);
+QStringList trimCopyArguments(const QString& input, const QString& output, double trimStart,
+                              double trimDuration);
+QStringList trimReencodeArguments(const QString& input, const QString& output, double trimStart,
+                                  double trimDuration);
 
 // The concat demuxer's list: one "file '<path>'" line per piece, quotes escaped as '\''.
 QString concatList(const QStringList& paths);

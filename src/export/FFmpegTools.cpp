@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-
 #include <map>
 #include <optional>
 
@@ -49,7 +48,8 @@ std::shared_ptr<OwnedFile> resultFile(const QString& prefix) {
     try {
         return std::make_shared<OwnedFile>(OwnedFile::create(path));
     } catch (const FileSystemError& e) {
-        throw FileSystemError(QStringLiteral("无法创建临时文件 ") + path + QStringLiteral(": ") + e.description());
+        throw FileSystemError(QStringLiteral("无法创建临时文件 ") + path + QStringLiteral(": ") +
+                              e.description());
     }
 }
 
@@ -89,9 +89,10 @@ struct Pieces {
         double summed = 0;
         for (size_t i = 0; i < scans.size(); ++i) {
             const media::VideoPacketList& piece = scans[i];
-            const double length = piece.duration > 0
-                                      ? piece.duration
-                                      : (piece.packets.empty() ? 0 : piece.packets.back().time - piece.firstTime);
+            const double length =
+                piece.duration > 0
+                    ? piece.duration
+                    : (piece.packets.empty() ? 0 : piece.packets.back().time - piece.firstTime);
             const auto found = PieceTiming::offsetInJoined(joined, piece, from);
             const double offset = found ? *found : summed;
             result.push_back({offset, length, recordedAt[i]});
@@ -115,12 +116,13 @@ struct GridInputs {
     bool cutShort = false; // an input ended before its index said
 };
 
-GridInputs gridInputs(const GridExportSegment& segment, const CancellationToken& cancel) {
+GridInputs gridInputs(const GridExportSegment& segment, Camera::GridLayout layout,
+                      const CancellationToken& cancel) {
     GridInputs result;
     const auto primary = segment.primaryVideo();
     for (const TeslaVideoFile& video : segment.videos) {
         if (!video.cameraAngle || result.byCamera.count(*video.cameraAngle) ||
-            !Camera::gridCell(*video.cameraAngle))
+            !Camera::gridCell(*video.cameraAngle, layout))
             continue;
         result.copies.push_back(VideoExportPreparer::localInput(video, true, cancel));
         const QString& input = result.copies.back().path;
@@ -153,10 +155,20 @@ Instant gridPieceStart(const GridExportSegment& segment,
 namespace FFmpegGridExporter {
 
 IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const ProgressCallback& onProgress,
-                          const CancellationToken& cancel) {
+                          const CancellationToken& cancel, ExportQuality quality) {
     if (segments.empty())
         throw FFmpegSegmentMergerError::commandFailed(QStringLiteral("没有可导出的四宫格片段"));
     const QString ffmpeg = FFmpegLocator::executablePath();
+    const Camera::GridLayout layout = GridExportPlanner::layoutOf(segments);
+    auto pieceArguments = [&](const GridInputs& inputs, const GridExportSegment& segment,
+                              const QString& piece) {
+        if (layout == Camera::GridLayout::six)
+            return FFmpegCommands::sixGridPieceArguments(inputs.byCamera, segment.trimStart,
+                                                         segment.trimDuration,
+                                                         FFmpegCommands::sixGridCanvas(quality), piece);
+        return FFmpegCommands::gridPieceArguments(inputs.byCamera, segment.trimStart, segment.trimDuration,
+                                                  piece);
+    };
     Workspace workspace(OwnedFiles::gridPrefix);
     const std::shared_ptr<OwnedFile> result = resultFile(OwnedFiles::gridPrefix);
     Pieces pieces;
@@ -166,13 +178,13 @@ IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const 
         cancel.check();
         const GridExportSegment& segment = segments[i];
         const QString piece = workspace.piecePath(i);
-        const GridInputs inputs = gridInputs(segment, cancel); // the copies go when the piece is made
+        const GridInputs inputs = gridInputs(segment, layout, cancel); // the copies go when the piece is made
         cutShort = cutShort || inputs.cutShort;
         reportFraction(onProgress, double(i) / n);
         const double length = std::max(segment.trimDuration, 0.0);
-        FFmpegProcess::run(ffmpeg,
-                           FFmpegCommands::gridPieceArguments(inputs.byCamera, segment.trimStart, segment.trimDuration, piece),
-                           length, [&](double p) { reportFraction(onProgress, (double(i) + p) / n); }, cancel);
+        FFmpegProcess::run(
+            ffmpeg, pieceArguments(inputs, segment, piece), length,
+            [&](double p) { reportFraction(onProgress, (double(i) + p) / n); }, cancel);
         pieces.add(piece, scan(piece), gridPieceStart(segment, inputs.primary));
     }
     cancel.check();
@@ -208,12 +220,14 @@ IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bo
             VideoExportPreparer::localInput(segment.video, true, cancel); // gone after the cut
         const QString piece = workspace.piecePath(i);
         try {
-            FFmpegProcess::run(ffmpeg, FFmpegCommands::trimCopyArguments(input.path, piece, segment.trimStart,
-                                                                         segment.trimDuration),
-                               0, {}, cancel);
+            FFmpegProcess::run(
+                ffmpeg,
+                FFmpegCommands::trimCopyArguments(input.path, piece, segment.trimStart, segment.trimDuration),
+                0, {}, cancel);
         } catch (const FFmpegSegmentMergerError&) {
-            FFmpegProcess::run(ffmpeg, FFmpegCommands::trimReencodeArguments(input.path, piece, segment.trimStart,
-                                                                             segment.trimDuration),
+            FFmpegProcess::run(ffmpeg,
+                               FFmpegCommands::trimReencodeArguments(input.path, piece, segment.trimStart,
+                                                                     segment.trimDuration),
                                0, {}, cancel);
         }
         // Measure where the piece really starts: a copied cut begins at the key frame before.

@@ -3,11 +3,11 @@
 #include "CancellationToken.h"
 #include "ExportErrors.h"
 #include "ExportPlan.h"
+#include "ExportSettings.h"
 #include "ExportTimeline.h"
 #include "OwnedFiles.h"
 
 #include <QString>
-
 #include <functional>
 #include <memory>
 #include <vector>
@@ -27,10 +27,12 @@ struct IntermediateVideo {
 using ProgressCallback = std::function<void(double)>;
 
 namespace FFmpegGridExporter {
-// Composes the segments into one 2560 × 1440 grid video in the temporary folder.
-// Throws FFmpegLocatorError, FFmpegSegmentMergerError, FileSystemError, OperationCancelled.
+// Composes the segments into one grid video in the temporary folder: the four-camera grid at
+// 2560 × 1440, the six-camera grid at the size `quality` writes (FFmpegCommands::sixGridCanvas).
+// Throws FFmpegLocatorError, FFmpegSegmentMergerError, FileSystemError, OperationCancelled,
+// GPUVideoExporterError (an encrypted source).
 IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const ProgressCallback& onProgress,
-                          const CancellationToken& cancel);
+                          const CancellationToken& cancel, ExportQuality quality = ExportQuality::original);
 } // namespace FFmpegGridExporter
 
 namespace FFmpegSegmentMerger {

@@ -12,7 +12,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,7 +19,7 @@
 namespace orvane {
 
 struct ExportCallbacks {
-    ProgressCallback onProgress;  // 0…1, from the exporting thread
+    ProgressCallback onProgress; // 0…1, from the exporting thread
     CancellationToken cancel;
     // Every written frame: its index in the output and the recording time burned into it.
     std::function<void(int64_t frame, Instant recordedAt)> onFrame;
@@ -45,12 +44,13 @@ struct ExportResult {
 // One input of the exporter's core.
 struct TimelineSource {
     QString inputPath;
-    ExportTimeline timeline; // when each moment of the input was recorded
-    bool gridLabels = false; // a composed grid: draw the cameras' names
-    double trimStart = 0;    // seconds into the input
-    double trimDuration = 0; // both 0: the whole file
-    QStringList sources;     // the footage the input was made from: never overwritten
+    ExportTimeline timeline;     // when each moment of the input was recorded
+    bool gridLabels = false;     // a composed grid: draw the cameras' names
+    double trimStart = 0;        // seconds into the input
+    double trimDuration = 0;     // both 0: the whole file
+    QStringList sources;         // the footage the input was made from: never overwritten
     bool sourceCutShort = false; // a source ended early before it reached the input
+    Camera::GridLayout gridLayout = Camera::GridLayout::four; // where the labels go
 };
 
 // Re-encodes video with the recording time (and, for grids, the camera labels) burned into

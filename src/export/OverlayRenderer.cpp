@@ -4,7 +4,6 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
-
 #include <algorithm>
 #include <cmath>
 
@@ -41,27 +40,35 @@ QImage textBox(const QString& text, const QFont& f, double padX, double padY, do
 
 } // namespace
 
-QString watermarkText(Instant instant) { return LocalTime::format(instant, QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+QString watermarkText(Instant instant) {
+    return LocalTime::format(instant, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
 
-double displayScale(int frameWidth) { return std::max(double(frameWidth) / 580.0, 1.0); }
+double displayScale(int frameWidth) {
+    return std::max(double(frameWidth) / 580.0, 1.0);
+}
 
 PlacedImage timeWatermark(const QString& text, int frameWidth, int frameHeight) {
     const double s = displayScale(frameWidth);
     const double h = 6 * s, v = 4 * s;
     QImage box = textBox(text, font(QStringLiteral("Noto Sans Mono CJK SC"), 12 * s), h, v, h, 0.78);
-    const QPoint position(int(std::lround(frameWidth - h - box.width())), int(std::lround(frameHeight - h - box.height())));
+    const QPoint position(int(std::lround(frameWidth - h - box.width())),
+                          int(std::lround(frameHeight - h - box.height())));
     return {std::move(box), position};
 }
 
-std::vector<PlacedImage> gridLabels(int frameWidth, int frameHeight) {
+std::vector<PlacedImage> gridLabels(int frameWidth, int frameHeight, Camera::GridLayout layout) {
     const double s = displayScale(frameWidth);
     const QFont f = font(QStringLiteral("Noto Sans CJK SC"), 12 * s);
+    const auto cameras = Camera::gridCameras(layout);
+    const int columns = Camera::gridColumns(layout);
+    const int rows = int(cameras.size()) / columns;
     std::vector<PlacedImage> placed;
-    for (size_t cell = 0; cell < Camera::gridOrder.size(); ++cell) {
-        const int column = int(cell % 2), row = int(cell / 2);
-        QImage box = textBox(Camera::displayName(Camera::gridOrder[cell]), f, 7 * s, 4 * s, 5 * s, 0.7);
-        const QPoint position(int(std::lround(column * frameWidth / 2.0 + 7 * s)),
-                              int(std::lround(row * frameHeight / 2.0 + 7 * s)));
+    for (size_t cell = 0; cell < cameras.size(); ++cell) {
+        const int column = int(cell) % columns, row = int(cell) / columns;
+        QImage box = textBox(Camera::displayName(cameras[cell]), f, 7 * s, 4 * s, 5 * s, 0.7);
+        const QPoint position(int(std::lround(column * double(frameWidth) / columns + 7 * s)),
+                              int(std::lround(row * double(frameHeight) / rows + 7 * s)));
         placed.push_back({std::move(box), position});
     }
     return placed;

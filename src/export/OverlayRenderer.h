@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QPoint>
 #include <QString>
-
 #include <vector>
 
 namespace orvane::OverlayRenderer {
@@ -27,8 +26,9 @@ double displayScale(int frameWidth);
 // 6 × scale across and 4 × scale down, in the bottom-right corner 6 × scale from the edges.
 PlacedImage timeWatermark(const QString& text, int frameWidth, int frameHeight);
 
-// The grid cameras' names ("前路", "后路", "左盲区", "右盲区") in the top-left corner of their
-// quadrants, in Camera::gridOrder.
-std::vector<PlacedImage> gridLabels(int frameWidth, int frameHeight);
+// The grid cameras' names ("前路", "后路", "左盲区", …) in the top-left corner of their cells,
+// in the layout's order.
+std::vector<PlacedImage> gridLabels(int frameWidth, int frameHeight,
+                                    Camera::GridLayout layout = Camera::GridLayout::four);
 
 } // namespace orvane::OverlayRenderer

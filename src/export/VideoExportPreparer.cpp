@@ -1,11 +1,11 @@
 #include "VideoExportPreparer.h"
 
+#include "ClipSource.h"
 #include "FileDelivery.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <algorithm>
 
 namespace orvane {
@@ -72,8 +72,8 @@ std::optional<MountEntry> mountFor(const std::vector<MountEntry>& mounts, const 
     const MountEntry* best = nullptr;
     for (const MountEntry& m : mounts) {
         const QString point = QDir::cleanPath(m.mountPoint);
-        const bool contains = point == QLatin1String("/") || path == point ||
-                              path.startsWith(point + QLatin1Char('/'));
+        const bool contains =
+            point == QLatin1String("/") || path == point || path.startsWith(point + QLatin1Char('/'));
         if (contains && (!best || point.size() >= QDir::cleanPath(best->mountPoint).size()))
             best = &m;
     }
@@ -83,17 +83,21 @@ std::optional<MountEntry> mountFor(const std::vector<MountEntry>& mounts, const 
 }
 
 VolumeLocality locality(const QString& fsType) {
-    static const QStringList remote = {
-        QStringLiteral("nfs"),        QStringLiteral("nfs4"),      QStringLiteral("cifs"),     QStringLiteral("smb3"),
-        QStringLiteral("smbfs"),      QStringLiteral("sshfs"),     QStringLiteral("fuse.sshfs"), QStringLiteral("9p"),
-        QStringLiteral("davfs"),      QStringLiteral("fuse.davfs"), QStringLiteral("fuse.rclone"), QStringLiteral("ceph"),
-        QStringLiteral("glusterfs"),  QStringLiteral("fuse.glusterfs"), QStringLiteral("afs")};
+    static const QStringList remote = {QStringLiteral("nfs"),         QStringLiteral("nfs4"),
+                                       QStringLiteral("cifs"),        QStringLiteral("smb3"),
+                                       QStringLiteral("smbfs"),       QStringLiteral("sshfs"),
+                                       QStringLiteral("fuse.sshfs"),  QStringLiteral("9p"),
+                                       QStringLiteral("davfs"),       QStringLiteral("fuse.davfs"),
+                                       QStringLiteral("fuse.rclone"), QStringLiteral("ceph"),
+                                       QStringLiteral("glusterfs"),   QStringLiteral("fuse.glusterfs"),
+                                       QStringLiteral("afs")};
     static const QStringList localTypes = {
-        QStringLiteral("ext2"),  QStringLiteral("ext3"),  QStringLiteral("ext4"),    QStringLiteral("xfs"),
-        QStringLiteral("btrfs"), QStringLiteral("f2fs"),  QStringLiteral("vfat"),    QStringLiteral("exfat"),
-        QStringLiteral("ntfs"),  QStringLiteral("ntfs3"), QStringLiteral("fuseblk"), QStringLiteral("hfsplus"),
-        QStringLiteral("tmpfs"), QStringLiteral("overlay"), QStringLiteral("zfs"),   QStringLiteral("iso9660"),
-        QStringLiteral("udf")};
+        QStringLiteral("ext2"),    QStringLiteral("ext3"),    QStringLiteral("ext4"),
+        QStringLiteral("xfs"),     QStringLiteral("btrfs"),   QStringLiteral("f2fs"),
+        QStringLiteral("vfat"),    QStringLiteral("exfat"),   QStringLiteral("ntfs"),
+        QStringLiteral("ntfs3"),   QStringLiteral("fuseblk"), QStringLiteral("hfsplus"),
+        QStringLiteral("tmpfs"),   QStringLiteral("overlay"), QStringLiteral("zfs"),
+        QStringLiteral("iso9660"), QStringLiteral("udf")};
     if (remote.contains(fsType))
         return VolumeLocality::notLocal;
     if (localTypes.contains(fsType))
@@ -115,7 +119,8 @@ bool isRemovableDevice(const QString& sysRoot, int major, int minor) {
         return true;
     // A partition has no "removable" of its own; its disk is the parent folder.
     if (QFileInfo::exists(device + QStringLiteral("/partition")))
-        return readSmallFile(QFileInfo(device).absolutePath() + QStringLiteral("/removable")) == QLatin1String("1");
+        return readSmallFile(QFileInfo(device).absolutePath() + QStringLiteral("/removable")) ==
+               QLatin1String("1");
     return false;
 }
 
@@ -143,6 +148,10 @@ bool shouldCopyLocally(const QString& path) {
 namespace VideoExportPreparer {
 
 PreparedInput localInput(const TeslaVideoFile& video, bool forceCopy, const CancellationToken& cancel) {
+    // Every export reads its footage through here: what the car encrypted is named as such,
+    // before ffmpeg could call it invalid data.
+    if (media::ClipSource::inspect(video.url) == media::ClipKind::encrypted)
+        throw GPUVideoExporterError::encryptedSource();
     if (!forceCopy && !VolumeInfo::shouldCopyLocally(video.url))
         return {video.url, std::nullopt, nullptr};
     cancel.check();

@@ -1,12 +1,12 @@
 #include "EventMetadata.h"
 
 #include "RegularFile.h"
+#include "TeslaTimeParser.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QStringDecoder>
-
 #include <cmath>
 
 namespace orvane {
@@ -16,8 +16,35 @@ namespace {
 // The car's file is a few hundred bytes; anything this large is not an event.json.
 constexpr qint64 maxMetadataBytes = 1 << 20;
 
+// The reasons the car writes, in words. Sentry's shock reason carries its g value after the
+// prefix ("sentry_aware_accel_0.53").
+const QLatin1String accelerationPrefix("sentry_aware_accel_");
+struct ReasonWords {
+    const char* reason;
+    const char* words;
+};
+constexpr ReasonWords knownReasons[] = {
+    {"sentry_aware_object_detection", "哨兵模式：检测到有物体靠近"},
+    {"user_interaction_dashcam_icon_tapped", "手动保存：点击行车记录仪图标"},
+    {"user_interaction_dashcam_panel_save", "手动保存：行车记录仪面板"},
+    {"user_interaction_dashcam_launcher_action_tapped", "手动保存：应用启动器"},
+    {"user_interaction_honk", "鸣笛保存"},
+    {"vehicle_auto_emergency_braking", "自动紧急制动"},
+};
+
+// The car numbers its cameras in the order it names their files (front, back, repeaters,
+// pillars), as the six cameras are listed here.
+std::optional<CameraAngle> cameraOfDigit(const QString& digit) {
+    bool ok = false;
+    const int index = digit.trimmed().toInt(&ok);
+    if (!ok || index < 0 || size_t(index) >= Camera::physicalCases.size())
+        return std::nullopt;
+    return Camera::physicalCases[size_t(index)];
+}
+
 std::optional<double> parseDecimal(const QString& text) {
-    static const QRegularExpression decimal(QStringLiteral(R"(^[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$)"));
+    static const QRegularExpression decimal(
+        QStringLiteral(R"(^[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$)"));
     if (!decimal.match(text).hasMatch())
         return std::nullopt;
     bool ok = false;
@@ -56,6 +83,17 @@ std::optional<EventMetadata> EventMetadata::decode(const QByteArray& json) {
     field("est_lat", m.estLat);
     field("est_lon", m.estLon);
     field("reason", m.reason);
+    // Keys the car added later: a value of another type than expected is left out rather
+    // than costing the event its time and place.
+    auto laterField = [&](const char* key, std::optional<QString>& into) {
+        const QJsonValue v = object.value(QLatin1String(key));
+        if (v.isString())
+            into = v.toString();
+        else if (v.isDouble())
+            into = QString::number(v.toDouble());
+    };
+    laterField("street", m.street);
+    laterField("camera", m.camera);
     if (!valid)
         return std::nullopt;
     return m;
@@ -81,11 +119,36 @@ std::optional<QString> EventMetadata::locationLine() const {
     QStringList parts;
     if (auto coordinates = coordinateLine())
         parts << *coordinates;
-    if (city && !city->isEmpty())
-        parts << *city;
+    for (const auto& place : {city, street})
+        if (place && !place->isEmpty())
+            parts << *place;
     if (parts.isEmpty())
         return std::nullopt;
     return parts.join(QStringLiteral(" · "));
+}
+
+std::optional<Instant> EventMetadata::eventTime() const {
+    return timestamp ? TeslaTimeParser::parseMetadataTimestamp(*timestamp) : std::nullopt;
+}
+
+std::optional<CameraAngle> EventMetadata::triggerCamera() const {
+    return camera ? cameraOfDigit(*camera) : std::nullopt;
+}
+
+std::optional<QString> EventMetadata::reasonText() const {
+    if (!reason || reason->trimmed().isEmpty())
+        return std::nullopt;
+    const QString raw = reason->trimmed();
+    for (const ReasonWords& known : knownReasons)
+        if (raw == QLatin1String(known.reason))
+            return QString::fromUtf8(known.words);
+    if (raw.startsWith(accelerationPrefix)) {
+        bool ok = false;
+        const double g = raw.mid(accelerationPrefix.size()).toDouble(&ok);
+        if (ok && std::isfinite(g))
+            return QStringLiteral("哨兵模式：检测到车身震动（%1 g）").arg(g, 0, 'f', 2);
+    }
+    return raw;
 }
 
 QString LocationFormatter::format(double latitude, double longitude) {

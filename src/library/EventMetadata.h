@@ -1,8 +1,10 @@
 #pragma once
 
+#include "CameraAngle.h"
+#include "Instant.h"
+
 #include <QByteArray>
 #include <QString>
-
 #include <optional>
 
 namespace orvane {
@@ -14,6 +16,8 @@ struct EventMetadata {
     std::optional<QString> estLat;
     std::optional<QString> estLon;
     std::optional<QString> reason;
+    std::optional<QString> street; // written since firmware 2025.38
+    std::optional<QString> camera; // the triggering camera as a digit
 
     // Decodes event.json bytes: a UTF-8 JSON object whose known keys, when present and not
     // null, are strings. Anything else is not metadata.
@@ -23,8 +27,14 @@ struct EventMetadata {
 
     // "31.23040°N, 121.47370°W" when both coordinates are plain decimal numbers.
     std::optional<QString> coordinateLine() const;
-    // The coordinate line and the city, joined by " · ".
+    // The coordinate line, the city and the street, joined by " · ".
     std::optional<QString> locationLine() const;
+    // The moment the car saved the event (the timestamp, local wall-clock time).
+    std::optional<Instant> eventTime() const;
+    // The camera that triggered the event; none for a digit the car's list does not name.
+    std::optional<CameraAngle> triggerCamera() const;
+    // Why the car saved the event, in words; an unknown reason as the car wrote it.
+    std::optional<QString> reasonText() const;
 
     bool operator==(const EventMetadata&) const = default;
 };

@@ -1,5 +1,6 @@
 #include "MetadataParser.h"
 
+#include "ClipSource.h"
 #include "DirectoryListing.h"
 #include "MinuteGroups.h"
 #include "RegularFile.h"
@@ -9,7 +10,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
-
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -26,7 +26,9 @@ QString lastPathComponent(const QString& path) {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     return slash < 0 ? path : path.mid(slash + 1);
 }
-QString parentFolder(const QString& path) { return QFileInfo(path).absolutePath(); }
+QString parentFolder(const QString& path) {
+    return QFileInfo(path).absolutePath();
+}
 QString baseNameWithoutExtension(const QString& path) {
     const QString name = lastPathComponent(path);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
@@ -36,40 +38,85 @@ bool hasMp4Extension(const QString& path) {
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     // QFileInfo::suffix semantics: the text after the last dot of the name, a leading dot included.
-    return dot > slash && QStringView(path).mid(dot + 1).compare(QLatin1String("mp4"), Qt::CaseInsensitive) == 0;
+    return dot > slash &&
+           QStringView(path).mid(dot + 1).compare(QLatin1String("mp4"), Qt::CaseInsensitive) == 0;
 }
-QString normalized(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+QString normalized(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
 QString childPath(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
-// The car's time stamp "yyyy-MM-dd_HH-mm-ss" at the start of `text` (ASCII digits only):
-// year, month, day, hour, minute, second, unchecked. Read by hand: it runs for every file of
-// a drive.
-std::optional<std::array<int, 6>> readCarStamp(QStringView text) {
+// The car's time stamp at the start of `text` (ASCII digits only): "yyyy-MM-dd_HH-mm-ss", or
+// before firmware 2019.16 "yyyy-MM-dd_HH-mm" without seconds (read as second 0). Its fields
+// (unchecked) and its length. Read by hand: it runs for every file of a drive.
+struct CarStamp {
+    std::array<int, 6> fields{};
+    qsizetype length = 0;
+};
+
+constexpr qsizetype carStampLength = 19;
+constexpr qsizetype minuteStampLength = 16;
+constexpr qsizetype dayStampLength = 10;
+
+std::optional<CarStamp> readStampLayout(QStringView text, qsizetype length) {
     static constexpr char layout[] = "dddd-dd-dd_dd-dd-dd";
-    static constexpr qsizetype length = sizeof layout - 1;
     if (text.size() < length)
         return std::nullopt;
-    std::array<int, 6> fields{};
+    CarStamp stamp;
+    stamp.length = length;
     size_t field = 0;
     for (qsizetype i = 0; i < length; ++i) {
         const char16_t c = text[i].unicode();
         if (layout[i] == 'd') {
             if (c < u'0' || c > u'9')
                 return std::nullopt;
-            fields[field] = fields[field] * 10 + (c - u'0');
+            stamp.fields[field] = stamp.fields[field] * 10 + (c - u'0');
         } else if (c != char16_t(layout[i])) {
             return std::nullopt;
         } else {
             ++field;
         }
     }
-    return fields;
+    return stamp;
 }
 
-constexpr qsizetype carStampLength = 19;
+std::optional<CarStamp> readCarStamp(QStringView text) {
+    if (auto full = readStampLayout(text, carStampLength))
+        return full;
+    return readStampLayout(text, minuteStampLength);
+}
 
+// A file name that is the car's stamp directly followed by a camera's suffix.
+std::optional<CarStamp> fileNameStamp(QStringView name) {
+    const auto suffix = Camera::matchSuffix(name);
+    if (!suffix)
+        return std::nullopt;
+    const auto stamp = readCarStamp(name);
+    return stamp && name.size() == stamp->length + suffix->length ? stamp : std::nullopt;
+}
+
+// A Windows 8.3 alias ("2025-0~2.MP4") that a repair tool or another computer left beside the
+// long name: the same file seen twice, or a fragment; never a minute of its own.
+bool isShortNameAlias(QStringView name) {
+    constexpr qsizetype maxBase = 8, maxExtension = 3;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0 || dot > maxBase || name.size() - dot - 1 > maxExtension)
+        return false;
+    const qsizetype tilde = name.first(dot).lastIndexOf(QLatin1Char('~'));
+    if (tilde <= 0 || tilde == dot - 1)
+        return false;
+    for (qsizetype i = tilde + 1; i < dot; ++i)
+        if (!name[i].isDigit())
+            return false;
+    return true;
+}
+
+// What the scanner counts as a camera file: an MP4 by extension that is not an alias.
+bool isClipName(const QString& name) {
+    return hasMp4Extension(name) && !isShortNameAlias(lastPathComponent(name));
+}
 
 std::optional<Instant> localInstant(const std::array<int, 6>& f) {
     return LocalTime::fromFields(f[0], f[1], f[2], f[3], f[4], f[5]);
@@ -83,14 +130,14 @@ std::optional<Instant> metadataTime(const std::optional<EventMetadata>& metadata
 
 // The car's whole name layout "<stamp>-<camera>.mp4", whether or not the stamp is a real date.
 bool hasCarStamp(const QString& name) {
-    const auto camera = Camera::parse(name);
-    return camera && name.size() == carStampLength + Camera::fileNameSuffix(*camera).size() &&
-           readCarStamp(name);
+    return fileNameStamp(name).has_value();
 }
 
 // A name with the car's stamp that is no real date ("2024-13-45_25-61-61-front.mp4"): the
 // file has no usable time, whatever event.json says.
-bool hasImpossibleStamp(const QString& name) { return hasCarStamp(name) && !parseFileNameDate(name); }
+bool hasImpossibleStamp(const QString& name) {
+    return hasCarStamp(name) && !parseFileNameDate(name);
+}
 
 int minuteCount(const QStringList& names) {
     return int(groupByMinute(names, [](const QString& name) { return lastPathComponent(name); }).size());
@@ -109,46 +156,59 @@ TeslaClipEvent makeEvent(const QString& folder, const QString& folderName, ClipC
     return event;
 }
 
+// Judged from the content of one of the event's files (the car encrypts a whole recording).
+bool isEncryptedFile(const QString& path) {
+    return media::ClipSource::inspect(path) == media::ClipKind::encrypted;
+}
+
+// "yyyy-MM-dd": an archive tool's day folder of rolling recordings.
+bool isDayFolderName(QStringView name) {
+    return name.size() == dayStampLength && readStampLayout(name, dayStampLength);
+}
+
 // Shortest decimal form that reads back exactly, whole numbers ending in ".0".
 QString shortestDouble(double value) {
     char buffer[64];
     auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
     QString text = QString::fromLatin1(buffer, int(end - buffer));
-    if (!text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e')) && !text.contains(QLatin1Char('n')))
+    if (!text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e')) &&
+        !text.contains(QLatin1Char('n')))
         text += QStringLiteral(".0");
     return text;
 }
 
-bool withinRange(Instant t, Instant from, Instant to) { return t >= from && t <= to; }
+bool withinRange(Instant t, Instant from, Instant to) {
+    return t >= from && t <= to;
+}
 
 } // namespace
 
-bool isEventFolderName(QStringView name) { return name.size() == carStampLength && readCarStamp(name); }
+bool isEventFolderName(QStringView name) {
+    return name.size() == carStampLength && readStampLayout(name, carStampLength);
+}
 
 std::optional<Instant> parseFileNameDate(const QString& name) {
-    // The stamp directly followed by one camera's "-<camera>.mp4" and nothing else.
-    const auto camera = Camera::parse(name);
-    if (!camera || name.size() != carStampLength + Camera::fileNameSuffix(*camera).size())
-        return std::nullopt;
-    const auto stamp = readCarStamp(name);
-    return stamp ? localInstant(*stamp) : std::nullopt;
+    const auto stamp = fileNameStamp(name);
+    return stamp ? localInstant(stamp->fields) : std::nullopt;
 }
 
 std::optional<Instant> parseEventFolderDate(const QString& name) {
-    if (name.size() != carStampLength)
-        return std::nullopt;
-    const auto stamp = readCarStamp(name);
-    return stamp ? localInstant(*stamp) : std::nullopt;
+    const auto stamp = isEventFolderName(name) ? readStampLayout(name, carStampLength) : std::nullopt;
+    return stamp ? localInstant(stamp->fields) : std::nullopt;
 }
 
-std::optional<CameraAngle> parseCameraAngle(const QString& name) { return Camera::parse(name); }
+std::optional<CameraAngle> parseCameraAngle(const QString& name) {
+    return Camera::parse(name);
+}
 
-std::optional<EventMetadata> loadMetadata(const QString& folder) { return EventMetadata::load(folder); }
+std::optional<EventMetadata> loadMetadata(const QString& folder) {
+    return EventMetadata::load(folder);
+}
 
 QStringList mp4Names(const QString& folder) {
     QStringList names;
     for (const QString& name : DirectoryListing::listFiles(folder).value_or(QStringList{}))
-        if (hasMp4Extension(name))
+        if (isClipName(name))
             names << name;
     return names;
 }
@@ -163,7 +223,7 @@ QStringList mp4Files(const QString& folder) {
 int countVideoGroups(const QStringList& paths) {
     QStringList videos;
     for (const QString& path : paths)
-        if (hasMp4Extension(path))
+        if (isClipName(path))
             videos << path;
     return int(groupByMinute(videos, lastPathComponent).size());
 }
@@ -172,7 +232,7 @@ bool isTeslaCamRoot(const QString& folder) {
     for (ClipCategory c : Category::driveCases)
         if (DirectoryListing::exists(childPath(folder, Category::folderName(c))))
             return true;
-    return false;
+    return DirectoryListing::exists(childPath(folder, encryptedClipsFolderName));
 }
 
 Instant parseStartTime(const QString& fileName, const QString& directory,
@@ -222,34 +282,23 @@ EventsByCategory scanLibrary(const QStringList& paths) {
 void appendEvents(const QString& folder, EventsByCategory& into) {
     const bool isEventFolder = isEventFolderName(lastPathComponent(folder));
     if (isTeslaCamRoot(folder)) {
-        for (ClipCategory category : Category::driveCases) {
-            const QString categoryFolder = childPath(folder, Category::folderName(category));
-            if (!DirectoryListing::exists(categoryFolder))
-                continue;
-            auto& list = into[category];
-            for (const QString& name : DirectoryListing::list(categoryFolder).value_or(QStringList{})) {
-                const QString entry = childPath(categoryFolder, name);
-                if (isEventFolderName(name) && DirectoryListing::isDirectory(entry)) {
-                    auto events = summarizeEvents(entry, category);
-                    list.insert(list.end(), events.begin(), events.end());
-                }
+        // The category folders, and the same folders inside EncryptedClips (firmware 2026.20).
+        for (const QString& root : {folder, childPath(folder, encryptedClipsFolderName)})
+            for (ClipCategory category : Category::driveCases) {
+                const QString categoryFolder = childPath(root, Category::folderName(category));
+                if (!DirectoryListing::exists(categoryFolder))
+                    continue;
+                auto events = scanCategoryFolder(categoryFolder, category);
+                auto& list = into[category];
+                list.insert(list.end(), events.begin(), events.end());
             }
-            auto flat = scanFlatVideos(categoryFolder, category);
-            list.insert(list.end(), flat.begin(), flat.end());
-        }
         return;
     }
     if (auto category = Category::from(folder)) {
         auto& list = into[*category];
-        if (isEventFolder) {
-            auto events = summarizeEvents(folder, *category);
-            list.insert(list.end(), events.begin(), events.end());
-        } else {
-            auto events = scanEventFolders(folder, *category);
-            list.insert(list.end(), events.begin(), events.end());
-            auto flat = scanFlatVideos(folder, *category);
-            list.insert(list.end(), flat.begin(), flat.end());
-        }
+        auto events =
+            isEventFolder ? summarizeEvents(folder, *category) : scanCategoryFolder(folder, *category);
+        list.insert(list.end(), events.begin(), events.end());
         return;
     }
     if (isEventFolder) {
@@ -259,6 +308,23 @@ void appendEvents(const QString& folder, EventsByCategory& into) {
     } else if (auto event = summarizeGenericFolder(folder)) {
         into[ClipCategory::imported].push_back(*event);
     }
+}
+
+std::vector<TeslaClipEvent> scanCategoryFolder(const QString& folder, ClipCategory category) {
+    std::vector<TeslaClipEvent> result;
+    for (const QString& name : DirectoryListing::list(folder).value_or(QStringList{})) {
+        const bool eventFolder = isEventFolderName(name);
+        // Archive tools keep rolling recordings in day folders: one session per day.
+        const bool dayFolder = category == ClipCategory::recent && isDayFolderName(name);
+        const QString entry = childPath(folder, name);
+        if ((!eventFolder && !dayFolder) || !DirectoryListing::isDirectory(entry))
+            continue;
+        auto events = eventFolder ? summarizeEvents(entry, category) : scanFlatVideos(entry, category);
+        result.insert(result.end(), events.begin(), events.end());
+    }
+    auto flat = scanFlatVideos(folder, category);
+    result.insert(result.end(), flat.begin(), flat.end());
+    return result;
 }
 
 std::vector<TeslaClipEvent> scanEventFolders(const QString& folder, ClipCategory category) {
@@ -287,12 +353,14 @@ std::vector<TeslaClipEvent> scanFlatVideos(const QString& folder, ClipCategory c
         event.startTime = *date;
         event.videoCount = 1;
         event.sourceFileURL = file;
+        event.isEncrypted = isEncryptedFile(file);
         result.push_back(event);
     }
     return result;
 }
 
-std::optional<TeslaClipEvent> summarizeRecentClipsSession(const QString& folder, const QStringList& videoFiles) {
+std::optional<TeslaClipEvent> summarizeRecentClipsSession(const QString& folder,
+                                                          const QStringList& videoFiles) {
     std::optional<Instant> earliest, latest;
     QStringList dated; // the session's files: only these are loaded
     for (const QString& file : videoFiles) {
@@ -309,30 +377,14 @@ std::optional<TeslaClipEvent> summarizeRecentClipsSession(const QString& folder,
     event.endTime = *latest;
     event.videoCount = minuteCount(dated);
     event.isContinuousSession = true;
+    event.isEncrypted = isEncryptedFile(dated.front());
     return event;
 }
 
-std::vector<TeslaClipEvent> summarizeEvents(const QString& folder, ClipCategory category) {
-    const QStringList names = mp4Names(folder);
-    if (names.isEmpty())
-        return {};
-    const auto metadata = loadMetadata(folder);
-    const auto location = locationLineOf(metadata);
-    const auto eventTime = metadataTime(metadata);
+namespace {
 
-    // Files with a real date in their names make the runs; files without the car's stamp take
-    // event.json's time, and loadVideos lists them with every event of the folder.
-    QStringList dated, undated;
-    for (const QString& name : names) {
-        if (!hasCarStamp(name)) {
-            if (eventTime)
-                undated << name;
-        } else if (parseFileNameDate(name)) {
-            dated << name;
-        }
-    }
-    const int undatedMinutes = minuteCount(undated);
-    // Each minute timed by its earliest file name.
+// Each minute of `dated` (names with a real date) timed by its earliest file, earliest first.
+std::vector<Instant> minuteTimes(const QStringList& dated) {
     std::vector<Instant> times;
     for (const MinuteGroup<QString>& minute :
          groupByMinute(dated, [](const QString& name) { return name; })) {
@@ -342,7 +394,29 @@ std::vector<TeslaClipEvent> summarizeEvents(const QString& folder, ClipCategory 
         times.push_back(time);
     }
     std::stable_sort(times.begin(), times.end());
+    return times;
+}
 
+} // namespace
+
+std::vector<TeslaClipEvent> summarizeEvents(const QString& folder, ClipCategory category) {
+    const QStringList names = mp4Names(folder);
+    if (names.isEmpty())
+        return {};
+    const auto metadata = loadMetadata(folder);
+    const bool encrypted = isEncryptedFile(childPath(folder, names.front()));
+
+    // Files with a real date in their names make the runs; files without the car's stamp are
+    // minutes of every event of the folder, timed by the folder, event.json or nothing.
+    QStringList dated, undated;
+    for (const QString& name : names) {
+        if (!hasCarStamp(name))
+            undated << name;
+        else if (parseFileNameDate(name))
+            dated << name;
+    }
+    const int undatedMinutes = minuteCount(undated);
+    const std::vector<Instant> times = minuteTimes(dated);
     const QString folderName = lastPathComponent(folder);
     std::vector<TeslaClipEvent> events;
     auto addEvent = [&](Instant start, std::optional<Instant> end, int minutes) {
@@ -350,13 +424,17 @@ std::vector<TeslaClipEvent> summarizeEvents(const QString& folder, ClipCategory 
         event.startTime = start;
         event.endTime = end;
         event.videoCount = minutes + undatedMinutes;
-        event.locationLine = location;
+        event.locationLine = locationLineOf(metadata);
+        event.metadata = metadata;
+        event.isEncrypted = encrypted;
         events.push_back(event);
     };
     if (times.empty()) {
+        // The user's footage never vanishes for want of a date in its names.
         if (undatedMinutes > 0)
-            addEvent(parseEventFolderDate(folderName).value_or(*eventTime), std::nullopt, 0);
-        return events; // no file with a usable time: no event to show
+            addEvent(parseEventFolderDate(folderName).value_or(metadataTime(metadata).value_or(distantPast)),
+                     std::nullopt, 0);
+        return events;
     }
     size_t runStart = 0;
     for (size_t i = 1; i <= times.size(); ++i) {
@@ -372,7 +450,8 @@ std::optional<TeslaClipEvent> summarizeGenericFolder(const QString& folder) {
     const QStringList files = mp4Files(folder);
     const auto metadata = loadMetadata(folder);
     const auto eventTime = metadataTime(metadata);
-    // The files loadVideos will list: a real date in the name, or no car stamp and event.json's time.
+    // The files loadVideos will list: a real date in the name, or no car stamp and event.json's
+    // time (a folder of unknown origin has no name to date it by).
     QStringList usable;
     std::optional<Instant> earliest, latest;
     for (const QString& file : files) {
@@ -393,6 +472,8 @@ std::optional<TeslaClipEvent> summarizeGenericFolder(const QString& folder) {
     event.endTime = latest;
     event.videoCount = groupCount;
     event.locationLine = locationLineOf(metadata);
+    event.metadata = metadata;
+    event.isEncrypted = isEncryptedFile(usable.front());
     return event;
 }
 
@@ -404,6 +485,8 @@ TeslaClipEvent makeImportedEvent(const QString& file) {
     event.videoCount = 1;
     event.locationLine = locationLineOf(metadata);
     event.sourceFileURL = file;
+    event.metadata = metadata;
+    event.isEncrypted = isEncryptedFile(file);
     return event;
 }
 
@@ -419,8 +502,9 @@ std::vector<TeslaClipEvent> deduplicatedEvents(const std::vector<TeslaClipEvent>
         seen.insert(key);
         kept.push_back(event);
     }
-    std::stable_sort(kept.begin(), kept.end(),
-                     [](const TeslaClipEvent& a, const TeslaClipEvent& b) { return a.startTime > b.startTime; });
+    std::stable_sort(kept.begin(), kept.end(), [](const TeslaClipEvent& a, const TeslaClipEvent& b) {
+        return a.startTime > b.startTime;
+    });
     return kept;
 }
 
@@ -440,42 +524,40 @@ std::vector<TeslaVideoFile> loadVideos(const TeslaClipEvent& event, CameraAngle 
     const QStringList names = DirectoryListing::listFilesOrThrow(event.folderURL);
     const auto metadata = loadMetadata(event.folderURL);
     std::vector<TeslaVideoFile> videos;
+    // A file without a date in its name is timed as its event was: event.json, then the folder.
+    const Instant undatedStart = metadataTime(metadata).value_or(
+        parseEventFolderDate(lastPathComponent(event.folderURL)).value_or(event.startTime));
     for (const QString& name : names) {
-        if (!hasMp4Extension(name) || hasImpossibleStamp(name))
+        if (!isClipName(name) || hasImpossibleStamp(name))
             continue;
         const auto date = parseFileNameDate(name);
         if (event.endTime && date && !withinRange(*date, event.startTime, *event.endTime))
             continue;
         if (!Camera::matches(cameraFilter, name))
             continue;
-        std::optional<Instant> start = date;
-        if (!start)
-            start = metadataTime(metadata);
-        if (!start)
-            start = metadataTime(loadMetadata(event.folderURL));
-        if (!start)
-            continue;
         TeslaVideoFile video;
         video.id = QUuid::createUuid();
         video.url = childPath(event.folderURL, name);
         video.fileName = name;
-        video.startTime = *start;
+        video.startTime = date.value_or(undatedStart);
         video.eventMetadata = metadata;
         video.cameraAngle = parseCameraAngle(name);
         videos.push_back(video);
     }
-    std::stable_sort(videos.begin(), videos.end(),
-                     [](const TeslaVideoFile& a, const TeslaVideoFile& b) { return a.startTime > b.startTime; });
+    std::stable_sort(videos.begin(), videos.end(), [](const TeslaVideoFile& a, const TeslaVideoFile& b) {
+        return a.startTime > b.startTime;
+    });
     return videos;
 }
 
-std::vector<TeslaVideoFile> loadContinuousSessionVideos(const TeslaClipEvent& event, CameraAngle cameraFilter) {
+std::vector<TeslaVideoFile> loadContinuousSessionVideos(const TeslaClipEvent& event,
+                                                        CameraAngle cameraFilter) {
     const QStringList names = DirectoryListing::listFilesOrThrow(event.folderURL);
     const Instant from = event.startTime - rangeTolerance;
     const Instant to = event.endTime.value_or(event.startTime) + rangeTolerance;
     std::vector<TeslaVideoFile> videos;
     for (const QString& name : names) {
-        if (!hasMp4Extension(name))
+        if (!isClipName(name))
             continue;
         const auto date = parseFileNameDate(name);
         if (!date || !withinRange(*date, from, to) || !Camera::matches(cameraFilter, name))
@@ -486,8 +568,9 @@ std::vector<TeslaVideoFile> loadContinuousSessionVideos(const TeslaClipEvent& ev
         } catch (const MetadataParserError&) {
         }
     }
-    std::stable_sort(videos.begin(), videos.end(),
-                     [](const TeslaVideoFile& a, const TeslaVideoFile& b) { return a.startTime < b.startTime; });
+    std::stable_sort(videos.begin(), videos.end(), [](const TeslaVideoFile& a, const TeslaVideoFile& b) {
+        return a.startTime < b.startTime;
+    });
     return videos;
 }
 
@@ -496,12 +579,12 @@ QStringList sourceVideoURLs(const TeslaClipEvent& event) {
         return hasMp4Extension(*event.sourceFileURL) ? QStringList{*event.sourceFileURL} : QStringList{};
     QStringList names;
     for (const QString& name : DirectoryListing::listFilesOrThrow(event.folderURL)) {
-        if (!hasMp4Extension(name) || hasImpossibleStamp(name))
+        if (!isClipName(name) || hasImpossibleStamp(name))
             continue;
         if (event.endTime) {
             const auto date = parseFileNameDate(name);
-            if (!date || !withinRange(*date, event.startTime - rangeTolerance,
-                                      *event.endTime + rangeTolerance))
+            if (!date ||
+                !withinRange(*date, event.startTime - rangeTolerance, *event.endTime + rangeTolerance))
                 continue;
         }
         names << name;

@@ -10,7 +10,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <map>
 #include <optional>
 #include <vector>
@@ -25,6 +24,8 @@ namespace MetadataParser {
 
 // Files belong to a continuous session's or an event's range with this much slack (seconds).
 inline constexpr double rangeTolerance = 0.5;
+// Where cars on firmware 2026.20 and later keep encrypted recordings, by category inside.
+inline const QString encryptedClipsFolderName = QStringLiteral("EncryptedClips");
 
 // The events of everything chosen, per category, deduplicated and latest first.
 // Throws MetadataParserError::cannotParseTime for a chosen loose file without a usable time.
@@ -55,12 +56,16 @@ std::vector<TeslaClipEvent> deduplicatedEvents(const std::vector<TeslaClipEvent>
 
 void appendEvents(const QString& folder, EventsByCategory& into);
 TeslaClipEvent makeImportedEvent(const QString& file);
+// A category folder's clip folders, (for recent footage) its day folders, and its loose files.
+std::vector<TeslaClipEvent> scanCategoryFolder(const QString& folder, ClipCategory category);
 std::vector<TeslaClipEvent> scanEventFolders(const QString& folder, ClipCategory category);
 std::vector<TeslaClipEvent> scanFlatVideos(const QString& folder, ClipCategory category);
 std::vector<TeslaClipEvent> summarizeEvents(const QString& folder, ClipCategory category);
 std::optional<TeslaClipEvent> summarizeGenericFolder(const QString& folder);
-std::optional<TeslaClipEvent> summarizeRecentClipsSession(const QString& folder, const QStringList& videoFiles);
-std::vector<TeslaVideoFile> loadContinuousSessionVideos(const TeslaClipEvent& event, CameraAngle cameraFilter);
+std::optional<TeslaClipEvent> summarizeRecentClipsSession(const QString& folder,
+                                                          const QStringList& videoFiles);
+std::vector<TeslaVideoFile> loadContinuousSessionVideos(const TeslaClipEvent& event,
+                                                        CameraAngle cameraFilter);
 
 } // namespace MetadataParser
 } // namespace orvane

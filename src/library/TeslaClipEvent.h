@@ -2,11 +2,11 @@
 
 #include "CameraAngle.h"
 #include "ClipCategory.h"
+#include "EventMetadata.h"
 #include "Instant.h"
 
 #include <QString>
 #include <QUuid>
-
 #include <optional>
 
 namespace orvane {
@@ -24,6 +24,10 @@ struct TeslaClipEvent {
     std::optional<QString> locationLine;
     std::optional<QString> sourceFileURL;
     bool isContinuousSession = false;
+    // The event.json beside the files, when there is one: the reason, the moment, the camera.
+    std::optional<EventMetadata> metadata;
+    // The car encrypted the event's footage (judged from the content of its first file).
+    bool isEncrypted = false;
 
     // "HH:mm:ss", or "HH:mm:ss～HH:mm:ss" when the event ends later than it starts.
     QString timeRangeTitle() const;

@@ -3,9 +3,17 @@
 namespace orvane {
 
 QString TeslaVideoFile::timestampKey(const QString& fileName) {
-    if (auto camera = Camera::parse(fileName))
-        return fileName.chopped(Camera::fileNameSuffix(*camera).size());
+    if (auto suffix = Camera::matchSuffix(fileName))
+        return fileName.chopped(suffix->length);
     return fileName;
+}
+
+Camera::GridLayout gridLayoutOf(const std::vector<TeslaVideoFile>& videos) {
+    std::vector<CameraAngle> cameras;
+    for (const TeslaVideoFile& v : videos)
+        if (v.cameraAngle)
+            cameras.push_back(*v.cameraAngle);
+    return Camera::gridLayoutFor(cameras);
 }
 
 } // namespace orvane

@@ -6,8 +6,8 @@
 
 #include <QString>
 #include <QUuid>
-
 #include <optional>
+#include <vector>
 
 namespace orvane {
 
@@ -23,5 +23,8 @@ struct TeslaVideoFile {
     // The file name without the first camera suffix that ends it (the minute's key).
     static QString timestampKey(const QString& fileName);
 };
+
+// The grid the files fill: six cells when a pillar camera's file is among them, else four.
+Camera::GridLayout gridLayoutOf(const std::vector<TeslaVideoFile>& videos);
 
 } // namespace orvane

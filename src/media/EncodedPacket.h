@@ -9,7 +9,7 @@ namespace orvane::media {
 // One compressed access unit as H.264/HEVC Annex B bytes (start-code separated NAL units).
 struct EncodedPacket {
     std::vector<uint8_t> data;
-    int64_t pts = 0; // in frames (the encoder's time base is 1 / frame rate)
+    int64_t pts = 0; // in the encoder's ticks
     int64_t dts = 0;
     bool keyFrame = false;
 };

@@ -1,5 +1,6 @@
 #include "MediaProbe.h"
 
+#include "ClipSource.h"
 #include "MediaError.h"
 #include "RegularFile.h"
 #include "VideoDecoderInternal.h"
@@ -10,6 +11,7 @@ extern "C" {
 #include <libavutil/display.h>
 }
 
+#include <algorithm>
 #include <cmath>
 
 namespace orvane::media {
@@ -37,6 +39,15 @@ ff::InputFormat openInput(const QString& path) {
     const FileHandle file = RegularFile::openForReading(path, &problem);
     if (!file.isOpen())
         throw MediaError("cannot open " + path.toStdString() + ": " + problem.toStdString());
+    // What FFmpeg cannot read is named by what it is, not by FFmpeg's guess at it.
+    switch (ClipSource::inspectOpen(file.fd())) {
+    case ClipKind::encrypted:
+        throw EncryptedClipError();
+    case ClipKind::stub:
+        throw ClipStubError();
+    default:
+        break;
+    }
     const QByteArray name = QFile::encodeName(RegularFile::pathOf(file, path));
     AVFormatContext* raw = nullptr;
     checkFfmpeg(avformat_open_input(&raw, name.constData(), nullptr, nullptr),
@@ -113,6 +124,29 @@ std::optional<double> duration(const QString& path) {
     } catch (const MediaError&) {
         return std::nullopt;
     }
+}
+
+std::vector<double> frameTimes(const QString& path) {
+    ff::InputFormat format = openInput(path);
+    const int index = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (index < 0)
+        return {};
+    AVStream* stream = format->streams[index];
+    // The index holds decoding times: they are display times only without reordered frames.
+    if (stream->codecpar->video_delay > 0)
+        return {};
+    const int count = avformat_index_get_entries_count(stream);
+    std::vector<int64_t> stamps;
+    stamps.reserve(size_t(std::max(count, 0)));
+    for (int i = 0; i < count; ++i)
+        if (const AVIndexEntry* entry = avformat_index_get_entry(stream, i))
+            stamps.push_back(entry->timestamp);
+    std::sort(stamps.begin(), stamps.end());
+    std::vector<double> times;
+    times.reserve(stamps.size());
+    for (int64_t ts : stamps)
+        times.push_back(double(ts - stamps.front()) * av_q2d(stream->time_base));
+    return times;
 }
 
 } // namespace MediaProbe

@@ -10,6 +10,7 @@ struct Mp4Muxer::Impl {
     ff::OutputFormat format;
     AVStream* stream = nullptr;
     AVRational encoderTimeBase{1, cameraFrameRate};
+    AVRational frameLength{1, cameraFrameRate}; // one frame at the nominal rate, in seconds
     ff::Packet packet;
     bool finished = false;
 };
@@ -24,6 +25,7 @@ Mp4Muxer::Mp4Muxer(const std::string& path, const VideoEncoder& encoder) : d(std
     const AVCodecContext* c = encoder.d->context.get();
     checkFfmpeg(avcodec_parameters_from_context(d->stream->codecpar, c), "stream parameters");
     d->encoderTimeBase = c->time_base;
+    d->frameLength = av_inv_q(c->framerate);
     d->stream->time_base = c->time_base;
     d->stream->avg_frame_rate = c->framerate;
     checkFfmpeg(avio_open(&raw->pb, path.c_str(), AVIO_FLAG_WRITE), "open " + path);
@@ -39,7 +41,7 @@ void Mp4Muxer::write(const EncodedPacket& packet) {
     std::copy(packet.data.begin(), packet.data.end(), p->data);
     p->pts = av_rescale_q(packet.pts, d->encoderTimeBase, d->stream->time_base);
     p->dts = av_rescale_q(packet.dts, d->encoderTimeBase, d->stream->time_base);
-    p->duration = av_rescale_q(1, d->encoderTimeBase, d->stream->time_base);
+    p->duration = av_rescale_q(1, d->frameLength, d->stream->time_base);
     p->stream_index = d->stream->index;
     if (packet.keyFrame)
         p->flags |= AV_PKT_FLAG_KEY;

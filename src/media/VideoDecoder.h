@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
-
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -13,8 +12,8 @@
 namespace orvane::media {
 
 struct VideoDecoderOptions {
-    int threadCount = 1;          // decoder threads; 0 lets FFmpeg choose
-    bool skipLoopFilter = false;  // faster, slightly blockier pictures (fast-forward)
+    int threadCount = 1;         // decoder threads; 0 lets FFmpeg choose
+    bool skipLoopFilter = false; // faster, slightly blockier pictures (fast-forward)
 };
 
 // Demuxes and decodes the first video stream of a file, frame by frame in presentation order.
@@ -37,6 +36,9 @@ public:
 
     // Decodes the next frame; false at the end of the stream (the current frame is kept).
     bool next();
+    // Makes the frame before the current one current, by the file's own timestamps; false at
+    // the first frame (which stays) or when nothing can be decoded.
+    bool previous();
 
     // Makes the current frame the one whose display interval contains `time` (the first frame
     // for earlier times, the last for later ones). False only when no frame can be decoded.
@@ -55,7 +57,7 @@ public:
     bool seekNextKeyFrame(double time);
 
     bool hasFrame() const;
-    double frameTime() const;   // presentation time of the current frame
+    double frameTime() const; // presentation time of the current frame
     bool isKeyFrame() const;
     int frameWidth() const;
     int frameHeight() const;

@@ -14,7 +14,8 @@ VideoEncoder::VideoEncoder(const VideoEncoderSettings& settings) : d(std::make_u
     setup.codec = settings.codec;
     setup.width = settings.width;
     setup.height = settings.height;
-    setup.timeBase = AVRational{1, settings.framesPerSecond};
+    setup.timeBase =
+        AVRational{1, settings.ticksPerSecond > 0 ? settings.ticksPerSecond : settings.framesPerSecond};
     setup.frameRate = AVRational{settings.framesPerSecond, 1};
     setup.bitRate = settings.bitRate;
     setup.keyFrameInterval = settings.keyFrameInterval;
@@ -31,7 +32,9 @@ VideoEncoder::VideoEncoder(const VideoEncoderSettings& settings) : d(std::make_u
 
 VideoEncoder::~VideoEncoder() = default;
 
-const VideoEncoderSettings& VideoEncoder::settings() const { return d->settings; }
+const VideoEncoderSettings& VideoEncoder::settings() const {
+    return d->settings;
+}
 
 void VideoEncoder::Impl::receive(std::vector<EncodedPacket>& out) {
     for (;;) {
@@ -49,7 +52,7 @@ void VideoEncoder::Impl::receive(std::vector<EncodedPacket>& out) {
     }
 }
 
-void VideoEncoder::encode(const YuvImage& image, int64_t frameIndex, std::vector<EncodedPacket>& out) {
+void VideoEncoder::encode(const YuvImage& image, int64_t pts, std::vector<EncodedPacket>& out) {
     if (image.width != d->settings.width || image.height != d->settings.height)
         throw MediaError("encoder: picture size does not match the stream");
     AVFrame* f = d->frame.get();
@@ -61,7 +64,7 @@ void VideoEncoder::encode(const YuvImage& image, int64_t frameIndex, std::vector
     copyPlane(f->data[0], f->linesize[0], image.y.data(), image.width, image.height);
     copyPlane(f->data[1], f->linesize[1], image.u.data(), image.chromaWidth(), image.chromaHeight());
     copyPlane(f->data[2], f->linesize[2], image.v.data(), image.chromaWidth(), image.chromaHeight());
-    f->pts = frameIndex;
+    f->pts = pts;
     checkFfmpeg(avcodec_send_frame(d->context.get(), f), "encode");
     d->receive(out);
 }

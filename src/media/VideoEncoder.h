@@ -17,10 +17,13 @@ struct VideoEncoderSettings {
     int width = 0;
     int height = 0;
     int framesPerSecond = cameraFrameRate;
-    int64_t bitRate = 5'000'000;    // average bits per second
+    // Timestamps count these ticks a second (0: one tick per frame): pictures then may come at
+    // any pace, as some cars record them.
+    int ticksPerSecond = 0;
+    int64_t bitRate = 5'000'000;            // average bits per second
     int keyFrameInterval = cameraFrameRate; // frames between key frames; also the minimum
     std::string preset = "ultrafast";
-    int threads = 0;                // 0: let the encoder choose
+    int threads = 0; // 0: let the encoder choose
 };
 
 // A libx264 (H.264 High, CABAC) or libx265 (HEVC Main) encoder with no B-frames and a fixed
@@ -32,8 +35,8 @@ public:
     VideoEncoder(const VideoEncoder&) = delete;
     VideoEncoder& operator=(const VideoEncoder&) = delete;
 
-    // Encodes one picture presented at `frameIndex` (in frames); appends finished packets.
-    void encode(const YuvImage& image, int64_t frameIndex, std::vector<EncodedPacket>& out);
+    // Encodes one picture presented at `pts` (in ticks, increasing); appends finished packets.
+    void encode(const YuvImage& image, int64_t pts, std::vector<EncodedPacket>& out);
     // Drains the encoder at the end of the stream.
     void flush(std::vector<EncodedPacket>& out);
 

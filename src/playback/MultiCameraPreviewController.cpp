@@ -4,7 +4,6 @@
 #include "MinuteGroups.h"
 
 #include <QVideoSink>
-
 #include <algorithm>
 #include <cmath>
 #include <set>
@@ -16,8 +15,11 @@ using media::AbstractMediaPlayer;
 namespace {
 
 std::vector<TeslaVideoFile> inGridOrder(const std::map<CameraAngle, TeslaVideoFile>& byAngle) {
+    std::vector<TeslaVideoFile> present;
+    for (const auto& [angle, video] : byAngle)
+        present.push_back(video);
     std::vector<TeslaVideoFile> result;
-    for (CameraAngle angle : MultiCameraPreviewController::gridOrder)
+    for (CameraAngle angle : Camera::gridCameras(gridLayoutOf(present)))
         if (auto it = byAngle.find(angle); it != byAngle.end())
             result.push_back(it->second);
     return result;
@@ -27,7 +29,7 @@ std::vector<TeslaVideoFile> inGridOrder(const std::map<CameraAngle, TeslaVideoFi
 
 namespace {
 
-// Four players share two cores: one decoder thread each, but two for a big front camera,
+// The cells' players share two cores: one decoder thread each, but two for a big front camera,
 // which otherwise falls behind the others.
 PreviewEnvironment gridEnvironment() {
     PreviewEnvironment environment = PreviewEnvironment::standard();
@@ -48,19 +50,23 @@ MultiCameraPreviewController::MultiCameraPreviewController(QObject* parent)
 MultiCameraPreviewController::MultiCameraPreviewController(PreviewEnvironment environment, QObject* parent)
     : PreviewController(std::move(environment), parent) {}
 
-MultiCameraPreviewController::~MultiCameraPreviewController() { stopObservers(); }
+MultiCameraPreviewController::~MultiCameraPreviewController() {
+    stopObservers();
+}
 
-std::vector<CameraSlot> MultiCameraPreviewController::emptySlots() {
+std::vector<CameraSlot> MultiCameraPreviewController::emptySlots(Camera::GridLayout layout) {
     std::vector<CameraSlot> cells;
-    for (CameraAngle angle : gridOrder)
-        cells.push_back(CameraSlot{angle, std::nullopt, nullptr, false});
+    for (CameraAngle angle : Camera::gridCameras(layout))
+        cells.push_back(CameraSlot{angle, std::nullopt, nullptr, false, false});
     return cells;
 }
 
-std::map<CameraAngle, TeslaVideoFile> MultiCameraPreviewController::videosByAngle(const std::vector<TeslaVideoFile>& videos) {
+std::map<CameraAngle, TeslaVideoFile>
+MultiCameraPreviewController::videosByAngle(const std::vector<TeslaVideoFile>& videos) {
     std::vector<TeslaVideoFile> sorted = videos;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const TeslaVideoFile& a, const TeslaVideoFile& b) { return a.startTime > b.startTime; });
+    std::stable_sort(sorted.begin(), sorted.end(), [](const TeslaVideoFile& a, const TeslaVideoFile& b) {
+        return a.startTime > b.startTime;
+    });
     std::map<CameraAngle, TeslaVideoFile> result;
     for (const TeslaVideoFile& video : sorted)
         if (video.cameraAngle)
@@ -68,12 +74,14 @@ std::map<CameraAngle, TeslaVideoFile> MultiCameraPreviewController::videosByAngl
     return result;
 }
 
-std::vector<TeslaVideoFile> MultiCameraPreviewController::videosForGrid(const std::vector<TeslaVideoFile>& videos,
-                                                                        const std::optional<TeslaVideoFile>& focus) {
+std::vector<TeslaVideoFile>
+MultiCameraPreviewController::videosForGrid(const std::vector<TeslaVideoFile>& videos,
+                                            const std::optional<TeslaVideoFile>& focus) {
     if (videos.empty())
         return {};
     if (focus)
-        return inGridOrder(videosByAngle(filesOfMinute(videos, TeslaVideoFile::timestampKey(focus->fileName))));
+        return inGridOrder(
+            videosByAngle(filesOfMinute(videos, TeslaVideoFile::timestampKey(focus->fileName))));
     std::vector<TeslaVideoFile> withCamera;
     std::copy_if(videos.begin(), videos.end(), std::back_inserter(withCamera),
                  [](const TeslaVideoFile& v) { return v.cameraAngle.has_value(); });
@@ -111,14 +119,18 @@ void MultiCameraPreviewController::setVideoSink(int cell, QVideoSink* sink) {
         slots_[size_t(cell)].player->setVideoSink(sink);
 }
 
-void MultiCameraPreviewController::seekAll(double time, bool resumeIfPlaying, std::function<void()> completion) {
+void MultiCameraPreviewController::seekAll(double time, bool resumeIfPlaying,
+                                           std::function<void()> completion) {
     seekTimeline(time, resumeIfPlaying, std::move(completion));
 }
 
-bool MultiCameraPreviewController::hasItem() const { return masterPlayer_ != nullptr; }
+bool MultiCameraPreviewController::hasItem() const {
+    return masterPlayer_ != nullptr;
+}
 
 bool MultiCameraPreviewController::playersPlaying() const {
-    return std::any_of(slots_.begin(), slots_.end(), [](const CameraSlot& s) { return s.player && s.player->rate() > 0; });
+    return std::any_of(slots_.begin(), slots_.end(),
+                       [](const CameraSlot& s) { return s.player && s.player->rate() > 0; });
 }
 
 void MultiCameraPreviewController::pausePlayers() {
@@ -148,12 +160,15 @@ void MultiCameraPreviewController::loadStep(int index, double localTime, bool re
     setCurrentStepIndex(index);
     setLoading(true);
     expectedLoadCount_ = 0;
-    const auto byAngle = videosByAngle(playlist()->steps[size_t(index)].files());
+    const std::vector<TeslaVideoFile>& files = playlist()->steps[size_t(index)].files();
+    const auto byAngle = videosByAngle(files);
+    layout_ = gridLayoutOf(files);
+    const auto order = Camera::gridCameras(layout_);
     std::vector<CameraSlot> cells;
-    for (size_t cell = 0; cell < gridOrder.size(); ++cell) {
-        auto it = byAngle.find(gridOrder[cell]);
+    for (size_t cell = 0; cell < order.size(); ++cell) {
+        auto it = byAngle.find(order[cell]);
         if (it == byAngle.end()) {
-            cells.push_back(CameraSlot{gridOrder[cell], std::nullopt, nullptr, false});
+            cells.push_back(CameraSlot{order[cell], std::nullopt, nullptr, false, false});
             continue;
         }
         cells.push_back(openCell(cell, it->second, localTime, resumeIfPlaying));
@@ -171,37 +186,57 @@ CameraSlot MultiCameraPreviewController::openCell(size_t cell, const TeslaVideoF
     std::shared_ptr<AbstractMediaPlayer> player = environment().makePlayer();
     player->setVideoSink(sinks_[cell]);
     QPointer<MultiCameraPreviewController> self(this);
-    statusObservers_.push_back(connect(player.get(), &AbstractMediaPlayer::itemStatusChanged, this,
-                                       [self, cell, localTime, resumeIfPlaying](AbstractMediaPlayer::ItemStatus s) {
-                                           if (self && (s == AbstractMediaPlayer::ItemStatus::readyToPlay ||
-                                                        s == AbstractMediaPlayer::ItemStatus::failed))
-                                               self->markSlotLoaded(int(cell), localTime, resumeIfPlaying);
-                                       }));
+    statusObservers_.push_back(
+        connect(player.get(), &AbstractMediaPlayer::itemStatusChanged, this,
+                [self, cell, localTime, resumeIfPlaying](AbstractMediaPlayer::ItemStatus s) {
+                    if (self && (s == AbstractMediaPlayer::ItemStatus::readyToPlay ||
+                                 s == AbstractMediaPlayer::ItemStatus::failed))
+                        self->markSlotLoaded(int(cell), s == AbstractMediaPlayer::ItemStatus::failed,
+                                             localTime, resumeIfPlaying);
+                }));
     endObservers_.push_back(connect(player.get(), &AbstractMediaPlayer::didPlayToEnd, this, [self] {
         if (self)
             self->advanceToNextStep();
     }));
     player->replaceCurrentItem(video.url);
-    return CameraSlot{gridOrder[cell], video, player, true};
+    return CameraSlot{Camera::gridCameras(layout_)[cell], video, player, true, false};
 }
 
 // The previous players go with the old slots, but not before the event loop runs again: this
 // may be running inside one of their own signals.
 void MultiCameraPreviewController::replaceSlots(std::vector<CameraSlot> cells) {
     auto retired = std::make_shared<std::vector<CameraSlot>>(std::move(slots_));
-    QMetaObject::invokeMethod(this, [retired] { retired->clear(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [retired] { retired->clear(); }, Qt::QueuedConnection);
     slots_ = std::move(cells);
     masterPlayer_ = nullptr;
-    for (const CameraSlot& slot : slots_)
-        if (slot.player && !masterPlayer_)
-            masterPlayer_ = slot.player.get();
+    chooseMasterPlayer();
     emit cameraSlotsChanged();
 }
 
-void MultiCameraPreviewController::markSlotLoaded(int index, double localTime, bool resumeIfPlaying) {
+// The time line follows the first cell whose file opens: a cell that failed (a power-cut stub,
+// an encrypted file) would hold the clock still while the others play.
+void MultiCameraPreviewController::chooseMasterPlayer() {
+    AbstractMediaPlayer* chosen = nullptr;
+    for (const CameraSlot& slot : slots_)
+        if (slot.player && !slot.failed && !chosen)
+            chosen = slot.player.get();
+    if (chosen == masterPlayer_)
+        return;
+    disconnect(timeObserver_);
+    masterPlayer_ = chosen;
+}
+
+void MultiCameraPreviewController::markSlotLoaded(int index, bool failed, double localTime,
+                                                  bool resumeIfPlaying) {
     if (index < 0 || size_t(index) >= slots_.size() || !slots_[size_t(index)].isLoading)
         return;
     slots_[size_t(index)].isLoading = false;
+    slots_[size_t(index)].failed = failed;
+    if (failed && slots_[size_t(index)].player.get() == masterPlayer_) {
+        chooseMasterPlayer();
+        setupTimeObserver();
+    }
     emit cameraSlotsChanged();
     if (std::any_of(slots_.begin(), slots_.end(), [](const CameraSlot& s) { return s.isLoading; }))
         return;
@@ -211,7 +246,8 @@ void MultiCameraPreviewController::markSlotLoaded(int index, double localTime, b
     seekInStep(localTime, resumeIfPlaying, {});
 }
 
-void MultiCameraPreviewController::seekInStep(double localTime, bool resumeIfPlaying, std::function<void()> completion) {
+void MultiCameraPreviewController::seekInStep(double localTime, bool resumeIfPlaying,
+                                              std::function<void()> completion) {
     const double local = localTime > 0 ? localTime : 0;
     setCurrentTime(VideoSegmentPlaylist::globalTime(currentStepIndex(), local, stepDurations()));
     std::vector<std::shared_ptr<AbstractMediaPlayer>> players;
@@ -264,7 +300,9 @@ void MultiCameraPreviewController::setupTimeObserver() {
     });
 }
 
-void MultiCameraPreviewController::lastStepEnded() { pausePlayers(); }
+void MultiCameraPreviewController::lastStepEnded() {
+    pausePlayers();
+}
 
 void MultiCameraPreviewController::nextStepLoading() {
     if (isPlaying())
@@ -287,7 +325,7 @@ void MultiCameraPreviewController::releasePlayers() {
         if (slot.player)
             slot.player->replaceCurrentItem({});
     stopObservers();
-    replaceSlots(emptySlots());
+    replaceSlots(emptySlots(layout_));
     expectedLoadCount_ = 0;
 }
 

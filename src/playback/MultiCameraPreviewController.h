@@ -1,12 +1,12 @@
 #pragma once
 
-// The four-camera grid preview and its cells. Interface thread only.
+// The camera grid preview (four cells, or six for cars with pillar cameras) and its cells.
+// Interface thread only.
 
 #include "PreviewController.h"
 
 #include <QObject>
 #include <QPointer>
-
 #include <array>
 #include <map>
 #include <memory>
@@ -16,12 +16,13 @@ class QVideoSink;
 
 namespace orvane {
 
-// One cell of the 2 × 2 grid.
+// One cell of the grid.
 struct CameraSlot {
     CameraAngle angle = CameraAngle::front;
     std::optional<TeslaVideoFile> video;
     std::shared_ptr<media::AbstractMediaPlayer> player; // absent without a video
     bool isLoading = false;
+    bool failed = false; // its file could not be opened; the other cells play on
 };
 
 // Plays the cameras of one minute side by side, one player per cell, on one time line:
@@ -31,7 +32,8 @@ class MultiCameraPreviewController : public PreviewController {
     Q_OBJECT
 
 public:
-    static constexpr std::array<CameraAngle, 4> gridOrder = Camera::gridOrder;
+    // The most cells a grid has.
+    static constexpr size_t maximumCells = Camera::sixGridOrder.size();
 
     explicit MultiCameraPreviewController(QObject* parent = nullptr);
     explicit MultiCameraPreviewController(PreviewEnvironment environment, QObject* parent = nullptr);
@@ -45,9 +47,10 @@ public:
                                                      const std::optional<TeslaVideoFile>& focus);
 
     const std::vector<CameraSlot>& cameraSlots() const { return slots_; }
+    Camera::GridLayout gridLayout() const { return layout_; }
     int expectedLoadCount() const { return expectedLoadCount_; }
     media::AbstractMediaPlayer* masterPlayer() const { return masterPlayer_; }
-    // The sink of grid cell `cell` (0 … 3); kept across steps.
+    // The sink of grid cell `cell` (0 … maximumCells − 1); kept across steps.
     Q_INVOKABLE void setVideoSink(int cell, QVideoSink* sink);
 
     void seekAll(double time, bool resumeIfPlaying, std::function<void()> completion = {});
@@ -69,19 +72,21 @@ private:
     void lastStepEnded() override;
     void nextStepLoading() override;
 
-    void markSlotLoaded(int index, double localTime, bool resumeIfPlaying);
+    void markSlotLoaded(int index, bool failed, double localTime, bool resumeIfPlaying);
+    void chooseMasterPlayer();
     CameraSlot openCell(size_t cell, const TeslaVideoFile& video, double localTime, bool resumeIfPlaying);
     void replaceSlots(std::vector<CameraSlot> cells);
     void setupTimeObserver();
-    static std::vector<CameraSlot> emptySlots();
+    static std::vector<CameraSlot> emptySlots(Camera::GridLayout layout);
 
-    std::vector<CameraSlot> slots_ = emptySlots();
+    Camera::GridLayout layout_ = Camera::GridLayout::four;
+    std::vector<CameraSlot> slots_ = emptySlots(layout_);
     QMetaObject::Connection timeObserver_;
     std::vector<QMetaObject::Connection> statusObservers_;
     std::vector<QMetaObject::Connection> endObservers_;
     media::AbstractMediaPlayer* masterPlayer_ = nullptr;
     int expectedLoadCount_ = 0;
-    std::array<QPointer<QVideoSink>, 4> sinks_;
+    std::array<QPointer<QVideoSink>, maximumCells> sinks_;
 };
 
 } // namespace orvane

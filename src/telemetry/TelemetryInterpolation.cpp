@@ -8,7 +8,9 @@ namespace orvane::TelemetryInterpolator {
 namespace {
 constexpr double nearestThreshold = 0.5;
 
-double frameOf(const TeslaTelemetrySample& s) { return double(*s.frameSequenceNumber); }
+double frameOf(const TeslaTelemetrySample& s) {
+    return double(*s.frameSequenceNumber);
+}
 
 // Lower bound of `target` over the frame numbers; none when a probed sample has no number
 // before the search has narrowed to one index.
@@ -36,6 +38,20 @@ double progress(double localTime, double duration) {
     return p > 0 ? std::min(p, 1.0) : 0;
 }
 
+double progressByFrames(double localTime, std::span<const double> frameTimes, double duration) {
+    if (frameTimes.size() < 2 || !std::isfinite(localTime))
+        return progress(localTime, duration);
+    const auto after = std::upper_bound(frameTimes.begin(), frameTimes.end(), localTime);
+    if (after == frameTimes.begin())
+        return 0;
+    if (after == frameTimes.end())
+        return 1;
+    const double shown = double(after - frameTimes.begin() - 1);
+    const double from = *(after - 1), until = *after;
+    const double within = until > from ? (localTime - from) / (until - from) : 0;
+    return std::clamp((shown + within) / double(frameTimes.size() - 1), 0.0, 1.0);
+}
+
 std::optional<TelemetryInterpolation> byFrameNumber(std::span<const TeslaTelemetrySample> samples, double p) {
     if (samples.empty() || !samples.front().frameSequenceNumber || !samples.back().frameSequenceNumber)
         return std::nullopt;
@@ -48,9 +64,11 @@ std::optional<TelemetryInterpolation> byFrameNumber(std::span<const TeslaTelemet
         return std::nullopt;
     const int i = *found, lower = std::max(i - 1, 0);
     const double upperFrame = frameOf(samples[size_t(i)]);
-    const double lowerFrame = samples[size_t(lower)].frameSequenceNumber ? frameOf(samples[size_t(lower)]) : upperFrame;
-    const double fraction =
-        upperFrame > lowerFrame ? std::clamp((target - lowerFrame) / (upperFrame - lowerFrame), 0.0, 1.0) : 0.0;
+    const double lowerFrame =
+        samples[size_t(lower)].frameSequenceNumber ? frameOf(samples[size_t(lower)]) : upperFrame;
+    const double fraction = upperFrame > lowerFrame
+                                ? std::clamp((target - lowerFrame) / (upperFrame - lowerFrame), 0.0, 1.0)
+                                : 0.0;
     return TelemetryInterpolation{lower, i, fraction};
 }
 

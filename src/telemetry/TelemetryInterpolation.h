@@ -23,16 +23,23 @@ namespace TelemetryInterpolator {
 // the quotient is not above 0.
 double progress(double localTime, double duration);
 
+// The same by the file's own frame times (seconds from its first frame, ascending): the shown
+// frame's index plus the way through it, over the last index. With fewer than two times it is
+// progress(localTime, duration).
+double progressByFrames(double localTime, std::span<const double> frameTimes, double duration);
+
 // Through the car's frame counter, which stays in step with the video when records were
 // dropped. None when the counter cannot be used (first or last sample without one, not
 // increasing, or a gap in the numbering met by the search): the caller falls back to indices.
-std::optional<TelemetryInterpolation> byFrameNumber(std::span<const TeslaTelemetrySample> samples, double progress);
+std::optional<TelemetryInterpolation> byFrameNumber(std::span<const TeslaTelemetrySample> samples,
+                                                    double progress);
 
 // Assumes evenly spaced records over the file. `count` must be at least 1.
 TelemetryInterpolation byIndex(int count, double progress);
 
 // The position for a progress through the file; none without samples.
-std::optional<TelemetryInterpolation> interpolate(std::span<const TeslaTelemetrySample> samples, double progress);
+std::optional<TelemetryInterpolation> interpolate(std::span<const TeslaTelemetrySample> samples,
+                                                  double progress);
 
 // The record nearest the position: lower below half way, else upper.
 const TeslaTelemetrySample& nearestSample(std::span<const TeslaTelemetrySample> samples,

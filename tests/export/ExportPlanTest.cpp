@@ -140,15 +140,17 @@ TEST(ContinuousPlanTest, SkipsMinutesWithoutFileAndEmptySteps) {
     EXPECT_TRUE(ContinuousExportPlanner::plan(videos, steps, {}, {}, {}).empty());
 }
 
-TEST(GridPlanTest, OrdersCamerasAndSkipsPillarOnlySteps) {
+TEST(GridPlanTest, OrdersCamerasAndGridsPillarMinutesInSixCells) {
     const std::vector<PlaybackStep> steps = {
         PlaybackStep::multiCamera({file("m1", A::leftPillar), file("m1", A::rightPillar)}),
         PlaybackStep::multiCamera({file("m2", A::back), file("m2", A::rightRepeater), file("m2", A::front),
                                    file("m2", A::front, 1005)}),
         PlaybackStep::single(file("m3", A::leftRepeater))};
     const auto plan = GridExportPlanner::plan(steps, {60, 60, 60}, 30.0, 150.0);
-    EXPECT_EQ(cuts(plan), "m2-front|m2-back|m2-right_repeater@0+60, m3-left_repeater@0+30");
-    EXPECT_EQ(plan.at(0).videos.at(0).startTime, 1000) << "the first front file wins";
+    EXPECT_EQ(cuts(plan), "m1-left_pillar|m1-right_pillar@30+30, m2-front|m2-back|m2-right_repeater@0+60, "
+                          "m3-left_repeater@0+30");
+    EXPECT_EQ(GridExportPlanner::layoutOf(plan), Camera::GridLayout::six);
+    EXPECT_EQ(plan.at(1).videos.at(0).startTime, 1000) << "the first front file wins";
     EXPECT_TRUE(GridExportPlanner::plan(steps, {60, 60, 60}, 200.0, std::nullopt).empty());
 }
 
@@ -170,6 +172,30 @@ TEST(ExportPlannerTest, GridMinutesLastAsLongAsTheirLongestFile) {
     EXPECT_TRUE(plan.isContinuous);
     EXPECT_TRUE(plan.segments.empty());
     EXPECT_EQ(cuts(plan.gridSegments), "m1-front|m1-back@50+9.5, m2-front|m2-back@0+10.5");
+}
+
+// "Around the event": the seconds before and after a moment, on the time line of minutes that
+// start at 1000 and 1060 (60 s each) and, after a gap, 1180; the moment inside a minute and on
+// a minute's first instant.
+TEST(ExportPlannerTest, TheWindowAroundAMomentSpansMinutesAndSkipsGaps) {
+    const std::vector<PlaybackStep> steps = {PlaybackStep::single(file("m1", A::front, 1000)),
+                                             PlaybackStep::single(file("m2", A::front, 1060)),
+                                             PlaybackStep::single(file("m4", A::front, 1180))};
+    const struct {
+        Instant moment;
+        double before, after;
+        const char* range;
+    } cases[] = {{1070, 30, 10, "40…80"},   {1060, 30, 10, "30…70"},         {1005, 30, 10, "0…15"},
+                 {1150, 30, 40, "120…130"}, {1070.5, 0.25, 0, "70.25…70.5"}, {2000, 30, 10, "none"}};
+    for (const auto& c : cases) {
+        const auto range = ExportPlanner::rangeAround(steps, {60, 60, 60}, c.moment, c.before, c.after);
+        const QString text = range ? QStringLiteral("%1…%2").arg(range->first).arg(range->second) : "none";
+        EXPECT_EQ(text.toStdString(), c.range) << c.moment;
+    }
+    const ExportPlan plan =
+        ExportPlanner::plan(ExportRequest::continuous({steps[1].files()[0], steps[0].files()[0]}, 40.0, 80.0),
+                            steps, {60, 60, 60});
+    EXPECT_EQ(cuts(plan.segments), "m1-front@40+20, m2-front@0+20");
 }
 
 TEST(ExportPlannerTest, ContinuousFilesPlayOldestFirstAndUnreadableOnesKeepTheirPlace) {

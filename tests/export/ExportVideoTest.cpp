@@ -3,6 +3,7 @@
 
 #include "ExportErrors.h"
 #include "ExportTestSupport.h"
+#include "FFmpegCommands.h"
 #include "FrameCapture.h"
 #include "FramePattern.h"
 #include "GPUVideoExporter.h"
@@ -350,6 +351,63 @@ TEST_F(ExportVideoTest, SavesToThePicturesFolderWithoutLeftovers) {
     EXPECT_EQ(entries(pictures),
               (QStringList{"TeslaCam-01-15-2.png", "TeslaCam-01-15-3.png", "TeslaCam-01-15.png"}));
     EXPECT_TRUE(entries(temp).isEmpty());
+}
+
+// Six cameras (a car with pillar cameras) are composed at the export's own size, each camera
+// whole in its cell (an older 4:3 camera among them letterboxed, not cropped), in the order they
+// sit on the car; the burned-in pass then writes that size unscaled.
+TEST_F(ExportVideoTest, SixCameraGridFitsEveryCameraInItsCellAtTheOutputSize) {
+    std::vector<TeslaVideoFile> cells;
+    for (CameraAngle camera : Camera::physicalCases) {
+        const bool square = camera == CameraAngle::back;
+        cells.push_back(clip(folder, "m" + Camera::fileNameSuffix(camera), camera, morning, 0.5,
+                             square ? 256 : 288, square ? 192 : 186));
+    }
+    const GridExportSegment segment{cells, 0, 0.5};
+    const PixelSize canvas = FFmpegCommands::sixGridCanvas(ExportQuality::balanced);
+    const IntermediateVideo composed =
+        FFmpegGridExporter::compose({segment}, {}, {}, ExportQuality::balanced);
+    const auto frames = lumaFrames(composed.path, canvas.width, canvas.height);
+    QFile::remove(composed.path);
+    ASSERT_EQ(frames.size(), 18u);
+    const int w = canvas.width / 3, h = canvas.height / 2;
+    for (size_t cell = 0; cell < Camera::sixGridOrder.size(); ++cell) {
+        // The 4:3 camera stands whole between black bars.
+        const int shown = Camera::sixGridOrder[cell] == CameraAngle::back ? h * 4 / 3 : w;
+        const auto found = pattern(frames[9], canvas.width, int(cell % 3) * w + (w - shown) / 2,
+                                   int(cell / 3) * h, shown, h);
+        ASSERT_TRUE(found) << cell;
+        EXPECT_EQ(found->cameraIndex, sample::cameraIndex(Camera::sixGridOrder[cell])) << cell;
+        EXPECT_EQ(found->frameIndex, 9);
+    }
+    GPUVideoExporter::exportGrid({segment}, folder / "six.mp4", balanced, {});
+    EXPECT_EQ(stream(probe(folder / "six.mp4"), "video")["width"].toInt(), canvas.width);
+}
+
+// A range of a file at 30 frames a second, and of one at an uneven pace, starts with the frame
+// on screen at its start (inside a frame, or on its first instant) and burns each frame's own
+// recording time.
+TEST_F(ExportVideoTest, RangesFollowTheFilesOwnFrameTimes) {
+    for (const bool uneven : {false, true}) {
+        const sample::ClipSpec spec{.path = folder / QString("range%1-front.mp4").arg(uneven),
+                                    .width = 64,
+                                    .height = 48,
+                                    .framesPerSecond = 30,
+                                    .startTime = morning,
+                                    .unevenTiming = uneven};
+        TeslaVideoFile video = clip(folder, "unused.mp4", CameraAngle::front, morning, 0.1, 64, 48);
+        video.url = test::writeClip(spec);
+        for (const double within : {0.0, 0.7}) {
+            const double start = sample::frameTime(spec, 8) +
+                                 within * (sample::frameTime(spec, 9) - sample::frameTime(spec, 8));
+            Recorded rec;
+            GPUVideoExporter::exportSync(video, video.url, folder / "range.mp4", balanced, start,
+                                         sample::frameTime(spec, 14) - start, rec.callbacks());
+            ASSERT_EQ(rec.clocks.size(), 6u) << "uneven " << uneven << " within " << within;
+            for (size_t n = 0; n < rec.clocks.size(); ++n)
+                EXPECT_NEAR(rec.clocks[n], morning + sample::frameTime(spec, 8 + int64_t(n)), 1e-3) << n;
+        }
+    }
 }
 
 } // namespace

@@ -26,7 +26,8 @@ TEST(CameraAngleTest, CameraAndTimestampKeyFromTheName) {
         {"x-right_pillar.mp4", CameraAngle::rightPillar, "x"},
         {"clip-front.mp4.bak", std::nullopt, "clip-front.mp4.bak"},
         {"x-FRONT.mp4", std::nullopt, "x-FRONT.mp4"},
-        {"x-front.MP4", std::nullopt, "x-front.MP4"},
+        {"x-front.MP4", CameraAngle::front, "x"},
+        {"x-rear_view.mp4", CameraAngle::back, "x"},
         {"front.mp4", std::nullopt, "front.mp4"},
         {"", std::nullopt, ""},
     };

@@ -84,7 +84,7 @@ TEST_F(MetadataParserTest, ADriveBecomesEventsByCategory) {
         minute("TeslaCam/SavedClips/2024-05-01_12-02-00", stamp, {"front"});
     for (const char* stamp : {"2024-05-01_13-00-00", "2024-05-01_13-01-30"})
         minute("TeslaCam/SavedClips/2024-05-01_13-02-00", stamp, {"front"});
-    // An upper-case extension has no date: the file counts only once event.json times it.
+    // An upper-case extension is dated like a lower-case one.
     minute("TeslaCam/SavedClips/2024-05-01_14-20-30", "2024-05-01_14-20-00", {"front"});
     tmp.writeFile("TeslaCam/SavedClips/2024-05-01_14-20-30/2024-05-01_14-21-00-back.MP4");
     minute("TeslaCam/SavedClips/2024-05-01_15-20-30", "2024-05-01_15-20-00", {"front"});
@@ -99,7 +99,7 @@ TEST_F(MetadataParserTest, ADriveBecomesEventsByCategory) {
     minute("TeslaCam/SentryClips", "2024-05-01_10-00-00", {"front"});
     minute("TeslaCam/SentryClips", "2024-05-01_11-00-00", {"front"});
     tmp.writeFile("TeslaCam/SentryClips/undated-front.mp4");
-    // A folder without dated files is an event only with event.json, timed by the folder's name.
+    // A folder without dated files is an event all the same, timed by the folder's name.
     for (const char* folder :
          {"TeslaCam/SentryClips/2024-05-01_16-20-30", "TeslaCam/SentryClips/2024-05-01_17-20-30"})
         minute(folder, "x");
@@ -109,10 +109,11 @@ TEST_F(MetadataParserTest, ADriveBecomesEventsByCategory) {
     EXPECT_EQ(listing(library).toStdString(),
               "recent RecentClips 05-01 23:59:00…05-02 08:00:00 ×2 session\n"
               "sentry 2024-05-01_17-20-30 05-01 17:20:30… ×1\n"
+              "sentry 2024-05-01_16-20-30 05-01 16:20:30… ×1\n"
               "sentry 2024-05-01_11-00-00-front 05-01 11:00:00… ×1 file 2024-05-01_11-00-00-front.mp4\n"
               "sentry 2024-05-01_10-00-00-front 05-01 10:00:00… ×1 file 2024-05-01_10-00-00-front.mp4\n"
-              "saved 2024-05-01_15-20-30 05-01 15:20:00…05-01 15:20:00 ×2\n"
-              "saved 2024-05-01_14-20-30 05-01 14:20:00…05-01 14:20:00 ×1\n"
+              "saved 2024-05-01_15-20-30 05-01 15:20:00…05-01 15:21:00 ×2\n"
+              "saved 2024-05-01_14-20-30 05-01 14:20:00…05-01 14:21:00 ×2\n"
               "saved 2024-05-01_13-02-00 05-01 13:00:00…05-01 13:01:30 ×2\n"
               "saved 2024-05-01_12-02-00 05-01 12:01:31…05-01 12:01:31 ×1\n"
               "saved 2024-05-01_12-02-00 05-01 12:00:00…05-01 12:00:00 ×1\n"
@@ -137,8 +138,8 @@ TEST_F(MetadataParserTest, ADriveBecomesEventsByCategory) {
     const TeslaClipEvent& loose = event(library, ClipCategory::sentry, "2024-05-01_11-00-00-front");
     EXPECT_EQ(MetadataParser::loadVideos(loose, CameraAngle::back).size(), 0u);
     EXPECT_EQ(MetadataParser::loadVideos(loose, CameraAngle::front).size(), 1u);
-    // Undated files are listed with the event that event.json times.
-    for (const auto& [folder, files] : {std::pair{"2024-05-01_14-20-30", 1u}, {"2024-05-01_15-20-30", 2u}})
+    // Every file of a folder is listed, dated or not.
+    for (const auto& [folder, files] : {std::pair{"2024-05-01_14-20-30", 2u}, {"2024-05-01_15-20-30", 2u}})
         EXPECT_EQ(
             MetadataParser::loadVideos(event(library, ClipCategory::saved, folder), CameraAngle::all).size(),
             files);
@@ -276,7 +277,7 @@ TEST_F(MetadataParserTest, EventJsonThatIsAFifoCountsAsAbsent) {
              const auto saved = MetadataParser::scanLibrary({clip});
              EXPECT_EQ(
                  MetadataParser::loadVideos(saved.at(ClipCategory::saved).at(0), CameraAngle::all).size(),
-                 1u);
+                 2u);
          }},
         {"loose file",
          [&] { EXPECT_THROW(MetadataParser::scanLibrary({clip + "/clip-back.mp4"}), MetadataParserError); }},

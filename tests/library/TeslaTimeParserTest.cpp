@@ -69,7 +69,10 @@ TEST_F(TeslaTimeParserTest, CarNamesAreLocalTime) {
               utc(2024, 7, 15, 8, 20, 30));
     EXPECT_EQ(MetadataParser::parseEventFolderDate(QStringLiteral("2024-01-15_10-20-30")),
               utc(2024, 1, 15, 9, 20, 30));
-    EXPECT_FALSE(MetadataParser::parseFileNameDate(QStringLiteral("2024-05-01_10-20-30-front.MP4")));
+    EXPECT_EQ(MetadataParser::parseFileNameDate(QStringLiteral("2024-07-15_10-20-30-front.MP4")),
+              utc(2024, 7, 15, 8, 20, 30));
+    EXPECT_EQ(MetadataParser::parseFileNameDate(QStringLiteral("2019-01-15_10-20-back.mp4")),
+              utc(2019, 1, 15, 9, 20, 0));
     EXPECT_FALSE(MetadataParser::parseFileNameDate(QStringLiteral("2024-05-01_10-20-30-top.mp4")));
     EXPECT_FALSE(MetadataParser::parseFileNameDate(QStringLiteral("x2024-05-01_10-20-30-front.mp4")));
     EXPECT_FALSE(MetadataParser::parseEventFolderDate(QStringLiteral("2024-05-01_10-20-30 copy")));

@@ -48,10 +48,11 @@ TEST(VideosForGridTest, PicksAMinuteAndItsNewestFilePerGridCamera) {
     const auto grid = MultiCameraPreviewController::videosForGrid(
         {cam(0, A::front), cam(1, A::front), cam(1, A::back), newer, cam(2, A::front), cam(1, A::leftPillar)},
         cam(1, A::rightRepeater));
-    EXPECT_EQ(names(grid), "m1-front.mp4 m1-back.mp4");
-    EXPECT_EQ(grid.at(1).id, newer.id);
-    EXPECT_TRUE(MultiCameraPreviewController::videosForGrid({cam(5, A::leftPillar), cam(1, A::front)},
-                                                            cam(5, A::leftPillar))
+    // A pillar camera's file makes it the six-camera grid.
+    EXPECT_EQ(names(grid), "m1-left_pillar.mp4 m1-front.mp4 m1-back.mp4");
+    EXPECT_EQ(grid.at(2).id, newer.id);
+    EXPECT_TRUE(MultiCameraPreviewController::videosForGrid({cam(5, std::nullopt), cam(1, A::front)},
+                                                            cam(5, std::nullopt))
                     .empty());
 }
 
@@ -207,13 +208,38 @@ TEST_F(MultiCameraPreviewControllerTest, ScrubbingPreviewsAllCellsThenLandsExact
 }
 
 TEST_F(MultiCameraPreviewControllerTest, AStepWithoutGridCamerasShowsEmptyCells) {
-    load({cam(0, A::leftPillar)}, 0, true);
+    load({cam(0, std::nullopt)}, 0, true);
     controller.togglePlayPause();
     EXPECT_EQ(state(), "paused 0/60 step 0 [- - - -]");
     EXPECT_FALSE(controller.masterPlayer());
     controller.stop();
     EXPECT_EQ(controller.cameraSlots().size(), 4u);
     EXPECT_FALSE(controller.loadedPlaylistSignature());
+}
+
+// A car with pillar cameras: six cells in the order the cameras sit on the car. A cell whose
+// file fails (a power-cut stub) hands the time line to the next cell instead of freezing it.
+TEST_F(MultiCameraPreviewControllerTest, SixCamerasFillSixCellsAndAFailedCellDoesNotStopTheClock) {
+    std::vector<TeslaVideoFile> files;
+    for (A a : Camera::physicalCases)
+        files.push_back(cam(0, a));
+    load(files, 0, false);
+    env.takeCalls();
+    EXPECT_EQ(state(),
+              "loading paused 0/60 step 0 [m0-left_pillar… m0-front… m0-right_pillar… m0-left_repeater… "
+              "m0-back… m0-right_repeater…]");
+    auto players = cellPlayers();
+    players[0]->report(Status::failed);
+    for (size_t i = 1; i < players.size(); ++i)
+        players[i]->report(Status::readyToPlay);
+    completeAllSeeks();
+    controller.togglePlayPause();
+    env.takeCalls();
+    players[1]->tick(12);
+    EXPECT_EQ(state(),
+              "playing 12/60 step 0 [m0-left_pillar m0-front m0-right_pillar m0-left_repeater m0-back "
+              "m0-right_repeater]");
+    EXPECT_TRUE(controller.cameraSlots()[0].failed);
 }
 
 TEST_F(MultiCameraPreviewControllerTest, DestroyedControllerIgnoresLateResults) {

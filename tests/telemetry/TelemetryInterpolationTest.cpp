@@ -38,6 +38,28 @@ Samples unnumbered(int count) {
     return numbered(std::vector<std::optional<uint64_t>>(size_t(count)));
 }
 
+// Frames at an uneven pace (and at 30 a second), one record each: the position between
+// records is the frame on screen and the way through it, inside a frame and on its first
+// instant; without frame times the file is taken as even.
+TEST(TelemetryInterpolation, RecordShownFollowsTheFilesOwnFrameTimes) {
+    const std::vector<double> uneven = {0, 0.1, 0.16, 0.3, 0.4};
+    const std::vector<double> thirty = {0, 1 / 30.0, 2 / 30.0, 3 / 30.0};
+    const struct {
+        const std::vector<double>* times;
+        double local;
+        double position; // record index and fraction
+    } cases[] = {{&uneven, 0.16, 2}, {&uneven, 0.29, 2 + 0.13 / 0.14}, {&uneven, 0.05, 0.5},
+                 {&uneven, 0.45, 4}, {&thirty, 2 / 30.0, 2},           {&thirty, 2.5 / 30.0, 2.5},
+                 {&thirty, 0.2, 3}};
+    for (const auto& c : cases) {
+        const Samples samples = run(100, int(c.times->size()));
+        const auto at = interp::interpolate(samples, interp::progressByFrames(c.local, *c.times, 0.5));
+        ASSERT_TRUE(at);
+        EXPECT_NEAR(at->lower + at->fraction, c.position, 1e-9) << "t = " << c.local;
+    }
+    EXPECT_DOUBLE_EQ(interp::progressByFrames(0.25, {}, 0.5), 0.5);
+}
+
 } // namespace
 
 TEST(TelemetryInterpolation, ProgressIsLocalTimeOverDurationWithinZeroToOne) {

@@ -151,4 +151,51 @@ TEST_F(CliTest, ExportsWithoutADisplayAndWarnsOfASourceCutShort) {
     }
 }
 
+// What event.json says of the moment (reason, time, the camera's digit), and whether the car
+// encrypted the footage, told by its content.
+TEST_F(CliTest, ScanCarriesTheEventsMomentAndEncryption) {
+    Outcome r = run({"scan", root});
+    const QJsonObject saved = QJsonDocument::fromJson(r.out).object()["saved"].toArray()[1].toObject();
+    EXPECT_EQ(saved["reason"].toString(), "user_interaction_honk");
+    EXPECT_EQ(saved["eventTime"].toDouble(), *LocalTime::fromFields(2024, 5, 1, 10, 21, 12));
+    EXPECT_EQ(saved["camera"].toString(), "front");
+    EXPECT_FALSE(saved["encrypted"].toBool());
+    const QString folder = tmp.makeFolder("TeslaCam/EncryptedClips/SavedClips/2024-05-02_18-00-00");
+    writeClip({.path = folder + "/2024-05-02_17-59-00-front.mp4",
+               .seconds = 0.05,
+               .damage = sample::Damage::encrypted});
+    r = run({"scan", tmp / "TeslaCam"});
+    const QJsonObject encrypted = QJsonDocument::fromJson(r.out).object()["saved"].toArray()[0].toObject();
+    EXPECT_TRUE(encrypted["encrypted"].toBool()) << r.out.toStdString();
+    EXPECT_TRUE(encrypted["reason"].isNull());
+}
+
+// Every command that reads footage names encrypted footage as such, and how to stop it.
+TEST_F(CliTest, EncryptedClipsAreNamedAsSuchByEveryCommand) {
+    const QString clip = writeClip({.path = tmp / "2024-05-02_17-59-00-front.mp4",
+                                    .seconds = 0.05,
+                                    .damage = sample::Damage::encrypted});
+    for (const QStringList& args : {QStringList{"probe", clip},
+                                    {"frame", clip, "--time", "0", "--out", tmp / "f.png"},
+                                    {"export", "single", clip, "--out", tmp / "o.mp4"},
+                                    {"export", "continuous", clip, "--out", tmp / "o.mp4"},
+                                    {"export", "grid", clip, "--out", tmp / "o.mp4"}}) {
+        const Outcome o = run(args);
+        EXPECT_EQ(o.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(QString::fromUtf8(o.err).contains("这段录像已被车辆加密")) << o.err.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(o.err).contains("加密行车记录仪录像")) << o.err.toStdString();
+    }
+}
+
+// Six cameras export as the six-camera grid, at the balanced size the composition was made at.
+TEST_F(CliTest, SixCameraGridExportsAtItsOwnSize) {
+    const QStringList minute = written.filter("SavedClips").filter("10-20-30-");
+    ASSERT_EQ(minute.size(), 6);
+    const Outcome o = run(QStringList{"export", "grid"} + minute + QStringList{"--out", tmp / "six.mp4"});
+    ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+    const auto size = runProgram("ffprobe", {"-v", "error", "-show_entries", "stream=width,height", "-of",
+                                             "csv=p=0", tmp / "six.mp4"});
+    EXPECT_EQ(size.value_or("").trimmed(), "1278,552");
+}
+
 } // namespace

@@ -17,12 +17,20 @@ void writeEvent(JsonWriter& json, const TeslaClipEvent& event) {
     json.field(QStringLiteral("category"), Category::rawValue(event.category));
     json.field(QStringLiteral("startTime"), event.startTime);
     json.field(QStringLiteral("endTime"), event.endTime);
-    json.field(QStringLiteral("start"), LocalTime::format(event.startTime, QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
+    json.field(QStringLiteral("start"),
+               LocalTime::format(event.startTime, QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
     json.field(QStringLiteral("videoCount"), event.videoCount);
     json.field(QStringLiteral("locationLine"), event.locationLine);
     json.field(QStringLiteral("sourceFile"), event.sourceFileURL);
     json.field(QStringLiteral("isContinuousSession"), event.isContinuousSession);
     json.field(QStringLiteral("timeRangeTitle"), event.timeRangeTitle());
+    // What event.json says about the moment the car saved the event, where it says it.
+    const auto& metadata = event.metadata;
+    json.field(QStringLiteral("reason"), metadata ? metadata->reason : std::nullopt);
+    json.field(QStringLiteral("eventTime"), metadata ? metadata->eventTime() : std::nullopt);
+    const auto camera = metadata ? metadata->triggerCamera() : std::nullopt;
+    json.field(QStringLiteral("camera"), camera ? std::optional(Camera::rawValue(*camera)) : std::nullopt);
+    json.field(QStringLiteral("encrypted"), event.isEncrypted);
     json.endObject();
 }
 
@@ -115,9 +123,9 @@ int videos(const QStringList& args) {
 }
 
 const CommandRegistration scanRegistration(QStringLiteral("scan"), QStringLiteral("scan PATH…"), scan);
-const CommandRegistration videosRegistration(QStringLiteral("videos"),
-                                             QStringLiteral("videos PATH --category C --index N [--camera CAM]"),
-                                             videos);
+const CommandRegistration
+    videosRegistration(QStringLiteral("videos"),
+                       QStringLiteral("videos PATH --category C --index N [--camera CAM]"), videos);
 
 } // namespace
 } // namespace orvane::cli

@@ -10,8 +10,8 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <stdexcept>
 
@@ -21,6 +21,18 @@ namespace {
 
 constexpr int64_t referenceBitRate = 5'000'000;
 constexpr double referenceArea = 1448.0 * 938.0;
+// Timestamps of written clips count these ticks a second (exact for every common rate).
+constexpr int clipTicksPerSecond = 90000;
+// Uneven timing: frame lengths cycle through these multiples of the nominal length (mean 1).
+constexpr std::array<double, 6> unevenPattern = {1.0, 0.6, 1.4, 1.0, 0.7, 1.3};
+// A power cut's leftover: an ftyp box and the start of an mdat box, 595 bytes in all.
+constexpr int powerCutStubBytes = 595;
+// The encrypted container: a 4 KiB header, then pages of this size.
+constexpr int encryptedHeaderBytes = 0x1000;
+constexpr int encryptedPageBytes = 0x1000;
+constexpr int encryptedIdOffset = 8;
+constexpr int encryptedIdBytes = 16;
+constexpr int encryptedMetadataOffsetField = encryptedIdOffset + encryptedIdBytes;
 
 struct Random {
     uint64_t state;
@@ -33,7 +45,9 @@ struct Random {
     }
 };
 
-int evenAtLeast16(double v) { return std::max(16, int(v) & ~1); }
+int evenAtLeast16(double v) {
+    return std::max(16, int(v) & ~1);
+}
 
 // A textured scene wider than the picture; frames pan across it so the encoder sees motion.
 media::YuvImage makeScene(int width, int height, int panMargin, uint64_t seed) {
@@ -64,9 +78,67 @@ void truncateBeforeIndex(const QString& path) {
         throw std::runtime_error(("cannot truncate " + path).toStdString());
 }
 
-std::string upperCameraName(CameraAngle camera) { return Camera::rawValue(camera).toUpper().toStdString(); }
+std::string upperCameraName(CameraAngle camera) {
+    return Camera::rawValue(camera).toUpper().toStdString();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        throw std::runtime_error(("cannot write " + path + ": " + f.errorString()).toStdString());
+}
+
+void putBigEndian(QByteArray& bytes, int at, uint64_t value, int width) {
+    for (int i = width - 1; i >= 0; --i, value >>= 8)
+        bytes[at + i] = char(value & 0xFF);
+}
+
+// What the car writes when encryption is on, as publicly described: the size of the MP4 inside,
+// a file identifier and the metadata offset in a 4 KiB header, then the encrypted pages (random
+// bytes here: nothing of the footage is readable).
+void writeEncrypted(const ClipSpec& spec) {
+    Random random(spec.seed * 31 + uint64_t(cameraIndex(spec.camera)));
+    const int64_t plaintext = std::max<int64_t>(encryptedPageBytes, int64_t(spec.seconds * 100'000));
+    const int64_t pages = (plaintext + encryptedPageBytes - 1) / encryptedPageBytes;
+    QByteArray bytes(encryptedHeaderBytes + pages * encryptedPageBytes, '\0');
+    putBigEndian(bytes, 0, uint64_t(plaintext), 8);
+    for (int i = 0; i < encryptedIdBytes; ++i)
+        bytes[encryptedIdOffset + i] = char(random.next());
+    putBigEndian(bytes, encryptedMetadataOffsetField, encryptedHeaderBytes, 4);
+    for (qsizetype i = encryptedHeaderBytes; i < bytes.size(); ++i)
+        bytes[i] = char(random.next());
+    writeBytes(spec.path, bytes);
+}
+
+void writePowerCutStub(const QString& path) {
+    QByteArray bytes(powerCutStubBytes, '\0');
+    const QByteArray ftyp("\0\0\0\x18"
+                          "ftypmp42"
+                          "\0\0\0\0"
+                          "mp42isom",
+                          24);
+    bytes.replace(0, ftyp.size(), ftyp);
+    putBigEndian(bytes, ftyp.size(), 0x100000, 4); // an mdat that was never filled
+    bytes.replace(ftyp.size() + 4, 4, "mdat");
+    writeBytes(path, bytes);
+}
 
 } // namespace
+
+double frameTime(const ClipSpec& spec, int64_t index) {
+    const double nominal = 1.0 / spec.framesPerSecond;
+    if (!spec.unevenTiming)
+        return double(index) * nominal;
+    const auto cycles = index / int64_t(unevenPattern.size());
+    double t = double(cycles) * double(unevenPattern.size()) * nominal;
+    for (int64_t i = cycles * int64_t(unevenPattern.size()); i < index; ++i)
+        t += unevenPattern[size_t(i) % unevenPattern.size()] * nominal;
+    return t;
+}
+
+int frameCount(const ClipSpec& spec) {
+    return std::max(1, int(std::lround(spec.seconds * spec.framesPerSecond)));
+}
 
 int cameraIndex(CameraAngle camera) {
     for (size_t i = 0; i < Camera::physicalCases.size(); ++i)
@@ -76,7 +148,9 @@ int cameraIndex(CameraAngle camera) {
 }
 
 std::vector<CameraSize> cameraSizes(CarLayout layout, double scale) {
-    auto sized = [&](CameraAngle c, int w, int h) { return CameraSize{c, evenAtLeast16(w * scale), evenAtLeast16(h * scale)}; };
+    auto sized = [&](CameraAngle c, int w, int h) {
+        return CameraSize{c, evenAtLeast16(w * scale), evenAtLeast16(h * scale)};
+    };
     if (layout == CarLayout::fourCamera)
         return {sized(CameraAngle::front, 1280, 960), sized(CameraAngle::back, 1280, 960),
                 sized(CameraAngle::leftRepeater, 1280, 960), sized(CameraAngle::rightRepeater, 1280, 960)};
@@ -85,28 +159,38 @@ std::vector<CameraSize> cameraSizes(CarLayout layout, double scale) {
             sized(CameraAngle::leftPillar, 1448, 938),   sized(CameraAngle::rightPillar, 1448, 938)};
 }
 
-QString carTimeName(Instant instant) { return LocalTime::format(instant, QStringLiteral("yyyy-MM-dd_HH-mm-ss")); }
+QString carTimeName(Instant instant) {
+    return LocalTime::format(instant, QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
+}
 
 void writeClip(const ClipSpec& spec) {
+    // What the car leaves instead of footage is written even on a drive of names only.
+    if (spec.damage == Damage::powerCutStub)
+        return writePowerCutStub(spec.path);
+    if (spec.damage == Damage::encrypted)
+        return writeEncrypted(spec);
     if (spec.contentFree || spec.damage == Damage::zeroBytes) {
         writeEmpty(spec.path);
         return;
     }
-    const int frameCount = std::max(1, int(std::lround(spec.seconds * spec.framesPerSecond)));
+    const int frameCount = sample::frameCount(spec);
+    const int roundedRate = std::max(1, int(std::lround(spec.framesPerSecond)));
     media::VideoEncoderSettings settings;
     settings.width = spec.width;
     settings.height = spec.height;
-    settings.framesPerSecond = spec.framesPerSecond;
-    settings.keyFrameInterval = spec.framesPerSecond;
-    settings.bitRate = spec.bitRate > 0
-                           ? spec.bitRate
-                           : std::max<int64_t>(100'000, int64_t(referenceBitRate * spec.width * spec.height / referenceArea));
+    settings.framesPerSecond = roundedRate;
+    settings.ticksPerSecond = clipTicksPerSecond;
+    settings.keyFrameInterval = roundedRate;
+    settings.bitRate = spec.bitRate > 0 ? spec.bitRate
+                                        : std::max<int64_t>(100'000, int64_t(referenceBitRate * spec.width *
+                                                                             spec.height / referenceArea));
     media::VideoEncoder encoder(settings);
     const std::string path = QFile::encodeName(spec.path).toStdString();
     media::Mp4Muxer muxer(path, encoder);
 
     const int pan = 2; // pixels per frame
-    const media::YuvImage scene = makeScene(spec.width, spec.height, pan * frameCount, spec.seed * 7 + cameraIndex(spec.camera));
+    const media::YuvImage scene =
+        makeScene(spec.width, spec.height, pan * frameCount, spec.seed * 7 + cameraIndex(spec.camera));
     media::YuvImage frame(spec.width, spec.height);
     Random noise(spec.seed ^ uint64_t(cameraIndex(spec.camera)) << 32);
     const std::string cameraName = upperCameraName(spec.camera);
@@ -122,8 +206,8 @@ void writeClip(const ClipSpec& spec) {
             const int64_t serial = spec.firstFrameSerial + frameOfPacket++;
             std::vector<uint8_t> data;
             if (spec.damage != Damage::noTelemetry)
-                media::appendAnnexB(data, telemetrySeiNal(onPedalScale(telemetryAt(spec.seed, serial, spec.framesPerSecond),
-                                                                       spec.pedalScale)));
+                media::appendAnnexB(data, telemetrySeiNal(onPedalScale(
+                                              telemetryAt(spec.seed, serial, roundedRate), spec.pedalScale)));
             for (auto nal : media::splitAnnexB(packet.data))
                 if (!nal.empty() && (nal[0] & 0x1F) != 6)
                     media::appendAnnexB(data, nal);
@@ -148,12 +232,15 @@ void writeClip(const ClipSpec& spec) {
                         frame.v.data() + size_t(y) * frame.chromaWidth());
         }
         FramePattern{i, cameraIndex(spec.camera)}.draw(frame.y.data(), spec.width, spec.width, spec.height);
-        const Instant wallClock = spec.startTime + double(i) / spec.framesPerSecond;
-        const std::string text = cameraName + " " +
-                                 LocalTime::format(wallClock, QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
+        const double t = frameTime(spec, i);
+        const Instant wallClock = spec.startTime + t;
+        const std::string text =
+            cameraName + " " +
+            LocalTime::format(wallClock, QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
         const int textY = spec.height - (BitmapFont::glyphHeight + 3) * glyphPixel;
-        BitmapFont::draw(frame.y.data(), spec.width, spec.width, spec.height, 2 * glyphPixel, textY, glyphPixel, text, 235);
-        encoder.encode(frame, i, packets);
+        BitmapFont::draw(frame.y.data(), spec.width, spec.width, spec.height, 2 * glyphPixel, textY,
+                         glyphPixel, text, 235);
+        encoder.encode(frame, std::llround(t * clipTicksPerSecond), packets);
         writeReady(packets);
     }
     encoder.flush(packets);
@@ -179,7 +266,7 @@ QStringList writeDrive(const DriveSpec& spec) {
     QStringList written;
     const auto sizes = cameraSizes(spec.layout, spec.scale);
     int64_t clipSerial = 0;
-    auto writeMinute = [&](const QString& folder, Instant start, uint64_t seed) {
+    auto writeMinute = [&](const QString& folder, Instant start, uint64_t seed, bool encrypted = false) {
         // Every camera of a minute shares the drive position so their telemetry agrees.
         const int64_t firstFrame = int64_t(std::llround(clipSerial * 60.0 * spec.framesPerSecond));
         for (const CameraSize& size : sizes) {
@@ -195,6 +282,7 @@ QStringList writeDrive(const DriveSpec& spec) {
             clip.firstFrameSerial = firstFrame;
             clip.contentFree = spec.contentFree;
             clip.pedalScale = spec.pedalScale;
+            clip.damage = encrypted ? Damage::encrypted : Damage::none;
             writeClip(clip);
             written << clip.path;
         }
@@ -216,18 +304,22 @@ QStringList writeDrive(const DriveSpec& spec) {
         ++eventSeed;
         // The car names the folder by the moment the event was saved, inside its last minute.
         const Instant savedAt = event.startTime + 60.0 * (event.minutes - 1) + 42;
-        const QString folder = spec.root + QLatin1Char('/') + Category::folderName(event.category) + QLatin1Char('/') +
-                               carTimeName(savedAt);
+        // The car keeps encrypted recordings under EncryptedClips/<category>.
+        const QString categoryRoot =
+            event.encrypted ? spec.root + QStringLiteral("/EncryptedClips") : spec.root;
+        const QString folder = categoryRoot + QLatin1Char('/') + Category::folderName(event.category) +
+                               QLatin1Char('/') + carTimeName(savedAt);
         makeFolder(folder);
         if (event.writeEventJson) {
             QJsonObject json;
-            json[QStringLiteral("timestamp")] = LocalTime::format(savedAt, QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+            json[QStringLiteral("timestamp")] =
+                LocalTime::format(savedAt, QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
             json[QStringLiteral("city")] = event.city;
             json[QStringLiteral("street")] = event.street;
             json[QStringLiteral("est_lat")] = QString::number(event.latitude, 'f', 4);
             json[QStringLiteral("est_lon")] = QString::number(event.longitude, 'f', 4);
             json[QStringLiteral("reason")] = event.reason;
-            json[QStringLiteral("camera")] = QStringLiteral("0");
+            json[QStringLiteral("camera")] = event.triggerCamera;
             QFile file(folder + QStringLiteral("/event.json"));
             if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
                 file.write(QJsonDocument(json).toJson(QJsonDocument::Indented)) < 0)
@@ -235,9 +327,21 @@ QStringList writeDrive(const DriveSpec& spec) {
             written << file.fileName();
         }
         for (int m = 0; m < event.minutes; ++m)
-            writeMinute(folder, event.startTime + 60.0 * m, eventSeed);
+            writeMinute(folder, event.startTime + 60.0 * m, eventSeed, event.encrypted);
     }
     return written;
+}
+
+void addEncryptedEvent(DriveSpec& spec) {
+    const Instant day = LocalTime::fromFields(2024, 5, 2, 0, 0, 0).value_or(0);
+    EventSpec encrypted;
+    encrypted.category = ClipCategory::saved;
+    encrypted.startTime = day + 18 * 3600 + 2 * 60 + 7;
+    encrypted.minutes = 2;
+    encrypted.city = QStringLiteral("杭州");
+    encrypted.reason = QStringLiteral("user_interaction_dashcam_icon_tapped");
+    encrypted.encrypted = true;
+    spec.events.push_back(encrypted);
 }
 
 DriveSpec exampleDrive(const QString& root, CarLayout layout, double scale, double minuteSeconds) {

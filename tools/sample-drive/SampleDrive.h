@@ -8,7 +8,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <cstdint>
 #include <vector>
 
@@ -19,7 +18,9 @@ enum class CarLayout {
     sixCamera,  // newer cars: front 2896 × 1876, the others 1448 × 938, plus the pillars
 };
 
-enum class Damage { none, zeroBytes, truncated, noTelemetry };
+// zeroBytes and powerCutStub are what a power cut leaves (0 and 595 bytes); encrypted is the
+// car's encrypted container (firmware 2026.20) with random pages in place of the footage.
+enum class Damage { none, zeroBytes, truncated, noTelemetry, powerCutStub, encrypted };
 
 struct CameraSize {
     CameraAngle camera;
@@ -38,16 +39,23 @@ struct ClipSpec {
     CameraAngle camera = CameraAngle::front;
     int width = 160;
     int height = 120;
-    int framesPerSecond = media::cameraFrameRate;
+    double framesPerSecond = media::cameraFrameRate; // nominal: 30.01, 33 and 24.08 occur too
     double seconds = 1;
-    Instant startTime = 0;       // wall-clock time of the first frame
+    Instant startTime = 0; // wall-clock time of the first frame
     uint64_t seed = 1;
     int64_t firstFrameSerial = 0; // position of the first frame in the drive
     Damage damage = Damage::none;
-    int64_t bitRate = 0;          // 0: 5 Mbit/s scaled by picture area against 1448 × 938
-    bool contentFree = false;     // an empty file in place of video (listing benchmarks)
+    int64_t bitRate = 0;      // 0: 5 Mbit/s scaled by picture area against 1448 × 938
+    bool contentFree = false; // an empty file in place of video (listing benchmarks)
     PedalScale pedalScale = PedalScale::percent;
+    bool unevenTiming = false; // frames come at a varying pace around the nominal rate
 };
+
+// Seconds from the first frame to frame `index` of the clip: index / rate, or with uneven timing
+// a repeating pattern of longer and shorter frames of the same average.
+double frameTime(const ClipSpec& spec, int64_t index);
+// How many frames the clip holds.
+int frameCount(const ClipSpec& spec);
 
 // Writes one camera file: real H.264 in MP4, a telemetry SEI before every frame, and the
 // frame pattern, camera name and wall-clock time in every picture. Throws on failure.
@@ -62,7 +70,9 @@ struct EventSpec {
     double latitude = 31.2304;
     double longitude = 121.4737;
     QString reason = QStringLiteral("user_interaction_honk");
+    QString triggerCamera = QStringLiteral("0"); // event.json's digit of the camera that saw it
     bool writeEventJson = true;
+    bool encrypted = false; // the car's encrypted container in place of every camera file
 };
 
 struct DriveSpec {
@@ -89,6 +99,9 @@ QStringList writeDrive(const DriveSpec& spec);
 // A small but complete drive starting at a fixed local date: rolling recent minutes, two saved
 // events and one sentry event.
 DriveSpec exampleDrive(const QString& root, CarLayout layout, double scale, double minuteSeconds);
+
+// The saved and sentry example events plus one encrypted saved event (a car on 2026.20).
+void addEncryptedEvent(DriveSpec& spec);
 
 // "2024-05-01_10-20-30" in local time: the car's name for a minute or a clip folder.
 QString carTimeName(Instant instant);

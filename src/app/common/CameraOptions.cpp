@@ -1,6 +1,7 @@
 #include "CameraOptions.h"
 
 #include <QVariantMap>
+#include <algorithm>
 #include <array>
 
 namespace orvane::CameraOptions {
@@ -13,10 +14,14 @@ QVariantList list(std::span<const CameraAngle> cameras) {
     return options;
 }
 
-QVariantList preview() {
+QVariantList preview(Camera::GridLayout layout) {
     std::array<CameraAngle, Camera::physicalCases.size() + 1> cameras{CameraAngle::all};
     std::copy(Camera::physicalCases.begin(), Camera::physicalCases.end(), cameras.begin() + 1);
-    return list(cameras);
+    QVariantList options = list(cameras);
+    QVariantMap grid = options.front().toMap();
+    grid[QStringLiteral("title")] = Camera::gridTitle(layout);
+    options.front() = grid;
+    return options;
 }
 
 QVariantList merge() {

@@ -11,8 +11,8 @@ namespace orvane::CameraOptions {
 
 QVariantList list(std::span<const CameraAngle> cameras);
 
-// The preview's tabs: the grid first, then every camera.
-QVariantList preview();
+// The preview's tabs: the grid first ("四宫格", or "六宫格" for six cells), then every camera.
+QVariantList preview(Camera::GridLayout layout = Camera::GridLayout::four);
 // The merge editor's picker: every camera, never the grid.
 QVariantList merge();
 

@@ -4,7 +4,8 @@ import Orvane.App
 
 // A position slider over 0 … `duration`. It reports grabbing (scrubStarted), dragging
 // (scrubbedTo) and letting go (scrubEnded); `position` is shown while not dragging. A part
-// `markStart` … `markEnd` (the merge editor's kept part) is shaded around the track.
+// `markStart` … `markEnd` (the merge editor's kept part) is shaded around the track, and a
+// moment `markerTime` (the event's, in the preview) stands as a tick across it.
 Slider {
     id: slider
 
@@ -12,6 +13,7 @@ Slider {
     property real time: 0
     property real markStart: NaN
     property real markEnd: NaN
+    property real markerTime: NaN
     signal scrubStarted()
     signal scrubbedTo(real time)
     signal scrubEnded()
@@ -56,6 +58,17 @@ Slider {
             height: parent.height
             radius: parent.radius
             color: Theme.accent
+        }
+        Rectangle {
+            objectName: "momentMarker"
+            readonly property real at: Math.max(0, Math.min(1, slider.markerTime / slider.to))
+            visible: !isNaN(slider.markerTime) && slider.duration > 0
+            x: at * parent.width - width / 2
+            y: -Theme.sliderMarkOutset * 2
+            width: Theme.sliderMarkOutset * 2
+            height: parent.height + 4 * Theme.sliderMarkOutset
+            radius: width / 2
+            color: Theme.warning
         }
     }
     handle: Rectangle {

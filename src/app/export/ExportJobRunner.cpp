@@ -68,10 +68,11 @@ ExportResult runGrid(const ExportJobRequest& r, const ExportEngine& engine, Expo
                      const Reporter& report) {
     const bool slow =
         anySlow(r.plan.gridSegments, engine, [](const GridExportSegment& s) { return s.videos; });
-    report({gridMessage(slow), slow, {}, {}});
+    const Camera::GridLayout layout = GridExportPlanner::layoutOf(r.plan.gridSegments);
+    report({gridMessage(slow, layout), slow, {}, {}});
     const ExportQuality quality = r.settings.exportQuality;
-    callbacks.onProgress = ProgressThrottle([&report, quality](double p) {
-        report({gridProgressMessage(p, quality), false, p, {}});
+    callbacks.onProgress = ProgressThrottle([&report, quality, layout](double p) {
+        report({gridProgressMessage(p, quality, layout), false, p, {}});
     });
     return engine.exportGrid(r.plan.gridSegments, r.outputPath, r.settings, callbacks);
 }
@@ -103,8 +104,9 @@ ExportResult runSingle(const ExportJobRequest& r, const ExportEngine& engine, Ex
 
 } // namespace
 
-QString gridMessage(bool slow) {
-    return slow ? QStringLiteral("正在合成四宫格（外置 U 盘较慢）...") : QStringLiteral("正在合成四宫格...");
+QString gridMessage(bool slow, Camera::GridLayout layout) {
+    return QStringLiteral("正在合成") + Camera::gridTitle(layout) +
+           (slow ? QStringLiteral("（外置 U 盘较慢）...") : QStringLiteral("..."));
 }
 
 QString mergeMessage(bool slow) {
@@ -116,8 +118,8 @@ QString encodingMessage(ExportQuality quality) {
     return QStringLiteral("正在添加水印并编码（") + Quality::title(quality) + QStringLiteral("）...");
 }
 
-QString gridProgressMessage(double p, ExportQuality quality) {
-    return p >= gridEncodingStart ? encodingMessage(quality) : gridMessage(false);
+QString gridProgressMessage(double p, ExportQuality quality, Camera::GridLayout layout) {
+    return p >= gridEncodingStart ? encodingMessage(quality) : gridMessage(false, layout);
 }
 
 QString continuousProgressMessage(double p, bool slow, ExportQuality quality) {

@@ -75,11 +75,13 @@ inline const QString savingToLibraryMessage = QStringLiteral("正在保存到相
 inline constexpr double gridEncodingStart = 0.7;
 inline constexpr double continuousEncodingStart = 0.4;
 
-QString gridMessage(bool slow);
+// "正在合成四宫格..." (or 六宫格 for a car with pillar cameras).
+QString gridMessage(bool slow, Camera::GridLayout layout = Camera::GridLayout::four);
 QString mergeMessage(bool slow);
 QString encodingMessage(ExportQuality quality);
 // The overlay's line for progress `p` of a grid or a join (the weights of the exporters).
-QString gridProgressMessage(double p, ExportQuality quality);
+QString gridProgressMessage(double p, ExportQuality quality,
+                            Camera::GridLayout layout = Camera::GridLayout::four);
 QString continuousProgressMessage(double p, bool slow, ExportQuality quality);
 
 } // namespace ExportJobRunner

@@ -142,6 +142,21 @@ std::vector<GridExportSegment> buildGridExportSegments(const ExportSelection& s)
         .gridSegments;
 }
 
+ExportRequest aroundEventRequest(const ExportSelection& s) {
+    if (s.cameraFilter == CameraAngle::all)
+        return ExportRequest::grid(s.videos);
+    std::vector<TeslaVideoFile> camera;
+    std::copy_if(s.videos.begin(), s.videos.end(), std::back_inserter(camera),
+                 [&](const TeslaVideoFile& v) { return v.cameraAngle == s.cameraFilter; });
+    return ExportRequest::continuous(std::move(camera));
+}
+
+QString aroundEventFileName(const TeslaClipEvent& event, CameraAngle camera, Instant from, Instant until) {
+    TeslaClipEvent window = event;
+    window.startTime = from;
+    return window.partialContinuousOutputFileName(camera, 0, until - from);
+}
+
 QString emptyPlanMessage(const ExportSelection& s) {
     if (s.continuousPlaylistSteps.empty())
         return QStringLiteral("请先选择要导出的视频");

@@ -4,6 +4,7 @@
 // Plans go through ExportPlanner, as the command line's do. Pure functions; any thread.
 
 #include "ExportPlan.h"
+#include "ExportPlanner.h"
 #include "ExportSettings.h"
 #include "ProcessingJob.h"
 #include "TeslaClipEvent.h"
@@ -51,6 +52,12 @@ std::vector<ContinuousExportSegment> buildContinuousExportSegments(const ExportS
 // Every item's kept range; a minute already taken (by this or an earlier item) is not repeated.
 std::vector<ContinuousExportSegment> buildMergeExportSegments(const std::vector<VideoMergeItem>& items);
 std::vector<GridExportSegment> buildGridExportSegments(const ExportSelection& s);
+
+// "Around the event": every minute of the open event, of the chosen camera or the grid (the
+// range is set once the minutes are measured, ExportPlanner::rangeAround).
+ExportRequest aroundEventRequest(const ExportSelection& s);
+// Its output's name, after the wall-clock window it covers.
+QString aroundEventFileName(const TeslaClipEvent& event, CameraAngle camera, Instant from, Instant until);
 
 // Why an empty plan exports nothing, in the user's words.
 QString emptyPlanMessage(const ExportSelection& s);

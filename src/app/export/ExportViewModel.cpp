@@ -3,6 +3,7 @@
 #include "AppMessages.h"
 #include "AppPools.h"
 #include "ExportOrchestration.h"
+#include "ExportPlanner.h"
 #include "LibraryRules.h"
 #include "MergeViewModel.h"
 #include "ObservableField.h"
@@ -180,13 +181,67 @@ void ExportViewModel::startProcessing() {
         messages_.setError(ExportOrchestration::emptyPlanMessage(current));
         return;
     }
+    startPlan(current, plan, ExportOrchestration::exportingFileName(current));
+}
+
+void ExportViewModel::startAroundEventExport() {
+    const ExportSelection current = selection();
+    const auto moment = preview_.eventMoment();
+    if (!moment || !current.selectedEvent || current.videos.empty()) {
+        messages_.setError(QStringLiteral("这个事件没有记录事件时刻"));
+        return;
+    }
+    const ExportRequest request = ExportOrchestration::aroundEventRequest(current);
+    const double before = aroundEventBefore_, after = aroundEventAfter_;
+    using Measured = std::pair<VideoSegmentPlaylist, std::vector<double>>;
+    aroundEventMeasure_.run(
+        AppPools::files(), this,
+        [request] {
+            VideoSegmentPlaylist playlist = ExportPlanner::playlist(request);
+            std::vector<double> durations = VideoSegmentPlaylist::loadStepDurations(playlist.steps);
+            return Measured{std::move(playlist), std::move(durations)};
+        },
+        [this, current, request, moment, before, after](const Measured& measured) {
+            const auto& [playlist, durations] = measured;
+            const auto range = ExportPlanner::rangeAround(playlist.steps, durations, *moment, before, after);
+            ExportRequest ranged = request;
+            ranged.rangeStart = range ? std::optional(range->first) : std::nullopt;
+            ranged.rangeEnd = range ? std::optional(range->second) : std::nullopt;
+            const ExportPlan plan =
+                range ? ExportPlanner::plan(ranged, playlist.steps, durations) : ExportPlan{};
+            if (plan.isEmpty()) {
+                messages_.setError(QStringLiteral("事件时刻前后没有可导出的录像"));
+                return;
+            }
+            startPlan(current, plan,
+                      ExportOrchestration::aroundEventFileName(*current.selectedEvent, current.cameraFilter,
+                                                               *moment - before, *moment + after));
+        });
+}
+
+void ExportViewModel::setAroundEventBefore(double seconds) {
+    if (!(seconds >= 0) || seconds == aroundEventBefore_)
+        return;
+    aroundEventBefore_ = seconds;
+    emit aroundEventChanged();
+}
+
+void ExportViewModel::setAroundEventAfter(double seconds) {
+    if (!(seconds >= 0) || seconds == aroundEventAfter_)
+        return;
+    aroundEventAfter_ = seconds;
+    emit aroundEventChanged();
+}
+
+void ExportViewModel::startPlan(const ExportSelection& current, const ExportPlan& plan,
+                                const QString& exportingFileName) {
     if (task_)
         task_->cancel.cancel();
     preview_.pausePlayers();
 
     auto task = std::make_shared<Task>();
     task->ticket = exports_.start();
-    task->exportingFileName = ExportOrchestration::exportingFileName(current);
+    task->exportingFileName = exportingFileName;
     task->request.plan = plan;
     task->request.destination = settings_.outputDestination;
     task->request.settings = settings_;

@@ -51,6 +51,11 @@ class ExportViewModel : public QObject {
     Q_PROPERTY(double exportResultStartDate READ exportResultStartDate NOTIFY exportResultChanged)
     Q_PROPERTY(QVariant exportResultTimeline READ exportResultTimeline NOTIFY exportResultChanged)
     Q_PROPERTY(QString openOutputButtonTitle READ openOutputButtonTitle NOTIFY openOutputButtonTitleChanged)
+    // "Around the event": seconds exported before and after the moment the car saved it.
+    Q_PROPERTY(
+        double aroundEventBefore READ aroundEventBefore WRITE setAroundEventBefore NOTIFY aroundEventChanged)
+    Q_PROPERTY(
+        double aroundEventAfter READ aroundEventAfter WRITE setAroundEventAfter NOTIFY aroundEventChanged)
     // The error alert offers the photo library's settings.
     Q_PROPERTY(bool showPhotosPrivacySettings READ showPhotosPrivacySettings WRITE
                    setShowPhotosPrivacySettings NOTIFY showPhotosPrivacySettingsChanged)
@@ -72,6 +77,10 @@ public:
     // --- Export ---
     // Exports the preview's minute or range, or the merge editor's splice while it is open.
     Q_INVOKABLE void startProcessing();
+    // Exports the chosen camera, or the grid, from aroundEventBefore seconds before the open
+    // event's moment to aroundEventAfter seconds after it, across minutes. The minutes are
+    // measured on the file pool first.
+    Q_INVOKABLE void startAroundEventExport();
     Q_INVOKABLE void cancelExport();
     // Cancels a running export and waits (bounded) until its temporary files are gone.
     void shutdown();
@@ -105,6 +114,10 @@ public:
     QVariant exportResultTimeline() const;
     QString openOutputButtonTitle() const { return openOutputButtonTitle_; }
     bool showPhotosPrivacySettings() const { return showPhotosPrivacySettings_; }
+    double aroundEventBefore() const { return aroundEventBefore_; }
+    double aroundEventAfter() const { return aroundEventAfter_; }
+    void setAroundEventBefore(double seconds);
+    void setAroundEventAfter(double seconds);
     // What the user has chosen to export now.
     ExportSelection selection() const;
 
@@ -121,6 +134,7 @@ signals:
     void exportResultChanged();
     void openOutputButtonTitleChanged();
     void showPhotosPrivacySettingsChanged();
+    void aroundEventChanged();
     // The window should open a folder chooser and answer with setCustomOutputDirectory.
     void outputDirectoryRequested();
 
@@ -133,6 +147,7 @@ private:
         ExportTimeline timeline;
     };
 
+    void startPlan(const ExportSelection& current, const ExportPlan& plan, const QString& exportingFileName);
     void beginExportWork(const std::shared_ptr<Task>& task);
     void applyExportUpdate(LatestRequest::Ticket ticket, const ExportUpdate& update);
     void finishExport(const std::shared_ptr<Task>& task);
@@ -158,6 +173,13 @@ private:
     std::optional<Result> result_;
     QString openOutputButtonTitle_;
     bool showPhotosPrivacySettings_ = false;
+    double aroundEventBefore_ = defaultAroundEventBefore;
+    double aroundEventAfter_ = defaultAroundEventAfter;
+    LatestRequest aroundEventMeasure_;
+
+public:
+    static constexpr double defaultAroundEventBefore = 30;
+    static constexpr double defaultAroundEventAfter = 10;
 };
 
 } // namespace orvane

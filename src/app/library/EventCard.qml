@@ -15,6 +15,9 @@ AbstractButton {
     required property bool isDeleteSelected
     required property bool isMergeSelected
     required property int mergeOrder
+    // The car encrypted the footage (a lock on the picture); why the car saved it, in words.
+    property bool isEncrypted: false
+    property string reasonText: ""
     // "", "delete" or "merge"
     property int selectionMode: ContentViewState.OpenCards
     signal activated()
@@ -28,7 +31,8 @@ AbstractButton {
     padding: Theme.spaceS
     implicitHeight: implicitContentHeight + topPadding + bottomPadding
     Accessible.role: selectionMode !== ContentViewState.OpenCards ? Accessible.CheckBox : Accessible.Button
-    Accessible.name: timeRangeTitle + (locationLine.length > 0 ? "，" + locationLine : "")
+    Accessible.name: timeRangeTitle + (isEncrypted ? "，已加密" : "") + (reasonText.length > 0 ? "，" + reasonText : "")
+                     + (locationLine.length > 0 ? "，" + locationLine : "")
     Accessible.checkable: selectionMode !== ContentViewState.OpenCards
     Accessible.checked: marked
     Accessible.onPressAction: clicked()
@@ -45,6 +49,34 @@ AbstractButton {
             cornerColor: card.background.color
             Layout.fillWidth: true
             Layout.preferredHeight: Math.round(width * 9 / 16)
+
+            Rectangle {
+                objectName: "lockBadge"
+                visible: card.isEncrypted
+                anchors.top: parent.top
+                anchors.left: parent.left
+                anchors.margins: Theme.spaceS
+                width: lockRow.implicitWidth + 2 * Theme.watermarkPaddingH
+                height: lockRow.implicitHeight + 2 * Theme.watermarkPaddingV
+                radius: Theme.radiusSmall
+                color: Theme.videoBox
+                Row {
+                    id: lockRow
+                    anchors.centerIn: parent
+                    spacing: Theme.spaceXxs
+                    Icon {
+                        name: "lock"
+                        size: Theme.iconSizeSmall
+                        color: Theme.videoForeground
+                    }
+                    Text {
+                        text: "已加密"
+                        font.family: Theme.fontFamily
+                        font.pixelSize: Theme.captionSize
+                        color: Theme.videoForeground
+                    }
+                }
+            }
         }
         RowLayout {
             spacing: Theme.spaceS
@@ -66,8 +98,8 @@ AbstractButton {
                 }
                 ThemedText {
                     objectName: "cardLocation"
-                    // Keeps the card's height when there is no place.
-                    text: card.locationLine.length > 0 ? card.locationLine : " "
+                    // Why, then where; keeps the card's height when there is neither.
+                    text: [card.reasonText, card.locationLine].filter(t => t.length > 0).join(" · ") || " "
                     textStyle: "footnote"
                     secondary: true
                     elide: Text.ElideRight

@@ -94,6 +94,10 @@ QVariant EventListModel::data(const QModelIndex& index, int role) const {
         return sectionDates_[row];
     case ThumbnailSourceRole:
         return EventThumbnailSource::url(e);
+    case IsEncryptedRole:
+        return e.isEncrypted;
+    case ReasonTextRole:
+        return e.metadata ? e.metadata->reasonText().value_or(QString()) : QString();
     default:
         return {};
     }
@@ -117,7 +121,9 @@ QHash<int, QByteArray> EventListModel::roleNames() const {
             {IsOpenRole, "isOpen"},
             {SectionTitleRole, "sectionTitle"},
             {SectionDateRole, "sectionDate"},
-            {ThumbnailSourceRole, "thumbnailSource"}};
+            {ThumbnailSourceRole, "thumbnailSource"},
+            {IsEncryptedRole, "isEncrypted"},
+            {ReasonTextRole, "reasonText"}};
 }
 
 void EventListModel::setEvents(const std::vector<TeslaClipEvent>& events) {

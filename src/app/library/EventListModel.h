@@ -51,6 +51,8 @@ public:
         SectionTitleRole, // the day's title, for ListView sections
         SectionDateRole,
         ThumbnailSourceRole, // the card picture's address ("image://eventthumb/…")
+        IsEncryptedRole,     // the car encrypted the footage
+        ReasonTextRole,      // why the car saved the event, in words; empty when unknown
     };
 
     explicit EventListModel(QObject* parent = nullptr);

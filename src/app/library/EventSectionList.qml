@@ -54,6 +54,8 @@ ListView {
             Repeater {
                 model: day.events
                 delegate: EventCard {
+                    required isEncrypted
+                    required reasonText
                     width: list.cardWidth
                     selectionMode: list.screenState.cardSelectionMode
                     onActivated: list.screenState.activateEvent(eventID)

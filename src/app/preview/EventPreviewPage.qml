@@ -10,8 +10,8 @@ import Orvane.App
 //   EventPreviewPage { viewModel: vm }   // vm: the MainViewModel
 //
 // Keyboard (while the page has focus, which it takes when shown): Space play/pause, ← / → 5 s,
-// , / . one frame, [ / ] range start / end, Esc back (first out of choosing minutes), Ctrl+E
-// export.
+// , / . one frame, [ / ] range start / end, M the event's moment, Esc back (first out of
+// choosing minutes), Ctrl+E export.
 FocusScope {
     id: root
 
@@ -50,6 +50,7 @@ FocusScope {
             [Qt.Key_Period]: () => page.stepFrame(1),
             [Qt.Key_BracketLeft]: () => page.recordRangeStart(),
             [Qt.Key_BracketRight]: () => page.recordRangeEnd(),
+            [Qt.Key_M]: () => page.jumpToEventMoment(),
             [Qt.Key_Escape]: () => page.escape()
         }
         const action = actions[event.key]
@@ -85,12 +86,25 @@ FocusScope {
                 focusPolicy: Qt.TabFocus
                 onClicked: page.goBack()
             }
-            ThemedText {
-                objectName: "detailTitle"
-                text: page.detailTitle
-                textStyle: "headline"
-                elide: Text.ElideRight
+            ColumnLayout {
+                spacing: 0
                 Layout.fillWidth: true
+                ThemedText {
+                    objectName: "detailTitle"
+                    text: page.detailTitle
+                    textStyle: "headline"
+                    elide: Text.ElideRight
+                    Layout.fillWidth: true
+                }
+                ThemedText {
+                    objectName: "detailSubtitle"
+                    visible: text.length > 0
+                    text: page.detailSubtitle
+                    textStyle: "footnote"
+                    secondary: true
+                    elide: Text.ElideRight
+                    Layout.fillWidth: true
+                }
             }
             CameraTabs {
                 objectName: "cameraTabs"
@@ -113,6 +127,14 @@ FocusScope {
             objectName: "dashboard"
             presentation: page.dashboard
             hasTelemetry: page.timeline.hasTelemetry
+            Layout.fillWidth: true
+        }
+
+        EventMomentBar {
+            objectName: "eventMomentBar"
+            visible: page.hasEventMoment
+            page: page
+            exporter: root.viewModel.exporter
             Layout.fillWidth: true
         }
 

@@ -37,12 +37,14 @@ QString mediumDateFormat(const QLocale& locale) {
 struct VideoFacts {
     std::optional<double> aspectRatio;
     double frameDuration = 0;
+    std::vector<double> frameTimes;
 };
 
 VideoFacts readVideoFacts(const QString& path) {
     try {
         const media::MediaInfo info = media::MediaProbe::probe(path);
-        return {PreviewPageController::aspectRatio(info), info.frameDuration};
+        return {PreviewPageController::aspectRatio(info), info.frameDuration,
+                media::MediaProbe::frameTimes(path)};
     } catch (const std::exception&) {
         return {}; // an unreadable file keeps the shape the page has
     }
@@ -108,10 +110,7 @@ void PreviewPageController::connectViewModel() {
     }
     connect(preview->multiCameraPreview(), &MultiCameraPreviewController::cameraSlotsChanged, this,
             &PreviewPageController::refreshPage);
-}
-
-QVariantList PreviewPageController::cameraOptions() const {
-    return CameraOptions::preview();
+    connect(preview, &PreviewViewModel::clipKindsChanged, this, &PreviewPageController::refreshPage);
 }
 
 QVariantList PreviewPageController::playbackRates() const {
@@ -138,6 +137,9 @@ void PreviewPageController::refreshPage() {
 PreviewPageController::PageState PreviewPageController::computePage() const {
     PageState s;
     const PreviewViewModel* preview = viewModel_ ? viewModel_->preview() : nullptr;
+    const Camera::GridLayout layout = preview ? gridLayoutOf(preview->videos()) : Camera::GridLayout::four;
+    s.cameraOptions = CameraOptions::preview(layout);
+    s.gridColumns = Camera::gridColumns(layout);
     s.detailTitle = detailTitle(preview ? preview->selectedEvent() : std::nullopt);
     s.rangeStartHelp = rangeHelp(QStringLiteral("开始"), false);
     s.rangeEndHelp = rangeHelp(QStringLiteral("结束"), false);
@@ -149,6 +151,8 @@ PreviewPageController::PageState PreviewPageController::computePage() const {
     if (!preview)
         return s;
     const PreviewController* player = preview->activePreview();
+    computeEvent(s, *preview);
+    s.clipNotice = computeClipNotice(*preview);
     s.isGrid = preview->isGrid();
     s.hasVideo = preview->selectedVideo().has_value();
     // A player that has nothing yet while a file is chosen is about to get it.
@@ -176,18 +180,63 @@ PreviewPageController::PageState PreviewPageController::computePage() const {
     return s;
 }
 
+void PreviewPageController::computeEvent(PageState& s, const PreviewViewModel& preview) const {
+    const auto event = preview.selectedEvent();
+    const auto& metadata = event ? event->metadata : std::nullopt;
+    QStringList subtitle;
+    if (const auto reason = metadata ? metadata->reasonText() : std::nullopt)
+        subtitle << *reason;
+    if (event && event->locationLine)
+        subtitle << *event->locationLine;
+    s.detailSubtitle = subtitle.join(QStringLiteral(" · "));
+    s.eventMoment = preview.eventMoment();
+    if (!s.eventMoment)
+        return;
+    s.eventMomentTitle =
+        QStringLiteral("事件时刻 ") + LocalTime::format(*s.eventMoment, QStringLiteral("HH:mm:ss"));
+    const auto video = preview.selectedVideo();
+    const double duration = preview.activeDuration();
+    const double local = video ? *s.eventMoment - video->startTime : NAN;
+    if (duration > 0 && local >= 0 && local <= duration)
+        s.eventMarkerTime = local;
+}
+
+QString PreviewPageController::computeClipNotice(const PreviewViewModel& preview) const {
+    using media::ClipKind;
+    if (preview.isGrid()) {
+        for (const CameraSlot& slot : preview.multiCameraPreview()->cameraSlots())
+            if (slot.video && preview.clipKind(slot.video->url) == ClipKind::encrypted)
+                return media::ClipSource::encryptedMessage();
+        return {};
+    }
+    const auto video = preview.selectedVideo();
+    const auto kind = video ? preview.clipKind(video->url) : std::nullopt;
+    if (kind == ClipKind::encrypted)
+        return media::ClipSource::encryptedMessage();
+    return kind == ClipKind::stub ? media::ClipSource::stubMessage() : QString();
+}
+
 QVariantList PreviewPageController::computeGridCells() const {
     QVariantList cells;
-    const MultiCameraPreviewController* grid =
-        viewModel_ ? viewModel_->preview()->multiCameraPreview() : nullptr;
-    for (CameraAngle camera : Camera::gridOrder) {
-        bool hasVideo = false;
+    const PreviewViewModel* preview = viewModel_ ? viewModel_->preview() : nullptr;
+    const MultiCameraPreviewController* grid = preview ? preview->multiCameraPreview() : nullptr;
+    const Camera::GridLayout layout = preview ? gridLayoutOf(preview->videos()) : Camera::GridLayout::four;
+    for (CameraAngle camera : Camera::gridCameras(layout)) {
+        const CameraSlot* shown = nullptr;
         if (grid)
             for (const CameraSlot& slot : grid->cameraSlots())
-                hasVideo = hasVideo || (slot.angle == camera && slot.video);
+                if (slot.angle == camera && slot.video)
+                    shown = &slot;
+        const auto kind = shown ? preview->clipKind(shown->video->url) : std::nullopt;
+        const bool encrypted = kind == media::ClipKind::encrypted, stub = kind == media::ClipKind::stub;
         cells << QVariantMap{{QStringLiteral("camera"), Camera::rawValue(camera)},
                              {QStringLiteral("title"), Camera::displayName(camera)},
-                             {QStringLiteral("hasVideo"), hasVideo}};
+                             {QStringLiteral("hasVideo"), shown != nullptr},
+                             {QStringLiteral("note"), encrypted ? media::ClipSource::encryptedNote()
+                                                      : stub    ? media::ClipSource::stubNote()
+                                                                : QString()},
+                             {QStringLiteral("noteIcon"),
+                              encrypted ? QStringLiteral("lock") : QStringLiteral("broken_image")}};
     }
     return cells;
 }
@@ -225,6 +274,7 @@ void PreviewPageController::loadVideoFacts(const QString& url) {
         [this](VideoFacts facts) {
             if (facts.frameDuration > 0)
                 frameDuration_ = facts.frameDuration;
+            frameTimes_ = std::move(facts.frameTimes);
             if (facts.aspectRatio && *facts.aspectRatio != videoAspectRatio_) {
                 videoAspectRatio_ = *facts.aspectRatio;
                 emit videoAspectRatioChanged();
@@ -261,7 +311,8 @@ void PreviewPageController::stepFrame(int count) {
         return;
     if (player->isPlaying())
         player->togglePlayPause();
-    seekActive(frameStepTarget(player->currentTime(), count, frameDuration_, player->duration()), false);
+    seekActive(frameStepTarget(player->currentTime(), count, frameTimes_, frameDuration_, player->duration()),
+               false);
 }
 
 void PreviewPageController::seek(double time) {
@@ -297,6 +348,18 @@ void PreviewPageController::selectCamera(const QString& camera) {
 void PreviewPageController::exportSelection() {
     if (viewModel_ && page_.canExport)
         viewModel_->exporter()->startProcessing();
+}
+
+void PreviewPageController::jumpToEventMoment() {
+    if (!viewModel_ || !page_.eventMoment)
+        return;
+    if (!viewModel_->preview()->showInstant(*page_.eventMoment))
+        showRangeFeedback(QStringLiteral("事件时刻不在这些录像的时间范围内"), true);
+}
+
+void PreviewPageController::exportAroundEvent() {
+    if (viewModel_ && page_.canExport && page_.eventMoment)
+        viewModel_->exporter()->startAroundEventExport();
 }
 
 void PreviewPageController::goBack() {
@@ -408,6 +471,21 @@ double PreviewPageController::frameStepTarget(double current, int count, double 
     // Aim at the middle of the frame, so rounding never lands on its neighbour.
     const double frame = std::floor(std::max(current, 0.0) / frameDuration + frameIndexTolerance);
     return std::clamp((frame + count + 0.5) * frameDuration, 0.0, limit);
+}
+
+double PreviewPageController::frameStepTarget(double current, int count,
+                                              const std::vector<double>& frameTimes, double frameDuration,
+                                              double duration) {
+    if (frameTimes.size() < 2 || !std::isfinite(current))
+        return frameStepTarget(current, count, frameDuration, duration);
+    const auto after = std::upper_bound(frameTimes.begin(), frameTimes.end(), current + frameIndexTolerance);
+    const auto shown = std::max<std::ptrdiff_t>(after - frameTimes.begin() - 1, 0);
+    const auto last = std::ptrdiff_t(frameTimes.size()) - 1;
+    const auto target = std::clamp<std::ptrdiff_t>(shown + count, 0, last);
+    // The middle of the target frame, so rounding never lands on a neighbour.
+    const double until =
+        target < last ? frameTimes[size_t(target + 1)] : frameTimes[size_t(target)] + frameDuration;
+    return std::clamp((frameTimes[size_t(target)] + until) / 2, 0.0, std::max(duration, 0.0));
 }
 
 QString PreviewPageController::rateTitle(float rate) {

@@ -17,11 +17,13 @@
 #include <QPointer>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
+#include <cmath>
 #include <optional>
 
 namespace orvane {
 
 class PreviewController;
+class PreviewViewModel;
 struct RangeFeedback;
 
 class PreviewPageController : public QObject {
@@ -31,18 +33,32 @@ class PreviewPageController : public QObject {
     // Follows the shown player's time and feeds the dashboard.
     Q_PROPERTY(orvane::TelemetryTimeline* timeline READ timeline CONSTANT)
     Q_PROPERTY(orvane::DashboardPresentation* dashboard READ dashboard CONSTANT)
-    // [{value, title}]: the grid, then the six cameras.
-    Q_PROPERTY(QVariantList cameraOptions READ cameraOptions CONSTANT)
+    // [{value, title}]: the grid ("四宫格", or "六宫格" for an event with pillar cameras), then
+    // the six cameras.
+    Q_PROPERTY(QVariantList cameraOptions READ cameraOptions NOTIFY pageChanged)
     // [{value, title}]: 1×, 2×, 4×.
     Q_PROPERTY(QVariantList playbackRates READ playbackRates CONSTANT)
     // "2024年5月1日 10:19:30 – 10:21:30", "视频预览" without an event.
     Q_PROPERTY(QString detailTitle READ detailTitle NOTIFY pageChanged)
+    // Why the car saved the event, in words, and where: "鸣笛保存 · 上海 · 世纪大道"; empty without.
+    Q_PROPERTY(QString detailSubtitle READ detailSubtitle NOTIFY pageChanged)
     Q_PROPERTY(bool isGrid READ isGrid NOTIFY pageChanged)
     // A file plays for the camera shown (the grid: its minute has a grid camera).
     Q_PROPERTY(bool hasVideo READ hasVideo NOTIFY pageChanged)
     Q_PROPERTY(bool isVideoLoading READ isVideoLoading NOTIFY pageChanged)
-    // The four grid cells in grid order: [{camera, title, hasVideo}].
+    // The grid cells in grid order: [{camera, title, hasVideo, note, noteIcon}]; `note` says why
+    // a cell's file cannot play ("已加密", "文件已损坏"), else is empty.
     Q_PROPERTY(QVariantList gridCells READ gridCells NOTIFY pageChanged)
+    // 2 for the four-camera grid, 3 for six.
+    Q_PROPERTY(int gridColumns READ gridColumns NOTIFY pageChanged)
+    // What the user must know about the footage shown: the car encrypted it (and where that is
+    // turned off), or the file is a power-cut stub. Empty when it plays.
+    Q_PROPERTY(QString clipNotice READ clipNotice NOTIFY pageChanged)
+    // The moment the car saved the event: its time of day, and where it lies on the shown
+    // minute's time line (NaN when outside it).
+    Q_PROPERTY(bool hasEventMoment READ hasEventMoment NOTIFY pageChanged)
+    Q_PROPERTY(QString eventMomentTitle READ eventMomentTitle NOTIFY pageChanged)
+    Q_PROPERTY(double eventMarkerTime READ eventMarkerTime NOTIFY pageChanged)
     Q_PROPERTY(QString rateTitle READ rateTitle NOTIFY pageChanged)
     // The range buttons: the recorded time or the title, and the help text.
     Q_PROPERTY(bool hasRangeStart READ hasRangeStart NOTIFY pageChanged)
@@ -84,9 +100,15 @@ public:
     void setViewModel(MainViewModel* viewModel);
     TelemetryTimeline* timeline() const { return timeline_; }
     DashboardPresentation* dashboard() const { return dashboard_; }
-    QVariantList cameraOptions() const;
+    QVariantList cameraOptions() const { return page_.cameraOptions; }
     QVariantList playbackRates() const;
     QString detailTitle() const { return page_.detailTitle; }
+    QString detailSubtitle() const { return page_.detailSubtitle; }
+    int gridColumns() const { return page_.gridColumns; }
+    QString clipNotice() const { return page_.clipNotice; }
+    bool hasEventMoment() const { return page_.eventMoment.has_value(); }
+    QString eventMomentTitle() const { return page_.eventMomentTitle; }
+    double eventMarkerTime() const { return page_.eventMarkerTime.value_or(NAN); }
     bool isGrid() const { return page_.isGrid; }
     bool hasVideo() const { return page_.hasVideo; }
     bool isVideoLoading() const { return page_.isVideoLoading; }
@@ -129,6 +151,11 @@ public:
     Q_INVOKABLE void recordRangeStart();
     Q_INVOKABLE void recordRangeEnd();
     Q_INVOKABLE void exportSelection();
+    // "M": the minute that holds the event's moment, at that moment.
+    Q_INVOKABLE void jumpToEventMoment();
+    // The chosen camera or the grid from before to after the event's moment (ExportViewModel's
+    // aroundEventBefore / aroundEventAfter), across minutes.
+    Q_INVOKABLE void exportAroundEvent();
     Q_INVOKABLE void goBack();
     // Esc: ends choosing minutes to splice first, then goes back.
     Q_INVOKABLE void escape();
@@ -148,6 +175,10 @@ public:
     static std::optional<double> aspectRatio(const media::MediaInfo& info);
     // The time inside the frame `count` frames away from the one showing `current`.
     static double frameStepTarget(double current, int count, double frameDuration, double duration);
+    // The same by the file's own frame times (seconds from its first frame, ascending), so an
+    // uneven pace neither skips nor repeats a frame; without times, by frameDuration.
+    static double frameStepTarget(double current, int count, const std::vector<double>& frameTimes,
+                                  double frameDuration, double duration);
     // "1×", "2×", "4×".
     static QString rateTitle(float rate);
 
@@ -160,8 +191,15 @@ signals:
 
 private:
     struct PageState {
+        QVariantList cameraOptions;
         QString detailTitle;
+        QString detailSubtitle;
         bool isGrid = false;
+        int gridColumns = 2;
+        QString clipNotice;
+        std::optional<Instant> eventMoment;
+        QString eventMomentTitle;
+        std::optional<double> eventMarkerTime;
         bool hasVideo = false;
         bool isVideoLoading = false;
         QVariantList gridCells;
@@ -186,7 +224,10 @@ private:
     void connectViewModel();
     void refreshPage();
     PageState computePage() const;
+    void computeEvent(PageState& s, const PreviewViewModel& preview) const;
     QVariantList computeGridCells() const;
+    // Why the file shown (or, in the grid, any cell's) cannot play; empty when it can.
+    QString computeClipNotice(const PreviewViewModel& preview) const;
     void refreshTime();
     void refreshSelection();
     void loadVideoFacts(const QString& url);
@@ -203,7 +244,8 @@ private:
     QString watermarkText_;
     double videoAspectRatio_ = defaultAspectRatio;
     double frameDuration_ = 1.0 / media::cameraFrameRate;
-    QString factsUrl_; // the file whose aspect ratio and frame length are wanted
+    std::vector<double> frameTimes_; // of the file shown, when its index gives them
+    QString factsUrl_;               // the file whose aspect ratio and frame length are wanted
     LatestRequest facts_;
     QString rangeFeedback_;
     bool rangeFeedbackIsError_ = false;

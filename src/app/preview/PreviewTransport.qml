@@ -55,6 +55,7 @@ RowLayout {
         objectName: "positionSlider"
         duration: bar.player ? bar.player.duration : 0
         time: bar.player ? bar.player.currentTime : 0
+        markerTime: bar.page.eventMarkerTime
         focusPolicy: Qt.TabFocus
         Layout.fillWidth: true
         Layout.minimumWidth: Theme.preview.sliderMinWidth

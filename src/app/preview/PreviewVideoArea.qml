@@ -2,9 +2,11 @@ import QtQuick
 import QtQuick.Layouts
 import Orvane.App
 
-// The preview's picture: one camera on a black rounded box of the video's shape, or the 2 × 2
-// grid with camera labels; a loading state, the no-video state, the recording time at the
-// bottom-trailing corner and the range toast at the bottom-leading corner.
+// The preview's picture: one camera on a black rounded box of the video's shape, or the grid
+// (2 × 2, or 3 × 2 for cars with pillar cameras) with camera labels, every camera kept whole in
+// its cell; a loading state, the no-video state, what keeps footage from playing (encrypted, a
+// power-cut stub), the recording time at the bottom-trailing corner and the range toast at the
+// bottom-leading corner.
 Item {
     id: area
 
@@ -31,23 +33,32 @@ Item {
             anchors.centerIn: parent
             visible: area.page && !area.page.hasVideo && !area.page.isVideoLoading
         }
+        NoVideoNote {
+            objectName: "clipNotice"
+            anchors.centerIn: parent
+            visible: area.page && area.page.hasVideo && area.page.clipNotice.length > 0
+            iconName: "lock"
+            text: area.page ? area.page.clipNotice : ""
+        }
         RoundedCorners { anchors.fill: parent; radius: Theme.radiusLarge; color: Theme.window }
     }
 
-    // Four cameras
+    // The grid
     Item {
         id: grid
         objectName: "gridVideo"
         visible: area.page && area.page.isGrid
-        readonly property real cellWidth: Math.min((area.width - area.gridSpacing) / 2,
-                                                   (area.height - area.gridSpacing) / 2 * area.ratio)
+        readonly property int columns: area.page ? area.page.gridColumns : 2
+        readonly property int rows: 2
+        readonly property real cellWidth: Math.min((area.width - (columns - 1) * area.gridSpacing) / columns,
+                                                   (area.height - (rows - 1) * area.gridSpacing) / rows * area.ratio)
         readonly property real cellHeight: cellWidth / area.ratio
-        width: 2 * cellWidth + area.gridSpacing
-        height: 2 * cellHeight + area.gridSpacing
+        width: columns * cellWidth + (columns - 1) * area.gridSpacing
+        height: rows * cellHeight + (rows - 1) * area.gridSpacing
         anchors.centerIn: parent
 
         Grid {
-            columns: 2
+            columns: grid.columns
             spacing: area.gridSpacing
             Repeater {
                 model: area.page ? area.page.gridCells : []
@@ -66,6 +77,14 @@ Item {
                         anchors.centerIn: parent
                         compact: true
                         visible: !modelData.hasVideo && !area.page.isVideoLoading
+                    }
+                    NoVideoNote {
+                        objectName: "cellNote_" + modelData.camera
+                        anchors.centerIn: parent
+                        compact: true
+                        visible: modelData.hasVideo && modelData.note.length > 0
+                        iconName: modelData.noteIcon
+                        text: modelData.note
                     }
                     // Top-trailing: the time and the toast take the bottom corners.
                     Rectangle {
@@ -90,6 +109,30 @@ Item {
             }
         }
         RoundedCorners { anchors.fill: parent; radius: Theme.radiusLarge; color: Theme.window }
+
+        // What the lock on a cell means, said once over the grid.
+        Rectangle {
+            objectName: "gridClipNotice"
+            visible: area.page && area.page.clipNotice.length > 0
+            anchors.horizontalCenter: parent.horizontalCenter
+            anchors.top: parent.top
+            anchors.topMargin: Theme.spaceM
+            width: Math.min(parent.width - 2 * Theme.spaceM, noticeText.implicitWidth + 2 * Theme.spaceM)
+            height: noticeText.implicitHeight + 2 * Theme.spaceS
+            radius: Theme.radiusMedium
+            color: Theme.videoBox
+            Text {
+                id: noticeText
+                anchors.fill: parent
+                anchors.margins: Theme.spaceS
+                text: area.page ? area.page.clipNotice : ""
+                wrapMode: Text.Wrap
+                horizontalAlignment: Text.AlignHCenter
+                font.family: Theme.fontFamily
+                font.pixelSize: Theme.footnoteSize
+                color: Theme.videoForeground
+            }
+        }
     }
 
     // Loading

@@ -55,6 +55,8 @@ void PreviewViewModel::selectEvent(const QString& eventID) {
 
 void PreviewViewModel::selectEvent(const TeslaClipEvent& event) {
     library_.showCategory(event.category);
+    inspection_.supersede();
+    clipKinds_.clear();
     setSelectedEventID(event.id);
     setSelectedVideoID(std::nullopt);
     setSelectedTimestampKey(std::nullopt);
@@ -139,11 +141,54 @@ void PreviewViewModel::applyLoadedVideos(const TeslaClipEvent& event, std::vecto
     if (!selectedTimestampKey_ || filesOfMinute(videos_, *selectedTimestampKey_).empty())
         setSelectedTimestampKey(VideoTimestampGroup::groups(videos_).front().id);
     const std::vector<TeslaVideoFile> minute = filesOfMinute(videos_, *selectedTimestampKey_);
+    PlaybackResume starting = resume;
+    if (!resume.keepPlayers)
+        preferTriggerCamera(event, starting);
     if (isGrid())
-        loadGridMinute(minute, resume);
+        loadGridMinute(minute, starting);
     else
-        loadSingleMinute(minute, resume);
+        loadSingleMinute(minute, starting);
+    inspectMinute(minute);
     messages_.setStatus(LibraryRules::loadedEventStatus(event, int(videos_.size())));
+}
+
+void PreviewViewModel::preferTriggerCamera(const TeslaClipEvent& event, PlaybackResume& resume) {
+    const auto camera = event.metadata ? event.metadata->triggerCamera() : std::nullopt;
+    if (!camera)
+        return;
+    const auto file = std::find_if(videos_.begin(), videos_.end(),
+                                   [&](const TeslaVideoFile& v) { return v.cameraAngle == camera; });
+    if (file == videos_.end())
+        return;
+    if (isGrid())
+        resume.preferredVideoURL = TeslaVideoFile::timestampKey(file->fileName) == selectedTimestampKey_
+                                       ? std::optional(file->url)
+                                       : std::nullopt;
+    else
+        setCameraFilter(*camera);
+}
+
+void PreviewViewModel::inspectMinute(const std::vector<TeslaVideoFile>& minute) {
+    QStringList unknown;
+    for (const TeslaVideoFile& v : minute)
+        if (!clipKinds_.contains(v.url))
+            unknown << v.url;
+    if (unknown.isEmpty())
+        return;
+    inspection_.run(
+        AppPools::files(), this,
+        [unknown] {
+            std::vector<std::pair<QString, media::ClipKind>> kinds;
+            for (const QString& url : unknown)
+                kinds.emplace_back(url, media::ClipSource::inspect(url));
+            return kinds;
+        },
+        [this](const std::vector<std::pair<QString, media::ClipKind>>& kinds) {
+            for (const auto& [url, kind] : kinds)
+                clipKinds_.insert(url, kind);
+            refreshGroups();
+            emit clipKindsChanged();
+        });
 }
 
 void PreviewViewModel::loadGridMinute(const std::vector<TeslaVideoFile>& minute,
@@ -190,20 +235,21 @@ void PreviewViewModel::loadSingleMinute(const std::vector<TeslaVideoFile>& minut
         videoPreview_->loadPlaylist(playlist, resume.time, resume.playing);
 }
 
-void PreviewViewModel::selectVideoGroup(const QString& timestampKey) {
+void PreviewViewModel::selectVideoGroup(const QString& timestampKey, double time) {
     if (filesOfMinute(videos_, timestampKey).empty())
         return;
     setSelectedTimestampKey(timestampKey);
     clearExportRange();
-    // A minute chosen starts from its beginning, paused; the players reload its files.
+    // A minute chosen starts paused; the players reload its files.
     const std::vector<TeslaVideoFile> minute = filesOfMinute(videos_, timestampKey);
+    inspectMinute(minute);
     if (isGrid()) {
         const auto focus = LibraryRules::preferredExportVideo(minute);
         setSelectedVideoID(focus ? std::optional(focus->id) : std::nullopt);
         if (focus)
             multiCameraPreview_->loadPlaylist(
                 VideoSegmentPlaylist::multiCamera(MultiCameraPreviewController::videosForGrid(minute, focus)),
-                0, false);
+                time, false);
         return;
     }
     const auto file = std::find_if(minute.begin(), minute.end(),
@@ -214,7 +260,27 @@ void PreviewViewModel::selectVideoGroup(const QString& timestampKey) {
         return;
     }
     setSelectedVideoID(file->id);
-    videoPreview_->loadPlaylist(VideoSegmentPlaylist::singleCamera({*file}), 0, false);
+    videoPreview_->loadPlaylist(VideoSegmentPlaylist::singleCamera({*file}), time, false);
+}
+
+bool PreviewViewModel::showInstant(Instant instant) {
+    // The latest minute that started at or before the moment holds it.
+    for (const VideoTimestampGroup& group : VideoTimestampGroup::groups(videos_)) {
+        if (group.startTime > instant)
+            continue;
+        const double local = instant - group.startTime;
+        if (group.id != selectedTimestampKey_) {
+            selectVideoGroup(group.id, local);
+            return true;
+        }
+        PreviewController* shown = activePreview();
+        if (isGrid())
+            multiCameraPreview_->seekAll(local, shown->isPlaying());
+        else
+            videoPreview_->seek(local, shown->isPlaying());
+        return true;
+    }
+    return false;
 }
 
 // --- Camera filter ---
@@ -354,6 +420,16 @@ void PreviewViewModel::setMergeMarks(const QStringList& timestampKeys) {
     refreshGroups();
 }
 
+std::optional<media::ClipKind> PreviewViewModel::clipKind(const QString& url) const {
+    const auto found = clipKinds_.constFind(url);
+    return found == clipKinds_.constEnd() ? std::nullopt : std::optional(*found);
+}
+
+std::optional<Instant> PreviewViewModel::eventMoment() const {
+    const auto event = selectedEvent();
+    return event && event->metadata ? event->metadata->eventTime() : std::nullopt;
+}
+
 // --- Field writes ---
 
 void PreviewViewModel::setSelectedEventID(std::optional<QUuid> id) {
@@ -395,6 +471,20 @@ void PreviewViewModel::clearContinuousPlaylist() {
 
 void PreviewViewModel::refreshGroups() {
     groupsModel_->setMarks(selectedTimestampKey_.value_or(QString()), mergeMarks_);
+    // A minute the car encrypted, or one that holds nothing but power-cut stubs, says so.
+    QHash<QString, QString> notes;
+    for (const VideoTimestampGroup& group : groupsModel_->groups()) {
+        bool encrypted = false, allStubs = !group.videos.empty();
+        for (const TeslaVideoFile& v : group.videos) {
+            const auto kind = clipKind(v.url);
+            encrypted = encrypted || kind == media::ClipKind::encrypted;
+            allStubs = allStubs && kind == media::ClipKind::stub;
+        }
+        if (encrypted || allStubs)
+            notes.insert(group.id,
+                         encrypted ? media::ClipSource::encryptedNote() : media::ClipSource::stubNote());
+    }
+    groupsModel_->setNotes(notes);
 }
 
 } // namespace orvane

@@ -4,6 +4,7 @@
 // Interface thread only; loading an event's files runs on the application's file pool, and a
 // load that a newer one superseded is dropped.
 
+#include "ClipSource.h"
 #include "ExportSettings.h"
 #include "LatestRequest.h"
 #include "PlaybackSegmentSource.h"
@@ -12,6 +13,7 @@
 #include "VideoGroupListModel.h"
 #include "ViewModelServices.h"
 
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QUuid>
@@ -64,8 +66,10 @@ public:
     void closeEventPreview();
     // Closes the preview when it shows one of these events.
     void closeEventAmong(const QSet<QUuid>& ids);
-    // Plays the minute with this timestamp key.
-    void selectVideoGroup(const QString& timestampKey);
+    // Plays the minute with this timestamp key, from `time` seconds into it (paused).
+    void selectVideoGroup(const QString& timestampKey, double time = 0);
+    // Shows the minute that holds `instant`, at that moment; false when no minute does.
+    bool showInstant(Instant instant);
     // Both players stop (an import, closing).
     void stopPlayers();
     // Both players pause (an export starts).
@@ -113,6 +117,12 @@ public:
     // The minutes picked for a splice, marked in the minute list.
     void setMergeMarks(const QStringList& timestampKeys);
 
+    // What a file of a minute shown so far is, read in the background when the minute is shown
+    // (an encrypted file or a power-cut stub cannot play); none until it is known.
+    std::optional<media::ClipKind> clipKind(const QString& url) const;
+    // The moment the car saved the open event (event.json's timestamp), when it says one.
+    std::optional<Instant> eventMoment() const;
+
     std::optional<PlaybackSegmentContext> playbackSegment(double time) const override;
     std::optional<PlaybackSegmentContext> nextPlaybackSegment(double time) const override;
 
@@ -126,6 +136,7 @@ signals:
     void exportRangeChanged();
     // The preview closed (the other features leave what belonged to the event).
     void eventPreviewClosed();
+    void clipKindsChanged();
 
 private:
     void loadSelectedEvent(const PlaybackResume& resume);
@@ -142,6 +153,10 @@ private:
     void setExportRange(std::optional<double> start, std::optional<double> end);
     void clearContinuousPlaylist();
     void refreshGroups();
+    void inspectMinute(const std::vector<TeslaVideoFile>& minute);
+    // The triggering camera for a newly opened event: the filter switches to it, or in the grid
+    // its file becomes the focus. Nothing when the event's files lack that camera.
+    void preferTriggerCamera(const TeslaClipEvent& event, PlaybackResume& resume);
 
     ViewModelServices services_;
     AppMessages& messages_;
@@ -159,6 +174,8 @@ private:
     std::vector<PlaybackStep> continuousPlaylistSteps_;
     std::vector<double> continuousStepDurations_;
     QStringList mergeMarks_;
+    QHash<QString, media::ClipKind> clipKinds_;
+    LatestRequest inspection_;
     VideoPreviewController* videoPreview_;
     MultiCameraPreviewController* multiCameraPreview_;
     VideoGroupListModel* groupsModel_;

@@ -78,6 +78,7 @@ ColumnLayout {
             required property bool isCurrent
             required property bool isMergeSelected
             required property int mergeOrder
+            required property string note
             readonly property bool selecting: strip.page.isSegmentSelecting
             readonly property string mark: selecting ? (isMergeSelected ? "check_circle" : "radio_button_unchecked")
                                                     : (isCurrent ? "play_circle" : "radio_button_unchecked")
@@ -89,7 +90,7 @@ ColumnLayout {
             height: ListView.view.height
             implicitWidth: chipRow.implicitWidth + 2 * Theme.spaceM
             Accessible.role: selecting ? Accessible.CheckBox : Accessible.Button
-            Accessible.name: timeTitle
+            Accessible.name: note.length > 0 ? timeTitle + "，" + note : timeTitle
             Accessible.checked: marked
             Accessible.onPressAction: clicked()
             onClicked: strip.page.activateSegment(groupKey)
@@ -109,6 +110,13 @@ ColumnLayout {
                         mono: true
                         textStyle: "footnote"
                         font.weight: chip.isCurrent ? Font.DemiBold : Font.Normal
+                    }
+                    ThemedText {
+                        objectName: "segmentNote"
+                        visible: chip.note.length > 0
+                        text: chip.note
+                        textStyle: "caption"
+                        secondary: true
                     }
                     ThemedText {
                         visible: chip.selecting && chip.mergeOrder > 0

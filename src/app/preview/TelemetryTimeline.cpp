@@ -2,6 +2,8 @@
 
 #include "AcceleratorScale.h"
 #include "AppPools.h"
+#include "MediaError.h"
+#include "MediaProbe.h"
 #include "ObservableField.h"
 #include "TeslaTelemetryReader.h"
 
@@ -74,6 +76,11 @@ QStringList TelemetryTimeline::telemetryCandidateURLs(const TeslaVideoFile& vide
 }
 
 Samples TelemetryTimeline::readFirstTelemetry(const QStringList& candidates, const FileReader& reader) {
+    return readTelemetrySource(candidates, reader).first;
+}
+
+std::pair<Samples, QString> TelemetryTimeline::readTelemetrySource(const QStringList& candidates,
+                                                                   const FileReader& reader) {
     for (const QString& path : candidates) {
         Samples samples;
         try {
@@ -83,7 +90,7 @@ Samples TelemetryTimeline::readFirstTelemetry(const QStringList& candidates, con
         }
         if (!samples.empty()) {
             AcceleratorScaling::normalizeToPercent(samples);
-            return samples;
+            return {std::move(samples), path};
         }
     }
     return {};
@@ -123,21 +130,31 @@ bool TelemetryTimeline::requestRead(const TeslaVideoFile& video) {
     reading_.insert(key, minute_.current());
     if (alreadyReading)
         return false;
-    auto* watcher = new QFutureWatcher<Samples>(this);
-    connect(watcher, &QFutureWatcher<Samples>::finished, this, [this, watcher, key] {
+    auto* watcher = new QFutureWatcher<MinuteTelemetry>(this);
+    connect(watcher, &QFutureWatcher<MinuteTelemetry>::finished, this, [this, watcher, key] {
         watcher->deleteLater();
         readFinished(key, watcher->result());
     });
     watcher->setFuture(QtConcurrent::run(AppPools::files(), [video, reader = reader_] {
-        return readFirstTelemetry(telemetryCandidateURLs(video), reader);
+        auto [samples, path] = readTelemetrySource(telemetryCandidateURLs(video), reader);
+        MinuteTelemetry minute{std::move(samples), {}};
+        if (!path.isEmpty()) {
+            try {
+                minute.frameTimes = media::MediaProbe::frameTimes(path);
+            } catch (const media::MediaError&) {
+                // the records are then spread evenly over the minute
+            }
+        }
+        return minute;
     }));
     return false;
 }
 
-void TelemetryTimeline::readFinished(const QString& key, Samples samples) {
+void TelemetryTimeline::readFinished(const QString& key, MinuteTelemetry minute) {
     if (!minute_.isLatest(reading_.take(key)))
         return; // the page moved to another minute meanwhile
-    cache_.insert(key, std::move(samples));
+    cache_.insert(key, std::move(minute.samples));
+    frameTimes_.insert(key, std::move(minute.frameTimes));
     emit segmentCached(key);
     if (key == key_) {
         refresh();
@@ -156,8 +173,9 @@ void TelemetryTimeline::publish(const std::optional<PlaybackSegmentContext>& seg
     std::optional<double> steering;
     if (segment && stored) {
         const std::span<const TeslaTelemetrySample> samples(*cached);
+        const std::vector<double>& frames = frameTimes_[key_];
         interpolation = TelemetryInterpolator::interpolate(
-            samples, TelemetryInterpolator::progress(segment->localTime, segment->duration));
+            samples, TelemetryInterpolator::progressByFrames(segment->localTime, frames, segment->duration));
         if (interpolation) {
             sample = TelemetryInterpolator::nearestSample(samples, *interpolation);
             steering = TelemetryInterpolator::steeringAngle(samples, *interpolation);

@@ -70,6 +70,9 @@ public:
     // file that fails counts as empty. Blocks.
     static std::vector<TeslaTelemetrySample> readFirstTelemetry(const QStringList& candidates,
                                                                 const FileReader& reader);
+    // The same, with the file it came from (empty when none had telemetry).
+    static std::pair<std::vector<TeslaTelemetrySample>, QString>
+    readTelemetrySource(const QStringList& candidates, const FileReader& reader);
 
 signals:
     void segmentSourceChanged();
@@ -81,17 +84,25 @@ signals:
     void segmentCached(const QString& key);
 
 private:
+    // A minute's records and the frame times of the file that holds them (record i belongs
+    // to frame i).
+    struct MinuteTelemetry {
+        std::vector<TeslaTelemetrySample> samples;
+        std::vector<double> frameTimes;
+    };
+
     void refresh();
     void startLoading(const std::optional<PlaybackSegmentContext>& segment);
     void prefetchNext();
     bool requestRead(const TeslaVideoFile& video);
-    void readFinished(const QString& key, std::vector<TeslaTelemetrySample> samples);
+    void readFinished(const QString& key, MinuteTelemetry minute);
     void publish(const std::optional<PlaybackSegmentContext>& segment);
 
     QPointer<PlaybackSegmentSource> source_;
     double currentTime_ = 0;
     QString key_;
     QHash<QString, std::vector<TeslaTelemetrySample>> cache_;
+    QHash<QString, std::vector<double>> frameTimes_; // by the same keys
     // Minutes being read, with the request that wants the result: every change of the current
     // minute starts a new one, and older reads store nothing.
     QHash<QString, LatestRequest::Ticket> reading_;

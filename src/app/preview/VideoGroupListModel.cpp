@@ -47,6 +47,8 @@ QVariant VideoGroupListModel::data(const QModelIndex& index, int role) const {
         return mergeSelected_.contains(g.id);
     case MergeOrderRole:
         return int(mergeSelected_.indexOf(g.id)) + 1;
+    case NoteRole:
+        return notes_.value(g.id);
     default:
         return {};
     }
@@ -60,7 +62,8 @@ QHash<int, QByteArray> VideoGroupListModel::roleNames() const {
             {CamerasRole, "cameras"},
             {IsCurrentRole, "isCurrent"},
             {IsMergeSelectedRole, "isMergeSelected"},
-            {MergeOrderRole, "mergeOrder"}};
+            {MergeOrderRole, "mergeOrder"},
+            {NoteRole, "note"}};
 }
 
 void VideoGroupListModel::setGroups(std::vector<VideoTimestampGroup> groups) {
@@ -85,6 +88,14 @@ void VideoGroupListModel::setMarks(const QString& currentKey, const QStringList&
             previousPicks.indexOf(key) != mergeSelected_.indexOf(key))
             emit dataChanged(index(row), index(row), {IsCurrentRole, IsMergeSelectedRole, MergeOrderRole});
     }
+}
+
+void VideoGroupListModel::setNotes(const QHash<QString, QString>& notes) {
+    if (notes == notes_)
+        return;
+    notes_ = notes;
+    if (count() > 0)
+        emit dataChanged(index(0), index(count() - 1), {NoteRole});
 }
 
 int VideoGroupListModel::indexOf(const QString& groupKey) const {

@@ -26,6 +26,7 @@ public:
         IsCurrentRole,
         IsMergeSelectedRole,
         MergeOrderRole, // 1-based pick order, 0 when not picked
+        NoteRole,       // why the minute cannot play ("已加密", "文件已损坏"), else empty
     };
 
     explicit VideoGroupListModel(QObject* parent = nullptr);
@@ -38,6 +39,8 @@ public:
     const std::vector<VideoTimestampGroup>& groups() const { return groups_; }
     void setGroups(std::vector<VideoTimestampGroup> groups);
     void setMarks(const QString& currentKey, const QStringList& mergeSelected);
+    // Notes by timestamp key; minutes without one have none.
+    void setNotes(const QHash<QString, QString>& notes);
 
     Q_INVOKABLE int indexOf(const QString& groupKey) const;
 
@@ -48,6 +51,7 @@ private:
     std::vector<VideoTimestampGroup> groups_;
     QString currentKey_;
     QStringList mergeSelected_;
+    QHash<QString, QString> notes_;
 };
 
 } // namespace orvane

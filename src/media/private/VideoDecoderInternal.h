@@ -10,7 +10,8 @@
 
 namespace orvane::media {
 
-// Opens `path` for reading (no stream-info probing, which would decode); throws MediaError.
+// Opens `path` for reading (no stream-info probing, which would decode): the one place clips
+// are opened. Throws EncryptedClipError, ClipStubError or MediaError.
 ff::InputFormat openInput(const QString& path);
 // Fills `info` from an opened container; `videoIndex` may be negative (no video).
 MediaInfo describe(AVFormatContext* format, int videoIndex);

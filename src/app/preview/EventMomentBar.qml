@@ -1,0 +1,79 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Orvane.App
+
+// The moment the car saved the event: its time, a button to jump there (key M), and "around the
+// event": the seconds before and after it to export, and the export itself.
+RowLayout {
+    id: bar
+
+    property PreviewPageController page: null
+    property ExportViewModel exporter: null
+    // The longest stretch the fields offer on either side of the moment, in seconds.
+    readonly property int maximumSeconds: 600
+
+    spacing: Theme.spaceS
+
+    Icon {
+        name: "flag"
+        size: Theme.iconSizeSmall
+        color: Theme.warning
+    }
+    ThemedText {
+        objectName: "eventMomentTitle"
+        text: bar.page ? bar.page.eventMomentTitle : ""
+        textStyle: "footnote"
+        mono: true
+    }
+    ActionButton {
+        objectName: "jumpToMomentButton"
+        text: "跳到事件时刻"
+        kind: "plain"
+        focusPolicy: Qt.TabFocus
+        enabled: bar.page !== null && bar.page.hasVideo
+        onClicked: bar.page.jumpToEventMoment()
+    }
+    Item { Layout.fillWidth: true }
+    ThemedText {
+        text: "导出事件前"
+        textStyle: "footnote"
+        secondary: true
+    }
+    SpinBox {
+        objectName: "aroundBeforeField"
+        from: 0
+        to: bar.maximumSeconds
+        editable: true
+        value: bar.exporter ? bar.exporter.aroundEventBefore : 0
+        Accessible.name: "事件前秒数"
+        onValueModified: if (bar.exporter) bar.exporter.aroundEventBefore = value
+    }
+    ThemedText {
+        text: "秒至后"
+        textStyle: "footnote"
+        secondary: true
+    }
+    SpinBox {
+        objectName: "aroundAfterField"
+        from: 0
+        to: bar.maximumSeconds
+        editable: true
+        value: bar.exporter ? bar.exporter.aroundEventAfter : 0
+        Accessible.name: "事件后秒数"
+        onValueModified: if (bar.exporter) bar.exporter.aroundEventAfter = value
+    }
+    ThemedText {
+        text: "秒"
+        textStyle: "footnote"
+        secondary: true
+    }
+    ActionButton {
+        objectName: "exportAroundEventButton"
+        text: "导出"
+        iconName: "ios_share"
+        focusPolicy: Qt.TabFocus
+        enabled: bar.page !== null && bar.page.canExport
+        onClicked: bar.page.exportAroundEvent()
+    }
+}

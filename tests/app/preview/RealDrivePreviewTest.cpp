@@ -1,0 +1,106 @@
+// The preview of today's cars and real drives: the six-camera grid and its tab, the camera that
+// saw the event chosen first, the event's moment on the time line and the export around it, an
+// encrypted event said plainly, and frame steps by a file's own frame times.
+
+#include "PreviewPageController.h"
+#include "ViewModelHarness.h"
+
+#include <gtest/gtest.h>
+
+using namespace orvane;
+
+namespace {
+
+QStringList cells(const PreviewPageController& page) {
+    QStringList out;
+    for (const QVariant& cell : page.gridCells())
+        out << cell.toMap().value("camera").toString() + cell.toMap().value("note").toString();
+    return out;
+}
+
+TEST(RealDrivePreviewTest, ASixCameraEventOpensOnItsCameraAndExportsAroundItsMoment) {
+    test::ScopedTimeZone zone("Asia/Shanghai");
+    test::Harness h([](sample::DriveSpec& d) {
+        d.layout = sample::CarLayout::sixCamera;
+        for (auto& e : d.events)
+            e.triggerCamera = QStringLiteral("2");
+    });
+    ASSERT_TRUE(h.imported());
+    auto [library, preview, merge, exporter, messages] = test::features(*h.vm);
+    PreviewPageController page;
+    page.setViewModel(h.vm.get());
+    // Saved at 10:21:12, 42 s into its second minute (10:20:30), by the left repeater.
+    ASSERT_TRUE(h.opened_(h.event(ClipCategory::saved, 1)));
+    EXPECT_EQ(preview.cameraFilter(), "left_repeater");
+    EXPECT_EQ(page.detailSubtitle(), "鸣笛保存 · 31.23040°N, 121.47370°E · Shanghai · Century Avenue");
+    EXPECT_EQ(page.cameraOptions().front().toMap().value("title"), "六宫格");
+
+    h.preview.measures.clear();
+    page.selectCamera("all");
+    ASSERT_TRUE(test::waitUntil([&] { return !h.preview.measures.empty(); }));
+    test::finishLoading(h.preview, 60);
+    EXPECT_EQ(page.gridColumns(), 3);
+    EXPECT_EQ(cells(page), QStringList({"left_pillar", "front", "right_pillar", "left_repeater", "back",
+                                        "right_repeater"}));
+    EXPECT_EQ(page.eventMomentTitle(), "事件时刻 10:21:12");
+    EXPECT_EQ(page.eventMarkerTime(), 42);
+
+    const auto minutes = VideoTimestampGroup::groups(preview.videos());
+    page.activateSegment(minutes.back().id);
+    test::finishLoading(h.preview, 60);
+    EXPECT_TRUE(std::isnan(page.eventMarkerTime())) << "the moment lies in the other minute";
+    page.jumpToEventMoment();
+    test::finishLoading(h.preview, 60);
+    EXPECT_EQ(preview.selectedTimestampKey(), minutes.front().id);
+    EXPECT_EQ(preview.multiCameraPreview()->currentTime(), 42);
+
+    // 50 s before (into the first minute) to 10 s after.
+    exporter.setAroundEventBefore(50);
+    page.exportAroundEvent();
+    ASSERT_TRUE(test::waitUntil([&] { return *h.exportCalls == 1 && !exporter.isProcessing(); }));
+    EXPECT_TRUE(messages.statusMessage().endsWith(
+        "SavedClips_2024-05-01_10-20-22_2024-05-01_10-21-22_grid_watermarked.mp4"))
+        << messages.statusMessage().toStdString();
+}
+
+TEST(RealDrivePreviewTest, AnEncryptedEventSaysSoAndWhereItIsTurnedOff) {
+    test::Harness h([](sample::DriveSpec& d) { sample::addEncryptedEvent(d); });
+    ASSERT_TRUE(h.imported());
+    auto [library, preview, merge, exporter, messages] = test::features(*h.vm);
+    PreviewPageController page;
+    page.setViewModel(h.vm.get());
+    const TeslaClipEvent& encrypted = h.event(ClipCategory::saved, 0);
+    EXPECT_TRUE(encrypted.isEncrypted);
+    ASSERT_TRUE(h.opened_(encrypted));
+    ASSERT_TRUE(test::waitUntil([&] { return !page.clipNotice().isEmpty(); }));
+    EXPECT_TRUE(page.clipNotice().contains("控制 › 安全 › 加密行车记录仪录像"))
+        << page.clipNotice().toStdString();
+    const auto* groups = preview.videoGroups();
+    EXPECT_EQ(groups->data(groups->index(groups->indexOf(*preview.selectedTimestampKey())),
+                           VideoGroupListModel::NoteRole),
+              "已加密");
+    h.preview.measures.clear();
+    page.selectCamera("all");
+    ASSERT_TRUE(test::waitUntil([&] { return !h.preview.measures.empty(); }));
+    test::finishLoading(h.preview, 60);
+    EXPECT_EQ(cells(page),
+              QStringList({"front已加密", "back已加密", "left_repeater已加密", "right_repeater已加密"}));
+}
+
+// Frames of 0.1, 0.06, 0.14 and 0.1 s: a step goes to the middle of the next or previous frame,
+// from inside a frame or its first instant, and stops at the ends.
+TEST(RealDrivePreviewTest, FrameStepsFollowTheFilesOwnFrameTimes) {
+    const std::vector<double> times = {0, 0.1, 0.16, 0.3, 0.4};
+    const struct {
+        double current;
+        int count;
+        double target;
+    } cases[] = {{0.16, 1, 0.35}, {0.2, 1, 0.35},  {0.2, -1, 0.13},
+                 {0.1, -1, 0.05}, {0.45, 1, 0.43}, {0.05, -3, 0.05}};
+    for (const auto& c : cases)
+        EXPECT_NEAR(PreviewPageController::frameStepTarget(c.current, c.count, times, 0.06, 0.46), c.target,
+                    1e-9)
+            << c.current << " " << c.count;
+}
+
+} // namespace
