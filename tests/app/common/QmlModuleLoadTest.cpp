@@ -154,7 +154,6 @@ TEST(QmlModuleLoadTest, AboutSheetDrivesTheUpdateController) {
     auto* sheet = window->property("sheet").value<QObject*>();
     QMetaObject::invokeMethod(sheet, "open");
     const auto child = [&](const char* name) { return sheet->findChild<QObject*>(QLatin1String(name)); };
-    EXPECT_EQ(child("aboutVersion")->property("text").toString(), QStringLiteral("版本 1.2.3"));
 
     QMetaObject::invokeMethod(child("checkForUpdatesButton"), "clicked");
     QObject* failed = child("checkFailedAlert");

@@ -20,7 +20,7 @@ TEST(MergeEditorScreen, twoSavedEventsAreReviewedAndSpliced) {
     MergeViewModel& merge = *s.app.vm->merge();
     const test::WindowDriver& ui = *s.app.ui;
     merge.startMergeSelection();
-    for (const TeslaClipEvent& event : s.saved()) // two minutes, then one
+    for (const TeslaClipEvent& event : s.app.saved()) // two minutes, then one
         merge.toggleMergeEvent(event.id.toString());
     merge.prepareMergeEditor();
     ASSERT_TRUE(

@@ -27,7 +27,7 @@ protected:
             GTEST_SKIP() << "needs an X server (xvfb-run)";
         ASSERT_TRUE(s.app.window);
         ASSERT_TRUE(s.imported());
-        preview.selectEvent(s.saved().front()); // the browser's card: two minutes, the latest plays
+        preview.selectEvent(s.app.saved().front()); // the browser's card: two minutes, the latest plays
         ASSERT_TRUE(waitUntil([&] { return ready(); }, test::screenWaitMs));
     }
     QObject* page() const { return ui.pageController("previewLoader"); }

@@ -167,16 +167,10 @@ public:
             });
         });
     }
-    std::vector<TeslaClipEvent> savedOldestFirst() const {
-        std::vector<TeslaClipEvent> saved = vm->library()->eventsByCategory().at(ClipCategory::saved);
-        std::sort(saved.begin(), saved.end(),
-                  [](const auto& a, const auto& b) { return a.startTime < b.startTime; });
-        return saved;
-    }
     // Opens the saved event `index` (oldest first) of the imported drive on `camera`.
     bool opened(size_t index, CameraAngle camera) {
         vm->preview()->setCameraFilter(camera);
-        vm->preview()->selectEvent(savedOldestFirst().at(index));
+        vm->preview()->selectEvent(saved().at(index));
         return waitFor([&] {
             QObject* page = previewPage();
             return page && !page->property("isVideoLoading").toBool() &&
@@ -260,7 +254,7 @@ bool mergeScene(SceneApp& app, const Fixtures& f, bool review) {
         return false;
     MergeViewModel& merge = *app.vm->merge();
     merge.startMergeSelection();
-    for (const TeslaClipEvent& e : app.savedOldestFirst())
+    for (const TeslaClipEvent& e : app.saved())
         merge.toggleMergeEvent(e.id.toString());
     merge.prepareMergeEditor();
     if (!waitFor([&] { return app.editor() && app.editor()->hasPreviewItem(); }))

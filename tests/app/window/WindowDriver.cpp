@@ -198,8 +198,8 @@ ScreenFixture::ScreenFixture() : app(exports, quietUpdates()) {
     sample::writeDrive(sample::exampleDrive(drive, sample::CarLayout::fourCamera, 0.25, 2));
 }
 
-std::vector<TeslaClipEvent> ScreenFixture::saved() const {
-    std::vector<TeslaClipEvent> events = app.vm->library()->eventsByCategory().at(ClipCategory::saved);
+std::vector<TeslaClipEvent> AppWindow::saved() const {
+    std::vector<TeslaClipEvent> events = vm->library()->eventsByCategory().at(ClipCategory::saved);
     std::sort(events.begin(), events.end(),
               [](const auto& a, const auto& b) { return a.startTime < b.startTime; });
     return events;

@@ -79,6 +79,8 @@ public:
     ~AppWindow();
 
     bool imported(const QString& root);
+    // The saved events, oldest first.
+    std::vector<TeslaClipEvent> saved() const;
 
     std::shared_ptr<std::atomic<bool>> holdExports = std::make_shared<std::atomic<bool>>(false);
     std::shared_ptr<QStringList> opened = std::make_shared<QStringList>();
@@ -105,8 +107,6 @@ struct ScreenFixture {
 
     ScreenFixture();
     bool imported() { return app.imported(drive); }
-    // The saved events, oldest first.
-    std::vector<TeslaClipEvent> saved() const;
 };
 
 // Mean brightness (0 … 255) of a picture; a black box is near 0.
