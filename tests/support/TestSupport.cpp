@@ -8,12 +8,11 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
-
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <ctime>
 #include <fcntl.h>
-#include <algorithm>
 #include <future>
 #include <stdexcept>
 #include <sys/socket.h>
