@@ -62,19 +62,12 @@ TEST_F(TelemetryFileTest, BoxWalk) {
          ftyp + box("free", decoy) + largeBoxHeader(16 + decoy.size(), "skip") + decoy + box("moov", decoy) +
              box("mdat", media),
          "1 2 3"},
-        {"moov-after-mdat", ftyp + box("mdat", media) + box("moov", decoy), "1 2 3"},
         {"only-video", ftyp + box("mdat", videoUnit(100) + videoUnit(2000)), ""},
         {"empty-mdat-then-more-boxes", ftyp + box("mdat") + box("moov", decoy), ""},
         {"no-mdat", ftyp + box("moov", decoy), "corrupt"},
-        {"box-size-0-before-mdat", ftyp + boxHeader(0, "free") + box("mdat", media), "corrupt"},
-        {"box-size-7", boxHeader(7, "free") + box("mdat", media), "corrupt"},
-        {"64-bit-size-below-header", largeBoxHeader(8, "free") + box("mdat", media), "corrupt"},
-        {"64-bit-size-truncated", bigEndian32(1) + ascii("free") + Bytes{0, 0, 0}, "corrupt"},
-        {"box-past-end-of-file", ftyp + boxHeader(4096, "moov") + decoy, "corrupt"},
         {"box-size-overflows-offsets", ftyp + largeBoxHeader(~uint64_t(0), "free") + box("mdat", media),
          "corrupt"},
         {"mdat-size-below-header", ftyp + boxHeader(4, "mdat") + media, "corrupt"},
-        {"mdat-64-bit-size-below-header", ftyp + largeBoxHeader(12, "mdat") + media, "corrupt"},
     };
     for (const auto& c : cases)
         check(c);
@@ -86,22 +79,16 @@ TEST_F(TelemetryFileTest, UnitWalk) {
     Bytes otherSei = sei;
     otherSei[1] = 4; // first SEI message is not user data unregistered
     Bytes refIdcSei = sei;
-    refIdcSei[0] = 0x26; // nal_ref_idc bits set: still type 6
-    const Bytes noMarker = Bytes{0x06, 0x05, 0x03, 0x41, 0x10, 0x80};
+    refIdcSei[0] = 0x26;                                                // nal_ref_idc bits set: still type 6
     const Bytes badMessage = Bytes{0x06, 0x05, 0x03, 0x69, 0x1B, 0x80}; // wire type 3
     const FileCase cases[] = {
         {"zero-length-ends-walk", box("mdat", one + bigEndian32(0) + two), "1"},
         {"16-MiB-length-ends-walk", box("mdat", one + bigEndian32(0x1000000) + two), "1"},
-        {"truncated-unit-ends-walk", boxHeader(0, "mdat") + one + bigEndian32(0xFFFFFF) + two, "1"},
         {"truncated-telemetry-unit", boxHeader(0, "mdat") + one + Bytes(two.begin(), two.end() - 1), "1"},
-        {"sei-claiming-16-MiB-at-the-end",
-         boxHeader(0, "mdat") + one + bigEndian32(0xFFFFFF) + Bytes{0x06, 0x05, 0x69}, "1"},
-        {"short-length-prefix", boxHeader(0, "mdat") + one + Bytes{0, 0}, "1"},
         {"mdat-declared-past-end", boxHeader(100000, "mdat") + one + two, "1 2"},
         {"other-sei-skipped", box("mdat", one + unit(otherSei) + two), "1 2"},
         {"sei-of-four-bytes-skipped", box("mdat", one + unit({0x06, 0x05, 0x69, 0x80}) + two), "1 2"},
         {"sei-type-uses-low-five-bits", box("mdat", unit(refIdcSei)), "0"},
-        {"unit-without-marker-skipped", box("mdat", one + unit(noMarker) + two), "1 2"},
         {"undecodable-message-skipped", box("mdat", one + unit(badMessage) + two), "1 2"},
         {"empty-message-is-a-sample", box("mdat", unit({0x06, 0x05, 0x01, 0x69, 0x80})), "0"},
         {"large-video-units", box("mdat", one + videoUnit(200000) + two + videoUnit(40000)), "1 2"},
@@ -110,16 +97,8 @@ TEST_F(TelemetryFileTest, UnitWalk) {
         check(c);
 }
 
-TEST_F(TelemetryFileTest, FileThatCannotBeReadCarriesTheSystemText) {
-    const QString missing = tmp / "missing.mp4";
-    try {
-        reader::read(missing);
-        FAIL() << "no error";
-    } catch (const TeslaTelemetryReaderError& e) {
-        EXPECT_EQ(e.kind(), TeslaTelemetryReaderError::Kind::cannotRead);
-        EXPECT_TRUE(e.description().contains(missing));
-        EXPECT_TRUE(e.description().endsWith(qt_error_string(ENOENT))) << e.description().toStdString();
-    }
+// A missing file's error text is the command line's test.
+TEST_F(TelemetryFileTest, FileThatCannotBeRead) {
     EXPECT_EQ(outcome(tmp.makeFolder("folder.mp4")), "cannot read");
     // A FIFO would block an ordinary open until a writer comes; it is refused at once.
     EXPECT_EQ(outcome(makeFifo(tmp / "fifo.mp4")), "cannot read");

@@ -20,10 +20,7 @@ TEST(VarintTest, ReadsAndStopsWhereTheBytesSay) {
         std::optional<uint64_t> value;
         size_t cursorAfter;
     } cases[] = {
-        {"two bytes", {0x96, 0x01}, 0, 150, 2},
-        {"one zero byte", {0x00, 0x7F}, 0, 0, 1},
-        {"from the middle", {0xAA, 0x96, 0x01}, 1, 150, 3},
-        {"empty", {}, 0, std::nullopt, 0},
+        {"from the middle, stopping at the last byte", {0xAA, 0x96, 0x01, 0x7F}, 1, 150, 3},
         {"runs off the end", {0x80}, 0, std::nullopt, 1},
         {"ten bytes, largest value", repeated(0xFF, 9) + Bytes{0x01}, 0, std::numeric_limits<uint64_t>::max(),
          10},
@@ -38,43 +35,11 @@ TEST(VarintTest, ReadsAndStopsWhereTheBytesSay) {
     }
 }
 
-TEST(SkipFieldTest, EveryWireType) {
-    const struct {
-        uint64_t wireType;
-        Bytes bytes;
-        std::optional<size_t> cursorAfter; // none: cannot be skipped
-    } cases[] = {
-        {0, {0x96, 0x01, 0x05}, 2},
-        {0, {0x96}, std::nullopt},
-        {1, repeated(0, 8), 8},
-        {1, repeated(0, 7), std::nullopt},
-        {2, {0x03, 1, 2, 3, 9}, 4},
-        {2, {0x03, 1, 2}, std::nullopt},
-        {2, {0x83}, std::nullopt},
-        {2, repeated(0xFF, 9) + Bytes{0x01, 0x00}, std::nullopt}, // length near 2^64 must not wrap
-        {5, repeated(0, 4), 4},
-        {5, repeated(0, 3), std::nullopt},
-        {3, repeated(0, 16), std::nullopt}, // groups (3, 4) and the undefined types (6, 7)
-        {6, repeated(0, 16), std::nullopt},
-    };
-    for (const auto& c : cases) {
-        size_t cursor = 0;
-        EXPECT_EQ(reader::skipField(c.wireType, c.bytes, cursor), c.cursorAfter.has_value()) << c.wireType;
-        if (c.cursorAfter) {
-            EXPECT_EQ(cursor, *c.cursorAfter) << c.wireType;
-        }
-    }
-}
-
 TEST(EmulationBytesTest, DropsTheThreeAfterTwoZerosOnly) {
     const std::pair<Bytes, Bytes> cases[] = {
         {{0, 0, 3, 1}, {0, 0, 1}},
-        {{0, 0, 0, 3}, {0, 0, 0}},
         {{0, 3}, {0, 3}},
-        {{3, 0, 0}, {3, 0, 0}},
-        {{0, 0, 3, 0, 0, 3}, {0, 0, 0, 0}},
         {{0, 0, 3, 3}, {0, 0, 3}}, // the byte after a dropped one is not checked
-        {{0, 1, 0, 3}, {0, 1, 0, 3}},
     };
     for (const auto& [in, out] : cases)
         EXPECT_EQ(reader::removeEmulationBytes(in), out) << testing::PrintToString(in);
@@ -89,15 +54,9 @@ TEST(ProtobufPayloadTest, FindsTheMarkerRunAndUnescapesWhatFollows) {
         std::optional<Bytes> payload;
     } cases[] = {
         {"marker run", head + Bytes{0x42, 0x42, 0x69} + message + Bytes{0x80}, message},
-        {"end byte right at index 3", head + Bytes{0x69} + message + Bytes{0x80}, message},
-        {"empty message", head + Bytes{0x42, 0x69, 0x80}, Bytes{}},
         {"escaped message", head + Bytes{0x69, 0x00, 0x00, 0x03, 0x01, 0x80}, Bytes{0x00, 0x00, 0x01}},
-        {"run reaches the last byte", head + Bytes{0x42, 0x42, 0x42}, std::nullopt},
-        {"0x69 as the last byte", head + Bytes{0x42, 0x69}, std::nullopt},
         {"wrong end byte", head + Bytes{0x42, 0x68} + message + Bytes{0x80}, std::nullopt},
         {"marker tested before unescaping", head + Bytes{0x00, 0x00, 0x03, 0x69, 0x80}, std::nullopt},
-        {"bytes 1 and 2 are not examined", Bytes{0x06, 0x42, 0x42, 0x69, 0x01, 0x80}, Bytes{0x01}},
-        {"four bytes", head + Bytes{0x69}, std::nullopt},
     };
     for (const auto& c : cases)
         EXPECT_EQ(reader::protobufPayload(c.unit), c.payload) << c.name;
@@ -110,13 +69,6 @@ Bytes tag(uint64_t field, uint64_t wireType) {
         if (v < 0x80)
             return out;
     }
-}
-
-// A sample with the fields `set` gives it, the others at their defaults.
-template <typename Set> TeslaTelemetrySample with(Set set) {
-    TeslaTelemetrySample s;
-    set(s);
-    return s;
 }
 
 TEST(TelemetryParseTest, FieldsWireTypesAndFailures) {
@@ -132,75 +84,47 @@ TEST(TelemetryParseTest, FieldsWireTypesAndFailures) {
          tag(2, 0) + Bytes{2} + tag(3, 0) + Bytes{0x96, 0x01} + speed + tag(5, 5) + littleEndian(40.0f) +
              tag(6, 5) + littleEndian(-90.5f) + tag(7, 0) + Bytes{1} + tag(8, 0) + Bytes{5} + tag(9, 0) +
              Bytes{1},
-         with([](S& s) {
-             s.frameSequenceNumber = 150;
-             s.gear = 2;
-             s.speedMetersPerSecond = 12.5f;
-             s.accelerator = 40;
-             s.steeringAngle = -90.5f;
-             s.leftBlinker = true;
-             s.rightBlinker = true;
-             s.brakeApplied = true;
-         })},
+         S{.frameSequenceNumber = 150,
+           .gear = 2,
+           .speedMetersPerSecond = 12.5f,
+           .accelerator = 40,
+           .steeringAngle = -90.5f,
+           .leftBlinker = true,
+           .rightBlinker = true,
+           .brakeApplied = true}},
         {"the further fields",
          tag(1, 0) + Bytes{3} + tag(10, 0) + Bytes{2} + tag(11, 1) + littleEndian(31.25) + tag(12, 1) +
              littleEndian(121.5) + tag(13, 1) + littleEndian(359.75) + tag(14, 1) + littleEndian(-1.5) +
              tag(15, 1) + littleEndian(0.25) + tag(16, 1) + littleEndian(9.81),
-         with([](S& s) {
-             s.version = 3;
-             s.autopilotState = 2;
-             s.latitude = 31.25;
-             s.longitude = 121.5;
-             s.heading = 359.75;
-             s.linearAccelerationX = -1.5;
-             s.linearAccelerationY = 0.25;
-             s.linearAccelerationZ = 9.81;
-         })},
-        {"a repeated field keeps the last value", tag(2, 0) + Bytes{1} + tag(2, 0) + Bytes{3},
-         with([](S& s) { s.gear = 3; })},
+         S{.version = 3,
+           .autopilotState = 2,
+           .latitude = 31.25,
+           .longitude = 121.5,
+           .heading = 359.75,
+           .linearAccelerationX = -1.5,
+           .linearAccelerationY = 0.25,
+           .linearAccelerationZ = 9.81}},
+        {"a repeated field keeps the last value", tag(2, 0) + Bytes{1} + tag(2, 0) + Bytes{3}, S{.gear = 3}},
+        // Unknown fields of every wire type are skipped; a length near 2^64 must not wrap.
+        {"fixed64 and length-delimited skipped",
+         tag(17, 1) + repeated(0xFF, 8) + tag(1, 2) + Bytes{2, 0xAA, 0xBB} + tag(2, 0) + Bytes{1},
+         S{.gear = 1}},
+        {"length near 2^64", tag(17, 2) + repeated(0xFF, 9) + Bytes{0x01, 0x00}, std::nullopt},
+        {"a group", tag(2, 0) + Bytes{1} + tag(3, 3), std::nullopt},
         {"known field with another wire type is skipped",
          tag(2, 0) + Bytes{1} + tag(2, 5) + repeated(7, 4) + tag(4, 0) + Bytes{9} + tag(11, 5) +
              repeated(7, 4),
-         with([](S& s) { s.gear = 1; })},
-        {"length-delimited field 1 is skipped", tag(1, 2) + Bytes{2, 0xAA, 0xBB} + tag(2, 0) + Bytes{1},
-         with([](S& s) { s.gear = 1; })},
-        {"unknown fixed64 field is skipped", tag(17, 1) + repeated(0xFF, 8) + tag(7, 0) + Bytes{1},
-         with([](S& s) { s.leftBlinker = true; })},
-        {"a group after a field", tag(2, 0) + Bytes{1} + tag(3, 3), std::nullopt},
-        {"a known field with an undefined wire type", tag(5, 6) + repeated(0, 4), std::nullopt},
-        {"tag runs off the end", tag(2, 0) + Bytes{1, 0x80}, std::nullopt},
+         S{.gear = 1}},
         // Fixed32 with too few bytes: the field is 0 and those bytes are read as the next tag.
-        {"fixed32 short, rest reads as a tag", speed + tag(4, 5) + tag(2, 0) + Bytes{1},
-         with([](S& s) { s.gear = 1; })},
-        {"fixed32 short, rest is no valid tag", tag(4, 5) + tag(1, 3) + Bytes{0}, std::nullopt},
-        {"fixed32 short, rest is an incomplete tag", tag(6, 5) + Bytes{0x80, 0x80, 0x80}, std::nullopt},
+        {"fixed32 short, rest reads as a tag", speed + tag(4, 5) + tag(2, 0) + Bytes{1}, S{.gear = 1}},
         // A known varint that runs off the end resets its field; the sample still exists.
         {"gear varint runs off the end", tag(2, 0) + Bytes{5} + tag(2, 0), S{}},
-        {"frame number runs off the end", tag(3, 0) + Bytes{7} + tag(3, 0) + Bytes{0x80}, S{}},
-        {"blinker runs off the end", tag(8, 0) + Bytes{1} + tag(8, 0) + Bytes{0xFF}, S{}},
         {"gear 2^63 - 1", tag(2, 0) + repeated(0xFF, 8) + Bytes{0x7F},
-         with([](S& s) { s.gear = std::numeric_limits<int64_t>::max(); })},
+         S{.gear = std::numeric_limits<int64_t>::max()}},
         {"gear 2^63 rejects the message", tag(2, 0) + repeated(0x80, 9) + Bytes{0x01}, std::nullopt},
-        // The further fields fail exactly as skipping them would.
-        {"version runs off the end", tag(1, 0) + Bytes{0x80}, std::nullopt},
-        {"double beyond the end", tag(12, 1) + repeated(0, 7), std::nullopt},
     };
     for (const auto& c : cases)
         EXPECT_EQ(reader::parse(c.message), c.sample) << c.name;
-}
-
-// The generator's messages and SEI units across a long drive (parking, driving, turns,
-// blinkers, braking) decode to exactly what was written.
-TEST(TelemetryParseTest, SampleDriveMessagesRoundTrip) {
-    for (uint64_t seed : {1u, 42u, 65535u}) {
-        for (int64_t frame = 0; frame < 36 * 300; frame += 7) {
-            const sample::TelemetryRecord record = sample::telemetryAt(seed, frame, 36);
-            const Bytes message = sample::encodeTelemetryMessage(record);
-            ASSERT_EQ(reader::protobufPayload(sample::telemetrySeiNal(record)), message)
-                << seed << ", " << frame;
-            ASSERT_EQ(reader::parse(message), expectedSample(record)) << seed << ", " << frame;
-        }
-    }
 }
 
 } // namespace
