@@ -65,11 +65,6 @@ TEST_F(VideoPreviewControllerTest, OpensTheLocatedFileAndPlaysFromTheLocalTimeOn
     EXPECT_EQ(state(), "playing 90/165 m1-front | play m1-front 1");
 }
 
-TEST_F(VideoPreviewControllerTest, StartBeyondTheEndOpensTheLastFileAtItsEnd) {
-    loadThree(500, false);
-    EXPECT_EQ(state(), "paused 165/165 m2-front | pause nothing, open m2-front, seek m2-front 45");
-}
-
 TEST_F(VideoPreviewControllerTest, SameSignatureChangesNothingAndSupersededMeasuresAreDropped) {
     loadThree(0, true);
     player().completeSeek();

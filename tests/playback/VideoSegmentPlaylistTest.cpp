@@ -1,12 +1,17 @@
+// The preview's playlists, and a position in one resolved to the file and time that telemetry and
+// the watermark read.
+
 #include "VideoSegmentPlaylist.h"
 
-#include "MediaTestClips.h"
+#include "PlaybackSegmentResolver.h"
 
+#include <QStringList>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <map>
 
 using namespace orvane;
+namespace resolver = orvane::PlaybackSegmentResolver;
 
 namespace {
 
@@ -83,12 +88,12 @@ TEST(VideoSegmentPlaylistTest, LocatesStepAndLocalTimeAndBack) {
     EXPECT_FALSE(VideoSegmentPlaylist::locate(10, {}));
     // Local times clamp to their step; steps that do not exist give 0.
     const std::vector<double> two{60, 60};
-    for (auto [step, local, global] :
-         {std::tuple{1, 70.0, 120.0}, {2, 5.0, 0.0}, {-1, 5.0, 0.0}, {1, -3.0, 60.0}})
+    for (auto [step, local, global] : {std::tuple{1, 70.0, 120.0}, {2, 5.0, 0.0}, {1, -3.0, 60.0}})
         EXPECT_DOUBLE_EQ(VideoSegmentPlaylist::globalTime(step, local, two), global) << step << " " << local;
 }
 
-// A step lasts as long as its longest readable file, else the fallback minute.
+// A step lasts as long as its longest readable file, else the fallback minute. Real files, a
+// damaged one among them, are measured by the real-player preview tests.
 TEST(VideoSegmentPlaylistTest, StepDurationsTakeTheLongestFileOrTheFallback) {
     const std::map<QString, std::optional<double>> known{
         {"/drive/a", 59.8},   {"/drive/b", 60.1},  {"/drive/bad", std::nullopt},
@@ -108,18 +113,76 @@ TEST(VideoSegmentPlaylistTest, StepDurationsTakeTheLongestFileOrTheFallback) {
         {step({"a", "b", "bad"}), step({"bad"}), step({"zero", "nan"}), step({}), step({"short"})}, reader);
     EXPECT_EQ(durations, (std::vector<double>{60.1, 60, 60, 60, 45}));
     EXPECT_EQ(asked.size(), 7u);
+}
 
-    // The same with real files read from the disk.
-    test::TempFolder folder;
-    TeslaVideoFile good, broken;
-    good.url = test::writeClip({.path = folder / "good.mp4", .width = 64, .height = 48, .seconds = 1.5});
-    broken.url = test::writeClip(
-        {.path = folder / "cut.mp4", .width = 64, .height = 48, .damage = sample::Damage::truncated});
-    const auto read =
-        VideoSegmentPlaylist::loadStepDurations({PlaybackStep::single(good), PlaybackStep::single(broken)});
-    ASSERT_EQ(read.size(), 2u);
-    EXPECT_NEAR(read[0], 1.5, 0.03);
-    EXPECT_EQ(read[1], 60.0);
+// "m1-front.mp4 at 0.5 of 60, step 1": the file, the time in it, its length and the step.
+std::string segment(const std::optional<PlaybackSegmentContext>& s) {
+    if (!s)
+        return "none";
+    QString text = QStringLiteral("%1 at %2 of %3").arg(s->video.fileName).arg(s->localTime).arg(s->duration);
+    return (s->stepIndex ? text + QStringLiteral(", step %1").arg(*s->stepIndex) : text).toStdString();
+}
+
+const TeslaVideoFile selected = file("selected-back.mp4", 0, CameraAngle::back);
+const std::vector<PlaybackStep> threeMinutes = {PlaybackStep::single(file("m0-front.mp4")),
+                                                PlaybackStep::single(file("m1-front.mp4")),
+                                                PlaybackStep::single(file("m2-front.mp4"))};
+const std::vector<double> lengths = {60, 60, 45};
+
+TEST(PlaybackSegmentResolver, TelemetryVideoPrefersTheFrontCamera) {
+    const auto back = file("a-back.mp4", 0, CameraAngle::back), front = file("a-front.mp4");
+    const auto unknown = file("a.mp4", 0, std::nullopt);
+    EXPECT_EQ(resolver::telemetryVideo({unknown, back, front})->id, front.id);
+    EXPECT_EQ(resolver::telemetryVideo({back, unknown})->id, back.id);
+    EXPECT_FALSE(resolver::telemetryVideo({}));
+}
+
+// Through the continuous playlist when it is measured (its boundaries and clamps are locating's,
+// see VideoSegmentPlaylistTest), else through the selected file, whose length the controller knows.
+TEST(PlaybackSegmentResolver, ResolvesThroughThePlaylistOrTheSelectedFile) {
+    const std::vector<PlaybackStep> none, emptyStep = {PlaybackStep::multiCamera({})};
+    const struct {
+        std::vector<PlaybackStep> steps;
+        std::vector<double> durations;
+        double t, controllerDuration;
+        const char* segment;
+    } cases[] = {
+        {threeMinutes, lengths, 60.5, 30, "m1-front.mp4 at 0.5 of 60, step 1"},
+        {none, {}, 12.5, 30, "selected-back.mp4 at 12.5 of 30"},
+        {none, {}, 45, 30, "selected-back.mp4 at 30 of 30"},
+        {none, {}, -3, 30, "selected-back.mp4 at 0 of 30"},
+        {none, {}, 25, -1, "selected-back.mp4 at 0 of -1"}, // a negative length is kept
+        {none, {}, 25, NAN, "selected-back.mp4 at 0 of nan"},
+        {threeMinutes, {}, 10, 30, "selected-back.mp4 at 10 of 30"},            // steps not measured
+        {{threeMinutes[0]}, {60, 60}, 90, 60, "selected-back.mp4 at 60 of 60"}, // more lengths than steps
+        {emptyStep, {60}, 10, 30, "none"}, // a located step without files is nothing, not the selected file
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(
+            segment(resolver::playbackSegment(c.t, c.steps, c.durations, selected, c.controllerDuration)),
+            c.segment)
+            << c.t;
+    EXPECT_FALSE(resolver::playbackSegment(10, none, {}, std::nullopt, 30));
+}
+
+TEST(PlaybackSegmentResolver, NextSegmentIsTheStartOfTheFollowingStep) {
+    const std::vector<PlaybackStep> withEmptyLast = {threeMinutes[0], PlaybackStep::multiCamera({})};
+    const struct {
+        std::vector<PlaybackStep> steps;
+        std::vector<double> durations;
+        double t;
+        const char* next;
+    } cases[] = {
+        {threeMinutes, lengths, 61, "m2-front.mp4 at 0 of 45, step 2"},
+        {threeMinutes, lengths, 130, "none"},  // the last minute
+        {threeMinutes, {60, 60}, 61, "none"},  // fewer lengths than steps
+        {threeMinutes, {}, 10, "none"},        // resolved through the selected file
+        {{}, {}, 10, "none"},                  // no continuous playlist
+        {withEmptyLast, {60, 60}, 10, "none"}, // the following step has no files
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(segment(resolver::nextPlaybackSegment(c.t, c.steps, c.durations, selected, 30)), c.next)
+            << c.t;
 }
 
 } // namespace
