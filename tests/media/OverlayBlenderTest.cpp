@@ -23,7 +23,6 @@ TEST(OverlayBlenderTest, BlendsInsideTheBoxOnly) {
         {QColor(0, 0, 0, 199), false, int(200 * 56 / 255.0 + 16 * 199 / 255.0 + 0.5), 128, 128},
         {QColor(0, 0, 0, 199), true, int(200 * 56 / 255.0 + 0.5), 128, 128},
         {QColor(255, 255, 255, 255), false, 235, 128, 128},
-        {QColor(255, 255, 255, 255), true, 255, 128, 128},
         // Opaque red (BT.601 limited): Y 81, Cb 90, Cr 240; half of the pair covered.
         {QColor(255, 0, 0, 255), false, 81, (128 + 90) / 2, (128 + 240) / 2},
         {QColor(0, 0, 0, 0), false, 200, 128, 128},
