@@ -57,11 +57,6 @@ inline ExportResult exportAs(Way way, const std::vector<TeslaVideoFile>& videos,
     return GPUVideoExporter::exportContinuous(pieces, out, settings, {});
 }
 
-// Every entry of a folder, hidden ones included.
-inline QStringList entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System);
-}
-
 // The export suites: a 2-second front clip recorded in the morning and a back clip of the
 // afternoon, both 320 × 240, written once; each test's own folder, with a temporary folder in
 // it that QDir::tempPath() points at.

@@ -101,6 +101,13 @@ qint64 endedProcessId() {
     return child;
 }
 
+QStringList entries(const QString& folder) {
+    QStringList names =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    names.removeIf([](const QString& name) { return name.startsWith(QLatin1String("runtime-")); });
+    return names;
+}
+
 QByteArray digest(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
