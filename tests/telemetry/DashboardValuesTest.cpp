@@ -1,5 +1,5 @@
-// What the dashboard shows: the record for a position in a file, the smoothed steering angle, the
-// pedal on one scale whichever the file used, elapsed-time labels.
+// What the dashboard shows: the record for a position in a file, the pedal on one scale whichever
+// the file used, elapsed-time labels. (The smoothed steering angle is the app's timeline test.)
 
 #include "AcceleratorScale.h"
 #include "PlaybackTimeFormat.h"
@@ -41,20 +41,6 @@ Samples unnumbered(int count) {
     return numbered(std::vector<std::optional<uint64_t>>(size_t(count)));
 }
 
-std::vector<TeslaTelemetrySample> pedal(const std::vector<float>& values) {
-    std::vector<TeslaTelemetrySample> out(values.size());
-    for (size_t i = 0; i < values.size(); ++i)
-        out[i].accelerator = values[i];
-    return out;
-}
-
-std::vector<float> pedalOf(const std::vector<TeslaTelemetrySample>& samples) {
-    std::vector<float> out;
-    for (const auto& s : samples)
-        out.push_back(s.accelerator);
-    return out;
-}
-
 } // namespace
 
 TEST(TelemetryInterpolation, ProgressIsLocalTimeOverDurationWithinZeroToOne) {
@@ -79,7 +65,6 @@ TEST(TelemetryInterpolation, MapsPositionsOntoRecords) {
     } cases[] = {
         // 1,800 records numbered 100…1,899 at half way: target 999.5 lies between 999 and 1,000.
         {"numbered at half", run(100, 1800), 0.5, TelemetryInterpolation{899, 900, 0.5}, 900},
-        {"numbered at end", run(100, 1800), 1, TelemetryInterpolation{1798, 1799, 1}, 1799},
         // A dropped record (102) is bridged through the numbers, not the indices.
         {"dropped record", numbered({100, 101, 103, 104}), 0.5, TelemetryInterpolation{1, 2, 0.5}, 2},
         {"unnumbered at end", unnumbered(11), 1, TelemetryInterpolation{10, 10, 0}, 10},
@@ -106,21 +91,6 @@ TEST(TelemetryInterpolation, MapsPositionsOntoRecords) {
     }
 }
 
-TEST(TelemetryInterpolation, SteeringMovesLinearlyBetweenRecordsInDoublePrecision) {
-    Samples samples = run(0, 3);
-    samples[0].steeringAngle = 10;
-    samples[1].steeringAngle = 20;
-    samples[2].steeringAngle = -40;
-    EXPECT_DOUBLE_EQ(interp::steeringAngle(samples, {0, 1, 0.25}), 12.5);
-    EXPECT_DOUBLE_EQ(interp::steeringAngle(samples, {1, 2, 0.5}), -10);
-    EXPECT_DOUBLE_EQ(interp::steeringAngle(samples, {2, 2, 0}), -40);
-    // Not rounded to the records' single precision.
-    samples[0].steeringAngle = 0.1f;
-    samples[1].steeringAngle = 0.2f;
-    EXPECT_DOUBLE_EQ(interp::steeringAngle(samples, {0, 1, 1.0 / 3}),
-                     double(0.1f) + (double(0.2f) - double(0.1f)) / 3);
-}
-
 // A one-second file of 36 frames, one record per frame: on every frame boundary and inside
 // every frame, over the whole file, the record shown is the frame on screen or its neighbour.
 TEST(TelemetryInterpolation, RecordShownStaysWithinOneFrameOfThePicture) {
@@ -138,6 +108,7 @@ TEST(TelemetryInterpolation, RecordShownStaysWithinOneFrameOfThePicture) {
         }
 }
 
+// Rescaling a file on the fraction scale is the app's timeline test.
 TEST(AcceleratorScale, DecidesPerFile) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const struct {
@@ -151,17 +122,12 @@ TEST(AcceleratorScale, DecidesPerFile) {
         {"negative value", {-0.1f, 0.5f}, AcceleratorScale::percent},
         {"not a number", {nan, 0.5f}, AcceleratorScale::percent},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(AcceleratorScaling::detect(pedal(c.values)), c.scale) << c.name;
-}
-
-TEST(AcceleratorScale, OnlyFractionFilesAreRescaled) {
-    auto fraction = pedal({0, 0.25f, 1});
-    AcceleratorScaling::normalizeToPercent(fraction);
-    EXPECT_EQ(pedalOf(fraction), (std::vector<float>{0, 25, 100}));
-    auto percent = pedal({0, 18, 55});
-    AcceleratorScaling::normalizeToPercent(percent);
-    EXPECT_EQ(pedalOf(percent), (std::vector<float>{0, 18, 55}));
+    for (const auto& c : cases) {
+        Samples samples(c.values.size());
+        for (size_t i = 0; i < c.values.size(); ++i)
+            samples[i].accelerator = c.values[i];
+        EXPECT_EQ(AcceleratorScaling::detect(samples), c.scale) << c.name;
+    }
 }
 
 // The last row is capped below what 64 bits hold rather than overflowing.

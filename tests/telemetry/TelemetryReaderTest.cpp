@@ -4,7 +4,6 @@
 #include "TestSupport.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -66,7 +65,12 @@ Bytes tag(uint64_t field, uint64_t wireType) {
 }
 
 TEST(TelemetryParseTest, FieldsWireTypesAndFailures) {
-    using S = TeslaTelemetrySample;
+    using S = TeslaTelemetrySample; // expected samples list the fields in declaration order
+    const auto gear = [](int64_t value) {
+        S sample;
+        sample.gear = value;
+        return sample;
+    };
     const Bytes speed = tag(4, 5) + littleEndian(12.5f);
     const struct {
         const char* name;
@@ -78,43 +82,28 @@ TEST(TelemetryParseTest, FieldsWireTypesAndFailures) {
          tag(2, 0) + Bytes{2} + tag(3, 0) + Bytes{0x96, 0x01} + speed + tag(5, 5) + littleEndian(40.0f) +
              tag(6, 5) + littleEndian(-90.5f) + tag(7, 0) + Bytes{1} + tag(8, 0) + Bytes{5} + tag(9, 0) +
              Bytes{1},
-         S{.frameSequenceNumber = 150,
-           .gear = 2,
-           .speedMetersPerSecond = 12.5f,
-           .accelerator = 40,
-           .steeringAngle = -90.5f,
-           .leftBlinker = true,
-           .rightBlinker = true,
-           .brakeApplied = true}},
+         S{150, 2, 12.5f, 40, -90.5f, true, true, true, {}, {}, {}, {}, {}, {}, {}, {}}},
         {"the further fields",
          tag(1, 0) + Bytes{3} + tag(10, 0) + Bytes{2} + tag(11, 1) + littleEndian(31.25) + tag(12, 1) +
              littleEndian(121.5) + tag(13, 1) + littleEndian(359.75) + tag(14, 1) + littleEndian(-1.5) +
              tag(15, 1) + littleEndian(0.25) + tag(16, 1) + littleEndian(9.81),
-         S{.version = 3,
-           .autopilotState = 2,
-           .latitude = 31.25,
-           .longitude = 121.5,
-           .heading = 359.75,
-           .linearAccelerationX = -1.5,
-           .linearAccelerationY = 0.25,
-           .linearAccelerationZ = 9.81}},
-        {"a repeated field keeps the last value", tag(2, 0) + Bytes{1} + tag(2, 0) + Bytes{3}, S{.gear = 3}},
+         S{{}, 0, 0, 0, 0, false, false, false, 3, 2, 31.25, 121.5, 359.75, -1.5, 0.25, 9.81}},
+        {"a repeated field keeps the last value", tag(2, 0) + Bytes{1} + tag(2, 0) + Bytes{3}, gear(3)},
         // Unknown fields of every wire type are skipped; a length near 2^64 must not wrap.
         {"fixed64 and length-delimited skipped",
-         tag(17, 1) + repeated(0xFF, 8) + tag(1, 2) + Bytes{2, 0xAA, 0xBB} + tag(2, 0) + Bytes{1},
-         S{.gear = 1}},
+         tag(17, 1) + repeated(0xFF, 8) + tag(1, 2) + Bytes{2, 0xAA, 0xBB} + tag(2, 0) + Bytes{1}, gear(1)},
         {"length near 2^64", tag(17, 2) + repeated(0xFF, 9) + Bytes{0x01, 0x00}, std::nullopt},
         {"a group", tag(2, 0) + Bytes{1} + tag(3, 3), std::nullopt},
         {"known field with another wire type is skipped",
          tag(2, 0) + Bytes{1} + tag(2, 5) + repeated(7, 4) + tag(4, 0) + Bytes{9} + tag(11, 5) +
              repeated(7, 4),
-         S{.gear = 1}},
+         gear(1)},
         // Fixed32 with too few bytes: the field is 0 and those bytes are read as the next tag.
-        {"fixed32 short, rest reads as a tag", speed + tag(4, 5) + tag(2, 0) + Bytes{1}, S{.gear = 1}},
+        {"fixed32 short, rest reads as a tag", speed + tag(4, 5) + tag(2, 0) + Bytes{1}, gear(1)},
         // A known varint that runs off the end resets its field; the sample still exists.
         {"gear varint runs off the end", tag(2, 0) + Bytes{5} + tag(2, 0), S{}},
         {"gear 2^63 - 1", tag(2, 0) + repeated(0xFF, 8) + Bytes{0x7F},
-         S{.gear = std::numeric_limits<int64_t>::max()}},
+         gear(std::numeric_limits<int64_t>::max())},
         {"gear 2^63 rejects the message", tag(2, 0) + repeated(0x80, 9) + Bytes{0x01}, std::nullopt},
     };
     for (const auto& c : cases)
@@ -197,7 +186,6 @@ TEST_F(TelemetryFileTest, UnitWalk) {
         {"sei-type-uses-low-five-bits", box("mdat", unit(refIdcSei)), "0"},
         {"undecodable-message-skipped", box("mdat", one + unit(badMessage) + two), "1 2"},
         {"empty-message-is-a-sample", box("mdat", unit({0x06, 0x05, 0x01, 0x69, 0x80})), "0"},
-        {"large-video-units", box("mdat", one + videoUnit(200000) + two + videoUnit(40000)), "1 2"},
     };
     for (const auto& c : cases)
         check(c);
