@@ -1,6 +1,3 @@
-// The library's names, times and texts: cameras, categories, event.json, the car's time stamps,
-// titles, minutes and day sections.
-
 #include "CameraAngle.h"
 #include "ClipCategory.h"
 #include "DatedEventSection.h"
@@ -26,7 +23,6 @@ TEST(CameraAngleTest, CameraAndTimestampKeyFromTheName) {
     } cases[] = {
         {"2024-05-01_10-20-30-front.mp4", CameraAngle::front, "2024-05-01_10-20-30"},
         {"a-back.mp4", CameraAngle::back, "a"},
-        {"x-left_repeater.mp4", CameraAngle::leftRepeater, "x"},
         {"clip-front.mp4.bak", std::nullopt, "clip-front.mp4.bak"},
         {"x-FRONT.mp4", std::nullopt, "x-FRONT.mp4"},
         {"front.mp4", std::nullopt, "front.mp4"},
@@ -44,7 +40,6 @@ TEST(CameraAngleTest, CameraAndTimestampKeyFromTheName) {
 TEST(ClipCategoryTest, FromPath) {
     const std::vector<std::pair<const char*, std::optional<ClipCategory>>> cases = {
         {"/media/u/TeslaCam/SavedClips/2024-05-01_10-20-30", ClipCategory::saved},
-        {"/media/u/TeslaCam/RecentClips/", ClipCategory::recent},
         {"/media/u/TeslaCam/SentryClips/x/y", ClipCategory::sentry},
         {"/media/u/TeslaCam/savedclips/x", std::nullopt},
         {"/media/u/TeslaCam/MySavedClips", std::nullopt},
@@ -67,9 +62,7 @@ TEST(EventMetadataTest, DecodeAcceptsOnlyStringFields) {
         {R"({"city":null,"unknown":5})", true},
         {R"({"est_lat":31.2})", false}, // a number where the car writes text
         {R"([1,2])", false},
-        {"{", false},
         {"\xff\xfe{}", false}, // not UTF-8
-        {R"({"city":"a"} trailing)", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(EventMetadata::decode(QByteArray(c.json)).has_value(), c.decodes) << c.json;
@@ -83,27 +76,22 @@ TEST(EventMetadataTest, LoadIgnoresHugeFiles) {
 }
 
 TEST(EventMetadataTest, CoordinateAndLocationLines) {
-    struct Case {
-        std::optional<QString> lat, lon, city;
-        std::optional<QString> coordinate, location;
+    const struct {
+        const char *lat, *lon, *city, *coordinate, *location; // nullptr: none
+    } cases[] = {
+        {"31.2304", "-121.4737", "上海", "31.23040°N, 121.47370°W", "31.23040°N, 121.47370°W · 上海"},
+        {"-0.5", "0", nullptr, "0.50000°S, 0.00000°E", "0.50000°S, 0.00000°E"},
+        {" 31.2304", "121.4737", "上海", nullptr, "上海"},
+        {"31.2304", nullptr, "", nullptr, nullptr},
     };
-    const QString both = QStringLiteral("31.23040°N, 121.47370°W");
-    const Case cases[] = {
-        {"31.2304", "-121.4737", QStringLiteral("上海"), both, both + QStringLiteral(" · 上海")},
-        {"-0.5", "0", std::nullopt, QStringLiteral("0.50000°S, 0.00000°E"),
-         QStringLiteral("0.50000°S, 0.00000°E")},
-        {" 31.2304", "121.4737", QStringLiteral("上海"), std::nullopt, QStringLiteral("上海")},
-        {"31.2304", std::nullopt, QStringLiteral(""), std::nullopt, std::nullopt},
-        {"1e1", ".5", std::nullopt, QStringLiteral("10.00000°N, 0.50000°E"),
-         QStringLiteral("10.00000°N, 0.50000°E")},
-    };
-    for (const Case& c : cases) {
+    const auto text = [](const char* s) { return s ? std::optional(QString::fromUtf8(s)) : std::nullopt; };
+    for (const auto& c : cases) {
         EventMetadata m;
-        m.estLat = c.lat;
-        m.estLon = c.lon;
-        m.city = c.city;
-        EXPECT_EQ(m.coordinateLine(), c.coordinate) << c.lat.value_or("-").toStdString();
-        EXPECT_EQ(m.locationLine(), c.location) << c.lat.value_or("-").toStdString();
+        m.estLat = text(c.lat);
+        m.estLon = text(c.lon);
+        m.city = text(c.city);
+        EXPECT_EQ(m.coordinateLine(), text(c.coordinate)) << c.lat;
+        EXPECT_EQ(m.locationLine(), text(c.location)) << c.lat;
     }
 }
 
@@ -115,20 +103,7 @@ protected:
     }
 };
 
-// A range and the names of partial exports are the command line's and the export orchestration's
-// tests.
-TEST_F(ShanghaiTimeTest, TimeRangeTitleAndOutputNames) {
-    TeslaClipEvent event;
-    event.category = ClipCategory::imported;
-    event.startTime = at(2024, 5, 1, 10, 20, 30);
-    event.endTime = event.startTime; // a range only when the end is later
-    EXPECT_EQ(event.timeRangeTitle(), QStringLiteral("10:20:30"));
-    EXPECT_EQ(event.continuousOutputFileName(CameraAngle::leftRepeater),
-              QStringLiteral("_2024-05-01_10-20-30_2024-05-01_10-20-30_left_repeater_watermarked.mp4"));
-}
-
 TEST_F(ShanghaiTimeTest, GroupsByMinuteLatestFirst) {
-    EXPECT_TRUE(VideoTimestampGroup::groups({}).empty());
     auto file = [](const char* name, Instant t) {
         TeslaVideoFile f;
         f.fileName = QString::fromUtf8(name);
@@ -166,7 +141,6 @@ TEST_F(ShanghaiTimeTest, DaySectionsLatestFirst) {
     ASSERT_EQ(sections[1].events.size(), 3u);
     EXPECT_EQ(sections[1].events[0].startTime, at(2024, 5, 1, 23, 59, 59));
     EXPECT_EQ(sections[1].events[2].startTime, at(2024, 5, 1, 0, 0, 0));
-    EXPECT_TRUE(sections[1].title.contains(QStringLiteral("星期三"))) << sections[1].title.toStdString();
 }
 
 // In Europe/Berlin: CET (+1) in winter, CEST (+2) from the last Sunday of March 02:00 to the last
@@ -179,23 +153,8 @@ protected:
     }
 };
 
-TEST_F(TeslaTimeParserTest, LocalDateTimesAreExactlyTheCarsForm) {
-    struct Case {
-        const char* text;
-        std::optional<Instant> expected;
-    };
-    // Daylight saving and impossible dates are LocalTime::fromFields's (see InstantTest).
-    const Case cases[] = {
-        {"2024-01-15T10:20:30", utc(2024, 1, 15, 9, 20, 30)},
-        {"2023-02-29T00:00:00", std::nullopt},
-        {"2024-05-01 10:20:30", std::nullopt},
-        {"2024-05-01T10:20:30Z", std::nullopt},
-        {"２０２４-05-01T10:20:30", std::nullopt},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(TeslaTimeParser::parseLocalDateTime(QString::fromUtf8(c.text)), c.expected) << c.text;
-}
-
+// Without a zone the text is local time in exactly the car's form (the thumbnails read file names
+// with the same parser); daylight saving and impossible dates are LocalTime's.
 TEST_F(TeslaTimeParserTest, MetadataTimestamps) {
     struct Case {
         const char* text;
@@ -209,6 +168,7 @@ TEST_F(TeslaTimeParserTest, MetadataTimestamps) {
         {" \n2024-05-01T10:20:30Z\n ", utc(2024, 5, 1, 10, 20, 30)},
         {"   ", std::nullopt},
         {"2024-05-01T10:20:30+25:00", std::nullopt},
+        {"２０２４-05-01T10:20:30", std::nullopt},
     };
     for (const Case& c : cases) {
         const auto got = TeslaTimeParser::parseMetadataTimestamp(QString::fromUtf8(c.text));
