@@ -1,8 +1,10 @@
-// The previews over scripted players: each step of a scenario is checked as one line, the
-// controller's state (and its cells) and then what it told the players meanwhile.
+// The previews over scripted players, each step of a scenario checked as one line: the controller's
+// state (and its cells), then what it told the players meanwhile. Then over real players.
 
 #include "FakePreviewEnvironment.h"
+#include "MediaTestClips.h"
 #include "MultiCameraPreviewController.h"
+#include "TestSupport.h"
 #include "VideoPreviewController.h"
 
 #include <QSignalSpy>
@@ -15,13 +17,15 @@ using A = CameraAngle;
 
 namespace {
 
-TeslaVideoFile file(int minute) {
+// Minute `minute`'s file of a camera, "m1-back.mp4" (no camera: "m1.mp4").
+TeslaVideoFile cam(int minute, std::optional<CameraAngle> angle, double startOffset = 0) {
     TeslaVideoFile f;
     f.id = QUuid::createUuid();
-    f.fileName = QStringLiteral("m%1-front.mp4").arg(minute);
+    f.fileName =
+        QStringLiteral("m%1").arg(minute) + (angle ? Camera::fileNameSuffix(*angle) : QStringLiteral(".mp4"));
     f.url = QStringLiteral("/drive/") + f.fileName;
-    f.startTime = 1000 + 60 * minute;
-    f.cameraAngle = CameraAngle::front;
+    f.startTime = 1000 + 60 * minute + startOffset;
+    f.cameraAngle = angle;
     return f;
 }
 
@@ -49,7 +53,7 @@ protected:
         player().report(Status::readyToPlay);
     }
 
-    std::vector<TeslaVideoFile> files{file(0), file(1), file(2)};
+    std::vector<TeslaVideoFile> files{cam(0, A::front), cam(1, A::front), cam(2, A::front)};
     VideoSegmentPlaylist playlist = VideoSegmentPlaylist::singleCamera(files);
     test::FakeEnvironment env;
     VideoPreviewController controller;
@@ -192,18 +196,6 @@ TEST_F(VideoPreviewControllerTest, DestroyedControllerIgnoresLateResults) {
     controller.loadPlaylist(playlist, 0, true);
     env.measures.back().done({60, 60, 45});
     EXPECT_EQ(*env.opened, std::vector<QString>{files[0].url});
-}
-
-// Minute `minute`'s file of a camera, "m1-back.mp4" (no camera: "m1.mp4").
-TeslaVideoFile cam(int minute, std::optional<CameraAngle> angle, double startOffset = 0) {
-    TeslaVideoFile f;
-    f.id = QUuid::createUuid();
-    f.fileName =
-        QStringLiteral("m%1").arg(minute) + (angle ? Camera::fileNameSuffix(*angle) : QStringLiteral(".mp4"));
-    f.url = QStringLiteral("/drive/") + f.fileName;
-    f.startTime = 1000 + 60 * minute + startOffset;
-    f.cameraAngle = angle;
-    return f;
 }
 
 QString names(const std::vector<TeslaVideoFile>& files) {
@@ -402,6 +394,49 @@ TEST_F(MultiCameraPreviewControllerTest, DestroyedControllerIgnoresLateResults) 
     env.measures.back().done({60});
     EXPECT_EQ(env.players.size(), 2u);
     EXPECT_EQ(env.opened->size(), 2u);
+}
+
+// The controllers over real players and files: what the fakes cannot show.
+
+TeslaVideoFile clipFile(const test::TempFolder& folder, CameraAngle camera, int minute,
+                        sample::Damage damage = sample::Damage::none) {
+    TeslaVideoFile f;
+    f.id = QUuid::createUuid();
+    f.fileName = QStringLiteral("2024-05-01_10-%1-00").arg(minute, 2, 10, QLatin1Char('0')) +
+                 Camera::fileNameSuffix(camera);
+    f.url = test::writeClip(
+        {.path = folder / f.fileName, .camera = camera, .width = 64, .height = 48, .damage = damage});
+    f.startTime = 1000 + 60 * minute;
+    f.cameraAngle = camera;
+    return f;
+}
+
+TEST(RealPlayerPreviewTest, GridWithAnUnreadableCellStillPlays) {
+    test::TempFolder folder;
+    const std::vector<TeslaVideoFile> files{
+        clipFile(folder, CameraAngle::front, 0), clipFile(folder, CameraAngle::back, 0),
+        clipFile(folder, CameraAngle::leftRepeater, 0, sample::Damage::truncated)};
+    MultiCameraPreviewController controller;
+    controller.loadPlaylist(VideoSegmentPlaylist::multiCamera(files), 0.5, true);
+    ASSERT_TRUE(test::waitUntil([&] { return controller.isPlaying(); }));
+    EXPECT_NEAR(controller.duration(), 1.0, 0.03);
+    EXPECT_EQ(controller.expectedLoadCount(), 3);
+    ASSERT_TRUE(test::waitUntil([&] { return controller.currentTime() > 0.6; }));
+    controller.stop();
+}
+
+TEST(RealPlayerPreviewTest, SingleViewPlaysAcrossFilesToTheEnd) {
+    test::TempFolder folder;
+    const std::vector<TeslaVideoFile> files{clipFile(folder, CameraAngle::front, 0),
+                                            clipFile(folder, CameraAngle::front, 1)};
+    VideoPreviewController controller;
+    controller.setPlaybackRate(4);
+    controller.loadPlaylist(VideoSegmentPlaylist::singleCamera(files), 0.5, true);
+    ASSERT_TRUE(test::waitUntil([&] { return controller.isPlaying(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return controller.currentStepIndex() == 1; }));
+    ASSERT_TRUE(test::waitUntil([&] { return !controller.isPlaying(); }));
+    EXPECT_NEAR(controller.currentTime(), controller.duration(), 1e-9);
+    EXPECT_NEAR(controller.duration(), 2.0, 0.06);
 }
 
 } // namespace
