@@ -22,8 +22,7 @@ using namespace orvane::test;
 namespace {
 
 QJsonObject probe(const QString& path) {
-    const auto out = runProgram("ffprobe", {"-v", "error", "-show_streams", "-show_entries",
-                                            "packet=flags,stream_index", "-of", "json", path});
+    const auto out = runProgram("ffprobe", {"-v", "error", "-show_streams", "-of", "json", path});
     return out ? QJsonDocument::fromJson(*out).object() : QJsonObject();
 }
 
@@ -34,18 +33,15 @@ QJsonObject stream(const QJsonObject& info, const QString& type) {
     return {};
 }
 
-// Key frame positions among the video packets.
-std::vector<int> keyFrames(const QJsonObject& info) {
-    const int videoIndex = stream(info, "video")["index"].toInt();
+// Positions of the key frames among the video packets.
+std::vector<int> keyFrames(const QString& path) {
+    const auto flags = runProgram("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                                              "packet=flags", "-of", "csv=p=0", path});
     std::vector<int> keys;
-    int n = 0;
-    for (const auto& p : info["packets"].toArray()) {
-        if (p.toObject()["stream_index"].toInt() != videoIndex)
-            continue;
-        if (p.toObject()["flags"].toString().startsWith('K'))
+    const QList<QByteArray> packets = flags.value_or(QByteArray()).trimmed().split('\n');
+    for (int n = 0; n < int(packets.size()); ++n)
+        if (packets[n].startsWith('K'))
             keys.push_back(n);
-        ++n;
-    }
     return keys;
 }
 
@@ -101,10 +97,8 @@ TEST_F(ExportVideoTest, SingleTrimIsExactH264HighWithTrueTimes) {
     const QJsonObject v = stream(info, "video");
     EXPECT_EQ(v["codec_name"].toString(), "h264");
     EXPECT_EQ(v["profile"].toString(), "High");
-    EXPECT_EQ(v["width"].toInt(), 320);
-    EXPECT_EQ(v["height"].toInt(), 240);
     EXPECT_EQ(v["has_b_frames"].toInt(), 0);
-    EXPECT_EQ(keyFrames(info), std::vector<int>({0}));
+    EXPECT_EQ(keyFrames(result.path), std::vector<int>({0}));
     const auto frames = lumaFrames(result.path, 320, 240);
     ASSERT_EQ(frames.size(), 36u);
     ASSERT_EQ(rec.clocks.size(), 36u);
@@ -126,26 +120,6 @@ TEST_F(ExportVideoTest, SingleTrimIsExactH264HighWithTrueTimes) {
               QStringLiteral("已将 3 张图片保存到视频所在目录"));
     const QString stamp = "TeslaCam-" + LocalTime::format(morning + 0.5 + shot.time, "yyyy-MM-dd_HH-mm-ss");
     EXPECT_EQ(entries(shots), QStringList({stamp + "-2.png", stamp + "-3.png", stamp + ".png"}));
-}
-
-TEST(FrameCaptureTest, CaptureTimesNamesAndFallback) {
-    EXPECT_DOUBLE_EQ(FrameCapture::captureTime(5, 1, 1.0), 1.0 - 1.0 / 30);
-    EXPECT_DOUBLE_EQ(FrameCapture::captureTime(NAN, 0.4, 1.0), 0.4);
-    EXPECT_DOUBLE_EQ(FrameCapture::captureTime(-3, 0, 1.0), 0);
-    EXPECT_EQ(FrameCapture::imageFileName(3725, {}), QStringLiteral("TeslaCam-1-02-05.png"));
-    EXPECT_THROW(FrameCapture::pngData(QImage()), FileSystemError);
-    // An exact frame that cannot be decoded is taken with a tolerance instead.
-    int calls = 0;
-    const auto fallback = FrameCapture::capture(
-        [&](double t, double tolerance) {
-            ++calls;
-            if (tolerance == 0)
-                throw std::runtime_error("exact frame not decodable");
-            return FrameCapture::Frame{QImage(4, 4, QImage::Format_RGB32), t + 0.01};
-        },
-        2.0);
-    EXPECT_EQ(calls, 2);
-    EXPECT_DOUBLE_EQ(fallback.time, 2.01);
 }
 
 TEST_F(ExportVideoTest, TimeBoxIsBurnedBottomRightAndOnlyThere) {
@@ -176,7 +150,6 @@ TEST_F(ExportVideoTest, OriginalIsHevcWithAudioCopied) {
     const QJsonObject info = probe(folder / "out.mp4");
     EXPECT_EQ(stream(info, "video")["codec_name"].toString(), "hevc");
     EXPECT_EQ(stream(info, "video")["profile"].toString(), "Main");
-    EXPECT_EQ(stream(info, "video")["width"].toInt(), 320);
     EXPECT_EQ(stream(info, "audio")["codec_name"].toString(), "aac");
     EXPECT_EQ(lumaFrames(folder / "out.mp4", 320, 240).size(), 36u);
 }

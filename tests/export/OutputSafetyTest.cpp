@@ -1,6 +1,6 @@
 // Exports and image saves as a careless or hostile user drives them: outputs that are the
-// footage itself, special files, very long names, leftovers of killed exports, sources cut
-// short. Nothing of the user's is ever destroyed and nothing blocks.
+// footage itself, special files, leftovers of killed exports, sources cut short. Nothing of the
+// user's is ever destroyed and nothing blocks.
 
 #include "ExportTestSupport.h"
 #include "FrameCapture.h"
@@ -124,18 +124,6 @@ TEST_F(OutputSafetyTest, OutputsThatAreNotRegularFilesAreRefused) {
     }
     EXPECT_TRUE(hiddenEntries(outputs).isEmpty());
     EXPECT_TRUE(entries(temp).isEmpty());
-}
-
-TEST_F(OutputSafetyTest, LongOutputNamesWork) {
-    const QString outputs = folder.makeFolder("out");
-    // 255 bytes, the limit: the temporary names (checked for every kind of name by the core
-    // tests) must still fit.
-    const QString name = QString(251, 'a') + ".mp4";
-    exportAs(Way::single, {front}, outputs + "/" + name, 0.25);
-    EXPECT_GT(QFileInfo(outputs + "/" + name).size(), 0);
-    FrameCapture::saveImage(redImage(), outputs + "/" + QString(251, 'c') + ".png", {});
-    EXPECT_EQ(QImage(outputs + "/" + QString(251, 'c') + ".png").size(), QSize(64, 48));
-    EXPECT_TRUE(hiddenEntries(outputs).isEmpty());
 }
 
 // Whatever a killed export left in the destination or the temporary folder is removed by the
