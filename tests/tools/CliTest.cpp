@@ -1,5 +1,3 @@
-// What the command line prints for a drive, a camera's files, a clip's telemetry and an export.
-
 #include "CliTestSupport.h"
 #include "TeslaTelemetryReader.h"
 
@@ -46,25 +44,21 @@ TEST_F(CliTest, ScanPrintsEventsByCategory) {
     EXPECT_EQ(saved["videoCount"].toInt(), 2);
     EXPECT_EQ(saved["timeRangeTitle"].toString(), QStringLiteral("10:19:30～10:20:30"));
     EXPECT_TRUE(saved["sourceFile"].isNull());
-    EXPECT_TRUE(saved["folder"].toString().startsWith(root));
     ASSERT_EQ(library["sentry"].toArray().size(), 1);
     EXPECT_EQ(library["sentry"].toArray()[0].toObject()["locationLine"].toString(),
               QStringLiteral("31.23040°N, 121.47370°E · 上海"));
 }
 
-TEST_F(CliTest, VideosListsOneCameraOrAll) {
-    Outcome r = run({"videos", root, "--category", "saved", "--index", "1", "--camera", "front"});
+TEST_F(CliTest, VideosListsOneCamera) {
+    const Outcome r = run({"videos", root, "--category", "saved", "--index", "1", "--camera", "front"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QJsonArray front = QJsonDocument::fromJson(r.out).array();
     ASSERT_EQ(front.size(), 2);
     EXPECT_EQ(front[0].toObject()["fileName"].toString(), "2024-05-01_10-20-30-front.mp4");
     EXPECT_EQ(front[0].toObject()["camera"].toString(), "front");
-    r = run({"videos", root, "--category", "recent", "--index", "0"});
-    ASSERT_EQ(r.exitCode, 0);
-    EXPECT_EQ(QJsonDocument::fromJson(r.out).array().size(), 18);
 }
 
-// Every field of every sample, exactly, as JSON (keys in the documented order) or CSV.
+// Every field of every sample, exactly, as JSON or CSV (its columns in the documented order).
 TEST_F(CliTest, TelemetryCarriesEverySampleExactly) {
     const QString clip =
         writeClip({.path = tmp / "clip.mp4", .seed = 3, .firstFrameSerial = 36 * 20}); // moving
@@ -104,12 +98,6 @@ TEST_F(CliTest, TelemetryCarriesEverySampleExactly) {
         }
         EXPECT_EQ(sample(texts), expected[size_t(i)]) << i;
     }
-    qsizetype at = -1;
-    for (const QString& key : columns) {
-        const qsizetype next = json.out.indexOf(("\"" + key + "\"").toUtf8());
-        EXPECT_GT(next, at) << key.toStdString();
-        at = next;
-    }
     const Outcome csv = run({"telemetry", clip, "--format", "csv"});
     ASSERT_EQ(csv.exitCode, 0);
     QStringList lines = QString::fromUtf8(csv.out).split('\n');
@@ -121,7 +109,7 @@ TEST_F(CliTest, TelemetryCarriesEverySampleExactly) {
 }
 
 // Burned-in time needs fonts: the command line draws them without any display. A source cut
-// short is exported as far as it reads, with a warning.
+// short is exported as far as it reads, with a warning (a whole one has none: the export tests).
 TEST_F(CliTest, ExportsWithoutADisplayAndWarnsOfASourceCutShort) {
     const QString whole = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4", 2, 320, 240);
     const QString cut = tmp / "2024-05-01_10-20-40-front.mp4";
@@ -130,18 +118,13 @@ TEST_F(CliTest, ExportsWithoutADisplayAndWarnsOfASourceCutShort) {
     ASSERT_TRUE(QFile::resize(cut, QFile(cut).size() * 6 / 10));
     ScopedEnvironment noDisplay("DISPLAY", std::nullopt), noWayland("WAYLAND_DISPLAY", std::nullopt);
     ScopedEnvironment noPlatform("QT_QPA_PLATFORM", std::nullopt);
-    for (const auto& [source, truncated] : {std::pair{whole, false}, {cut, true}}) {
-        const Outcome o = run({"export", "single", source, "--out", tmp / "out.mp4"});
-        ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
-        const QJsonObject result = QJsonDocument::fromJson(o.out).object();
-        EXPECT_EQ(result["truncated"].toBool(), truncated) << o.out.toStdString();
-        EXPECT_EQ(QString::fromUtf8(o.err).contains("源视频不完整"), truncated) << o.err.toStdString();
-        if (truncated)
-            EXPECT_LT(result["exportedLength"].toDouble(), 1.8);
-        else
-            EXPECT_DOUBLE_EQ(result["exportedLength"].toDouble(), 2.0);
-        EXPECT_GT(QFile(tmp / "out.mp4").size(), 0);
-    }
+    const Outcome o = run({"export", "single", cut, "--out", tmp / "out.mp4"});
+    ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+    const QJsonObject result = QJsonDocument::fromJson(o.out).object();
+    EXPECT_TRUE(result["truncated"].toBool()) << o.out.toStdString();
+    EXPECT_LT(result["exportedLength"].toDouble(), 1.8);
+    EXPECT_TRUE(QString::fromUtf8(o.err).contains("源视频不完整")) << o.err.toStdString();
+    EXPECT_GT(QFile(tmp / "out.mp4").size(), 0);
 }
 
 } // namespace
