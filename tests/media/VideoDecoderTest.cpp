@@ -168,7 +168,7 @@ TEST_F(VideoDecoderTest, GrabsApplyThePreferredTransform) {
     EXPECT_EQ(FrameGrabber::grab(rotated, request).image.size(), QSize(320, 240));
 }
 
-// Length and size are read by the player and the MPEG-4 Part 2 test, rotation by the grab's.
+// Length and size are read by the player and the mpeg4 test below, rotation by the grab's.
 TEST_F(VideoDecoderTest, ProbeReadsTheHeader) {
     const MediaInfo info = MediaProbe::probe(clip);
     EXPECT_NEAR(info.frameRate, 36, 1e-6);
@@ -247,7 +247,7 @@ TEST(HostileMediaTest, CorruptPacketsEndOrSkipWithoutFailing) {
     decoder.seekTolerant(0.7, 0.1, 0.1);
 }
 
-// MPEG-4 Part 2 in MP4 leaves the picture size to the decoder.
+// An mpeg4 (MPEG-4 Visual) stream in MP4 leaves the picture size to the decoder.
 TEST(HostileMediaTest, ProbeReportsTheDecodersSizeWhenTheHeaderHasNone) {
     if (!test::runProgram("ffmpeg", {"-version"}))
         GTEST_SKIP() << "ffmpeg is not available";
