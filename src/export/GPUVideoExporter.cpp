@@ -173,6 +173,8 @@ void prepareOutput(const QString& outputPath, const QStringList& sources) {
     FileDelivery::checkOutput(outputPath, sources);
     OwnedFiles::sweep(QFileInfo(outputPath).absolutePath());
     OwnedFiles::sweepTemporaryFolder();
+    // A folder that takes no new file fails now, not after minutes of composing or joining.
+    createOutputPart(outputPath);
 }
 
 ExportResult exportPrepared(const TimelineSource& source, const QString& outputPath,

@@ -107,6 +107,8 @@ struct MediaPlayer::Worker {
 
     std::mutex sinkMutex;
     QPointer<QVideoSink> sink;
+    // The picture shown last, for a sink attached while paused (a view made anew).
+    QVideoFrame lastFrame;
 
     std::atomic<int64_t> presented{0};
     std::atomic<int64_t> dropped{0};
@@ -177,6 +179,7 @@ struct MediaPlayer::Worker {
         frame.setStartTime(qint64(time * 1e6));
         {
             std::lock_guard lock(sinkMutex);
+            lastFrame = frame;
             if (sink)
                 sink->setVideoFrame(frame);
         }
@@ -579,6 +582,10 @@ MediaPlayer::~MediaPlayer() {
 void MediaPlayer::replaceCurrentItem(const QString& path) {
     failPendingSeeks();
     {
+        std::lock_guard lock(worker_->sinkMutex);
+        worker_->lastFrame = {}; // never the old item's picture in a view attached later
+    }
+    {
         std::lock_guard lock(worker_->mutex);
         worker_->reopen = true;
         worker_->openPath = path;
@@ -701,6 +708,9 @@ void MediaPlayer::failPendingSeeks() {
 void MediaPlayer::setVideoSink(QVideoSink* sink) {
     std::lock_guard lock(worker_->sinkMutex);
     worker_->sink = sink;
+    // A view made anew while paused shows the frame at the player's time, not black.
+    if (sink && worker_->lastFrame.isValid())
+        sink->setVideoFrame(worker_->lastFrame);
 }
 
 void MediaPlayer::stepFrames(int count) {

@@ -1,12 +1,14 @@
-// Reading frames: the decoder, the grabber over it, and the header probe.
-
 #include "VideoDecoder.h"
 
 #include "FrameGrabber.h"
 #include "MediaError.h"
 #include "MediaProbe.h"
 #include "MediaTestClips.h"
+#include "OverlayBlender.h"
+#include "PacketScan.h"
+#include "Transcoder.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace orvane;
@@ -96,12 +98,10 @@ TEST_F(VideoDecoderTest, TolerantSeeksLandWithinTheWindow) {
     } cases[] = {
         {1.02, 0.1, 0.1, 36}, // key frame just before
         {0.95, 0.1, 0.1, 36}, // key frame just after
-        {1.05, 0.1, 0.1, 36},
         {0.5, 0.1, 0.1, {}},  // no key frame near
         {1.5, 0.0, 0.01, {}}, // window smaller than a frame
         {0.5, 1.0, 1.0, 0},   // nearest of two keys
         {5, 1 / 30.0, 1 / 30.0, lastFrame},
-        {0, 0, 0, 0}, // back to the start
     };
     FrameGrabber grabber(clip);
     for (const auto& c : cases) {
@@ -168,15 +168,152 @@ TEST_F(VideoDecoderTest, GrabsApplyThePreferredTransform) {
     EXPECT_EQ(FrameGrabber::grab(rotated, request).image.size(), QSize(320, 240));
 }
 
+// Length and size are read by the player and the mpeg4 test below, rotation by the grab's.
 TEST_F(VideoDecoderTest, ProbeReadsTheHeader) {
     const MediaInfo info = MediaProbe::probe(clip);
-    EXPECT_NEAR(info.duration, 2.0, 0.03);
-    EXPECT_EQ(info.width, 320);
-    EXPECT_EQ(info.height, 240);
-    EXPECT_EQ(info.rotation, 0);
     EXPECT_NEAR(info.frameRate, 36, 1e-6);
     EXPECT_GT(info.bitRate, 0);
     EXPECT_FALSE(info.hasAudio);
+}
+
+// What a careless or hostile user may hand the media layer. (A source cut short is read by the
+// exporter's tests, the only user of the transcoder.)
+
+// Each way of opening a file refuses a FIFO named like a clip at once.
+TEST(HostileMediaTest, FifoNamedLikeAClipIsRefusedWithoutBlocking) {
+    test::TempFolder tmp;
+    const QString fifo = test::makeFifo(tmp / "2024-05-01_10-20-30-front.mp4");
+    const std::vector<std::pair<const char*, std::function<void()>>> openers = {
+        {"probe", [&] { MediaProbe::probe(fifo); }},
+        {"grab", [&] { FrameGrabber::grab(fifo, {}); }},
+        {"decoder", [&] { VideoDecoder decoder(fifo); }},
+        {"transcoder", [&] { Transcoder transcoder(fifo); }},
+        {"packets", [&] { scanVideoPackets(QFile::encodeName(fifo).toStdString()); }},
+    };
+    for (const auto& [name, open] : openers) {
+        bool refused = false;
+        const bool prompt = test::returnsPromptly(
+            [&] {
+                try {
+                    open();
+                } catch (const MediaError& e) {
+                    refused = QString::fromUtf8(e.what()).contains(QStringLiteral("不是普通文件"));
+                }
+            },
+            fifo);
+        EXPECT_TRUE(prompt) << name << " blocked on the FIFO";
+        EXPECT_TRUE(refused) << name;
+    }
+}
+
+TEST(HostileMediaTest, UnopenableFilesThrow) {
+    test::TempFolder tmp;
+    using sample::Damage;
+    const QString files[] = {
+        test::writeClip({.path = tmp / "zero.mp4", .width = 64, .height = 48, .damage = Damage::zeroBytes}),
+        test::writeClip({.path = tmp / "cut.mp4", .width = 64, .height = 48, .damage = Damage::truncated}),
+        tmp.writeFile("text.mp4", "not a video at all"),
+        tmp / "missing.mp4",
+    };
+    for (const QString& path : files) {
+        EXPECT_THROW(VideoDecoder{path}, MediaError) << path.toStdString();
+        EXPECT_THROW(MediaProbe::probe(path), MediaError) << path.toStdString();
+        EXPECT_THROW(FrameGrabber::grab(path, {}), MediaError) << path.toStdString();
+        EXPECT_FALSE(MediaProbe::duration(path));
+    }
+}
+
+TEST(HostileMediaTest, CorruptPacketsEndOrSkipWithoutFailing) {
+    test::TempFolder tmp;
+    const QString path = test::writeClip({.path = tmp / "bad.mp4", .width = 64, .height = 48, .seconds = 2});
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    // Scribble over the middle of the media data, leaving the header and index intact.
+    const qsizetype mdat = bytes.indexOf("mdat");
+    ASSERT_GT(mdat, 0);
+    for (qsizetype i = mdat + bytes.size() / 4; i < mdat + bytes.size() / 2 && i < bytes.size(); i += 7)
+        bytes[i] = char(0xA5 ^ bytes[i]);
+    file.seek(0);
+    file.write(bytes);
+    file.close();
+
+    VideoDecoder decoder(path);
+    int frames = 0;
+    while (decoder.next() && frames < 1000)
+        ++frames;
+    EXPECT_LE(frames, 72);
+    decoder.seekExact(1.5);
+    decoder.seekTolerant(0.7, 0.1, 0.1);
+}
+
+// An mpeg4 (MPEG-4 Visual) stream in MP4 leaves the picture size to the decoder.
+TEST(HostileMediaTest, ProbeReportsTheDecodersSizeWhenTheHeaderHasNone) {
+    if (!test::runProgram("ffmpeg", {"-version"}))
+        GTEST_SKIP() << "ffmpeg is not available";
+    test::TempFolder tmp;
+    const QString path = tmp / "part2.mp4";
+    ASSERT_TRUE(
+        test::runProgram("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=30", "-t",
+                                    "1", "-c:v", "mpeg4", path}));
+    const MediaInfo info = MediaProbe::probe(path);
+    EXPECT_EQ(info.width, 320);
+    EXPECT_EQ(info.height, 240);
+    EXPECT_NEAR(info.duration, 1.0, 0.05);
+    EXPECT_EQ(Transcoder(path).source().width, 320);
+}
+
+// The time box burned into exported frames, blended into the YUV planes.
+
+struct Picture {
+    int w, h;
+    std::vector<uint8_t> y, u, v;
+    Picture(int w_, int h_, uint8_t luma)
+        : w(w_), h(h_), y(size_t(w) * h, luma), u(size_t(w / 2) * (h / 2), 128), v(u.size(), 128) {}
+    YuvPlanes planes() { return {y.data(), w, u.data(), w / 2, v.data(), w / 2, w, h}; }
+};
+
+TEST(OverlayBlenderTest, BlendsInsideTheBoxOnly) {
+    const struct {
+        QColor colour; // with alpha
+        bool fullRange;
+        int y, u, v;
+    } cases[] = {
+        {QColor(0, 0, 0, 199), false, int(200 * 56 / 255.0 + 16 * 199 / 255.0 + 0.5), 128, 128},
+        {QColor(0, 0, 0, 199), true, int(200 * 56 / 255.0 + 0.5), 128, 128},
+        // Opaque red (BT.601 limited): Y 81, Cb 90, Cr 240; half of the pair covered.
+        {QColor(255, 0, 0, 255), false, 81, (128 + 90) / 2, (128 + 240) / 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QString::number(c.colour.rgba(), 16).toStdString() +
+                     (c.fullRange ? " full" : " limited"));
+        Picture pic(16, 8, 200);
+        QImage box(4, 2, QImage::Format_ARGB32);
+        box.fill(c.colour);
+        YuvOverlay(box, QPoint(5, 3), YuvMatrix::bt601, c.fullRange).blendInto(pic.planes());
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const bool inside = x >= 5 && x < 9 && y >= 3 && y < 5;
+                EXPECT_NEAR(pic.y[y * 16 + x], inside ? c.y : 200, 1) << x << "," << y;
+            }
+        // Chroma of a grey overlay stays neutral; a coloured one moves only the covered pairs.
+        EXPECT_NEAR(pic.u[2 * 8 + 3], c.u, 2);
+        EXPECT_NEAR(pic.v[2 * 8 + 3], c.v, 2);
+        EXPECT_EQ(pic.u[0], 128);
+        EXPECT_EQ(pic.v[3 * 8 + 7], 128);
+    }
+}
+
+TEST(OverlayBlenderTest, ClipsAtFrameEdges) {
+    Picture pic(8, 4, 100);
+    QImage box(6, 6, QImage::Format_ARGB32);
+    box.fill(QColor(255, 255, 255));
+    YuvOverlay(box, QPoint(-2, 2), YuvMatrix::bt709, false).blendInto(pic.planes());
+    EXPECT_EQ(pic.y[3 * 8 + 3], 235);
+    EXPECT_EQ(pic.y[3 * 8 + 4], 100);
+    EXPECT_EQ(pic.y[1 * 8 + 0], 100);
+    YuvOverlay(box, QPoint(50, 50), YuvMatrix::bt709, false).blendInto(pic.planes()); // entirely outside
+    YuvOverlay().blendInto(pic.planes());
 }
 
 } // namespace

@@ -194,11 +194,7 @@ void PreviewPageController::computeEvent(PageState& s, const PreviewViewModel& p
         return;
     s.eventMomentTitle =
         QStringLiteral("事件时刻 ") + LocalTime::format(*s.eventMoment, QStringLiteral("HH:mm:ss"));
-    const auto video = preview.selectedVideo();
-    const double duration = preview.activeDuration();
-    const double local = video ? *s.eventMoment - video->startTime : NAN;
-    if (duration > 0 && local >= 0 && local <= duration)
-        s.eventMarkerTime = local;
+    s.eventMarkerTime = preview.timelineTimeOf(*s.eventMoment);
 }
 
 QString PreviewPageController::computeClipNotice(const PreviewViewModel& preview) const {
@@ -311,8 +307,27 @@ void PreviewPageController::stepFrame(int count) {
         return;
     if (player->isPlaying())
         player->togglePlayPause();
-    seekActive(frameStepTarget(player->currentTime(), count, frameTimes_, frameDuration_, player->duration()),
-               false);
+    // Frames are counted inside the minute shown, on its own file's timing: minutes of a whole
+    // event need not last a whole number of frames.
+    const std::vector<double>& durations = player->stepDurations();
+    const int step = player->currentStepIndex();
+    if (step < 0 || size_t(step) >= durations.size()) {
+        seekActive(frameStepTarget(player->currentTime(), count, frameTimes_, frameDuration_, player->duration()),
+                   false);
+        return;
+    }
+    const double local = player->currentTime() - VideoSegmentPlaylist::globalTime(step, 0, durations);
+    const double length = durations[size_t(step)];
+    const double target = frameStepTarget(local, count, frameTimes_, frameDuration_, length);
+    // A step that cannot move inside the minute (its last frame) goes on into the next one.
+    const bool pastEnd = count > 0 && (target >= length || target <= local) && size_t(step) + 1 < durations.size();
+    const bool beforeStart = count < 0 && local < frameDuration_ && step > 0;
+    if (pastEnd)
+        player->seekStep(step + 1, frameDuration_ / 2, false);
+    else if (beforeStart)
+        player->seekStep(step - 1, durations[size_t(step) - 1] - frameDuration_ / 2, false);
+    else
+        player->seekStep(step, target, false);
 }
 
 void PreviewPageController::seek(double time) {

@@ -54,8 +54,8 @@ class PreviewPageController : public QObject {
     // What the user must know about the footage shown: the car encrypted it (and where that is
     // turned off), or the file is a power-cut stub. Empty when it plays.
     Q_PROPERTY(QString clipNotice READ clipNotice NOTIFY pageChanged)
-    // The moment the car saved the event: its time of day, and where it lies on the shown
-    // minute's time line (NaN when outside it).
+    // The moment the car saved the event: its time of day, and where it lies on the time line
+    // shown (NaN when no minute shown holds it).
     Q_PROPERTY(bool hasEventMoment READ hasEventMoment NOTIFY pageChanged)
     Q_PROPERTY(QString eventMomentTitle READ eventMomentTitle NOTIFY pageChanged)
     Q_PROPERTY(double eventMarkerTime READ eventMarkerTime NOTIFY pageChanged)

@@ -44,7 +44,11 @@ PreviewViewModel::PreviewViewModel(const ViewModelServices& services, AppMessage
     : PlaybackSegmentSource(parent), services_(services), messages_(messages), library_(library),
       videoPreview_(new VideoPreviewController(services_.preview, this)),
       multiCameraPreview_(new MultiCameraPreviewController(services_.preview, this)),
-      groupsModel_(new VideoGroupListModel(this)) {}
+      groupsModel_(new VideoGroupListModel(this)) {
+    for (PreviewController* player :
+         std::initializer_list<PreviewController*>{videoPreview_, multiCameraPreview_})
+        connect(player, &PreviewController::currentStepIndexChanged, this, &PreviewViewModel::followStep);
+}
 
 // --- Opening and closing ---
 
@@ -77,6 +81,7 @@ void PreviewViewModel::closeEventAmong(const QSet<QUuid>& ids) {
 }
 
 void PreviewViewModel::showNothing() {
+    eventTimeline_.reset();
     setSelectedVideoID(std::nullopt);
     setSelectedTimestampKey(std::nullopt);
     setVideos({});
@@ -107,7 +112,6 @@ void PreviewViewModel::loadSelectedEvent(const PlaybackResume& resume) {
     if (!resume.keepPlayers)
         setSelectedVideoID(std::nullopt);
     clearExportRange();
-    clearContinuousPlaylist();
     setLoadingEvent(!resume.keepPlayers);
     eventLoad_.run(
         AppPools::files(), this,
@@ -144,7 +148,9 @@ void PreviewViewModel::applyLoadedVideos(const TeslaClipEvent& event, std::vecto
     PlaybackResume starting = resume;
     if (!resume.keepPlayers)
         preferTriggerCamera(event, starting);
-    if (isGrid())
+    if (groupsModel_->count() > 1)
+        loadEventTimeline(starting);
+    else if (isGrid())
         loadGridMinute(minute, starting);
     else
         loadSingleMinute(minute, starting);
@@ -238,6 +244,16 @@ void PreviewViewModel::loadSingleMinute(const std::vector<TeslaVideoFile>& minut
 void PreviewViewModel::selectVideoGroup(const QString& timestampKey, double time) {
     if (filesOfMinute(videos_, timestampKey).empty())
         return;
+    if (eventTimeline_) {
+        if (const auto step = stepOfMinute(timestampKey)) {
+            PreviewController* player = activePreview();
+            if (player->loadedPlaylistSignature() == eventTimeline_->signature)
+                player->seekStep(*step, time, player->isPlaying());
+            else
+                player->loadPlaylist(*eventTimeline_, time, false, *step);
+            return;
+        }
+    }
     setSelectedTimestampKey(timestampKey);
     clearExportRange();
     // A minute chosen starts paused; the players reload its files.
@@ -269,18 +285,97 @@ bool PreviewViewModel::showInstant(Instant instant) {
         if (group.startTime > instant)
             continue;
         const double local = instant - group.startTime;
-        if (group.id != selectedTimestampKey_) {
+        // On the event's time line the minute's step is sought; a lone minute is sought in place.
+        if (eventTimeline_ || group.id != selectedTimestampKey_)
             selectVideoGroup(group.id, local);
-            return true;
-        }
-        PreviewController* shown = activePreview();
-        if (isGrid())
-            multiCameraPreview_->seekAll(local, shown->isPlaying());
         else
-            videoPreview_->seek(local, shown->isPlaying());
+            seekShown(local, activePreview()->isPlaying());
         return true;
     }
     return false;
+}
+
+VideoSegmentPlaylist PreviewViewModel::eventPlaylist() const {
+    if (isGrid())
+        return VideoSegmentPlaylist::multiCamera(videos_);
+    std::vector<TeslaVideoFile> files;
+    std::copy_if(videos_.begin(), videos_.end(), std::back_inserter(files),
+                 [&](const TeslaVideoFile& v) { return v.cameraAngle == cameraFilter_; });
+    return VideoSegmentPlaylist::singleCamera(files);
+}
+
+void PreviewViewModel::loadEventTimeline(const PlaybackResume& resume) {
+    const VideoSegmentPlaylist playlist = eventPlaylist();
+    PreviewController* player = activePreview();
+    if (resume.rate)
+        player->setPlaybackRate(*resume.rate);
+    eventTimeline_ = playlist;
+    const auto step = stepOfMinute(*selectedTimestampKey_);
+    if (playlist.steps.empty() || !step) { // the camera shows nothing of this event or minute
+        eventTimeline_.reset();
+        setSelectedVideoID(std::nullopt);
+        player->stop();
+        return;
+    }
+    followStep();
+    // A camera change keeps the time on the whole time line; a new event starts at the minute picked.
+    const bool shown = player->loadedPlaylistSignature() == playlist.signature; // only hidden meanwhile
+    if (resume.keepPlayers && shown)
+        seekShown(resume.time, resume.playing);
+    else if (resume.keepPlayers)
+        player->loadPlaylist(playlist, resume.time, resume.playing);
+    else if (shown)
+        player->seekStep(*step, resume.time, resume.playing);
+    else
+        player->loadPlaylist(playlist, resume.time, resume.playing, *step);
+}
+
+std::optional<int> PreviewViewModel::stepOfMinute(const QString& timestampKey) const {
+    if (!eventTimeline_)
+        return std::nullopt;
+    const auto& steps = eventTimeline_->steps;
+    for (size_t i = 0; i < steps.size(); ++i)
+        if (const auto video = steps[i].primaryVideo();
+            video && TeslaVideoFile::timestampKey(video->fileName) == timestampKey)
+            return int(i);
+    return std::nullopt;
+}
+
+// The minute list and the file shown follow the time line from one minute into the next.
+void PreviewViewModel::followStep() {
+    const PreviewController* player = activePreview();
+    if (!eventTimeline_ || player->loadedPlaylistSignature() != eventTimeline_->signature)
+        return;
+    const auto index = size_t(player->currentStepIndex());
+    if (index >= eventTimeline_->steps.size())
+        return;
+    const std::vector<TeslaVideoFile>& files = eventTimeline_->steps[index].files();
+    const auto shown =
+        isGrid() ? LibraryRules::preferredExportVideo(files) : eventTimeline_->steps[index].primaryVideo();
+    if (!shown)
+        return;
+    setSelectedTimestampKey(TeslaVideoFile::timestampKey(shown->fileName));
+    setSelectedVideoID(shown->id);
+}
+
+const std::vector<PlaybackStep>& PreviewViewModel::continuousPlaylistSteps() const {
+    static const std::vector<PlaybackStep> none;
+    return eventTimeline_ ? eventTimeline_->steps : none;
+}
+
+const std::vector<double>& PreviewViewModel::continuousStepDurations() const {
+    static const std::vector<double> none;
+    const PreviewController* player = activePreview();
+    return eventTimeline_ && player->loadedPlaylistSignature() == eventTimeline_->signature
+               ? player->stepDurations()
+               : none;
+}
+
+void PreviewViewModel::seekShown(double time, bool playing) {
+    if (isGrid())
+        multiCameraPreview_->seekAll(time, playing);
+    else
+        videoPreview_->seek(time, playing);
 }
 
 // --- Camera filter ---
@@ -406,13 +501,13 @@ QString PreviewViewModel::watermarkText(double t) const {
 }
 
 std::optional<PlaybackSegmentContext> PreviewViewModel::playbackSegment(double time) const {
-    return PlaybackSegmentResolver::playbackSegment(time, continuousPlaylistSteps_, continuousStepDurations_,
-                                                    selectedVideo(), activeDuration());
+    return PlaybackSegmentResolver::playbackSegment(
+        time, continuousPlaylistSteps(), continuousStepDurations(), selectedVideo(), activeDuration());
 }
 
 std::optional<PlaybackSegmentContext> PreviewViewModel::nextPlaybackSegment(double time) const {
     return PlaybackSegmentResolver::nextPlaybackSegment(
-        time, continuousPlaylistSteps_, continuousStepDurations_, selectedVideo(), activeDuration());
+        time, continuousPlaylistSteps(), continuousStepDurations(), selectedVideo(), activeDuration());
 }
 
 void PreviewViewModel::setMergeMarks(const QStringList& timestampKeys) {
@@ -428,6 +523,26 @@ std::optional<media::ClipKind> PreviewViewModel::clipKind(const QString& url) co
 std::optional<Instant> PreviewViewModel::eventMoment() const {
     const auto event = selectedEvent();
     return event && event->metadata ? event->metadata->eventTime() : std::nullopt;
+}
+
+std::optional<double> PreviewViewModel::timelineTimeOf(Instant instant) const {
+    const std::vector<double>& durations = continuousStepDurations();
+    if (durations.empty()) { // one minute shown alone: its own time line
+        const auto video = selectedVideo();
+        const double local = video ? instant - video->startTime : NAN;
+        return local >= 0 && local <= activeDuration() ? std::optional(local) : std::nullopt;
+    }
+    // The latest minute that starts at or before the moment holds it, when it lasts that long.
+    const auto& steps = eventTimeline_->steps;
+    for (size_t i = std::min(steps.size(), durations.size()); i-- > 0;) {
+        const auto video = steps[i].primaryVideo();
+        if (!video || video->startTime > instant)
+            continue;
+        const double local = instant - video->startTime;
+        return local <= durations[i] ? std::optional(VideoSegmentPlaylist::globalTime(int(i), local, durations))
+                                     : std::nullopt;
+    }
+    return std::nullopt;
 }
 
 // --- Field writes ---
@@ -462,11 +577,6 @@ void PreviewViewModel::setVideos(std::vector<TeslaVideoFile> videos) {
 
 void PreviewViewModel::setLoadingEvent(bool value) {
     assignAndNotify(isLoadingEvent_, value, this, &PreviewViewModel::isLoadingEventChanged);
-}
-
-void PreviewViewModel::clearContinuousPlaylist() {
-    continuousStepDurations_.clear();
-    continuousPlaylistSteps_.clear();
 }
 
 void PreviewViewModel::refreshGroups() {
