@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-
 #include <map>
 #include <optional>
 
@@ -49,7 +48,8 @@ std::shared_ptr<OwnedFile> resultFile(const QString& prefix) {
     try {
         return std::make_shared<OwnedFile>(OwnedFile::create(path));
     } catch (const FileSystemError& e) {
-        throw FileSystemError(QStringLiteral("无法创建临时文件 ") + path + QStringLiteral(": ") + e.description());
+        throw FileSystemError(QStringLiteral("无法创建临时文件 ") + path + QStringLiteral(": ") +
+                              e.description());
     }
 }
 
@@ -89,9 +89,10 @@ struct Pieces {
         double summed = 0;
         for (size_t i = 0; i < scans.size(); ++i) {
             const media::VideoPacketList& piece = scans[i];
-            const double length = piece.duration > 0
-                                      ? piece.duration
-                                      : (piece.packets.empty() ? 0 : piece.packets.back().time - piece.firstTime);
+            const double length =
+                piece.duration > 0
+                    ? piece.duration
+                    : (piece.packets.empty() ? 0 : piece.packets.back().time - piece.firstTime);
             const auto found = PieceTiming::offsetInJoined(joined, piece, from);
             const double offset = found ? *found : summed;
             result.push_back({offset, length, recordedAt[i]});
@@ -170,9 +171,11 @@ IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const 
         cutShort = cutShort || inputs.cutShort;
         reportFraction(onProgress, double(i) / n);
         const double length = std::max(segment.trimDuration, 0.0);
-        FFmpegProcess::run(ffmpeg,
-                           FFmpegCommands::gridPieceArguments(inputs.byCamera, segment.trimStart, segment.trimDuration, piece),
-                           length, [&](double p) { reportFraction(onProgress, (double(i) + p) / n); }, cancel);
+        FFmpegProcess::run(
+            ffmpeg,
+            FFmpegCommands::gridPieceArguments(inputs.byCamera, segment.trimStart, segment.trimDuration,
+                                               piece),
+            length, [&](double p) { reportFraction(onProgress, (double(i) + p) / n); }, cancel);
         pieces.add(piece, scan(piece), gridPieceStart(segment, inputs.primary));
     }
     cancel.check();
@@ -200,6 +203,7 @@ IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bo
     const std::shared_ptr<OwnedFile> result = resultFile(OwnedFiles::mergedPrefix);
     Pieces pieces;
     bool cutShort = false;
+    double lead = 0;
     const double n = double(segments.size());
     for (size_t i = 0; i < segments.size(); ++i) {
         const ContinuousExportSegment& segment = segments[i];
@@ -208,12 +212,14 @@ IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bo
             VideoExportPreparer::localInput(segment.video, true, cancel); // gone after the cut
         const QString piece = workspace.piecePath(i);
         try {
-            FFmpegProcess::run(ffmpeg, FFmpegCommands::trimCopyArguments(input.path, piece, segment.trimStart,
-                                                                         segment.trimDuration),
-                               0, {}, cancel);
+            FFmpegProcess::run(
+                ffmpeg,
+                FFmpegCommands::trimCopyArguments(input.path, piece, segment.trimStart, segment.trimDuration),
+                0, {}, cancel);
         } catch (const FFmpegSegmentMergerError&) {
-            FFmpegProcess::run(ffmpeg, FFmpegCommands::trimReencodeArguments(input.path, piece, segment.trimStart,
-                                                                             segment.trimDuration),
+            FFmpegProcess::run(ffmpeg,
+                               FFmpegCommands::trimReencodeArguments(input.path, piece, segment.trimStart,
+                                                                     segment.trimDuration),
                                0, {}, cancel);
         }
         // Measure where the piece really starts: a copied cut begins at the key frame before.
@@ -222,6 +228,8 @@ IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bo
         cutShort = cutShort || source.endsEarly();
         const double first =
             PieceTiming::firstFrameInSource(source, pieceScan, std::max(segment.trimStart, 0.0));
+        if (i == 0)
+            lead = std::max(std::max(segment.trimStart, 0.0) - first, 0.0);
         pieces.add(piece, std::move(pieceScan), segment.video.startTime + first);
     }
     cancel.check();
@@ -239,7 +247,7 @@ IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bo
     }
     ExportTimeline timeline = pieces.joinedTimeline(result->path());
     reportFraction(onProgress, 1.0);
-    return {result->path(), std::move(timeline), cutShort, result};
+    return {result->path(), std::move(timeline), cutShort, result, lead};
 }
 
 } // namespace FFmpegSegmentMerger
