@@ -22,6 +22,9 @@ struct IntermediateVideo {
     // A source ended before its index said (cut short while being read): the file is shorter.
     bool sourceCutShort = false;
     std::shared_ptr<OwnedFile> file;
+    // From the video's start to the first frame asked for: a copied cut begins at the key frame
+    // before it, and the encoding pass skips this much.
+    double lead = 0;
 };
 
 using ProgressCallback = std::function<void(double)>;

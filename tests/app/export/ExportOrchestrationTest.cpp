@@ -168,12 +168,12 @@ TEST(ExportOrchestration, emptyPlansAndTheirMessages) {
     s.rangeStart = 1;
     s.rangeEnd = 2;
     EXPECT_EQ(ExportOrchestration::emptyPlanMessage(s), "选区无效，请重新设置起点和终点");
-    // A grid minute with only pillar cameras has nothing for the grid.
+    // A grid minute with only a pillar camera is a six-camera grid, not nothing.
     ExportSelection pillars;
     pillars.cameraFilter = CameraAngle::all;
     pillars.videos = {file("k", CameraAngle::leftPillar, tenTwenty)};
     pillars.selectedTimestampKey = QStringLiteral("k");
-    EXPECT_TRUE(ExportOrchestration::buildExportPlan(pillars).isEmpty());
+    EXPECT_FALSE(ExportOrchestration::buildExportPlan(pillars).isEmpty());
 }
 
 // A join whose exporter reports some progress and then fails, the user having cancelled

@@ -115,8 +115,9 @@ TEST(MergeEditor, minutesOfOneEvent) {
     merge.startSegmentMergeSelection();
     EXPECT_FALSE(merge.isSegmentMergeSelectionMode());
 
-    preview.setCameraFilter(CameraAngle::back);
+    // The event opens on the camera that saw it; the user's choice afterwards counts.
     ASSERT_TRUE(h.opened_(h.event(ClipCategory::saved, 1))); // two minutes
+    preview.setCameraFilter(CameraAngle::back);
     merge.startSegmentMergeSelection();
     ASSERT_TRUE(merge.isSegmentMergeSelectionMode());
     EXPECT_EQ(merge.mergeCameraAngle(), "back");

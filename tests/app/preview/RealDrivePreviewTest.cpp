@@ -43,16 +43,18 @@ TEST(RealDrivePreviewTest, ASixCameraEventOpensOnItsCameraAndExportsAroundItsMom
     EXPECT_EQ(cells(page), QStringList({"left_pillar", "front", "right_pillar", "left_repeater", "back",
                                         "right_repeater"}));
     EXPECT_EQ(page.eventMomentTitle(), "事件时刻 10:21:12");
-    EXPECT_EQ(page.eventMarkerTime(), 42);
+    // On the event's time line: after the first minute's 60 s, 42 s into the second.
+    EXPECT_EQ(page.eventMarkerTime(), 102);
 
-    const auto minutes = VideoTimestampGroup::groups(preview.videos());
+    const auto minutes = VideoTimestampGroup::groups(preview.videos()); // latest first
     page.activateSegment(minutes.back().id);
     test::finishLoading(h.preview, 60);
-    EXPECT_TRUE(std::isnan(page.eventMarkerTime())) << "the moment lies in the other minute";
+    EXPECT_EQ(preview.selectedTimestampKey(), minutes.back().id);
+    EXPECT_EQ(page.eventMarkerTime(), 102) << "the marker stays where the moment is";
     page.jumpToEventMoment();
     test::finishLoading(h.preview, 60);
     EXPECT_EQ(preview.selectedTimestampKey(), minutes.front().id);
-    EXPECT_EQ(preview.multiCameraPreview()->currentTime(), 42);
+    EXPECT_EQ(preview.multiCameraPreview()->currentTime(), 102);
 
     // 50 s before (into the first minute) to 10 s after.
     exporter.setAroundEventBefore(50);
@@ -72,6 +74,7 @@ TEST(RealDrivePreviewTest, AnEncryptedEventSaysSoAndWhereItIsTurnedOff) {
     const TeslaClipEvent& encrypted = h.event(ClipCategory::saved, 0);
     EXPECT_TRUE(encrypted.isEncrypted);
     ASSERT_TRUE(h.opened_(encrypted));
+    test::finishLoading(h.preview, 60);
     ASSERT_TRUE(test::waitUntil([&] { return !page.clipNotice().isEmpty(); }));
     EXPECT_TRUE(page.clipNotice().contains("控制 › 安全 › 加密行车记录仪录像"))
         << page.clipNotice().toStdString();
