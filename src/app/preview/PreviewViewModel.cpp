@@ -154,7 +154,8 @@ void PreviewViewModel::applyLoadedVideos(const TeslaClipEvent& event, std::vecto
         loadGridMinute(minute, starting);
     else
         loadSingleMinute(minute, starting);
-    inspectMinute(minute);
+    // The whole event: its time line passes from minute to minute without a new load.
+    inspectFiles(videos_);
     messages_.setStatus(LibraryRules::loadedEventStatus(event, int(videos_.size())));
 }
 
@@ -174,9 +175,9 @@ void PreviewViewModel::preferTriggerCamera(const TeslaClipEvent& event, Playback
         setCameraFilter(*camera);
 }
 
-void PreviewViewModel::inspectMinute(const std::vector<TeslaVideoFile>& minute) {
+void PreviewViewModel::inspectFiles(const std::vector<TeslaVideoFile>& files) {
     QStringList unknown;
-    for (const TeslaVideoFile& v : minute)
+    for (const TeslaVideoFile& v : files)
         if (!clipKinds_.contains(v.url))
             unknown << v.url;
     if (unknown.isEmpty())
@@ -258,7 +259,6 @@ void PreviewViewModel::selectVideoGroup(const QString& timestampKey, double time
     clearExportRange();
     // A minute chosen starts paused; the players reload its files.
     const std::vector<TeslaVideoFile> minute = filesOfMinute(videos_, timestampKey);
-    inspectMinute(minute);
     if (isGrid()) {
         const auto focus = LibraryRules::preferredExportVideo(minute);
         setSelectedVideoID(focus ? std::optional(focus->id) : std::nullopt);

@@ -166,7 +166,7 @@ private:
     void setLoadingEvent(bool value);
     void setExportRange(std::optional<double> start, std::optional<double> end);
     void refreshGroups();
-    void inspectMinute(const std::vector<TeslaVideoFile>& minute);
+    void inspectFiles(const std::vector<TeslaVideoFile>& files);
     // The triggering camera for a newly opened event: the filter switches to it, or in the grid
     // its file becomes the focus. Nothing when the event's files lack that camera.
     void preferTriggerCamera(const TeslaClipEvent& event, PlaybackResume& resume);

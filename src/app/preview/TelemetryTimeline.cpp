@@ -177,7 +177,12 @@ void TelemetryTimeline::publish(const std::optional<PlaybackSegmentContext>& seg
         interpolation = TelemetryInterpolator::interpolate(
             samples, TelemetryInterpolator::progressByFrames(segment->localTime, frames, segment->duration));
         if (interpolation) {
-            sample = TelemetryInterpolator::nearestSample(samples, *interpolation);
+            // With the file's frame times the lower record is the frame on screen; without them
+            // the nearest record is the best guess.
+            const bool framesKnown = frames.size() >= 2;
+            const int shown = interpolation->fraction >= 1 ? interpolation->upper : interpolation->lower;
+            sample = framesKnown ? samples[size_t(shown)]
+                                 : TelemetryInterpolator::nearestSample(samples, *interpolation);
             steering = TelemetryInterpolator::steeringAngle(samples, *interpolation);
         }
     }

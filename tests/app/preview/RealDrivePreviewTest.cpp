@@ -2,6 +2,7 @@
 // saw the event chosen first, the event's moment on the time line and the export around it, an
 // encrypted event said plainly, and frame steps by a file's own frame times.
 
+#include "MetadataParser.h"
 #include "PreviewPageController.h"
 #include "ViewModelHarness.h"
 
@@ -11,6 +12,7 @@ using namespace orvane;
 
 namespace {
 
+// "<camera><note>" per grid cell, the note saying why its file cannot play.
 QStringList cells(const PreviewPageController& page) {
     QStringList out;
     for (const QVariant& cell : page.gridCells())
@@ -40,8 +42,10 @@ TEST(RealDrivePreviewTest, ASixCameraEventOpensOnItsCameraAndExportsAroundItsMom
     ASSERT_TRUE(test::waitUntil([&] { return !h.preview.measures.empty(); }));
     test::finishLoading(h.preview, 60);
     EXPECT_EQ(page.gridColumns(), 3);
-    EXPECT_EQ(cells(page), QStringList({"left_pillar", "front", "right_pillar", "left_repeater", "back",
-                                        "right_repeater"}));
+    QStringList order;
+    for (const QVariant& cell : page.gridCells())
+        order << cell.toMap().value("camera").toString();
+    EXPECT_EQ(order, QStringList({"left_pillar", "front", "right_pillar", "left_repeater", "back", "right_repeater"}));
     EXPECT_EQ(page.eventMomentTitle(), "事件时刻 10:21:12");
     // On the event's time line: after the first minute's 60 s, 42 s into the second.
     EXPECT_EQ(page.eventMarkerTime(), 102);
@@ -86,8 +90,47 @@ TEST(RealDrivePreviewTest, AnEncryptedEventSaysSoAndWhereItIsTurnedOff) {
     page.selectCamera("all");
     ASSERT_TRUE(test::waitUntil([&] { return !h.preview.measures.empty(); }));
     test::finishLoading(h.preview, 60);
-    EXPECT_EQ(cells(page),
-              QStringList({"front已加密", "back已加密", "left_repeater已加密", "right_repeater已加密"}));
+    const QStringList locked = {"front已加密", "back已加密", "left_repeater已加密", "right_repeater已加密"};
+    EXPECT_TRUE(test::waitUntil([&] { return cells(page) == locked; })) << cells(page).join(' ').toStdString();
+}
+
+// A power cut leaves stubs (595 bytes, or none): their minute is marked damaged in the list and
+// says why in the picture and in every grid cell, while the event's other minute plays plainly.
+TEST(RealDrivePreviewTest, PowerCutStubsAreDamagedMinutesAndTheRestPlays) {
+    test::ScopedTimeZone zone("Asia/Shanghai");
+    test::Harness h([](sample::DriveSpec& d) { d.contentFree = false; });
+    ASSERT_TRUE(h.imported());
+    auto [library, preview, merge, exporter, messages] = test::features(*h.vm);
+    PreviewPageController page;
+    page.setViewModel(h.vm.get());
+    const TeslaClipEvent& event = h.event(ClipCategory::saved, 1); // 10:19:30 and 10:20:30
+    for (const TeslaVideoFile& v : MetadataParser::loadVideos(event, CameraAngle::all))
+        if (v.fileName.startsWith("2024-05-01_10-19-30"))
+            sample::writeClip({.path = v.url,
+                               .damage = v.cameraAngle == CameraAngle::front ? sample::Damage::powerCutStub
+                                                                             : sample::Damage::zeroBytes});
+    ASSERT_TRUE(h.opened_(event));
+    test::finishLoading(h.preview, 60);
+    const auto* groups = preview.videoGroups();
+    const auto note = [&](const char* key) {
+        return groups->data(groups->index(groups->indexOf(key)), VideoGroupListModel::NoteRole).toString();
+    };
+    ASSERT_TRUE(test::waitUntil([&] { return note("2024-05-01_10-19-30") == "文件已损坏"; }));
+    EXPECT_EQ(note("2024-05-01_10-20-30"), "");
+    EXPECT_EQ(page.clipNotice(), "") << "the latest minute plays";
+
+    page.activateSegment("2024-05-01_10-19-30");
+    test::finishLoading(h.preview, 60);
+    EXPECT_EQ(page.clipNotice(), media::ClipSource::stubMessage());
+    h.preview.measures.clear();
+    page.selectCamera("all");
+    ASSERT_TRUE(test::waitUntil([&] { return !h.preview.measures.empty(); }));
+    test::finishLoading(h.preview, 60);
+    EXPECT_EQ(preview.selectedTimestampKey(), "2024-05-01_10-19-30");
+    EXPECT_TRUE(test::waitUntil([&] {
+        return cells(page) == QStringList({"front文件已损坏", "back文件已损坏", "left_repeater文件已损坏",
+                                           "right_repeater文件已损坏"});
+    })) << cells(page).join(' ').toStdString();
 }
 
 // Frames of 0.1, 0.06, 0.14 and 0.1 s: a step goes to the middle of the next or previous frame,

@@ -152,13 +152,12 @@ TEST_F(TelemetryTimelineTest, NewMinuteIsReadThenTheNextPrefetched) {
     ASSERT_TRUE(waitUntilCached(m1));
     EXPECT_EQ(reads.asked(), (QStringList{m0.url, m1.url}));
 
-    // Half way through 36 records: the nineteenth is shown, steering half way to it.
+    // Half way through 36 frames by the file's own frame times: the nineteenth frame (at 18/36 s)
+    // is on screen, and the steering is its record's, not a blend with the one before.
     const auto samples = TeslaTelemetryReader::read(m0.url);
     ASSERT_EQ(samples.size(), size_t(fps));
     EXPECT_EQ(timeline.currentSample(), samples[18]);
-    EXPECT_DOUBLE_EQ(*timeline.steeringAngle(),
-                     samples[17].steeringAngle +
-                         (double(samples[18].steeringAngle) - samples[17].steeringAngle) * 0.5);
+    EXPECT_DOUBLE_EQ(*timeline.steeringAngle(), samples[18].steeringAngle);
 
     timeline.update(0.6); // same minute: no new key, no new read
     timeline.setCurrentTime(1.5);
