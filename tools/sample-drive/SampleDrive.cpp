@@ -303,7 +303,7 @@ QStringList writeDrive(const DriveSpec& spec) {
     for (const EventSpec& event : spec.events) {
         ++eventSeed;
         // The car names the folder by the moment the event was saved, inside its last minute.
-        const Instant savedAt = event.startTime + 60.0 * (event.minutes - 1) + 42;
+        const Instant savedAt = event.startTime + 60.0 * (event.minutes - 1) + event.savedAfterSeconds;
         // The car keeps encrypted recordings under EncryptedClips/<category>.
         const QString categoryRoot =
             event.encrypted ? spec.root + QStringLiteral("/EncryptedClips") : spec.root;

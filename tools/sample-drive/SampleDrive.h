@@ -71,6 +71,9 @@ struct EventSpec {
     double longitude = 121.4737;
     QString reason = QStringLiteral("user_interaction_honk");
     QString triggerCamera = QStringLiteral("0"); // event.json's digit of the camera that saw it
+    // How far into its last minute the car saved the event (event.json's timestamp, and the
+    // folder's name).
+    double savedAfterSeconds = 42;
     bool writeEventJson = true;
     bool encrypted = false; // the car's encrypted container in place of every camera file
 };

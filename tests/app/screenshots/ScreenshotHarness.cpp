@@ -55,6 +55,10 @@ struct Fixtures {
     QString browseDrive;
     // Two saved events (two minutes, then one) whose second minute turns with a blinker at speed.
     QString previewDrive;
+    // A car with pillar cameras, saved a second into its one minute (the moment's marker shows),
+    // and an event the car encrypted.
+    QString sixCameraDrive;
+    QString encryptedDrive;
     QString exportFolder;
     // A moment of that minute worth showing on the dashboard, and where a range before it starts.
     double driveTime = 0;
@@ -242,6 +246,23 @@ Fixtures makeFixtures(const QString& work, const QUrl& updateManifest) {
     f.driveTime =
         mostTellingMoment(written.filter(QStringLiteral("-front.mp4")).value(1), drive.framesPerSecond);
     f.rangeStart = std::max(f.driveTime - 1.5, 0.2);
+
+    sample::DriveSpec six = drive;
+    six.root = work + QStringLiteral("/SixCameraDrive/TeslaCam");
+    six.layout = sample::CarLayout::sixCamera;
+    six.events = {first};
+    six.events[0].minutes = 1;
+    six.events[0].savedAfterSeconds = 1;
+    six.events[0].triggerCamera = QStringLiteral("2");
+    sample::writeDrive(six);
+    f.sixCameraDrive = six.root;
+
+    sample::DriveSpec encrypted = drive;
+    encrypted.root = work + QStringLiteral("/EncryptedDrive/TeslaCam");
+    encrypted.events = {};
+    sample::addEncryptedEvent(encrypted);
+    sample::writeDrive(encrypted);
+    f.encryptedDrive = encrypted.root;
     return f;
 }
 
@@ -408,6 +429,16 @@ const std::vector<Scene>& scenes() {
                  return false;
              QMetaObject::invokeMethod(a.previewPage(), "recordRangeEnd");
              return true;
+         }},
+        {"preview-six-grid",
+         [](SceneApp& a, F f) {
+             return a.imported(f.sixCameraDrive) && a.opened(0, CameraAngle::all) &&
+                    waitFor([&] { return a.previewPage()->property("hasEventMoment").toBool(); });
+         }},
+        {"preview-encrypted",
+         [](SceneApp& a, F f) {
+             return a.imported(f.encryptedDrive) && a.opened(0, CameraAngle::front) &&
+                    waitFor([&] { return !a.previewPage()->property("clipNotice").toString().isEmpty(); });
          }},
         {"preview-no-camera",
          [](SceneApp& a, F f) { return a.imported(f.previewDrive) && a.opened(0, CameraAngle::leftPillar); }},
