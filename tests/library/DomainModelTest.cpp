@@ -191,11 +191,10 @@ TEST_F(TeslaTimeParserTest, CarNamesAreLocalTime) {
               utc(2024, 7, 15, 8, 20, 30));
     EXPECT_EQ(MetadataParser::parseFileNameDate(QStringLiteral("2019-01-15_10-20-back.mp4")),
               utc(2019, 1, 15, 9, 20, 0));
-    // Exactly the stamp, one camera and ".mp4"; ASCII digits; a date that exists.
-    for (const char* bad :
-         {"2024-05-01_10-20-30-top.mp4", "x2024-05-01_10-20-30-front.mp4",
-          "2024-05-01_10-20-30-front.mp4.mp4", "2024-05-01T10-20-30-front.mp4",
-          "２０２４-05-01_10-20-30-front.mp4", "2024-13-01_10-20-30-front.mp4"})
+    // Exactly the stamp, one camera and the extension; ASCII digits; a date that exists.
+    for (const char* bad : {"2024-05-01_10-20-30-top.mp4", "x2024-05-01_10-20-30-front.mp4",
+                            "2024-05-01_10-20-30-front.mp4.mp4", "2024-05-01T10-20-30-front.mp4",
+                            "２０２４-05-01_10-20-30-front.mp4", "2024-13-01_10-20-30-front.mp4"})
         EXPECT_FALSE(MetadataParser::parseFileNameDate(QString::fromUtf8(bad))) << bad;
     for (const char* bad :
          {"2024-05-01_10-20-30 copy", "2024-05-01_10-20-3", "2024-02-30_10-20-30", "2024-05-01_10:20:30"})

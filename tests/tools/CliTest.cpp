@@ -167,7 +167,8 @@ TEST_F(CliTest, EncryptedClipsAreNamedAsSuchByEveryCommand) {
 TEST_F(CliTest, SixCameraGridExportsAtItsOwnSize) {
     QStringList minute;
     for (CameraAngle camera : Camera::physicalCases)
-        minute << root + "/SavedClips/2024-05-01_10-21-12/2024-05-01_10-20-30" + Camera::fileNameSuffix(camera);
+        minute << root + "/SavedClips/2024-05-01_10-21-12/2024-05-01_10-20-30" +
+                      Camera::fileNameSuffix(camera);
     ASSERT_EQ(minute.size(), 6);
     const Outcome o = run(QStringList{"export", "grid"} + minute + QStringList{"--out", tmp / "six.mp4"});
     ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();

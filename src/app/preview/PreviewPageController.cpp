@@ -312,15 +312,17 @@ void PreviewPageController::stepFrame(int count) {
     const std::vector<double>& durations = player->stepDurations();
     const int step = player->currentStepIndex();
     if (step < 0 || size_t(step) >= durations.size()) {
-        seekActive(frameStepTarget(player->currentTime(), count, frameTimes_, frameDuration_, player->duration()),
-                   false);
+        seekActive(
+            frameStepTarget(player->currentTime(), count, frameTimes_, frameDuration_, player->duration()),
+            false);
         return;
     }
     const double local = player->currentTime() - VideoSegmentPlaylist::globalTime(step, 0, durations);
     const double length = durations[size_t(step)];
     const double target = frameStepTarget(local, count, frameTimes_, frameDuration_, length);
     // A step that cannot move inside the minute (its last frame) goes on into the next one.
-    const bool pastEnd = count > 0 && (target >= length || target <= local) && size_t(step) + 1 < durations.size();
+    const bool pastEnd =
+        count > 0 && (target >= length || target <= local) && size_t(step) + 1 < durations.size();
     const bool beforeStart = count < 0 && local < frameDuration_ && step > 0;
     if (pastEnd)
         player->seekStep(step + 1, frameDuration_ / 2, false);

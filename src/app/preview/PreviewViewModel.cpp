@@ -539,8 +539,9 @@ std::optional<double> PreviewViewModel::timelineTimeOf(Instant instant) const {
         if (!video || video->startTime > instant)
             continue;
         const double local = instant - video->startTime;
-        return local <= durations[i] ? std::optional(VideoSegmentPlaylist::globalTime(int(i), local, durations))
-                                     : std::nullopt;
+        return local <= durations[i]
+                   ? std::optional(VideoSegmentPlaylist::globalTime(int(i), local, durations))
+                   : std::nullopt;
     }
     return std::nullopt;
 }

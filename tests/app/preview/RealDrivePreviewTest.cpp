@@ -45,7 +45,8 @@ TEST(RealDrivePreviewTest, ASixCameraEventOpensOnItsCameraAndExportsAroundItsMom
     QStringList order;
     for (const QVariant& cell : page.gridCells())
         order << cell.toMap().value("camera").toString();
-    EXPECT_EQ(order, QStringList({"left_pillar", "front", "right_pillar", "left_repeater", "back", "right_repeater"}));
+    EXPECT_EQ(order, QStringList({"left_pillar", "front", "right_pillar", "left_repeater", "back",
+                                  "right_repeater"}));
     EXPECT_EQ(page.eventMomentTitle(), "事件时刻 10:21:12");
     // On the event's time line: after the first minute's 60 s, 42 s into the second.
     EXPECT_EQ(page.eventMarkerTime(), 102);
@@ -91,7 +92,8 @@ TEST(RealDrivePreviewTest, AnEncryptedEventSaysSoAndWhereItIsTurnedOff) {
     ASSERT_TRUE(test::waitUntil([&] { return !h.preview.measures.empty(); }));
     test::finishLoading(h.preview, 60);
     const QStringList locked = {"front已加密", "back已加密", "left_repeater已加密", "right_repeater已加密"};
-    EXPECT_TRUE(test::waitUntil([&] { return cells(page) == locked; })) << cells(page).join(' ').toStdString();
+    EXPECT_TRUE(test::waitUntil([&] { return cells(page) == locked; }))
+        << cells(page).join(' ').toStdString();
 }
 
 // A power cut leaves stubs (595 bytes, or none): their minute is marked damaged in the list and
