@@ -2,6 +2,7 @@
 // saw the event chosen first, the event's moment on the time line and the export around it, an
 // encrypted event said plainly, and frame steps by a file's own frame times.
 
+#include "EventListModel.h"
 #include "MetadataParser.h"
 #include "PreviewPageController.h"
 #include "ViewModelHarness.h"
@@ -78,6 +79,12 @@ TEST(RealDrivePreviewTest, AnEncryptedEventSaysSoAndWhereItIsTurnedOff) {
     page.setViewModel(h.vm.get());
     const TeslaClipEvent& encrypted = h.event(ClipCategory::saved, 0);
     EXPECT_TRUE(encrypted.isEncrypted);
+    // Its card carries the lock and the reason in words; a plain event's card no lock.
+    library.selectCategory(ClipCategory::saved);
+    const EventListModel* cards = library.eventsInSelectedCategory();
+    EXPECT_EQ(cards->data(cards->index(0), EventListModel::IsEncryptedRole), true);
+    EXPECT_EQ(cards->data(cards->index(0), EventListModel::ReasonTextRole), "手动保存：点击行车记录仪图标");
+    EXPECT_EQ(cards->data(cards->index(1), EventListModel::IsEncryptedRole), false);
     ASSERT_TRUE(h.opened_(encrypted));
     test::finishLoading(h.preview, 60);
     ASSERT_TRUE(test::waitUntil([&] { return !page.clipNotice().isEmpty(); }));
