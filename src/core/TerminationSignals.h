@@ -36,6 +36,12 @@ public:
     // for SIGTERM, 129 for SIGHUP).
     static int exitCodeFor(int signal) { return 128 + signal; }
 
+    // A write past a file-size limit (ulimit -f) sends SIGXFSZ, which would end the process
+    // half-way with its temporary files left behind. Ignored (here and in the child processes,
+    // which inherit it), the write fails with EFBIG and is reported and cleaned up as on a
+    // full disk. Call once at start-up.
+    static void treatFileSizeLimitAsFullDisk() { std::signal(SIGXFSZ, SIG_IGN); }
+
 private:
     void watch();
 

@@ -10,6 +10,7 @@
 #include "MainWindowLoader.h"
 #include "OrvaneApp.h"
 #include "SingleInstance.h"
+#include "TerminationSignals.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -41,6 +42,7 @@ QStringList commandLineFolders(const QGuiApplication& app) {
 } // namespace
 
 int main(int argc, char** argv) {
+    TerminationSignals::treatFileSizeLimitAsFullDisk();
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Orvane"));
     QGuiApplication::setApplicationVersion(AppVersion::shortVersion());

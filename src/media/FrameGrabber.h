@@ -23,6 +23,9 @@ struct FrameRequest {
 struct GrabbedFrame {
     QImage image;
     double actualTime = 0; // presentation time of the decoded frame
+    // Data of this frame, or of one it is built on, was lost or damaged: parts of the picture
+    // are the decoder's guesses, and may show an earlier moment.
+    bool concealed = false;
 };
 
 // Still pictures out of one video file, for thumbnails and frame captures.

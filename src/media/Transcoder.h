@@ -83,7 +83,8 @@ public:
     const TranscodeSource& source() const;
 
     // Writes `output` (the MP4 format whatever the name). Throws MediaError (the file is then
-    // incomplete: the caller deletes it) or TranscodeCancelled. Call once.
+    // incomplete: the caller deletes it): UnreadableMediaError when reading the source was
+    // refused part-way, OutputWriteError when writing was; or TranscodeCancelled. Call once.
     TranscodeOutcome run(const QString& output, const TranscodeSettings& settings,
                          const TranscodeHooks& hooks);
 

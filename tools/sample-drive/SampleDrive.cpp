@@ -57,7 +57,9 @@ void writeEmpty(const QString& path) {
         throw std::runtime_error(("cannot write " + path + ": " + f.errorString()).toStdString());
 }
 
-void truncateBeforeIndex(const QString& path) {
+// Keeps the first 60 % of the file: an index written last is lost, one written first outlasts
+// the media data it describes.
+void keepFirstPart(const QString& path) {
     QFile f(path);
     const qint64 size = f.size();
     if (!f.resize(std::max<qint64>(64, size * 6 / 10)))
@@ -103,7 +105,7 @@ void writeClip(const ClipSpec& spec) {
                            : std::max<int64_t>(100'000, int64_t(referenceBitRate * spec.width * spec.height / referenceArea));
     media::VideoEncoder encoder(settings);
     const std::string path = QFile::encodeName(spec.path).toStdString();
-    media::Mp4Muxer muxer(path, encoder);
+    media::Mp4Muxer muxer(path, encoder, spec.damage == Damage::cutShort);
 
     const int pan = 2; // pixels per frame
     const media::YuvImage scene = makeScene(spec.width, spec.height, pan * frameCount, spec.seed * 7 + cameraIndex(spec.camera));
@@ -159,8 +161,8 @@ void writeClip(const ClipSpec& spec) {
     encoder.flush(packets);
     writeReady(packets);
     muxer.finish();
-    if (spec.damage == Damage::truncated)
-        truncateBeforeIndex(spec.path);
+    if (spec.damage == Damage::truncated || spec.damage == Damage::cutShort)
+        keepFirstPart(spec.path);
 }
 
 void useHourlyEvents(DriveSpec& spec, int count, int minutes) {
@@ -195,6 +197,9 @@ QStringList writeDrive(const DriveSpec& spec) {
             clip.firstFrameSerial = firstFrame;
             clip.contentFree = spec.contentFree;
             clip.pedalScale = spec.pedalScale;
+            if (const auto damaged = spec.damagedFiles.find(QFileInfo(clip.path).fileName());
+                damaged != spec.damagedFiles.end())
+                clip.damage = damaged->second;
             writeClip(clip);
             written << clip.path;
         }

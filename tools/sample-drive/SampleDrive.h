@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 namespace orvane::sample {
@@ -19,7 +20,9 @@ enum class CarLayout {
     sixCamera,  // newer cars: front 2896 × 1876, the others 1448 × 938, plus the pillars
 };
 
-enum class Damage { none, zeroBytes, truncated, noTelemetry };
+// truncated: cut before its index, so it does not open; cutShort: the index first and the media
+// data cut, so it opens and its pictures end before the index says.
+enum class Damage { none, zeroBytes, truncated, noTelemetry, cutShort };
 
 struct CameraSize {
     CameraAngle camera;
@@ -77,6 +80,7 @@ struct DriveSpec {
     std::vector<EventSpec> events;
     bool contentFree = false;
     PedalScale pedalScale = PedalScale::percent;
+    std::map<QString, Damage> damagedFiles; // by file name
 };
 
 // Replaces the drive's events by `count` events of `minutes` minutes each, an hour apart going

@@ -36,7 +36,8 @@ struct Options {
                             QStringLiteral("CAMERA")};
     QCommandLineOption size{QStringLiteral("size"), QStringLiteral("picture size for --clip"), QStringLiteral("WxH"),
                             QStringLiteral("1448x938")};
-    QCommandLineOption damage{QStringLiteral("damage"), QStringLiteral("for --clip: none, zero, truncated, no-telemetry"),
+    QCommandLineOption damage{QStringLiteral("damage"),
+                              QStringLiteral("for --clip: none, zero, truncated, cut-short, no-telemetry"),
                               QStringLiteral("KIND"), QStringLiteral("none")};
     QCommandLineOption empty{QStringLiteral("content-free"), QStringLiteral("write empty files in place of video")};
     QCommandLineOption recent{QStringLiteral("recent-minutes"), QStringLiteral("rolling minutes (default 3)"),
@@ -73,6 +74,7 @@ int writeOneClip(const QCommandLineParser& parser, const Options& o, const QStri
     const QString d = parser.value(o.damage);
     spec.damage = d == QLatin1String("zero")           ? sample::Damage::zeroBytes
                   : d == QLatin1String("truncated")    ? sample::Damage::truncated
+                  : d == QLatin1String("cut-short")    ? sample::Damage::cutShort
                   : d == QLatin1String("no-telemetry") ? sample::Damage::noTelemetry
                                                        : sample::Damage::none;
     spec.startTime = LocalTime::fromFields(2024, 5, 1, 10, 20, 30).value_or(0);
