@@ -1,13 +1,12 @@
 #include "GPUVideoExporter.h"
 
 #include "FileDelivery.h"
-#include "OwnedFiles.h"
 #include "OverlayRenderer.h"
+#include "OwnedFiles.h"
 #include "Transcoder.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
-
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -25,10 +24,14 @@ constexpr double composeShare = 0.7;
 ProgressCallback scaled(const ProgressCallback& progress, double from, double span) {
     if (!progress)
         return {};
-    return [=](double p) { progress(p >= 1.0 ? from + span : std::min(from + span * p, unfinishedProgressCap)); };
+    return [=](double p) {
+        progress(p >= 1.0 ? from + span : std::min(from + span * p, unfinishedProgressCap));
+    };
 }
 
-QString mediaText(const media::MediaError& e) { return QString::fromStdString(e.what()); }
+QString mediaText(const media::MediaError& e) {
+    return QString::fromStdString(e.what());
+}
 
 // Text needs Qt's font database, which only a QGuiApplication provides; without one Qt aborts
 // the process, so refuse before touching anything.
@@ -107,9 +110,10 @@ media::TranscodeSettings encodingFor(const media::TranscodeSource& source, Expor
 // its text changes.
 class BurnIn {
 public:
-    BurnIn(const TimelineSource& source, const WatermarkSettings& settings, const media::TranscodeSource& picture,
-           int width, int height)
-        : timeline_(source.timeline), showTime_(settings.showTime), picture_(picture), width_(width), height_(height) {
+    BurnIn(const TimelineSource& source, const WatermarkSettings& settings,
+           const media::TranscodeSource& picture, int width, int height)
+        : timeline_(source.timeline), showTime_(settings.showTime), picture_(picture), width_(width),
+          height_(height) {
         if (source.gridLabels)
             for (const auto& placed : OverlayRenderer::gridLabels(width, height))
                 labels_.emplace_back(placed.image, placed.position, picture.matrix, picture.fullRange);
@@ -187,6 +191,8 @@ void prepareOutput(const QString& outputPath, const QStringList& sources) {
     FileDelivery::checkOutput(outputPath, sources);
     OwnedFiles::sweep(QFileInfo(outputPath).absolutePath());
     OwnedFiles::sweepTemporaryFolder();
+    // A folder that takes no new file fails now, not after minutes of composing or joining.
+    createOutputPart(outputPath);
 }
 
 ExportResult exportPrepared(const TimelineSource& source, const QString& outputPath,
@@ -196,7 +202,8 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
     std::unique_ptr<media::Transcoder> transcoder = openSource(source);
     const media::TranscodeSource& picture = transcoder->source();
     const Cut cut = cutOf(picture, source.trimStart, source.trimDuration);
-    const media::TranscodeSettings encode = encodingFor(picture, settings.exportQuality, callbacks.encoderPreset, cut);
+    const media::TranscodeSettings encode =
+        encodingFor(picture, settings.exportQuality, callbacks.encoderPreset, cut);
 
     BurnIn burnIn(source, settings, picture, encode.width, encode.height);
     double firstTime = NAN;
@@ -240,8 +247,12 @@ ExportResult exportWithTimeline(const TimelineSource& source, const QString& out
 ExportResult exportSync(const TeslaVideoFile& video, const QString& inputPath, const QString& outputPath,
                         const WatermarkSettings& settings, double trimStart, double trimDuration,
                         const ExportCallbacks& callbacks) {
-    const TimelineSource source{inputPath,   ExportTimeline::continuous(video.startTime),
-                                video.cameraAngle == CameraAngle::all, trimStart, trimDuration, {video.url}};
+    const TimelineSource source{inputPath,
+                                ExportTimeline::continuous(video.startTime),
+                                video.cameraAngle == CameraAngle::all,
+                                trimStart,
+                                trimDuration,
+                                {video.url}};
     return exportWithTimeline(source, outputPath, settings, callbacks);
 }
 
@@ -252,8 +263,8 @@ ExportResult exportContinuous(const std::vector<ContinuousExportSegment>& segmen
     const QStringList sources = sourcesOf(
         segments, [](const ContinuousExportSegment& s) { return std::vector<TeslaVideoFile>{s.video}; });
     prepareOutput(outputPath, sources);
-    const IntermediateVideo joined =
-        FFmpegSegmentMerger::merge(segments, false, scaled(callbacks.onProgress, 0, joinShare), callbacks.cancel);
+    const IntermediateVideo joined = FFmpegSegmentMerger::merge(
+        segments, false, scaled(callbacks.onProgress, 0, joinShare), callbacks.cancel);
     ExportCallbacks encoding = callbacks;
     encoding.onProgress = scaled(callbacks.onProgress, joinShare, 1 - joinShare);
     return exportPrepared({joined.path, joined.timeline, false, 0, 0, sources, joined.sourceCutShort},
@@ -266,8 +277,8 @@ ExportResult exportGrid(const std::vector<GridExportSegment>& segments, const QS
         throw GPUVideoExporterError::exportFailed(QStringLiteral("没有可导出的四宫格视频"));
     const QStringList sources = sourcesOf(segments, [](const GridExportSegment& s) { return s.videos; });
     prepareOutput(outputPath, sources);
-    const IntermediateVideo composed =
-        FFmpegGridExporter::compose(segments, scaled(callbacks.onProgress, 0, composeShare), callbacks.cancel);
+    const IntermediateVideo composed = FFmpegGridExporter::compose(
+        segments, scaled(callbacks.onProgress, 0, composeShare), callbacks.cancel);
     ExportCallbacks encoding = callbacks;
     encoding.onProgress = scaled(callbacks.onProgress, composeShare, 1 - composeShare);
     return exportPrepared({composed.path, composed.timeline, true, 0, 0, sources, composed.sourceCutShort},

@@ -12,11 +12,21 @@ QPoint centredPosition(QSize window, const QRect& available) {
     return {x, y};
 }
 
-void present(QQuickWindow& window) {
+QRect placement(const std::optional<QRect>& kept, const QRect& available) {
+    // A strip at the top of the window, where a user grabs it to move it.
+    constexpr int titleBarHeight = 32;
+    if (kept && kept->width() >= defaultSize.width() && kept->height() >= defaultSize.height() &&
+        available.contains(QRect(kept->topLeft(), QSize(titleBarHeight, titleBarHeight))))
+        return *kept;
+    return {centredPosition(defaultSize, available), defaultSize};
+}
+
+void present(QQuickWindow& window, const std::optional<QRect>& kept) {
     window.setMinimumSize(defaultSize);
-    window.resize(defaultSize);
-    if (const QScreen* screen = window.screen())
-        window.setPosition(centredPosition(defaultSize, screen->availableGeometry()));
+    const QScreen* screen = window.screen();
+    const QRect place = placement(kept, screen ? screen->availableGeometry() : QRect(QPoint(), defaultSize));
+    window.resize(place.size());
+    window.setPosition(place.topLeft());
     window.show();
     window.raise();
     window.requestActivate();

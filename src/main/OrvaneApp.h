@@ -4,6 +4,7 @@
 // clean quit (the running export is cancelled and its temporary files removed first).
 // Interface thread only; one may exist at a time.
 
+#include "AppSettings.h"
 #include "AppUpdateController.h"
 #include "MainViewModel.h"
 #include "TerminationSignals.h"
@@ -21,6 +22,8 @@ public:
 
     MainViewModel& viewModel() { return viewModel_; }
     AppUpdateController& updateController() { return updateController_; }
+    // The settings of the program's own file; restore() is the program's to call.
+    AppSettings& settings() { return settings_; }
 
     // The folders to import at start: the positional arguments (paths or file:// addresses),
     // absolute against `workingDirectory`, in order, without repeats.
@@ -35,6 +38,8 @@ public:
 private:
     MainViewModel viewModel_;
     AppUpdateController updateController_;
+    std::unique_ptr<QSettings> store_ = AppSettings::standardStore();
+    AppSettings settings_{*store_, viewModel_};
     TerminationSignals signals_;
 };
 

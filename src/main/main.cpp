@@ -1,10 +1,13 @@
-// Orvane: the window. Makes sure it is the user's only running copy, opens the main window over
-// the application's state, imports the folders named on the command line and checks for an
+// Orvane: the window. Hands its folders to a copy already running (the user's only window), or
+// opens the main window over the application's state with the settings kept from last time,
+// imports the folders named on the command line (else the drives opened last) and checks for an
 // update once the window is on screen.
 //
-//   Orvane [FOLDER…]
+//   Orvane [--replace] [FOLDER…]
 
+#include "AppSettings.h"
 #include "AppVersion.h"
+#include "InstanceChannel.h"
 #include "LibraryViewModel.h"
 #include "MainWindowConfigurator.h"
 #include "MainWindowLoader.h"
@@ -28,15 +31,33 @@ using namespace orvane;
 
 namespace {
 
-QStringList commandLineFolders(const QGuiApplication& app) {
+struct Arguments {
+    QStringList folders;
+    // Ends a running copy instead of handing it the folders (the update's relaunch).
+    bool replace = false;
+};
+
+Arguments commandLine(const QGuiApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Orvane：浏览、播放和导出 TeslaCam 行车记录"));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption replace(QStringLiteral("replace"),
+                                     QStringLiteral("结束正在运行的 Orvane 并取代它"));
+    parser.addOption(replace);
     parser.addPositionalArgument(QStringLiteral("folders"), QStringLiteral("启动时导入的 TeslaCam 文件夹"),
                                  QStringLiteral("[FOLDER…]"));
     parser.process(app);
-    return OrvaneApp::folderArguments(parser.positionalArguments(), QDir::currentPath());
+    return {OrvaneApp::folderArguments(parser.positionalArguments(), QDir::currentPath()),
+            parser.isSet(replace)};
+}
+
+// The window comes to the front, also from behind other windows or minimised.
+void bringForward(QQuickWindow& window) {
+    if (window.windowState() & Qt::WindowMinimized)
+        window.showNormal();
+    window.raise();
+    window.requestActivate();
 }
 
 } // namespace
@@ -48,12 +69,21 @@ int main(int argc, char** argv) {
     QGuiApplication::setApplicationVersion(AppVersion::shortVersion());
     QGuiApplication::setDesktopFileName(QStringLiteral("orvane"));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/orvane/orvane.svg")));
-    const QStringList folders = commandLineFolders(app);
+    const Arguments arguments = commandLine(app);
+
+    // A copy already running takes the folders and comes forward; its export goes on.
+    InstanceChannel channel;
+    if (arguments.replace)
+        SingleInstance::terminateExistingInstances();
+    else if (InstanceChannel::handOver(arguments.folders, InstanceChannel::defaultName(), 0))
+        return 0;
+    if (!channel.listen() && InstanceChannel::handOver(arguments.folders))
+        return 0; // another start holds the channel: it won a race with this one, or is busy starting
 
     OrvaneApp orvane;
-    SingleInstance::terminateExistingInstances();
-    // After the other copies have gone, so what a forced one left is swept too.
+    // After a replaced copy has gone, so what a forced one left is swept too.
     OrvaneApp::sweepLeftoversInBackground();
+    orvane.settings().restore();
 
     QQmlApplicationEngine engine;
     QQuickWindow* window = ui::loadMainWindow(engine, orvane.viewModel(), orvane.updateController());
@@ -64,8 +94,18 @@ int main(int argc, char** argv) {
     // The launch check starts once the window is on screen, so a slow network never delays it.
     QObject::connect(window, &QQuickWindow::frameSwapped, &orvane.updateController(),
                      &AppUpdateController::checkOnLaunchIfNeeded, Qt::SingleShotConnection);
-    ui::MainWindowConfigurator::present(*window);
-    if (!folders.isEmpty())
-        orvane.viewModel().library()->importTeslaCamPaths(folders);
+    QObject::connect(&channel, &InstanceChannel::foldersArrived, window, [&](const QStringList& folders) {
+        if (!folders.isEmpty())
+            orvane.viewModel().library()->importTeslaCamPaths(folders);
+        bringForward(*window);
+    });
+    QObject::connect(&app, &QGuiApplication::aboutToQuit, window,
+                     [&] { orvane.settings().saveWindowGeometry(window->geometry()); });
+    ui::MainWindowConfigurator::present(*window, orvane.settings().windowGeometry());
+    // The drives named on the command line, else those opened last that are still there.
+    const QStringList drives =
+        arguments.folders.isEmpty() ? orvane.settings().drivesToReopen() : arguments.folders;
+    if (!drives.isEmpty())
+        orvane.viewModel().library()->importTeslaCamPaths(drives);
     return app.exec();
 }

@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QVideoFrame>
 #include <QVideoSink>
-
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -28,7 +27,9 @@ using SteadyClock = std::chrono::steady_clock;
 // periodicTime's pace while playing: about a display frame.
 constexpr int periodicTimeMilliseconds = 1000 / 30;
 
-double secondsNow() { return std::chrono::duration<double>(SteadyClock::now().time_since_epoch()).count(); }
+double secondsNow() {
+    return std::chrono::duration<double>(SteadyClock::now().time_since_epoch()).count();
+}
 
 bool isFullRange(const AVFrame* f) {
     return f->color_range == AVCOL_RANGE_JPEG || f->format == AV_PIX_FMT_YUVJ420P;
@@ -41,7 +42,8 @@ QVideoFrame toVideoFrame(const AVFrame* f, SwsContext*& sws) {
     if (w <= 0 || h <= 0)
         return {};
     QVideoFrameFormat format(QSize(w, h), QVideoFrameFormat::Format_YUV420P);
-    format.setColorRange(isFullRange(f) ? QVideoFrameFormat::ColorRange_Full : QVideoFrameFormat::ColorRange_Video);
+    format.setColorRange(isFullRange(f) ? QVideoFrameFormat::ColorRange_Full
+                                        : QVideoFrameFormat::ColorRange_Video);
     format.setColorSpace(f->colorspace == AVCOL_SPC_BT709 ? QVideoFrameFormat::ColorSpace_BT709
                                                           : QVideoFrameFormat::ColorSpace_BT601);
     QVideoFrame frame(format);
@@ -54,11 +56,12 @@ QVideoFrame toVideoFrame(const AVFrame* f, SwsContext*& sws) {
             uint8_t* dst = frame.bits(plane);
             const int dstStride = frame.bytesPerLine(plane);
             for (int y = 0; y < rows; ++y)
-                std::memcpy(dst + size_t(y) * dstStride, f->data[plane] + size_t(y) * f->linesize[plane], size_t(bytes));
+                std::memcpy(dst + size_t(y) * dstStride, f->data[plane] + size_t(y) * f->linesize[plane],
+                            size_t(bytes));
         }
     } else {
-        sws = sws_getCachedContext(sws, f->width, f->height, AVPixelFormat(f->format), w, h, AV_PIX_FMT_YUV420P,
-                                   SWS_BILINEAR, nullptr, nullptr, nullptr);
+        sws = sws_getCachedContext(sws, f->width, f->height, AVPixelFormat(f->format), w, h,
+                                   AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
         if (sws) {
             uint8_t* dst[4] = {frame.bits(0), frame.bits(1), frame.bits(2), nullptr};
             int strides[4] = {frame.bytesPerLine(0), frame.bytesPerLine(1), frame.bytesPerLine(2), 0};
@@ -97,17 +100,19 @@ struct MediaPlayer::Worker {
     bool playing = false;
     bool seeking = false;
     double rate = 1;
-    double anchorWall = 0;  // clock: item time anchorMedia at wall time anchorWall
+    double anchorWall = 0; // clock: item time anchorMedia at wall time anchorWall
     double anchorMedia = 0;
     std::deque<Queued> queue; // decoded frames in time order, filled by decode, emptied by presentation
     bool ended = false;       // the decoder has no more frames
     int endReadError = 0;     // the refused read that ended them, if one did
     double itemDuration = 0;  // as the item's index says
     double frameDuration = assumedFrameDuration;
-    double shownTime = 0;     // time of the picture on screen once the queued immediate entries are shown
+    double shownTime = 0; // time of the picture on screen once the queued immediate entries are shown
 
     std::mutex sinkMutex;
     QPointer<QVideoSink> sink;
+    // The picture shown last, for a sink attached while paused (a view made anew).
+    QVideoFrame lastFrame;
 
     std::atomic<int64_t> presented{0};
     std::atomic<int64_t> dropped{0};
@@ -121,9 +126,9 @@ struct MediaPlayer::Worker {
     // The decode thread's own state.
     std::unique_ptr<VideoDecoder> decoder;
     bool loopFilterSkipped = false;
-    double frameSeconds = 0;    // running wall time of decoding a frame that follows another
-    double keyFrameSeconds = 0; // … and of decoding a key frame (at open, after a jump, in turn)
-    double keyFrameInterval = 1; // seconds between the file's key frames, as its index says
+    double frameSeconds = 0;         // running wall time of decoding a frame that follows another
+    double keyFrameSeconds = 0;      // … and of decoding a key frame (at open, after a jump, in turn)
+    double keyFrameInterval = 1;     // seconds between the file's key frames, as its index says
     double unreachableKeyFrame = -1; // a key frame a jump failed to decode
     // The presentation thread's own state.
     SwsContext* sws = nullptr;
@@ -136,7 +141,9 @@ struct MediaPlayer::Worker {
         return anchorMedia + (now - anchorWall) * rate;
     }
 
-    template <typename F> void post(F&& f) { QMetaObject::invokeMethod(owner, std::forward<F>(f), Qt::QueuedConnection); }
+    template <typename F> void post(F&& f) {
+        QMetaObject::invokeMethod(owner, std::forward<F>(f), Qt::QueuedConnection);
+    }
 
     static Queued queued(ff::Frame frame, double time) {
         Queued q;
@@ -185,6 +192,7 @@ struct MediaPlayer::Worker {
         frame.setStartTime(qint64(time * 1e6));
         {
             std::lock_guard lock(sinkMutex);
+            lastFrame = frame;
             if (sink)
                 sink->setVideoFrame(frame);
         }
@@ -195,6 +203,7 @@ struct MediaPlayer::Worker {
     // Presentation thread only.
     void presentNothing() {
         std::lock_guard lock(sinkMutex);
+        lastFrame = {};
         if (sink)
             sink->setVideoFrame(QVideoFrame());
     }
@@ -313,8 +322,8 @@ struct MediaPlayer::Worker {
         clearQueueLocked();
         lock.unlock();
         const bool exact = request.before <= 0 && request.after <= 0;
-        const bool ok =
-            exact ? decoder->seekExact(request.time) : decoder->seekTolerant(request.time, request.before, request.after);
+        const bool ok = exact ? decoder->seekExact(request.time)
+                              : decoder->seekTolerant(request.time, request.before, request.after);
         const double landed = ok ? decoder->frameTime() : request.time;
         const int readError = decoder->readError();
         lock.lock();
@@ -417,13 +426,16 @@ struct MediaPlayer::Worker {
         const double keyFrameCost = keyFrameSeconds * jumpSafety;
         const double lead = (newest - clock) / rate; // until the newest decoded frame is due
         const double framesToKey = (*key - newest) / frameDuration;
-        const double leadAtKey = lead + (framesToKey - 1) * (frameWall - frameSeconds) + frameWall - keyFrameCost;
+        const double leadAtKey =
+            lead + (framesToKey - 1) * (frameWall - frameSeconds) + frameWall - keyFrameCost;
         const bool lateAtKey = leadAtKey < -allowedLate;
-        const double safeJumpLead = keyFrameCost - frameWall - allowedLate; // a jump started now lands in time
+        const double safeJumpLead =
+            keyFrameCost - frameWall - allowedLate; // a jump started now lands in time
         if (lead < safeJumpLead && !lateAtKey)
             return std::nullopt; // decoding on keeps time; a jump would not
         const double intervalFrames = std::max(1.0, keyFrameInterval / frameDuration);
-        const double affordable = (intervalFrames * frameWall - keyFrameCost) / std::max(frameSeconds, fastestFrameSeconds);
+        const double affordable =
+            (intervalFrames * frameWall - keyFrameCost) / std::max(frameSeconds, fastestFrameSeconds);
         const double unaffordable = intervalFrames - 1 - affordable;
         // Skipping also pays for the next jump: the skipped frames' time covers its decoding.
         const double framesToSkip = unaffordable > 0 ? std::max(unaffordable, keyFrameCost / frameWall) : 0;
@@ -439,7 +451,8 @@ struct MediaPlayer::Worker {
         if (!playing || rate < fastRate || frameDuration <= 0)
             return queueCapacity;
         const double keyFrameSpan = keyFrameSeconds * jumpSafety * rate / frameDuration;
-        return std::clamp(size_t(std::ceil(keyFrameSpan)) + queueCapacity / 2, queueCapacity, fastQueueCapacity);
+        return std::clamp(size_t(std::ceil(keyFrameSpan)) + queueCapacity / 2, queueCapacity,
+                          fastQueueCapacity);
     }
 
     // Skips the frames up to the key frame at `key`, which is shown in the place of the first
@@ -528,7 +541,8 @@ struct MediaPlayer::Worker {
                     continue;
                 }
                 if (ended)
-                    wake.wait_for(lock, std::chrono::duration<double>(std::clamp((endTime - clock) / rate, 0.0, 0.25)));
+                    wake.wait_for(
+                        lock, std::chrono::duration<double>(std::clamp((endTime - clock) / rate, 0.0, 0.25)));
                 else
                     wake.wait(lock);
                 continue;
@@ -610,6 +624,10 @@ MediaPlayer::~MediaPlayer() {
 void MediaPlayer::replaceCurrentItem(const QString& path) {
     failPendingSeeks();
     {
+        std::lock_guard lock(worker_->sinkMutex);
+        worker_->lastFrame = {}; // never the old item's picture in a view attached later
+    }
+    {
         std::lock_guard lock(worker_->mutex);
         worker_->reopen = true;
         worker_->openPath = path;
@@ -633,14 +651,30 @@ void MediaPlayer::replaceCurrentItem(const QString& path) {
     }
 }
 
-bool MediaPlayer::hasCurrentItem() const { return !path_.isEmpty(); }
-QString MediaPlayer::problem() const { return problem_; }
-MediaPlayer::ItemStatus MediaPlayer::itemStatus() const { return status_; }
-float MediaPlayer::rate() const { return rate_; }
-double MediaPlayer::duration() const { return duration_; }
-int64_t MediaPlayer::presentedFrames() const { return worker_->presented; }
-int64_t MediaPlayer::droppedFrames() const { return worker_->dropped; }
-double MediaPlayer::presentedTime() const { return worker_->presentedTime; }
+bool MediaPlayer::hasCurrentItem() const {
+    return !path_.isEmpty();
+}
+QString MediaPlayer::problem() const {
+    return problem_;
+}
+MediaPlayer::ItemStatus MediaPlayer::itemStatus() const {
+    return status_;
+}
+float MediaPlayer::rate() const {
+    return rate_;
+}
+double MediaPlayer::duration() const {
+    return duration_;
+}
+int64_t MediaPlayer::presentedFrames() const {
+    return worker_->presented;
+}
+int64_t MediaPlayer::droppedFrames() const {
+    return worker_->dropped;
+}
+double MediaPlayer::presentedTime() const {
+    return worker_->presentedTime;
+}
 
 double MediaPlayer::currentTime() const {
     std::lock_guard lock(worker_->mutex);
@@ -648,9 +682,13 @@ double MediaPlayer::currentTime() const {
     return duration_ > 0 ? std::clamp(t, 0.0, duration_) : std::max(0.0, t);
 }
 
-void MediaPlayer::playImmediately(float rate) { setRate(rate); }
+void MediaPlayer::playImmediately(float rate) {
+    setRate(rate);
+}
 
-void MediaPlayer::pause() { setRate(0); }
+void MediaPlayer::pause() {
+    setRate(0);
+}
 
 void MediaPlayer::setRate(float rate) {
     if (!(rate >= 0))
@@ -678,10 +716,12 @@ void MediaPlayer::setRate(float rate) {
     }
 }
 
-void MediaPlayer::seek(double time, double toleranceBefore, double toleranceAfter, SeekCompletion completion) {
+void MediaPlayer::seek(double time, double toleranceBefore, double toleranceAfter,
+                       SeekCompletion completion) {
     if (!hasCurrentItem() || status_ == ItemStatus::failed) {
         if (completion)
-            QMetaObject::invokeMethod(this, [c = std::move(completion)] { c(false); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [c = std::move(completion)] { c(false); }, Qt::QueuedConnection);
         return;
     }
     // A newer seek supersedes the pending ones.
@@ -699,18 +739,24 @@ void MediaPlayer::seek(double time, double toleranceBefore, double toleranceAfte
     worker_->wake.notify_all();
 }
 
-void MediaPlayer::cancelPendingSeeks() { failPendingSeeks(); }
+void MediaPlayer::cancelPendingSeeks() {
+    failPendingSeeks();
+}
 
 void MediaPlayer::failPendingSeeks() {
     // Delivered later, like every other completion, so callers never re-enter themselves.
     for (auto& [id, completion] : pendingSeeks_)
-        QMetaObject::invokeMethod(this, [c = std::move(completion)] { c(false); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [c = std::move(completion)] { c(false); }, Qt::QueuedConnection);
     pendingSeeks_.clear();
 }
 
 void MediaPlayer::setVideoSink(QVideoSink* sink) {
     std::lock_guard lock(worker_->sinkMutex);
     worker_->sink = sink;
+    // A view made anew while paused shows the frame at the player's time, not black.
+    if (sink && worker_->lastFrame.isValid())
+        sink->setVideoFrame(worker_->lastFrame);
 }
 
 void MediaPlayer::stepFrames(int count) {

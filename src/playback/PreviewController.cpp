@@ -3,7 +3,6 @@
 #include "ObservableField.h"
 
 #include <QPointer>
-
 #include <algorithm>
 #include <cmath>
 
@@ -12,9 +11,12 @@ namespace orvane {
 PreviewController::PreviewController(PreviewEnvironment environment, QObject* parent)
     : QObject(parent), environment_(std::move(environment)) {}
 
-PreviewController::~PreviewController() { cancelScrubTask(); }
+PreviewController::~PreviewController() {
+    cancelScrubTask();
+}
 
-void PreviewController::loadPlaylist(const VideoSegmentPlaylist& playlist, double initialTime, bool resumePlayback) {
+void PreviewController::loadPlaylist(const VideoSegmentPlaylist& playlist, double initialTime,
+                                     bool resumePlayback, int startStep) {
     if (loadedPlaylistSignature_ && *loadedPlaylistSignature_ == playlist.signature)
         return;
     pausePlayers();
@@ -26,25 +28,41 @@ void PreviewController::loadPlaylist(const VideoSegmentPlaylist& playlist, doubl
     setPlaying(false);
     setCurrentTime(start);
     playlist_ = playlist;
-    currentStepIndex_ = 0;
     stepDurations_.clear();
+    currentStepIndex_ = 0;
+    emit currentStepIndexChanged();
 
     QPointer<PreviewController> self(this);
-    environment_.measureSteps(playlist.steps, [self, signature = playlist.signature, start,
-                                               resumePlayback](std::vector<double> durations) {
+    environment_.measureSteps(playlist.steps, [self, signature = playlist.signature, offset = start,
+                                               startStep, resumePlayback](std::vector<double> durations) {
         // A superseded or destroyed controller drops the late result.
         if (!self || !self->loadedPlaylistSignature_ || *self->loadedPlaylistSignature_ != signature)
             return;
+        double start = offset;
+        for (int i = 0; i < startStep && size_t(i) < durations.size(); ++i)
+            start += durations[size_t(i)];
         self->stepDurations_ = std::move(durations);
         double total = 0;
         for (double d : self->stepDurations_)
             total += d;
         self->setDuration(total);
         self->setCurrentTime(std::min(total, start));
-        const auto located = VideoSegmentPlaylist::locate(start, self->stepDurations_);
+        // Inside the step asked for, that step: a step's start lies on the boundary that locating
+        // gives to the step before.
+        const bool inStartStep = startStep > 0 && size_t(startStep) < self->stepDurations_.size() &&
+                                 offset < self->stepDurations_[size_t(startStep)];
+        const auto located = inStartStep ? std::optional(std::pair{startStep, offset})
+                                         : VideoSegmentPlaylist::locate(start, self->stepDurations_);
         const auto [index, local] = located.value_or(std::pair{0, 0.0});
         self->loadStep(index, local, resumePlayback);
     });
+}
+
+void PreviewController::setCurrentStepIndex(int index) {
+    if (index == currentStepIndex_)
+        return;
+    currentStepIndex_ = index;
+    emit currentStepIndexChanged();
 }
 
 void PreviewController::seekTimeline(double time, bool resumeIfPlaying, std::function<void()> completion) {
@@ -63,6 +81,16 @@ void PreviewController::seekTimeline(double time, bool resumeIfPlaying, std::fun
         return;
     }
     seekInStep(located->second, resumeIfPlaying, std::move(completion));
+}
+
+void PreviewController::seekStep(int index, double localTime, bool resumeIfPlaying) {
+    if (!playlist_ || index < 0 || size_t(index) >= stepDurations_.size())
+        return;
+    setCurrentTime(VideoSegmentPlaylist::globalTime(index, localTime, stepDurations_));
+    if (index != currentStepIndex_)
+        loadStep(index, localTime, resumeIfPlaying);
+    else
+        seekInStep(localTime, resumeIfPlaying, {});
 }
 
 void PreviewController::showItemTime(double itemTime) {

@@ -9,7 +9,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <functional>
 #include <optional>
 #include <vector>
@@ -55,9 +54,14 @@ public:
     const std::vector<double>& stepDurations() const { return stepDurations_; }
     int currentStepIndex() const { return currentStepIndex_; }
 
-    // Shows `playlist` from `initialTime` (seconds on its time line), playing when asked, once
-    // its steps are measured. The playlist already shown changes nothing.
-    void loadPlaylist(const VideoSegmentPlaylist& playlist, double initialTime, bool resumePlayback);
+    // Shows `playlist` from `initialTime` seconds after the start of step `startStep`, playing when
+    // asked, once its steps are measured (only then is a step's place on the time line known). The
+    // playlist already shown changes nothing.
+    void loadPlaylist(const VideoSegmentPlaylist& playlist, double initialTime, bool resumePlayback,
+                      int startStep = 0);
+    // Shows step `index` from `localTime` inside it (a minute picked from the list): a step's start
+    // is not taken for the end of the step before, as a time on the whole time line would be.
+    void seekStep(int index, double localTime, bool resumeIfPlaying);
     Q_INVOKABLE void togglePlayPause();
     Q_INVOKABLE void setPlaybackRate(float rate);
     Q_INVOKABLE void setScrubbing(bool scrubbing);
@@ -72,15 +76,17 @@ signals:
     void isScrubbingChanged();
     void isLoadingChanged();
     void playbackRateChanged();
+    // Another step of the playlist is shown (or the playlist changed).
+    void currentStepIndexChanged();
 
 protected:
     PreviewController(PreviewEnvironment environment, QObject* parent);
 
     // What the subclass does with its players.
-    virtual bool hasItem() const = 0;      // something to play
+    virtual bool hasItem() const = 0; // something to play
     virtual bool playersPlaying() const = 0;
     virtual void pausePlayers() = 0;
-    virtual void playPlayers() = 0;        // at playbackRate, now
+    virtual void playPlayers() = 0;         // at playbackRate, now
     virtual void applyRate(float rate) = 0; // while playing
     virtual void stopObservers() = 0;
     // Opens the step's files at `localTime`, playing once they landed when asked.
@@ -107,7 +113,7 @@ protected:
     void startPlayback();
 
     const std::optional<VideoSegmentPlaylist>& playlist() const { return playlist_; }
-    void setCurrentStepIndex(int index) { currentStepIndex_ = index; }
+    void setCurrentStepIndex(int index);
     PreviewEnvironment& environment() { return environment_; }
 
     void setPlaying(bool value);

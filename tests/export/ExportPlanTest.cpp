@@ -24,24 +24,17 @@ TeslaVideoFile file(const QString& minute, CameraAngle camera, Instant start = 1
     return v;
 }
 
-QString name(const TeslaVideoFile& f) {
-    return f.fileName.chopped(4);
-}
-
 // What a plan cuts, one "file@start+length" per piece (a grid piece's files joined by "|").
-QString cuts(const std::vector<ContinuousExportSegment>& pieces) {
+template <typename Piece> QString cuts(const std::vector<Piece>& pieces) {
     QStringList out;
-    for (const auto& p : pieces)
-        out << QStringLiteral("%1@%2+%3").arg(name(p.video)).arg(p.trimStart).arg(p.trimDuration);
-    return out.join(QStringLiteral(", "));
-}
-
-QString cuts(const std::vector<GridExportSegment>& pieces) {
-    QStringList out;
-    for (const auto& p : pieces) {
+    for (const Piece& p : pieces) {
         QStringList files;
-        for (const auto& v : p.videos)
-            files << name(v);
+        if constexpr (std::is_same_v<Piece, GridExportSegment>) {
+            for (const auto& v : p.videos)
+                files << v.fileName.chopped(4);
+        } else {
+            files << p.video.fileName.chopped(4);
+        }
         out << QStringLiteral("%1@%2+%3")
                    .arg(files.join(QLatin1Char('|')))
                    .arg(p.trimStart)
@@ -57,11 +50,8 @@ TEST(QualityTest, OutputSizesAndBitrates) {
         PixelSize size;
     } sizes[] = {
         {ExportQuality::balanced, 1448, 938, {1280, 828}},
-        {ExportQuality::balanced, 1920, 1080, {1280, 720}},
         {ExportQuality::balanced, 1280, 960, {1280, 960}},
-        {ExportQuality::balanced, 640, 480, {640, 480}},
         {ExportQuality::balanced, 5000, 2, {1280, 2}},
-        {ExportQuality::balanced, 2896, 1876, {1280, 828}},
         {ExportQuality::original, 2896, 1876, {2896, 1876}},
     };
     for (const auto& c : sizes)
@@ -72,31 +62,13 @@ TEST(QualityTest, OutputSizesAndBitrates) {
         std::optional<int> source;
         Bitrates rates;
     } rates[] = {
-        {ExportQuality::original, 2560, 2000, std::nullopt, {30000, 50000}},
         {ExportQuality::original, 2560, 2000, 15000, {37500, 50000}},
-        {ExportQuality::original, 1920, 1080, std::nullopt, {24000, 48000}},
         {ExportQuality::original, 1448, 938, 5000, {20000, 40000}},
-        {ExportQuality::original, 1448, 938, 9000, {22500, 45000}},
-        {ExportQuality::original, 640, 480, 0, {16000, 32000}},
         {ExportQuality::balanced, 1280, 828, 50000, {8000, 14400}},
-        {ExportQuality::balanced, 640, 480, std::nullopt, {6000, 10800}},
-        {ExportQuality::balanced, 2560, 1440, std::nullopt, {10000, 18000}},
     };
     for (const auto& c : rates)
         EXPECT_EQ(Quality::encodingBitrates(c.quality, c.w, c.h, c.source), c.rates)
             << c.w << "x" << c.h << " from " << c.source.value_or(-1);
-}
-
-TEST(ExportSettingsTest, LocalizedFolderPath) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"/home/li", "li"},
-        {"/home/li/", "li"},
-        {"/home/li/Downloads//clips/", "~/Downloads/clips"},
-        {"/home/lisa/x", "home/lisa/x"},
-        {"/media/li/TESLA DRIVE", "media/li/TESLA DRIVE"},
-    };
-    for (const auto& [path, shown] : cases)
-        EXPECT_EQ(localizedFolderPath(path, QStringLiteral("/home/li")), QString::fromUtf8(shown)) << path;
 }
 
 TEST(ContinuousPlanTest, CutsTheRangeIntoTrimsOfTheChosenCamera) {
@@ -109,15 +81,9 @@ TEST(ContinuousPlanTest, CutsTheRangeIntoTrimsOfTheChosenCamera) {
         const char* cuts;
     } cases[] = {
         {std::nullopt, std::nullopt, {60, 60, 60}, 3, "m1-front@0+60, m2-front@0+60, m3-front@0+60"},
-        {0.0, std::nullopt, {60, 60}, 2, "m1-front@0+60, m2-front@0+60"},
         {70.0, 130.0, {60, 60, 60}, 3, "m2-front@10+50, m3-front@0+10"},
         {170.0, 500.0, {60, 60, 60}, 3, "m3-front@50+10"},
-        {200.0, 500.0, {60, 60, 60}, 3, ""},
-        {30.0, 60.0, {60, 60, 60}, 3, "m1-front@30+30"},
         {-5.0, 10.0, {60}, 1, "m1-front@0+10"},
-        {std::nullopt, std::nullopt, {60, 60, 60}, 2, "m1-front@0+60, m2-front@0+60"},
-        {std::nullopt, std::nullopt, {60, 45}, 3, "m1-front@0+60, m2-front@0+45"},
-        {59.999, 60.5, {60, 60}, 2, "m1-front@59.999+0.001, m2-front@0+0.5"},
     };
     for (const auto& c : cases) {
         std::vector<PlaybackStep> steps; // the playlist comes from another camera
@@ -135,8 +101,6 @@ TEST(ContinuousPlanTest, SkipsMinutesWithoutFileAndEmptySteps) {
         PlaybackStep::multiCamera({}), PlaybackStep::multiCamera({file("m3", A::leftRepeater)})};
     EXPECT_EQ(cuts(ContinuousExportPlanner::plan(videos, steps, {60, 60, 60, 60}, {}, {})),
               "m1-front@0+60, m3-front@0+60");
-    EXPECT_TRUE(ContinuousExportPlanner::plan({}, steps, {60}, {}, {}).empty());
-    EXPECT_TRUE(ContinuousExportPlanner::plan(videos, {}, {60}, {}, {}).empty());
     EXPECT_TRUE(ContinuousExportPlanner::plan(videos, steps, {}, {}, {}).empty());
 }
 
@@ -179,38 +143,22 @@ TEST(ExportPlannerTest, ContinuousFilesPlayOldestFirstAndUnreadableOnesKeepTheir
     EXPECT_EQ(
         cuts(ExportPlanner::plan(ExportRequest::continuous({c, a, b}, 30.0, std::nullopt), reader).segments),
         "m1-front@30+30, m2-front@0+60, m3-front@0+45");
-    // The window plans over the steps it already measured, possibly another camera's.
-    const VideoSegmentPlaylist grid = VideoSegmentPlaylist::multiCamera({file("m2", A::back, 1060)});
-    EXPECT_EQ(cuts(ExportPlanner::plan(ExportRequest::continuous({a, b, c}), grid.steps, {60}).segments),
-              "m2-front@0+60");
 }
 
-TEST(ExportPlannerTest, SingleFileTakesItsRangeAsTrim) {
+// A whole file and a range are the export orchestration's tests; an end before the start is
+// clamped to a length of 0, "to the end of the file".
+TEST(ExportPlannerTest, SingleFileClampsItsRange) {
     const TeslaVideoFile a = file("m1", A::leftRepeater, 1000);
-    const struct {
-        std::optional<double> start, end;
-        const char* cuts; // a length of 0: to the end of the file
-    } cases[] = {{std::nullopt, std::nullopt, "m1-left_repeater@0+0"},
-                 {12.5, 20.0, "m1-left_repeater@12.5+7.5"},
-                 {12.5, std::nullopt, "m1-left_repeater@12.5+0"},
-                 {std::nullopt, 8.0, "m1-left_repeater@0+8"},
-                 {30.0, 20.0, "m1-left_repeater@30+0"}};
-    for (const auto& c : cases) {
-        const ExportPlan plan =
-            ExportPlanner::plan(ExportRequest::singleFile(a, c.start, c.end), lengths({}));
-        EXPECT_FALSE(plan.isContinuous);
-        EXPECT_EQ(cuts(plan.segments), c.cuts);
-        EXPECT_EQ(plan.segments.at(0).video.id, a.id);
-    }
+    EXPECT_EQ(cuts(ExportPlanner::plan(ExportRequest::singleFile(a, 30.0, 20.0), lengths({})).segments),
+              "m1-left_repeater@30+0");
     EXPECT_TRUE(ExportPlanner::plan(ExportRequest{}, lengths({})).isEmpty());
 }
 
+// A single file's start is the export orchestration's test.
 TEST(ExportPlanTest, PrimaryVideoAndStartDate) {
     ExportPlan plan;
     EXPECT_FALSE(plan.exportStartDate());
     plan.segments = {{file("m2", A::back, 2000), 12.5, 3}};
-    EXPECT_EQ(plan.primaryVideo().cameraAngle, A::back);
-    EXPECT_DOUBLE_EQ(*plan.exportStartDate(), 2012.5);
     plan.gridSegments = {{{file("m1", A::back, 500), file("m1", A::front, 900)}, 4, 10}};
     EXPECT_EQ(plan.primaryVideo().cameraAngle, A::front);
     EXPECT_DOUBLE_EQ(*plan.exportStartDate(), 904);
@@ -223,16 +171,12 @@ TEST(ExportTimelineTest, MapsEachPieceToItsOwnRecordingTime) {
     // Two pieces recorded three hours apart, the second a few frames longer than planned.
     const ExportTimeline timeline({{0, 10.0, 1000.0}, {10.0, 5.0, 1000.0 + 3 * 3600}});
     EXPECT_DOUBLE_EQ(*timeline.instantAt(0), 1000);
-    EXPECT_DOUBLE_EQ(*timeline.instantAt(9.5), 1009.5);
     EXPECT_DOUBLE_EQ(*timeline.instantAt(9.9999), 1000 + 3 * 3600 - 0.0001); // a rounding hair before
     EXPECT_DOUBLE_EQ(*timeline.instantAt(12), 1002 + 3 * 3600);
     EXPECT_DOUBLE_EQ(*timeline.instantAt(20), 1010 + 3 * 3600); // past the end runs on
     EXPECT_DOUBLE_EQ(*timeline.instantAt(-1), 999);
     EXPECT_FALSE(ExportTimeline().instantAt(0));
-    const ExportTimeline trimmed = timeline.shifted(8);
-    EXPECT_DOUBLE_EQ(*trimmed.instantAt(0), 1008);
-    EXPECT_DOUBLE_EQ(*trimmed.instantAt(2.5), 1000.5 + 3 * 3600);
-    EXPECT_DOUBLE_EQ(*timeline.shifted(11).instantAt(0), 1001 + 3 * 3600);
+    EXPECT_DOUBLE_EQ(*timeline.shifted(8).instantAt(2.5), 1000.5 + 3 * 3600);
     EXPECT_DOUBLE_EQ(*ExportTimeline::continuous(50).shifted(7).instantAt(1), 58);
 }
 

@@ -3,6 +3,7 @@
 // and temporary folders of each test, where leftovers can be counted.
 
 #include "ExportSettings.h"
+#include "GPUVideoExporter.h"
 #include "SampleClips.h"
 #include "TeslaVideoFile.h"
 #include "TestSupport.h"
@@ -37,9 +38,23 @@ inline TeslaVideoFile clip(const TempFolder& folder, const QString& name, Camera
     return v;
 }
 
-// Every entry of a folder, hidden ones included.
-inline QStringList entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System);
+// The three ways of exporting: the first video alone, every video in turn, or all side by side.
+enum class Way { single, continuous, grid };
+inline const char* nameOf(Way way) {
+    return way == Way::single ? "single" : way == Way::continuous ? "continuous" : "grid";
+}
+
+// Exports the first `length` seconds (0: all) of `videos` to `out` the given way.
+inline ExportResult exportAs(Way way, const std::vector<TeslaVideoFile>& videos, const QString& out,
+                             double length = 1, const WatermarkSettings& settings = balancedWithoutTime) {
+    if (way == Way::single)
+        return GPUVideoExporter::exportSync(videos.at(0), videos.at(0).url, out, settings, 0, length, {});
+    if (way == Way::grid)
+        return GPUVideoExporter::exportGrid({{videos, 0, length}}, out, settings, {});
+    std::vector<ContinuousExportSegment> pieces;
+    for (const TeslaVideoFile& video : videos)
+        pieces.push_back({video, 0, length});
+    return GPUVideoExporter::exportContinuous(pieces, out, settings, {});
 }
 
 // The export suites: a 2-second front clip recorded in the morning and a back clip of the

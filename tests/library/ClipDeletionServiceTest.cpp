@@ -73,22 +73,15 @@ struct FakeTrash {
 } // namespace
 
 TEST(ClipDeletionError, NamesAtMostThreeFailedFiles) {
-    const struct {
-        int deleted;
-        QStringList failed;
-        const char* text;
-    } cases[] = {
-        {2, {"a.mp4"}, "已删除 2 个文件，但 a.mp4 删除失败。请重新导入 TeslaCam 文件夹刷新列表。"},
-        {1, {"a", "b", "c"}, "已删除 1 个文件，但 a、b、c 删除失败。请重新导入 TeslaCam 文件夹刷新列表。"},
-        {0,
-         {"a", "b", "c", "d"},
-         "已删除 0 个文件，但 a、b、c等 4 个文件 删除失败。请重新导入 TeslaCam 文件夹刷新列表。"},
-        {12, QStringList(11, "x"),
-         "已删除 12 个文件，但 x、x、x等 11 个文件 删除失败。请重新导入 TeslaCam 文件夹刷新列表。"},
+    const auto text = [](int deleted, const QStringList& failed) {
+        return ClipDeletionError::partiallyFailed(deleted, failed).description();
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(ClipDeletionError::partiallyFailed(c.deleted, c.failed).description(),
-                  QString::fromUtf8(c.text));
+    EXPECT_EQ(
+        text(1, {"a", "b", "c"}),
+        QString::fromUtf8("已删除 1 个文件，但 a、b、c 删除失败。请重新导入 TeslaCam 文件夹刷新列表。"));
+    EXPECT_EQ(text(0, {"a", "b", "c", "d"}),
+              QString::fromUtf8(
+                  "已删除 0 个文件，但 a、b、c等 4 个文件 删除失败。请重新导入 TeslaCam 文件夹刷新列表。"));
 }
 
 TEST(ClipDeletionTrash, RecognisesTrashFolders) {
@@ -98,13 +91,10 @@ TEST(ClipDeletionTrash, RecognisesTrashFolders) {
         bool inTrash;
     } cases[] = {
         {"/home/u/.local/share/Trash/files/a.mp4", true},
-        {"/home/u/.local/share//Trash/files/a.mp4", true},
         {"/media/u/STICK/.Trash-1000/files/a.mp4", true},
         {"/media/u/STICK/.Trash/1000/files/a.mp4", true},
         {"/media/u/STICK/.Trash-0/files/a.mp4", false}, // another user's
-        {"/media/u/STICK/.Trash/0/files/a.mp4", false},
-        {"./files/a.mp4", false}, // Qt's fallback into the working folder
-        {"/home/u/project/files/a.mp4", false},
+        {"./files/a.mp4", false},                       // Qt's fallback into the working folder
         {"/home/u/.local/share/Trash/info/a.mp4", false},
         {"/home/u/.local/share/Trash/files/sub/a.mp4", false},
         {"/other/Trash/files/a.mp4", false},
@@ -114,7 +104,7 @@ TEST(ClipDeletionTrash, RecognisesTrashFolders) {
     EXPECT_FALSE(deletion::isInTrash(QStringLiteral("/x/Trash/files/a.mp4"), QString(), 1000));
 }
 
-TEST_F(ClipDeletion, EventsSplitAtAGapTrashDisjointFiles) {
+TEST_F(ClipDeletion, EventsSplitAtAGapTrashDisjointFilesEachOnce) {
     const auto events = splitFolder();
     ASSERT_EQ(events.size(), 2u);
     const QStringList first = deletion::sourceFiles({events[0]}), second = deletion::sourceFiles({events[1]});
@@ -122,6 +112,10 @@ TEST_F(ClipDeletion, EventsSplitAtAGapTrashDisjointFiles) {
                                          "2024-05-01_10-01-00-back.mp4", "2024-05-01_10-01-00-front.mp4"}));
     EXPECT_EQ(names(second), (QStringList{"2024-05-01_10-05-00-back.mp4", "2024-05-01_10-05-00-front.mp4",
                                           "2024-05-01_10-06-00-back.mp4", "2024-05-01_10-06-00-front.mp4"}));
+    FakeTrash trash; // a file listed twice is moved once
+    const TeslaClipEvent sameFile = MetadataParser::makeImportedEvent(first.first());
+    EXPECT_EQ(deletion::moveSourceVideosToTrash({events[0], sameFile, events[0]}, trash.mover()), 4);
+    EXPECT_EQ(trash.asked, first);
 
     EXPECT_EQ(deletion::moveSourceVideosToTrash({events[0]}), 4);
     EXPECT_EQ(trashed(), names(first));
@@ -129,15 +123,6 @@ TEST_F(ClipDeletion, EventsSplitAtAGapTrashDisjointFiles) {
         EXPECT_FALSE(QFile::exists(path));
     for (const QString& path : second)
         EXPECT_TRUE(QFile::exists(path)) << path.toStdString();
-}
-
-TEST_F(ClipDeletion, AFileListedTwiceIsMovedOnce) {
-    const auto events = splitFolder();
-    const TeslaClipEvent sameFile =
-        MetadataParser::makeImportedEvent(deletion::sourceFiles({events[0]}).first());
-    FakeTrash trash;
-    EXPECT_EQ(deletion::moveSourceVideosToTrash({events[0], sameFile, events[0]}, trash.mover()), 4);
-    EXPECT_EQ(trash.asked, deletion::sourceFiles({events[0]}));
 }
 
 TEST_F(ClipDeletion, AnImportedFileEventTrashesExactlyItsFile) {

@@ -2,8 +2,9 @@
 #include "ClipCategory.h"
 #include "DatedEventSection.h"
 #include "EventMetadata.h"
-#include "MinuteGroups.h"
+#include "MetadataParser.h"
 #include "TeslaClipEvent.h"
+#include "TeslaTimeParser.h"
 #include "TeslaVideoFile.h"
 #include "TestSupport.h"
 #include "VideoTimestampGroup.h"
@@ -22,13 +23,9 @@ TEST(CameraAngleTest, CameraAndTimestampKeyFromTheName) {
     } cases[] = {
         {"2024-05-01_10-20-30-front.mp4", CameraAngle::front, "2024-05-01_10-20-30"},
         {"a-back.mp4", CameraAngle::back, "a"},
-        {"x-left_repeater.mp4", CameraAngle::leftRepeater, "x"},
-        {"x-right_pillar.mp4", CameraAngle::rightPillar, "x"},
         {"clip-front.mp4.bak", std::nullopt, "clip-front.mp4.bak"},
         {"x-FRONT.mp4", std::nullopt, "x-FRONT.mp4"},
-        {"x-front.MP4", std::nullopt, "x-front.MP4"},
         {"front.mp4", std::nullopt, "front.mp4"},
-        {"", std::nullopt, ""},
     };
     for (const auto& c : cases) {
         const QString name = QString::fromUtf8(c.name);
@@ -40,34 +37,13 @@ TEST(CameraAngleTest, CameraAndTimestampKeyFromTheName) {
     }
 }
 
-TEST(MinuteGroupsTest, GroupsInFirstSeenOrderKeepingInputOrder) {
-    const QStringList names = {"2024-05-01_10-01-00-back.mp4",
-                               "2024-05-01_10-00-00-front.mp4",
-                               "odd.mp4",
-                               "2024-05-01_10-01-00-front.mp4",
-                               "2024-05-01_10-00-00-left_pillar.mp4",
-                               "2024-05-01_10-01-00-FRONT.mp4"};
-    const auto groups = groupByMinute(names, [](const QString& n) -> const QString& { return n; });
-    ASSERT_EQ(groups.size(), 4u);
-    EXPECT_EQ(groups[0].key, QStringLiteral("2024-05-01_10-01-00"));
-    EXPECT_EQ(groups[0].items, (std::vector<QString>{names[0], names[3]}));
-    EXPECT_EQ(groups[1].key, QStringLiteral("2024-05-01_10-00-00"));
-    EXPECT_EQ(groups[1].items, (std::vector<QString>{names[1], names[4]}));
-    EXPECT_EQ(groups[2].key, QStringLiteral("odd.mp4"));
-    EXPECT_EQ(groups[3].key, names[5]) << "suffixes are case-sensitive";
-    EXPECT_TRUE(groupByMinute(std::vector<TeslaVideoFile>{}).empty());
-}
-
 TEST(ClipCategoryTest, FromPath) {
     const std::vector<std::pair<const char*, std::optional<ClipCategory>>> cases = {
-        {"/media/u/TeslaCam/SavedClips", ClipCategory::saved},
         {"/media/u/TeslaCam/SavedClips/2024-05-01_10-20-30", ClipCategory::saved},
-        {"/media/u/TeslaCam/RecentClips/", ClipCategory::recent},
         {"/media/u/TeslaCam/SentryClips/x/y", ClipCategory::sentry},
         {"/media/u/TeslaCam/savedclips/x", std::nullopt},
         {"/media/u/TeslaCam/MySavedClips", std::nullopt},
         {"/media/u/TeslaCam/SavedClipsOld/x", std::nullopt},
-        {"/media/u/TeslaCam", std::nullopt},
         // Recent wins when a path names two categories.
         {"/a/SavedClips/b/RecentClips", ClipCategory::recent},
     };
@@ -83,61 +59,39 @@ TEST(EventMetadataTest, DecodeAcceptsOnlyStringFields) {
     const Case cases[] = {
         {R"({"timestamp":"2024-05-01T10:20:30","city":"上海","est_lat":"31.2","est_lon":"121.4","reason":"x"})",
          true},
-        {R"({})", true},
         {R"({"city":null,"unknown":5})", true},
         {R"({"est_lat":31.2})", false}, // a number where the car writes text
         {R"([1,2])", false},
-        {"", false},
-        {"{", false},
         {"\xff\xfe{}", false}, // not UTF-8
-        {R"({"city":"a"} trailing)", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(EventMetadata::decode(QByteArray(c.json)).has_value(), c.decodes) << c.json;
-    const auto m = EventMetadata::decode(R"({"city":"上海","reason":"honk"})");
-    ASSERT_TRUE(m);
-    EXPECT_EQ(m->city, QStringLiteral("上海"));
-    EXPECT_EQ(m->reason, QStringLiteral("honk"));
-    EXPECT_FALSE(m->timestamp);
 }
 
-TEST(EventMetadataTest, LoadIgnoresMissingHugeAndBrokenFiles) {
+// Missing, FIFO and good files are the scanner's tests.
+TEST(EventMetadataTest, LoadIgnoresHugeFiles) {
     test::TempFolder tmp;
-    EXPECT_FALSE(EventMetadata::load(tmp.makeFolder("none")));
-    tmp.writeFile("empty/event.json");
-    EXPECT_FALSE(EventMetadata::load(tmp / "empty"));
     tmp.writeFile("huge/event.json", "{\"city\":\"" + QByteArray(2 << 20, 'a') + "\"}");
     EXPECT_FALSE(EventMetadata::load(tmp / "huge"));
-    tmp.writeFile("good/event.json", R"({"city":"Hangzhou"})");
-    ASSERT_TRUE(EventMetadata::load(tmp / "good"));
-    EXPECT_EQ(EventMetadata::load(tmp / "good")->city, QStringLiteral("Hangzhou"));
 }
 
 TEST(EventMetadataTest, CoordinateAndLocationLines) {
-    struct Case {
-        std::optional<QString> lat, lon, city;
-        std::optional<QString> coordinate, location;
+    const struct {
+        const char *lat, *lon, *city, *coordinate, *location; // nullptr: none
+    } cases[] = {
+        {"31.2304", "-121.4737", "上海", "31.23040°N, 121.47370°W", "31.23040°N, 121.47370°W · 上海"},
+        {"-0.5", "0", nullptr, "0.50000°S, 0.00000°E", "0.50000°S, 0.00000°E"},
+        {" 31.2304", "121.4737", "上海", nullptr, "上海"},
+        {"31.2304", nullptr, "", nullptr, nullptr},
     };
-    const QString both = QStringLiteral("31.23040°N, 121.47370°W");
-    const Case cases[] = {
-        {"31.2304", "-121.4737", std::nullopt, both, both},
-        {"31.2304", "-121.4737", QStringLiteral("上海"), both, both + QStringLiteral(" · 上海")},
-        {"-0.5", "0", std::nullopt, QStringLiteral("0.50000°S, 0.00000°E"),
-         QStringLiteral("0.50000°S, 0.00000°E")},
-        {" 31.2304", "121.4737", QStringLiteral("上海"), std::nullopt, QStringLiteral("上海")},
-        {"31.2304", "121.4737x", std::nullopt, std::nullopt, std::nullopt},
-        {"31.2304", std::nullopt, QStringLiteral(""), std::nullopt, std::nullopt},
-        {"nan", "inf", QStringLiteral("上海"), std::nullopt, QStringLiteral("上海")},
-        {"1e1", ".5", std::nullopt, QStringLiteral("10.00000°N, 0.50000°E"),
-         QStringLiteral("10.00000°N, 0.50000°E")},
-    };
-    for (const Case& c : cases) {
+    const auto text = [](const char* s) { return s ? std::optional(QString::fromUtf8(s)) : std::nullopt; };
+    for (const auto& c : cases) {
         EventMetadata m;
-        m.estLat = c.lat;
-        m.estLon = c.lon;
-        m.city = c.city;
-        EXPECT_EQ(m.coordinateLine(), c.coordinate) << c.lat.value_or("-").toStdString();
-        EXPECT_EQ(m.locationLine(), c.location) << c.lat.value_or("-").toStdString();
+        m.estLat = text(c.lat);
+        m.estLon = text(c.lon);
+        m.city = text(c.city);
+        EXPECT_EQ(m.coordinateLine(), text(c.coordinate)) << c.lat;
+        EXPECT_EQ(m.locationLine(), text(c.location)) << c.lat;
     }
 }
 
@@ -149,27 +103,7 @@ protected:
     }
 };
 
-TEST_F(ShanghaiTimeTest, TimeRangeTitleAndOutputNames) {
-    TeslaClipEvent event;
-    event.category = ClipCategory::imported;
-    event.startTime = at(2024, 5, 1, 10, 20, 30);
-    EXPECT_EQ(event.timeRangeTitle(), QStringLiteral("10:20:30"));
-    EXPECT_EQ(event.continuousOutputFileName(CameraAngle::all),
-              QStringLiteral("_2024-05-01_10-20-30_2024-05-01_10-20-30_grid_watermarked.mp4"));
-    event.endTime = event.startTime;
-    EXPECT_EQ(event.timeRangeTitle(), QStringLiteral("10:20:30"));
-    event.endTime = at(2024, 5, 1, 10, 21, 30);
-    event.category = ClipCategory::saved;
-    EXPECT_EQ(event.timeRangeTitle(), QStringLiteral("10:20:30～10:21:30"));
-    EXPECT_EQ(
-        event.continuousOutputFileName(CameraAngle::leftRepeater),
-        QStringLiteral("SavedClips_2024-05-01_10-20-30_2024-05-01_10-21-30_left_repeater_watermarked.mp4"));
-    EXPECT_EQ(event.partialContinuousOutputFileName(CameraAngle::front, 5, 65.9),
-              QStringLiteral("SavedClips_2024-05-01_10-20-35_2024-05-01_10-21-35_front_watermarked.mp4"));
-}
-
 TEST_F(ShanghaiTimeTest, GroupsByMinuteLatestFirst) {
-    EXPECT_TRUE(VideoTimestampGroup::groups({}).empty());
     auto file = [](const char* name, Instant t) {
         TeslaVideoFile f;
         f.fileName = QString::fromUtf8(name);
@@ -207,8 +141,58 @@ TEST_F(ShanghaiTimeTest, DaySectionsLatestFirst) {
     ASSERT_EQ(sections[1].events.size(), 3u);
     EXPECT_EQ(sections[1].events[0].startTime, at(2024, 5, 1, 23, 59, 59));
     EXPECT_EQ(sections[1].events[2].startTime, at(2024, 5, 1, 0, 0, 0));
-    EXPECT_TRUE(sections[1].title.contains(QStringLiteral("2024"))) << sections[1].title.toStdString();
-    EXPECT_TRUE(sections[1].title.contains(QStringLiteral("星期三"))) << sections[1].title.toStdString();
+}
+
+// In Europe/Berlin: CET (+1) in winter, CEST (+2) from the last Sunday of March 02:00 to the last
+// Sunday of October 03:00.
+class TeslaTimeParserTest : public testing::Test {
+protected:
+    test::ScopedTimeZone zone{"Europe/Berlin"};
+    static constexpr Instant utc(int y, int mo, int d, int h, int mi, int s) {
+        return test::utcSeconds(y, mo, d, h, mi, s);
+    }
+};
+
+// Without a zone the text is local time in exactly the car's form (the thumbnails read file names
+// with the same parser); daylight saving and impossible dates are LocalTime's.
+TEST_F(TeslaTimeParserTest, MetadataTimestamps) {
+    struct Case {
+        const char* text;
+        std::optional<Instant> expected;
+    };
+    const Case cases[] = {
+        {"2024-05-01T10:20:30", utc(2024, 5, 1, 8, 20, 30)},
+        {"2024-05-01T10:20:30Z", utc(2024, 5, 1, 10, 20, 30)},
+        {"2024-05-01T10:20:30.123+08:00", utc(2024, 5, 1, 2, 20, 30) + 0.123},
+        {"2024-05-01T10:20:30-0530", utc(2024, 5, 1, 15, 50, 30)},
+        {" \n2024-05-01T10:20:30Z\n ", utc(2024, 5, 1, 10, 20, 30)},
+        {"   ", std::nullopt},
+        {"2024-05-01T10:20:30+25:00", std::nullopt},
+        {"２０２４-05-01T10:20:30", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const auto got = TeslaTimeParser::parseMetadataTimestamp(QString::fromUtf8(c.text));
+        ASSERT_EQ(got.has_value(), c.expected.has_value()) << c.text;
+        if (got) {
+            EXPECT_NEAR(*got, *c.expected, 1e-6) << c.text;
+        }
+    }
+}
+
+TEST_F(TeslaTimeParserTest, CarNamesAreLocalTime) {
+    EXPECT_EQ(MetadataParser::parseFileNameDate(QStringLiteral("2024-07-15_10-20-30-left_pillar.mp4")),
+              utc(2024, 7, 15, 8, 20, 30));
+    EXPECT_EQ(MetadataParser::parseEventFolderDate(QStringLiteral("2024-01-15_10-20-30")),
+              utc(2024, 1, 15, 9, 20, 30));
+    // Exactly the stamp, one camera and ".mp4"; ASCII digits; a date that exists.
+    for (const char* bad :
+         {"2024-05-01_10-20-30-front.MP4", "2024-05-01_10-20-30-top.mp4", "x2024-05-01_10-20-30-front.mp4",
+          "2024-05-01_10-20-30-front.mp4.mp4", "2024-05-01T10-20-30-front.mp4",
+          "２０２４-05-01_10-20-30-front.mp4", "2024-13-01_10-20-30-front.mp4"})
+        EXPECT_FALSE(MetadataParser::parseFileNameDate(QString::fromUtf8(bad))) << bad;
+    for (const char* bad :
+         {"2024-05-01_10-20-30 copy", "2024-05-01_10-20-3", "2024-02-30_10-20-30", "2024-05-01_10:20:30"})
+        EXPECT_FALSE(MetadataParser::parseEventFolderDate(QString::fromUtf8(bad))) << bad;
 }
 
 } // namespace

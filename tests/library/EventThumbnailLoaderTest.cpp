@@ -1,10 +1,12 @@
 #include "EventThumbnailLoader.h"
 
+#include "EventThumbnailSource.h"
 #include "FramePattern.h"
 #include "SampleClips.h"
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 using namespace orvane;
@@ -53,25 +55,26 @@ TEST_F(EventThumbnailLoaderTest, ClipFolderWithoutFrontUsesTheFileThatSortsFirst
     EXPECT_NEAR(Loader::duration(event), 2.0, 0.06);
 }
 
-TEST_F(EventThumbnailLoaderTest, ImportedFileUsesThatFileAlone) {
+TEST_F(EventThumbnailLoaderTest, ImportedFileUsesThatFileAloneCappedInSize) {
     const QString folder = root / QStringLiteral("imports");
     clip(folder, minute0, CameraAngle::front);
-    const QString chosen = clip(folder, minute0 + 60, CameraAngle::back);
     TeslaClipEvent event;
     event.folderURL = folder;
-    event.sourceFileURL = chosen;
-    EXPECT_EQ(cameraOf(Loader::image(event)), sample::cameraIndex(CameraAngle::back));
+    event.sourceFileURL = clip(folder, minute0 + 60, CameraAngle::back, 1600, 900);
+    const QImage picture = Loader::image(event);
+    EXPECT_EQ(cameraOf(picture), sample::cameraIndex(CameraAngle::back));
+    EXPECT_TRUE(picture.width() <= 760 && picture.height() <= 428)
+        << picture.width() << "x" << picture.height();
+    EXPECT_TRUE(picture.width() == 760 || picture.height() == 428);
     EXPECT_NEAR(Loader::duration(event), 1.0, 0.03);
 }
 
-TEST_F(EventThumbnailLoaderTest, MissingFolderFailsAndMeasuresNothing) {
+// A missing folder is the thumbnail provider's test.
+TEST_F(EventThumbnailLoaderTest, EmptyFolderFailsAndMeasuresNothing) {
     TeslaClipEvent event;
-    event.folderURL = root / QStringLiteral("gone");
+    event.folderURL = root.makeFolder(QStringLiteral("empty"));
     EXPECT_THROW(Loader::image(event), std::exception);
     EXPECT_EQ(Loader::duration(event), 0);
-    const QString empty = root.makeFolder(QStringLiteral("empty"));
-    event.folderURL = empty;
-    EXPECT_THROW(Loader::image(event), std::exception);
 }
 
 TEST_F(EventThumbnailLoaderTest, DamagedFirstFileFailsButLaterMinutesStillCount) {
@@ -106,31 +109,70 @@ TEST_F(EventThumbnailLoaderTest, ContinuousSessionUsesItsEarliestMinuteAndItsRan
     EXPECT_EQ(Loader::videoGroups(event).size(), 1u);
 }
 
-TEST_F(EventThumbnailLoaderTest, LargePicturesAreCapped) {
-    TeslaClipEvent event;
-    event.sourceFileURL = clip(root / QStringLiteral("big"), minute0, CameraAngle::front, 1600, 900);
-    const QImage picture = Loader::image(event);
-    EXPECT_LE(picture.width(), 760);
-    EXPECT_LE(picture.height(), 428);
-    EXPECT_TRUE(picture.width() == 760 || picture.height() == 428);
-}
-
-TEST(EventThumbnailLoaderNamesTest, FileNameDates) {
+TEST(EventThumbnailLoaderNamesTest, FileNameDatesAndTheFrontFileFirst) {
     test::ScopedTimeZone zone("UTC");
     EXPECT_EQ(Loader::fileNameDate(QStringLiteral("2024-05-01_10-20-00-front.mp4")), minute0);
     EXPECT_EQ(Loader::fileNameDate(QStringLiteral("2024-05-01_10-20-00")), minute0);
-    for (const char* bad : {"2024-05-01T10-20-00-front.mp4", "2024-05-01_10-20-00-front.mov", "event.json",
-                            "2024-13-01_10-20-00-back.mp4", ""})
+    for (const char* bad :
+         {"2024-05-01T10-20-00-front.mp4", "2024-05-01_10-20-00-front.mov", "2024-13-01_10-20-00-back.mp4"})
         EXPECT_FALSE(Loader::fileNameDate(QString::fromLatin1(bad))) << bad;
-}
-
-TEST(EventThumbnailLoaderNamesTest, PreferredFile) {
     EXPECT_EQ(Loader::preferredVideoURL({QStringLiteral("/x/a-back.mp4"), QStringLiteral("/x/a-front.mp4")}),
               QStringLiteral("/x/a-front.mp4"));
-    EXPECT_EQ(Loader::preferredVideoURL(
-                  {QStringLiteral("/x/b-left_repeater.mp4"), QStringLiteral("/y/a-right_repeater.mp4")}),
-              QStringLiteral("/y/a-right_repeater.mp4"));
     EXPECT_FALSE(Loader::preferredVideoURL({}));
+}
+
+TeslaClipEvent eventIn(const QString& folder) {
+    TeslaClipEvent e;
+    e.folderURL = folder;
+    e.startTime = 1714558800.25;
+    return e;
+}
+
+TEST(EventThumbnailSourceTest, RoundTripKeepsWhatTheLoaderReads) {
+    std::vector<TeslaClipEvent> events;
+    TeslaClipEvent session = eventIn(QStringLiteral("/media/u/TESLA/TeslaCam/RecentClips"));
+    session.isContinuousSession = true;
+    session.endTime = 1714559400.5;
+    events.push_back(session);
+    TeslaClipEvent imported = eventIn(QStringLiteral("/home/李/行车 记录#1?/100%&x=y"));
+    imported.sourceFileURL = QStringLiteral("/home/李/行车 记录#1?/100%&x=y/a+b 视频.mp4");
+    events.push_back(imported);
+
+    for (const TeslaClipEvent& original : events) {
+        const QString url = EventThumbnailSource::url(original);
+        ASSERT_TRUE(url.startsWith(QStringLiteral("image://eventthumb/"))) << url.toStdString();
+        // What QML hands an image provider: the URL's path after the host, decoded as QML does.
+        const QUrl parsed(url);
+        ASSERT_TRUE(parsed.isValid());
+        EXPECT_EQ(parsed.host(), QStringLiteral("eventthumb"));
+        const QString id = parsed.toString(QUrl::RemoveScheme | QUrl::RemoveAuthority).mid(1);
+        for (const QString& form : {url, id}) {
+            const std::optional<TeslaClipEvent> back = EventThumbnailSource::parse(form);
+            ASSERT_TRUE(back) << form.toStdString();
+            EXPECT_EQ(back->folderURL, original.folderURL);
+            EXPECT_EQ(back->sourceFileURL, original.sourceFileURL);
+            EXPECT_EQ(back->startTime, original.startTime);
+            EXPECT_EQ(back->endTime, original.endTime);
+            EXPECT_EQ(back->isContinuousSession, original.isContinuousSession);
+        }
+    }
+    // Different windows of the same folder are different pictures (and cache entries).
+    TeslaClipEvent later = session;
+    later.startTime += 60;
+    EXPECT_NE(EventThumbnailSource::url(session), EventThumbnailSource::url(later));
+}
+
+TEST(EventThumbnailSourceTest, AnythingElseIsRejected) {
+    const QString valid = EventThumbnailSource::url(eventIn(QStringLiteral("/a")));
+    const QString payload = valid.mid(valid.lastIndexOf(QLatin1Char('/')) + 1);
+    const auto v1 = [](const char* json) {
+        return QStringLiteral("v1/") +
+               QString::fromLatin1(QByteArray(json).toBase64(QByteArray::Base64UrlEncoding));
+    };
+    const QStringList bad = {QStringLiteral("v2/") + payload, QStringLiteral("v1/!!!"), v1("[1,2]"),
+                             v1(R"({"d":5,"s":1})"), v1(R"({"d":"/a"})")};
+    for (const QString& text : bad)
+        EXPECT_FALSE(EventThumbnailSource::parse(text)) << text.toStdString();
 }
 
 } // namespace

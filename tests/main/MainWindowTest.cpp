@@ -1,14 +1,13 @@
-// The application's window as the program opens it: the real Main.qml over a real view model,
-// placed by MainWindowConfigurator (default and minimum size, centred), showing the first-run
-// placeholder before any import.
+// The application's window as the program opens it: loaded by ui::loadMainWindow over a real
+// view model and placed by MainWindowConfigurator (default and minimum size, centred).
 
 #include "AppUpdateController.h"
+#include "MainViewModel.h"
 #include "MainWindowConfigurator.h"
+#include "MainWindowLoader.h"
 #include "TestSupport.h"
-#include "UiEngine.h"
-#include "WindowDriver.h"
-#include "WindowTestSupport.h"
 
+#include <QFile>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
 #include <QScreen>
@@ -22,36 +21,27 @@ namespace {
 
 TEST(MainWindowConfigurator, CentresInTheFreeAreaAndKeepsTheTitleBarOnScreen) {
     struct Case {
-        QSize window;
         QRect available;
         QPoint expected;
     };
     const Case cases[] = {
-        {{900, 700}, {0, 0, 1920, 1080}, {510, 190}},
-        {{900, 700}, {0, 32, 1920, 1048}, {510, 206}},    // a top panel
-        {{900, 700}, {1920, 0, 1280, 1024}, {2110, 162}}, // the second screen
-        {{900, 700}, {0, 0, 901, 701}, {0, 0}},           // odd spare pixels round down
-        {{900, 700}, {10, 20, 800, 600}, {10, 20}},       // larger than the area
+        {{0, 0, 1920, 1080}, {510, 190}},     {{0, 32, 1920, 1048}, {510, 206}}, // a top panel
+        {{1920, 0, 1280, 1024}, {2110, 162}},                                    // the second screen
+        {{0, 0, 901, 701}, {0, 0}},     // odd spare pixels round down
+        {{10, 20, 800, 600}, {10, 20}}, // larger than the area
     };
     for (const Case& c : cases)
-        EXPECT_EQ(centredPosition(c.window, c.available), c.expected)
+        EXPECT_EQ(centredPosition(QSize(900, 700), c.available), c.expected)
             << c.available.x() << "," << c.available.width();
 }
 
-TEST(MainWindow, OpensAtItsDefaultSizeCentredWithTheFirstRunPlaceholder) {
+TEST(MainWindow, TheLoaderBuildsItHiddenAndThePresenterShowsItCentred) {
     test::TempFolder folder;
     const test::ScopedEnvironment dataHome{"XDG_DATA_HOME", QFile::encodeName(folder / "share")};
-    test::WindowServices services;
-    MainViewModel viewModel(services.make());
+    MainViewModel viewModel;
     AppUpdateController updater(AppUpdateEnvironment{});
     QQmlApplicationEngine engine;
-    ui::configureEngine(engine);
-    engine.setInitialProperties(
-        {{QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(&viewModel)},
-         {QStringLiteral("updateController"), QVariant::fromValue<QObject*>(&updater)}});
-    engine.load(QUrl(QStringLiteral("qrc:/qt/qml/Orvane/App/window/Main.qml")));
-    ASSERT_EQ(engine.rootObjects().size(), 1);
-    auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
+    QQuickWindow* window = ui::loadMainWindow(engine, viewModel, updater);
     ASSERT_TRUE(window);
     EXPECT_FALSE(window->isVisible()) << "shown only once placed";
 
@@ -61,12 +51,6 @@ TEST(MainWindow, OpensAtItsDefaultSizeCentredWithTheFirstRunPlaceholder) {
     EXPECT_EQ(window->minimumSize(), QSize(900, 700));
     EXPECT_EQ(window->size(), QSize(900, 700));
     EXPECT_EQ(window->position(), centredPosition(QSize(900, 700), window->screen()->availableGeometry()));
-
-    const test::WindowDriver ui(window);
-    QObject* title = ui.shown(QStringLiteral("emptyStateTitle"));
-    ASSERT_TRUE(title);
-    EXPECT_EQ(title->property("text").toString(), "请先在左侧选择 TeslaCam 文件夹");
-    EXPECT_FALSE(ui.shown(QStringLiteral("eventSections")));
 }
 
 } // namespace

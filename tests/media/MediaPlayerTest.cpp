@@ -1,3 +1,5 @@
+// The grid cells' decoder-thread options run in the real-player preview test.
+
 #include "PlayerTestSupport.h"
 
 #include <QThread>
@@ -35,23 +37,6 @@ TEST_F(MediaPlayerTest, DamagedOrMissingFilesFailAndTheirSeeksDoNotFinish) {
     }
 }
 
-TEST_F(MediaPlayerTest, GridThreadSettingsOpenSeekAndFailLikeTheDefaults) {
-    MediaPlayer::Options options;
-    options.decoderThreads = 1;
-    options.largeFrameDecoderThreads = 2; // the header is read first to choose
-    MediaPlayer cell(options);
-    QVideoSink cellSink;
-    test::SinkLog cellLog(cellSink);
-    cell.setVideoSink(&cellSink);
-    EXPECT_EQ(open(cell, *folder / "none.mp4"), Status::failed);
-    ASSERT_EQ(open(cell, clip), Status::readyToPlay);
-    std::optional<bool> finished;
-    cell.seek(40 / fps + 0.2 / fps, 0, 0, [&](bool f) { finished = f; });
-    ASSERT_TRUE(test::waitUntil([&] { return finished.has_value(); }));
-    EXPECT_TRUE(*finished);
-    EXPECT_EQ(cellLog.last(), 40);
-}
-
 // On a frame's start, inside it and just before its end, across the key frame at 36.
 TEST_F(MediaPlayerTest, ExactSeeksShowTheExactFrame) {
     ASSERT_EQ(open(player, clip), Status::readyToPlay);
@@ -62,13 +47,6 @@ TEST_F(MediaPlayerTest, ExactSeeksShowTheExactFrame) {
             EXPECT_EQ(log.last(), frame) << time;
             EXPECT_NEAR(player.currentTime(), time, 1e-6);
         }
-}
-
-TEST_F(MediaPlayerTest, TolerantSeekLandsWithinTheWindow) {
-    ASSERT_EQ(open(player, clip), Status::readyToPlay);
-    ASSERT_TRUE(seekAndWait(1.03, 0.1, 0.1));
-    ASSERT_TRUE(log.last());
-    EXPECT_NEAR(*log.last() / fps, 1.03, 0.1 + 1e-9);
 }
 
 TEST_F(MediaPlayerTest, StepsFramesBothWaysAcrossAKeyFrame) {

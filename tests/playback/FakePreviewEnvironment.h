@@ -21,7 +21,6 @@ public:
         failSeeks();
         if (opened)
             opened->push_back(path);
-        items.push_back(path);
         item = path;
         rate_ = 0;
         status_ = path.isEmpty() ? ItemStatus::none : ItemStatus::loading;
@@ -30,7 +29,6 @@ public:
     bool hasCurrentItem() const override { return !item.isEmpty(); }
     ItemStatus itemStatus() const override { return status_; }
     void playImmediately(float rate) override {
-        plays.push_back(rate);
         rate_ = rate;
         log(QStringLiteral("play"), QString::number(rate));
     }
@@ -40,7 +38,6 @@ public:
     }
     float rate() const override { return rate_; }
     void setRate(float rate) override {
-        rateChanges.push_back(rate);
         rate_ = rate;
         log(QStringLiteral("rate"), QString::number(rate));
     }
@@ -85,15 +82,12 @@ public:
     void end() { emit didPlayToEnd(); }
 
     QString item;
-    std::vector<QString> items;
     // Shared with the environment, so what was opened stays readable after the player is gone.
     std::shared_ptr<std::vector<QString>> opened;
     // Every call the controllers made of their players, as "<call> <item's name> [arguments]":
     // "open m1-front", "seek m1-front 30", "seek m1-front 40 -0.1+0.1", "play m1-front 1".
     std::shared_ptr<QStringList> calls;
     std::vector<Seek> seeks;
-    std::vector<float> plays;
-    std::vector<float> rateChanges;
     double time = 0;
 
 private:

@@ -1,12 +1,13 @@
 #include "VideoSegmentPlaylist.h"
 
-#include "MediaTestClips.h"
+#include "PlaybackSegmentResolver.h"
 
+#include <QStringList>
 #include <cmath>
 #include <gtest/gtest.h>
-#include <map>
 
 using namespace orvane;
+namespace resolver = orvane::PlaybackSegmentResolver;
 
 namespace {
 
@@ -41,7 +42,6 @@ TEST(VideoSegmentPlaylistTest, StepsAndSignatures) {
                tieB = file("b-front.mp4", 60);
     const auto single = VideoSegmentPlaylist::singleCamera({late, tieA, tieB});
     EXPECT_EQ(steps(single), "a-front.mp4 | b-front.mp4 | c-front.mp4");
-    EXPECT_EQ(single.steps[0].kind(), PlaybackStep::Kind::single);
     EXPECT_EQ(VideoSegmentPlaylist::singleCamera({tieA, late, tieB}).signature, single.signature);
     EXPECT_NE(VideoSegmentPlaylist::singleCamera({tieB, late, tieA}).signature, single.signature)
         << "tie order";
@@ -54,14 +54,11 @@ TEST(VideoSegmentPlaylistTest, StepsAndSignatures) {
     const auto grid = VideoSegmentPlaylist::multiCamera({b1, a1, a2});
     EXPECT_EQ(steps(grid),
               "2024-05-01_10-00-00-front.mp4 2024-05-01_10-00-00-back.mp4 | 2024-05-01_10-01-00-front.mp4");
-    EXPECT_EQ(grid.steps[0].kind(), PlaybackStep::Kind::multiCamera);
     EXPECT_EQ(grid.steps[1].primaryVideo()->id, b1.id);
     EXPECT_EQ(VideoSegmentPlaylist::multiCamera({b1, a1}).signature, grid.signature);
     EXPECT_NE(VideoSegmentPlaylist::multiCamera({a1, a2}).signature, grid.signature);
     EXPECT_NE(VideoSegmentPlaylist::singleCamera({}).signature,
               VideoSegmentPlaylist::multiCamera({}).signature);
-    EXPECT_TRUE(VideoSegmentPlaylist::multiCamera({}).steps.empty());
-    EXPECT_FALSE(PlaybackStep::multiCamera({}).primaryVideo());
 }
 
 // Steps of 60, 60 and 45 s: a boundary belongs to the earlier step, times outside clamp.
@@ -71,8 +68,7 @@ TEST(VideoSegmentPlaylistTest, LocatesStepAndLocalTimeAndBack) {
         double global;
         int step;
         double local, back;
-    } cases[] = {{0, 0, 0, 0},      {60, 0, 60, 60}, {60.5, 1, 0.5, 60.5}, {120, 1, 60, 120},
-                 {200, 2, 45, 165}, {-5, 0, 0, 0},   {NAN, 0, 0, 0}};
+    } cases[] = {{60, 0, 60, 60}, {60.5, 1, 0.5, 60.5}, {200, 2, 45, 165}, {-5, 0, 0, 0}, {NAN, 0, 0, 0}};
     for (const auto& c : cases) {
         const auto located = VideoSegmentPlaylist::locate(c.global, durations);
         ASSERT_TRUE(located) << c.global;
@@ -83,43 +79,93 @@ TEST(VideoSegmentPlaylistTest, LocatesStepAndLocalTimeAndBack) {
     EXPECT_FALSE(VideoSegmentPlaylist::locate(10, {}));
     // Local times clamp to their step; steps that do not exist give 0.
     const std::vector<double> two{60, 60};
-    for (auto [step, local, global] :
-         {std::tuple{1, 70.0, 120.0}, {2, 5.0, 0.0}, {-1, 5.0, 0.0}, {1, -3.0, 60.0}})
+    for (auto [step, local, global] : {std::tuple{1, 70.0, 120.0}, {2, 5.0, 0.0}, {1, -3.0, 60.0}})
         EXPECT_DOUBLE_EQ(VideoSegmentPlaylist::globalTime(step, local, two), global) << step << " " << local;
 }
 
-// A step lasts as long as its longest readable file, else the fallback minute.
-TEST(VideoSegmentPlaylistTest, StepDurationsTakeTheLongestFileOrTheFallback) {
-    const std::map<QString, std::optional<double>> known{
-        {"/drive/a", 59.8},   {"/drive/b", 60.1},  {"/drive/bad", std::nullopt},
-        {"/drive/zero", 0.0}, {"/drive/nan", NAN}, {"/drive/short", 45.0}};
+// A step lasts as long as its longest readable file, else the fallback minute: through the export
+// planner's tests, and the real-player tests with a damaged file. Lengths that are no length fall
+// back too, and each file is read once.
+TEST(VideoSegmentPlaylistTest, StepDurationsFallBackForLengthsThatAreNone) {
     std::vector<QString> asked;
-    auto reader = [&](const QString& url) {
+    auto reader = [&](const QString& url) -> std::optional<double> {
         asked.push_back(url);
-        return known.at(url);
-    };
-    auto step = [](QStringList names) {
-        std::vector<TeslaVideoFile> files;
-        for (const QString& n : names)
-            files.push_back(file(n));
-        return PlaybackStep::multiCamera(files);
+        return url.endsWith("zero") ? 0.0 : NAN;
     };
     const auto durations = VideoSegmentPlaylist::loadStepDurations(
-        {step({"a", "b", "bad"}), step({"bad"}), step({"zero", "nan"}), step({}), step({"short"})}, reader);
-    EXPECT_EQ(durations, (std::vector<double>{60.1, 60, 60, 60, 45}));
-    EXPECT_EQ(asked.size(), 7u);
+        {PlaybackStep::multiCamera({file("zero"), file("nan")}), PlaybackStep::multiCamera({})}, reader);
+    EXPECT_EQ(durations, (std::vector<double>{60, 60}));
+    EXPECT_EQ(asked.size(), 2u);
+}
 
-    // The same with real files read from the disk.
-    test::TempFolder folder;
-    TeslaVideoFile good, broken;
-    good.url = test::writeClip({.path = folder / "good.mp4", .width = 64, .height = 48, .seconds = 1.5});
-    broken.url = test::writeClip(
-        {.path = folder / "cut.mp4", .width = 64, .height = 48, .damage = sample::Damage::truncated});
-    const auto read =
-        VideoSegmentPlaylist::loadStepDurations({PlaybackStep::single(good), PlaybackStep::single(broken)});
-    ASSERT_EQ(read.size(), 2u);
-    EXPECT_NEAR(read[0], 1.5, 0.03);
-    EXPECT_EQ(read[1], 60.0);
+// "m1-front.mp4 at 0.5 of 60, step 1": the file, the time in it, its length and the step.
+std::string segment(const std::optional<PlaybackSegmentContext>& s) {
+    if (!s)
+        return "none";
+    QString text = QStringLiteral("%1 at %2 of %3").arg(s->video.fileName).arg(s->localTime).arg(s->duration);
+    return (s->stepIndex ? text + QStringLiteral(", step %1").arg(*s->stepIndex) : text).toStdString();
+}
+
+const TeslaVideoFile selected = file("selected-back.mp4", 0, CameraAngle::back);
+const std::vector<PlaybackStep> threeMinutes = {PlaybackStep::single(file("m0-front.mp4")),
+                                                PlaybackStep::single(file("m1-front.mp4")),
+                                                PlaybackStep::single(file("m2-front.mp4"))};
+const std::vector<double> lengths = {60, 60, 45};
+
+TEST(PlaybackSegmentResolver, TelemetryVideoPrefersTheFrontCamera) {
+    const auto back = file("a-back.mp4", 0, CameraAngle::back), front = file("a-front.mp4");
+    const auto unknown = file("a.mp4", 0, std::nullopt);
+    EXPECT_EQ(resolver::telemetryVideo({unknown, back, front})->id, front.id);
+    EXPECT_EQ(resolver::telemetryVideo({back, unknown})->id, back.id);
+    EXPECT_FALSE(resolver::telemetryVideo({}));
+}
+
+// Through the continuous playlist when it is measured (its boundaries and clamps are locating's,
+// see VideoSegmentPlaylistTest), else through the selected file, whose length the controller knows.
+TEST(PlaybackSegmentResolver, ResolvesThroughThePlaylistOrTheSelectedFile) {
+    const std::vector<PlaybackStep> none, emptyStep = {PlaybackStep::multiCamera({})};
+    const struct {
+        std::vector<PlaybackStep> steps;
+        std::vector<double> durations;
+        double t, controllerDuration;
+        const char* segment;
+    } cases[] = {
+        {threeMinutes, lengths, 60.5, 30, "m1-front.mp4 at 0.5 of 60, step 1"},
+        {none, {}, 12.5, 30, "selected-back.mp4 at 12.5 of 30"},
+        {none, {}, 45, 30, "selected-back.mp4 at 30 of 30"},
+        {none, {}, -3, 30, "selected-back.mp4 at 0 of 30"},
+        {none, {}, 25, -1, "selected-back.mp4 at 0 of -1"}, // a negative length is kept
+        {none, {}, 25, NAN, "selected-back.mp4 at 0 of nan"},
+        {threeMinutes, {}, 10, 30, "selected-back.mp4 at 10 of 30"},            // steps not measured
+        {{threeMinutes[0]}, {60, 60}, 90, 60, "selected-back.mp4 at 60 of 60"}, // more lengths than steps
+        {emptyStep, {60}, 10, 30, "none"}, // a located step without files is nothing, not the selected file
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(
+            segment(resolver::playbackSegment(c.t, c.steps, c.durations, selected, c.controllerDuration)),
+            c.segment)
+            << c.t;
+    EXPECT_FALSE(resolver::playbackSegment(10, none, {}, std::nullopt, 30));
+}
+
+TEST(PlaybackSegmentResolver, NextSegmentIsTheStartOfTheFollowingStep) {
+    const std::vector<PlaybackStep> withEmptyLast = {threeMinutes[0], PlaybackStep::multiCamera({})};
+    const struct {
+        std::vector<PlaybackStep> steps;
+        std::vector<double> durations;
+        double t;
+        const char* next;
+    } cases[] = {
+        {threeMinutes, lengths, 61, "m2-front.mp4 at 0 of 45, step 2"},
+        {threeMinutes, lengths, 130, "none"},  // the last minute
+        {threeMinutes, {60, 60}, 61, "none"},  // fewer lengths than steps
+        {threeMinutes, {}, 10, "none"},        // resolved through the selected file
+        {{}, {}, 10, "none"},                  // no continuous playlist
+        {withEmptyLast, {60, 60}, 10, "none"}, // the following step has no files
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(segment(resolver::nextPlaybackSegment(c.t, c.steps, c.durations, selected, 30)), c.next)
+            << c.t;
 }
 
 } // namespace

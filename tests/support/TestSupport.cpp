@@ -8,12 +8,11 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
-
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <ctime>
 #include <fcntl.h>
-#include <algorithm>
 #include <future>
 #include <stdexcept>
 #include <sys/socket.h>
@@ -100,6 +99,13 @@ qint64 endedProcessId() {
         _exit(0);
     waitpid(child, nullptr, 0);
     return child;
+}
+
+QStringList entries(const QString& folder) {
+    QStringList names =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    names.removeIf([](const QString& name) { return name.startsWith(QLatin1String("runtime-")); });
+    return names;
 }
 
 QByteArray digest(const QString& path) {

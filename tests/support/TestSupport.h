@@ -82,6 +82,9 @@ QString makeFifo(const QString& path);
 bool makeSocket(const QString& path);
 // The id of a process that has ended (and been reaped).
 qint64 endedProcessId();
+// Every entry of a folder, hidden and special ones included, but for the runtime folder Qt makes
+// in TMPDIR when XDG_RUNTIME_DIR is not set.
+QStringList entries(const QString& folder);
 // SHA-256 of a file's content in hex; empty when it cannot be read.
 QByteArray digest(const QString& path);
 

@@ -1,11 +1,11 @@
-// The command line driven as a careless or hostile user would: it must never destroy a file,
-// never hang, say when its output cannot be written, refuse options it would ignore, and stop
-// cleanly (children and temporary files included) on any termination signal.
+// The command line driven as a careless or hostile user would: no file destroyed, no hang, every
+// failure said, and a clean stop (children and temporary files included) on any termination signal.
 
 #include "CliTestSupport.h"
 #include "MetadataParserError.h"
 #include "OwnedFiles.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -34,64 +34,37 @@ protected:
 TEST_F(CliHostileTest, NeverDestroysAFileNorHangs) {
     const QString f = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4");
     const QString b = writeCarClip(tmp, "2024-05-01_10-21-30-front.mp4");
-    const QString notes = tmp.writeFile("notes.txt", "mine");
     const QString fifoClip = makeFifo(tmp / "2024-05-01_10-22-30-front.mp4");
     const QString fifoOut = makeFifo(tmp / "out-fifo.png"), fifoVideoOut = makeFifo(tmp / "out-fifo.mp4");
     tmp.writeFile("TeslaCam/SavedClips/2024-05-01_10-20-30/2024-05-01_10-20-00-front.mp4");
-    makeFifo(tmp / "TeslaCam/SavedClips/2024-05-01_10-20-30/event.json");
-    const QString plainTeslaCam = tmp.writeFile("elsewhere/TeslaCam", "a file");
     const QString loose = tmp.writeFile("loose/clip.mp4");
-    const QString longName = tmp / (QString(235, 'x') + ".mp4");
     const QString out = tmp / "out.mp4";
     const struct {
         QStringList args;
         int exitCode;
         QString errorText;
     } cases[] = {
-        {{"export", "single", f, "--out", f}, 1, "不能覆盖源视频"},
-        {{"export", "continuous", f, b, "--out", b}, 1, "不能覆盖源视频"},
         {{"export", "grid", f, b, "--out", tmp.makeFolder("sub") + "/../" + QFileInfo(f).fileName()},
          1,
          "不能覆盖源视频"},
         {{"frame", f, "--time", "0.5", "--out", f}, 1, "不支持的图片格式"},
-        {{"frame", f, "--time", "0.5", "--out", notes}, 1, "不支持的图片格式"},
         {{"frame", f, "--time", "0.5", "--out", fifoOut}, 1, "不是普通文件"},
         {{"export", "single", f, "--out", fifoVideoOut}, 1, "不是普通文件"},
-        {{"probe", fifoClip}, 1, "不是普通文件"},
-        {{"frame", fifoClip, "--time", "0", "--out", tmp / "x.png"}, 1, "不是普通文件"},
-        {{"export", "single", fifoClip, "--out", tmp / "x.mp4"}, 1, "不是普通文件"},
         {{"export", "continuous", fifoClip, f, "--out", tmp / "x.mp4"}, 1, "不是普通文件"},
-        {{"telemetry", fifoClip}, 1, "2024-05-01_10-22-30-front.mp4"},
-        {{"scan", tmp / "TeslaCam"}, 0, ""},
         {{"scan", tmp / "does/not/exist"}, 1, "无法读取目录"},
-        {{"scan", ""}, 1, "无法读取目录"},
-        {{"scan", plainTeslaCam}, 1, "无法读取目录"},
         {{"scan", loose}, 1, MetadataParserError::cannotParseTime("clip.mp4").description()},
         {{"frame", f, "--time", "10", "--out", tmp / "late.png"}, 1, "超出视频范围"},
-        {{"frame", f, "--time", "-1", "--out", tmp / "early.png"}, 1, "超出视频范围"},
-        {{"export", "single", f, "--out", longName, "--no-time"}, 0, ""},
         {{"videos", tmp / "TeslaCam", "--category", "saved", "--index", "9"}, 1, "没有这个事件"},
         {{"telemetry", tmp / "missing.mp4"}, 1, "missing.mp4: " + qt_error_string(ENOENT)},
-        {{"telemetry", tmp.writeFile("empty.mp4")}, 1, "empty.mp4"},
         {{"telemetry", f, "--format", "xml"}, 2, "xml"},
         {{"telemetry"}, 2, "usage"},
-        {{"scan"}, 2, "usage"},
-        {{"frobnicate"}, 2, "unknown command"},
         {{}, 2, "usage"},
-        {{"videos", tmp / "TeslaCam", "--category", "saved"}, 2, "usage"},
-        {{"videos", tmp / "TeslaCam", "--category", "nope", "--index", "0"}, 2, "usage"},
+        {{"frobnicate"}, 2, "unknown command"},
         {{"export", "single", f, "--duration", "0", "--out", out}, 2, "--duration"},
-        {{"export", "single", f, "--duration", "-1", "--out", out}, 2, "--duration"},
-        {{"export", "single", f, "--start", "-1", "--out", out}, 2, "--start"},
-        {{"export", "single", f, "--range", "0", "1", "--out", out}, 2, "--range"},
         {{"export", "continuous", f, b, "--start", "1", "--out", out}, 2, "--start"},
-        {{"export", "continuous", f, b, "--duration", "1", "--out", out}, 2, "--duration"},
-        {{"export", "grid", f, b, "--start", "1", "--out", out}, 2, "--start"},
         {{"export", "continuous", f, b, "--range", "2", "1", "--out", out}, 2, "--range"},
-        {{"export", "grid", f, b, "--range", "1", "1", "--out", out}, 2, "--range"},
-        {{"export", "continuous", f, b, "--range", "-1", "1", "--out", out}, 2, "--range"},
     };
-    const QStringList guarded = {f, b, notes};
+    const QStringList guarded = {f, b};
     std::vector<QByteArray> before;
     for (const QString& path : guarded)
         before.push_back(digest(path));
@@ -111,68 +84,38 @@ TEST_F(CliHostileTest, NeverDestroysAFileNorHangs) {
         EXPECT_TRUE(!QFileInfo(fifo).isFile() && QFileInfo::exists(fifo)) << "still a FIFO";
     EXPECT_FALSE(QFileInfo::exists(tmp / "late.png"));
     EXPECT_FALSE(QFileInfo::exists(out));
-    EXPECT_GT(QFileInfo(longName).size(), 0);
     EXPECT_TRUE(
         QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\.")).isEmpty());
 }
 
-// An image that cannot be written whole (the disk fills up) leaves the earlier image of that
-// name as it was, and nothing else.
+// An image that cannot be written whole leaves the earlier image of that name as it was, and
+// nothing else. A file-size limit fails writes past 8 KiB as a full disk would, without mounting one.
 TEST_F(CliHostileTest, AFullDiskKeepsTheEarlierImage) {
     const QString clip = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4", 1, 640, 480);
+    const QString earlier = tmp.makeFolder("limited") + "/shot.png";
     QImage small(2, 2, QImage::Format_RGB32);
     small.fill(Qt::blue);
-    struct Disk {
-        const char* how;
-        QString folder;
-        QString program; // runs the command line under the limit
-        QStringList prefix;
-    };
-    std::vector<Disk> disks;
-    // A file system with no room (needs the right to mount; root in a sandbox usually has it).
-    const QString mounted = tmp.makeFolder("small-disk");
-    const bool canMount =
-        runProgram("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", mounted}).has_value();
-    if (canMount)
-        disks.push_back({"64 KiB file system", mounted, cli, {}});
-    // Anywhere: past a file-size limit (8 KiB) writes fail as on a full disk, and the signal
-    // the system sends then must not kill the command line half-way.
-    disks.push_back({"file-size limit",
-                     tmp.makeFolder("limited"),
-                     "/bin/sh",
-                     {"-c", "ulimit -f 16; exec \"$0\" \"$@\"", cli}});
-    for (const Disk& disk : disks) {
-        const QString earlier = disk.folder + "/shot.png";
-        ASSERT_TRUE(small.save(earlier));
-        const QByteArray before = digest(earlier);
-        const Outcome o =
-            run(disk.prefix + QStringList{"frame", clip, "--time", "0.5", "--out", earlier}, disk.program);
-        EXPECT_EQ(o.exitCode, 1) << disk.how << ": " << o.err.toStdString();
-        EXPECT_TRUE(QString::fromUtf8(o.err).contains(earlier)) << o.err.toStdString();
-        EXPECT_EQ(digest(earlier), before) << disk.how;
-        EXPECT_EQ(QDir(disk.folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                  QStringList{"shot.png"})
-            << disk.how;
-    }
-    if (canMount)
-        runProgram("umount", {mounted});
-    else
-        GTEST_LOG_(INFO) << "no small file system could be mounted: the file-size limit stood in for it";
+    ASSERT_TRUE(small.save(earlier));
+    const QByteArray before = digest(earlier);
+    const Outcome o = run({"-c", "ulimit -f 16; exec \"$0\" \"$@\"", cli, "frame", clip,
+                           "--time", "0.5", "--out", earlier},
+                          "/bin/sh");
+    EXPECT_EQ(o.exitCode, 1) << o.err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(o.err).contains(earlier)) << o.err.toStdString();
+    EXPECT_EQ(digest(earlier), before);
+    EXPECT_EQ(QDir(tmp / "limited").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"shot.png"});
 }
 
+// Every command's output goes through one flush, checked once.
 TEST_F(CliHostileTest, AFullOrClosedStandardOutputIsAFailure) {
-    const QString root = tmp / "TeslaCam";
-    sample::writeDrive(sample::exampleDrive(root, sample::CarLayout::fourCamera, 0.02, 0.25));
-    const QString f = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4");
-    for (const QStringList& args : {QStringList{"scan", root}, QStringList{"probe", f},
-                                    QStringList{"videos", root, "--category", "saved", "--index", "0"}}) {
-        const Outcome full = run(args, cli, {}, QStringLiteral("/dev/full"));
-        EXPECT_EQ(full.exitCode, 1) << args.join(' ').toStdString();
-        EXPECT_TRUE(QString::fromUtf8(full.err).contains("标准输出")) << full.err.toStdString();
-        const Outcome closed = run(QStringList{"-c", "exec \"$0\" \"$@\" >&-", cli} + args, "/bin/sh");
-        EXPECT_EQ(closed.exitCode, 1) << args.join(' ').toStdString();
-        EXPECT_TRUE(QString::fromUtf8(closed.err).contains("标准输出")) << closed.err.toStdString();
-    }
+    const QStringList args = {"scan", tmp.makeFolder("empty")};
+    const Outcome full = run(args, cli, {}, QStringLiteral("/dev/full"));
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_TRUE(QString::fromUtf8(full.err).contains("标准输出")) << full.err.toStdString();
+    const Outcome closed = run(QStringList{"-c", "exec \"$0\" \"$@\" >&-", cli} + args, "/bin/sh");
+    EXPECT_EQ(closed.exitCode, 1);
+    EXPECT_TRUE(QString::fromUtf8(closed.err).contains("标准输出")) << closed.err.toStdString();
 }
 
 struct SignalCase {
@@ -217,12 +160,11 @@ protected:
             ids << name.toLongLong();
         return ids;
     }
-    // Starts a grid export with the sleeping ffmpeg and waits until that ffmpeg runs.
-    void startGrid(QProcess& p, const QString& temp) {
+    // Starts a grid export to `out` with the sleeping ffmpeg and waits until that ffmpeg runs.
+    void startGrid(QProcess& p, const QString& temp, const QString& out) {
         const QString f = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4"),
                       b = writeCarClip(tmp, "2024-05-01_10-20-30-back.mp4");
-        startUntil(p, cliWithSleepingFFmpeg(), {"export", "grid", f, b, "--out", tmp / "grid.mp4"}, temp,
-                   "progress");
+        startUntil(p, cliWithSleepingFFmpeg(), {"export", "grid", f, b, "--out", out}, temp, "progress");
         for (int i = 0; i < 3000 && fakeFFmpegIds().isEmpty(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         ASSERT_EQ(fakeFFmpegIds().size(), 1);
@@ -244,48 +186,25 @@ bool becomesGone(qint64 pid) {
     return isGone(pid);
 }
 
-// What is in a folder, but for the runtime folder Qt makes in TMPDIR without XDG_RUNTIME_DIR.
-QStringList entries(const QString& folder) {
-    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-    names.removeIf([](const QString& name) { return name.startsWith(QLatin1String("runtime-")); });
-    return names;
-}
-
-// SIGTERM and SIGHUP stop an export as Ctrl-C does: cancelled, cleaned up, the usual status.
-TEST_P(CliSignalTest, StopsAnExportCleanly) {
+// SIGTERM and SIGHUP stop an export as Ctrl-C does: cancelled, its ffmpeg child stopped with it,
+// cleaned up, an earlier file of the output's name kept, the usual status. (Cancelling the
+// exporter that runs without ffmpeg is the export tests'.)
+TEST_P(CliSignalTest, StopsAnExportAndItsFFmpegCleanly) {
     const SignalCase c = GetParam();
-    const QString clip = writeCarClip(tmp, "2024-05-01_10-20-30-back.mp4", 8, 320, 240);
-    const QString out = tmp.writeFile("export/out.mp4", "an earlier export");
     const QString temp = tmp.makeFolder("tmp");
+    const QString out = tmp.writeFile("export/out.mp4", "an earlier export");
     QProcess p;
-    startUntil(p, cli, {"export", "single", clip, "--out", out, "--quality", "original"}, temp, "progress");
+    startGrid(p, temp, out);
     if (HasFatalFailure())
         return;
     ::kill(pid_t(p.processId()), c.signal);
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), c.exitCode) << p.readAll().toStdString();
-    QFile earlier(out);
-    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
-    EXPECT_EQ(earlier.readAll(), "an earlier export");
+    EXPECT_TRUE(becomesGone(fakeFFmpegIds().front())) << "ffmpeg outlived the export";
+    EXPECT_EQ(digest(out), QCryptographicHash::hash("an earlier export", QCryptographicHash::Sha256).toHex());
     EXPECT_EQ(entries(tmp / "export").join(' ').toStdString(), "out.mp4");
     EXPECT_TRUE(entries(temp).isEmpty()) << entries(temp).join(' ').toStdString();
-}
-
-// The same for a grid, whose ffmpeg child is stopped with it.
-TEST_P(CliSignalTest, StopsAGridAndItsFFmpeg) {
-    const SignalCase c = GetParam();
-    const QString temp = tmp.makeFolder("tmp");
-    QProcess p;
-    startGrid(p, temp);
-    if (HasFatalFailure())
-        return;
-    ::kill(pid_t(p.processId()), c.signal);
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), c.exitCode) << p.readAll().toStdString();
-    EXPECT_TRUE(becomesGone(fakeFFmpegIds().front())) << "ffmpeg outlived the export";
-    EXPECT_TRUE(entries(temp).isEmpty()) << entries(temp).join(' ').toStdString();
-    EXPECT_FALSE(QFileInfo::exists(tmp / "grid.mp4"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, CliSignalTest,
@@ -297,7 +216,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, CliSignalTest,
 TEST_F(CliSignalTest, AKilledExportsChildDiesAndItsLeftoversGoNextTime) {
     const QString temp = tmp.makeFolder("tmp");
     QProcess p;
-    startGrid(p, temp);
+    startGrid(p, temp, tmp / "grid.mp4");
     if (HasFatalFailure())
         return;
     const qint64 killed = p.processId();

@@ -1,5 +1,3 @@
-// What the command line prints for a drive, a camera's files, a clip's telemetry and an export.
-
 #include "CliTestSupport.h"
 #include "TeslaTelemetryReader.h"
 
@@ -19,19 +17,17 @@ protected:
     static void SetUpTestSuite() {
         drive.emplace();
         root = *drive / "TeslaCam";
-        written = sample::writeDrive(sample::exampleDrive(root, sample::CarLayout::sixCamera, 0.05, 0.5));
+        sample::writeDrive(sample::exampleDrive(root, sample::CarLayout::sixCamera, 0.05, 0.5));
     }
     static void TearDownTestSuite() { drive.reset(); }
     static inline std::optional<TempFolder> drive;
     static inline QString root;
-    static inline QStringList written;
     ScopedTimeZone zone{"Asia/Shanghai"};
     TempFolder tmp;
 };
 
 // The example drive as the car would leave it: rolling minutes, two saved events, one sentry.
 TEST_F(CliTest, ScanPrintsEventsByCategory) {
-    EXPECT_EQ(written.filter(".mp4").size(), (3 + 2 + 1 + 1) * 6);
     const Outcome r = run({"scan", root});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QJsonObject library = QJsonDocument::fromJson(r.out).object();
@@ -39,7 +35,6 @@ TEST_F(CliTest, ScanPrintsEventsByCategory) {
     const QJsonObject recent = library["recent"].toArray()[0].toObject();
     EXPECT_TRUE(recent["isContinuousSession"].toBool());
     EXPECT_EQ(recent["videoCount"].toInt(), 3);
-    EXPECT_TRUE(recent["locationLine"].isNull());
     ASSERT_EQ(library["saved"].toArray().size(), 2);
     const QJsonObject saved = library["saved"].toArray()[1].toObject();
     EXPECT_EQ(saved["category"].toString(), "saved");
@@ -48,30 +43,22 @@ TEST_F(CliTest, ScanPrintsEventsByCategory) {
     EXPECT_EQ(saved["endTime"].toDouble() - saved["startTime"].toDouble(), 60);
     EXPECT_EQ(saved["videoCount"].toInt(), 2);
     EXPECT_EQ(saved["timeRangeTitle"].toString(), QStringLiteral("10:19:30～10:20:30"));
-    EXPECT_FALSE(saved["locationLine"].toString().isEmpty());
     EXPECT_TRUE(saved["sourceFile"].isNull());
-    EXPECT_TRUE(saved["folder"].toString().startsWith(root));
     ASSERT_EQ(library["sentry"].toArray().size(), 1);
     EXPECT_EQ(library["sentry"].toArray()[0].toObject()["locationLine"].toString(),
               QStringLiteral("31.23040°N, 121.47370°E · 上海"));
-    const Outcome empty = run({"scan", tmp.makeFolder("nothing here")});
-    EXPECT_EQ(empty.exitCode, 0);
-    EXPECT_EQ(empty.out.trimmed(), "{}");
 }
 
-TEST_F(CliTest, VideosListsOneCameraOrAll) {
-    Outcome r = run({"videos", root, "--category", "saved", "--index", "1", "--camera", "front"});
+TEST_F(CliTest, VideosListsOneCamera) {
+    const Outcome r = run({"videos", root, "--category", "saved", "--index", "1", "--camera", "front"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QJsonArray front = QJsonDocument::fromJson(r.out).array();
     ASSERT_EQ(front.size(), 2);
     EXPECT_EQ(front[0].toObject()["fileName"].toString(), "2024-05-01_10-20-30-front.mp4");
     EXPECT_EQ(front[0].toObject()["camera"].toString(), "front");
-    r = run({"videos", root, "--category", "recent", "--index", "0"});
-    ASSERT_EQ(r.exitCode, 0);
-    EXPECT_EQ(QJsonDocument::fromJson(r.out).array().size(), 18);
 }
 
-// Every field of every sample, exactly, as JSON (keys in the documented order) or CSV.
+// Every field of every sample, exactly, as JSON or CSV (its columns in the documented order).
 TEST_F(CliTest, TelemetryCarriesEverySampleExactly) {
     const QString clip =
         writeClip({.path = tmp / "clip.mp4", .seed = 3, .firstFrameSerial = 36 * 20}); // moving
@@ -111,12 +98,6 @@ TEST_F(CliTest, TelemetryCarriesEverySampleExactly) {
         }
         EXPECT_EQ(sample(texts), expected[size_t(i)]) << i;
     }
-    qsizetype at = -1;
-    for (const QString& key : columns) {
-        const qsizetype next = json.out.indexOf(("\"" + key + "\"").toUtf8());
-        EXPECT_GT(next, at) << key.toStdString();
-        at = next;
-    }
     const Outcome csv = run({"telemetry", clip, "--format", "csv"});
     ASSERT_EQ(csv.exitCode, 0);
     QStringList lines = QString::fromUtf8(csv.out).split('\n');
@@ -128,7 +109,7 @@ TEST_F(CliTest, TelemetryCarriesEverySampleExactly) {
 }
 
 // Burned-in time needs fonts: the command line draws them without any display. A source cut
-// short is exported as far as it reads, with a warning.
+// short is exported as far as it reads, with a warning (a whole one has none: the export tests).
 TEST_F(CliTest, ExportsWithoutADisplayAndWarnsOfASourceCutShort) {
     const QString whole = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4", 2, 320, 240);
     const QString cut = tmp / "2024-05-01_10-20-40-front.mp4";
@@ -137,18 +118,13 @@ TEST_F(CliTest, ExportsWithoutADisplayAndWarnsOfASourceCutShort) {
     ASSERT_TRUE(QFile::resize(cut, QFile(cut).size() * 6 / 10));
     ScopedEnvironment noDisplay("DISPLAY", std::nullopt), noWayland("WAYLAND_DISPLAY", std::nullopt);
     ScopedEnvironment noPlatform("QT_QPA_PLATFORM", std::nullopt);
-    for (const auto& [source, truncated] : {std::pair{whole, false}, {cut, true}}) {
-        const Outcome o = run({"export", "single", source, "--out", tmp / "out.mp4"});
-        ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
-        const QJsonObject result = QJsonDocument::fromJson(o.out).object();
-        EXPECT_EQ(result["truncated"].toBool(), truncated) << o.out.toStdString();
-        EXPECT_EQ(QString::fromUtf8(o.err).contains("源视频不完整"), truncated) << o.err.toStdString();
-        if (truncated)
-            EXPECT_LT(result["exportedLength"].toDouble(), 1.8);
-        else
-            EXPECT_DOUBLE_EQ(result["exportedLength"].toDouble(), 2.0);
-        EXPECT_GT(QFile(tmp / "out.mp4").size(), 0);
-    }
+    const Outcome o = run({"export", "single", cut, "--out", tmp / "out.mp4"});
+    ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+    const QJsonObject result = QJsonDocument::fromJson(o.out).object();
+    EXPECT_TRUE(result["truncated"].toBool()) << o.out.toStdString();
+    EXPECT_LT(result["exportedLength"].toDouble(), 1.8);
+    EXPECT_TRUE(QString::fromUtf8(o.err).contains("源视频不完整")) << o.err.toStdString();
+    EXPECT_GT(QFile(tmp / "out.mp4").size(), 0);
 }
 
 } // namespace

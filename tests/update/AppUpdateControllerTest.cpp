@@ -124,7 +124,7 @@ TEST_F(AppUpdateControllerTest, AFailedUpdateIsShownAndCanBeDismissed) {
         EXPECT_EQ(controller->updateErrorMessage(), expected.description());
         EXPECT_EQ(statusChanges.count(), statuses) << "downloading, then installing";
         EXPECT_EQ(server.requests(archivePath), requests + 1);
-        EXPECT_EQ(test::folderEntries(temp.path()), QStringList());
+        EXPECT_EQ(test::entries(temp.path()), QStringList());
         EXPECT_EQ(quits, 0);
         controller->dismissUpdateError();
         EXPECT_FALSE(controller->updateErrorMessage());
@@ -200,7 +200,7 @@ TEST(UpdateEndToEndTest, ReplacesTheInstalledCopyWholeAndReopensIt) {
     test::waitUntil([] { return false; }, 300);
     EXPECT_TRUE(sameTree(prefix, temp / u"A/Orvane"_s));
     EXPECT_FALSE(QFileInfo::exists(startLog));
-    const QString waiting = test::folderEntries(tmp).join(u' ');
+    const QString waiting = test::entries(tmp).join(u' ');
     EXPECT_TRUE(
         QRegularExpression(u"^Orvane-relaunch-\\S+\\.sh Orvane-staged-\\S+$"_s).match(waiting).hasMatch())
         << waiting.toStdString();
@@ -209,11 +209,11 @@ TEST(UpdateEndToEndTest, ReplacesTheInstalledCopyWholeAndReopensIt) {
     running.waitForFinished();
     // The new copy has written its line and the script has removed the staged copy and itself.
     ASSERT_TRUE(test::settles([&] {
-        return test::readFile(startLog).endsWith('\n') && test::folderEntries(tmp).isEmpty();
-    })) << test::folderEntries(tmp).join(u' ').toStdString();
+        return test::readFile(startLog).endsWith('\n') && test::entries(tmp).isEmpty();
+    })) << test::entries(tmp).join(u' ').toStdString();
     EXPECT_TRUE(sameTree(prefix, temp / u"B/Orvane"_s));
     EXPECT_EQ(test::readFile(startLog), "B " + prefix.toUtf8() + "/bin/Orvane\n");
-    EXPECT_EQ(test::folderEntries(QFileInfo(prefix).absolutePath()), QStringList{u"Orvane"_s});
+    EXPECT_EQ(test::entries(QFileInfo(prefix).absolutePath()), QStringList{u"Orvane"_s});
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include "TestSupport.h"
 
 #include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
 #include <QFuture>
 #include <QHash>
@@ -133,11 +132,6 @@ inline void writeBundle(const TempFolder& temp, const QString& folder, const QSt
 
 inline QString sha256Hex(const QByteArray& data) {
     return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
-}
-
-// Entries directly in `folder`.
-inline QStringList folderEntries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
 }
 
 } // namespace orvane::test

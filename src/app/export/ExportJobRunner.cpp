@@ -124,6 +124,20 @@ QString continuousProgressMessage(double p, bool slow, ExportQuality quality) {
     return p >= continuousEncodingStart ? encodingMessage(quality) : mergeMessage(slow);
 }
 
+void checkDestination(const OutputDestination& destination) {
+    if (!destination.isFolder()) {
+        const auto status =
+            PhotosLibraryExporter::authorizationStatus(PhotosLibraryExporter::libraryFolder());
+        if (status != PhotosLibraryExporter::Status::authorized &&
+            status != PhotosLibraryExporter::Status::limited)
+            throw PhotosLibraryExporterError::accessDenied(status);
+        return;
+    }
+    // A fresh account has no download folder yet; a folder the user chose is never made up.
+    if (destination == OutputDestination::defaultDestination() && !QDir().mkpath(destination.folder))
+        throw FileSystemError(QStringLiteral("无法创建输出目录: ") + destination.folder);
+}
+
 ExportJobOutcome run(const ExportJobRequest& r, const ExportEngine& engine, const CancellationToken& cancel,
                      const Reporter& report) {
     ExportJobOutcome outcome;
@@ -136,6 +150,7 @@ ExportJobOutcome run(const ExportJobRequest& r, const ExportEngine& engine, cons
     report({{}, {}, 0.0, ProcessingStatus{ProcessingStatus::Kind::processing, {}}});
     try {
         cancel.check();
+        checkDestination(r.destination);
         if (toLibrary && !QDir().mkpath(leftovers.folder))
             throw FileSystemError(QStringLiteral("无法创建临时文件夹: ") + leftovers.folder);
         ExportCallbacks callbacks;

@@ -69,6 +69,10 @@ using Reporter = std::function<void(const ExportUpdate&)>;
 ExportJobOutcome run(const ExportJobRequest& request, const ExportEngine& engine,
                      const CancellationToken& cancel, const Reporter& report);
 
+// Before any work: the photo library takes files, or the folder exists (the desktop's download
+// folder is made when missing). Throws the error the user sees.
+void checkDestination(const OutputDestination& destination);
+
 inline const QString preparingMessage = QStringLiteral("正在准备导出...");
 inline const QString savingToLibraryMessage = QStringLiteral("正在保存到相册...");
 // The progress at which a grid's composition, and a join's merging, give way to encoding.

@@ -5,8 +5,10 @@
 #include "MediaPlayer.h"
 #include "MetadataParserError.h"
 
+#include <QClipboard>
 #include <QFileInfo>
 #include <QFuture>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
@@ -249,6 +251,11 @@ void ExportResultController::saveAllCaptures() {
             assign(captureError_, outcome.error, &ExportResultController::captureErrorChanged);
         assign(isSavingCaptures_, false, &ExportResultController::isSavingCapturesChanged);
     });
+}
+
+void ExportResultController::copyPath() const {
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setText(videoPath());
 }
 
 void ExportResultController::dismissCaptureError() {

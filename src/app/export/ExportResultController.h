@@ -36,6 +36,8 @@ class ExportResultController : public QObject {
     // after their own recording time. Wins over videoStartDate when set.
     Q_PROPERTY(QVariant timeline READ timeline WRITE setTimeline NOTIFY timelineChanged)
 
+    // Where the exported file is, in full.
+    Q_PROPERTY(QString videoPath READ videoPath NOTIFY videoUrlChanged)
     // Page state.
     Q_PROPERTY(bool isReady READ isReady NOTIFY isReadyChanged)
     Q_PROPERTY(
@@ -98,6 +100,8 @@ public:
     Q_INVOKABLE void removeCapture(int row);
     Q_INVOKABLE void saveAllCaptures();
     Q_INVOKABLE void dismissCaptureError();
+    // Puts the exported file's path on the clipboard.
+    Q_INVOKABLE void copyPath() const;
 
 signals:
     void videoUrlChanged();

@@ -76,6 +76,28 @@ Rectangle {
             }
         }
 
+        // Where the file is
+        RowLayout {
+            spacing: Theme.spaceS
+            Layout.fillWidth: true
+            ThemedText {
+                objectName: "resultPath"
+                text: page.videoPath
+                textStyle: "footnote"
+                secondary: true
+                elide: Text.ElideMiddle
+                Layout.fillWidth: true
+            }
+            ActionButton {
+                objectName: "copyPathButton"
+                property bool copied: false
+                text: copied ? "已复制" : "复制路径"
+                iconName: copied ? "check" : "content_copy"
+                kind: "plain"
+                onClicked: { page.copyPath(); copied = true }
+            }
+        }
+
         // Video
         VideoSurface {
             id: video

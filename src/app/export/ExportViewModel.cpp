@@ -84,6 +84,10 @@ QString ExportViewModel::outputFolderDisplayPath() const {
                                                   : QStringLiteral("系统相册");
 }
 
+QString ExportViewModel::photosLibraryHint() const {
+    return QStringLiteral("即“图片”文件夹：") + localizedFolderPath(PhotosLibraryExporter::libraryFolder());
+}
+
 void ExportViewModel::setOutputDestination(const OutputDestination& destination) {
     if (settings_.outputDestination == destination)
         return;

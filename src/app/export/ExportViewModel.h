@@ -38,6 +38,8 @@ class ExportViewModel : public QObject {
     Q_PROPERTY(QString outputLocationOption READ outputLocationOption NOTIFY outputDestinationChanged)
     Q_PROPERTY(QString outputFolder READ outputFolder NOTIFY outputDestinationChanged)
     Q_PROPERTY(QString outputFolderDisplayPath READ outputFolderDisplayPath NOTIFY outputDestinationChanged)
+    // What "系统相册" is on this desktop: the Pictures folder, and where it is.
+    Q_PROPERTY(QString photosLibraryHint READ photosLibraryHint CONSTANT)
     // The running export, for its overlay.
     Q_PROPERTY(bool isProcessing READ isProcessing NOTIFY isProcessingChanged)
     Q_PROPERTY(QString exportingFileName READ exportingFileName NOTIFY isProcessingChanged)
@@ -89,6 +91,7 @@ public:
     QString outputLocationOption() const;
     QString outputFolder() const { return settings_.outputDestination.folder; }
     QString outputFolderDisplayPath() const;
+    QString photosLibraryHint() const;
     bool isProcessing() const { return isProcessing_; }
     QString exportingFileName() const;
     const std::vector<ProcessingJob>& jobs() const { return jobs_; }

@@ -92,6 +92,15 @@ Rectangle {
                     Layout.fillWidth: true
                 }
             }
+            ThemedText {
+                objectName: "photosLibraryHint"
+                visible: sidebar.exporter.outputDestinationKind !== "folder"
+                text: sidebar.exporter.photosLibraryHint
+                textStyle: "caption"
+                tertiary: true
+                elide: Text.ElideMiddle
+                Layout.fillWidth: true
+            }
             SegmentedPicker {
                 objectName: "outputPicker"
                 accessibleName: "输出位置"

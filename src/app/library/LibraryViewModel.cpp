@@ -59,6 +59,7 @@ void LibraryViewModel::applyImport(const ImportWork& work) {
         return;
     }
     setImportMode(ImportMode::teslaCam);
+    importedFolders_ = work.choice.folders;
     setEventsByCategory(*work.scan.value);
     emit libraryReplaced();
     if (eventsByCategory_.empty()) {

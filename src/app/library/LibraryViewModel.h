@@ -78,6 +78,8 @@ public:
     int deleteSelectedCount() const { return int(deleteSelectedEventIDs_.size()); }
     bool allEventsSelectedForDeletion() const { return allEventsSelected_; }
     bool isDeletingEvents() const { return isDeletingEvents_; }
+    // The folders of the library shown (the drives opened), empty before an import.
+    const QStringList& importedFolders() const { return importedFolders_; }
 
     // What the cards mark besides the deletion selection: the merge pick order and the event open.
     void setOtherMarks(std::vector<QUuid> mergeSelected, std::optional<QUuid> open);
@@ -120,6 +122,7 @@ private:
     AppMessages& messages_;
     LatestRequest import_;
     ImportMode importMode_ = ImportMode::none;
+    QStringList importedFolders_;
     bool isImporting_ = false;
     EventsByCategory eventsByCategory_;
     std::optional<ClipCategory> selectedCategory_;

@@ -273,7 +273,25 @@ void PreviewPageController::stepFrame(int count) {
         return;
     if (player->isPlaying())
         player->togglePlayPause();
-    seekActive(frameStepTarget(player->currentTime(), count, frameDuration_, player->duration()), false);
+    // Frames are counted inside the minute shown, on its own file's timing: minutes of a whole
+    // event need not last a whole number of frames.
+    const std::vector<double>& durations = player->stepDurations();
+    const int step = player->currentStepIndex();
+    if (step < 0 || size_t(step) >= durations.size()) {
+        seekActive(frameStepTarget(player->currentTime(), count, frameDuration_, player->duration()), false);
+        return;
+    }
+    const double local = player->currentTime() - VideoSegmentPlaylist::globalTime(step, 0, durations);
+    const double length = durations[size_t(step)];
+    const double target = frameStepTarget(local, count, frameDuration_, length);
+    const bool pastEnd = count > 0 && target >= length && size_t(step) + 1 < durations.size();
+    const bool beforeStart = count < 0 && local < frameDuration_ && step > 0;
+    if (pastEnd)
+        player->seekStep(step + 1, frameDuration_ / 2, false);
+    else if (beforeStart)
+        player->seekStep(step - 1, durations[size_t(step) - 1] - frameDuration_ / 2, false);
+    else
+        player->seekStep(step, target, false);
 }
 
 void PreviewPageController::seek(double time) {

@@ -44,7 +44,11 @@ PreviewViewModel::PreviewViewModel(const ViewModelServices& services, AppMessage
     : PlaybackSegmentSource(parent), services_(services), messages_(messages), library_(library),
       videoPreview_(new VideoPreviewController(services_.preview, this)),
       multiCameraPreview_(new MultiCameraPreviewController(services_.preview, this)),
-      groupsModel_(new VideoGroupListModel(this)) {}
+      groupsModel_(new VideoGroupListModel(this)) {
+    for (PreviewController* player :
+         std::initializer_list<PreviewController*>{videoPreview_, multiCameraPreview_})
+        connect(player, &PreviewController::currentStepIndexChanged, this, &PreviewViewModel::followStep);
+}
 
 // --- Opening and closing ---
 
@@ -75,6 +79,7 @@ void PreviewViewModel::closeEventAmong(const QSet<QUuid>& ids) {
 }
 
 void PreviewViewModel::showNothing() {
+    eventTimeline_.reset();
     setSelectedVideoID(std::nullopt);
     setSelectedTimestampKey(std::nullopt);
     setVideos({});
@@ -105,7 +110,6 @@ void PreviewViewModel::loadSelectedEvent(const PlaybackResume& resume) {
     if (!resume.keepPlayers)
         setSelectedVideoID(std::nullopt);
     clearExportRange();
-    clearContinuousPlaylist();
     setLoadingEvent(!resume.keepPlayers);
     eventLoad_.run(
         AppPools::files(), this,
@@ -139,7 +143,9 @@ void PreviewViewModel::applyLoadedVideos(const TeslaClipEvent& event, std::vecto
     if (!selectedTimestampKey_ || filesOfMinute(videos_, *selectedTimestampKey_).empty())
         setSelectedTimestampKey(VideoTimestampGroup::groups(videos_).front().id);
     const std::vector<TeslaVideoFile> minute = filesOfMinute(videos_, *selectedTimestampKey_);
-    if (isGrid())
+    if (groupsModel_->count() > 1)
+        loadEventTimeline(resume);
+    else if (isGrid())
         loadGridMinute(minute, resume);
     else
         loadSingleMinute(minute, resume);
@@ -193,6 +199,16 @@ void PreviewViewModel::loadSingleMinute(const std::vector<TeslaVideoFile>& minut
 void PreviewViewModel::selectVideoGroup(const QString& timestampKey) {
     if (filesOfMinute(videos_, timestampKey).empty())
         return;
+    if (eventTimeline_) {
+        if (const auto step = stepOfMinute(timestampKey)) {
+            PreviewController* player = activePreview();
+            if (player->loadedPlaylistSignature() == eventTimeline_->signature)
+                player->seekStep(*step, 0, player->isPlaying());
+            else
+                player->loadPlaylist(*eventTimeline_, 0, false, *step);
+            return;
+        }
+    }
     setSelectedTimestampKey(timestampKey);
     clearExportRange();
     // A minute chosen starts from its beginning, paused; the players reload its files.
@@ -215,6 +231,89 @@ void PreviewViewModel::selectVideoGroup(const QString& timestampKey) {
     }
     setSelectedVideoID(file->id);
     videoPreview_->loadPlaylist(VideoSegmentPlaylist::singleCamera({*file}), 0, false);
+}
+
+VideoSegmentPlaylist PreviewViewModel::eventPlaylist() const {
+    if (isGrid())
+        return VideoSegmentPlaylist::multiCamera(videos_);
+    std::vector<TeslaVideoFile> files;
+    std::copy_if(videos_.begin(), videos_.end(), std::back_inserter(files),
+                 [&](const TeslaVideoFile& v) { return v.cameraAngle == cameraFilter_; });
+    return VideoSegmentPlaylist::singleCamera(files);
+}
+
+void PreviewViewModel::loadEventTimeline(const PlaybackResume& resume) {
+    const VideoSegmentPlaylist playlist = eventPlaylist();
+    PreviewController* player = activePreview();
+    if (resume.rate)
+        player->setPlaybackRate(*resume.rate);
+    eventTimeline_ = playlist;
+    const auto step = stepOfMinute(*selectedTimestampKey_);
+    if (playlist.steps.empty() || !step) { // the camera shows nothing of this event or minute
+        eventTimeline_.reset();
+        setSelectedVideoID(std::nullopt);
+        player->stop();
+        return;
+    }
+    followStep();
+    // A camera change keeps the time on the whole time line; a new event starts at the minute picked.
+    const bool shown = player->loadedPlaylistSignature() == playlist.signature; // only hidden meanwhile
+    if (resume.keepPlayers && shown)
+        seekShown(resume.time, resume.playing);
+    else if (resume.keepPlayers)
+        player->loadPlaylist(playlist, resume.time, resume.playing);
+    else if (shown)
+        player->seekStep(*step, resume.time, resume.playing);
+    else
+        player->loadPlaylist(playlist, resume.time, resume.playing, *step);
+}
+
+std::optional<int> PreviewViewModel::stepOfMinute(const QString& timestampKey) const {
+    if (!eventTimeline_)
+        return std::nullopt;
+    const auto& steps = eventTimeline_->steps;
+    for (size_t i = 0; i < steps.size(); ++i)
+        if (const auto video = steps[i].primaryVideo();
+            video && TeslaVideoFile::timestampKey(video->fileName) == timestampKey)
+            return int(i);
+    return std::nullopt;
+}
+
+// The minute list and the file shown follow the time line from one minute into the next.
+void PreviewViewModel::followStep() {
+    const PreviewController* player = activePreview();
+    if (!eventTimeline_ || player->loadedPlaylistSignature() != eventTimeline_->signature)
+        return;
+    const auto index = size_t(player->currentStepIndex());
+    if (index >= eventTimeline_->steps.size())
+        return;
+    const std::vector<TeslaVideoFile>& files = eventTimeline_->steps[index].files();
+    const auto shown =
+        isGrid() ? LibraryRules::preferredExportVideo(files) : eventTimeline_->steps[index].primaryVideo();
+    if (!shown)
+        return;
+    setSelectedTimestampKey(TeslaVideoFile::timestampKey(shown->fileName));
+    setSelectedVideoID(shown->id);
+}
+
+const std::vector<PlaybackStep>& PreviewViewModel::continuousPlaylistSteps() const {
+    static const std::vector<PlaybackStep> none;
+    return eventTimeline_ ? eventTimeline_->steps : none;
+}
+
+const std::vector<double>& PreviewViewModel::continuousStepDurations() const {
+    static const std::vector<double> none;
+    const PreviewController* player = activePreview();
+    return eventTimeline_ && player->loadedPlaylistSignature() == eventTimeline_->signature
+               ? player->stepDurations()
+               : none;
+}
+
+void PreviewViewModel::seekShown(double time, bool playing) {
+    if (isGrid())
+        multiCameraPreview_->seekAll(time, playing);
+    else
+        videoPreview_->seek(time, playing);
 }
 
 // --- Camera filter ---
@@ -340,13 +439,13 @@ QString PreviewViewModel::watermarkText(double t) const {
 }
 
 std::optional<PlaybackSegmentContext> PreviewViewModel::playbackSegment(double time) const {
-    return PlaybackSegmentResolver::playbackSegment(time, continuousPlaylistSteps_, continuousStepDurations_,
-                                                    selectedVideo(), activeDuration());
+    return PlaybackSegmentResolver::playbackSegment(
+        time, continuousPlaylistSteps(), continuousStepDurations(), selectedVideo(), activeDuration());
 }
 
 std::optional<PlaybackSegmentContext> PreviewViewModel::nextPlaybackSegment(double time) const {
     return PlaybackSegmentResolver::nextPlaybackSegment(
-        time, continuousPlaylistSteps_, continuousStepDurations_, selectedVideo(), activeDuration());
+        time, continuousPlaylistSteps(), continuousStepDurations(), selectedVideo(), activeDuration());
 }
 
 void PreviewViewModel::setMergeMarks(const QStringList& timestampKeys) {
@@ -386,11 +485,6 @@ void PreviewViewModel::setVideos(std::vector<TeslaVideoFile> videos) {
 
 void PreviewViewModel::setLoadingEvent(bool value) {
     assignAndNotify(isLoadingEvent_, value, this, &PreviewViewModel::isLoadingEventChanged);
-}
-
-void PreviewViewModel::clearContinuousPlaylist() {
-    continuousStepDurations_.clear();
-    continuousPlaylistSteps_.clear();
 }
 
 void PreviewViewModel::refreshGroups() {

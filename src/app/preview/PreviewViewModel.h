@@ -105,8 +105,10 @@ public:
     double activeTime() const;
     std::optional<double> exportRangeStart() const { return exportRangeStart_; }
     std::optional<double> exportRangeEnd() const { return exportRangeEnd_; }
-    const std::vector<PlaybackStep>& continuousPlaylistSteps() const { return continuousPlaylistSteps_; }
-    const std::vector<double>& continuousStepDurations() const { return continuousStepDurations_; }
+    // An event of several minutes plays as one time line: its steps (one per minute) and their
+    // measured lengths; both empty for an event of one minute.
+    const std::vector<PlaybackStep>& continuousPlaylistSteps() const;
+    const std::vector<double>& continuousStepDurations() const;
     // The recording time of time `t`, as exports burn it in.
     QString watermarkText(double t) const;
 
@@ -133,6 +135,15 @@ private:
                            const PlaybackResume& resume);
     void loadGridMinute(const std::vector<TeslaVideoFile>& minute, const PlaybackResume& resume);
     void loadSingleMinute(const std::vector<TeslaVideoFile>& minute, const PlaybackResume& resume);
+    // The whole event on the shown player, from the start of the minute picked (plus the resumed time).
+    void loadEventTimeline(const PlaybackResume& resume);
+    VideoSegmentPlaylist eventPlaylist() const;
+    // The minute of step `index` of the whole-event time line, as the minute list shows it.
+    std::optional<int> stepOfMinute(const QString& timestampKey) const;
+    void followStep();
+    // The shown player to `time` on its time line.
+    void seekShown(double time, bool playing);
+    void play(PreviewController* player, const VideoSegmentPlaylist& playlist, const PlaybackResume& resume);
     void showNothing();
     void setSelectedEventID(std::optional<QUuid> id);
     void setSelectedVideoID(std::optional<QUuid> id);
@@ -140,7 +151,6 @@ private:
     void setVideos(std::vector<TeslaVideoFile> videos);
     void setLoadingEvent(bool value);
     void setExportRange(std::optional<double> start, std::optional<double> end);
-    void clearContinuousPlaylist();
     void refreshGroups();
 
     ViewModelServices services_;
@@ -155,9 +165,8 @@ private:
     bool isLoadingEvent_ = false;
     std::optional<double> exportRangeStart_;
     std::optional<double> exportRangeEnd_;
-    // Filled by nothing today: a one-minute preview resolves through the file shown.
-    std::vector<PlaybackStep> continuousPlaylistSteps_;
-    std::vector<double> continuousStepDurations_;
+    // The whole-event time line the players show, for events of several minutes.
+    std::optional<VideoSegmentPlaylist> eventTimeline_;
     QStringList mergeMarks_;
     VideoPreviewController* videoPreview_;
     MultiCameraPreviewController* multiCameraPreview_;

@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+using namespace orvane;
+
 namespace {
 
 QStringList warnings;
@@ -69,9 +71,9 @@ void openEverything(QObject* root) {
 
 TEST(QmlModuleLoadTest, EveryFileOfTheModuleLoadsAndOpensWithoutAWarning) {
     QQmlEngine engine;
-    orvane::ui::configureEngine(engine);
-    orvane::MainViewModel viewModel;
-    orvane::AppUpdateController updater(orvane::AppUpdateEnvironment{});
+    ui::configureEngine(engine);
+    MainViewModel viewModel;
+    AppUpdateController updater(AppUpdateEnvironment{});
     QStringList files;
     QDirIterator it(QStringLiteral(":/qt/qml/Orvane/App"), {QStringLiteral("*.qml")}, QDir::Files,
                     QDirIterator::Subdirectories);
@@ -121,7 +123,7 @@ TEST(QmlModuleLoadTest, EveryFileOfTheModuleLoadsAndOpensWithoutAWarning) {
 // only early enough if the VideoOutput owns its sink as a child.
 TEST(QmlModuleLoadTest, AVideoOutputOwnsItsSink) {
     QQmlEngine engine;
-    orvane::ui::configureEngine(engine);
+    ui::configureEngine(engine);
     QQmlComponent component(&engine);
     component.setData("import QtQuick\nimport QtMultimedia\nVideoOutput {}",
                       QUrl(QStringLiteral("qrc:/sink.qml")));
@@ -132,14 +134,14 @@ TEST(QmlModuleLoadTest, AVideoOutputOwnsItsSink) {
     EXPECT_EQ(sink->parent(), output.get());
 }
 
-// The About sheet against the real update controller: version, a manual check that fails, its
-// alert and dismissal, and the up-to-date alert.
+// The About sheet against the real update controller: a manual check that fails, its alert and
+// dismissal, and the up-to-date alert with the running version.
 TEST(QmlModuleLoadTest, AboutSheetDrivesTheUpdateController) {
     QQmlEngine engine;
-    orvane::ui::configureEngine(engine);
-    orvane::AppUpdateEnvironment environment;
+    ui::configureEngine(engine);
+    AppUpdateEnvironment environment;
     environment.runningVersion = QStringLiteral("1.2.3"); // no manifest addresses: every check fails
-    orvane::AppUpdateController controller(environment);
+    AppUpdateController controller(environment);
     QQmlComponent component(&engine);
     component.setData(
         "import QtQuick\nimport QtQuick.Window\nimport Orvane.App\nimport Orvane.Update\n"
@@ -152,14 +154,11 @@ TEST(QmlModuleLoadTest, AboutSheetDrivesTheUpdateController) {
     auto* sheet = window->property("sheet").value<QObject*>();
     QMetaObject::invokeMethod(sheet, "open");
     const auto child = [&](const char* name) { return sheet->findChild<QObject*>(QLatin1String(name)); };
-    ASSERT_TRUE(child("aboutVersion"));
-    EXPECT_EQ(child("aboutVersion")->property("text").toString(), QStringLiteral("版本 1.2.3"));
 
     QMetaObject::invokeMethod(child("checkForUpdatesButton"), "clicked");
     QObject* failed = child("checkFailedAlert");
     ASSERT_TRUE(QTest::qWaitFor([&] { return failed->property("visible").toBool(); }, 5000));
-    EXPECT_EQ(failed->property("message").toString(), controller.manualCheckErrorMessageText());
-    EXPECT_FALSE(controller.manualCheckErrorMessageText().isEmpty());
+    EXPECT_FALSE(failed->property("message").toString().isEmpty());
     QMetaObject::invokeMethod(failed, "buttonClicked", Q_ARG(int, 0));
     EXPECT_TRUE(controller.manualCheckErrorMessageText().isEmpty());
 

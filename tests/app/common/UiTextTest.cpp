@@ -18,15 +18,6 @@ TEST(UiTextTest, Percentages) {
         EXPECT_EQ(UiText::percent(fraction), QString::fromUtf8(text)) << fraction;
 }
 
-TEST(UiTextTest, UpdateAlertMessages) {
-    EXPECT_EQ(
-        UiText::updateOffer(QStringLiteral("1.3.0"), QStringLiteral("1.2"), QStringLiteral("修复若干问题")),
-        QStringLiteral("新版本 1.3.0 可用（当前 1.2）。\n\n修复若干问题"));
-    EXPECT_EQ(UiText::upToDate(QStringLiteral("1.2")), QStringLiteral("当前版本 1.2 已是最新。"));
-    EXPECT_EQ(UiText::elapsed(3725),
-              QStringLiteral("1:02:05")); // PlaybackTimeFormat's own table is in tests/telemetry
-}
-
 TEST(DesktopAppearanceTest, TheFirstSourceThatSaysSomethingDecides) {
     using P = DesktopAppearance::PortalScheme;
     struct Case {

@@ -1,10 +1,8 @@
-// A user's whole path through the main view model over a small real sample drive, with the
-// real scanner, players, exporters and Trash: import, open an event, switch to the grid and
-// back, mark a range, export a file and a grid, splice two saved events, delete an event. And
-// the drive and the destination misbehaving on the way.
+// A user's path through the main view model over a small real sample drive, with the real
+// scanner, players and exporters: a marked range exported and two events spliced, and which
+// frames and burned-in times each output holds. And the drive and the destination misbehaving.
 
 #include "FramePattern.h"
-#include "MultiCameraPreviewController.h"
 #include "OverlayRenderer.h"
 #include "VideoPreviewController.h"
 #include "ViewModelHarness.h"
@@ -29,49 +27,39 @@ constexpr int exportWaitMs = 60000;
 constexpr int loadWaitMs = 30000; // sanitizer builds are slow
 
 struct Probe {
-    QString codec;
-    int width = 0;
-    int height = 0;
-    int frames = 0;
+    int width = 0, height = 0, frames = 0;
 };
 
 Probe probe(const QString& path) {
-    const auto out = test::runProgram(
-        "ffprobe", {"-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
-                    "stream=codec_name,width,height,nb_read_frames", "-of", "json", path});
+    const auto out = test::runProgram("ffprobe", {"-v", "error", "-count_frames", "-select_streams", "v:0",
+                                                  "-show_entries", "stream=width,height,nb_read_frames",
+                                                  "-of", "json", path});
     const QJsonObject s =
         out ? QJsonDocument::fromJson(*out).object()["streams"].toArray().at(0).toObject() : QJsonObject();
-    return {s["codec_name"].toString(), s["width"].toInt(), s["height"].toInt(),
-            s["nb_read_frames"].toString().toInt()};
+    return {s["width"].toInt(), s["height"].toInt(), s["nb_read_frames"].toString().toInt()};
 }
 
-// The frame pattern of the first frame (in the top-left quarter for a grid).
-std::optional<sample::FramePattern> firstFramePattern(const QString& path, bool grid) {
+// The frame pattern of the first frame.
+std::optional<sample::FramePattern> firstFramePattern(const QString& path) {
     const Probe p = probe(path);
     const auto out = test::runProgram(
         "ffmpeg", {"-v", "error", "-i", path, "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "gray", "-"});
     if (!out || out->size() < p.width * p.height)
         return std::nullopt;
-    const int w = grid ? p.width / 2 : p.width;
-    const int h = grid ? p.height / 2 : p.height;
-    return sample::FramePattern::read(reinterpret_cast<const uint8_t*>(out->constData()), p.width, w, h);
+    return sample::FramePattern::read(reinterpret_cast<const uint8_t*>(out->constData()), p.width, p.width,
+                                      p.height);
 }
 
-// The real services, with the desktop's folder opening recorded.
 struct RealDrive {
     test::ScopedTimeZone zone{"Asia/Shanghai"};
     test::TempFolder folder;
-    test::ScopedEnvironment dataHome{"XDG_DATA_HOME", QFile::encodeName(folder / "home/.local/share")};
     test::ScopedEnvironment temp{"TMPDIR", QFile::encodeName(folder.makeFolder("tmp"))};
     QString root = folder / "TeslaCam";
-    QStringList opened;
     std::unique_ptr<MainViewModel> vm;
 
     RealDrive() {
         sample::writeDrive(sample::exampleDrive(root, sample::CarLayout::fourCamera, 0.125, minuteSeconds));
-        ViewModelServices services = ViewModelServices::standard();
-        services.openUrl = [this](const QUrl& url) { opened << url.toLocalFile(); };
-        vm = std::make_unique<MainViewModel>(services);
+        vm = std::make_unique<MainViewModel>(ViewModelServices::standard());
         vm->exporter()->setExportQuality(QStringLiteral("balanced"));
         vm->exporter()->setCustomOutputDirectoryPath(folder.makeFolder("exports"));
     }
@@ -91,10 +79,6 @@ struct RealDrive {
             },
             loadWaitMs);
     }
-    bool gridReady() {
-        const MultiCameraPreviewController& grid = *vm->preview()->multiCameraPreview();
-        return waitUntil([&] { return grid.duration() > 0 && !grid.isLoading(); }, loadWaitMs);
-    }
     bool exported() {
         return waitUntil([&] { return !vm->exporter()->isProcessing(); }, exportWaitMs) &&
                vm->messages()->errorMessage().isEmpty();
@@ -106,7 +90,7 @@ struct RealDrive {
 
 } // namespace
 
-TEST(ViewModelEndToEnd, aUsersPathFromImportToDeletion) {
+TEST(ViewModelEndToEnd, aUsersPathFromImportToTheSplice) {
     RealDrive d;
     auto [library, preview, merge, exporter, messages] = test::features(*d.vm);
     ASSERT_TRUE(d.imported());
@@ -122,19 +106,6 @@ TEST(ViewModelEndToEnd, aUsersPathFromImportToDeletion) {
     EXPECT_EQ(minuteStart, event.startTime + 60);
     EXPECT_EQ(preview.watermarkText(0.5), OverlayRenderer::watermarkText(minuteStart + 0.5));
 
-    // To the grid and back, keeping the time.
-    const double kept = 10.5 * frame; // inside a frame, not on its edge
-    preview.videoPreview()->seek(kept);
-    preview.switchCameraFilter(QStringLiteral("all"));
-    ASSERT_TRUE(d.gridReady());
-    EXPECT_NEAR(preview.multiCameraPreview()->currentTime(), kept, 1e-9);
-    EXPECT_EQ(preview.multiCameraPreview()->cameraSlots().front().video->fileName,
-              preview.selectedVideo()->fileName);
-    preview.switchCameraFilter(QStringLiteral("front"));
-    ASSERT_TRUE(d.singleReady());
-    EXPECT_NEAR(preview.videoPreview()->currentTime(), kept, 1e-9);
-    EXPECT_FALSE(preview.multiCameraPreview()->isPlaying());
-
     // A range of 9 to 27 frames, exported from the front camera.
     preview.videoPreview()->seek(9 * frame);
     EXPECT_FALSE(preview.recordExportRangeStart().isError);
@@ -146,10 +117,8 @@ TEST(ViewModelEndToEnd, aUsersPathFromImportToDeletion) {
     EXPECT_EQ(QFileInfo(single).fileName(),
               preview.selectedVideo()->fileName.chopped(4) + "_watermarked.mp4");
     Probe p = probe(single);
-    EXPECT_EQ(p.codec, "h264");
-    EXPECT_EQ(p.width, 160);
     EXPECT_EQ(p.frames, 18);
-    auto first = firstFramePattern(single, false);
+    auto first = firstFramePattern(single);
     ASSERT_TRUE(first);
     EXPECT_EQ(first->frameIndex, 9);
     EXPECT_EQ(first->cameraIndex, sample::cameraIndex(CameraAngle::front));
@@ -157,27 +126,9 @@ TEST(ViewModelEndToEnd, aUsersPathFromImportToDeletion) {
     EXPECT_NEAR(exporter.exportResultStartDate(), minuteStart + 9 * frame, 1e-3);
     EXPECT_EQ(OverlayRenderer::watermarkText(exporter.exportResultStartDate()),
               preview.watermarkText(9 * frame));
-    EXPECT_EQ(messages.successMessage(), "视频已成功导出");
-    exporter.clearExportResult();
-
-    // The same minute as a grid, its first half second.
-    preview.switchCameraFilter(QStringLiteral("all"));
-    ASSERT_TRUE(d.gridReady());
-    preview.setExportRangeStart(0);
-    preview.setExportRangeEnd(0.5);
-    exporter.startProcessing();
-    ASSERT_TRUE(d.exported()) << messages.errorMessage().toStdString();
-    p = probe(exporter.exportResultPath().value_or(""));
-    EXPECT_EQ(p.width, 1280);
-    EXPECT_EQ(p.height, 720);
-    EXPECT_EQ(p.frames, 18);
-    EXPECT_TRUE(
-        QFileInfo(exporter.exportResultPath().value_or("")).fileName().endsWith("_grid_watermarked.mp4"));
-    EXPECT_NEAR(exporter.exportResultStartDate(), minuteStart, 1e-3);
     exporter.clearExportResult();
 
     // A splice of the two saved events, front camera.
-    preview.switchCameraFilter(QStringLiteral("front"));
     preview.closeEventPreview();
     merge.startMergeSelection();
     merge.toggleMergeEvent(d.saved(1).id.toString());
@@ -192,7 +143,7 @@ TEST(ViewModelEndToEnd, aUsersPathFromImportToDeletion) {
     // A join cuts by stream copy, so it may begin at the key frame before the kept start; the
     // burned-in time then is that earlier frame's own.
     p = probe(exporter.exportResultPath().value_or(""));
-    first = firstFramePattern(exporter.exportResultPath().value_or(""), false);
+    first = firstFramePattern(exporter.exportResultPath().value_or(""));
     ASSERT_TRUE(first);
     EXPECT_LE(first->frameIndex, fps / 2);
     EXPECT_EQ(p.frames, 3 * fps - first->frameIndex);
@@ -201,20 +152,6 @@ TEST(ViewModelEndToEnd, aUsersPathFromImportToDeletion) {
     exporter.clearExportResult();
     merge.cancelMergeSelection();
     EXPECT_TRUE(d.temporaryLeftovers().isEmpty()) << d.temporaryLeftovers().join(',').toStdString();
-
-    // Delete the one-minute saved event: its files go to the Trash and it leaves the list.
-    const TeslaClipEvent doomed = d.saved(0);
-    library.startDeleteSelection();
-    library.toggleDeleteEvent(doomed.id.toString());
-    library.deleteSelectedEvents();
-    ASSERT_TRUE(waitUntil([&] { return !library.isDeletingEvents(); }, loadWaitMs));
-    EXPECT_EQ(messages.errorMessage(), "");
-    EXPECT_EQ(messages.statusMessage(), "已将 1 个片段的 4 个源视频移到废纸篓");
-    EXPECT_EQ(library.eventsInSelectedCategory()->count(), 1);
-    EXPECT_EQ(library.eventsInSelectedCategory()->indexOf(doomed.id.toString()), -1);
-    EXPECT_EQ(QDir(d.folder / "home/.local/share/Trash/files").entryList(QDir::Files).size(), 4);
-    EXPECT_FALSE(QFileInfo::exists(
-        doomed.folderURL + "/" + LocalTime::format(doomed.startTime, "yyyy-MM-dd_HH-mm-ss") + "-front.mp4"));
 }
 
 TEST(ViewModelEndToEnd, aDriveUnpluggedAndADestinationLockedEachGiveTheirText) {
@@ -241,20 +178,6 @@ TEST(ViewModelEndToEnd, aDriveUnpluggedAndADestinationLockedEachGiveTheirText) {
     EXPECT_TRUE(d.temporaryLeftovers().isEmpty());
     messages.setErrorMessage(QString());
 
-    // The event's files vanish before deletion: nothing to move, nothing changes.
-    const TeslaClipEvent vanished = d.saved(0);
-    for (const QString& name : QDir(vanished.folderURL).entryList({"*.mp4"}))
-        QFile::remove(vanished.folderURL + "/" + name);
-    preview.closeEventPreview();
-    library.startDeleteSelection();
-    library.toggleDeleteEvent(vanished.id.toString());
-    library.deleteSelectedEvents();
-    ASSERT_TRUE(waitUntil([&] { return !library.isDeletingEvents(); }, loadWaitMs));
-    EXPECT_EQ(messages.errorMessage(), "没有找到该片段对应的源视频，可能已被移动或删除。");
-    EXPECT_EQ(library.eventsInSelectedCategory()->count(), 2);
-    EXPECT_TRUE(library.isDeleteSelectionMode());
-    library.cancelDeleteSelection();
-
     // The drive is unplugged between import and opening an event.
     QDir(d.root).removeRecursively();
     preview.selectEvent(d.saved(1));
@@ -267,11 +190,4 @@ TEST(ViewModelEndToEnd, aDriveUnpluggedAndADestinationLockedEachGiveTheirText) {
     exporter.startProcessing();
     EXPECT_FALSE(exporter.isProcessing());
     EXPECT_EQ(messages.errorMessage(), "请先选择要导出的视频");
-
-    // Choosing a folder that is not a drive keeps the library as it was.
-    library.importTeslaCamPaths({d.folder.makeFolder("Documents")});
-    ASSERT_TRUE(waitUntil([&] { return !library.isImporting(); }, loadWaitMs));
-    EXPECT_EQ(messages.errorMessage(),
-              "未识别为 TeslaCam 文件夹，请选择包含 RecentClips、SentryClips、SavedClips 的根目录。");
-    EXPECT_EQ(library.eventsInSelectedCategory()->count(), 2);
 }

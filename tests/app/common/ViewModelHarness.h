@@ -3,14 +3,18 @@
 // with scripted players and a scripted exporter. Interface thread.
 
 #include "../../playback/FakePreviewEnvironment.h"
+#include "AppMessages.h"
 #include "ClipDeletionService.h"
-#include "Features.h"
+#include "ExportViewModel.h"
+#include "LibraryViewModel.h"
+#include "MainViewModel.h"
+#include "MergeViewModel.h"
+#include "PreviewViewModel.h"
 #include "SampleDrive.h"
 #include "TestSupport.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QMetaMethod>
 #include <QSet>
 #include <QSignalSpy>
 #include <atomic>
@@ -20,6 +24,19 @@
 #include <mutex>
 
 namespace orvane::test {
+
+// The features by name: auto [library, preview, merge, exporter, messages] = test::features(vm);
+struct Features {
+    LibraryViewModel& library;
+    PreviewViewModel& preview;
+    MergeViewModel& merge;
+    ExportViewModel& exporter;
+    AppMessages& messages;
+};
+
+inline Features features(MainViewModel& vm) {
+    return {*vm.library(), *vm.preview(), *vm.merge(), *vm.exporter(), *vm.messages()};
+}
 
 // Lets the event loop run for a while (late results get their chance to arrive).
 inline void settle(int milliseconds = 100) {
@@ -73,34 +90,6 @@ private:
     std::condition_variable changed_;
     QSet<QString> held_;
     QSet<QString> arrived_;
-};
-
-// Records which of the objects' change signals were emitted.
-class SignalRecorder {
-public:
-    explicit SignalRecorder(std::initializer_list<QObject*> sources) {
-        for (QObject* source : sources) {
-            const QMetaObject* meta = source->metaObject();
-            for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
-                const QMetaMethod m = meta->method(i);
-                if (m.methodType() == QMetaMethod::Signal && m.parameterCount() == 0)
-                    spies_.push_back(std::make_unique<QSignalSpy>(source, m));
-            }
-        }
-    }
-    // The signals emitted since the last call.
-    QStringList take() {
-        QStringList names;
-        for (auto& spy : spies_)
-            if (!spy->isEmpty()) {
-                names << QString::fromLatin1(spy->signal());
-                spy->clear();
-            }
-        return names;
-    }
-
-private:
-    std::vector<std::unique_ptr<QSignalSpy>> spies_;
 };
 
 struct Harness {

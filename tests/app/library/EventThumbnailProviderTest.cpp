@@ -1,10 +1,11 @@
+// The cards' pictures: decoded off the interface thread, fitted, cached, and never decoded for
+// cards scrolled away before their turn.
+
 #include "EventThumbnailProvider.h"
 
-#include "EventDurationProbe.h"
 #include "EventThumbnailSource.h"
-#include "SampleDrive.h"
-#include "TestSupport.h"
 
+#include <QMutex>
 #include <QSemaphore>
 #include <QTest>
 #include <QThread>
@@ -120,49 +121,6 @@ TEST(EventThumbnailProviderTest, CardsScrolledAwayAreNeverDecoded) {
     EXPECT_EQ(decoded, (std::vector<QString>{QStringLiteral("/cards/0"), QStringLiteral("/cards/3")}));
     EXPECT_EQ(imageOf(responses[3]).size(), QSize(8, 8));
     delete responses[3];
-}
-
-TEST(EventThumbnailProviderTest, RealCardsGetAPictureAndALength) {
-    test::ScopedTimeZone zone("UTC");
-    test::TempFolder root;
-    const QString folder = root.makeFolder(QStringLiteral("SavedClips/2024-05-01_10-20-30"));
-    const Instant minute = 1714558800;
-    for (int m = 0; m < 2; ++m) {
-        sample::ClipSpec spec;
-        spec.path =
-            folder + QLatin1Char('/') + sample::carTimeName(minute + 60 * m) + QStringLiteral("-front.mp4");
-        spec.width = 96;
-        spec.height = 64;
-        spec.seconds = 0.5;
-        spec.startTime = minute + 60 * m;
-        sample::writeClip(spec);
-    }
-    EventThumbnailProvider provider;
-    const QString source = EventThumbnailSource::url(eventIn(folder, minute));
-    std::unique_ptr<QQuickImageResponse> card(provider.requestImageResponse(source.mid(19), QSize()));
-    int reports = 0;
-    ASSERT_TRUE(waitFinished(card.get(), &reports));
-    EXPECT_EQ(imageOf(card.get()).size(), QSize(96, 64));
-
-    const QString missing = EventThumbnailSource::url(eventIn(root / QStringLiteral("gone")));
-    std::unique_ptr<QQuickImageResponse> gone(provider.requestImageResponse(missing.mid(19), QSize()));
-    int goneReports = 0;
-    ASSERT_TRUE(waitFinished(gone.get(), &goneReports));
-    EXPECT_EQ(gone->errorString(), QStringLiteral("无法生成预览"));
-
-    EventDurationProbe::clearCache();
-    EventDurationProbe probe;
-    probe.setSource(source);
-    EXPECT_EQ(probe.duration(), 0); // measured in the background
-    ASSERT_TRUE(QTest::qWaitFor([&] { return probe.duration() > 0; }, 10000));
-    EXPECT_NEAR(probe.duration(), 1.0, 0.06);
-    EventDurationProbe second; // another card of the same event: known at once
-    second.setSource(source);
-    EXPECT_NEAR(second.duration(), 1.0, 0.06);
-    EventDurationProbe nothing;
-    nothing.setSource(missing);
-    QTest::qWait(200);
-    EXPECT_EQ(nothing.duration(), 0);
 }
 
 } // namespace

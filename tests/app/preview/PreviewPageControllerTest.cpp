@@ -1,6 +1,6 @@
-// The event preview page's logic without a window: its rules as tables, the range toast's two
-// seconds on a virtual clock, and its actions on the players the camera filter shows (scripted
-// players over a content-free drive; every "minute" measures 60 s).
+// The event preview page's logic without a window: the range toast's two seconds on a virtual
+// clock, and its actions on the players the camera filter shows (scripted players over a
+// content-free drive; every "minute" measures 60 s).
 
 #include "PreviewPageController.h"
 
@@ -84,77 +84,6 @@ struct Page {
 
 } // namespace
 
-TEST(PreviewPageRules, detailTitleIsTheDayInTheUsersLocaleAndTheTimeRange) {
-    test::ScopedTimeZone zone("Asia/Shanghai");
-    TeslaClipEvent event;
-    event.startTime = test::utcSeconds(2024, 5, 1, 2, 19, 30); // 10:19:30 in Shanghai
-    event.endTime = event.startTime + 120;
-    struct Case {
-        const char* locale;
-        const char* title;
-    };
-    for (const Case& c : std::vector<Case>{{"zh_CN", "2024年5月1日 10:19:30～10:21:30"},
-                                           {"en_US", "May 1, 2024 10:19:30～10:21:30"},
-                                           {"de_DE", "1. Mai 2024 10:19:30～10:21:30"}}) {
-        SCOPED_TRACE(c.locale);
-        EXPECT_EQ(PreviewPageController::detailTitle(event, QLocale(QString::fromLatin1(c.locale))), c.title);
-    }
-    EXPECT_EQ(PreviewPageController::detailTitle(std::nullopt), "视频预览");
-}
-
-TEST(PreviewPageRules, textsOfTheRangeButtonsAndTheRate) {
-    EXPECT_EQ(PreviewPageController::rangeHelp("开始", false), "记录开始时间");
-    EXPECT_EQ(PreviewPageController::rangeHelp("结束", true), "重新记录结束时间");
-    EXPECT_EQ(PreviewPageController::rateTitle(1), "1×");
-    EXPECT_EQ(PreviewPageController::rateTitle(4), "4×");
-}
-
-TEST(PreviewPageRules, aspectRatioTurnsWithTheVideoAndStaysWithinLimits) {
-    struct Case {
-        int width, height, rotation;
-        std::optional<double> ratio;
-    };
-    for (const Case& c : std::vector<Case>{{1280, 960, 0, 4.0 / 3},
-                                           {2896, 1876, 180, 2896.0 / 1876},
-                                           {1920, 1080, 90, 1080.0 / 1920},
-                                           {400, 1000, 0, 0.5},   // very tall
-                                           {4000, 100, 270, 0.5}, // very wide, turned upright
-                                           {4000, 100, 0, 3.0},   // very wide
-                                           {0, 720, 0, std::nullopt},
-                                           {1280, 0, 0, std::nullopt}}) {
-        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " @" << c.rotation);
-        media::MediaInfo info;
-        info.width = c.width;
-        info.height = c.height;
-        info.rotation = c.rotation;
-        const auto ratio = PreviewPageController::aspectRatio(info);
-        ASSERT_EQ(ratio.has_value(), c.ratio.has_value());
-        if (ratio) {
-            EXPECT_DOUBLE_EQ(*ratio, *c.ratio);
-        }
-    }
-}
-
-// Frame k is shown from k/36 s to (k+1)/36 s; a step aims at the middle of the frame it wants.
-TEST(PreviewPageRules, aFrameStepLandsInsideTheNeighbouringFrame) {
-    struct Case {
-        double current;
-        int count;
-        double target;
-    };
-    for (const Case& c : std::vector<Case>{{10 * frame, 1, 11.5 * frame},        // on a boundary
-                                           {10 * frame - 1e-9, 1, 11.5 * frame}, // a hair before it
-                                           {10.7 * frame, 1, 11.5 * frame},      // inside a frame
-                                           {10.7 * frame, -1, 9.5 * frame},
-                                           {10 * frame, -2, 8.5 * frame},
-                                           {0, -1, 0},     // no frame before the first
-                                           {59.99, 1, 60}, // none after the last
-                                           {NAN, 1, 0}}) {
-        SCOPED_TRACE(testing::Message() << c.current << " " << c.count);
-        EXPECT_NEAR(PreviewPageController::frameStepTarget(c.current, c.count, frame, 60), c.target, 1e-9);
-    }
-}
-
 // A toast stays two seconds; a newer one replaces it and keeps its own two seconds, also when
 // the older one's timer still fires.
 TEST(PreviewPageToast, eachMessageKeepsItsOwnTwoSeconds) {
@@ -198,7 +127,9 @@ TEST(PreviewPageToast, eachMessageKeepsItsOwnTwoSeconds) {
         }
 }
 
-TEST(PreviewPageController, rangeButtonsRecordAndExplainThemselves) {
+// The range itself and its texts are the view model's (MainViewModelTest); the page shows them
+// and titles its buttons with the times recorded.
+TEST(PreviewPageController, rangeButtonsShowTheRecordedTimes) {
     Page p;
     VirtualTimers timers;
     p.page.setSchedule(timers.schedule());
@@ -206,39 +137,19 @@ TEST(PreviewPageController, rangeButtonsRecordAndExplainThemselves) {
     EXPECT_EQ(p.page.rangeFeedback(), "视频尚未准备好，请稍后再试");
     EXPECT_TRUE(p.page.rangeFeedbackIsError());
     EXPECT_FALSE(p.page.hasRangeStart());
-
     p.openTwoMinuteEvent(12.4);
     p.page.recordRangeStart();
-    EXPECT_EQ(p.page.rangeFeedback(), "已设置开始点 00:12");
-    EXPECT_FALSE(p.page.rangeFeedbackIsError());
     EXPECT_EQ(p.page.rangeStartTitle(), "00:12");
-    EXPECT_EQ(p.page.rangeStartHelp(), "重新记录开始时间");
     EXPECT_EQ(p.page.rangeEndTitle(), "结束");
-    EXPECT_EQ(p.page.rangeEndHelp(), "记录结束时间");
-
-    p.single().tick(5);
-    p.page.recordRangeEnd();
-    EXPECT_EQ(p.page.rangeFeedback(), "结束点必须晚于开始点");
-    EXPECT_TRUE(p.page.rangeFeedbackIsError());
-    EXPECT_FALSE(p.page.hasRangeEnd());
     p.single().tick(40);
     p.page.recordRangeEnd();
-    EXPECT_EQ(p.page.rangeFeedback(), "已设置结束点 00:40");
     EXPECT_EQ(p.page.rangeEndTitle(), "00:40");
-    p.single().tick(50);
-    p.page.recordRangeStart();
-    EXPECT_EQ(p.page.rangeFeedback(), "已设置开始点 00:50，原结束点已清除");
-    EXPECT_FALSE(p.page.hasRangeEnd());
 }
 
 TEST(PreviewPageController, theTransportDrivesThePlayerTheCameraFilterShows) {
     Page p;
     p.openTwoMinuteEvent(20);
-    EXPECT_TRUE(p.page.hasVideo());
-    EXPECT_FALSE(p.page.isVideoLoading());
     EXPECT_DOUBLE_EQ(p.page.timeline()->currentTime(), 20);
-    EXPECT_FALSE(p.page.watermarkText().isEmpty());
-
     p.single().seeks.clear();
     p.page.skipForward();
     p.page.skipBack();
@@ -258,8 +169,7 @@ TEST(PreviewPageController, theTransportDrivesThePlayerTheCameraFilterShows) {
     p.page.selectCamera(QStringLiteral("all"));
     EXPECT_TRUE(p.page.isGrid());
     EXPECT_TRUE(p.page.isVideoLoading());
-    ASSERT_TRUE(
-        test::waitUntil([&] { return !p.h.preview.measures.empty(); })); // the minute's files were read
+    ASSERT_TRUE(test::waitUntil([&] { return !p.h.preview.measures.empty(); })); // the files were read
     finishLoading(p.h.preview, 60);
     EXPECT_FALSE(p.page.isVideoLoading());
     EXPECT_EQ(p.page.rateTitle(), "4×"); // the grid took the rate over
@@ -268,7 +178,6 @@ TEST(PreviewPageController, theTransportDrivesThePlayerTheCameraFilterShows) {
     for (const QVariant& cell : cells)
         EXPECT_TRUE(cell.toMap().value("hasVideo").toBool())
             << cell.toMap().value("camera").toString().toStdString();
-    EXPECT_EQ(cells[3].toMap().value("title"), "右盲区");
 
     const MultiCameraPreviewController& grid = *p.preview().multiCameraPreview();
     for (const CameraSlot& slot : grid.cameraSlots())
@@ -286,7 +195,6 @@ TEST(PreviewPageController, minutesPlayOrArePickedForASplice) {
     EXPECT_FALSE(p.page.showsSegmentList());
     p.openTwoMinuteEvent(0);
     EXPECT_TRUE(p.page.showsSegmentList());
-    EXPECT_EQ(p.page.segmentHint(), "点击片段播放，或多选片段拼接");
     const auto groups = VideoTimestampGroup::groups(p.preview().videos());
     ASSERT_EQ(groups.size(), 2);
 
@@ -295,8 +203,6 @@ TEST(PreviewPageController, minutesPlayOrArePickedForASplice) {
 
     p.page.toggleSegmentSelection();
     EXPECT_TRUE(p.page.isSegmentSelecting());
-    EXPECT_EQ(p.page.segmentHint(), "选择两个或更多片段进行拼接");
-    EXPECT_EQ(p.page.segmentCountText(), "已选 0 段");
     p.page.activateSegment(groups[0].id);
     EXPECT_FALSE(p.page.canMergeSegments());
     p.page.continueSegmentMerge(); // one is not enough: nothing happens
@@ -310,8 +216,6 @@ TEST(PreviewPageController, minutesPlayOrArePickedForASplice) {
 
     p.page.toggleSegmentSelection();
     EXPECT_FALSE(p.page.isSegmentSelecting());
-    EXPECT_EQ(p.page.segmentHint(), "点击片段播放，或多选片段拼接");
-
     p.merge().closeMergeEditor();
     p.page.toggleSegmentSelection();
     p.page.escape(); // Esc ends the choosing first
@@ -319,19 +223,4 @@ TEST(PreviewPageController, minutesPlayOrArePickedForASplice) {
     EXPECT_TRUE(p.preview().selectedEvent().has_value());
     p.page.escape();
     EXPECT_FALSE(p.preview().selectedEvent().has_value());
-}
-
-TEST(PreviewPageController, backClosesTheEventAndExportNeedsAVideo) {
-    Page p;
-    EXPECT_EQ(p.page.detailTitle(), "视频预览");
-    EXPECT_FALSE(p.page.canExport());
-    p.page.exportSelection();
-    EXPECT_FALSE(p.h.vm->exporter()->isProcessing());
-    p.openTwoMinuteEvent(3);
-    EXPECT_NE(p.page.detailTitle(), "视频预览");
-    EXPECT_TRUE(p.page.canExport());
-    p.page.goBack();
-    EXPECT_FALSE(p.preview().selectedEvent().has_value());
-    EXPECT_EQ(p.page.detailTitle(), "视频预览");
-    EXPECT_FALSE(p.page.hasVideo());
 }

@@ -1,134 +1,447 @@
-// Renders the Orvane.App views in representative states into PNG files, at the window sizes a
-// user meets (900 × 700, the minimum, and 1920 × 1080), over real sample footage. Needs an X
-// server for the video (xvfb-run); scripts/screenshots.sh builds and runs it.
+// Renders the real Orvane window in named states into PNG files, at the window sizes a user meets
+// (900 × 700, the minimum, and 1920 × 1080), over real sample footage: each scene starts a fresh
+// application (view model, update controller, the window the program loads) and drives it there
+// as a user would. Needs an X server for the video (xvfb-run); scripts/screenshots.sh runs it.
 //
 //   orvane-ui-screenshots [--out DIR] [--scheme light|dark] [--suffix TEXT] [--sizes WxH,…] [--only a,b]
 
-#include "EventThumbnailSource.h"
-#include "FrameGrabber.h"
-#include "Instant.h"
-#include "MetadataParser.h"
-#include "PreviewFixtures.h"
+#include "MergeEditorController.h"
 #include "SampleDrive.h"
+#include "TelemetryTimeline.h"
+#include "TeslaTelemetryReader.h"
 #include "UiEngine.h"
-#include "WindowTestSupport.h"
+#include "WindowDriver.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QQmlComponent>
-#include <QQmlEngine>
-#include <QQuickWindow>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
-#include <algorithm>
+#include <cmath>
 #include <cstdio>
-#include <memory>
 
 Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
 Q_IMPORT_QML_PLUGIN(Orvane_UpdatePlugin)
 
-using namespace orvane;
-
+namespace orvane::screenshots {
 namespace {
 
-const QStringList allScenes = {
-    QStringLiteral("dashboard-drive"),
-    QStringLiteral("dashboard-accelerator"),
-    QStringLiteral("dashboard-states"),
-    QStringLiteral("thumbnails"),
-    QStringLiteral("export-bar"),
-    QStringLiteral("export-spinner"),
-    QStringLiteral("result-captures"),
-    QStringLiteral("result-empty"),
-    QStringLiteral("about"),
-    QStringLiteral("about-update"),
-    QStringLiteral("update-overlay"),
-    QStringLiteral("alert"),
-    QStringLiteral("window-empty"),
-    QStringLiteral("window-browser"),
-    QStringLiteral("window-sentry-empty"),
-    QStringLiteral("window-delete"),
-    QStringLiteral("window-export"),
-    QStringLiteral("window-result"),
-    QStringLiteral("window-about"),
-    QStringLiteral("window-update-alert"),
-    QStringLiteral("window-error"),
-    QStringLiteral("preview-single"),
-    QStringLiteral("preview-grid"),
-    QStringLiteral("preview-toast"),
-    QStringLiteral("merge-range"),
-    QStringLiteral("merge-review"),
-    QStringLiteral("preview-no-camera"),
-    QStringLiteral("preview-segments"),
-};
-// How long a scene may take to settle (thumbnails decode, the result page captures).
-constexpr int sceneTimeoutMs = 60000;
+// How long a step may take (thumbnails decode, exports run, the result page captures).
+constexpr int stepTimeoutMs = 60000;
 // Lets animations (toast fade, speed roll, gauge fill) finish before the picture is taken.
 constexpr int settleMs = 600;
+// The preview drive's second minute turns with a blinker while speeding up.
+constexpr uint64_t previewSeed = 410;
+constexpr double previewMinuteSeconds = 4;
+constexpr double pictureScale = 0.35;
+// The merge editor keeps this part of the first event, and the review stands this far into it.
+constexpr double keptStart = 1.5, keptEnd = 6.25, reviewTime = 3;
+const QString offeredVersion = QStringLiteral("0.2.0");
+const QString releaseNotes = QStringLiteral("四宫格导出更快；修复从 U 盘导入时偶尔卡住的问题。");
 
-// A small drive of saved events, one event whose folder is gone, an "exported" 720p clip and a
-// still frame for the mock video areas.
-QVariantMap makeFixtures(const QString& work) {
-    const QString root = work + QStringLiteral("/TeslaCam");
+bool waitFor(const std::function<bool()>& done) {
+    return test::waitUntil(done, stepTimeoutMs);
+}
+
+// The footage the scenes run over.
+struct Fixtures {
+    QString work;
+    // Six saved events on several days, a sentry event and a few recent minutes.
+    QString browseDrive;
+    // Two saved events (two minutes, then one) whose second minute turns with a blinker at speed.
+    QString previewDrive;
+    QString exportFolder;
+    // A moment of that minute worth showing on the dashboard, and where a range before it starts.
+    double driveTime = 0;
+    double rangeStart = 0;
+    // Offers a newer version whose download never ends.
+    QUrl updateManifest;
+};
+
+// How much a record shows on the dashboard: speed, a blinker, a pedal, the wheel turned.
+double interest(const TeslaTelemetrySample& s) {
+    return (s.speedMetersPerSecond > 5 ? 4 : 0) + (s.leftBlinker || s.rightBlinker ? 2 : 0) +
+           (s.brakeApplied || s.accelerator > 0 ? 1 : 0) + std::min(std::abs(s.steeringAngle), 90.0f) / 90;
+}
+
+// The time in a front file of its most telling record, not in its first second (a range starts
+// before it).
+double mostTellingMoment(const QString& frontFile, int framesPerSecond) {
+    std::vector<TeslaTelemetrySample> samples;
+    try {
+        samples = TeslaTelemetryReader::read(frontFile);
+    } catch (const std::exception&) {
+    }
+    size_t best = std::min(size_t(framesPerSecond), samples.empty() ? 0 : samples.size() - 1);
+    for (size_t i = best; i + 1 < samples.size(); ++i)
+        if (interest(samples[i]) > interest(samples[best]))
+            best = i;
+    return (double(best) + 0.5) / framesPerSecond;
+}
+
+QString writeBrowseDrive(const QString& work) {
     sample::DriveSpec drive;
-    drive.root = root;
-    drive.layout = sample::CarLayout::fourCamera;
-    drive.scale = 0.35;
+    drive.root = work + QStringLiteral("/BrowseDrive/TeslaCam");
+    drive.scale = pictureScale;
     drive.minuteSeconds = 2;
+    drive.seed = 7;
     const Instant day = LocalTime::fromFields(2024, 5, 1, 0, 0, 0).value_or(0);
     const QStringList cities = {QStringLiteral("上海"), QStringLiteral("杭州"), QStringLiteral("苏州"),
                                 QStringLiteral("南京"), QStringLiteral("宁波"), QStringLiteral("无锡")};
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < int(cities.size()); ++i) {
         sample::EventSpec event;
-        event.category = ClipCategory::saved;
         event.startTime = day + (8 + 2 * i) * 3600 + 17 * 60 + 5 * i;
         event.minutes = 1 + i % 3;
         event.city = cities[i];
         drive.events.push_back(event);
     }
-    drive.seed = 7;
     sample::writeDrive(drive);
-
-    QVariantList cards;
-    const EventsByCategory library = MetadataParser::scanLibrary({root});
-    for (const auto& [category, events] : library)
-        for (const TeslaClipEvent& event : events)
-            cards << QVariantMap{{QStringLiteral("source"), EventThumbnailSource::url(event)},
-                                 {QStringLiteral("title"), event.timeRangeTitle()},
-                                 {QStringLiteral("subtitle"), event.locationLine.value_or(QString())}};
-    TeslaClipEvent gone;
-    gone.folderURL = root + QStringLiteral("/SavedClips/unplugged");
-    gone.startTime = day + 23 * 3600;
-    // Second, so the placeholder is on screen at every size.
-    cards.insert(std::min<qsizetype>(1, cards.size()),
-                 QVariantMap{{QStringLiteral("source"), EventThumbnailSource::url(gone)},
-                             {QStringLiteral("title"), QStringLiteral("23:00:00")},
-                             {QStringLiteral("subtitle"), QStringLiteral("文件已移走")}});
-
-    sample::ClipSpec clip;
-    clip.path = work + QStringLiteral("/exports/TeslaCam_2024-05-01_10-19-30_前路.mp4");
-    QDir().mkpath(QFileInfo(clip.path).absolutePath());
-    clip.width = 1280;
-    clip.height = 720;
-    clip.seconds = 3;
-    clip.startTime = day + 10 * 3600 + 19 * 60 + 30;
-    sample::writeClip(clip);
-
-    media::FrameRequest request;
-    request.time = 1.0;
-    const QString frame = work + QStringLiteral("/frame.png");
-    media::FrameGrabber::grab(clip.path, request).image.save(frame);
-
-    return {{QStringLiteral("driveUrl"), QUrl::fromLocalFile(root)},
-            {QStringLiteral("exportFolderUrl"), QUrl::fromLocalFile(QFileInfo(clip.path).absolutePath())},
-            {QStringLiteral("cards"), cards},
-            {QStringLiteral("videoUrl"), QUrl::fromLocalFile(clip.path)},
-            {QStringLiteral("videoStartDate"), clip.startTime},
-            {QStringLiteral("frameUrl"), QUrl::fromLocalFile(frame)}};
+    return drive.root;
 }
+
+// An HTTP server on 127.0.0.1 that offers a newer version and never answers its download, so an
+// update stays "downloading" for the picture.
+class UpdateServer : public QObject {
+public:
+    UpdateServer() {
+        server_.listen(QHostAddress::LocalHost);
+        connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection())
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
+        });
+    }
+    QUrl manifest() const { return address(QStringLiteral("/manifest.json")); }
+
+private:
+    QUrl address(const QString& path) const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path));
+    }
+    void answer(QTcpSocket* socket) {
+        if (!socket->readAll().startsWith("GET /manifest.json"))
+            return; // the download waits
+        const QByteArray body =
+            QStringLiteral(R"({"version": "%1", "downloadURL": "%2", "releaseNotes": "%3"})")
+                .arg(offeredVersion, address(QStringLiteral("/update.tar.gz")).toString(), releaseNotes)
+                .toUtf8();
+        socket->write(
+            "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\nContent-Length: " +
+            QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        socket->disconnectFromHost();
+    }
+    QTcpServer server_;
+};
+
+class SceneApp;
+
+struct Scene {
+    QString name;
+    // Takes the application to the state; false when it did not get there in time.
+    std::function<bool(SceneApp&, const Fixtures&)> run;
+    // Exports wait for a cancel half-way (the export overlay's scene).
+    bool holdExports = false;
+};
+
+// A fresh application in the window the program loads, and the user's hands on it.
+class SceneApp : public test::AppWindow {
+public:
+    SceneApp(const Fixtures& fixtures, const Scene& scene, QSize size)
+        : test::AppWindow(fixtures.exportFolder, updates(fixtures)) {
+        *holdExports = scene.holdExports;
+        if (window)
+            window->resize(size);
+    }
+
+    // Every card on screen has its picture and its length.
+    bool thumbnailsSettled() {
+        return waitFor([&] {
+            const QList<QObject*> thumbs = ui->allShown(QStringLiteral("cardThumbnail"));
+            return !thumbs.isEmpty() && std::all_of(thumbs.begin(), thumbs.end(), [](QObject* t) {
+                const int status = t->property("imageStatus").toInt();
+                return status == 3 /* Image.Error */ ||
+                       (status == 1 /* Ready */ && t->property("duration").toDouble() > 0);
+            });
+        });
+    }
+    // Opens the saved event `index` (oldest first) of the imported drive on `camera`.
+    bool opened(size_t index, CameraAngle camera) {
+        vm->preview()->setCameraFilter(camera);
+        vm->preview()->selectEvent(saved().at(index));
+        return waitFor([&] {
+            QObject* page = previewPage();
+            return page && !page->property("isVideoLoading").toBool() &&
+                   (!page->property("hasVideo").toBool() || vm->preview()->activeDuration() > 0);
+        });
+    }
+    QObject* previewPage() const { return ui->pageController(QStringLiteral("previewLoader")); }
+    MergeEditorController* editor() const {
+        return qobject_cast<MergeEditorController*>(ui->pageController(QStringLiteral("mergeEditorLoader")));
+    }
+    // The shown player stands at `time` with its file open.
+    bool landed(PreviewController* player, double time) {
+        return waitFor([&] { return !player->isLoading() && std::abs(player->currentTime() - time) < 0.01; });
+    }
+    // …and the dashboard has its record.
+    bool previewAt(double time) {
+        QMetaObject::invokeMethod(previewPage(), "seek", Q_ARG(double, time));
+        auto* timeline = previewPage()->property("timeline").value<TelemetryTimeline*>();
+        return landed(vm->preview()->activePreview(), time) &&
+               waitFor([&] { return timeline->currentSample().has_value(); });
+    }
+    // The result page after an export of the open event, its controller ready.
+    QObject* exportedResult() {
+        vm->exporter()->startProcessing();
+        if (!ui->waitShown(QStringLiteral("exportResult"), stepTimeoutMs))
+            return nullptr;
+        QObject* result = ui->shown(QStringLiteral("exportResult"))->property("controller").value<QObject*>();
+        return waitFor([&] { return result->property("isReady").toBool(); }) ? result : nullptr;
+    }
+
+private:
+    static AppUpdateEnvironment updates(const Fixtures& fixtures) {
+        AppUpdateEnvironment environment;
+        environment.runningVersion = QStringLiteral("0.1.0");
+        environment.manifestCandidates = {fixtures.updateManifest};
+        environment.installation.temporaryFolder = fixtures.work;
+        return environment;
+    }
+};
+
+// Writes the footage under `work`.
+Fixtures makeFixtures(const QString& work, const QUrl& updateManifest) {
+    Fixtures f;
+    f.work = work;
+    f.exportFolder = work + QStringLiteral("/exports");
+    QDir().mkpath(f.exportFolder);
+    f.browseDrive = writeBrowseDrive(work);
+    f.updateManifest = updateManifest;
+
+    sample::DriveSpec drive;
+    drive.root = work + QStringLiteral("/PreviewDrive/TeslaCam");
+    drive.scale = pictureScale;
+    drive.minuteSeconds = previewMinuteSeconds;
+    drive.seed = previewSeed;
+    const Instant day = LocalTime::fromFields(2024, 5, 1, 0, 0, 0).value_or(0);
+    sample::EventSpec first;
+    first.startTime = day + 10 * 3600 + 19 * 60 + 30;
+    first.minutes = 2;
+    first.city = QStringLiteral("上海");
+    sample::EventSpec second = first;
+    second.startTime = day + 14 * 3600 + 2 * 60 + 8;
+    second.minutes = 1;
+    second.city = QStringLiteral("杭州");
+    drive.events = {first, second};
+    const QStringList written = sample::writeDrive(drive);
+    f.previewDrive = drive.root;
+    // The preview opens an event at its latest minute: the first event's second front file
+    // (files are written event by event, minute by minute).
+    f.driveTime =
+        mostTellingMoment(written.filter(QStringLiteral("-front.mp4")).value(1), drive.framesPerSecond);
+    f.rangeStart = std::max(f.driveTime - 1.5, 0.2);
+    return f;
+}
+
+bool previewScene(SceneApp& app, const Fixtures& f, CameraAngle camera) {
+    return app.imported(f.previewDrive) && app.opened(0, camera) && app.previewAt(f.driveTime);
+}
+
+bool mergeScene(SceneApp& app, const Fixtures& f, bool review) {
+    if (!app.imported(f.previewDrive))
+        return false;
+    MergeViewModel& merge = *app.vm->merge();
+    merge.startMergeSelection();
+    for (const TeslaClipEvent& e : app.saved())
+        merge.toggleMergeEvent(e.id.toString());
+    merge.prepareMergeEditor();
+    if (!waitFor([&] { return app.editor() && app.editor()->hasPreviewItem(); }))
+        return false;
+    VideoPreviewController* player = merge.mergePreview();
+    if (!waitFor([&] { return player->duration() > 0 && !player->isLoading(); }))
+        return false;
+    const QString first = merge.mergeItems().front().id.toString();
+    merge.setMergeRangeStart(keptStart, first);
+    merge.setMergeRangeEnd(keptEnd, first);
+    if (!review) {
+        player->seek(3.4);
+        return app.landed(player, 3.4);
+    }
+    app.editor()->performAction();
+    app.editor()->performAction();
+    if (!waitFor([&] { return app.editor()->isReviewPage(); }) || !app.landed(player, keptStart))
+        return false;
+    app.editor()->seekReview(reviewTime);
+    return app.landed(player, keptStart + reviewTime);
+}
+
+bool resultScene(SceneApp& app, const Fixtures& f) {
+    if (!app.imported(f.browseDrive) || !app.opened(5, CameraAngle::front))
+        return false;
+    QObject* result = app.exportedResult();
+    if (!result)
+        return false;
+    // Two captures a second apart, then both saved beside the video.
+    for (double t : {0.6, 1.4}) {
+        QMetaObject::invokeMethod(result, "beginScrub");
+        QMetaObject::invokeMethod(result, "scrub", Q_ARG(double, t));
+        QMetaObject::invokeMethod(result, "endScrub");
+        QTest::qWait(200);
+        QMetaObject::invokeMethod(result, "captureCurrentFrame");
+        if (!waitFor([&] { return !result->property("isCapturing").toBool(); }))
+            return false;
+    }
+    QMetaObject::invokeMethod(result, "saveAllCaptures");
+    return waitFor([&] { return !result->property("saveMessage").toString().isEmpty(); });
+}
+
+// Dashboards of several records side by side, made with fixed inputs.
+const char* dashboardsQml = R"(
+import QtQuick
+import QtQuick.Layouts
+import Orvane.App
+Rectangle {
+    color: Theme.window
+    ColumnLayout {
+        anchors.fill: parent; anchors.margins: Theme.spaceL; spacing: Theme.spaceM
+        TeslaDashboardView { Layout.fillWidth: true; hasTelemetry: false; presentation: DashboardPresentation {} }
+        TeslaDashboardView { Layout.fillWidth: true; presentation: DashboardPresentation {
+            hasSample: true; gear: 1; speedMetersPerSecond: 17.2; sampleSteeringAngle: -30; leftBlinker: true
+            acceleratorPercent: 35; autopilotState: 1 } }
+        TeslaDashboardView { Layout.fillWidth: true; presentation: DashboardPresentation {
+            hasSample: true; gear: 2; speedMetersPerSecond: -2.5; sampleSteeringAngle: 120; brakeApplied: true } }
+        TeslaDashboardView { Layout.fillWidth: true; presentation: DashboardPresentation {
+            hasSample: true; gear: 3; speedMetersPerSecond: 0.14; leftBlinker: true; rightBlinker: true } }
+        TeslaDashboardView { Layout.fillWidth: true; presentation: DashboardPresentation {
+            hasSample: true; gear: 7; speedMetersPerSecond: 33.4; acceleratorPercent: 150; autopilotState: 2 } }
+        Item { Layout.fillHeight: true }
+    }
+})";
+
+bool renderDashboards(QSize size, const QString& file) {
+    QQmlEngine engine;
+    ui::configureEngine(engine);
+    QQmlComponent component(&engine);
+    component.setData(dashboardsQml, QUrl(QStringLiteral("qrc:/screenshots/Dashboards.qml")));
+    QQuickWindow window;
+    std::unique_ptr<QObject> root(component.create());
+    auto* item = qobject_cast<QQuickItem*>(root.get());
+    if (!item)
+        return false;
+    item->setParentItem(window.contentItem());
+    item->setSize(size);
+    window.resize(size);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return false;
+    QTest::qWait(settleMs);
+    return window.grabWindow().save(file);
+}
+
+const std::vector<Scene>& scenes() {
+    using F = const Fixtures&;
+    static const std::vector<Scene> all = {
+        {"window-empty", [](SceneApp&, F) { return true; }},
+        {"window-browser",
+         [](SceneApp& a, F f) { return a.imported(f.browseDrive) && a.thumbnailsSettled(); }},
+        {"window-sentry-empty",
+         [](SceneApp& a, F f) {
+             return a.imported(f.browseDrive) &&
+                    (a.vm->library()->selectCategory(ClipCategory::sentry), true);
+         }},
+        {"window-delete",
+         [](SceneApp& a, F f) {
+             if (!a.imported(f.browseDrive) || !a.thumbnailsSettled())
+                 return false;
+             LibraryViewModel& library = *a.vm->library();
+             library.startDeleteSelection();
+             library.toggleDeleteEvent(library.eventsInSelectedCategoryList().at(0).id.toString());
+             library.toggleDeleteEvent(library.eventsInSelectedCategoryList().at(2).id.toString());
+             return a.ui->click(QStringLiteral("deleteSelectedButton")) &&
+                    a.ui->waitShown(QStringLiteral("deleteConfirmation"), stepTimeoutMs);
+         }},
+        {"window-export",
+         [](SceneApp& a, F f) {
+             if (!a.imported(f.browseDrive) || !a.opened(5, CameraAngle::front))
+                 return false;
+             a.vm->exporter()->startProcessing();
+             return waitFor([&] { return a.vm->exporter()->exportProgress() > 0.3; });
+         },
+         true},
+        {"window-result", resultScene},
+        {"window-about",
+         [](SceneApp& a, F f) {
+             return a.imported(f.browseDrive) &&
+                    a.ui->shown(QStringLiteral("contentView"))->setProperty("showAboutSheet", true);
+         }},
+        {"window-update-alert",
+         [](SceneApp& a, F f) {
+             a.updater->checkForUpdates(true);
+             return a.imported(f.browseDrive) && waitFor([&] { return a.updater->showUpdateAlert(); });
+         }},
+        {"window-updating",
+         [](SceneApp& a, F f) {
+             a.updater->checkForUpdates(true);
+             if (!a.imported(f.browseDrive) ||
+                 !waitFor([&] { return a.updater->availableUpdate().has_value(); }))
+                 return false;
+             a.updater->startUpdate();
+             return a.ui->waitShown(QStringLiteral("updatingOverlay"), stepTimeoutMs);
+         }},
+        {"window-error",
+         [](SceneApp& a, F f) {
+             // A folder that holds no footage: the import's own message.
+             return a.imported(f.browseDrive) &&
+                    (a.vm->library()->importTeslaCamPaths({f.exportFolder}), true) &&
+                    a.ui->waitShown(QStringLiteral("errorAlert"), stepTimeoutMs);
+         }},
+        {"preview-single", [](SceneApp& a, F f) { return previewScene(a, f, CameraAngle::front); }},
+        {"preview-grid", [](SceneApp& a, F f) { return previewScene(a, f, CameraAngle::all); }},
+        {"preview-toast",
+         [](SceneApp& a, F f) {
+             if (!previewScene(a, f, CameraAngle::front) || !a.previewAt(f.rangeStart))
+                 return false;
+             QMetaObject::invokeMethod(a.previewPage(), "recordRangeStart");
+             if (!a.previewAt(f.driveTime))
+                 return false;
+             QMetaObject::invokeMethod(a.previewPage(), "recordRangeEnd");
+             return true;
+         }},
+        {"preview-no-camera",
+         [](SceneApp& a, F f) { return a.imported(f.previewDrive) && a.opened(0, CameraAngle::leftPillar); }},
+        {"preview-segments",
+         [](SceneApp& a, F f) {
+             if (!previewScene(a, f, CameraAngle::front))
+                 return false;
+             a.vm->merge()->startSegmentMergeSelection();
+             a.vm->merge()->toggleMergeSegment(a.vm->preview()->selectedTimestampKey().value_or(QString()));
+             return a.vm->merge()->isSegmentMergeSelectionMode();
+         }},
+        {"merge-range", [](SceneApp& a, F f) { return mergeScene(a, f, false); }},
+        {"merge-review", [](SceneApp& a, F f) { return mergeScene(a, f, true); }},
+        {"dashboard-states", nullptr},
+    };
+    return all;
+}
+
+// Runs `scene` in a window of `size` and saves the picture to `file`; false when the scene did
+// not settle (the picture is still saved, for a look at what went wrong).
+bool render(const Scene& scene, const Fixtures& fixtures, QSize size, const QString& file) {
+    if (!scene.run)
+        return renderDashboards(size, file);
+    SceneApp app(fixtures, scene, size);
+    if (!app.window)
+        return false;
+    const bool ready = scene.run(app, fixtures);
+    QTest::qWait(settleMs);
+    app.window->grabWindow().save(file);
+    return ready;
+}
+
+// What ctest reads as "skipped": the video needs an X server (run under xvfb-run).
+constexpr int skipped = 77;
 
 QSize parseSize(const QString& text) {
     const QStringList parts = text.split(QLatin1Char('x'));
@@ -136,9 +449,9 @@ QSize parseSize(const QString& text) {
 }
 
 } // namespace
+} // namespace orvane::screenshots
 
-// What ctest reads as "skipped": the video needs an X server (run under xvfb-run).
-constexpr int skipped = 77;
+using namespace orvane::screenshots;
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -163,56 +476,34 @@ int main(int argc, char** argv) {
     options.process(app);
     const QString out = options.value(QStringLiteral("out"));
     QDir().mkpath(out);
-    const QStringList scenes = options.isSet(QStringLiteral("only"))
-                                   ? options.value(QStringLiteral("only")).split(QLatin1Char(','))
-                                   : allScenes;
-
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
     QTemporaryDir work;
     QElapsedTimer preparing;
     preparing.start();
-    QVariantMap fixtures = makeFixtures(work.path());
-    test::ViewModelFactory viewModels;
-    fixtures.insert(QStringLiteral("viewModels"), QVariant::fromValue<QObject*>(&viewModels));
-    const screenshots::PreviewFixtures preview = screenshots::makePreviewFixtures(work.path());
+    UpdateServer updateServer;
+    const Fixtures fixtures = makeFixtures(work.path(), updateServer.manifest());
     std::printf("sample footage ready (%lld ms)\n", preparing.elapsed());
-
-    QQmlEngine engine;
-    ui::configureEngine(engine);
-    QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/screenshots/Scenes.qml")));
-    std::unique_ptr<QObject> root(component.createWithInitialProperties(
-        {{QStringLiteral("fixtures"), fixtures},
-         {QStringLiteral("viewModel"), QVariant::fromValue<QObject*>(preview.viewModel.get())},
-         {QStringLiteral("previewFixtures"), preview.values}}));
-    auto* window = qobject_cast<QQuickWindow*>(root.get());
-    if (!window) {
-        std::fprintf(stderr, "%s\n", qPrintable(component.errorString()));
-        return 1;
-    }
-    window->show();
+    const QStringList only = options.isSet(QStringLiteral("only"))
+                                 ? options.value(QStringLiteral("only")).split(QLatin1Char(','))
+                                 : QStringList();
     int failures = 0;
     for (const QString& sizeText : options.value(QStringLiteral("sizes")).split(QLatin1Char(','))) {
         const QSize size = parseSize(sizeText);
-        window->resize(size);
-        for (const QString& scene : scenes) {
-            window->setProperty("scene", QString());
-            QTest::qWait(50);
-            window->setProperty("scene", scene);
+        for (const Scene& scene : scenes()) {
+            if (!only.isEmpty() && !only.contains(scene.name))
+                continue;
             QElapsedTimer timer;
             timer.start();
-            const bool ready =
-                QTest::qWaitFor([&] { return window->property("sceneReady").toBool(); }, sceneTimeoutMs);
-            QTest::qWait(settleMs);
             const QString file = QStringLiteral("%1/%2-%3x%4%5.png")
-                                     .arg(out, scene)
+                                     .arg(out, scene.name)
                                      .arg(size.width())
                                      .arg(size.height())
                                      .arg(options.value(QStringLiteral("suffix")));
-            window->grabWindow().save(file);
+            const bool ready = render(scene, fixtures, size, file);
             std::printf("%s %s (%lld ms)\n", ready ? "wrote" : "NOT READY", qPrintable(file),
                         timer.elapsed());
-            if (!ready)
-                ++failures;
+            failures += ready ? 0 : 1;
         }
     }
     return failures == 0 ? 0 : 1;

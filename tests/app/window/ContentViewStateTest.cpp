@@ -1,5 +1,5 @@
-// The main window's rules without a window: which screen fills it, which overlay lies over it,
-// what the category picker shows and which controls the browser's header offers.
+// The main window's rules without a window: which overlay lies over it and which controls the
+// browser's header offers. Which screen fills it the window tests show.
 
 #include "ContentViewState.h"
 
@@ -7,7 +7,6 @@
 
 using namespace orvane;
 using Inputs = ContentViewState::Inputs;
-using Screen = ContentViewState::Screen;
 using Overlay = ContentViewState::Overlay;
 using Controls = ContentViewState::HeaderControls;
 using Cards = ContentViewState::CardSelection;
@@ -21,41 +20,6 @@ Inputs imported(QStringList categories = {QStringLiteral("recent"), QStringLiter
     return in;
 }
 
-TEST(ContentViewState, TheFirstMatchingScreenFillsTheWindow) {
-    const auto with = [](auto set) {
-        Inputs in = imported();
-        set(in);
-        return in;
-    };
-    const struct {
-        const char* name;
-        Inputs in;
-        Screen screen;
-        bool preview;
-        bool browser;
-    } cases[] = {
-        {"library", imported(), Screen::LibraryScreen, false, true},
-        {"event open", with([](Inputs& i) { i.hasSelectedEvent = true; }), Screen::LibraryScreen, true,
-         false},
-        {"export over everything", with([](Inputs& i) {
-             i.isProcessing = i.hasExportResult = i.isMergeEditorPresented = i.hasSelectedEvent = true;
-         }),
-         Screen::ExportScreen, false, false},
-        {"result over the editor and the preview",
-         with([](Inputs& i) { i.hasExportResult = i.isMergeEditorPresented = i.hasSelectedEvent = true; }),
-         Screen::ResultScreen, false, false},
-        {"editor over the preview",
-         with([](Inputs& i) { i.isMergeEditorPresented = i.hasSelectedEvent = true; }),
-         Screen::MergeEditorScreen, false, false},
-    };
-    for (const auto& c : cases) {
-        const auto choice = ContentViewState::choose(c.in);
-        EXPECT_EQ(choice.screen, c.screen) << c.name;
-        EXPECT_EQ(choice.isFullPagePreviewVisible, c.preview) << c.name;
-        EXPECT_EQ(choice.isEventBrowserVisible, c.browser) << c.name;
-    }
-}
-
 TEST(ContentViewState, DeletingOutranksUpdatingAndEitherBlocksAnyScreen) {
     for (const bool processing : {false, true}) {
         Inputs in = imported();
@@ -66,22 +30,6 @@ TEST(ContentViewState, DeletingOutranksUpdatingAndEitherBlocksAnyScreen) {
         in.isDeletingEvents = true;
         EXPECT_EQ(ContentViewState::choose(in).blockingOverlay, Overlay::DeletingOverlay);
     }
-}
-
-TEST(ContentViewState, ThePickerShowsTheSelectedCategoryElseTheFirstElseSaved) {
-    Inputs in = imported({QStringLiteral("sentry"), QStringLiteral("saved")});
-    EXPECT_EQ(ContentViewState::choose(in).categorySelection, "sentry");
-    in.selectedCategory = QStringLiteral("saved");
-    EXPECT_EQ(ContentViewState::choose(in).categorySelection, "saved");
-
-    const auto none = ContentViewState::choose(imported({}));
-    EXPECT_EQ(none.categorySelection, "saved");
-    ASSERT_EQ(none.categoryOptions.size(), 1);
-    EXPECT_EQ(none.categoryOptions.first().toMap().value("title").toString(), "手动保存");
-    EXPECT_EQ(none.headerControls, Controls::NoControls) << "no category, no header controls";
-    Inputs before; // nothing imported yet
-    before.availableCategories = {QStringLiteral("saved")};
-    EXPECT_EQ(ContentViewState::choose(before).headerControls, Controls::NoControls);
 }
 
 TEST(ContentViewState, TheHeaderOffersTheControlsOfTheSelectionMode) {

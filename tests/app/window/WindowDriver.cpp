@@ -1,9 +1,16 @@
 #include "WindowDriver.h"
 
-#include "TestSupport.h"
+#include "MainWindowConfigurator.h"
+#include "MainWindowLoader.h"
+#include "SampleDrive.h"
 
+#include <QAccessible>
+#include <QGuiApplication>
 #include <QSet>
 #include <QTest>
+#include <QThread>
+#include <algorithm>
+#include <tuple>
 
 namespace orvane::test {
 
@@ -26,7 +33,33 @@ void collect(QObject* object, const std::function<bool(QObject*)>& match, QSet<Q
             collect(child, match, seen, out);
 }
 
+// An exporter that, while `hold` is set, reports a little progress and then waits until it is
+// cancelled. Every exporter takes its callbacks last.
+template <typename Exporter>
+Exporter holdable(const std::shared_ptr<std::atomic<bool>>& hold, const Exporter& real) {
+    return [hold, real](const auto&... arguments) {
+        const ExportCallbacks& callbacks = std::get<sizeof...(arguments) - 1>(std::tie(arguments...));
+        if (*hold) {
+            callbacks.onProgress(heldExportProgress);
+            while (!callbacks.cancel.isCancelled())
+                QThread::msleep(20);
+            callbacks.cancel.check();
+        }
+        return real(arguments...);
+    };
+}
+
+AppUpdateEnvironment quietUpdates() {
+    AppUpdateEnvironment environment;
+    environment.runningVersion = QStringLiteral("0.1.0"); // no manifest addresses: checks fail quietly
+    return environment;
+}
+
 } // namespace
+
+bool hasScreen() {
+    return QGuiApplication::platformName() != QLatin1String("offscreen");
+}
 
 bool WindowDriver::isShown(QObject* object) {
     if (auto* item = qobject_cast<QQuickItem*>(object))
@@ -43,13 +76,16 @@ QList<QObject*> WindowDriver::find(const std::function<bool(QObject*)>& match) c
     return out;
 }
 
+QObject* WindowDriver::named(const QString& name) const {
+    return find([&](QObject* o) { return o->objectName() == name; }).value(0);
+}
+
 QList<QObject*> WindowDriver::allShown(const QString& name) const {
     return find([&](QObject* o) { return o->objectName() == name && isShown(o); });
 }
 
 QObject* WindowDriver::shown(const QString& name) const {
-    const QList<QObject*> found = allShown(name);
-    return found.isEmpty() ? nullptr : found.first();
+    return allShown(name).value(0);
 }
 
 QQuickItem* WindowDriver::button(const QString& text) const {
@@ -67,18 +103,27 @@ bool WindowDriver::waitGone(const QString& name, int timeoutMs) const {
     return waitUntil([&] { return shown(name) == nullptr; }, timeoutMs);
 }
 
+QString WindowDriver::textOf(const QString& name) const {
+    QObject* o = shown(name);
+    return o ? o->property("text").toString() : QString();
+}
+
+QObject* WindowDriver::pageController(const QString& loader) const {
+    QObject* l = shown(loader);
+    QObject* page = l ? l->property("item").value<QObject*>() : nullptr;
+    return page && isShown(page) ? page->property("controller").value<QObject*>() : nullptr;
+}
+
 bool WindowDriver::click(QObject* object) const {
     auto* item = qobject_cast<QQuickItem*>(object);
     if (!item || !isShown(item) || !item->isEnabled())
         return false;
-    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-    QTest::mouseClick(window_, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+    QTest::mouseClick(window_, Qt::LeftButton, Qt::NoModifier, rectOf(item).center());
     QTest::qWait(afterEventMs);
     return true;
 }
 
 void WindowDriver::activate() const {
-    // Other tests' windows on the same X server may have taken the keyboard meanwhile.
     if (!window_->isActive()) {
         window_->requestActivate();
         [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(window_); // the caller sees if not
@@ -86,7 +131,7 @@ void WindowDriver::activate() const {
 }
 
 QQuickItem* WindowDriver::focusedItem() const {
-    activate(); // an inactive window reports no focus; activation gives the focus back to its item
+    activate(); // an inactive window reports no focus; activation gives it back to its item
     return window_->activeFocusItem();
 }
 
@@ -94,6 +139,87 @@ void WindowDriver::key(int key, Qt::KeyboardModifiers modifiers) const {
     activate();
     QTest::keyClick(window_, Qt::Key(key), modifiers);
     QTest::qWait(afterEventMs);
+}
+
+QRect WindowDriver::rectOf(QQuickItem* item) const {
+    return item->mapRectToScene(QRectF(0, 0, item->width(), item->height())).toAlignedRect();
+}
+
+QImage WindowDriver::picture(QQuickItem* item) const {
+    return window_->grabWindow().copy(rectOf(item));
+}
+
+QStringList WindowDriver::unnamedButtons() const {
+    QStringList names;
+    for (QObject* button :
+         find([](QObject* o) { return o->inherits("QQuickAbstractButton") && isShown(o); })) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+        if (!accessible || accessible->text(QAccessible::Name).trimmed().isEmpty())
+            names << button->objectName();
+    }
+    return names;
+}
+
+AppWindow::AppWindow(const QString& exportFolder, const AppUpdateEnvironment& updates) {
+    ViewModelServices services = ViewModelServices::standard();
+    services.openUrl = [opened = opened](const QUrl& url) { *opened << url.toLocalFile(); };
+    ExportEngine& e = services.exportEngine;
+    e.exportSync = holdable(holdExports, e.exportSync);
+    e.exportContinuous = holdable(holdExports, e.exportContinuous);
+    e.exportGrid = holdable(holdExports, e.exportGrid);
+    vm = std::make_unique<MainViewModel>(services);
+    vm->exporter()->setExportQuality(QStringLiteral("balanced"));
+    vm->exporter()->setCustomOutputDirectoryPath(exportFolder);
+    updater = std::make_unique<AppUpdateController>(updates);
+    window = ui::loadMainWindow(*engine_, *vm, *updater);
+    if (!window)
+        return;
+    ui::MainWindowConfigurator::present(*window);
+    if (!QTest::qWaitForWindowExposed(window)) {
+        window = nullptr;
+        return;
+    }
+    ui = std::make_unique<WindowDriver>(window);
+}
+
+AppWindow::~AppWindow() {
+    vm->exporter()->cancelExport();
+    engine_.reset(); // the window goes before the state it shows
+}
+
+bool AppWindow::imported(const QString& root) {
+    vm->library()->importTeslaCamPaths({root});
+    return waitUntil([&] { return vm->library()->hasImported() && !vm->library()->isImporting(); },
+                     screenWaitMs) &&
+           ui->waitShown(QStringLiteral("eventSections"));
+}
+
+ScreenFixture::ScreenFixture() : app(exports, quietUpdates()) {
+    sample::writeDrive(sample::exampleDrive(drive, sample::CarLayout::fourCamera, 0.25, 2));
+}
+
+std::vector<TeslaClipEvent> AppWindow::saved() const {
+    std::vector<TeslaClipEvent> events = vm->library()->eventsByCategory().at(ClipCategory::saved);
+    std::sort(events.begin(), events.end(),
+              [](const auto& a, const auto& b) { return a.startTime < b.startTime; });
+    return events;
+}
+
+double meanLuma(const QImage& image) {
+    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+    double sum = 0;
+    for (int y = 0; y < gray.height(); ++y)
+        for (int x = 0; x < gray.width(); ++x)
+            sum += gray.constScanLine(y)[x];
+    return gray.isNull() ? 0 : sum / (double(gray.width()) * gray.height());
+}
+
+std::optional<sample::FramePattern> framePattern(const QImage& image) {
+    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+    if (gray.isNull())
+        return std::nullopt;
+    return sample::FramePattern::read(gray.constBits(), int(gray.bytesPerLine()), gray.width(),
+                                      gray.height());
 }
 
 } // namespace orvane::test

@@ -1,37 +1,67 @@
 #pragma once
-// Finds the items of a QML window by objectName or text and clicks and types on them the way a
-// user would (QtTest events at the item's centre). Interface thread.
+// The program's window as the window tests, the screen tests and the screenshots meet it: loaded
+// by ui::loadMainWindow over a real MainViewModel, and driven like a user (find items by
+// objectName or text, click, type, read the picture). Interface thread; needs an X server for
+// the video.
 
+#include "AppMessages.h"
+#include "AppUpdateController.h"
+#include "ExportViewModel.h"
+#include "FramePattern.h"
+#include "LibraryViewModel.h"
+#include "MainViewModel.h"
+#include "MergeViewModel.h"
+#include "PreviewViewModel.h"
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QImage>
+#include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QString>
+#include <atomic>
 #include <functional>
+#include <memory>
+#include <optional>
 
 namespace orvane::test {
+
+// Sanitizer builds decode slowly.
+inline constexpr int screenWaitMs = 30000;
+inline constexpr int exportWaitMs = 120000;
+// Where a held export stands while it waits for its cancel.
+inline constexpr double heldExportProgress = 0.37;
+
+// The picture on screen needs a real X server; the offscreen platform draws no video.
+bool hasScreen();
 
 class WindowDriver {
 public:
     explicit WindowDriver(QQuickWindow* window) : window_(window) {}
 
-    // Every object under the window (items and their non-visual children, popups included)
-    // for which `match` holds.
+    // Every object under the window (items, their non-visual children, popups) `match` accepts.
     QList<QObject*> find(const std::function<bool(QObject*)>& match) const;
-    // The first object named `name` that is on screen; nullptr when none is.
+    QObject* named(const QString& name) const; // shown or not
     QObject* shown(const QString& name) const;
     QList<QObject*> allShown(const QString& name) const;
-    // The first button on screen whose text is `text`.
     QQuickItem* button(const QString& text) const;
-    // Waits until `name` is on screen (true) or the time runs out.
-    bool waitShown(const QString& name, int timeoutMs) const;
-    bool waitGone(const QString& name, int timeoutMs) const;
+    bool waitShown(const QString& name, int timeoutMs = screenWaitMs) const;
+    bool waitGone(const QString& name, int timeoutMs = screenWaitMs) const;
+    QString textOf(const QString& name) const;
+    // The controller of the page a loader ("previewLoader", "mergeEditorLoader") holds.
+    QObject* pageController(const QString& loader) const;
 
-    // A left click at the item's centre; false when it is not on screen.
+    // A left click at the item's centre; false when it is hidden or disabled.
     bool click(QObject* item) const;
     bool click(const QString& name) const { return click(shown(name)); }
-    // A key press on the window, made active first.
+    // A key press on the window, made active first: another window may have taken the keyboard.
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const;
-    // The item with the keyboard focus, the window made active first.
     QQuickItem* focusedItem() const;
+
+    QRect rectOf(QQuickItem* item) const;
+    QImage picture(QQuickItem* item) const;
+    // The objectNames of the buttons and tabs on screen that a screen reader could not name.
+    QStringList unnamedButtons() const;
 
     static bool isShown(QObject* object);
 
@@ -40,5 +70,48 @@ private:
 
     QQuickWindow* window_;
 };
+
+// The program's window over a fresh view model of the real services, the desktop's folder
+// opening recorded, and exports that can be held half-way until cancelled.
+class AppWindow {
+public:
+    AppWindow(const QString& exportFolder, const AppUpdateEnvironment& updates);
+    ~AppWindow();
+
+    bool imported(const QString& root);
+    // The saved events, oldest first.
+    std::vector<TeslaClipEvent> saved() const;
+
+    std::shared_ptr<std::atomic<bool>> holdExports = std::make_shared<std::atomic<bool>>(false);
+    std::shared_ptr<QStringList> opened = std::make_shared<QStringList>();
+    std::unique_ptr<MainViewModel> vm;
+    std::unique_ptr<AppUpdateController> updater;
+    QQuickWindow* window = nullptr;
+    std::unique_ptr<WindowDriver> ui;
+
+private:
+    std::unique_ptr<QQmlApplicationEngine> engine_ = std::make_unique<QQmlApplicationEngine>();
+};
+
+// A small real drive (saved events of two minutes and one on two days, a sentry event, recent
+// minutes; 320 × 240, two-second "minutes") in the program's window, the Trash and temporary
+// files kept in the test's own folder. Update checks fail quietly.
+struct ScreenFixture {
+    ScopedTimeZone zone{"Asia/Shanghai"};
+    TempFolder folder;
+    ScopedEnvironment dataHome{"XDG_DATA_HOME", QFile::encodeName(folder / "home/.local/share")};
+    ScopedEnvironment temp{"TMPDIR", QFile::encodeName(folder.makeFolder("tmp"))};
+    QString drive = folder / "TeslaCam";
+    QString exports = folder.makeFolder("exports");
+    AppWindow app;
+
+    ScreenFixture();
+    bool imported() { return app.imported(drive); }
+};
+
+// Mean brightness (0 … 255) of a picture; a black box is near 0.
+double meanLuma(const QImage& image);
+// The frame index and camera the sample footage drew into the picture.
+std::optional<sample::FramePattern> framePattern(const QImage& image);
 
 } // namespace orvane::test

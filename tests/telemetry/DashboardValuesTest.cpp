@@ -1,5 +1,8 @@
-// Which record the dashboard shows for a position in a file, and the smoothed steering angle.
+// What the dashboard shows: the record for a position in a file, the pedal on one scale whichever
+// the file used, elapsed-time labels. (The smoothed steering angle is the app's timeline test.)
 
+#include "AcceleratorScale.h"
+#include "PlaybackTimeFormat.h"
 #include "TelemetryInterpolation.h"
 
 #include <cmath>
@@ -46,8 +49,7 @@ TEST(TelemetryInterpolation, ProgressIsLocalTimeOverDurationWithinZeroToOne) {
     const struct {
         double local, duration, progress;
     } cases[] = {
-        {30, 60, 0.5}, {0, 60, 0},   {-1, 60, 0},  {90, 60, 1},  {60, 60, 1},  {30, 0, 0},
-        {30, -5, 0},   {30, inf, 0}, {30, nan, 0}, {nan, 60, 0}, {inf, 60, 1},
+        {30, 60, 0.5}, {-1, 60, 0}, {90, 60, 1}, {30, 0, 0}, {30, inf, 0}, {nan, 60, 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(interp::progress(c.local, c.duration), c.progress) << c.local << " / " << c.duration;
@@ -63,11 +65,8 @@ TEST(TelemetryInterpolation, MapsPositionsOntoRecords) {
     } cases[] = {
         // 1,800 records numbered 100…1,899 at half way: target 999.5 lies between 999 and 1,000.
         {"numbered at half", run(100, 1800), 0.5, TelemetryInterpolation{899, 900, 0.5}, 900},
-        {"numbered at start", run(100, 1800), 0, TelemetryInterpolation{0, 0, 0}, 0},
-        {"numbered at end", run(100, 1800), 1, TelemetryInterpolation{1798, 1799, 1}, 1799},
         // A dropped record (102) is bridged through the numbers, not the indices.
         {"dropped record", numbered({100, 101, 103, 104}), 0.5, TelemetryInterpolation{1, 2, 0.5}, 2},
-        {"unnumbered at half", unnumbered(11), 0.5, TelemetryInterpolation{5, 6, 0}, 5},
         {"unnumbered at end", unnumbered(11), 1, TelemetryInterpolation{10, 10, 0}, 10},
         {"unnumbered in between", unnumbered(11), 0.57, TelemetryInterpolation{5, 6, 0.7}, 6},
         {"one record", run(7, 1), 0.8, TelemetryInterpolation{0, 0, 0}, 0},
@@ -92,21 +91,6 @@ TEST(TelemetryInterpolation, MapsPositionsOntoRecords) {
     }
 }
 
-TEST(TelemetryInterpolation, SteeringMovesLinearlyBetweenRecordsInDoublePrecision) {
-    Samples samples = run(0, 3);
-    samples[0].steeringAngle = 10;
-    samples[1].steeringAngle = 20;
-    samples[2].steeringAngle = -40;
-    EXPECT_DOUBLE_EQ(interp::steeringAngle(samples, {0, 1, 0.25}), 12.5);
-    EXPECT_DOUBLE_EQ(interp::steeringAngle(samples, {1, 2, 0.5}), -10);
-    EXPECT_DOUBLE_EQ(interp::steeringAngle(samples, {2, 2, 0}), -40);
-    // Not rounded to the records' single precision.
-    samples[0].steeringAngle = 0.1f;
-    samples[1].steeringAngle = 0.2f;
-    EXPECT_DOUBLE_EQ(interp::steeringAngle(samples, {0, 1, 1.0 / 3}),
-                     double(0.1f) + (double(0.2f) - double(0.1f)) / 3);
-}
-
 // A one-second file of 36 frames, one record per frame: on every frame boundary and inside
 // every frame, over the whole file, the record shown is the frame on screen or its neighbour.
 TEST(TelemetryInterpolation, RecordShownStaysWithinOneFrameOfThePicture) {
@@ -122,4 +106,43 @@ TEST(TelemetryInterpolation, RecordShownStaysWithinOneFrameOfThePicture) {
             const auto shown = int64_t(*interp::nearestSample(samples, *at).frameSequenceNumber - firstFrame);
             EXPECT_LE(std::abs(shown - frame), 1) << "t = " << local;
         }
+}
+
+// Rescaling a file on the fraction scale is the app's timeline test.
+TEST(AcceleratorScale, DecidesPerFile) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const struct {
+        const char* name;
+        std::vector<float> values;
+        AcceleratorScale scale;
+    } cases[] = {
+        {"all zero", {0, 0, 0}, AcceleratorScale::percent},
+        {"full throttle fraction", {0, 1}, AcceleratorScale::fraction},
+        {"one value above one", {0.5f, 1.01f}, AcceleratorScale::percent},
+        {"negative value", {-0.1f, 0.5f}, AcceleratorScale::percent},
+        {"not a number", {nan, 0.5f}, AcceleratorScale::percent},
+    };
+    for (const auto& c : cases) {
+        Samples samples(c.values.size());
+        for (size_t i = 0; i < c.values.size(); ++i)
+            samples[i].accelerator = c.values[i];
+        EXPECT_EQ(AcceleratorScaling::detect(samples), c.scale) << c.name;
+    }
+}
+
+// The last row is capped below what 64 bits hold rather than overflowing.
+TEST(PlaybackTimeFormat, FormatsSecondsAsLabels) {
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double seconds;
+        const char* text;
+    } cases[] = {
+        {0.999, "00:00"},        {75.9, "01:15"},
+        {3599.999, "59:59"},     {3600, "1:00:00"},
+        {3725, "1:02:05"},       {360000, "100:00:00"},
+        {-0.001, "00:00"},       {inf, "00:00"},
+        {std::nan(""), "00:00"}, {1e300, "2500000000000000:00:00"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlaybackTimeFormat::format(c.seconds), QString::fromLatin1(c.text)) << c.seconds;
 }

@@ -1,3 +1,6 @@
+// GoogleTest entry for tests that need a QGuiApplication (video sinks, frames, overlay drawing) or
+// an event loop (network replies); runs headless.
+
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 

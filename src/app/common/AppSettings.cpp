@@ -1,0 +1,112 @@
+#include "AppSettings.h"
+
+#include "ExportViewModel.h"
+#include "LibraryViewModel.h"
+#include "MainViewModel.h"
+#include "PreviewViewModel.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace orvane {
+
+namespace {
+
+const QString qualityKey = QStringLiteral("export/quality");
+const QString destinationKey = QStringLiteral("export/destination");
+const QString folderKey = QStringLiteral("export/folder");
+const QString cameraKey = QStringLiteral("preview/camera");
+const QString rateKey = QStringLiteral("preview/rate");
+const QString drivesKey = QStringLiteral("library/drives");
+const QString geometryKey = QStringLiteral("window/geometry");
+const QString photosLibrary = QStringLiteral("photosLibrary");
+const QString folder = QStringLiteral("folder");
+// The rates the preview offers.
+constexpr float rates[] = {1.0f, 2.0f, 4.0f};
+
+} // namespace
+
+std::unique_ptr<QSettings> AppSettings::standardStore() {
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("Orvane"), QStringLiteral("Orvane"));
+}
+
+AppSettings::AppSettings(QSettings& store, MainViewModel& viewModel, QObject* parent)
+    : QObject(parent), store_(store), viewModel_(viewModel) {}
+
+void AppSettings::restore() {
+    // A damaged file reads as an empty one: every setting keeps its default.
+    if (store_.status() == QSettings::NoError) {
+        restoreExport();
+        restorePreview();
+    }
+    connectSaving();
+}
+
+void AppSettings::restoreExport() {
+    ExportViewModel& exporter = *viewModel_.exporter();
+    exporter.setExportQuality(store_.value(qualityKey).toString());
+    const QString destination = store_.value(destinationKey).toString();
+    const QString chosen = store_.value(folderKey).toString();
+    if (destination == photosLibrary)
+        exporter.usePhotosLibraryOutput();
+    else if (destination == folder && QFileInfo(chosen).isAbsolute())
+        exporter.setCustomOutputDirectoryPath(chosen);
+}
+
+void AppSettings::restorePreview() {
+    PreviewViewModel& preview = *viewModel_.preview();
+    if (const auto camera = Camera::fromRawValue(store_.value(cameraKey).toString()))
+        preview.setCameraFilter(*camera);
+    bool ok = false;
+    const float rate = store_.value(rateKey).toFloat(&ok);
+    if (ok && std::find(std::begin(rates), std::end(rates), rate) != std::end(rates))
+        for (PreviewController* player :
+             std::initializer_list<PreviewController*>{preview.videoPreview(), preview.multiCameraPreview()})
+            player->setPlaybackRate(rate);
+}
+
+void AppSettings::connectSaving() {
+    ExportViewModel* exporter = viewModel_.exporter();
+    PreviewViewModel* preview = viewModel_.preview();
+    connect(exporter, &ExportViewModel::exportQualityChanged, this,
+            [this, exporter] { save(qualityKey, exporter->exportQuality()); });
+    connect(exporter, &ExportViewModel::outputDestinationChanged, this, [this, exporter] {
+        const OutputDestination& d = exporter->settings().outputDestination;
+        save(destinationKey, d.isFolder() ? folder : photosLibrary);
+        if (d.isFolder())
+            save(folderKey, d.folder);
+    });
+    connect(preview, &PreviewViewModel::cameraFilterChanged, this,
+            [this, preview] { save(cameraKey, preview->cameraFilter()); });
+    for (PreviewController* player :
+         std::initializer_list<PreviewController*>{preview->videoPreview(), preview->multiCameraPreview()})
+        connect(player, &PreviewController::playbackRateChanged, this,
+                [this, player] { save(rateKey, player->playbackRate()); });
+    connect(viewModel_.library(), &LibraryViewModel::libraryReplaced, this,
+            [this] { save(drivesKey, viewModel_.library()->importedFolders()); });
+}
+
+void AppSettings::save(const QString& key, const QVariant& value) {
+    store_.setValue(key, value);
+    store_.sync();
+}
+
+QStringList AppSettings::drivesToReopen() const {
+    QStringList drives;
+    for (const QString& path : store_.value(drivesKey).toStringList())
+        if (QFileInfo(path).isDir())
+            drives << path;
+    return drives;
+}
+
+std::optional<QRect> AppSettings::windowGeometry() const {
+    const QRect geometry = store_.value(geometryKey).toRect();
+    return geometry.isValid() ? std::optional(geometry) : std::nullopt;
+}
+
+void AppSettings::saveWindowGeometry(const QRect& geometry) {
+    save(geometryKey, geometry);
+}
+
+} // namespace orvane

@@ -1,0 +1,78 @@
+// What the user chose is there at the next start, and a missing, unreadable or damaged settings
+// file, or values that make no sense, leave the defaults without a fuss.
+
+#include "AppSettings.h"
+
+#include "PreviewController.h"
+#include "ViewModelHarness.h"
+
+#include <gtest/gtest.h>
+
+using namespace orvane;
+using test::Harness;
+
+TEST(AppSettings, WhatTheUserChoseIsThereAtTheNextStart) {
+    Harness h;
+    const QString file = h.folder / "config/Orvane.conf";
+    const QString exports = h.folder.makeFolder("exports");
+    {
+        QSettings store(file, QSettings::IniFormat);
+        AppSettings settings(store, *h.vm);
+        settings.restore();
+        auto [library, preview, merge, exporter, messages] = test::features(*h.vm);
+        exporter.setExportQuality("balanced");
+        exporter.setCustomOutputDirectoryPath(exports);
+        preview.switchCameraFilter("back");
+        preview.videoPreview()->setPlaybackRate(2);
+        ASSERT_TRUE(h.imported());
+        settings.saveWindowGeometry(QRect(40, 60, 1200, 800));
+    }
+    MainViewModel next(h.services);
+    QSettings store(file, QSettings::IniFormat);
+    AppSettings settings(store, next);
+    settings.restore();
+    EXPECT_EQ(next.exporter()->exportQuality(), "balanced");
+    EXPECT_EQ(next.exporter()->outputFolder(), exports);
+    EXPECT_EQ(next.preview()->cameraFilter(), "back");
+    EXPECT_EQ(next.preview()->videoPreview()->playbackRate(), 2);
+    EXPECT_EQ(next.preview()->multiCameraPreview()->playbackRate(), 2);
+    EXPECT_EQ(settings.drivesToReopen(), QStringList{h.root});
+    EXPECT_EQ(settings.windowGeometry(), QRect(40, 60, 1200, 800));
+    // A drive that is gone is simply not reopened.
+    QDir(h.root).removeRecursively();
+    EXPECT_TRUE(settings.drivesToReopen().isEmpty());
+}
+
+TEST(AppSettings, ABrokenFileOrNonsenseLeavesTheDefaults) {
+    const struct {
+        const char* name;
+        QByteArray content; // written as the file; empty: no file
+        bool folderInItsPlace;
+    } cases[] = {
+        {"missing", {}, false},
+        {"damaged", QByteArray("\xff\xfe[export\n\0\0quality=\x01=\n", 24), false},
+        {"a folder where the file should be", {}, true},
+        {"nonsense values",
+         "[export]\nquality=ultra\ndestination=cloud\nfolder=relative/path\n"
+         "[preview]\ncamera=periscope\nrate=3\n[window]\ngeometry=@Rect(0 0 -5 10)\n",
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        const QString file = h.folder / "Orvane.conf";
+        if (c.folderInItsPlace)
+            h.folder.makeFolder("Orvane.conf");
+        else if (!c.content.isEmpty())
+            h.folder.writeFile("Orvane.conf", c.content);
+        QSettings store(file, QSettings::IniFormat);
+        AppSettings settings(store, *h.vm);
+        settings.restore();
+        EXPECT_EQ(h.vm->exporter()->exportQuality(), "original");
+        EXPECT_EQ(h.vm->exporter()->settings().outputDestination, OutputDestination::defaultDestination());
+        EXPECT_EQ(h.vm->preview()->cameraFilter(), "front");
+        EXPECT_EQ(h.vm->preview()->videoPreview()->playbackRate(), 1);
+        EXPECT_TRUE(settings.drivesToReopen().isEmpty());
+        EXPECT_FALSE(settings.windowGeometry());
+    }
+}

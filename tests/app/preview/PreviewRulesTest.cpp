@@ -1,0 +1,221 @@
+// The preview page's stateless rules as tables: its title, the video's shape, a frame step's
+// target, the time watermark (and that it prints what the export burns into the same frame),
+// and what the dashboard shows of a telemetry record.
+
+#include "DashboardPresentation.h"
+#include "ExportTimeline.h"
+#include "OverlayRenderer.h"
+#include "PreviewPageController.h"
+#include "PreviewWatermark.h"
+#include "TestSupport.h"
+
+#include <QSignalSpy>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+using namespace orvane;
+using Tone = DashboardPresentation::GearTone;
+
+namespace {
+
+constexpr int fps = 36;
+constexpr double frame = 1.0 / fps;
+
+PlaybackSegmentContext at(Instant fileStart, double localTime) {
+    TeslaVideoFile video;
+    video.startTime = fileStart;
+    return {video, localTime, 60, 0};
+}
+
+TeslaTelemetrySample sample(int64_t gear, float speed, float accelerator = 0, float steering = 0) {
+    TeslaTelemetrySample s;
+    s.gear = gear;
+    s.speedMetersPerSecond = speed;
+    s.accelerator = accelerator;
+    s.steeringAngle = steering;
+    return s;
+}
+
+} // namespace
+
+TEST(PreviewPageRules, detailTitleIsTheDayInTheUsersLocaleAndTheTimeRange) {
+    test::ScopedTimeZone zone("Asia/Shanghai");
+    TeslaClipEvent event;
+    event.startTime = test::utcSeconds(2024, 5, 1, 2, 19, 30); // 10:19:30 in Shanghai
+    event.endTime = event.startTime + 120;
+    struct Case {
+        const char* locale;
+        const char* title;
+    };
+    for (const Case& c : std::vector<Case>{{"zh_CN", "2024年5月1日 10:19:30～10:21:30"},
+                                           {"de_DE", "1. Mai 2024 10:19:30～10:21:30"}}) {
+        SCOPED_TRACE(c.locale);
+        EXPECT_EQ(PreviewPageController::detailTitle(event, QLocale(QString::fromLatin1(c.locale))), c.title);
+    }
+}
+
+TEST(PreviewPageRules, aspectRatioTurnsWithTheVideoAndStaysWithinLimits) {
+    struct Case {
+        int width, height, rotation;
+        std::optional<double> ratio;
+    };
+    for (const Case& c : std::vector<Case>{{1280, 960, 0, 4.0 / 3},
+                                           {2896, 1876, 180, 2896.0 / 1876},
+                                           {1920, 1080, 90, 1080.0 / 1920},
+                                           {400, 1000, 0, 0.5},   // very tall
+                                           {4000, 100, 270, 0.5}, // very wide, turned upright
+                                           {4000, 100, 0, 3.0},   // very wide
+                                           {0, 720, 0, std::nullopt},
+                                           {1280, 0, 0, std::nullopt}}) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " @" << c.rotation);
+        media::MediaInfo info;
+        info.width = c.width;
+        info.height = c.height;
+        info.rotation = c.rotation;
+        const auto ratio = PreviewPageController::aspectRatio(info);
+        ASSERT_EQ(ratio.has_value(), c.ratio.has_value());
+        if (ratio) {
+            EXPECT_DOUBLE_EQ(*ratio, *c.ratio);
+        }
+    }
+}
+
+// Frame k is shown from k/36 s to (k+1)/36 s; a step aims at the middle of the frame it wants.
+TEST(PreviewPageRules, aFrameStepLandsInsideTheNeighbouringFrame) {
+    struct Case {
+        double current;
+        int count;
+        double target;
+    };
+    for (const Case& c : std::vector<Case>{{10 * frame, 1, 11.5 * frame},        // on a boundary
+                                           {10 * frame - 1e-9, 1, 11.5 * frame}, // a hair before it
+                                           {10.7 * frame, 1, 11.5 * frame},      // inside a frame
+                                           {10.7 * frame, -1, 9.5 * frame},
+                                           {10 * frame, -2, 8.5 * frame},
+                                           {0, -1, 0},     // no frame before the first
+                                           {59.99, 1, 60}, // none after the last
+                                           {NAN, 1, 0}}) {
+        SCOPED_TRACE(testing::Message() << c.current << " " << c.count);
+        EXPECT_NEAR(PreviewPageController::frameStepTarget(c.current, c.count, frame, 60), c.target, 1e-9);
+    }
+}
+
+TEST(PreviewWatermark, ShowsTheFileTimeElseTheEventStartElseNow) {
+    TeslaClipEvent event;
+    event.startTime = 5000;
+    const Instant now = 9000;
+    EXPECT_DOUBLE_EQ(PreviewWatermark::instant(at(1000, 12.5), &event, now), 1012.5);
+    EXPECT_DOUBLE_EQ(PreviewWatermark::instant(at(1000, 12.5), nullptr, now), 1012.5);
+    EXPECT_DOUBLE_EQ(PreviewWatermark::instant(std::nullopt, &event, now), 5000); // a gap in the playlist
+    EXPECT_DOUBLE_EQ(PreviewWatermark::instant(std::nullopt, nullptr, now), 9000);
+    const Instant before = PreviewWatermark::currentInstant();
+    EXPECT_NEAR(PreviewWatermark::instant(std::nullopt, nullptr, PreviewWatermark::currentInstant()), before,
+                5);
+}
+
+// Every frame of three seconds across each of Berlin's clock changes, at the start of the frame
+// and inside it, in a whole-file export and one trimmed to start 1.25 s in.
+TEST(PreviewWatermark, PrintsWhatTheExportBurnsInAcrossClockChanges) {
+    test::ScopedTimeZone zone{"Europe/Berlin"};
+    const Instant springStart = *LocalTime::fromFields(2024, 3, 31, 1, 59, 58);  // CET, 02:00 is skipped
+    const Instant autumnStart = *LocalTime::fromFields(2024, 10, 27, 2, 59, 58); // CEST, 02:00–03:00 repeats
+    constexpr double trim = 1.25;
+    for (const Instant fileStart : {springStart, autumnStart}) {
+        const ExportTimeline whole = ExportTimeline::continuous(fileStart);
+        const ExportTimeline trimmed = whole.shifted(trim);
+        for (int k = 0; k < 3 * fps; ++k)
+            for (double within : {0.0, 0.5}) {
+                const double local = (k + within) / fps;
+                const QString preview = PreviewWatermark::text(at(fileStart, local), nullptr, 0);
+                EXPECT_EQ(preview, OverlayRenderer::watermarkText(*whole.instantAt(local))) << local;
+                if (local >= trim) {
+                    EXPECT_EQ(preview, OverlayRenderer::watermarkText(*trimmed.instantAt(local - trim)))
+                        << local;
+                }
+            }
+    }
+    const auto text = [](Instant start, double local) {
+        return PreviewWatermark::text(at(start, local), nullptr, 0);
+    };
+    EXPECT_EQ(text(springStart, 1.99), QStringLiteral("2024-03-31 01:59:59"));
+    EXPECT_EQ(text(springStart, 2.0), QStringLiteral("2024-03-31 03:00:00"));
+    EXPECT_EQ(text(springStart, 2.5 / fps + 2), QStringLiteral("2024-03-31 03:00:00"));
+    EXPECT_EQ(text(autumnStart, 1.99), QStringLiteral("2024-10-27 02:59:59"));
+    EXPECT_EQ(text(autumnStart, 2.0), QStringLiteral("2024-10-27 02:00:00")); // back to CET
+}
+
+// Gear letters and tones, the speed in km/h rounded half away from zero in single precision, and
+// the accelerator's percent clamped.
+TEST(DashboardPresentationTest, GearSpeedAndPedalOfARecord) {
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+    const struct {
+        int64_t gear;
+        float speed, accelerator;
+        const char* letter;
+        Tone tone;
+        const char* speedText;
+        double progress;
+    } cases[] = {
+        {0, 0.0f, 0, "P", Tone::Park, "0", 0},
+        {1, 0.13f, 37.5f, "D", Tone::Drive, "0", 0.375},
+        {2, 0.14f, 100, "R", Tone::Reverse, "1", 1}, // 0.504 rounds up
+        {3, -2.5f, 150, "N", Tone::Neutral, "9", 1},
+        {7, 1.25f, -5, "—", Tone::Unknown, "5", 0}, // 4.5 exactly: away from zero
+        {-1, -1.25f, 0.5f, "—", Tone::Unknown, "5", 0.005},
+        {int64_t(1) << 40, 16.6667f, nan, "—", Tone::Unknown, "60", 0},
+        {1, 0.1388f, 0, "D", Tone::Drive, "0", 0},
+        {1, nan, 0, "D", Tone::Drive, "—", 0},
+        {1, std::numeric_limits<float>::infinity(), 0, "D", Tone::Drive, "—", 0},
+        {1, 1e20f, 0, "D", Tone::Drive, "9999", 0}, // a corrupt value stays a number that fits
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.gear << " " << c.speed << " " << c.accelerator);
+        const auto state =
+            DashboardPresentation::present(sample(c.gear, c.speed, c.accelerator), std::nullopt);
+        EXPECT_EQ(state.gearLetter, QString::fromUtf8(c.letter));
+        EXPECT_EQ(state.gearTone, c.tone);
+        EXPECT_EQ(state.speedText, QString::fromUtf8(c.speedText));
+        EXPECT_NEAR(state.acceleratorProgress, c.progress, 1e-6);
+    }
+}
+
+TEST(DashboardPresentationTest, WheelSignalsBrakeAndAssistFollowTheSample) {
+    EXPECT_DOUBLE_EQ(DashboardPresentation::present(sample(1, 0, 0, 12.5f), 90.0).wheelAngle, 90.0);
+    EXPECT_DOUBLE_EQ(DashboardPresentation::present(sample(1, 0, 0, -90.0f), std::nullopt).wheelAngle, -90.0);
+    EXPECT_DOUBLE_EQ(DashboardPresentation::present(std::nullopt, 45.0).wheelAngle, 45.0);
+    // A smoothed angle that is not a number falls back to the sample's own.
+    EXPECT_DOUBLE_EQ(DashboardPresentation::present(sample(1, 0, 0, 7.0f), std::nan("")).wheelAngle, 7.0);
+
+    const auto idle = DashboardPresentation::present(std::nullopt, std::nullopt);
+    EXPECT_EQ(idle.speedText, QStringLiteral("—"));
+    EXPECT_FALSE(idle.leftSignalOn || idle.rightSignalOn || idle.brakeOn || idle.assistActive);
+    TeslaTelemetrySample s = sample(1, 10);
+    s.leftBlinker = true;
+    s.brakeApplied = true;
+    s.autopilotState = 0; // "off" in every firmware
+    auto state = DashboardPresentation::present(s, std::nullopt);
+    EXPECT_TRUE(state.leftSignalOn && state.brakeOn);
+    EXPECT_FALSE(state.rightSignalOn || state.assistActive);
+    for (uint64_t mode : {1u, 2u, 3u, 7u}) {
+        s.autopilotState = mode;
+        EXPECT_TRUE(DashboardPresentation::present(s, std::nullopt).assistActive) << mode;
+    }
+}
+
+TEST(DashboardPresentationTest, PublishesOnlyWhenThePresentationChanges) {
+    DashboardPresentation presentation;
+    QSignalSpy changed(&presentation, &DashboardPresentation::presentationChanged);
+    presentation.setHasSample(true);
+    presentation.setGear(1);
+    EXPECT_EQ(presentation.gearLetter(), QStringLiteral("D"));
+    const int afterGear = int(changed.count());
+    presentation.setGear(1);                    // the same value publishes nothing
+    presentation.setSpeedMetersPerSecond(0.01); // still "0" km/h
+    EXPECT_EQ(changed.count(), afterGear);
+    presentation.setSpeedMetersPerSecond(16.6667);
+    EXPECT_EQ(presentation.speedText(), QStringLiteral("60"));
+    EXPECT_EQ(changed.count(), afterGear + 1);
+    presentation.setAutopilotState(-1); // not recorded: no badge
+    EXPECT_FALSE(presentation.assistActive());
+}

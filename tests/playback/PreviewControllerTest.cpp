@@ -1,0 +1,442 @@
+// The previews over scripted players, each step of a scenario checked as one line: the controller's
+// state (and its cells), then what it told the players meanwhile. Then over real players.
+
+#include "FakePreviewEnvironment.h"
+#include "MediaTestClips.h"
+#include "MultiCameraPreviewController.h"
+#include "TestSupport.h"
+#include "VideoPreviewController.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace orvane;
+using test::FakePlayer;
+using Status = media::AbstractMediaPlayer::ItemStatus;
+using A = CameraAngle;
+
+namespace {
+
+// Minute `minute`'s file of a camera, "m1-back.mp4" (no camera: "m1.mp4").
+TeslaVideoFile cam(int minute, std::optional<CameraAngle> angle, double startOffset = 0) {
+    TeslaVideoFile f;
+    f.id = QUuid::createUuid();
+    f.fileName =
+        QStringLiteral("m%1").arg(minute) + (angle ? Camera::fileNameSuffix(*angle) : QStringLiteral(".mp4"));
+    f.url = QStringLiteral("/drive/") + f.fileName;
+    f.startTime = 1000 + 60 * minute + startOffset;
+    f.cameraAngle = angle;
+    return f;
+}
+
+class VideoPreviewControllerTest : public ::testing::Test {
+protected:
+    VideoPreviewControllerTest() : controller(env.make()) {}
+    FakePlayer& player() { return *env.players.at(0); }
+    // "loading paused 90/165 m1-front | open m1-front, …": whether it loads, plays and scrubs,
+    // its time and length, the file it shows, and the player calls since the last look.
+    std::string state() {
+        QString s = controller.isLoading() ? "loading " : "";
+        s += controller.isPlaying() ? "playing" : "paused";
+        s += controller.isScrubbing() ? " scrubbing" : "";
+        s += QStringLiteral(" %1/%2").arg(controller.currentTime()).arg(controller.duration());
+        for (const auto& f : files)
+            if (controller.loadedVideoID() == f.id)
+                s += " " + f.fileName.chopped(4);
+        const QString calls = env.takeCalls();
+        return (calls.isEmpty() ? s : s + " | " + calls).toStdString();
+    }
+    // Loads three files of 60, 60 and 45 s, delivers the lengths and the file's opening.
+    void loadThree(double initialTime, bool resume) {
+        controller.loadPlaylist(playlist, initialTime, resume);
+        env.measures.back().done({60, 60, 45});
+        player().report(Status::readyToPlay);
+    }
+
+    std::vector<TeslaVideoFile> files{cam(0, A::front), cam(1, A::front), cam(2, A::front)};
+    VideoSegmentPlaylist playlist = VideoSegmentPlaylist::singleCamera(files);
+    test::FakeEnvironment env;
+    VideoPreviewController controller;
+};
+
+TEST_F(VideoPreviewControllerTest, OpensTheLocatedFileAndPlaysFromTheLocalTimeOnceTheExactSeekLands) {
+    controller.loadPlaylist(playlist, 90, true);
+    EXPECT_EQ(state(), "loading paused 90/0 m0-front | pause nothing");
+    env.measures.back().done({60, 60, 45});
+    EXPECT_EQ(state(), "loading paused 90/165 m1-front | open m1-front");
+    player().report(Status::readyToPlay);
+    EXPECT_EQ(state(), "paused 90/165 m1-front | seek m1-front 30");
+    player().completeSeek();
+    EXPECT_EQ(state(), "playing 90/165 m1-front | play m1-front 1");
+}
+
+TEST_F(VideoPreviewControllerTest, SameSignatureChangesNothingAndSupersededMeasuresAreDropped) {
+    loadThree(0, true);
+    player().completeSeek();
+    EXPECT_EQ(state(),
+              "playing 0/165 m0-front | pause nothing, open m0-front, seek m0-front 0, play m0-front 1");
+    QSignalSpy spy(&controller, &VideoPreviewController::isPlayingChanged);
+    controller.loadPlaylist(VideoSegmentPlaylist::singleCamera(files), 30, false);
+    EXPECT_EQ(env.measures.size(), 1u);
+    EXPECT_EQ(state(), "playing 0/165 m0-front");
+    EXPECT_EQ(spy.count(), 0);
+    controller.loadPlaylist(VideoSegmentPlaylist::singleCamera({files[0]}), 0, false);
+    controller.loadPlaylist(VideoSegmentPlaylist::singleCamera({files[1]}), 0, false);
+    env.measures[1].done({10}); // the first of the two arrives late, and is ignored
+    EXPECT_EQ(controller.duration(), 165);
+    env.measures[2].done({20});
+    EXPECT_EQ(state(), "loading paused 0/20 m1-front | pause m0-front, pause m0-front, open m1-front");
+}
+
+TEST_F(VideoPreviewControllerTest, StopWhileMeasuringDropsTheResult) {
+    controller.loadPlaylist(playlist, 0, true);
+    controller.stop();
+    env.measures.back().done({60, 60, 45});
+    EXPECT_EQ(state(), "paused 0/0 | pause nothing, pause nothing, open nothing");
+}
+
+TEST_F(VideoPreviewControllerTest, PlaysOnAcrossFilesAndRestartsAfterTheEnd) {
+    loadThree(0, true);
+    player().completeSeek();
+    player().end();
+    EXPECT_EQ(state(), "loading playing 0/165 m1-front | pause nothing, open m0-front, seek m0-front 0, play "
+                       "m0-front 1, open m1-front");
+    player().report(Status::readyToPlay);
+    player().completeSeek();
+    EXPECT_EQ(state(), "playing 60/165 m1-front | seek m1-front 0, play m1-front 1");
+    player().end();
+    player().report(Status::readyToPlay);
+    player().completeSeek();
+    player().tick(44.9);
+    EXPECT_EQ(state(), "playing 164.9/165 m2-front | open m2-front, seek m2-front 0, play m2-front 1");
+    player().end();
+    EXPECT_EQ(state(), "paused 165/165 m2-front");
+    controller.togglePlayPause(); // at the end: from the start again
+    EXPECT_EQ(state(), "loading playing 0/165 m0-front | open m0-front, play m0-front 1");
+}
+
+// The drag previews with tolerant seeks, one once the pointer rests; letting go lands exactly
+// and plays on when it played before.
+TEST_F(VideoPreviewControllerTest, ScrubbingSeeksOnceAfterThePointerRests) {
+    loadThree(0, true);
+    player().completeSeek();
+    env.takeCalls();
+    controller.setScrubbing(true);
+    for (double t : {10.0, 20.0, 30.0, 40.0})
+        controller.updateScrubPosition(t);
+    EXPECT_EQ(state(), "playing scrubbing 40/165 m0-front | pause m0-front");
+    ASSERT_EQ(env.delayed.size(), 4u);
+    EXPECT_EQ(env.delayed.back()->milliseconds, 33);
+    EXPECT_EQ(env.runDelayed(), 1);
+    EXPECT_EQ(state(), "playing scrubbing 40/165 m0-front | seek m0-front 40 -0.1+0.1");
+    controller.finishScrubbing();
+    EXPECT_EQ(state(), "playing 40/165 m0-front | seek m0-front 40");
+    player().completeSeek();
+    EXPECT_EQ(state(), "playing 40/165 m0-front | play m0-front 1");
+}
+
+TEST_F(VideoPreviewControllerTest, ScrubAcrossABoundaryOpensTheOtherFileWithoutPlaying) {
+    loadThree(0, false);
+    player().completeSeek();
+    env.takeCalls();
+    controller.setScrubbing(true);
+    controller.updateScrubPosition(70);
+    controller.updateScrubPosition(500); // clamped to the end
+    EXPECT_EQ(state(), "paused scrubbing 165/165 m0-front | pause m0-front");
+    controller.updateScrubPosition(70);
+    env.runDelayed();
+    player().report(Status::readyToPlay);
+    player().completeSeek();
+    EXPECT_EQ(state(), "paused scrubbing 70/165 m1-front | open m1-front, seek m1-front 10");
+    controller.setScrubbing(false);
+    player().completeSeek();
+    EXPECT_EQ(state(), "paused 70/165 m1-front | seek m1-front 10");
+}
+
+TEST_F(VideoPreviewControllerTest, RateAppliesNowOnlyWhilePlaying) {
+    loadThree(0, false);
+    player().completeSeek();
+    env.takeCalls();
+    controller.setPlaybackRate(2);
+    EXPECT_EQ(state(), "paused 0/165 m0-front");
+    controller.togglePlayPause();
+    EXPECT_EQ(state(), "playing 0/165 m0-front | play m0-front 2");
+    controller.setPlaybackRate(4);
+    EXPECT_EQ(state(), "playing 0/165 m0-front | rate m0-front 4");
+    controller.togglePlayPause();
+    EXPECT_EQ(state(), "paused 0/165 m0-front | pause m0-front");
+}
+
+TEST_F(VideoPreviewControllerTest, SeekBeforeTheLengthsAreKnownOnlyMovesTheTime) {
+    controller.loadPlaylist(playlist, 0, false);
+    bool done = false;
+    controller.seek(75, false, [&] { done = true; });
+    EXPECT_TRUE(done);
+    EXPECT_EQ(state(), "loading paused 75/0 m0-front | pause nothing");
+}
+
+TEST_F(VideoPreviewControllerTest, AFileThatFailsToOpenStopsLoading) {
+    controller.loadPlaylist(playlist, 0, true);
+    env.measures.back().done({60, 60, 45});
+    player().report(Status::failed);
+    EXPECT_EQ(state(), "paused 0/165 m0-front | pause nothing, open m0-front");
+}
+
+TEST_F(VideoPreviewControllerTest, DestroyedControllerIgnoresLateResults) {
+    test::FakeEnvironment lateEnv;
+    auto* owned = new VideoPreviewController(lateEnv.make());
+    owned->loadPlaylist(playlist, 0, true);
+    ASSERT_EQ(lateEnv.measures.size(), 1u);
+    auto done = lateEnv.measures.back().done;
+    delete owned;
+    done({60, 60, 45}); // a live controller would open the first file now
+    EXPECT_TRUE(lateEnv.opened->empty());
+    EXPECT_TRUE(lateEnv.delayed.empty());
+    // The same late result reaches a live controller, which opens the file.
+    controller.loadPlaylist(playlist, 0, true);
+    env.measures.back().done({60, 60, 45});
+    EXPECT_EQ(*env.opened, std::vector<QString>{files[0].url});
+}
+
+QString names(const std::vector<TeslaVideoFile>& files) {
+    QStringList out;
+    for (const auto& f : files)
+        out << f.fileName;
+    return out.join(QLatin1Char(' '));
+}
+
+TEST(VideosForGridTest, PicksAMinuteAndItsNewestFilePerGridCamera) {
+    std::vector<TeslaVideoFile> files;
+    for (int minute : {0, 1})
+        for (A a : {A::rightRepeater, A::back, A::front, A::leftRepeater})
+            files.push_back(cam(minute, a));
+    files.insert(files.end(), {cam(2, A::front), cam(2, A::leftPillar), cam(3, std::nullopt)});
+    // Without a focus: the later of the fullest minutes, in grid order.
+    EXPECT_EQ(names(MultiCameraPreviewController::videosForGrid(files, std::nullopt)),
+              "m1-front.mp4 m1-back.mp4 m1-left_repeater.mp4 m1-right_repeater.mp4");
+    // With one: its minute, the newest file of each camera, none without grid cameras.
+    const auto newer = cam(1, A::back, 5);
+    const auto grid = MultiCameraPreviewController::videosForGrid(
+        {cam(0, A::front), cam(1, A::front), cam(1, A::back), newer, cam(2, A::front), cam(1, A::leftPillar)},
+        cam(1, A::rightRepeater));
+    EXPECT_EQ(names(grid), "m1-front.mp4 m1-back.mp4");
+    EXPECT_EQ(grid.at(1).id, newer.id);
+    EXPECT_TRUE(MultiCameraPreviewController::videosForGrid({cam(5, A::leftPillar), cam(1, A::front)},
+                                                            cam(5, A::leftPillar))
+                    .empty());
+}
+
+class MultiCameraPreviewControllerTest : public ::testing::Test {
+protected:
+    MultiCameraPreviewControllerTest() : controller(env.make()) {}
+    std::vector<FakePlayer*> cellPlayers() {
+        std::vector<FakePlayer*> result;
+        for (const auto& slot : controller.cameraSlots())
+            if (slot.player)
+                result.push_back(static_cast<FakePlayer*>(slot.player.get()));
+        return result;
+    }
+    void reportAll(Status status = Status::readyToPlay) {
+        for (FakePlayer* p : cellPlayers())
+            p->report(status);
+    }
+    void completeAllSeeks() {
+        for (FakePlayer* p : cellPlayers())
+            p->completeSeek();
+    }
+    // Loads a playlist of these files, delivers its lengths (60 s a step) and opens its cells.
+    void load(std::vector<TeslaVideoFile> files, double initialTime, bool resume) {
+        const auto playlist = VideoSegmentPlaylist::multiCamera(files);
+        controller.loadPlaylist(playlist, initialTime, resume);
+        env.measures.back().done(std::vector<double>(playlist.steps.size(), 60));
+    }
+    // "loading playing 72/120 step 1 [m1-front m1-back … -] | calls": whether it loads and
+    // plays, its time, length and step, each cell's file ("…" while it loads, "-" empty), and
+    // the player calls since the last look.
+    std::string state() {
+        QString s = controller.isLoading() ? "loading " : "";
+        s += controller.isPlaying() ? "playing" : "paused";
+        s += QStringLiteral(" %1/%2 step %3 [")
+                 .arg(controller.currentTime())
+                 .arg(controller.duration())
+                 .arg(controller.currentStepIndex());
+        QStringList cells;
+        for (const auto& slot : controller.cameraSlots())
+            cells << (slot.video ? slot.video->fileName.chopped(4) + (slot.isLoading ? "…" : "") : "-");
+        s += cells.join(' ') + "]";
+        const QString calls = env.takeCalls();
+        return (calls.isEmpty() ? s : s + " | " + calls).toStdString();
+    }
+
+    test::FakeEnvironment env;
+    MultiCameraPreviewController controller;
+};
+
+// A cell whose file fails does not hold the others; playing starts once every cell has landed.
+TEST_F(MultiCameraPreviewControllerTest, ABrokenCellDoesNotBlockAndPlayStartsAfterTheLastSeek) {
+    EXPECT_EQ(state(), "paused 0/0 step 0 [- - - -]");
+    load({cam(0, A::front), cam(0, A::back), cam(0, A::leftRepeater)}, 0, true);
+    EXPECT_EQ(controller.expectedLoadCount(), 3);
+    EXPECT_FALSE(controller.cameraSlots()[3].player) << "no player for the missing camera";
+    EXPECT_EQ(controller.masterPlayer(), controller.cameraSlots()[0].player.get());
+    auto players = cellPlayers();
+    players[0]->report(Status::readyToPlay);
+    players[1]->report(Status::failed);
+    EXPECT_EQ(state(), "loading paused 0/60 step 0 [m0-front m0-back m0-left_repeater… -] | open m0-front, "
+                       "open m0-back, open m0-left_repeater");
+    players[2]->report(Status::readyToPlay);
+    EXPECT_EQ(state(),
+              "paused 0/60 step 0 [m0-front m0-back m0-left_repeater -] | pause m0-front, pause m0-back, "
+              "pause m0-left_repeater, seek m0-front 0, seek m0-back 0, seek m0-left_repeater 0");
+    players[0]->completeSeek();
+    players[1]->failSeeks(); // a failed item never lands; it still counts
+    EXPECT_EQ(state(), "paused 0/60 step 0 [m0-front m0-back m0-left_repeater -]");
+    players[2]->completeSeek();
+    EXPECT_EQ(state(), "playing 0/60 step 0 [m0-front m0-back m0-left_repeater -] | play m0-front 1, play "
+                       "m0-back 1, play m0-left_repeater 1");
+}
+
+// Cells hold still during a seek (a playing cell would start its clock on its own landing) and
+// resume together.
+TEST_F(MultiCameraPreviewControllerTest, CellsHoldStillDuringASeekSoTheyResumeTogether) {
+    load({cam(0, A::front), cam(0, A::back)}, 0, true);
+    reportAll();
+    completeAllSeeks();
+    EXPECT_EQ(state(),
+              "playing 0/60 step 0 [m0-front m0-back - -] | open m0-front, open m0-back, pause m0-front, "
+              "pause m0-back, seek m0-front 0, seek m0-back 0, play m0-front 1, play m0-back 1");
+    controller.seekAll(30, true);
+    EXPECT_EQ(state(), "playing 30/60 step 0 [m0-front m0-back - -] | pause m0-front, pause m0-back, seek "
+                       "m0-front 30, seek m0-back 30");
+    cellPlayers()[1]->completeSeek();
+    EXPECT_EQ(state(), "playing 30/60 step 0 [m0-front m0-back - -]");
+    cellPlayers()[0]->completeSeek();
+    EXPECT_EQ(state(), "playing 30/60 step 0 [m0-front m0-back - -] | play m0-front 1, play m0-back 1");
+}
+
+TEST_F(MultiCameraPreviewControllerTest, ASecondStepOpensAtItsLocalTime) {
+    load({cam(0, A::front), cam(0, A::back), cam(1, A::front), cam(1, A::back)}, 72, false);
+    reportAll();
+    EXPECT_EQ(state(), "paused 72/120 step 1 [m1-front m1-back - -] | open m1-front, open m1-back, seek "
+                       "m1-front 12, seek m1-back 12");
+    completeAllSeeks();
+    EXPECT_EQ(state(), "paused 72/120 step 1 [m1-front m1-back - -]");
+}
+
+// The first cell to end moves on (the other's end belongs to the old step); new cells start at
+// once; the last step's end stops everything.
+TEST_F(MultiCameraPreviewControllerTest, TheFirstCellToEndAdvancesOnceAndTheLastStepEnds) {
+    load({cam(0, A::front), cam(0, A::back), cam(1, A::front), cam(1, A::back)}, 0, true);
+    reportAll();
+    completeAllSeeks();
+    auto first = cellPlayers();
+    EXPECT_EQ(state(),
+              "playing 0/120 step 0 [m0-front m0-back - -] | open m0-front, open m0-back, pause m0-front, "
+              "pause m0-back, seek m0-front 0, seek m0-back 0, play m0-front 1, play m0-back 1");
+    first[1]->end();
+    first[0]->end();
+    EXPECT_EQ(state(), "loading playing 0/120 step 1 [m1-front… m1-back… - -] | open m1-front, open m1-back, "
+                       "play m1-front 1, play m1-back 1");
+    reportAll();
+    completeAllSeeks();
+    cellPlayers()[0]->end();
+    EXPECT_EQ(state(),
+              "paused 120/120 step 1 [m1-front m1-back - -] | pause m1-front, pause m1-back, seek m1-front "
+              "0, seek m1-back 0, play m1-front 1, play m1-back 1, pause m1-front, pause m1-back");
+    for (FakePlayer* p : cellPlayers())
+        EXPECT_EQ(p->rate(), 0);
+}
+
+TEST_F(MultiCameraPreviewControllerTest, ScrubbingPreviewsAllCellsThenLandsExactly) {
+    load({cam(0, A::front), cam(0, A::back)}, 0, false);
+    reportAll();
+    completeAllSeeks();
+    controller.togglePlayPause();
+    controller.setScrubbing(true);
+    EXPECT_EQ(state(),
+              "playing 0/60 step 0 [m0-front m0-back - -] | open m0-front, open m0-back, seek m0-front 0, "
+              "seek m0-back 0, play m0-front 1, play m0-back 1, pause m0-front, pause m0-back");
+    controller.updateScrubPosition(20);
+    controller.updateScrubPosition(25);
+    EXPECT_EQ(env.runDelayed(), 1);
+    EXPECT_EQ(
+        state(),
+        "playing 25/60 step 0 [m0-front m0-back - -] | seek m0-front 25 -0.1+0.1, seek m0-back 25 -0.1+0.1");
+    controller.finishScrubbing();
+    cellPlayers()[0]->completeSeek();
+    EXPECT_EQ(state(), "playing 25/60 step 0 [m0-front m0-back - -] | seek m0-front 25, seek m0-back 25");
+    cellPlayers()[1]->completeSeek();
+    EXPECT_EQ(state(), "playing 25/60 step 0 [m0-front m0-back - -] | play m0-front 1, play m0-back 1");
+}
+
+TEST_F(MultiCameraPreviewControllerTest, AStepWithoutGridCamerasShowsEmptyCells) {
+    load({cam(0, A::leftPillar)}, 0, true);
+    controller.togglePlayPause();
+    EXPECT_EQ(state(), "paused 0/60 step 0 [- - - -]");
+    EXPECT_FALSE(controller.masterPlayer());
+    controller.stop();
+    EXPECT_EQ(controller.cameraSlots().size(), 4u);
+    EXPECT_FALSE(controller.loadedPlaylistSignature());
+}
+
+TEST_F(MultiCameraPreviewControllerTest, DestroyedControllerIgnoresLateResults) {
+    const auto playlist = VideoSegmentPlaylist::multiCamera({cam(0, A::front), cam(0, A::back)});
+    test::FakeEnvironment lateEnv;
+    auto* owned = new MultiCameraPreviewController(lateEnv.make());
+    owned->loadPlaylist(playlist, 0, true);
+    ASSERT_EQ(lateEnv.measures.size(), 1u);
+    auto done = lateEnv.measures.back().done;
+    delete owned;
+    done({60}); // a live controller would make the cells' players now
+    EXPECT_TRUE(lateEnv.players.empty());
+    EXPECT_TRUE(lateEnv.opened->empty());
+    controller.loadPlaylist(playlist, 0, true);
+    env.measures.back().done({60});
+    EXPECT_EQ(env.players.size(), 2u);
+    EXPECT_EQ(env.opened->size(), 2u);
+}
+
+// The controllers over real players and files: what the fakes cannot show.
+
+TeslaVideoFile clipFile(const test::TempFolder& folder, CameraAngle camera, int minute,
+                        sample::Damage damage = sample::Damage::none) {
+    TeslaVideoFile f;
+    f.id = QUuid::createUuid();
+    f.fileName = QStringLiteral("2024-05-01_10-%1-00").arg(minute, 2, 10, QLatin1Char('0')) +
+                 Camera::fileNameSuffix(camera);
+    f.url = test::writeClip(
+        {.path = folder / f.fileName, .camera = camera, .width = 64, .height = 48, .damage = damage});
+    f.startTime = 1000 + 60 * minute;
+    f.cameraAngle = camera;
+    return f;
+}
+
+TEST(RealPlayerPreviewTest, GridWithAnUnreadableCellStillPlays) {
+    test::TempFolder folder;
+    const std::vector<TeslaVideoFile> files{
+        clipFile(folder, CameraAngle::front, 0), clipFile(folder, CameraAngle::back, 0),
+        clipFile(folder, CameraAngle::leftRepeater, 0, sample::Damage::truncated)};
+    MultiCameraPreviewController controller;
+    controller.loadPlaylist(VideoSegmentPlaylist::multiCamera(files), 0.5, true);
+    ASSERT_TRUE(test::waitUntil([&] { return controller.isPlaying(); }));
+    EXPECT_NEAR(controller.duration(), 1.0, 0.03);
+    EXPECT_EQ(controller.expectedLoadCount(), 3);
+    ASSERT_TRUE(test::waitUntil([&] { return controller.currentTime() > 0.6; }));
+    controller.stop();
+}
+
+TEST(RealPlayerPreviewTest, SingleViewPlaysAcrossFilesToTheEnd) {
+    test::TempFolder folder;
+    const std::vector<TeslaVideoFile> files{clipFile(folder, CameraAngle::front, 0),
+                                            clipFile(folder, CameraAngle::front, 1)};
+    VideoPreviewController controller;
+    controller.setPlaybackRate(4);
+    controller.loadPlaylist(VideoSegmentPlaylist::singleCamera(files), 0.5, true);
+    ASSERT_TRUE(test::waitUntil([&] { return controller.isPlaying(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return controller.currentStepIndex() == 1; }));
+    ASSERT_TRUE(test::waitUntil([&] { return !controller.isPlaying(); }));
+    EXPECT_NEAR(controller.currentTime(), controller.duration(), 1e-9);
+    EXPECT_NEAR(controller.duration(), 2.0, 0.06);
+}
+
+} // namespace
