@@ -315,6 +315,16 @@ struct MediaPlayer::Worker {
         wake.notify_all();
     }
 
+    // An exact seek whose key frame is lost (a file cut short) lands on the last picture
+    // before it rather than leaving the previous one on screen under the new time.
+    bool seekExactOrEarlier(double time) {
+        bool ok = decoder->seekExact(time);
+        const double stepBack = std::max(keyFrameInterval, assumedFrameDuration);
+        for (double t = time - stepBack; !ok && t > -stepBack; t -= stepBack)
+            ok = decoder->seekExact(std::max(0.0, t));
+        return ok;
+    }
+
     void performSeek(Lock& lock) {
         const uint64_t gen = generation;
         const SeekRequest request = *seek;
@@ -322,7 +332,7 @@ struct MediaPlayer::Worker {
         clearQueueLocked();
         lock.unlock();
         const bool exact = request.before <= 0 && request.after <= 0;
-        const bool ok = exact ? decoder->seekExact(request.time)
+        const bool ok = exact ? seekExactOrEarlier(request.time)
                               : decoder->seekTolerant(request.time, request.before, request.after);
         const double landed = ok ? decoder->frameTime() : request.time;
         const int readError = decoder->readError();
