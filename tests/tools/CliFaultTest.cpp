@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <gtest/gtest.h>
 
 using namespace orvane;
@@ -55,6 +57,42 @@ TEST(CliFaultTest, FailuresNameTheCauseAndTheUsersFileAndLeaveNothing) {
                   QStringList{"result.mp4"});
         EXPECT_EQ(QDir(tmp / "tmp").entryList(QDir::Files | QDir::Hidden), QStringList());
     }
+}
+
+// A run of the media data zeroed part-way through a group of pictures: each frame after it is
+// refused, or saved flagged as patched up with a warning; never saved as sound.
+TEST(CliFaultTest, AFramePatchedUpByTheDecoderIsFlaggedAndWarnedAbout) {
+    constexpr int fps = 36, frames = 2 * fps, zeroedBytes = 96;
+    TempFolder tmp;
+    const QString clip = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4", 2, 320, 240);
+    QFile file(clip);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    const qsizetype data = bytes.indexOf("mdat") + 8, end = bytes.lastIndexOf("moov") - 4;
+    ASSERT_GT(end, data);
+    const qsizetype at = data + (end - data) / 2; // in the second group of pictures
+    bytes.replace(at, zeroedBytes, QByteArray(zeroedBytes, '\0'));
+    ASSERT_TRUE(file.seek(0) && file.write(bytes) == bytes.size());
+    file.close();
+    int flagged = 0;
+    for (int frame = 0; frame < frames; frame += 3) {
+        SCOPED_TRACE(frame);
+        const Outcome o = run({"frame", clip, "--time", QString::number((frame + 0.5) / fps), "--out",
+                               tmp / "shot.png"});
+        ASSERT_TRUE(o.finished);
+        const QString err = QString::fromUtf8(o.err);
+        if (o.exitCode != 0) {
+            EXPECT_EQ(o.exitCode, 1);
+            EXPECT_FALSE(err.trimmed().isEmpty());
+            continue;
+        }
+        const QJsonObject result = QJsonDocument::fromJson(o.out).object();
+        ASSERT_TRUE(result.contains("concealed")) << o.out.toStdString();
+        const bool concealed = result.value("concealed").toBool();
+        EXPECT_EQ(err.contains("警告"), concealed) << err.toStdString();
+        flagged += concealed;
+    }
+    EXPECT_GT(flagged, 0) << "the damage patched up no picture";
 }
 
 } // namespace
