@@ -29,7 +29,10 @@ void PreviewController::loadPlaylist(const VideoSegmentPlaylist& playlist, doubl
     setCurrentTime(start);
     playlist_ = playlist;
     stepDurations_.clear();
-    currentStepIndex_ = 0;
+    // The step asked for from the start: while the steps are measured the minute picked stays
+    // the one shown, not the first.
+    const int lastStep = std::max(0, int(playlist.steps.size()) - 1);
+    currentStepIndex_ = std::clamp(startStep, 0, lastStep);
     emit currentStepIndexChanged();
 
     QPointer<PreviewController> self(this);

@@ -139,17 +139,19 @@ TEST(PreviewPageController, rangeButtonsShowTheRecordedTimes) {
     EXPECT_FALSE(p.page.hasRangeStart());
     p.openTwoMinuteEvent(12.4);
     p.page.recordRangeStart();
-    EXPECT_EQ(p.page.rangeStartTitle(), "00:12");
+    // Times on the event's time line: the latest minute follows a minute of 60 s.
+    EXPECT_EQ(p.page.rangeStartTitle(), "01:12");
     EXPECT_EQ(p.page.rangeEndTitle(), "结束");
     p.single().tick(40);
     p.page.recordRangeEnd();
-    EXPECT_EQ(p.page.rangeEndTitle(), "00:40");
+    EXPECT_EQ(p.page.rangeEndTitle(), "01:40");
 }
 
 TEST(PreviewPageController, theTransportDrivesThePlayerTheCameraFilterShows) {
     Page p;
+    constexpr double minute = 60; // the latest minute's start on the event's time line
     p.openTwoMinuteEvent(20);
-    EXPECT_DOUBLE_EQ(p.page.timeline()->currentTime(), 20);
+    EXPECT_DOUBLE_EQ(p.page.timeline()->currentTime(), minute + 20);
     p.single().seeks.clear();
     p.page.skipForward();
     p.page.skipBack();
@@ -186,7 +188,7 @@ TEST(PreviewPageController, theTransportDrivesThePlayerTheCameraFilterShows) {
     for (const CameraSlot& slot : grid.cameraSlots()) {
         const auto& seeks = static_cast<FakePlayer*>(slot.player.get())->seeks;
         ASSERT_EQ(seeks.size(), 1);
-        EXPECT_NEAR(seeks[0].time, grid.currentTime(), 1e-9);
+        EXPECT_NEAR(seeks[0].time, grid.currentTime() - minute, 1e-9);
     }
 }
 
