@@ -1,10 +1,10 @@
 #pragma once
 
-// SIGINT, SIGTERM and SIGHUP turned into a cooperative cancel, so long work cleans up instead of dying half-way.
-// Create and destroy on the main thread; the handler runs on a watcher thread or on the context object's thread.
+// SIGINT, SIGTERM and SIGHUP turned into a cooperative cancel, so long work cleans up instead of dying
+// half-way. Create and destroy on the main thread; the handler runs on a watcher thread or on the context
+// object's thread.
 
 #include <QObject>
-
 #include <array>
 #include <csignal>
 #include <functional>

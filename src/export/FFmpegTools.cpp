@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-
 #include <map>
 #include <optional>
 
@@ -49,7 +48,8 @@ std::shared_ptr<OwnedFile> resultFile(const QString& prefix) {
     try {
         return std::make_shared<OwnedFile>(OwnedFile::create(path));
     } catch (const FileSystemError& e) {
-        throw FileSystemError(QStringLiteral("无法创建临时文件 ") + path + QStringLiteral(": ") + e.description());
+        throw FileSystemError(QStringLiteral("无法创建临时文件 ") + path + QStringLiteral(": ") +
+                              e.description());
     }
 }
 
@@ -89,9 +89,10 @@ struct Pieces {
         double summed = 0;
         for (size_t i = 0; i < scans.size(); ++i) {
             const media::VideoPacketList& piece = scans[i];
-            const double length = piece.duration > 0
-                                      ? piece.duration
-                                      : (piece.packets.empty() ? 0 : piece.packets.back().time - piece.firstTime);
+            const double length =
+                piece.duration > 0
+                    ? piece.duration
+                    : (piece.packets.empty() ? 0 : piece.packets.back().time - piece.firstTime);
             const auto found = PieceTiming::offsetInJoined(joined, piece, from);
             const double offset = found ? *found : summed;
             result.push_back({offset, length, recordedAt[i]});
@@ -127,7 +128,7 @@ void reportFraction(const ProgressCallback& onProgress, double p) {
 struct GridInputs {
     std::map<CameraAngle, QString> byCamera;
     std::vector<std::pair<QString, QString>> copyOf; // (copy, the user's file)
-    std::optional<media::VideoPacketList> primary; // the frames of the segment's primary video
+    std::optional<media::VideoPacketList> primary;   // the frames of the segment's primary video
     std::vector<PreparedInput> copies;
     bool cutShort = false; // an input ended before its index said
 };

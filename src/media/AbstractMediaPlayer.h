@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <functional>
 
 class QVideoSink;
@@ -40,7 +39,8 @@ public:
     virtual double currentTime() const = 0;
     // Zero tolerances land on the frame whose display interval contains `time`; otherwise any
     // frame within the window (preferably a key frame). A newer seek supersedes older ones.
-    virtual void seek(double time, double toleranceBefore, double toleranceAfter, SeekCompletion completion = {}) = 0;
+    virtual void seek(double time, double toleranceBefore, double toleranceAfter,
+                      SeekCompletion completion = {}) = 0;
     virtual void cancelPendingSeeks() = 0;
 
     virtual void setVideoSink(QVideoSink* sink) = 0;

@@ -7,11 +7,14 @@
 
 namespace orvane::media {
 
-FrameGrabber::FrameGrabber(const QString& path) : decoder_(std::make_unique<VideoDecoder>(path)), path_(path) {}
+FrameGrabber::FrameGrabber(const QString& path)
+    : decoder_(std::make_unique<VideoDecoder>(path)), path_(path) {}
 
 FrameGrabber::~FrameGrabber() = default;
 
-const MediaInfo& FrameGrabber::info() const { return decoder_->info(); }
+const MediaInfo& FrameGrabber::info() const {
+    return decoder_->info();
+}
 
 namespace {
 
@@ -41,8 +44,9 @@ GrabbedFrame FrameGrabber::grab(const FrameRequest& request) {
     // frame or after the last one has been shown for its length.
     if (exact && !(request.time >= -boundarySlack))
         throw outsideVideo(request.time, decoder_->info().duration);
-    const bool found = exact ? decoder_->seekExact(request.time)
-                             : decoder_->seekTolerant(request.time, request.toleranceBefore, request.toleranceAfter);
+    const bool found =
+        exact ? decoder_->seekExact(request.time)
+              : decoder_->seekTolerant(request.time, request.toleranceBefore, request.toleranceAfter);
     if (!found)
         throw MediaError("no frame could be decoded: " + path_.toStdString());
     const double shownUntil = decoder_->frameTime() + decoder_->info().frameDuration;

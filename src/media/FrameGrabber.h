@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
-
 #include <memory>
 
 namespace orvane::media {
@@ -16,7 +15,7 @@ struct FrameRequest {
     double time = 0;            // seconds from the first frame
     double toleranceBefore = 0; // 0 and 0: the frame whose display interval contains `time`
     double toleranceAfter = 0;
-    QSize maxSize;              // fit inside, aspect kept, never enlarged; empty: natural size
+    QSize maxSize; // fit inside, aspect kept, never enlarged; empty: natural size
     bool applyPreferredTransform = true;
 };
 

@@ -37,7 +37,6 @@ void initialize() {
     std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
 
-
 Frame makeFrame() {
     Frame f(av_frame_alloc());
     if (!f)

@@ -3,7 +3,6 @@
 #include "AbstractMediaPlayer.h"
 
 #include <QTimer>
-
 #include <atomic>
 #include <cstdint>
 #include <map>
@@ -28,7 +27,8 @@ public:
         // Threads for pictures over 1920 × 1080 when more than decoderThreads, so the big
         // camera of a grid keeps pace with the small ones.
         int largeFrameDecoderThreads = 0;
-        bool skipLoopFilter = false; // always cheaper, slightly blockier pictures (it is skipped anyway at ≥ 2× and when behind)
+        bool skipLoopFilter = false; // always cheaper, slightly blockier pictures (it is skipped anyway at ≥
+                                     // 2× and when behind)
     };
 
     explicit MediaPlayer(QObject* parent = nullptr);
@@ -43,7 +43,8 @@ public:
     float rate() const override;
     void setRate(float rate) override;
     double currentTime() const override;
-    void seek(double time, double toleranceBefore, double toleranceAfter, SeekCompletion completion = {}) override;
+    void seek(double time, double toleranceBefore, double toleranceAfter,
+              SeekCompletion completion = {}) override;
     void cancelPendingSeeks() override;
     void setVideoSink(QVideoSink* sink) override;
     QString problem() const override;

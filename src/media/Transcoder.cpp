@@ -5,7 +5,6 @@
 #include "VideoDecoderInternal.h"
 
 #include <QFileInfo>
-
 #include <cmath>
 #include <deque>
 
@@ -27,10 +26,13 @@ constexpr double boundarySlack = 1e-6;
 constexpr const char* defaultH264Preset = "superfast";
 constexpr const char* defaultHevcPreset = "ultrafast";
 
-bool isPlanar420(int format) { return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P; }
+bool isPlanar420(int format) {
+    return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P;
+}
 
 YuvPlanes planesOf(AVFrame* f) {
-    return {f->data[0], f->linesize[0], f->data[1], f->linesize[1], f->data[2], f->linesize[2], f->width, f->height};
+    return {f->data[0], f->linesize[0], f->data[1], f->linesize[1],
+            f->data[2], f->linesize[2], f->width,   f->height};
 }
 
 ff::Frame allocateFrame(int width, int height, AVPixelFormat format) {
@@ -119,13 +121,16 @@ Transcoder::Transcoder(const QString& input) : d(std::make_unique<Impl>()) {
         s.bitRate = int64_t(double(QFileInfo(input).size()) * 8.0 / s.duration);
     s.hasAudio = d->audioIndex >= 0;
     s.matrix = vs->codecpar->color_space == AVCOL_SPC_BT709 ? YuvMatrix::bt709 : YuvMatrix::bt601;
-    s.fullRange = vs->codecpar->color_range == AVCOL_RANGE_JPEG || vs->codecpar->format == AV_PIX_FMT_YUVJ420P;
+    s.fullRange =
+        vs->codecpar->color_range == AVCOL_RANGE_JPEG || vs->codecpar->format == AV_PIX_FMT_YUVJ420P;
     d->firstPts = vs->start_time != AV_NOPTS_VALUE ? vs->start_time : 0;
 }
 
 Transcoder::~Transcoder() = default;
 
-const TranscodeSource& Transcoder::source() const { return d->source; }
+const TranscodeSource& Transcoder::source() const {
+    return d->source;
+}
 
 namespace {
 
@@ -134,11 +139,13 @@ namespace {
 // range (audio copied alongside), finish the file.
 class TranscodeRun {
 public:
-    TranscodeRun(AVFormatContext* input, int videoIndex, int audioIndex, int64_t firstPts, const TranscodeSource& source,
-                 const TranscodeSettings& settings, const TranscodeHooks& hooks)
+    TranscodeRun(AVFormatContext* input, int videoIndex, int audioIndex, int64_t firstPts,
+                 const TranscodeSource& source, const TranscodeSettings& settings,
+                 const TranscodeHooks& hooks)
         : in_(input), videoIndex_(videoIndex), audioIndex_(audioIndex), firstPts_(firstPts), source_(source),
           settings_(settings), hooks_(hooks), videoTimeBase_(input->streams[videoIndex]->time_base),
-          start_(std::max(settings.start, 0.0)), end_(settings.length > 0 ? start_ + settings.length : INFINITY) {}
+          start_(std::max(settings.start, 0.0)),
+          end_(settings.length > 0 ? start_ + settings.length : INFINITY) {}
 
     TranscodeOutcome run(const QString& outputPath) {
         out_ = outputPath.toStdString();
@@ -153,7 +160,9 @@ public:
 
 private:
     bool cancelled() const { return hooks_.cancelled && hooks_.cancelled(); }
-    double frameRate() const { return settings_.frameRate > 0 ? settings_.frameRate : double(cameraFrameRate); }
+    double frameRate() const {
+        return settings_.frameRate > 0 ? settings_.frameRate : double(cameraFrameRate);
+    }
 
     // A write the system refused (a full disk, a size limit) is the user's to know about.
     void checkWrite(int code, const char* what) const {
@@ -189,7 +198,9 @@ private:
         setup.frameRate = av_d2q(frameRate(), frameRatePrecision);
         setup.bitRate = settings_.bitRate;
         setup.keyFrameInterval = settings_.keyFrameInterval;
-        setup.preset = !settings_.preset.empty() ? settings_.preset : hevc ? defaultHevcPreset : defaultH264Preset;
+        setup.preset = !settings_.preset.empty() ? settings_.preset
+                       : hevc                    ? defaultHevcPreset
+                                                 : defaultH264Preset;
         const AVCodecParameters* par = in_->streams[videoIndex_]->codecpar;
         encoder_ = openEncoder(setup, [&](AVCodecContext* e) {
             e->color_range = source_.fullRange ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
@@ -206,7 +217,8 @@ private:
         videoOut_ = avformat_new_stream(raw, nullptr);
         if (!videoOut_)
             throw MediaError("avformat_new_stream: out of memory");
-        checkFfmpeg(avcodec_parameters_from_context(videoOut_->codecpar, encoder_.get()), "stream parameters");
+        checkFfmpeg(avcodec_parameters_from_context(videoOut_->codecpar, encoder_.get()),
+                    "stream parameters");
         videoOut_->time_base = encoder_->time_base;
         videoOut_->avg_frame_rate = encoder_->framerate;
         addAudioStream();
@@ -347,8 +359,9 @@ private:
             picture = planar;
         }
         const bool sideways = source_.rotation != 180;
-        AVFrame* turned = writableFrame(upright_, sideways ? picture->height : picture->width,
-                                        sideways ? picture->width : picture->height, AVPixelFormat(picture->format));
+        AVFrame* turned =
+            writableFrame(upright_, sideways ? picture->height : picture->width,
+                          sideways ? picture->width : picture->height, AVPixelFormat(picture->format));
         rotatePlanes(picture, turned, source_.rotation);
         turned->color_range = f->color_range;
         return turned;
@@ -365,8 +378,8 @@ private:
             // Full-range 4:2:0 is scaled as is: the encoder is told its range.
             const AVPixelFormat from =
                 picture->format == AV_PIX_FMT_YUVJ420P ? AV_PIX_FMT_YUV420P : AVPixelFormat(picture->format);
-            sws_.reset(sws_getContext(evenW, evenH, from, e->width, e->height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr,
-                                      nullptr, nullptr));
+            sws_.reset(sws_getContext(evenW, evenH, from, e->width, e->height, AV_PIX_FMT_YUV420P,
+                                      SWS_BICUBIC, nullptr, nullptr, nullptr));
             if (!sws_)
                 throw MediaError("cannot scale the picture");
             swsWidth_ = evenW;
@@ -420,7 +433,8 @@ private:
         const double baseSeconds = double(firstPts_) * av_q2d(videoTimeBase_) + base_;
         const int64_t shift = int64_t(std::llround(baseSeconds / av_q2d(audioTimeBase_)));
         const int64_t ts = p->pts != AV_NOPTS_VALUE ? p->pts : p->dts;
-        if (ts == AV_NOPTS_VALUE || ts < shift || double(ts) * av_q2d(audioTimeBase_) - baseSeconds + base_ >= end_) {
+        if (ts == AV_NOPTS_VALUE || ts < shift ||
+            double(ts) * av_q2d(audioTimeBase_) - baseSeconds + base_ >= end_) {
             av_packet_unref(p);
             return;
         }

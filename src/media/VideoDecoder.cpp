@@ -4,7 +4,6 @@
 #include "VideoDecoderInternal.h"
 
 #include <QTransform>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -133,7 +132,8 @@ struct VideoDecoder::Impl {
 
     // Seeks to the key frame at or before `ts` (the first one when there is none).
     void seekKeyAtOrBefore(int64_t ts) {
-        if (avformat_seek_file(format.get(), streamIndex, std::numeric_limits<int64_t>::min(), ts, ts, 0) < 0 &&
+        if (avformat_seek_file(format.get(), streamIndex, std::numeric_limits<int64_t>::min(), ts, ts, 0) <
+                0 &&
             av_seek_frame(format.get(), streamIndex, ts, AVSEEK_FLAG_BACKWARD) < 0)
             avformat_seek_file(format.get(), streamIndex, std::numeric_limits<int64_t>::min(), startTs,
                                std::numeric_limits<int64_t>::max(), 0);
@@ -162,7 +162,8 @@ struct VideoDecoder::Impl {
     }
 };
 
-VideoDecoder::VideoDecoder(const QString& path, const VideoDecoderOptions& options) : d(std::make_unique<Impl>()) {
+VideoDecoder::VideoDecoder(const QString& path, const VideoDecoderOptions& options)
+    : d(std::make_unique<Impl>()) {
     d->format = openInput(path);
     const AVCodec* decoder = nullptr;
     d->streamIndex = av_find_best_stream(d->format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
@@ -177,7 +178,8 @@ VideoDecoder::VideoDecoder(const QString& path, const VideoDecoderOptions& optio
     d->codec.reset(avcodec_alloc_context3(decoder));
     if (!d->codec)
         throw MediaError("avcodec_alloc_context3: out of memory");
-    checkFfmpeg(avcodec_parameters_to_context(d->codec.get(), d->stream->codecpar), "avcodec_parameters_to_context");
+    checkFfmpeg(avcodec_parameters_to_context(d->codec.get(), d->stream->codecpar),
+                "avcodec_parameters_to_context");
     d->codec->pkt_timebase = d->stream->time_base;
     d->codec->thread_count = std::max(0, options.threadCount);
     d->codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
@@ -192,9 +194,13 @@ VideoDecoder::VideoDecoder(const QString& path, const VideoDecoderOptions& optio
 
 VideoDecoder::~VideoDecoder() = default;
 
-const MediaInfo& VideoDecoder::info() const { return d->info; }
+const MediaInfo& VideoDecoder::info() const {
+    return d->info;
+}
 
-bool VideoDecoder::next() { return d->advance(); }
+bool VideoDecoder::next() {
+    return d->advance();
+}
 
 bool VideoDecoder::seekExact(double time) {
     const int64_t target = d->toTicks(time);
@@ -210,7 +216,8 @@ bool VideoDecoder::seekTolerant(double time, double toleranceBefore, double tole
     std::optional<int64_t> key;
     if (auto before = d->indexedKey(target, true); before && *before >= earliest)
         key = before;
-    if (auto after = d->indexedKey(target, false); after && *after <= latest && (!key || *after - target < target - *key))
+    if (auto after = d->indexedKey(target, false);
+        after && *after <= latest && (!key || *after - target < target - *key))
         key = after;
     if (key) {
         if (avformat_seek_file(d->format.get(), d->streamIndex, *key, *key, *key, 0) >= 0) {
@@ -236,13 +243,27 @@ bool VideoDecoder::seekNextKeyFrame(double time) {
     return d->advance();
 }
 
-bool VideoDecoder::hasFrame() const { return d->hasFrame; }
-int VideoDecoder::readError() const { return d->readError; }
-bool VideoDecoder::frameConcealed() const { return d->hasFrame && d->concealed; }
-double VideoDecoder::frameTime() const { return d->hasFrame ? d->toSeconds(d->currentTs) : 0.0; }
-bool VideoDecoder::isKeyFrame() const { return d->hasFrame && (d->frame->key_frame || d->frame->pict_type == AV_PICTURE_TYPE_I); }
-int VideoDecoder::frameWidth() const { return d->hasFrame ? d->frame->width : 0; }
-int VideoDecoder::frameHeight() const { return d->hasFrame ? d->frame->height : 0; }
+bool VideoDecoder::hasFrame() const {
+    return d->hasFrame;
+}
+int VideoDecoder::readError() const {
+    return d->readError;
+}
+bool VideoDecoder::frameConcealed() const {
+    return d->hasFrame && d->concealed;
+}
+double VideoDecoder::frameTime() const {
+    return d->hasFrame ? d->toSeconds(d->currentTs) : 0.0;
+}
+bool VideoDecoder::isKeyFrame() const {
+    return d->hasFrame && (d->frame->key_frame || d->frame->pict_type == AV_PICTURE_TYPE_I);
+}
+int VideoDecoder::frameWidth() const {
+    return d->hasFrame ? d->frame->width : 0;
+}
+int VideoDecoder::frameHeight() const {
+    return d->hasFrame ? d->frame->height : 0;
+}
 
 QImage VideoDecoder::toImage(QSize maxSize, bool applyRotation) const {
     const AVFrame* f = d->frame.get();
@@ -252,19 +273,20 @@ QImage VideoDecoder::toImage(QSize maxSize, bool applyRotation) const {
     const bool quarterTurn = rotation == 90 || rotation == 270;
     // Fit in display orientation, then scale the stored picture to match.
     QSize shown = quarterTurn ? QSize(f->height, f->width) : QSize(f->width, f->height);
-    if (maxSize.isValid() && !maxSize.isEmpty() && (shown.width() > maxSize.width() || shown.height() > maxSize.height()))
+    if (maxSize.isValid() && !maxSize.isEmpty() &&
+        (shown.width() > maxSize.width() || shown.height() > maxSize.height()))
         shown = shown.scaled(maxSize, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
     const QSize stored = quarterTurn ? shown.transposed() : shown;
 
-    d->sws = sws_getCachedContext(d->sws, f->width, f->height, AVPixelFormat(f->format), stored.width(), stored.height(),
-                                  AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    d->sws = sws_getCachedContext(d->sws, f->width, f->height, AVPixelFormat(f->format), stored.width(),
+                                  stored.height(), AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!d->sws)
         return {};
     const bool fullRange = f->color_range == AVCOL_RANGE_JPEG || f->format == AV_PIX_FMT_YUVJ420P ||
                            f->format == AV_PIX_FMT_YUVJ422P || f->format == AV_PIX_FMT_YUVJ444P;
     const int matrix = f->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT;
-    sws_setColorspaceDetails(d->sws, sws_getCoefficients(matrix), fullRange, sws_getCoefficients(SWS_CS_DEFAULT), 1, 0,
-                             1 << 16, 1 << 16);
+    sws_setColorspaceDetails(d->sws, sws_getCoefficients(matrix), fullRange,
+                             sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
     QImage image(stored, QImage::Format_RGB32);
     if (image.isNull())
         return {};
@@ -279,11 +301,20 @@ QImage VideoDecoder::toImage(QSize maxSize, bool applyRotation) const {
 const AVFrame* VideoDecoderAccess::frame(const VideoDecoder& decoder) {
     return decoder.d->hasFrame ? decoder.d->frame.get() : nullptr;
 }
-AVFormatContext* VideoDecoderAccess::format(const VideoDecoder& decoder) { return decoder.d->format.get(); }
-AVCodecContext* VideoDecoderAccess::codec(VideoDecoder& decoder) { return decoder.d->codec.get(); }
-AVStream* VideoDecoderAccess::stream(const VideoDecoder& decoder) { return decoder.d->stream; }
-int64_t VideoDecoderAccess::startTimestamp(const VideoDecoder& decoder) { return decoder.d->startTs; }
-void VideoDecoderAccess::setOtherPacketHandler(VideoDecoder& decoder, std::function<void(AVPacket*)> handler) {
+AVFormatContext* VideoDecoderAccess::format(const VideoDecoder& decoder) {
+    return decoder.d->format.get();
+}
+AVCodecContext* VideoDecoderAccess::codec(VideoDecoder& decoder) {
+    return decoder.d->codec.get();
+}
+AVStream* VideoDecoderAccess::stream(const VideoDecoder& decoder) {
+    return decoder.d->stream;
+}
+int64_t VideoDecoderAccess::startTimestamp(const VideoDecoder& decoder) {
+    return decoder.d->startTs;
+}
+void VideoDecoderAccess::setOtherPacketHandler(VideoDecoder& decoder,
+                                               std::function<void(AVPacket*)> handler) {
     decoder.d->otherPackets = std::move(handler);
 }
 

@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
-
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -13,8 +12,8 @@
 namespace orvane::media {
 
 struct VideoDecoderOptions {
-    int threadCount = 1;          // decoder threads; 0 lets FFmpeg choose
-    bool skipLoopFilter = false;  // faster, slightly blockier pictures (fast-forward)
+    int threadCount = 1;         // decoder threads; 0 lets FFmpeg choose
+    bool skipLoopFilter = false; // faster, slightly blockier pictures (fast-forward)
 };
 
 // Demuxes and decodes the first video stream of a file, frame by frame in presentation order.

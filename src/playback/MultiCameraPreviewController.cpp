@@ -4,7 +4,6 @@
 #include "MinuteGroups.h"
 
 #include <QVideoSink>
-
 #include <algorithm>
 #include <cmath>
 #include <set>
@@ -48,7 +47,9 @@ MultiCameraPreviewController::MultiCameraPreviewController(QObject* parent)
 MultiCameraPreviewController::MultiCameraPreviewController(PreviewEnvironment environment, QObject* parent)
     : PreviewController(std::move(environment), parent) {}
 
-MultiCameraPreviewController::~MultiCameraPreviewController() { stopObservers(); }
+MultiCameraPreviewController::~MultiCameraPreviewController() {
+    stopObservers();
+}
 
 std::vector<CameraSlot> MultiCameraPreviewController::emptySlots() {
     std::vector<CameraSlot> cells;
@@ -57,10 +58,12 @@ std::vector<CameraSlot> MultiCameraPreviewController::emptySlots() {
     return cells;
 }
 
-std::map<CameraAngle, TeslaVideoFile> MultiCameraPreviewController::videosByAngle(const std::vector<TeslaVideoFile>& videos) {
+std::map<CameraAngle, TeslaVideoFile>
+MultiCameraPreviewController::videosByAngle(const std::vector<TeslaVideoFile>& videos) {
     std::vector<TeslaVideoFile> sorted = videos;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const TeslaVideoFile& a, const TeslaVideoFile& b) { return a.startTime > b.startTime; });
+    std::stable_sort(sorted.begin(), sorted.end(), [](const TeslaVideoFile& a, const TeslaVideoFile& b) {
+        return a.startTime > b.startTime;
+    });
     std::map<CameraAngle, TeslaVideoFile> result;
     for (const TeslaVideoFile& video : sorted)
         if (video.cameraAngle)
@@ -68,12 +71,14 @@ std::map<CameraAngle, TeslaVideoFile> MultiCameraPreviewController::videosByAngl
     return result;
 }
 
-std::vector<TeslaVideoFile> MultiCameraPreviewController::videosForGrid(const std::vector<TeslaVideoFile>& videos,
-                                                                        const std::optional<TeslaVideoFile>& focus) {
+std::vector<TeslaVideoFile>
+MultiCameraPreviewController::videosForGrid(const std::vector<TeslaVideoFile>& videos,
+                                            const std::optional<TeslaVideoFile>& focus) {
     if (videos.empty())
         return {};
     if (focus)
-        return inGridOrder(videosByAngle(filesOfMinute(videos, TeslaVideoFile::timestampKey(focus->fileName))));
+        return inGridOrder(
+            videosByAngle(filesOfMinute(videos, TeslaVideoFile::timestampKey(focus->fileName))));
     std::vector<TeslaVideoFile> withCamera;
     std::copy_if(videos.begin(), videos.end(), std::back_inserter(withCamera),
                  [](const TeslaVideoFile& v) { return v.cameraAngle.has_value(); });
@@ -111,14 +116,18 @@ void MultiCameraPreviewController::setVideoSink(int cell, QVideoSink* sink) {
         slots_[size_t(cell)].player->setVideoSink(sink);
 }
 
-void MultiCameraPreviewController::seekAll(double time, bool resumeIfPlaying, std::function<void()> completion) {
+void MultiCameraPreviewController::seekAll(double time, bool resumeIfPlaying,
+                                           std::function<void()> completion) {
     seekTimeline(time, resumeIfPlaying, std::move(completion));
 }
 
-bool MultiCameraPreviewController::hasItem() const { return masterPlayer_ != nullptr; }
+bool MultiCameraPreviewController::hasItem() const {
+    return masterPlayer_ != nullptr;
+}
 
 bool MultiCameraPreviewController::playersPlaying() const {
-    return std::any_of(slots_.begin(), slots_.end(), [](const CameraSlot& s) { return s.player && s.player->rate() > 0; });
+    return std::any_of(slots_.begin(), slots_.end(),
+                       [](const CameraSlot& s) { return s.player && s.player->rate() > 0; });
 }
 
 void MultiCameraPreviewController::pausePlayers() {
@@ -197,7 +206,8 @@ CameraSlot MultiCameraPreviewController::openCell(size_t cell, const TeslaVideoF
 // may be running inside one of their own signals.
 void MultiCameraPreviewController::replaceSlots(std::vector<CameraSlot> cells) {
     auto retired = std::make_shared<std::vector<CameraSlot>>(std::move(slots_));
-    QMetaObject::invokeMethod(this, [retired] { retired->clear(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [retired] { retired->clear(); }, Qt::QueuedConnection);
     slots_ = std::move(cells);
     masterPlayer_ = nullptr;
     for (const CameraSlot& slot : slots_)
@@ -259,7 +269,8 @@ void MultiCameraPreviewController::chooseMaster() {
     setupTimeObserver();
 }
 
-void MultiCameraPreviewController::seekInStep(double localTime, bool resumeIfPlaying, std::function<void()> completion) {
+void MultiCameraPreviewController::seekInStep(double localTime, bool resumeIfPlaying,
+                                              std::function<void()> completion) {
     const double local = localTime > 0 ? localTime : 0;
     setCurrentTime(VideoSegmentPlaylist::globalTime(currentStepIndex(), local, stepDurations()));
     // Cells that stopped short play again from here, and are told again should they stop.
@@ -323,7 +334,9 @@ void MultiCameraPreviewController::setupTimeObserver() {
     });
 }
 
-void MultiCameraPreviewController::lastStepEnded() { pausePlayers(); }
+void MultiCameraPreviewController::lastStepEnded() {
+    pausePlayers();
+}
 
 void MultiCameraPreviewController::nextStepLoading() {
     if (isPlaying())

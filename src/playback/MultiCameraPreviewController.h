@@ -6,7 +6,6 @@
 
 #include <QObject>
 #include <QPointer>
-
 #include <array>
 #include <map>
 #include <memory>

@@ -16,7 +16,9 @@ VideoPreviewController::VideoPreviewController(PreviewEnvironment environment, Q
 
 VideoPreviewController::~VideoPreviewController() = default;
 
-void VideoPreviewController::setVideoSink(QVideoSink* sink) { player_->setVideoSink(sink); }
+void VideoPreviewController::setVideoSink(QVideoSink* sink) {
+    player_->setVideoSink(sink);
+}
 
 void VideoPreviewController::seek(double time, bool resumeIfPlaying, std::function<void()> completion) {
     seekTimeline(time, resumeIfPlaying, std::move(completion));
@@ -25,13 +27,22 @@ void VideoPreviewController::seek(double time, bool resumeIfPlaying, std::functi
 bool VideoPreviewController::hasItem() const {
     return player_->hasCurrentItem() && player_->itemStatus() != AbstractMediaPlayer::ItemStatus::failed;
 }
-bool VideoPreviewController::playersPlaying() const { return player_->rate() > 0; }
-void VideoPreviewController::pausePlayers() { player_->pause(); }
-void VideoPreviewController::playPlayers() { player_->playImmediately(playbackRate()); }
-void VideoPreviewController::applyRate(float rate) { player_->setRate(rate); }
+bool VideoPreviewController::playersPlaying() const {
+    return player_->rate() > 0;
+}
+void VideoPreviewController::pausePlayers() {
+    player_->pause();
+}
+void VideoPreviewController::playPlayers() {
+    player_->playImmediately(playbackRate());
+}
+void VideoPreviewController::applyRate(float rate) {
+    player_->setRate(rate);
+}
 
 void VideoPreviewController::playlistWillLoad(const VideoSegmentPlaylist& playlist) {
-    std::optional<TeslaVideoFile> first = playlist.steps.empty() ? std::nullopt : playlist.steps.front().primaryVideo();
+    std::optional<TeslaVideoFile> first =
+        playlist.steps.empty() ? std::nullopt : playlist.steps.front().primaryVideo();
     setLoadedVideoID(first ? std::optional(first->id) : std::nullopt);
 }
 
@@ -70,7 +81,8 @@ void VideoPreviewController::loadStep(int index, double localTime, bool resumeIf
     setupEndObserver();
 }
 
-void VideoPreviewController::seekInStep(double localTime, bool resumeIfPlaying, std::function<void()> completion) {
+void VideoPreviewController::seekInStep(double localTime, bool resumeIfPlaying,
+                                        std::function<void()> completion) {
     const double local = localTime > 0 ? localTime : 0;
     setCurrentTime(VideoSegmentPlaylist::globalTime(currentStepIndex(), local, stepDurations()));
     if (problem_ && !problem_->unreadable)

@@ -8,7 +8,6 @@
 
 #include <QString>
 #include <QUuid>
-
 #include <memory>
 #include <optional>
 

@@ -96,15 +96,15 @@ TEST_F(MediaPlayerTest, AFileThatCannotOpenTakesThePictureAwayAndSaysWhy) {
 // A file whose pictures end before its index says (cut short, its index first): playing into
 // the gap and seeking into it both stop the clock on the last picture and report it, never the end.
 TEST_F(MediaPlayerTest, PicturesEndingEarlyStopTheClockOnTheLastOne) {
-    const QString cut =
-        test::writeClip({.path = *folder / "cut-short.mp4", .seconds = 2, .damage = sample::Damage::cutShort});
+    const QString cut = test::writeClip(
+        {.path = *folder / "cut-short.mp4", .seconds = 2, .damage = sample::Damage::cutShort});
     for (const bool byPlaying : {true, false}) {
         SCOPED_TRACE(byPlaying ? "playing" : "seeking");
         ASSERT_EQ(open(player, cut), Status::readyToPlay);
         std::optional<double> stoppedAt;
         bool ended = false;
-        const auto stopped = QObject::connect(&player, &AbstractMediaPlayer::didStopShort,
-                                              [&](double t) { stoppedAt = t; });
+        const auto stopped =
+            QObject::connect(&player, &AbstractMediaPlayer::didStopShort, [&](double t) { stoppedAt = t; });
         const auto end = QObject::connect(&player, &AbstractMediaPlayer::didPlayToEnd, [&] { ended = true; });
         if (byPlaying)
             player.playImmediately(4);

@@ -77,8 +77,8 @@ TEST(CliFaultTest, AFramePatchedUpByTheDecoderIsFlaggedAndWarnedAbout) {
     int flagged = 0;
     for (int frame = 0; frame < frames; frame += 3) {
         SCOPED_TRACE(frame);
-        const Outcome o = run({"frame", clip, "--time", QString::number((frame + 0.5) / fps), "--out",
-                               tmp / "shot.png"});
+        const Outcome o =
+            run({"frame", clip, "--time", QString::number((frame + 0.5) / fps), "--out", tmp / "shot.png"});
         ASSERT_TRUE(o.finished);
         const QString err = QString::fromUtf8(o.err);
         if (o.exitCode != 0) {

@@ -8,7 +8,6 @@
 #include "UserFacingError.h"
 
 #include <QTextStream>
-
 #include <cmath>
 
 namespace orvane::cli {
@@ -99,8 +98,10 @@ int frame(const QStringList& args) {
     return success;
 }
 
-const CommandRegistration registration(
-    QStringLiteral("frame"), QStringLiteral("frame FILE --time T [--tolerance S] [--max-size WxH] --out IMAGE.png"), frame);
+const CommandRegistration
+    registration(QStringLiteral("frame"),
+                 QStringLiteral("frame FILE --time T [--tolerance S] [--max-size WxH] --out IMAGE.png"),
+                 frame);
 
 } // namespace
 } // namespace orvane::cli

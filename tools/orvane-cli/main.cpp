@@ -5,7 +5,6 @@
 
 #include <QGuiApplication>
 #include <QTextStream>
-
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>

@@ -8,7 +8,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -43,12 +42,12 @@ struct ClipSpec {
     int height = 120;
     int framesPerSecond = media::cameraFrameRate;
     double seconds = 1;
-    Instant startTime = 0;       // wall-clock time of the first frame
+    Instant startTime = 0; // wall-clock time of the first frame
     uint64_t seed = 1;
     int64_t firstFrameSerial = 0; // position of the first frame in the drive
     Damage damage = Damage::none;
-    int64_t bitRate = 0;          // 0: 5 Mbit/s scaled by picture area against 1448 × 938
-    bool contentFree = false;     // an empty file in place of video (listing benchmarks)
+    int64_t bitRate = 0;      // 0: 5 Mbit/s scaled by picture area against 1448 × 938
+    bool contentFree = false; // an empty file in place of video (listing benchmarks)
     PedalScale pedalScale = PedalScale::percent;
 };
 

@@ -111,8 +111,7 @@ TEST(PreviewFaultScreen, UnreadableAndCutShortMinutesShowTheTruth) {
     EXPECT_TRUE(waitUntil([&] { return s.note("videoProblem").contains("无法读取这一分钟的视频"); }));
     EXPECT_TRUE(s.note("videoProblem").contains("文件不完整或已损坏"))
         << s.note("videoProblem").toStdString();
-    EXPECT_TRUE(
-        waitUntil([&] { return test::meanLuma(s.ui.picture(s.item("singleVideo"))) < darkLuma; }));
+    EXPECT_TRUE(waitUntil([&] { return test::meanLuma(s.ui.picture(s.item("singleVideo"))) < darkLuma; }));
     EXPECT_FALSE(s.frameIn("singleVideo"));
     EXPECT_FALSE(test::WindowDriver::isShown(s.ui.named("timeWatermark")));
     s.open(minute0);
