@@ -223,6 +223,7 @@ IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bo
     const std::shared_ptr<OwnedFile> result = resultFile(OwnedFiles::mergedPrefix);
     Pieces pieces;
     bool cutShort = false;
+    double lead = 0;
     const double n = double(segments.size());
     for (size_t i = 0; i < segments.size(); ++i) {
         const ContinuousExportSegment& segment = segments[i];
@@ -250,6 +251,8 @@ IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bo
         cutShort = cutShort || source.endsEarly();
         const double first =
             PieceTiming::firstFrameInSource(source, pieceScan, std::max(segment.trimStart, 0.0));
+        if (i == 0)
+            lead = std::max(std::max(segment.trimStart, 0.0) - first, 0.0);
         pieces.add(piece, std::move(pieceScan), segment.video.startTime + first);
     }
     cancel.check();
@@ -267,7 +270,7 @@ IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bo
     }
     ExportTimeline timeline = pieces.joinedTimeline(result->path());
     reportFraction(onProgress, 1.0);
-    return {result->path(), std::move(timeline), cutShort, result};
+    return {result->path(), std::move(timeline), cutShort, result, lead};
 }
 
 } // namespace FFmpegSegmentMerger

@@ -7,7 +7,6 @@
 #include "OwnedFiles.h"
 
 #include <QString>
-
 #include <functional>
 #include <memory>
 #include <vector>
@@ -22,6 +21,9 @@ struct IntermediateVideo {
     // A source ended before its index said (cut short while being read): the file is shorter.
     bool sourceCutShort = false;
     std::shared_ptr<OwnedFile> file;
+    // From the video's start to the first frame asked for: a copied cut begins at the key frame
+    // before it, and the encoding pass skips this much.
+    double lead = 0;
 };
 
 using ProgressCallback = std::function<void(double)>;

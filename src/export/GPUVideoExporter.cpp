@@ -267,8 +267,9 @@ ExportResult exportContinuous(const std::vector<ContinuousExportSegment>& segmen
         segments, false, scaled(callbacks.onProgress, 0, joinShare), callbacks.cancel);
     ExportCallbacks encoding = callbacks;
     encoding.onProgress = scaled(callbacks.onProgress, joinShare, 1 - joinShare);
-    return exportPrepared({joined.path, joined.timeline, false, 0, 0, sources, joined.sourceCutShort},
-                          outputPath, settings, encoding);
+    return exportPrepared(
+        {joined.path, joined.timeline, false, joined.lead, 0, sources, joined.sourceCutShort}, outputPath,
+        settings, encoding);
 }
 
 ExportResult exportGrid(const std::vector<GridExportSegment>& segments, const QString& outputPath,

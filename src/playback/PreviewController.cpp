@@ -29,10 +29,8 @@ void PreviewController::loadPlaylist(const VideoSegmentPlaylist& playlist, doubl
     setCurrentTime(start);
     playlist_ = playlist;
     stepDurations_.clear();
-    // The step asked for from the start: while the steps are measured the minute picked stays
-    // the one shown, not the first.
-    const int lastStep = std::max(0, int(playlist.steps.size()) - 1);
-    currentStepIndex_ = std::clamp(startStep, 0, lastStep);
+    // The step asked for from the start: the minute shown must not flicker to the first one.
+    currentStepIndex_ = playlist.steps.empty() ? 0 : std::clamp(startStep, 0, int(playlist.steps.size()) - 1);
     emit currentStepIndexChanged();
 
     QPointer<PreviewController> self(this);

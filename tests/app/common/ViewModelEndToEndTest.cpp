@@ -96,37 +96,44 @@ TEST(ViewModelEndToEnd, aUsersPathFromImportToTheSplice) {
     ASSERT_TRUE(d.imported());
     EXPECT_EQ(library.selectedCategory(), ClipCategory::saved);
 
-    // The two-minute saved event plays its latest minute.
+    // The two-minute saved event is one time line that opens at its latest minute.
     const TeslaClipEvent event = d.saved(1);
     ASSERT_EQ(event.videoCount, 2);
     preview.selectEvent(event);
     ASSERT_TRUE(d.singleReady());
-    // The whole event is one time line; the latest minute follows the first.
-    EXPECT_NEAR(preview.videoPreview()->duration(), 2 * minuteSeconds, 2 * frame);
-    const double at = preview.videoPreview()->stepDurations().front();
-    const Instant minuteStart = preview.selectedVideo()->startTime;
-    EXPECT_EQ(minuteStart, event.startTime + 60);
-    EXPECT_EQ(preview.watermarkText(at + 0.5), OverlayRenderer::watermarkText(minuteStart + 0.5));
+    EXPECT_NEAR(preview.videoPreview()->duration(), 2 * minuteSeconds, frame);
+    EXPECT_NEAR(preview.videoPreview()->currentTime(), minuteSeconds, frame);
+    EXPECT_EQ(preview.selectedVideo()->startTime, event.startTime + 60);
+    EXPECT_EQ(preview.watermarkText(minuteSeconds + 0.5),
+              OverlayRenderer::watermarkText(event.startTime + 60.5));
 
-    // A range of 9 to 27 frames of the latest minute, exported from the front camera. The event's
-    // time line exports as a join, cut by stream copy: it may begin at the key frame before the
-    // kept start, and the burned-in time then is that earlier frame's own.
-    preview.videoPreview()->seek(at + 9 * frame);
+    // Played from the first minute's last frames it carries on into the next, the minute shown with it.
+    preview.videoPreview()->seek(minuteSeconds - 3 * frame, true);
+    EXPECT_TRUE(
+        waitUntil([&] { return preview.videoPreview()->currentTime() > minuteSeconds + frame; }, loadWaitMs));
+    EXPECT_EQ(preview.selectedVideo()->startTime, event.startTime + 60);
+    if (preview.videoPreview()->isPlaying())
+        preview.videoPreview()->togglePlayPause();
+
+    // A range from the first minute's frame 27 into the second minute's frame 9, inside frames and
+    // on a boundary, exported from the front camera: exactly the 18 frames between.
+    preview.videoPreview()->seek(27.5 * frame);
     EXPECT_FALSE(preview.recordExportRangeStart().isError);
-    preview.videoPreview()->seek(at + 27 * frame);
+    preview.videoPreview()->seek((fps + 9) * frame);
     EXPECT_FALSE(preview.recordExportRangeEnd().isError);
     exporter.startProcessing();
     ASSERT_TRUE(d.exported()) << messages.errorMessage().toStdString();
     const QString single = exporter.exportResultPath().value_or("");
     Probe p = probe(single);
+    EXPECT_EQ(p.frames, 18);
     auto first = firstFramePattern(single);
     ASSERT_TRUE(first);
-    EXPECT_LE(first->frameIndex, 9);
-    EXPECT_EQ(p.frames, 27 - first->frameIndex);
+    EXPECT_EQ(first->frameIndex, 27);
     EXPECT_EQ(first->cameraIndex, sample::cameraIndex(CameraAngle::front));
-    EXPECT_NEAR(exporter.exportResultStartDate(), minuteStart + first->frameIndex * frame, 1e-3);
+    // The burned-in time of the first frame is that frame's own recording time.
+    EXPECT_NEAR(exporter.exportResultStartDate(), event.startTime + 27 * frame, 1e-3);
     EXPECT_EQ(OverlayRenderer::watermarkText(exporter.exportResultStartDate()),
-              preview.watermarkText(at + (first->frameIndex + 0.5) * frame));
+              preview.watermarkText(27 * frame));
     exporter.clearExportResult();
 
     // A splice of the two saved events, front camera.
@@ -141,12 +148,11 @@ TEST(ViewModelEndToEnd, aUsersPathFromImportToTheSplice) {
     merge.setMergeRangeStart(0.5, merge.mergeItems()[0].id.toString()); // from 1.5 minutes
     exporter.startProcessing();
     ASSERT_TRUE(d.exported()) << messages.errorMessage().toStdString();
-    // A join cuts by stream copy, so it may begin at the key frame before the kept start; the
-    // burned-in time then is that earlier frame's own.
+    // The join cuts by stream copy from the key frame before the start; the encoding skips to it.
     p = probe(exporter.exportResultPath().value_or(""));
     first = firstFramePattern(exporter.exportResultPath().value_or(""));
     ASSERT_TRUE(first);
-    EXPECT_LE(first->frameIndex, fps / 2);
+    EXPECT_EQ(first->frameIndex, fps / 2);
     EXPECT_EQ(p.frames, 3 * fps - first->frameIndex);
     EXPECT_NEAR(exporter.exportResultStartDate(), d.saved(1).startTime + first->frameIndex * frame, 1e-3);
     EXPECT_TRUE(QFileInfo(exporter.exportResultPath().value_or("")).fileName().endsWith("-merged-front.mp4"));

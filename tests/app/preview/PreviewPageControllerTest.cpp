@@ -68,8 +68,10 @@ struct Page {
     LibraryViewModel& library() { return *h.vm->library(); }
     PreviewViewModel& preview() { return *h.vm->preview(); }
     MergeViewModel& merge() { return *h.vm->merge(); }
+    static constexpr double latestMinuteStart = 60;
     FakePlayer& single() { return *static_cast<FakePlayer*>(preview().videoPreview()->player()); }
-    // Opens the two-minute saved event and lets its latest minute land at `t`.
+    // Opens the two-minute saved event, one time line whose latest minute starts at
+    // `latestMinuteStart`, and lets that minute land at `t`.
     void openTwoMinuteEvent(double t) {
         const auto& saved = library().eventsByCategory().at(ClipCategory::saved);
         const auto event = std::max_element(saved.begin(), saved.end(), [](const auto& a, const auto& b) {
@@ -139,8 +141,7 @@ TEST(PreviewPageController, rangeButtonsShowTheRecordedTimes) {
     EXPECT_FALSE(p.page.hasRangeStart());
     p.openTwoMinuteEvent(12.4);
     p.page.recordRangeStart();
-    // Times on the event's time line: the latest minute follows a minute of 60 s.
-    EXPECT_EQ(p.page.rangeStartTitle(), "01:12");
+    EXPECT_EQ(p.page.rangeStartTitle(), "01:12"); // on the whole event's time line
     EXPECT_EQ(p.page.rangeEndTitle(), "结束");
     p.single().tick(40);
     p.page.recordRangeEnd();
@@ -149,9 +150,8 @@ TEST(PreviewPageController, rangeButtonsShowTheRecordedTimes) {
 
 TEST(PreviewPageController, theTransportDrivesThePlayerTheCameraFilterShows) {
     Page p;
-    constexpr double minute = 60; // the latest minute's start on the event's time line
     p.openTwoMinuteEvent(20);
-    EXPECT_DOUBLE_EQ(p.page.timeline()->currentTime(), minute + 20);
+    EXPECT_DOUBLE_EQ(p.page.timeline()->currentTime(), Page::latestMinuteStart + 20);
     p.single().seeks.clear();
     p.page.skipForward();
     p.page.skipBack();
@@ -188,7 +188,8 @@ TEST(PreviewPageController, theTransportDrivesThePlayerTheCameraFilterShows) {
     for (const CameraSlot& slot : grid.cameraSlots()) {
         const auto& seeks = static_cast<FakePlayer*>(slot.player.get())->seeks;
         ASSERT_EQ(seeks.size(), 1);
-        EXPECT_NEAR(seeks[0].time, grid.currentTime() - minute, 1e-9);
+        EXPECT_NEAR(seeks[0].time, grid.currentTime() - Page::latestMinuteStart,
+                    1e-9); // in the minute's file
     }
 }
 

@@ -42,9 +42,9 @@ TEST(ExportReturn, DoneGoesBackToThePreviewShowingItsFrame) {
         GTEST_SKIP() << "needs an X server (xvfb-run)";
     RealWindow w;
     w.preview.selectEvent(w.app.saved().back()); // one minute
-    ASSERT_TRUE(waitUntil(
-        [&] { return w.preview.activeDuration() > 0 && !w.preview.activePreview()->isLoading(); },
-        test::screenWaitMs));
+    ASSERT_TRUE(
+        waitUntil([&] { return w.preview.activeDuration() > 0 && !w.preview.activePreview()->isLoading(); },
+                  test::screenWaitMs));
     constexpr int frame = 30;
     w.preview.videoPreview()->seek((frame + 0.5) / 36, false);
     ASSERT_TRUE(waitUntil(
