@@ -127,6 +127,7 @@ TEST(PreviewFaultScreen, UnreadableAndCutShortMinutesShowTheTruth) {
     // The grid of the damaged minute: the unreadable camera says so in its cell, the others play,
     // the camera cut short stops on its last picture and says so, and the time line runs on.
     ASSERT_TRUE(s.ui.click("cameraTab_all"));
+    ASSERT_TRUE(waitUntil([&] { return s.preview.isGrid() && s.settled(); }, test::screenWaitMs));
     s.open(minute1);
     EXPECT_TRUE(s.note("gridProblem_front").contains("无法读取"))
         << s.note("gridProblem_front").toStdString();
