@@ -94,6 +94,11 @@ void PreviewPageController::connectViewModel() {
         connect(viewModel_->merge(), changed, this, &PreviewPageController::refreshPage);
     connect(viewModel_->exporter(), &ExportViewModel::isProcessingChanged, this,
             &PreviewPageController::refreshPage);
+    const auto showUnit = [this, preview] {
+        dashboard_->setSpeedUnit(DashboardPresentation::speedUnitFromRawValue(preview->speedUnit()));
+    };
+    connect(preview, &PreviewViewModel::speedUnitChanged, this, showUnit);
+    showUnit();
     for (auto changed : {&PreviewViewModel::selectedVideoChanged, &PreviewViewModel::cameraFilterChanged,
                          &PreviewViewModel::videosChanged})
         connect(preview, changed, this, &PreviewPageController::refreshSelection);

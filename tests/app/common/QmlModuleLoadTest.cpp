@@ -42,8 +42,9 @@ QString propertiesFor(const QString& type) {
         {"EventBrowser", "library: testViewModel.library; merge: testViewModel.merge; screenState: state"},
         {"BrowserHeader", "library: testViewModel.library; merge: testViewModel.merge; screenState: state"},
         {"EventSectionList", "library: testViewModel.library; screenState: state"},
-        {"LibrarySidebar", "library: testViewModel.library; exporter: testViewModel.exporter; "
-                           "messages: testViewModel.messages"},
+        {"LibrarySidebar",
+         "library: testViewModel.library; exporter: testViewModel.exporter; preview: testViewModel.preview; "
+         "messages: testViewModel.messages"},
         {"EventCard",
          "eventID: \"e\"; timeRangeTitle: \"10:00:00\"; locationLine: \"\"; thumbnailSource: \"\"; "
          "isDeleteSelected: false; isMergeSelected: false; mergeOrder: 0"},
