@@ -5,7 +5,6 @@
 #include "VideoDecoderInternal.h"
 
 #include <QFileInfo>
-
 #include <cmath>
 #include <deque>
 
@@ -27,10 +26,13 @@ constexpr double boundarySlack = 1e-6;
 constexpr const char* defaultH264Preset = "superfast";
 constexpr const char* defaultHevcPreset = "ultrafast";
 
-bool isPlanar420(int format) { return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P; }
+bool isPlanar420(int format) {
+    return format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_YUVJ420P;
+}
 
 YuvPlanes planesOf(AVFrame* f) {
-    return {f->data[0], f->linesize[0], f->data[1], f->linesize[1], f->data[2], f->linesize[2], f->width, f->height};
+    return {f->data[0], f->linesize[0], f->data[1], f->linesize[1],
+            f->data[2], f->linesize[2], f->width,   f->height};
 }
 
 ff::Frame allocateFrame(int width, int height, AVPixelFormat format) {
@@ -119,13 +121,16 @@ Transcoder::Transcoder(const QString& input) : d(std::make_unique<Impl>()) {
         s.bitRate = int64_t(double(QFileInfo(input).size()) * 8.0 / s.duration);
     s.hasAudio = d->audioIndex >= 0;
     s.matrix = vs->codecpar->color_space == AVCOL_SPC_BT709 ? YuvMatrix::bt709 : YuvMatrix::bt601;
-    s.fullRange = vs->codecpar->color_range == AVCOL_RANGE_JPEG || vs->codecpar->format == AV_PIX_FMT_YUVJ420P;
+    s.fullRange =
+        vs->codecpar->color_range == AVCOL_RANGE_JPEG || vs->codecpar->format == AV_PIX_FMT_YUVJ420P;
     d->firstPts = vs->start_time != AV_NOPTS_VALUE ? vs->start_time : 0;
 }
 
 Transcoder::~Transcoder() = default;
 
-const TranscodeSource& Transcoder::source() const { return d->source; }
+const TranscodeSource& Transcoder::source() const {
+    return d->source;
+}
 
 namespace {
 
@@ -134,11 +139,13 @@ namespace {
 // range (audio copied alongside), finish the file.
 class TranscodeRun {
 public:
-    TranscodeRun(AVFormatContext* input, int videoIndex, int audioIndex, int64_t firstPts, const TranscodeSource& source,
-                 const TranscodeSettings& settings, const TranscodeHooks& hooks)
+    TranscodeRun(AVFormatContext* input, int videoIndex, int audioIndex, int64_t firstPts,
+                 const TranscodeSource& source, const TranscodeSettings& settings,
+                 const TranscodeHooks& hooks)
         : in_(input), videoIndex_(videoIndex), audioIndex_(audioIndex), firstPts_(firstPts), source_(source),
           settings_(settings), hooks_(hooks), videoTimeBase_(input->streams[videoIndex]->time_base),
-          start_(std::max(settings.start, 0.0)), end_(settings.length > 0 ? start_ + settings.length : INFINITY) {}
+          start_(std::max(settings.start, 0.0)),
+          end_(settings.length > 0 ? start_ + settings.length : INFINITY) {}
 
     TranscodeOutcome run(const QString& outputPath) {
         out_ = outputPath.toStdString();
@@ -153,7 +160,16 @@ public:
 
 private:
     bool cancelled() const { return hooks_.cancelled && hooks_.cancelled(); }
-    double frameRate() const { return settings_.frameRate > 0 ? settings_.frameRate : double(cameraFrameRate); }
+    double frameRate() const {
+        return settings_.frameRate > 0 ? settings_.frameRate : double(cameraFrameRate);
+    }
+
+    // A write the system refused (a full disk, a size limit) is the user's to know about.
+    void checkWrite(int code, const char* what) const {
+        if (systemErrorOf(code))
+            throw OutputWriteError(ffmpegErrorText(code));
+        checkFfmpeg(code, std::string(what) + " " + out_);
+    }
 
     void openDecoder() {
         const AVStream* vs = in_->streams[videoIndex_];
@@ -182,7 +198,9 @@ private:
         setup.frameRate = av_d2q(frameRate(), frameRatePrecision);
         setup.bitRate = settings_.bitRate;
         setup.keyFrameInterval = settings_.keyFrameInterval;
-        setup.preset = !settings_.preset.empty() ? settings_.preset : hevc ? defaultHevcPreset : defaultH264Preset;
+        setup.preset = !settings_.preset.empty() ? settings_.preset
+                       : hevc                    ? defaultHevcPreset
+                                                 : defaultH264Preset;
         const AVCodecParameters* par = in_->streams[videoIndex_]->codecpar;
         encoder_ = openEncoder(setup, [&](AVCodecContext* e) {
             e->color_range = source_.fullRange ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
@@ -199,15 +217,16 @@ private:
         videoOut_ = avformat_new_stream(raw, nullptr);
         if (!videoOut_)
             throw MediaError("avformat_new_stream: out of memory");
-        checkFfmpeg(avcodec_parameters_from_context(videoOut_->codecpar, encoder_.get()), "stream parameters");
+        checkFfmpeg(avcodec_parameters_from_context(videoOut_->codecpar, encoder_.get()),
+                    "stream parameters");
         videoOut_->time_base = encoder_->time_base;
         videoOut_->avg_frame_rate = encoder_->framerate;
         addAudioStream();
         for (unsigned i = 0; i < in_->nb_streams; ++i)
             if (int(i) != videoIndex_ && !(audioOut_ && int(i) == audioIndex_))
                 in_->streams[i]->discard = AVDISCARD_ALL;
-        checkFfmpeg(avio_open(&raw->pb, out_.c_str(), AVIO_FLAG_WRITE), "open " + out_);
-        checkFfmpeg(avformat_write_header(raw, nullptr), "write header " + out_);
+        checkWrite(avio_open(&raw->pb, out_.c_str(), AVIO_FLAG_WRITE), "open");
+        checkWrite(avformat_write_header(raw, nullptr), "write header");
     }
 
     // The source's audio is copied as it is; a format MP4 cannot hold is left out rather than
@@ -244,6 +263,10 @@ private:
                 throw TranscodeCancelled();
             const int read = av_read_frame(in_, packet.get());
             if (read < 0) {
+                // A refused read (the drive went away) is no fault of the footage: the export fails.
+                const int cause = in_->pb && in_->pb->error < 0 ? in_->pb->error : read;
+                if (systemErrorOf(cause))
+                    throw UnreadableMediaError("read: " + ffmpegErrorText(cause), readFailureText(cause));
                 readFailed_ = read != AVERROR_EOF;
                 break; // the end, or a damaged tail: export what was readable
             }
@@ -336,8 +359,9 @@ private:
             picture = planar;
         }
         const bool sideways = source_.rotation != 180;
-        AVFrame* turned = writableFrame(upright_, sideways ? picture->height : picture->width,
-                                        sideways ? picture->width : picture->height, AVPixelFormat(picture->format));
+        AVFrame* turned =
+            writableFrame(upright_, sideways ? picture->height : picture->width,
+                          sideways ? picture->width : picture->height, AVPixelFormat(picture->format));
         rotatePlanes(picture, turned, source_.rotation);
         turned->color_range = f->color_range;
         return turned;
@@ -354,8 +378,8 @@ private:
             // Full-range 4:2:0 is scaled as is: the encoder is told its range.
             const AVPixelFormat from =
                 picture->format == AV_PIX_FMT_YUVJ420P ? AV_PIX_FMT_YUV420P : AVPixelFormat(picture->format);
-            sws_.reset(sws_getContext(evenW, evenH, from, e->width, e->height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr,
-                                      nullptr, nullptr));
+            sws_.reset(sws_getContext(evenW, evenH, from, e->width, e->height, AV_PIX_FMT_YUV420P,
+                                      SWS_BICUBIC, nullptr, nullptr, nullptr));
             if (!sws_)
                 throw MediaError("cannot scale the picture");
             swsWidth_ = evenW;
@@ -393,7 +417,7 @@ private:
             checkFfmpeg(rc, "encode");
             av_packet_rescale_ts(encoded_.get(), encoder_->time_base, videoOut_->time_base);
             encoded_->stream_index = videoOut_->index;
-            checkFfmpeg(av_interleaved_write_frame(output_.get(), encoded_.get()), "write " + out_);
+            checkWrite(av_interleaved_write_frame(output_.get(), encoded_.get()), "write");
         }
     }
 
@@ -409,7 +433,8 @@ private:
         const double baseSeconds = double(firstPts_) * av_q2d(videoTimeBase_) + base_;
         const int64_t shift = int64_t(std::llround(baseSeconds / av_q2d(audioTimeBase_)));
         const int64_t ts = p->pts != AV_NOPTS_VALUE ? p->pts : p->dts;
-        if (ts == AV_NOPTS_VALUE || ts < shift || double(ts) * av_q2d(audioTimeBase_) - baseSeconds + base_ >= end_) {
+        if (ts == AV_NOPTS_VALUE || ts < shift ||
+            double(ts) * av_q2d(audioTimeBase_) - baseSeconds + base_ >= end_) {
             av_packet_unref(p);
             return;
         }
@@ -420,7 +445,7 @@ private:
         av_packet_rescale_ts(p, audioTimeBase_, audioOut_->time_base);
         p->stream_index = audioOut_->index;
         p->pos = -1;
-        checkFfmpeg(av_interleaved_write_frame(output_.get(), p), "write " + out_);
+        checkWrite(av_interleaved_write_frame(output_.get(), p), "write");
     }
 
     void finish() {
@@ -432,8 +457,8 @@ private:
         if (flushed != AVERROR_EOF)
             checkFfmpeg(flushed, "encode");
         writeEncoded();
-        checkFfmpeg(av_write_trailer(output_.get()), "write " + out_);
-        checkFfmpeg(avio_closep(&output_->pb), "close " + out_);
+        checkWrite(av_write_trailer(output_.get()), "write");
+        checkWrite(avio_closep(&output_->pb), "close");
     }
 
     // A source is incomplete when reading or decoding failed on the way, or when the video

@@ -4,12 +4,17 @@
 #include "VideoDecoderInternal.h"
 
 #include <QTransform>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <set>
 
 namespace orvane::media {
+
+namespace {
+// A step between two pictures of more than this many frame lengths means pictures were lost.
+constexpr double missingFrameGap = 1.5;
+} // namespace
 
 struct VideoDecoder::Impl {
     ff::InputFormat format;
@@ -26,6 +31,11 @@ struct VideoDecoder::Impl {
     bool hasFrame = false;
     bool demuxEnded = false;
     bool drainSent = false;
+    int readError = 0; // the refused read that ended the stream, if one did
+    // Where lost or damaged data begins (stream ticks); pictures from there on are patched up
+    // by the decoder until a sound key frame follows.
+    std::set<int64_t> damagedFrom;
+    bool concealed = false;
     std::function<void(AVPacket*)> otherPackets;
     mutable SwsContext* sws = nullptr;
 
@@ -60,7 +70,10 @@ struct VideoDecoder::Impl {
                 drainSent = true;
                 continue;
             }
-            if (av_read_frame(format.get(), packet.get()) < 0) {
+            if (const int read = av_read_frame(format.get(), packet.get()); read < 0) {
+                const int cause = format->pb && format->pb->error < 0 ? format->pb->error : read;
+                if (systemErrorOf(cause))
+                    readError = cause;
                 demuxEnded = true;
                 continue;
             }
@@ -70,7 +83,11 @@ struct VideoDecoder::Impl {
                 av_packet_unref(packet.get());
                 continue;
             }
-            avcodec_send_packet(codec.get(), packet.get());
+            const bool corrupt = packet->flags & AV_PKT_FLAG_CORRUPT;
+            const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+            const int sent = avcodec_send_packet(codec.get(), packet.get());
+            if (corrupt || (sent < 0 && sent != AVERROR(EAGAIN)))
+                damagedFrom.insert(ts != AV_NOPTS_VALUE ? ts : currentTs + frameTicks);
             av_packet_unref(packet.get());
         }
     }
@@ -82,6 +99,7 @@ struct VideoDecoder::Impl {
         int64_t ts = scratch->best_effort_timestamp;
         if (ts == AV_NOPTS_VALUE)
             ts = hasFrame ? currentTs + frameTicks : startTs;
+        noteDamage(*scratch, ts);
         av_frame_unref(frame.get());
         av_frame_move_ref(frame.get(), scratch.get());
         currentTs = ts;
@@ -89,17 +107,33 @@ struct VideoDecoder::Impl {
         return true;
     }
 
+    // A sound key frame ends the damage before it; a frame the decoder reports as patched
+    // up, or one after a run of missing frames, starts damage of its own.
+    void noteDamage(const AVFrame& f, int64_t ts) {
+        const bool flagged = f.decode_error_flags != 0 || (f.flags & AV_FRAME_FLAG_CORRUPT);
+        const bool key = f.key_frame || f.pict_type == AV_PICTURE_TYPE_I;
+        if (key && !flagged)
+            damagedFrom.erase(damagedFrom.begin(), damagedFrom.lower_bound(ts));
+        else if (flagged || (hasFrame && double(ts - currentTs) > missingFrameGap * double(frameTicks)))
+            damagedFrom.insert(ts);
+        concealed = !damagedFrom.empty() && *damagedFrom.begin() <= ts;
+    }
+
     void restart() {
         avcodec_flush_buffers(codec.get());
         demuxEnded = false;
         drainSent = false;
         hasFrame = false;
+        readError = 0;
+        damagedFrom.clear();
+        concealed = false;
         av_frame_unref(frame.get());
     }
 
     // Seeks to the key frame at or before `ts` (the first one when there is none).
     void seekKeyAtOrBefore(int64_t ts) {
-        if (avformat_seek_file(format.get(), streamIndex, std::numeric_limits<int64_t>::min(), ts, ts, 0) < 0 &&
+        if (avformat_seek_file(format.get(), streamIndex, std::numeric_limits<int64_t>::min(), ts, ts, 0) <
+                0 &&
             av_seek_frame(format.get(), streamIndex, ts, AVSEEK_FLAG_BACKWARD) < 0)
             avformat_seek_file(format.get(), streamIndex, std::numeric_limits<int64_t>::min(), startTs,
                                std::numeric_limits<int64_t>::max(), 0);
@@ -128,12 +162,14 @@ struct VideoDecoder::Impl {
     }
 };
 
-VideoDecoder::VideoDecoder(const QString& path, const VideoDecoderOptions& options) : d(std::make_unique<Impl>()) {
+VideoDecoder::VideoDecoder(const QString& path, const VideoDecoderOptions& options)
+    : d(std::make_unique<Impl>()) {
     d->format = openInput(path);
     const AVCodec* decoder = nullptr;
     d->streamIndex = av_find_best_stream(d->format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
     if (d->streamIndex < 0 || !decoder)
-        throw MediaError("no decodable video stream: " + path.toStdString());
+        throw UnreadableMediaError("no decodable video stream: " + path.toStdString(),
+                                   QStringLiteral("文件中没有可播放的画面"));
     d->stream = d->format->streams[d->streamIndex];
     for (unsigned i = 0; i < d->format->nb_streams; ++i)
         if (int(i) != d->streamIndex && d->format->streams[i]->codecpar->codec_type != AVMEDIA_TYPE_AUDIO)
@@ -142,7 +178,8 @@ VideoDecoder::VideoDecoder(const QString& path, const VideoDecoderOptions& optio
     d->codec.reset(avcodec_alloc_context3(decoder));
     if (!d->codec)
         throw MediaError("avcodec_alloc_context3: out of memory");
-    checkFfmpeg(avcodec_parameters_to_context(d->codec.get(), d->stream->codecpar), "avcodec_parameters_to_context");
+    checkFfmpeg(avcodec_parameters_to_context(d->codec.get(), d->stream->codecpar),
+                "avcodec_parameters_to_context");
     d->codec->pkt_timebase = d->stream->time_base;
     d->codec->thread_count = std::max(0, options.threadCount);
     d->codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
@@ -157,9 +194,13 @@ VideoDecoder::VideoDecoder(const QString& path, const VideoDecoderOptions& optio
 
 VideoDecoder::~VideoDecoder() = default;
 
-const MediaInfo& VideoDecoder::info() const { return d->info; }
+const MediaInfo& VideoDecoder::info() const {
+    return d->info;
+}
 
-bool VideoDecoder::next() { return d->advance(); }
+bool VideoDecoder::next() {
+    return d->advance();
+}
 
 bool VideoDecoder::seekExact(double time) {
     const int64_t target = d->toTicks(time);
@@ -175,7 +216,8 @@ bool VideoDecoder::seekTolerant(double time, double toleranceBefore, double tole
     std::optional<int64_t> key;
     if (auto before = d->indexedKey(target, true); before && *before >= earliest)
         key = before;
-    if (auto after = d->indexedKey(target, false); after && *after <= latest && (!key || *after - target < target - *key))
+    if (auto after = d->indexedKey(target, false);
+        after && *after <= latest && (!key || *after - target < target - *key))
         key = after;
     if (key) {
         if (avformat_seek_file(d->format.get(), d->streamIndex, *key, *key, *key, 0) >= 0) {
@@ -201,11 +243,27 @@ bool VideoDecoder::seekNextKeyFrame(double time) {
     return d->advance();
 }
 
-bool VideoDecoder::hasFrame() const { return d->hasFrame; }
-double VideoDecoder::frameTime() const { return d->hasFrame ? d->toSeconds(d->currentTs) : 0.0; }
-bool VideoDecoder::isKeyFrame() const { return d->hasFrame && (d->frame->key_frame || d->frame->pict_type == AV_PICTURE_TYPE_I); }
-int VideoDecoder::frameWidth() const { return d->hasFrame ? d->frame->width : 0; }
-int VideoDecoder::frameHeight() const { return d->hasFrame ? d->frame->height : 0; }
+bool VideoDecoder::hasFrame() const {
+    return d->hasFrame;
+}
+int VideoDecoder::readError() const {
+    return d->readError;
+}
+bool VideoDecoder::frameConcealed() const {
+    return d->hasFrame && d->concealed;
+}
+double VideoDecoder::frameTime() const {
+    return d->hasFrame ? d->toSeconds(d->currentTs) : 0.0;
+}
+bool VideoDecoder::isKeyFrame() const {
+    return d->hasFrame && (d->frame->key_frame || d->frame->pict_type == AV_PICTURE_TYPE_I);
+}
+int VideoDecoder::frameWidth() const {
+    return d->hasFrame ? d->frame->width : 0;
+}
+int VideoDecoder::frameHeight() const {
+    return d->hasFrame ? d->frame->height : 0;
+}
 
 QImage VideoDecoder::toImage(QSize maxSize, bool applyRotation) const {
     const AVFrame* f = d->frame.get();
@@ -215,19 +273,20 @@ QImage VideoDecoder::toImage(QSize maxSize, bool applyRotation) const {
     const bool quarterTurn = rotation == 90 || rotation == 270;
     // Fit in display orientation, then scale the stored picture to match.
     QSize shown = quarterTurn ? QSize(f->height, f->width) : QSize(f->width, f->height);
-    if (maxSize.isValid() && !maxSize.isEmpty() && (shown.width() > maxSize.width() || shown.height() > maxSize.height()))
+    if (maxSize.isValid() && !maxSize.isEmpty() &&
+        (shown.width() > maxSize.width() || shown.height() > maxSize.height()))
         shown = shown.scaled(maxSize, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
     const QSize stored = quarterTurn ? shown.transposed() : shown;
 
-    d->sws = sws_getCachedContext(d->sws, f->width, f->height, AVPixelFormat(f->format), stored.width(), stored.height(),
-                                  AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    d->sws = sws_getCachedContext(d->sws, f->width, f->height, AVPixelFormat(f->format), stored.width(),
+                                  stored.height(), AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!d->sws)
         return {};
     const bool fullRange = f->color_range == AVCOL_RANGE_JPEG || f->format == AV_PIX_FMT_YUVJ420P ||
                            f->format == AV_PIX_FMT_YUVJ422P || f->format == AV_PIX_FMT_YUVJ444P;
     const int matrix = f->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT;
-    sws_setColorspaceDetails(d->sws, sws_getCoefficients(matrix), fullRange, sws_getCoefficients(SWS_CS_DEFAULT), 1, 0,
-                             1 << 16, 1 << 16);
+    sws_setColorspaceDetails(d->sws, sws_getCoefficients(matrix), fullRange,
+                             sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
     QImage image(stored, QImage::Format_RGB32);
     if (image.isNull())
         return {};
@@ -242,11 +301,20 @@ QImage VideoDecoder::toImage(QSize maxSize, bool applyRotation) const {
 const AVFrame* VideoDecoderAccess::frame(const VideoDecoder& decoder) {
     return decoder.d->hasFrame ? decoder.d->frame.get() : nullptr;
 }
-AVFormatContext* VideoDecoderAccess::format(const VideoDecoder& decoder) { return decoder.d->format.get(); }
-AVCodecContext* VideoDecoderAccess::codec(VideoDecoder& decoder) { return decoder.d->codec.get(); }
-AVStream* VideoDecoderAccess::stream(const VideoDecoder& decoder) { return decoder.d->stream; }
-int64_t VideoDecoderAccess::startTimestamp(const VideoDecoder& decoder) { return decoder.d->startTs; }
-void VideoDecoderAccess::setOtherPacketHandler(VideoDecoder& decoder, std::function<void(AVPacket*)> handler) {
+AVFormatContext* VideoDecoderAccess::format(const VideoDecoder& decoder) {
+    return decoder.d->format.get();
+}
+AVCodecContext* VideoDecoderAccess::codec(VideoDecoder& decoder) {
+    return decoder.d->codec.get();
+}
+AVStream* VideoDecoderAccess::stream(const VideoDecoder& decoder) {
+    return decoder.d->stream;
+}
+int64_t VideoDecoderAccess::startTimestamp(const VideoDecoder& decoder) {
+    return decoder.d->startTs;
+}
+void VideoDecoderAccess::setOtherPacketHandler(VideoDecoder& decoder,
+                                               std::function<void(AVPacket*)> handler) {
     decoder.d->otherPackets = std::move(handler);
 }
 

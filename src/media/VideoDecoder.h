@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
-
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -13,8 +12,8 @@
 namespace orvane::media {
 
 struct VideoDecoderOptions {
-    int threadCount = 1;          // decoder threads; 0 lets FFmpeg choose
-    bool skipLoopFilter = false;  // faster, slightly blockier pictures (fast-forward)
+    int threadCount = 1;         // decoder threads; 0 lets FFmpeg choose
+    bool skipLoopFilter = false; // faster, slightly blockier pictures (fast-forward)
 };
 
 // Demuxes and decodes the first video stream of a file, frame by frame in presentation order.
@@ -22,7 +21,8 @@ struct VideoDecoderOptions {
 // Times are seconds from the stream's first frame, so time 0 is always the first picture even
 // when the file's timestamps (or its edit list) start elsewhere. Seeking positions the decoder
 // on one frame, which becomes the current frame; next() then continues from there.
-// Damaged input (corrupt packets, a truncated tail) ends the stream early rather than failing.
+// Damaged input (corrupt packets, a truncated tail) ends the stream early rather than failing;
+// a picture patched up by the decoder is marked (frameConcealed).
 // Not thread-safe: one thread uses one decoder.
 class VideoDecoder {
 public:
@@ -55,7 +55,13 @@ public:
     bool seekNextKeyFrame(double time);
 
     bool hasFrame() const;
-    double frameTime() const;   // presentation time of the current frame
+    // The FFmpeg code of a refused read (the drive went away) that ended the stream early; 0
+    // when it ended at the end of its data, however short or damaged that was.
+    int readError() const;
+    // Data of the current frame, or of one it is built on, was lost or damaged: parts of the
+    // picture are the decoder's guesses and may show an earlier moment.
+    bool frameConcealed() const;
+    double frameTime() const; // presentation time of the current frame
     bool isKeyFrame() const;
     int frameWidth() const;
     int frameHeight() const;

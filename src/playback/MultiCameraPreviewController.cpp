@@ -4,7 +4,6 @@
 #include "MinuteGroups.h"
 
 #include <QVideoSink>
-
 #include <algorithm>
 #include <cmath>
 #include <set>
@@ -48,19 +47,23 @@ MultiCameraPreviewController::MultiCameraPreviewController(QObject* parent)
 MultiCameraPreviewController::MultiCameraPreviewController(PreviewEnvironment environment, QObject* parent)
     : PreviewController(std::move(environment), parent) {}
 
-MultiCameraPreviewController::~MultiCameraPreviewController() { stopObservers(); }
+MultiCameraPreviewController::~MultiCameraPreviewController() {
+    stopObservers();
+}
 
 std::vector<CameraSlot> MultiCameraPreviewController::emptySlots() {
     std::vector<CameraSlot> cells;
     for (CameraAngle angle : gridOrder)
-        cells.push_back(CameraSlot{angle, std::nullopt, nullptr, false});
+        cells.push_back(CameraSlot{angle, std::nullopt, nullptr, false, std::nullopt});
     return cells;
 }
 
-std::map<CameraAngle, TeslaVideoFile> MultiCameraPreviewController::videosByAngle(const std::vector<TeslaVideoFile>& videos) {
+std::map<CameraAngle, TeslaVideoFile>
+MultiCameraPreviewController::videosByAngle(const std::vector<TeslaVideoFile>& videos) {
     std::vector<TeslaVideoFile> sorted = videos;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const TeslaVideoFile& a, const TeslaVideoFile& b) { return a.startTime > b.startTime; });
+    std::stable_sort(sorted.begin(), sorted.end(), [](const TeslaVideoFile& a, const TeslaVideoFile& b) {
+        return a.startTime > b.startTime;
+    });
     std::map<CameraAngle, TeslaVideoFile> result;
     for (const TeslaVideoFile& video : sorted)
         if (video.cameraAngle)
@@ -68,12 +71,14 @@ std::map<CameraAngle, TeslaVideoFile> MultiCameraPreviewController::videosByAngl
     return result;
 }
 
-std::vector<TeslaVideoFile> MultiCameraPreviewController::videosForGrid(const std::vector<TeslaVideoFile>& videos,
-                                                                        const std::optional<TeslaVideoFile>& focus) {
+std::vector<TeslaVideoFile>
+MultiCameraPreviewController::videosForGrid(const std::vector<TeslaVideoFile>& videos,
+                                            const std::optional<TeslaVideoFile>& focus) {
     if (videos.empty())
         return {};
     if (focus)
-        return inGridOrder(videosByAngle(filesOfMinute(videos, TeslaVideoFile::timestampKey(focus->fileName))));
+        return inGridOrder(
+            videosByAngle(filesOfMinute(videos, TeslaVideoFile::timestampKey(focus->fileName))));
     std::vector<TeslaVideoFile> withCamera;
     std::copy_if(videos.begin(), videos.end(), std::back_inserter(withCamera),
                  [](const TeslaVideoFile& v) { return v.cameraAngle.has_value(); });
@@ -111,14 +116,18 @@ void MultiCameraPreviewController::setVideoSink(int cell, QVideoSink* sink) {
         slots_[size_t(cell)].player->setVideoSink(sink);
 }
 
-void MultiCameraPreviewController::seekAll(double time, bool resumeIfPlaying, std::function<void()> completion) {
+void MultiCameraPreviewController::seekAll(double time, bool resumeIfPlaying,
+                                           std::function<void()> completion) {
     seekTimeline(time, resumeIfPlaying, std::move(completion));
 }
 
-bool MultiCameraPreviewController::hasItem() const { return masterPlayer_ != nullptr; }
+bool MultiCameraPreviewController::hasItem() const {
+    return masterPlayer_ != nullptr;
+}
 
 bool MultiCameraPreviewController::playersPlaying() const {
-    return std::any_of(slots_.begin(), slots_.end(), [](const CameraSlot& s) { return s.player && s.player->rate() > 0; });
+    return std::any_of(slots_.begin(), slots_.end(),
+                       [](const CameraSlot& s) { return s.player && s.player->rate() > 0; });
 }
 
 void MultiCameraPreviewController::pausePlayers() {
@@ -153,7 +162,7 @@ void MultiCameraPreviewController::loadStep(int index, double localTime, bool re
     for (size_t cell = 0; cell < gridOrder.size(); ++cell) {
         auto it = byAngle.find(gridOrder[cell]);
         if (it == byAngle.end()) {
-            cells.push_back(CameraSlot{gridOrder[cell], std::nullopt, nullptr, false});
+            cells.push_back(CameraSlot{gridOrder[cell], std::nullopt, nullptr, false, std::nullopt});
             continue;
         }
         cells.push_back(openCell(cell, it->second, localTime, resumeIfPlaying));
@@ -171,25 +180,34 @@ CameraSlot MultiCameraPreviewController::openCell(size_t cell, const TeslaVideoF
     std::shared_ptr<AbstractMediaPlayer> player = environment().makePlayer();
     player->setVideoSink(sinks_[cell]);
     QPointer<MultiCameraPreviewController> self(this);
-    statusObservers_.push_back(connect(player.get(), &AbstractMediaPlayer::itemStatusChanged, this,
-                                       [self, cell, localTime, resumeIfPlaying](AbstractMediaPlayer::ItemStatus s) {
-                                           if (self && (s == AbstractMediaPlayer::ItemStatus::readyToPlay ||
-                                                        s == AbstractMediaPlayer::ItemStatus::failed))
-                                               self->markSlotLoaded(int(cell), localTime, resumeIfPlaying);
-                                       }));
+    statusObservers_.push_back(
+        connect(player.get(), &AbstractMediaPlayer::itemStatusChanged, this,
+                [self, cell, localTime, resumeIfPlaying](AbstractMediaPlayer::ItemStatus s) {
+                    if (self && s == AbstractMediaPlayer::ItemStatus::failed)
+                        self->markSlotUnreadable(int(cell));
+                    if (self && (s == AbstractMediaPlayer::ItemStatus::readyToPlay ||
+                                 s == AbstractMediaPlayer::ItemStatus::failed))
+                        self->markSlotLoaded(int(cell), localTime, resumeIfPlaying);
+                }));
     endObservers_.push_back(connect(player.get(), &AbstractMediaPlayer::didPlayToEnd, this, [self] {
         if (self)
             self->advanceToNextStep();
     }));
+    endObservers_.push_back(
+        connect(player.get(), &AbstractMediaPlayer::didStopShort, this, [self, cell](double t) {
+            if (self)
+                self->cellStoppedShort(int(cell), t);
+        }));
     player->replaceCurrentItem(video.url);
-    return CameraSlot{gridOrder[cell], video, player, true};
+    return CameraSlot{gridOrder[cell], video, player, true, std::nullopt};
 }
 
 // The previous players go with the old slots, but not before the event loop runs again: this
 // may be running inside one of their own signals.
 void MultiCameraPreviewController::replaceSlots(std::vector<CameraSlot> cells) {
     auto retired = std::make_shared<std::vector<CameraSlot>>(std::move(slots_));
-    QMetaObject::invokeMethod(this, [retired] { retired->clear(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [retired] { retired->clear(); }, Qt::QueuedConnection);
     slots_ = std::move(cells);
     masterPlayer_ = nullptr;
     for (const CameraSlot& slot : slots_)
@@ -211,9 +229,61 @@ void MultiCameraPreviewController::markSlotLoaded(int index, double localTime, b
     seekInStep(localTime, resumeIfPlaying, {});
 }
 
-void MultiCameraPreviewController::seekInStep(double localTime, bool resumeIfPlaying, std::function<void()> completion) {
+// A cell that cannot be read shows no picture and says why; the time line follows another.
+void MultiCameraPreviewController::markSlotUnreadable(int index) {
+    if (index < 0 || size_t(index) >= slots_.size() || !slots_[size_t(index)].isLoading)
+        return;
+    CameraSlot& slot = slots_[size_t(index)];
+    slot.problem = PlaybackProblem{true, 0, slot.player->problem()};
+    chooseMaster();
+}
+
+// One camera's pictures ran out: it keeps its last one and says so while the others play on;
+// when none is left playing, the whole grid stops there.
+void MultiCameraPreviewController::cellStoppedShort(int index, double itemTime) {
+    if (index < 0 || size_t(index) >= slots_.size() || !slots_[size_t(index)].player)
+        return;
+    CameraSlot& slot = slots_[size_t(index)];
+    slot.problem = PlaybackProblem{
+        false, VideoSegmentPlaylist::globalTime(currentStepIndex(), itemTime, stepDurations()),
+        slot.player->problem()};
+    emit cameraSlotsChanged();
+    chooseMaster();
+    if (std::none_of(slots_.begin(), slots_.end(),
+                     [](const CameraSlot& s) { return s.player && !s.problem; }))
+        stopShort(itemTime);
+}
+
+// The cell whose clock drives the time line: one still showing pictures, else one stopped
+// short (playing again restarts it); never one that cannot be read.
+void MultiCameraPreviewController::chooseMaster() {
+    AbstractMediaPlayer* chosen = nullptr;
+    for (const bool acceptStopped : {false, true})
+        for (const CameraSlot& slot : slots_)
+            if (!chosen && slot.player && (!slot.problem || (acceptStopped && !slot.problem->unreadable)))
+                chosen = slot.player.get();
+    if (chosen == masterPlayer_)
+        return;
+    disconnect(timeObserver_);
+    masterPlayer_ = chosen;
+    setupTimeObserver();
+}
+
+void MultiCameraPreviewController::seekInStep(double localTime, bool resumeIfPlaying,
+                                              std::function<void()> completion) {
     const double local = localTime > 0 ? localTime : 0;
     setCurrentTime(VideoSegmentPlaylist::globalTime(currentStepIndex(), local, stepDurations()));
+    // Cells that stopped short play again from here, and are told again should they stop.
+    bool cleared = false;
+    for (CameraSlot& slot : slots_)
+        if (slot.problem && !slot.problem->unreadable) {
+            slot.problem.reset();
+            cleared = true;
+        }
+    if (cleared) {
+        chooseMaster();
+        emit cameraSlotsChanged();
+    }
     std::vector<std::shared_ptr<AbstractMediaPlayer>> players;
     for (const CameraSlot& slot : slots_)
         if (slot.player)
@@ -264,7 +334,9 @@ void MultiCameraPreviewController::setupTimeObserver() {
     });
 }
 
-void MultiCameraPreviewController::lastStepEnded() { pausePlayers(); }
+void MultiCameraPreviewController::lastStepEnded() {
+    pausePlayers();
+}
 
 void MultiCameraPreviewController::nextStepLoading() {
     if (isPlaying())

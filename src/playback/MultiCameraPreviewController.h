@@ -6,7 +6,6 @@
 
 #include <QObject>
 #include <QPointer>
-
 #include <array>
 #include <map>
 #include <memory>
@@ -22,6 +21,7 @@ struct CameraSlot {
     std::optional<TeslaVideoFile> video;
     std::shared_ptr<media::AbstractMediaPlayer> player; // absent without a video
     bool isLoading = false;
+    std::optional<PlaybackProblem> problem; // its file cannot be read, or stopped short
 };
 
 // Plays the cameras of one minute side by side, one player per cell, on one time line:
@@ -70,6 +70,9 @@ private:
     void nextStepLoading() override;
 
     void markSlotLoaded(int index, double localTime, bool resumeIfPlaying);
+    void markSlotUnreadable(int index);
+    void cellStoppedShort(int index, double itemTime);
+    void chooseMaster();
     CameraSlot openCell(size_t cell, const TeslaVideoFile& video, double localTime, bool resumeIfPlaying);
     void replaceSlots(std::vector<CameraSlot> cells);
     void setupTimeObserver();

@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -33,7 +32,9 @@ struct Random {
     }
 };
 
-int evenAtLeast16(double v) { return std::max(16, int(v) & ~1); }
+int evenAtLeast16(double v) {
+    return std::max(16, int(v) & ~1);
+}
 
 // A textured scene wider than the picture; frames pan across it so the encoder sees motion.
 media::YuvImage makeScene(int width, int height, int panMargin, uint64_t seed) {
@@ -57,14 +58,18 @@ void writeEmpty(const QString& path) {
         throw std::runtime_error(("cannot write " + path + ": " + f.errorString()).toStdString());
 }
 
-void truncateBeforeIndex(const QString& path) {
+// Keeps the first 60 % of the file: an index written last is lost, one written first outlasts
+// the media data it describes.
+void keepFirstPart(const QString& path) {
     QFile f(path);
     const qint64 size = f.size();
     if (!f.resize(std::max<qint64>(64, size * 6 / 10)))
         throw std::runtime_error(("cannot truncate " + path).toStdString());
 }
 
-std::string upperCameraName(CameraAngle camera) { return Camera::rawValue(camera).toUpper().toStdString(); }
+std::string upperCameraName(CameraAngle camera) {
+    return Camera::rawValue(camera).toUpper().toStdString();
+}
 
 } // namespace
 
@@ -76,7 +81,9 @@ int cameraIndex(CameraAngle camera) {
 }
 
 std::vector<CameraSize> cameraSizes(CarLayout layout, double scale) {
-    auto sized = [&](CameraAngle c, int w, int h) { return CameraSize{c, evenAtLeast16(w * scale), evenAtLeast16(h * scale)}; };
+    auto sized = [&](CameraAngle c, int w, int h) {
+        return CameraSize{c, evenAtLeast16(w * scale), evenAtLeast16(h * scale)};
+    };
     if (layout == CarLayout::fourCamera)
         return {sized(CameraAngle::front, 1280, 960), sized(CameraAngle::back, 1280, 960),
                 sized(CameraAngle::leftRepeater, 1280, 960), sized(CameraAngle::rightRepeater, 1280, 960)};
@@ -85,7 +92,9 @@ std::vector<CameraSize> cameraSizes(CarLayout layout, double scale) {
             sized(CameraAngle::leftPillar, 1448, 938),   sized(CameraAngle::rightPillar, 1448, 938)};
 }
 
-QString carTimeName(Instant instant) { return LocalTime::format(instant, QStringLiteral("yyyy-MM-dd_HH-mm-ss")); }
+QString carTimeName(Instant instant) {
+    return LocalTime::format(instant, QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
+}
 
 void writeClip(const ClipSpec& spec) {
     if (spec.contentFree || spec.damage == Damage::zeroBytes) {
@@ -98,15 +107,16 @@ void writeClip(const ClipSpec& spec) {
     settings.height = spec.height;
     settings.framesPerSecond = spec.framesPerSecond;
     settings.keyFrameInterval = spec.framesPerSecond;
-    settings.bitRate = spec.bitRate > 0
-                           ? spec.bitRate
-                           : std::max<int64_t>(100'000, int64_t(referenceBitRate * spec.width * spec.height / referenceArea));
+    settings.bitRate = spec.bitRate > 0 ? spec.bitRate
+                                        : std::max<int64_t>(100'000, int64_t(referenceBitRate * spec.width *
+                                                                             spec.height / referenceArea));
     media::VideoEncoder encoder(settings);
     const std::string path = QFile::encodeName(spec.path).toStdString();
-    media::Mp4Muxer muxer(path, encoder);
+    media::Mp4Muxer muxer(path, encoder, spec.damage == Damage::cutShort);
 
     const int pan = 2; // pixels per frame
-    const media::YuvImage scene = makeScene(spec.width, spec.height, pan * frameCount, spec.seed * 7 + cameraIndex(spec.camera));
+    const media::YuvImage scene =
+        makeScene(spec.width, spec.height, pan * frameCount, spec.seed * 7 + cameraIndex(spec.camera));
     media::YuvImage frame(spec.width, spec.height);
     Random noise(spec.seed ^ uint64_t(cameraIndex(spec.camera)) << 32);
     const std::string cameraName = upperCameraName(spec.camera);
@@ -122,8 +132,9 @@ void writeClip(const ClipSpec& spec) {
             const int64_t serial = spec.firstFrameSerial + frameOfPacket++;
             std::vector<uint8_t> data;
             if (spec.damage != Damage::noTelemetry)
-                media::appendAnnexB(data, telemetrySeiNal(onPedalScale(telemetryAt(spec.seed, serial, spec.framesPerSecond),
-                                                                       spec.pedalScale)));
+                media::appendAnnexB(
+                    data, telemetrySeiNal(onPedalScale(telemetryAt(spec.seed, serial, spec.framesPerSecond),
+                                                       spec.pedalScale)));
             for (auto nal : media::splitAnnexB(packet.data))
                 if (!nal.empty() && (nal[0] & 0x1F) != 6)
                     media::appendAnnexB(data, nal);
@@ -149,18 +160,20 @@ void writeClip(const ClipSpec& spec) {
         }
         FramePattern{i, cameraIndex(spec.camera)}.draw(frame.y.data(), spec.width, spec.width, spec.height);
         const Instant wallClock = spec.startTime + double(i) / spec.framesPerSecond;
-        const std::string text = cameraName + " " +
-                                 LocalTime::format(wallClock, QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
+        const std::string text =
+            cameraName + " " +
+            LocalTime::format(wallClock, QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
         const int textY = spec.height - (BitmapFont::glyphHeight + 3) * glyphPixel;
-        BitmapFont::draw(frame.y.data(), spec.width, spec.width, spec.height, 2 * glyphPixel, textY, glyphPixel, text, 235);
+        BitmapFont::draw(frame.y.data(), spec.width, spec.width, spec.height, 2 * glyphPixel, textY,
+                         glyphPixel, text, 235);
         encoder.encode(frame, i, packets);
         writeReady(packets);
     }
     encoder.flush(packets);
     writeReady(packets);
     muxer.finish();
-    if (spec.damage == Damage::truncated)
-        truncateBeforeIndex(spec.path);
+    if (spec.damage == Damage::truncated || spec.damage == Damage::cutShort)
+        keepFirstPart(spec.path);
 }
 
 void useHourlyEvents(DriveSpec& spec, int count, int minutes) {
@@ -195,6 +208,9 @@ QStringList writeDrive(const DriveSpec& spec) {
             clip.firstFrameSerial = firstFrame;
             clip.contentFree = spec.contentFree;
             clip.pedalScale = spec.pedalScale;
+            if (const auto damaged = spec.damagedFiles.find(QFileInfo(clip.path).fileName());
+                damaged != spec.damagedFiles.end())
+                clip.damage = damaged->second;
             writeClip(clip);
             written << clip.path;
         }
@@ -216,12 +232,13 @@ QStringList writeDrive(const DriveSpec& spec) {
         ++eventSeed;
         // The car names the folder by the moment the event was saved, inside its last minute.
         const Instant savedAt = event.startTime + 60.0 * (event.minutes - 1) + 42;
-        const QString folder = spec.root + QLatin1Char('/') + Category::folderName(event.category) + QLatin1Char('/') +
-                               carTimeName(savedAt);
+        const QString folder = spec.root + QLatin1Char('/') + Category::folderName(event.category) +
+                               QLatin1Char('/') + carTimeName(savedAt);
         makeFolder(folder);
         if (event.writeEventJson) {
             QJsonObject json;
-            json[QStringLiteral("timestamp")] = LocalTime::format(savedAt, QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+            json[QStringLiteral("timestamp")] =
+                LocalTime::format(savedAt, QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
             json[QStringLiteral("city")] = event.city;
             json[QStringLiteral("street")] = event.street;
             json[QStringLiteral("est_lat")] = QString::number(event.latitude, 'f', 4);

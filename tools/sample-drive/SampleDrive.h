@@ -8,8 +8,8 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <cstdint>
+#include <map>
 #include <vector>
 
 namespace orvane::sample {
@@ -19,7 +19,9 @@ enum class CarLayout {
     sixCamera,  // newer cars: front 2896 × 1876, the others 1448 × 938, plus the pillars
 };
 
-enum class Damage { none, zeroBytes, truncated, noTelemetry };
+// truncated: cut before its index, so it does not open; cutShort: the index first and the media
+// data cut, so it opens and its pictures end before the index says.
+enum class Damage { none, zeroBytes, truncated, noTelemetry, cutShort };
 
 struct CameraSize {
     CameraAngle camera;
@@ -40,12 +42,12 @@ struct ClipSpec {
     int height = 120;
     int framesPerSecond = media::cameraFrameRate;
     double seconds = 1;
-    Instant startTime = 0;       // wall-clock time of the first frame
+    Instant startTime = 0; // wall-clock time of the first frame
     uint64_t seed = 1;
     int64_t firstFrameSerial = 0; // position of the first frame in the drive
     Damage damage = Damage::none;
-    int64_t bitRate = 0;          // 0: 5 Mbit/s scaled by picture area against 1448 × 938
-    bool contentFree = false;     // an empty file in place of video (listing benchmarks)
+    int64_t bitRate = 0;      // 0: 5 Mbit/s scaled by picture area against 1448 × 938
+    bool contentFree = false; // an empty file in place of video (listing benchmarks)
     PedalScale pedalScale = PedalScale::percent;
 };
 
@@ -77,6 +79,7 @@ struct DriveSpec {
     std::vector<EventSpec> events;
     bool contentFree = false;
     PedalScale pedalScale = PedalScale::percent;
+    std::map<QString, Damage> damagedFiles; // by file name
 };
 
 // Replaces the drive's events by `count` events of `minutes` minutes each, an hour apart going

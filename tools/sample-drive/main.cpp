@@ -5,10 +5,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
-
-#include <optional>
-
 #include <cstdio>
+#include <optional>
 
 using namespace orvane;
 
@@ -25,38 +23,46 @@ std::optional<sample::PedalScale> pedalScaleNamed(const QString& name) {
 struct Options {
     QCommandLineOption layout{QStringLiteral("layout"), QStringLiteral("four or six cameras (default six)"),
                               QStringLiteral("four|six"), QStringLiteral("six")};
-    QCommandLineOption scale{QStringLiteral("scale"), QStringLiteral("picture size scale (default 1)"), QStringLiteral("S"),
-                             QStringLiteral("1")};
+    QCommandLineOption scale{QStringLiteral("scale"), QStringLiteral("picture size scale (default 1)"),
+                             QStringLiteral("S"), QStringLiteral("1")};
     QCommandLineOption minute{QStringLiteral("minute-seconds"),
-                              QStringLiteral("length of each minute file in seconds (default 60)"), QStringLiteral("SECONDS"),
-                              QStringLiteral("60")};
-    QCommandLineOption seed{QStringLiteral("seed"), QStringLiteral("random seed (default 1)"), QStringLiteral("N"),
-                            QStringLiteral("1")};
-    QCommandLineOption clip{QStringLiteral("clip"), QStringLiteral("write one file FOLDER instead of a drive, of this camera"),
+                              QStringLiteral("length of each minute file in seconds (default 60)"),
+                              QStringLiteral("SECONDS"), QStringLiteral("60")};
+    QCommandLineOption seed{QStringLiteral("seed"), QStringLiteral("random seed (default 1)"),
+                            QStringLiteral("N"), QStringLiteral("1")};
+    QCommandLineOption clip{QStringLiteral("clip"),
+                            QStringLiteral("write one file FOLDER instead of a drive, of this camera"),
                             QStringLiteral("CAMERA")};
-    QCommandLineOption size{QStringLiteral("size"), QStringLiteral("picture size for --clip"), QStringLiteral("WxH"),
-                            QStringLiteral("1448x938")};
-    QCommandLineOption damage{QStringLiteral("damage"), QStringLiteral("for --clip: none, zero, truncated, no-telemetry"),
+    QCommandLineOption size{QStringLiteral("size"), QStringLiteral("picture size for --clip"),
+                            QStringLiteral("WxH"), QStringLiteral("1448x938")};
+    QCommandLineOption damage{QStringLiteral("damage"),
+                              QStringLiteral("for --clip: none, zero, truncated, cut-short, no-telemetry"),
                               QStringLiteral("KIND"), QStringLiteral("none")};
-    QCommandLineOption empty{QStringLiteral("content-free"), QStringLiteral("write empty files in place of video")};
+    QCommandLineOption empty{QStringLiteral("content-free"),
+                             QStringLiteral("write empty files in place of video")};
     QCommandLineOption recent{QStringLiteral("recent-minutes"), QStringLiteral("rolling minutes (default 3)"),
                               QStringLiteral("N"), QStringLiteral("3")};
-    QCommandLineOption events{QStringLiteral("events"),
-                              QStringLiteral("saved/sentry events of --event-minutes each in place of the example ones"),
-                              QStringLiteral("N")};
-    QCommandLineOption eventMinutes{QStringLiteral("event-minutes"), QStringLiteral("minutes per event (default 10)"),
-                                    QStringLiteral("N"), QStringLiteral("10")};
-    QCommandLineOption pedal{QStringLiteral("accelerator-scale"),
-                             QStringLiteral("how the pedal position is written: percent (0-100, default) or fraction (0-1)"),
-                             QStringLiteral("percent|fraction"), QStringLiteral("percent")};
+    QCommandLineOption events{
+        QStringLiteral("events"),
+        QStringLiteral("saved/sentry events of --event-minutes each in place of the example ones"),
+        QStringLiteral("N")};
+    QCommandLineOption eventMinutes{QStringLiteral("event-minutes"),
+                                    QStringLiteral("minutes per event (default 10)"), QStringLiteral("N"),
+                                    QStringLiteral("10")};
+    QCommandLineOption pedal{
+        QStringLiteral("accelerator-scale"),
+        QStringLiteral("how the pedal position is written: percent (0-100, default) or fraction (0-1)"),
+        QStringLiteral("percent|fraction"), QStringLiteral("percent")};
 
     void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({layout, scale, minute, seed, clip, size, damage, empty, recent, events, eventMinutes, pedal});
+        parser.addOptions(
+            {layout, scale, minute, seed, clip, size, damage, empty, recent, events, eventMinutes, pedal});
     }
 };
 
 // One camera file at `target`; exit code 2 for an unknown camera or size.
-int writeOneClip(const QCommandLineParser& parser, const Options& o, const QString& target, sample::PedalScale pedalScale) {
+int writeOneClip(const QCommandLineParser& parser, const Options& o, const QString& target,
+                 sample::PedalScale pedalScale) {
     sample::ClipSpec spec;
     spec.path = target;
     const auto camera = Camera::fromRawValue(parser.value(o.clip));
@@ -73,6 +79,7 @@ int writeOneClip(const QCommandLineParser& parser, const Options& o, const QStri
     const QString d = parser.value(o.damage);
     spec.damage = d == QLatin1String("zero")           ? sample::Damage::zeroBytes
                   : d == QLatin1String("truncated")    ? sample::Damage::truncated
+                  : d == QLatin1String("cut-short")    ? sample::Damage::cutShort
                   : d == QLatin1String("no-telemetry") ? sample::Damage::noTelemetry
                                                        : sample::Damage::none;
     spec.startTime = LocalTime::fromFields(2024, 5, 1, 10, 20, 30).value_or(0);
@@ -81,11 +88,12 @@ int writeOneClip(const QCommandLineParser& parser, const Options& o, const QStri
     return 0;
 }
 
-int writeWholeDrive(const QCommandLineParser& parser, const Options& o, const QString& target, sample::PedalScale pedalScale) {
-    const auto carLayout =
-        parser.value(o.layout) == QLatin1String("four") ? sample::CarLayout::fourCamera : sample::CarLayout::sixCamera;
-    sample::DriveSpec spec =
-        sample::exampleDrive(target, carLayout, parser.value(o.scale).toDouble(), parser.value(o.minute).toDouble());
+int writeWholeDrive(const QCommandLineParser& parser, const Options& o, const QString& target,
+                    sample::PedalScale pedalScale) {
+    const auto carLayout = parser.value(o.layout) == QLatin1String("four") ? sample::CarLayout::fourCamera
+                                                                           : sample::CarLayout::sixCamera;
+    sample::DriveSpec spec = sample::exampleDrive(target, carLayout, parser.value(o.scale).toDouble(),
+                                                  parser.value(o.minute).toDouble());
     spec.seed = parser.value(o.seed).toULongLong();
     spec.contentFree = parser.isSet(o.empty);
     spec.pedalScale = pedalScale;
@@ -103,7 +111,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("orvane-sample-drive"));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Writes a synthetic TeslaCam drive into FOLDER (the TeslaCam folder)."));
+    parser.setApplicationDescription(
+        QStringLiteral("Writes a synthetic TeslaCam drive into FOLDER (the TeslaCam folder)."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("the TeslaCam folder to create"));
     const Options options;

@@ -113,6 +113,8 @@ void PreviewPageController::connectViewModel() {
     }
     connect(preview->multiCameraPreview(), &MultiCameraPreviewController::cameraSlotsChanged, this,
             &PreviewPageController::refreshPage);
+    connect(preview->videoPreview(), &VideoPreviewController::problemChanged, this,
+            &PreviewPageController::refreshPage);
 }
 
 QVariantList PreviewPageController::cameraOptions() const {
@@ -160,6 +162,11 @@ PreviewPageController::PageState PreviewPageController::computePage() const {
     s.isVideoLoading = preview->isLoadingEvent() ||
                        (s.hasVideo && (player->isLoading() || !player->loadedPlaylistSignature()));
     s.rateTitle = rateTitle(player->playbackRate());
+    if (const auto& problem = preview->videoPreview()->problem(); problem && !s.isGrid) {
+        s.videoProblem = problemTitle(*problem, false);
+        s.videoProblemDetail = problem->reason;
+        s.isVideoUnreadable = problem->unreadable;
+    }
     s.hasRangeStart = preview->exportRangeStart().has_value();
     s.hasRangeEnd = preview->exportRangeEnd().has_value();
     if (s.hasRangeStart)
@@ -186,13 +193,18 @@ QVariantList PreviewPageController::computeGridCells() const {
     const MultiCameraPreviewController* grid =
         viewModel_ ? viewModel_->preview()->multiCameraPreview() : nullptr;
     for (CameraAngle camera : Camera::gridOrder) {
-        bool hasVideo = false;
+        const CameraSlot* shown = nullptr;
         if (grid)
             for (const CameraSlot& slot : grid->cameraSlots())
-                hasVideo = hasVideo || (slot.angle == camera && slot.video);
+                if (slot.angle == camera && slot.video)
+                    shown = &slot;
+        const std::optional<PlaybackProblem> problem = shown ? shown->problem : std::nullopt;
         cells << QVariantMap{{QStringLiteral("camera"), Camera::rawValue(camera)},
                              {QStringLiteral("title"), Camera::displayName(camera)},
-                             {QStringLiteral("hasVideo"), hasVideo}};
+                             {QStringLiteral("hasVideo"), shown != nullptr},
+                             {QStringLiteral("problem"), problem ? problemTitle(*problem, true) : QString()},
+                             {QStringLiteral("problemDetail"), problem ? problem->reason : QString()},
+                             {QStringLiteral("unreadable"), problem && problem->unreadable}};
     }
     return cells;
 }
@@ -431,6 +443,12 @@ double PreviewPageController::frameStepTarget(double current, int count, double 
     // Aim at the middle of the frame, so rounding never lands on its neighbour.
     const double frame = std::floor(std::max(current, 0.0) / frameDuration + frameIndexTolerance);
     return std::clamp((frame + count + 0.5) * frameDuration, 0.0, limit);
+}
+
+QString PreviewPageController::problemTitle(const PlaybackProblem& problem, bool inGridCell) {
+    if (problem.unreadable)
+        return inGridCell ? QStringLiteral("无法读取该机位的视频") : QStringLiteral("无法读取这一分钟的视频");
+    return QStringLiteral("视频在 %1 处中断").arg(PlaybackTimeFormat::format(problem.time));
 }
 
 QString PreviewPageController::rateTitle(float rate) {

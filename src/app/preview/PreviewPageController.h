@@ -22,6 +22,7 @@
 namespace orvane {
 
 class PreviewController;
+struct PlaybackProblem;
 struct RangeFeedback;
 
 class PreviewPageController : public QObject {
@@ -41,7 +42,13 @@ class PreviewPageController : public QObject {
     // A file plays for the camera shown (the grid: its minute has a grid camera).
     Q_PROPERTY(bool hasVideo READ hasVideo NOTIFY pageChanged)
     Q_PROPERTY(bool isVideoLoading READ isVideoLoading NOTIFY pageChanged)
-    // The four grid cells in grid order: [{camera, title, hasVideo}].
+    // What the user must know about the camera shown: "无法读取这一分钟的视频" (no picture, see
+    // isVideoUnreadable) or "视频在 00:01 处中断" (its last picture stays), and why; empty otherwise.
+    Q_PROPERTY(QString videoProblem READ videoProblem NOTIFY pageChanged)
+    Q_PROPERTY(QString videoProblemDetail READ videoProblemDetail NOTIFY pageChanged)
+    Q_PROPERTY(bool isVideoUnreadable READ isVideoUnreadable NOTIFY pageChanged)
+    // The four grid cells in grid order: [{camera, title, hasVideo, problem, problemDetail,
+    // unreadable}].
     Q_PROPERTY(QVariantList gridCells READ gridCells NOTIFY pageChanged)
     Q_PROPERTY(QString rateTitle READ rateTitle NOTIFY pageChanged)
     // The range buttons: the recorded time or the title, and the help text.
@@ -90,6 +97,9 @@ public:
     bool isGrid() const { return page_.isGrid; }
     bool hasVideo() const { return page_.hasVideo; }
     bool isVideoLoading() const { return page_.isVideoLoading; }
+    QString videoProblem() const { return page_.videoProblem; }
+    QString videoProblemDetail() const { return page_.videoProblemDetail; }
+    bool isVideoUnreadable() const { return page_.isVideoUnreadable; }
     QVariantList gridCells() const { return page_.gridCells; }
     QString rateTitle() const { return page_.rateTitle; }
     bool hasRangeStart() const { return page_.hasRangeStart; }
@@ -150,6 +160,8 @@ public:
     static double frameStepTarget(double current, int count, double frameDuration, double duration);
     // "1×", "2×", "4×".
     static QString rateTitle(float rate);
+    // What a problem is called: over one camera's picture, or in a grid cell.
+    static QString problemTitle(const PlaybackProblem& problem, bool inGridCell);
 
 signals:
     void viewModelChanged();
@@ -164,6 +176,9 @@ private:
         bool isGrid = false;
         bool hasVideo = false;
         bool isVideoLoading = false;
+        QString videoProblem;
+        QString videoProblemDetail;
+        bool isVideoUnreadable = false;
         QVariantList gridCells;
         QString rateTitle;
         bool hasRangeStart = false;
