@@ -24,6 +24,7 @@ install(FILES "${CMAKE_BINARY_DIR}/packaging/${orvane_marker_name}" DESTINATION 
 install(PROGRAMS "${CMAKE_SOURCE_DIR}/scripts/replace-bundle.sh" DESTINATION "${orvane_replacer_dir}"
         RENAME "${orvane_replacer_name}")
 install(PROGRAMS "${CMAKE_SOURCE_DIR}/scripts/install.sh" DESTINATION share/orvane)
+install(FILES "${CMAKE_SOURCE_DIR}/scripts/packages.sh" DESTINATION share/orvane)
 install(FILES "${CMAKE_SOURCE_DIR}/packaging/orvane.desktop" DESTINATION share/applications)
 install(FILES "${CMAKE_SOURCE_DIR}/packaging/orvane.svg" DESTINATION share/icons/hicolor/scalable/apps)
 

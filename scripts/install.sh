@@ -122,12 +122,12 @@ for program in "$prefix/bin/Orvane" "$prefix/bin/orvane-cli"; do
   done < <(ldd "$program" 2>/dev/null | awk '/not found/ { print $1 }')
 done
 if command -v dpkg-query >/dev/null 2>&1; then
-  runtime=(ffmpeg fonts-noto-cjk)
-  if [ -x "$prefix/bin/Orvane" ]; then
-    runtime+=(qt6-qpa-plugins libqt6multimedia6 qml6-module-qtquick qml6-module-qtquick-controls
-      qml6-module-qtquick-layouts qml6-module-qtquick-shapes qml6-module-qtquick-dialogs
-      qml6-module-qtquick-window qml6-module-qtquick-templates qml6-module-qtmultimedia
-      qml6-module-qtqml-workerscript)
+  # The list ships beside this script (share/orvane/packages.sh; scripts/ in the source tree).
+  runtime=()
+  packages="$(dirname "${BASH_SOURCE[0]}")/packages.sh"
+  if [ -r "$packages" ]; then
+    source "$packages"
+    runtime=("${ORVANE_RUNTIME_PACKAGES[@]}")
   fi
   for package in "${runtime[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || needed+=("$package")

@@ -19,4 +19,4 @@ if [ "$#" -eq 0 ]; then
   fi
   set -- "$sample/TeslaCam"
 fi
-exec "$build/src/app/Orvane" "$@"
+exec "$build/src/main/Orvane" "$@"

@@ -14,7 +14,7 @@ fi
 ffmpeg_path="$(command -v ffmpeg)"
 
 linked=0
-for exe in "$build/tools/orvane-cli/orvane-cli" "$build/src/app/Orvane" "$build/bin/Orvane"; do
+for exe in "$build/tools/orvane-cli/orvane-cli" "$build/src/main/Orvane" "$build/bin/Orvane"; do
   if [ -x "$exe" ]; then
     dir="$(dirname "$exe")/bin"
     mkdir -p "$dir"

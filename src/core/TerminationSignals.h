@@ -1,10 +1,10 @@
 #pragma once
 
-// SIGINT, SIGTERM and SIGHUP turned into a cooperative cancel, so long work cleans up instead of dying half-way.
-// Create and destroy on the main thread; the handler runs on a watcher thread or on the context object's thread.
+// SIGINT, SIGTERM and SIGHUP turned into a cooperative cancel, so long work cleans up instead of dying
+// half-way. Create and destroy on the main thread; the handler runs on a watcher thread or on the context
+// object's thread.
 
 #include <QObject>
-
 #include <array>
 #include <csignal>
 #include <functional>
@@ -35,6 +35,12 @@ public:
     // The conventional exit status of a program stopped by `signal` (130 for SIGINT, 143
     // for SIGTERM, 129 for SIGHUP).
     static int exitCodeFor(int signal) { return 128 + signal; }
+
+    // A write past a file-size limit (ulimit -f) sends SIGXFSZ, which would end the process
+    // half-way with its temporary files left behind. Ignored (here and in the child processes,
+    // which inherit it), the write fails with EFBIG and is reported and cleaned up as on a
+    // full disk. Call once at start-up.
+    static void treatFileSizeLimitAsFullDisk() { std::signal(SIGXFSZ, SIG_IGN); }
 
 private:
     void watch();

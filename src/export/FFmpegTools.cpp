@@ -102,6 +102,22 @@ struct Pieces {
     }
 };
 
+// ffmpeg and the packet scan speak of the files they were given, our temporary copies; the
+// user knows the footage by its own path. `copies` pairs each copy with the file it copies.
+template <typename Work>
+void namingFootage(const std::vector<std::pair<QString, QString>>& copies, Work&& work) {
+    try {
+        work();
+    } catch (const FFmpegSegmentMergerError& e) {
+        QString message = e.message();
+        for (const auto& [copy, original] : copies)
+            message.replace(copy, original);
+        if (copies.size() == 1 && !message.contains(copies.front().second))
+            message = copies.front().second + QStringLiteral(": ") + message;
+        throw FFmpegSegmentMergerError::commandFailed(message);
+    }
+}
+
 void reportFraction(const ProgressCallback& onProgress, double p) {
     if (onProgress)
         onProgress(p);
@@ -111,7 +127,8 @@ void reportFraction(const ProgressCallback& onProgress, double p) {
 // value), and what each holds.
 struct GridInputs {
     std::map<CameraAngle, QString> byCamera;
-    std::optional<media::VideoPacketList> primary; // the frames of the segment's primary video
+    std::vector<std::pair<QString, QString>> copyOf; // (copy, the user's file)
+    std::optional<media::VideoPacketList> primary;   // the frames of the segment's primary video
     std::vector<PreparedInput> copies;
     bool cutShort = false; // an input ended before its index said
 };
@@ -127,6 +144,7 @@ GridInputs gridInputs(const GridExportSegment& segment, Camera::GridLayout layou
         result.copies.push_back(VideoExportPreparer::localInput(video, true, cancel));
         const QString& input = result.copies.back().path;
         result.byCamera[*video.cameraAngle] = input;
+        result.copyOf.emplace_back(input, video.url);
         try {
             media::VideoPacketList packets = media::scanVideoPackets(input.toStdString());
             result.cutShort = result.cutShort || packets.endsEarly();
@@ -182,9 +200,11 @@ IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const 
         cutShort = cutShort || inputs.cutShort;
         reportFraction(onProgress, double(i) / n);
         const double length = std::max(segment.trimDuration, 0.0);
-        FFmpegProcess::run(
-            ffmpeg, pieceArguments(inputs, segment, piece), length,
-            [&](double p) { reportFraction(onProgress, (double(i) + p) / n); }, cancel);
+        namingFootage(inputs.copyOf, [&] {
+            FFmpegProcess::run(
+                ffmpeg, pieceArguments(inputs, segment, piece), length,
+                [&](double p) { reportFraction(onProgress, (double(i) + p) / n); }, cancel);
+        });
         pieces.add(piece, scan(piece), gridPieceStart(segment, inputs.primary));
     }
     cancel.check();
@@ -220,20 +240,23 @@ IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bo
         const PreparedInput input =
             VideoExportPreparer::localInput(segment.video, true, cancel); // gone after the cut
         const QString piece = workspace.piecePath(i);
-        try {
-            FFmpegProcess::run(
-                ffmpeg,
-                FFmpegCommands::trimCopyArguments(input.path, piece, segment.trimStart, segment.trimDuration),
-                0, {}, cancel);
-        } catch (const FFmpegSegmentMergerError&) {
-            FFmpegProcess::run(ffmpeg,
-                               FFmpegCommands::trimReencodeArguments(input.path, piece, segment.trimStart,
+        media::VideoPacketList pieceScan, source;
+        namingFootage({{input.path, segment.video.url}}, [&] {
+            try {
+                FFmpegProcess::run(ffmpeg,
+                                   FFmpegCommands::trimCopyArguments(input.path, piece, segment.trimStart,
                                                                      segment.trimDuration),
-                               0, {}, cancel);
-        }
-        // Measure where the piece really starts: a copied cut begins at the key frame before.
-        media::VideoPacketList pieceScan = scan(piece);
-        const media::VideoPacketList source = scan(input.path);
+                                   0, {}, cancel);
+            } catch (const FFmpegSegmentMergerError&) {
+                FFmpegProcess::run(ffmpeg,
+                                   FFmpegCommands::trimReencodeArguments(input.path, piece, segment.trimStart,
+                                                                         segment.trimDuration),
+                                   0, {}, cancel);
+            }
+            // Measure where the piece really starts: a copied cut begins at the key frame before.
+            pieceScan = scan(piece);
+            source = scan(input.path);
+        });
         cutShort = cutShort || source.endsEarly();
         const double first =
             PieceTiming::firstFrameInSource(source, pieceScan, std::max(segment.trimStart, 0.0));

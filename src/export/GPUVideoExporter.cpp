@@ -40,13 +40,26 @@ void requireFontsFor(const WatermarkSettings& settings, bool gridLabels) {
         throw GPUVideoExporterError::exportFailed(QStringLiteral("无法绘制水印：程序没有图形环境"));
 }
 
-std::unique_ptr<media::Transcoder> openSource(const QString& inputPath) {
+// The footage a failure is about, as the user knows it: the one source file rather than the
+// temporary copy read in its place.
+QString footageName(const TimelineSource& source) {
+    return QFileInfo(source.sources.size() == 1 ? source.sources.front() : source.inputPath).fileName();
+}
+
+GPUVideoExporterError unreadable(const TimelineSource& source, const media::UnreadableMediaError& e) {
+    return GPUVideoExporterError::exportFailed(QStringLiteral("无法读取源视频 ") + footageName(source) +
+                                               QStringLiteral(": ") + e.reason());
+}
+
+std::unique_ptr<media::Transcoder> openSource(const TimelineSource& source) {
     try {
-        return std::make_unique<media::Transcoder>(inputPath);
+        return std::make_unique<media::Transcoder>(source.inputPath);
     } catch (const media::EncryptedClipError&) {
         throw GPUVideoExporterError::encryptedSource();
     } catch (const media::NoVideoStreamError&) {
         throw GPUVideoExporterError::noVideoTrack();
+    } catch (const media::UnreadableMediaError& e) {
+        throw unreadable(source, e);
     } catch (const media::MediaError& e) {
         throw GPUVideoExporterError::exportFailed(mediaText(e));
     }
@@ -135,10 +148,12 @@ private:
     media::YuvOverlay timeBox_;
 };
 
-// Re-encodes into `temporary`, turning the media layer's failures into the exporter's.
+// Re-encodes into `temporary`, turning the media layer's failures into the exporter's, which
+// name the user's files.
 media::TranscodeOutcome transcodeInto(media::Transcoder& transcoder, const QString& temporary,
                                       const media::TranscodeSettings& encode,
-                                      const media::TranscodeHooks& hooks, const CancellationToken& cancel) {
+                                      const media::TranscodeHooks& hooks, const TimelineSource& source,
+                                      const QString& outputPath, const CancellationToken& cancel) {
     try {
         return transcoder.run(temporary, encode, hooks);
     } catch (const media::TranscodeCancelled&) {
@@ -146,6 +161,11 @@ media::TranscodeOutcome transcodeInto(media::Transcoder& transcoder, const QStri
     } catch (const media::MediaError& e) {
         if (cancel.isCancelled())
             throw OperationCancelled();
+        if (const auto* unread = dynamic_cast<const media::UnreadableMediaError*>(&e))
+            throw unreadable(source, *unread);
+        if (dynamic_cast<const media::OutputWriteError*>(&e))
+            throw GPUVideoExporterError::exportFailed(QStringLiteral("无法写入文件 ") + outputPath +
+                                                      QStringLiteral(": ") + mediaText(e));
         throw GPUVideoExporterError::exportFailed(mediaText(e));
     }
 }
@@ -181,7 +201,7 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
                             const WatermarkSettings& settings, const ExportCallbacks& callbacks) {
     callbacks.cancel.check();
     requireFontsFor(settings, source.gridLabels);
-    std::unique_ptr<media::Transcoder> transcoder = openSource(source.inputPath);
+    std::unique_ptr<media::Transcoder> transcoder = openSource(source);
     const media::TranscodeSource& picture = transcoder->source();
     const Cut cut = cutOf(picture, source.trimStart, source.trimDuration);
     const media::TranscodeSettings encode =
@@ -206,7 +226,7 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
 
     OwnedFile part = createOutputPart(outputPath);
     const media::TranscodeOutcome outcome =
-        transcodeInto(*transcoder, part.path(), encode, hooks, callbacks.cancel);
+        transcodeInto(*transcoder, part.path(), encode, hooks, source, outputPath, callbacks.cancel);
     transcoder.reset();
     callbacks.cancel.check();
     FileDelivery::commit(part, outputPath, QStringList(source.sources) << source.inputPath);

@@ -13,6 +13,7 @@
 #include "MainWindowLoader.h"
 #include "OrvaneApp.h"
 #include "SingleInstance.h"
+#include "TerminationSignals.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -62,6 +63,7 @@ void bringForward(QQuickWindow& window) {
 } // namespace
 
 int main(int argc, char** argv) {
+    TerminationSignals::treatFileSizeLimitAsFullDisk();
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Orvane"));
     QGuiApplication::setApplicationVersion(AppVersion::shortVersion());

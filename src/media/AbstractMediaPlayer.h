@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <functional>
 
 class QVideoSink;
@@ -40,16 +39,24 @@ public:
     virtual double currentTime() const = 0;
     // Zero tolerances land on the frame whose display interval contains `time`; otherwise any
     // frame within the window (preferably a key frame). A newer seek supersedes older ones.
-    virtual void seek(double time, double toleranceBefore, double toleranceAfter, SeekCompletion completion = {}) = 0;
+    virtual void seek(double time, double toleranceBefore, double toleranceAfter,
+                      SeekCompletion completion = {}) = 0;
     virtual void cancelPendingSeeks() = 0;
 
     virtual void setVideoSink(QVideoSink* sink) = 0;
+
+    // Why the item failed to open, or why its pictures stopped short, in the user's words;
+    // empty otherwise.
+    virtual QString problem() const { return {}; }
 
 signals:
     void itemStatusChanged(orvane::media::AbstractMediaPlayer::ItemStatus status);
     // Every 1/30 s while playing, and after seeks and pauses.
     void periodicTime(double itemTime);
     void didPlayToEnd();
+    // The pictures ended before the item's length (the file is cut short or damaged, or the
+    // drive went away): the player paused on the last one, which shows `itemTime`.
+    void didStopShort(double itemTime);
 };
 
 } // namespace orvane::media

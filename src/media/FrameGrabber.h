@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
-
 #include <memory>
 
 namespace orvane::media {
@@ -16,13 +15,16 @@ struct FrameRequest {
     double time = 0;            // seconds from the first frame
     double toleranceBefore = 0; // 0 and 0: the frame whose display interval contains `time`
     double toleranceAfter = 0;
-    QSize maxSize;              // fit inside, aspect kept, never enlarged; empty: natural size
+    QSize maxSize; // fit inside, aspect kept, never enlarged; empty: natural size
     bool applyPreferredTransform = true;
 };
 
 struct GrabbedFrame {
     QImage image;
     double actualTime = 0; // presentation time of the decoded frame
+    // Data of this frame, or of one it is built on, was lost or damaged: parts of the picture
+    // are the decoder's guesses, and may show an earlier moment.
+    bool concealed = false;
 };
 
 // Still pictures out of one video file, for thumbnails and frame captures.

@@ -12,6 +12,18 @@ std::string ffmpegErrorText(int code) {
     return buffer;
 }
 
+int systemErrorOf(int code) {
+    // AVERROR(e) is -e; FFmpeg's own codes are four-character tags, far below any errno.
+    constexpr int largestErrno = 4095;
+    return code < 0 && code >= -largestErrno ? -code : 0;
+}
+
+QString readFailureText(int code) {
+    if (const int error = systemErrorOf(code))
+        return QStringLiteral("读取文件出错: ") + qt_error_string(error);
+    return QStringLiteral("文件不完整或已损坏");
+}
+
 int checkFfmpeg(int code, const std::string& what) {
     if (code < 0)
         throw MediaError(what + ": " + ffmpegErrorText(code));
@@ -24,7 +36,6 @@ void initialize() {
     static std::once_flag once;
     std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
-
 
 Frame makeFrame() {
     Frame f(av_frame_alloc());

@@ -1,5 +1,6 @@
 #include "MediaPlayer.h"
 
+#include "MediaError.h"
 #include "MediaProbe.h"
 #include "VideoDecoder.h"
 #include "VideoDecoderInternal.h"
@@ -83,6 +84,7 @@ struct MediaPlayer::Worker {
         double time = 0;
         double due = 0;                   // item time to show it at: its own, or earlier after a jump
         bool immediate = false;           // shown at once, whatever the clock (seek, step, open)
+        bool clear = false;               // an immediate entry that takes the picture away
         std::function<void()> afterShown; // posted once the picture is in the sink
     };
 
@@ -102,6 +104,8 @@ struct MediaPlayer::Worker {
     double anchorMedia = 0;
     std::deque<Queued> queue; // decoded frames in time order, filled by decode, emptied by presentation
     bool ended = false;       // the decoder has no more frames
+    int endReadError = 0;     // the refused read that ended them, if one did
+    double itemDuration = 0;  // as the item's index says
     double frameDuration = assumedFrameDuration;
     double shownTime = 0; // time of the picture on screen once the queued immediate entries are shown
 
@@ -158,10 +162,19 @@ struct MediaPlayer::Worker {
         return copy;
     }
 
+    // Empties the queue. A report that was to follow a dropped picture (the file opened, a
+    // seek landed) is still sent, or its caller would wait for ever.
+    void clearQueueLocked() {
+        for (Queued& q : queue)
+            if (q.afterShown)
+                q.afterShown();
+        queue.clear();
+    }
+
     // Replaces everything queued by the decoder's current frame, shown at once; `after` runs
     // on the interface thread once it is in the sink. Called with `mutex` held.
     void showNowLocked(std::function<void()> after) {
-        queue.clear();
+        clearQueueLocked();
         Queued q;
         q.frame = refFrame(*decoder);
         q.time = decoder->frameTime();
@@ -185,6 +198,14 @@ struct MediaPlayer::Worker {
         }
         presentedTime = time;
         ++presented;
+    }
+
+    // Presentation thread only.
+    void presentNothing() {
+        std::lock_guard lock(sinkMutex);
+        lastFrame = {};
+        if (sink)
+            sink->setVideoFrame(QVideoFrame());
     }
 
     // Skipping the deblocking filter makes decoding markedly cheaper at a small cost in
@@ -239,7 +260,7 @@ struct MediaPlayer::Worker {
         reopen = false;
         const QString path = openPath;
         const uint64_t gen = generation;
-        queue.clear();
+        clearQueueLocked();
         ended = false;
         lock.unlock();
         decoder.reset();
@@ -248,6 +269,7 @@ struct MediaPlayer::Worker {
         dropped = 0;
         bool ok = false;
         double duration = 0, frameLength = assumedFrameDuration;
+        QString problem;
         if (!path.isEmpty()) {
             try {
                 decoder = std::make_unique<VideoDecoder>(
@@ -259,39 +281,75 @@ struct MediaPlayer::Worker {
                 ok = decoder->next();
                 keyFrameSeconds = secondsNow() - started;
                 frameSeconds = 0;
+            } catch (const UnreadableMediaError& e) {
+                problem = e.reason();
             } catch (const std::exception&) {
                 ok = false;
             }
+            if (!ok && problem.isEmpty())
+                problem = readFailureText(decoder ? decoder->readError() : 0);
             if (!ok)
                 decoder.reset();
         }
         lock.lock();
         frameDuration = frameLength;
-        auto opened = [o = owner, gen, ok, duration] { o->onOpened(gen, ok, duration); };
-        if (ok && !reopen)
+        itemDuration = duration;
+        auto opened = [o = owner, gen, ok, duration, problem] { o->onOpened(gen, ok, duration, problem); };
+        if (ok && !reopen) {
             showNowLocked([this, opened] { post(opened); });
-        else if (!path.isEmpty())
+            return;
+        }
+        if (!reopen)
+            clearPictureLocked(); // nothing of the previous item may stay on screen
+        if (!path.isEmpty())
             post(opened);
+    }
+
+    // Takes the picture off the sink, after whatever is queued to be shown at once.
+    void clearPictureLocked() {
+        clearQueueLocked();
+        Queued q;
+        q.immediate = true;
+        q.clear = true;
+        queue.push_back(std::move(q));
+        wake.notify_all();
+    }
+
+    // An exact seek whose key frame is lost (a file cut short) lands on the last picture
+    // before it rather than leaving the previous one on screen under the new time.
+    bool seekExactOrEarlier(double time) {
+        bool ok = decoder->seekExact(time);
+        const double stepBack = std::max(keyFrameInterval, assumedFrameDuration);
+        for (double t = time - stepBack; !ok && t > -stepBack; t -= stepBack)
+            ok = decoder->seekExact(std::max(0.0, t));
+        return ok;
     }
 
     void performSeek(Lock& lock) {
         const uint64_t gen = generation;
         const SeekRequest request = *seek;
         seek.reset();
-        queue.clear();
+        clearQueueLocked();
         lock.unlock();
         const bool exact = request.before <= 0 && request.after <= 0;
-        const bool ok = exact ? decoder->seekExact(request.time)
+        const bool ok = exact ? seekExactOrEarlier(request.time)
                               : decoder->seekTolerant(request.time, request.before, request.after);
         const double landed = ok ? decoder->frameTime() : request.time;
+        const int readError = decoder->readError();
         lock.lock();
         ended = false;
+        // The pictures ended before the time asked for: the clock stands on the last one.
+        const bool stoppedShort =
+            exact && ok && request.time >= landed + frameDuration &&
+            (readError || endsEarly(itemDuration, landed + frameDuration, frameDuration));
         if (!seek && !reopen) {
-            anchorMedia = exact ? std::max(0.0, request.time) : landed;
+            anchorMedia = exact && !stoppedShort ? std::max(0.0, request.time) : landed;
             anchorWall = secondsNow();
             seeking = false;
         }
-        auto done = [o = owner, gen, id = request.id, landed] { o->onSeekDone(gen, id, landed); };
+        auto done = [o = owner, gen, id = request.id, landed, stoppedShort, readError] {
+            o->onSeekDone(gen, id, landed, stoppedShort, readError);
+        };
         if (ok)
             showNowLocked([this, done] { post(done); });
         else
@@ -303,7 +361,7 @@ struct MediaPlayer::Worker {
         const int count = step;
         step = 0;
         const double from = shownTime;
-        queue.clear();
+        clearQueueLocked();
         lock.unlock();
         const bool ok = stepFrom(from, count);
         const double time = decoder->frameTime();
@@ -360,9 +418,10 @@ struct MediaPlayer::Worker {
         lock.lock();
         if (supersededLocked())
             return; // the request restarts from its own position
-        if (!decoded)
+        if (!decoded) {
             ended = true;
-        else if (frame)
+            endReadError = decoder->readError();
+        } else if (frame)
             queue.push_back(queued(std::move(frame), time));
         wake.notify_all();
     }
@@ -449,7 +508,7 @@ struct MediaPlayer::Worker {
     void skipAhead(Lock& lock, double clock, double newest) {
         const int64_t skippedFrames = int64_t((clock - newest) / frameDuration);
         const double currentRate = rate;
-        queue.clear();
+        clearQueueLocked();
         lock.unlock();
         adaptLoopFilter(true, currentRate);
         const bool ok = decoder->seekTolerant(clock + catchUpLead, 0, catchUpWindow);
@@ -476,6 +535,8 @@ struct MediaPlayer::Worker {
                 lock.unlock();
                 if (q.frame)
                     present(q.frame.get(), q.time);
+                else if (q.clear)
+                    presentNothing();
                 if (q.afterShown)
                     q.afterShown();
                 lock.lock();
@@ -493,8 +554,12 @@ struct MediaPlayer::Worker {
                 const double endTime = shownTime + frameDuration;
                 if (ended && !reopen && !seek && step == 0 && clock >= endTime) {
                     playing = false;
-                    anchorMedia = endTime;
-                    post([o = owner, gen = generation] { o->onEnded(gen); });
+                    // Pictures that end before the index says stop the clock on the last one.
+                    const bool stoppedShort = endReadError || endsEarly(itemDuration, endTime, frameDuration);
+                    anchorMedia = stoppedShort ? shownTime : endTime;
+                    post([o = owner, gen = generation, stoppedShort, error = endReadError] {
+                        o->onEnded(gen, stoppedShort, error);
+                    });
                     wake.notify_all();
                     continue;
                 }
@@ -600,6 +665,7 @@ void MediaPlayer::replaceCurrentItem(const QString& path) {
     path_ = path;
     rate_ = 0;
     duration_ = 0;
+    problem_.clear();
     ticker_.stop();
     const ItemStatus next = path.isEmpty() ? ItemStatus::none : ItemStatus::loading;
     if (status_ != next) {
@@ -610,6 +676,9 @@ void MediaPlayer::replaceCurrentItem(const QString& path) {
 
 bool MediaPlayer::hasCurrentItem() const {
     return !path_.isEmpty();
+}
+QString MediaPlayer::problem() const {
+    return problem_;
 }
 MediaPlayer::ItemStatus MediaPlayer::itemStatus() const {
     return status_;
@@ -724,10 +793,11 @@ void MediaPlayer::stepFrames(int count) {
     worker_->wake.notify_all();
 }
 
-void MediaPlayer::onOpened(uint64_t generation, bool ok, double duration) {
+void MediaPlayer::onOpened(uint64_t generation, bool ok, double duration, const QString& problem) {
     if (generation != generation_)
         return;
     duration_ = ok ? duration : 0;
+    problem_ = problem;
     status_ = ok ? ItemStatus::readyToPlay : ItemStatus::failed;
     if (!ok) {
         failPendingSeeks();
@@ -736,9 +806,11 @@ void MediaPlayer::onOpened(uint64_t generation, bool ok, double duration) {
     emit itemStatusChanged(status_);
 }
 
-void MediaPlayer::onSeekDone(uint64_t generation, uint64_t id, double) {
+void MediaPlayer::onSeekDone(uint64_t generation, uint64_t id, double landed, bool stoppedShort,
+                             int readError) {
     if (generation != generation_)
         return;
+    problem_ = stoppedShort ? readFailureText(readError) : QString();
     auto it = pendingSeeks_.find(id);
     if (it != pendingSeeks_.end()) {
         SeekCompletion completion = std::move(it->second);
@@ -746,6 +818,8 @@ void MediaPlayer::onSeekDone(uint64_t generation, uint64_t id, double) {
         completion(true);
     }
     emit periodicTime(currentTime());
+    if (stoppedShort)
+        emit didStopShort(landed);
 }
 
 void MediaPlayer::onStepped(uint64_t generation, double) {
@@ -753,13 +827,18 @@ void MediaPlayer::onStepped(uint64_t generation, double) {
         emit periodicTime(currentTime());
 }
 
-void MediaPlayer::onEnded(uint64_t generation) {
+void MediaPlayer::onEnded(uint64_t generation, bool stoppedShort, int readError) {
     if (generation != generation_ || rate_ <= 0)
         return;
     rate_ = 0;
     ticker_.stop();
     emit periodicTime(currentTime());
-    emit didPlayToEnd();
+    if (!stoppedShort) {
+        emit didPlayToEnd();
+        return;
+    }
+    problem_ = readFailureText(readError);
+    emit didStopShort(currentTime());
 }
 
 } // namespace orvane::media

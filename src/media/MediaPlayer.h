@@ -3,7 +3,6 @@
 #include "AbstractMediaPlayer.h"
 
 #include <QTimer>
-
 #include <atomic>
 #include <cstdint>
 #include <map>
@@ -16,7 +15,9 @@ namespace orvane::media {
 // of a presentation clock driven by the rate, and a presentation thread that hands each frame
 // to the sink when it is due, dropping frames that are already late, so a slow decode never
 // delays a frame that is ready. At 2× and above, when decoding cannot keep up, the player skips
-// to the next key frame instead of showing pictures that lag the clock.
+// to the next key frame instead of showing pictures that lag the clock. A file that fails to
+// open leaves no picture; one whose pictures end before its index says stops its clock on the
+// last one (didStopShort).
 class MediaPlayer : public AbstractMediaPlayer {
     Q_OBJECT
 public:
@@ -26,7 +27,8 @@ public:
         // Threads for pictures over 1920 × 1080 when more than decoderThreads, so the big
         // camera of a grid keeps pace with the small ones.
         int largeFrameDecoderThreads = 0;
-        bool skipLoopFilter = false; // always cheaper, slightly blockier pictures (it is skipped anyway at ≥ 2× and when behind)
+        bool skipLoopFilter = false; // always cheaper, slightly blockier pictures (it is skipped anyway at ≥
+                                     // 2× and when behind)
     };
 
     explicit MediaPlayer(QObject* parent = nullptr);
@@ -41,9 +43,11 @@ public:
     float rate() const override;
     void setRate(float rate) override;
     double currentTime() const override;
-    void seek(double time, double toleranceBefore, double toleranceAfter, SeekCompletion completion = {}) override;
+    void seek(double time, double toleranceBefore, double toleranceAfter,
+              SeekCompletion completion = {}) override;
     void cancelPendingSeeks() override;
     void setVideoSink(QVideoSink* sink) override;
+    QString problem() const override;
 
     // Moves by whole frames from the shown one (negative: backwards); pauses first.
     void stepFrames(int count);
@@ -58,9 +62,9 @@ public:
 
 private:
     struct Worker;
-    void onOpened(uint64_t generation, bool ok, double duration);
-    void onSeekDone(uint64_t generation, uint64_t id, double landed);
-    void onEnded(uint64_t generation);
+    void onOpened(uint64_t generation, bool ok, double duration, const QString& problem);
+    void onSeekDone(uint64_t generation, uint64_t id, double landed, bool stoppedShort, int readError);
+    void onEnded(uint64_t generation, bool stoppedShort, int readError);
     void onStepped(uint64_t generation, double time);
     void failPendingSeeks();
 
@@ -72,6 +76,7 @@ private:
     double duration_ = 0;
     uint64_t generation_ = 0;
     uint64_t nextSeekId_ = 0;
+    QString problem_;
     std::map<uint64_t, SeekCompletion> pendingSeeks_;
 };
 

@@ -38,7 +38,8 @@ ff::InputFormat openInput(const QString& path) {
     QString problem;
     const FileHandle file = RegularFile::openForReading(path, &problem);
     if (!file.isOpen())
-        throw MediaError("cannot open " + path.toStdString() + ": " + problem.toStdString());
+        throw UnreadableMediaError("cannot open " + path.toStdString() + ": " + problem.toStdString(),
+                                   QStringLiteral("无法打开文件: ") + problem);
     // What FFmpeg cannot read is named by what it is, not by FFmpeg's guess at it.
     switch (ClipSource::inspectOpen(file.fd())) {
     case ClipKind::encrypted:
@@ -50,8 +51,9 @@ ff::InputFormat openInput(const QString& path) {
     }
     const QByteArray name = QFile::encodeName(RegularFile::pathOf(file, path));
     AVFormatContext* raw = nullptr;
-    checkFfmpeg(avformat_open_input(&raw, name.constData(), nullptr, nullptr),
-                "cannot open " + path.toStdString());
+    if (const int opened = avformat_open_input(&raw, name.constData(), nullptr, nullptr); opened < 0)
+        throw UnreadableMediaError("cannot open " + path.toStdString() + ": " + ffmpegErrorText(opened),
+                                   readFailureText(opened));
     ff::InputFormat format(raw);
     completeStreamInfo(format.get());
     return format;

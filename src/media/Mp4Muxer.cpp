@@ -15,7 +15,8 @@ struct Mp4Muxer::Impl {
     bool finished = false;
 };
 
-Mp4Muxer::Mp4Muxer(const std::string& path, const VideoEncoder& encoder) : d(std::make_unique<Impl>()) {
+Mp4Muxer::Mp4Muxer(const std::string& path, const VideoEncoder& encoder, bool indexFirst)
+    : d(std::make_unique<Impl>()) {
     AVFormatContext* raw = nullptr;
     checkFfmpeg(avformat_alloc_output_context2(&raw, nullptr, "mp4", path.c_str()), "create " + path);
     d->format.reset(raw);
@@ -29,7 +30,12 @@ Mp4Muxer::Mp4Muxer(const std::string& path, const VideoEncoder& encoder) : d(std
     d->stream->time_base = c->time_base;
     d->stream->avg_frame_rate = c->framerate;
     checkFfmpeg(avio_open(&raw->pb, path.c_str(), AVIO_FLAG_WRITE), "open " + path);
-    checkFfmpeg(avformat_write_header(raw, nullptr), "write header " + path);
+    AVDictionary* options = nullptr;
+    if (indexFirst)
+        av_dict_set(&options, "movflags", "+faststart", 0);
+    const int written = avformat_write_header(raw, &options);
+    av_dict_free(&options);
+    checkFfmpeg(written, "write header " + path);
     d->packet = ff::makePacket();
 }
 

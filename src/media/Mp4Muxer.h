@@ -13,8 +13,9 @@ class VideoEncoder;
 // length-prefixed, as cameras and players expect.
 class Mp4Muxer {
 public:
-    // Opens `path` for writing and declares the encoder's stream; throws MediaError.
-    Mp4Muxer(const std::string& path, const VideoEncoder& encoder);
+    // Opens `path` for writing and declares the encoder's stream; throws MediaError. With
+    // `indexFirst` the index is moved before the media data when the file is finished.
+    Mp4Muxer(const std::string& path, const VideoEncoder& encoder, bool indexFirst = false);
     ~Mp4Muxer();
     Mp4Muxer(const Mp4Muxer&) = delete;
     Mp4Muxer& operator=(const Mp4Muxer&) = delete;

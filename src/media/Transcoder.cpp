@@ -164,6 +164,13 @@ private:
         return settings_.frameRate > 0 ? settings_.frameRate : double(cameraFrameRate);
     }
 
+    // A write the system refused (a full disk, a size limit) is the user's to know about.
+    void checkWrite(int code, const char* what) const {
+        if (systemErrorOf(code))
+            throw OutputWriteError(ffmpegErrorText(code));
+        checkFfmpeg(code, std::string(what) + " " + out_);
+    }
+
     void openDecoder() {
         const AVStream* vs = in_->streams[videoIndex_];
         const AVCodec* codec = avcodec_find_decoder(vs->codecpar->codec_id);
@@ -218,8 +225,8 @@ private:
         for (unsigned i = 0; i < in_->nb_streams; ++i)
             if (int(i) != videoIndex_ && !(audioOut_ && int(i) == audioIndex_))
                 in_->streams[i]->discard = AVDISCARD_ALL;
-        checkFfmpeg(avio_open(&raw->pb, out_.c_str(), AVIO_FLAG_WRITE), "open " + out_);
-        checkFfmpeg(avformat_write_header(raw, nullptr), "write header " + out_);
+        checkWrite(avio_open(&raw->pb, out_.c_str(), AVIO_FLAG_WRITE), "open");
+        checkWrite(avformat_write_header(raw, nullptr), "write header");
     }
 
     // The source's audio is copied as it is; a format MP4 cannot hold is left out rather than
@@ -256,6 +263,10 @@ private:
                 throw TranscodeCancelled();
             const int read = av_read_frame(in_, packet.get());
             if (read < 0) {
+                // A refused read (the drive went away) is no fault of the footage: the export fails.
+                const int cause = in_->pb && in_->pb->error < 0 ? in_->pb->error : read;
+                if (systemErrorOf(cause))
+                    throw UnreadableMediaError("read: " + ffmpegErrorText(cause), readFailureText(cause));
                 readFailed_ = read != AVERROR_EOF;
                 break; // the end, or a damaged tail: export what was readable
             }
@@ -425,7 +436,7 @@ private:
             checkFfmpeg(rc, "encode");
             av_packet_rescale_ts(encoded_.get(), encoder_->time_base, videoOut_->time_base);
             encoded_->stream_index = videoOut_->index;
-            checkFfmpeg(av_interleaved_write_frame(output_.get(), encoded_.get()), "write " + out_);
+            checkWrite(av_interleaved_write_frame(output_.get(), encoded_.get()), "write");
         }
     }
 
@@ -453,7 +464,7 @@ private:
         av_packet_rescale_ts(p, audioTimeBase_, audioOut_->time_base);
         p->stream_index = audioOut_->index;
         p->pos = -1;
-        checkFfmpeg(av_interleaved_write_frame(output_.get(), p), "write " + out_);
+        checkWrite(av_interleaved_write_frame(output_.get(), p), "write");
     }
 
     void finish() {
@@ -465,8 +476,8 @@ private:
         if (flushed != AVERROR_EOF)
             checkFfmpeg(flushed, "encode");
         writeEncoded();
-        checkFfmpeg(av_write_trailer(output_.get()), "write " + out_);
-        checkFfmpeg(avio_closep(&output_->pb), "close " + out_);
+        checkWrite(av_write_trailer(output_.get()), "write");
+        checkWrite(avio_closep(&output_->pb), "close");
     }
 
     // A source is incomplete when reading or decoding failed on the way, or when the video

@@ -6,7 +6,6 @@
 #include "VideoEncoder.h"
 
 #include <QString>
-
 #include <functional>
 #include <memory>
 #include <string>
@@ -27,13 +26,13 @@ public:
 };
 
 struct TranscodeSource {
-    double duration = 0;    // container duration in seconds
+    double duration = 0;      // container duration in seconds
     double videoDuration = 0; // the video stream's own length by its index, else the container's
-    int width = 0;          // upright picture size (rotation applied)
+    int width = 0;            // upright picture size (rotation applied)
     int height = 0;
-    int rotation = 0;       // clockwise degrees that make the coded picture upright
-    double frameRate = 0;   // nominal; 0 when unknown
-    int64_t bitRate = 0;    // video stream bits per second; 0 when unknown
+    int rotation = 0;     // clockwise degrees that make the coded picture upright
+    double frameRate = 0; // nominal; 0 when unknown
+    int64_t bitRate = 0;  // video stream bits per second; 0 when unknown
     bool hasAudio = false;
     YuvMatrix matrix = YuvMatrix::bt601;
     bool fullRange = false;
@@ -41,14 +40,14 @@ struct TranscodeSource {
 
 struct TranscodeSettings {
     VideoCodec codec = VideoCodec::H264;
-    int width = 0;            // output size (even)
+    int width = 0; // output size (even)
     int height = 0;
-    int64_t bitRate = 0;      // average bits per second
+    int64_t bitRate = 0;                // average bits per second
     double frameRate = cameraFrameRate; // expected frame rate
     int keyFrameInterval = cameraFrameRate;
-    std::string preset;       // empty: the codec's default for speed
-    double start = 0;         // seconds from the first frame
-    double length = 0;        // seconds; 0 to the end
+    std::string preset; // empty: the codec's default for speed
+    double start = 0;   // seconds from the first frame
+    double length = 0;  // seconds; 0 to the end
 };
 
 struct TranscodeHooks {
@@ -83,7 +82,8 @@ public:
     const TranscodeSource& source() const;
 
     // Writes `output` (the MP4 format whatever the name). Throws MediaError (the file is then
-    // incomplete: the caller deletes it) or TranscodeCancelled. Call once.
+    // incomplete: the caller deletes it): UnreadableMediaError when reading the source was
+    // refused part-way, OutputWriteError when writing was; or TranscodeCancelled. Call once.
     TranscodeOutcome run(const QString& output, const TranscodeSettings& settings,
                          const TranscodeHooks& hooks);
 

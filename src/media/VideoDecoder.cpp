@@ -7,8 +7,14 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <set>
 
 namespace orvane::media {
+
+namespace {
+// A step between two pictures of more than this many frame lengths means pictures were lost.
+constexpr double missingFrameGap = 1.5;
+} // namespace
 
 struct VideoDecoder::Impl {
     ff::InputFormat format;
@@ -27,6 +33,11 @@ struct VideoDecoder::Impl {
     bool hasFrame = false;
     bool demuxEnded = false;
     bool drainSent = false;
+    int readError = 0; // the refused read that ended the stream, if one did
+    // Where lost or damaged data begins (stream ticks); pictures from there on are patched up
+    // by the decoder until a sound key frame follows.
+    std::set<int64_t> damagedFrom;
+    bool concealed = false;
     std::function<void(AVPacket*)> otherPackets;
     mutable SwsContext* sws = nullptr;
 
@@ -61,7 +72,10 @@ struct VideoDecoder::Impl {
                 drainSent = true;
                 continue;
             }
-            if (av_read_frame(format.get(), packet.get()) < 0) {
+            if (const int read = av_read_frame(format.get(), packet.get()); read < 0) {
+                const int cause = format->pb && format->pb->error < 0 ? format->pb->error : read;
+                if (systemErrorOf(cause))
+                    readError = cause;
                 demuxEnded = true;
                 continue;
             }
@@ -71,7 +85,11 @@ struct VideoDecoder::Impl {
                 av_packet_unref(packet.get());
                 continue;
             }
-            avcodec_send_packet(codec.get(), packet.get());
+            const bool corrupt = packet->flags & AV_PKT_FLAG_CORRUPT;
+            const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+            const int sent = avcodec_send_packet(codec.get(), packet.get());
+            if (corrupt || (sent < 0 && sent != AVERROR(EAGAIN)))
+                damagedFrom.insert(ts != AV_NOPTS_VALUE ? ts : currentTs + frameTicks);
             av_packet_unref(packet.get());
         }
     }
@@ -83,23 +101,38 @@ struct VideoDecoder::Impl {
         return hasFrame ? currentTs + frameTicks : startTs;
     }
 
+    // Makes `f` (decoded at `ts`) the current frame, noting whether its picture is patched up.
+    void makeCurrent(AVFrame* f, int64_t ts) {
+        noteDamage(*f, ts);
+        av_frame_unref(frame.get());
+        av_frame_move_ref(frame.get(), f);
+        currentTs = ts;
+        hasFrame = true;
+    }
+
     // Decodes the next frame and makes it current.
     bool advance() {
         if (hasPending) {
             hasPending = false;
-            currentTs = timestampOf(pending.get());
-            av_frame_unref(frame.get());
-            av_frame_move_ref(frame.get(), pending.get());
+            makeCurrent(pending.get(), timestampOf(pending.get()));
             return true;
         }
         if (!decodeInto(scratch.get()))
             return false;
-        const int64_t ts = timestampOf(scratch.get());
-        av_frame_unref(frame.get());
-        av_frame_move_ref(frame.get(), scratch.get());
-        currentTs = ts;
-        hasFrame = true;
+        makeCurrent(scratch.get(), timestampOf(scratch.get()));
         return true;
+    }
+
+    // A sound key frame ends the damage before it; a frame the decoder reports as patched
+    // up, or one after a run of missing frames, starts damage of its own.
+    void noteDamage(const AVFrame& f, int64_t ts) {
+        const bool flagged = f.decode_error_flags != 0 || (f.flags & AV_FRAME_FLAG_CORRUPT);
+        const bool key = f.key_frame || f.pict_type == AV_PICTURE_TYPE_I;
+        if (key && !flagged)
+            damagedFrom.erase(damagedFrom.begin(), damagedFrom.lower_bound(ts));
+        else if (flagged || (hasFrame && double(ts - currentTs) > missingFrameGap * double(frameTicks)))
+            damagedFrom.insert(ts);
+        concealed = !damagedFrom.empty() && *damagedFrom.begin() <= ts;
     }
 
     void restart() {
@@ -108,6 +141,9 @@ struct VideoDecoder::Impl {
         drainSent = false;
         hasFrame = false;
         hasPending = false;
+        readError = 0;
+        damagedFrom.clear();
+        concealed = false;
         av_frame_unref(frame.get());
         av_frame_unref(pending.get());
     }
@@ -125,9 +161,7 @@ struct VideoDecoder::Impl {
                 hasPending = true;
                 return true;
             }
-            currentTs = timestampOf(pending.get());
-            av_frame_unref(frame.get());
-            av_frame_move_ref(frame.get(), pending.get());
+            makeCurrent(pending.get(), timestampOf(pending.get()));
         }
         return true;
     }
@@ -170,7 +204,8 @@ VideoDecoder::VideoDecoder(const QString& path, const VideoDecoderOptions& optio
     const AVCodec* decoder = nullptr;
     d->streamIndex = av_find_best_stream(d->format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
     if (d->streamIndex < 0 || !decoder)
-        throw MediaError("no decodable video stream: " + path.toStdString());
+        throw UnreadableMediaError("no decodable video stream: " + path.toStdString(),
+                                   QStringLiteral("文件中没有可播放的画面"));
     d->stream = d->format->streams[d->streamIndex];
     for (unsigned i = 0; i < d->format->nb_streams; ++i)
         if (int(i) != d->streamIndex && d->format->streams[i]->codecpar->codec_type != AVMEDIA_TYPE_AUDIO)
@@ -254,6 +289,12 @@ bool VideoDecoder::seekNextKeyFrame(double time) {
 
 bool VideoDecoder::hasFrame() const {
     return d->hasFrame;
+}
+int VideoDecoder::readError() const {
+    return d->readError;
+}
+bool VideoDecoder::frameConcealed() const {
+    return d->hasFrame && d->concealed;
 }
 double VideoDecoder::frameTime() const {
     return d->hasFrame ? d->toSeconds(d->currentTs) : 0.0;

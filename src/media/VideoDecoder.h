@@ -21,7 +21,8 @@ struct VideoDecoderOptions {
 // Times are seconds from the stream's first frame, so time 0 is always the first picture even
 // when the file's timestamps (or its edit list) start elsewhere. Seeking positions the decoder
 // on one frame, which becomes the current frame; next() then continues from there.
-// Damaged input (corrupt packets, a truncated tail) ends the stream early rather than failing.
+// Damaged input (corrupt packets, a truncated tail) ends the stream early rather than failing;
+// a picture patched up by the decoder is marked (frameConcealed).
 // Not thread-safe: one thread uses one decoder.
 class VideoDecoder {
 public:
@@ -57,6 +58,12 @@ public:
     bool seekNextKeyFrame(double time);
 
     bool hasFrame() const;
+    // The FFmpeg code of a refused read (the drive went away) that ended the stream early; 0
+    // when it ended at the end of its data, however short or damaged that was.
+    int readError() const;
+    // Data of the current frame, or of one it is built on, was lost or damaged: parts of the
+    // picture are the decoder's guesses and may show an earlier moment.
+    bool frameConcealed() const;
     double frameTime() const; // presentation time of the current frame
     bool isKeyFrame() const;
     int frameWidth() const;

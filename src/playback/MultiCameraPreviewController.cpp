@@ -57,7 +57,7 @@ MultiCameraPreviewController::~MultiCameraPreviewController() {
 std::vector<CameraSlot> MultiCameraPreviewController::emptySlots(Camera::GridLayout layout) {
     std::vector<CameraSlot> cells;
     for (CameraAngle angle : Camera::gridCameras(layout))
-        cells.push_back(CameraSlot{angle, std::nullopt, nullptr, false, false});
+        cells.push_back(CameraSlot{angle, std::nullopt, nullptr, false, std::nullopt});
     return cells;
 }
 
@@ -168,7 +168,7 @@ void MultiCameraPreviewController::loadStep(int index, double localTime, bool re
     for (size_t cell = 0; cell < order.size(); ++cell) {
         auto it = byAngle.find(order[cell]);
         if (it == byAngle.end()) {
-            cells.push_back(CameraSlot{order[cell], std::nullopt, nullptr, false, false});
+            cells.push_back(CameraSlot{order[cell], std::nullopt, nullptr, false, std::nullopt});
             continue;
         }
         cells.push_back(openCell(cell, it->second, localTime, resumeIfPlaying));
@@ -189,17 +189,23 @@ CameraSlot MultiCameraPreviewController::openCell(size_t cell, const TeslaVideoF
     statusObservers_.push_back(
         connect(player.get(), &AbstractMediaPlayer::itemStatusChanged, this,
                 [self, cell, localTime, resumeIfPlaying](AbstractMediaPlayer::ItemStatus s) {
+                    if (self && s == AbstractMediaPlayer::ItemStatus::failed)
+                        self->markSlotUnreadable(int(cell));
                     if (self && (s == AbstractMediaPlayer::ItemStatus::readyToPlay ||
                                  s == AbstractMediaPlayer::ItemStatus::failed))
-                        self->markSlotLoaded(int(cell), s == AbstractMediaPlayer::ItemStatus::failed,
-                                             localTime, resumeIfPlaying);
+                        self->markSlotLoaded(int(cell), localTime, resumeIfPlaying);
                 }));
     endObservers_.push_back(connect(player.get(), &AbstractMediaPlayer::didPlayToEnd, this, [self] {
         if (self)
             self->advanceToNextStep();
     }));
+    endObservers_.push_back(
+        connect(player.get(), &AbstractMediaPlayer::didStopShort, this, [self, cell](double t) {
+            if (self)
+                self->cellStoppedShort(int(cell), t);
+        }));
     player->replaceCurrentItem(video.url);
-    return CameraSlot{Camera::gridCameras(layout_)[cell], video, player, true, false};
+    return CameraSlot{Camera::gridCameras(layout_)[cell], video, player, true, std::nullopt};
 }
 
 // The previous players go with the old slots, but not before the event loop runs again: this
@@ -210,33 +216,16 @@ void MultiCameraPreviewController::replaceSlots(std::vector<CameraSlot> cells) {
         this, [retired] { retired->clear(); }, Qt::QueuedConnection);
     slots_ = std::move(cells);
     masterPlayer_ = nullptr;
-    chooseMasterPlayer();
+    for (const CameraSlot& slot : slots_)
+        if (slot.player && !masterPlayer_)
+            masterPlayer_ = slot.player.get();
     emit cameraSlotsChanged();
 }
 
-// The time line follows the first cell whose file opens: a cell that failed (a power-cut stub,
-// an encrypted file) would hold the clock still while the others play.
-void MultiCameraPreviewController::chooseMasterPlayer() {
-    AbstractMediaPlayer* chosen = nullptr;
-    for (const CameraSlot& slot : slots_)
-        if (slot.player && !slot.failed && !chosen)
-            chosen = slot.player.get();
-    if (chosen == masterPlayer_)
-        return;
-    disconnect(timeObserver_);
-    masterPlayer_ = chosen;
-}
-
-void MultiCameraPreviewController::markSlotLoaded(int index, bool failed, double localTime,
-                                                  bool resumeIfPlaying) {
+void MultiCameraPreviewController::markSlotLoaded(int index, double localTime, bool resumeIfPlaying) {
     if (index < 0 || size_t(index) >= slots_.size() || !slots_[size_t(index)].isLoading)
         return;
     slots_[size_t(index)].isLoading = false;
-    slots_[size_t(index)].failed = failed;
-    if (failed && slots_[size_t(index)].player.get() == masterPlayer_) {
-        chooseMasterPlayer();
-        setupTimeObserver();
-    }
     emit cameraSlotsChanged();
     if (std::any_of(slots_.begin(), slots_.end(), [](const CameraSlot& s) { return s.isLoading; }))
         return;
@@ -246,10 +235,61 @@ void MultiCameraPreviewController::markSlotLoaded(int index, bool failed, double
     seekInStep(localTime, resumeIfPlaying, {});
 }
 
+// A cell that cannot be read shows no picture and says why; the time line follows another.
+void MultiCameraPreviewController::markSlotUnreadable(int index) {
+    if (index < 0 || size_t(index) >= slots_.size() || !slots_[size_t(index)].isLoading)
+        return;
+    CameraSlot& slot = slots_[size_t(index)];
+    slot.problem = PlaybackProblem{true, 0, slot.player->problem()};
+    chooseMaster();
+}
+
+// One camera's pictures ran out: it keeps its last one and says so while the others play on;
+// when none is left playing, the whole grid stops there.
+void MultiCameraPreviewController::cellStoppedShort(int index, double itemTime) {
+    if (index < 0 || size_t(index) >= slots_.size() || !slots_[size_t(index)].player)
+        return;
+    CameraSlot& slot = slots_[size_t(index)];
+    slot.problem = PlaybackProblem{
+        false, VideoSegmentPlaylist::globalTime(currentStepIndex(), itemTime, stepDurations()),
+        slot.player->problem()};
+    emit cameraSlotsChanged();
+    chooseMaster();
+    if (std::none_of(slots_.begin(), slots_.end(),
+                     [](const CameraSlot& s) { return s.player && !s.problem; }))
+        stopShort(itemTime);
+}
+
+// The cell whose clock drives the time line: one still showing pictures, else one stopped
+// short (playing again restarts it); never one that cannot be read.
+void MultiCameraPreviewController::chooseMaster() {
+    AbstractMediaPlayer* chosen = nullptr;
+    for (const bool acceptStopped : {false, true})
+        for (const CameraSlot& slot : slots_)
+            if (!chosen && slot.player && (!slot.problem || (acceptStopped && !slot.problem->unreadable)))
+                chosen = slot.player.get();
+    if (chosen == masterPlayer_)
+        return;
+    disconnect(timeObserver_);
+    masterPlayer_ = chosen;
+    setupTimeObserver();
+}
+
 void MultiCameraPreviewController::seekInStep(double localTime, bool resumeIfPlaying,
                                               std::function<void()> completion) {
     const double local = localTime > 0 ? localTime : 0;
     setCurrentTime(VideoSegmentPlaylist::globalTime(currentStepIndex(), local, stepDurations()));
+    // Cells that stopped short play again from here, and are told again should they stop.
+    bool cleared = false;
+    for (CameraSlot& slot : slots_)
+        if (slot.problem && !slot.problem->unreadable) {
+            slot.problem.reset();
+            cleared = true;
+        }
+    if (cleared) {
+        chooseMaster();
+        emit cameraSlotsChanged();
+    }
     std::vector<std::shared_ptr<AbstractMediaPlayer>> players;
     for (const CameraSlot& slot : slots_)
         if (slot.player)

@@ -22,7 +22,7 @@ struct CameraSlot {
     std::optional<TeslaVideoFile> video;
     std::shared_ptr<media::AbstractMediaPlayer> player; // absent without a video
     bool isLoading = false;
-    bool failed = false; // its file could not be opened; the other cells play on
+    std::optional<PlaybackProblem> problem; // its file cannot be read, or stopped short
 };
 
 // Plays the cameras of one minute side by side, one player per cell, on one time line:
@@ -72,8 +72,10 @@ private:
     void lastStepEnded() override;
     void nextStepLoading() override;
 
-    void markSlotLoaded(int index, bool failed, double localTime, bool resumeIfPlaying);
-    void chooseMasterPlayer();
+    void markSlotLoaded(int index, double localTime, bool resumeIfPlaying);
+    void markSlotUnreadable(int index);
+    void cellStoppedShort(int index, double itemTime);
+    void chooseMaster();
     CameraSlot openCell(size_t cell, const TeslaVideoFile& video, double localTime, bool resumeIfPlaying);
     void replaceSlots(std::vector<CameraSlot> cells);
     void setupTimeObserver();

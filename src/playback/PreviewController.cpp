@@ -116,6 +116,12 @@ void PreviewController::advanceToNextStep() {
     nextStepLoading();
 }
 
+void PreviewController::stopShort(double itemTime) {
+    pausePlayers();
+    setPlaying(false);
+    setCurrentTime(VideoSegmentPlaylist::globalTime(currentStepIndex_, itemTime, stepDurations_));
+}
+
 void PreviewController::startPlayback() {
     playPlayers();
     setPlaying(true);

@@ -15,6 +15,15 @@
 
 namespace orvane {
 
+// What the user must be told about a file on screen: it cannot be read at all (no picture), or
+// its pictures stopped short of its end (the last one stays).
+struct PlaybackProblem {
+    bool unreadable = false;
+    double time = 0; // stopped short: the last picture's place on the time line
+    QString reason;  // why, in the user's words
+    bool operator==(const PlaybackProblem&) const = default;
+};
+
 // The players themselves (one for a single view, one per cell for the grid) are the
 // subclass's: it opens a step's files, seeks and plays them when asked.
 class PreviewController : public QObject {
@@ -98,6 +107,9 @@ protected:
     void showItemTime(double itemTime);
     // The current step ended: the next one follows, or the time line ends.
     void advanceToNextStep();
+    // The pictures ran out at `itemTime` in the current step before it ended: everything
+    // stops there, on the last picture.
+    void stopShort(double itemTime);
     void startPlayback();
 
     const std::optional<VideoSegmentPlaylist>& playlist() const { return playlist_; }

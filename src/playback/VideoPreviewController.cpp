@@ -16,20 +16,33 @@ VideoPreviewController::VideoPreviewController(PreviewEnvironment environment, Q
 
 VideoPreviewController::~VideoPreviewController() = default;
 
-void VideoPreviewController::setVideoSink(QVideoSink* sink) { player_->setVideoSink(sink); }
+void VideoPreviewController::setVideoSink(QVideoSink* sink) {
+    player_->setVideoSink(sink);
+}
 
 void VideoPreviewController::seek(double time, bool resumeIfPlaying, std::function<void()> completion) {
     seekTimeline(time, resumeIfPlaying, std::move(completion));
 }
 
-bool VideoPreviewController::hasItem() const { return player_->hasCurrentItem(); }
-bool VideoPreviewController::playersPlaying() const { return player_->rate() > 0; }
-void VideoPreviewController::pausePlayers() { player_->pause(); }
-void VideoPreviewController::playPlayers() { player_->playImmediately(playbackRate()); }
-void VideoPreviewController::applyRate(float rate) { player_->setRate(rate); }
+bool VideoPreviewController::hasItem() const {
+    return player_->hasCurrentItem() && player_->itemStatus() != AbstractMediaPlayer::ItemStatus::failed;
+}
+bool VideoPreviewController::playersPlaying() const {
+    return player_->rate() > 0;
+}
+void VideoPreviewController::pausePlayers() {
+    player_->pause();
+}
+void VideoPreviewController::playPlayers() {
+    player_->playImmediately(playbackRate());
+}
+void VideoPreviewController::applyRate(float rate) {
+    player_->setRate(rate);
+}
 
 void VideoPreviewController::playlistWillLoad(const VideoSegmentPlaylist& playlist) {
-    std::optional<TeslaVideoFile> first = playlist.steps.empty() ? std::nullopt : playlist.steps.front().primaryVideo();
+    std::optional<TeslaVideoFile> first =
+        playlist.steps.empty() ? std::nullopt : playlist.steps.front().primaryVideo();
     setLoadedVideoID(first ? std::optional(first->id) : std::nullopt);
 }
 
@@ -48,6 +61,7 @@ void VideoPreviewController::loadStep(int index, double localTime, bool resumeIf
     }
     stopObservers();
     setLoading(true);
+    setProblem(std::nullopt);
     player_->replaceCurrentItem(primary->url);
     QPointer<VideoPreviewController> self(this);
     statusObserver_ = connect(player_.get(), &AbstractMediaPlayer::itemStatusChanged, this,
@@ -58,18 +72,21 @@ void VideoPreviewController::loadStep(int index, double localTime, bool resumeIf
                                       self->setLoading(false);
                                       self->seekInStep(localTime, resumeIfPlaying, {});
                                   } else if (status == AbstractMediaPlayer::ItemStatus::failed) {
-                                      // A file that cannot be opened shows nothing, but must not
-                                      // leave the page loading for ever.
+                                      // A file that cannot be opened shows nothing, and says why.
                                       self->setLoading(false);
+                                      self->setProblem(PlaybackProblem{true, 0, self->player_->problem()});
                                   }
                               });
     setupTimeObserver();
     setupEndObserver();
 }
 
-void VideoPreviewController::seekInStep(double localTime, bool resumeIfPlaying, std::function<void()> completion) {
+void VideoPreviewController::seekInStep(double localTime, bool resumeIfPlaying,
+                                        std::function<void()> completion) {
     const double local = localTime > 0 ? localTime : 0;
     setCurrentTime(VideoSegmentPlaylist::globalTime(currentStepIndex(), local, stepDurations()));
+    if (problem_ && !problem_->unreadable)
+        setProblem(std::nullopt); // told again should the pictures stop short again
     player_->cancelPendingSeeks();
     QPointer<VideoPreviewController> self(this);
     player_->seek(local, 0, 0, [self, resumeIfPlaying, completion = std::move(completion)](bool) {
@@ -101,12 +118,20 @@ void VideoPreviewController::setupEndObserver() {
         if (self)
             self->advanceToNextStep();
     });
+    stopShortObserver_ =
+        connect(player_.get(), &AbstractMediaPlayer::didStopShort, this, [self](double itemTime) {
+            if (!self)
+                return;
+            self->stopShort(itemTime);
+            self->setProblem(PlaybackProblem{false, self->currentTime(), self->player_->problem()});
+        });
 }
 
 void VideoPreviewController::stopObservers() {
     disconnect(timeObserver_);
     disconnect(statusObserver_);
     disconnect(endObserver_);
+    disconnect(stopShortObserver_);
 }
 
 void VideoPreviewController::releasePlayers() {
@@ -114,10 +139,15 @@ void VideoPreviewController::releasePlayers() {
     player_->replaceCurrentItem({});
     stopObservers();
     setLoadedVideoID(std::nullopt);
+    setProblem(std::nullopt);
 }
 
 void VideoPreviewController::setLoadedVideoID(std::optional<QUuid> value) {
     assignAndNotify(loadedVideoID_, value, this, &VideoPreviewController::loadedVideoIDChanged);
+}
+
+void VideoPreviewController::setProblem(std::optional<PlaybackProblem> value) {
+    assignAndNotify(problem_, std::move(value), this, &VideoPreviewController::problemChanged);
 }
 
 } // namespace orvane

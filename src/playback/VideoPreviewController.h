@@ -8,7 +8,6 @@
 
 #include <QString>
 #include <QUuid>
-
 #include <memory>
 #include <optional>
 
@@ -26,7 +25,11 @@ public:
     ~VideoPreviewController() override;
 
     std::optional<QUuid> loadedVideoID() const { return loadedVideoID_; }
-    QString loadedVideoIDText() const { return loadedVideoID_ ? loadedVideoID_->toString(QUuid::WithoutBraces) : QString(); }
+    // The file on screen cannot be read, or its pictures stopped short.
+    const std::optional<PlaybackProblem>& problem() const { return problem_; }
+    QString loadedVideoIDText() const {
+        return loadedVideoID_ ? loadedVideoID_->toString(QUuid::WithoutBraces) : QString();
+    }
     media::AbstractMediaPlayer* player() const { return player_.get(); }
     void setVideoSink(QVideoSink* sink);
 
@@ -35,6 +38,7 @@ public:
 
 signals:
     void loadedVideoIDChanged();
+    void problemChanged();
 
 private:
     bool hasItem() const override;
@@ -52,12 +56,15 @@ private:
     void setupTimeObserver();
     void setupEndObserver();
     void setLoadedVideoID(std::optional<QUuid> value);
+    void setProblem(std::optional<PlaybackProblem> value);
 
     std::unique_ptr<media::AbstractMediaPlayer> player_;
     std::optional<QUuid> loadedVideoID_;
     QMetaObject::Connection timeObserver_;
     QMetaObject::Connection statusObserver_;
     QMetaObject::Connection endObserver_;
+    QMetaObject::Connection stopShortObserver_;
+    std::optional<PlaybackProblem> problem_;
 };
 
 } // namespace orvane

@@ -63,15 +63,13 @@ TEST(FFmpegProcessTest, FailuresCarryStandardErrorOrUnknown) {
         QString message;
     } cases[] = {{"echo '  Invalid data found  ' >&2; exit 1", "Invalid data found"},
                  {"kill -9 $$", FFmpegSegmentMergerError::unknownFailure}};
-    for (const auto& c : cases) {
-        const QString ffmpeg = fakeFFmpeg(folder, c.body);
+    for (const auto& c : cases)
         try {
-            FFmpegProcess::run(ffmpeg, {}, 0, {}, {});
-            FAIL() << c.body.constData();
+            FFmpegProcess::run(fakeFFmpeg(folder, c.body), {}, 0, {}, {});
+            ADD_FAILURE() << c.body.constData();
         } catch (const FFmpegSegmentMergerError& e) {
             EXPECT_EQ(e.message(), c.message);
         }
-    }
     EXPECT_THROW(FFmpegProcess::run(folder / "nothing-here", {}, 0, {}, {}), FFmpegSegmentMergerError);
 }
 
@@ -178,11 +176,8 @@ TEST(VideoExportPreparerTest, CopiesOnlyWhenAskedOrSlow) {
     EXPECT_EQ(inPlace.path, video.url); // the test folder is on a local disk
     EXPECT_FALSE(inPlace.cleanupPath);
     const auto copy = VideoExportPreparer::localInput(video, true, {});
-    ASSERT_TRUE(copy.cleanupPath);
-    EXPECT_EQ(*copy.cleanupPath, copy.path);
-    QFile f(copy.path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), "data");
+    EXPECT_EQ(copy.cleanupPath, copy.path);
+    EXPECT_EQ(test::digest(copy.path), test::digest(video.url));
     QFile::remove(copy.path);
 
     video.url = folder / "missing.mp4";

@@ -9,7 +9,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
+#include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <unistd.h>
 
 using namespace orvane;
@@ -17,15 +19,21 @@ namespace deletion = orvane::ClipDeletionService;
 
 namespace {
 
-QString onlyName(const QString& path) {
-    return QFileInfo(path).fileName();
-}
-
 QStringList names(const QStringList& paths) {
     QStringList out;
     for (const QString& p : paths)
-        out << onlyName(p);
+        out << QFileInfo(p).fileName();
     return out;
+}
+
+// The error a move ends in, or nothing when it succeeds.
+std::optional<ClipDeletionError> failureOf(const std::function<void()>& move) {
+    try {
+        move();
+    } catch (const ClipDeletionError& e) {
+        return e;
+    }
+    return std::nullopt;
 }
 
 // A drive and a home (with its Trash) on the same file system, so Qt uses the home trash.
@@ -65,7 +73,7 @@ struct FakeTrash {
     deletion::TrashMover mover() {
         return [this](const QString& path) {
             asked << path;
-            return !refuse.contains(onlyName(path));
+            return !refuse.contains(QFileInfo(path).fileName());
         };
     }
 };
@@ -141,12 +149,8 @@ TEST_F(ClipDeletion, VanishedFilesLeaveNothingToMove) {
     QFile::remove(*gone.sourceFileURL);
     events.push_back(gone);
     FakeTrash trash;
-    try {
-        deletion::moveSourceVideosToTrash(events, trash.mover());
-        FAIL() << "nothing to move must fail";
-    } catch (const ClipDeletionError& e) {
-        EXPECT_EQ(e.kind(), ClipDeletionError::Kind::noSourceVideos);
-    }
+    const auto error = failureOf([&] { deletion::moveSourceVideosToTrash(events, trash.mover()); });
+    EXPECT_EQ(error ? int(error->kind()) : -1, int(ClipDeletionError::Kind::noSourceVideos));
     EXPECT_TRUE(trash.asked.isEmpty());
 }
 
@@ -164,13 +168,10 @@ TEST_F(ClipDeletion, FailuresAreCountedAndNamedInOrder) {
     FakeTrash trash;
     const QStringList all = names(deletion::sourceFiles(events));
     trash.refuse = {all[0], all[2], all[3], all[5], all[7]};
-    try {
-        deletion::moveSourceVideosToTrash(events, trash.mover());
-        FAIL() << "failures must be reported";
-    } catch (const ClipDeletionError& e) {
-        EXPECT_EQ(e.deletedCount(), 3);
-        EXPECT_EQ(e.failedNames(), (QStringList{all[0], all[2], all[3], all[5], all[7]}));
-    }
+    const auto error = failureOf([&] { deletion::moveSourceVideosToTrash(events, trash.mover()); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->deletedCount(), 3);
+    EXPECT_EQ(error->failedNames(), (QStringList{all[0], all[2], all[3], all[5], all[7]}));
     EXPECT_EQ(trash.asked.size(), 8);
 }
 
@@ -178,13 +179,10 @@ TEST_F(ClipDeletion, FailuresAreCountedAndNamedInOrder) {
 TEST_F(ClipDeletion, AFileQtCannotTrashStaysAndCountsAsFailed) {
     tmp.writeFile("home/.local/share/Trash/files", "not a folder");
     const TeslaClipEvent event = imported("Movies/2024-05-01_10-00-00-front.mp4");
-    try {
-        deletion::moveSourceVideosToTrash({event});
-        FAIL() << "the move must fail";
-    } catch (const ClipDeletionError& e) {
-        EXPECT_EQ(e.deletedCount(), 0);
-        EXPECT_EQ(e.failedNames(), QStringList{"2024-05-01_10-00-00-front.mp4"});
-    }
+    const auto error = failureOf([&] { deletion::moveSourceVideosToTrash({event}); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->deletedCount(), 0);
+    EXPECT_EQ(error->failedNames(), QStringList{"2024-05-01_10-00-00-front.mp4"});
     EXPECT_TRUE(QFile::exists(*event.sourceFileURL));
 }
 

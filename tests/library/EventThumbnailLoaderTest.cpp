@@ -16,6 +16,13 @@ namespace {
 
 constexpr Instant minute0 = 1714558800; // 2024-05-01 10:20:00 UTC
 
+TeslaClipEvent eventIn(const QString& folder, Instant start = TeslaClipEvent().startTime) {
+    TeslaClipEvent e;
+    e.folderURL = folder;
+    e.startTime = start;
+    return e;
+}
+
 class EventThumbnailLoaderTest : public ::testing::Test {
 protected:
     // A one-second camera file named after its minute; returns its path.
@@ -43,9 +50,8 @@ TEST_F(EventThumbnailLoaderTest, ClipFolderWithoutFrontUsesTheFileThatSortsFirst
     clip(folder, minute0, CameraAngle::leftRepeater);
     clip(folder, minute0, CameraAngle::back);
     clip(folder, minute0 + 60, CameraAngle::front);
-    TeslaClipEvent event;
-    event.folderURL = folder;
-    event.startTime = minute0 + 100; // clip folders keep every file regardless of time
+    // Clip folders keep every file regardless of time.
+    const TeslaClipEvent event = eventIn(folder, minute0 + 100);
     const auto groups = Loader::videoGroups(event);
     ASSERT_EQ(groups.size(), 2u);
     EXPECT_EQ(groups[0].size(), 2);
@@ -58,8 +64,7 @@ TEST_F(EventThumbnailLoaderTest, ClipFolderWithoutFrontUsesTheFileThatSortsFirst
 TEST_F(EventThumbnailLoaderTest, ImportedFileUsesThatFileAloneCappedInSize) {
     const QString folder = root / QStringLiteral("imports");
     clip(folder, minute0, CameraAngle::front);
-    TeslaClipEvent event;
-    event.folderURL = folder;
+    TeslaClipEvent event = eventIn(folder);
     event.sourceFileURL = clip(folder, minute0 + 60, CameraAngle::back, 1600, 900);
     const QImage picture = Loader::image(event);
     EXPECT_EQ(cameraOf(picture), sample::cameraIndex(CameraAngle::back));
@@ -71,20 +76,17 @@ TEST_F(EventThumbnailLoaderTest, ImportedFileUsesThatFileAloneCappedInSize) {
 
 // A missing folder is the thumbnail provider's test.
 TEST_F(EventThumbnailLoaderTest, EmptyFolderFailsAndMeasuresNothing) {
-    TeslaClipEvent event;
-    event.folderURL = root.makeFolder(QStringLiteral("empty"));
+    const TeslaClipEvent event = eventIn(root.makeFolder(QStringLiteral("empty")));
     EXPECT_THROW(Loader::image(event), std::exception);
     EXPECT_EQ(Loader::duration(event), 0);
 }
 
 TEST_F(EventThumbnailLoaderTest, DamagedFirstFileFailsButLaterMinutesStillCount) {
     const QString folder = root / QStringLiteral("damaged");
-    QDir().mkpath(folder);
     root.writeFile(QStringLiteral("damaged/") + sample::carTimeName(minute0) + QStringLiteral("-front.mp4"),
                    "garbage");
     clip(folder, minute0 + 60, CameraAngle::front);
-    TeslaClipEvent event;
-    event.folderURL = folder;
+    const TeslaClipEvent event = eventIn(folder);
     EXPECT_THROW(Loader::image(event), std::exception);
     EXPECT_NEAR(Loader::duration(event), 1.0, 0.03);
 }
@@ -97,10 +99,8 @@ TEST_F(EventThumbnailLoaderTest, ContinuousSessionUsesItsEarliestMinuteAndItsRan
     clip(folder, minute0 + 60, CameraAngle::front);
     clip(folder, minute0 + 180, CameraAngle::front, 96, 64); // after it
     root.writeFile(QStringLiteral("RecentClips/notes.txt"), "x");
-    TeslaClipEvent event;
-    event.folderURL = folder;
+    TeslaClipEvent event = eventIn(folder, minute0);
     event.isContinuousSession = true;
-    event.startTime = minute0;
     event.endTime = minute0 + 120;
     EXPECT_EQ(Loader::videoGroups(event).size(), 3u);
     EXPECT_EQ(Loader::image(event).size(), QSize(128, 96));
@@ -121,20 +121,13 @@ TEST(EventThumbnailLoaderNamesTest, FileNameDatesAndTheFrontFileFirst) {
     EXPECT_FALSE(Loader::preferredVideoURL({}));
 }
 
-TeslaClipEvent eventIn(const QString& folder) {
-    TeslaClipEvent e;
-    e.folderURL = folder;
-    e.startTime = 1714558800.25;
-    return e;
-}
-
 TEST(EventThumbnailSourceTest, RoundTripKeepsWhatTheLoaderReads) {
     std::vector<TeslaClipEvent> events;
-    TeslaClipEvent session = eventIn(QStringLiteral("/media/u/TESLA/TeslaCam/RecentClips"));
+    TeslaClipEvent session = eventIn(QStringLiteral("/media/u/TESLA/TeslaCam/RecentClips"), minute0 + 0.25);
     session.isContinuousSession = true;
     session.endTime = 1714559400.5;
     events.push_back(session);
-    TeslaClipEvent imported = eventIn(QStringLiteral("/home/李/行车 记录#1?/100%&x=y"));
+    TeslaClipEvent imported = eventIn(QStringLiteral("/home/李/行车 记录#1?/100%&x=y"), minute0 + 0.25);
     imported.sourceFileURL = QStringLiteral("/home/李/行车 记录#1?/100%&x=y/a+b 视频.mp4");
     events.push_back(imported);
 

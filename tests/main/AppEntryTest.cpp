@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 using namespace orvane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -126,7 +127,6 @@ TEST(SingleInstance, ACopyThatIgnoresTheRequestIsForcedAfterTheGracePeriod) {
     EXPECT_GE(timer.elapsed(), grace.count());
     EXPECT_EQ(forced, QList<qint64>{orvane.pid()});
     ASSERT_TRUE(orvane.process.waitForFinished(2000));
-
     EXPECT_EQ(orvane.process.exitStatus(), QProcess::CrashExit);
 }
 
@@ -142,15 +142,14 @@ TEST(OrvaneApp, ATerminationSignalEndsTheEventLoopWithItsConventionalStatus) {
 }
 
 TEST(OrvaneApp, FolderArgumentsAreAbsoluteAndEachTakenOnce) {
-    const QString cwd = QStringLiteral("/media/u/DRIVE");
+    const QString cwd = u"/media/u/DRIVE"_s;
     EXPECT_EQ(OrvaneApp::folderArguments({}, cwd), QStringList());
     EXPECT_EQ(
-        OrvaneApp::folderArguments({QStringLiteral("TeslaCam"), QStringLiteral("/mnt/b/TeslaCam/"),
-                                    QStringLiteral("file:///mnt/c/Tesla%20Cam"), QStringLiteral("./TeslaCam"),
-                                    QStringLiteral("../other"), QString()},
+        OrvaneApp::folderArguments({u"TeslaCam"_s, u"/mnt/b/TeslaCam/"_s, u"file:///mnt/c/Tesla%20Cam"_s,
+                                    u"./TeslaCam"_s, u"../other"_s, QString()},
                                    cwd),
-        (QStringList{QStringLiteral("/media/u/DRIVE/TeslaCam"), QStringLiteral("/mnt/b/TeslaCam"),
-                     QStringLiteral("/mnt/c/Tesla Cam"), QStringLiteral("/media/u/other")}));
+        (QStringList{u"/media/u/DRIVE/TeslaCam"_s, u"/mnt/b/TeslaCam"_s, u"/mnt/c/Tesla Cam"_s,
+                     u"/media/u/other"_s}));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "PlayerTestSupport.h"
 
 #include <QThread>
+#include <QVideoSink>
 #include <gtest/gtest.h>
 
 using namespace orvane;
@@ -78,6 +79,49 @@ TEST_F(MediaPlayerTest, RemovingTheItemEndsEverything) {
     EXPECT_EQ(player.itemStatus(), Status::none);
     EXPECT_EQ(player.rate(), 0);
     EXPECT_FALSE(seekAndWait(1));
+}
+
+// The next file failing to open must not leave the previous one's picture on screen.
+TEST_F(MediaPlayerTest, AFileThatCannotOpenTakesThePictureAwayAndSaysWhy) {
+    ASSERT_EQ(open(player, clip), Status::readyToPlay);
+    ASSERT_EQ(log.last(), 0);
+    ASSERT_EQ(open(player, broken), Status::failed);
+    EXPECT_TRUE(test::waitUntil([&] { return log.last() == -1; })) << "the previous picture stayed";
+    EXPECT_EQ(player.problem(), "文件不完整或已损坏");
+    QVideoSink later;
+    player.setVideoSink(&later);
+    EXPECT_FALSE(later.videoFrame().isValid());
+}
+
+// A file whose pictures end before its index says (cut short, its index first): playing into
+// the gap and seeking into it both stop the clock on the last picture and report it, never the end.
+TEST_F(MediaPlayerTest, PicturesEndingEarlyStopTheClockOnTheLastOne) {
+    const QString cut = test::writeClip(
+        {.path = *folder / "cut-short.mp4", .seconds = 2, .damage = sample::Damage::cutShort});
+    for (const bool byPlaying : {true, false}) {
+        SCOPED_TRACE(byPlaying ? "playing" : "seeking");
+        ASSERT_EQ(open(player, cut), Status::readyToPlay);
+        std::optional<double> stoppedAt;
+        bool ended = false;
+        const auto stopped =
+            QObject::connect(&player, &AbstractMediaPlayer::didStopShort, [&](double t) { stoppedAt = t; });
+        const auto end = QObject::connect(&player, &AbstractMediaPlayer::didPlayToEnd, [&] { ended = true; });
+        if (byPlaying)
+            player.playImmediately(4);
+        else
+            EXPECT_TRUE(seekAndWait(player.duration() - 0.1));
+        ASSERT_TRUE(test::waitUntil([&] { return stoppedAt.has_value(); }));
+        QObject::disconnect(stopped);
+        QObject::disconnect(end);
+        EXPECT_FALSE(ended);
+        EXPECT_EQ(player.rate(), 0);
+        ASSERT_TRUE(log.last());
+        const double lastPicture = *log.last() / fps;
+        EXPECT_LT(lastPicture, player.duration() - 0.5) << "not cut short";
+        EXPECT_NEAR(player.currentTime(), lastPicture, 1e-6);
+        EXPECT_NEAR(*stoppedAt, lastPicture, 1e-6);
+        EXPECT_EQ(player.problem(), "文件不完整或已损坏");
+    }
 }
 
 } // namespace

@@ -239,6 +239,21 @@ TEST_F(MediaPlayerThreadingTest, SupersededSeeksFinishUnfinishedOnce) {
     }
 }
 
+// A seek sent while the file opens (a grid cell told where to be before it is ready): the file
+// still reports ready, and the seek lands, whichever of the two the worker finishes first.
+TEST_F(MediaPlayerThreadingTest, ASeekWhileTheFileOpensLetsItReportReady) {
+    for (int round = 0; round < 16; ++round) {
+        SCOPED_TRACE(round);
+        Completions completions;
+        player.replaceCurrentItem(round % 2 ? large : clip);
+        spin(round * 400);
+        player.seek(20.5 / fps, 0, 0, completions(round));
+        ASSERT_TRUE(test::waitUntil([&] { return player.itemStatus() == Status::readyToPlay; }));
+        ASSERT_TRUE(test::waitUntil([&] { return completions.of.count(round) > 0; }));
+        EXPECT_EQ(completions.of[round], std::vector<bool>{true});
+    }
+}
+
 // Once setVideoSink(nullptr) returns, the old sink gets no frame, though playing goes on.
 TEST_F(MediaPlayerThreadingTest, ADetachedSinkGetsNothingMore) {
     ASSERT_EQ(open(player, clip), Status::readyToPlay);

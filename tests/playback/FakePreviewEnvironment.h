@@ -80,6 +80,15 @@ public:
         emit periodicTime(t);
     }
     void end() { emit didPlayToEnd(); }
+    // The pictures ran out at `t` before the item's end: the player pauses there.
+    void stopShort(double t) {
+        rate_ = 0;
+        time = t;
+        emit didStopShort(t);
+    }
+    QString problem() const override { return problemText; }
+
+    QString problemText; // why the item failed or stopped short
 
     QString item;
     // Shared with the environment, so what was opened stays readable after the player is gone.

@@ -182,6 +182,30 @@ TEST_F(VideoPreviewControllerTest, AFileThatFailsToOpenStopsLoading) {
     EXPECT_EQ(state(), "paused 0/165 m0-front | pause nothing, open m0-front");
 }
 
+// What the page tells the user: a file that does not open has no picture and says why, until
+// another file is shown; pictures running out pause the time line on the last one, not at the
+// minute's end nor in the next minute, until the user moves.
+TEST_F(VideoPreviewControllerTest, AnUnreadableFileOrPicturesEndingEarlyAreReportedUntilTheUserMoves) {
+    const QString why = QStringLiteral("文件不完整或已损坏");
+    controller.loadPlaylist(playlist, 0, true);
+    env.measures.back().done({60, 60, 45});
+    player().problemText = why;
+    player().report(Status::failed);
+    EXPECT_EQ(controller.problem(), (PlaybackProblem{true, 0, why}));
+    controller.seek(70, true);
+    EXPECT_EQ(controller.problem(), std::nullopt) << "a minute that opens has nothing to report";
+    player().report(Status::readyToPlay);
+    player().completeSeek();
+    ASSERT_TRUE(controller.isPlaying());
+    player().tick(30);
+    env.takeCalls();
+    player().stopShort(31.5);
+    EXPECT_EQ(state(), "paused 91.5/165 m1-front | pause m1-front");
+    EXPECT_EQ(controller.problem(), (PlaybackProblem{false, 91.5, why}));
+    controller.seek(80, false);
+    EXPECT_EQ(controller.problem(), std::nullopt);
+}
+
 TEST_F(VideoPreviewControllerTest, DestroyedControllerIgnoresLateResults) {
     test::FakeEnvironment lateEnv;
     auto* owned = new VideoPreviewController(lateEnv.make());
@@ -297,6 +321,40 @@ TEST_F(MultiCameraPreviewControllerTest, ABrokenCellDoesNotBlockAndPlayStartsAft
                        "m0-back 1, play m0-left_repeater 1");
 }
 
+// An unreadable cell says so and never drives the time line; a cell whose pictures run out keeps
+// its last one and says so while the others play on; when none is left, the grid stops there.
+TEST_F(MultiCameraPreviewControllerTest, UnreadableAndStoppedCellsSayWhyAndTheOthersPlayOn) {
+    const QString why = QStringLiteral("文件不完整或已损坏");
+    load({cam(0, A::front), cam(0, A::back), cam(0, A::leftRepeater)}, 0, true);
+    auto players = cellPlayers();
+    players[0]->problemText = why;
+    players[0]->report(Status::failed);
+    players[1]->report(Status::readyToPlay);
+    players[2]->report(Status::readyToPlay);
+    for (FakePlayer* p : players)
+        p->completeSeek();
+    ASSERT_TRUE(controller.isPlaying());
+    const auto problems = [&] {
+        std::vector<std::optional<PlaybackProblem>> out;
+        for (const auto& slot : controller.cameraSlots())
+            out.push_back(slot.problem);
+        return out;
+    };
+    EXPECT_EQ(problems()[0], (PlaybackProblem{true, 0, why}));
+    EXPECT_EQ(controller.masterPlayer(), players[1]);
+    players[1]->stopShort(12);
+    EXPECT_EQ(problems()[1], (PlaybackProblem{false, 12, QString()}));
+    EXPECT_TRUE(controller.isPlaying()) << "one cell left showing pictures";
+    EXPECT_EQ(controller.masterPlayer(), players[2]);
+    players[2]->tick(20);
+    players[2]->stopShort(20.5);
+    EXPECT_FALSE(controller.isPlaying());
+    EXPECT_EQ(controller.currentTime(), 20.5);
+    controller.seekAll(5, false);
+    EXPECT_EQ(problems()[1], std::nullopt) << "moving plays the stopped cells again";
+    EXPECT_EQ(problems()[0], (PlaybackProblem{true, 0, why}));
+}
+
 // Cells hold still during a seek (a playing cell would start its clock on its own landing) and
 // resume together.
 TEST_F(MultiCameraPreviewControllerTest, CellsHoldStillDuringASeekSoTheyResumeTogether) {
@@ -402,7 +460,8 @@ TEST_F(MultiCameraPreviewControllerTest, SixCamerasFillSixCellsAndAFailedCellDoe
     EXPECT_EQ(state(),
               "playing 12/60 step 0 [m0-left_pillar m0-front m0-right_pillar m0-left_repeater m0-back "
               "m0-right_repeater]");
-    EXPECT_TRUE(controller.cameraSlots()[0].failed);
+    ASSERT_TRUE(controller.cameraSlots()[0].problem.has_value());
+    EXPECT_TRUE(controller.cameraSlots()[0].problem->unreadable);
 }
 
 TEST_F(MultiCameraPreviewControllerTest, DestroyedControllerIgnoresLateResults) {

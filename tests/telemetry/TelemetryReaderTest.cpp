@@ -214,10 +214,7 @@ TEST_F(TelemetryFileTest, SampleDriveClipsRoundTrip) {
     for (size_t i = 0; i < samples.size(); ++i) {
         const auto record =
             sample::telemetryAt(clip.seed, clip.firstFrameSerial + int64_t(i), clip.framesPerSecond);
-        ASSERT_EQ(samples[i], expectedSample(record)) << "frame " << i;
-        if (i > 0) {
-            EXPECT_EQ(*samples[i].frameSequenceNumber, *samples[i - 1].frameSequenceNumber + 1);
-        }
+        ASSERT_EQ(samples[i], expectedSample(record)) << "frame " << i; // frame numbers included
     }
 
     clip.path = tmp / "truncated.mp4";

@@ -8,7 +8,6 @@
 #include "UserFacingError.h"
 
 #include <QTextStream>
-
 #include <cmath>
 
 namespace orvane::cli {
@@ -83,10 +82,14 @@ int frame(const QStringList& args) {
         printError(e.description());
         return failure;
     }
+    if (grabbed.concealed)
+        QTextStream(stderr)
+            << "警告: 这一帧的数据有缺失或损坏，画面中有解码器补出的部分，可能显示的是更早的画面\n";
     QTextStream stdOut(stdout);
     JsonWriter json(stdOut);
     json.beginObject();
     json.field(QStringLiteral("actualTime"), grabbed.actualTime);
+    json.field(QStringLiteral("concealed"), grabbed.concealed);
     json.field(QStringLiteral("width"), grabbed.image.width());
     json.field(QStringLiteral("height"), grabbed.image.height());
     json.field(QStringLiteral("out"), out);
@@ -95,8 +98,10 @@ int frame(const QStringList& args) {
     return success;
 }
 
-const CommandRegistration registration(
-    QStringLiteral("frame"), QStringLiteral("frame FILE --time T [--tolerance S] [--max-size WxH] --out IMAGE.png"), frame);
+const CommandRegistration
+    registration(QStringLiteral("frame"),
+                 QStringLiteral("frame FILE --time T [--tolerance S] [--max-size WxH] --out IMAGE.png"),
+                 frame);
 
 } // namespace
 } // namespace orvane::cli

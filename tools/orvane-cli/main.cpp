@@ -1,10 +1,10 @@
 // orvane-cli: the headless face of Orvane's core (scan, videos and more), printing JSON.
 
 #include "Command.h"
+#include "TerminationSignals.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
-
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -67,6 +67,7 @@ bool standardOutputWritten() {
 
 int main(int argc, char** argv) {
     using namespace orvane::cli;
+    orvane::TerminationSignals::treatFileSizeLimitAsFullDisk();
     if (!guardStandardStreams()) {
         printError(QStringLiteral("无法写入标准输出: ") + qt_error_string(EBADF));
         return failure;

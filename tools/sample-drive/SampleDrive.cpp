@@ -71,7 +71,9 @@ void writeEmpty(const QString& path) {
         throw std::runtime_error(("cannot write " + path + ": " + f.errorString()).toStdString());
 }
 
-void truncateBeforeIndex(const QString& path) {
+// Keeps the first 60 % of the file: an index written last is lost, one written first outlasts
+// the media data it describes.
+void keepFirstPart(const QString& path) {
     QFile f(path);
     const qint64 size = f.size();
     if (!f.resize(std::max<qint64>(64, size * 6 / 10)))
@@ -186,7 +188,7 @@ void writeClip(const ClipSpec& spec) {
                                                                              spec.height / referenceArea));
     media::VideoEncoder encoder(settings);
     const std::string path = QFile::encodeName(spec.path).toStdString();
-    media::Mp4Muxer muxer(path, encoder);
+    media::Mp4Muxer muxer(path, encoder, spec.damage == Damage::cutShort);
 
     const int pan = 2; // pixels per frame
     const media::YuvImage scene =
@@ -246,8 +248,8 @@ void writeClip(const ClipSpec& spec) {
     encoder.flush(packets);
     writeReady(packets);
     muxer.finish();
-    if (spec.damage == Damage::truncated)
-        truncateBeforeIndex(spec.path);
+    if (spec.damage == Damage::truncated || spec.damage == Damage::cutShort)
+        keepFirstPart(spec.path);
 }
 
 void useHourlyEvents(DriveSpec& spec, int count, int minutes) {
@@ -282,7 +284,11 @@ QStringList writeDrive(const DriveSpec& spec) {
             clip.firstFrameSerial = firstFrame;
             clip.contentFree = spec.contentFree;
             clip.pedalScale = spec.pedalScale;
-            clip.damage = encrypted ? Damage::encrypted : Damage::none;
+            if (encrypted)
+                clip.damage = Damage::encrypted;
+            else if (const auto damaged = spec.damagedFiles.find(QFileInfo(clip.path).fileName());
+                     damaged != spec.damagedFiles.end())
+                clip.damage = damaged->second;
             writeClip(clip);
             written << clip.path;
         }

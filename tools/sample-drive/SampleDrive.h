@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 namespace orvane::sample {
@@ -20,7 +21,9 @@ enum class CarLayout {
 
 // zeroBytes and powerCutStub are what a power cut leaves (0 and 595 bytes); encrypted is the
 // car's encrypted container (firmware 2026.20) with random pages in place of the footage.
-enum class Damage { none, zeroBytes, truncated, noTelemetry, powerCutStub, encrypted };
+// truncated: cut before its index, so it does not open; cutShort: the index first and the media
+// data cut, so it opens and its pictures end before the index says.
+enum class Damage { none, zeroBytes, truncated, noTelemetry, powerCutStub, encrypted, cutShort };
 
 struct CameraSize {
     CameraAngle camera;
@@ -90,6 +93,7 @@ struct DriveSpec {
     std::vector<EventSpec> events;
     bool contentFree = false;
     PedalScale pedalScale = PedalScale::percent;
+    std::map<QString, Damage> damagedFiles; // by file name
 };
 
 // Replaces the drive's events by `count` events of `minutes` minutes each, an hour apart going

@@ -37,7 +37,7 @@ struct Options {
                             QStringLiteral("WxH"), QStringLiteral("1448x938")};
     QCommandLineOption damage{
         QStringLiteral("damage"),
-        QStringLiteral("for --clip: none, zero, truncated, no-telemetry, stub (a power cut's "
+        QStringLiteral("for --clip: none, zero, truncated, cut-short, no-telemetry, stub (a power cut's "
                        "595 bytes) or encrypted (the car's encrypted container)"),
         QStringLiteral("KIND"), QStringLiteral("none")};
     QCommandLineOption encrypted{QStringLiteral("encrypted-event"),
@@ -88,6 +88,7 @@ int writeOneClip(const QCommandLineParser& parser, const Options& o, const QStri
     const QString d = parser.value(o.damage);
     spec.damage = d == QLatin1String("zero")           ? sample::Damage::zeroBytes
                   : d == QLatin1String("truncated")    ? sample::Damage::truncated
+                  : d == QLatin1String("cut-short")    ? sample::Damage::cutShort
                   : d == QLatin1String("no-telemetry") ? sample::Damage::noTelemetry
                   : d == QLatin1String("stub")         ? sample::Damage::powerCutStub
                   : d == QLatin1String("encrypted")    ? sample::Damage::encrypted

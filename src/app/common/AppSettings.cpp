@@ -17,6 +17,7 @@ const QString destinationKey = QStringLiteral("export/destination");
 const QString folderKey = QStringLiteral("export/folder");
 const QString cameraKey = QStringLiteral("preview/camera");
 const QString rateKey = QStringLiteral("preview/rate");
+const QString speedUnitKey = QStringLiteral("preview/speedUnit");
 const QString drivesKey = QStringLiteral("library/drives");
 const QString geometryKey = QStringLiteral("window/geometry");
 const QString photosLibrary = QStringLiteral("photosLibrary");
@@ -58,6 +59,7 @@ void AppSettings::restorePreview() {
     PreviewViewModel& preview = *viewModel_.preview();
     if (const auto camera = Camera::fromRawValue(store_.value(cameraKey).toString()))
         preview.setCameraFilter(*camera);
+    preview.setSpeedUnit(store_.value(speedUnitKey).toString());
     bool ok = false;
     const float rate = store_.value(rateKey).toFloat(&ok);
     if (ok && std::find(std::begin(rates), std::end(rates), rate) != std::end(rates))
@@ -79,6 +81,8 @@ void AppSettings::connectSaving() {
     });
     connect(preview, &PreviewViewModel::cameraFilterChanged, this,
             [this, preview] { save(cameraKey, preview->cameraFilter()); });
+    connect(preview, &PreviewViewModel::speedUnitChanged, this,
+            [this, preview] { save(speedUnitKey, preview->speedUnit()); });
     for (PreviewController* player :
          std::initializer_list<PreviewController*>{preview->videoPreview(), preview->multiCameraPreview()})
         connect(player, &PreviewController::playbackRateChanged, this,

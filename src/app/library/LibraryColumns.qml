@@ -40,6 +40,7 @@ RowLayout {
             width: Theme.sidebarWidth
             library: columns.viewModel.library
             exporter: columns.viewModel.exporter
+            preview: columns.viewModel.preview
             messages: columns.viewModel.messages
             onImportRequested: columns.importRequested()
             onChangeOutputRequested: columns.changeOutputRequested()

@@ -3,13 +3,14 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Orvane.App
 
-// The sidebar: import a TeslaCam folder, the export quality, the output destination, the status
+// The sidebar: import a TeslaCam folder, the export quality, the output destination, the speed unit, the status
 // line and the About row. The folder choosers and the sheet belong to the window.
 Rectangle {
     id: sidebar
 
     required property LibraryViewModel library
     required property ExportViewModel exporter
+    required property PreviewViewModel preview
     required property AppMessages messages
     signal importRequested()
     signal changeOutputRequested()
@@ -116,6 +117,18 @@ Rectangle {
                 iconName: "drive_folder_upload"
                 Layout.fillWidth: true
                 onClicked: sidebar.changeOutputRequested()
+            }
+        }
+
+        SidebarSection {
+            title: "仪表盘"
+            SegmentedPicker {
+                objectName: "speedUnitPicker"
+                accessibleName: "速度单位"
+                options: WindowText.speedUnitOptions
+                currentValue: sidebar.preview.speedUnit
+                Layout.fillWidth: true
+                onChosen: (value) => sidebar.preview.speedUnit = value
             }
         }
 

@@ -8,8 +8,10 @@ namespace orvane {
 namespace {
 
 constexpr float metersPerSecondToKmh = 3.6f;
+constexpr float metersPerMile = 1609.344f;
+constexpr float secondsPerHour = 3600.0f;
 // Beyond any car's speed; keeps a corrupt value from overflowing the integer.
-constexpr float largestShownKmh = 9999.0f;
+constexpr float largestShownSpeed = 9999.0f;
 
 bool sameValue(double a, double b) {
     return a == b || (std::isnan(a) && std::isnan(b));
@@ -47,11 +49,20 @@ DashboardPresentation::GearTone DashboardPresentation::gearToneFor(int64_t gear)
     }
 }
 
-std::optional<int> DashboardPresentation::speedKmhFor(float metersPerSecond) {
+std::optional<int> DashboardPresentation::speedFor(float metersPerSecond, SpeedUnit unit) {
     if (!std::isfinite(metersPerSecond))
         return std::nullopt;
-    const float kmh = std::min(std::fabs(metersPerSecond) * metersPerSecondToKmh, largestShownKmh);
-    return int(std::lround(kmh)); // lround rounds halves away from zero
+    const float factor = unit == SpeedUnit::Mph ? secondsPerHour / metersPerMile : metersPerSecondToKmh;
+    const float shown = std::min(std::fabs(metersPerSecond) * factor, largestShownSpeed);
+    return int(std::lround(shown)); // lround rounds halves away from zero
+}
+
+DashboardPresentation::SpeedUnit DashboardPresentation::speedUnitFromRawValue(const QString& value) {
+    return value == QLatin1String("mph") ? SpeedUnit::Mph : SpeedUnit::Kmh;
+}
+
+QString DashboardPresentation::rawValue(SpeedUnit unit) {
+    return unit == SpeedUnit::Mph ? QStringLiteral("mph") : QStringLiteral("kmh");
 }
 
 double DashboardPresentation::acceleratorProgressFor(float percent) {
@@ -61,8 +72,10 @@ double DashboardPresentation::acceleratorProgressFor(float percent) {
 }
 
 DashboardPresentation::State DashboardPresentation::present(const std::optional<TeslaTelemetrySample>& sample,
-                                                            std::optional<double> steeringAngle) {
+                                                            std::optional<double> steeringAngle,
+                                                            SpeedUnit unit) {
     State state;
+    state.speedUnitLabel = unit == SpeedUnit::Mph ? QStringLiteral("mph") : QStringLiteral("km/h");
     if (steeringAngle && std::isfinite(*steeringAngle))
         state.wheelAngle = *steeringAngle;
     else if (sample && std::isfinite(sample->steeringAngle))
@@ -71,9 +84,9 @@ DashboardPresentation::State DashboardPresentation::present(const std::optional<
         return state;
     state.gearLetter = gearLetterFor(sample->gear);
     state.gearTone = gearToneFor(sample->gear);
-    if (const std::optional<int> kmh = speedKmhFor(sample->speedMetersPerSecond)) {
-        state.speedText = QString::number(*kmh);
-        state.speedKmh = *kmh;
+    if (const std::optional<int> speed = speedFor(sample->speedMetersPerSecond, unit)) {
+        state.speedText = QString::number(*speed);
+        state.speedValue = *speed;
     }
     state.leftSignalOn = sample->leftBlinker;
     state.rightSignalOn = sample->rightBlinker;
@@ -147,11 +160,14 @@ void DashboardPresentation::setAutopilotState(int value) {
         value <= 0 ? std::nullopt : std::optional<uint64_t>(uint64_t(value));
     assign(sample_.autopilotState, state);
 }
+void DashboardPresentation::setSpeedUnit(SpeedUnit value) {
+    assign(speedUnit_, value);
+}
 
 void DashboardPresentation::update() {
     const std::optional<double> smoothed =
         std::isnan(steeringAngle_) ? std::nullopt : std::optional(steeringAngle_);
-    const State next = present(hasSample_ ? std::optional(sample_) : std::nullopt, smoothed);
+    const State next = present(hasSample_ ? std::optional(sample_) : std::nullopt, smoothed, speedUnit_);
     if (next == state_)
         return;
     state_ = next;

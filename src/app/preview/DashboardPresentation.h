@@ -33,12 +33,14 @@ class DashboardPresentation : public QObject {
     Q_PROPERTY(bool rightBlinker READ rightBlinker WRITE setRightBlinker NOTIFY inputChanged)
     Q_PROPERTY(bool brakeApplied READ brakeApplied WRITE setBrakeApplied NOTIFY inputChanged)
     Q_PROPERTY(int autopilotState READ autopilotState WRITE setAutopilotState NOTIFY inputChanged)
+    Q_PROPERTY(SpeedUnit speedUnit READ speedUnit WRITE setSpeedUnit NOTIFY inputChanged)
 
     // Outputs, published only when they change.
     Q_PROPERTY(QString gearLetter READ gearLetter NOTIFY presentationChanged)
     Q_PROPERTY(GearTone gearTone READ gearTone NOTIFY presentationChanged)
     Q_PROPERTY(QString speedText READ speedText NOTIFY presentationChanged)
-    Q_PROPERTY(int speedKmh READ speedKmh NOTIFY presentationChanged)
+    Q_PROPERTY(int speedValue READ speedValue NOTIFY presentationChanged)
+    Q_PROPERTY(QString speedUnitLabel READ speedUnitLabel NOTIFY presentationChanged)
     Q_PROPERTY(double wheelAngle READ wheelAngle NOTIFY presentationChanged)
     Q_PROPERTY(bool leftSignalOn READ leftSignalOn NOTIFY presentationChanged)
     Q_PROPERTY(bool rightSignalOn READ rightSignalOn NOTIFY presentationChanged)
@@ -50,12 +52,18 @@ public:
     // Capitalised so QML can name them (DashboardPresentation.Park …).
     enum class GearTone { Park, Reverse, Neutral, Drive, Unknown };
     Q_ENUM(GearTone)
+    enum class SpeedUnit { Kmh, Mph };
+    Q_ENUM(SpeedUnit)
+    // "kmh" and "mph", as settings store them; anything else is km/h.
+    static SpeedUnit speedUnitFromRawValue(const QString& value);
+    static QString rawValue(SpeedUnit unit);
 
     struct State {
         QString gearLetter = QStringLiteral("—");
         GearTone gearTone = GearTone::Unknown;
         QString speedText = QStringLiteral("—");
-        int speedKmh = 0;      // the transition's key; 0 without a sample
+        int speedValue = 0; // the transition's key; 0 without a sample
+        QString speedUnitLabel = QStringLiteral("km/h");
         double wheelAngle = 0; // degrees, clockwise on screen
         bool leftSignalOn = false;
         bool rightSignalOn = false;
@@ -67,12 +75,13 @@ public:
 
     // The whole strip for a sample (or none) and an optional smoothed steering angle.
     static State present(const std::optional<TeslaTelemetrySample>& sample,
-                         std::optional<double> steeringAngle);
+                         std::optional<double> steeringAngle, SpeedUnit unit = SpeedUnit::Kmh);
     // "P" "D" "R" "N", else "—".
     static QString gearLetterFor(int64_t gear);
     static GearTone gearToneFor(int64_t gear);
-    // round(|v| × 3.6) half away from zero in single precision; nothing when not a number.
-    static std::optional<int> speedKmhFor(float metersPerSecond);
+    // round(|v| × 3.6) (km/h) or |v| / 0.44704 (mph) half away from zero in single precision;
+    // nothing when not a number.
+    static std::optional<int> speedFor(float metersPerSecond, SpeedUnit unit);
     // percent / 100 within 0 … 1 (0 when not a number).
     static double acceleratorProgressFor(float percent);
 
@@ -93,6 +102,7 @@ public:
     bool rightBlinker() const { return sample_.rightBlinker; }
     bool brakeApplied() const { return sample_.brakeApplied; }
     int autopilotState() const { return int(sample_.autopilotState.value_or(0)); }
+    SpeedUnit speedUnit() const { return speedUnit_; }
 
     void setHasSample(bool value);
     void setGear(int value);
@@ -104,12 +114,14 @@ public:
     void setRightBlinker(bool value);
     void setBrakeApplied(bool value);
     void setAutopilotState(int value);
+    void setSpeedUnit(SpeedUnit value);
 
     const State& state() const { return state_; }
     QString gearLetter() const { return state_.gearLetter; }
     GearTone gearTone() const { return state_.gearTone; }
     QString speedText() const { return state_.speedText; }
-    int speedKmh() const { return state_.speedKmh; }
+    int speedValue() const { return state_.speedValue; }
+    QString speedUnitLabel() const { return state_.speedUnitLabel; }
     double wheelAngle() const { return state_.wheelAngle; }
     bool leftSignalOn() const { return state_.leftSignalOn; }
     bool rightSignalOn() const { return state_.rightSignalOn; }
@@ -128,6 +140,7 @@ private:
     bool hasSample_ = false;
     TeslaTelemetrySample sample_;
     double steeringAngle_ = std::nan("");
+    SpeedUnit speedUnit_ = SpeedUnit::Kmh;
     State state_;
 };
 

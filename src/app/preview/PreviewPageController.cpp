@@ -96,6 +96,11 @@ void PreviewPageController::connectViewModel() {
         connect(viewModel_->merge(), changed, this, &PreviewPageController::refreshPage);
     connect(viewModel_->exporter(), &ExportViewModel::isProcessingChanged, this,
             &PreviewPageController::refreshPage);
+    const auto showUnit = [this, preview] {
+        dashboard_->setSpeedUnit(DashboardPresentation::speedUnitFromRawValue(preview->speedUnit()));
+    };
+    connect(preview, &PreviewViewModel::speedUnitChanged, this, showUnit);
+    showUnit();
     for (auto changed : {&PreviewViewModel::selectedVideoChanged, &PreviewViewModel::cameraFilterChanged,
                          &PreviewViewModel::videosChanged})
         connect(preview, changed, this, &PreviewPageController::refreshSelection);
@@ -111,6 +116,8 @@ void PreviewPageController::connectViewModel() {
     connect(preview->multiCameraPreview(), &MultiCameraPreviewController::cameraSlotsChanged, this,
             &PreviewPageController::refreshPage);
     connect(preview, &PreviewViewModel::clipKindsChanged, this, &PreviewPageController::refreshPage);
+    connect(preview->videoPreview(), &VideoPreviewController::problemChanged, this,
+            &PreviewPageController::refreshPage);
 }
 
 QVariantList PreviewPageController::playbackRates() const {
@@ -159,6 +166,13 @@ PreviewPageController::PageState PreviewPageController::computePage() const {
     s.isVideoLoading = preview->isLoadingEvent() ||
                        (s.hasVideo && (player->isLoading() || !player->loadedPlaylistSignature()));
     s.rateTitle = rateTitle(player->playbackRate());
+    // A file the car encrypted or left as a stub is named by the clip notice instead.
+    if (const auto& problem = preview->videoPreview()->problem();
+        problem && !s.isGrid && s.clipNotice.isEmpty()) {
+        s.videoProblem = problemTitle(*problem, false);
+        s.videoProblemDetail = problem->reason;
+        s.isVideoUnreadable = problem->unreadable;
+    }
     s.hasRangeStart = preview->exportRangeStart().has_value();
     s.hasRangeEnd = preview->exportRangeEnd().has_value();
     if (s.hasRangeStart)
@@ -225,14 +239,20 @@ QVariantList PreviewPageController::computeGridCells() const {
                     shown = &slot;
         const auto kind = shown ? preview->clipKind(shown->video->url) : std::nullopt;
         const bool encrypted = kind == media::ClipKind::encrypted, stub = kind == media::ClipKind::stub;
-        cells << QVariantMap{{QStringLiteral("camera"), Camera::rawValue(camera)},
-                             {QStringLiteral("title"), Camera::displayName(camera)},
-                             {QStringLiteral("hasVideo"), shown != nullptr},
-                             {QStringLiteral("note"), encrypted ? media::ClipSource::encryptedNote()
-                                                      : stub    ? media::ClipSource::stubNote()
-                                                                : QString()},
-                             {QStringLiteral("noteIcon"),
-                              encrypted ? QStringLiteral("lock") : QStringLiteral("broken_image")}};
+        // A file the car encrypted or left as a stub says so; other trouble by what happened.
+        const std::optional<PlaybackProblem> problem =
+            shown && !encrypted && !stub ? shown->problem : std::nullopt;
+        cells << QVariantMap{
+            {QStringLiteral("camera"), Camera::rawValue(camera)},
+            {QStringLiteral("title"), Camera::displayName(camera)},
+            {QStringLiteral("hasVideo"), shown != nullptr},
+            {QStringLiteral("note"), encrypted ? media::ClipSource::encryptedNote()
+                                     : stub    ? media::ClipSource::stubNote()
+                                               : QString()},
+            {QStringLiteral("noteIcon"), encrypted ? QStringLiteral("lock") : QStringLiteral("broken_image")},
+            {QStringLiteral("problem"), problem ? problemTitle(*problem, true) : QString()},
+            {QStringLiteral("problemDetail"), problem ? problem->reason : QString()},
+            {QStringLiteral("unreadable"), problem && problem->unreadable}};
     }
     return cells;
 }
@@ -503,6 +523,12 @@ double PreviewPageController::frameStepTarget(double current, int count,
     const double until =
         target < last ? frameTimes[size_t(target + 1)] : frameTimes[size_t(target)] + frameDuration;
     return std::clamp((frameTimes[size_t(target)] + until) / 2, 0.0, std::max(duration, 0.0));
+}
+
+QString PreviewPageController::problemTitle(const PlaybackProblem& problem, bool inGridCell) {
+    if (problem.unreadable)
+        return inGridCell ? QStringLiteral("无法读取该机位的视频") : QStringLiteral("无法读取这一分钟的视频");
+    return QStringLiteral("视频在 %1 处中断").arg(PlaybackTimeFormat::format(problem.time));
 }
 
 QString PreviewPageController::rateTitle(float rate) {

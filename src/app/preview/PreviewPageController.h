@@ -23,6 +23,7 @@
 namespace orvane {
 
 class PreviewController;
+struct PlaybackProblem;
 class PreviewViewModel;
 struct RangeFeedback;
 
@@ -46,8 +47,14 @@ class PreviewPageController : public QObject {
     // A file plays for the camera shown (the grid: its minute has a grid camera).
     Q_PROPERTY(bool hasVideo READ hasVideo NOTIFY pageChanged)
     Q_PROPERTY(bool isVideoLoading READ isVideoLoading NOTIFY pageChanged)
-    // The grid cells in grid order: [{camera, title, hasVideo, note, noteIcon}]; `note` says why
-    // a cell's file cannot play ("已加密", "文件已损坏"), else is empty.
+    // What the user must know about the camera shown: "无法读取这一分钟的视频" (no picture, see
+    // isVideoUnreadable) or "视频在 00:01 处中断" (its last picture stays), and why; empty otherwise.
+    Q_PROPERTY(QString videoProblem READ videoProblem NOTIFY pageChanged)
+    Q_PROPERTY(QString videoProblemDetail READ videoProblemDetail NOTIFY pageChanged)
+    Q_PROPERTY(bool isVideoUnreadable READ isVideoUnreadable NOTIFY pageChanged)
+    // The grid cells in grid order: [{camera, title, hasVideo, note, noteIcon, problem,
+    // problemDetail, unreadable}]; `note` says why a cell's file cannot play ("已加密",
+    // "文件已损坏"), else `problem` says what went wrong reading it; both empty when it plays.
     Q_PROPERTY(QVariantList gridCells READ gridCells NOTIFY pageChanged)
     // 2 for the four-camera grid, 3 for six.
     Q_PROPERTY(int gridColumns READ gridColumns NOTIFY pageChanged)
@@ -112,6 +119,9 @@ public:
     bool isGrid() const { return page_.isGrid; }
     bool hasVideo() const { return page_.hasVideo; }
     bool isVideoLoading() const { return page_.isVideoLoading; }
+    QString videoProblem() const { return page_.videoProblem; }
+    QString videoProblemDetail() const { return page_.videoProblemDetail; }
+    bool isVideoUnreadable() const { return page_.isVideoUnreadable; }
     QVariantList gridCells() const { return page_.gridCells; }
     QString rateTitle() const { return page_.rateTitle; }
     bool hasRangeStart() const { return page_.hasRangeStart; }
@@ -181,6 +191,8 @@ public:
                                   double frameDuration, double duration);
     // "1×", "2×", "4×".
     static QString rateTitle(float rate);
+    // What a problem is called: over one camera's picture, or in a grid cell.
+    static QString problemTitle(const PlaybackProblem& problem, bool inGridCell);
 
 signals:
     void viewModelChanged();
@@ -202,6 +214,9 @@ private:
         std::optional<double> eventMarkerTime;
         bool hasVideo = false;
         bool isVideoLoading = false;
+        QString videoProblem;
+        QString videoProblemDetail;
+        bool isVideoUnreadable = false;
         QVariantList gridCells;
         QString rateTitle;
         bool hasRangeStart = false;

@@ -40,6 +40,17 @@ Item {
             iconName: "lock"
             text: area.page ? area.page.clipNotice : ""
         }
+        // In the picture's place when the file cannot be read, else low over the last picture,
+        // which stays in view.
+        VideoProblemNote {
+            objectName: "videoProblem"
+            visible: area.page && area.page.videoProblem !== "" && !area.page.isVideoLoading
+            text: area.page ? area.page.videoProblem : ""
+            detail: area.page ? area.page.videoProblemDetail : ""
+            anchors.horizontalCenter: parent.horizontalCenter
+            y: area.page && area.page.isVideoUnreadable ? (parent.height - height) / 2
+                                                        : parent.height - height - Theme.spaceXl
+        }
         RoundedCorners { anchors.fill: parent; radius: Theme.radiusLarge; color: Theme.window }
     }
 
@@ -60,11 +71,12 @@ Item {
         Grid {
             columns: grid.columns
             spacing: area.gridSpacing
+            // By count, so a cell's news (a problem, say) keeps its surface and the picture in it.
             Repeater {
-                model: area.page ? area.page.gridCells : []
+                model: area.page ? area.page.gridCells.length : 0
                 delegate: VideoSurface {
-                    required property var modelData
                     required property int index
+                    readonly property var modelData: area.page.gridCells[index]
                     objectName: "gridCell_" + modelData.camera
                     width: grid.cellWidth
                     height: grid.cellHeight
@@ -85,6 +97,14 @@ Item {
                         visible: modelData.hasVideo && modelData.note.length > 0
                         iconName: modelData.noteIcon
                         text: modelData.note
+                    }
+                    VideoProblemNote {
+                        objectName: "gridProblem_" + modelData.camera
+                        compact: true
+                        visible: modelData.problem !== "" && !area.page.isVideoLoading
+                        text: modelData.problem
+                        detail: modelData.problemDetail
+                        anchors.centerIn: parent
                     }
                     // Top-trailing: the time and the toast take the bottom corners.
                     Rectangle {
@@ -162,7 +182,7 @@ Item {
 
     TimeWatermark {
         objectName: "timeWatermark"
-        visible: area.page && area.page.hasVideo
+        visible: area.page && area.page.hasVideo && !area.page.isVideoUnreadable
         text: area.page ? area.page.watermarkText : ""
         anchors.right: area.videoBox.right
         anchors.bottom: area.videoBox.bottom

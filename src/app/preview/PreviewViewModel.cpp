@@ -3,6 +3,7 @@
 #include "AppMessages.h"
 #include "AppPools.h"
 #include "Attempt.h"
+#include "DashboardPresentation.h"
 #include "LibraryViewModel.h"
 #include "MinuteGroups.h"
 #include "ObservableField.h"
@@ -376,6 +377,14 @@ void PreviewViewModel::seekShown(double time, bool playing) {
         multiCameraPreview_->seekAll(time, playing);
     else
         videoPreview_->seek(time, playing);
+}
+
+void PreviewViewModel::setSpeedUnit(const QString& unit) {
+    const QString known = DashboardPresentation::rawValue(DashboardPresentation::speedUnitFromRawValue(unit));
+    if (known == speedUnit_)
+        return;
+    speedUnit_ = known;
+    emit speedUnitChanged();
 }
 
 // --- Camera filter ---

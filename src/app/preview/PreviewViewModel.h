@@ -49,6 +49,8 @@ class PreviewViewModel : public PlaybackSegmentSource {
     QML_UNCREATABLE("The application's MainViewModel owns the preview")
     // Raw values: "all" (the grid) or a camera ("front" …).
     Q_PROPERTY(QString cameraFilter READ cameraFilter NOTIFY cameraFilterChanged)
+    // The dashboard's speed unit: "kmh" or "mph".
+    Q_PROPERTY(QString speedUnit READ speedUnit WRITE setSpeedUnit NOTIFY speedUnitChanged)
     // The open event's minutes.
     Q_PROPERTY(orvane::VideoGroupListModel* videoGroups READ videoGroups CONSTANT)
     Q_PROPERTY(orvane::VideoPreviewController* videoPreview READ videoPreview CONSTANT)
@@ -92,6 +94,8 @@ public:
 
     // --- Reads ---
     QString cameraFilter() const { return Camera::rawValue(cameraFilter_); }
+    QString speedUnit() const { return speedUnit_; }
+    void setSpeedUnit(const QString& unit);
     CameraAngle cameraFilterValue() const { return cameraFilter_; }
     bool isGrid() const { return cameraFilter_ == CameraAngle::all; }
     VideoGroupListModel* videoGroups() const { return groupsModel_; }
@@ -133,6 +137,7 @@ public:
 
 signals:
     void cameraFilterChanged();
+    void speedUnitChanged();
     void selectedEventChanged();
     void selectedVideoChanged();
     void selectedTimestampKeyChanged();
@@ -144,6 +149,7 @@ signals:
     void clipKindsChanged();
 
 private:
+    QString speedUnit_ = QStringLiteral("kmh");
     void loadSelectedEvent(const PlaybackResume& resume);
     void applyLoadedVideos(const TeslaClipEvent& event, std::vector<TeslaVideoFile> loaded,
                            const PlaybackResume& resume);

@@ -1,13 +1,14 @@
 import QtQuick
 import Orvane.App
 
-// The speed in large equal-width digits over "km/h". A new value rolls in (up when faster,
+// The speed in large equal-width digits over its unit. A new value rolls in (up when faster,
 // down when slower) with a short, barely overshooting spring.
 Item {
     id: readout
 
     property string text: "—"
-    // The transition's key: the speed in km/h (0 without a sample).
+    // The transition's key: the speed shown (0 without a sample).
+    property string unit: "km/h"
     property int value: 0
     property bool assistActive: false
 
@@ -19,7 +20,7 @@ Item {
     implicitWidth: Math.max(current.implicitWidth, unitRow.implicitWidth)
     implicitHeight: digits.height + unitRow.implicitHeight
     Accessible.role: Accessible.StaticText
-    Accessible.name: text + " km/h"
+    Accessible.name: text + " " + unit
 
     onTextChanged: {
         outgoing.text = previousText
@@ -70,13 +71,14 @@ Item {
         anchors.top: digits.bottom
         anchors.topMargin: -Theme.spaceXs
         width: parent.width
-        implicitWidth: unit.implicitWidth + 2 * (badge.implicitWidth + Theme.spaceS)
-        implicitHeight: Math.max(unit.implicitHeight, badge.implicitHeight)
+        implicitWidth: unitText.implicitWidth + 2 * (badge.implicitWidth + Theme.spaceS)
+        implicitHeight: Math.max(unitText.implicitHeight, badge.implicitHeight)
 
         Text {
-            id: unit
+            id: unitText
+            objectName: "speedUnit"
             anchors.centerIn: parent
-            text: "km/h"
+            text: readout.unit
             color: Theme.dashboard.unit
             font.family: Theme.fontFamily
             font.pixelSize: Theme.captionSize
@@ -87,9 +89,9 @@ Item {
         Rectangle {
             id: badge
             visible: readout.assistActive
-            anchors.left: unit.right
+            anchors.left: unitText.right
             anchors.leftMargin: Theme.spaceS
-            anchors.verticalCenter: unit.verticalCenter
+            anchors.verticalCenter: unitText.verticalCenter
             implicitWidth: badgeText.implicitWidth + 2 * Theme.spaceS
             implicitHeight: badgeText.implicitHeight + Theme.spaceXxs * 2
             width: implicitWidth

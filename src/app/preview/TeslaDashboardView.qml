@@ -86,7 +86,8 @@ Rectangle {
         SpeedReadout {
             objectName: "speedReadout"
             text: dashboard.presentation.speedText
-            value: dashboard.presentation.speedKmh
+            value: dashboard.presentation.speedValue
+            unit: dashboard.presentation.speedUnitLabel
             assistActive: dashboard.presentation.assistActive
             Layout.fillWidth: true
             Layout.alignment: Qt.AlignVCenter

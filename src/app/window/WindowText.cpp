@@ -1,5 +1,6 @@
 #include "WindowText.h"
 
+#include "DashboardPresentation.h"
 #include "ExportSettings.h"
 
 #include <QVariantMap>
@@ -14,6 +15,15 @@ QVariantList WindowText::exportQualityOptions() {
         options << QVariantMap{{QStringLiteral("value"), Quality::rawValue(quality)},
                                {QStringLiteral("title"), Quality::title(quality)},
                                {QStringLiteral("description"), Quality::description(quality)}};
+    return options;
+}
+
+QVariantList WindowText::speedUnitOptions() {
+    QVariantList options;
+    for (const auto unit : {DashboardPresentation::SpeedUnit::Kmh, DashboardPresentation::SpeedUnit::Mph})
+        options << QVariantMap{
+            {QStringLiteral("value"), DashboardPresentation::rawValue(unit)},
+            {QStringLiteral("title"), DashboardPresentation::present({}, {}, unit).speedUnitLabel}};
     return options;
 }
 

@@ -18,12 +18,15 @@ class WindowText : public QObject {
     Q_PROPERTY(QVariantList exportQualityOptions READ exportQualityOptions CONSTANT)
     // [{value, title}] for the "输出" picker.
     Q_PROPERTY(QVariantList outputLocationOptions READ outputLocationOptions CONSTANT)
+    // [{value, title}] for the dashboard's speed unit.
+    Q_PROPERTY(QVariantList speedUnitOptions READ speedUnitOptions CONSTANT)
 
 public:
     explicit WindowText(QObject* parent = nullptr);
 
     static QVariantList exportQualityOptions();
     static QVariantList outputLocationOptions();
+    static QVariantList speedUnitOptions();
 
     // "共 n 个视频片段"
     Q_INVOKABLE static QString eventCount(int count);

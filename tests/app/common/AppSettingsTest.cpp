@@ -23,6 +23,7 @@ TEST(AppSettings, WhatTheUserChoseIsThereAtTheNextStart) {
         exporter.setExportQuality("balanced");
         exporter.setCustomOutputDirectoryPath(exports);
         preview.switchCameraFilter("back");
+        preview.setSpeedUnit("mph");
         preview.videoPreview()->setPlaybackRate(2);
         ASSERT_TRUE(h.imported());
         settings.saveWindowGeometry(QRect(40, 60, 1200, 800));
@@ -34,6 +35,7 @@ TEST(AppSettings, WhatTheUserChoseIsThereAtTheNextStart) {
     EXPECT_EQ(next.exporter()->exportQuality(), "balanced");
     EXPECT_EQ(next.exporter()->outputFolder(), exports);
     EXPECT_EQ(next.preview()->cameraFilter(), "back");
+    EXPECT_EQ(next.preview()->speedUnit(), "mph");
     EXPECT_EQ(next.preview()->videoPreview()->playbackRate(), 2);
     EXPECT_EQ(next.preview()->multiCameraPreview()->playbackRate(), 2);
     EXPECT_EQ(settings.drivesToReopen(), QStringList{h.root});
@@ -54,7 +56,7 @@ TEST(AppSettings, ABrokenFileOrNonsenseLeavesTheDefaults) {
         {"a folder where the file should be", {}, true},
         {"nonsense values",
          "[export]\nquality=ultra\ndestination=cloud\nfolder=relative/path\n"
-         "[preview]\ncamera=periscope\nrate=3\n[window]\ngeometry=@Rect(0 0 -5 10)\n",
+         "[preview]\ncamera=periscope\nrate=3\nspeedUnit=knots\n[window]\ngeometry=@Rect(0 0 -5 10)\n",
          false},
     };
     for (const auto& c : cases) {
@@ -72,6 +74,7 @@ TEST(AppSettings, ABrokenFileOrNonsenseLeavesTheDefaults) {
         EXPECT_EQ(h.vm->exporter()->settings().outputDestination, OutputDestination::defaultDestination());
         EXPECT_EQ(h.vm->preview()->cameraFilter(), "front");
         EXPECT_EQ(h.vm->preview()->videoPreview()->playbackRate(), 1);
+        EXPECT_EQ(h.vm->preview()->speedUnit(), "kmh");
         EXPECT_TRUE(settings.drivesToReopen().isEmpty());
         EXPECT_FALSE(settings.windowGeometry());
     }

@@ -5,7 +5,7 @@
 #include "ExportResultController.h"
 
 #include "MetadataParserError.h"
-#include "SampleDrive.h"
+#include "SampleClips.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 using namespace orvane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -27,16 +28,13 @@ constexpr int framesPerSecond = 30;
 class ExportResultControllerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        exports = root.makeFolder(QStringLiteral("exports"));
-        sample::ClipSpec spec;
-        spec.path = exports + QStringLiteral("/export.mp4");
-        spec.width = 96;
-        spec.height = 64;
-        spec.framesPerSecond = framesPerSecond;
-        spec.seconds = clipSeconds;
-        spec.startTime = startOfVideo;
-        sample::writeClip(spec);
-        video = spec.path;
+        exports = root.makeFolder(u"exports"_s);
+        video = test::writeClip({.path = exports + u"/export.mp4"_s,
+                                 .width = 96,
+                                 .height = 64,
+                                 .framesPerSecond = framesPerSecond,
+                                 .seconds = clipSeconds,
+                                 .startTime = startOfVideo});
     }
 
     void open(ExportResultController& page) {
@@ -60,7 +58,7 @@ protected:
         return QTest::qWaitFor([&] { return !page.isSavingCaptures(); }, 10000);
     }
     static QStringList pngsIn(const QString& folder) {
-        return QDir(folder).entryList({QStringLiteral("*.png")}, QDir::Files | QDir::Hidden, QDir::Name);
+        return QDir(folder).entryList({u"*.png"_s}, QDir::Files | QDir::Hidden, QDir::Name);
     }
 
     test::ScopedTimeZone zone{"UTC"};
@@ -82,25 +80,23 @@ TEST_F(ExportResultControllerTest, CapturesOfOneSecondGetFreeNamesAndNeverReplac
     ASSERT_TRUE(capture(page));
 
     // A still saved earlier under the first name stays exactly as it was.
-    const QString earlier = exports + QStringLiteral("/TeslaCam-2024-05-01_13-02-01.png");
-    root.writeFile(QStringLiteral("exports/TeslaCam-2024-05-01_13-02-01.png"), "an earlier picture");
+    const QString earlier =
+        root.writeFile(u"exports/TeslaCam-2024-05-01_13-02-01.png"_s, "an earlier picture");
 
     ASSERT_TRUE(save(page));
-    EXPECT_EQ(page.saveMessage(), QStringLiteral("已将 3 张图片保存到视频所在目录"));
-    EXPECT_EQ(pngsIn(exports), (QStringList{QStringLiteral("TeslaCam-2024-05-01_13-02-01-2.png"),
-                                            QStringLiteral("TeslaCam-2024-05-01_13-02-01-3.png"),
-                                            QStringLiteral("TeslaCam-2024-05-01_13-02-01-4.png"),
-                                            QStringLiteral("TeslaCam-2024-05-01_13-02-01.png")}));
+    EXPECT_EQ(page.saveMessage(), u"已将 3 张图片保存到视频所在目录"_s);
+    EXPECT_EQ(pngsIn(exports),
+              (QStringList{u"TeslaCam-2024-05-01_13-02-01-2.png"_s, u"TeslaCam-2024-05-01_13-02-01-3.png"_s,
+                           u"TeslaCam-2024-05-01_13-02-01-4.png"_s, u"TeslaCam-2024-05-01_13-02-01.png"_s}));
     QFile check(earlier);
-    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
-    EXPECT_EQ(check.readAll(), QByteArray("an earlier picture"));
-    EXPECT_EQ(QImage(exports + QStringLiteral("/TeslaCam-2024-05-01_13-02-01-2.png")).size(), QSize(96, 64));
+    EXPECT_TRUE(check.open(QIODevice::ReadOnly) && check.readAll() == "an earlier picture");
+    EXPECT_EQ(QImage(exports + u"/TeslaCam-2024-05-01_13-02-01-2.png"_s).size(), QSize(96, 64));
 
     // Removing one keeps the others; saving again writes them under new names.
     page.removeCapture(1);
     EXPECT_EQ(page.captures()->count(), 2);
     ASSERT_TRUE(save(page));
-    EXPECT_EQ(page.saveMessage(), QStringLiteral("已将 2 张图片保存到视频所在目录"));
+    EXPECT_EQ(page.saveMessage(), u"已将 2 张图片保存到视频所在目录"_s);
     EXPECT_EQ(pngsIn(exports).size(), 6);
 }
 
@@ -110,7 +106,7 @@ TEST_F(ExportResultControllerTest, CaptureTimeIsKeptBeforeTheEndAndUsesThePageTi
     page.setFrameSource([&](double time, double tolerance) {
         asked.push_back(time);
         if (tolerance == 0 && time > 1.5)
-            throw UserFacingError(QStringLiteral("exact frame missing"));
+            throw UserFacingError(u"exact frame missing"_s);
         return FrameCapture::Frame{QImage(4, 4, QImage::Format_RGB32), time};
     });
     page.setVideoUrl(QUrl::fromLocalFile(video));
@@ -131,14 +127,13 @@ TEST_F(ExportResultControllerTest, CaptureTimeIsKeptBeforeTheEndAndUsesThePageTi
 
 TEST_F(ExportResultControllerTest, FailuresBecomeTheAlertWithItsTitle) {
     ExportResultController page;
-    page.setFrameSource([](double, double) -> FrameCapture::Frame {
-        throw UserFacingError(QStringLiteral("无法读取画面: 文件已损坏"));
-    });
+    page.setFrameSource(
+        [](double, double) -> FrameCapture::Frame { throw UserFacingError(u"无法读取画面: 文件已损坏"_s); });
     open(page);
     page.captureCurrentFrame();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !page.isCapturing(); }, 5000));
-    EXPECT_EQ(page.captureError(), QStringLiteral("无法读取画面: 文件已损坏"));
-    EXPECT_EQ(page.operationErrorTitle(), QStringLiteral("截图失败"));
+    EXPECT_EQ(page.captureError(), u"无法读取画面: 文件已损坏"_s);
+    EXPECT_EQ(page.operationErrorTitle(), u"截图失败"_s);
     EXPECT_EQ(page.captures()->count(), 0);
     page.dismissCaptureError();
     EXPECT_TRUE(page.captureError().isEmpty());
@@ -148,18 +143,17 @@ TEST_F(ExportResultControllerTest, FailuresBecomeTheAlertWithItsTitle) {
     // The drive went away: the video's folder is gone when saving.
     ASSERT_TRUE(QDir(exports).removeRecursively());
     ASSERT_TRUE(save(page));
-    EXPECT_EQ(page.operationErrorTitle(), QStringLiteral("保存失败"));
-    EXPECT_TRUE(page.captureError().startsWith(QStringLiteral("无法写入文件")))
-        << page.captureError().toStdString();
+    EXPECT_EQ(page.operationErrorTitle(), u"保存失败"_s);
+    EXPECT_TRUE(page.captureError().startsWith(u"无法写入文件"_s)) << page.captureError().toStdString();
     EXPECT_TRUE(page.saveMessage().isEmpty());
 }
 
 TEST_F(ExportResultControllerTest,
        WithoutAStartDateNamesFollowThePlaybackTimeAndPicturesGoToThePicturesFolder) {
-    const QString home = root.makeFolder(QStringLiteral("home"));
+    const QString home = root.makeFolder(u"home"_s);
     const test::ScopedEnvironment homeVariable("HOME", home.toUtf8());
-    const test::ScopedEnvironment config("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
-    const QStringList stagingBefore = QDir(QDir::tempPath()).entryList({QStringLiteral("TeslaCam-*.png")});
+    const test::ScopedEnvironment config("XDG_CONFIG_HOME", (home + u"/.config"_s).toUtf8());
+    const QStringList stagingBefore = QDir(QDir::tempPath()).entryList({u"TeslaCam-*.png"_s});
 
     ExportResultController page;
     page.setOutputToPhotosLibrary(true);
@@ -168,11 +162,11 @@ TEST_F(ExportResultControllerTest,
     ASSERT_TRUE(capture(page));
     ASSERT_TRUE(capture(page));
     ASSERT_TRUE(save(page));
-    EXPECT_EQ(page.saveMessage(), QStringLiteral("已将 2 张图片保存到系统相册"));
-    EXPECT_EQ(pngsIn(home + QStringLiteral("/Pictures")),
-              (QStringList{QStringLiteral("TeslaCam-00-01-2.png"), QStringLiteral("TeslaCam-00-01.png")}));
+    EXPECT_EQ(page.saveMessage(), u"已将 2 张图片保存到系统相册"_s);
+    EXPECT_EQ(pngsIn(home + u"/Pictures"_s),
+              (QStringList{u"TeslaCam-00-01-2.png"_s, u"TeslaCam-00-01.png"_s}));
     EXPECT_TRUE(pngsIn(exports).isEmpty());
-    EXPECT_EQ(QDir(QDir::tempPath()).entryList({QStringLiteral("TeslaCam-*.png")}), stagingBefore);
+    EXPECT_EQ(QDir(QDir::tempPath()).entryList({u"TeslaCam-*.png"_s}), stagingBefore);
 }
 
 TEST_F(ExportResultControllerTest, PlayAtTheEndStartsOverAndAMissingFileSaysSo) {
@@ -188,9 +182,9 @@ TEST_F(ExportResultControllerTest, PlayAtTheEndStartsOverAndAMissingFileSaysSo) 
     EXPECT_FALSE(page.isPlaying());
 
     ExportResultController gone;
-    gone.setVideoUrl(QUrl::fromLocalFile(root / QStringLiteral("missing.mp4")));
+    gone.setVideoUrl(QUrl::fromLocalFile(root / u"missing.mp4"_s));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !gone.videoUnavailableMessage().isEmpty(); }, 5000));
-    EXPECT_EQ(gone.videoUnavailableMessage(), QStringLiteral("导出的视频已不在原位置"));
+    EXPECT_EQ(gone.videoUnavailableMessage(), u"导出的视频已不在原位置"_s);
     EXPECT_FALSE(gone.isReady());
 }
 
@@ -204,7 +198,7 @@ TEST_F(ExportResultControllerTest, ASpliceTimelineNamesEachCaptureAfterItsOwnRec
     moveTo(page, 1.5);
     ASSERT_TRUE(capture(page));
     ASSERT_TRUE(save(page));
-    EXPECT_EQ(pngsIn(exports), QStringList{QStringLiteral("TeslaCam-2024-05-01_14-02-00.png")});
+    EXPECT_EQ(pngsIn(exports), QStringList{u"TeslaCam-2024-05-01_14-02-00.png"_s});
 }
 
 } // namespace

@@ -75,11 +75,7 @@ TEST(LibraryRules, availableAndPreferredCategories) {
 }
 
 TEST(LibraryRules, preferredExportVideoWalksTheCamerasInOrder) {
-    struct Case {
-        QStringList names;
-        QString expected;
-    };
-    const std::vector<Case> cases = {
+    const std::pair<QStringList, QString> cases[] = {
         {{"a-back.mp4", "a-front.mp4"}, "a-front.mp4"},
         {{"a-right_pillar.mp4", "a-left_repeater.mp4", "a-back.mp4"}, "a-back.mp4"},
         {{"a-right_pillar.mp4", "a-left_pillar.mp4"}, "a-left_pillar.mp4"},
@@ -87,12 +83,12 @@ TEST(LibraryRules, preferredExportVideoWalksTheCamerasInOrder) {
         {{"clip.mp4", "other.mp4"}, "clip.mp4"},
         {{}, ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& [names, expected] : cases) {
         std::vector<TeslaVideoFile> files;
-        for (const QString& n : c.names)
+        for (const QString& n : names)
             files.push_back(file(n));
         const auto chosen = LibraryRules::preferredExportVideo(files);
-        EXPECT_EQ(chosen ? chosen->fileName : QString(), c.expected) << c.names.join(',').toStdString();
+        EXPECT_EQ(chosen ? chosen->fileName : QString(), expected) << names.join(',').toStdString();
     }
 }
 
@@ -114,12 +110,7 @@ TEST(LibraryRules, importChoiceKeepsFoldersAndRequiresDriveRoots) {
     t.makeFolder("b/TeslaCam/RecentClips");
     const QString loose = t.writeFile("loose.mp4");
     const QString unrelated = t.makeFolder("Videos");
-    struct Case {
-        QStringList paths;
-        QStringList folders;
-        std::optional<QString> rejection;
-    };
-    const std::vector<Case> cases = {
+    const std::tuple<QStringList, QStringList, std::optional<QString>> cases[] = {
         {{root, secondRoot}, {root, secondRoot}, std::nullopt},
         {{root, loose}, {root}, std::nullopt},
         {{loose}, {}, LibraryRules::onlyFilesMessage},
@@ -127,10 +118,10 @@ TEST(LibraryRules, importChoiceKeepsFoldersAndRequiresDriveRoots) {
         {{root + "/SavedClips"}, {root + "/SavedClips"}, LibraryRules::insideDriveMessage},
         {{unrelated, root}, {unrelated, root}, LibraryRules::notRecognisedMessage},
     };
-    for (size_t i = 0; i < cases.size(); ++i) {
-        const auto choice = LibraryRules::checkImportChoice(cases[i].paths);
-        EXPECT_EQ(choice.folders, cases[i].folders) << i;
-        EXPECT_EQ(choice.rejection, cases[i].rejection) << i;
+    for (const auto& [paths, folders, rejection] : cases) {
+        const auto choice = LibraryRules::checkImportChoice(paths);
+        EXPECT_EQ(choice.folders, folders) << paths.join(',').toStdString();
+        EXPECT_EQ(choice.rejection, rejection) << paths.join(',').toStdString();
     }
 }
 
@@ -158,24 +149,16 @@ TEST(LibraryRules, selectAllTogglesBetweenAllAndNone) {
 }
 
 TEST(MergeRules, keptRangeStaysInsideTheItemAndAtLeastATenthLong) {
-    struct StartCase {
-        double t, end, expected;
-    };
-    for (const StartCase& c : std::vector<StartCase>{
-             {50, 30, 29.9}, {-3, 30, 0}, {12.25, 30, 12.25}, {29.95, 30, 29.9}, {0.5, 0.05, 0}}) {
-        EXPECT_NEAR(MergeRules::clampedRangeStart(c.t, c.end), c.expected, 1e-9) << c.t << " " << c.end;
-    }
-    struct EndCase {
-        double t, start, total, expected;
-    };
-    for (const EndCase& c : std::vector<EndCase>{{10, 29.9, 60, 30.0},
-                                                 {1000, 0, 60, 60},
-                                                 {44.5, 10, 60, 44.5},
-                                                 {59.95, 59.9, 60, 60},
-                                                 {0.5, 0, 0.05, 0.05}}) {
-        EXPECT_NEAR(MergeRules::clampedRangeEnd(c.t, c.start, c.total), c.expected, 1e-9)
-            << c.t << " " << c.start;
-    }
+    // The time asked, the other end (and the item's length), the kept bound.
+    for (auto [t, end, expected] :
+         {std::tuple{50.0, 30.0, 29.9}, {-3, 30, 0}, {12.25, 30, 12.25}, {29.95, 30, 29.9}, {0.5, 0.05, 0}})
+        EXPECT_NEAR(MergeRules::clampedRangeStart(t, end), expected, 1e-9) << t << " " << end;
+    for (auto [t, start, total, expected] : {std::tuple{10.0, 29.9, 60.0, 30.0},
+                                             {1000, 0, 60, 60},
+                                             {44.5, 10, 60, 44.5},
+                                             {59.95, 59.9, 60, 60},
+                                             {0.5, 0, 0.05, 0.05}})
+        EXPECT_NEAR(MergeRules::clampedRangeEnd(t, start, total), expected, 1e-9) << t << " " << start;
 }
 
 TEST(MergeRules, aSecondPickOfTheSameKeyTakesItBackAndKeepsTheOthersInOrder) {

@@ -63,6 +63,12 @@ struct Editor {
             preview().togglePlayPause();
         player().tick(t);
     }
+    // Item 1 (two minutes) keeps 100…120, item 2 keeps 5…15, item 3 is kept whole.
+    void keepParts() {
+        merge().setMergeRangeStart(100, id(0));
+        merge().setMergeRangeStart(5, id(1));
+        merge().setMergeRangeEnd(15, id(1));
+    }
     // The review page, after a range page per item.
     void toReview() {
         for (size_t i = 0; i < merge().mergeItems().size(); ++i)
@@ -148,10 +154,7 @@ TEST(MergeEditorController, aRangePageStopsAtTheKeptEndAndPlaysAgainFromTheStart
 
 TEST(MergeEditorController, theReviewPlaysEveryKeptPartInOrderAndStartsAgainAtTheEnd) {
     Editor e;
-    // Item 1 (two minutes) keeps 100…120, item 2 keeps 5…15, item 3 is kept whole.
-    e.merge().setMergeRangeStart(100, e.id(0));
-    e.merge().setMergeRangeStart(5, e.id(1));
-    e.merge().setMergeRangeEnd(15, e.id(1));
+    e.keepParts();
     e.toReview();
     ASSERT_TRUE(e.editor.isReviewPage());
     EXPECT_EQ(e.editor.totalSelectedDuration(), 20 + 10 + 60);
@@ -193,23 +196,14 @@ TEST(MergeEditorController, theReviewSliderFindsTheItemAndItsLocalTime) {
     e.merge().setMergeRangeStart(5, e.id(1));   // 55 s kept
     e.toReview();
 
-    struct Case {
-        double time;
-        int item;
-        double local;
-    };
     // Inside a part, on the boundary between parts (the later part), and at the very end.
-    for (const Case& c : std::vector<Case>{{12.5, 0, 112.5},
-                                           {20, 1, 5},
-                                           {21.25, 1, 6.25},
-                                           {75, 2, 0},
-                                           {135, 2, 60},
-                                           {500, 2, 60},
-                                           {-3, 0, 100}}) {
-        SCOPED_TRACE(c.time);
-        e.editor.seekReview(c.time);
-        EXPECT_EQ(e.editor.reviewItemIndex(), c.item);
-        EXPECT_DOUBLE_EQ(e.preview().currentTime(), c.local);
+    const std::tuple<double, int, double> cases[] = {
+        {12.5, 0, 112.5}, {20, 1, 5}, {21.25, 1, 6.25}, {75, 2, 0}, {135, 2, 60}, {500, 2, 60}, {-3, 0, 100}};
+    for (const auto& [time, item, local] : cases) {
+        SCOPED_TRACE(time);
+        e.editor.seekReview(time);
+        EXPECT_EQ(e.editor.reviewItemIndex(), item);
+        EXPECT_DOUBLE_EQ(e.preview().currentTime(), local);
         e.settle();
         EXPECT_FALSE(e.preview().isPlaying());
     }
@@ -262,10 +256,7 @@ TEST(MergeEditorController, keysSkipFiveSecondsInsideTheItemOrAlongTheSplice) {
     EXPECT_DOUBLE_EQ(e.preview().currentTime(), 0);
     e.settle();
 
-    // The review: item 1 keeps 100…120 (two minutes), item 2 keeps 5…15.
-    e.merge().setMergeRangeStart(100, e.id(0));
-    e.merge().setMergeRangeStart(5, e.id(1));
-    e.merge().setMergeRangeEnd(15, e.id(1));
+    e.keepParts();
     e.toReview();
     e.editor.seekReview(17);
     e.settle();

@@ -145,37 +145,48 @@ TEST(PreviewWatermark, PrintsWhatTheExportBurnsInAcrossClockChanges) {
     EXPECT_EQ(text(autumnStart, 2.0), QStringLiteral("2024-10-27 02:00:00")); // back to CET
 }
 
-// Gear letters and tones, the speed in km/h rounded half away from zero in single precision, and
-// the accelerator's percent clamped.
+// Gear letters and tones, the speed in km/h or mph rounded half away from zero in single
+// precision, and the accelerator's percent clamped.
 TEST(DashboardPresentationTest, GearSpeedAndPedalOfARecord) {
     constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+    constexpr auto kmh = DashboardPresentation::SpeedUnit::Kmh;
+    constexpr auto mph = DashboardPresentation::SpeedUnit::Mph;
     const struct {
         int64_t gear;
         float speed, accelerator;
+        DashboardPresentation::SpeedUnit unit;
         const char* letter;
         Tone tone;
         const char* speedText;
         double progress;
     } cases[] = {
-        {0, 0.0f, 0, "P", Tone::Park, "0", 0},
-        {1, 0.13f, 37.5f, "D", Tone::Drive, "0", 0.375},
-        {2, 0.14f, 100, "R", Tone::Reverse, "1", 1}, // 0.504 rounds up
-        {3, -2.5f, 150, "N", Tone::Neutral, "9", 1},
-        {7, 1.25f, -5, "—", Tone::Unknown, "5", 0}, // 4.5 exactly: away from zero
-        {-1, -1.25f, 0.5f, "—", Tone::Unknown, "5", 0.005},
-        {int64_t(1) << 40, 16.6667f, nan, "—", Tone::Unknown, "60", 0},
-        {1, 0.1388f, 0, "D", Tone::Drive, "0", 0},
-        {1, nan, 0, "D", Tone::Drive, "—", 0},
-        {1, std::numeric_limits<float>::infinity(), 0, "D", Tone::Drive, "—", 0},
-        {1, 1e20f, 0, "D", Tone::Drive, "9999", 0}, // a corrupt value stays a number that fits
+        {0, 0.0f, 0, kmh, "P", Tone::Park, "0", 0},
+        {1, 0.13f, 37.5f, kmh, "D", Tone::Drive, "0", 0.375},
+        {2, 0.14f, 100, kmh, "R", Tone::Reverse, "1", 1}, // 0.504 rounds up
+        {3, -2.5f, 150, kmh, "N", Tone::Neutral, "9", 1},
+        {7, 1.25f, -5, kmh, "—", Tone::Unknown, "5", 0}, // 4.5 exactly: away from zero
+        {-1, -1.25f, 0.5f, kmh, "—", Tone::Unknown, "5", 0.005},
+        {int64_t(1) << 40, 16.6667f, nan, kmh, "—", Tone::Unknown, "60", 0},
+        {1, 0.1388f, 0, kmh, "D", Tone::Drive, "0", 0},
+        {1, nan, 0, kmh, "D", Tone::Drive, "—", 0},
+        {1, std::numeric_limits<float>::infinity(), 0, kmh, "D", Tone::Drive, "—", 0},
+        {1, 1e20f, 0, kmh, "D", Tone::Drive, "9999", 0},  // a corrupt value stays a number that fits
+        {1, 26.8224f, 0, mph, "D", Tone::Drive, "60", 0}, // 60 mph exactly
+        {1, 16.6667f, 0, mph, "D", Tone::Drive, "37", 0}, // 60 km/h is 37.3 mph
+        {1, -0.2f, 0, mph, "D", Tone::Drive, "0", 0},     // 0.447 mph
+        {1, 0.25f, 0, mph, "D", Tone::Drive, "1", 0},     // 0.559 mph
+        {1, 1e20f, 0, mph, "D", Tone::Drive, "9999", 0},
+        {1, nan, 0, mph, "D", Tone::Drive, "—", 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.gear << " " << c.speed << " " << c.accelerator);
+        SCOPED_TRACE(testing::Message() << c.gear << " " << c.speed << " " << c.accelerator << " "
+                                        << DashboardPresentation::rawValue(c.unit).toStdString());
         const auto state =
-            DashboardPresentation::present(sample(c.gear, c.speed, c.accelerator), std::nullopt);
+            DashboardPresentation::present(sample(c.gear, c.speed, c.accelerator), std::nullopt, c.unit);
         EXPECT_EQ(state.gearLetter, QString::fromUtf8(c.letter));
         EXPECT_EQ(state.gearTone, c.tone);
         EXPECT_EQ(state.speedText, QString::fromUtf8(c.speedText));
+        EXPECT_EQ(state.speedUnitLabel, c.unit == mph ? "mph" : "km/h");
         EXPECT_NEAR(state.acceleratorProgress, c.progress, 1e-6);
     }
 }

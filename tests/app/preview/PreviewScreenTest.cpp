@@ -77,6 +77,11 @@ TEST_F(PreviewScreen, thePictureTheDashboardAndTheGridFollowTheUser) {
     EXPECT_EQ(timeline->currentSample()->frameSequenceNumber, record.frameSequenceNumber);
     EXPECT_EQ(ui.textOf("speedReadout"),
               QString::number(std::lround(std::fabs(record.speedMetersPerSecond) * 3.6f)));
+    EXPECT_EQ(ui.textOf("speedUnit"), "km/h");
+    preview.setSpeedUnit("mph"); // the sidebar's choice
+    EXPECT_EQ(ui.textOf("speedReadout"),
+              QString::number(std::lround(std::fabs(record.speedMetersPerSecond) * 3600 / 1609.344f)));
+    EXPECT_EQ(ui.textOf("speedUnit"), "mph");
 
     // "[" records the start; the toast says so over the picture.
     ui.key(Qt::Key_BracketLeft);

@@ -242,10 +242,11 @@ Fixtures makeFixtures(const QString& work, const QUrl& updateManifest) {
     const QStringList written = sample::writeDrive(drive);
     f.previewDrive = drive.root;
     // The preview opens an event at its latest minute: the first event's second front file
-    // (files are written event by event, minute by minute).
+    // (files are written event by event, minute by minute), one minute into the event's time line.
     f.driveTime =
+        drive.minuteSeconds +
         mostTellingMoment(written.filter(QStringLiteral("-front.mp4")).value(1), drive.framesPerSecond);
-    f.rangeStart = std::max(f.driveTime - 1.5, 0.2);
+    f.rangeStart = drive.minuteSeconds / 2; // the range crosses into the latest minute
 
     sample::DriveSpec six = drive;
     six.root = work + QStringLiteral("/SixCameraDrive/TeslaCam");

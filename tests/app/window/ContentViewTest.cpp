@@ -134,14 +134,14 @@ TEST_F(WindowTest, DeleteModeMarksConfirmsAndMovesTheEventToTheTrash) {
 TEST_F(WindowTest, ADroppedFolderIsImportedAndTheErrorAlertClearsOnOk) {
     QObject* area = ui.named("folderDropArea");
     ASSERT_TRUE(area);
-    QMetaObject::invokeMethod(
-        area, "foldersDropped",
-        Q_ARG(QVariant, QVariant::fromValue(QList<QUrl>{QUrl::fromLocalFile(s.drive)})));
+    const auto drop = [&](const QString& folder) {
+        QMetaObject::invokeMethod(
+            area, "foldersDropped",
+            Q_ARG(QVariant, QVariant::fromValue(QList<QUrl>{QUrl::fromLocalFile(folder)})));
+    };
+    drop(s.drive);
     ASSERT_TRUE(ui.waitShown("eventSections"));
-
-    QMetaObject::invokeMethod(
-        area, "foldersDropped",
-        Q_ARG(QVariant, QVariant::fromValue(QList<QUrl>{QUrl::fromLocalFile(s.exports)})));
+    drop(s.exports);
     ASSERT_TRUE(ui.waitShown("errorAlert"));
     EXPECT_EQ(ui.shown("errorAlert")->property("message").toString(),
               "未识别为 TeslaCam 文件夹，请选择包含 RecentClips、SentryClips、SavedClips 的根目录。");

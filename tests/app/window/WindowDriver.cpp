@@ -49,13 +49,13 @@ Exporter holdable(const std::shared_ptr<std::atomic<bool>>& hold, const Exporter
     };
 }
 
+} // namespace
+
 AppUpdateEnvironment quietUpdates() {
     AppUpdateEnvironment environment;
     environment.runningVersion = QStringLiteral("0.1.0"); // no manifest addresses: checks fail quietly
     return environment;
 }
-
-} // namespace
 
 bool hasScreen() {
     return QGuiApplication::platformName() != QLatin1String("offscreen");

@@ -35,6 +35,9 @@ inline constexpr double heldExportProgress = 0.37;
 // The picture on screen needs a real X server; the offscreen platform draws no video.
 bool hasScreen();
 
+// Update checks that fail quietly: no manifest addresses.
+AppUpdateEnvironment quietUpdates();
+
 class WindowDriver {
 public:
     explicit WindowDriver(QQuickWindow* window) : window_(window) {}

@@ -1,0 +1,27 @@
+# The one list of the Debian 12 packages Orvane needs. Sourced by setup.sh (build, run, test),
+# install.sh (what an installed release needs) and check-packages.sh (what the program loads).
+
+# What the installed programs need at run time.
+ORVANE_RUNTIME_PACKAGES=(
+  # Qt 6.4 and the QML runtime modules the screens import
+  libqt6multimedia6 qt6-qpa-plugins
+  qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
+  qml6-module-qtquick-shapes qml6-module-qtquick-dialogs qml6-module-qtquick-window
+  qml6-module-qtquick-templates qml6-module-qtmultimedia
+  qml6-module-qtqml qml6-module-qtqml-models qml6-module-qtqml-workerscript
+  # the non-native folder dialog of QtQuick.Dialogs lists folders with this labs module
+  qml6-module-qt-labs-folderlistmodel
+  # the ffmpeg program the exports run
+  ffmpeg
+  # fonts for Chinese texts and burned-in labels; icon font
+  fonts-noto-cjk fonts-material-design-icons-iconfont
+)
+
+# What building, testing, benchmarking and fuzzing add.
+ORVANE_BUILD_PACKAGES=(
+  build-essential cmake ninja-build pkg-config git
+  qt6-base-dev qt6-declarative-dev qt6-declarative-dev-tools qt6-multimedia-dev qml6-module-qttest
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libgl1-mesa-dri
+  clang libclang-rt-dev
+)
