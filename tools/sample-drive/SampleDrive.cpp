@@ -165,6 +165,20 @@ QString carTimeName(Instant instant) {
     return LocalTime::format(instant, QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
 }
 
+// A key frame every second, the bit rate of the car's picture scaled by area unless given.
+static media::VideoEncoderSettings encoderSettings(const ClipSpec& spec, int roundedRate) {
+    media::VideoEncoderSettings settings;
+    settings.width = spec.width;
+    settings.height = spec.height;
+    settings.framesPerSecond = roundedRate;
+    settings.ticksPerSecond = clipTicksPerSecond;
+    settings.keyFrameInterval = roundedRate;
+    settings.bitRate = spec.bitRate > 0 ? spec.bitRate
+                                        : std::max<int64_t>(100'000, int64_t(referenceBitRate * spec.width *
+                                                                             spec.height / referenceArea));
+    return settings;
+}
+
 void writeClip(const ClipSpec& spec) {
     // What the car leaves instead of footage is written even on a drive of names only.
     if (spec.damage == Damage::powerCutStub)
@@ -177,16 +191,7 @@ void writeClip(const ClipSpec& spec) {
     }
     const int frameCount = sample::frameCount(spec);
     const int roundedRate = std::max(1, int(std::lround(spec.framesPerSecond)));
-    media::VideoEncoderSettings settings;
-    settings.width = spec.width;
-    settings.height = spec.height;
-    settings.framesPerSecond = roundedRate;
-    settings.ticksPerSecond = clipTicksPerSecond;
-    settings.keyFrameInterval = roundedRate;
-    settings.bitRate = spec.bitRate > 0 ? spec.bitRate
-                                        : std::max<int64_t>(100'000, int64_t(referenceBitRate * spec.width *
-                                                                             spec.height / referenceArea));
-    media::VideoEncoder encoder(settings);
+    media::VideoEncoder encoder(encoderSettings(spec, roundedRate));
     const std::string path = QFile::encodeName(spec.path).toStdString();
     media::Mp4Muxer muxer(path, encoder, spec.damage == Damage::cutShort);
 

@@ -192,8 +192,15 @@ void PreviewViewModel::inspectFiles(const std::vector<TeslaVideoFile>& files) {
             return kinds;
         },
         [this](const std::vector<std::pair<QString, media::ClipKind>>& kinds) {
-            for (const auto& [url, kind] : kinds)
+            bool noteworthy = false;
+            for (const auto& [url, kind] : kinds) {
                 clipKinds_.insert(url, kind);
+                noteworthy = noteworthy || kind != media::ClipKind::mp4;
+            }
+            // Plain footage changes nothing on screen; refreshing the page would rebuild its
+            // cells while their first pictures arrive.
+            if (!noteworthy)
+                return;
             refreshGroups();
             emit clipKindsChanged();
         });
