@@ -55,6 +55,13 @@ double timeFFmpeg(const QStringList& args) {
     return timer.elapsed() / 1000.0;
 }
 
+// The peer's encoder for the balanced quality: H.264 High superfast at `bitRate`, no B-frames,
+// a key frame every second (36 frames), no audio.
+QStringList balancedPeerEncoder(const QString& bitRate) {
+    return {"-c:v", "libx264",     "-preset", "superfast",     "-profile:v", "high", "-b:v", bitRate, "-g",
+            "36",   "-keyint_min", "36",      "-sc_threshold", "0",          "-bf",  "0",    "-an"};
+}
+
 // A box of the size and place of our time box, drawn by ffmpeg.
 QString boxFilter(int width, int height) {
     const auto placed = OverlayRenderer::timeWatermark(QStringLiteral("2024-05-01 08:00:00"), width, height);
@@ -100,28 +107,9 @@ void sixCameraGrid(const std::function<QString(const char*)>& path, double secon
         Quality::encodingBitrates(ExportQuality::balanced, canvas.width, canvas.height, std::nullopt);
     QString graph = FFmpegCommands::sixGridFilterGraph(FFmpegCommands::seconds(seconds), canvas);
     graph.replace("[vout]", "," + boxFilter(canvas.width, canvas.height) + "[vout]");
-    const double plain = timeFFmpeg(inputs + QStringList{"-filter_complex",
-                                                         graph,
-                                                         "-map",
-                                                         "[vout]",
-                                                         "-c:v",
-                                                         "libx264",
-                                                         "-preset",
-                                                         "superfast",
-                                                         "-profile:v",
-                                                         "high",
-                                                         "-b:v",
-                                                         QString::number(rates.average) + "k",
-                                                         "-g",
-                                                         "36",
-                                                         "-keyint_min",
-                                                         "36",
-                                                         "-sc_threshold",
-                                                         "0",
-                                                         "-bf",
-                                                         "0",
-                                                         "-an",
-                                                         path("ff-six.mp4")});
+    const double plain = timeFFmpeg(inputs + QStringList{"-filter_complex", graph, "-map", "[vout]"} +
+                                    balancedPeerEncoder(QString::number(rates.average) + "k") +
+                                    QStringList{path("ff-six.mp4")});
     printf(
         "six_grid_balanced_ours_s: %.2f\nsix_grid_balanced_ffmpeg_s: %.2f\nsix_grid_balanced_ratio: %.2f\n",
         ours, plain, ours / plain);
@@ -178,30 +166,9 @@ int main(int argc, char** argv) {
 
     // balanced: 1280 × 828 H.264 High superfast, 8000 kbit/s, no B-frames, 1-s GOP.
     const double oursBalanced = timeOurs(front, path("ours-balanced.mp4"), ExportQuality::balanced);
-    const double ffBalanced = timeFFmpeg({"-i",
-                                          front.url,
-                                          "-vf",
-                                          "scale=1280:828," + boxFilter(1280, 828),
-                                          "-c:v",
-                                          "libx264",
-                                          "-preset",
-                                          "superfast",
-                                          "-profile:v",
-                                          "high",
-                                          "-coder",
-                                          "1",
-                                          "-b:v",
-                                          "8000k",
-                                          "-g",
-                                          "36",
-                                          "-keyint_min",
-                                          "36",
-                                          "-sc_threshold",
-                                          "0",
-                                          "-bf",
-                                          "0",
-                                          "-an",
-                                          path("ff-balanced.mp4")});
+    const double ffBalanced =
+        timeFFmpeg(QStringList{"-i", front.url, "-vf", "scale=1280:828," + boxFilter(1280, 828)} +
+                   balancedPeerEncoder("8000k") + QStringList{"-coder", "1", path("ff-balanced.mp4")});
     printf("single_balanced_ours_s: %.2f\nsingle_balanced_ffmpeg_s: %.2f\nsingle_balanced_ratio: %.2f\n",
            oursBalanced, ffBalanced, oursBalanced / ffBalanced);
     printf("single_balanced_realtime_factor: %.2f\n", seconds / oursBalanced);
@@ -237,12 +204,9 @@ int main(int argc, char** argv) {
                     .arg(k);
         graph += "[v0][v1][v2][v3]xstack=inputs=4:layout=0_0|640_0|0_360|640_360," + boxFilter(1280, 720) +
                  "[vout]";
-        const double ffGrid = timeFFmpeg(
-            {"-i",      front.url,          "-i",         back.url,        "-i",     left.url, "-i",
-             right.url, "-filter_complex",  graph,        "-map",          "[vout]", "-c:v",   "libx264",
-             "-preset", "superfast",        "-profile:v", "high",          "-b:v",   "8000k",  "-g",
-             "36",      "-keyint_min",      "36",         "-sc_threshold", "0",      "-bf",    "0",
-             "-an",     path("ff-grid.mp4")});
+        const double ffGrid = timeFFmpeg(QStringList{"-i", front.url, "-i", back.url, "-i", left.url, "-i",
+                                                     right.url, "-filter_complex", graph, "-map", "[vout]"} +
+                                         balancedPeerEncoder("8000k") + QStringList{path("ff-grid.mp4")});
         printf("grid_balanced_ours_s: %.2f\ngrid_balanced_ffmpeg_s: %.2f\ngrid_balanced_ratio: %.2f\n",
                oursGrid, ffGrid, oursGrid / ffGrid);
         sixCameraGrid(path, seconds);

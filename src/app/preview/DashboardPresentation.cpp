@@ -65,6 +65,10 @@ QString DashboardPresentation::rawValue(SpeedUnit unit) {
     return unit == SpeedUnit::Mph ? QStringLiteral("mph") : QStringLiteral("kmh");
 }
 
+QString DashboardPresentation::unitLabel(SpeedUnit unit) {
+    return unit == SpeedUnit::Mph ? QStringLiteral("mph") : QStringLiteral("km/h");
+}
+
 double DashboardPresentation::acceleratorProgressFor(float percent) {
     if (!std::isfinite(percent))
         return 0;
@@ -75,7 +79,7 @@ DashboardPresentation::State DashboardPresentation::present(const std::optional<
                                                             std::optional<double> steeringAngle,
                                                             SpeedUnit unit) {
     State state;
-    state.speedUnitLabel = unit == SpeedUnit::Mph ? QStringLiteral("mph") : QStringLiteral("km/h");
+    state.speedUnitLabel = unitLabel(unit);
     if (steeringAngle && std::isfinite(*steeringAngle))
         state.wheelAngle = *steeringAngle;
     else if (sample && std::isfinite(sample->steeringAngle))

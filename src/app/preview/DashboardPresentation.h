@@ -57,6 +57,8 @@ public:
     // "kmh" and "mph", as settings store them; anything else is km/h.
     static SpeedUnit speedUnitFromRawValue(const QString& value);
     static QString rawValue(SpeedUnit unit);
+    // "km/h" or "mph", as the dashboard and the picker show it.
+    static QString unitLabel(SpeedUnit unit);
 
     struct State {
         QString gearLetter = QStringLiteral("—");

@@ -21,9 +21,8 @@ QVariantList WindowText::exportQualityOptions() {
 QVariantList WindowText::speedUnitOptions() {
     QVariantList options;
     for (const auto unit : {DashboardPresentation::SpeedUnit::Kmh, DashboardPresentation::SpeedUnit::Mph})
-        options << QVariantMap{
-            {QStringLiteral("value"), DashboardPresentation::rawValue(unit)},
-            {QStringLiteral("title"), DashboardPresentation::present({}, {}, unit).speedUnitLabel}};
+        options << QVariantMap{{QStringLiteral("value"), DashboardPresentation::rawValue(unit)},
+                               {QStringLiteral("title"), DashboardPresentation::unitLabel(unit)}};
     return options;
 }
 
