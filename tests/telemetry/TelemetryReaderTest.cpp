@@ -202,11 +202,8 @@ TEST_F(TelemetryFileTest, FileThatCannotBeRead) {
 // short keeps the samples before the cut, an empty one is corrupt. (One without telemetry is the
 // app's timeline test.)
 TEST_F(TelemetryFileTest, SampleDriveClipsRoundTrip) {
-    sample::ClipSpec clip;
-    clip.path = tmp / "clip.mp4";
-    clip.seconds = 2;
-    clip.seed = 7;
-    clip.firstFrameSerial = 36 * 50; // mid-drive: moving, turning, blinking
+    // Mid-drive: moving, turning, blinking.
+    sample::ClipSpec clip{.path = tmp / "clip.mp4", .seconds = 2, .seed = 7, .firstFrameSerial = 36 * 50};
     sample::writeClip(clip);
 
     const auto samples = reader::read(clip.path);

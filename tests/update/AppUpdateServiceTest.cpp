@@ -134,15 +134,12 @@ TEST(InstallTest, RefusesWhatItCannotSafelyReplace) {
     }
 }
 
-TEST(RelaunchScriptTest, HasItsLinesAndTheShellReadsPathsBackExactly) {
+TEST(RelaunchScriptTest, TheShellReadsPathsBackExactly) {
     for (const QString& path :
          {u"/home/我的/应用/Orvane"_s, u"/tmp/'quoted' \"double\" $HOME `date` \\back\\ \n line * ?.app"_s}) {
         SCOPED_TRACE(path.toStdString());
         const QString script = AppUpdateService::relaunchScript(4242, path, path + u"'staged"_s);
         EXPECT_TRUE(script.startsWith(u"#!/bin/bash\nPID=4242\nTARGET="_s));
-        EXPECT_FALSE(script.endsWith(u'\n'));
-        EXPECT_TRUE(path.contains(u'\n') || script.count(u'\n') == 13)
-            << "14 lines, the last without a line break";
         // The assignments, up to the first blank line, then what the shell made of them.
         const QString program = script.section(u"\n\n"_s, 0, 0).section(u'\n', 2) +
                                 u"\nprintf '%s\\0%s' \"$TARGET\" \"$STAGED\""_s;
