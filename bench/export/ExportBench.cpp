@@ -86,8 +86,9 @@ double timeOurs(const TeslaVideoFile& v, const QString& out, ExportQuality q) {
 }
 
 // A newer car's six cameras (front 2896 × 1876, the others 1448 × 938) as a balanced grid: ours
-// (one ffmpeg composition at the output size, then the burned-in encode) against one ffmpeg run
-// composing the same cells at the same size into the same encoder, with a box where our time goes.
+// (ffmpeg composing at the output size into a pipe our burn-in encoder reads) against one ffmpeg
+// run composing the same cells at the same size into the same encoder, with a box where our time
+// goes.
 void sixCameraGrid(const std::function<QString(const char*)>& path, double seconds) {
     std::vector<TeslaVideoFile> files;
     QStringList inputs;

@@ -20,7 +20,16 @@ class CancellationToken {
 public:
     CancellationToken() : flag_(std::make_shared<std::atomic<bool>>(false)) {}
     void cancel() const { flag_->store(true, std::memory_order_relaxed); }
-    bool isCancelled() const { return flag_->load(std::memory_order_relaxed); }
+    bool isCancelled() const {
+        return flag_->load(std::memory_order_relaxed) || (parent_ && parent_->isCancelled());
+    }
+    // A token cancelled with this one, and on its own without cancelling this one (part of a
+    // job stopped when the rest fails).
+    CancellationToken child() const {
+        CancellationToken c;
+        c.parent_ = std::make_shared<const CancellationToken>(*this);
+        return c;
+    }
     // Throws OperationCancelled when cancelled.
     void check() const {
         if (isCancelled())
@@ -29,6 +38,7 @@ public:
 
 private:
     std::shared_ptr<std::atomic<bool>> flag_;
+    std::shared_ptr<const CancellationToken> parent_;
 };
 
 } // namespace orvane

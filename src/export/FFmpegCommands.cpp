@@ -18,9 +18,6 @@ QStringList x264Reencode() {
             QStringLiteral("veryfast"), QStringLiteral("-crf"),    QStringLiteral("18")};
 }
 
-// The six-camera piece is an intermediate: the fastest preset at a quality the second encode
-// cannot tell from the source (x264's CRF scale: lower is closer).
-constexpr int sixGridIntermediateCrf = 12;
 // Widths of the six-camera grid: the four-camera grid's for `original`, the balanced width.
 constexpr int sixGridOriginalWidth = 2 * cellWidth;
 constexpr int sixGridBalancedWidth = cellWidth;
@@ -118,20 +115,22 @@ QString sixGridFilterGraph(const QString& duration, PixelSize canvas) {
     return chains.join(QLatin1Char(';'));
 }
 
-QStringList sixGridPieceArguments(const std::map<CameraAngle, QString>& inputs, double trimStart,
+int sixGridFrames(double duration) {
+    return std::max(1, int(std::lround(std::max(duration, 0.0) * gridFrameRate)));
+}
+
+QStringList sixGridFrameArguments(const std::map<CameraAngle, QString>& inputs, double trimStart,
                                   double trimDuration, PixelSize canvas, const QString& output) {
     const QString s = seconds(std::max(trimStart, 0.0));
     const QString t = seconds(std::max(trimDuration, 0.0));
     QStringList args = prefix();
-    args << QStringLiteral("-stats_period") << QStringLiteral("0.1");
     args << gridInputs(Camera::sixGridOrder, inputs, s, t, {canvas.width / 3, canvas.height / 2});
     args << QStringLiteral("-filter_complex") << sixGridFilterGraph(t, canvas);
+    // A set number of frames, not a length: the reader places the next minute by this count.
     args << QStringLiteral("-map") << QStringLiteral("[vout]") << QStringLiteral("-an")
-         << QStringLiteral("-t") << t;
-    args << QStringLiteral("-c:v") << QStringLiteral("libx264") << QStringLiteral("-preset")
-         << QStringLiteral("ultrafast") << QStringLiteral("-crf") << QString::number(sixGridIntermediateCrf)
-         << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p") << QStringLiteral("-progress")
-         << QStringLiteral("pipe:1") << QStringLiteral("-nostats") << output;
+         << QStringLiteral("-frames:v") << QString::number(sixGridFrames(trimDuration))
+         << QStringLiteral("-f") << QStringLiteral("rawvideo") << QStringLiteral("-pix_fmt")
+         << QStringLiteral("yuv420p") << QStringLiteral("-nostats") << output;
     return args;
 }
 

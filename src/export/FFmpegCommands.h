@@ -19,7 +19,7 @@ inline constexpr int cellHeight = 720;
 inline constexpr int gridFrameRate = media::cameraFrameRate;
 
 // The six-camera grid: 3 × 2 cells of the cars' camera shape (1448 × 938), composed at the
-// size the export is written at, so the re-encode after it never scales.
+// size the export is written at, so the encoder that burns the time in never scales.
 inline constexpr int sixGridCameraWidth = 1448;
 inline constexpr int sixGridCameraHeight = 938;
 
@@ -36,9 +36,11 @@ QStringList gridPieceArguments(const std::map<CameraAngle, QString>& inputs, dou
 PixelSize sixGridCanvas(ExportQuality quality);
 // Each camera fitted into its cell without cropping (black bars where the shapes differ).
 QString sixGridFilterGraph(const QString& duration, PixelSize canvas);
-// One six-camera piece at `canvas`, encoded fast and nearly losslessly: the burned-in pass
-// encodes it again at the export's quality.
-QStringList sixGridPieceArguments(const std::map<CameraAngle, QString>& inputs, double trimStart,
+// Frames of a six-camera minute of `duration` seconds at the grid's frame rate (at least one).
+int sixGridFrames(double duration);
+// One six-camera minute at `canvas` as exactly sixGridFrames(trimDuration) raw 4:2:0 pictures
+// into `output` (a pipe the burn-in reads), padded with black where a camera ends early.
+QStringList sixGridFrameArguments(const std::map<CameraAngle, QString>& inputs, double trimStart,
                                   double trimDuration, PixelSize canvas, const QString& output);
 // Joins the pieces listed in a concat file, copying or re-encoding the video.
 QStringList concatArguments(const QString& listPath, const QString& output, bool reencode);

@@ -13,8 +13,15 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <atomic>
+#include <cerrno>
+#include <exception>
+#include <fcntl.h>
 #include <map>
 #include <optional>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace orvane {
 
@@ -22,6 +29,8 @@ namespace {
 
 // The share of a join's progress the cutting takes; the join itself the rest.
 constexpr double cutShare = 0.75;
+// Pipe buffer between ffmpeg and the encoder: a few pictures, within the system's usual limit.
+constexpr int pipeBytes = 1 << 20;
 
 // A workspace folder in the temporary folder, marked with this process, removed on every way
 // out (a later sweep removes it when the process was killed).
@@ -35,6 +44,7 @@ public:
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
+    const QString& path() const { return path_; }
     QString piecePath(size_t i) const { return QDir(path_).filePath(QString::asprintf("part_%04zu.mp4", i)); }
     QString listPath() const { return QDir(path_).filePath(QStringLiteral("concat.txt")); }
 
@@ -173,20 +183,10 @@ Instant gridPieceStart(const GridExportSegment& segment,
 namespace FFmpegGridExporter {
 
 IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const ProgressCallback& onProgress,
-                          const CancellationToken& cancel, ExportQuality quality) {
+                          const CancellationToken& cancel) {
     if (segments.empty())
         throw FFmpegSegmentMergerError::commandFailed(QStringLiteral("没有可导出的四宫格片段"));
     const QString ffmpeg = FFmpegLocator::executablePath();
-    const Camera::GridLayout layout = GridExportPlanner::layoutOf(segments);
-    auto pieceArguments = [&](const GridInputs& inputs, const GridExportSegment& segment,
-                              const QString& piece) {
-        if (layout == Camera::GridLayout::six)
-            return FFmpegCommands::sixGridPieceArguments(inputs.byCamera, segment.trimStart,
-                                                         segment.trimDuration,
-                                                         FFmpegCommands::sixGridCanvas(quality), piece);
-        return FFmpegCommands::gridPieceArguments(inputs.byCamera, segment.trimStart, segment.trimDuration,
-                                                  piece);
-    };
     Workspace workspace(OwnedFiles::gridPrefix);
     const std::shared_ptr<OwnedFile> result = resultFile(OwnedFiles::gridPrefix);
     Pieces pieces;
@@ -196,14 +196,17 @@ IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const 
         cancel.check();
         const GridExportSegment& segment = segments[i];
         const QString piece = workspace.piecePath(i);
-        const GridInputs inputs = gridInputs(segment, layout, cancel); // the copies go when the piece is made
+        const GridInputs inputs =
+            gridInputs(segment, Camera::GridLayout::four, cancel); // the copies go when the piece is made
         cutShort = cutShort || inputs.cutShort;
         reportFraction(onProgress, double(i) / n);
         const double length = std::max(segment.trimDuration, 0.0);
         namingFootage(inputs.copyOf, [&] {
             FFmpegProcess::run(
-                ffmpeg, pieceArguments(inputs, segment, piece), length,
-                [&](double p) { reportFraction(onProgress, (double(i) + p) / n); }, cancel);
+                ffmpeg,
+                FFmpegCommands::gridPieceArguments(inputs.byCamera, segment.trimStart, segment.trimDuration,
+                                                   piece),
+                length, [&](double p) { reportFraction(onProgress, (double(i) + p) / n); }, cancel);
         });
         pieces.add(piece, scan(piece), gridPieceStart(segment, inputs.primary));
     }
@@ -217,6 +220,135 @@ IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const 
                            {}, cancel);
     }
     return {result->path(), pieces.joinedTimeline(result->path()), cutShort, result};
+}
+
+struct SixGridFeed::State {
+    std::vector<GridExportSegment> segments;
+    PixelSize canvas;
+    CancellationToken cancel; // the user's, and stopped when the reader goes away
+    QString ffmpeg = FFmpegLocator::executablePath();
+    Workspace workspace{OwnedFiles::gridPrefix};
+    QString pipe = QDir(workspace.path()).filePath(QStringLiteral("frames"));
+    int readFd = -1;
+    int writeFd = -1; // held by the thread between the ffmpeg runs, so the reader sees one stream
+    ExportTimeline timeline;
+    double duration = 0;
+    std::thread thread;
+    std::atomic<bool> readerGone = false; // what fails after this is the reader's doing
+    std::exception_ptr failure;           // these two are read once the thread ended
+    bool cutShort = false;
+
+    ~State() {
+        for (int fd : {readFd, writeFd})
+            if (fd >= 0)
+                ::close(fd);
+    }
+
+    void openPipe();
+    void planTimeline();
+    void compose();
+};
+
+void SixGridFeed::State::openPipe() {
+    const QByteArray name = QFile::encodeName(pipe);
+    if (::mkfifo(name.constData(), 0600) != 0)
+        throw FileSystemError(QStringLiteral("无法创建临时管道: ") + qt_error_string(errno));
+    // The reader's end first, without waiting for a writer; then the writer's, which finds it.
+    readFd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (readFd >= 0)
+        writeFd = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
+    if (readFd < 0 || writeFd < 0 || ::fcntl(readFd, F_SETFL, 0) != 0)
+        throw FileSystemError(QStringLiteral("无法打开临时管道: ") + qt_error_string(errno));
+    // Fewer switches between ffmpeg and the encoder; the system's default size serves too.
+    ::fcntl(writeFd, F_SETPIPE_SZ, pipeBytes);
+}
+
+// Each minute takes exactly its frame count, so its place in the stream is known in advance;
+// its first frame is the primary camera's first at or after the cut, as in the preview.
+void SixGridFeed::State::planTimeline() {
+    std::vector<ExportTimeline::Piece> pieces;
+    int64_t frames = 0;
+    for (const GridExportSegment& segment : segments) {
+        std::optional<media::VideoPacketList> primary;
+        if (const auto video = segment.primaryVideo()) {
+            try {
+                primary = media::scanVideoPackets(video->url.toStdString());
+            } catch (const media::MediaError&) {
+                // ffmpeg reports what it cannot read
+            }
+        }
+        const int count = FFmpegCommands::sixGridFrames(segment.trimDuration);
+        pieces.push_back({double(frames) / FFmpegCommands::gridFrameRate,
+                          double(count) / FFmpegCommands::gridFrameRate, gridPieceStart(segment, primary)});
+        frames += count;
+    }
+    timeline = ExportTimeline(std::move(pieces));
+    duration = double(frames) / FFmpegCommands::gridFrameRate;
+}
+
+void SixGridFeed::State::compose() {
+    try {
+        for (const GridExportSegment& segment : segments) {
+            cancel.check();
+            const GridInputs inputs = gridInputs(segment, Camera::GridLayout::six, cancel);
+            cutShort = cutShort || inputs.cutShort;
+            namingFootage(inputs.copyOf, [&] {
+                FFmpegProcess::run(ffmpeg,
+                                   FFmpegCommands::sixGridFrameArguments(inputs.byCamera, segment.trimStart,
+                                                                         segment.trimDuration, canvas, pipe),
+                                   0, {}, cancel);
+            });
+        }
+    } catch (...) {
+        if (!readerGone)
+            failure = std::current_exception();
+    }
+    ::close(writeFd); // the reader's end of the stream
+    writeFd = -1;
+}
+
+SixGridFeed::SixGridFeed(std::vector<GridExportSegment> segments, ExportQuality quality,
+                         const CancellationToken& cancel)
+    : d(std::make_unique<State>()) {
+    d->segments = std::move(segments);
+    d->canvas = FFmpegCommands::sixGridCanvas(quality);
+    d->cancel = cancel.child();
+    d->planTimeline();
+    d->openPipe();
+    d->thread = std::thread([state = d.get()] { state->compose(); });
+}
+
+SixGridFeed::~SixGridFeed() {
+    stopReading();
+}
+
+void SixGridFeed::stopReading() {
+    d->readerGone = true;
+    d->cancel.cancel();
+    if (d->readFd >= 0)
+        ::close(d->readFd); // an ffmpeg still writing fails instead of waiting for a reader
+    d->readFd = -1;
+    if (d->thread.joinable())
+        d->thread.join();
+}
+
+media::RawVideoStream SixGridFeed::stream() const {
+    return {d->readFd, d->canvas.width, d->canvas.height, FFmpegCommands::gridFrameRate, d->duration};
+}
+
+QString SixGridFeed::pipePath() const {
+    return d->pipe;
+}
+
+const ExportTimeline& SixGridFeed::timeline() const {
+    return d->timeline;
+}
+
+bool SixGridFeed::finish() {
+    stopReading();
+    if (d->failure)
+        std::rethrow_exception(d->failure);
+    return d->cutShort;
 }
 
 } // namespace FFmpegGridExporter

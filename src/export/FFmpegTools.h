@@ -6,6 +6,7 @@
 #include "ExportSettings.h"
 #include "ExportTimeline.h"
 #include "OwnedFiles.h"
+#include "Transcoder.h"
 
 #include <QString>
 #include <functional>
@@ -30,12 +31,41 @@ struct IntermediateVideo {
 using ProgressCallback = std::function<void(double)>;
 
 namespace FFmpegGridExporter {
-// Composes the segments into one grid video in the temporary folder: the four-camera grid at
-// 2560 × 1440, the six-camera grid at the size `quality` writes (FFmpegCommands::sixGridCanvas).
+// Composes the segments into one four-camera grid video (2560 × 1440) in the temporary folder.
 // Throws FFmpegLocatorError, FFmpegSegmentMergerError, FileSystemError, OperationCancelled,
 // GPUVideoExporterError (an encrypted source).
 IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const ProgressCallback& onProgress,
-                          const CancellationToken& cancel, ExportQuality quality = ExportQuality::original);
+                          const CancellationToken& cancel);
+
+// The six-camera grid as raw pictures at the export's size (FFmpegCommands::sixGridCanvas),
+// composed by ffmpeg minute by minute into a pipe the burn-in encoder reads as they come: one
+// encoding pass for the whole export. Made, read and finished on one thread; its own thread
+// runs ffmpeg.
+class SixGridFeed {
+public:
+    // Starts composing. Throws FFmpegLocatorError, FileSystemError.
+    SixGridFeed(std::vector<GridExportSegment> segments, ExportQuality quality,
+                const CancellationToken& cancel);
+    // Stops ffmpeg when the reader went away early.
+    ~SixGridFeed();
+    SixGridFeed(const SixGridFeed&) = delete;
+    SixGridFeed& operator=(const SixGridFeed&) = delete;
+
+    // The pipe to read (ends when every minute was written or composing failed).
+    media::RawVideoStream stream() const;
+    QString pipePath() const;
+    // When each minute of the stream was recorded, known before the first picture.
+    const ExportTimeline& timeline() const;
+    // Once the reader stopped (at the end, or failing): closes the pipe, waits for ffmpeg and
+    // throws what ended composing before then (as compose does). Returns whether a source
+    // ended before its index said.
+    bool finish();
+
+private:
+    void stopReading();
+    struct State;
+    std::unique_ptr<State> d;
+};
 } // namespace FFmpegGridExporter
 
 namespace FFmpegSegmentMerger {

@@ -53,6 +53,8 @@ GPUVideoExporterError unreadable(const TimelineSource& source, const media::Unre
 
 std::unique_ptr<media::Transcoder> openSource(const TimelineSource& source) {
     try {
+        if (source.frames)
+            return std::make_unique<media::Transcoder>(*source.frames);
         return std::make_unique<media::Transcoder>(source.inputPath);
     } catch (const media::EncryptedClipError&) {
         throw GPUVideoExporterError::encryptedSource();
@@ -229,6 +231,8 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
         transcodeInto(*transcoder, part.path(), encode, hooks, source, outputPath, callbacks.cancel);
     transcoder.reset();
     callbacks.cancel.check();
+    if (source.afterReading)
+        source.afterReading();
     FileDelivery::commit(part, outputPath, QStringList(source.sources) << source.inputPath);
     if (callbacks.onProgress)
         callbacks.onProgress(1.0);
@@ -236,6 +240,30 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
     result.exportedLength = outcome.exportedLength;
     result.truncated = outcome.incomplete || source.sourceCutShort;
     return result;
+}
+
+// ffmpeg composes the six cameras at the output size into a pipe while the encoder reads it and
+// burns the time in: one encoding pass.
+ExportResult exportSixGrid(const std::vector<GridExportSegment>& segments, const QString& outputPath,
+                           const WatermarkSettings& settings, const ExportCallbacks& callbacks,
+                           const QStringList& sources) {
+    FFmpegGridExporter::SixGridFeed feed(segments, settings.exportQuality, callbacks.cancel);
+    bool cutShort = false;
+    TimelineSource source{feed.pipePath(), feed.timeline(), true, 0, 0, sources};
+    source.gridLayout = Camera::GridLayout::six;
+    source.frames = feed.stream();
+    source.afterReading = [&] { cutShort = feed.finish(); };
+    try {
+        ExportResult result = exportPrepared(source, outputPath, settings, callbacks);
+        result.truncated = result.truncated || cutShort;
+        return result;
+    } catch (const OperationCancelled&) {
+        throw;
+    } catch (...) {
+        // The pipe ending early because composing failed is told by composing's own failure.
+        feed.finish();
+        throw;
+    }
 }
 
 } // namespace
@@ -280,12 +308,14 @@ ExportResult exportGrid(const std::vector<GridExportSegment>& segments, const QS
         throw GPUVideoExporterError::exportFailed(QStringLiteral("没有可导出的四宫格视频"));
     const QStringList sources = sourcesOf(segments, [](const GridExportSegment& s) { return s.videos; });
     prepareOutput(outputPath, sources);
+    if (GridExportPlanner::layoutOf(segments) == Camera::GridLayout::six)
+        return exportSixGrid(segments, outputPath, settings, callbacks, sources);
     const IntermediateVideo composed = FFmpegGridExporter::compose(
-        segments, scaled(callbacks.onProgress, 0, composeShare), callbacks.cancel, settings.exportQuality);
+        segments, scaled(callbacks.onProgress, 0, composeShare), callbacks.cancel);
     ExportCallbacks encoding = callbacks;
     encoding.onProgress = scaled(callbacks.onProgress, composeShare, 1 - composeShare);
-    TimelineSource source{composed.path, composed.timeline, true, 0, 0, sources, composed.sourceCutShort};
-    source.gridLayout = GridExportPlanner::layoutOf(segments);
+    const TimelineSource source{composed.path, composed.timeline,      true, 0, 0,
+                                sources,       composed.sourceCutShort};
     return exportPrepared(source, outputPath, settings, encoding);
 }
 

@@ -51,6 +51,10 @@ struct TimelineSource {
     QStringList sources;         // the footage the input was made from: never overwritten
     bool sourceCutShort = false; // a source ended early before it reached the input
     Camera::GridLayout gridLayout = Camera::GridLayout::four; // where the labels go
+    // Raw pictures from a pipe instead of `inputPath`'s file (which then only names the input).
+    std::optional<media::RawVideoStream> frames = std::nullopt;
+    // Runs once the input is read through, before the output is delivered; throws to fail it.
+    std::function<void()> afterReading = nullptr;
 };
 
 // Re-encodes video with the recording time (and, for grids, the camera labels) burned into

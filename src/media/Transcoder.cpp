@@ -90,21 +90,22 @@ struct Transcoder::Impl {
     int64_t firstPts = 0;
     TranscodeSource source;
     bool used = false;
+
+    // What the exporter needs to know of the opened source's video stream and audio.
+    void describe(const std::string& name);
 };
 
-Transcoder::Transcoder(const QString& input) : d(std::make_unique<Impl>()) {
-    d->path = input;
-    const std::string path = input.toStdString();
-    d->input = openInput(input);
-    AVFormatContext* raw = d->input.get();
-    d->videoIndex = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    if (d->videoIndex < 0)
-        throw NoVideoStreamError("no video stream: " + path);
-    const AVStream* vs = raw->streams[d->videoIndex];
+void Transcoder::Impl::describe(const std::string& name) {
+    Impl& d = *this;
+    AVFormatContext* raw = d.input.get();
+    d.videoIndex = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (d.videoIndex < 0)
+        throw NoVideoStreamError("no video stream: " + name);
+    const AVStream* vs = raw->streams[d.videoIndex];
     if (vs->codecpar->width <= 0 || vs->codecpar->height <= 0)
-        throw NoVideoStreamError("video stream without a picture size: " + path);
-    d->audioIndex = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, d->videoIndex, nullptr, 0);
-    TranscodeSource& s = d->source;
+        throw NoVideoStreamError("video stream without a picture size: " + name);
+    d.audioIndex = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, d.videoIndex, nullptr, 0);
+    TranscodeSource& s = d.source;
     s.rotation = displayRotation(vs);
     const bool sideways = s.rotation == 90 || s.rotation == 270;
     s.width = sideways ? vs->codecpar->height : vs->codecpar->width;
@@ -117,13 +118,43 @@ Transcoder::Transcoder(const QString& input) : d(std::make_unique<Impl>()) {
         s.duration = double(vs->duration) * av_q2d(vs->time_base);
     s.videoDuration = vs->duration > 0 ? double(vs->duration) * av_q2d(vs->time_base) : s.duration;
     s.bitRate = vs->codecpar->bit_rate;
-    if (s.bitRate <= 0 && s.duration > 0)
-        s.bitRate = int64_t(double(QFileInfo(input).size()) * 8.0 / s.duration);
-    s.hasAudio = d->audioIndex >= 0;
+    s.hasAudio = d.audioIndex >= 0;
     s.matrix = vs->codecpar->color_space == AVCOL_SPC_BT709 ? YuvMatrix::bt709 : YuvMatrix::bt601;
     s.fullRange =
         vs->codecpar->color_range == AVCOL_RANGE_JPEG || vs->codecpar->format == AV_PIX_FMT_YUVJ420P;
-    d->firstPts = vs->start_time != AV_NOPTS_VALUE ? vs->start_time : 0;
+    d.firstPts = vs->start_time != AV_NOPTS_VALUE ? vs->start_time : 0;
+}
+
+Transcoder::Transcoder(const QString& input) : d(std::make_unique<Impl>()) {
+    d->path = input;
+    d->input = openInput(input);
+    d->describe(input.toStdString());
+    TranscodeSource& s = d->source;
+    if (s.bitRate <= 0 && s.duration > 0)
+        s.bitRate = int64_t(double(QFileInfo(input).size()) * 8.0 / s.duration);
+}
+
+Transcoder::Transcoder(const RawVideoStream& stream) : d(std::make_unique<Impl>()) {
+    ff::initialize();
+    if (stream.fd < 0 || stream.width <= 0 || stream.height <= 0 || stream.frameRate <= 0)
+        throw MediaError("raw video stream without a pipe, size or rate");
+    const std::string url = "pipe:" + std::to_string(stream.fd);
+    d->path = QString::fromStdString(url);
+    ff::Options options;
+    const std::string size = std::to_string(stream.width) + "x" + std::to_string(stream.height);
+    const std::string rate = std::to_string(stream.frameRate);
+    options.set("video_size", size.c_str());
+    options.set("pixel_format", "yuv420p");
+    options.set("framerate", rate.c_str());
+    AVFormatContext* raw = nullptr;
+    if (const int opened =
+            avformat_open_input(&raw, url.c_str(), av_find_input_format("rawvideo"), options.get());
+        opened < 0)
+        throw MediaError("cannot open " + url + ": " + ffmpegErrorText(opened));
+    d->input = ff::InputFormat(raw);
+    d->describe(url);
+    d->source.frameRate = stream.frameRate;
+    d->source.duration = d->source.videoDuration = std::max(stream.duration, 0.0);
 }
 
 Transcoder::~Transcoder() = default;

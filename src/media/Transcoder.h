@@ -38,6 +38,16 @@ struct TranscodeSource {
     bool fullRange = false;
 };
 
+// Uncompressed 4:2:0 pictures read from a pipe another process fills (no container, so the
+// size, rate and expected length come from the caller). The descriptor stays the caller's.
+struct RawVideoStream {
+    int fd = -1;
+    int width = 0;
+    int height = 0;
+    int frameRate = cameraFrameRate;
+    double duration = 0; // seconds the writer promises; fewer means the source ended early
+};
+
 struct TranscodeSettings {
     VideoCodec codec = VideoCodec::H264;
     int width = 0; // output size (even)
@@ -75,6 +85,8 @@ class Transcoder {
 public:
     // Opens and probes the source. Throws MediaError, NoVideoStreamError.
     explicit Transcoder(const QString& input);
+    // Opens a stream of raw pictures; reading blocks until the writer sends them. Throws MediaError.
+    explicit Transcoder(const RawVideoStream& stream);
     ~Transcoder();
     Transcoder(const Transcoder&) = delete;
     Transcoder& operator=(const Transcoder&) = delete;

@@ -4,6 +4,8 @@
 #include "ExportErrors.h"
 #include "ExportTestSupport.h"
 #include "FFmpegCommands.h"
+#include "FFmpegLocator.h"
+#include "FFmpegProcess.h"
 #include "FrameCapture.h"
 #include "FramePattern.h"
 #include "GPUVideoExporter.h"
@@ -323,33 +325,85 @@ TEST_F(ExportVideoTest, SavesToThePicturesFolderWithoutLeftovers) {
 
 // Six cameras (a car with pillar cameras) are composed at the export's own size, each camera
 // whole in its cell (an older 4:3 camera among them letterboxed, not cropped), in the order they
-// sit on the car; the burned-in pass then writes that size unscaled.
+// sit on the car; the one encoding pass then writes that size unscaled and burns every frame's
+// own recording time, also after a minute recorded hours later.
 TEST_F(ExportVideoTest, SixCameraGridFitsEveryCameraInItsCellAtTheOutputSize) {
-    std::vector<TeslaVideoFile> cells;
+    std::vector<TeslaVideoFile> cells, later;
     for (CameraAngle camera : Camera::physicalCases) {
         const bool square = camera == CameraAngle::back;
-        cells.push_back(clip(folder, "m" + Camera::fileNameSuffix(camera), camera, morning, 0.5,
-                             square ? 256 : 288, square ? 192 : 186));
+        const int w = square ? 256 : 288, h = square ? 192 : 186;
+        cells.push_back(clip(folder, "m" + Camera::fileNameSuffix(camera), camera, morning, 0.5, w, h));
+        later.push_back(clip(folder, "a" + Camera::fileNameSuffix(camera), camera, afternoon, 0.5, w, h));
     }
     const GridExportSegment segment{cells, 0, 0.5};
     const PixelSize canvas = FFmpegCommands::sixGridCanvas(ExportQuality::balanced);
-    const IntermediateVideo composed =
-        FFmpegGridExporter::compose({segment}, {}, {}, ExportQuality::balanced);
-    const auto frames = lumaFrames(composed.path, canvas.width, canvas.height);
-    QFile::remove(composed.path);
-    ASSERT_EQ(frames.size(), 18u);
+    std::map<CameraAngle, QString> inputs;
+    for (const TeslaVideoFile& video : cells)
+        inputs[*video.cameraAngle] = video.url;
+    const QString raw = folder / "six.yuv";
+    FFmpegProcess::run(FFmpegLocator::executablePath(),
+                       FFmpegCommands::sixGridFrameArguments(inputs, 0, 0.5, canvas, raw), 0, {}, {});
+    QFile file(raw);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray yuv = file.readAll();
+    const qsizetype pictureBytes = qsizetype(canvas.width) * canvas.height * 3 / 2;
+    ASSERT_EQ(yuv.size(), 18 * pictureBytes);
+    const QByteArray luma = yuv.mid(9 * pictureBytes, qsizetype(canvas.width) * canvas.height);
     const int w = canvas.width / 3, h = canvas.height / 2;
     for (size_t cell = 0; cell < Camera::sixGridOrder.size(); ++cell) {
         // The 4:3 camera stands whole between black bars.
         const int shown = Camera::sixGridOrder[cell] == CameraAngle::back ? h * 4 / 3 : w;
-        const auto found = pattern(frames[9], canvas.width, int(cell % 3) * w + (w - shown) / 2,
-                                   int(cell / 3) * h, shown, h);
+        const auto found =
+            pattern(luma, canvas.width, int(cell % 3) * w + (w - shown) / 2, int(cell / 3) * h, shown, h);
         ASSERT_TRUE(found) << cell;
         EXPECT_EQ(found->cameraIndex, sample::cameraIndex(Camera::sixGridOrder[cell])) << cell;
         EXPECT_EQ(found->frameIndex, 9);
     }
-    GPUVideoExporter::exportGrid({segment}, folder / "six.mp4", balanced, {});
-    EXPECT_EQ(stream(probe(folder / "six.mp4"), "video")["width"].toInt(), canvas.width);
+
+    Recorded rec;
+    const auto result = GPUVideoExporter::exportGrid({segment, {later, 0.25, 0.25}}, folder / "six.mp4",
+                                                     balanced, rec.callbacks());
+    const QJsonObject v = stream(probe(folder / "six.mp4"), "video");
+    EXPECT_EQ(v["width"].toInt(), canvas.width);
+    EXPECT_EQ(v["height"].toInt(), canvas.height);
+    EXPECT_EQ(lumaFrames(folder / "six.mp4", canvas.width, canvas.height).size(), 27u);
+    ASSERT_EQ(rec.clocks.size(), 27u);
+    for (size_t n = 0; n < rec.clocks.size(); ++n)
+        EXPECT_NEAR(rec.clocks[n], n < 18 ? morning + n / 36.0 : afternoon + (n - 9) / 36.0, 1e-3) << n;
+    EXPECT_NEAR(*result.startDate(), morning, 1e-3);
+    EXPECT_FALSE(result.truncated);
+    rec.expectHonestProgress();
+    EXPECT_TRUE(entries(temp).isEmpty());
+
+    // A minute failing after the first was encoded fails the export with its own reason, as do an
+    // encrypted camera and a cancel mid-way; nothing of the output is left.
+    const QString garbage = folder.writeFile("g-back.mp4", "not a video");
+    writeClip({.path = folder / "e-back.mp4", .damage = sample::Damage::encrypted});
+    for (const QString& bad : {garbage, folder / "e-back.mp4", QString()}) {
+        std::vector<TeslaVideoFile> damaged = later;
+        for (TeslaVideoFile& v : damaged)
+            if (v.cameraAngle == CameraAngle::back && !bad.isEmpty())
+                v.url = bad;
+        ExportCallbacks callbacks;
+        callbacks.onProgress = [&](double p) {
+            if (bad.isEmpty() && p > 0.3)
+                callbacks.cancel.cancel();
+        };
+        const QString out = folder / "failed.mp4";
+        try {
+            GPUVideoExporter::exportGrid({segment, {damaged, 0, 0.5}}, out, balanced, callbacks);
+            ADD_FAILURE() << bad.toStdString();
+        } catch (const FFmpegSegmentMergerError& e) {
+            EXPECT_EQ(bad, garbage);
+            EXPECT_TRUE(e.message().contains(garbage)) << e.message().toStdString();
+        } catch (const GPUVideoExporterError& e) {
+            EXPECT_EQ(e.kind(), GPUVideoExporterError::Kind::encryptedSource) << bad.toStdString();
+        } catch (const OperationCancelled&) {
+            EXPECT_TRUE(bad.isEmpty());
+        }
+        EXPECT_FALSE(QFile::exists(out));
+        EXPECT_TRUE(entries(temp).isEmpty());
+    }
 }
 
 // A range of a file at 30 frames a second, and of one at an uneven pace, starts with the frame

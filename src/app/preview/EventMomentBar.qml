@@ -36,7 +36,7 @@ RowLayout {
     }
     Item { Layout.fillWidth: true }
     ThemedText {
-        text: "导出事件前"
+        text: qsTr("事件前")
         textStyle: "footnote"
         secondary: true
     }
@@ -50,7 +50,7 @@ RowLayout {
         onValueModified: if (bar.exporter) bar.exporter.aroundEventBefore = value
     }
     ThemedText {
-        text: "秒至后"
+        text: qsTr("秒，事件后")
         textStyle: "footnote"
         secondary: true
     }
@@ -70,7 +70,8 @@ RowLayout {
     }
     ActionButton {
         objectName: "exportAroundEventButton"
-        text: "导出"
+        // Beside the transport's "导出" of the range: says which footage this one takes.
+        text: qsTr("导出事件前后")
         iconName: "ios_share"
         focusPolicy: Qt.TabFocus
         enabled: bar.page !== null && bar.page.canExport

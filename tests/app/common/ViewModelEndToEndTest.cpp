@@ -2,7 +2,9 @@
 // scanner, players and exporters: a marked range exported and two events spliced, and which
 // frames and burned-in times each output holds. And the drive and the destination misbehaving.
 
+#include "FFmpegCommands.h"
 #include "FramePattern.h"
+#include "MultiCameraPreviewController.h"
 #include "OverlayRenderer.h"
 #include "VideoPreviewController.h"
 #include "ViewModelHarness.h"
@@ -39,15 +41,17 @@ Probe probe(const QString& path) {
     return {s["width"].toInt(), s["height"].toInt(), s["nb_read_frames"].toString().toInt()};
 }
 
-// The frame pattern of the first frame.
-std::optional<sample::FramePattern> firstFramePattern(const QString& path) {
+// The frame pattern of the first frame, in the picture or in one cell of it.
+std::optional<sample::FramePattern> firstFramePattern(const QString& path, std::optional<QRect> cell = {}) {
     const Probe p = probe(path);
     const auto out = test::runProgram(
         "ffmpeg", {"-v", "error", "-i", path, "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "gray", "-"});
     if (!out || out->size() < p.width * p.height)
         return std::nullopt;
-    return sample::FramePattern::read(reinterpret_cast<const uint8_t*>(out->constData()), p.width, p.width,
-                                      p.height);
+    const QRect r = cell.value_or(QRect(0, 0, p.width, p.height));
+    return sample::FramePattern::read(reinterpret_cast<const uint8_t*>(out->constData()) + r.y() * p.width +
+                                          r.x(),
+                                      p.width, r.width(), r.height());
 }
 
 struct RealDrive {
@@ -57,8 +61,8 @@ struct RealDrive {
     QString root = folder / "TeslaCam";
     std::unique_ptr<MainViewModel> vm;
 
-    RealDrive() {
-        sample::writeDrive(sample::exampleDrive(root, sample::CarLayout::fourCamera, 0.125, minuteSeconds));
+    explicit RealDrive(sample::CarLayout layout = sample::CarLayout::fourCamera) {
+        sample::writeDrive(sample::exampleDrive(root, layout, 0.125, minuteSeconds));
         vm = std::make_unique<MainViewModel>(ViewModelServices::standard());
         vm->exporter()->setExportQuality(QStringLiteral("balanced"));
         vm->exporter()->setCustomOutputDirectoryPath(folder.makeFolder("exports"));
@@ -158,6 +162,39 @@ TEST(ViewModelEndToEnd, aUsersPathFromImportToTheSplice) {
     EXPECT_TRUE(QFileInfo(exporter.exportResultPath().value_or("")).fileName().endsWith("-merged-front.mp4"));
     exporter.clearExportResult();
     merge.cancelMergeSelection();
+    EXPECT_TRUE(d.temporaryLeftovers().isEmpty()) << d.temporaryLeftovers().join(',').toStdString();
+}
+
+// A range across a minute boundary of a six-camera event, exported as the grid from the window:
+// the grid's size, the range's frames, and the first frame's own recording time burned in.
+TEST(ViewModelEndToEnd, aSixCameraGridRangeExportsAtTheGridsSize) {
+    RealDrive d(sample::CarLayout::sixCamera);
+    auto [library, preview, merge, exporter, messages] = test::features(*d.vm);
+    ASSERT_TRUE(d.imported());
+    const TeslaClipEvent event = d.saved(1);
+    preview.selectEvent(event);
+    ASSERT_TRUE(d.singleReady());
+    preview.switchCameraFilter(QStringLiteral("all"));
+    const MultiCameraPreviewController& cells = *preview.multiCameraPreview();
+    ASSERT_TRUE(waitUntil(
+        [&] { return cells.cameraSlots().size() == 6 && !cells.isLoading() && cells.duration() > 0; },
+        loadWaitMs));
+    preview.setExportRangeStart(27.5 * frame);
+    preview.setExportRangeEnd((fps + 9) * frame);
+    exporter.startProcessing();
+    ASSERT_TRUE(d.exported()) << messages.errorMessage().toStdString();
+    const QString grid = exporter.exportResultPath().value_or("");
+    const Probe p = probe(grid);
+    const PixelSize canvas = FFmpegCommands::sixGridCanvas(ExportQuality::balanced);
+    EXPECT_EQ(p.width, canvas.width);
+    EXPECT_EQ(p.height, canvas.height);
+    EXPECT_EQ(p.frames, 18);
+    // The front camera sits in the top row's middle cell.
+    const auto first =
+        firstFramePattern(grid, QRect(canvas.width / 3, 0, canvas.width / 3, canvas.height / 2));
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->cameraIndex, sample::cameraIndex(CameraAngle::front));
+    EXPECT_NEAR(exporter.exportResultStartDate(), event.startTime + first->frameIndex * frame, 1e-3);
     EXPECT_TRUE(d.temporaryLeftovers().isEmpty()) << d.temporaryLeftovers().join(',').toStdString();
 }
 

@@ -103,43 +103,58 @@ TEST(RealDrivePreviewTest, AnEncryptedEventSaysSoAndWhereItIsTurnedOff) {
         << cells(page).join(' ').toStdString();
 }
 
-// A power cut leaves stubs (595 bytes, or none): their minute is marked damaged in the list and
-// says why in the picture and in every grid cell, while the event's other minute plays plainly.
-TEST(RealDrivePreviewTest, PowerCutStubsAreDamagedMinutesAndTheRestPlays) {
-    test::ScopedTimeZone zone("Asia/Shanghai");
-    test::Harness h([](sample::DriveSpec& d) { d.contentFree = false; });
-    ASSERT_TRUE(h.imported());
-    auto [library, preview, merge, exporter, messages] = test::features(*h.vm);
-    PreviewPageController page;
-    page.setViewModel(h.vm.get());
-    const TeslaClipEvent& event = h.event(ClipCategory::saved, 1); // 10:19:30 and 10:20:30
-    for (const TeslaVideoFile& v : MetadataParser::loadVideos(event, CameraAngle::all))
-        if (v.fileName.startsWith("2024-05-01_10-19-30"))
-            sample::writeClip({.path = v.url,
-                               .damage = v.cameraAngle == CameraAngle::front ? sample::Damage::powerCutStub
-                                                                             : sample::Damage::zeroBytes});
-    ASSERT_TRUE(h.opened_(event));
-    test::finishLoading(h.preview, 60);
-    const auto* groups = preview.videoGroups();
-    const auto note = [&](const char* key) {
-        return groups->data(groups->index(groups->indexOf(key)), VideoGroupListModel::NoteRole).toString();
+// A power cut leaves stubs (595 bytes, or none), and a car that started encrypting mid-event
+// leaves encrypted minutes beside plain ones: such a minute is marked in the list and says why
+// in the picture and in every grid cell (never a generic failure), while the event's other
+// minute plays plainly.
+TEST(RealDrivePreviewTest, StubAndEncryptedMinutesSayWhyAndTheRestPlays) {
+    const struct {
+        sample::Damage front, others;
+        QString note, notice;
+    } cases[] = {
+        {sample::Damage::powerCutStub, sample::Damage::zeroBytes, "文件已损坏",
+         media::ClipSource::stubMessage()},
+        {sample::Damage::encrypted, sample::Damage::encrypted, "已加密",
+         media::ClipSource::encryptedMessage()},
     };
-    ASSERT_TRUE(test::waitUntil([&] { return note("2024-05-01_10-19-30") == "文件已损坏"; }));
-    EXPECT_EQ(note("2024-05-01_10-20-30"), "");
-    EXPECT_EQ(page.clipNotice(), "") << "the latest minute plays";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.note.toStdString());
+        test::ScopedTimeZone zone("Asia/Shanghai");
+        test::Harness h([](sample::DriveSpec& d) { d.contentFree = false; });
+        ASSERT_TRUE(h.imported());
+        auto [library, preview, merge, exporter, messages] = test::features(*h.vm);
+        PreviewPageController page;
+        page.setViewModel(h.vm.get());
+        const TeslaClipEvent& event = h.event(ClipCategory::saved, 1); // 10:19:30 and 10:20:30
+        for (const TeslaVideoFile& v : MetadataParser::loadVideos(event, CameraAngle::all))
+            if (v.fileName.startsWith("2024-05-01_10-19-30"))
+                sample::writeClip(
+                    {.path = v.url, .damage = v.cameraAngle == CameraAngle::front ? c.front : c.others});
+        ASSERT_TRUE(h.opened_(event));
+        test::finishLoading(h.preview, 60);
+        const auto* groups = preview.videoGroups();
+        const auto note = [&](const char* key) {
+            return groups->data(groups->index(groups->indexOf(key)), VideoGroupListModel::NoteRole)
+                .toString();
+        };
+        ASSERT_TRUE(test::waitUntil([&] { return note("2024-05-01_10-19-30") == c.note; }));
+        EXPECT_EQ(note("2024-05-01_10-20-30"), "");
+        EXPECT_EQ(page.clipNotice(), "") << "the latest minute plays";
 
-    page.activateSegment("2024-05-01_10-19-30");
-    test::finishLoading(h.preview, 60);
-    EXPECT_EQ(page.clipNotice(), media::ClipSource::stubMessage());
-    h.preview.measures.clear();
-    page.selectCamera("all");
-    ASSERT_TRUE(test::waitUntil([&] { return !h.preview.measures.empty(); }));
-    test::finishLoading(h.preview, 60);
-    EXPECT_EQ(preview.selectedTimestampKey(), "2024-05-01_10-19-30");
-    EXPECT_TRUE(test::waitUntil([&] {
-        return cells(page) == QStringList({"front文件已损坏", "back文件已损坏", "left_repeater文件已损坏",
-                                           "right_repeater文件已损坏"});
-    })) << cells(page).join(' ').toStdString();
+        page.activateSegment("2024-05-01_10-19-30");
+        test::finishLoading(h.preview, 60);
+        EXPECT_EQ(page.clipNotice(), c.notice);
+        h.preview.measures.clear();
+        page.selectCamera("all");
+        ASSERT_TRUE(test::waitUntil([&] { return !h.preview.measures.empty(); }));
+        test::finishLoading(h.preview, 60);
+        EXPECT_EQ(preview.selectedTimestampKey(), "2024-05-01_10-19-30");
+        QStringList marked;
+        for (const char* camera : {"front", "back", "left_repeater", "right_repeater"})
+            marked << camera + c.note;
+        EXPECT_TRUE(test::waitUntil([&] { return cells(page) == marked; }))
+            << cells(page).join(' ').toStdString();
+    }
 }
 
 // Frames of 0.1, 0.06, 0.14 and 0.1 s: a step goes to the middle of the next or previous frame,
