@@ -28,7 +28,7 @@ RowLayout {
     }
     ActionButton {
         objectName: "jumpToMomentButton"
-        text: "跳到事件时刻"
+        text: qsTr("跳到事件时刻")
         kind: "plain"
         focusPolicy: Qt.TabFocus
         enabled: bar.page !== null && bar.page.hasVideo
@@ -36,7 +36,7 @@ RowLayout {
     }
     Item { Layout.fillWidth: true }
     ThemedText {
-        text: "导出事件前"
+        text: qsTr("导出事件前")
         textStyle: "footnote"
         secondary: true
     }
@@ -46,11 +46,11 @@ RowLayout {
         to: bar.maximumSeconds
         editable: true
         value: bar.exporter ? bar.exporter.aroundEventBefore : 0
-        Accessible.name: "事件前秒数"
+        Accessible.name: qsTr("事件前秒数")
         onValueModified: if (bar.exporter) bar.exporter.aroundEventBefore = value
     }
     ThemedText {
-        text: "秒至后"
+        text: qsTr("秒至后")
         textStyle: "footnote"
         secondary: true
     }
@@ -60,17 +60,17 @@ RowLayout {
         to: bar.maximumSeconds
         editable: true
         value: bar.exporter ? bar.exporter.aroundEventAfter : 0
-        Accessible.name: "事件后秒数"
+        Accessible.name: qsTr("事件后秒数")
         onValueModified: if (bar.exporter) bar.exporter.aroundEventAfter = value
     }
     ThemedText {
-        text: "秒"
+        text: qsTr("秒")
         textStyle: "footnote"
         secondary: true
     }
     ActionButton {
         objectName: "exportAroundEventButton"
-        text: "导出"
+        text: qsTr("导出")
         iconName: "ios_share"
         focusPolicy: Qt.TabFocus
         enabled: bar.page !== null && bar.page.canExport
