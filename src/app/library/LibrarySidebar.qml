@@ -28,10 +28,22 @@ Rectangle {
         color: Theme.separator
     }
 
-    ColumnLayout {
+    // Scrolls when the window is too low for every section (the smallest window in English).
+    Flickable {
+        id: scroller
         anchors.fill: parent
-        anchors.margins: Theme.spaceL
-        anchors.topMargin: Theme.spaceXl
+        contentHeight: content.height + Theme.spaceXl + Theme.spaceL
+        boundsBehavior: Flickable.StopAtBounds
+        clip: true
+    }
+
+    ColumnLayout {
+        id: content
+        parent: scroller.contentItem
+        x: Theme.spaceL
+        y: Theme.spaceXl
+        width: scroller.width - 2 * Theme.spaceL
+        height: Math.max(scroller.height - Theme.spaceXl - Theme.spaceL, implicitHeight)
         spacing: Theme.spaceXl
 
         ThemedText {
