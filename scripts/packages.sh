@@ -21,6 +21,8 @@ ORVANE_RUNTIME_PACKAGES=(
 ORVANE_BUILD_PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-declarative-dev qt6-declarative-dev-tools qt6-multimedia-dev qml6-module-qttest
+  # lupdate and lrelease for the English translation, and their CMake support
+  qt6-l10n-tools qt6-tools-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libgl1-mesa-dri
   clang libclang-rt-dev

@@ -3,9 +3,10 @@
 // Opening footage, event.json and images only when they are regular files, never blocking on a FIFO or device.
 // Any thread may call these.
 
+#include "TranslatedText.h"
+
 #include <QByteArray>
 #include <QString>
-
 #include <cstdint>
 #include <optional>
 
@@ -46,7 +47,8 @@ struct FileIdentity {
 namespace RegularFile {
 
 // The reason given when a path names a FIFO, a device, a socket or a folder.
-inline const QString notRegularText = QStringLiteral("不是普通文件");
+inline constexpr TranslatedText notRegularText{"RegularFile",
+                                               QT_TRANSLATE_NOOP("RegularFile", "不是普通文件")};
 
 // Opens a regular file (links followed) for reading. Anything else is refused at once: the
 // handle is closed and `problem` says why (the system's text, or notRegularText).

@@ -2,6 +2,7 @@
 
 #include "CancellationToken.h"
 #include "ClipSource.h"
+#include "TranslatedText.h"
 #include "UserFacingError.h"
 
 #include <QString>
@@ -13,16 +14,17 @@ public:
     enum class Kind { exportFailed, noVideoTrack, readerSetupFailed, writerSetupFailed, encryptedSource };
 
     static GPUVideoExporterError exportFailed(const QString& detail) {
-        return {Kind::exportFailed, QStringLiteral("导出失败: ") + detail};
+        return {Kind::exportFailed, QCoreApplication::translate("ExportErrors", "导出失败: ") + detail};
     }
     static GPUVideoExporterError noVideoTrack() {
-        return {Kind::noVideoTrack, QStringLiteral("视频中没有可导出的画面轨道")};
+        return {Kind::noVideoTrack,
+                QCoreApplication::translate("ExportErrors", "视频中没有可导出的画面轨道")};
     }
     static GPUVideoExporterError readerSetupFailed() {
-        return {Kind::readerSetupFailed, QStringLiteral("无法读取源视频")};
+        return {Kind::readerSetupFailed, QCoreApplication::translate("ExportErrors", "无法读取源视频")};
     }
     static GPUVideoExporterError writerSetupFailed() {
-        return {Kind::writerSetupFailed, QStringLiteral("无法创建导出文件")};
+        return {Kind::writerSetupFailed, QCoreApplication::translate("ExportErrors", "无法创建导出文件")};
     }
     // The car encrypted the footage: said as plainly as everywhere else, not as a failure.
     static GPUVideoExporterError encryptedSource() {
@@ -39,8 +41,8 @@ private:
 class FFmpegLocatorError : public UserFacingError {
 public:
     static FFmpegLocatorError notFound() {
-        return FFmpegLocatorError(
-            QStringLiteral("未找到 FFmpeg，请在项目根目录运行 ./scripts/setup-ffmpeg.sh"));
+        return FFmpegLocatorError(QCoreApplication::translate(
+            "ExportErrors", "未找到 FFmpeg，请在项目根目录运行 ./scripts/setup-ffmpeg.sh"));
     }
 
 private:
@@ -51,10 +53,12 @@ private:
 class FFmpegSegmentMergerError : public UserFacingError {
 public:
     // The message when ffmpeg fails without saying why.
-    static inline const QString unknownFailure = QStringLiteral("未知错误");
+    static inline constexpr TranslatedText unknownFailure{"ExportErrors",
+                                                          QT_TRANSLATE_NOOP("ExportErrors", "未知错误")};
 
     static FFmpegSegmentMergerError commandFailed(const QString& message) {
-        return FFmpegSegmentMergerError(QStringLiteral("FFmpeg 合并失败: ") + message, message);
+        return FFmpegSegmentMergerError(
+            QCoreApplication::translate("ExportErrors", "FFmpeg 合并失败: ") + message, message);
     }
     const QString& message() const { return message_; }
 
@@ -72,7 +76,8 @@ public:
 
     static PhotosLibraryExporterError accessDenied(Status status);
     static PhotosLibraryExporterError importFailed(const QString& message) {
-        return {Kind::importFailed, Status::authorized, QStringLiteral("保存到相册失败: ") + message};
+        return {Kind::importFailed, Status::authorized,
+                QCoreApplication::translate("ExportErrors", "保存到相册失败: ") + message};
     }
     Kind kind() const { return kind_; }
     Status status() const { return status_; }
@@ -93,13 +98,15 @@ inline PhotosLibraryExporterError PhotosLibraryExporterError::accessDenied(Statu
     switch (status) {
     case Status::restricted:
     case Status::denied:
-        text = QStringLiteral("无法访问相册。请在系统设置 → 隐私与安全性 → 照片中允许「Orvane」");
+        text = QCoreApplication::translate(
+            "ExportErrors", "无法访问相册。请在系统设置 → 隐私与安全性 → 照片中允许「Orvane」");
         break;
     case Status::notDetermined:
-        text = QStringLiteral("相册授权未完成，请重新启动应用并在弹窗中点「允许」");
+        text =
+            QCoreApplication::translate("ExportErrors", "相册授权未完成，请重新启动应用并在弹窗中点「允许」");
         break;
     default:
-        text = QStringLiteral("无法访问相册（状态: %1）").arg(int(status));
+        text = QCoreApplication::translate("ExportErrors", "无法访问相册（状态: %1）").arg(int(status));
     }
     return {Kind::accessDenied, status, text};
 }

@@ -1,9 +1,9 @@
 #include "ExportSettings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-
 #include <algorithm>
 #include <cmath>
 
@@ -23,12 +23,14 @@ std::optional<ExportQuality> fromRawValue(const QString& raw) {
 }
 
 QString title(ExportQuality quality) {
-    return quality == ExportQuality::original ? QStringLiteral("原画") : QStringLiteral("高清");
+    return quality == ExportQuality::original ? QCoreApplication::translate("ExportSettings", "原画")
+                                              : QCoreApplication::translate("ExportSettings", "高清");
 }
 
 QString description(ExportQuality quality) {
-    return quality == ExportQuality::original ? QStringLiteral("原分辨率 + HEVC 超高码率，适合看清车牌")
-                                              : QStringLiteral("1280 宽 H.264，导出更快");
+    return quality == ExportQuality::original
+               ? QCoreApplication::translate("ExportSettings", "原分辨率 + HEVC 超高码率，适合看清车牌")
+               : QCoreApplication::translate("ExportSettings", "1280 宽 H.264，导出更快");
 }
 
 PixelSize outputSize(ExportQuality quality, int sourceWidth, int sourceHeight) {
@@ -84,7 +86,9 @@ std::optional<OutputLocationOption> fromRawValue(const QString& raw) {
 }
 
 QString title(OutputLocationOption option) {
-    return option == OutputLocationOption::photosLibrary ? QStringLiteral("系统相册") : QStringLiteral("其他目录");
+    return option == OutputLocationOption::photosLibrary
+               ? QCoreApplication::translate("ExportSettings", "系统相册")
+               : QCoreApplication::translate("ExportSettings", "其他目录");
 }
 
 } // namespace OutputLocation

@@ -10,6 +10,7 @@
 #include "PieceTiming.h"
 #include "VideoExportPreparer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -38,7 +39,7 @@ class Workspace {
 public:
     explicit Workspace(const QString& prefix) : path_(OwnedFiles::temporaryPath(prefix)) {
         if (!QDir().mkdir(path_))
-            throw FileSystemError(QStringLiteral("无法创建临时目录: ") + path_);
+            throw FileSystemError(QCoreApplication::translate("FFmpegTools", "无法创建临时目录: ") + path_);
     }
     ~Workspace() { QDir(path_).removeRecursively(); }
     Workspace(const Workspace&) = delete;
@@ -58,8 +59,8 @@ std::shared_ptr<OwnedFile> resultFile(const QString& prefix) {
     try {
         return std::make_shared<OwnedFile>(OwnedFile::create(path));
     } catch (const FileSystemError& e) {
-        throw FileSystemError(QStringLiteral("无法创建临时文件 ") + path + QStringLiteral(": ") +
-                              e.description());
+        throw FileSystemError(QCoreApplication::translate("FFmpegTools", "无法创建临时文件 ") + path +
+                              QStringLiteral(": ") + e.description());
     }
 }
 
@@ -67,7 +68,8 @@ void writeConcatList(const QString& listPath, const QStringList& pieces) {
     QSaveFile file(listPath);
     if (!file.open(QIODevice::WriteOnly) || file.write(FFmpegCommands::concatList(pieces).toUtf8()) < 0 ||
         !file.commit())
-        throw FileSystemError(QStringLiteral("无法写入拼接列表: ") + file.errorString());
+        throw FileSystemError(QCoreApplication::translate("FFmpegTools", "无法写入拼接列表: ") +
+                              file.errorString());
 }
 
 media::VideoPacketList scan(const QString& path) {
@@ -185,7 +187,8 @@ namespace FFmpegGridExporter {
 IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const ProgressCallback& onProgress,
                           const CancellationToken& cancel) {
     if (segments.empty())
-        throw FFmpegSegmentMergerError::commandFailed(QStringLiteral("没有可导出的四宫格片段"));
+        throw FFmpegSegmentMergerError::commandFailed(
+            QCoreApplication::translate("FFmpegTools", "没有可导出的四宫格片段"));
     const QString ffmpeg = FFmpegLocator::executablePath();
     Workspace workspace(OwnedFiles::gridPrefix);
     const std::shared_ptr<OwnedFile> result = resultFile(OwnedFiles::gridPrefix);
@@ -212,7 +215,8 @@ IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const 
     }
     cancel.check();
     if (pieces.paths.size() == 1) {
-        FileDelivery::copyInto(pieces.paths.front(), *result, cancel, QStringLiteral("无法复制四宫格视频"));
+        FileDelivery::copyInto(pieces.paths.front(), *result, cancel,
+                               QCoreApplication::translate("FFmpegTools", "无法复制四宫格视频"));
     } else {
         writeConcatList(workspace.listPath(), pieces.paths);
         FFmpegProcess::run(ffmpeg,
@@ -358,7 +362,8 @@ namespace FFmpegSegmentMerger {
 IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bool forceReencode,
                         const ProgressCallback& onProgress, const CancellationToken& cancel) {
     if (segments.empty())
-        throw FFmpegSegmentMergerError::commandFailed(QStringLiteral("没有可合并的视频片段"));
+        throw FFmpegSegmentMergerError::commandFailed(
+            QCoreApplication::translate("FFmpegTools", "没有可合并的视频片段"));
     const QString ffmpeg = FFmpegLocator::executablePath();
     Workspace workspace(OwnedFiles::mergePrefix);
     const std::shared_ptr<OwnedFile> result = resultFile(OwnedFiles::mergedPrefix);

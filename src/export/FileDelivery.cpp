@@ -1,17 +1,17 @@
 #include "FileDelivery.h"
 
 #include "RegularFile.h"
+#include "TranslatedText.h"
 #include "UserFacingError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <cerrno>
 #include <cstdio>
-#include <optional>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <optional>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -56,7 +56,7 @@ template <typename Work> void naming(const QString& prefix, const QString& file,
     }
 }
 
-const QString writeFailure = QStringLiteral("无法写入文件 ");
+constexpr TranslatedText writeFailure{"FileDelivery", QT_TRANSLATE_NOOP("FileDelivery", "无法写入文件 ")};
 
 // The rename that put a file in place reaches the disk with the folder's entry.
 void syncFolder(const QString& folder) {
@@ -78,9 +78,11 @@ QString moveToFreeName(OwnedFile& complete, const QString& directory, const QStr
             return target;
         }
         if (rc != EEXIST)
-            throw FileSystemError(QStringLiteral("无法保存文件 ") + target + QStringLiteral(": ") + systemText(rc));
+            throw FileSystemError(QCoreApplication::translate("FileDelivery", "无法保存文件 ") + target +
+                                  QStringLiteral(": ") + systemText(rc));
     }
-    throw FileSystemError(QStringLiteral("无法保存文件 ") + QDir(directory).filePath(fileName));
+    throw FileSystemError(QCoreApplication::translate("FileDelivery", "无法保存文件 ") +
+                          QDir(directory).filePath(fileName));
 }
 
 } // namespace
@@ -91,9 +93,11 @@ void checkOutput(const QString& outputPath, const QStringList& sources) {
         return; // nothing there yet: nothing to lose
     for (const QString& source : sources)
         if (RegularFile::identify(source) == output)
-            throw FileSystemError(QStringLiteral("不能覆盖源视频: ") + outputPath);
+            throw FileSystemError(QCoreApplication::translate("FileDelivery", "不能覆盖源视频: ") +
+                                  outputPath);
     if (!output->isRegular())
-        throw FileSystemError(QStringLiteral("输出路径不是普通文件: ") + outputPath);
+        throw FileSystemError(QCoreApplication::translate("FileDelivery", "输出路径不是普通文件: ") +
+                              outputPath);
 }
 
 OwnedFile createPartFor(const QString& finalPath) {
@@ -110,7 +114,8 @@ void commit(OwnedFile& complete, const QString& finalPath, const QStringList& so
     checkOutput(finalPath, sources);
     if (std::rename(QFile::encodeName(complete.path()).constData(),
                     QFile::encodeName(finalPath).constData()) != 0)
-        throw FileSystemError(QStringLiteral("无法保存文件 ") + finalPath + QStringLiteral(": ") + systemText(errno));
+        throw FileSystemError(QCoreApplication::translate("FileDelivery", "无法保存文件 ") + finalPath +
+                              QStringLiteral(": ") + systemText(errno));
     complete.keep();
     syncFolder(QFileInfo(finalPath).absolutePath());
 }
@@ -157,7 +162,7 @@ QString availablePath(const QString& directory, const QString& fileName) {
 
 QString copyToFreeName(const QString& source, const QString& directory, const QString& fileName) {
     OwnedFile part = createPartFor(QDir(directory).filePath(fileName));
-    copyInto(source, part, {}, QStringLiteral("无法复制文件 ") + source);
+    copyInto(source, part, {}, QCoreApplication::translate("FileDelivery", "无法复制文件 ") + source);
     return moveToFreeName(part, directory, fileName);
 }
 

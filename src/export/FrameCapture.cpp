@@ -3,16 +3,16 @@
 #include "ExportErrors.h"
 #include "FileDelivery.h"
 #include "FrameGrabber.h"
-#include "OwnedFiles.h"
 #include "MediaError.h"
-#include "PlaybackTimeFormat.h"
+#include "OwnedFiles.h"
 #include "PhotosLibraryExporter.h"
+#include "PlaybackTimeFormat.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
-
 #include <cmath>
 
 namespace orvane::FrameCapture {
@@ -44,10 +44,11 @@ FrameSource fileSource(const QString& videoPath) {
             request.toleranceAfter = tolerance;
             const media::GrabbedFrame grabbed = media::FrameGrabber::grab(videoPath, request);
             if (grabbed.image.isNull())
-                throw UserFacingError(QStringLiteral("无法读取画面"));
+                throw UserFacingError(QCoreApplication::translate("FrameCapture", "无法读取画面"));
             return Frame{grabbed.image, grabbed.actualTime};
         } catch (const media::MediaError& e) {
-            throw UserFacingError(QStringLiteral("无法读取画面: ") + QString::fromStdString(e.what()));
+            throw UserFacingError(QCoreApplication::translate("FrameCapture", "无法读取画面: ") +
+                                  QString::fromStdString(e.what()));
         }
     };
 }
@@ -65,21 +66,22 @@ QByteArray pngData(const QImage& image) {
     QByteArray data;
     QBuffer buffer(&data);
     if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG") || data.isEmpty())
-        throw FileSystemError(QStringLiteral("无法编码 PNG 图片"));
+        throw FileSystemError(QCoreApplication::translate("FrameCapture", "无法编码 PNG 图片"));
     return data;
 }
 
 void saveImage(const QImage& image, const QString& path, const QStringList& sources) {
     const QByteArray format = QFileInfo(path).suffix().toLower().toLatin1();
     if (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format))
-        throw FileSystemError(QStringLiteral("不支持的图片格式: ") + path);
+        throw FileSystemError(QCoreApplication::translate("FrameCapture", "不支持的图片格式: ") + path);
     FileDelivery::checkOutput(path, sources);
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format);
     if (image.isNull() || !writer.write(image))
-        throw FileSystemError(QStringLiteral("无法编码图片: ") + writer.errorString());
+        throw FileSystemError(QCoreApplication::translate("FrameCapture", "无法编码图片: ") +
+                              writer.errorString());
     FileDelivery::writeFile(data, path, sources);
 }
 
@@ -89,7 +91,7 @@ namespace {
 void importToLibrary(const QByteArray& data, const QString& name) {
     const QString folder = OwnedFiles::temporaryPath(OwnedFiles::captureFolderPrefix);
     if (!QDir().mkdir(folder))
-        throw FileSystemError(QStringLiteral("无法创建临时目录: ") + folder);
+        throw FileSystemError(QCoreApplication::translate("FrameCapture", "无法创建临时目录: ") + folder);
     struct RemoveFolder {
         QString path;
         ~RemoveFolder() { QDir(path).removeRecursively(); }
@@ -99,7 +101,8 @@ void importToLibrary(const QByteArray& data, const QString& name) {
         staged.writeAll(data);
         PhotosLibraryExporter::importImage(staged.path());
     } catch (const FileSystemError& e) {
-        throw FileSystemError(QStringLiteral("无法写入文件: ") + e.description());
+        throw FileSystemError(QCoreApplication::translate("FrameCapture", "无法写入文件: ") +
+                              e.description());
     }
 }
 
@@ -118,9 +121,10 @@ QString saveAll(const std::vector<ExportedFrameCapture>& captures, const OutputD
             importToLibrary(data, name);
         }
     }
-    const QString count = QString::number(captures.size());
-    return destination.isFolder() ? QStringLiteral("已将 ") + count + QStringLiteral(" 张图片保存到视频所在目录")
-                                  : QStringLiteral("已将 ") + count + QStringLiteral(" 张图片保存到系统相册");
+    const auto count = qsizetype(captures.size());
+    return destination.isFolder()
+               ? QCoreApplication::translate("FrameCapture", "已将 %1 张图片保存到视频所在目录").arg(count)
+               : QCoreApplication::translate("FrameCapture", "已将 %1 张图片保存到系统相册").arg(count);
 }
 
 } // namespace orvane::FrameCapture

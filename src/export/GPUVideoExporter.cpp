@@ -5,6 +5,7 @@
 #include "OwnedFiles.h"
 #include "Transcoder.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <algorithm>
@@ -37,7 +38,8 @@ QString mediaText(const media::MediaError& e) {
 // the process, so refuse before touching anything.
 void requireFontsFor(const WatermarkSettings& settings, bool gridLabels) {
     if ((settings.showTime || gridLabels) && !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        throw GPUVideoExporterError::exportFailed(QStringLiteral("无法绘制水印：程序没有图形环境"));
+        throw GPUVideoExporterError::exportFailed(
+            QCoreApplication::translate("GPUVideoExporter", "无法绘制水印：程序没有图形环境"));
 }
 
 // The footage a failure is about, as the user knows it: the one source file rather than the
@@ -47,8 +49,9 @@ QString footageName(const TimelineSource& source) {
 }
 
 GPUVideoExporterError unreadable(const TimelineSource& source, const media::UnreadableMediaError& e) {
-    return GPUVideoExporterError::exportFailed(QStringLiteral("无法读取源视频 ") + footageName(source) +
-                                               QStringLiteral(": ") + e.reason());
+    return GPUVideoExporterError::exportFailed(
+        QCoreApplication::translate("GPUVideoExporter", "无法读取源视频 ") + footageName(source) +
+        QStringLiteral(": ") + e.reason());
 }
 
 std::unique_ptr<media::Transcoder> openSource(const TimelineSource& source) {
@@ -82,7 +85,8 @@ Cut cutOf(const media::TranscodeSource& source, double trimStart, double trimDur
     cut.length = trimDuration > 0 ? std::min(remaining, trimDuration) : remaining;
     cut.trimmed = cut.start > 0 || trimDuration > 0;
     if (cut.trimmed && cut.length <= 0)
-        throw GPUVideoExporterError::exportFailed(QStringLiteral("导出选区无效"));
+        throw GPUVideoExporterError::exportFailed(
+            QCoreApplication::translate("GPUVideoExporter", "导出选区无效"));
     return cut;
 }
 
@@ -166,8 +170,9 @@ media::TranscodeOutcome transcodeInto(media::Transcoder& transcoder, const QStri
         if (const auto* unread = dynamic_cast<const media::UnreadableMediaError*>(&e))
             throw unreadable(source, *unread);
         if (dynamic_cast<const media::OutputWriteError*>(&e))
-            throw GPUVideoExporterError::exportFailed(QStringLiteral("无法写入文件 ") + outputPath +
-                                                      QStringLiteral(": ") + mediaText(e));
+            throw GPUVideoExporterError::exportFailed(
+                QCoreApplication::translate("GPUVideoExporter", "无法写入文件 ") + outputPath +
+                QStringLiteral(": ") + mediaText(e));
         throw GPUVideoExporterError::exportFailed(mediaText(e));
     }
 }
@@ -289,7 +294,8 @@ ExportResult exportSync(const TeslaVideoFile& video, const QString& inputPath, c
 ExportResult exportContinuous(const std::vector<ContinuousExportSegment>& segments, const QString& outputPath,
                               const WatermarkSettings& settings, const ExportCallbacks& callbacks) {
     if (segments.empty())
-        throw GPUVideoExporterError::exportFailed(QStringLiteral("没有可导出的视频片段"));
+        throw GPUVideoExporterError::exportFailed(
+            QCoreApplication::translate("GPUVideoExporter", "没有可导出的视频片段"));
     const QStringList sources = sourcesOf(
         segments, [](const ContinuousExportSegment& s) { return std::vector<TeslaVideoFile>{s.video}; });
     prepareOutput(outputPath, sources);
@@ -305,7 +311,8 @@ ExportResult exportContinuous(const std::vector<ContinuousExportSegment>& segmen
 ExportResult exportGrid(const std::vector<GridExportSegment>& segments, const QString& outputPath,
                         const WatermarkSettings& settings, const ExportCallbacks& callbacks) {
     if (segments.empty() || !segments.front().primaryVideo())
-        throw GPUVideoExporterError::exportFailed(QStringLiteral("没有可导出的四宫格视频"));
+        throw GPUVideoExporterError::exportFailed(
+            QCoreApplication::translate("GPUVideoExporter", "没有可导出的四宫格视频"));
     const QStringList sources = sourcesOf(segments, [](const GridExportSegment& s) { return s.videos; });
     prepareOutput(outputPath, sources);
     if (GridExportPlanner::layoutOf(segments) == Camera::GridLayout::six)
@@ -326,7 +333,8 @@ namespace orvane {
 QString ExportResult::truncationWarning() const {
     if (!truncated)
         return {};
-    return QStringLiteral("源视频不完整或已损坏，只导出了可读取的 %1 秒").arg(exportedLength, 0, 'f', 1);
+    return QCoreApplication::translate("GPUVideoExporter", "源视频不完整或已损坏，只导出了可读取的 %1 秒")
+        .arg(exportedLength, 0, 'f', 1);
 }
 
 } // namespace orvane

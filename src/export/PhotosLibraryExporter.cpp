@@ -2,6 +2,7 @@
 
 #include "FileDelivery.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -29,7 +30,8 @@ QString importFile(const QString& path, const QString& folder) {
     if (status != Status::authorized && status != Status::limited)
         throw PhotosLibraryExporterError::accessDenied(status);
     if (!QFileInfo(path).isFile())
-        throw PhotosLibraryExporterError::importFailed(QStringLiteral("文件不存在: ") + path);
+        throw PhotosLibraryExporterError::importFailed(
+            QCoreApplication::translate("PhotosLibraryExporter", "文件不存在: ") + path);
     try {
         return FileDelivery::copyToFreeName(path, folder, QFileInfo(path).fileName());
     } catch (const UserFacingError& e) {

@@ -3,6 +3,7 @@
 #include "ClipSource.h"
 #include "FileDelivery.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -155,7 +156,8 @@ PreparedInput localInput(const TeslaVideoFile& video, bool forceCopy, const Canc
     if (!forceCopy && !VolumeInfo::shouldCopyLocally(video.url))
         return {video.url, std::nullopt, nullptr};
     cancel.check();
-    const QString failure = QStringLiteral("无法复制视频: ") + video.fileName;
+    const QString failure =
+        QCoreApplication::translate("VideoExportPreparer", "无法复制视频: ") + video.fileName;
     std::shared_ptr<OwnedFile> copy;
     try {
         copy = std::make_shared<OwnedFile>(OwnedFile::create(

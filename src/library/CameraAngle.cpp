@@ -1,5 +1,7 @@
 #include "CameraAngle.h"
 
+#include <QCoreApplication>
+
 namespace orvane::Camera {
 
 std::span<const CameraAngle> gridCameras(GridLayout layout) {
@@ -28,7 +30,8 @@ GridLayout gridLayoutFor(std::span<const CameraAngle> cameras) {
 }
 
 QString gridTitle(GridLayout layout) {
-    return layout == GridLayout::six ? QStringLiteral("六宫格") : displayName(CameraAngle::all);
+    return layout == GridLayout::six ? QCoreApplication::translate("CameraAngle", "六宫格")
+                                     : displayName(CameraAngle::all);
 }
 
 QString rawValue(CameraAngle camera) {
@@ -61,19 +64,19 @@ std::optional<CameraAngle> fromRawValue(const QString& raw) {
 QString displayName(CameraAngle camera) {
     switch (camera) {
     case CameraAngle::front:
-        return QStringLiteral("前路");
+        return QCoreApplication::translate("CameraAngle", "前路");
     case CameraAngle::back:
-        return QStringLiteral("后路");
+        return QCoreApplication::translate("CameraAngle", "后路");
     case CameraAngle::leftRepeater:
-        return QStringLiteral("左盲区");
+        return QCoreApplication::translate("CameraAngle", "左盲区");
     case CameraAngle::rightRepeater:
-        return QStringLiteral("右盲区");
+        return QCoreApplication::translate("CameraAngle", "右盲区");
     case CameraAngle::leftPillar:
-        return QStringLiteral("左柱");
+        return QCoreApplication::translate("CameraAngle", "左柱");
     case CameraAngle::rightPillar:
-        return QStringLiteral("右柱");
+        return QCoreApplication::translate("CameraAngle", "右柱");
     case CameraAngle::all:
-        return QStringLiteral("四宫格");
+        return QCoreApplication::translate("CameraAngle", "四宫格");
     }
     return {};
 }

@@ -1,5 +1,7 @@
 #include "ClipCategory.h"
 
+#include <QCoreApplication>
+
 namespace orvane::Category {
 
 QString rawValue(ClipCategory category) {
@@ -21,10 +23,14 @@ std::optional<ClipCategory> fromRawValue(const QString& raw) {
 
 QString displayName(ClipCategory category) {
     switch (category) {
-    case ClipCategory::recent: return QStringLiteral("最近");
-    case ClipCategory::sentry: return QStringLiteral("哨兵");
-    case ClipCategory::saved: return QStringLiteral("手动保存");
-    case ClipCategory::imported: return QStringLiteral("导入");
+    case ClipCategory::recent:
+        return QCoreApplication::translate("ClipCategory", "最近");
+    case ClipCategory::sentry:
+        return QCoreApplication::translate("ClipCategory", "哨兵");
+    case ClipCategory::saved:
+        return QCoreApplication::translate("ClipCategory", "手动保存");
+    case ClipCategory::imported:
+        return QCoreApplication::translate("ClipCategory", "导入");
     }
     return {};
 }

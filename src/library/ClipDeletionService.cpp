@@ -1,13 +1,13 @@
 #include "ClipDeletionService.h"
 
 #include "MetadataParser.h"
+#include "TranslatedText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QStandardPaths>
-
 #include <unistd.h>
 
 namespace orvane {
@@ -15,23 +15,30 @@ namespace orvane {
 namespace {
 // The failure message names this many files and counts the rest.
 constexpr int namedFailures = 3;
-const QString nameSeparator = QStringLiteral("、");
+constexpr TranslatedText nameSeparator{"ClipDeletionService", QT_TRANSLATE_NOOP("ClipDeletionService", "、")};
 const QString filesFolder = QStringLiteral("files");
 const QString infoFolder = QStringLiteral("info");
 const QString trashInfoSuffix = QStringLiteral(".trashinfo");
 } // namespace
 
 ClipDeletionError ClipDeletionError::partiallyFailed(int deletedCount, const QStringList& failedNames) {
-    QString text = QStringLiteral("已删除 ") + QString::number(deletedCount) + QStringLiteral(" 个文件，但 ") +
-                   failedNames.mid(0, namedFailures).join(nameSeparator);
+    QString names = failedNames.mid(0, namedFailures).join(nameSeparator.text());
     if (failedNames.size() > namedFailures)
-        text += QStringLiteral("等 ") + QString::number(failedNames.size()) + QStringLiteral(" 个文件");
-    text += QStringLiteral(" 删除失败。请重新导入 TeslaCam 文件夹刷新列表。");
+        names = QCoreApplication::translate("ClipDeletionService", "%1等 %2 个文件")
+                    .arg(names)
+                    .arg(failedNames.size());
+    const QString text =
+        QCoreApplication::translate("ClipDeletionService",
+                                    "已删除 %1 个文件，但 %2 删除失败。请重新导入 TeslaCam 文件夹刷新列表。")
+            .arg(deletedCount)
+            .arg(names);
     return {Kind::partiallyFailed, text, deletedCount, failedNames};
 }
 
 ClipDeletionError ClipDeletionError::noSourceVideos() {
-    return {Kind::noSourceVideos, QStringLiteral("没有找到该片段对应的源视频，可能已被移动或删除。")};
+    return {Kind::noSourceVideos,
+            QCoreApplication::translate("ClipDeletionService",
+                                        "没有找到该片段对应的源视频，可能已被移动或删除。")};
 }
 
 namespace ClipDeletionService {

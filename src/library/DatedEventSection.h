@@ -18,7 +18,7 @@ struct DatedEventSection {
 
     // Day sections, latest day first, titled in `locale` with year, month, day and weekday.
     static std::vector<DatedEventSection> sections(const std::vector<TeslaClipEvent>& events,
-                                                   const QLocale& locale = QLocale::system());
+                                                   const QLocale& locale = QLocale());
 };
 
 } // namespace orvane

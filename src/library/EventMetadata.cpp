@@ -3,6 +3,7 @@
 #include "RegularFile.h"
 #include "TeslaTimeParser.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -24,12 +25,14 @@ struct ReasonWords {
     const char* words;
 };
 constexpr ReasonWords knownReasons[] = {
-    {"sentry_aware_object_detection", "哨兵模式：检测到有物体靠近"},
-    {"user_interaction_dashcam_icon_tapped", "手动保存：点击行车记录仪图标"},
-    {"user_interaction_dashcam_panel_save", "手动保存：行车记录仪面板"},
-    {"user_interaction_dashcam_launcher_action_tapped", "手动保存：应用启动器"},
-    {"user_interaction_honk", "鸣笛保存"},
-    {"vehicle_auto_emergency_braking", "自动紧急制动"},
+    {"sentry_aware_object_detection", QT_TRANSLATE_NOOP("EventMetadata", "哨兵模式：检测到有物体靠近")},
+    {"user_interaction_dashcam_icon_tapped",
+     QT_TRANSLATE_NOOP("EventMetadata", "手动保存：点击行车记录仪图标")},
+    {"user_interaction_dashcam_panel_save", QT_TRANSLATE_NOOP("EventMetadata", "手动保存：行车记录仪面板")},
+    {"user_interaction_dashcam_launcher_action_tapped",
+     QT_TRANSLATE_NOOP("EventMetadata", "手动保存：应用启动器")},
+    {"user_interaction_honk", QT_TRANSLATE_NOOP("EventMetadata", "鸣笛保存")},
+    {"vehicle_auto_emergency_braking", QT_TRANSLATE_NOOP("EventMetadata", "自动紧急制动")},
 };
 
 // The car numbers its cameras in the order it names their files (front, back, repeaters,
@@ -141,12 +144,13 @@ std::optional<QString> EventMetadata::reasonText() const {
     const QString raw = reason->trimmed();
     for (const ReasonWords& known : knownReasons)
         if (raw == QLatin1String(known.reason))
-            return QString::fromUtf8(known.words);
+            return QCoreApplication::translate("EventMetadata", known.words);
     if (raw.startsWith(accelerationPrefix)) {
         bool ok = false;
         const double g = raw.mid(accelerationPrefix.size()).toDouble(&ok);
         if (ok && std::isfinite(g))
-            return QStringLiteral("哨兵模式：检测到车身震动（%1 g）").arg(g, 0, 'f', 2);
+            return QCoreApplication::translate("EventMetadata", "哨兵模式：检测到车身震动（%1 g）")
+                .arg(g, 0, 'f', 2);
     }
     return raw;
 }

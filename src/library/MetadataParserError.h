@@ -2,6 +2,7 @@
 
 #include "UserFacingError.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 namespace orvane {
@@ -11,10 +12,12 @@ public:
     enum class Kind { cannotEnumerate, cannotParseTime };
 
     static MetadataParserError cannotEnumerate(const QString& folder) {
-        return {Kind::cannotEnumerate, QStringLiteral("无法读取目录: ") + folder};
+        return {Kind::cannotEnumerate,
+                QCoreApplication::translate("MetadataParserError", "无法读取目录: ") + folder};
     }
     static MetadataParserError cannotParseTime(const QString& fileName) {
-        return {Kind::cannotParseTime, QStringLiteral("无法从文件名解析时间: ") + fileName};
+        return {Kind::cannotParseTime,
+                QCoreApplication::translate("MetadataParserError", "无法从文件名解析时间: ") + fileName};
     }
     Kind kind() const { return kind_; }
 

@@ -5,6 +5,7 @@
 //
 //   Orvane [--replace] [FOLDER…]
 
+#include "AppLanguage.h"
 #include "AppSettings.h"
 #include "AppVersion.h"
 #include "InstanceChannel.h"
@@ -39,13 +40,15 @@ struct Arguments {
 
 Arguments commandLine(const QGuiApplication& app) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Orvane：浏览、播放和导出 TeslaCam 行车记录"));
+    parser.setApplicationDescription(
+        QCoreApplication::translate("main", "Orvane：浏览、播放和导出 TeslaCam 行车记录"));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption replace(QStringLiteral("replace"),
-                                     QStringLiteral("结束正在运行的 Orvane 并取代它"));
+                                     QCoreApplication::translate("main", "结束正在运行的 Orvane 并取代它"));
     parser.addOption(replace);
-    parser.addPositionalArgument(QStringLiteral("folders"), QStringLiteral("启动时导入的 TeslaCam 文件夹"),
+    parser.addPositionalArgument(QStringLiteral("folders"),
+                                 QCoreApplication::translate("main", "启动时导入的 TeslaCam 文件夹"),
                                  QStringLiteral("[FOLDER…]"));
     parser.process(app);
     return {OrvaneApp::folderArguments(parser.positionalArguments(), QDir::currentPath()),
@@ -69,6 +72,8 @@ int main(int argc, char** argv) {
     QGuiApplication::setApplicationVersion(AppVersion::shortVersion());
     QGuiApplication::setDesktopFileName(QStringLiteral("orvane"));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/orvane/orvane.svg")));
+    // Before the first text is made: the texts and dates of the whole program follow it.
+    AppLanguage::apply(AppSettings::chineseChosen(*AppSettings::standardStore()));
     const Arguments arguments = commandLine(app);
 
     // A copy already running takes the folders and comes forward; its export goes on.

@@ -2,6 +2,7 @@
 
 #include "RegularFile.h"
 
+#include <QCoreApplication>
 #include <array>
 #include <cerrno>
 #include <sys/stat.h>
@@ -102,20 +103,22 @@ ClipKind inspect(const QString& path) {
 }
 
 QString encryptedMessage() {
-    return QStringLiteral("这段录像已被车辆加密（固件 2026.20 起默认开启），无法在此播放或导出。"
-                          "之后的新录像可在车内关闭加密：控制 › 安全 › 加密行车记录仪录像"
-                          "（Encrypt Dashcam Recordings）");
+    return QCoreApplication::translate("ClipSource",
+                                       "这段录像已被车辆加密（固件 2026.20 起默认开启），无法在此播放或导出。"
+                                       "之后的新录像可在车内关闭加密：控制 › 安全 › 加密行车记录仪录像"
+                                       "（Encrypt Dashcam Recordings）");
 }
 
 QString stubMessage() {
-    return QStringLiteral("这一分钟的文件在录制时中断（如断电），没有可播放的画面");
+    return QCoreApplication::translate("ClipSource",
+                                       "这一分钟的文件在录制时中断（如断电），没有可播放的画面");
 }
 
 QString encryptedNote() {
-    return QStringLiteral("已加密");
+    return QCoreApplication::translate("ClipSource", "已加密");
 }
 QString stubNote() {
-    return QStringLiteral("文件已损坏");
+    return QCoreApplication::translate("ClipSource", "文件已损坏");
 }
 
 } // namespace ClipSource

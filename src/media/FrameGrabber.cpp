@@ -3,6 +3,7 @@
 #include "MediaError.h"
 #include "VideoDecoder.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 namespace orvane::media {
@@ -22,15 +23,16 @@ namespace {
 constexpr double boundarySlack = 1e-6;
 
 TimeOutsideVideoError outsideVideo(double time, double end) {
-    return TimeOutsideVideoError(QStringLiteral("时间 %1 秒超出视频范围（0 到 %2 秒）")
-                                     .arg(time, 0, 'g', 6)
-                                     .arg(end, 0, 'g', 6)
-                                     .toStdString());
+    return TimeOutsideVideoError(
+        QCoreApplication::translate("FrameGrabber", "时间 %1 秒超出视频范围（0 到 %2 秒）")
+            .arg(time, 0, 'g', 6)
+            .arg(end, 0, 'g', 6)
+            .toStdString());
 }
 
 // The frame shown at `time` exists by the index but could not be decoded.
 MediaError unreadableAt(double time, int readError) {
-    return MediaError(QStringLiteral("时间 %1 秒处的画面无法读取: ")
+    return MediaError(QCoreApplication::translate("FrameGrabber", "时间 %1 秒处的画面无法读取: ")
                           .arg(time, 0, 'g', 6)
                           .append(readFailureText(readError))
                           .toStdString());

@@ -2,6 +2,7 @@
 
 #include "FfmpegHandles.h"
 
+#include <QCoreApplication>
 #include <mutex>
 
 namespace orvane::media {
@@ -20,8 +21,8 @@ int systemErrorOf(int code) {
 
 QString readFailureText(int code) {
     if (const int error = systemErrorOf(code))
-        return QStringLiteral("读取文件出错: ") + qt_error_string(error);
-    return QStringLiteral("文件不完整或已损坏");
+        return QCoreApplication::translate("MediaError", "读取文件出错: ") + qt_error_string(error);
+    return QCoreApplication::translate("MediaError", "文件不完整或已损坏");
 }
 
 int checkFfmpeg(int code, const std::string& what) {

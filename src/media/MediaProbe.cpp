@@ -5,6 +5,7 @@
 #include "RegularFile.h"
 #include "VideoDecoderInternal.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 extern "C" {
@@ -39,7 +40,7 @@ ff::InputFormat openInput(const QString& path) {
     const FileHandle file = RegularFile::openForReading(path, &problem);
     if (!file.isOpen())
         throw UnreadableMediaError("cannot open " + path.toStdString() + ": " + problem.toStdString(),
-                                   QStringLiteral("无法打开文件: ") + problem);
+                                   QCoreApplication::translate("MediaProbe", "无法打开文件: ") + problem);
     // What FFmpeg cannot read is named by what it is, not by FFmpeg's guess at it.
     switch (ClipSource::inspectOpen(file.fd())) {
     case ClipKind::encrypted:

@@ -3,6 +3,7 @@
 #include "MediaError.h"
 #include "VideoDecoderInternal.h"
 
+#include <QCoreApplication>
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
@@ -205,7 +206,7 @@ VideoDecoder::VideoDecoder(const QString& path, const VideoDecoderOptions& optio
     d->streamIndex = av_find_best_stream(d->format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
     if (d->streamIndex < 0 || !decoder)
         throw UnreadableMediaError("no decodable video stream: " + path.toStdString(),
-                                   QStringLiteral("文件中没有可播放的画面"));
+                                   QCoreApplication::translate("VideoDecoder", "文件中没有可播放的画面"));
     d->stream = d->format->streams[d->streamIndex];
     for (unsigned i = 0; i < d->format->nb_streams; ++i)
         if (int(i) != d->streamIndex && d->format->streams[i]->codecpar->codec_type != AVMEDIA_TYPE_AUDIO)

@@ -2,6 +2,8 @@
 
 #include "UserFacingError.h"
 
+#include <QCoreApplication>
+
 namespace orvane {
 
 class TeslaTelemetryReaderError : public UserFacingError {
@@ -10,11 +12,15 @@ public:
 
     // Opening, seeking or reading failed; `systemText` is the operating system's own message.
     static TeslaTelemetryReaderError cannotRead(const QString& path, const QString& systemText) {
-        return {Kind::cannotRead, QStringLiteral("无法读取文件 %1: %2").arg(path, systemText)};
+        return {Kind::cannotRead,
+                QCoreApplication::translate("TeslaTelemetryReaderError", "无法读取文件 %1: %2")
+                    .arg(path, systemText)};
     }
     // The box structure does not lead to the media data.
     static TeslaTelemetryReaderError corruptFile(const QString& path) {
-        return {Kind::corruptFile, QStringLiteral("文件已损坏或不是有效的 MP4 文件: ") + path};
+        return {Kind::corruptFile, QCoreApplication::translate("TeslaTelemetryReaderError",
+                                                               "文件已损坏或不是有效的 MP4 文件: ") +
+                                       path};
     }
     Kind kind() const { return kind_; }
 

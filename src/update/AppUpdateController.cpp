@@ -4,6 +4,7 @@
 #include "AppUpdateError.h"
 #include "AppVersion.h"
 #include "ObservableField.h"
+#include "TranslatedText.h"
 
 #include <QPromise>
 #include <QThreadPool>
@@ -14,10 +15,14 @@ namespace orvane {
 
 namespace {
 
-const QString checkingStatus = QStringLiteral("正在检查更新...");
-const QString downloadingStatus = QStringLiteral("正在下载更新...");
-const QString installingStatus = QStringLiteral("正在安装更新...");
-const QString checkFailedFallback = QStringLiteral("无法检查更新，请稍后重试");
+constexpr TranslatedText checkingStatus{"AppUpdateController",
+                                        QT_TRANSLATE_NOOP("AppUpdateController", "正在检查更新...")};
+constexpr TranslatedText downloadingStatus{"AppUpdateController",
+                                           QT_TRANSLATE_NOOP("AppUpdateController", "正在下载更新...")};
+constexpr TranslatedText installingStatus{"AppUpdateController",
+                                          QT_TRANSLATE_NOOP("AppUpdateController", "正在安装更新...")};
+constexpr TranslatedText checkFailedFallback{
+    "AppUpdateController", QT_TRANSLATE_NOOP("AppUpdateController", "无法检查更新，请稍后重试")};
 
 // Runs `work` on the thread pool; an exception it throws reaches the future unchanged.
 QFuture<void> runInBackground(std::function<void()> work) {

@@ -2,6 +2,7 @@
 
 #include "AppUpdateError.h"
 
+#include <QCoreApplication>
 #include <QHostAddress>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -42,7 +43,9 @@ bool isAllowedUpdateAddress(const QUrl& url) {
 
 QString AppUpdateManifest::displayReleaseNotes() const {
     const QString trimmed = releaseNotes.value_or(QString()).trimmed();
-    return trimmed.isEmpty() ? QStringLiteral("建议更新到最新版本以获得更好的体验。") : trimmed;
+    return trimmed.isEmpty()
+               ? QCoreApplication::translate("AppUpdateManifest", "建议更新到最新版本以获得更好的体验。")
+               : trimmed;
 }
 
 AppUpdateManifest AppUpdateManifest::fromJson(const QByteArray& json) {

@@ -144,7 +144,8 @@ QString writeRelaunchScript(const QString& folder, const QString& target, const 
         throw AppUpdateError::installFailed(file.errorString());
     if (!QFile::setPermissions(path, scriptPermissions)) {
         QFile::remove(path);
-        throw AppUpdateError::installFailed(QStringLiteral("无法设置脚本权限: ") + path);
+        throw AppUpdateError::installFailed(
+            QCoreApplication::translate("AppUpdateService", "无法设置脚本权限: ") + path);
     }
     return path;
 }
@@ -157,7 +158,8 @@ void launchRelaunchScript(const QString& script) {
     bash.setStandardOutputFile(QProcess::nullDevice());
     bash.setStandardErrorFile(QProcess::nullDevice());
     if (!bash.startDetached())
-        throw AppUpdateError::installFailed(QStringLiteral("无法启动 /bin/bash"));
+        throw AppUpdateError::installFailed(
+            QCoreApplication::translate("AppUpdateService", "无法启动 /bin/bash"));
 }
 
 } // namespace
@@ -290,12 +292,14 @@ void installUpdate(const QString& archive, const AppUpdateInstallation& installa
     // update could only fail after the application has quit.
     const QString targetParent = QFileInfo(target).absolutePath();
     if (!QFileInfo(targetParent).isWritable())
-        throw AppUpdateError::installFailed(QStringLiteral("没有写入权限: ") + targetParent);
+        throw AppUpdateError::installFailed(
+            QCoreApplication::translate("AppUpdateService", "没有写入权限: ") + targetParent);
 
     const QString folder = installation.temporaryFolder;
     const QString mountPoint = temporaryPath(folder, QStringLiteral("Orvane-update-mount-"));
     if (!QDir().mkpath(mountPoint))
-        throw AppUpdateError::installFailed(QStringLiteral("无法创建文件夹 ") + mountPoint);
+        throw AppUpdateError::installFailed(
+            QCoreApplication::translate("AppUpdateService", "无法创建文件夹 ") + mountPoint);
     const auto detach = qScopeGuard([&mountPoint] { removeTree(mountPoint); });
     UpdateArchive::unpack(archive, mountPoint);
 

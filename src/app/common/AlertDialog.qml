@@ -10,7 +10,7 @@ Popup {
 
     property string title
     property string message
-    property var buttons: [{ text: "好", kind: "prominent" }]
+    property var buttons: [{ text: qsTr("好"), kind: "prominent" }]
     property int cancelIndex: buttons.length === 1 ? 0 : -1
     signal buttonClicked(int index)
 

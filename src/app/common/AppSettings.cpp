@@ -1,5 +1,6 @@
 #include "AppSettings.h"
 
+#include "AppLanguage.h"
 #include "ExportViewModel.h"
 #include "LibraryViewModel.h"
 #include "MainViewModel.h"
@@ -18,6 +19,7 @@ const QString folderKey = QStringLiteral("export/folder");
 const QString cameraKey = QStringLiteral("preview/camera");
 const QString rateKey = QStringLiteral("preview/rate");
 const QString speedUnitKey = QStringLiteral("preview/speedUnit");
+const QString languageKey = QStringLiteral("window/language");
 const QString drivesKey = QStringLiteral("library/drives");
 const QString geometryKey = QStringLiteral("window/geometry");
 const QString photosLibrary = QStringLiteral("photosLibrary");
@@ -32,6 +34,11 @@ std::unique_ptr<QSettings> AppSettings::standardStore() {
                                        QStringLiteral("Orvane"), QStringLiteral("Orvane"));
 }
 
+bool AppSettings::chineseChosen(const QSettings& store) {
+    const QVariant kept = store.status() == QSettings::NoError ? store.value(languageKey) : QVariant();
+    return AppLanguage::isChinese(AppLanguage::fromSetting(kept.toString()), QLocale::system());
+}
+
 AppSettings::AppSettings(QSettings& store, MainViewModel& viewModel, QObject* parent)
     : QObject(parent), store_(store), viewModel_(viewModel) {}
 
@@ -40,6 +47,7 @@ void AppSettings::restore() {
     if (store_.status() == QSettings::NoError) {
         restoreExport();
         restorePreview();
+        viewModel_.language()->setChoice(store_.value(languageKey).toString());
     }
     connectSaving();
 }
@@ -87,6 +95,8 @@ void AppSettings::connectSaving() {
          std::initializer_list<PreviewController*>{preview->videoPreview(), preview->multiCameraPreview()})
         connect(player, &PreviewController::playbackRateChanged, this,
                 [this, player] { save(rateKey, player->playbackRate()); });
+    connect(viewModel_.language(), &LanguageSetting::choiceChanged, this,
+            [this] { save(languageKey, viewModel_.language()->choice()); });
     connect(viewModel_.library(), &LibraryViewModel::libraryReplaced, this,
             [this] { save(drivesKey, viewModel_.library()->importedFolders()); });
 }

@@ -1,7 +1,7 @@
 #pragma once
 // What the application keeps between launches: the export quality and destination, the camera
-// and playback rate of the preview, the window's place and the drives opened last. Restores them
-// into the view model at start and writes every change when it happens. Interface thread only.
+// and playback rate of the preview, the language, the window's place and the drives opened last. Restores
+// them into the view model at start and writes every change when it happens. Interface thread only.
 
 #include <QObject>
 #include <QRect>
@@ -21,6 +21,8 @@ public:
     // Qt's settings file of the program in the desktop's configuration folder
     // ($XDG_CONFIG_HOME/Orvane/Orvane.conf).
     static std::unique_ptr<QSettings> standardStore();
+    // Whether the texts are to be Chinese, from the language kept in `store` and the system's.
+    static bool chineseChosen(const QSettings& store);
 
     // Keeps the settings of `viewModel` in `store`, which must outlive this object.
     AppSettings(QSettings& store, MainViewModel& viewModel, QObject* parent = nullptr);

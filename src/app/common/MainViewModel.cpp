@@ -1,5 +1,6 @@
 #include "MainViewModel.h"
 
+#include "AppLanguage.h"
 #include "AppMessages.h"
 #include "AppPools.h"
 #include "ClipDeletionService.h"
@@ -28,7 +29,8 @@ MainViewModel::MainViewModel(ViewModelServices services, QObject* parent)
       library_(new LibraryViewModel(services_, *messages_, this)),
       preview_(new PreviewViewModel(services_, *messages_, *library_, this)),
       merge_(new MergeViewModel(services_, *messages_, *library_, *preview_, this)),
-      exporter_(new ExportViewModel(services_, *messages_, *preview_, *merge_, this)) {
+      exporter_(new ExportViewModel(services_, *messages_, *preview_, *merge_, this)),
+      language_(new LanguageSetting(this)) {
     connectFeatures();
 }
 

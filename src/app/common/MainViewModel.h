@@ -11,6 +11,7 @@
 namespace orvane {
 
 class AppMessages;
+class LanguageSetting;
 class ExportViewModel;
 class LibraryViewModel;
 class MergeViewModel;
@@ -18,6 +19,7 @@ class PreviewViewModel;
 
 class MainViewModel : public QObject {
     Q_OBJECT
+    Q_MOC_INCLUDE("AppLanguage.h")
     Q_MOC_INCLUDE("AppMessages.h")
     Q_MOC_INCLUDE("ExportViewModel.h")
     Q_MOC_INCLUDE("LibraryViewModel.h")
@@ -30,6 +32,7 @@ class MainViewModel : public QObject {
     Q_PROPERTY(orvane::PreviewViewModel* preview READ preview CONSTANT)
     Q_PROPERTY(orvane::MergeViewModel* merge READ merge CONSTANT)
     Q_PROPERTY(orvane::ExportViewModel* exporter READ exporter CONSTANT)
+    Q_PROPERTY(orvane::LanguageSetting* language READ language CONSTANT)
 
 public:
     // The scanner, the Trash, the exporters and real players.
@@ -42,6 +45,7 @@ public:
     PreviewViewModel* preview() const { return preview_; }
     MergeViewModel* merge() const { return merge_; }
     ExportViewModel* exporter() const { return exporter_; }
+    LanguageSetting* language() const { return language_; }
 
     // Cancels a running export and waits (bounded) until its temporary files are gone.
     void shutdown();
@@ -55,6 +59,7 @@ private:
     PreviewViewModel* preview_;
     MergeViewModel* merge_;
     ExportViewModel* exporter_;
+    LanguageSetting* language_;
 };
 
 } // namespace orvane

@@ -13,7 +13,7 @@ Item {
     implicitWidth: size
     implicitHeight: size
     Accessible.role: Accessible.Animation
-    Accessible.name: "正在加载"
+    Accessible.name: qsTr("正在加载")
 
     Shape {
         id: arc

@@ -26,7 +26,7 @@ Slider {
     focusPolicy: Qt.StrongFocus
     enabled: duration > 0
     implicitHeight: Theme.sliderHeight
-    Accessible.name: "播放位置"
+    Accessible.name: qsTr("播放位置")
 
     onPressedChanged: pressed ? scrubStarted() : scrubEnded()
     onMoved: scrubbedTo(value)

@@ -3,6 +3,7 @@
 #include "AppLinks.h"
 #include "PlaybackTimeFormat.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 
@@ -27,12 +28,13 @@ QString UiText::percent(double fraction) {
 
 QString UiText::updateOffer(const QString& newVersion, const QString& currentVersion,
                             const QString& releaseNotes) {
-    return QStringLiteral("新版本 ") + newVersion + QStringLiteral(" 可用（当前 ") + currentVersion +
-           QStringLiteral("）。\n\n") + releaseNotes;
+    return QCoreApplication::translate("UiText", "新版本 %1 可用（当前 %2）。")
+               .arg(newVersion, currentVersion) +
+           QStringLiteral("\n\n") + releaseNotes;
 }
 
 QString UiText::upToDate(const QString& currentVersion) {
-    return QStringLiteral("当前版本 ") + currentVersion + QStringLiteral(" 已是最新。");
+    return QCoreApplication::translate("UiText", "当前版本 %1 已是最新。").arg(currentVersion);
 }
 
 } // namespace orvane

@@ -40,7 +40,7 @@ ColumnLayout {
             iconName: "close"
             iconSize: Theme.iconSizeSmall
             overVideo: true
-            accessibleName: "删除这张截图"
+            accessibleName: qsTr("删除这张截图")
             background: Rectangle {
                 radius: Theme.overlayButtonSize / 2
                 color: Theme.videoBox

@@ -2,6 +2,7 @@
 
 #include "PhotosLibraryExporter.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -105,17 +106,20 @@ ExportResult runSingle(const ExportJobRequest& r, const ExportEngine& engine, Ex
 } // namespace
 
 QString gridMessage(bool slow, Camera::GridLayout layout) {
-    return QStringLiteral("正在合成") + Camera::gridTitle(layout) +
-           (slow ? QStringLiteral("（外置 U 盘较慢）...") : QStringLiteral("..."));
+    return slow ? QCoreApplication::translate("ExportJobRunner", "正在合成%1（外置 U 盘较慢）...")
+                      .arg(Camera::gridTitle(layout))
+                : QCoreApplication::translate("ExportJobRunner", "正在合成%1...")
+                      .arg(Camera::gridTitle(layout));
 }
 
 QString mergeMessage(bool slow) {
-    return slow ? QStringLiteral("正在合并视频片段（外置 U 盘较慢）...")
-                : QStringLiteral("正在合并视频片段...");
+    return slow ? QCoreApplication::translate("ExportJobRunner", "正在合并视频片段（外置 U 盘较慢）...")
+                : QCoreApplication::translate("ExportJobRunner", "正在合并视频片段...");
 }
 
 QString encodingMessage(ExportQuality quality) {
-    return QStringLiteral("正在添加水印并编码（") + Quality::title(quality) + QStringLiteral("）...");
+    return QCoreApplication::translate("ExportJobRunner", "正在添加水印并编码（%1）...")
+        .arg(Quality::title(quality));
 }
 
 QString gridProgressMessage(double p, ExportQuality quality, Camera::GridLayout layout) {
@@ -137,7 +141,8 @@ void checkDestination(const OutputDestination& destination) {
     }
     // A fresh account has no download folder yet; a folder the user chose is never made up.
     if (destination == OutputDestination::defaultDestination() && !QDir().mkpath(destination.folder))
-        throw FileSystemError(QStringLiteral("无法创建输出目录: ") + destination.folder);
+        throw FileSystemError(QCoreApplication::translate("ExportJobRunner", "无法创建输出目录: ") +
+                              destination.folder);
 }
 
 ExportJobOutcome run(const ExportJobRequest& r, const ExportEngine& engine, const CancellationToken& cancel,
@@ -154,7 +159,8 @@ ExportJobOutcome run(const ExportJobRequest& r, const ExportEngine& engine, cons
         cancel.check();
         checkDestination(r.destination);
         if (toLibrary && !QDir().mkpath(leftovers.folder))
-            throw FileSystemError(QStringLiteral("无法创建临时文件夹: ") + leftovers.folder);
+            throw FileSystemError(QCoreApplication::translate("ExportJobRunner", "无法创建临时文件夹: ") +
+                                  leftovers.folder);
         ExportCallbacks callbacks;
         callbacks.cancel = cancel;
         ExportResult result;

@@ -9,6 +9,7 @@
 #include "ExportTimeline.h"
 #include "GPUVideoExporter.h"
 #include "ProcessingJob.h"
+#include "TranslatedText.h"
 #include "VideoExportPreparer.h"
 
 #include <QString>
@@ -73,8 +74,10 @@ ExportJobOutcome run(const ExportJobRequest& request, const ExportEngine& engine
 // folder is made when missing). Throws the error the user sees.
 void checkDestination(const OutputDestination& destination);
 
-inline const QString preparingMessage = QStringLiteral("正在准备导出...");
-inline const QString savingToLibraryMessage = QStringLiteral("正在保存到相册...");
+inline constexpr TranslatedText preparingMessage{"ExportJobRunner",
+                                                 QT_TRANSLATE_NOOP("ExportJobRunner", "正在准备导出...")};
+inline constexpr TranslatedText savingToLibraryMessage{
+    "ExportJobRunner", QT_TRANSLATE_NOOP("ExportJobRunner", "正在保存到相册...")};
 // The progress at which a grid's composition, and a join's merging, give way to encoding.
 inline constexpr double gridEncodingStart = 0.7;
 inline constexpr double continuousEncodingStart = 0.4;

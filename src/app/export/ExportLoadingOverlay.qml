@@ -16,7 +16,7 @@ Rectangle {
 
     color: Theme.window
     Accessible.role: Accessible.Dialog
-    Accessible.name: "正在导出"
+    Accessible.name: qsTr("正在导出")
 
     Rectangle {
         id: card
@@ -100,7 +100,7 @@ Rectangle {
                             Behavior on width { NumberAnimation { duration: Theme.motionFast } }
                         }
                         Accessible.role: Accessible.ProgressBar
-                        Accessible.name: "导出进度 " + UiText.percent(overlay.progress)
+                        Accessible.name: qsTr("导出进度 %1").arg(UiText.percent(overlay.progress))
                     }
                     ThemedText {
                         objectName: "exportPercent"
@@ -114,7 +114,7 @@ Rectangle {
             }
 
             ThemedText {
-                text: "导出需要重新编码整段视频，请耐心等待"
+                text: qsTr("导出需要重新编码整段视频，请耐心等待")
                 textStyle: "footnote"
                 tertiary: true
                 horizontalAlignment: Text.AlignHCenter
@@ -124,7 +124,7 @@ Rectangle {
             }
             ActionButton {
                 objectName: "cancelExportButton"
-                text: "取消导出"
+                text: qsTr("取消导出")
                 kind: "danger"
                 Layout.alignment: Qt.AlignHCenter
                 Layout.topMargin: Theme.spaceS

@@ -5,6 +5,7 @@
 #include "MinuteGroups.h"
 #include "VideoSegmentPlaylist.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -159,10 +160,10 @@ QString aroundEventFileName(const TeslaClipEvent& event, CameraAngle camera, Ins
 
 QString emptyPlanMessage(const ExportSelection& s) {
     if (s.continuousPlaylistSteps.empty())
-        return QStringLiteral("请先选择要导出的视频");
+        return QCoreApplication::translate("ExportOrchestration", "请先选择要导出的视频");
     if (isRangeValid(s))
-        return QStringLiteral("选区无效，请重新设置起点和终点");
-    return QStringLiteral("当前回放没有可导出的视频");
+        return QCoreApplication::translate("ExportOrchestration", "选区无效，请重新设置起点和终点");
+    return QCoreApplication::translate("ExportOrchestration", "当前回放没有可导出的视频");
 }
 
 QString exportingFileName(const ExportSelection& s) {
@@ -185,7 +186,7 @@ QString exportingFileName(const ExportSelection& s) {
         return s.job->video.fileName;
     if (s.selectedVideo)
         return s.selectedVideo->fileName;
-    return QStringLiteral("视频");
+    return QCoreApplication::translate("ExportOrchestration", "视频");
 }
 
 QString outputFileName(const ExportPlan& plan, const QString& exportingFileName) {

@@ -6,6 +6,7 @@
 #include "MetadataParserError.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFuture>
 #include <QGuiApplication>
@@ -114,8 +115,10 @@ void ExportResultController::onItemStatus() {
         assign(isReady_, true, &ExportResultController::isReadyChanged);
     } else if (status == Status::failed) {
         assign(isReady_, false, &ExportResultController::isReadyChanged);
-        const QString message = QFileInfo::exists(videoPath()) ? QStringLiteral("无法播放导出的视频")
-                                                               : QStringLiteral("导出的视频已不在原位置");
+        const QString message =
+            QFileInfo::exists(videoPath())
+                ? QCoreApplication::translate("ExportResultController", "无法播放导出的视频")
+                : QCoreApplication::translate("ExportResultController", "导出的视频已不在原位置");
         assign(videoUnavailableMessage_, message, &ExportResultController::videoUnavailableMessageChanged);
     }
 }
@@ -194,7 +197,7 @@ void ExportResultController::captureCurrentFrame() {
     assign(isPlaying_, false, &ExportResultController::isPlayingChanged);
     assign(isCapturing_, true, &ExportResultController::isCapturingChanged);
     assign(captureError_, QString(), &ExportResultController::captureErrorChanged);
-    assign(operationErrorTitle_, QStringLiteral("截图失败"),
+    assign(operationErrorTitle_, QCoreApplication::translate("ExportResultController", "截图失败"),
            &ExportResultController::operationErrorTitleChanged);
     const double playerTime = isReady_ ? player_->currentTime() : std::nan("");
     const double time = FrameCapture::captureTime(playerTime, currentTime_, duration_);
@@ -219,7 +222,9 @@ void ExportResultController::finishCapture(const ExportedFrameCapture& capture, 
     if (error.isEmpty() && !capture.image.isNull())
         captures_->append(capture, thumbnail);
     else
-        assign(captureError_, error.isEmpty() ? QStringLiteral("无法读取画面") : error,
+        assign(captureError_,
+               error.isEmpty() ? QCoreApplication::translate("ExportResultController", "无法读取画面")
+                               : error,
                &ExportResultController::captureErrorChanged);
     assign(isCapturing_, false, &ExportResultController::isCapturingChanged);
 }
@@ -233,7 +238,7 @@ void ExportResultController::saveAllCaptures() {
         return;
     assign(isSavingCaptures_, true, &ExportResultController::isSavingCapturesChanged);
     assign(saveMessage_, QString(), &ExportResultController::saveMessageChanged);
-    assign(operationErrorTitle_, QStringLiteral("保存失败"),
+    assign(operationErrorTitle_, QCoreApplication::translate("ExportResultController", "保存失败"),
            &ExportResultController::operationErrorTitleChanged);
     QtConcurrent::run(AppPools::files(), [captures = captures_->captures(),
                                           destination = captureDestination(), timeline = captureTimeline()] {

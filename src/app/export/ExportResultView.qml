@@ -69,7 +69,7 @@ Rectangle {
             }
             ActionButton {
                 objectName: "doneButton"
-                text: "完成"
+                text: qsTr("完成")
                 kind: "prominent"
                 Layout.minimumWidth: Theme.buttonMinWidth
                 onClicked: root.doneRequested()
@@ -91,7 +91,7 @@ Rectangle {
             ActionButton {
                 objectName: "copyPathButton"
                 property bool copied: false
-                text: copied ? "已复制" : "复制路径"
+                text: copied ? qsTr("已复制") : qsTr("复制路径")
                 iconName: copied ? "check" : "content_copy"
                 kind: "plain"
                 onClicked: { page.copyPath(); copied = true }
@@ -140,7 +140,7 @@ Rectangle {
                 objectName: "playPauseButton"
                 iconName: page.isPlaying ? "pause" : "play_arrow"
                 iconSize: Theme.iconSizeControl
-                accessibleName: page.isPlaying ? "暂停" : "播放"
+                accessibleName: page.isPlaying ? qsTr("暂停") : qsTr("播放")
                 enabled: page.isReady
                 onClicked: page.togglePlayback()
             }
@@ -163,14 +163,14 @@ Rectangle {
             IconButton {
                 objectName: "previousFrameButton"
                 iconName: "skip_previous"
-                accessibleName: "上一帧"
+                accessibleName: qsTr("上一帧")
                 enabled: page.isReady
                 onClicked: page.stepFrame(-1)
             }
             IconButton {
                 objectName: "nextFrameButton"
                 iconName: "skip_next"
-                accessibleName: "下一帧"
+                accessibleName: qsTr("下一帧")
                 enabled: page.isReady
                 onClicked: page.stepFrame(1)
             }
@@ -196,7 +196,7 @@ Rectangle {
                     Layout.fillWidth: true
                     ActionButton {
                         objectName: "captureButton"
-                        text: "截图"
+                        text: qsTr("截图")
                         iconName: "photo_camera"
                         busy: page.isCapturing
                         enabled: !page.isCapturing && page.isReady
@@ -205,7 +205,7 @@ Rectangle {
                     ThemedText {
                         objectName: "captureCount"
                         visible: page.captures.count > 0
-                        text: page.captures.count + " 张截图"
+                        text: qsTr("%1 张截图").arg(page.captures.count)
                         secondary: true
                         Layout.leftMargin: Theme.spaceXs
                     }
@@ -226,7 +226,7 @@ Rectangle {
                     ActionButton {
                         objectName: "saveAllButton"
                         visible: page.captures.count > 0
-                        text: "全部保存"
+                        text: qsTr("全部保存")
                         iconName: "download"
                         busy: page.isSavingCaptures
                         enabled: !page.isSavingCaptures
@@ -250,8 +250,8 @@ Rectangle {
                         }
                         ColumnLayout {
                             spacing: Theme.spaceXxs
-                            ThemedText { text: "还没有截图"; textStyle: "headline"; secondary: true }
-                            ThemedText { text: "定位到需要的画面后点击“截图”"; textStyle: "footnote"; tertiary: true }
+                            ThemedText { text: qsTr("还没有截图"); textStyle: "headline"; secondary: true }
+                            ThemedText { text: qsTr("定位到需要的画面后点击“截图”"); textStyle: "footnote"; tertiary: true }
                         }
                     }
                 }

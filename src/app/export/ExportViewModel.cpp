@@ -10,6 +10,7 @@
 #include "OwnedFiles.h"
 #include "PhotosLibraryExporter.h"
 #include "PreviewViewModel.h"
+#include "TranslatedText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,8 +30,9 @@ struct ExportViewModel::Task {
 };
 
 namespace {
-const QString cancelledStatus = QStringLiteral("已取消导出");
-const QString failedStatus = QStringLiteral("导出失败");
+constexpr TranslatedText cancelledStatus{"ExportViewModel",
+                                         QT_TRANSLATE_NOOP("ExportViewModel", "已取消导出")};
+constexpr TranslatedText failedStatus{"ExportViewModel", QT_TRANSLATE_NOOP("ExportViewModel", "导出失败")};
 
 bool sameJobs(const std::vector<ProcessingJob>& a, const std::vector<ProcessingJob>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
@@ -81,12 +83,14 @@ QString ExportViewModel::outputLocationOption() const {
 }
 
 QString ExportViewModel::outputFolderDisplayPath() const {
-    return settings_.outputDestination.isFolder() ? localizedFolderPath(settings_.outputDestination.folder)
-                                                  : QStringLiteral("系统相册");
+    return settings_.outputDestination.isFolder()
+               ? localizedFolderPath(settings_.outputDestination.folder)
+               : QCoreApplication::translate("ExportViewModel", "系统相册");
 }
 
 QString ExportViewModel::photosLibraryHint() const {
-    return QStringLiteral("即“图片”文件夹：") + localizedFolderPath(PhotosLibraryExporter::libraryFolder());
+    return QCoreApplication::translate("ExportViewModel", "即“图片”文件夹：") +
+           localizedFolderPath(PhotosLibraryExporter::libraryFolder());
 }
 
 void ExportViewModel::setOutputDestination(const OutputDestination& destination) {
@@ -192,7 +196,7 @@ void ExportViewModel::startAroundEventExport() {
     const ExportSelection current = selection();
     const auto moment = preview_.eventMoment();
     if (!moment || !current.selectedEvent || current.videos.empty()) {
-        messages_.setError(QStringLiteral("这个事件没有记录事件时刻"));
+        messages_.setError(QCoreApplication::translate("ExportViewModel", "这个事件没有记录事件时刻"));
         return;
     }
     const ExportRequest request = ExportOrchestration::aroundEventRequest(current);
@@ -214,7 +218,8 @@ void ExportViewModel::startAroundEventExport() {
             const ExportPlan plan =
                 range ? ExportPlanner::plan(ranged, playlist.steps, durations) : ExportPlan{};
             if (plan.isEmpty()) {
-                messages_.setError(QStringLiteral("事件时刻前后没有可导出的录像"));
+                messages_.setError(
+                    QCoreApplication::translate("ExportViewModel", "事件时刻前后没有可导出的录像"));
                 return;
             }
             startPlan(current, plan,
@@ -318,10 +323,12 @@ void ExportViewModel::finishExport(const std::shared_ptr<Task>& task) {
     case ProcessingStatus::Kind::completed:
         setExportResult(
             Result{outcome.deliveredPath, task->request.destination, outcome.startDate, outcome.timeline});
-        messages_.setStatus((toLibrary ? QStringLiteral("已保存到相册：") : QStringLiteral("导出完成：")) +
+        messages_.setStatus((toLibrary ? QCoreApplication::translate("ExportViewModel", "已保存到相册：")
+                                       : QCoreApplication::translate("ExportViewModel", "导出完成：")) +
                             task->exportingFileName);
-        messages_.setSuccess(toLibrary ? QStringLiteral("视频已成功保存到系统相册")
-                                       : QStringLiteral("视频已成功导出"));
+        messages_.setSuccess(toLibrary
+                                 ? QCoreApplication::translate("ExportViewModel", "视频已成功保存到系统相册")
+                                 : QCoreApplication::translate("ExportViewModel", "视频已成功导出"));
         break;
     case ProcessingStatus::Kind::cancelled:
         messages_.setStatus(cancelledStatus);

@@ -10,6 +10,7 @@
 #include "ProcessingJob.h"
 #include "ViewModelServices.h"
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QUrl>
 #include <QVariant>
@@ -171,7 +172,7 @@ private:
     std::shared_ptr<Task> task_;
     bool isProcessing_ = false;
     std::vector<ProcessingJob> jobs_;
-    QString exportStatusMessage_ = QStringLiteral("正在导出视频");
+    QString exportStatusMessage_ = QCoreApplication::translate("ExportViewModel", "正在导出视频");
     bool exportIsIndeterminate_ = false;
     std::optional<Result> result_;
     QString openOutputButtonTitle_;

@@ -21,7 +21,7 @@ RowLayout {
         spacing: Theme.spaceXxs
         Layout.fillWidth: true
         ThemedText {
-            text: "视频片段"
+            text: qsTr("视频片段")
             textStyle: "title2"
             elide: Text.ElideRight
             Accessible.role: Accessible.Heading
@@ -41,13 +41,13 @@ RowLayout {
     ActionButton {
         objectName: "cancelDeleteButton"
         visible: header.controls === ContentViewState.DeleteSelectionControls
-        text: "取消"
+        text: qsTr("取消")
         onClicked: header.library.cancelDeleteSelection()
     }
     ActionButton {
         objectName: "selectAllButton"
         visible: header.controls === ContentViewState.DeleteSelectionControls
-        text: header.library.allEventsSelectedForDeletion ? "取消全选" : "全选"
+        text: header.library.allEventsSelectedForDeletion ? qsTr("取消全选") : qsTr("全选")
         onClicked: header.library.toggleSelectAllEventsForDeletion()
     }
     ActionButton {
@@ -65,7 +65,7 @@ RowLayout {
     ActionButton {
         objectName: "cancelMergeButton"
         visible: header.controls === ContentViewState.MergeSelectionControls
-        text: "取消"
+        text: qsTr("取消")
         onClicked: header.merge.cancelMergeSelection()
     }
     ActionButton {
@@ -82,14 +82,14 @@ RowLayout {
     ActionButton {
         objectName: "startMergeButton"
         visible: header.screenState.offersMergeSelection
-        text: "拼接"
+        text: qsTr("拼接")
         iconName: "library_add"
         onClicked: header.merge.startMergeSelection()
     }
     ActionButton {
         objectName: "startDeleteButton"
         visible: header.controls === ContentViewState.ActionControls
-        text: "批量删除"
+        text: qsTr("批量删除")
         iconName: "delete_outline"
         onClicked: header.library.startDeleteSelection()
     }

@@ -11,7 +11,7 @@ RowLayout {
 
     spacing: Theme.spaceS
     Accessible.role: Accessible.Heading
-    Accessible.name: title + "，" + count + " 个"
+    Accessible.name: qsTr("%1，%2 个").arg(title).arg(count)
 
     ThemedText {
         text: header.title

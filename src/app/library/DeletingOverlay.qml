@@ -12,7 +12,7 @@ BlockingOverlay {
     ThemedText {
         objectName: "deletingTitle"
         Accessible.role: Accessible.AlertMessage
-        text: "正在删除视频片段"
+        text: qsTr("正在删除视频片段")
         textStyle: "headline"
         horizontalAlignment: Text.AlignHCenter
         wrapMode: Text.Wrap
@@ -26,7 +26,7 @@ BlockingOverlay {
         Layout.fillWidth: true
     }
     ThemedText {
-        text: "请勿关闭应用或拔出 TeslaCam U 盘"
+        text: qsTr("请勿关闭应用或拔出 TeslaCam U 盘")
         textStyle: "footnote"
         color: Theme.warning
         horizontalAlignment: Text.AlignHCenter

@@ -11,7 +11,7 @@ Item {
     property string hint
 
     Accessible.role: Accessible.StaticText
-    Accessible.name: title + (hint.length > 0 ? "。" + hint : "")
+    Accessible.name: title + (hint.length > 0 ? qsTr("。") + hint : "")
 
     ColumnLayout {
         anchors.centerIn: parent

@@ -28,7 +28,7 @@ ColumnLayout {
         visible: browser.library.eventsInSelectedCategory.count === 0
         iconName: "videocam_off"
         title: WindowText.emptyCategoryTitle(browser.library.categoryDisplayName(browser.screenState.categorySelection))
-        hint: "该分类中暂时没有可播放的视频"
+        hint: qsTr("该分类中暂时没有可播放的视频")
         Layout.fillWidth: true
         Layout.fillHeight: true
     }

@@ -31,8 +31,8 @@ AbstractButton {
     padding: Theme.spaceS
     implicitHeight: implicitContentHeight + topPadding + bottomPadding
     Accessible.role: selectionMode !== ContentViewState.OpenCards ? Accessible.CheckBox : Accessible.Button
-    Accessible.name: timeRangeTitle + (isEncrypted ? "，已加密" : "") + (reasonText.length > 0 ? "，" + reasonText : "")
-                     + (locationLine.length > 0 ? "，" + locationLine : "")
+    Accessible.name: timeRangeTitle + (isEncrypted ? qsTr("，已加密") : "") + (reasonText.length > 0 ? qsTr("，") + reasonText : "")
+                     + (locationLine.length > 0 ? qsTr("，") + locationLine : "")
     Accessible.checkable: selectionMode !== ContentViewState.OpenCards
     Accessible.checked: marked
     Accessible.onPressAction: clicked()
@@ -70,7 +70,7 @@ AbstractButton {
                         color: Theme.videoForeground
                     }
                     Text {
-                        text: "已加密"
+                        text: qsTr("已加密")
                         font.family: Theme.fontFamily
                         font.pixelSize: Theme.captionSize
                         color: Theme.videoForeground

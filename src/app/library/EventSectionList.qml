@@ -31,7 +31,7 @@ ListView {
     cacheBuffer: height
     bottomMargin: Theme.spaceXl
     Accessible.role: Accessible.List
-    Accessible.name: "视频片段"
+    Accessible.name: qsTr("视频片段")
     ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
 
     delegate: ColumnLayout {

@@ -3,6 +3,7 @@
 #include "EventThumbnailLoader.h"
 #include "EventThumbnailSource.h"
 
+#include <QCoreApplication>
 #include <QRunnable>
 #include <atomic>
 
@@ -111,7 +112,7 @@ QQuickImageResponse* EventThumbnailProvider::requestImageResponse(const QString&
     };
     const std::optional<TeslaClipEvent> event = EventThumbnailSource::parse(id);
     if (!event)
-        return answerLater({}, QStringLiteral("无法生成预览"));
+        return answerLater({}, QCoreApplication::translate("EventThumbnailProvider", "无法生成预览"));
     {
         QMutexLocker lock(&shared_->mutex);
         if (const QImage* cached = shared_->cache.object(id))
@@ -128,7 +129,7 @@ QQuickImageResponse* EventThumbnailProvider::requestImageResponse(const QString&
         } catch (const std::exception&) {
         }
         if (image.isNull()) {
-            deliver(*request, {}, QStringLiteral("无法生成预览"));
+            deliver(*request, {}, QCoreApplication::translate("EventThumbnailProvider", "无法生成预览"));
             return;
         }
         {

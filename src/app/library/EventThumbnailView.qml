@@ -18,8 +18,8 @@ Item {
     implicitWidth: Theme.thumbnailWidth
     implicitHeight: Theme.thumbnailHeight
     Accessible.role: Accessible.Graphic
-    Accessible.name: picture.status === Image.Error ? "无法生成预览"
-                   : durationProbe.duration > 0 ? "视频时长 " + UiText.elapsed(durationProbe.duration) : "视频缩略图"
+    Accessible.name: picture.status === Image.Error ? qsTr("无法生成预览")
+                   : durationProbe.duration > 0 ? qsTr("视频时长 %1").arg(UiText.elapsed(durationProbe.duration)) : qsTr("视频缩略图")
 
     Rectangle {
         anchors.fill: parent
@@ -59,7 +59,7 @@ Item {
             Layout.alignment: Qt.AlignHCenter
         }
         Text {
-            text: "无法生成预览"
+            text: qsTr("无法生成预览")
             color: Theme.videoForegroundSecondary
             font.family: Theme.fontFamily
             font.pixelSize: Theme.captionSize

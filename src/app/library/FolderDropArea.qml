@@ -37,7 +37,7 @@ DropArea {
                 Layout.alignment: Qt.AlignHCenter
             }
             ThemedText {
-                text: "松开以导入 TeslaCam 文件夹"
+                text: qsTr("松开以导入 TeslaCam 文件夹")
                 textStyle: "title3"
                 color: Theme.accent
                 Layout.alignment: Qt.AlignHCenter

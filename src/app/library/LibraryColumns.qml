@@ -42,6 +42,7 @@ RowLayout {
             exporter: columns.viewModel.exporter
             preview: columns.viewModel.preview
             messages: columns.viewModel.messages
+            language: columns.viewModel.language
             onImportRequested: columns.importRequested()
             onChangeOutputRequested: columns.changeOutputRequested()
             onAboutRequested: columns.aboutRequested()
@@ -75,7 +76,7 @@ RowLayout {
                 SegmentedPicker {
                     objectName: "categoryPicker"
                     visible: columns.imported
-                    accessibleName: "片段类型"
+                    accessibleName: qsTr("片段类型")
                     options: columns.screenState.categoryOptions
                     currentValue: columns.screenState.categorySelection
                     onChosen: (value) => columns.viewModel.library.selectCategory(value)
@@ -87,8 +88,8 @@ RowLayout {
                 objectName: "firstRun"
                 visible: !columns.imported
                 iconName: "video_library"
-                title: "请先在左侧选择 TeslaCam 文件夹"
-                hint: "导入后会显示片段列表，选中视频后可预览播放"
+                title: qsTr("请先在左侧选择 TeslaCam 文件夹")
+                hint: qsTr("导入后会显示片段列表，选中视频后可预览播放")
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 Layout.bottomMargin: Theme.toolbarHeight

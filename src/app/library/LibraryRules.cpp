@@ -1,6 +1,7 @@
 #include "LibraryRules.h"
 
 #include "DirectoryListing.h"
+#include "TranslatedText.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -10,7 +11,7 @@
 namespace orvane::LibraryRules {
 
 namespace {
-const QString recentSessionTitle = QStringLiteral("最近回放");
+constexpr TranslatedText recentSessionTitle{"LibraryRules", QT_TRANSLATE_NOOP("LibraryRules", "最近回放")};
 const QString separator = QStringLiteral(" · ");
 constexpr qint64 millisecondsPerSecond = 1000;
 
@@ -94,7 +95,7 @@ QString scannedStatus(const EventsByCategory& events) {
     int total = 0;
     for (const auto& [category, list] : events)
         total += int(list.size());
-    return QStringLiteral("已扫描 ") + QString::number(total) + QStringLiteral(" 个片段，请选择要处理的录像");
+    return QCoreApplication::translate("LibraryRules", "已扫描 %1 个片段，请选择要处理的录像").arg(total);
 }
 
 QString eventTimeTitle(const TeslaClipEvent& event, const QLocale& locale) {
@@ -111,26 +112,29 @@ QString eventTimeTitle(const TeslaClipEvent& event, const QLocale& locale) {
 
 QString loadedEventStatus(const TeslaClipEvent& event, int loadedFiles, const QLocale& locale) {
     return Category::displayName(event.category) + separator + eventTimeTitle(event, locale) + separator +
-           QString::number(loadedFiles) + QStringLiteral(" 个视频");
+           QCoreApplication::translate("LibraryRules", "%1 个视频").arg(loadedFiles);
 }
 
 QString noMatchingVideoStatus(const TeslaClipEvent& event, const QLocale& locale) {
-    return eventTimeTitle(event, locale) + separator + QStringLiteral("当前摄像头无匹配视频");
+    return eventTimeTitle(event, locale) + separator +
+           QCoreApplication::translate("LibraryRules", "当前摄像头无匹配视频");
 }
 
 QString photosLibraryStatus() {
-    return QStringLiteral("输出位置：系统相册");
+    return QCoreApplication::translate("LibraryRules", "输出位置：系统相册");
 }
 
 QString outputDirectoryStatus(const OutputDestination& destination) {
-    return QStringLiteral("输出目录: ") +
-           (destination.isFolder() ? localizedFolderPath(destination.folder) : QStringLiteral("系统相册"));
+    return QCoreApplication::translate("LibraryRules", "输出目录: ") +
+           (destination.isFolder() ? localizedFolderPath(destination.folder)
+                                   : QCoreApplication::translate("LibraryRules", "系统相册"));
 }
 
 QString openOutputButtonTitle(const std::optional<OutputDestination>& resultDestination,
                               const OutputDestination& settingsDestination) {
     const OutputDestination& destination = resultDestination ? *resultDestination : settingsDestination;
-    return destination.isFolder() ? QStringLiteral("打开输出目录") : QStringLiteral("打开相册");
+    return destination.isFolder() ? QCoreApplication::translate("LibraryRules", "打开输出目录")
+                                  : QCoreApplication::translate("LibraryRules", "打开相册");
 }
 
 QSet<QUuid> toggledSelectAll(const std::vector<TeslaClipEvent>& events, const QSet<QUuid>& selected) {
@@ -146,8 +150,9 @@ QSet<QUuid> toggledSelectAll(const std::vector<TeslaClipEvent>& events, const QS
 }
 
 QString deletedStatus(int events, int files) {
-    return QStringLiteral("已将 ") + QString::number(events) + QStringLiteral(" 个片段的 ") +
-           QString::number(files) + QStringLiteral(" 个源视频移到废纸篓");
+    return QCoreApplication::translate("LibraryRules", "已将 %1 个片段的 %2 个源视频移到废纸篓")
+        .arg(events)
+        .arg(files);
 }
 
 } // namespace orvane::LibraryRules

@@ -7,6 +7,7 @@
 #include "MetadataParser.h"
 #include "TeslaClipEvent.h"
 #include "TeslaVideoFile.h"
+#include "TranslatedText.h"
 
 #include <QLocale>
 #include <QSet>
@@ -33,16 +34,27 @@ std::optional<ClipCategory> preferredCategory(const EventsByCategory& events);
 // The front camera's file, else back, the repeaters, the pillars; else the first file.
 std::optional<TeslaVideoFile> preferredExportVideo(const std::vector<TeslaVideoFile>& files);
 
-inline const QString startMessage = QStringLiteral("选择 TeslaCam 文件夹开始");
-inline const QString onlyFilesMessage = QStringLiteral("请选择文件夹，而不是单个视频文件。");
-inline const QString insideDriveMessage = QStringLiteral(
-    "请选择 TeslaCam 根目录，不要选择 RecentClips、SentryClips、SavedClips 或其中的片段文件夹。");
-inline const QString notRecognisedMessage =
-    QStringLiteral("未识别为 TeslaCam 文件夹，请选择包含 RecentClips、SentryClips、SavedClips 的根目录。");
-inline const QString noClipsMessage =
-    QStringLiteral("所选文件夹中没有找到视频片段，请重新选择正确的 TeslaCam 文件夹。");
-inline const QString importFailedStatus = QStringLiteral("导入失败");
-inline const QString loadFailedStatus = QStringLiteral("加载片段失败");
+inline constexpr TranslatedText startMessage{"LibraryRules",
+                                             QT_TRANSLATE_NOOP("LibraryRules", "选择 TeslaCam 文件夹开始")};
+inline constexpr TranslatedText onlyFilesMessage{
+    "LibraryRules", QT_TRANSLATE_NOOP("LibraryRules", "请选择文件夹，而不是单个视频文件。")};
+inline constexpr TranslatedText insideDriveMessage{
+    "LibraryRules",
+    QT_TRANSLATE_NOOP(
+        "LibraryRules",
+        "请选择 TeslaCam 根目录，不要选择 RecentClips、SentryClips、SavedClips 或其中的片段文件夹。")};
+inline constexpr TranslatedText notRecognisedMessage{
+    "LibraryRules",
+    QT_TRANSLATE_NOOP(
+        "LibraryRules",
+        "未识别为 TeslaCam 文件夹，请选择包含 RecentClips、SentryClips、SavedClips 的根目录。")};
+inline constexpr TranslatedText noClipsMessage{
+    "LibraryRules",
+    QT_TRANSLATE_NOOP("LibraryRules", "所选文件夹中没有找到视频片段，请重新选择正确的 TeslaCam 文件夹。")};
+inline constexpr TranslatedText importFailedStatus{"LibraryRules",
+                                                   QT_TRANSLATE_NOOP("LibraryRules", "导入失败")};
+inline constexpr TranslatedText loadFailedStatus{"LibraryRules",
+                                                 QT_TRANSLATE_NOOP("LibraryRules", "加载片段失败")};
 
 // Whether a folder that is no drive root is part of one: a category folder or anything inside
 // one, or a clip folder (its name is a clip time). Judged from the text of the path.
@@ -60,12 +72,11 @@ ImportChoice checkImportChoice(const QStringList& paths);
 // "已扫描 N 个片段，请选择要处理的录像" for all events of all categories.
 QString scannedStatus(const EventsByCategory& events);
 // "最近回放" for a continuous session, else the event's start as a short date and a time.
-QString eventTimeTitle(const TeslaClipEvent& event, const QLocale& locale = QLocale::system());
+QString eventTimeTitle(const TeslaClipEvent& event, const QLocale& locale = QLocale());
 // Category · time title · "N 个视频".
-QString loadedEventStatus(const TeslaClipEvent& event, int loadedFiles,
-                          const QLocale& locale = QLocale::system());
+QString loadedEventStatus(const TeslaClipEvent& event, int loadedFiles, const QLocale& locale = QLocale());
 // Time title · "当前摄像头无匹配视频".
-QString noMatchingVideoStatus(const TeslaClipEvent& event, const QLocale& locale = QLocale::system());
+QString noMatchingVideoStatus(const TeslaClipEvent& event, const QLocale& locale = QLocale());
 
 // "输出位置：系统相册" after choosing the library; "输出目录: " + the folder otherwise.
 QString photosLibraryStatus();

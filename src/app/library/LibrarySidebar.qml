@@ -3,8 +3,8 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Orvane.App
 
-// The sidebar: import a TeslaCam folder, the export quality, the output destination, the speed unit, the status
-// line and the About row. The folder choosers and the sheet belong to the window.
+// The sidebar: import a TeslaCam folder, the export quality, the output destination, the speed unit, the
+// language, the status line and the About row. The folder choosers and the sheet belong to the window.
 Rectangle {
     id: sidebar
 
@@ -12,13 +12,14 @@ Rectangle {
     required property ExportViewModel exporter
     required property PreviewViewModel preview
     required property AppMessages messages
+    required property LanguageSetting language
     signal importRequested()
     signal changeOutputRequested()
     signal aboutRequested()
 
     color: Theme.surface
     Accessible.role: Accessible.Pane
-    Accessible.name: "侧边栏"
+    Accessible.name: qsTr("侧边栏")
 
     Rectangle {
         anchors.right: parent.right
@@ -27,10 +28,22 @@ Rectangle {
         color: Theme.separator
     }
 
-    ColumnLayout {
+    // Scrolls when the window is too low for every section (the smallest window in English).
+    Flickable {
+        id: scroller
         anchors.fill: parent
-        anchors.margins: Theme.spaceL
-        anchors.topMargin: Theme.spaceXl
+        contentHeight: content.height + Theme.spaceXl + Theme.spaceL
+        boundsBehavior: Flickable.StopAtBounds
+        clip: true
+    }
+
+    ColumnLayout {
+        id: content
+        parent: scroller.contentItem
+        x: Theme.spaceL
+        y: Theme.spaceXl
+        width: scroller.width - 2 * Theme.spaceL
+        height: Math.max(scroller.height - Theme.spaceXl - Theme.spaceL, implicitHeight)
         spacing: Theme.spaceXl
 
         ThemedText {
@@ -41,10 +54,10 @@ Rectangle {
         }
 
         SidebarSection {
-            title: "导入"
+            title: qsTr("导入")
             ActionButton {
                 objectName: "importButton"
-                text: "选择 TeslaCam 文件夹"
+                text: qsTr("选择 TeslaCam 文件夹")
                 iconName: "folder_open"
                 kind: "prominent"
                 busy: sidebar.library.isImporting
@@ -54,11 +67,11 @@ Rectangle {
         }
 
         SidebarSection {
-            title: "导出"
-            ThemedText { text: "清晰度"; textStyle: "footnote"; secondary: true }
+            title: qsTr("导出")
+            ThemedText { text: qsTr("清晰度"); textStyle: "footnote"; secondary: true }
             SegmentedPicker {
                 objectName: "qualityPicker"
-                accessibleName: "清晰度"
+                accessibleName: qsTr("清晰度")
                 options: WindowText.exportQualityOptions
                 currentValue: sidebar.exporter.exportQuality
                 Layout.fillWidth: true
@@ -75,7 +88,7 @@ Rectangle {
         }
 
         SidebarSection {
-            title: "输出"
+            title: qsTr("输出")
             RowLayout {
                 spacing: Theme.spaceXs + 2
                 Layout.fillWidth: true
@@ -104,7 +117,7 @@ Rectangle {
             }
             SegmentedPicker {
                 objectName: "outputPicker"
-                accessibleName: "输出位置"
+                accessibleName: qsTr("输出位置")
                 options: WindowText.outputLocationOptions
                 currentValue: sidebar.exporter.outputLocationOption
                 Layout.fillWidth: true
@@ -113,7 +126,7 @@ Rectangle {
             ActionButton {
                 objectName: "changeOutputButton"
                 visible: sidebar.exporter.outputDestinationKind === "folder"
-                text: "更改目录"
+                text: qsTr("更改目录")
                 iconName: "drive_folder_upload"
                 Layout.fillWidth: true
                 onClicked: sidebar.changeOutputRequested()
@@ -121,14 +134,34 @@ Rectangle {
         }
 
         SidebarSection {
-            title: "仪表盘"
+            title: qsTr("仪表盘")
             SegmentedPicker {
                 objectName: "speedUnitPicker"
-                accessibleName: "速度单位"
+                accessibleName: qsTr("速度单位")
                 options: WindowText.speedUnitOptions
                 currentValue: sidebar.preview.speedUnit
                 Layout.fillWidth: true
                 onChosen: (value) => sidebar.preview.speedUnit = value
+            }
+        }
+
+        SidebarSection {
+            title: qsTr("语言")
+            SegmentedPicker {
+                objectName: "languagePicker"
+                accessibleName: qsTr("语言")
+                options: sidebar.language.options
+                currentValue: sidebar.language.choice
+                Layout.fillWidth: true
+                onChosen: (value) => sidebar.language.choice = value
+            }
+            ThemedText {
+                objectName: "languageRestartNote"
+                visible: sidebar.language.needsRestart
+                text: qsTr("重新启动 Orvane 后生效")
+                textStyle: "caption"
+                tertiary: true
+                Layout.fillWidth: true
             }
         }
 
@@ -147,7 +180,7 @@ Rectangle {
         }
         ActionButton {
             objectName: "aboutButton"
-            text: "关于"
+            text: qsTr("关于")
             iconName: "info_outline"
             kind: "plain"
             Layout.alignment: Qt.AlignLeft

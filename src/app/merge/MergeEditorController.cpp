@@ -9,6 +9,7 @@
 #include "PreviewPageController.h"
 #include "VideoPreviewController.h"
 
+#include <QCoreApplication>
 #include <QScopedValueRollback>
 #include <algorithm>
 
@@ -132,41 +133,48 @@ double MergeEditorController::reviewCurrentTime() const {
 
 QString MergeEditorController::title() const {
     if (isReviewPage())
-        return QStringLiteral("拼接画面预览");
-    return QStringLiteral("选择第 ") + QString::number(stepIndex_ + 1) + QStringLiteral(" 段时段");
+        return QCoreApplication::translate("MergeEditorController", "拼接画面预览");
+    return QCoreApplication::translate("MergeEditorController", "选择第 %1 段时段").arg(stepIndex_ + 1);
 }
 
 QString MergeEditorController::hint() const {
-    return isReviewPage() ? QStringLiteral("检查片段顺序和衔接效果，然后开始拼接")
-                          : QStringLiteral("拖动进度条定位画面，再记录开始和结束位置");
+    return isReviewPage()
+               ? QCoreApplication::translate("MergeEditorController", "检查片段顺序和衔接效果，然后开始拼接")
+               : QCoreApplication::translate("MergeEditorController",
+                                             "拖动进度条定位画面，再记录开始和结束位置");
 }
 
 QString MergeEditorController::footerText() const {
-    return QString::number(itemCount()) + QStringLiteral(" 段 · 成品约 ") +
-           PlaybackTimeFormat::format(totalSelectedDuration());
+    return QCoreApplication::translate("MergeEditorController", "%1 段 · 成品约 %2")
+        .arg(QString::number(itemCount()), PlaybackTimeFormat::format(totalSelectedDuration()));
 }
 
 QString MergeEditorController::actionTitle() const {
     if (isReviewPage())
-        return QStringLiteral("开始拼接");
-    return stepIndex_ + 1 < itemCount() ? QStringLiteral("下一段") : QStringLiteral("查看拼接预览");
+        return QCoreApplication::translate("MergeEditorController", "开始拼接");
+    return stepIndex_ + 1 < itemCount()
+               ? QCoreApplication::translate("MergeEditorController", "下一段")
+               : QCoreApplication::translate("MergeEditorController", "查看拼接预览");
 }
 
 QString MergeEditorController::rangeStartTitle() const {
-    return QStringLiteral("开始 ") + PlaybackTimeFormat::format(preview() ? preview()->currentTime() : 0);
+    return QCoreApplication::translate("MergeEditorController", "开始 %1")
+        .arg(PlaybackTimeFormat::format(preview() ? preview()->currentTime() : 0));
 }
 
 QString MergeEditorController::rangeEndTitle() const {
-    return QStringLiteral("结束 ") + PlaybackTimeFormat::format(preview() ? preview()->currentTime() : 0);
+    return QCoreApplication::translate("MergeEditorController", "结束 %1")
+        .arg(PlaybackTimeFormat::format(preview() ? preview()->currentTime() : 0));
 }
 
 QString MergeEditorController::keptText() const {
     const VideoMergeItem* item = previewItem();
-    return QStringLiteral("保留 ") + PlaybackTimeFormat::format(item ? keptLength(*item) : 0);
+    return QCoreApplication::translate("MergeEditorController", "保留 %1")
+        .arg(PlaybackTimeFormat::format(item ? keptLength(*item) : 0));
 }
 
 QString MergeEditorController::reviewItemTitle(int number) {
-    return QStringLiteral("片段 ") + QString::number(number);
+    return QCoreApplication::translate("MergeEditorController", "片段 %1").arg(number);
 }
 
 QString MergeEditorController::rangeText(double rangeStart, double rangeEnd) {
@@ -175,8 +183,9 @@ QString MergeEditorController::rangeText(double rangeStart, double rangeEnd) {
 }
 
 QString MergeEditorController::keptRangeText(double rangeStart, double rangeEnd) {
-    return rangeText(rangeStart, rangeEnd) + QStringLiteral(" · 保留 ") +
-           PlaybackTimeFormat::format(std::max(rangeEnd - rangeStart, 0.0));
+    return QCoreApplication::translate("MergeEditorController", "%1 · 保留 %2")
+        .arg(rangeText(rangeStart, rangeEnd),
+             PlaybackTimeFormat::format(std::max(rangeEnd - rangeStart, 0.0)));
 }
 
 // --- Pages and loading ---

@@ -13,7 +13,7 @@ RowLayout {
 
     ActionButton {
         objectName: "mergeBackButton"
-        text: "返回"
+        text: qsTr("返回")
         iconName: "chevron_left"
         kind: "plain"
         focusPolicy: Qt.TabFocus

@@ -19,7 +19,7 @@ RowLayout {
         objectName: "mergePlayButton"
         iconName: bar.player && bar.player.isPlaying ? "pause" : "play_arrow"
         iconSize: Theme.iconSizeControl
-        accessibleName: bar.player && bar.player.isPlaying ? "暂停" : "播放"
+        accessibleName: bar.player && bar.player.isPlaying ? qsTr("暂停") : qsTr("播放")
         focusPolicy: Qt.TabFocus
         enabled: bar.editor.hasPreviewItem
         onClicked: bar.editor.togglePreviewPlayback()
@@ -38,7 +38,7 @@ RowLayout {
         markEnd: bar.review ? NaN : bar.editor.previewRangeEnd
         focusPolicy: Qt.TabFocus
         enabled: bar.editor.hasPreviewItem && bar.length > 0
-        Accessible.name: bar.review ? "拼接预览位置" : "片段位置"
+        Accessible.name: bar.review ? qsTr("拼接预览位置") : qsTr("片段位置")
         Layout.fillWidth: true
         onScrubStarted: if (!bar.review) bar.editor.beginScrub()
         onScrubbedTo: (t) => bar.review ? bar.editor.seekReview(t) : bar.editor.scrub(t)

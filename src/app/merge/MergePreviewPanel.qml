@@ -19,13 +19,13 @@ Item {
         anchors.centerIn: parent
         source: panel.merge.mergePreview
         Accessible.role: Accessible.Graphic
-        Accessible.name: "拼接预览画面"
+        Accessible.name: qsTr("拼接预览画面")
 
         NoVideoNote {
             objectName: "noPreviewItem"
             anchors.centerIn: parent
             visible: !panel.editor.hasPreviewItem
-            text: "暂无可预览片段"
+            text: qsTr("暂无可预览片段")
         }
         Spinner {
             anchors.centerIn: parent

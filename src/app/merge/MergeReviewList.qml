@@ -71,7 +71,7 @@ ListView {
             IconButton {
                 objectName: "moveUp_" + row.number
                 iconName: "arrow_upward"
-                accessibleName: "上移" + list.editor.reviewItemTitle(row.number)
+                accessibleName: qsTr("上移%1").arg(list.editor.reviewItemTitle(row.number))
                 focusPolicy: Qt.TabFocus
                 enabled: !row.isFirst
                 onClicked: list.editor.moveItemUp(row.index)
@@ -79,7 +79,7 @@ ListView {
             IconButton {
                 objectName: "moveDown_" + row.number
                 iconName: "arrow_downward"
-                accessibleName: "下移" + list.editor.reviewItemTitle(row.number)
+                accessibleName: qsTr("下移%1").arg(list.editor.reviewItemTitle(row.number))
                 focusPolicy: Qt.TabFocus
                 enabled: !row.isLast
                 onClicked: list.editor.moveItemDown(row.index)

@@ -1,5 +1,6 @@
 #include "MergeRules.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace orvane::MergeRules {
@@ -26,17 +27,18 @@ bool moveItem(std::vector<VideoMergeItem>& items, const QUuid& id, int direction
 }
 
 QString eventsMissingCameraMessage(CameraAngle camera) {
-    return QStringLiteral("所选视频中至少有两个没有 ") + Camera::displayName(camera) +
-           QStringLiteral(" 画面，请更换机位后重试");
+    return QCoreApplication::translate("MergeRules", "所选视频中至少有两个没有 %1 画面，请更换机位后重试")
+        .arg(Camera::displayName(camera));
 }
 
 QString segmentsMissingCameraMessage(CameraAngle camera) {
-    return QStringLiteral("所选片段缺少 ") + Camera::displayName(camera) +
-           QStringLiteral(" 画面，请更换机位后重试");
+    return QCoreApplication::translate("MergeRules", "所选片段缺少 %1 画面，请更换机位后重试")
+        .arg(Camera::displayName(camera));
 }
 
 QString cameraChangeMissingMessage(CameraAngle camera) {
-    return QStringLiteral("所选片段中有视频缺少 ") + Camera::displayName(camera) + QStringLiteral(" 画面");
+    return QCoreApplication::translate("MergeRules", "所选片段中有视频缺少 %1 画面")
+        .arg(Camera::displayName(camera));
 }
 
 } // namespace orvane::MergeRules

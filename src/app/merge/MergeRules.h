@@ -3,6 +3,7 @@
 // editor's messages. Pure functions; any thread.
 
 #include "CameraAngle.h"
+#include "TranslatedText.h"
 #include "VideoMergeItem.h"
 
 #include <QString>
@@ -36,9 +37,12 @@ template <typename List, typename Value> void toggleInOrder(List& list, const Va
         list.erase(found);
 }
 
-inline const QString tooFewEventsMessage = QStringLiteral("请至少选择两个需要拼接的视频");
-inline const QString tooFewSegmentsMessage = QStringLiteral("请至少选择两个需要拼接的片段");
-inline const QString segmentsChangedMessage = QStringLiteral("选中的片段已变化，请重新选择");
+inline constexpr TranslatedText tooFewEventsMessage{
+    "MergeRules", QT_TRANSLATE_NOOP("MergeRules", "请至少选择两个需要拼接的视频")};
+inline constexpr TranslatedText tooFewSegmentsMessage{
+    "MergeRules", QT_TRANSLATE_NOOP("MergeRules", "请至少选择两个需要拼接的片段")};
+inline constexpr TranslatedText segmentsChangedMessage{
+    "MergeRules", QT_TRANSLATE_NOOP("MergeRules", "选中的片段已变化，请重新选择")};
 QString eventsMissingCameraMessage(CameraAngle camera);
 QString segmentsMissingCameraMessage(CameraAngle camera);
 QString cameraChangeMissingMessage(CameraAngle camera);

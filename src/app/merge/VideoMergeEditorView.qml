@@ -141,7 +141,7 @@ FocusScope {
         objectName: "preparingMergeOverlay"
         visible: root.viewModel.merge.isPreparingMerge
         ThemedText {
-            text: "正在准备拼接片段..."
+            text: qsTr("正在准备拼接片段...")
             textStyle: "headline"
             horizontalAlignment: Text.AlignHCenter
             Layout.fillWidth: true

@@ -11,11 +11,11 @@ DashboardMetric {
     readonly property bool pressed: progress > 0
     property real shownProgress: Math.max(0, Math.min(1, progress))
 
-    label: "油门"
+    label: qsTr("油门")
     labelColor: pressed ? Theme.dashboard.accelerator : Theme.dashboard.label
     labelEmphasis: pressed
     Accessible.role: Accessible.Indicator
-    Accessible.name: "油门 " + UiText.percent(progress)
+    Accessible.name: qsTr("油门 %1").arg(UiText.percent(progress))
 
     Behavior on shownProgress {
         NumberAnimation { duration: Theme.motionGaugeFill; easing.type: Easing.Linear }

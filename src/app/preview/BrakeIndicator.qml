@@ -8,11 +8,11 @@ DashboardMetric {
 
     property bool applied: false
 
-    label: "刹车"
+    label: qsTr("刹车")
     labelColor: applied ? Theme.dashboard.brake : Theme.dashboard.label
     labelEmphasis: applied
     Accessible.role: Accessible.Indicator
-    Accessible.name: applied ? "刹车已踩下" : "刹车"
+    Accessible.name: applied ? qsTr("刹车已踩下") : qsTr("刹车")
 
     Item {
         width: Theme.dashboard.pedalFrame

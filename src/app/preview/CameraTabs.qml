@@ -8,7 +8,7 @@ import Orvane.App
 RowLayout {
     id: tabs
 
-    property string label: "机位"
+    property string label: qsTr("机位")
     property var options: []
     property string current
     signal picked(string value)

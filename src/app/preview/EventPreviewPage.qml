@@ -80,7 +80,7 @@ FocusScope {
 
             ActionButton {
                 objectName: "backButton"
-                text: "返回"
+                text: qsTr("返回")
                 iconName: "chevron_left"
                 kind: "plain"
                 focusPolicy: Qt.TabFocus

@@ -9,7 +9,7 @@ ColumnLayout {
     id: note
 
     property bool compact: false
-    property string text: "该机位没有视频"
+    property string text: qsTr("该机位没有视频")
     property string iconName: "videocam_off"
 
     spacing: Theme.spaceS

@@ -10,6 +10,7 @@
 #include "TelemetryTimeline.h"
 #include "VideoPreviewController.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QRegularExpression>
 #include <algorithm>
@@ -148,12 +149,12 @@ PreviewPageController::PageState PreviewPageController::computePage() const {
     s.cameraOptions = CameraOptions::preview(layout);
     s.gridColumns = Camera::gridColumns(layout);
     s.detailTitle = detailTitle(preview ? preview->selectedEvent() : std::nullopt);
-    s.rangeStartHelp = rangeHelp(QStringLiteral("开始"), false);
-    s.rangeEndHelp = rangeHelp(QStringLiteral("结束"), false);
-    s.rangeStartTitle = QStringLiteral("开始");
-    s.rangeEndTitle = QStringLiteral("结束");
+    s.rangeStartHelp = rangeHelp(QCoreApplication::translate("PreviewPageController", "开始"), false);
+    s.rangeEndHelp = rangeHelp(QCoreApplication::translate("PreviewPageController", "结束"), false);
+    s.rangeStartTitle = QCoreApplication::translate("PreviewPageController", "开始");
+    s.rangeEndTitle = QCoreApplication::translate("PreviewPageController", "结束");
     s.rateTitle = rateTitle(1);
-    s.segmentHint = QStringLiteral("点击片段播放，或多选片段拼接");
+    s.segmentHint = QCoreApplication::translate("PreviewPageController", "点击片段播放，或多选片段拼接");
     s.gridCells = computeGridCells();
     if (!preview)
         return s;
@@ -179,16 +180,17 @@ PreviewPageController::PageState PreviewPageController::computePage() const {
         s.rangeStartTitle = PlaybackTimeFormat::format(*preview->exportRangeStart());
     if (s.hasRangeEnd)
         s.rangeEndTitle = PlaybackTimeFormat::format(*preview->exportRangeEnd());
-    s.rangeStartHelp = rangeHelp(QStringLiteral("开始"), s.hasRangeStart);
-    s.rangeEndHelp = rangeHelp(QStringLiteral("结束"), s.hasRangeEnd);
+    s.rangeStartHelp =
+        rangeHelp(QCoreApplication::translate("PreviewPageController", "开始"), s.hasRangeStart);
+    s.rangeEndHelp = rangeHelp(QCoreApplication::translate("PreviewPageController", "结束"), s.hasRangeEnd);
     s.canExport = s.hasVideo && !viewModel_->exporter()->isProcessing();
     s.showsSegmentList = preview->videoGroups()->count() >= minimumSegmentsToMerge;
     const MergeViewModel* merge = viewModel_->merge();
     s.isSegmentSelecting = merge->isSegmentMergeSelectionMode();
     const auto picked = int(merge->mergeSelectedTimestampKeys().size());
     if (s.isSegmentSelecting) {
-        s.segmentHint = QStringLiteral("选择两个或更多片段进行拼接");
-        s.segmentCountText = QStringLiteral("已选 %1 段").arg(picked);
+        s.segmentHint = QCoreApplication::translate("PreviewPageController", "选择两个或更多片段进行拼接");
+        s.segmentCountText = QCoreApplication::translate("PreviewPageController", "已选 %1 段").arg(picked);
     }
     s.canMergeSegments = s.isSegmentSelecting && picked >= minimumSegmentsToMerge;
     return s;
@@ -206,8 +208,8 @@ void PreviewPageController::computeEvent(PageState& s, const PreviewViewModel& p
     s.eventMoment = preview.eventMoment();
     if (!s.eventMoment)
         return;
-    s.eventMomentTitle =
-        QStringLiteral("事件时刻 ") + LocalTime::format(*s.eventMoment, QStringLiteral("HH:mm:ss"));
+    s.eventMomentTitle = QCoreApplication::translate("PreviewPageController", "事件时刻 %1")
+                             .arg(LocalTime::format(*s.eventMoment, QStringLiteral("HH:mm:ss")));
     s.eventMarkerTime = preview.timelineTimeOf(*s.eventMoment);
 }
 
@@ -391,7 +393,8 @@ void PreviewPageController::jumpToEventMoment() {
     if (!viewModel_ || !page_.eventMoment)
         return;
     if (!viewModel_->preview()->showInstant(*page_.eventMoment))
-        showRangeFeedback(QStringLiteral("事件时刻不在这些录像的时间范围内"), true);
+        showRangeFeedback(
+            QCoreApplication::translate("PreviewPageController", "事件时刻不在这些录像的时间范围内"), true);
 }
 
 void PreviewPageController::exportAroundEvent() {
@@ -480,7 +483,7 @@ void PreviewPageController::clearFeedback(LatestRequest::Ticket ticket) {
 QString PreviewPageController::detailTitle(const std::optional<TeslaClipEvent>& event,
                                            const QLocale& locale) {
     if (!event)
-        return QStringLiteral("视频预览");
+        return QCoreApplication::translate("PreviewPageController", "视频预览");
     const QDateTime start = QDateTime::fromMSecsSinceEpoch(
         qint64(std::llround(event->startTime * millisecondsPerSecond)), Qt::LocalTime);
     return locale.toString(start.date(), mediumDateFormat(locale)) + QLatin1Char(' ') +
@@ -488,7 +491,8 @@ QString PreviewPageController::detailTitle(const std::optional<TeslaClipEvent>& 
 }
 
 QString PreviewPageController::rangeHelp(const QString& title, bool recorded) {
-    return (recorded ? QStringLiteral("重新记录") : QStringLiteral("记录")) + title + QStringLiteral("时间");
+    return recorded ? QCoreApplication::translate("PreviewPageController", "重新记录%1时间").arg(title)
+                    : QCoreApplication::translate("PreviewPageController", "记录%1时间").arg(title);
 }
 
 std::optional<double> PreviewPageController::aspectRatio(const media::MediaInfo& info) {
@@ -527,8 +531,10 @@ double PreviewPageController::frameStepTarget(double current, int count,
 
 QString PreviewPageController::problemTitle(const PlaybackProblem& problem, bool inGridCell) {
     if (problem.unreadable)
-        return inGridCell ? QStringLiteral("无法读取该机位的视频") : QStringLiteral("无法读取这一分钟的视频");
-    return QStringLiteral("视频在 %1 处中断").arg(PlaybackTimeFormat::format(problem.time));
+        return inGridCell ? QCoreApplication::translate("PreviewPageController", "无法读取该机位的视频")
+                          : QCoreApplication::translate("PreviewPageController", "无法读取这一分钟的视频");
+    return QCoreApplication::translate("PreviewPageController", "视频在 %1 处中断")
+        .arg(PlaybackTimeFormat::format(problem.time));
 }
 
 QString PreviewPageController::rateTitle(float rate) {

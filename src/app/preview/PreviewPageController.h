@@ -177,8 +177,7 @@ public:
     Q_INVOKABLE void showRangeFeedback(const QString& message, bool isError);
 
     // --- Rules (pure) ---
-    static QString detailTitle(const std::optional<TeslaClipEvent>& event,
-                               const QLocale& locale = QLocale::system());
+    static QString detailTitle(const std::optional<TeslaClipEvent>& event, const QLocale& locale = QLocale());
     // "记录开始时间", "重新记录开始时间".
     static QString rangeHelp(const QString& title, bool recorded);
     // Width / height after the rotation, kept within 0.5 … 3; none for a picture without size.

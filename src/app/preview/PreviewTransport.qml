@@ -21,7 +21,7 @@ RowLayout {
     IconButton {
         objectName: "skipBackButton"
         iconName: "replay_5"
-        accessibleName: "后退 5"
+        accessibleName: qsTr("后退 5")
         focusPolicy: Qt.TabFocus
         enabled: bar.page.hasVideo
         onClicked: bar.page.skipBack()
@@ -30,7 +30,7 @@ RowLayout {
         objectName: "playPauseButton"
         iconName: bar.player && bar.player.isPlaying ? "pause" : "play_arrow"
         iconSize: Theme.iconSizeControl
-        accessibleName: bar.player && bar.player.isPlaying ? "暂停" : "播放"
+        accessibleName: bar.player && bar.player.isPlaying ? qsTr("暂停") : qsTr("播放")
         focusPolicy: Qt.TabFocus
         enabled: bar.page.hasVideo
         onClicked: bar.page.togglePlayPause()
@@ -38,7 +38,7 @@ RowLayout {
     IconButton {
         objectName: "skipForwardButton"
         iconName: "forward_5"
-        accessibleName: "前进 5"
+        accessibleName: qsTr("前进 5")
         focusPolicy: Qt.TabFocus
         enabled: bar.page.hasVideo
         onClicked: bar.page.skipForward()
@@ -102,7 +102,7 @@ RowLayout {
     }
     ActionButton {
         objectName: "exportButton"
-        text: "导出"
+        text: qsTr("导出")
         iconName: "ios_share"
         kind: "prominent"
         focusPolicy: Qt.TabFocus

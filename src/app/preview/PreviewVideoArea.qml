@@ -27,7 +27,7 @@ Item {
         height: width / area.ratio
         anchors.centerIn: parent
         Accessible.role: Accessible.Graphic
-        Accessible.name: "视频画面"
+        Accessible.name: qsTr("视频画面")
 
         NoVideoNote {
             anchors.centerIn: parent
@@ -171,7 +171,7 @@ Item {
                 Layout.alignment: Qt.AlignHCenter
             }
             Text {
-                text: "正在载入视频…"
+                text: qsTr("正在载入视频…")
                 font.family: Theme.fontFamily
                 font.pixelSize: Theme.footnoteSize
                 color: Theme.videoForegroundSecondary

@@ -10,6 +10,7 @@
 #include "PlaybackSegmentResolver.h"
 #include "PlaybackTimeFormat.h"
 #include "PreviewWatermark.h"
+#include "TranslatedText.h"
 
 #include <QHash>
 #include <cmath>
@@ -18,8 +19,10 @@ namespace orvane {
 
 namespace {
 
-const QString notReadyMessage = QStringLiteral("视频尚未准备好，请稍后再试");
-const QString endBeforeStartMessage = QStringLiteral("结束点必须晚于开始点");
+constexpr TranslatedText notReadyMessage{"PreviewViewModel",
+                                         QT_TRANSLATE_NOOP("PreviewViewModel", "视频尚未准备好，请稍后再试")};
+constexpr TranslatedText endBeforeStartMessage{"PreviewViewModel",
+                                               QT_TRANSLATE_NOOP("PreviewViewModel", "结束点必须晚于开始点")};
 
 // The position clamped to the video's length; none while the video is not ready.
 std::optional<double> readyPosition(double duration, double current) {
@@ -460,9 +463,10 @@ RangeFeedback PreviewViewModel::recordExportRangeStart() {
         return {notReadyMessage, true};
     const auto previousEnd = exportRangeEnd_;
     setExportRangeStart(*t);
-    QString message = QStringLiteral("已设置开始点 ") + PlaybackTimeFormat::format(*t);
+    QString message = QCoreApplication::translate("PreviewViewModel", "已设置开始点 %1")
+                          .arg(PlaybackTimeFormat::format(*t));
     if (previousEnd && *previousEnd <= *t)
-        message += QStringLiteral("，原结束点已清除");
+        message += QCoreApplication::translate("PreviewViewModel", "，原结束点已清除");
     return {message, false};
 }
 
@@ -473,7 +477,9 @@ RangeFeedback PreviewViewModel::recordExportRangeEnd() {
     if (exportRangeStart_ && *t <= *exportRangeStart_)
         return {endBeforeStartMessage, true};
     setExportRangeEnd(std::min(*t, activeDuration()));
-    return {QStringLiteral("已设置结束点 ") + PlaybackTimeFormat::format(*t), false};
+    return {QCoreApplication::translate("PreviewViewModel", "已设置结束点 %1")
+                .arg(PlaybackTimeFormat::format(*t)),
+            false};
 }
 
 // --- Reads ---

@@ -20,7 +20,7 @@ AbstractButton {
     implicitHeight: Theme.controlHeight
     implicitWidth: row.implicitWidth + 2 * Theme.spaceS
     Accessible.role: Accessible.ButtonMenu
-    Accessible.name: "播放速度 " + title
+    Accessible.name: qsTr("播放速度 %1").arg(title)
     Accessible.onPressAction: clicked()
     onClicked: menu.open()
 

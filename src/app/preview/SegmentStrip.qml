@@ -35,7 +35,7 @@ ColumnLayout {
         ActionButton {
             objectName: "cancelSegmentSelection"
             visible: strip.page.isSegmentSelecting
-            text: "取消"
+            text: qsTr("取消")
             kind: "plain"
             focusPolicy: Qt.TabFocus
             onClicked: strip.page.toggleSegmentSelection()
@@ -43,7 +43,7 @@ ColumnLayout {
         ActionButton {
             objectName: "segmentMergeNext"
             visible: strip.page.isSegmentSelecting
-            text: "下一步"
+            text: qsTr("下一步")
             kind: "prominent"
             focusPolicy: Qt.TabFocus
             enabled: strip.page.canMergeSegments
@@ -53,7 +53,7 @@ ColumnLayout {
             objectName: "startSegmentSelection"
             visible: !strip.page.isSegmentSelecting
             iconName: "library_add"
-            accessibleName: "多选片段拼接"
+            accessibleName: qsTr("多选片段拼接")
             focusPolicy: Qt.TabFocus
             onClicked: strip.page.toggleSegmentSelection()
         }
@@ -90,7 +90,7 @@ ColumnLayout {
             height: ListView.view.height
             implicitWidth: chipRow.implicitWidth + 2 * Theme.spaceM
             Accessible.role: selecting ? Accessible.CheckBox : Accessible.Button
-            Accessible.name: note.length > 0 ? timeTitle + "，" + note : timeTitle
+            Accessible.name: note.length > 0 ? timeTitle + qsTr("，") + note : timeTitle
             Accessible.checked: marked
             Accessible.onPressAction: clicked()
             onClicked: strip.page.activateSegment(groupKey)

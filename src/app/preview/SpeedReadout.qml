@@ -106,7 +106,7 @@ Item {
             Text {
                 id: badgeText
                 anchors.centerIn: parent
-                text: "辅助驾驶"
+                text: qsTr("辅助驾驶")
                 color: Theme.dashboard.assist
                 font.family: Theme.fontFamily
                 font.pixelSize: Theme.captionSize - 1

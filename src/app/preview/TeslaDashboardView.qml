@@ -22,7 +22,7 @@ Rectangle {
         GradientStop { position: 1; color: Theme.dashboard.gradientBottom }
     }
     Accessible.role: Accessible.Grouping
-    Accessible.name: "仪表盘"
+    Accessible.name: qsTr("仪表盘")
 
     // On a wide window the instruments stay together in the middle instead of drifting apart.
     RowLayout {
@@ -38,10 +38,10 @@ Rectangle {
 
         DashboardMetric {
             objectName: "gearMetric"
-            label: "档位"
+            label: qsTr("档位")
             Layout.alignment: Qt.AlignVCenter
             Accessible.role: Accessible.StaticText
-            Accessible.name: "档位 " + dashboard.presentation.gearLetter
+            Accessible.name: qsTr("档位 %1").arg(dashboard.presentation.gearLetter)
 
             Text {
                 objectName: "gearText"
@@ -62,10 +62,10 @@ Rectangle {
             }
         }
         DashboardMetric {
-            label: "方向盘"
+            label: qsTr("方向盘")
             Layout.alignment: Qt.AlignVCenter
             Accessible.role: Accessible.StaticText
-            Accessible.name: "方向盘 " + Math.round(dashboard.presentation.wheelAngle) + "°"
+            Accessible.name: qsTr("方向盘 %1°").arg(Math.round(dashboard.presentation.wheelAngle))
 
             SteeringWheelGlyph {
                 objectName: "steeringWheel"
@@ -115,7 +115,7 @@ Rectangle {
         anchors.topMargin: Theme.dashboard.noteInset
         anchors.right: row.right
         anchors.rightMargin: Theme.dashboard.noteInset - Theme.dashboard.paddingH
-        text: "此视频无遥测数据"
+        text: qsTr("此视频无遥测数据")
         color: Theme.dashboard.label
         font.family: Theme.fontFamily
         font.pixelSize: Theme.captionSize

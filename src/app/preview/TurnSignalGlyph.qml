@@ -13,7 +13,7 @@ Item {
     implicitWidth: Theme.dashboard.signalWidth
     implicitHeight: Theme.dashboard.signalSize
     Accessible.role: Accessible.Indicator
-    Accessible.name: (direction === "left" ? "左转向灯" : "右转向灯") + (isOn ? "亮" : "灭")
+    Accessible.name: direction === "left" ? (isOn ? qsTr("左转向灯亮") : qsTr("左转向灯灭")) : (isOn ? qsTr("右转向灯亮") : qsTr("右转向灯灭"))
 
     Shape {
         id: arrow

@@ -17,7 +17,7 @@ Rectangle {
     radius: Theme.radiusMedium
     color: Theme.videoBox
     Accessible.role: Accessible.AlertMessage
-    Accessible.name: text + (detail ? "：" + detail : "")
+    Accessible.name: text + (detail ? qsTr("：") + detail : "")
 
     ColumnLayout {
         id: column

@@ -15,12 +15,12 @@ Popup {
     readonly property string currentVersion: updateController.shortVersion
     readonly property var update: updateController.availableUpdate
     readonly property var shortcuts: [
-        { keys: "空格", action: "播放 / 暂停" },
-        { keys: "← / →", action: "后退 / 前进 5 秒" },
-        { keys: ", / .", action: "上一帧 / 下一帧" },
-        { keys: "[ / ]", action: "记录开始点 / 结束点" },
-        { keys: "Esc", action: "返回" },
-        { keys: "Ctrl+E", action: "导出" }
+        { keys: qsTr("空格"), action: qsTr("播放 / 暂停") },
+        { keys: "← / →", action: qsTr("后退 / 前进 5 秒") },
+        { keys: ", / .", action: qsTr("上一帧 / 下一帧") },
+        { keys: "[ / ]", action: qsTr("记录开始点 / 结束点") },
+        { keys: "Esc", action: qsTr("返回") },
+        { keys: "Ctrl+E", action: qsTr("导出") }
     ]
 
     parent: Overlay.overlay
@@ -45,7 +45,7 @@ Popup {
 
     contentItem: ColumnLayout {
         Accessible.role: Accessible.Dialog
-        Accessible.name: "关于 Orvane"
+        Accessible.name: qsTr("关于 Orvane")
         spacing: Theme.spaceM
 
         ThemedText {
@@ -55,7 +55,7 @@ Popup {
         }
         ThemedText {
             objectName: "aboutVersion"
-            text: "版本 " + sheet.currentVersion
+            text: qsTr("版本 %1").arg(sheet.currentVersion)
             secondary: true
             Layout.alignment: Qt.AlignHCenter
             Layout.topMargin: -Theme.spaceS
@@ -63,7 +63,7 @@ Popup {
 
         ActionButton {
             objectName: "feedbackLink"
-            text: "留言反馈"
+            text: qsTr("留言反馈")
             iconName: "chat_bubble_outline"
             trailingIconName: "open_in_new"
             kind: "plain"
@@ -73,7 +73,7 @@ Popup {
         }
         ActionButton {
             objectName: "checkForUpdatesButton"
-            text: "检查更新"
+            text: qsTr("检查更新")
             iconName: "sync"
             busy: sheet.updateController.isCheckingForUpdates
             enabled: !sheet.updateController.isCheckingForUpdates && !sheet.updateController.isUpdating
@@ -96,7 +96,7 @@ Popup {
                 spacing: Theme.spaceXs + 2
 
                 ThemedText {
-                    text: "键盘快捷键"
+                    text: qsTr("键盘快捷键")
                     textStyle: "footnote"
                     font.weight: Font.DemiBold
                     secondary: true
@@ -127,7 +127,7 @@ Popup {
 
         ActionButton {
             objectName: "closeAboutButton"
-            text: "关闭"
+            text: qsTr("关闭")
             Layout.alignment: Qt.AlignRight
             Layout.topMargin: Theme.spaceS
             Layout.minimumWidth: Theme.buttonMinWidth
@@ -138,23 +138,23 @@ Popup {
     AlertDialog {
         objectName: "updateOfferAlert"
         visible: sheet.visible && sheet.updateController.showUpdateAlert && !!sheet.update
-        title: "发现新版本"
+        title: qsTr("发现新版本")
         message: sheet.update ? UiText.updateOffer(sheet.update.version, sheet.currentVersion, sheet.update.displayReleaseNotes) : ""
-        buttons: [{ text: "稍后", kind: "normal" }, { text: "立即更新", kind: "prominent" }]
+        buttons: [{ text: qsTr("稍后"), kind: "normal" }, { text: qsTr("立即更新"), kind: "prominent" }]
         cancelIndex: 0
         onButtonClicked: (index) => index === 1 ? sheet.updateController.startUpdate() : sheet.updateController.dismissUpdate()
     }
     AlertDialog {
         objectName: "upToDateAlert"
         visible: sheet.visible && sheet.updateController.showUpToDateAlert
-        title: "已是最新版本"
+        title: qsTr("已是最新版本")
         message: UiText.upToDate(sheet.currentVersion)
         onButtonClicked: sheet.updateController.showUpToDateAlert = false
     }
     AlertDialog {
         objectName: "checkFailedAlert"
         visible: sheet.visible && sheet.updateController.manualCheckErrorMessage.length > 0
-        title: "检查更新失败"
+        title: qsTr("检查更新失败")
         message: sheet.updateController.manualCheckErrorMessage
         onButtonClicked: sheet.updateController.dismissManualCheckError()
     }

@@ -106,16 +106,16 @@ FocusScope {
     FolderDialog {
         id: importDialog
         objectName: "importFolderDialog"
-        title: "选择 TeslaCam 文件夹"
-        acceptLabel: "选择"
+        title: qsTr("选择 TeslaCam 文件夹")
+        acceptLabel: qsTr("选择")
         options: FolderDialog.ReadOnly
         onAccepted: root.viewModel.library.importTeslaCamFolders([selectedFolder])
     }
     FolderDialog {
         id: outputDialog
         objectName: "outputFolderDialog"
-        title: "选择输出目录"
-        acceptLabel: "选择"
+        title: qsTr("选择输出目录")
+        acceptLabel: qsTr("选择")
         currentFolder: WindowText.folderUrl(root.viewModel.exporter.outputFolder)
         onAccepted: root.viewModel.exporter.setCustomOutputDirectory(selectedFolder)
     }

@@ -21,7 +21,7 @@ BlockingOverlay {
         Layout.fillWidth: true
     }
     ThemedText {
-        text: "更新完成后应用会自动重启"
+        text: qsTr("更新完成后应用会自动重启")
         textStyle: "footnote"
         secondary: true
         horizontalAlignment: Text.AlignHCenter

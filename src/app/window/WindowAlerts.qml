@@ -33,9 +33,9 @@ Item {
     AlertDialog {
         objectName: "deleteConfirmation"
         visible: alerts.showDeleteConfirmation
-        title: "删除选中的视频片段？"
+        title: qsTr("删除选中的视频片段？")
         message: WindowText.deleteConfirmation(alerts.viewModel.library.deleteSelectedCount)
-        buttons: [{ text: "取消", kind: "normal" }, { text: "移到废纸篓", kind: "danger" }]
+        buttons: [{ text: qsTr("取消"), kind: "normal" }, { text: qsTr("移到废纸篓"), kind: "danger" }]
         cancelIndex: 0
         onButtonClicked: (index) => {
             alerts.deleteConfirmationAnswered()
@@ -48,10 +48,10 @@ Item {
         objectName: "errorAlert"
         readonly property bool offersPrivacySettings: alerts.viewModel.exporter.showPhotosPrivacySettings
         visible: alerts.viewModel.messages.errorMessage.length > 0 || offersPrivacySettings
-        title: "提示"
+        title: qsTr("提示")
         message: alerts.viewModel.messages.errorMessage
-        buttons: offersPrivacySettings ? [{ text: "打开系统设置", kind: "normal" }, { text: "好", kind: "prominent" }]
-                                       : [{ text: "好", kind: "prominent" }]
+        buttons: offersPrivacySettings ? [{ text: qsTr("打开系统设置"), kind: "normal" }, { text: qsTr("好"), kind: "prominent" }]
+                                       : [{ text: qsTr("好"), kind: "prominent" }]
         cancelIndex: buttons.length - 1
         onButtonClicked: (index) => {
             if (offersPrivacySettings && index === 0)
@@ -64,10 +64,10 @@ Item {
     AlertDialog {
         objectName: "updateOfferAlert"
         visible: !alerts.aboutSheetOpen && alerts.updateController.showUpdateAlert && !!alerts.update
-        title: "发现新版本"
+        title: qsTr("发现新版本")
         message: alerts.update ? UiText.updateOffer(alerts.update.version, alerts.updateController.shortVersion,
                                                     alerts.update.displayReleaseNotes) : ""
-        buttons: [{ text: "稍后", kind: "normal" }, { text: "立即更新", kind: "prominent" }]
+        buttons: [{ text: qsTr("稍后"), kind: "normal" }, { text: qsTr("立即更新"), kind: "prominent" }]
         cancelIndex: 0
         onButtonClicked: (index) => index === 1 ? alerts.updateController.startUpdate()
                                                 : alerts.updateController.dismissUpdate()
@@ -75,7 +75,7 @@ Item {
     AlertDialog {
         objectName: "updateFailedAlert"
         visible: alerts.updateController.updateErrorMessage.length > 0
-        title: "更新失败"
+        title: qsTr("更新失败")
         message: alerts.updateController.updateErrorMessage
         onButtonClicked: alerts.updateController.dismissUpdateError()
     }

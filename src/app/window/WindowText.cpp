@@ -3,6 +3,7 @@
 #include "DashboardPresentation.h"
 #include "ExportSettings.h"
 
+#include <QCoreApplication>
 #include <QVariantMap>
 
 namespace orvane {
@@ -36,33 +37,35 @@ QVariantList WindowText::outputLocationOptions() {
 }
 
 QString WindowText::eventCount(int count) {
-    return QStringLiteral("共 %1 个视频片段").arg(count);
+    return QCoreApplication::translate("WindowText", "共 %1 个视频片段").arg(count);
 }
 
 QString WindowText::deleteButton(int count) {
-    return QStringLiteral("删除（%1）").arg(count);
+    return QCoreApplication::translate("WindowText", "删除（%1）").arg(count);
 }
 
 QString WindowText::mergeNextButton(int count) {
-    return QStringLiteral("下一步（%1）").arg(count);
+    return QCoreApplication::translate("WindowText", "下一步（%1）").arg(count);
 }
 
 QString WindowText::deleteConfirmation(int count) {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "WindowText",
                "将删除选中的 %1 个片段及其所有机位源视频，文件会移到废纸篓。其他片段不会受到影响。")
         .arg(count);
 }
 
 QString WindowText::deletingDetail(int count) {
-    return QStringLiteral("正在将选中的 %1 个片段移到废纸篓").arg(count);
+    return QCoreApplication::translate("WindowText", "正在将选中的 %1 个片段移到废纸篓").arg(count);
 }
 
 QString WindowText::emptyCategoryTitle(const QString& categoryName) {
-    return QStringLiteral("暂无") + categoryName + QStringLiteral("视频");
+    return QCoreApplication::translate("WindowText", "暂无%1视频").arg(categoryName);
 }
 
 QString WindowText::sidebarToggleHelp(bool sidebarVisible) {
-    return sidebarVisible ? QStringLiteral("收起侧边栏") : QStringLiteral("显示侧边栏");
+    return sidebarVisible ? QCoreApplication::translate("WindowText", "收起侧边栏")
+                          : QCoreApplication::translate("WindowText", "显示侧边栏");
 }
 
 QUrl WindowText::folderUrl(const QString& path) {
@@ -70,7 +73,7 @@ QUrl WindowText::folderUrl(const QString& path) {
 }
 
 QString WindowText::resultMessage(const QString& successMessage) {
-    return successMessage.isEmpty() ? QStringLiteral("导出完成") : successMessage;
+    return successMessage.isEmpty() ? QCoreApplication::translate("WindowText", "导出完成") : successMessage;
 }
 
 } // namespace orvane

@@ -3,6 +3,7 @@
 
 #include "AppSettings.h"
 
+#include "AppLanguage.h"
 #include "PreviewController.h"
 #include "ViewModelHarness.h"
 
@@ -24,6 +25,7 @@ TEST(AppSettings, WhatTheUserChoseIsThereAtTheNextStart) {
         exporter.setCustomOutputDirectoryPath(exports);
         preview.switchCameraFilter("back");
         preview.setSpeedUnit("mph");
+        h.vm->language()->setChoice("en");
         preview.videoPreview()->setPlaybackRate(2);
         ASSERT_TRUE(h.imported());
         settings.saveWindowGeometry(QRect(40, 60, 1200, 800));
@@ -36,6 +38,8 @@ TEST(AppSettings, WhatTheUserChoseIsThereAtTheNextStart) {
     EXPECT_EQ(next.exporter()->outputFolder(), exports);
     EXPECT_EQ(next.preview()->cameraFilter(), "back");
     EXPECT_EQ(next.preview()->speedUnit(), "mph");
+    EXPECT_EQ(next.language()->choice(), "en");
+    EXPECT_FALSE(AppSettings::chineseChosen(store));
     EXPECT_EQ(next.preview()->videoPreview()->playbackRate(), 2);
     EXPECT_EQ(next.preview()->multiCameraPreview()->playbackRate(), 2);
     EXPECT_EQ(settings.drivesToReopen(), QStringList{h.root});
@@ -56,7 +60,8 @@ TEST(AppSettings, ABrokenFileOrNonsenseLeavesTheDefaults) {
         {"a folder where the file should be", {}, true},
         {"nonsense values",
          "[export]\nquality=ultra\ndestination=cloud\nfolder=relative/path\n"
-         "[preview]\ncamera=periscope\nrate=3\nspeedUnit=knots\n[window]\ngeometry=@Rect(0 0 -5 10)\n",
+         "[preview]\ncamera=periscope\nrate=3\nspeedUnit=knots\n[window]\ngeometry=@Rect(0 0 -5 "
+         "10)\nlanguage=klingon\n",
          false},
     };
     for (const auto& c : cases) {
@@ -75,6 +80,7 @@ TEST(AppSettings, ABrokenFileOrNonsenseLeavesTheDefaults) {
         EXPECT_EQ(h.vm->preview()->cameraFilter(), "front");
         EXPECT_EQ(h.vm->preview()->videoPreview()->playbackRate(), 1);
         EXPECT_EQ(h.vm->preview()->speedUnit(), "kmh");
+        EXPECT_EQ(h.vm->language()->choice(), "system");
         EXPECT_TRUE(settings.drivesToReopen().isEmpty());
         EXPECT_FALSE(settings.windowGeometry());
     }

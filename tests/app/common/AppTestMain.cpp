@@ -1,6 +1,9 @@
 // GoogleTest entry for the application's tests: a QGuiApplication with the compiled-in QML
 // modules, off screen unless the target puts windows on the X server (ORVANE_TEST_ON_SCREEN) and
-// there is one (xvfb-run). Tests must not depend on the desktop they run on: light chrome.
+// there is one (xvfb-run). Tests must not depend on the desktop they run on: light chrome, and the
+// Chinese texts and dates the tests read whatever the machine's locale (a test of English sets it).
+
+#include "AppLanguage.h"
 
 #include <QGuiApplication>
 #include <QtQml/qqmlextensionplugin.h>
@@ -25,6 +28,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("ORVANE_COLOR_SCHEME", "light");
     QGuiApplication app(argc, argv);
+    orvane::AppLanguage::apply(true);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

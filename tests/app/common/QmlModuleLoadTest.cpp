@@ -44,7 +44,7 @@ QString propertiesFor(const QString& type) {
         {"EventSectionList", "library: testViewModel.library; screenState: state"},
         {"LibrarySidebar",
          "library: testViewModel.library; exporter: testViewModel.exporter; preview: testViewModel.preview; "
-         "messages: testViewModel.messages"},
+         "messages: testViewModel.messages; language: testViewModel.language"},
         {"EventCard",
          "eventID: \"e\"; timeRangeTitle: \"10:00:00\"; locationLine: \"\"; thumbnailSource: \"\"; "
          "isDeleteSelected: false; isMergeSelected: false; mergeOrder: 0"},

@@ -3,8 +3,10 @@
 // application (view model, update controller, the window the program loads) and drives it there
 // as a user would. Needs an X server for the video (xvfb-run); scripts/screenshots.sh runs it.
 //
-//   orvane-ui-screenshots [--out DIR] [--scheme light|dark] [--suffix TEXT] [--sizes WxH,…] [--only a,b]
+//   orvane-ui-screenshots [--out DIR] [--scheme light|dark] [--language zh|en] [--suffix TEXT]
+//                         [--sizes WxH,…] [--only a,b]
 
+#include "AppLanguage.h"
 #include "MergeEditorController.h"
 #include "SampleDrive.h"
 #include "TelemetryTimeline.h"
@@ -490,22 +492,28 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no X server: run under xvfb-run\n");
         return skipped;
     }
-    for (int i = 1; i + 1 < argc; ++i)
+    // A machine of the language shown, so the window looks as its users see it.
+    qputenv("LC_ALL", "zh_CN.UTF-8");
+    for (int i = 1; i + 1 < argc; ++i) {
         if (qstrcmp(argv[i], "--scheme") == 0)
             qputenv("ORVANE_COLOR_SCHEME", argv[i + 1]);
-    // Day titles in the words of the users the texts are written for.
-    qputenv("LC_TIME", "zh_CN.UTF-8");
+        if (qstrcmp(argv[i], "--language") == 0 && qstrcmp(argv[i + 1], "en") == 0)
+            qputenv("LC_ALL", "en_US.UTF-8");
+    }
     QGuiApplication app(argc, argv);
     QCommandLineParser options;
     options.addOptions(
         {{QStringLiteral("out"), QStringLiteral("Folder for the PNG files."), QStringLiteral("dir"),
           QStringLiteral("screenshots")},
          {QStringLiteral("scheme"), QStringLiteral("light or dark chrome."), QStringLiteral("scheme")},
+         {QStringLiteral("language"), QStringLiteral("zh (the default) or en: texts and dates."),
+          QStringLiteral("language"), QStringLiteral("zh")},
          {QStringLiteral("suffix"), QStringLiteral("Added to every file name."), QStringLiteral("text")},
          {QStringLiteral("sizes"), QStringLiteral("Window sizes."), QStringLiteral("list"),
           QStringLiteral("900x700,1920x1080")},
          {QStringLiteral("only"), QStringLiteral("Scenes to render."), QStringLiteral("list")}});
     options.process(app);
+    orvane::AppLanguage::apply(options.value(QStringLiteral("language")) != QLatin1String("en"));
     const QString out = options.value(QStringLiteral("out"));
     QDir().mkpath(out);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);

@@ -1,0 +1,103 @@
+#include "AppLanguage.h"
+
+#include <QCoreApplication>
+#include <QTranslator>
+#include <QVariantMap>
+
+namespace orvane {
+
+namespace {
+
+// Where the build puts the compiled English translation among the program's resources.
+const QString englishTranslation = QStringLiteral(":/i18n/orvane_en.qm");
+
+struct ChoiceName {
+    AppLanguage::Choice choice;
+    const char* value;
+};
+constexpr ChoiceName choiceNames[] = {
+    {AppLanguage::Choice::followSystem, "system"},
+    {AppLanguage::Choice::chinese, "zh"},
+    {AppLanguage::Choice::english, "en"},
+};
+
+QTranslator*& installedTranslator() {
+    static QTranslator* translator = nullptr;
+    return translator;
+}
+
+} // namespace
+
+AppLanguage::Choice AppLanguage::fromSetting(const QString& value) {
+    for (const ChoiceName& name : choiceNames)
+        if (value == QLatin1String(name.value))
+            return name.choice;
+    return Choice::followSystem;
+}
+
+QString AppLanguage::settingValue(Choice choice) {
+    for (const ChoiceName& name : choiceNames)
+        if (name.choice == choice)
+            return QString::fromLatin1(name.value);
+    return {};
+}
+
+bool AppLanguage::isChinese(Choice choice, const QLocale& system) {
+    if (choice != Choice::followSystem)
+        return choice == Choice::chinese;
+    return system.language() == QLocale::Chinese;
+}
+
+QLocale AppLanguage::displayLocale(bool chinese, const QLocale& system) {
+    const QLocale::Language language = chinese ? QLocale::Chinese : QLocale::English;
+    if (system.language() == language)
+        return system;
+    return chinese ? QLocale(QLocale::Chinese, QLocale::China)
+                   : QLocale(QLocale::English, QLocale::UnitedStates);
+}
+
+void AppLanguage::apply(bool chinese, const QLocale& system) {
+    QTranslator*& translator = installedTranslator();
+    if (translator) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+        translator = nullptr;
+    }
+    if (!chinese) {
+        auto english = std::make_unique<QTranslator>();
+        // The texts' source language is Chinese: without the translation they stay Chinese.
+        if (english->load(englishTranslation) && QCoreApplication::installTranslator(english.get()))
+            translator = english.release();
+    }
+    QLocale::setDefault(displayLocale(chinese, system));
+}
+
+bool AppLanguage::chineseApplied() {
+    return installedTranslator() == nullptr;
+}
+
+LanguageSetting::LanguageSetting(QObject* parent) : QObject(parent) {}
+
+void LanguageSetting::setChoice(const QString& value) {
+    const AppLanguage::Choice choice = AppLanguage::fromSetting(value);
+    if (choice == choice_)
+        return;
+    choice_ = choice;
+    emit choiceChanged();
+}
+
+QVariantList LanguageSetting::options() {
+    const QString titles[] = {QCoreApplication::translate("LanguageSetting", "跟随系统"),
+                              QStringLiteral("中文"), QStringLiteral("English")};
+    QVariantList options;
+    for (size_t i = 0; i < std::size(choiceNames); ++i)
+        options << QVariantMap{{QStringLiteral("value"), QString::fromLatin1(choiceNames[i].value)},
+                               {QStringLiteral("title"), titles[i]}};
+    return options;
+}
+
+bool LanguageSetting::needsRestart() const {
+    return AppLanguage::isChinese(choice_, QLocale::system()) != AppLanguage::chineseApplied();
+}
+
+} // namespace orvane

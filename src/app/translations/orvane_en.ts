@@ -1,0 +1,1578 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="zh_CN">
+<context>
+    <name>AboutSheet</name>
+    <message>
+        <source>空格</source>
+        <translation>Space</translation>
+    </message>
+    <message>
+        <source>播放 / 暂停</source>
+        <translation>Play / Pause</translation>
+    </message>
+    <message>
+        <source>后退 / 前进 5 秒</source>
+        <translation>Back / Forward 5 s</translation>
+    </message>
+    <message>
+        <source>上一帧 / 下一帧</source>
+        <translation>Previous / Next frame</translation>
+    </message>
+    <message>
+        <source>记录开始点 / 结束点</source>
+        <translation>Set start / end point</translation>
+    </message>
+    <message>
+        <source>返回</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>关于 Orvane</source>
+        <translation>About Orvane</translation>
+    </message>
+    <message>
+        <source>版本 %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>留言反馈</source>
+        <translation>Send Feedback</translation>
+    </message>
+    <message>
+        <source>检查更新</source>
+        <translation>Check for Updates</translation>
+    </message>
+    <message>
+        <source>键盘快捷键</source>
+        <translation>Keyboard Shortcuts</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>发现新版本</source>
+        <translation>Update Available</translation>
+    </message>
+    <message>
+        <source>稍后</source>
+        <translation>Later</translation>
+    </message>
+    <message>
+        <source>立即更新</source>
+        <translation>Update Now</translation>
+    </message>
+    <message>
+        <source>已是最新版本</source>
+        <translation>Orvane Is Up to Date</translation>
+    </message>
+    <message>
+        <source>检查更新失败</source>
+        <translation>Update Check Failed</translation>
+    </message>
+</context>
+<context>
+    <name>AcceleratorGauge</name>
+    <message>
+        <source>油门</source>
+        <translation>Accelerator</translation>
+    </message>
+    <message>
+        <source>油门 %1</source>
+        <translation>Accelerator %1</translation>
+    </message>
+</context>
+<context>
+    <name>AlertDialog</name>
+    <message>
+        <source>好</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>AppUpdateController</name>
+    <message>
+        <source>正在检查更新...</source>
+        <translation>Checking for updates…</translation>
+    </message>
+    <message>
+        <source>正在下载更新...</source>
+        <translation>Downloading the update…</translation>
+    </message>
+    <message>
+        <source>正在安装更新...</source>
+        <translation>Installing the update…</translation>
+    </message>
+    <message>
+        <source>无法检查更新，请稍后重试</source>
+        <translation>Could not check for updates. Try again later.</translation>
+    </message>
+</context>
+<context>
+    <name>AppUpdateError</name>
+    <message>
+        <source>无法连接更新服务器，请稍后重试</source>
+        <translation>Could not reach the update server. Try again later.</translation>
+    </message>
+    <message>
+        <source>更新信息无效</source>
+        <translation>The update information is invalid</translation>
+    </message>
+    <message>
+        <source>下载更新失败，请稍后重试</source>
+        <translation>The update could not be downloaded. Try again later.</translation>
+    </message>
+    <message>
+        <source>当前应用未安装到本地，请先将应用拖入「应用程序」文件夹</source>
+        <translation>Orvane is not installed. Install it with install.sh first.</translation>
+    </message>
+    <message>
+        <source>请先将应用从磁盘映像拖入「应用程序」文件夹，再检查更新</source>
+        <translation>Install Orvane with install.sh before checking for updates.</translation>
+    </message>
+    <message>
+        <source>安装包中未找到 Orvane 应用</source>
+        <translation>The update package holds no Orvane program</translation>
+    </message>
+    <message>
+        <source>无法打开更新安装包</source>
+        <translation>Could not open the update package</translation>
+    </message>
+    <message>
+        <source>安装更新失败: </source>
+        <translation>Could not install the update: </translation>
+    </message>
+</context>
+<context>
+    <name>AppUpdateManifest</name>
+    <message>
+        <source>建议更新到最新版本以获得更好的体验。</source>
+        <translation>Updating to the latest version is recommended.</translation>
+    </message>
+</context>
+<context>
+    <name>AppUpdateService</name>
+    <message>
+        <source>无法设置脚本权限: </source>
+        <translation>Could not make the script executable: </translation>
+    </message>
+    <message>
+        <source>无法启动 /bin/bash</source>
+        <translation>Could not start /bin/bash</translation>
+    </message>
+    <message>
+        <source>没有写入权限: </source>
+        <translation>No permission to write: </translation>
+    </message>
+    <message>
+        <source>无法创建文件夹 </source>
+        <translation>Could not create the folder </translation>
+    </message>
+</context>
+<context>
+    <name>BrakeIndicator</name>
+    <message>
+        <source>刹车</source>
+        <translation>Brake</translation>
+    </message>
+    <message>
+        <source>刹车已踩下</source>
+        <translation>Brake applied</translation>
+    </message>
+</context>
+<context>
+    <name>BrowserHeader</name>
+    <message>
+        <source>视频片段</source>
+        <translation>Clips</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>取消全选</source>
+        <translation>Deselect All</translation>
+    </message>
+    <message>
+        <source>全选</source>
+        <translation>Select All</translation>
+    </message>
+    <message>
+        <source>拼接</source>
+        <translation>Merge</translation>
+    </message>
+    <message>
+        <source>批量删除</source>
+        <translation>Delete</translation>
+    </message>
+</context>
+<context>
+    <name>CameraAngle</name>
+    <message>
+        <source>六宫格</source>
+        <translation>6-Cam Grid</translation>
+    </message>
+    <message>
+        <source>前路</source>
+        <translation>Front</translation>
+    </message>
+    <message>
+        <source>后路</source>
+        <translation>Rear</translation>
+    </message>
+    <message>
+        <source>左盲区</source>
+        <translation>Left Repeater</translation>
+    </message>
+    <message>
+        <source>右盲区</source>
+        <translation>Right Repeater</translation>
+    </message>
+    <message>
+        <source>左柱</source>
+        <translation>Left Pillar</translation>
+    </message>
+    <message>
+        <source>右柱</source>
+        <translation>Right Pillar</translation>
+    </message>
+    <message>
+        <source>四宫格</source>
+        <translation>Grid</translation>
+    </message>
+</context>
+<context>
+    <name>CameraTabs</name>
+    <message>
+        <source>机位</source>
+        <translation>Camera</translation>
+    </message>
+</context>
+<context>
+    <name>CaptureThumbnail</name>
+    <message>
+        <source>删除这张截图</source>
+        <translation>Delete this capture</translation>
+    </message>
+</context>
+<context>
+    <name>ClipCategory</name>
+    <message>
+        <source>最近</source>
+        <translation>Recent</translation>
+    </message>
+    <message>
+        <source>哨兵</source>
+        <translation>Sentry</translation>
+    </message>
+    <message>
+        <source>手动保存</source>
+        <translation>Saved</translation>
+    </message>
+    <message>
+        <source>导入</source>
+        <translation>Imported</translation>
+    </message>
+</context>
+<context>
+    <name>ClipDeletionService</name>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>%1等 %2 个文件</source>
+        <translation>%1 and others (%2 files)</translation>
+    </message>
+    <message>
+        <source>已删除 %1 个文件，但 %2 删除失败。请重新导入 TeslaCam 文件夹刷新列表。</source>
+        <translation>Deleted %1 files, but %2 could not be deleted. Import the TeslaCam folder again to refresh the list.</translation>
+    </message>
+    <message>
+        <source>没有找到该片段对应的源视频，可能已被移动或删除。</source>
+        <translation>The videos of this clip were not found. They may have been moved or deleted.</translation>
+    </message>
+</context>
+<context>
+    <name>ClipSource</name>
+    <message>
+        <source>这段录像已被车辆加密（固件 2026.20 起默认开启），无法在此播放或导出。之后的新录像可在车内关闭加密：控制 › 安全 › 加密行车记录仪录像（Encrypt Dashcam Recordings）</source>
+        <translation>The car encrypted this recording (the default since firmware 2026.20), so it cannot be played or exported here. To record without encryption, turn it off in the car: Controls › Safety › Encrypt Dashcam Recordings.</translation>
+    </message>
+    <message>
+        <source>这一分钟的文件在录制时中断（如断电），没有可播放的画面</source>
+        <translation>Recording of this minute was cut short (for example by a power loss); it holds no picture to play</translation>
+    </message>
+    <message>
+        <source>已加密</source>
+        <translation>Encrypted</translation>
+    </message>
+    <message>
+        <source>文件已损坏</source>
+        <translation>Damaged file</translation>
+    </message>
+</context>
+<context>
+    <name>ContentView</name>
+    <message>
+        <source>选择 TeslaCam 文件夹</source>
+        <translation>Choose TeslaCam Folder</translation>
+    </message>
+    <message>
+        <source>选择</source>
+        <translation>Choose</translation>
+    </message>
+    <message>
+        <source>选择输出目录</source>
+        <translation>Choose Output Folder</translation>
+    </message>
+</context>
+<context>
+    <name>DaySectionHeader</name>
+    <message>
+        <source>%1，%2 个</source>
+        <translation>%1, %2 clips</translation>
+    </message>
+</context>
+<context>
+    <name>DeletingOverlay</name>
+    <message>
+        <source>正在删除视频片段</source>
+        <translation>Deleting clips</translation>
+    </message>
+    <message>
+        <source>请勿关闭应用或拔出 TeslaCam U 盘</source>
+        <translation>Do not quit Orvane or unplug the TeslaCam drive</translation>
+    </message>
+</context>
+<context>
+    <name>EmptyState</name>
+    <message>
+        <source>。</source>
+        <translation>. </translation>
+    </message>
+</context>
+<context>
+    <name>EventBrowser</name>
+    <message>
+        <source>该分类中暂时没有可播放的视频</source>
+        <translation>This category has no videos to play yet</translation>
+    </message>
+</context>
+<context>
+    <name>EventCard</name>
+    <message>
+        <source>，已加密</source>
+        <translation>, encrypted</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>已加密</source>
+        <translation>Encrypted</translation>
+    </message>
+</context>
+<context>
+    <name>EventMetadata</name>
+    <message>
+        <source>哨兵模式：检测到有物体靠近</source>
+        <translation>Sentry: object detected nearby</translation>
+    </message>
+    <message>
+        <source>手动保存：点击行车记录仪图标</source>
+        <translation>Saved: dashcam icon tapped</translation>
+    </message>
+    <message>
+        <source>手动保存：行车记录仪面板</source>
+        <translation>Saved: dashcam panel</translation>
+    </message>
+    <message>
+        <source>手动保存：应用启动器</source>
+        <translation>Saved: app launcher</translation>
+    </message>
+    <message>
+        <source>鸣笛保存</source>
+        <translation>Saved by honking</translation>
+    </message>
+    <message>
+        <source>自动紧急制动</source>
+        <translation>Automatic emergency braking</translation>
+    </message>
+    <message>
+        <source>哨兵模式：检测到车身震动（%1 g）</source>
+        <translation>Sentry: impact detected (%1 g)</translation>
+    </message>
+</context>
+<context>
+    <name>EventMomentBar</name>
+    <message>
+        <source>跳到事件时刻</source>
+        <translation>Go to Event</translation>
+    </message>
+    <message>
+        <source>导出事件前</source>
+        <translation>Export from</translation>
+    </message>
+    <message>
+        <source>事件前秒数</source>
+        <translation>Seconds before the event</translation>
+    </message>
+    <message>
+        <source>秒至后</source>
+        <translation>s before to</translation>
+    </message>
+    <message>
+        <source>事件后秒数</source>
+        <translation>Seconds after the event</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation>s after</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>Export</translation>
+    </message>
+</context>
+<context>
+    <name>EventPreviewPage</name>
+    <message>
+        <source>返回</source>
+        <translation>Back</translation>
+    </message>
+</context>
+<context>
+    <name>EventSectionList</name>
+    <message>
+        <source>视频片段</source>
+        <translation>Clips</translation>
+    </message>
+</context>
+<context>
+    <name>EventThumbnailProvider</name>
+    <message>
+        <source>无法生成预览</source>
+        <translation>No preview</translation>
+    </message>
+</context>
+<context>
+    <name>EventThumbnailView</name>
+    <message>
+        <source>无法生成预览</source>
+        <translation>No preview</translation>
+    </message>
+    <message>
+        <source>视频时长 %1</source>
+        <translation>Length %1</translation>
+    </message>
+    <message>
+        <source>视频缩略图</source>
+        <translation>Video thumbnail</translation>
+    </message>
+</context>
+<context>
+    <name>ExportErrors</name>
+    <message>
+        <source>导出失败: </source>
+        <translation>Export failed: </translation>
+    </message>
+    <message>
+        <source>视频中没有可导出的画面轨道</source>
+        <translation>The video has no picture track to export</translation>
+    </message>
+    <message>
+        <source>无法读取源视频</source>
+        <translation>Could not read the source video</translation>
+    </message>
+    <message>
+        <source>无法创建导出文件</source>
+        <translation>Could not create the export file</translation>
+    </message>
+    <message>
+        <source>未找到 FFmpeg，请在项目根目录运行 ./scripts/setup-ffmpeg.sh</source>
+        <translation>FFmpeg was not found. Run ./scripts/setup-ffmpeg.sh in the project folder.</translation>
+    </message>
+    <message>
+        <source>未知错误</source>
+        <translation>Unknown error</translation>
+    </message>
+    <message>
+        <source>FFmpeg 合并失败: </source>
+        <translation>FFmpeg could not join the videos: </translation>
+    </message>
+    <message>
+        <source>保存到相册失败: </source>
+        <translation>Could not save to Pictures: </translation>
+    </message>
+    <message>
+        <source>无法访问相册。请在系统设置 → 隐私与安全性 → 照片中允许「Orvane」</source>
+        <translation>Orvane cannot open the Pictures folder. Check that it exists and can be written.</translation>
+    </message>
+    <message>
+        <source>相册授权未完成，请重新启动应用并在弹窗中点「允许」</source>
+        <translation>Access to the Pictures folder was not granted. Restart Orvane and allow it.</translation>
+    </message>
+    <message>
+        <source>无法访问相册（状态: %1）</source>
+        <translation>Cannot open the Pictures folder (status %1)</translation>
+    </message>
+</context>
+<context>
+    <name>ExportJobRunner</name>
+    <message>
+        <source>正在合成%1（外置 U 盘较慢）...</source>
+        <translation>Composing the %1 (the external drive is slow)…</translation>
+    </message>
+    <message>
+        <source>正在合成%1...</source>
+        <translation>Composing the %1…</translation>
+    </message>
+    <message>
+        <source>正在合并视频片段（外置 U 盘较慢）...</source>
+        <translation>Joining the videos (the external drive is slow)…</translation>
+    </message>
+    <message>
+        <source>正在合并视频片段...</source>
+        <translation>Joining the videos…</translation>
+    </message>
+    <message>
+        <source>正在添加水印并编码（%1）...</source>
+        <translation>Adding the timestamp and encoding (%1)…</translation>
+    </message>
+    <message>
+        <source>无法创建输出目录: </source>
+        <translation>Could not create the output folder: </translation>
+    </message>
+    <message>
+        <source>无法创建临时文件夹: </source>
+        <translation>Could not create a temporary folder: </translation>
+    </message>
+    <message>
+        <source>正在准备导出...</source>
+        <translation>Preparing the export…</translation>
+    </message>
+    <message>
+        <source>正在保存到相册...</source>
+        <translation>Saving to Pictures…</translation>
+    </message>
+</context>
+<context>
+    <name>ExportLoadingOverlay</name>
+    <message>
+        <source>正在导出</source>
+        <translation>Exporting</translation>
+    </message>
+    <message>
+        <source>导出进度 %1</source>
+        <translation>Export progress %1</translation>
+    </message>
+    <message>
+        <source>导出需要重新编码整段视频，请耐心等待</source>
+        <translation>Exporting re-encodes the whole video. This may take a while.</translation>
+    </message>
+    <message>
+        <source>取消导出</source>
+        <translation>Cancel Export</translation>
+    </message>
+</context>
+<context>
+    <name>ExportOrchestration</name>
+    <message>
+        <source>请先选择要导出的视频</source>
+        <translation>Choose a video to export first</translation>
+    </message>
+    <message>
+        <source>选区无效，请重新设置起点和终点</source>
+        <translation>The range is not valid. Set its start and end again.</translation>
+    </message>
+    <message>
+        <source>当前回放没有可导出的视频</source>
+        <translation>This recording has no video to export</translation>
+    </message>
+    <message>
+        <source>视频</source>
+        <translation>video</translation>
+    </message>
+</context>
+<context>
+    <name>ExportResultController</name>
+    <message>
+        <source>无法播放导出的视频</source>
+        <translation>Cannot play the exported video</translation>
+    </message>
+    <message>
+        <source>导出的视频已不在原位置</source>
+        <translation>The exported video is no longer where it was saved</translation>
+    </message>
+    <message>
+        <source>截图失败</source>
+        <translation>Capture Failed</translation>
+    </message>
+    <message>
+        <source>无法读取画面</source>
+        <translation>Could not read the picture</translation>
+    </message>
+    <message>
+        <source>保存失败</source>
+        <translation>Save Failed</translation>
+    </message>
+</context>
+<context>
+    <name>ExportResultView</name>
+    <message>
+        <source>完成</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>已复制</source>
+        <translation>Copied</translation>
+    </message>
+    <message>
+        <source>复制路径</source>
+        <translation>Copy Path</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>播放</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>上一帧</source>
+        <translation>Previous frame</translation>
+    </message>
+    <message>
+        <source>下一帧</source>
+        <translation>Next frame</translation>
+    </message>
+    <message>
+        <source>截图</source>
+        <translation>Capture</translation>
+    </message>
+    <message>
+        <source>%1 张截图</source>
+        <translation>%1 captures</translation>
+    </message>
+    <message>
+        <source>全部保存</source>
+        <translation>Save All</translation>
+    </message>
+    <message>
+        <source>还没有截图</source>
+        <translation>No captures yet</translation>
+    </message>
+    <message>
+        <source>定位到需要的画面后点击“截图”</source>
+        <translation>Find the frame you want, then click “Capture”</translation>
+    </message>
+</context>
+<context>
+    <name>ExportSettings</name>
+    <message>
+        <source>原画</source>
+        <translation>Original</translation>
+    </message>
+    <message>
+        <source>高清</source>
+        <translation>HD</translation>
+    </message>
+    <message>
+        <source>原分辨率 + HEVC 超高码率，适合看清车牌</source>
+        <translation>Full resolution, high-bitrate HEVC: number plates stay readable</translation>
+    </message>
+    <message>
+        <source>1280 宽 H.264，导出更快</source>
+        <translation>1280 wide H.264: faster to export</translation>
+    </message>
+    <message>
+        <source>系统相册</source>
+        <translation>Pictures</translation>
+    </message>
+    <message>
+        <source>其他目录</source>
+        <translation>Folder</translation>
+    </message>
+</context>
+<context>
+    <name>ExportViewModel</name>
+    <message>
+        <source>已取消导出</source>
+        <translation>Export cancelled</translation>
+    </message>
+    <message>
+        <source>导出失败</source>
+        <translation>Export failed</translation>
+    </message>
+    <message>
+        <source>系统相册</source>
+        <translation>Pictures</translation>
+    </message>
+    <message>
+        <source>即“图片”文件夹：</source>
+        <translation>The Pictures folder: </translation>
+    </message>
+    <message>
+        <source>这个事件没有记录事件时刻</source>
+        <translation>This event has no recorded event time</translation>
+    </message>
+    <message>
+        <source>事件时刻前后没有可导出的录像</source>
+        <translation>There is no footage around the event time to export</translation>
+    </message>
+    <message>
+        <source>已保存到相册：</source>
+        <translation>Saved to Pictures: </translation>
+    </message>
+    <message>
+        <source>导出完成：</source>
+        <translation>Exported: </translation>
+    </message>
+    <message>
+        <source>视频已成功保存到系统相册</source>
+        <translation>The video was saved to Pictures</translation>
+    </message>
+    <message>
+        <source>视频已成功导出</source>
+        <translation>The video was exported</translation>
+    </message>
+    <message>
+        <source>正在导出视频</source>
+        <translation>Exporting the video</translation>
+    </message>
+</context>
+<context>
+    <name>FFmpegTools</name>
+    <message>
+        <source>无法创建临时目录: </source>
+        <translation>Could not create a temporary folder: </translation>
+    </message>
+    <message>
+        <source>无法创建临时文件 </source>
+        <translation>Could not create the temporary file </translation>
+    </message>
+    <message>
+        <source>无法写入拼接列表: </source>
+        <translation>Could not write the list of videos to join: </translation>
+    </message>
+    <message>
+        <source>没有可导出的四宫格片段</source>
+        <translation>There is no grid footage to export</translation>
+    </message>
+    <message>
+        <source>无法复制四宫格视频</source>
+        <translation>Could not copy the grid video</translation>
+    </message>
+    <message>
+        <source>没有可合并的视频片段</source>
+        <translation>There are no videos to join</translation>
+    </message>
+</context>
+<context>
+    <name>FileDelivery</name>
+    <message>
+        <source>无法写入文件 </source>
+        <translation>Could not write the file </translation>
+    </message>
+    <message>
+        <source>无法保存文件 </source>
+        <translation>Could not save the file </translation>
+    </message>
+    <message>
+        <source>不能覆盖源视频: </source>
+        <translation>A source video cannot be overwritten: </translation>
+    </message>
+    <message>
+        <source>输出路径不是普通文件: </source>
+        <translation>The output path is not a regular file: </translation>
+    </message>
+    <message>
+        <source>无法复制文件 </source>
+        <translation>Could not copy the file </translation>
+    </message>
+</context>
+<context>
+    <name>FolderDropArea</name>
+    <message>
+        <source>松开以导入 TeslaCam 文件夹</source>
+        <translation>Drop to import the TeslaCam folder</translation>
+    </message>
+</context>
+<context>
+    <name>FrameCapture</name>
+    <message>
+        <source>无法读取画面</source>
+        <translation>Could not read the picture</translation>
+    </message>
+    <message>
+        <source>无法读取画面: </source>
+        <translation>Could not read the picture: </translation>
+    </message>
+    <message>
+        <source>无法编码 PNG 图片</source>
+        <translation>Could not encode the PNG image</translation>
+    </message>
+    <message>
+        <source>不支持的图片格式: </source>
+        <translation>Unsupported image format: </translation>
+    </message>
+    <message>
+        <source>无法编码图片: </source>
+        <translation>Could not encode the image: </translation>
+    </message>
+    <message>
+        <source>无法创建临时目录: </source>
+        <translation>Could not create a temporary folder: </translation>
+    </message>
+    <message>
+        <source>无法写入文件: </source>
+        <translation>Could not write the file: </translation>
+    </message>
+    <message>
+        <source>已将 %1 张图片保存到视频所在目录</source>
+        <translation>Saved %1 images next to the video</translation>
+    </message>
+    <message>
+        <source>已将 %1 张图片保存到系统相册</source>
+        <translation>Saved %1 images to Pictures</translation>
+    </message>
+</context>
+<context>
+    <name>FrameGrabber</name>
+    <message>
+        <source>时间 %1 秒超出视频范围（0 到 %2 秒）</source>
+        <translation>The time %1 s is outside the video (0 to %2 s)</translation>
+    </message>
+    <message>
+        <source>时间 %1 秒处的画面无法读取: </source>
+        <translation>The picture at %1 s could not be read: </translation>
+    </message>
+</context>
+<context>
+    <name>GPUVideoExporter</name>
+    <message>
+        <source>无法绘制水印：程序没有图形环境</source>
+        <translation>Cannot draw the timestamp: no graphics environment</translation>
+    </message>
+    <message>
+        <source>无法读取源视频 </source>
+        <translation>Could not read the source video </translation>
+    </message>
+    <message>
+        <source>导出选区无效</source>
+        <translation>The export range is not valid</translation>
+    </message>
+    <message>
+        <source>无法写入文件 </source>
+        <translation>Could not write the file </translation>
+    </message>
+    <message>
+        <source>没有可导出的视频片段</source>
+        <translation>There is no footage to export</translation>
+    </message>
+    <message>
+        <source>没有可导出的四宫格视频</source>
+        <translation>There is no grid video to export</translation>
+    </message>
+    <message>
+        <source>源视频不完整或已损坏，只导出了可读取的 %1 秒</source>
+        <translation>The source video is incomplete or damaged; only the %1 s that could be read were exported</translation>
+    </message>
+</context>
+<context>
+    <name>LanguageSetting</name>
+    <message>
+        <source>跟随系统</source>
+        <translation>System</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryColumns</name>
+    <message>
+        <source>片段类型</source>
+        <translation>Clip type</translation>
+    </message>
+    <message>
+        <source>请先在左侧选择 TeslaCam 文件夹</source>
+        <translation>Choose a TeslaCam folder on the left</translation>
+    </message>
+    <message>
+        <source>导入后会显示片段列表，选中视频后可预览播放</source>
+        <translation>Its clips are listed here once imported; pick one to play it</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryRules</name>
+    <message>
+        <source>最近回放</source>
+        <translation>Recent footage</translation>
+    </message>
+    <message>
+        <source>已扫描 %1 个片段，请选择要处理的录像</source>
+        <translation>Found %1 clips. Choose a recording.</translation>
+    </message>
+    <message>
+        <source>%1 个视频</source>
+        <translation>%1 videos</translation>
+    </message>
+    <message>
+        <source>当前摄像头无匹配视频</source>
+        <translation>No video from this camera</translation>
+    </message>
+    <message>
+        <source>输出位置：系统相册</source>
+        <translation>Saving to: Pictures</translation>
+    </message>
+    <message>
+        <source>输出目录: </source>
+        <translation>Output folder: </translation>
+    </message>
+    <message>
+        <source>系统相册</source>
+        <translation>Pictures</translation>
+    </message>
+    <message>
+        <source>打开输出目录</source>
+        <translation>Open Output Folder</translation>
+    </message>
+    <message>
+        <source>打开相册</source>
+        <translation>Open Pictures</translation>
+    </message>
+    <message>
+        <source>已将 %1 个片段的 %2 个源视频移到废纸篓</source>
+        <translation>Moved %2 videos of %1 clips to the Trash</translation>
+    </message>
+    <message>
+        <source>选择 TeslaCam 文件夹开始</source>
+        <translation>Choose a TeslaCam folder to begin</translation>
+    </message>
+    <message>
+        <source>请选择文件夹，而不是单个视频文件。</source>
+        <translation>Choose a folder, not a single video file.</translation>
+    </message>
+    <message>
+        <source>请选择 TeslaCam 根目录，不要选择 RecentClips、SentryClips、SavedClips 或其中的片段文件夹。</source>
+        <translation>Choose the TeslaCam folder itself, not RecentClips, SentryClips, SavedClips or a clip folder inside them.</translation>
+    </message>
+    <message>
+        <source>未识别为 TeslaCam 文件夹，请选择包含 RecentClips、SentryClips、SavedClips 的根目录。</source>
+        <translation>This is not a TeslaCam folder. Choose the folder that holds RecentClips, SentryClips and SavedClips.</translation>
+    </message>
+    <message>
+        <source>所选文件夹中没有找到视频片段，请重新选择正确的 TeslaCam 文件夹。</source>
+        <translation>No clips were found in this folder. Choose the right TeslaCam folder.</translation>
+    </message>
+    <message>
+        <source>导入失败</source>
+        <translation>Import failed</translation>
+    </message>
+    <message>
+        <source>加载片段失败</source>
+        <translation>Could not load the clip</translation>
+    </message>
+</context>
+<context>
+    <name>LibrarySidebar</name>
+    <message>
+        <source>侧边栏</source>
+        <translation>Sidebar</translation>
+    </message>
+    <message>
+        <source>导入</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>选择 TeslaCam 文件夹</source>
+        <translation>Choose TeslaCam Folder</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>清晰度</source>
+        <translation>Quality</translation>
+    </message>
+    <message>
+        <source>输出</source>
+        <translation>Output</translation>
+    </message>
+    <message>
+        <source>输出位置</source>
+        <translation>Output location</translation>
+    </message>
+    <message>
+        <source>更改目录</source>
+        <translation>Change Folder</translation>
+    </message>
+    <message>
+        <source>仪表盘</source>
+        <translation>Dashboard</translation>
+    </message>
+    <message>
+        <source>速度单位</source>
+        <translation>Speed unit</translation>
+    </message>
+    <message>
+        <source>语言</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>重新启动 Orvane 后生效</source>
+        <translation>Takes effect when Orvane restarts</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>About</translation>
+    </message>
+</context>
+<context>
+    <name>MediaError</name>
+    <message>
+        <source>读取文件出错: </source>
+        <translation>Error reading the file: </translation>
+    </message>
+    <message>
+        <source>文件不完整或已损坏</source>
+        <translation>The file is incomplete or damaged</translation>
+    </message>
+</context>
+<context>
+    <name>MediaProbe</name>
+    <message>
+        <source>无法打开文件: </source>
+        <translation>Could not open the file: </translation>
+    </message>
+</context>
+<context>
+    <name>MergeEditorController</name>
+    <message>
+        <source>拼接画面预览</source>
+        <translation>Merge Preview</translation>
+    </message>
+    <message>
+        <source>选择第 %1 段时段</source>
+        <translation>Choose the Range of Clip %1</translation>
+    </message>
+    <message>
+        <source>检查片段顺序和衔接效果，然后开始拼接</source>
+        <translation>Check the order and the joins, then merge</translation>
+    </message>
+    <message>
+        <source>拖动进度条定位画面，再记录开始和结束位置</source>
+        <translation>Drag the slider to a frame, then set the start and end</translation>
+    </message>
+    <message>
+        <source>%1 段 · 成品约 %2</source>
+        <translation>%1 clips · about %2 in all</translation>
+    </message>
+    <message>
+        <source>开始拼接</source>
+        <translation>Merge</translation>
+    </message>
+    <message>
+        <source>下一段</source>
+        <translation>Next Clip</translation>
+    </message>
+    <message>
+        <source>查看拼接预览</source>
+        <translation>Preview Merge</translation>
+    </message>
+    <message>
+        <source>开始 %1</source>
+        <translation>Start %1</translation>
+    </message>
+    <message>
+        <source>结束 %1</source>
+        <translation>End %1</translation>
+    </message>
+    <message>
+        <source>保留 %1</source>
+        <translation>Keep %1</translation>
+    </message>
+    <message>
+        <source>片段 %1</source>
+        <translation>Clip %1</translation>
+    </message>
+    <message>
+        <source>%1 · 保留 %2</source>
+        <translation>%1 · keep %2</translation>
+    </message>
+</context>
+<context>
+    <name>MergeEditorHeader</name>
+    <message>
+        <source>返回</source>
+        <translation>Back</translation>
+    </message>
+</context>
+<context>
+    <name>MergePlaybackBar</name>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>播放</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>拼接预览位置</source>
+        <translation>Merge preview position</translation>
+    </message>
+    <message>
+        <source>片段位置</source>
+        <translation>Clip position</translation>
+    </message>
+</context>
+<context>
+    <name>MergePreviewPanel</name>
+    <message>
+        <source>拼接预览画面</source>
+        <translation>Merge preview picture</translation>
+    </message>
+    <message>
+        <source>暂无可预览片段</source>
+        <translation>No clip to preview</translation>
+    </message>
+</context>
+<context>
+    <name>MergeReviewList</name>
+    <message>
+        <source>上移%1</source>
+        <translation>Move %1 up</translation>
+    </message>
+    <message>
+        <source>下移%1</source>
+        <translation>Move %1 down</translation>
+    </message>
+</context>
+<context>
+    <name>MergeRules</name>
+    <message>
+        <source>所选视频中至少有两个没有 %1 画面，请更换机位后重试</source>
+        <translation>At least two of the chosen videos have no %1 camera. Choose another camera and try again.</translation>
+    </message>
+    <message>
+        <source>所选片段缺少 %1 画面，请更换机位后重试</source>
+        <translation>The chosen clips lack the %1 camera. Choose another camera and try again.</translation>
+    </message>
+    <message>
+        <source>所选片段中有视频缺少 %1 画面</source>
+        <translation>Some of the chosen clips lack the %1 camera</translation>
+    </message>
+    <message>
+        <source>请至少选择两个需要拼接的视频</source>
+        <translation>Choose at least two videos to merge</translation>
+    </message>
+    <message>
+        <source>请至少选择两个需要拼接的片段</source>
+        <translation>Choose at least two clips to merge</translation>
+    </message>
+    <message>
+        <source>选中的片段已变化，请重新选择</source>
+        <translation>The chosen clips have changed. Choose them again.</translation>
+    </message>
+</context>
+<context>
+    <name>MetadataParserError</name>
+    <message>
+        <source>无法读取目录: </source>
+        <translation>Could not read the folder: </translation>
+    </message>
+    <message>
+        <source>无法从文件名解析时间: </source>
+        <translation>No time could be read from the file name: </translation>
+    </message>
+</context>
+<context>
+    <name>NoVideoNote</name>
+    <message>
+        <source>该机位没有视频</source>
+        <translation>No video from this camera</translation>
+    </message>
+</context>
+<context>
+    <name>PhotosLibraryExporter</name>
+    <message>
+        <source>文件不存在: </source>
+        <translation>The file does not exist: </translation>
+    </message>
+</context>
+<context>
+    <name>PreviewPageController</name>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>结束</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>点击片段播放，或多选片段拼接</source>
+        <translation>Click a minute to play it, or pick several to merge</translation>
+    </message>
+    <message>
+        <source>选择两个或更多片段进行拼接</source>
+        <translation>Pick two or more minutes to merge</translation>
+    </message>
+    <message>
+        <source>已选 %1 段</source>
+        <translation>%1 picked</translation>
+    </message>
+    <message>
+        <source>事件时刻不在这些录像的时间范围内</source>
+        <translation>The event time is outside these recordings</translation>
+    </message>
+    <message>
+        <source>视频预览</source>
+        <translation>Video Preview</translation>
+    </message>
+    <message>
+        <source>重新记录%1时间</source>
+        <translation>Set %1 again</translation>
+    </message>
+    <message>
+        <source>记录%1时间</source>
+        <translation>Set %1</translation>
+    </message>
+    <message>
+        <source>无法读取该机位的视频</source>
+        <translation>Cannot read this camera&apos;s video</translation>
+    </message>
+    <message>
+        <source>无法读取这一分钟的视频</source>
+        <translation>Cannot read this minute&apos;s video</translation>
+    </message>
+    <message>
+        <source>视频在 %1 处中断</source>
+        <translation>The video breaks off at %1</translation>
+    </message>
+    <message>
+        <source>事件时刻 %1</source>
+        <translation>Event at %1</translation>
+    </message>
+</context>
+<context>
+    <name>PreviewTransport</name>
+    <message>
+        <source>后退 5</source>
+        <translation>Back 5</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>播放</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>前进 5</source>
+        <translation>Forward 5</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>Export</translation>
+    </message>
+</context>
+<context>
+    <name>PreviewVideoArea</name>
+    <message>
+        <source>视频画面</source>
+        <translation>Video</translation>
+    </message>
+    <message>
+        <source>正在载入视频…</source>
+        <translation>Loading video…</translation>
+    </message>
+</context>
+<context>
+    <name>PreviewViewModel</name>
+    <message>
+        <source>视频尚未准备好，请稍后再试</source>
+        <translation>The video is not ready yet. Try again in a moment.</translation>
+    </message>
+    <message>
+        <source>结束点必须晚于开始点</source>
+        <translation>The end must come after the start</translation>
+    </message>
+    <message>
+        <source>，原结束点已清除</source>
+        <translation>; the earlier end was cleared</translation>
+    </message>
+    <message>
+        <source>已设置开始点 %1</source>
+        <translation>Start set at %1</translation>
+    </message>
+    <message>
+        <source>已设置结束点 %1</source>
+        <translation>End set at %1</translation>
+    </message>
+</context>
+<context>
+    <name>RateMenuButton</name>
+    <message>
+        <source>播放速度 %1</source>
+        <translation>Playback speed %1</translation>
+    </message>
+</context>
+<context>
+    <name>RegularFile</name>
+    <message>
+        <source>不是普通文件</source>
+        <translation>not a regular file</translation>
+    </message>
+</context>
+<context>
+    <name>SegmentStrip</name>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>下一步</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>多选片段拼接</source>
+        <translation>Pick minutes to merge</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
+    </message>
+</context>
+<context>
+    <name>SpeedReadout</name>
+    <message>
+        <source>辅助驾驶</source>
+        <translation>Autopilot</translation>
+    </message>
+</context>
+<context>
+    <name>Spinner</name>
+    <message>
+        <source>正在加载</source>
+        <translation>Loading</translation>
+    </message>
+</context>
+<context>
+    <name>TeslaDashboardView</name>
+    <message>
+        <source>仪表盘</source>
+        <translation>Dashboard</translation>
+    </message>
+    <message>
+        <source>档位</source>
+        <translation>Gear</translation>
+    </message>
+    <message>
+        <source>档位 %1</source>
+        <translation>Gear %1</translation>
+    </message>
+    <message>
+        <source>方向盘</source>
+        <translation>Steering</translation>
+    </message>
+    <message>
+        <source>方向盘 %1°</source>
+        <translation>Steering %1°</translation>
+    </message>
+    <message>
+        <source>此视频无遥测数据</source>
+        <translation>This video has no driving data</translation>
+    </message>
+</context>
+<context>
+    <name>TeslaTelemetryReaderError</name>
+    <message>
+        <source>无法读取文件 %1: %2</source>
+        <translation>Could not read the file %1: %2</translation>
+    </message>
+    <message>
+        <source>文件已损坏或不是有效的 MP4 文件: </source>
+        <translation>The file is damaged or not a valid MP4 file: </translation>
+    </message>
+</context>
+<context>
+    <name>TimeSlider</name>
+    <message>
+        <source>播放位置</source>
+        <translation>Playback position</translation>
+    </message>
+</context>
+<context>
+    <name>TurnSignalGlyph</name>
+    <message>
+        <source>左转向灯亮</source>
+        <translation>Left turn signal on</translation>
+    </message>
+    <message>
+        <source>左转向灯灭</source>
+        <translation>Left turn signal off</translation>
+    </message>
+    <message>
+        <source>右转向灯亮</source>
+        <translation>Right turn signal on</translation>
+    </message>
+    <message>
+        <source>右转向灯灭</source>
+        <translation>Right turn signal off</translation>
+    </message>
+</context>
+<context>
+    <name>UiText</name>
+    <message>
+        <source>新版本 %1 可用（当前 %2）。</source>
+        <translation>Version %1 is available (you have %2).</translation>
+    </message>
+    <message>
+        <source>当前版本 %1 已是最新。</source>
+        <translation>Version %1 is the latest.</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateLoadingOverlay</name>
+    <message>
+        <source>更新完成后应用会自动重启</source>
+        <translation>Orvane restarts by itself when the update is done</translation>
+    </message>
+</context>
+<context>
+    <name>VideoDecoder</name>
+    <message>
+        <source>文件中没有可播放的画面</source>
+        <translation>The file holds no picture to play</translation>
+    </message>
+</context>
+<context>
+    <name>VideoExportPreparer</name>
+    <message>
+        <source>无法复制视频: </source>
+        <translation>Could not copy the video: </translation>
+    </message>
+</context>
+<context>
+    <name>VideoMergeEditorView</name>
+    <message>
+        <source>正在准备拼接片段...</source>
+        <translation>Preparing the clips to merge…</translation>
+    </message>
+</context>
+<context>
+    <name>VideoProblemNote</name>
+    <message>
+        <source>：</source>
+        <translation>: </translation>
+    </message>
+</context>
+<context>
+    <name>WindowAlerts</name>
+    <message>
+        <source>删除选中的视频片段？</source>
+        <translation>Delete the Selected Clips?</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>移到废纸篓</source>
+        <translation>Move to Trash</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>打开系统设置</source>
+        <translation>Open Settings</translation>
+    </message>
+    <message>
+        <source>好</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>发现新版本</source>
+        <translation>Update Available</translation>
+    </message>
+    <message>
+        <source>稍后</source>
+        <translation>Later</translation>
+    </message>
+    <message>
+        <source>立即更新</source>
+        <translation>Update Now</translation>
+    </message>
+    <message>
+        <source>更新失败</source>
+        <translation>Update Failed</translation>
+    </message>
+</context>
+<context>
+    <name>WindowText</name>
+    <message>
+        <source>共 %1 个视频片段</source>
+        <translation>%1 clips</translation>
+    </message>
+    <message>
+        <source>删除（%1）</source>
+        <translation>Delete (%1)</translation>
+    </message>
+    <message>
+        <source>下一步（%1）</source>
+        <translation>Next (%1)</translation>
+    </message>
+    <message>
+        <source>将删除选中的 %1 个片段及其所有机位源视频，文件会移到废纸篓。其他片段不会受到影响。</source>
+        <translation>The %1 selected clips and the videos of all their cameras will be moved to the Trash. Other clips are not affected.</translation>
+    </message>
+    <message>
+        <source>正在将选中的 %1 个片段移到废纸篓</source>
+        <translation>Moving the %1 selected clips to the Trash</translation>
+    </message>
+    <message>
+        <source>暂无%1视频</source>
+        <translation>No %1 videos</translation>
+    </message>
+    <message>
+        <source>收起侧边栏</source>
+        <translation>Hide Sidebar</translation>
+    </message>
+    <message>
+        <source>显示侧边栏</source>
+        <translation>Show Sidebar</translation>
+    </message>
+    <message>
+        <source>导出完成</source>
+        <translation>Export Complete</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Orvane：浏览、播放和导出 TeslaCam 行车记录</source>
+        <translation>Orvane: browse, play and export TeslaCam recordings</translation>
+    </message>
+    <message>
+        <source>结束正在运行的 Orvane 并取代它</source>
+        <translation>End the running Orvane and take its place</translation>
+    </message>
+    <message>
+        <source>启动时导入的 TeslaCam 文件夹</source>
+        <translation>TeslaCam folders to import at start</translation>
+    </message>
+</context>
+</TS>
