@@ -2,9 +2,9 @@
 
 #include "EncoderSetup.h"
 #include "FfmpegHandles.h"
+#include "FileName.h"
 #include "VideoDecoderInternal.h"
 
-#include <QFileInfo>
 #include <cmath>
 #include <deque>
 
@@ -94,7 +94,7 @@ struct Transcoder::Impl {
 
 Transcoder::Transcoder(const QString& input) : d(std::make_unique<Impl>()) {
     d->path = input;
-    const std::string path = input.toStdString();
+    const std::string path = FileName::display(input).toStdString();
     d->input = openInput(input);
     AVFormatContext* raw = d->input.get();
     d->videoIndex = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
@@ -117,8 +117,10 @@ Transcoder::Transcoder(const QString& input) : d(std::make_unique<Impl>()) {
         s.duration = double(vs->duration) * av_q2d(vs->time_base);
     s.videoDuration = vs->duration > 0 ? double(vs->duration) * av_q2d(vs->time_base) : s.duration;
     s.bitRate = vs->codecpar->bit_rate;
-    if (s.bitRate <= 0 && s.duration > 0)
-        s.bitRate = int64_t(double(QFileInfo(input).size()) * 8.0 / s.duration);
+    // The open file's size: the name may not survive a round trip through Qt's file functions.
+    if (const int64_t bytes = raw->pb ? avio_size(raw->pb) : -1;
+        s.bitRate <= 0 && s.duration > 0 && bytes > 0)
+        s.bitRate = int64_t(double(bytes) * 8.0 / s.duration);
     s.hasAudio = d->audioIndex >= 0;
     s.matrix = vs->codecpar->color_space == AVCOL_SPC_BT709 ? YuvMatrix::bt709 : YuvMatrix::bt601;
     s.fullRange =
@@ -148,7 +150,7 @@ public:
           end_(settings.length > 0 ? start_ + settings.length : INFINITY) {}
 
     TranscodeOutcome run(const QString& outputPath) {
-        out_ = outputPath.toStdString();
+        out_ = FileName::encode(outputPath).toStdString(); // the file system's bytes
         openDecoder();
         openVideoEncoder();
         openMuxer();
