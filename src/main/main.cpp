@@ -7,6 +7,7 @@
 
 #include "AppSettings.h"
 #include "AppVersion.h"
+#include "FileName.h"
 #include "InstanceChannel.h"
 #include "LibraryViewModel.h"
 #include "MainWindowConfigurator.h"
@@ -37,7 +38,9 @@ struct Arguments {
     bool replace = false;
 };
 
-Arguments commandLine(const QGuiApplication& app) {
+// The folders are taken from the raw arguments: QCoreApplication::arguments() loses the bytes of
+// names that are not valid UTF-8.
+Arguments commandLine(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Orvane：浏览、播放和导出 TeslaCam 行车记录"));
     parser.addHelpOption();
@@ -47,7 +50,7 @@ Arguments commandLine(const QGuiApplication& app) {
     parser.addOption(replace);
     parser.addPositionalArgument(QStringLiteral("folders"), QStringLiteral("启动时导入的 TeslaCam 文件夹"),
                                  QStringLiteral("[FOLDER…]"));
-    parser.process(app);
+    parser.process(QStringList{QCoreApplication::applicationFilePath()} + FileName::arguments(argc, argv));
     return {OrvaneApp::folderArguments(parser.positionalArguments(), QDir::currentPath()),
             parser.isSet(replace)};
 }
@@ -69,7 +72,7 @@ int main(int argc, char** argv) {
     QGuiApplication::setApplicationVersion(AppVersion::shortVersion());
     QGuiApplication::setDesktopFileName(QStringLiteral("orvane"));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/orvane/orvane.svg")));
-    const Arguments arguments = commandLine(app);
+    const Arguments arguments = commandLine(argc, argv);
 
     // A copy already running takes the folders and comes forward; its export goes on.
     InstanceChannel channel;

@@ -2,8 +2,10 @@
 
 #include "AppPools.h"
 #include "ExportCaptureImages.h"
+#include "FileName.h"
 #include "MediaPlayer.h"
 #include "MetadataParserError.h"
+#include "RegularFile.h"
 
 #include <QClipboard>
 #include <QFileInfo>
@@ -56,7 +58,7 @@ void ExportResultController::assign(T& field, const T& value, void (ExportResult
 }
 
 QString ExportResultController::videoPath() const {
-    return videoUrl_.isLocalFile() ? videoUrl_.toLocalFile() : videoUrl_.path();
+    return videoUrl_.isLocalFile() ? FileName::fromUrl(videoUrl_) : videoUrl_.path();
 }
 
 void ExportResultController::setVideoUrl(const QUrl& url) {
@@ -114,8 +116,8 @@ void ExportResultController::onItemStatus() {
         assign(isReady_, true, &ExportResultController::isReadyChanged);
     } else if (status == Status::failed) {
         assign(isReady_, false, &ExportResultController::isReadyChanged);
-        const QString message = QFileInfo::exists(videoPath()) ? QStringLiteral("无法播放导出的视频")
-                                                               : QStringLiteral("导出的视频已不在原位置");
+        const QString message = RegularFile::identify(videoPath()) ? QStringLiteral("无法播放导出的视频")
+                                                                   : QStringLiteral("导出的视频已不在原位置");
         assign(videoUnavailableMessage_, message, &ExportResultController::videoUnavailableMessageChanged);
     }
 }
