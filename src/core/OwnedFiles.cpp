@@ -1,5 +1,7 @@
 #include "OwnedFiles.h"
 
+#include "FileName.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -54,14 +56,14 @@ bool isRunning(qint64 pid) {
 }
 
 long nameLimit(const QString& folder) {
-    const long limit = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+    const long limit = ::pathconf(FileName::encode(folder).constData(), _PC_NAME_MAX);
     return limit > 0 ? std::min(limit, defaultNameLimit) : defaultNameLimit;
 }
 
 // `text` shortened from the end until its encoded form has at most `bytes` bytes; a letter
 // outside the basic plane is never split.
 QString fitted(QString text, qsizetype bytes) {
-    while (!text.isEmpty() && QFile::encodeName(text).size() > bytes) {
+    while (!text.isEmpty() && FileName::encode(text).size() > bytes) {
         text.chop(1);
         if (!text.isEmpty() && text.back().isHighSurrogate())
             text.chop(1);
@@ -88,7 +90,7 @@ const QRegularExpression& temporaryPattern() {
 // Removes one marked entry of an ended owner: a regular file nobody holds locked, or a
 // temporary workspace folder. Anything else stays.
 bool removeLeftover(const QString& path, bool folderAllowed) {
-    const QByteArray encoded = QFile::encodeName(path);
+    const QByteArray encoded = FileName::encode(path);
     struct stat status {};
     if (::lstat(encoded.constData(), &status) != 0 || status.st_uid != ::geteuid())
         return false;
@@ -106,7 +108,7 @@ bool removeLeftover(const QString& path, bool folderAllowed) {
 } // namespace
 
 OwnedFile OwnedFile::create(const QString& path) {
-    FileHandle handle(::open(QFile::encodeName(path).constData(),
+    FileHandle handle(::open(FileName::encode(path).constData(),
                              O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666));
     if (!handle.isOpen())
         throw FileSystemError(systemText(errno));
@@ -121,7 +123,7 @@ OwnedFile::OwnedFile(OwnedFile&& other) noexcept
 
 OwnedFile::~OwnedFile() {
     if (!kept_ && !path_.isEmpty())
-        ::unlink(QFile::encodeName(path_).constData());
+        ::unlink(FileName::encode(path_).constData());
 }
 
 void OwnedFile::writeAll(const QByteArray& data) {
@@ -151,7 +153,7 @@ QString partPathFor(const QString& finalPath) {
                              .arg(processId())
                              .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
     const QString fixed = fitted(suffix, maxSuffixBytes);
-    const qsizetype room = nameLimit(folder) - QFile::encodeName(QLatin1Char('.') + mark + fixed).size();
+    const qsizetype room = nameLimit(folder) - FileName::encode(QLatin1Char('.') + mark + fixed).size();
     const QString base = info.suffix().isEmpty() ? info.fileName() : info.completeBaseName();
     return QDir(folder).filePath(QLatin1Char('.') + fitted(base, std::max<qsizetype>(room, 0)) + mark +
                                  fixed);
@@ -177,13 +179,13 @@ std::optional<qint64> ownerOf(const QString& fileName) {
 }
 
 int sweep(const QString& folder) {
-    const QByteArray encoded = QFile::encodeName(folder);
+    const QByteArray encoded = FileName::encode(folder);
     DIR* dir = ::opendir(encoded.constData());
     if (!dir)
         return 0;
     QStringList names;
     while (const dirent* entry = ::readdir(dir))
-        names << QFile::decodeName(entry->d_name);
+        names << FileName::decode(entry->d_name);
     ::closedir(dir);
     int removed = 0;
     for (const QString& name : names) {

@@ -1,8 +1,9 @@
 #include "RegularFile.h"
 
+#include "FileName.h"
+
 #include <QFile>
 #include <QFileInfo>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -45,7 +46,7 @@ FileHandle openForReading(const QString& path, QString* problem) {
         return refuse(qt_error_string(ENOENT));
     // Non-blocking, so opening a FIFO with no writer returns at once; it is refused below.
     FileHandle handle(
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+        ::open(FileName::encode(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!handle.isOpen())
         return refuse(qt_error_string(errno));
     struct stat status {};
@@ -88,7 +89,7 @@ QString pathOf(const FileHandle& handle, const QString& fallback) {
 
 std::optional<FileIdentity> identify(const QString& path) {
     struct stat status {};
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &status) != 0)
+    if (path.isEmpty() || ::stat(FileName::encode(path).constData(), &status) != 0)
         return std::nullopt;
     return FileIdentity{uint64_t(status.st_dev), uint64_t(status.st_ino), uint32_t(status.st_mode)};
 }

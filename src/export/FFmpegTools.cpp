@@ -5,6 +5,7 @@
 #include "FFmpegLocator.h"
 #include "FFmpegProcess.h"
 #include "FileDelivery.h"
+#include "FileName.h"
 #include "MediaError.h"
 #include "PacketScan.h"
 #include "PieceTiming.h"
@@ -74,7 +75,7 @@ void writeConcatList(const QString& listPath, const QStringList& pieces) {
 
 media::VideoPacketList scan(const QString& path) {
     try {
-        return media::scanVideoPackets(path.toStdString());
+        return media::scanVideoPackets(FileName::encode(path).toStdString());
     } catch (const media::MediaError& e) {
         throw FFmpegSegmentMergerError::commandFailed(QString::fromStdString(e.what()));
     }
@@ -158,7 +159,7 @@ GridInputs gridInputs(const GridExportSegment& segment, Camera::GridLayout layou
         result.byCamera[*video.cameraAngle] = input;
         result.copyOf.emplace_back(input, video.url);
         try {
-            media::VideoPacketList packets = media::scanVideoPackets(input.toStdString());
+            media::VideoPacketList packets = media::scanVideoPackets(FileName::encode(input).toStdString());
             result.cutShort = result.cutShort || packets.endsEarly();
             if (primary && primary->id == video.id)
                 result.primary = std::move(packets);

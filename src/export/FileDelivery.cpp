@@ -1,5 +1,6 @@
 #include "FileDelivery.h"
 
+#include "FileName.h"
 #include "RegularFile.h"
 #include "TranslatedText.h"
 #include "UserFacingError.h"
@@ -12,6 +13,7 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <optional>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -42,7 +44,7 @@ int renameNoReplace(const QByteArray& from, const QByteArray& to) {
     if (errno == EEXIST)
         return EEXIST;
     // File systems without hard links (FAT on a USB stick): check, then rename.
-    if (QFileInfo::exists(QString::fromLocal8Bit(to)))
+    if (struct stat st{}; ::lstat(to.constData(), &st) == 0)
         return EEXIST;
     return std::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
 }
@@ -60,8 +62,7 @@ constexpr TranslatedText writeFailure{"FileDelivery", QT_TRANSLATE_NOOP("FileDel
 
 // The rename that put a file in place reaches the disk with the folder's entry.
 void syncFolder(const QString& folder) {
-    const FileHandle handle(
-        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const FileHandle handle(::open(FileName::encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (handle.isOpen())
         ::fsync(handle.fd()); // some file systems cannot sync a folder: the file itself is synced
 }
@@ -71,7 +72,7 @@ QString moveToFreeName(OwnedFile& complete, const QString& directory, const QStr
     naming(writeFailure, QDir(directory).filePath(fileName), [&] { complete.sync(); });
     for (int attempt = 0; attempt < maxNameAttempts; ++attempt) {
         const QString target = availablePath(directory, fileName);
-        const int rc = renameNoReplace(QFile::encodeName(complete.path()), QFile::encodeName(target));
+        const int rc = renameNoReplace(FileName::encode(complete.path()), FileName::encode(target));
         if (rc == 0) {
             complete.keep();
             syncFolder(directory);
@@ -112,8 +113,8 @@ void commit(OwnedFile& complete, const QString& finalPath, const QStringList& so
     // Something may have taken the output's place while the file was written; rename would
     // replace even a device or a FIFO.
     checkOutput(finalPath, sources);
-    if (std::rename(QFile::encodeName(complete.path()).constData(),
-                    QFile::encodeName(finalPath).constData()) != 0)
+    if (std::rename(FileName::encode(complete.path()).constData(), FileName::encode(finalPath).constData()) !=
+        0)
         throw FileSystemError(QCoreApplication::translate("FileDelivery", "无法保存文件 ") + finalPath +
                               QStringLiteral(": ") + systemText(errno));
     complete.keep();
@@ -154,7 +155,8 @@ QString availablePath(const QString& directory, const QString& fileName) {
     const QFileInfo info(fileName);
     const QString base = info.completeBaseName();
     const QString suffix = info.suffix();
-    for (int n = 2; QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); ++n)
+    struct stat st {};
+    for (int n = 2; ::lstat(FileName::encode(candidate).constData(), &st) == 0; ++n)
         candidate = dir.filePath(suffix.isEmpty() ? QStringLiteral("%1-%2").arg(base).arg(n)
                                                   : QStringLiteral("%1-%2.%3").arg(base).arg(n).arg(suffix));
     return candidate;

@@ -2,6 +2,7 @@
 
 #include "ClipSource.h"
 #include "FileDelivery.h"
+#include "FileName.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -153,7 +154,9 @@ PreparedInput localInput(const TeslaVideoFile& video, bool forceCopy, const Canc
     // before ffmpeg could call it invalid data.
     if (media::ClipSource::inspect(video.url) == media::ClipKind::encrypted)
         throw GPUVideoExporterError::encryptedSource();
-    if (!forceCopy && !VolumeInfo::shouldCopyLocally(video.url))
+    // ffmpeg's arguments and join lists pass through QString as UTF-8: a name that is not
+    // valid UTF-8 reaches ffmpeg only as a copy under a name of our own.
+    if (!forceCopy && !FileName::hasRawBytes(video.url) && !VolumeInfo::shouldCopyLocally(video.url))
         return {video.url, std::nullopt, nullptr};
     cancel.check();
     const QString failure =

@@ -1,13 +1,20 @@
 #include "ClipDeletionService.h"
 
+#include "DirectoryListing.h"
+#include "FileName.h"
 #include "MetadataParser.h"
 #include "TranslatedText.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QStandardPaths>
+#include <cerrno>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orvane {
@@ -17,8 +24,10 @@ namespace {
 constexpr int namedFailures = 3;
 constexpr TranslatedText nameSeparator{"ClipDeletionService", QT_TRANSLATE_NOOP("ClipDeletionService", "、")};
 const QString filesFolder = QStringLiteral("files");
-const QString infoFolder = QStringLiteral("info");
-const QString trashInfoSuffix = QStringLiteral(".trashinfo");
+constexpr mode_t trashFolderMode = 0700;
+constexpr mode_t trashRecordMode = 0600;
+// Records named "a.mp4", "a.2.mp4", … are tried this many times before the move gives up.
+constexpr int maxTrashNameTries = 10000;
 } // namespace
 
 ClipDeletionError ClipDeletionError::partiallyFailed(int deletedCount, const QStringList& failedNames) {
@@ -48,15 +57,69 @@ QString homeTrash() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
 }
 
-// Undoes a move that Qt reported as trashed but that landed outside any trash: the file goes
-// back to its place and the record Qt wrote beside it is removed.
-void putBack(const QString& trashedPath, const QString& originalPath) {
-    const QFileInfo trashed(QFileInfo(trashedPath).absoluteFilePath()); // Qt may report it relative
-    const QDir root(QFileInfo(trashed.path()).path());
-    QFile::rename(trashed.filePath(), originalPath);
-    QFile::remove(root.filePath(infoFolder + QLatin1Char('/') + trashed.fileName() + trashInfoSuffix));
-    root.rmdir(filesFolder); // only when left empty
-    root.rmdir(infoFolder);
+bool makeOwnFolder(const QByteArray& path) {
+    struct stat st {};
+    if (::mkdir(path.constData(), trashFolderMode) == 0)
+        return true;
+    return errno == EEXIST && ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The top of the file system holding `folder`: the last parent on the same device.
+QByteArray topOf(QByteArray folder, dev_t device) {
+    struct stat st {};
+    while (folder.size() > 1) {
+        const qsizetype slash = folder.lastIndexOf('/');
+        const QByteArray up = slash > 0 ? folder.left(slash) : QByteArray("/");
+        if (::stat(up.constData(), &st) != 0 || st.st_dev != device)
+            break;
+        folder = up;
+    }
+    return folder;
+}
+
+// The trash for a file on `device` in `folder`: the home trash when it lies on the same file
+// system, else `<top>/.Trash/<uid>` (an administrator's sticky folder) or `<top>/.Trash-<uid>`.
+// Also the prefix the record's Path is relative to (empty: absolute). Empty when none can be had.
+std::pair<QByteArray, QByteArray> trashFor(const QByteArray& folder, dev_t device) {
+    const QByteArray home = FileName::encode(homeTrash());
+    struct stat st {};
+    const QByteArray homeParent = home.left(home.lastIndexOf('/'));
+    if (::stat(homeParent.constData(), &st) == 0 && st.st_dev == device)
+        return {makeOwnFolder(home) ? home : QByteArray(), QByteArray()};
+    const QByteArray top = topOf(folder, device);
+    const QByteArray user = QByteArray::number(::getuid());
+    const QByteArray shared = (top == "/" ? QByteArray() : top) + "/.Trash";
+    if (::lstat(shared.constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) &&
+        makeOwnFolder(shared + '/' + user))
+        return {shared + '/' + user, top};
+    const QByteArray own = (top == "/" ? QByteArray() : top) + "/.Trash-" + user;
+    return {makeOwnFolder(own) ? own : QByteArray(), top};
+}
+
+// Creates the record `info/<name>.trashinfo` under a name free in the trash; the name, or
+// nothing when no record could be written.
+std::optional<QByteArray> writeRecord(const QByteArray& trash, const QByteArray& name,
+                                      const QByteArray& pathText) {
+    const QByteArray record = "[Trash Info]\nPath=" + pathText.toPercentEncoding("/") + "\nDeletionDate=" +
+                              QDateTime::currentDateTime().toString(Qt::ISODate).toLatin1() + "\n";
+    const qsizetype dot = name.lastIndexOf('.');
+    for (int n = 1; n < maxTrashNameTries; ++n) {
+        const QByteArray candidate = n == 1 || dot <= 0
+                                         ? name + (n == 1 ? QByteArray() : "." + QByteArray::number(n))
+                                         : name.left(dot) + "." + QByteArray::number(n) + name.mid(dot);
+        const QByteArray info = trash + "/info/" + candidate + ".trashinfo";
+        const int fd = ::open(info.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, trashRecordMode);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            return std::nullopt;
+        const bool written = ::write(fd, record.constData(), size_t(record.size())) == record.size();
+        if (::close(fd) == 0 && written)
+            return candidate;
+        ::unlink(info.constData());
+        return std::nullopt;
+    }
+    return std::nullopt;
 }
 } // namespace
 
@@ -71,7 +134,7 @@ QStringList sourceFiles(const std::vector<TeslaClipEvent>& events) {
                 files << path;
             }
         }
-    files.removeIf([](const QString& path) { return !QFileInfo::exists(path); });
+    files.removeIf([](const QString& path) { return !DirectoryListing::exists(path); });
     return files;
 }
 
@@ -96,14 +159,30 @@ int moveSourceVideosToTrash(const std::vector<TeslaClipEvent>& events, const Tra
     return moved;
 }
 
+// The freedesktop Trash by the file system's bytes: Qt's QFile::moveToTrash reaches the file by
+// a QString and cannot move a name that is not valid UTF-8.
 bool moveFileToTrash(const QString& path) {
     ensureGenericDataFolder();
-    QString trashedPath;
-    if (!QFile::moveToTrash(path, &trashedPath))
+    const QByteArray source = FileName::encode(QDir::cleanPath(path));
+    struct stat st {};
+    if (!source.startsWith('/') || ::lstat(source.constData(), &st) != 0)
         return false;
-    if (isInTrash(trashedPath, homeTrash(), unsigned(::getuid())))
+    const qsizetype slash = source.lastIndexOf('/');
+    const auto [trash, top] = trashFor(slash > 0 ? source.left(slash) : QByteArray("/"), st.st_dev);
+    if (trash.isEmpty() || !makeOwnFolder(trash + "/files") || !makeOwnFolder(trash + "/info"))
+        return false;
+    // A trash on another drive records the path from that drive's top, as the drive may be
+    // mounted elsewhere when the file is restored.
+    const bool relative = !top.isEmpty() && top != "/";
+    const auto name =
+        writeRecord(trash, source.mid(slash + 1), relative ? source.mid(top.size() + 1) : source);
+    if (!name)
+        return false;
+    const QByteArray target = trash + "/files/" + *name;
+    if (isInTrash(FileName::decode(target), homeTrash(), unsigned(::getuid())) &&
+        ::rename(source.constData(), target.constData()) == 0)
         return true;
-    putBack(trashedPath, path);
+    ::unlink((trash + "/info/" + *name + ".trashinfo").constData());
     return false;
 }
 

@@ -28,13 +28,13 @@ QStringList sourceFiles(const std::vector<TeslaClipEvent>& events);
 int moveSourceVideosToTrash(const std::vector<TeslaClipEvent>& events);
 int moveSourceVideosToTrash(const std::vector<TeslaClipEvent>& events, const TrashMover& moveToTrash);
 
-// The desktop Trash through Qt: the home trash, or `.Trash-<uid>` at the top of another drive.
-// A file Qt cannot trash stays in place (false). Should Qt report success with the file
-// outside any trash folder, the file is put back where it was and false returned.
+// The freedesktop Trash, by the file system's bytes: the home trash, or at the top of another
+// drive `.Trash/<uid>` (when the administrator made it) or `.Trash-<uid>`. A file that cannot
+// be trashed stays in place (false); nothing is ever moved outside a trash folder.
 bool moveFileToTrash(const QString& path);
 
-// Creates the user's data folder (where the home trash lives) when it is missing; Qt trashes
-// into the current directory otherwise. Call it at start-up; moveFileToTrash calls it too.
+// Creates the user's data folder (where the home trash lives) when it is missing. Call it at
+// start-up; moveFileToTrash calls it too.
 bool ensureGenericDataFolder();
 
 // Whether a path reported for a trashed file lies in the files folder of a trash: the home

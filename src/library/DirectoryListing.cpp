@@ -1,9 +1,9 @@
 #include "DirectoryListing.h"
 
+#include "FileName.h"
 #include "MetadataParserError.h"
 
 #include <QFile>
-
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -26,7 +26,7 @@ bool isRegularEntry(DIR* dir, const dirent* entry) {
 
 // readdir keeps the file system's order (QDir sorts or filters in ways we do not want).
 std::optional<QStringList> listWithErrno(const QString& folder, int& error, bool filesOnly = false) {
-    const QByteArray encoded = QFile::encodeName(folder);
+    const QByteArray encoded = FileName::encode(folder);
     DIR* dir = opendir(encoded.constData());
     if (!dir) {
         error = errno;
@@ -41,7 +41,7 @@ std::optional<QStringList> listWithErrno(const QString& folder, int& error, bool
             errno = 0;
             continue;
         }
-        names << QFile::decodeName(entry->d_name);
+        names << FileName::decode(entry->d_name);
     }
     error = errno;
     closedir(dir);
@@ -75,7 +75,7 @@ std::optional<QStringList> listFiles(const QString& folder) {
 QStringList listFilesOrThrow(const QString& folder) { return namesOrThrow(folder, true); }
 
 bool canList(const QString& folder) {
-    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    DIR* dir = opendir(FileName::encode(folder).constData());
     if (dir)
         closedir(dir);
     return dir != nullptr;
@@ -83,12 +83,12 @@ bool canList(const QString& folder) {
 
 bool isDirectory(const QString& path) {
     struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::stat(FileName::encode(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool exists(const QString& path) {
     struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+    return ::lstat(FileName::encode(path).constData(), &st) == 0;
 }
 
 } // namespace orvane::DirectoryListing

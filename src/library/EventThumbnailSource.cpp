@@ -1,9 +1,10 @@
 #include "EventThumbnailSource.h"
 
+#include "FileName.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
-
 #include <cmath>
 
 namespace orvane::EventThumbnailSource {
@@ -13,15 +14,24 @@ namespace {
 // Base64url survives every decoding QML applies to image ids (it holds no '%', '/', '?', '#').
 constexpr auto encoding = QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals;
 const QString versionPrefix = QStringLiteral("v1/");
+// Paths travel as their bytes, percent-encoded: JSON text is UTF-8 and would lose a name's
+// bytes that are not.
+QString pathText(const QString& path) {
+    return QString::fromLatin1(FileName::encode(path).toPercentEncoding());
+}
+QString pathOf(const QJsonValue& text) {
+    return FileName::decode(QByteArray::fromPercentEncoding(text.toString().toLatin1()));
+}
 
 QString prefix() { return QStringLiteral("image://") + QLatin1String(providerId) + QLatin1Char('/'); }
 
 } // namespace
 
 QString url(const TeslaClipEvent& event) {
-    QJsonObject fields{{QStringLiteral("d"), event.folderURL}, {QStringLiteral("s"), event.startTime}};
+    QJsonObject fields{{QStringLiteral("d"), pathText(event.folderURL)},
+                       {QStringLiteral("s"), event.startTime}};
     if (event.sourceFileURL)
-        fields.insert(QStringLiteral("f"), *event.sourceFileURL);
+        fields.insert(QStringLiteral("f"), pathText(*event.sourceFileURL));
     if (event.endTime)
         fields.insert(QStringLiteral("e"), *event.endTime);
     if (event.isContinuousSession)
@@ -53,10 +63,10 @@ std::optional<TeslaClipEvent> parse(const QString& idOrUrl) {
         !(end.isUndefined() || end.isDouble()))
         return std::nullopt;
     TeslaClipEvent event;
-    event.folderURL = folder.toString();
+    event.folderURL = pathOf(folder);
     event.startTime = start.toDouble();
     if (file.isString())
-        event.sourceFileURL = file.toString();
+        event.sourceFileURL = pathOf(file);
     if (end.isDouble())
         event.endTime = end.toDouble();
     event.isContinuousSession = fields.value(QStringLiteral("c")).toBool(false);

@@ -2,6 +2,7 @@
 
 #include "ClipSource.h"
 #include "DirectoryListing.h"
+#include "FileName.h"
 #include "MinuteGroups.h"
 #include "RegularFile.h"
 #include "TeslaTimeParser.h"
@@ -42,7 +43,7 @@ bool hasMp4Extension(const QString& path) {
            QStringView(path).mid(dot + 1).compare(QLatin1String("mp4"), Qt::CaseInsensitive) == 0;
 }
 QString normalized(const QString& path) {
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    return FileName::absolute(path);
 }
 QString childPath(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;

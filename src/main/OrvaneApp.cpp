@@ -1,5 +1,6 @@
 #include "OrvaneApp.h"
 
+#include "FileName.h"
 #include "OwnedFiles.h"
 
 #include <QCoreApplication>
@@ -23,7 +24,7 @@ QStringList OrvaneApp::folderArguments(const QStringList& arguments, const QStri
         if (argument.isEmpty())
             continue;
         const QUrl url(argument);
-        const QString path = url.isLocalFile() ? url.toLocalFile() : argument;
+        const QString path = url.isLocalFile() ? FileName::fromUrl(url) : argument;
         const QString absolute = QDir::cleanPath(base.absoluteFilePath(path));
         if (!folders.contains(absolute))
             folders << absolute;

@@ -8,6 +8,7 @@
 #include "AppLanguage.h"
 #include "AppSettings.h"
 #include "AppVersion.h"
+#include "FileName.h"
 #include "InstanceChannel.h"
 #include "LibraryViewModel.h"
 #include "MainWindowConfigurator.h"
@@ -38,7 +39,9 @@ struct Arguments {
     bool replace = false;
 };
 
-Arguments commandLine(const QGuiApplication& app) {
+// The folders are taken from the raw arguments: QCoreApplication::arguments() loses the bytes of
+// names that are not valid UTF-8.
+Arguments commandLine(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QCoreApplication::translate("main", "Orvane：浏览、播放和导出 TeslaCam 行车记录"));
@@ -50,7 +53,7 @@ Arguments commandLine(const QGuiApplication& app) {
     parser.addPositionalArgument(QStringLiteral("folders"),
                                  QCoreApplication::translate("main", "启动时导入的 TeslaCam 文件夹"),
                                  QStringLiteral("[FOLDER…]"));
-    parser.process(app);
+    parser.process(QStringList{QCoreApplication::applicationFilePath()} + FileName::arguments(argc, argv));
     return {OrvaneApp::folderArguments(parser.positionalArguments(), QDir::currentPath()),
             parser.isSet(replace)};
 }
@@ -74,7 +77,7 @@ int main(int argc, char** argv) {
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/orvane/orvane.svg")));
     // Before the first text is made: the texts and dates of the whole program follow it.
     AppLanguage::apply(AppSettings::chineseChosen(*AppSettings::standardStore()));
-    const Arguments arguments = commandLine(app);
+    const Arguments arguments = commandLine(argc, argv);
 
     // A copy already running takes the folders and comes forward; its export goes on.
     InstanceChannel channel;

@@ -1,5 +1,6 @@
 #include "FrameGrabber.h"
 
+#include "FileName.h"
 #include "MediaError.h"
 #include "VideoDecoder.h"
 
@@ -50,7 +51,7 @@ GrabbedFrame FrameGrabber::grab(const FrameRequest& request) {
         exact ? decoder_->seekExact(request.time)
               : decoder_->seekTolerant(request.time, request.toleranceBefore, request.toleranceAfter);
     if (!found)
-        throw MediaError("no frame could be decoded: " + path_.toStdString());
+        throw MediaError("no frame could be decoded: " + FileName::display(path_).toStdString());
     const double shownUntil = decoder_->frameTime() + decoder_->info().frameDuration;
     // Lost or undecodable frames leave a time with no frame of its own: the neighbour that
     // was found instead is not the frame shown then.
@@ -62,7 +63,7 @@ GrabbedFrame FrameGrabber::grab(const FrameRequest& request) {
     GrabbedFrame result{decoder_->toImage(request.maxSize, request.applyPreferredTransform),
                         decoder_->frameTime(), decoder_->frameConcealed()};
     if (result.image.isNull())
-        throw MediaError("the frame could not be converted: " + path_.toStdString());
+        throw MediaError("the frame could not be converted: " + FileName::display(path_).toStdString());
     return result;
 }
 

@@ -1,6 +1,7 @@
 #include "MediaProbe.h"
 
 #include "ClipSource.h"
+#include "FileName.h"
 #include "MediaError.h"
 #include "RegularFile.h"
 #include "VideoDecoderInternal.h"
@@ -39,7 +40,8 @@ ff::InputFormat openInput(const QString& path) {
     QString problem;
     const FileHandle file = RegularFile::openForReading(path, &problem);
     if (!file.isOpen())
-        throw UnreadableMediaError("cannot open " + path.toStdString() + ": " + problem.toStdString(),
+        throw UnreadableMediaError("cannot open " + FileName::display(path).toStdString() + ": " +
+                                       problem.toStdString(),
                                    QCoreApplication::translate("MediaProbe", "无法打开文件: ") + problem);
     // What FFmpeg cannot read is named by what it is, not by FFmpeg's guess at it.
     switch (ClipSource::inspectOpen(file.fd())) {
@@ -50,10 +52,11 @@ ff::InputFormat openInput(const QString& path) {
     default:
         break;
     }
-    const QByteArray name = QFile::encodeName(RegularFile::pathOf(file, path));
+    const QByteArray name = FileName::encode(RegularFile::pathOf(file, path));
     AVFormatContext* raw = nullptr;
     if (const int opened = avformat_open_input(&raw, name.constData(), nullptr, nullptr); opened < 0)
-        throw UnreadableMediaError("cannot open " + path.toStdString() + ": " + ffmpegErrorText(opened),
+        throw UnreadableMediaError("cannot open " + FileName::display(path).toStdString() + ": " +
+                                       ffmpegErrorText(opened),
                                    readFailureText(opened));
     ff::InputFormat format(raw);
     completeStreamInfo(format.get());
@@ -117,7 +120,7 @@ MediaInfo probe(const QString& path) {
     const int videoIndex = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     MediaInfo info = describe(format.get(), videoIndex);
     if (!(info.duration > 0) || !std::isfinite(info.duration))
-        throw MediaError("no duration: " + path.toStdString());
+        throw MediaError("no duration: " + FileName::display(path).toStdString());
     return info;
 }
 

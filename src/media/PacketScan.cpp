@@ -1,6 +1,7 @@
 #include "PacketScan.h"
 
 #include "FfmpegHandles.h"
+#include "FileName.h"
 #include "MediaError.h"
 #include "MediaProbe.h"
 #include "VideoDecoderInternal.h"
@@ -31,7 +32,7 @@ bool VideoPacketList::endsEarly() const {
 }
 
 VideoPacketList scanVideoPackets(const std::string& path) {
-    ff::InputFormat input = openInput(QString::fromStdString(path));
+    ff::InputFormat input = openInput(FileName::decode(QByteArray::fromStdString(path)));
     AVFormatContext* raw = input.get();
     const int stream = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (stream < 0)

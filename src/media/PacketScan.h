@@ -27,7 +27,7 @@ struct VideoPacketList {
 };
 
 // Reads the first video stream's packets without decoding. Throws MediaError when the file
-// does not open or has no video.
+// does not open or has no video. `path` holds the file system's bytes.
 VideoPacketList scanVideoPackets(const std::string& path);
 
 } // namespace orvane::media

@@ -2,9 +2,9 @@
 
 #include "EncoderSetup.h"
 #include "FfmpegHandles.h"
+#include "FileName.h"
 #include "VideoDecoderInternal.h"
 
-#include <QFileInfo>
 #include <cmath>
 #include <deque>
 
@@ -128,10 +128,12 @@ void Transcoder::Impl::describe(const std::string& name) {
 Transcoder::Transcoder(const QString& input) : d(std::make_unique<Impl>()) {
     d->path = input;
     d->input = openInput(input);
-    d->describe(input.toStdString());
+    d->describe(FileName::display(input).toStdString());
     TranscodeSource& s = d->source;
-    if (s.bitRate <= 0 && s.duration > 0)
-        s.bitRate = int64_t(double(QFileInfo(input).size()) * 8.0 / s.duration);
+    // The open file's size: the name may not survive a round trip through Qt's file functions.
+    if (const int64_t bytes = d->input->pb ? avio_size(d->input->pb) : -1;
+        s.bitRate <= 0 && s.duration > 0 && bytes > 0)
+        s.bitRate = int64_t(double(bytes) * 8.0 / s.duration);
 }
 
 Transcoder::Transcoder(const RawVideoStream& stream) : d(std::make_unique<Impl>()) {
@@ -179,7 +181,7 @@ public:
           end_(settings.length > 0 ? start_ + settings.length : INFINITY) {}
 
     TranscodeOutcome run(const QString& outputPath) {
-        out_ = outputPath.toStdString();
+        out_ = FileName::encode(outputPath).toStdString(); // the file system's bytes
         openDecoder();
         openVideoEncoder();
         openMuxer();

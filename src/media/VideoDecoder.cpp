@@ -1,5 +1,6 @@
 #include "VideoDecoder.h"
 
+#include "FileName.h"
 #include "MediaError.h"
 #include "VideoDecoderInternal.h"
 
@@ -205,7 +206,7 @@ VideoDecoder::VideoDecoder(const QString& path, const VideoDecoderOptions& optio
     const AVCodec* decoder = nullptr;
     d->streamIndex = av_find_best_stream(d->format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
     if (d->streamIndex < 0 || !decoder)
-        throw UnreadableMediaError("no decodable video stream: " + path.toStdString(),
+        throw UnreadableMediaError("no decodable video stream: " + FileName::display(path).toStdString(),
                                    QCoreApplication::translate("VideoDecoder", "文件中没有可播放的画面"));
     d->stream = d->format->streams[d->streamIndex];
     for (unsigned i = 0; i < d->format->nb_streams; ++i)

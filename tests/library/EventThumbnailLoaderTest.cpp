@@ -1,6 +1,7 @@
 #include "EventThumbnailLoader.h"
 
 #include "EventThumbnailSource.h"
+#include "FileName.h"
 #include "FramePattern.h"
 #include "SampleClips.h"
 #include "TestSupport.h"
@@ -130,6 +131,8 @@ TEST(EventThumbnailSourceTest, RoundTripKeepsWhatTheLoaderReads) {
     TeslaClipEvent imported = eventIn(QStringLiteral("/home/李/行车 记录#1?/100%&x=y"), minute0 + 0.25);
     imported.sourceFileURL = QStringLiteral("/home/李/行车 记录#1?/100%&x=y/a+b 视频.mp4");
     events.push_back(imported);
+    // A drive written by another system: a name's bytes that are not UTF-8 come back whole.
+    events.push_back(eventIn(FileName::decode("/media/cl\xe9 USB/TeslaCam/SavedClips"), minute0));
 
     for (const TeslaClipEvent& original : events) {
         const QString url = EventThumbnailSource::url(original);

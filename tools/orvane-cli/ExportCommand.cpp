@@ -3,6 +3,7 @@
 
 #include "Command.h"
 #include "ExportPlanner.h"
+#include "FileName.h"
 #include "GPUVideoExporter.h"
 #include "JsonWriter.h"
 #include "MetadataParser.h"
@@ -10,7 +11,6 @@
 
 #include <QFileInfo>
 #include <QTextStream>
-
 #include <cmath>
 
 namespace orvane::cli {
@@ -33,7 +33,7 @@ std::optional<double> number(const QString& text) {
 }
 
 TeslaVideoFile videoFor(const QString& path) {
-    return MetadataParser::parseVideo(QFileInfo(path).absoluteFilePath(), std::nullopt);
+    return MetadataParser::parseVideo(FileName::absolute(path), std::nullopt);
 }
 
 // The request the window would make for the same files: steps, their lengths and the cut
@@ -92,8 +92,6 @@ int run(const Options& o) {
     WatermarkSettings settings;
     settings.exportQuality = o.quality;
     settings.showTime = o.showTime;
-    settings.outputDestination = OutputDestination::inFolder(QFileInfo(o.out).absolutePath());
-    const QString out = QFileInfo(o.out).absoluteFilePath();
 
     ExportCallbacks callbacks;
     int lastPercent = -1;
@@ -107,6 +105,8 @@ int run(const Options& o) {
     // SIGINT, SIGTERM and SIGHUP cancel the export, which then removes what it made.
     const TerminationSignals stopSignals([cancel = callbacks.cancel](int) { cancel.cancel(); });
     try {
+        const QString out = FileName::absolute(o.out);
+        settings.outputDestination = OutputDestination::inFolder(QFileInfo(out).path());
         const ExportRequest request = requestFor(o);
         printResult(exportPlan(request.kind, ExportPlanner::plan(request), out, settings, callbacks));
         return success;

@@ -21,7 +21,12 @@ QString JsonWriter::quoted(const QString& text) {
     QString out;
     out.reserve(text.size() + 2);
     out += QLatin1Char('"');
-    for (QChar c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            out += text.mid(i++, 2);
+            continue;
+        }
         switch (c.unicode()) {
         case '"': out += QStringLiteral("\\\""); break;
         case '\\': out += QStringLiteral("\\\\"); break;
@@ -31,7 +36,9 @@ QString JsonWriter::quoted(const QString& text) {
         case '\b': out += QStringLiteral("\\b"); break;
         case '\f': out += QStringLiteral("\\f"); break;
         default:
-            if (c.unicode() < 0x20)
+            // A lone surrogate is a byte of a name that is not UTF-8 (FileName::decode): as an
+            // escape it reaches a reader that maps it back, as Python's surrogateescape does.
+            if (c.unicode() < 0x20 || c.isSurrogate())
                 out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
             else
                 out += c;

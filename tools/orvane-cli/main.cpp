@@ -1,6 +1,7 @@
 // orvane-cli: the headless face of Orvane's core (scan, videos and more), printing JSON.
 
 #include "Command.h"
+#include "FileName.h"
 #include "TerminationSignals.h"
 
 #include <QGuiApplication>
@@ -19,7 +20,7 @@ std::map<QString, CommandInfo>& commands() {
 
 void printError(const QString& description) {
     QTextStream err(stderr);
-    err << description << "\n";
+    err << FileName::display(description) << "\n"; // names that are not UTF-8 shown readably
 }
 
 int usage(const QString& command, const QString& problem) {
@@ -84,7 +85,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("orvane-cli"));
-    QStringList args = QCoreApplication::arguments().mid(1);
+    QStringList args = orvane::FileName::arguments(argc, argv); // the file system's bytes kept
     if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
         QTextStream out(args.isEmpty() ? stderr : stdout);
         out << "usage:\n";

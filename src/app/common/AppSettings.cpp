@@ -1,6 +1,7 @@
 #include "AppSettings.h"
 
 #include "AppLanguage.h"
+#include "DirectoryListing.h"
 #include "ExportViewModel.h"
 #include "LibraryViewModel.h"
 #include "MainViewModel.h"
@@ -109,7 +110,7 @@ void AppSettings::save(const QString& key, const QVariant& value) {
 QStringList AppSettings::drivesToReopen() const {
     QStringList drives;
     for (const QString& path : store_.value(drivesKey).toStringList())
-        if (QFileInfo(path).isDir())
+        if (DirectoryListing::isDirectory(path))
             drives << path;
     return drives;
 }

@@ -1,6 +1,7 @@
 #include "ExportOrchestration.h"
 
 #include "ExportPlanner.h"
+#include "FileName.h"
 #include "LibraryRules.h"
 #include "MinuteGroups.h"
 #include "VideoSegmentPlaylist.h"
@@ -189,10 +190,13 @@ QString exportingFileName(const ExportSelection& s) {
     return QCoreApplication::translate("ExportOrchestration", "视频");
 }
 
+// A new file gets a name in UTF-8 even where the footage's name is not: the photo library,
+// the desktop and Qt's own file functions then all reach it.
 QString outputFileName(const ExportPlan& plan, const QString& exportingFileName) {
     if (!plan.isContinuous && plan.gridSegments.empty() && !plan.segments.empty())
-        return QFileInfo(plan.primaryVideo().fileName).completeBaseName() + watermarkedSuffix;
-    return exportingFileName;
+        return FileName::display(QFileInfo(plan.primaryVideo().fileName).completeBaseName()) +
+               watermarkedSuffix;
+    return FileName::display(exportingFileName);
 }
 
 QString outputPath(const ExportPlan& plan, const OutputDestination& destination,

@@ -2,8 +2,10 @@
 
 #include "AppPools.h"
 #include "ExportCaptureImages.h"
+#include "FileName.h"
 #include "MediaPlayer.h"
 #include "MetadataParserError.h"
+#include "RegularFile.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -57,7 +59,7 @@ void ExportResultController::assign(T& field, const T& value, void (ExportResult
 }
 
 QString ExportResultController::videoPath() const {
-    return videoUrl_.isLocalFile() ? videoUrl_.toLocalFile() : videoUrl_.path();
+    return videoUrl_.isLocalFile() ? FileName::fromUrl(videoUrl_) : videoUrl_.path();
 }
 
 void ExportResultController::setVideoUrl(const QUrl& url) {
@@ -116,7 +118,7 @@ void ExportResultController::onItemStatus() {
     } else if (status == Status::failed) {
         assign(isReady_, false, &ExportResultController::isReadyChanged);
         const QString message =
-            QFileInfo::exists(videoPath())
+            RegularFile::identify(videoPath())
                 ? QCoreApplication::translate("ExportResultController", "无法播放导出的视频")
                 : QCoreApplication::translate("ExportResultController", "导出的视频已不在原位置");
         assign(videoUnavailableMessage_, message, &ExportResultController::videoUnavailableMessageChanged);

@@ -4,6 +4,7 @@
 #include "AppPools.h"
 #include "ExportOrchestration.h"
 #include "ExportPlanner.h"
+#include "FileName.h"
 #include "LibraryRules.h"
 #include "MergeViewModel.h"
 #include "ObservableField.h"
@@ -117,7 +118,7 @@ void ExportViewModel::usePhotosLibraryOutput() {
 }
 
 void ExportViewModel::setCustomOutputDirectory(const QUrl& folder) {
-    setCustomOutputDirectoryPath(folder.isLocalFile() ? folder.toLocalFile() : folder.toString());
+    setCustomOutputDirectoryPath(FileName::fromUrl(folder));
 }
 
 void ExportViewModel::setCustomOutputDirectoryPath(const QString& folder) {
@@ -153,11 +154,11 @@ ExportSelection ExportViewModel::selection() const {
 }
 
 QString ExportViewModel::exportingFileName() const {
-    return task_ ? task_->exportingFileName : QString();
+    return task_ ? FileName::display(task_->exportingFileName) : QString();
 }
 
 QUrl ExportViewModel::exportResultURL() const {
-    return result_ ? QUrl::fromLocalFile(result_->path) : QUrl();
+    return result_ ? FileName::toUrl(result_->path) : QUrl();
 }
 
 QString ExportViewModel::exportResultDestination() const {
@@ -363,7 +364,7 @@ void ExportViewModel::revealOutputLocation() {
     const OutputDestination destination = result_ ? result_->destination : settings_.outputDestination;
     const QString folder =
         destination.isFolder() ? destination.folder : PhotosLibraryExporter::libraryFolder();
-    services_.openUrl(QUrl::fromLocalFile(folder));
+    services_.openUrl(FileName::toUrl(folder));
 }
 
 void ExportViewModel::openPhotosPrivacySettings() {

@@ -3,6 +3,7 @@
 #include "AppMessages.h"
 #include "AppPools.h"
 #include "Attempt.h"
+#include "FileName.h"
 #include "ObservableField.h"
 
 namespace orvane {
@@ -23,7 +24,7 @@ LibraryViewModel::LibraryViewModel(const ViewModelServices& services, AppMessage
 void LibraryViewModel::importTeslaCamFolders(const QList<QUrl>& urls) {
     QStringList paths;
     for (const QUrl& url : urls)
-        paths << (url.isLocalFile() ? url.toLocalFile() : url.toString());
+        paths << FileName::fromUrl(url);
     importTeslaCamPaths(paths);
 }
 

@@ -5,6 +5,7 @@
 #include "MediaError.h"
 #include "MediaProbe.h"
 #include "ObservableField.h"
+#include "RegularFile.h"
 #include "TeslaTelemetryReader.h"
 
 #include <QDir>
@@ -70,7 +71,7 @@ QStringList TelemetryTimeline::telemetryCandidateURLs(const TeslaVideoFile& vide
     // The car writes its telemetry into the front camera's stream.
     const QString front = QFileInfo(video.url).dir().filePath(TeslaVideoFile::timestampKey(video.fileName) +
                                                               Camera::fileNameSuffix(CameraAngle::front));
-    if (front != video.url && QFileInfo::exists(front))
+    if (front != video.url && RegularFile::identify(front))
         return {front, video.url};
     return {video.url};
 }

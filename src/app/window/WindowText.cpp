@@ -2,6 +2,7 @@
 
 #include "DashboardPresentation.h"
 #include "ExportSettings.h"
+#include "FileName.h"
 
 #include <QCoreApplication>
 #include <QVariantMap>
@@ -69,7 +70,7 @@ QString WindowText::sidebarToggleHelp(bool sidebarVisible) {
 }
 
 QUrl WindowText::folderUrl(const QString& path) {
-    return path.isEmpty() ? QUrl() : QUrl::fromLocalFile(path);
+    return path.isEmpty() ? QUrl() : FileName::toUrl(path);
 }
 
 QString WindowText::resultMessage(const QString& successMessage) {
