@@ -1,8 +1,10 @@
 #include "UiText.h"
 
 #include "AppLinks.h"
+#include "HardwareDecoding.h"
 #include "PlaybackTimeFormat.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 
@@ -33,6 +35,11 @@ QString UiText::updateOffer(const QString& newVersion, const QString& currentVer
 
 QString UiText::upToDate(const QString& currentVersion) {
     return QStringLiteral("当前版本 ") + currentVersion + QStringLiteral(" 已是最新。");
+}
+
+QString UiText::videoDecoding() {
+    return QCoreApplication::translate("UiText", "视频解码：") +
+           media::HardwareDecoding::describe(media::HardwareDecoding::lastPreviewPath());
 }
 
 } // namespace orvane
