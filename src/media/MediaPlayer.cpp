@@ -35,13 +35,30 @@ bool isFullRange(const AVFrame* f) {
     return f->color_range == AVCOL_RANGE_JPEG || f->format == AV_PIX_FMT_YUVJ420P;
 }
 
-// Copies a decoded picture into a YUV 4:2:0 video frame (even size, colour range and matrix
-// carried over). Other pixel formats go through swscale.
+// Copies the planes of a 4:2:0 picture (three planes, or NV12's two) row by row.
+void copyPlanes(const AVFrame* f, QVideoFrame& frame, int w, int h) {
+    const bool nv12 = f->format == AV_PIX_FMT_NV12;
+    for (int plane = 0; plane < (nv12 ? 2 : 3); ++plane) {
+        const int rows = plane == 0 ? h : h / 2;
+        const int bytes = plane == 0 || nv12 ? w : w / 2;
+        uint8_t* dst = frame.bits(plane);
+        const int dstStride = frame.bytesPerLine(plane);
+        for (int y = 0; y < rows; ++y)
+            std::memcpy(dst + size_t(y) * dstStride, f->data[plane] + size_t(y) * f->linesize[plane],
+                        size_t(bytes));
+    }
+}
+
+// Copies a decoded picture into a 4:2:0 video frame (even size, colour range and matrix
+// carried over): YUV 4:2:0 planes, or NV12 as a hardware decoder hands it over. Other pixel
+// formats go through swscale.
 QVideoFrame toVideoFrame(const AVFrame* f, SwsContext*& sws) {
     const int w = f->width & ~1, h = f->height & ~1;
     if (w <= 0 || h <= 0)
         return {};
-    QVideoFrameFormat format(QSize(w, h), QVideoFrameFormat::Format_YUV420P);
+    const bool nv12 = f->format == AV_PIX_FMT_NV12;
+    QVideoFrameFormat format(QSize(w, h),
+                             nv12 ? QVideoFrameFormat::Format_NV12 : QVideoFrameFormat::Format_YUV420P);
     format.setColorRange(isFullRange(f) ? QVideoFrameFormat::ColorRange_Full
                                         : QVideoFrameFormat::ColorRange_Video);
     format.setColorSpace(f->colorspace == AVCOL_SPC_BT709 ? QVideoFrameFormat::ColorSpace_BT709
@@ -49,16 +66,8 @@ QVideoFrame toVideoFrame(const AVFrame* f, SwsContext*& sws) {
     QVideoFrame frame(format);
     if (!frame.map(QVideoFrame::WriteOnly))
         return {};
-    if (f->format == AV_PIX_FMT_YUV420P || f->format == AV_PIX_FMT_YUVJ420P) {
-        for (int plane = 0; plane < 3; ++plane) {
-            const int rows = plane == 0 ? h : h / 2;
-            const int bytes = plane == 0 ? w : w / 2;
-            uint8_t* dst = frame.bits(plane);
-            const int dstStride = frame.bytesPerLine(plane);
-            for (int y = 0; y < rows; ++y)
-                std::memcpy(dst + size_t(y) * dstStride, f->data[plane] + size_t(y) * f->linesize[plane],
-                            size_t(bytes));
-        }
+    if (nv12 || f->format == AV_PIX_FMT_YUV420P || f->format == AV_PIX_FMT_YUVJ420P) {
+        copyPlanes(f, frame, w, h);
     } else {
         sws = sws_getCachedContext(sws, f->width, f->height, AVPixelFormat(f->format), w, h,
                                    AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
@@ -85,6 +94,7 @@ struct MediaPlayer::Worker {
         double due = 0;                   // item time to show it at: its own, or earlier after a jump
         bool immediate = false;           // shown at once, whatever the clock (seek, step, open)
         bool clear = false;               // an immediate entry that takes the picture away
+        bool exact = true;                // decoded at full quality
         std::function<void()> afterShown; // posted once the picture is in the sink
     };
 
@@ -107,7 +117,8 @@ struct MediaPlayer::Worker {
     int endReadError = 0;     // the refused read that ended them, if one did
     double itemDuration = 0;  // as the item's index says
     double frameDuration = assumedFrameDuration;
-    double shownTime = 0; // time of the picture on screen once the queued immediate entries are shown
+    double shownTime = 0;   // time of the picture on screen once the queued immediate entries are shown
+    bool shownExact = true; // … and whether it is the full-quality picture
 
     std::mutex sinkMutex;
     QPointer<QVideoSink> sink;
@@ -126,6 +137,7 @@ struct MediaPlayer::Worker {
     // The decode thread's own state.
     std::unique_ptr<VideoDecoder> decoder;
     bool loopFilterSkipped = false;
+    bool degraded = false;           // a frame since the last exact decode was made without the loop filter
     double frameSeconds = 0;         // running wall time of decoding a frame that follows another
     double keyFrameSeconds = 0;      // … and of decoding a key frame (at open, after a jump, in turn)
     double keyFrameInterval = 1;     // seconds between the file's key frames, as its index says
@@ -145,11 +157,12 @@ struct MediaPlayer::Worker {
         QMetaObject::invokeMethod(owner, std::forward<F>(f), Qt::QueuedConnection);
     }
 
-    static Queued queued(ff::Frame frame, double time) {
+    Queued queued(ff::Frame frame, double time) const {
         Queued q;
         q.frame = std::move(frame);
         q.time = time;
         q.due = time;
+        q.exact = !degraded;
         return q;
     }
 
@@ -179,9 +192,12 @@ struct MediaPlayer::Worker {
         q.frame = refFrame(*decoder);
         q.time = decoder->frameTime();
         q.immediate = true;
+        q.exact = !degraded;
         q.afterShown = std::move(after);
-        if (q.frame)
+        if (q.frame) {
             shownTime = q.time;
+            shownExact = q.exact;
+        }
         queue.push_back(std::move(q));
         wake.notify_all();
     }
@@ -210,12 +226,22 @@ struct MediaPlayer::Worker {
 
     // Skipping the deblocking filter makes decoding markedly cheaper at a small cost in
     // picture quality: worth it when frames pass too quickly to see, or to catch up.
+    // Pictures made so are for playing only: what stays on screen paused is decoded again in full.
     void adaptLoopFilter(bool behind, double currentRate) {
-        const bool skip = options.skipLoopFilter || currentRate >= 2 || behind;
+        setLoopFilterSkipped(options.skipLoopFilter || currentRate >= 2 || behind);
+    }
+    void setLoopFilterSkipped(bool skip) {
+        degraded = degraded || skip;
         if (skip != loopFilterSkipped) {
             loopFilterSkipped = skip;
             VideoDecoderAccess::codec(*decoder)->skip_loop_filter = skip ? AVDISCARD_ALL : AVDISCARD_DEFAULT;
         }
+    }
+    // Before an exact seek, a step or a refinement: every frame from the key frame on is decoded
+    // in full (the decoder restarts there, so nothing skipped earlier leaks in).
+    void useFullQuality() {
+        setLoopFilterSkipped(false);
+        degraded = false;
     }
 
     using Lock = std::unique_lock<std::mutex>;
@@ -235,6 +261,8 @@ struct MediaPlayer::Worker {
                 performSeek(lock);
             } else if (step != 0) {
                 performStep(lock);
+            } else if (!playing && !seeking && !shownExact && !hasImmediateLocked()) {
+                refineShown(lock);
             } else if (seeking || ended || queue.size() >= queueLimitLocked()) {
                 // Decodes ahead while paused too, so playing starts from a full queue (and the
                 // cells of a grid start together).
@@ -273,8 +301,10 @@ struct MediaPlayer::Worker {
         if (!path.isEmpty()) {
             try {
                 decoder = std::make_unique<VideoDecoder>(
-                    path, VideoDecoderOptions{decoderThreadsFor(path), options.skipLoopFilter});
-                loopFilterSkipped = options.skipLoopFilter;
+                    path, VideoDecoderOptions{decoderThreadsFor(path), false, options.hardwareDevice});
+                HardwareDecoding::notePreviewPath(decoder->usesHardware() ? HardwareDecoding::Path::vaapi
+                                                                          : HardwareDecoding::Path::software);
+                degraded = false;
                 frameLength = decoder->info().frameDuration;
                 duration = decoder->info().duration;
                 const double started = secondsNow();
@@ -331,6 +361,7 @@ struct MediaPlayer::Worker {
         seek.reset();
         clearQueueLocked();
         lock.unlock();
+        useFullQuality();
         const bool exact = request.before <= 0 && request.after <= 0;
         const bool ok = exact ? seekExactOrEarlier(request.time)
                               : decoder->seekTolerant(request.time, request.before, request.after);
@@ -363,6 +394,7 @@ struct MediaPlayer::Worker {
         const double from = shownTime;
         clearQueueLocked();
         lock.unlock();
+        useFullQuality();
         const bool ok = stepFrom(from, count);
         const double time = decoder->frameTime();
         lock.lock();
@@ -374,6 +406,25 @@ struct MediaPlayer::Worker {
             showNowLocked([this, done] { post(done); });
         else
             post(done);
+    }
+
+    bool hasImmediateLocked() const {
+        return std::any_of(queue.begin(), queue.end(), [](const Queued& q) { return q.immediate; });
+    }
+
+    // Paused on a picture decoded for playing only: the same frame, decoded in full, replaces it.
+    void refineShown(Lock& lock) {
+        const double time = shownTime;
+        shownExact = true; // once, even when decoding fails
+        clearQueueLocked();
+        lock.unlock();
+        useFullQuality();
+        const bool ok = decoder->seekExact(time);
+        lock.lock();
+        if (ok && !supersededLocked() && !playing) {
+            ended = false; // the frames after it are decoded again
+            showNowLocked({});
+        }
     }
 
     // Moves the decoder `count` frames from the one shown at `from` by the file's own frame
@@ -471,11 +522,12 @@ struct MediaPlayer::Worker {
     // How many decoded frames may wait: at fastRate and above, enough to keep showing frames
     // on time while a key frame decodes.
     size_t queueLimitLocked() const {
+        const size_t capacity = size_t(std::max(1, options.queuedFrames));
         if (!playing || rate < fastRate || frameDuration <= 0)
-            return queueCapacity;
+            return capacity;
         const double keyFrameSpan = keyFrameSeconds * jumpSafety * rate / frameDuration;
-        return std::clamp(size_t(std::ceil(keyFrameSpan)) + queueCapacity / 2, queueCapacity,
-                          fastQueueCapacity);
+        return std::clamp(size_t(std::ceil(keyFrameSpan)) + capacity / 2, capacity,
+                          std::max(capacity, fastQueueCapacity));
     }
 
     // Skips the frames up to the key frame at `key`, which is shown in the place of the first
@@ -586,6 +638,7 @@ struct MediaPlayer::Worker {
             Queued q = std::move(queue.front());
             queue.pop_front();
             shownTime = q.time;
+            shownExact = q.exact;
             wake.notify_all();
             lock.unlock();
             present(q.frame.get(), q.time);
@@ -593,8 +646,6 @@ struct MediaPlayer::Worker {
         }
     }
 
-    // Enough decoded frames to ride out a slow one (a key frame, a busy machine) at 1×.
-    static constexpr size_t queueCapacity = 6;
     // The most frames waiting at fast rates (about 200 MB of the largest camera's pictures).
     static constexpr size_t fastQueueCapacity = 24;
     // Pictures over 1920 × 1080 may get their own thread count.

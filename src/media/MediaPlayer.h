@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AbstractMediaPlayer.h"
+#include "HardwareDecoding.h"
 
 #include <QTimer>
 #include <atomic>
@@ -27,8 +28,14 @@ public:
         // Threads for pictures over 1920 × 1080 when more than decoderThreads, so the big
         // camera of a grid keeps pace with the small ones.
         int largeFrameDecoderThreads = 0;
-        bool skipLoopFilter = false; // always cheaper, slightly blockier pictures (it is skipped anyway at ≥
-                                     // 2× and when behind)
+        // Cheaper, slightly blockier pictures while playing (skipped anyway at ≥ 2× and when
+        // behind); a paused picture, a seek's or a step's is always decoded in full.
+        bool skipLoopFilter = false;
+        // Decoded frames that may wait at 1×: enough to ride out a slow one (a key frame, a busy
+        // machine); each holds a whole picture.
+        int queuedFrames = 6;
+        // The VA-API device to decode on when the machine offers it (else software, silently).
+        QByteArray hardwareDevice = HardwareDecoding::defaultDevice;
     };
 
     explicit MediaPlayer(QObject* parent = nullptr);

@@ -1,6 +1,7 @@
 #include "VideoDecoder.h"
 
 #include "FileName.h"
+#include "HardwareDevice.h"
 #include "MediaError.h"
 #include "VideoDecoderInternal.h"
 
@@ -33,6 +34,7 @@ struct VideoDecoder::Impl {
     int64_t frameTicks = 1; // one frame's display interval in stream ticks
     int64_t currentTs = 0;
     bool hasFrame = false;
+    bool hardware = false; // decoding on a VA-API device
     bool demuxEnded = false;
     bool drainSent = false;
     int readError = 0; // the refused read that ended the stream, if one did
@@ -58,8 +60,14 @@ struct VideoDecoder::Impl {
         int consecutiveErrors = 0;
         for (;;) {
             const int received = avcodec_receive_frame(codec.get(), out);
-            if (received >= 0)
+            if (received >= 0 && downloadHardwareFrame(out))
                 return true;
+            if (received >= 0) { // a picture the device could not hand over counts as damaged
+                av_frame_unref(out);
+                if (++consecutiveErrors > 64)
+                    return false;
+                continue;
+            }
             if (received == AVERROR_EOF)
                 return false;
             if (received != AVERROR(EAGAIN)) {
@@ -188,6 +196,24 @@ struct VideoDecoder::Impl {
         return hasFrame;
     }
 
+    // Opens the codec, on the options' device when asked; FFmpeg's code (negative: not opened).
+    int openCodec(const AVCodec* decoder, const VideoDecoderOptions& options, bool onDevice) {
+        codec.reset(avcodec_alloc_context3(decoder));
+        if (!codec)
+            throw MediaError("avcodec_alloc_context3: out of memory");
+        checkFfmpeg(avcodec_parameters_to_context(codec.get(), stream->codecpar),
+                    "avcodec_parameters_to_context");
+        codec->pkt_timebase = stream->time_base;
+        hardware = onDevice && attachVaapiDevice(codec.get(), decoder, options.hardwareDevice);
+        if (onDevice && !hardware)
+            return AVERROR(ENODEV);
+        codec->thread_count = hardware ? 1 : std::max(0, options.threadCount);
+        codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+        if (options.skipLoopFilter)
+            codec->skip_loop_filter = AVDISCARD_ALL;
+        return avcodec_open2(codec.get(), decoder, nullptr);
+    }
+
     // Timestamp of the key frame the index lists nearest `ts` in one direction, if any.
     std::optional<int64_t> indexedKey(int64_t ts, bool backward) const {
         const int i = av_index_search_timestamp(stream, ts, backward ? AVSEEK_FLAG_BACKWARD : 0);
@@ -213,17 +239,9 @@ VideoDecoder::VideoDecoder(const QString& path, const VideoDecoderOptions& optio
         if (int(i) != d->streamIndex && d->format->streams[i]->codecpar->codec_type != AVMEDIA_TYPE_AUDIO)
             d->format->streams[i]->discard = AVDISCARD_ALL;
 
-    d->codec.reset(avcodec_alloc_context3(decoder));
-    if (!d->codec)
-        throw MediaError("avcodec_alloc_context3: out of memory");
-    checkFfmpeg(avcodec_parameters_to_context(d->codec.get(), d->stream->codecpar),
-                "avcodec_parameters_to_context");
-    d->codec->pkt_timebase = d->stream->time_base;
-    d->codec->thread_count = std::max(0, options.threadCount);
-    d->codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-    if (options.skipLoopFilter)
-        d->codec->skip_loop_filter = AVDISCARD_ALL;
-    checkFfmpeg(avcodec_open2(d->codec.get(), decoder, nullptr), "cannot open the video decoder");
+    // A device that fails to open the decoder leaves the software decoder.
+    if (options.hardwareDevice.isEmpty() || d->openCodec(decoder, options, true) < 0)
+        checkFfmpeg(d->openCodec(decoder, options, false), "cannot open the video decoder");
 
     d->info = describe(d->format.get(), d->streamIndex);
     d->startTs = d->stream->start_time != AV_NOPTS_VALUE ? d->stream->start_time : 0;
@@ -289,6 +307,9 @@ bool VideoDecoder::seekNextKeyFrame(double time) {
     return d->advance();
 }
 
+bool VideoDecoder::usesHardware() const {
+    return d->hardware;
+}
 bool VideoDecoder::hasFrame() const {
     return d->hasFrame;
 }

@@ -2,6 +2,7 @@
 
 #include "MediaProbe.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -14,6 +15,9 @@ namespace orvane::media {
 struct VideoDecoderOptions {
     int threadCount = 1;         // decoder threads; 0 lets FFmpeg choose
     bool skipLoopFilter = false; // faster, slightly blockier pictures (fast-forward)
+    // A VA-API device to decode on (pictures still arrive in memory); software when empty or
+    // when the device or the stream does not allow it.
+    QByteArray hardwareDevice;
 };
 
 // Demuxes and decodes the first video stream of a file, frame by frame in presentation order.
@@ -57,6 +61,8 @@ public:
     // decoding nothing else. False when there is none (the last key frame is behind `time`).
     bool seekNextKeyFrame(double time);
 
+    // Decoding runs on a VA-API device.
+    bool usesHardware() const;
     bool hasFrame() const;
     // The FFmpeg code of a refused read (the drive went away) that ended the stream early; 0
     // when it ended at the end of its data, however short or damaged that was.

@@ -30,13 +30,17 @@ std::vector<TeslaVideoFile> inGridOrder(const std::map<CameraAngle, TeslaVideoFi
 namespace {
 
 // The cells' players share two cores: one decoder thread each, but two for a big front camera,
-// which otherwise falls behind the others.
+// which otherwise falls behind the others. A cell shows a camera's picture at a fraction of its
+// size, so while playing the deblocking filter's work is not seen; fewer frames wait per cell.
 PreviewEnvironment gridEnvironment() {
+    constexpr int cellQueuedFrames = 3;
     PreviewEnvironment environment = PreviewEnvironment::standard();
     environment.makePlayer = [] {
         media::MediaPlayer::Options options;
         options.decoderThreads = 1;
         options.largeFrameDecoderThreads = 2;
+        options.skipLoopFilter = true;
+        options.queuedFrames = cellQueuedFrames;
         return std::make_unique<media::MediaPlayer>(options);
     };
     return environment;

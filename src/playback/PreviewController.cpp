@@ -29,34 +29,86 @@ void PreviewController::loadPlaylist(const VideoSegmentPlaylist& playlist, doubl
     setCurrentTime(start);
     playlist_ = playlist;
     stepDurations_.clear();
+    stepsProvisional_ = false;
     // The step asked for from the start: the minute shown must not flicker to the first one.
     currentStepIndex_ = playlist.steps.empty() ? 0 : std::clamp(startStep, 0, int(playlist.steps.size()) - 1);
     emit currentStepIndexChanged();
 
+    // The step shown is measured on its own first, so its picture need not wait for every file
+    // of the event; the whole time line follows.
     QPointer<PreviewController> self(this);
-    environment_.measureSteps(playlist.steps, [self, signature = playlist.signature, offset = start,
-                                               startStep, resumePlayback](std::vector<double> durations) {
+    const int first = currentStepIndex_;
+    if (playlist.steps.size() > 1)
+        environment_.measureSteps({playlist.steps[size_t(first)]},
+                                  [self, signature = playlist.signature, start, first,
+                                   resumePlayback](std::vector<double> durations) {
+                                      if (self && self->isLoadedPlaylist(signature))
+                                          self->startMeasuredStep(first, durations, start, resumePlayback);
+                                  });
+    environment_.measureSteps(playlist.steps, [self, signature = playlist.signature, start, startStep,
+                                               resumePlayback](std::vector<double> durations) {
         // A superseded or destroyed controller drops the late result.
-        if (!self || !self->loadedPlaylistSignature_ || *self->loadedPlaylistSignature_ != signature)
-            return;
-        double start = offset;
-        for (int i = 0; i < startStep && size_t(i) < durations.size(); ++i)
-            start += durations[size_t(i)];
-        self->stepDurations_ = std::move(durations);
-        double total = 0;
-        for (double d : self->stepDurations_)
-            total += d;
-        self->setDuration(total);
-        self->setCurrentTime(std::min(total, start));
-        // Inside the step asked for, that step: a step's start lies on the boundary that locating
-        // gives to the step before.
-        const bool inStartStep = startStep > 0 && size_t(startStep) < self->stepDurations_.size() &&
-                                 offset < self->stepDurations_[size_t(startStep)];
-        const auto located = inStartStep ? std::optional(std::pair{startStep, offset})
-                                         : VideoSegmentPlaylist::locate(start, self->stepDurations_);
-        const auto [index, local] = located.value_or(std::pair{0, 0.0});
-        self->loadStep(index, local, resumePlayback);
+        if (self && self->isLoadedPlaylist(signature))
+            self->applyStepDurations(std::move(durations), start, startStep, resumePlayback);
     });
+}
+
+bool PreviewController::isLoadedPlaylist(const QString& signature) const {
+    return loadedPlaylistSignature_ && *loadedPlaylistSignature_ == signature;
+}
+
+void PreviewController::startMeasuredStep(int step, const std::vector<double>& measured, double offset,
+                                          bool resumePlayback) {
+    if (!stepDurations_.empty() || !playlist_)
+        return; // the whole time line was measured first
+    const double length = measured.empty() ? VideoSegmentPlaylist::fallbackStepDuration : measured.front();
+    // A time past the step's end lands in a later step: where, only every length tells.
+    if (step == 0 ? offset > length : offset >= length)
+        return;
+    // The other steps count as whole minutes until they are measured.
+    std::vector<double> provisional(playlist_->steps.size(), VideoSegmentPlaylist::fallbackStepDuration);
+    provisional[size_t(step)] = length;
+    stepDurations_ = std::move(provisional);
+    stepsProvisional_ = true;
+    showDuration();
+    setCurrentTime(VideoSegmentPlaylist::globalTime(step, offset, stepDurations_));
+    loadStep(step, offset, resumePlayback);
+}
+
+void PreviewController::applyStepDurations(std::vector<double> durations, double offset, int startStep,
+                                           bool resumePlayback) {
+    if (stepsProvisional_) {
+        // The step on screen plays on; only its place on the time line moves.
+        const double local =
+            currentTime_ - VideoSegmentPlaylist::globalTime(currentStepIndex_, 0, stepDurations_);
+        stepsProvisional_ = false;
+        if (durations.size() == stepDurations_.size())
+            stepDurations_ = std::move(durations);
+        showDuration();
+        setCurrentTime(VideoSegmentPlaylist::globalTime(currentStepIndex_, local, stepDurations_));
+        return;
+    }
+    double start = offset;
+    for (int i = 0; i < startStep && size_t(i) < durations.size(); ++i)
+        start += durations[size_t(i)];
+    stepDurations_ = std::move(durations);
+    showDuration();
+    setCurrentTime(std::min(duration_, start));
+    // Inside the step asked for, that step: a step's start lies on the boundary that locating
+    // gives to the step before.
+    const bool inStartStep = startStep > 0 && size_t(startStep) < stepDurations_.size() &&
+                             offset < stepDurations_[size_t(startStep)];
+    const auto located = inStartStep ? std::optional(std::pair{startStep, offset})
+                                     : VideoSegmentPlaylist::locate(start, stepDurations_);
+    const auto [index, local] = located.value_or(std::pair{0, 0.0});
+    loadStep(index, local, resumePlayback);
+}
+
+void PreviewController::showDuration() {
+    double total = 0;
+    for (double d : stepDurations_)
+        total += d;
+    setDuration(total);
 }
 
 void PreviewController::setCurrentStepIndex(int index) {
@@ -205,6 +257,7 @@ void PreviewController::stop() {
     setLoading(false);
     playlist_.reset();
     stepDurations_.clear();
+    stepsProvisional_ = false;
     currentStepIndex_ = 0;
 }
 

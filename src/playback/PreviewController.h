@@ -55,8 +55,8 @@ public:
     int currentStepIndex() const { return currentStepIndex_; }
 
     // Shows `playlist` from `initialTime` seconds after the start of step `startStep`, playing when
-    // asked, once its steps are measured (only then is a step's place on the time line known). The
-    // playlist already shown changes nothing.
+    // asked, once that step is measured; the other steps' places on the time line follow once
+    // they are measured too. The playlist already shown changes nothing.
     void loadPlaylist(const VideoSegmentPlaylist& playlist, double initialTime, bool resumePlayback,
                       int startStep = 0);
     // Shows step `index` from `localTime` inside it (a minute picked from the list): a step's start
@@ -121,6 +121,12 @@ protected:
     void setLoading(bool value);
 
 private:
+    bool isLoadedPlaylist(const QString& signature) const;
+    // The first step's own length arrived: it is shown at once when `offset` lies inside it.
+    void startMeasuredStep(int step, const std::vector<double>& measured, double offset, bool resumePlayback);
+    // Every step's length arrived: the step asked for is shown, or the one shown keeps playing.
+    void applyStepDurations(std::vector<double> durations, double offset, int startStep, bool resumePlayback);
+    void showDuration();
     void previewScrub(double time);
     void cancelScrubTask();
     void setDuration(double value);
@@ -138,6 +144,7 @@ private:
     PreviewEnvironment::Cancel scrubSeekTask_;
     std::optional<VideoSegmentPlaylist> playlist_;
     std::vector<double> stepDurations_;
+    bool stepsProvisional_ = false; // only the shown step is measured yet
     int currentStepIndex_ = 0;
 };
 

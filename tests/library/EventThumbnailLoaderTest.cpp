@@ -5,9 +5,11 @@
 #include "FramePattern.h"
 #include "SampleClips.h"
 #include "TestSupport.h"
+#include "ThumbnailDiskCache.h"
 
 #include <QDir>
 #include <QUrl>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace orvane;
@@ -108,6 +110,53 @@ TEST_F(EventThumbnailLoaderTest, ContinuousSessionUsesItsEarliestMinuteAndItsRan
     EXPECT_NEAR(Loader::duration(event), 3.0, 0.09);
     event.endTime.reset(); // without an end only the first minute stays
     EXPECT_EQ(Loader::videoGroups(event).size(), 1u);
+}
+
+// The pictures kept on disk: used while the event's files stay as they were, made again when
+// its folder changed or the kept file is damaged; a cache that cannot be written still gives
+// the picture.
+TEST_F(EventThumbnailLoaderTest, KeptPicturesAreUsedUntilTheEventsFilesChange) {
+    const QString folder = root / QStringLiteral("SavedClips/event");
+    clip(folder, minute0, CameraAngle::front);
+    const TeslaClipEvent event = eventIn(folder, minute0);
+    int made = 0;
+    const auto make = [&](const TeslaClipEvent& e) {
+        ++made;
+        return Loader::image(e);
+    };
+    const auto damageKeptFiles = [] {
+        for (const QString& name : QDir(ThumbnailDiskCache::folder()).entryList(QDir::Files)) {
+            QFile file(ThumbnailDiskCache::folder() + "/" + name);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("junk");
+        }
+    };
+    const QByteArray previous = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", (root / QStringLiteral("cache")).toLocal8Bit());
+    const struct {
+        const char* what;
+        std::function<void()> before;
+        int made;
+    } steps[] = {
+        {"first look", [] {}, 1},
+        {"again", [] {}, 1},
+        {"a file added", [&] { clip(folder, minute0 + 60, CameraAngle::back); }, 2},
+        {"kept files damaged", damageKeptFiles, 3},
+        {"cache not writable",
+         [&] {
+             QDir(ThumbnailDiskCache::folder()).removeRecursively();
+             qputenv("XDG_CACHE_HOME", root.writeFile(QStringLiteral("not-a-folder")).toLocal8Bit());
+         },
+         4},
+        {"still not writable", [] {}, 5},
+    };
+    for (const auto& step : steps) {
+        step.before();
+        const QImage picture = ThumbnailDiskCache::image(event, make);
+        EXPECT_EQ(picture.size(), QSize(64, 48)) << step.what;
+        EXPECT_EQ(made, step.made) << step.what;
+    }
+    qputenv("XDG_CACHE_HOME", previous);
 }
 
 TEST(EventThumbnailLoaderNamesTest, FileNameDatesAndTheFrontFileFirst) {

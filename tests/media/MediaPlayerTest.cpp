@@ -1,10 +1,14 @@
 // The grid cells' decoder-thread options run in the real-player preview test.
 
 #include "PlayerTestSupport.h"
+#include "VideoDecoder.h"
 
 #include <QThread>
 #include <QVideoSink>
+#include <functional>
 #include <gtest/gtest.h>
+#include <map>
+#include <mutex>
 
 using namespace orvane;
 using namespace orvane::media;
@@ -121,6 +125,92 @@ TEST_F(MediaPlayerTest, PicturesEndingEarlyStopTheClockOnTheLastOne) {
         EXPECT_NEAR(player.currentTime(), lastPicture, 1e-6);
         EXPECT_NEAR(*stoppedAt, lastPicture, 1e-6);
         EXPECT_EQ(player.problem(), "文件不完整或已损坏");
+    }
+}
+
+// The newest frame a sink was handed (the sink's own is written on the player's thread).
+class LatestFrame {
+public:
+    explicit LatestFrame(QVideoSink& sink) {
+        QObject::connect(
+            &sink, &QVideoSink::videoFrameChanged, &sink,
+            [this](const QVideoFrame& f) {
+                std::lock_guard lock(mutex_);
+                frame_ = f;
+            },
+            Qt::DirectConnection);
+    }
+    // Its luma plane, row by row.
+    QByteArray luma() const {
+        QVideoFrame f;
+        {
+            std::lock_guard lock(mutex_);
+            f = frame_;
+        }
+        QByteArray out;
+        if (!f.map(QVideoFrame::ReadOnly))
+            return out;
+        for (int y = 0; y < f.height(); ++y)
+            out.append(reinterpret_cast<const char*>(f.bits(0)) + qsizetype(y) * f.bytesPerLine(0),
+                       f.width());
+        f.unmap();
+        return out;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    QVideoFrame frame_;
+};
+
+// A cell that skips the deblocking filter while playing still leaves the full-quality frame on
+// screen once paused, after an exact seek and after a step; a missing hardware device changes
+// nothing.
+TEST_F(MediaPlayerTest, PicturesLeftOnScreenAreFullQualityWhenPlayingSkipsTheLoopFilter) {
+    // The sample clips are made without the deblocking filter; the car's footage uses it.
+    const QString blocky = *folder / "deblocked.mp4";
+    if (!test::runProgram("ffmpeg", {"-v", "error", "-y", "-i", large, "-c:v", "libx264", "-preset",
+                                     "veryfast", "-crf", "26", "-bf", "0", "-g", "36", blocky}))
+        GTEST_SKIP() << "ffmpeg is not available";
+    VideoDecoder full(blocky),
+        reduced(blocky, {.threadCount = 1, .skipLoopFilter = true, .hardwareDevice = {}});
+    ASSERT_TRUE(full.seekExact(10 / fps) && reduced.seekExact(10 / fps));
+    ASSERT_NE(full.toImage(), reduced.toImage()) << "without the filter the clip's pictures must differ";
+
+    const LatestFrame reference(sink);
+    ASSERT_EQ(open(player, blocky), Status::readyToPlay);
+    std::map<int, QByteArray> exact;
+    const auto fullQuality = [&](int index) {
+        if (!exact.count(index) && seekAndWait((index + 0.5) / fps) && log.last() == index)
+            exact[index] = reference.luma();
+        return exact[index];
+    };
+    MediaPlayer::Options options;
+    options.decoderThreads = 1;
+    options.skipLoopFilter = true;
+    options.hardwareDevice = "/nonexistent/renderD128"; // and falls back to software decoding
+    MediaPlayer cell(options);
+    QVideoSink cellSink;
+    test::SinkLog cellLog(cellSink);
+    const LatestFrame shown(cellSink);
+    cell.setVideoSink(&cellSink);
+    ASSERT_EQ(open(cell, blocky), Status::readyToPlay);
+    EXPECT_EQ(HardwareDecoding::lastPreviewPath(), HardwareDecoding::Path::software);
+    const std::vector<std::pair<const char*, std::function<void()>>> actions{
+        {"paused while playing",
+         [&] {
+             cell.playImmediately(1);
+             test::waitUntil([&] { return cellLog.last() >= 12; });
+             cell.pause();
+         }},
+        {"exact seek", [&] { cell.seek(20.5 / fps, 0, 0); }},
+        {"step", [&] { cell.stepFrames(3); }},
+    };
+    for (const auto& [name, act] : actions) {
+        act();
+        EXPECT_TRUE(test::waitUntil([&] {
+            const auto index = cellLog.last();
+            return index && *index > 0 && shown.luma() == fullQuality(*index);
+        })) << name;
     }
 }
 

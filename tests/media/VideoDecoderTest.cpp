@@ -131,6 +131,20 @@ TEST_F(VideoDecoderTest, TolerantSeeksLandWithinTheWindow) {
     }
 }
 
+// A VA-API device that is missing or is no device leaves the software decoder, silently, with
+// every picture where it belongs.
+TEST_F(VideoDecoderTest, AnUnavailableHardwareDeviceFallsBackToSoftware) {
+    for (const char* device : {"/nonexistent/renderD128", "/dev/null", ""}) {
+        SCOPED_TRACE(device);
+        VideoDecoder decoder(clip, {.threadCount = 1, .hardwareDevice = device});
+        EXPECT_FALSE(decoder.usesHardware());
+        ASSERT_TRUE(decoder.seekExact(40 / fps));
+        EXPECT_EQ(patternFrame(decoder.toImage()), 40);
+        ASSERT_TRUE(decoder.next());
+        EXPECT_EQ(patternFrame(decoder.toImage()), 41);
+    }
+}
+
 TEST(VideoDecoderStartTest, TimeZeroIsTheFirstFrameWhenTimestampsStartLater) {
     test::TempFolder folder;
     VideoDecoder decoder(test::writeOffsetClip(folder / "offset.mp4", 18, 54));

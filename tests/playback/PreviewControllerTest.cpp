@@ -77,14 +77,14 @@ TEST_F(VideoPreviewControllerTest, SameSignatureChangesNothingAndSupersededMeasu
               "playing 0/165 m0-front | pause nothing, open m0-front, seek m0-front 0, play m0-front 1");
     QSignalSpy spy(&controller, &VideoPreviewController::isPlayingChanged);
     controller.loadPlaylist(VideoSegmentPlaylist::singleCamera(files), 30, false);
-    EXPECT_EQ(env.measures.size(), 1u);
+    EXPECT_EQ(env.measures.size(), 2u); // the step shown, then the whole time line
     EXPECT_EQ(state(), "playing 0/165 m0-front");
     EXPECT_EQ(spy.count(), 0);
     controller.loadPlaylist(VideoSegmentPlaylist::singleCamera({files[0]}), 0, false);
     controller.loadPlaylist(VideoSegmentPlaylist::singleCamera({files[1]}), 0, false);
-    env.measures[1].done({10}); // the first of the two arrives late, and is ignored
+    env.measures[2].done({10}); // the first of the two arrives late, and is ignored
     EXPECT_EQ(controller.duration(), 165);
-    env.measures[2].done({20});
+    env.measures[3].done({20});
     EXPECT_EQ(state(), "loading paused 0/20 m1-front | pause m0-front, pause m0-front, open m1-front");
 }
 
@@ -210,9 +210,11 @@ TEST_F(VideoPreviewControllerTest, DestroyedControllerIgnoresLateResults) {
     test::FakeEnvironment lateEnv;
     auto* owned = new VideoPreviewController(lateEnv.make());
     owned->loadPlaylist(playlist, 0, true);
-    ASSERT_EQ(lateEnv.measures.size(), 1u);
+    ASSERT_EQ(lateEnv.measures.size(), 2u);
+    auto first = lateEnv.measures.front().done;
     auto done = lateEnv.measures.back().done;
     delete owned;
+    first({60});
     done({60, 60, 45}); // a live controller would open the first file now
     EXPECT_TRUE(lateEnv.opened->empty());
     EXPECT_TRUE(lateEnv.delayed.empty());
@@ -220,6 +222,72 @@ TEST_F(VideoPreviewControllerTest, DestroyedControllerIgnoresLateResults) {
     controller.loadPlaylist(playlist, 0, true);
     env.measures.back().done({60, 60, 45});
     EXPECT_EQ(*env.opened, std::vector<QString>{files[0].url});
+}
+
+// The step asked for is shown once its own files are measured; the whole time line's lengths
+// arriving later move its place on the time line without touching the players, and a time past
+// the step's end waits for them.
+TEST_F(VideoPreviewControllerTest, TheStepShownStartsOnItsOwnLengthAndTheOthersFollow) {
+    struct Case {
+        int startStep;
+        double offset;
+        bool fullFirst;
+        std::vector<double> full;
+        std::string afterFirst, afterSecond;
+    };
+    const std::vector<Case> cases{
+        {2,
+         10,
+         false,
+         {60, 50, 45},
+         "loading paused 130/165 m2-front | open m2-front",
+         "loading paused 120/155 m2-front"},
+        {0,
+         30,
+         false,
+         {45, 60, 45},
+         "loading paused 30/165 m0-front | open m0-front",
+         "loading paused 30/150 m0-front"},
+        {2,
+         50,
+         false,
+         {60, 60, 45},
+         "loading paused 50/0 m0-front",
+         "loading paused 165/165 m2-front | open m2-front"},
+        {1,
+         5,
+         true,
+         {60, 60, 45},
+         "loading paused 65/165 m1-front | open m1-front",
+         "loading paused 65/165 m1-front"},
+    };
+    for (const Case& c : cases) {
+        controller.stop();
+        env.measures.clear();
+        controller.loadPlaylist(VideoSegmentPlaylist::singleCamera(files), c.offset, false, c.startStep);
+        ASSERT_EQ(env.measures.size(), 2u);
+        ASSERT_EQ(env.measures[0].steps.size(), 1u);
+        EXPECT_EQ(env.measures[0].steps[0].files()[0].id, files[size_t(c.startStep)].id);
+        env.takeCalls();
+        const auto quick = env.measures[0].done, full = env.measures[1].done;
+        const double own = c.full[size_t(c.startStep)];
+        c.fullFirst ? full(c.full) : quick({own});
+        EXPECT_EQ(state(), c.afterFirst) << c.startStep << " " << c.offset;
+        c.fullFirst ? quick({own}) : full(c.full);
+        EXPECT_EQ(state(), c.afterSecond) << c.startStep << " " << c.offset;
+    }
+}
+
+// Playing on the shown step's own length: the full lengths keep the players as they are.
+TEST_F(VideoPreviewControllerTest, LengthsArrivingWhilePlayingLeaveThePlayersAlone) {
+    controller.loadPlaylist(playlist, 0, true, 1);
+    env.measures[0].done({60});
+    player().report(Status::readyToPlay);
+    player().completeSeek();
+    player().tick(20);
+    env.takeCalls();
+    env.measures[1].done({30, 60, 45});
+    EXPECT_EQ(state(), "playing 50/135 m1-front");
 }
 
 QString names(const std::vector<TeslaVideoFile>& files) {

@@ -1,6 +1,7 @@
 #include "UiText.h"
 
 #include "AppLinks.h"
+#include "HardwareDecoding.h"
 #include "PlaybackTimeFormat.h"
 
 #include <QCoreApplication>
@@ -35,6 +36,11 @@ QString UiText::updateOffer(const QString& newVersion, const QString& currentVer
 
 QString UiText::upToDate(const QString& currentVersion) {
     return QCoreApplication::translate("UiText", "当前版本 %1 已是最新。").arg(currentVersion);
+}
+
+QString UiText::videoDecoding() {
+    return QCoreApplication::translate("UiText", "视频解码：") +
+           media::HardwareDecoding::describe(media::HardwareDecoding::lastPreviewPath());
 }
 
 } // namespace orvane

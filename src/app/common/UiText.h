@@ -31,6 +31,8 @@ public:
                                            const QString& releaseNotes);
     // "当前版本 <current> 已是最新。"
     Q_INVOKABLE static QString upToDate(const QString& currentVersion);
+    // How the preview decodes video: "视频解码：VA-API 硬件解码" or "视频解码：软件解码".
+    Q_INVOKABLE static QString videoDecoding();
 };
 
 } // namespace orvane

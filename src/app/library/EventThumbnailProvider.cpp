@@ -2,6 +2,7 @@
 
 #include "EventThumbnailLoader.h"
 #include "EventThumbnailSource.h"
+#include "ThumbnailDiskCache.h"
 
 #include <QCoreApplication>
 #include <QRunnable>
@@ -85,7 +86,11 @@ QImage fitted(const QImage& image, const QSize& requested) {
 } // namespace
 
 EventThumbnailProvider::EventThumbnailProvider()
-    : EventThumbnailProvider(&EventThumbnailLoader::image, defaultThreads, defaultCacheKilobytes) {}
+    : EventThumbnailProvider(
+          [](const TeslaClipEvent& event) {
+              return ThumbnailDiskCache::image(event, &EventThumbnailLoader::image);
+          },
+          defaultThreads, defaultCacheKilobytes) {}
 
 EventThumbnailProvider::EventThumbnailProvider(Loader loader, int threads, qsizetype cacheKilobytes)
     : shared_(std::make_shared<Shared>()) {

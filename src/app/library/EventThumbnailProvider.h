@@ -19,7 +19,7 @@ class EventThumbnailProvider : public QQuickAsyncImageProvider {
 public:
     using Loader = std::function<QImage(const TeslaClipEvent&)>;
 
-    // Decodes with EventThumbnailLoader::image.
+    // Decodes with EventThumbnailLoader::image, through the pictures kept on disk.
     EventThumbnailProvider();
     // `loader` runs on the provider's pool (tests inject a scripted one); `threads` workers.
     EventThumbnailProvider(Loader loader, int threads, qsizetype cacheKilobytes);

@@ -60,6 +60,14 @@ Popup {
             Layout.alignment: Qt.AlignHCenter
             Layout.topMargin: -Theme.spaceS
         }
+        ThemedText {
+            objectName: "aboutVideoDecoding"
+            // Read each time the sheet opens: the path is known once a video has played.
+            text: sheet.visible ? UiText.videoDecoding() : ""
+            textStyle: "footnote"
+            secondary: true
+            Layout.alignment: Qt.AlignHCenter
+        }
 
         ActionButton {
             objectName: "feedbackLink"
