@@ -1,9 +1,9 @@
 #pragma once
 
 #include "CameraAngle.h"
+#include "DashboardReadout.h"
 
 #include <QString>
-
 #include <array>
 #include <optional>
 
@@ -74,6 +74,9 @@ struct WatermarkSettings {
     CameraAngle cameraFilter = CameraAngle::front;
     ExportQuality exportQuality = ExportQuality::original;
     OutputDestination outputDestination = OutputDestination::defaultDestination();
+    // The preview's dashboard drawn into every frame that has a driving record.
+    bool showDashboard = false;
+    DashboardReadout::SpeedUnit speedUnit = DashboardReadout::SpeedUnit::kmh;
 };
 
 } // namespace orvane

@@ -5,17 +5,26 @@
 namespace orvane {
 
 ExportTimeline::ExportTimeline(std::vector<Piece> pieces) : pieces_(std::move(pieces)) {
-    std::stable_sort(pieces_.begin(), pieces_.end(), [](const Piece& a, const Piece& b) { return a.offset < b.offset; });
+    std::stable_sort(pieces_.begin(), pieces_.end(),
+                     [](const Piece& a, const Piece& b) { return a.offset < b.offset; });
+}
+
+std::optional<size_t> ExportTimeline::pieceIndexAt(double fileTime, double slack) const {
+    if (pieces_.empty())
+        return std::nullopt;
+    size_t current = 0;
+    for (size_t i = 0; i < pieces_.size(); ++i)
+        if (pieces_[i].offset <= fileTime + slack)
+            current = i;
+    return current;
 }
 
 std::optional<Instant> ExportTimeline::instantAt(double fileTime, double slack) const {
-    if (pieces_.empty())
+    const auto index = pieceIndexAt(fileTime, slack);
+    if (!index)
         return std::nullopt;
-    const Piece* current = &pieces_.front();
-    for (const Piece& p : pieces_)
-        if (p.offset <= fileTime + slack)
-            current = &p;
-    return current->recordedAt + (fileTime - current->offset);
+    const Piece& current = pieces_[*index];
+    return current.recordedAt + (fileTime - current.offset);
 }
 
 ExportTimeline ExportTimeline::shifted(double start) const {

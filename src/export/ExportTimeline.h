@@ -13,8 +13,8 @@ namespace orvane {
 class ExportTimeline {
 public:
     struct Piece {
-        double offset = 0;    // seconds into the file
-        double length = 0;    // seconds; <= 0 means "to the end"
+        double offset = 0;      // seconds into the file
+        double length = 0;      // seconds; <= 0 means "to the end"
         Instant recordedAt = 0; // wall-clock time of the piece's first frame
         bool operator==(const Piece&) const = default;
     };
@@ -28,6 +28,8 @@ public:
     // in a piece (or past the last) runs on from that piece's start. `slack` absorbs rounding
     // at piece boundaries (a frame a hair before the next piece's offset belongs to it).
     std::optional<Instant> instantAt(double fileTime, double slack = 1e-3) const;
+    // The index in pieces() of the piece instantAt() counts from; none when empty.
+    std::optional<size_t> pieceIndexAt(double fileTime, double slack = 1e-3) const;
 
     // The same timeline seen from `start` seconds into the file (for a trimmed re-encode).
     ExportTimeline shifted(double start) const;

@@ -1,5 +1,6 @@
 #include "GPUVideoExporter.h"
 
+#include "DashboardOverlay.h"
 #include "FileDelivery.h"
 #include "OverlayRenderer.h"
 #include "OwnedFiles.h"
@@ -37,7 +38,8 @@ QString mediaText(const media::MediaError& e) {
 // Text needs Qt's font database, which only a QGuiApplication provides; without one Qt aborts
 // the process, so refuse before touching anything.
 void requireFontsFor(const WatermarkSettings& settings, bool gridLabels) {
-    if ((settings.showTime || gridLabels) && !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if ((settings.showTime || settings.showDashboard || gridLabels) &&
+        !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         throw GPUVideoExporterError::exportFailed(
             QCoreApplication::translate("GPUVideoExporter", "无法绘制水印：程序没有图形环境"));
 }
@@ -122,6 +124,8 @@ public:
            const media::TranscodeSource& picture, int width, int height)
         : timeline_(source.timeline), showTime_(settings.showTime), picture_(picture), width_(width),
           height_(height) {
+        if (settings.showDashboard)
+            dashboard_.emplace(source.timeline, source.minutes, settings.speedUnit);
         if (source.gridLabels)
             for (const auto& placed : OverlayRenderer::gridLabels(width, height, source.gridLayout))
                 labels_.emplace_back(placed.image, placed.position, picture.matrix, picture.fullRange);
@@ -130,6 +134,7 @@ public:
     void overlaysAt(double time, std::vector<const media::YuvOverlay*>& out) {
         for (const auto& label : labels_)
             out.push_back(&label);
+        dashboardAt(time, out);
         if (!showTime_)
             return;
         const auto recordedAt = timeline_.instantAt(time);
@@ -144,7 +149,25 @@ public:
         out.push_back(&timeBox_);
     }
 
+    int64_t framesWithoutDashboard() const { return dashboard_ ? dashboard_->framesWithout() : 0; }
+
 private:
+    // Redrawn only when what it shows changes.
+    void dashboardAt(double time, std::vector<const media::YuvOverlay*>& out) {
+        if (!dashboard_)
+            return;
+        const auto state = dashboard_->stateAt(time);
+        if (!state)
+            return;
+        if (state != lastState_) {
+            const auto strip = DashboardOverlay::place(*state, width_, height_);
+            strip_ = media::YuvOverlay(strip.placed.image, strip.placed.position, picture_.matrix,
+                                       picture_.fullRange);
+            lastState_ = state;
+        }
+        out.push_back(&strip_);
+    }
+
     const ExportTimeline& timeline_;
     const bool showTime_;
     const media::TranscodeSource& picture_;
@@ -152,6 +175,9 @@ private:
     std::vector<media::YuvOverlay> labels_;
     QString lastText_;
     media::YuvOverlay timeBox_;
+    std::optional<DashboardTrack> dashboard_;
+    std::optional<DashboardReadout::State> lastState_;
+    media::YuvOverlay strip_;
 };
 
 // Re-encodes into `temporary`, turning the media layer's failures into the exporter's, which
@@ -244,6 +270,7 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
     ExportResult result{outputPath, source.timeline.shifted(std::isnan(firstTime) ? cut.start : firstTime)};
     result.exportedLength = outcome.exportedLength;
     result.truncated = outcome.incomplete || source.sourceCutShort;
+    result.framesWithoutDashboard = burnIn.framesWithoutDashboard();
     return result;
 }
 
@@ -257,6 +284,8 @@ ExportResult exportSixGrid(const std::vector<GridExportSegment>& segments, const
     TimelineSource source{feed.pipePath(), feed.timeline(), true, 0, 0, sources};
     source.gridLayout = Camera::GridLayout::six;
     source.frames = feed.stream();
+    for (const GridExportSegment& segment : segments)
+        source.minutes.push_back(segment.primaryVideo().value_or(TeslaVideoFile{}));
     source.afterReading = [&] { cutShort = feed.finish(); };
     try {
         ExportResult result = exportPrepared(source, outputPath, settings, callbacks);
@@ -282,12 +311,13 @@ ExportResult exportWithTimeline(const TimelineSource& source, const QString& out
 ExportResult exportSync(const TeslaVideoFile& video, const QString& inputPath, const QString& outputPath,
                         const WatermarkSettings& settings, double trimStart, double trimDuration,
                         const ExportCallbacks& callbacks) {
-    const TimelineSource source{inputPath,
-                                ExportTimeline::continuous(video.startTime),
-                                video.cameraAngle == CameraAngle::all,
-                                trimStart,
-                                trimDuration,
-                                {video.url}};
+    TimelineSource source{inputPath,
+                          ExportTimeline::continuous(video.startTime),
+                          video.cameraAngle == CameraAngle::all,
+                          trimStart,
+                          trimDuration,
+                          {video.url}};
+    source.minutes = {video};
     return exportWithTimeline(source, outputPath, settings, callbacks);
 }
 
@@ -303,9 +333,11 @@ ExportResult exportContinuous(const std::vector<ContinuousExportSegment>& segmen
         segments, false, scaled(callbacks.onProgress, 0, joinShare), callbacks.cancel);
     ExportCallbacks encoding = callbacks;
     encoding.onProgress = scaled(callbacks.onProgress, joinShare, 1 - joinShare);
-    return exportPrepared(
-        {joined.path, joined.timeline, false, joined.lead, 0, sources, joined.sourceCutShort}, outputPath,
-        settings, encoding);
+    TimelineSource source{joined.path, joined.timeline,      false, joined.lead, 0,
+                          sources,     joined.sourceCutShort};
+    for (const ContinuousExportSegment& segment : segments)
+        source.minutes.push_back(segment.video);
+    return exportPrepared(source, outputPath, settings, encoding);
 }
 
 ExportResult exportGrid(const std::vector<GridExportSegment>& segments, const QString& outputPath,
@@ -321,8 +353,10 @@ ExportResult exportGrid(const std::vector<GridExportSegment>& segments, const QS
         segments, scaled(callbacks.onProgress, 0, composeShare), callbacks.cancel);
     ExportCallbacks encoding = callbacks;
     encoding.onProgress = scaled(callbacks.onProgress, composeShare, 1 - composeShare);
-    const TimelineSource source{composed.path, composed.timeline,      true, 0, 0,
-                                sources,       composed.sourceCutShort};
+    TimelineSource source{composed.path, composed.timeline, true, 0, 0, sources, composed.sourceCutShort};
+    source.gridLayout = GridExportPlanner::layoutOf(segments);
+    for (const GridExportSegment& segment : segments)
+        source.minutes.push_back(segment.primaryVideo().value_or(TeslaVideoFile{}));
     return exportPrepared(source, outputPath, settings, encoding);
 }
 
@@ -335,6 +369,12 @@ QString ExportResult::truncationWarning() const {
         return {};
     return QCoreApplication::translate("GPUVideoExporter", "源视频不完整或已损坏，只导出了可读取的 %1 秒")
         .arg(exportedLength, 0, 'f', 1);
+}
+
+QString ExportResult::dashboardNotice() const {
+    if (framesWithoutDashboard <= 0)
+        return {};
+    return QCoreApplication::translate("ExportResult", "部分画面没有行车数据，这些画面未叠加仪表盘");
 }
 
 } // namespace orvane

@@ -35,8 +35,12 @@ struct ExportResult {
     // A source ended early (cut short while it was read) or was damaged part-way: what could
     // be read was exported, and the output is shorter than asked.
     bool truncated = false;
+    // Frames drawn without the dashboard because their minute has no driving record.
+    int64_t framesWithoutDashboard = 0;
 
     std::optional<Instant> startDate() const { return timeline.instantAt(0); }
+    // The notice to show when frames went without the dashboard asked for (empty otherwise).
+    QString dashboardNotice() const;
     // The notice to show with a truncated result (empty otherwise).
     QString truncationWarning() const;
 };
@@ -55,6 +59,9 @@ struct TimelineSource {
     std::optional<media::RawVideoStream> frames = std::nullopt;
     // Runs once the input is read through, before the output is delivered; throws to fail it.
     std::function<void()> afterReading = nullptr;
+    // The recording each piece of the timeline was cut from, in order: its minute's driving
+    // record feeds the dashboard.
+    std::vector<TeslaVideoFile> minutes = {};
 };
 
 // Re-encodes video with the recording time (and, for grids, the camera labels) burned into

@@ -99,4 +99,18 @@ double steeringAngle(std::span<const TeslaTelemetrySample> samples, const Teleme
     return from + (to - from) * at.fraction;
 }
 
+std::optional<ShownRecord> shownRecord(std::span<const TeslaTelemetrySample> samples,
+                                       std::span<const double> frameTimes, double localTime,
+                                       double duration) {
+    const auto at = interpolate(samples, progressByFrames(localTime, frameTimes, duration));
+    if (!at)
+        return std::nullopt;
+    // With the file's frame times the lower record is the frame on screen; without them the
+    // nearest record is the best guess.
+    const int shown = at->fraction >= 1 ? at->upper : at->lower;
+    const TeslaTelemetrySample& sample =
+        frameTimes.size() >= 2 ? samples[size_t(shown)] : nearestSample(samples, *at);
+    return ShownRecord{*at, sample, steeringAngle(samples, *at)};
+}
+
 } // namespace orvane::TelemetryInterpolator

@@ -48,5 +48,19 @@ const TeslaTelemetrySample& nearestSample(std::span<const TeslaTelemetrySample> 
 // The steering angle between the two records, in double precision.
 double steeringAngle(std::span<const TeslaTelemetrySample> samples, const TelemetryInterpolation& at);
 
+// What the dashboard shows at a moment of a file: the position between records, the record
+// of the frame there and the steering angle between its records.
+struct ShownRecord {
+    TelemetryInterpolation at;
+    TeslaTelemetrySample sample;
+    double steeringAngle = 0;
+};
+
+// The record for `localTime` seconds into a file of `duration` seconds whose frames were shown
+// at `frameTimes` (record i belongs to frame i): with two or more frame times the frame's own
+// record, else the nearest one. None without samples.
+std::optional<ShownRecord> shownRecord(std::span<const TeslaTelemetrySample> samples,
+                                       std::span<const double> frameTimes, double localTime, double duration);
+
 } // namespace TelemetryInterpolator
 } // namespace orvane

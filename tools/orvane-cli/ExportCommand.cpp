@@ -1,5 +1,5 @@
 // `export`: a single file, consecutive minutes of one camera, or a four-camera grid, re-encoded
-// with the recording time burned in.
+// with the recording time (and, asked for, the dashboard) burned in.
 
 #include "Command.h"
 #include "ExportPlanner.h"
@@ -24,6 +24,8 @@ struct Options {
     std::optional<double> start, duration, rangeStart, rangeEnd;
     ExportQuality quality = ExportQuality::balanced;
     bool showTime = true;
+    bool showDashboard = false;
+    DashboardReadout::SpeedUnit speedUnit = DashboardReadout::SpeedUnit::kmh;
 };
 
 std::optional<double> number(const QString& text) {
@@ -69,6 +71,8 @@ ExportResult exportPlan(ExportRequest::Kind kind, const ExportPlan& plan, const 
 void printResult(const ExportResult& result) {
     if (result.truncated)
         QTextStream(stderr) << "警告: " << result.truncationWarning() << "\n";
+    if (const QString notice = result.dashboardNotice(); !notice.isEmpty())
+        QTextStream(stderr) << "警告: " << notice << "\n";
     QTextStream stdoutStream(stdout);
     JsonWriter json(stdoutStream);
     json.beginObject();
@@ -79,6 +83,7 @@ void printResult(const ExportResult& result) {
     }
     json.field(QStringLiteral("exportedLength"), result.exportedLength);
     json.field(QStringLiteral("truncated"), result.truncated);
+    json.field(QStringLiteral("framesWithoutDashboard"), double(result.framesWithoutDashboard));
     json.endObject();
     json.finish();
 }
@@ -92,6 +97,8 @@ int run(const Options& o) {
     WatermarkSettings settings;
     settings.exportQuality = o.quality;
     settings.showTime = o.showTime;
+    settings.showDashboard = o.showDashboard;
+    settings.speedUnit = o.speedUnit;
 
     ExportCallbacks callbacks;
     int lastPercent = -1;
@@ -148,7 +155,8 @@ int exportCommand(const QStringList& args) {
     if (args.isEmpty())
         return usage(name, QStringLiteral("no mode given"));
     o.mode = args.first();
-    if (o.mode != QLatin1String("single") && o.mode != QLatin1String("continuous") && o.mode != QLatin1String("grid"))
+    if (o.mode != QLatin1String("single") && o.mode != QLatin1String("continuous") &&
+        o.mode != QLatin1String("grid"))
         return usage(name, QStringLiteral("unknown mode '%1'").arg(o.mode));
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -181,6 +189,12 @@ int exportCommand(const QStringList& args) {
                 o.quality = *q;
         } else if (a == QLatin1String("--no-time")) {
             o.showTime = false;
+        } else if (a == QLatin1String("--dashboard")) {
+            o.showDashboard = true;
+        } else if (a == QLatin1String("--speed-unit")) {
+            const auto v = value();
+            ok = v == QLatin1String("kmh") || v == QLatin1String("mph");
+            o.speedUnit = DashboardReadout::speedUnitFromRawValue(v.value_or(QString()));
         } else if (a.startsWith(QLatin1String("--"))) {
             return usage(name, QStringLiteral("unexpected argument '%1'").arg(a));
         } else {
@@ -200,8 +214,9 @@ int exportCommand(const QStringList& args) {
 
 const CommandRegistration registration(
     QStringLiteral("export"),
-    QStringLiteral("export single FILE | continuous FILE… | grid FILE… --out OUT [--start S --duration D] "
-                   "[--range S E] [--quality original|balanced] [--no-time]"),
+    QStringLiteral(
+        "export single FILE | continuous FILE… | grid FILE… --out OUT [--start S --duration D] "
+        "[--range S E] [--quality original|balanced] [--no-time] [--dashboard [--speed-unit kmh|mph]]"),
     exportCommand);
 
 } // namespace

@@ -2,71 +2,15 @@
 
 #include "Command.h"
 #include "JsonWriter.h"
+#include "TelemetryCsv.h"
 #include "TeslaTelemetryReader.h"
 
 #include <QTextStream>
-#include <charconv>
 #include <optional>
 
 namespace orvane::cli {
 
 namespace {
-
-const char* const columns[] = {"frameSequenceNumber",
-                               "gear",
-                               "speedMetersPerSecond",
-                               "accelerator",
-                               "steeringAngle",
-                               "leftBlinker",
-                               "rightBlinker",
-                               "brakeApplied",
-                               "version",
-                               "autopilotState",
-                               "latitude",
-                               "longitude",
-                               "heading",
-                               "linearAccelerationX",
-                               "linearAccelerationY",
-                               "linearAccelerationZ"};
-
-// Calls `visit(value)` for each column of a sample, in column order.
-template <typename Visit> void forEachField(const TeslaTelemetrySample& s, Visit&& visit) {
-    auto u = [](const std::optional<uint64_t>& v) -> std::optional<unsigned long long> {
-        if (v)
-            return static_cast<unsigned long long>(*v);
-        return std::nullopt;
-    };
-    visit(u(s.frameSequenceNumber));
-    visit(static_cast<long long>(s.gear));
-    visit(s.speedMetersPerSecond);
-    visit(s.accelerator);
-    visit(s.steeringAngle);
-    visit(s.leftBlinker);
-    visit(s.rightBlinker);
-    visit(s.brakeApplied);
-    visit(u(s.version));
-    visit(u(s.autopilotState));
-    visit(s.latitude);
-    visit(s.longitude);
-    visit(s.heading);
-    visit(s.linearAccelerationX);
-    visit(s.linearAccelerationY);
-    visit(s.linearAccelerationZ);
-}
-
-// Shortest text that reads back to the same value (also for "nan" and "inf").
-template <typename T> QString csvText(T v) {
-    if constexpr (std::is_same_v<T, bool>) {
-        return v ? QStringLiteral("true") : QStringLiteral("false");
-    } else {
-        char buffer[64];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
-        return QString::fromLatin1(buffer, int(result.ptr - buffer));
-    }
-}
-template <typename T> QString csvText(const std::optional<T>& v) {
-    return v ? csvText(*v) : QString();
-}
 
 void writeJson(QTextStream& out, const std::vector<TeslaTelemetrySample>& samples) {
     JsonWriter json(out);
@@ -74,7 +18,9 @@ void writeJson(QTextStream& out, const std::vector<TeslaTelemetrySample>& sample
     for (const TeslaTelemetrySample& s : samples) {
         json.beginObject();
         int column = 0;
-        forEachField(s, [&](const auto& v) { json.field(QString::fromLatin1(columns[column++]), v); });
+        TelemetryCsv::forEachField(s, [&](const auto& v) {
+            json.field(QString::fromLatin1(TelemetryCsv::columns[size_t(column++)]), v);
+        });
         json.endObject();
     }
     json.endArray();
@@ -82,20 +28,7 @@ void writeJson(QTextStream& out, const std::vector<TeslaTelemetrySample>& sample
 }
 
 void writeCsv(QTextStream& out, const std::vector<TeslaTelemetrySample>& samples) {
-    bool first = true;
-    for (const char* name : columns) {
-        out << (first ? "" : ",") << name;
-        first = false;
-    }
-    out << "\n";
-    for (const TeslaTelemetrySample& s : samples) {
-        first = true;
-        forEachField(s, [&](const auto& v) {
-            out << (first ? "" : ",") << csvText(v);
-            first = false;
-        });
-        out << "\n";
-    }
+    out << TelemetryCsv::table(samples);
     out.flush();
 }
 

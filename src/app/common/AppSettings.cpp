@@ -15,6 +15,7 @@ namespace orvane {
 namespace {
 
 const QString qualityKey = QStringLiteral("export/quality");
+const QString dashboardKey = QStringLiteral("export/dashboard");
 const QString destinationKey = QStringLiteral("export/destination");
 const QString folderKey = QStringLiteral("export/folder");
 const QString cameraKey = QStringLiteral("preview/camera");
@@ -56,6 +57,8 @@ void AppSettings::restore() {
 void AppSettings::restoreExport() {
     ExportViewModel& exporter = *viewModel_.exporter();
     exporter.setExportQuality(store_.value(qualityKey).toString());
+    // Only what we write counts: any other text would read as true.
+    exporter.setShowDashboard(store_.value(dashboardKey).toString() == QLatin1String("true"));
     const QString destination = store_.value(destinationKey).toString();
     const QString chosen = store_.value(folderKey).toString();
     if (destination == photosLibrary)
@@ -82,6 +85,8 @@ void AppSettings::connectSaving() {
     PreviewViewModel* preview = viewModel_.preview();
     connect(exporter, &ExportViewModel::exportQualityChanged, this,
             [this, exporter] { save(qualityKey, exporter->exportQuality()); });
+    connect(exporter, &ExportViewModel::showDashboardChanged, this,
+            [this, exporter] { save(dashboardKey, exporter->showDashboard()); });
     connect(exporter, &ExportViewModel::outputDestinationChanged, this, [this, exporter] {
         const OutputDestination& d = exporter->settings().outputDestination;
         save(destinationKey, d.isFolder() ? folder : photosLibrary);

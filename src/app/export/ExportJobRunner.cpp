@@ -178,6 +178,7 @@ ExportJobOutcome run(const ExportJobRequest& r, const ExportEngine& engine, cons
         }
         outcome.startDate = result.startDate() ? result.startDate() : r.plan.exportStartDate();
         outcome.timeline = result.timeline;
+        outcome.notice = result.dashboardNotice();
         outcome.status = {ProcessingStatus::Kind::completed, {}};
         report({{}, {}, 1.0, outcome.status});
     } catch (const OperationCancelled&) {

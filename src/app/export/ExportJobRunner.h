@@ -61,6 +61,8 @@ struct ExportJobOutcome {
     std::optional<Instant> startDate; // recording time of the first exported frame
     ExportTimeline timeline;
     bool showPhotosPrivacySettings = false;
+    // What the user should know about a completed export (frames without the dashboard).
+    QString notice = {};
 };
 
 namespace ExportJobRunner {

@@ -72,6 +72,13 @@ void ExportViewModel::setExportQuality(const QString& quality) {
     emit exportQualityChanged();
 }
 
+void ExportViewModel::setShowDashboard(bool show) {
+    if (show == settings_.showDashboard)
+        return;
+    settings_.showDashboard = show;
+    emit showDashboardChanged();
+}
+
 QString ExportViewModel::outputDestinationKind() const {
     return settings_.outputDestination.isFolder() ? QStringLiteral("folder")
                                                   : QStringLiteral("photosLibrary");
@@ -256,6 +263,7 @@ void ExportViewModel::startPlan(const ExportSelection& current, const ExportPlan
     task->request.destination = settings_.outputDestination;
     task->request.settings = settings_;
     task->request.settings.cameraFilter = current.cameraFilter;
+    task->request.settings.speedUnit = DashboardReadout::speedUnitFromRawValue(preview_.speedUnit());
     task->request.outputPath =
         ExportOrchestration::outputPath(plan, task->request.destination, task->exportingFileName,
                                         OwnedFiles::temporaryPath(OwnedFiles::stagingFolderPrefix));
@@ -327,9 +335,10 @@ void ExportViewModel::finishExport(const std::shared_ptr<Task>& task) {
         messages_.setStatus((toLibrary ? QCoreApplication::translate("ExportViewModel", "已保存到相册：")
                                        : QCoreApplication::translate("ExportViewModel", "导出完成：")) +
                             task->exportingFileName);
-        messages_.setSuccess(toLibrary
-                                 ? QCoreApplication::translate("ExportViewModel", "视频已成功保存到系统相册")
-                                 : QCoreApplication::translate("ExportViewModel", "视频已成功导出"));
+        messages_.setSuccess(
+            (toLibrary ? QCoreApplication::translate("ExportViewModel", "视频已成功保存到系统相册")
+                       : QCoreApplication::translate("ExportViewModel", "视频已成功导出")) +
+            (outcome.notice.isEmpty() ? QString() : QStringLiteral("；") + outcome.notice));
         break;
     case ProcessingStatus::Kind::cancelled:
         messages_.setStatus(cancelledStatus);

@@ -35,6 +35,8 @@ class ExportViewModel : public QObject {
     // folder ("" for the library) and its readable form ("系统相册" for the library).
     Q_PROPERTY(QString exportQuality READ exportQuality WRITE setExportQuality NOTIFY exportQualityChanged)
     Q_PROPERTY(QString exportQualityDescription READ exportQualityDescription NOTIFY exportQualityChanged)
+    // The preview's dashboard drawn into exported frames (off by default).
+    Q_PROPERTY(bool showDashboard READ showDashboard WRITE setShowDashboard NOTIFY showDashboardChanged)
     Q_PROPERTY(QString outputDestinationKind READ outputDestinationKind NOTIFY outputDestinationChanged)
     Q_PROPERTY(QString outputLocationOption READ outputLocationOption NOTIFY outputDestinationChanged)
     Q_PROPERTY(QString outputFolder READ outputFolder NOTIFY outputDestinationChanged)
@@ -97,6 +99,7 @@ public:
     const WatermarkSettings& settings() const { return settings_; }
     QString exportQuality() const;
     QString exportQualityDescription() const;
+    bool showDashboard() const { return settings_.showDashboard; }
     QString outputDestinationKind() const;
     QString outputLocationOption() const;
     QString outputFolder() const { return settings_.outputDestination.folder; }
@@ -126,10 +129,12 @@ public:
     ExportSelection selection() const;
 
     void setExportQuality(const QString& quality);
+    void setShowDashboard(bool show);
     void setShowPhotosPrivacySettings(bool value);
 
 signals:
     void exportQualityChanged();
+    void showDashboardChanged();
     void outputDestinationChanged();
     void isProcessingChanged();
     void jobsChanged();

@@ -85,6 +85,15 @@ Rectangle {
                 wrapMode: Text.Wrap
                 Layout.fillWidth: true
             }
+            ThemedText { text: qsTr("叠加仪表盘"); textStyle: "footnote"; secondary: true }
+            SegmentedPicker {
+                objectName: "dashboardPicker"
+                accessibleName: qsTr("叠加仪表盘")
+                options: [{ value: "off", title: qsTr("不叠加") }, { value: "on", title: qsTr("叠加") }]
+                currentValue: sidebar.exporter.showDashboard ? "on" : "off"
+                Layout.fillWidth: true
+                onChosen: (value) => sidebar.exporter.showDashboard = value === "on"
+            }
         }
 
         SidebarSection {

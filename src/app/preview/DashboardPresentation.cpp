@@ -1,5 +1,7 @@
 #include "DashboardPresentation.h"
 
+#include "DashboardReadout.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,97 +9,59 @@ namespace orvane {
 
 namespace {
 
-constexpr float metersPerSecondToKmh = 3.6f;
-constexpr float metersPerMile = 1609.344f;
-constexpr float secondsPerHour = 3600.0f;
-// Beyond any car's speed; keeps a corrupt value from overflowing the integer.
-constexpr float largestShownSpeed = 9999.0f;
-
 bool sameValue(double a, double b) {
     return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+// The view's enums name the readout's values for QML, in the same order.
+static_assert(int(DashboardPresentation::GearTone::Unknown) == int(DashboardReadout::GearTone::unknown));
+static_assert(int(DashboardPresentation::GearTone::Drive) == int(DashboardReadout::GearTone::drive));
+static_assert(int(DashboardPresentation::SpeedUnit::Mph) == int(DashboardReadout::SpeedUnit::mph));
+
+DashboardReadout::SpeedUnit readoutUnit(DashboardPresentation::SpeedUnit unit) {
+    return DashboardReadout::SpeedUnit(int(unit));
 }
 
 } // namespace
 
 QString DashboardPresentation::gearLetterFor(int64_t gear) {
-    switch (gear) {
-    case 0:
-        return QStringLiteral("P");
-    case 1:
-        return QStringLiteral("D");
-    case 2:
-        return QStringLiteral("R");
-    case 3:
-        return QStringLiteral("N");
-    default:
-        return QStringLiteral("—");
-    }
+    return DashboardReadout::gearLetterFor(gear);
 }
 
 DashboardPresentation::GearTone DashboardPresentation::gearToneFor(int64_t gear) {
-    switch (gear) {
-    case 0:
-        return GearTone::Park;
-    case 1:
-        return GearTone::Drive;
-    case 2:
-        return GearTone::Reverse;
-    case 3:
-        return GearTone::Neutral;
-    default:
-        return GearTone::Unknown;
-    }
+    return GearTone(int(DashboardReadout::gearToneFor(gear)));
 }
 
 std::optional<int> DashboardPresentation::speedFor(float metersPerSecond, SpeedUnit unit) {
-    if (!std::isfinite(metersPerSecond))
-        return std::nullopt;
-    const float factor = unit == SpeedUnit::Mph ? secondsPerHour / metersPerMile : metersPerSecondToKmh;
-    const float shown = std::min(std::fabs(metersPerSecond) * factor, largestShownSpeed);
-    return int(std::lround(shown)); // lround rounds halves away from zero
+    return DashboardReadout::speedFor(metersPerSecond, readoutUnit(unit));
 }
 
 DashboardPresentation::SpeedUnit DashboardPresentation::speedUnitFromRawValue(const QString& value) {
-    return value == QLatin1String("mph") ? SpeedUnit::Mph : SpeedUnit::Kmh;
+    return SpeedUnit(int(DashboardReadout::speedUnitFromRawValue(value)));
 }
 
 QString DashboardPresentation::rawValue(SpeedUnit unit) {
-    return unit == SpeedUnit::Mph ? QStringLiteral("mph") : QStringLiteral("kmh");
+    return DashboardReadout::rawValue(readoutUnit(unit));
 }
 
 QString DashboardPresentation::unitLabel(SpeedUnit unit) {
-    return unit == SpeedUnit::Mph ? QStringLiteral("mph") : QStringLiteral("km/h");
+    return DashboardReadout::unitLabel(readoutUnit(unit));
 }
 
 double DashboardPresentation::acceleratorProgressFor(float percent) {
-    if (!std::isfinite(percent))
-        return 0;
-    return std::clamp(double(percent) / 100.0, 0.0, 1.0);
+    return DashboardReadout::acceleratorProgressFor(percent);
 }
 
 DashboardPresentation::State DashboardPresentation::present(const std::optional<TeslaTelemetrySample>& sample,
                                                             std::optional<double> steeringAngle,
                                                             SpeedUnit unit) {
-    State state;
-    state.speedUnitLabel = unitLabel(unit);
-    if (steeringAngle && std::isfinite(*steeringAngle))
-        state.wheelAngle = *steeringAngle;
-    else if (sample && std::isfinite(sample->steeringAngle))
-        state.wheelAngle = sample->steeringAngle;
-    if (!sample)
-        return state;
-    state.gearLetter = gearLetterFor(sample->gear);
-    state.gearTone = gearToneFor(sample->gear);
-    if (const std::optional<int> speed = speedFor(sample->speedMetersPerSecond, unit)) {
-        state.speedText = QString::number(*speed);
-        state.speedValue = *speed;
-    }
-    state.leftSignalOn = sample->leftBlinker;
-    state.rightSignalOn = sample->rightBlinker;
-    state.brakeOn = sample->brakeApplied;
-    state.acceleratorProgress = acceleratorProgressFor(sample->accelerator);
-    state.assistActive = sample->autopilotState.value_or(0) != 0;
-    return state;
+    const DashboardReadout::State r = DashboardReadout::present(sample, steeringAngle, readoutUnit(unit));
+    return {r.gearLetter,     GearTone(int(r.gearTone)),
+            r.speedText,      r.speedValue,
+            r.speedUnitLabel, r.wheelAngle,
+            r.leftSignalOn,   r.rightSignalOn,
+            r.brakeOn,        r.acceleratorProgress,
+            r.assistActive};
 }
 
 DashboardPresentation::DashboardPresentation(QObject* parent) : QObject(parent) {}

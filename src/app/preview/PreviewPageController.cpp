@@ -2,9 +2,11 @@
 
 #include "AppPools.h"
 #include "CameraOptions.h"
+#include "DrivingRecordExport.h"
 #include "ExportViewModel.h"
 #include "MergeViewModel.h"
 #include "MultiCameraPreviewController.h"
+#include "PhotosLibraryExporter.h"
 #include "PlaybackTimeFormat.h"
 #include "PreviewViewModel.h"
 #include "TelemetryTimeline.h"
@@ -12,7 +14,11 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QFutureWatcher>
 #include <QRegularExpression>
+#include <QtConcurrent>
 #include <algorithm>
 #include <cmath>
 
@@ -400,6 +406,42 @@ void PreviewPageController::jumpToEventMoment() {
 void PreviewPageController::exportAroundEvent() {
     if (viewModel_ && page_.canExport && page_.eventMoment)
         viewModel_->exporter()->startAroundEventExport();
+}
+
+void PreviewPageController::exportDrivingRecord() {
+    if (!viewModel_)
+        return;
+    const PreviewViewModel& preview = *viewModel_->preview();
+    std::vector<TeslaVideoFile> minutes;
+    for (const PlaybackStep& step : preview.continuousPlaylistSteps())
+        if (const auto video = step.primaryVideo())
+            minutes.push_back(*video);
+    if (minutes.empty())
+        if (const auto shown = preview.selectedVideo())
+            minutes.push_back(*shown);
+    if (minutes.empty())
+        return;
+    const OutputDestination destination = viewModel_->exporter()->settings().outputDestination;
+    const QString folder =
+        destination.isFolder() ? destination.folder : PhotosLibraryExporter::libraryFolder();
+    const QString name =
+        TeslaVideoFile::timestampKey(minutes.front().fileName) + QStringLiteral("_driving_record.csv");
+    const bool makeFolder = destination == OutputDestination::defaultDestination();
+    auto* watcher = new QFutureWatcher<RangeFeedback>(this);
+    connect(watcher, &QFutureWatcher<RangeFeedback>::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        showFeedback(watcher->result());
+    });
+    watcher->setFuture(QtConcurrent::run(AppPools::files(), [minutes, folder, name, makeFolder] {
+        try {
+            if (makeFolder) // a fresh account has no download folder yet
+                QDir().mkpath(folder);
+            const QString path = DrivingRecordExport::write(minutes, folder, name);
+            return RangeFeedback{tr("行车数据已导出：") + QFileInfo(path).fileName(), false};
+        } catch (const UserFacingError& e) {
+            return RangeFeedback{e.description(), true};
+        }
+    }));
 }
 
 void PreviewPageController::goBack() {

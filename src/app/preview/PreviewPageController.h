@@ -166,6 +166,9 @@ public:
     // The chosen camera or the grid from before to after the event's moment (ExportViewModel's
     // aroundEventBefore / aroundEventAfter), across minutes.
     Q_INVOKABLE void exportAroundEvent();
+    // Writes the driving record of the event's minutes (or of the file shown) as a CSV file into
+    // the export destination folder, and says how it went in the page's toast.
+    Q_INVOKABLE void exportDrivingRecord();
     Q_INVOKABLE void goBack();
     // Esc: ends choosing minutes to splice first, then goes back.
     Q_INVOKABLE void escape();

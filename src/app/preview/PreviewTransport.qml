@@ -101,6 +101,15 @@ RowLayout {
         onClicked: bar.page.recordRangeEnd()
     }
     ActionButton {
+        objectName: "drivingRecordButton"
+        text: qsTr("导出行车数据")
+        iconName: "description"
+        focusPolicy: Qt.TabFocus
+        enabled: bar.page.hasVideo
+        Layout.leftMargin: Theme.spaceXs
+        onClicked: bar.page.exportDrivingRecord()
+    }
+    ActionButton {
         objectName: "exportButton"
         text: qsTr("导出")
         iconName: "ios_share"

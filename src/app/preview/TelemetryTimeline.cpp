@@ -1,18 +1,14 @@
 #include "TelemetryTimeline.h"
 
-#include "AcceleratorScale.h"
 #include "AppPools.h"
-#include "MediaError.h"
-#include "MediaProbe.h"
+#include "MinuteRecord.h"
 #include "ObservableField.h"
 #include "RegularFile.h"
 #include "TeslaTelemetryReader.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QtConcurrent>
-#include <exception>
 
 namespace orvane {
 
@@ -67,36 +63,6 @@ QString TelemetryTimeline::segmentKey(const TeslaVideoFile& video) {
     return QFileInfo(video.url).path() + keySeparator + TeslaVideoFile::timestampKey(video.fileName);
 }
 
-QStringList TelemetryTimeline::telemetryCandidateURLs(const TeslaVideoFile& video) {
-    // The car writes its telemetry into the front camera's stream.
-    const QString front = QFileInfo(video.url).dir().filePath(TeslaVideoFile::timestampKey(video.fileName) +
-                                                              Camera::fileNameSuffix(CameraAngle::front));
-    if (front != video.url && RegularFile::identify(front))
-        return {front, video.url};
-    return {video.url};
-}
-
-Samples TelemetryTimeline::readFirstTelemetry(const QStringList& candidates, const FileReader& reader) {
-    return readTelemetrySource(candidates, reader).first;
-}
-
-std::pair<Samples, QString> TelemetryTimeline::readTelemetrySource(const QStringList& candidates,
-                                                                   const FileReader& reader) {
-    for (const QString& path : candidates) {
-        Samples samples;
-        try {
-            samples = reader(path);
-        } catch (const std::exception&) {
-            continue; // an unreadable file is a file without telemetry
-        }
-        if (!samples.empty()) {
-            AcceleratorScaling::normalizeToPercent(samples);
-            return {std::move(samples), path};
-        }
-    }
-    return {};
-}
-
 void TelemetryTimeline::refresh() {
     const auto segment = source_ ? source_->playbackSegment(currentTime_) : std::nullopt;
     const QString key = segment ? segmentKey(segment->video) : QString();
@@ -137,16 +103,8 @@ bool TelemetryTimeline::requestRead(const TeslaVideoFile& video) {
         readFinished(key, watcher->result());
     });
     watcher->setFuture(QtConcurrent::run(AppPools::files(), [video, reader = reader_] {
-        auto [samples, path] = readTelemetrySource(telemetryCandidateURLs(video), reader);
-        MinuteTelemetry minute{std::move(samples), {}};
-        if (!path.isEmpty()) {
-            try {
-                minute.frameTimes = media::MediaProbe::frameTimes(path);
-            } catch (const media::MediaError&) {
-                // the records are then spread evenly over the minute
-            }
-        }
-        return minute;
+        MinuteRecord record = MinuteRecord::read(video, reader);
+        return MinuteTelemetry{std::move(record.samples), std::move(record.frameTimes)};
     }));
     return false;
 }
@@ -173,18 +131,11 @@ void TelemetryTimeline::publish(const std::optional<PlaybackSegmentContext>& seg
     std::optional<TelemetryInterpolation> interpolation;
     std::optional<double> steering;
     if (segment && stored) {
-        const std::span<const TeslaTelemetrySample> samples(*cached);
-        const std::vector<double>& frames = frameTimes_[key_];
-        interpolation = TelemetryInterpolator::interpolate(
-            samples, TelemetryInterpolator::progressByFrames(segment->localTime, frames, segment->duration));
-        if (interpolation) {
-            // With the file's frame times the lower record is the frame on screen; without them
-            // the nearest record is the best guess.
-            const bool framesKnown = frames.size() >= 2;
-            const int shown = interpolation->fraction >= 1 ? interpolation->upper : interpolation->lower;
-            sample = framesKnown ? samples[size_t(shown)]
-                                 : TelemetryInterpolator::nearestSample(samples, *interpolation);
-            steering = TelemetryInterpolator::steeringAngle(samples, *interpolation);
+        if (const auto shown = TelemetryInterpolator::shownRecord(*cached, frameTimes_[key_],
+                                                                  segment->localTime, segment->duration)) {
+            interpolation = shown->at;
+            sample = shown->sample;
+            steering = shown->steeringAngle;
         }
     }
     interpolation_ = interpolation;

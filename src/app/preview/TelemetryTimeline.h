@@ -3,6 +3,7 @@
 // keeps it for the page's life and picks the record for the frame on screen. Interface thread only.
 
 #include "LatestRequest.h"
+#include "MinuteRecord.h"
 #include "PlaybackSegmentSource.h"
 #include "TelemetryInterpolation.h"
 #include "TeslaTelemetrySample.h"
@@ -32,7 +33,7 @@ class TelemetryTimeline : public QObject {
 
 public:
     // Reads every sample of one file; must be safe to call from any thread.
-    using FileReader = std::function<std::vector<TeslaTelemetrySample>(const QString& path)>;
+    using FileReader = MinuteRecord::FileReader;
 
     explicit TelemetryTimeline(QObject* parent = nullptr);
 
@@ -63,16 +64,6 @@ public:
 
     // The cache key of a file: its folder + "|" + its minute's timestamp key.
     static QString segmentKey(const TeslaVideoFile& video);
-    // The files to read for a video: the front file of its minute beside it first when it
-    // exists, then the file itself. Touches the disk: call it off the interface thread.
-    static QStringList telemetryCandidateURLs(const TeslaVideoFile& video);
-    // The first non-empty telemetry among the candidates, its pedal on the percent scale; a
-    // file that fails counts as empty. Blocks.
-    static std::vector<TeslaTelemetrySample> readFirstTelemetry(const QStringList& candidates,
-                                                                const FileReader& reader);
-    // The same, with the file it came from (empty when none had telemetry).
-    static std::pair<std::vector<TeslaTelemetrySample>, QString>
-    readTelemetrySource(const QStringList& candidates, const FileReader& reader);
 
 signals:
     void segmentSourceChanged();

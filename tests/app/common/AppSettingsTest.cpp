@@ -22,6 +22,7 @@ TEST(AppSettings, WhatTheUserChoseIsThereAtTheNextStart) {
         settings.restore();
         auto [library, preview, merge, exporter, messages] = test::features(*h.vm);
         exporter.setExportQuality("balanced");
+        exporter.setShowDashboard(true);
         exporter.setCustomOutputDirectoryPath(exports);
         preview.switchCameraFilter("back");
         preview.setSpeedUnit("mph");
@@ -35,6 +36,7 @@ TEST(AppSettings, WhatTheUserChoseIsThereAtTheNextStart) {
     AppSettings settings(store, next);
     settings.restore();
     EXPECT_EQ(next.exporter()->exportQuality(), "balanced");
+    EXPECT_TRUE(next.exporter()->showDashboard());
     EXPECT_EQ(next.exporter()->outputFolder(), exports);
     EXPECT_EQ(next.preview()->cameraFilter(), "back");
     EXPECT_EQ(next.preview()->speedUnit(), "mph");
@@ -59,7 +61,7 @@ TEST(AppSettings, ABrokenFileOrNonsenseLeavesTheDefaults) {
         {"damaged", QByteArray("\xff\xfe[export\n\0\0quality=\x01=\n", 24), false},
         {"a folder where the file should be", {}, true},
         {"nonsense values",
-         "[export]\nquality=ultra\ndestination=cloud\nfolder=relative/path\n"
+         "[export]\nquality=ultra\ndestination=cloud\nfolder=relative/path\ndashboard=maybe\n"
          "[preview]\ncamera=periscope\nrate=3\nspeedUnit=knots\n[window]\ngeometry=@Rect(0 0 -5 "
          "10)\nlanguage=klingon\n",
          false},
@@ -76,6 +78,7 @@ TEST(AppSettings, ABrokenFileOrNonsenseLeavesTheDefaults) {
         AppSettings settings(store, *h.vm);
         settings.restore();
         EXPECT_EQ(h.vm->exporter()->exportQuality(), "original");
+        EXPECT_FALSE(h.vm->exporter()->showDashboard());
         EXPECT_EQ(h.vm->exporter()->settings().outputDestination, OutputDestination::defaultDestination());
         EXPECT_EQ(h.vm->preview()->cameraFilter(), "front");
         EXPECT_EQ(h.vm->preview()->videoPreview()->playbackRate(), 1);

@@ -1,0 +1,57 @@
+#include "MinuteRecord.h"
+
+#include "AcceleratorScale.h"
+#include "MediaError.h"
+#include "MediaProbe.h"
+#include "RegularFile.h"
+#include "TeslaTelemetryReader.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <exception>
+
+namespace orvane {
+
+QStringList MinuteRecord::candidateFiles(const TeslaVideoFile& video) {
+    const QString front = QFileInfo(video.url).dir().filePath(TeslaVideoFile::timestampKey(video.fileName) +
+                                                              Camera::fileNameSuffix(CameraAngle::front));
+    if (front != video.url && RegularFile::identify(front))
+        return {front, video.url};
+    return {video.url};
+}
+
+std::pair<std::vector<TeslaTelemetrySample>, QString>
+MinuteRecord::firstWithTelemetry(const QStringList& candidates, const FileReader& reader) {
+    for (const QString& path : candidates) {
+        std::vector<TeslaTelemetrySample> samples;
+        try {
+            samples = reader(path);
+        } catch (const std::exception&) {
+            continue; // an unreadable file is a file without telemetry
+        }
+        if (!samples.empty()) {
+            AcceleratorScaling::normalizeToPercent(samples);
+            return {std::move(samples), path};
+        }
+    }
+    return {};
+}
+
+MinuteRecord MinuteRecord::read(const TeslaVideoFile& video, const FileReader& reader) {
+    auto [samples, path] = firstWithTelemetry(candidateFiles(video), reader);
+    MinuteRecord minute{std::move(samples), {}, path};
+    if (!path.isEmpty()) {
+        try {
+            minute.frameTimes = media::MediaProbe::frameTimes(path);
+        } catch (const media::MediaError&) {
+            // the records are then spread evenly over the minute
+        }
+    }
+    return minute;
+}
+
+MinuteRecord MinuteRecord::read(const TeslaVideoFile& video) {
+    return read(video, [](const QString& path) { return TeslaTelemetryReader::read(path); });
+}
+
+} // namespace orvane
