@@ -257,13 +257,13 @@ struct SixGridFeed::State {
 void SixGridFeed::State::openPipe() {
     const QByteArray name = QFile::encodeName(pipe);
     if (::mkfifo(name.constData(), 0600) != 0)
-        throw FileSystemError(QStringLiteral("无法创建临时管道: ") + qt_error_string(errno));
+        throw FileSystemError(QCoreApplication::translate("FFmpegTools", "无法创建临时管道: ") + qt_error_string(errno));
     // The reader's end first, without waiting for a writer; then the writer's, which finds it.
     readFd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (readFd >= 0)
         writeFd = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
     if (readFd < 0 || writeFd < 0 || ::fcntl(readFd, F_SETFL, 0) != 0)
-        throw FileSystemError(QStringLiteral("无法打开临时管道: ") + qt_error_string(errno));
+        throw FileSystemError(QCoreApplication::translate("FFmpegTools", "无法打开临时管道: ") + qt_error_string(errno));
     // Fewer switches between ffmpeg and the encoder; the system's default size serves too.
     ::fcntl(writeFd, F_SETPIPE_SZ, pipeBytes);
 }

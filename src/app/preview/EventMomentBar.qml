@@ -28,7 +28,7 @@ RowLayout {
     }
     ActionButton {
         objectName: "jumpToMomentButton"
-        text: "跳到事件时刻"
+        text: qsTr("跳到事件时刻")
         kind: "plain"
         focusPolicy: Qt.TabFocus
         enabled: bar.page !== null && bar.page.hasVideo
@@ -46,7 +46,7 @@ RowLayout {
         to: bar.maximumSeconds
         editable: true
         value: bar.exporter ? bar.exporter.aroundEventBefore : 0
-        Accessible.name: "事件前秒数"
+        Accessible.name: qsTr("事件前秒数")
         onValueModified: if (bar.exporter) bar.exporter.aroundEventBefore = value
     }
     ThemedText {
@@ -60,11 +60,11 @@ RowLayout {
         to: bar.maximumSeconds
         editable: true
         value: bar.exporter ? bar.exporter.aroundEventAfter : 0
-        Accessible.name: "事件后秒数"
+        Accessible.name: qsTr("事件后秒数")
         onValueModified: if (bar.exporter) bar.exporter.aroundEventAfter = value
     }
     ThemedText {
-        text: "秒"
+        text: qsTr("秒")
         textStyle: "footnote"
         secondary: true
     }

@@ -352,6 +352,13 @@
     </message>
 </context>
 <context>
+    <name>DrivingRecordExport</name>
+    <message>
+        <source>这段录像没有行车数据</source>
+        <translation>This recording has no driving data</translation>
+    </message>
+</context>
+<context>
     <name>EmptyState</name>
     <message>
         <source>。</source>
@@ -414,20 +421,24 @@
 <context>
     <name>EventMomentBar</name>
     <message>
+        <source>事件前</source>
+        <translation>Before</translation>
+    </message>
+    <message>
+        <source>秒，事件后</source>
+        <translation>s, after</translation>
+    </message>
+    <message>
+        <source>导出事件前后</source>
+        <translation>Export Around Event</translation>
+    </message>
+    <message>
         <source>跳到事件时刻</source>
         <translation>Go to Event</translation>
     </message>
     <message>
-        <source>导出事件前</source>
-        <translation>Export from</translation>
-    </message>
-    <message>
         <source>事件前秒数</source>
         <translation>Seconds before the event</translation>
-    </message>
-    <message>
-        <source>秒至后</source>
-        <translation>s before to</translation>
     </message>
     <message>
         <source>事件后秒数</source>
@@ -435,11 +446,7 @@
     </message>
     <message>
         <source>秒</source>
-        <translation>s after</translation>
-    </message>
-    <message>
-        <source>导出</source>
-        <translation>Export</translation>
+        <translation>s</translation>
     </message>
 </context>
 <context>
@@ -600,6 +607,13 @@
     <message>
         <source>视频</source>
         <translation>video</translation>
+    </message>
+</context>
+<context>
+    <name>ExportResult</name>
+    <message>
+        <source>部分画面没有行车数据，这些画面未叠加仪表盘</source>
+        <translation>Some frames have no driving data; they were exported without the dashboard</translation>
     </message>
 </context>
 <context>
@@ -776,6 +790,14 @@
         <source>没有可合并的视频片段</source>
         <translation>There are no videos to join</translation>
     </message>
+    <message>
+        <source>无法创建临时管道: </source>
+        <translation>Cannot create a temporary pipe: </translation>
+    </message>
+    <message>
+        <source>无法打开临时管道: </source>
+        <translation>Cannot open a temporary pipe: </translation>
+    </message>
 </context>
 <context>
     <name>FileDelivery</name>
@@ -798,6 +820,13 @@
     <message>
         <source>无法复制文件 </source>
         <translation>Could not copy the file </translation>
+    </message>
+</context>
+<context>
+    <name>FileName</name>
+    <message>
+        <source>路径超过系统上限（PATH_MAX，%1 字节）: %2</source>
+        <translation>The path exceeds the system limit (PATH_MAX, %1 bytes): %2</translation>
     </message>
 </context>
 <context>
@@ -886,6 +915,21 @@
     <message>
         <source>源视频不完整或已损坏，只导出了可读取的 %1 秒</source>
         <translation>The source video is incomplete or damaged; only the %1 s that could be read were exported</translation>
+    </message>
+</context>
+<context>
+    <name>HardwareDecoding</name>
+    <message>
+        <source>VA-API 硬件解码</source>
+        <translation>VA-API hardware decoding</translation>
+    </message>
+    <message>
+        <source>软件解码</source>
+        <translation>Software decoding</translation>
+    </message>
+    <message>
+        <source>尚未播放视频</source>
+        <translation>No video played yet</translation>
     </message>
 </context>
 <context>
@@ -1034,6 +1078,18 @@
     <message>
         <source>关于</source>
         <translation>About</translation>
+    </message>
+    <message>
+        <source>叠加仪表盘</source>
+        <translation>Dashboard Overlay</translation>
+    </message>
+    <message>
+        <source>不叠加</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>叠加</source>
+        <translation>On</translation>
     </message>
 </context>
 <context>
@@ -1286,6 +1342,10 @@
         <source>导出</source>
         <translation>Export</translation>
     </message>
+    <message>
+        <source>导出行车数据</source>
+        <translation>Export Driving Data</translation>
+    </message>
 </context>
 <context>
     <name>PreviewVideoArea</name>
@@ -1442,6 +1502,10 @@
         <source>当前版本 %1 已是最新。</source>
         <translation>Version %1 is the latest.</translation>
     </message>
+    <message>
+        <source>视频解码：</source>
+        <translation>Video decoding: </translation>
+    </message>
 </context>
 <context>
     <name>UpdateLoadingOverlay</name>
@@ -1573,6 +1637,13 @@
     <message>
         <source>启动时导入的 TeslaCam 文件夹</source>
         <translation>TeslaCam folders to import at start</translation>
+    </message>
+</context>
+<context>
+    <name>orvane::PreviewPageController</name>
+    <message>
+        <source>行车数据已导出：</source>
+        <translation>Driving data exported: </translation>
     </message>
 </context>
 </TS>
