@@ -156,9 +156,14 @@ private:
     void dashboardAt(double time, std::vector<const media::YuvOverlay*>& out) {
         if (!dashboard_)
             return;
-        const auto state = dashboard_->stateAt(time);
+        auto state = dashboard_->stateAt(time);
         if (!state)
             return;
+        // Finer steps than these are below a pixel of the strip; without them the strip would be
+        // drawn again on nearly every frame.
+        state->wheelAngle = std::round(state->wheelAngle / wheelAngleStep) * wheelAngleStep;
+        state->acceleratorProgress =
+            std::round(state->acceleratorProgress / acceleratorStep) * acceleratorStep;
         if (state != lastState_) {
             const auto strip = DashboardOverlay::place(*state, width_, height_);
             strip_ = media::YuvOverlay(strip.placed.image, strip.placed.position, picture_.matrix,
@@ -167,6 +172,9 @@ private:
         }
         out.push_back(&strip_);
     }
+
+    static constexpr double wheelAngleStep = 0.5; // degrees
+    static constexpr double acceleratorStep = 0.01;
 
     const ExportTimeline& timeline_;
     const bool showTime_;
