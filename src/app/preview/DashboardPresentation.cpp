@@ -55,13 +55,11 @@ double DashboardPresentation::acceleratorProgressFor(float percent) {
 DashboardPresentation::State DashboardPresentation::present(const std::optional<TeslaTelemetrySample>& sample,
                                                             std::optional<double> steeringAngle,
                                                             SpeedUnit unit) {
-    const DashboardReadout::State r = DashboardReadout::present(sample, steeringAngle, readoutUnit(unit));
-    return {r.gearLetter,     GearTone(int(r.gearTone)),
-            r.speedText,      r.speedValue,
-            r.speedUnitLabel, r.wheelAngle,
-            r.leftSignalOn,   r.rightSignalOn,
-            r.brakeOn,        r.acceleratorProgress,
-            r.assistActive};
+    return DashboardReadout::present(sample, steeringAngle, readoutUnit(unit));
+}
+
+DashboardPresentation::GearTone DashboardPresentation::gearToneOf(const State& state) {
+    return GearTone(int(state.gearTone));
 }
 
 DashboardPresentation::DashboardPresentation(QObject* parent) : QObject(parent) {}

@@ -3,6 +3,7 @@
 // wheel angle, turn signals, pedals and the driver-assist badge. Interface thread (a QML object);
 // the rules themselves are pure static functions, callable from any thread.
 
+#include "DashboardReadout.h"
 #include "TeslaTelemetrySample.h"
 
 #include <QObject>
@@ -60,20 +61,10 @@ public:
     // "km/h" or "mph", as the dashboard and the picker show it.
     static QString unitLabel(SpeedUnit unit);
 
-    struct State {
-        QString gearLetter = QStringLiteral("—");
-        GearTone gearTone = GearTone::Unknown;
-        QString speedText = QStringLiteral("—");
-        int speedValue = 0; // the transition's key; 0 without a sample
-        QString speedUnitLabel = QStringLiteral("km/h");
-        double wheelAngle = 0; // degrees, clockwise on screen
-        bool leftSignalOn = false;
-        bool rightSignalOn = false;
-        bool brakeOn = false;
-        double acceleratorProgress = 0; // 0 … 1
-        bool assistActive = false;
-        bool operator==(const State&) const = default;
-    };
+    // The strip's values, as the exported dashboard draws them too.
+    using State = DashboardReadout::State;
+    // The state's tone as QML names it.
+    static GearTone gearToneOf(const State& state);
 
     // The whole strip for a sample (or none) and an optional smoothed steering angle.
     static State present(const std::optional<TeslaTelemetrySample>& sample,
@@ -120,7 +111,7 @@ public:
 
     const State& state() const { return state_; }
     QString gearLetter() const { return state_.gearLetter; }
-    GearTone gearTone() const { return state_.gearTone; }
+    GearTone gearTone() const { return gearToneOf(state_); }
     QString speedText() const { return state_.speedText; }
     int speedValue() const { return state_.speedValue; }
     QString speedUnitLabel() const { return state_.speedUnitLabel; }

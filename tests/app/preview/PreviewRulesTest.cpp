@@ -176,7 +176,7 @@ TEST(DashboardPresentationTest, GearSpeedAndPedalOfARecord) {
         const auto state =
             DashboardPresentation::present(sample(c.gear, c.speed, c.accelerator), std::nullopt, c.unit);
         EXPECT_EQ(state.gearLetter, QString::fromUtf8(c.letter));
-        EXPECT_EQ(state.gearTone, c.tone);
+        EXPECT_EQ(DashboardPresentation::gearToneOf(state), c.tone);
         EXPECT_EQ(state.speedText, QString::fromUtf8(c.speedText));
         EXPECT_EQ(state.speedUnitLabel, c.unit == mph ? "mph" : "km/h");
         EXPECT_NEAR(state.acceleratorProgress, c.progress, 1e-6);
