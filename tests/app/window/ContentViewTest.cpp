@@ -80,14 +80,7 @@ TEST_F(WindowTest, ImportFromTheChooserShowsDaysAndCardsWithPictures) {
     ASSERT_TRUE(waitUntil([&] { return cards().size() == 2; }, test::screenWaitMs));
     EXPECT_EQ(ui.textOf("eventCount"), "共 2 个视频片段");
     EXPECT_EQ(ui.allShown("dayCount").size(), 2);
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            const QList<QObject*> pictures = ui.allShown("thumbnailImage");
-            return pictures.size() == 2 && std::all_of(pictures.begin(), pictures.end(), [](QObject* p) {
-                       return p->property("status").toInt() == 1 /* Image.Ready */;
-                   });
-        },
-        test::screenWaitMs));
+    EXPECT_TRUE(ui.waitThumbnailsReady(2));
 
     ASSERT_TRUE(ui.click("segment_sentry"));
     EXPECT_EQ(vm.library()->selectedCategory(), ClipCategory::sentry);

@@ -39,14 +39,7 @@ TEST(RawNameScreen, AFolderNamedInAnotherEncodingScansPlaysExportsAndIsTrashed) 
     ASSERT_TRUE(ui.waitShown("eventSections"));
     EXPECT_TRUE(vm.messages()->errorMessage().isEmpty()) << vm.messages()->errorMessage().toStdString();
     ASSERT_EQ(s.app.saved().size(), 2u);
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            const QList<QObject*> pictures = ui.allShown("thumbnailImage");
-            return pictures.size() == 2 && std::all_of(pictures.begin(), pictures.end(), [](QObject* p) {
-                       return p->property("status").toInt() == 1 /* Image.Ready */;
-                   });
-        },
-        test::screenWaitMs));
+    EXPECT_TRUE(ui.waitThumbnailsReady(2));
 
     const TeslaClipEvent event = s.app.saved().back();
     PreviewViewModel& preview = *vm.preview();

@@ -103,6 +103,18 @@ bool WindowDriver::waitGone(const QString& name, int timeoutMs) const {
     return waitUntil([&] { return shown(name) == nullptr; }, timeoutMs);
 }
 
+bool WindowDriver::waitThumbnailsReady(int count) const {
+    constexpr int imageReady = 1; // Image.Ready
+    return waitUntil(
+        [&] {
+            const QList<QObject*> pictures = allShown(QStringLiteral("thumbnailImage"));
+            return pictures.size() == count && std::all_of(pictures.begin(), pictures.end(), [](QObject* p) {
+                       return p->property("status").toInt() == imageReady;
+                   });
+        },
+        screenWaitMs);
+}
+
 QString WindowDriver::textOf(const QString& name) const {
     QObject* o = shown(name);
     return o ? o->property("text").toString() : QString();

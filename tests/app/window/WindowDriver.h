@@ -50,6 +50,8 @@ public:
     QQuickItem* button(const QString& text) const;
     bool waitShown(const QString& name, int timeoutMs = screenWaitMs) const;
     bool waitGone(const QString& name, int timeoutMs = screenWaitMs) const;
+    // Waits until exactly `count` card pictures are on screen, each loaded.
+    bool waitThumbnailsReady(int count) const;
     QString textOf(const QString& name) const;
     // The controller of the page a loader ("previewLoader", "mergeEditorLoader") holds.
     QObject* pageController(const QString& loader) const;
