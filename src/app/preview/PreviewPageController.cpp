@@ -141,6 +141,11 @@ PreviewController* PreviewPageController::active() const {
 // --- Derived state ---
 
 void PreviewPageController::refreshPage() {
+    // While an event loads (or after it closes) there are no files: the grid keeps the layout it
+    // had, so its cells and their video surfaces are not rebuilt for every event opened.
+    if (const PreviewViewModel* preview = viewModel_ ? viewModel_->preview() : nullptr;
+        preview && !preview->videos().empty())
+        gridLayout_ = gridLayoutOf(preview->videos());
     PageState next = computePage();
     if (next == page_)
         return;
@@ -151,7 +156,7 @@ void PreviewPageController::refreshPage() {
 PreviewPageController::PageState PreviewPageController::computePage() const {
     PageState s;
     const PreviewViewModel* preview = viewModel_ ? viewModel_->preview() : nullptr;
-    const Camera::GridLayout layout = preview ? gridLayoutOf(preview->videos()) : Camera::GridLayout::four;
+    const Camera::GridLayout layout = gridLayout_;
     s.cameraOptions = CameraOptions::preview(layout);
     s.gridColumns = Camera::gridColumns(layout);
     s.detailTitle = detailTitle(preview ? preview->selectedEvent() : std::nullopt);
@@ -234,11 +239,15 @@ QString PreviewPageController::computeClipNotice(const PreviewViewModel& preview
     return kind == ClipKind::stub ? media::ClipSource::stubMessage() : QString();
 }
 
+int PreviewPageController::gridCellCapacity() {
+    return int(MultiCameraPreviewController::maximumCells);
+}
+
 QVariantList PreviewPageController::computeGridCells() const {
     QVariantList cells;
     const PreviewViewModel* preview = viewModel_ ? viewModel_->preview() : nullptr;
     const MultiCameraPreviewController* grid = preview ? preview->multiCameraPreview() : nullptr;
-    const Camera::GridLayout layout = preview ? gridLayoutOf(preview->videos()) : Camera::GridLayout::four;
+    const Camera::GridLayout layout = gridLayout_;
     for (CameraAngle camera : Camera::gridCameras(layout)) {
         const CameraSlot* shown = nullptr;
         if (grid)

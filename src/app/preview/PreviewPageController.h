@@ -58,6 +58,8 @@ class PreviewPageController : public QObject {
     Q_PROPERTY(QVariantList gridCells READ gridCells NOTIFY pageChanged)
     // 2 for the four-camera grid, 3 for six.
     Q_PROPERTY(int gridColumns READ gridColumns NOTIFY pageChanged)
+    // The grid's cells are made once for the largest layout; those past gridCells are hidden.
+    Q_PROPERTY(int gridCellCapacity READ gridCellCapacity CONSTANT)
     // What the user must know about the footage shown: the car encrypted it (and where that is
     // turned off), or the file is a power-cut stub. Empty when it plays.
     Q_PROPERTY(QString clipNotice READ clipNotice NOTIFY pageChanged)
@@ -112,6 +114,7 @@ public:
     QString detailTitle() const { return page_.detailTitle; }
     QString detailSubtitle() const { return page_.detailSubtitle; }
     int gridColumns() const { return page_.gridColumns; }
+    static int gridCellCapacity();
     QString clipNotice() const { return page_.clipNotice; }
     bool hasEventMoment() const { return page_.eventMoment.has_value(); }
     QString eventMomentTitle() const { return page_.eventMomentTitle; }
@@ -258,6 +261,7 @@ private:
     Schedule schedule_;
     PreviewEnvironment::Cancel feedbackTimer_;
     PageState page_;
+    Camera::GridLayout gridLayout_ = Camera::GridLayout::four;
     QString watermarkText_;
     double videoAspectRatio_ = defaultAspectRatio;
     double frameDuration_ = 1.0 / media::cameraFrameRate;

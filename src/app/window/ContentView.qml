@@ -41,11 +41,14 @@ FocusScope {
         onDeleteRequested: root.showDeleteConfirmation = true
     }
 
+    // The preview page is built once, in the background after the window shows, and only shown
+    // and hidden after that: a card's first picture does not wait for the page to be built.
     Loader {
         objectName: "previewLoader"
         anchors.fill: parent
-        active: screenState.isFullPagePreviewVisible
-        focus: active
+        asynchronous: true
+        visible: screenState.isFullPagePreviewVisible
+        focus: visible
         sourceComponent: EventPreviewPage { viewModel: root.viewModel }
     }
     Loader {
