@@ -1,41 +1,29 @@
 import QtQuick
-import QtQuick.Shapes
 import Orvane.App
 
 // Paints the four corners outside a rounded rectangle in `color` (the background behind it), so
-// a picture underneath appears rounded without a mask effect (Qt 6.4 has none built in).
-Shape {
+// a picture underneath appears rounded without a mask effect (Qt 6.4 has none built in). The
+// corners are the inner edge of a ring drawn just outside the item and clipped to it: plain
+// geometry, with no offscreen layer to keep in memory or blend over the picture every frame.
+Item {
     id: corners
 
     property real radius: Theme.radiusMedium
     property color color: Theme.surface
 
-    layer.enabled: true
-    layer.samples: 4
+    clip: true
     Accessible.ignored: true
 
-    ShapePath {
-        fillColor: corners.color
-        strokeColor: "transparent"
-        // top left
-        PathMove { x: 0; y: 0 }
-        PathLine { x: corners.radius; y: 0 }
-        PathArc { x: 0; y: corners.radius; radiusX: corners.radius; radiusY: corners.radius; direction: PathArc.Counterclockwise }
-        PathLine { x: 0; y: 0 }
-        // top right
-        PathMove { x: corners.width; y: 0 }
-        PathLine { x: corners.width; y: corners.radius }
-        PathArc { x: corners.width - corners.radius; y: 0; radiusX: corners.radius; radiusY: corners.radius; direction: PathArc.Counterclockwise }
-        PathLine { x: corners.width; y: 0 }
-        // bottom right
-        PathMove { x: corners.width; y: corners.height }
-        PathLine { x: corners.width - corners.radius; y: corners.height }
-        PathArc { x: corners.width; y: corners.height - corners.radius; radiusX: corners.radius; radiusY: corners.radius; direction: PathArc.Counterclockwise }
-        PathLine { x: corners.width; y: corners.height }
-        // bottom left
-        PathMove { x: 0; y: corners.height }
-        PathLine { x: 0; y: corners.height - corners.radius }
-        PathArc { x: corners.radius; y: corners.height; radiusX: corners.radius; radiusY: corners.radius; direction: PathArc.Counterclockwise }
-        PathLine { x: 0; y: corners.height }
+    Rectangle {
+        x: -corners.radius
+        y: -corners.radius
+        width: corners.width + 2 * corners.radius
+        height: corners.height + 2 * corners.radius
+        // The ring's inner radius is its radius less its width.
+        radius: 2 * corners.radius
+        color: "transparent"
+        border.width: corners.radius
+        border.color: corners.color
+        antialiasing: true
     }
 }
