@@ -44,6 +44,9 @@ public:
     virtual void cancelPendingSeeks() = 0;
 
     virtual void setVideoSink(QVideoSink* sink) = 0;
+    // The width in pixels its pictures are shown at, for players that reduce what they play to
+    // it (0: as recorded).
+    virtual void setShownWidth(int pixels) { Q_UNUSED(pixels); }
 
     // Why the item failed to open, or why its pictures stopped short, in the user's words;
     // empty otherwise.

@@ -2,6 +2,7 @@
 
 #include "MediaError.h"
 #include "MediaProbe.h"
+#include "PictureReduction.h"
 #include "VideoDecoder.h"
 #include "VideoDecoderInternal.h"
 
@@ -9,6 +10,7 @@
 #include <QVideoFrame>
 #include <QVideoSink>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -128,6 +130,7 @@ struct MediaPlayer::Worker {
     std::atomic<int64_t> presented{0};
     std::atomic<int64_t> dropped{0};
     std::atomic<double> presentedTime{0};
+    std::atomic<int> shownWidth{0}; // set by the interface thread, read by the decode thread
 
     MediaPlayer* owner = nullptr;
     Options options;
@@ -164,6 +167,17 @@ struct MediaPlayer::Worker {
         q.due = time;
         q.exact = !degraded;
         return q;
+    }
+
+    // The decoder's picture for playing: reduced to the width shown when the player does that
+    // and the picture is not exact anyway (a paused one is decoded again in full).
+    ff::Frame playingFrame() const {
+        ff::Frame frame = refFrame(*decoder);
+        const int width = shownWidth.load(std::memory_order_relaxed);
+        if (frame && degraded && options.reduceToShownWidth && width > 0)
+            if (ff::Frame reduced = reducedForWidth(*frame, width))
+                return reduced;
+        return frame;
     }
 
     static ff::Frame refFrame(const VideoDecoder& d) {
@@ -355,10 +369,30 @@ struct MediaPlayer::Worker {
         return ok;
     }
 
+    // An exact seek into the picture on screen while the frames after it wait in order (as
+    // after opening, when a grid's cells are all sought to where they opened): the decoder
+    // already stands there, so nothing is decoded again.
+    bool landsOnShownLocked(const SeekRequest& request) const {
+        const bool exact = request.before <= 0 && request.after <= 0;
+        const double next = queue.empty() ? shownTime + frameDuration : queue.front().time;
+        return exact && shownExact && !hasImmediateLocked() && request.time >= shownTime &&
+               request.time < next;
+    }
+
     void performSeek(Lock& lock) {
         const uint64_t gen = generation;
         const SeekRequest request = *seek;
         seek.reset();
+        if (landsOnShownLocked(request)) {
+            anchorMedia = std::max(0.0, request.time);
+            anchorWall = secondsNow();
+            seeking = false;
+            post([o = owner, gen, id = request.id, landed = shownTime] {
+                o->onSeekDone(gen, id, landed, false, 0);
+            });
+            wake.notify_all();
+            return;
+        }
         clearQueueLocked();
         lock.unlock();
         useFullQuality();
@@ -464,7 +498,7 @@ struct MediaPlayer::Worker {
         const double started = secondsNow();
         const bool decoded = decoder->next();
         noteDecodeTime(secondsNow() - started, decoder->isKeyFrame());
-        ff::Frame frame = decoded ? refFrame(*decoder) : ff::Frame{};
+        ff::Frame frame = decoded ? playingFrame() : ff::Frame{};
         const double time = decoder->frameTime();
         lock.lock();
         if (supersededLocked())
@@ -539,7 +573,7 @@ struct MediaPlayer::Worker {
         const double started = secondsNow();
         const bool ok = decoder->seekNextKeyFrame(key);
         noteDecodeTime(secondsNow() - started, true);
-        ff::Frame frame = ok ? refFrame(*decoder) : ff::Frame{};
+        ff::Frame frame = ok ? playingFrame() : ff::Frame{};
         const double time = decoder->frameTime();
         lock.lock();
         if (supersededLocked())
@@ -831,6 +865,10 @@ void MediaPlayer::setVideoSink(QVideoSink* sink) {
     // A view made anew while paused shows the frame at the player's time, not black.
     if (sink && worker_->lastFrame.isValid())
         sink->setVideoFrame(worker_->lastFrame);
+}
+
+void MediaPlayer::setShownWidth(int pixels) {
+    worker_->shownWidth.store(std::max(0, pixels), std::memory_order_relaxed);
 }
 
 void MediaPlayer::stepFrames(int count) {

@@ -34,6 +34,9 @@ public:
         // Decoded frames that may wait at 1×: enough to ride out a slow one (a key frame, a busy
         // machine); each holds a whole picture.
         int queuedFrames = 6;
+        // Playing pictures wider than twice the shown width are halved (by 2 × 2 averages) while
+        // they stay at least that wide: a grid cell holds, copies and uploads far less.
+        bool reduceToShownWidth = false;
         // The VA-API device to decode on when the machine offers it (else software, silently).
         QByteArray hardwareDevice = HardwareDecoding::defaultDevice;
     };
@@ -54,6 +57,7 @@ public:
               SeekCompletion completion = {}) override;
     void cancelPendingSeeks() override;
     void setVideoSink(QVideoSink* sink) override;
+    void setShownWidth(int pixels) override;
     QString problem() const override;
 
     // Moves by whole frames from the shown one (negative: backwards); pauses first.

@@ -27,29 +27,8 @@ std::vector<TeslaVideoFile> inGridOrder(const std::map<CameraAngle, TeslaVideoFi
 
 } // namespace
 
-namespace {
-
-// The cells' players share two cores: one decoder thread each, but two for a big front camera,
-// which otherwise falls behind the others. A cell shows a camera's picture at a fraction of its
-// size, so while playing the deblocking filter's work is not seen; fewer frames wait per cell.
-PreviewEnvironment gridEnvironment() {
-    constexpr int cellQueuedFrames = 3;
-    PreviewEnvironment environment = PreviewEnvironment::standard();
-    environment.makePlayer = [] {
-        media::MediaPlayer::Options options;
-        options.decoderThreads = 1;
-        options.largeFrameDecoderThreads = 2;
-        options.skipLoopFilter = true;
-        options.queuedFrames = cellQueuedFrames;
-        return std::make_unique<media::MediaPlayer>(options);
-    };
-    return environment;
-}
-
-} // namespace
-
 MultiCameraPreviewController::MultiCameraPreviewController(QObject* parent)
-    : MultiCameraPreviewController(gridEnvironment(), parent) {}
+    : MultiCameraPreviewController(PreviewEnvironment::standard(), parent) {}
 
 MultiCameraPreviewController::MultiCameraPreviewController(PreviewEnvironment environment, QObject* parent)
     : PreviewController(std::move(environment), parent) {}
@@ -123,6 +102,13 @@ void MultiCameraPreviewController::setVideoSink(int cell, QVideoSink* sink) {
         slots_[size_t(cell)].player->setVideoSink(sink);
 }
 
+void MultiCameraPreviewController::setShownWidth(int pixels) {
+    shownWidth_ = pixels;
+    for (const CameraSlot& slot : slots_)
+        if (slot.player)
+            slot.player->setShownWidth(pixels);
+}
+
 void MultiCameraPreviewController::seekAll(double time, bool resumeIfPlaying,
                                            std::function<void()> completion) {
     seekTimeline(time, resumeIfPlaying, std::move(completion));
@@ -187,8 +173,10 @@ void MultiCameraPreviewController::loadStep(int index, double localTime, bool re
 // A cell's player for `video`, reporting to markSlotLoaded and advancing at its end.
 CameraSlot MultiCameraPreviewController::openCell(size_t cell, const TeslaVideoFile& video, double localTime,
                                                   bool resumeIfPlaying) {
-    std::shared_ptr<AbstractMediaPlayer> player = environment().makePlayer();
+    std::shared_ptr<AbstractMediaPlayer> player =
+        environment().makeCellPlayer ? environment().makeCellPlayer() : environment().makePlayer();
     player->setVideoSink(sinks_[cell]);
+    player->setShownWidth(shownWidth_);
     QPointer<MultiCameraPreviewController> self(this);
     statusObservers_.push_back(
         connect(player.get(), &AbstractMediaPlayer::itemStatusChanged, this,

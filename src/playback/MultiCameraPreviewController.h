@@ -52,6 +52,8 @@ public:
     media::AbstractMediaPlayer* masterPlayer() const { return masterPlayer_; }
     // The sink of grid cell `cell` (0 … maximumCells − 1); kept across steps.
     Q_INVOKABLE void setVideoSink(int cell, QVideoSink* sink);
+    // The width in device pixels a cell shows its picture at; playing pictures are reduced to it.
+    Q_INVOKABLE void setShownWidth(int pixels);
 
     void seekAll(double time, bool resumeIfPlaying, std::function<void()> completion = {});
 
@@ -88,6 +90,7 @@ private:
     std::vector<QMetaObject::Connection> endObservers_;
     media::AbstractMediaPlayer* masterPlayer_ = nullptr;
     int expectedLoadCount_ = 0;
+    int shownWidth_ = 0;
     std::array<QPointer<QVideoSink>, maximumCells> sinks_;
 };
 

@@ -11,9 +11,29 @@
 
 namespace orvane {
 
+namespace {
+
+// The cells' players share two cores: one decoder thread each, but two for a big front camera,
+// which otherwise falls behind the others. A cell shows a camera's picture at a fraction of its
+// size, so while playing the deblocking filter's work is not seen and its pictures are reduced
+// to the size shown; fewer frames wait per cell.
+media::MediaPlayer::Options cellPlayerOptions() {
+    constexpr int cellQueuedFrames = 3;
+    media::MediaPlayer::Options options;
+    options.decoderThreads = 1;
+    options.largeFrameDecoderThreads = 2;
+    options.skipLoopFilter = true;
+    options.queuedFrames = cellQueuedFrames;
+    options.reduceToShownWidth = true;
+    return options;
+}
+
+} // namespace
+
 PreviewEnvironment PreviewEnvironment::standard(QThreadPool* pool) {
     PreviewEnvironment environment;
     environment.makePlayer = [] { return std::make_unique<media::MediaPlayer>(); };
+    environment.makeCellPlayer = [] { return std::make_unique<media::MediaPlayer>(cellPlayerOptions()); };
     if (!pool)
         pool = QThreadPool::globalInstance();
     environment.measureSteps = [pool](std::vector<PlaybackStep> steps,

@@ -19,14 +19,16 @@ struct PreviewEnvironment {
     using Cancel = std::function<void()>;
 
     std::function<std::unique_ptr<media::AbstractMediaPlayer>()> makePlayer;
+    // The player of a grid cell; makePlayer's when empty.
+    std::function<std::unique_ptr<media::AbstractMediaPlayer>()> makeCellPlayer;
     // Measures the steps' lengths in the background; `done` runs on the interface thread.
     std::function<void(std::vector<PlaybackStep> steps, std::function<void(StepDurations)> done)>
         measureSteps;
     // Runs `action` on the interface thread after `milliseconds`.
     std::function<Cancel(int milliseconds, std::function<void()> action)> schedule;
 
-    // MediaPlayer, VideoSegmentPlaylist::loadStepDurations on `pool` (Qt's global pool when
-    // none is given), and QTimer.
+    // MediaPlayer (tuned for grid cells in makeCellPlayer), VideoSegmentPlaylist::loadStepDurations
+    // on `pool` (Qt's global pool when none is given), and QTimer.
     static PreviewEnvironment standard(QThreadPool* pool = nullptr);
 };
 

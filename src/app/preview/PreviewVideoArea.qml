@@ -16,6 +16,9 @@ Item {
     readonly property Item videoBox: page && page.isGrid ? grid : single
     readonly property real ratio: page ? page.videoAspectRatio : 16 / 9
     readonly property int gridSpacing: Theme.preview.gridSpacing
+    // What a cell past the event's grid holds.
+    readonly property var unusedCell: ({ camera: "", title: "", hasVideo: true, note: "", noteIcon: "",
+                                         problem: "", problemDetail: "", unreadable: false })
 
     // One camera
     VideoSurface {
@@ -64,6 +67,10 @@ Item {
         readonly property real cellWidth: Math.min((area.width - (columns - 1) * area.gridSpacing) / columns,
                                                    (area.height - (rows - 1) * area.gridSpacing) / rows * area.ratio)
         readonly property real cellHeight: cellWidth / area.ratio
+        // What a cell shows, in device pixels: playing pictures are reduced to it.
+        readonly property int shownWidth: Math.round(cellWidth * Screen.devicePixelRatio)
+        onShownWidthChanged: area.preview.multiCameraPreview.setShownWidth(shownWidth)
+        Component.onCompleted: area.preview.multiCameraPreview.setShownWidth(shownWidth)
         width: columns * cellWidth + (columns - 1) * area.gridSpacing
         height: rows * cellHeight + (rows - 1) * area.gridSpacing
         anchors.centerIn: parent
@@ -71,13 +78,15 @@ Item {
         Grid {
             columns: grid.columns
             spacing: area.gridSpacing
-            // By count, so a cell's news (a problem, say) keeps its surface and the picture in it.
+            // As many cells as the largest grid, made once: a cell's news (a problem, say) and
+            // another event's layout keep the surfaces and the pictures in them.
             Repeater {
-                model: area.page ? area.page.gridCells.length : 0
+                model: area.page ? area.page.gridCellCapacity : 0
                 delegate: VideoSurface {
                     required property int index
-                    readonly property var modelData: area.page.gridCells[index]
+                    readonly property var modelData: area.page.gridCells[index] ?? area.unusedCell
                     objectName: "gridCell_" + modelData.camera
+                    visible: index < area.page.gridCells.length
                     width: grid.cellWidth
                     height: grid.cellHeight
                     source: area.preview.multiCameraPreview
