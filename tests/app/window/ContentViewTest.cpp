@@ -58,7 +58,7 @@ protected:
     }
 };
 
-TEST_F(WindowTest, ImportFromTheChooserShowsDaysAndCards) {
+TEST_F(WindowTest, ImportFromTheChooserShowsTheCards) {
     EXPECT_TRUE(ui.shown("firstRun"));
     EXPECT_EQ(ui.textOf("emptyStateTitle"), "请先在左侧选择 TeslaCam 文件夹");
     ASSERT_TRUE(ui.click("importButton"));
@@ -66,10 +66,8 @@ TEST_F(WindowTest, ImportFromTheChooserShowsDaysAndCards) {
 
     ASSERT_TRUE(ui.waitShown("eventSections"));
     EXPECT_FALSE(ui.shown("firstRun"));
-    // Saved first: two events on two days.
+    // Saved first: two events (their count and days the language test reads).
     ASSERT_TRUE(waitUntil([&] { return s.app.cards().size() == 2; }, test::screenWaitMs));
-    EXPECT_EQ(ui.textOf("eventCount"), "共 2 个视频片段");
-    EXPECT_EQ(ui.allShown("dayCount").size(), 2);
 
     ASSERT_TRUE(ui.click("segment_sentry"));
     EXPECT_EQ(vm.library()->selectedCategory(), ClipCategory::sentry);
