@@ -1,6 +1,7 @@
 // A user's path through the main view model over a small real sample drive, with the real
-// scanner, players and exporters: a marked range exported and two events spliced, and which
-// frames and burned-in times each output holds. And the drive and the destination misbehaving.
+// scanner, players and exporters: a marked range exported from one camera and from the six-camera
+// grid, and two events spliced, and which frames and burned-in times each output holds. And the
+// drive and the destination misbehaving.
 
 #include "FFmpegCommands.h"
 #include "FramePattern.h"
@@ -95,10 +96,9 @@ struct RealDrive {
 } // namespace
 
 TEST(ViewModelEndToEnd, aUsersPathFromImportToTheSplice) {
-    RealDrive d;
+    RealDrive d(sample::CarLayout::sixCamera);
     auto [library, preview, merge, exporter, messages] = test::features(*d.vm);
     ASSERT_TRUE(d.imported());
-    EXPECT_EQ(library.selectedCategory(), ClipCategory::saved);
 
     // The two-minute saved event is one time line that opens at its latest minute.
     const TeslaClipEvent event = d.saved(1);
@@ -140,7 +140,30 @@ TEST(ViewModelEndToEnd, aUsersPathFromImportToTheSplice) {
               preview.watermarkText(27 * frame));
     exporter.clearExportResult();
 
+    // The same range from the grid: the grid's size, its frames, the front camera in the top
+    // row's middle cell, and again the first frame's own recording time.
+    preview.switchCameraFilter(QStringLiteral("all"));
+    const MultiCameraPreviewController& cells = *preview.multiCameraPreview();
+    ASSERT_TRUE(waitUntil(
+        [&] { return cells.cameraSlots().size() == 6 && !cells.isLoading() && cells.duration() > 0; },
+        loadWaitMs));
+    preview.setExportRangeStart(27.5 * frame);
+    preview.setExportRangeEnd((fps + 9) * frame);
+    exporter.startProcessing();
+    ASSERT_TRUE(d.exported()) << messages.errorMessage().toStdString();
+    const QString grid = exporter.exportResultPath().value_or("");
+    const PixelSize canvas = FFmpegCommands::sixGridCanvas(ExportQuality::balanced);
+    p = probe(grid);
+    EXPECT_EQ(QSize(p.width, p.height), QSize(canvas.width, canvas.height));
+    EXPECT_EQ(p.frames, 18);
+    first = firstFramePattern(grid, QRect(canvas.width / 3, 0, canvas.width / 3, canvas.height / 2));
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->cameraIndex, sample::cameraIndex(CameraAngle::front));
+    EXPECT_NEAR(exporter.exportResultStartDate(), event.startTime + first->frameIndex * frame, 1e-3);
+    exporter.clearExportResult();
+
     // A splice of the two saved events, front camera.
+    preview.switchCameraFilter(QStringLiteral("front"));
     preview.closeEventPreview();
     merge.startMergeSelection();
     merge.toggleMergeEvent(d.saved(1).id.toString());
@@ -162,39 +185,6 @@ TEST(ViewModelEndToEnd, aUsersPathFromImportToTheSplice) {
     EXPECT_TRUE(QFileInfo(exporter.exportResultPath().value_or("")).fileName().endsWith("-merged-front.mp4"));
     exporter.clearExportResult();
     merge.cancelMergeSelection();
-    EXPECT_TRUE(d.temporaryLeftovers().isEmpty()) << d.temporaryLeftovers().join(',').toStdString();
-}
-
-// A range across a minute boundary of a six-camera event, exported as the grid from the window:
-// the grid's size, the range's frames, and the first frame's own recording time burned in.
-TEST(ViewModelEndToEnd, aSixCameraGridRangeExportsAtTheGridsSize) {
-    RealDrive d(sample::CarLayout::sixCamera);
-    auto [library, preview, merge, exporter, messages] = test::features(*d.vm);
-    ASSERT_TRUE(d.imported());
-    const TeslaClipEvent event = d.saved(1);
-    preview.selectEvent(event);
-    ASSERT_TRUE(d.singleReady());
-    preview.switchCameraFilter(QStringLiteral("all"));
-    const MultiCameraPreviewController& cells = *preview.multiCameraPreview();
-    ASSERT_TRUE(waitUntil(
-        [&] { return cells.cameraSlots().size() == 6 && !cells.isLoading() && cells.duration() > 0; },
-        loadWaitMs));
-    preview.setExportRangeStart(27.5 * frame);
-    preview.setExportRangeEnd((fps + 9) * frame);
-    exporter.startProcessing();
-    ASSERT_TRUE(d.exported()) << messages.errorMessage().toStdString();
-    const QString grid = exporter.exportResultPath().value_or("");
-    const Probe p = probe(grid);
-    const PixelSize canvas = FFmpegCommands::sixGridCanvas(ExportQuality::balanced);
-    EXPECT_EQ(p.width, canvas.width);
-    EXPECT_EQ(p.height, canvas.height);
-    EXPECT_EQ(p.frames, 18);
-    // The front camera sits in the top row's middle cell.
-    const auto first =
-        firstFramePattern(grid, QRect(canvas.width / 3, 0, canvas.width / 3, canvas.height / 2));
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first->cameraIndex, sample::cameraIndex(CameraAngle::front));
-    EXPECT_NEAR(exporter.exportResultStartDate(), event.startTime + first->frameIndex * frame, 1e-3);
     EXPECT_TRUE(d.temporaryLeftovers().isEmpty()) << d.temporaryLeftovers().join(',').toStdString();
 }
 

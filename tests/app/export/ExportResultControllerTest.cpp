@@ -37,23 +37,23 @@ protected:
                                  .startTime = startOfVideo});
     }
 
-    void open(ExportResultController& page) {
+    void open() {
         page.setVideoUrl(QUrl::fromLocalFile(video));
         ASSERT_TRUE(QTest::qWaitFor([&] { return page.isReady(); }, 10000));
     }
-    static void moveTo(ExportResultController& page, double time) {
+    void moveTo(double time) {
         page.beginScrub();
         page.scrub(time);
         page.endScrub();
         QTest::qWait(50);
     }
-    static bool capture(ExportResultController& page) {
+    bool capture() {
         const int before = page.captures()->count();
         page.captureCurrentFrame();
         return QTest::qWaitFor([&] { return !page.isCapturing(); }, 10000) &&
                page.captures()->count() == before + 1;
     }
-    static bool save(ExportResultController& page) {
+    bool save() {
         page.saveAllCaptures();
         return QTest::qWaitFor([&] { return !page.isSavingCaptures(); }, 10000);
     }
@@ -65,25 +65,25 @@ protected:
     test::TempFolder root;
     QString exports;
     QString video;
+    ExportResultController page;
 };
 
 TEST_F(ExportResultControllerTest, CapturesOfOneSecondGetFreeNamesAndNeverReplaceAFile) {
-    ExportResultController page;
     page.setVideoStartDate(startOfVideo);
-    open(page);
+    open();
     EXPECT_NEAR(page.duration(), clipSeconds, 0.05);
-    moveTo(page, 1.0);
-    ASSERT_TRUE(capture(page));
+    moveTo(1.0);
+    ASSERT_TRUE(capture());
     page.stepFrame(1);
     QTest::qWait(100);
-    ASSERT_TRUE(capture(page));
-    ASSERT_TRUE(capture(page));
+    ASSERT_TRUE(capture());
+    ASSERT_TRUE(capture());
 
     // A still saved earlier under the first name stays exactly as it was.
     const QString earlier =
         root.writeFile(u"exports/TeslaCam-2024-05-01_13-02-01.png"_s, "an earlier picture");
 
-    ASSERT_TRUE(save(page));
+    ASSERT_TRUE(save());
     EXPECT_EQ(page.saveMessage(), u"已将 3 张图片保存到视频所在目录"_s);
     EXPECT_EQ(pngsIn(exports),
               (QStringList{u"TeslaCam-2024-05-01_13-02-01-2.png"_s, u"TeslaCam-2024-05-01_13-02-01-3.png"_s,
@@ -95,14 +95,13 @@ TEST_F(ExportResultControllerTest, CapturesOfOneSecondGetFreeNamesAndNeverReplac
     // Removing one keeps the others; saving again writes them under new names.
     page.removeCapture(1);
     EXPECT_EQ(page.captures()->count(), 2);
-    ASSERT_TRUE(save(page));
+    ASSERT_TRUE(save());
     EXPECT_EQ(page.saveMessage(), u"已将 2 张图片保存到视频所在目录"_s);
     EXPECT_EQ(pngsIn(exports).size(), 6);
 }
 
 TEST_F(ExportResultControllerTest, CaptureTimeIsKeptBeforeTheEndAndUsesThePageTimeBeforeThePlayerKnowsIt) {
     std::vector<double> asked;
-    ExportResultController page;
     page.setFrameSource([&](double time, double tolerance) {
         asked.push_back(time);
         if (tolerance == 0 && time > 1.5)
@@ -116,9 +115,9 @@ TEST_F(ExportResultControllerTest, CaptureTimeIsKeptBeforeTheEndAndUsesThePageTi
     EXPECT_EQ(asked[0], 0);
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return page.isReady(); }, 10000));
-    moveTo(page, page.duration());
+    moveTo(page.duration());
     asked.clear();
-    ASSERT_TRUE(capture(page));
+    ASSERT_TRUE(capture());
     // The exact frame at duration − 1/30 failed, so the tolerant request followed.
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_NEAR(asked[0], page.duration() - 1.0 / 30, 1e-9);
@@ -126,10 +125,9 @@ TEST_F(ExportResultControllerTest, CaptureTimeIsKeptBeforeTheEndAndUsesThePageTi
 }
 
 TEST_F(ExportResultControllerTest, FailuresBecomeTheAlertWithItsTitle) {
-    ExportResultController page;
     page.setFrameSource(
         [](double, double) -> FrameCapture::Frame { throw UserFacingError(u"无法读取画面: 文件已损坏"_s); });
-    open(page);
+    open();
     page.captureCurrentFrame();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !page.isCapturing(); }, 5000));
     EXPECT_EQ(page.captureError(), u"无法读取画面: 文件已损坏"_s);
@@ -139,10 +137,10 @@ TEST_F(ExportResultControllerTest, FailuresBecomeTheAlertWithItsTitle) {
     EXPECT_TRUE(page.captureError().isEmpty());
 
     page.setFrameSource({});
-    ASSERT_TRUE(capture(page));
+    ASSERT_TRUE(capture());
     // The drive went away: the video's folder is gone when saving.
     ASSERT_TRUE(QDir(exports).removeRecursively());
-    ASSERT_TRUE(save(page));
+    ASSERT_TRUE(save());
     EXPECT_EQ(page.operationErrorTitle(), u"保存失败"_s);
     EXPECT_TRUE(page.captureError().startsWith(u"无法写入文件"_s)) << page.captureError().toStdString();
     EXPECT_TRUE(page.saveMessage().isEmpty());
@@ -155,13 +153,12 @@ TEST_F(ExportResultControllerTest,
     const test::ScopedEnvironment config("XDG_CONFIG_HOME", (home + u"/.config"_s).toUtf8());
     const QStringList stagingBefore = QDir(QDir::tempPath()).entryList({u"TeslaCam-*.png"_s});
 
-    ExportResultController page;
     page.setOutputToPhotosLibrary(true);
-    open(page);
-    moveTo(page, 1.2);
-    ASSERT_TRUE(capture(page));
-    ASSERT_TRUE(capture(page));
-    ASSERT_TRUE(save(page));
+    open();
+    moveTo(1.2);
+    ASSERT_TRUE(capture());
+    ASSERT_TRUE(capture());
+    ASSERT_TRUE(save());
     EXPECT_EQ(page.saveMessage(), u"已将 2 张图片保存到系统相册"_s);
     EXPECT_EQ(pngsIn(home + u"/Pictures"_s),
               (QStringList{u"TeslaCam-00-01-2.png"_s, u"TeslaCam-00-01.png"_s}));
@@ -170,9 +167,8 @@ TEST_F(ExportResultControllerTest,
 }
 
 TEST_F(ExportResultControllerTest, PlayAtTheEndStartsOverAndAMissingFileSaysSo) {
-    ExportResultController page;
-    open(page);
-    moveTo(page, page.duration());
+    open();
+    moveTo(page.duration());
     ASSERT_TRUE(QTest::qWaitFor([&] { return page.currentTime() >= page.duration() - 0.05; }, 5000));
     page.togglePlayback();
     EXPECT_TRUE(page.isPlaying());
@@ -189,15 +185,14 @@ TEST_F(ExportResultControllerTest, PlayAtTheEndStartsOverAndAMissingFileSaysSo) 
 }
 
 TEST_F(ExportResultControllerTest, ASpliceTimelineNamesEachCaptureAfterItsOwnRecording) {
-    ExportResultController page;
     page.setVideoStartDate(startOfVideo);
     // From second 1 on, the file shows a recording made an hour later.
     page.setTimeline(
         QVariant::fromValue(ExportTimeline({{0, 1, startOfVideo}, {1, 0, startOfVideo + 3600}})));
-    open(page);
-    moveTo(page, 1.5);
-    ASSERT_TRUE(capture(page));
-    ASSERT_TRUE(save(page));
+    open();
+    moveTo(1.5);
+    ASSERT_TRUE(capture());
+    ASSERT_TRUE(save());
     EXPECT_EQ(pngsIn(exports), QStringList{u"TeslaCam-2024-05-01_14-02-00.png"_s});
 }
 

@@ -24,8 +24,9 @@ TeslaClipEvent eventIn(const QString& folder, Instant start = 1714558800) {
     return e;
 }
 
-// Waits (running the event loop) until the response has reported, once.
-bool waitFinished(QQuickImageResponse* response, int* reports) {
+// Waits (running the event loop) until the response has reported.
+bool waitFinished(QQuickImageResponse* response) {
+    auto reports = std::make_shared<int>(0);
     QObject::connect(
         response, &QQuickImageResponse::finished, response, [reports] { ++*reports; }, Qt::QueuedConnection);
     return QTest::qWaitFor([reports] { return *reports > 0; }, 10000);
@@ -50,28 +51,24 @@ TEST(EventThumbnailProviderTest, DecodesOffTheInterfaceThreadAndCaches) {
     const QString id = EventThumbnailSource::url(eventIn(QStringLiteral("/cards/a"))).mid(19);
 
     std::unique_ptr<QQuickImageResponse> first(provider.requestImageResponse(id, QSize(320, 320)));
-    int reports = 0;
-    ASSERT_TRUE(waitFinished(first.get(), &reports));
+    ASSERT_TRUE(waitFinished(first.get()));
     EXPECT_NE(decodedOn.load(), QThread::currentThread());
     EXPECT_TRUE(first->errorString().isEmpty());
     EXPECT_EQ(imageOf(first.get()).size(), QSize(320, 180)); // fitted to the requested size
 
     std::unique_ptr<QQuickImageResponse> again(provider.requestImageResponse(id, QSize()));
-    int againReports = 0;
-    ASSERT_TRUE(waitFinished(again.get(), &againReports));
+    ASSERT_TRUE(waitFinished(again.get()));
     EXPECT_EQ(imageOf(again.get()).size(), QSize(640, 360));
     EXPECT_EQ(calls, 1); // served from the cache
 
     const QString brokenId = EventThumbnailSource::url(eventIn(QStringLiteral("/broken"))).mid(19);
     std::unique_ptr<QQuickImageResponse> broken(provider.requestImageResponse(brokenId, QSize()));
-    int brokenReports = 0;
-    ASSERT_TRUE(waitFinished(broken.get(), &brokenReports));
+    ASSERT_TRUE(waitFinished(broken.get()));
     EXPECT_EQ(broken->errorString(), QStringLiteral("无法生成预览"));
 
     std::unique_ptr<QQuickImageResponse> nonsense(
         provider.requestImageResponse(QStringLiteral("v1/%%%"), QSize()));
-    int nonsenseReports = 0;
-    ASSERT_TRUE(waitFinished(nonsense.get(), &nonsenseReports));
+    ASSERT_TRUE(waitFinished(nonsense.get()));
     EXPECT_FALSE(nonsense->errorString().isEmpty());
     provider.waitForIdle();
     EXPECT_EQ(calls, 2);
@@ -114,8 +111,7 @@ TEST(EventThumbnailProviderTest, CardsScrolledAwayAreNeverDecoded) {
     delete responses[0];
     release.release();
 
-    int lastReports = 0;
-    ASSERT_TRUE(waitFinished(responses[3], &lastReports));
+    ASSERT_TRUE(waitFinished(responses[3]));
     provider.waitForIdle();
     EXPECT_EQ(firstReports, 1);
     EXPECT_EQ(decoded, (std::vector<QString>{QStringLiteral("/cards/0"), QStringLiteral("/cards/3")}));

@@ -1,6 +1,6 @@
 // The merge editor as a user meets it in the program's window over a real sample drive: two
-// saved events, a range page each, the review playing the splice, and "开始拼接" producing the
-// spliced file.
+// saved events picked on their cards, a range page each, the review playing the splice,
+// "开始拼接" producing the spliced file, and "完成" returning to the editor.
 
 #include "VideoPreviewController.h"
 #include "WindowDriver.h"
@@ -19,18 +19,27 @@ TEST(MergeEditorScreen, twoSavedEventsAreReviewedAndSpliced) {
     ASSERT_TRUE(s.imported());
     MergeViewModel& merge = *s.app.vm->merge();
     const test::WindowDriver& ui = *s.app.ui;
-    merge.startMergeSelection();
-    for (const TeslaClipEvent& event : s.app.saved()) // two minutes, then one
-        merge.toggleMergeEvent(event.id.toString());
-    merge.prepareMergeEditor();
+    ASSERT_TRUE(ui.click("startMergeButton"));
+    EXPECT_EQ(ui.textOf("mergeNextButton"), "下一步（0）");
+    EXPECT_FALSE(ui.shown("mergeNextButton")->property("enabled").toBool());
+    // The older event (two minutes) first; the marks are the pick order.
+    ASSERT_TRUE(ui.click(s.app.card(1)));
+    ASSERT_TRUE(ui.click(s.app.card(0)));
+    EXPECT_EQ(ui.textOf("mergeNextButton"), "下一步（2）");
+    const auto orderOf = [&](int row) {
+        return s.app.card(row)->findChild<QObject*>("selectionMark")->property("order").toInt();
+    };
+    EXPECT_EQ(orderOf(1), 1);
+    EXPECT_EQ(orderOf(0), 2);
+    ASSERT_TRUE(ui.click("mergeNextButton"));
     ASSERT_TRUE(
-        waitUntil([&] { return ui.pageController("mergeEditorLoader") != nullptr; }, test::screenWaitMs));
+        waitUntil([&] { return ui.pageController("mergeEditorLoader") && !ui.shown("eventSections"); },
+                  test::screenWaitMs));
     QObject* editor = ui.pageController("mergeEditorLoader");
     const VideoPreviewController& preview = *merge.mergePreview();
-    auto* video = qobject_cast<QQuickItem*>(ui.shown("mergeVideo"));
     QObject* action = ui.shown("mergeActionButton");
     const auto showsPicture = [&] {
-        return !preview.isLoading() && preview.duration() > 0 && test::framePattern(ui.picture(video));
+        return !preview.isLoading() && preview.duration() > 0 && ui.frameIn("mergeVideo");
     };
 
     EXPECT_EQ(ui.textOf("mergeTitle"), "选择第 1 段时段");
@@ -61,7 +70,12 @@ TEST(MergeEditorScreen, twoSavedEventsAreReviewedAndSpliced) {
     ASSERT_TRUE(ui.click(action));
     EXPECT_TRUE(s.app.vm->exporter()->isProcessing());
     EXPECT_FALSE(preview.isPlaying());
-    ASSERT_TRUE(waitUntil([&] { return !s.app.vm->exporter()->isProcessing(); }, test::exportWaitMs));
+    ASSERT_TRUE(ui.waitShown("exportResult", test::exportWaitMs));
     EXPECT_EQ(s.app.vm->messages()->errorMessage(), "");
     EXPECT_GT(QFileInfo(s.app.vm->exporter()->exportResultPath().value_or("")).size(), 0);
+    ASSERT_TRUE(ui.click("doneButton"));
+    EXPECT_TRUE(ui.waitShown("mergeVideo", test::screenWaitMs));
+    EXPECT_TRUE(merge.isMergeEditorPresented());
+    merge.closeMergeEditor();
+    EXPECT_TRUE(ui.waitShown("eventSections", 2000));
 }

@@ -146,7 +146,9 @@ class SceneApp;
 
 struct Scene {
     QString name;
-    // Takes the application to the state; false when it did not get there in time.
+    // The drive imported first, if any.
+    QString Fixtures::*drive;
+    // Takes the application on to the state; false when it did not get there in time.
     std::function<bool(SceneApp&, const Fixtures&)> run;
     // Exports wait for a cancel half-way (the export overlay's scene).
     bool holdExports = false;
@@ -198,19 +200,10 @@ public:
         return landed(vm->preview()->activePreview(), time) &&
                waitFor([&] { return timeline->currentSample().has_value(); });
     }
-    // The result page after an export of the open event, its controller ready.
-    QObject* exportedResult() {
-        vm->exporter()->startProcessing();
-        if (!ui->waitShown(QStringLiteral("exportResult"), stepTimeoutMs))
-            return nullptr;
-        QObject* result = ui->shown(QStringLiteral("exportResult"))->property("controller").value<QObject*>();
-        return waitFor([&] { return result->property("isReady").toBool(); }) ? result : nullptr;
-    }
 
 private:
     static AppUpdateEnvironment updates(const Fixtures& fixtures) {
-        AppUpdateEnvironment environment;
-        environment.runningVersion = QStringLiteral("0.1.0");
+        AppUpdateEnvironment environment = test::quietUpdates();
         environment.manifestCandidates = {fixtures.updateManifest};
         environment.installation.temporaryFolder = fixtures.work;
         return environment;
@@ -270,12 +263,10 @@ Fixtures makeFixtures(const QString& work, const QUrl& updateManifest) {
 }
 
 bool previewScene(SceneApp& app, const Fixtures& f, CameraAngle camera) {
-    return app.imported(f.previewDrive) && app.opened(0, camera) && app.previewAt(f.driveTime);
+    return app.opened(0, camera) && app.previewAt(f.driveTime);
 }
 
-bool mergeScene(SceneApp& app, const Fixtures& f, bool review) {
-    if (!app.imported(f.previewDrive))
-        return false;
+bool mergeScene(SceneApp& app, bool review) {
     MergeViewModel& merge = *app.vm->merge();
     merge.startMergeSelection();
     for (const TeslaClipEvent& e : app.saved())
@@ -301,10 +292,8 @@ bool mergeScene(SceneApp& app, const Fixtures& f, bool review) {
     return app.landed(player, keptStart + reviewTime);
 }
 
-bool resultScene(SceneApp& app, const Fixtures& f) {
-    if (!app.imported(f.browseDrive) || !app.opened(5, CameraAngle::front))
-        return false;
-    QObject* result = app.exportedResult();
+bool resultScene(SceneApp& app, const Fixtures&) {
+    QObject* result = app.opened(5, CameraAngle::front) ? app.exportedResult() : nullptr;
     if (!result)
         return false;
     // Two captures a second apart, then both saved beside the video.
@@ -366,18 +355,15 @@ bool renderDashboards(QSize size, const QString& file) {
 
 const std::vector<Scene>& scenes() {
     using F = const Fixtures&;
+    const auto browse = &Fixtures::browseDrive, preview = &Fixtures::previewDrive;
     static const std::vector<Scene> all = {
-        {"window-empty", [](SceneApp&, F) { return true; }},
-        {"window-browser",
-         [](SceneApp& a, F f) { return a.imported(f.browseDrive) && a.thumbnailsSettled(); }},
-        {"window-sentry-empty",
-         [](SceneApp& a, F f) {
-             return a.imported(f.browseDrive) &&
-                    (a.vm->library()->selectCategory(ClipCategory::sentry), true);
-         }},
-        {"window-delete",
-         [](SceneApp& a, F f) {
-             if (!a.imported(f.browseDrive) || !a.thumbnailsSettled())
+        {"window-empty", nullptr, [](SceneApp&, F) { return true; }},
+        {"window-browser", browse, [](SceneApp& a, F) { return a.thumbnailsSettled(); }},
+        {"window-sentry-empty", browse,
+         [](SceneApp& a, F) { return (a.vm->library()->selectCategory(ClipCategory::sentry), true); }},
+        {"window-delete", browse,
+         [](SceneApp& a, F) {
+             if (!a.thumbnailsSettled())
                  return false;
              LibraryViewModel& library = *a.vm->library();
              library.startDeleteSelection();
@@ -386,44 +372,41 @@ const std::vector<Scene>& scenes() {
              return a.ui->click(QStringLiteral("deleteSelectedButton")) &&
                     a.ui->waitShown(QStringLiteral("deleteConfirmation"), stepTimeoutMs);
          }},
-        {"window-export",
-         [](SceneApp& a, F f) {
-             if (!a.imported(f.browseDrive) || !a.opened(5, CameraAngle::front))
+        {"window-export", browse,
+         [](SceneApp& a, F) {
+             if (!a.opened(5, CameraAngle::front))
                  return false;
              a.vm->exporter()->startProcessing();
              return waitFor([&] { return a.vm->exporter()->exportProgress() > 0.3; });
          },
          true},
-        {"window-result", resultScene},
-        {"window-about",
-         [](SceneApp& a, F f) {
-             return a.imported(f.browseDrive) &&
-                    a.ui->shown(QStringLiteral("contentView"))->setProperty("showAboutSheet", true);
+        {"window-result", browse, resultScene},
+        {"window-about", browse,
+         [](SceneApp& a, F) {
+             return a.ui->shown(QStringLiteral("contentView"))->setProperty("showAboutSheet", true);
          }},
-        {"window-update-alert",
-         [](SceneApp& a, F f) {
+        {"window-update-alert", browse,
+         [](SceneApp& a, F) {
              a.updater->checkForUpdates(true);
-             return a.imported(f.browseDrive) && waitFor([&] { return a.updater->showUpdateAlert(); });
+             return waitFor([&] { return a.updater->showUpdateAlert(); });
          }},
-        {"window-updating",
-         [](SceneApp& a, F f) {
+        {"window-updating", browse,
+         [](SceneApp& a, F) {
              a.updater->checkForUpdates(true);
-             if (!a.imported(f.browseDrive) ||
-                 !waitFor([&] { return a.updater->availableUpdate().has_value(); }))
+             if (!waitFor([&] { return a.updater->availableUpdate().has_value(); }))
                  return false;
              a.updater->startUpdate();
              return a.ui->waitShown(QStringLiteral("updatingOverlay"), stepTimeoutMs);
          }},
-        {"window-error",
+        {"window-error", browse,
          [](SceneApp& a, F f) {
              // A folder that holds no footage: the import's own message.
-             return a.imported(f.browseDrive) &&
-                    (a.vm->library()->importTeslaCamPaths({f.exportFolder}), true) &&
-                    a.ui->waitShown(QStringLiteral("errorAlert"), stepTimeoutMs);
+             a.vm->library()->importTeslaCamPaths({f.exportFolder});
+             return a.ui->waitShown(QStringLiteral("errorAlert"), stepTimeoutMs);
          }},
-        {"preview-single", [](SceneApp& a, F f) { return previewScene(a, f, CameraAngle::front); }},
-        {"preview-grid", [](SceneApp& a, F f) { return previewScene(a, f, CameraAngle::all); }},
-        {"preview-toast",
+        {"preview-single", preview, [](SceneApp& a, F f) { return previewScene(a, f, CameraAngle::front); }},
+        {"preview-grid", preview, [](SceneApp& a, F f) { return previewScene(a, f, CameraAngle::all); }},
+        {"preview-toast", preview,
          [](SceneApp& a, F f) {
              if (!previewScene(a, f, CameraAngle::front) || !a.previewAt(f.rangeStart))
                  return false;
@@ -433,19 +416,18 @@ const std::vector<Scene>& scenes() {
              QMetaObject::invokeMethod(a.previewPage(), "recordRangeEnd");
              return true;
          }},
-        {"preview-six-grid",
-         [](SceneApp& a, F f) {
-             return a.imported(f.sixCameraDrive) && a.opened(0, CameraAngle::all) &&
+        {"preview-six-grid", &Fixtures::sixCameraDrive,
+         [](SceneApp& a, F) {
+             return a.opened(0, CameraAngle::all) &&
                     waitFor([&] { return a.previewPage()->property("hasEventMoment").toBool(); });
          }},
-        {"preview-encrypted",
-         [](SceneApp& a, F f) {
-             return a.imported(f.encryptedDrive) && a.opened(0, CameraAngle::front) &&
+        {"preview-encrypted", &Fixtures::encryptedDrive,
+         [](SceneApp& a, F) {
+             return a.opened(0, CameraAngle::front) &&
                     waitFor([&] { return !a.previewPage()->property("clipNotice").toString().isEmpty(); });
          }},
-        {"preview-no-camera",
-         [](SceneApp& a, F f) { return a.imported(f.previewDrive) && a.opened(0, CameraAngle::leftPillar); }},
-        {"preview-segments",
+        {"preview-no-camera", preview, [](SceneApp& a, F) { return a.opened(0, CameraAngle::leftPillar); }},
+        {"preview-segments", preview,
          [](SceneApp& a, F f) {
              if (!previewScene(a, f, CameraAngle::front))
                  return false;
@@ -453,9 +435,9 @@ const std::vector<Scene>& scenes() {
              a.vm->merge()->toggleMergeSegment(a.vm->preview()->selectedTimestampKey().value_or(QString()));
              return a.vm->merge()->isSegmentMergeSelectionMode();
          }},
-        {"merge-range", [](SceneApp& a, F f) { return mergeScene(a, f, false); }},
-        {"merge-review", [](SceneApp& a, F f) { return mergeScene(a, f, true); }},
-        {"dashboard-states", nullptr},
+        {"merge-range", preview, [](SceneApp& a, F) { return mergeScene(a, false); }},
+        {"merge-review", preview, [](SceneApp& a, F) { return mergeScene(a, true); }},
+        {"dashboard-states", nullptr, nullptr},
     };
     return all;
 }
@@ -468,7 +450,7 @@ bool render(const Scene& scene, const Fixtures& fixtures, QSize size, const QStr
     SceneApp app(fixtures, scene, size);
     if (!app.window)
         return false;
-    const bool ready = scene.run(app, fixtures);
+    const bool ready = (!scene.drive || app.imported(fixtures.*scene.drive)) && scene.run(app, fixtures);
     QTest::qWait(settleMs);
     app.window->grabWindow().save(file);
     return ready;

@@ -161,6 +161,11 @@ QImage WindowDriver::picture(QQuickItem* item) const {
     return window_->grabWindow().copy(rectOf(item));
 }
 
+std::optional<sample::FramePattern> WindowDriver::frameIn(const QString& name) const {
+    auto* item = qobject_cast<QQuickItem*>(shown(name));
+    return item ? framePattern(picture(item)) : std::nullopt;
+}
+
 QStringList WindowDriver::unnamedButtons() const {
     QStringList names;
     for (QObject* button :
@@ -215,6 +220,36 @@ std::vector<TeslaClipEvent> AppWindow::saved() const {
     std::sort(events.begin(), events.end(),
               [](const auto& a, const auto& b) { return a.startTime < b.startTime; });
     return events;
+}
+
+QList<QObject*> AppWindow::cards() const {
+    return ui->find([](QObject* o) {
+        return o->objectName().startsWith(QLatin1String("eventCard_")) && WindowDriver::isShown(o);
+    });
+}
+
+QObject* AppWindow::card(int row) const {
+    return ui->shown(
+        QStringLiteral("eventCard_") +
+        vm->library()->eventsInSelectedCategory()->get(row)[QStringLiteral("eventID")].toString());
+}
+
+bool AppWindow::previewReady() const {
+    const PreviewViewModel& preview = *vm->preview();
+    return waitUntil(
+        [&] {
+            return preview.selectedEvent() && !preview.isLoadingEvent() && preview.activeDuration() > 0 &&
+                   !preview.activePreview()->isLoading();
+        },
+        screenWaitMs);
+}
+
+QObject* AppWindow::exportedResult() {
+    vm->exporter()->startProcessing();
+    if (!ui->waitShown(QStringLiteral("exportResult"), exportWaitMs))
+        return nullptr;
+    QObject* result = ui->shown(QStringLiteral("exportResult"))->property("controller").value<QObject*>();
+    return waitUntil([&] { return result->property("isReady").toBool(); }, screenWaitMs) ? result : nullptr;
 }
 
 double meanLuma(const QImage& image) {

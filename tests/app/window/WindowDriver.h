@@ -65,6 +65,8 @@ public:
 
     QRect rectOf(QQuickItem* item) const;
     QImage picture(QQuickItem* item) const;
+    // The frame index and camera of the sample footage the shown item `name` draws.
+    std::optional<sample::FramePattern> frameIn(const QString& name) const;
     // The objectNames of the buttons and tabs on screen that a screen reader could not name.
     QStringList unnamedButtons() const;
 
@@ -86,6 +88,13 @@ public:
     bool imported(const QString& root);
     // The saved events, oldest first.
     std::vector<TeslaClipEvent> saved() const;
+    // The event cards on screen; the card of row `row` of the selected category.
+    QList<QObject*> cards() const;
+    QObject* card(int row) const;
+    // The open event's player has its file and its length.
+    bool previewReady() const;
+    // Exports what is open and waits for the result page: its controller once ready, else null.
+    QObject* exportedResult();
 
     std::shared_ptr<std::atomic<bool>> holdExports = std::make_shared<std::atomic<bool>>(false);
     std::shared_ptr<QStringList> opened = std::make_shared<QStringList>();
