@@ -1,11 +1,12 @@
 // The command line when the disk or the drive fails under it: a read error, an unreadable
-// minute and a file-size limit each fail (exit 1) with the user's file named and the cause
-// given, and leave nothing behind but what was there before.
+// minute and a file-size limit (on a video or an image) each fail (exit 1) with the user's file
+// named and the cause given, and leave nothing behind but what was there before.
 
 #include "CliTestSupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
@@ -21,12 +22,13 @@ TEST(CliFaultTest, FailuresNameTheCauseAndTheUsersFileAndLeaveNothing) {
     const QString next = writeCarClip(tmp, "2024-05-01_10-21-30-front.mp4", 1);
     const QString cut =
         writeClip({.path = tmp / "2024-05-01_10-22-30-front.mp4", .damage = sample::Damage::truncated});
-    const QString out = tmp.writeFile("out/result.mp4", "an earlier export");
     const QStringList failingReads = {"LD_PRELOAD=" ORVANE_FAILING_READS_PATH,
                                       "ASAN_OPTIONS=verify_asan_link_order=0", "ORVANE_FAIL_READS_OF=" + clip,
                                       "ORVANE_FAIL_READS_AFTER=" + QString::number(QFile(clip).size() / 2),
                                       cli};
-    const QString limited = "ulimit -f 64; exec \"$0\" \"$@\"";
+    // A file-size limit (in blocks of 512 bytes) fails writes past it as a full disk would.
+    const QString limited = "ulimit -f %1; exec \"$0\" \"$@\"";
+    const QString out = tmp / "out/result.mp4", image = tmp / "image/shot.png";
     const struct {
         const char* name;
         QString program;
@@ -40,11 +42,17 @@ TEST(CliFaultTest, FailuresNameTheCauseAndTheUsersFileAndLeaveNothing) {
         {"an unreadable minute", cli, {"export", "continuous", next, cut, "--out", out, "--no-time"}, {cut}},
         {"a file-size limit",
          "/bin/sh",
-         {"-c", limited, cli, "export", "single", clip, "--out", out},
+         {"-c", limited.arg(64), cli, "export", "single", clip, "--out", out},
          {out, qt_error_string(EFBIG)}},
+        {"a file-size limit on an image",
+         "/bin/sh",
+         {"-c", limited.arg(16), cli, "frame", clip, "--time", "0.5", "--out", image},
+         {image}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        const QString earlier = c.args[c.args.indexOf("--out") + 1];
+        tmp.writeFile(earlier.mid(tmp.path().size() + 1), "an earlier file");
         const Outcome o = run(c.args, c.program, tmp.makeFolder("tmp"));
         EXPECT_EQ(o.exitCode, 1) << o.err.toStdString();
         const QString err = QString::fromUtf8(o.err);
@@ -52,9 +60,8 @@ TEST(CliFaultTest, FailuresNameTheCauseAndTheUsersFileAndLeaveNothing) {
             EXPECT_TRUE(err.contains(text)) << err.toStdString();
         EXPECT_FALSE(err.contains("tesla-export-") || err.contains(".part") || err.contains("源视频不完整"))
             << err.toStdString();
-        EXPECT_EQ(digest(out), digest(tmp.writeFile("expected", "an earlier export")));
-        EXPECT_EQ(QDir(tmp / "out").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                  QStringList{"result.mp4"});
+        EXPECT_EQ(digest(earlier), digest(tmp.writeFile("expected", "an earlier file")));
+        EXPECT_EQ(entries(QFileInfo(earlier).path()), QStringList{QFileInfo(earlier).fileName()});
         EXPECT_EQ(QDir(tmp / "tmp").entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 }

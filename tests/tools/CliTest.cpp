@@ -27,35 +27,42 @@ protected:
 };
 
 // The example drive as the car would leave it: rolling minutes, two saved events, one sentry.
-TEST_F(CliTest, ScanPrintsEventsByCategory) {
-    const Outcome r = run({"scan", root});
+// One field of each kind is checked (their values' rules are the library's tests), with what
+// event.json says of the moment, and encryption told by the footage's content.
+TEST_F(CliTest, ScanAndVideosPrintTheLibrary) {
+    Outcome r = run({"scan", root});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QJsonObject library = QJsonDocument::fromJson(r.out).object();
     EXPECT_EQ(library.keys(), (QStringList{"recent", "saved", "sentry"}));
-    const QJsonObject recent = library["recent"].toArray()[0].toObject();
-    EXPECT_TRUE(recent["isContinuousSession"].toBool());
-    EXPECT_EQ(recent["videoCount"].toInt(), 3);
+    EXPECT_TRUE(library["recent"].toArray()[0].toObject()["isContinuousSession"].toBool());
     ASSERT_EQ(library["saved"].toArray().size(), 2);
     const QJsonObject saved = library["saved"].toArray()[1].toObject();
     EXPECT_EQ(saved["category"].toString(), "saved");
     EXPECT_EQ(saved["start"].toString(), "2024-05-01T10:19:30");
     EXPECT_EQ(saved["startTime"].toDouble(), *LocalTime::fromFields(2024, 5, 1, 10, 19, 30));
-    EXPECT_EQ(saved["endTime"].toDouble() - saved["startTime"].toDouble(), 60);
     EXPECT_EQ(saved["videoCount"].toInt(), 2);
     EXPECT_EQ(saved["timeRangeTitle"].toString(), QStringLiteral("10:19:30～10:20:30"));
     EXPECT_TRUE(saved["sourceFile"].isNull());
-    ASSERT_EQ(library["sentry"].toArray().size(), 1);
-    EXPECT_EQ(library["sentry"].toArray()[0].toObject()["locationLine"].toString(),
-              QStringLiteral("31.23040°N, 121.47370°E · 上海 · Century Avenue"));
-}
+    EXPECT_EQ(saved["reason"].toString(), "user_interaction_honk");
+    EXPECT_EQ(saved["eventTime"].toDouble(), *LocalTime::fromFields(2024, 5, 1, 10, 21, 12));
+    EXPECT_EQ(saved["camera"].toString(), "front");
+    EXPECT_FALSE(saved["encrypted"].toBool());
 
-TEST_F(CliTest, VideosListsOneCamera) {
-    const Outcome r = run({"videos", root, "--category", "saved", "--index", "1", "--camera", "front"});
+    r = run({"videos", root, "--category", "saved", "--index", "1", "--camera", "front"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QJsonArray front = QJsonDocument::fromJson(r.out).array();
     ASSERT_EQ(front.size(), 2);
     EXPECT_EQ(front[0].toObject()["fileName"].toString(), "2024-05-01_10-20-30-front.mp4");
     EXPECT_EQ(front[0].toObject()["camera"].toString(), "front");
+
+    const QString folder = tmp.makeFolder("TeslaCam/EncryptedClips/SavedClips/2024-05-02_18-00-00");
+    writeClip({.path = folder + "/2024-05-02_17-59-00-front.mp4",
+               .seconds = 0.05,
+               .damage = sample::Damage::encrypted});
+    r = run({"scan", tmp / "TeslaCam"});
+    const QJsonObject encrypted = QJsonDocument::fromJson(r.out).object()["saved"].toArray()[0].toObject();
+    EXPECT_TRUE(encrypted["encrypted"].toBool()) << r.out.toStdString();
+    EXPECT_TRUE(encrypted["reason"].isNull());
 }
 
 // Every field of every sample, exactly, as JSON or CSV (its columns in the documented order).
@@ -69,15 +76,11 @@ TEST_F(CliTest, TelemetryCarriesEverySampleExactly) {
         "rightBlinker,brakeApplied,version,autopilotState,latitude,longitude,heading,"
         "linearAccelerationX,linearAccelerationY,linearAccelerationZ";
     const QStringList columns = header.split(',');
-    // A sample rebuilt from the printed texts of its columns ("" or "null": absent), parsed from
-    // text so that a value printed with too few digits shows up as a difference.
+    // A sample rebuilt from the printed texts of its columns (empty: absent), parsed from text so
+    // that a value printed with too few digits shows up as a difference.
     auto sample = [](const QStringList& t) {
-        auto u = [](const QString& s) {
-            return s.isEmpty() || s == "null" ? std::nullopt : std::optional(s.toULongLong());
-        };
-        auto d = [](const QString& s) {
-            return s.isEmpty() || s == "null" ? std::nullopt : std::optional(s.toDouble());
-        };
+        auto u = [](const QString& s) { return s.isEmpty() ? std::nullopt : std::optional(s.toULongLong()); };
+        auto d = [](const QString& s) { return s.isEmpty() ? std::nullopt : std::optional(s.toDouble()); };
         return TeslaTelemetrySample{u(t[0]),        t[1].toLongLong(), t[2].toFloat(), t[3].toFloat(),
                                     t[4].toFloat(), t[5] == "true",    t[6] == "true", t[7] == "true",
                                     u(t[8]),        u(t[9]),           d(t[10]),       d(t[11]),
@@ -90,12 +93,8 @@ TEST_F(CliTest, TelemetryCarriesEverySampleExactly) {
     for (qsizetype i = 0; i < array.size(); ++i) {
         EXPECT_EQ(array[i].toObject().keys().size(), columns.size());
         QStringList texts;
-        for (const QString& key : columns) {
-            const QJsonValue v = array[i].toObject().value(key);
-            texts << (v.isNull()   ? "null"
-                      : v.isBool() ? (v.toBool() ? "true" : "false")
-                                   : v.toVariant().toString());
-        }
+        for (const QString& key : columns)
+            texts << array[i].toObject().value(key).toVariant().toString(); // null reads as empty
         EXPECT_EQ(sample(texts), expected[size_t(i)]) << i;
     }
     const Outcome csv = run({"telemetry", clip, "--format", "csv"});
@@ -125,42 +124,6 @@ TEST_F(CliTest, ExportsWithoutADisplayAndWarnsOfASourceCutShort) {
     EXPECT_LT(result["exportedLength"].toDouble(), 1.8);
     EXPECT_TRUE(QString::fromUtf8(o.err).contains("源视频不完整")) << o.err.toStdString();
     EXPECT_GT(QFile(tmp / "out.mp4").size(), 0);
-}
-
-// What event.json says of the moment (reason, time, the camera's digit), and whether the car
-// encrypted the footage, told by its content.
-TEST_F(CliTest, ScanCarriesTheEventsMomentAndEncryption) {
-    Outcome r = run({"scan", root});
-    const QJsonObject saved = QJsonDocument::fromJson(r.out).object()["saved"].toArray()[1].toObject();
-    EXPECT_EQ(saved["reason"].toString(), "user_interaction_honk");
-    EXPECT_EQ(saved["eventTime"].toDouble(), *LocalTime::fromFields(2024, 5, 1, 10, 21, 12));
-    EXPECT_EQ(saved["camera"].toString(), "front");
-    EXPECT_FALSE(saved["encrypted"].toBool());
-    const QString folder = tmp.makeFolder("TeslaCam/EncryptedClips/SavedClips/2024-05-02_18-00-00");
-    writeClip({.path = folder + "/2024-05-02_17-59-00-front.mp4",
-               .seconds = 0.05,
-               .damage = sample::Damage::encrypted});
-    r = run({"scan", tmp / "TeslaCam"});
-    const QJsonObject encrypted = QJsonDocument::fromJson(r.out).object()["saved"].toArray()[0].toObject();
-    EXPECT_TRUE(encrypted["encrypted"].toBool()) << r.out.toStdString();
-    EXPECT_TRUE(encrypted["reason"].isNull());
-}
-
-// Every command that reads footage names encrypted footage as such, and how to stop it.
-TEST_F(CliTest, EncryptedClipsAreNamedAsSuchByEveryCommand) {
-    const QString clip = writeClip({.path = tmp / "2024-05-02_17-59-00-front.mp4",
-                                    .seconds = 0.05,
-                                    .damage = sample::Damage::encrypted});
-    for (const QStringList& args : {QStringList{"probe", clip},
-                                    {"frame", clip, "--time", "0", "--out", tmp / "f.png"},
-                                    {"export", "single", clip, "--out", tmp / "o.mp4"},
-                                    {"export", "continuous", clip, "--out", tmp / "o.mp4"},
-                                    {"export", "grid", clip, "--out", tmp / "o.mp4"}}) {
-        const Outcome o = run(args);
-        EXPECT_EQ(o.exitCode, 1) << args.join(' ').toStdString();
-        EXPECT_TRUE(QString::fromUtf8(o.err).contains("这段录像已被车辆加密")) << o.err.toStdString();
-        EXPECT_TRUE(QString::fromUtf8(o.err).contains("加密行车记录仪录像")) << o.err.toStdString();
-    }
 }
 
 // Six cameras export as the six-camera grid, at the balanced size the composition was made at.
