@@ -1,3 +1,6 @@
+// What the command line prints: the library, one camera's files, telemetry, exports without a
+// display, footage under names that are not UTF-8; and the sample drive the tests read.
+
 #include "CliTestSupport.h"
 #include "TeslaTelemetryReader.h"
 
@@ -6,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -14,14 +18,6 @@ namespace {
 
 class CliTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        drive.emplace();
-        root = *drive / "TeslaCam";
-        sample::writeDrive(sample::exampleDrive(root, sample::CarLayout::sixCamera, 0.05, 0.5));
-    }
-    static void TearDownTestSuite() { drive.reset(); }
-    static inline std::optional<TempFolder> drive;
-    static inline QString root;
     ScopedTimeZone zone{"Asia/Shanghai"};
     TempFolder tmp;
 };
@@ -30,6 +26,8 @@ protected:
 // One field of each kind is checked (their values' rules are the library's tests), with what
 // event.json says of the moment, and encryption told by the footage's content.
 TEST_F(CliTest, ScanAndVideosPrintTheLibrary) {
+    const QString root = tmp / "TeslaCam";
+    sample::writeDrive(sample::exampleDrive(root, sample::CarLayout::fourCamera, 0.05, 0.5));
     Outcome r = run({"scan", root});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QJsonObject library = QJsonDocument::fromJson(r.out).object();
@@ -55,11 +53,11 @@ TEST_F(CliTest, ScanAndVideosPrintTheLibrary) {
     EXPECT_EQ(front[0].toObject()["fileName"].toString(), "2024-05-01_10-20-30-front.mp4");
     EXPECT_EQ(front[0].toObject()["camera"].toString(), "front");
 
-    const QString folder = tmp.makeFolder("TeslaCam/EncryptedClips/SavedClips/2024-05-02_18-00-00");
+    const QString folder = tmp.makeFolder("sealed/TeslaCam/EncryptedClips/SavedClips/2024-05-02_18-00-00");
     writeClip({.path = folder + "/2024-05-02_17-59-00-front.mp4",
                .seconds = 0.05,
                .damage = sample::Damage::encrypted});
-    r = run({"scan", tmp / "TeslaCam"});
+    r = run({"scan", tmp / "sealed/TeslaCam"});
     const QJsonObject encrypted = QJsonDocument::fromJson(r.out).object()["saved"].toArray()[0].toObject();
     EXPECT_TRUE(encrypted["encrypted"].toBool()) << r.out.toStdString();
     EXPECT_TRUE(encrypted["reason"].isNull());
@@ -110,11 +108,11 @@ TEST_F(CliTest, TelemetryCarriesEverySampleExactly) {
 // Burned-in time needs fonts: the command line draws them without any display. A source cut
 // short is exported as far as it reads, with a warning (a whole one has none: the export tests).
 TEST_F(CliTest, ExportsWithoutADisplayAndWarnsOfASourceCutShort) {
-    const QString whole = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4", 2, 320, 240);
-    const QString cut = tmp / "2024-05-01_10-20-40-front.mp4";
-    ASSERT_TRUE(
-        runProgram("ffmpeg", {"-v", "error", "-i", whole, "-c", "copy", "-movflags", "+faststart", cut}));
-    ASSERT_TRUE(QFile::resize(cut, QFile(cut).size() * 6 / 10));
+    const QString cut = writeClip({.path = tmp / "2024-05-01_10-20-40-front.mp4",
+                                   .width = 320,
+                                   .height = 240,
+                                   .seconds = 2,
+                                   .damage = sample::Damage::cutShort});
     ScopedEnvironment noDisplay("DISPLAY", std::nullopt), noWayland("WAYLAND_DISPLAY", std::nullopt);
     ScopedEnvironment noPlatform("QT_QPA_PLATFORM", std::nullopt);
     const Outcome o = run({"export", "single", cut, "--out", tmp / "out.mp4"});
@@ -126,18 +124,85 @@ TEST_F(CliTest, ExportsWithoutADisplayAndWarnsOfASourceCutShort) {
     EXPECT_GT(QFile(tmp / "out.mp4").size(), 0);
 }
 
-// Six cameras export as the six-camera grid, at the balanced size the composition was made at.
-TEST_F(CliTest, SixCameraGridExportsAtItsOwnSize) {
-    QStringList minute;
-    for (CameraAngle camera : Camera::physicalCases)
-        minute << root + "/SavedClips/2024-05-01_10-21-12/2024-05-01_10-20-30" +
-                      Camera::fileNameSuffix(camera);
-    ASSERT_EQ(minute.size(), 6);
-    const Outcome o = run(QStringList{"export", "grid"} + minute + QStringList{"--out", tmp / "six.mp4"});
-    ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
-    const auto size = runProgram("ffprobe", {"-v", "error", "-show_entries", "stream=width,height", "-of",
-                                             "csv=p=0", tmp / "six.mp4"});
-    EXPECT_EQ(size.value_or("").trimmed(), "1278,552");
+// The names are made by the shell: QProcess would pass them as UTF-8.
+Outcome inShell(const QString& script, const TempFolder& tmp) {
+    return run({QStringLiteral("-c"),
+                QStringLiteral("N=\"$1/cl$(printf '\\351') USB\"; X=$(printf '\\351'); ") + script, cli,
+                tmp.path()},
+               QStringLiteral("/bin/sh"));
+}
+
+// Removes what Qt cannot see (names that are not UTF-8) before the temporary folder goes.
+struct RemovedByBytes {
+    QString folder;
+    ~RemovedByBytes() { runProgram(QStringLiteral("rm"), {QStringLiteral("-rf"), folder}); }
+};
+
+// A drive written by another system: a folder and a clip whose names are not UTF-8 are scanned,
+// listed, probed, captured and exported under their own bytes.
+TEST_F(CliTest, FootageUnderNamesThatAreNotUtf8IsFoundReadAndExported) {
+    const RemovedByBytes cleanup{tmp.path()};
+    sample::writeDrive(sample::exampleDrive(tmp / "TeslaCam", sample::CarLayout::fourCamera, 0.05, 0.5));
+    const QString loose = writeCarClip(tmp, "2024-05-01_10-00-00-front.mp4", 0.5);
+    const QByteArray folder = QFile::encodeName(tmp.path()) + "/cl\xe9 USB";
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    ASSERT_EQ(::rename(QFile::encodeName(tmp / "TeslaCam").constData(), (folder + "/TeslaCam").constData()),
+              0);
+    ASSERT_EQ(::rename(QFile::encodeName(loose).constData(), (folder + "/x\xe9y.mp4").constData()), 0);
+    const QByteArray shown = QFile::encodeName(tmp.path()) + "/cl\\udce9 USB/"; // a JSON escape per byte
+    const QString saved = QStringLiteral("\"$N\"/TeslaCam/SavedClips/*/2024-05-01_10-");
+    const struct {
+        QString script;
+        QByteArray printed;
+        const char* written; // under the folder
+    } cases[] = {
+        {"\"$0\" scan \"$N/TeslaCam\"", shown + "TeslaCam/RecentClips\"", nullptr},
+        {"\"$0\" videos \"$N/TeslaCam\" --category saved --index 0 --camera front",
+         shown + "TeslaCam/SavedClips/", nullptr},
+        {"\"$0\" probe \"$N/x${X}y.mp4\"", "\"frameRate\": 36", nullptr},
+        {"\"$0\" frame \"$N/x${X}y.mp4\" --time 0.2 --out \"$N/f$X.png\"", shown + "f\\udce9.png\"",
+         "f\xe9.png"},
+        {"\"$0\" export single " + saved + "20-30-front.mp4 --out \"$N/s$X.mp4\"", shown + "s\\udce9.mp4\"",
+         "s\xe9.mp4"},
+        {"\"$0\" export continuous " + saved + "*-front.mp4 --out \"$N/c$X.mp4\"", "\"truncated\": false",
+         "c\xe9.mp4"},
+        {"\"$0\" export grid " + saved + "20-30-*.mp4 --out \"$N/g$X.mp4\"", "\"truncated\": false",
+         "g\xe9.mp4"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script.toStdString());
+        const Outcome r = inShell(c.script, tmp);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(c.printed)) << r.out.toStdString();
+        struct stat st {};
+        if (c.written) {
+            EXPECT_TRUE(::stat((folder + '/' + c.written).constData(), &st) == 0 && st.st_size > 0);
+        }
+    }
+}
+
+// What the suites reading the sample drive (its patterns at every size, its telemetry through the
+// reader's byte-checked framing) would not notice broken: files made like the car's, repeatably.
+TEST(SampleDriveTest, FilesAreHighProfileH264WithTheAskedSizeAndRateAndRepeatable) {
+    TempFolder tmp;
+    const sample::ClipSpec spec{
+        .path = tmp / "a-back.mp4", .camera = CameraAngle::back, .width = 288, .height = 186, .seconds = 2};
+    const QString path = test::writeClip(spec);
+    const auto json =
+        runProgram("ffprobe", {"-v", "error", "-select_streams", "v:0", "-count_frames", "-show_entries",
+                               "stream=codec_name,profile,width,height,r_frame_rate,pix_fmt,"
+                               "has_b_frames,nb_read_frames",
+                               "-of", "json", path});
+    ASSERT_TRUE(json) << "ffprobe failed";
+    const QJsonObject stream = QJsonDocument::fromJson(*json).object()["streams"].toArray()[0].toObject();
+    EXPECT_EQ(
+        QJsonDocument(stream).toJson(QJsonDocument::Compact).toStdString(),
+        R"({"codec_name":"h264","has_b_frames":0,"height":186,"nb_read_frames":"72","pix_fmt":"yuv420p",)"
+        R"("profile":"High","r_frame_rate":"36/1","width":288})");
+    // The same seed writes the same bytes.
+    sample::ClipSpec again = spec;
+    again.path = tmp / "b-back.mp4";
+    EXPECT_EQ(digest(test::writeClip(again)), digest(path));
 }
 
 } // namespace
