@@ -1,13 +1,18 @@
-// Temporary names a killed process can be told by, and the sweep of what it left. (Paths that are no
-// regular file are refused through each reader and writer: media, scanner, telemetry, export, CLI.)
+// Names as the file system holds them (bytes that are not UTF-8 survive the trip through QString,
+// reach the file again, and read as "\xE9"), temporary names a killed process can be told by, and
+// the sweep of what it left. (Paths that are no regular file are refused through each reader and
+// writer: media, scanner, telemetry, export, CLI.)
 
+#include "FileName.h"
 #include "OwnedFiles.h"
+#include "RegularFile.h"
 #include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -15,6 +20,57 @@ using namespace orvane;
 using namespace orvane::test;
 
 namespace {
+
+TEST(FileNameTest, EveryByteSequenceComesBackAndReadsPlainly) {
+    const struct {
+        QByteArray bytes;
+        const char* shown; // UTF-8
+    } cases[] = {
+        {"/plain/a.mp4", "/plain/a.mp4"},
+        {"caf\xc3\xa9 \xe8\xa1\x8c \xf0\x9f\x9a\x97", "caf\xc3\xa9 \xe8\xa1\x8c \xf0\x9f\x9a\x97"},
+        {"cl\xe9 USB", "cl\\xE9 USB"},
+        {"\xff\xfe", "\\xFF\\xFE"},
+        {"cut \xe8\xa1", "cut \\xE8\\xA1"},           // a sequence cut short
+        {"\xc0\xaf", "\\xC0\\xAF"},                   // an overlong '/'
+        {"\xed\xb3\xa9", "\\xED\\xB3\\xA9"},          // an encoded surrogate (U+DCE9 itself)
+        {"\xf4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"}, // past U+10FFFF
+        {"\xf0\x9f\x9a\x97\xe9\xc3\xa9", "\xf0\x9f\x9a\x97\\xE9\xc3\xa9"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.toHex().toStdString());
+        const QString name = FileName::decode(c.bytes);
+        EXPECT_EQ(FileName::encode(name), c.bytes);
+        EXPECT_EQ(FileName::display(name), QString::fromUtf8(c.shown));
+        EXPECT_EQ(FileName::hasRawBytes(name), QByteArray(c.shown) != c.bytes);
+        EXPECT_EQ(FileName::fromUrl(FileName::toUrl(QStringLiteral("/d/") + name)),
+                  QStringLiteral("/d/") + name);
+    }
+    // What a file manager hands over for a dropped folder.
+    EXPECT_EQ(FileName::fromUrl(QUrl::fromEncoded("file:///m/cl%E9%20USB")),
+              FileName::decode("/m/cl\xe9 USB"));
+    const char* argv[] = {"orvane-cli", "scan", "cl\xe9"};
+    EXPECT_EQ(FileName::arguments(3, argv),
+              (QStringList{QStringLiteral("scan"), FileName::decode("cl\xe9")}));
+}
+
+TEST(FileNameTest, ANameThatIsNotUtf8IsReachedWhereQtLosesIt) {
+    TempFolder tmp;
+    const QByteArray bytes = QFile::encodeName(tmp.path()) + "/x\xe9y.mp4";
+    const int fd = ::open(bytes.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    EXPECT_FALSE(QFile::exists(QFile::decodeName(bytes))) << "Qt's own decoding reaches the file";
+    EXPECT_TRUE(RegularFile::openForReading(FileName::decode(bytes)).isOpen());
+    EXPECT_TRUE(RegularFile::identify(FileName::decode(bytes)));
+    ::unlink(bytes.constData()); // QTemporaryDir cannot see it
+}
+
+// A working folder past PATH_MAX is named by the limit: the command line's test, from a deep folder.
+TEST(FileNameTest, ARelativePathIsResolvedAgainstTheWorkingFolder) {
+    const QString here = QDir::currentPath();
+    EXPECT_EQ(FileName::absolute(QStringLiteral("a/../b")), here + QStringLiteral("/b"));
+    EXPECT_EQ(FileName::absolute(QStringLiteral("/x/./y/")), QStringLiteral("/x/y"));
+}
 
 QByteArray utf8Name(const QString& path) {
     return QFile::encodeName(QFileInfo(path).fileName());

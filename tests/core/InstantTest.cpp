@@ -8,8 +8,7 @@ using namespace orvane;
 
 namespace {
 
-using test::utcSeconds;
-constexpr auto utc = utcSeconds;
+constexpr auto utc = test::utcSeconds;
 
 // Europe/Berlin: CET (+1) in winter, CEST (+2) from the last Sunday of March 02:00 to the last
 // Sunday of October 03:00.

@@ -1,7 +1,12 @@
 // The entry's rules: which processes count as another running Orvane (over made-up /proc trees
 // and real processes), asking them to quit before forcing them, a termination signal ending the
-// application with its conventional status, and the folders named on the command line.
+// application with its conventional status, the folders named on the command line; and the main
+// window as the program opens it (loaded hidden by ui::loadMainWindow, then placed and shown).
 
+#include "AppUpdateController.h"
+#include "MainViewModel.h"
+#include "MainWindowConfigurator.h"
+#include "MainWindowLoader.h"
 #include "OrvaneApp.h"
 #include "SingleInstance.h"
 #include "TestSupport.h"
@@ -10,6 +15,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QQmlApplicationEngine>
+#include <QQuickWindow>
+#include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -95,39 +104,36 @@ SingleInstance::ProcessFilter realProcesses() {
     return {QStringLiteral("/proc"), uint(::getuid()), SingleInstance::executableName};
 }
 
-TEST(SingleInstance, ACopyThatQuitsWhenAskedIsNeverForced) {
-    OrvaneStandIn orvane(QStringLiteral("/bin/sleep"), {QStringLiteral("30")});
+// A copy that quits when asked is never forced; one that ignores the request is, after the grace
+// period; a program of another name is left alone.
+TEST(SingleInstance, ACopyIsAskedToQuitAndForcedOnlyAfterTheGracePeriod) {
+    OrvaneStandIn quits(QStringLiteral("/bin/sleep"), {QStringLiteral("30")});
+    // A shell that ignores SIGTERM while it waits (and says when it does).
+    OrvaneStandIn ignores(
+        QStringLiteral("/bin/bash"),
+        {QStringLiteral("-c"), QStringLiteral("trap '' TERM; echo ready; while :; do sleep 0.05; done")});
+    ASSERT_TRUE(ignores.process.waitForReadyRead(2000));
     QProcess other;
     other.start(QStringLiteral("/bin/sleep"), {QStringLiteral("30")});
     ASSERT_TRUE(other.waitForStarted());
     const QList<qint64> found = SingleInstance::findInstances(realProcesses(), ::getpid());
-    EXPECT_TRUE(found.contains(orvane.pid()));
+    EXPECT_TRUE(found.contains(quits.pid()) && found.contains(ignores.pid()));
     EXPECT_FALSE(found.contains(other.processId())) << "a program of another name";
 
-    const QList<qint64> forced =
-        SingleInstance::terminate(realProcesses(), {orvane.pid()}, std::chrono::milliseconds(2000));
-    EXPECT_TRUE(forced.isEmpty());
-    ASSERT_TRUE(orvane.process.waitForFinished(2000));
-    EXPECT_EQ(orvane.process.exitStatus(), QProcess::CrashExit);
-    EXPECT_EQ(other.state(), QProcess::Running);
-    other.kill();
-    other.waitForFinished();
-}
-
-TEST(SingleInstance, ACopyThatIgnoresTheRequestIsForcedAfterTheGracePeriod) {
-    // A shell that ignores SIGTERM while it waits (and says when it does).
-    OrvaneStandIn orvane(
-        QStringLiteral("/bin/bash"),
-        {QStringLiteral("-c"), QStringLiteral("trap '' TERM; echo ready; while :; do sleep 0.05; done")});
-    ASSERT_TRUE(orvane.process.waitForReadyRead(2000));
     const std::chrono::milliseconds grace(300);
     QElapsedTimer timer;
     timer.start();
-    const QList<qint64> forced = SingleInstance::terminate(realProcesses(), {orvane.pid()}, grace);
+    const QList<qint64> forced =
+        SingleInstance::terminate(realProcesses(), {quits.pid(), ignores.pid()}, grace);
     EXPECT_GE(timer.elapsed(), grace.count());
-    EXPECT_EQ(forced, QList<qint64>{orvane.pid()});
-    ASSERT_TRUE(orvane.process.waitForFinished(2000));
-    EXPECT_EQ(orvane.process.exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(forced, QList<qint64>{ignores.pid()});
+    for (OrvaneStandIn* copy : {&quits, &ignores}) {
+        ASSERT_TRUE(copy->process.waitForFinished(2000));
+        EXPECT_EQ(copy->process.exitStatus(), QProcess::CrashExit);
+    }
+    EXPECT_EQ(other.state(), QProcess::Running);
+    other.kill();
+    other.waitForFinished();
 }
 
 TEST(OrvaneApp, ATerminationSignalEndsTheEventLoopWithItsConventionalStatus) {
@@ -150,6 +156,41 @@ TEST(OrvaneApp, FolderArgumentsAreAbsoluteAndEachTakenOnce) {
                                    cwd),
         (QStringList{u"/media/u/DRIVE/TeslaCam"_s, u"/mnt/b/TeslaCam"_s, u"/mnt/c/Tesla Cam"_s,
                      u"/media/u/other"_s}));
+}
+
+TEST(MainWindowConfigurator, CentresInTheFreeAreaAndKeepsTheTitleBarOnScreen) {
+    struct Case {
+        QRect available;
+        QPoint expected;
+    };
+    const Case cases[] = {
+        {{0, 0, 1920, 1080}, {510, 190}},     {{0, 32, 1920, 1048}, {510, 206}}, // a top panel
+        {{1920, 0, 1280, 1024}, {2110, 162}},                                    // the second screen
+        {{0, 0, 901, 701}, {0, 0}},     // odd spare pixels round down
+        {{10, 20, 800, 600}, {10, 20}}, // larger than the area
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ui::MainWindowConfigurator::centredPosition(QSize(900, 700), c.available), c.expected)
+            << c.available.x() << "," << c.available.width();
+}
+
+TEST(MainWindow, TheLoaderBuildsItHiddenAndThePresenterShowsItCentred) {
+    test::TempFolder folder;
+    const test::ScopedEnvironment dataHome{"XDG_DATA_HOME", QFile::encodeName(folder / "share")};
+    MainViewModel viewModel;
+    AppUpdateController updater(AppUpdateEnvironment{});
+    QQmlApplicationEngine engine;
+    QQuickWindow* window = ui::loadMainWindow(engine, viewModel, updater);
+    ASSERT_TRUE(window);
+    EXPECT_FALSE(window->isVisible()) << "shown only once placed";
+
+    ui::MainWindowConfigurator::present(*window);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    EXPECT_EQ(window->title(), "Orvane");
+    EXPECT_EQ(window->minimumSize(), QSize(900, 700));
+    EXPECT_EQ(window->size(), QSize(900, 700));
+    EXPECT_EQ(window->position(), ui::MainWindowConfigurator::centredPosition(
+                                      QSize(900, 700), window->screen()->availableGeometry()));
 }
 
 } // namespace

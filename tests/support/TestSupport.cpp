@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <ctime>
 #include <fcntl.h>
 #include <future>
 #include <stdexcept>
@@ -54,21 +53,6 @@ QString TempFolder::writeFile(const QString& relative, const QByteArray& content
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(content) != content.size())
         throw std::runtime_error(("cannot write " + p).toStdString());
     return p;
-}
-
-ScopedTimeZone::ScopedTimeZone(const char* zone) {
-    if (const char* old = std::getenv("TZ"))
-        previous_ = old;
-    setenv("TZ", zone, 1);
-    tzset();
-}
-
-ScopedTimeZone::~ScopedTimeZone() {
-    if (previous_)
-        setenv("TZ", previous_->c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
 }
 
 QString makeFifo(const QString& path) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <optional>
 #include <string>
@@ -24,16 +25,6 @@ public:
 
 private:
     QTemporaryDir dir_;
-};
-
-// Sets TZ for the lifetime of the object (and restores it).
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone);
-    ~ScopedTimeZone();
-
-private:
-    std::optional<std::string> previous_;
 };
 
 // Sets an environment variable (or removes it, given none) for the object's life, and restores it.
@@ -59,6 +50,22 @@ private:
     const char* name_;
     bool had_;
     QByteArray old_;
+};
+
+// Sets TZ for the lifetime of the object (and restores it).
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone) {
+        tz_.emplace("TZ", QByteArray(zone));
+        tzset();
+    }
+    ~ScopedTimeZone() {
+        tz_.reset();
+        tzset();
+    }
+
+private:
+    std::optional<ScopedEnvironment> tz_;
 };
 
 // Processes events until `done` holds or `timeoutMs` passes; returns whether it held.

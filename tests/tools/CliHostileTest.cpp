@@ -1,5 +1,6 @@
-// The command line driven as a careless or hostile user would: no file destroyed, no hang, every
-// failure said, and a clean stop (children and temporary files included) on any termination signal.
+// The command line driven as a careless or hostile user would, and with the disk or the drive
+// failing under it: no file destroyed, no hang, every failure said, and a clean stop (children and
+// temporary files included) on any termination signal.
 
 #include "CliTestSupport.h"
 #include "MetadataParserError.h"
@@ -9,13 +10,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <climits>
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <thread>
+#include <unistd.h>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -28,8 +30,9 @@ protected:
     TempFolder tmp;
 };
 
-// Each data loss, hang and misuse of the reports, with its exit status (1 failed, 2 usage) and
-// what the error says; no file of the user's changes, and options a mode would ignore are refused
+// Each data loss, hang, misuse and failure of the disk or the drive, with its exit status (1 failed,
+// 2 usage) and what the error says (the user's file and the cause, never a temporary name): no
+// file of the user's changes, nothing is left behind, and options a mode would ignore are refused
 // before anything is written.
 TEST_F(CliHostileTest, NeverDestroysAFileNorHangs) {
     const QString f = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4");
@@ -38,47 +41,93 @@ TEST_F(CliHostileTest, NeverDestroysAFileNorHangs) {
     const QString fifoOut = makeFifo(tmp / "out-fifo.png"), fifoVideoOut = makeFifo(tmp / "out-fifo.mp4");
     tmp.writeFile("TeslaCam/SavedClips/2024-05-01_10-20-30/2024-05-01_10-20-00-front.mp4");
     const QString loose = tmp.writeFile("loose/clip.mp4");
-    const QString out = tmp / "out.mp4";
+    const QString sealed = writeClip({.path = tmp / "2024-05-02_17-59-00-front.mp4",
+                                      .seconds = 0.05,
+                                      .damage = sample::Damage::encrypted});
+    const QString encrypted = QStringLiteral("这段录像已被车辆加密");
+    const QString out = tmp / "out.mp4", empty = tmp.makeFolder("empty");
+    // Footage on a failing drive, and earlier files of the outputs' names.
+    tmp.makeFolder("disk");
+    const QString clip = writeCarClip(tmp, "disk/2024-05-01_10-20-30-front.mp4", 4, 320, 240);
+    const QString next = writeCarClip(tmp, "disk/2024-05-01_10-21-30-front.mp4", 1);
+    const QString cut =
+        writeClip({.path = tmp / "disk/2024-05-01_10-22-30-front.mp4", .damage = sample::Damage::truncated});
+    const QString earlier = tmp.writeFile("earlier/result.mp4", "an earlier file");
+    const QString earlierImage = tmp.writeFile("earlier/shot.png", "an earlier file");
+    const QStringList failingReads = {"LD_PRELOAD=" ORVANE_FAILING_READS_PATH,
+                                      "ASAN_OPTIONS=verify_asan_link_order=0", "ORVANE_FAIL_READS_OF=" + clip,
+                                      "ORVANE_FAIL_READS_AFTER=" + QString::number(QFile(clip).size() / 2),
+                                      cli};
+    // A file-size limit (in blocks of 512 bytes) fails writes past it as a full disk would.
+    const QString limited = "ulimit -f %1; exec \"$0\" \"$@\"";
     const struct {
         QStringList args;
         int exitCode;
-        QString errorText;
+        QStringList said;
+        QString program = cli;
     } cases[] = {
         {{"export", "grid", f, b, "--out", tmp.makeFolder("sub") + "/../" + QFileInfo(f).fileName()},
          1,
-         "不能覆盖源视频"},
-        {{"frame", f, "--time", "0.5", "--out", f}, 1, "不支持的图片格式"},
-        {{"frame", f, "--time", "0.5", "--out", fifoOut}, 1, "不是普通文件"},
-        {{"export", "single", f, "--out", fifoVideoOut}, 1, "不是普通文件"},
-        {{"export", "continuous", fifoClip, f, "--out", tmp / "x.mp4"}, 1, "不是普通文件"},
-        {{"scan", tmp / "does/not/exist"}, 1, "无法读取目录"},
-        {{"scan", loose}, 1, MetadataParserError::cannotParseTime("clip.mp4").description()},
-        {{"frame", f, "--time", "10", "--out", tmp / "late.png"}, 1, "超出视频范围"},
-        {{"videos", tmp / "TeslaCam", "--category", "saved", "--index", "9"}, 1, "没有这个事件"},
-        {{"telemetry", tmp / "missing.mp4"}, 1, "missing.mp4: " + qt_error_string(ENOENT)},
-        {{"telemetry", f, "--format", "xml"}, 2, "xml"},
-        {{"telemetry"}, 2, "usage"},
-        {{}, 2, "usage"},
-        {{"frobnicate"}, 2, "unknown command"},
-        {{"export", "single", f, "--duration", "0", "--out", out}, 2, "--duration"},
-        {{"export", "continuous", f, b, "--start", "1", "--out", out}, 2, "--start"},
-        {{"export", "continuous", f, b, "--range", "2", "1", "--out", out}, 2, "--range"},
+         {"不能覆盖源视频"}},
+        {{"frame", f, "--time", "0.5", "--out", f}, 1, {"不支持的图片格式"}},
+        {{"frame", f, "--time", "0.5", "--out", fifoOut}, 1, {"不是普通文件"}},
+        {{"export", "single", f, "--out", fifoVideoOut}, 1, {"不是普通文件"}},
+        {{"export", "continuous", fifoClip, f, "--out", tmp / "x.mp4"}, 1, {"不是普通文件"}},
+        {{"scan", tmp / "does/not/exist"}, 1, {"无法读取目录"}},
+        {{"scan", loose}, 1, {MetadataParserError::cannotParseTime("clip.mp4").description()}},
+        {{"frame", f, "--time", "10", "--out", tmp / "late.png"}, 1, {"超出视频范围"}},
+        {{"videos", tmp / "TeslaCam", "--category", "saved", "--index", "9"}, 1, {"没有这个事件"}},
+        // Every command that reads footage names encrypted footage as such.
+        {{"probe", sealed}, 1, {encrypted}},
+        {{"frame", sealed, "--time", "0", "--out", tmp / "late.png"}, 1, {encrypted}},
+        {{"export", "single", sealed, "--out", out}, 1, {encrypted}},
+        {{"export", "continuous", sealed, "--out", out}, 1, {encrypted}},
+        {{"export", "grid", sealed, "--out", out}, 1, {encrypted}},
+        {{"telemetry", tmp / "missing.mp4"}, 1, {"missing.mp4: " + qt_error_string(ENOENT)}},
+        // A read error mid-export, an unreadable minute, a full disk under a video or an image.
+        {failingReads + QStringList{"export", "single", clip, "--out", earlier},
+         1,
+         {"2024-05-01_10-20-30-front.mp4", qt_error_string(EIO)},
+         "/usr/bin/env"},
+        {{"export", "continuous", next, cut, "--out", earlier, "--no-time"}, 1, {cut}},
+        {{"-c", limited.arg(64), cli, "export", "single", clip, "--out", earlier},
+         1,
+         {earlier, qt_error_string(EFBIG)},
+         "/bin/sh"},
+        {{"-c", limited.arg(16), cli, "frame", clip, "--time", "0.5", "--out", earlierImage},
+         1,
+         {earlierImage},
+         "/bin/sh"},
+        // Every command's output goes through one flush, checked once: a full or closed output.
+        {{"-c", "exec \"$0\" \"$@\" >/dev/full", cli, "scan", empty}, 1, {"标准输出"}, "/bin/sh"},
+        {{"-c", "exec \"$0\" \"$@\" >&-", cli, "scan", empty}, 1, {"标准输出"}, "/bin/sh"},
+        {{"telemetry", f, "--format", "xml"}, 2, {"xml"}},
+        {{"telemetry"}, 2, {"usage"}},
+        {{}, 2, {"usage"}},
+        {{"frobnicate"}, 2, {"unknown command"}},
+        {{"export", "single", f, "--duration", "0", "--out", out}, 2, {"--duration"}},
+        {{"export", "continuous", f, b, "--start", "1", "--out", out}, 2, {"--start"}},
+        {{"export", "continuous", f, b, "--range", "2", "1", "--out", out}, 2, {"--range"}},
     };
-    const QStringList guarded = {f, b};
+    const QStringList guarded = {f, b, earlier, earlierImage};
     std::vector<QByteArray> before;
     for (const QString& path : guarded)
         before.push_back(digest(path));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
-        const Outcome o = run(c.args);
+        const Outcome o = run(c.args, c.program, tmp.makeFolder("tmp"));
         EXPECT_TRUE(o.finished) << "hangs";
         EXPECT_EQ(o.exitCode, c.exitCode) << o.err.toStdString();
-        EXPECT_TRUE(QString::fromUtf8(o.err).contains(c.errorText)) << o.err.toStdString();
-        if (c.exitCode != 0) {
-            EXPECT_TRUE(o.out.isEmpty()) << o.out.toStdString();
-        }
+        const QString err = QString::fromUtf8(o.err);
+        for (const QString& text : c.said)
+            EXPECT_TRUE(err.contains(text)) << err.toStdString();
+        EXPECT_FALSE(err.contains("tesla-export-") || err.contains(".part") || err.contains("源视频不完整"))
+            << err.toStdString();
+        EXPECT_TRUE(o.out.isEmpty()) << o.out.toStdString();
         for (qsizetype i = 0; i < guarded.size(); ++i)
             EXPECT_EQ(digest(guarded[i]), before[size_t(i)]) << "changed " << guarded[i].toStdString();
+        EXPECT_EQ(entries(tmp / "earlier"), (QStringList{"result.mp4", "shot.png"}));
+        EXPECT_EQ(entries(tmp / "tmp"), QStringList());
     }
     for (const QString& fifo : {fifoOut, fifoVideoOut})
         EXPECT_TRUE(!QFileInfo(fifo).isFile() && QFileInfo::exists(fifo)) << "still a FIFO";
@@ -88,34 +137,60 @@ TEST_F(CliHostileTest, NeverDestroysAFileNorHangs) {
         QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\.")).isEmpty());
 }
 
-// An image that cannot be written whole leaves the earlier image of that name as it was, and
-// nothing else. A file-size limit fails writes past 8 KiB as a full disk would, without mounting one.
-TEST_F(CliHostileTest, AFullDiskKeepsTheEarlierImage) {
-    const QString clip = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4", 1, 640, 480);
-    const QString earlier = tmp.makeFolder("limited") + "/shot.png";
-    QImage small(2, 2, QImage::Format_RGB32);
-    small.fill(Qt::blue);
-    ASSERT_TRUE(small.save(earlier));
-    const QByteArray before = digest(earlier);
-    const Outcome o =
-        run({"-c", "ulimit -f 16; exec \"$0\" \"$@\"", cli, "frame", clip, "--time", "0.5", "--out", earlier},
-            "/bin/sh");
-    EXPECT_EQ(o.exitCode, 1) << o.err.toStdString();
-    EXPECT_TRUE(QString::fromUtf8(o.err).contains(earlier)) << o.err.toStdString();
-    EXPECT_EQ(digest(earlier), before);
-    EXPECT_EQ(QDir(tmp / "limited").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{"shot.png"});
+// A run of the media data zeroed part-way through a group of pictures: each frame after it is
+// refused, or saved flagged as patched up with a warning; never saved as sound.
+TEST_F(CliHostileTest, AFramePatchedUpByTheDecoderIsFlaggedAndWarnedAbout) {
+    constexpr int fps = 36, frames = 2 * fps, zeroedBytes = 96;
+    const QString clip = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4", 2, 320, 240);
+    QFile file(clip);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray bytes = file.readAll();
+    const qsizetype data = bytes.indexOf("mdat") + 8, end = bytes.lastIndexOf("moov") - 4;
+    ASSERT_GT(end, data);
+    // Half way through the media data: in the second group of pictures.
+    ASSERT_TRUE(file.seek(data + (end - data) / 2) &&
+                file.write(QByteArray(zeroedBytes, '\0')) == zeroedBytes);
+    file.close();
+    int flagged = 0;
+    for (int frame = 0; frame < frames; frame += 3) {
+        SCOPED_TRACE(frame);
+        const Outcome o =
+            run({"frame", clip, "--time", QString::number((frame + 0.5) / fps), "--out", tmp / "shot.png"});
+        ASSERT_TRUE(o.finished);
+        const QString err = QString::fromUtf8(o.err);
+        if (o.exitCode != 0) {
+            EXPECT_EQ(o.exitCode, 1);
+            EXPECT_FALSE(err.trimmed().isEmpty());
+            continue;
+        }
+        const QJsonObject result = QJsonDocument::fromJson(o.out).object();
+        ASSERT_TRUE(result.contains("concealed")) << o.out.toStdString();
+        const bool concealed = result.value("concealed").toBool();
+        EXPECT_EQ(err.contains("警告"), concealed) << err.toStdString();
+        flagged += concealed;
+    }
+    EXPECT_GT(flagged, 0) << "the damage patched up no picture";
 }
 
-// Every command's output goes through one flush, checked once.
-TEST_F(CliHostileTest, AFullOrClosedStandardOutputIsAFailure) {
-    const QStringList args = {"scan", tmp.makeFolder("empty")};
-    const Outcome full = run(args, cli, {}, QStringLiteral("/dev/full"));
-    EXPECT_EQ(full.exitCode, 1);
-    EXPECT_TRUE(QString::fromUtf8(full.err).contains("标准输出")) << full.err.toStdString();
-    const Outcome closed = run(QStringList{"-c", "exec \"$0\" \"$@\" >&-", cli} + args, "/bin/sh");
-    EXPECT_EQ(closed.exitCode, 1);
-    EXPECT_TRUE(QString::fromUtf8(closed.err).contains("标准输出")) << closed.err.toStdString();
+TEST_F(CliHostileTest, APathPastPathMaxFromADeepWorkingFolderIsNamedByTheLimit) {
+    const int back = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(back, 0);
+    ASSERT_EQ(::chdir(QFile::encodeName(tmp.path()).constData()), 0);
+    const std::string step(200, 'd');
+    for (int depth = 0; depth * int(step.size()) <= PATH_MAX; ++depth)
+        ASSERT_TRUE(::mkdir(step.c_str(), 0755) == 0 && ::chdir(step.c_str()) == 0);
+    std::vector<Outcome> outcomes;
+    for (const QStringList& args :
+         {QStringList{"scan", "."}, QStringList{"export", "single", "a.mp4", "--out", "b.mp4"}})
+        outcomes.push_back(run(args)); // the working folder is inherited
+    ASSERT_EQ(::fchdir(back), 0);
+    ::close(back);
+    runProgram(QStringLiteral("rm"), {QStringLiteral("-rf"), tmp / QString::fromStdString(step)});
+    for (const Outcome& r : outcomes) {
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains(QStringLiteral("PATH_MAX，4096")))
+            << r.err.toStdString();
+    }
 }
 
 struct SignalCase {
@@ -125,48 +200,38 @@ struct SignalCase {
 
 class CliSignalTest : public CliHostileTest, public testing::WithParamInterface<SignalCase> {
 protected:
-    // Starts `program` with `args` and waits for `ready` to appear on its standard error.
-    void startUntil(QProcess& p, const QString& program, const QStringList& args, const QString& tmpdir,
-                    const QByteArray& ready) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TMPDIR"), tmpdir);
-        env.insert(QStringLiteral("FAKE_FFMPEG_PIDS"), tmp.makeFolder("pids"));
-        p.setProcessEnvironment(env);
-        p.start(program, args);
-        ASSERT_TRUE(p.waitForStarted());
-        p.setReadChannel(QProcess::StandardError);
-        QByteArray seen;
-        while (!seen.contains(ready) && p.waitForReadyRead(60000))
-            seen += p.readAll();
-        ASSERT_TRUE(seen.contains(ready)) << seen.toStdString();
-        ASSERT_EQ(p.state(), QProcess::Running);
-        ASSERT_GT(p.processId(), 0); // kill(0, …) would hit the test itself
-    }
-    // A copy of the command line whose ffmpeg is a script that records its process id and
-    // sleeps: the grid then waits on a child that would outlive a careless parent.
-    QString cliWithSleepingFFmpeg() {
-        const QString folder = tmp.makeFolder("app");
-        const QString copy = folder + "/orvane-cli";
-        EXPECT_TRUE(QFile::copy(cli, copy));
-        const QString ffmpeg =
-            tmp.writeFile("app/bin/ffmpeg", "#!/bin/sh\necho $$ > \"$FAKE_FFMPEG_PIDS/$$\"\n"
-                                            "echo out_time=00:00:00.1\nexec sleep 60\n");
-        QFile::setPermissions(ffmpeg, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return copy;
-    }
     QList<qint64> fakeFFmpegIds() {
         QList<qint64> ids;
         for (const QString& name : QDir(tmp / "pids").entryList(QDir::Files))
             ids << name.toLongLong();
         return ids;
     }
-    // Starts a grid export to `out` with the sleeping ffmpeg and waits until that ffmpeg runs.
+    // Starts a grid export to `out` by a copy of the command line whose ffmpeg is a script that
+    // records its process id and sleeps (a child that would outlive a careless parent), and waits
+    // until the export makes progress and that ffmpeg runs.
     void startGrid(QProcess& p, const QString& temp, const QString& out) {
         const QString f = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4"),
                       b = writeCarClip(tmp, "2024-05-01_10-20-30-back.mp4");
-        startUntil(p, cliWithSleepingFFmpeg(), {"export", "grid", f, b, "--out", out}, temp, "progress");
-        for (int i = 0; i < 3000 && fakeFFmpegIds().isEmpty(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const QString copy = tmp.makeFolder("app") + "/orvane-cli";
+        ASSERT_TRUE(QFile::copy(cli, copy));
+        const QString ffmpeg =
+            tmp.writeFile("app/bin/ffmpeg", "#!/bin/sh\necho $$ > \"$FAKE_FFMPEG_PIDS/$$\"\n"
+                                            "echo out_time=00:00:00.1\nexec sleep 60\n");
+        QFile::setPermissions(ffmpeg, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), temp);
+        env.insert(QStringLiteral("FAKE_FFMPEG_PIDS"), tmp.makeFolder("pids"));
+        p.setProcessEnvironment(env);
+        p.start(copy, {"export", "grid", f, b, "--out", out});
+        ASSERT_TRUE(p.waitForStarted());
+        p.setReadChannel(QProcess::StandardError);
+        QByteArray seen;
+        while (!seen.contains("progress") && p.waitForReadyRead(60000))
+            seen += p.readAll();
+        ASSERT_TRUE(seen.contains("progress")) << seen.toStdString();
+        ASSERT_EQ(p.state(), QProcess::Running);
+        ASSERT_GT(p.processId(), 0); // kill(0, …) would hit the test itself
+        waitUntil([&] { return !fakeFFmpegIds().isEmpty(); }, 60000);
         ASSERT_EQ(fakeFFmpegIds().size(), 1);
     }
 };
@@ -181,9 +246,7 @@ bool isGone(qint64 pid) {
 }
 
 bool becomesGone(qint64 pid) {
-    for (int i = 0; i < 100 && !isGone(pid); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return isGone(pid);
+    return waitUntil([pid] { return isGone(pid); }, 2000);
 }
 
 // SIGTERM and SIGHUP stop an export as Ctrl-C does: cancelled, its ffmpeg child stopped with it,

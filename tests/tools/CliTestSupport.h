@@ -19,16 +19,13 @@ struct Outcome {
 
 // Runs `program` (the command line unless said otherwise); 20 s is long enough for any command
 // the tests give it.
-inline Outcome run(const QStringList& args, const QString& program = cli, const QString& tmpdir = {},
-                   const QString& standardOutput = {}) {
+inline Outcome run(const QStringList& args, const QString& program = cli, const QString& tmpdir = {}) {
     QProcess p;
     if (!tmpdir.isEmpty()) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TMPDIR"), tmpdir);
         p.setProcessEnvironment(env);
     }
-    if (!standardOutput.isEmpty())
-        p.setStandardOutputFile(standardOutput);
     p.start(program, args);
     Outcome o;
     o.finished = p.waitForStarted() && p.waitForFinished(20000);
