@@ -14,6 +14,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QVideoFrame>
+#include <QVideoSink>
+#include <atomic>
+#include <climits>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -53,6 +57,31 @@ std::optional<sample::FramePattern> firstFramePattern(const QString& path, std::
     return sample::FramePattern::read(reinterpret_cast<const uint8_t*>(out->constData()) + r.y() * p.width +
                                           r.x(),
                                       p.width, r.width(), r.height());
+}
+
+// The grid's cells play pictures reduced to the width shown, and show the whole picture paused.
+void expectCellsPlayReducedAndPauseWhole(MultiCameraPreviewController& cells) {
+    constexpr int shownWidth = 40;
+    const auto& order = Camera::gridCameras(cells.gridLayout());
+    const int front = int(std::find(order.begin(), order.end(), CameraAngle::front) - order.begin());
+    QVideoSink sink;
+    std::atomic<int> narrowest = INT_MAX, latest = 0;
+    QObject::connect(
+        &sink, &QVideoSink::videoFrameChanged, &sink,
+        [&](const QVideoFrame& f) {
+            narrowest = std::min(narrowest.load(), f.width());
+            latest = f.width();
+        },
+        Qt::DirectConnection);
+    cells.setShownWidth(shownWidth);
+    cells.setVideoSink(front, &sink);
+    const int whole = latest;
+    cells.togglePlayPause();
+    EXPECT_TRUE(waitUntil([&] { return narrowest < whole / 2 && narrowest >= shownWidth; }, loadWaitMs))
+        << narrowest << " of " << whole;
+    cells.togglePlayPause();
+    EXPECT_TRUE(waitUntil([&] { return latest == whole; }, loadWaitMs));
+    cells.setVideoSink(front, nullptr);
 }
 
 struct RealDrive {
@@ -147,6 +176,7 @@ TEST(ViewModelEndToEnd, aUsersPathFromImportToTheSplice) {
     ASSERT_TRUE(waitUntil(
         [&] { return cells.cameraSlots().size() == 6 && !cells.isLoading() && cells.duration() > 0; },
         loadWaitMs));
+    expectCellsPlayReducedAndPauseWhole(*preview.multiCameraPreview());
     preview.setExportRangeStart(27.5 * frame);
     preview.setExportRangeEnd((fps + 9) * frame);
     exporter.startProcessing();
