@@ -191,8 +191,8 @@ Item {
 
     FeedbackToast {
         objectName: "rangeToast"
-        message: area.page ? area.page.rangeFeedback : ""
-        isError: area.page ? area.page.rangeFeedbackIsError : false
+        message: area.page ? area.page.range.feedback : ""
+        isError: area.page ? area.page.range.feedbackIsError : false
         anchors.left: area.videoBox.left
         anchors.bottom: area.videoBox.bottom
         anchors.margins: 2 * Theme.watermarkInset

@@ -9,6 +9,7 @@
 #include "VideoPreviewController.h"
 #include "ViewModelHarness.h"
 
+#include <QSignalSpy>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -34,7 +35,7 @@ struct VirtualTimers {
     int now = 0;
     std::vector<std::shared_ptr<Timer>> timers;
 
-    PreviewPageController::Schedule schedule() {
+    PreviewRangeSection::Schedule schedule() {
         return [this](int ms, std::function<void()> action) -> PreviewEnvironment::Cancel {
             auto timer = std::make_shared<Timer>(Timer{now + ms, std::move(action)});
             timers.push_back(timer);
@@ -114,38 +115,44 @@ TEST(PreviewPageToast, eachMessageKeepsItsOwnTwoSeconds) {
             SCOPED_TRACE(testing::Message() << "case " << i << (honourCancel ? "" : ", stale timers fire"));
             VirtualTimers timers;
             timers.honourCancel = honourCancel;
-            PreviewPageController page;
-            page.setSchedule(timers.schedule());
+            PreviewRangeSection range;
+            range.setSchedule(timers.schedule());
             std::vector<Show> shows = cases[i].shows;
             for (const Probe& probe : cases[i].probes) {
                 while (!shows.empty() && shows.front().at <= probe.at) {
                     timers.advanceTo(shows.front().at);
-                    page.showRangeFeedback(QString::fromUtf8(shows.front().message), false);
+                    range.showFeedback(QString::fromUtf8(shows.front().message), false);
                     shows.erase(shows.begin());
                 }
                 timers.advanceTo(probe.at);
-                EXPECT_EQ(page.rangeFeedback(), QString::fromUtf8(probe.shown)) << "at " << probe.at;
+                EXPECT_EQ(range.feedback(), QString::fromUtf8(probe.shown)) << "at " << probe.at;
             }
         }
 }
 
 // The range itself and its texts are the view model's (MainViewModelTest); the page shows them
-// and titles its buttons with the times recorded.
+// and titles its buttons with the times recorded, telling its range section each time.
 TEST(PreviewPageController, rangeButtonsShowTheRecordedTimes) {
     Page p;
+    PreviewRangeSection& range = *p.page.range();
     VirtualTimers timers;
-    p.page.setSchedule(timers.schedule());
-    p.page.recordRangeStart(); // nothing playing yet
-    EXPECT_EQ(p.page.rangeFeedback(), "视频尚未准备好，请稍后再试");
-    EXPECT_TRUE(p.page.rangeFeedbackIsError());
-    EXPECT_FALSE(p.page.hasRangeStart());
+    range.setSchedule(timers.schedule());
+    QSignalSpy changed(&range, &PreviewRangeSection::changed);
+    range.recordStart(); // nothing playing yet
+    EXPECT_EQ(range.feedback(), "视频尚未准备好，请稍后再试");
+    EXPECT_TRUE(range.feedbackIsError());
+    EXPECT_FALSE(range.hasStart());
+    EXPECT_EQ(changed.count(), 0);
     p.openTwoMinuteEvent(12.4);
-    p.page.recordRangeStart();
-    EXPECT_EQ(p.page.rangeStartTitle(), "01:12"); // on the whole event's time line
-    EXPECT_EQ(p.page.rangeEndTitle(), "结束");
+    range.recordStart();
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(range.startTitle(), "01:12"); // on the whole event's time line
+    EXPECT_EQ(range.endTitle(), "结束");
     p.single().tick(40);
-    p.page.recordRangeEnd();
-    EXPECT_EQ(p.page.rangeEndTitle(), "01:40");
+    range.recordEnd();
+    EXPECT_EQ(range.endTitle(), "01:40");
+    EXPECT_TRUE(range.hasEnd());
+    EXPECT_EQ(changed.count(), 2);
 }
 
 TEST(PreviewPageController, theTransportDrivesThePlayerTheCameraFilterShows) {
@@ -195,34 +202,36 @@ TEST(PreviewPageController, theTransportDrivesThePlayerTheCameraFilterShows) {
 
 TEST(PreviewPageController, minutesPlayOrArePickedForASplice) {
     Page p;
-    EXPECT_FALSE(p.page.showsSegmentList());
+    QSignalSpy changed(p.page.segments(), &PreviewSegmentList::changed);
+    EXPECT_FALSE(p.page.segments()->isShown());
     p.openTwoMinuteEvent(0);
-    EXPECT_TRUE(p.page.showsSegmentList());
+    EXPECT_TRUE(p.page.segments()->isShown());
+    EXPECT_EQ(changed.count(), 1);
     const auto groups = VideoTimestampGroup::groups(p.preview().videos());
     ASSERT_EQ(groups.size(), 2);
 
-    p.page.activateSegment(groups[1].id);
+    p.page.segments()->activate(groups[1].id);
     EXPECT_EQ(p.preview().selectedTimestampKey(), groups[1].id);
 
-    p.page.toggleSegmentSelection();
-    EXPECT_TRUE(p.page.isSegmentSelecting());
-    p.page.activateSegment(groups[0].id);
-    EXPECT_FALSE(p.page.canMergeSegments());
-    p.page.continueSegmentMerge(); // one is not enough: nothing happens
+    p.page.segments()->toggleSelection();
+    EXPECT_TRUE(p.page.segments()->isSelecting());
+    p.page.segments()->activate(groups[0].id);
+    EXPECT_FALSE(p.page.segments()->canMerge());
+    p.page.segments()->continueMerge(); // one is not enough: nothing happens
     EXPECT_FALSE(p.merge().isPreparingMerge());
-    p.page.activateSegment(groups[1].id);
-    EXPECT_EQ(p.page.segmentCountText(), "已选 2 段");
+    p.page.segments()->activate(groups[1].id);
+    EXPECT_EQ(p.page.segments()->countText(), "已选 2 段");
     EXPECT_EQ(p.preview().selectedTimestampKey(), groups[1].id); // picking does not play
-    ASSERT_TRUE(p.page.canMergeSegments());
-    p.page.continueSegmentMerge();
+    ASSERT_TRUE(p.page.segments()->canMerge());
+    p.page.segments()->continueMerge();
     EXPECT_TRUE(test::waitUntil([&] { return p.merge().isMergeEditorPresented(); }));
 
-    p.page.toggleSegmentSelection();
-    EXPECT_FALSE(p.page.isSegmentSelecting());
+    p.page.segments()->toggleSelection();
+    EXPECT_FALSE(p.page.segments()->isSelecting());
     p.merge().closeMergeEditor();
-    p.page.toggleSegmentSelection();
+    p.page.segments()->toggleSelection();
     p.page.escape(); // Esc ends the choosing first
-    EXPECT_FALSE(p.page.isSegmentSelecting());
+    EXPECT_FALSE(p.page.segments()->isSelecting());
     EXPECT_TRUE(p.preview().selectedEvent().has_value());
     p.page.escape();
     EXPECT_FALSE(p.preview().selectedEvent().has_value());

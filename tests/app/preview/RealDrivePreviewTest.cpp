@@ -53,7 +53,7 @@ TEST(RealDrivePreviewTest, ASixCameraEventOpensOnItsCameraAndExportsAroundItsMom
     EXPECT_EQ(page.eventMarkerTime(), 102);
 
     const auto minutes = VideoTimestampGroup::groups(preview.videos()); // latest first
-    page.activateSegment(minutes.back().id);
+    page.segments()->activate(minutes.back().id);
     test::finishLoading(h.preview, 60);
     EXPECT_EQ(preview.selectedTimestampKey(), minutes.back().id);
     EXPECT_EQ(page.eventMarkerTime(), 102) << "the marker stays where the moment is";
@@ -141,7 +141,7 @@ TEST(RealDrivePreviewTest, StubAndEncryptedMinutesSayWhyAndTheRestPlays) {
         EXPECT_EQ(note("2024-05-01_10-20-30"), "");
         EXPECT_EQ(page.clipNotice(), "") << "the latest minute plays";
 
-        page.activateSegment("2024-05-01_10-19-30");
+        page.segments()->activate("2024-05-01_10-19-30");
         test::finishLoading(h.preview, 60);
         EXPECT_EQ(page.clipNotice(), c.notice);
         h.preview.measures.clear();
