@@ -30,6 +30,8 @@ struct CameraSlot {
 // Lives on the interface thread; fields notify only when they change.
 class MultiCameraPreviewController : public PreviewController {
     Q_OBJECT
+    // The grid's views make this many cells once and hide those its layout leaves out.
+    Q_PROPERTY(int cellCapacity READ cellCapacity CONSTANT)
 
 public:
     // The most cells a grid has.
@@ -47,6 +49,7 @@ public:
                                                      const std::optional<TeslaVideoFile>& focus);
 
     const std::vector<CameraSlot>& cameraSlots() const { return slots_; }
+    static int cellCapacity() { return int(maximumCells); }
     Camera::GridLayout gridLayout() const { return layout_; }
     int expectedLoadCount() const { return expectedLoadCount_; }
     media::AbstractMediaPlayer* masterPlayer() const { return masterPlayer_; }

@@ -48,8 +48,8 @@ FocusScope {
             [Qt.Key_Right]: () => page.skipForward(),
             [Qt.Key_Comma]: () => page.stepFrame(-1),
             [Qt.Key_Period]: () => page.stepFrame(1),
-            [Qt.Key_BracketLeft]: () => page.recordRangeStart(),
-            [Qt.Key_BracketRight]: () => page.recordRangeEnd(),
+            [Qt.Key_BracketLeft]: () => page.range.recordStart(),
+            [Qt.Key_BracketRight]: () => page.range.recordEnd(),
             [Qt.Key_M]: () => page.jumpToEventMoment(),
             [Qt.Key_Escape]: () => page.escape()
         }
@@ -149,7 +149,7 @@ FocusScope {
 
         SegmentStrip {
             objectName: "segmentStrip"
-            visible: page.showsSegmentList
+            visible: page.segments.isShown
             preview: root.viewModel.preview
             page: page
             Layout.fillWidth: true

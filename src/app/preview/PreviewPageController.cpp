@@ -29,7 +29,6 @@ namespace {
 constexpr double millisecondsPerSecond = 1000;
 // A player's time may sit a hair before the frame it shows.
 constexpr double frameIndexTolerance = 1e-4;
-constexpr int minimumSegmentsToMerge = 2;
 
 // The locale's long date without the weekday and with the month abbreviated: "May 1, 2024",
 // "2024年5月1日".
@@ -61,15 +60,10 @@ VideoFacts readVideoFacts(const QString& path) {
 
 PreviewPageController::PreviewPageController(QObject* parent)
     : QObject(parent), timeline_(new TelemetryTimeline(this)), dashboard_(new DashboardPresentation(this)),
-      schedule_(PreviewEnvironment::standard().schedule) {
+      range_(new PreviewRangeSection(this)), segments_(new PreviewSegmentList(this)) {
     connect(timeline_, &TelemetryTimeline::sampleChanged, this,
             [this] { dashboard_->show(timeline_->currentSample(), timeline_->steeringAngle()); });
     page_ = computePage();
-}
-
-PreviewPageController::~PreviewPageController() {
-    if (feedbackTimer_)
-        feedbackTimer_();
 }
 
 void PreviewPageController::setViewModel(MainViewModel* viewModel) {
@@ -79,6 +73,8 @@ void PreviewPageController::setViewModel(MainViewModel* viewModel) {
         disconnectViewModel();
     viewModel_ = viewModel;
     timeline_->setSegmentSource(viewModel ? viewModel->preview() : nullptr);
+    range_->setViewModel(viewModel);
+    segments_->setViewModel(viewModel);
     if (viewModel)
         connectViewModel();
     emit viewModelChanged();
@@ -146,6 +142,8 @@ void PreviewPageController::refreshPage() {
     if (const PreviewViewModel* preview = viewModel_ ? viewModel_->preview() : nullptr;
         preview && !preview->videos().empty())
         gridLayout_ = gridLayoutOf(preview->videos());
+    range_->refresh();
+    segments_->refresh();
     PageState next = computePage();
     if (next == page_)
         return;
@@ -160,12 +158,7 @@ PreviewPageController::PageState PreviewPageController::computePage() const {
     s.cameraOptions = CameraOptions::preview(layout);
     s.gridColumns = Camera::gridColumns(layout);
     s.detailTitle = detailTitle(preview ? preview->selectedEvent() : std::nullopt);
-    s.rangeStartHelp = rangeHelp(QCoreApplication::translate("PreviewPageController", "开始"), false);
-    s.rangeEndHelp = rangeHelp(QCoreApplication::translate("PreviewPageController", "结束"), false);
-    s.rangeStartTitle = QCoreApplication::translate("PreviewPageController", "开始");
-    s.rangeEndTitle = QCoreApplication::translate("PreviewPageController", "结束");
     s.rateTitle = rateTitle(1);
-    s.segmentHint = QCoreApplication::translate("PreviewPageController", "点击片段播放，或多选片段拼接");
     s.gridCells = computeGridCells();
     if (!preview)
         return s;
@@ -185,25 +178,7 @@ PreviewPageController::PageState PreviewPageController::computePage() const {
         s.videoProblemDetail = problem->reason;
         s.isVideoUnreadable = problem->unreadable;
     }
-    s.hasRangeStart = preview->exportRangeStart().has_value();
-    s.hasRangeEnd = preview->exportRangeEnd().has_value();
-    if (s.hasRangeStart)
-        s.rangeStartTitle = PlaybackTimeFormat::format(*preview->exportRangeStart());
-    if (s.hasRangeEnd)
-        s.rangeEndTitle = PlaybackTimeFormat::format(*preview->exportRangeEnd());
-    s.rangeStartHelp =
-        rangeHelp(QCoreApplication::translate("PreviewPageController", "开始"), s.hasRangeStart);
-    s.rangeEndHelp = rangeHelp(QCoreApplication::translate("PreviewPageController", "结束"), s.hasRangeEnd);
     s.canExport = s.hasVideo && !viewModel_->exporter()->isProcessing();
-    s.showsSegmentList = preview->videoGroups()->count() >= minimumSegmentsToMerge;
-    const MergeViewModel* merge = viewModel_->merge();
-    s.isSegmentSelecting = merge->isSegmentMergeSelectionMode();
-    const auto picked = int(merge->mergeSelectedTimestampKeys().size());
-    if (s.isSegmentSelecting) {
-        s.segmentHint = QCoreApplication::translate("PreviewPageController", "选择两个或更多片段进行拼接");
-        s.segmentCountText = QCoreApplication::translate("PreviewPageController", "已选 %1 段").arg(picked);
-    }
-    s.canMergeSegments = s.isSegmentSelecting && picked >= minimumSegmentsToMerge;
     return s;
 }
 
@@ -237,10 +212,6 @@ QString PreviewPageController::computeClipNotice(const PreviewViewModel& preview
     if (kind == ClipKind::encrypted)
         return media::ClipSource::encryptedMessage();
     return kind == ClipKind::stub ? media::ClipSource::stubMessage() : QString();
-}
-
-int PreviewPageController::gridCellCapacity() {
-    return int(MultiCameraPreviewController::maximumCells);
 }
 
 QVariantList PreviewPageController::computeGridCells() const {
@@ -408,7 +379,7 @@ void PreviewPageController::jumpToEventMoment() {
     if (!viewModel_ || !page_.eventMoment)
         return;
     if (!viewModel_->preview()->showInstant(*page_.eventMoment))
-        showRangeFeedback(
+        range_->showFeedback(
             QCoreApplication::translate("PreviewPageController", "事件时刻不在这些录像的时间范围内"), true);
 }
 
@@ -439,7 +410,7 @@ void PreviewPageController::exportDrivingRecord() {
     auto* watcher = new QFutureWatcher<RangeFeedback>(this);
     connect(watcher, &QFutureWatcher<RangeFeedback>::finished, this, [this, watcher] {
         watcher->deleteLater();
-        showFeedback(watcher->result());
+        range_->showFeedback(watcher->result());
     });
     watcher->setFuture(QtConcurrent::run(AppPools::files(), [minutes, folder, name, makeFolder] {
         try {
@@ -465,70 +436,6 @@ void PreviewPageController::escape() {
         goBack();
 }
 
-void PreviewPageController::activateSegment(const QString& timestampKey) {
-    if (!viewModel_)
-        return;
-    if (viewModel_->merge()->isSegmentMergeSelectionMode())
-        viewModel_->merge()->toggleMergeSegment(timestampKey);
-    else
-        viewModel_->preview()->selectVideoGroup(timestampKey);
-}
-
-void PreviewPageController::toggleSegmentSelection() {
-    if (!viewModel_)
-        return;
-    if (viewModel_->merge()->isSegmentMergeSelectionMode())
-        viewModel_->merge()->cancelSegmentMergeSelection();
-    else
-        viewModel_->merge()->startSegmentMergeSelection();
-}
-
-void PreviewPageController::continueSegmentMerge() {
-    if (!viewModel_ || !page_.canMergeSegments)
-        return;
-    if (PreviewController* player = active(); player->isPlaying())
-        player->togglePlayPause();
-    viewModel_->merge()->prepareMergeEditor();
-}
-
-// --- Range and its toast ---
-
-void PreviewPageController::recordRangeStart() {
-    if (viewModel_)
-        showFeedback(viewModel_->preview()->recordExportRangeStart());
-}
-
-void PreviewPageController::recordRangeEnd() {
-    if (viewModel_)
-        showFeedback(viewModel_->preview()->recordExportRangeEnd());
-}
-
-void PreviewPageController::showFeedback(const RangeFeedback& feedback) {
-    showRangeFeedback(feedback.message, feedback.isError);
-}
-
-void PreviewPageController::showRangeFeedback(const QString& message, bool isError) {
-    const LatestRequest::Ticket ticket = feedback_.start();
-    if (feedbackTimer_)
-        feedbackTimer_(); // it would find a newer ticket anyway
-    rangeFeedback_ = message;
-    rangeFeedbackIsError_ = isError;
-    emit rangeFeedbackChanged();
-    QPointer<PreviewPageController> self(this);
-    feedbackTimer_ = schedule_(feedbackMilliseconds, [self, ticket] {
-        if (self)
-            self->clearFeedback(ticket);
-    });
-}
-
-void PreviewPageController::clearFeedback(LatestRequest::Ticket ticket) {
-    if (!feedback_.isLatest(ticket) || rangeFeedback_.isEmpty())
-        return;
-    feedbackTimer_ = {};
-    rangeFeedback_.clear();
-    emit rangeFeedbackChanged();
-}
-
 // --- Rules ---
 
 QString PreviewPageController::detailTitle(const std::optional<TeslaClipEvent>& event,
@@ -539,11 +446,6 @@ QString PreviewPageController::detailTitle(const std::optional<TeslaClipEvent>& 
         qint64(std::llround(event->startTime * millisecondsPerSecond)), Qt::LocalTime);
     return locale.toString(start.date(), mediumDateFormat(locale)) + QLatin1Char(' ') +
            event->timeRangeTitle();
-}
-
-QString PreviewPageController::rangeHelp(const QString& title, bool recorded) {
-    return recorded ? QCoreApplication::translate("PreviewPageController", "重新记录%1时间").arg(title)
-                    : QCoreApplication::translate("PreviewPageController", "记录%1时间").arg(title);
 }
 
 std::optional<double> PreviewPageController::aspectRatio(const media::MediaInfo& info) {

@@ -83,22 +83,22 @@ RowLayout {
     }
     RangeButton {
         objectName: "rangeStartButton"
-        text: bar.page.rangeStartTitle
+        text: bar.page.range.startTitle
         iconName: "start"
-        recorded: bar.page.hasRangeStart
-        helpText: bar.page.rangeStartHelp
+        recorded: bar.page.range.hasStart
+        helpText: bar.page.range.startHelp
         enabled: bar.page.hasVideo
-        onClicked: bar.page.recordRangeStart()
+        onClicked: bar.page.range.recordStart()
     }
     RangeButton {
         objectName: "rangeEndButton"
-        text: bar.page.rangeEndTitle
+        text: bar.page.range.endTitle
         iconName: "start"
         mirrorIcon: true
-        recorded: bar.page.hasRangeEnd
-        helpText: bar.page.rangeEndHelp
+        recorded: bar.page.range.hasEnd
+        helpText: bar.page.range.endHelp
         enabled: bar.page.hasVideo
-        onClicked: bar.page.recordRangeEnd()
+        onClicked: bar.page.range.recordEnd()
     }
     ActionButton {
         objectName: "drivingRecordButton"

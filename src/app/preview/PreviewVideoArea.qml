@@ -81,7 +81,7 @@ Item {
             // As many cells as the largest grid, made once: a cell's news (a problem, say) and
             // another event's layout keep the surfaces and the pictures in them.
             Repeater {
-                model: area.page ? area.page.gridCellCapacity : 0
+                model: area.page ? area.preview.multiCameraPreview.cellCapacity : 0
                 delegate: VideoSurface {
                     required property int index
                     readonly property var modelData: area.page.gridCells[index] ?? area.unusedCell
@@ -200,8 +200,8 @@ Item {
 
     FeedbackToast {
         objectName: "rangeToast"
-        message: area.page ? area.page.rangeFeedback : ""
-        isError: area.page ? area.page.rangeFeedbackIsError : false
+        message: area.page ? area.page.range.feedback : ""
+        isError: area.page ? area.page.range.feedbackIsError : false
         anchors.left: area.videoBox.left
         anchors.bottom: area.videoBox.bottom
         anchors.margins: 2 * Theme.watermarkInset

@@ -10,6 +10,7 @@ ColumnLayout {
 
     required property PreviewViewModel preview
     required property PreviewPageController page
+    readonly property PreviewSegmentList segments: page.segments
 
     spacing: Theme.spaceS
 
@@ -20,7 +21,7 @@ ColumnLayout {
 
         ThemedText {
             objectName: "segmentHint"
-            text: strip.page.segmentHint
+            text: strip.segments.hint
             secondary: true
             textStyle: "footnote"
             elide: Text.ElideRight
@@ -28,34 +29,34 @@ ColumnLayout {
         }
         ThemedText {
             objectName: "segmentCount"
-            visible: strip.page.isSegmentSelecting
-            text: strip.page.segmentCountText
+            visible: strip.segments.isSelecting
+            text: strip.segments.countText
             textStyle: "footnote"
         }
         ActionButton {
             objectName: "cancelSegmentSelection"
-            visible: strip.page.isSegmentSelecting
+            visible: strip.segments.isSelecting
             text: qsTr("取消")
             kind: "plain"
             focusPolicy: Qt.TabFocus
-            onClicked: strip.page.toggleSegmentSelection()
+            onClicked: strip.segments.toggleSelection()
         }
         ActionButton {
             objectName: "segmentMergeNext"
-            visible: strip.page.isSegmentSelecting
+            visible: strip.segments.isSelecting
             text: qsTr("下一步")
             kind: "prominent"
             focusPolicy: Qt.TabFocus
-            enabled: strip.page.canMergeSegments
-            onClicked: strip.page.continueSegmentMerge()
+            enabled: strip.segments.canMerge
+            onClicked: strip.segments.continueMerge()
         }
         IconButton {
             objectName: "startSegmentSelection"
-            visible: !strip.page.isSegmentSelecting
+            visible: !strip.segments.isSelecting
             iconName: "library_add"
             accessibleName: qsTr("多选片段拼接")
             focusPolicy: Qt.TabFocus
-            onClicked: strip.page.toggleSegmentSelection()
+            onClicked: strip.segments.toggleSelection()
         }
     }
 
@@ -79,7 +80,7 @@ ColumnLayout {
             required property bool isMergeSelected
             required property int mergeOrder
             required property string note
-            readonly property bool selecting: strip.page.isSegmentSelecting
+            readonly property bool selecting: strip.segments.isSelecting
             readonly property string mark: selecting ? (isMergeSelected ? "check_circle" : "radio_button_unchecked")
                                                     : (isCurrent ? "play_circle" : "radio_button_unchecked")
             readonly property bool marked: selecting ? isMergeSelected : isCurrent
@@ -93,7 +94,7 @@ ColumnLayout {
             Accessible.name: note.length > 0 ? timeTitle + qsTr("，") + note : timeTitle
             Accessible.checked: marked
             Accessible.onPressAction: clicked()
-            onClicked: strip.page.activateSegment(groupKey)
+            onClicked: strip.segments.activate(groupKey)
 
             contentItem: Item {
                 RowLayout {

@@ -1268,40 +1268,12 @@
 <context>
     <name>PreviewPageController</name>
     <message>
-        <source>开始</source>
-        <translation>Start</translation>
-    </message>
-    <message>
-        <source>结束</source>
-        <translation>End</translation>
-    </message>
-    <message>
-        <source>点击片段播放，或多选片段拼接</source>
-        <translation>Click a minute to play it, or pick several to merge</translation>
-    </message>
-    <message>
-        <source>选择两个或更多片段进行拼接</source>
-        <translation>Pick two or more minutes to merge</translation>
-    </message>
-    <message>
-        <source>已选 %1 段</source>
-        <translation>%1 picked</translation>
-    </message>
-    <message>
         <source>事件时刻不在这些录像的时间范围内</source>
         <translation>The event time is outside these recordings</translation>
     </message>
     <message>
         <source>视频预览</source>
         <translation>Video Preview</translation>
-    </message>
-    <message>
-        <source>重新记录%1时间</source>
-        <translation>Set %1 again</translation>
-    </message>
-    <message>
-        <source>记录%1时间</source>
-        <translation>Set %1</translation>
     </message>
     <message>
         <source>无法读取该机位的视频</source>
@@ -1318,6 +1290,40 @@
     <message>
         <source>事件时刻 %1</source>
         <translation>Event at %1</translation>
+    </message>
+</context>
+<context>
+    <name>PreviewRangeSection</name>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>结束</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>记录%1时间</source>
+        <translation>Set %1</translation>
+    </message>
+    <message>
+        <source>重新记录%1时间</source>
+        <translation>Set %1 again</translation>
+    </message>
+</context>
+<context>
+    <name>PreviewSegmentList</name>
+    <message>
+        <source>点击片段播放，或多选片段拼接</source>
+        <translation>Click a minute to play it, or pick several to merge</translation>
+    </message>
+    <message>
+        <source>选择两个或更多片段进行拼接</source>
+        <translation>Pick two or more minutes to merge</translation>
+    </message>
+    <message>
+        <source>已选 %1 段</source>
+        <translation>%1 picked</translation>
     </message>
 </context>
 <context>

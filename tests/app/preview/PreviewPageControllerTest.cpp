@@ -1,28 +1,33 @@
-// The event preview page's logic without a window: the range toast's two seconds on a virtual
-// clock, and its actions on the players the camera filter shows (scripted players over a
-// content-free drive; every "minute" measures 60 s).
+// The event preview page's logic without a window, over scripted players: the range toast's two
+// seconds on a virtual clock, the range buttons, the transport on whichever player the camera
+// filter shows and the minute list. Over the drives of today's cars and real damage: the
+// six-camera grid, the camera that saw the event chosen first, the event's moment and the
+// export around it, and encrypted or power-cut minutes said plainly.
 
 #include "PreviewPageController.h"
 
+#include "EventListModel.h"
+#include "MetadataParser.h"
 #include "MultiCameraPreviewController.h"
 #include "TelemetryTimeline.h"
 #include "VideoPreviewController.h"
 #include "ViewModelHarness.h"
 
+#include <QSignalSpy>
 #include <cmath>
 #include <gtest/gtest.h>
 
 using namespace orvane;
 using test::FakePlayer;
 using test::finishLoading;
-using test::Harness;
 
 namespace {
 
 constexpr double frame = 1.0 / 36;
 
-// Delayed calls on a clock the test moves. `honourCancel` false lets a cancelled call run
-// anyway, as a timer that already fired would.
+// Delayed calls on a clock the test moves; every delay here is the same, so they fall due in
+// the order they were made. `honourCancel` false lets a cancelled call run anyway, as a timer
+// that already fired would.
 struct VirtualTimers {
     struct Timer {
         int due;
@@ -34,7 +39,7 @@ struct VirtualTimers {
     int now = 0;
     std::vector<std::shared_ptr<Timer>> timers;
 
-    PreviewPageController::Schedule schedule() {
+    PreviewRangeSection::Schedule schedule() {
         return [this](int ms, std::function<void()> action) -> PreviewEnvironment::Cancel {
             auto timer = std::make_shared<Timer>(Timer{now + ms, std::move(action)});
             timers.push_back(timer);
@@ -42,26 +47,20 @@ struct VirtualTimers {
         };
     }
     void advanceTo(int time) {
-        for (;;) {
-            std::shared_ptr<Timer> next;
-            for (const auto& t : timers)
-                if (!t->ran && (!t->cancelled || !honourCancel) && t->due <= time &&
-                    (!next || t->due < next->due))
-                    next = t;
-            if (!next)
-                break;
-            now = next->due;
-            next->ran = true;
-            next->action();
-        }
+        for (const auto& t : timers)
+            if (!t->ran && t->due <= time && (!t->cancelled || !honourCancel)) {
+                t->ran = true;
+                t->action();
+            }
         now = time;
     }
 };
 
+// A page over a view model of the sample drive (content-free unless `changeDrive` changes it).
 struct Page {
-    Harness h;
+    test::Harness h;
     PreviewPageController page;
-    Page() {
+    explicit Page(const std::function<void(sample::DriveSpec&)>& changeDrive = {}) : h(changeDrive) {
         EXPECT_TRUE(h.imported());
         page.setViewModel(h.vm.get());
     }
@@ -73,14 +72,26 @@ struct Page {
     // Opens the two-minute saved event, one time line whose latest minute starts at
     // `latestMinuteStart`, and lets that minute land at `t`.
     void openTwoMinuteEvent(double t) {
-        const auto& saved = library().eventsByCategory().at(ClipCategory::saved);
-        const auto event = std::max_element(saved.begin(), saved.end(), [](const auto& a, const auto& b) {
-            return a.videoCount < b.videoCount;
-        });
-        EXPECT_TRUE(h.opened_(*event));
+        EXPECT_TRUE(h.opened_(h.event(ClipCategory::saved, 1))); // the later one lasts a minute
         finishLoading(h.preview, 60);
         single().completeSeek();
         single().tick(t);
+    }
+    // The camera tab "all": waits until the grid's files were read and lets them load.
+    bool showGrid() {
+        h.preview.measures.clear();
+        page.selectCamera("all");
+        if (!test::waitUntil([&] { return !h.preview.measures.empty(); }))
+            return false;
+        finishLoading(h.preview, 60);
+        return true;
+    }
+    // "<camera><note>" per grid cell, the note saying why its file cannot play.
+    QStringList cells() const {
+        QStringList out;
+        for (const QVariant& cell : page.gridCells())
+            out << cell.toMap().value("camera").toString() + cell.toMap().value("note").toString();
+        return out;
     }
 };
 
@@ -89,17 +100,10 @@ struct Page {
 // A toast stays two seconds; a newer one replaces it and keeps its own two seconds, also when
 // the older one's timer still fires.
 TEST(PreviewPageToast, eachMessageKeepsItsOwnTwoSeconds) {
-    struct Show {
-        int at;
-        const char* message;
-    };
-    struct Probe {
-        int at;
-        const char* shown;
-    };
+    // (milliseconds, text): the toasts shown, and what is on screen when looked at.
+    using Timed = std::pair<int, const char*>;
     struct Case {
-        std::vector<Show> shows;
-        std::vector<Probe> probes;
+        std::vector<Timed> shows, probes;
     };
     const std::vector<Case> cases = {
         {{{0, "A"}}, {{1, "A"}, {1999, "A"}, {2000, ""}, {5000, ""}}},
@@ -114,38 +118,44 @@ TEST(PreviewPageToast, eachMessageKeepsItsOwnTwoSeconds) {
             SCOPED_TRACE(testing::Message() << "case " << i << (honourCancel ? "" : ", stale timers fire"));
             VirtualTimers timers;
             timers.honourCancel = honourCancel;
-            PreviewPageController page;
-            page.setSchedule(timers.schedule());
-            std::vector<Show> shows = cases[i].shows;
-            for (const Probe& probe : cases[i].probes) {
-                while (!shows.empty() && shows.front().at <= probe.at) {
-                    timers.advanceTo(shows.front().at);
-                    page.showRangeFeedback(QString::fromUtf8(shows.front().message), false);
+            PreviewRangeSection range;
+            range.setSchedule(timers.schedule());
+            std::vector<Timed> shows = cases[i].shows;
+            for (const auto& [at, shown] : cases[i].probes) {
+                while (!shows.empty() && shows.front().first <= at) {
+                    timers.advanceTo(shows.front().first);
+                    range.showFeedback(QString::fromUtf8(shows.front().second), false);
                     shows.erase(shows.begin());
                 }
-                timers.advanceTo(probe.at);
-                EXPECT_EQ(page.rangeFeedback(), QString::fromUtf8(probe.shown)) << "at " << probe.at;
+                timers.advanceTo(at);
+                EXPECT_EQ(range.feedback(), QString::fromUtf8(shown)) << "at " << at;
             }
         }
 }
 
 // The range itself and its texts are the view model's (MainViewModelTest); the page shows them
-// and titles its buttons with the times recorded.
+// and titles its buttons with the times recorded, telling its range section each time.
 TEST(PreviewPageController, rangeButtonsShowTheRecordedTimes) {
     Page p;
+    PreviewRangeSection& range = *p.page.range();
     VirtualTimers timers;
-    p.page.setSchedule(timers.schedule());
-    p.page.recordRangeStart(); // nothing playing yet
-    EXPECT_EQ(p.page.rangeFeedback(), "视频尚未准备好，请稍后再试");
-    EXPECT_TRUE(p.page.rangeFeedbackIsError());
-    EXPECT_FALSE(p.page.hasRangeStart());
+    range.setSchedule(timers.schedule());
+    QSignalSpy changed(&range, &PreviewRangeSection::changed);
+    range.recordStart(); // nothing playing yet
+    EXPECT_EQ(range.feedback(), "视频尚未准备好，请稍后再试");
+    EXPECT_TRUE(range.feedbackIsError());
+    EXPECT_FALSE(range.hasStart());
+    EXPECT_EQ(changed.count(), 0);
     p.openTwoMinuteEvent(12.4);
-    p.page.recordRangeStart();
-    EXPECT_EQ(p.page.rangeStartTitle(), "01:12"); // on the whole event's time line
-    EXPECT_EQ(p.page.rangeEndTitle(), "结束");
+    range.recordStart();
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(range.startTitle(), "01:12"); // on the whole event's time line
+    EXPECT_EQ(range.endTitle(), "结束");
     p.single().tick(40);
-    p.page.recordRangeEnd();
-    EXPECT_EQ(p.page.rangeEndTitle(), "01:40");
+    range.recordEnd();
+    EXPECT_EQ(range.endTitle(), "01:40");
+    EXPECT_TRUE(range.hasEnd());
+    EXPECT_EQ(changed.count(), 2);
 }
 
 TEST(PreviewPageController, theTransportDrivesThePlayerTheCameraFilterShows) {
@@ -195,35 +205,149 @@ TEST(PreviewPageController, theTransportDrivesThePlayerTheCameraFilterShows) {
 
 TEST(PreviewPageController, minutesPlayOrArePickedForASplice) {
     Page p;
-    EXPECT_FALSE(p.page.showsSegmentList());
+    PreviewSegmentList& list = *p.page.segments();
+    QSignalSpy changed(&list, &PreviewSegmentList::changed);
+    EXPECT_FALSE(list.isShown());
     p.openTwoMinuteEvent(0);
-    EXPECT_TRUE(p.page.showsSegmentList());
+    EXPECT_TRUE(list.isShown());
+    EXPECT_EQ(changed.count(), 1);
     const auto groups = VideoTimestampGroup::groups(p.preview().videos());
     ASSERT_EQ(groups.size(), 2);
 
-    p.page.activateSegment(groups[1].id);
+    list.activate(groups[1].id);
     EXPECT_EQ(p.preview().selectedTimestampKey(), groups[1].id);
 
-    p.page.toggleSegmentSelection();
-    EXPECT_TRUE(p.page.isSegmentSelecting());
-    p.page.activateSegment(groups[0].id);
-    EXPECT_FALSE(p.page.canMergeSegments());
-    p.page.continueSegmentMerge(); // one is not enough: nothing happens
+    list.toggleSelection();
+    EXPECT_TRUE(list.isSelecting());
+    list.activate(groups[0].id);
+    EXPECT_FALSE(list.canMerge());
+    list.continueMerge(); // one is not enough: nothing happens
     EXPECT_FALSE(p.merge().isPreparingMerge());
-    p.page.activateSegment(groups[1].id);
-    EXPECT_EQ(p.page.segmentCountText(), "已选 2 段");
+    list.activate(groups[1].id);
+    EXPECT_EQ(list.countText(), "已选 2 段");
     EXPECT_EQ(p.preview().selectedTimestampKey(), groups[1].id); // picking does not play
-    ASSERT_TRUE(p.page.canMergeSegments());
-    p.page.continueSegmentMerge();
+    ASSERT_TRUE(list.canMerge());
+    list.continueMerge();
     EXPECT_TRUE(test::waitUntil([&] { return p.merge().isMergeEditorPresented(); }));
 
-    p.page.toggleSegmentSelection();
-    EXPECT_FALSE(p.page.isSegmentSelecting());
+    list.toggleSelection();
+    EXPECT_FALSE(list.isSelecting());
     p.merge().closeMergeEditor();
-    p.page.toggleSegmentSelection();
+    list.toggleSelection();
     p.page.escape(); // Esc ends the choosing first
-    EXPECT_FALSE(p.page.isSegmentSelecting());
+    EXPECT_FALSE(list.isSelecting());
     EXPECT_TRUE(p.preview().selectedEvent().has_value());
     p.page.escape();
     EXPECT_FALSE(p.preview().selectedEvent().has_value());
+}
+
+TEST(RealDrivePreviewTest, ASixCameraEventOpensOnItsCameraAndExportsAroundItsMoment) {
+    test::ScopedTimeZone zone("Asia/Shanghai");
+    Page p([](sample::DriveSpec& d) {
+        d.layout = sample::CarLayout::sixCamera;
+        for (auto& e : d.events)
+            e.triggerCamera = QStringLiteral("2");
+    });
+    PreviewPageController& page = p.page;
+    // Saved at 10:21:12, 42 s into its second minute (10:20:30), by the left repeater.
+    ASSERT_TRUE(p.h.opened_(p.h.event(ClipCategory::saved, 1)));
+    EXPECT_EQ(p.preview().cameraFilter(), "left_repeater");
+    EXPECT_EQ(page.detailSubtitle(), "鸣笛保存 · 31.23040°N, 121.47370°E · Shanghai · Century Avenue");
+    EXPECT_EQ(page.cameraOptions().front().toMap().value("title"), "六宫格");
+
+    ASSERT_TRUE(p.showGrid());
+    EXPECT_EQ(page.gridColumns(), 3);
+    QStringList order;
+    for (const QVariant& cell : page.gridCells())
+        order << cell.toMap().value("camera").toString();
+    EXPECT_EQ(order, QStringList({"left_pillar", "front", "right_pillar", "left_repeater", "back",
+                                  "right_repeater"}));
+    EXPECT_EQ(page.eventMomentTitle(), "事件时刻 10:21:12");
+    // On the event's time line: after the first minute's 60 s, 42 s into the second.
+    EXPECT_EQ(page.eventMarkerTime(), 102);
+
+    const auto minutes = VideoTimestampGroup::groups(p.preview().videos()); // latest first
+    page.segments()->activate(minutes.back().id);
+    finishLoading(p.h.preview, 60);
+    EXPECT_EQ(p.preview().selectedTimestampKey(), minutes.back().id);
+    EXPECT_EQ(page.eventMarkerTime(), 102) << "the marker stays where the moment is";
+    page.jumpToEventMoment();
+    finishLoading(p.h.preview, 60);
+    EXPECT_EQ(p.preview().selectedTimestampKey(), minutes.front().id);
+    EXPECT_EQ(p.preview().multiCameraPreview()->currentTime(), 102);
+
+    // 50 s before (into the first minute) to 10 s after.
+    ExportViewModel& exporter = *p.h.vm->exporter();
+    exporter.setAroundEventBefore(50);
+    page.exportAroundEvent();
+    ASSERT_TRUE(test::waitUntil([&] { return *p.h.exportCalls == 1 && !exporter.isProcessing(); }));
+    const QString status = p.h.vm->messages()->statusMessage();
+    EXPECT_TRUE(status.endsWith("SavedClips_2024-05-01_10-20-22_2024-05-01_10-21-22_grid_watermarked.mp4"))
+        << status.toStdString();
+}
+
+// Its card carries the lock and the reason in words (a plain event's card no lock), and the
+// minute that opens says so, and where it is turned off, once its file was looked at. (The
+// minute list's note and the grid's cells are the next test's.)
+TEST(RealDrivePreviewTest, AnEncryptedEventSaysSoAndWhereItIsTurnedOff) {
+    Page p([](sample::DriveSpec& d) { sample::addEncryptedEvent(d); });
+    const TeslaClipEvent& encrypted = p.h.event(ClipCategory::saved, 0);
+    EXPECT_TRUE(encrypted.isEncrypted);
+    p.library().selectCategory(ClipCategory::saved);
+    const EventListModel* cards = p.library().eventsInSelectedCategory();
+    EXPECT_EQ(cards->data(cards->index(0), EventListModel::IsEncryptedRole), true);
+    EXPECT_EQ(cards->data(cards->index(0), EventListModel::ReasonTextRole), "手动保存：点击行车记录仪图标");
+    EXPECT_EQ(cards->data(cards->index(1), EventListModel::IsEncryptedRole), false);
+    ASSERT_TRUE(p.h.opened_(encrypted));
+    finishLoading(p.h.preview, 60);
+    ASSERT_TRUE(test::waitUntil([&] { return !p.page.clipNotice().isEmpty(); }));
+    EXPECT_TRUE(p.page.clipNotice().contains("控制 › 安全 › 加密行车记录仪录像"))
+        << p.page.clipNotice().toStdString();
+}
+
+// A power cut leaves stubs (595 bytes, or none), and a car that started encrypting mid-event
+// leaves encrypted minutes beside plain ones: such a minute is marked in the list and says why
+// in the picture and in every grid cell (never a generic failure), while the event's other
+// minute plays plainly.
+TEST(RealDrivePreviewTest, StubAndEncryptedMinutesSayWhyAndTheRestPlays) {
+    const struct {
+        sample::Damage front, others;
+        QString note, notice;
+    } cases[] = {
+        {sample::Damage::powerCutStub, sample::Damage::zeroBytes, "文件已损坏",
+         media::ClipSource::stubMessage()},
+        {sample::Damage::encrypted, sample::Damage::encrypted, "已加密",
+         media::ClipSource::encryptedMessage()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.note.toStdString());
+        test::ScopedTimeZone zone("Asia/Shanghai");
+        Page p([](sample::DriveSpec& d) { d.contentFree = false; });
+        const TeslaClipEvent& event = p.h.event(ClipCategory::saved, 1); // 10:19:30 and 10:20:30
+        for (const TeslaVideoFile& v : MetadataParser::loadVideos(event, CameraAngle::all))
+            if (v.fileName.startsWith("2024-05-01_10-19-30"))
+                sample::writeClip(
+                    {.path = v.url, .damage = v.cameraAngle == CameraAngle::front ? c.front : c.others});
+        ASSERT_TRUE(p.h.opened_(event));
+        finishLoading(p.h.preview, 60);
+        const auto* groups = p.preview().videoGroups();
+        const auto note = [&](const char* key) {
+            return groups->data(groups->index(groups->indexOf(key)), VideoGroupListModel::NoteRole)
+                .toString();
+        };
+        ASSERT_TRUE(test::waitUntil([&] { return note("2024-05-01_10-19-30") == c.note; }));
+        EXPECT_EQ(note("2024-05-01_10-20-30"), "");
+        EXPECT_EQ(p.page.clipNotice(), "") << "the latest minute plays";
+
+        p.page.segments()->activate("2024-05-01_10-19-30");
+        finishLoading(p.h.preview, 60);
+        EXPECT_EQ(p.page.clipNotice(), c.notice);
+        ASSERT_TRUE(p.showGrid());
+        EXPECT_EQ(p.preview().selectedTimestampKey(), "2024-05-01_10-19-30");
+        QStringList marked;
+        for (const char* camera : {"front", "back", "left_repeater", "right_repeater"})
+            marked << camera + c.note;
+        EXPECT_TRUE(test::waitUntil([&] { return p.cells() == marked; }))
+            << p.cells().join(' ').toStdString();
+    }
 }

@@ -1,6 +1,6 @@
 // The preview page's stateless rules as tables: its title, the video's shape, a frame step's
-// target, the time watermark (and that it prints what the export burns into the same frame),
-// and what the dashboard shows of a telemetry record.
+// target (by even frames or a file's own frame times), the time watermark (and that it prints
+// what the export burns into the same frame), and what the dashboard shows of a telemetry record.
 
 #include "DashboardPresentation.h"
 #include "ExportTimeline.h"
@@ -64,35 +64,46 @@ TEST(PreviewPageRules, aspectRatioTurnsWithTheVideoAndStaysWithinLimits) {
                                            {0, 720, 0, std::nullopt},
                                            {1280, 0, 0, std::nullopt}}) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " @" << c.rotation);
-        media::MediaInfo info;
-        info.width = c.width;
-        info.height = c.height;
-        info.rotation = c.rotation;
-        const auto ratio = PreviewPageController::aspectRatio(info);
-        ASSERT_EQ(ratio.has_value(), c.ratio.has_value());
-        if (ratio) {
-            EXPECT_DOUBLE_EQ(*ratio, *c.ratio);
-        }
+        EXPECT_EQ(PreviewPageController::aspectRatio(
+                      {.width = c.width, .height = c.height, .rotation = c.rotation}),
+                  c.ratio);
     }
 }
 
-// Frame k is shown from k/36 s to (k+1)/36 s; a step aims at the middle of the frame it wants.
+// Frame k of an even file is shown from k/36 s to (k+1)/36 s; the uneven file's frames last 0.1,
+// 0.06, 0.14 and 0.1 s. A step aims at the middle of the frame it wants, from inside a frame or
+// its first instant, and stops at the ends; without frame times the file is taken as even.
 TEST(PreviewPageRules, aFrameStepLandsInsideTheNeighbouringFrame) {
+    struct File {
+        std::vector<double> frameTimes;
+        double frameDuration, duration;
+    };
+    const File even{{}, frame, 60}, uneven{{0, 0.1, 0.16, 0.3, 0.4}, 0.06, 0.46};
     struct Case {
+        const File& file;
         double current;
         int count;
         double target;
     };
-    for (const Case& c : std::vector<Case>{{10 * frame, 1, 11.5 * frame},        // on a boundary
-                                           {10 * frame - 1e-9, 1, 11.5 * frame}, // a hair before it
-                                           {10.7 * frame, 1, 11.5 * frame},      // inside a frame
-                                           {10.7 * frame, -1, 9.5 * frame},
-                                           {10 * frame, -2, 8.5 * frame},
-                                           {0, -1, 0},     // no frame before the first
-                                           {59.99, 1, 60}, // none after the last
-                                           {NAN, 1, 0}}) {
-        SCOPED_TRACE(testing::Message() << c.current << " " << c.count);
-        EXPECT_NEAR(PreviewPageController::frameStepTarget(c.current, c.count, frame, 60), c.target, 1e-9);
+    for (const Case& c : std::vector<Case>{{even, 10 * frame, 1, 11.5 * frame},        // on a boundary
+                                           {even, 10 * frame - 1e-9, 1, 11.5 * frame}, // a hair before it
+                                           {even, 10.7 * frame, 1, 11.5 * frame},      // inside a frame
+                                           {even, 10.7 * frame, -1, 9.5 * frame},
+                                           {even, 10 * frame, -2, 8.5 * frame},
+                                           {even, 0, -1, 0},     // no frame before the first
+                                           {even, 59.99, 1, 60}, // none after the last
+                                           {even, NAN, 1, 0},
+                                           {uneven, 0.16, 1, 0.35},
+                                           {uneven, 0.2, 1, 0.35},
+                                           {uneven, 0.2, -1, 0.13},
+                                           {uneven, 0.1, -1, 0.05},
+                                           {uneven, 0.45, 1, 0.43},
+                                           {uneven, 0.05, -3, 0.05}}) {
+        SCOPED_TRACE(testing::Message()
+                     << c.current << " " << c.count << (&c.file == &even ? "" : " uneven"));
+        EXPECT_NEAR(PreviewPageController::frameStepTarget(c.current, c.count, c.file.frameTimes,
+                                                           c.file.frameDuration, c.file.duration),
+                    c.target, 1e-9);
     }
 }
 

@@ -1,6 +1,8 @@
 // The event preview page as a user meets it in the program's window, with the real players over
 // a real sample drive: the picture, the dashboard following the frame on screen, the grid, the
-// keys and the toast.
+// keys and the toast. Over damaged footage: a minute whose file cannot be read shows no picture
+// but says so in its place (one camera, one grid cell) and the event stays usable; a file cut
+// short stops the clock, the time badge and the slider on its last picture.
 
 #include "SampleDrive.h"
 #include "TelemetryTimeline.h"
@@ -8,6 +10,7 @@
 #include "VideoPreviewController.h"
 #include "WindowDriver.h"
 
+#include <QTest>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -19,32 +22,37 @@ namespace {
 constexpr int fps = 36;
 // Clearly brighter than the black video box.
 constexpr double visibleLuma = 40;
+constexpr double darkLuma = 30;
 
+// The program's window over the sample drive (or `drive`, written beside it) with the preview
+// page open on the earliest saved event once it has settled on a file.
 class PreviewScreen : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void open(const std::optional<sample::DriveSpec>& drive = std::nullopt) {
         if (!test::hasScreen())
             GTEST_SKIP() << "needs an X server (xvfb-run)";
         ASSERT_TRUE(s.app.window);
-        ASSERT_TRUE(s.imported());
-        preview.selectEvent(s.app.saved().front()); // the browser's card: two minutes, the latest plays
-        ASSERT_TRUE(waitUntil([&] { return ready(); }, test::screenWaitMs));
+        if (drive)
+            sample::writeDrive(*drive);
+        ASSERT_TRUE(s.app.imported(drive ? drive->root : s.drive));
+        preview.selectEvent(s.app.saved().front());
+        ASSERT_TRUE(waitUntil([&] { return settled(); }, test::screenWaitMs));
     }
+    void SetUp() override { open(); }
     QObject* page() const { return ui.pageController("previewLoader"); }
-    bool ready() const {
+    bool settled() const {
         return page() && page()->property("hasVideo").toBool() &&
                !page()->property("isVideoLoading").toBool() && preview.activePreview()->duration() > 0;
     }
-    // Waits until the picture under `item` shows frame `index`; returns what it showed last.
-    std::optional<sample::FramePattern> waitForFrame(QQuickItem* item, int index) {
-        std::optional<sample::FramePattern> shown;
-        waitUntil(
-            [&] {
-                shown = test::framePattern(ui.picture(item));
-                return shown && shown->frameIndex == index;
-            },
-            test::screenWaitMs);
-        return shown;
+    QQuickItem* item(const QString& name) const { return qobject_cast<QQuickItem*>(ui.named(name)); }
+    // What the sample footage drew under the item named `name`; none without such a picture.
+    std::optional<sample::FramePattern> patternIn(const QString& name) const {
+        QQuickItem* shown = item(name);
+        return shown ? test::framePattern(ui.picture(shown)) : std::nullopt;
+    }
+    std::optional<int> frameIn(const QString& name) const {
+        const auto pattern = patternIn(name);
+        return pattern ? std::optional(pattern->frameIndex) : std::nullopt;
     }
 
     test::ScreenFixture s;
@@ -58,20 +66,18 @@ TEST_F(PreviewScreen, thePictureTheDashboardAndTheGridFollowTheUser) {
     QMetaObject::invokeMethod(page(), "seek", Q_ARG(double, (frame + 0.25) / fps));
     auto* video = qobject_cast<QQuickItem*>(ui.shown("singleVideo"));
     ASSERT_TRUE(video);
-    auto shown = waitForFrame(video, frame);
+    ASSERT_TRUE(waitUntil([&] { return frameIn("singleVideo") == frame; }, test::screenWaitMs));
+    const auto shown = patternIn("singleVideo");
     ASSERT_TRUE(shown);
-    EXPECT_EQ(shown->frameIndex, frame);
     EXPECT_EQ(shown->cameraIndex, sample::cameraIndex(CameraAngle::front));
     EXPECT_GT(test::meanLuma(ui.picture(video)), visibleLuma);
     ui.key(Qt::Key_Period);
-    shown = waitForFrame(video, frame + 1);
-    ASSERT_TRUE(shown);
-    ASSERT_EQ(shown->frameIndex, frame + 1);
+    ASSERT_TRUE(waitUntil([&] { return frameIn("singleVideo") == frame + 1; }, test::screenWaitMs));
 
     // The dashboard shows the record of the frame on screen, in km/h.
     const auto samples = TeslaTelemetryReader::read(preview.selectedVideo()->url);
     ASSERT_GT(samples.size(), size_t(frame + 1));
-    const TeslaTelemetrySample& record = samples[size_t(shown->frameIndex)];
+    const TeslaTelemetrySample& record = samples[size_t(frame + 1)];
     auto* timeline = page()->property("timeline").value<TelemetryTimeline*>();
     ASSERT_TRUE(waitUntil([&] { return timeline->currentSample().has_value(); }, test::screenWaitMs));
     EXPECT_EQ(timeline->currentSample()->frameSequenceNumber, record.frameSequenceNumber);
@@ -85,7 +91,7 @@ TEST_F(PreviewScreen, thePictureTheDashboardAndTheGridFollowTheUser) {
 
     // "[" records the start; the toast says so over the picture.
     ui.key(Qt::Key_BracketLeft);
-    auto* toast = qobject_cast<QQuickItem*>(ui.named("rangeToast"));
+    auto* toast = item("rangeToast");
     ASSERT_TRUE(toast);
     EXPECT_TRUE(preview.exportRangeStart());
     EXPECT_TRUE(toast->property("message").toString().startsWith("已设置开始点 "));
@@ -95,18 +101,18 @@ TEST_F(PreviewScreen, thePictureTheDashboardAndTheGridFollowTheUser) {
     // The grid: four cameras, each in its cell, none black.
     ASSERT_TRUE(ui.click("cameraTab_all"));
     EXPECT_EQ(preview.cameraFilter(), "all");
-    ASSERT_TRUE(waitUntil([&] { return ready(); }, test::screenWaitMs));
+    ASSERT_TRUE(waitUntil([&] { return settled(); }, test::screenWaitMs));
     for (CameraAngle camera : Camera::gridOrder) {
         SCOPED_TRACE(Camera::rawValue(camera).toStdString());
-        auto* cell = qobject_cast<QQuickItem*>(ui.shown("gridCell_" + Camera::rawValue(camera)));
-        ASSERT_TRUE(cell);
+        const QString cell = "gridCell_" + Camera::rawValue(camera);
+        ASSERT_TRUE(ui.shown(cell));
         EXPECT_TRUE(waitUntil(
             [&] {
-                const auto pattern = test::framePattern(ui.picture(cell));
+                const auto pattern = patternIn(cell);
                 return pattern && pattern->cameraIndex == sample::cameraIndex(camera);
             },
             test::screenWaitMs));
-        EXPECT_GT(test::meanLuma(ui.picture(cell)), visibleLuma);
+        EXPECT_GT(test::meanLuma(ui.picture(item(cell))), visibleLuma);
     }
     EXPECT_EQ(ui.unnamedButtons(), QStringList());
 }
@@ -132,6 +138,99 @@ TEST_F(PreviewScreen, keysPlayPauseSkipRecordExportAndGoBack) {
 
     ui.key(Qt::Key_Escape);
     EXPECT_FALSE(preview.selectedEvent());
+}
+
+const QString minute0 = "2024-05-01_10-19-30", minute1 = "2024-05-01_10-20-30",
+              minute2 = "2024-05-01_10-21-30";
+
+// One saved event of three two-second minutes: the second minute's front file lost its index
+// (it does not open) and its left repeater was cut short; the third minute's front was cut short.
+class PreviewFaultScreen : public PreviewScreen {
+protected:
+    void SetUp() override {
+        sample::DriveSpec drive;
+        drive.root = s.folder / "DamagedCam";
+        drive.scale = 0.25;
+        drive.minuteSeconds = 2;
+        drive.events = {
+            {.startTime = LocalTime::fromFields(2024, 5, 1, 10, 19, 30).value_or(0), .minutes = 3}};
+        drive.damagedFiles = {{minute1 + "-front.mp4", sample::Damage::truncated},
+                              {minute1 + "-left_repeater.mp4", sample::Damage::cutShort},
+                              {minute2 + "-front.mp4", sample::Damage::cutShort}};
+        open(drive);
+    }
+    bool landed(const QString& minute) {
+        return ui.click("segment_" + minute) && preview.selectedTimestampKey() == minute &&
+               waitUntil([&] { return settled(); }, test::screenWaitMs);
+    }
+    QString note(const QString& name) const {
+        QObject* note = ui.named(name);
+        return note && test::WindowDriver::isShown(note)
+                   ? note->property("text").toString() + " " + note->property("detail").toString()
+                   : QString();
+    }
+    // Time on the whole time line of the current minute's start.
+    double stepStart() const {
+        const PreviewController* player = preview.activePreview();
+        double start = 0;
+        for (int i = 0; i < player->currentStepIndex(); ++i)
+            start += player->stepDurations()[size_t(i)];
+        return start;
+    }
+    // Plays until the player stops; the clock, the slider and the time badge must then show
+    // the picture on screen.
+    void playToTheStop(const QString& picture) {
+        PreviewController* player = preview.activePreview();
+        player->togglePlayPause();
+        ASSERT_TRUE(waitUntil([&] { return player->isPlaying(); }, test::screenWaitMs));
+        ASSERT_TRUE(waitUntil([&] { return !player->isPlaying(); }, test::screenWaitMs));
+        QTest::qWait(200); // anything still on its way to the screen
+        const auto shown = frameIn(picture);
+        ASSERT_TRUE(shown);
+        const double local = player->currentTime() - stepStart();
+        EXPECT_GE(local + 1e-6, *shown / double(fps));
+        EXPECT_LT(local, (*shown + 1.0) / fps);
+        EXPECT_DOUBLE_EQ(ui.named("positionSlider")->property("value").toDouble(), player->currentTime());
+        EXPECT_EQ(ui.textOf("timeWatermark"), preview.watermarkText(stepStart() + (*shown + 0.5) / fps));
+    }
+};
+
+TEST_F(PreviewFaultScreen, UnreadableAndCutShortMinutesShowTheTruth) {
+    // One camera: a good minute, then one that cannot be read, then the good one again.
+    ASSERT_TRUE(landed(minute0));
+    ASSERT_TRUE(waitUntil([&] { return frameIn("singleVideo").has_value(); }, test::screenWaitMs));
+    ASSERT_TRUE(landed(minute1));
+    EXPECT_TRUE(waitUntil([&] { return note("videoProblem").contains("无法读取这一分钟的视频"); }));
+    EXPECT_TRUE(note("videoProblem").contains("文件不完整或已损坏")) << note("videoProblem").toStdString();
+    EXPECT_TRUE(waitUntil([&] { return test::meanLuma(ui.picture(item("singleVideo"))) < darkLuma; }));
+    EXPECT_FALSE(frameIn("singleVideo"));
+    EXPECT_FALSE(test::WindowDriver::isShown(ui.named("timeWatermark")));
+    ASSERT_TRUE(landed(minute0));
+    EXPECT_TRUE(waitUntil([&] { return frameIn("singleVideo").has_value(); }, test::screenWaitMs));
+    EXPECT_TRUE(note("videoProblem").isEmpty());
+
+    // A file cut short while it plays.
+    ASSERT_TRUE(landed(minute2));
+    playToTheStop("singleVideo");
+    EXPECT_LT(preview.activePreview()->currentTime(), preview.activePreview()->duration() - 0.5);
+    EXPECT_TRUE(note("videoProblem").contains("处中断")) << note("videoProblem").toStdString();
+
+    // The grid of the damaged minute: the unreadable camera says so in its cell, the others play,
+    // the camera cut short stops on its last picture and says so, and the time line runs on.
+    ASSERT_TRUE(ui.click("cameraTab_all"));
+    ASSERT_TRUE(waitUntil([&] { return preview.isGrid() && settled(); }, test::screenWaitMs));
+    ASSERT_TRUE(landed(minute1));
+    EXPECT_TRUE(note("gridProblem_front").contains("无法读取")) << note("gridProblem_front").toStdString();
+    EXPECT_FALSE(frameIn("gridCell_front"));
+    EXPECT_TRUE(waitUntil([&] { return frameIn("gridCell_back").has_value(); }, test::screenWaitMs));
+    PreviewController* grid = preview.activePreview();
+    grid->togglePlayPause();
+    EXPECT_TRUE(
+        waitUntil([&] { return note("gridProblem_left_repeater").contains("处中断"); }, test::screenWaitMs));
+    EXPECT_GT(grid->currentTime(), 0.5) << "the time line stood still";
+    EXPECT_TRUE(frameIn("gridCell_left_repeater"));
+    // The other cameras play the minute to its end, and the event moves on to the next one.
+    EXPECT_TRUE(waitUntil([&] { return grid->currentStepIndex() == 2; }, test::screenWaitMs));
 }
 
 } // namespace

@@ -8,14 +8,12 @@
 #include "PlaybackSegmentResolver.h"
 #include "SampleDrive.h"
 #include "TeslaTelemetryReader.h"
-#include "TestSupport.h"
+#include "ViewModelHarness.h"
 
 #include <QFileInfo>
-#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThreadPool>
-#include <condition_variable>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
@@ -53,41 +51,26 @@ public:
 
     TelemetryTimeline::FileReader reader() {
         return [s = state_](const QString& path) {
-            std::unique_lock lock(s->mutex);
-            s->asked << path;
-            s->changed.wait(lock, [&] { return !s->held.contains(path); });
-            lock.unlock();
-            auto samples = TeslaTelemetryReader::read(path);
-            lock.lock();
-            ++s->finished;
-            return samples;
+            {
+                std::lock_guard lock(s->mutex);
+                s->asked << path;
+            }
+            s->gates.pass(path);
+            return TeslaTelemetryReader::read(path);
         };
     }
     QStringList asked() const {
         std::lock_guard lock(state_->mutex);
         return state_->asked;
     }
-    int finished() const {
-        std::lock_guard lock(state_->mutex);
-        return state_->finished;
-    }
-    void hold(const QString& path) {
-        std::lock_guard lock(state_->mutex);
-        state_->held.insert(path);
-    }
-    void releaseAll() {
-        std::lock_guard lock(state_->mutex);
-        state_->held.clear();
-        state_->changed.notify_all();
-    }
+    void hold(const QString& path) { state_->gates.hold(path); }
+    void releaseAll() { state_->gates.releaseAll(); }
 
 private:
     struct State {
         std::mutex mutex;
-        std::condition_variable changed;
         QStringList asked;
-        QSet<QString> held;
-        int finished = 0;
+        test::Gates gates;
     };
     std::shared_ptr<State> state_ = std::make_shared<State>();
 };
@@ -110,26 +93,29 @@ protected:
     TeslaVideoFile clip(const QString& folder, int minute, CameraAngle camera,
                         sample::Damage damage = sample::Damage::none) {
         const Instant start = *LocalTime::fromFields(2024, 5, 1, 10, minute, 0);
-        sample::ClipSpec spec;
-        spec.path = tmp.makeFolder(folder) + QLatin1Char('/') + sample::carTimeName(start) +
-                    Camera::fileNameSuffix(camera);
-        spec.camera = camera;
-        spec.width = 64;
-        spec.height = 48;
-        spec.framesPerSecond = fps;
-        spec.seconds = minuteSeconds;
-        spec.startTime = start;
-        spec.seed = 3;
-        spec.firstFrameSerial = fps * (20 + minute);
-        spec.damage = damage;
-        sample::writeClip(spec);
-        return MetadataParser::parseVideo(spec.path, std::nullopt);
+        const QString path = tmp.makeFolder(folder) + QLatin1Char('/') + sample::carTimeName(start) +
+                             Camera::fileNameSuffix(camera);
+        sample::writeClip({.path = path,
+                           .camera = camera,
+                           .width = 64,
+                           .height = 48,
+                           .framesPerSecond = fps,
+                           .seconds = minuteSeconds,
+                           .startTime = start,
+                           .seed = 3,
+                           .firstFrameSerial = fps * (20 + minute),
+                           .damage = damage});
+        return MetadataParser::parseVideo(path, std::nullopt);
     }
-    void play(const std::vector<TeslaVideoFile>& minutes) {
-        for (const auto& video : minutes) {
-            source.steps.push_back(PlaybackStep::single(video));
+    // The front files of `count` minutes in one folder, played one after the other.
+    std::vector<TeslaVideoFile> playMinutes(int count) {
+        std::vector<TeslaVideoFile> minutes;
+        for (int minute = 0; minute < count; ++minute) {
+            minutes.push_back(clip("SavedClips/a", minute, CameraAngle::front));
+            source.steps.push_back(PlaybackStep::single(minutes.back()));
             source.durations.push_back(minuteSeconds);
         }
+        return minutes;
     }
     bool waitUntilCached(const TeslaVideoFile& video) {
         return QTest::qWaitFor(
@@ -140,9 +126,8 @@ protected:
 } // namespace
 
 TEST_F(TelemetryTimelineTest, NewMinuteIsReadThenTheNextPrefetched) {
-    const auto m0 = clip("SavedClips/a", 0, CameraAngle::front),
-               m1 = clip("SavedClips/a", 1, CameraAngle::front);
-    play({m0, m1});
+    const auto minutes = playMinutes(2);
+    const TeslaVideoFile &m0 = minutes[0], &m1 = minutes[1];
     QSignalSpy keyChanges(&timeline, &TelemetryTimeline::telemetrySegmentKeyChanged);
 
     timeline.setCurrentTime(0.5);
@@ -169,10 +154,8 @@ TEST_F(TelemetryTimelineTest, NewMinuteIsReadThenTheNextPrefetched) {
 }
 
 TEST_F(TelemetryTimelineTest, AReadOvertakenByAnotherMinuteStoresNothingAndIsReadAgain) {
-    const auto m0 = clip("SavedClips/a", 0, CameraAngle::front),
-               m1 = clip("SavedClips/a", 1, CameraAngle::front),
-               m2 = clip("SavedClips/a", 2, CameraAngle::front);
-    play({m0, m1, m2});
+    const auto minutes = playMinutes(3);
+    const TeslaVideoFile &m0 = minutes[0], &m1 = minutes[1], &m2 = minutes[2];
     reads.hold(m0.url);
     timeline.setCurrentTime(0.5);
     ASSERT_TRUE(QTest::qWaitFor([&] { return reads.asked().size() == 1; }, waitMs));
@@ -180,9 +163,8 @@ TEST_F(TelemetryTimelineTest, AReadOvertakenByAnotherMinuteStoresNothingAndIsRea
     ASSERT_TRUE(QTest::qWaitFor([&] { return timeline.hasTelemetry(); }, waitMs));
 
     reads.releaseAll();
-    AppPools::files()->waitForDone();
-    QTest::qWait(20); // the late result arrives
-    EXPECT_EQ(reads.finished(), 2);
+    AppPools::files()->waitForDone(); // both reads ended
+    QTest::qWait(20);                 // the late result arrives
     EXPECT_FALSE(timeline.cachedSamples(TelemetryTimeline::segmentKey(m0)));
     EXPECT_FALSE(timeline.cachedSamples(TelemetryTimeline::segmentKey(m1))); // its prefetch never started
 
@@ -221,14 +203,11 @@ TEST_F(TelemetryTimelineTest, TheFrontFileBesideAnotherCameraIsReadFirst) {
         const char* name;
         bool front;                 // a front file lies beside the back file
         sample::Damage frontDamage; // …and carries telemetry or not
-        QStringList expectedReads;
+        const char* expectedReads;  // the files' camera names, in order
     } cases[] = {
-        {"front has telemetry", true, sample::Damage::none, {"2024-05-01_10-00-00-front.mp4"}},
-        {"front without telemetry",
-         true,
-         sample::Damage::noTelemetry,
-         {"2024-05-01_10-00-00-front.mp4", "2024-05-01_10-00-00-back.mp4"}},
-        {"no front file", false, sample::Damage::none, {"2024-05-01_10-00-00-back.mp4"}},
+        {"front has telemetry", true, sample::Damage::none, "front"},
+        {"front without telemetry", true, sample::Damage::noTelemetry, "front back"},
+        {"no front file", false, sample::Damage::none, "back"},
     };
     int folder = 0;
     for (const auto& c : cases) {
@@ -237,16 +216,13 @@ TEST_F(TelemetryTimelineTest, TheFrontFileBesideAnotherCameraIsReadFirst) {
         if (c.front)
             clip(dir, 0, CameraAngle::front, c.frontDamage);
         source.selected = clip(dir, 0, CameraAngle::back);
-        TelemetryTimeline page; // every page starts with an empty cache
-        RecordingReader pageReads;
-        page.setFileReader(pageReads.reader());
-        page.setSegmentSource(&source);
-        page.setCurrentTime(0.5);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return page.hasTelemetry(); }, waitMs));
-        QStringList names;
-        for (const QString& path : pageReads.asked())
-            names << QFileInfo(path).fileName();
-        EXPECT_EQ(names.join(' ').toStdString(), c.expectedReads.join(' ').toStdString());
+        const auto before = reads.asked().size();
+        timeline.update(0.5);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return timeline.hasTelemetry(); }, waitMs));
+        QStringList cameras;
+        for (const QString& path : reads.asked().mid(before))
+            cameras << QFileInfo(path).completeBaseName().section('-', -1);
+        EXPECT_EQ(cameras.join(' ').toStdString(), c.expectedReads);
     }
 }
 
@@ -273,6 +249,6 @@ TEST_F(TelemetryTimelineTest, APageClosedDuringAReadIsLeftAlone) {
         page.setCurrentTime(0.5);
     }
     reads.releaseAll();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return reads.finished() == 1; }, waitMs));
+    AppPools::files()->waitForDone();
     QTest::qWait(50); // the result has nowhere to go
 }

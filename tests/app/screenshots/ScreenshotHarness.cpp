@@ -186,6 +186,7 @@ public:
         });
     }
     QObject* previewPage() const { return ui->pageController(QStringLiteral("previewLoader")); }
+    QObject* previewRange() const { return previewPage()->property("range").value<QObject*>(); }
     MergeEditorController* editor() const {
         return qobject_cast<MergeEditorController*>(ui->pageController(QStringLiteral("mergeEditorLoader")));
     }
@@ -410,10 +411,10 @@ const std::vector<Scene>& scenes() {
          [](SceneApp& a, F f) {
              if (!previewScene(a, f, CameraAngle::front) || !a.previewAt(f.rangeStart))
                  return false;
-             QMetaObject::invokeMethod(a.previewPage(), "recordRangeStart");
+             QMetaObject::invokeMethod(a.previewRange(), "recordStart");
              if (!a.previewAt(f.driveTime))
                  return false;
-             QMetaObject::invokeMethod(a.previewPage(), "recordRangeEnd");
+             QMetaObject::invokeMethod(a.previewRange(), "recordEnd");
              return true;
          }},
         {"preview-six-grid", &Fixtures::sixCameraDrive,
