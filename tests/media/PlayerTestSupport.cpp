@@ -15,17 +15,13 @@ std::optional<sample::FramePattern> readPattern(QVideoFrame frame) {
 
 } // namespace
 
-std::optional<int> patternFrame(QVideoFrame frame) {
-    const auto pattern = readPattern(frame);
-    return pattern ? std::optional(pattern->frameIndex) : std::nullopt;
-}
-
 SinkLog::SinkLog(QVideoSink& sink) {
     // No context object: the slot runs on the thread that delivers the frame.
     connection_ = QObject::connect(&sink, &QVideoSink::videoFrameChanged, [this](const QVideoFrame& frame) {
         const auto pattern = readPattern(frame).value_or(sample::FramePattern{-1, -1});
         std::lock_guard lock(mutex_);
         frames_.push_back(pattern);
+        latest_ = frame;
     });
 }
 
@@ -42,6 +38,22 @@ size_t SinkLog::size() const {
 std::optional<int> SinkLog::last() const {
     std::lock_guard lock(mutex_);
     return frames_.empty() ? std::nullopt : std::optional(frames_.back().frameIndex);
+}
+
+QByteArray SinkLog::lastLuma() const {
+    QVideoFrame frame;
+    {
+        std::lock_guard lock(mutex_);
+        frame = latest_;
+    }
+    QByteArray out;
+    if (!frame.map(QVideoFrame::ReadOnly))
+        return out;
+    for (int y = 0; y < frame.height(); ++y)
+        out.append(reinterpret_cast<const char*>(frame.bits(0)) + qsizetype(y) * frame.bytesPerLine(0),
+                   frame.width());
+    frame.unmap();
+    return out;
 }
 
 void PlayerTest::SetUpTestSuite() {

@@ -12,12 +12,9 @@
 
 namespace orvane::test {
 
-// The frame index drawn into a video frame's luma plane, if readable.
-std::optional<int> patternFrame(QVideoFrame frame);
-
 // Every frame a player hands `sink`, read back from its pattern (-1 when unreadable), in the
-// order they arrive. Frames arrive on the player's presentation thread, which writes the sink's
-// own videoFrame() meanwhile: tests read this log instead.
+// order they arrive, and the latest one. Frames arrive on the player's presentation thread, which
+// writes the sink's own videoFrame() meanwhile: tests read this log instead.
 class SinkLog {
 public:
     explicit SinkLog(QVideoSink& sink);
@@ -29,11 +26,14 @@ public:
     size_t size() const;
     // Frame index of the latest arrival.
     std::optional<int> last() const;
+    // The latest arrival's luma plane, row by row.
+    QByteArray lastLuma() const;
 
 private:
     QMetaObject::Connection connection_;
     mutable std::mutex mutex_;
     std::vector<sample::FramePattern> frames_;
+    QVideoFrame latest_;
 };
 
 // The player suites: their clips and a player playing into a logged sink.
