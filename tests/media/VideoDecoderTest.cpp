@@ -218,8 +218,6 @@ TEST_F(VideoDecoderTest, GrabsApplyThePreferredTransform) {
     FrameRequest request;
     request.maxSize = QSize(760, 428);
     EXPECT_EQ(FrameGrabber::grab(rotated, request).image.size(), QSize(240, 320));
-    request.applyPreferredTransform = false;
-    EXPECT_EQ(FrameGrabber::grab(rotated, request).image.size(), QSize(320, 240));
 }
 
 // What a careless or hostile user may hand the media layer. (A source cut short is read by the
