@@ -1,4 +1,4 @@
-// The grid cells' decoder-thread options run in the real-player preview test.
+// The grid cells' decoder options also play in the preview's fault screen test.
 
 #include "PlayerTestSupport.h"
 #include "VideoDecoder.h"

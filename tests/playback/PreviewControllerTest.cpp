@@ -390,8 +390,8 @@ TEST_F(MultiCameraPreviewControllerTest, UnreadableAndStoppedCellsSayWhyAndTheOt
 }
 
 // Cells hold still during a seek (a playing cell would start its clock on its own landing) and
-// resume together.
-TEST_F(MultiCameraPreviewControllerTest, CellsHoldStillDuringASeekSoTheyResumeTogether) {
+// resume together; a drag previews every cell with tolerant seeks, then lands them exactly.
+TEST_F(MultiCameraPreviewControllerTest, CellsHoldStillDuringASeekOrADragAndResumeTogether) {
     ready({cam(0, A::front), cam(0, A::back)}, true);
     controller.seekAll(30, true);
     EXPECT_EQ(state(), "playing 30/60 step 0 [m0-front m0-back - -] | pause m0-front, pause m0-back, seek "
@@ -400,6 +400,19 @@ TEST_F(MultiCameraPreviewControllerTest, CellsHoldStillDuringASeekSoTheyResumeTo
     EXPECT_EQ(state(), "playing 30/60 step 0 [m0-front m0-back - -]");
     cellPlayers()[0]->completeSeek();
     EXPECT_EQ(state(), "playing 30/60 step 0 [m0-front m0-back - -] | play m0-front 1, play m0-back 1");
+    controller.setScrubbing(true);
+    EXPECT_EQ(state(), "playing 30/60 step 0 [m0-front m0-back - -] | pause m0-front, pause m0-back");
+    controller.updateScrubPosition(20);
+    controller.updateScrubPosition(25);
+    EXPECT_EQ(env.runDelayed(), 1);
+    EXPECT_EQ(
+        state(),
+        "playing 25/60 step 0 [m0-front m0-back - -] | seek m0-front 25 -0.1+0.1, seek m0-back 25 -0.1+0.1");
+    controller.finishScrubbing();
+    cellPlayers()[0]->completeSeek();
+    EXPECT_EQ(state(), "playing 25/60 step 0 [m0-front m0-back - -] | seek m0-front 25, seek m0-back 25");
+    cellPlayers()[1]->completeSeek();
+    EXPECT_EQ(state(), "playing 25/60 step 0 [m0-front m0-back - -] | play m0-front 1, play m0-back 1");
 }
 
 TEST_F(MultiCameraPreviewControllerTest, ASecondStepOpensAtItsLocalTime) {
@@ -429,25 +442,6 @@ TEST_F(MultiCameraPreviewControllerTest, TheFirstCellToEndAdvancesOnceAndTheLast
               "0, seek m1-back 0, play m1-front 1, play m1-back 1, pause m1-front, pause m1-back");
     for (FakePlayer* p : cellPlayers())
         EXPECT_EQ(p->rate(), 0);
-}
-
-TEST_F(MultiCameraPreviewControllerTest, ScrubbingPreviewsAllCellsThenLandsExactly) {
-    ready({cam(0, A::front), cam(0, A::back)}, false);
-    controller.togglePlayPause();
-    controller.setScrubbing(true);
-    EXPECT_EQ(state(), "playing 0/60 step 0 [m0-front m0-back - -] | play m0-front 1, play m0-back 1, pause "
-                       "m0-front, pause m0-back");
-    controller.updateScrubPosition(20);
-    controller.updateScrubPosition(25);
-    EXPECT_EQ(env.runDelayed(), 1);
-    EXPECT_EQ(
-        state(),
-        "playing 25/60 step 0 [m0-front m0-back - -] | seek m0-front 25 -0.1+0.1, seek m0-back 25 -0.1+0.1");
-    controller.finishScrubbing();
-    cellPlayers()[0]->completeSeek();
-    EXPECT_EQ(state(), "playing 25/60 step 0 [m0-front m0-back - -] | seek m0-front 25, seek m0-back 25");
-    cellPlayers()[1]->completeSeek();
-    EXPECT_EQ(state(), "playing 25/60 step 0 [m0-front m0-back - -] | play m0-front 1, play m0-back 1");
 }
 
 TEST_F(MultiCameraPreviewControllerTest, AStepWithoutGridCamerasShowsEmptyCells) {
