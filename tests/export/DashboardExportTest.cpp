@@ -22,16 +22,6 @@ namespace {
 
 constexpr int width = 640, height = 480;
 
-std::vector<QByteArray> decoded(const QString& path, const char* pixelFormat, int bytesPerPixel) {
-    const auto out =
-        runProgram("ffmpeg", {"-v", "error", "-i", path, "-f", "rawvideo", "-pix_fmt", pixelFormat, "-"});
-    std::vector<QByteArray> frames;
-    const qsizetype size = qsizetype(width) * height * bytesPerPixel;
-    for (qsizetype at = 0; out && at + size <= out->size(); at += size)
-        frames.push_back(out->mid(at, size));
-    return frames;
-}
-
 QImage rgb(const QByteArray& frame) {
     return QImage(reinterpret_cast<const uchar*>(frame.constData()), width, height, width * 3,
                   QImage::Format_RGB888)
@@ -64,19 +54,13 @@ class DashboardExportTest : public ExportTest {};
 
 TEST_F(DashboardExportTest, EachFrameShowsItsOwnRecordAcrossMinutesAndNoneWithoutOne) {
     auto minute = [&](const QString& name, Instant start, int64_t serial, sample::Damage damage) {
-        TeslaVideoFile v;
-        v.fileName = name;
-        v.startTime = start;
-        v.cameraAngle = CameraAngle::front;
-        v.url = writeClip({.path = *clips / name,
-                           .camera = CameraAngle::front,
-                           .width = width,
-                           .height = height,
-                           .seconds = 2,
-                           .startTime = start,
-                           .firstFrameSerial = serial,
-                           .damage = damage});
-        return v;
+        return clip({.path = *clips / name,
+                     .width = width,
+                     .height = height,
+                     .seconds = 2,
+                     .startTime = start,
+                     .firstFrameSerial = serial,
+                     .damage = damage});
     };
     // Braking in the first minute, pulling away in the second: the speed changes every few frames.
     const TeslaVideoFile a =
@@ -93,9 +77,9 @@ TEST_F(DashboardExportTest, EachFrameShowsItsOwnRecordAcrossMinutesAndNoneWithou
     EXPECT_EQ(plain.framesWithoutDashboard, 0);
     EXPECT_FALSE(drawn.dashboardNotice().isEmpty());
 
-    const auto clean = decoded(folder / "plain.mp4", "rgb24", 3),
-               shown = decoded(folder / "drawn.mp4", "rgb24", 3);
-    const auto luma = decoded(folder / "drawn.mp4", "gray", 1);
+    const auto clean = rawFrames(folder / "plain.mp4", width, height, "rgb24", 3),
+               shown = rawFrames(folder / "drawn.mp4", width, height, "rgb24", 3);
+    const auto luma = rawFrames(folder / "drawn.mp4", width, height);
     ASSERT_EQ(clean.size(), shown.size());
     ASSERT_EQ(luma.size(), shown.size());
     const std::vector<TeslaTelemetrySample> records[] = {TeslaTelemetryReader::read(a.url),
@@ -144,22 +128,12 @@ TEST_F(DashboardExportTest, EachFrameShowsItsOwnRecordAcrossMinutesAndNoneWithou
     EXPECT_EQ(drawn.framesWithoutDashboard, checked[2]);
 }
 
-} // namespace
-
-namespace {
-
 // The record of every frame, stamped with the time that frame was really recorded (the file's
 // own uneven frame times), next to an earlier file that stays as it was.
 TEST_F(DashboardExportTest, DrivingRecordStampsEachFrameAndNeverReplacesAFile) {
-    const QString name = "2024-05-01_10-00-00-front.mp4";
-    sample::ClipSpec spec{.path = *clips / name, .camera = CameraAngle::front, .seconds = 1,
-                          .startTime = morning + 7200, .unevenTiming = true};
-    test::writeClip(spec);
-    TeslaVideoFile video;
-    video.url = spec.path;
-    video.fileName = name;
-    video.startTime = spec.startTime;
-    video.cameraAngle = CameraAngle::front;
+    const sample::ClipSpec spec{
+        .path = *clips / "2024-05-01_10-00-00-front.mp4", .startTime = morning + 7200, .unevenTiming = true};
+    const TeslaVideoFile video = clip(spec);
     const QString out = folder.makeFolder("out");
     FileDelivery::writeFile("earlier", out + "/record.csv", {});
 
@@ -184,10 +158,8 @@ TEST_F(DashboardExportTest, DrivingRecordStampsEachFrameAndNeverReplacesAFile) {
     }
 
     // Footage without a record: a clear message and no file.
-    const QString bareName = "2024-05-01_10-01-00-front.mp4";
-    TeslaVideoFile bare = video;
-    bare.fileName = bareName;
-    bare.url = writeClip({.path = *clips / bareName, .seconds = 1, .damage = sample::Damage::noTelemetry});
+    const TeslaVideoFile bare =
+        clip({.path = *clips / "2024-05-01_10-01-00-front.mp4", .damage = sample::Damage::noTelemetry});
     EXPECT_THROW(DrivingRecordExport::write({bare}, out, "bare.csv"), UserFacingError);
     EXPECT_EQ(entries(out), QStringList({"record-2.csv", "record.csv"}));
 }

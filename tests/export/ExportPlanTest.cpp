@@ -140,7 +140,7 @@ TEST(ExportPlannerTest, GridMinutesLastAsLongAsTheirLongestFile) {
 
 // "Around the event": the seconds before and after a moment, on the time line of minutes that
 // start at 1000 and 1060 (60 s each) and, after a gap, 1180; the moment inside a minute and on
-// a minute's first instant.
+// a minute's first instant. (Planning a continuous range over steps: the export orchestration's.)
 TEST(ExportPlannerTest, TheWindowAroundAMomentSpansMinutesAndSkipsGaps) {
     const std::vector<PlaybackStep> steps = {PlaybackStep::single(file("m1", A::front, 1000)),
                                              PlaybackStep::single(file("m2", A::front, 1060)),
@@ -156,10 +156,6 @@ TEST(ExportPlannerTest, TheWindowAroundAMomentSpansMinutesAndSkipsGaps) {
         const QString text = range ? QStringLiteral("%1…%2").arg(range->first).arg(range->second) : "none";
         EXPECT_EQ(text.toStdString(), c.range) << c.moment;
     }
-    const ExportPlan plan =
-        ExportPlanner::plan(ExportRequest::continuous({steps[1].files()[0], steps[0].files()[0]}, 40.0, 80.0),
-                            steps, {60, 60, 60});
-    EXPECT_EQ(cuts(plan.segments), "m1-front@40+20, m2-front@0+20");
 }
 
 TEST(ExportPlannerTest, ContinuousFilesPlayOldestFirstAndUnreadableOnesKeepTheirPlace) {

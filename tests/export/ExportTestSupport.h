@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QUuid>
 #include <gtest/gtest.h>
 
@@ -21,21 +22,37 @@ inline const WatermarkSettings balanced{.exportQuality = ExportQuality::balanced
 inline const WatermarkSettings balancedWithoutTime{.showTime = false,
                                                    .exportQuality = ExportQuality::balanced};
 
-// A sample-drive clip written as `folder`/`name`, as the library lists it.
-inline TeslaVideoFile clip(const TempFolder& folder, const QString& name, CameraAngle camera, Instant start,
-                           double seconds = 2, int width = 320, int height = 240) {
+// A sample-drive clip written from its settings, as the library lists it.
+inline TeslaVideoFile clip(const sample::ClipSpec& spec) {
     TeslaVideoFile v;
     v.id = QUuid::createUuid();
-    v.url = writeClip({.path = folder / name,
-                       .camera = camera,
-                       .width = width,
-                       .height = height,
-                       .seconds = seconds,
-                       .startTime = start});
-    v.fileName = name;
-    v.startTime = start;
-    v.cameraAngle = camera;
+    v.url = test::writeClip(spec);
+    v.fileName = QFileInfo(spec.path).fileName();
+    v.startTime = spec.startTime;
+    v.cameraAngle = spec.camera;
     return v;
+}
+
+inline TeslaVideoFile clip(const TempFolder& folder, const QString& name, CameraAngle camera, Instant start,
+                           double seconds = 2, int width = 320, int height = 240) {
+    return clip({.path = folder / name,
+                 .camera = camera,
+                 .width = width,
+                 .height = height,
+                 .seconds = seconds,
+                 .startTime = start});
+}
+
+// Every frame of a video as ffmpeg decodes it to raw pictures: by default their luma planes.
+inline std::vector<QByteArray> rawFrames(const QString& path, int width, int height,
+                                         const char* pixelFormat = "gray", int bytesPerPixel = 1) {
+    const auto out =
+        runProgram("ffmpeg", {"-v", "error", "-i", path, "-f", "rawvideo", "-pix_fmt", pixelFormat, "-"});
+    std::vector<QByteArray> frames;
+    const qsizetype size = qsizetype(width) * height * bytesPerPixel;
+    for (qsizetype at = 0; out && at + size <= out->size(); at += size)
+        frames.push_back(out->mid(at, size));
+    return frames;
 }
 
 // The three ways of exporting: the first video alone, every video in turn, or all side by side.

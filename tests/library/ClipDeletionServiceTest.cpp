@@ -133,14 +133,6 @@ TEST_F(ClipDeletion, EventsSplitAtAGapTrashDisjointFilesEachOnce) {
         EXPECT_TRUE(QFile::exists(path)) << path.toStdString();
 }
 
-TEST_F(ClipDeletion, AnImportedFileEventTrashesExactlyItsFile) {
-    const TeslaClipEvent event = imported("Movies/2024-05-01_10-00-00-front.mp4");
-    tmp.writeFile("Movies/2024-05-01_10-00-00-back.mp4", "video");
-    EXPECT_EQ(deletion::moveSourceVideosToTrash({event}), 1);
-    EXPECT_EQ(trashed(), QStringList{"2024-05-01_10-00-00-front.mp4"});
-    EXPECT_TRUE(QFile::exists(tmp / "Movies/2024-05-01_10-00-00-back.mp4"));
-}
-
 TEST_F(ClipDeletion, VanishedFilesLeaveNothingToMove) {
     auto events = splitFolder();
     for (const QString& path : deletion::sourceFiles(events))
@@ -175,39 +167,44 @@ TEST_F(ClipDeletion, FailuresAreCountedAndNamedInOrder) {
     EXPECT_EQ(trash.asked.size(), 8);
 }
 
-// The home trash's files folder is blocked by a plain file: Qt cannot trash and says so.
-TEST_F(ClipDeletion, AFileQtCannotTrashStaysAndCountsAsFailed) {
-    tmp.writeFile("home/.local/share/Trash/files", "not a folder");
-    const TeslaClipEvent event = imported("Movies/2024-05-01_10-00-00-front.mp4");
-    const auto error = failureOf([&] { deletion::moveSourceVideosToTrash({event}); });
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->deletedCount(), 0);
-    EXPECT_EQ(error->failedNames(), QStringList{"2024-05-01_10-00-00-front.mp4"});
-    EXPECT_TRUE(QFile::exists(*event.sourceFileURL));
-}
-
-// With no usable home trash Qt 6.4 moves the file into files/ under the working folder and
-// reports success; the file must come back and the move count as failed.
-TEST_F(ClipDeletion, AMoveOutsideAnyTrashIsUndone) {
-    tmp.writeFile("home/.local/share/Trash", "not a folder");
+// An imported file's event moves exactly that file, into a Trash made first when the data folder
+// is missing. When Qt cannot trash (the Trash's files folder is a plain file), or moves the file
+// outside any Trash (Qt 6.4, with no usable home trash, moves it into files/ under the working
+// folder and reports success), the file stays where it was and counts as failed.
+TEST_F(ClipDeletion, AnImportedFileGoesToTheTrashOrStaysAndCountsAsFailed) {
+    const struct {
+        const char* blocked; // a plain file in this place under the data folder, if any
+        bool moved;
+    } cases[] = {{nullptr, true}, {"Trash/files", false}, {"Trash", false}};
     const QString previous = QDir::currentPath();
-    QDir::setCurrent(tmp.makeFolder("work"));
-    const TeslaClipEvent event = imported("Movies/2024-05-01_10-00-00-front.mp4");
-    EXPECT_THROW(deletion::moveSourceVideosToTrash({event}), ClipDeletionError);
-    QDir::setCurrent(previous);
-    EXPECT_TRUE(QFile::exists(*event.sourceFileURL));
-    EXPECT_EQ(QFile(*event.sourceFileURL).size(), 5);
-    EXPECT_TRUE(QDir(tmp / "work").isEmpty())
-        << QDir(tmp / "work").entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(' ').toStdString();
-}
-
-TEST_F(ClipDeletion, AMissingDataFolderIsCreatedFirst) {
-    test::ScopedEnvironment freshHome{"XDG_DATA_HOME", QFile::encodeName(tmp / "home/new/share")};
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(tmp.makeFolder("work"));
-    const TeslaClipEvent event = imported("Movies/2024-05-01_10-00-00-front.mp4");
-    EXPECT_EQ(deletion::moveSourceVideosToTrash({event}), 1);
-    QDir::setCurrent(previous);
-    EXPECT_TRUE(QFile::exists(tmp / "home/new/share/Trash/files/2024-05-01_10-00-00-front.mp4"));
-    EXPECT_TRUE(QDir(tmp / "work").isEmpty());
+    const QString front = QStringLiteral("2024-05-01_10-00-00-front.mp4");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.blocked ? c.blocked : "nothing blocked");
+        const QString base = QStringLiteral("case-%1/").arg(&c - cases);
+        test::ScopedEnvironment dataHome{"XDG_DATA_HOME", QFile::encodeName(tmp / base + "share")};
+        if (c.blocked)
+            tmp.writeFile(base + "share/" + c.blocked, "not a folder");
+        const TeslaClipEvent event = imported(base + "Movies/" + front);
+        const QString neighbour = tmp.writeFile(base + "Movies/2024-05-01_10-00-00-back.mp4", "video");
+        QDir::setCurrent(tmp.makeFolder(base + "work"));
+        int moved = 0;
+        const auto error = failureOf([&] { moved = deletion::moveSourceVideosToTrash({event}); });
+        QDir::setCurrent(previous);
+        EXPECT_TRUE(QFile::exists(neighbour));
+        EXPECT_TRUE(QDir(tmp / base + "work").isEmpty())
+            << QDir(tmp / base + "work")
+                   .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                   .join(' ')
+                   .toStdString();
+        if (c.moved) {
+            EXPECT_FALSE(error);
+            EXPECT_EQ(moved, 1);
+            EXPECT_EQ(QDir(tmp / base + "share/Trash/files").entryList(QDir::Files), QStringList{front});
+        } else {
+            ASSERT_TRUE(error);
+            EXPECT_EQ(error->deletedCount(), 0);
+            EXPECT_EQ(error->failedNames(), QStringList{front});
+            EXPECT_EQ(QFile(*event.sourceFileURL).size(), 5);
+        }
+    }
 }

@@ -77,21 +77,18 @@ TEST_F(EventThumbnailLoaderTest, ImportedFileUsesThatFileAloneCappedInSize) {
     EXPECT_NEAR(Loader::duration(event), 1.0, 0.03);
 }
 
-// A missing folder is the thumbnail provider's test.
-TEST_F(EventThumbnailLoaderTest, EmptyFolderFailsAndMeasuresNothing) {
-    const TeslaClipEvent event = eventIn(root.makeFolder(QStringLiteral("empty")));
-    EXPECT_THROW(Loader::image(event), std::exception);
-    EXPECT_EQ(Loader::duration(event), 0);
-}
-
-TEST_F(EventThumbnailLoaderTest, DamagedFirstFileFailsButLaterMinutesStillCount) {
-    const QString folder = root / QStringLiteral("damaged");
+// An empty folder, or one whose first file is damaged, gives no picture; later minutes still count
+// towards the length. (A missing folder is the thumbnail provider's test.)
+TEST_F(EventThumbnailLoaderTest, NoPictureFromAnEmptyFolderOrADamagedFirstFile) {
+    const TeslaClipEvent empty = eventIn(root.makeFolder(QStringLiteral("empty")));
+    EXPECT_THROW(Loader::image(empty), std::exception);
+    EXPECT_EQ(Loader::duration(empty), 0);
     root.writeFile(QStringLiteral("damaged/") + sample::carTimeName(minute0) + QStringLiteral("-front.mp4"),
                    "garbage");
-    clip(folder, minute0 + 60, CameraAngle::front);
-    const TeslaClipEvent event = eventIn(folder);
-    EXPECT_THROW(Loader::image(event), std::exception);
-    EXPECT_NEAR(Loader::duration(event), 1.0, 0.03);
+    clip(root / QStringLiteral("damaged"), minute0 + 60, CameraAngle::front);
+    const TeslaClipEvent damaged = eventIn(root / QStringLiteral("damaged"));
+    EXPECT_THROW(Loader::image(damaged), std::exception);
+    EXPECT_NEAR(Loader::duration(damaged), 1.0, 0.03);
 }
 
 TEST_F(EventThumbnailLoaderTest, ContinuousSessionUsesItsEarliestMinuteAndItsRangeOnly) {

@@ -1,6 +1,8 @@
 // A drive written by another system: a folder and a clip named in bytes that are not UTF-8 are
 // scanned and listed under names that reach the files, and go to the Trash with those bytes
-// recorded (on the home disk, and on a drive of its own, which records the path from its top).
+// recorded: on the home disk, and on a drive of its own (a small file system the test mounts) to
+// the drive's `.Trash-<uid>`, which records the path from the drive's top. A drive that has become
+// read-only refuses the move with every file left in place.
 
 #include "ClipDeletionService.h"
 #include "FileName.h"
@@ -8,6 +10,7 @@
 #include "RegularFile.h"
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -43,9 +46,10 @@ TEST(RawNameLibrary, ScannedListedAndTrashedUnderTheirOwnBytes) {
     const RemovedByBytes cleanup{tmp.path()};
     test::ScopedEnvironment dataHome{"XDG_DATA_HOME", QFile::encodeName(tmp / "home/.local/share")};
     const QByteArray event = "TeslaCam/SavedClips/2024-05-01_10-01-42";
-    for (const bool onDrive : {false, true}) {
-        SCOPED_TRACE(onDrive ? "on a drive" : "on the home disk");
-        const QString base = tmp.makeFolder(onDrive ? "drive" : "disk");
+    for (const QString where : {"disk", "drive", "read-only"}) {
+        SCOPED_TRACE(where.toStdString());
+        const bool onDrive = where != "disk";
+        const QString base = tmp.makeFolder(where);
         Unmount unmount;
         if (onDrive && !test::runProgram("mount", {"-t", "tmpfs", "-o", "size=1m", "tmpfs", base}))
             GTEST_SKIP() << "a drive of its own needs the right to mount a file system";
@@ -76,9 +80,23 @@ TEST(RawNameLibrary, ScannedListedAndTrashedUnderTheirOwnBytes) {
         }
         EXPECT_TRUE(names.contains(FileName::decode("x\xe9y.mp4"))) << names.join(' ').toStdString();
 
+        const QByteArray front = "2024-05-01_10-01-00-front.mp4";
+        if (where == "read-only") {
+            ASSERT_TRUE(test::runProgram("mount", {"-o", "remount,ro", base}));
+            const QDir homeTrash(tmp / "home/.local/share/Trash/files");
+            const QStringList trashed = homeTrash.entryList(QDir::Files);
+            try {
+                ClipDeletionService::moveSourceVideosToTrash({found});
+                ADD_FAILURE() << "a read-only drive reported success";
+            } catch (const ClipDeletionError& e) {
+                EXPECT_EQ(e.deletedCount(), 0);
+            }
+            EXPECT_TRUE(existsAt(root + '/' + event + '/' + front));
+            EXPECT_EQ(homeTrash.entryList(QDir::Files), trashed) << "moved off the drive";
+            continue;
+        }
         // The camera file goes; a file the car did not name is no minute of the event and stays.
         EXPECT_EQ(ClipDeletionService::moveSourceVideosToTrash({found}), 1);
-        const QByteArray front = "2024-05-01_10-01-00-front.mp4";
         const QByteArray trash = onDrive
                                      ? QFile::encodeName(base) + "/.Trash-" + QByteArray::number(::getuid())
                                      : QFile::encodeName(tmp / "home/.local/share/Trash");

@@ -1,4 +1,4 @@
-// The grid cells' decoder-thread options run in the real-player preview test.
+// The grid cells' decoder options also play in the preview's fault screen test.
 
 #include "PlayerTestSupport.h"
 #include "VideoDecoder.h"
@@ -8,7 +8,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
-#include <mutex>
 
 using namespace orvane;
 using namespace orvane::media;
@@ -27,19 +26,30 @@ TEST_F(MediaPlayerTest, OpensAndShowsTheFirstFrame) {
     EXPECT_EQ(sink.videoFrame().size(), QSize(320, 240));
 }
 
-TEST_F(MediaPlayerTest, DamagedOrMissingFilesFailAndTheirSeeksDoNotFinish) {
+// A damaged or missing next file takes the previous one's picture away and says why; its seeks,
+// also those sent after the failure, finish unfinished, so a grid never waits for this cell.
+TEST_F(MediaPlayerTest, AFileThatCannotOpenTakesThePictureAwayAndItsSeeksDoNotFinish) {
     for (const QString& path : {broken, *folder / "none.mp4"}) {
+        SCOPED_TRACE(path.toStdString());
+        ASSERT_EQ(open(player, clip), Status::readyToPlay);
+        ASSERT_EQ(log.last(), 0);
         player.replaceCurrentItem(path);
         std::optional<bool> finished;
         player.seek(0.5, 0, 0, [&](bool f) { finished = f; });
         ASSERT_TRUE(test::waitUntil([&] { return player.itemStatus() != Status::loading; }));
         EXPECT_EQ(player.itemStatus(), Status::failed);
         EXPECT_EQ(finished, false);
-        // Seeks issued after the failure also complete, so a grid never waits for this cell.
+        EXPECT_TRUE(test::waitUntil([&] { return log.last() == -1; })) << "the previous picture stayed";
         EXPECT_FALSE(seekAndWait(0.1));
         player.playImmediately(1);
         EXPECT_EQ(player.rate(), 0);
+        if (path == broken) {
+            EXPECT_EQ(player.problem(), "文件不完整或已损坏");
+        }
     }
+    QVideoSink later;
+    player.setVideoSink(&later);
+    EXPECT_FALSE(later.videoFrame().isValid());
 }
 
 // On a frame's start, inside it and just before its end, across the key frame at 36.
@@ -54,14 +64,23 @@ TEST_F(MediaPlayerTest, ExactSeeksShowTheExactFrame) {
         }
 }
 
-TEST_F(MediaPlayerTest, StepsFramesBothWaysAcrossAKeyFrame) {
-    ASSERT_EQ(open(player, clip), Status::readyToPlay);
-    ASSERT_TRUE(seekAndWait(36 / fps));
-    player.stepFrames(-1);
-    ASSERT_TRUE(test::waitUntil([&] { return log.last() == 35; }));
-    player.stepFrames(2);
-    ASSERT_TRUE(test::waitUntil([&] { return log.last() == 37; }));
-    EXPECT_NEAR(player.currentTime(), 37 / fps, 1e-6);
+// By each file's own timing, at 30 frames a second and at an uneven pace: no frame skipped or
+// shown twice, forwards and back across the key frame at 30.
+TEST_F(MediaPlayerTest, EveryStepShowsTheNextOrPreviousFrame) {
+    for (const bool uneven : {false, true}) {
+        const sample::ClipSpec spec{.path = *folder / (uneven ? "step-uneven.mp4" : "step-thirty.mp4"),
+                                    .framesPerSecond = 30,
+                                    .seconds = 2,
+                                    .unevenTiming = uneven};
+        ASSERT_EQ(open(player, test::writeClip(spec)), Status::readyToPlay);
+        ASSERT_TRUE(seekAndWait(sample::frameTime(spec, 28)));
+        for (const auto& [count, frame] : {std::pair{1, 29}, {1, 30}, {1, 31}, {-1, 30}, {-2, 28}, {3, 31}}) {
+            player.stepFrames(count);
+            EXPECT_TRUE(test::waitUntil([&] { return log.last() == frame; }))
+                << "uneven " << uneven << " step " << count << " showed " << log.last().value_or(-1);
+            EXPECT_NEAR(player.currentTime(), sample::frameTime(spec, frame), 1e-4);
+        }
+    }
 }
 
 TEST_F(MediaPlayerTest, PauseHoldsThePosition) {
@@ -83,18 +102,6 @@ TEST_F(MediaPlayerTest, RemovingTheItemEndsEverything) {
     EXPECT_EQ(player.itemStatus(), Status::none);
     EXPECT_EQ(player.rate(), 0);
     EXPECT_FALSE(seekAndWait(1));
-}
-
-// The next file failing to open must not leave the previous one's picture on screen.
-TEST_F(MediaPlayerTest, AFileThatCannotOpenTakesThePictureAwayAndSaysWhy) {
-    ASSERT_EQ(open(player, clip), Status::readyToPlay);
-    ASSERT_EQ(log.last(), 0);
-    ASSERT_EQ(open(player, broken), Status::failed);
-    EXPECT_TRUE(test::waitUntil([&] { return log.last() == -1; })) << "the previous picture stayed";
-    EXPECT_EQ(player.problem(), "文件不完整或已损坏");
-    QVideoSink later;
-    player.setVideoSink(&later);
-    EXPECT_FALSE(later.videoFrame().isValid());
 }
 
 // A file whose pictures end before its index says (cut short, its index first): playing into
@@ -128,40 +135,6 @@ TEST_F(MediaPlayerTest, PicturesEndingEarlyStopTheClockOnTheLastOne) {
     }
 }
 
-// The newest frame a sink was handed (the sink's own is written on the player's thread).
-class LatestFrame {
-public:
-    explicit LatestFrame(QVideoSink& sink) {
-        QObject::connect(
-            &sink, &QVideoSink::videoFrameChanged, &sink,
-            [this](const QVideoFrame& f) {
-                std::lock_guard lock(mutex_);
-                frame_ = f;
-            },
-            Qt::DirectConnection);
-    }
-    // Its luma plane, row by row.
-    QByteArray luma() const {
-        QVideoFrame f;
-        {
-            std::lock_guard lock(mutex_);
-            f = frame_;
-        }
-        QByteArray out;
-        if (!f.map(QVideoFrame::ReadOnly))
-            return out;
-        for (int y = 0; y < f.height(); ++y)
-            out.append(reinterpret_cast<const char*>(f.bits(0)) + qsizetype(y) * f.bytesPerLine(0),
-                       f.width());
-        f.unmap();
-        return out;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    QVideoFrame frame_;
-};
-
 // A cell that skips the deblocking filter while playing still leaves the full-quality frame on
 // screen once paused, after an exact seek and after a step; a missing hardware device changes
 // nothing.
@@ -176,12 +149,11 @@ TEST_F(MediaPlayerTest, PicturesLeftOnScreenAreFullQualityWhenPlayingSkipsTheLoo
     ASSERT_TRUE(full.seekExact(10 / fps) && reduced.seekExact(10 / fps));
     ASSERT_NE(full.toImage(), reduced.toImage()) << "without the filter the clip's pictures must differ";
 
-    const LatestFrame reference(sink);
     ASSERT_EQ(open(player, blocky), Status::readyToPlay);
     std::map<int, QByteArray> exact;
     const auto fullQuality = [&](int index) {
         if (!exact.count(index) && seekAndWait((index + 0.5) / fps) && log.last() == index)
-            exact[index] = reference.luma();
+            exact[index] = log.lastLuma();
         return exact[index];
     };
     MediaPlayer::Options options;
@@ -191,7 +163,6 @@ TEST_F(MediaPlayerTest, PicturesLeftOnScreenAreFullQualityWhenPlayingSkipsTheLoo
     MediaPlayer cell(options);
     QVideoSink cellSink;
     test::SinkLog cellLog(cellSink);
-    const LatestFrame shown(cellSink);
     cell.setVideoSink(&cellSink);
     ASSERT_EQ(open(cell, blocky), Status::readyToPlay);
     EXPECT_EQ(HardwareDecoding::lastPreviewPath(), HardwareDecoding::Path::software);
@@ -209,7 +180,7 @@ TEST_F(MediaPlayerTest, PicturesLeftOnScreenAreFullQualityWhenPlayingSkipsTheLoo
         act();
         EXPECT_TRUE(test::waitUntil([&] {
             const auto index = cellLog.last();
-            return index && *index > 0 && shown.luma() == fullQuality(*index);
+            return index && *index > 0 && cellLog.lastLuma() == fullQuality(*index);
         })) << name;
     }
 }

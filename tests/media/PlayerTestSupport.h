@@ -12,40 +12,92 @@
 
 namespace orvane::test {
 
-// The frame index drawn into a video frame's luma plane, if readable.
-std::optional<int> patternFrame(QVideoFrame frame);
-
 // Every frame a player hands `sink`, read back from its pattern (-1 when unreadable), in the
-// order they arrive. Frames arrive on the player's presentation thread, which writes the sink's
-// own videoFrame() meanwhile: tests read this log instead.
+// order they arrive, and the latest one. Frames arrive on the player's presentation thread, which
+// writes the sink's own videoFrame() meanwhile: tests read this log instead.
 class SinkLog {
 public:
-    explicit SinkLog(QVideoSink& sink);
+    explicit SinkLog(QVideoSink& sink) {
+        // No context object: the slot runs on the thread that delivers the frame.
+        connection_ = QObject::connect(&sink, &QVideoSink::videoFrameChanged, [this](QVideoFrame frame) {
+            std::optional<sample::FramePattern> pattern;
+            if (frame.isValid() && frame.map(QVideoFrame::ReadOnly)) {
+                pattern = sample::FramePattern::read(frame.bits(0), frame.bytesPerLine(0), frame.width(),
+                                                     frame.height());
+                frame.unmap();
+            }
+            std::lock_guard lock(mutex_);
+            frames_.push_back(pattern.value_or(sample::FramePattern{-1, -1}));
+            latest_ = frame;
+        });
+    }
     ~SinkLog() { QObject::disconnect(connection_); }
     SinkLog(const SinkLog&) = delete;
     SinkLog& operator=(const SinkLog&) = delete;
 
-    std::vector<sample::FramePattern> frames() const;
-    size_t size() const;
+    std::vector<sample::FramePattern> frames() const {
+        std::lock_guard lock(mutex_);
+        return frames_;
+    }
+    size_t size() const {
+        std::lock_guard lock(mutex_);
+        return frames_.size();
+    }
     // Frame index of the latest arrival.
-    std::optional<int> last() const;
+    std::optional<int> last() const {
+        std::lock_guard lock(mutex_);
+        return frames_.empty() ? std::nullopt : std::optional(frames_.back().frameIndex);
+    }
+    // The latest arrival's luma plane, row by row.
+    QByteArray lastLuma() const {
+        QVideoFrame frame;
+        {
+            std::lock_guard lock(mutex_);
+            frame = latest_;
+        }
+        QByteArray out;
+        if (!frame.map(QVideoFrame::ReadOnly))
+            return out;
+        for (int y = 0; y < frame.height(); ++y)
+            out.append(reinterpret_cast<const char*>(frame.bits(0)) + qsizetype(y) * frame.bytesPerLine(0),
+                       frame.width());
+        frame.unmap();
+        return out;
+    }
 
 private:
     QMetaObject::Connection connection_;
     mutable std::mutex mutex_;
     std::vector<sample::FramePattern> frames_;
+    QVideoFrame latest_;
 };
 
 // The player suites: their clips and a player playing into a logged sink.
 class PlayerTest : public SharedClipTest {
 protected:
-    static void SetUpTestSuite();
+    static void SetUpTestSuite() {
+        SharedClipTest::SetUpTestSuite();
+        large = writeClip({.path = *folder / "large.mp4", .width = 640, .height = 480});
+        back = writeClip({.path = *folder / "back.mp4", .camera = CameraAngle::back, .seconds = 2});
+        broken = writeClip(
+            {.path = *folder / "cut.mp4", .width = 64, .height = 48, .damage = sample::Damage::truncated});
+    }
     PlayerTest() { player.setVideoSink(&sink); }
 
     // Opens `path` and waits until it is ready (its first frame is in the sink by then) or failed.
-    static media::AbstractMediaPlayer::ItemStatus open(media::MediaPlayer& player, const QString& path);
+    static media::AbstractMediaPlayer::ItemStatus open(media::MediaPlayer& player, const QString& path) {
+        player.replaceCurrentItem(path);
+        using Status = media::AbstractMediaPlayer::ItemStatus;
+        EXPECT_TRUE(waitUntil([&] { return player.itemStatus() != Status::loading; })) << path.toStdString();
+        return player.itemStatus();
+    }
     // Seeks and waits for the completion; returns whether it reported finished.
-    bool seekAndWait(double time, double before = 0, double after = 0);
+    bool seekAndWait(double time, double before = 0, double after = 0) {
+        std::optional<bool> finished;
+        player.seek(time, before, after, [&](bool f) { finished = f; });
+        EXPECT_TRUE(waitUntil([&] { return finished.has_value(); })) << time;
+        return finished.value_or(false);
+    }
 
     static inline QString large;  // 640 × 480, 1 s: an exact seek decodes for a good while
     static inline QString back;   // the back camera, 2 s at 160 × 120

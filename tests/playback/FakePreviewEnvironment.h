@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace orvane::test {
@@ -56,25 +57,9 @@ public:
         status_ = status;
         emit itemStatusChanged(status);
     }
-    // Completes the oldest pending seek (finished).
-    void completeSeek() {
-        for (auto& s : seeks)
-            if (s.completion) {
-                auto c = std::move(s.completion);
-                s.completion = {};
-                time = s.time;
-                c(true);
-                return;
-            }
-    }
-    void failSeeks() {
-        for (auto& s : seeks)
-            if (s.completion) {
-                auto c = std::move(s.completion);
-                s.completion = {};
-                c(false);
-            }
-    }
+    // The oldest pending seek lands (finished), or every pending one fails.
+    void completeSeek() { settleSeeks(true); }
+    void failSeeks() { settleSeeks(false); }
     void tick(double t) {
         time = t;
         emit periodicTime(t);
@@ -100,6 +85,15 @@ public:
     double time = 0;
 
 private:
+    void settleSeeks(bool finished) {
+        for (auto& s : seeks)
+            if (auto completion = std::exchange(s.completion, {})) {
+                time = finished ? s.time : time;
+                completion(finished);
+                if (finished)
+                    return;
+            }
+    }
     void log(const QString& verb, const QString& arguments = {}) {
         const QString name = item.isEmpty() ? QStringLiteral("nothing") : QFileInfo(item).completeBaseName();
         if (calls)
