@@ -64,6 +64,24 @@ TEST_F(MediaPlayerTest, ExactSeeksShowTheExactFrame) {
         }
 }
 
+// An exact seek into the picture a file opened on (what a grid does to every cell) keeps the
+// frames decoded ahead meanwhile: playing on shows the next ones in order, none lost.
+TEST_F(MediaPlayerTest, ASeekIntoTheOpeningPicturePlaysOnFromTheNextFrame) {
+    constexpr float slowRate = 0.25f; // a loaded machine drops no frame at this pace
+    ASSERT_EQ(open(player, clip), Status::readyToPlay);
+    QThread::msleep(200);
+    ASSERT_TRUE(seekAndWait(0.5 / fps));
+    const size_t before = log.size();
+    player.playImmediately(slowRate);
+    ASSERT_TRUE(test::waitUntil([&] { return log.last() >= 3; }));
+    player.pause();
+    std::vector<int> played;
+    for (size_t i = before; i < log.frames().size(); ++i)
+        played.push_back(log.frames()[i].frameIndex);
+    ASSERT_GE(played.size(), 3u);
+    EXPECT_EQ(std::vector<int>(played.begin(), played.begin() + 3), (std::vector<int>{1, 2, 3}));
+}
+
 // By each file's own timing, at 30 frames a second and at an uneven pace: no frame skipped or
 // shown twice, forwards and back across the key frame at 30.
 TEST_F(MediaPlayerTest, EveryStepShowsTheNextOrPreviousFrame) {
