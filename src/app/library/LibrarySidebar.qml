@@ -83,6 +83,9 @@ Rectangle {
                 textStyle: "footnote"
                 tertiary: true
                 wrapMode: Text.Wrap
+                // Wrapped at the column's own width from the start: a height measured at another
+                // width would leave the section too short and the next one over its last row.
+                Layout.preferredWidth: content.width
                 Layout.fillWidth: true
             }
             ThemedText { text: qsTr("叠加仪表盘"); textStyle: "footnote"; secondary: true }
