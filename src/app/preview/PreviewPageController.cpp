@@ -94,6 +94,8 @@ void PreviewPageController::connectViewModel() {
     for (auto changed : {&PreviewViewModel::selectedEventChanged, &PreviewViewModel::isLoadingEventChanged,
                          &PreviewViewModel::exportRangeChanged})
         connect(preview, changed, this, &PreviewPageController::refreshPage);
+    // The page outlives the event it showed: a toast about that event goes with it.
+    connect(preview, &PreviewViewModel::eventPreviewClosed, range_, &PreviewRangeSection::dismissFeedback);
     for (auto changed : {&MergeViewModel::isSegmentMergeSelectionModeChanged,
                          &MergeViewModel::mergeSelectedTimestampKeysChanged})
         connect(viewModel_->merge(), changed, this, &PreviewPageController::refreshPage);

@@ -75,6 +75,10 @@ void PreviewRangeSection::showFeedback(const QString& message, bool isError) {
     });
 }
 
+void PreviewRangeSection::dismissFeedback() {
+    clearFeedback(requests_.start());
+}
+
 void PreviewRangeSection::clearFeedback(LatestRequest::Ticket ticket) {
     if (!requests_.isLatest(ticket) || feedback_.isEmpty())
         return;

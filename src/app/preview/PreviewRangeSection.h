@@ -61,6 +61,8 @@ public:
     Q_INVOKABLE void recordEnd();
     // Shows a toast for two seconds; a newer one replaces it and keeps its own two seconds.
     void showFeedback(const QString& message, bool isError);
+    // Takes a toast still showing away at once.
+    void dismissFeedback();
     void showFeedback(const RangeFeedback& feedback);
 
 signals:
