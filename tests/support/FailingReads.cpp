@@ -53,9 +53,6 @@ extern "C" {
 ssize_t read(int fd, void* buf, size_t size) {
     return readWith<ssize_t (*)(int, void*, size_t)>("read", fd, buf, size);
 }
-ssize_t pread64(int fd, void* buf, size_t size, off64_t offset) {
-    return readWith<ssize_t (*)(int, void*, size_t, off64_t)>("pread64", fd, buf, size, offset);
-}
 ssize_t pread(int fd, void* buf, size_t size, off_t offset) {
     return readWith<ssize_t (*)(int, void*, size_t, off_t)>("pread", fd, buf, size, offset);
 }
