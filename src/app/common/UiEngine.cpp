@@ -6,6 +6,7 @@
 
 #include <QQmlEngine>
 #include <QQuickStyle>
+#include <QQuickWindow>
 
 namespace orvane::ui {
 
@@ -13,6 +14,10 @@ void configureEngine(QQmlEngine& engine) {
     // Once per process: Controls refuse a new style after their first import.
     static const bool styled = [] {
         QQuickStyle::setStyle(QLatin1String(controlsStyle));
+        // Text from hinted glyph bitmaps rather than distance fields: on a software renderer (a
+        // laptop without a GPU) every frame costs markedly less, and text at fixed sizes looks
+        // as crisp. Icons keep their own setting.
+        QQuickWindow::setTextRenderType(QQuickWindow::NativeTextRendering);
         return true;
     }();
     Q_UNUSED(styled);

@@ -33,7 +33,8 @@ Item {
         source: card.source
         fillMode: Image.PreserveAspectCrop
         smooth: true
-        mipmap: true
+        // No mipmaps: a software renderer would build them for every card scrolled into view.
+        // The stored picture is at most about twice the card's size, which smooth scaling covers.
         cache: true
         // The provider decodes off the interface thread; this keeps the request itself async too.
         asynchronous: true
