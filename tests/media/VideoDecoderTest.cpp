@@ -27,6 +27,10 @@ constexpr int lastFrame = 71;
 
 class VideoDecoderTest : public test::SharedClipTest {};
 
+FrameRequest at(double time, double before = 0, double after = 0) {
+    return {.time = time, .toleranceBefore = before, .toleranceAfter = after, .maxSize = {}};
+}
+
 TEST_F(VideoDecoderTest, ReadsEveryFrameInOrderThenStops) {
     VideoDecoder decoder(clip);
     int expected = 0;
@@ -64,10 +68,10 @@ TEST_F(VideoDecoderTest, ExactSeeksLandOnTheFrameWhoseIntervalContainsTheTime) {
         EXPECT_EQ(patternFrame(decoder.toImage()), c.frame);
         EXPECT_NEAR(decoder.frameTime(), c.frame / fps, 1e-6);
         if (!c.inside) {
-            EXPECT_THROW(FrameGrabber::grab(clip, {.time = c.time}), TimeOutsideVideoError);
+            EXPECT_THROW(FrameGrabber::grab(clip, at(c.time)), TimeOutsideVideoError);
             continue;
         }
-        const GrabbedFrame grabbed = FrameGrabber::grab(clip, {.time = c.time});
+        const GrabbedFrame grabbed = FrameGrabber::grab(clip, at(c.time));
         EXPECT_EQ(patternFrame(grabbed.image), c.frame);
         EXPECT_NEAR(grabbed.actualTime, c.frame / fps, 1e-6);
     }
@@ -121,8 +125,7 @@ TEST_F(VideoDecoderTest, TolerantSeeksLandWithinTheWindow) {
             const bool exact = landed <= c.time + 1e-9 && c.time < landed + 1 / fps;
             EXPECT_TRUE(inWindow || exact) << landed;
         }
-        const GrabbedFrame grabbed =
-            grabber.grab({.time = c.time, .toleranceBefore = c.before, .toleranceAfter = c.after});
+        const GrabbedFrame grabbed = grabber.grab(at(c.time, c.before, c.after));
         EXPECT_NEAR(grabbed.actualTime, landed, 1e-6);
         EXPECT_EQ(patternFrame(grabbed.image), patternFrame(decoder.toImage()));
     }
@@ -361,7 +364,7 @@ TEST(HostileMediaTest, DamagedCopiesNeverPassAnotherFrameOffAsTheOneAsked) {
         const std::vector<bool> patched = patchedUpByFFmpeg(path, frames, fps);
         for (int probe = 0; probe < probesPerCopy; ++probe) {
             const int frame = int(random() % frames);
-            const FrameRequest exactly{.time = (frame + (probe % 2 ? 0.5 : 0.0)) / fps};
+            const FrameRequest exactly = at((frame + (probe % 2 ? 0.5 : 0.0)) / fps);
             try {
                 const GrabbedFrame grabbed = FrameGrabber::grab(path, exactly);
                 const bool rightFrame = grabbed.actualTime <= exactly.time + 1e-6 &&
