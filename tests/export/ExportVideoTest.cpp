@@ -273,10 +273,7 @@ TEST_F(ExportVideoTest, BadSourcesAndDestinationsFail) {
     EXPECT_TRUE(entries(temp).isEmpty());
 }
 
-// Six cameras (a car with pillar cameras) are composed at the export's own size, each camera
-// whole in its cell (an older 4:3 camera among them letterboxed, not cropped), in the order they
-// sit on the car; the one encoding pass then writes that size unscaled and burns every frame's
-// own recording time, also after a minute recorded hours later.
+// Six cameras, each whole in its cell (4:3 letterboxed) in the car's order, encoded unscaled with true times.
 TEST_F(ExportVideoTest, SixCameraGridFitsEveryCameraInItsCellAtTheOutputSize) {
     std::vector<TeslaVideoFile> cells, later;
     for (CameraAngle camera : Camera::physicalCases) {
@@ -323,8 +320,7 @@ TEST_F(ExportVideoTest, SixCameraGridFitsEveryCameraInItsCellAtTheOutputSize) {
     rec.expectHonestProgress();
     EXPECT_TRUE(entries(temp).isEmpty());
 
-    // A minute failing after the first was encoded fails the export with its own reason, as do an
-    // encrypted camera and a cancel mid-way; nothing of the output is left.
+    // A later minute failing, an encrypted camera or a cancel mid-way leave nothing of the output.
     const QString garbage = folder.writeFile("g-back.mp4", "not a video");
     writeClip({.path = folder / "e-back.mp4", .damage = sample::Damage::encrypted});
     for (const QString& bad : {garbage, folder / "e-back.mp4", QString()}) {
@@ -354,9 +350,7 @@ TEST_F(ExportVideoTest, SixCameraGridFitsEveryCameraInItsCellAtTheOutputSize) {
     }
 }
 
-// A range of a file at 30 frames a second, and of one at an uneven pace, starts with the frame
-// on screen at its start (inside a frame, or on its first instant) and burns each frame's own
-// recording time.
+// A range starting inside a frame or on its first instant starts with that frame, at 30 fps and unevenly.
 TEST_F(ExportVideoTest, RangesFollowTheFilesOwnFrameTimes) {
     for (const bool uneven : {false, true}) {
         const sample::ClipSpec spec{.path = folder / QString("range%1-front.mp4").arg(uneven),

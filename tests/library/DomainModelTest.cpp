@@ -142,8 +142,7 @@ TEST_F(ShanghaiTimeTest, DaySectionsLatestFirst) {
     EXPECT_EQ(sections[1].events[2].startTime, at(2024, 5, 1, 0, 0, 0));
 }
 
-// In Europe/Berlin: CET (+1) in winter, CEST (+2) from the last Sunday of March 02:00 to the last
-// Sunday of October 03:00.
+// In Europe/Berlin: CET (+1) in winter, CEST (+2) in summer.
 class TeslaTimeParserTest : public testing::Test {
 protected:
     test::ScopedTimeZone zone{"Europe/Berlin"};
@@ -152,8 +151,7 @@ protected:
     }
 };
 
-// Without a zone the text is local time in exactly the car's form (the thumbnails read file names
-// with the same parser); daylight saving and impossible dates are LocalTime's.
+// Without a zone the text is local time in exactly the car's form.
 TEST_F(TeslaTimeParserTest, MetadataTimestamps) {
     struct Case {
         const char* text;

@@ -77,8 +77,7 @@ TEST_F(EventThumbnailLoaderTest, ImportedFileUsesThatFileAloneCappedInSize) {
     EXPECT_NEAR(Loader::duration(event), 1.0, 0.03);
 }
 
-// An empty folder, or one whose first file is damaged, gives no picture; later minutes still count
-// towards the length. (A missing folder is the thumbnail provider's test.)
+// An empty folder or a damaged first file give no picture; later minutes still count towards the length.
 TEST_F(EventThumbnailLoaderTest, NoPictureFromAnEmptyFolderOrADamagedFirstFile) {
     const TeslaClipEvent empty = eventIn(root.makeFolder(QStringLiteral("empty")));
     EXPECT_THROW(Loader::image(empty), std::exception);
@@ -109,9 +108,7 @@ TEST_F(EventThumbnailLoaderTest, ContinuousSessionUsesItsEarliestMinuteAndItsRan
     EXPECT_EQ(Loader::videoGroups(event).size(), 1u);
 }
 
-// The pictures kept on disk: used while the event's files stay as they were, made again when
-// its folder changed or the kept file is damaged; a cache that cannot be written still gives
-// the picture.
+// Kept pictures serve until the files change or the kept one is damaged; an unwritable cache still gives one.
 TEST_F(EventThumbnailLoaderTest, KeptPicturesAreUsedUntilTheEventsFilesChange) {
     const QString folder = root / QStringLiteral("SavedClips/event");
     clip(folder, minute0, CameraAngle::front);

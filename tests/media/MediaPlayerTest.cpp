@@ -147,8 +147,7 @@ TEST_F(MediaPlayerTest, PicturesEndingEarlyStopTheClockOnTheLastOne) {
     }
 }
 
-// A cell skipping the deblocking filter while playing leaves full-quality pictures once paused, seeked or
-// stepped.
+// A cell skipping the deblocking filter when playing shows full-quality pictures paused, seeked, stepped.
 TEST_F(MediaPlayerTest, PicturesLeftOnScreenAreFullQualityWhenPlayingSkipsTheLoopFilter) {
     // The sample clips are made without the deblocking filter; the car's footage uses it.
     const QString blocky = *folder / "deblocked.mp4";

@@ -204,15 +204,12 @@ TEST_F(TelemetryFileTest, WalksBoxesAndUnits) {
         const QByteArray bytes(reinterpret_cast<const char*>(c.content.data()), qsizetype(c.content.size()));
         EXPECT_EQ(outcome(tmp.writeFile(QString::fromLatin1(c.name) + ".mp4", bytes)), c.outcome) << c.name;
     }
-    // A FIFO would block an ordinary open until a writer comes; it is refused at once. (A missing
-    // file's error text is the command line's test.)
+    // A FIFO would block an ordinary open until a writer comes; it is refused at once.
     EXPECT_EQ(outcome(tmp.makeFolder("folder.mp4")), "cannot read");
     EXPECT_EQ(outcome(makeFifo(tmp / "fifo.mp4")), "cannot read");
 }
 
-// Clips written by the sample drive: every frame's unit found in order and unescaped (the fields'
-// decoding is the message table's); a clip cut short keeps the samples before the cut, an empty
-// one is corrupt. (One without telemetry is the app's timeline test.)
+// Sample-drive clips: every frame's record in order; a clip cut short keeps those before the cut.
 TEST_F(TelemetryFileTest, SampleDriveClipsRoundTrip) {
     // Mid-drive: moving, turning, blinking.
     sample::ClipSpec clip{.path = tmp / "clip.mp4", .seconds = 2, .seed = 7, .firstFrameSerial = 36 * 50};
