@@ -42,8 +42,9 @@ TEST_F(MediaPlayerTest, AFileThatCannotOpenTakesThePictureAwayAndItsSeeksDoNotFi
         EXPECT_FALSE(seekAndWait(0.1));
         player.playImmediately(1);
         EXPECT_EQ(player.rate(), 0);
-        if (path == broken)
+        if (path == broken) {
             EXPECT_EQ(player.problem(), "文件不完整或已损坏");
+        }
     }
     QVideoSink later;
     player.setVideoSink(&later);

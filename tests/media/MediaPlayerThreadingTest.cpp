@@ -221,8 +221,9 @@ TEST_F(MediaPlayerThreadingTest, SupersededSeeksFinishUnfinishedOnce) {
     EXPECT_EQ(log.last(), (seeks - 1) * 7 % 36);
     for (int seek = 0; seek + 1 < seeks; ++seek) {
         ASSERT_EQ(completions.of[seek].size(), 1u) << seek;
-        if (outstandingWhenSuperseded[seek] || seek % 5 == 3)
+        if (outstandingWhenSuperseded[seek] || seek % 5 == 3) {
             EXPECT_FALSE(completions.of[seek][0]) << seek;
+        }
     }
 }
 
