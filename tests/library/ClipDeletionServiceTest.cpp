@@ -187,11 +187,8 @@ TEST_F(ClipDeletion, AnImportedFileGoesToTheTrashOrStaysAndCountsAsFailed) {
         const auto error = failureOf([&] { moved = deletion::moveSourceVideosToTrash({event}); });
         QDir::setCurrent(previous);
         EXPECT_TRUE(QFile::exists(neighbour));
-        EXPECT_TRUE(QDir(tmp / base + "work").isEmpty())
-            << QDir(tmp / base + "work")
-                   .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
-                   .join(' ')
-                   .toStdString();
+        EXPECT_EQ(QDir(tmp / base + "work").entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                  QStringList());
         if (c.moved) {
             EXPECT_FALSE(error);
             EXPECT_EQ(moved, 1);

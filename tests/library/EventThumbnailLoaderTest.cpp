@@ -177,6 +177,9 @@ TEST(EventThumbnailSourceTest, RoundTripKeepsWhatTheLoaderReads) {
     // A drive written by another system: a name's bytes that are not UTF-8 come back whole.
     events.push_back(eventIn(FileName::decode("/media/cl\xe9 USB/TeslaCam/SavedClips"), minute0));
 
+    const auto read = [](const TeslaClipEvent& e) {
+        return std::tuple{e.folderURL, e.sourceFileURL, e.startTime, e.endTime, e.isContinuousSession};
+    };
     for (const TeslaClipEvent& original : events) {
         const QString url = EventThumbnailSource::url(original);
         ASSERT_TRUE(url.startsWith(QStringLiteral("image://eventthumb/"))) << url.toStdString();
@@ -188,11 +191,7 @@ TEST(EventThumbnailSourceTest, RoundTripKeepsWhatTheLoaderReads) {
         for (const QString& form : {url, id}) {
             const std::optional<TeslaClipEvent> back = EventThumbnailSource::parse(form);
             ASSERT_TRUE(back) << form.toStdString();
-            EXPECT_EQ(back->folderURL, original.folderURL);
-            EXPECT_EQ(back->sourceFileURL, original.sourceFileURL);
-            EXPECT_EQ(back->startTime, original.startTime);
-            EXPECT_EQ(back->endTime, original.endTime);
-            EXPECT_EQ(back->isContinuousSession, original.isContinuousSession);
+            EXPECT_EQ(read(*back), read(original));
         }
     }
     // Different windows of the same folder are different pictures (and cache entries).

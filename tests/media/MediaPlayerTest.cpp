@@ -42,9 +42,6 @@ TEST_F(MediaPlayerTest, AFileThatCannotOpenTakesThePictureAwayAndItsSeeksDoNotFi
         EXPECT_FALSE(seekAndWait(0.1));
         player.playImmediately(1);
         EXPECT_EQ(player.rate(), 0);
-        if (path == broken) {
-            EXPECT_EQ(player.problem(), "文件不完整或已损坏");
-        }
     }
     QVideoSink later;
     player.setVideoSink(&later);
@@ -167,11 +164,9 @@ TEST_F(MediaPlayerTest, PicturesLeftOnScreenAreFullQualityWhenPlayingSkipsTheLoo
             exact[index] = log.lastLuma();
         return exact[index];
     };
-    MediaPlayer::Options options;
-    options.decoderThreads = 1;
-    options.skipLoopFilter = true;
-    options.hardwareDevice = "/nonexistent/renderD128"; // and falls back to software decoding
-    MediaPlayer cell(options);
+    // A missing hardware device falls back to software decoding.
+    MediaPlayer cell(
+        {.decoderThreads = 1, .skipLoopFilter = true, .hardwareDevice = "/nonexistent/renderD128"});
     QVideoSink cellSink;
     test::SinkLog cellLog(cellSink);
     cell.setVideoSink(&cellSink);

@@ -13,7 +13,6 @@
 #include <QRegularExpression>
 #include <cmath>
 #include <gtest/gtest.h>
-#include <iostream>
 #include <random>
 
 using namespace orvane;
@@ -387,8 +386,6 @@ TEST(HostileMediaTest, DamagedCopiesNeverPassAnotherFrameOffAsTheOneAsked) {
     EXPECT_GT(exact, 0);
     EXPECT_GT(flagged, 0);
     EXPECT_GT(refused, 0);
-    std::cout << copies * probesPerCopy << " exact captures of damaged copies: " << exact << " unflagged, "
-              << flagged << " flagged as patched up, " << refused << " refused\n";
 }
 
 // An mpeg4 (MPEG-4 Visual) stream in MP4 leaves the picture size to the decoder.

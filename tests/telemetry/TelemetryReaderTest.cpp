@@ -156,12 +156,8 @@ std::string outcome(const QString& path) {
     }
 }
 
-class TelemetryFileTest : public testing::Test {
-protected:
+TEST(TelemetryFileTest, WalksBoxesAndUnits) {
     TempFolder tmp;
-};
-
-TEST_F(TelemetryFileTest, WalksBoxesAndUnits) {
     const Bytes ftyp = box("ftyp", ascii("isom") + bigEndian32(512) + ascii("isomavc1"));
     const Bytes one = telemetryUnit(1), two = telemetryUnit(2);
     const Bytes media = one + videoUnit(300) + two + videoUnit(300);
@@ -210,7 +206,8 @@ TEST_F(TelemetryFileTest, WalksBoxesAndUnits) {
 }
 
 // Sample-drive clips: every frame's record in order; a clip cut short keeps those before the cut.
-TEST_F(TelemetryFileTest, SampleDriveClipsRoundTrip) {
+TEST(TelemetryFileTest, SampleDriveClipsRoundTrip) {
+    TempFolder tmp;
     // Mid-drive: moving, turning, blinking.
     sample::ClipSpec clip{.path = tmp / "clip.mp4", .seconds = 2, .seed = 7, .firstFrameSerial = 36 * 50};
     sample::writeClip(clip);
