@@ -53,22 +53,18 @@ QImage withStrip(const QImage& clean, const DashboardReadout::State& state, QRec
 class DashboardExportTest : public ExportTest {};
 
 TEST_F(DashboardExportTest, EachFrameShowsItsOwnRecordAcrossMinutesAndNoneWithoutOne) {
-    auto minute = [&](const QString& name, Instant start, int64_t serial, sample::Damage damage) {
-        return clip({.path = *clips / name,
+    auto minute = [&](int m, int64_t serial, sample::Damage damage = sample::Damage::none) {
+        return clip({.path = *clips / QString("2024-05-01_09-0%1-00-front.mp4").arg(m),
                      .width = width,
                      .height = height,
                      .seconds = 2,
-                     .startTime = start,
+                     .startTime = morning + 3600 + 60 * m,
                      .firstFrameSerial = serial,
                      .damage = damage});
     };
     // Braking in the first minute, pulling away in the second: the speed changes every few frames.
-    const TeslaVideoFile a =
-        minute("2024-05-01_09-00-00-front.mp4", morning + 3600, 36 * 62, sample::Damage::none);
-    const TeslaVideoFile b =
-        minute("2024-05-01_09-01-00-front.mp4", morning + 3660, 36 * 10, sample::Damage::none);
-    const TeslaVideoFile bare =
-        minute("2024-05-01_09-02-00-front.mp4", morning + 3720, 0, sample::Damage::noTelemetry);
+    const TeslaVideoFile a = minute(0, 36 * 62), b = minute(1, 36 * 10);
+    const TeslaVideoFile bare = minute(2, 0, sample::Damage::noTelemetry);
     const std::vector<ContinuousExportSegment> range{{a, 1.0, 1.0}, {b, 0, 1.0}, {bare, 0, 0.5}};
     WatermarkSettings settings{.showTime = false, .exportQuality = ExportQuality::original};
     const ExportResult plain = GPUVideoExporter::exportContinuous(range, folder / "plain.mp4", settings, {});

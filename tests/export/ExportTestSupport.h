@@ -74,9 +74,7 @@ inline ExportResult exportAs(Way way, const std::vector<TeslaVideoFile>& videos,
     return GPUVideoExporter::exportContinuous(pieces, out, settings, {});
 }
 
-// The export suites: a 2-second front clip recorded in the morning and a back clip of the
-// afternoon, both 320 × 240, written once; each test's own folder, with a temporary folder in
-// it that QDir::tempPath() points at.
+// 2-second 320 × 240 front (morning) and back (afternoon) clips; each test's folder with its TMPDIR.
 class ExportTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {

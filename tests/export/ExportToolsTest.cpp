@@ -23,8 +23,7 @@ QString argAfter(const QStringList& args, const QString& flag, int nth = 0) {
     return {};
 }
 
-// The copied cuts, the joins and the grid (black cells included) run end to end in the export
-// tests, never with a negative start; the re-encoding cut runs only when ffmpeg refuses a copy.
+// The re-encoding cut runs only when ffmpeg refuses a copy; the rest run end to end in the export tests.
 TEST(FFmpegCommandsTest, ArgumentsClampTimesAndTheReencodingCutSeeksTheInput) {
     const auto grid =
         FFmpegCommands::gridPieceArguments({{CameraAngle::front, "/t/f.mp4"}}, -2, 12, "/w/part_0000.mp4");

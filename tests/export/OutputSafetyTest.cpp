@@ -1,6 +1,4 @@
-// Exports and image saves as a careless or hostile user drives them: outputs that are the
-// footage itself, special files, leftovers of killed exports, sources cut short. Nothing of the
-// user's is ever destroyed and nothing blocks.
+// Exports and image saves driven carelessly or hostilely: nothing of the user's is destroyed, nothing blocks.
 
 #include "ExportTestSupport.h"
 #include "FrameCapture.h"
@@ -88,8 +86,7 @@ TEST_F(OutputSafetyTest, ImageSavesCheckTheFormatFirstAndReplaceOnlyWhenComplete
     EXPECT_TRUE(hiddenEntries(folder.path()).isEmpty());
 }
 
-// A device, FIFO, socket or folder in the output's place stays what it is; a FIFO never blocks
-// the save.
+// A device, FIFO, socket or folder in the output's place stays what it is, and never blocks.
 TEST_F(OutputSafetyTest, OutputsThatAreNotRegularFilesAreRefused) {
     const QString outputs = folder.makeFolder("out");
     QStringList special = {makeFifo(outputs + "/fifo.mp4"), outputs + "/socket.mp4",
@@ -121,9 +118,7 @@ TEST_F(OutputSafetyTest, OutputsThatAreNotRegularFilesAreRefused) {
     EXPECT_TRUE(entries(temp).isEmpty());
 }
 
-// Whatever a killed export left in the destination or the temporary folder is removed by the
-// next export (which of them are leftovers is the core sweep test's); everything the export makes
-// carries its owner.
+// A killed export's leftovers go with the next export; everything an export makes carries its owner.
 TEST_F(OutputSafetyTest, AnExportRemovesLeftoversOfKilledExportsAndMarksItsOwn) {
     const QString outputs = folder.makeFolder("out");
     const QString ended = QString::number(endedProcessId());

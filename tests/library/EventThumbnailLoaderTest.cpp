@@ -77,8 +77,7 @@ TEST_F(EventThumbnailLoaderTest, ImportedFileUsesThatFileAloneCappedInSize) {
     EXPECT_NEAR(Loader::duration(event), 1.0, 0.03);
 }
 
-// An empty folder, or one whose first file is damaged, gives no picture; later minutes still count
-// towards the length. (A missing folder is the thumbnail provider's test.)
+// An empty folder or a damaged first file give no picture; later minutes still count towards the length.
 TEST_F(EventThumbnailLoaderTest, NoPictureFromAnEmptyFolderOrADamagedFirstFile) {
     const TeslaClipEvent empty = eventIn(root.makeFolder(QStringLiteral("empty")));
     EXPECT_THROW(Loader::image(empty), std::exception);
@@ -109,9 +108,7 @@ TEST_F(EventThumbnailLoaderTest, ContinuousSessionUsesItsEarliestMinuteAndItsRan
     EXPECT_EQ(Loader::videoGroups(event).size(), 1u);
 }
 
-// The pictures kept on disk: used while the event's files stay as they were, made again when
-// its folder changed or the kept file is damaged; a cache that cannot be written still gives
-// the picture.
+// Kept pictures serve until the files change or the kept one is damaged; an unwritable cache still gives one.
 TEST_F(EventThumbnailLoaderTest, KeptPicturesAreUsedUntilTheEventsFilesChange) {
     const QString folder = root / QStringLiteral("SavedClips/event");
     clip(folder, minute0, CameraAngle::front);
@@ -180,6 +177,9 @@ TEST(EventThumbnailSourceTest, RoundTripKeepsWhatTheLoaderReads) {
     // A drive written by another system: a name's bytes that are not UTF-8 come back whole.
     events.push_back(eventIn(FileName::decode("/media/cl\xe9 USB/TeslaCam/SavedClips"), minute0));
 
+    const auto read = [](const TeslaClipEvent& e) {
+        return std::tuple{e.folderURL, e.sourceFileURL, e.startTime, e.endTime, e.isContinuousSession};
+    };
     for (const TeslaClipEvent& original : events) {
         const QString url = EventThumbnailSource::url(original);
         ASSERT_TRUE(url.startsWith(QStringLiteral("image://eventthumb/"))) << url.toStdString();
@@ -191,11 +191,7 @@ TEST(EventThumbnailSourceTest, RoundTripKeepsWhatTheLoaderReads) {
         for (const QString& form : {url, id}) {
             const std::optional<TeslaClipEvent> back = EventThumbnailSource::parse(form);
             ASSERT_TRUE(back) << form.toStdString();
-            EXPECT_EQ(back->folderURL, original.folderURL);
-            EXPECT_EQ(back->sourceFileURL, original.sourceFileURL);
-            EXPECT_EQ(back->startTime, original.startTime);
-            EXPECT_EQ(back->endTime, original.endTime);
-            EXPECT_EQ(back->isContinuousSession, original.isContinuousSession);
+            EXPECT_EQ(read(*back), read(original));
         }
     }
     // Different windows of the same folder are different pictures (and cache entries).

@@ -15,8 +15,7 @@ using namespace orvane;
 
 namespace {
 
-// One line per event, latest first within a category: folder, local start…end, count, and
-// what sets it apart (session, the single file, the location).
+// One line per event: folder, local start…end, count, session, the single file, the location.
 QString listing(const EventsByCategory& library) {
     const auto local = [](Instant t) { return LocalTime::format(t, QStringLiteral("MM-dd HH:mm:ss")); };
     QStringList lines;
@@ -128,8 +127,7 @@ TEST_F(MetadataParserTest, ADriveBecomesEventsByCategory) {
     EXPECT_EQ(MetadataParser::loadVideos(undated, CameraAngle::all).size(), 2u);
 }
 
-// A folder chosen again, through a drive or a category, or a file chosen twice is one event; events
-// of one folder with other starts stay apart (ADriveBecomesEventsByCategory).
+// A folder chosen again, through a drive or a category, or a file chosen twice is one event.
 TEST_F(MetadataParserTest, ChosenPathsAreScannedOnceAndOutsideTheDriveAreImported) {
     const QString clip = minute("TeslaCam/SavedClips/2024-05-01_10-20-30", "2024-05-01_10-20-00");
     minute("TeslaCam/SavedClips/2024-05-02_10-20-30", "2024-05-02_10-20-00");
@@ -174,9 +172,7 @@ TEST_F(MetadataParserTest, ChosenPathsAreScannedOnceAndOutsideTheDriveAreImporte
     EXPECT_TRUE(QFile::exists(files[0].url));
 }
 
-// What a careless or hostile drive (or user) hands the scanner: folders that cannot be read, chosen
-// paths that cannot be read (errors, alone or beside a drive), special files named like clips or
-// like event.json, names that are no real date.
+// Unreadable folders are skipped; unreadable chosen paths are errors, alone or beside a drive.
 TEST_F(MetadataParserTest, UnreadableFoldersGiveNoEventsAndUnreadableChosenPathsAreErrors) {
     tmp.writeFile("TeslaCam/SavedClips"); // a category "folder" that is a file
     minute("TeslaCam/RecentClips", "2024-05-01_10-00-00", {"front"});
@@ -230,8 +226,7 @@ TEST_F(MetadataParserTest, EventJsonThatIsAFifoCountsAsAbsent) {
         EXPECT_TRUE(test::returnsPromptly(operation, fifo)) << name << " blocked on the FIFO";
 }
 
-// A name with the car's stamp that is no real date has no usable time: it belongs to no event,
-// and every event's count agrees with the files it lists.
+// A stamp that is no real date belongs to no event, and every event's count agrees with its files.
 TEST_F(MetadataParserTest, NamesThatAreNoRealDateAreSkippedAndCountsAgree) {
     const QStringList impossible = {"2024-13-45_25-61-61-front.mp4", "2023-02-29_10-00-00-back.mp4"};
     auto files = [&](const QString& folder, const QStringList& names) {

@@ -1,8 +1,5 @@
-// A drive written by another system: a folder and a clip named in bytes that are not UTF-8 are
-// scanned and listed under names that reach the files, and go to the Trash with those bytes
-// recorded: on the home disk, and on a drive of its own (a small file system the test mounts) to
-// the drive's `.Trash-<uid>`, which records the path from the drive's top. A drive that has become
-// read-only refuses the move with every file left in place.
+// Names in bytes that are not UTF-8 are listed and trashed with those bytes, on the home disk and on a
+// mounted drive's `.Trash-<uid>`; a read-only drive refuses the move with every file in place.
 
 #include "ClipDeletionService.h"
 #include "FileName.h"

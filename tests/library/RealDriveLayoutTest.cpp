@@ -1,6 +1,4 @@
-// Every layout real drives have: archive day folders, old firmware's names, names without a
-// date, other systems' leftovers, encrypted recordings. Each drive is scanned from its TeslaCam
-// folder; what the browser shows of the latest event of a category is compared as one line.
+// Every layout real drives have, scanned from TeslaCam; the latest event of a category as one line.
 
 #include "MetadataParser.h"
 #include "SampleDrive.h"
@@ -17,8 +15,7 @@ struct LayoutCase {
     // Under TeslaCam; "enc " before a name: the car's encrypted container; "name=text": its content.
     std::vector<const char*> files;
     ClipCategory category;
-    // "<events> <start of the latest> ×<its minutes> files <its files> back <its back files>
-    // encrypted <events the car encrypted>"
+    // "<events> <latest's start> ×<its minutes> files <its files> back <back files> encrypted <events>"
     const char* expected;
 };
 
@@ -99,9 +96,7 @@ TEST_P(RealDriveLayoutTest, TheEventIsListedWithItsTimeAndFiles) {
 
 INSTANTIATE_TEST_SUITE_P(Layouts, RealDriveLayoutTest, testing::ValuesIn(layoutCases));
 
-// What event.json says in words: the reason (the shock reason with its g value, an unknown one
-// as written), the camera's digit, the street after the city; a later key of an unexpected type
-// never costs the event its time and place.
+// event.json's reason, camera and street in words; a key of an unexpected type costs nothing else.
 TEST(EventReasonTest, TheCarsWordsBecomeTheUsers) {
     struct Case {
         const char* json;

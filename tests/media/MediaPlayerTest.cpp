@@ -26,8 +26,7 @@ TEST_F(MediaPlayerTest, OpensAndShowsTheFirstFrame) {
     EXPECT_EQ(sink.videoFrame().size(), QSize(320, 240));
 }
 
-// A damaged or missing next file takes the previous one's picture away and says why; its seeks,
-// also those sent after the failure, finish unfinished, so a grid never waits for this cell.
+// A file that cannot open takes the picture away and says why; its seeks finish unfinished.
 TEST_F(MediaPlayerTest, AFileThatCannotOpenTakesThePictureAwayAndItsSeeksDoNotFinish) {
     for (const QString& path : {broken, *folder / "none.mp4"}) {
         SCOPED_TRACE(path.toStdString());
@@ -43,9 +42,6 @@ TEST_F(MediaPlayerTest, AFileThatCannotOpenTakesThePictureAwayAndItsSeeksDoNotFi
         EXPECT_FALSE(seekAndWait(0.1));
         player.playImmediately(1);
         EXPECT_EQ(player.rate(), 0);
-        if (path == broken) {
-            EXPECT_EQ(player.problem(), "文件不完整或已损坏");
-        }
     }
     QVideoSink later;
     player.setVideoSink(&later);
@@ -64,8 +60,7 @@ TEST_F(MediaPlayerTest, ExactSeeksShowTheExactFrame) {
         }
 }
 
-// An exact seek into the picture a file opened on (what a grid does to every cell) keeps the
-// frames decoded ahead meanwhile: playing on shows the next ones in order, none lost.
+// An exact seek into the picture a file opened on (as a grid's cells do) plays on from the next frame.
 TEST_F(MediaPlayerTest, ASeekIntoTheOpeningPicturePlaysOnFromTheNextFrame) {
     constexpr float slowRate = 0.25f; // a loaded machine drops no frame at this pace
     ASSERT_EQ(open(player, clip), Status::readyToPlay);
@@ -82,8 +77,7 @@ TEST_F(MediaPlayerTest, ASeekIntoTheOpeningPicturePlaysOnFromTheNextFrame) {
     EXPECT_EQ(std::vector<int>(played.begin(), played.begin() + 3), (std::vector<int>{1, 2, 3}));
 }
 
-// By each file's own timing, at 30 frames a second and at an uneven pace: no frame skipped or
-// shown twice, forwards and back across the key frame at 30.
+// At 30 frames a second and unevenly: no frame skipped or shown twice, across the key frame at 30.
 TEST_F(MediaPlayerTest, EveryStepShowsTheNextOrPreviousFrame) {
     for (const bool uneven : {false, true}) {
         const sample::ClipSpec spec{.path = *folder / (uneven ? "step-uneven.mp4" : "step-thirty.mp4"),
@@ -122,8 +116,7 @@ TEST_F(MediaPlayerTest, RemovingTheItemEndsEverything) {
     EXPECT_FALSE(seekAndWait(1));
 }
 
-// A file whose pictures end before its index says (cut short, its index first): playing into
-// the gap and seeking into it both stop the clock on the last picture and report it, never the end.
+// Pictures ending before the index says: playing or seeking into the gap stops on the last picture.
 TEST_F(MediaPlayerTest, PicturesEndingEarlyStopTheClockOnTheLastOne) {
     const QString cut = test::writeClip(
         {.path = *folder / "cut-short.mp4", .seconds = 2, .damage = sample::Damage::cutShort});
@@ -132,16 +125,15 @@ TEST_F(MediaPlayerTest, PicturesEndingEarlyStopTheClockOnTheLastOne) {
         ASSERT_EQ(open(player, cut), Status::readyToPlay);
         std::optional<double> stoppedAt;
         bool ended = false;
-        const auto stopped =
-            QObject::connect(&player, &AbstractMediaPlayer::didStopShort, [&](double t) { stoppedAt = t; });
-        const auto end = QObject::connect(&player, &AbstractMediaPlayer::didPlayToEnd, [&] { ended = true; });
+        QObject context;
+        QObject::connect(&player, &AbstractMediaPlayer::didStopShort, &context,
+                         [&](double t) { stoppedAt = t; });
+        QObject::connect(&player, &AbstractMediaPlayer::didPlayToEnd, &context, [&] { ended = true; });
         if (byPlaying)
             player.playImmediately(4);
         else
             EXPECT_TRUE(seekAndWait(player.duration() - 0.1));
         ASSERT_TRUE(test::waitUntil([&] { return stoppedAt.has_value(); }));
-        QObject::disconnect(stopped);
-        QObject::disconnect(end);
         EXPECT_FALSE(ended);
         EXPECT_EQ(player.rate(), 0);
         ASSERT_TRUE(log.last());
@@ -153,9 +145,7 @@ TEST_F(MediaPlayerTest, PicturesEndingEarlyStopTheClockOnTheLastOne) {
     }
 }
 
-// A cell that skips the deblocking filter while playing still leaves the full-quality frame on
-// screen once paused, after an exact seek and after a step; a missing hardware device changes
-// nothing.
+// A cell skipping the deblocking filter when playing shows full-quality pictures paused, seeked, stepped.
 TEST_F(MediaPlayerTest, PicturesLeftOnScreenAreFullQualityWhenPlayingSkipsTheLoopFilter) {
     // The sample clips are made without the deblocking filter; the car's footage uses it.
     const QString blocky = *folder / "deblocked.mp4";
@@ -174,11 +164,9 @@ TEST_F(MediaPlayerTest, PicturesLeftOnScreenAreFullQualityWhenPlayingSkipsTheLoo
             exact[index] = log.lastLuma();
         return exact[index];
     };
-    MediaPlayer::Options options;
-    options.decoderThreads = 1;
-    options.skipLoopFilter = true;
-    options.hardwareDevice = "/nonexistent/renderD128"; // and falls back to software decoding
-    MediaPlayer cell(options);
+    // A missing hardware device falls back to software decoding.
+    MediaPlayer cell(
+        {.decoderThreads = 1, .skipLoopFilter = true, .hardwareDevice = "/nonexistent/renderD128"});
     QVideoSink cellSink;
     test::SinkLog cellLog(cellSink);
     cell.setVideoSink(&cellSink);

@@ -1,6 +1,4 @@
-// Races between the interface thread and a player's decode and presentation threads. Each test
-// repeats its race with the interface thread acting at another point of the worker's progress;
-// every round must hold whatever the timing, and nothing waits a fixed time.
+// Races with a player's threads, each repeated with the interface thread acting at another point.
 
 #include "PlayerTestSupport.h"
 
@@ -22,8 +20,7 @@ constexpr int lastFrame = 71;
 const int frontCamera = sample::cameraIndex(CameraAngle::front);
 const int backCamera = sample::cameraIndex(CameraAngle::back);
 
-// Keeps the interface thread from handling events for a while, so that its next call lands at
-// another point of the worker's progress.
+// Keeps the interface thread busy, so that its next call lands at another point of the worker's progress.
 void spin(int microseconds) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(microseconds);
     while (std::chrono::steady_clock::now() < until) {
@@ -50,9 +47,8 @@ std::vector<FramePattern> fromFirstFrameOf(const test::SinkLog& log, int camera,
 
 class MediaPlayerThreadingTest : public test::PlayerTest {};
 
-// The item removed, or the player destroyed, while the worker decodes towards an exact seek: the
-// seek reports unfinished exactly once, no status or time of the old item follows, and the next
-// item shows only its own frames.
+// The item removed or the player destroyed mid-seek: it reports unfinished once, and nothing of the old item
+// follows.
 TEST_F(MediaPlayerThreadingTest, StopDuringASeek) {
     for (int round = 0; round < 24; ++round) {
         SCOPED_TRACE(round);
@@ -85,8 +81,7 @@ TEST_F(MediaPlayerThreadingTest, StopDuringASeek) {
     }
 }
 
-// A rate set while the next file loads: that file plays at that rate from its first frame to its
-// end, and no frame of the old file follows the new file's first.
+// A rate set while the next file loads plays it at that rate to its end, with no frame of the old file.
 TEST_F(MediaPlayerThreadingTest, RateChangeDuringAFileSwitch) {
     int ends = 0;
     std::optional<float> rateWhenReady;
@@ -122,8 +117,7 @@ TEST_F(MediaPlayerThreadingTest, RateChangeDuringAFileSwitch) {
     }
 }
 
-// A rate set while a file that cannot be read loads ends with the failure: no clock keeps
-// running and no time is reported for a file that is not there.
+// A rate set while an unreadable file loads ends with the failure: no clock keeps running.
 TEST_F(MediaPlayerThreadingTest, RateSetWhileAFailingFileLoadsEndsWithTheFailure) {
     ASSERT_EQ(open(player, clip), Status::readyToPlay);
     player.playImmediately(1);
@@ -137,9 +131,7 @@ TEST_F(MediaPlayerThreadingTest, RateSetWhileAFailingFileLoadsEndsWithTheFailure
     EXPECT_EQ(ticks, 0);
 }
 
-// Players destroyed at every stage of their work: opening, failing, decoding ahead, presenting
-// at 4×, seeking, stepping. A use after free or a leak shows in the sanitizer build, a deadlock
-// as a hang, a late completion or signal of a destroyed player as a crash.
+// Players destroyed opening, failing, decoding ahead, at 4×, seeking or stepping: no crash, hang or leak.
 TEST_F(MediaPlayerThreadingTest, DestructionWhileDecoding) {
     for (int round = 0; round < 60; ++round) {
         SCOPED_TRACE(round);
@@ -165,9 +157,7 @@ TEST_F(MediaPlayerThreadingTest, DestructionWhileDecoding) {
     }
 }
 
-// Playing to the end at 2× and 4×: didPlayToEnd exactly once, the clock stops at the end of the
-// last frame, which is the last one shown, every frame on the way is shown or counted dropped,
-// and nothing is shown after the end.
+// Playing to the end at 2× and 4×: one end, on the last frame's end, every frame shown or dropped.
 TEST_F(MediaPlayerThreadingTest, EndOfFileAtFourTimes) {
     ASSERT_EQ(open(player, clip), Status::readyToPlay);
     for (auto [start, rate] : {std::pair{0.0, 4.0f}, {1.0, 2.0f}, {1.9, 4.0f}}) {
@@ -207,9 +197,7 @@ TEST_F(MediaPlayerThreadingTest, EndOfFileAtFourTimes) {
     }
 }
 
-// Seeks issued while earlier ones are in flight, some cancelled: every completion runs exactly
-// once, later than the call, on the interface thread; one outstanding when a newer seek came
-// reports unfinished; the last lands where it was sent.
+// Seeks superseded or cancelled in flight complete once, unfinished, on the interface thread; the last lands.
 TEST_F(MediaPlayerThreadingTest, SupersededSeeksFinishUnfinishedOnce) {
     ASSERT_EQ(open(player, large), Status::readyToPlay);
     Completions completions;
@@ -239,8 +227,7 @@ TEST_F(MediaPlayerThreadingTest, SupersededSeeksFinishUnfinishedOnce) {
     }
 }
 
-// A seek sent while the file opens (a grid cell told where to be before it is ready): the file
-// still reports ready, and the seek lands, whichever of the two the worker finishes first.
+// A seek sent while the file opens (as a grid cell's) lands, and the file still reports ready.
 TEST_F(MediaPlayerThreadingTest, ASeekWhileTheFileOpensLetsItReportReady) {
     for (int round = 0; round < 16; ++round) {
         SCOPED_TRACE(round);

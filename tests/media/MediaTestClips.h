@@ -48,8 +48,7 @@ inline std::optional<int> patternFrame(const QImage& image) {
     return pattern ? std::optional(pattern->frameIndex) : std::nullopt;
 }
 
-// A suite sharing the clips it reads, written once: a 2-second 320 × 240 front clip of 72
-// frames with key frames at 0 and 1 s, and whatever a suite adds in its own SetUpTestSuite.
+// Clips written once per suite: a 2-second 320 × 240 front clip of 72 frames, key frames at 0 and 1 s.
 class SharedClipTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {

@@ -12,9 +12,7 @@
 
 namespace orvane::test {
 
-// Every frame a player hands `sink`, read back from its pattern (-1 when unreadable), in the
-// order they arrive, and the latest one. Frames arrive on the player's presentation thread, which
-// writes the sink's own videoFrame() meanwhile: tests read this log instead.
+// Every frame's pattern (-1 unreadable) a player hands `sink`, logged on the presentation thread.
 class SinkLog {
 public:
     explicit SinkLog(QVideoSink& sink) {

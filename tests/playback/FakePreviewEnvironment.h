@@ -78,8 +78,7 @@ public:
     QString item;
     // Shared with the environment, so what was opened stays readable after the player is gone.
     std::shared_ptr<std::vector<QString>> opened;
-    // Every call the controllers made of their players, as "<call> <item's name> [arguments]":
-    // "open m1-front", "seek m1-front 30", "seek m1-front 40 -0.1+0.1", "play m1-front 1".
+    // Every call made of the players: "open m1-front", "seek m1-front 40 -0.1+0.1", "play m1-front 1".
     std::shared_ptr<QStringList> calls;
     std::vector<Seek> seeks;
     double time = 0;

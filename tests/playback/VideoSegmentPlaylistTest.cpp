@@ -34,9 +34,7 @@ QString steps(const VideoSegmentPlaylist& playlist) {
     return out.join(QStringLiteral(" | "));
 }
 
-// A single-camera playlist plays its files oldest first, ties in the given order; a grid one
-// plays a step per minute. The signature tells playlists apart: the same files in any order
-// are the same playlist, a grid is known by its minutes.
+// Oldest first, ties in the given order, a grid step per minute; the same files in any order sign alike.
 TEST(VideoSegmentPlaylistTest, StepsAndSignatures) {
     const auto late = file("c-front.mp4", 120), tieA = file("a-front.mp4", 60),
                tieB = file("b-front.mp4", 60);
@@ -83,9 +81,7 @@ TEST(VideoSegmentPlaylistTest, LocatesStepAndLocalTimeAndBack) {
         EXPECT_DOUBLE_EQ(VideoSegmentPlaylist::globalTime(step, local, two), global) << step << " " << local;
 }
 
-// A step lasts as long as its longest readable file, else the fallback minute: through the export
-// planner's tests, and the real-player tests with a damaged file. Lengths that are no length fall
-// back too, and each file is read once.
+// Lengths that are no length fall back to the minute too, and each file is read once.
 TEST(VideoSegmentPlaylistTest, StepDurationsFallBackForLengthsThatAreNone) {
     std::vector<QString> asked;
     auto reader = [&](const QString& url) -> std::optional<double> {
@@ -120,8 +116,7 @@ TEST(PlaybackSegmentResolver, TelemetryVideoPrefersTheFrontCamera) {
     EXPECT_FALSE(resolver::telemetryVideo({}));
 }
 
-// Through the continuous playlist when it is measured (its boundaries and clamps are locating's,
-// see VideoSegmentPlaylistTest), else through the selected file, whose length the controller knows.
+// Through the continuous playlist when it is measured, else through the selected file.
 TEST(PlaybackSegmentResolver, ResolvesThroughThePlaylistOrTheSelectedFile) {
     const std::vector<PlaybackStep> none, emptyStep = {PlaybackStep::multiCamera({})};
     const struct {

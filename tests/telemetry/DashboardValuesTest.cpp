@@ -41,9 +41,7 @@ Samples unnumbered(int count) {
     return numbered(std::vector<std::optional<uint64_t>>(size_t(count)));
 }
 
-// Frames at an uneven pace (and at 30 a second), one record each: the position between
-// records is the frame on screen and the way through it, inside a frame and on its first
-// instant; without frame times the file is taken as even.
+// The position between records is the frame on screen and the way through it; no frame times: even.
 TEST(TelemetryInterpolation, RecordShownFollowsTheFilesOwnFrameTimes) {
     const std::vector<double> uneven = {0, 0.1, 0.16, 0.3, 0.4};
     const std::vector<double> thirty = {0, 1 / 30.0, 2 / 30.0, 3 / 30.0};
@@ -112,8 +110,7 @@ TEST(TelemetryInterpolation, MapsPositionsOntoRecords) {
     }
 }
 
-// A one-second file of 36 frames, one record per frame: on every frame boundary and inside
-// every frame, over the whole file, the record shown is the frame on screen or its neighbour.
+// On every frame boundary and inside every frame the record shown is the frame's or its neighbour's.
 TEST(TelemetryInterpolation, RecordShownStaysWithinOneFrameOfThePicture) {
     constexpr int fps = 36;
     constexpr uint64_t firstFrame = 5000;

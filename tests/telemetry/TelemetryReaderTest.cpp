@@ -156,12 +156,8 @@ std::string outcome(const QString& path) {
     }
 }
 
-class TelemetryFileTest : public testing::Test {
-protected:
+TEST(TelemetryFileTest, WalksBoxesAndUnits) {
     TempFolder tmp;
-};
-
-TEST_F(TelemetryFileTest, WalksBoxesAndUnits) {
     const Bytes ftyp = box("ftyp", ascii("isom") + bigEndian32(512) + ascii("isomavc1"));
     const Bytes one = telemetryUnit(1), two = telemetryUnit(2);
     const Bytes media = one + videoUnit(300) + two + videoUnit(300);
@@ -204,16 +200,14 @@ TEST_F(TelemetryFileTest, WalksBoxesAndUnits) {
         const QByteArray bytes(reinterpret_cast<const char*>(c.content.data()), qsizetype(c.content.size()));
         EXPECT_EQ(outcome(tmp.writeFile(QString::fromLatin1(c.name) + ".mp4", bytes)), c.outcome) << c.name;
     }
-    // A FIFO would block an ordinary open until a writer comes; it is refused at once. (A missing
-    // file's error text is the command line's test.)
+    // A FIFO would block an ordinary open until a writer comes; it is refused at once.
     EXPECT_EQ(outcome(tmp.makeFolder("folder.mp4")), "cannot read");
     EXPECT_EQ(outcome(makeFifo(tmp / "fifo.mp4")), "cannot read");
 }
 
-// Clips written by the sample drive: every frame's unit found in order and unescaped (the fields'
-// decoding is the message table's); a clip cut short keeps the samples before the cut, an empty
-// one is corrupt. (One without telemetry is the app's timeline test.)
-TEST_F(TelemetryFileTest, SampleDriveClipsRoundTrip) {
+// Sample-drive clips: every frame's record in order; a clip cut short keeps those before the cut.
+TEST(TelemetryFileTest, SampleDriveClipsRoundTrip) {
+    TempFolder tmp;
     // Mid-drive: moving, turning, blinking.
     sample::ClipSpec clip{.path = tmp / "clip.mp4", .seconds = 2, .seed = 7, .firstFrameSerial = 36 * 50};
     sample::writeClip(clip);
