@@ -107,8 +107,12 @@ TEST_F(MediaPlayerThreadingTest, RateChangeDuringAFileSwitch) {
         EXPECT_EQ(ends, 1);
         EXPECT_EQ(rateWhenReady, rate);
         EXPECT_EQ(player.rate(), 0);
-        const auto frames = fromFirstFrameOf(log, toBack ? backCamera : frontCamera, playing);
+        auto frames = fromFirstFrameOf(log, toBack ? backCamera : frontCamera, playing);
         ASSERT_FALSE(frames.empty());
+        // Paused at the end on a picture decoded for speed, the player may already show it again
+        // decoded in full: the same frame, once more.
+        if (frames.size() > 1 && frames.back().frameIndex == frames[frames.size() - 2].frameIndex)
+            frames.pop_back();
         for (size_t i = 1; i < frames.size(); ++i) {
             EXPECT_EQ(frames[i].cameraIndex, frames[0].cameraIndex) << i;
             EXPECT_GT(frames[i].frameIndex, frames[i - 1].frameIndex) << i;
