@@ -18,6 +18,7 @@
 #include <QTextStream>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <sys/resource.h>
 
 using namespace orvane;
@@ -62,6 +63,17 @@ double timeFFmpeg(const QStringList& args) {
 QStringList balancedPeerEncoder(const QString& bitRate) {
     return {"-c:v", "libx264",     "-preset", "superfast",     "-profile:v", "high", "-b:v", bitRate, "-g",
             "36",   "-keyint_min", "36",      "-sc_threshold", "0",          "-bf",  "0",    "-an"};
+}
+
+// The peer's encoder for the original quality: HEVC Main ultrafast at `bitRate`, no B-frames, a key
+// frame every second (36 frames), no audio.
+QStringList originalPeerEncoder(const QString& bitRate) {
+    return {"-c:v",         "libx265",
+            "-preset",      "ultrafast",
+            "-profile:v",   "main",
+            "-b:v",         bitRate,
+            "-x265-params", "bframes=0:scenecut=0:keyint=36:min-keyint=36:log-level=error",
+            "-an"};
 }
 
 // A box of the size and place of our time box, drawn by ffmpeg.
@@ -125,15 +137,15 @@ void sixCameraGrid(const std::function<QString(const char*)>& path, double secon
 void fourCameraGrid(const std::function<QString(const char*)>& path, const TeslaVideoFile& front,
                     double seconds) {
     std::vector<TeslaVideoFile> files{front};
+    std::map<CameraAngle, QString> byCamera{{CameraAngle::front, front.url}};
     QStringList inputs{"-i", front.url};
     for (CameraAngle camera : {CameraAngle::back, CameraAngle::leftRepeater, CameraAngle::rightRepeater}) {
         files.push_back(writeClip(path(qPrintable("m" + Camera::fileNameSuffix(camera))), camera, seconds));
+        byCamera[camera] = files.back().url;
         inputs << "-i" << files.back().url;
     }
-    const QString cells = FFmpegCommands::gridFilterGraph(FFmpegCommands::seconds(seconds));
     const double compose =
-        timeFFmpeg(inputs + QStringList{"-filter_complex", cells, "-map", "[vout]", "-c:v", "libx264",
-                                        "-preset", "veryfast", "-crf", "18", path("compose-grid.mp4")});
+        timeFFmpeg(FFmpegCommands::gridPieceArguments(byCamera, 0, seconds, path("compose-grid.mp4")));
     printf("grid_compose_pass_s: %.2f\n", compose);
     for (ExportQuality quality : {ExportQuality::balanced, ExportQuality::original}) {
         const bool original = quality == ExportQuality::original;
@@ -146,19 +158,12 @@ void fourCameraGrid(const std::function<QString(const char*)>& path, const Tesla
         const int width = 2 * FFmpegCommands::cellWidth, height = 2 * FFmpegCommands::cellHeight;
         const Bitrates rates = Quality::encodingBitrates(quality, width, height, std::nullopt);
         const QString rate = QString::number(rates.average) + "k";
-        const QStringList encoder =
-            original
-                ? QStringList{"-c:v",         "libx265",
-                              "-preset",      "ultrafast",
-                              "-profile:v",   "main",
-                              "-b:v",         rate,
-                              "-x265-params", "bframes=0:scenecut=0:keyint=36:min-keyint=36:log-level=error"}
-                : balancedPeerEncoder(rate);
-        QString graph = cells;
-        graph.replace("[vout]", original ? "[vout]" : ",scale=1280:720[vout]");
-        const double plain =
-            timeFFmpeg(inputs + QStringList{"-filter_complex", graph, "-map", "[vout]", "-an"} + encoder +
-                       QStringList{path(qPrintable("ff-grid-" + name + ".mp4"))});
+        QString graph = FFmpegCommands::gridFilterGraph(FFmpegCommands::seconds(seconds));
+        if (!original)
+            graph.replace("[vout]", ",scale=1280:720[vout]");
+        const double plain = timeFFmpeg(inputs + QStringList{"-filter_complex", graph, "-map", "[vout]"} +
+                                        (original ? originalPeerEncoder(rate) : balancedPeerEncoder(rate)) +
+                                        QStringList{path(qPrintable("ff-grid-" + name + ".mp4"))});
         printf("grid_%s_ours_s: %.2f\ngrid_%s_ffmpeg_s: %.2f\ngrid_%s_ratio: %.2f\n"
                "grid_%s_realtime_factor: %.3f\ngrid_%s_ffmpeg_realtime_factor: %.3f\n",
                qPrintable(name), ours, qPrintable(name), plain, qPrintable(name), ours / plain,
@@ -301,10 +306,8 @@ int main(int argc, char** argv) {
     const Bitrates rates = Quality::encodingBitrates(ExportQuality::original, 1448, 938, std::nullopt);
     const double oursOriginal = timeOurs(front, path("ours-original.mp4"), ExportQuality::original);
     const QString rate = QString::number(rates.average) + "k";
-    const double ffOriginal = timeFFmpeg(
-        {"-i", front.url, "-vf", boxFilter(1448, 938), "-c:v", "libx265", "-preset", "ultrafast",
-         "-profile:v", "main", "-b:v", rate, "-x265-params",
-         "bframes=0:scenecut=0:keyint=36:min-keyint=36:log-level=error", "-an", path("ff-original.mp4")});
+    const double ffOriginal = timeFFmpeg(QStringList{"-i", front.url, "-vf", boxFilter(1448, 938)} +
+                                         originalPeerEncoder(rate) + QStringList{path("ff-original.mp4")});
     printf("single_original_ours_s: %.2f\nsingle_original_ffmpeg_s: %.2f\nsingle_original_ratio: %.2f\n",
            oursOriginal, ffOriginal, oursOriginal / ffOriginal);
 
