@@ -31,16 +31,10 @@ bool existsAt(const QByteArray& path) {
     return ::lstat(path.constData(), &st) == 0;
 }
 
-// Removes what Qt cannot see (names that are not UTF-8) before the temporary folder goes.
-struct RemovedByBytes {
-    QString folder;
-    ~RemovedByBytes() { test::runProgram(QStringLiteral("rm"), {QStringLiteral("-rf"), folder}); }
-};
-
 TEST(RawNameLibrary, ScannedListedAndTrashedUnderTheirOwnBytes) {
     test::ScopedTimeZone zone{"Asia/Shanghai"};
     test::TempFolder tmp;
-    const RemovedByBytes cleanup{tmp.path()};
+    const test::RemovedByBytes cleanup{tmp.path()};
     test::ScopedEnvironment dataHome{"XDG_DATA_HOME", QFile::encodeName(tmp / "home/.local/share")};
     const QByteArray event = "TeslaCam/SavedClips/2024-05-01_10-01-42";
     for (const QString where : {"disk", "drive", "read-only"}) {

@@ -104,4 +104,10 @@ bool returnsPromptly(const std::function<void()>& call, const QString& fifo);
 std::optional<QByteArray> runProgram(const QString& program, const QStringList& arguments,
                                      int* exitCode = nullptr, QByteArray* standardError = nullptr);
 
+// Removes what Qt cannot see (names that are not UTF-8) before the temporary folder goes.
+struct RemovedByBytes {
+    QString folder;
+    ~RemovedByBytes() { runProgram(QStringLiteral("rm"), {QStringLiteral("-rf"), folder}); }
+};
+
 } // namespace orvane::test

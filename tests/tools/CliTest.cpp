@@ -132,16 +132,10 @@ Outcome inShell(const QString& script, const TempFolder& tmp) {
                QStringLiteral("/bin/sh"));
 }
 
-// Removes what Qt cannot see (names that are not UTF-8) before the temporary folder goes.
-struct RemovedByBytes {
-    QString folder;
-    ~RemovedByBytes() { runProgram(QStringLiteral("rm"), {QStringLiteral("-rf"), folder}); }
-};
-
 // A drive written by another system: a folder and a clip whose names are not UTF-8 are probed,
 // captured and exported under their own bytes (scanning and listing them is the library's test).
 TEST_F(CliTest, FootageUnderNamesThatAreNotUtf8IsFoundReadAndExported) {
-    const RemovedByBytes cleanup{tmp.path()};
+    const test::RemovedByBytes cleanup{tmp.path()};
     sample::writeDrive(sample::exampleDrive(tmp / "TeslaCam", sample::CarLayout::fourCamera, 0.05, 0.5));
     const QString loose = writeCarClip(tmp, "2024-05-01_10-00-00-front.mp4", 0.5);
     const QByteArray folder = QFile::encodeName(tmp.path()) + "/cl\xe9 USB";

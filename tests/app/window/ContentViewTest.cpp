@@ -17,12 +17,6 @@ using test::WindowDriver;
 
 namespace {
 
-// Removes what Qt cannot see (names that are not UTF-8) before the temporary folder goes.
-struct RemovedByBytes {
-    QString folder;
-    ~RemovedByBytes() { test::runProgram(QStringLiteral("rm"), {QStringLiteral("-rf"), folder}); }
-};
-
 QStringList filesUnder(const QString& folder, const QString& pattern) {
     QStringList found;
     QDirIterator it(folder, {pattern}, QDir::Files, QDirIterator::Subdirectories);
@@ -114,7 +108,7 @@ TEST_F(WindowTest, DeleteModeMarksConfirmsAndMovesTheEventToTheTrash) {
 // folder's name, not UTF-8, percent-encoded): its events show with their pictures and a minute
 // plays. A folder that is no drive gets its alert, which clears on "好".
 TEST_F(WindowTest, ADroppedFolderNamedInAnotherEncodingPlaysAndAnUnrelatedOneIsRefused) {
-    const RemovedByBytes cleanup{s.folder.path()};
+    const test::RemovedByBytes cleanup{s.folder.path()};
     const QByteArray outer = QFile::encodeName(s.folder.path()) + "/cl\xe9 USB";
     ASSERT_EQ(::mkdir(outer.constData(), 0755), 0);
     ASSERT_EQ(::rename(QFile::encodeName(s.drive).constData(), (outer + "/TeslaCam").constData()), 0);
