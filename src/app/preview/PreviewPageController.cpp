@@ -140,7 +140,7 @@ PreviewController* PreviewPageController::active() const {
 
 void PreviewPageController::refreshPage() {
     // While an event loads (or after it closes) there are no files: the grid keeps the layout it
-    // had, so its cells and their video surfaces are not rebuilt for every event opened.
+    // had, so its columns and camera tabs are not rebuilt for every event opened.
     if (const PreviewViewModel* preview = viewModel_ ? viewModel_->preview() : nullptr;
         preview && !preview->videos().empty())
         gridLayout_ = gridLayoutOf(preview->videos());
