@@ -7,6 +7,7 @@
 //  - the grid playing at 1x with the dashboard: video frames dropped, GUI frame interval p95;
 //  - peak memory, grid playing with the dashboard (a process of its own that does only that).
 // usage: xvfb-run -a -s "-screen 0 1920x1080x24" orvane-bench-ui [--folder DIR] [--runs N] [--play SECONDS]
+//                      [--scroll-only: the scroll figures alone, --runs times]
 // (footage is written once into DIR and reused)
 
 #include "BenchSupport.h"
@@ -352,6 +353,13 @@ int main(int argc, char** argv) {
     const QString library = thumbnailDrive(folder + QStringLiteral("/library"));
     const QString real = realFootageDrive(folder + QStringLiteral("/real60"));
 
+    if (application.arguments().contains(QStringLiteral("--scroll-only"))) {
+        for (int run = 0; run < options.runs; ++run) {
+            Window w;
+            benchScroll(w, library);
+        }
+        return 0;
+    }
     if (options.memoryOnly) {
         Window w;
         w.importAndWait(real);
