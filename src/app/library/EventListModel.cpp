@@ -178,67 +178,79 @@ QVariantMap EventListModel::get(int row) const {
     return map;
 }
 
-DatedEventSectionModel::DatedEventSectionModel(QObject* parent) : QAbstractListModel(parent) {}
-DatedEventSectionModel::~DatedEventSectionModel() = default;
+DatedEventRowModel::DatedEventRowModel(QObject* parent) : QAbstractListModel(parent) {}
+DatedEventRowModel::~DatedEventRowModel() = default;
 
-int DatedEventSectionModel::rowCount(const QModelIndex& parent) const {
+int DatedEventRowModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : count();
 }
 
-QVariant DatedEventSectionModel::data(const QModelIndex& index, int role) const {
+QVariant DatedEventRowModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= count())
         return {};
-    const DatedEventSection& s = sections_[size_t(index.row())];
+    const Row& row = rows_[size_t(index.row())];
+    const DatedEventSection& day = sections_[row.section];
     switch (role) {
-    case DateRole:
-        return s.date;
-    case TitleRole:
-        return s.title;
-    case EventCountRole:
-        return int(s.events.size());
+    case StartsDayRole:
+        return row.startsDay;
+    case DayTitleRole:
+        return day.title;
+    case DayEventCountRole:
+        return int(day.events.size());
     case EventsRole:
-        return QVariant::fromValue(dayModels_[size_t(index.row())]);
-    case EventIDsRole: {
-        QStringList ids;
-        for (const TeslaClipEvent& e : s.events)
-            ids << idText(e.id);
-        return ids;
-    }
+        return QVariant::fromValue(row.events);
     default:
         return {};
     }
 }
 
-QHash<int, QByteArray> DatedEventSectionModel::roleNames() const {
-    return {{DateRole, "date"},
-            {TitleRole, "title"},
-            {EventCountRole, "eventCount"},
-            {EventsRole, "events"},
-            {EventIDsRole, "eventIDs"}};
+QHash<int, QByteArray> DatedEventRowModel::roleNames() const {
+    return {{StartsDayRole, "startsDay"},
+            {DayTitleRole, "dayTitle"},
+            {DayEventCountRole, "dayEventCount"},
+            {EventsRole, "events"}};
 }
 
-void DatedEventSectionModel::setSections(std::vector<DatedEventSection> sections) {
+void DatedEventRowModel::setColumns(int columns) {
+    columns = std::max(0, columns);
+    if (columns == columns_)
+        return;
+    columns_ = columns;
+    layOut();
+    emit columnsChanged();
+}
+
+void DatedEventRowModel::setSections(std::vector<DatedEventSection> sections) {
+    sections_ = std::move(sections);
+    layOut();
+}
+
+void DatedEventRowModel::layOut() {
     const int before = count();
     beginResetModel();
-    sections_ = std::move(sections);
-    const std::vector<EventListModel*> old = std::exchange(dayModels_, {});
-    for (const DatedEventSection& s : sections_) {
-        auto* model = new EventListModel(this);
-        model->setEvents(s.events);
-        model->setMarks(marks_);
-        dayModels_.push_back(model);
+    std::vector<Row> old = std::exchange(rows_, {});
+    const size_t perRow = size_t(columns_);
+    for (size_t s = 0; perRow > 0 && s < sections_.size(); ++s) {
+        const std::vector<TeslaClipEvent>& events = sections_[s].events;
+        for (size_t first = 0; first < events.size(); first += perRow) {
+            auto* model = new EventListModel(this);
+            const auto end = events.begin() + ptrdiff_t(std::min(first + perRow, events.size()));
+            model->setEvents({events.begin() + ptrdiff_t(first), end});
+            model->setMarks(marks_);
+            rows_.push_back({s, first == 0, model});
+        }
     }
     endResetModel();
-    for (EventListModel* model : old)
-        model->deleteLater();
+    for (const Row& row : old)
+        row.events->deleteLater();
     if (count() != before)
         emit countChanged();
 }
 
-void DatedEventSectionModel::setMarks(const EventMarks& marks) {
+void DatedEventRowModel::setMarks(const EventMarks& marks) {
     marks_ = marks;
-    for (auto& model : dayModels_)
-        model->setMarks(marks);
+    for (const Row& row : rows_)
+        row.events->setMarks(marks);
 }
 
 } // namespace orvane

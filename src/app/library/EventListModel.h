@@ -1,6 +1,6 @@
 #pragma once
 // List models of the event browser: the events of the selected category (with their selection
-// marks) and the same events in calendar-day sections. Interface thread only.
+// marks) and the same events by calendar day in rows of cards. Interface thread only.
 
 #include "DatedEventSection.h"
 #include "TeslaClipEvent.h"
@@ -81,38 +81,53 @@ private:
     EventMarks marks_;
 };
 
-class DatedEventSectionModel : public QAbstractListModel {
+// The same events as the browser lays them out: by day, in rows of at most `columns` cards, the
+// first row of a day carrying its title and count. A row at a time keeps the list's work while
+// scrolling to a few cards a frame, where a whole day's cards would be made at once.
+class DatedEventRowModel : public QAbstractListModel {
     Q_OBJECT
     QML_ANONYMOUS
     Q_PROPERTY(int count READ count NOTIFY countChanged)
+    // Cards per row, as the view fits them; no rows until it is set.
+    Q_PROPERTY(int columns READ columns WRITE setColumns NOTIFY columnsChanged)
 
 public:
     enum Role {
-        DateRole = Qt::UserRole + 1, // local midnight, seconds since 1970
-        TitleRole,
-        EventCountRole,
-        EventsRole, // an EventListModel of the day's events
-        EventIDsRole,
+        StartsDayRole = Qt::UserRole + 1,
+        DayTitleRole,
+        DayEventCountRole,
+        EventsRole, // an EventListModel of the row's events
     };
 
-    explicit DatedEventSectionModel(QObject* parent = nullptr);
-    ~DatedEventSectionModel() override;
+    explicit DatedEventRowModel(QObject* parent = nullptr);
+    ~DatedEventRowModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
-    int count() const { return int(sections_.size()); }
+    int count() const { return int(rows_.size()); }
+    int columns() const { return columns_; }
+    void setColumns(int columns);
     void setSections(std::vector<DatedEventSection> sections);
     void setMarks(const EventMarks& marks);
 
 signals:
     void countChanged();
+    void columnsChanged();
 
 private:
+    struct Row {
+        size_t section;
+        bool startsDay;
+        EventListModel* events; // a child; old ones go once the views let go
+    };
+    void layOut();
+
     std::vector<DatedEventSection> sections_;
-    std::vector<EventListModel*> dayModels_; // children; old ones go once the views let go
+    std::vector<Row> rows_;
     EventMarks marks_;
+    int columns_ = 0;
 };
 
 } // namespace orvane

@@ -1,10 +1,9 @@
 import QtQuick
 import QtQuick.Controls
-import QtQuick.Layouts
 import Orvane.App
 
 // The events of the selected category by day, latest day first: a day title with its count, then
-// that day's cards in as many columns as fit.
+// that day's cards in rows of as many columns as fit, one list row per row of cards.
 ListView {
     id: list
 
@@ -24,8 +23,8 @@ ListView {
     }
 
     objectName: "eventSections"
-    model: library.datedEventSections
-    spacing: Theme.spaceXl
+    model: library.datedEventRows
+    spacing: Theme.cardSpacing
     clip: true
     boundsBehavior: Flickable.StopAtBounds
     cacheBuffer: height
@@ -34,25 +33,40 @@ ListView {
     Accessible.name: qsTr("视频片段")
     ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
 
-    delegate: ColumnLayout {
-        id: day
-        required property string title
-        required property int eventCount
+    // The rows hold as many cards as fit; none until the list has its width.
+    Binding {
+        target: list.library.datedEventRows
+        property: "columns"
+        value: list.columns
+        when: list.width > 0
+    }
+
+    delegate: Column {
+        id: row
+        required property int index
+        required property bool startsDay
+        required property string dayTitle
+        required property int dayEventCount
         required property var events
 
         width: ListView.view.width
+        // Days stand further apart than the rows of one day.
+        topPadding: startsDay && index > 0 ? Theme.spaceXl - Theme.cardSpacing : 0
         spacing: Theme.spaceM
 
-        DaySectionHeader {
-            title: day.title
-            count: day.eventCount
-            Layout.fillWidth: true
+        Loader {
+            active: row.startsDay
+            visible: active
+            width: row.width
+            sourceComponent: DaySectionHeader {
+                title: row.dayTitle
+                count: row.dayEventCount
+            }
         }
-        Flow {
+        Row {
             spacing: Theme.cardSpacing
-            Layout.fillWidth: true
             Repeater {
-                model: day.events
+                model: row.events
                 delegate: EventCard {
                     required isEncrypted
                     required reasonText

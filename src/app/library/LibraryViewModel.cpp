@@ -15,7 +15,7 @@ struct LibraryViewModel::ImportWork {
 
 LibraryViewModel::LibraryViewModel(const ViewModelServices& services, AppMessages& messages, QObject* parent)
     : QObject(parent), services_(services), messages_(messages), eventsModel_(new EventListModel(this)),
-      sectionsModel_(new DatedEventSectionModel(this)) {
+      rowsModel_(new DatedEventRowModel(this)) {
     refresh();
 }
 
@@ -244,14 +244,14 @@ void LibraryViewModel::refresh() {
         [](const TeslaClipEvent& a, const TeslaClipEvent& b) { return a.id == b.id; });
     if (eventsChanged) {
         eventsModel_->setEvents(events);
-        sectionsModel_->setSections(DatedEventSection::sections(events));
+        rowsModel_->setSections(DatedEventSection::sections(events));
     }
     // The events shown change the answer as much as the selection does.
     const bool allSelected = LibraryRules::toggledSelectAll(events, deleteSelectedEventIDs_).isEmpty();
     assignAndNotify(allEventsSelected_, allSelected, this, &LibraryViewModel::deleteSelectionChanged);
     marks_.deleteSelected = deleteSelectedEventIDs_;
     eventsModel_->setMarks(marks_);
-    sectionsModel_->setMarks(marks_);
+    rowsModel_->setMarks(marks_);
 }
 
 } // namespace orvane

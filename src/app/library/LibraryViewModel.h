@@ -29,7 +29,7 @@ class LibraryViewModel : public QObject {
     Q_PROPERTY(QString importMode READ importMode NOTIFY importModeChanged)
     Q_PROPERTY(bool isImporting READ isImporting NOTIFY isImportingChanged)
     Q_PROPERTY(orvane::EventListModel* eventsInSelectedCategory READ eventsInSelectedCategory CONSTANT)
-    Q_PROPERTY(orvane::DatedEventSectionModel* datedEventSections READ datedEventSections CONSTANT)
+    Q_PROPERTY(orvane::DatedEventRowModel* datedEventRows READ datedEventRows CONSTANT)
     Q_PROPERTY(int deleteSelectedCount READ deleteSelectedCount NOTIFY deleteSelectionChanged)
     Q_PROPERTY(
         bool allEventsSelectedForDeletion READ allEventsSelectedForDeletion NOTIFY deleteSelectionChanged)
@@ -65,7 +65,7 @@ public:
     bool hasImported() const { return importMode_ != ImportMode::none; }
     bool isImporting() const { return isImporting_; }
     EventListModel* eventsInSelectedCategory() const { return eventsModel_; }
-    DatedEventSectionModel* datedEventSections() const { return sectionsModel_; }
+    DatedEventRowModel* datedEventRows() const { return rowsModel_; }
     const EventsByCategory& eventsByCategory() const { return eventsByCategory_; }
     std::optional<ClipCategory> selectedCategory() const { return selectedCategory_; }
     // The raw values of the categories the picker offers.
@@ -134,7 +134,7 @@ private:
     LatestRequest deletion_;
     EventMarks marks_;
     EventListModel* eventsModel_;
-    DatedEventSectionModel* sectionsModel_;
+    DatedEventRowModel* rowsModel_;
 };
 
 } // namespace orvane

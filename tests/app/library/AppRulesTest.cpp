@@ -1,6 +1,7 @@
 // The stateless rules behind the main view model, as tables: categories, import refusals, card
-// titles, the export's camera, selections and merge ranges.
+// titles, the export's camera, selections and merge ranges; and the browser's rows of cards.
 
+#include "EventListModel.h"
 #include "LibraryRules.h"
 #include "MergeRules.h"
 #include "TestSupport.h"
@@ -166,4 +167,41 @@ TEST(MergeRules, aSecondPickOfTheSameKeyTakesItBackAndKeepsTheOthersInOrder) {
     for (const char* key : {"a", "c", "b", "c"})
         MergeRules::toggleInOrder(picks, QString::fromLatin1(key));
     EXPECT_EQ(picks, QStringList({"a", "b"}));
+}
+
+// The browser's rows: every card once, in order, a day never sharing a row, laid out again when
+// the columns change and keeping the marks; nothing before the view sets its columns.
+TEST(DatedEventRowModel, EveryCardOnceInRowsThatFitAndKeepTheirMarks) {
+    std::vector<DatedEventSection> days(2);
+    for (auto [day, count] : {std::pair{0, 3}, {1, 5}})
+        for (int i = 0; i < count; ++i)
+            days[size_t(day)].events.push_back(event(ClipCategory::saved, day * 86400 + i));
+    DatedEventRowModel rows;
+    rows.setSections(days);
+    EXPECT_EQ(rows.count(), 0);
+    const QUuid marked = days[1].events[4].id;
+    rows.setMarks({{marked}, {}, {}});
+
+    // Per row: the day, whether it starts the day, and its events' start times.
+    const auto layout = [&] {
+        QStringList out;
+        for (int r = 0; r < rows.count(); ++r) {
+            const QModelIndex row = rows.index(r);
+            auto* cards = rows.data(row, DatedEventRowModel::EventsRole).value<EventListModel*>();
+            QString text = rows.data(row, DatedEventRowModel::StartsDayRole).toBool() ? "day:" : "";
+            for (int c = 0; c < cards->count(); ++c)
+                text +=
+                    QString::number(cards->events()[size_t(c)].startTime) +
+                    (cards->data(cards->index(c), EventListModel::IsDeleteSelectedRole).toBool() ? "*" : "") +
+                    " ";
+            out << text.trimmed();
+        }
+        return out.join(" | ");
+    };
+    rows.setColumns(2);
+    EXPECT_EQ(layout(), "day:0 1 | 2 | day:86400 86401 | 86402 86403 | 86404*");
+    rows.setColumns(3);
+    EXPECT_EQ(layout(), "day:0 1 2 | day:86400 86401 86402 | 86403 86404*");
+    rows.setColumns(0);
+    EXPECT_EQ(rows.count(), 0);
 }
