@@ -14,7 +14,6 @@
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QTest>
-#include <QVideoSink>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -125,21 +124,6 @@ TEST(QmlModuleLoadTest, EveryFileOfTheModuleLoadsAndOpensWithoutAWarning) {
         ASSERT_TRUE(maps.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly));
         copy.write(maps.readAll()); // procfs gives no size, so no QFile::copy
     }
-}
-
-// VideoSinkBinder takes a sink back when the sink's parent announces its destruction, which is
-// only early enough if the VideoOutput owns its sink as a child.
-TEST(QmlModuleLoadTest, AVideoOutputOwnsItsSink) {
-    QQmlEngine engine;
-    ui::configureEngine(engine);
-    QQmlComponent component(&engine);
-    component.setData("import QtQuick\nimport QtMultimedia\nVideoOutput {}",
-                      QUrl(QStringLiteral("qrc:/sink.qml")));
-    std::unique_ptr<QObject> output(component.create());
-    ASSERT_TRUE(output) << component.errorString().toStdString();
-    auto* sink = output->property("videoSink").value<QVideoSink*>();
-    ASSERT_NE(sink, nullptr);
-    EXPECT_EQ(sink->parent(), output.get());
 }
 
 // The About sheet against the real update controller: a manual check that fails, its alert and
