@@ -18,17 +18,16 @@ TEST(AppLanguage, ChineseLocalesGetChineseAndEveryOtherEnglishUnlessChosen) {
         const char* setting;
         bool chinese;
         const char* dateLocale;
-        const char* longDate; // 1 May 2024
     } cases[] = {
-        {"zh_CN", "system", true, "zh_CN", "2024年5月1日星期三"},
-        {"zh_TW", "system", true, "zh_TW", "2024年5月1日 星期三"},
-        {"zh_HK", "", true, "zh_HK", "2024年5月1日星期三"},
-        {"en_US", "system", false, "en_US", "Wednesday, May 1, 2024"},
-        {"en_GB", "nonsense", false, "en_GB", "Wednesday, 1 May 2024"},
-        {"C", "system", false, "en_US", "Wednesday, May 1, 2024"},
-        {"C", "zh", true, "zh_CN", "2024年5月1日星期三"},
-        {"zh_CN", "en", false, "en_US", "Wednesday, May 1, 2024"},
-        {"en_GB", "en", false, "en_GB", "Wednesday, 1 May 2024"},
+        {"zh_CN", "system", true, "zh_CN"},
+        {"zh_TW", "system", true, "zh_TW"},
+        {"zh_HK", "", true, "zh_HK"},
+        {"en_US", "system", false, "en_US"},
+        {"en_GB", "nonsense", false, "en_GB"},
+        {"C", "system", false, "en_US"},
+        {"C", "zh", true, "zh_CN"},
+        {"zh_CN", "en", false, "en_US"},
+        {"en_GB", "en", false, "en_GB"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.system) + " " + c.setting);
@@ -38,7 +37,6 @@ TEST(AppLanguage, ChineseLocalesGetChineseAndEveryOtherEnglishUnlessChosen) {
         EXPECT_EQ(chinese, c.chinese);
         const QLocale shown = AppLanguage::displayLocale(chinese, system);
         EXPECT_EQ(shown.name(), QString::fromLatin1(c.dateLocale));
-        EXPECT_EQ(shown.toString(QDate(2024, 5, 1), QLocale::LongFormat), QString::fromUtf8(c.longDate));
     }
     for (const Choice choice : {Choice::followSystem, Choice::chinese, Choice::english})
         EXPECT_EQ(AppLanguage::fromSetting(AppLanguage::settingValue(choice)), choice);
