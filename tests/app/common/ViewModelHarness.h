@@ -54,6 +54,12 @@ inline void finishLoading(FakeEnvironment& env, double seconds) {
             player->report(media::AbstractMediaPlayer::ItemStatus::readyToPlay);
 }
 
+// What row `row` of the open event's minute list holds under `role` (its minute by default).
+inline QVariant minuteData(const PreviewViewModel& preview, int row,
+                           int role = VideoGroupListModel::GroupKeyRole) {
+    return preview.videoGroups()->data(preview.videoGroups()->index(row), role);
+}
+
 // Named gates that blocking work waits at while the test holds them.
 class Gates {
 public:

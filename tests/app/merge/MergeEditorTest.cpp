@@ -121,19 +121,13 @@ TEST(MergeEditor, minutesOfOneEvent) {
     merge.startSegmentMergeSelection();
     ASSERT_TRUE(merge.isSegmentMergeSelectionMode());
     EXPECT_EQ(merge.mergeCameraAngle(), "back");
-    const auto minute = [&](int row) {
-        return preview.videoGroups()->data(preview.videoGroups()->index(row),
-                                           VideoGroupListModel::GroupKeyRole);
-    };
-    const QString latest = minute(0).toString(), older = minute(1).toString();
+    const QString latest = test::minuteData(preview, 0).toString(),
+                  older = test::minuteData(preview, 1).toString();
     merge.toggleMergeSegment(older);
     merge.prepareMergeEditor();
     EXPECT_EQ(messages.errorMessage(), "请至少选择两个需要拼接的片段");
     merge.toggleMergeSegment(latest);
-    EXPECT_EQ(preview.videoGroups()
-                  ->data(preview.videoGroups()->index(0), VideoGroupListModel::MergeOrderRole)
-                  .toInt(),
-              2);
+    EXPECT_EQ(test::minuteData(preview, 0, VideoGroupListModel::MergeOrderRole).toInt(), 2);
     merge.setMergeCameraAngle(QStringLiteral("left_pillar"));
     EXPECT_EQ(messages.errorMessage(), "所选片段中有视频缺少 左柱 画面");
     EXPECT_EQ(merge.mergeCameraAngle(), "back");

@@ -334,10 +334,9 @@ TEST(RealDrivePreviewTest, StubAndEncryptedMinutesSayWhyAndTheRestPlays) {
                     {.path = v.url, .damage = v.cameraAngle == CameraAngle::front ? c.front : c.others});
         ASSERT_TRUE(p.h.opened_(event));
         finishLoading(p.h.preview, 60);
-        const auto* groups = p.preview().videoGroups();
         const auto note = [&](const char* key) {
-            return groups->data(groups->index(groups->indexOf(key)), VideoGroupListModel::NoteRole)
-                .toString();
+            const int row = p.preview().videoGroups()->indexOf(key);
+            return test::minuteData(p.preview(), row, VideoGroupListModel::NoteRole).toString();
         };
         ASSERT_TRUE(test::waitUntil([&] { return note("2024-05-01_10-19-30") == c.note; }));
         EXPECT_EQ(note("2024-05-01_10-20-30"), "");
