@@ -260,12 +260,7 @@ TEST(RealDrivePreviewTest, ASixCameraEventOpensOnItsCameraAndExportsAroundItsMom
     EXPECT_EQ(page.cameraOptions().front().toMap().value("title"), "六宫格");
 
     ASSERT_TRUE(p.showGrid());
-    EXPECT_EQ(page.gridColumns(), 3);
-    QStringList order;
-    for (const QVariant& cell : page.gridCells())
-        order << cell.toMap().value("camera").toString();
-    EXPECT_EQ(order, QStringList({"left_pillar", "front", "right_pillar", "left_repeater", "back",
-                                  "right_repeater"}));
+    EXPECT_EQ(page.gridColumns(), 3); // the cells' order is the grid controller's test
     EXPECT_EQ(page.eventMomentTitle(), "事件时刻 10:21:12");
     // On the event's time line: after the first minute's 60 s, 42 s into the second.
     EXPECT_EQ(page.eventMarkerTime(), 102);
@@ -296,7 +291,6 @@ TEST(RealDrivePreviewTest, ASixCameraEventOpensOnItsCameraAndExportsAroundItsMom
 TEST(RealDrivePreviewTest, AnEncryptedEventSaysSoAndWhereItIsTurnedOff) {
     Page p([](sample::DriveSpec& d) { sample::addEncryptedEvent(d); });
     const TeslaClipEvent& encrypted = p.h.event(ClipCategory::saved, 0);
-    EXPECT_TRUE(encrypted.isEncrypted);
     p.library().selectCategory(ClipCategory::saved);
     const EventListModel* cards = p.library().eventsInSelectedCategory();
     EXPECT_EQ(cards->data(cards->index(0), EventListModel::IsEncryptedRole), true);
