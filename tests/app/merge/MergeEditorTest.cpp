@@ -1,7 +1,6 @@
 // The merge editor's state on the event loop: picking saved events or minutes, building the
 // items, editing them, and the texts when a camera is missing.
 
-#include "ExportOrchestration.h"
 #include "VideoPreviewController.h"
 #include "ViewModelHarness.h"
 
@@ -68,8 +67,6 @@ TEST(MergeEditor, pickedEventsBecomeItemsInPickOrder) {
     EXPECT_EQ(itemEvents(merge), QStringList({"08", "09", "10"}));
     merge.setMergeRangeEnd(30, a.id.toString());
     EXPECT_NEAR(merge.mergeItemsModel()->get(0).value("keptDuration").toDouble(), 30, 1e-9);
-    EXPECT_EQ(ExportOrchestration::exportingFileName(exporter.selection()),
-              LocalTime::format(a.startTime, "yyyy-MM-dd_HH-mm-ss") + "-merged-front.mp4");
 
     // A camera two of the events lack: the editor stays as it was.
     merge.setMergeCameraAngle(QStringLiteral("left_pillar"));
