@@ -290,6 +290,5 @@ TEST_F(MainViewModelTest, thePhotoLibraryResultKeepsItsButtonAndCustomGoesBackTo
     exporter.selectOutputLocation(QStringLiteral("photosLibrary"));
     exporter.selectOutputLocation(QStringLiteral("custom")); // from the library: the default folder
     EXPECT_EQ(asked.count(), 1);
-    EXPECT_EQ(exporter.outputDestinationKind(),
-              OutputDestination::defaultDestination().isFolder() ? "folder" : "photosLibrary");
+    EXPECT_EQ(exporter.outputDestinationKind(), "folder");
 }
