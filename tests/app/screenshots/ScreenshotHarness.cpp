@@ -78,11 +78,7 @@ double interest(const TeslaTelemetrySample& s) {
 // The time in a front file of its most telling record, not in its first second (a range starts
 // before it).
 double mostTellingMoment(const QString& frontFile, int framesPerSecond) {
-    std::vector<TeslaTelemetrySample> samples;
-    try {
-        samples = TeslaTelemetryReader::read(frontFile);
-    } catch (const std::exception&) {
-    }
+    const std::vector<TeslaTelemetrySample> samples = TeslaTelemetryReader::read(frontFile);
     size_t best = std::min(size_t(framesPerSecond), samples.empty() ? 0 : samples.size() - 1);
     for (size_t i = best; i + 1 < samples.size(); ++i)
         if (interest(samples[i]) > interest(samples[best]))
