@@ -45,10 +45,6 @@ protected:
                !page()->property("isVideoLoading").toBool() && preview.activePreview()->duration() > 0;
     }
     QQuickItem* item(const QString& name) const { return qobject_cast<QQuickItem*>(ui.named(name)); }
-    std::optional<int> frameIn(const QString& name) const {
-        const auto pattern = ui.frameIn(name);
-        return pattern ? std::optional(pattern->frameIndex) : std::nullopt;
-    }
 
     test::ScreenFixture s;
     const test::WindowDriver& ui = *s.app.ui;
@@ -61,13 +57,13 @@ TEST_F(PreviewScreen, thePictureTheDashboardAndTheGridFollowTheUser) {
     QMetaObject::invokeMethod(page(), "seek", Q_ARG(double, (frame + 0.25) / fps));
     auto* video = qobject_cast<QQuickItem*>(ui.shown("singleVideo"));
     ASSERT_TRUE(video);
-    ASSERT_TRUE(waitUntil([&] { return frameIn("singleVideo") == frame; }, test::screenWaitMs));
-    const auto shown = ui.frameIn("singleVideo");
+    ASSERT_TRUE(waitUntil([&] { return ui.frameIn("singleVideo") == frame; }, test::screenWaitMs));
+    const auto shown = ui.patternIn("singleVideo");
     ASSERT_TRUE(shown);
     EXPECT_EQ(shown->cameraIndex, sample::cameraIndex(CameraAngle::front));
     EXPECT_GT(test::meanLuma(ui.picture(video)), visibleLuma);
     ui.key(Qt::Key_Period);
-    ASSERT_TRUE(waitUntil([&] { return frameIn("singleVideo") == frame + 1; }, test::screenWaitMs));
+    ASSERT_TRUE(waitUntil([&] { return ui.frameIn("singleVideo") == frame + 1; }, test::screenWaitMs));
 
     // The dashboard shows the record of the frame on screen, in km/h.
     const auto samples = TeslaTelemetryReader::read(preview.selectedVideo()->url);
@@ -101,7 +97,7 @@ TEST_F(PreviewScreen, thePictureTheDashboardAndTheGridFollowTheUser) {
         ASSERT_TRUE(ui.shown(cell));
         EXPECT_TRUE(waitUntil(
             [&] {
-                const auto pattern = ui.frameIn(cell);
+                const auto pattern = ui.patternIn(cell);
                 return pattern && pattern->cameraIndex == sample::cameraIndex(camera);
             },
             test::screenWaitMs));
@@ -178,7 +174,7 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return player->isPlaying(); }, test::screenWaitMs));
         ASSERT_TRUE(waitUntil([&] { return !player->isPlaying(); }, test::screenWaitMs));
         QTest::qWait(200); // anything still on its way to the screen
-        const auto shown = frameIn(picture);
+        const auto shown = ui.frameIn(picture);
         ASSERT_TRUE(shown);
         const double local = player->currentTime() - stepStart();
         EXPECT_GE(local + 1e-6, *shown / double(fps));
@@ -191,15 +187,15 @@ protected:
 TEST_F(PreviewFaultScreen, UnreadableAndCutShortMinutesShowTheTruth) {
     // One camera: a good minute, then one that cannot be read, then the good one again.
     ASSERT_TRUE(landed(minute0));
-    ASSERT_TRUE(waitUntil([&] { return frameIn("singleVideo").has_value(); }, test::screenWaitMs));
+    ASSERT_TRUE(waitUntil([&] { return ui.frameIn("singleVideo").has_value(); }, test::screenWaitMs));
     ASSERT_TRUE(landed(minute1));
     EXPECT_TRUE(waitUntil([&] { return note("videoProblem").contains("无法读取这一分钟的视频"); }));
     EXPECT_TRUE(note("videoProblem").contains("文件不完整或已损坏")) << note("videoProblem").toStdString();
     EXPECT_TRUE(waitUntil([&] { return test::meanLuma(ui.picture(item("singleVideo"))) < darkLuma; }));
-    EXPECT_FALSE(frameIn("singleVideo"));
+    EXPECT_FALSE(ui.frameIn("singleVideo"));
     EXPECT_FALSE(test::WindowDriver::isShown(ui.named("timeWatermark")));
     ASSERT_TRUE(landed(minute0));
-    EXPECT_TRUE(waitUntil([&] { return frameIn("singleVideo").has_value(); }, test::screenWaitMs));
+    EXPECT_TRUE(waitUntil([&] { return ui.frameIn("singleVideo").has_value(); }, test::screenWaitMs));
     EXPECT_TRUE(note("videoProblem").isEmpty());
 
     // A file cut short while it plays.
@@ -214,14 +210,14 @@ TEST_F(PreviewFaultScreen, UnreadableAndCutShortMinutesShowTheTruth) {
     ASSERT_TRUE(waitUntil([&] { return preview.isGrid() && settled(); }, test::screenWaitMs));
     ASSERT_TRUE(landed(minute1));
     EXPECT_TRUE(note("gridProblem_front").contains("无法读取")) << note("gridProblem_front").toStdString();
-    EXPECT_FALSE(frameIn("gridCell_front"));
-    EXPECT_TRUE(waitUntil([&] { return frameIn("gridCell_back").has_value(); }, test::screenWaitMs));
+    EXPECT_FALSE(ui.frameIn("gridCell_front"));
+    EXPECT_TRUE(waitUntil([&] { return ui.frameIn("gridCell_back").has_value(); }, test::screenWaitMs));
     PreviewController* grid = preview.activePreview();
     grid->togglePlayPause();
     EXPECT_TRUE(
         waitUntil([&] { return note("gridProblem_left_repeater").contains("处中断"); }, test::screenWaitMs));
     EXPECT_GT(grid->currentTime(), 0.5) << "the time line stood still";
-    EXPECT_TRUE(frameIn("gridCell_left_repeater"));
+    EXPECT_TRUE(ui.frameIn("gridCell_left_repeater"));
     // The other cameras play the minute to its end, and the event moves on to the next one.
     EXPECT_TRUE(waitUntil([&] { return grid->currentStepIndex() == 2; }, test::screenWaitMs));
 }

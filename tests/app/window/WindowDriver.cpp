@@ -161,9 +161,14 @@ QImage WindowDriver::picture(QQuickItem* item) const {
     return window_->grabWindow().copy(rectOf(item));
 }
 
-std::optional<sample::FramePattern> WindowDriver::frameIn(const QString& name) const {
+std::optional<sample::FramePattern> WindowDriver::patternIn(const QString& name) const {
     auto* item = qobject_cast<QQuickItem*>(shown(name));
     return item ? framePattern(picture(item)) : std::nullopt;
+}
+
+std::optional<int> WindowDriver::frameIn(const QString& name) const {
+    const auto pattern = patternIn(name);
+    return pattern ? std::optional(pattern->frameIndex) : std::nullopt;
 }
 
 QStringList WindowDriver::unnamedButtons() const {

@@ -65,8 +65,9 @@ public:
 
     QRect rectOf(QQuickItem* item) const;
     QImage picture(QQuickItem* item) const;
-    // The frame index and camera of the sample footage the shown item `name` draws.
-    std::optional<sample::FramePattern> frameIn(const QString& name) const;
+    // The frame index and camera of the sample footage the shown item `name` draws; its frame index.
+    std::optional<sample::FramePattern> patternIn(const QString& name) const;
+    std::optional<int> frameIn(const QString& name) const;
     // The objectNames of the buttons and tabs on screen that a screen reader could not name.
     QStringList unnamedButtons() const;
 
