@@ -76,7 +76,6 @@ TEST_F(WindowTest, DeleteModeMarksConfirmsAndMovesTheEventToTheTrash) {
         filesUnder(vm.library()->eventsInSelectedCategory()->get(0)["folderURL"].toString(), "*.mp4");
 
     ASSERT_TRUE(ui.click("startDeleteButton"));
-    EXPECT_EQ(ui.textOf("deleteSelectedButton"), "删除（0）");
     EXPECT_FALSE(ui.shown("deleteSelectedButton")->property("enabled").toBool());
     // A card toggles its mark instead of opening; select-all marks and clears every card.
     ASSERT_TRUE(ui.click(s.app.card(0)));
