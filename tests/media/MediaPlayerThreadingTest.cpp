@@ -10,13 +10,10 @@
 
 using namespace orvane;
 using namespace orvane::media;
-using Status = AbstractMediaPlayer::ItemStatus;
 using sample::FramePattern;
 
 namespace {
 
-constexpr double fps = 36;
-constexpr int lastFrame = 71;
 const int frontCamera = sample::cameraIndex(CameraAngle::front);
 const int backCamera = sample::cameraIndex(CameraAngle::back);
 

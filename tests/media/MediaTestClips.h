@@ -51,6 +51,8 @@ inline std::optional<int> patternFrame(const QImage& image) {
 // Clips written once per suite: a 2-second 320 × 240 front clip of 72 frames, key frames at 0 and 1 s.
 class SharedClipTest : public ::testing::Test {
 protected:
+    static constexpr double fps = 36;
+    static constexpr int lastFrame = 71;
     static void SetUpTestSuite() {
         folder.emplace();
         clip = writeClip({.path = *folder / "clip.mp4", .width = 320, .height = 240, .seconds = 2});

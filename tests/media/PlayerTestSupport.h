@@ -73,6 +73,8 @@ private:
 // The player suites: their clips and a player playing into a logged sink.
 class PlayerTest : public SharedClipTest {
 protected:
+    using Status = media::AbstractMediaPlayer::ItemStatus;
+
     static void SetUpTestSuite() {
         SharedClipTest::SetUpTestSuite();
         large = writeClip({.path = *folder / "large.mp4", .width = 640, .height = 480});
@@ -83,9 +85,8 @@ protected:
     PlayerTest() { player.setVideoSink(&sink); }
 
     // Opens `path` and waits until it is ready (its first frame is in the sink by then) or failed.
-    static media::AbstractMediaPlayer::ItemStatus open(media::MediaPlayer& player, const QString& path) {
+    static Status open(media::MediaPlayer& player, const QString& path) {
         player.replaceCurrentItem(path);
-        using Status = media::AbstractMediaPlayer::ItemStatus;
         EXPECT_TRUE(waitUntil([&] { return player.itemStatus() != Status::loading; })) << path.toStdString();
         return player.itemStatus();
     }

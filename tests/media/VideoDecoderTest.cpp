@@ -21,9 +21,6 @@ using orvane::test::patternFrame;
 
 namespace {
 
-constexpr double fps = 36;
-constexpr int lastFrame = 71;
-
 class VideoDecoderTest : public test::SharedClipTest {};
 
 FrameRequest at(double time, double before = 0, double after = 0) {
@@ -143,9 +140,8 @@ TEST_F(VideoDecoderTest, AnUnavailableHardwareDeviceFallsBackToSoftware) {
     }
 }
 
-TEST(VideoDecoderStartTest, TimeZeroIsTheFirstFrameWhenTimestampsStartLater) {
-    test::TempFolder folder;
-    VideoDecoder decoder(test::writeOffsetClip(folder / "offset.mp4", 18, 54));
+TEST_F(VideoDecoderTest, TimeZeroIsTheFirstFrameWhenTimestampsStartLater) {
+    VideoDecoder decoder(test::writeOffsetClip(*folder / "offset.mp4", 18, 54));
     for (auto [time, frame] : {std::pair{0.0, 18}, {18 / fps, 36}, {53 / fps, 71}}) {
         ASSERT_TRUE(decoder.seekExact(time));
         EXPECT_EQ(patternFrame(decoder.toImage()), frame);
