@@ -158,15 +158,6 @@ TEST(ExportPlannerTest, TheWindowAroundAMomentSpansMinutesAndSkipsGaps) {
     }
 }
 
-TEST(ExportPlannerTest, ContinuousFilesPlayOldestFirstAndUnreadableOnesKeepTheirPlace) {
-    const TeslaVideoFile a = file("m1", A::front, 1000), b = file("m2", A::front, 1060),
-                         c = file("m3", A::front, 1120);
-    const auto reader = lengths({{a.url, 60}, {c.url, 45}}); // b cannot be read: the fallback length
-    EXPECT_EQ(
-        cuts(ExportPlanner::plan(ExportRequest::continuous({c, a, b}, 30.0, std::nullopt), reader).segments),
-        "m1-front@30+30, m2-front@0+60, m3-front@0+45");
-}
-
 // A whole file and a range are the export orchestration's tests; an end before the start is
 // clamped to a length of 0, "to the end of the file".
 TEST(ExportPlannerTest, SingleFileClampsItsRange) {
