@@ -195,7 +195,6 @@ TEST_F(ExportVideoTest, GridPlacesCamerasAndFillsMissingCellBlack) {
                   (std::vector<sample::FramePattern>{
                       {frame, cameras[0]}, {frame, cameras[1]}, {frame, cameras[2]}}));
         EXPECT_FALSE(pattern(grid[n], 2560, 1280, 720, 1280, 720));
-        EXPECT_NEAR(*composed.timeline.instantAt(n / 36.0), morning + frame / 36.0, 1e-3);
     }
 
     Recorded rec;
@@ -276,17 +275,16 @@ TEST_F(ExportVideoTest, BadSourcesAndDestinationsFail) {
 // Six cameras, each whole in its cell (4:3 letterboxed) in the car's order, encoded unscaled with true times.
 TEST_F(ExportVideoTest, SixCameraGridFitsEveryCameraInItsCellAtTheOutputSize) {
     std::vector<TeslaVideoFile> cells, later;
+    std::map<CameraAngle, QString> inputs;
     for (CameraAngle camera : Camera::physicalCases) {
         const bool square = camera == CameraAngle::back;
         const int w = square ? 256 : 288, h = square ? 192 : 186;
         cells.push_back(clip(folder, "m" + Camera::fileNameSuffix(camera), camera, morning, 0.5, w, h));
         later.push_back(clip(folder, "a" + Camera::fileNameSuffix(camera), camera, afternoon, 0.5, w, h));
+        inputs[camera] = cells.back().url;
     }
     const GridExportSegment segment{cells, 0, 0.5};
     const PixelSize canvas = FFmpegCommands::sixGridCanvas(ExportQuality::balanced);
-    std::map<CameraAngle, QString> inputs;
-    for (const TeslaVideoFile& video : cells)
-        inputs[*video.cameraAngle] = video.url;
     const QString raw = folder / "six.yuv";
     FFmpegProcess::run(FFmpegLocator::executablePath(),
                        FFmpegCommands::sixGridFrameArguments(inputs, 0, 0.5, canvas, raw), 0, {}, {});
