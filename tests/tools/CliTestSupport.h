@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 
 #include <QProcess>
+#include <gtest/gtest.h>
 
 namespace orvane::test {
 
@@ -38,6 +39,13 @@ inline Outcome run(const QStringList& args, const QString& program = cli, const 
     o.err = p.readAllStandardError();
     return o;
 }
+
+// Each test's folder, with the car's clock in Shanghai.
+class CliTest : public testing::Test {
+protected:
+    ScopedTimeZone zone{"Asia/Shanghai"};
+    TempFolder tmp;
+};
 
 // A loose front-camera file in `tmp` named as the car names it, so its recording time is known.
 inline QString writeCarClip(const TempFolder& tmp, const QString& name, double seconds = 1, int width = 160,
