@@ -226,12 +226,22 @@ TEST_F(MetadataParserTest, EventJsonThatIsAFifoCountsAsAbsent) {
         EXPECT_TRUE(test::returnsPromptly(operation, fifo)) << name << " blocked on the FIFO";
 }
 
-// A stamp that is no real date belongs to no event, and every event's count agrees with its files.
-TEST_F(MetadataParserTest, NamesThatAreNoRealDateAreSkippedAndCountsAgree) {
+// Only regular files with a real date are clips, and links to them: a stamp that is no real date,
+// and a folder, FIFO or link to a folder named like a clip belong to no event. Every event's count
+// agrees with its files.
+TEST_F(MetadataParserTest, OnlyRegularFilesWithRealDatesAreClipsAndCountsAgree) {
     const QStringList impossible = {"2024-13-45_25-61-61-front.mp4", "2023-02-29_10-00-00-back.mp4"};
+    // `names` and the impossible ones; named as other cameras' files of the first of `names` (09:00
+    // without any): a folder, a FIFO, a link to a folder, and a link to that first file.
     auto files = [&](const QString& folder, const QStringList& names) {
         for (const QString& name : names + impossible)
             tmp.writeFile(folder + "/" + name);
+        const QString first = folder + "/" + names.value(0, "2024-05-01_09-00-00-front.mp4");
+        const auto as = [&](const char* camera) { return QString(first).replace("front", camera); };
+        tmp.makeFolder(as("right_repeater") + "/inner");
+        test::makeFifo(tmp / as("left_pillar"));
+        QFile::link(tmp / folder, tmp / as("right_pillar"));
+        QFile::link(tmp / first, tmp / as("left_repeater"));
     };
     files("TeslaCam/RecentClips",
           {"2024-05-01_10-00-00-front.mp4", "2024-05-01_10-00-00-back.mp4", "2024-05-01_10-01-00-front.mp4"});
@@ -248,42 +258,21 @@ TEST_F(MetadataParserTest, NamesThatAreNoRealDateAreSkippedAndCountsAgree) {
                                               "imported imported 05-01 12:00:00…05-01 12:00:00 ×1");
     for (const auto& [category, events] : library) {
         for (const TeslaClipEvent& event : events) {
+            SCOPED_TRACE(event.folderURL.toStdString());
             const auto videos = MetadataParser::loadVideos(event, CameraAngle::all);
-            EXPECT_EQ(event.videoCount, int(groupByMinute(videos).size())) << event.folderURL.toStdString();
-            for (const QString& name : impossible) {
-                EXPECT_FALSE(names(videos).contains(name)) << name.toStdString();
-                for (const QString& source : MetadataParser::sourceVideoURLs(event))
-                    EXPECT_FALSE(source.endsWith("/" + name)) << "never deleted with an event it is not in";
-            }
+            EXPECT_EQ(event.videoCount, int(groupByMinute(videos).size()));
+            EXPECT_EQ(MetadataParser::loadVideos(event, CameraAngle::leftRepeater).size(), 1u) << "the link";
+            for (const TeslaVideoFile& video : videos)
+                EXPECT_TRUE(QFileInfo(video.url).isFile() && !impossible.contains(video.fileName))
+                    << video.fileName.toStdString();
+            for (const QString& source : MetadataParser::sourceVideoURLs(event)) // what deleting moves
+                EXPECT_TRUE(QFileInfo(source).isFile() && !impossible.contains(QFileInfo(source).fileName()))
+                    << source.toStdString();
         }
     }
     // Chosen on its own it fails like any file without a usable time, event.json or not.
     EXPECT_THROW(MetadataParser::scanLibrary({tmp / "imported/2024-13-45_25-61-61-front.mp4"}),
                  MetadataParserError);
-}
-
-// Only regular files (or links to them) are clips; a folder or FIFO named like one is not.
-TEST_F(MetadataParserTest, OnlyRegularFilesAreClips) {
-    for (const QString folder : {"TeslaCam/RecentClips", "TeslaCam/SavedClips/2024-05-01_10-20-30"}) {
-        minute(folder, "2024-05-01_10-00-00", {"front"});
-        tmp.makeFolder(folder + "/2024-05-01_10-01-00-front.mp4");
-        tmp.makeFolder(folder + "/2024-05-01_10-01-00-back.mp4/inner");
-        test::makeFifo(tmp / folder + "/2024-05-01_10-02-00-front.mp4");
-        QFile::link(tmp / folder + "/2024-05-01_10-00-00-front.mp4",
-                    tmp / folder + "/2024-05-01_10-00-00-back.mp4");
-        QFile::link(tmp / folder + "/2024-05-01_10-01-00-front.mp4",
-                    tmp / folder + "/2024-05-01_10-03-00-back.mp4");
-    }
-    const auto library = MetadataParser::scanLibrary({root});
-    EXPECT_EQ(listing(library).toStdString(), "recent RecentClips 05-01 10:00:00…05-01 10:00:00 ×1 session\n"
-                                              "saved 2024-05-01_10-20-30 05-01 10:00:00…05-01 10:00:00 ×1");
-    for (ClipCategory category : {ClipCategory::recent, ClipCategory::saved}) {
-        const TeslaClipEvent& event = library.at(category).at(0);
-        auto videos = names(MetadataParser::loadVideos(event, CameraAngle::all));
-        videos.sort();
-        EXPECT_EQ(videos, (QStringList{"2024-05-01_10-00-00-back.mp4", "2024-05-01_10-00-00-front.mp4"}));
-        EXPECT_EQ(MetadataParser::sourceVideoURLs(event).size(), 2);
-    }
 }
 
 } // namespace
