@@ -180,12 +180,8 @@ TEST_F(TeslaTimeParserTest, CarNamesAreLocalTime) {
               utc(2024, 7, 15, 8, 20, 30));
     EXPECT_EQ(MetadataParser::parseEventFolderDate(QStringLiteral("2024-01-15_10-20-30")),
               utc(2024, 1, 15, 9, 20, 30));
-    // Upper-case extensions, and names of firmware before 2019.16 without seconds.
-    EXPECT_EQ(MetadataParser::parseFileNameDate(QStringLiteral("2024-07-15_10-20-30-front.MP4")),
-              utc(2024, 7, 15, 8, 20, 30));
-    EXPECT_EQ(MetadataParser::parseFileNameDate(QStringLiteral("2019-01-15_10-20-back.mp4")),
-              utc(2019, 1, 15, 9, 20, 0));
-    // Exactly the stamp, one camera and the extension; ASCII digits; a date that exists.
+    // Exactly the stamp, one camera and the extension; ASCII digits; a date that exists. (Upper-case
+    // extensions and names without seconds: the drive layouts.)
     for (const char* bad : {"2024-05-01_10-20-30-top.mp4", "x2024-05-01_10-20-30-front.mp4",
                             "2024-05-01_10-20-30-front.mp4.mp4", "2024-05-01T10-20-30-front.mp4",
                             "２０２４-05-01_10-20-30-front.mp4", "2024-13-01_10-20-30-front.mp4"})

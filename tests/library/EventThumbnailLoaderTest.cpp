@@ -125,8 +125,7 @@ TEST_F(EventThumbnailLoaderTest, KeptPicturesAreUsedUntilTheEventsFilesChange) {
             file.write("junk");
         }
     };
-    const QByteArray previous = qgetenv("XDG_CACHE_HOME");
-    qputenv("XDG_CACHE_HOME", (root / QStringLiteral("cache")).toLocal8Bit());
+    const test::ScopedEnvironment cache{"XDG_CACHE_HOME", (root / QStringLiteral("cache")).toLocal8Bit()};
     const struct {
         const char* what;
         std::function<void()> before;
@@ -150,7 +149,6 @@ TEST_F(EventThumbnailLoaderTest, KeptPicturesAreUsedUntilTheEventsFilesChange) {
         EXPECT_EQ(picture.size(), QSize(64, 48)) << step.what;
         EXPECT_EQ(made, step.made) << step.what;
     }
-    qputenv("XDG_CACHE_HOME", previous);
 }
 
 TEST(EventThumbnailLoaderNamesTest, FileNameDatesAndTheFrontFileFirst) {
@@ -185,8 +183,6 @@ TEST(EventThumbnailSourceTest, RoundTripKeepsWhatTheLoaderReads) {
         ASSERT_TRUE(url.startsWith(QStringLiteral("image://eventthumb/"))) << url.toStdString();
         // What QML hands an image provider: the URL's path after the host, decoded as QML does.
         const QUrl parsed(url);
-        ASSERT_TRUE(parsed.isValid());
-        EXPECT_EQ(parsed.host(), QStringLiteral("eventthumb"));
         const QString id = parsed.toString(QUrl::RemoveScheme | QUrl::RemoveAuthority).mid(1);
         for (const QString& form : {url, id}) {
             const std::optional<TeslaClipEvent> back = EventThumbnailSource::parse(form);

@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,16 +44,13 @@ TEST(RawNameLibrary, ScannedListedAndTrashedUnderTheirOwnBytes) {
         if (onDrive && !test::runProgram("mount", {"-t", "tmpfs", "-o", "size=1m", "tmpfs", base}))
             GTEST_SKIP() << "a drive of its own needs the right to mount a file system";
         unmount.path = onDrive ? base : QString();
-        const QString ascii =
-            tmp.makeFolder(QFileInfo(base).fileName() + "/usb/" + QString::fromLatin1(event));
         tmp.writeFile(
-            QFileInfo(base).fileName() + "/usb/" + event + "/event.json",
+            where + "/usb/" + event + "/event.json",
             R"({"timestamp":"2024-05-01T10:01:42","reason":"user_interaction_dashcam_icon_tapped"})");
         for (const char* name : {"2024-05-01_10-01-00-front.mp4", "2024-05-01_10-01-00-back.mp4"})
-            tmp.writeFile(QFileInfo(base).fileName() + "/usb/" + event + "/" + name, "video");
+            tmp.writeFile(where + "/usb/" + event + "/" + name, "video");
         const QByteArray root = QFile::encodeName(base) + "/cl\xe9 USB";
-        ASSERT_EQ(::rename(QFile::encodeName(base + "/usb").constData(), root.constData()), 0)
-            << ascii.toStdString();
+        ASSERT_EQ(::rename(QFile::encodeName(base + "/usb").constData(), root.constData()), 0);
         ASSERT_EQ(::rename((root + '/' + event + "/2024-05-01_10-01-00-back.mp4").constData(),
                            (root + '/' + event + "/x\xe9y.mp4").constData()),
                   0);
