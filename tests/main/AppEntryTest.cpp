@@ -186,7 +186,6 @@ TEST(MainWindow, TheLoaderBuildsItHiddenAndThePresenterShowsItCentred) {
 
     ui::MainWindowConfigurator::present(*window);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-    EXPECT_EQ(window->title(), "Orvane");
     EXPECT_EQ(window->minimumSize(), QSize(900, 700));
     EXPECT_EQ(window->size(), QSize(900, 700));
     EXPECT_EQ(window->position(), ui::MainWindowConfigurator::centredPosition(
