@@ -35,7 +35,7 @@ std::optional<ClipDeletionError> failureOf(const std::function<void()>& move) {
     return std::nullopt;
 }
 
-// A drive and a home (with its Trash) on the same file system, so Qt uses the home trash.
+// A drive and a home (with its Trash) on the same file system, so the home trash is used.
 class ClipDeletion : public testing::Test {
 protected:
     test::ScopedTimeZone zone{"Asia/Shanghai"};
@@ -155,8 +155,8 @@ TEST_F(ClipDeletion, FailuresAreCountedAndNamedInOrder) {
     EXPECT_EQ(trash.asked.size(), 8);
 }
 
-// An imported file goes to the Trash; when Qt cannot trash, or (Qt 6.4) moves it to ./files, it stays
-// and counts as failed.
+// An imported file goes to the Trash; when no Trash can be made it stays and counts as failed, and
+// nothing lands in the working folder (where Qt's own trashing fell back to ./files).
 TEST_F(ClipDeletion, AnImportedFileGoesToTheTrashOrStaysAndCountsAsFailed) {
     const struct {
         const char* blocked; // a plain file in this place under the data folder, if any

@@ -52,7 +52,7 @@ private:
     QByteArray old_;
 };
 
-// Sets TZ for the lifetime of the object (and restores it).
+// Sets TZ, for the C library too, for the object's life.
 class ScopedTimeZone {
 public:
     explicit ScopedTimeZone(const char* zone) {
@@ -83,7 +83,6 @@ constexpr double utcSeconds(int y, int mo, int d, int h, int mi, int s) {
     return double(days) * 86400 + h * 3600 + mi * 60 + s;
 }
 
-// Makes a FIFO at `path` and returns the path.
 QString makeFifo(const QString& path);
 // Binds a Unix socket at `path` (left behind as a socket file); false when it cannot.
 bool makeSocket(const QString& path);
