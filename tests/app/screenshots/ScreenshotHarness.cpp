@@ -7,6 +7,7 @@
 //                         [--sizes WxH,…] [--only a,b]
 
 #include "AppLanguage.h"
+#include "LoopbackHttpServer.h"
 #include "MergeEditorController.h"
 #include "SampleDrive.h"
 #include "TelemetryTimeline.h"
@@ -19,8 +20,6 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QQmlComponent>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
@@ -108,34 +107,16 @@ QString writeBrowseDrive(const QString& work) {
 
 // An HTTP server on 127.0.0.1 that offers a newer version and never answers its download, so an
 // update stays "downloading" for the picture.
-class UpdateServer : public QObject {
+class UpdateServer : public test::LoopbackHttpServer {
 public:
     UpdateServer() {
-        server_.listen(QHostAddress::LocalHost);
-        connect(&server_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection())
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
-        });
+        serve(QStringLiteral("/manifest.json"),
+              QStringLiteral(R"({"version": "%1", "downloadURL": "%2", "releaseNotes": "%3"})")
+                  .arg(offeredVersion, url(QStringLiteral("/update.tar.gz")).toString(), releaseNotes)
+                  .toUtf8());
+        serve(QStringLiteral("/update.tar.gz"), Response{0, {}});
     }
-    QUrl manifest() const { return address(QStringLiteral("/manifest.json")); }
-
-private:
-    QUrl address(const QString& path) const {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path));
-    }
-    void answer(QTcpSocket* socket) {
-        if (!socket->readAll().startsWith("GET /manifest.json"))
-            return; // the download waits
-        const QByteArray body =
-            QStringLiteral(R"({"version": "%1", "downloadURL": "%2", "releaseNotes": "%3"})")
-                .arg(offeredVersion, address(QStringLiteral("/update.tar.gz")).toString(), releaseNotes)
-                .toUtf8();
-        socket->write(
-            "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\nContent-Length: " +
-            QByteArray::number(body.size()) + "\r\n\r\n" + body);
-        socket->disconnectFromHost();
-    }
-    QTcpServer server_;
+    QUrl manifest() const { return url(QStringLiteral("/manifest.json")); }
 };
 
 class SceneApp;
