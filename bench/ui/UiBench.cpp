@@ -7,7 +7,7 @@
 //  - the grid playing at 1x with the dashboard: video frames dropped, GUI frame interval p95;
 //  - peak memory, grid playing with the dashboard (a process of its own that does only that).
 // usage: xvfb-run -a -s "-screen 0 1920x1080x24" orvane-bench-ui [--folder DIR] [--runs N] [--play SECONDS]
-//                      [--scroll-only: the scroll figures alone, --runs times]
+//                      [--only startup|scroll]
 // (footage is written once into DIR and reused)
 
 #include "BenchSupport.h"
@@ -353,13 +353,17 @@ int main(int argc, char** argv) {
     const QString library = thumbnailDrive(folder + QStringLiteral("/library"));
     const QString real = realFootageDrive(folder + QStringLiteral("/real60"));
 
-    if (application.arguments().contains(QStringLiteral("--scroll-only"))) {
-        for (int run = 0; run < options.runs; ++run) {
-            Window w;
-            benchScroll(w, library);
-        }
-        return 0;
+    // --only startup|scroll: that figure alone (the scroll --runs times), to compare one change.
+    const qsizetype only = application.arguments().indexOf(QStringLiteral("--only"));
+    const QString part = only > 0 ? application.arguments().value(only + 1) : QString();
+    if (part == QLatin1String("startup"))
+        benchStartup();
+    for (int run = 0; part == QLatin1String("scroll") && run < options.runs; ++run) {
+        Window w;
+        benchScroll(w, library);
     }
+    if (!part.isEmpty())
+        return 0;
     if (options.memoryOnly) {
         Window w;
         w.importAndWait(real);
