@@ -1,11 +1,16 @@
 #include "PictureReduction.h"
 
+#include "PlaneHalving.h"
+
 extern "C" {
 #include <libavutil/frame.h>
 #include <libavutil/pixfmt.h>
 }
 
 #include <cstdint>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace orvane::media {
 
@@ -13,16 +18,33 @@ namespace {
 
 constexpr int planes = 3;
 
-// Each output byte averages a 2 × 2 block of the plane above it, rounding to nearest.
-void halvePlane(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int width, int height) {
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* top = src + ptrdiff_t(2 * y) * srcStride;
-        const uint8_t* bottom = top + srcStride;
-        uint8_t* out = dst + ptrdiff_t(y) * dstStride;
-        for (int x = 0; x < width; ++x)
-            out[x] = uint8_t((top[2 * x] + top[2 * x + 1] + bottom[2 * x] + bottom[2 * x + 1] + 2) >> 2);
-    }
+// The average of a 2 × 2 block, rounding to nearest.
+uint8_t average(const uint8_t* top, const uint8_t* bottom, int x) {
+    return uint8_t((top[2 * x] + top[2 * x + 1] + bottom[2 * x] + bottom[2 * x + 1] + 2) >> 2);
 }
+
+#ifdef __SSE2__
+constexpr int bytesPerStep = 16; // output bytes per vector step, from 32 of each input row
+
+// 16 outputs at once with the same rounding: each pair of neighbours summed in 16-bit lanes.
+int averageRowVectors(const uint8_t* top, const uint8_t* bottom, uint8_t* out, int width) {
+    const __m128i lowBytes = _mm_set1_epi16(0x00ff);
+    const __m128i two = _mm_set1_epi16(2);
+    const auto pairSums = [&](const uint8_t* row) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
+        return _mm_add_epi16(_mm_and_si128(a, lowBytes), _mm_srli_epi16(a, 8));
+    };
+    int x = 0;
+    for (; x + bytesPerStep <= width; x += bytesPerStep) {
+        const uint8_t *t = top + 2 * x, *b = bottom + 2 * x;
+        const __m128i first = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(pairSums(t), pairSums(b)), two), 2);
+        const __m128i second =
+            _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(pairSums(t + 16), pairSums(b + 16)), two), 2);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(first, second));
+    }
+    return x;
+}
+#endif
 
 ff::Frame halved(const AVFrame& src) {
     ff::Frame out = ff::makeFrame();
@@ -41,6 +63,22 @@ ff::Frame halved(const AVFrame& src) {
 }
 
 } // namespace
+
+// Playing a grid reduces every cell's every frame, so the rows go sixteen bytes at a time where
+// the processor allows.
+void halvePlane(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int width, int height) {
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* top = src + ptrdiff_t(2 * y) * srcStride;
+        const uint8_t* bottom = top + srcStride;
+        uint8_t* out = dst + ptrdiff_t(y) * dstStride;
+        int x = 0;
+#ifdef __SSE2__
+        x = averageRowVectors(top, bottom, out, width);
+#endif
+        for (; x < width; ++x)
+            out[x] = average(top, bottom, x);
+    }
+}
 
 ff::Frame reducedForWidth(const AVFrame& frame, int shownWidth) {
     const bool planar420 = frame.format == AV_PIX_FMT_YUV420P || frame.format == AV_PIX_FMT_YUVJ420P;

@@ -7,6 +7,7 @@
 #include "MediaTestClips.h"
 #include "OverlayBlender.h"
 #include "PacketScan.h"
+#include "PlaneHalving.h"
 #include "Transcoder.h"
 
 #include <QFile>
@@ -449,6 +450,25 @@ TEST(OverlayBlenderTest, ClipsAtFrameEdges) {
     EXPECT_EQ(pic.y[1 * 8 + 0], 100);
     YuvOverlay(box, QPoint(50, 50), YuvMatrix::bt709, false).blendInto(pic.planes()); // entirely outside
     YuvOverlay().blendInto(pic.planes());
+}
+
+// Playing pictures are halved by 2 × 2 averages, rounded to nearest; widths that are no multiple
+// of the processor's vector step keep their last columns right too.
+TEST(PlaneHalvingTest, EveryByteIsTheRoundedAverageOfItsBlock) {
+    constexpr int width = 38, height = 6, stride = 2 * width + 3; // 32 bytes by vector, 6 one by one
+    std::mt19937 random(7);
+    std::vector<uint8_t> in(size_t(stride) * 2 * height);
+    for (uint8_t& byte : in)
+        byte = uint8_t(random());
+    std::vector<uint8_t> out(size_t(width) * height);
+    halvePlane(in.data(), stride, out.data(), width, width, height);
+    const auto at = [&](int x, int y) { return int(in[size_t(y * stride + x)]); };
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            ASSERT_EQ(out[size_t(y * width + x)], (at(2 * x, 2 * y) + at(2 * x + 1, 2 * y) +
+                                                   at(2 * x, 2 * y + 1) + at(2 * x + 1, 2 * y + 1) + 2) /
+                                                      4)
+                << x << "," << y;
 }
 
 } // namespace
