@@ -44,17 +44,15 @@ FocusScope {
     // The preview page is built once, in the background after the window's first frame, and only
     // shown and hidden after that: a card's first picture does not wait for the page to be built,
     // nor the window's first frame for the page.
-    property bool firstFrameShown: false
-    Connections {
-        target: root.Window.window
-        enabled: !root.firstFrameShown
-        function onFrameSwapped() { root.firstFrameShown = true }
+    FirstFrameWatch {
+        id: firstFrame
+        window: root.Window.window
     }
     Loader {
         objectName: "previewLoader"
         anchors.fill: parent
         asynchronous: true
-        active: root.firstFrameShown || screenState.isFullPagePreviewVisible
+        active: firstFrame.shown || screenState.isFullPagePreviewVisible
         visible: screenState.isFullPagePreviewVisible
         focus: visible
         sourceComponent: EventPreviewPage { viewModel: root.viewModel }
