@@ -11,6 +11,7 @@
 #include <QVideoSink>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -18,7 +19,9 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 
 namespace orvane::media {
 
@@ -31,6 +34,18 @@ constexpr int periodicTimeMilliseconds = 1000 / 30;
 
 double secondsNow() {
     return std::chrono::duration<double>(SteadyClock::now().time_since_epoch()).count();
+}
+
+// Lowers the calling thread's scheduling priority by `niceness` levels; threads it starts later
+// (the decoder's own) inherit it. Best effort: refused, the thread stays as it was.
+void lowerThisThread(int niceness) {
+    if (niceness <= 0)
+        return;
+    const pid_t thread = gettid();
+    errno = 0;
+    const int current = getpriority(PRIO_PROCESS, id_t(thread));
+    if (errno == 0)
+        setpriority(PRIO_PROCESS, id_t(thread), current + niceness);
 }
 
 bool isFullRange(const AVFrame* f) {
@@ -263,6 +278,7 @@ struct MediaPlayer::Worker {
     // The decode thread: one request at a time (open, seek, step), else the next frame, until
     // told to quit. Every step is entered and left with `mutex` held.
     void runDecode() {
+        lowerThisThread(options.decoderNiceness);
         Lock lock(mutex);
         while (!quit) {
             if (reopen) {

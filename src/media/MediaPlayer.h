@@ -37,6 +37,9 @@ public:
         // Playing pictures wider than twice the shown width are halved (by 2 × 2 averages) while
         // they stay at least that wide: a grid cell holds, copies and uploads far less.
         bool reduceToShownWidth = false;
+        // Nice levels the decoding threads run below the process, so drawing the window comes
+        // first when decoders are many (a grid); 0 leaves them level.
+        int decoderNiceness = 0;
         // The VA-API device to decode on when the machine offers it (else software, silently).
         QByteArray hardwareDevice = HardwareDecoding::defaultDevice;
     };

@@ -16,15 +16,19 @@ namespace {
 // The cells' players share two cores: one decoder thread each, but two for a big front camera,
 // which otherwise falls behind the others. A cell shows a camera's picture at a fraction of its
 // size, so while playing the deblocking filter's work is not seen and its pictures are reduced
-// to the size shown; fewer frames wait per cell.
+// to the size shown; fewer frames wait per cell. Six decoders outnumber the threads that draw
+// the window, so they yield to them: a cell has frames queued to wait with, a late window frame
+// has none.
 media::MediaPlayer::Options cellPlayerOptions() {
     constexpr int cellQueuedFrames = 3;
+    constexpr int cellDecoderNiceness = 3;
     media::MediaPlayer::Options options;
     options.decoderThreads = 1;
     options.largeFrameDecoderThreads = 2;
     options.skipLoopFilter = true;
     options.queuedFrames = cellQueuedFrames;
     options.reduceToShownWidth = true;
+    options.decoderNiceness = cellDecoderNiceness;
     return options;
 }
 

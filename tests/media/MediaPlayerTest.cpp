@@ -3,11 +3,16 @@
 #include "PlayerTestSupport.h"
 #include "VideoDecoder.h"
 
+#include <QDir>
 #include <QThread>
 #include <QVideoSink>
+#include <cerrno>
+#include <climits>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace orvane;
 using namespace orvane::media;
@@ -181,6 +186,33 @@ TEST_F(MediaPlayerTest, PicturesLeftOnScreenAreFullQualityWhenPlayingSkipsTheLoo
             return index && *index > 0 && cellLog.lastLuma() == fullQuality(*index);
         })) << name;
     }
+}
+
+// A grid cell's decoding yields to drawing: its threads run lower, never the thread that made the
+// player (the interface's, which draws).
+TEST(MediaPlayerPriorityTest, OnlyTheDecodingThreadsRunLower) {
+    constexpr int niceness = 3;
+    const auto niceOf = [](const QString& thread) {
+        errno = 0;
+        const int nice = getpriority(PRIO_PROCESS, id_t(thread.toInt()));
+        return errno == 0 ? nice : INT_MIN;
+    };
+    const auto threads = [] {
+        return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    };
+    const QStringList before = threads();
+    const int own = niceOf(QString::number(gettid()));
+    MediaPlayer player({.decoderNiceness = niceness});
+    QStringList lowered;
+    ASSERT_TRUE(test::waitUntil([&] {
+        lowered.clear();
+        for (const QString& thread : threads())
+            if (!before.contains(thread) && niceOf(thread) == own + niceness)
+                lowered << thread;
+        return !lowered.isEmpty();
+    }));
+    EXPECT_EQ(lowered.size(), 1) << "the presentation thread keeps its priority";
+    EXPECT_EQ(niceOf(QString::number(gettid())), own);
 }
 
 } // namespace
