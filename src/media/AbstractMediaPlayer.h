@@ -54,7 +54,7 @@ public:
 
 signals:
     void itemStatusChanged(orvane::media::AbstractMediaPlayer::ItemStatus status);
-    // Every 1/30 s while playing, and after seeks and pauses.
+    // With each picture shown while playing (at least every 1/30 s), and after seeks and pauses.
     void periodicTime(double itemTime);
     void didPlayToEnd();
     // The pictures ended before the item's length (the file is cut short or damaged, or the

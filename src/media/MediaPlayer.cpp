@@ -6,6 +6,7 @@
 #include "VideoDecoder.h"
 #include "VideoDecoderInternal.h"
 
+#include <QMetaMethod>
 #include <QPointer>
 #include <QVideoFrame>
 #include <QVideoSink>
@@ -689,9 +690,11 @@ struct MediaPlayer::Worker {
             queue.pop_front();
             shownTime = q.time;
             shownExact = q.exact;
+            const uint64_t shownGeneration = generation;
             wake.notify_all();
             lock.unlock();
             present(q.frame.get(), q.time);
+            post([o = owner, shownGeneration] { o->onPresented(shownGeneration); });
             lock.lock();
         }
     }
@@ -930,6 +933,17 @@ void MediaPlayer::onSeekDone(uint64_t generation, uint64_t id, double landed, bo
 void MediaPlayer::onStepped(uint64_t generation, double) {
     if (generation == generation_)
         emit periodicTime(currentTime());
+}
+
+// While pictures flow the time follows each one, so what is drawn beside a picture (the
+// dashboard's record) belongs to it rather than to one up to a tick earlier; the ticker covers
+// the gaps between pictures.
+void MediaPlayer::onPresented(uint64_t generation) {
+    static const QMetaMethod periodicTimeSignal = QMetaMethod::fromSignal(&AbstractMediaPlayer::periodicTime);
+    if (generation != generation_ || rate_ <= 0 || !isSignalConnected(periodicTimeSignal))
+        return;
+    ticker_.start();
+    emit periodicTime(currentTime());
 }
 
 void MediaPlayer::onEnded(uint64_t generation, bool stoppedShort, int readError) {

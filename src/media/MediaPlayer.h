@@ -78,6 +78,7 @@ private:
     struct Worker;
     void onOpened(uint64_t generation, bool ok, double duration, const QString& problem);
     void onSeekDone(uint64_t generation, uint64_t id, double landed, bool stoppedShort, int readError);
+    void onPresented(uint64_t generation);
     void onEnded(uint64_t generation, bool stoppedShort, int readError);
     void onStepped(uint64_t generation, double time);
     void failPendingSeeks();
