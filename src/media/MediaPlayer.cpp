@@ -615,11 +615,13 @@ struct MediaPlayer::Worker {
         lock.unlock();
         adaptLoopFilter(true, currentRate);
         const bool ok = decoder->seekTolerant(clock + catchUpLead, 0, catchUpWindow);
+        ff::Frame frame = ok ? playingFrame() : ff::Frame{};
+        const double time = decoder->frameTime();
         lock.lock();
         if (ok && !seek && !reopen && step == 0) {
             dropped += std::max<int64_t>(0, skippedFrames);
-            if (ff::Frame frame = refFrame(*decoder))
-                queue.push_back(queued(std::move(frame), decoder->frameTime()));
+            if (frame)
+                queue.push_back(queued(std::move(frame), time));
             wake.notify_all();
         } else if (!ok) {
             ended = true;
