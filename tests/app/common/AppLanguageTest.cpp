@@ -1,12 +1,8 @@
 // The language of the texts and of the dates shown, from the system's locale and the user's
-// choice, and the English translation the program carries.
+// choice.
 
 #include "AppLanguage.h"
 
-#include "LibraryRules.h"
-#include "WindowText.h"
-
-#include <QDate>
 #include <gtest/gtest.h>
 
 using namespace orvane;
@@ -40,27 +36,4 @@ TEST(AppLanguage, ChineseLocalesGetChineseAndEveryOtherEnglishUnlessChosen) {
     }
     for (const Choice choice : {Choice::followSystem, Choice::chinese, Choice::english})
         EXPECT_EQ(AppLanguage::fromSetting(AppLanguage::settingValue(choice)), choice);
-}
-
-// The translation is compiled in and installed, texts kept as constants follow it, the default
-// locale follows it too, and Chinese comes back without a trace of English.
-TEST(AppLanguage, EnglishIsInstalledAndRemovedAtRunTime) {
-    const QLocale system(QLocale::German, QLocale::Germany);
-    for (const bool chinese : {false, true, false, true}) {
-        SCOPED_TRACE(chinese ? "Chinese" : "English");
-        AppLanguage::apply(chinese, system);
-        EXPECT_EQ(AppLanguage::chineseApplied(), chinese);
-        EXPECT_EQ(QString(LibraryRules::startMessage),
-                  chinese ? QStringLiteral("选择 TeslaCam 文件夹开始")
-                          : QStringLiteral("Choose a TeslaCam folder to begin"));
-        EXPECT_EQ(WindowText::eventCount(3),
-                  chinese ? QStringLiteral("共 3 个视频片段") : QStringLiteral("3 clips"));
-        EXPECT_EQ(QLocale().toString(QDate(2024, 5, 1), QLocale::LongFormat),
-                  chinese ? QStringLiteral("2024年5月1日星期三") : QStringLiteral("Wednesday, May 1, 2024"));
-        LanguageSetting setting;
-        setting.setChoice(QStringLiteral("en"));
-        EXPECT_EQ(setting.needsRestart(), chinese);
-        setting.setChoice(QStringLiteral("zh"));
-        EXPECT_EQ(setting.needsRestart(), !chinese);
-    }
 }

@@ -1,14 +1,12 @@
 // The main view model on the event loop, over a content-free sample drive with scripted
 // players and exporter: what is published and when, and which late results are dropped.
 
-#include "EventThumbnailSource.h"
 #include "MultiCameraPreviewController.h"
 #include "VideoPreviewController.h"
 #include "ViewModelHarness.h"
 
 #include <QDir>
 #include <chrono>
-#include <cmath>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -34,20 +32,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(MainViewModelTest, importOpensThePreferredCategoryAndACardAsksForItsOwnPicture) {
-    QSignalSpy importing(&library, &LibraryViewModel::isImportingChanged);
-    library.importTeslaCamFolders(
-        {QUrl::fromLocalFile(h.root), QUrl::fromLocalFile(h.folder.writeFile("loose.mp4"))});
-    EXPECT_TRUE(library.isImporting());
-    ASSERT_TRUE(waitUntil([&] { return !library.isImporting(); }));
-    EXPECT_EQ(importing.count(), 2);
-    EXPECT_EQ(library.selectedCategory(), ClipCategory::saved);
-    EXPECT_EQ(messages.statusMessage(), "已扫描 4 个片段，请选择要处理的录像");
-    const EventListModel& cards = *library.eventsInSelectedCategory();
-    EXPECT_EQ(cards.data(cards.index(1), EventListModel::ThumbnailSourceRole),
-              EventThumbnailSource::url(library.eventsInSelectedCategoryList()[1]));
-}
 
 TEST_F(MainViewModelTest, anImportThatANewerOneReplacedIsDropped) {
     test::TempFolder other;
@@ -125,15 +109,7 @@ TEST_F(MainViewModelTest, anOpenEventPlaysItsLatestMinuteAndTheCameraSwitchKeeps
     EXPECT_EQ(preview.videoPreview()->currentTime(), 17.25);
     EXPECT_EQ(preview.selectedTimestampKey(), older);
 
-    // The hidden grid still holds the minute and only moves to the time; the same file read
-    // again keeps its player.
     finishLoading(h.preview, 60);
-    preview.videoPreview()->seek(8.5);
-    preview.switchCameraFilter(QStringLiteral("all"));
-    ASSERT_TRUE(waitUntil([&] { return preview.multiCameraPreview()->currentTime() == 8.5; }));
-    preview.switchCameraFilter(QStringLiteral("back"));
-    ASSERT_TRUE(waitUntil([&] { return preview.videoPreview()->currentTime() == 8.5; }));
-    EXPECT_TRUE(h.preview.measures.empty());
 
     // A camera the minute lacks: nothing plays, but the files are all still counted.
     preview.switchCameraFilter(QStringLiteral("left_pillar"));
@@ -142,17 +118,9 @@ TEST_F(MainViewModelTest, anOpenEventPlaysItsLatestMinuteAndTheCameraSwitchKeeps
     EXPECT_TRUE(messages.statusMessage().endsWith(" · 8 个视频"));
 }
 
-TEST_F(MainViewModelTest, theExportRangeStaysInThePreviewAndItsEndAfterItsStart) {
+TEST_F(MainViewModelTest, theExportRangesEndComesAfterItsStart) {
     ASSERT_TRUE(openSaved());
     finishLoading(h.preview, 59.5);
-    preview.setExportRangeStart(-5);
-    EXPECT_EQ(preview.exportRangeStart(), 0);
-    preview.setExportRangeEnd(30);
-    preview.setExportRangeStart(75);
-    EXPECT_EQ(preview.exportRangeStart(), 59.5);
-    EXPECT_FALSE(preview.exportRangeEnd());
-
-    preview.clearExportRange();
     preview.videoPreview()->seek(0.25); // inside a frame, not on its boundary
     EXPECT_EQ(preview.recordExportRangeEnd().message, "已设置结束点 00:00");
     preview.videoPreview()->seek(12.9);

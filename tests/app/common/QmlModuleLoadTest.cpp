@@ -12,7 +12,6 @@
 #include <QHash>
 #include <QQmlComponent>
 #include <QQmlEngine>
-#include <QQuickWindow>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -124,42 +123,6 @@ TEST(QmlModuleLoadTest, EveryFileOfTheModuleLoadsAndOpensWithoutAWarning) {
         ASSERT_TRUE(maps.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly));
         copy.write(maps.readAll()); // procfs gives no size, so no QFile::copy
     }
-}
-
-// The About sheet against the real update controller: a manual check that fails, its alert and
-// dismissal, and the up-to-date alert with the running version.
-TEST(QmlModuleLoadTest, AboutSheetDrivesTheUpdateController) {
-    QQmlEngine engine;
-    ui::configureEngine(engine);
-    AppUpdateEnvironment environment;
-    environment.runningVersion = QStringLiteral("1.2.3"); // no manifest addresses: every check fails
-    AppUpdateController controller(environment);
-    QQmlComponent component(&engine);
-    component.setData(
-        "import QtQuick\nimport QtQuick.Window\nimport Orvane.App\nimport Orvane.Update\n"
-        "Window { required property AppUpdateController controller; property alias sheet: sheet\n"
-        "         AboutSheet { id: sheet; updateController: controller } }",
-        QUrl(QStringLiteral("qrc:/about.qml")));
-    std::unique_ptr<QObject> window(component.createWithInitialProperties(
-        {{QStringLiteral("controller"), QVariant::fromValue(&controller)}}));
-    ASSERT_TRUE(window) << component.errorString().toStdString();
-    auto* sheet = window->property("sheet").value<QObject*>();
-    QMetaObject::invokeMethod(sheet, "open");
-    const auto child = [&](const char* name) { return sheet->findChild<QObject*>(QLatin1String(name)); };
-
-    QMetaObject::invokeMethod(child("checkForUpdatesButton"), "clicked");
-    QObject* failed = child("checkFailedAlert");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return failed->property("visible").toBool(); }, 5000));
-    EXPECT_FALSE(failed->property("message").toString().isEmpty());
-    QMetaObject::invokeMethod(failed, "buttonClicked", Q_ARG(int, 0));
-    EXPECT_TRUE(controller.manualCheckErrorMessageText().isEmpty());
-
-    controller.setShowUpToDateAlert(true);
-    QObject* upToDate = child("upToDateAlert");
-    EXPECT_TRUE(upToDate->property("visible").toBool());
-    EXPECT_EQ(upToDate->property("message").toString(), QStringLiteral("当前版本 1.2.3 已是最新。"));
-    QMetaObject::invokeMethod(upToDate, "buttonClicked", Q_ARG(int, 0));
-    EXPECT_FALSE(controller.showUpToDateAlert());
 }
 
 } // namespace

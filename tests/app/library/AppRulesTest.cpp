@@ -93,16 +93,6 @@ TEST(LibraryRules, preferredExportVideoWalksTheCamerasInOrder) {
     }
 }
 
-TEST(LibraryRules, aFolderInsideADriveIsToldApartFromAnUnrelatedOne) {
-    for (const char* inside :
-         {"/media/u/TeslaCam/RecentClips/", "/media/u/TeslaCam/SentryClips/2024-05-01_10-20-30",
-          "/media/u/TeslaCam/SavedClips/2024-05-01_10-20-30/x",
-          "/home/u/2024-05-01_10-20-30" /* a clip folder on its own */})
-        EXPECT_TRUE(LibraryRules::looksLikePartOfDrive(inside)) << inside;
-    for (const char* unrelated : {"/home/u/savedclips", "/home/u/Videos", "/"})
-        EXPECT_FALSE(LibraryRules::looksLikePartOfDrive(unrelated)) << unrelated;
-}
-
 TEST(LibraryRules, importChoiceKeepsFoldersAndRequiresDriveRoots) {
     test::TempFolder t;
     const QString root = t.makeFolder("a/TeslaCam");
@@ -124,18 +114,6 @@ TEST(LibraryRules, importChoiceKeepsFoldersAndRequiresDriveRoots) {
         EXPECT_EQ(choice.folders, folders) << paths.join(',').toStdString();
         EXPECT_EQ(choice.rejection, rejection) << paths.join(',').toStdString();
     }
-}
-
-TEST(LibraryRules, aCardIsTitledByItsLocalTimeInTheUsersLocaleOrAsTheRecentSession) {
-    test::ScopedTimeZone zone("Asia/Shanghai");
-    TeslaClipEvent saved = event(ClipCategory::saved, 1714530030); // 2024-05-01 10:20:30 +08
-    TeslaClipEvent session = event(ClipCategory::recent, 1714530030);
-    session.isContinuousSession = true;
-    const QLocale chinese(QLocale::Chinese, QLocale::China);
-    EXPECT_EQ(LibraryRules::eventTimeTitle(session, chinese), "最近回放");
-    EXPECT_EQ(LibraryRules::eventTimeTitle(saved, chinese), "2024/5/1 10:20:30");
-    EXPECT_EQ(LibraryRules::eventTimeTitle(saved, QLocale(QLocale::English, QLocale::UnitedStates)),
-              "5/1/24 10:20:30 AM");
 }
 
 TEST(LibraryRules, selectAllTogglesBetweenAllAndNone) {
@@ -160,13 +138,6 @@ TEST(MergeRules, keptRangeStaysInsideTheItemAndAtLeastATenthLong) {
                                              {59.95, 59.9, 60, 60},
                                              {0.5, 0, 0.05, 0.05}})
         EXPECT_NEAR(MergeRules::clampedRangeEnd(t, start, total), expected, 1e-9) << t << " " << start;
-}
-
-TEST(MergeRules, aSecondPickOfTheSameKeyTakesItBackAndKeepsTheOthersInOrder) {
-    QStringList picks;
-    for (const char* key : {"a", "c", "b", "c"})
-        MergeRules::toggleInOrder(picks, QString::fromLatin1(key));
-    EXPECT_EQ(picks, QStringList({"a", "b"}));
 }
 
 // The browser's rows: every card once, in order, a day never sharing a row, laid out again when

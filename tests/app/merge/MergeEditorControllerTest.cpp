@@ -107,21 +107,6 @@ TEST(MergeEditorController, walksTheRangePagesThenTheReviewAndBackToThePicks) {
     EXPECT_TRUE(e.merge().isMergeSelectionMode()); // back to the picks
 }
 
-// The preview plays an item's whole playlist, not only its first file.
-TEST(MergeEditorController, thePreviewPlaysEveryFileOfAnItem) {
-    Editor e;
-    EXPECT_EQ(e.editor.previewItemDuration(), 2 * minute);
-    EXPECT_EQ(e.preview().duration(), 2 * minute);
-    e.playTo(59.9);
-    e.player().end(); // the first minute ends
-    e.settle();
-    EXPECT_EQ(e.opened().size(), 2);
-    EXPECT_NE(e.opened()[0], e.opened()[1]);
-    e.player().tick(10);
-    EXPECT_DOUBLE_EQ(e.preview().currentTime(), 70);
-    EXPECT_EQ(e.editor.rangeStartTitle(), "开始 01:10");
-}
-
 TEST(MergeEditorController, aRangePageStopsAtTheKeptEndAndPlaysAgainFromTheStart) {
     Editor e;
     e.player().tick(10);
@@ -207,45 +192,6 @@ TEST(MergeEditorController, theReviewSliderFindsTheItemAndItsLocalTime) {
         e.settle();
         EXPECT_FALSE(e.preview().isPlaying());
     }
-}
-
-TEST(MergeEditorController, movingAnItemChangesWhatTheReviewPlays) {
-    Editor e;
-    e.toReview();
-    const QString second = e.id(1);
-    e.editor.moveItemUp(1);
-    EXPECT_EQ(e.id(0), second);
-    e.settle();
-    EXPECT_EQ(e.opened().last(), QFileInfo(e.item(0).videos.front().url).fileName());
-    e.editor.moveItemUp(0);   // the first cannot move up
-    e.editor.moveItemDown(2); // nor the last down
-    EXPECT_EQ(e.id(0), second);
-}
-
-TEST(MergeEditorController, withoutItemsThereIsNothingToPreview) {
-    Harness h;
-    MergeEditorController editor;
-    editor.setViewModel(h.vm.get());
-    EXPECT_FALSE(editor.hasPreviewItem());
-    EXPECT_EQ(editor.reviewCurrentTime(), 0);
-    editor.togglePreviewPlayback();
-    editor.performAction();
-    editor.seekReview(10);
-    EXPECT_EQ(editor.footerText(), "0 段 · 成品约 00:00");
-    EXPECT_TRUE(h.preview.measures.empty());
-}
-
-TEST(MergeEditorController, changingTheCameraReloadsThePreviewOnTheSamePage) {
-    Editor e;
-    e.editor.performAction();
-    const size_t opened = e.opened().size();
-    e.editor.selectCamera(QStringLiteral("back"));
-    EXPECT_TRUE(e.merge().isPreparingMerge());
-    ASSERT_TRUE(waitUntil([&] { return !e.merge().isPreparingMerge(); }));
-    e.settle();
-    EXPECT_EQ(e.editor.stepIndex(), 1);
-    EXPECT_GT(e.opened().size(), opened);
-    EXPECT_TRUE(e.opened().last().endsWith("-back.mp4"));
 }
 
 // ← / → (the editor's keys; "." and "[" the screen test drives).

@@ -1,12 +1,10 @@
-// The event preview page's logic without a window, over scripted players: the range toast's two
-// seconds on a virtual clock, the range buttons, the transport on whichever player the camera
-// filter shows and the minute list. Over the drives of today's cars and real damage: the
-// six-camera grid, the camera that saw the event chosen first, the event's moment and the
-// export around it, and encrypted or power-cut minutes said plainly.
+// The event preview page's logic without a window, over scripted players: the range buttons, the
+// transport on whichever player the camera filter shows and the minute list. Over the drives of
+// today's cars and real damage: the six-camera grid, the camera that saw the event chosen first,
+// the event's moment and the export around it, and encrypted or power-cut minutes said plainly.
 
 #include "PreviewPageController.h"
 
-#include "EventListModel.h"
 #include "MetadataParser.h"
 #include "MultiCameraPreviewController.h"
 #include "TelemetryTimeline.h"
@@ -24,37 +22,6 @@ using test::finishLoading;
 namespace {
 
 constexpr double frame = 1.0 / 36;
-
-// Delayed calls on a clock the test moves; every delay here is the same, so they fall due in
-// the order they were made. `honourCancel` false lets a cancelled call run anyway, as a timer
-// that already fired would.
-struct VirtualTimers {
-    struct Timer {
-        int due;
-        std::function<void()> action;
-        bool cancelled = false;
-        bool ran = false;
-    };
-    bool honourCancel = true;
-    int now = 0;
-    std::vector<std::shared_ptr<Timer>> timers;
-
-    PreviewRangeSection::Schedule schedule() {
-        return [this](int ms, std::function<void()> action) -> PreviewEnvironment::Cancel {
-            auto timer = std::make_shared<Timer>(Timer{now + ms, std::move(action)});
-            timers.push_back(timer);
-            return [timer] { timer->cancelled = true; };
-        };
-    }
-    void advanceTo(int time) {
-        for (const auto& t : timers)
-            if (!t->ran && t->due <= time && (!t->cancelled || !honourCancel)) {
-                t->ran = true;
-                t->action();
-            }
-        now = time;
-    }
-};
 
 // A page over a view model of the sample drive (content-free unless `changeDrive` changes it).
 struct Page {
@@ -97,49 +64,12 @@ struct Page {
 
 } // namespace
 
-// A toast stays two seconds; a newer one replaces it and keeps its own two seconds, also when
-// the older one's timer still fires.
-TEST(PreviewPageToast, eachMessageKeepsItsOwnTwoSeconds) {
-    // (milliseconds, text): the toasts shown, and what is on screen when looked at.
-    using Timed = std::pair<int, const char*>;
-    struct Case {
-        std::vector<Timed> shows, probes;
-    };
-    const std::vector<Case> cases = {
-        {{{0, "A"}}, {{1, "A"}, {1999, "A"}, {2000, ""}, {5000, ""}}},
-        {{{0, "A"}, {1500, "B"}}, {{1499, "A"}, {1500, "B"}, {2000, "B"}, {3499, "B"}, {3500, ""}}},
-        // Three within two periods, then one after the toast had gone.
-        {{{0, "A"}, {1000, "B"}, {2500, "C"}, {6000, "D"}},
-         {{2999, "C"}, {3000, "C"}, {4499, "C"}, {4500, ""}, {6000, "D"}, {7999, "D"}, {8000, ""}}},
-        {{{0, "A"}, {0, "B"}}, {{1999, "B"}, {2000, ""}}},
-    };
-    for (bool honourCancel : {true, false})
-        for (size_t i = 0; i < cases.size(); ++i) {
-            SCOPED_TRACE(testing::Message() << "case " << i << (honourCancel ? "" : ", stale timers fire"));
-            VirtualTimers timers;
-            timers.honourCancel = honourCancel;
-            PreviewRangeSection range;
-            range.setSchedule(timers.schedule());
-            std::vector<Timed> shows = cases[i].shows;
-            for (const auto& [at, shown] : cases[i].probes) {
-                while (!shows.empty() && shows.front().first <= at) {
-                    timers.advanceTo(shows.front().first);
-                    range.showFeedback(QString::fromUtf8(shows.front().second), false);
-                    shows.erase(shows.begin());
-                }
-                timers.advanceTo(at);
-                EXPECT_EQ(range.feedback(), QString::fromUtf8(shown)) << "at " << at;
-            }
-        }
-}
-
 // The range itself and its texts are the view model's (MainViewModelTest); the page shows them
 // and titles its buttons with the times recorded, telling its range section each time.
 TEST(PreviewPageController, rangeButtonsShowTheRecordedTimes) {
     Page p;
     PreviewRangeSection& range = *p.page.range();
-    VirtualTimers timers;
-    range.setSchedule(timers.schedule());
+    range.setSchedule([](int, std::function<void()>) -> PreviewEnvironment::Cancel { return [] {}; });
     QSignalSpy changed(&range, &PreviewRangeSection::changed);
     range.recordStart(); // nothing playing yet
     EXPECT_EQ(range.feedback(), "视频尚未准备好，请稍后再试");
@@ -283,17 +213,6 @@ TEST(RealDrivePreviewTest, ASixCameraEventOpensOnItsCameraAndExportsAroundItsMom
     const QString status = p.h.vm->messages()->statusMessage();
     EXPECT_TRUE(status.endsWith("SavedClips_2024-05-01_10-20-22_2024-05-01_10-21-22_grid_watermarked.mp4"))
         << status.toStdString();
-}
-
-// Its card carries the lock and the reason in words, a plain event's card no lock. (What an
-// encrypted minute says when it opens, in the picture and in the grid, is the next test's.)
-TEST(RealDrivePreviewTest, AnEncryptedEventsCardCarriesTheLockAndTheReason) {
-    Page p([](sample::DriveSpec& d) { sample::addEncryptedEvent(d); });
-    p.library().selectCategory(ClipCategory::saved);
-    const EventListModel* cards = p.library().eventsInSelectedCategory();
-    EXPECT_EQ(cards->data(cards->index(0), EventListModel::IsEncryptedRole), true);
-    EXPECT_EQ(cards->data(cards->index(0), EventListModel::ReasonTextRole), "手动保存：点击行车记录仪图标");
-    EXPECT_EQ(cards->data(cards->index(1), EventListModel::IsEncryptedRole), false);
 }
 
 // A power cut leaves stubs (595 bytes, or none), and a car that started encrypting mid-event

@@ -9,7 +9,6 @@
 #include "PreviewWatermark.h"
 #include "TestSupport.h"
 
-#include <QSignalSpy>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -38,17 +37,6 @@ TeslaTelemetrySample sample(int64_t gear, float speed, float accelerator = 0, fl
 }
 
 } // namespace
-
-TEST(PreviewPageRules, detailTitleIsTheDayInTheUsersLocaleAndTheTimeRange) {
-    test::ScopedTimeZone zone("Asia/Shanghai");
-    TeslaClipEvent event;
-    event.startTime = test::utcSeconds(2024, 5, 1, 2, 19, 30); // 10:19:30 in Shanghai
-    event.endTime = event.startTime + 120;
-    for (const auto& [locale, title] :
-         {std::pair{"zh_CN", "2024年5月1日 10:19:30～10:21:30"}, {"de_DE", "1. Mai 2024 10:19:30～10:21:30"}})
-        EXPECT_EQ(PreviewPageController::detailTitle(event, QLocale(QString::fromLatin1(locale))), title)
-            << locale;
-}
 
 TEST(PreviewPageRules, aspectRatioTurnsWithTheVideoAndStaysWithinLimits) {
     struct Case {
@@ -211,21 +199,4 @@ TEST(DashboardPresentationTest, WheelSignalsBrakeAndAssistFollowTheSample) {
         s.autopilotState = mode;
         EXPECT_TRUE(DashboardPresentation::present(s, std::nullopt).assistActive) << mode;
     }
-}
-
-TEST(DashboardPresentationTest, PublishesOnlyWhenThePresentationChanges) {
-    DashboardPresentation presentation;
-    QSignalSpy changed(&presentation, &DashboardPresentation::presentationChanged);
-    presentation.setHasSample(true);
-    presentation.setGear(1);
-    EXPECT_EQ(presentation.gearLetter(), QStringLiteral("D"));
-    const int afterGear = int(changed.count());
-    presentation.setGear(1);                    // the same value publishes nothing
-    presentation.setSpeedMetersPerSecond(0.01); // still "0" km/h
-    EXPECT_EQ(changed.count(), afterGear);
-    presentation.setSpeedMetersPerSecond(16.6667);
-    EXPECT_EQ(presentation.speedText(), QStringLiteral("60"));
-    EXPECT_EQ(changed.count(), afterGear + 1);
-    presentation.setAutopilotState(-1); // not recorded: no badge
-    EXPECT_FALSE(presentation.assistActive());
 }

@@ -61,11 +61,6 @@ TEST_F(WindowTest, ImportFromTheChooserShowsTheCards) {
     EXPECT_FALSE(ui.shown("firstRun"));
     // Saved first: two events (their count and days the language test reads).
     ASSERT_TRUE(waitUntil([&] { return s.app.cards().size() == 2; }, test::screenWaitMs));
-
-    ASSERT_TRUE(ui.click("segment_sentry"));
-    EXPECT_EQ(vm.library()->selectedCategory(), ClipCategory::sentry);
-    EXPECT_TRUE(waitUntil([&] { return s.app.cards().size() == 1; }));
-    EXPECT_FALSE(ui.shown("startMergeButton")) << "the sentry category offers no splice";
 }
 
 TEST_F(WindowTest, DeleteModeMarksConfirmsAndMovesTheEventToTheTrash) {
@@ -133,32 +128,6 @@ TEST_F(WindowTest, ADroppedFolderNamedInAnotherEncodingPlaysAndAnUnrelatedOneIsR
     EXPECT_TRUE(vm.messages()->errorMessage().isEmpty());
     EXPECT_TRUE(ui.waitGone("errorAlert", 2000));
     EXPECT_EQ(s.app.cards().size(), 2) << "the library stays";
-
-    vm.messages()->setErrorMessage(QStringLiteral("无法访问相册"));
-    vm.exporter()->setShowPhotosPrivacySettings(true);
-    ASSERT_TRUE(ui.waitShown("errorAlert", 2000));
-    ASSERT_TRUE(ui.click(ui.button("打开系统设置")));
-    EXPECT_EQ(s.app.opened->size(), 1);
-    EXPECT_FALSE(vm.exporter()->showPhotosPrivacySettings());
-    EXPECT_TRUE(vm.messages()->errorMessage().isEmpty());
-}
-
-TEST_F(WindowTest, TheOutputPickerAndTheFolderChooserSetTheDestination) {
-    ASSERT_TRUE(ui.click("segment_photosLibrary"));
-    EXPECT_EQ(vm.exporter()->outputDestinationKind(), "photosLibrary");
-    EXPECT_EQ(ui.textOf("outputLocation"), "系统相册");
-    EXPECT_FALSE(ui.shown("changeOutputButton"));
-
-    ASSERT_TRUE(ui.click("segment_custom"));
-    EXPECT_EQ(vm.exporter()->outputDestinationKind(), "folder");
-    ASSERT_TRUE(ui.click("changeOutputButton"));
-    const QString chosen = s.folder.makeFolder("clips for mum");
-    choose("outputFolderDialog", chosen);
-    EXPECT_TRUE(waitUntil([&] { return vm.exporter()->outputFolder() == chosen; }));
-    EXPECT_EQ(ui.textOf("outputLocation"), vm.exporter()->outputFolderDisplayPath());
-
-    ASSERT_TRUE(ui.click("segment_original"));
-    EXPECT_EQ(vm.exporter()->exportQuality(), "original");
 }
 
 TEST_F(WindowTest, TheExportOverlayShowsItsBarAndCancelReturnsToThePreview) {

@@ -184,7 +184,7 @@ QStringList WindowDriver::unnamedButtons() const {
 
 AppWindow::AppWindow(const QString& exportFolder, const AppUpdateEnvironment& updates) {
     ViewModelServices services = ViewModelServices::standard();
-    services.openUrl = [opened = opened](const QUrl& url) { *opened << url.toLocalFile(); };
+    services.openUrl = [](const QUrl&) {};
     ExportEngine& e = services.exportEngine;
     e.exportSync = holdable(holdExports, e.exportSync);
     e.exportContinuous = holdable(holdExports, e.exportContinuous);

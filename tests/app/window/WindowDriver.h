@@ -98,7 +98,6 @@ public:
     QObject* exportedResult();
 
     std::shared_ptr<std::atomic<bool>> holdExports = std::make_shared<std::atomic<bool>>(false);
-    std::shared_ptr<QStringList> opened = std::make_shared<QStringList>();
     std::unique_ptr<MainViewModel> vm;
     std::unique_ptr<AppUpdateController> updater;
     QQuickWindow* window = nullptr;
