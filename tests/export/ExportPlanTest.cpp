@@ -158,15 +158,6 @@ TEST(ExportPlannerTest, TheWindowAroundAMomentSpansMinutesAndSkipsGaps) {
     }
 }
 
-// A whole file and a range are the export orchestration's tests; an end before the start is
-// clamped to a length of 0, "to the end of the file".
-TEST(ExportPlannerTest, SingleFileClampsItsRange) {
-    const TeslaVideoFile a = file("m1", A::leftRepeater, 1000);
-    EXPECT_EQ(cuts(ExportPlanner::plan(ExportRequest::singleFile(a, 30.0, 20.0), lengths({})).segments),
-              "m1-left_repeater@30+0");
-    EXPECT_TRUE(ExportPlanner::plan(ExportRequest{}, lengths({})).isEmpty());
-}
-
 // A single file's start is the export orchestration's test.
 TEST(ExportPlanTest, PrimaryVideoAndStartDate) {
     ExportPlan plan;

@@ -34,18 +34,6 @@ TEST(FFmpegCommandsTest, ArgumentsClampTimesAndTheReencodingCutSeeksTheInput) {
     EXPECT_EQ(argAfter(reencode, "-t"), "4.000");
 }
 
-// Whole lines, the clamp below 1 and the end are also read from a script by the process test.
-TEST(FFmpegCommandsTest, ProgressTimesAndLines) {
-    EXPECT_DOUBLE_EQ(*FFmpegCommands::parseTime("01:02:03.500000"), 3723.5);
-    EXPECT_FALSE(FFmpegCommands::parseTime("a:b:c"));
-
-    FFmpegCommands::ProgressParser parser(10);
-    EXPECT_TRUE(parser.feed("frame=1\nout_time=00:00:0").empty()); // split mid-line
-    EXPECT_EQ(parser.feed("5.000000\nout_time=N/A\n"), std::vector<double>({0.5}));
-    EXPECT_EQ(parser.feed("  out_time=00:01:00.0  \r\nprogress=continue\nprogress=end\n"),
-              std::vector<double>({0.99, 1.0}));
-}
-
 // A stand-in ffmpeg: a shell script with a given body.
 QString fakeFFmpeg(const test::TempFolder& folder, const QByteArray& body) {
     const QString path = folder.writeFile("ffmpeg", "#!/bin/sh\n" + body + "\n");

@@ -1,5 +1,4 @@
 #include "CameraAngle.h"
-#include "ClipCategory.h"
 #include "DatedEventSection.h"
 #include "EventMetadata.h"
 #include "MetadataParser.h"
@@ -7,7 +6,6 @@
 #include "TeslaTimeParser.h"
 #include "TeslaVideoFile.h"
 #include "TestSupport.h"
-#include "VideoTimestampGroup.h"
 
 #include <gtest/gtest.h>
 
@@ -37,20 +35,6 @@ TEST(CameraAngleTest, CameraAndTimestampKeyFromTheName) {
         EXPECT_EQ(Camera::matches(CameraAngle::back, name), c.camera == CameraAngle::back) << c.name;
         EXPECT_TRUE(Camera::matches(CameraAngle::all, name));
     }
-}
-
-TEST(ClipCategoryTest, FromPath) {
-    const std::vector<std::pair<const char*, std::optional<ClipCategory>>> cases = {
-        {"/media/u/TeslaCam/SavedClips/2024-05-01_10-20-30", ClipCategory::saved},
-        {"/media/u/TeslaCam/SentryClips/x/y", ClipCategory::sentry},
-        {"/media/u/TeslaCam/savedclips/x", std::nullopt},
-        {"/media/u/TeslaCam/MySavedClips", std::nullopt},
-        {"/media/u/TeslaCam/SavedClipsOld/x", std::nullopt},
-        // Recent wins when a path names two categories.
-        {"/a/SavedClips/b/RecentClips", ClipCategory::recent},
-    };
-    for (const auto& [path, expected] : cases)
-        EXPECT_EQ(Category::from(QString::fromUtf8(path)), expected) << path;
 }
 
 // Missing, FIFO and good files are the scanner's tests.
@@ -100,27 +84,6 @@ protected:
         return *LocalTime::fromFields(y, mo, d, h, mi, s);
     }
 };
-
-TEST_F(ShanghaiTimeTest, GroupsByMinuteLatestFirst) {
-    auto file = [](const char* name, Instant t) {
-        TeslaVideoFile f;
-        f.fileName = QString::fromUtf8(name);
-        f.startTime = t;
-        return f;
-    };
-    const Instant t0 = at(2024, 5, 1, 10, 0, 0);
-    const auto groups = VideoTimestampGroup::groups(
-        {file("2024-05-01_10-00-00-front.mp4", t0), file("2024-05-01_10-01-00-front.mp4", t0 + 60),
-         file("2024-05-01_10-00-00-back.mp4", t0), file("odd.mp4", t0 + 30),
-         file("2024-05-01_10-01-00-back.mp4", t0 + 61)});
-    // Each group's id, start after t0 and first file; equal start times keep input order.
-    QStringList summary;
-    for (const auto& g : groups)
-        summary << QStringLiteral("%1 +%2 %3").arg(g.id).arg(g.startTime - t0).arg(g.videos[0].fileName);
-    EXPECT_EQ(summary,
-              (QStringList{"2024-05-01_10-01-00 +61 2024-05-01_10-01-00-back.mp4", "odd.mp4 +30 odd.mp4",
-                           "2024-05-01_10-00-00 +0 2024-05-01_10-00-00-front.mp4"}));
-}
 
 TEST_F(ShanghaiTimeTest, DaySectionsLatestFirst) {
     auto event = [](Instant t) {

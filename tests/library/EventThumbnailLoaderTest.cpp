@@ -64,19 +64,6 @@ TEST_F(EventThumbnailLoaderTest, ClipFolderWithoutFrontUsesTheFileThatSortsFirst
     EXPECT_NEAR(Loader::duration(event), 2.0, 0.06);
 }
 
-TEST_F(EventThumbnailLoaderTest, ImportedFileUsesThatFileAloneCappedInSize) {
-    const QString folder = root / QStringLiteral("imports");
-    clip(folder, minute0, CameraAngle::front);
-    TeslaClipEvent event = eventIn(folder);
-    event.sourceFileURL = clip(folder, minute0 + 60, CameraAngle::back, 1600, 900);
-    const QImage picture = Loader::image(event);
-    EXPECT_EQ(cameraOf(picture), sample::cameraIndex(CameraAngle::back));
-    EXPECT_TRUE(picture.width() <= 760 && picture.height() <= 428)
-        << picture.width() << "x" << picture.height();
-    EXPECT_TRUE(picture.width() == 760 || picture.height() == 428);
-    EXPECT_NEAR(Loader::duration(event), 1.0, 0.03);
-}
-
 // An empty folder or a damaged first file give no picture; later minutes still count towards the length.
 TEST_F(EventThumbnailLoaderTest, NoPictureFromAnEmptyFolderOrADamagedFirstFile) {
     const TeslaClipEvent empty = eventIn(root.makeFolder(QStringLiteral("empty")));
@@ -148,16 +135,6 @@ TEST_F(EventThumbnailLoaderTest, KeptPicturesAreUsedUntilTheEventsFilesChange) {
         EXPECT_EQ(picture.size(), QSize(64, 48)) << step.what;
         EXPECT_EQ(made, step.made) << step.what;
     }
-}
-
-TEST(EventThumbnailLoaderNamesTest, FileNameDatesAndTheFrontFileFirst) {
-    test::ScopedTimeZone zone("UTC");
-    EXPECT_EQ(Loader::fileNameDate(QStringLiteral("2024-05-01_10-20-00-front.mp4")), minute0);
-    for (const char* bad : {"2024-05-01T10-20-00-front.mp4", "2024-13-01_10-20-00-back.mp4"})
-        EXPECT_FALSE(Loader::fileNameDate(QString::fromLatin1(bad))) << bad;
-    EXPECT_EQ(Loader::preferredVideoURL({QStringLiteral("/x/a-back.mp4"), QStringLiteral("/x/a-front.mp4")}),
-              QStringLiteral("/x/a-front.mp4"));
-    EXPECT_FALSE(Loader::preferredVideoURL({}));
 }
 
 TEST(EventThumbnailSourceTest, RoundTripKeepsWhatTheLoaderReads) {

@@ -4,16 +4,11 @@
 #include "VideoDecoder.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QThread>
 #include <QVideoSink>
-#include <cerrno>
-#include <climits>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
-#include <sys/resource.h>
-#include <unistd.h>
 
 using namespace orvane;
 using namespace orvane::media;
@@ -112,16 +107,6 @@ TEST_F(MediaPlayerTest, TheTimeFollowsEveryPictureAndPauseHoldsIt) {
     EXPECT_NEAR(*log.last() / fps, held, 2 / fps);
 }
 
-TEST_F(MediaPlayerTest, RemovingTheItemEndsEverything) {
-    ASSERT_EQ(open(player, clip), Status::readyToPlay);
-    player.playImmediately(1);
-    player.replaceCurrentItem({});
-    EXPECT_FALSE(player.hasCurrentItem());
-    EXPECT_EQ(player.itemStatus(), Status::none);
-    EXPECT_EQ(player.rate(), 0);
-    EXPECT_FALSE(seekAndWait(1));
-}
-
 // Pictures ending before the index says: playing or seeking into the gap stops on the last picture.
 TEST_F(MediaPlayerTest, PicturesEndingEarlyStopTheClockOnTheLastOne) {
     const QString cut = test::writeClip(
@@ -195,33 +180,6 @@ TEST_F(MediaPlayerTest, PicturesLeftOnScreenAreFullQualityWhenPlayingSkipsTheLoo
             return index && *index > 0 && cellLog.lastLuma() == fullQuality(*index);
         })) << name;
     }
-}
-
-// A grid cell's decoding yields to drawing: its threads run lower, never the thread that made the
-// player (the interface's, which draws).
-TEST(MediaPlayerPriorityTest, OnlyTheDecodingThreadsRunLower) {
-    constexpr int niceness = 3;
-    const auto niceOf = [](const QString& thread) {
-        errno = 0;
-        const int nice = getpriority(PRIO_PROCESS, id_t(thread.toInt()));
-        return errno == 0 ? nice : INT_MIN;
-    };
-    const auto threads = [] {
-        return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    };
-    const QStringList before = threads();
-    const int own = niceOf(QString::number(gettid()));
-    MediaPlayer player({.decoderNiceness = niceness});
-    QStringList lowered;
-    ASSERT_TRUE(test::waitUntil([&] {
-        lowered.clear();
-        for (const QString& thread : threads())
-            if (!before.contains(thread) && niceOf(thread) == own + niceness)
-                lowered << thread;
-        return !lowered.isEmpty();
-    }));
-    EXPECT_EQ(lowered.size(), 1) << "the presentation thread keeps its priority";
-    EXPECT_EQ(niceOf(QString::number(gettid())), own);
 }
 
 } // namespace

@@ -39,7 +39,7 @@ TEST_F(VideoDecoderTest, ReadsEveryFrameInOrderThenStops) {
     EXPECT_EQ(expected, 72);
     EXPECT_FALSE(decoder.next());
     EXPECT_EQ(patternFrame(decoder.toImage()), lastFrame) << "the last frame stays current";
-    // Length and size are read by the player and the mpeg4 test below, rotation by the grab's.
+    // Length and size are read by the player, rotation by the export test.
     const MediaInfo info = MediaProbe::probe(clip);
     EXPECT_NEAR(info.frameRate, 36, 1e-6);
     EXPECT_GT(info.bitRate, 0);
@@ -128,19 +128,6 @@ TEST_F(VideoDecoderTest, TolerantSeeksLandWithinTheWindow) {
     }
 }
 
-// A VA-API device that is missing or is no device leaves the software decoder, silently.
-TEST_F(VideoDecoderTest, AnUnavailableHardwareDeviceFallsBackToSoftware) {
-    for (const char* device : {"/nonexistent/renderD128", "/dev/null", ""}) {
-        SCOPED_TRACE(device);
-        VideoDecoder decoder(clip, {.threadCount = 1, .hardwareDevice = device});
-        EXPECT_FALSE(decoder.usesHardware());
-        ASSERT_TRUE(decoder.seekExact(40 / fps));
-        EXPECT_EQ(patternFrame(decoder.toImage()), 40);
-        ASSERT_TRUE(decoder.next());
-        EXPECT_EQ(patternFrame(decoder.toImage()), 41);
-    }
-}
-
 TEST_F(VideoDecoderTest, TimeZeroIsTheFirstFrameWhenTimestampsStartLater) {
     VideoDecoder decoder(test::writeOffsetClip(*folder / "offset.mp4", 18, 54));
     for (auto [time, frame] : {std::pair{0.0, 18}, {18 / fps, 36}, {53 / fps, 71}}) {
@@ -191,16 +178,6 @@ TEST_F(VideoDecoderTest, GrabsFitInsideTheMaximumKeepingAspect) {
         EXPECT_EQ(frame.image.size(), size);
         EXPECT_EQ(patternFrame(frame.image), 10);
     }
-}
-
-// A file whose stream is marked as turned needs the ffmpeg program to make.
-TEST_F(VideoDecoderTest, GrabsApplyThePreferredTransform) {
-    const QString rotated = *folder / "rotated.mp4";
-    if (!test::runProgram("ffmpeg",
-                          {"-v", "error", "-i", clip, "-c", "copy", "-metadata:s:v", "rotate=90", rotated}))
-        GTEST_SKIP() << "ffmpeg is not available";
-    EXPECT_EQ(MediaProbe::probe(rotated).rotation % 180, 90);
-    EXPECT_EQ(FrameGrabber::grab(rotated, {.maxSize = QSize(760, 428)}).image.size(), QSize(240, 320));
 }
 
 // Each way of opening a file refuses a FIFO named like a clip at once.
@@ -383,21 +360,6 @@ TEST(HostileMediaTest, DamagedCopiesNeverPassAnotherFrameOffAsTheOneAsked) {
     EXPECT_GT(exact, 0);
     EXPECT_GT(flagged, 0);
     EXPECT_GT(refused, 0);
-}
-
-// An mpeg4 (MPEG-4 Visual) stream in MP4 leaves the picture size to the decoder.
-TEST(HostileMediaTest, ProbeReportsTheDecodersSizeWhenTheHeaderHasNone) {
-    if (!test::runProgram("ffmpeg", {"-version"}))
-        GTEST_SKIP() << "ffmpeg is not available";
-    test::TempFolder tmp;
-    const QString path = tmp / "part2.mp4";
-    ASSERT_TRUE(
-        test::runProgram("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=30", "-t",
-                                    "1", "-c:v", "mpeg4", path}));
-    const MediaInfo info = MediaProbe::probe(path);
-    EXPECT_EQ(QSize(info.width, info.height), QSize(320, 240));
-    EXPECT_NEAR(info.duration, 1.0, 0.05);
-    EXPECT_EQ(Transcoder(path).source().width, 320);
 }
 
 // The time box burned into exported frames, blended into the YUV planes.

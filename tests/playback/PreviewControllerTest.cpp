@@ -134,18 +134,6 @@ TEST_F(VideoPreviewControllerTest, ScrubAcrossABoundaryOpensTheOtherFileWithoutP
     EXPECT_EQ(state(), "paused 70/165 m1-front | seek m1-front 10");
 }
 
-TEST_F(VideoPreviewControllerTest, RateAppliesNowOnlyWhilePlaying) {
-    ready(false);
-    controller.setPlaybackRate(2);
-    EXPECT_EQ(state(), "paused 0/165 m0-front");
-    controller.togglePlayPause();
-    EXPECT_EQ(state(), "playing 0/165 m0-front | play m0-front 2");
-    controller.setPlaybackRate(4);
-    EXPECT_EQ(state(), "playing 0/165 m0-front | rate m0-front 4");
-    controller.togglePlayPause();
-    EXPECT_EQ(state(), "paused 0/165 m0-front | pause m0-front");
-}
-
 TEST_F(VideoPreviewControllerTest, BeforeTheLengthsAreKnownASeekOnlyMovesTheTimeAndAStopDropsThem) {
     controller.loadPlaylist(playlist, 0, false);
     bool done = false;
@@ -230,18 +218,6 @@ TEST_F(VideoPreviewControllerTest, TheStepShownStartsOnItsOwnLengthAndTheOthersF
         c.fullFirst ? quick({own}) : full(c.full);
         EXPECT_EQ(first + "; " + state(), states) << c.startStep << " " << c.offset;
     }
-}
-
-// Playing on the shown step's own length: the full lengths keep the players as they are.
-TEST_F(VideoPreviewControllerTest, LengthsArrivingWhilePlayingLeaveThePlayersAlone) {
-    controller.loadPlaylist(playlist, 0, true, 1);
-    env.measures[0].done({60});
-    player().report(Status::readyToPlay);
-    player().completeSeek();
-    player().tick(20);
-    env.takeCalls();
-    env.measures[1].done({30, 60, 45});
-    EXPECT_EQ(state(), "playing 50/135 m1-front");
 }
 
 QString names(const std::vector<TeslaVideoFile>& files) {

@@ -108,14 +108,6 @@ const std::vector<PlaybackStep> threeMinutes = {PlaybackStep::single(file("m0-fr
                                                 PlaybackStep::single(file("m2-front.mp4"))};
 const std::vector<double> lengths = {60, 60, 45};
 
-TEST(PlaybackSegmentResolver, TelemetryVideoPrefersTheFrontCamera) {
-    const auto back = file("a-back.mp4", 0, CameraAngle::back), front = file("a-front.mp4");
-    const auto unknown = file("a.mp4", 0, std::nullopt);
-    EXPECT_EQ(resolver::telemetryVideo({unknown, back, front})->id, front.id);
-    EXPECT_EQ(resolver::telemetryVideo({back, unknown})->id, back.id);
-    EXPECT_FALSE(resolver::telemetryVideo({}));
-}
-
 // Through the continuous playlist when it is measured, else through the selected file.
 TEST(PlaybackSegmentResolver, ResolvesThroughThePlaylistOrTheSelectedFile) {
     const std::vector<PlaybackStep> none, emptyStep = {PlaybackStep::multiCamera({})};
