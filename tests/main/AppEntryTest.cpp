@@ -151,22 +151,6 @@ TEST(OrvaneApp, FolderArgumentsAreAbsoluteAndEachTakenOnce) {
                      u"/media/u/other"_s}));
 }
 
-TEST(MainWindowConfigurator, CentresInTheFreeAreaAndKeepsTheTitleBarOnScreen) {
-    struct Case {
-        QRect available;
-        QPoint expected;
-    };
-    const Case cases[] = {
-        {{0, 0, 1920, 1080}, {510, 190}},     {{0, 32, 1920, 1048}, {510, 206}}, // a top panel
-        {{1920, 0, 1280, 1024}, {2110, 162}},                                    // the second screen
-        {{0, 0, 901, 701}, {0, 0}},     // odd spare pixels round down
-        {{10, 20, 800, 600}, {10, 20}}, // larger than the area
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ui::MainWindowConfigurator::centredPosition(QSize(900, 700), c.available), c.expected)
-            << c.available.x() << "," << c.available.width();
-}
-
 TEST(MainWindow, TheLoaderBuildsItHiddenAndThePresenterShowsItCentred) {
     test::TempFolder folder;
     const test::ScopedEnvironment dataHome{"XDG_DATA_HOME", QFile::encodeName(folder / "share")};

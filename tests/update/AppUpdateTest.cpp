@@ -368,11 +368,6 @@ protected:
     int quits = 0;
 };
 
-// The library is built with the project's version, not the fallback.
-TEST(AppUpdateEnvironmentTest, RunsTheBuiltVersion) {
-    EXPECT_EQ(AppUpdateEnvironment::current().runningVersion, QStringLiteral(ORVANE_TEST_VERSION));
-}
-
 // The offer reaches QML (a value type, read as a screen's binding would), and the up-to-date notice
 // answers a manual check only.
 TEST_F(AppUpdateControllerTest, OffersOnlyANewerVersion) {
@@ -406,7 +401,7 @@ TEST_F(AppUpdateControllerTest, OffersOnlyANewerVersion) {
 }
 
 // The launch check runs once and stays silent about a failure, a check never overlaps another, and
-// a manual check shows why it failed (dismissed from the About sheet: QmlModuleLoadTest).
+// a manual check shows why it failed.
 TEST_F(AppUpdateControllerTest, TheLaunchCheckRunsOnceAndOnlyAManualCheckShowsFailures) {
     server.serve(manifestPath, "{\"version\": ");
     const auto controller = make(u"1.0"_s);
