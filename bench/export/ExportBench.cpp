@@ -155,12 +155,14 @@ void fourCameraGrid(const std::function<QString(const char*)>& path, const Tesla
         GPUVideoExporter::exportGrid({{files, 0, seconds}}, path(qPrintable("ours-grid-" + name + ".mp4")),
                                      settingsFor(quality), {});
         const double ours = timer.elapsed() / 1000.0;
-        const int width = 2 * FFmpegCommands::cellWidth, height = 2 * FFmpegCommands::cellHeight;
-        const Bitrates rates = Quality::encodingBitrates(quality, width, height, std::nullopt);
+        // The size and rate our encoder gets for this quality.
+        const PixelSize size =
+            Quality::outputSize(quality, 2 * FFmpegCommands::cellWidth, 2 * FFmpegCommands::cellHeight);
+        const Bitrates rates = Quality::encodingBitrates(quality, size.width, size.height, std::nullopt);
         const QString rate = QString::number(rates.average) + "k";
         QString graph = FFmpegCommands::gridFilterGraph(FFmpegCommands::seconds(seconds));
         if (!original)
-            graph.replace("[vout]", ",scale=1280:720[vout]");
+            graph.replace("[vout]", QStringLiteral(",scale=%1:%2[vout]").arg(size.width).arg(size.height));
         const double plain = timeFFmpeg(inputs + QStringList{"-filter_complex", graph, "-map", "[vout]"} +
                                         (original ? originalPeerEncoder(rate) : balancedPeerEncoder(rate)) +
                                         QStringList{path(qPrintable("ff-grid-" + name + ".mp4"))});
