@@ -760,7 +760,7 @@ void MediaPlayer::replaceCurrentItem(const QString& path) {
         std::lock_guard lock(worker_->mutex);
         worker_->reopen = true;
         worker_->openPath = path;
-        worker_->generation = ++generation_;
+        worker_->generation = opens_.start();
         worker_->seek.reset();
         worker_->step = 0;
         worker_->playing = false;
@@ -904,7 +904,7 @@ void MediaPlayer::stepFrames(int count) {
 }
 
 void MediaPlayer::onOpened(uint64_t generation, bool ok, double duration, const QString& problem) {
-    if (generation != generation_)
+    if (!opens_.isLatest(generation))
         return;
     duration_ = ok ? duration : 0;
     problem_ = problem;
@@ -918,7 +918,7 @@ void MediaPlayer::onOpened(uint64_t generation, bool ok, double duration, const 
 
 void MediaPlayer::onSeekDone(uint64_t generation, uint64_t id, double landed, bool stoppedShort,
                              int readError) {
-    if (generation != generation_)
+    if (!opens_.isLatest(generation))
         return;
     problem_ = stoppedShort ? readFailureText(readError) : QString();
     auto it = pendingSeeks_.find(id);
@@ -933,7 +933,7 @@ void MediaPlayer::onSeekDone(uint64_t generation, uint64_t id, double landed, bo
 }
 
 void MediaPlayer::onStepped(uint64_t generation, double) {
-    if (generation == generation_)
+    if (opens_.isLatest(generation))
         emit periodicTime(currentTime());
 }
 
@@ -942,14 +942,14 @@ void MediaPlayer::onStepped(uint64_t generation, double) {
 // the gaps between pictures.
 void MediaPlayer::onPresented(uint64_t generation) {
     static const QMetaMethod periodicTimeSignal = QMetaMethod::fromSignal(&AbstractMediaPlayer::periodicTime);
-    if (generation != generation_ || rate_ <= 0 || !isSignalConnected(periodicTimeSignal))
+    if (!opens_.isLatest(generation) || rate_ <= 0 || !isSignalConnected(periodicTimeSignal))
         return;
     ticker_.start();
     emit periodicTime(currentTime());
 }
 
 void MediaPlayer::onEnded(uint64_t generation, bool stoppedShort, int readError) {
-    if (generation != generation_ || rate_ <= 0)
+    if (!opens_.isLatest(generation) || rate_ <= 0)
         return;
     rate_ = 0;
     ticker_.stop();

@@ -2,6 +2,7 @@
 
 #include "AbstractMediaPlayer.h"
 #include "HardwareDecoding.h"
+#include "LatestRequest.h"
 
 #include <QTimer>
 #include <atomic>
@@ -89,7 +90,8 @@ private:
     ItemStatus status_ = ItemStatus::none;
     float rate_ = 0;
     double duration_ = 0;
-    uint64_t generation_ = 0;
+    // Each opened item is a request; what the threads report for an earlier one is dropped.
+    LatestRequest opens_;
     uint64_t nextSeekId_ = 0;
     QString problem_;
     std::map<uint64_t, SeekCompletion> pendingSeeks_;

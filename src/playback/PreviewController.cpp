@@ -24,6 +24,7 @@ void PreviewController::loadPlaylist(const VideoSegmentPlaylist& playlist, doubl
     const double start = initialTime > 0 ? initialTime : 0;
     setLoading(true);
     loadedPlaylistSignature_ = playlist.signature;
+    const LatestRequest::Ticket ticket = loads_.start();
     playlistWillLoad(playlist);
     setPlaying(false);
     setCurrentTime(start);
@@ -39,22 +40,18 @@ void PreviewController::loadPlaylist(const VideoSegmentPlaylist& playlist, doubl
     QPointer<PreviewController> self(this);
     const int first = currentStepIndex_;
     if (playlist.steps.size() > 1)
-        environment_.measureSteps({playlist.steps[size_t(first)]},
-                                  [self, signature = playlist.signature, start, first,
-                                   resumePlayback](std::vector<double> durations) {
-                                      if (self && self->isLoadedPlaylist(signature))
-                                          self->startMeasuredStep(first, durations, start, resumePlayback);
-                                  });
-    environment_.measureSteps(playlist.steps, [self, signature = playlist.signature, start, startStep,
-                                               resumePlayback](std::vector<double> durations) {
-        // A superseded or destroyed controller drops the late result.
-        if (self && self->isLoadedPlaylist(signature))
-            self->applyStepDurations(std::move(durations), start, startStep, resumePlayback);
-    });
-}
-
-bool PreviewController::isLoadedPlaylist(const QString& signature) const {
-    return loadedPlaylistSignature_ && *loadedPlaylistSignature_ == signature;
+        environment_.measureSteps(
+            {playlist.steps[size_t(first)]},
+            [self, ticket, start, first, resumePlayback](std::vector<double> durations) {
+                if (self && self->loads_.isLatest(ticket))
+                    self->startMeasuredStep(first, durations, start, resumePlayback);
+            });
+    environment_.measureSteps(
+        playlist.steps, [self, ticket, start, startStep, resumePlayback](std::vector<double> durations) {
+            // A superseded or destroyed controller drops the late result.
+            if (self && self->loads_.isLatest(ticket))
+                self->applyStepDurations(std::move(durations), start, startStep, resumePlayback);
+        });
 }
 
 void PreviewController::startMeasuredStep(int step, const std::vector<double>& measured, double offset,
@@ -250,6 +247,7 @@ void PreviewController::finishScrubbing() {
 void PreviewController::stop() {
     releasePlayers();
     loadedPlaylistSignature_.reset();
+    loads_.supersede();
     cancelScrubTask();
     setPlaying(false);
     setDuration(0);

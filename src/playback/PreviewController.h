@@ -4,6 +4,7 @@
 // observable play state, step lengths, scrubbing and moving on to the next step.
 // Lives on the interface thread; fields notify only when they change.
 
+#include "LatestRequest.h"
 #include "PreviewEnvironment.h"
 #include "VideoSegmentPlaylist.h"
 
@@ -121,7 +122,6 @@ protected:
     void setLoading(bool value);
 
 private:
-    bool isLoadedPlaylist(const QString& signature) const;
     // The first step's own length arrived: it is shown at once when `offset` lies inside it.
     void startMeasuredStep(int step, const std::vector<double>& measured, double offset, bool resumePlayback);
     // Every step's length arrived: the step asked for is shown, or the one shown keeps playing.
@@ -140,6 +140,8 @@ private:
     bool isLoading_ = false;
     float playbackRate_ = 1.0f;
     std::optional<QString> loadedPlaylistSignature_;
+    // Each playlist loaded is a request: lengths measured for an earlier one are dropped.
+    LatestRequest loads_;
     bool wasPlayingBeforeScrub_ = false;
     PreviewEnvironment::Cancel scrubSeekTask_;
     std::optional<VideoSegmentPlaylist> playlist_;

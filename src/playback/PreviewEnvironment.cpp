@@ -1,13 +1,12 @@
 #include "PreviewEnvironment.h"
 
+#include "LatestRequest.h"
 #include "MediaPlayer.h"
 #include "VideoSegmentPlaylist.h"
 
 #include <QCoreApplication>
-#include <QFuture>
 #include <QPointer>
 #include <QTimer>
-#include <QtConcurrent>
 
 namespace orvane {
 
@@ -42,11 +41,10 @@ PreviewEnvironment PreviewEnvironment::standard(QThreadPool* pool) {
         pool = QThreadPool::globalInstance();
     environment.measureSteps = [pool](std::vector<PlaybackStep> steps,
                                       std::function<void(StepDurations)> done) {
-        QtConcurrent::run(pool, [steps = std::move(steps)] {
-            return VideoSegmentPlaylist::loadStepDurations(steps);
-        }).then(QCoreApplication::instance(), [done = std::move(done)](StepDurations durations) {
-            done(std::move(durations));
-        });
+        runInBackground(
+            pool, QCoreApplication::instance(),
+            [steps = std::move(steps)] { return VideoSegmentPlaylist::loadStepDurations(steps); },
+            [done = std::move(done)](StepDurations durations) { done(std::move(durations)); });
     };
     environment.schedule = [](int milliseconds, std::function<void()> action) -> Cancel {
         auto* timer = new QTimer;

@@ -4,9 +4,7 @@
 #include "EventThumbnailSource.h"
 
 #include <QCache>
-#include <QFuture>
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 #include <optional>
 
 namespace orvane {
@@ -34,10 +32,7 @@ QThreadPool& pool() {
 
 EventDurationProbe::EventDurationProbe(QObject* parent) : QObject(parent) {}
 
-EventDurationProbe::~EventDurationProbe() {
-    if (wanted_)
-        *wanted_ = false;
-}
+EventDurationProbe::~EventDurationProbe() = default;
 
 void EventDurationProbe::clearCache() {
     cache().clear();
@@ -48,9 +43,7 @@ void EventDurationProbe::setSource(const QString& source) {
         return;
     source_ = source;
     emit sourceChanged();
-    if (wanted_)
-        *wanted_ = false;
-    wanted_.reset();
+    probe_.supersede();
     if (const double* known = cache().object(source)) {
         setDuration(*known);
         return;
@@ -59,19 +52,20 @@ void EventDurationProbe::setSource(const QString& source) {
     const std::optional<TeslaClipEvent> event = EventThumbnailSource::parse(source);
     if (!event)
         return;
-    auto wanted = std::make_shared<std::atomic<bool>>(true);
-    wanted_ = wanted;
-    QtConcurrent::run(&pool(), [event = *event, wanted]() -> std::optional<double> {
-        if (!*wanted)
-            return std::nullopt;
-        return EventThumbnailLoader::duration(event);
-    }).then(this, [this, source, wanted](std::optional<double> seconds) {
-        if (!seconds)
-            return;
-        cache().insert(source, new double(*seconds));
-        if (*wanted && source == source_)
+    // A card scrolled away or given another event skips the reads still queued for it.
+    probe_.run(
+        &pool(), this,
+        [event = *event](const CancellationToken& token) -> std::optional<double> {
+            if (token.isCancelled())
+                return std::nullopt;
+            return EventThumbnailLoader::duration(event);
+        },
+        [this, source](std::optional<double> seconds) {
+            if (!seconds)
+                return;
+            cache().insert(source, new double(*seconds));
             setDuration(*seconds);
-    });
+        });
 }
 
 void EventDurationProbe::setDuration(double value) {

@@ -2,11 +2,11 @@
 // The total length of an event for a card's duration badge, measured off the interface thread
 // from the card's thumbnail source and remembered for the process. Interface thread (a QML object).
 
+#include "LatestRequest.h"
+
 #include <QObject>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
-#include <atomic>
-#include <memory>
 
 namespace orvane {
 
@@ -38,8 +38,7 @@ private:
 
     QString source_;
     double duration_ = 0;
-    // Cleared when the card goes away or asks for another event, so queued work is skipped.
-    std::shared_ptr<std::atomic<bool>> wanted_;
+    LatestRequest probe_;
 };
 
 } // namespace orvane
