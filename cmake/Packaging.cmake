@@ -3,7 +3,7 @@
 #   bin/Orvane (the window, when it is built), bin/orvane-cli,
 #   share/applications/orvane.desktop, share/icons/hicolor/scalable/apps/orvane.svg,
 #   share/orvane/: the installed-bundle marker, replace-bundle.sh and install.sh.
-# The QML modules (Orvane.App, Orvane.Update) are static libraries compiled into bin/Orvane as resources,
+# The QML modules (Orvane.Common … Orvane.Window, Orvane.Update) are static libraries compiled into bin/Orvane as resources,
 # so no QML files are installed. Qt 6.4, FFmpeg 5.1 and the QML runtime modules are not bundled: they
 # come from the desktop's own Debian 12 packages, which get its security updates; scripts/install.sh
 # names any that are missing.

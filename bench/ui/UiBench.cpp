@@ -18,6 +18,7 @@
 #include "MainWindowLoader.h"
 #include "MultiCameraPreviewController.h"
 #include "OrvaneApp.h"
+#include "OrvaneModules.h"
 #include "PreviewViewModel.h"
 #include "SampleDrive.h"
 #include "VideoPreviewController.h"
@@ -34,16 +35,12 @@
 #include <QTimer>
 #include <QVideoFrame>
 #include <QVideoSink>
-#include <QtQml/qqmlextensionplugin.h>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <map>
 #include <mutex>
 #include <vector>
-
-Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
-Q_IMPORT_QML_PLUGIN(Orvane_UpdatePlugin)
 
 using namespace orvane;
 using namespace orvane::bench;

@@ -10,7 +10,7 @@
 namespace orvane::ui {
 
 namespace {
-const QUrl mainWindowUrl(QStringLiteral("qrc:/qt/qml/Orvane/App/window/Main.qml"));
+const QUrl mainWindowUrl(QStringLiteral("qrc:/qt/qml/Orvane/Window/Main.qml"));
 }
 
 QQuickWindow* loadMainWindow(QQmlApplicationEngine& engine, MainViewModel& viewModel,

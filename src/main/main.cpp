@@ -14,6 +14,7 @@
 #include "MainWindowConfigurator.h"
 #include "MainWindowLoader.h"
 #include "OrvaneApp.h"
+#include "OrvaneModules.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 
@@ -23,11 +24,7 @@
 #include <QIcon>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
-#include <QtQml/qqmlextensionplugin.h>
 #include <cstdio>
-
-Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
-Q_IMPORT_QML_PLUGIN(Orvane_UpdatePlugin)
 
 using namespace orvane;
 

@@ -1,21 +1,23 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
 
 // A text button with an optional leading symbol (and a trailing one, e.g. for links that leave
-// the application). kind: "normal", "prominent", "plain", "danger".
+// the application). kind: ActionButton.Normal, "prominent", "plain", "danger".
 AbstractButton {
     id: control
 
     property string iconName
     property string trailingIconName
-    property string kind: "normal"
+    enum Kind { Normal, Prominent, Plain, Danger }
+
+    property int kind: ActionButton.Normal
     property bool busy: false
 
-    readonly property color foreground: kind === "prominent" ? Theme.accentForeground
-                                      : kind === "danger" ? Theme.danger
-                                      : kind === "plain" ? Theme.accent
+    readonly property color foreground: kind === ActionButton.Prominent ? Theme.accentForeground
+                                      : kind === ActionButton.Danger ? Theme.danger
+                                      : kind === ActionButton.Plain ? Theme.accent
                                       : Theme.textPrimary
 
     implicitHeight: Theme.controlHeight
@@ -50,7 +52,7 @@ AbstractButton {
                 text: control.text
                 font.family: Theme.fontFamily
                 font.pixelSize: Theme.bodySize
-                font.weight: control.kind === "prominent" ? Font.DemiBold : Font.Medium
+                font.weight: control.kind === ActionButton.Prominent ? Font.DemiBold : Font.Medium
                 color: control.foreground
             }
             Icon {
@@ -65,14 +67,14 @@ AbstractButton {
     background: Rectangle {
         radius: Theme.radiusMedium
         color: {
-            if (control.kind === "prominent")
+            if (control.kind === ActionButton.Prominent)
                 return control.down ? Theme.accentPressed : Theme.accent
-            if (control.kind === "plain")
+            if (control.kind === ActionButton.Plain)
                 return control.down ? Theme.accentSoft : control.hovered ? Theme.surfaceMuted : "transparent"
             return control.down ? Theme.surfaceHover : control.hovered ? Theme.surfaceMuted : Theme.surface
         }
         border.width: control.visualFocus ? Theme.focusRingWidth
-                    : (control.kind === "normal" || control.kind === "danger") ? Theme.hairline : 0
+                    : (control.kind === ActionButton.Normal || control.kind === ActionButton.Danger) ? Theme.hairline : 0
         border.color: control.visualFocus ? Theme.focusRing : Theme.separator
     }
 }

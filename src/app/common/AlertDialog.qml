@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
 
 // A modal alert: title, message and a row of buttons. `buttons` lists {text, kind} (kind as in
 // ActionButton); pressing one emits buttonClicked(index). Escape presses `cancelIndex` (-1: none).
@@ -10,7 +10,7 @@ Popup {
 
     property string title
     property string message
-    property var buttons: [{ text: qsTr("好"), kind: "prominent" }]
+    property var buttons: [{ text: qsTr("好"), kind: ActionButton.Prominent }]
     property int cancelIndex: buttons.length === 1 ? 0 : -1
     signal buttonClicked(int index)
 
@@ -41,7 +41,7 @@ Popup {
 
         ThemedText {
             text: alert.title
-            textStyle: "title3"
+            textStyle: ThemedText.Title3
             wrapMode: Text.Wrap
             Layout.fillWidth: true
         }
@@ -64,7 +64,7 @@ Popup {
                     required property var modelData
                     required property int index
                     text: modelData.text
-                    kind: modelData.kind || "normal"
+                    kind: modelData.kind ?? ActionButton.Normal
                     focus: index === alert.buttons.length - 1
                     onClicked: alert.buttonClicked(index)
                     Layout.minimumWidth: Theme.buttonMinWidth

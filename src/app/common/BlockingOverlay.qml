@@ -1,7 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
 
 // A card over a dimmed window that takes every click and key while it is open: long work the
 // user must wait for. Put the card's content inside; `busy` adds a spinner on top.

@@ -1,30 +1,26 @@
 #include "CameraOptions.h"
 
-#include <QVariantMap>
 #include <algorithm>
 #include <array>
 
 namespace orvane::CameraOptions {
 
-QVariantList list(std::span<const CameraAngle> cameras) {
-    QVariantList options;
+std::vector<Choice> list(std::span<const CameraAngle> cameras) {
+    std::vector<Choice> options;
     for (CameraAngle camera : cameras)
-        options << QVariantMap{{QStringLiteral("value"), Camera::rawValue(camera)},
-                               {QStringLiteral("title"), Camera::displayName(camera)}};
+        options.push_back({Camera::rawValue(camera), Camera::displayName(camera), {}});
     return options;
 }
 
-QVariantList preview(Camera::GridLayout layout) {
+std::vector<Choice> preview(Camera::GridLayout layout) {
     std::array<CameraAngle, Camera::physicalCases.size() + 1> cameras{CameraAngle::all};
     std::copy(Camera::physicalCases.begin(), Camera::physicalCases.end(), cameras.begin() + 1);
-    QVariantList options = list(cameras);
-    QVariantMap grid = options.front().toMap();
-    grid[QStringLiteral("title")] = Camera::gridTitle(layout);
-    options.front() = grid;
+    std::vector<Choice> options = list(cameras);
+    options.front().title = Camera::gridTitle(layout);
     return options;
 }
 
-QVariantList merge() {
+std::vector<Choice> merge() {
     return list(Camera::physicalCases);
 }
 

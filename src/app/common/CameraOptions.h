@@ -1,19 +1,20 @@
 #pragma once
-// The camera choices the screens offer (the preview's tabs, the merge editor's picker) as QML
-// reads them: [{value: raw value, title: display name}]. Pure functions; any thread.
+// The camera choices the screens offer (the preview's tabs, the merge editor's picker): each a
+// camera's raw value and its display name. Pure functions; any thread.
 
 #include "CameraAngle.h"
+#include "ChoiceListModel.h"
 
-#include <QVariantList>
 #include <span>
+#include <vector>
 
 namespace orvane::CameraOptions {
 
-QVariantList list(std::span<const CameraAngle> cameras);
+std::vector<Choice> list(std::span<const CameraAngle> cameras);
 
 // The preview's tabs: the grid first ("四宫格", or "六宫格" for six cells), then every camera.
-QVariantList preview(Camera::GridLayout layout = Camera::GridLayout::four);
+std::vector<Choice> preview(Camera::GridLayout layout = Camera::GridLayout::four);
 // The merge editor's picker: every camera, never the grid.
-QVariantList merge();
+std::vector<Choice> merge();
 
 } // namespace orvane::CameraOptions

@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
 
 // A short message over the video (the range buttons' feedback): black for success, orange for
 // errors. Shown while `message` is not empty; the page decides how long.

@@ -1,5 +1,5 @@
 import QtQuick
-import Orvane.App
+import Orvane.Common
 
 // One symbol of the icon font, named by its ligature ("play_arrow", "close", …).
 Text {

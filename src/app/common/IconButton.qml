@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Controls
-import Orvane.App
+import Orvane.Common
 
 // A borderless symbol button. `accessibleName` is what screen readers and the tooltip say.
 AbstractButton {

@@ -1,5 +1,5 @@
 import QtQuick
-import Orvane.App
+import Orvane.Common
 
 // Paints the four corners outside a rounded rectangle in `color` (the background behind it), so
 // a picture underneath appears rounded without a mask effect (Qt 6.4 has none built in). The

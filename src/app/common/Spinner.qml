@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Shapes
-import Orvane.App
+import Orvane.Common
 
 // A small turning arc: work in progress of unknown length.
 Item {

@@ -1,6 +1,6 @@
 pragma Singleton
 import QtQuick
-import Orvane.App
+import Orvane.Common
 
 // Colours, type, spacing and motion for every Orvane screen. The chrome follows the desktop's
 // light or dark preference; the video and dashboard areas are always dark.

@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Controls
-import Orvane.App
+import Orvane.Common
 
 // A position slider over 0 … `duration`. It reports grabbing (scrubStarted), dragging
 // (scrubbedTo) and letting go (scrubEnded); `position` is shown while not dragging. A part

@@ -1,5 +1,5 @@
 import QtQuick
-import Orvane.App
+import Orvane.Common
 
 // The recording time over the video, in the same box as the one burned into exports.
 // The item includes its outer inset, so it can be anchored straight to a video corner.

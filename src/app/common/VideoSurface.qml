@@ -1,6 +1,6 @@
 import QtQuick
 import QtMultimedia
-import Orvane.App
+import Orvane.Common
 
 // The picture of whatever plays into it: `source` is a VideoPreviewController, a
 // MultiCameraPreviewController (with `cell`), a media player, or an ExportResultController.

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Export
 
 // One captured still in the result page's strip: the picture, its time, and a remove button.
 ColumnLayout {
@@ -52,7 +53,7 @@ ColumnLayout {
     }
     ThemedText {
         text: item.timeText
-        textStyle: "caption"
+        textStyle: ThemedText.Caption
         mono: true
         secondary: true
         Layout.alignment: Qt.AlignHCenter

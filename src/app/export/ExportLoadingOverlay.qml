@@ -1,7 +1,8 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Export
 
 // The screen shown while an export runs: file name, phase, progress (a bar with a percentage,
 // or a spinner while the length of the work is unknown) and the cancel button.
@@ -50,7 +51,7 @@ Rectangle {
             ThemedText {
                 objectName: "exportFileName"
                 text: overlay.fileName
-                textStyle: "title3"
+                textStyle: ThemedText.Title3
                 horizontalAlignment: Text.AlignHCenter
                 elide: Text.ElideMiddle
                 Layout.fillWidth: true
@@ -115,7 +116,7 @@ Rectangle {
 
             ThemedText {
                 text: qsTr("导出需要重新编码整段视频，请耐心等待")
-                textStyle: "footnote"
+                textStyle: ThemedText.Footnote
                 tertiary: true
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.Wrap
@@ -125,7 +126,7 @@ Rectangle {
             ActionButton {
                 objectName: "cancelExportButton"
                 text: qsTr("取消导出")
-                kind: "danger"
+                kind: ActionButton.Danger
                 Layout.alignment: Qt.AlignHCenter
                 Layout.topMargin: Theme.spaceS
                 Layout.minimumWidth: Theme.wideButtonMinWidth

@@ -3,6 +3,7 @@
 #include "AppPools.h"
 #include "ExportCaptureImages.h"
 #include "FileName.h"
+#include "LatestRequest.h"
 #include "MediaPlayer.h"
 #include "MetadataParserError.h"
 #include "RegularFile.h"
@@ -10,10 +11,8 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QFuture>
 #include <QGuiApplication>
 #include <QPointer>
-#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 
 namespace orvane {
@@ -205,18 +204,21 @@ void ExportResultController::captureCurrentFrame() {
     const double time = FrameCapture::captureTime(playerTime, currentTime_, duration_);
     const FrameCapture::FrameSource source =
         frameSource_ ? frameSource_ : FrameCapture::fileSource(videoPath());
-    QtConcurrent::run(AppPools::files(), [source, time] {
-        CaptureOutcome outcome;
-        try {
-            outcome.capture = FrameCapture::capture(source, time);
-            outcome.thumbnail = ExportCaptureImages::thumbnail(outcome.capture.image);
-        } catch (const std::exception& e) {
-            outcome.error = describe(e);
-        }
-        return outcome;
-    }).then(this, [this](const CaptureOutcome& outcome) {
-        finishCapture(outcome.capture, outcome.thumbnail, outcome.error);
-    });
+    runInBackground(
+        AppPools::files(), this,
+        [source, time] {
+            CaptureOutcome outcome;
+            try {
+                outcome.capture = FrameCapture::capture(source, time);
+                outcome.thumbnail = ExportCaptureImages::thumbnail(outcome.capture.image);
+            } catch (const std::exception& e) {
+                outcome.error = describe(e);
+            }
+            return outcome;
+        },
+        [this](const CaptureOutcome& outcome) {
+            finishCapture(outcome.capture, outcome.thumbnail, outcome.error);
+        });
 }
 
 void ExportResultController::finishCapture(const ExportedFrameCapture& capture, const QImage& thumbnail,
@@ -242,22 +244,24 @@ void ExportResultController::saveAllCaptures() {
     assign(saveMessage_, QString(), &ExportResultController::saveMessageChanged);
     assign(operationErrorTitle_, QCoreApplication::translate("ExportResultController", "保存失败"),
            &ExportResultController::operationErrorTitleChanged);
-    QtConcurrent::run(AppPools::files(), [captures = captures_->captures(),
-                                          destination = captureDestination(), timeline = captureTimeline()] {
-        SaveOutcome outcome;
-        try {
-            outcome.message = FrameCapture::saveAll(captures, destination, timeline);
-        } catch (const std::exception& e) {
-            outcome.error = describe(e);
-        }
-        return outcome;
-    }).then(this, [this](const SaveOutcome& outcome) {
-        if (outcome.error.isEmpty())
-            assign(saveMessage_, outcome.message, &ExportResultController::saveMessageChanged);
-        else
-            assign(captureError_, outcome.error, &ExportResultController::captureErrorChanged);
-        assign(isSavingCaptures_, false, &ExportResultController::isSavingCapturesChanged);
-    });
+    runInBackground(
+        AppPools::files(), this,
+        [captures = captures_->captures(), destination = captureDestination(), timeline = captureTimeline()] {
+            SaveOutcome outcome;
+            try {
+                outcome.message = FrameCapture::saveAll(captures, destination, timeline);
+            } catch (const std::exception& e) {
+                outcome.error = describe(e);
+            }
+            return outcome;
+        },
+        [this](const SaveOutcome& outcome) {
+            if (outcome.error.isEmpty())
+                assign(saveMessage_, outcome.message, &ExportResultController::saveMessageChanged);
+            else
+                assign(captureError_, outcome.error, &ExportResultController::captureErrorChanged);
+            assign(isSavingCaptures_, false, &ExportResultController::isSavingCapturesChanged);
+        });
 }
 
 void ExportResultController::copyPath() const {

@@ -1,7 +1,8 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Export
 
 // The page shown when an export has finished: plays the new video, steps frames, captures
 // stills and saves them. All state and actions live in its ExportResultController.
@@ -56,7 +57,7 @@ Rectangle {
             ThemedText {
                 objectName: "resultMessage"
                 text: root.message
-                textStyle: "headline"
+                textStyle: ThemedText.Headline
                 elide: Text.ElideRight
                 Layout.fillWidth: true
             }
@@ -70,7 +71,7 @@ Rectangle {
             ActionButton {
                 objectName: "doneButton"
                 text: qsTr("完成")
-                kind: "prominent"
+                kind: ActionButton.Prominent
                 Layout.minimumWidth: Theme.buttonMinWidth
                 onClicked: root.doneRequested()
             }
@@ -83,7 +84,7 @@ Rectangle {
             ThemedText {
                 objectName: "resultPath"
                 text: page.videoPath
-                textStyle: "footnote"
+                textStyle: ThemedText.Footnote
                 secondary: true
                 elide: Text.ElideMiddle
                 Layout.fillWidth: true
@@ -93,7 +94,7 @@ Rectangle {
                 property bool copied: false
                 text: copied ? qsTr("已复制") : qsTr("复制路径")
                 iconName: copied ? "check" : "content_copy"
-                kind: "plain"
+                kind: ActionButton.Plain
                 onClicked: { page.copyPath(); copied = true }
             }
         }
@@ -149,7 +150,7 @@ Rectangle {
                 text: UiText.elapsed(page.currentTime) + " / " + UiText.elapsed(page.duration)
                 mono: true
                 secondary: true
-                textStyle: "footnote"
+                textStyle: ThemedText.Footnote
             }
             TimeSlider {
                 objectName: "resultSlider"
@@ -214,7 +215,7 @@ Rectangle {
                         visible: page.saveMessage.length > 0 && page.captures.count > 0
                         text: page.saveMessage
                         color: Theme.success
-                        textStyle: "footnote"
+                        textStyle: ThemedText.Footnote
                         elide: Text.ElideRight
                         Layout.fillWidth: true
                         Layout.leftMargin: Theme.spaceS
@@ -250,8 +251,8 @@ Rectangle {
                         }
                         ColumnLayout {
                             spacing: Theme.spaceXxs
-                            ThemedText { text: qsTr("还没有截图"); textStyle: "headline"; secondary: true }
-                            ThemedText { text: qsTr("定位到需要的画面后点击“截图”"); textStyle: "footnote"; tertiary: true }
+                            ThemedText { text: qsTr("还没有截图"); textStyle: ThemedText.Headline; secondary: true }
+                            ThemedText { text: qsTr("定位到需要的画面后点击“截图”"); textStyle: ThemedText.Footnote; tertiary: true }
                         }
                     }
                 }

@@ -44,7 +44,7 @@ bool sameJobs(const std::vector<ProcessingJob>& a, const std::vector<ProcessingJ
 }
 } // namespace
 
-ExportViewModel::ExportViewModel(const ViewModelServices& services, AppMessages& messages,
+ExportViewModel::ExportViewModel(const ExportServices& services, AppMessages& messages,
                                  PreviewViewModel& preview, MergeViewModel& merge, QObject* parent)
     : QObject(parent), services_(services), messages_(messages), preview_(preview), merge_(merge) {
     refreshOpenOutputButtonTitle();
@@ -79,9 +79,8 @@ void ExportViewModel::setShowDashboard(bool show) {
     emit showDashboardChanged();
 }
 
-QString ExportViewModel::outputDestinationKind() const {
-    return settings_.outputDestination.isFolder() ? QStringLiteral("folder")
-                                                  : QStringLiteral("photosLibrary");
+ExportViewModel::Destination ExportViewModel::outputDestination() const {
+    return settings_.outputDestination.isFolder() ? Destination::Folder : Destination::PhotosLibrary;
 }
 
 QString ExportViewModel::outputLocationOption() const {
@@ -99,6 +98,15 @@ QString ExportViewModel::outputFolderDisplayPath() const {
 QString ExportViewModel::photosLibraryHint() const {
     return QCoreApplication::translate("ExportViewModel", "即“图片”文件夹：") +
            localizedFolderPath(PhotosLibraryExporter::libraryFolder());
+}
+
+QString ExportViewModel::outputFolderPath() const {
+    const OutputDestination& destination = settings_.outputDestination;
+    return destination.isFolder() ? destination.folder : PhotosLibraryExporter::libraryFolder();
+}
+
+bool ExportViewModel::createsOutputFolder() const {
+    return settings_.outputDestination == OutputDestination::defaultDestination();
 }
 
 void ExportViewModel::setOutputDestination(const OutputDestination& destination) {
@@ -168,10 +176,8 @@ QUrl ExportViewModel::exportResultURL() const {
     return result_ ? FileName::toUrl(result_->path) : QUrl();
 }
 
-QString ExportViewModel::exportResultDestination() const {
-    if (!result_)
-        return {};
-    return result_->destination.isFolder() ? QStringLiteral("folder") : QStringLiteral("photosLibrary");
+ExportViewModel::Destination ExportViewModel::exportResultDestination() const {
+    return result_ && !result_->destination.isFolder() ? Destination::PhotosLibrary : Destination::Folder;
 }
 
 double ExportViewModel::exportResultStartDate() const {
@@ -208,7 +214,7 @@ void ExportViewModel::startAroundEventExport() {
         return;
     }
     const ExportRequest request = ExportOrchestration::aroundEventRequest(current);
-    const double before = aroundEventBefore_, after = aroundEventAfter_;
+    const double before = preview_.aroundEventBefore(), after = preview_.aroundEventAfter();
     using Measured = std::pair<VideoSegmentPlaylist, std::vector<double>>;
     aroundEventMeasure_.run(
         AppPools::files(), this,
@@ -234,20 +240,6 @@ void ExportViewModel::startAroundEventExport() {
                       ExportOrchestration::aroundEventFileName(*current.selectedEvent, current.cameraFilter,
                                                                *moment - before, *moment + after));
         });
-}
-
-void ExportViewModel::setAroundEventBefore(double seconds) {
-    if (!(seconds >= 0) || seconds == aroundEventBefore_)
-        return;
-    aroundEventBefore_ = seconds;
-    emit aroundEventChanged();
-}
-
-void ExportViewModel::setAroundEventAfter(double seconds) {
-    if (!(seconds >= 0) || seconds == aroundEventAfter_)
-        return;
-    aroundEventAfter_ = seconds;
-    emit aroundEventChanged();
 }
 
 void ExportViewModel::startPlan(const ExportSelection& current, const ExportPlan& plan,

@@ -5,10 +5,10 @@
 // pool, and an export a newer one replaced never changes the state again.
 
 #include "ExportJobRunner.h"
+#include "ExportServices.h"
 #include "ExportTimeline.h"
 #include "LatestRequest.h"
 #include "ProcessingJob.h"
-#include "ViewModelServices.h"
 
 #include <QCoreApplication>
 #include <QObject>
@@ -30,14 +30,14 @@ class ExportViewModel : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("The application's MainViewModel owns the export")
-    // Settings: "original"/"balanced" with the picker's description; the destination as
-    // "folder"/"photosLibrary", the option the picker shows ("photosLibrary"/"custom"), the
-    // folder ("" for the library) and its readable form ("系统相册" for the library).
+    // Settings: "original"/"balanced" with the picker's description; where files go, the option
+    // the picker shows ("photosLibrary"/"custom"), the folder ("" for the library) and its
+    // readable form ("系统相册" for the library).
     Q_PROPERTY(QString exportQuality READ exportQuality WRITE setExportQuality NOTIFY exportQualityChanged)
     Q_PROPERTY(QString exportQualityDescription READ exportQualityDescription NOTIFY exportQualityChanged)
     // The preview's dashboard drawn into exported frames (off by default).
     Q_PROPERTY(bool showDashboard READ showDashboard WRITE setShowDashboard NOTIFY showDashboardChanged)
-    Q_PROPERTY(QString outputDestinationKind READ outputDestinationKind NOTIFY outputDestinationChanged)
+    Q_PROPERTY(Destination outputDestination READ outputDestination NOTIFY outputDestinationChanged)
     Q_PROPERTY(QString outputLocationOption READ outputLocationOption NOTIFY outputDestinationChanged)
     Q_PROPERTY(QString outputFolder READ outputFolder NOTIFY outputDestinationChanged)
     Q_PROPERTY(QString outputFolderDisplayPath READ outputFolderDisplayPath NOTIFY outputDestinationChanged)
@@ -49,24 +49,23 @@ class ExportViewModel : public QObject {
     Q_PROPERTY(double exportProgress READ exportProgress NOTIFY jobsChanged)
     Q_PROPERTY(QString exportStatusMessage READ exportStatusMessage NOTIFY exportStatusMessageChanged)
     Q_PROPERTY(bool exportIsIndeterminate READ exportIsIndeterminate NOTIFY exportIsIndeterminateChanged)
-    // The last export's result: the delivered file, "folder" or "photosLibrary", the recording
-    // time of its first frame (NaN when unknown) and its ExportTimeline, for the result page.
+    // The last export's result: the delivered file, where it went, the recording time of its
+    // first frame (NaN when unknown) and its ExportTimeline, for the result page.
     Q_PROPERTY(QUrl exportResultURL READ exportResultURL NOTIFY exportResultChanged)
-    Q_PROPERTY(QString exportResultDestination READ exportResultDestination NOTIFY exportResultChanged)
+    Q_PROPERTY(Destination exportResultDestination READ exportResultDestination NOTIFY exportResultChanged)
     Q_PROPERTY(double exportResultStartDate READ exportResultStartDate NOTIFY exportResultChanged)
     Q_PROPERTY(QVariant exportResultTimeline READ exportResultTimeline NOTIFY exportResultChanged)
     Q_PROPERTY(QString openOutputButtonTitle READ openOutputButtonTitle NOTIFY openOutputButtonTitleChanged)
-    // "Around the event": seconds exported before and after the moment the car saved it.
-    Q_PROPERTY(
-        double aroundEventBefore READ aroundEventBefore WRITE setAroundEventBefore NOTIFY aroundEventChanged)
-    Q_PROPERTY(
-        double aroundEventAfter READ aroundEventAfter WRITE setAroundEventAfter NOTIFY aroundEventChanged)
     // The error alert offers the photo library's settings.
     Q_PROPERTY(bool showPhotosPrivacySettings READ showPhotosPrivacySettings WRITE
                    setShowPhotosPrivacySettings NOTIFY showPhotosPrivacySettingsChanged)
 
 public:
-    ExportViewModel(const ViewModelServices& services, AppMessages& messages, PreviewViewModel& preview,
+    // Where an exported file goes: a folder, or the photo library (the Pictures folder).
+    enum class Destination { Folder, PhotosLibrary };
+    Q_ENUM(Destination)
+
+    ExportViewModel(const ExportServices& services, AppMessages& messages, PreviewViewModel& preview,
                     MergeViewModel& merge, QObject* parent = nullptr);
     ~ExportViewModel() override;
 
@@ -82,8 +81,8 @@ public:
     // --- Export ---
     // Exports the preview's minute or range, or the merge editor's splice while it is open.
     Q_INVOKABLE void startProcessing();
-    // Exports the chosen camera, or the grid, from aroundEventBefore seconds before the open
-    // event's moment to aroundEventAfter seconds after it, across minutes. The minutes are
+    // Exports the chosen camera, or the grid, from the preview's aroundEventBefore seconds before
+    // the open event's moment to its aroundEventAfter seconds after it, across minutes. The minutes are
     // measured on the file pool first.
     Q_INVOKABLE void startAroundEventExport();
     Q_INVOKABLE void cancelExport();
@@ -100,11 +99,15 @@ public:
     QString exportQuality() const;
     QString exportQualityDescription() const;
     bool showDashboard() const { return settings_.showDashboard; }
-    QString outputDestinationKind() const;
+    Destination outputDestination() const;
     QString outputLocationOption() const;
     QString outputFolder() const { return settings_.outputDestination.folder; }
     QString outputFolderDisplayPath() const;
     QString photosLibraryHint() const;
+    // The folder exported files go to (the Pictures folder for the photo library), and whether
+    // it may still have to be made (the default folder of a fresh account).
+    QString outputFolderPath() const;
+    bool createsOutputFolder() const;
     bool isProcessing() const { return isProcessing_; }
     QString exportingFileName() const;
     const std::vector<ProcessingJob>& jobs() const { return jobs_; }
@@ -116,15 +119,11 @@ public:
         return result_ ? std::optional(result_->path) : std::nullopt;
     }
     QUrl exportResultURL() const;
-    QString exportResultDestination() const;
+    Destination exportResultDestination() const;
     double exportResultStartDate() const;
     QVariant exportResultTimeline() const;
     QString openOutputButtonTitle() const { return openOutputButtonTitle_; }
     bool showPhotosPrivacySettings() const { return showPhotosPrivacySettings_; }
-    double aroundEventBefore() const { return aroundEventBefore_; }
-    double aroundEventAfter() const { return aroundEventAfter_; }
-    void setAroundEventBefore(double seconds);
-    void setAroundEventAfter(double seconds);
     // What the user has chosen to export now.
     ExportSelection selection() const;
 
@@ -143,7 +142,6 @@ signals:
     void exportResultChanged();
     void openOutputButtonTitleChanged();
     void showPhotosPrivacySettingsChanged();
-    void aroundEventChanged();
     // The window should open a folder chooser and answer with setCustomOutputDirectory.
     void outputDirectoryRequested();
 
@@ -168,7 +166,7 @@ private:
     void setExportResult(std::optional<Result> result);
     void refreshOpenOutputButtonTitle();
 
-    ViewModelServices services_;
+    ExportServices services_;
     AppMessages& messages_;
     PreviewViewModel& preview_;
     MergeViewModel& merge_;
@@ -182,13 +180,7 @@ private:
     std::optional<Result> result_;
     QString openOutputButtonTitle_;
     bool showPhotosPrivacySettings_ = false;
-    double aroundEventBefore_ = defaultAroundEventBefore;
-    double aroundEventAfter_ = defaultAroundEventAfter;
     LatestRequest aroundEventMeasure_;
-
-public:
-    static constexpr double defaultAroundEventBefore = 30;
-    static constexpr double defaultAroundEventAfter = 10;
 };
 
 } // namespace orvane

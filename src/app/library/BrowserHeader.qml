@@ -1,19 +1,20 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Library
 
 // The event browser's header: the title and count on the leading side; on the trailing side the
-// delete-selection controls, the merge-selection controls, or "拼接" and "批量删除".
+// delete-selection controls, then what the window places in `extraControls` (the splice's), then
+// "批量删除".
 RowLayout {
     id: header
 
     required property LibraryViewModel library
-    required property MergeViewModel merge
-    required property ContentViewState screenState
+    // A BrowserMode.HeaderControls.
+    required property int controls
+    property alias extraControls: extras.data
     signal deleteRequested()
-
-    readonly property int controls: screenState.headerControls
 
     spacing: Theme.spaceS
 
@@ -22,15 +23,15 @@ RowLayout {
         Layout.fillWidth: true
         ThemedText {
             text: qsTr("视频片段")
-            textStyle: "title2"
+            textStyle: ThemedText.Title2
             elide: Text.ElideRight
             Accessible.role: Accessible.Heading
             Layout.fillWidth: true
         }
         ThemedText {
             objectName: "eventCount"
-            text: WindowText.eventCount(header.library.eventsInSelectedCategory.count)
-            textStyle: "footnote"
+            text: LibraryText.eventCount(header.library.eventsInSelectedCategory.count)
+            textStyle: ThemedText.Footnote
             secondary: true
             elide: Text.ElideRight
             Layout.fillWidth: true
@@ -40,55 +41,35 @@ RowLayout {
     // Delete selection
     ActionButton {
         objectName: "cancelDeleteButton"
-        visible: header.controls === ContentViewState.DeleteSelectionControls
+        visible: header.controls === BrowserMode.DeleteSelectionControls
         text: qsTr("取消")
         onClicked: header.library.cancelDeleteSelection()
     }
     ActionButton {
         objectName: "selectAllButton"
-        visible: header.controls === ContentViewState.DeleteSelectionControls
+        visible: header.controls === BrowserMode.DeleteSelectionControls
         text: header.library.allEventsSelectedForDeletion ? qsTr("取消全选") : qsTr("全选")
         onClicked: header.library.toggleSelectAllEventsForDeletion()
     }
     ActionButton {
         objectName: "deleteSelectedButton"
-        visible: header.controls === ContentViewState.DeleteSelectionControls
-        text: WindowText.deleteButton(header.library.deleteSelectedCount)
-        kind: "danger"
+        visible: header.controls === BrowserMode.DeleteSelectionControls
+        text: LibraryText.deleteButton(header.library.deleteSelectedCount)
+        kind: ActionButton.Danger
         iconName: "delete_outline"
         busy: header.library.isDeletingEvents
         enabled: header.library.deleteSelectedCount > 0 && !header.library.isDeletingEvents
         onClicked: header.deleteRequested()
     }
 
-    // Merge selection
-    ActionButton {
-        objectName: "cancelMergeButton"
-        visible: header.controls === ContentViewState.MergeSelectionControls
-        text: qsTr("取消")
-        onClicked: header.merge.cancelMergeSelection()
-    }
-    ActionButton {
-        objectName: "mergeNextButton"
-        visible: header.controls === ContentViewState.MergeSelectionControls
-        text: WindowText.mergeNextButton(header.merge.mergeSelectedEventCount)
-        kind: "prominent"
-        busy: header.merge.isPreparingMerge
-        enabled: header.screenState.canContinueMerge
-        onClicked: header.merge.prepareMergeEditor()
+    RowLayout {
+        id: extras
+        spacing: header.spacing
     }
 
-    // Neither
-    ActionButton {
-        objectName: "startMergeButton"
-        visible: header.screenState.offersMergeSelection
-        text: qsTr("拼接")
-        iconName: "library_add"
-        onClicked: header.merge.startMergeSelection()
-    }
     ActionButton {
         objectName: "startDeleteButton"
-        visible: header.controls === ContentViewState.ActionControls
+        visible: header.controls === BrowserMode.ActionControls
         text: qsTr("批量删除")
         iconName: "delete_outline"
         onClicked: header.library.startDeleteSelection()

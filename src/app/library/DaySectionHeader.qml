@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Library
 
 // A day of the browser: its title and, in a capsule, how many events it holds.
 RowLayout {
@@ -15,7 +16,7 @@ RowLayout {
 
     ThemedText {
         text: header.title
-        textStyle: "headline"
+        textStyle: ThemedText.Headline
     }
     Rectangle {
         objectName: "dayCount"
@@ -27,7 +28,7 @@ RowLayout {
             id: countText
             anchors.centerIn: parent
             text: header.count
-            textStyle: "caption"
+            textStyle: ThemedText.Caption
             mono: true
             secondary: true
         }

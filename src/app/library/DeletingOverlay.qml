@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Library
 
 // Blocks the window while the marked events' files move to the Trash.
 BlockingOverlay {
@@ -13,13 +14,13 @@ BlockingOverlay {
         objectName: "deletingTitle"
         Accessible.role: Accessible.AlertMessage
         text: qsTr("正在删除视频片段")
-        textStyle: "headline"
+        textStyle: ThemedText.Headline
         horizontalAlignment: Text.AlignHCenter
         wrapMode: Text.Wrap
         Layout.fillWidth: true
     }
     ThemedText {
-        text: WindowText.deletingDetail(overlay.count)
+        text: LibraryText.deletingDetail(overlay.count)
         secondary: true
         horizontalAlignment: Text.AlignHCenter
         wrapMode: Text.Wrap
@@ -27,7 +28,7 @@ BlockingOverlay {
     }
     ThemedText {
         text: qsTr("请勿关闭应用或拔出 TeslaCam U 盘")
-        textStyle: "footnote"
+        textStyle: ThemedText.Footnote
         color: Theme.warning
         horizontalAlignment: Text.AlignHCenter
         wrapMode: Text.Wrap

@@ -1,24 +1,31 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Library
 
 // The event browser under the category picker: its header, then the days of the selected
-// category, or a placeholder when the category is empty.
+// category, or a placeholder when the category is empty. Items declared inside it join the
+// header's controls (the window places the splice's there).
 ColumnLayout {
     id: browser
 
     required property LibraryViewModel library
-    required property MergeViewModel merge
-    required property ContentViewState screenState
+    // A BrowserMode.HeaderControls and a BrowserMode.CardSelection.
+    required property int headerControls
+    required property int cardSelectionMode
+    // The category shown (its raw value).
+    required property string category
+    default property alias headerExtras: header.extraControls
     signal deleteRequested()
+    signal eventActivated(string eventID)
 
     spacing: Theme.spaceL
 
     BrowserHeader {
+        id: header
         library: browser.library
-        merge: browser.merge
-        screenState: browser.screenState
+        controls: browser.headerControls
         Layout.fillWidth: true
         onDeleteRequested: browser.deleteRequested()
     }
@@ -27,7 +34,7 @@ ColumnLayout {
         objectName: "emptyCategory"
         visible: browser.library.eventsInSelectedCategory.count === 0
         iconName: "videocam_off"
-        title: WindowText.emptyCategoryTitle(browser.library.categoryDisplayName(browser.screenState.categorySelection))
+        title: LibraryText.emptyCategoryTitle(browser.library.categoryDisplayName(browser.category))
         hint: qsTr("该分类中暂时没有可播放的视频")
         Layout.fillWidth: true
         Layout.fillHeight: true
@@ -36,8 +43,9 @@ ColumnLayout {
     EventSectionList {
         visible: browser.library.eventsInSelectedCategory.count > 0
         library: browser.library
-        screenState: browser.screenState
+        cardSelectionMode: browser.cardSelectionMode
         Layout.fillWidth: true
         Layout.fillHeight: true
+        onEventActivated: (eventID) => browser.eventActivated(eventID)
     }
 }

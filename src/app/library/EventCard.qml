@@ -1,7 +1,8 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Library
 
 // One event of the browser: its thumbnail, its time range and place, and the trailing mark.
 // Clicking (or Space/Enter) emits activated(); what that does depends on the selection mode.
@@ -18,22 +19,22 @@ AbstractButton {
     // The car encrypted the footage (a lock on the picture); why the car saved it, in words.
     property bool isEncrypted: false
     property string reasonText: ""
-    // "", "delete" or "merge"
-    property int selectionMode: ContentViewState.OpenCards
+    // A BrowserMode.CardSelection.
+    property int selectionMode: BrowserMode.OpenCards
     signal activated()
 
-    readonly property bool marked: selectionMode === ContentViewState.DeleteCards ? isDeleteSelected
-                                 : selectionMode === ContentViewState.MergeCards ? isMergeSelected : false
+    readonly property bool marked: selectionMode === BrowserMode.DeleteCards ? isDeleteSelected
+                                 : selectionMode === BrowserMode.MergeCards ? isMergeSelected : false
 
     objectName: "eventCard_" + eventID
     focusPolicy: Qt.StrongFocus
     hoverEnabled: true
     padding: Theme.spaceS
     implicitHeight: implicitContentHeight + topPadding + bottomPadding
-    Accessible.role: selectionMode !== ContentViewState.OpenCards ? Accessible.CheckBox : Accessible.Button
+    Accessible.role: selectionMode !== BrowserMode.OpenCards ? Accessible.CheckBox : Accessible.Button
     Accessible.name: timeRangeTitle + (isEncrypted ? qsTr("，已加密") : "") + (reasonText.length > 0 ? qsTr("，") + reasonText : "")
                      + (locationLine.length > 0 ? qsTr("，") + locationLine : "")
-    Accessible.checkable: selectionMode !== ContentViewState.OpenCards
+    Accessible.checkable: selectionMode !== BrowserMode.OpenCards
     Accessible.checked: marked
     Accessible.onPressAction: clicked()
     Keys.onReturnPressed: clicked()
@@ -91,7 +92,7 @@ AbstractButton {
                 ThemedText {
                     objectName: "cardTitle"
                     text: card.timeRangeTitle
-                    textStyle: "headline"
+                    textStyle: ThemedText.Headline
                     mono: true
                     elide: Text.ElideRight
                     Layout.fillWidth: true
@@ -100,7 +101,7 @@ AbstractButton {
                     objectName: "cardLocation"
                     // Why, then where; keeps the card's height when there is neither.
                     text: [card.reasonText, card.locationLine].filter(t => t.length > 0).join(" · ") || " "
-                    textStyle: "footnote"
+                    textStyle: ThemedText.Footnote
                     secondary: true
                     elide: Text.ElideRight
                     maximumLineCount: 1

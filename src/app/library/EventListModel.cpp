@@ -28,24 +28,6 @@ bool marksDiffer(const EventMarks& a, const EventMarks& b, const QUuid& id) {
 }
 } // namespace
 
-QVariantMap eventToVariantMap(const TeslaClipEvent& e) {
-    return {
-        {QStringLiteral("eventID"), idText(e.id)},
-        {QStringLiteral("folderName"), e.folderName},
-        {QStringLiteral("folderURL"), e.folderURL},
-        {QStringLiteral("sourceFileURL"), e.sourceFileURL.value_or(QString())},
-        {QStringLiteral("category"), Category::rawValue(e.category)},
-        {QStringLiteral("categoryTitle"), Category::displayName(e.category)},
-        {QStringLiteral("startTime"), e.startTime},
-        {QStringLiteral("endTime"), e.endTime.value_or(NAN)},
-        {QStringLiteral("timeRangeTitle"), e.timeRangeTitle()},
-        {QStringLiteral("locationLine"), e.locationLine.value_or(QString())},
-        {QStringLiteral("videoCount"), e.videoCount},
-        {QStringLiteral("isContinuousSession"), e.isContinuousSession},
-        {QStringLiteral("thumbnailSource"), EventThumbnailSource::url(e)},
-    };
-}
-
 EventListModel::EventListModel(QObject* parent) : QAbstractListModel(parent) {}
 
 int EventListModel::rowCount(const QModelIndex& parent) const {
@@ -165,17 +147,6 @@ int EventListModel::indexOf(const QString& eventID) const {
         if (events_[size_t(row)].id == id)
             return row;
     return -1;
-}
-
-QVariantMap EventListModel::get(int row) const {
-    if (row < 0 || row >= count())
-        return {};
-    QVariantMap map = eventToVariantMap(events_[size_t(row)]);
-    const QHash<int, QByteArray> names = roleNames();
-    for (int role : {IsDeleteSelectedRole, IsMergeSelectedRole, MergeOrderRole, IsOpenRole, SectionTitleRole,
-                     SectionDateRole})
-        map.insert(QString::fromLatin1(names.value(role)), data(index(row), role));
-    return map;
 }
 
 DatedEventRowModel::DatedEventRowModel(QObject* parent) : QAbstractListModel(parent) {}

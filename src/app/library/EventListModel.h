@@ -8,7 +8,6 @@
 #include <QAbstractListModel>
 #include <QSet>
 #include <QUuid>
-#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 #include <optional>
 #include <vector>
@@ -22,9 +21,6 @@ struct EventMarks {
     std::optional<QUuid> open;
     bool operator==(const EventMarks&) const = default;
 };
-
-// An event as QML reads it (ids as text, instants as seconds since 1970, NaN for none).
-QVariantMap eventToVariantMap(const TeslaClipEvent& event);
 
 class EventListModel : public QAbstractListModel {
     Q_OBJECT
@@ -69,7 +65,6 @@ public:
     void setMarks(const EventMarks& marks);
 
     Q_INVOKABLE int indexOf(const QString& eventID) const;
-    Q_INVOKABLE QVariantMap get(int row) const;
 
 signals:
     void countChanged();

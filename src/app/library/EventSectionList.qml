@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
-import Orvane.App
+import Orvane.Common
+import Orvane.Library
 
 // The events of the selected category by day, latest day first: a day title with its count, then
 // that day's cards in rows of as many columns as fit, one list row per row of cards.
@@ -8,7 +9,10 @@ ListView {
     id: list
 
     required property LibraryViewModel library
-    required property ContentViewState screenState
+    // A BrowserMode.CardSelection: what a click on a card does.
+    required property int cardSelectionMode
+    // A card was clicked (or activated from the keyboard).
+    signal eventActivated(string eventID)
 
     readonly property int columns: Math.max(1, Math.floor((width + Theme.cardSpacing) / (Theme.cardMinWidth + Theme.cardSpacing)))
     readonly property real cardWidth: Math.floor((width - (columns - 1) * Theme.cardSpacing) / columns)
@@ -71,8 +75,8 @@ ListView {
                     required isEncrypted
                     required reasonText
                     width: list.cardWidth
-                    selectionMode: list.screenState.cardSelectionMode
-                    onActivated: list.screenState.activateEvent(eventID)
+                    selectionMode: list.cardSelectionMode
+                    onActivated: list.eventActivated(eventID)
                     onActiveFocusChanged: if (activeFocus) list.ensureVisible(this)
                 }
             }

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Library
 
 // The picture of one event card: the thumbnail, a spinner while it loads, a placeholder when it
 // cannot be made, and the event's total length in the corner.

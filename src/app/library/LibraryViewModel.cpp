@@ -13,7 +13,7 @@ struct LibraryViewModel::ImportWork {
     Attempt<EventsByCategory> scan;
 };
 
-LibraryViewModel::LibraryViewModel(const ViewModelServices& services, AppMessages& messages, QObject* parent)
+LibraryViewModel::LibraryViewModel(const LibraryServices& services, AppMessages& messages, QObject* parent)
     : QObject(parent), services_(services), messages_(messages), eventsModel_(new EventListModel(this)),
       rowsModel_(new DatedEventRowModel(this)) {
     refresh();

@@ -6,7 +6,7 @@
 #include "EventListModel.h"
 #include "LatestRequest.h"
 #include "LibraryRules.h"
-#include "ViewModelServices.h"
+#include "LibraryServices.h"
 
 #include <QList>
 #include <QObject>
@@ -25,8 +25,8 @@ class LibraryViewModel : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("The application's MainViewModel owns the library")
-    // "none" before a drive is imported, "teslaCam" after.
-    Q_PROPERTY(QString importMode READ importMode NOTIFY importModeChanged)
+    // A drive is imported (the browser shows instead of the first-run hint).
+    Q_PROPERTY(bool hasImported READ hasImported NOTIFY importModeChanged)
     Q_PROPERTY(bool isImporting READ isImporting NOTIFY isImportingChanged)
     Q_PROPERTY(orvane::EventListModel* eventsInSelectedCategory READ eventsInSelectedCategory CONSTANT)
     Q_PROPERTY(orvane::DatedEventRowModel* datedEventRows READ datedEventRows CONSTANT)
@@ -36,7 +36,7 @@ class LibraryViewModel : public QObject {
     Q_PROPERTY(bool isDeletingEvents READ isDeletingEvents NOTIFY isDeletingEventsChanged)
 
 public:
-    LibraryViewModel(const ViewModelServices& services, AppMessages& messages, QObject* parent = nullptr);
+    LibraryViewModel(const LibraryServices& services, AppMessages& messages, QObject* parent = nullptr);
 
     // --- Import ---
     // The folders (or files) the folder chooser returned, or that were dropped on the window.
@@ -118,7 +118,7 @@ private:
     // Brings the picker's categories and the cards up to date; publishes only real changes.
     void refresh();
 
-    ViewModelServices services_;
+    LibraryServices services_;
     AppMessages& messages_;
     LatestRequest import_;
     ImportMode importMode_ = ImportMode::none;

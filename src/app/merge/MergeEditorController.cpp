@@ -1,8 +1,6 @@
 #include "MergeEditorController.h"
 
 #include "CameraOptions.h"
-#include "ExportViewModel.h"
-#include "MainViewModel.h"
 #include "MediaProbe.h"
 #include "MergeViewModel.h"
 #include "PlaybackTimeFormat.h"
@@ -33,18 +31,18 @@ QString previewKey(bool review, int row, const VideoMergeItem& item) {
 
 } // namespace
 
-MergeEditorController::MergeEditorController(QObject* parent) : QObject(parent) {}
+MergeEditorController::MergeEditorController(QObject* parent)
+    : QObject(parent), cameraOptions_(new ChoiceListModel(CameraOptions::merge(), this)) {}
 
-void MergeEditorController::setViewModel(MainViewModel* viewModel) {
-    if (viewModel == viewModel_)
+void MergeEditorController::setMerge(MergeViewModel* merge) {
+    if (merge == merge_)
         return;
-    if (viewModel_) {
-        disconnect(viewModel_->merge(), nullptr, this, nullptr);
-        disconnect(viewModel_->merge()->mergePreview(), nullptr, this, nullptr);
+    if (merge_) {
+        disconnect(merge_, nullptr, this, nullptr);
+        disconnect(merge_->mergePreview(), nullptr, this, nullptr);
     }
-    viewModel_ = viewModel;
-    if (viewModel) {
-        MergeViewModel* merge = viewModel->merge();
+    merge_ = merge;
+    if (merge) {
         connect(merge, &MergeViewModel::mergeItemsChanged, this, &MergeEditorController::itemsChanged);
         connect(merge, &MergeViewModel::isMergeEditorPresentedChanged, this, [this] {
             if (this->merge()->isMergeEditorPresented())
@@ -58,25 +56,17 @@ void MergeEditorController::setViewModel(MainViewModel* viewModel) {
         connect(player, &PreviewController::isPlayingChanged, this,
                 &MergeEditorController::previewPlayingChanged);
     }
-    emit viewModelChanged();
+    emit mergeChanged();
     startSession();
-}
-
-MergeViewModel* MergeEditorController::merge() const {
-    return viewModel_ ? viewModel_->merge() : nullptr;
-}
-
-QVariantList MergeEditorController::cameraOptions() const {
-    return CameraOptions::merge();
 }
 
 const std::vector<VideoMergeItem>& MergeEditorController::items() const {
     static const std::vector<VideoMergeItem> none;
-    return viewModel_ ? merge()->mergeItems() : none;
+    return merge_ ? merge_->mergeItems() : none;
 }
 
 VideoPreviewController* MergeEditorController::preview() const {
-    return viewModel_ ? merge()->mergePreview() : nullptr;
+    return merge_ ? merge_->mergePreview() : nullptr;
 }
 
 // --- Derived values ---
@@ -223,7 +213,7 @@ void MergeEditorController::itemsChanged() {
 
 void MergeEditorController::loadPreviewIfNeeded() {
     const VideoMergeItem* item = previewItem();
-    if (!viewModel_ || !merge()->isMergeEditorPresented() || !item || item->videos.empty())
+    if (!merge_ || !merge()->isMergeEditorPresented() || !item || item->videos.empty())
         return;
     const QString key = previewKey(isReviewPage(), previewRow(), *item);
     if (key == loadedKey_)
@@ -243,7 +233,7 @@ void MergeEditorController::pausePreview() {
 }
 
 void MergeEditorController::goBack() {
-    if (!viewModel_)
+    if (!merge_)
         return;
     pausePreview();
     if (stepIndex_ == 0)
@@ -253,11 +243,11 @@ void MergeEditorController::goBack() {
 }
 
 void MergeEditorController::performAction() {
-    if (!viewModel_ || itemCount() == 0)
+    if (!merge_ || itemCount() == 0)
         return;
     pausePreview();
     if (isReviewPage())
-        viewModel_->exporter()->startProcessing();
+        merge_->requestExport();
     else if (stepIndex_ + 1 < itemCount())
         setPage(stepIndex_ + 1, reviewItemIndex_);
     else
@@ -437,7 +427,7 @@ void MergeEditorController::moveItemDown(int row) {
 }
 
 void MergeEditorController::selectCamera(const QString& camera) {
-    if (!viewModel_ || camera == merge()->mergeCameraAngle())
+    if (!merge_ || camera == merge()->mergeCameraAngle())
         return;
     pausePreview();
     merge()->setMergeCameraAngle(camera);

@@ -5,12 +5,11 @@
 // model's merge player, which plays an item's whole playlist. Interface thread; the editor
 // view creates one and it lives as long as the view.
 
-#include "MainViewModel.h"
+#include "ChoiceListModel.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 #include <cmath>
 #include <optional>
@@ -18,7 +17,6 @@
 
 namespace orvane {
 
-class MainViewModel;
 class MergeViewModel;
 class VideoPreviewController;
 struct VideoMergeItem;
@@ -26,9 +24,10 @@ struct VideoMergeItem;
 class MergeEditorController : public QObject {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(orvane::MainViewModel* viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
-    // [{value, title}] of the six cameras.
-    Q_PROPERTY(QVariantList cameraOptions READ cameraOptions CONSTANT)
+    Q_MOC_INCLUDE("MergeViewModel.h")
+    Q_PROPERTY(orvane::MergeViewModel* merge READ merge WRITE setMerge NOTIFY mergeChanged)
+    // The six cameras.
+    Q_PROPERTY(orvane::ChoiceListModel* cameraOptions READ cameraOptions CONSTANT)
     // 0 … n−1: the range page of item k; n (the number of items): the review page.
     Q_PROPERTY(int stepIndex READ stepIndex NOTIFY pageChanged)
     Q_PROPERTY(int reviewItemIndex READ reviewItemIndex NOTIFY pageChanged)
@@ -62,9 +61,9 @@ public:
 
     explicit MergeEditorController(QObject* parent = nullptr);
 
-    MainViewModel* viewModel() const { return viewModel_; }
-    void setViewModel(MainViewModel* viewModel);
-    QVariantList cameraOptions() const;
+    MergeViewModel* merge() const { return merge_; }
+    void setMerge(MergeViewModel* merge);
+    ChoiceListModel* cameraOptions() const { return cameraOptions_; }
     int stepIndex() const { return stepIndex_; }
     int reviewItemIndex() const { return reviewItemIndex_; }
     int itemCount() const;
@@ -118,12 +117,11 @@ public:
     Q_INVOKABLE static QString keptRangeText(double rangeStart, double rangeEnd);
 
 signals:
-    void viewModelChanged();
+    void mergeChanged();
     void pageChanged();
     void timeChanged();
 
 private:
-    MergeViewModel* merge() const;
     const std::vector<VideoMergeItem>& items() const;
     const VideoMergeItem* previewItem() const;
     VideoPreviewController* preview() const;
@@ -141,7 +139,8 @@ private:
     // Shows review item `index` from `time`: a seek when it is already loaded, else a load.
     void showReviewItem(int index, double time, bool resume);
 
-    QPointer<MainViewModel> viewModel_;
+    QPointer<MergeViewModel> merge_;
+    ChoiceListModel* cameraOptions_;
     int stepIndex_ = 0;
     int reviewItemIndex_ = 0;
     std::optional<double> pendingPreviewTime_;

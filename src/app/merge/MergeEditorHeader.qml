@@ -1,6 +1,8 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
+import Orvane.Merge
 
 // The merge editor's header: back, the page's title and hint, and the merge camera picker.
 RowLayout {
@@ -15,7 +17,7 @@ RowLayout {
         objectName: "mergeBackButton"
         text: qsTr("返回")
         iconName: "chevron_left"
-        kind: "plain"
+        kind: ActionButton.Plain
         focusPolicy: Qt.TabFocus
         Layout.alignment: Qt.AlignTop
         onClicked: header.editor.goBack()
@@ -26,14 +28,14 @@ RowLayout {
         ThemedText {
             objectName: "mergeTitle"
             text: header.editor.title
-            textStyle: "title3"
+            textStyle: ThemedText.Title3
             elide: Text.ElideRight
             Layout.fillWidth: true
         }
         ThemedText {
             objectName: "mergeHint"
             text: header.editor.hint
-            textStyle: "footnote"
+            textStyle: ThemedText.Footnote
             secondary: true
             elide: Text.ElideRight
             Layout.fillWidth: true

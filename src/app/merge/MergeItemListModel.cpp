@@ -130,14 +130,4 @@ int MergeItemListModel::indexOf(const QString& itemID) const {
     return -1;
 }
 
-QVariantMap MergeItemListModel::get(int row) const {
-    QVariantMap map;
-    if (row < 0 || row >= count())
-        return map;
-    const QHash<int, QByteArray> names = roleNames();
-    for (auto it = names.begin(); it != names.end(); ++it)
-        map.insert(QString::fromLatin1(it.value()), data(index(row), it.key()));
-    return map;
-}
-
 } // namespace orvane

@@ -47,7 +47,6 @@ public:
     void setItems(const std::vector<VideoMergeItem>& items);
 
     Q_INVOKABLE int indexOf(const QString& itemID) const;
-    Q_INVOKABLE QVariantMap get(int row) const;
 
 signals:
     void countChanged();

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Merge
 
 // Play / pause and the position: inside the item on a range page, along the whole splice on
 // the review page.
@@ -27,7 +28,7 @@ RowLayout {
     ThemedText {
         text: UiText.elapsed(bar.position)
         mono: true
-        textStyle: "footnote"
+        textStyle: ThemedText.Footnote
     }
     TimeSlider {
         objectName: "mergeSlider"
@@ -48,6 +49,6 @@ RowLayout {
         text: UiText.elapsed(bar.length)
         mono: true
         secondary: true
-        textStyle: "footnote"
+        textStyle: ThemedText.Footnote
     }
 }

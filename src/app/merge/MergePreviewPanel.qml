@@ -1,5 +1,7 @@
 import QtQuick
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
+import Orvane.Merge
 
 // The merge editor's picture: the merge player on a black rounded box of the video's shape, or
 // "暂无可预览片段" when there is no item to show.

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Merge
 
 // A range page's controls: the kept part starts or ends at the picture's position; what is kept.
 RowLayout {
@@ -30,7 +31,7 @@ RowLayout {
         objectName: "mergeKeptText"
         text: controls.editor.keptText
         mono: true
-        textStyle: "headline"
+        textStyle: ThemedText.Headline
         Layout.leftMargin: Theme.spaceM
     }
     ThemedText {
@@ -38,7 +39,7 @@ RowLayout {
         text: controls.editor.rangeText(controls.editor.previewRangeStart, controls.editor.previewRangeEnd)
         mono: true
         secondary: true
-        textStyle: "footnote"
+        textStyle: ThemedText.Footnote
         elide: Text.ElideRight
         Layout.fillWidth: true
     }

@@ -1,7 +1,8 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Merge
 
 // The review page's items in output order, each with its kept part and buttons to move it;
 // the item playing is marked.
@@ -53,12 +54,12 @@ ListView {
             }
             ThemedText {
                 text: list.editor.reviewItemTitle(row.number)
-                textStyle: "headline"
+                textStyle: ThemedText.Headline
             }
             ThemedText {
                 text: row.eventTitle
                 secondary: true
-                textStyle: "footnote"
+                textStyle: ThemedText.Footnote
                 elide: Text.ElideRight
                 Layout.fillWidth: true
             }
@@ -66,7 +67,7 @@ ListView {
                 text: list.editor.keptRangeText(row.rangeStart, row.rangeEnd)
                 mono: true
                 secondary: true
-                textStyle: "footnote"
+                textStyle: ThemedText.Footnote
             }
             IconButton {
                 objectName: "moveUp_" + row.number

@@ -9,6 +9,8 @@
 #include "ObservableField.h"
 #include "PreviewViewModel.h"
 
+#include <QCoreApplication>
+
 namespace orvane {
 
 namespace {
@@ -16,7 +18,7 @@ namespace {
 // One item over the merge camera's files, kept whole; none when there is no such file.
 std::optional<VideoMergeItem> makeItem(const QUuid& id, const TeslaClipEvent& event,
                                        const std::vector<TeslaVideoFile>& files, CameraAngle camera,
-                                       const ViewModelServices& services) {
+                                       const PreviewServices& services) {
     VideoMergeItem item;
     item.id = id;
     item.event = event;
@@ -37,11 +39,19 @@ bool hasCamera(const std::vector<TeslaVideoFile>& files, CameraAngle camera) {
 
 } // namespace
 
-MergeViewModel::MergeViewModel(const ViewModelServices& services, AppMessages& messages,
+MergeViewModel::MergeViewModel(const PreviewServices& services, AppMessages& messages,
                                LibraryViewModel& library, PreviewViewModel& preview, QObject* parent)
     : QObject(parent), services_(services), messages_(messages), library_(library), preview_(preview),
       mergeItemsModel_(new MergeItemListModel(this)),
       mergePreview_(new VideoPreviewController(services_.preview, this)) {}
+
+QString MergeViewModel::mergeNextTitle() const {
+    return QCoreApplication::translate("MergeViewModel", "下一步（%1）").arg(mergeSelectedEventCount());
+}
+
+void MergeViewModel::setExportBusy(bool busy) {
+    assignAndNotify(isExportBusy_, busy, this, &MergeViewModel::isExportBusyChanged);
+}
 
 // --- Picking saved events ---
 

@@ -8,8 +8,8 @@
 #include "LatestRequest.h"
 #include "MergeItemListModel.h"
 #include "PlaybackTypes.h"
+#include "PreviewServices.h"
 #include "VideoMergeItem.h"
-#include "ViewModelServices.h"
 
 #include <QObject>
 #include <QSet>
@@ -30,15 +30,18 @@ class MergeViewModel : public QObject {
     QML_UNCREATABLE("The application's MainViewModel owns the merge editor")
     Q_PROPERTY(bool isMergeEditorPresented READ isMergeEditorPresented NOTIFY isMergeEditorPresentedChanged)
     Q_PROPERTY(bool isPreparingMerge READ isPreparingMerge NOTIFY isPreparingMergeChanged)
-    // How many saved events are picked in the browser.
+    // How many saved events are picked in the browser, and the button that goes on with them.
     Q_PROPERTY(int mergeSelectedEventCount READ mergeSelectedEventCount NOTIFY mergeSelectedEventIDsChanged)
+    Q_PROPERTY(QString mergeNextTitle READ mergeNextTitle NOTIFY mergeSelectedEventIDsChanged)
+    // An export runs: the splice cannot be exported until it ends.
+    Q_PROPERTY(bool isExportBusy READ isExportBusy NOTIFY isExportBusyChanged)
     Q_PROPERTY(orvane::MergeItemListModel* mergeItems READ mergeItemsModel CONSTANT)
     Q_PROPERTY(QString mergeCameraAngle READ mergeCameraAngle NOTIFY mergeCameraAngleChanged)
     // The editor's own player: one item's whole playlist at a time.
     Q_PROPERTY(orvane::VideoPreviewController* mergePreview READ mergePreview CONSTANT)
 
 public:
-    MergeViewModel(const ViewModelServices& services, AppMessages& messages, LibraryViewModel& library,
+    MergeViewModel(const PreviewServices& services, AppMessages& messages, LibraryViewModel& library,
                    PreviewViewModel& preview, QObject* parent = nullptr);
 
     // --- Picking saved events (the browser) ---
@@ -63,7 +66,10 @@ public:
     // Plays an item's files in the merge player from `initialTime` (on the item's own time line).
     void loadMergePreview(const QString& itemID, double initialTime, bool resumePlayback);
 
-    // --- What other features tell it ---
+    // --- What other features tell it, and what it asks of them ---
+    void setExportBusy(bool busy);
+    // Exports the splice (the root view model hands it to the export).
+    void requestExport() { emit exportRequested(); }
     // A category other than the saved clips ends the event selection.
     void leaveCategory(ClipCategory category);
     // Events that left the library are no longer picked.
@@ -76,6 +82,9 @@ public:
     bool isPreparingMerge() const { return isPreparingMerge_; }
     const std::vector<QUuid>& mergeSelectedEventIDs() const { return mergeSelectedEventIDs_; }
     int mergeSelectedEventCount() const { return int(mergeSelectedEventIDs_.size()); }
+    // "下一步（n）"
+    QString mergeNextTitle() const;
+    bool isExportBusy() const { return isExportBusy_; }
     const QStringList& mergeSelectedTimestampKeys() const { return mergeSelectedTimestampKeys_; }
     const std::vector<VideoMergeItem>& mergeItems() const { return mergeItems_; }
     MergeItemListModel* mergeItemsModel() const { return mergeItemsModel_; }
@@ -92,6 +101,8 @@ signals:
     void mergeCameraAngleChanged();
     void isMergeEditorPresentedChanged();
     void isPreparingMergeChanged();
+    void isExportBusyChanged();
+    void exportRequested();
 
 private:
     using Items = std::vector<VideoMergeItem>;
@@ -111,7 +122,7 @@ private:
     void setMergeEditorPresented(bool value);
     void setPreparingMerge(bool value);
 
-    ViewModelServices services_;
+    PreviewServices services_;
     AppMessages& messages_;
     LibraryViewModel& library_;
     PreviewViewModel& preview_;
@@ -124,6 +135,7 @@ private:
     CameraAngle mergeCameraAngle_ = CameraAngle::front;
     bool isMergeEditorPresented_ = false;
     bool isPreparingMerge_ = false;
+    bool isExportBusy_ = false;
     MergeItemListModel* mergeItemsModel_;
     VideoPreviewController* mergePreview_;
 };

@@ -1,29 +1,30 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Merge
 
 // The merge editor: one page per item to choose the part kept, then a review page that plays
 // every kept part in output order, where the order can still change and the splice starts.
 // Its logic is its MergeEditorController; the picture is the view model's merge player.
 //
-//   VideoMergeEditorView { viewModel: vm }   // shown while vm.isMergeEditorPresented
+//   VideoMergeEditorView { merge: vm.merge }   // shown while vm.merge.isMergeEditorPresented
 //
 // Keyboard: Space play/pause, ← / → 5 s, , / . one frame, [ / ] kept part start / end (range
 // pages), Esc back, Ctrl+E start the splice (review page).
 FocusScope {
     id: root
 
-    required property MainViewModel viewModel
+    required property MergeViewModel merge
     readonly property alias controller: editor
-    readonly property VideoPreviewController player: viewModel.merge.mergePreview
+    readonly property VideoPreviewController player: merge.mergePreview
 
     Accessible.role: Accessible.Pane
     Accessible.name: editor.title
 
     MergeEditorController {
         id: editor
-        viewModel: root.viewModel
+        merge: root.merge
     }
 
     Component.onCompleted: if (visible) forceActiveFocus()
@@ -71,14 +72,14 @@ FocusScope {
         spacing: Theme.spaceM
 
         MergeEditorHeader {
-            merge: root.viewModel.merge
+            merge: root.merge
             editor: editor
             Layout.fillWidth: true
         }
 
         MergePreviewPanel {
             objectName: "mergePreviewPanel"
-            merge: root.viewModel.merge
+            merge: root.merge
             editor: editor
             Layout.fillWidth: true
             Layout.fillHeight: true
@@ -102,7 +103,7 @@ FocusScope {
         MergeReviewList {
             objectName: "mergeReviewList"
             visible: editor.isReviewPage
-            merge: root.viewModel.merge
+            merge: root.merge
             editor: editor
             Layout.fillWidth: true
             Layout.preferredHeight: Math.min(implicitHeight, Theme.merge.reviewListMaxHeight)
@@ -128,9 +129,9 @@ FocusScope {
                 objectName: "mergeActionButton"
                 text: editor.actionTitle
                 iconName: editor.isReviewPage ? "content_cut" : "arrow_forward"
-                kind: "prominent"
+                kind: ActionButton.Prominent
                 focusPolicy: Qt.TabFocus
-                enabled: editor.itemCount > 0 && !root.viewModel.exporter.isProcessing
+                enabled: editor.itemCount > 0 && !root.merge.isExportBusy
                 Layout.minimumWidth: Theme.wideButtonMinWidth
                 onClicked: editor.performAction()
             }
@@ -139,10 +140,10 @@ FocusScope {
 
     BlockingOverlay {
         objectName: "preparingMergeOverlay"
-        visible: root.viewModel.merge.isPreparingMerge
+        visible: root.merge.isPreparingMerge
         ThemedText {
             text: qsTr("正在准备拼接片段...")
-            textStyle: "headline"
+            textStyle: ThemedText.Headline
             horizontalAlignment: Text.AlignHCenter
             Layout.fillWidth: true
         }

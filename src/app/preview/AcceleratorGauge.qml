@@ -1,7 +1,8 @@
 import QtQuick
 import QtQuick.Layouts
 import QtQuick.Shapes
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
 // The accelerator: a round gauge whose blue fill rises with the pedal (0 … 1), eased over 0.12 s.
 DashboardMetric {
@@ -68,7 +69,7 @@ DashboardMetric {
             width: Theme.dashboard.acceleratorGlyphWidth
             height: Theme.dashboard.acceleratorGlyphHeight
             anchors.centerIn: parent
-            kind: "accelerator"
+            kind: PedalGlyph.Accelerator
             strokeWidth: Theme.dashboard.pedalStroke
             strokeColor: gauge.pressed ? Theme.dashboard.acceleratorGlyphPressed : Theme.dashboard.acceleratorGlyphIdle
             layer.enabled: true

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
 // The brake pedal: red with a red glow while applied, faint otherwise.
 DashboardMetric {
@@ -34,14 +35,14 @@ DashboardMetric {
                     required property var modelData
                     anchors.fill: parent
                     scale: modelData.s
-                    kind: "brake"
+                    kind: PedalGlyph.Brake
                     strokeWidth: modelData.w
                     strokeColor: Qt.rgba(Theme.dashboard.brake.r, Theme.dashboard.brake.g, Theme.dashboard.brake.b, modelData.a)
                 }
             }
             PedalGlyph {
                 anchors.fill: parent
-                kind: "brake"
+                kind: PedalGlyph.Brake
                 strokeWidth: brake.applied ? Theme.dashboard.pedalStrokeApplied : Theme.dashboard.pedalStroke
                 strokeColor: brake.applied ? Theme.dashboard.brake : Theme.dashboard.pedalIdle
             }

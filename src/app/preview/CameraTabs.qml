@@ -1,15 +1,16 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
 // A labelled row of mutually exclusive camera choices: the preview's tabs and the merge
-// editor's picker. `options` lists {value, title}; choosing one emits picked(value).
+// editor's picker. `options` is a ChoiceListModel; choosing one emits picked(value).
 RowLayout {
     id: tabs
 
     property string label: qsTr("机位")
-    property var options: []
+    property ChoiceListModel options
     property string current
     signal picked(string value)
 
@@ -20,7 +21,7 @@ RowLayout {
     ThemedText {
         text: tabs.label
         secondary: true
-        textStyle: "footnote"
+        textStyle: ThemedText.Footnote
     }
 
     Rectangle {
@@ -38,11 +39,12 @@ RowLayout {
                 model: tabs.options
                 delegate: AbstractButton {
                     id: tab
-                    required property var modelData
-                    objectName: "cameraTab_" + modelData.value
-                    readonly property bool selected: modelData.value === tabs.current
+                    required property var value
+                    required property string title
+                    objectName: "cameraTab_" + value
+                    readonly property bool selected: value === tabs.current
 
-                    text: modelData.title
+                    text: title
                     checkable: false
                     focusPolicy: Qt.TabFocus
                     hoverEnabled: true
@@ -52,7 +54,7 @@ RowLayout {
                     Accessible.name: text
                     Accessible.checked: selected
                     Accessible.onPressAction: clicked()
-                    onClicked: if (!selected) tabs.picked(modelData.value)
+                    onClicked: if (!selected) tabs.picked(value)
 
                     contentItem: Text {
                         id: label

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
 // One instrument of the dashboard: its content in a fixed-height frame over a small label.
 ColumnLayout {

@@ -1,7 +1,8 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
 // The moment the car saved the event: its time, a button to jump there (key M), and "around the
 // event": the seconds before and after it to export, and the export itself.
@@ -9,7 +10,7 @@ RowLayout {
     id: bar
 
     property PreviewPageController page: null
-    property ExportViewModel exporter: null
+    property PreviewViewModel preview: null
     // The longest stretch the fields offer on either side of the moment, in seconds.
     readonly property int maximumSeconds: 600
 
@@ -23,13 +24,13 @@ RowLayout {
     ThemedText {
         objectName: "eventMomentTitle"
         text: bar.page ? bar.page.eventMomentTitle : ""
-        textStyle: "footnote"
+        textStyle: ThemedText.Footnote
         mono: true
     }
     ActionButton {
         objectName: "jumpToMomentButton"
         text: qsTr("跳到事件时刻")
-        kind: "plain"
+        kind: ActionButton.Plain
         focusPolicy: Qt.TabFocus
         enabled: bar.page !== null && bar.page.hasVideo
         onClicked: bar.page.jumpToEventMoment()
@@ -37,7 +38,7 @@ RowLayout {
     Item { Layout.fillWidth: true }
     ThemedText {
         text: qsTr("事件前")
-        textStyle: "footnote"
+        textStyle: ThemedText.Footnote
         secondary: true
     }
     SpinBox {
@@ -45,13 +46,13 @@ RowLayout {
         from: 0
         to: bar.maximumSeconds
         editable: true
-        value: bar.exporter ? bar.exporter.aroundEventBefore : 0
+        value: bar.preview ? bar.preview.aroundEventBefore : 0
         Accessible.name: qsTr("事件前秒数")
-        onValueModified: if (bar.exporter) bar.exporter.aroundEventBefore = value
+        onValueModified: if (bar.preview) bar.preview.aroundEventBefore = value
     }
     ThemedText {
         text: qsTr("秒，事件后")
-        textStyle: "footnote"
+        textStyle: ThemedText.Footnote
         secondary: true
     }
     SpinBox {
@@ -59,13 +60,13 @@ RowLayout {
         from: 0
         to: bar.maximumSeconds
         editable: true
-        value: bar.exporter ? bar.exporter.aroundEventAfter : 0
+        value: bar.preview ? bar.preview.aroundEventAfter : 0
         Accessible.name: qsTr("事件后秒数")
-        onValueModified: if (bar.exporter) bar.exporter.aroundEventAfter = value
+        onValueModified: if (bar.preview) bar.preview.aroundEventAfter = value
     }
     ThemedText {
         text: qsTr("秒")
-        textStyle: "footnote"
+        textStyle: ThemedText.Footnote
         secondary: true
     }
     ActionButton {

@@ -1,13 +1,14 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
 // The screen of an open event: header, camera tabs, the picture (one camera or the grid) with
 // its recording time and range toast, the dashboard, the transport and, for events of several
 // minutes, the minute list with its merge selection. Its logic is its PreviewPageController.
 //
-//   EventPreviewPage { viewModel: vm }   // vm: the MainViewModel
+//   EventPreviewPage { preview: vm.preview }   // vm: the MainViewModel
 //
 // Keyboard (while the page has focus, which it takes when shown): Space play/pause, ← / → 5 s,
 // , / . one frame, [ / ] range start / end, M the event's moment, Esc back (first out of
@@ -15,16 +16,18 @@ import Orvane.App
 FocusScope {
     id: root
 
-    required property MainViewModel viewModel
+    required property PreviewViewModel preview
+    // Ctrl+E exports from this page; off while a page in front of it (the merge editor) has its own.
+    property bool exportShortcutEnabled: true
     readonly property alias controller: page
-    readonly property PreviewController player: viewModel.preview.activePreview
+    readonly property PreviewController player: preview.activePreview
 
     Accessible.role: Accessible.Pane
     Accessible.name: page.detailTitle
 
     PreviewPageController {
         id: page
-        viewModel: root.viewModel
+        preview: root.preview
     }
 
     Component.onCompleted: if (visible) forceActiveFocus()
@@ -33,8 +36,7 @@ FocusScope {
     Keys.onPressed: (event) => handleKey(event)
     Shortcut {
         sequence: "Ctrl+E"
-        // The merge editor may lie over the page and has its own Ctrl+E.
-        enabled: root.visible && !root.viewModel.merge.isMergeEditorPresented
+        enabled: root.visible && root.exportShortcutEnabled
         onActivated: page.exportSelection()
     }
 
@@ -82,7 +84,7 @@ FocusScope {
                 objectName: "backButton"
                 text: qsTr("返回")
                 iconName: "chevron_left"
-                kind: "plain"
+                kind: ActionButton.Plain
                 focusPolicy: Qt.TabFocus
                 onClicked: page.goBack()
             }
@@ -92,7 +94,7 @@ FocusScope {
                 ThemedText {
                     objectName: "detailTitle"
                     text: page.detailTitle
-                    textStyle: "headline"
+                    textStyle: ThemedText.Headline
                     elide: Text.ElideRight
                     Layout.fillWidth: true
                 }
@@ -100,7 +102,7 @@ FocusScope {
                     objectName: "detailSubtitle"
                     visible: text.length > 0
                     text: page.detailSubtitle
-                    textStyle: "footnote"
+                    textStyle: ThemedText.Footnote
                     secondary: true
                     elide: Text.ElideRight
                     Layout.fillWidth: true
@@ -109,14 +111,14 @@ FocusScope {
             CameraTabs {
                 objectName: "cameraTabs"
                 options: page.cameraOptions
-                current: root.viewModel.preview.cameraFilter
+                current: root.preview.cameraFilter
                 onPicked: (value) => page.selectCamera(value)
             }
         }
 
         PreviewVideoArea {
             objectName: "videoArea"
-            preview: root.viewModel.preview
+            preview: root.preview
             page: page
             Layout.fillWidth: true
             Layout.fillHeight: true
@@ -134,7 +136,7 @@ FocusScope {
             objectName: "eventMomentBar"
             visible: page.hasEventMoment
             page: page
-            exporter: root.viewModel.exporter
+            preview: root.preview
             Layout.fillWidth: true
         }
 
@@ -150,7 +152,7 @@ FocusScope {
         SegmentStrip {
             objectName: "segmentStrip"
             visible: page.segments.isShown
-            preview: root.viewModel.preview
+            preview: root.preview
             page: page
             Layout.fillWidth: true
         }

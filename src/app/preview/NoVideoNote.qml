@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
 // "该机位没有视频" with a crossed-out camera, white over a black video box. `compact` for grid
 // cells. `text` may say something else (the merge editor: "暂无可预览片段"; encrypted footage,

@@ -1,14 +1,16 @@
 import QtQuick
 import QtQuick.Shapes
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
 // The outline of a pedal: a rounded body crossed by three grip lines; the accelerator's lower
 // lines start further right, as on the real pedal.
 Shape {
     id: glyph
 
-    // "brake" or "accelerator"
-    property string kind: "brake"
+    enum Kind { Brake, Accelerator }
+
+    property int kind: PedalGlyph.Brake
     property color strokeColor: Theme.dashboard.pedalIdle
     property real strokeWidth: Theme.dashboard.pedalStroke
 
@@ -18,7 +20,7 @@ Shape {
     readonly property real bodyBottom: 0.92 * height
     readonly property real corner: 3
     readonly property real gripInset: 3
-    readonly property real gripStep: kind === "accelerator" ? 1.2 : 0
+    readonly property real gripStep: kind === PedalGlyph.Accelerator ? 1.2 : 0
 
     function gripY(fraction) { return bodyTop + fraction * (bodyBottom - bodyTop) }
 

@@ -3,10 +3,7 @@
 #include "AppPools.h"
 #include "CameraOptions.h"
 #include "DrivingRecordExport.h"
-#include "ExportViewModel.h"
-#include "MergeViewModel.h"
 #include "MultiCameraPreviewController.h"
-#include "PhotosLibraryExporter.h"
 #include "PlaybackTimeFormat.h"
 #include "PreviewViewModel.h"
 #include "TelemetryTimeline.h"
@@ -16,9 +13,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QRegularExpression>
-#include <QtConcurrent>
 #include <algorithm>
 #include <cmath>
 
@@ -56,51 +51,56 @@ VideoFacts readVideoFacts(const QString& path) {
     }
 }
 
+std::vector<Choice> rateChoices() {
+    std::vector<Choice> rates;
+    for (float rate : {1.0f, 2.0f, 4.0f})
+        rates.push_back({rate, PreviewPageController::rateTitle(rate), {}});
+    return rates;
+}
+
 } // namespace
 
 PreviewPageController::PreviewPageController(QObject* parent)
     : QObject(parent), timeline_(new TelemetryTimeline(this)), dashboard_(new DashboardPresentation(this)),
-      range_(new PreviewRangeSection(this)), segments_(new PreviewSegmentList(this)) {
+      range_(new PreviewRangeSection(this)), segments_(new PreviewSegmentList(this)),
+      cameraOptions_(new ChoiceListModel(this)), playbackRates_(new ChoiceListModel(rateChoices(), this)),
+      gridCells_(new GridCellModel(MultiCameraPreviewController::cellCapacity(), this)) {
     connect(timeline_, &TelemetryTimeline::sampleChanged, this,
             [this] { dashboard_->show(timeline_->currentSample(), timeline_->steeringAngle()); });
     page_ = computePage();
+    cameraOptions_->setChoices(page_.cameraOptions);
+    gridCells_->setCells(page_.gridCells);
 }
 
-void PreviewPageController::setViewModel(MainViewModel* viewModel) {
-    if (viewModel == viewModel_)
+void PreviewPageController::setPreview(PreviewViewModel* preview) {
+    if (preview == preview_)
         return;
-    if (viewModel_)
-        disconnectViewModel();
-    viewModel_ = viewModel;
-    timeline_->setSegmentSource(viewModel ? viewModel->preview() : nullptr);
-    range_->setViewModel(viewModel);
-    segments_->setViewModel(viewModel);
-    if (viewModel)
-        connectViewModel();
-    emit viewModelChanged();
+    if (preview_)
+        disconnectPreview();
+    preview_ = preview;
+    timeline_->setSegmentSource(preview);
+    range_->setPreview(preview);
+    segments_->setPreview(preview);
+    if (preview)
+        connectPreview();
+    emit previewChanged();
     refreshSelection();
 }
 
-void PreviewPageController::disconnectViewModel() {
-    const PreviewViewModel* preview = viewModel_->preview();
+void PreviewPageController::disconnectPreview() {
     for (const QObject* source : std::initializer_list<const QObject*>{
-             preview, viewModel_->merge(), viewModel_->exporter(), preview->videoGroups(),
-             preview->videoPreview(), preview->multiCameraPreview()})
+             preview_, preview_->videoGroups(), preview_->videoPreview(), preview_->multiCameraPreview()})
         disconnect(source, nullptr, this, nullptr);
 }
 
-void PreviewPageController::connectViewModel() {
-    const PreviewViewModel* preview = viewModel_->preview();
+void PreviewPageController::connectPreview() {
+    const PreviewViewModel* preview = preview_;
     for (auto changed : {&PreviewViewModel::selectedEventChanged, &PreviewViewModel::isLoadingEventChanged,
-                         &PreviewViewModel::exportRangeChanged})
+                         &PreviewViewModel::exportRangeChanged, &PreviewViewModel::minutePicksChanged,
+                         &PreviewViewModel::exportBusyChanged})
         connect(preview, changed, this, &PreviewPageController::refreshPage);
     // The page outlives the event it showed: a toast about that event goes with it.
     connect(preview, &PreviewViewModel::eventPreviewClosed, range_, &PreviewRangeSection::dismissFeedback);
-    for (auto changed : {&MergeViewModel::isSegmentMergeSelectionModeChanged,
-                         &MergeViewModel::mergeSelectedTimestampKeysChanged})
-        connect(viewModel_->merge(), changed, this, &PreviewPageController::refreshPage);
-    connect(viewModel_->exporter(), &ExportViewModel::isProcessingChanged, this,
-            &PreviewPageController::refreshPage);
     const auto showUnit = [this, preview] {
         dashboard_->setSpeedUnit(DashboardPresentation::speedUnitFromRawValue(preview->speedUnit()));
     };
@@ -125,15 +125,8 @@ void PreviewPageController::connectViewModel() {
             &PreviewPageController::refreshPage);
 }
 
-QVariantList PreviewPageController::playbackRates() const {
-    QVariantList rates;
-    for (float rate : {1.0f, 2.0f, 4.0f})
-        rates << QVariantMap{{QStringLiteral("value"), rate}, {QStringLiteral("title"), rateTitle(rate)}};
-    return rates;
-}
-
 PreviewController* PreviewPageController::active() const {
-    return viewModel_ ? viewModel_->preview()->activePreview() : nullptr;
+    return preview_ ? preview_->activePreview() : nullptr;
 }
 
 // --- Derived state ---
@@ -141,21 +134,22 @@ PreviewController* PreviewPageController::active() const {
 void PreviewPageController::refreshPage() {
     // While an event loads (or after it closes) there are no files: the grid keeps the layout it
     // had, so its columns and camera tabs are not rebuilt for every event opened.
-    if (const PreviewViewModel* preview = viewModel_ ? viewModel_->preview() : nullptr;
-        preview && !preview->videos().empty())
-        gridLayout_ = gridLayoutOf(preview->videos());
+    if (preview_ && !preview_->videos().empty())
+        gridLayout_ = gridLayoutOf(preview_->videos());
     range_->refresh();
     segments_->refresh();
     PageState next = computePage();
     if (next == page_)
         return;
     page_ = std::move(next);
+    cameraOptions_->setChoices(page_.cameraOptions);
+    gridCells_->setCells(page_.gridCells);
     emit pageChanged();
 }
 
 PreviewPageController::PageState PreviewPageController::computePage() const {
     PageState s;
-    const PreviewViewModel* preview = viewModel_ ? viewModel_->preview() : nullptr;
+    const PreviewViewModel* preview = preview_;
     const Camera::GridLayout layout = gridLayout_;
     s.cameraOptions = CameraOptions::preview(layout);
     s.gridColumns = Camera::gridColumns(layout);
@@ -180,7 +174,7 @@ PreviewPageController::PageState PreviewPageController::computePage() const {
         s.videoProblemDetail = problem->reason;
         s.isVideoUnreadable = problem->unreadable;
     }
-    s.canExport = s.hasVideo && !viewModel_->exporter()->isProcessing();
+    s.canExport = s.hasVideo && !preview->isExportBusy();
     return s;
 }
 
@@ -216,9 +210,9 @@ QString PreviewPageController::computeClipNotice(const PreviewViewModel& preview
     return kind == ClipKind::stub ? media::ClipSource::stubMessage() : QString();
 }
 
-QVariantList PreviewPageController::computeGridCells() const {
-    QVariantList cells;
-    const PreviewViewModel* preview = viewModel_ ? viewModel_->preview() : nullptr;
+std::vector<GridCell> PreviewPageController::computeGridCells() const {
+    std::vector<GridCell> cells;
+    const PreviewViewModel* preview = preview_;
     const MultiCameraPreviewController* grid = preview ? preview->multiCameraPreview() : nullptr;
     const Camera::GridLayout layout = gridLayout_;
     for (CameraAngle camera : Camera::gridCameras(layout)) {
@@ -232,17 +226,13 @@ QVariantList PreviewPageController::computeGridCells() const {
         // A file the car encrypted or left as a stub says so; other trouble by what happened.
         const std::optional<PlaybackProblem> problem =
             shown && !encrypted && !stub ? shown->problem : std::nullopt;
-        cells << QVariantMap{
-            {QStringLiteral("camera"), Camera::rawValue(camera)},
-            {QStringLiteral("title"), Camera::displayName(camera)},
-            {QStringLiteral("hasVideo"), shown != nullptr},
-            {QStringLiteral("note"), encrypted ? media::ClipSource::encryptedNote()
-                                     : stub    ? media::ClipSource::stubNote()
-                                               : QString()},
-            {QStringLiteral("noteIcon"), encrypted ? QStringLiteral("lock") : QStringLiteral("broken_image")},
-            {QStringLiteral("problem"), problem ? problemTitle(*problem, true) : QString()},
-            {QStringLiteral("problemDetail"), problem ? problem->reason : QString()},
-            {QStringLiteral("unreadable"), problem && problem->unreadable}};
+        cells.push_back({Camera::rawValue(camera), Camera::displayName(camera), shown != nullptr,
+                         encrypted ? media::ClipSource::encryptedNote()
+                         : stub    ? media::ClipSource::stubNote()
+                                   : QString(),
+                         encrypted ? QStringLiteral("lock") : QStringLiteral("broken_image"),
+                         problem ? problemTitle(*problem, true) : QString(),
+                         problem ? problem->reason : QString(), problem && problem->unreadable});
     }
     return cells;
 }
@@ -252,7 +242,7 @@ void PreviewPageController::refreshTime() {
     if (!player)
         return;
     timeline_->setCurrentTime(player->currentTime());
-    const QString text = viewModel_->preview()->watermarkText(player->currentTime());
+    const QString text = preview_->watermarkText(player->currentTime());
     if (text != watermarkText_) {
         watermarkText_ = text;
         emit watermarkTextChanged();
@@ -266,7 +256,7 @@ void PreviewPageController::refreshSelection() {
     if (const PreviewController* player = active())
         timeline_->update(player->currentTime());
     refreshTime();
-    if (const auto video = viewModel_ ? viewModel_->preview()->selectedVideo() : std::nullopt)
+    if (const auto video = preview_ ? preview_->selectedVideo() : std::nullopt)
         loadVideoFacts(video->url);
 }
 
@@ -296,9 +286,9 @@ void PreviewPageController::togglePlayPause() {
 }
 
 void PreviewPageController::seekActive(double time, bool resumeIfPlaying) {
-    if (!viewModel_)
+    if (!preview_)
         return;
-    PreviewViewModel* preview = viewModel_->preview();
+    PreviewViewModel* preview = preview_;
     const double t = std::clamp(time, 0.0, std::max(preview->activeDuration(), 0.0));
     if (preview->isGrid())
         preview->multiCameraPreview()->seekAll(t, resumeIfPlaying);
@@ -368,32 +358,32 @@ void PreviewPageController::setPlaybackRate(double rate) {
 }
 
 void PreviewPageController::selectCamera(const QString& camera) {
-    if (viewModel_)
-        viewModel_->preview()->switchCameraFilter(camera);
+    if (preview_)
+        preview_->switchCameraFilter(camera);
 }
 
 void PreviewPageController::exportSelection() {
-    if (viewModel_ && page_.canExport)
-        viewModel_->exporter()->startProcessing();
+    if (preview_ && page_.canExport)
+        preview_->requestExport();
 }
 
 void PreviewPageController::jumpToEventMoment() {
-    if (!viewModel_ || !page_.eventMoment)
+    if (!preview_ || !page_.eventMoment)
         return;
-    if (!viewModel_->preview()->showInstant(*page_.eventMoment))
+    if (!preview_->showInstant(*page_.eventMoment))
         range_->showFeedback(
             QCoreApplication::translate("PreviewPageController", "事件时刻不在这些录像的时间范围内"), true);
 }
 
 void PreviewPageController::exportAroundEvent() {
-    if (viewModel_ && page_.canExport && page_.eventMoment)
-        viewModel_->exporter()->startAroundEventExport();
+    if (preview_ && page_.canExport && page_.eventMoment)
+        preview_->requestAroundEventExport();
 }
 
 void PreviewPageController::exportDrivingRecord() {
-    if (!viewModel_)
+    if (!preview_)
         return;
-    const PreviewViewModel& preview = *viewModel_->preview();
+    const PreviewViewModel& preview = *preview_;
     std::vector<TeslaVideoFile> minutes;
     for (const PlaybackStep& step : preview.continuousPlaylistSteps())
         if (const auto video = step.primaryVideo())
@@ -403,37 +393,33 @@ void PreviewPageController::exportDrivingRecord() {
             minutes.push_back(*shown);
     if (minutes.empty())
         return;
-    const OutputDestination destination = viewModel_->exporter()->settings().outputDestination;
-    const QString folder =
-        destination.isFolder() ? destination.folder : PhotosLibraryExporter::libraryFolder();
+    const QString folder = preview.outputFolder();
     const QString name =
         TeslaVideoFile::timestampKey(minutes.front().fileName) + QStringLiteral("_driving_record.csv");
-    const bool makeFolder = destination == OutputDestination::defaultDestination();
-    auto* watcher = new QFutureWatcher<RangeFeedback>(this);
-    connect(watcher, &QFutureWatcher<RangeFeedback>::finished, this, [this, watcher] {
-        watcher->deleteLater();
-        range_->showFeedback(watcher->result());
-    });
-    watcher->setFuture(QtConcurrent::run(AppPools::files(), [minutes, folder, name, makeFolder] {
-        try {
-            if (makeFolder) // a fresh account has no download folder yet
-                QDir().mkpath(folder);
-            const QString path = DrivingRecordExport::write(minutes, folder, name);
-            return RangeFeedback{tr("行车数据已导出：") + QFileInfo(path).fileName(), false};
-        } catch (const UserFacingError& e) {
-            return RangeFeedback{e.description(), true};
-        }
-    }));
+    const bool makeFolder = preview.createsOutputFolder();
+    runInBackground(
+        AppPools::files(), this,
+        [minutes, folder, name, makeFolder] {
+            try {
+                if (makeFolder) // a fresh account has no download folder yet
+                    QDir().mkpath(folder);
+                const QString path = DrivingRecordExport::write(minutes, folder, name);
+                return RangeFeedback{tr("行车数据已导出：") + QFileInfo(path).fileName(), false};
+            } catch (const UserFacingError& e) {
+                return RangeFeedback{e.description(), true};
+            }
+        },
+        [this](const RangeFeedback& feedback) { range_->showFeedback(feedback); });
 }
 
 void PreviewPageController::goBack() {
-    if (viewModel_)
-        viewModel_->preview()->closeEventPreview();
+    if (preview_)
+        preview_->closeEventPreview();
 }
 
 void PreviewPageController::escape() {
-    if (viewModel_ && viewModel_->merge()->isSegmentMergeSelectionMode())
-        viewModel_->merge()->cancelSegmentMergeSelection();
+    if (preview_ && preview_->isPickingMinutes())
+        preview_->requestMinutePicking(false);
     else
         goBack();
 }

@@ -4,19 +4,21 @@
 // off the interface thread), and the objects behind its dashboard, range buttons and minute list.
 // Interface thread; the page creates one and it lives as long as the page.
 
+#include "CameraAngle.h"
+#include "ChoiceListModel.h"
 #include "DashboardPresentation.h"
+#include "GridCellModel.h"
 #include "LatestRequest.h"
-#include "MainViewModel.h"
 #include "MediaProbe.h"
 #include "PreviewRangeSection.h"
 #include "PreviewSegmentList.h"
+#include "PreviewViewModel.h"
 #include "TelemetryTimeline.h"
 #include "TeslaClipEvent.h"
 
 #include <QLocale>
 #include <QObject>
 #include <QPointer>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 #include <cmath>
 #include <optional>
@@ -30,7 +32,7 @@ class PreviewViewModel;
 class PreviewPageController : public QObject {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(orvane::MainViewModel* viewModel READ viewModel WRITE setViewModel NOTIFY viewModelChanged)
+    Q_PROPERTY(orvane::PreviewViewModel* preview READ preview WRITE setPreview NOTIFY previewChanged)
     // Follows the shown player's time and feeds the dashboard.
     Q_PROPERTY(orvane::TelemetryTimeline* timeline READ timeline CONSTANT)
     Q_PROPERTY(orvane::DashboardPresentation* dashboard READ dashboard CONSTANT)
@@ -38,11 +40,10 @@ class PreviewPageController : public QObject {
     Q_PROPERTY(orvane::PreviewRangeSection* range READ range CONSTANT)
     // The minute list (events of two minutes or more) and its merge selection.
     Q_PROPERTY(orvane::PreviewSegmentList* segments READ segments CONSTANT)
-    // [{value, title}]: the grid ("四宫格", or "六宫格" for an event with pillar cameras), then
-    // the six cameras.
-    Q_PROPERTY(QVariantList cameraOptions READ cameraOptions NOTIFY pageChanged)
-    // [{value, title}]: 1×, 2×, 4×.
-    Q_PROPERTY(QVariantList playbackRates READ playbackRates CONSTANT)
+    // The grid ("四宫格", or "六宫格" for an event with pillar cameras), then the six cameras.
+    Q_PROPERTY(orvane::ChoiceListModel* cameraOptions READ cameraOptions CONSTANT)
+    // 1×, 2×, 4×.
+    Q_PROPERTY(orvane::ChoiceListModel* playbackRates READ playbackRates CONSTANT)
     // "2024年5月1日 10:19:30 – 10:21:30", "视频预览" without an event.
     Q_PROPERTY(QString detailTitle READ detailTitle NOTIFY pageChanged)
     // Why the car saved the event, in words, and where: "鸣笛保存 · 上海 · 世纪大道"; empty without.
@@ -56,10 +57,9 @@ class PreviewPageController : public QObject {
     Q_PROPERTY(QString videoProblem READ videoProblem NOTIFY pageChanged)
     Q_PROPERTY(QString videoProblemDetail READ videoProblemDetail NOTIFY pageChanged)
     Q_PROPERTY(bool isVideoUnreadable READ isVideoUnreadable NOTIFY pageChanged)
-    // The grid cells in grid order: [{camera, title, hasVideo, note, noteIcon, problem,
-    // problemDetail, unreadable}]; `note` says why a cell's file cannot play ("已加密",
-    // "文件已损坏"), else `problem` says what went wrong reading it; both empty when it plays.
-    Q_PROPERTY(QVariantList gridCells READ gridCells NOTIFY pageChanged)
+    // The grid cells in grid order; a cell's `note` says why its file cannot play ("已加密",
+    // "文件已损坏"), else its `problem` says what went wrong reading it; both empty when it plays.
+    Q_PROPERTY(orvane::GridCellModel* gridCells READ gridCells CONSTANT)
     // 2 for the four-camera grid, 3 for six.
     Q_PROPERTY(int gridColumns READ gridColumns NOTIFY pageChanged)
     // What the user must know about the footage shown: the car encrypted it (and where that is
@@ -85,14 +85,14 @@ public:
 
     explicit PreviewPageController(QObject* parent = nullptr);
 
-    MainViewModel* viewModel() const { return viewModel_; }
-    void setViewModel(MainViewModel* viewModel);
+    PreviewViewModel* preview() const { return preview_; }
+    void setPreview(PreviewViewModel* preview);
     TelemetryTimeline* timeline() const { return timeline_; }
     DashboardPresentation* dashboard() const { return dashboard_; }
     PreviewRangeSection* range() const { return range_; }
     PreviewSegmentList* segments() const { return segments_; }
-    QVariantList cameraOptions() const { return page_.cameraOptions; }
-    QVariantList playbackRates() const;
+    ChoiceListModel* cameraOptions() const { return cameraOptions_; }
+    ChoiceListModel* playbackRates() const { return playbackRates_; }
     QString detailTitle() const { return page_.detailTitle; }
     QString detailSubtitle() const { return page_.detailSubtitle; }
     int gridColumns() const { return page_.gridColumns; }
@@ -106,7 +106,7 @@ public:
     QString videoProblem() const { return page_.videoProblem; }
     QString videoProblemDetail() const { return page_.videoProblemDetail; }
     bool isVideoUnreadable() const { return page_.isVideoUnreadable; }
-    QVariantList gridCells() const { return page_.gridCells; }
+    GridCellModel* gridCells() const { return gridCells_; }
     QString rateTitle() const { return page_.rateTitle; }
     bool canExport() const { return page_.canExport; }
     QString watermarkText() const { return watermarkText_; }
@@ -129,11 +129,11 @@ public:
     Q_INVOKABLE void exportSelection();
     // "M": the minute that holds the event's moment, at that moment.
     Q_INVOKABLE void jumpToEventMoment();
-    // The chosen camera or the grid from before to after the event's moment (ExportViewModel's
+    // The chosen camera or the grid from before to after the event's moment (the preview's
     // aroundEventBefore / aroundEventAfter), across minutes.
     Q_INVOKABLE void exportAroundEvent();
     // Writes the driving record of the event's minutes (or of the file shown) as a CSV file into
-    // the export destination folder, and says how it went in the page's toast.
+    // the folder exports go to, and says how it went in the page's toast.
     Q_INVOKABLE void exportDrivingRecord();
     Q_INVOKABLE void goBack();
     // Esc: ends choosing minutes to splice first, then goes back.
@@ -155,14 +155,14 @@ public:
     static QString problemTitle(const PlaybackProblem& problem, bool inGridCell);
 
 signals:
-    void viewModelChanged();
+    void previewChanged();
     void pageChanged();
     void watermarkTextChanged();
     void videoAspectRatioChanged();
 
 private:
     struct PageState {
-        QVariantList cameraOptions;
+        std::vector<Choice> cameraOptions;
         QString detailTitle;
         QString detailSubtitle;
         bool isGrid = false;
@@ -176,7 +176,7 @@ private:
         QString videoProblem;
         QString videoProblemDetail;
         bool isVideoUnreadable = false;
-        QVariantList gridCells;
+        std::vector<GridCell> gridCells;
         QString rateTitle;
         bool canExport = false;
         bool operator==(const PageState&) const = default;
@@ -184,23 +184,26 @@ private:
 
     PreviewController* active() const;
     void seekActive(double time, bool resumeIfPlaying);
-    void connectViewModel();
+    void connectPreview();
     void refreshPage();
     PageState computePage() const;
     void computeEvent(PageState& s, const PreviewViewModel& preview) const;
-    QVariantList computeGridCells() const;
+    std::vector<GridCell> computeGridCells() const;
     // Why the file shown (or, in the grid, any cell's) cannot play; empty when it can.
     QString computeClipNotice(const PreviewViewModel& preview) const;
     void refreshTime();
     void refreshSelection();
     void loadVideoFacts(const QString& url);
-    void disconnectViewModel();
+    void disconnectPreview();
 
-    QPointer<MainViewModel> viewModel_;
+    QPointer<PreviewViewModel> preview_;
     TelemetryTimeline* timeline_;
     DashboardPresentation* dashboard_;
     PreviewRangeSection* range_;
     PreviewSegmentList* segments_;
+    ChoiceListModel* cameraOptions_;
+    ChoiceListModel* playbackRates_;
+    GridCellModel* gridCells_;
     PageState page_;
     Camera::GridLayout gridLayout_ = Camera::GridLayout::four;
     QString watermarkText_;

@@ -20,6 +20,10 @@ QString help(const QString& title, bool recorded) {
 PreviewRangeSection::PreviewRangeSection(QObject* parent)
     : QObject(parent), state_(compute()), schedule_(PreviewEnvironment::standard().schedule) {}
 
+void PreviewRangeSection::setPreview(PreviewViewModel* preview) {
+    preview_ = preview;
+}
+
 PreviewRangeSection::~PreviewRangeSection() {
     if (feedbackTimer_)
         feedbackTimer_();
@@ -34,7 +38,7 @@ void PreviewRangeSection::refresh() {
 }
 
 PreviewRangeSection::State PreviewRangeSection::compute() const {
-    const PreviewViewModel* preview = viewModel_ ? viewModel_->preview() : nullptr;
+    const PreviewViewModel* preview = preview_;
     const auto start = preview ? preview->exportRangeStart() : std::nullopt;
     const auto end = preview ? preview->exportRangeEnd() : std::nullopt;
     const QString startTitle = QCoreApplication::translate("PreviewRangeSection", "开始");
@@ -48,13 +52,13 @@ PreviewRangeSection::State PreviewRangeSection::compute() const {
 }
 
 void PreviewRangeSection::recordStart() {
-    if (viewModel_)
-        showFeedback(viewModel_->preview()->recordExportRangeStart());
+    if (preview_)
+        showFeedback(preview_->recordExportRangeStart());
 }
 
 void PreviewRangeSection::recordEnd() {
-    if (viewModel_)
-        showFeedback(viewModel_->preview()->recordExportRangeEnd());
+    if (preview_)
+        showFeedback(preview_->recordExportRangeEnd());
 }
 
 void PreviewRangeSection::showFeedback(const RangeFeedback& feedback) {

@@ -3,7 +3,6 @@
 // Interface thread; a PreviewPageController owns one and refreshes it whenever its page changes.
 
 #include "LatestRequest.h"
-#include "MainViewModel.h"
 #include "PreviewEnvironment.h"
 
 #include <QObject>
@@ -13,6 +12,7 @@
 
 namespace orvane {
 
+class PreviewViewModel;
 struct RangeFeedback;
 
 class PreviewRangeSection : public QObject {
@@ -40,8 +40,8 @@ public:
     explicit PreviewRangeSection(QObject* parent = nullptr);
     ~PreviewRangeSection() override;
 
-    void setViewModel(MainViewModel* viewModel) { viewModel_ = viewModel; }
-    // Reads the range off the view model again; `changed` when a button's text or state moved.
+    void setPreview(PreviewViewModel* preview);
+    // Reads the range off the preview again; `changed` when a button's text or state moved.
     void refresh();
 
     bool hasStart() const { return state_.hasStart; }
@@ -83,7 +83,7 @@ private:
     State compute() const;
     void clearFeedback(LatestRequest::Ticket ticket);
 
-    QPointer<MainViewModel> viewModel_;
+    QPointer<PreviewViewModel> preview_;
     State state_;
     Schedule schedule_;
     PreviewEnvironment::Cancel feedbackTimer_;

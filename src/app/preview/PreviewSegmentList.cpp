@@ -1,6 +1,5 @@
 #include "PreviewSegmentList.h"
 
-#include "MergeViewModel.h"
 #include "PreviewController.h"
 #include "PreviewViewModel.h"
 
@@ -16,6 +15,10 @@ constexpr int minimumSegmentsToMerge = 2;
 
 PreviewSegmentList::PreviewSegmentList(QObject* parent) : QObject(parent), state_(compute()) {}
 
+void PreviewSegmentList::setPreview(PreviewViewModel* preview) {
+    preview_ = preview;
+}
+
 void PreviewSegmentList::refresh() {
     State next = compute();
     if (next == state_)
@@ -27,12 +30,11 @@ void PreviewSegmentList::refresh() {
 PreviewSegmentList::State PreviewSegmentList::compute() const {
     State s;
     s.hint = QCoreApplication::translate("PreviewSegmentList", "点击片段播放，或多选片段拼接");
-    if (!viewModel_)
+    if (!preview_)
         return s;
-    s.isShown = viewModel_->preview()->videoGroups()->count() >= minimumSegmentsToMerge;
-    const MergeViewModel* merge = viewModel_->merge();
-    s.isSelecting = merge->isSegmentMergeSelectionMode();
-    const auto picked = int(merge->mergeSelectedTimestampKeys().size());
+    s.isShown = preview_->videoGroups()->count() >= minimumSegmentsToMerge;
+    s.isSelecting = preview_->isPickingMinutes();
+    const auto picked = int(preview_->pickedMinutes().size());
     if (s.isSelecting) {
         s.hint = QCoreApplication::translate("PreviewSegmentList", "选择两个或更多片段进行拼接");
         s.countText = QCoreApplication::translate("PreviewSegmentList", "已选 %1 段").arg(picked);
@@ -42,29 +44,25 @@ PreviewSegmentList::State PreviewSegmentList::compute() const {
 }
 
 void PreviewSegmentList::activate(const QString& timestampKey) {
-    if (!viewModel_)
+    if (!preview_)
         return;
-    if (viewModel_->merge()->isSegmentMergeSelectionMode())
-        viewModel_->merge()->toggleMergeSegment(timestampKey);
+    if (preview_->isPickingMinutes())
+        preview_->requestMinutePickToggle(timestampKey);
     else
-        viewModel_->preview()->selectVideoGroup(timestampKey);
+        preview_->selectVideoGroup(timestampKey);
 }
 
 void PreviewSegmentList::toggleSelection() {
-    if (!viewModel_)
-        return;
-    if (viewModel_->merge()->isSegmentMergeSelectionMode())
-        viewModel_->merge()->cancelSegmentMergeSelection();
-    else
-        viewModel_->merge()->startSegmentMergeSelection();
+    if (preview_)
+        preview_->requestMinutePicking(!preview_->isPickingMinutes());
 }
 
 void PreviewSegmentList::continueMerge() {
-    if (!viewModel_ || !state_.canMerge)
+    if (!preview_ || !state_.canMerge)
         return;
-    if (PreviewController* player = viewModel_->preview()->activePreview(); player->isPlaying())
+    if (PreviewController* player = preview_->activePreview(); player->isPlaying())
         player->togglePlayPause();
-    viewModel_->merge()->prepareMergeEditor();
+    preview_->requestPickedMinutesMerge();
 }
 
 } // namespace orvane

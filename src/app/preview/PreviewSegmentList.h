@@ -2,14 +2,14 @@
 // The preview page's list of an event's minutes: whether it shows, and picking minutes to splice.
 // Interface thread; a PreviewPageController owns one and refreshes it whenever its page changes.
 
-#include "MainViewModel.h"
-
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 
 namespace orvane {
+
+class PreviewViewModel;
 
 class PreviewSegmentList : public QObject {
     Q_OBJECT
@@ -26,8 +26,8 @@ class PreviewSegmentList : public QObject {
 public:
     explicit PreviewSegmentList(QObject* parent = nullptr);
 
-    void setViewModel(MainViewModel* viewModel) { viewModel_ = viewModel; }
-    // Reads the minutes and the splice selection off the view model again; `changed` when
+    void setPreview(PreviewViewModel* preview);
+    // Reads the minutes and the splice selection off the preview again; `changed` when
     // anything shown moved.
     void refresh();
 
@@ -59,7 +59,7 @@ private:
 
     State compute() const;
 
-    QPointer<MainViewModel> viewModel_;
+    QPointer<PreviewViewModel> preview_;
     State state_;
 };
 

@@ -1,7 +1,8 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
 // The preview's transport bar: back / forward 5 s, play / pause, the position with its times,
 // the rate menu, the export-range buttons and "导出".
@@ -47,7 +48,7 @@ RowLayout {
         objectName: "currentTimeText"
         text: UiText.elapsed(bar.player ? bar.player.currentTime : 0)
         mono: true
-        textStyle: "footnote"
+        textStyle: ThemedText.Footnote
         Layout.leftMargin: Theme.spaceXs
     }
     TimeSlider {
@@ -69,7 +70,7 @@ RowLayout {
         text: UiText.elapsed(bar.player ? bar.player.duration : 0)
         mono: true
         secondary: true
-        textStyle: "footnote"
+        textStyle: ThemedText.Footnote
         Layout.rightMargin: Theme.spaceXs
     }
     RateMenuButton {
@@ -113,7 +114,7 @@ RowLayout {
         objectName: "exportButton"
         text: qsTr("导出")
         iconName: "ios_share"
-        kind: "prominent"
+        kind: ActionButton.Prominent
         focusPolicy: Qt.TabFocus
         enabled: bar.page.canExport
         Layout.leftMargin: Theme.spaceXs

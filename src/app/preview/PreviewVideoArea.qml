@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
 // The preview's picture: one camera on a black rounded box of the video's shape, or the grid
 // (2 × 2, or 3 × 2 for cars with pillar cameras) with camera labels, every camera kept whole in
@@ -16,9 +17,6 @@ Item {
     readonly property Item videoBox: page && page.isGrid ? grid : single
     readonly property real ratio: page ? page.videoAspectRatio : 16 / 9
     readonly property int gridSpacing: Theme.preview.gridSpacing
-    // What a cell past the event's grid holds.
-    readonly property var unusedCell: ({ camera: "", title: "", hasVideo: true, note: "", noteIcon: "",
-                                         problem: "", problemDetail: "", unreadable: false })
 
     // One camera
     VideoSurface {
@@ -81,38 +79,46 @@ Item {
             // As many cells as the largest grid, made once: a cell's news (a problem, say) and
             // another event's layout keep the surfaces and the pictures in them.
             Repeater {
-                model: area.page ? area.preview.multiCameraPreview.cellCapacity : 0
+                model: area.page ? area.page.gridCells : null
                 delegate: VideoSurface {
+                    id: cellSurface
                     required property int index
-                    readonly property var modelData: area.page.gridCells[index] ?? area.unusedCell
-                    objectName: "gridCell_" + modelData.camera
-                    visible: index < area.page.gridCells.length
+                    required property string camera
+                    required property string title
+                    required property bool hasVideo
+                    required property string note
+                    required property string noteIcon
+                    required property string problem
+                    required property string problemDetail
+                    required property bool inUse
+                    objectName: "gridCell_" + camera
+                    visible: inUse
                     width: grid.cellWidth
                     height: grid.cellHeight
                     source: area.preview.multiCameraPreview
                     cell: index
                     Accessible.role: Accessible.Graphic
-                    Accessible.name: modelData.title
+                    Accessible.name: title
 
                     NoVideoNote {
                         anchors.centerIn: parent
                         compact: true
-                        visible: !modelData.hasVideo && !area.page.isVideoLoading
+                        visible: !cellSurface.hasVideo && !area.page.isVideoLoading
                     }
                     NoVideoNote {
-                        objectName: "cellNote_" + modelData.camera
+                        objectName: "cellNote_" + cellSurface.camera
                         anchors.centerIn: parent
                         compact: true
-                        visible: modelData.hasVideo && modelData.note.length > 0
-                        iconName: modelData.noteIcon
-                        text: modelData.note
+                        visible: cellSurface.hasVideo && cellSurface.note.length > 0
+                        iconName: cellSurface.noteIcon
+                        text: cellSurface.note
                     }
                     VideoProblemNote {
-                        objectName: "gridProblem_" + modelData.camera
+                        objectName: "gridProblem_" + cellSurface.camera
                         compact: true
-                        visible: modelData.problem !== "" && !area.page.isVideoLoading
-                        text: modelData.problem
-                        detail: modelData.problemDetail
+                        visible: cellSurface.problem !== "" && !area.page.isVideoLoading
+                        text: cellSurface.problem
+                        detail: cellSurface.problemDetail
                         anchors.centerIn: parent
                     }
                     // Top-trailing: the time and the toast take the bottom corners.
@@ -127,7 +133,7 @@ Item {
                         Text {
                             id: cameraLabel
                             anchors.centerIn: parent
-                            text: modelData.title
+                            text: cellSurface.title
                             font.family: Theme.fontFamily
                             font.pixelSize: Theme.captionSize
                             font.weight: Font.DemiBold

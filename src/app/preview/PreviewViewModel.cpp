@@ -43,7 +43,7 @@ void keepIdentities(std::vector<TeslaVideoFile>& files, const std::vector<TeslaV
 
 } // namespace
 
-PreviewViewModel::PreviewViewModel(const ViewModelServices& services, AppMessages& messages,
+PreviewViewModel::PreviewViewModel(const PreviewServices& services, AppMessages& messages,
                                    LibraryViewModel& library, QObject* parent)
     : PlaybackSegmentSource(parent), services_(services), messages_(messages), library_(library),
       videoPreview_(new VideoPreviewController(services_.preview, this)),
@@ -532,9 +532,39 @@ std::optional<PlaybackSegmentContext> PreviewViewModel::nextPlaybackSegment(doub
         time, continuousPlaylistSteps(), continuousStepDurations(), selectedVideo(), activeDuration());
 }
 
-void PreviewViewModel::setMergeMarks(const QStringList& timestampKeys) {
-    mergeMarks_ = timestampKeys;
+void PreviewViewModel::setAroundEventBefore(double seconds) {
+    if (!(seconds >= 0) || seconds == aroundEventBefore_)
+        return;
+    aroundEventBefore_ = seconds;
+    emit aroundEventChanged();
+}
+
+void PreviewViewModel::setAroundEventAfter(double seconds) {
+    if (!(seconds >= 0) || seconds == aroundEventAfter_)
+        return;
+    aroundEventAfter_ = seconds;
+    emit aroundEventChanged();
+}
+
+void PreviewViewModel::setMinutePicks(bool picking, const QStringList& timestampKeys) {
+    if (picking == isPickingMinutes_ && timestampKeys == pickedMinutes_)
+        return;
+    isPickingMinutes_ = picking;
+    pickedMinutes_ = timestampKeys;
     refreshGroups();
+    emit minutePicksChanged();
+}
+
+void PreviewViewModel::setExportBusy(bool busy) {
+    assignAndNotify(isExportBusy_, busy, this, &PreviewViewModel::exportBusyChanged);
+}
+
+void PreviewViewModel::setOutputFolder(const QString& folder, bool createWhenMissing) {
+    if (folder == outputFolder_ && createWhenMissing == createsOutputFolder_)
+        return;
+    outputFolder_ = folder;
+    createsOutputFolder_ = createWhenMissing;
+    emit outputFolderChanged();
 }
 
 std::optional<media::ClipKind> PreviewViewModel::clipKind(const QString& url) const {
@@ -603,7 +633,7 @@ void PreviewViewModel::setLoadingEvent(bool value) {
 }
 
 void PreviewViewModel::refreshGroups() {
-    groupsModel_->setMarks(selectedTimestampKey_.value_or(QString()), mergeMarks_);
+    groupsModel_->setMarks(selectedTimestampKey_.value_or(QString()), pickedMinutes_);
     // A minute the car encrypted, or one that holds nothing but power-cut stubs, says so.
     QHash<QString, QString> notes;
     for (const VideoTimestampGroup& group : groupsModel_->groups()) {

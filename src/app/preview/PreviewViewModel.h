@@ -9,9 +9,9 @@
 #include "LatestRequest.h"
 #include "PlaybackSegmentSource.h"
 #include "PlaybackTypes.h"
+#include "PreviewServices.h"
 #include "TeslaClipEvent.h"
 #include "VideoGroupListModel.h"
-#include "ViewModelServices.h"
 
 #include <QHash>
 #include <QObject>
@@ -57,9 +57,14 @@ class PreviewViewModel : public PlaybackSegmentSource {
     Q_PROPERTY(orvane::MultiCameraPreviewController* multiCameraPreview READ multiCameraPreview CONSTANT)
     // The player the camera filter shows.
     Q_PROPERTY(orvane::PreviewController* activePreview READ activePreview NOTIFY cameraFilterChanged)
+    // "Around the event": seconds exported before and after the moment the car saved it.
+    Q_PROPERTY(
+        double aroundEventBefore READ aroundEventBefore WRITE setAroundEventBefore NOTIFY aroundEventChanged)
+    Q_PROPERTY(
+        double aroundEventAfter READ aroundEventAfter WRITE setAroundEventAfter NOTIFY aroundEventChanged)
 
 public:
-    PreviewViewModel(const ViewModelServices& services, AppMessages& messages, LibraryViewModel& library,
+    PreviewViewModel(const PreviewServices& services, AppMessages& messages, LibraryViewModel& library,
                      QObject* parent = nullptr);
 
     // --- Opening and closing ---
@@ -120,8 +125,38 @@ public:
     // The recording time of time `t`, as exports burn it in.
     QString watermarkText(double t) const;
 
-    // The minutes picked for a splice, marked in the minute list.
-    void setMergeMarks(const QStringList& timestampKeys);
+    double aroundEventBefore() const { return aroundEventBefore_; }
+    double aroundEventAfter() const { return aroundEventAfter_; }
+    void setAroundEventBefore(double seconds);
+    void setAroundEventAfter(double seconds);
+
+    // --- What the later features tell it (the root view model wires these) ---
+    // Choosing minutes of the open event to splice: whether it is on, and the minutes picked in
+    // pick order, which the minute list marks.
+    void setMinutePicks(bool picking, const QStringList& timestampKeys);
+    bool isPickingMinutes() const { return isPickingMinutes_; }
+    const QStringList& pickedMinutes() const { return pickedMinutes_; }
+    // An export runs: nothing more can be exported until it ends.
+    void setExportBusy(bool busy);
+    bool isExportBusy() const { return isExportBusy_; }
+    // Where exported files go, and whether that folder may still have to be made (the default
+    // folder of a fresh account); the driving record is written there too.
+    void setOutputFolder(const QString& folder, bool createWhenMissing);
+    const QString& outputFolder() const { return outputFolder_; }
+    bool createsOutputFolder() const { return createsOutputFolder_; }
+
+    // --- What it asks of the later features ---
+    // Starts (true) or ends (false) choosing minutes to splice.
+    void requestMinutePicking(bool start) { emit minutePickingRequested(start); }
+    void requestMinutePickToggle(const QString& timestampKey) {
+        emit minutePickToggleRequested(timestampKey);
+    }
+    // Opens the merge editor with the minutes picked.
+    void requestPickedMinutesMerge() { emit pickedMinutesMergeRequested(); }
+    // Exports the minute or range shown.
+    void requestExport() { emit exportRequested(); }
+    // Exports aroundEventBefore / aroundEventAfter seconds about the event's moment.
+    void requestAroundEventExport() { emit aroundEventExportRequested(); }
 
     // What a file of a minute shown so far is, read in the background when the minute is shown
     // (an encrypted file or a power-cut stub cannot play); none until it is known.
@@ -147,6 +182,16 @@ signals:
     // The preview closed (the other features leave what belonged to the event).
     void eventPreviewClosed();
     void clipKindsChanged();
+    void aroundEventChanged();
+    void minutePicksChanged();
+    void exportBusyChanged();
+    void outputFolderChanged();
+    // Requests for the later features:
+    void minutePickingRequested(bool start);
+    void minutePickToggleRequested(const QString& timestampKey);
+    void pickedMinutesMergeRequested();
+    void exportRequested();
+    void aroundEventExportRequested();
 
 private:
     QString speedUnit_ = QStringLiteral("kmh");
@@ -177,7 +222,7 @@ private:
     // its file becomes the focus. Nothing when the event's files lack that camera.
     void preferTriggerCamera(const TeslaClipEvent& event, PlaybackResume& resume);
 
-    ViewModelServices services_;
+    PreviewServices services_;
     AppMessages& messages_;
     LibraryViewModel& library_;
     LatestRequest eventLoad_;
@@ -191,12 +236,22 @@ private:
     std::optional<double> exportRangeEnd_;
     // The whole-event time line the players show, for events of several minutes.
     std::optional<VideoSegmentPlaylist> eventTimeline_;
-    QStringList mergeMarks_;
+    bool isPickingMinutes_ = false;
+    QStringList pickedMinutes_;
+    bool isExportBusy_ = false;
+    QString outputFolder_;
+    bool createsOutputFolder_ = false;
+    double aroundEventBefore_ = defaultAroundEventBefore;
+    double aroundEventAfter_ = defaultAroundEventAfter;
     QHash<QString, media::ClipKind> clipKinds_;
     LatestRequest inspection_;
     VideoPreviewController* videoPreview_;
     MultiCameraPreviewController* multiCameraPreview_;
     VideoGroupListModel* groupsModel_;
+
+public:
+    static constexpr double defaultAroundEventBefore = 30;
+    static constexpr double defaultAroundEventAfter = 10;
 };
 
 } // namespace orvane

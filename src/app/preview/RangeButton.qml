@@ -1,7 +1,8 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
 // An export-range button ("开始"/"结束"): its title until a time is recorded, then that time in
 // white on the accent colour. `helpText` is the tooltip ("记录开始时间", "重新记录开始时间").

@@ -1,14 +1,15 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
-// The playback-rate menu: the current rate ("1×") opens the list of `rates` ({value, title}),
+// The playback-rate menu: the current rate ("1×") opens the list of `rates` (a ChoiceListModel),
 // the current one checked; choosing one emits chosen(rate).
 AbstractButton {
     id: control
 
-    property var rates: []
+    property ChoiceListModel rates
     property real currentRate: 1
     property string title: "1×"
     readonly property alias menuOpen: menu.opened
@@ -63,23 +64,28 @@ AbstractButton {
             border.color: Theme.separator
         }
 
-        Repeater {
+        // Items a model makes are put into the menu by hand: a Repeater would stack them as
+        // siblings, which the menu's own list of items is not.
+        Instantiator {
             model: control.rates
+            onObjectAdded: (index, object) => menu.insertItem(index, object)
+            onObjectRemoved: (index, object) => menu.removeItem(object)
             delegate: MenuItem {
                 id: entry
-                required property var modelData
-                objectName: "rate_" + modelData.value
-                text: modelData.title
+                required property var value
+                required property string title
+                objectName: "rate_" + value
+                text: title
                 implicitHeight: Theme.controlHeight
                 Accessible.name: text
-                onTriggered: control.chosen(modelData.value)
+                onTriggered: control.chosen(value)
                 contentItem: RowLayout {
                     spacing: Theme.spaceS
                     Icon {
                         name: "check"
                         size: Theme.iconSizeSmall
                         color: Theme.accent
-                        opacity: entry.modelData.value === control.currentRate ? 1 : 0
+                        opacity: entry.value === control.currentRate ? 1 : 0
                     }
                     Text {
                         text: entry.text

@@ -1,7 +1,8 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
 // The minutes of a multi-minute event as a row of chips: a tap plays the minute; in merge
 // selection a tap picks it, and "下一步" opens the merge editor once two or more are picked.
@@ -23,7 +24,7 @@ ColumnLayout {
             objectName: "segmentHint"
             text: strip.segments.hint
             secondary: true
-            textStyle: "footnote"
+            textStyle: ThemedText.Footnote
             elide: Text.ElideRight
             Layout.fillWidth: true
         }
@@ -31,13 +32,13 @@ ColumnLayout {
             objectName: "segmentCount"
             visible: strip.segments.isSelecting
             text: strip.segments.countText
-            textStyle: "footnote"
+            textStyle: ThemedText.Footnote
         }
         ActionButton {
             objectName: "cancelSegmentSelection"
             visible: strip.segments.isSelecting
             text: qsTr("取消")
-            kind: "plain"
+            kind: ActionButton.Plain
             focusPolicy: Qt.TabFocus
             onClicked: strip.segments.toggleSelection()
         }
@@ -45,7 +46,7 @@ ColumnLayout {
             objectName: "segmentMergeNext"
             visible: strip.segments.isSelecting
             text: qsTr("下一步")
-            kind: "prominent"
+            kind: ActionButton.Prominent
             focusPolicy: Qt.TabFocus
             enabled: strip.segments.canMerge
             onClicked: strip.segments.continueMerge()
@@ -109,20 +110,20 @@ ColumnLayout {
                     ThemedText {
                         text: chip.timeTitle
                         mono: true
-                        textStyle: "footnote"
+                        textStyle: ThemedText.Footnote
                         font.weight: chip.isCurrent ? Font.DemiBold : Font.Normal
                     }
                     ThemedText {
                         objectName: "segmentNote"
                         visible: chip.note.length > 0
                         text: chip.note
-                        textStyle: "caption"
+                        textStyle: ThemedText.Caption
                         secondary: true
                     }
                     ThemedText {
                         visible: chip.selecting && chip.mergeOrder > 0
                         text: chip.mergeOrder
-                        textStyle: "caption"
+                        textStyle: ThemedText.Caption
                         color: Theme.accent
                         font.weight: Font.DemiBold
                     }

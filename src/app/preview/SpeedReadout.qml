@@ -1,5 +1,6 @@
 import QtQuick
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
 // The speed in large equal-width digits over its unit. A new value rolls in (up when faster,
 // down when slower) with a short, barely overshooting spring.

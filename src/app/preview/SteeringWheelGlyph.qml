@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Shapes
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
 // A steering wheel seen from the driver's seat: rim, hub and three spokes. Turn it with `rotation`.
 Shape {

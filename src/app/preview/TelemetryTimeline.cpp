@@ -1,14 +1,13 @@
 #include "TelemetryTimeline.h"
 
 #include "AppPools.h"
+#include "LatestRequest.h"
 #include "MinuteRecord.h"
 #include "ObservableField.h"
 #include "RegularFile.h"
 #include "TeslaTelemetryReader.h"
 
 #include <QFileInfo>
-#include <QFutureWatcher>
-#include <QtConcurrent>
 
 namespace orvane {
 
@@ -97,15 +96,13 @@ bool TelemetryTimeline::requestRead(const TeslaVideoFile& video) {
     reading_.insert(key, minute_.current());
     if (alreadyReading)
         return false;
-    auto* watcher = new QFutureWatcher<MinuteTelemetry>(this);
-    connect(watcher, &QFutureWatcher<MinuteTelemetry>::finished, this, [this, watcher, key] {
-        watcher->deleteLater();
-        readFinished(key, watcher->result());
-    });
-    watcher->setFuture(QtConcurrent::run(AppPools::files(), [video, reader = reader_] {
-        MinuteRecord record = MinuteRecord::read(video, reader);
-        return MinuteTelemetry{std::move(record.samples), std::move(record.frameTimes)};
-    }));
+    runInBackground(
+        AppPools::files(), this,
+        [video, reader = reader_] {
+            MinuteRecord record = MinuteRecord::read(video, reader);
+            return MinuteTelemetry{std::move(record.samples), std::move(record.frameTimes)};
+        },
+        [this, key](MinuteTelemetry minute) { readFinished(key, std::move(minute)); });
     return false;
 }
 

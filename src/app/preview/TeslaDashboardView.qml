@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
 // The dark instrument strip under the preview video: gear, steering wheel, turn signals, speed,
 // brake and accelerator of one telemetry sample. A pure view of its presentation, which holds the
@@ -79,7 +80,7 @@ Rectangle {
             }
         }
         TurnSignalGlyph {
-            direction: "left"
+            direction: TurnSignalGlyph.Left
             isOn: dashboard.presentation.leftSignalOn
             Layout.alignment: Qt.AlignVCenter
         }
@@ -93,7 +94,7 @@ Rectangle {
             Layout.alignment: Qt.AlignVCenter
         }
         TurnSignalGlyph {
-            direction: "right"
+            direction: TurnSignalGlyph.Right
             isOn: dashboard.presentation.rightSignalOn
             Layout.alignment: Qt.AlignVCenter
         }

@@ -1,19 +1,21 @@
 import QtQuick
 import QtQuick.Shapes
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
 // A filled arrow for one turn signal: green when on, faint when off.
 Item {
     id: signal
 
-    // "left" or "right"
-    property string direction: "left"
+    enum Direction { Left, Right }
+
+    property int direction: TurnSignalGlyph.Left
     property bool isOn: false
 
     implicitWidth: Theme.dashboard.signalWidth
     implicitHeight: Theme.dashboard.signalSize
     Accessible.role: Accessible.Indicator
-    Accessible.name: direction === "left" ? (isOn ? qsTr("左转向灯亮") : qsTr("左转向灯灭")) : (isOn ? qsTr("右转向灯亮") : qsTr("右转向灯灭"))
+    Accessible.name: direction === TurnSignalGlyph.Left ? (isOn ? qsTr("左转向灯亮") : qsTr("左转向灯灭")) : (isOn ? qsTr("右转向灯亮") : qsTr("右转向灯灭"))
 
     Shape {
         id: arrow
@@ -21,7 +23,7 @@ Item {
         height: Theme.dashboard.signalSize * 0.82
         anchors.centerIn: parent
         // Drawn pointing left; the right arrow is its mirror image.
-        transform: Scale { origin.x: arrow.width / 2; xScale: signal.direction === "left" ? 1 : -1 }
+        transform: Scale { origin.x: arrow.width / 2; xScale: signal.direction === TurnSignalGlyph.Left ? 1 : -1 }
         layer.enabled: true
         layer.samples: 4
 

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 
 // What went wrong with the footage in a picture's place, or over its last picture: a title
 // ("无法读取这一分钟的视频", "视频在 00:01 处中断") and why, white on a dark box so it reads

@@ -204,10 +204,6 @@
         <translation>Select All</translation>
     </message>
     <message>
-        <source>拼接</source>
-        <translation>Merge</translation>
-    </message>
-    <message>
         <source>批量删除</source>
         <translation>Delete</translation>
     </message>
@@ -1083,13 +1079,28 @@
         <source>叠加仪表盘</source>
         <translation>Dashboard Overlay</translation>
     </message>
+</context>
+<context>
+    <name>LibraryText</name>
     <message>
-        <source>不叠加</source>
-        <translation>Off</translation>
+        <source>共 %1 个视频片段</source>
+        <translation>%1 clips</translation>
     </message>
     <message>
-        <source>叠加</source>
-        <translation>On</translation>
+        <source>删除（%1）</source>
+        <translation>Delete (%1)</translation>
+    </message>
+    <message>
+        <source>将删除选中的 %1 个片段及其所有机位源视频，文件会移到废纸篓。其他片段不会受到影响。</source>
+        <translation>The %1 selected clips and the videos of all their cameras will be moved to the Trash. Other clips are not affected.</translation>
+    </message>
+    <message>
+        <source>正在将选中的 %1 个片段移到废纸篓</source>
+        <translation>Moving the %1 selected clips to the Trash</translation>
+    </message>
+    <message>
+        <source>暂无%1视频</source>
+        <translation>No %1 videos</translation>
     </message>
 </context>
 <context>
@@ -1238,6 +1249,24 @@
     <message>
         <source>选中的片段已变化，请重新选择</source>
         <translation>The chosen clips have changed. Choose them again.</translation>
+    </message>
+</context>
+<context>
+    <name>MergeSelectionControls</name>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>拼接</source>
+        <translation>Merge</translation>
+    </message>
+</context>
+<context>
+    <name>MergeViewModel</name>
+    <message>
+        <source>下一步（%1）</source>
+        <translation>Next (%1)</translation>
     </message>
 </context>
 <context>
@@ -1594,30 +1623,6 @@
 <context>
     <name>WindowText</name>
     <message>
-        <source>共 %1 个视频片段</source>
-        <translation>%1 clips</translation>
-    </message>
-    <message>
-        <source>删除（%1）</source>
-        <translation>Delete (%1)</translation>
-    </message>
-    <message>
-        <source>下一步（%1）</source>
-        <translation>Next (%1)</translation>
-    </message>
-    <message>
-        <source>将删除选中的 %1 个片段及其所有机位源视频，文件会移到废纸篓。其他片段不会受到影响。</source>
-        <translation>The %1 selected clips and the videos of all their cameras will be moved to the Trash. Other clips are not affected.</translation>
-    </message>
-    <message>
-        <source>正在将选中的 %1 个片段移到废纸篓</source>
-        <translation>Moving the %1 selected clips to the Trash</translation>
-    </message>
-    <message>
-        <source>暂无%1视频</source>
-        <translation>No %1 videos</translation>
-    </message>
-    <message>
         <source>收起侧边栏</source>
         <translation>Hide Sidebar</translation>
     </message>
@@ -1628,6 +1633,14 @@
     <message>
         <source>导出完成</source>
         <translation>Export Complete</translation>
+    </message>
+    <message>
+        <source>不叠加</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>叠加</source>
+        <translation>On</translation>
     </message>
 </context>
 <context>

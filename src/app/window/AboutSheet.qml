@@ -1,7 +1,8 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Window
 import Orvane.Update
 
 // The About sheet: name, version, feedback link, manual update check with its outcome alerts,
@@ -50,7 +51,7 @@ Popup {
 
         ThemedText {
             text: "Orvane"
-            textStyle: "title1"
+            textStyle: ThemedText.Title1
             Layout.alignment: Qt.AlignHCenter
         }
         ThemedText {
@@ -64,7 +65,7 @@ Popup {
             objectName: "aboutVideoDecoding"
             // Read each time the sheet opens: the path is known once a video has played.
             text: sheet.visible ? UiText.videoDecoding() : ""
-            textStyle: "footnote"
+            textStyle: ThemedText.Footnote
             secondary: true
             Layout.alignment: Qt.AlignHCenter
         }
@@ -74,7 +75,7 @@ Popup {
             text: qsTr("留言反馈")
             iconName: "chat_bubble_outline"
             trailingIconName: "open_in_new"
-            kind: "plain"
+            kind: ActionButton.Plain
             Layout.alignment: Qt.AlignHCenter
             Layout.topMargin: Theme.spaceS
             onClicked: Qt.openUrlExternally(UiText.feedbackUrl)
@@ -105,7 +106,7 @@ Popup {
 
                 ThemedText {
                     text: qsTr("键盘快捷键")
-                    textStyle: "footnote"
+                    textStyle: ThemedText.Footnote
                     font.weight: Font.DemiBold
                     secondary: true
                     Layout.bottomMargin: Theme.spaceXxs
@@ -119,12 +120,12 @@ Popup {
                         ThemedText {
                             text: modelData.keys
                             mono: true
-                            textStyle: "footnote"
+                            textStyle: ThemedText.Footnote
                             Layout.preferredWidth: Theme.shortcutKeyWidth
                         }
                         ThemedText {
                             text: modelData.action
-                            textStyle: "footnote"
+                            textStyle: ThemedText.Footnote
                             secondary: true
                             Layout.fillWidth: true
                         }
@@ -148,7 +149,7 @@ Popup {
         visible: sheet.visible && sheet.updateController.showUpdateAlert && !!sheet.update
         title: qsTr("发现新版本")
         message: sheet.update ? UiText.updateOffer(sheet.update.version, sheet.currentVersion, sheet.update.displayReleaseNotes) : ""
-        buttons: [{ text: qsTr("稍后"), kind: "normal" }, { text: qsTr("立即更新"), kind: "prominent" }]
+        buttons: [{ text: qsTr("稍后"), kind: ActionButton.Normal }, { text: qsTr("立即更新"), kind: ActionButton.Prominent }]
         cancelIndex: 0
         onButtonClicked: (index) => index === 1 ? sheet.updateController.startUpdate() : sheet.updateController.dismissUpdate()
     }

@@ -2,7 +2,10 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Dialogs
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Preview
+import Orvane.Merge
+import Orvane.Export
+import Orvane.Window
 import Orvane.Update
 
 // The main window's content. One screen fills it: the export progress, the export result, the
@@ -55,14 +58,18 @@ FocusScope {
         active: firstFrame.shown || screenState.isFullPagePreviewVisible
         visible: screenState.isFullPagePreviewVisible
         focus: visible
-        sourceComponent: EventPreviewPage { viewModel: root.viewModel }
+        sourceComponent: EventPreviewPage {
+            preview: root.viewModel.preview
+            // The merge editor may lie over the page and has its own Ctrl+E.
+            exportShortcutEnabled: !root.viewModel.merge.isMergeEditorPresented
+        }
     }
     Loader {
         objectName: "mergeEditorLoader"
         anchors.fill: parent
         active: screenState.screen === ContentViewState.MergeEditorScreen
         focus: active
-        sourceComponent: VideoMergeEditorView { viewModel: root.viewModel }
+        sourceComponent: VideoMergeEditorView { merge: root.viewModel.merge }
     }
     Loader {
         objectName: "resultLoader"
@@ -72,7 +79,7 @@ FocusScope {
         sourceComponent: ExportResultView {
             objectName: "exportResult"
             videoUrl: root.viewModel.exporter.exportResultURL
-            outputToPhotosLibrary: root.viewModel.exporter.exportResultDestination === "photosLibrary"
+            outputToPhotosLibrary: root.viewModel.exporter.exportResultDestination === ExportViewModel.PhotosLibrary
             videoStartDate: root.viewModel.exporter.exportResultStartDate
             timeline: root.viewModel.exporter.exportResultTimeline
             message: WindowText.resultMessage(root.viewModel.messages.successMessage)

@@ -36,12 +36,11 @@ ContentViewState::HeaderControls headerControlsFor(const ContentViewState::Input
     return Controls::ActionControls;
 }
 
-QVariantList categoryOptionsFor(const QStringList& available) {
-    QVariantList options;
+std::vector<Choice> categoryOptionsFor(const QStringList& available) {
+    std::vector<Choice> options;
     for (const QString& raw : available.isEmpty() ? QStringList{saved} : available)
         if (const auto category = Category::fromRawValue(raw))
-            options << QVariantMap{{QStringLiteral("value"), raw},
-                                   {QStringLiteral("title"), Category::displayName(*category)}};
+            options.push_back({raw, Category::displayName(*category), {}});
     return options;
 }
 
@@ -70,7 +69,8 @@ ContentViewState::Choice ContentViewState::choose(const Inputs& in) {
     return c;
 }
 
-ContentViewState::ContentViewState(QObject* parent) : QObject(parent) {}
+ContentViewState::ContentViewState(QObject* parent)
+    : QObject(parent), categoryOptions_(new ChoiceListModel(choice_.categoryOptions, this)) {}
 
 void ContentViewState::setViewModel(MainViewModel* viewModel) {
     if (viewModel_ == viewModel)
@@ -160,6 +160,7 @@ void ContentViewState::refresh() {
     if (next == choice_)
         return;
     choice_ = next;
+    categoryOptions_->setChoices(choice_.categoryOptions);
     emit changed();
 }
 

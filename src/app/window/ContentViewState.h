@@ -5,12 +5,13 @@
 // sheets). Interface thread only.
 
 #include "AppUpdateController.h"
+#include "BrowserMode.h"
+#include "ChoiceListModel.h"
 #include "MainViewModel.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 namespace orvane {
@@ -27,15 +28,15 @@ class ContentViewState : public QObject {
     Q_PROPERTY(bool isEventBrowserVisible READ isEventBrowserVisible NOTIFY changed)
     Q_PROPERTY(Overlay blockingOverlay READ blockingOverlay NOTIFY changed)
     Q_PROPERTY(QString categorySelection READ categorySelection NOTIFY changed)
-    // [{value, title}] of the category picker: the available categories, or "saved" alone.
-    Q_PROPERTY(QVariantList categoryOptions READ categoryOptions NOTIFY changed)
-    Q_PROPERTY(HeaderControls headerControls READ headerControls NOTIFY changed)
+    // The category picker's choices: the available categories, or "saved" alone.
+    Q_PROPERTY(orvane::ChoiceListModel* categoryOptions READ categoryOptions CONSTANT)
+    Q_PROPERTY(orvane::BrowserMode::HeaderControls headerControls READ headerControls NOTIFY changed)
     // Whether "拼接" (start event merge selection) stands beside "批量删除".
     Q_PROPERTY(bool offersMergeSelection READ offersMergeSelection NOTIFY changed)
     // Whether "下一步" can prepare the merge editor (enough picks, no preparation running).
     Q_PROPERTY(bool canContinueMerge READ canContinueMerge NOTIFY changed)
     // What the event cards do when clicked: mark them in a selection, or open the event.
-    Q_PROPERTY(CardSelection cardSelectionMode READ cardSelectionMode NOTIFY changed)
+    Q_PROPERTY(orvane::BrowserMode::CardSelection cardSelectionMode READ cardSelectionMode NOTIFY changed)
 
 public:
     // Capitalised so QML can name them (ContentViewState.ExportScreen …).
@@ -43,10 +44,8 @@ public:
     Q_ENUM(Screen)
     enum class Overlay { NoOverlay, DeletingOverlay, UpdatingOverlay };
     Q_ENUM(Overlay)
-    enum class HeaderControls { NoControls, ActionControls, DeleteSelectionControls, MergeSelectionControls };
-    Q_ENUM(HeaderControls)
-    enum class CardSelection { OpenCards, DeleteCards, MergeCards };
-    Q_ENUM(CardSelection)
+    using HeaderControls = BrowserMode::HeaderControls;
+    using CardSelection = BrowserMode::CardSelection;
 
     struct Inputs {
         bool isProcessing = false;
@@ -69,7 +68,7 @@ public:
         bool isEventBrowserVisible = true;
         Overlay blockingOverlay = Overlay::NoOverlay;
         QString categorySelection = QStringLiteral("saved");
-        QVariantList categoryOptions;
+        std::vector<orvane::Choice> categoryOptions;
         HeaderControls headerControls = HeaderControls::NoControls;
         bool offersMergeSelection = false;
         bool canContinueMerge = false;
@@ -98,7 +97,7 @@ public:
     bool isEventBrowserVisible() const { return choice_.isEventBrowserVisible; }
     Overlay blockingOverlay() const { return choice_.blockingOverlay; }
     QString categorySelection() const { return choice_.categorySelection; }
-    QVariantList categoryOptions() const { return choice_.categoryOptions; }
+    ChoiceListModel* categoryOptions() const { return categoryOptions_; }
     HeaderControls headerControls() const { return choice_.headerControls; }
     bool offersMergeSelection() const { return choice_.offersMergeSelection; }
     bool canContinueMerge() const { return choice_.canContinueMerge; }
@@ -118,6 +117,7 @@ private:
     QList<QMetaObject::Connection> viewModelConnections_;
     QMetaObject::Connection updateConnection_;
     Choice choice_;
+    ChoiceListModel* categoryOptions_;
 };
 
 } // namespace orvane

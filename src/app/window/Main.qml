@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
-import Orvane.App
+import Orvane.Common
+import Orvane.Window
 import Orvane.Update
 
 // The application's one window over its two state objects. The program sizes, centres and shows

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Window
 
 // Blocks the window while an update downloads and installs (open it while
 // AppUpdateController.isUpdating).
@@ -15,14 +16,14 @@ BlockingOverlay {
         objectName: "updateStatus"
         Accessible.role: Accessible.AlertMessage
         text: overlay.statusMessage
-        textStyle: "headline"
+        textStyle: ThemedText.Headline
         horizontalAlignment: Text.AlignHCenter
         wrapMode: Text.Wrap
         Layout.fillWidth: true
     }
     ThemedText {
         text: qsTr("更新完成后应用会自动重启")
-        textStyle: "footnote"
+        textStyle: ThemedText.Footnote
         secondary: true
         horizontalAlignment: Text.AlignHCenter
         wrapMode: Text.Wrap

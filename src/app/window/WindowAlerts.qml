@@ -1,6 +1,8 @@
 import QtQuick
 import QtQuick.Controls
-import Orvane.App
+import Orvane.Common
+import Orvane.Library
+import Orvane.Window
 import Orvane.Update
 
 // The main window's alerts and blocking overlays: the delete confirmation, the error alert (with
@@ -34,8 +36,8 @@ Item {
         objectName: "deleteConfirmation"
         visible: alerts.showDeleteConfirmation
         title: qsTr("删除选中的视频片段？")
-        message: WindowText.deleteConfirmation(alerts.viewModel.library.deleteSelectedCount)
-        buttons: [{ text: qsTr("取消"), kind: "normal" }, { text: qsTr("移到废纸篓"), kind: "danger" }]
+        message: LibraryText.deleteConfirmation(alerts.viewModel.library.deleteSelectedCount)
+        buttons: [{ text: qsTr("取消"), kind: ActionButton.Normal }, { text: qsTr("移到废纸篓"), kind: ActionButton.Danger }]
         cancelIndex: 0
         onButtonClicked: (index) => {
             alerts.deleteConfirmationAnswered()
@@ -50,8 +52,8 @@ Item {
         visible: alerts.viewModel.messages.errorMessage.length > 0 || offersPrivacySettings
         title: qsTr("提示")
         message: alerts.viewModel.messages.errorMessage
-        buttons: offersPrivacySettings ? [{ text: qsTr("打开系统设置"), kind: "normal" }, { text: qsTr("好"), kind: "prominent" }]
-                                       : [{ text: qsTr("好"), kind: "prominent" }]
+        buttons: offersPrivacySettings ? [{ text: qsTr("打开系统设置"), kind: ActionButton.Normal }, { text: qsTr("好"), kind: ActionButton.Prominent }]
+                                       : [{ text: qsTr("好"), kind: ActionButton.Prominent }]
         cancelIndex: buttons.length - 1
         onButtonClicked: (index) => {
             if (offersPrivacySettings && index === 0)
@@ -67,7 +69,7 @@ Item {
         title: qsTr("发现新版本")
         message: alerts.update ? UiText.updateOffer(alerts.update.version, alerts.updateController.shortVersion,
                                                     alerts.update.displayReleaseNotes) : ""
-        buttons: [{ text: qsTr("稍后"), kind: "normal" }, { text: qsTr("立即更新"), kind: "prominent" }]
+        buttons: [{ text: qsTr("稍后"), kind: ActionButton.Normal }, { text: qsTr("立即更新"), kind: ActionButton.Prominent }]
         cancelIndex: 0
         onButtonClicked: (index) => index === 1 ? alerts.updateController.startUpdate()
                                                 : alerts.updateController.dismissUpdate()

@@ -5,64 +5,47 @@
 #include "FileName.h"
 
 #include <QCoreApplication>
-#include <QVariantMap>
 
 namespace orvane {
 
-WindowText::WindowText(QObject* parent) : QObject(parent) {}
+namespace {
 
-QVariantList WindowText::exportQualityOptions() {
-    QVariantList options;
+std::vector<Choice> qualityChoices() {
+    std::vector<Choice> options;
     for (const ExportQuality quality : Quality::allCases)
-        options << QVariantMap{{QStringLiteral("value"), Quality::rawValue(quality)},
-                               {QStringLiteral("title"), Quality::title(quality)},
-                               {QStringLiteral("description"), Quality::description(quality)}};
+        options.push_back(
+            {Quality::rawValue(quality), Quality::title(quality), Quality::description(quality)});
     return options;
 }
 
-QVariantList WindowText::speedUnitOptions() {
-    QVariantList options;
+std::vector<Choice> speedUnitChoices() {
+    std::vector<Choice> options;
     for (const auto unit : {DashboardPresentation::SpeedUnit::Kmh, DashboardPresentation::SpeedUnit::Mph})
-        options << QVariantMap{{QStringLiteral("value"), DashboardPresentation::rawValue(unit)},
-                               {QStringLiteral("title"), DashboardPresentation::unitLabel(unit)}};
+        options.push_back(
+            {DashboardPresentation::rawValue(unit), DashboardPresentation::unitLabel(unit), {}});
     return options;
 }
 
-QVariantList WindowText::outputLocationOptions() {
-    QVariantList options;
+std::vector<Choice> outputLocationChoices() {
+    std::vector<Choice> options;
     for (const OutputLocationOption option :
          {OutputLocationOption::photosLibrary, OutputLocationOption::custom})
-        options << QVariantMap{{QStringLiteral("value"), OutputLocation::rawValue(option)},
-                               {QStringLiteral("title"), OutputLocation::title(option)}};
+        options.push_back({OutputLocation::rawValue(option), OutputLocation::title(option), {}});
     return options;
 }
 
-QString WindowText::eventCount(int count) {
-    return QCoreApplication::translate("WindowText", "共 %1 个视频片段").arg(count);
+std::vector<Choice> dashboardChoices() {
+    return {{false, QCoreApplication::translate("WindowText", "不叠加"), {}},
+            {true, QCoreApplication::translate("WindowText", "叠加"), {}}};
 }
 
-QString WindowText::deleteButton(int count) {
-    return QCoreApplication::translate("WindowText", "删除（%1）").arg(count);
-}
+} // namespace
 
-QString WindowText::mergeNextButton(int count) {
-    return QCoreApplication::translate("WindowText", "下一步（%1）").arg(count);
-}
-
-QString WindowText::deleteConfirmation(int count) {
-    return QCoreApplication::translate(
-               "WindowText",
-               "将删除选中的 %1 个片段及其所有机位源视频，文件会移到废纸篓。其他片段不会受到影响。")
-        .arg(count);
-}
-
-QString WindowText::deletingDetail(int count) {
-    return QCoreApplication::translate("WindowText", "正在将选中的 %1 个片段移到废纸篓").arg(count);
-}
-
-QString WindowText::emptyCategoryTitle(const QString& categoryName) {
-    return QCoreApplication::translate("WindowText", "暂无%1视频").arg(categoryName);
-}
+WindowText::WindowText(QObject* parent)
+    : QObject(parent), exportQualityOptions_(new ChoiceListModel(qualityChoices(), this)),
+      outputLocationOptions_(new ChoiceListModel(outputLocationChoices(), this)),
+      speedUnitOptions_(new ChoiceListModel(speedUnitChoices(), this)),
+      dashboardOptions_(new ChoiceListModel(dashboardChoices(), this)) {}
 
 QString WindowText::sidebarToggleHelp(bool sidebarVisible) {
     return sidebarVisible ? QCoreApplication::translate("WindowText", "收起侧边栏")

@@ -1,11 +1,12 @@
 #pragma once
-// Texts and choice lists of the main window composed from values (counts, names), so the views
-// never build a text themselves. A QML singleton; interface thread (static functions: any).
+// Texts and choice lists of the main window composed from values, so the views never build a
+// text themselves. A QML singleton; interface thread (static functions: any).
+
+#include "ChoiceListModel.h"
 
 #include <QObject>
 #include <QString>
 #include <QUrl>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 namespace orvane {
@@ -14,38 +15,35 @@ class WindowText : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_SINGLETON
-    // [{value, title, description}] for the "清晰度" picker, in the quality order.
-    Q_PROPERTY(QVariantList exportQualityOptions READ exportQualityOptions CONSTANT)
-    // [{value, title}] for the "输出" picker.
-    Q_PROPERTY(QVariantList outputLocationOptions READ outputLocationOptions CONSTANT)
-    // [{value, title}] for the dashboard's speed unit.
-    Q_PROPERTY(QVariantList speedUnitOptions READ speedUnitOptions CONSTANT)
+    // The "清晰度" picker's qualities, in the quality order, each with its description.
+    Q_PROPERTY(orvane::ChoiceListModel* exportQualityOptions READ exportQualityOptions CONSTANT)
+    // The "输出" picker.
+    Q_PROPERTY(orvane::ChoiceListModel* outputLocationOptions READ outputLocationOptions CONSTANT)
+    // The dashboard's speed unit.
+    Q_PROPERTY(orvane::ChoiceListModel* speedUnitOptions READ speedUnitOptions CONSTANT)
+    // "叠加仪表盘": off or on (false, true).
+    Q_PROPERTY(orvane::ChoiceListModel* dashboardOptions READ dashboardOptions CONSTANT)
 
 public:
     explicit WindowText(QObject* parent = nullptr);
 
-    static QVariantList exportQualityOptions();
-    static QVariantList outputLocationOptions();
-    static QVariantList speedUnitOptions();
+    ChoiceListModel* exportQualityOptions() const { return exportQualityOptions_; }
+    ChoiceListModel* outputLocationOptions() const { return outputLocationOptions_; }
+    ChoiceListModel* speedUnitOptions() const { return speedUnitOptions_; }
+    ChoiceListModel* dashboardOptions() const { return dashboardOptions_; }
 
-    // "共 n 个视频片段"
-    Q_INVOKABLE static QString eventCount(int count);
-    // "删除（n）"
-    Q_INVOKABLE static QString deleteButton(int count);
-    // "下一步（n）"
-    Q_INVOKABLE static QString mergeNextButton(int count);
-    // The delete confirmation's message for n marked events.
-    Q_INVOKABLE static QString deleteConfirmation(int count);
-    // "正在将选中的 n 个片段移到废纸篓"
-    Q_INVOKABLE static QString deletingDetail(int count);
-    // "暂无" + the category's name + "视频"
-    Q_INVOKABLE static QString emptyCategoryTitle(const QString& categoryName);
     // The sidebar button's help: "收起侧边栏" while the sidebar shows, else "显示侧边栏".
     Q_INVOKABLE static QString sidebarToggleHelp(bool sidebarVisible);
     // A local folder as the address a folder chooser starts in (empty for "").
     Q_INVOKABLE static QUrl folderUrl(const QString& path);
     // The result page's headline: the export's success message, or "导出完成" without one.
     Q_INVOKABLE static QString resultMessage(const QString& successMessage);
+
+private:
+    ChoiceListModel* exportQualityOptions_;
+    ChoiceListModel* outputLocationOptions_;
+    ChoiceListModel* speedUnitOptions_;
+    ChoiceListModel* dashboardOptions_;
 };
 
 } // namespace orvane

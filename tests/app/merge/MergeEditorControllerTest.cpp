@@ -42,7 +42,7 @@ struct Editor {
             merge().toggleMergeEvent(event.id.toString());
         merge().prepareMergeEditor();
         EXPECT_TRUE(waitUntil([&] { return merge().isMergeEditorPresented(); }));
-        editor.setViewModel(h.vm.get());
+        editor.setMerge(h.vm->merge());
         settle();
     }
     MergeViewModel& merge() { return *h.vm->merge(); }

@@ -66,7 +66,8 @@ TEST(MergeEditor, pickedEventsBecomeItemsInPickOrder) {
     merge.moveMergeItemUp(b.id.toString());
     EXPECT_EQ(itemEvents(merge), QStringList({"08", "09", "10"}));
     merge.setMergeRangeEnd(30, a.id.toString());
-    EXPECT_NEAR(merge.mergeItemsModel()->get(0).value("keptDuration").toDouble(), 30, 1e-9);
+    const MergeItemListModel& items = *merge.mergeItemsModel();
+    EXPECT_NEAR(items.data(items.index(0), MergeItemListModel::KeptDurationRole).toDouble(), 30, 1e-9);
 
     // A camera two of the events lack: the editor stays as it was.
     merge.setMergeCameraAngle(QStringLiteral("left_pillar"));

@@ -29,7 +29,7 @@ struct Page {
     PreviewPageController page;
     explicit Page(const std::function<void(sample::DriveSpec&)>& changeDrive = {}) : h(changeDrive) {
         EXPECT_TRUE(h.imported());
-        page.setViewModel(h.vm.get());
+        page.setPreview(h.vm->preview());
     }
     LibraryViewModel& library() { return *h.vm->library(); }
     PreviewViewModel& preview() { return *h.vm->preview(); }
@@ -56,8 +56,9 @@ struct Page {
     // "<camera><note>" per grid cell, the note saying why its file cannot play.
     QStringList cells() const {
         QStringList out;
-        for (const QVariant& cell : page.gridCells())
-            out << cell.toMap().value("camera").toString() + cell.toMap().value("note").toString();
+        const GridCellModel& model = *page.gridCells();
+        for (int i = 0; i < model.usedCount(); ++i)
+            out << model.cells()[size_t(i)].camera + model.cells()[size_t(i)].note;
         return out;
     }
 };
@@ -119,11 +120,10 @@ TEST(PreviewPageController, theTransportDrivesThePlayerTheCameraFilterShows) {
     finishLoading(p.h.preview, 60);
     EXPECT_FALSE(p.page.isVideoLoading());
     EXPECT_EQ(p.page.rateTitle(), "4×"); // the grid took the rate over
-    const QVariantList cells = p.page.gridCells();
-    ASSERT_EQ(cells.size(), 4);
-    for (const QVariant& cell : cells)
-        EXPECT_TRUE(cell.toMap().value("hasVideo").toBool())
-            << cell.toMap().value("camera").toString().toStdString();
+    ASSERT_EQ(p.page.gridCells()->usedCount(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(p.page.gridCells()->cells()[size_t(i)].hasVideo)
+            << p.page.gridCells()->cells()[size_t(i)].camera.toStdString();
 
     const MultiCameraPreviewController& grid = *p.preview().multiCameraPreview();
     for (const CameraSlot& slot : grid.cameraSlots())
@@ -187,7 +187,7 @@ TEST(RealDrivePreviewTest, ASixCameraEventOpensOnItsCameraAndExportsAroundItsMom
     ASSERT_TRUE(p.h.opened_(p.h.event(ClipCategory::saved, 1)));
     EXPECT_EQ(p.preview().cameraFilter(), "left_repeater");
     EXPECT_EQ(page.detailSubtitle(), "鸣笛保存 · 31.23040°N, 121.47370°E · Shanghai · Century Avenue");
-    EXPECT_EQ(page.cameraOptions().front().toMap().value("title"), "六宫格");
+    EXPECT_EQ(page.cameraOptions()->choices().front().title, "六宫格");
 
     ASSERT_TRUE(p.showGrid());
     EXPECT_EQ(page.gridColumns(), 3); // the cells' order is the grid controller's test
@@ -207,7 +207,7 @@ TEST(RealDrivePreviewTest, ASixCameraEventOpensOnItsCameraAndExportsAroundItsMom
 
     // 50 s before (into the first minute) to 10 s after.
     ExportViewModel& exporter = *p.h.vm->exporter();
-    exporter.setAroundEventBefore(50);
+    p.preview().setAroundEventBefore(50);
     page.exportAroundEvent();
     ASSERT_TRUE(test::waitUntil([&] { return *p.h.exportCalls == 1 && !exporter.isProcessing(); }));
     const QString status = p.h.vm->messages()->statusMessage();

@@ -9,6 +9,7 @@
 #include "AppLanguage.h"
 #include "LoopbackHttpServer.h"
 #include "MergeEditorController.h"
+#include "OrvaneModules.h"
 #include "SampleDrive.h"
 #include "TelemetryTimeline.h"
 #include "TeslaTelemetryReader.h"
@@ -22,12 +23,8 @@
 #include <QQmlComponent>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtQml/qqmlextensionplugin.h>
 #include <cmath>
 #include <cstdio>
-
-Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
-Q_IMPORT_QML_PLUGIN(Orvane_UpdatePlugin)
 
 namespace orvane::screenshots {
 namespace {
@@ -292,7 +289,8 @@ bool resultScene(SceneApp& app, const Fixtures&) {
 const char* dashboardsQml = R"(
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Preview
 Rectangle {
     color: Theme.window
     ColumnLayout {

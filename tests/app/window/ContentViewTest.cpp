@@ -66,9 +66,9 @@ TEST_F(WindowTest, ImportFromTheChooserShowsTheCards) {
 TEST_F(WindowTest, DeleteModeMarksConfirmsAndMovesTheEventToTheTrash) {
     ASSERT_TRUE(s.imported());
     ASSERT_EQ(s.app.cards().size(), 2);
-    const QString doomedID = vm.library()->eventsInSelectedCategory()->get(0)["eventID"].toString();
-    const QStringList doomedFiles =
-        filesUnder(vm.library()->eventsInSelectedCategory()->get(0)["folderURL"].toString(), "*.mp4");
+    const TeslaClipEvent& doomed = vm.library()->eventsInSelectedCategory()->events().front();
+    const QString doomedID = doomed.id.toString(QUuid::WithoutBraces);
+    const QStringList doomedFiles = filesUnder(doomed.folderURL, "*.mp4");
 
     ASSERT_TRUE(ui.click("startDeleteButton"));
     EXPECT_FALSE(ui.shown("deleteSelectedButton")->property("enabled").toBool());

@@ -236,7 +236,7 @@ QList<QObject*> AppWindow::cards() const {
 QObject* AppWindow::card(int row) const {
     return ui->shown(
         QStringLiteral("eventCard_") +
-        vm->library()->eventsInSelectedCategory()->get(row)[QStringLiteral("eventID")].toString());
+        vm->library()->eventsInSelectedCategory()->events()[size_t(row)].id.toString(QUuid::WithoutBraces));
 }
 
 bool AppWindow::previewReady() const {

@@ -1,7 +1,8 @@
 #pragma once
 // The application's state as the screens see it: one object per feature (the library browser,
-// the preview, the merge editor, the export) and the window's messages, owned here for the
-// whole process and wired where one feature's change concerns another. Interface thread only.
+// the preview, the merge editor, the export) and the window's messages, owned here for the whole
+// process. Each feature knows only the ones before it (library < preview < merge < export); what
+// runs the other way is wired here, in one place. Interface thread only.
 
 #include "ViewModelServices.h"
 
@@ -52,6 +53,9 @@ public:
 
 private:
     void connectFeatures();
+    void connectLibrary();
+    void connectMinutePicking();
+    void connectExport();
 
     ViewModelServices services_;
     AppMessages* messages_;

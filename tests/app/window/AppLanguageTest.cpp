@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 using namespace orvane;
-using Choice = AppLanguage::Choice;
+using LanguageChoice = AppLanguage::Choice;
 
 TEST(AppLanguage, ChineseLocalesGetChineseAndEveryOtherEnglishUnlessChosen) {
     const struct {
@@ -28,12 +28,13 @@ TEST(AppLanguage, ChineseLocalesGetChineseAndEveryOtherEnglishUnlessChosen) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.system) + " " + c.setting);
         const QLocale system(QString::fromLatin1(c.system));
-        const Choice choice = AppLanguage::fromSetting(QString::fromLatin1(c.setting));
+        const LanguageChoice choice = AppLanguage::fromSetting(QString::fromLatin1(c.setting));
         const bool chinese = AppLanguage::isChinese(choice, system);
         EXPECT_EQ(chinese, c.chinese);
         const QLocale shown = AppLanguage::displayLocale(chinese, system);
         EXPECT_EQ(shown.name(), QString::fromLatin1(c.dateLocale));
     }
-    for (const Choice choice : {Choice::followSystem, Choice::chinese, Choice::english})
+    for (const LanguageChoice choice :
+         {LanguageChoice::followSystem, LanguageChoice::chinese, LanguageChoice::english})
         EXPECT_EQ(AppLanguage::fromSetting(AppLanguage::settingValue(choice)), choice);
 }

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Window
 
 // Takes folders dropped on the window (from a file manager) and shows where they will land.
 DropArea {
@@ -38,7 +39,7 @@ DropArea {
             }
             ThemedText {
                 text: qsTr("松开以导入 TeslaCam 文件夹")
-                textStyle: "title3"
+                textStyle: ThemedText.Title3
                 color: Theme.accent
                 Layout.alignment: Qt.AlignHCenter
             }

@@ -4,13 +4,10 @@
 // Chinese texts and dates the tests read whatever the machine's locale (a test of English sets it).
 
 #include "AppLanguage.h"
+#include "OrvaneModules.h"
 
 #include <QGuiApplication>
-#include <QtQml/qqmlextensionplugin.h>
 #include <gtest/gtest.h>
-
-Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
-Q_IMPORT_QML_PLUGIN(Orvane_UpdatePlugin)
 
 // libx265 keeps a few small buffers of every encoder it opens until the process ends; they are
 // not ours to free. Read by LeakSanitizer in sanitizer builds, unused otherwise.

@@ -76,7 +76,8 @@ bool AppLanguage::chineseApplied() {
     return installedTranslator() == nullptr;
 }
 
-LanguageSetting::LanguageSetting(QObject* parent) : QObject(parent) {}
+LanguageSetting::LanguageSetting(QObject* parent)
+    : QObject(parent), options_(new ChoiceListModel(choices(), this)) {}
 
 void LanguageSetting::setChoice(const QString& value) {
     const AppLanguage::Choice choice = AppLanguage::fromSetting(value);
@@ -86,13 +87,12 @@ void LanguageSetting::setChoice(const QString& value) {
     emit choiceChanged();
 }
 
-QVariantList LanguageSetting::options() {
+std::vector<Choice> LanguageSetting::choices() {
     const QString titles[] = {QCoreApplication::translate("LanguageSetting", "跟随系统"),
                               QStringLiteral("中文"), QStringLiteral("English")};
-    QVariantList options;
+    std::vector<Choice> options;
     for (size_t i = 0; i < std::size(choiceNames); ++i)
-        options << QVariantMap{{QStringLiteral("value"), QString::fromLatin1(choiceNames[i].value)},
-                               {QStringLiteral("title"), titles[i]}};
+        options.push_back({QString::fromLatin1(choiceNames[i].value), titles[i], {}});
     return options;
 }
 

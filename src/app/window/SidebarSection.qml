@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Window
 
 // One titled group of the sidebar ("导入", "导出", "输出"); its children stack under the title.
 ColumnLayout {
@@ -14,7 +15,7 @@ ColumnLayout {
 
     ThemedText {
         text: section.title
-        textStyle: "footnote"
+        textStyle: ThemedText.Footnote
         font.weight: Font.DemiBold
         tertiary: true
         Accessible.role: Accessible.Heading

@@ -46,10 +46,17 @@ void MainViewModel::shutdown() {
     exporter_->shutdown();
 }
 
-// What one feature's change means for the others. Features below in the list know the ones
-// above them (merge knows the library and the preview, export knows the preview and merge);
-// everything that runs the other way is here.
+// What one feature's change means for the others. A feature knows the ones before it (merge
+// knows the library and the preview, export knows the preview and merge); everything that runs
+// the other way is here: what a later feature tells an earlier one, and what an earlier one asks
+// of a later one.
 void MainViewModel::connectFeatures() {
+    connectLibrary();
+    connectMinutePicking();
+    connectExport();
+}
+
+void MainViewModel::connectLibrary() {
     // A new import or a new library: nothing of the old one plays or stays open.
     connect(library_, &LibraryViewModel::importStarted, preview_, &PreviewViewModel::stopPlayers);
     connect(library_, &LibraryViewModel::libraryReplaced, preview_, &PreviewViewModel::closeEventPreview);
@@ -62,17 +69,54 @@ void MainViewModel::connectFeatures() {
     // Deleted events are no longer picked nor open.
     connect(library_, &LibraryViewModel::eventsRemoved, merge_, &MergeViewModel::forgetEvents);
     connect(library_, &LibraryViewModel::eventsRemoved, preview_, &PreviewViewModel::closeEventAmong);
-    // Closing the preview ends choosing its minutes.
-    connect(preview_, &PreviewViewModel::eventPreviewClosed, merge_,
-            &MergeViewModel::cancelSegmentMergeSelection);
-    // The cards mark the splice's pick order and the open event; the minute chips mark the picked minutes.
+    // The cards mark the splice's pick order and the open event.
     const auto markCards = [this] {
         library_->setOtherMarks(merge_->mergeSelectedEventIDs(), preview_->selectedEventID());
     };
     connect(merge_, &MergeViewModel::mergeSelectedEventIDsChanged, library_, markCards);
     connect(preview_, &PreviewViewModel::selectedEventChanged, library_, markCards);
-    connect(merge_, &MergeViewModel::mergeSelectedTimestampKeysChanged, preview_,
-            [this] { preview_->setMergeMarks(merge_->mergeSelectedTimestampKeys()); });
+}
+
+// Choosing minutes of the open event to splice: the preview's minute list asks, the merge editor
+// keeps the picks, and the list marks them.
+void MainViewModel::connectMinutePicking() {
+    connect(preview_, &PreviewViewModel::eventPreviewClosed, merge_,
+            &MergeViewModel::cancelSegmentMergeSelection);
+    connect(preview_, &PreviewViewModel::minutePickingRequested, merge_, [this](bool start) {
+        if (start)
+            merge_->startSegmentMergeSelection();
+        else
+            merge_->cancelSegmentMergeSelection();
+    });
+    connect(preview_, &PreviewViewModel::minutePickToggleRequested, merge_,
+            &MergeViewModel::toggleMergeSegment);
+    connect(preview_, &PreviewViewModel::pickedMinutesMergeRequested, merge_,
+            &MergeViewModel::prepareMergeEditor);
+    const auto showPicks = [this] {
+        preview_->setMinutePicks(merge_->isSegmentMergeSelectionMode(), merge_->mergeSelectedTimestampKeys());
+    };
+    connect(merge_, &MergeViewModel::isSegmentMergeSelectionModeChanged, preview_, showPicks);
+    connect(merge_, &MergeViewModel::mergeSelectedTimestampKeysChanged, preview_, showPicks);
+}
+
+// The preview and the merge editor ask for exports; the export tells them when one runs and
+// where files go.
+void MainViewModel::connectExport() {
+    connect(preview_, &PreviewViewModel::exportRequested, exporter_, &ExportViewModel::startProcessing);
+    connect(preview_, &PreviewViewModel::aroundEventExportRequested, exporter_,
+            &ExportViewModel::startAroundEventExport);
+    connect(merge_, &MergeViewModel::exportRequested, exporter_, &ExportViewModel::startProcessing);
+    const auto showBusy = [this] {
+        preview_->setExportBusy(exporter_->isProcessing());
+        merge_->setExportBusy(exporter_->isProcessing());
+    };
+    connect(exporter_, &ExportViewModel::isProcessingChanged, this, showBusy);
+    const auto showFolder = [this] {
+        preview_->setOutputFolder(exporter_->outputFolderPath(), exporter_->createsOutputFolder());
+    };
+    connect(exporter_, &ExportViewModel::outputDestinationChanged, this, showFolder);
+    showBusy();
+    showFolder();
 }
 
 } // namespace orvane

@@ -2,10 +2,11 @@
 // The language of the program's texts and of the dates and times it shows, Chinese or English: the
 // system's, or the user's choice. Interface thread, before the first text is made.
 
+#include "ChoiceListModel.h"
+
 #include <QLocale>
 #include <QObject>
 #include <QString>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 namespace orvane {
@@ -39,8 +40,8 @@ class LanguageSetting : public QObject {
     QML_UNCREATABLE("The main view model owns the language setting")
     // "system", "zh" or "en".
     Q_PROPERTY(QString choice READ choice WRITE setChoice NOTIFY choiceChanged)
-    // [{value, title}]: follow the system, 中文, English.
-    Q_PROPERTY(QVariantList options READ options CONSTANT)
+    // Follow the system, 中文, English.
+    Q_PROPERTY(orvane::ChoiceListModel* options READ options CONSTANT)
     // Whether the choice asks for another language than the one the texts are in now.
     Q_PROPERTY(bool needsRestart READ needsRestart NOTIFY choiceChanged)
 
@@ -49,14 +50,17 @@ public:
 
     QString choice() const { return AppLanguage::settingValue(choice_); }
     void setChoice(const QString& value);
-    static QVariantList options();
+    ChoiceListModel* options() const { return options_; }
     bool needsRestart() const;
 
 signals:
     void choiceChanged();
 
 private:
+    static std::vector<Choice> choices();
+
     AppLanguage::Choice choice_ = AppLanguage::Choice::followSystem;
+    ChoiceListModel* options_;
 };
 
 } // namespace orvane

@@ -1,6 +1,6 @@
 import QtQuick
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
 
 // A calm placeholder for an area with nothing to show: a symbol, a line and a hint.
 Item {
@@ -35,7 +35,7 @@ Item {
         ThemedText {
             objectName: "emptyStateTitle"
             text: placeholder.title
-            textStyle: "title3"
+            textStyle: ThemedText.Title3
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap
             Layout.fillWidth: true

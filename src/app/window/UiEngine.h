@@ -1,5 +1,5 @@
 #pragma once
-// Prepares a QML engine for the Orvane.App screens: import path of the compiled-in modules, the
+// Prepares a QML engine for Orvane's screens: import path of the compiled-in modules, the
 // image providers, and the Controls style. Interface thread, before any QML is loaded.
 
 class QQmlEngine;

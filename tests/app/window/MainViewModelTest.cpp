@@ -143,10 +143,10 @@ TEST_F(MainViewModelTest, aSecondDeletionIsIgnoredAndTheDeletedEventsLeave) {
     const TeslaClipEvent open = h.event(ClipCategory::saved, 1);
     library.startDeleteSelection();
     library.toggleDeleteEvent(open.id.toString());
-    EXPECT_TRUE(library.eventsInSelectedCategory()
-                    ->get(library.eventsInSelectedCategory()->indexOf(open.id.toString()))
-                    .value("isDeleteSelected")
-                    .toBool());
+    const EventListModel& cards = *library.eventsInSelectedCategory();
+    EXPECT_TRUE(
+        cards.data(cards.index(cards.indexOf(open.id.toString())), EventListModel::IsDeleteSelectedRole)
+            .toBool());
     h.gates->hold("trash");
     library.deleteSelectedEvents();
     EXPECT_TRUE(library.isDeletingEvents());
@@ -258,5 +258,5 @@ TEST_F(MainViewModelTest, thePhotoLibraryResultKeepsItsButtonAndCustomGoesBackTo
     exporter.selectOutputLocation(QStringLiteral("photosLibrary"));
     exporter.selectOutputLocation(QStringLiteral("custom")); // from the library: the default folder
     EXPECT_EQ(asked.count(), 1);
-    EXPECT_EQ(exporter.outputDestinationKind(), "folder");
+    EXPECT_EQ(exporter.outputDestination(), ExportViewModel::Destination::Folder);
 }

@@ -1,18 +1,18 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
 
-// A row of mutually exclusive choices in one rounded track. `options` lists {value, title};
+// A row of mutually exclusive choices in one rounded track. `options` is a ChoiceListModel;
 // choosing one emits chosen(value) and leaves the binding of `currentValue` to the caller.
 Rectangle {
     id: picker
 
-    property var options: []
-    property string currentValue
+    property ChoiceListModel options
+    property var currentValue
     // What a screen reader calls the whole picker ("清晰度", "片段类型", …).
     property string accessibleName
-    signal chosen(string value)
+    signal chosen(var value)
 
     implicitHeight: Theme.controlHeight
     implicitWidth: segments.implicitWidth + 2 * Theme.spaceXxs
@@ -31,11 +31,12 @@ Rectangle {
             model: picker.options
             delegate: AbstractButton {
                 id: segment
-                required property var modelData
-                readonly property bool selected: modelData.value === picker.currentValue
+                required property var value
+                required property string title
+                readonly property bool selected: value === picker.currentValue
 
-                objectName: "segment_" + modelData.value
-                text: modelData.title
+                objectName: "segment_" + value
+                text: title
                 checkable: false
                 focusPolicy: Qt.StrongFocus
                 hoverEnabled: true
@@ -47,7 +48,7 @@ Rectangle {
                 Accessible.checkable: true
                 Accessible.checked: selected
                 Accessible.onPressAction: clicked()
-                onClicked: if (!selected) picker.chosen(modelData.value)
+                onClicked: if (!selected) picker.chosen(value)
 
                 contentItem: Text {
                     id: label

@@ -1,4 +1,4 @@
-// Loads every QML file of Orvane.App the way a screen would, so a missing runtime module, a
+// Loads every QML file of Orvane's modules the way a screen would, so a missing runtime module, a
 // misspelt property or a binding error fails here rather than in front of a user.
 
 #include "AppUpdateController.h"
@@ -37,17 +37,20 @@ QString propertiesFor(const QString& type) {
         {"ContentView", "viewModel: testViewModel; updateController: testUpdater"},
         {"WindowAlerts", "viewModel: testViewModel; updateController: testUpdater; screenState: state"},
         {"LibraryColumns", "viewModel: testViewModel; screenState: state"},
-        {"EventBrowser", "library: testViewModel.library; merge: testViewModel.merge; screenState: state"},
-        {"BrowserHeader", "library: testViewModel.library; merge: testViewModel.merge; screenState: state"},
-        {"EventSectionList", "library: testViewModel.library; screenState: state"},
+        {"EventBrowser", "library: testViewModel.library; headerControls: state.headerControls; "
+                         "cardSelectionMode: state.cardSelectionMode; category: state.categorySelection"},
+        {"BrowserHeader", "library: testViewModel.library; controls: state.headerControls"},
+        {"EventSectionList", "library: testViewModel.library; cardSelectionMode: state.cardSelectionMode"},
+        {"MergeSelectionControls", "merge: testViewModel.merge; headerControls: state.headerControls; "
+                                   "offersStart: true; canContinue: false"},
         {"LibrarySidebar",
          "library: testViewModel.library; exporter: testViewModel.exporter; preview: testViewModel.preview; "
          "messages: testViewModel.messages; language: testViewModel.language"},
         {"EventCard",
          "eventID: \"e\"; timeRangeTitle: \"10:00:00\"; locationLine: \"\"; thumbnailSource: \"\"; "
          "isDeleteSelected: false; isMergeSelected: false; mergeOrder: 0"},
-        {"EventPreviewPage", "viewModel: testViewModel"},
-        {"VideoMergeEditorView", "viewModel: testViewModel"},
+        {"EventPreviewPage", "preview: testViewModel.preview"},
+        {"VideoMergeEditorView", "merge: testViewModel.merge"},
         {"PreviewTransport", "page: page; player: testViewModel.preview.activePreview"},
         {"PreviewVideoArea", "page: page; preview: testViewModel.preview"},
         {"SegmentStrip", "page: page; preview: testViewModel.preview"},
@@ -69,18 +72,18 @@ void openEverything(QObject* root) {
             QMetaObject::invokeMethod(object, "open");
 }
 
-TEST(QmlModuleLoadTest, EveryFileOfTheModuleLoadsAndOpensWithoutAWarning) {
+TEST(QmlModuleLoadTest, EveryFileOfTheModulesLoadsAndOpensWithoutAWarning) {
     QQmlEngine engine;
     ui::configureEngine(engine);
     MainViewModel viewModel;
     AppUpdateController updater(AppUpdateEnvironment{});
     QStringList files;
-    QDirIterator it(QStringLiteral(":/qt/qml/Orvane/App"), {QStringLiteral("*.qml")}, QDir::Files,
+    QDirIterator it(QStringLiteral(":/qt/qml/Orvane"), {QStringLiteral("*.qml")}, QDir::Files,
                     QDirIterator::Subdirectories);
     while (it.hasNext())
         files << it.next();
     files.sort();
-    ASSERT_GE(files.size(), 20) << "the module's files are not in the resources";
+    ASSERT_GE(files.size(), 60) << "the modules' files are not in the resources";
 
     const QtMessageHandler previous = qInstallMessageHandler(collect);
     for (const QString& file : files) {
@@ -91,12 +94,15 @@ TEST(QmlModuleLoadTest, EveryFileOfTheModuleLoadsAndOpensWithoutAWarning) {
                                  : type + QStringLiteral(" { objectName: \"subject\"; ") +
                                        propertiesFor(type) + QStringLiteral(" }");
         const QString text =
-            QStringLiteral("import QtQuick\nimport QtQuick.Window\nimport Orvane.App\nimport Orvane.Update\n"
-                           "Window { width: 900; height: 700; required property MainViewModel testViewModel\n"
-                           "required property AppUpdateController testUpdater\n"
-                           "ContentViewState { id: state; viewModel: testViewModel }\n"
-                           "PreviewPageController { id: page; viewModel: testViewModel }\n"
-                           "MergeEditorController { id: editor; viewModel: testViewModel }\n") +
+            QStringLiteral(
+                "import QtQuick\nimport QtQuick.Window\nimport Orvane.Common\nimport Orvane.Library\n"
+                "import Orvane.Preview\nimport Orvane.Merge\nimport Orvane.Export\n"
+                "import Orvane.Window\nimport Orvane.Update\n"
+                "Window { width: 900; height: 700; required property MainViewModel testViewModel\n"
+                "required property AppUpdateController testUpdater\n"
+                "ContentViewState { id: state; viewModel: testViewModel }\n"
+                "PreviewPageController { id: page; preview: testViewModel.preview }\n"
+                "MergeEditorController { id: editor; merge: testViewModel.merge }\n") +
             body + QStringLiteral(" }");
         QQmlComponent component(&engine);
         component.setData(text.toUtf8(),

@@ -1,7 +1,11 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Library
+import Orvane.Preview
+import Orvane.Export
+import Orvane.Window
 
 // The sidebar: import a TeslaCam folder, the export quality, the output destination, the speed unit, the
 // language, the status line and the About row. The folder choosers and the sheet belong to the window.
@@ -13,6 +17,7 @@ Rectangle {
     required property PreviewViewModel preview
     required property AppMessages messages
     required property LanguageSetting language
+    readonly property bool outputsToFolder: exporter.outputDestination === ExportViewModel.Folder
     signal importRequested()
     signal changeOutputRequested()
     signal aboutRequested()
@@ -48,7 +53,7 @@ Rectangle {
 
         ThemedText {
             text: "Orvane"
-            textStyle: "title2"
+            textStyle: ThemedText.Title2
             Accessible.role: Accessible.Heading
             Layout.leftMargin: Theme.spaceXxs
         }
@@ -59,7 +64,7 @@ Rectangle {
                 objectName: "importButton"
                 text: qsTr("选择 TeslaCam 文件夹")
                 iconName: "folder_open"
-                kind: "prominent"
+                kind: ActionButton.Prominent
                 busy: sidebar.library.isImporting
                 Layout.fillWidth: true
                 onClicked: sidebar.importRequested()
@@ -68,7 +73,7 @@ Rectangle {
 
         SidebarSection {
             title: qsTr("导出")
-            ThemedText { text: qsTr("清晰度"); textStyle: "footnote"; secondary: true }
+            ThemedText { text: qsTr("清晰度"); textStyle: ThemedText.Footnote; secondary: true }
             SegmentedPicker {
                 objectName: "qualityPicker"
                 accessibleName: qsTr("清晰度")
@@ -80,7 +85,7 @@ Rectangle {
             ThemedText {
                 objectName: "qualityDescription"
                 text: sidebar.exporter.exportQualityDescription
-                textStyle: "footnote"
+                textStyle: ThemedText.Footnote
                 tertiary: true
                 wrapMode: Text.Wrap
                 // Wrapped at the column's own width from the start: a height measured at another
@@ -88,14 +93,14 @@ Rectangle {
                 Layout.preferredWidth: content.width
                 Layout.fillWidth: true
             }
-            ThemedText { text: qsTr("叠加仪表盘"); textStyle: "footnote"; secondary: true }
+            ThemedText { text: qsTr("叠加仪表盘"); textStyle: ThemedText.Footnote; secondary: true }
             SegmentedPicker {
                 objectName: "dashboardPicker"
                 accessibleName: qsTr("叠加仪表盘")
-                options: [{ value: "off", title: qsTr("不叠加") }, { value: "on", title: qsTr("叠加") }]
-                currentValue: sidebar.exporter.showDashboard ? "on" : "off"
+                options: WindowText.dashboardOptions
+                currentValue: sidebar.exporter.showDashboard
                 Layout.fillWidth: true
-                onChosen: (value) => sidebar.exporter.showDashboard = value === "on"
+                onChosen: (value) => sidebar.exporter.showDashboard = value
             }
         }
 
@@ -105,14 +110,14 @@ Rectangle {
                 spacing: Theme.spaceXs + 2
                 Layout.fillWidth: true
                 Icon {
-                    name: sidebar.exporter.outputDestinationKind === "folder" ? "folder" : "photo_library"
+                    name: sidebar.outputsToFolder ? "folder" : "photo_library"
                     size: Theme.iconSizeSmall
                     color: Theme.textSecondary
                 }
                 ThemedText {
                     objectName: "outputLocation"
                     text: sidebar.exporter.outputFolderDisplayPath
-                    textStyle: "footnote"
+                    textStyle: ThemedText.Footnote
                     secondary: true
                     elide: Text.ElideMiddle
                     Layout.fillWidth: true
@@ -120,9 +125,9 @@ Rectangle {
             }
             ThemedText {
                 objectName: "photosLibraryHint"
-                visible: sidebar.exporter.outputDestinationKind !== "folder"
+                visible: !sidebar.outputsToFolder
                 text: sidebar.exporter.photosLibraryHint
-                textStyle: "caption"
+                textStyle: ThemedText.Caption
                 tertiary: true
                 elide: Text.ElideMiddle
                 Layout.fillWidth: true
@@ -137,7 +142,7 @@ Rectangle {
             }
             ActionButton {
                 objectName: "changeOutputButton"
-                visible: sidebar.exporter.outputDestinationKind === "folder"
+                visible: sidebar.outputsToFolder
                 text: qsTr("更改目录")
                 iconName: "drive_folder_upload"
                 Layout.fillWidth: true
@@ -171,7 +176,7 @@ Rectangle {
                 objectName: "languageRestartNote"
                 visible: sidebar.language.needsRestart
                 text: qsTr("重新启动 Orvane 后生效")
-                textStyle: "caption"
+                textStyle: ThemedText.Caption
                 tertiary: true
                 Layout.fillWidth: true
             }
@@ -182,7 +187,7 @@ Rectangle {
         ThemedText {
             objectName: "statusLine"
             text: sidebar.messages.statusMessage
-            textStyle: "caption"
+            textStyle: ThemedText.Caption
             tertiary: true
             wrapMode: Text.Wrap
             maximumLineCount: 3
@@ -194,7 +199,7 @@ Rectangle {
             objectName: "aboutButton"
             text: qsTr("关于")
             iconName: "info_outline"
-            kind: "plain"
+            kind: ActionButton.Plain
             Layout.alignment: Qt.AlignLeft
             Layout.leftMargin: -Theme.spaceS
             onClicked: sidebar.aboutRequested()

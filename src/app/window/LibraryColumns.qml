@@ -1,7 +1,10 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Orvane.App
+import Orvane.Common
+import Orvane.Library
+import Orvane.Merge
+import Orvane.Window
 
 // The library in two columns: the sidebar (which slides away) and the detail column with the
 // sidebar button, the category picker and the event browser, or the first-run placeholder.
@@ -17,7 +20,7 @@ RowLayout {
     signal aboutRequested()
     signal deleteRequested()
 
-    readonly property bool imported: viewModel.library.importMode !== "none"
+    readonly property bool imported: viewModel.library.hasImported
 
     spacing: 0
 
@@ -98,11 +101,20 @@ RowLayout {
             EventBrowser {
                 visible: columns.imported
                 library: columns.viewModel.library
-                merge: columns.viewModel.merge
-                screenState: columns.screenState
+                headerControls: columns.screenState.headerControls
+                cardSelectionMode: columns.screenState.cardSelectionMode
+                category: columns.screenState.categorySelection
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 onDeleteRequested: columns.deleteRequested()
+                onEventActivated: (eventID) => columns.screenState.activateEvent(eventID)
+
+                MergeSelectionControls {
+                    merge: columns.viewModel.merge
+                    headerControls: columns.screenState.headerControls
+                    offersStart: columns.screenState.offersMergeSelection
+                    canContinue: columns.screenState.canContinueMerge
+                }
             }
         }
     }

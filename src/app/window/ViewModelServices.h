@@ -1,0 +1,19 @@
+#pragma once
+// Every feature's blocking work and desktop actions in one place, so a test replaces any of them
+// before the root view model is built: each feature gets its own part. Built on the interface
+// thread; see each part for where its functions run.
+
+#include "ExportServices.h"
+#include "LibraryServices.h"
+#include "PreviewServices.h"
+
+namespace orvane {
+
+struct ViewModelServices : LibraryServices, PreviewServices, ExportServices {
+    // The scanner, step measuring, the Trash, QDesktopServices, the exporters and real players.
+    static ViewModelServices standard() {
+        return {LibraryServices::standard(), PreviewServices::standard(), ExportServices::standard()};
+    }
+};
+
+} // namespace orvane
