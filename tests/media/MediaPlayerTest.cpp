@@ -53,21 +53,26 @@ TEST_F(MediaPlayerTest, ExactSeeksShowTheExactFrame) {
         }
 }
 
-// An exact seek into the picture a file opened on (as a grid's cells do) plays on from the next frame.
+// An exact seek into the picture a file opened on (as a grid's cells do) plays on from the next frame,
+// sought while the frames after it are being decoded and once they wait decoded.
 TEST_F(MediaPlayerTest, ASeekIntoTheOpeningPicturePlaysOnFromTheNextFrame) {
     constexpr float slowRate = 0.25f; // a loaded machine drops no frame at this pace
-    ASSERT_EQ(open(player, clip), Status::readyToPlay);
-    QThread::msleep(200);
-    ASSERT_TRUE(seekAndWait(0.5 / fps));
-    const size_t before = log.size();
-    player.playImmediately(slowRate);
-    ASSERT_TRUE(test::waitUntil([&] { return log.last() >= 3; }));
-    player.pause();
-    std::vector<int> played;
-    for (size_t i = before; i < log.frames().size(); ++i)
-        played.push_back(log.frames()[i].frameIndex);
-    ASSERT_GE(played.size(), 3u);
-    EXPECT_EQ(std::vector<int>(played.begin(), played.begin() + 3), (std::vector<int>{1, 2, 3}));
+    for (const bool decodedAhead : {false, true}) {
+        ASSERT_EQ(open(player, clip), Status::readyToPlay);
+        const int queueLimit = MediaPlayer::Options{}.queuedFrames;
+        ASSERT_TRUE(test::waitUntil([&] { return !decodedAhead || player.framesWaiting() == queueLimit; }));
+        ASSERT_TRUE(seekAndWait(0.5 / fps));
+        const size_t before = log.size();
+        player.playImmediately(slowRate);
+        ASSERT_TRUE(test::waitUntil([&] { return log.last() >= 3; }));
+        player.pause();
+        std::vector<int> played;
+        for (size_t i = before; i < log.frames().size(); ++i)
+            played.push_back(log.frames()[i].frameIndex);
+        ASSERT_GE(played.size(), 3u);
+        EXPECT_EQ(std::vector<int>(played.begin(), played.begin() + 3), (std::vector<int>{1, 2, 3}))
+            << decodedAhead;
+    }
 }
 
 // At 30 frames a second and unevenly: no frame skipped or shown twice, across the key frame at 30.
