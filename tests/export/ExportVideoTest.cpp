@@ -216,10 +216,14 @@ TEST_F(ExportVideoTest, CancelledExportLeavesEarlierFileAndNothingElse) {
             if (p >= cancelAt)
                 callbacks.cancel.cancel();
         };
+        // Two thirds of the frames are still to come at 0.6: the encoding stops at the cancel.
+        int framesAfterCancel = 0;
+        callbacks.onFrame = [&](int64_t, Instant) { framesAfterCancel += callbacks.cancel.isCancelled(); };
         if (cancelAt == 0.0)
             callbacks.cancel.cancel();
         EXPECT_THROW(GPUVideoExporter::exportContinuous({{front, 0, 2}}, out, balanced, callbacks),
                      OperationCancelled);
+        EXPECT_LE(framesAfterCancel, 2) << cancelAt;
         EXPECT_EQ(entries(folder / "out"), QStringList{"result.mp4"});
         EXPECT_EQ(digest(out),
                   QCryptographicHash::hash("earlier export", QCryptographicHash::Sha256).toHex());
