@@ -518,8 +518,10 @@ struct MediaPlayer::Worker {
         ff::Frame frame = decoded ? playingFrame() : ff::Frame{};
         const double time = decoder->frameTime();
         lock.lock();
-        if (supersededLocked())
-            return; // the request restarts from its own position
+        // A seek into the picture shown keeps the queue and the decoder where they stand, so the
+        // frame joins the queue; an open or a step starts over from its own position.
+        if (reopen || step != 0)
+            return;
         if (!decoded) {
             ended = true;
             endReadError = decoder->readError();
@@ -803,6 +805,10 @@ int64_t MediaPlayer::droppedFrames() const {
 }
 double MediaPlayer::presentedTime() const {
     return worker_->presentedTime;
+}
+int MediaPlayer::framesWaiting() const {
+    std::lock_guard lock(worker_->mutex);
+    return int(worker_->queue.size());
 }
 
 double MediaPlayer::currentTime() const {

@@ -74,6 +74,8 @@ public:
     int64_t droppedFrames() const;
     // Presentation time of the frame last handed to the sink.
     double presentedTime() const;
+    // Decoded frames waiting to be shown.
+    int framesWaiting() const;
 
 private:
     struct Worker;

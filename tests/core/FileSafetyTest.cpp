@@ -147,6 +147,9 @@ TEST(OwnedFilesTest, SweepRemovesOnlyLeftoversOfEndedProcesses) {
         {".clip." + ended + "-0123abcd.part", false, true},
         {"tesla-export-" + ended + "-" + uuid + ".mp4", false, true},
         {"tesla-grid-" + ended + "-" + uuid, true, true},
+        {OwnedFiles::mergedPrefix + ended + "-" + uuid + ".mp4", false, true},
+        {OwnedFiles::captureFolderPrefix + ended + "-" + uuid, true, true},
+        {OwnedFiles::stagingFolderPrefix + ended + "-" + uuid, true, true},
         {".clip." + running + "-0123abcd.part.mp4", false, false}, // a running process's
         {".clip." + self + "-0123abcd.part.mp4", false, false},    // our own
         {"clip." + ended + "-0123abcd.part.mp4", false, false},    // not hidden: not one of ours
@@ -173,7 +176,7 @@ TEST(OwnedFilesTest, SweepRemovesOnlyLeftoversOfEndedProcesses) {
     // lock: its id means nothing here, the lock does.
     OwnedFile locked = OwnedFile::create(tmp / (".locked." + ended + "-0123abcd.part.mp4"));
 
-    EXPECT_EQ(OwnedFiles::sweep(tmp.path()), 4);
+    EXPECT_EQ(OwnedFiles::sweep(tmp.path()), 7);
     for (const Entry& e : entries)
         EXPECT_EQ(QFileInfo::exists(tmp / e.name), !e.removed) << e.name.toStdString();
     EXPECT_TRUE(QFileInfo(tmp / linkName).isSymLink());

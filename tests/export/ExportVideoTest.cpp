@@ -216,10 +216,14 @@ TEST_F(ExportVideoTest, CancelledExportLeavesEarlierFileAndNothingElse) {
             if (p >= cancelAt)
                 callbacks.cancel.cancel();
         };
+        // Two thirds of the frames are still to come at 0.6: the encoding stops at the cancel.
+        int framesAfterCancel = 0;
+        callbacks.onFrame = [&](int64_t, Instant) { framesAfterCancel += callbacks.cancel.isCancelled(); };
         if (cancelAt == 0.0)
             callbacks.cancel.cancel();
         EXPECT_THROW(GPUVideoExporter::exportContinuous({{front, 0, 2}}, out, balanced, callbacks),
                      OperationCancelled);
+        EXPECT_LE(framesAfterCancel, 2) << cancelAt;
         EXPECT_EQ(entries(folder / "out"), QStringList{"result.mp4"});
         EXPECT_EQ(digest(out),
                   QCryptographicHash::hash("earlier export", QCryptographicHash::Sha256).toHex());
@@ -318,30 +322,24 @@ TEST_F(ExportVideoTest, SixCameraGridFitsEveryCameraInItsCellAtTheOutputSize) {
     rec.expectHonestProgress();
     EXPECT_TRUE(entries(temp).isEmpty());
 
-    // A later minute failing, an encrypted camera or a cancel mid-way leave nothing of the output.
+    // A later minute failing or an encrypted camera leave nothing of the output. (A cancel or an
+    // ffmpeg dying while it writes: CliSignalTest.)
     const QString garbage = folder.writeFile("g-back.mp4", "not a video");
     writeClip({.path = folder / "e-back.mp4", .damage = sample::Damage::encrypted});
-    for (const QString& bad : {garbage, folder / "e-back.mp4", QString()}) {
+    for (const QString& bad : {garbage, folder / "e-back.mp4"}) {
         std::vector<TeslaVideoFile> damaged = later;
         for (TeslaVideoFile& v : damaged)
-            if (v.cameraAngle == CameraAngle::back && !bad.isEmpty())
+            if (v.cameraAngle == CameraAngle::back)
                 v.url = bad;
-        ExportCallbacks callbacks;
-        callbacks.onProgress = [&](double p) {
-            if (bad.isEmpty() && p > 0.3)
-                callbacks.cancel.cancel();
-        };
         const QString out = folder / "failed.mp4";
         try {
-            GPUVideoExporter::exportGrid({segment, {damaged, 0, 0.5}}, out, balanced, callbacks);
+            GPUVideoExporter::exportGrid({segment, {damaged, 0, 0.5}}, out, balanced, {});
             ADD_FAILURE() << bad.toStdString();
         } catch (const FFmpegSegmentMergerError& e) {
             EXPECT_EQ(bad, garbage);
             EXPECT_TRUE(e.message().contains(garbage)) << e.message().toStdString();
         } catch (const GPUVideoExporterError& e) {
             EXPECT_EQ(e.kind(), GPUVideoExporterError::Kind::encryptedSource) << bad.toStdString();
-        } catch (const OperationCancelled&) {
-            EXPECT_TRUE(bad.isEmpty());
         }
         EXPECT_FALSE(QFile::exists(out));
         EXPECT_TRUE(entries(temp).isEmpty());

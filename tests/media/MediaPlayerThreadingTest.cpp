@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <QTimer>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <map>
@@ -127,8 +128,11 @@ TEST_F(MediaPlayerThreadingTest, RateSetWhileAFailingFileLoadsEndsWithTheFailure
     ASSERT_TRUE(test::waitUntil([&] { return player.itemStatus() == Status::failed; }));
     EXPECT_EQ(player.rate(), 0);
     int ticks = 0;
+    bool later = false;
     QObject::connect(&player, &MediaPlayer::periodicTime, [&] { ++ticks; });
-    test::waitUntil([] { return false; }, 200); // several periods of the 1/30 s time signal
+    // Due after two periods of the 1/30 s time signal, this timer fires after any of its ticks.
+    QTimer::singleShot(2 * 1000 / 30 + 1, [&] { later = true; });
+    ASSERT_TRUE(test::waitUntil([&] { return later; }));
     EXPECT_EQ(ticks, 0);
 }
 

@@ -146,17 +146,24 @@ protected:
             ids << name.toLongLong();
         return ids;
     }
-    // Starts a grid export to `out` by a copy of the command line whose ffmpeg is a script that
-    // records its process id and sleeps (a child that would outlive a careless parent), and waits
-    // until the export makes progress and that ffmpeg runs.
-    void startGrid(QProcess& p, const QString& temp, const QString& out) {
+    // Stand-ins for ffmpeg: one sleeps (a child that would outlive a careless parent); a six-camera
+    // grid's writes pictures into the encoder's pipe (its last argument) until a file "die"
+    // appears, then fails.
+    static inline const QByteArray sleeping = "echo out_time=00:00:00.1\nexec sleep 60\n";
+    static inline const QByteArray writing =
+        "for out; do :; done\nuntil [ -e \"$FAKE_FFMPEG_PIDS/../die\" ]; do head -c 100000 /dev/zero; "
+        "done > \"$out\"\necho 'Conversion failed!' >&2; exit 1\n";
+    // Starts a grid export to `out` by a copy of the command line whose ffmpeg is such a script
+    // recording its process id, and waits until the export makes progress and that ffmpeg runs.
+    void startGrid(QProcess& p, const QString& temp, const QString& out, bool sixCameras = false) {
         const QString f = writeCarClip(tmp, "2024-05-01_10-20-30-front.mp4"),
-                      b = writeCarClip(tmp, "2024-05-01_10-20-30-back.mp4");
+                      b = writeCarClip(tmp, sixCameras ? "2024-05-01_10-20-30-left_pillar.mp4"
+                                                       : "2024-05-01_10-20-30-back.mp4");
         const QString copy = tmp.makeFolder("app") + "/orvane-cli";
         ASSERT_TRUE(QFile::copy(cli, copy));
         const QString ffmpeg =
-            tmp.writeFile("app/bin/ffmpeg", "#!/bin/sh\necho $$ > \"$FAKE_FFMPEG_PIDS/$$\"\n"
-                                            "echo out_time=00:00:00.1\nexec sleep 60\n");
+            tmp.writeFile("app/bin/ffmpeg", "#!/bin/sh\necho $$ > \"$FAKE_FFMPEG_PIDS/$$\"\n" +
+                                                (sixCameras ? writing : sleeping));
         QFile::setPermissions(ffmpeg, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TMPDIR"), temp);
@@ -191,25 +198,33 @@ bool becomesGone(qint64 pid) {
 
 // SIGTERM and SIGHUP stop an export as Ctrl-C does: cancelled, its ffmpeg child stopped with it,
 // cleaned up, an earlier file of the output's name kept, the usual status (128 + the signal).
+// Under SIGHUP, and without a signal (0) as its ffmpeg dies, it is a six-camera grid whose ffmpeg
+// writes into the pipe: dying, it fails the export in its words, not with a shorter video.
 // (Cancelling the exporter that runs without ffmpeg is the export tests'.)
-TEST_P(CliSignalTest, StopsAnExportAndItsFFmpegCleanly) {
+TEST_P(CliSignalTest, EndsAnExportAndItsFFmpegCleanly) {
+    const int signal = GetParam();
     const QString temp = tmp.makeFolder("tmp");
     const QString out = tmp.writeFile("export/out.mp4", "an earlier export");
     QProcess p;
-    startGrid(p, temp, out);
+    startGrid(p, temp, out, signal == SIGHUP || signal == 0);
     if (HasFatalFailure())
         return;
-    ::kill(pid_t(p.processId()), GetParam());
+    if (signal)
+        ::kill(pid_t(p.processId()), signal);
+    else
+        tmp.writeFile("die");
     ASSERT_TRUE(p.waitForFinished(60000));
+    const QByteArray said = p.readAll();
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(p.exitCode(), 128 + GetParam()) << p.readAll().toStdString();
+    EXPECT_EQ(p.exitCode(), signal ? 128 + signal : 1) << said.toStdString();
+    EXPECT_EQ(said.contains("Conversion failed!"), !signal) << said.toStdString();
     EXPECT_TRUE(becomesGone(fakeFFmpegIds().front())) << "ffmpeg outlived the export";
     EXPECT_EQ(digest(out), QCryptographicHash::hash("an earlier export", QCryptographicHash::Sha256).toHex());
     EXPECT_EQ(entries(tmp / "export").join(' ').toStdString(), "out.mp4");
     EXPECT_TRUE(entries(temp).isEmpty()) << entries(temp).join(' ').toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, CliSignalTest, testing::Values(SIGINT, SIGTERM, SIGHUP));
+INSTANTIATE_TEST_SUITE_P(Signals, CliSignalTest, testing::Values(SIGINT, SIGTERM, SIGHUP, 0));
 
 // Killed outright, the export cannot clean up: its ffmpeg still dies with it, and all it left
 // carries its process id, by which the next export removes it (OwnedFilesTest, OutputSafetyTest).
