@@ -170,9 +170,11 @@ ExportJobOutcome run(const ExportJobRequest& r, const ExportEngine& engine, cons
             result = runContinuous(r, engine, callbacks, report);
         else
             result = runSingle(r, engine, callbacks, report, leftovers);
-        cancel.check();
+        // A file the exporter finished in the user's folder is delivered: a cancel arriving now
+        // comes too late to undo it, and saying otherwise would hide a file that is there.
         outcome.deliveredPath = result.path;
         if (toLibrary) {
+            cancel.check();
             report({savingToLibraryMessage, true, {}, {}});
             outcome.deliveredPath = engine.importVideoToLibrary(result.path);
         }

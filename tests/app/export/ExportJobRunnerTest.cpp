@@ -26,6 +26,7 @@ TEST(ExportJobRunnerTest, DeliversOrLeavesNoFileAndRemovesItsTemporaryFilesInEve
         std::exception_ptr exportFailure, importFailure;
         ProcessingStatus outcome;
         bool offersPrivacySettings = false;
+        bool cancelAfterExport = false; // the user cancels as the exporter finishes
     } cases[] = {
         {false, {}, {}, {Kind::completed, {}}},
         {true, {}, {}, {Kind::completed, {}}},
@@ -34,6 +35,9 @@ TEST(ExportJobRunnerTest, DeliversOrLeavesNoFileAndRemovesItsTemporaryFilesInEve
         {false, error(full), {}, ProcessingStatus::failed(full.description())},
         {true, error(denied), {}, ProcessingStatus::failed(denied.description()), true},
         {true, {}, error(refused), ProcessingStatus::failed(refused.description())},
+        // Too late for the folder (its file is there, so it is no cancellation); in time for the library.
+        {false, {}, {}, {Kind::completed, {}}, false, true},
+        {true, {}, {}, {Kind::cancelled, {}}, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.outcome.rawValue().toStdString() + (c.toLibrary ? " to the library" : " to a folder"));
@@ -54,12 +58,14 @@ TEST(ExportJobRunnerTest, DeliversOrLeavesNoFileAndRemovesItsTemporaryFilesInEve
         engine.exportSync = [&](const TeslaVideoFile&, const QString& input, const QString& output,
                                 const WatermarkSettings&, double, double, const ExportCallbacks& callbacks) {
             EXPECT_TRUE(QFile::exists(input)) << "the local copy is read";
-            if (c.outcome.kind == Kind::cancelled)
+            if (c.outcome.kind == Kind::cancelled && !c.cancelAfterExport)
                 callbacks.cancel.cancel();
             if (c.exportFailure)
                 std::rethrow_exception(c.exportFailure);
             QFile file(output);
             EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write("exported") == 8);
+            if (c.cancelAfterExport)
+                callbacks.cancel.cancel();
             return ExportResult{output, ExportTimeline::continuous(0)};
         };
         engine.importVideoToLibrary = [&](const QString& path) {
