@@ -28,11 +28,20 @@ QThreadPool& pool() {
     return *threads;
 }
 
+EventDurationProbe::Measure& measure() {
+    static EventDurationProbe::Measure rule = EventThumbnailLoader::duration;
+    return rule;
+}
+
 } // namespace
 
 EventDurationProbe::EventDurationProbe(QObject* parent) : QObject(parent) {}
 
 EventDurationProbe::~EventDurationProbe() = default;
+
+void EventDurationProbe::setMeasure(Measure rule) {
+    measure() = rule ? std::move(rule) : Measure(EventThumbnailLoader::duration);
+}
 
 void EventDurationProbe::clearCache() {
     cache().clear();
@@ -55,10 +64,10 @@ void EventDurationProbe::setSource(const QString& source) {
     // A card scrolled away or given another event skips the reads still queued for it.
     probe_.run(
         &pool(), this,
-        [event = *event](const CancellationToken& token) -> std::optional<double> {
+        [event = *event, rule = measure()](const CancellationToken& token) -> std::optional<double> {
             if (token.isCancelled())
                 return std::nullopt;
-            return EventThumbnailLoader::duration(event);
+            return rule(event);
         },
         [this, source](std::optional<double> seconds) {
             if (!seconds)

@@ -3,10 +3,13 @@
 // from the card's thumbnail source and remembered for the process. Interface thread (a QML object).
 
 #include "LatestRequest.h"
+#include "TeslaClipEvent.h"
 
 #include <QObject>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
+#include <functional>
+#include <optional>
 
 namespace orvane {
 
@@ -26,6 +29,10 @@ public:
     void setSource(const QString& source);
     double duration() const { return duration_; }
 
+    // How an event's length is measured, on the probes' own thread: the thumbnail loader's rule
+    // unless a test replaces it (interface thread, while no probe measures).
+    using Measure = std::function<std::optional<double>(const TeslaClipEvent&)>;
+    static void setMeasure(Measure measure);
     // Forgets every measured length (tests).
     static void clearCache();
 

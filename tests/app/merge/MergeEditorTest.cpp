@@ -100,7 +100,7 @@ TEST(MergeEditor, aCancelledPreparationOpensNothing) {
     merge.cancelMergeSelection();
     EXPECT_FALSE(merge.isPreparingMerge());
     h.gates->release("load:" + b.folderName);
-    test::settle();
+    test::drainFileWork();
     EXPECT_FALSE(merge.isMergeEditorPresented());
     EXPECT_EQ(merge.mergeItemsModel()->count(), 0);
 }

@@ -117,6 +117,11 @@ protected:
         }
         return minutes;
     }
+    // Every read started has ended and its result arrived (used or dropped).
+    void drainReads() {
+        reads.releaseAll();
+        test::drainFileWork();
+    }
     bool waitUntilCached(const TeslaVideoFile& video) {
         return QTest::qWaitFor(
             [&] { return timeline.cachedSamples(TelemetryTimeline::segmentKey(video)).has_value(); }, waitMs);
@@ -137,19 +142,29 @@ TEST_F(TelemetryTimelineTest, NewMinuteIsReadThenTheNextPrefetched) {
     ASSERT_TRUE(waitUntilCached(m1));
     EXPECT_EQ(reads.asked(), (QStringList{m0.url, m1.url}));
 
-    // Half way through 36 frames by the file's own frame times: the nineteenth frame (at 18/36 s)
-    // is on screen, and the steering is its record's, not a blend with the one before.
+    // By the file's own frame times, the nineteenth frame (18/36 s) is on screen from its start to
+    // just before the twentieth: the instruments show its record there, while the wheel turns
+    // smoothly from its angle towards the next one's (the angles differ from frame to frame).
     const auto samples = TeslaTelemetryReader::read(m0.url);
     ASSERT_EQ(samples.size(), size_t(fps));
-    EXPECT_EQ(timeline.currentSample(), samples[18]);
-    EXPECT_DOUBLE_EQ(*timeline.steeringAngle(), samples[18].steeringAngle);
-
+    const auto steering = [&](int frame) { return samples[size_t(frame)].steeringAngle; };
+    ASSERT_NE(steering(18), steering(19));
+    ASSERT_NE(steering(17), steering(18));
+    for (double frames : {18.0, 18.3, 18.7, 18.999, 17.6}) {
+        SCOPED_TRACE(frames);
+        timeline.update(frames / fps);
+        const int shown = int(frames);
+        const double fraction = frames - shown;
+        EXPECT_EQ(timeline.currentSample(), samples[size_t(shown)]);
+        EXPECT_NEAR(*timeline.steeringAngle(),
+                    steering(shown) + (steering(shown + 1) - steering(shown)) * fraction, 1e-6);
+    }
     timeline.update(0.6); // same minute: no new key, no new read
     timeline.setCurrentTime(1.5);
     EXPECT_TRUE(timeline.hasTelemetry()); // prefetched
     EXPECT_EQ(timeline.telemetrySegmentKey(), tmp / "SavedClips/a|2024-05-01_10-01-00");
     EXPECT_EQ(keyChanges.count(), 2);
-    QTest::qWait(50);
+    drainReads();
     EXPECT_EQ(reads.asked().size(), 2);
 }
 
@@ -162,9 +177,7 @@ TEST_F(TelemetryTimelineTest, AReadOvertakenByAnotherMinuteStoresNothingAndIsRea
     timeline.setCurrentTime(2.5); // the user jumps on while the first minute is read
     ASSERT_TRUE(QTest::qWaitFor([&] { return timeline.hasTelemetry(); }, waitMs));
 
-    reads.releaseAll();
-    AppPools::files()->waitForDone(); // both reads ended
-    QTest::qWait(20);                 // the late result arrives
+    drainReads(); // both reads ended and the late result arrived
     EXPECT_FALSE(timeline.cachedSamples(TelemetryTimeline::segmentKey(m0)));
     EXPECT_FALSE(timeline.cachedSamples(TelemetryTimeline::segmentKey(m1))); // its prefetch never started
 
@@ -191,7 +204,7 @@ TEST_F(TelemetryTimelineTest, AMinuteWithoutTelemetryIsKeptAsEmptyAndNotReadAgai
     source.selected = bare;
     for (double t : {0.7, 0.2, 0.9})
         timeline.setCurrentTime(t);
-    QTest::qWait(100);
+    drainReads();
     EXPECT_FALSE(timeline.hasTelemetry());
     EXPECT_FALSE(timeline.currentSample());
     EXPECT_EQ(reads.asked().count(bare.url), 1);
@@ -248,7 +261,9 @@ TEST_F(TelemetryTimelineTest, APageClosedDuringAReadIsLeftAlone) {
         page.setSegmentSource(&source);
         page.setCurrentTime(0.5);
     }
-    reads.releaseAll();
-    AppPools::files()->waitForDone();
-    QTest::qWait(50); // the result has nowhere to go
+    drainReads(); // the result has nowhere to go
+    EXPECT_EQ(reads.asked(), QStringList{source.selected->url});
+    // The source the closed page followed still serves a new one.
+    timeline.setCurrentTime(0.5);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return timeline.hasTelemetry(); }, waitMs));
 }

@@ -49,7 +49,7 @@ TEST_F(MainViewModelTest, anImportThatANewerOneReplacedIsDropped) {
     QSignalSpy events(&library, &LibraryViewModel::eventsByCategoryChanged);
     QSignalSpy status(&messages, &AppMessages::statusMessageChanged);
     h.gates->release("scan:" + h.root);
-    test::settle();
+    test::drainFileWork();
     EXPECT_EQ(events.count() + status.count(), 0);
     EXPECT_EQ(library.eventsByCategory().count(ClipCategory::recent), 0u);
 }
@@ -65,7 +65,7 @@ TEST_F(MainViewModelTest, anEventLoadThatANewerOneOrACloseReplacedIsDropped) {
     ASSERT_TRUE(h.opened_(second));
     const auto videos = preview.videos();
     h.gates->release("load:" + first.folderName);
-    test::settle();
+    test::drainFileWork();
     EXPECT_EQ(preview.selectedEventID(), second.id);
     EXPECT_EQ(preview.videos().size(), videos.size());
     EXPECT_EQ(preview.videos().front().id, videos.front().id);
@@ -75,7 +75,7 @@ TEST_F(MainViewModelTest, anEventLoadThatANewerOneOrACloseReplacedIsDropped) {
     preview.closeEventPreview();
     EXPECT_FALSE(preview.isLoadingEvent());
     h.gates->release("load:" + first.folderName);
-    test::settle();
+    test::drainFileWork();
     EXPECT_TRUE(preview.videos().empty());
     EXPECT_FALSE(preview.selectedEvent());
 }
@@ -187,7 +187,10 @@ TEST_F(MainViewModelTest, aNewExportCancelsTheOldOneWhichThenLeavesItAlone) {
     EXPECT_EQ(exporter.exportProgress(), 0);
     h.gates->release("export:1"); // the old export ends (cancelled) while the new one waits to start
     ASSERT_TRUE(waitUntil([&] { return h.gates->arrived("export:2"); }));
-    test::settle();
+    // The old export's work ends; its result has its chance to arrive.
+    ASSERT_TRUE(waitUntil([] { return AppPools::exports()->activeThreadCount() == 1; }));
+    for (int hop = 0; hop < 2; ++hop)
+        QCoreApplication::sendPostedEvents();
     EXPECT_TRUE(exporter.isProcessing());
     EXPECT_EQ(exporter.jobs().front().id, secondJob);
     EXPECT_NE(messages.statusMessage(), "已取消导出");

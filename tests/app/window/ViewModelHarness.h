@@ -4,6 +4,7 @@
 
 #include "../../playback/FakePreviewEnvironment.h"
 #include "AppMessages.h"
+#include "AppPools.h"
 #include "ClipDeletionService.h"
 #include "ExportViewModel.h"
 #include "LibraryViewModel.h"
@@ -13,10 +14,12 @@
 #include "SampleDrive.h"
 #include "TestSupport.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QSignalSpy>
+#include <QThreadPool>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -38,9 +41,13 @@ inline Features features(MainViewModel& vm) {
     return {*vm.library(), *vm.preview(), *vm.merge(), *vm.exporter(), *vm.messages()};
 }
 
-// Lets the event loop run for a while (late results get their chance to arrive).
-inline void settle(int milliseconds = 100) {
-    waitUntil([] { return false; }, milliseconds);
+// Lets the file work already started finish and its results arrive (to be used or dropped), so
+// a check that nothing changed runs after the late result had its chance, however slow the machine.
+inline void drainFileWork() {
+    AppPools::files()->waitForDone();
+    // The result travels to the interface thread in two hops (see runInBackground).
+    for (int hop = 0; hop < 2; ++hop)
+        QCoreApplication::sendPostedEvents();
 }
 
 // Delivers the measured lengths of every pending playlist and opens its files.
