@@ -431,6 +431,7 @@ void PreviewViewModel::switchCameraFilter(const QString& camera) {
     const PreviewController* shown = activePreview();
     const PlaybackResume resume{shown->currentTime(), shown->isPlaying(), shown->playbackRate(), true, {}};
     setCameraFilter(*parsed);
+    emit cameraChosen();
     applyCameraFilterChange(resume);
 }
 

@@ -172,6 +172,8 @@ public:
 
 signals:
     void cameraFilterChanged();
+    // The user chose the camera filter (an event opening on the camera that saw it is no choice).
+    void cameraChosen();
     void speedUnitChanged();
     void selectedEventChanged();
     void selectedVideoChanged();

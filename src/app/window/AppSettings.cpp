@@ -26,6 +26,9 @@ const QString drivesKey = QStringLiteral("library/drives");
 const QString geometryKey = QStringLiteral("window/geometry");
 const QString photosLibrary = QStringLiteral("photosLibrary");
 const QString folder = QStringLiteral("folder");
+// Every key this file holds; others (a damaged file's junk) are dropped when it is written.
+const QStringList knownKeys = {qualityKey, dashboardKey, destinationKey, folderKey, cameraKey, rateKey,
+                               speedUnitKey, languageKey, drivesKey, geometryKey};
 // The rates the preview offers.
 constexpr float rates[] = {1.0f, 2.0f, 4.0f};
 
@@ -93,7 +96,8 @@ void AppSettings::connectSaving() {
         if (d.isFolder())
             save(folderKey, d.folder);
     });
-    connect(preview, &PreviewViewModel::cameraFilterChanged, this,
+    // What the user chose, not the camera an event opened on.
+    connect(preview, &PreviewViewModel::cameraChosen, this,
             [this, preview] { save(cameraKey, preview->cameraFilter()); });
     connect(preview, &PreviewViewModel::speedUnitChanged, this,
             [this, preview] { save(speedUnitKey, preview->speedUnit()); });
@@ -108,6 +112,9 @@ void AppSettings::connectSaving() {
 }
 
 void AppSettings::save(const QString& key, const QVariant& value) {
+    for (const QString& kept : store_.allKeys())
+        if (!knownKeys.contains(kept))
+            store_.remove(kept);
     store_.setValue(key, value);
     store_.sync();
 }

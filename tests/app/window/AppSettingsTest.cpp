@@ -29,6 +29,9 @@ TEST(AppSettings, WhatTheUserChoseIsThereAtTheNextStart) {
         h.vm->language()->setChoice("en");
         preview.videoPreview()->setPlaybackRate(2);
         ASSERT_TRUE(h.imported());
+        // An event opening on the camera that saw it (the front) is no choice of the user's.
+        ASSERT_TRUE(h.opened_(h.event(ClipCategory::saved, 0)));
+        ASSERT_EQ(preview.cameraFilter(), "front");
         settings.saveWindowGeometry(QRect(40, 60, 1200, 800));
     }
     MainViewModel next(h.services);
@@ -86,5 +89,9 @@ TEST(AppSettings, ABrokenFileOrNonsenseLeavesTheDefaults) {
         EXPECT_EQ(h.vm->language()->choice(), "system");
         EXPECT_TRUE(settings.drivesToReopen().isEmpty());
         EXPECT_FALSE(settings.windowGeometry());
+        // Written again, the file keeps only what the program keeps.
+        h.vm->exporter()->setExportQuality("balanced");
+        for (const QString& key : store.allKeys())
+            EXPECT_TRUE(key.contains('/') && !key.startsWith("General")) << key.toStdString();
     }
 }
