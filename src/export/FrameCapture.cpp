@@ -123,8 +123,9 @@ QString saveAll(const std::vector<ExportedFrameCapture>& captures, const OutputD
     }
     const auto count = qsizetype(captures.size());
     return destination.isFolder()
-               ? QCoreApplication::translate("FrameCapture", "已将 %1 张图片保存到视频所在目录").arg(count)
-               : QCoreApplication::translate("FrameCapture", "已将 %1 张图片保存到系统相册").arg(count);
+               ? QCoreApplication::translate("FrameCapture", "已将 %n 张图片保存到视频所在目录", nullptr,
+                                             count)
+               : QCoreApplication::translate("FrameCapture", "已将 %n 张图片保存到系统相册", nullptr, count);
 }
 
 } // namespace orvane::FrameCapture

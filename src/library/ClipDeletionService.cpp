@@ -33,13 +33,13 @@ constexpr int maxTrashNameTries = 10000;
 ClipDeletionError ClipDeletionError::partiallyFailed(int deletedCount, const QStringList& failedNames) {
     QString names = failedNames.mid(0, namedFailures).join(nameSeparator.text());
     if (failedNames.size() > namedFailures)
-        names = QCoreApplication::translate("ClipDeletionService", "%1等 %2 个文件")
-                    .arg(names)
-                    .arg(failedNames.size());
+        names = QCoreApplication::translate("ClipDeletionService", "%1等 %n 个文件", nullptr,
+                                            int(failedNames.size()))
+                    .arg(names);
     const QString text =
         QCoreApplication::translate("ClipDeletionService",
-                                    "已删除 %1 个文件，但 %2 删除失败。请重新导入 TeslaCam 文件夹刷新列表。")
-            .arg(deletedCount)
+                                    "已删除 %n 个文件，但 %1 删除失败。请重新导入 TeslaCam 文件夹刷新列表。",
+                                    nullptr, deletedCount)
             .arg(names);
     return {Kind::partiallyFailed, text, deletedCount, failedNames};
 }

@@ -1,5 +1,7 @@
 #include "TeslaClipEvent.h"
 
+#include <QCoreApplication>
+
 namespace orvane {
 
 namespace {
@@ -18,7 +20,8 @@ QString TeslaClipEvent::timeRangeTitle() const {
     const QString pattern = QStringLiteral("HH:mm:ss");
     QString title = LocalTime::format(startTime, pattern);
     if (endTime && *endTime > startTime)
-        title += QStringLiteral("～") + LocalTime::format(*endTime, pattern);
+        title = QCoreApplication::translate("TeslaClipEvent", "%1～%2")
+                    .arg(title, LocalTime::format(*endTime, pattern));
     return title;
 }
 

@@ -206,7 +206,7 @@ Rectangle {
                     ThemedText {
                         objectName: "captureCount"
                         visible: page.captures.count > 0
-                        text: qsTr("%1 张截图").arg(page.captures.count)
+                        text: qsTr("%n 张截图", "", page.captures.count)
                         secondary: true
                         Layout.leftMargin: Theme.spaceXs
                     }

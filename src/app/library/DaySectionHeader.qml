@@ -12,7 +12,7 @@ RowLayout {
 
     spacing: Theme.spaceS
     Accessible.role: Accessible.Heading
-    Accessible.name: qsTr("%1，%2 个").arg(title).arg(count)
+    Accessible.name: qsTr("%1，%n 个", "", count).arg(title)
 
     ThemedText {
         text: header.title

@@ -95,7 +95,8 @@ QString scannedStatus(const EventsByCategory& events) {
     int total = 0;
     for (const auto& [category, list] : events)
         total += int(list.size());
-    return QCoreApplication::translate("LibraryRules", "已扫描 %1 个片段，请选择要处理的录像").arg(total);
+    return QCoreApplication::translate("LibraryRules", "已扫描 %n 个片段，请选择要处理的录像", nullptr,
+                                       total);
 }
 
 QString eventTimeTitle(const TeslaClipEvent& event, const QLocale& locale) {
@@ -112,7 +113,7 @@ QString eventTimeTitle(const TeslaClipEvent& event, const QLocale& locale) {
 
 QString loadedEventStatus(const TeslaClipEvent& event, int loadedFiles, const QLocale& locale) {
     return Category::displayName(event.category) + separator + eventTimeTitle(event, locale) + separator +
-           QCoreApplication::translate("LibraryRules", "%1 个视频").arg(loadedFiles);
+           QCoreApplication::translate("LibraryRules", "%n 个视频", nullptr, loadedFiles);
 }
 
 QString noMatchingVideoStatus(const TeslaClipEvent& event, const QLocale& locale) {
@@ -150,9 +151,9 @@ QSet<QUuid> toggledSelectAll(const std::vector<TeslaClipEvent>& events, const QS
 }
 
 QString deletedStatus(int events, int files) {
-    return QCoreApplication::translate("LibraryRules", "已将 %1 个片段的 %2 个源视频移到废纸篓")
-        .arg(events)
-        .arg(files);
+    // Two counts, each with its own plural: the clips' words go inside the videos' sentence.
+    return QCoreApplication::translate("LibraryRules", "已将 %1的 %n 个源视频移到废纸篓", nullptr, files)
+        .arg(QCoreApplication::translate("LibraryRules", "%n 个片段", nullptr, events));
 }
 
 } // namespace orvane::LibraryRules

@@ -135,8 +135,8 @@ QString MergeEditorController::hint() const {
 }
 
 QString MergeEditorController::footerText() const {
-    return QCoreApplication::translate("MergeEditorController", "%1 段 · 成品约 %2")
-        .arg(QString::number(itemCount()), PlaybackTimeFormat::format(totalSelectedDuration()));
+    return QCoreApplication::translate("MergeEditorController", "%n 段 · 成品约 %1", nullptr, itemCount())
+        .arg(PlaybackTimeFormat::format(totalSelectedDuration()));
 }
 
 QString MergeEditorController::actionTitle() const {

@@ -283,16 +283,22 @@
         <translation>, </translation>
     </message>
     <message>
-        <source>%1等 %2 个文件</source>
-        <translation>%1 and others (%2 files)</translation>
-    </message>
-    <message>
-        <source>已删除 %1 个文件，但 %2 删除失败。请重新导入 TeslaCam 文件夹刷新列表。</source>
-        <translation>Deleted %1 files, but %2 could not be deleted. Import the TeslaCam folder again to refresh the list.</translation>
-    </message>
-    <message>
         <source>没有找到该片段对应的源视频，可能已被移动或删除。</source>
         <translation>The videos of this clip were not found. They may have been moved or deleted.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1等 %n 个文件</source>
+        <translation>
+            <numerusform>%1 and others (%n file)</numerusform>
+            <numerusform>%1 and others (%n files)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>已删除 %n 个文件，但 %1 删除失败。请重新导入 TeslaCam 文件夹刷新列表。</source>
+        <translation>
+            <numerusform>Deleted %n file, but %1 could not be deleted. Import the TeslaCam folder again to refresh the list.</numerusform>
+            <numerusform>Deleted %n files, but %1 could not be deleted. Import the TeslaCam folder again to refresh the list.</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -331,9 +337,12 @@
 </context>
 <context>
     <name>DaySectionHeader</name>
-    <message>
-        <source>%1，%2 个</source>
-        <translation>%1, %2 clips</translation>
+    <message numerus="yes">
+        <source>%1，%n 个</source>
+        <translation>
+            <numerusform>%1, %n clip</numerusform>
+            <numerusform>%1, %n clips</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -670,10 +679,6 @@
         <translation>Capture</translation>
     </message>
     <message>
-        <source>%1 张截图</source>
-        <translation>%1 captures</translation>
-    </message>
-    <message>
         <source>全部保存</source>
         <translation>Save All</translation>
     </message>
@@ -683,7 +688,14 @@
     </message>
     <message>
         <source>定位到需要的画面后点击“截图”</source>
-        <translation>Find the frame you want, then click “Capture”</translation>
+        <translation>Find the frame you want, then click &quot;Capture&quot;</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 张截图</source>
+        <translation>
+            <numerusform>%n capture</numerusform>
+            <numerusform>%n captures</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -862,13 +874,19 @@
         <source>无法写入文件: </source>
         <translation>Could not write the file: </translation>
     </message>
-    <message>
-        <source>已将 %1 张图片保存到视频所在目录</source>
-        <translation>Saved %1 images next to the video</translation>
+    <message numerus="yes">
+        <source>已将 %n 张图片保存到视频所在目录</source>
+        <translation>
+            <numerusform>Saved %n image next to the video</numerusform>
+            <numerusform>Saved %n images next to the video</numerusform>
+        </translation>
     </message>
-    <message>
-        <source>已将 %1 张图片保存到系统相册</source>
-        <translation>Saved %1 images to Pictures</translation>
+    <message numerus="yes">
+        <source>已将 %n 张图片保存到系统相册</source>
+        <translation>
+            <numerusform>Saved %n image to Pictures</numerusform>
+            <numerusform>Saved %n images to Pictures</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -957,14 +975,6 @@
         <translation>Recent footage</translation>
     </message>
     <message>
-        <source>已扫描 %1 个片段，请选择要处理的录像</source>
-        <translation>Found %1 clips. Choose a recording.</translation>
-    </message>
-    <message>
-        <source>%1 个视频</source>
-        <translation>%1 videos</translation>
-    </message>
-    <message>
         <source>当前摄像头无匹配视频</source>
         <translation>No video from this camera</translation>
     </message>
@@ -987,10 +997,6 @@
     <message>
         <source>打开相册</source>
         <translation>Open Pictures</translation>
-    </message>
-    <message>
-        <source>已将 %1 个片段的 %2 个源视频移到废纸篓</source>
-        <translation>Moved %2 videos of %1 clips to the Trash</translation>
     </message>
     <message>
         <source>选择 TeslaCam 文件夹开始</source>
@@ -1019,6 +1025,34 @@
     <message>
         <source>加载片段失败</source>
         <translation>Could not load the clip</translation>
+    </message>
+    <message numerus="yes">
+        <source>已扫描 %n 个片段，请选择要处理的录像</source>
+        <translation>
+            <numerusform>Found %n clip. Choose a recording.</numerusform>
+            <numerusform>Found %n clips. Choose a recording.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个视频</source>
+        <translation>
+            <numerusform>%n video</numerusform>
+            <numerusform>%n videos</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>已将 %1的 %n 个源视频移到废纸篓</source>
+        <translation>
+            <numerusform>Moved %n video of %1 to the Trash</numerusform>
+            <numerusform>Moved %n videos of %1 to the Trash</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个片段</source>
+        <translation>
+            <numerusform>%n clip</numerusform>
+            <numerusform>%n clips</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1083,24 +1117,33 @@
 <context>
     <name>LibraryText</name>
     <message>
-        <source>共 %1 个视频片段</source>
-        <translation>%1 clips</translation>
-    </message>
-    <message>
         <source>删除（%1）</source>
         <translation>Delete (%1)</translation>
     </message>
     <message>
-        <source>将删除选中的 %1 个片段及其所有机位源视频，文件会移到废纸篓。其他片段不会受到影响。</source>
-        <translation>The %1 selected clips and the videos of all their cameras will be moved to the Trash. Other clips are not affected.</translation>
-    </message>
-    <message>
-        <source>正在将选中的 %1 个片段移到废纸篓</source>
-        <translation>Moving the %1 selected clips to the Trash</translation>
-    </message>
-    <message>
         <source>暂无%1视频</source>
         <translation>No %1 videos</translation>
+    </message>
+    <message numerus="yes">
+        <source>共 %n 个视频片段</source>
+        <translation>
+            <numerusform>%n clip</numerusform>
+            <numerusform>%n clips</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>将删除选中的 %n 个片段及其所有机位源视频，文件会移到废纸篓。其他片段不会受到影响。</source>
+        <translation>
+            <numerusform>The selected clip and the videos of all its cameras will be moved to the Trash. Other clips are not affected.</numerusform>
+            <numerusform>The %n selected clips and the videos of all their cameras will be moved to the Trash. Other clips are not affected.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>正在将选中的 %n 个片段移到废纸篓</source>
+        <translation>
+            <numerusform>Moving the selected clip to the Trash</numerusform>
+            <numerusform>Moving the %n selected clips to the Trash</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1140,10 +1183,6 @@
         <translation>Drag the slider to a frame, then set the start and end</translation>
     </message>
     <message>
-        <source>%1 段 · 成品约 %2</source>
-        <translation>%1 clips · about %2 in all</translation>
-    </message>
-    <message>
         <source>开始拼接</source>
         <translation>Merge</translation>
     </message>
@@ -1174,6 +1213,13 @@
     <message>
         <source>%1 · 保留 %2</source>
         <translation>%1 · keep %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 段 · 成品约 %1</source>
+        <translation>
+            <numerusform>%n clip · about %1 in all</numerusform>
+            <numerusform>%n clips · about %1 in all</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1461,6 +1507,13 @@
     <message>
         <source>正在加载</source>
         <translation>Loading</translation>
+    </message>
+</context>
+<context>
+    <name>TeslaClipEvent</name>
+    <message>
+        <source>%1～%2</source>
+        <translation>%1–%2</translation>
     </message>
 </context>
 <context>

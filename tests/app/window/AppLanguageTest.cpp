@@ -3,6 +3,12 @@
 
 #include "AppLanguage.h"
 
+#include "ClipDeletionError.h"
+#include "LibraryRules.h"
+#include "LibraryText.h"
+#include "TeslaClipEvent.h"
+
+#include <QScopeGuard>
 #include <gtest/gtest.h>
 
 using namespace orvane;
@@ -37,4 +43,29 @@ TEST(AppLanguage, ChineseLocalesGetChineseAndEveryOtherEnglishUnlessChosen) {
     for (const LanguageChoice choice :
          {LanguageChoice::followSystem, LanguageChoice::chinese, LanguageChoice::english})
         EXPECT_EQ(AppLanguage::fromSetting(AppLanguage::settingValue(choice)), choice);
+}
+
+// In English a count agrees with its noun ("1 clip", "2 clips") and texts keep English
+// punctuation; each row a text composed the way the program composes it.
+TEST(AppLanguage, EnglishCountsAgreeWithTheirNounsAndKeepEnglishPunctuation) {
+    AppLanguage::apply(false, QLocale(QStringLiteral("en_US")));
+    const auto restore = qScopeGuard([] { AppLanguage::apply(true); });
+    TeslaClipEvent event;
+    event.startTime = *LocalTime::fromFields(2024, 5, 1, 10, 19, 30);
+    event.endTime = event.startTime + 60;
+    const struct {
+        QString shown, expected;
+    } rows[] = {
+        {LibraryText::eventCount(1), "1 clip"},
+        {LibraryText::eventCount(2), "2 clips"},
+        {LibraryText::deletingDetail(1), "Moving the selected clip to the Trash"},
+        {LibraryRules::deletedStatus(1, 1), "Moved 1 video of 1 clip to the Trash"},
+        {LibraryRules::deletedStatus(2, 5), "Moved 5 videos of 2 clips to the Trash"},
+        {ClipDeletionError::partiallyFailed(1, {QStringLiteral("a.mp4")}).description(),
+         "Deleted 1 file, but a.mp4 could not be deleted. Import the TeslaCam folder again to refresh the "
+         "list."},
+        {event.timeRangeTitle(), "10:19:30–10:20:30"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.shown, row.expected);
 }
