@@ -12,11 +12,11 @@ std::vector<Choice> list(std::span<const CameraAngle> cameras) {
     return options;
 }
 
-std::vector<Choice> preview(Camera::GridLayout layout) {
-    std::array<CameraAngle, Camera::physicalCases.size() + 1> cameras{CameraAngle::all};
-    std::copy(Camera::physicalCases.begin(), Camera::physicalCases.end(), cameras.begin() + 1);
-    std::vector<Choice> options = list(cameras);
-    options.front().title = Camera::gridTitle(layout);
+std::vector<Choice> preview(Camera::GridLayout layout, std::span<const CameraAngle> cameras) {
+    std::vector<Choice> options{{Camera::rawValue(CameraAngle::all), Camera::gridTitle(layout), {}}};
+    for (CameraAngle camera : Camera::physicalCases)
+        if (std::find(cameras.begin(), cameras.end(), camera) != cameras.end())
+            options.push_back({Camera::rawValue(camera), Camera::displayName(camera), {}});
     return options;
 }
 

@@ -12,8 +12,10 @@ namespace orvane::CameraOptions {
 
 std::vector<Choice> list(std::span<const CameraAngle> cameras);
 
-// The preview's tabs: the grid first ("四宫格", or "六宫格" for six cells), then every camera.
-std::vector<Choice> preview(Camera::GridLayout layout = Camera::GridLayout::four);
+// The preview's tabs: the grid first ("四宫格", or "六宫格" for six cells), then the cameras
+// given, in the cameras' order (every camera when none is given).
+std::vector<Choice> preview(Camera::GridLayout layout = Camera::GridLayout::four,
+                            std::span<const CameraAngle> cameras = Camera::physicalCases);
 // The merge editor's picker: every camera, never the grid.
 std::vector<Choice> merge();
 

@@ -7,7 +7,7 @@ namespace orvane {
 ExportServices ExportServices::standard() {
     ExportServices services;
     services.exportEngine = ExportEngine::standard();
-    services.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    services.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     return services;
 }
 

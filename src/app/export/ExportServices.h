@@ -12,8 +12,9 @@ namespace orvane {
 
 struct ExportServices {
     ExportEngine exportEngine;
-    // Opens a folder or address with the desktop (interface thread).
-    std::function<void(const QUrl&)> openUrl;
+    // Opens a folder or address with the desktop (interface thread); false when no program
+    // could open it.
+    std::function<bool(const QUrl&)> openUrl;
     // Lets the export overlay appear before work starts; a cancel within it runs nothing.
     int exportStartDelayMilliseconds = 80;
     // How long shutdown waits for a cancelled export to clean up.

@@ -365,11 +365,19 @@ void ExportViewModel::revealOutputLocation() {
     const OutputDestination destination = result_ ? result_->destination : settings_.outputDestination;
     const QString folder =
         destination.isFolder() ? destination.folder : PhotosLibraryExporter::libraryFolder();
-    services_.openUrl(FileName::toUrl(folder));
+    openFolder(folder);
 }
 
 void ExportViewModel::openPhotosPrivacySettings() {
-    services_.openUrl(QUrl::fromLocalFile(PhotosLibraryExporter::libraryFolder()));
+    openFolder(PhotosLibraryExporter::libraryFolder());
+}
+
+void ExportViewModel::openFolder(const QString& folder) {
+    // A desktop without a file manager opens nothing: the user is told where to look instead.
+    if (!services_.openUrl(FileName::toUrl(folder)))
+        messages_.setError(
+            QCoreApplication::translate("ExportViewModel", "没有可以打开文件夹的程序。文件在：") +
+            FileName::display(folder));
 }
 
 void ExportViewModel::clearExportResult() {

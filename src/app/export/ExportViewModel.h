@@ -165,6 +165,7 @@ private:
     void setExportIndeterminate(bool value);
     void setExportResult(std::optional<Result> result);
     void refreshOpenOutputButtonTitle();
+    void openFolder(const QString& folder);
 
     ExportServices services_;
     AppMessages& messages_;

@@ -134,8 +134,14 @@ PreviewController* PreviewPageController::active() const {
 void PreviewPageController::refreshPage() {
     // While an event loads (or after it closes) there are no files: the grid keeps the layout it
     // had, so its columns and camera tabs are not rebuilt for every event opened.
-    if (preview_ && !preview_->videos().empty())
+    if (preview_ && !preview_->videos().empty()) {
         gridLayout_ = gridLayoutOf(preview_->videos());
+        eventCameras_.clear();
+        for (const TeslaVideoFile& video : preview_->videos())
+            if (video.cameraAngle && std::find(eventCameras_.begin(), eventCameras_.end(),
+                                               *video.cameraAngle) == eventCameras_.end())
+                eventCameras_.push_back(*video.cameraAngle);
+    }
     range_->refresh();
     segments_->refresh();
     PageState next = computePage();
@@ -151,7 +157,14 @@ PreviewPageController::PageState PreviewPageController::computePage() const {
     PageState s;
     const PreviewViewModel* preview = preview_;
     const Camera::GridLayout layout = gridLayout_;
-    s.cameraOptions = CameraOptions::preview(layout);
+    // The cameras the event has (every camera until an event's files were read); a camera kept
+    // from another car's event stays, so its tab shows why there is no picture.
+    std::vector<CameraAngle> tabs = eventCameras_;
+    if (tabs.empty())
+        tabs.assign(Camera::physicalCases.begin(), Camera::physicalCases.end());
+    if (preview && !preview->isGrid())
+        tabs.push_back(preview->cameraFilterValue());
+    s.cameraOptions = CameraOptions::preview(layout, tabs);
     s.gridColumns = Camera::gridColumns(layout);
     s.detailTitle = detailTitle(preview ? preview->selectedEvent() : std::nullopt);
     s.rateTitle = rateTitle(1);

@@ -206,6 +206,7 @@ private:
     GridCellModel* gridCells_;
     PageState page_;
     Camera::GridLayout gridLayout_ = Camera::GridLayout::four;
+    std::vector<CameraAngle> eventCameras_; // of the last event whose files were read
     QString watermarkText_;
     double videoAspectRatio_ = defaultAspectRatio;
     double frameDuration_ = 1.0 / media::cameraFrameRate;

@@ -771,6 +771,10 @@
         <source>正在导出视频</source>
         <translation>Exporting the video</translation>
     </message>
+    <message>
+        <source>没有可以打开文件夹的程序。文件在：</source>
+        <translation>No program to open folders was found. The file is in: </translation>
+    </message>
 </context>
 <context>
     <name>FFmpegTools</name>

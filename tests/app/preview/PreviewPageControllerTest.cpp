@@ -121,6 +121,11 @@ TEST(PreviewPageController, theTransportDrivesThePlayerTheCameraFilterShows) {
     EXPECT_FALSE(p.page.isVideoLoading());
     EXPECT_EQ(p.page.rateTitle(), "4×"); // the grid took the rate over
     ASSERT_EQ(p.page.gridCells()->usedCount(), 4);
+    // A car of four cameras: the grid and those four, no pillar tab with nothing behind it.
+    QStringList tabs;
+    for (const Choice& tab : p.page.cameraOptions()->choices())
+        tabs << tab.value.toString();
+    EXPECT_EQ(tabs, QStringList({"all", "front", "back", "left_repeater", "right_repeater"}));
     for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(p.page.gridCells()->cells()[size_t(i)].hasVideo)
             << p.page.gridCells()->cells()[size_t(i)].camera.toStdString();

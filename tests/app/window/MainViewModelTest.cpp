@@ -203,6 +203,11 @@ TEST_F(MainViewModelTest, aNewExportCancelsTheOldOneWhichThenLeavesItAlone) {
     EXPECT_EQ(exporter.exportResultStartDate(), 1714530000); // what the exporter burned in
     exporter.revealOutputLocation();
     EXPECT_EQ(h.opened, QStringList({h.folder / "out"}));
+    EXPECT_TRUE(messages.errorMessage().isEmpty());
+    h.desktopOpensFolders = false; // no file manager: the window says where the file is
+    exporter.revealOutputLocation();
+    EXPECT_EQ(messages.errorMessage(), "没有可以打开文件夹的程序。文件在：" + h.folder / "out");
+    messages.setError({});
 
     // Cancelled during the start delay: no exporter runs.
     exporter.startProcessing();

@@ -112,6 +112,7 @@ struct Harness {
     std::shared_ptr<std::atomic<int>> trashCalls = std::make_shared<std::atomic<int>>(0);
     std::shared_ptr<std::atomic<int>> exportCalls = std::make_shared<std::atomic<int>>(0);
     QStringList opened;
+    bool desktopOpensFolders = true;
     ViewModelServices services;
     std::unique_ptr<MainViewModel> vm;
     QString root;
@@ -126,7 +127,10 @@ struct Harness {
         sample::writeDrive(drive);
         services = ViewModelServices::standard();
         services.preview = preview.make();
-        services.openUrl = [this](const QUrl& url) { opened << url.toLocalFile(); };
+        services.openUrl = [this](const QUrl& url) {
+            opened << url.toLocalFile();
+            return desktopOpensFolders;
+        };
         services.measureSteps = [](const std::vector<PlaybackStep>& steps) {
             return std::vector<double>(steps.size(), 60.0);
         };

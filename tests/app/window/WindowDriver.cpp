@@ -184,7 +184,7 @@ QStringList WindowDriver::unnamedButtons() const {
 
 AppWindow::AppWindow(const QString& exportFolder, const AppUpdateEnvironment& updates) {
     ViewModelServices services = ViewModelServices::standard();
-    services.openUrl = [](const QUrl&) {};
+    services.openUrl = [](const QUrl&) { return true; };
     ExportEngine& e = services.exportEngine;
     e.exportSync = holdable(holdExports, e.exportSync);
     e.exportContinuous = holdable(holdExports, e.exportContinuous);
