@@ -1,23 +1,17 @@
 #include "MinuteRecord.h"
 
 #include "AcceleratorScale.h"
+#include "EventLength.h"
 #include "MediaError.h"
 #include "MediaProbe.h"
-#include "RegularFile.h"
 #include "TeslaTelemetryReader.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <exception>
 
 namespace orvane {
 
 QStringList MinuteRecord::candidateFiles(const TeslaVideoFile& video) {
-    const QString front = QFileInfo(video.url).dir().filePath(TeslaVideoFile::timestampKey(video.fileName) +
-                                                              Camera::fileNameSuffix(CameraAngle::front));
-    if (front != video.url && RegularFile::identify(front))
-        return {front, video.url};
-    return {video.url};
+    return EventLength::minuteFiles(video.url);
 }
 
 std::pair<std::vector<TeslaTelemetrySample>, QString>

@@ -24,8 +24,10 @@ struct MinuteRecord {
     // The minute's samples and the frame times of their file; empty when no candidate has any.
     static MinuteRecord read(const TeslaVideoFile& video, const FileReader& reader);
     static MinuteRecord read(const TeslaVideoFile& video);
-    // The files to read for a video: the front file of its minute beside it first when it
-    // exists (the car writes its record into the front camera's stream), then the file itself.
+    // The files to read for a video, in order: its minute's front camera file beside it (the
+    // car writes its record there first), then every other camera's file of that minute, the
+    // video's own among them; each camera stream carries the record, so a front file that
+    // cannot be read leaves it to another camera of the same minute, never to another minute.
     static QStringList candidateFiles(const TeslaVideoFile& video);
     // The first non-empty telemetry among the candidates, its pedal on the percent scale, with
     // the file it came from; a file that fails counts as empty.
