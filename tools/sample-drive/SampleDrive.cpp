@@ -355,6 +355,19 @@ void addEncryptedEvent(DriveSpec& spec) {
     spec.events.push_back(encrypted);
 }
 
+QString addDamagedEvent(DriveSpec& spec, Damage damage) {
+    const Instant day = LocalTime::fromFields(2024, 5, 2, 0, 0, 0).value_or(0);
+    EventSpec event;
+    event.category = ClipCategory::saved;
+    event.startTime = day + 9 * 3600 + 14 * 60 + 21;
+    event.minutes = 3;
+    event.city = QStringLiteral("苏州");
+    spec.events.push_back(event);
+    const QString damaged = carTimeName(event.startTime + 60) + Camera::fileNameSuffix(CameraAngle::front);
+    spec.damagedFiles[damaged] = damage;
+    return damaged;
+}
+
 DriveSpec exampleDrive(const QString& root, CarLayout layout, double scale, double minuteSeconds) {
     DriveSpec spec;
     spec.root = root;
