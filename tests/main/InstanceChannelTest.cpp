@@ -150,8 +150,10 @@ TEST(InstanceChannel, AnotherAccountsHandOverIsRefused) {
     bool arrived = false;
     QObject::connect(&channel, &InstanceChannel::foldersArrived, [&] { arrived = true; });
     QByteArray message, wire;
-    QDataStream(&message, QIODevice::WriteOnly) << QStringList{"/media/drive"};
-    QDataStream(&wire, QIODevice::WriteOnly) << message;
+    QDataStream folders(&message, QIODevice::WriteOnly);
+    folders << QStringList{"/media/drive"};
+    QDataStream out(&wire, QIODevice::WriteOnly);
+    out << message;
     const pid_t child = ::fork();
     if (child == 0) { // only system calls from here: exit 0 when hung up on, 1 when heard
         sockaddr_un address{};
