@@ -666,8 +666,39 @@ struct MediaPlayer::Worker {
         }
     }
 
+    // Presentation thread, nothing queued while playing: the last picture stays for its own
+    // interval, then the item ends (or stops short); when pictures stop coming the time holds on
+    // the last one. Called with `mutex` held; waits or changes the state, then returns.
+    void waitForPictures(Lock& lock, double now, double clock) {
+        const double endTime = shownTime + frameDuration;
+        // A held time has shown the last picture long enough.
+        if (ended && !reopen && !seek && step == 0 && (clock >= endTime || stalled)) {
+            stalled = false;
+            playing = false;
+            // Pictures that end before the index says stop the clock on the last one.
+            const bool stoppedShort = endReadError || endsEarly(itemDuration, endTime, frameDuration);
+            anchorMedia = stoppedShort ? shownTime : endTime;
+            const bool gone = stoppedShort && sourceGoneLocked(endReadError);
+            post([o = owner, gen = generation, stoppedShort, error = endReadError, gone] {
+                o->onEnded(gen, stoppedShort, error, gone);
+            });
+            wake.notify_all();
+        } else if (ended) {
+            wake.wait_for(lock,
+                          std::chrono::duration<double>(std::clamp((endTime - clock) / rate, 0.0, 0.25)));
+        } else if (stalled) {
+            wake.wait(lock);
+        } else if (const double silent = now - lastArrivalWall; silent >= stallSeconds && clock >= endTime) {
+            stalled = true; // the time stays with the last picture until another comes
+            anchorMedia = shownTime;
+            anchorWall = now;
+        } else {
+            wake.wait_for(lock, std::chrono::duration<double>(std::max(stallSeconds - silent, 0.01)));
+        }
+    }
+
     void runPresent() {
-        std::unique_lock lock(mutex);
+        Lock lock(mutex);
         for (;;) {
             if (quit)
                 return;
@@ -692,35 +723,7 @@ struct MediaPlayer::Worker {
             const double now = secondsNow();
             const double clock = clockLocked(now);
             if (queue.empty()) {
-                // At the end, the last picture stays for its own interval.
-                const double endTime = shownTime + frameDuration;
-                if (ended && !reopen && !seek && step == 0 && clock >= endTime) {
-                    playing = false;
-                    // Pictures that end before the index says stop the clock on the last one.
-                    const bool stoppedShort = endReadError || endsEarly(itemDuration, endTime, frameDuration);
-                    anchorMedia = stoppedShort ? shownTime : endTime;
-                    const bool gone = stoppedShort && sourceGoneLocked(endReadError);
-                    post([o = owner, gen = generation, stoppedShort, error = endReadError, gone] {
-                        o->onEnded(gen, stoppedShort, error, gone);
-                    });
-                    wake.notify_all();
-                    continue;
-                }
-                if (ended) {
-                    wake.wait_for(
-                        lock, std::chrono::duration<double>(std::clamp((endTime - clock) / rate, 0.0, 0.25)));
-                } else if (!stalled) {
-                    const double silent = now - lastArrivalWall;
-                    if (silent >= stallSeconds && clock >= endTime) {
-                        stalled = true; // the time stays with the last picture until another comes
-                        anchorMedia = shownTime;
-                        anchorWall = now;
-                        continue;
-                    }
-                    wake.wait_for(lock, std::chrono::duration<double>(std::max(stallSeconds - silent, 0.01)));
-                } else {
-                    wake.wait(lock);
-                }
+                waitForPictures(lock, now, clock);
                 continue;
             }
             const double head = queue.front().due;
