@@ -1,8 +1,8 @@
 #include "GPUVideoExporter.h"
 
-#include "ClipSource.h"
 #include "DashboardOverlay.h"
 #include "FileDelivery.h"
+#include "MediaErrorText.h"
 #include "OverlayRenderer.h"
 #include "OwnedFiles.h"
 #include "ReadableFootage.h"
@@ -68,12 +68,8 @@ std::unique_ptr<media::Transcoder> openSource(const TimelineSource& source) {
         throw GPUVideoExporterError::encryptedSource();
     } catch (const media::NoVideoStreamError&) {
         throw GPUVideoExporterError::noVideoTrack();
-    } catch (const media::ClipStubError&) {
-        throw ReadableFootage::unreadableSource(footageName(source), media::ClipSource::stubMessage());
-    } catch (const media::UnreadableMediaError& e) {
-        throw unreadable(source, e);
-    } catch (const media::MediaError&) {
-        throw ReadableFootage::unreadableSource(footageName(source), ReadableFootage::damagedText());
+    } catch (const media::MediaError& e) {
+        throw ReadableFootage::unreadableSource(footageName(source), media::userText(e));
     }
 }
 
@@ -208,10 +204,10 @@ media::TranscodeOutcome transcodeInto(media::Transcoder& transcoder, const QStri
             throw OperationCancelled();
         if (const auto* unread = dynamic_cast<const media::UnreadableMediaError*>(&e))
             throw unreadable(source, *unread);
-        if (dynamic_cast<const media::OutputWriteError*>(&e)) // what() is the system's text
+        if (dynamic_cast<const media::OutputWriteError*>(&e))
             throw GPUVideoExporterError::exportFailed(
                 QCoreApplication::translate("GPUVideoExporter", "无法写入文件 ") + outputPath +
-                QStringLiteral(": ") + QString::fromStdString(e.what()));
+                QStringLiteral(": ") + media::userText(e));
         throw GPUVideoExporterError::exportFailed(processingFailedText());
     }
 }

@@ -1,9 +1,8 @@
 #include "ReadableFootage.h"
 
-#include "ClipSource.h"
+#include "MediaErrorText.h"
 #include "MediaProbe.h"
 #include "ReadableSpan.h"
-#include "Transcoder.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -24,14 +23,8 @@ std::optional<media::ReadableSpan> spanOf(const TeslaVideoFile& video, const QSt
         throw unreadableSource(video.fileName, e.reason());
     } catch (const media::EncryptedClipError&) {
         throw GPUVideoExporterError::encryptedSource();
-    } catch (const media::ClipStubError&) {
-        why = media::ClipSource::stubMessage();
-    } catch (const media::NoVideoStreamError&) {
-        why = QCoreApplication::translate("VideoDecoder", "文件中没有可播放的画面");
-    } catch (const media::UnreadableMediaError& e) {
-        why = e.reason();
-    } catch (const media::MediaError&) {
-        why = damagedText();
+    } catch (const media::MediaError& e) {
+        why = media::userText(e);
     }
     return std::nullopt;
 }

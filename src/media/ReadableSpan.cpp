@@ -3,7 +3,6 @@
 #include "FileName.h"
 #include "MediaProbe.h"
 #include "RegularFile.h"
-#include "Transcoder.h"
 #include "VideoDecoderInternal.h"
 
 #include <QCoreApplication>
@@ -22,10 +21,8 @@ ReadableSpan readableSpan(const QString& path) {
                                QCoreApplication::translate("MediaProbe", "无法打开文件: ") + problem);
     const ff::InputFormat format = openInput(path);
     const int index = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    if (index < 0)
-        throw NoVideoStreamError("no video stream: " + FileName::display(path).toStdString());
-    AVStream* stream = format->streams[index];
-    const int count = avformat_index_get_entries_count(stream);
+    AVStream* stream = index >= 0 ? format->streams[index] : nullptr;
+    const int count = stream ? avformat_index_get_entries_count(stream) : 0;
     if (count <= 0)
         throw UnreadableMediaError("no pictures: " + FileName::display(path).toStdString(),
                                    QCoreApplication::translate("VideoDecoder", "文件中没有可播放的画面"));

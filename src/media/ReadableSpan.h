@@ -27,8 +27,8 @@ struct ReadableSpan {
 };
 
 // Throws ReadRefusedError when the system refuses the file, EncryptedClipError for the car's
-// encrypted container, NoVideoStreamError without video, ClipStubError for a power cut's stub,
-// and UnreadableMediaError when it cannot be read as video at all (cut off before its index).
+// encrypted container, ClipStubError for a power cut's stub, and UnreadableMediaError when it
+// cannot be read as video at all (cut off before its index, no pictures).
 ReadableSpan readableSpan(const QString& path);
 
 } // namespace orvane::media
