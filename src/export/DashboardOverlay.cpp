@@ -3,6 +3,7 @@
 #include "MediaProbe.h"
 #include "TelemetryInterpolation.h"
 #include "TeslaTelemetryReader.h"
+#include "TranslatedText.h"
 
 #include <QCoreApplication>
 #include <QFont>
@@ -63,9 +64,12 @@ constexpr double widestShare = 0.9;
 // The gap between the strip and the time box, in points.
 constexpr double gapAboveTimeBox = 6;
 
-QString text(const char* source) {
-    return QCoreApplication::translate("DashboardOverlay", source);
-}
+// The strip's labels, in the program's language as the preview's dashboard shows them.
+constexpr TranslatedText assistLabel{"DashboardOverlay", QT_TRANSLATE_NOOP("DashboardOverlay", "辅助驾驶")};
+constexpr TranslatedText brakeLabel{"DashboardOverlay", QT_TRANSLATE_NOOP("DashboardOverlay", "刹车")};
+constexpr TranslatedText acceleratorLabel{"DashboardOverlay", QT_TRANSLATE_NOOP("DashboardOverlay", "油门")};
+constexpr TranslatedText gearLabel{"DashboardOverlay", QT_TRANSLATE_NOOP("DashboardOverlay", "档位")};
+constexpr TranslatedText steeringLabel{"DashboardOverlay", QT_TRANSLATE_NOOP("DashboardOverlay", "方向盘")};
 
 QFont fontOf(const QString& family, double pixelSize, QFont::Weight weight) {
     QFont f(family);
@@ -150,7 +154,7 @@ QRectF drawSpeed(QPainter& p, double x, const State& state) {
         return digits;
     const double unitWidth = QFontMetricsF(unitFont).horizontalAdvance(state.speedUnitLabel);
     const QFont badgeFont = fontOf(textFamily, captionSize - 1, QFont::DemiBold);
-    const QString badgeText = text("辅助驾驶");
+    const QString badgeText = assistLabel.text();
     const QFontMetricsF badgeMetrics(badgeFont);
     const double badgeWidth = badgeMetrics.horizontalAdvance(badgeText) + 2 * 6;
     const double badgeHeight = badgeMetrics.height() + 2;
@@ -181,7 +185,7 @@ void drawPedal(QPainter& p, const QRectF& box, bool accelerator, const QColor& c
 }
 
 void drawBrake(QPainter& p, double x, bool applied) {
-    const QRectF box = metric(p, x, text("刹车"), applied ? brakeColor : labelColor, applied);
+    const QRectF box = metric(p, x, brakeLabel.text(), applied ? brakeColor : labelColor, applied);
     const QRectF glyph(box.center().x() - brakeGlyphWidth / 2, box.center().y() - brakeGlyphHeight / 2,
                        brakeGlyphWidth, brakeGlyphHeight);
     drawPedal(p, glyph, false, applied ? brakeColor : pedalIdleColor,
@@ -190,7 +194,8 @@ void drawBrake(QPainter& p, double x, bool applied) {
 
 void drawAccelerator(QPainter& p, double x, double progress) {
     const bool pressed = progress > 0;
-    const QRectF box = metric(p, x, text("油门"), pressed ? acceleratorColor : labelColor, pressed);
+    const QRectF box =
+        metric(p, x, acceleratorLabel.text(), pressed ? acceleratorColor : labelColor, pressed);
     const double r = gaugeSize / 2;
     const QRectF dial(box.center().x() - r, box.center().y() - r, gaugeSize, gaugeSize);
     p.setPen(Qt::NoPen);
@@ -226,12 +231,12 @@ QRectF drawStrip(QPainter& p, const State& state) {
     p.setOpacity(1);
 
     double x = padH;
-    const QRectF gearBox = metric(p, x, text("档位"), labelColor, false);
+    const QRectF gearBox = metric(p, x, gearLabel.text(), labelColor, false);
     p.setFont(fontOf(textFamily, gearSize, QFont::Bold));
     p.setPen(toneColor(state.gearTone));
     p.drawText(gearBox, Qt::AlignCenter, state.gearLetter);
     x += metricWidth + spacing;
-    drawWheel(p, metric(p, x, text("方向盘"), labelColor, false).center(), state.wheelAngle);
+    drawWheel(p, metric(p, x, steeringLabel.text(), labelColor, false).center(), state.wheelAngle);
     x += metricWidth + spacing;
     drawSignal(p, x, false, state.leftSignalOn);
     x += signalWidth + spacing;

@@ -49,23 +49,28 @@ private:
     using UserFacingError::UserFacingError;
 };
 
-// Every failure of the ffmpeg grid composer and segment merger.
+// Every failure of the ffmpeg grid composer and segment merger, in our own words: what ffmpeg
+// itself prints is never shown.
 class FFmpegSegmentMergerError : public UserFacingError {
 public:
-    // The message when ffmpeg fails without saying why.
+    // The message when ffmpeg fails without a reason we can name.
     static inline constexpr TranslatedText unknownFailure{"ExportErrors",
                                                           QT_TRANSLATE_NOOP("ExportErrors", "未知错误")};
 
-    static FFmpegSegmentMergerError commandFailed(const QString& message) {
+    // `message` says what failed and why; `systemError` is the errno of a refused system call
+    // (a full disk, a drive pulled out) behind it, 0 for anything else.
+    static FFmpegSegmentMergerError commandFailed(const QString& message, int systemError = 0) {
         return FFmpegSegmentMergerError(
-            QCoreApplication::translate("ExportErrors", "FFmpeg 合并失败: ") + message, message);
+            QCoreApplication::translate("ExportErrors", "视频处理失败: ") + message, message, systemError);
     }
     const QString& message() const { return message_; }
+    int systemError() const { return systemError_; }
 
 private:
-    FFmpegSegmentMergerError(const QString& description, const QString& message)
-        : UserFacingError(description), message_(message) {}
+    FFmpegSegmentMergerError(const QString& description, const QString& message, int systemError)
+        : UserFacingError(description), message_(message), systemError_(systemError) {}
     QString message_;
+    int systemError_ = 0;
 };
 
 class PhotosLibraryExporterError : public UserFacingError {

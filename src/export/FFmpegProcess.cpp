@@ -5,6 +5,10 @@
 #include "FFmpegCommands.h"
 
 #include <QProcess>
+#include <cerrno>
+#include <clocale>
+#include <cstring>
+#include <locale.h>
 
 namespace orvane::FFmpegProcess {
 
@@ -18,6 +22,10 @@ void run(const QString& executable, const QStringList& arguments, double expecte
         process.setStandardOutputFile(QProcess::nullDevice());
     process.setProgram(executable);
     process.setArguments(arguments);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // The system's texts in ffmpeg's words as systemErrorIn knows them.
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    process.setProcessEnvironment(environment);
     // A killed export must not leave ffmpeg writing files nobody will remove.
     ChildProcess::endWithParent(process);
     process.start(QIODevice::ReadOnly);
@@ -46,12 +54,25 @@ void run(const QString& executable, const QStringList& arguments, double expecte
     }
     drain();
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        QString message = QString::fromUtf8(standardError).trimmed();
-        if (message.isEmpty())
-            message = FFmpegSegmentMergerError::unknownFailure;
-        throw FFmpegSegmentMergerError::commandFailed(message);
+        // ffmpeg's own words stay out of sight; a refused system call it names is told in the
+        // system's words.
+        const int error = systemErrorIn(standardError);
+        throw FFmpegSegmentMergerError::commandFailed(
+            error ? qt_error_string(error) : QString(FFmpegSegmentMergerError::unknownFailure), error);
     }
     cancel.check();
+}
+
+int systemErrorIn(const QByteArray& standardError) {
+    // The failures of the file system and devices an export meets, as ffmpeg prints them (it runs
+    // in the C locale).
+    static const int errors[] = {ENOSPC, EDQUOT, EFBIG,  EROFS,  EIO,  ENXIO,
+                                 ENODEV, ESTALE, ENOENT, EACCES, EPERM};
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    for (int error : errors)
+        if (cLocale && standardError.contains(strerror_l(error, cLocale)))
+            return error;
+    return 0;
 }
 
 } // namespace orvane::FFmpegProcess

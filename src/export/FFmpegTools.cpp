@@ -9,6 +9,7 @@
 #include "MediaError.h"
 #include "PacketScan.h"
 #include "PieceTiming.h"
+#include "ReadableFootage.h"
 #include "VideoExportPreparer.h"
 
 #include <QCoreApplication>
@@ -76,8 +77,8 @@ void writeConcatList(const QString& listPath, const QStringList& pieces) {
 media::VideoPacketList scan(const QString& path) {
     try {
         return media::scanVideoPackets(FileName::encode(path).toStdString());
-    } catch (const media::MediaError& e) {
-        throw FFmpegSegmentMergerError::commandFailed(QString::fromStdString(e.what()));
+    } catch (const media::MediaError&) {
+        throw FFmpegSegmentMergerError::commandFailed(ReadableFootage::damagedText());
     }
 }
 
@@ -91,6 +92,13 @@ struct Pieces {
         paths << path;
         scans.push_back(std::move(scanned));
         recordedAt.push_back(startedAt);
+    }
+
+    size_t packetCount() const {
+        size_t count = 0;
+        for (const auto& piece : scans)
+            count += piece.packets.size();
+        return count;
     }
 
     // The timeline of a file joined from the pieces: each piece's offset is found by content
@@ -115,19 +123,27 @@ struct Pieces {
     }
 };
 
-// ffmpeg and the packet scan speak of the files they were given, our temporary copies; the
-// user knows the footage by its own path. `copies` pairs each copy with the file it copies.
-template <typename Work>
-void namingFootage(const std::vector<std::pair<QString, QString>>& copies, Work&& work) {
+// A failure of ffmpeg's work on `footage`, named by the file the user knows (ffmpeg read our
+// temporary copy of it).
+template <typename Work> void namingFootage(const QString& footage, Work&& work) {
     try {
         work();
     } catch (const FFmpegSegmentMergerError& e) {
-        QString message = e.message();
-        for (const auto& [copy, original] : copies)
-            message.replace(copy, original);
-        if (copies.size() == 1 && !message.contains(copies.front().second))
-            message = copies.front().second + QStringLiteral(": ") + message;
-        throw FFmpegSegmentMergerError::commandFailed(message);
+        throw FFmpegSegmentMergerError::commandFailed(footage + QStringLiteral(": ") + e.message(),
+                                                      e.systemError());
+    }
+}
+
+// Runs ffmpeg on footage: false when it could not read it (the footage is then left out); a
+// refused system call (a full disk) throws, naming the footage.
+bool ranOn(const QString& footage, const std::function<void()>& work) {
+    try {
+        namingFootage(footage, work);
+        return true;
+    } catch (const FFmpegSegmentMergerError& e) {
+        if (e.systemError())
+            throw;
+        return false;
     }
 }
 
@@ -140,8 +156,7 @@ void reportFraction(const ProgressCallback& onProgress, double p) {
 // value), and what each holds.
 struct GridInputs {
     std::map<CameraAngle, QString> byCamera;
-    std::vector<std::pair<QString, QString>> copyOf; // (copy, the user's file)
-    std::optional<media::VideoPacketList> primary;   // the frames of the segment's primary video
+    std::optional<media::VideoPacketList> primary; // the frames of the segment's primary video
     std::vector<PreparedInput> copies;
     bool cutShort = false; // an input ended before its index said
 };
@@ -157,7 +172,6 @@ GridInputs gridInputs(const GridExportSegment& segment, Camera::GridLayout layou
         result.copies.push_back(VideoExportPreparer::localInput(video, true, cancel));
         const QString& input = result.copies.back().path;
         result.byCamera[*video.cameraAngle] = input;
-        result.copyOf.emplace_back(input, video.url);
         try {
             media::VideoPacketList packets = media::scanVideoPackets(FileName::encode(input).toStdString());
             result.cutShort = result.cutShort || packets.endsEarly();
@@ -185,6 +199,31 @@ Instant gridPieceStart(const GridExportSegment& segment,
 
 namespace FFmpegGridExporter {
 
+namespace {
+
+// Composes one minute into `piece`; false when ffmpeg could not read its footage (the minute is
+// then left out and named).
+bool composePiece(const QString& ffmpeg, const GridExportSegment& segment, const GridInputs& inputs,
+                  const QString& piece, const std::function<void(double)>& progress,
+                  const CancellationToken& cancel) {
+    const double length = std::max(segment.trimDuration, 0.0);
+    const QString footage = segment.primaryVideo() ? segment.primaryVideo()->fileName : QString();
+    return ranOn(footage, [&] {
+        FFmpegProcess::run(ffmpeg,
+                           FFmpegCommands::gridPieceArguments(inputs.byCamera, segment.trimStart,
+                                                              segment.trimDuration, piece),
+                           length, progress, cancel);
+    });
+}
+
+void leaveOutMinute(const GridExportSegment& segment, SkippedList& skipped) {
+    for (const TeslaVideoFile& video : segment.videos)
+        ReadableFootage::leaveOut(video, std::max(segment.trimDuration, 0.0), ReadableFootage::damagedText(),
+                                  skipped);
+}
+
+} // namespace
+
 IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const ProgressCallback& onProgress,
                           const CancellationToken& cancel) {
     if (segments.empty())
@@ -194,26 +233,27 @@ IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const 
     Workspace workspace(OwnedFiles::gridPrefix);
     const std::shared_ptr<OwnedFile> result = resultFile(OwnedFiles::gridPrefix);
     Pieces pieces;
-    bool cutShort = false;
+    IntermediateVideo out;
     const double n = double(segments.size());
     for (size_t i = 0; i < segments.size(); ++i) {
         cancel.check();
         const GridExportSegment& segment = segments[i];
-        const QString piece = workspace.piecePath(i);
+        const QString piece = workspace.piecePath(size_t(pieces.paths.size()));
         const GridInputs inputs =
             gridInputs(segment, Camera::GridLayout::four, cancel); // the copies go when the piece is made
-        cutShort = cutShort || inputs.cutShort;
+        out.sourceCutShort = out.sourceCutShort || inputs.cutShort;
         reportFraction(onProgress, double(i) / n);
-        const double length = std::max(segment.trimDuration, 0.0);
-        namingFootage(inputs.copyOf, [&] {
-            FFmpegProcess::run(
-                ffmpeg,
-                FFmpegCommands::gridPieceArguments(inputs.byCamera, segment.trimStart, segment.trimDuration,
-                                                   piece),
-                length, [&](double p) { reportFraction(onProgress, (double(i) + p) / n); }, cancel);
-        });
+        if (!composePiece(
+                ffmpeg, segment, inputs, piece,
+                [&](double p) { reportFraction(onProgress, (double(i) + p) / n); }, cancel)) {
+            leaveOutMinute(segment, out.skipped);
+            continue;
+        }
         pieces.add(piece, scan(piece), gridPieceStart(segment, inputs.primary));
+        out.minutes.push_back(segment.primaryVideo().value_or(TeslaVideoFile{}));
     }
+    if (pieces.paths.isEmpty())
+        throw ReadableFootage::nothingReadable(out.skipped);
     cancel.check();
     if (pieces.paths.size() == 1) {
         FileDelivery::copyInto(pieces.paths.front(), *result, cancel,
@@ -224,7 +264,10 @@ IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const 
                            FFmpegCommands::concatArguments(workspace.listPath(), result->path(), false), 0,
                            {}, cancel);
     }
-    return {result->path(), pieces.joinedTimeline(result->path()), cutShort, result};
+    out.path = result->path();
+    out.timeline = pieces.joinedTimeline(result->path());
+    out.file = result;
+    return out;
 }
 
 struct SixGridFeed::State {
@@ -297,7 +340,7 @@ void SixGridFeed::State::compose() {
             cancel.check();
             const GridInputs inputs = gridInputs(segment, Camera::GridLayout::six, cancel);
             cutShort = cutShort || inputs.cutShort;
-            namingFootage(inputs.copyOf, [&] {
+            namingFootage(segment.primaryVideo() ? segment.primaryVideo()->fileName : QString(), [&] {
                 FFmpegProcess::run(ffmpeg,
                                    FFmpegCommands::sixGridFrameArguments(inputs.byCamera, segment.trimStart,
                                                                          segment.trimDuration, canvas, pipe),
@@ -360,6 +403,81 @@ bool SixGridFeed::finish() {
 
 namespace FFmpegSegmentMerger {
 
+namespace {
+
+// Cuts one segment of its (local) file into `piece`: a stream copy, else a re-encode.
+void cutPiece(const QString& ffmpeg, const QString& input, const ContinuousExportSegment& segment,
+              const QString& piece, const CancellationToken& cancel) {
+    try {
+        FFmpegProcess::run(
+            ffmpeg, FFmpegCommands::trimCopyArguments(input, piece, segment.trimStart, segment.trimDuration),
+            0, {}, cancel);
+    } catch (const FFmpegSegmentMergerError&) {
+        FFmpegProcess::run(
+            ffmpeg,
+            FFmpegCommands::trimReencodeArguments(input, piece, segment.trimStart, segment.trimDuration), 0,
+            {}, cancel);
+    }
+}
+
+// Cuts the readable part of one segment into the next piece, or leaves it out and says why.
+void addPiece(const QString& ffmpeg, const Workspace& workspace, ContinuousExportSegment segment,
+              Pieces& pieces, IntermediateVideo& out, const CancellationToken& cancel) {
+    const PreparedInput input =
+        VideoExportPreparer::localInput(segment.video, true, cancel); // gone after the cut
+    const auto part = ReadableFootage::check(segment.video, input.path, segment.trimStart,
+                                             segment.trimDuration, out.skipped);
+    out.asked += part.asked;
+    if (!part.length)
+        return;
+    segment.trimDuration = *part.length;
+    const QString piece = workspace.piecePath(size_t(pieces.paths.size()));
+    media::VideoPacketList pieceScan, source;
+    const bool cut = ranOn(segment.video.fileName, [&] {
+        cutPiece(ffmpeg, input.path, segment, piece, cancel);
+        // Measure where the piece really starts: a copied cut begins at the key frame before.
+        pieceScan = scan(piece);
+        source = scan(input.path);
+    });
+    if (!cut || pieceScan.packets.empty()) {
+        ReadableFootage::leaveOut(segment.video, part.asked, ReadableFootage::damagedText(), out.skipped);
+        return;
+    }
+    out.sourceCutShort = out.sourceCutShort || source.endsEarly();
+    const double start = std::max(segment.trimStart, 0.0);
+    const double first = PieceTiming::firstFrameInSource(source, pieceScan, start);
+    if (pieces.paths.isEmpty())
+        out.lead = std::max(start - first, 0.0);
+    pieces.add(piece, std::move(pieceScan), segment.video.startTime + first);
+    out.minutes.push_back(segment.video);
+}
+
+// Joins the pieces into `result`: a stream copy, else a re-encode. ffmpeg's join may stop at a
+// damaged picture and still succeed, so the result is checked to hold every piece's pictures.
+void join(const QString& ffmpeg, const Workspace& workspace, const Pieces& pieces, const QString& result,
+          bool forceReencode, const CancellationToken& cancel) {
+    auto joinedWhole = [&](bool reencode) {
+        try {
+            FFmpegProcess::run(ffmpeg,
+                               FFmpegCommands::concatArguments(workspace.listPath(), result, reencode), 0, {},
+                               cancel);
+        } catch (const FFmpegSegmentMergerError& e) {
+            if (e.systemError() || reencode)
+                throw FFmpegSegmentMergerError::commandFailed(
+                    QCoreApplication::translate("FFmpegTools", "无法合并视频片段: ") + e.message(),
+                    e.systemError());
+            return false;
+        }
+        return scan(result).packets.size() >= pieces.packetCount();
+    };
+    if (!(!forceReencode && joinedWhole(false)) && !joinedWhole(true))
+        throw FFmpegSegmentMergerError::commandFailed(
+            QCoreApplication::translate("FFmpegTools", "无法合并视频片段: ") +
+            ReadableFootage::damagedText());
+}
+
+} // namespace
+
 IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bool forceReencode,
                         const ProgressCallback& onProgress, const CancellationToken& cancel) {
     if (segments.empty())
@@ -369,55 +487,22 @@ IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bo
     Workspace workspace(OwnedFiles::mergePrefix);
     const std::shared_ptr<OwnedFile> result = resultFile(OwnedFiles::mergedPrefix);
     Pieces pieces;
-    bool cutShort = false;
-    double lead = 0;
+    IntermediateVideo out;
     const double n = double(segments.size());
     for (size_t i = 0; i < segments.size(); ++i) {
-        const ContinuousExportSegment& segment = segments[i];
         reportFraction(onProgress, double(i) / n * cutShare);
-        const PreparedInput input =
-            VideoExportPreparer::localInput(segment.video, true, cancel); // gone after the cut
-        const QString piece = workspace.piecePath(i);
-        media::VideoPacketList pieceScan, source;
-        namingFootage({{input.path, segment.video.url}}, [&] {
-            try {
-                FFmpegProcess::run(ffmpeg,
-                                   FFmpegCommands::trimCopyArguments(input.path, piece, segment.trimStart,
-                                                                     segment.trimDuration),
-                                   0, {}, cancel);
-            } catch (const FFmpegSegmentMergerError&) {
-                FFmpegProcess::run(ffmpeg,
-                                   FFmpegCommands::trimReencodeArguments(input.path, piece, segment.trimStart,
-                                                                         segment.trimDuration),
-                                   0, {}, cancel);
-            }
-            // Measure where the piece really starts: a copied cut begins at the key frame before.
-            pieceScan = scan(piece);
-            source = scan(input.path);
-        });
-        cutShort = cutShort || source.endsEarly();
-        const double first =
-            PieceTiming::firstFrameInSource(source, pieceScan, std::max(segment.trimStart, 0.0));
-        if (i == 0)
-            lead = std::max(std::max(segment.trimStart, 0.0) - first, 0.0);
-        pieces.add(piece, std::move(pieceScan), segment.video.startTime + first);
+        addPiece(ffmpeg, workspace, segments[i], pieces, out, cancel);
     }
+    if (pieces.paths.isEmpty())
+        throw ReadableFootage::nothingReadable(out.skipped);
     cancel.check();
     writeConcatList(workspace.listPath(), pieces.paths);
-    try {
-        FFmpegProcess::run(
-            ffmpeg, FFmpegCommands::concatArguments(workspace.listPath(), result->path(), forceReencode), 0,
-            {}, cancel);
-    } catch (const FFmpegSegmentMergerError&) {
-        if (forceReencode)
-            throw;
-        FFmpegProcess::run(ffmpeg,
-                           FFmpegCommands::concatArguments(workspace.listPath(), result->path(), true), 0, {},
-                           cancel);
-    }
-    ExportTimeline timeline = pieces.joinedTimeline(result->path());
+    join(ffmpeg, workspace, pieces, result->path(), forceReencode, cancel);
+    out.path = result->path();
+    out.timeline = pieces.joinedTimeline(result->path());
+    out.file = result;
     reportFraction(onProgress, 1.0);
-    return {result->path(), std::move(timeline), cutShort, result, lead};
+    return out;
 }
 
 } // namespace FFmpegSegmentMerger

@@ -6,6 +6,7 @@
 #include "ExportSettings.h"
 #include "ExportTimeline.h"
 #include "OwnedFiles.h"
+#include "SkippedFootage.h"
 #include "Transcoder.h"
 
 #include <QString>
@@ -26,14 +27,21 @@ struct IntermediateVideo {
     // From the video's start to the first frame asked for: a copied cut begins at the key frame
     // before it, and the encoding pass skips this much.
     double lead = 0;
+    // The footage left out (it cannot be read) or cut short, by file.
+    SkippedList skipped = {};
+    // The recording each piece was cut from, in piece order.
+    std::vector<TeslaVideoFile> minutes = {};
+    // Seconds the segments asked for.
+    double asked = 0;
 };
 
 using ProgressCallback = std::function<void(double)>;
 
 namespace FFmpegGridExporter {
 // Composes the segments into one four-camera grid video (2560 × 1440) in the temporary folder.
-// Throws FFmpegLocatorError, FFmpegSegmentMergerError, FileSystemError, OperationCancelled,
-// GPUVideoExporterError (an encrypted source).
+// A minute ffmpeg cannot compose (damaged footage) is left out and named; nothing composed at all
+// fails. Throws FFmpegLocatorError, FFmpegSegmentMergerError, FileSystemError, OperationCancelled,
+// GPUVideoExporterError (an encrypted source, nothing readable).
 IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const ProgressCallback& onProgress,
                           const CancellationToken& cancel);
 
@@ -69,7 +77,10 @@ private:
 } // namespace FFmpegGridExporter
 
 namespace FFmpegSegmentMerger {
-// Cuts the segments out of their files and joins them, stream copy first.
+// Cuts the segments out of their files and joins them, stream copy first. A file that cannot be
+// read at all is left out, one cut short gives what it holds (ReadableFootage), each named in the
+// result; nothing readable at all fails. Throws FFmpegLocatorError, FFmpegSegmentMergerError,
+// FileSystemError, OperationCancelled, GPUVideoExporterError.
 IntermediateVideo merge(const std::vector<ContinuousExportSegment>& segments, bool forceReencode,
                         const ProgressCallback& onProgress, const CancellationToken& cancel);
 } // namespace FFmpegSegmentMerger

@@ -4,6 +4,7 @@
 #include "FileDelivery.h"
 #include "FrameGrabber.h"
 #include "MediaError.h"
+#include "MediaErrorText.h"
 #include "OwnedFiles.h"
 #include "PhotosLibraryExporter.h"
 #include "PlaybackTimeFormat.h"
@@ -48,7 +49,7 @@ FrameSource fileSource(const QString& videoPath) {
             return Frame{grabbed.image, grabbed.actualTime};
         } catch (const media::MediaError& e) {
             throw UserFacingError(QCoreApplication::translate("FrameCapture", "无法读取画面: ") +
-                                  QString::fromStdString(e.what()));
+                                  media::userText(e));
         }
     };
 }

@@ -2,11 +2,14 @@
 
 #include "DashboardOverlay.h"
 #include "FileDelivery.h"
+#include "MediaErrorText.h"
 #include "OverlayRenderer.h"
 #include "OwnedFiles.h"
+#include "ReadableFootage.h"
 #include "Transcoder.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <algorithm>
@@ -31,8 +34,10 @@ ProgressCallback scaled(const ProgressCallback& progress, double from, double sp
     };
 }
 
-QString mediaText(const media::MediaError& e) {
-    return QString::fromStdString(e.what());
+// The words for a failure of the media layer that names no reason of its own: FFmpeg's texts
+// stay out of sight.
+QString processingFailedText() {
+    return QCoreApplication::translate("GPUVideoExporter", "无法处理视频");
 }
 
 // Text needs Qt's font database, which only a QGuiApplication provides; without one Qt aborts
@@ -51,9 +56,7 @@ QString footageName(const TimelineSource& source) {
 }
 
 GPUVideoExporterError unreadable(const TimelineSource& source, const media::UnreadableMediaError& e) {
-    return GPUVideoExporterError::exportFailed(
-        QCoreApplication::translate("GPUVideoExporter", "无法读取源视频 ") + footageName(source) +
-        QStringLiteral(": ") + e.reason());
+    return ReadableFootage::unreadableSource(footageName(source), e.reason());
 }
 
 std::unique_ptr<media::Transcoder> openSource(const TimelineSource& source) {
@@ -65,10 +68,8 @@ std::unique_ptr<media::Transcoder> openSource(const TimelineSource& source) {
         throw GPUVideoExporterError::encryptedSource();
     } catch (const media::NoVideoStreamError&) {
         throw GPUVideoExporterError::noVideoTrack();
-    } catch (const media::UnreadableMediaError& e) {
-        throw unreadable(source, e);
     } catch (const media::MediaError& e) {
-        throw GPUVideoExporterError::exportFailed(mediaText(e));
+        throw ReadableFootage::unreadableSource(footageName(source), media::userText(e));
     }
 }
 
@@ -206,9 +207,20 @@ media::TranscodeOutcome transcodeInto(media::Transcoder& transcoder, const QStri
         if (dynamic_cast<const media::OutputWriteError*>(&e))
             throw GPUVideoExporterError::exportFailed(
                 QCoreApplication::translate("GPUVideoExporter", "无法写入文件 ") + outputPath +
-                QStringLiteral(": ") + mediaText(e));
-        throw GPUVideoExporterError::exportFailed(mediaText(e));
+                QStringLiteral(": ") + media::userText(e));
+        throw GPUVideoExporterError::exportFailed(processingFailedText());
     }
+}
+
+// Where the finished file goes: under the name its first and last frames give it when the
+// caller names exports so, else at `outputPath`.
+QString deliveryPath(const QString& outputPath, const ExportTimeline& timeline, double firstTime,
+                     double lastTime, const ExportCallbacks& callbacks) {
+    if (!callbacks.nameForFrames || std::isnan(firstTime))
+        return outputPath;
+    const auto first = timeline.instantAt(firstTime), last = timeline.instantAt(lastTime);
+    const QString name = first && last ? callbacks.nameForFrames(*first, *last) : QString();
+    return name.isEmpty() ? outputPath : QFileInfo(outputPath).dir().filePath(name);
 }
 
 OwnedFile createOutputPart(const QString& outputPath) {
@@ -249,7 +261,7 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
         encodingFor(picture, settings.exportQuality, callbacks.encoderPreset, cut);
 
     BurnIn burnIn(source, settings, picture, encode.width, encode.height);
-    double firstTime = NAN;
+    double firstTime = NAN, lastTime = NAN;
     media::TranscodeHooks hooks;
     hooks.cancelled = [&] { return callbacks.cancel.isCancelled(); };
     hooks.overlays = [&](double t, std::vector<const media::YuvOverlay*>& out) { burnIn.overlaysAt(t, out); };
@@ -260,6 +272,7 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
     hooks.frameWritten = [&](int64_t index, double t) {
         if (std::isnan(firstTime))
             firstTime = t;
+        lastTime = t;
         if (callbacks.onFrame)
             if (auto recordedAt = source.timeline.instantAt(t))
                 callbacks.onFrame(index, *recordedAt);
@@ -272,13 +285,20 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
     callbacks.cancel.check();
     if (source.afterReading)
         source.afterReading();
-    FileDelivery::commit(part, outputPath, QStringList(source.sources) << source.inputPath);
+    const QString delivered = deliveryPath(outputPath, source.timeline, firstTime, lastTime, callbacks);
+    FileDelivery::commit(part, delivered, QStringList(source.sources) << source.inputPath);
     if (callbacks.onProgress)
         callbacks.onProgress(1.0);
-    ExportResult result{outputPath, source.timeline.shifted(std::isnan(firstTime) ? cut.start : firstTime)};
+    ExportResult result;
+    result.path = delivered;
+    result.timeline = source.timeline.shifted(std::isnan(firstTime) ? cut.start : firstTime);
     result.exportedLength = outcome.exportedLength;
-    result.truncated = outcome.incomplete || source.sourceCutShort;
+    result.truncated = outcome.incomplete || source.sourceCutShort || !source.skipped.empty();
     result.framesWithoutDashboard = burnIn.framesWithoutDashboard();
+    result.skipped = source.skipped;
+    result.requestedLength = source.asked > 0 ? source.asked : cut.length;
+    if (!std::isnan(lastTime))
+        result.endDate = source.timeline.instantAt(lastTime);
     return result;
 }
 
@@ -286,11 +306,11 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
 // burns the time in: one encoding pass.
 ExportResult exportSixGrid(const std::vector<GridExportSegment>& segments, const QString& outputPath,
                            const WatermarkSettings& settings, const ExportCallbacks& callbacks,
-                           const QStringList& sources) {
+                           TimelineSource source) {
     FFmpegGridExporter::SixGridFeed feed(segments, settings.exportQuality, callbacks.cancel);
     bool cutShort = false;
-    TimelineSource source{feed.pipePath(), feed.timeline(), true, 0, 0, sources};
-    source.gridLayout = Camera::GridLayout::six;
+    source.inputPath = feed.pipePath();
+    source.timeline = feed.timeline();
     source.frames = feed.stream();
     for (const GridExportSegment& segment : segments)
         source.minutes.push_back(segment.primaryVideo().value_or(TeslaVideoFile{}));
@@ -319,13 +339,17 @@ ExportResult exportWithTimeline(const TimelineSource& source, const QString& out
 ExportResult exportSync(const TeslaVideoFile& video, const QString& inputPath, const QString& outputPath,
                         const WatermarkSettings& settings, double trimStart, double trimDuration,
                         const ExportCallbacks& callbacks) {
-    TimelineSource source{inputPath,
-                          ExportTimeline::continuous(video.startTime),
-                          video.cameraAngle == CameraAngle::all,
-                          trimStart,
-                          trimDuration,
-                          {video.url}};
+    SkippedList skipped;
+    const auto part = ReadableFootage::check(video, inputPath, trimStart, trimDuration, skipped);
+    if (!part.length && part.opens) // cut short before the part asked for
+        throw ReadableFootage::nothingReadable(skipped);
+    // A file that does not open fails below, saying why (no video, damaged, a stub).
+    TimelineSource source{
+        inputPath, ExportTimeline::continuous(video.startTime), video.cameraAngle == CameraAngle::all,
+        trimStart, part.length.value_or(trimDuration),          {video.url}};
     source.minutes = {video};
+    source.skipped = std::move(skipped);
+    source.asked = part.asked;
     return exportWithTimeline(source, outputPath, settings, callbacks);
 }
 
@@ -343,8 +367,9 @@ ExportResult exportContinuous(const std::vector<ContinuousExportSegment>& segmen
     encoding.onProgress = scaled(callbacks.onProgress, joinShare, 1 - joinShare);
     TimelineSource source{joined.path, joined.timeline,      false, joined.lead, 0,
                           sources,     joined.sourceCutShort};
-    for (const ContinuousExportSegment& segment : segments)
-        source.minutes.push_back(segment.video);
+    source.minutes = joined.minutes;
+    source.skipped = joined.skipped;
+    source.asked = joined.asked;
     return exportPrepared(source, outputPath, settings, encoding);
 }
 
@@ -355,16 +380,23 @@ ExportResult exportGrid(const std::vector<GridExportSegment>& segments, const QS
             QCoreApplication::translate("GPUVideoExporter", "没有可导出的四宫格视频"));
     const QStringList sources = sourcesOf(segments, [](const GridExportSegment& s) { return s.videos; });
     prepareOutput(outputPath, sources);
-    if (GridExportPlanner::layoutOf(segments) == Camera::GridLayout::six)
-        return exportSixGrid(segments, outputPath, settings, callbacks, sources);
+    TimelineSource source{{}, {}, true, 0, 0, sources};
+    source.gridLayout = GridExportPlanner::layoutOf(segments);
+    const std::vector<GridExportSegment> readable =
+        ReadableFootage::readableGrid(segments, source.skipped, source.asked);
+    if (readable.empty())
+        throw ReadableFootage::nothingReadable(source.skipped);
+    if (source.gridLayout == Camera::GridLayout::six)
+        return exportSixGrid(readable, outputPath, settings, callbacks, std::move(source));
     const IntermediateVideo composed = FFmpegGridExporter::compose(
-        segments, scaled(callbacks.onProgress, 0, composeShare), callbacks.cancel);
+        readable, scaled(callbacks.onProgress, 0, composeShare), callbacks.cancel);
     ExportCallbacks encoding = callbacks;
     encoding.onProgress = scaled(callbacks.onProgress, composeShare, 1 - composeShare);
-    TimelineSource source{composed.path, composed.timeline, true, 0, 0, sources, composed.sourceCutShort};
-    source.gridLayout = GridExportPlanner::layoutOf(segments);
-    for (const GridExportSegment& segment : segments)
-        source.minutes.push_back(segment.primaryVideo().value_or(TeslaVideoFile{}));
+    source.inputPath = composed.path;
+    source.timeline = composed.timeline;
+    source.sourceCutShort = composed.sourceCutShort;
+    source.minutes = composed.minutes;
+    source.skipped.insert(source.skipped.end(), composed.skipped.begin(), composed.skipped.end());
     return exportPrepared(source, outputPath, settings, encoding);
 }
 
@@ -377,6 +409,35 @@ QString ExportResult::truncationWarning() const {
         return {};
     return QCoreApplication::translate("GPUVideoExporter", "源视频不完整或已损坏，只导出了可读取的 %1 秒")
         .arg(exportedLength, 0, 'f', 1);
+}
+
+QStringList ExportResult::skippedLines() const {
+    QStringList lines;
+    for (const SkippedFootage& s : skipped) {
+        const QString recorded = LocalTime::format(s.video.startTime, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        const QString camera =
+            s.video.cameraAngle ? Camera::displayName(*s.video.cameraAngle) : s.video.fileName;
+        lines << (s.kind == SkippedFootage::Kind::leftOut
+                      ? QCoreApplication::translate("ExportResult", "%1 %2 无法读取，已略过：%3")
+                            .arg(recorded, camera, s.reason)
+                      : QCoreApplication::translate("ExportResult", "%1 %2 只导出了 %3 秒（应有 %4 秒）：%5")
+                            .arg(recorded, camera)
+                            .arg(s.keptSeconds, 0, 'f', 1)
+                            .arg(s.askedSeconds, 0, 'f', 1)
+                            .arg(s.reason));
+    }
+    return lines;
+}
+
+QString ExportResult::shortfallNotice() const {
+    if (skipped.empty())
+        return {};
+    return QCoreApplication::translate("ExportResult", "导出的视频比所选的短，有录像无法读取：") +
+           skippedLines().join(noticeSeparator());
+}
+
+QString ExportResult::noticeSeparator() {
+    return QCoreApplication::translate("ExportResult", "；");
 }
 
 QString ExportResult::dashboardNotice() const {

@@ -9,6 +9,7 @@
 #include "ExportSettings.h"
 #include "ExportTimeline.h"
 #include "FFmpegTools.h"
+#include "SkippedFootage.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,6 +25,9 @@ struct ExportCallbacks {
     // Every written frame: its index in the output and the recording time burned into it.
     std::function<void(int64_t frame, Instant recordedAt)> onFrame;
     std::string encoderPreset; // empty: our speed choice
+    // The name (in the output's folder) to deliver under, given the recording times of the first
+    // and last frames written; empty or not set: the output path's own name.
+    std::function<QString(Instant first, Instant last)> nameForFrames;
 };
 
 struct ExportResult {
@@ -37,12 +41,26 @@ struct ExportResult {
     bool truncated = false;
     // Frames drawn without the dashboard because their minute has no driving record.
     int64_t framesWithoutDashboard = 0;
+    // Every camera file left out (it cannot be read) or cut short, in the order of the footage.
+    SkippedList skipped;
+    // Seconds of footage the plan asked for.
+    double requestedLength = 0;
+    // The recording time of the last frame written.
+    std::optional<Instant> endDate;
 
+    // The recording time of the first frame written.
     std::optional<Instant> startDate() const { return timeline.instantAt(0); }
     // The notice to show when frames went without the dashboard asked for (empty otherwise).
     QString dashboardNotice() const;
+    // One line per file left out or cut short: when it was recorded, its camera, what became of
+    // it and why.
+    QStringList skippedLines() const;
+    // The notice to show when the export is shorter than its plan asked and why (empty otherwise).
+    QString shortfallNotice() const;
     // The notice to show with a truncated result (empty otherwise).
     QString truncationWarning() const;
+    // Between the parts of a notice, in the program's language.
+    static QString noticeSeparator();
 };
 
 // One input of the exporter's core.
@@ -62,12 +80,18 @@ struct TimelineSource {
     // The recording each piece of the timeline was cut from, in order: its minute's driving
     // record feeds the dashboard.
     std::vector<TeslaVideoFile> minutes = {};
+    // Footage the input was made without, or made of less than asked.
+    SkippedList skipped = {};
+    // Seconds of footage asked for; 0: the part of the input cut.
+    double asked = 0;
 };
 
 // Re-encodes video with the recording time (and, for grids, the camera labels) burned into
-// every frame. Before any work, an output that is one of the sources (also through links) or
-// is not a regular file is refused, and leftovers of killed exports in the output's folder
-// and the temporary folder are removed. The output is written under a hidden name beside
+// every frame. A camera file that cannot be read is left out and one cut short gives what it
+// holds (ExportResult::skipped names them); only footage that cannot be read at all fails, in
+// our words (never ffmpeg's). Before any work, an output that is one of the sources (also
+// through links) or is not a regular file is refused, and leftovers of killed exports in the
+// output's folder and the temporary folder are removed. The output is written under a hidden name beside
 // `outputPath` (marked with this process) and moved over it only when complete: a failed or
 // cancelled export leaves an earlier file of that name untouched and nothing else behind.
 // Throws GPUVideoExporterError, FFmpeg*Error, FileSystemError, OperationCancelled.

@@ -1,19 +1,17 @@
 #include "EventThumbnailLoader.h"
 
 #include "DirectoryListing.h"
+#include "EventLength.h"
 #include "FrameGrabber.h"
-#include "MediaProbe.h"
 #include "MetadataParser.h"
-#include "MinuteGroups.h"
 #include "MetadataParserError.h"
+#include "MinuteGroups.h"
 #include "TeslaTimeParser.h"
 #include "TeslaVideoFile.h"
 
 #include <QFileInfo>
-
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 
 namespace orvane::EventThumbnailLoader {
@@ -86,22 +84,11 @@ QImage image(const TeslaClipEvent& event) {
 }
 
 double duration(const TeslaClipEvent& event) {
-    std::vector<QStringList> groups;
     try {
-        groups = videoGroups(event);
+        return EventLength::ofEvent(videoGroups(event), EventLength::containerDuration);
     } catch (const std::exception&) {
         return 0;
     }
-    double total = 0;
-    for (const QStringList& group : groups) {
-        const std::optional<QString> file = preferredVideoURL(group);
-        if (!file)
-            continue;
-        const std::optional<double> seconds = media::MediaProbe::duration(*file);
-        if (seconds && std::isfinite(*seconds) && *seconds > 0)
-            total += *seconds;
-    }
-    return total;
 }
 
 } // namespace orvane::EventThumbnailLoader

@@ -31,7 +31,8 @@ std::optional<Instant> fileNameDate(const QString& name);
 // or it cannot be decoded.
 QImage image(const TeslaClipEvent& event);
 
-// The sum of the minutes' durations; files that cannot be measured add nothing. Blocks.
+// The event's length by EventLength::ofEvent (the one rule of the time lines and exports);
+// 0 when its folder cannot be listed. Blocks.
 double duration(const TeslaClipEvent& event);
 
 } // namespace orvane::EventThumbnailLoader

@@ -35,6 +35,9 @@ struct TeslaClipEvent {
     QString continuousOutputFileName(CameraAngle camera) const;
     // The same for a range given in seconds from the event's start.
     QString partialContinuousOutputFileName(CameraAngle camera, double rangeStart, double rangeEnd) const;
+    // A name these two make, its window's ends replaced by the recording times of the first and
+    // last frames an export wrote; none for any other name.
+    static std::optional<QString> retimedOutputFileName(const QString& fileName, Instant first, Instant last);
 };
 
 } // namespace orvane

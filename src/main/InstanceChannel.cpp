@@ -3,8 +3,11 @@
 #include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLocalSocket>
 #include <QThread>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orvane {
@@ -16,13 +19,33 @@ const QByteArray taken = QByteArrayLiteral("taken");
 constexpr unsigned long retryMilliseconds = 50;
 // A message larger than any list of folders: a stranger's data, not a start of ours.
 constexpr qint64 maximumMessageBytes = 1 << 20;
+const QString socketName = QStringLiteral("orvane.socket");
+// Only the owner may enter the channel's folder.
+constexpr mode_t privateMode = 0700;
+
+// A folder itself (not a link to one), owned by this user, that nobody else may enter or list.
+bool isPrivateFolder(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::getuid() && (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
 } // namespace
 
 QString InstanceChannel::defaultName() {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(QString::fromLocal8Bit(runtime)).exists())
-        return QDir(QString::fromLocal8Bit(runtime)).filePath(QStringLiteral("orvane.socket"));
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("orvane-%1.socket").arg(::getuid()));
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isPrivateFolder(runtime))
+        return QDir(runtime).filePath(socketName);
+    const QString folder = QDir(QDir::tempPath()).filePath(QStringLiteral("orvane-%1").arg(::getuid()));
+    ::mkdir(QFile::encodeName(folder).constData(),
+            privateMode); // made by another account first: refused below
+    return isPrivateFolder(folder) ? QDir(folder).filePath(socketName) : QString();
+}
+
+bool InstanceChannel::peerIsThisUser(qintptr socketDescriptor) {
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    return ::getsockopt(int(socketDescriptor), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 &&
+           length == sizeof peer && peer.uid == ::getuid();
 }
 
 bool InstanceChannel::handOver(const QStringList& folders, const QString& name, int timeoutMilliseconds) {
@@ -38,6 +61,8 @@ bool InstanceChannel::handOver(const QStringList& folders, const QString& name, 
             return false;
         QThread::msleep(retryMilliseconds);
     }
+    if (!peerIsThisUser(socket.socketDescriptor()))
+        return false; // not a copy of ours: the folders stay with this start
     QByteArray message;
     QDataStream encoder(&message, QIODevice::WriteOnly);
     encoder << folders;
@@ -69,6 +94,11 @@ bool InstanceChannel::listen(const QString& name) {
 
 void InstanceChannel::receive() {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
+        if (!peerIsThisUser(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
             if (socket->bytesAvailable() > maximumMessageBytes) {

@@ -18,12 +18,15 @@ public:
     // How long a start waits for a running copy to take its folders.
     static constexpr int handOverTimeoutMilliseconds = 3000;
 
-    // The user's channel: in $XDG_RUNTIME_DIR (a folder only the user may enter), else in the
-    // temporary folder under the user's id.
+    // The user's channel, in a folder only the user may enter: $XDG_RUNTIME_DIR when it is one,
+    // else "orvane-<uid>" in the temporary folder, made private and checked (another account may
+    // have made it first). Empty when neither is private: this start then goes without a channel.
     static QString defaultName();
+    // The peer of a connected local socket runs as this user (SO_PEERCRED).
+    static bool peerIsThisUser(qintptr socketDescriptor);
 
-    // Gives `folders` (possibly none) to the copy listening on `name`, knocking again until
-    // `timeoutMilliseconds` passed (0: once); true once it took them.
+    // Gives `folders` (possibly none) to the copy of this user listening on `name`, knocking again
+    // until `timeoutMilliseconds` passed (0: once); true once it took them.
     static bool handOver(const QStringList& folders, const QString& name = defaultName(),
                          int timeoutMilliseconds = handOverTimeoutMilliseconds);
 
@@ -36,6 +39,7 @@ public:
 
 signals:
     // A later start's folders (empty when it was started without any): import them, come forward.
+    // Only a start of this user is heard; another account's is hung up on.
     void foldersArrived(const QStringList& folders);
 
 private:

@@ -77,12 +77,15 @@ int main(int argc, char** argv) {
     const Arguments arguments = commandLine(argc, argv);
 
     // A copy already running takes the folders and comes forward; its export goes on.
+    // Without a private folder for the channel (another account made ours), this start goes alone.
     InstanceChannel channel;
+    const QString channelName = InstanceChannel::defaultName();
     if (arguments.replace)
         SingleInstance::terminateExistingInstances();
-    else if (InstanceChannel::handOver(arguments.folders, InstanceChannel::defaultName(), 0))
+    else if (!channelName.isEmpty() && InstanceChannel::handOver(arguments.folders, channelName, 0))
         return 0;
-    if (!channel.listen() && InstanceChannel::handOver(arguments.folders))
+    if (!channelName.isEmpty() && !channel.listen(channelName) &&
+        InstanceChannel::handOver(arguments.folders, channelName))
         return 0; // another start holds the channel: it won a race with this one, or is busy starting
 
     OrvaneApp orvane;

@@ -35,7 +35,8 @@ public:
     // A positive rate plays at that rate, 0 pauses.
     virtual void setRate(float rate) = 0;
 
-    // Seconds from the item's first frame.
+    // Seconds from the item's first frame: paused or after a seek, the start of the shown
+    // picture's display interval.
     virtual double currentTime() const = 0;
     // Zero tolerances land on the frame whose display interval contains `time`; otherwise any
     // frame within the window (preferably a key frame). A newer seek supersedes older ones.
@@ -51,6 +52,9 @@ public:
     // Why the item failed to open, or why its pictures stopped short, in the user's words;
     // empty otherwise.
     virtual QString problem() const { return {}; }
+    // The item failed or its pictures stopped short because its file went away or reading it
+    // was refused (the drive was pulled out), not because of what the file holds.
+    virtual bool sourceGone() const { return false; }
 
 signals:
     void itemStatusChanged(orvane::media::AbstractMediaPlayer::ItemStatus status);

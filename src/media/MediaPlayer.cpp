@@ -3,6 +3,7 @@
 #include "MediaError.h"
 #include "MediaProbe.h"
 #include "PictureReduction.h"
+#include "RegularFile.h"
 #include "VideoDecoder.h"
 #include "VideoDecoderInternal.h"
 
@@ -137,6 +138,10 @@ struct MediaPlayer::Worker {
     double frameDuration = assumedFrameDuration;
     double shownTime = 0;   // time of the picture on screen once the queued immediate entries are shown
     bool shownExact = true; // … and whether it is the full-quality picture
+    // No picture has come for stallSeconds while playing (a read hangs on a drive pulled out):
+    // the clock waits on the last picture instead of running on without pictures.
+    bool stalled = false;
+    double lastArrivalWall = 0; // when the decoder last handed a picture over, or playing began
 
     std::mutex sinkMutex;
     QPointer<QVideoSink> sink;
@@ -167,9 +172,25 @@ struct MediaPlayer::Worker {
     ~Worker() { sws_freeContext(sws); }
 
     double clockLocked(double now) const {
-        if (!playing || seeking)
+        if (!playing || seeking || stalled)
             return anchorMedia;
         return anchorMedia + (now - anchorWall) * rate;
+    }
+
+    // A decoded picture joined the queue: a stalled clock starts again from it.
+    void noteArrivalLocked(double time) {
+        lastArrivalWall = secondsNow();
+        if (stalled) {
+            stalled = false;
+            anchorMedia = time;
+            anchorWall = lastArrivalWall;
+        }
+    }
+
+    // The pictures stopped because the file went away or its reads were refused (a drive pulled
+    // out), rather than because its data ends. Called with `mutex` held, rarely.
+    bool sourceGoneLocked(int readError) const {
+        return systemErrorOf(readError) != 0 || !RegularFile::identify(openPath);
     }
 
     template <typename F> void post(F&& f) {
@@ -326,7 +347,7 @@ struct MediaPlayer::Worker {
         loopFilterSkipped = false;
         presented = 0;
         dropped = 0;
-        bool ok = false;
+        bool ok = false, gone = false;
         double duration = 0, frameLength = assumedFrameDuration;
         QString problem;
         if (!path.isEmpty()) {
@@ -350,12 +371,17 @@ struct MediaPlayer::Worker {
             if (!ok && problem.isEmpty())
                 problem = readFailureText(decoder ? decoder->readError() : 0);
             if (!ok)
+                gone = systemErrorOf(decoder ? decoder->readError() : 0) != 0 || !RegularFile::identify(path);
+            if (!ok)
                 decoder.reset();
         }
         lock.lock();
         frameDuration = frameLength;
         itemDuration = duration;
-        auto opened = [o = owner, gen, ok, duration, problem] { o->onOpened(gen, ok, duration, problem); };
+        stalled = false;
+        auto opened = [o = owner, gen, ok, duration, problem, gone] {
+            o->onOpened(gen, ok, duration, problem, gone);
+        };
         if (ok && !reopen) {
             showNowLocked([this, opened] { post(opened); });
             return;
@@ -401,11 +427,13 @@ struct MediaPlayer::Worker {
         const SeekRequest request = *seek;
         seek.reset();
         if (landsOnShownLocked(request)) {
-            anchorMedia = std::max(0.0, request.time);
+            // The time is the shown picture's own, as for every seek.
+            anchorMedia = shownTime;
             anchorWall = secondsNow();
+            lastArrivalWall = anchorWall;
             seeking = false;
             post([o = owner, gen, id = request.id, landed = shownTime] {
-                o->onSeekDone(gen, id, landed, false, 0);
+                o->onSeekDone(gen, id, landed, false, 0, false);
             });
             wake.notify_all();
             return;
@@ -425,12 +453,16 @@ struct MediaPlayer::Worker {
             exact && ok && request.time >= landed + frameDuration &&
             (readError || endsEarly(itemDuration, landed + frameDuration, frameDuration));
         if (!seek && !reopen) {
-            anchorMedia = exact && !stoppedShort ? std::max(0.0, request.time) : landed;
+            // The time reported is that of the picture landed on (the start of its display
+            // interval), so what is shown beside it (the time, the record) belongs to it.
+            anchorMedia = ok ? landed : std::max(0.0, request.time);
             anchorWall = secondsNow();
+            lastArrivalWall = anchorWall;
             seeking = false;
         }
-        auto done = [o = owner, gen, id = request.id, landed, stoppedShort, readError] {
-            o->onSeekDone(gen, id, landed, stoppedShort, readError);
+        const bool gone = stoppedShort && sourceGoneLocked(readError);
+        auto done = [o = owner, gen, id = request.id, landed, stoppedShort, readError, gone] {
+            o->onSeekDone(gen, id, landed, stoppedShort, readError, gone);
         };
         if (ok)
             showNowLocked([this, done] { post(done); });
@@ -525,8 +557,10 @@ struct MediaPlayer::Worker {
         if (!decoded) {
             ended = true;
             endReadError = decoder->readError();
-        } else if (frame)
+        } else if (frame) {
             queue.push_back(queued(std::move(frame), time));
+            noteArrivalLocked(time);
+        }
         wake.notify_all();
     }
 
@@ -606,6 +640,7 @@ struct MediaPlayer::Worker {
         Queued q = queued(std::move(frame), time);
         q.due = std::min(time, newest + frameDuration);
         queue.push_back(std::move(q));
+        noteArrivalLocked(q.due);
         wake.notify_all();
     }
 
@@ -622,8 +657,10 @@ struct MediaPlayer::Worker {
         lock.lock();
         if (ok && !seek && !reopen && step == 0) {
             dropped += std::max<int64_t>(0, skippedFrames);
-            if (frame)
+            if (frame) {
                 queue.push_back(queued(std::move(frame), time));
+                noteArrivalLocked(time);
+            }
             wake.notify_all();
         } else if (!ok) {
             ended = true;
@@ -631,8 +668,39 @@ struct MediaPlayer::Worker {
         }
     }
 
+    // Presentation thread, nothing queued while playing: the last picture stays for its own
+    // interval, then the item ends (or stops short); when pictures stop coming the time holds on
+    // the last one. Called with `mutex` held; waits or changes the state, then returns.
+    void waitForPictures(Lock& lock, double now, double clock) {
+        const double endTime = shownTime + frameDuration;
+        // A held time has shown the last picture long enough.
+        if (ended && !reopen && !seek && step == 0 && (clock >= endTime || stalled)) {
+            stalled = false;
+            playing = false;
+            // Pictures that end before the index says stop the clock on the last one.
+            const bool stoppedShort = endReadError || endsEarly(itemDuration, endTime, frameDuration);
+            anchorMedia = stoppedShort ? shownTime : endTime;
+            const bool gone = stoppedShort && sourceGoneLocked(endReadError);
+            post([o = owner, gen = generation, stoppedShort, error = endReadError, gone] {
+                o->onEnded(gen, stoppedShort, error, gone);
+            });
+            wake.notify_all();
+        } else if (ended) {
+            wake.wait_for(lock,
+                          std::chrono::duration<double>(std::clamp((endTime - clock) / rate, 0.0, 0.25)));
+        } else if (stalled) {
+            wake.wait(lock);
+        } else if (const double silent = now - lastArrivalWall; silent >= stallSeconds && clock >= endTime) {
+            stalled = true; // the time stays with the last picture until another comes
+            anchorMedia = shownTime;
+            anchorWall = now;
+        } else {
+            wake.wait_for(lock, std::chrono::duration<double>(std::max(stallSeconds - silent, 0.01)));
+        }
+    }
+
     void runPresent() {
-        std::unique_lock lock(mutex);
+        Lock lock(mutex);
         for (;;) {
             if (quit)
                 return;
@@ -657,24 +725,7 @@ struct MediaPlayer::Worker {
             const double now = secondsNow();
             const double clock = clockLocked(now);
             if (queue.empty()) {
-                // At the end, the last picture stays for its own interval.
-                const double endTime = shownTime + frameDuration;
-                if (ended && !reopen && !seek && step == 0 && clock >= endTime) {
-                    playing = false;
-                    // Pictures that end before the index says stop the clock on the last one.
-                    const bool stoppedShort = endReadError || endsEarly(itemDuration, endTime, frameDuration);
-                    anchorMedia = stoppedShort ? shownTime : endTime;
-                    post([o = owner, gen = generation, stoppedShort, error = endReadError] {
-                        o->onEnded(gen, stoppedShort, error);
-                    });
-                    wake.notify_all();
-                    continue;
-                }
-                if (ended)
-                    wake.wait_for(
-                        lock, std::chrono::duration<double>(std::clamp((endTime - clock) / rate, 0.0, 0.25)));
-                else
-                    wake.wait(lock);
+                waitForPictures(lock, now, clock);
                 continue;
             }
             const double head = queue.front().due;
@@ -703,6 +754,9 @@ struct MediaPlayer::Worker {
         }
     }
 
+    // Playing without a new picture for this long (wall seconds) is a stall, not a slow decode:
+    // a decoder falling behind still hands pictures over many times a second.
+    static constexpr double stallSeconds = 1.0;
     // The most frames waiting at fast rates (about 200 MB of the largest camera's pictures).
     static constexpr size_t fastQueueCapacity = 24;
     // Pictures over 1920 × 1080 may get their own thread count.
@@ -767,6 +821,7 @@ void MediaPlayer::replaceCurrentItem(const QString& path) {
         worker_->step = 0;
         worker_->playing = false;
         worker_->seeking = false;
+        worker_->stalled = false;
         worker_->anchorMedia = 0;
     }
     worker_->wake.notify_all();
@@ -774,6 +829,7 @@ void MediaPlayer::replaceCurrentItem(const QString& path) {
     rate_ = 0;
     duration_ = 0;
     problem_.clear();
+    sourceGone_ = false;
     ticker_.stop();
     const ItemStatus next = path.isEmpty() ? ItemStatus::none : ItemStatus::loading;
     if (status_ != next) {
@@ -787,6 +843,9 @@ bool MediaPlayer::hasCurrentItem() const {
 }
 QString MediaPlayer::problem() const {
     return problem_;
+}
+bool MediaPlayer::sourceGone() const {
+    return sourceGone_;
 }
 MediaPlayer::ItemStatus MediaPlayer::itemStatus() const {
     return status_;
@@ -833,8 +892,13 @@ void MediaPlayer::setRate(float rate) {
     {
         std::lock_guard lock(worker_->mutex);
         const double now = secondsNow();
-        worker_->anchorMedia = worker_->clockLocked(now);
+        // Paused, the time is that of the picture left on screen.
+        const bool pausing = rate <= 0 && worker_->playing && !worker_->seeking;
+        worker_->anchorMedia = pausing ? worker_->shownTime : worker_->clockLocked(now);
         worker_->anchorWall = now;
+        if (rate > 0 && !worker_->playing)
+            worker_->lastArrivalWall = now;
+        worker_->stalled = false;
         worker_->playing = rate > 0;
         if (rate > 0)
             worker_->rate = rate;
@@ -869,6 +933,7 @@ void MediaPlayer::seek(double time, double toleranceBefore, double toleranceAfte
         worker_->seek = Worker::SeekRequest{id, time, toleranceBefore, toleranceAfter};
         worker_->step = 0;
         worker_->seeking = true;
+        worker_->stalled = false;
         worker_->anchorMedia = std::max(0.0, time);
     }
     worker_->wake.notify_all();
@@ -909,11 +974,12 @@ void MediaPlayer::stepFrames(int count) {
     worker_->wake.notify_all();
 }
 
-void MediaPlayer::onOpened(uint64_t generation, bool ok, double duration, const QString& problem) {
+void MediaPlayer::onOpened(uint64_t generation, bool ok, double duration, const QString& problem, bool gone) {
     if (!opens_.isLatest(generation))
         return;
     duration_ = ok ? duration : 0;
     problem_ = problem;
+    sourceGone_ = gone;
     status_ = ok ? ItemStatus::readyToPlay : ItemStatus::failed;
     if (!ok) {
         failPendingSeeks();
@@ -923,10 +989,11 @@ void MediaPlayer::onOpened(uint64_t generation, bool ok, double duration, const 
 }
 
 void MediaPlayer::onSeekDone(uint64_t generation, uint64_t id, double landed, bool stoppedShort,
-                             int readError) {
+                             int readError, bool gone) {
     if (!opens_.isLatest(generation))
         return;
     problem_ = stoppedShort ? readFailureText(readError) : QString();
+    sourceGone_ = gone;
     auto it = pendingSeeks_.find(id);
     if (it != pendingSeeks_.end()) {
         SeekCompletion completion = std::move(it->second);
@@ -954,7 +1021,7 @@ void MediaPlayer::onPresented(uint64_t generation) {
     emit periodicTime(currentTime());
 }
 
-void MediaPlayer::onEnded(uint64_t generation, bool stoppedShort, int readError) {
+void MediaPlayer::onEnded(uint64_t generation, bool stoppedShort, int readError, bool gone) {
     if (!opens_.isLatest(generation) || rate_ <= 0)
         return;
     rate_ = 0;
@@ -965,6 +1032,7 @@ void MediaPlayer::onEnded(uint64_t generation, bool stoppedShort, int readError)
         return;
     }
     problem_ = readFailureText(readError);
+    sourceGone_ = gone;
     emit didStopShort(currentTime());
 }
 

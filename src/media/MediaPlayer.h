@@ -19,7 +19,8 @@ namespace orvane::media {
 // delays a frame that is ready. At 2× and above, when decoding cannot keep up, the player skips
 // to the next key frame instead of showing pictures that lag the clock. A file that fails to
 // open leaves no picture; one whose pictures end before its index says stops its clock on the
-// last one (didStopShort).
+// last one (didStopShort), and so does one whose pictures stop coming (a read hanging on a
+// drive pulled out) until they come again. Paused or sought, the time is the shown picture's.
 class MediaPlayer : public AbstractMediaPlayer {
     Q_OBJECT
 public:
@@ -63,6 +64,7 @@ public:
     void setVideoSink(QVideoSink* sink) override;
     void setShownWidth(int pixels) override;
     QString problem() const override;
+    bool sourceGone() const override;
 
     // Moves by whole frames from the shown one (negative: backwards); pauses first.
     void stepFrames(int count);
@@ -79,10 +81,11 @@ public:
 
 private:
     struct Worker;
-    void onOpened(uint64_t generation, bool ok, double duration, const QString& problem);
-    void onSeekDone(uint64_t generation, uint64_t id, double landed, bool stoppedShort, int readError);
+    void onOpened(uint64_t generation, bool ok, double duration, const QString& problem, bool gone);
+    void onSeekDone(uint64_t generation, uint64_t id, double landed, bool stoppedShort, int readError,
+                    bool gone);
     void onPresented(uint64_t generation);
-    void onEnded(uint64_t generation, bool stoppedShort, int readError);
+    void onEnded(uint64_t generation, bool stoppedShort, int readError, bool gone);
     void onStepped(uint64_t generation, double time);
     void failPendingSeeks();
 
@@ -96,6 +99,7 @@ private:
     LatestRequest opens_;
     uint64_t nextSeekId_ = 0;
     QString problem_;
+    bool sourceGone_ = false;
     std::map<uint64_t, SeekCompletion> pendingSeeks_;
 };
 

@@ -1,38 +1,49 @@
 #include "MinuteRecord.h"
 
 #include "AcceleratorScale.h"
+#include "EventLength.h"
 #include "MediaError.h"
 #include "MediaProbe.h"
-#include "RegularFile.h"
 #include "TeslaTelemetryReader.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <exception>
 
 namespace orvane {
 
+namespace {
+
+bool isFrontFile(const QString& path) {
+    const auto suffix = Camera::matchSuffix(QFileInfo(path).fileName());
+    return suffix && suffix->camera == CameraAngle::front;
+}
+
+} // namespace
+
 QStringList MinuteRecord::candidateFiles(const TeslaVideoFile& video) {
-    const QString front = QFileInfo(video.url).dir().filePath(TeslaVideoFile::timestampKey(video.fileName) +
-                                                              Camera::fileNameSuffix(CameraAngle::front));
-    if (front != video.url && RegularFile::identify(front))
-        return {front, video.url};
-    return {video.url};
+    QStringList files = EventLength::minuteFiles(video.url); // the front camera's first
+    files.removeOne(video.url);
+    files.insert(!files.isEmpty() && isFrontFile(files.front()) ? 1 : 0, video.url);
+    return files;
 }
 
 std::pair<std::vector<TeslaTelemetrySample>, QString>
 MinuteRecord::firstWithTelemetry(const QStringList& candidates, const FileReader& reader) {
-    for (const QString& path : candidates) {
+    for (qsizetype i = 0; i < candidates.size(); ++i) {
         std::vector<TeslaTelemetrySample> samples;
         try {
-            samples = reader(path);
+            samples = reader(candidates[i]);
         } catch (const std::exception&) {
-            continue; // an unreadable file is a file without telemetry
+            continue; // the file cannot be read: another camera's of the minute carries the record
         }
         if (!samples.empty()) {
             AcceleratorScaling::normalizeToPercent(samples);
-            return {std::move(samples), path};
+            return {std::move(samples), candidates[i]};
         }
+        // Read whole without a record: the minute has none (each camera carries the same), but
+        // the front file's leaves the turn to the one that follows it.
+        if (i > 0 || !isFrontFile(candidates[i]))
+            break;
     }
     return {};
 }

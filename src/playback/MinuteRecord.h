@@ -24,11 +24,14 @@ struct MinuteRecord {
     // The minute's samples and the frame times of their file; empty when no candidate has any.
     static MinuteRecord read(const TeslaVideoFile& video, const FileReader& reader);
     static MinuteRecord read(const TeslaVideoFile& video);
-    // The files to read for a video: the front file of its minute beside it first when it
-    // exists (the car writes its record into the front camera's stream), then the file itself.
+    // The files to read for a video, in order: its minute's front camera file beside it (the
+    // car writes its record there first), the video itself, then the minute's other cameras'
+    // files, never another minute's.
     static QStringList candidateFiles(const TeslaVideoFile& video);
-    // The first non-empty telemetry among the candidates, its pedal on the percent scale, with
-    // the file it came from; a file that fails counts as empty.
+    // The telemetry of the first candidate that holds some, its pedal on the percent scale, with
+    // the file it came from. A file that cannot be read passes the turn to the next (every
+    // camera's stream carries the record); one read whole without records ends the search (the
+    // minute has none), except a front file's, which leaves the turn to the file after it.
     static std::pair<std::vector<TeslaTelemetrySample>, QString>
     firstWithTelemetry(const QStringList& candidates, const FileReader& reader);
 };

@@ -147,6 +147,7 @@ void MultiCameraPreviewController::loadStep(int index, double localTime, bool re
         return;
     }
     stopObservers();
+    stepOpening();
     setCurrentStepIndex(index);
     setLoading(true);
     expectedLoadCount_ = 0;
@@ -165,9 +166,11 @@ void MultiCameraPreviewController::loadStep(int index, double localTime, bool re
         ++expectedLoadCount_;
     }
     replaceSlots(std::move(cells));
-    if (expectedLoadCount_ == 0)
-        setLoading(false);
     setupTimeObserver();
+    if (expectedLoadCount_ == 0) { // no grid camera recorded this minute
+        setLoading(false);
+        stepUnreadable(false, {}, resumeIfPlaying);
+    }
 }
 
 // A cell's player for `video`, reporting to markSlotLoaded and advancing at its end.
@@ -222,8 +225,15 @@ void MultiCameraPreviewController::markSlotLoaded(int index, double localTime, b
     if (std::any_of(slots_.begin(), slots_.end(), [](const CameraSlot& s) { return s.isLoading; }))
         return;
     setLoading(false);
-    // Seek inside the current step: going through the global time would send local time 0
-    // back to the end of the previous step (a boundary belongs to the earlier step).
+    if (!masterPlayer_) { // not one camera of the minute can be read
+        const auto first =
+            std::find_if(slots_.begin(), slots_.end(), [](const CameraSlot& s) { return s.problem; });
+        const bool gone = std::any_of(slots_.begin(), slots_.end(),
+                                      [](const CameraSlot& s) { return s.player && s.player->sourceGone(); });
+        stepUnreadable(gone, first != slots_.end() ? first->problem->reason : QString(), resumeIfPlaying);
+        return;
+    }
+    // Seek inside the current step: the step's own place, whatever the whole time line says.
     seekInStep(localTime, resumeIfPlaying, {});
 }
 
@@ -249,7 +259,7 @@ void MultiCameraPreviewController::cellStoppedShort(int index, double itemTime) 
     chooseMaster();
     if (std::none_of(slots_.begin(), slots_.end(),
                      [](const CameraSlot& s) { return s.player && !s.problem; }))
-        stopShort(itemTime);
+        stopShort(itemTime, slot.player->sourceGone(), slot.problem->reason);
 }
 
 // The cell whose clock drives the time line: one still showing pictures, else one stopped

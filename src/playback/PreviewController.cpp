@@ -2,11 +2,24 @@
 
 #include "ObservableField.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <algorithm>
 #include <cmath>
 
 namespace orvane {
+
+namespace {
+
+// The minute a step recorded, as the page names it ("10:20:30").
+QString minuteOf(const std::optional<VideoSegmentPlaylist>& playlist, int index) {
+    if (!playlist || index < 0 || size_t(index) >= playlist->steps.size())
+        return {};
+    const auto video = playlist->steps[size_t(index)].primaryVideo();
+    return video ? LocalTime::format(video->startTime, QStringLiteral("HH:mm:ss")) : QString();
+}
+
+} // namespace
 
 PreviewController::PreviewController(PreviewEnvironment environment, QObject* parent)
     : QObject(parent), environment_(std::move(environment)) {}
@@ -21,6 +34,7 @@ void PreviewController::loadPlaylist(const VideoSegmentPlaylist& playlist, doubl
         return;
     pausePlayers();
     stopObservers();
+    userMoved();
     const double start = initialTime > 0 ? initialTime : 0;
     setLoading(true);
     loadedPlaylistSignature_ = playlist.signature;
@@ -116,6 +130,7 @@ void PreviewController::setCurrentStepIndex(int index) {
 }
 
 void PreviewController::seekTimeline(double time, bool resumeIfPlaying, std::function<void()> completion) {
+    userMoved();
     const double t = time > 0 ? time : 0;
     setCurrentTime(t);
     const auto located = VideoSegmentPlaylist::locate(t, stepDurations_);
@@ -136,6 +151,7 @@ void PreviewController::seekTimeline(double time, bool resumeIfPlaying, std::fun
 void PreviewController::seekStep(int index, double localTime, bool resumeIfPlaying) {
     if (!playlist_ || index < 0 || size_t(index) >= stepDurations_.size())
         return;
+    userMoved();
     setCurrentTime(VideoSegmentPlaylist::globalTime(index, localTime, stepDurations_));
     if (index != currentStepIndex_)
         loadStep(index, localTime, resumeIfPlaying);
@@ -165,10 +181,72 @@ void PreviewController::advanceToNextStep() {
     nextStepLoading();
 }
 
-void PreviewController::stopShort(double itemTime) {
+void PreviewController::stopShort(double itemTime, bool gone, const QString& reason) {
     pausePlayers();
     setPlaying(false);
     setCurrentTime(VideoSegmentPlaylist::globalTime(currentStepIndex_, itemTime, stepDurations_));
+    stoppedShort_ = true;
+    if (gone)
+        setNotice(Notice::sourceGone,
+                  QCoreApplication::translate("PreviewController", "无法继续读取录像，存储设备可能已断开：%1")
+                      .arg(reason));
+    else
+        setNotice(Notice::endedEarly,
+                  QCoreApplication::translate("PreviewController", "这段录像提前结束：%1").arg(reason));
+}
+
+void PreviewController::stepUnreadable(bool gone, const QString& reason, bool resumeIfPlaying) {
+    stepUnreadable_ = true;
+    if (gone) {
+        pausePlayers();
+        setPlaying(false);
+        setNotice(Notice::sourceGone,
+                  QCoreApplication::translate("PreviewController", "无法继续读取录像，存储设备可能已断开：%1")
+                      .arg(reason));
+        return;
+    }
+    if (!resumeIfPlaying && !isPlaying_)
+        return; // the step says why itself; playing goes on with the next one
+    const QString why =
+        reason.isEmpty() ? QCoreApplication::translate("PreviewController", "没有可播放的画面") : reason;
+    setNotice(Notice::skippedUnreadable,
+              QCoreApplication::translate("PreviewController", "无法读取 %1 的录像（%2），已跳到下一段")
+                  .arg(minuteOf(playlist_, currentStepIndex_), why));
+    goOnFrom(currentStepIndex_ + 1);
+}
+
+void PreviewController::stepOpening() {
+    stepUnreadable_ = false;
+    stoppedShort_ = false;
+}
+
+void PreviewController::goOnFrom(int index) {
+    if (!playlist_)
+        return;
+    if (size_t(index) >= playlist_->steps.size()) { // nothing after it: the time line ends
+        pausePlayers();
+        setPlaying(false);
+        setCurrentTime(duration_);
+        lastStepEnded();
+        return;
+    }
+    setPlaying(true);
+    setCurrentTime(VideoSegmentPlaylist::globalTime(index, 0, stepDurations_));
+    loadStep(index, 0, true);
+    nextStepLoading();
+}
+
+void PreviewController::userMoved() {
+    stoppedShort_ = false;
+    setNotice(Notice::none, {});
+}
+
+void PreviewController::setNotice(Notice notice, const QString& text) {
+    if (notice == notice_ && text == noticeText_)
+        return;
+    notice_ = notice;
+    noticeText_ = text;
+    emit noticeChanged();
 }
 
 void PreviewController::startPlayback() {
@@ -177,6 +255,17 @@ void PreviewController::startPlayback() {
 }
 
 void PreviewController::togglePlayPause() {
+    // Stopped on a step that ended early or cannot be read: playing goes on after it, or from
+    // the start after the last one.
+    if (!isPlaying_ && (stoppedShort_ || stepUnreadable_) && playlist_) {
+        const bool unreadable = stepUnreadable_;
+        userMoved();
+        if (size_t(currentStepIndex_) + 1 < playlist_->steps.size())
+            goOnFrom(currentStepIndex_ + 1);
+        else if (currentStepIndex_ > 0 || !unreadable)
+            seekTimeline(0, true, {});
+        return;
+    }
     if (!hasItem())
         return;
     if (isPlaying_) {
@@ -213,6 +302,7 @@ void PreviewController::updateScrubPosition(double time) {
     setCurrentTime(t);
     if (!isScrubbing_)
         return;
+    userMoved();
     cancelScrubTask();
     QPointer<PreviewController> self(this);
     scrubSeekTask_ = environment_.schedule(scrubDelayMilliseconds, [self, t] {
@@ -246,6 +336,8 @@ void PreviewController::finishScrubbing() {
 
 void PreviewController::stop() {
     releasePlayers();
+    userMoved();
+    stepUnreadable_ = false;
     loadedPlaylistSignature_.reset();
     loads_.supersede();
     cancelScrubTask();

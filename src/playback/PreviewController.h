@@ -35,8 +35,26 @@ class PreviewController : public QObject {
     Q_PROPERTY(bool isScrubbing READ isScrubbing NOTIFY isScrubbingChanged)
     Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
     Q_PROPERTY(float playbackRate READ playbackRate WRITE setPlaybackRate NOTIFY playbackRateChanged)
+    // What the page tells about playback that could not go on as the time line does, until the
+    // user moves (seeks, scrubs, plays past it) or another playlist is shown.
+    Q_PROPERTY(Notice notice READ notice NOTIFY noticeChanged)
+    Q_PROPERTY(QString noticeText READ noticeText NOTIFY noticeChanged)
 
 public:
+    enum class Notice {
+        none,
+        // A step that cannot be read at all was passed over while playing: playback went on
+        // with the next one.
+        skippedUnreadable,
+        // The pictures of the step ended before its end (the file is cut short or damaged):
+        // time and picture stand on the last one; playing goes on with the next step.
+        endedEarly,
+        // The file went away or its reads were refused (the drive was pulled out): time and
+        // picture stand on the last one.
+        sourceGone,
+    };
+    Q_ENUM(Notice)
+
     // Scrubbing seeks once the pointer has rested this long, landing within the tolerance.
     static constexpr int scrubDelayMilliseconds = 33;
     static constexpr double scrubTolerance = 0.1;
@@ -51,6 +69,8 @@ public:
     bool isScrubbing() const { return isScrubbing_; }
     bool isLoading() const { return isLoading_; }
     float playbackRate() const { return playbackRate_; }
+    Notice notice() const { return notice_; }
+    QString noticeText() const { return noticeText_; }
     std::optional<QString> loadedPlaylistSignature() const { return loadedPlaylistSignature_; }
     const std::vector<double>& stepDurations() const { return stepDurations_; }
     int currentStepIndex() const { return currentStepIndex_; }
@@ -79,6 +99,7 @@ signals:
     void playbackRateChanged();
     // Another step of the playlist is shown (or the playlist changed).
     void currentStepIndexChanged();
+    void noticeChanged();
 
 protected:
     PreviewController(PreviewEnvironment environment, QObject* parent);
@@ -109,8 +130,15 @@ protected:
     // The current step ended: the next one follows, or the time line ends.
     void advanceToNextStep();
     // The pictures ran out at `itemTime` in the current step before it ended: everything
-    // stops there, on the last picture.
-    void stopShort(double itemTime);
+    // stops there, on the last picture, saying why (`gone`: the file went away; `reason`:
+    // the player's words). Playing again goes on with the next step.
+    void stopShort(double itemTime, bool gone, const QString& reason);
+    // Nothing of the current step can be read (`reason`, `gone` as above). While playing (or
+    // asked to play), playback goes on with the next step, unless the file went away; paused,
+    // it stays, and playing goes on with the next step.
+    void stepUnreadable(bool gone, const QString& reason, bool resumeIfPlaying);
+    // A new step is being opened: what was said about the previous one no longer holds for it.
+    void stepOpening();
     void startPlayback();
 
     const std::optional<VideoSegmentPlaylist>& playlist() const { return playlist_; }
@@ -131,6 +159,11 @@ private:
     void cancelScrubTask();
     void setDuration(double value);
     void setScrubbingFlag(bool value);
+    // Shows step `index` from its start, playing, after a step that stopped or cannot be read.
+    void goOnFrom(int index);
+    // The user moved: what was said no longer holds.
+    void userMoved();
+    void setNotice(Notice notice, const QString& text);
 
     PreviewEnvironment environment_;
     bool isPlaying_ = false;
@@ -148,6 +181,10 @@ private:
     std::vector<double> stepDurations_;
     bool stepsProvisional_ = false; // only the shown step is measured yet
     int currentStepIndex_ = 0;
+    Notice notice_ = Notice::none;
+    QString noticeText_;
+    bool stoppedShort_ = false;   // the shown step's pictures stopped before its end
+    bool stepUnreadable_ = false; // nothing of the shown step can be read
 };
 
 } // namespace orvane

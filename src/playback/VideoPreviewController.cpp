@@ -60,6 +60,7 @@ void VideoPreviewController::loadStep(int index, double localTime, bool resumeIf
         return;
     }
     stopObservers();
+    stepOpening();
     setLoading(true);
     setProblem(std::nullopt);
     player_->replaceCurrentItem(primary->url);
@@ -72,9 +73,12 @@ void VideoPreviewController::loadStep(int index, double localTime, bool resumeIf
                                       self->setLoading(false);
                                       self->seekInStep(localTime, resumeIfPlaying, {});
                                   } else if (status == AbstractMediaPlayer::ItemStatus::failed) {
-                                      // A file that cannot be opened shows nothing, and says why.
+                                      // A file that cannot be opened shows nothing, and says why;
+                                      // playing goes on with the next one.
+                                      const QString why = self->player_->problem();
                                       self->setLoading(false);
-                                      self->setProblem(PlaybackProblem{true, 0, self->player_->problem()});
+                                      self->setProblem(PlaybackProblem{true, 0, why});
+                                      self->stepUnreadable(self->player_->sourceGone(), why, resumeIfPlaying);
                                   }
                               });
     setupTimeObserver();
@@ -122,8 +126,9 @@ void VideoPreviewController::setupEndObserver() {
         connect(player_.get(), &AbstractMediaPlayer::didStopShort, this, [self](double itemTime) {
             if (!self)
                 return;
-            self->stopShort(itemTime);
-            self->setProblem(PlaybackProblem{false, self->currentTime(), self->player_->problem()});
+            const QString why = self->player_->problem();
+            self->stopShort(itemTime, self->player_->sourceGone(), why);
+            self->setProblem(PlaybackProblem{false, self->currentTime(), why});
         });
 }
 

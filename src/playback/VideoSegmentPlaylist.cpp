@@ -1,10 +1,8 @@
 #include "VideoSegmentPlaylist.h"
 
-#include "MediaProbe.h"
 #include "VideoTimestampGroup.h"
 
 #include <QStringList>
-
 #include <algorithm>
 #include <cmath>
 
@@ -38,7 +36,7 @@ VideoSegmentPlaylist VideoSegmentPlaylist::multiCamera(const std::vector<TeslaVi
 }
 
 std::optional<double> VideoSegmentPlaylist::containerDuration(const QString& url) {
-    return media::MediaProbe::duration(url);
+    return EventLength::containerDuration(url);
 }
 
 std::vector<double> VideoSegmentPlaylist::loadStepDurations(const std::vector<PlaybackStep>& steps,
@@ -46,13 +44,10 @@ std::vector<double> VideoSegmentPlaylist::loadStepDurations(const std::vector<Pl
     std::vector<double> durations;
     durations.reserve(steps.size());
     for (const PlaybackStep& step : steps) {
-        double longest = 0;
-        for (const TeslaVideoFile& file : step.files()) {
-            const std::optional<double> seconds = reader(file.url);
-            if (seconds && std::isfinite(*seconds) && *seconds > longest)
-                longest = *seconds;
-        }
-        durations.push_back(longest > 0 ? longest : fallbackStepDuration);
+        QStringList files;
+        for (const TeslaVideoFile& file : step.files())
+            files << file.url;
+        durations.push_back(EventLength::ofMinute(files, reader));
     }
     return durations;
 }
@@ -65,7 +60,7 @@ std::optional<std::pair<int, double>> VideoSegmentPlaylist::locate(double global
     const int last = int(durations.size()) - 1;
     for (int i = 0;; ++i) {
         const double d = durations[size_t(i)];
-        if (t <= d || i == last)
+        if (t < d || i == last)
             return std::pair{i, std::min(t, d)};
         t -= d;
     }

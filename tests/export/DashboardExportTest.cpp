@@ -3,8 +3,8 @@
 
 #include "DashboardOverlay.h"
 #include "DrivingRecordExport.h"
-#include "FileDelivery.h"
 #include "ExportTestSupport.h"
+#include "FileDelivery.h"
 #include "FramePattern.h"
 #include "TelemetryModel.h"
 #include "TeslaTelemetryReader.h"
@@ -12,6 +12,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QTranslator>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -126,6 +127,18 @@ TEST_F(DashboardExportTest, EachFrameShowsItsOwnRecordAcrossMinutesAndNoneWithou
 
 // The record of every frame, stamped with the time that frame was really recorded (the file's
 // own uneven frame times), next to an earlier file that stays as it was.
+// In an English session the strip's labels are English, as the preview's dashboard's are.
+TEST_F(DashboardExportTest, TheLabelsFollowTheProgramsLanguage) {
+    const DashboardReadout::State state;
+    const QImage chinese = DashboardOverlay::place(state, width, height).placed.image;
+    QTranslator english;
+    ASSERT_TRUE(english.load(QStringLiteral(ORVANE_ENGLISH_QM)));
+    QCoreApplication::installTranslator(&english);
+    const QImage translated = DashboardOverlay::place(state, width, height).placed.image;
+    QCoreApplication::removeTranslator(&english);
+    EXPECT_NE(translated, chinese);
+}
+
 TEST_F(DashboardExportTest, DrivingRecordStampsEachFrameAndNeverReplacesAFile) {
     const sample::ClipSpec spec{
         .path = *clips / "2024-05-01_10-00-00-front.mp4", .startTime = morning + 7200, .unevenTiming = true};

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -41,19 +42,25 @@ QString fakeFFmpeg(const test::TempFolder& folder, const QByteArray& body) {
     return path;
 }
 
-TEST(FFmpegProcessTest, FailuresCarryStandardErrorOrUnknown) {
+// ffmpeg's own words never reach the user: a refused system call it names is said in the
+// system's words, anything else is an unknown failure.
+TEST(FFmpegProcessTest, FailuresAreSaidInTheSystemsWordsOrAsUnknown) {
     test::TempFolder folder;
     struct Case {
         QByteArray body;
-        QString message;
-    } cases[] = {{"echo '  Invalid data found  ' >&2; exit 1", "Invalid data found"},
-                 {"kill -9 $$", FFmpegSegmentMergerError::unknownFailure}};
+        int error;
+    } cases[] = {{"echo '[mov,mp4 @ 0x55] moov atom not found' >&2; exit 1", 0},
+                 {"echo 'av_interleaved_write_frame(): No space left on device' >&2; exit 1", ENOSPC},
+                 {"[ \"$LC_ALL\" = C ] && echo 'Input/output error' >&2; exit 1", EIO},
+                 {"kill -9 $$", 0}};
     for (const auto& c : cases)
         try {
             FFmpegProcess::run(fakeFFmpeg(folder, c.body), {}, 0, {}, {});
             ADD_FAILURE() << c.body.constData();
         } catch (const FFmpegSegmentMergerError& e) {
-            EXPECT_EQ(e.message(), c.message);
+            EXPECT_EQ(e.systemError(), c.error) << c.body.constData();
+            EXPECT_EQ(e.message(),
+                      c.error ? qt_error_string(c.error) : QString(FFmpegSegmentMergerError::unknownFailure));
         }
     EXPECT_THROW(FFmpegProcess::run(folder / "nothing-here", {}, 0, {}, {}), FFmpegSegmentMergerError);
 }

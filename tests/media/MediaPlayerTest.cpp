@@ -4,6 +4,9 @@
 #include "VideoDecoder.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
 #include <QVideoSink>
 #include <functional>
 #include <gtest/gtest.h>
@@ -38,7 +41,8 @@ TEST_F(MediaPlayerTest, AFileThatCannotOpenTakesThePictureAwayAndItsSeeksDoNotFi
     EXPECT_FALSE(later.videoFrame().isValid());
 }
 
-// Length and size once open; seeks on a frame's start, inside it, just before its end, across key frame 36.
+// Length and size once open; seeks on a frame's start, inside it, just before its end, across key
+// frame 36: the frame whose interval holds the time, and its start as the time.
 TEST_F(MediaPlayerTest, ExactSeeksShowTheExactFrame) {
     ASSERT_EQ(open(player, clip), Status::readyToPlay);
     EXPECT_NEAR(player.duration(), 2.0, 0.03);
@@ -48,7 +52,7 @@ TEST_F(MediaPlayerTest, ExactSeeksShowTheExactFrame) {
             const double time = (frame + within) / fps;
             ASSERT_TRUE(seekAndWait(time));
             EXPECT_EQ(log.last(), frame) << time;
-            EXPECT_NEAR(player.currentTime(), time, 1e-6);
+            EXPECT_NEAR(player.currentTime(), frame / fps, 1e-6);
         }
 }
 
@@ -144,6 +148,48 @@ TEST_F(MediaPlayerTest, PicturesEndingEarlyStopTheClockOnTheLastOne) {
         EXPECT_NEAR(*stoppedAt, lastPicture, 1e-6);
         EXPECT_EQ(player.problem(), "文件不完整或已损坏");
     }
+}
+
+// A read that hangs (a drive pulled out answers only after its time-out) holds the time on the last
+// picture instead of running on without pictures; the refused read then stops it there, saying the
+// drive went away. The test runs itself again with such reads preloaded.
+TEST_F(MediaPlayerTest, AReadHangingOnAPulledDriveHoldsTheTimeOnTheLastPicture) {
+    const QString hanging = qEnvironmentVariable("ORVANE_FAIL_READS_OF");
+    if (hanging.isEmpty()) {
+        const QString path =
+            test::writeClip({.path = *folder / "pulled.mp4", .width = 320, .height = 240, .seconds = 6});
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LD_PRELOAD", ORVANE_FAILING_READS_PATH);
+        environment.insert("ASAN_OPTIONS", "verify_asan_link_order=0");
+        environment.insert("ORVANE_FAIL_READS_OF", path);
+        environment.insert("ORVANE_FAIL_READS_AFTER", QString::number(QFile(path).size() / 2));
+        environment.insert("ORVANE_STALL_READS_MS", "3000");
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(
+            QCoreApplication::applicationFilePath(),
+            {"--gtest_filter=MediaPlayerTest.AReadHangingOnAPulledDriveHoldsTheTimeOnTheLastPicture"});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+        return;
+    }
+    ASSERT_EQ(open(player, hanging), Status::readyToPlay);
+    double latest = 0;
+    std::optional<double> stoppedAt;
+    QObject context;
+    QObject::connect(&player, &AbstractMediaPlayer::periodicTime, &context,
+                     [&](double t) { latest = std::max(latest, t); });
+    QObject::connect(&player, &AbstractMediaPlayer::didStopShort, &context, [&](double t) { stoppedAt = t; });
+    player.playImmediately(1);
+    ASSERT_TRUE(test::waitUntil([&] { return stoppedAt.has_value(); }, 20000));
+    const double lastPicture = *log.last() / fps;
+    EXPECT_LT(lastPicture, 4) << "the reads did not hang";
+    EXPECT_NEAR(*stoppedAt, lastPicture, 1e-6);
+    EXPECT_NEAR(player.currentTime(), lastPicture, 1e-6);
+    EXPECT_LT(latest, lastPicture + 1.5) << "the time ran on without pictures";
+    EXPECT_TRUE(player.sourceGone());
+    EXPECT_TRUE(player.problem().contains(qt_error_string(EIO))) << player.problem().toStdString();
 }
 
 // A cell skipping the deblocking filter when playing shows full-quality pictures paused, seeked, stepped.

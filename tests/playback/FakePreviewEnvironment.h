@@ -72,8 +72,10 @@ public:
         emit didStopShort(t);
     }
     QString problem() const override { return problemText; }
+    bool sourceGone() const override { return gone; }
 
     QString problemText; // why the item failed or stopped short
+    bool gone = false;   // … because its file went away
 
     QString item;
     // Shared with the environment, so what was opened stays readable after the player is gone.

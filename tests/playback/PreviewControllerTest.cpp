@@ -2,6 +2,7 @@
 
 #include "FakePreviewEnvironment.h"
 #include "MultiCameraPreviewController.h"
+#include "PlaybackSegmentResolver.h"
 #include "VideoPreviewController.h"
 
 #include <QSignalSpy>
@@ -145,27 +146,83 @@ TEST_F(VideoPreviewControllerTest, BeforeTheLengthsAreKnownASeekOnlyMovesTheTime
     EXPECT_EQ(state(), "paused 0/0 | pause nothing, open nothing");
 }
 
-// A file that does not open, or whose pictures run out, is reported until the user moves.
-TEST_F(VideoPreviewControllerTest, AnUnreadableFileOrPicturesEndingEarlyAreReportedUntilTheUserMoves) {
+// Playing into a minute that cannot be read goes on with the next and says so; paused, it stays and
+// Play goes on. Pictures running out stop time and picture on the last one, saying whether the
+// footage ended or the drive went away; Play then goes on after them (from the start after the last).
+TEST_F(VideoPreviewControllerTest, UnreadableMinutesArePassedOverAndEarlyEndsStopSayingWhy) {
+    using N = PreviewController::Notice;
     const QString why = QStringLiteral("文件不完整或已损坏");
-    controller.loadPlaylist(playlist, 0, true);
-    env.measures.back().done({60, 60, 45});
+    ready(true);
     player().problemText = why;
+    player().end();
     player().report(Status::failed);
-    EXPECT_EQ(state(), "paused 0/165 m0-front | pause nothing, open m0-front") << "no longer loading";
-    EXPECT_EQ(controller.problem(), (PlaybackProblem{true, 0, why}));
-    controller.seek(70, true);
-    EXPECT_EQ(controller.problem(), std::nullopt) << "a minute that opens has nothing to report";
+    EXPECT_EQ(state(), "loading playing 120/165 m2-front | open m1-front, open m2-front");
+    EXPECT_EQ(controller.notice(), N::skippedUnreadable);
+    EXPECT_TRUE(controller.noticeText().contains(why)) << controller.noticeText().toStdString();
     player().report(Status::readyToPlay);
     player().completeSeek();
-    ASSERT_TRUE(controller.isPlaying());
+    controller.togglePlayPause();
+    controller.seek(70, false);
+    EXPECT_EQ(controller.notice(), N::none) << "the user moved";
+    player().report(Status::failed);
+    EXPECT_EQ(state(),
+              "paused 70/165 m1-front | seek m2-front 0, play m2-front 1, pause m2-front, open m1-front");
+    EXPECT_EQ(controller.problem(), (PlaybackProblem{true, 0, why}));
+    controller.togglePlayPause();
+    player().report(Status::readyToPlay);
+    player().completeSeek();
     player().tick(30);
-    env.takeCalls();
+    EXPECT_EQ(state(), "playing 150/165 m2-front | open m2-front, seek m2-front 0, play m2-front 1");
     player().stopShort(31.5);
-    EXPECT_EQ(state(), "paused 91.5/165 m1-front | pause m1-front");
-    EXPECT_EQ(controller.problem(), (PlaybackProblem{false, 91.5, why}));
-    controller.seek(80, false);
-    EXPECT_EQ(controller.problem(), std::nullopt);
+    EXPECT_EQ(state(), "paused 151.5/165 m2-front | pause m2-front");
+    EXPECT_EQ(controller.notice(), N::endedEarly);
+    EXPECT_EQ(controller.problem(), (PlaybackProblem{false, 151.5, why}));
+    controller.togglePlayPause();
+    EXPECT_EQ(state(), "loading paused 0/165 m0-front | open m0-front") << "after the last minute: the start";
+    player().report(Status::readyToPlay);
+    player().completeSeek();
+    player().stopShort(20);
+    player().gone = true; // as the drive goes away, its next minute cannot be opened either
+    controller.togglePlayPause();
+    player().report(Status::failed);
+    EXPECT_EQ(state(),
+              "paused 60/165 m1-front | seek m0-front 0, play m0-front 1, pause m0-front, open m1-front, "
+              "pause m1-front");
+    EXPECT_EQ(controller.notice(), N::sourceGone);
+}
+
+// Seeking, opening or switching camera at and around minute boundaries (times on a boundary and
+// inside the pictures next to it) shows the minute the time resolves to: a boundary is the next
+// minute's first picture, the end of the last minute stays in it.
+TEST_F(VideoPreviewControllerTest, TheMinuteShownIsTheOneTheTimeResolvesTo) {
+    ready(false);
+    std::vector<TeslaVideoFile> back{cam(0, A::back), cam(1, A::back), cam(2, A::back)};
+    const auto backPlaylist = VideoSegmentPlaylist::singleCamera(back);
+    const struct {
+        double t;
+        int step;
+        double local;
+    } cases[] = {{59.99, 0, 59.99},  {60, 1, 0},  {60.01, 1, 0.01},
+                 {119.99, 1, 59.99}, {120, 2, 0}, {165, 2, 45}};
+    for (const auto& c : cases) {
+        controller.seek(c.t, false);
+        if (player().itemStatus() == Status::loading)
+            player().report(Status::readyToPlay);
+        player().completeSeek();
+        EXPECT_EQ(controller.currentStepIndex(), c.step) << c.t;
+        EXPECT_NEAR(player().time, c.local, 1e-9) << c.t;
+        const auto shown = PlaybackSegmentResolver::playbackSegment(
+            controller.currentTime(), playlist.steps, controller.stepDurations(), std::nullopt, 0);
+        ASSERT_TRUE(shown) << c.t;
+        EXPECT_EQ(shown->video.id, files[size_t(c.step)].id) << c.t;
+        EXPECT_NEAR(shown->localTime, c.local, 1e-9) << c.t;
+        // The other camera opened at the same time shows the same minute.
+        test::FakeEnvironment otherEnv;
+        VideoPreviewController other(otherEnv.make());
+        other.loadPlaylist(backPlaylist, controller.currentTime(), false);
+        otherEnv.measures.back().done({60, 60, 45});
+        EXPECT_EQ(other.loadedVideoID(), back[size_t(c.step)].id) << c.t;
+    }
 }
 
 // The lengths come back through the base both previews share, which drops them once the preview is gone.
@@ -384,10 +441,19 @@ TEST_F(MultiCameraPreviewControllerTest, TheFirstCellToEndAdvancesOnceAndTheLast
         EXPECT_EQ(p->rate(), 0);
 }
 
+// A minute none of whose grid cameras can be read (or that has none) is passed over while playing.
+TEST_F(MultiCameraPreviewControllerTest, AMinuteWithoutAReadableCameraIsPassedOverWhilePlaying) {
+    load({cam(0, A::front), cam(0, A::back), cam(1, A::front)}, 0, true);
+    reportAll(Status::failed);
+    EXPECT_EQ(state(), "loading playing 60/120 step 1 [m1-front… - - -] | open m0-front, open m0-back, "
+                       "open m1-front, play m1-front 1");
+    EXPECT_EQ(controller.notice(), PreviewController::Notice::skippedUnreadable);
+}
+
 TEST_F(MultiCameraPreviewControllerTest, AStepWithoutGridCamerasShowsEmptyCells) {
     load({cam(0, std::nullopt)}, 0, true);
     controller.togglePlayPause();
-    EXPECT_EQ(state(), "paused 0/60 step 0 [- - - -]");
+    EXPECT_EQ(state(), "paused 60/60 step 0 [- - - -]");
     EXPECT_FALSE(controller.masterPlayer());
     controller.stop();
     EXPECT_EQ(controller.cameraSlots().size(), 4u);

@@ -1,10 +1,14 @@
 #include "VideoSegmentPlaylist.h"
 
+#include "EventLength.h"
+#include "MinuteRecord.h"
 #include "PlaybackSegmentResolver.h"
+#include "TestSupport.h"
 
 #include <QStringList>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace orvane;
 namespace resolver = orvane::PlaybackSegmentResolver;
@@ -59,14 +63,17 @@ TEST(VideoSegmentPlaylistTest, StepsAndSignatures) {
               VideoSegmentPlaylist::multiCamera({}).signature);
 }
 
-// Steps of 60, 60 and 45 s: a boundary belongs to the earlier step, times outside clamp.
+// Steps of 60, 60 and 45 s: a boundary is the later step's start (its first picture is shown
+// there), a time inside the last picture before it stays in the earlier step; the end of the last
+// step stays in it and times outside clamp.
 TEST(VideoSegmentPlaylistTest, LocatesStepAndLocalTimeAndBack) {
     const std::vector<double> durations{60, 60, 45};
     const struct {
         double global;
         int step;
         double local, back;
-    } cases[] = {{60, 0, 60, 60}, {60.5, 1, 0.5, 60.5}, {200, 2, 45, 165}, {-5, 0, 0, 0}, {NAN, 0, 0, 0}};
+    } cases[] = {{59.99, 0, 59.99, 59.99}, {60, 1, 0, 60},    {60.5, 1, 0.5, 60.5}, {120, 2, 0, 120},
+                 {165, 2, 45, 165},        {200, 2, 45, 165}, {-5, 0, 0, 0},        {NAN, 0, 0, 0}};
     for (const auto& c : cases) {
         const auto located = VideoSegmentPlaylist::locate(c.global, durations);
         ASSERT_TRUE(located) << c.global;
@@ -92,6 +99,45 @@ TEST(VideoSegmentPlaylistTest, StepDurationsFallBackForLengthsThatAreNone) {
         {PlaybackStep::multiCamera({file("zero"), file("nan")}), PlaybackStep::multiCamera({})}, reader);
     EXPECT_EQ(durations, (std::vector<double>{60, 60}));
     EXPECT_EQ(asked.size(), 2u);
+}
+
+// One minute lasts as long as its longest camera, whichever camera is shown, as the grid and the
+// event's card count it: a front file that cannot be measured neither stretches nor shortens it.
+// Its record comes from the front file, else another camera's of that minute, never another minute's.
+TEST(EventLengthTest, AMinuteIsItsLongestCameraAndItsRecordComesFromItsOwnFiles) {
+    test::TempFolder drive;
+    const QString minute = QStringLiteral("2024-05-01_10-20-30"),
+                  next = QStringLiteral("2024-05-01_10-21-30");
+    TeslaVideoFile front = file(minute + "-front.mp4"), repeater = file(minute + "-left_repeater.mp4");
+    TeslaVideoFile lone = file(next + "-front.mp4");
+    for (TeslaVideoFile* f : {&front, &repeater, &lone})
+        f->url = drive.writeFile(f->fileName);
+    drive.writeFile(minute + "-back.mp4");
+    const std::map<QString, double> lengths{{"-back.mp4", 20}, {"-left_repeater.mp4", 19.5}};
+    auto reader = [&](const QString& path) -> std::optional<double> {
+        for (const auto& [suffix, seconds] : lengths)
+            if (path.endsWith(minute + suffix))
+                return seconds;
+        return std::nullopt;
+    };
+    for (const auto& step : {PlaybackStep::single(front), PlaybackStep::single(repeater),
+                             PlaybackStep::multiCamera({front, repeater})})
+        EXPECT_EQ(VideoSegmentPlaylist::loadStepDurations({step}, reader), std::vector<double>{20});
+    EXPECT_EQ(EventLength::ofEvent({{front.url}, {lone.url}}, reader), 20 + EventLength::unmeasuredMinute);
+
+    auto records = [&](const QString& path) -> std::vector<TeslaTelemetrySample> {
+        if (path.endsWith("-front.mp4"))
+            throw std::runtime_error("unreadable");
+        return {TeslaTelemetrySample{}};
+    };
+    // The front file first; the shown one next; then the minute's other cameras in order.
+    for (const auto& [shown, source] :
+         {std::pair{front, minute + "-back.mp4"}, {repeater, repeater.fileName}}) {
+        const MinuteRecord record = MinuteRecord::read(shown, records);
+        EXPECT_EQ(record.path, drive / source) << shown.fileName.toStdString();
+        EXPECT_EQ(record.samples.size(), 1u);
+    }
+    EXPECT_TRUE(MinuteRecord::read(lone, records).path.isEmpty()) << "never another minute's record";
 }
 
 // "m1-front.mp4 at 0.5 of 60, step 1": the file, the time in it, its length and the step.

@@ -1,6 +1,8 @@
 // Preloaded into a program the tests start (LD_PRELOAD), it makes reads of one file fail with
 // EIO once a number of its bytes have been read, as a drive pulled out mid-read does.
-// ORVANE_FAIL_READS_OF names the file, ORVANE_FAIL_READS_AFTER the bytes that still read.
+// ORVANE_FAIL_READS_OF names the file, ORVANE_FAIL_READS_AFTER the bytes that still read, and
+// ORVANE_STALL_READS_MS how long the first refused read hangs first (a pulled drive answers only
+// after its time-out).
 
 #include <atomic>
 #include <cerrno>
@@ -38,6 +40,10 @@ ssize_t readWith(const char* name, int fd, void* buf, size_t size, Args... args)
     static const auto real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, name));
     const long long allowed = allowance(fd, size);
     if (allowed < 0) {
+        static const char* stall = std::getenv("ORVANE_STALL_READS_MS");
+        static std::atomic<bool> stalled{false};
+        if (stall && !stalled.exchange(true))
+            ::usleep(useconds_t(std::atoll(stall)) * 1000);
         errno = EIO;
         return -1;
     }

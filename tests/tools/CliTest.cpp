@@ -1,7 +1,8 @@
-// What the command line prints: the library, one camera's files, telemetry, exports without a
-// display, footage under names that are not UTF-8.
+// What the command line prints: the library, one camera's files, telemetry, a damaged event's
+// export without a display, footage under names that are not UTF-8.
 
 #include "CliTestSupport.h"
+#include "SampleDrive.h"
 #include "TeslaTelemetryReader.h"
 
 #include <QFile>
@@ -93,22 +94,38 @@ TEST_F(CliTest, TelemetryCarriesEverySampleExactly) {
         EXPECT_EQ(sample(lines[i].split(',')), expected[size_t(i)]) << lines[i].toStdString();
 }
 
-// Burned-in time needs fonts: the command line draws them without any display. A source cut
-// short is exported as far as it reads, with a warning (a whole one has none: the export tests).
-TEST_F(CliTest, ExportsWithoutADisplayAndWarnsOfASourceCutShort) {
-    const QString cut = writeClip({.path = tmp / "2024-05-01_10-20-40-front.mp4",
-                                   .width = 320,
-                                   .height = 240,
-                                   .seconds = 2,
-                                   .damage = sample::Damage::cutShort});
+// Burned-in time needs fonts: the command line draws them without any display. A saved event whose
+// middle front minute the car cut short exports what each minute holds: a warning and the skipped
+// list name that minute, and the first and last frames are the first and last minutes' own.
+TEST_F(CliTest, ExportsADamagedEventWithoutADisplayNamingTheMinuteCutShort) {
+    sample::DriveSpec spec;
+    spec.root = tmp / "TeslaCam";
+    spec.scale = 0.125;
+    spec.minuteSeconds = 1;
+    const QString damaged = sample::addDamagedEvent(spec, sample::Damage::cutShort);
+    QStringList args{"export", "continuous"};
+    for (const QString& path : sample::writeDrive(spec))
+        if (path.endsWith("-front.mp4"))
+            args << path;
     ScopedEnvironment noDisplay("DISPLAY", std::nullopt), noWayland("WAYLAND_DISPLAY", std::nullopt);
     ScopedEnvironment noPlatform("QT_QPA_PLATFORM", std::nullopt);
-    const Outcome o = run({"export", "single", cut, "--out", tmp / "out.mp4"});
+    const Outcome o = run(args << "--out" << tmp / "out.mp4");
     ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
     const QJsonObject result = QJsonDocument::fromJson(o.out).object();
-    EXPECT_TRUE(result["truncated"].toBool()) << o.out.toStdString();
-    EXPECT_LT(result["exportedLength"].toDouble(), 1.8);
-    EXPECT_TRUE(QString::fromUtf8(o.err).contains("源视频不完整")) << o.err.toStdString();
+    const QJsonArray skipped = result["skipped"].toArray();
+    ASSERT_EQ(skipped.size(), 1) << o.out.toStdString();
+    EXPECT_EQ(skipped[0]["file"].toString(), damaged);
+    EXPECT_EQ(skipped[0]["kind"].toString(), "cutShort");
+    const double kept = skipped[0]["keptSeconds"].toDouble();
+    EXPECT_GT(kept, 0.2);
+    EXPECT_LT(kept, 0.9);
+    EXPECT_TRUE(QString::fromUtf8(o.err).contains(damaged.left(10) + " 09:15:21 前路"))
+        << o.err.toStdString();
+    const Instant start = spec.events.front().startTime;
+    EXPECT_EQ(result["startTime"].toDouble(), start);
+    EXPECT_NEAR(result["endTime"].toDouble(), start + 120 + 35 / 36.0, 1e-3);
+    EXPECT_NEAR(result["exportedLength"].toDouble(), 2 + kept, 0.05);
+    EXPECT_TRUE(result["truncated"].toBool());
 }
 
 // The names are made by the shell: QProcess would pass them as UTF-8.

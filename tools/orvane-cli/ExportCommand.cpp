@@ -68,22 +68,55 @@ ExportResult exportPlan(ExportRequest::Kind kind, const ExportPlan& plan, const 
                                         piece.trimDuration, callbacks);
 }
 
+void warn(const QString& text) {
+    QTextStream(stderr) << "警告: " << text << "\n";
+}
+
+void printTime(JsonWriter& json, const QString& seconds, const QString& local, std::optional<Instant> at) {
+    json.field(seconds, at);
+    json.field(local, at ? std::optional(LocalTime::format(*at, QStringLiteral("yyyy-MM-ddTHH:mm:ss")))
+                         : std::nullopt);
+}
+
+// Each camera file left out (it cannot be read) or cut short, and why.
+void printSkipped(JsonWriter& json, const SkippedList& skipped) {
+    json.key(QStringLiteral("skipped"));
+    json.beginArray();
+    for (const SkippedFootage& s : skipped) {
+        json.beginObject();
+        json.field(QStringLiteral("file"), s.video.fileName);
+        json.field(QStringLiteral("path"), s.video.url);
+        json.field(QStringLiteral("camera"), s.video.cameraAngle
+                                                 ? std::optional(Camera::rawValue(*s.video.cameraAngle))
+                                                 : std::nullopt);
+        printTime(json, QStringLiteral("startTime"), QStringLiteral("start"), s.video.startTime);
+        json.field(QStringLiteral("kind"), s.kind == SkippedFootage::Kind::leftOut ? "leftOut" : "cutShort");
+        json.field(QStringLiteral("askedSeconds"), s.askedSeconds);
+        json.field(QStringLiteral("keptSeconds"), s.keptSeconds);
+        json.field(QStringLiteral("reason"), s.reason);
+        json.endObject();
+    }
+    json.endArray();
+}
+
 void printResult(const ExportResult& result) {
-    if (result.truncated)
-        QTextStream(stderr) << "警告: " << result.truncationWarning() << "\n";
+    for (const QString& line : result.skippedLines())
+        warn(line);
+    if (result.truncated && result.skipped.empty())
+        warn(result.truncationWarning());
     if (const QString notice = result.dashboardNotice(); !notice.isEmpty())
-        QTextStream(stderr) << "警告: " << notice << "\n";
+        warn(notice);
     QTextStream stdoutStream(stdout);
     JsonWriter json(stdoutStream);
     json.beginObject();
     json.field(QStringLiteral("output"), result.path);
-    if (auto start = result.startDate()) {
-        json.field(QStringLiteral("startTime"), *start);
-        json.field(QStringLiteral("start"), LocalTime::format(*start, QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
-    }
+    printTime(json, QStringLiteral("startTime"), QStringLiteral("start"), result.startDate());
+    printTime(json, QStringLiteral("endTime"), QStringLiteral("end"), result.endDate);
+    json.field(QStringLiteral("requestedLength"), result.requestedLength);
     json.field(QStringLiteral("exportedLength"), result.exportedLength);
     json.field(QStringLiteral("truncated"), result.truncated);
     json.field(QStringLiteral("framesWithoutDashboard"), double(result.framesWithoutDashboard));
+    printSkipped(json, result.skipped);
     json.endObject();
     json.finish();
 }

@@ -5,6 +5,7 @@
 #include "FrameGrabber.h"
 #include "JsonWriter.h"
 #include "MediaError.h"
+#include "MediaErrorText.h"
 #include "UserFacingError.h"
 
 #include <QTextStream>
@@ -76,7 +77,7 @@ int frame(const QStringList& args) {
         // over the video itself or a special file.
         FrameCapture::saveImage(grabbed.image, out, {path});
     } catch (const media::MediaError& e) {
-        printError(QString::fromStdString(e.what()));
+        printError(path + QStringLiteral(": ") + media::userText(e));
         return failure;
     } catch (const UserFacingError& e) {
         printError(e.description());

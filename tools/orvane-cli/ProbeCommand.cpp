@@ -3,6 +3,7 @@
 #include "Command.h"
 #include "JsonWriter.h"
 #include "MediaError.h"
+#include "MediaErrorText.h"
 #include "MediaProbe.h"
 
 #include <QTextStream>
@@ -18,7 +19,7 @@ int probe(const QStringList& args) {
     try {
         info = media::MediaProbe::probe(args.first());
     } catch (const media::MediaError& e) {
-        printError(QString::fromStdString(e.what()));
+        printError(args.first() + QStringLiteral(": ") + media::userText(e));
         return failure;
     }
     QTextStream out(stdout);

@@ -343,16 +343,33 @@ QStringList writeDrive(const DriveSpec& spec) {
     return written;
 }
 
+namespace {
+
+// A saved event of `minutes` minutes on the example drive's second day, from `hour`:`minute`:`second`.
+EventSpec savedOnTheSecondDay(int hour, int minute, int second, int minutes, const QString& city) {
+    EventSpec event;
+    event.category = ClipCategory::saved;
+    event.startTime = LocalTime::fromFields(2024, 5, 2, hour, minute, second).value_or(0);
+    event.minutes = minutes;
+    event.city = city;
+    return event;
+}
+
+} // namespace
+
 void addEncryptedEvent(DriveSpec& spec) {
-    const Instant day = LocalTime::fromFields(2024, 5, 2, 0, 0, 0).value_or(0);
-    EventSpec encrypted;
-    encrypted.category = ClipCategory::saved;
-    encrypted.startTime = day + 18 * 3600 + 2 * 60 + 7;
-    encrypted.minutes = 2;
-    encrypted.city = QStringLiteral("杭州");
+    EventSpec encrypted = savedOnTheSecondDay(18, 2, 7, 2, QStringLiteral("杭州"));
     encrypted.reason = QStringLiteral("user_interaction_dashcam_icon_tapped");
     encrypted.encrypted = true;
     spec.events.push_back(encrypted);
+}
+
+QString addDamagedEvent(DriveSpec& spec, Damage damage) {
+    const EventSpec event = savedOnTheSecondDay(9, 14, 21, 3, QStringLiteral("苏州"));
+    spec.events.push_back(event);
+    const QString damaged = carTimeName(event.startTime + 60) + Camera::fileNameSuffix(CameraAngle::front);
+    spec.damagedFiles[damaged] = damage;
+    return damaged;
 }
 
 DriveSpec exampleDrive(const QString& root, CarLayout layout, double scale, double minuteSeconds) {

@@ -110,6 +110,10 @@ DriveSpec exampleDrive(const QString& root, CarLayout layout, double scale, doub
 // The saved and sentry example events plus one encrypted saved event (a car on 2026.20).
 void addEncryptedEvent(DriveSpec& spec);
 
+// Adds a saved event of three minutes whose middle minute's front camera file has `damage` (the
+// car lost power as it wrote it); returns that file's name.
+QString addDamagedEvent(DriveSpec& spec, Damage damage);
+
 // "2024-05-01_10-20-30" in local time: the car's name for a minute or a clip folder.
 QString carTimeName(Instant instant);
 

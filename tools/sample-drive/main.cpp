@@ -20,6 +20,16 @@ std::optional<sample::PedalScale> pedalScaleNamed(const QString& name) {
     return std::nullopt;
 }
 
+sample::Damage damageNamed(const QString& d) {
+    return d == QLatin1String("zero")           ? sample::Damage::zeroBytes
+           : d == QLatin1String("truncated")    ? sample::Damage::truncated
+           : d == QLatin1String("cut-short")    ? sample::Damage::cutShort
+           : d == QLatin1String("no-telemetry") ? sample::Damage::noTelemetry
+           : d == QLatin1String("stub")         ? sample::Damage::powerCutStub
+           : d == QLatin1String("encrypted")    ? sample::Damage::encrypted
+                                                : sample::Damage::none;
+}
+
 struct Options {
     QCommandLineOption layout{QStringLiteral("layout"), QStringLiteral("four or six cameras (default six)"),
                               QStringLiteral("four|six"), QStringLiteral("six")};
@@ -42,6 +52,10 @@ struct Options {
         QStringLiteral("KIND"), QStringLiteral("none")};
     QCommandLineOption encrypted{QStringLiteral("encrypted-event"),
                                  QStringLiteral("add a saved event the car encrypted (firmware 2026.20)")};
+    QCommandLineOption damagedEvent{
+        QStringLiteral("damaged-event"),
+        QStringLiteral("add a saved event of three minutes whose middle front file has this --damage kind"),
+        QStringLiteral("KIND")};
     QCommandLineOption rate{QStringLiteral("frame-rate"),
                             QStringLiteral("for --clip: frames a second (default 36)"), QStringLiteral("FPS"),
                             QStringLiteral("36")};
@@ -65,7 +79,7 @@ struct Options {
 
     void addTo(QCommandLineParser& parser) const {
         parser.addOptions({layout, scale, minute, seed, clip, size, damage, empty, recent, events,
-                           eventMinutes, pedal, encrypted, rate, uneven});
+                           eventMinutes, pedal, encrypted, damagedEvent, rate, uneven});
     }
 };
 
@@ -85,14 +99,7 @@ int writeOneClip(const QCommandLineParser& parser, const Options& o, const QStri
     spec.height = wh[1].toInt() & ~1;
     spec.seconds = parser.value(o.minute).toDouble();
     spec.seed = parser.value(o.seed).toULongLong();
-    const QString d = parser.value(o.damage);
-    spec.damage = d == QLatin1String("zero")           ? sample::Damage::zeroBytes
-                  : d == QLatin1String("truncated")    ? sample::Damage::truncated
-                  : d == QLatin1String("cut-short")    ? sample::Damage::cutShort
-                  : d == QLatin1String("no-telemetry") ? sample::Damage::noTelemetry
-                  : d == QLatin1String("stub")         ? sample::Damage::powerCutStub
-                  : d == QLatin1String("encrypted")    ? sample::Damage::encrypted
-                                                       : sample::Damage::none;
+    spec.damage = damageNamed(parser.value(o.damage));
     const double fps = parser.value(o.rate).toDouble();
     if (!(fps > 0)) {
         QTextStream(stderr) << "the frame rate must be above 0\n";
@@ -120,6 +127,8 @@ int writeWholeDrive(const QCommandLineParser& parser, const Options& o, const QS
         sample::useHourlyEvents(spec, parser.value(o.events).toInt(), parser.value(o.eventMinutes).toInt());
     if (parser.isSet(o.encrypted))
         sample::addEncryptedEvent(spec);
+    if (parser.isSet(o.damagedEvent))
+        sample::addDamagedEvent(spec, damageNamed(parser.value(o.damagedEvent)));
     const QStringList files = sample::writeDrive(spec);
     QTextStream(stdout) << files.size() << " files written under " << target << "\n";
     return 0;

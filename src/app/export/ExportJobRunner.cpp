@@ -1,11 +1,13 @@
 #include "ExportJobRunner.h"
 
 #include "PhotosLibraryExporter.h"
+#include "TeslaClipEvent.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 
 namespace orvane {
@@ -27,6 +29,8 @@ namespace {
 
 // Progress is reported in steps of this size; finer steps would only flood the interface.
 constexpr double progressStep = 0.001;
+// Less than this short of what was asked is the rounding of cuts to frames, not missing footage.
+constexpr double shortfallTolerance = 1.0;
 
 struct Leftovers {
     QStringList files;
@@ -103,6 +107,43 @@ ExportResult runSingle(const ExportJobRequest& r, const ExportEngine& engine, Ex
                              segment.trimDuration, callbacks);
 }
 
+// An export named after its time window is named after the frames it holds.
+void nameByFrames(const QString& outputPath, ExportCallbacks& callbacks) {
+    const QString planned = QFileInfo(outputPath).fileName();
+    if (TeslaClipEvent::retimedOutputFileName(planned, 0, 0))
+        callbacks.nameForFrames = [planned](Instant first, Instant last) {
+            return TeslaClipEvent::retimedOutputFileName(planned, first, last).value_or(QString());
+        };
+}
+
+// Why the export holds less than was asked: unrecorded time in the window asked for, footage
+// that cannot be read or ends early.
+QString shortfallOf(const ExportJobRequest& r, const ExportResult& result) {
+    QStringList reasons;
+    if (r.askedLength && *r.askedLength > result.requestedLength + shortfallTolerance)
+        reasons << QCoreApplication::translate("ExportJobRunner", "所选的 %1 秒中只有 %2 秒有录像")
+                       .arg(*r.askedLength, 0, 'f', 0)
+                       .arg(result.requestedLength, 0, 'f', 0);
+    if (const QString notice = result.shortfallNotice(); !notice.isEmpty())
+        reasons << notice;
+    return reasons.join(ExportResult::noticeSeparator());
+}
+
+void fillOutcome(ExportJobOutcome& outcome, const ExportJobRequest& r, const ExportResult& result) {
+    outcome.startDate = result.startDate() ? result.startDate() : r.plan.exportStartDate();
+    outcome.endDate = result.endDate;
+    outcome.timeline = result.timeline;
+    outcome.skipped = result.skipped;
+    outcome.exportedLength = result.exportedLength;
+    outcome.requestedLength = std::max(r.askedLength.value_or(0), result.requestedLength);
+    outcome.shortfall = shortfallOf(r, result);
+    QStringList notices;
+    for (const QString& notice : {result.dashboardNotice(), outcome.shortfall})
+        if (!notice.isEmpty())
+            notices << notice;
+    outcome.notice = notices.join(ExportResult::noticeSeparator());
+}
+
 } // namespace
 
 QString gridMessage(bool slow, Camera::GridLayout layout) {
@@ -163,6 +204,7 @@ ExportJobOutcome run(const ExportJobRequest& r, const ExportEngine& engine, cons
                                   leftovers.folder);
         ExportCallbacks callbacks;
         callbacks.cancel = cancel;
+        nameByFrames(r.outputPath, callbacks);
         ExportResult result;
         if (!r.plan.gridSegments.empty())
             result = runGrid(r, engine, callbacks, report);
@@ -170,6 +212,8 @@ ExportJobOutcome run(const ExportJobRequest& r, const ExportEngine& engine, cons
             result = runContinuous(r, engine, callbacks, report);
         else
             result = runSingle(r, engine, callbacks, report, leftovers);
+        if (toLibrary)
+            leftovers.files << result.path; // the staging file, under the name its frames gave it
         // A file the exporter finished in the user's folder is delivered: a cancel arriving now
         // comes too late to undo it, and saying otherwise would hide a file that is there.
         outcome.deliveredPath = result.path;
@@ -178,9 +222,7 @@ ExportJobOutcome run(const ExportJobRequest& r, const ExportEngine& engine, cons
             report({savingToLibraryMessage, true, {}, {}});
             outcome.deliveredPath = engine.importVideoToLibrary(result.path);
         }
-        outcome.startDate = result.startDate() ? result.startDate() : r.plan.exportStartDate();
-        outcome.timeline = result.timeline;
-        outcome.notice = result.dashboardNotice();
+        fillOutcome(outcome, r, result);
         outcome.status = {ProcessingStatus::Kind::completed, {}};
         report({{}, {}, 1.0, outcome.status});
     } catch (const OperationCancelled&) {

@@ -53,6 +53,9 @@ struct ExportJobRequest {
     QString outputPath; // a staging file for the photo library
     OutputDestination destination;
     WatermarkSettings settings;
+    // Seconds the user asked for when that may be more than the plan holds (a window around the
+    // event's moment that the car did not record all of); none: the plan's own length.
+    std::optional<double> askedLength = std::nullopt;
 };
 
 struct ExportJobOutcome {
@@ -61,8 +64,18 @@ struct ExportJobOutcome {
     std::optional<Instant> startDate; // recording time of the first exported frame
     ExportTimeline timeline;
     bool showPhotosPrivacySettings = false;
-    // What the user should know about a completed export (frames without the dashboard).
+    // What the user should know about a completed export (frames without the dashboard, footage
+    // left out or cut short).
     QString notice = {};
+    // Every camera file left out (it cannot be read) or cut short, for the result page to list.
+    SkippedList skipped = {};
+    // The recording time of the last frame written (startDate: the first's); the delivered file is
+    // named after both when its planned name was a time window's.
+    std::optional<Instant> endDate = {};
+    double exportedLength = 0;  // seconds written
+    double requestedLength = 0; // seconds asked for (askedLength, else the plan's)
+    // Why the export is shorter than asked, in the user's words; empty when it is not.
+    QString shortfall = {};
 };
 
 namespace ExportJobRunner {

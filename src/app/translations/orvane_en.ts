@@ -336,6 +336,29 @@
     </message>
 </context>
 <context>
+    <name>DashboardOverlay</name>
+    <message>
+        <source>辅助驾驶</source>
+        <translation>Autopilot</translation>
+    </message>
+    <message>
+        <source>刹车</source>
+        <translation>Brake</translation>
+    </message>
+    <message>
+        <source>油门</source>
+        <translation>Accelerator</translation>
+    </message>
+    <message>
+        <source>档位</source>
+        <translation>Gear</translation>
+    </message>
+    <message>
+        <source>方向盘</source>
+        <translation>Steering</translation>
+    </message>
+</context>
+<context>
     <name>DaySectionHeader</name>
     <message numerus="yes">
         <source>%1，%n 个</source>
@@ -517,10 +540,6 @@
         <translation>Unknown error</translation>
     </message>
     <message>
-        <source>FFmpeg 合并失败: </source>
-        <translation>FFmpeg could not join the videos: </translation>
-    </message>
-    <message>
         <source>保存到相册失败: </source>
         <translation>Could not save to Pictures: </translation>
     </message>
@@ -535,6 +554,10 @@
     <message>
         <source>无法访问相册（状态: %1）</source>
         <translation>Cannot open the Pictures folder (status %1)</translation>
+    </message>
+    <message>
+        <source>视频处理失败: </source>
+        <translation>Could not process the video: </translation>
     </message>
 </context>
 <context>
@@ -574,6 +597,10 @@
     <message>
         <source>正在保存到相册...</source>
         <translation>Saving to Pictures…</translation>
+    </message>
+    <message>
+        <source>所选的 %1 秒中只有 %2 秒有录像</source>
+        <translation>Only %2 s of the %1 s chosen were recorded</translation>
     </message>
 </context>
 <context>
@@ -619,6 +646,22 @@
     <message>
         <source>部分画面没有行车数据，这些画面未叠加仪表盘</source>
         <translation>Some frames have no driving data; they were exported without the dashboard</translation>
+    </message>
+    <message>
+        <source>%1 %2 无法读取，已略过：%3</source>
+        <translation>%1 %2 could not be read and was left out: %3</translation>
+    </message>
+    <message>
+        <source>%1 %2 只导出了 %3 秒（应有 %4 秒）：%5</source>
+        <translation>%1 %2 gave only %3 s of %4 s: %5</translation>
+    </message>
+    <message>
+        <source>导出的视频比所选的短，有录像无法读取：</source>
+        <translation>The video is shorter than chosen because some footage could not be read: </translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
     </message>
 </context>
 <context>
@@ -810,6 +853,10 @@
         <source>无法打开临时管道: </source>
         <translation>Cannot open a temporary pipe: </translation>
     </message>
+    <message>
+        <source>无法合并视频片段: </source>
+        <translation>Could not join the video pieces: </translation>
+    </message>
 </context>
 <context>
     <name>FileDelivery</name>
@@ -933,6 +980,10 @@
     <message>
         <source>源视频不完整或已损坏，只导出了可读取的 %1 秒</source>
         <translation>The source video is incomplete or damaged; only the %1 s that could be read were exported</translation>
+    </message>
+    <message>
+        <source>无法处理视频</source>
+        <translation>Could not process the video</translation>
     </message>
 </context>
 <context>
@@ -1345,6 +1396,25 @@
     </message>
 </context>
 <context>
+    <name>PreviewController</name>
+    <message>
+        <source>无法继续读取录像，存储设备可能已断开：%1</source>
+        <translation>The footage can no longer be read; the drive may have been disconnected: %1</translation>
+    </message>
+    <message>
+        <source>这段录像提前结束：%1</source>
+        <translation>This footage ends early: %1</translation>
+    </message>
+    <message>
+        <source>没有可播放的画面</source>
+        <translation>no pictures to play</translation>
+    </message>
+    <message>
+        <source>无法读取 %1 的录像（%2），已跳到下一段</source>
+        <translation>Could not read the footage of %1 (%2); playback went on with the next minute</translation>
+    </message>
+</context>
+<context>
     <name>PreviewPageController</name>
     <message>
         <source>事件时刻不在这些录像的时间范围内</source>
@@ -1471,6 +1541,17 @@
     <message>
         <source>播放速度 %1</source>
         <translation>Playback speed %1</translation>
+    </message>
+</context>
+<context>
+    <name>ReadableFootage</name>
+    <message>
+        <source>录像在第 %1 秒中断</source>
+        <translation>The recording breaks off after %1 s</translation>
+    </message>
+    <message>
+        <source>所选的录像都无法读取</source>
+        <translation>None of the chosen footage can be read</translation>
     </message>
 </context>
 <context>

@@ -66,7 +66,10 @@ TEST(ExportJobRunnerTest, DeliversOrLeavesNoFileAndRemovesItsTemporaryFilesInEve
             EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write("exported") == 8);
             if (c.cancelAfterExport)
                 callbacks.cancel.cancel();
-            return ExportResult{output, ExportTimeline::continuous(0)};
+            ExportResult result;
+            result.path = output;
+            result.timeline = ExportTimeline::continuous(0);
+            return result;
         };
         engine.importVideoToLibrary = [&](const QString& path) {
             if (c.importFailure)
