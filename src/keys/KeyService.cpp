@@ -335,6 +335,33 @@ void askService(Fetch& fetch, const QByteArray& token, const KeyServiceOptions& 
     }
 }
 
+// A token that cannot be one, or an address it must not go to, fails every file unasked.
+void askWithToken(Fetch& fetch, const QString& token, const KeyServiceOptions& options,
+                  const CancellationToken& cancel, Session& session) {
+    if (token.isEmpty())
+        fetch.failAll(KeyServiceError::tokenMissing());
+    else if (!isTokenText(token))
+        fetch.failAll(KeyServiceError::tokenRefused());
+    else if (!ServiceAddress::isAllowed(options.url))
+        fetch.failAll(KeyServiceError::unreachable(
+            QCoreApplication::translate("KeyService", "令牌只发往 HTTPS 地址或本机: ") +
+            options.url.toDisplayString()));
+    else
+        askService(fetch, token.toLatin1(), options, cancel, session);
+}
+
+// The lists follow the order the files were given in.
+void inGivenOrder(KeyFetchResult& result, const QStringList& paths) {
+    QHash<QString, qsizetype> position;
+    for (qsizetype i = paths.size() - 1; i >= 0; --i)
+        position.insert(paths[i], i);
+    std::sort(result.unlocked.begin(), result.unlocked.end(),
+              [&](const QString& a, const QString& b) { return position.value(a) < position.value(b); });
+    std::stable_sort(result.failures.begin(), result.failures.end(), [&](const auto& a, const auto& b) {
+        return position.value(a.path) < position.value(b.path);
+    });
+}
+
 QThreadPool& fetchPool() {
     static QThreadPool pool;
     pool.setMaxThreadCount(1); // fetches run one at a time anyway
@@ -364,19 +391,9 @@ KeyFetchResult fetchKeys(const QStringList& paths, const QString& token, const K
     std::lock_guard serial(session.fetchMutex);
     Fetch fetch = collect(paths);
     settleKnown(fetch, session);
-    if (fetch.wanted.empty())
-        return fetch.result;
-    const QString trimmed = token.trimmed();
-    if (trimmed.isEmpty())
-        fetch.failAll(KeyServiceError::tokenMissing());
-    else if (!isTokenText(trimmed))
-        fetch.failAll(KeyServiceError::tokenRefused());
-    else if (!ServiceAddress::isAllowed(options.url))
-        fetch.failAll(KeyServiceError::unreachable(
-            QCoreApplication::translate("KeyService", "令牌只发往 HTTPS 地址或本机: ") +
-            options.url.toDisplayString()));
-    else
-        askService(fetch, trimmed.toLatin1(), options, cancel, session);
+    if (!fetch.wanted.empty())
+        askWithToken(fetch, token.trimmed(), options, cancel, session);
+    inGivenOrder(fetch.result, paths);
     return fetch.result;
 }
 

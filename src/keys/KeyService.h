@@ -42,6 +42,7 @@ struct FileKeyFailure {
     KeyServiceError error;
 };
 
+// Files appear in the order they were given.
 struct KeyFetchResult {
     QStringList unlocked;                 // the encrypted files given whose key is in the key ring
     std::vector<FileKeyFailure> failures; // every other encrypted file given, with its reason

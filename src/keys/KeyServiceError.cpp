@@ -9,24 +9,26 @@ namespace orvane::keys {
 
 namespace {
 
-QString tr(const char* text) {
+QString translated(const char* text) {
     return QCoreApplication::translate("KeyServiceError", text);
 }
 
 } // namespace
 
 KeyServiceError KeyServiceError::tokenMissing() {
-    return {Kind::tokenMissing, tr(QT_TRANSLATE_NOOP("KeyServiceError", "读取加密录像需要车主的令牌"))};
+    return {Kind::tokenMissing,
+            translated(QT_TRANSLATE_NOOP("KeyServiceError", "读取加密录像需要车主的令牌"))};
 }
 
 KeyServiceError KeyServiceError::tokenRefused() {
     return {Kind::tokenRefused,
-            tr(QT_TRANSLATE_NOOP("KeyServiceError", "密钥服务拒绝了令牌（无效或已过期），请重新获取令牌"))};
+            translated(
+                QT_TRANSLATE_NOOP("KeyServiceError", "密钥服务拒绝了令牌（无效或已过期），请重新获取令牌"))};
 }
 
 KeyServiceError KeyServiceError::unreachable(const QString& reason) {
-    return {Kind::unreachable,
-            tr(QT_TRANSLATE_NOOP("KeyServiceError", "无法连接密钥服务")) + QStringLiteral(": ") + reason};
+    return {Kind::unreachable, translated(QT_TRANSLATE_NOOP("KeyServiceError", "无法连接密钥服务")) +
+                                   QStringLiteral(": ") + reason};
 }
 
 KeyServiceError KeyServiceError::timedOut(int seconds) {
@@ -36,12 +38,12 @@ KeyServiceError KeyServiceError::timedOut(int seconds) {
 }
 
 KeyServiceError KeyServiceError::badAnswer(const QString& detail) {
-    return {Kind::badAnswer, tr(QT_TRANSLATE_NOOP("KeyServiceError", "密钥服务的应答无法识别")) +
+    return {Kind::badAnswer, translated(QT_TRANSLATE_NOOP("KeyServiceError", "密钥服务的应答无法识别")) +
                                  QStringLiteral(": ") + detail};
 }
 
 KeyServiceError KeyServiceError::keyRefused(const QString& fileName, const QString& reason) {
-    QString text = tr(QT_TRANSLATE_NOOP("KeyServiceError", "密钥服务拒绝提供这个文件的密钥")) +
+    QString text = translated(QT_TRANSLATE_NOOP("KeyServiceError", "密钥服务拒绝提供这个文件的密钥")) +
                    QStringLiteral(": ") + FileName::display(fileName);
     if (!reason.isEmpty())
         text += QStringLiteral(" (") + reason + QLatin1Char(')');
