@@ -364,7 +364,8 @@ void inGivenOrder(KeyFetchResult& result, const QStringList& paths) {
 
 QThreadPool& fetchPool() {
     static QThreadPool pool;
-    pool.setMaxThreadCount(1); // fetches run one at a time anyway
+    static std::once_flag once;
+    std::call_once(once, [] { pool.setMaxThreadCount(1); }); // fetches run one at a time anyway
     return pool;
 }
 
