@@ -71,6 +71,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ReadOnlyFile file(path);
         mdat = TeslaTelemetryReader::findMdat(file);
     } catch (const TeslaTelemetryReaderError& e) {
+        // Bytes laid out as the car's encrypted container: no key is known here (the container
+        // fuzzer reads those).
+        if (e.kind() == TeslaTelemetryReaderError::Kind::encrypted)
+            return 0;
         if (e.kind() != TeslaTelemetryReaderError::Kind::corruptFile)
             std::abort();
     }

@@ -13,6 +13,8 @@ ORVANE_RUNTIME_PACKAGES=(
   qml6-module-qt-labs-folderlistmodel
   # the ffmpeg program the exports run
   ffmpeg
+  # OpenSSL's libcrypto: decrypting the footage newer cars encrypt
+  libssl3
   # fonts for Chinese texts and burned-in labels; icon font
   fonts-noto-cjk fonts-material-design-icons-iconfont
 )
@@ -24,6 +26,7 @@ ORVANE_BUILD_PACKAGES=(
   # lupdate and lrelease for the English translation, and their CMake support
   qt6-l10n-tools qt6-tools-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  libssl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libgl1-mesa-dri
   clang libclang-rt-dev
 )

@@ -1,13 +1,16 @@
 // Playback benchmark: players presenting real-size sample clips into video sinks (no window).
 // usage: orvane-bench-playback [--seconds N] [--folder DIR] [--only TEXT]   (clips are written once, then
 // reused; --only runs the cases whose name contains TEXT: thumbnail, seek, single 2896x1876 4x, grid,
-// six-camera grid, …)
+// six-camera grid, encrypted, …)
 // Prints one figure per line.
 
 #include "BenchSupport.h"
+#include "ContainerReader.h"
 #include "EventThumbnailLoader.h"
 #include "FrameGrabber.h"
+#include "KeyRing.h"
 #include "MediaPlayer.h"
+#include "SampleContainer.h"
 #include "SampleDrive.h"
 
 #include <QCoreApplication>
@@ -23,6 +26,7 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace orvane;
@@ -140,6 +144,70 @@ void gridPlayback(const std::vector<QString>& files, double seconds, const char*
     std::printf("%s peak RSS: %ld MB\n", label, peakRssMegabytes());
 }
 
+// The same footage in the car's container (written once), its keys in the key ring as after unlocking.
+std::vector<QString> sealedCopies(const std::vector<QString>& paths) {
+    std::vector<QString> sealed;
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        sealed.push_back(info.dir().filePath(QStringLiteral("sealed") + info.fileName()));
+        QFile out(sealed.back()), in(path);
+        if (!QFileInfo::exists(sealed.back()) && in.open(QIODevice::ReadOnly) &&
+            out.open(QIODevice::WriteOnly)) {
+            const QByteArray plain = in.readAll();
+            out.write(sample::makeContainer(
+                plain, sample::SampleKeys::fieldsFor(uint64_t(plain.size()), info.fileName().toUtf8(), 0)));
+        }
+        const crypto::FileId id = crypto::ContainerReader::readHead(sealed.back()).header.fileId;
+        crypto::KeyRing::instance().insert(id, sample::SampleKeys::keyFor(id));
+    }
+    return sealed;
+}
+
+// From opening a file until its first frame is in the sink (a fresh player each time), in ms.
+std::vector<double> firstFrameTimes(const QString& path, int runs) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        Cell cell;
+        QElapsedTimer timer;
+        timer.start();
+        cell.player->setVideoSink(cell.sink.get());
+        cell.player->replaceCurrentItem(path);
+        cell.player->seek(0, 0, 0, [](bool) {});
+        if (!waitFor([&] { return shownFrame(*cell.sink).has_value(); }))
+            return {};
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    return times;
+}
+
+double processorSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// An encrypted event against the same event unencrypted: the front's first frame, and the
+// processor time of the four-camera grid played at 1× (both play in real time; the decryption is
+// what the encrypted one adds).
+void encryptedAgainstPlain(const std::vector<QString>& paths, double seconds) {
+    const std::vector<QString> sealed = sealedCopies(paths);
+    constexpr int runs = 15;
+    const double plainFirst = percentile(firstFrameTimes(paths[0], runs), 0.5);
+    const double sealedFirst = percentile(firstFrameTimes(sealed[0], runs), 0.5);
+    std::printf("first frame 2896x1876, plain, median: %.1f ms\n", plainFirst);
+    std::printf("first frame 2896x1876, encrypted, median: %.1f ms (%.2f of plain)\n", sealedFirst,
+                sealedFirst / plainFirst);
+    double before = processorSeconds();
+    gridPlayback({paths.begin(), paths.begin() + 4}, seconds, "plain grid 1x");
+    const double plainCpu = processorSeconds() - before;
+    before = processorSeconds();
+    gridPlayback({sealed.begin(), sealed.begin() + 4}, seconds, "encrypted grid 1x");
+    const double sealedCpu = processorSeconds() - before;
+    std::printf("grid 1x processor time, plain: %.1f s, encrypted: %.1f s (%.2f of plain)\n", plainCpu,
+                sealedCpu, sealedCpu / plainCpu);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -250,5 +318,7 @@ int main(int argc, char** argv) {
             six.push_back(paths[size_t(sample::cameraIndex(camera))]);
         gridPlayback(six, seconds, "six-camera grid 1x");
     }
+    if (wanted("encrypted"))
+        encryptedAgainstPlain(paths, seconds);
     return 0;
 }

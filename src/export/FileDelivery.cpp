@@ -121,6 +121,25 @@ void commit(OwnedFile& complete, const QString& finalPath, const QStringList& so
     syncFolder(QFileInfo(finalPath).absolutePath());
 }
 
+void checkNew(const QString& finalPath) {
+    struct stat st {};
+    if (::lstat(FileName::encode(finalPath).constData(), &st) == 0)
+        throw FileSystemError(QCoreApplication::translate("FileDelivery", "文件已存在，不会覆盖: ") +
+                              finalPath);
+}
+
+void commitNew(OwnedFile& complete, const QString& finalPath) {
+    naming(writeFailure, finalPath, [&] { complete.sync(); });
+    const int rc = renameNoReplace(FileName::encode(complete.path()), FileName::encode(finalPath));
+    if (rc == EEXIST)
+        checkNew(finalPath);
+    if (rc != 0)
+        throw FileSystemError(QCoreApplication::translate("FileDelivery", "无法保存文件 ") + finalPath +
+                              QStringLiteral(": ") + systemText(rc));
+    complete.keep();
+    syncFolder(QFileInfo(finalPath).absolutePath());
+}
+
 void writeFile(const QByteArray& data, const QString& finalPath, const QStringList& sources) {
     checkOutput(finalPath, sources);
     OwnedFile part = createPartFor(finalPath);

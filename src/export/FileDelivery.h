@@ -26,6 +26,13 @@ OwnedFile createPartFor(const QString& finalPath);
 // FileSystemError with the system's text; the owned file then still removes itself.
 void commit(OwnedFile& complete, const QString& finalPath, const QStringList& sources);
 
+// Refuses a `finalPath` that is taken (by anything, a dangling link too). Throws FileSystemError.
+void checkNew(const QString& finalPath);
+
+// Moves a complete owned file to `finalPath` only when nothing is there: a file of that name,
+// even one that appears meanwhile, is never replaced. Throws FileSystemError naming `finalPath`.
+void commitNew(OwnedFile& complete, const QString& finalPath);
+
 // Writes `data` to `finalPath` the same way (checked, written beside it, moved over it).
 void writeFile(const QByteArray& data, const QString& finalPath, const QStringList& sources);
 

@@ -1,8 +1,10 @@
 #include "VideoExportPreparer.h"
 
 #include "ClipSource.h"
+#include "ContainerReader.h"
 #include "FileDelivery.h"
 #include "FileName.h"
+#include "PlainCopy.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -149,10 +151,32 @@ bool shouldCopyLocally(const QString& path) {
 
 namespace VideoExportPreparer {
 
+namespace {
+
+// The MP4 inside an unlocked container, written into `copy`: what ffmpeg reads in its place.
+void decryptInto(const QString& source, OwnedFile& copy, const CancellationToken& cancel,
+                 const QString& failure) {
+    QString problem;
+    FileHandle in = RegularFile::openForReading(source, &problem);
+    if (!in.isOpen())
+        throw FileSystemError(failure + QStringLiteral(": ") + problem);
+    try {
+        crypto::ContainerReader reader(std::move(in), source);
+        crypto::PlainCopy::write(reader, copy, cancel);
+    } catch (const crypto::ContainerError& e) {
+        throw GPUVideoExporterError::exportFailed(e.description());
+    } catch (const FileSystemError& e) {
+        throw FileSystemError(failure + QStringLiteral(": ") + e.description());
+    }
+}
+
+} // namespace
+
 PreparedInput localInput(const TeslaVideoFile& video, bool forceCopy, const CancellationToken& cancel) {
     // Every export reads its footage through here: what the car encrypted is named as such,
     // before ffmpeg could call it invalid data.
-    if (media::ClipSource::inspect(video.url) == media::ClipKind::encrypted)
+    const media::ClipKind kind = media::ClipSource::inspect(video.url);
+    if (kind == media::ClipKind::encrypted)
         throw GPUVideoExporterError::encryptedSource();
     // ffmpeg's arguments and join lists pass through QString as UTF-8: a name that is not
     // valid UTF-8 reaches ffmpeg only as a copy under a name of our own.
@@ -168,7 +192,12 @@ PreparedInput localInput(const TeslaVideoFile& video, bool forceCopy, const Canc
     } catch (const FileSystemError& e) {
         throw FileSystemError(failure + QStringLiteral(": ") + e.description());
     }
-    FileDelivery::copyInto(video.url, *copy, cancel, failure);
+    // The ffmpeg program cannot decrypt: it gets the MP4 inside, in a copy of ours that goes
+    // with the export, whatever its outcome (and with the start-up sweep after a crash).
+    if (kind == media::ClipKind::unlocked)
+        decryptInto(video.url, *copy, cancel, failure);
+    else
+        FileDelivery::copyInto(video.url, *copy, cancel, failure);
     return {copy->path(), copy->path(), copy};
 }
 

@@ -52,7 +52,10 @@ struct PreparedInput {
 namespace VideoExportPreparer {
 // The file itself when it lies on a fast local disk and no copy is forced; otherwise a copy
 // "tesla-export-<pid>-<uuid>.mp4" in the temporary folder. Only a regular file is read; the
-// copy stops between chunks when cancelled. Throws FileSystemError, OperationCancelled.
+// copy stops between chunks when cancelled. A container whose key is known is copied decrypted
+// (the ffmpeg program reads only MP4); one whose key is not is GPUVideoExporterError's
+// encryptedSource, one that cannot be decrypted its exportFailed. Throws FileSystemError,
+// OperationCancelled.
 PreparedInput localInput(const TeslaVideoFile& video, bool forceCopy, const CancellationToken& cancel);
 } // namespace VideoExportPreparer
 

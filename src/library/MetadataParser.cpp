@@ -159,7 +159,7 @@ TeslaClipEvent makeEvent(const QString& folder, const QString& folderName, ClipC
 
 // Judged from the content of one of the event's files (the car encrypts a whole recording).
 bool isEncryptedFile(const QString& path) {
-    return media::ClipSource::inspect(path) == media::ClipKind::encrypted;
+    return media::ClipSource::isCarEncrypted(media::ClipSource::inspect(path));
 }
 
 // "yyyy-MM-dd": an archive tool's day folder of rolling recordings.

@@ -35,6 +35,9 @@ QString folder() {
 }
 
 QImage image(const TeslaClipEvent& event, const std::function<QImage(const TeslaClipEvent&)>& make) {
+    // What the car encrypted is shown with the session's keys only; no picture of it outlives them.
+    if (event.isEncrypted)
+        return make(event);
     const QString dir = folder();
     const QString path = dir + QLatin1Char('/') + keyOf(event) + QStringLiteral(".jpg");
     QImage kept(path, "JPG");

@@ -14,8 +14,8 @@ namespace orvane::ThumbnailDiskCache {
 QString folder();
 
 // The event's picture from the cache when its files are unchanged since it was kept, else
-// `make(event)`, which is then kept (a cache that cannot be written is passed over). Throws
-// what `make` throws.
+// `make(event)`, which is then kept (a cache that cannot be written is passed over). Pictures of
+// footage the car encrypted are never kept. Throws what `make` throws.
 QImage image(const TeslaClipEvent& event, const std::function<QImage(const TeslaClipEvent&)>& make);
 
 } // namespace orvane::ThumbnailDiskCache

@@ -31,6 +31,16 @@ void completeStreamInfo(AVFormatContext* format) {
         avformat_find_stream_info(format, nullptr); // a failure leaves what the header said
 }
 
+ff::InputFormat openFile(const FileHandle& file, const QString& path) {
+    const QByteArray name = FileName::encode(RegularFile::pathOf(file, path));
+    AVFormatContext* raw = nullptr;
+    if (const int opened = avformat_open_input(&raw, name.constData(), nullptr, nullptr); opened < 0)
+        throw UnreadableMediaError("cannot open " + FileName::display(path).toStdString() + ": " +
+                                       ffmpegErrorText(opened),
+                                   readFailureText(opened));
+    return ff::InputFormat(raw);
+}
+
 } // namespace
 
 ff::InputFormat openInput(const QString& path) {
@@ -38,27 +48,26 @@ ff::InputFormat openInput(const QString& path) {
     // Only a regular file is opened, and FFmpeg is handed that very file: a FIFO or device
     // named like a clip cannot block it, and no name is read as a protocol ("pipe:", "http:").
     QString problem;
-    const FileHandle file = RegularFile::openForReading(path, &problem);
+    FileHandle file = RegularFile::openForReading(path, &problem);
     if (!file.isOpen())
         throw UnreadableMediaError("cannot open " + FileName::display(path).toStdString() + ": " +
                                        problem.toStdString(),
                                    QCoreApplication::translate("MediaProbe", "无法打开文件: ") + problem);
     // What FFmpeg cannot read is named by what it is, not by FFmpeg's guess at it.
+    ff::InputFormat format;
     switch (ClipSource::inspectOpen(file.fd())) {
     case ClipKind::encrypted:
         throw EncryptedClipError();
     case ClipKind::stub:
         throw ClipStubError();
-    default:
+    case ClipKind::unlocked:
+        format = openDecryptingInput(std::move(file), path);
+        break;
+    case ClipKind::mp4:
+    case ClipKind::unknown:
+        format = openFile(file, path);
         break;
     }
-    const QByteArray name = FileName::encode(RegularFile::pathOf(file, path));
-    AVFormatContext* raw = nullptr;
-    if (const int opened = avformat_open_input(&raw, name.constData(), nullptr, nullptr); opened < 0)
-        throw UnreadableMediaError("cannot open " + FileName::display(path).toStdString() + ": " +
-                                       ffmpegErrorText(opened),
-                                   readFailureText(opened));
-    ff::InputFormat format(raw);
     completeStreamInfo(format.get());
     return format;
 }

@@ -20,6 +20,8 @@ namespace {
 constexpr size_t bufferCapacity = 4096;
 
 constexpr uint64_t maxOffset = uint64_t(std::numeric_limits<off_t>::max());
+// Enough of the start of a file to tell the car's encrypted container.
+constexpr size_t containerProbeBytes = 64;
 
 } // namespace
 
@@ -33,6 +35,22 @@ ReadOnlyFile::ReadOnlyFile(const QString& path) : path_(path) {
         fail(errno);
     size_ = uint64_t(status.st_size);
     buffer_.resize(bufferCapacity);
+    if (isContainer()) {
+        try {
+            container_ = std::make_unique<crypto::ContainerReader>(std::move(file_), path_);
+        } catch (const crypto::ContainerError& e) {
+            throw TeslaTelemetryReaderError::encrypted(e.description());
+        }
+        size_ = container_->size();
+    }
+}
+
+bool ReadOnlyFile::isContainer() {
+    const size_t wanted =
+        std::min<size_t>(size_t(std::min<uint64_t>(size_, bufferCapacity)), containerProbeBytes);
+    const size_t got = readAt(0, buffer_.data(), wanted);
+    return crypto::ContainerFormat::looksLikeContainer(
+        QByteArrayView(reinterpret_cast<const char*>(buffer_.data()), qsizetype(got)), int64_t(size_));
 }
 
 ReadOnlyFile::~ReadOnlyFile() = default;
@@ -44,6 +62,12 @@ void ReadOnlyFile::fail(int error) const {
 size_t ReadOnlyFile::readAt(uint64_t offset, uint8_t* into, size_t count) {
     if (offset > maxOffset)
         return 0; // no file reaches that far
+    if (container_) {
+        const int64_t n = container_->readAt(offset, into, count);
+        if (n < 0)
+            fail(int(-n));
+        return size_t(n);
+    }
     for (;;) {
         const ssize_t n = ::pread(file_.fd(), into, count, off_t(offset));
         if (n >= 0)

@@ -8,7 +8,7 @@ namespace orvane {
 
 class TeslaTelemetryReaderError : public UserFacingError {
 public:
-    enum class Kind { cannotRead, corruptFile };
+    enum class Kind { cannotRead, corruptFile, encrypted };
 
     // Opening, seeking or reading failed; `systemText` is the operating system's own message.
     static TeslaTelemetryReaderError cannotRead(const QString& path, const QString& systemText) {
@@ -21,6 +21,11 @@ public:
         return {Kind::corruptFile, QCoreApplication::translate("TeslaTelemetryReaderError",
                                                                "文件已损坏或不是有效的 MP4 文件: ") +
                                        path};
+    }
+    // The car encrypted the file and it cannot be decrypted (no key, a wrong key, a damaged
+    // container): the container's own words.
+    static TeslaTelemetryReaderError encrypted(const QString& description) {
+        return {Kind::encrypted, description};
     }
     Kind kind() const { return kind_; }
 

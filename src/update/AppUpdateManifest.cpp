@@ -1,9 +1,9 @@
 #include "AppUpdateManifest.h"
 
 #include "AppUpdateError.h"
+#include "ServiceAddress.h"
 
 #include <QCoreApplication>
-#include <QHostAddress>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -30,15 +30,7 @@ std::optional<QString> optionalText(const QJsonObject& object, const QString& ke
 } // namespace
 
 bool isAllowedUpdateAddress(const QUrl& url) {
-    if (!url.isValid() || url.host().isEmpty())
-        return false;
-    const QString scheme = url.scheme().toLower();
-    if (scheme == u"https")
-        return true;
-    if (scheme != u"http")
-        return false;
-    const QString host = url.host().toLower();
-    return host == u"localhost" || QHostAddress(host).isLoopback();
+    return ServiceAddress::isAllowed(url);
 }
 
 QString AppUpdateManifest::displayReleaseNotes() const {

@@ -6,6 +6,7 @@
 #include "FileName.h"
 #include "GPUVideoExporter.h"
 #include "JsonWriter.h"
+#include "KeyAccess.h"
 #include "MetadataParser.h"
 #include "TerminationSignals.h"
 
@@ -182,8 +183,12 @@ QString misusedOption(const Options& o) {
     return {};
 }
 
-int exportCommand(const QStringList& args) {
+int exportCommand(const QStringList& given) {
     const QString name = QStringLiteral("export");
+    QStringList args = given;
+    KeyAccess keyAccess;
+    if (!keyAccess.takeFrom(args))
+        return usage(name, QStringLiteral("--token-file needs a value"));
     Options o;
     if (args.isEmpty())
         return usage(name, QStringLiteral("no mode given"));
@@ -242,6 +247,8 @@ int exportCommand(const QStringList& args) {
         return usage(name, QStringLiteral("single takes one file"));
     if (const QString misuse = misusedOption(o); !misuse.isEmpty())
         return usage(name, misuse);
+    if (!keyAccess.unlock(o.files))
+        return failure;
     return run(o);
 }
 
@@ -249,7 +256,8 @@ const CommandRegistration registration(
     QStringLiteral("export"),
     QStringLiteral(
         "export single FILE | continuous FILE… | grid FILE… --out OUT [--start S --duration D] "
-        "[--range S E] [--quality original|balanced] [--no-time] [--dashboard [--speed-unit kmh|mph]]"),
+        "[--range S E] [--quality original|balanced] [--no-time] [--dashboard [--speed-unit kmh|mph]] ") +
+        tokenFileUsage,
     exportCommand);
 
 } // namespace

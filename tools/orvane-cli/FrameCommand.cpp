@@ -4,6 +4,7 @@
 #include "FrameCapture.h"
 #include "FrameGrabber.h"
 #include "JsonWriter.h"
+#include "KeyAccess.h"
 #include "MediaError.h"
 #include "MediaErrorText.h"
 #include "UserFacingError.h"
@@ -34,8 +35,12 @@ std::optional<QSize> parseSize(const QString& text) {
     return QSize(w, h);
 }
 
-int frame(const QStringList& args) {
+int frame(const QStringList& given) {
     const QString name = QStringLiteral("frame");
+    QStringList args = given;
+    KeyAccess keyAccess;
+    if (!keyAccess.takeFrom(args))
+        return usage(name, QStringLiteral("--token-file needs a value"));
     QString path, out;
     std::optional<double> time, tolerance = 0.0;
     std::optional<QSize> maxSize = QSize();
@@ -64,6 +69,8 @@ int frame(const QStringList& args) {
         return usage(name, QStringLiteral("--tolerance must be a non-negative number of seconds"));
     if (!maxSize)
         return usage(name, QStringLiteral("--max-size must look like 760x428"));
+    if (!keyAccess.unlock({path}))
+        return failure;
 
     media::FrameRequest request;
     request.time = *time;
@@ -99,10 +106,10 @@ int frame(const QStringList& args) {
     return success;
 }
 
-const CommandRegistration
-    registration(QStringLiteral("frame"),
-                 QStringLiteral("frame FILE --time T [--tolerance S] [--max-size WxH] --out IMAGE.png"),
-                 frame);
+const CommandRegistration registration(
+    QStringLiteral("frame"),
+    QStringLiteral("frame FILE --time T [--tolerance S] [--max-size WxH] --out IMAGE.png ") + tokenFileUsage,
+    frame);
 
 } // namespace
 } // namespace orvane::cli

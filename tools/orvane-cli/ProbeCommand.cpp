@@ -2,6 +2,7 @@
 
 #include "Command.h"
 #include "JsonWriter.h"
+#include "KeyAccess.h"
 #include "MediaError.h"
 #include "MediaErrorText.h"
 #include "MediaProbe.h"
@@ -12,9 +13,13 @@ namespace orvane::cli {
 
 namespace {
 
-int probe(const QStringList& args) {
-    if (args.size() != 1 || args.first().startsWith(QLatin1String("--")))
+int probe(const QStringList& given) {
+    QStringList args = given;
+    KeyAccess keyAccess;
+    if (!keyAccess.takeFrom(args) || args.size() != 1 || args.first().startsWith(QLatin1String("--")))
         return usage(QStringLiteral("probe"), QStringLiteral("exactly one FILE is needed"));
+    if (!keyAccess.unlock(args))
+        return failure;
     media::MediaInfo info;
     try {
         info = media::MediaProbe::probe(args.first());
@@ -37,7 +42,8 @@ int probe(const QStringList& args) {
     return success;
 }
 
-const CommandRegistration registration(QStringLiteral("probe"), QStringLiteral("probe FILE"), probe);
+const CommandRegistration registration(QStringLiteral("probe"),
+                                       QStringLiteral("probe FILE ") + tokenFileUsage, probe);
 
 } // namespace
 } // namespace orvane::cli

@@ -1,7 +1,9 @@
 // `scan` and `videos`: the library as the event browser sees it.
 
+#include "ClipSource.h"
 #include "Command.h"
 #include "JsonWriter.h"
+#include "KeyAccess.h"
 #include "MetadataParser.h"
 
 #include <QTextStream>
@@ -59,8 +61,25 @@ int scan(const QStringList& args) {
     return success;
 }
 
-int videos(const QStringList& args) {
+// Listing needs no key; with a token the keys of the encrypted files are fetched (a check that
+// they can be read), without one the user learns that reading them needs it.
+bool unlockListed(const std::vector<TeslaVideoFile>& files, const KeyAccess& keyAccess) {
+    QStringList paths;
+    for (const TeslaVideoFile& file : files)
+        paths << file.url;
+    if (keyAccess.tokenGiven())
+        return keyAccess.unlock(paths);
+    if (!keys::filesNeedingKeys(paths).isEmpty())
+        QTextStream(stderr) << "警告: " << tokenHint() << "\n";
+    return true;
+}
+
+int videos(const QStringList& given) {
     const QString name = QStringLiteral("videos");
+    QStringList args = given;
+    KeyAccess keyAccess;
+    if (!keyAccess.takeFrom(args))
+        return usage(name, QStringLiteral("--token-file needs a value"));
     QString path, categoryText, indexText, cameraText = QStringLiteral("all");
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -98,6 +117,8 @@ int videos(const QStringList& args) {
             return failure;
         }
         const auto files = MetadataParser::loadVideos(it->second[size_t(index)], *camera);
+        if (!unlockListed(files, keyAccess))
+            return failure;
         QTextStream out(stdout);
         JsonWriter json(out);
         json.beginArray();
@@ -106,6 +127,8 @@ int videos(const QStringList& args) {
             json.field(QStringLiteral("fileName"), file.fileName);
             json.field(QStringLiteral("path"), file.url);
             json.field(QStringLiteral("startTime"), file.startTime);
+            json.field(QStringLiteral("encrypted"),
+                       media::ClipSource::isCarEncrypted(media::ClipSource::inspect(file.url)));
             json.key(QStringLiteral("camera"));
             if (file.cameraAngle)
                 json.value(Camera::rawValue(*file.cameraAngle));
@@ -125,7 +148,8 @@ int videos(const QStringList& args) {
 const CommandRegistration scanRegistration(QStringLiteral("scan"), QStringLiteral("scan PATH…"), scan);
 const CommandRegistration
     videosRegistration(QStringLiteral("videos"),
-                       QStringLiteral("videos PATH --category C --index N [--camera CAM]"), videos);
+                       QStringLiteral("videos PATH --category C --index N [--camera CAM] ") + tokenFileUsage,
+                       videos);
 
 } // namespace
 } // namespace orvane::cli

@@ -2,6 +2,7 @@
 
 #include "Command.h"
 #include "JsonWriter.h"
+#include "KeyAccess.h"
 #include "TelemetryCsv.h"
 #include "TeslaTelemetryReader.h"
 
@@ -32,8 +33,12 @@ void writeCsv(QTextStream& out, const std::vector<TeslaTelemetrySample>& samples
     out.flush();
 }
 
-int telemetry(const QStringList& args) {
+int telemetry(const QStringList& given) {
     const QString name = QStringLiteral("telemetry");
+    QStringList args = given;
+    KeyAccess keyAccess;
+    if (!keyAccess.takeFrom(args))
+        return usage(name, QStringLiteral("--token-file needs a value"));
     QString path, format = QStringLiteral("json");
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -51,6 +56,8 @@ int telemetry(const QStringList& args) {
         return usage(name, QStringLiteral("no file given"));
     if (format != QLatin1String("json") && format != QLatin1String("csv"))
         return usage(name, QStringLiteral("unknown format '%1'").arg(format));
+    if (!keyAccess.unlock({path}))
+        return failure;
 
     std::vector<TeslaTelemetrySample> samples;
     try {
@@ -68,7 +75,8 @@ int telemetry(const QStringList& args) {
 }
 
 const CommandRegistration registration(QStringLiteral("telemetry"),
-                                       QStringLiteral("telemetry FILE [--format json|csv]"), telemetry);
+                                       QStringLiteral("telemetry FILE [--format json|csv] ") + tokenFileUsage,
+                                       telemetry);
 
 } // namespace
 } // namespace orvane::cli

@@ -3,6 +3,7 @@
 #include "BitmapFont.h"
 #include "FramePattern.h"
 #include "Mp4Muxer.h"
+#include "SampleContainer.h"
 #include "VideoEncoder.h"
 
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -27,12 +29,6 @@ constexpr int clipTicksPerSecond = 90000;
 constexpr std::array<double, 6> unevenPattern = {1.0, 0.6, 1.4, 1.0, 0.7, 1.3};
 // A power cut's leftover: an ftyp box and the start of an mdat box, 595 bytes in all.
 constexpr int powerCutStubBytes = 595;
-// The encrypted container: a 4 KiB header, then pages of this size.
-constexpr int encryptedHeaderBytes = 0x1000;
-constexpr int encryptedPageBytes = 0x1000;
-constexpr int encryptedIdOffset = 8;
-constexpr int encryptedIdBytes = 16;
-constexpr int encryptedMetadataOffsetField = encryptedIdOffset + encryptedIdBytes;
 
 struct Random {
     uint64_t state;
@@ -95,21 +91,27 @@ void putBigEndian(QByteArray& bytes, int at, uint64_t value, int width) {
         bytes[at + i] = char(value & 0xFF);
 }
 
-// What the car writes when encryption is on, as publicly described: the size of the MP4 inside,
-// a file identifier and the metadata offset in a 4 KiB header, then the encrypted pages (random
-// bytes here: nothing of the footage is readable).
-void writeEncrypted(const ClipSpec& spec) {
-    Random random(spec.seed * 31 + uint64_t(cameraIndex(spec.camera)));
-    const int64_t plaintext = std::max<int64_t>(encryptedPageBytes, int64_t(spec.seconds * 100'000));
-    const int64_t pages = (plaintext + encryptedPageBytes - 1) / encryptedPageBytes;
-    QByteArray bytes(encryptedHeaderBytes + pages * encryptedPageBytes, '\0');
-    putBigEndian(bytes, 0, uint64_t(plaintext), 8);
-    for (int i = 0; i < encryptedIdBytes; ++i)
-        bytes[encryptedIdOffset + i] = char(random.next());
-    putBigEndian(bytes, encryptedMetadataOffsetField, encryptedHeaderBytes, 4);
-    for (qsizetype i = encryptedHeaderBytes; i < bytes.size(); ++i)
-        bytes[i] = char(random.next());
-    writeBytes(spec.path, bytes);
+// What the car writes when encryption is on: the clip itself, in the container, under a key the
+// loopback key service knows.
+void writeEncrypted(ClipSpec spec) {
+    const QString target = spec.path;
+    QTemporaryDir plainFolder;
+    if (!plainFolder.isValid())
+        throw std::runtime_error("cannot create a temporary folder");
+    spec.path = plainFolder.filePath(QStringLiteral("plain.mp4"));
+    spec.damage = Damage::none;
+    spec.contentFree = false; // a container is never empty
+    writeClip(spec);
+    QFile plainFile(spec.path);
+    if (!plainFile.open(QIODevice::ReadOnly))
+        throw std::runtime_error(("cannot read " + spec.path + ": " + plainFile.errorString()).toStdString());
+    const QByteArray plain = plainFile.readAll();
+    const QByteArray identity =
+        QFileInfo(target).fileName().toUtf8() + QByteArray::number(qulonglong(spec.seed)) +
+        QByteArray::number(cameraIndex(spec.camera)) + QByteArray::number(spec.startTime, 'f', 3);
+    const auto fields =
+        SampleKeys::fieldsFor(uint64_t(plain.size()), identity, uint64_t(std::llround(spec.startTime)));
+    writeBytes(target, makeContainer(plain, fields));
 }
 
 void writePowerCutStub(const QString& path) {

@@ -20,7 +20,8 @@ enum class CarLayout {
 };
 
 // zeroBytes and powerCutStub are what a power cut leaves (0 and 595 bytes); encrypted is the
-// car's encrypted container (firmware 2026.20) with random pages in place of the footage.
+// car's encrypted container (firmware 2026.20) holding the clip, its key known to the loopback
+// key service (SampleKeyService).
 // truncated: cut before its index, so it does not open; cutShort: the index first and the media
 // data cut, so it opens and its pictures end before the index says.
 enum class Damage { none, zeroBytes, truncated, noTelemetry, powerCutStub, encrypted, cutShort };

@@ -1,6 +1,7 @@
 // orvane-sample-drive: writes a synthetic TeslaCam drive for tests, benchmarks and demos.
 
 #include "SampleDrive.h"
+#include "SampleKeyService.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -61,6 +62,9 @@ struct Options {
                             QStringLiteral("36")};
     QCommandLineOption uneven{QStringLiteral("uneven-timing"),
                               QStringLiteral("for --clip: frames at a varying pace")};
+    QCommandLineOption serveKeys{
+        QStringLiteral("serve-keys"),
+        QStringLiteral("serve the sample drive's keys on 127.0.0.1 until stopped (no FOLDER)")};
     QCommandLineOption empty{QStringLiteral("content-free"),
                              QStringLiteral("write empty files in place of video")};
     QCommandLineOption recent{QStringLiteral("recent-minutes"), QStringLiteral("rolling minutes (default 3)"),
@@ -79,7 +83,7 @@ struct Options {
 
     void addTo(QCommandLineParser& parser) const {
         parser.addOptions({layout, scale, minute, seed, clip, size, damage, empty, recent, events,
-                           eventMinutes, pedal, encrypted, damagedEvent, rate, uneven});
+                           eventMinutes, pedal, encrypted, damagedEvent, rate, uneven, serveKeys});
     }
 };
 
@@ -147,6 +151,13 @@ int main(int argc, char** argv) {
     const Options options;
     options.addTo(parser);
     parser.process(app);
+    if (parser.isSet(options.serveKeys)) {
+        // For trying the unlocking by hand: the window reads the address from the environment.
+        const sample::SampleKeyService service;
+        QTextStream(stdout) << "ORVANE_KEY_SERVICE_URL=" << service.url().toString() << "\n"
+                            << "token: " << sample::SampleKeyService::acceptedToken() << Qt::endl;
+        return app.exec();
+    }
     if (parser.positionalArguments().size() != 1) {
         QTextStream(stderr) << parser.helpText();
         return 2;

@@ -321,6 +321,29 @@
     </message>
 </context>
 <context>
+    <name>ContainerError</name>
+    <message>
+        <source>密钥与文件不符，解密后不是视频</source>
+        <translation>The key does not fit the file: it does not decrypt to a video</translation>
+    </message>
+    <message>
+        <source>读取文件出错 %1: %2</source>
+        <translation>Error reading %1: %2</translation>
+    </message>
+    <message>
+        <source>加密文件不完整，比它记录的长度短</source>
+        <translation>The encrypted file is incomplete: shorter than its recorded size</translation>
+    </message>
+    <message>
+        <source>加密文件记录的大小与文件长度不符</source>
+        <translation>The size recorded in the encrypted file does not match its length</translation>
+    </message>
+    <message>
+        <source>加密文件的头部已损坏</source>
+        <translation>The header of the encrypted file is damaged</translation>
+    </message>
+</context>
+<context>
     <name>ContentView</name>
     <message>
         <source>选择 TeslaCam 文件夹</source>
@@ -366,6 +389,29 @@
             <numerusform>%1, %n clip</numerusform>
             <numerusform>%1, %n clips</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>DecryptedCopies</name>
+    <message>
+        <source>无法创建文件夹 </source>
+        <translation>Could not create the folder </translation>
+    </message>
+    <message>
+        <source>无法读取文件 </source>
+        <translation>Could not read the file </translation>
+    </message>
+    <message>
+        <source>无法写入文件 </source>
+        <translation>Could not write the file </translation>
+    </message>
+    <message>
+        <source>无法复制文件 </source>
+        <translation>Could not copy the file </translation>
+    </message>
+    <message>
+        <source>无法读取: </source>
+        <translation>Could not read: </translation>
     </message>
 </context>
 <context>
@@ -880,6 +926,10 @@
         <source>无法复制文件 </source>
         <translation>Could not copy the file </translation>
     </message>
+    <message>
+        <source>文件已存在，不会覆盖: </source>
+        <translation>The file exists and is not replaced: </translation>
+    </message>
 </context>
 <context>
     <name>FileName</name>
@@ -999,6 +1049,48 @@
     <message>
         <source>尚未播放视频</source>
         <translation>No video played yet</translation>
+    </message>
+</context>
+<context>
+    <name>KeyService</name>
+    <message>
+        <source>没有 results 列表</source>
+        <translation>no results list</translation>
+    </message>
+    <message>
+        <source>密钥服务没有答复这个文件</source>
+        <translation>the key service said nothing about this file</translation>
+    </message>
+    <message>
+        <source>令牌只发往 HTTPS 地址或本机: </source>
+        <translation>the token is sent only to an HTTPS address or to this computer: </translation>
+    </message>
+</context>
+<context>
+    <name>KeyServiceError</name>
+    <message>
+        <source>密钥服务在 %1 秒内没有应答，请稍后重试</source>
+        <translation>The key service did not answer within %1 seconds. Please try again later</translation>
+    </message>
+    <message>
+        <source>读取加密录像需要车主的令牌</source>
+        <translation>Reading encrypted recordings needs the owner&apos;s token</translation>
+    </message>
+    <message>
+        <source>密钥服务拒绝了令牌（无效或已过期），请重新获取令牌</source>
+        <translation>The key service refused the token (invalid or expired). Please get a new token</translation>
+    </message>
+    <message>
+        <source>无法连接密钥服务</source>
+        <translation>Could not connect to the key service</translation>
+    </message>
+    <message>
+        <source>密钥服务的应答无法识别</source>
+        <translation>The key service&apos;s answer cannot be read</translation>
+    </message>
+    <message>
+        <source>密钥服务拒绝提供这个文件的密钥</source>
+        <translation>The key service refused the key of this file</translation>
     </message>
 </context>
 <context>

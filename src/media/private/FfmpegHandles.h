@@ -13,8 +13,16 @@ extern "C" {
 
 namespace orvane::media::ff {
 
+// Frees an I/O context of our own (one that decrypts) with what it reads; FFmpeg leaves those
+// to their owner.
+void releaseCustomInput(AVIOContext* io);
+
 struct FormatInputDeleter {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
+    void operator()(AVFormatContext* c) const {
+        AVIOContext* custom = c && (c->flags & AVFMT_FLAG_CUSTOM_IO) ? c->pb : nullptr;
+        avformat_close_input(&c);
+        releaseCustomInput(custom);
+    }
 };
 struct FormatOutputDeleter {
     void operator()(AVFormatContext* c) const {

@@ -4,6 +4,7 @@
 
 #include "FfmpegHandles.h"
 #include "MediaProbe.h"
+#include "RegularFile.h"
 #include "VideoDecoder.h"
 
 #include <functional>
@@ -13,6 +14,10 @@ namespace orvane::media {
 // Opens `path` for reading (no stream-info probing, which would decode): the one place clips
 // are opened. Throws EncryptedClipError, ClipStubError or MediaError.
 ff::InputFormat openInput(const QString& path);
+// Opens the car's container open as `file` through a reader that decrypts the pages FFmpeg asks
+// for, with the key ring's key. Throws UnreadableMediaError (the container's problem in the
+// user's words) or MediaError.
+ff::InputFormat openDecryptingInput(FileHandle file, const QString& path);
 // Fills `info` from an opened container; `videoIndex` may be negative (no video).
 MediaInfo describe(AVFormatContext* format, int videoIndex);
 // Clockwise degrees (0, 90, 180, 270) that turn the stream's pictures upright: its display
