@@ -15,6 +15,8 @@ ORVANE_RUNTIME_PACKAGES=(
   ffmpeg
   # OpenSSL's libcrypto: decrypting the footage newer cars encrypt
   libssl3
+  # the desktop's keyring (Secret Service or KWallet), where a remembered dashcam token is kept
+  libqt6keychain1
   # fonts for Chinese texts and burned-in labels; icon font
   fonts-noto-cjk fonts-material-design-icons-iconfont
 )
@@ -26,7 +28,7 @@ ORVANE_BUILD_PACKAGES=(
   # lupdate and lrelease for the English translation, and their CMake support
   qt6-l10n-tools qt6-tools-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
-  libssl-dev
+  libssl-dev qtkeychain-qt6-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libgl1-mesa-dri
   clang libclang-rt-dev
 )

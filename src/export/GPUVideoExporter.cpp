@@ -429,15 +429,10 @@ QStringList ExportResult::skippedLines() const {
     return lines;
 }
 
-QString ExportResult::shortfallNotice() const {
+QString ExportResult::shortfallTitle() const {
     if (skipped.empty())
         return {};
-    return QCoreApplication::translate("ExportResult", "导出的视频比所选的短，有录像无法读取：") +
-           skippedLines().join(noticeSeparator());
-}
-
-QString ExportResult::noticeSeparator() {
-    return QCoreApplication::translate("ExportResult", "；");
+    return QCoreApplication::translate("ExportResult", "导出的视频比所选的短，有录像无法读取：");
 }
 
 QString ExportResult::dashboardNotice() const {

@@ -55,12 +55,11 @@ struct ExportResult {
     // One line per file left out or cut short: when it was recorded, its camera, what became of
     // it and why.
     QStringList skippedLines() const;
-    // The notice to show when the export is shorter than its plan asked and why (empty otherwise).
-    QString shortfallNotice() const;
+    // What the export's notes open with when footage was left out or cut short (empty otherwise);
+    // skippedLines() follow it.
+    QString shortfallTitle() const;
     // The notice to show with a truncated result (empty otherwise).
     QString truncationWarning() const;
-    // Between the parts of a notice, in the program's language.
-    static QString noticeSeparator();
 };
 
 // One input of the exporter's core.

@@ -27,7 +27,7 @@ QString prefix() { return QStringLiteral("image://") + QLatin1String(providerId)
 
 } // namespace
 
-QString url(const TeslaClipEvent& event) {
+QString url(const TeslaClipEvent& event, bool unlocked) {
     QJsonObject fields{{QStringLiteral("d"), pathText(event.folderURL)},
                        {QStringLiteral("s"), event.startTime}};
     if (event.sourceFileURL)
@@ -36,6 +36,8 @@ QString url(const TeslaClipEvent& event) {
         fields.insert(QStringLiteral("e"), *event.endTime);
     if (event.isContinuousSession)
         fields.insert(QStringLiteral("c"), true);
+    if (unlocked)
+        fields.insert(QStringLiteral("u"), true);
     const QByteArray json = QJsonDocument(fields).toJson(QJsonDocument::Compact);
     return prefix() + versionPrefix + QString::fromLatin1(json.toBase64(encoding));
 }

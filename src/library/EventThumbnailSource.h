@@ -14,7 +14,8 @@ namespace orvane::EventThumbnailSource {
 inline constexpr char providerId[] = "eventthumb";
 
 // "image://eventthumb/v1/<base64url of the event's folder, file and time window>".
-QString url(const TeslaClipEvent& event);
+// `unlocked`: the event's encrypted footage can be read now, so its picture is another one.
+QString url(const TeslaClipEvent& event, bool unlocked = false);
 
 // The part after "image://eventthumb/" (what an image provider is handed), or a whole url.
 // The result carries exactly what EventThumbnailLoader reads; nothing for anything else.

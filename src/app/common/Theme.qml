@@ -24,6 +24,7 @@ QtObject {
     readonly property color accentForeground: "#ffffff"
     readonly property color success: dark ? "#34c759" : "#1f9d55"
     readonly property color warning: dark ? "#ff9f0a" : "#d97706"
+    readonly property color warningBackground: Qt.rgba(warning.r, warning.g, warning.b, dark ? 0.18 : 0.1)
     readonly property color danger: dark ? "#ff5a4f" : "#d93a2f"
     readonly property color focusRing: accent
     readonly property color scrim: Qt.rgba(0, 0, 0, dark ? 0.55 : 0.38)

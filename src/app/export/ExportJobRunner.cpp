@@ -1,5 +1,7 @@
 #include "ExportJobRunner.h"
 
+#include "DecryptedCopies.h"
+
 #include "PhotosLibraryExporter.h"
 #include "TeslaClipEvent.h"
 
@@ -118,15 +120,15 @@ void nameByFrames(const QString& outputPath, ExportCallbacks& callbacks) {
 
 // Why the export holds less than was asked: unrecorded time in the window asked for, footage
 // that cannot be read or ends early.
-QString shortfallOf(const ExportJobRequest& r, const ExportResult& result) {
+QStringList shortfallOf(const ExportJobRequest& r, const ExportResult& result) {
     QStringList reasons;
     if (r.askedLength && *r.askedLength > result.requestedLength + shortfallTolerance)
         reasons << QCoreApplication::translate("ExportJobRunner", "所选的 %1 秒中只有 %2 秒有录像")
                        .arg(*r.askedLength, 0, 'f', 0)
                        .arg(result.requestedLength, 0, 'f', 0);
-    if (const QString notice = result.shortfallNotice(); !notice.isEmpty())
-        reasons << notice;
-    return reasons.join(ExportResult::noticeSeparator());
+    if (const QString title = result.shortfallTitle(); !title.isEmpty())
+        reasons << title << result.skippedLines();
+    return reasons;
 }
 
 void fillOutcome(ExportJobOutcome& outcome, const ExportJobRequest& r, const ExportResult& result) {
@@ -136,12 +138,9 @@ void fillOutcome(ExportJobOutcome& outcome, const ExportJobRequest& r, const Exp
     outcome.skipped = result.skipped;
     outcome.exportedLength = result.exportedLength;
     outcome.requestedLength = std::max(r.askedLength.value_or(0), result.requestedLength);
-    outcome.shortfall = shortfallOf(r, result);
-    QStringList notices;
-    for (const QString& notice : {result.dashboardNotice(), outcome.shortfall})
-        if (!notice.isEmpty())
-            notices << notice;
-    outcome.notice = notices.join(ExportResult::noticeSeparator());
+    outcome.notes = shortfallOf(r, result);
+    if (const QString dashboard = result.dashboardNotice(); !dashboard.isEmpty())
+        outcome.notes.prepend(dashboard);
 }
 
 } // namespace
@@ -240,6 +239,51 @@ ExportJobOutcome run(const ExportJobRequest& r, const ExportEngine& engine, cons
     }
     if (outcome.status.kind != ProcessingStatus::Kind::completed)
         report({{}, {}, {}, outcome.status});
+    return outcome;
+}
+
+namespace {
+QStringList copiesNotes(const DecryptedCopies::Plan& plan, const DecryptedCopies::Outcome& done,
+                        const QString& outDir) {
+    const auto isClip = [&](const DecryptedCopies::Copy& c) {
+        return std::any_of(plan.clips.begin(), plan.clips.end(),
+                           [&](const DecryptedCopies::Copy& clip) { return clip.source == c.source; });
+    };
+    const int clips = int(std::count_if(done.written.begin(), done.written.end(), isClip));
+    QStringList notes{QCoreApplication::translate("ExportJobRunner", "已在 %2 保存 %n 个解密副本", nullptr, clips)
+                          .arg(QDir::toNativeSeparators(outDir))};
+    for (const auto& [source, why] : done.failures)
+        notes << why;
+    return notes;
+}
+} // namespace
+
+ExportJobOutcome saveDecryptedCopies(const QString& eventFolder, const QString& outDir,
+                                     const CancellationToken& cancel, const Reporter& report) {
+    ExportJobOutcome outcome;
+    try {
+        const DecryptedCopies::Plan plan = DecryptedCopies::plan({eventFolder}, outDir);
+        if (plan.clips.empty())
+            throw FileSystemError(QCoreApplication::translate("ExportJobRunner", "这个事件没有加密的录像"));
+        report({QCoreApplication::translate("ExportJobRunner", "正在保存解密副本..."), false, 0.0, {}});
+        const DecryptedCopies::Outcome done =
+            DecryptedCopies::write(plan, cancel, [&](double p) { report({{}, {}, p, {}}); });
+        outcome.notes = copiesNotes(plan, done, outDir);
+        const auto first = std::find_if(done.written.begin(), done.written.end(), [](const auto& c) {
+            return c.target.endsWith(QLatin1String(".mp4"), Qt::CaseInsensitive);
+        });
+        if (first == done.written.end()) {
+            outcome.status = ProcessingStatus::failed(outcome.notes.mid(1).join(QLatin1Char('\n')));
+        } else {
+            outcome.deliveredPath = first->target;
+            outcome.status = {ProcessingStatus::Kind::completed, {}};
+        }
+    } catch (const OperationCancelled&) {
+        outcome.status = {ProcessingStatus::Kind::cancelled, {}};
+    } catch (const UserFacingError& e) {
+        outcome.status = ProcessingStatus::failed(e.description());
+    }
+    report({{}, {}, {}, outcome.status});
     return outcome;
 }
 

@@ -64,9 +64,10 @@ struct ExportJobOutcome {
     std::optional<Instant> startDate; // recording time of the first exported frame
     ExportTimeline timeline;
     bool showPhotosPrivacySettings = false;
-    // What the user should know about a completed export (frames without the dashboard, footage
-    // left out or cut short).
-    QString notice = {};
+    // What the user should know about a completed export, a line each: frames without the
+    // dashboard, then why it is shorter than asked (what was asked and found, then each camera
+    // file left out or cut short).
+    QStringList notes = {};
     // Every camera file left out (it cannot be read) or cut short, for the result page to list.
     SkippedList skipped = {};
     // The recording time of the last frame written (startDate: the first's); the delivered file is
@@ -74,8 +75,6 @@ struct ExportJobOutcome {
     std::optional<Instant> endDate = {};
     double exportedLength = 0;  // seconds written
     double requestedLength = 0; // seconds asked for (askedLength, else the plan's)
-    // Why the export is shorter than asked, in the user's words; empty when it is not.
-    QString shortfall = {};
 };
 
 namespace ExportJobRunner {
@@ -84,6 +83,11 @@ using Reporter = std::function<void(const ExportUpdate&)>;
 
 ExportJobOutcome run(const ExportJobRequest& request, const ExportEngine& engine,
                      const CancellationToken& cancel, const Reporter& report);
+// Plain copies of the encrypted clips under `eventFolder` (their keys in the session) into
+// `outDir`, laid out as a plain drive; delivers the first copy, notes say where and what failed.
+// Blocks: call it on a worker thread.
+ExportJobOutcome saveDecryptedCopies(const QString& eventFolder, const QString& outDir,
+                                     const CancellationToken& cancel, const Reporter& report);
 
 // Before any work: the photo library takes files, or the folder exists (the desktop's download
 // folder is made when missing). Throws the error the user sees.

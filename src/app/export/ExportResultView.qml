@@ -16,6 +16,8 @@ Rectangle {
     // The export's ExportTimeline, passed through untouched (optional).
     property var timeline
     property string message
+    // What the user should know about the result, a line each (footage left out or cut short).
+    property list<string> notes
     property string openOutputButtonTitle
     signal openOutputRequested()
     signal doneRequested()
@@ -96,6 +98,44 @@ Rectangle {
                 iconName: copied ? "check" : "content_copy"
                 kind: ActionButton.Plain
                 onClicked: { page.copyPath(); copied = true }
+            }
+        }
+
+        // What the export had to leave out
+        Rectangle {
+            objectName: "resultNotes"
+            visible: root.notes.length > 0
+            Layout.fillWidth: true
+            implicitHeight: notesColumn.implicitHeight + 2 * Theme.spaceS
+            radius: Theme.radiusMedium
+            color: Theme.warningBackground
+            RowLayout {
+                id: notesColumn
+                anchors.fill: parent
+                anchors.margins: Theme.spaceS
+                spacing: Theme.spaceS
+                Icon {
+                    name: "warning"
+                    size: Theme.iconSizeSmall
+                    color: Theme.warning
+                    Layout.alignment: Qt.AlignTop
+                }
+                ColumnLayout {
+                    spacing: Theme.spaceXs
+                    Layout.fillWidth: true
+                    Repeater {
+                        model: root.notes
+                        ThemedText {
+                            required property string modelData
+                            required property int index
+                            text: modelData
+                            textStyle: ThemedText.Footnote
+                            font.bold: index === 0
+                            wrapMode: Text.Wrap
+                            Layout.fillWidth: true
+                        }
+                    }
+                }
             }
         }
 

@@ -28,6 +28,8 @@ struct ExportViewModel::Task {
     ExportJobRequest request;
     QString exportingFileName;
     std::optional<ExportJobOutcome> outcome; // none when it was cancelled before it started
+    // Work other than an export of the plan (saving decrypted copies); runs in its place.
+    std::function<ExportJobOutcome(const CancellationToken&, const ExportJobRunner::Reporter&)> work;
 };
 
 namespace {
@@ -259,6 +261,36 @@ void ExportViewModel::startPlan(const ExportSelection& current, const ExportPlan
     task->request.outputPath =
         ExportOrchestration::outputPath(plan, task->request.destination, task->exportingFileName,
                                         OwnedFiles::temporaryPath(OwnedFiles::stagingFolderPrefix));
+    startTask(task, plan.primaryVideo());
+}
+
+void ExportViewModel::saveDecryptedCopies() {
+    const auto event = preview_.selectedEvent();
+    if (!event)
+        return;
+    if (!settings_.outputDestination.isFolder()) {
+        messages_.setError(
+            QCoreApplication::translate("ExportViewModel", "解密副本只能保存到文件夹：请先把导出位置设为一个文件夹"));
+        return;
+    }
+    if (task_)
+        task_->cancel.cancel();
+    preview_.pausePlayers();
+    auto task = std::make_shared<Task>();
+    task->ticket = exports_.start();
+    task->exportingFileName = event->folderName;
+    task->request.destination = settings_.outputDestination;
+    task->request.outputPath = outputFolderPath();
+    task->work = [folder = event->folderURL, outDir = outputFolderPath(), create = createsOutputFolder()](
+                     const CancellationToken& cancel, const ExportJobRunner::Reporter& report) {
+        if (create)
+            QDir().mkpath(outDir);
+        return ExportJobRunner::saveDecryptedCopies(folder, outDir, cancel, report);
+    };
+    startTask(task, {});
+}
+
+void ExportViewModel::startTask(const std::shared_ptr<Task>& task, const TeslaVideoFile& primaryVideo) {
     task_ = task;
     setProcessing(true);
     messages_.setError(std::nullopt);
@@ -267,7 +299,7 @@ void ExportViewModel::startPlan(const ExportSelection& current, const ExportPlan
     setShowPhotosPrivacySettings(false);
     setExportIndeterminate(true);
     setExportStatusMessage(ExportJobRunner::preparingMessage);
-    setJobs({ProcessingJob{QUuid::createUuid(), plan.primaryVideo(), task->request.outputPath, {}, 0}});
+    setJobs({ProcessingJob{QUuid::createUuid(), primaryVideo, task->request.outputPath, {}, 0}});
     QTimer::singleShot(services_.exportStartDelayMilliseconds, this, [this, task] { beginExportWork(task); });
 }
 
@@ -290,8 +322,9 @@ void ExportViewModel::beginExportWork(const std::shared_ptr<Task>& task) {
     };
     exports_.runAs(
         ticket, AppPools::exports(), this,
-        [engine = services_.exportEngine, request = task->request, cancel = task->cancel, report] {
-            return ExportJobRunner::run(request, engine, cancel, report);
+        [engine = services_.exportEngine, request = task->request, cancel = task->cancel, report,
+         work = task->work] {
+            return work ? work(cancel, report) : ExportJobRunner::run(request, engine, cancel, report);
         },
         [this, task](const ExportJobOutcome& outcome) {
             task->outcome = outcome;
@@ -317,20 +350,20 @@ void ExportViewModel::applyExportUpdate(LatestRequest::Ticket ticket, const Expo
 void ExportViewModel::finishExport(const std::shared_ptr<Task>& task) {
     if (!exports_.isLatest(task->ticket))
         return; // a newer export owns the state now
-    const ExportJobOutcome outcome =
-        task->outcome.value_or(ExportJobOutcome{{ProcessingStatus::Kind::cancelled, {}}, {}, {}, {}, false});
+    ExportJobOutcome cancelled;
+    cancelled.status = {ProcessingStatus::Kind::cancelled, {}};
+    const ExportJobOutcome outcome = task->outcome.value_or(cancelled);
     const bool toLibrary = !task->request.destination.isFolder();
     switch (outcome.status.kind) {
     case ProcessingStatus::Kind::completed:
-        setExportResult(
-            Result{outcome.deliveredPath, task->request.destination, outcome.startDate, outcome.timeline});
+        setExportResult(Result{outcome.deliveredPath, task->request.destination, outcome.startDate,
+                               outcome.timeline, outcome.notes});
         messages_.setStatus((toLibrary ? QCoreApplication::translate("ExportViewModel", "已保存到相册：")
                                        : QCoreApplication::translate("ExportViewModel", "导出完成：")) +
                             task->exportingFileName);
-        messages_.setSuccess(
-            (toLibrary ? QCoreApplication::translate("ExportViewModel", "视频已成功保存到系统相册")
-                       : QCoreApplication::translate("ExportViewModel", "视频已成功导出")) +
-            (outcome.notice.isEmpty() ? QString() : QStringLiteral("；") + outcome.notice));
+        messages_.setSuccess(task->work ? QCoreApplication::translate("ExportViewModel", "解密副本已保存")
+                             : toLibrary ? QCoreApplication::translate("ExportViewModel", "视频已成功保存到系统相册")
+                                         : QCoreApplication::translate("ExportViewModel", "视频已成功导出"));
         break;
     case ProcessingStatus::Kind::cancelled:
         messages_.setStatus(cancelledStatus);
@@ -413,7 +446,7 @@ void ExportViewModel::setShowPhotosPrivacySettings(bool value) {
 void ExportViewModel::setExportResult(std::optional<Result> result) {
     const auto same = [](const Result& a, const Result& b) {
         return a.path == b.path && a.destination == b.destination && a.startDate == b.startDate &&
-               a.timeline.pieces() == b.timeline.pieces();
+               a.timeline.pieces() == b.timeline.pieces() && a.notes == b.notes;
     };
     if (result.has_value() == result_.has_value() && (!result || same(*result, *result_)))
         return;

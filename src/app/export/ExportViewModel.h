@@ -55,6 +55,8 @@ class ExportViewModel : public QObject {
     Q_PROPERTY(Destination exportResultDestination READ exportResultDestination NOTIFY exportResultChanged)
     Q_PROPERTY(double exportResultStartDate READ exportResultStartDate NOTIFY exportResultChanged)
     Q_PROPERTY(QVariant exportResultTimeline READ exportResultTimeline NOTIFY exportResultChanged)
+    // What the user should know about the result, a line each (footage left out or cut short).
+    Q_PROPERTY(QStringList exportResultNotes READ exportResultNotes NOTIFY exportResultChanged)
     Q_PROPERTY(QString openOutputButtonTitle READ openOutputButtonTitle NOTIFY openOutputButtonTitleChanged)
     // The error alert offers the photo library's settings.
     Q_PROPERTY(bool showPhotosPrivacySettings READ showPhotosPrivacySettings WRITE
@@ -85,6 +87,9 @@ public:
     // the open event's moment to its aroundEventAfter seconds after it, across minutes. The minutes are
     // measured on the file pool first.
     Q_INVOKABLE void startAroundEventExport();
+    // Plain copies of the open event's encrypted clips (unlocked this session) into the export
+    // folder, with the export's progress and cancel; the result page shows the first.
+    Q_INVOKABLE void saveDecryptedCopies();
     Q_INVOKABLE void cancelExport();
     // Cancels a running export and waits (bounded) until its temporary files are gone.
     void shutdown();
@@ -122,6 +127,7 @@ public:
     Destination exportResultDestination() const;
     double exportResultStartDate() const;
     QVariant exportResultTimeline() const;
+    QStringList exportResultNotes() const { return result_ ? result_->notes : QStringList(); }
     QString openOutputButtonTitle() const { return openOutputButtonTitle_; }
     bool showPhotosPrivacySettings() const { return showPhotosPrivacySettings_; }
     // What the user has chosen to export now.
@@ -152,9 +158,11 @@ private:
         OutputDestination destination;
         std::optional<Instant> startDate;
         ExportTimeline timeline;
+        QStringList notes;
     };
 
     void startPlan(const ExportSelection& current, const ExportPlan& plan, const QString& exportingFileName);
+    void startTask(const std::shared_ptr<Task>& task, const TeslaVideoFile& primaryVideo);
     void beginExportWork(const std::shared_ptr<Task>& task);
     void applyExportUpdate(LatestRequest::Ticket ticket, const ExportUpdate& update);
     void finishExport(const std::shared_ptr<Task>& task);

@@ -18,6 +18,8 @@ AbstractButton {
     required property int mergeOrder
     // The car encrypted the footage (a lock on the picture); why the car saved it, in words.
     property bool isEncrypted: false
+    // … and the session holds its keys: it plays as plain footage.
+    property bool isUnlocked: false
     property string reasonText: ""
     // A BrowserMode.CardSelection.
     property int selectionMode: BrowserMode.OpenCards
@@ -66,12 +68,12 @@ AbstractButton {
                     anchors.centerIn: parent
                     spacing: Theme.spaceXxs
                     Icon {
-                        name: "lock"
+                        name: card.isUnlocked ? "lock_open" : "lock"
                         size: Theme.iconSizeSmall
                         color: Theme.videoForeground
                     }
                     Text {
-                        text: qsTr("已加密")
+                        text: card.isUnlocked ? qsTr("已解锁") : qsTr("已加密")
                         font.family: Theme.fontFamily
                         font.pixelSize: Theme.captionSize
                         color: Theme.videoForeground

@@ -26,6 +26,9 @@ bool marksDiffer(const EventMarks& a, const EventMarks& b, const QUuid& id) {
     return a.deleteSelected.contains(id) != b.deleteSelected.contains(id) ||
            mergeOrder(a, id) != mergeOrder(b, id) || (a.open == id) != (b.open == id);
 }
+bool isUnlocked(const EventMarks& marks, const TeslaClipEvent& e) {
+    return e.isEncrypted && marks.unlockedFolders.contains(e.folderURL);
+}
 } // namespace
 
 EventListModel::EventListModel(QObject* parent) : QAbstractListModel(parent) {}
@@ -75,9 +78,11 @@ QVariant EventListModel::data(const QModelIndex& index, int role) const {
     case SectionDateRole:
         return sectionDates_[row];
     case ThumbnailSourceRole:
-        return EventThumbnailSource::url(e);
+        return EventThumbnailSource::url(e, isUnlocked(marks_, e));
     case IsEncryptedRole:
         return e.isEncrypted;
+    case IsUnlockedRole:
+        return isUnlocked(marks_, e);
     case ReasonTextRole:
         return e.metadata ? e.metadata->reasonText().value_or(QString()) : QString();
     default:
@@ -105,6 +110,7 @@ QHash<int, QByteArray> EventListModel::roleNames() const {
             {SectionDateRole, "sectionDate"},
             {ThumbnailSourceRole, "thumbnailSource"},
             {IsEncryptedRole, "isEncrypted"},
+            {IsUnlockedRole, "isUnlocked"},
             {ReasonTextRole, "reasonText"}};
 }
 
@@ -136,9 +142,11 @@ void EventListModel::setMarks(const EventMarks& marks) {
         return;
     const EventMarks previous = std::exchange(marks_, marks);
     for (int row = 0; row < count(); ++row)
-        if (marksDiffer(previous, marks_, events_[size_t(row)].id))
+        if (const TeslaClipEvent& e = events_[size_t(row)];
+            marksDiffer(previous, marks_, e.id) || isUnlocked(previous, e) != isUnlocked(marks_, e))
             emit dataChanged(index(row), index(row),
-                             {IsDeleteSelectedRole, IsMergeSelectedRole, MergeOrderRole, IsOpenRole});
+                             {IsDeleteSelectedRole, IsMergeSelectedRole, MergeOrderRole, IsOpenRole,
+                              IsUnlockedRole, ThumbnailSourceRole});
 }
 
 int EventListModel::indexOf(const QString& eventID) const {

@@ -19,6 +19,8 @@ struct EventMarks {
     QSet<QUuid> deleteSelected;
     std::vector<QUuid> mergeSelected;
     std::optional<QUuid> open;
+    // Folders of encrypted events whose keys the session holds: they read as plain ones.
+    QSet<QString> unlockedFolders;
     bool operator==(const EventMarks&) const = default;
 };
 
@@ -48,6 +50,7 @@ public:
         SectionDateRole,
         ThumbnailSourceRole, // the card picture's address ("image://eventthumb/…")
         IsEncryptedRole,     // the car encrypted the footage
+        IsUnlockedRole,      // … and the session holds its keys
         ReasonTextRole,      // why the car saved the event, in words; empty when unknown
     };
 

@@ -73,6 +73,7 @@ ListView {
                 model: row.events
                 delegate: EventCard {
                     required isEncrypted
+                    required isUnlocked
                     required reasonText
                     width: list.cardWidth
                     selectionMode: list.cardSelectionMode

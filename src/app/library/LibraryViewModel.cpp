@@ -6,6 +6,8 @@
 #include "FileName.h"
 #include "ObservableField.h"
 
+#include <QFileInfo>
+
 namespace orvane {
 
 struct LibraryViewModel::ImportWork {
@@ -185,6 +187,12 @@ std::optional<TeslaClipEvent> LibraryViewModel::findEvent(const QUuid& id) const
 void LibraryViewModel::setOtherMarks(std::vector<QUuid> mergeSelected, std::optional<QUuid> open) {
     marks_.mergeSelected = std::move(mergeSelected);
     marks_.open = open;
+    refresh();
+}
+
+void LibraryViewModel::filesUnlocked(const QStringList& files) {
+    for (const QString& file : files)
+        marks_.unlockedFolders.insert(QFileInfo(file).path());
     refresh();
 }
 

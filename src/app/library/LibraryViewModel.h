@@ -83,6 +83,8 @@ public:
 
     // What the cards mark besides the deletion selection: the merge pick order and the event open.
     void setOtherMarks(std::vector<QUuid> mergeSelected, std::optional<QUuid> open);
+    // Keys arrived for these files: their events' cards show their pictures.
+    void filesUnlocked(const QStringList& files);
 
 signals:
     void importModeChanged();

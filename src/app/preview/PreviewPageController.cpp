@@ -115,6 +115,7 @@ void PreviewPageController::connectPreview() {
          std::initializer_list<PreviewController*>{preview->videoPreview(), preview->multiCameraPreview()}) {
         connect(player, &PreviewController::isLoadingChanged, this, &PreviewPageController::refreshPage);
         connect(player, &PreviewController::playbackRateChanged, this, &PreviewPageController::refreshPage);
+        connect(player, &PreviewController::noticeChanged, this, &PreviewPageController::refreshPage);
         connect(player, &PreviewController::currentTimeChanged, this, &PreviewPageController::refreshTime);
         connect(player, &PreviewController::durationChanged, this, &PreviewPageController::refreshSelection);
     }
@@ -174,6 +175,11 @@ PreviewPageController::PageState PreviewPageController::computePage() const {
     const PreviewController* player = preview->activePreview();
     computeEvent(s, *preview);
     s.clipNotice = computeClipNotice(*preview);
+    s.playbackNotice = player->noticeText();
+    s.canUnlock = !preview->lockedFiles().isEmpty();
+    const auto event = preview->selectedEvent();
+    s.canSaveDecryptedCopies = event && event->isEncrypted && !s.canUnlock && !preview->isExportBusy() &&
+                               !preview->videos().empty();
     s.isGrid = preview->isGrid();
     s.hasVideo = preview->selectedVideo().has_value();
     // A player that has nothing yet while a file is chosen is about to get it.
@@ -373,6 +379,11 @@ void PreviewPageController::setPlaybackRate(double rate) {
 void PreviewPageController::selectCamera(const QString& camera) {
     if (preview_)
         preview_->switchCameraFilter(camera);
+}
+
+void PreviewPageController::saveDecryptedCopies() {
+    if (preview_ && page_.canSaveDecryptedCopies)
+        preview_->requestDecryptedCopies();
 }
 
 void PreviewPageController::exportSelection() {

@@ -65,6 +65,13 @@ class PreviewPageController : public QObject {
     // What the user must know about the footage shown: the car encrypted it (and where that is
     // turned off), or the file is a power-cut stub. Empty when it plays.
     Q_PROPERTY(QString clipNotice READ clipNotice NOTIFY pageChanged)
+    // Why playback could not go on as the time line does (a minute passed over, footage that ended
+    // early, the drive gone); empty while it can.
+    Q_PROPERTY(QString playbackNotice READ playbackNotice NOTIFY pageChanged)
+    // Files of the event are encrypted and the session lacks their keys: the page offers unlocking.
+    Q_PROPERTY(bool canUnlock READ canUnlock NOTIFY pageChanged)
+    // The event is encrypted and unlocked: plain copies of it can be saved.
+    Q_PROPERTY(bool canSaveDecryptedCopies READ canSaveDecryptedCopies NOTIFY pageChanged)
     // The moment the car saved the event: its time of day, and where it lies on the time line
     // shown (NaN when no minute shown holds it).
     Q_PROPERTY(bool hasEventMoment READ hasEventMoment NOTIFY pageChanged)
@@ -97,6 +104,9 @@ public:
     QString detailSubtitle() const { return page_.detailSubtitle; }
     int gridColumns() const { return page_.gridColumns; }
     QString clipNotice() const { return page_.clipNotice; }
+    QString playbackNotice() const { return page_.playbackNotice; }
+    bool canUnlock() const { return page_.canUnlock; }
+    bool canSaveDecryptedCopies() const { return page_.canSaveDecryptedCopies; }
     bool hasEventMoment() const { return page_.eventMoment.has_value(); }
     QString eventMomentTitle() const { return page_.eventMomentTitle; }
     double eventMarkerTime() const { return page_.eventMarkerTime.value_or(NAN); }
@@ -127,6 +137,7 @@ public:
     Q_INVOKABLE void setPlaybackRate(double rate);
     Q_INVOKABLE void selectCamera(const QString& camera);
     Q_INVOKABLE void exportSelection();
+    Q_INVOKABLE void saveDecryptedCopies();
     // "M": the minute that holds the event's moment, at that moment.
     Q_INVOKABLE void jumpToEventMoment();
     // The chosen camera or the grid from before to after the event's moment (the preview's
@@ -168,6 +179,9 @@ private:
         bool isGrid = false;
         int gridColumns = 2;
         QString clipNotice;
+        QString playbackNotice;
+        bool canUnlock = false;
+        bool canSaveDecryptedCopies = false;
         std::optional<Instant> eventMoment;
         QString eventMomentTitle;
         std::optional<double> eventMarkerTime;

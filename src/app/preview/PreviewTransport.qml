@@ -111,6 +111,15 @@ RowLayout {
         onClicked: bar.page.exportDrivingRecord()
     }
     ActionButton {
+        objectName: "decryptedCopiesButton"
+        visible: bar.page.canSaveDecryptedCopies
+        text: qsTr("保存解密副本")
+        iconName: "lock_open"
+        focusPolicy: Qt.TabFocus
+        Layout.leftMargin: Theme.spaceXs
+        onClicked: bar.page.saveDecryptedCopies()
+    }
+    ActionButton {
         objectName: "exportButton"
         text: qsTr("导出")
         iconName: "ios_share"

@@ -44,6 +44,7 @@ Item {
         // In the picture's place when the file cannot be read, else low over the last picture,
         // which stays in view.
         VideoProblemNote {
+            id: problemNote
             objectName: "videoProblem"
             visible: area.page && area.page.videoProblem !== "" && !area.page.isVideoLoading
             text: area.page ? area.page.videoProblem : ""
@@ -144,30 +145,42 @@ Item {
             }
         }
         RoundedCorners { anchors.fill: parent; radius: Theme.radiusLarge; color: Theme.window }
+    }
 
-        // What the lock on a cell means, said once over the grid.
-        Rectangle {
+    // Over the picture's top: what the lock on a grid cell means, said once, and the way to unlock.
+    Column {
+        anchors.horizontalCenter: area.videoBox.horizontalCenter
+        anchors.top: area.videoBox.top
+        anchors.topMargin: Theme.spaceM
+        spacing: Theme.spaceS
+        NoticeBubble {
             objectName: "gridClipNotice"
-            visible: area.page && area.page.clipNotice.length > 0
             anchors.horizontalCenter: parent.horizontalCenter
-            anchors.top: parent.top
-            anchors.topMargin: Theme.spaceM
-            width: Math.min(parent.width - 2 * Theme.spaceM, noticeText.implicitWidth + 2 * Theme.spaceM)
-            height: noticeText.implicitHeight + 2 * Theme.spaceS
-            radius: Theme.radiusMedium
-            color: Theme.videoBox
-            Text {
-                id: noticeText
-                anchors.fill: parent
-                anchors.margins: Theme.spaceS
-                text: area.page ? area.page.clipNotice : ""
-                wrapMode: Text.Wrap
-                horizontalAlignment: Text.AlignHCenter
-                font.family: Theme.fontFamily
-                font.pixelSize: Theme.footnoteSize
-                color: Theme.videoForeground
-            }
+            visible: area.page && area.page.isGrid && area.page.clipNotice.length > 0
+            text: area.page ? area.page.clipNotice : ""
+            maximumWidth: area.videoBox.width - 2 * Theme.spaceM
         }
+        ActionButton {
+            objectName: "unlockEventButton"
+            anchors.horizontalCenter: parent.horizontalCenter
+            visible: area.page && area.page.canUnlock
+            text: qsTr("解锁加密录像")
+            iconName: "key"
+            kind: ActionButton.Prominent
+            onClicked: area.preview.requestUnlock()
+        }
+    }
+
+    // Low over the picture (the frame's own marks stay clear at the top), above the picture's own
+    // note: why playback could not go on as the time line does.
+    NoticeBubble {
+        objectName: "playbackNotice"
+        anchors.horizontalCenter: area.videoBox.horizontalCenter
+        anchors.bottom: area.videoBox.bottom
+        anchors.bottomMargin: Theme.spaceXl + (problemNote.visible && single.visible ? problemNote.height + Theme.spaceS : 0)
+        visible: area.page && area.page.playbackNotice.length > 0
+        text: area.page ? area.page.playbackNotice : ""
+        maximumWidth: area.videoBox.width - 2 * Theme.spaceM
     }
 
     // Loading

@@ -206,7 +206,31 @@ void PreviewViewModel::inspectFiles(const std::vector<TeslaVideoFile>& files) {
                 return;
             refreshGroups();
             emit clipKindsChanged();
+            if (const QStringList locked = lockedFiles(); !locked.isEmpty())
+                emit lockedFilesFound(locked);
         });
+}
+
+QStringList PreviewViewModel::lockedFiles() const {
+    QStringList locked;
+    for (const TeslaVideoFile& v : videos_)
+        if (clipKind(v.url) == media::ClipKind::encrypted)
+            locked << v.url;
+    return locked;
+}
+
+void PreviewViewModel::filesUnlocked(const QStringList& files) {
+    const bool shown = std::any_of(files.begin(), files.end(), [this](const QString& url) {
+        return clipKinds_.contains(url);
+    });
+    if (!shown || !selectedEvent())
+        return;
+    // The players, step lengths and clip kinds of locked files all change: open the event afresh
+    // on the minute shown.
+    inspection_.supersede();
+    clipKinds_.clear();
+    emit clipKindsChanged();
+    loadSelectedEvent({});
 }
 
 void PreviewViewModel::loadGridMinute(const std::vector<TeslaVideoFile>& minute,

@@ -157,6 +157,15 @@ public:
     void requestExport() { emit exportRequested(); }
     // Exports aroundEventBefore / aroundEventAfter seconds about the event's moment.
     void requestAroundEventExport() { emit aroundEventExportRequested(); }
+    // Asks for the owner's token to unlock the event's encrypted files.
+    Q_INVOKABLE void requestUnlock() { emit unlockRequested(lockedFiles()); }
+    // Saves plain copies of the event's encrypted clips.
+    Q_INVOKABLE void requestDecryptedCopies() { emit decryptedCopiesRequested(); }
+
+    // The event's files the car encrypted whose key the session lacks, as inspected so far.
+    QStringList lockedFiles() const;
+    // Keys arrived for `files`: an open event holding any of them opens again, now playable.
+    void filesUnlocked(const QStringList& files);
 
     // What a file of a minute shown so far is, read in the background when the minute is shown
     // (an encrypted file or a power-cut stub cannot play); none until it is known.
@@ -194,6 +203,11 @@ signals:
     void pickedMinutesMergeRequested();
     void exportRequested();
     void aroundEventExportRequested();
+    // The user asked to unlock these files.
+    void unlockRequested(const QStringList& files);
+    void decryptedCopiesRequested();
+    // Opening the event found these files locked (a token known already may unlock them).
+    void lockedFilesFound(const QStringList& files);
 
 private:
     QString speedUnit_ = QStringLiteral("kmh");

@@ -460,6 +460,10 @@
         <source>已加密</source>
         <translation>Encrypted</translation>
     </message>
+    <message>
+        <source>已解锁</source>
+        <translation>Unlocked</translation>
+    </message>
 </context>
 <context>
     <name>EventMetadata</name>
@@ -648,6 +652,21 @@
         <source>所选的 %1 秒中只有 %2 秒有录像</source>
         <translation>Only %2 s of the %1 s chosen were recorded</translation>
     </message>
+    <message numerus="yes">
+        <source>已在 %2 保存 %n 个解密副本</source>
+        <translation>
+            <numerusform>Saved %n decrypted copy in %2</numerusform>
+            <numerusform>Saved %n decrypted copies in %2</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>这个事件没有加密的录像</source>
+        <translation>This event has no encrypted footage</translation>
+    </message>
+    <message>
+        <source>正在保存解密副本...</source>
+        <translation>Saving decrypted copies...</translation>
+    </message>
 </context>
 <context>
     <name>ExportLoadingOverlay</name>
@@ -704,10 +723,6 @@
     <message>
         <source>导出的视频比所选的短，有录像无法读取：</source>
         <translation>The video is shorter than chosen because some footage could not be read: </translation>
-    </message>
-    <message>
-        <source>；</source>
-        <translation>; </translation>
     </message>
 </context>
 <context>
@@ -863,6 +878,14 @@
     <message>
         <source>没有可以打开文件夹的程序。文件在：</source>
         <translation>No program to open folders was found. The file is in: </translation>
+    </message>
+    <message>
+        <source>解密副本只能保存到文件夹：请先把导出位置设为一个文件夹</source>
+        <translation>Decrypted copies can only be saved to a folder: set the export location to a folder first</translation>
+    </message>
+    <message>
+        <source>解密副本已保存</source>
+        <translation>Decrypted copies saved</translation>
     </message>
 </context>
 <context>
@@ -1593,6 +1616,10 @@
         <source>导出行车数据</source>
         <translation>Export Driving Data</translation>
     </message>
+    <message>
+        <source>保存解密副本</source>
+        <translation>Save Decrypted Copies</translation>
+    </message>
 </context>
 <context>
     <name>PreviewVideoArea</name>
@@ -1603,6 +1630,10 @@
     <message>
         <source>正在载入视频…</source>
         <translation>Loading video…</translation>
+    </message>
+    <message>
+        <source>解锁加密录像</source>
+        <translation>Unlock Encrypted Footage</translation>
     </message>
 </context>
 <context>
@@ -1770,6 +1801,63 @@
     <message>
         <source>视频解码：</source>
         <translation>Video decoding: </translation>
+    </message>
+</context>
+<context>
+    <name>UnlockSheet</name>
+    <message>
+        <source>解锁加密录像</source>
+        <translation>Unlock Encrypted Footage</translation>
+    </message>
+    <message>
+        <source>这些录像由车辆加密（“加密行车记录仪录像”），解锁需要车主登录特斯拉行车记录仪网页后浏览器持有的令牌：
+1. 在浏览器中打开 dashcam.tesla.com 并用车主账号登录。
+2. 按 F12 打开开发者工具，切换到“网络”（Network），刷新网页。
+3. 点开一个发往 dashcam.tesla.com/api 的请求，在请求标头中找到 Authorization，复制 “Bearer ” 之后的整段文字。
+4. 粘贴到下面，点“解锁”。令牌只发给特斯拉的密钥服务，密钥只保存在内存中。</source>
+        <translation>The car encrypted this footage (&quot;Encrypt Dashcam Recordings&quot;). Unlocking it needs the token your browser holds after the owner signs in to Tesla&apos;s dashcam page:
+1. In a browser, open dashcam.tesla.com and sign in with the owner&apos;s account.
+2. Press F12 to open the developer tools, switch to Network and reload the page.
+3. Click a request to dashcam.tesla.com/api, find Authorization among its request headers and copy everything after &quot;Bearer &quot;.
+4. Paste it below and click Unlock. The token is sent only to Tesla&apos;s key service; the keys stay in memory only.</translation>
+    </message>
+    <message>
+        <source>粘贴令牌</source>
+        <translation>Paste the token</translation>
+    </message>
+    <message>
+        <source>令牌</source>
+        <translation>Token</translation>
+    </message>
+    <message>
+        <source>记住</source>
+        <translation>Remember</translation>
+    </message>
+    <message>
+        <source>好</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>解锁</source>
+        <translation>Unlock</translation>
+    </message>
+</context>
+<context>
+    <name>UnlockViewModel</name>
+    <message numerus="yes">
+        <source>另有 %n 个文件未能解锁</source>
+        <translation>
+            <numerusform>%n more file could not be unlocked</numerusform>
+            <numerusform>%n more files could not be unlocked</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>已解锁。没有可用的系统钥匙串，令牌只保留到程序退出。</source>
+        <translation>Unlocked. No system keyring is available, so the token is kept only until Orvane quits.</translation>
     </message>
 </context>
 <context>

@@ -82,6 +82,7 @@ FocusScope {
             outputToPhotosLibrary: root.viewModel.exporter.exportResultDestination === ExportViewModel.PhotosLibrary
             videoStartDate: root.viewModel.exporter.exportResultStartDate
             timeline: root.viewModel.exporter.exportResultTimeline
+            notes: root.viewModel.exporter.exportResultNotes
             message: WindowText.resultMessage(root.viewModel.messages.successMessage)
             openOutputButtonTitle: root.viewModel.exporter.openOutputButtonTitle
             onOpenOutputRequested: root.viewModel.exporter.revealOutputLocation()
@@ -147,6 +148,11 @@ FocusScope {
         aboutSheetOpen: root.showAboutSheet
         showDeleteConfirmation: root.showDeleteConfirmation
         onDeleteConfirmationAnswered: root.showDeleteConfirmation = false
+    }
+
+    UnlockSheet {
+        objectName: "unlockSheet"
+        unlock: root.viewModel.unlock
     }
 
     AboutSheet {

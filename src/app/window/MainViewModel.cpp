@@ -8,6 +8,7 @@
 #include "LibraryViewModel.h"
 #include "MergeViewModel.h"
 #include "PreviewViewModel.h"
+#include "UnlockViewModel.h"
 
 #include <QThreadPool>
 
@@ -30,7 +31,7 @@ MainViewModel::MainViewModel(ViewModelServices services, QObject* parent)
       preview_(new PreviewViewModel(services_, *messages_, *library_, this)),
       merge_(new MergeViewModel(services_, *messages_, *library_, *preview_, this)),
       exporter_(new ExportViewModel(services_, *messages_, *preview_, *merge_, this)),
-      language_(new LanguageSetting(this)) {
+      language_(new LanguageSetting(this)), unlock_(new UnlockViewModel(services_, this)) {
     connectFeatures();
 }
 
@@ -54,6 +55,7 @@ void MainViewModel::connectFeatures() {
     connectLibrary();
     connectMinutePicking();
     connectExport();
+    connectUnlocking();
 }
 
 void MainViewModel::connectLibrary() {
@@ -101,11 +103,22 @@ void MainViewModel::connectMinutePicking() {
 
 // The preview and the merge editor ask for exports; the export tells them when one runs and
 // where files go.
+// Encrypted footage: opening it tries a token already known, the lock's button asks for one, and
+// the keys that arrive make the preview and the cards read it as plain footage.
+void MainViewModel::connectUnlocking() {
+    connect(preview_, &PreviewViewModel::lockedFilesFound, unlock_, &UnlockViewModel::unlockQuietly);
+    connect(preview_, &PreviewViewModel::unlockRequested, unlock_, &UnlockViewModel::present);
+    connect(unlock_, &UnlockViewModel::unlocked, preview_, &PreviewViewModel::filesUnlocked);
+    connect(unlock_, &UnlockViewModel::unlocked, library_, &LibraryViewModel::filesUnlocked);
+}
+
 void MainViewModel::connectExport() {
     connect(preview_, &PreviewViewModel::exportRequested, exporter_, &ExportViewModel::startProcessing);
     connect(preview_, &PreviewViewModel::aroundEventExportRequested, exporter_,
             &ExportViewModel::startAroundEventExport);
     connect(merge_, &MergeViewModel::exportRequested, exporter_, &ExportViewModel::startProcessing);
+    connect(preview_, &PreviewViewModel::decryptedCopiesRequested, exporter_,
+            &ExportViewModel::saveDecryptedCopies);
     const auto showBusy = [this] {
         preview_->setExportBusy(exporter_->isProcessing());
         merge_->setExportBusy(exporter_->isProcessing());

@@ -17,6 +17,7 @@ class ExportViewModel;
 class LibraryViewModel;
 class MergeViewModel;
 class PreviewViewModel;
+class UnlockViewModel;
 
 class MainViewModel : public QObject {
     Q_OBJECT
@@ -26,6 +27,7 @@ class MainViewModel : public QObject {
     Q_MOC_INCLUDE("LibraryViewModel.h")
     Q_MOC_INCLUDE("MergeViewModel.h")
     Q_MOC_INCLUDE("PreviewViewModel.h")
+    Q_MOC_INCLUDE("UnlockViewModel.h")
     QML_ELEMENT
     QML_UNCREATABLE("The application creates the one MainViewModel")
     Q_PROPERTY(orvane::AppMessages* messages READ messages CONSTANT)
@@ -34,6 +36,7 @@ class MainViewModel : public QObject {
     Q_PROPERTY(orvane::MergeViewModel* merge READ merge CONSTANT)
     Q_PROPERTY(orvane::ExportViewModel* exporter READ exporter CONSTANT)
     Q_PROPERTY(orvane::LanguageSetting* language READ language CONSTANT)
+    Q_PROPERTY(orvane::UnlockViewModel* unlock READ unlock CONSTANT)
 
 public:
     // The scanner, the Trash, the exporters and real players.
@@ -47,6 +50,7 @@ public:
     MergeViewModel* merge() const { return merge_; }
     ExportViewModel* exporter() const { return exporter_; }
     LanguageSetting* language() const { return language_; }
+    UnlockViewModel* unlock() const { return unlock_; }
 
     // Cancels a running export and waits (bounded) until its temporary files are gone.
     void shutdown();
@@ -56,6 +60,7 @@ private:
     void connectLibrary();
     void connectMinutePicking();
     void connectExport();
+    void connectUnlocking();
 
     ViewModelServices services_;
     AppMessages* messages_;
@@ -64,6 +69,7 @@ private:
     MergeViewModel* merge_;
     ExportViewModel* exporter_;
     LanguageSetting* language_;
+    UnlockViewModel* unlock_;
 };
 
 } // namespace orvane

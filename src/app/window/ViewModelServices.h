@@ -6,13 +6,16 @@
 #include "ExportServices.h"
 #include "LibraryServices.h"
 #include "PreviewServices.h"
+#include "UnlockViewModel.h"
 
 namespace orvane {
 
-struct ViewModelServices : LibraryServices, PreviewServices, ExportServices {
-    // The scanner, step measuring, the Trash, QDesktopServices, the exporters and real players.
+struct ViewModelServices : LibraryServices, PreviewServices, ExportServices, UnlockServices {
+    // The scanner, step measuring, the Trash, QDesktopServices, the exporters, real players, the
+    // key service and the keyring.
     static ViewModelServices standard() {
-        return {LibraryServices::standard(), PreviewServices::standard(), ExportServices::standard()};
+        return {LibraryServices::standard(), PreviewServices::standard(), ExportServices::standard(),
+                UnlockServices::standard()};
     }
 };
 

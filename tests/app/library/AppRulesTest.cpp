@@ -151,7 +151,7 @@ TEST(DatedEventRowModel, EveryCardOnceInRowsThatFitAndKeepTheirMarks) {
     rows.setSections(days);
     EXPECT_EQ(rows.count(), 0);
     const QUuid marked = days[1].events[4].id;
-    rows.setMarks({{marked}, {}, {}});
+    rows.setMarks({{marked}, {}, {}, {}});
 
     // Per row: the day, whether it starts the day, and its events' start times.
     const auto layout = [&] {

@@ -2,7 +2,9 @@
 // a real sample drive: the picture, the dashboard following the frame on screen, the grid, the
 // keys and the toast. Over damaged footage: a minute whose file cannot be read shows no picture
 // but says so in its place (one camera, one grid cell) and the event stays usable; a file cut
-// short stops the clock, the time badge and the slider on its last picture.
+// short stops the clock, the time badge and the slider on its last picture; playing goes on past
+// a minute that cannot be read; a file that shrinks or a drive that goes away while it plays stops
+// everything on the last picture and says which.
 
 #include "SampleDrive.h"
 #include "TelemetryTimeline.h"
@@ -10,6 +12,8 @@
 #include "VideoPreviewController.h"
 #include "WindowDriver.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QTest>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -220,6 +224,72 @@ TEST_F(PreviewFaultScreen, UnreadableAndCutShortMinutesShowTheTruth) {
     EXPECT_TRUE(ui.frameIn("gridCell_left_repeater"));
     // The other cameras play the minute to its end, and the event moves on to the next one.
     EXPECT_TRUE(waitUntil([&] { return grid->currentStepIndex() == 2; }, test::screenWaitMs));
+}
+
+// Playing into the minute that cannot be read goes on with the next readable one, saying which was
+// passed over; Play then still plays.
+TEST_F(PreviewFaultScreen, PlayingGoesOnPastAMinuteThatCannotBeRead) {
+    ASSERT_TRUE(landed(minute0));
+    PreviewController* player = preview.activePreview();
+    player->togglePlayPause();
+    ASSERT_TRUE(waitUntil([&] { return player->currentStepIndex() == 2; }, test::screenWaitMs));
+    EXPECT_TRUE(waitUntil([&] { return ui.textOf("playbackNotice").contains("已跳到下一段"); }))
+        << ui.textOf("playbackNotice").toStdString();
+    EXPECT_TRUE(ui.textOf("playbackNotice").contains("10:20:30")) << ui.textOf("playbackNotice").toStdString();
+    EXPECT_TRUE(waitUntil([&] { return ui.frameIn("singleVideo").has_value(); }, test::screenWaitMs));
+    // Moving on (a seek) clears what no longer applies.
+    QMetaObject::invokeMethod(page(), "seek", Q_ARG(double, 0.25));
+    EXPECT_TRUE(waitUntil([&] { return !test::WindowDriver::isShown(ui.named("playbackNotice")); }));
+}
+
+// A file that shrinks while it plays (the car still writing, a copy cut off) and a drive pulled
+// out while it plays: time and picture stop on the last picture shown and the window says which.
+TEST_F(PreviewFaultScreen, FootageThatEndsOrGoesAwayWhilePlayingStopsAndSaysWhy) {
+    for (const bool pulled : {false, true}) {
+        SCOPED_TRACE(pulled ? "drive pulled" : "file shrank");
+        // A whole file each time: the front camera's, then the back camera's.
+        const QString camera = pulled ? "back" : "front";
+        preview.switchCameraFilter(camera);
+        ASSERT_TRUE(landed(minute0));
+        QDirIterator found(s.folder / "DamagedCam", {minute0 + "-" + camera + ".mp4"}, QDir::Files,
+                           QDirIterator::Subdirectories);
+        ASSERT_TRUE(found.hasNext());
+        const QString file = found.next();
+        PreviewController* player = preview.activePreview();
+        player->togglePlayPause();
+        ASSERT_TRUE(waitUntil([&] { return player->currentTime() > 0.2; }, test::screenWaitMs));
+        ASSERT_TRUE(QFile::resize(file, QFileInfo(file).size() / 4));
+        if (pulled) {
+            ASSERT_TRUE(QDir().rename(s.folder / "DamagedCam", s.folder / "Pulled"));
+        }
+        ASSERT_TRUE(waitUntil([&] { return !player->isPlaying(); }, test::screenWaitMs));
+        EXPECT_TRUE(waitUntil([&] {
+            return ui.textOf("playbackNotice").contains(pulled ? "存储设备可能已断开" : "提前结束");
+        })) << ui.textOf("playbackNotice").toStdString();
+        EXPECT_EQ(player->currentStepIndex(), 0);
+        const double stopped = player->currentTime();
+        EXPECT_LT(stopped, player->stepDurations()[0] - 0.25) << "the clock ran to the file's end";
+        QTest::qWait(300);
+        EXPECT_DOUBLE_EQ(player->currentTime(), stopped);
+        EXPECT_DOUBLE_EQ(ui.named("positionSlider")->property("value").toDouble(), stopped);
+        if (pulled) {
+            ASSERT_TRUE(QDir().rename(s.folder / "Pulled", s.folder / "DamagedCam"));
+        }
+    }
+}
+
+// The whole damaged event exported from the window: the result page names the minute left out
+// and the one cut short.
+TEST_F(PreviewFaultScreen, TheExportResultNamesWhatWasLeftOutOrCutShort) {
+    ASSERT_TRUE(landed(minute0));
+    preview.setExportRangeStart(0);
+    preview.setExportRangeEnd(preview.activePreview()->duration());
+    ASSERT_TRUE(s.app.exportedResult());
+    const QStringList notes = ui.shown("exportResult")->property("notes").toStringList();
+    ASSERT_EQ(notes.size(), 3) << notes.join('\n').toStdString();
+    EXPECT_TRUE(notes[1].contains("10:20:30") && notes[1].contains("无法读取，已略过")) << notes[1].toStdString();
+    EXPECT_TRUE(notes[2].contains("10:21:30") && notes[2].contains("只导出了")) << notes[2].toStdString();
+    EXPECT_TRUE(test::WindowDriver::isShown(ui.named("resultNotes")));
 }
 
 } // namespace

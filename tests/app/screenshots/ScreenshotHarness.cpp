@@ -7,10 +7,13 @@
 //                         [--sizes WxH,…] [--only a,b]
 
 #include "AppLanguage.h"
+#include "KeyService.h"
 #include "LoopbackHttpServer.h"
 #include "MergeEditorController.h"
 #include "OrvaneModules.h"
 #include "SampleDrive.h"
+#include "SampleKeyService.h"
+#include "UnlockViewModel.h"
 #include "TelemetryTimeline.h"
 #include "TeslaTelemetryReader.h"
 #include "UiEngine.h"
@@ -57,6 +60,8 @@ struct Fixtures {
     // and an event the car encrypted.
     QString sixCameraDrive;
     QString encryptedDrive;
+    // A saved event of three minutes whose middle front file cannot be read.
+    QString damagedDrive;
     QString exportFolder;
     // A moment of that minute worth showing on the dashboard, and where a range before it starts.
     double driveTime = 0;
@@ -234,6 +239,13 @@ Fixtures makeFixtures(const QString& work, const QUrl& updateManifest) {
     sample::addEncryptedEvent(encrypted);
     sample::writeDrive(encrypted);
     f.encryptedDrive = encrypted.root;
+
+    sample::DriveSpec damaged = drive;
+    damaged.root = work + QStringLiteral("/DamagedDrive/TeslaCam");
+    damaged.events = {};
+    sample::addDamagedEvent(damaged, sample::Damage::truncated);
+    sample::writeDrive(damaged);
+    f.damagedDrive = damaged.root;
     return f;
 }
 
@@ -402,6 +414,38 @@ const std::vector<Scene>& scenes() {
              return a.opened(0, CameraAngle::front) &&
                     waitFor([&] { return !a.previewPage()->property("clipNotice").toString().isEmpty(); });
          }},
+        {"preview-unlock-sheet", &Fixtures::encryptedDrive,
+         [](SceneApp& a, F) {
+             return a.opened(0, CameraAngle::front) && a.ui->waitShown(QStringLiteral("unlockEventButton")) &&
+                    a.ui->click(QStringLiteral("unlockEventButton")) &&
+                    waitFor([&] { return a.vm->unlock()->isPresented(); });
+         }},
+        {"preview-unlocked-grid", &Fixtures::encryptedDrive,
+         [](SceneApp& a, F) {
+             if (!a.opened(0, CameraAngle::all) || !waitFor([&] { return !a.vm->preview()->lockedFiles().isEmpty(); }))
+                 return false;
+             a.vm->unlock()->present(a.vm->preview()->lockedFiles());
+             a.vm->unlock()->unlock(sample::SampleKeyService::acceptedToken(), false);
+             return waitFor([&] { return a.vm->preview()->lockedFiles().isEmpty() && a.previewReady(); }) &&
+                    a.ui->waitShown(QStringLiteral("decryptedCopiesButton"));
+         }},
+        {"preview-damaged-playing", &Fixtures::damagedDrive,
+         [](SceneApp& a, F) {
+             if (!a.opened(0, CameraAngle::front))
+                 return false;
+             PreviewController* player = a.vm->preview()->activePreview();
+             player->seekStep(0, 0, false);
+             player->togglePlayPause();
+             return waitFor([&] { return !a.previewPage()->property("playbackNotice").toString().isEmpty(); });
+         }},
+        {"window-damaged-result", &Fixtures::damagedDrive,
+         [](SceneApp& a, F) {
+             if (!a.opened(0, CameraAngle::front))
+                 return false;
+             a.vm->preview()->setExportRangeStart(0);
+             a.vm->preview()->setExportRangeEnd(a.vm->preview()->activePreview()->duration());
+             return a.exportedResult() != nullptr;
+         }},
         {"preview-no-camera", preview, [](SceneApp& a, F) { return a.opened(0, CameraAngle::leftPillar); }},
         {"preview-segments", preview,
          [](SceneApp& a, F f) {
@@ -480,6 +524,9 @@ int main(int argc, char** argv) {
     QElapsedTimer preparing;
     preparing.start();
     UpdateServer updateServer;
+    // The encrypted event's keys, for the scenes after unlocking.
+    orvane::sample::SampleKeyService keyService;
+    qputenv(orvane::keys::serviceUrlVariable, keyService.url().toString().toUtf8());
     const Fixtures fixtures = makeFixtures(work.path(), updateServer.manifest());
     std::printf("sample footage ready (%lld ms)\n", preparing.elapsed());
     const QStringList only = options.isSet(QStringLiteral("only"))

@@ -60,6 +60,7 @@ QString propertiesFor(const QString& type) {
         {"MergeReviewList", "editor: editor; merge: testViewModel.merge"},
         {"MergePlaybackBar", "editor: editor; player: testViewModel.merge.mergePreview"},
         {"MergeRangeControls", "editor: editor"},
+        {"UnlockSheet", "unlock: testViewModel.unlock"},
     };
     return properties.value(type);
 }

@@ -185,6 +185,7 @@ QStringList WindowDriver::unnamedButtons() const {
 AppWindow::AppWindow(const QString& exportFolder, const AppUpdateEnvironment& updates) {
     ViewModelServices services = ViewModelServices::standard();
     services.openUrl = [](const QUrl&) { return true; };
+    services.tokens = std::make_shared<NoKeyringTokenStore>(); // never the developer's own keyring
     ExportEngine& e = services.exportEngine;
     e.exportSync = holdable(holdExports, e.exportSync);
     e.exportContinuous = holdable(holdExports, e.exportContinuous);

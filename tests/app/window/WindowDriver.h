@@ -13,6 +13,7 @@
 #include "MergeViewModel.h"
 #include "PreviewViewModel.h"
 #include "TestSupport.h"
+#include "TokenStore.h"
 
 #include <QFile>
 #include <QImage>
@@ -37,6 +38,13 @@ bool hasScreen();
 
 // Update checks that fail quietly: no manifest addresses.
 AppUpdateEnvironment quietUpdates();
+
+// A desktop without a keyring: nothing remembered, nothing kept.
+struct NoKeyringTokenStore : TokenStore {
+    void read(QObject*, std::function<void(std::optional<QString>)> done) override { done(std::nullopt); }
+    void write(const QString&, QObject*, std::function<void(bool)> done) override { done(false); }
+    void erase() override {}
+};
 
 class WindowDriver {
 public:
