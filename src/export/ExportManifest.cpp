@@ -160,6 +160,13 @@ std::pair<int64_t, double> frameAt(const QString& file, double offset) {
     return {int64_t(nearest - times.begin()), *nearest};
 }
 
+std::optional<double> frameOffset(const QString& file, int64_t index) {
+    const std::vector<double> times = media::MediaProbe::frameTimes(file);
+    if (times.empty())
+        return index >= 0 ? std::optional(double(index) / media::cameraFrameRate) : std::nullopt;
+    return index >= 0 && index < int64_t(times.size()) ? std::optional(times[size_t(index)]) : std::nullopt;
+}
+
 QString timeText(Instant at) {
     return QDateTime::fromMSecsSinceEpoch(std::llround(at * 1000), Qt::UTC).toString(Qt::ISODateWithMs);
 }
