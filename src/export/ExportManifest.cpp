@@ -62,12 +62,12 @@ QJsonObject sourceOf(const ManifestSource& source, const FramesUsed& frames) {
                   {QStringLiteral("sha256"), source.sha256}};
     if (!source.problem.isEmpty())
         o.insert(QStringLiteral("problem"), source.problem);
-    const Instant start = MetadataParser::parseVideo(source.path, std::nullopt).startTime;
-    if (const auto span = frames.of(start)) {
+    const auto start = ExportManifest::fileStart(source.path);
+    if (const auto span = start ? frames.of(*start) : std::nullopt) {
         o.insert(QStringLiteral("firstFrame"),
-                 double(ExportManifest::frameAt(source.path, span->first - start).first));
+                 double(ExportManifest::frameAt(source.path, span->first - *start).first));
         o.insert(QStringLiteral("lastFrame"),
-                 double(ExportManifest::frameAt(source.path, span->second - start).first));
+                 double(ExportManifest::frameAt(source.path, span->second - *start).first));
         o.insert(QStringLiteral("firstTime"), ExportManifest::timeText(span->first));
         o.insert(QStringLiteral("lastTime"), ExportManifest::timeText(span->second));
     }
@@ -158,6 +158,14 @@ std::pair<int64_t, double> frameAt(const QString& file, double offset) {
     if (after != times.begin() && after != times.end() && offset - *(after - 1) < *after - offset)
         nearest = after - 1;
     return {int64_t(nearest - times.begin()), *nearest};
+}
+
+std::optional<Instant> fileStart(const QString& path) {
+    try {
+        return MetadataParser::parseVideo(path, std::nullopt).startTime;
+    } catch (const UserFacingError&) {
+        return std::nullopt;
+    }
 }
 
 std::optional<double> frameOffset(const QString& file, int64_t index) {

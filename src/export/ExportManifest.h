@@ -81,6 +81,8 @@ QString driveRelative(const QString& absolutePath);
 // The frame of `file` shown at `offset` seconds into it, and that frame's own offset: from the
 // file's index, else counted at the cars' frame rate.
 std::pair<int64_t, double> frameAt(const QString& file, double offset);
+// When the car began recording `path`, by its name; none for a file named otherwise.
+std::optional<Instant> fileStart(const QString& path);
 // Seconds into `file` at which its frame `index` is shown, the same way; none past its end.
 std::optional<double> frameOffset(const QString& file, int64_t index);
 // An instant as the manifest writes it (UTC, milliseconds), and back.

@@ -3,7 +3,7 @@
 #include "ExportManifest.h"
 #include "FileDigest.h"
 #include "MediaProbe.h"
-#include "MetadataParser.h"
+#include "UserFacingError.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -80,12 +80,17 @@ struct Derived {
 void deriveFrom(const QString& file, const QJsonObject& recorded, Derived& derived) {
     if (!recorded.contains(QStringLiteral("firstFrame")))
         return;
-    const Instant start = MetadataParser::parseVideo(file, std::nullopt).startTime;
+    const auto fileStart = ExportManifest::fileStart(file);
+    const QString path = recorded.value(QStringLiteral("path")).toString();
+    if (!fileStart) {
+        derived.problems << tr("%1 的文件名不含录制时间").arg(path);
+        return;
+    }
+    const Instant start = *fileStart;
     const auto firstIndex = int64_t(recorded.value(QStringLiteral("firstFrame")).toDouble());
     const auto lastIndex = int64_t(recorded.value(QStringLiteral("lastFrame")).toDouble());
     const auto firstOffset = ExportManifest::frameOffset(file, firstIndex);
     const auto lastOffset = ExportManifest::frameOffset(file, lastIndex);
-    const QString path = recorded.value(QStringLiteral("path")).toString();
     if (!firstOffset || !lastOffset || lastIndex < firstIndex) {
         derived.problems << tr("%1 没有清单所记的第 %2–%3 帧").arg(path).arg(firstIndex).arg(lastIndex);
         return;

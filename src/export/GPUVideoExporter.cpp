@@ -299,8 +299,9 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
                             const WatermarkSettings& settings, const ExportCallbacks& callbacks) {
     callbacks.cancel.check();
     requireFontsFor(settings, source.gridLabels);
-    const std::shared_ptr<SourceHashing> hashing =
-        source.hashing ? source.hashing : std::make_shared<SourceHashing>(source.sources, callbacks.cancel);
+    std::shared_ptr<SourceHashing> hashing = source.hashing;
+    if (!hashing && callbacks.writeManifest)
+        hashing = std::make_shared<SourceHashing>(source.sources, callbacks.cancel);
     std::unique_ptr<media::Transcoder> transcoder = openSource(source);
     const media::TranscodeSource& picture = transcoder->source();
     const Cut cut = cutOf(picture, source.trimStart, source.trimDuration);
@@ -349,13 +350,17 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
     result.requestedLength = source.asked > 0 ? source.asked : cut.length;
     if (!std::isnan(lastTime))
         result.endDate = source.timeline.instantAt(lastTime);
-    manifest.requestedLength = result.requestedLength;
-    manifest.sources = hashing->finish();
-    manifest.firstTime = result.startDate();
-    manifest.lastTime = result.endDate;
-    manifest.exportedLength = result.exportedLength;
-    checkManifestFree(delivered);
-    deliverWithManifest(part, delivered, std::move(manifest), source, callbacks.cancel);
+    if (hashing) {
+        manifest.requestedLength = result.requestedLength;
+        manifest.sources = hashing->finish();
+        manifest.firstTime = result.startDate();
+        manifest.lastTime = result.endDate;
+        manifest.exportedLength = result.exportedLength;
+        checkManifestFree(delivered);
+        deliverWithManifest(part, delivered, std::move(manifest), source, callbacks.cancel);
+    } else {
+        FileDelivery::commit(part, delivered, QStringList(source.sources) << source.inputPath);
+    }
     if (callbacks.onProgress)
         callbacks.onProgress(1.0);
     return result;
@@ -421,7 +426,8 @@ ExportResult exportContinuous(const std::vector<ContinuousExportSegment>& segmen
     const QStringList sources = sourcesOf(
         segments, [](const ContinuousExportSegment& s) { return std::vector<TeslaVideoFile>{s.video}; });
     prepareOutput(outputPath, sources);
-    const auto hashing = std::make_shared<SourceHashing>(sources, callbacks.cancel);
+    const auto hashing =
+        callbacks.writeManifest ? std::make_shared<SourceHashing>(sources, callbacks.cancel) : nullptr;
     const IntermediateVideo joined = FFmpegSegmentMerger::merge(
         segments, false, scaled(callbacks.onProgress, 0, joinShare), callbacks.cancel);
     ExportCallbacks encoding = callbacks;
@@ -445,7 +451,8 @@ ExportResult exportGrid(const std::vector<GridExportSegment>& segments, const QS
     prepareOutput(outputPath, sources);
     TimelineSource source{{}, {}, true, 0, 0, sources};
     source.kind = QStringLiteral("grid");
-    source.hashing = std::make_shared<SourceHashing>(sources, callbacks.cancel);
+    if (callbacks.writeManifest)
+        source.hashing = std::make_shared<SourceHashing>(sources, callbacks.cancel);
     source.gridLayout = GridExportPlanner::layoutOf(segments);
     const std::vector<GridExportSegment> readable =
         ReadableFootage::readableGrid(segments, source.skipped, source.asked);

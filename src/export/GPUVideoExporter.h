@@ -30,6 +30,8 @@ struct ExportCallbacks {
     // The name (in the output's folder) to deliver under, given the recording times of the first
     // and last frames written; empty or not set: the output path's own name.
     std::function<QString(Instant first, Instant last)> nameForFrames;
+    // False only to measure what the manifest costs: no hashing, no manifest.
+    bool writeManifest = true;
 };
 
 struct ExportResult {
