@@ -21,10 +21,6 @@ namespace {
 // frame's time to milliseconds in the manifest, well under a frame (28 ms at 36 fps).
 constexpr double sameFrameTolerance = 0.005;
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("ExportVerifier", text);
-}
-
 VerificationCheck check(const QString& name, const QString& subject, const QString& problem) {
     return {name, subject, problem.isEmpty(), problem};
 }
@@ -34,7 +30,9 @@ QString digestProblem(const QJsonObject& manifest) {
     const QString actual = ExportManifest::digestOf(manifest);
     return written == actual
                ? QString()
-               : tr("清单的摘要与内容不符，清单在导出后被改动过（记录的 %1，算得 %2）").arg(written, actual);
+               : QCoreApplication::translate(
+                     "ExportVerifier", "清单的摘要与内容不符，清单在导出后被改动过（记录的 %1，算得 %2）")
+                     .arg(written, actual);
 }
 
 QString hashProblem(const QString& path, const QJsonObject& recorded, const QString& what) {
@@ -47,7 +45,8 @@ QString hashProblem(const QString& path, const QJsonObject& recorded, const QStr
     const QString expected = recorded.value(QStringLiteral("sha256")).toString();
     if (actual == expected)
         return {};
-    return tr("%1 已被改动：SHA-256 应为 %2，实为 %3（大小应为 %4 字节，实为 %5 字节）")
+    return QCoreApplication::translate(
+               "ExportVerifier", "%1 已被改动：SHA-256 应为 %2，实为 %3（大小应为 %4 字节，实为 %5 字节）")
         .arg(what, expected, actual)
         .arg(qint64(recorded.value(QStringLiteral("size")).toDouble()))
         .arg(QFileInfo(path).size());
@@ -56,7 +55,10 @@ QString hashProblem(const QString& path, const QJsonObject& recorded, const QStr
 QString frameCountProblem(const QString& exportPath, const QJsonObject& output) {
     const qint64 expected = qint64(output.value(QStringLiteral("frames")).toDouble());
     const qint64 actual = qint64(media::MediaProbe::frameTimes(exportPath).size());
-    return expected == actual ? QString() : tr("视频应有 %1 帧，实有 %2 帧").arg(expected).arg(actual);
+    return expected == actual ? QString()
+                              : QCoreApplication::translate("ExportVerifier", "视频应有 %1 帧，实有 %2 帧")
+                                    .arg(expected)
+                                    .arg(actual);
 }
 
 // The source below one of the drives, or nothing.
@@ -83,7 +85,8 @@ void deriveFrom(const QString& file, const QJsonObject& recorded, Derived& deriv
     const auto fileStart = ExportManifest::fileStart(file);
     const QString path = recorded.value(QStringLiteral("path")).toString();
     if (!fileStart) {
-        derived.problems << tr("%1 的文件名不含录制时间").arg(path);
+        derived.problems
+            << QCoreApplication::translate("ExportVerifier", "%1 的文件名不含录制时间").arg(path);
         return;
     }
     const Instant start = *fileStart;
@@ -92,7 +95,10 @@ void deriveFrom(const QString& file, const QJsonObject& recorded, Derived& deriv
     const auto firstOffset = ExportManifest::frameOffset(file, firstIndex);
     const auto lastOffset = ExportManifest::frameOffset(file, lastIndex);
     if (!firstOffset || !lastOffset || lastIndex < firstIndex) {
-        derived.problems << tr("%1 没有清单所记的第 %2–%3 帧").arg(path).arg(firstIndex).arg(lastIndex);
+        derived.problems << QCoreApplication::translate("ExportVerifier", "%1 没有清单所记的第 %2–%3 帧")
+                                .arg(path)
+                                .arg(firstIndex)
+                                .arg(lastIndex);
         return;
     }
     const Instant first = start + *firstOffset, last = start + *lastOffset;
@@ -100,7 +106,8 @@ void deriveFrom(const QString& file, const QJsonObject& recorded, Derived& deriv
          {std::pair{QStringLiteral("firstTime"), first}, {QStringLiteral("lastTime"), last}}) {
         const auto written = ExportManifest::timeFrom(recorded.value(key).toString());
         if (!written || std::abs(*written - at) > sameFrameTolerance)
-            derived.problems << tr("%1 的帧时间应为 %2，清单记为 %3")
+            derived.problems << QCoreApplication::translate("ExportVerifier",
+                                                            "%1 的帧时间应为 %2，清单记为 %3")
                                     .arg(path, ExportManifest::timeText(at), recorded.value(key).toString());
     }
     int64_t& frames = derived.framesPerMinute[start];
@@ -117,13 +124,18 @@ QString compareDerived(const Derived& derived, const QString& exportPath, const 
     const auto actual = int64_t(media::MediaProbe::frameTimes(exportPath).size());
     // A composed grid may round each minute's end to one frame more or less than its cameras.
     if (std::abs(expected - actual) > int64_t(derived.framesPerMinute.size()))
-        problems << tr("按源文件应有 %1 帧，视频实有 %2 帧").arg(expected).arg(actual);
+        problems << QCoreApplication::translate("ExportVerifier", "按源文件应有 %1 帧，视频实有 %2 帧")
+                        .arg(expected)
+                        .arg(actual);
     for (const auto& [key, at] : {std::pair{QStringLiteral("firstTime"), derived.first},
                                   {QStringLiteral("lastTime"), derived.last}}) {
         const auto written = ExportManifest::timeFrom(output.value(key).toString());
         if (!at || !written || std::abs(*written - *at) > sameFrameTolerance)
-            problems << tr("按源文件，视频的%1应为 %2，清单记为 %3")
-                            .arg(key == QLatin1String("firstTime") ? tr("首帧时间") : tr("末帧时间"),
+            problems << QCoreApplication::translate("ExportVerifier",
+                                                    "按源文件，视频的%1应为 %2，清单记为 %3")
+                            .arg(key == QLatin1String("firstTime")
+                                     ? QCoreApplication::translate("ExportVerifier", "首帧时间")
+                                     : QCoreApplication::translate("ExportVerifier", "末帧时间"),
                                  at ? ExportManifest::timeText(*at) : QStringLiteral("-"),
                                  output.value(key).toString());
     }
@@ -140,16 +152,20 @@ void checkSources(const QJsonObject& manifest, const QString& exportPath, const 
         const QString found = findSource(relative, drives);
         if (found.isEmpty()) {
             allFound = false;
-            checks.push_back(check(QStringLiteral("source"), relative, tr("找不到源文件：%1").arg(relative)));
+            checks.push_back(
+                check(QStringLiteral("source"), relative,
+                      QCoreApplication::translate("ExportVerifier", "找不到源文件：%1").arg(relative)));
             continue;
         }
-        checks.push_back(check(QStringLiteral("source"), relative,
-                               hashProblem(found, recorded, tr("源文件 %1").arg(relative))));
+        checks.push_back(
+            check(QStringLiteral("source"), relative,
+                  hashProblem(found, recorded,
+                              QCoreApplication::translate("ExportVerifier", "源文件 %1").arg(relative))));
         deriveFrom(found, recorded, derived);
     }
     const QString problem =
         allFound ? compareDerived(derived, exportPath, manifest.value(QStringLiteral("output")).toObject())
-                 : tr("缺少源文件，无法按源文件核对帧数和时间");
+                 : QCoreApplication::translate("ExportVerifier", "缺少源文件，无法按源文件核对帧数和时间");
     checks.push_back(check(QStringLiteral("derived"), {}, problem));
 }
 
@@ -167,7 +183,9 @@ std::vector<VerificationCheck> verify(const QString& exportPath, const QStringLi
     }
     checks.push_back(check(QStringLiteral("manifest"), {}, digestProblem(manifest)));
     const QJsonObject output = manifest.value(QStringLiteral("output")).toObject();
-    checks.push_back(check(QStringLiteral("output"), {}, hashProblem(exportPath, output, tr("导出的视频"))));
+    checks.push_back(
+        check(QStringLiteral("output"), {},
+              hashProblem(exportPath, output, QCoreApplication::translate("ExportVerifier", "导出的视频"))));
     checks.push_back(check(QStringLiteral("frameCount"), {}, frameCountProblem(exportPath, output)));
     if (!drives.isEmpty())
         checkSources(manifest, exportPath, drives, checks);

@@ -41,10 +41,6 @@ constexpr int lineHeight = 18;
 const QStringList fontFamilies{QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK SC")};
 const QStringList monoFamilies{QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Noto Sans Mono CJK SC")};
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("IncidentReport", text);
-}
-
 struct TimedSample {
     Instant at = 0;
     TeslaTelemetrySample sample;
@@ -65,7 +61,7 @@ TeslaClipEvent eventIn(const QString& folder) {
     for (const auto& [category, events] : found)
         if (!events.empty())
             return events.front();
-    throw FileSystemError(tr("不是行车记录事件文件夹：") + folder);
+    throw FileSystemError(QCoreApplication::translate("IncidentReport", "不是行车记录事件文件夹：") + folder);
 }
 
 // Each sample of `file` with its true time, and the acceleration worked out from the speeds.
@@ -123,7 +119,7 @@ EventData gather(const QString& folder, const IncidentReportRequest& request) {
     data.event = eventIn(folder);
     const std::vector<TeslaVideoFile> videos = MetadataParser::loadVideos(data.event, CameraAngle::all);
     if (videos.empty())
-        throw FileSystemError(tr("事件中没有视频：") + folder);
+        throw FileSystemError(QCoreApplication::translate("IncidentReport", "事件中没有视频：") + folder);
     const auto saved = data.event.metadata ? data.event.metadata->eventTime() : std::nullopt;
     const Instant first = videos.front().startTime;
     const Instant last = videos.back().startTime + media::MediaProbe::duration(videos.back().url).value_or(0);
@@ -207,16 +203,20 @@ private:
 
 void drawSummary(Page& page, const EventData& data, const IncidentReportRequest& request) {
     const std::optional<EventMetadata>& m = data.event.metadata;
-    page.heading(tr("事故报告") + QStringLiteral(" · ") + data.event.folderName);
+    page.heading(QCoreApplication::translate("IncidentReport", "事故报告") + QStringLiteral(" · ") +
+                 data.event.folderName);
     if (const auto saved = m ? m->eventTime() : std::nullopt) {
-        page.field(tr("事件时间（本地）"), localTime(*saved));
-        page.field(tr("事件时间（UTC）"), utcTime(*saved));
+        page.field(QCoreApplication::translate("IncidentReport", "事件时间（本地）"), localTime(*saved));
+        page.field(QCoreApplication::translate("IncidentReport", "事件时间（UTC）"), utcTime(*saved));
     }
     if (!request.hidePlace)
-        page.field(tr("地点"), m && m->locationLine() ? *m->locationLine() : tr("未记录"));
-    page.field(tr("原因"), m && m->reason ? *m->reason : tr("未记录"));
-    page.field(tr("所选时刻（本地）"), localTime(data.moment));
-    page.field(tr("所选时刻（UTC）"), utcTime(data.moment));
+        page.field(QCoreApplication::translate("IncidentReport", "地点"),
+                   m && m->locationLine() ? *m->locationLine()
+                                          : QCoreApplication::translate("IncidentReport", "未记录"));
+    page.field(QCoreApplication::translate("IncidentReport", "原因"),
+               m && m->reason ? *m->reason : QCoreApplication::translate("IncidentReport", "未记录"));
+    page.field(QCoreApplication::translate("IncidentReport", "所选时刻（本地）"), localTime(data.moment));
+    page.field(QCoreApplication::translate("IncidentReport", "所选时刻（UTC）"), utcTime(data.moment));
 }
 
 void drawStills(Page& page, const EventData& data) {
@@ -230,7 +230,8 @@ void drawStills(Page& page, const EventData& data) {
         const auto& [camera, image] = data.stills[i];
         const QRect box(x, y + lineHeight, cell, cellHeight);
         if (image.isNull())
-            page.painter().drawText(box, Qt::AlignCenter, tr("无法读取画面"));
+            page.painter().drawText(box, Qt::AlignCenter,
+                                    QCoreApplication::translate("IncidentReport", "无法读取画面"));
         else
             page.painter().drawImage(box,
                                      image.scaled(box.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
@@ -244,34 +245,45 @@ void drawStills(Page& page, const EventData& data) {
 
 QString blinkerText(const TeslaTelemetrySample& s) {
     if (s.leftBlinker && s.rightBlinker)
-        return tr("双闪");
-    return s.leftBlinker ? tr("左") : s.rightBlinker ? tr("右") : tr("关");
+        return QCoreApplication::translate("IncidentReport", "双闪");
+    return s.leftBlinker    ? QCoreApplication::translate("IncidentReport", "左")
+           : s.rightBlinker ? QCoreApplication::translate("IncidentReport", "右")
+                            : QCoreApplication::translate("IncidentReport", "关");
 }
 
 void drawRecord(Page& page, const EventData& data, DashboardReadout::SpeedUnit unit) {
-    page.heading(tr("该时刻的行车记录"));
+    page.heading(QCoreApplication::translate("IncidentReport", "该时刻的行车记录"));
     if (!data.record) {
-        page.line(tr("该时刻没有行车记录"));
+        page.line(QCoreApplication::translate("IncidentReport", "该时刻没有行车记录"));
         return;
     }
     const TeslaTelemetrySample& s = data.record->sample;
     const auto speed = DashboardReadout::speedFor(s.speedMetersPerSecond, unit);
-    page.field(tr("速度"), QStringLiteral("%1 %2")
-                               .arg(speed.value_or(0))
-                               .arg(unit == DashboardReadout::SpeedUnit::kmh ? "km/h" : "mph"));
-    page.field(tr("挡位"), DashboardReadout::gearLetterFor(s.gear));
-    page.field(tr("加速踏板"), QStringLiteral("%1 %").arg(double(s.accelerator), 0, 'f', 0));
-    page.field(tr("制动"), s.brakeApplied ? tr("踩下") : tr("未踩"));
-    page.field(tr("转向灯"), blinkerText(s));
-    page.field(tr("方向盘转角"), QStringLiteral("%1°").arg(double(s.steeringAngle), 0, 'f', 1));
-    page.field(tr("驾驶辅助"), s.autopilotState && *s.autopilotState != 0 ? tr("开启") : tr("关闭"));
+    page.field(QCoreApplication::translate("IncidentReport", "速度"),
+               QStringLiteral("%1 %2")
+                   .arg(speed.value_or(0))
+                   .arg(unit == DashboardReadout::SpeedUnit::kmh ? "km/h" : "mph"));
+    page.field(QCoreApplication::translate("IncidentReport", "挡位"),
+               DashboardReadout::gearLetterFor(s.gear));
+    page.field(QCoreApplication::translate("IncidentReport", "加速踏板"),
+               QStringLiteral("%1 %").arg(double(s.accelerator), 0, 'f', 0));
+    page.field(QCoreApplication::translate("IncidentReport", "制动"),
+               s.brakeApplied ? QCoreApplication::translate("IncidentReport", "踩下")
+                              : QCoreApplication::translate("IncidentReport", "未踩"));
+    page.field(QCoreApplication::translate("IncidentReport", "转向灯"), blinkerText(s));
+    page.field(QCoreApplication::translate("IncidentReport", "方向盘转角"),
+               QStringLiteral("%1°").arg(double(s.steeringAngle), 0, 'f', 1));
+    page.field(QCoreApplication::translate("IncidentReport", "驾驶辅助"),
+               s.autopilotState && *s.autopilotState != 0
+                   ? QCoreApplication::translate("IncidentReport", "开启")
+                   : QCoreApplication::translate("IncidentReport", "关闭"));
 }
 
 // Speed (line) and acceleration (second line) from 15 s before to 15 s after the moment, hard
 // braking marked below the axis.
 void drawChart(Page& page, const EventData& data, DashboardReadout::SpeedUnit unit) {
     constexpr int chartHeight = 150;
-    page.heading(tr("速度与加速度（前后 15 秒）"));
+    page.heading(QCoreApplication::translate("IncidentReport", "速度与加速度（前后 15 秒）"));
     QPainter& p = page.painter();
     const QRect box(margin, page.y(), contentWidth, chartHeight);
     page.y() += chartHeight + lineHeight;
@@ -310,7 +322,8 @@ void drawChart(Page& page, const EventData& data, DashboardReadout::SpeedUnit un
     const auto topSpeed = DashboardReadout::speedFor(float(maxSpeed), unit).value_or(0);
     p.setPen(Qt::black);
     p.drawText(QRect(box.left() + 4, box.top() + 2, box.width(), lineHeight), Qt::AlignLeft,
-               tr("蓝：速度（最高 %1 %2） 橙：加速度（±10 m/s²） 红：急刹车")
+               QCoreApplication::translate("IncidentReport",
+                                           "蓝：速度（最高 %1 %2） 橙：加速度（±10 m/s²） 红：急刹车")
                    .arg(topSpeed)
                    .arg(unit == DashboardReadout::SpeedUnit::kmh ? "km/h" : "mph"));
 }
@@ -323,7 +336,7 @@ void drawRoute(Page& page, const EventData& data) {
     if (points.size() < 2)
         return;
     constexpr int routeHeight = 120;
-    page.heading(tr("路线"));
+    page.heading(QCoreApplication::translate("IncidentReport", "路线"));
     const QRectF bounds = points.boundingRect();
     const QRect box(margin, page.y(), routeHeight * 2, routeHeight);
     page.y() += routeHeight + lineHeight;
@@ -339,7 +352,7 @@ void drawRoute(Page& page, const EventData& data) {
 }
 
 void drawSources(QPdfWriter& writer, Page& page, const EventData& data) {
-    page.heading(tr("源文件及其 SHA-256"));
+    page.heading(QCoreApplication::translate("IncidentReport", "源文件及其 SHA-256"));
     for (const ManifestSource& s : data.sources) {
         if (page.y() > pageHeight - margin - 2 * lineHeight) {
             writer.newPage();
@@ -349,7 +362,7 @@ void drawSources(QPdfWriter& writer, Page& page, const EventData& data) {
         page.line(QStringLiteral("%1  (%2 %3)")
                       .arg(ExportManifest::driveRelative(s.path))
                       .arg(s.size)
-                      .arg(tr("字节")),
+                      .arg(QCoreApplication::translate("IncidentReport", "字节")),
                   lineHeight);
         page.font(8, false, monoFamilies);
         page.line(s.sha256.isEmpty() ? s.problem : s.sha256, lineHeight);
@@ -388,7 +401,7 @@ void write(const IncidentReportRequest& request) {
         writer.setResolution(pageResolution);
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
         writer.setCreator(QStringLiteral("Orvane"));
-        writer.setTitle(tr("事故报告"));
+        writer.setTitle(QCoreApplication::translate("IncidentReport", "事故报告"));
         QPainter painter(&writer);
         for (size_t i = 0; i < events.size(); ++i) {
             if (i > 0)
@@ -396,7 +409,8 @@ void write(const IncidentReportRequest& request) {
             drawEvent(writer, painter, events[i], request);
         }
         if (!painter.end())
-            throw FileSystemError(tr("无法写入报告：") + request.outputPath);
+            throw FileSystemError(QCoreApplication::translate("IncidentReport", "无法写入报告：") +
+                                  request.outputPath);
     }
     request.cancel.check();
     FileDelivery::commit(part, request.outputPath, {});
