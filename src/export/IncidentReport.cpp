@@ -36,6 +36,8 @@ constexpr int pageWidth = 794, pageHeight = 1123, margin = 48;
 constexpr int contentWidth = pageWidth - 2 * margin;
 constexpr int stillColumns = 3;
 constexpr int lineHeight = 18;
+constexpr int labelWidth = 180;
+constexpr double ligatureBreakingSpacing = 0.01;
 // Latin letters and digits from DejaVu: Qt's PDF writer maps Noto CJK's digit glyphs to no text,
 // so numbers drawn in it could not be selected or searched. Chinese comes from Noto Sans CJK.
 const QStringList fontFamilies{QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK SC")};
@@ -176,10 +178,10 @@ public:
     }
     void field(const QString& name, const QString& value) {
         font(9, true);
-        p_.drawText(QRect(margin, y_, 150, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, name);
+        p_.drawText(QRect(margin, y_, labelWidth, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, name);
         font(9, false);
-        p_.drawText(QRect(margin + 150, y_, contentWidth - 150, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                    value);
+        p_.drawText(QRect(margin + labelWidth, y_, contentWidth - labelWidth, lineHeight),
+                    Qt::AlignLeft | Qt::AlignVCenter, value);
         y_ += lineHeight;
     }
     void line(const QString& text, int height = lineHeight + 6) {
@@ -191,6 +193,8 @@ public:
         f.setFamilies(families);
         f.setPointSize(points);
         f.setBold(bold);
+        // Any spacing turns Qt's ligatures off, so "Off" is found as typed, not as "O" + "ﬀ".
+        f.setLetterSpacing(QFont::AbsoluteSpacing, ligatureBreakingSpacing);
         p_.setFont(f);
     }
     int& y() { return y_; }
