@@ -123,8 +123,11 @@ EventData gather(const QString& folder, const IncidentReportRequest& request) {
     if (videos.empty())
         throw FileSystemError(QCoreApplication::translate("IncidentReport", "事件中没有视频：") + folder);
     const auto saved = data.event.metadata ? data.event.metadata->eventTime() : std::nullopt;
-    const Instant first = videos.front().startTime;
-    const Instant last = videos.back().startTime + media::MediaProbe::duration(videos.back().url).value_or(0);
+    Instant first = videos.front().startTime, last = first;
+    for (const TeslaVideoFile& v : videos) {
+        first = std::min(first, v.startTime);
+        last = std::max(last, v.startTime + media::MediaProbe::duration(v.url).value_or(0));
+    }
     // The car may save an event after its last recorded frame: the report shows the nearest one.
     data.moment = std::clamp(request.moment ? first + *request.moment : saved.value_or(first), first, last);
     const std::vector<TeslaVideoFile> used =
