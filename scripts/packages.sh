@@ -17,8 +17,9 @@ ORVANE_RUNTIME_PACKAGES=(
   libssl3
   # the desktop's keyring (Secret Service or KWallet), where a remembered dashcam token is kept
   libqt6keychain1
-  # fonts for Chinese texts and burned-in labels; icon font
-  fonts-noto-cjk fonts-material-design-icons-iconfont
+  # fonts for Chinese texts and burned-in labels; icon font; the incident report's Latin text
+  # and digits (selectable in its PDF)
+  fonts-noto-cjk fonts-material-design-icons-iconfont fonts-dejavu-core
 )
 
 # What building, testing, benchmarking and fuzzing add.
@@ -30,5 +31,7 @@ ORVANE_BUILD_PACKAGES=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libssl-dev qtkeychain-qt6-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libgl1-mesa-dri
+  # pdftotext: the incident report's text is read back
+  poppler-utils
   clang libclang-rt-dev
 )

@@ -1,10 +1,11 @@
 // Export speed against the ffmpeg command doing the same work, and peak memory by length.
 // usage: orvane-export-bench [--seconds 60] [--long-seconds 300] [--skip-grid] [--only-six]
-//                            [--only-dashboard]
+//                            [--only-dashboard] [--only-manifest]
 // Prints one "name: value" figure per line.
 
 #include "BenchSupport.h"
 #include "FFmpegCommands.h"
+#include "FileDigest.h"
 #include "GPUVideoExporter.h"
 #include "OverlayRenderer.h"
 #include "SampleDrive.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -261,6 +263,45 @@ void dashboardCost(const std::function<QString(const char*)>& path, const TeslaV
 
 } // namespace
 
+// The manifest's cost: the same export with and without hashing its sources and output (the
+// fastest of a few runs each, alternated so the page cache treats both alike).
+void manifestCost(const std::function<QString(const char*)>& path, const TeslaVideoFile& front,
+                  double seconds) {
+    std::vector<TeslaVideoFile> grid{front};
+    for (CameraAngle camera : {CameraAngle::back, CameraAngle::leftRepeater, CameraAngle::rightRepeater})
+        grid.push_back(writeClip(path(qPrintable("m" + Camera::fileNameSuffix(camera))), camera, seconds));
+    constexpr int rounds = 3;
+    int serial = 0;
+    const auto timed = [&](bool grid4, bool manifest) {
+        ExportCallbacks callbacks;
+        callbacks.writeManifest = manifest;
+        const QString out = path(qPrintable(QStringLiteral("manifest-%1.mp4").arg(++serial)));
+        QElapsedTimer timer;
+        timer.start();
+        if (grid4)
+            GPUVideoExporter::exportGrid({{grid, 0, seconds}}, out, settingsFor(ExportQuality::balanced),
+                                         callbacks);
+        else
+            GPUVideoExporter::exportSync(front, front.url, out, settingsFor(ExportQuality::balanced), 0, 0,
+                                         callbacks);
+        return timer.elapsed() / 1000.0;
+    };
+    for (const bool grid4 : {false, true}) {
+        double without = 1e9, with = 1e9;
+        for (int i = 0; i < rounds; ++i) {
+            without = std::min(without, timed(grid4, false));
+            with = std::min(with, timed(grid4, true));
+        }
+        const char* name = grid4 ? "grid" : "single";
+        printf("manifest_%s_without_s: %.2f\nmanifest_%s_with_s: %.2f\nmanifest_%s_overhead_pct: %.1f\n",
+               name, without, name, with, name, 100 * (with - without) / without);
+    }
+    QElapsedTimer timer;
+    timer.start();
+    FileDigest::sha256OfFile(front.url);
+    printf("source_sha256_mb_per_s: %.0f\n", QFileInfo(front.url).size() / 1e6 / (timer.elapsed() / 1000.0));
+}
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -270,7 +311,7 @@ int main(int argc, char** argv) {
     if (args.size() == 4 && args[1].startsWith(QLatin1String("--child")))
         return child(args[2], args[3], args[1] == QLatin1String("--child-dashboard"));
     double seconds = 60, longSeconds = 300;
-    bool grid = true, onlySix = false, onlyDashboard = false;
+    bool grid = true, onlySix = false, onlyDashboard = false, onlyManifest = false;
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--seconds") && i + 1 < args.size())
             seconds = args[++i].toDouble();
@@ -282,6 +323,8 @@ int main(int argc, char** argv) {
             onlySix = true;
         else if (args[i] == QLatin1String("--only-dashboard"))
             onlyDashboard = true;
+        else if (args[i] == QLatin1String("--only-manifest"))
+            onlyManifest = true;
     }
     QTemporaryDir dir;
     const auto path = [&](const char* name) { return QDir(dir.path()).filePath(QString::fromUtf8(name)); };
@@ -290,6 +333,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     const TeslaVideoFile front = writeClip(path("m-front.mp4"), CameraAngle::front, seconds);
+    if (onlyManifest) {
+        manifestCost(path, front, seconds);
+        return 0;
+    }
     if (onlyDashboard) {
         dashboardCost(path, front, grid, app.applicationFilePath(), seconds, longSeconds);
         return 0;

@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <algorithm>
@@ -231,6 +232,49 @@ OwnedFile createOutputPart(const QString& outputPath) {
     }
 }
 
+// An earlier manifest is never replaced, and a video without its manifest is never delivered.
+void checkManifestFree(const QString& outputPath) {
+    try {
+        FileDelivery::checkNew(ExportManifest::pathFor(outputPath));
+    } catch (const FileSystemError& e) {
+        throw GPUVideoExporterError::exportFailed(
+            QCoreApplication::translate("GPUVideoExporter", "已有同名的导出清单，请换一个文件名：") +
+            QFileInfo(ExportManifest::pathFor(outputPath)).fileName());
+    }
+}
+
+// The minute a frame of the output was recorded in, by the start the car named its files with.
+Instant minuteOf(const TimelineSource& source, double fileTime, Instant recordedAt) {
+    const auto piece = source.timeline.pieceIndexAt(fileTime);
+    if (piece && *piece < source.minutes.size() && source.minutes[*piece].startTime <= recordedAt)
+        return source.minutes[*piece].startTime;
+    Instant latest = distantPast;
+    for (const TeslaVideoFile& minute : source.minutes)
+        if (minute.startTime <= recordedAt)
+            latest = std::max(latest, minute.startTime);
+    return latest;
+}
+
+// Writes the manifest of the complete `part`, then moves the video to `delivered`; a video that
+// cannot be delivered takes its manifest with it.
+void deliverWithManifest(OwnedFile& part, const QString& delivered, ManifestInput manifest,
+                         const TimelineSource& source, const CancellationToken& cancel) {
+    manifest.outputPath = part.path();
+    manifest.outputName = QFileInfo(delivered).fileName();
+    const QString manifestPath = ExportManifest::pathFor(delivered);
+    try {
+        ExportManifest::write(ExportManifest::build(manifest, cancel), manifestPath);
+    } catch (const FileSystemError& e) {
+        throw GPUVideoExporterError::exportFailed(e.description());
+    }
+    try {
+        FileDelivery::commit(part, delivered, QStringList(source.sources) << source.inputPath);
+    } catch (...) {
+        QFile::remove(manifestPath);
+        throw;
+    }
+}
+
 template <typename Segments, typename VideosOf>
 QStringList sourcesOf(const Segments& segments, VideosOf videosOf) {
     QStringList paths;
@@ -244,6 +288,7 @@ QStringList sourcesOf(const Segments& segments, VideosOf videosOf) {
 // exports left in its folder and in the temporary folder goes.
 void prepareOutput(const QString& outputPath, const QStringList& sources) {
     FileDelivery::checkOutput(outputPath, sources);
+    checkManifestFree(outputPath);
     OwnedFiles::sweep(QFileInfo(outputPath).absolutePath());
     OwnedFiles::sweepTemporaryFolder();
     // A folder that takes no new file fails now, not after minutes of composing or joining.
@@ -254,6 +299,9 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
                             const WatermarkSettings& settings, const ExportCallbacks& callbacks) {
     callbacks.cancel.check();
     requireFontsFor(settings, source.gridLabels);
+    std::shared_ptr<SourceHashing> hashing = source.hashing;
+    if (!hashing && callbacks.writeManifest)
+        hashing = std::make_shared<SourceHashing>(source.sources, callbacks.cancel);
     std::unique_ptr<media::Transcoder> transcoder = openSource(source);
     const media::TranscodeSource& picture = transcoder->source();
     const Cut cut = cutOf(picture, source.trimStart, source.trimDuration);
@@ -262,6 +310,9 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
 
     BurnIn burnIn(source, settings, picture, encode.width, encode.height);
     double firstTime = NAN, lastTime = NAN;
+    ManifestInput manifest;
+    manifest.kind = source.kind;
+    manifest.settings = settings;
     media::TranscodeHooks hooks;
     hooks.cancelled = [&] { return callbacks.cancel.isCancelled(); };
     hooks.overlays = [&](double t, std::vector<const media::YuvOverlay*>& out) { burnIn.overlaysAt(t, out); };
@@ -273,9 +324,12 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
         if (std::isnan(firstTime))
             firstTime = t;
         lastTime = t;
+        const auto recordedAt = source.timeline.instantAt(t);
+        if (!recordedAt)
+            return;
+        manifest.frames.add(minuteOf(source, t, *recordedAt), *recordedAt);
         if (callbacks.onFrame)
-            if (auto recordedAt = source.timeline.instantAt(t))
-                callbacks.onFrame(index, *recordedAt);
+            callbacks.onFrame(index, *recordedAt);
     };
 
     OwnedFile part = createOutputPart(outputPath);
@@ -286,9 +340,6 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
     if (source.afterReading)
         source.afterReading();
     const QString delivered = deliveryPath(outputPath, source.timeline, firstTime, lastTime, callbacks);
-    FileDelivery::commit(part, delivered, QStringList(source.sources) << source.inputPath);
-    if (callbacks.onProgress)
-        callbacks.onProgress(1.0);
     ExportResult result;
     result.path = delivered;
     result.timeline = source.timeline.shifted(std::isnan(firstTime) ? cut.start : firstTime);
@@ -299,6 +350,19 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
     result.requestedLength = source.asked > 0 ? source.asked : cut.length;
     if (!std::isnan(lastTime))
         result.endDate = source.timeline.instantAt(lastTime);
+    if (hashing) {
+        manifest.requestedLength = result.requestedLength;
+        manifest.sources = hashing->finish();
+        manifest.firstTime = result.startDate();
+        manifest.lastTime = result.endDate;
+        manifest.exportedLength = result.exportedLength;
+        checkManifestFree(delivered);
+        deliverWithManifest(part, delivered, std::move(manifest), source, callbacks.cancel);
+    } else {
+        FileDelivery::commit(part, delivered, QStringList(source.sources) << source.inputPath);
+    }
+    if (callbacks.onProgress)
+        callbacks.onProgress(1.0);
     return result;
 }
 
@@ -350,6 +414,7 @@ ExportResult exportSync(const TeslaVideoFile& video, const QString& inputPath, c
     source.minutes = {video};
     source.skipped = std::move(skipped);
     source.asked = part.asked;
+    source.kind = trimStart > 0 || trimDuration > 0 ? QStringLiteral("range") : QStringLiteral("single");
     return exportWithTimeline(source, outputPath, settings, callbacks);
 }
 
@@ -361,6 +426,8 @@ ExportResult exportContinuous(const std::vector<ContinuousExportSegment>& segmen
     const QStringList sources = sourcesOf(
         segments, [](const ContinuousExportSegment& s) { return std::vector<TeslaVideoFile>{s.video}; });
     prepareOutput(outputPath, sources);
+    const auto hashing =
+        callbacks.writeManifest ? std::make_shared<SourceHashing>(sources, callbacks.cancel) : nullptr;
     const IntermediateVideo joined = FFmpegSegmentMerger::merge(
         segments, false, scaled(callbacks.onProgress, 0, joinShare), callbacks.cancel);
     ExportCallbacks encoding = callbacks;
@@ -370,6 +437,8 @@ ExportResult exportContinuous(const std::vector<ContinuousExportSegment>& segmen
     source.minutes = joined.minutes;
     source.skipped = joined.skipped;
     source.asked = joined.asked;
+    source.kind = QStringLiteral("continuous");
+    source.hashing = hashing;
     return exportPrepared(source, outputPath, settings, encoding);
 }
 
@@ -381,6 +450,9 @@ ExportResult exportGrid(const std::vector<GridExportSegment>& segments, const QS
     const QStringList sources = sourcesOf(segments, [](const GridExportSegment& s) { return s.videos; });
     prepareOutput(outputPath, sources);
     TimelineSource source{{}, {}, true, 0, 0, sources};
+    source.kind = QStringLiteral("grid");
+    if (callbacks.writeManifest)
+        source.hashing = std::make_shared<SourceHashing>(sources, callbacks.cancel);
     source.gridLayout = GridExportPlanner::layoutOf(segments);
     const std::vector<GridExportSegment> readable =
         ReadableFootage::readableGrid(segments, source.skipped, source.asked);

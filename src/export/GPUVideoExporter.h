@@ -5,6 +5,7 @@
 
 #include "CancellationToken.h"
 #include "ExportErrors.h"
+#include "ExportManifest.h"
 #include "ExportPlan.h"
 #include "ExportSettings.h"
 #include "ExportTimeline.h"
@@ -14,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -28,6 +30,8 @@ struct ExportCallbacks {
     // The name (in the output's folder) to deliver under, given the recording times of the first
     // and last frames written; empty or not set: the output path's own name.
     std::function<QString(Instant first, Instant last)> nameForFrames;
+    // False only to measure what the manifest costs: no hashing, no manifest.
+    bool writeManifest = true;
 };
 
 struct ExportResult {
@@ -83,6 +87,10 @@ struct TimelineSource {
     SkippedList skipped = {};
     // Seconds of footage asked for; 0: the part of the input cut.
     double asked = 0;
+    // What the manifest calls the export: single, range, continuous, grid.
+    QString kind = QStringLiteral("single");
+    // Hashes `sources` while they are read; started by the export when not given.
+    std::shared_ptr<SourceHashing> hashing = nullptr;
 };
 
 // Re-encodes video with the recording time (and, for grids, the camera labels) burned into
@@ -93,6 +101,8 @@ struct TimelineSource {
 // output's folder and the temporary folder are removed. The output is written under a hidden name beside
 // `outputPath` (marked with this process) and moved over it only when complete: a failed or
 // cancelled export leaves an earlier file of that name untouched and nothing else behind.
+// Beside the output goes its manifest (ExportManifest::pathFor), which never replaces a file: an
+// export whose manifest's name is taken fails before anything is delivered.
 // Throws GPUVideoExporterError, FFmpeg*Error, FileSystemError, OperationCancelled.
 namespace GPUVideoExporter {
 

@@ -354,12 +354,18 @@ QImage VideoDecoder::toImage(QSize maxSize, bool applyRotation) const {
     const int matrix = f->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT;
     sws_setColorspaceDetails(d->sws, sws_getCoefficients(matrix), fullRange,
                              sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
-    QImage image(stored, QImage::Format_RGB32);
-    if (image.isNull())
+    // swscale's vector code writes whole blocks of pixels, past the end of a row whose width is
+    // not a multiple of them (362 wide overran the last row's heap block): scale into a padded
+    // picture with a spare row and keep the part shown.
+    constexpr int scaleBlockPixels = 16;
+    const int paddedWidth = (stored.width() + scaleBlockPixels - 1) / scaleBlockPixels * scaleBlockPixels;
+    QImage padded(paddedWidth, stored.height() + 1, QImage::Format_RGB32);
+    if (padded.isNull())
         return {};
-    uint8_t* dst[4] = {image.bits(), nullptr, nullptr, nullptr};
-    int dstStride[4] = {int(image.bytesPerLine()), 0, 0, 0};
+    uint8_t* dst[4] = {padded.bits(), nullptr, nullptr, nullptr};
+    int dstStride[4] = {int(padded.bytesPerLine()), 0, 0, 0};
     sws_scale(d->sws, f->data, f->linesize, 0, f->height, dst, dstStride);
+    QImage image = padded.copy(QRect(QPoint(), stored));
     if (rotation != 0)
         image = image.transformed(QTransform().rotate(rotation));
     return image;

@@ -136,6 +136,7 @@ TEST_F(OutputSafetyTest, AnExportRemovesLeftoversOfKilledExportsAndMarksItsOwn) 
         EXPECT_FALSE(QFileInfo::exists(path)) << path.toStdString();
     seen.removeDuplicates();
     seen.removeAll("result.mp4");
+    seen.removeAll("result.orvane.json");
     int ownFiles = 0;
     for (const QString& name : seen) {
         EXPECT_EQ(OwnedFiles::ownerOf(name), qint64(getpid())) << name.toStdString();
@@ -156,6 +157,7 @@ TEST_F(OutputSafetyTest, ASourceCutShortIsExportedAndFlagged) {
         const bool truncated = source.url == cut.url;
         SCOPED_TRACE(std::string(nameOf(way)) + (truncated ? " cut" : " whole"));
         const ExportResult result = exportAs(way, {source}, folder / "out.mp4", 0);
+        QFile::remove(ExportManifest::pathFor(result.path)); // never replaced: the next case needs the name
         EXPECT_EQ(result.truncated, truncated);
         EXPECT_GT(QFileInfo(result.path).size(), 0);
         if (truncated) {

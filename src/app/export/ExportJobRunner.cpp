@@ -1,7 +1,8 @@
 #include "ExportJobRunner.h"
 
 #include "DecryptedCopies.h"
-
+#include "ExportManifest.h"
+#include "FileDelivery.h"
 #include "PhotosLibraryExporter.h"
 #include "TeslaClipEvent.h"
 
@@ -118,6 +119,15 @@ void nameByFrames(const QString& outputPath, ExportCallbacks& callbacks) {
         };
 }
 
+// The library's copy keeps the manifest the staging file was exported with.
+void keepManifestBeside(const QString& staged, const QString& delivered) {
+    const QString manifest = ExportManifest::pathFor(staged);
+    if (!QFileInfo::exists(manifest))
+        return;
+    const QFileInfo target(ExportManifest::pathFor(delivered));
+    FileDelivery::copyToFreeName(manifest, target.path(), target.fileName());
+}
+
 // Why the export holds less than was asked: unrecorded time in the window asked for, footage
 // that cannot be read or ends early.
 QStringList shortfallOf(const ExportJobRequest& r, const ExportResult& result) {
@@ -211,8 +221,8 @@ ExportJobOutcome run(const ExportJobRequest& r, const ExportEngine& engine, cons
             result = runContinuous(r, engine, callbacks, report);
         else
             result = runSingle(r, engine, callbacks, report, leftovers);
-        if (toLibrary)
-            leftovers.files << result.path; // the staging file, under the name its frames gave it
+        if (toLibrary) // the staging file, under the name its frames gave it, and its manifest
+            leftovers.files << result.path << ExportManifest::pathFor(result.path);
         // A file the exporter finished in the user's folder is delivered: a cancel arriving now
         // comes too late to undo it, and saying otherwise would hide a file that is there.
         outcome.deliveredPath = result.path;
@@ -220,6 +230,7 @@ ExportJobOutcome run(const ExportJobRequest& r, const ExportEngine& engine, cons
             cancel.check();
             report({savingToLibraryMessage, true, {}, {}});
             outcome.deliveredPath = engine.importVideoToLibrary(result.path);
+            keepManifestBeside(result.path, outcome.deliveredPath);
         }
         fillOutcome(outcome, r, result);
         outcome.status = {ProcessingStatus::Kind::completed, {}};

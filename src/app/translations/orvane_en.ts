@@ -688,6 +688,21 @@
     </message>
 </context>
 <context>
+    <name>ExportManifest</name>
+    <message>
+        <source>无法写入导出清单 %1：%2</source>
+        <translation>Could not write the export manifest %1: %2</translation>
+    </message>
+    <message>
+        <source>无法读取导出清单：</source>
+        <translation>Could not read the export manifest: </translation>
+    </message>
+    <message>
+        <source>导出清单不是有效的 JSON：</source>
+        <translation>The export manifest is not valid JSON: </translation>
+    </message>
+</context>
+<context>
     <name>ExportOrchestration</name>
     <message>
         <source>请先选择要导出的视频</source>
@@ -830,6 +845,65 @@
     </message>
 </context>
 <context>
+    <name>ExportVerifier</name>
+    <message>
+        <source>清单的摘要与内容不符，清单在导出后被改动过（记录的 %1，算得 %2）</source>
+        <translation>The manifest's digest does not match its content: the manifest was changed after the export (recorded %1, computed %2)</translation>
+    </message>
+    <message>
+        <source>%1 已被改动：SHA-256 应为 %2，实为 %3（大小应为 %4 字节，实为 %5 字节）</source>
+        <translation>%1 was changed: SHA-256 should be %2, is %3 (size should be %4 bytes, is %5 bytes)</translation>
+    </message>
+    <message>
+        <source>视频应有 %1 帧，实有 %2 帧</source>
+        <translation>The video should have %1 frames, has %2</translation>
+    </message>
+    <message>
+        <source>%1 的文件名不含录制时间</source>
+        <translation>The name of %1 holds no recording time</translation>
+    </message>
+    <message>
+        <source>%1 没有清单所记的第 %2–%3 帧</source>
+        <translation>%1 has no frames %2–%3 as the manifest records</translation>
+    </message>
+    <message>
+        <source>%1 的帧时间应为 %2，清单记为 %3</source>
+        <translation>A frame of %1 was recorded at %2; the manifest says %3</translation>
+    </message>
+    <message>
+        <source>按源文件应有 %1 帧，视频实有 %2 帧</source>
+        <translation>By the sources the video should have %1 frames, it has %2</translation>
+    </message>
+    <message>
+        <source>按源文件，视频的%1应为 %2，清单记为 %3</source>
+        <translation>By the sources the video's %1 should be %2; the manifest says %3</translation>
+    </message>
+    <message>
+        <source>首帧时间</source>
+        <translation>first frame time</translation>
+    </message>
+    <message>
+        <source>末帧时间</source>
+        <translation>last frame time</translation>
+    </message>
+    <message>
+        <source>找不到源文件：%1</source>
+        <translation>Source file not found: %1</translation>
+    </message>
+    <message>
+        <source>源文件 %1</source>
+        <translation>Source file %1</translation>
+    </message>
+    <message>
+        <source>缺少源文件，无法按源文件核对帧数和时间</source>
+        <translation>Source files are missing: frames and times cannot be checked against them</translation>
+    </message>
+    <message>
+        <source>导出的视频</source>
+        <translation>The exported video</translation>
+    </message>
+</context>
+<context>
     <name>ExportViewModel</name>
     <message>
         <source>已取消导出</source>
@@ -955,6 +1029,13 @@
     </message>
 </context>
 <context>
+    <name>FileDigest</name>
+    <message>
+        <source>无法读取文件 %1：%2</source>
+        <translation>Could not read the file %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>FileName</name>
     <message>
         <source>路径超过系统上限（PATH_MAX，%1 字节）: %2</source>
@@ -1058,6 +1139,10 @@
         <source>无法处理视频</source>
         <translation>Could not process the video</translation>
     </message>
+    <message>
+        <source>已有同名的导出清单，请换一个文件名：</source>
+        <translation>An export manifest of that name exists already; choose another file name: </translation>
+    </message>
 </context>
 <context>
     <name>HardwareDecoding</name>
@@ -1072,6 +1157,145 @@
     <message>
         <source>尚未播放视频</source>
         <translation>No video played yet</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentReport</name>
+    <message>
+        <source>不是行车记录事件文件夹：</source>
+        <translation>Not a dashcam event folder: </translation>
+    </message>
+    <message>
+        <source>事件中没有视频：</source>
+        <translation>The event holds no video: </translation>
+    </message>
+    <message>
+        <source>事故报告</source>
+        <translation>Incident report</translation>
+    </message>
+    <message>
+        <source>事件时间（本地）</source>
+        <translation>Event time (local)</translation>
+    </message>
+    <message>
+        <source>事件时间（UTC）</source>
+        <translation>Event time (UTC)</translation>
+    </message>
+    <message>
+        <source>地点</source>
+        <translation>Place</translation>
+    </message>
+    <message>
+        <source>未记录</source>
+        <translation>Not recorded</translation>
+    </message>
+    <message>
+        <source>原因</source>
+        <translation>Reason</translation>
+    </message>
+    <message>
+        <source>所选时刻（本地）</source>
+        <translation>Chosen moment (local)</translation>
+    </message>
+    <message>
+        <source>所选时刻（UTC）</source>
+        <translation>Chosen moment (UTC)</translation>
+    </message>
+    <message>
+        <source>无法读取画面</source>
+        <translation>Picture cannot be read</translation>
+    </message>
+    <message>
+        <source>双闪</source>
+        <translation>Hazard lights</translation>
+    </message>
+    <message>
+        <source>左</source>
+        <translation>Left</translation>
+    </message>
+    <message>
+        <source>右</source>
+        <translation>Right</translation>
+    </message>
+    <message>
+        <source>关</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>该时刻的行车记录</source>
+        <translation>The car's record at that moment</translation>
+    </message>
+    <message>
+        <source>该时刻没有行车记录</source>
+        <translation>No driving record at that moment</translation>
+    </message>
+    <message>
+        <source>速度</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>挡位</source>
+        <translation>Gear</translation>
+    </message>
+    <message>
+        <source>加速踏板</source>
+        <translation>Accelerator</translation>
+    </message>
+    <message>
+        <source>制动</source>
+        <translation>Brake</translation>
+    </message>
+    <message>
+        <source>踩下</source>
+        <translation>Applied</translation>
+    </message>
+    <message>
+        <source>未踩</source>
+        <translation>Released</translation>
+    </message>
+    <message>
+        <source>转向灯</source>
+        <translation>Turn signals</translation>
+    </message>
+    <message>
+        <source>方向盘转角</source>
+        <translation>Steering angle</translation>
+    </message>
+    <message>
+        <source>驾驶辅助</source>
+        <translation>Driver assistance</translation>
+    </message>
+    <message>
+        <source>开启</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>速度与加速度（前后 15 秒）</source>
+        <translation>Speed and acceleration (15 s either side)</translation>
+    </message>
+    <message>
+        <source>蓝：速度（最高 %1 %2） 橙：加速度（±10 m/s²） 红：急刹车</source>
+        <translation>Blue: speed (top %1 %2)  Orange: acceleration (±10 m/s²)  Red: hard braking</translation>
+    </message>
+    <message>
+        <source>路线</source>
+        <translation>Route</translation>
+    </message>
+    <message>
+        <source>源文件及其 SHA-256</source>
+        <translation>Source files and their SHA-256</translation>
+    </message>
+    <message>
+        <source>字节</source>
+        <translation>bytes</translation>
+    </message>
+    <message>
+        <source>无法写入报告：</source>
+        <translation>Could not write the report: </translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,89 @@
+// `report EVENT… --out FILE.pdf [--moment SECONDS]`: the incident report of saved events, in the
+// language of the system (or --language zh|en).
+
+#include "Command.h"
+#include "FileName.h"
+#include "IncidentReport.h"
+#include "JsonWriter.h"
+#include "TerminationSignals.h"
+#include "UserFacingError.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <QTextStream>
+#include <QTranslator>
+#include <cmath>
+
+namespace orvane::cli {
+
+namespace {
+
+// The texts' source language is Chinese; any other language reads the English translation.
+void useLanguage(const QString& language) {
+    const bool chinese = language.isEmpty() ? QLocale::system().language() == QLocale::Chinese
+                                            : language == QLatin1String("zh");
+    static QTranslator english;
+    if (!chinese && english.load(QStringLiteral(":/i18n/orvane_en.qm")))
+        QCoreApplication::installTranslator(&english);
+}
+
+int write(IncidentReportRequest& request) {
+    const TerminationSignals stopSignals([cancel = request.cancel](int) { cancel.cancel(); });
+    try {
+        IncidentReport::write(request);
+    } catch (const OperationCancelled&) {
+        const int signal = stopSignals.receivedSignal();
+        return signal ? TerminationSignals::exitCodeFor(signal) : int(cancelled);
+    } catch (const UserFacingError& e) {
+        printError(e.description());
+        return failure;
+    }
+    QTextStream out(stdout);
+    JsonWriter json(out);
+    json.beginObject();
+    json.field(QStringLiteral("output"), request.outputPath);
+    json.endObject();
+    json.finish();
+    return success;
+}
+
+int reportCommand(const QStringList& args) {
+    const QString name = QStringLiteral("report");
+    IncidentReportRequest request;
+    QString language;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == QLatin1String("--out") && hasValue) {
+            request.outputPath = FileName::absolute(args[++i]);
+        } else if (a == QLatin1String("--moment") && hasValue) {
+            bool ok = false;
+            request.moment = args[++i].toDouble(&ok);
+            if (!ok || !std::isfinite(*request.moment) || *request.moment < 0)
+                return usage(name, QStringLiteral("--moment needs seconds from the event's start"));
+        } else if (a == QLatin1String("--hide-place")) {
+            request.hidePlace = true;
+        } else if (a == QLatin1String("--speed-unit") && hasValue) {
+            request.speedUnit = DashboardReadout::speedUnitFromRawValue(args[++i]);
+        } else if (a == QLatin1String("--language") && hasValue) {
+            language = args[++i];
+        } else if (a.startsWith(QLatin1String("--"))) {
+            return usage(name, QStringLiteral("unexpected argument '%1'").arg(a));
+        } else {
+            request.eventFolders << FileName::absolute(a);
+        }
+    }
+    if (request.eventFolders.isEmpty() || request.outputPath.isEmpty())
+        return usage(name, QStringLiteral("EVENT folders and --out are required"));
+    useLanguage(language);
+    return write(request);
+}
+
+const CommandRegistration registration(
+    QStringLiteral("report"),
+    QStringLiteral("report EVENT… --out FILE.pdf [--moment SECONDS] [--hide-place] [--speed-unit kmh|mph] "
+                   "[--language zh|en]"),
+    reportCommand);
+
+} // namespace
+} // namespace orvane::cli
