@@ -28,5 +28,7 @@ ORVANE_BUILD_PACKAGES=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libssl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libgl1-mesa-dri
+  # xmllint: exported GPX is checked against the GPX 1.1 schema
+  libxml2-utils
   clang libclang-rt-dev
 )
