@@ -14,7 +14,9 @@ namespace {
 // speed over this many seconds either side, which smooths the speed's steps.
 constexpr double speedSlopeSeconds = 0.25;
 
-DrivePoint pointOf(const TeslaTelemetrySample& s, double time) {
+// `accelerometer`: the minute's records carry accelerations (proto3 leaves a zero out, so a
+// record without one then means 0; a minute without any takes it from the speed).
+DrivePoint pointOf(const TeslaTelemetrySample& s, double time, bool accelerometer) {
     DrivePoint p;
     p.time = time;
     // Proto3 leaves zero fields out, so 0/0 is "no fix", not a place in the Gulf of Guinea.
@@ -26,19 +28,18 @@ DrivePoint pointOf(const TeslaTelemetrySample& s, double time) {
         p.heading = s.heading;
     }
     p.speed = s.speedMetersPerSecond;
-    p.longitudinalG = s.linearAccelerationX.value_or(NAN) / standardGravity;
+    p.longitudinalG = s.linearAccelerationX.value_or(accelerometer ? 0.0 : NAN) / standardGravity;
     p.lateralG = s.linearAccelerationY.value_or(0) / standardGravity;
     p.brake = s.brakeApplied;
     p.assisted = s.autopilotState.value_or(0) != 0;
     return p;
 }
 
-// Fills longitudinal accelerations the records lacked from the slope of the speed.
-void deriveMissingAcceleration(std::vector<DrivePoint>& points) {
+// Fills the longitudinal accelerations of one minute's points from the slope of the speed,
+// never across a minute's edge (the footage between may be missing).
+void deriveAcceleration(std::span<DrivePoint> points) {
     size_t from = 0, to = 0;
     for (size_t i = 0; i < points.size(); ++i) {
-        if (!std::isnan(points[i].longitudinalG))
-            continue;
         while (points[i].time - points[from].time > speedSlopeSeconds)
             ++from;
         to = std::max(to, i);
@@ -94,15 +95,20 @@ std::vector<double> marks(const std::vector<DrivePoint>& points,
 DriveProfile DriveProfile::build(std::vector<DriveMinute> minutes) {
     DriveProfile profile;
     for (const DriveMinute& minute : minutes) {
-        profile.minuteFirstPoint.push_back(profile.points.size());
+        const size_t first = profile.points.size();
+        profile.minuteFirstPoint.push_back(first);
+        const bool accelerometer =
+            std::any_of(minute.samples.begin(), minute.samples.end(),
+                        [](const TeslaTelemetrySample& s) { return s.linearAccelerationX.has_value(); });
         for (size_t i = 0; i < minute.samples.size(); ++i) {
             const double local =
                 TelemetryInterpolator::recordTime(minute.samples, minute.frameTimes, int(i), minute.duration);
-            profile.points.push_back(pointOf(minute.samples[i], minute.start + local));
+            profile.points.push_back(pointOf(minute.samples[i], minute.start + local, accelerometer));
         }
+        if (!accelerometer)
+            deriveAcceleration(std::span(profile.points).subspan(first));
         profile.duration = std::max(profile.duration, minute.start + minute.duration);
     }
-    deriveMissingAcceleration(profile.points);
     profile.braking = periods(profile.points, &DrivePoint::brake, profile.duration);
     profile.assisted = periods(profile.points, &DrivePoint::assisted, profile.duration);
     profile.hardBrakes = marks(

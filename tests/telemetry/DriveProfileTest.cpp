@@ -44,8 +44,9 @@ TEST(DriveProfile, MarksHardBrakingAndSwervesHeldForSeveralFrames) {
     }
 }
 
-// Older firmware sends no accelerations: a stop from 20 m/s within a second still counts.
-TEST(DriveProfile, DerivesDecelerationFromSpeedWithoutAccelerometer) {
+// Older firmware sends no accelerations: a stop from 20 m/s within a second still counts. A
+// minute that carries them leaves zeros out (proto3), so there a missing one is 0, not unknown.
+TEST(DriveProfile, DerivesDecelerationFromSpeedOnlyWithoutAccelerometer) {
     DriveMinute m = minute(0, 200, run(0, 0, 0));
     for (size_t i = 0; i < m.samples.size(); ++i) {
         m.samples[i].linearAccelerationX.reset();
@@ -53,9 +54,12 @@ TEST(DriveProfile, DerivesDecelerationFromSpeedWithoutAccelerometer) {
                                                   : i < 108 ? 20 - 20 * (double(i) - 72) / 36
                                                             : 0);
     }
-    const DriveProfile p = DriveProfile::build({m});
-    ASSERT_EQ(p.hardBrakes.size(), 1u);
-    EXPECT_NEAR(p.hardBrakes[0], 72 / fps, 0.3);
+    const DriveProfile derived = DriveProfile::build({m});
+    ASSERT_EQ(derived.hardBrakes.size(), 1u);
+    EXPECT_NEAR(derived.hardBrakes[0], 72 / fps, 0.3);
+
+    m.samples[150].linearAccelerationX = 0.5;
+    EXPECT_TRUE(DriveProfile::build({m}).hardBrakes.empty());
 }
 
 // The map's car and the dashboard show the same record at every moment, in a frame and on its
