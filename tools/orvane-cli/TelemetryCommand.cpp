@@ -46,7 +46,12 @@ int writeGpx(const QStringList& paths) {
             printError(QStringLiteral("文件不存在或无法读取: %1").arg(path));
             return failure;
         }
-        videos.push_back(MetadataParser::parseVideo(FileName::absolute(path), std::nullopt));
+        try { // the points' times come from the recording time in the file's name
+            videos.push_back(MetadataParser::parseVideo(FileName::absolute(path), std::nullopt));
+        } catch (const UserFacingError& e) {
+            printError(e.description());
+            return failure;
+        }
     }
     const DriveProfile drive = EventDrive::read(videos);
     if (!drive.hasPositions()) {
