@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <exception>
 
 namespace orvane {
 
@@ -68,6 +69,9 @@ void DriveSection::reload() {
                     return std::make_shared<const DriveProfile>(read(videos, cancel));
                 } catch (const OperationCancelled&) {
                     return nullptr;
+                } catch (const std::exception&) {
+                    // The drive went away mid-read: the page says the footage has no readable record.
+                    return std::make_shared<const DriveProfile>();
                 }
             },
             [this](std::shared_ptr<const DriveProfile> profile) {
