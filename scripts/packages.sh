@@ -33,5 +33,7 @@ ORVANE_BUILD_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libgl1-mesa-dri
   # pdftotext: the incident report's text is read back
   poppler-utils
+  # xmllint: exported GPX is checked against the GPX 1.1 schema
+  libxml2-utils
   clang libclang-rt-dev
 )

@@ -99,18 +99,44 @@ double steeringAngle(std::span<const TeslaTelemetrySample> samples, const Teleme
     return from + (to - from) * at.fraction;
 }
 
-std::optional<ShownRecord> shownRecord(std::span<const TeslaTelemetrySample> samples,
-                                       std::span<const double> frameTimes, double localTime,
-                                       double duration) {
+std::optional<int> shownIndex(std::span<const TeslaTelemetrySample> samples,
+                              std::span<const double> frameTimes, double localTime, double duration) {
     const auto at = interpolate(samples, progressByFrames(localTime, frameTimes, duration));
     if (!at)
         return std::nullopt;
     // With the file's frame times the lower record is the frame on screen; without them the
     // nearest record is the best guess.
-    const int shown = at->fraction >= 1 ? at->upper : at->lower;
-    const TeslaTelemetrySample& sample =
-        frameTimes.size() >= 2 ? samples[size_t(shown)] : nearestSample(samples, *at);
-    return ShownRecord{*at, sample, steeringAngle(samples, *at)};
+    if (frameTimes.size() >= 2)
+        return at->fraction >= 1 ? at->upper : at->lower;
+    return int(&nearestSample(samples, *at) - samples.data());
+}
+
+std::optional<ShownRecord> shownRecord(std::span<const TeslaTelemetrySample> samples,
+                                       std::span<const double> frameTimes, double localTime,
+                                       double duration) {
+    const auto index = shownIndex(samples, frameTimes, localTime, duration);
+    if (!index)
+        return std::nullopt;
+    const auto at = *interpolate(samples, progressByFrames(localTime, frameTimes, duration));
+    return ShownRecord{at, samples[size_t(*index)], steeringAngle(samples, at)};
+}
+
+double recordTime(std::span<const TeslaTelemetrySample> samples, std::span<const double> frameTimes,
+                  int index, double duration) {
+    if (samples.size() < 2)
+        return 0;
+    const TeslaTelemetrySample& first = samples.front();
+    const TeslaTelemetrySample& last = samples.back();
+    const TeslaTelemetrySample& own = samples[size_t(index)];
+    double p = double(index) / double(samples.size() - 1);
+    if (first.frameSequenceNumber && last.frameSequenceNumber && own.frameSequenceNumber &&
+        frameOf(last) > frameOf(first))
+        p = std::clamp((frameOf(own) - frameOf(first)) / (frameOf(last) - frameOf(first)), 0.0, 1.0);
+    if (frameTimes.size() < 2)
+        return p * (std::isfinite(duration) && duration > 0 ? duration : 0);
+    const double position = p * double(frameTimes.size() - 1);
+    const size_t lower = std::min(size_t(position), frameTimes.size() - 2);
+    return frameTimes[lower] + (position - double(lower)) * (frameTimes[lower + 1] - frameTimes[lower]);
 }
 
 } // namespace orvane::TelemetryInterpolator

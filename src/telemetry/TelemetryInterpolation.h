@@ -62,5 +62,14 @@ struct ShownRecord {
 std::optional<ShownRecord> shownRecord(std::span<const TeslaTelemetrySample> samples,
                                        std::span<const double> frameTimes, double localTime, double duration);
 
+// The index of the record shownRecord picks.
+std::optional<int> shownIndex(std::span<const TeslaTelemetrySample> samples,
+                              std::span<const double> frameTimes, double localTime, double duration);
+
+// Where in the file record `index` comes on screen: the inverse of shownIndex, for placing
+// records on a time line.
+double recordTime(std::span<const TeslaTelemetrySample> samples, std::span<const double> frameTimes,
+                  int index, double duration);
+
 } // namespace TelemetryInterpolator
 } // namespace orvane

@@ -43,6 +43,10 @@ TEST_F(CliTest, ScanAndVideosPrintTheLibrary) {
     EXPECT_EQ(saved["eventTime"].toDouble(), *LocalTime::fromFields(2024, 5, 1, 10, 21, 12));
     EXPECT_EQ(saved["camera"].toString(), "front");
     EXPECT_FALSE(saved["encrypted"].toBool());
+    EXPECT_FALSE(saved.contains("hardBrakes")); // only asked for: it reads the footage
+    r = run({"scan", root, "--hard-brakes"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(QJsonDocument::fromJson(r.out)["saved"][2]["hardBrakes"].isArray()); // the drive stops gently
 
     r = run({"videos", root, "--category", "saved", "--index", "2", "--camera", "front"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -92,6 +96,17 @@ TEST_F(CliTest, TelemetryCarriesEverySampleExactly) {
     ASSERT_EQ(size_t(lines.size()), expected.size());
     for (qsizetype i = 0; i < lines.size(); ++i)
         EXPECT_EQ(sample(lines[i].split(',')), expected[size_t(i)]) << lines[i].toStdString();
+
+    // The route: one point per record here (each has its own position), the first one's exactly;
+    // its times come from the file's name, so a name without one is refused, not a crash.
+    EXPECT_EQ(run({"telemetry", clip, "--format", "gpx"}).exitCode, 1);
+    const QString named = tmp / "2024-05-01_10-19-30-front.mp4";
+    ASSERT_TRUE(QFile::copy(clip, named));
+    const Outcome gpx = run({"telemetry", named, "--format", "gpx"});
+    ASSERT_EQ(gpx.exitCode, 0) << gpx.err.toStdString();
+    EXPECT_EQ(gpx.out.count("<trkpt "), qsizetype(expected.size()));
+    EXPECT_TRUE(
+        gpx.out.contains(QStringLiteral("<trkpt lat=\"%1\"").arg(*expected[0].latitude, 0, 'f', 7).toUtf8()));
 }
 
 // Burned-in time needs fonts: the command line draws them without any display. A saved event whose

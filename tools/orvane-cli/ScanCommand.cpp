@@ -2,6 +2,7 @@
 
 #include "ClipSource.h"
 #include "Command.h"
+#include "EventDrive.h"
 #include "JsonWriter.h"
 #include "KeyAccess.h"
 #include "MetadataParser.h"
@@ -12,7 +13,24 @@ namespace orvane::cli {
 
 namespace {
 
-void writeEvent(JsonWriter& json, const TeslaClipEvent& event) {
+// Seconds into the event's time line where the car braked hard (an empty list without a record);
+// reading every minute's record costs a read of the footage, so scan does it only when asked.
+void writeHardBrakes(JsonWriter& json, const TeslaClipEvent& event) {
+    json.key(QStringLiteral("hardBrakes"));
+    DriveProfile drive;
+    try {
+        drive = EventDrive::read(MetadataParser::loadVideos(event, CameraAngle::all));
+    } catch (const UserFacingError&) {
+        json.null(); // the folder cannot be listed any more: not known
+        return;
+    }
+    json.beginArray();
+    for (double seconds : drive.hardBrakes)
+        json.value(seconds);
+    json.endArray();
+}
+
+void writeEvent(JsonWriter& json, const TeslaClipEvent& event, bool hardBrakes) {
     json.beginObject();
     json.field(QStringLiteral("folderName"), event.folderName);
     json.field(QStringLiteral("folder"), event.folderURL);
@@ -33,10 +51,14 @@ void writeEvent(JsonWriter& json, const TeslaClipEvent& event) {
     const auto camera = metadata ? metadata->triggerCamera() : std::nullopt;
     json.field(QStringLiteral("camera"), camera ? std::optional(Camera::rawValue(*camera)) : std::nullopt);
     json.field(QStringLiteral("encrypted"), event.isEncrypted);
+    if (hardBrakes)
+        writeHardBrakes(json, event);
     json.endObject();
 }
 
-int scan(const QStringList& args) {
+int scan(const QStringList& given) {
+    QStringList args = given;
+    const bool hardBrakes = args.removeAll(QStringLiteral("--hard-brakes")) > 0;
     if (args.isEmpty())
         return usage(QStringLiteral("scan"), QStringLiteral("no folder or file given"));
     EventsByCategory library;
@@ -53,7 +75,7 @@ int scan(const QStringList& args) {
         json.key(Category::rawValue(category));
         json.beginArray();
         for (const TeslaClipEvent& event : events)
-            writeEvent(json, event);
+            writeEvent(json, event, hardBrakes);
         json.endArray();
     }
     json.endObject();
@@ -145,7 +167,8 @@ int videos(const QStringList& given) {
     }
 }
 
-const CommandRegistration scanRegistration(QStringLiteral("scan"), QStringLiteral("scan PATH…"), scan);
+const CommandRegistration scanRegistration(QStringLiteral("scan"),
+                                           QStringLiteral("scan PATH… [--hard-brakes]"), scan);
 const CommandRegistration
     videosRegistration(QStringLiteral("videos"),
                        QStringLiteral("videos PATH --category C --index N [--camera CAM] ") + tokenFileUsage,

@@ -1,11 +1,16 @@
 // `telemetry`: every per-frame telemetry sample of one of the car's files, as JSON or CSV.
 
 #include "Command.h"
+#include "DriveGpx.h"
+#include "EventDrive.h"
+#include "FileName.h"
 #include "JsonWriter.h"
 #include "KeyAccess.h"
+#include "MetadataParser.h"
 #include "TelemetryCsv.h"
 #include "TeslaTelemetryReader.h"
 
+#include <QFileInfo>
 #include <QTextStream>
 #include <optional>
 
@@ -33,31 +38,65 @@ void writeCsv(QTextStream& out, const std::vector<TeslaTelemetrySample>& samples
     out.flush();
 }
 
+// The files' minutes as one drive, its route as GPX.
+int writeGpx(const QStringList& paths) {
+    std::vector<TeslaVideoFile> videos;
+    for (const QString& path : paths) {
+        if (!QFileInfo(path).isFile() || !QFileInfo(path).isReadable()) {
+            printError(QStringLiteral("文件不存在或无法读取: %1").arg(path));
+            return failure;
+        }
+        try { // the points' times come from the recording time in the file's name
+            videos.push_back(MetadataParser::parseVideo(FileName::absolute(path), std::nullopt));
+        } catch (const UserFacingError& e) {
+            printError(e.description());
+            return failure;
+        }
+    }
+    const DriveProfile drive = EventDrive::read(videos);
+    if (!drive.hasPositions()) {
+        printError(QStringLiteral("这些文件没有位置记录（车辆未写入定位，或固件较旧）"));
+        return failure;
+    }
+    const QString creator = QStringLiteral("Orvane ") + QStringLiteral(ORVANE_VERSION);
+    QTextStream out(stdout);
+    out << QString::fromUtf8(DriveGpx::document(drive, QFileInfo(paths.front()).completeBaseName(), creator));
+    out.flush();
+    return success;
+}
+
 int telemetry(const QStringList& given) {
     const QString name = QStringLiteral("telemetry");
     QStringList args = given;
     KeyAccess keyAccess;
     if (!keyAccess.takeFrom(args))
         return usage(name, QStringLiteral("--token-file needs a value"));
-    QString path, format = QStringLiteral("json");
+    QStringList paths;
+    QString format = QStringLiteral("json");
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == QLatin1String("--format")) {
             if (i + 1 >= args.size())
                 return usage(name, QStringLiteral("--format needs a value"));
             format = args[++i];
-        } else if (a.startsWith(QLatin1String("--")) || !path.isEmpty()) {
+        } else if (a.startsWith(QLatin1String("--"))) {
             return usage(name, QStringLiteral("unexpected argument '%1'").arg(a));
         } else {
-            path = a;
+            paths << a;
         }
     }
-    if (path.isEmpty())
+    if (paths.isEmpty())
         return usage(name, QStringLiteral("no file given"));
-    if (format != QLatin1String("json") && format != QLatin1String("csv"))
+    const bool gpx = format == QLatin1String("gpx");
+    if (!gpx && format != QLatin1String("json") && format != QLatin1String("csv"))
         return usage(name, QStringLiteral("unknown format '%1'").arg(format));
-    if (!keyAccess.unlock({path}))
+    if (!gpx && paths.size() > 1)
+        return usage(name, QStringLiteral("json and csv take one file"));
+    if (!keyAccess.unlock(paths))
         return failure;
+    if (gpx)
+        return writeGpx(paths);
+    const QString& path = paths.front();
 
     std::vector<TeslaTelemetrySample> samples;
     try {
@@ -74,9 +113,9 @@ int telemetry(const QStringList& given) {
     return success;
 }
 
-const CommandRegistration registration(QStringLiteral("telemetry"),
-                                       QStringLiteral("telemetry FILE [--format json|csv] ") + tokenFileUsage,
-                                       telemetry);
+const CommandRegistration
+    registration(QStringLiteral("telemetry"),
+                 QStringLiteral("telemetry FILE… [--format json|csv|gpx] ") + tokenFileUsage, telemetry);
 
 } // namespace
 } // namespace orvane::cli

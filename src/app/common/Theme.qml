@@ -91,6 +91,9 @@ QtObject {
     readonly property QtObject preview: QtObject {
         readonly property int gridSpacing: 3
         readonly property int rangeButtonHeight: 28
+        // The drive strip under the slider: its height and how near a click must come to a mark.
+        readonly property int driveStripHeight: 40
+        readonly property int driveMarkTolerance: 8
         readonly property int rangeButtonMinWidth: 54
         readonly property int rangeButtonPaddingH: 5
         readonly property int rangeButtonRadius: 7

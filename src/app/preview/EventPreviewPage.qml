@@ -149,6 +149,13 @@ FocusScope {
             onKeyPressed: (event) => root.handleKey(event)
         }
 
+        DriveStripBar {
+            objectName: "driveStripBar"
+            page: page
+            time: root.player ? root.player.currentTime : 0
+            Layout.fillWidth: true
+        }
+
         SegmentStrip {
             objectName: "segmentStrip"
             visible: page.segments.isShown

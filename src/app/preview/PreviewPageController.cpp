@@ -61,12 +61,14 @@ std::vector<Choice> rateChoices() {
 } // namespace
 
 PreviewPageController::PreviewPageController(QObject* parent)
-    : QObject(parent), timeline_(new TelemetryTimeline(this)), dashboard_(new DashboardPresentation(this)),
-      range_(new PreviewRangeSection(this)), segments_(new PreviewSegmentList(this)),
-      cameraOptions_(new ChoiceListModel(this)), playbackRates_(new ChoiceListModel(rateChoices(), this)),
+    : QObject(parent), timeline_(new TelemetryTimeline(this)), drive_(new DriveSection(this)),
+      dashboard_(new DashboardPresentation(this)), range_(new PreviewRangeSection(this)),
+      segments_(new PreviewSegmentList(this)), cameraOptions_(new ChoiceListModel(this)),
+      playbackRates_(new ChoiceListModel(rateChoices(), this)),
       gridCells_(new GridCellModel(MultiCameraPreviewController::cellCapacity(), this)) {
     connect(timeline_, &TelemetryTimeline::sampleChanged, this,
             [this] { dashboard_->show(timeline_->currentSample(), timeline_->steeringAngle()); });
+    drive_->setFeedback([this](const RangeFeedback& feedback) { range_->showFeedback(feedback); });
     page_ = computePage();
     cameraOptions_->setChoices(page_.cameraOptions);
     gridCells_->setCells(page_.gridCells);
@@ -81,6 +83,7 @@ void PreviewPageController::setPreview(PreviewViewModel* preview) {
     timeline_->setSegmentSource(preview);
     range_->setPreview(preview);
     segments_->setPreview(preview);
+    drive_->setPreview(preview);
     if (preview)
         connectPreview();
     emit previewChanged();

@@ -7,6 +7,7 @@
 #include "CameraAngle.h"
 #include "ChoiceListModel.h"
 #include "DashboardPresentation.h"
+#include "DriveSection.h"
 #include "GridCellModel.h"
 #include "LatestRequest.h"
 #include "MediaProbe.h"
@@ -38,6 +39,8 @@ class PreviewPageController : public QObject {
     Q_PROPERTY(orvane::DashboardPresentation* dashboard READ dashboard CONSTANT)
     // The range buttons and their toast, which also answers the page's other actions.
     Q_PROPERTY(orvane::PreviewRangeSection* range READ range CONSTANT)
+    // The event's drive along the time line and its route.
+    Q_PROPERTY(orvane::DriveSection* drive READ drive CONSTANT)
     // The minute list (events of two minutes or more) and its merge selection.
     Q_PROPERTY(orvane::PreviewSegmentList* segments READ segments CONSTANT)
     // The grid ("四宫格", or "六宫格" for an event with pillar cameras), then the six cameras.
@@ -95,6 +98,7 @@ public:
     PreviewViewModel* preview() const { return preview_; }
     void setPreview(PreviewViewModel* preview);
     TelemetryTimeline* timeline() const { return timeline_; }
+    DriveSection* drive() const { return drive_; }
     DashboardPresentation* dashboard() const { return dashboard_; }
     PreviewRangeSection* range() const { return range_; }
     PreviewSegmentList* segments() const { return segments_; }
@@ -212,6 +216,7 @@ private:
 
     QPointer<PreviewViewModel> preview_;
     TelemetryTimeline* timeline_;
+    DriveSection* drive_;
     DashboardPresentation* dashboard_;
     PreviewRangeSection* range_;
     PreviewSegmentList* segments_;

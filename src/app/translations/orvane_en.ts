@@ -426,6 +426,39 @@
     </message>
 </context>
 <context>
+    <name>DriveSection</name>
+    <message>
+        <source>这段录像没有位置记录（车辆未定位），无法显示路线</source>
+        <translation>This footage has no positions (the car had no location fix), so the route cannot be shown</translation>
+    </message>
+    <message>
+        <source>轨迹已导出：</source>
+        <translation>Route exported: </translation>
+    </message>
+    <message>
+        <source>这段录像没有可读的行车数据（较旧的固件、车辆未写入或文件无法读取），无法显示速度与受力曲线</source>
+        <translation>This footage has no readable driving record (older firmware, the car wrote none, or the files cannot be read), so speed and forces cannot be shown</translation>
+    </message>
+</context>
+<context>
+    <name>DriveStripBar</name>
+    <message numerus="yes">
+        <source>急刹 %n 次</source>
+        <translation>
+            <numerusform>%n hard stop</numerusform>
+            <numerusform>%n hard stops</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>导出轨迹 (GPX)</source>
+        <translation>Export route (GPX)</translation>
+    </message>
+    <message>
+        <source>蓝线：速度；绿线：前后加速度；灰线：左右加速度；红色标记：急刹；橙色标记：急转。点击跳转</source>
+        <translation>Blue: speed; green: forward/backward acceleration; grey: sideways acceleration; red marks: hard braking; orange marks: swerves. Click to go there</translation>
+    </message>
+</context>
+<context>
     <name>DrivingRecordExport</name>
     <message>
         <source>这段录像没有行车数据</source>

@@ -12,6 +12,7 @@
 #include "ViewModelHarness.h"
 
 #include <QSignalSpy>
+#include <atomic>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -140,6 +141,41 @@ TEST(PreviewPageController, theTransportDrivesThePlayerTheCameraFilterShows) {
         EXPECT_NEAR(seeks[0].time, grid.currentTime() - Page::latestMinuteStart,
                     1e-9); // in the minute's file
     }
+}
+
+// The drive strip reads an event once, in the background: another camera of the same minutes
+// keeps what was read; footage without a record gets its one line instead of a strip.
+TEST(PreviewPageController, theDriveIsReadOncePerEventAndSaysWhyItIsMissing) {
+    Page p;
+    std::atomic<int> reads = 0;
+    std::atomic<bool> recorded = false;
+    p.page.drive()->setReader([&](const std::vector<TeslaVideoFile>&, const CancellationToken&) {
+        ++reads;
+        DriveMinute minute{0, 1, 0, {}, {}};
+        if (recorded)
+            for (int i = 0; i < 36; ++i) {
+                TeslaTelemetrySample s;
+                s.linearAccelerationX = i > 10 && i < 20 ? -5.0 : 0.0; // one hard stop
+                minute.samples.push_back(s);
+            }
+        return DriveProfile::build({minute});
+    });
+    DriveSection& drive = *p.page.drive();
+    EXPECT_TRUE(p.h.opened_(p.h.event(ClipCategory::saved, 0)));
+    ASSERT_TRUE(test::waitUntil([&] { return !drive.isLoading(); }));
+    EXPECT_FALSE(drive.hasRecord());
+    EXPECT_FALSE(drive.note().isEmpty());
+
+    recorded = true;
+    p.openTwoMinuteEvent(20);
+    ASSERT_TRUE(test::waitUntil([&] { return !drive.isLoading(); }));
+    EXPECT_TRUE(drive.hasRecord());
+    EXPECT_FALSE(drive.hasRoute()); // no position in these records
+    EXPECT_EQ(drive.hardBrakeCount(), 1);
+    ASSERT_TRUE(p.showGrid());
+    test::drainFileWork();
+    EXPECT_EQ(reads, 2);
+    EXPECT_EQ(drive.hardBrakeCount(), 1);
 }
 
 TEST(PreviewPageController, minutesPlayOrArePickedForASplice) {

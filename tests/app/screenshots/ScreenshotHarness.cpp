@@ -249,8 +249,16 @@ Fixtures makeFixtures(const QString& work, const QUrl& updateManifest) {
     return f;
 }
 
+// The drive strip (or its note) is drawn once the event's records are read.
+bool driveRead(SceneApp& app) {
+    return waitFor([&] {
+        const auto* drive = app.previewPage()->property("drive").value<QObject*>();
+        return drive && !drive->property("isLoading").toBool();
+    });
+}
+
 bool previewScene(SceneApp& app, const Fixtures& f, CameraAngle camera) {
-    return app.opened(0, camera) && app.previewAt(f.driveTime);
+    return app.opened(0, camera) && app.previewAt(f.driveTime) && driveRead(app);
 }
 
 bool mergeScene(SceneApp& app, bool review) {
@@ -412,7 +420,8 @@ const std::vector<Scene>& scenes() {
         {"preview-encrypted", &Fixtures::encryptedDrive,
          [](SceneApp& a, F) {
              return a.opened(0, CameraAngle::front) &&
-                    waitFor([&] { return !a.previewPage()->property("clipNotice").toString().isEmpty(); });
+                    waitFor([&] { return !a.previewPage()->property("clipNotice").toString().isEmpty(); }) &&
+                    driveRead(a);
          }},
         {"preview-unlock-sheet", &Fixtures::encryptedDrive,
          [](SceneApp& a, F) {

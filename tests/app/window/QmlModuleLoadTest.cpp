@@ -54,6 +54,7 @@ QString propertiesFor(const QString& type) {
         {"PreviewTransport", "page: page; player: testViewModel.preview.activePreview"},
         {"PreviewVideoArea", "page: page; preview: testViewModel.preview"},
         {"SegmentStrip", "page: page; preview: testViewModel.preview"},
+        {"DriveStripBar", "page: page"},
         {"TeslaDashboardView", "presentation: DashboardPresentation {}"},
         {"MergeEditorHeader", "editor: editor; merge: testViewModel.merge"},
         {"MergePreviewPanel", "editor: editor; merge: testViewModel.merge"},
