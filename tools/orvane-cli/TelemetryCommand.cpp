@@ -38,24 +38,27 @@ int telemetry(const QStringList& given) {
     QStringList args = given;
     KeyAccess keyAccess;
     if (!keyAccess.takeFrom(args))
-        return usage(name, QStringLiteral("--token-file needs a value"));
+        return usage(name,
+                     QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--token-file")));
     QString path, format = QStringLiteral("json");
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == QLatin1String("--format")) {
             if (i + 1 >= args.size())
-                return usage(name, QStringLiteral("--format needs a value"));
+                return usage(
+                    name,
+                    QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--format")));
             format = args[++i];
         } else if (a.startsWith(QLatin1String("--")) || !path.isEmpty()) {
-            return usage(name, QStringLiteral("unexpected argument '%1'").arg(a));
+            return usage(name, QCoreApplication::translate("Cli", "多余的参数“%1”").arg(a));
         } else {
             path = a;
         }
     }
     if (path.isEmpty())
-        return usage(name, QStringLiteral("no file given"));
+        return usage(name, QCoreApplication::translate("Cli", "没有给出文件"));
     if (format != QLatin1String("json") && format != QLatin1String("csv"))
-        return usage(name, QStringLiteral("unknown format '%1'").arg(format));
+        return usage(name, QCoreApplication::translate("Cli", "未知的格式“%1”").arg(format));
     if (!keyAccess.unlock({path}))
         return failure;
 
@@ -76,6 +79,7 @@ int telemetry(const QStringList& given) {
 
 const CommandRegistration registration(QStringLiteral("telemetry"),
                                        QStringLiteral("telemetry FILE [--format json|csv] ") + tokenFileUsage,
+                                       QT_TRANSLATE_NOOP("Cli", "一个摄像头文件中每一帧的行驶记录"),
                                        telemetry);
 
 } // namespace
