@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The English translation against the program's texts. lupdate reads every text of src/ into a
+# The English translation against the programs' texts. lupdate reads every text of src/ and of the
+# command line (tools/orvane-cli) into a
 # copy of src/app/translations/orvane_en.ts; a text that is new or changed shows there as
 # unfinished, and the check fails naming it. With --update the file itself is brought up to date
 # (new texts unfinished, texts no longer used removed) for a translator to fill in.
@@ -20,7 +21,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$translation" "$work/orvane_en.ts"
 (cd "$root" && "$lupdate" -silent -locations none -no-obsolete -source-language zh_CN \
-  -target-language en_US src -ts "$work/orvane_en.ts")
+  -target-language en_US src tools/orvane-cli -ts "$work/orvane_en.ts")
 if ((update)); then
   cp "$work/orvane_en.ts" "$translation"
 fi

@@ -5,8 +5,8 @@
 #   PREFIX   the folder the bundle becomes (default ~/.local/opt/Orvane)
 # The release is unpacked beside PREFIX and swapped in whole, so an interrupted install leaves the
 # old copy or the new one, never a mix. Then ~/.local/bin/orvane (the window) and orvane-cli are
-# linked to it, the desktop entry and icon are registered, and Debian packages the programs still
-# need are named.
+# linked to it, the desktop entry, icon, manual pages and bash completion are registered, and Debian
+# packages the programs still need are named.
 set -euo pipefail
 
 die() {
@@ -71,7 +71,7 @@ register_desktop_entry() {
   entries=$(mktemp -d)
   while IFS= read -r line; do
     case "$line" in
-      Exec=*) printf 'Exec=%s\n' "$(desktop_argument "$prefix/bin/Orvane")" ;;
+      Exec=*) printf 'Exec=%s%s\n' "$(desktop_argument "$prefix/bin/Orvane")" "${line#Exec=Orvane}" ;;
       *) printf '%s\n' "$line" ;;
     esac
   done <"$prefix/share/applications/orvane.desktop" >"$entries/orvane.desktop"
@@ -97,7 +97,25 @@ register_desktop_entry() {
   echo "install.sh: registered the desktop entry and icon in $data_home"
 }
 
+# The manual pages (man finds ~/.local/share/man through ~/.local/bin on PATH) and orvane-cli's
+# bash completion, where bash-completion looks for a user's own.
+register_manuals_and_completion() {
+  local page completion="$prefix/share/bash-completion/completions/orvane-cli"
+  for page in "$prefix"/share/man/man1/*.1.gz; do
+    [ -f "$page" ] || continue
+    mkdir -p -- "$data_home/man/man1"
+    cp -- "$page" "$data_home/man/man1/"
+    echo "install.sh: manual page $data_home/man/man1/$(basename -- "$page")"
+  done
+  if [ -f "$completion" ]; then
+    mkdir -p -- "$data_home/bash-completion/completions"
+    cp -- "$completion" "$data_home/bash-completion/completions/orvane-cli"
+    echo "install.sh: bash completion $data_home/bash-completion/completions/orvane-cli"
+  fi
+}
+
 [ -x "$prefix/bin/orvane-cli" ] && link_program "$prefix/bin/orvane-cli" orvane-cli
+register_manuals_and_completion
 if [ -x "$prefix/bin/Orvane" ]; then
   link_program "$prefix/bin/Orvane" orvane
   register_desktop_entry

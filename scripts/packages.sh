@@ -3,6 +3,8 @@
 
 # What the installed programs need at run time.
 ORVANE_RUNTIME_PACKAGES=(
+  # the C library the programs are linked with (every other library comes with the packages below)
+  libc6
   # Qt 6.4 and the QML runtime modules the screens import
   libqt6multimedia6 qt6-qpa-plugins
   qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
@@ -36,4 +38,6 @@ ORVANE_BUILD_PACKAGES=(
   # xmllint: exported GPX is checked against the GPX 1.1 schema
   libxml2-utils
   clang libclang-rt-dev
+  # the Debian package: the PNG icons, and checking the package, its desktop entry and metainfo
+  librsvg2-bin dpkg-dev desktop-file-utils appstream lintian
 )

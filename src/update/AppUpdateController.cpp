@@ -70,6 +70,10 @@ QVariant AppUpdateController::availableUpdateValue() const {
     return availableUpdate_ ? QVariant::fromValue(*availableUpdate_) : QVariant();
 }
 
+bool AppUpdateController::updatedByPackageManager() const {
+    return AppUpdateService::isPackageManaged(environment_.installation.executablePath);
+}
+
 void AppUpdateController::checkOnLaunchIfNeeded() {
     if (hasCheckedThisSession_)
         return;
@@ -118,6 +122,10 @@ void AppUpdateController::startUpdate() {
     setIsUpdating(true);
     setUpdateStatusMessage(downloadingStatus);
     setUpdateErrorMessage(std::nullopt);
+    if (updatedByPackageManager()) {
+        failUpdate(std::make_exception_ptr(AppUpdateError::packageManaged()));
+        return;
+    }
     AppUpdateService::downloadUpdate(availableUpdate_->downloadURL, environment_.installation.temporaryFolder,
                                      availableUpdate_->sha256)
         .then(this, [this](QFuture<QString> downloaded) {

@@ -42,6 +42,8 @@ class AppUpdateController : public QObject {
     Q_PROPERTY(QString manualCheckErrorMessage READ manualCheckErrorMessageText NOTIFY manualCheckErrorMessageChanged)
     // The running version, as the About sheet and the alerts show it.
     Q_PROPERTY(QString shortVersion READ shortVersion CONSTANT)
+    // The package manager installs updates of this copy: the offer only tells of the new version.
+    Q_PROPERTY(bool updatedByPackageManager READ updatedByPackageManager CONSTANT)
 
 public:
     explicit AppUpdateController(QObject* parent = nullptr);
@@ -59,6 +61,7 @@ public:
     const std::optional<QString>& manualCheckErrorMessage() const { return manualCheckErrorMessage_; }
     QString manualCheckErrorMessageText() const { return manualCheckErrorMessage_.value_or(QString()); }
     const QString& shortVersion() const { return environment_.runningVersion; }
+    bool updatedByPackageManager() const;
 
     void setShowUpdateAlert(bool show);
     void setShowUpToDateAlert(bool show);
@@ -67,7 +70,8 @@ public:
     Q_INVOKABLE void checkOnLaunchIfNeeded();
     // Does nothing while a check or an update runs. Failures are shown only when not silent.
     Q_INVOKABLE void checkForUpdates(bool silentOnError);
-    // Downloads and installs the offered update; on success the application quits and reopens.
+    // Downloads and installs the offered update; on success the application quits and reopens. A copy
+    // the package manager keeps downloads nothing and says so (packageManaged).
     Q_INVOKABLE void startUpdate();
     Q_INVOKABLE void dismissUpdate();
     Q_INVOKABLE void dismissUpdateError();

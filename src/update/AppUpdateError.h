@@ -19,6 +19,7 @@ public:
         appBundleMissing,
         mountFailed,
         installFailed,
+        packageManaged,
     };
 
     static AppUpdateError networkUnavailable() {
@@ -51,6 +52,12 @@ public:
     }
     static AppUpdateError installFailed(const QString& text) {
         return {Kind::installFailed, QCoreApplication::translate("AppUpdateError", "安装更新失败: ") + text};
+    }
+
+    static AppUpdateError packageManaged() {
+        return {Kind::packageManaged,
+                QCoreApplication::translate("AppUpdateError",
+                                            "Orvane 由系统的软件包管理器安装，请用它更新到新版本")};
     }
 
     Kind kind() const { return kind_; }

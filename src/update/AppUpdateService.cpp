@@ -29,6 +29,7 @@ namespace {
 // Bundle-relative paths the build installs (see cmake/Packaging.cmake).
 const QString bundleMarker = QStringLiteral(ORVANE_BUNDLE_MARKER);
 const QString bundleReplacer = QStringLiteral(ORVANE_BUNDLE_REPLACER);
+const QString packageManagedMarker = QStringLiteral(ORVANE_PACKAGE_MANAGED_MARKER);
 const QString bundleExecutable = QStringLiteral("bin/Orvane");
 // A copy under one of these runs from a removable drive or a mounted image, not from an installation.
 const QStringList diskImageMarks = {QStringLiteral("/media/"), QStringLiteral("/run/media/"),
@@ -118,13 +119,20 @@ void tryCandidate(const std::shared_ptr<QPromise<AppUpdateManifest>>& promise, c
         });
 }
 
-// The bundle folder the running executable belongs to; refuses a copy that is not installed or that
-// runs from removable media.
-QString installedBundle(const QString& executablePath) {
+// The folder the running executable's bin/ lies in (/usr for the package's copy), or nothing.
+std::optional<QString> bundleOf(const QString& executablePath) {
     const QString executable = QDir::cleanPath(QFileInfo(executablePath).absoluteFilePath());
     if (!executable.endsWith(u'/' + bundleExecutable))
-        throw AppUpdateError::appNotInstalled();
-    const QString bundle = executable.chopped(bundleExecutable.size() + 1);
+        return std::nullopt;
+    return executable.chopped(bundleExecutable.size() + 1);
+}
+
+// The bundle folder the running executable belongs to; refuses a copy that is not installed, that
+// the package manager keeps, or that runs from removable media.
+QString installedBundle(const QString& executablePath) {
+    if (AppUpdateService::isPackageManaged(executablePath))
+        throw AppUpdateError::packageManaged();
+    const QString bundle = bundleOf(executablePath).value_or(QString());
     if (bundle.isEmpty() || !QFileInfo(bundle + u'/' + bundleMarker).isFile())
         throw AppUpdateError::appNotInstalled();
     for (const QString& mark : diskImageMarks) {
@@ -323,6 +331,11 @@ void installUpdate(const QString& archive, const AppUpdateInstallation& installa
     discardScript.dismiss();
     if (installation.quit)
         QMetaObject::invokeMethod(QCoreApplication::instance(), installation.quit, Qt::QueuedConnection);
+}
+
+bool isPackageManaged(const QString& executablePath) {
+    const std::optional<QString> bundle = bundleOf(executablePath);
+    return bundle && QFileInfo(*bundle + u'/' + packageManagedMarker).isFile();
 }
 
 QString shellQuoted(const QString& path) {

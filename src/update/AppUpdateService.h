@@ -46,10 +46,13 @@ QFuture<QString> downloadUpdate(const QUrl& url, const QString& temporaryFolder,
                                 const std::optional<QString>& sha256 = std::nullopt,
                                 qint64 maximumBytes = maximumDownloadBytes);
 
-// Checks that the running copy is an installed bundle, unpacks `archive` (removed in every case),
-// stages the new bundle, starts the relaunch script that swaps it in after this process ends, and
-// queues installation.quit on the GUI thread. Throws AppUpdateError.
+// Checks that the running copy is an installed bundle (packageManaged for the package's copy), unpacks
+// `archive` (removed in every case), stages the new bundle, starts the relaunch script that swaps it in after
+// this process ends, and queues installation.quit on the GUI thread. Throws AppUpdateError.
 void installUpdate(const QString& archive, const AppUpdateInstallation& installation);
+
+// Whether the running copy came from the Debian package: the package manager replaces it, not we.
+bool isPackageManaged(const QString& executablePath);
 
 // `path` in single quotes for the shell, each ' inside written as '\''.
 QString shellQuoted(const QString& path);

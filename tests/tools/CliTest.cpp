@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -187,6 +188,35 @@ TEST_F(CliTest, FootageUnderNamesThatAreNotUtf8IsFoundReadAndExported) {
         if (c.written) {
             EXPECT_TRUE(::stat((folder + '/' + c.written).constData(), &st) == 0 && st.st_size > 0);
         }
+    }
+}
+
+// Help, usage errors and failures follow the system's language (English for any but Chinese, as the
+// window does); the JSON is the same in both.
+TEST_F(CliTest, MessagesFollowTheSystemLanguage) {
+    const QString empty = tmp.makeFolder("empty");
+    const struct {
+        std::optional<QByteArray> all, lang;
+        const char *help, *usage, *failure;
+    } languages[] = {
+        {std::nullopt, "en_US.UTF-8", "usage:", "unknown command 'frob'", "Could not read the folder"},
+        {std::nullopt, "zh_TW.UTF-8", "用法:", "未知的命令“frob”", "无法读取目录"},
+        {"C.UTF-8", "zh_CN.UTF-8", "usage:", "unknown command", "Could not read"},
+    };
+    QByteArray json;
+    for (const auto& l : languages) {
+        SCOPED_TRACE(l.lang->toStdString());
+        ScopedEnvironment all("LC_ALL", l.all), lang("LANG", l.lang), messages("LC_MESSAGES", std::nullopt);
+        const Outcome help = run({"--help"}), unknown = run({"frob"});
+        const Outcome failed = run({"scan", tmp / "missing"}), scanned = run({"scan", empty});
+        EXPECT_TRUE(help.out.startsWith(l.help)) << help.out.toStdString();
+        const bool chinese = !QByteArray(l.help).startsWith("usage"); // and no text left untranslated:
+        EXPECT_EQ(QString::fromUtf8(help.out).contains(QRegularExpression(QStringLiteral("\\p{Han}"))),
+                  chinese);
+        EXPECT_TRUE(unknown.err.contains(l.usage)) << unknown.err.toStdString();
+        EXPECT_TRUE(failed.err.contains(l.failure)) << failed.err.toStdString();
+        EXPECT_EQ(scanned.exitCode, 0);
+        EXPECT_EQ(scanned.out, json.isEmpty() ? (json = scanned.out) : json);
     }
 }
 

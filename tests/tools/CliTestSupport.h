@@ -11,6 +11,8 @@
 namespace orvane::test {
 
 inline const QString cli = QStringLiteral(ORVANE_CLI_PATH);
+// The command line speaks the system's language; these tests read its Chinese, the source texts.
+inline const bool cliSpeaksChinese = qputenv("LC_ALL", "zh_CN.UTF-8");
 
 struct Outcome {
     bool finished = false; // false: it hung, and was killed

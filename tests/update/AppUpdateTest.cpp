@@ -450,6 +450,34 @@ TEST_F(AppUpdateControllerTest, AFailedUpdateIsShownAndCanBeDismissed) {
     }
 }
 
+// The package manager's copy (/usr/bin/Orvane beside its marker) is told of the new version but never
+// downloads or replaces itself: a self-update would be undone, or break, at the next package upgrade.
+TEST_F(AppUpdateControllerTest, APackageManagedCopyLeavesTheUpdateToThePackageManager) {
+    TempFolder root;
+    root.writeFile(u"usr/"_s + QStringLiteral(ORVANE_PACKAGE_MANAGED_MARKER), "Orvane\n");
+    root.writeFile(u"usr/"_s + QStringLiteral(ORVANE_BUNDLE_MARKER), "Orvane\n"); // must not count
+    const QString executable = root.writeFile(u"usr/bin/Orvane"_s, "x");
+    publish(u"2.0"_s);
+    AppUpdateController controller(AppUpdateEnvironment{
+        u"1.0"_s, {server.url(manifestPath)}, AppUpdateInstallation{executable, temp.path(), 0, [this] {
+                                                                        ++quits;
+                                                                    }}});
+    EXPECT_TRUE(controller.updatedByPackageManager());
+    check(controller, true);
+    EXPECT_TRUE(controller.showUpdateAlert());
+    controller.startUpdate();
+    EXPECT_TRUE(settles([&] { return !controller.isUpdating(); }));
+    EXPECT_EQ(controller.updateErrorMessage(), AppUpdateError::packageManaged().description());
+    EXPECT_EQ(server.requests(archivePath), 0);
+
+    const QString download = temp.writeFile(u"Orvane-update-x.tar.gz"_s, "x");
+    const AppUpdateInstallation installation{executable, temp.path(), 0, {}};
+    EXPECT_EQ(updateErrorOf([&] { AppUpdateService::installUpdate(download, installation); }),
+              Kind::packageManaged);
+    EXPECT_EQ(entries(temp.path()), QStringList());
+    EXPECT_EQ(quits, 0);
+}
+
 // Whether two folders hold the same names, contents and link targets.
 bool sameTree(const QString& a, const QString& b) {
     return runProgram(u"diff"_s, {u"--recursive"_s, u"--no-dereference"_s, a, b}).has_value();

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <map>
 
@@ -15,7 +15,8 @@ enum ExitCode { success = 0, failure = 1, usageError = 2, cancelled = 130 };
 using CommandFunction = std::function<int(const QStringList& arguments)>;
 
 struct CommandInfo {
-    QString usage; // one line shown by `orvane-cli --help`
+    QString usage;       // one line shown by `orvane-cli --help`
+    const char* summary; // what the command does, marked with QT_TRANSLATE_NOOP("Cli", …)
     CommandFunction run;
 };
 
@@ -23,8 +24,8 @@ std::map<QString, CommandInfo>& commands();
 
 // Each command file registers itself with a static CommandRegistration.
 struct CommandRegistration {
-    CommandRegistration(const QString& name, const QString& usage, CommandFunction run) {
-        commands()[name] = {usage, std::move(run)};
+    CommandRegistration(const QString& name, const QString& usage, const char* summary, CommandFunction run) {
+        commands()[name] = {usage, summary, std::move(run)};
     }
 };
 

@@ -94,7 +94,7 @@ int run(const QStringList& paths, const QString& out, const KeyAccess& keyAccess
         printSummary(outcome, clipSources, failures);
         return failures.empty() ? success : failure;
     } catch (const OperationCancelled&) {
-        QTextStream(stderr) << "已取消解密\n";
+        QTextStream(stderr) << QCoreApplication::translate("Cli", "已取消解密") << "\n";
         return stopSignals.receivedSignal() ? TerminationSignals::exitCodeFor(stopSignals.receivedSignal())
                                             : cancelled;
     } catch (const UserFacingError& e) {
@@ -108,27 +108,30 @@ int decrypt(const QStringList& given) {
     QStringList args = given;
     KeyAccess keyAccess;
     if (!keyAccess.takeFrom(args))
-        return usage(name, QStringLiteral("--token-file needs a value"));
+        return usage(name,
+                     QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--token-file")));
     QStringList paths;
     QString out;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--out")) {
             if (i + 1 >= args.size())
-                return usage(name, QStringLiteral("--out needs a value"));
+                return usage(
+                    name, QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--out")));
             out = args[++i];
         } else if (args[i].startsWith(QLatin1String("--"))) {
-            return usage(name, QStringLiteral("unexpected argument '%1'").arg(args[i]));
+            return usage(name, QCoreApplication::translate("Cli", "多余的参数“%1”").arg(args[i]));
         } else {
             paths << args[i];
         }
     }
     if (paths.isEmpty() || out.isEmpty())
-        return usage(name, QStringLiteral("PATH and --out are needed"));
+        return usage(name, QCoreApplication::translate("Cli", "需要 PATH 和 --out"));
     return run(paths, out, keyAccess);
 }
 
-const CommandRegistration registration(QStringLiteral("decrypt"),
-                                       QStringLiteral("decrypt PATH… --out DIR ") + tokenFileUsage, decrypt);
+const CommandRegistration
+    registration(QStringLiteral("decrypt"), QStringLiteral("decrypt PATH… --out DIR ") + tokenFileUsage,
+                 QT_TRANSLATE_NOOP("Cli", "把车辆加密的录像解密为普通副本，按 U 盘的结构写入 DIR"), decrypt);
 
 } // namespace
 } // namespace orvane::cli

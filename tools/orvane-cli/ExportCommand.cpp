@@ -70,7 +70,7 @@ ExportResult exportPlan(ExportRequest::Kind kind, const ExportPlan& plan, const 
 }
 
 void warn(const QString& text) {
-    QTextStream(stderr) << "警告: " << text << "\n";
+    QTextStream(stderr) << QCoreApplication::translate("Cli", "警告: ") << text << "\n";
 }
 
 void printTime(JsonWriter& json, const QString& seconds, const QString& local, std::optional<Instant> at) {
@@ -123,7 +123,7 @@ void printResult(const ExportResult& result) {
 }
 
 int cancelledBy(int signal) {
-    QTextStream(stderr) << "已取消导出\n";
+    QTextStream(stderr) << QCoreApplication::translate("Cli", "已取消导出") << "\n";
     return signal ? TerminationSignals::exitCodeFor(signal) : cancelled;
 }
 
@@ -165,21 +165,21 @@ int run(const Options& o) {
 QString misusedOption(const Options& o) {
     if (o.mode == QLatin1String("single")) {
         if (o.rangeStart)
-            return QStringLiteral(
-                "--range applies to continuous and grid exports; use --start and --duration");
+            return QCoreApplication::translate(
+                "Cli", "--range 只用于 continuous 和 grid 导出；请用 --start 和 --duration");
         if (o.start && *o.start < 0)
-            return QStringLiteral("--start must not be negative");
+            return QCoreApplication::translate("Cli", "--start 不能为负数");
         if (o.duration && *o.duration <= 0)
-            return QStringLiteral("--duration must be above 0");
+            return QCoreApplication::translate("Cli", "--duration 必须大于 0");
         return {};
     }
     if (o.start || o.duration)
-        return QStringLiteral("%1 applies to single exports; use --range")
+        return QCoreApplication::translate("Cli", "%1 只用于 single 导出；请用 --range")
             .arg(o.start ? "--start" : "--duration");
     if (o.rangeStart && *o.rangeStart < 0)
-        return QStringLiteral("--range must not start before 0");
+        return QCoreApplication::translate("Cli", "--range 的开始不能早于 0");
     if (o.rangeStart && *o.rangeEnd <= *o.rangeStart)
-        return QStringLiteral("--range must end after it starts");
+        return QCoreApplication::translate("Cli", "--range 的结束必须晚于开始");
     return {};
 }
 
@@ -188,14 +188,16 @@ int exportCommand(const QStringList& given) {
     QStringList args = given;
     KeyAccess keyAccess;
     if (!keyAccess.takeFrom(args))
-        return usage(name, QStringLiteral("--token-file needs a value"));
+        return usage(name,
+                     QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--token-file")));
     Options o;
     if (args.isEmpty())
-        return usage(name, QStringLiteral("no mode given"));
+        return usage(name,
+                     QCoreApplication::translate("Cli", "没有给出导出方式（single、continuous 或 grid）"));
     o.mode = args.first();
     if (o.mode != QLatin1String("single") && o.mode != QLatin1String("continuous") &&
         o.mode != QLatin1String("grid"))
-        return usage(name, QStringLiteral("unknown mode '%1'").arg(o.mode));
+        return usage(name, QCoreApplication::translate("Cli", "未知的导出方式“%1”").arg(o.mode));
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
         auto value = [&]() -> std::optional<QString> {
@@ -234,17 +236,17 @@ int exportCommand(const QStringList& given) {
             ok = v == QLatin1String("kmh") || v == QLatin1String("mph");
             o.speedUnit = DashboardReadout::speedUnitFromRawValue(v.value_or(QString()));
         } else if (a.startsWith(QLatin1String("--"))) {
-            return usage(name, QStringLiteral("unexpected argument '%1'").arg(a));
+            return usage(name, QCoreApplication::translate("Cli", "多余的参数“%1”").arg(a));
         } else {
             o.files << a;
         }
         if (!ok)
-            return usage(name, QStringLiteral("%1 needs a valid value").arg(a));
+            return usage(name, QCoreApplication::translate("Cli", "%1 需要一个有效的值").arg(a));
     }
     if (o.files.isEmpty() || o.out.isEmpty())
-        return usage(name, QStringLiteral("files and --out are required"));
+        return usage(name, QCoreApplication::translate("Cli", "需要文件和 --out"));
     if (o.mode == QLatin1String("single") && o.files.size() != 1)
-        return usage(name, QStringLiteral("single takes one file"));
+        return usage(name, QCoreApplication::translate("Cli", "single 只接受一个文件"));
     if (const QString misuse = misusedOption(o); !misuse.isEmpty())
         return usage(name, misuse);
     if (!keyAccess.unlock(o.files))
@@ -258,7 +260,7 @@ const CommandRegistration registration(
         "export single FILE | continuous FILE… | grid FILE… --out OUT [--start S --duration D] "
         "[--range S E] [--quality original|balanced] [--no-time] [--dashboard [--speed-unit kmh|mph]] ") +
         tokenFileUsage,
-    exportCommand);
+    QT_TRANSLATE_NOOP("Cli", "导出一个文件、连续的几分钟或多摄像头画面，每一帧带录制时间"), exportCommand);
 
 } // namespace
 

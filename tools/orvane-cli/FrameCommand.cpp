@@ -40,7 +40,8 @@ int frame(const QStringList& given) {
     QStringList args = given;
     KeyAccess keyAccess;
     if (!keyAccess.takeFrom(args))
-        return usage(name, QStringLiteral("--token-file needs a value"));
+        return usage(name,
+                     QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--token-file")));
     QString path, out;
     std::optional<double> time, tolerance = 0.0;
     std::optional<QSize> maxSize = QSize();
@@ -49,7 +50,7 @@ int frame(const QStringList& given) {
         const bool isOption = a == QLatin1String("--time") || a == QLatin1String("--tolerance") ||
                               a == QLatin1String("--max-size") || a == QLatin1String("--out");
         if (isOption && i + 1 >= args.size())
-            return usage(name, QStringLiteral("%1 needs a value").arg(a));
+            return usage(name, QCoreApplication::translate("Cli", "%1 需要一个值").arg(a));
         if (a == QLatin1String("--time"))
             time = parseSeconds(args[++i]);
         else if (a == QLatin1String("--tolerance"))
@@ -59,16 +60,16 @@ int frame(const QStringList& given) {
         else if (a == QLatin1String("--out"))
             out = args[++i];
         else if (a.startsWith(QLatin1String("--")) || !path.isEmpty())
-            return usage(name, QStringLiteral("unexpected argument '%1'").arg(a));
+            return usage(name, QCoreApplication::translate("Cli", "多余的参数“%1”").arg(a));
         else
             path = a;
     }
     if (path.isEmpty() || out.isEmpty() || !time)
-        return usage(name, QStringLiteral("FILE, --time and --out are needed"));
+        return usage(name, QCoreApplication::translate("Cli", "需要 FILE、--time 和 --out"));
     if (!tolerance || *tolerance < 0)
-        return usage(name, QStringLiteral("--tolerance must be a non-negative number of seconds"));
+        return usage(name, QCoreApplication::translate("Cli", "--tolerance 必须是不小于 0 的秒数"));
     if (!maxSize)
-        return usage(name, QStringLiteral("--max-size must look like 760x428"));
+        return usage(name, QCoreApplication::translate("Cli", "--max-size 的格式应如 760x428"));
     if (!keyAccess.unlock({path}))
         return failure;
 
@@ -92,7 +93,9 @@ int frame(const QStringList& given) {
     }
     if (grabbed.concealed)
         QTextStream(stderr)
-            << "警告: 这一帧的数据有缺失或损坏，画面中有解码器补出的部分，可能显示的是更早的画面\n";
+            << QCoreApplication::translate(
+                   "Cli", "警告: 这一帧的数据有缺失或损坏，画面中有解码器补出的部分，可能显示的是更早的画面")
+            << "\n";
     QTextStream stdOut(stdout);
     JsonWriter json(stdOut);
     json.beginObject();
@@ -109,7 +112,7 @@ int frame(const QStringList& given) {
 const CommandRegistration registration(
     QStringLiteral("frame"),
     QStringLiteral("frame FILE --time T [--tolerance S] [--max-size WxH] --out IMAGE.png ") + tokenFileUsage,
-    frame);
+    QT_TRANSLATE_NOOP("Cli", "把 T 秒处显示的画面存为图片"), frame);
 
 } // namespace
 } // namespace orvane::cli

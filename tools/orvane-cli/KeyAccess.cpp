@@ -4,6 +4,8 @@
 #include "ContainerError.h"
 #include "RegularFile.h"
 
+#include <QCoreApplication>
+
 namespace orvane::cli {
 
 namespace {
@@ -15,8 +17,9 @@ constexpr int64_t maximumTokenFileBytes = 64 * 1024;
 } // namespace
 
 QString tokenHint() {
-    return QStringLiteral("读取加密录像需要车主的令牌：设置环境变量 ORVANE_DASHCAM_TOKEN，"
-                          "或用 --token-file FILE 给出存有令牌的文件");
+    return QCoreApplication::translate("Cli",
+                                       "读取加密录像需要车主的令牌：设置环境变量 ORVANE_DASHCAM_TOKEN，"
+                                       "或用 --token-file FILE 给出存有令牌的文件");
 }
 
 bool KeyAccess::takeFrom(QStringList& args) {
@@ -39,7 +42,7 @@ std::optional<QString> KeyAccess::token(bool& failed) const {
     if (tokenFile) {
         const auto bytes = RegularFile::readSmallFile(*tokenFile, maximumTokenFileBytes);
         if (!bytes) {
-            printError(QStringLiteral("无法读取令牌文件: ") + *tokenFile);
+            printError(QCoreApplication::translate("Cli", "无法读取令牌文件: ") + *tokenFile);
             failed = true;
             return std::nullopt;
         }

@@ -17,7 +17,7 @@ int probe(const QStringList& given) {
     QStringList args = given;
     KeyAccess keyAccess;
     if (!keyAccess.takeFrom(args) || args.size() != 1 || args.first().startsWith(QLatin1String("--")))
-        return usage(QStringLiteral("probe"), QStringLiteral("exactly one FILE is needed"));
+        return usage(QStringLiteral("probe"), QCoreApplication::translate("Cli", "需要恰好一个 FILE"));
     if (!keyAccess.unlock(args))
         return failure;
     media::MediaInfo info;
@@ -43,7 +43,9 @@ int probe(const QStringList& given) {
 }
 
 const CommandRegistration registration(QStringLiteral("probe"),
-                                       QStringLiteral("probe FILE ") + tokenFileUsage, probe);
+                                       QStringLiteral("probe FILE ") + tokenFileUsage,
+                                       QT_TRANSLATE_NOOP("Cli", "视频文件的时长、尺寸、旋转、帧率和码率"),
+                                       probe);
 
 } // namespace
 } // namespace orvane::cli

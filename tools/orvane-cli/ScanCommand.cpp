@@ -60,7 +60,7 @@ int scan(const QStringList& given) {
     QStringList args = given;
     const bool hardBrakes = args.removeAll(QStringLiteral("--hard-brakes")) > 0;
     if (args.isEmpty())
-        return usage(QStringLiteral("scan"), QStringLiteral("no folder or file given"));
+        return usage(QStringLiteral("scan"), QCoreApplication::translate("Cli", "没有给出文件夹或文件"));
     EventsByCategory library;
     try {
         library = MetadataParser::scanLibrary(args);
@@ -92,7 +92,7 @@ bool unlockListed(const std::vector<TeslaVideoFile>& files, const KeyAccess& key
     if (keyAccess.tokenGiven())
         return keyAccess.unlock(paths);
     if (!keys::filesNeedingKeys(paths).isEmpty())
-        QTextStream(stderr) << "警告: " << tokenHint() << "\n";
+        QTextStream(stderr) << QCoreApplication::translate("Cli", "警告: ") << tokenHint() << "\n";
     return true;
 }
 
@@ -101,7 +101,8 @@ int videos(const QStringList& given) {
     QStringList args = given;
     KeyAccess keyAccess;
     if (!keyAccess.takeFrom(args))
-        return usage(name, QStringLiteral("--token-file needs a value"));
+        return usage(name,
+                     QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--token-file")));
     QString path, categoryText, indexText, cameraText = QStringLiteral("all");
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -119,23 +120,25 @@ int videos(const QStringList& given) {
         else if (a == QLatin1String("--camera"))
             ok = next(cameraText);
         else if (a.startsWith(QLatin1String("--")) || !path.isEmpty())
-            return usage(name, QStringLiteral("unexpected argument '%1'").arg(a));
+            return usage(name, QCoreApplication::translate("Cli", "多余的参数“%1”").arg(a));
         else
             path = a;
         if (!ok)
-            return usage(name, QStringLiteral("%1 needs a value").arg(a));
+            return usage(name, QCoreApplication::translate("Cli", "%1 需要一个值").arg(a));
     }
     bool indexOk = false;
     const int index = indexText.toInt(&indexOk);
     const auto category = Category::fromRawValue(categoryText);
     const auto camera = Camera::fromRawValue(cameraText);
     if (path.isEmpty() || !category || !indexOk || index < 0 || !camera)
-        return usage(name, QStringLiteral("PATH, --category, --index and a known --camera are needed"));
+        return usage(name,
+                     QCoreApplication::translate("Cli", "需要 PATH、--category、--index 和已知的 --camera"));
     try {
         const EventsByCategory library = MetadataParser::scanLibrary({path});
         auto it = library.find(*category);
         if (it == library.end() || index >= int(it->second.size())) {
-            printError(QStringLiteral("没有这个事件: %1 #%2").arg(categoryText).arg(index));
+            printError(
+                QCoreApplication::translate("Cli", "没有这个事件: %1 #%2").arg(categoryText).arg(index));
             return failure;
         }
         const auto files = MetadataParser::loadVideos(it->second[size_t(index)], *camera);
@@ -167,12 +170,13 @@ int videos(const QStringList& given) {
     }
 }
 
-const CommandRegistration scanRegistration(QStringLiteral("scan"),
-                                           QStringLiteral("scan PATH… [--hard-brakes]"), scan);
+const CommandRegistration scanRegistration(QStringLiteral("scan"), QStringLiteral("scan PATH… [--hard-brakes]"),
+                                           QT_TRANSLATE_NOOP("Cli", "扫描文件夹和文件，按类别列出事件"),
+                                           scan);
 const CommandRegistration
     videosRegistration(QStringLiteral("videos"),
                        QStringLiteral("videos PATH --category C --index N [--camera CAM] ") + tokenFileUsage,
-                       videos);
+                       QT_TRANSLATE_NOOP("Cli", "一个事件的摄像头文件（序号从 0 起，按扫描顺序）"), videos);
 
 } // namespace
 } // namespace orvane::cli

@@ -70,28 +70,31 @@ int telemetry(const QStringList& given) {
     QStringList args = given;
     KeyAccess keyAccess;
     if (!keyAccess.takeFrom(args))
-        return usage(name, QStringLiteral("--token-file needs a value"));
+        return usage(name,
+                     QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--token-file")));
     QStringList paths;
     QString format = QStringLiteral("json");
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == QLatin1String("--format")) {
             if (i + 1 >= args.size())
-                return usage(name, QStringLiteral("--format needs a value"));
+                return usage(
+                    name,
+                    QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--format")));
             format = args[++i];
         } else if (a.startsWith(QLatin1String("--"))) {
-            return usage(name, QStringLiteral("unexpected argument '%1'").arg(a));
+            return usage(name, QCoreApplication::translate("Cli", "多余的参数“%1”").arg(a));
         } else {
             paths << a;
         }
     }
     if (paths.isEmpty())
-        return usage(name, QStringLiteral("no file given"));
+        return usage(name, QCoreApplication::translate("Cli", "没有给出文件"));
     const bool gpx = format == QLatin1String("gpx");
     if (!gpx && format != QLatin1String("json") && format != QLatin1String("csv"))
-        return usage(name, QStringLiteral("unknown format '%1'").arg(format));
+        return usage(name, QCoreApplication::translate("Cli", "未知的格式“%1”").arg(format));
     if (!gpx && paths.size() > 1)
-        return usage(name, QStringLiteral("json and csv take one file"));
+        return usage(name, QCoreApplication::translate("Cli", "json 和 csv 只接受一个文件"));
     if (!keyAccess.unlock(paths))
         return failure;
     if (gpx)
@@ -113,9 +116,10 @@ int telemetry(const QStringList& given) {
     return success;
 }
 
-const CommandRegistration
-    registration(QStringLiteral("telemetry"),
-                 QStringLiteral("telemetry FILE… [--format json|csv|gpx] ") + tokenFileUsage, telemetry);
+const CommandRegistration registration(QStringLiteral("telemetry"),
+                                       QStringLiteral("telemetry FILE… [--format json|csv|gpx] ") + tokenFileUsage,
+                                       QT_TRANSLATE_NOOP("Cli", "摄像头文件中每一帧的行驶记录（gpx：行驶轨迹）"),
+                                       telemetry);
 
 } // namespace
 } // namespace orvane::cli

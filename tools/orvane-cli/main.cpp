@@ -3,6 +3,7 @@
 #include "Command.h"
 #include "FileName.h"
 #include "TerminationSignals.h"
+#include "TextLanguage.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -29,7 +30,7 @@ int usage(const QString& command, const QString& problem) {
         err << "orvane-cli " << command << ": " << problem << "\n";
     auto it = commands().find(command);
     if (it != commands().end())
-        err << "usage: orvane-cli " << it->second.usage << "\n";
+        err << QCoreApplication::translate("Cli", "用法: ") << "orvane-cli " << it->second.usage << "\n";
     return usageError;
 }
 
@@ -52,13 +53,30 @@ bool guardStandardStreams() {
     return outputOpen;
 }
 
+void reportStandardOutputFailure(int error) {
+    printError(QCoreApplication::translate("Cli", "无法写入标准输出: ") + qt_error_string(error));
+}
+
+// The commands, each with what it does; the keys of the JSON they print are the same in every language.
+void printHelp(QTextStream& out) {
+    out << QCoreApplication::translate("Cli", "用法:") << "\n";
+    for (const auto& [name, info] : commands())
+        out << "  orvane-cli " << info.usage << "\n      " << QCoreApplication::translate("Cli", info.summary)
+            << "\n";
+    out << "\n"
+        << QCoreApplication::translate(
+               "Cli", "每个命令在标准输出上打印 JSON。失败时在标准错误上说明原因并以 1 退出，"
+                      "用法错误以 2 退出。详见 man orvane-cli。")
+        << "\n";
+}
+
 // Everything printed must have reached standard output (a full disk, /dev/full).
 bool standardOutputWritten() {
     const bool flushed = std::fflush(stdout) == 0;
     const int error = errno;
     if (flushed && !std::ferror(stdout))
         return true;
-    printError(QStringLiteral("无法写入标准输出: ") + qt_error_string(flushed ? EIO : error));
+    reportStandardOutputFailure(flushed ? EIO : error);
     return false;
 }
 
@@ -69,10 +87,7 @@ bool standardOutputWritten() {
 int main(int argc, char** argv) {
     using namespace orvane::cli;
     orvane::TerminationSignals::treatFileSizeLimitAsFullDisk();
-    if (!guardStandardStreams()) {
-        printError(QStringLiteral("无法写入标准输出: ") + qt_error_string(EBADF));
-        return failure;
-    }
+    const bool outputOpen = guardStandardStreams();
     // Burned-in times and labels are drawn with fonts, which need a GUI application; the
     // command line must still work without a display.
     // Qt's own warnings (such as a missing XDG_RUNTIME_DIR) mean nothing to a user here and
@@ -85,18 +100,22 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("orvane-cli"));
+    orvane::TextLanguage::apply(orvane::TextLanguage::isChinese());
+    if (!outputOpen) {
+        reportStandardOutputFailure(EBADF);
+        return failure;
+    }
     QStringList args = orvane::FileName::arguments(argc, argv); // the file system's bytes kept
     if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
         QTextStream out(args.isEmpty() ? stderr : stdout);
-        out << "usage:\n";
-        for (const auto& [name, info] : commands())
-            out << "  orvane-cli " << info.usage << "\n";
+        printHelp(out);
         return args.isEmpty() ? usageError : success;
     }
     const QString name = args.takeFirst();
     auto it = commands().find(name);
     if (it == commands().end()) {
-        QTextStream(stderr) << "orvane-cli: unknown command '" << name << "'\n";
+        QTextStream(stderr) << "orvane-cli: "
+                            << QCoreApplication::translate("Cli", "未知的命令“%1”").arg(name) << "\n";
         return usageError;
     }
     const int code = it->second.run(args);

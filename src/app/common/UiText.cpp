@@ -28,10 +28,14 @@ QString UiText::percent(double fraction) {
 }
 
 QString UiText::updateOffer(const QString& newVersion, const QString& currentVersion,
-                            const QString& releaseNotes) {
-    return QCoreApplication::translate("UiText", "新版本 %1 可用（当前 %2）。")
-               .arg(newVersion, currentVersion) +
-           QStringLiteral("\n\n") + releaseNotes;
+                            const QString& releaseNotes, bool byPackageManager) {
+    QString offer =
+        QCoreApplication::translate("UiText", "新版本 %1 可用（当前 %2）。").arg(newVersion, currentVersion) +
+        QStringLiteral("\n\n") + releaseNotes;
+    if (byPackageManager)
+        offer += QStringLiteral("\n\n") +
+                 QCoreApplication::translate("UiText", "请用系统的软件包管理器更新 Orvane。");
+    return offer;
 }
 
 QString UiText::upToDate(const QString& currentVersion) {

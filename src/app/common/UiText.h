@@ -26,9 +26,10 @@ public:
     Q_INVOKABLE static QString elapsed(double seconds);
     // A fraction 0 … 1 as a whole percentage, "37%" (truncated, kept within 0 … 100).
     Q_INVOKABLE static QString percent(double fraction);
-    // "新版本 <new> 可用（当前 <current>）。" + two line breaks + the release notes.
+    // "新版本 <new> 可用（当前 <current>）。" + two line breaks + the release notes; for the package
+    // manager's copy, then where to update it.
     Q_INVOKABLE static QString updateOffer(const QString& newVersion, const QString& currentVersion,
-                                           const QString& releaseNotes);
+                                           const QString& releaseNotes, bool byPackageManager = false);
     // "当前版本 <current> 已是最新。"
     Q_INVOKABLE static QString upToDate(const QString& currentVersion);
     // How the preview decodes video: "视频解码：VA-API 硬件解码" or "视频解码：软件解码".

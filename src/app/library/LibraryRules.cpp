@@ -73,9 +73,15 @@ bool looksLikePartOfDrive(const QString& folder) {
 
 ImportChoice checkImportChoice(const QStringList& paths) {
     ImportChoice choice;
-    for (const QString& path : paths)
-        if (DirectoryListing::isDirectory(path))
-            choice.folders << path;
+    for (const QString& path : paths) {
+        if (!DirectoryListing::isDirectory(path))
+            continue;
+        // The drive itself, as a file manager's "Open with" gives it: its TeslaCam folder is meant.
+        const QString teslaCam = QDir(path).filePath(QStringLiteral("TeslaCam"));
+        const bool driveOfRoot =
+            !MetadataParser::isTeslaCamRoot(path) && MetadataParser::isTeslaCamRoot(teslaCam);
+        choice.folders << (driveOfRoot ? teslaCam : path);
+    }
     if (choice.folders.isEmpty()) {
         choice.rejection = onlyFilesMessage;
         return choice;

@@ -65,8 +65,8 @@ struct ImportChoice {
     QStringList folders;
     std::optional<QString> rejection;
 };
-// Keeps the folders (loose files are dropped) and requires each to be a drive root. Looks at
-// the disk: call it off the interface thread.
+// Keeps the folders (loose files are dropped; a drive holding a TeslaCam root stands for that root)
+// and requires each to be a drive root. Looks at the disk: call it off the interface thread.
 ImportChoice checkImportChoice(const QStringList& paths);
 
 // "已扫描 N 个片段，请选择要处理的录像" for all events of all categories.

@@ -75,6 +75,10 @@
         <source>检查更新失败</source>
         <translation>Update Check Failed</translation>
     </message>
+    <message>
+        <source>好</source>
+        <translation>OK</translation>
+    </message>
 </context>
 <context>
     <name>AcceleratorGauge</name>
@@ -146,6 +150,10 @@
     <message>
         <source>安装更新失败: </source>
         <translation>Could not install the update: </translation>
+    </message>
+    <message>
+        <source>Orvane 由系统的软件包管理器安装，请用它更新到新版本</source>
+        <translation>Orvane was installed by the system's package manager; update it there</translation>
     </message>
 </context>
 <context>
@@ -255,6 +263,173 @@
     <message>
         <source>删除这张截图</source>
         <translation>Delete this capture</translation>
+    </message>
+</context>
+<context>
+    <name>Cli</name>
+    <message>
+        <source>已取消解密</source>
+        <translation>Decryption cancelled</translation>
+    </message>
+    <message>
+        <source>%1 需要一个值</source>
+        <translation>%1 needs a value</translation>
+    </message>
+    <message>
+        <source>多余的参数“%1”</source>
+        <translation>unexpected argument '%1'</translation>
+    </message>
+    <message>
+        <source>需要 PATH 和 --out</source>
+        <translation>PATH and --out are needed</translation>
+    </message>
+    <message>
+        <source>把车辆加密的录像解密为普通副本，按 U 盘的结构写入 DIR</source>
+        <translation>Writes a plain copy of the clips the car encrypted below DIR, laid out as a drive</translation>
+    </message>
+    <message>
+        <source>警告: </source>
+        <translation>Warning: </translation>
+    </message>
+    <message>
+        <source>已取消导出</source>
+        <translation>Export cancelled</translation>
+    </message>
+    <message>
+        <source>--range 只用于 continuous 和 grid 导出；请用 --start 和 --duration</source>
+        <translation>--range applies to continuous and grid exports; use --start and --duration</translation>
+    </message>
+    <message>
+        <source>--start 不能为负数</source>
+        <translation>--start must not be negative</translation>
+    </message>
+    <message>
+        <source>--duration 必须大于 0</source>
+        <translation>--duration must be above 0</translation>
+    </message>
+    <message>
+        <source>%1 只用于 single 导出；请用 --range</source>
+        <translation>%1 applies to single exports; use --range</translation>
+    </message>
+    <message>
+        <source>--range 的开始不能早于 0</source>
+        <translation>--range must not start before 0</translation>
+    </message>
+    <message>
+        <source>--range 的结束必须晚于开始</source>
+        <translation>--range must end after it starts</translation>
+    </message>
+    <message>
+        <source>没有给出导出方式（single、continuous 或 grid）</source>
+        <translation>no mode given (single, continuous or grid)</translation>
+    </message>
+    <message>
+        <source>未知的导出方式“%1”</source>
+        <translation>unknown mode '%1'</translation>
+    </message>
+    <message>
+        <source>%1 需要一个有效的值</source>
+        <translation>%1 needs a valid value</translation>
+    </message>
+    <message>
+        <source>需要文件和 --out</source>
+        <translation>files and --out are required</translation>
+    </message>
+    <message>
+        <source>single 只接受一个文件</source>
+        <translation>single takes one file</translation>
+    </message>
+    <message>
+        <source>导出一个文件、连续的几分钟或多摄像头画面，每一帧带录制时间</source>
+        <translation>Exports one file, consecutive minutes or the camera grid, with the recording time in every frame</translation>
+    </message>
+    <message>
+        <source>需要 FILE、--time 和 --out</source>
+        <translation>FILE, --time and --out are needed</translation>
+    </message>
+    <message>
+        <source>--tolerance 必须是不小于 0 的秒数</source>
+        <translation>--tolerance must be a non-negative number of seconds</translation>
+    </message>
+    <message>
+        <source>--max-size 的格式应如 760x428</source>
+        <translation>--max-size must look like 760x428</translation>
+    </message>
+    <message>
+        <source>警告: 这一帧的数据有缺失或损坏，画面中有解码器补出的部分，可能显示的是更早的画面</source>
+        <translation>Warning: this frame's data is missing or damaged; the decoder filled in parts of the picture, which may show an earlier moment</translation>
+    </message>
+    <message>
+        <source>把 T 秒处显示的画面存为图片</source>
+        <translation>Saves the frame shown at T seconds as an image</translation>
+    </message>
+    <message>
+        <source>读取加密录像需要车主的令牌：设置环境变量 ORVANE_DASHCAM_TOKEN，或用 --token-file FILE 给出存有令牌的文件</source>
+        <translation>Encrypted footage needs the owner's token: set the environment variable ORVANE_DASHCAM_TOKEN, or name a file holding it with --token-file FILE</translation>
+    </message>
+    <message>
+        <source>无法读取令牌文件: </source>
+        <translation>Cannot read the token file: </translation>
+    </message>
+    <message>
+        <source>用法: </source>
+        <translation>usage: </translation>
+    </message>
+    <message>
+        <source>无法写入标准输出: </source>
+        <translation>Cannot write to standard output: </translation>
+    </message>
+    <message>
+        <source>用法:</source>
+        <translation>usage:</translation>
+    </message>
+    <message>
+        <source>每个命令在标准输出上打印 JSON。失败时在标准错误上说明原因并以 1 退出，用法错误以 2 退出。详见 man orvane-cli。</source>
+        <translation>Every command prints JSON on standard output. A failure says why on standard error and exits 1; a usage error exits 2. See man orvane-cli.</translation>
+    </message>
+    <message>
+        <source>未知的命令“%1”</source>
+        <translation>unknown command '%1'</translation>
+    </message>
+    <message>
+        <source>需要恰好一个 FILE</source>
+        <translation>exactly one FILE is needed</translation>
+    </message>
+    <message>
+        <source>视频文件的时长、尺寸、旋转、帧率和码率</source>
+        <translation>Duration, size, rotation, frame rate and bit rate of a video file</translation>
+    </message>
+    <message>
+        <source>没有给出文件夹或文件</source>
+        <translation>no folder or file given</translation>
+    </message>
+    <message>
+        <source>需要 PATH、--category、--index 和已知的 --camera</source>
+        <translation>PATH, --category, --index and a known --camera are needed</translation>
+    </message>
+    <message>
+        <source>没有这个事件: %1 #%2</source>
+        <translation>No such event: %1 #%2</translation>
+    </message>
+    <message>
+        <source>扫描文件夹和文件，按类别列出事件</source>
+        <translation>Scans folders and files and lists the events by category</translation>
+    </message>
+    <message>
+        <source>一个事件的摄像头文件（序号从 0 起，按扫描顺序）</source>
+        <translation>The camera files of one event (numbered from 0, in scan order)</translation>
+    </message>
+    <message>
+        <source>没有给出文件</source>
+        <translation>no file given</translation>
+    </message>
+    <message>
+        <source>未知的格式“%1”</source>
+        <translation>unknown format '%1'</translation>
+    </message>
+    <message>
+        <source>一个摄像头文件中每一帧的行驶记录</source>
+        <translation>The driving record of every frame of one camera file</translation>
     </message>
 </context>
 <context>
@@ -2058,6 +2233,10 @@
     <message>
         <source>视频解码：</source>
         <translation>Video decoding: </translation>
+    </message>
+    <message>
+        <source>请用系统的软件包管理器更新 Orvane。</source>
+        <translation>Update Orvane with the system's package manager.</translation>
     </message>
 </context>
 <context>

@@ -148,8 +148,11 @@ Popup {
         objectName: "updateOfferAlert"
         visible: sheet.visible && sheet.updateController.showUpdateAlert && !!sheet.update
         title: qsTr("发现新版本")
-        message: sheet.update ? UiText.updateOffer(sheet.update.version, sheet.currentVersion, sheet.update.displayReleaseNotes) : ""
-        buttons: [{ text: qsTr("稍后"), kind: ActionButton.Normal }, { text: qsTr("立即更新"), kind: ActionButton.Prominent }]
+        message: sheet.update ? UiText.updateOffer(sheet.update.version, sheet.currentVersion, sheet.update.displayReleaseNotes,
+                                                   sheet.updateController.updatedByPackageManager) : ""
+        buttons: sheet.updateController.updatedByPackageManager
+                 ? [{ text: qsTr("好"), kind: ActionButton.Prominent }]
+                 : [{ text: qsTr("稍后"), kind: ActionButton.Normal }, { text: qsTr("立即更新"), kind: ActionButton.Prominent }]
         cancelIndex: 0
         onButtonClicked: (index) => index === 1 ? sheet.updateController.startUpdate() : sheet.updateController.dismissUpdate()
     }

@@ -1,15 +1,13 @@
 #include "AppLanguage.h"
 
+#include "TextLanguage.h"
+
 #include <QCoreApplication>
-#include <QTranslator>
 #include <QVariantMap>
 
 namespace orvane {
 
 namespace {
-
-// Where the build puts the compiled English translation among the program's resources.
-const QString englishTranslation = QStringLiteral(":/i18n/orvane_en.qm");
 
 struct ChoiceName {
     AppLanguage::Choice choice;
@@ -20,11 +18,6 @@ constexpr ChoiceName choiceNames[] = {
     {AppLanguage::Choice::chinese, "zh"},
     {AppLanguage::Choice::english, "en"},
 };
-
-QTranslator*& installedTranslator() {
-    static QTranslator* translator = nullptr;
-    return translator;
-}
 
 } // namespace
 
@@ -45,7 +38,7 @@ QString AppLanguage::settingValue(Choice choice) {
 bool AppLanguage::isChinese(Choice choice, const QLocale& system) {
     if (choice != Choice::followSystem)
         return choice == Choice::chinese;
-    return system.language() == QLocale::Chinese;
+    return TextLanguage::isChinese(system);
 }
 
 QLocale AppLanguage::displayLocale(bool chinese, const QLocale& system) {
@@ -57,23 +50,12 @@ QLocale AppLanguage::displayLocale(bool chinese, const QLocale& system) {
 }
 
 void AppLanguage::apply(bool chinese, const QLocale& system) {
-    QTranslator*& translator = installedTranslator();
-    if (translator) {
-        QCoreApplication::removeTranslator(translator);
-        delete translator;
-        translator = nullptr;
-    }
-    if (!chinese) {
-        auto english = std::make_unique<QTranslator>();
-        // The texts' source language is Chinese: without the translation they stay Chinese.
-        if (english->load(englishTranslation) && QCoreApplication::installTranslator(english.get()))
-            translator = english.release();
-    }
+    TextLanguage::apply(chinese);
     QLocale::setDefault(displayLocale(chinese, system));
 }
 
 bool AppLanguage::chineseApplied() {
-    return installedTranslator() == nullptr;
+    return TextLanguage::chineseApplied();
 }
 
 LanguageSetting::LanguageSetting(QObject* parent)

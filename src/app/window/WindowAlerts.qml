@@ -68,8 +68,12 @@ Item {
         visible: !alerts.aboutSheetOpen && alerts.updateController.showUpdateAlert && !!alerts.update
         title: qsTr("发现新版本")
         message: alerts.update ? UiText.updateOffer(alerts.update.version, alerts.updateController.shortVersion,
-                                                    alerts.update.displayReleaseNotes) : ""
-        buttons: [{ text: qsTr("稍后"), kind: ActionButton.Normal }, { text: qsTr("立即更新"), kind: ActionButton.Prominent }]
+                                                    alerts.update.displayReleaseNotes,
+                                                    alerts.updateController.updatedByPackageManager) : ""
+        // The package manager's copy is updated by it: the offer only tells.
+        buttons: alerts.updateController.updatedByPackageManager
+                 ? [{ text: qsTr("好"), kind: ActionButton.Prominent }]
+                 : [{ text: qsTr("稍后"), kind: ActionButton.Normal }, { text: qsTr("立即更新"), kind: ActionButton.Prominent }]
         cancelIndex: 0
         onButtonClicked: (index) => index === 1 ? alerts.updateController.startUpdate()
                                                 : alerts.updateController.dismissUpdate()

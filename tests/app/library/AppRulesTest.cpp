@@ -104,6 +104,7 @@ TEST(LibraryRules, importChoiceKeepsFoldersAndRequiresDriveRoots) {
     const std::tuple<QStringList, QStringList, std::optional<QString>> cases[] = {
         {{root, secondRoot}, {root, secondRoot}, std::nullopt},
         {{root, loose}, {root}, std::nullopt},
+        {{t / "a", t / "b/"}, {root, secondRoot}, std::nullopt}, // the drives, opened from a file manager
         {{loose}, {}, LibraryRules::onlyFilesMessage},
         {{t / "missing"}, {}, LibraryRules::onlyFilesMessage},
         {{root + "/SavedClips"}, {root + "/SavedClips"}, LibraryRules::insideDriveMessage},
