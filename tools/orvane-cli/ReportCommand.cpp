@@ -60,7 +60,8 @@ int reportCommand(const QStringList& args) {
             bool ok = false;
             request.moment = args[++i].toDouble(&ok);
             if (!ok || !std::isfinite(*request.moment) || *request.moment < 0)
-                return usage(name, QStringLiteral("--moment needs seconds from the event's start"));
+                return usage(name, QCoreApplication::translate("Cli", "%1 需要从事件开始算起的秒数")
+                                       .arg(QStringLiteral("--moment")));
         } else if (a == QLatin1String("--hide-place")) {
             request.hidePlace = true;
         } else if (a == QLatin1String("--speed-unit") && hasValue) {
@@ -68,13 +69,14 @@ int reportCommand(const QStringList& args) {
         } else if (a == QLatin1String("--language") && hasValue) {
             language = args[++i];
         } else if (a.startsWith(QLatin1String("--"))) {
-            return usage(name, QStringLiteral("unexpected argument '%1'").arg(a));
+            return usage(name, QCoreApplication::translate("Cli", "多余的参数“%1”").arg(a));
         } else {
             request.eventFolders << FileName::absolute(a);
         }
     }
     if (request.eventFolders.isEmpty() || request.outputPath.isEmpty())
-        return usage(name, QStringLiteral("EVENT folders and --out are required"));
+        return usage(
+            name, QCoreApplication::translate("Cli", "需要给出事件文件夹和 %1").arg(QStringLiteral("--out")));
     useLanguage(language);
     return write(request);
 }
@@ -83,6 +85,7 @@ const CommandRegistration registration(
     QStringLiteral("report"),
     QStringLiteral("report EVENT… --out FILE.pdf [--moment SECONDS] [--hide-place] [--speed-unit kmh|mph] "
                    "[--language zh|en]"),
+    QT_TRANSLATE_NOOP("Cli", "一份 PDF 事故报告：时间、地点、各摄像头画面、行驶记录与文件指纹"),
     reportCommand);
 
 } // namespace

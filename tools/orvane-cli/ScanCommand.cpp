@@ -170,7 +170,8 @@ int videos(const QStringList& given) {
     }
 }
 
-const CommandRegistration scanRegistration(QStringLiteral("scan"), QStringLiteral("scan PATH… [--hard-brakes]"),
+const CommandRegistration scanRegistration(QStringLiteral("scan"),
+                                           QStringLiteral("scan PATH… [--hard-brakes]"),
                                            QT_TRANSLATE_NOOP("Cli", "扫描文件夹和文件，按类别列出事件"),
                                            scan);
 const CommandRegistration

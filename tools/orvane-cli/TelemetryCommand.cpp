@@ -116,10 +116,10 @@ int telemetry(const QStringList& given) {
     return success;
 }
 
-const CommandRegistration registration(QStringLiteral("telemetry"),
-                                       QStringLiteral("telemetry FILE… [--format json|csv|gpx] ") + tokenFileUsage,
-                                       QT_TRANSLATE_NOOP("Cli", "摄像头文件中每一帧的行驶记录（gpx：行驶轨迹）"),
-                                       telemetry);
+const CommandRegistration
+    registration(QStringLiteral("telemetry"),
+                 QStringLiteral("telemetry FILE… [--format json|csv|gpx] ") + tokenFileUsage,
+                 QT_TRANSLATE_NOOP("Cli", "摄像头文件中每一帧的行驶记录（gpx：行驶轨迹）"), telemetry);
 
 } // namespace
 } // namespace orvane::cli

@@ -6,6 +6,7 @@
 #include "FileName.h"
 #include "JsonWriter.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -43,16 +44,17 @@ int verifyCommand(const QStringList& args) {
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--drive")) {
             if (i + 1 >= args.size())
-                return usage(name, QStringLiteral("--drive needs a folder"));
+                return usage(
+                    name, QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--drive")));
             drives << FileName::absolute(args[++i]);
         } else if (args[i].startsWith(QLatin1String("--")) || !exportPath.isEmpty()) {
-            return usage(name, QStringLiteral("unexpected argument '%1'").arg(args[i]));
+            return usage(name, QCoreApplication::translate("Cli", "多余的参数“%1”").arg(args[i]));
         } else {
             exportPath = FileName::absolute(args[i]);
         }
     }
     if (exportPath.isEmpty())
-        return usage(name, QStringLiteral("EXPORT is required"));
+        return usage(name, QCoreApplication::translate("Cli", "没有给出文件"));
     if (!QFileInfo(exportPath).isFile()) {
         printError(QStringLiteral("找不到导出的视频：") + exportPath);
         return failure;
@@ -66,7 +68,9 @@ int verifyCommand(const QStringList& args) {
 }
 
 const CommandRegistration registration(QStringLiteral("verify"),
-                                       QStringLiteral("verify EXPORT [--drive PATH…]"), verifyCommand);
+                                       QStringLiteral("verify EXPORT [--drive PATH…]"),
+                                       QT_TRANSLATE_NOOP("Cli", "核对导出的视频与其清单和原始文件是否一致"),
+                                       verifyCommand);
 
 } // namespace
 } // namespace orvane::cli

@@ -261,8 +261,9 @@ QStringList copiesNotes(const DecryptedCopies::Plan& plan, const DecryptedCopies
                            [&](const DecryptedCopies::Copy& clip) { return clip.source == c.source; });
     };
     const int clips = int(std::count_if(done.written.begin(), done.written.end(), isClip));
-    QStringList notes{QCoreApplication::translate("ExportJobRunner", "已在 %2 保存 %n 个解密副本", nullptr, clips)
-                          .arg(QDir::toNativeSeparators(outDir))};
+    QStringList notes{
+        QCoreApplication::translate("ExportJobRunner", "已在 %2 保存 %n 个解密副本", nullptr, clips)
+            .arg(QDir::toNativeSeparators(outDir))};
     for (const auto& [source, why] : done.failures)
         notes << why;
     return notes;
@@ -277,8 +278,9 @@ ExportJobOutcome saveDecryptedCopies(const QString& eventFolder, const QString& 
         if (plan.clips.empty())
             throw FileSystemError(QCoreApplication::translate("ExportJobRunner", "这个事件没有加密的录像"));
         report({QCoreApplication::translate("ExportJobRunner", "正在保存解密副本..."), false, 0.0, {}});
-        const DecryptedCopies::Outcome done =
-            DecryptedCopies::write(plan, cancel, [&](double p) { report({{}, {}, p, {}}); });
+        const DecryptedCopies::Outcome done = DecryptedCopies::write(plan, cancel, [&](double p) {
+            report({{}, {}, p, {}});
+        });
         outcome.notes = copiesNotes(plan, done, outDir);
         const auto first = std::find_if(done.written.begin(), done.written.end(), [](const auto& c) {
             return c.target.endsWith(QLatin1String(".mp4"), Qt::CaseInsensitive);

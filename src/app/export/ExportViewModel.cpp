@@ -269,8 +269,8 @@ void ExportViewModel::saveDecryptedCopies() {
     if (!event)
         return;
     if (!settings_.outputDestination.isFolder()) {
-        messages_.setError(
-            QCoreApplication::translate("ExportViewModel", "解密副本只能保存到文件夹：请先把导出位置设为一个文件夹"));
+        messages_.setError(QCoreApplication::translate(
+            "ExportViewModel", "解密副本只能保存到文件夹：请先把导出位置设为一个文件夹"));
         return;
     }
     if (task_)
@@ -362,8 +362,9 @@ void ExportViewModel::finishExport(const std::shared_ptr<Task>& task) {
                                        : QCoreApplication::translate("ExportViewModel", "导出完成：")) +
                             task->exportingFileName);
         messages_.setSuccess(task->work ? QCoreApplication::translate("ExportViewModel", "解密副本已保存")
-                             : toLibrary ? QCoreApplication::translate("ExportViewModel", "视频已成功保存到系统相册")
-                                         : QCoreApplication::translate("ExportViewModel", "视频已成功导出"));
+                             : toLibrary
+                                 ? QCoreApplication::translate("ExportViewModel", "视频已成功保存到系统相册")
+                                 : QCoreApplication::translate("ExportViewModel", "视频已成功导出"));
         break;
     case ProcessingStatus::Kind::cancelled:
         messages_.setStatus(cancelledStatus);

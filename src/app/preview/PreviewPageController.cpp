@@ -181,8 +181,8 @@ PreviewPageController::PageState PreviewPageController::computePage() const {
     s.playbackNotice = player->noticeText();
     s.canUnlock = !preview->lockedFiles().isEmpty();
     const auto event = preview->selectedEvent();
-    s.canSaveDecryptedCopies = event && event->isEncrypted && !s.canUnlock && !preview->isExportBusy() &&
-                               !preview->videos().empty();
+    s.canSaveDecryptedCopies =
+        event && event->isEncrypted && !s.canUnlock && !preview->isExportBusy() && !preview->videos().empty();
     s.isGrid = preview->isGrid();
     s.hasVideo = preview->selectedVideo().has_value();
     // A player that has nothing yet while a file is chosen is about to get it.

@@ -220,9 +220,8 @@ QStringList PreviewViewModel::lockedFiles() const {
 }
 
 void PreviewViewModel::filesUnlocked(const QStringList& files) {
-    const bool shown = std::any_of(files.begin(), files.end(), [this](const QString& url) {
-        return clipKinds_.contains(url);
-    });
+    const bool shown = std::any_of(files.begin(), files.end(),
+                                   [this](const QString& url) { return clipKinds_.contains(url); });
     if (!shown || !selectedEvent())
         return;
     // The players, step lengths and clip kinds of locked files all change: open the event afresh

@@ -153,7 +153,7 @@
     </message>
     <message>
         <source>Orvane 由系统的软件包管理器安装，请用它更新到新版本</source>
-        <translation>Orvane was installed by the system's package manager; update it there</translation>
+        <translation>Orvane was installed by the system&apos;s package manager; update it there</translation>
     </message>
 </context>
 <context>
@@ -277,7 +277,7 @@
     </message>
     <message>
         <source>多余的参数“%1”</source>
-        <translation>unexpected argument '%1'</translation>
+        <translation>unexpected argument &apos;%1&apos;</translation>
     </message>
     <message>
         <source>需要 PATH 和 --out</source>
@@ -325,7 +325,7 @@
     </message>
     <message>
         <source>未知的导出方式“%1”</source>
-        <translation>unknown mode '%1'</translation>
+        <translation>unknown mode &apos;%1&apos;</translation>
     </message>
     <message>
         <source>%1 需要一个有效的值</source>
@@ -357,7 +357,7 @@
     </message>
     <message>
         <source>警告: 这一帧的数据有缺失或损坏，画面中有解码器补出的部分，可能显示的是更早的画面</source>
-        <translation>Warning: this frame's data is missing or damaged; the decoder filled in parts of the picture, which may show an earlier moment</translation>
+        <translation>Warning: this frame&apos;s data is missing or damaged; the decoder filled in parts of the picture, which may show an earlier moment</translation>
     </message>
     <message>
         <source>把 T 秒处显示的画面存为图片</source>
@@ -365,7 +365,7 @@
     </message>
     <message>
         <source>读取加密录像需要车主的令牌：设置环境变量 ORVANE_DASHCAM_TOKEN，或用 --token-file FILE 给出存有令牌的文件</source>
-        <translation>Encrypted footage needs the owner's token: set the environment variable ORVANE_DASHCAM_TOKEN, or name a file holding it with --token-file FILE</translation>
+        <translation>Encrypted footage needs the owner&apos;s token: set the environment variable ORVANE_DASHCAM_TOKEN, or name a file holding it with --token-file FILE</translation>
     </message>
     <message>
         <source>无法读取令牌文件: </source>
@@ -389,7 +389,7 @@
     </message>
     <message>
         <source>未知的命令“%1”</source>
-        <translation>unknown command '%1'</translation>
+        <translation>unknown command &apos;%1&apos;</translation>
     </message>
     <message>
         <source>需要恰好一个 FILE</source>
@@ -425,11 +425,31 @@
     </message>
     <message>
         <source>未知的格式“%1”</source>
-        <translation>unknown format '%1'</translation>
+        <translation>unknown format &apos;%1&apos;</translation>
     </message>
     <message>
-        <source>一个摄像头文件中每一帧的行驶记录</source>
-        <translation>The driving record of every frame of one camera file</translation>
+        <source>%1 需要从事件开始算起的秒数</source>
+        <translation>%1 needs seconds from the event&apos;s start</translation>
+    </message>
+    <message>
+        <source>需要给出事件文件夹和 %1</source>
+        <translation>EVENT folders and %1 are required</translation>
+    </message>
+    <message>
+        <source>一份 PDF 事故报告：时间、地点、各摄像头画面、行驶记录与文件指纹</source>
+        <translation>An incident report in PDF: times, place, every camera&apos;s picture, the driving record and the files&apos; fingerprints</translation>
+    </message>
+    <message>
+        <source>json 和 csv 只接受一个文件</source>
+        <translation>json and csv take one file</translation>
+    </message>
+    <message>
+        <source>摄像头文件中每一帧的行驶记录（gpx：行驶轨迹）</source>
+        <translation>The driving record of every frame of a camera file (gpx: the route)</translation>
+    </message>
+    <message>
+        <source>核对导出的视频与其清单和原始文件是否一致</source>
+        <translation>Checks an exported video against its manifest and the source files</translation>
     </message>
 </context>
 <context>
@@ -1056,7 +1076,7 @@
     <name>ExportVerifier</name>
     <message>
         <source>清单的摘要与内容不符，清单在导出后被改动过（记录的 %1，算得 %2）</source>
-        <translation>The manifest's digest does not match its content: the manifest was changed after the export (recorded %1, computed %2)</translation>
+        <translation>The manifest&apos;s digest does not match its content: the manifest was changed after the export (recorded %1, computed %2)</translation>
     </message>
     <message>
         <source>%1 已被改动：SHA-256 应为 %2，实为 %3（大小应为 %4 字节，实为 %5 字节）</source>
@@ -1084,7 +1104,7 @@
     </message>
     <message>
         <source>按源文件，视频的%1应为 %2，清单记为 %3</source>
-        <translation>By the sources the video's %1 should be %2; the manifest says %3</translation>
+        <translation>By the sources the video&apos;s %1 should be %2; the manifest says %3</translation>
     </message>
     <message>
         <source>首帧时间</source>
@@ -1431,7 +1451,7 @@
     </message>
     <message>
         <source>该时刻的行车记录</source>
-        <translation>The car's record at that moment</translation>
+        <translation>The car&apos;s record at that moment</translation>
     </message>
     <message>
         <source>该时刻没有行车记录</source>
@@ -2236,7 +2256,7 @@
     </message>
     <message>
         <source>请用系统的软件包管理器更新 Orvane。</source>
-        <translation>Update Orvane with the system's package manager.</translation>
+        <translation>Update Orvane with the system&apos;s package manager.</translation>
     </message>
 </context>
 <context>

@@ -113,9 +113,10 @@ void UnlockViewModel::finish(const keys::KeyFetchResult& result, const QString& 
         return;
     }
     services_.tokens->write(token, this, [this, named, failures](bool stored) {
-        storageNotice_ = stored ? QString()
-                                : QCoreApplication::translate("UnlockViewModel",
-                                                              "已解锁。没有可用的系统钥匙串，令牌只保留到程序退出。");
+        storageNotice_ =
+            stored ? QString()
+                   : QCoreApplication::translate("UnlockViewModel",
+                                                 "已解锁。没有可用的系统钥匙串，令牌只保留到程序退出。");
         set(named || !stored, false, failures);
         emit changed();
     });

@@ -18,7 +18,8 @@ class TokenStore;
 
 struct UnlockServices {
     // Blocks (a worker thread): keys::fetchKeys.
-    std::function<keys::KeyFetchResult(const QStringList&, const QString&, const CancellationToken&)> fetchKeys;
+    std::function<keys::KeyFetchResult(const QStringList&, const QString&, const CancellationToken&)>
+        fetchKeys;
     std::shared_ptr<TokenStore> tokens;
     static UnlockServices standard();
 };

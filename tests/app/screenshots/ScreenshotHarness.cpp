@@ -13,10 +13,10 @@
 #include "OrvaneModules.h"
 #include "SampleDrive.h"
 #include "SampleKeyService.h"
-#include "UnlockViewModel.h"
 #include "TelemetryTimeline.h"
 #include "TeslaTelemetryReader.h"
 #include "UiEngine.h"
+#include "UnlockViewModel.h"
 #include "WindowDriver.h"
 
 #include <QCommandLineParser>
@@ -431,7 +431,8 @@ const std::vector<Scene>& scenes() {
          }},
         {"preview-unlocked-grid", &Fixtures::encryptedDrive,
          [](SceneApp& a, F) {
-             if (!a.opened(0, CameraAngle::all) || !waitFor([&] { return !a.vm->preview()->lockedFiles().isEmpty(); }))
+             if (!a.opened(0, CameraAngle::all) ||
+                 !waitFor([&] { return !a.vm->preview()->lockedFiles().isEmpty(); }))
                  return false;
              a.vm->unlock()->present(a.vm->preview()->lockedFiles());
              a.vm->unlock()->unlock(sample::SampleKeyService::acceptedToken(), false);
@@ -445,7 +446,8 @@ const std::vector<Scene>& scenes() {
              PreviewController* player = a.vm->preview()->activePreview();
              player->seekStep(0, 0, false);
              player->togglePlayPause();
-             return waitFor([&] { return !a.previewPage()->property("playbackNotice").toString().isEmpty(); });
+             return waitFor(
+                 [&] { return !a.previewPage()->property("playbackNotice").toString().isEmpty(); });
          }},
         {"window-damaged-result", &Fixtures::damagedDrive,
          [](SceneApp& a, F) {

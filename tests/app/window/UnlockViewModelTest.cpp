@@ -1,10 +1,10 @@
 // Unlocking without the network: which token is tried when, when the sheet opens or stays, what it
 // says, and what is kept where (the keyring only when asked, the session otherwise).
 
-#include "TokenStore.h"
 #include "UnlockViewModel.h"
 
 #include "TestSupport.h"
+#include "TokenStore.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -28,7 +28,8 @@ struct MemoryStore : TokenStore {
 };
 
 const QString good = QStringLiteral("owner-token");
-const QStringList files = {"/d/a-front.mp4", "/d/a-back.mp4", "/d/a-left.mp4", "/d/a-right.mp4", "/d/a-p.mp4"};
+const QStringList files = {"/d/a-front.mp4", "/d/a-back.mp4", "/d/a-left.mp4", "/d/a-right.mp4",
+                           "/d/a-p.mp4"};
 
 // The service: the good token unlocks all but `refused` files; others are refused, or `down`.
 keys::KeyFetchResult answer(const QStringList& asked, const QString& token, int refused, bool down) {
@@ -43,7 +44,8 @@ keys::KeyFetchResult answer(const QStringList& asked, const QString& token, int 
     }
     for (int i = 0; i < asked.size(); ++i)
         if (i < refused)
-            r.failures.push_back({asked[i], KeyServiceError::keyRefused(asked[i], QStringLiteral("not_owner"))});
+            r.failures.push_back(
+                {asked[i], KeyServiceError::keyRefused(asked[i], QStringLiteral("not_owner"))});
         else
             r.unlocked << asked[i];
     return r;
@@ -69,19 +71,97 @@ TEST(UnlockViewModel, TriesTheRightTokenOpensTheSheetWhenItMustAndKeepsTheTokenW
     } cases[] = {
         {"nothing known: nothing asked", {}, true, Act::quietly, {}, 0, false, {}, false, {}, false, {}, 0},
         {"the keyring's token", good, true, Act::quietly, {}, 0, false, {good}, false, {}, false, good, 5},
-        {"a refused kept token asks again and is forgotten", "old", true, Act::quietly, {}, 0, false, {"old"}, true,
-         "令牌", false, {}, 0},
-        {"quietly, a service down waits for the button", good, true, Act::quietly, {}, 0, true, {good}, false, {},
-         false, good, 0},
-        {"typed and down: said", {}, true, Act::typed, good, 0, true, {good}, true, "Connection refused", false, {},
+        {"a refused kept token asks again and is forgotten",
+         "old",
+         true,
+         Act::quietly,
+         {},
+         0,
+         false,
+         {"old"},
+         true,
+         "令牌",
+         false,
+         {},
          0},
-        {"typed, not remembered", {}, true, Act::typed, " " + good + "\n", 0, false, {good}, false, {}, false, {}, 5},
-        {"remembered in the keyring", {}, true, Act::typedRemembered, good, 0, false, {good}, false, {}, false, good,
+        {"quietly, a service down waits for the button",
+         good,
+         true,
+         Act::quietly,
+         {},
+         0,
+         true,
+         {good},
+         false,
+         {},
+         false,
+         good,
+         0},
+        {"typed and down: said",
+         {},
+         true,
+         Act::typed,
+         good,
+         0,
+         true,
+         {good},
+         true,
+         "Connection refused",
+         false,
+         {},
+         0},
+        {"typed, not remembered",
+         {},
+         true,
+         Act::typed,
+         " " + good + "\n",
+         0,
+         false,
+         {good},
+         false,
+         {},
+         false,
+         {},
          5},
-        {"no keyring: the session's, and said", {}, false, Act::typedRemembered, good, 0, false, {good}, true, {},
-         true, {}, 5},
-        {"keys refused for some: named, the others play", {}, true, Act::typed, good, 4, false, {good}, true,
-         "a-left.mp4", false, {}, 1},
+        {"remembered in the keyring",
+         {},
+         true,
+         Act::typedRemembered,
+         good,
+         0,
+         false,
+         {good},
+         false,
+         {},
+         false,
+         good,
+         5},
+        {"no keyring: the session's, and said",
+         {},
+         false,
+         Act::typedRemembered,
+         good,
+         0,
+         false,
+         {good},
+         true,
+         {},
+         true,
+         {},
+         5},
+        {"keys refused for some: named, the others play",
+         {},
+         true,
+         Act::typed,
+         good,
+         4,
+         false,
+         {good},
+         true,
+         "a-left.mp4",
+         false,
+         {},
+         1},
         {"an empty token is not sent", {}, true, Act::typed, "  ", 0, false, {}, true, "令牌", false, {}, 0},
     };
     for (const auto& c : cases) {
@@ -90,11 +170,12 @@ TEST(UnlockViewModel, TriesTheRightTokenOpensTheSheetWhenItMustAndKeepsTheTokenW
         store->kept = c.inKeyring;
         store->keyringWorks = c.keyringWorks;
         QStringList sent;
-        UnlockServices services{[&](const QStringList& asked, const QString& token, const CancellationToken&) {
-                                    sent << token;
-                                    return answer(asked, token, c.refused, c.down);
-                                },
-                                store};
+        UnlockServices services{
+            [&](const QStringList& asked, const QString& token, const CancellationToken&) {
+                sent << token;
+                return answer(asked, token, c.refused, c.down);
+            },
+            store};
         UnlockViewModel unlock(services);
         QSignalSpy unlocked(&unlock, &UnlockViewModel::unlocked);
         if (c.act == Act::quietly)
