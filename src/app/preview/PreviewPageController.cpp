@@ -125,6 +125,7 @@ void PreviewPageController::connectPreview() {
     connect(preview->multiCameraPreview(), &MultiCameraPreviewController::cameraSlotsChanged, this,
             &PreviewPageController::refreshPage);
     connect(preview, &PreviewViewModel::clipKindsChanged, this, &PreviewPageController::refreshPage);
+    connect(preview, &PreviewViewModel::footageUnlocked, timeline_, &TelemetryTimeline::forgetRecords);
     connect(preview->videoPreview(), &VideoPreviewController::problemChanged, this,
             &PreviewPageController::refreshPage);
 }

@@ -103,7 +103,11 @@ RowLayout {
     }
     ActionButton {
         objectName: "drivingRecordButton"
-        text: qsTr("导出行车数据")
+        // Beside the decrypted copies' button the row keeps its width with icons alone.
+        text: bar.page.canSaveDecryptedCopies ? "" : qsTr("导出行车数据")
+        Accessible.name: qsTr("导出行车数据")
+        ToolTip.visible: hovered && text === ""
+        ToolTip.text: qsTr("导出行车数据")
         iconName: "description"
         focusPolicy: Qt.TabFocus
         enabled: bar.page.hasVideo
@@ -113,7 +117,10 @@ RowLayout {
     ActionButton {
         objectName: "decryptedCopiesButton"
         visible: bar.page.canSaveDecryptedCopies
-        text: qsTr("保存解密副本")
+        text: ""
+        Accessible.name: qsTr("保存解密副本")
+        ToolTip.visible: hovered
+        ToolTip.text: qsTr("保存解密副本")
         iconName: "lock_open"
         focusPolicy: Qt.TabFocus
         Layout.leftMargin: Theme.spaceXs

@@ -229,6 +229,7 @@ void PreviewViewModel::filesUnlocked(const QStringList& files) {
     inspection_.supersede();
     clipKinds_.clear();
     emit clipKindsChanged();
+    emit footageUnlocked();
     loadSelectedEvent({});
 }
 

@@ -206,6 +206,8 @@ signals:
     // The user asked to unlock these files.
     void unlockRequested(const QStringList& files);
     void decryptedCopiesRequested();
+    // Keys arrived for files of the open event: what was read of them before is stale.
+    void footageUnlocked();
     // Opening the event found these files locked (a token known already may unlock them).
     void lockedFilesFound(const QStringList& files);
 

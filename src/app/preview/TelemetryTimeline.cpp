@@ -35,6 +35,11 @@ void TelemetryTimeline::setSegmentSource(PlaybackSegmentSource* source) {
     refresh();
 }
 
+void TelemetryTimeline::forgetRecords() {
+    cache_.clear();
+    refresh();
+}
+
 void TelemetryTimeline::setCurrentTime(double time) {
     if (time == currentTime_)
         return;

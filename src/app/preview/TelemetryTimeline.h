@@ -59,6 +59,8 @@ public:
     // the minute has no telemetry).
     std::optional<std::vector<TeslaTelemetrySample>> cachedSamples(const QString& key) const;
 
+    // Forgets every minute read (their files read differently now, say once unlocked).
+    void forgetRecords();
     // Replaces the file reader (tests count and hold reads with it).
     void setFileReader(FileReader reader);
 

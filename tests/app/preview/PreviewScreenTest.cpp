@@ -214,7 +214,8 @@ TEST_F(PreviewFaultScreen, UnreadableAndCutShortMinutesShowTheTruth) {
     ASSERT_TRUE(waitUntil([&] { return preview.isGrid() && settled(); }, test::screenWaitMs));
     ASSERT_TRUE(landed(minute1));
     EXPECT_TRUE(note("gridProblem_front").contains("无法读取")) << note("gridProblem_front").toStdString();
-    EXPECT_TRUE(waitUntil([&] { return !ui.frameIn("gridCell_front"); })) << "the last minute's picture stayed";
+    EXPECT_TRUE(waitUntil([&] { return !ui.frameIn("gridCell_front"); }))
+        << "the last minute's picture stayed";
     EXPECT_TRUE(waitUntil([&] { return ui.frameIn("gridCell_back").has_value(); }, test::screenWaitMs));
     PreviewController* grid = preview.activePreview();
     grid->togglePlayPause();

@@ -89,6 +89,9 @@ TEST_F(UnlockWindowTest, TheOwnersTokenUnlocksAnEncryptedEventAndItsSixCameraGri
     grid->togglePlayPause();
     EXPECT_TRUE(waitUntil([&] { return grid->currentTime() > 0.5; }, test::screenWaitMs));
     EXPECT_FALSE(ui.shown("gridClipNotice"));
+    // The dashboard reads the record the locked files held back.
+    const QObject* timeline = ui.pageController("previewLoader")->property("timeline").value<QObject*>();
+    EXPECT_TRUE(waitUntil([&] { return timeline->property("hasTelemetry").toBool(); }, test::screenWaitMs));
     // The card says so (and asks for its picture again).
     EXPECT_TRUE(unlockedCard());
 
