@@ -33,5 +33,7 @@ struct CommandRegistration {
 void printError(const QString& description);
 // Prints a usage error with the command's usage line; returns usageError.
 int usage(const QString& command, const QString& problem);
+// A usage error for `option` given without its value; returns usageError.
+int missingValue(const QString& command, const QString& option);
 
 } // namespace orvane::cli

@@ -108,15 +108,13 @@ int decrypt(const QStringList& given) {
     QStringList args = given;
     KeyAccess keyAccess;
     if (!keyAccess.takeFrom(args))
-        return usage(name,
-                     QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--token-file")));
+        return missingValue(name, QStringLiteral("--token-file"));
     QStringList paths;
     QString out;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--out")) {
             if (i + 1 >= args.size())
-                return usage(
-                    name, QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--out")));
+                return missingValue(name, QStringLiteral("--out"));
             out = args[++i];
         } else if (args[i].startsWith(QLatin1String("--"))) {
             return usage(name, QCoreApplication::translate("Cli", "多余的参数“%1”").arg(args[i]));

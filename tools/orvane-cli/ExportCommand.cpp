@@ -188,8 +188,7 @@ int exportCommand(const QStringList& given) {
     QStringList args = given;
     KeyAccess keyAccess;
     if (!keyAccess.takeFrom(args))
-        return usage(name,
-                     QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--token-file")));
+        return missingValue(name, QStringLiteral("--token-file"));
     Options o;
     if (args.isEmpty())
         return usage(name,

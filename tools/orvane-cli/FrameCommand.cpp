@@ -40,8 +40,7 @@ int frame(const QStringList& given) {
     QStringList args = given;
     KeyAccess keyAccess;
     if (!keyAccess.takeFrom(args))
-        return usage(name,
-                     QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--token-file")));
+        return missingValue(name, QStringLiteral("--token-file"));
     QString path, out;
     std::optional<double> time, tolerance = 0.0;
     std::optional<QSize> maxSize = QSize();
@@ -50,7 +49,7 @@ int frame(const QStringList& given) {
         const bool isOption = a == QLatin1String("--time") || a == QLatin1String("--tolerance") ||
                               a == QLatin1String("--max-size") || a == QLatin1String("--out");
         if (isOption && i + 1 >= args.size())
-            return usage(name, QCoreApplication::translate("Cli", "%1 需要一个值").arg(a));
+            return missingValue(name, a);
         if (a == QLatin1String("--time"))
             time = parseSeconds(args[++i]);
         else if (a == QLatin1String("--tolerance"))

@@ -101,8 +101,7 @@ int videos(const QStringList& given) {
     QStringList args = given;
     KeyAccess keyAccess;
     if (!keyAccess.takeFrom(args))
-        return usage(name,
-                     QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--token-file")));
+        return missingValue(name, QStringLiteral("--token-file"));
     QString path, categoryText, indexText, cameraText = QStringLiteral("all");
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -124,7 +123,7 @@ int videos(const QStringList& given) {
         else
             path = a;
         if (!ok)
-            return usage(name, QCoreApplication::translate("Cli", "%1 需要一个值").arg(a));
+            return missingValue(name, a);
     }
     bool indexOk = false;
     const int index = indexText.toInt(&indexOk);

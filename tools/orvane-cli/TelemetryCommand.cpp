@@ -70,17 +70,14 @@ int telemetry(const QStringList& given) {
     QStringList args = given;
     KeyAccess keyAccess;
     if (!keyAccess.takeFrom(args))
-        return usage(name,
-                     QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--token-file")));
+        return missingValue(name, QStringLiteral("--token-file"));
     QStringList paths;
     QString format = QStringLiteral("json");
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == QLatin1String("--format")) {
             if (i + 1 >= args.size())
-                return usage(
-                    name,
-                    QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--format")));
+                return missingValue(name, QStringLiteral("--format"));
             format = args[++i];
         } else if (a.startsWith(QLatin1String("--"))) {
             return usage(name, QCoreApplication::translate("Cli", "多余的参数“%1”").arg(a));

@@ -44,8 +44,7 @@ int verifyCommand(const QStringList& args) {
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--drive")) {
             if (i + 1 >= args.size())
-                return usage(
-                    name, QCoreApplication::translate("Cli", "%1 需要一个值").arg(QStringLiteral("--drive")));
+                return missingValue(name, QStringLiteral("--drive"));
             drives << FileName::absolute(args[++i]);
         } else if (args[i].startsWith(QLatin1String("--")) || !exportPath.isEmpty()) {
             return usage(name, QCoreApplication::translate("Cli", "多余的参数“%1”").arg(args[i]));

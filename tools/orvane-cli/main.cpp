@@ -34,6 +34,10 @@ int usage(const QString& command, const QString& problem) {
     return usageError;
 }
 
+int missingValue(const QString& command, const QString& option) {
+    return usage(command, QCoreApplication::translate("Cli", "%1 需要一个值").arg(option));
+}
+
 namespace {
 
 // A closed standard stream would be taken by the next file opened (an export's output, say)
