@@ -18,6 +18,7 @@
 #include <QTimeZone>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <map>
 
 namespace orvane {
@@ -106,14 +107,29 @@ void loadStills(EventData& data, const std::vector<TeslaVideoFile>& minute) {
             continue;
         try {
             media::FrameRequest request;
-            request.time = std::max(data.moment - v.startTime, 0.0);
-            request.toleranceBefore = request.toleranceAfter = 1.0 / media::cameraFrameRate;
+            // No tolerance: each camera's frame on screen at the moment, as the grid shows it. The
+            // slack keeps a moment taken from a frame's own time inside that frame.
+            constexpr double roundingSlack = 1e-6;
+            request.time = std::max(data.moment - v.startTime, 0.0) + roundingSlack;
             request.maxSize = QSize(stillWidth, stillWidth);
             data.stills.emplace_back(*v.cameraAngle, media::FrameGrabber::grab(v.url, request).image);
         } catch (const std::exception&) {
             data.stills.emplace_back(*v.cameraAngle, QImage()); // shown as missing
         }
     }
+}
+
+// The record of the frame on screen at `moment`: the last one shown at or before it (the first one
+// when the moment comes before every frame).
+std::optional<TimedSample> recordShownAt(const std::vector<TimedSample>& samples, Instant moment) {
+    std::optional<TimedSample> shown, earliest;
+    for (const TimedSample& s : samples) {
+        if (s.at <= moment && (!shown || s.at > shown->at))
+            shown = s;
+        if (!earliest || s.at < earliest->at)
+            earliest = s;
+    }
+    return shown ? shown : earliest;
 }
 
 EventData gather(const QString& folder, const IncidentReportRequest& request) {
@@ -129,27 +145,31 @@ EventData gather(const QString& folder, const IncidentReportRequest& request) {
         last = std::max(last, v.startTime + media::MediaProbe::duration(v.url).value_or(0));
     }
     // The car may save an event after its last recorded frame: the report shows the nearest one.
-    data.moment = std::clamp(request.moment ? first + *request.moment : saved.value_or(first), first, last);
+    const Instant asked = request.at       ? *request.at
+                          : request.moment ? first + *request.moment
+                                           : saved.value_or(first);
+    data.moment = std::clamp(asked, first, last);
     const std::vector<TeslaVideoFile> used =
         filesAround(videos, data.moment - chartSeconds, data.moment + chartSeconds);
-    Instant minuteStart = distantPast;
-    for (const TeslaVideoFile& v : used)
-        if (v.startTime <= data.moment)
-            minuteStart = std::max(minuteStart, v.startTime);
-    std::vector<TeslaVideoFile> minute;
     for (const TeslaVideoFile& v : used) {
         request.cancel.check();
-        if (v.startTime == minuteStart)
-            minute.push_back(v);
         if (v.cameraAngle == CameraAngle::front)
             for (const TimedSample& s : samplesOf(v))
                 if (std::abs(s.at - data.moment) <= chartSeconds)
                     data.samples.push_back(s);
     }
+    // The report is of one frame: its stills, record and printed time all agree.
+    data.record = recordShownAt(data.samples, data.moment);
+    if (data.record)
+        data.moment = data.record->at;
+    Instant minuteStart = distantPast;
+    for (const TeslaVideoFile& v : used)
+        if (v.startTime <= data.moment)
+            minuteStart = std::max(minuteStart, v.startTime);
+    std::vector<TeslaVideoFile> minute;
+    std::copy_if(used.begin(), used.end(), std::back_inserter(minute),
+                 [&](const TeslaVideoFile& v) { return v.startTime == minuteStart; });
     loadStills(data, minute);
-    for (const TimedSample& s : data.samples)
-        if (!data.record || std::abs(s.at - data.moment) < std::abs(data.record->at - data.moment))
-            data.record = s;
     QStringList paths;
     for (const TeslaVideoFile& v : used)
         paths << v.url;

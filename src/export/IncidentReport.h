@@ -6,6 +6,7 @@
 
 #include "CancellationToken.h"
 #include "DashboardReadout.h"
+#include "Instant.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,8 @@ struct IncidentReportRequest {
     QString outputPath;
     // Seconds after the event's first recorded frame; none: the moment the car saved it.
     std::optional<double> moment = std::nullopt;
+    // A recording time (the frame on screen); wins over `moment`.
+    std::optional<Instant> at = std::nullopt;
     bool hidePlace = false; // "隐去位置": no place, coordinates or route
     DashboardReadout::SpeedUnit speedUnit = DashboardReadout::SpeedUnit::kmh;
     CancellationToken cancel = {};

@@ -98,6 +98,7 @@ QtObject {
         readonly property int rangeButtonPaddingH: 5
         readonly property int rangeButtonRadius: 7
         readonly property int menuWidth: 120
+        readonly property int reportMenuWidth: 200
         readonly property int sliderMinWidth: 120
         readonly property int segmentChipHeight: 36
     }

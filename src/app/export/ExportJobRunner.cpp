@@ -3,6 +3,7 @@
 #include "DecryptedCopies.h"
 #include "ExportManifest.h"
 #include "FileDelivery.h"
+#include "FileName.h"
 #include "PhotosLibraryExporter.h"
 #include "TeslaClipEvent.h"
 
@@ -270,10 +271,26 @@ QStringList copiesNotes(const DecryptedCopies::Plan& plan, const DecryptedCopies
 }
 } // namespace
 
-ExportJobOutcome saveDecryptedCopies(const QString& eventFolder, const QString& outDir,
-                                     const CancellationToken& cancel, const Reporter& report) {
+namespace {
+// Runs `work` for a job that is not an export of a plan: cancellation and the user's errors become
+// the outcome's status, which is reported last.
+ExportJobOutcome attempt(const Reporter& report, const std::function<void(ExportJobOutcome&)>& work) {
     ExportJobOutcome outcome;
     try {
+        work(outcome);
+    } catch (const OperationCancelled&) {
+        outcome.status = {ProcessingStatus::Kind::cancelled, {}};
+    } catch (const UserFacingError& e) {
+        outcome.status = ProcessingStatus::failed(e.description());
+    }
+    report({{}, {}, {}, outcome.status});
+    return outcome;
+}
+} // namespace
+
+ExportJobOutcome saveDecryptedCopies(const QString& eventFolder, const QString& outDir,
+                                     const CancellationToken& cancel, const Reporter& report) {
+    return attempt(report, [&](ExportJobOutcome& outcome) {
         const DecryptedCopies::Plan plan = DecryptedCopies::plan({eventFolder}, outDir);
         if (plan.clips.empty())
             throw FileSystemError(QCoreApplication::translate("ExportJobRunner", "这个事件没有加密的录像"));
@@ -291,13 +308,24 @@ ExportJobOutcome saveDecryptedCopies(const QString& eventFolder, const QString& 
             outcome.deliveredPath = first->target;
             outcome.status = {ProcessingStatus::Kind::completed, {}};
         }
-    } catch (const OperationCancelled&) {
-        outcome.status = {ProcessingStatus::Kind::cancelled, {}};
-    } catch (const UserFacingError& e) {
-        outcome.status = ProcessingStatus::failed(e.description());
-    }
-    report({{}, {}, {}, outcome.status});
-    return outcome;
+    });
+}
+
+ExportJobOutcome writeIncidentReport(IncidentReportRequest request, const QString& outDir,
+                                     const QString& fileName, const CancellationToken& cancel,
+                                     const Reporter& report) {
+    return attempt(report, [&](ExportJobOutcome& outcome) {
+        report({QCoreApplication::translate("ExportJobRunner", "正在生成事故报告..."), false, 0.0, {}});
+        if (!QDir().mkpath(outDir))
+            throw FileSystemError(QCoreApplication::translate("ExportJobRunner", "无法创建文件夹：") +
+                                  FileName::display(outDir));
+        request.outputPath = FileDelivery::availablePath(outDir, fileName);
+        request.cancel = cancel;
+        request.onProgress = [&](double p) { report({{}, {}, p, {}}); };
+        IncidentReport::write(request);
+        outcome.deliveredPath = request.outputPath;
+        outcome.status = {ProcessingStatus::Kind::completed, {}};
+    });
 }
 
 } // namespace ExportJobRunner

@@ -8,6 +8,7 @@
 #include "ExportSettings.h"
 #include "ExportTimeline.h"
 #include "GPUVideoExporter.h"
+#include "IncidentReport.h"
 #include "ProcessingJob.h"
 #include "TranslatedText.h"
 #include "VideoExportPreparer.h"
@@ -88,6 +89,12 @@ ExportJobOutcome run(const ExportJobRequest& request, const ExportEngine& engine
 // Blocks: call it on a worker thread.
 ExportJobOutcome saveDecryptedCopies(const QString& eventFolder, const QString& outDir,
                                      const CancellationToken& cancel, const Reporter& report);
+
+// The incident report of `request`'s events into a free name beside `fileName` in `outDir` (made
+// when missing); delivers the PDF. Blocks: call it on a worker thread.
+ExportJobOutcome writeIncidentReport(IncidentReportRequest request, const QString& outDir,
+                                     const QString& fileName, const CancellationToken& cancel,
+                                     const Reporter& report);
 
 // Before any work: the photo library takes files, or the folder exists (the desktop's download
 // folder is made when missing). Throws the error the user sees.

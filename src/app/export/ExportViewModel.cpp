@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
 #include <cmath>
@@ -30,6 +31,8 @@ struct ExportViewModel::Task {
     std::optional<ExportJobOutcome> outcome; // none when it was cancelled before it started
     // Work other than an export of the plan (saving decrypted copies); runs in its place.
     std::function<ExportJobOutcome(const CancellationToken&, const ExportJobRunner::Reporter&)> work;
+    // What a completed job delivered is a document, opened rather than shown on the result page.
+    bool deliversDocument = false;
 };
 
 namespace {
@@ -79,6 +82,13 @@ void ExportViewModel::setShowDashboard(bool show) {
         return;
     settings_.showDashboard = show;
     emit showDashboardChanged();
+}
+
+void ExportViewModel::setReportHidesPlace(bool hide) {
+    if (hide == reportHidesPlace_)
+        return;
+    reportHidesPlace_ = hide;
+    emit reportHidesPlaceChanged();
 }
 
 ExportViewModel::Destination ExportViewModel::outputDestination() const {
@@ -290,6 +300,44 @@ void ExportViewModel::saveDecryptedCopies() {
     startTask(task, {});
 }
 
+void ExportViewModel::writeIncidentReport(double at) {
+    const auto event = preview_.selectedEvent();
+    if (!event)
+        return;
+    if (task_)
+        task_->cancel.cancel();
+    preview_.pausePlayers();
+    IncidentReportRequest request;
+    request.eventFolders = {event->folderURL};
+    if (std::isfinite(at))
+        request.at = at;
+    request.hidePlace = reportHidesPlace_;
+    request.speedUnit = DashboardReadout::speedUnitFromRawValue(preview_.speedUnit());
+    const QString fileName = event->folderName + QStringLiteral("_report.pdf");
+    auto task = std::make_shared<Task>();
+    task->ticket = exports_.start();
+    task->exportingFileName = fileName;
+    task->deliversDocument = true;
+    task->request.destination = settings_.outputDestination;
+    task->request.outputPath = outputFolderPath();
+    task->work = [request, outDir = outputFolderPath(), fileName](const CancellationToken& cancel,
+                                                                  const ExportJobRunner::Reporter& report) {
+        return ExportJobRunner::writeIncidentReport(request, outDir, fileName, cancel, report);
+    };
+    startTask(task, {});
+}
+
+void ExportViewModel::showReport(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    messages_.setStatus(QCoreApplication::translate("ExportViewModel", "事故报告已保存：") + name);
+    // A desktop without a PDF viewer still has the file: the user is told where it is.
+    if (!services_.openUrl(FileName::toUrl(path)))
+        messages_.setSuccess(QCoreApplication::translate("ExportViewModel", "事故报告已保存：") +
+                             FileName::display(path));
+    else
+        messages_.setSuccess(QCoreApplication::translate("ExportViewModel", "事故报告已生成"));
+}
+
 void ExportViewModel::startTask(const std::shared_ptr<Task>& task, const TeslaVideoFile& primaryVideo) {
     task_ = task;
     setProcessing(true);
@@ -356,6 +404,10 @@ void ExportViewModel::finishExport(const std::shared_ptr<Task>& task) {
     const bool toLibrary = !task->request.destination.isFolder();
     switch (outcome.status.kind) {
     case ProcessingStatus::Kind::completed:
+        if (task->deliversDocument) {
+            showReport(outcome.deliveredPath);
+            break;
+        }
         setExportResult(Result{outcome.deliveredPath, task->request.destination, outcome.startDate,
                                outcome.timeline, outcome.notes});
         messages_.setStatus((toLibrary ? QCoreApplication::translate("ExportViewModel", "已保存到相册：")

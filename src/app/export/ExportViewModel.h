@@ -37,6 +37,9 @@ class ExportViewModel : public QObject {
     Q_PROPERTY(QString exportQualityDescription READ exportQualityDescription NOTIFY exportQualityChanged)
     // The preview's dashboard drawn into exported frames (off by default).
     Q_PROPERTY(bool showDashboard READ showDashboard WRITE setShowDashboard NOTIFY showDashboardChanged)
+    // "隐去位置": incident reports leave out the place, coordinates and route.
+    Q_PROPERTY(
+        bool reportHidesPlace READ reportHidesPlace WRITE setReportHidesPlace NOTIFY reportHidesPlaceChanged)
     Q_PROPERTY(Destination outputDestination READ outputDestination NOTIFY outputDestinationChanged)
     Q_PROPERTY(QString outputLocationOption READ outputLocationOption NOTIFY outputDestinationChanged)
     Q_PROPERTY(QString outputFolder READ outputFolder NOTIFY outputDestinationChanged)
@@ -90,6 +93,9 @@ public:
     // Plain copies of the open event's encrypted clips (unlocked this session) into the export
     // folder, with the export's progress and cancel; the result page shows the first.
     Q_INVOKABLE void saveDecryptedCopies();
+    // The open event's incident report (PDF) at recording time `at` (NaN: the moment the car saved
+    // the event) into the export folder, with the export's progress and cancel; opens it when done.
+    void writeIncidentReport(double at);
     Q_INVOKABLE void cancelExport();
     // Cancels a running export and waits (bounded) until its temporary files are gone.
     void shutdown();
@@ -104,6 +110,7 @@ public:
     QString exportQuality() const;
     QString exportQualityDescription() const;
     bool showDashboard() const { return settings_.showDashboard; }
+    bool reportHidesPlace() const { return reportHidesPlace_; }
     Destination outputDestination() const;
     QString outputLocationOption() const;
     QString outputFolder() const { return settings_.outputDestination.folder; }
@@ -135,11 +142,13 @@ public:
 
     void setExportQuality(const QString& quality);
     void setShowDashboard(bool show);
+    void setReportHidesPlace(bool hide);
     void setShowPhotosPrivacySettings(bool value);
 
 signals:
     void exportQualityChanged();
     void showDashboardChanged();
+    void reportHidesPlaceChanged();
     void outputDestinationChanged();
     void isProcessingChanged();
     void jobsChanged();
@@ -166,6 +175,7 @@ private:
     void beginExportWork(const std::shared_ptr<Task>& task);
     void applyExportUpdate(LatestRequest::Ticket ticket, const ExportUpdate& update);
     void finishExport(const std::shared_ptr<Task>& task);
+    void showReport(const QString& path);
     void setOutputDestination(const OutputDestination& destination);
     void setProcessing(bool value);
     void setJobs(std::vector<ProcessingJob> jobs);
@@ -183,6 +193,7 @@ private:
     LatestRequest exports_;
     std::shared_ptr<Task> task_;
     bool isProcessing_ = false;
+    bool reportHidesPlace_ = false;
     std::vector<ProcessingJob> jobs_;
     QString exportStatusMessage_ = QCoreApplication::translate("ExportViewModel", "正在导出视频");
     bool exportIsIndeterminate_ = false;

@@ -108,6 +108,12 @@ FocusScope {
                     Layout.fillWidth: true
                 }
             }
+            ReportMenuButton {
+                objectName: "reportButton"
+                visible: page.canWriteReport
+                hasEventMoment: page.hasEventMoment
+                onChosen: (atFrameOnScreen) => page.writeReport(atFrameOnScreen)
+            }
             CameraTabs {
                 objectName: "cameraTabs"
                 options: page.cameraOptions

@@ -198,6 +198,7 @@ PreviewPageController::PageState PreviewPageController::computePage() const {
         s.isVideoUnreadable = problem->unreadable;
     }
     s.canExport = s.hasVideo && !preview->isExportBusy();
+    s.canWriteReport = s.canExport && !s.canUnlock && event && event->metadata.has_value();
     return s;
 }
 
@@ -393,6 +394,16 @@ void PreviewPageController::saveDecryptedCopies() {
 void PreviewPageController::exportSelection() {
     if (preview_ && page_.canExport)
         preview_->requestExport();
+}
+
+void PreviewPageController::writeReport(bool atFrameOnScreen) {
+    if (!preview_ || !page_.canWriteReport)
+        return;
+    double at = NAN;
+    if (atFrameOnScreen)
+        if (const auto shown = preview_->playbackSegment(preview_->activePreview()->currentTime()))
+            at = shown->video.startTime + shown->localTime;
+    preview_->requestIncidentReport(at);
 }
 
 void PreviewPageController::jumpToEventMoment() {

@@ -75,6 +75,8 @@ class PreviewPageController : public QObject {
     Q_PROPERTY(bool canUnlock READ canUnlock NOTIFY pageChanged)
     // The event is encrypted and unlocked: plain copies of it can be saved.
     Q_PROPERTY(bool canSaveDecryptedCopies READ canSaveDecryptedCopies NOTIFY pageChanged)
+    // An event the car saved (it has event.json) whose footage can be read: "生成事故报告".
+    Q_PROPERTY(bool canWriteReport READ canWriteReport NOTIFY pageChanged)
     // The moment the car saved the event: its time of day, and where it lies on the time line
     // shown (NaN when no minute shown holds it).
     Q_PROPERTY(bool hasEventMoment READ hasEventMoment NOTIFY pageChanged)
@@ -111,6 +113,7 @@ public:
     QString playbackNotice() const { return page_.playbackNotice; }
     bool canUnlock() const { return page_.canUnlock; }
     bool canSaveDecryptedCopies() const { return page_.canSaveDecryptedCopies; }
+    bool canWriteReport() const { return page_.canWriteReport; }
     bool hasEventMoment() const { return page_.eventMoment.has_value(); }
     QString eventMomentTitle() const { return page_.eventMomentTitle; }
     double eventMarkerTime() const { return page_.eventMarkerTime.value_or(NAN); }
@@ -142,6 +145,8 @@ public:
     Q_INVOKABLE void selectCamera(const QString& camera);
     Q_INVOKABLE void exportSelection();
     Q_INVOKABLE void saveDecryptedCopies();
+    // The incident report at the frame on screen, or at the moment the car saved the event.
+    Q_INVOKABLE void writeReport(bool atFrameOnScreen);
     // "M": the minute that holds the event's moment, at that moment.
     Q_INVOKABLE void jumpToEventMoment();
     // The chosen camera or the grid from before to after the event's moment (the preview's
@@ -186,6 +191,7 @@ private:
         QString playbackNotice;
         bool canUnlock = false;
         bool canSaveDecryptedCopies = false;
+        bool canWriteReport = false;
         std::optional<Instant> eventMoment;
         QString eventMomentTitle;
         std::optional<double> eventMarkerTime;

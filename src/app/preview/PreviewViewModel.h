@@ -161,6 +161,8 @@ public:
     Q_INVOKABLE void requestUnlock() { emit unlockRequested(lockedFiles()); }
     // Saves plain copies of the event's encrypted clips.
     Q_INVOKABLE void requestDecryptedCopies() { emit decryptedCopiesRequested(); }
+    // The event's incident report at recording time `at` (NaN: the moment the car saved it).
+    void requestIncidentReport(double at) { emit incidentReportRequested(at); }
 
     // The event's files the car encrypted whose key the session lacks, as inspected so far.
     QStringList lockedFiles() const;
@@ -206,6 +208,7 @@ signals:
     // The user asked to unlock these files.
     void unlockRequested(const QStringList& files);
     void decryptedCopiesRequested();
+    void incidentReportRequested(double at);
     // Keys arrived for files of the open event: what was read of them before is stale.
     void footageUnlocked();
     // Opening the event found these files locked (a token known already may unlock them).

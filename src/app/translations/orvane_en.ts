@@ -895,6 +895,14 @@
         <source>正在保存解密副本...</source>
         <translation>Saving decrypted copies...</translation>
     </message>
+    <message>
+        <source>正在生成事故报告...</source>
+        <translation>Writing the incident report...</translation>
+    </message>
+    <message>
+        <source>无法创建文件夹：</source>
+        <translation>Cannot create the folder: </translation>
+    </message>
 </context>
 <context>
     <name>ExportLoadingOverlay</name>
@@ -1188,6 +1196,14 @@
     <message>
         <source>解密副本已保存</source>
         <translation>Decrypted copies saved</translation>
+    </message>
+    <message>
+        <source>事故报告已保存：</source>
+        <translation>Incident report saved: </translation>
+    </message>
+    <message>
+        <source>事故报告已生成</source>
+        <translation>Incident report written</translation>
     </message>
 </context>
 <context>
@@ -1735,6 +1751,14 @@
         <source>叠加仪表盘</source>
         <translation>Dashboard Overlay</translation>
     </message>
+    <message>
+        <source>事故报告</source>
+        <translation>Incident report</translation>
+    </message>
+    <message>
+        <source>事故报告中的位置</source>
+        <translation>Place in incident reports</translation>
+    </message>
 </context>
 <context>
     <name>LibraryText</name>
@@ -2137,6 +2161,21 @@
     </message>
 </context>
 <context>
+    <name>ReportMenuButton</name>
+    <message>
+        <source>生成事故报告</source>
+        <translation>Write incident report</translation>
+    </message>
+    <message>
+        <source>事件时刻的报告</source>
+        <translation>Report at the event&apos;s moment</translation>
+    </message>
+    <message>
+        <source>当前画面时刻的报告</source>
+        <translation>Report at the frame on screen</translation>
+    </message>
+</context>
+<context>
     <name>SegmentStrip</name>
     <message>
         <source>取消</source>
@@ -2415,6 +2454,14 @@
     <message>
         <source>叠加</source>
         <translation>On</translation>
+    </message>
+    <message>
+        <source>写入位置</source>
+        <translation>Include place</translation>
+    </message>
+    <message>
+        <source>隐去位置</source>
+        <translation>Hide place</translation>
     </message>
 </context>
 <context>

@@ -16,6 +16,7 @@ namespace {
 
 const QString qualityKey = QStringLiteral("export/quality");
 const QString dashboardKey = QStringLiteral("export/dashboard");
+const QString reportHidesPlaceKey = QStringLiteral("export/reportHidesPlace");
 const QString destinationKey = QStringLiteral("export/destination");
 const QString folderKey = QStringLiteral("export/folder");
 const QString cameraKey = QStringLiteral("preview/camera");
@@ -27,8 +28,9 @@ const QString geometryKey = QStringLiteral("window/geometry");
 const QString photosLibrary = QStringLiteral("photosLibrary");
 const QString folder = QStringLiteral("folder");
 // Every key this file holds; others (a damaged file's junk) are dropped when it is written.
-const QStringList knownKeys = {qualityKey, dashboardKey, destinationKey, folderKey, cameraKey, rateKey,
-                               speedUnitKey, languageKey, drivesKey, geometryKey};
+const QStringList knownKeys = {qualityKey, dashboardKey, reportHidesPlaceKey, destinationKey, folderKey,
+                               cameraKey,  rateKey,      speedUnitKey,        languageKey,    drivesKey,
+                               geometryKey};
 // The rates the preview offers.
 constexpr float rates[] = {1.0f, 2.0f, 4.0f};
 
@@ -62,6 +64,7 @@ void AppSettings::restoreExport() {
     exporter.setExportQuality(store_.value(qualityKey).toString());
     // Only what we write counts: any other text would read as true.
     exporter.setShowDashboard(store_.value(dashboardKey).toString() == QLatin1String("true"));
+    exporter.setReportHidesPlace(store_.value(reportHidesPlaceKey).toString() == QLatin1String("true"));
     const QString destination = store_.value(destinationKey).toString();
     const QString chosen = store_.value(folderKey).toString();
     if (destination == photosLibrary)
@@ -90,6 +93,8 @@ void AppSettings::connectSaving() {
             [this, exporter] { save(qualityKey, exporter->exportQuality()); });
     connect(exporter, &ExportViewModel::showDashboardChanged, this,
             [this, exporter] { save(dashboardKey, exporter->showDashboard()); });
+    connect(exporter, &ExportViewModel::reportHidesPlaceChanged, this,
+            [this, exporter] { save(reportHidesPlaceKey, exporter->reportHidesPlace()); });
     connect(exporter, &ExportViewModel::outputDestinationChanged, this, [this, exporter] {
         const OutputDestination& d = exporter->settings().outputDestination;
         save(destinationKey, d.isFolder() ? folder : photosLibrary);

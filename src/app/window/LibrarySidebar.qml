@@ -105,6 +105,18 @@ Rectangle {
         }
 
         SidebarSection {
+            title: qsTr("事故报告")
+            SegmentedPicker {
+                objectName: "reportPlacePicker"
+                accessibleName: qsTr("事故报告中的位置")
+                options: WindowText.reportPlaceOptions
+                currentValue: sidebar.exporter.reportHidesPlace
+                Layout.fillWidth: true
+                onChosen: (value) => sidebar.exporter.reportHidesPlace = value
+            }
+        }
+
+        SidebarSection {
             title: qsTr("输出")
             RowLayout {
                 spacing: Theme.spaceXs + 2

@@ -119,6 +119,8 @@ void MainViewModel::connectExport() {
     connect(merge_, &MergeViewModel::exportRequested, exporter_, &ExportViewModel::startProcessing);
     connect(preview_, &PreviewViewModel::decryptedCopiesRequested, exporter_,
             &ExportViewModel::saveDecryptedCopies);
+    connect(preview_, &PreviewViewModel::incidentReportRequested, exporter_,
+            &ExportViewModel::writeIncidentReport);
     const auto showBusy = [this] {
         preview_->setExportBusy(exporter_->isProcessing());
         merge_->setExportBusy(exporter_->isProcessing());

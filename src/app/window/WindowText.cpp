@@ -39,13 +39,19 @@ std::vector<Choice> dashboardChoices() {
             {true, QCoreApplication::translate("WindowText", "叠加"), {}}};
 }
 
+std::vector<Choice> reportPlaceChoices() {
+    return {{false, QCoreApplication::translate("WindowText", "写入位置"), {}},
+            {true, QCoreApplication::translate("WindowText", "隐去位置"), {}}};
+}
+
 } // namespace
 
 WindowText::WindowText(QObject* parent)
     : QObject(parent), exportQualityOptions_(new ChoiceListModel(qualityChoices(), this)),
       outputLocationOptions_(new ChoiceListModel(outputLocationChoices(), this)),
       speedUnitOptions_(new ChoiceListModel(speedUnitChoices(), this)),
-      dashboardOptions_(new ChoiceListModel(dashboardChoices(), this)) {}
+      dashboardOptions_(new ChoiceListModel(dashboardChoices(), this)),
+      reportPlaceOptions_(new ChoiceListModel(reportPlaceChoices(), this)) {}
 
 QString WindowText::sidebarToggleHelp(bool sidebarVisible) {
     return sidebarVisible ? QCoreApplication::translate("WindowText", "收起侧边栏")

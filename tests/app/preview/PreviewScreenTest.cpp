@@ -6,14 +6,18 @@
 // a minute that cannot be read; a file that shrinks or a drive that goes away while it plays stops
 // everything on the last picture and says which.
 
+#include "ExportViewModel.h"
+#include "MediaProbe.h"
 #include "SampleDrive.h"
 #include "TelemetryTimeline.h"
 #include "TeslaTelemetryReader.h"
 #include "VideoPreviewController.h"
 #include "WindowDriver.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
+#include <QProcess>
 #include <QTest>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -131,6 +135,38 @@ TEST_F(PreviewScreen, keysPlayPauseSkipRecordExportAndGoBack) {
 
     ui.key(Qt::Key_Escape);
     EXPECT_FALSE(preview.selectedEvent());
+}
+
+// The report of the frame on screen, taken from inside that frame: its stills, record and time
+// are that frame's, and the sidebar's "隐去位置" leaves the place out.
+TEST_F(PreviewScreen, theIncidentReportIsOfTheFrameOnScreen) {
+    constexpr int frame = 20;
+    constexpr double insideFrame = 0.6; // nearer the next frame's start than this one's
+    QMetaObject::invokeMethod(page(), "seek", Q_ARG(double, (frame + insideFrame) / fps));
+    ASSERT_TRUE(waitUntil([&] { return ui.frameIn("singleVideo") == frame; }, test::screenWaitMs));
+    ExportViewModel& exporter = *s.app.vm->exporter();
+    // The sidebar's choice, as its picker reports it.
+    QMetaObject::invokeMethod(ui.named("reportPlacePicker"), "chosen", Q_ARG(QVariant, QVariant(true)));
+    ASSERT_TRUE(exporter.reportHidesPlace());
+    ASSERT_TRUE(ui.click("reportButton"));
+    ASSERT_TRUE(waitUntil([&] { return ui.named("reportMenu")->property("opened").toBool(); }));
+    ASSERT_TRUE(ui.click("reportAtFrameOnScreen"));
+    ASSERT_TRUE(waitUntil([&] { return !exporter.isProcessing(); }, test::exportWaitMs));
+    EXPECT_EQ(s.app.vm->messages()->successMessage(), "事故报告已生成");
+
+    const TeslaClipEvent event = *preview.selectedEvent();
+    const QString pdf = s.exports + "/" + event.folderName + "_report.pdf";
+    QProcess toText;
+    toText.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
+    ASSERT_TRUE(toText.waitForFinished(test::exportWaitMs) && toText.exitCode() == 0) << pdf.toStdString();
+    const QString text = QString::fromUtf8(toText.readAllStandardOutput());
+    const TeslaVideoFile shown = *preview.selectedVideo();
+    const Instant at = shown.startTime + media::MediaProbe::frameTimes(shown.url).at(frame);
+    const QString utc = QDateTime::fromMSecsSinceEpoch(std::llround(at * 1000), Qt::UTC)
+                            .toString("yyyy-MM-dd HH:mm:ss.zzz UTC");
+    EXPECT_TRUE(text.contains(utc)) << utc.toStdString() << "\n" << text.toStdString();
+    ASSERT_TRUE(event.metadata && event.metadata->city);
+    EXPECT_FALSE(text.contains(*event.metadata->city)) << text.toStdString();
 }
 
 const QString minute0 = "2024-05-01_10-19-30", minute1 = "2024-05-01_10-20-30",

@@ -412,6 +412,11 @@ const std::vector<Scene>& scenes() {
              QMetaObject::invokeMethod(a.previewRange(), "recordEnd");
              return true;
          }},
+        {"preview-report-menu", preview,
+         [](SceneApp& a, F f) {
+             return previewScene(a, f, CameraAngle::front) && a.ui->click(QStringLiteral("reportButton")) &&
+                    waitFor([&] { return a.ui->named(QStringLiteral("reportMenu"))->property("opened").toBool(); });
+         }},
         {"preview-six-grid", &Fixtures::sixCameraDrive,
          [](SceneApp& a, F) {
              return a.opened(0, CameraAngle::all) &&
