@@ -415,7 +415,9 @@ const std::vector<Scene>& scenes() {
         {"preview-report-menu", preview,
          [](SceneApp& a, F f) {
              return previewScene(a, f, CameraAngle::front) && a.ui->click(QStringLiteral("reportButton")) &&
-                    waitFor([&] { return a.ui->named(QStringLiteral("reportMenu"))->property("opened").toBool(); });
+                    waitFor([&] {
+                        return a.ui->named(QStringLiteral("reportMenu"))->property("opened").toBool();
+                    });
          }},
         {"preview-six-grid", &Fixtures::sixCameraDrive,
          [](SceneApp& a, F) {
