@@ -91,6 +91,10 @@ public:
     // folder, with the export's progress and cancel; the result page shows the first.
     Q_INVOKABLE void saveDecryptedCopies();
     Q_INVOKABLE void cancelExport();
+    // Whether the running export reads footage from under `folder`.
+    bool readsFrom(const QString& folder) const;
+    // Cancels the running export, which then fails with `reason` (its drive was removed, say).
+    void stopExport(const QString& reason);
     // Cancels a running export and waits (bounded) until its temporary files are gone.
     void shutdown();
 
