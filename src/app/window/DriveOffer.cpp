@@ -13,7 +13,13 @@ namespace orvane {
 
 DriveOffer::DriveOffer(LibraryViewModel& library, ExportViewModel& exporter, AppMessages& messages,
                        QObject* parent)
-    : QObject(parent), library_(library), exporter_(exporter), messages_(messages) {}
+    : QObject(parent), library_(library), exporter_(exporter), messages_(messages) {
+    // Opened another way (dropped, chosen, handed over): no longer offered.
+    connect(&library_, &LibraryViewModel::libraryReplaced, this, [this] {
+        if (offered() && DriveRules::decide({offeredDrive_}, {}, library_.importedFolders()).offers.isEmpty())
+            setOffer({}, {});
+    });
+}
 
 QString DriveOffer::nameOf(const QString& mountPoint) {
     const QString name = QFileInfo(mountPoint).fileName();
