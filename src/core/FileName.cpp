@@ -97,6 +97,12 @@ bool hasRawBytes(const QString& path) {
     return false;
 }
 
+bool liesIn(const QString& path, const QString& folder) {
+    if (folder == QLatin1String("/"))
+        return path.startsWith(QLatin1Char('/'));
+    return path == folder || (path.startsWith(folder) && path.at(folder.size()) == QLatin1Char('/'));
+}
+
 QString display(const QString& path) {
     if (!hasRawBytes(path))
         return path;

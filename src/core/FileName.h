@@ -22,6 +22,10 @@ bool hasRawBytes(const QString& path);
 // The path for people to read: each byte that is not valid UTF-8 shown as "\xE9".
 QString display(const QString& path);
 
+// Whether `path` is `folder` or lies below it (both absolute and clean): "/media/a" holds
+// "/media/a/x" but not "/media/ab".
+bool liesIn(const QString& path, const QString& folder);
+
 // file: URLs carry the bytes percent-encoded; other URLs pass through as text.
 QString fromUrl(const QUrl& url);
 QUrl toUrl(const QString& path);

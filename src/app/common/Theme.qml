@@ -159,6 +159,7 @@ QtObject {
     readonly property int buttonMinWidth: 72
     readonly property int wideButtonMinWidth: 120
     readonly property int sheetButtonMinWidth: 180
+    readonly property int driveOfferNameMaxWidth: 200
     readonly property int overlayButtonSize: 24
     readonly property int progressBarHeight: 8
     readonly property int percentLabelWidth: 44

@@ -31,6 +31,9 @@ struct ExportViewModel::Task {
     std::optional<ExportJobOutcome> outcome; // none when it was cancelled before it started
     // Work other than an export of the plan (saving decrypted copies); runs in its place.
     std::function<ExportJobOutcome(const CancellationToken&, const ExportJobRunner::Reporter&)> work;
+    QString workFolder; // the event folder `work` reads
+    // Why it was stopped, said in place of the cancellation or of a read that then failed.
+    std::optional<QString> stopReason;
     // What a completed job delivered is a document, opened rather than shown on the result page.
     bool deliversDocument = false;
 };
@@ -291,6 +294,7 @@ void ExportViewModel::saveDecryptedCopies() {
     task->exportingFileName = event->folderName;
     task->request.destination = settings_.outputDestination;
     task->request.outputPath = outputFolderPath();
+    task->workFolder = event->folderURL;
     task->work = [folder = event->folderURL, outDir = outputFolderPath(), create = createsOutputFolder()](
                      const CancellationToken& cancel, const ExportJobRunner::Reporter& report) {
         if (create)
@@ -318,6 +322,7 @@ void ExportViewModel::writeIncidentReport(double at) {
     task->ticket = exports_.start();
     task->exportingFileName = fileName;
     task->deliversDocument = true;
+    task->workFolder = event->folderURL;
     task->request.destination = settings_.outputDestination;
     task->request.outputPath = outputFolderPath();
     task->work = [request, outDir = outputFolderPath(), fileName](const CancellationToken& cancel,
@@ -400,7 +405,9 @@ void ExportViewModel::finishExport(const std::shared_ptr<Task>& task) {
         return; // a newer export owns the state now
     ExportJobOutcome cancelled;
     cancelled.status = {ProcessingStatus::Kind::cancelled, {}};
-    const ExportJobOutcome outcome = task->outcome.value_or(cancelled);
+    ExportJobOutcome outcome = task->outcome.value_or(cancelled);
+    if (task->stopReason && outcome.status.kind != ProcessingStatus::Kind::completed)
+        outcome.status = {ProcessingStatus::Kind::failed, *task->stopReason};
     const bool toLibrary = !task->request.destination.isFolder();
     switch (outcome.status.kind) {
     case ProcessingStatus::Kind::completed:
@@ -437,6 +444,26 @@ void ExportViewModel::finishExport(const std::shared_ptr<Task>& task) {
 void ExportViewModel::cancelExport() {
     if (task_)
         task_->cancel.cancel();
+}
+
+bool ExportViewModel::readsFrom(const QString& folder) const {
+    if (!task_)
+        return false;
+    const auto onIt = [&](const TeslaVideoFile& video) { return FileName::liesIn(video.url, folder); };
+    const ExportPlan& plan = task_->request.plan;
+    return FileName::liesIn(task_->workFolder, folder) ||
+           std::any_of(plan.segments.begin(), plan.segments.end(),
+                       [&](const ContinuousExportSegment& s) { return onIt(s.video); }) ||
+           std::any_of(plan.gridSegments.begin(), plan.gridSegments.end(), [&](const GridExportSegment& g) {
+               return std::any_of(g.videos.begin(), g.videos.end(), onIt);
+           });
+}
+
+void ExportViewModel::stopExport(const QString& reason) {
+    if (!task_)
+        return;
+    task_->stopReason = reason;
+    task_->cancel.cancel();
 }
 
 void ExportViewModel::shutdown() {

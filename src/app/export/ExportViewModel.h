@@ -97,6 +97,10 @@ public:
     // the event) into the export folder, with the export's progress and cancel; opens it when done.
     void writeIncidentReport(double at);
     Q_INVOKABLE void cancelExport();
+    // Whether the running export reads footage from under `folder`.
+    bool readsFrom(const QString& folder) const;
+    // Cancels the running export, which then fails with `reason` (its drive was removed, say).
+    void stopExport(const QString& reason);
     // Cancels a running export and waits (bounded) until its temporary files are gone.
     void shutdown();
 

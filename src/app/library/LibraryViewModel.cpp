@@ -77,6 +77,35 @@ void LibraryViewModel::applyImport(const ImportWork& work) {
         selectCategory(*preferred);
 }
 
+int LibraryViewModel::forgetDrive(const QString& mountPoint) {
+    const auto onDrive = [&](const QString& path) { return FileName::liesIn(path, mountPoint); };
+    if (std::none_of(importedFolders_.begin(), importedFolders_.end(), onDrive))
+        return 0;
+    importedFolders_.removeIf(onDrive);
+    EventsByCategory kept = eventsByCategory_;
+    QSet<QUuid> gone;
+    for (auto& [category, events] : kept)
+        std::erase_if(events, [&](const TeslaClipEvent& e) {
+            const bool lost = onDrive(e.folderURL);
+            if (lost)
+                gone.insert(e.id);
+            return lost;
+        });
+    setDeleteSelectedEventIDs(deleteSelectedEventIDs_ - gone);
+    if (importedFolders_.isEmpty()) {
+        setDeleteSelectionMode(false);
+        setEventsByCategory({});
+        setSelectedCategory(std::nullopt);
+        setImportMode(ImportMode::none);
+        messages_.setStatus(LibraryRules::startMessage);
+    } else {
+        setEventsByCategory(std::move(kept));
+        messages_.setStatus(LibraryRules::scannedStatus(eventsByCategory_));
+    }
+    emit eventsRemoved(gone);
+    return int(gone.size());
+}
+
 // --- Category ---
 
 void LibraryViewModel::selectCategory(const QString& category) {

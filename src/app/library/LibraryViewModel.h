@@ -43,6 +43,10 @@ public:
     Q_INVOKABLE void importTeslaCamFolders(const QList<QUrl>& urls);
     void importTeslaCamPaths(const QStringList& paths);
 
+    // The drive mounted at `mountPoint` is gone: the events of the folders on it leave the library
+    // (see eventsRemoved); without a folder left nothing is imported. Returns how many left.
+    int forgetDrive(const QString& mountPoint);
+
     // --- Category ---
     Q_INVOKABLE void selectCategory(const QString& category);
     // Leaves both selection modes and closes the open event (see categoryChosen).
@@ -102,7 +106,7 @@ signals:
     // The user chose a category in the picker.
     void categoryChosen(orvane::ClipCategory category);
     void deleteSelectionStarted();
-    // These events' files went to the Trash and the events left the library.
+    // These events left the library: their files went to the Trash, or their drive was removed.
     void eventsRemoved(const QSet<QUuid>& ids);
 
 private:

@@ -621,6 +621,34 @@
     </message>
 </context>
 <context>
+    <name>DriveOffer</name>
+    <message numerus="yes">
+        <source>U 盘“%1”已被移除：其中的 %n 个片段已从列表中移去，从它导出的视频已停止。</source>
+        <translation>
+            <numerusform>The drive “%1” was removed: its %n event left the list, and the export from it was stopped.</numerusform>
+            <numerusform>The drive “%1” was removed: its %n events left the list, and the export from it was stopped.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>U 盘“%1”已被移除：其中的 %n 个片段已从列表中移去。</source>
+        <translation>
+            <numerusform>The drive “%1” was removed: its %n event left the list.</numerusform>
+            <numerusform>The drive “%1” was removed: its %n events left the list.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>DriveOfferBanner</name>
+    <message>
+        <source>打开新插入的行车记录仪 U 盘</source>
+        <translation>Open the dashcam drive just plugged in</translation>
+    </message>
+    <message>
+        <source>不用了</source>
+        <translation>Not now</translation>
+    </message>
+</context>
+<context>
     <name>DriveSection</name>
     <message>
         <source>这段录像没有位置记录（车辆未定位），无法显示路线</source>

@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Dialogs
 import QtQuick.Layouts
+import Orvane.Common
 import Orvane.Preview
 import Orvane.Merge
 import Orvane.Export
@@ -139,6 +140,18 @@ FocusScope {
     Connections {
         target: root.viewModel.exporter
         function onOutputDirectoryRequested() { outputDialog.open() }
+    }
+
+    // Over any screen but the export's progress and the blocking overlays, where it would wait.
+    DriveOfferBanner {
+        objectName: "driveOffer"
+        // Bottom right: over the footage, clear of the sidebar's controls.
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        anchors.margins: Theme.spaceL
+        offer: root.viewModel.drives
+        visible: offer.offered && screenState.screen !== ContentViewState.ExportScreen
+                 && screenState.blockingOverlay === ContentViewState.NoOverlay
     }
 
     WindowAlerts {

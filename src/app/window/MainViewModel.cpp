@@ -4,6 +4,8 @@
 #include "AppMessages.h"
 #include "AppPools.h"
 #include "ClipDeletionService.h"
+#include "DriveOffer.h"
+#include "DriveWatcher.h"
 #include "ExportViewModel.h"
 #include "LibraryViewModel.h"
 #include "MergeViewModel.h"
@@ -31,8 +33,11 @@ MainViewModel::MainViewModel(ViewModelServices services, QObject* parent)
       preview_(new PreviewViewModel(services_, *messages_, *library_, this)),
       merge_(new MergeViewModel(services_, *messages_, *library_, *preview_, this)),
       exporter_(new ExportViewModel(services_, *messages_, *preview_, *merge_, this)),
-      language_(new LanguageSetting(this)), unlock_(new UnlockViewModel(services_, this)) {
+      language_(new LanguageSetting(this)), unlock_(new UnlockViewModel(services_, this)),
+      drives_(new DriveOffer(*library_, *exporter_, *messages_, this)),
+      driveWatcher_(new DriveWatcher(this)) {
     connectFeatures();
+    connect(driveWatcher_, &DriveWatcher::drivesChanged, drives_, &DriveOffer::drivesChanged);
 }
 
 MainViewModel::~MainViewModel() {

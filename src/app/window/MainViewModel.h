@@ -12,6 +12,8 @@
 namespace orvane {
 
 class AppMessages;
+class DriveOffer;
+class DriveWatcher;
 class LanguageSetting;
 class ExportViewModel;
 class LibraryViewModel;
@@ -23,6 +25,7 @@ class MainViewModel : public QObject {
     Q_OBJECT
     Q_MOC_INCLUDE("AppLanguage.h")
     Q_MOC_INCLUDE("AppMessages.h")
+    Q_MOC_INCLUDE("DriveOffer.h")
     Q_MOC_INCLUDE("ExportViewModel.h")
     Q_MOC_INCLUDE("LibraryViewModel.h")
     Q_MOC_INCLUDE("MergeViewModel.h")
@@ -37,6 +40,7 @@ class MainViewModel : public QObject {
     Q_PROPERTY(orvane::ExportViewModel* exporter READ exporter CONSTANT)
     Q_PROPERTY(orvane::LanguageSetting* language READ language CONSTANT)
     Q_PROPERTY(orvane::UnlockViewModel* unlock READ unlock CONSTANT)
+    Q_PROPERTY(orvane::DriveOffer* drives READ drives CONSTANT)
 
 public:
     // The scanner, the Trash, the exporters and real players.
@@ -51,6 +55,7 @@ public:
     ExportViewModel* exporter() const { return exporter_; }
     LanguageSetting* language() const { return language_; }
     UnlockViewModel* unlock() const { return unlock_; }
+    DriveOffer* drives() const { return drives_; }
 
     // Cancels a running export and waits (bounded) until its temporary files are gone.
     void shutdown();
@@ -70,6 +75,8 @@ private:
     ExportViewModel* exporter_;
     LanguageSetting* language_;
     UnlockViewModel* unlock_;
+    DriveOffer* drives_;
+    DriveWatcher* driveWatcher_;
 };
 
 } // namespace orvane

@@ -7,6 +7,7 @@
 //                         [--sizes WxH,…] [--only a,b]
 
 #include "AppLanguage.h"
+#include "DriveOffer.h"
 #include "KeyService.h"
 #include "LoopbackHttpServer.h"
 #include "MergeEditorController.h"
@@ -377,6 +378,12 @@ const std::vector<Scene>& scenes() {
          },
          true},
         {"window-result", browse, resultScene},
+        {"window-drive-offer", browse,
+         [](SceneApp& a, F) {
+             // As the watcher reports a drive with footage just mounted.
+             a.vm->drives()->drivesChanged({QStringLiteral("/media/user/TESLA USB")}, {});
+             return a.thumbnailsSettled() && a.ui->waitShown(QStringLiteral("driveOffer"), stepTimeoutMs);
+         }},
         {"window-about", browse,
          [](SceneApp& a, F) {
              return a.ui->shown(QStringLiteral("contentView"))->setProperty("showAboutSheet", true);

@@ -62,6 +62,7 @@ QString propertiesFor(const QString& type) {
         {"MergePlaybackBar", "editor: editor; player: testViewModel.merge.mergePreview"},
         {"MergeRangeControls", "editor: editor"},
         {"UnlockSheet", "unlock: testViewModel.unlock"},
+        {"DriveOfferBanner", "offer: testViewModel.drives"},
     };
     return properties.value(type);
 }
