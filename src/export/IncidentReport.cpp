@@ -319,6 +319,9 @@ void drawChart(Page& page, const EventData& data, DashboardReadout::SpeedUnit un
     double maxSpeed = 1.0; // m/s: a standing car's chart keeps a scale
     for (const TimedSample& s : data.samples)
         maxSpeed = std::max(maxSpeed, double(s.sample.speedMetersPerSecond));
+    // Room above the fastest moment, so a steady speed does not run along the chart's frame.
+    constexpr double speedHeadroom = 1.25;
+    maxSpeed *= speedHeadroom;
     constexpr double accelerationRange = 10; // m/s² either way
     auto x = [&](Instant at) {
         return box.left() + (at - data.moment + chartSeconds) / (2 * chartSeconds) * box.width();

@@ -19,6 +19,8 @@ struct ReportCase {
     const char* language;
     bool hidePlace;
     QString localLabel;
+    // The system's language is the other one: --language must win over it.
+    const char* systemLocale;
 };
 
 void PrintTo(const ReportCase& c, std::ostream* os) {
@@ -44,7 +46,10 @@ TEST_P(ReportTest, HoldsTimesRecordAndHashes) {
     QStringList args{"report", event, "--out", pdf, "--language", GetParam().language};
     if (GetParam().hidePlace)
         args << "--hide-place";
+    const QByteArray kept = qgetenv("LC_ALL");
+    qputenv("LC_ALL", GetParam().systemLocale);
     Outcome r = run(args);
+    qputenv("LC_ALL", kept);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     r = run({"-enc", "UTF-8", pdf, "-"}, "pdftotext");
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
@@ -66,8 +71,9 @@ TEST_P(ReportTest, HoldsTimesRecordAndHashes) {
     EXPECT_EQ(text.contains("Shanghai"), !GetParam().hidePlace);
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, ReportTest,
-                         testing::Values(ReportCase{"zh", false, QStringLiteral("事件时间（本地）")},
-                                         ReportCase{"en", true, QStringLiteral("Event time (local)")}));
+INSTANTIATE_TEST_SUITE_P(
+    Languages, ReportTest,
+    testing::Values(ReportCase{"zh", false, QStringLiteral("事件时间（本地）"), "en_US.UTF-8"},
+                    ReportCase{"en", true, QStringLiteral("Event time (local)"), "zh_CN.UTF-8"}));
 
 } // namespace

@@ -6,26 +6,16 @@
 #include "IncidentReport.h"
 #include "JsonWriter.h"
 #include "TerminationSignals.h"
+#include "TextLanguage.h"
 #include "UserFacingError.h"
 
 #include <QCoreApplication>
-#include <QLocale>
 #include <QTextStream>
-#include <QTranslator>
 #include <cmath>
 
 namespace orvane::cli {
 
 namespace {
-
-// The texts' source language is Chinese; any other language reads the English translation.
-void useLanguage(const QString& language) {
-    const bool chinese = language.isEmpty() ? QLocale::system().language() == QLocale::Chinese
-                                            : language == QLatin1String("zh");
-    static QTranslator english;
-    if (!chinese && english.load(QStringLiteral(":/i18n/orvane_en.qm")))
-        QCoreApplication::installTranslator(&english);
-}
 
 int write(IncidentReportRequest& request) {
     const TerminationSignals stopSignals([cancel = request.cancel](int) { cancel.cancel(); });
@@ -77,7 +67,9 @@ int reportCommand(const QStringList& args) {
     if (request.eventFolders.isEmpty() || request.outputPath.isEmpty())
         return usage(
             name, QCoreApplication::translate("Cli", "需要给出事件文件夹和 %1").arg(QStringLiteral("--out")));
-    useLanguage(language);
+    // The program already follows the system; --language overrides it either way.
+    if (!language.isEmpty())
+        TextLanguage::apply(language == QLatin1String("zh"));
     return write(request);
 }
 
