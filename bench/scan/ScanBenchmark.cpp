@@ -1,7 +1,8 @@
-// Scans a large drive (60 recent minutes, 200 saved/sentry events of 10 minutes, six cameras)
-// and compares it with `find ROOT -name '*.mp4'` over the same tree, warm cache.
+// Scans a large drive (60 recent minutes, 200 saved/sentry events of 10 minutes unless --events says, six
+// cameras) and compares it with `find ROOT -name '*.mp4'` over the same tree, warm cache.
 //
-// usage: orvane-bench-scan [ROOT] [RUNS]   (without ROOT a content-free drive is made in /tmp)
+// usage: orvane-bench-scan [ROOT] [RUNS] [--events N]   (without ROOT a content-free drive of N
+// events, 200 unless said, is made in /tmp; 5,000 is a year's archive of 300,000 files)
 
 #include "BenchSupport.h"
 #include "MetadataParser.h"
@@ -12,7 +13,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
-
 #include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
@@ -45,14 +45,20 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTemporaryDir tmp;
-    QString root = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 15;
+    QStringList args = app.arguments().mid(1);
+    int events = bench::largeDriveEvents;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--events")); at >= 0 && at + 1 < args.size()) {
+        events = std::max(1, args[at + 1].toInt());
+        args.remove(at, 2);
+    }
+    QString root = args.value(0);
+    const int runs = args.size() > 1 ? std::max(1, args[1].toInt()) : 15;
     if (root.isEmpty()) {
         root = tmp.path() + QStringLiteral("/TeslaCam");
         sample::DriveSpec spec = sample::exampleDrive(root, sample::CarLayout::sixCamera, 1, 60);
         spec.contentFree = true;
         spec.recentMinutes = 60;
-        sample::useHourlyEvents(spec, 200, 10);
+        sample::useHourlyEvents(spec, events, 10);
         const QStringList files = sample::writeDrive(spec);
         out << "drive: " << files.size() << " files (content-free) under " << root << "\n";
     }
@@ -66,7 +72,8 @@ int main(int argc, char** argv) {
 
     std::vector<double> find, scan, cli;
     for (int i = 0; i < runs; ++i) {
-        find.push_back(timeCommand(QStringLiteral("find"), {root, QStringLiteral("-name"), QStringLiteral("*.mp4")}));
+        find.push_back(
+            timeCommand(QStringLiteral("find"), {root, QStringLiteral("-name"), QStringLiteral("*.mp4")}));
         QElapsedTimer t;
         t.start();
         const auto library = MetadataParser::scanLibrary({root});

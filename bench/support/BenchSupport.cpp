@@ -8,12 +8,10 @@
 #include <QTimer>
 #include <QVideoFrame>
 #include <QVideoSink>
-
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <unistd.h>
 
 namespace orvane::bench {
 
@@ -92,11 +90,11 @@ void runFor(int ms) {
     waitFor([] { return false; }, ms);
 }
 
-QString writeLargeDrive(const QString& root) {
+QString writeLargeDrive(const QString& root, int events) {
     sample::DriveSpec spec = sample::exampleDrive(root, sample::CarLayout::sixCamera, 1, 60);
     spec.contentFree = true;
     spec.recentMinutes = 200;
-    sample::useHourlyEvents(spec, 200, 9);
+    sample::useHourlyEvents(spec, events, 9);
     sample::writeDrive(spec);
     return root;
 }
@@ -134,6 +132,8 @@ Options parseOptions(const QStringList& arguments, Options options) {
             options.runs = std::max(1, arguments[++i].toInt());
         else if (arguments[i] == QLatin1String("--play"))
             options.playSeconds = std::max(1.0, arguments[++i].toDouble());
+        else if (arguments[i] == QLatin1String("--events"))
+            options.events = std::max(1, arguments[++i].toInt());
     }
     options.memoryOnly = arguments.contains(QStringLiteral("--memory-only"));
     QDir().mkpath(options.folder);
@@ -146,7 +146,8 @@ void runMemoryOnlyProcess(const Options& options) {
     memory.setProcessChannelMode(QProcess::ForwardedChannels);
     memory.start(QCoreApplication::applicationFilePath(),
                  {QStringLiteral("--folder"), options.folder, QStringLiteral("--play"),
-                  QString::number(options.playSeconds), QStringLiteral("--memory-only")});
+                  QString::number(options.playSeconds), QStringLiteral("--events"),
+                  QString::number(options.events), QStringLiteral("--memory-only")});
     memory.waitForFinished(-1);
 }
 
@@ -154,7 +155,8 @@ std::optional<sample::FramePattern> shownPattern(QVideoSink& sink) {
     QVideoFrame frame = sink.videoFrame();
     if (!frame.isValid() || !frame.map(QVideoFrame::ReadOnly))
         return std::nullopt;
-    auto pattern = sample::FramePattern::read(frame.bits(0), frame.bytesPerLine(0), frame.width(), frame.height());
+    auto pattern =
+        sample::FramePattern::read(frame.bits(0), frame.bytesPerLine(0), frame.width(), frame.height());
     frame.unmap();
     return pattern;
 }

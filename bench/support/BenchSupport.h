@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <optional>
 #include <vector>
@@ -40,8 +39,12 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs = defaultWaitMs);
 // Runs the event loop for `ms` milliseconds.
 void runFor(int ms);
 
-// 200 recent minutes and 200 events of 9 minutes, six cameras: 12,000 empty camera files.
-QString writeLargeDrive(const QString& root);
+// The library events of the large drive by default (--events N changes it; 5,000 is a year kept
+// by an archiving tool, 300,000 files).
+inline constexpr int largeDriveEvents = 200;
+// 200 recent minutes and `events` events of 9 minutes, six cameras: 12,000 empty camera files for
+// 200 events.
+QString writeLargeDrive(const QString& root, int events = largeDriveEvents);
 // Real footage of a newer car (front 2896 × 1876, the others 1448 × 938, 60-second minutes) in
 // `folder`/TeslaCam: a saved event of two minutes and one of one minute, written once.
 QString realFootageDrive(const QString& folder);
@@ -55,6 +58,7 @@ struct Options {
     int runs = 5;
     double playSeconds = 4;
     bool memoryOnly = false;
+    int events = largeDriveEvents;
 };
 Options parseOptions(const QStringList& arguments, Options defaults);
 // Runs this program again with --memory-only and the same folder and play time; its output
