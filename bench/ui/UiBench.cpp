@@ -7,7 +7,8 @@
 //  - the grid playing at 1x with the dashboard: video frames dropped, GUI frame interval p95;
 //  - peak memory, grid playing with the dashboard (a process of its own that does only that).
 // usage: xvfb-run -a -s "-screen 0 1920x1080x24" orvane-bench-ui [--folder DIR] [--runs N] [--play SECONDS]
-//                      [--only startup|scroll]
+//                      [--only startup|scroll] [--events N]   (--only scroll --events 5000: a year's
+//                      archive of content-free files)
 // (footage is written once into DIR and reused)
 
 #include "BenchSupport.h"
@@ -52,7 +53,6 @@ constexpr double scrollStepPx = 48; // about 3,000 px/s: a fast drag through the
 constexpr int settleMs = 1500;      // the first screen's thumbnails and the window's first layout
 constexpr int startupRuns = 5;
 constexpr int startupTimeoutMs = 20000;
-constexpr int libraryEvents = 200;
 // The goals each figure is printed with.
 constexpr int startupGoalMs = 300;
 constexpr int scrollGapGoalMs = 40;
@@ -330,12 +330,14 @@ void benchGridPlayback(Window& w, double seconds) {
         qPrintable(media::HardwareDecoding::describe(media::HardwareDecoding::lastPreviewPath())));
 }
 
-QString thumbnailDrive(const QString& folder) {
-    // Small real footage: each event's thumbnail decodes a real picture.
-    sample::DriveSpec spec =
-        sample::exampleDrive(folder + QStringLiteral("/TeslaCam"), sample::CarLayout::fourCamera, 0.25, 2);
+QString thumbnailDrive(const QString& folder, int events) {
+    // Small real footage: each event's thumbnail decodes a real picture. A larger library (a year's
+    // archive, --events 5000) is content-free: writing that much footage would take hours.
+    sample::DriveSpec spec = sample::exampleDrive(folder + QStringLiteral("/TeslaCam-%1").arg(events),
+                                                  sample::CarLayout::fourCamera, 0.25, 2);
     spec.recentMinutes = 0;
-    sample::useHourlyEvents(spec, libraryEvents, 1);
+    spec.contentFree = events > largeDriveEvents;
+    sample::useHourlyEvents(spec, events, 1);
     return writeDriveOnce(spec);
 }
 
@@ -347,7 +349,7 @@ int main(int argc, char** argv) {
         application.arguments(), {QDir::tempPath() + QStringLiteral("/orvane-bench-ui"), 5, 20, false});
     const QString& folder = options.folder;
     const double playSeconds = options.playSeconds;
-    const QString library = thumbnailDrive(folder + QStringLiteral("/library"));
+    const QString library = thumbnailDrive(folder + QStringLiteral("/library"), options.events);
     const QString real = realFootageDrive(folder + QStringLiteral("/real60"));
 
     // --only startup|scroll: that figure alone (the scroll --runs times), to compare one change.
