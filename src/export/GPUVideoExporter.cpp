@@ -23,9 +23,8 @@ namespace {
 
 // Only the finished file reports 1; every stage stays at or below this until then.
 constexpr double unfinishedProgressCap = 0.99;
-// The share of the progress bar the ffmpeg stage takes before the re-encode.
+// The share of the progress bar a join takes before the re-encode.
 constexpr double joinShare = 0.4;
-constexpr double composeShare = 0.7;
 
 ProgressCallback scaled(const ProgressCallback& progress, double from, double span) {
     if (!progress)
@@ -366,12 +365,12 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
     return result;
 }
 
-// ffmpeg composes the six cameras at the output size into a pipe while the encoder reads it and
-// burns the time in: one encoding pass.
-ExportResult exportSixGrid(const std::vector<GridExportSegment>& segments, const QString& outputPath,
-                           const WatermarkSettings& settings, const ExportCallbacks& callbacks,
-                           TimelineSource source) {
-    FFmpegGridExporter::SixGridFeed feed(segments, settings.exportQuality, callbacks.cancel);
+// ffmpeg composes the cameras at the output size into a pipe while the encoder reads it and
+// burns the time, labels and dashboard in: one encoding pass.
+ExportResult exportGridFeed(const std::vector<GridExportSegment>& segments, const QString& outputPath,
+                            const WatermarkSettings& settings, const ExportCallbacks& callbacks,
+                            TimelineSource source) {
+    FFmpegGridExporter::GridFeed feed(segments, source.gridLayout, settings.exportQuality, callbacks.cancel);
     bool cutShort = false;
     source.inputPath = feed.pipePath();
     source.timeline = feed.timeline();
@@ -458,18 +457,7 @@ ExportResult exportGrid(const std::vector<GridExportSegment>& segments, const QS
         ReadableFootage::readableGrid(segments, source.skipped, source.asked);
     if (readable.empty())
         throw ReadableFootage::nothingReadable(source.skipped);
-    if (source.gridLayout == Camera::GridLayout::six)
-        return exportSixGrid(readable, outputPath, settings, callbacks, std::move(source));
-    const IntermediateVideo composed = FFmpegGridExporter::compose(
-        readable, scaled(callbacks.onProgress, 0, composeShare), callbacks.cancel);
-    ExportCallbacks encoding = callbacks;
-    encoding.onProgress = scaled(callbacks.onProgress, composeShare, 1 - composeShare);
-    source.inputPath = composed.path;
-    source.timeline = composed.timeline;
-    source.sourceCutShort = composed.sourceCutShort;
-    source.minutes = composed.minutes;
-    source.skipped.insert(source.skipped.end(), composed.skipped.begin(), composed.skipped.end());
-    return exportPrepared(source, outputPath, settings, encoding);
+    return exportGridFeed(readable, outputPath, settings, callbacks, std::move(source));
 }
 
 } // namespace orvane::GPUVideoExporter

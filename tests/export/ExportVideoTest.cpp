@@ -17,6 +17,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <map>
@@ -53,6 +54,25 @@ std::optional<sample::FramePattern> pattern(const QByteArray& luma, int stride, 
                                             int w = 320, int h = 240) {
     return sample::FramePattern::read(reinterpret_cast<const uint8_t*>(luma.constData()) + y * stride + x,
                                       stride, w, h);
+}
+
+// The luma planes of a grid minute as ffmpeg composes it for the burn-in encoder.
+std::vector<QByteArray> composedLumas(const TempFolder& folder, Camera::GridLayout layout,
+                                      const std::map<CameraAngle, QString>& inputs, double start,
+                                      double length, PixelSize canvas) {
+    const QString raw = folder / "grid.yuv";
+    FFmpegProcess::run(FFmpegLocator::executablePath(),
+                       FFmpegCommands::gridFrameArguments(layout, inputs, start, length, canvas, raw), 0, {},
+                       {});
+    QFile file(raw);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray yuv = file.readAll();
+    QFile::remove(raw);
+    const qsizetype lumaBytes = qsizetype(canvas.width) * canvas.height, pictureBytes = lumaBytes * 3 / 2;
+    std::vector<QByteArray> lumas;
+    for (qsizetype at = 0; at + pictureBytes <= yuv.size(); at += pictureBytes)
+        lumas.push_back(yuv.mid(at, lumaBytes));
+    return lumas;
 }
 
 // The time burned into each frame, and the progress reported.
@@ -178,27 +198,29 @@ TEST_F(ExportVideoTest, GridPlacesCamerasAndFillsMissingCellBlack) {
     // 16:9 cells are not cropped, so each pattern stays whole.
     std::vector<TeslaVideoFile> cells;
     std::vector<int> cameras;
+    std::map<CameraAngle, QString> inputs;
     for (auto camera : {CameraAngle::front, CameraAngle::back, CameraAngle::leftRepeater}) {
         cameras.push_back(sample::cameraIndex(camera));
         cells.push_back(clip(folder, "m" + Camera::fileNameSuffix(camera), camera, morning, 1, 320, 180));
+        inputs[camera] = cells.back().url;
     }
     const GridExportSegment segment{cells, 0.25, 0.5};
 
-    // The composed grid, before labels cover the patterns' corners.
-    const IntermediateVideo composed = FFmpegGridExporter::compose({segment}, {}, {});
-    const auto grid = rawFrames(composed.path, 2560, 1440);
-    QFile::remove(composed.path);
+    // The composed grid at the export's size, before labels cover the patterns' corners.
+    const PixelSize canvas = FFmpegCommands::gridCanvas(Camera::GridLayout::four, ExportQuality::balanced);
+    const auto grid = composedLumas(folder, Camera::GridLayout::four, inputs, 0.25, 0.5, canvas);
     ASSERT_EQ(grid.size(), 18u);
+    const int w = canvas.width / 2, h = canvas.height / 2;
     for (size_t n = 0; n < grid.size(); ++n) {
-        const auto tl = pattern(grid[n], 2560, 0, 0, 1280, 720),
-                   tr = pattern(grid[n], 2560, 1280, 0, 1280, 720),
-                   bl = pattern(grid[n], 2560, 0, 720, 1280, 720);
+        const auto tl = pattern(grid[n], canvas.width, 0, 0, w, h),
+                   tr = pattern(grid[n], canvas.width, w, 0, w, h),
+                   bl = pattern(grid[n], canvas.width, 0, h, w, h);
         ASSERT_TRUE(tl && tr && bl) << n;
         const int frame = int(9 + n);
         EXPECT_EQ((std::vector{*tl, *tr, *bl}),
                   (std::vector<sample::FramePattern>{
                       {frame, cameras[0]}, {frame, cameras[1]}, {frame, cameras[2]}}));
-        EXPECT_FALSE(pattern(grid[n], 2560, 1280, 720, 1280, 720));
+        EXPECT_FALSE(pattern(grid[n], canvas.width, w, h, w, h));
     }
 
     Recorded rec;
@@ -210,6 +232,43 @@ TEST_F(ExportVideoTest, GridPlacesCamerasAndFillsMissingCellBlack) {
         EXPECT_NEAR(rec.clocks[n], morning + (9 + n) / 36.0, 1e-3);
     EXPECT_NEAR(*result.startDate(), morning + 0.25, 1e-3);
     rec.expectHonestProgress();
+}
+
+// The four-camera grid looks as ffmpeg lays it out in one pass at the same size: the cars' 3:2
+// pictures cropped to cover their 16:9 cells, front and back over the left and right repeaters.
+TEST_F(ExportVideoTest, FourCameraGridInOnePassKeepsTheComposedLayout) {
+    std::vector<TeslaVideoFile> cells;
+    QStringList inputs;
+    for (CameraAngle camera : Camera::gridOrder) {
+        cells.push_back(clip(folder, "s" + Camera::fileNameSuffix(camera), camera, morning, 1, 362, 234));
+        inputs << "-i" << cells.back().url;
+    }
+    const QString ours = folder / "ours.mp4";
+    GPUVideoExporter::exportGrid({{cells, 0, 1}}, ours, balancedWithoutTime, {});
+    const auto ssimAgainst = [&](const QString& order) {
+        QString graph;
+        for (int k = 0; k < 4; ++k)
+            graph +=
+                QString(
+                    "[%1:v]scale=640:360:force_original_aspect_ratio=increase,crop=640:360,setsar=1[c%1];")
+                    .arg(k);
+        graph += order;
+        const QString peer = folder / "peer.mp4";
+        EXPECT_TRUE(runProgram("ffmpeg", QStringList{"-v", "error", "-y"} + inputs +
+                                             QStringList{"-filter_complex", graph, "-frames:v", "36", "-c:v",
+                                                         "libx264", "-crf", "12", peer}));
+        QByteArray log;
+        int code = 0;
+        runProgram("ffmpeg", {"-i", ours, "-i", peer, "-lavfi", "[0:v][1:v]ssim", "-f", "null", "-"}, &code,
+                   &log);
+        const auto all = QRegularExpression("All:([0-9.]+)").match(QString::fromUtf8(log));
+        EXPECT_TRUE(all.hasMatch()) << log.toStdString();
+        return all.captured(1).toDouble();
+    };
+    EXPECT_GE(ssimAgainst("[c0][c1]hstack[top];[c2][c3]hstack[bottom];[top][bottom]vstack"), 0.95);
+    EXPECT_LT(ssimAgainst("[c1][c0]hstack[top];[c3][c2]hstack[bottom];[top][bottom]vstack"), 0.95)
+        << "the comparison tells the cells apart";
+    EXPECT_EQ(stream(ours, {"codec_name", "width", "height", "nb_frames"}), "h264 1280 720 36");
 }
 
 TEST_F(ExportVideoTest, CancelledExportLeavesEarlierFileAndNothingElse) {
@@ -292,16 +351,10 @@ TEST_F(ExportVideoTest, SixCameraGridFitsEveryCameraInItsCellAtTheOutputSize) {
         inputs[camera] = cells.back().url;
     }
     const GridExportSegment segment{cells, 0, 0.5};
-    const PixelSize canvas = FFmpegCommands::sixGridCanvas(ExportQuality::balanced);
-    const QString raw = folder / "six.yuv";
-    FFmpegProcess::run(FFmpegLocator::executablePath(),
-                       FFmpegCommands::sixGridFrameArguments(inputs, 0, 0.5, canvas, raw), 0, {}, {});
-    QFile file(raw);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray yuv = file.readAll();
-    const qsizetype pictureBytes = qsizetype(canvas.width) * canvas.height * 3 / 2;
-    ASSERT_EQ(yuv.size(), 18 * pictureBytes);
-    const QByteArray luma = yuv.mid(9 * pictureBytes, qsizetype(canvas.width) * canvas.height);
+    const PixelSize canvas = FFmpegCommands::gridCanvas(Camera::GridLayout::six, ExportQuality::balanced);
+    const auto lumas = composedLumas(folder, Camera::GridLayout::six, inputs, 0, 0.5, canvas);
+    ASSERT_EQ(lumas.size(), 18u);
+    const QByteArray& luma = lumas[9];
     const int w = canvas.width / 3, h = canvas.height / 2;
     for (size_t cell = 0; cell < Camera::sixGridOrder.size(); ++cell) {
         // The 4:3 camera stands whole between black bars.
