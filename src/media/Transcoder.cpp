@@ -157,6 +157,8 @@ Transcoder::Transcoder(const RawVideoStream& stream) : d(std::make_unique<Impl>(
     d->describe(url);
     d->source.frameRate = stream.frameRate;
     d->source.duration = d->source.videoDuration = std::max(stream.duration, 0.0);
+    // Uncompressed pictures say nothing of the footage's rate; the encoder's would follow them.
+    d->source.bitRate = 0;
 }
 
 Transcoder::~Transcoder() = default;
