@@ -147,6 +147,7 @@ void fillOutcome(ExportJobOutcome& outcome, const ExportJobRequest& r, const Exp
     outcome.timeline = result.timeline;
     outcome.skipped = result.skipped;
     outcome.exportedLength = result.exportedLength;
+    outcome.encoder = result.encoder;
     outcome.requestedLength = std::max(r.askedLength.value_or(0), result.requestedLength);
     outcome.notes = shortfallOf(r, result);
     if (const QString dashboard = result.dashboardNotice(); !dashboard.isEmpty())

@@ -75,6 +75,7 @@ struct ExportJobOutcome {
     std::optional<Instant> endDate = {};
     double exportedLength = 0;  // seconds written
     double requestedLength = 0; // seconds asked for (askedLength, else the plan's)
+    QString encoder = {};       // FFmpeg's name of the encoder that wrote the video
 };
 
 namespace ExportJobRunner {

@@ -1205,14 +1205,6 @@
         <translation>Could not write the list of videos to join: </translation>
     </message>
     <message>
-        <source>没有可导出的四宫格片段</source>
-        <translation>There is no grid footage to export</translation>
-    </message>
-    <message>
-        <source>无法复制四宫格视频</source>
-        <translation>Could not copy the grid video</translation>
-    </message>
-    <message>
         <source>没有可合并的视频片段</source>
         <translation>There are no videos to join</translation>
     </message>
@@ -1370,6 +1362,10 @@
     <message>
         <source>已有同名的导出清单，请换一个文件名：</source>
         <translation>An export manifest of that name exists already; choose another file name: </translation>
+    </message>
+    <message>
+        <source>目标位置空间不足：需要约 %1，只剩 %2</source>
+        <translation>Not enough space at the destination: about %1 is needed, only %2 is left</translation>
     </message>
 </context>
 <context>
@@ -2257,6 +2253,14 @@
     <message>
         <source>请用系统的软件包管理器更新 Orvane。</source>
         <translation>Update Orvane with the system&apos;s package manager.</translation>
+    </message>
+    <message>
+        <source>视频编码：</source>
+        <translation>Video encoding: </translation>
+    </message>
+    <message>
+        <source>尚未导出</source>
+        <translation>no export yet</translation>
     </message>
 </context>
 <context>
