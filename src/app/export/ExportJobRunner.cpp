@@ -4,6 +4,7 @@
 #include "ExportManifest.h"
 #include "FileDelivery.h"
 #include "PhotosLibraryExporter.h"
+#include "PlaybackTimeFormat.h"
 #include "TeslaClipEvent.h"
 
 #include <QCoreApplication>
@@ -299,6 +300,23 @@ ExportJobOutcome saveDecryptedCopies(const QString& eventFolder, const QString& 
     }
     report({{}, {}, {}, outcome.status});
     return outcome;
+}
+
+std::optional<double> secondsLeft(double elapsed, double from, double progress) {
+    // Below these the first moments' set-up (opening, the first key frames) sets the pace.
+    constexpr double paceSeconds = 2;
+    constexpr double paceProgress = 0.01;
+    const double done = progress - from;
+    if (elapsed < paceSeconds || done < paceProgress || progress >= 1)
+        return std::nullopt;
+    return elapsed * (1 - progress) / done;
+}
+
+QString timeLeftText(std::optional<double> seconds) {
+    if (!seconds)
+        return {};
+    return QCoreApplication::translate("ExportJobRunner", "剩余约 %1")
+        .arg(PlaybackTimeFormat::format(std::ceil(*seconds)));
 }
 
 } // namespace ExportJobRunner

@@ -11,6 +11,7 @@
 #include "ProcessingJob.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QUrl>
 #include <QVariant>
@@ -47,6 +48,7 @@ class ExportViewModel : public QObject {
     Q_PROPERTY(bool isProcessing READ isProcessing NOTIFY isProcessingChanged)
     Q_PROPERTY(QString exportingFileName READ exportingFileName NOTIFY isProcessingChanged)
     Q_PROPERTY(double exportProgress READ exportProgress NOTIFY jobsChanged)
+    Q_PROPERTY(QString exportTimeLeft READ exportTimeLeft NOTIFY jobsChanged)
     Q_PROPERTY(QString exportStatusMessage READ exportStatusMessage NOTIFY exportStatusMessageChanged)
     Q_PROPERTY(bool exportIsIndeterminate READ exportIsIndeterminate NOTIFY exportIsIndeterminateChanged)
     // The last export's result: the delivered file, where it went, the recording time of its
@@ -117,6 +119,8 @@ public:
     QString exportingFileName() const;
     const std::vector<ProcessingJob>& jobs() const { return jobs_; }
     double exportProgress() const { return jobs_.empty() ? 0 : jobs_.front().progress; }
+    // "剩余约 m:ss" once the pace of the running export says it; empty otherwise.
+    QString exportTimeLeft() const;
     QString exportStatusMessage() const { return exportStatusMessage_; }
     bool exportIsIndeterminate() const { return exportIsIndeterminate_; }
     bool hasExportResult() const { return result_.has_value(); }
@@ -184,6 +188,9 @@ private:
     std::shared_ptr<Task> task_;
     bool isProcessing_ = false;
     std::vector<ProcessingJob> jobs_;
+    // When the running export first reported progress, and that progress: its pace since.
+    QElapsedTimer paceClock_;
+    double paceFrom_ = 0;
     QString exportStatusMessage_ = QCoreApplication::translate("ExportViewModel", "正在导出视频");
     bool exportIsIndeterminate_ = false;
     std::optional<Result> result_;

@@ -895,6 +895,10 @@
         <source>正在保存解密副本...</source>
         <translation>Saving decrypted copies...</translation>
     </message>
+    <message>
+        <source>剩余约 %1</source>
+        <translation>about %1 left</translation>
+    </message>
 </context>
 <context>
     <name>ExportLoadingOverlay</name>
