@@ -105,8 +105,9 @@ TEST(ExportJobRunnerTest, TimeLeftFollowsThePaceOnceItMeansSomething) {
     for (const auto& c : cases) {
         const auto left = ExportJobRunner::secondsLeft(c.elapsed, c.from, c.progress);
         ASSERT_EQ(left.has_value(), c.left.has_value()) << c.elapsed << " " << c.progress;
-        if (left)
+        if (left) {
             EXPECT_NEAR(*left, *c.left, 1e-6) << c.elapsed << " " << c.progress;
+        }
     }
     EXPECT_EQ(ExportJobRunner::timeLeftText(89.2), QString::fromUtf8("剩余约 01:30"));
     EXPECT_TRUE(ExportJobRunner::timeLeftText(std::nullopt).isEmpty());
