@@ -138,8 +138,10 @@ void sixCameraGrid(const std::function<QString(const char*)>& path, double secon
 }
 
 // SSIM (all planes) of `video` against the same cameras laid out by ffmpeg at the same size,
-// uncompressed: what the encoding kept of the sources (the burned-in boxes cost a little).
-double ssimAgainstSources(const QStringList& inputs, const QString& graph, const QString& video) {
+// uncompressed, over the video's own frames: what the encoding kept of the sources (the
+// burned-in boxes cost a little).
+double ssimAgainstSources(const QStringList& inputs, const QString& graph, const QString& video,
+                          double seconds) {
     const int videoInput = int(inputs.size() / 2);
     QString reference = graph;
     reference.replace("[vout]", "[ref]");
@@ -147,7 +149,9 @@ double ssimAgainstSources(const QStringList& inputs, const QString& graph, const
     QProcess p;
     p.start(QStringLiteral("ffmpeg"),
             QStringList{"-nostats"} + inputs +
-                QStringList{"-i", video, "-filter_complex", reference, "-f", "null", "-"});
+                QStringList{"-i", video, "-filter_complex", reference, "-frames:v",
+                            QString::number(std::lround(seconds * FFmpegCommands::gridFrameRate)), "-f",
+                            "null", "-"});
     p.waitForFinished(-1);
     const auto all = QRegularExpression("All:([0-9.]+)").match(QString::fromUtf8(p.readAllStandardError()));
     return all.hasMatch() ? all.captured(1).toDouble() : NAN;
@@ -198,7 +202,8 @@ void fourCameraGrid(const std::function<QString(const char*)>& path, const Tesla
             continue;
         printf("grid_original_ours_without_manifest_s: %.2f\n", timedExport(false));
         printf("grid_original_ours_ssim: %.4f\ngrid_original_ffmpeg_ssim: %.4f\n",
-               ssimAgainstSources(inputs, graph, ourFile), ssimAgainstSources(inputs, graph, peerFile));
+               ssimAgainstSources(inputs, graph, ourFile, seconds),
+               ssimAgainstSources(inputs, graph, peerFile, seconds));
     }
 }
 
