@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QPointer>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 namespace orvane {
@@ -79,6 +80,14 @@ void ExportViewModel::setShowDashboard(bool show) {
         return;
     settings_.showDashboard = show;
     emit showDashboardChanged();
+}
+
+void ExportViewModel::setExportSpeed(int speed) {
+    if (speed == settings_.speed ||
+        std::find(exportSpeeds.begin(), exportSpeeds.end(), speed) == exportSpeeds.end())
+        return;
+    settings_.speed = speed;
+    emit exportSpeedChanged();
 }
 
 ExportViewModel::Destination ExportViewModel::outputDestination() const {

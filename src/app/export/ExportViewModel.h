@@ -38,6 +38,7 @@ class ExportViewModel : public QObject {
     Q_PROPERTY(QString exportQualityDescription READ exportQualityDescription NOTIFY exportQualityChanged)
     // The preview's dashboard drawn into exported frames (off by default).
     Q_PROPERTY(bool showDashboard READ showDashboard WRITE setShowDashboard NOTIFY showDashboardChanged)
+    Q_PROPERTY(int exportSpeed READ exportSpeed WRITE setExportSpeed NOTIFY exportSpeedChanged)
     Q_PROPERTY(Destination outputDestination READ outputDestination NOTIFY outputDestinationChanged)
     Q_PROPERTY(QString outputLocationOption READ outputLocationOption NOTIFY outputDestinationChanged)
     Q_PROPERTY(QString outputFolder READ outputFolder NOTIFY outputDestinationChanged)
@@ -106,6 +107,9 @@ public:
     QString exportQuality() const;
     QString exportQualityDescription() const;
     bool showDashboard() const { return settings_.showDashboard; }
+    // The timelapse speed of the next export (1: real time); values outside exportSpeeds are ignored.
+    int exportSpeed() const { return settings_.speed; }
+    void setExportSpeed(int speed);
     Destination outputDestination() const;
     QString outputLocationOption() const;
     QString outputFolder() const { return settings_.outputDestination.folder; }
@@ -144,6 +148,7 @@ public:
 signals:
     void exportQualityChanged();
     void showDashboardChanged();
+    void exportSpeedChanged();
     void outputDestinationChanged();
     void isProcessingChanged();
     void jobsChanged();

@@ -1735,6 +1735,10 @@
         <source>叠加仪表盘</source>
         <translation>Dashboard Overlay</translation>
     </message>
+    <message>
+        <source>延时倍速</source>
+        <translation>Timelapse</translation>
+    </message>
 </context>
 <context>
     <name>LibraryText</name>

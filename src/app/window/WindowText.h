@@ -23,6 +23,8 @@ class WindowText : public QObject {
     Q_PROPERTY(orvane::ChoiceListModel* speedUnitOptions READ speedUnitOptions CONSTANT)
     // "叠加仪表盘": off or on (false, true).
     Q_PROPERTY(orvane::ChoiceListModel* dashboardOptions READ dashboardOptions CONSTANT)
+    // The timelapse speeds, "1×" … "60×".
+    Q_PROPERTY(orvane::ChoiceListModel* exportSpeedOptions READ exportSpeedOptions CONSTANT)
 
 public:
     explicit WindowText(QObject* parent = nullptr);
@@ -31,6 +33,7 @@ public:
     ChoiceListModel* outputLocationOptions() const { return outputLocationOptions_; }
     ChoiceListModel* speedUnitOptions() const { return speedUnitOptions_; }
     ChoiceListModel* dashboardOptions() const { return dashboardOptions_; }
+    ChoiceListModel* exportSpeedOptions() const { return exportSpeedOptions_; }
 
     // The sidebar button's help: "收起侧边栏" while the sidebar shows, else "显示侧边栏".
     Q_INVOKABLE static QString sidebarToggleHelp(bool sidebarVisible);
@@ -44,6 +47,7 @@ private:
     ChoiceListModel* outputLocationOptions_;
     ChoiceListModel* speedUnitOptions_;
     ChoiceListModel* dashboardOptions_;
+    ChoiceListModel* exportSpeedOptions_;
 };
 
 } // namespace orvane
