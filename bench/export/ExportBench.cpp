@@ -4,6 +4,7 @@
 // Prints one "name: value" figure per line.
 
 #include "BenchSupport.h"
+#include "ExportManifest.h"
 #include "FFmpegCommands.h"
 #include "FileDigest.h"
 #include "GPUVideoExporter.h"
@@ -16,8 +17,10 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -120,10 +123,11 @@ void sixCameraGrid(const std::function<QString(const char*)>& path, double secon
     GPUVideoExporter::exportGrid({{files, 0, seconds}}, path("ours-six.mp4"),
                                  settingsFor(ExportQuality::balanced), {});
     const double ours = timer.elapsed() / 1000.0;
-    const PixelSize canvas = FFmpegCommands::sixGridCanvas(ExportQuality::balanced);
+    const PixelSize canvas = FFmpegCommands::gridCanvas(Camera::GridLayout::six, ExportQuality::balanced);
     const Bitrates rates =
         Quality::encodingBitrates(ExportQuality::balanced, canvas.width, canvas.height, std::nullopt);
-    QString graph = FFmpegCommands::sixGridFilterGraph(FFmpegCommands::seconds(seconds), canvas);
+    QString graph =
+        FFmpegCommands::gridFilterGraph(Camera::GridLayout::six, FFmpegCommands::seconds(seconds), canvas);
     graph.replace("[vout]", "," + boxFilter(canvas.width, canvas.height) + "[vout]");
     const double plain = timeFFmpeg(inputs + QStringList{"-filter_complex", graph, "-map", "[vout]"} +
                                     balancedPeerEncoder(QString::number(rates.average) + "k") +
@@ -133,45 +137,73 @@ void sixCameraGrid(const std::function<QString(const char*)>& path, double secon
         ours, plain, ours / plain);
 }
 
-// A four-camera grid in each quality: ours (the designed composing pass into an intermediate,
-// then our burn-in encoder) against one ffmpeg run composing the same cells into the same
-// encoder, with its real-time factor; the composing pass alone shows where the difference lies.
+// SSIM (all planes) of `video` against the same cameras laid out by ffmpeg at the same size,
+// uncompressed, over the video's own frames: what the encoding kept of the sources (the
+// burned-in boxes cost a little).
+double ssimAgainstSources(const QStringList& inputs, const QString& graph, const QString& video,
+                          double seconds) {
+    const int videoInput = int(inputs.size() / 2);
+    QString reference = graph;
+    reference.replace("[vout]", "[ref]");
+    reference += QStringLiteral(";[%1:v][ref]ssim").arg(videoInput);
+    QProcess p;
+    p.start(QStringLiteral("ffmpeg"),
+            QStringList{"-nostats"} + inputs +
+                QStringList{"-i", video, "-filter_complex", reference, "-frames:v",
+                            QString::number(std::lround(seconds * FFmpegCommands::gridFrameRate)), "-f",
+                            "null", "-"});
+    p.waitForFinished(-1);
+    const auto all = QRegularExpression("All:([0-9.]+)").match(QString::fromUtf8(p.readAllStandardError()));
+    return all.hasMatch() ? all.captured(1).toDouble() : NAN;
+}
+
+// A four-camera grid in each quality: ours (ffmpeg laying the cameras out at the output size
+// into a pipe our burn-in encoder reads) against one ffmpeg run laying out the same cells into the
+// same encoder with a box where our time goes, with real-time factors; for the original quality
+// also what each kept of the sources (SSIM), and ours without the manifest's hashing.
 void fourCameraGrid(const std::function<QString(const char*)>& path, const TeslaVideoFile& front,
                     double seconds) {
     std::vector<TeslaVideoFile> files{front};
-    std::map<CameraAngle, QString> byCamera{{CameraAngle::front, front.url}};
     QStringList inputs{"-i", front.url};
     for (CameraAngle camera : {CameraAngle::back, CameraAngle::leftRepeater, CameraAngle::rightRepeater}) {
         files.push_back(writeClip(path(qPrintable("m" + Camera::fileNameSuffix(camera))), camera, seconds));
-        byCamera[camera] = files.back().url;
         inputs << "-i" << files.back().url;
     }
-    const double compose =
-        timeFFmpeg(FFmpegCommands::gridPieceArguments(byCamera, 0, seconds, path("compose-grid.mp4")));
-    printf("grid_compose_pass_s: %.2f\n", compose);
     for (ExportQuality quality : {ExportQuality::balanced, ExportQuality::original}) {
         const bool original = quality == ExportQuality::original;
         const QString name = original ? "original" : "balanced";
-        QElapsedTimer timer;
-        timer.start();
-        GPUVideoExporter::exportGrid({{files, 0, seconds}}, path(qPrintable("ours-grid-" + name + ".mp4")),
-                                     settingsFor(quality), {});
-        const double ours = timer.elapsed() / 1000.0;
-        // The size and rate our encoder gets for this quality.
-        const PixelSize size =
-            Quality::outputSize(quality, 2 * FFmpegCommands::cellWidth, 2 * FFmpegCommands::cellHeight);
+        const QString ourFile = path(qPrintable("ours-grid-" + name + ".mp4"));
+        const auto timedExport = [&](bool manifest) {
+            ExportCallbacks callbacks;
+            callbacks.writeManifest = manifest;
+            QFile::remove(ExportManifest::pathFor(ourFile));
+            QElapsedTimer timer;
+            timer.start();
+            GPUVideoExporter::exportGrid({{files, 0, seconds}}, ourFile, settingsFor(quality), callbacks);
+            return timer.elapsed() / 1000.0;
+        };
+        const double ours = timedExport(true);
+        const PixelSize size = FFmpegCommands::gridCanvas(Camera::GridLayout::four, quality);
         const Bitrates rates = Quality::encodingBitrates(quality, size.width, size.height, std::nullopt);
         const QString rate = QString::number(rates.average) + "k";
-        QString graph = FFmpegCommands::gridFilterGraph(FFmpegCommands::seconds(seconds));
-        if (!original)
-            graph.replace("[vout]", QStringLiteral(",scale=%1:%2[vout]").arg(size.width).arg(size.height));
-        const double plain = timeFFmpeg(inputs + QStringList{"-filter_complex", graph, "-map", "[vout]"} +
+        const QString graph =
+            FFmpegCommands::gridFilterGraph(Camera::GridLayout::four, FFmpegCommands::seconds(seconds), size);
+        QString boxed = graph;
+        boxed.replace("[vout]", "," + boxFilter(size.width, size.height) + "[vout]");
+        const QString peerFile = path(qPrintable("ff-grid-" + name + ".mp4"));
+        const double plain = timeFFmpeg(inputs + QStringList{"-filter_complex", boxed, "-map", "[vout]"} +
                                         (original ? originalPeerEncoder(rate) : balancedPeerEncoder(rate)) +
-                                        QStringList{path(qPrintable("ff-grid-" + name + ".mp4"))});
+                                        QStringList{peerFile});
         printf("grid_%s_ours_s: %.2f\ngrid_%s_ffmpeg_s: %.2f\ngrid_%s_ratio: %.2f\n"
                "grid_%s_realtime_factor: %.3f\ngrid_%s_ffmpeg_realtime_factor: %.3f\n",
                qPrintable(name), ours, qPrintable(name), plain, qPrintable(name), ours / plain,
                qPrintable(name), seconds / ours, qPrintable(name), seconds / plain);
+        if (!original)
+            continue;
+        printf("grid_original_ours_without_manifest_s: %.2f\n", timedExport(false));
+        printf("grid_original_ours_ssim: %.4f\ngrid_original_ffmpeg_ssim: %.4f\n",
+               ssimAgainstSources(inputs, graph, ourFile, seconds),
+               ssimAgainstSources(inputs, graph, peerFile, seconds));
     }
 }
 

@@ -52,6 +52,8 @@ QJsonObject optionsOf(const ManifestInput& input) {
             {QStringLiteral("showTime"), s.showTime},
             {QStringLiteral("showDashboard"), s.showDashboard},
             {QStringLiteral("speedUnit"), DashboardReadout::rawValue(s.speedUnit)},
+            // A timelapse keeps one frame in `speed`: the frames listed are the ones it took.
+            {QStringLiteral("speed"), s.speed},
             {QStringLiteral("requestedSeconds"), input.requestedLength}};
 }
 

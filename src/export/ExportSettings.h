@@ -77,6 +77,12 @@ struct WatermarkSettings {
     // The preview's dashboard drawn into every frame that has a driving record.
     bool showDashboard = false;
     DashboardReadout::SpeedUnit speedUnit = DashboardReadout::SpeedUnit::kmh;
+    // A timelapse: one frame taken every `speed` frames, played at the usual rate, without sound
+    // (one of exportSpeeds; 1 is real time).
+    int speed = 1;
 };
+
+// The timelapse speeds offered.
+inline constexpr std::array<int, 7> exportSpeeds = {1, 2, 4, 8, 16, 30, 60};
 
 } // namespace orvane

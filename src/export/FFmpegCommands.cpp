@@ -52,85 +52,62 @@ QString seconds(double value) {
     return QString::asprintf("%.3f", value);
 }
 
-QString gridFilterGraph(const QString& duration) {
-    QStringList chains;
-    for (int k = 0; k < 4; ++k)
-        chains << QStringLiteral(
-                      "[%1:v]scale=%2:%3:force_original_aspect_ratio=increase,crop=%2:%3,setsar=1,fps=%4,"
-                      "tpad=stop_mode=add:stop_duration=%5,setpts=PTS-STARTPTS[v%1]")
-                      .arg(k)
-                      .arg(cellWidth)
-                      .arg(cellHeight)
-                      .arg(gridFrameRate)
-                      .arg(duration);
-    chains << QStringLiteral("[v0][v1][v2][v3]xstack=inputs=4:layout=0_0|%1_0|0_%2|%1_%2:fill=black[vout]")
-                  .arg(cellWidth)
-                  .arg(cellHeight);
-    return chains.join(QLatin1Char(';'));
-}
-
-QStringList gridPieceArguments(const std::map<CameraAngle, QString>& inputs, double trimStart,
-                               double trimDuration, const QString& output) {
-    const QString s = seconds(std::max(trimStart, 0.0));
-    const QString t = seconds(std::max(trimDuration, 0.0));
-    QStringList args = prefix();
-    args << QStringLiteral("-stats_period") << QStringLiteral("0.1");
-    args << gridInputs(Camera::gridOrder, inputs, s, t, {cellWidth, cellHeight});
-    args << QStringLiteral("-filter_complex") << gridFilterGraph(t);
-    args << QStringLiteral("-map") << QStringLiteral("[vout]") << QStringLiteral("-an")
-         << QStringLiteral("-t") << t;
-    args << QStringLiteral("-c:v") << QStringLiteral("libx264") << QStringLiteral("-preset")
-         << QStringLiteral("veryfast") << QStringLiteral("-crf") << QStringLiteral("18")
-         << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p") << QStringLiteral("-movflags")
-         << QStringLiteral("+faststart") << QStringLiteral("-progress") << QStringLiteral("pipe:1")
-         << QStringLiteral("-nostats") << output;
-    return args;
-}
-
-PixelSize sixGridCanvas(ExportQuality quality) {
+PixelSize gridCanvas(Camera::GridLayout layout, ExportQuality quality) {
+    if (layout == Camera::GridLayout::four)
+        return Quality::outputSize(quality, 2 * cellWidth, 2 * cellHeight);
     const int width = quality == ExportQuality::original ? sixGridOriginalWidth : sixGridBalancedWidth;
     const int cell = evenDown(width / 3);
     const int height = evenDown(int(std::lround(double(cell) * sixGridCameraHeight / sixGridCameraWidth)));
     return {3 * cell, 2 * height};
 }
 
-QString sixGridFilterGraph(const QString& duration, PixelSize canvas) {
-    const int w = canvas.width / 3, h = canvas.height / 2;
-    QStringList chains;
-    for (int k = 0; k < 6; ++k)
-        chains << QStringLiteral(
-                      "[%1:v]scale=%2:%3:force_original_aspect_ratio=decrease:force_divisible_by=2,"
-                      "pad=%2:%3:(ow-iw)/2:(oh-ih)/2:color=black,setsar=1,fps=%4,"
-                      "tpad=stop_mode=add:stop_duration=%5,setpts=PTS-STARTPTS[v%1]")
+QString gridFilterGraph(Camera::GridLayout layout, const QString& duration, PixelSize canvas) {
+    const auto cameras = Camera::gridCameras(layout);
+    const int columns = Camera::gridColumns(layout);
+    const int rows = int(cameras.size()) / columns;
+    const int w = canvas.width / columns, h = canvas.height / rows;
+    const QString fit =
+        layout == Camera::GridLayout::four
+            ? QStringLiteral("scale=%1:%2:force_original_aspect_ratio=increase,crop=%1:%2")
+            : QStringLiteral("scale=%1:%2:force_original_aspect_ratio=decrease:force_divisible_by=2,"
+                             "pad=%1:%2:(ow-iw)/2:(oh-ih)/2:color=black");
+    QStringList chains, cells, places;
+    for (int k = 0; k < int(cameras.size()); ++k) {
+        chains << QStringLiteral("[%1:v]%2,setsar=1,fps=%3,tpad=stop_mode=add:stop_duration=%4,"
+                                 "setpts=PTS-STARTPTS[v%1]")
                       .arg(k)
-                      .arg(w)
-                      .arg(h)
+                      .arg(fit.arg(w).arg(h))
                       .arg(gridFrameRate)
                       .arg(duration);
-    chains << QStringLiteral("[v0][v1][v2][v3][v4][v5]xstack=inputs=6:layout=0_0|%1_0|%2_0|0_%3|%1_%3|%2_%3:"
-                             "fill=black[vout]")
-                  .arg(w)
-                  .arg(2 * w)
-                  .arg(h);
+        cells << QStringLiteral("[v%1]").arg(k);
+        places << QStringLiteral("%1_%2").arg(k % columns * w).arg(k / columns * h);
+    }
+    chains << cells.join(QString()) + QStringLiteral("xstack=inputs=%1:layout=%2:fill=black[vout]")
+                                          .arg(cameras.size())
+                                          .arg(places.join(QLatin1Char('|')));
     return chains.join(QLatin1Char(';'));
 }
 
-int sixGridFrames(double duration) {
+int gridFrames(double duration) {
     return std::max(1, int(std::lround(std::max(duration, 0.0) * gridFrameRate)));
 }
 
-QStringList sixGridFrameArguments(const std::map<CameraAngle, QString>& inputs, double trimStart,
-                                  double trimDuration, PixelSize canvas, const QString& output) {
+QStringList gridFrameArguments(Camera::GridLayout layout, const std::map<CameraAngle, QString>& inputs,
+                               double trimStart, double trimDuration, PixelSize canvas,
+                               const QString& output) {
     const QString s = seconds(std::max(trimStart, 0.0));
     const QString t = seconds(std::max(trimDuration, 0.0));
+    const int columns = Camera::gridColumns(layout);
+    const int rows = int(Camera::gridCameras(layout).size()) / columns;
     QStringList args = prefix();
-    args << gridInputs(Camera::sixGridOrder, inputs, s, t, {canvas.width / 3, canvas.height / 2});
-    args << QStringLiteral("-filter_complex") << sixGridFilterGraph(t, canvas);
+    args << gridInputs(Camera::gridCameras(layout), inputs, s, t,
+                       {canvas.width / columns, canvas.height / rows});
+    args << QStringLiteral("-filter_complex") << gridFilterGraph(layout, t, canvas);
     // A set number of frames, not a length: the reader places the next minute by this count.
     args << QStringLiteral("-map") << QStringLiteral("[vout]") << QStringLiteral("-an")
-         << QStringLiteral("-frames:v") << QString::number(sixGridFrames(trimDuration))
-         << QStringLiteral("-f") << QStringLiteral("rawvideo") << QStringLiteral("-pix_fmt")
-         << QStringLiteral("yuv420p") << QStringLiteral("-nostats") << output;
+         << QStringLiteral("-frames:v") << QString::number(gridFrames(trimDuration)) << QStringLiteral("-f")
+         << QStringLiteral("rawvideo") << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p")
+         << QStringLiteral("-nostats") << output;
     return args;
 }
 

@@ -199,79 +199,9 @@ Instant gridPieceStart(const GridExportSegment& segment,
 
 namespace FFmpegGridExporter {
 
-namespace {
-
-// Composes one minute into `piece`; false when ffmpeg could not read its footage (the minute is
-// then left out and named).
-bool composePiece(const QString& ffmpeg, const GridExportSegment& segment, const GridInputs& inputs,
-                  const QString& piece, const std::function<void(double)>& progress,
-                  const CancellationToken& cancel) {
-    const double length = std::max(segment.trimDuration, 0.0);
-    const QString footage = segment.primaryVideo() ? segment.primaryVideo()->fileName : QString();
-    return ranOn(footage, [&] {
-        FFmpegProcess::run(ffmpeg,
-                           FFmpegCommands::gridPieceArguments(inputs.byCamera, segment.trimStart,
-                                                              segment.trimDuration, piece),
-                           length, progress, cancel);
-    });
-}
-
-void leaveOutMinute(const GridExportSegment& segment, SkippedList& skipped) {
-    for (const TeslaVideoFile& video : segment.videos)
-        ReadableFootage::leaveOut(video, std::max(segment.trimDuration, 0.0), ReadableFootage::damagedText(),
-                                  skipped);
-}
-
-} // namespace
-
-IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const ProgressCallback& onProgress,
-                          const CancellationToken& cancel) {
-    if (segments.empty())
-        throw FFmpegSegmentMergerError::commandFailed(
-            QCoreApplication::translate("FFmpegTools", "没有可导出的四宫格片段"));
-    const QString ffmpeg = FFmpegLocator::executablePath();
-    Workspace workspace(OwnedFiles::gridPrefix);
-    const std::shared_ptr<OwnedFile> result = resultFile(OwnedFiles::gridPrefix);
-    Pieces pieces;
-    IntermediateVideo out;
-    const double n = double(segments.size());
-    for (size_t i = 0; i < segments.size(); ++i) {
-        cancel.check();
-        const GridExportSegment& segment = segments[i];
-        const QString piece = workspace.piecePath(size_t(pieces.paths.size()));
-        const GridInputs inputs =
-            gridInputs(segment, Camera::GridLayout::four, cancel); // the copies go when the piece is made
-        out.sourceCutShort = out.sourceCutShort || inputs.cutShort;
-        reportFraction(onProgress, double(i) / n);
-        if (!composePiece(
-                ffmpeg, segment, inputs, piece,
-                [&](double p) { reportFraction(onProgress, (double(i) + p) / n); }, cancel)) {
-            leaveOutMinute(segment, out.skipped);
-            continue;
-        }
-        pieces.add(piece, scan(piece), gridPieceStart(segment, inputs.primary));
-        out.minutes.push_back(segment.primaryVideo().value_or(TeslaVideoFile{}));
-    }
-    if (pieces.paths.isEmpty())
-        throw ReadableFootage::nothingReadable(out.skipped);
-    cancel.check();
-    if (pieces.paths.size() == 1) {
-        FileDelivery::copyInto(pieces.paths.front(), *result, cancel,
-                               QCoreApplication::translate("FFmpegTools", "无法复制四宫格视频"));
-    } else {
-        writeConcatList(workspace.listPath(), pieces.paths);
-        FFmpegProcess::run(ffmpeg,
-                           FFmpegCommands::concatArguments(workspace.listPath(), result->path(), false), 0,
-                           {}, cancel);
-    }
-    out.path = result->path();
-    out.timeline = pieces.joinedTimeline(result->path());
-    out.file = result;
-    return out;
-}
-
-struct SixGridFeed::State {
+struct GridFeed::State {
     std::vector<GridExportSegment> segments;
+    Camera::GridLayout layout = Camera::GridLayout::four;
     PixelSize canvas;
     CancellationToken cancel; // the user's, and stopped when the reader goes away
     QString ffmpeg = FFmpegLocator::executablePath();
@@ -297,23 +227,25 @@ struct SixGridFeed::State {
     void compose();
 };
 
-void SixGridFeed::State::openPipe() {
+void GridFeed::State::openPipe() {
     const QByteArray name = QFile::encodeName(pipe);
     if (::mkfifo(name.constData(), 0600) != 0)
-        throw FileSystemError(QCoreApplication::translate("FFmpegTools", "无法创建临时管道: ") + qt_error_string(errno));
+        throw FileSystemError(QCoreApplication::translate("FFmpegTools", "无法创建临时管道: ") +
+                              qt_error_string(errno));
     // The reader's end first, without waiting for a writer; then the writer's, which finds it.
     readFd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (readFd >= 0)
         writeFd = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
     if (readFd < 0 || writeFd < 0 || ::fcntl(readFd, F_SETFL, 0) != 0)
-        throw FileSystemError(QCoreApplication::translate("FFmpegTools", "无法打开临时管道: ") + qt_error_string(errno));
+        throw FileSystemError(QCoreApplication::translate("FFmpegTools", "无法打开临时管道: ") +
+                              qt_error_string(errno));
     // Fewer switches between ffmpeg and the encoder; the system's default size serves too.
     ::fcntl(writeFd, F_SETPIPE_SZ, pipeBytes);
 }
 
 // Each minute takes exactly its frame count, so its place in the stream is known in advance;
 // its first frame is the primary camera's first at or after the cut, as in the preview.
-void SixGridFeed::State::planTimeline() {
+void GridFeed::State::planTimeline() {
     std::vector<ExportTimeline::Piece> pieces;
     int64_t frames = 0;
     for (const GridExportSegment& segment : segments) {
@@ -325,7 +257,7 @@ void SixGridFeed::State::planTimeline() {
                 // ffmpeg reports what it cannot read
             }
         }
-        const int count = FFmpegCommands::sixGridFrames(segment.trimDuration);
+        const int count = FFmpegCommands::gridFrames(segment.trimDuration);
         pieces.push_back({double(frames) / FFmpegCommands::gridFrameRate,
                           double(count) / FFmpegCommands::gridFrameRate, gridPieceStart(segment, primary)});
         frames += count;
@@ -334,16 +266,17 @@ void SixGridFeed::State::planTimeline() {
     duration = double(frames) / FFmpegCommands::gridFrameRate;
 }
 
-void SixGridFeed::State::compose() {
+void GridFeed::State::compose() {
     try {
         for (const GridExportSegment& segment : segments) {
             cancel.check();
-            const GridInputs inputs = gridInputs(segment, Camera::GridLayout::six, cancel);
+            const GridInputs inputs = gridInputs(segment, layout, cancel);
             cutShort = cutShort || inputs.cutShort;
             namingFootage(segment.primaryVideo() ? segment.primaryVideo()->fileName : QString(), [&] {
                 FFmpegProcess::run(ffmpeg,
-                                   FFmpegCommands::sixGridFrameArguments(inputs.byCamera, segment.trimStart,
-                                                                         segment.trimDuration, canvas, pipe),
+                                   FFmpegCommands::gridFrameArguments(layout, inputs.byCamera,
+                                                                      segment.trimStart, segment.trimDuration,
+                                                                      canvas, pipe),
                                    0, {}, cancel);
             });
         }
@@ -355,22 +288,23 @@ void SixGridFeed::State::compose() {
     writeFd = -1;
 }
 
-SixGridFeed::SixGridFeed(std::vector<GridExportSegment> segments, ExportQuality quality,
-                         const CancellationToken& cancel)
+GridFeed::GridFeed(std::vector<GridExportSegment> segments, Camera::GridLayout layout, ExportQuality quality,
+                   const CancellationToken& cancel)
     : d(std::make_unique<State>()) {
     d->segments = std::move(segments);
-    d->canvas = FFmpegCommands::sixGridCanvas(quality);
+    d->layout = layout;
+    d->canvas = FFmpegCommands::gridCanvas(layout, quality);
     d->cancel = cancel.child();
     d->planTimeline();
     d->openPipe();
     d->thread = std::thread([state = d.get()] { state->compose(); });
 }
 
-SixGridFeed::~SixGridFeed() {
+GridFeed::~GridFeed() {
     stopReading();
 }
 
-void SixGridFeed::stopReading() {
+void GridFeed::stopReading() {
     d->readerGone = true;
     d->cancel.cancel();
     if (d->readFd >= 0)
@@ -380,19 +314,19 @@ void SixGridFeed::stopReading() {
         d->thread.join();
 }
 
-media::RawVideoStream SixGridFeed::stream() const {
+media::RawVideoStream GridFeed::stream() const {
     return {d->readFd, d->canvas.width, d->canvas.height, FFmpegCommands::gridFrameRate, d->duration};
 }
 
-QString SixGridFeed::pipePath() const {
+QString GridFeed::pipePath() const {
     return d->pipe;
 }
 
-const ExportTimeline& SixGridFeed::timeline() const {
+const ExportTimeline& GridFeed::timeline() const {
     return d->timeline;
 }
 
-bool SixGridFeed::finish() {
+bool GridFeed::finish() {
     stopReading();
     if (d->failure)
         std::rethrow_exception(d->failure);

@@ -38,26 +38,18 @@ struct IntermediateVideo {
 using ProgressCallback = std::function<void(double)>;
 
 namespace FFmpegGridExporter {
-// Composes the segments into one four-camera grid video (2560 × 1440) in the temporary folder.
-// A minute ffmpeg cannot compose (damaged footage) is left out and named; nothing composed at all
-// fails. Throws FFmpegLocatorError, FFmpegSegmentMergerError, FileSystemError, OperationCancelled,
-// GPUVideoExporterError (an encrypted source, nothing readable).
-IntermediateVideo compose(const std::vector<GridExportSegment>& segments, const ProgressCallback& onProgress,
-                          const CancellationToken& cancel);
-
-// The six-camera grid as raw pictures at the export's size (FFmpegCommands::sixGridCanvas),
-// composed by ffmpeg minute by minute into a pipe the burn-in encoder reads as they come: one
-// encoding pass for the whole export. Made, read and finished on one thread; its own thread
-// runs ffmpeg.
-class SixGridFeed {
+// A grid (FFmpegCommands::gridCanvas) as raw pictures at the export's size, composed by ffmpeg
+// minute by minute into a pipe the burn-in encoder reads as they come: one encoding pass for the
+// whole export. Made, read and finished on one thread; its own thread runs ffmpeg.
+class GridFeed {
 public:
     // Starts composing. Throws FFmpegLocatorError, FileSystemError.
-    SixGridFeed(std::vector<GridExportSegment> segments, ExportQuality quality,
-                const CancellationToken& cancel);
+    GridFeed(std::vector<GridExportSegment> segments, Camera::GridLayout layout, ExportQuality quality,
+             const CancellationToken& cancel);
     // Stops ffmpeg when the reader went away early.
-    ~SixGridFeed();
-    SixGridFeed(const SixGridFeed&) = delete;
-    SixGridFeed& operator=(const SixGridFeed&) = delete;
+    ~GridFeed();
+    GridFeed(const GridFeed&) = delete;
+    GridFeed& operator=(const GridFeed&) = delete;
 
     // The pipe to read (ends when every minute was written or composing failed).
     media::RawVideoStream stream() const;
@@ -65,8 +57,8 @@ public:
     // When each minute of the stream was recorded, known before the first picture.
     const ExportTimeline& timeline() const;
     // Once the reader stopped (at the end, or failing): closes the pipe, waits for ffmpeg and
-    // throws what ended composing before then (as compose does). Returns whether a source
-    // ended before its index said.
+    // throws what ended composing before then (the minute's footage named). Returns whether a
+    // source ended before its index said.
     bool finish();
 
 private:

@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLocale>
+#include <QStorageInfo>
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -21,11 +23,16 @@ namespace orvane::GPUVideoExporter {
 
 namespace {
 
+// What the encoder may write beyond its average rate, and the container around the pictures.
+constexpr double rateOvershoot = 1.1;
+constexpr qint64 containerBytes = 1 << 20;
+// The cars record no sound; a source with some is copied at a rate well below this.
+constexpr double audioBitRate = 320'000;
+
 // Only the finished file reports 1; every stage stays at or below this until then.
 constexpr double unfinishedProgressCap = 0.99;
-// The share of the progress bar the ffmpeg stage takes before the re-encode.
+// The share of the progress bar a join takes before the re-encode.
 constexpr double joinShare = 0.4;
-constexpr double composeShare = 0.7;
 
 ProgressCallback scaled(const ProgressCallback& progress, double from, double span) {
     if (!progress)
@@ -96,7 +103,7 @@ Cut cutOf(const media::TranscodeSource& source, double trimStart, double trimDur
 
 // Size, codec and bit rate from the quality preset; a key frame every second.
 media::TranscodeSettings encodingFor(const media::TranscodeSource& source, ExportQuality quality,
-                                     const std::string& preset, const Cut& cut) {
+                                     const std::string& preset, const Cut& cut, int speed) {
     const int width = std::max(source.width, 2) & ~1;
     const int height = std::max(source.height, 2) & ~1;
     const PixelSize size = Quality::outputSize(quality, width, height);
@@ -115,6 +122,7 @@ media::TranscodeSettings encodingFor(const media::TranscodeSource& source, Expor
     encode.preset = preset;
     encode.start = cut.trimmed ? cut.start : 0;
     encode.length = cut.trimmed ? cut.length : 0;
+    encode.speed = std::max(speed, 1);
     return encode;
 }
 
@@ -200,6 +208,8 @@ media::TranscodeOutcome transcodeInto(media::Transcoder& transcoder, const QStri
         return transcoder.run(temporary, encode, hooks);
     } catch (const media::TranscodeCancelled&) {
         throw OperationCancelled();
+    } catch (const media::HardwareEncoderFailed&) {
+        throw; // encoded again by withEncoderFallback
     } catch (const media::MediaError& e) {
         if (cancel.isCancelled())
             throw OperationCancelled();
@@ -222,6 +232,26 @@ QString deliveryPath(const QString& outputPath, const ExportTimeline& timeline, 
     const auto first = timeline.instantAt(firstTime), last = timeline.instantAt(lastTime);
     const QString name = first && last ? callbacks.nameForFrames(*first, *last) : QString();
     return name.isEmpty() ? outputPath : QFileInfo(outputPath).dir().filePath(name);
+}
+
+// An export that cannot fit on the destination is refused before its first frame, with the figures,
+// rather than failing on a full disk after minutes of work.
+void checkFreeSpace(const QString& outputPath, const media::TranscodeSettings& encode, double length,
+                    bool audio, const ExportCallbacks& callbacks) {
+    const QString folder = QFileInfo(outputPath).absolutePath();
+    const qint64 free =
+        callbacks.freeSpace ? callbacks.freeSpace(folder) : QStorageInfo(folder).bytesAvailable();
+    const double audioRate = audio ? audioBitRate : 0;
+    const auto needed =
+        qint64((double(encode.bitRate) * rateOvershoot + audioRate) / 8 * std::max(length, 0.0)) +
+        containerBytes;
+    if (free < 0 || needed <= free)
+        return; // an unknown reading does not stop the export
+    const QLocale locale;
+    throw GPUVideoExporterError::exportFailed(
+        QCoreApplication::translate("GPUVideoExporter", "目标位置空间不足：需要约 %1，只剩 %2")
+            .arg(locale.formattedDataSize(needed, 1, QLocale::DataSizeSIFormat),
+                 locale.formattedDataSize(free, 1, QLocale::DataSizeSIFormat)));
 }
 
 OwnedFile createOutputPart(const QString& outputPath) {
@@ -306,8 +336,10 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
     const media::TranscodeSource& picture = transcoder->source();
     const Cut cut = cutOf(picture, source.trimStart, source.trimDuration);
     const media::TranscodeSettings encode =
-        encodingFor(picture, settings.exportQuality, callbacks.encoderPreset, cut);
+        encodingFor(picture, settings.exportQuality, callbacks.encoderPreset, cut, settings.speed);
 
+    checkFreeSpace(outputPath, encode, cut.length / encode.speed, picture.hasAudio && encode.speed == 1,
+                   callbacks);
     BurnIn burnIn(source, settings, picture, encode.width, encode.height);
     double firstTime = NAN, lastTime = NAN;
     ManifestInput manifest;
@@ -344,6 +376,7 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
     result.path = delivered;
     result.timeline = source.timeline.shifted(std::isnan(firstTime) ? cut.start : firstTime);
     result.exportedLength = outcome.exportedLength;
+    result.encoder = QString::fromStdString(outcome.encoder);
     result.truncated = outcome.incomplete || source.sourceCutShort || !source.skipped.empty();
     result.framesWithoutDashboard = burnIn.framesWithoutDashboard();
     result.skipped = source.skipped;
@@ -366,12 +399,43 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
     return result;
 }
 
-// ffmpeg composes the six cameras at the output size into a pipe while the encoder reads it and
-// burns the time in: one encoding pass.
-ExportResult exportSixGrid(const std::vector<GridExportSegment>& segments, const QString& outputPath,
-                           const WatermarkSettings& settings, const ExportCallbacks& callbacks,
-                           TimelineSource source) {
-    FFmpegGridExporter::SixGridFeed feed(segments, settings.exportQuality, callbacks.cancel);
+// A hardware encoder that fails part-way loses nothing: the export runs again from its first
+// frame on the next encoder (in the end software, which does not fall back); frames and progress
+// the caller was told of are not told twice.
+ExportResult withEncoderFallback(const ExportCallbacks& callbacks,
+                                 const std::function<ExportResult(const ExportCallbacks&)>& attempt) {
+    ExportCallbacks guarded = callbacks;
+    int64_t told = 0;
+    double highest = 0;
+    guarded.onFrame = [&](int64_t frame, Instant recordedAt) {
+        if (frame < told)
+            return;
+        told = frame + 1;
+        if (callbacks.onFrame)
+            callbacks.onFrame(frame, recordedAt);
+    };
+    guarded.onProgress = [&](double p) {
+        if (p < highest)
+            return;
+        highest = p;
+        if (callbacks.onProgress)
+            callbacks.onProgress(p);
+    };
+    for (;;) {
+        try {
+            return attempt(guarded);
+        } catch (const media::HardwareEncoderFailed&) {
+            callbacks.cancel.check(); // the failure is logged where it happened
+        }
+    }
+}
+
+// ffmpeg composes the cameras at the output size into a pipe while the encoder reads it and
+// burns the time, labels and dashboard in: one encoding pass.
+ExportResult exportGridFeed(const std::vector<GridExportSegment>& segments, const QString& outputPath,
+                            const WatermarkSettings& settings, const ExportCallbacks& callbacks,
+                            TimelineSource source) {
+    FFmpegGridExporter::GridFeed feed(segments, source.gridLayout, settings.exportQuality, callbacks.cancel);
     bool cutShort = false;
     source.inputPath = feed.pipePath();
     source.timeline = feed.timeline();
@@ -397,7 +461,9 @@ ExportResult exportSixGrid(const std::vector<GridExportSegment>& segments, const
 ExportResult exportWithTimeline(const TimelineSource& source, const QString& outputPath,
                                 const WatermarkSettings& settings, const ExportCallbacks& callbacks) {
     prepareOutput(outputPath, QStringList(source.sources) << source.inputPath);
-    return exportPrepared(source, outputPath, settings, callbacks);
+    return withEncoderFallback(callbacks, [&](const ExportCallbacks& guarded) {
+        return exportPrepared(source, outputPath, settings, guarded);
+    });
 }
 
 ExportResult exportSync(const TeslaVideoFile& video, const QString& inputPath, const QString& outputPath,
@@ -439,7 +505,9 @@ ExportResult exportContinuous(const std::vector<ContinuousExportSegment>& segmen
     source.asked = joined.asked;
     source.kind = QStringLiteral("continuous");
     source.hashing = hashing;
-    return exportPrepared(source, outputPath, settings, encoding);
+    return withEncoderFallback(encoding, [&](const ExportCallbacks& guarded) {
+        return exportPrepared(source, outputPath, settings, guarded);
+    });
 }
 
 ExportResult exportGrid(const std::vector<GridExportSegment>& segments, const QString& outputPath,
@@ -458,18 +526,9 @@ ExportResult exportGrid(const std::vector<GridExportSegment>& segments, const QS
         ReadableFootage::readableGrid(segments, source.skipped, source.asked);
     if (readable.empty())
         throw ReadableFootage::nothingReadable(source.skipped);
-    if (source.gridLayout == Camera::GridLayout::six)
-        return exportSixGrid(readable, outputPath, settings, callbacks, std::move(source));
-    const IntermediateVideo composed = FFmpegGridExporter::compose(
-        readable, scaled(callbacks.onProgress, 0, composeShare), callbacks.cancel);
-    ExportCallbacks encoding = callbacks;
-    encoding.onProgress = scaled(callbacks.onProgress, composeShare, 1 - composeShare);
-    source.inputPath = composed.path;
-    source.timeline = composed.timeline;
-    source.sourceCutShort = composed.sourceCutShort;
-    source.minutes = composed.minutes;
-    source.skipped.insert(source.skipped.end(), composed.skipped.begin(), composed.skipped.end());
-    return exportPrepared(source, outputPath, settings, encoding);
+    return withEncoderFallback(callbacks, [&](const ExportCallbacks& guarded) {
+        return exportGridFeed(readable, outputPath, settings, guarded, source);
+    });
 }
 
 } // namespace orvane::GPUVideoExporter

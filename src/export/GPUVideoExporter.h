@@ -32,6 +32,8 @@ struct ExportCallbacks {
     std::function<QString(Instant first, Instant last)> nameForFrames;
     // False only to measure what the manifest costs: no hashing, no manifest.
     bool writeManifest = true;
+    // Bytes free for new files in a folder; not set: what the file system says (tests replace it).
+    std::function<qint64(const QString& folder)> freeSpace;
 };
 
 struct ExportResult {
@@ -51,6 +53,8 @@ struct ExportResult {
     double requestedLength = 0;
     // The recording time of the last frame written.
     std::optional<Instant> endDate;
+    // FFmpeg's name of the encoder that wrote the video ("libx264", "hevc_vaapi", …).
+    QString encoder;
 
     // The recording time of the first frame written.
     std::optional<Instant> startDate() const { return timeline.instantAt(0); }

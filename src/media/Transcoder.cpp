@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <deque>
+#include <optional>
 
 namespace orvane::media {
 
@@ -157,6 +158,8 @@ Transcoder::Transcoder(const RawVideoStream& stream) : d(std::make_unique<Impl>(
     d->describe(url);
     d->source.frameRate = stream.frameRate;
     d->source.duration = d->source.videoDuration = std::max(stream.duration, 0.0);
+    // Uncompressed pictures say nothing of the footage's rate; the encoder's would follow them.
+    d->source.bitRate = 0;
 }
 
 Transcoder::~Transcoder() = default;
@@ -235,7 +238,7 @@ private:
                        : hevc                    ? defaultHevcPreset
                                                  : defaultH264Preset;
         const AVCodecParameters* par = in_->streams[videoIndex_]->codecpar;
-        encoder_ = openEncoder(setup, [&](AVCodecContext* e) {
+        encoder_.emplace(setup, [&](AVCodecContext* e) {
             e->color_range = source_.fullRange ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
             e->colorspace = par->color_space;
             e->color_primaries = par->color_primaries;
@@ -250,10 +253,10 @@ private:
         videoOut_ = avformat_new_stream(raw, nullptr);
         if (!videoOut_)
             throw MediaError("avformat_new_stream: out of memory");
-        checkFfmpeg(avcodec_parameters_from_context(videoOut_->codecpar, encoder_.get()),
+        checkFfmpeg(avcodec_parameters_from_context(videoOut_->codecpar, encoder_->context()),
                     "stream parameters");
-        videoOut_->time_base = encoder_->time_base;
-        videoOut_->avg_frame_rate = encoder_->framerate;
+        videoOut_->time_base = encoder_->context()->time_base;
+        videoOut_->avg_frame_rate = encoder_->context()->framerate;
         addAudioStream();
         for (unsigned i = 0; i < in_->nb_streams; ++i)
             if (int(i) != videoIndex_ && !(audioOut_ && int(i) == audioIndex_))
@@ -265,7 +268,7 @@ private:
     // The source's audio is copied as it is; a format MP4 cannot hold is left out rather than
     // failing the export.
     void addAudioStream() {
-        if (audioIndex_ < 0)
+        if (audioIndex_ < 0 || timelapse())
             return;
         const AVStream* as = in_->streams[audioIndex_];
         audioTimeBase_ = as->time_base;
@@ -321,6 +324,7 @@ private:
             receiveFrames();
         }
         writeHeld();
+        finishTimelapse();
     }
 
     void receiveFrames() {
@@ -356,11 +360,49 @@ private:
         if (!haveBase_ && t > start_ + boundarySlack)
             writeHeld();
         av_frame_unref(held_.get());
+        if (timelapse() && haveBase_) {
+            takeForTimelapse(f, t);
+            return;
+        }
         if (t >= end_ - boundarySlack) {
             pastEnd_ = true;
             return;
         }
         writePicture(f, t);
+    }
+
+    bool timelapse() const { return settings_.speed > 1; }
+
+    // A frame arrived at `t` (after the first written): the one pending before it was shown
+    // until then, so it is taken when a target time falls in that interval (once, however many
+    // do: a gap in the footage leaves no repeated pictures).
+    void takeForTimelapse(AVFrame* f, double t) {
+        lastSeen_ = t;
+        if (!nextTarget_) // the first frame written is target 0
+            nextTarget_ = std::max(start_, base_) + settings_.speed * frameDuration_;
+        const double shownUntil = std::min(t, end_);
+        takePending(shownUntil);
+        if (t >= end_ - boundarySlack) {
+            pastEnd_ = true;
+            return;
+        }
+        checkFfmpeg(av_frame_ref(pending_.get(), f), "av_frame_ref");
+        pendingTime_ = t;
+    }
+
+    void takePending(double shownUntil) {
+        if (pending_->buf[0] && *nextTarget_ < shownUntil - boundarySlack) {
+            writePicture(pending_.get(), pendingTime_);
+            while (*nextTarget_ < shownUntil - boundarySlack)
+                *nextTarget_ += settings_.speed * frameDuration_;
+        }
+        av_frame_unref(pending_.get());
+    }
+
+    // The last frame pending at the end of the footage, shown for one frame interval.
+    void finishTimelapse() {
+        if (timelapse() && nextTarget_)
+            takePending(std::min(pendingTime_ + frameDuration_, end_));
     }
 
     // The frame the start lies in, when no later frame followed it.
@@ -422,7 +464,7 @@ private:
     // The picture at the encoder's size: as it is when it already fits, else cropped to an even
     // size and scaled in one pass.
     AVFrame* encoderPicture(AVFrame* picture) {
-        const AVCodecContext* e = encoder_.get();
+        const AVCodecContext* e = encoder_->context();
         if (isPlanar420(picture->format) && picture->width == e->width && picture->height == e->height)
             return picture;
         const int evenW = picture->width & ~1, evenH = picture->height & ~1;
@@ -444,14 +486,14 @@ private:
     }
 
     void encodeFrame(AVFrame* target, double t) {
-        int64_t pts = std::llround((t - base_) / av_q2d(outputTimeBase));
+        const double outputTime = timelapse() ? double(written_) / frameRate() : t - base_;
+        int64_t pts = std::llround(outputTime / av_q2d(outputTimeBase));
         if (lastPts_ != AV_NOPTS_VALUE && pts <= lastPts_)
             pts = lastPts_ + 1;
         lastPts_ = pts;
         target->pts = pts;
         target->pict_type = AV_PICTURE_TYPE_NONE;
-        target->format = encoder_->pix_fmt;
-        checkFfmpeg(avcodec_send_frame(encoder_.get(), target), "encode");
+        encoder_->send(target);
         writeEncoded();
         if (hooks_.frameWritten)
             hooks_.frameWritten(written_, t);
@@ -462,12 +504,8 @@ private:
     }
 
     void writeEncoded() {
-        for (;;) {
-            const int rc = avcodec_receive_packet(encoder_.get(), encoded_.get());
-            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
-                return;
-            checkFfmpeg(rc, "encode");
-            av_packet_rescale_ts(encoded_.get(), encoder_->time_base, videoOut_->time_base);
+        while (encoder_->receive(encoded_.get())) {
+            av_packet_rescale_ts(encoded_.get(), encoder_->context()->time_base, videoOut_->time_base);
             encoded_->stream_index = videoOut_->index;
             checkWrite(av_interleaved_write_frame(output_.get(), encoded_.get()), "write");
         }
@@ -505,9 +543,7 @@ private:
             throw TranscodeCancelled();
         if (written_ == 0)
             throw MediaError("no video frame could be read in the chosen range");
-        const int flushed = avcodec_send_frame(encoder_.get(), nullptr);
-        if (flushed != AVERROR_EOF)
-            checkFfmpeg(flushed, "encode");
+        encoder_->send(nullptr);
         writeEncoded();
         checkWrite(av_write_trailer(output_.get()), "write");
         checkWrite(avio_closep(&output_->pb), "close");
@@ -518,11 +554,14 @@ private:
     TranscodeOutcome outcome() const {
         TranscodeOutcome result;
         result.framesWritten = written_;
-        result.exportedLength = lastTime_ + frameDuration_ - base_;
+        result.encoder = HardwareEncoding::encoderName(encoder_->path(), settings_.codec);
+        result.exportedLength =
+            timelapse() ? double(written_) / frameRate() : lastTime_ + frameDuration_ - base_;
         const double expectedEnd =
             std::min(end_, source_.videoDuration > 0 ? source_.videoDuration : INFINITY);
         result.incomplete =
-            readFailed_ || damaged_ > 0 || endsEarly(expectedEnd, lastTime_ + frameDuration_, frameDuration_);
+            readFailed_ || damaged_ > 0 ||
+            endsEarly(expectedEnd, std::max(lastTime_, lastSeen_) + frameDuration_, frameDuration_);
         return result;
     }
 
@@ -540,7 +579,7 @@ private:
     std::string out_;
 
     ff::CodecContext decoder_;
-    ff::CodecContext encoder_;
+    std::optional<ExportEncoder> encoder_;
     ff::OutputFormat output_;
     AVStream* videoOut_ = nullptr;
     AVStream* audioOut_ = nullptr;
@@ -563,7 +602,11 @@ private:
     int64_t lastPts_ = AV_NOPTS_VALUE;
     int64_t written_ = 0;
     bool pastEnd_ = false;
-    double lastTime_ = 0; // source time of the last frame written
+    double lastTime_ = 0;                 // source time of the last frame written
+    double lastSeen_ = 0;                 // … and of the last frame read (a timelapse takes only some)
+    ff::Frame pending_ = ff::makeFrame(); // a timelapse's latest frame, until the next one comes
+    double pendingTime_ = 0;
+    std::optional<double> nextTarget_; // when a timelapse takes its next frame
     bool readFailed_ = false;
     int64_t damaged_ = 0; // packets and frames the decoder could not use as they were
 };

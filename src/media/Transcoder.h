@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HardwareEncoding.h"
 #include "MediaError.h"
 #include "MediaProbe.h"
 #include "OverlayBlender.h"
@@ -58,6 +59,9 @@ struct TranscodeSettings {
     std::string preset; // empty: the codec's default for speed
     double start = 0;   // seconds from the first frame
     double length = 0;  // seconds; 0 to the end
+    // A timelapse above 1: output frame k is the source frame shown at start + k × speed frame
+    // intervals (each taken once), played at the frame rate; no sound.
+    int speed = 1;
 };
 
 struct TranscodeHooks {
@@ -77,6 +81,7 @@ struct TranscodeOutcome {
     double exportedLength = 0; // seconds of video written
     // The source ended before its index said, or parts of it could not be read or decoded.
     bool incomplete = false;
+    std::string encoder; // FFmpeg's name of the encoder that wrote it ("libx264", "hevc_vaapi")
 };
 
 // Decodes the first video stream of a file, turns it upright, scales it, lays overlays over it
@@ -93,9 +98,11 @@ public:
 
     const TranscodeSource& source() const;
 
-    // Writes `output` (the MP4 format whatever the name). Throws MediaError (the file is then
-    // incomplete: the caller deletes it): UnreadableMediaError when reading the source was
-    // refused part-way, OutputWriteError when writing was; or TranscodeCancelled. Call once.
+    // Writes `output` (the MP4 format whatever the name) with the encoder HardwareEncoding
+    // chooses. Throws MediaError (the file is then incomplete: the caller deletes it):
+    // UnreadableMediaError when reading the source was refused part-way, OutputWriteError when
+    // writing was, HardwareEncoderFailed when a hardware encoder failed part-way (encode again);
+    // or TranscodeCancelled. Call once.
     TranscodeOutcome run(const QString& output, const TranscodeSettings& settings,
                          const TranscodeHooks& hooks);
 

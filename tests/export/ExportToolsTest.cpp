@@ -26,8 +26,8 @@ QString argAfter(const QStringList& args, const QString& flag, int nth = 0) {
 
 // The re-encoding cut runs only when ffmpeg refuses a copy; the rest run end to end in the export tests.
 TEST(FFmpegCommandsTest, ArgumentsClampTimesAndTheReencodingCutSeeksTheInput) {
-    const auto grid =
-        FFmpegCommands::gridPieceArguments({{CameraAngle::front, "/t/f.mp4"}}, -2, 12, "/w/part_0000.mp4");
+    const auto grid = FFmpegCommands::gridFrameArguments(
+        Camera::GridLayout::four, {{CameraAngle::front, "/t/f.mp4"}}, -2, 12, {1280, 720}, "/w/frames");
     EXPECT_EQ(argAfter(grid, "-ss"), "0.000");
     EXPECT_EQ(argAfter(FFmpegCommands::trimCopyArguments("/in.mp4", "/out.mp4", -1, 0), "-ss"), "0.000");
     const auto reencode = FFmpegCommands::trimReencodeArguments("/in.mp4", "/out.mp4", 3, 4);

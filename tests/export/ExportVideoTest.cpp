@@ -9,6 +9,7 @@
 #include "FFmpegProcess.h"
 #include "FramePattern.h"
 #include "GPUVideoExporter.h"
+#include "HardwareEncoding.h"
 #include "MetadataParser.h"
 #include "SampleDrive.h"
 
@@ -17,7 +18,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -53,6 +56,25 @@ std::optional<sample::FramePattern> pattern(const QByteArray& luma, int stride, 
                                             int w = 320, int h = 240) {
     return sample::FramePattern::read(reinterpret_cast<const uint8_t*>(luma.constData()) + y * stride + x,
                                       stride, w, h);
+}
+
+// The luma planes of a grid minute as ffmpeg composes it for the burn-in encoder.
+std::vector<QByteArray> composedLumas(const TempFolder& folder, Camera::GridLayout layout,
+                                      const std::map<CameraAngle, QString>& inputs, double start,
+                                      double length, PixelSize canvas) {
+    const QString raw = folder / "grid.yuv";
+    FFmpegProcess::run(FFmpegLocator::executablePath(),
+                       FFmpegCommands::gridFrameArguments(layout, inputs, start, length, canvas, raw), 0, {},
+                       {});
+    QFile file(raw);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray yuv = file.readAll();
+    QFile::remove(raw);
+    const qsizetype lumaBytes = qsizetype(canvas.width) * canvas.height, pictureBytes = lumaBytes * 3 / 2;
+    std::vector<QByteArray> lumas;
+    for (qsizetype at = 0; at + pictureBytes <= yuv.size(); at += pictureBytes)
+        lumas.push_back(yuv.mid(at, lumaBytes));
+    return lumas;
 }
 
 // The time burned into each frame, and the progress reported.
@@ -131,6 +153,91 @@ TEST_F(ExportVideoTest, OriginalIsHevcWithAudioCopied) {
     EXPECT_EQ(rawFrames(folder / "out.mp4", 320, 240).size(), 36u);
 }
 
+// Source times of the frames a timelapse takes: the frame shown at each interval from the
+// start (the last begun by then), once each, until the end.
+std::vector<double> takenFrames(const std::function<double(int)>& frameTime, int frames, double start,
+                                double end, int speed, double fps) {
+    std::vector<double> taken;
+    for (double target = start; target < end - 1e-6; target += speed / fps) {
+        int shown = 0;
+        while (shown + 1 < frames && frameTime(shown + 1) <= target + 1e-6)
+            ++shown;
+        if (taken.empty() || taken.back() != frameTime(shown))
+            taken.push_back(frameTime(shown));
+    }
+    return taken;
+}
+
+// A timelapse plays the frame shown at each interval from the start (a start inside a frame, on
+// a frame's first instant, an uneven pace, minutes joined or side by side) at the usual rate, each
+// with its own recording time, and without sound.
+TEST_F(ExportVideoTest, TimelapseTakesTheFrameShownAtEachIntervalWithItsOwnTime) {
+    const sample::ClipSpec unevenSpec{.path = folder / "uneven-front.mp4",
+                                      .width = 64,
+                                      .height = 48,
+                                      .framesPerSecond = 30,
+                                      .seconds = 2,
+                                      .startTime = morning,
+                                      .unevenTiming = true};
+    const TeslaVideoFile uneven = clip(unevenSpec);
+    const QString withAudio = folder / "audio.mp4";
+    ASSERT_TRUE(
+        runProgram("ffmpeg", {"-v", "error", "-i", front.url, "-f", "lavfi", "-i", "sine=d=2", "-map", "0:v",
+                              "-map", "1:a", "-c:v", "copy", "-c:a", "aac", "-shortest", withAudio}));
+    const auto even = [](int i) { return i / 36.0; };
+    const struct {
+        Way way;
+        int speed;
+        double start, length;
+    } cases[] = {
+        {Way::single, 4, 0, 0},
+        {Way::single, 2, 8.7 / 36, 0.5},
+        {Way::single, 8, sample::frameTime(unevenSpec, 3), 1.5},
+        {Way::continuous, 2, 0, 1},
+        {Way::grid, 4, 0, 1},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(i);
+        const bool unevenCase = c.start == sample::frameTime(unevenSpec, 3);
+        WatermarkSettings settings = balanced;
+        settings.speed = c.speed;
+        const QString out = folder / QString("lapse%1.mp4").arg(i);
+        Recorded rec;
+        std::vector<double> expected;
+        if (c.way == Way::single) {
+            const TeslaVideoFile& source = unevenCase ? uneven : front;
+            GPUVideoExporter::exportSync(source, unevenCase ? source.url : withAudio, out, settings, c.start,
+                                         c.length, rec.callbacks());
+            const auto frameTime =
+                unevenCase
+                    ? std::function<double(int)>([&](int n) { return sample::frameTime(unevenSpec, n); })
+                    : std::function<double(int)>(even);
+            const int frames = unevenCase ? 60 : 72;
+            const double end = c.length > 0 ? c.start + c.length : 2.0;
+            // The interval is counted in frames at the file's own average rate.
+            const QStringList rate = stream(source.url, {"avg_frame_rate"}).split('/');
+            const double fps = rate.value(0).toDouble() / rate.value(1).toDouble();
+            for (double t : takenFrames(frameTime, frames, c.start, end, c.speed, fps))
+                expected.push_back(morning + t);
+        } else if (c.way == Way::grid) {
+            GPUVideoExporter::exportGrid({{{front, back}, 0, c.length}}, out, settings, rec.callbacks());
+            for (double t : takenFrames(even, 36, 0, 1, c.speed, 36))
+                expected.push_back(morning + t);
+        } else {
+            GPUVideoExporter::exportContinuous({{front, 0, 1}, {back, 0, 1}}, out, settings, rec.callbacks());
+            for (double t : takenFrames(even, 72, 0, 2, c.speed, 36))
+                expected.push_back(t < 1 ? morning + t : afternoon + t - 1);
+        }
+        ASSERT_EQ(rec.clocks.size(), expected.size());
+        for (size_t n = 0; n < expected.size(); ++n)
+            EXPECT_NEAR(rec.clocks[n], expected[n], 1e-3) << n;
+        EXPECT_EQ(stream(out, {"nb_frames"}).toULongLong(), expected.size()) << "played at the usual rate";
+        EXPECT_EQ(stream(out, {"codec_type"}, "a"), "");
+        rec.expectHonestProgress();
+    }
+}
+
 // A camera file marked as rotated is exported upright, as players show it.
 TEST_F(ExportVideoTest, RotatedSourceIsExportedUpright) {
     const QString rotated = folder / "rotated-back.mp4";
@@ -178,27 +285,29 @@ TEST_F(ExportVideoTest, GridPlacesCamerasAndFillsMissingCellBlack) {
     // 16:9 cells are not cropped, so each pattern stays whole.
     std::vector<TeslaVideoFile> cells;
     std::vector<int> cameras;
+    std::map<CameraAngle, QString> inputs;
     for (auto camera : {CameraAngle::front, CameraAngle::back, CameraAngle::leftRepeater}) {
         cameras.push_back(sample::cameraIndex(camera));
         cells.push_back(clip(folder, "m" + Camera::fileNameSuffix(camera), camera, morning, 1, 320, 180));
+        inputs[camera] = cells.back().url;
     }
     const GridExportSegment segment{cells, 0.25, 0.5};
 
-    // The composed grid, before labels cover the patterns' corners.
-    const IntermediateVideo composed = FFmpegGridExporter::compose({segment}, {}, {});
-    const auto grid = rawFrames(composed.path, 2560, 1440);
-    QFile::remove(composed.path);
+    // The composed grid at the export's size, before labels cover the patterns' corners.
+    const PixelSize canvas = FFmpegCommands::gridCanvas(Camera::GridLayout::four, ExportQuality::balanced);
+    const auto grid = composedLumas(folder, Camera::GridLayout::four, inputs, 0.25, 0.5, canvas);
     ASSERT_EQ(grid.size(), 18u);
+    const int w = canvas.width / 2, h = canvas.height / 2;
     for (size_t n = 0; n < grid.size(); ++n) {
-        const auto tl = pattern(grid[n], 2560, 0, 0, 1280, 720),
-                   tr = pattern(grid[n], 2560, 1280, 0, 1280, 720),
-                   bl = pattern(grid[n], 2560, 0, 720, 1280, 720);
+        const auto tl = pattern(grid[n], canvas.width, 0, 0, w, h),
+                   tr = pattern(grid[n], canvas.width, w, 0, w, h),
+                   bl = pattern(grid[n], canvas.width, 0, h, w, h);
         ASSERT_TRUE(tl && tr && bl) << n;
         const int frame = int(9 + n);
         EXPECT_EQ((std::vector{*tl, *tr, *bl}),
                   (std::vector<sample::FramePattern>{
                       {frame, cameras[0]}, {frame, cameras[1]}, {frame, cameras[2]}}));
-        EXPECT_FALSE(pattern(grid[n], 2560, 1280, 720, 1280, 720));
+        EXPECT_FALSE(pattern(grid[n], canvas.width, w, h, w, h));
     }
 
     Recorded rec;
@@ -212,27 +321,118 @@ TEST_F(ExportVideoTest, GridPlacesCamerasAndFillsMissingCellBlack) {
     rec.expectHonestProgress();
 }
 
-TEST_F(ExportVideoTest, CancelledExportLeavesEarlierFileAndNothingElse) {
-    const QString out = folder.writeFile("out/result.mp4", "earlier export");
-    for (double cancelAt : {0.0, 0.2, 0.6}) { // before, during the merge, during the encode
-        ExportCallbacks callbacks;
-        callbacks.onProgress = [&](double p) {
-            if (p >= cancelAt)
-                callbacks.cancel.cancel();
-        };
-        // Two thirds of the frames are still to come at 0.6: the encoding stops at the cancel.
-        int framesAfterCancel = 0;
-        callbacks.onFrame = [&](int64_t, Instant) { framesAfterCancel += callbacks.cancel.isCancelled(); };
-        if (cancelAt == 0.0)
-            callbacks.cancel.cancel();
-        EXPECT_THROW(GPUVideoExporter::exportContinuous({{front, 0, 2}}, out, balanced, callbacks),
-                     OperationCancelled);
-        EXPECT_LE(framesAfterCancel, 2) << cancelAt;
-        EXPECT_EQ(entries(folder / "out"), QStringList{"result.mp4"});
-        EXPECT_EQ(digest(out),
-                  QCryptographicHash::hash("earlier export", QCryptographicHash::Sha256).toHex());
+// The four-camera grid looks as ffmpeg lays it out in one pass at the same size: the cars' 3:2
+// pictures cropped to cover their 16:9 cells, front and back over the left and right repeaters.
+TEST_F(ExportVideoTest, FourCameraGridInOnePassKeepsTheComposedLayout) {
+    std::vector<TeslaVideoFile> cells;
+    QStringList inputs;
+    for (CameraAngle camera : Camera::gridOrder) {
+        cells.push_back(clip(folder, "s" + Camera::fileNameSuffix(camera), camera, morning, 1, 362, 234));
+        inputs << "-i" << cells.back().url;
+    }
+    const QString ours = folder / "ours.mp4";
+    GPUVideoExporter::exportGrid({{cells, 0, 1}}, ours, balancedWithoutTime, {});
+    const auto ssimAgainst = [&](const QString& order) {
+        QString graph;
+        for (int k = 0; k < 4; ++k)
+            graph +=
+                QString(
+                    "[%1:v]scale=640:360:force_original_aspect_ratio=increase,crop=640:360,setsar=1[c%1];")
+                    .arg(k);
+        graph += order;
+        const QString peer = folder / "peer.mp4";
+        EXPECT_TRUE(runProgram("ffmpeg", QStringList{"-v", "error", "-y"} + inputs +
+                                             QStringList{"-filter_complex", graph, "-frames:v", "36", "-c:v",
+                                                         "libx264", "-crf", "12", peer}));
+        QByteArray log;
+        int code = 0;
+        runProgram("ffmpeg", {"-i", ours, "-i", peer, "-lavfi", "[0:v][1:v]ssim", "-f", "null", "-"}, &code,
+                   &log);
+        const auto all = QRegularExpression("All:([0-9.]+)").match(QString::fromUtf8(log));
+        EXPECT_TRUE(all.hasMatch()) << log.toStdString();
+        return all.captured(1).toDouble();
+    };
+    EXPECT_GE(ssimAgainst("[c0][c1]hstack[top];[c2][c3]hstack[bottom];[top][bottom]vstack"), 0.95);
+    EXPECT_LT(ssimAgainst("[c1][c0]hstack[top];[c3][c2]hstack[bottom];[top][bottom]vstack"), 0.95)
+        << "the comparison tells the cells apart";
+    EXPECT_EQ(stream(ours, {"codec_name", "width", "height", "nb_frames"}), "h264 1280 720 36");
+}
+
+// Hardware encoders this machine lacks, standing in and failing to open or part-way: the export
+// ends on the next encoder, whole, with its true times and honest progress; later exports start
+// with the encoder that worked.
+TEST_F(ExportVideoTest, FailingHardwareEncodersFallBackWithNothingLost) {
+    using media::HardwareEncoding::Path;
+    const struct {
+        std::vector<media::HardwareEncoding::StandIn> standIns;
+        Way way;
+        QString encoder;
+        size_t frames;
+    } cases[] = {
+        {{{Path::vaapi, true}, {Path::nvenc, true}}, Way::single, "libx264", 72},
+        {{{Path::vaapi, false, 5}}, Way::single, "libx264", 72},
+        {{{Path::vaapi, true}, {Path::nvenc, false, 20}}, Way::grid, "libx264", 36},
+        {{{Path::nvenc, false, 40}, {Path::vaapi}}, Way::continuous, "h264_vaapi", 72},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(i);
+        media::HardwareEncoding::standInForTesting(c.standIns);
+        const QString out = folder / QString("hw%1.mp4").arg(i);
+        Recorded rec;
+        const ExportResult result =
+            c.way == Way::single
+                ? GPUVideoExporter::exportSync(front, front.url, out, balanced, 0, 0, rec.callbacks())
+            : c.way == Way::grid
+                ? GPUVideoExporter::exportGrid({{{front, back}, 0, 1}}, out, balanced, rec.callbacks())
+                : GPUVideoExporter::exportContinuous({{front, 0, 1}, {back, 0, 1}}, out, balanced,
+                                                     rec.callbacks());
+        EXPECT_EQ(result.encoder, c.encoder);
+        EXPECT_EQ(media::HardwareEncoding::chosenEncoder(media::VideoCodec::H264), c.encoder);
+        EXPECT_EQ(stream(out, {"nb_frames"}).toULongLong(), c.frames);
+        ASSERT_EQ(rec.clocks.size(), c.frames);
+        for (size_t n = 0; n < c.frames; ++n)
+            EXPECT_NEAR(rec.clocks[n],
+                        (n < 36 || c.way == Way::single ? morning + n / 36.0 : afternoon + (n - 36) / 36.0),
+                        1e-3)
+                << n;
+        rec.expectHonestProgress();
+        EXPECT_TRUE(QFile::exists(ExportManifest::pathFor(out)));
         EXPECT_TRUE(entries(temp).isEmpty());
     }
+    EXPECT_EQ(media::HardwareEncoding::candidates(media::VideoCodec::H264).front(), Path::vaapi);
+    media::HardwareEncoding::standInForTesting({});
+}
+
+TEST_F(ExportVideoTest, CancelledExportLeavesEarlierFileAndNothingElse) {
+    const QString out = folder.writeFile("out/result.mp4", "earlier export");
+    // Before any work, during a join, during the encode; the grid's pictures come from ffmpeg
+    // through a pipe while they are encoded.
+    for (const Way way : {Way::continuous, Way::grid})
+        for (double cancelAt : {0.0, 0.2, 0.6}) {
+            SCOPED_TRACE(nameOf(way));
+            ExportCallbacks callbacks;
+            callbacks.onProgress = [&](double p) {
+                if (p >= cancelAt)
+                    callbacks.cancel.cancel();
+            };
+            // Two thirds of the frames are still to come at 0.6: the encoding stops at the cancel.
+            int framesAfterCancel = 0;
+            callbacks.onFrame = [&](int64_t, Instant) {
+                framesAfterCancel += callbacks.cancel.isCancelled();
+            };
+            if (cancelAt == 0.0)
+                callbacks.cancel.cancel();
+            EXPECT_THROW(way == Way::grid
+                             ? GPUVideoExporter::exportGrid({{{front, back}, 0, 2}}, out, balanced, callbacks)
+                             : GPUVideoExporter::exportContinuous({{front, 0, 2}}, out, balanced, callbacks),
+                         OperationCancelled);
+            EXPECT_LE(framesAfterCancel, 2) << cancelAt;
+            EXPECT_EQ(entries(folder / "out"), QStringList{"result.mp4"});
+            EXPECT_EQ(digest(out),
+                      QCryptographicHash::hash("earlier export", QCryptographicHash::Sha256).toHex());
+            EXPECT_TRUE(entries(temp).isEmpty());
+        }
 }
 
 // Each failure says what failed in our words and leaves no output; a join of nothing readable fails.
@@ -292,16 +492,10 @@ TEST_F(ExportVideoTest, SixCameraGridFitsEveryCameraInItsCellAtTheOutputSize) {
         inputs[camera] = cells.back().url;
     }
     const GridExportSegment segment{cells, 0, 0.5};
-    const PixelSize canvas = FFmpegCommands::sixGridCanvas(ExportQuality::balanced);
-    const QString raw = folder / "six.yuv";
-    FFmpegProcess::run(FFmpegLocator::executablePath(),
-                       FFmpegCommands::sixGridFrameArguments(inputs, 0, 0.5, canvas, raw), 0, {}, {});
-    QFile file(raw);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray yuv = file.readAll();
-    const qsizetype pictureBytes = qsizetype(canvas.width) * canvas.height * 3 / 2;
-    ASSERT_EQ(yuv.size(), 18 * pictureBytes);
-    const QByteArray luma = yuv.mid(9 * pictureBytes, qsizetype(canvas.width) * canvas.height);
+    const PixelSize canvas = FFmpegCommands::gridCanvas(Camera::GridLayout::six, ExportQuality::balanced);
+    const auto lumas = composedLumas(folder, Camera::GridLayout::six, inputs, 0, 0.5, canvas);
+    ASSERT_EQ(lumas.size(), 18u);
+    const QByteArray& luma = lumas[9];
     const int w = canvas.width / 3, h = canvas.height / 2;
     for (size_t cell = 0; cell < Camera::sixGridOrder.size(); ++cell) {
         // The 4:3 camera stands whole between black bars.

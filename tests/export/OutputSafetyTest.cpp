@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLocale>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -65,6 +66,53 @@ TEST_F(OutputSafetyTest, AnOutputThatIsAnInputIsRefusedBeforeAnyWork) {
             EXPECT_TRUE(hiddenEntries(folder.path()).isEmpty());
             EXPECT_TRUE(hiddenEntries(clips->path()).isEmpty());
         }
+}
+
+// A destination without room for the estimate is refused before the first frame, with what is
+// needed and what is left; the earlier file stays and nothing else is written. With room it exports.
+TEST_F(OutputSafetyTest, ADestinationWithoutRoomIsRefusedWithTheFigures) {
+    const QString out = folder.writeFile("out/result.mp4", "earlier export");
+    const QString earlier = digest(out);
+    for (const Way way : {Way::single, Way::continuous, Way::grid}) {
+        SCOPED_TRACE(nameOf(way));
+        for (const qint64 free : {qint64(400'000), qint64(1) << 40}) {
+            ExportCallbacks callbacks;
+            int frames = 0;
+            callbacks.freeSpace = [&](const QString& where) {
+                EXPECT_EQ(where, folder / "out");
+                return free;
+            };
+            callbacks.onFrame = [&](int64_t, Instant) { ++frames; };
+            const auto run = [&] {
+                return way == Way::single
+                           ? GPUVideoExporter::exportSync(front, front.url, out, balanced, 0, 0, callbacks)
+                       : way == Way::grid
+                           ? GPUVideoExporter::exportGrid({{{front, back}, 0, 2}}, out, balanced, callbacks)
+                           : GPUVideoExporter::exportContinuous({{front, 0, 2}}, out, balanced, callbacks);
+            };
+            if (free > 400'000) {
+                EXPECT_EQ(run().path, out);
+                EXPECT_TRUE(QFile::remove(ExportManifest::pathFor(out))); // never replaced: the next needs it
+                ASSERT_TRUE(QFile::remove(out));
+                folder.writeFile("out/result.mp4", "earlier export");
+                continue;
+            }
+            try {
+                run();
+                ADD_FAILURE();
+            } catch (const GPUVideoExporterError& e) {
+                EXPECT_TRUE(e.description().contains(QString::fromUtf8("目标位置空间不足：需要约 ")))
+                    << e.description().toStdString();
+                EXPECT_TRUE(
+                    e.description().endsWith(QLocale().formattedDataSize(free, 1, QLocale::DataSizeSIFormat)))
+                    << e.description().toStdString();
+            }
+            EXPECT_EQ(frames, 0);
+            EXPECT_EQ(entries(folder / "out"), QStringList{"result.mp4"});
+            EXPECT_EQ(digest(out), earlier);
+            EXPECT_TRUE(entries(temp).isEmpty());
+        }
+    }
 }
 
 TEST_F(OutputSafetyTest, ImageSavesCheckTheFormatFirstAndReplaceOnlyWhenComplete) {

@@ -145,10 +145,8 @@ protected:
             ids << name.toLongLong();
         return ids;
     }
-    // Stand-ins for ffmpeg: one sleeps (a child that would outlive a careless parent); a six-camera
-    // grid's writes pictures into the encoder's pipe (its last argument) until a file "die"
-    // appears, then fails.
-    static inline const QByteArray sleeping = "echo out_time=00:00:00.1\nexec sleep 60\n";
+    // A stand-in for ffmpeg laying out a grid: it writes pictures into the encoder's pipe (its
+    // last argument) until a file "die" appears, then fails.
     static inline const QByteArray writing =
         "for out; do :; done\nuntil [ -e \"$FAKE_FFMPEG_PIDS/../die\" ]; do head -c 100000 /dev/zero; "
         "done > \"$out\"\necho 'Conversion failed!' >&2; exit 1\n";
@@ -161,8 +159,7 @@ protected:
         const QString copy = tmp.makeFolder("app") + "/orvane-cli";
         ASSERT_TRUE(QFile::copy(cli, copy));
         const QString ffmpeg =
-            tmp.writeFile("app/bin/ffmpeg", "#!/bin/sh\necho $$ > \"$FAKE_FFMPEG_PIDS/$$\"\n" +
-                                                (sixCameras ? writing : sleeping));
+            tmp.writeFile("app/bin/ffmpeg", "#!/bin/sh\necho $$ > \"$FAKE_FFMPEG_PIDS/$$\"\n" + writing);
         QFile::setPermissions(ffmpeg, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TMPDIR"), temp);
@@ -197,8 +194,8 @@ bool becomesGone(qint64 pid) {
 
 // SIGTERM and SIGHUP stop an export as Ctrl-C does: cancelled, its ffmpeg child stopped with it,
 // cleaned up, an earlier file of the output's name kept, the usual status (128 + the signal).
-// Under SIGHUP, and without a signal (0) as its ffmpeg dies, it is a six-camera grid whose ffmpeg
-// writes into the pipe: dying, it fails the export in our words, not with a shorter video.
+// Under SIGHUP, and without a signal (0) as its ffmpeg dies, it is a six-camera grid. Dying while it
+// writes into the pipe, ffmpeg fails the export in our words, not with a shorter video.
 // (Cancelling the exporter that runs without ffmpeg is the export tests'.)
 TEST_P(CliSignalTest, EndsAnExportAndItsFFmpegCleanly) {
     const int signal = GetParam();

@@ -12,6 +12,7 @@
 
 #include <QFileInfo>
 #include <QTextStream>
+#include <algorithm>
 #include <cmath>
 
 namespace orvane::cli {
@@ -26,6 +27,7 @@ struct Options {
     ExportQuality quality = ExportQuality::balanced;
     bool showTime = true;
     bool showDashboard = false;
+    int speed = 1;
     DashboardReadout::SpeedUnit speedUnit = DashboardReadout::SpeedUnit::kmh;
 };
 
@@ -116,6 +118,7 @@ void printResult(const ExportResult& result) {
     json.field(QStringLiteral("requestedLength"), result.requestedLength);
     json.field(QStringLiteral("exportedLength"), result.exportedLength);
     json.field(QStringLiteral("truncated"), result.truncated);
+    json.field(QStringLiteral("encoder"), result.encoder);
     json.field(QStringLiteral("framesWithoutDashboard"), double(result.framesWithoutDashboard));
     printSkipped(json, result.skipped);
     json.endObject();
@@ -133,6 +136,7 @@ int run(const Options& o) {
     settings.showTime = o.showTime;
     settings.showDashboard = o.showDashboard;
     settings.speedUnit = o.speedUnit;
+    settings.speed = o.speed;
 
     ExportCallbacks callbacks;
     int lastPercent = -1;
@@ -226,6 +230,10 @@ int exportCommand(const QStringList& given) {
             ok = bool(q);
             if (q)
                 o.quality = *q;
+        } else if (a == QLatin1String("--speed")) {
+            const auto v = value();
+            o.speed = v ? v->toInt(&ok) : 0;
+            ok = ok && std::find(exportSpeeds.begin(), exportSpeeds.end(), o.speed) != exportSpeeds.end();
         } else if (a == QLatin1String("--no-time")) {
             o.showTime = false;
         } else if (a == QLatin1String("--dashboard")) {
@@ -255,9 +263,9 @@ int exportCommand(const QStringList& given) {
 
 const CommandRegistration registration(
     QStringLiteral("export"),
-    QStringLiteral(
-        "export single FILE | continuous FILE… | grid FILE… --out OUT [--start S --duration D] "
-        "[--range S E] [--quality original|balanced] [--no-time] [--dashboard [--speed-unit kmh|mph]] ") +
+    QStringLiteral("export single FILE | continuous FILE… | grid FILE… --out OUT [--start S --duration D] "
+                   "[--range S E] [--quality original|balanced] [--speed 1|2|4|8|16|30|60] [--no-time] "
+                   "[--dashboard [--speed-unit kmh|mph]] ") +
         tokenFileUsage,
     QT_TRANSLATE_NOOP("Cli", "导出一个文件、连续的几分钟或多摄像头画面，每一帧带录制时间"), exportCommand);
 

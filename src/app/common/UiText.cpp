@@ -2,6 +2,7 @@
 
 #include "AppLinks.h"
 #include "HardwareDecoding.h"
+#include "HardwareEncoding.h"
 #include "PlaybackTimeFormat.h"
 
 #include <QCoreApplication>
@@ -45,6 +46,16 @@ QString UiText::upToDate(const QString& currentVersion) {
 QString UiText::videoDecoding() {
     return QCoreApplication::translate("UiText", "视频解码：") +
            media::HardwareDecoding::describe(media::HardwareDecoding::lastPreviewPath());
+}
+
+QString UiText::videoEncoding() {
+    QStringList encoders;
+    for (const media::VideoCodec codec : {media::VideoCodec::H264, media::VideoCodec::HEVC})
+        if (const QString name = media::HardwareEncoding::chosenEncoder(codec); !name.isEmpty())
+            encoders << name;
+    return QCoreApplication::translate("UiText", "视频编码：") +
+           (encoders.isEmpty() ? QCoreApplication::translate("UiText", "尚未导出")
+                               : encoders.join(QStringLiteral(", ")));
 }
 
 } // namespace orvane

@@ -34,6 +34,9 @@ public:
     Q_INVOKABLE static QString upToDate(const QString& currentVersion);
     // How the preview decodes video: "视频解码：VA-API 硬件解码" or "视频解码：软件解码".
     Q_INVOKABLE static QString videoDecoding();
+    // What exports encode with: "视频编码：h264_vaapi" (each codec's encoder once an export chose
+    // it), or "视频编码：尚未导出".
+    Q_INVOKABLE static QString videoEncoding();
 };
 
 } // namespace orvane

@@ -5,6 +5,7 @@
 #include "FileDelivery.h"
 #include "FileName.h"
 #include "PhotosLibraryExporter.h"
+#include "PlaybackTimeFormat.h"
 #include "TeslaClipEvent.h"
 
 #include <QCoreApplication>
@@ -148,6 +149,7 @@ void fillOutcome(ExportJobOutcome& outcome, const ExportJobRequest& r, const Exp
     outcome.timeline = result.timeline;
     outcome.skipped = result.skipped;
     outcome.exportedLength = result.exportedLength;
+    outcome.encoder = result.encoder;
     outcome.requestedLength = std::max(r.askedLength.value_or(0), result.requestedLength);
     outcome.notes = shortfallOf(r, result);
     if (const QString dashboard = result.dashboardNotice(); !dashboard.isEmpty())
@@ -326,6 +328,23 @@ ExportJobOutcome writeIncidentReport(IncidentReportRequest request, const QStrin
         outcome.deliveredPath = request.outputPath;
         outcome.status = {ProcessingStatus::Kind::completed, {}};
     });
+}
+
+std::optional<double> secondsLeft(double elapsed, double from, double progress) {
+    // Below these the first moments' set-up (opening, the first key frames) sets the pace.
+    constexpr double paceSeconds = 2;
+    constexpr double paceProgress = 0.01;
+    const double done = progress - from;
+    if (elapsed < paceSeconds || done < paceProgress || progress >= 1)
+        return std::nullopt;
+    return elapsed * (1 - progress) / done;
+}
+
+QString timeLeftText(std::optional<double> seconds) {
+    if (!seconds)
+        return {};
+    return QCoreApplication::translate("ExportJobRunner", "剩余约 %1")
+        .arg(PlaybackTimeFormat::format(std::ceil(*seconds)));
 }
 
 } // namespace ExportJobRunner

@@ -76,6 +76,7 @@ struct ExportJobOutcome {
     std::optional<Instant> endDate = {};
     double exportedLength = 0;  // seconds written
     double requestedLength = 0; // seconds asked for (askedLength, else the plan's)
+    QString encoder = {};       // FFmpeg's name of the encoder that wrote the video
 };
 
 namespace ExportJobRunner {
@@ -116,6 +117,11 @@ QString encodingMessage(ExportQuality quality);
 QString gridProgressMessage(double p, ExportQuality quality,
                             Camera::GridLayout layout = Camera::GridLayout::four);
 QString continuousProgressMessage(double p, bool slow, ExportQuality quality);
+// Seconds the export still needs at `progress`, at the pace it went from `from` to there in
+// `elapsed` seconds; none until that pace means something (paceSeconds and paceProgress made).
+std::optional<double> secondsLeft(double elapsed, double from, double progress);
+// "剩余约 m:ss" for secondsLeft, or empty.
+QString timeLeftText(std::optional<double> seconds);
 
 } // namespace ExportJobRunner
 } // namespace orvane

@@ -12,6 +12,7 @@ Rectangle {
     property string fileName
     property string statusMessage
     property real progress: 0
+    property string timeLeft
     property bool isIndeterminate: false
     signal cancelRequested()
 
@@ -110,6 +111,13 @@ Rectangle {
                         secondary: true
                         horizontalAlignment: Text.AlignRight
                         Layout.preferredWidth: Theme.percentLabelWidth
+                    }
+                    ThemedText {
+                        objectName: "exportTimeLeft"
+                        text: overlay.timeLeft
+                        visible: text.length > 0
+                        mono: true
+                        secondary: true
                     }
                 }
             }

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 namespace orvane {
@@ -92,6 +93,14 @@ void ExportViewModel::setReportHidesPlace(bool hide) {
         return;
     reportHidesPlace_ = hide;
     emit reportHidesPlaceChanged();
+}
+
+void ExportViewModel::setExportSpeed(int speed) {
+    if (speed == settings_.speed ||
+        std::find(exportSpeeds.begin(), exportSpeeds.end(), speed) == exportSpeeds.end())
+        return;
+    settings_.speed = speed;
+    emit exportSpeedChanged();
 }
 
 ExportViewModel::Destination ExportViewModel::outputDestination() const {
@@ -345,6 +354,7 @@ void ExportViewModel::showReport(const QString& path) {
 
 void ExportViewModel::startTask(const std::shared_ptr<Task>& task, const TeslaVideoFile& primaryVideo) {
     task_ = task;
+    paceClock_.invalidate();
     setProcessing(true);
     messages_.setError(std::nullopt);
     messages_.setSuccess(std::nullopt);
@@ -385,6 +395,13 @@ void ExportViewModel::beginExportWork(const std::shared_ptr<Task>& task) {
         });
 }
 
+QString ExportViewModel::exportTimeLeft() const {
+    if (jobs_.empty() || !paceClock_.isValid())
+        return {};
+    return ExportJobRunner::timeLeftText(
+        ExportJobRunner::secondsLeft(double(paceClock_.elapsed()) / 1000, paceFrom_, jobs_.front().progress));
+}
+
 void ExportViewModel::applyExportUpdate(LatestRequest::Ticket ticket, const ExportUpdate& update) {
     if (!exports_.isLatest(ticket) || jobs_.empty())
         return; // an export that a newer one replaced
@@ -393,6 +410,10 @@ void ExportViewModel::applyExportUpdate(LatestRequest::Ticket ticket, const Expo
     if (update.indeterminate)
         setExportIndeterminate(*update.indeterminate);
     std::vector<ProcessingJob> jobs = jobs_;
+    if (update.progress && !paceClock_.isValid()) {
+        paceClock_.start();
+        paceFrom_ = *update.progress;
+    }
     if (update.progress)
         jobs.front().progress = *update.progress;
     if (update.status)

@@ -11,6 +11,7 @@
 #include "ProcessingJob.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QUrl>
 #include <QVariant>
@@ -40,6 +41,7 @@ class ExportViewModel : public QObject {
     // "隐去位置": incident reports leave out the place, coordinates and route.
     Q_PROPERTY(
         bool reportHidesPlace READ reportHidesPlace WRITE setReportHidesPlace NOTIFY reportHidesPlaceChanged)
+    Q_PROPERTY(int exportSpeed READ exportSpeed WRITE setExportSpeed NOTIFY exportSpeedChanged)
     Q_PROPERTY(Destination outputDestination READ outputDestination NOTIFY outputDestinationChanged)
     Q_PROPERTY(QString outputLocationOption READ outputLocationOption NOTIFY outputDestinationChanged)
     Q_PROPERTY(QString outputFolder READ outputFolder NOTIFY outputDestinationChanged)
@@ -50,6 +52,7 @@ class ExportViewModel : public QObject {
     Q_PROPERTY(bool isProcessing READ isProcessing NOTIFY isProcessingChanged)
     Q_PROPERTY(QString exportingFileName READ exportingFileName NOTIFY isProcessingChanged)
     Q_PROPERTY(double exportProgress READ exportProgress NOTIFY jobsChanged)
+    Q_PROPERTY(QString exportTimeLeft READ exportTimeLeft NOTIFY jobsChanged)
     Q_PROPERTY(QString exportStatusMessage READ exportStatusMessage NOTIFY exportStatusMessageChanged)
     Q_PROPERTY(bool exportIsIndeterminate READ exportIsIndeterminate NOTIFY exportIsIndeterminateChanged)
     // The last export's result: the delivered file, where it went, the recording time of its
@@ -115,6 +118,9 @@ public:
     QString exportQualityDescription() const;
     bool showDashboard() const { return settings_.showDashboard; }
     bool reportHidesPlace() const { return reportHidesPlace_; }
+    // The timelapse speed of the next export (1: real time); values outside exportSpeeds are ignored.
+    int exportSpeed() const { return settings_.speed; }
+    void setExportSpeed(int speed);
     Destination outputDestination() const;
     QString outputLocationOption() const;
     QString outputFolder() const { return settings_.outputDestination.folder; }
@@ -128,6 +134,8 @@ public:
     QString exportingFileName() const;
     const std::vector<ProcessingJob>& jobs() const { return jobs_; }
     double exportProgress() const { return jobs_.empty() ? 0 : jobs_.front().progress; }
+    // "剩余约 m:ss" once the pace of the running export says it; empty otherwise.
+    QString exportTimeLeft() const;
     QString exportStatusMessage() const { return exportStatusMessage_; }
     bool exportIsIndeterminate() const { return exportIsIndeterminate_; }
     bool hasExportResult() const { return result_.has_value(); }
@@ -153,6 +161,7 @@ signals:
     void exportQualityChanged();
     void showDashboardChanged();
     void reportHidesPlaceChanged();
+    void exportSpeedChanged();
     void outputDestinationChanged();
     void isProcessingChanged();
     void jobsChanged();
@@ -199,6 +208,9 @@ private:
     bool isProcessing_ = false;
     bool reportHidesPlace_ = false;
     std::vector<ProcessingJob> jobs_;
+    // When the running export first reported progress, and that progress: its pace since.
+    QElapsedTimer paceClock_;
+    double paceFrom_ = 0;
     QString exportStatusMessage_ = QCoreApplication::translate("ExportViewModel", "正在导出视频");
     bool exportIsIndeterminate_ = false;
     std::optional<Result> result_;

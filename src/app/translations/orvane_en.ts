@@ -931,6 +931,10 @@
         <source>无法创建文件夹：</source>
         <translation>Cannot create the folder: </translation>
     </message>
+    <message>
+        <source>剩余约 %1</source>
+        <translation>about %1 left</translation>
+    </message>
 </context>
 <context>
     <name>ExportLoadingOverlay</name>
@@ -1249,14 +1253,6 @@
         <translation>Could not write the list of videos to join: </translation>
     </message>
     <message>
-        <source>没有可导出的四宫格片段</source>
-        <translation>There is no grid footage to export</translation>
-    </message>
-    <message>
-        <source>无法复制四宫格视频</source>
-        <translation>Could not copy the grid video</translation>
-    </message>
-    <message>
         <source>没有可合并的视频片段</source>
         <translation>There are no videos to join</translation>
     </message>
@@ -1414,6 +1410,10 @@
     <message>
         <source>已有同名的导出清单，请换一个文件名：</source>
         <translation>An export manifest of that name exists already; choose another file name: </translation>
+    </message>
+    <message>
+        <source>目标位置空间不足：需要约 %1，只剩 %2</source>
+        <translation>Not enough space at the destination: about %1 is needed, only %2 is left</translation>
     </message>
 </context>
 <context>
@@ -1786,6 +1786,10 @@
     <message>
         <source>事故报告中的位置</source>
         <translation>Place in incident reports</translation>
+    </message>
+    <message>
+        <source>延时倍速</source>
+        <translation>Timelapse</translation>
     </message>
 </context>
 <context>
@@ -2324,6 +2328,14 @@
     <message>
         <source>请用系统的软件包管理器更新 Orvane。</source>
         <translation>Update Orvane with the system&apos;s package manager.</translation>
+    </message>
+    <message>
+        <source>视频编码：</source>
+        <translation>Video encoding: </translation>
+    </message>
+    <message>
+        <source>尚未导出</source>
+        <translation>no export yet</translation>
     </message>
 </context>
 <context>

@@ -69,6 +69,14 @@ Popup {
             secondary: true
             Layout.alignment: Qt.AlignHCenter
         }
+        ThemedText {
+            objectName: "aboutVideoEncoding"
+            // Known once the first export chose its encoder.
+            text: sheet.visible ? UiText.videoEncoding() : ""
+            textStyle: ThemedText.Footnote
+            secondary: true
+            Layout.alignment: Qt.AlignHCenter
+        }
 
         ActionButton {
             objectName: "feedbackLink"

@@ -100,6 +100,7 @@ FocusScope {
             fileName: root.viewModel.exporter.exportingFileName
             statusMessage: root.viewModel.exporter.exportStatusMessage
             progress: root.viewModel.exporter.exportProgress
+            timeLeft: root.viewModel.exporter.exportTimeLeft
             isIndeterminate: root.viewModel.exporter.exportIsIndeterminate
             onCancelRequested: root.viewModel.exporter.cancelExport()
         }

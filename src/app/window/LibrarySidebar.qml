@@ -102,6 +102,17 @@ Rectangle {
                 Layout.fillWidth: true
                 onChosen: (value) => sidebar.exporter.showDashboard = value
             }
+            ThemedText { text: qsTr("延时倍速"); textStyle: ThemedText.Footnote; secondary: true }
+            SegmentedPicker {
+                objectName: "exportSpeedPicker"
+                accessibleName: qsTr("延时倍速")
+                options: WindowText.exportSpeedOptions
+                currentValue: sidebar.exporter.exportSpeed
+                // Seven choices would widen the column past the sidebar: they share its width.
+                Layout.preferredWidth: content.width
+                Layout.fillWidth: true
+                onChosen: (value) => sidebar.exporter.exportSpeed = value
+            }
         }
 
         SidebarSection {

@@ -34,6 +34,13 @@ std::vector<Choice> outputLocationChoices() {
     return options;
 }
 
+std::vector<Choice> speedChoices() {
+    std::vector<Choice> options;
+    for (const int speed : exportSpeeds)
+        options.push_back({speed, QStringLiteral("%1×").arg(speed), {}});
+    return options;
+}
+
 std::vector<Choice> dashboardChoices() {
     return {{false, QCoreApplication::translate("WindowText", "不叠加"), {}},
             {true, QCoreApplication::translate("WindowText", "叠加"), {}}};
@@ -51,7 +58,8 @@ WindowText::WindowText(QObject* parent)
       outputLocationOptions_(new ChoiceListModel(outputLocationChoices(), this)),
       speedUnitOptions_(new ChoiceListModel(speedUnitChoices(), this)),
       dashboardOptions_(new ChoiceListModel(dashboardChoices(), this)),
-      reportPlaceOptions_(new ChoiceListModel(reportPlaceChoices(), this)) {}
+      reportPlaceOptions_(new ChoiceListModel(reportPlaceChoices(), this)),
+      exportSpeedOptions_(new ChoiceListModel(speedChoices(), this)) {}
 
 QString WindowText::sidebarToggleHelp(bool sidebarVisible) {
     return sidebarVisible ? QCoreApplication::translate("WindowText", "收起侧边栏")

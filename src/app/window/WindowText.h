@@ -25,6 +25,8 @@ class WindowText : public QObject {
     Q_PROPERTY(orvane::ChoiceListModel* dashboardOptions READ dashboardOptions CONSTANT)
     // Whether incident reports name the place: false writes it, true "隐去位置".
     Q_PROPERTY(orvane::ChoiceListModel* reportPlaceOptions READ reportPlaceOptions CONSTANT)
+    // The timelapse speeds, "1×" … "60×".
+    Q_PROPERTY(orvane::ChoiceListModel* exportSpeedOptions READ exportSpeedOptions CONSTANT)
 
 public:
     explicit WindowText(QObject* parent = nullptr);
@@ -34,6 +36,7 @@ public:
     ChoiceListModel* speedUnitOptions() const { return speedUnitOptions_; }
     ChoiceListModel* dashboardOptions() const { return dashboardOptions_; }
     ChoiceListModel* reportPlaceOptions() const { return reportPlaceOptions_; }
+    ChoiceListModel* exportSpeedOptions() const { return exportSpeedOptions_; }
 
     // The sidebar button's help: "收起侧边栏" while the sidebar shows, else "显示侧边栏".
     Q_INVOKABLE static QString sidebarToggleHelp(bool sidebarVisible);
@@ -48,6 +51,7 @@ private:
     ChoiceListModel* speedUnitOptions_;
     ChoiceListModel* dashboardOptions_;
     ChoiceListModel* reportPlaceOptions_;
+    ChoiceListModel* exportSpeedOptions_;
 };
 
 } // namespace orvane

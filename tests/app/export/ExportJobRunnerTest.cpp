@@ -94,4 +94,23 @@ TEST(ExportJobRunnerTest, DeliversOrLeavesNoFileAndRemovesItsTemporaryFilesInEve
     }
 }
 
+// The time left follows the pace since the first report, and says nothing while that pace
+// would mislead: inside and on the edges of the first 2 s and the first 1 %, and at the end.
+TEST(ExportJobRunnerTest, TimeLeftFollowsThePaceOnceItMeansSomething) {
+    const struct {
+        double elapsed, from, progress;
+        std::optional<double> left;
+    } cases[] = {{1.99, 0, 0.5, std::nullopt},   {2, 0, 0.5, 2},        {10, 0.1, 0.35, 26},
+                 {30, 0.5, 0.509, std::nullopt}, {30, 0.5, 0.51, 1470}, {30, 0, 1, std::nullopt}};
+    for (const auto& c : cases) {
+        const auto left = ExportJobRunner::secondsLeft(c.elapsed, c.from, c.progress);
+        ASSERT_EQ(left.has_value(), c.left.has_value()) << c.elapsed << " " << c.progress;
+        if (left) {
+            EXPECT_NEAR(*left, *c.left, 1e-6) << c.elapsed << " " << c.progress;
+        }
+    }
+    EXPECT_EQ(ExportJobRunner::timeLeftText(89.2), QString::fromUtf8("剩余约 01:30"));
+    EXPECT_TRUE(ExportJobRunner::timeLeftText(std::nullopt).isEmpty());
+}
+
 } // namespace

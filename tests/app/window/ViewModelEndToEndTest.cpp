@@ -181,7 +181,7 @@ TEST(ViewModelEndToEnd, aUsersPathFromImportToTheSplice) {
     exporter.startProcessing();
     ASSERT_TRUE(d.exported()) << messages.errorMessage().toStdString();
     const QString grid = exporter.exportResultPath().value_or("");
-    const PixelSize canvas = FFmpegCommands::sixGridCanvas(ExportQuality::balanced);
+    const PixelSize canvas = FFmpegCommands::gridCanvas(Camera::GridLayout::six, ExportQuality::balanced);
     p = probe(grid);
     EXPECT_EQ(QSize(p.width, p.height), QSize(canvas.width, canvas.height));
     EXPECT_EQ(p.frames, 18);

@@ -126,10 +126,28 @@ QObject* WindowDriver::pageController(const QString& loader) const {
     return page && isShown(page) ? page->property("controller").value<QObject*>() : nullptr;
 }
 
+namespace {
+
+// An item past the edge of a scrolling column is scrolled into view first, as a user would.
+void scrollIntoView(QQuickItem* item) {
+    for (QQuickItem* p = item->parentItem(); p; p = p->parentItem()) {
+        if (!p->inherits("QQuickFlickable"))
+            continue;
+        const QRectF at = item->mapRectToItem(p, QRectF(0, 0, item->width(), item->height()));
+        const double shift = at.bottom() > p->height() ? at.bottom() - p->height() : std::min(at.top(), 0.0);
+        if (shift != 0)
+            p->setProperty("contentY", p->property("contentY").toDouble() + shift);
+        return;
+    }
+}
+
+} // namespace
+
 bool WindowDriver::click(QObject* object) const {
     auto* item = qobject_cast<QQuickItem*>(object);
     if (!item || !isShown(item) || !item->isEnabled())
         return false;
+    scrollIntoView(item);
     QTest::mouseClick(window_, Qt::LeftButton, Qt::NoModifier, rectOf(item).center());
     QTest::qWait(afterEventMs);
     return true;
