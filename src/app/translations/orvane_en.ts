@@ -631,8 +631,8 @@
         <translation>Route exported: </translation>
     </message>
     <message>
-        <source>这段录像没有可读的行车数据（较旧的固件、车辆未写入或文件无法读取），无法显示速度与受力曲线</source>
-        <translation>This footage has no readable driving record (older firmware, the car wrote none, or the files cannot be read), so speed and forces cannot be shown</translation>
+        <source>这段录像没有可读的行车数据（较旧的固件、车辆未写入或文件无法读取），无法显示地图、速度与受力曲线</source>
+        <translation>This footage has no readable driving record (older firmware, the car wrote none, or the files cannot be read), so the map, speed and forces cannot be shown</translation>
     </message>
 </context>
 <context>
@@ -760,6 +760,14 @@
     <message>
         <source>返回</source>
         <translation>Back</translation>
+    </message>
+    <message>
+        <source>收起地图</source>
+        <translation>Hide map</translation>
+    </message>
+    <message>
+        <source>显示地图</source>
+        <translation>Show map</translation>
     </message>
 </context>
 <context>
@@ -2134,6 +2142,29 @@
     <message>
         <source>不是普通文件</source>
         <translation>not a regular file</translation>
+    </message>
+</context>
+<context>
+    <name>RouteMapPanel</name>
+    <message>
+        <source>路线地图</source>
+        <translation>Route map</translation>
+    </message>
+    <message>
+        <source>放大</source>
+        <translation>Zoom in</translation>
+    </message>
+    <message>
+        <source>缩小</source>
+        <translation>Zoom out</translation>
+    </message>
+    <message>
+        <source>适合路线</source>
+        <translation>Fit route</translation>
+    </message>
+    <message>
+        <source>地图服务器无法连接，只显示已缓存的地图</source>
+        <translation>The map server cannot be reached; only cached map tiles are shown</translation>
     </message>
 </context>
 <context>

@@ -5,6 +5,7 @@
 
 #include "AppLanguage.h"
 #include "PreviewController.h"
+#include "TileLoader.h"
 #include "ViewModelHarness.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +17,12 @@ TEST(AppSettings, WhatTheUserChoseIsThereAtTheNextStart) {
     Harness h;
     const QString file = h.folder / "config/Orvane.conf";
     const QString exports = h.folder.makeFolder("exports");
+    // A tile server written into the file by hand survives the program's own writes.
+    const QString tiles = "http://127.0.0.1:9/{z}/{x}/{y}.png";
+    test::ScopedEnvironment noVariable("ORVANE_MAP_TILES", std::nullopt);
     {
         QSettings store(file, QSettings::IniFormat);
+        store.setValue("map/tiles", tiles);
         AppSettings settings(store, *h.vm);
         settings.restore();
         auto [library, preview, merge, exporter, messages] = test::features(*h.vm);
@@ -26,6 +31,7 @@ TEST(AppSettings, WhatTheUserChoseIsThereAtTheNextStart) {
         exporter.setCustomOutputDirectoryPath(exports);
         preview.switchCameraFilter("back");
         preview.setSpeedUnit("mph");
+        preview.setMapShown(false);
         h.vm->language()->setChoice("en");
         preview.videoPreview()->setPlaybackRate(2);
         ASSERT_TRUE(h.imported());
@@ -43,6 +49,8 @@ TEST(AppSettings, WhatTheUserChoseIsThereAtTheNextStart) {
     EXPECT_EQ(next.exporter()->outputFolder(), exports);
     EXPECT_EQ(next.preview()->cameraFilter(), "back");
     EXPECT_EQ(next.preview()->speedUnit(), "mph");
+    EXPECT_FALSE(next.preview()->mapShown());
+    EXPECT_EQ(next.preview()->mapTiles()->address(), tiles);
     EXPECT_EQ(next.language()->choice(), "en");
     EXPECT_FALSE(AppSettings::chineseChosen(store));
     EXPECT_EQ(next.preview()->videoPreview()->playbackRate(), 2);
@@ -65,7 +73,7 @@ TEST(AppSettings, ABrokenFileOrNonsenseLeavesTheDefaults) {
         {"a folder where the file should be", {}, true},
         {"nonsense values",
          "[export]\nquality=ultra\ndestination=cloud\nfolder=relative/path\ndashboard=maybe\n"
-         "[preview]\ncamera=periscope\nrate=3\nspeedUnit=knots\n[window]\ngeometry=@Rect(0 0 -5 "
+         "[preview]\ncamera=periscope\nrate=3\nspeedUnit=knots\nmap=maybe\n[window]\ngeometry=@Rect(0 0 -5 "
          "10)\nlanguage=klingon\n",
          false},
     };
@@ -86,6 +94,7 @@ TEST(AppSettings, ABrokenFileOrNonsenseLeavesTheDefaults) {
         EXPECT_EQ(h.vm->preview()->cameraFilter(), "front");
         EXPECT_EQ(h.vm->preview()->videoPreview()->playbackRate(), 1);
         EXPECT_EQ(h.vm->preview()->speedUnit(), "kmh");
+        EXPECT_TRUE(h.vm->preview()->mapShown());
         EXPECT_EQ(h.vm->language()->choice(), "system");
         EXPECT_TRUE(settings.drivesToReopen().isEmpty());
         EXPECT_FALSE(settings.windowGeometry());
