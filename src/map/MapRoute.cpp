@@ -1,6 +1,7 @@
 #include "MapRoute.h"
 
 #include <QLineF>
+#include <algorithm>
 #include <cmath>
 
 namespace orvane {
@@ -12,9 +13,17 @@ MapRoute MapRoute::of(const DriveProfile& profile) {
             route.points.push_back(MapTiles::unit(*p.latitude, *p.longitude));
             route.times.push_back(p.time);
         }
-    for (const QPointF& u : route.points)
-        route.bounds =
-            route.bounds.isNull() ? QRectF(u, QSizeF(0, 0)) : route.bounds.united(QRectF(u, QSizeF(0, 0)));
+    if (route.points.empty())
+        return route;
+    // QRectF::united drops a rectangle without area, which one point (or a straight run) is.
+    double left = 1, top = 1, right = 0, bottom = 0;
+    for (const QPointF& u : route.points) {
+        left = std::min(left, u.x());
+        right = std::max(right, u.x());
+        top = std::min(top, u.y());
+        bottom = std::max(bottom, u.y());
+    }
+    route.bounds = QRectF(QPointF(left, top), QPointF(right, bottom));
     return route;
 }
 

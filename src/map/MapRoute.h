@@ -15,7 +15,7 @@ namespace orvane {
 struct MapRoute {
     std::vector<QPointF> points; // unit coordinates of every positioned record, in time order
     std::vector<double> times;   // each point's time on the event's time line
-    QRectF bounds;               // of all points (empty for none)
+    QRectF bounds;               // of all points (a null rectangle for none)
 
     static MapRoute of(const DriveProfile& profile);
     bool isEmpty() const { return points.empty(); }

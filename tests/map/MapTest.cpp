@@ -124,6 +124,8 @@ TEST(MapRoute, AClickNearTheRouteFindsThatMoment) {
     MapView view;
     view.setSize(QSizeF(400, 300));
     view.fit(route.bounds, 10);
+    for (const QPointF& point : route.points) // fitted, the whole route is in view
+        ASSERT_TRUE(QRectF(10, 10, 380, 280).contains(view.toScreen(point))) << view.zoom();
     const QPointF onPoint = view.toScreen(route.points[40]);
     EXPECT_EQ(route.timeNear(view, onPoint + QPointF(1, 2), 5), route.times[40]);
     EXPECT_EQ(route.times[40], profile.points[40].time);

@@ -117,7 +117,7 @@ QtObject {
         readonly property color controlBackground: Qt.rgba(1, 1, 1, 0.9)
         readonly property color controlForeground: "#1c1e22"
         readonly property color creditBackground: Qt.rgba(1, 1, 1, 0.78)
-        readonly property int carSize: 22
+        readonly property int carSize: 24
         readonly property int carDotSize: 12
         readonly property int dragThreshold: 4
         readonly property int keyPanPixels: 64

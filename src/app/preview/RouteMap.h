@@ -40,7 +40,7 @@ class RouteMap : public QObject {
 
 public:
     // The route keeps this many pixels from the panel's edges when fitted.
-    static constexpr double fitMargin = 24;
+    static constexpr double fitMargin = 36;
     // A click this near the route seeks; a scale bar at most this long.
     static constexpr double clickTolerance = 10;
     static constexpr double scaleBarMaxWidth = 96;

@@ -170,7 +170,7 @@ Item {
             id: offline
             objectName: "mapOffline"
             width: parent.width
-            text: qsTr("地图服务器无法连接，只显示已缓存的地图")
+            text: qsTr("离线：只显示已缓存的地图")
             textStyle: ThemedText.Caption
             color: Theme.map.controlForeground
             wrapMode: Text.Wrap
@@ -182,7 +182,7 @@ Item {
     Column {
         objectName: "mapScaleBar"
         anchors.left: parent.left
-        anchors.bottom: parent.bottom
+        anchors.bottom: creditBox.visible ? creditBox.top : parent.bottom
         anchors.margins: Theme.spaceS
         spacing: Theme.spaceXxs
         ThemedText {
@@ -203,6 +203,7 @@ Item {
 
     // The tile provider's credit: always on the map while its tiles are drawn.
     Rectangle {
+        id: creditBox
         visible: credit.text.length > 0
         anchors.right: parent.right
         anchors.bottom: parent.bottom

@@ -2163,8 +2163,8 @@
         <translation>Fit route</translation>
     </message>
     <message>
-        <source>地图服务器无法连接，只显示已缓存的地图</source>
-        <translation>The map server cannot be reached; only cached map tiles are shown</translation>
+        <source>离线：只显示已缓存的地图</source>
+        <translation>Offline: cached map only</translation>
     </message>
 </context>
 <context>
