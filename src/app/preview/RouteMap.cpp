@@ -1,5 +1,6 @@
 #include "RouteMap.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace orvane {
@@ -39,7 +40,10 @@ void RouteMap::setPlace(std::optional<std::pair<double, double>> place) {
     if (unit == place_)
         return;
     place_ = unit;
-    emit viewChanged();
+    if (moved_)
+        emit viewChanged();
+    else
+        fitRoute();
 }
 
 void RouteMap::reload() {
@@ -61,8 +65,18 @@ void RouteMap::setTime(double time) {
                       (!car || (car->unit == car_->unit && car->heading == car_->heading));
     if (same)
         return;
+    // Zoomed in, the map follows the car when it drives out of view (but not when the user
+    // moved the car out of view).
+    const QRectF inside =
+        QRectF(QPointF(0, 0), view_.size()).adjusted(fitMargin, fitMargin, -fitMargin, -fitMargin);
+    const bool follow = car && car_ && inside.isValid() && inside.contains(this->car()) &&
+                        !inside.contains(view_.toScreen(car->unit));
     car_ = car;
-    emit carChanged();
+    if (follow) {
+        view_.setCentre(car->unit, view_.zoom());
+        viewMoved(false);
+    } else
+        emit carChanged();
 }
 
 void RouteMap::setViewportSize(double width, double height) {
@@ -74,8 +88,15 @@ void RouteMap::setViewportSize(double width, double height) {
 }
 
 void RouteMap::fitRoute() {
-    if (!route_.isEmpty())
-        view_.fit(route_.bounds, fitMargin);
+    if (!route_.isEmpty()) {
+        // The event's own place is shown with the route, even a little off it.
+        QRectF bounds = route_.bounds;
+        if (place_)
+            bounds = QRectF(
+                QPointF(std::min(bounds.left(), place_->x()), std::min(bounds.top(), place_->y())),
+                QPointF(std::max(bounds.right(), place_->x()), std::max(bounds.bottom(), place_->y())));
+        view_.fit(bounds, fitMargin);
+    }
     moved_ = false;
     viewMoved(false);
 }
