@@ -36,9 +36,12 @@ TileLoader::TileLoader(const QString& cacheFolder, QObject* parent)
     setAddress(chosenAddress({}));
 }
 
+QString TileLoader::usableAddress(const QString& address) {
+    return address.trimmed().compare(none, Qt::CaseInsensitive) == 0 ? QString() : address.trimmed();
+}
+
 void TileLoader::setAddress(const QString& address) {
-    const QString chosen =
-        address.trimmed().compare(none, Qt::CaseInsensitive) == 0 ? QString() : address.trimmed();
+    const QString chosen = usableAddress(address);
     if (chosen == address_)
         return;
     address_ = chosen;
@@ -59,8 +62,8 @@ QString TileLoader::attribution() const {
     return isEnabled() ? QStringLiteral("© OpenStreetMap contributors") : QString();
 }
 
-QUrl TileLoader::url(const TileId& id) const {
-    QString text = address_;
+QUrl TileLoader::url(const QString& address, const TileId& id) {
+    QString text = address;
     text.replace(QLatin1String("{z}"), QString::number(id.z))
         .replace(QLatin1String("{x}"), QString::number(id.x))
         .replace(QLatin1String("{y}"), QString::number(id.y));

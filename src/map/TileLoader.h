@@ -42,6 +42,10 @@ public:
     // The address template in use: ORVANE_MAP_TILES when set, else the setting, else OpenStreetMap.
     static QString chosenAddress(const QString& setting);
     static QByteArray userAgent();
+    // The template a setting names; empty for "none" or nothing.
+    static QString usableAddress(const QString& address);
+    // A tile's address under a template.
+    static QUrl url(const QString& address, const TileId& id);
 
     explicit TileLoader(const QString& cacheFolder = standardCacheFolder(), QObject* parent = nullptr);
 
@@ -53,7 +57,7 @@ public:
     QString attribution() const;
     // The last tile asked for could not be fetched (no network, the server down).
     bool isUnreachable() const { return unreachable_; }
-    QUrl url(const TileId& id) const;
+    QUrl url(const TileId& id) const { return url(address_, id); }
 
     // The tile's picture when it is held; a null image otherwise.
     QImage tile(const TileId& id) const;

@@ -5,6 +5,7 @@
 
 #include "DriveDataForTests.h"
 #include "MapRoute.h"
+#include "Minimap.h"
 #include "TestSupport.h"
 #include "TestTiles.h"
 #include "TileLoader.h"
@@ -188,6 +189,50 @@ TEST(TileLoader, AsksPolitelyOnTwoConnectionsAndTheCacheAnswersTheNextTime) {
     offline.tiles.setAddress(TileLoader::none);
     EXPECT_FALSE(offline.tiles.isEnabled());
     EXPECT_TRUE(offline.tiles.attribution().isEmpty());
+}
+
+TEST(Minimap, SameInputsSamePictureWithCachedTilesAndTheCarWhereItIs) {
+    test::TempFolder folder;
+    test::LoopbackHttpServer server;
+    const QString address = test::serveTiles(server, Qt::green);
+    const MapRoute route = MapRoute::of(twoMinutes());
+    // The cache holds the tiles about the route at every zoom the picture may take.
+    Loader primer(folder / "cache", address);
+    for (int zoom = MapTiles::minZoom; zoom <= MapTiles::maxZoom; ++zoom) {
+        const QPointF centre = MapTiles::coordinate(route.bounds.center());
+        const TileId middle = MapTiles::tileAt(centre.x(), centre.y(), zoom);
+        std::vector<TileId> around;
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy)
+                around.push_back({zoom, std::max(middle.x + dx, 0), std::max(middle.y + dy, 0)});
+        ASSERT_TRUE(primer.loads(around));
+    }
+    server.close();
+
+    const QSize size(200, 160);
+    const MapCar car{route.points[20], 90.0};
+    Minimap first(route.points, size, address, folder / "cache");
+    Minimap second(route.points, size, address, folder / "cache");
+    bool redrawn = false;
+    const QImage picture = first.at(car, &redrawn);
+    EXPECT_TRUE(redrawn);
+    EXPECT_EQ(picture, second.at(car));
+    EXPECT_EQ(picture.pixelColor(10, 10), QColor(Qt::green)); // a cached tile, not the background
+    // The car's middle is dark over the light route and tiles.
+    MapView view;
+    view.setSize(size);
+    view.fit(route.bounds, 0.1 * size.width());
+    const QPoint at = view.toScreen(car.unit).toPoint();
+    EXPECT_LT(qGray(picture.pixel(at.x(), at.y() + 2)), 80);
+    // Less than a pixel of movement draws nothing new; a turn does.
+    first.at(MapCar{car.unit + QPointF(1e-12, 0), 90.0}, &redrawn);
+    EXPECT_FALSE(redrawn);
+    first.at(MapCar{car.unit, 180.0}, &redrawn);
+    EXPECT_TRUE(redrawn);
+
+    // No tiles ("none"): the plain background, still the route.
+    Minimap plain(route.points, size, TileLoader::none, folder / "cache");
+    EXPECT_NE(plain.at(car).pixelColor(10, 10), QColor(Qt::green));
 }
 
 } // namespace
