@@ -81,6 +81,13 @@ void ExportViewModel::setShowDashboard(bool show) {
     emit showDashboardChanged();
 }
 
+void ExportViewModel::setShowMap(bool show) {
+    if (show == settings_.showMap)
+        return;
+    settings_.showMap = show;
+    emit showMapChanged();
+}
+
 ExportViewModel::Destination ExportViewModel::outputDestination() const {
     return settings_.outputDestination.isFolder() ? Destination::Folder : Destination::PhotosLibrary;
 }

@@ -37,6 +37,8 @@ class ExportViewModel : public QObject {
     Q_PROPERTY(QString exportQualityDescription READ exportQualityDescription NOTIFY exportQualityChanged)
     // The preview's dashboard drawn into exported frames (off by default).
     Q_PROPERTY(bool showDashboard READ showDashboard WRITE setShowDashboard NOTIFY showDashboardChanged)
+    // The route map with the car drawn into exported frames.
+    Q_PROPERTY(bool showMap READ showMap WRITE setShowMap NOTIFY showMapChanged)
     Q_PROPERTY(Destination outputDestination READ outputDestination NOTIFY outputDestinationChanged)
     Q_PROPERTY(QString outputLocationOption READ outputLocationOption NOTIFY outputDestinationChanged)
     Q_PROPERTY(QString outputFolder READ outputFolder NOTIFY outputDestinationChanged)
@@ -104,6 +106,7 @@ public:
     QString exportQuality() const;
     QString exportQualityDescription() const;
     bool showDashboard() const { return settings_.showDashboard; }
+    bool showMap() const { return settings_.showMap; }
     Destination outputDestination() const;
     QString outputLocationOption() const;
     QString outputFolder() const { return settings_.outputDestination.folder; }
@@ -135,11 +138,13 @@ public:
 
     void setExportQuality(const QString& quality);
     void setShowDashboard(bool show);
+    void setShowMap(bool show);
     void setShowPhotosPrivacySettings(bool value);
 
 signals:
     void exportQualityChanged();
     void showDashboardChanged();
+    void showMapChanged();
     void outputDestinationChanged();
     void isProcessingChanged();
     void jobsChanged();

@@ -1743,6 +1743,10 @@
         <source>叠加仪表盘</source>
         <translation>Dashboard Overlay</translation>
     </message>
+    <message>
+        <source>叠加地图</source>
+        <translation>Map Overlay</translation>
+    </message>
 </context>
 <context>
     <name>LibraryText</name>

@@ -17,6 +17,7 @@ namespace {
 
 const QString qualityKey = QStringLiteral("export/quality");
 const QString dashboardKey = QStringLiteral("export/dashboard");
+const QString exportMapKey = QStringLiteral("export/map");
 const QString destinationKey = QStringLiteral("export/destination");
 const QString folderKey = QStringLiteral("export/folder");
 const QString cameraKey = QStringLiteral("preview/camera");
@@ -31,9 +32,9 @@ const QString geometryKey = QStringLiteral("window/geometry");
 const QString photosLibrary = QStringLiteral("photosLibrary");
 const QString folder = QStringLiteral("folder");
 // Every key this file holds; others (a damaged file's junk) are dropped when it is written.
-const QStringList knownKeys = {qualityKey, dashboardKey, destinationKey, folderKey,
-                               cameraKey,  rateKey,      speedUnitKey,   languageKey,
-                               drivesKey,  geometryKey,  mapShownKey,    mapTilesKey};
+const QStringList knownKeys = {qualityKey,  dashboardKey, destinationKey, folderKey, cameraKey,
+                               rateKey,     speedUnitKey, languageKey,    drivesKey, geometryKey,
+                               mapShownKey, mapTilesKey,  exportMapKey};
 // The rates the preview offers.
 constexpr float rates[] = {1.0f, 2.0f, 4.0f};
 
@@ -67,6 +68,7 @@ void AppSettings::restoreExport() {
     exporter.setExportQuality(store_.value(qualityKey).toString());
     // Only what we write counts: any other text would read as true.
     exporter.setShowDashboard(store_.value(dashboardKey).toString() == QLatin1String("true"));
+    exporter.setShowMap(store_.value(exportMapKey).toString() == QLatin1String("true"));
     const QString destination = store_.value(destinationKey).toString();
     const QString chosen = store_.value(folderKey).toString();
     if (destination == photosLibrary)
@@ -97,6 +99,8 @@ void AppSettings::connectSaving() {
             [this, exporter] { save(qualityKey, exporter->exportQuality()); });
     connect(exporter, &ExportViewModel::showDashboardChanged, this,
             [this, exporter] { save(dashboardKey, exporter->showDashboard()); });
+    connect(exporter, &ExportViewModel::showMapChanged, this,
+            [this, exporter] { save(exportMapKey, exporter->showMap()); });
     connect(exporter, &ExportViewModel::outputDestinationChanged, this, [this, exporter] {
         const OutputDestination& d = exporter->settings().outputDestination;
         save(destinationKey, d.isFolder() ? folder : photosLibrary);

@@ -102,6 +102,15 @@ Rectangle {
                 Layout.fillWidth: true
                 onChosen: (value) => sidebar.exporter.showDashboard = value
             }
+            ThemedText { text: qsTr("叠加地图"); textStyle: ThemedText.Footnote; secondary: true }
+            SegmentedPicker {
+                objectName: "mapPicker"
+                accessibleName: qsTr("叠加地图")
+                options: WindowText.dashboardOptions
+                currentValue: sidebar.exporter.showMap
+                Layout.fillWidth: true
+                onChosen: (value) => sidebar.exporter.showMap = value
+            }
         }
 
         SidebarSection {

@@ -7,6 +7,7 @@
 //                         [--sizes WxH,…] [--only a,b]
 
 #include "AppLanguage.h"
+#include "ExportViewModel.h"
 #include "KeyService.h"
 #include "LoopbackHttpServer.h"
 #include "MergeEditorController.h"
@@ -468,6 +469,13 @@ const std::vector<Scene>& scenes() {
                         const auto* map = a.previewPage()->property("map").value<QObject*>();
                         return map->property("tilesUnreachable").toBool();
                     });
+         }},
+        // An export with the dashboard and the route map burned in, on its result page.
+        {"export-map-result", preview,
+         [](SceneApp& a, F) {
+             a.vm->exporter()->setShowDashboard(true);
+             a.vm->exporter()->setShowMap(true);
+             return a.opened(0, CameraAngle::front) && a.exportedResult();
          }},
         {"preview-no-camera", preview, [](SceneApp& a, F) { return a.opened(0, CameraAngle::leftPillar); }},
         {"preview-segments", preview,

@@ -28,6 +28,7 @@ TEST(AppSettings, WhatTheUserChoseIsThereAtTheNextStart) {
         auto [library, preview, merge, exporter, messages] = test::features(*h.vm);
         exporter.setExportQuality("balanced");
         exporter.setShowDashboard(true);
+        exporter.setShowMap(true);
         exporter.setCustomOutputDirectoryPath(exports);
         preview.switchCameraFilter("back");
         preview.setSpeedUnit("mph");
@@ -46,6 +47,7 @@ TEST(AppSettings, WhatTheUserChoseIsThereAtTheNextStart) {
     settings.restore();
     EXPECT_EQ(next.exporter()->exportQuality(), "balanced");
     EXPECT_TRUE(next.exporter()->showDashboard());
+    EXPECT_TRUE(next.exporter()->showMap());
     EXPECT_EQ(next.exporter()->outputFolder(), exports);
     EXPECT_EQ(next.preview()->cameraFilter(), "back");
     EXPECT_EQ(next.preview()->speedUnit(), "mph");
