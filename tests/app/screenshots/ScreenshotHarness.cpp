@@ -472,7 +472,10 @@ const std::vector<Scene>& scenes() {
          }},
         // An export with the dashboard and the route map burned in, on its result page.
         {"export-map-result", preview,
-         [](SceneApp& a, F) {
+         [](SceneApp& a, F f) {
+             // The same export at every size: an earlier one's files would refuse it.
+             for (const QFileInfo& done : QDir(f.exportFolder).entryInfoList({"SavedClips_*"}, QDir::Files))
+                 QFile::remove(done.filePath());
              a.vm->exporter()->setShowDashboard(true);
              a.vm->exporter()->setShowMap(true);
              return a.opened(0, CameraAngle::front) && a.exportedResult();
