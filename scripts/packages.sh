@@ -19,6 +19,8 @@ ORVANE_RUNTIME_PACKAGES=(
   libssl3
   # the desktop's keyring (Secret Service or KWallet), where a remembered dashcam token is kept
   libqt6keychain1
+  # QtPositioning: ground distances for the route map's scale
+  libqt6positioning6
   # fonts for Chinese texts and burned-in labels; icon font; the incident report's Latin text
   # and digits (selectable in its PDF)
   fonts-noto-cjk fonts-material-design-icons-iconfont fonts-dejavu-core
@@ -31,7 +33,7 @@ ORVANE_BUILD_PACKAGES=(
   # lupdate and lrelease for the English translation, and their CMake support
   qt6-l10n-tools qt6-tools-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
-  libssl-dev qtkeychain-qt6-dev
+  libssl-dev qtkeychain-qt6-dev qt6-positioning-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libgl1-mesa-dri
   # pdftotext: the incident report's text is read back
   poppler-utils

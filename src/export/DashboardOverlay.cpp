@@ -303,7 +303,7 @@ const MinuteRecord& DashboardTrack::minuteOf(size_t piece) {
     return loaded_;
 }
 
-std::optional<State> DashboardTrack::stateAt(double fileTime) {
+std::optional<TelemetryInterpolator::ShownRecord> DashboardTrack::recordAt(double fileTime) {
     const auto piece = timeline_.pieceIndexAt(fileTime);
     if (!piece || *piece >= minutes_.size()) {
         ++framesWithout_;
@@ -330,7 +330,13 @@ std::optional<State> DashboardTrack::stateAt(double fileTime) {
         ++framesWithout_;
         return std::nullopt;
     }
-    return DashboardReadout::present(shown->sample, shown->steeringAngle, unit_);
+    return shown;
+}
+
+std::optional<State> DashboardTrack::stateAt(double fileTime) {
+    const auto shown = recordAt(fileTime);
+    return shown ? std::optional(DashboardReadout::present(shown->sample, shown->steeringAngle, unit_))
+                 : std::nullopt;
 }
 
 } // namespace orvane

@@ -6,6 +6,7 @@
 #include "ExportTimeline.h"
 #include "MinuteRecord.h"
 #include "OverlayRenderer.h"
+#include "TelemetryInterpolation.h"
 #include "TeslaVideoFile.h"
 
 #include <QRect>
@@ -39,6 +40,9 @@ public:
     // The strip's content for the frame at `fileTime` seconds into the file; none when its minute
     // has no telemetry (counted in framesWithout()).
     std::optional<DashboardReadout::State> stateAt(double fileTime);
+    // The record the frame at `fileTime` shows, with the steering angle between records; none
+    // when its minute has no telemetry.
+    std::optional<TelemetryInterpolator::ShownRecord> recordAt(double fileTime);
     int64_t framesWithout() const { return framesWithout_; }
 
 private:

@@ -51,6 +51,7 @@ QJsonObject optionsOf(const ManifestInput& input) {
             {QStringLiteral("quality"), Quality::rawValue(s.exportQuality)},
             {QStringLiteral("showTime"), s.showTime},
             {QStringLiteral("showDashboard"), s.showDashboard},
+            {QStringLiteral("showMap"), s.showMap},
             {QStringLiteral("speedUnit"), DashboardReadout::rawValue(s.speedUnit)},
             // A timelapse keeps one frame in `speed`: the frames listed are the ones it took.
             {QStringLiteral("speed"), s.speed},

@@ -76,6 +76,8 @@ struct WatermarkSettings {
     OutputDestination outputDestination = OutputDestination::defaultDestination();
     // The preview's dashboard drawn into every frame that has a driving record.
     bool showDashboard = false;
+    // The route map with the car drawn into every frame of footage with positions.
+    bool showMap = false;
     DashboardReadout::SpeedUnit speedUnit = DashboardReadout::SpeedUnit::kmh;
     // A timelapse: one frame taken every `speed` frames, played at the usual rate, without sound
     // (one of exportSpeeds; 1 is real time).

@@ -2,10 +2,12 @@
 
 #include "DashboardOverlay.h"
 #include "FileDelivery.h"
+#include "MapOverlay.h"
 #include "MediaErrorText.h"
 #include "OverlayRenderer.h"
 #include "OwnedFiles.h"
 #include "ReadableFootage.h"
+#include "TileLoader.h"
 #include "Transcoder.h"
 
 #include <QCoreApplication>
@@ -136,6 +138,9 @@ public:
           height_(height) {
         if (settings.showDashboard)
             dashboard_.emplace(source.timeline, source.minutes, settings.speedUnit);
+        if (settings.showMap)
+            map_.emplace(source.timeline, source.minutes, width, height, TileLoader::chosenAddress({}),
+                         TileLoader::standardCacheFolder());
         if (source.gridLabels)
             for (const auto& placed : OverlayRenderer::gridLabels(width, height, source.gridLayout))
                 labels_.emplace_back(placed.image, placed.position, picture.matrix, picture.fullRange);
@@ -145,6 +150,7 @@ public:
         for (const auto& label : labels_)
             out.push_back(&label);
         dashboardAt(time, out);
+        mapAt(time, out);
         if (!showTime_)
             return;
         const auto recordedAt = timeline_.instantAt(time);
@@ -183,6 +189,17 @@ private:
         out.push_back(&strip_);
     }
 
+    void mapAt(double time, std::vector<const media::YuvOverlay*>& out) {
+        bool changed = false;
+        const QImage* picture = map_ ? map_->at(time, &changed) : nullptr;
+        if (!picture)
+            return;
+        if (changed)
+            mapBox_ = media::YuvOverlay(*picture, MapTrack::area(width_, height_).topLeft(), picture_.matrix,
+                                        picture_.fullRange);
+        out.push_back(&mapBox_);
+    }
+
     static constexpr double wheelAngleStep = 0.5; // degrees
     static constexpr double acceleratorStep = 0.01;
 
@@ -196,6 +213,8 @@ private:
     std::optional<DashboardTrack> dashboard_;
     std::optional<DashboardReadout::State> lastState_;
     media::YuvOverlay strip_;
+    std::optional<MapTrack> map_;
+    media::YuvOverlay mapBox_;
 };
 
 // Re-encodes into `temporary`, turning the media layer's failures into the exporter's, which

@@ -1,5 +1,6 @@
 #include "EventMetadata.h"
 
+#include "EventPlace.h"
 #include "RegularFile.h"
 #include "TeslaTimeParser.h"
 
@@ -108,14 +109,19 @@ std::optional<EventMetadata> EventMetadata::load(const QString& folder) {
     return bytes ? decode(*bytes) : std::nullopt;
 }
 
-std::optional<QString> EventMetadata::coordinateLine() const {
-    if (!estLat || !estLon)
+std::optional<std::pair<double, double>> eventPlace(const EventMetadata& metadata) {
+    if (!metadata.estLat || !metadata.estLon)
         return std::nullopt;
-    const auto lat = parseDecimal(*estLat);
-    const auto lon = parseDecimal(*estLon);
+    const auto lat = parseDecimal(*metadata.estLat);
+    const auto lon = parseDecimal(*metadata.estLon);
     if (!lat || !lon)
         return std::nullopt;
-    return LocationFormatter::format(*lat, *lon);
+    return std::pair(*lat, *lon);
+}
+
+std::optional<QString> EventMetadata::coordinateLine() const {
+    const auto place = eventPlace(*this);
+    return place ? std::optional(LocationFormatter::format(place->first, place->second)) : std::nullopt;
 }
 
 std::optional<QString> EventMetadata::locationLine() const {

@@ -19,10 +19,7 @@ constexpr double speedSlopeSeconds = 0.25;
 DrivePoint pointOf(const TeslaTelemetrySample& s, double time, bool accelerometer) {
     DrivePoint p;
     p.time = time;
-    // Proto3 leaves zero fields out, so 0/0 is "no fix", not a place in the Gulf of Guinea.
-    const bool fixed = s.latitude && s.longitude && (*s.latitude != 0 || *s.longitude != 0) &&
-                       std::isfinite(*s.latitude) && std::isfinite(*s.longitude);
-    if (fixed) {
+    if (hasFix(s)) {
         p.latitude = s.latitude;
         p.longitude = s.longitude;
         p.heading = s.heading;
@@ -91,6 +88,11 @@ std::vector<double> marks(const std::vector<DrivePoint>& points,
 }
 
 } // namespace
+
+bool hasFix(const TeslaTelemetrySample& s) {
+    return s.latitude && s.longitude && (*s.latitude != 0 || *s.longitude != 0) &&
+           std::isfinite(*s.latitude) && std::isfinite(*s.longitude);
+}
 
 DriveProfile DriveProfile::build(std::vector<DriveMinute> minutes) {
     DriveProfile profile;

@@ -15,6 +15,10 @@ namespace orvane {
 // Standard gravity, for accelerations given in g.
 inline constexpr double standardGravity = 9.80665;
 
+// Whether a record carries a position: proto3 leaves zero fields out, so 0/0 is "no fix", not a
+// place in the Gulf of Guinea.
+bool hasFix(const TeslaTelemetrySample& s);
+
 // One frame's record placed on the event's time line.
 struct DrivePoint {
     double time = 0;                 // seconds on the event's time line when its frame shows

@@ -1,11 +1,14 @@
 // The dashboard burned into an export: each frame shows its own source frame's record, across
-// minutes, and a minute without a record gets no dashboard at all. The driving record as a file.
+// minutes, and a minute without a record gets no dashboard at all. The route map in the corner
+// with the car of each frame. The driving record as a file.
 
 #include "DashboardOverlay.h"
 #include "DrivingRecordExport.h"
 #include "ExportTestSupport.h"
 #include "FileDelivery.h"
 #include "FramePattern.h"
+#include "MapOverlay.h"
+#include "MapTiles.h"
 #include "TelemetryModel.h"
 #include "TeslaTelemetryReader.h"
 #include "UserFacingError.h"
@@ -125,6 +128,52 @@ TEST_F(DashboardExportTest, EachFrameShowsItsOwnRecordAcrossMinutesAndNoneWithou
     EXPECT_EQ(drawn.framesWithoutDashboard, checked[2]);
 }
 
+// The map in the top-right corner: the export's route with the car where each frame's own record
+// puts it (the picture the same inputs always give), and nothing else of the frame touched.
+TEST_F(DashboardExportTest, TheMapShowsTheCarOfEachFrameInTheCorner) {
+    const ScopedEnvironment noTiles("ORVANE_MAP_TILES", QByteArray("none"));
+    const TeslaVideoFile a = clip({.path = *clips / "2024-05-01_09-00-00-front.mp4",
+                                   .width = width,
+                                   .height = height,
+                                   .seconds = 2,
+                                   .startTime = morning + 3600,
+                                   .firstFrameSerial = 36 * 62});
+    WatermarkSettings settings{.showTime = false, .exportQuality = ExportQuality::original};
+    GPUVideoExporter::exportContinuous({{a, 0, 2}}, folder / "plain.mp4", settings, {});
+    settings.showMap = true;
+    GPUVideoExporter::exportContinuous({{a, 0, 2}}, folder / "map.mp4", settings, {});
+    const auto clean = rawFrames(folder / "plain.mp4", width, height, "rgb24", 3),
+               shown = rawFrames(folder / "map.mp4", width, height, "rgb24", 3);
+    const auto luma = rawFrames(folder / "map.mp4", width, height);
+    ASSERT_EQ(clean.size(), shown.size());
+
+    const auto records = TeslaTelemetryReader::read(a.url);
+    std::vector<QPointF> route;
+    for (const auto& r : records)
+        route.push_back(MapTiles::unit(*r.latitude, *r.longitude));
+    const QRect area = MapTrack::area(width, height);
+    Minimap expected(route, area.size(), "none", folder / "no-cache");
+    const auto withMap = [&](const QImage& frame, size_t record) {
+        QImage out = frame;
+        const auto& r = records.at(record);
+        QPainter(&out).drawImage(area.topLeft(), expected.at(MapCar{route[record], r.heading}));
+        return out;
+    };
+    for (size_t n = 0; n < shown.size(); n += 7) {
+        const auto p = sample::FramePattern::read(reinterpret_cast<const uint8_t*>(luma[n].constData()),
+                                                  width, width, height);
+        ASSERT_TRUE(p) << n;
+        const QImage cleanFrame = rgb(clean[n]), shownFrame = rgb(shown[n]);
+        const double right = difference(shownFrame, withMap(cleanFrame, size_t(p->frameIndex)), area);
+        EXPECT_LT(right, 3.0) << "frame " << n;
+        const size_t later = std::min(size_t(p->frameIndex) + 20, records.size() - 1);
+        if (route[later] != route[size_t(p->frameIndex)]) {
+            EXPECT_GT(difference(shownFrame, withMap(cleanFrame, later), area), right + 0.2) << "frame " << n;
+        }
+        EXPECT_LT(difference(shownFrame, cleanFrame, QRect(0, height / 2, width, height / 2)), 2.0) << n;
+    }
+}
+
 // The record of every frame, stamped with the time that frame was really recorded (the file's
 // own uneven frame times), next to an earlier file that stays as it was.
 // In an English session the strip's labels are English, as the preview's dashboard's are.
@@ -158,7 +207,8 @@ TEST_F(DashboardExportTest, DrivingRecordStampsEachFrameAndNeverReplacesAFile) {
     EXPECT_TRUE(lines[0].endsWith(",recordedAt")) << lines[0].toStdString();
     for (int i : {0, 1, 7, sample::frameCount(spec) - 1}) {
         const QStringList cells = lines[1 + i].split(',');
-        EXPECT_EQ(cells.back(), DrivingRecordExport::frameTimeText(spec.startTime + sample::frameTime(spec, i)))
+        EXPECT_EQ(cells.back(),
+                  DrivingRecordExport::frameTimeText(spec.startTime + sample::frameTime(spec, i)))
             << "row " << i;
         EXPECT_EQ(cells.front().toULongLong(),
                   sample::telemetryAt(spec.seed, i, media::cameraFrameRate).frameSequenceNumber);

@@ -103,6 +103,29 @@ QtObject {
         readonly property int segmentChipHeight: 36
     }
 
+    // The route map beside the preview's picture. Tiles are light whatever the chrome, so the
+    // plain background and the controls over the map are too.
+    readonly property QtObject map: QtObject {
+        readonly property int minWidth: 220
+        readonly property int maxWidth: 400
+        readonly property real widthShare: 0.3
+        readonly property color background: "#ebe8e1"
+        readonly property color grid: Qt.rgba(0, 0, 0, 0.06)
+        readonly property color route: "#2563eb"
+        readonly property color casing: "#ffffff"
+        readonly property color place: "#d93a2f"
+        readonly property color car: "#1c1e22"
+        readonly property color controlBackground: Qt.rgba(1, 1, 1, 0.9)
+        readonly property color controlForeground: "#1c1e22"
+        readonly property color creditBackground: Qt.rgba(1, 1, 1, 0.78)
+        readonly property int carSize: 24
+        readonly property int carDotSize: 12
+        readonly property int dragThreshold: 4
+        readonly property int keyPanPixels: 64
+        readonly property int scaleBarHeight: 6
+        readonly property int wheelStep: 120
+    }
+
     // Merge editor
     readonly property QtObject merge: QtObject {
         readonly property int reviewRowHeight: 44

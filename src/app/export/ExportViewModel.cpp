@@ -103,6 +103,13 @@ void ExportViewModel::setExportSpeed(int speed) {
     emit exportSpeedChanged();
 }
 
+void ExportViewModel::setShowMap(bool show) {
+    if (show == settings_.showMap)
+        return;
+    settings_.showMap = show;
+    emit showMapChanged();
+}
+
 ExportViewModel::Destination ExportViewModel::outputDestination() const {
     return settings_.outputDestination.isFolder() ? Destination::Folder : Destination::PhotosLibrary;
 }

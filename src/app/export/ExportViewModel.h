@@ -42,6 +42,8 @@ class ExportViewModel : public QObject {
     Q_PROPERTY(
         bool reportHidesPlace READ reportHidesPlace WRITE setReportHidesPlace NOTIFY reportHidesPlaceChanged)
     Q_PROPERTY(int exportSpeed READ exportSpeed WRITE setExportSpeed NOTIFY exportSpeedChanged)
+    // The route map with the car drawn into exported frames.
+    Q_PROPERTY(bool showMap READ showMap WRITE setShowMap NOTIFY showMapChanged)
     Q_PROPERTY(Destination outputDestination READ outputDestination NOTIFY outputDestinationChanged)
     Q_PROPERTY(QString outputLocationOption READ outputLocationOption NOTIFY outputDestinationChanged)
     Q_PROPERTY(QString outputFolder READ outputFolder NOTIFY outputDestinationChanged)
@@ -121,6 +123,7 @@ public:
     // The timelapse speed of the next export (1: real time); values outside exportSpeeds are ignored.
     int exportSpeed() const { return settings_.speed; }
     void setExportSpeed(int speed);
+    bool showMap() const { return settings_.showMap; }
     Destination outputDestination() const;
     QString outputLocationOption() const;
     QString outputFolder() const { return settings_.outputDestination.folder; }
@@ -155,6 +158,7 @@ public:
     void setExportQuality(const QString& quality);
     void setShowDashboard(bool show);
     void setReportHidesPlace(bool hide);
+    void setShowMap(bool show);
     void setShowPhotosPrivacySettings(bool value);
 
 signals:
@@ -162,6 +166,7 @@ signals:
     void showDashboardChanged();
     void reportHidesPlaceChanged();
     void exportSpeedChanged();
+    void showMapChanged();
     void outputDestinationChanged();
     void isProcessingChanged();
     void jobsChanged();

@@ -86,9 +86,9 @@ QString DriveSection::note() const {
     if (loading_ || !preview_ || preview_->videos().empty())
         return {};
     if (!hasRecord())
-        return QCoreApplication::translate(
-            "DriveSection",
-            "这段录像没有可读的行车数据（较旧的固件、车辆未写入或文件无法读取），无法显示速度与受力曲线");
+        return QCoreApplication::translate("DriveSection",
+                                           "这段录像没有可读的行车数据（较旧的固件、车辆未写入或文件无法读取"
+                                           "），无法显示地图、速度与受力曲线");
     if (!hasRoute())
         return QCoreApplication::translate("DriveSection",
                                            "这段录像没有位置记录（车辆未定位），无法显示路线");

@@ -114,6 +114,15 @@ FocusScope {
                 hasEventMoment: page.hasEventMoment
                 onChosen: (atFrameOnScreen) => page.writeReport(atFrameOnScreen)
             }
+            IconButton {
+                objectName: "mapToggle"
+                visible: page.drive.hasRoute
+                iconName: "map"
+                accessibleName: root.preview.mapShown ? qsTr("收起地图") : qsTr("显示地图")
+                iconColor: root.preview.mapShown ? Theme.accent : Theme.textSecondary
+                focusPolicy: Qt.TabFocus
+                onClicked: root.preview.mapShown = !root.preview.mapShown
+            }
             CameraTabs {
                 objectName: "cameraTabs"
                 options: page.cameraOptions
@@ -122,13 +131,39 @@ FocusScope {
             }
         }
 
-        PreviewVideoArea {
-            objectName: "videoArea"
-            preview: root.preview
-            page: page
+        RowLayout {
+            spacing: Theme.spaceM
             Layout.fillWidth: true
             Layout.fillHeight: true
             Layout.minimumHeight: Theme.videoMinHeight
+
+            PreviewVideoArea {
+                objectName: "videoArea"
+                preview: root.preview
+                page: page
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+            }
+            RouteMapPanel {
+                objectName: "routeMap"
+                visible: root.preview.mapShown && (page.drive.hasRoute || page.drive.isLoading)
+                page: page
+                Layout.fillHeight: true
+                Layout.preferredWidth: Math.max(Theme.map.minWidth,
+                                                Math.min(Theme.map.maxWidth, parent.width * Theme.map.widthShare))
+            }
+        }
+
+        // Footage with a record but no position: the map's place says why in one line (without
+        // any record, the drive strip's line says it for both).
+        ThemedText {
+            objectName: "mapNote"
+            visible: root.preview.mapShown && page.drive.hasRecord && !page.drive.hasRoute
+            text: page.drive.note
+            secondary: true
+            textStyle: ThemedText.Footnote
+            elide: Text.ElideRight
+            Layout.fillWidth: true
         }
 
         TeslaDashboardView {

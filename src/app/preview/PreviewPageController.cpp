@@ -3,6 +3,7 @@
 #include "AppPools.h"
 #include "CameraOptions.h"
 #include "DrivingRecordExport.h"
+#include "EventPlace.h"
 #include "MultiCameraPreviewController.h"
 #include "PlaybackTimeFormat.h"
 #include "PreviewViewModel.h"
@@ -62,12 +63,13 @@ std::vector<Choice> rateChoices() {
 
 PreviewPageController::PreviewPageController(QObject* parent)
     : QObject(parent), timeline_(new TelemetryTimeline(this)), drive_(new DriveSection(this)),
-      dashboard_(new DashboardPresentation(this)), range_(new PreviewRangeSection(this)),
-      segments_(new PreviewSegmentList(this)), cameraOptions_(new ChoiceListModel(this)),
-      playbackRates_(new ChoiceListModel(rateChoices(), this)),
+      map_(new RouteMap(this)), dashboard_(new DashboardPresentation(this)),
+      range_(new PreviewRangeSection(this)), segments_(new PreviewSegmentList(this)),
+      cameraOptions_(new ChoiceListModel(this)), playbackRates_(new ChoiceListModel(rateChoices(), this)),
       gridCells_(new GridCellModel(MultiCameraPreviewController::cellCapacity(), this)) {
     connect(timeline_, &TelemetryTimeline::sampleChanged, this,
             [this] { dashboard_->show(timeline_->currentSample(), timeline_->steeringAngle()); });
+    map_->setSection(drive_);
     drive_->setFeedback([this](const RangeFeedback& feedback) { range_->showFeedback(feedback); });
     page_ = computePage();
     cameraOptions_->setChoices(page_.cameraOptions);
@@ -84,6 +86,7 @@ void PreviewPageController::setPreview(PreviewViewModel* preview) {
     range_->setPreview(preview);
     segments_->setPreview(preview);
     drive_->setPreview(preview);
+    map_->setTiles(preview ? preview->mapTiles() : nullptr);
     if (preview)
         connectPreview();
     emit previewChanged();
@@ -266,6 +269,7 @@ void PreviewPageController::refreshTime() {
     if (!player)
         return;
     timeline_->setCurrentTime(player->currentTime());
+    map_->setTime(player->currentTime());
     const QString text = preview_->watermarkText(player->currentTime());
     if (text != watermarkText_) {
         watermarkText_ = text;
@@ -277,6 +281,8 @@ void PreviewPageController::refreshTime() {
 // when it did not move, and the picture's shape is read anew.
 void PreviewPageController::refreshSelection() {
     refreshPage();
+    const auto event = preview_ ? preview_->selectedEvent() : std::nullopt;
+    map_->setPlace(event && event->metadata ? eventPlace(*event->metadata) : std::nullopt);
     if (const PreviewController* player = active())
         timeline_->update(player->currentTime());
     refreshTime();

@@ -14,6 +14,7 @@
 #include "PreviewRangeSection.h"
 #include "PreviewSegmentList.h"
 #include "PreviewViewModel.h"
+#include "RouteMap.h"
 #include "TelemetryTimeline.h"
 #include "TeslaClipEvent.h"
 
@@ -41,6 +42,8 @@ class PreviewPageController : public QObject {
     Q_PROPERTY(orvane::PreviewRangeSection* range READ range CONSTANT)
     // The event's drive along the time line and its route.
     Q_PROPERTY(orvane::DriveSection* drive READ drive CONSTANT)
+    // The route on a map with the car at the frame on screen.
+    Q_PROPERTY(orvane::RouteMap* map READ map CONSTANT)
     // The minute list (events of two minutes or more) and its merge selection.
     Q_PROPERTY(orvane::PreviewSegmentList* segments READ segments CONSTANT)
     // The grid ("四宫格", or "六宫格" for an event with pillar cameras), then the six cameras.
@@ -101,6 +104,7 @@ public:
     void setPreview(PreviewViewModel* preview);
     TelemetryTimeline* timeline() const { return timeline_; }
     DriveSection* drive() const { return drive_; }
+    RouteMap* map() const { return map_; }
     DashboardPresentation* dashboard() const { return dashboard_; }
     PreviewRangeSection* range() const { return range_; }
     PreviewSegmentList* segments() const { return segments_; }
@@ -223,6 +227,7 @@ private:
     QPointer<PreviewViewModel> preview_;
     TelemetryTimeline* timeline_;
     DriveSection* drive_;
+    RouteMap* map_;
     DashboardPresentation* dashboard_;
     PreviewRangeSection* range_;
     PreviewSegmentList* segments_;

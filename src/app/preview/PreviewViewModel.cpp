@@ -10,6 +10,7 @@
 #include "PlaybackSegmentResolver.h"
 #include "PlaybackTimeFormat.h"
 #include "PreviewWatermark.h"
+#include "TileLoader.h"
 #include "TranslatedText.h"
 
 #include <QHash>
@@ -411,6 +412,19 @@ void PreviewViewModel::seekShown(double time, bool playing) {
         multiCameraPreview_->seekAll(time, playing);
     else
         videoPreview_->seek(time, playing);
+}
+
+void PreviewViewModel::setMapShown(bool shown) {
+    if (shown == mapShown_)
+        return;
+    mapShown_ = shown;
+    emit mapShownChanged();
+}
+
+TileLoader* PreviewViewModel::mapTiles() {
+    if (!mapTiles_)
+        mapTiles_ = new TileLoader(TileLoader::standardCacheFolder(), this);
+    return mapTiles_;
 }
 
 void PreviewViewModel::setSpeedUnit(const QString& unit) {

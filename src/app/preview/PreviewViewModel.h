@@ -24,6 +24,7 @@
 namespace orvane {
 
 class AppMessages;
+class TileLoader;
 class LibraryViewModel;
 
 // Where the preview takes up again after the open event's files are (re)loaded.
@@ -51,6 +52,8 @@ class PreviewViewModel : public PlaybackSegmentSource {
     Q_PROPERTY(QString cameraFilter READ cameraFilter NOTIFY cameraFilterChanged)
     // The dashboard's speed unit: "kmh" or "mph".
     Q_PROPERTY(QString speedUnit READ speedUnit WRITE setSpeedUnit NOTIFY speedUnitChanged)
+    // The route map beside the picture is open (kept between launches).
+    Q_PROPERTY(bool mapShown READ mapShown WRITE setMapShown NOTIFY mapShownChanged)
     // The open event's minutes.
     Q_PROPERTY(orvane::VideoGroupListModel* videoGroups READ videoGroups CONSTANT)
     Q_PROPERTY(orvane::VideoPreviewController* videoPreview READ videoPreview CONSTANT)
@@ -101,6 +104,10 @@ public:
     QString cameraFilter() const { return Camera::rawValue(cameraFilter_); }
     QString speedUnit() const { return speedUnit_; }
     void setSpeedUnit(const QString& unit);
+    bool mapShown() const { return mapShown_; }
+    void setMapShown(bool shown);
+    // The map tiles every preview page draws (one cache, one connection limit).
+    TileLoader* mapTiles();
     CameraAngle cameraFilterValue() const { return cameraFilter_; }
     bool isGrid() const { return cameraFilter_ == CameraAngle::all; }
     VideoGroupListModel* videoGroups() const { return groupsModel_; }
@@ -186,6 +193,7 @@ signals:
     // The user chose the camera filter (an event opening on the camera that saw it is no choice).
     void cameraChosen();
     void speedUnitChanged();
+    void mapShownChanged();
     void selectedEventChanged();
     void selectedVideoChanged();
     void selectedTimestampKeyChanged();
@@ -216,6 +224,8 @@ signals:
 
 private:
     QString speedUnit_ = QStringLiteral("kmh");
+    bool mapShown_ = true;
+    TileLoader* mapTiles_ = nullptr; // made when a map first asks
     void loadSelectedEvent(const PlaybackResume& resume);
     void applyLoadedVideos(const TeslaClipEvent& event, std::vector<TeslaVideoFile> loaded,
                            const PlaybackResume& resume);

@@ -659,8 +659,8 @@
         <translation>Route exported: </translation>
     </message>
     <message>
-        <source>这段录像没有可读的行车数据（较旧的固件、车辆未写入或文件无法读取），无法显示速度与受力曲线</source>
-        <translation>This footage has no readable driving record (older firmware, the car wrote none, or the files cannot be read), so speed and forces cannot be shown</translation>
+        <source>这段录像没有可读的行车数据（较旧的固件、车辆未写入或文件无法读取），无法显示地图、速度与受力曲线</source>
+        <translation>This footage has no readable driving record (older firmware, the car wrote none, or the files cannot be read), so the map, speed and forces cannot be shown</translation>
     </message>
 </context>
 <context>
@@ -788,6 +788,14 @@
     <message>
         <source>返回</source>
         <translation>Back</translation>
+    </message>
+    <message>
+        <source>收起地图</source>
+        <translation>Hide map</translation>
+    </message>
+    <message>
+        <source>显示地图</source>
+        <translation>Show map</translation>
     </message>
 </context>
 <context>
@@ -1791,6 +1799,10 @@
         <source>延时倍速</source>
         <translation>Timelapse</translation>
     </message>
+    <message>
+        <source>叠加地图</source>
+        <translation>Map Overlay</translation>
+    </message>
 </context>
 <context>
     <name>LibraryText</name>
@@ -2205,6 +2217,29 @@
     <message>
         <source>当前画面时刻的报告</source>
         <translation>Report at the frame on screen</translation>
+    </message>
+</context>
+<context>
+    <name>RouteMapPanel</name>
+    <message>
+        <source>路线地图</source>
+        <translation>Route map</translation>
+    </message>
+    <message>
+        <source>放大</source>
+        <translation>Zoom in</translation>
+    </message>
+    <message>
+        <source>缩小</source>
+        <translation>Zoom out</translation>
+    </message>
+    <message>
+        <source>适合路线</source>
+        <translation>Fit route</translation>
+    </message>
+    <message>
+        <source>离线：只显示已缓存的地图</source>
+        <translation>Offline: cached map only</translation>
     </message>
 </context>
 <context>

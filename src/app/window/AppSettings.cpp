@@ -6,6 +6,7 @@
 #include "LibraryViewModel.h"
 #include "MainViewModel.h"
 #include "PreviewViewModel.h"
+#include "TileLoader.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -17,20 +18,24 @@ namespace {
 const QString qualityKey = QStringLiteral("export/quality");
 const QString dashboardKey = QStringLiteral("export/dashboard");
 const QString reportHidesPlaceKey = QStringLiteral("export/reportHidesPlace");
+const QString exportMapKey = QStringLiteral("export/map");
 const QString destinationKey = QStringLiteral("export/destination");
 const QString folderKey = QStringLiteral("export/folder");
 const QString cameraKey = QStringLiteral("preview/camera");
 const QString rateKey = QStringLiteral("preview/rate");
 const QString speedUnitKey = QStringLiteral("preview/speedUnit");
+const QString mapShownKey = QStringLiteral("preview/map");
+// A tile address template ({z}/{x}/{y}) or "none"; written by hand, never by the program.
+const QString mapTilesKey = QStringLiteral("map/tiles");
 const QString languageKey = QStringLiteral("window/language");
 const QString drivesKey = QStringLiteral("library/drives");
 const QString geometryKey = QStringLiteral("window/geometry");
 const QString photosLibrary = QStringLiteral("photosLibrary");
 const QString folder = QStringLiteral("folder");
 // Every key this file holds; others (a damaged file's junk) are dropped when it is written.
-const QStringList knownKeys = {qualityKey, dashboardKey, reportHidesPlaceKey, destinationKey, folderKey,
-                               cameraKey,  rateKey,      speedUnitKey,        languageKey,    drivesKey,
-                               geometryKey};
+const QStringList knownKeys = {qualityKey,  dashboardKey, reportHidesPlaceKey, destinationKey, folderKey,
+                               cameraKey,   rateKey,      speedUnitKey,        languageKey,    drivesKey,
+                               geometryKey, mapShownKey,  mapTilesKey,         exportMapKey};
 // The rates the preview offers.
 constexpr float rates[] = {1.0f, 2.0f, 4.0f};
 
@@ -65,6 +70,7 @@ void AppSettings::restoreExport() {
     // Only what we write counts: any other text would read as true.
     exporter.setShowDashboard(store_.value(dashboardKey).toString() == QLatin1String("true"));
     exporter.setReportHidesPlace(store_.value(reportHidesPlaceKey).toString() == QLatin1String("true"));
+    exporter.setShowMap(store_.value(exportMapKey).toString() == QLatin1String("true"));
     const QString destination = store_.value(destinationKey).toString();
     const QString chosen = store_.value(folderKey).toString();
     if (destination == photosLibrary)
@@ -78,6 +84,8 @@ void AppSettings::restorePreview() {
     if (const auto camera = Camera::fromRawValue(store_.value(cameraKey).toString()))
         preview.setCameraFilter(*camera);
     preview.setSpeedUnit(store_.value(speedUnitKey).toString());
+    preview.setMapShown(store_.value(mapShownKey).toString() != QLatin1String("false"));
+    preview.mapTiles()->setAddress(TileLoader::chosenAddress(store_.value(mapTilesKey).toString()));
     bool ok = false;
     const float rate = store_.value(rateKey).toFloat(&ok);
     if (ok && std::find(std::begin(rates), std::end(rates), rate) != std::end(rates))
@@ -95,6 +103,8 @@ void AppSettings::connectSaving() {
             [this, exporter] { save(dashboardKey, exporter->showDashboard()); });
     connect(exporter, &ExportViewModel::reportHidesPlaceChanged, this,
             [this, exporter] { save(reportHidesPlaceKey, exporter->reportHidesPlace()); });
+    connect(exporter, &ExportViewModel::showMapChanged, this,
+            [this, exporter] { save(exportMapKey, exporter->showMap()); });
     connect(exporter, &ExportViewModel::outputDestinationChanged, this, [this, exporter] {
         const OutputDestination& d = exporter->settings().outputDestination;
         save(destinationKey, d.isFolder() ? folder : photosLibrary);
@@ -106,6 +116,8 @@ void AppSettings::connectSaving() {
             [this, preview] { save(cameraKey, preview->cameraFilter()); });
     connect(preview, &PreviewViewModel::speedUnitChanged, this,
             [this, preview] { save(speedUnitKey, preview->speedUnit()); });
+    connect(preview, &PreviewViewModel::mapShownChanged, this,
+            [this, preview] { save(mapShownKey, preview->mapShown()); });
     for (PreviewController* player :
          std::initializer_list<PreviewController*>{preview->videoPreview(), preview->multiCameraPreview()})
         connect(player, &PreviewController::playbackRateChanged, this,

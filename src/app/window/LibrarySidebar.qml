@@ -93,14 +93,46 @@ Rectangle {
                 Layout.preferredWidth: content.width
                 Layout.fillWidth: true
             }
-            ThemedText { text: qsTr("叠加仪表盘"); textStyle: ThemedText.Footnote; secondary: true }
-            SegmentedPicker {
-                objectName: "dashboardPicker"
-                accessibleName: qsTr("叠加仪表盘")
-                options: WindowText.dashboardOptions
-                currentValue: sidebar.exporter.showDashboard
+            // The two overlays side by side: the sidebar keeps its height for the sections below.
+            GridLayout {
+                columns: 2
+                columnSpacing: Theme.spaceS
+                rowSpacing: Theme.spaceXs
                 Layout.fillWidth: true
-                onChosen: (value) => sidebar.exporter.showDashboard = value
+                ThemedText {
+                    text: qsTr("叠加仪表盘")
+                    textStyle: ThemedText.Footnote
+                    secondary: true
+                    elide: Text.ElideRight
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 1
+                }
+                ThemedText {
+                    text: qsTr("叠加地图")
+                    textStyle: ThemedText.Footnote
+                    secondary: true
+                    elide: Text.ElideRight
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 1
+                }
+                SegmentedPicker {
+                    objectName: "dashboardPicker"
+                    accessibleName: qsTr("叠加仪表盘")
+                    options: WindowText.dashboardOptions
+                    currentValue: sidebar.exporter.showDashboard
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 1
+                    onChosen: (value) => sidebar.exporter.showDashboard = value
+                }
+                SegmentedPicker {
+                    objectName: "mapPicker"
+                    accessibleName: qsTr("叠加地图")
+                    options: WindowText.dashboardOptions
+                    currentValue: sidebar.exporter.showMap
+                    Layout.fillWidth: true
+                    Layout.preferredWidth: 1
+                    onChosen: (value) => sidebar.exporter.showMap = value
+                }
             }
             ThemedText { text: qsTr("延时倍速"); textStyle: ThemedText.Footnote; secondary: true }
             SegmentedPicker {

@@ -4,13 +4,18 @@
 // but says so in its place (one camera, one grid cell) and the event stays usable; a file cut
 // short stops the clock, the time badge and the slider on its last picture; playing goes on past
 // a minute that cannot be read; a file that shrinks or a drive that goes away while it plays stops
-// everything on the last picture and says which.
+// everything on the last picture and says which. The route map beside the picture shows its tiles
+// with their credit and the car at the frame on screen, seeks where the route is clicked, and goes
+// on over the plain background when its tile server is gone.
 
+#include "AppMessages.h"
 #include "ExportViewModel.h"
 #include "MediaProbe.h"
+#include "RouteMap.h"
 #include "SampleDrive.h"
 #include "TelemetryTimeline.h"
 #include "TeslaTelemetryReader.h"
+#include "TestTiles.h"
 #include "VideoPreviewController.h"
 #include "WindowDriver.h"
 
@@ -112,6 +117,47 @@ TEST_F(PreviewScreen, thePictureTheDashboardAndTheGridFollowTheUser) {
         EXPECT_GT(test::meanLuma(ui.picture(item(cell))), visibleLuma);
     }
     EXPECT_EQ(ui.unnamedButtons(), QStringList());
+}
+
+TEST_F(PreviewScreen, theMapShowsTheCarAtTheFrameAndGoesOnWithoutItsServer) {
+    test::LoopbackHttpServer server;
+    preview.mapTiles()->setAddress(test::serveTiles(server, Qt::green));
+    auto* map = page()->property("map").value<RouteMap*>();
+    ASSERT_TRUE(waitUntil([&] { return ui.shown("routeMapView") && map->hasRoute(); }, test::screenWaitMs));
+    QQuickItem* view = item("routeMapView");
+    const QPoint side(4, int(view->height() / 2)); // clear of the route, the scale and the buttons
+    EXPECT_TRUE(waitUntil([&] { return ui.picture(view).pixelColor(side) == QColor(Qt::green); }));
+    ASSERT_TRUE(ui.shown("mapAttribution"));
+    EXPECT_EQ(ui.textOf("mapAttribution"), "© OpenStreetMap contributors");
+    EXPECT_TRUE(ui.rectOf(view).contains(ui.rectOf(item("mapAttribution"))));
+
+    // The car stands where the frame on screen recorded it, turned to its heading.
+    constexpr int frame = 30;
+    QMetaObject::invokeMethod(page(), "seek", Q_ARG(double, (frame + 0.25) / fps));
+    ASSERT_TRUE(waitUntil([&] { return ui.frameIn("singleVideo") == frame; }, test::screenWaitMs));
+    const TeslaTelemetrySample record = TeslaTelemetryReader::read(preview.selectedVideo()->url).at(frame);
+    const QPointF at = map->view().toScreen(MapTiles::unit(*record.latitude, *record.longitude));
+    EXPECT_TRUE(waitUntil([&] { return map->car() == at; }));
+    EXPECT_EQ(map->carHeading(), record.heading.value_or(0));
+    QQuickItem* car = item("mapCar");
+    EXPECT_EQ(car->position() + QPointF(car->width() / 2, car->height() / 2), at);
+
+    // A click on the route's other end seeks to the moment recorded there.
+    const QPointF end = map->view().toScreen(map->route().points.back());
+    const double moment = map->timeNear(end.x(), end.y());
+    ASSERT_GT(moment, (frame + 1.0) / fps);
+    QTest::mouseClick(s.app.window, Qt::LeftButton, {}, view->mapToScene(end).toPoint());
+    EXPECT_TRUE(
+        waitUntil([&] { return std::abs(preview.activePreview()->currentTime() - moment) < 1.0 / fps; },
+                  test::screenWaitMs));
+
+    // The server gone: the route on the plain background, a line on the map, no alert.
+    server.close();
+    preview.mapTiles()->setAddress(server.url("/gone").toString() + "/{z}/{x}/{y}.png");
+    ASSERT_TRUE(ui.waitShown("mapOffline"));
+    EXPECT_NE(ui.picture(view).pixelColor(side), QColor(Qt::green));
+    EXPECT_TRUE(ui.shown("routeMapView"));
+    EXPECT_TRUE(s.app.vm->messages()->errorMessage().isEmpty());
 }
 
 TEST_F(PreviewScreen, keysPlayPauseSkipRecordExportAndGoBack) {

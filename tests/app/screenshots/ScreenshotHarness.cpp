@@ -8,6 +8,7 @@
 
 #include "AppLanguage.h"
 #include "DriveOffer.h"
+#include "ExportViewModel.h"
 #include "KeyService.h"
 #include "LoopbackHttpServer.h"
 #include "MergeEditorController.h"
@@ -16,6 +17,8 @@
 #include "SampleKeyService.h"
 #include "TelemetryTimeline.h"
 #include "TeslaTelemetryReader.h"
+#include "TestTiles.h"
+#include "TileLoader.h"
 #include "UiEngine.h"
 #include "UnlockViewModel.h"
 #include "WindowDriver.h"
@@ -23,6 +26,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QQmlComponent>
 #include <QTemporaryDir>
@@ -471,6 +475,25 @@ const std::vector<Scene>& scenes() {
              a.vm->preview()->setExportRangeEnd(a.vm->preview()->activePreview()->duration());
              return a.exportedResult() != nullptr;
          }},
+        // The map's tile server cannot be reached: the route on the plain background, no error.
+        {"preview-map-offline", preview,
+         [](SceneApp& a, F f) {
+             a.vm->preview()->mapTiles()->setAddress(QStringLiteral("http://127.0.0.1:1/{z}/{x}/{y}.png"));
+             return previewScene(a, f, CameraAngle::front) && waitFor([&] {
+                        const auto* map = a.previewPage()->property("map").value<QObject*>();
+                        return map->property("tilesUnreachable").toBool();
+                    });
+         }},
+        // An export with the dashboard and the route map burned in, on its result page.
+        {"export-map-result", preview,
+         [](SceneApp& a, F f) {
+             // The same export at every size: an earlier one's files would refuse it.
+             for (const QFileInfo& done : QDir(f.exportFolder).entryInfoList({"SavedClips_*"}, QDir::Files))
+                 QFile::remove(done.filePath());
+             a.vm->exporter()->setShowDashboard(true);
+             a.vm->exporter()->setShowMap(true);
+             return a.opened(0, CameraAngle::front) && a.exportedResult();
+         }},
         {"preview-no-camera", preview, [](SceneApp& a, F) { return a.opened(0, CameraAngle::leftPillar); }},
         {"preview-segments", preview,
          [](SceneApp& a, F f) {
@@ -552,6 +575,10 @@ int main(int argc, char** argv) {
     // The encrypted event's keys, for the scenes after unlocking.
     orvane::sample::SampleKeyService keyService;
     qputenv(orvane::keys::serviceUrlVariable, keyService.url().toString().toUtf8());
+    // Map tiles from this machine (plain ones), cached in the work folder.
+    orvane::test::LoopbackHttpServer tileServer;
+    qputenv("ORVANE_MAP_TILES", orvane::test::serveTiles(tileServer, QColor(0xee, 0xec, 0xe4)).toUtf8());
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(work.path() + QStringLiteral("/cache")));
     const Fixtures fixtures = makeFixtures(work.path(), updateServer.manifest());
     std::printf("sample footage ready (%lld ms)\n", preparing.elapsed());
     const QStringList only = options.isSet(QStringLiteral("only"))

@@ -5,6 +5,7 @@
 
 #include "AppLanguage.h"
 #include "PreviewController.h"
+#include "TileLoader.h"
 #include "ViewModelHarness.h"
 
 #include <gtest/gtest.h>
@@ -16,16 +17,22 @@ TEST(AppSettings, WhatTheUserChoseIsThereAtTheNextStart) {
     Harness h;
     const QString file = h.folder / "config/Orvane.conf";
     const QString exports = h.folder.makeFolder("exports");
+    // A tile server written into the file by hand survives the program's own writes.
+    const QString tiles = "http://127.0.0.1:9/{z}/{x}/{y}.png";
+    test::ScopedEnvironment noVariable("ORVANE_MAP_TILES", std::nullopt);
     {
         QSettings store(file, QSettings::IniFormat);
+        store.setValue("map/tiles", tiles);
         AppSettings settings(store, *h.vm);
         settings.restore();
         auto [library, preview, merge, exporter, messages] = test::features(*h.vm);
         exporter.setExportQuality("balanced");
         exporter.setShowDashboard(true);
+        exporter.setShowMap(true);
         exporter.setCustomOutputDirectoryPath(exports);
         preview.switchCameraFilter("back");
         preview.setSpeedUnit("mph");
+        preview.setMapShown(false);
         h.vm->language()->setChoice("en");
         preview.videoPreview()->setPlaybackRate(2);
         ASSERT_TRUE(h.imported());
@@ -40,9 +47,12 @@ TEST(AppSettings, WhatTheUserChoseIsThereAtTheNextStart) {
     settings.restore();
     EXPECT_EQ(next.exporter()->exportQuality(), "balanced");
     EXPECT_TRUE(next.exporter()->showDashboard());
+    EXPECT_TRUE(next.exporter()->showMap());
     EXPECT_EQ(next.exporter()->outputFolder(), exports);
     EXPECT_EQ(next.preview()->cameraFilter(), "back");
     EXPECT_EQ(next.preview()->speedUnit(), "mph");
+    EXPECT_FALSE(next.preview()->mapShown());
+    EXPECT_EQ(next.preview()->mapTiles()->address(), tiles);
     EXPECT_EQ(next.language()->choice(), "en");
     EXPECT_FALSE(AppSettings::chineseChosen(store));
     EXPECT_EQ(next.preview()->videoPreview()->playbackRate(), 2);
@@ -65,7 +75,7 @@ TEST(AppSettings, ABrokenFileOrNonsenseLeavesTheDefaults) {
         {"a folder where the file should be", {}, true},
         {"nonsense values",
          "[export]\nquality=ultra\ndestination=cloud\nfolder=relative/path\ndashboard=maybe\n"
-         "[preview]\ncamera=periscope\nrate=3\nspeedUnit=knots\n[window]\ngeometry=@Rect(0 0 -5 "
+         "[preview]\ncamera=periscope\nrate=3\nspeedUnit=knots\nmap=maybe\n[window]\ngeometry=@Rect(0 0 -5 "
          "10)\nlanguage=klingon\n",
          false},
     };
@@ -86,6 +96,7 @@ TEST(AppSettings, ABrokenFileOrNonsenseLeavesTheDefaults) {
         EXPECT_EQ(h.vm->preview()->cameraFilter(), "front");
         EXPECT_EQ(h.vm->preview()->videoPreview()->playbackRate(), 1);
         EXPECT_EQ(h.vm->preview()->speedUnit(), "kmh");
+        EXPECT_TRUE(h.vm->preview()->mapShown());
         EXPECT_EQ(h.vm->language()->choice(), "system");
         EXPECT_TRUE(settings.drivesToReopen().isEmpty());
         EXPECT_FALSE(settings.windowGeometry());

@@ -55,6 +55,7 @@ QString propertiesFor(const QString& type) {
         {"PreviewVideoArea", "page: page; preview: testViewModel.preview"},
         {"SegmentStrip", "page: page; preview: testViewModel.preview"},
         {"DriveStripBar", "page: page"},
+        {"RouteMapPanel", "page: page"},
         {"TeslaDashboardView", "presentation: DashboardPresentation {}"},
         {"MergeEditorHeader", "editor: editor; merge: testViewModel.merge"},
         {"MergePreviewPanel", "editor: editor; merge: testViewModel.merge"},

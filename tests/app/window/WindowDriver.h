@@ -116,12 +116,13 @@ private:
 };
 
 // A small real drive (saved events of two minutes and one on two days, a sentry event, recent
-// minutes; 320 × 240, two-second "minutes") in the program's window, the Trash and temporary
-// files kept in the test's own folder. Update checks fail quietly.
+// minutes; 320 × 240, two-second "minutes") in the program's window, the Trash, the cache and
+// temporary files kept in the test's own folder. Update checks fail quietly.
 struct ScreenFixture {
     ScopedTimeZone zone{"Asia/Shanghai"};
     TempFolder folder;
     ScopedEnvironment dataHome{"XDG_DATA_HOME", QFile::encodeName(folder / "home/.local/share")};
+    ScopedEnvironment cacheHome{"XDG_CACHE_HOME", QFile::encodeName(folder.makeFolder("home/.cache"))};
     ScopedEnvironment temp{"TMPDIR", QFile::encodeName(folder.makeFolder("tmp"))};
     QString drive = folder / "TeslaCam";
     QString exports = folder.makeFolder("exports");
