@@ -4,10 +4,11 @@
 //  - scrolling the browser of a 200-event library (real thumbnails) end to end and back: the
 //    longest and the 95th-percentile gap between frames, and the longest interface-thread stall;
 //  - clicking an event card -> its first video frame on screen, single camera and grid;
-//  - the grid playing at 1x with the dashboard: video frames dropped, GUI frame interval p95;
+//  - the grid playing at 1x with the dashboard, the route map hidden and shown: video frames dropped,
+//    GUI frame interval p95, processor time;
 //  - peak memory, grid playing with the dashboard (a process of its own that does only that).
 // usage: xvfb-run -a -s "-screen 0 1920x1080x24" orvane-bench-ui [--folder DIR] [--runs N] [--play SECONDS]
-//                      [--only startup|scroll] [--events N]   (--only scroll --events 5000: a year's
+//                      [--only startup|scroll|grid] [--events N]   (--only scroll --events 5000: a year's
 //                      archive of content-free files)
 // (footage is written once into DIR and reused)
 
@@ -41,6 +42,7 @@
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace orvane;
@@ -283,6 +285,14 @@ void benchOpen(Window& w, int runs) {
     }
 }
 
+// Seconds of processor time this process has used, all threads.
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 // Plays the grid at 1x with the dashboard showing; counts the frames each cell skipped (gaps in
 // the frame numbers drawn into the footage) and the gaps between window frames.
 void benchGridPlayback(Window& w, double seconds) {
@@ -306,9 +316,11 @@ void benchGridPlayback(Window& w, double seconds) {
             },
             Qt::DirectConnection);
     const qint64 start = nowNs();
+    const double cpuBefore = cpuSeconds();
     w.vm().preview()->multiCameraPreview()->togglePlayPause();
     runFor(int(seconds * 1000));
     w.vm().preview()->multiCameraPreview()->togglePlayPause();
+    const double cpuPercent = 100.0 * (cpuSeconds() - cpuBefore) / seconds;
     for (QVideoSink* sink : sinks)
         QObject::disconnect(sink, &QVideoSink::videoFrameChanged, sink, nullptr);
     long expected = 0, dropped = 0;
@@ -321,13 +333,25 @@ void benchGridPlayback(Window& w, double seconds) {
     }
     const auto gaps = w.frames->gapsSince(start);
     std::printf(
-        "grid with dashboard at 1x for %.0f s: %ld of %ld video frames dropped (%.2f %%, target <= %d %%); "
+        "grid with dashboard%s at 1x for %.0f s: %ld of %ld video frames dropped (%.2f %%, target <= %d %%); "
         "window frames %.0f per second (target >= %d), interval p95 %.1f ms (target <= %d), worst %.1f ms; "
-        "decoding: %s\n",
-        seconds, dropped, expected, expected ? 100.0 * double(dropped) / double(expected) : NAN,
-        droppedGoalPercent, double(gaps.size()) / seconds, windowFpsGoal, percentile(gaps, 0.95),
-        frameIntervalGoalMs, worst(gaps),
+        "processor %.0f %% of one core; decoding: %s\n",
+        w.vm().preview()->mapShown() ? " and route map" : "", seconds, dropped, expected,
+        expected ? 100.0 * double(dropped) / double(expected) : NAN, droppedGoalPercent,
+        double(gaps.size()) / seconds, windowFpsGoal, percentile(gaps, 0.95), frameIntervalGoalMs,
+        worst(gaps), cpuPercent,
         qPrintable(media::HardwareDecoding::describe(media::HardwareDecoding::lastPreviewPath())));
+}
+
+// The grid played with the route map hidden, then shown: what the panel costs (each in a window of
+// its own, so neither inherits the other's caches).
+void benchGridWithAndWithoutMap(const QString& real, double seconds) {
+    for (const bool map : {false, true}) {
+        Window w;
+        w.importAndWait(real);
+        w.vm().preview()->setMapShown(map);
+        benchGridPlayback(w, seconds);
+    }
 }
 
 QString thumbnailDrive(const QString& folder, int events) {
@@ -358,13 +382,15 @@ int main(int argc, char** argv) {
     if (!part.isEmpty()) {
         if (part == QLatin1String("startup")) {
             benchStartup();
+        } else if (part == QLatin1String("grid")) {
+            benchGridWithAndWithoutMap(real, playSeconds);
         } else if (part == QLatin1String("scroll")) {
             for (int run = 0; run < options.runs; ++run) {
                 Window w;
                 benchScroll(w, library);
             }
         } else {
-            std::printf("--only takes startup or scroll, not \"%s\"\n", qPrintable(part));
+            std::printf("--only takes startup, scroll or grid, not \"%s\"\n", qPrintable(part));
             return 2;
         }
         return 0;
@@ -386,8 +412,8 @@ int main(int argc, char** argv) {
         Window w;
         w.importAndWait(real);
         benchOpen(w, options.runs);
-        benchGridPlayback(w, playSeconds);
     }
+    benchGridWithAndWithoutMap(real, playSeconds);
     runMemoryOnlyProcess(options);
     return 0;
 }
