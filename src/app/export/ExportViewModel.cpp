@@ -11,6 +11,7 @@
 #include "OwnedFiles.h"
 #include "PhotosLibraryExporter.h"
 #include "PreviewViewModel.h"
+#include "TeslaClipEvent.h"
 #include "TranslatedText.h"
 
 #include <QCoreApplication>
@@ -293,6 +294,21 @@ void ExportViewModel::startPlan(const ExportSelection& current, const ExportPlan
     startTask(task, plan.primaryVideo());
 }
 
+std::shared_ptr<ExportViewModel::Task> ExportViewModel::eventFolderTask(const TeslaClipEvent& event,
+                                                                        const QString& exportingFileName) {
+    // One job at a time: whatever runs gives way, and the picture stops for the overlay.
+    if (task_)
+        task_->cancel.cancel();
+    preview_.pausePlayers();
+    auto task = std::make_shared<Task>();
+    task->ticket = exports_.start();
+    task->exportingFileName = exportingFileName;
+    task->request.destination = settings_.outputDestination;
+    task->request.outputPath = outputFolderPath();
+    task->workFolder = event.folderURL;
+    return task;
+}
+
 void ExportViewModel::saveDecryptedCopies() {
     const auto event = preview_.selectedEvent();
     if (!event)
@@ -302,15 +318,7 @@ void ExportViewModel::saveDecryptedCopies() {
             "ExportViewModel", "解密副本只能保存到文件夹：请先把导出位置设为一个文件夹"));
         return;
     }
-    if (task_)
-        task_->cancel.cancel();
-    preview_.pausePlayers();
-    auto task = std::make_shared<Task>();
-    task->ticket = exports_.start();
-    task->exportingFileName = event->folderName;
-    task->request.destination = settings_.outputDestination;
-    task->request.outputPath = outputFolderPath();
-    task->workFolder = event->folderURL;
+    auto task = eventFolderTask(*event, event->folderName);
     task->work = [folder = event->folderURL, outDir = outputFolderPath(), create = createsOutputFolder()](
                      const CancellationToken& cancel, const ExportJobRunner::Reporter& report) {
         if (create)
@@ -324,9 +332,6 @@ void ExportViewModel::writeIncidentReport(double at) {
     const auto event = preview_.selectedEvent();
     if (!event)
         return;
-    if (task_)
-        task_->cancel.cancel();
-    preview_.pausePlayers();
     IncidentReportRequest request;
     request.eventFolders = {event->folderURL};
     if (std::isfinite(at))
@@ -334,13 +339,8 @@ void ExportViewModel::writeIncidentReport(double at) {
     request.hidePlace = reportHidesPlace_;
     request.speedUnit = DashboardReadout::speedUnitFromRawValue(preview_.speedUnit());
     const QString fileName = event->folderName + QStringLiteral("_report.pdf");
-    auto task = std::make_shared<Task>();
-    task->ticket = exports_.start();
-    task->exportingFileName = fileName;
+    auto task = eventFolderTask(*event, fileName);
     task->deliversDocument = true;
-    task->workFolder = event->folderURL;
-    task->request.destination = settings_.outputDestination;
-    task->request.outputPath = outputFolderPath();
     task->work = [request, outDir = outputFolderPath(), fileName](const CancellationToken& cancel,
                                                                   const ExportJobRunner::Reporter& report) {
         return ExportJobRunner::writeIncidentReport(request, outDir, fileName, cancel, report);
@@ -349,14 +349,12 @@ void ExportViewModel::writeIncidentReport(double at) {
 }
 
 void ExportViewModel::showReport(const QString& path) {
-    const QString name = QFileInfo(path).fileName();
-    messages_.setStatus(QCoreApplication::translate("ExportViewModel", "事故报告已保存：") + name);
+    const QString saved = QCoreApplication::translate("ExportViewModel", "事故报告已保存：");
+    messages_.setStatus(saved + QFileInfo(path).fileName());
     // A desktop without a PDF viewer still has the file: the user is told where it is.
-    if (!services_.openUrl(FileName::toUrl(path)))
-        messages_.setSuccess(QCoreApplication::translate("ExportViewModel", "事故报告已保存：") +
-                             FileName::display(path));
-    else
-        messages_.setSuccess(QCoreApplication::translate("ExportViewModel", "事故报告已生成"));
+    messages_.setSuccess(services_.openUrl(FileName::toUrl(path))
+                             ? QCoreApplication::translate("ExportViewModel", "事故报告已生成")
+                             : saved + FileName::display(path));
 }
 
 void ExportViewModel::startTask(const std::shared_ptr<Task>& task, const TeslaVideoFile& primaryVideo) {

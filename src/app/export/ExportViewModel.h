@@ -26,6 +26,7 @@ class AppMessages;
 class MergeViewModel;
 class PreviewViewModel;
 struct ExportSelection;
+struct TeslaClipEvent;
 
 class ExportViewModel : public QObject {
     Q_OBJECT
@@ -194,6 +195,8 @@ private:
     void applyExportUpdate(LatestRequest::Ticket ticket, const ExportUpdate& update);
     void finishExport(const std::shared_ptr<Task>& task);
     void showReport(const QString& path);
+    // A job over the open event's folder (not an export of a plan), its output in the export folder.
+    std::shared_ptr<Task> eventFolderTask(const TeslaClipEvent& event, const QString& exportingFileName);
     void setOutputDestination(const OutputDestination& destination);
     void setProcessing(bool value);
     void setJobs(std::vector<ProcessingJob> jobs);
