@@ -147,6 +147,11 @@ void MultiCameraPreviewController::loadStep(int index, double localTime, bool re
         return;
     }
     stopObservers();
+    // The old players live on until the event loop turns again, and a picture they were still
+    // presenting would land over the new minute's (an unreadable cell kept the last minute's).
+    for (const CameraSlot& slot : slots_)
+        if (slot.player)
+            slot.player->setVideoSink(nullptr);
     stepOpening();
     setCurrentStepIndex(index);
     setLoading(true);

@@ -50,7 +50,7 @@ public:
                                         : QStringLiteral("%1 -%2+%3").arg(t).arg(before).arg(after));
     }
     void cancelPendingSeeks() override { failSeeks(); }
-    void setVideoSink(QVideoSink*) override {}
+    void setVideoSink(QVideoSink* s) override { sink = s; }
 
     // Test controls.
     void report(ItemStatus status) {
@@ -84,6 +84,7 @@ public:
     std::shared_ptr<QStringList> calls;
     std::vector<Seek> seeks;
     double time = 0;
+    QVideoSink* sink = nullptr;
 
 private:
     void settleSeeks(bool finished) {

@@ -6,6 +6,7 @@
 #include "VideoPreviewController.h"
 
 #include <QSignalSpy>
+#include <QVideoSink>
 #include <gtest/gtest.h>
 
 using namespace orvane;
@@ -423,14 +424,23 @@ TEST_F(MultiCameraPreviewControllerTest, CellsHoldStillDuringASeekOrADragAndResu
 }
 
 // The first cell to end moves on (the other's end belongs to the old step); the last step's end stops.
+// The old step's players let go of the cells' sinks before the new ones take them.
 TEST_F(MultiCameraPreviewControllerTest, TheFirstCellToEndAdvancesOnceAndTheLastStepEnds) {
+    QVideoSink sinks[2];
+    controller.setVideoSink(0, &sinks[0]);
+    controller.setVideoSink(1, &sinks[1]);
     ready({cam(0, A::front), cam(0, A::back), cam(1, A::front), cam(1, A::back)}, true);
     auto first = cellPlayers();
+    EXPECT_EQ(first[1]->sink, &sinks[1]);
     EXPECT_EQ(state(), "playing 0/120 step 0 [m0-front m0-back - -]");
     first[1]->end();
     first[0]->end();
     EXPECT_EQ(state(), "loading playing 0/120 step 1 [m1-front… m1-back… - -] | open m1-front, open m1-back, "
                        "play m1-front 1, play m1-back 1");
+    for (int cell : {0, 1}) {
+        EXPECT_EQ(first[size_t(cell)]->sink, nullptr) << "a picture on its way would cover the new minute's";
+        EXPECT_EQ(cellPlayers()[size_t(cell)]->sink, &sinks[cell]);
+    }
     reportAll();
     completeAllSeeks();
     cellPlayers()[0]->end();
