@@ -78,6 +78,8 @@ struct WatermarkSettings {
     bool showDashboard = false;
     // The route map with the car drawn into every frame of footage with positions.
     bool showMap = false;
+    // The map's tile address template as the setting holds it (empty: the standard tiles; "none").
+    QString mapTiles = {};
     DashboardReadout::SpeedUnit speedUnit = DashboardReadout::SpeedUnit::kmh;
     // A timelapse: one frame taken every `speed` frames, played at the usual rate, without sound
     // (one of exportSpeeds; 1 is real time).

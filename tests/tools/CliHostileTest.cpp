@@ -89,6 +89,7 @@ TEST_F(CliHostileTest, NeverDestroysAFileNorHangs) {
         {{"export", "single", f, "--duration", "0", "--out", out}, 2, {"--duration"}},
         {{"export", "continuous", f, b, "--start", "1", "--out", out}, 2, {"--start"}},
         {{"export", "continuous", f, b, "--range", "2", "1", "--out", out}, 2, {"--range"}},
+        {{"export", "single", f, "--map-tiles", "none", "--out", out}, 2, {"--map-tiles"}},
     };
     const QStringList guarded = {f, b, earlier, earlierImage};
     std::vector<QByteArray> before;

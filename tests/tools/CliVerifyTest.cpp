@@ -68,11 +68,13 @@ TEST_P(VerifyTest, NamesWhatDiffers) {
     const QString video = tmp / "out/cut.mp4";
     QDir().mkpath(tmp / "out");
     Outcome r = run({"export", "continuous", drive + "/" + firstMinute, drive + "/" + secondMinute, "--range",
-                     "1", "3", "--no-time", "--out", video});
+                     "1", "3", "--no-time", "--map", "--map-tiles", "none", "--out", video});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     QFile manifest(tmp / "out/cut.orvane.json");
     ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
-    EXPECT_FALSE(manifest.readAll().contains(tmp.path().toUtf8())) << "the user's folders stay out";
+    const QByteArray written = manifest.readAll();
+    EXPECT_FALSE(written.contains(tmp.path().toUtf8())) << "the user's folders stay out";
+    EXPECT_TRUE(QJsonDocument::fromJson(written)["options"]["showMap"].toBool());
 
     GetParam().change(drive, video);
     r = run({"verify", video, "--drive", tmp.path()});

@@ -27,6 +27,8 @@ struct Options {
     ExportQuality quality = ExportQuality::balanced;
     bool showTime = true;
     bool showDashboard = false;
+    bool showMap = false;
+    std::optional<QString> mapTiles;
     int speed = 1;
     DashboardReadout::SpeedUnit speedUnit = DashboardReadout::SpeedUnit::kmh;
 };
@@ -135,6 +137,8 @@ int run(const Options& o) {
     settings.exportQuality = o.quality;
     settings.showTime = o.showTime;
     settings.showDashboard = o.showDashboard;
+    settings.showMap = o.showMap;
+    settings.mapTiles = o.mapTiles.value_or(QString());
     settings.speedUnit = o.speedUnit;
     settings.speed = o.speed;
 
@@ -167,6 +171,8 @@ int run(const Options& o) {
 
 // An option the mode would ignore, or a length that is not above 0, is a mistake to point at.
 QString misusedOption(const Options& o) {
+    if (o.mapTiles && !o.showMap)
+        return QCoreApplication::translate("Cli", "--map-tiles 只和 --map 一起用");
     if (o.mode == QLatin1String("single")) {
         if (o.rangeStart)
             return QCoreApplication::translate(
@@ -238,6 +244,11 @@ int exportCommand(const QStringList& given) {
             o.showTime = false;
         } else if (a == QLatin1String("--dashboard")) {
             o.showDashboard = true;
+        } else if (a == QLatin1String("--map")) {
+            o.showMap = true;
+        } else if (a == QLatin1String("--map-tiles")) {
+            o.mapTiles = value();
+            ok = o.mapTiles && !o.mapTiles->trimmed().isEmpty();
         } else if (a == QLatin1String("--speed-unit")) {
             const auto v = value();
             ok = v == QLatin1String("kmh") || v == QLatin1String("mph");
@@ -265,7 +276,7 @@ const CommandRegistration registration(
     QStringLiteral("export"),
     QStringLiteral("export single FILE | continuous FILE… | grid FILE… --out OUT [--start S --duration D] "
                    "[--range S E] [--quality original|balanced] [--speed 1|2|4|8|16|30|60] [--no-time] "
-                   "[--dashboard [--speed-unit kmh|mph]] ") +
+                   "[--dashboard [--speed-unit kmh|mph]] [--map [--map-tiles URL|none]] ") +
         tokenFileUsage,
     QT_TRANSLATE_NOOP("Cli", "导出一个文件、连续的几分钟或多摄像头画面，每一帧带录制时间"), exportCommand);
 

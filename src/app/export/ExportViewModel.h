@@ -160,6 +160,8 @@ public:
     void setShowDashboard(bool show);
     void setReportHidesPlace(bool hide);
     void setShowMap(bool show);
+    // The tile address template the preview's map uses, for the map burned into exports.
+    void setMapTiles(const QString& address) { settings_.mapTiles = address; }
     void setShowPhotosPrivacySettings(bool value);
 
 signals:

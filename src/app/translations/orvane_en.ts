@@ -451,6 +451,10 @@
         <source>核对导出的视频与其清单和原始文件是否一致</source>
         <translation>Checks an exported video against its manifest and the source files</translation>
     </message>
+    <message>
+        <source>--map-tiles 只和 --map 一起用</source>
+        <translation>--map-tiles only goes with --map</translation>
+    </message>
 </context>
 <context>
     <name>ClipCategory</name>

@@ -85,7 +85,9 @@ void AppSettings::restorePreview() {
         preview.setCameraFilter(*camera);
     preview.setSpeedUnit(store_.value(speedUnitKey).toString());
     preview.setMapShown(store_.value(mapShownKey).toString() != QLatin1String("false"));
-    preview.mapTiles()->setAddress(TileLoader::chosenAddress(store_.value(mapTilesKey).toString()));
+    const QString tiles = store_.value(mapTilesKey).toString();
+    preview.mapTiles()->setAddress(TileLoader::chosenAddress(tiles));
+    viewModel_.exporter()->setMapTiles(tiles);
     bool ok = false;
     const float rate = store_.value(rateKey).toFloat(&ok);
     if (ok && std::find(std::begin(rates), std::end(rates), rate) != std::end(rates))

@@ -151,6 +151,26 @@ TEST_F(PreviewScreen, theMapShowsTheCarAtTheFrameAndGoesOnWithoutItsServer) {
         waitUntil([&] { return std::abs(preview.activePreview()->currentTime() - moment) < 1.0 / fps; },
                   test::screenWaitMs));
 
+    // Zoomed in on the start, the map follows the car driving out of view; a car the user moved
+    // out of view stays out of it.
+    QMetaObject::invokeMethod(page(), "seek", Q_ARG(double, 0.25 / fps));
+    ASSERT_TRUE(waitUntil([&] { return ui.frameIn("singleVideo") == 0; }, test::screenWaitMs));
+    map->zoomBy(2, map->car().x(), map->car().y());
+    const QRectF inView = QRectF(QPointF(0, 0), map->view().size()).adjusted(1, 1, -1, -1);
+    ASSERT_FALSE(inView.contains(map->view().toScreen(map->route().points.back())));
+    QMetaObject::invokeMethod(page(), "seek", Q_ARG(double, moment));
+    EXPECT_TRUE(
+        waitUntil([&] { return std::abs(preview.activePreview()->currentTime() - moment) < 1.0 / fps; },
+                  test::screenWaitMs));
+    EXPECT_TRUE(inView.contains(map->car())) << "the map stayed behind";
+    map->panBy(10 * map->view().size().width(), 0); // beyond the whole route, zoomed in
+
+    ASSERT_FALSE(inView.contains(map->car()));
+    const QPointF leftBehind = map->car();
+    QMetaObject::invokeMethod(page(), "seek", Q_ARG(double, moment / 2));
+    EXPECT_TRUE(waitUntil([&] { return map->car() != leftBehind; }));
+    EXPECT_FALSE(inView.contains(map->car())) << "the map took the view back from the user";
+
     // The server gone: the route on the plain background, a line on the map, no alert.
     server.close();
     preview.mapTiles()->setAddress(server.url("/gone").toString() + "/{z}/{x}/{y}.png");

@@ -53,6 +53,7 @@ TEST(AppSettings, WhatTheUserChoseIsThereAtTheNextStart) {
     EXPECT_EQ(next.preview()->speedUnit(), "mph");
     EXPECT_FALSE(next.preview()->mapShown());
     EXPECT_EQ(next.preview()->mapTiles()->address(), tiles);
+    EXPECT_EQ(next.exporter()->settings().mapTiles, tiles) << "the exports' map takes the same tiles";
     EXPECT_EQ(next.language()->choice(), "en");
     EXPECT_FALSE(AppSettings::chineseChosen(store));
     EXPECT_EQ(next.preview()->videoPreview()->playbackRate(), 2);
