@@ -1,6 +1,8 @@
 // Export speed against the ffmpeg command doing the same work, and peak memory by length.
 // usage: orvane-export-bench [--seconds 60] [--long-seconds 300] [--skip-grid] [--only-six]
 //                            [--only-dashboard] [--only-manifest]
+//                            [--only-timelapse [--minutes 10]]  the continuous grid at 1× and 60×
+//                            [--only-long-grid [--minutes 60]]  six-camera peak memory, 1 min and N
 // Prints one "name: value" figure per line.
 
 #include "BenchSupport.h"
@@ -207,6 +209,82 @@ void fourCameraGrid(const std::function<QString(const char*)>& path, const Tesla
     }
 }
 
+// `minutes` one-minute grid recordings of these cameras, each a minute after the last; every
+// minute is the same footage, the work per minute being what is measured.
+std::vector<GridExportSegment> gridMinutes(const QString& folder, const std::vector<CameraAngle>& cameras,
+                                           int minutes) {
+    std::vector<TeslaVideoFile> minute;
+    for (CameraAngle camera : cameras) {
+        const QString file = QDir(folder).filePath("grid" + Camera::fileNameSuffix(camera));
+        minute.push_back(QFileInfo::exists(file) ? TeslaVideoFile{} : writeClip(file, camera, 60));
+        minute.back().url = file;
+        minute.back().fileName = QFileInfo(file).fileName();
+        minute.back().cameraAngle = camera;
+    }
+    std::vector<GridExportSegment> segments;
+    for (int m = 0; m < minutes; ++m) {
+        GridExportSegment segment{minute, 0, 60};
+        for (TeslaVideoFile& v : segment.videos) {
+            v.id = QUuid::createUuid();
+            v.startTime = start + 60.0 * m;
+        }
+        segments.push_back(std::move(segment));
+    }
+    return segments;
+}
+
+const std::vector<CameraAngle> fourCameras{CameraAngle::front, CameraAngle::back, CameraAngle::leftRepeater,
+                                           CameraAngle::rightRepeater};
+
+// A continuous four-camera grid at 1× and as a 60× timelapse, which decodes only the stretches
+// between key frames that hold a frame it takes.
+void timelapseGrid(const QString& folder, int minutes) {
+    const auto segments = gridMinutes(folder, fourCameras, minutes);
+    double seconds[2] = {};
+    for (const int speed : {1, 60}) {
+        WatermarkSettings settings = settingsFor(ExportQuality::balanced);
+        settings.speed = speed;
+        QElapsedTimer timer;
+        timer.start();
+        GPUVideoExporter::exportGrid(segments, QDir(folder).filePath(QString("lapse%1.mp4").arg(speed)),
+                                     settings, {});
+        seconds[speed == 1 ? 0 : 1] = timer.elapsed() / 1000.0;
+    }
+    printf("timelapse_grid_%dmin_1x_s: %.2f\ntimelapse_grid_%dmin_60x_s: %.2f\n"
+           "timelapse_grid_60x_share: %.3f (goal at most 0.100)\n",
+           minutes, seconds[0], minutes, seconds[1], seconds[1] / seconds[0]);
+}
+
+// Child mode: a six-camera grid of `minutes` from the footage in `folder`, then its peak memory.
+std::vector<CameraAngle> sixCameras() {
+    std::vector<CameraAngle> six = fourCameras;
+    six.insert(six.end(), {CameraAngle::leftPillar, CameraAngle::rightPillar});
+    return six;
+}
+
+int childGrid(const QString& folder, int minutes) {
+    const auto segments = gridMinutes(folder, sixCameras(), minutes);
+    GPUVideoExporter::exportGrid(segments, QDir(folder).filePath(QString("six%1.mp4").arg(minutes)),
+                                 settingsFor(ExportQuality::balanced), {});
+    printf("%ld\n", bench::peakRssKilobytes());
+    return 0;
+}
+
+// A long six-camera export keeps its memory flat: its peak against a one-minute export's.
+void longGrid(const QString& self, const QString& folder, int minutes) {
+    gridMinutes(folder, sixCameras(), 0); // writes the footage once, outside the measured runs
+    long peaks[2] = {};
+    for (const int length : {1, minutes}) {
+        QProcess p;
+        p.start(self, {"--child-grid", folder, QString::number(length)});
+        p.waitForFinished(-1);
+        peaks[length == 1 ? 0 : 1] = p.readAllStandardOutput().trimmed().toLong();
+    }
+    printf("six_grid_peak_rss_1min_kb: %ld\nsix_grid_peak_rss_%dmin_kb: %ld\nsix_grid_peak_growth: %.3f "
+           "(goal at most 0.100)\n",
+           peaks[0], minutes, peaks[1], double(peaks[1]) / double(peaks[0]) - 1);
+}
+
 // Child mode: one export, then its peak memory.
 int child(const QString& in, const QString& out, bool dashboard) {
     TeslaVideoFile v;
@@ -340,10 +418,14 @@ int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0); // figures appear as they are measured
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == QLatin1String("--child-grid"))
+        return childGrid(args[2], args[3].toInt());
     if (args.size() == 4 && args[1].startsWith(QLatin1String("--child")))
         return child(args[2], args[3], args[1] == QLatin1String("--child-dashboard"));
     double seconds = 60, longSeconds = 300;
-    bool grid = true, onlySix = false, onlyDashboard = false, onlyManifest = false;
+    bool grid = true, onlySix = false, onlyDashboard = false, onlyManifest = false, onlyTimelapse = false,
+         onlyLongGrid = false;
+    int minutes = 0;
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--seconds") && i + 1 < args.size())
             seconds = args[++i].toDouble();
@@ -357,11 +439,25 @@ int main(int argc, char** argv) {
             onlyDashboard = true;
         else if (args[i] == QLatin1String("--only-manifest"))
             onlyManifest = true;
+        else if (args[i] == QLatin1String("--only-timelapse"))
+            onlyTimelapse = true;
+        else if (args[i] == QLatin1String("--only-long-grid"))
+            onlyLongGrid = true;
+        else if (args[i] == QLatin1String("--minutes") && i + 1 < args.size())
+            minutes = args[++i].toInt();
     }
     QTemporaryDir dir;
     const auto path = [&](const char* name) { return QDir(dir.path()).filePath(QString::fromUtf8(name)); };
     if (onlySix) {
         sixCameraGrid(path, seconds);
+        return 0;
+    }
+    if (onlyTimelapse) {
+        timelapseGrid(dir.path(), minutes > 0 ? minutes : 10);
+        return 0;
+    }
+    if (onlyLongGrid) {
+        longGrid(app.applicationFilePath(), dir.path(), minutes > 0 ? minutes : 60);
         return 0;
     }
     const TeslaVideoFile front = writeClip(path("m-front.mp4"), CameraAngle::front, seconds);

@@ -88,13 +88,14 @@ QString gridFilterGraph(Camera::GridLayout layout, const QString& duration, Pixe
     return chains.join(QLatin1Char(';'));
 }
 
-int gridFrames(double duration) {
-    return std::max(1, int(std::lround(std::max(duration, 0.0) * gridFrameRate)));
+int gridFrames(double duration, int speed) {
+    const int all = std::max(1, int(std::lround(std::max(duration, 0.0) * gridFrameRate)));
+    return (all + std::max(speed, 1) - 1) / std::max(speed, 1);
 }
 
 QStringList gridFrameArguments(Camera::GridLayout layout, const std::map<CameraAngle, QString>& inputs,
-                               double trimStart, double trimDuration, PixelSize canvas,
-                               const QString& output) {
+                               double trimStart, double trimDuration, PixelSize canvas, const QString& output,
+                               int speed) {
     const QString s = seconds(std::max(trimStart, 0.0));
     const QString t = seconds(std::max(trimDuration, 0.0));
     const int columns = Camera::gridColumns(layout);
@@ -102,12 +103,17 @@ QStringList gridFrameArguments(Camera::GridLayout layout, const std::map<CameraA
     QStringList args = prefix();
     args << gridInputs(Camera::gridCameras(layout), inputs, s, t,
                        {canvas.width / columns, canvas.height / rows});
-    args << QStringLiteral("-filter_complex") << gridFilterGraph(layout, t, canvas);
+    QString graph = gridFilterGraph(layout, t, canvas);
+    if (speed > 1) // the frames a timelapse takes, and no others made up to fill the rate
+        graph.replace(QStringLiteral("[vout]"), QStringLiteral(",select=not(mod(n\\,%1))[vout]").arg(speed));
+    args << QStringLiteral("-filter_complex") << graph;
+    if (speed > 1)
+        args << QStringLiteral("-fps_mode") << QStringLiteral("passthrough");
     // A set number of frames, not a length: the reader places the next minute by this count.
     args << QStringLiteral("-map") << QStringLiteral("[vout]") << QStringLiteral("-an")
-         << QStringLiteral("-frames:v") << QString::number(gridFrames(trimDuration)) << QStringLiteral("-f")
-         << QStringLiteral("rawvideo") << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p")
-         << QStringLiteral("-nostats") << output;
+         << QStringLiteral("-frames:v") << QString::number(gridFrames(trimDuration, speed))
+         << QStringLiteral("-f") << QStringLiteral("rawvideo") << QStringLiteral("-pix_fmt")
+         << QStringLiteral("yuv420p") << QStringLiteral("-nostats") << output;
     return args;
 }
 

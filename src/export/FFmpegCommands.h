@@ -34,14 +34,15 @@ PixelSize gridCanvas(Camera::GridLayout layout, ExportQuality quality);
 // cover their 16:9 cells (centre-cropped), six are fitted whole (black bars where the shapes
 // differ). Each input is padded with its last picture for `duration` and re-timed from zero.
 QString gridFilterGraph(Camera::GridLayout layout, const QString& duration, PixelSize canvas);
-// Frames of a grid minute of `duration` seconds at the grid's frame rate (at least one).
-int gridFrames(double duration);
-// One grid minute at `canvas` as exactly gridFrames(trimDuration) raw 4:2:0 pictures into
+// Frames of a grid minute of `duration` seconds at the grid's frame rate (at least one); of a
+// timelapse taking one grid frame in `speed`, those taken (the first and every speed-th after).
+int gridFrames(double duration, int speed = 1);
+// One grid minute at `canvas` as exactly gridFrames(trimDuration, speed) raw 4:2:0 pictures into
 // `output` (a pipe the burn-in reads); a camera without an input is a black cell, one that ends
 // early holds its last picture.
 QStringList gridFrameArguments(Camera::GridLayout layout, const std::map<CameraAngle, QString>& inputs,
-                               double trimStart, double trimDuration, PixelSize canvas,
-                               const QString& output);
+                               double trimStart, double trimDuration, PixelSize canvas, const QString& output,
+                               int speed = 1);
 // Joins the pieces listed in a concat file, copying or re-encoding the video.
 QStringList concatArguments(const QString& listPath, const QString& output, bool reencode);
 QStringList trimCopyArguments(const QString& input, const QString& output, double trimStart,

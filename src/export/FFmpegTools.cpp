@@ -10,6 +10,7 @@
 #include "PacketScan.h"
 #include "PieceTiming.h"
 #include "ReadableFootage.h"
+#include "TimelapsePackets.h"
 #include "VideoExportPreparer.h"
 
 #include <QCoreApplication>
@@ -203,6 +204,7 @@ struct GridFeed::State {
     std::vector<GridExportSegment> segments;
     Camera::GridLayout layout = Camera::GridLayout::four;
     PixelSize canvas;
+    int speed = 1;
     CancellationToken cancel; // the user's, and stopped when the reader goes away
     QString ffmpeg = FFmpegLocator::executablePath();
     Workspace workspace{OwnedFiles::gridPrefix};
@@ -225,6 +227,7 @@ struct GridFeed::State {
     void openPipe();
     void planTimeline();
     void compose();
+    void keepTimelapsePackets(GridInputs& inputs, const GridExportSegment& segment) const;
 };
 
 void GridFeed::State::openPipe() {
@@ -257,26 +260,47 @@ void GridFeed::State::planTimeline() {
                 // ffmpeg reports what it cannot read
             }
         }
-        const int count = FFmpegCommands::gridFrames(segment.trimDuration);
-        pieces.push_back({double(frames) / FFmpegCommands::gridFrameRate,
-                          double(count) / FFmpegCommands::gridFrameRate, gridPieceStart(segment, primary)});
+        // A timelapse's frames stand `speed` grid frames apart in the footage's time.
+        const int count = FFmpegCommands::gridFrames(segment.trimDuration, speed);
+        const double frameLength = double(speed) / FFmpegCommands::gridFrameRate;
+        pieces.push_back(
+            {double(frames) * frameLength, double(count) * frameLength, gridPieceStart(segment, primary)});
         frames += count;
     }
     timeline = ExportTimeline(std::move(pieces));
-    duration = double(frames) / FFmpegCommands::gridFrameRate;
+    duration = double(frames) * speed / FFmpegCommands::gridFrameRate;
+}
+
+// Each camera's copy keeps only the packets of the frames the timelapse takes (and those they
+// are decoded from); the grid's frame rate turns the frames around them into its own, and a
+// couple of frames either side cover that rounding.
+void GridFeed::State::keepTimelapsePackets(GridInputs& inputs, const GridExportSegment& segment) const {
+    constexpr double marginFrames = 2;
+    const double frame = 1.0 / FFmpegCommands::gridFrameRate;
+    for (auto& [camera, path] : inputs.byCamera) {
+        cancel.check();
+        const QString thinned =
+            QDir(workspace.path()).filePath(QStringLiteral("lapse-%1.mp4").arg(Camera::rawValue(camera)));
+        media::copyTimelapsePackets(FileName::encode(path).toStdString(),
+                                    FileName::encode(thinned).toStdString(), std::max(segment.trimStart, 0.0),
+                                    speed * frame, marginFrames * frame);
+        path = thinned;
+    }
 }
 
 void GridFeed::State::compose() {
     try {
         for (const GridExportSegment& segment : segments) {
             cancel.check();
-            const GridInputs inputs = gridInputs(segment, layout, cancel);
+            GridInputs inputs = gridInputs(segment, layout, cancel);
             cutShort = cutShort || inputs.cutShort;
+            if (speed > 1)
+                keepTimelapsePackets(inputs, segment);
             namingFootage(segment.primaryVideo() ? segment.primaryVideo()->fileName : QString(), [&] {
                 FFmpegProcess::run(ffmpeg,
                                    FFmpegCommands::gridFrameArguments(layout, inputs.byCamera,
                                                                       segment.trimStart, segment.trimDuration,
-                                                                      canvas, pipe),
+                                                                      canvas, pipe, speed),
                                    0, {}, cancel);
             });
         }
@@ -289,9 +313,10 @@ void GridFeed::State::compose() {
 }
 
 GridFeed::GridFeed(std::vector<GridExportSegment> segments, Camera::GridLayout layout, ExportQuality quality,
-                   const CancellationToken& cancel)
+                   const CancellationToken& cancel, int speed)
     : d(std::make_unique<State>()) {
     d->segments = std::move(segments);
+    d->speed = std::max(speed, 1);
     d->layout = layout;
     d->canvas = FFmpegCommands::gridCanvas(layout, quality);
     d->cancel = cancel.child();
@@ -315,7 +340,8 @@ void GridFeed::stopReading() {
 }
 
 media::RawVideoStream GridFeed::stream() const {
-    return {d->readFd, d->canvas.width, d->canvas.height, FFmpegCommands::gridFrameRate, d->duration};
+    return {d->readFd, d->canvas.width, d->canvas.height, FFmpegCommands::gridFrameRate,
+            d->speed,  d->duration};
 }
 
 QString GridFeed::pipePath() const {

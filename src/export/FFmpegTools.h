@@ -44,8 +44,10 @@ namespace FFmpegGridExporter {
 class GridFeed {
 public:
     // Starts composing. Throws FFmpegLocatorError, FileSystemError.
+    // A timelapse (`speed` above 1) composes only the frames it takes, and ffmpeg decodes only
+    // the stretches between key frames that hold them.
     GridFeed(std::vector<GridExportSegment> segments, Camera::GridLayout layout, ExportQuality quality,
-             const CancellationToken& cancel);
+             const CancellationToken& cancel, int speed = 1);
     // Stops ffmpeg when the reader went away early.
     ~GridFeed();
     GridFeed(const GridFeed&) = delete;

@@ -103,9 +103,12 @@ Cut cutOf(const media::TranscodeSource& source, double trimStart, double trimDur
     return cut;
 }
 
-// Size, codec and bit rate from the quality preset; a key frame every second.
-media::TranscodeSettings encodingFor(const media::TranscodeSource& source, ExportQuality quality,
-                                     const std::string& preset, const Cut& cut, int speed) {
+// Size, codec and bit rate from the quality preset; a key frame every second. A source made of a
+// timelapse's frames already (a grid's) is written frame by frame at the footage's rate.
+media::TranscodeSettings encodingFor(const media::TranscodeSource& source, const WatermarkSettings& settings,
+                                     const std::string& preset, const Cut& cut) {
+    const ExportQuality quality = settings.exportQuality;
+    const int taken = std::max(source.framesTakenEvery, 1);
     const int width = std::max(source.width, 2) & ~1;
     const int height = std::max(source.height, 2) & ~1;
     const PixelSize size = Quality::outputSize(quality, width, height);
@@ -113,7 +116,7 @@ media::TranscodeSettings encodingFor(const media::TranscodeSource& source, Expor
     if (source.bitRate > 0)
         sourceKbps = int(source.bitRate / 1000);
     const Bitrates rates = Quality::encodingBitrates(quality, size.width, size.height, sourceKbps);
-    const double frameRate = source.frameRate > 0 ? source.frameRate : double(media::cameraFrameRate);
+    const double frameRate = source.frameRate > 0 ? source.frameRate * taken : double(media::cameraFrameRate);
     media::TranscodeSettings encode;
     encode.codec = quality == ExportQuality::original ? media::VideoCodec::HEVC : media::VideoCodec::H264;
     encode.width = size.width;
@@ -124,7 +127,8 @@ media::TranscodeSettings encodingFor(const media::TranscodeSource& source, Expor
     encode.preset = preset;
     encode.start = cut.trimmed ? cut.start : 0;
     encode.length = cut.trimmed ? cut.length : 0;
-    encode.speed = std::max(speed, 1);
+    encode.speed = std::max(settings.speed / taken, 1);
+    encode.framesTakenEvery = taken;
     return encode;
 }
 
@@ -139,8 +143,8 @@ public:
         if (settings.showDashboard)
             dashboard_.emplace(source.timeline, source.minutes, settings.speedUnit);
         if (settings.showMap)
-            map_.emplace(source.timeline, source.minutes, width, height, TileLoader::chosenAddress({}),
-                         TileLoader::standardCacheFolder());
+            map_.emplace(source.timeline, source.minutes, width, height,
+                         TileLoader::chosenAddress(settings.mapTiles), TileLoader::standardCacheFolder());
         if (source.gridLabels)
             for (const auto& placed : OverlayRenderer::gridLabels(width, height, source.gridLayout))
                 labels_.emplace_back(placed.image, placed.position, picture.matrix, picture.fullRange);
@@ -354,10 +358,9 @@ ExportResult exportPrepared(const TimelineSource& source, const QString& outputP
     std::unique_ptr<media::Transcoder> transcoder = openSource(source);
     const media::TranscodeSource& picture = transcoder->source();
     const Cut cut = cutOf(picture, source.trimStart, source.trimDuration);
-    const media::TranscodeSettings encode =
-        encodingFor(picture, settings.exportQuality, callbacks.encoderPreset, cut, settings.speed);
+    const media::TranscodeSettings encode = encodingFor(picture, settings, callbacks.encoderPreset, cut);
 
-    checkFreeSpace(outputPath, encode, cut.length / encode.speed, picture.hasAudio && encode.speed == 1,
+    checkFreeSpace(outputPath, encode, cut.length / settings.speed, picture.hasAudio && settings.speed == 1,
                    callbacks);
     BurnIn burnIn(source, settings, picture, encode.width, encode.height);
     double firstTime = NAN, lastTime = NAN;
@@ -454,7 +457,8 @@ ExportResult withEncoderFallback(const ExportCallbacks& callbacks,
 ExportResult exportGridFeed(const std::vector<GridExportSegment>& segments, const QString& outputPath,
                             const WatermarkSettings& settings, const ExportCallbacks& callbacks,
                             TimelineSource source) {
-    FFmpegGridExporter::GridFeed feed(segments, source.gridLayout, settings.exportQuality, callbacks.cancel);
+    FFmpegGridExporter::GridFeed feed(segments, source.gridLayout, settings.exportQuality, callbacks.cancel,
+                                      settings.speed);
     bool cutShort = false;
     source.inputPath = feed.pipePath();
     source.timeline = feed.timeline();

@@ -3,8 +3,10 @@
 #include "EncoderSetup.h"
 #include "FfmpegHandles.h"
 #include "FileName.h"
+#include "TimelapsePackets.h"
 #include "VideoDecoderInternal.h"
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <optional>
@@ -23,6 +25,9 @@ constexpr int decoderThreads = 2;
 constexpr size_t maxHeldAudioPackets = 4096;
 // Stream ticks become seconds with rounding: times this close to a boundary are on it.
 constexpr double boundarySlack = 1e-6;
+// Key frame times in the index and in packets may differ by rounding: a timelapse decodes half
+// a frame more around each frame it takes.
+constexpr double timelapseMarginFrames = 0.5;
 // Presets when the caller names none: the fastest that keeps the quality the bit rate buys.
 constexpr const char* defaultH264Preset = "superfast";
 constexpr const char* defaultHevcPreset = "ultrafast";
@@ -139,13 +144,14 @@ Transcoder::Transcoder(const QString& input) : d(std::make_unique<Impl>()) {
 
 Transcoder::Transcoder(const RawVideoStream& stream) : d(std::make_unique<Impl>()) {
     ff::initialize();
-    if (stream.fd < 0 || stream.width <= 0 || stream.height <= 0 || stream.frameRate <= 0)
+    if (stream.fd < 0 || stream.width <= 0 || stream.height <= 0 || stream.frameRate <= 0 ||
+        stream.framesTakenEvery <= 0)
         throw MediaError("raw video stream without a pipe, size or rate");
     const std::string url = "pipe:" + std::to_string(stream.fd);
     d->path = QString::fromStdString(url);
     ff::Options options;
     const std::string size = std::to_string(stream.width) + "x" + std::to_string(stream.height);
-    const std::string rate = std::to_string(stream.frameRate);
+    const std::string rate = std::to_string(stream.frameRate) + "/" + std::to_string(stream.framesTakenEvery);
     options.set("video_size", size.c_str());
     options.set("pixel_format", "yuv420p");
     options.set("framerate", rate.c_str());
@@ -156,7 +162,8 @@ Transcoder::Transcoder(const RawVideoStream& stream) : d(std::make_unique<Impl>(
         throw MediaError("cannot open " + url + ": " + ffmpegErrorText(opened));
     d->input = ff::InputFormat(raw);
     d->describe(url);
-    d->source.frameRate = stream.frameRate;
+    d->source.frameRate = double(stream.frameRate) / stream.framesTakenEvery;
+    d->source.framesTakenEvery = stream.framesTakenEvery;
     d->source.duration = d->source.videoDuration = std::max(stream.duration, 0.0);
     // Uncompressed pictures say nothing of the footage's rate; the encoder's would follow them.
     d->source.bitRate = 0;
@@ -220,6 +227,27 @@ private:
         decoder_->thread_count = decoderThreads;
         decoder_->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
         checkFfmpeg(avcodec_open2(decoder_.get(), codec, nullptr), "open decoder");
+    }
+
+    // A timelapse decodes only the stretches between key frames that hold a frame it takes;
+    // packets are then passed over by their own times, which frames in decoding order keep.
+    void planTimelapseReading() {
+        if (!timelapse() || decoder_->has_b_frames != 0)
+            return;
+        packets_.emplace(keyFrameTimes(in_, videoIndex_, firstPts_), settings_.speed * frameDuration_,
+                         timelapseMarginFrames * frameDuration_);
+    }
+
+    // Whether a video packet goes to the decoder; one passed over still counts as read.
+    bool decodes(const AVPacket* packet) {
+        const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (!packets_ || !haveBase_ || ts == AV_NOPTS_VALUE)
+            return true;
+        const double t = double(ts - firstPts_) * av_q2d(videoTimeBase_);
+        if (t >= end_ - boundarySlack || packets_->needed(t, packet->flags & AV_PKT_FLAG_KEY))
+            return true;
+        lastSeen_ = std::max(lastSeen_, t);
+        return false;
     }
 
     void openVideoEncoder() {
@@ -293,6 +321,7 @@ private:
 
     void decodeRange() {
         frameDuration_ = 1.0 / (source_.frameRate > 0 ? source_.frameRate : frameRate());
+        planTimelapseReading();
         ff::Packet packet = ff::makePacket();
         while (!pastEnd_) {
             if (cancelled())
@@ -305,6 +334,10 @@ private:
                     throw UnreadableMediaError("read: " + ffmpegErrorText(cause), readFailureText(cause));
                 readFailed_ = read != AVERROR_EOF;
                 break; // the end, or a damaged tail: export what was readable
+            }
+            if (packet->stream_index == videoIndex_ && !decodes(packet.get())) {
+                av_packet_unref(packet.get());
+                continue;
             }
             if (packet->stream_index == videoIndex_) {
                 damaged_ += (packet->flags & AV_PKT_FLAG_CORRUPT) != 0;
@@ -432,6 +465,8 @@ private:
     void startOutputAt(double t) {
         haveBase_ = true;
         base_ = t;
+        if (packets_)
+            packets_->start(std::max(start_, base_));
         for (ff::Packet& p : heldAudio_)
             writeAudio(p.get());
         heldAudio_.clear();
@@ -486,7 +521,8 @@ private:
     }
 
     void encodeFrame(AVFrame* target, double t) {
-        const double outputTime = timelapse() ? double(written_) / frameRate() : t - base_;
+        const bool consecutive = timelapse() || settings_.framesTakenEvery > 1;
+        const double outputTime = consecutive ? double(written_) / frameRate() : t - base_;
         int64_t pts = std::llround(outputTime / av_q2d(outputTimeBase));
         if (lastPts_ != AV_NOPTS_VALUE && pts <= lastPts_)
             pts = lastPts_ + 1;
@@ -607,6 +643,7 @@ private:
     ff::Frame pending_ = ff::makeFrame(); // a timelapse's latest frame, until the next one comes
     double pendingTime_ = 0;
     std::optional<double> nextTarget_; // when a timelapse takes its next frame
+    std::optional<TimelapsePackets> packets_;
     bool readFailed_ = false;
     int64_t damaged_ = 0; // packets and frames the decoder could not use as they were
 };

@@ -31,9 +31,10 @@ struct TranscodeSource {
     double videoDuration = 0; // the video stream's own length by its index, else the container's
     int width = 0;            // upright picture size (rotation applied)
     int height = 0;
-    int rotation = 0;     // clockwise degrees that make the coded picture upright
-    double frameRate = 0; // nominal; 0 when unknown
-    int64_t bitRate = 0;  // video stream bits per second; 0 when unknown
+    int rotation = 0;         // clockwise degrees that make the coded picture upright
+    double frameRate = 0;     // nominal; 0 when unknown
+    int framesTakenEvery = 1; // a timelapse's frames already: frameRate is the footage's / this
+    int64_t bitRate = 0;      // video stream bits per second; 0 when unknown
     bool hasAudio = false;
     YuvMatrix matrix = YuvMatrix::bt601;
     bool fullRange = false;
@@ -46,6 +47,9 @@ struct RawVideoStream {
     int width = 0;
     int height = 0;
     int frameRate = cameraFrameRate;
+    // A timelapse composed by the writer holds one frame in this many: its frames are this much
+    // further apart in the footage's time.
+    int framesTakenEvery = 1;
     double duration = 0; // seconds the writer promises; fewer means the source ended early
 };
 
@@ -62,6 +66,9 @@ struct TranscodeSettings {
     // A timelapse above 1: output frame k is the source frame shown at start + k × speed frame
     // intervals (each taken once), played at the frame rate; no sound.
     int speed = 1;
+    // The source is a timelapse already (one frame in this many taken): every frame is written,
+    // each at the next output frame.
+    int framesTakenEvery = 1;
 };
 
 struct TranscodeHooks {

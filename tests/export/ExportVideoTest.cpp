@@ -169,8 +169,8 @@ std::vector<double> takenFrames(const std::function<double(int)>& frameTime, int
 }
 
 // A timelapse plays the frame shown at each interval from the start (a start inside a frame, on
-// a frame's first instant, an uneven pace, minutes joined or side by side) at the usual rate, each
-// with its own recording time, and without sound.
+// a frame's first instant, an uneven pace, minutes joined or side by side, intervals longer than
+// the key frames' spacing) at the usual rate, each with its own recording time, and without sound.
 TEST_F(ExportVideoTest, TimelapseTakesTheFrameShownAtEachIntervalWithItsOwnTime) {
     const sample::ClipSpec unevenSpec{.path = folder / "uneven-front.mp4",
                                       .width = 64,
@@ -195,6 +195,12 @@ TEST_F(ExportVideoTest, TimelapseTakesTheFrameShownAtEachIntervalWithItsOwnTime)
         {Way::single, 8, sample::frameTime(unevenSpec, 3), 1.5},
         {Way::continuous, 2, 0, 1},
         {Way::grid, 4, 0, 1},
+        // Key frames a second apart: whole seconds and the ends of seconds are not decoded.
+        {Way::single, 60, 0, 0},
+        {Way::single, 30, 0.5 / 36, 0},
+        {Way::continuous, 60, 0, 1},
+        {Way::grid, 30, 0, 2},
+        {Way::grid, 8, 1.5, 0.5}, // the composer is given nothing of the first second
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];
@@ -221,8 +227,8 @@ TEST_F(ExportVideoTest, TimelapseTakesTheFrameShownAtEachIntervalWithItsOwnTime)
             for (double t : takenFrames(frameTime, frames, c.start, end, c.speed, fps))
                 expected.push_back(morning + t);
         } else if (c.way == Way::grid) {
-            GPUVideoExporter::exportGrid({{{front, back}, 0, c.length}}, out, settings, rec.callbacks());
-            for (double t : takenFrames(even, 36, 0, 1, c.speed, 36))
+            GPUVideoExporter::exportGrid({{{front, back}, c.start, c.length}}, out, settings, rec.callbacks());
+            for (double t : takenFrames(even, 72, c.start, c.start + c.length, c.speed, 36))
                 expected.push_back(morning + t);
         } else {
             GPUVideoExporter::exportContinuous({{front, 0, 1}, {back, 0, 1}}, out, settings, rec.callbacks());

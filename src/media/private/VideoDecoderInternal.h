@@ -8,6 +8,7 @@
 #include "VideoDecoder.h"
 
 #include <functional>
+#include <vector>
 
 namespace orvane::media {
 
@@ -23,6 +24,9 @@ MediaInfo describe(AVFormatContext* format, int videoIndex);
 // Clockwise degrees (0, 90, 180, 270) that turn the stream's pictures upright: its display
 // matrix snapped to a quarter turn; 0 without a usable matrix.
 int displayRotation(const AVStream* stream);
+// The key frames the container's index lists for `stream`, in seconds after `firstPts`, ascending
+// (empty without an index).
+std::vector<double> keyFrameTimes(AVFormatContext* input, int stream, int64_t firstPts);
 
 struct VideoDecoderAccess {
     // The current frame (valid until the decoder moves on); null before the first frame.
