@@ -6,13 +6,19 @@
 //  - clicking an event card -> its first video frame on screen, single camera and grid;
 //  - the grid playing at 1x with the dashboard, the route map hidden and shown: video frames dropped,
 //    GUI frame interval p95, processor time;
-//  - peak memory, grid playing with the dashboard (a process of its own that does only that).
+//  - peak memory, grid playing with the dashboard (a process of its own that does only that);
+//  - a long session (--only soak [--minutes N], 30 by default): events of a six-camera and a
+//    four-camera drive opened one after another, the grid played, one camera and back, a short
+//    export now and then, back to the library; resident memory after the first event, every five
+//    minutes and at the end, and the high-water mark.
 // usage: xvfb-run -a -s "-screen 0 1920x1080x24" orvane-bench-ui [--folder DIR] [--runs N] [--play SECONDS]
-//                      [--only startup|scroll|grid] [--events N]   (--only scroll --events 5000: a year's
-//                      archive of content-free files)
+//                      [--only startup|scroll|grid|soak] [--events N] [--minutes N]   (--only scroll
+//                      --events 5000: a year's archive of content-free files)
 // (footage is written once into DIR and reused)
 
+#include "AppMessages.h"
 #include "BenchSupport.h"
+#include "ExportViewModel.h"
 #include "HardwareDecoding.h"
 #include "LibraryViewModel.h"
 #include "MainViewModel.h"
@@ -22,11 +28,14 @@
 #include "OrvaneApp.h"
 #include "OrvaneModules.h"
 #include "PreviewViewModel.h"
+#include "ProcessMemory.h"
 #include "SampleDrive.h"
 #include "VideoPreviewController.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QQmlApplicationEngine>
@@ -354,6 +363,199 @@ void benchGridWithAndWithoutMap(const QString& real, double seconds) {
     }
 }
 
+// --- The soak: a long session of opening, playing, switching and exporting ---
+
+constexpr int soakDefaultMinutes = 30;
+constexpr int soakGridPlayMs = 4000;    // the grid plays a few seconds after each opening
+constexpr int soakCameraPlayMs = 2000;  // each camera switch plays this long
+constexpr int soakExportEvery = 3;      // one opening in three exports (the first one too)
+constexpr double soakExportSeconds = 3; // a short range, about the moment on screen
+constexpr int soakExportTimeoutMs = 300000;
+constexpr int soakLibraryMs = 2000; // a look at the library before the next event
+constexpr int soakReportEverySeconds = 300;
+constexpr double soakGrowthGoal = 0.10;    // resident at the end within 10 % of after the first event
+constexpr int soakMemoryGoalMb = 400;      // never above: the high-water mark
+constexpr int soakFourCameraDaysLater = 7; // the older car's events after the newer car's
+constexpr double soakFourCameraMinuteSeconds = 20;
+
+// An older car's drive of four cameras beside the newer car's six: the grid changes its layout
+// as the session goes from one to the other.
+QString fourCameraDrive(const QString& folder) {
+    sample::DriveSpec spec = sample::exampleDrive(
+        folder + QStringLiteral("/TeslaCam"), sample::CarLayout::fourCamera, 1, soakFourCameraMinuteSeconds);
+    spec.recentMinutes = 0;
+    for (sample::EventSpec& event : spec.events)
+        event.startTime += soakFourCameraDaysLater * 86400;
+    return writeDriveOnce(spec);
+}
+
+struct SoakState {
+    SoakState(Window& window, std::vector<TeslaClipEvent> list) : w(window), events(std::move(list)) {}
+
+    Window& w;
+    QTemporaryDir exports;
+    std::vector<TeslaClipEvent> events;
+    int openings = 0;
+    int exported = 0;
+    QStringList troubles; // steps that did not complete, each said once
+    long afterFirstMb = 0;
+    long maxResidentMb = 0;
+
+    void trouble(const QString& what) {
+        if (!troubles.contains(what))
+            troubles.push_back(what);
+    }
+};
+
+void printMemory(const char* when, const SoakState& s) {
+    std::printf("soak %s: resident %ld MB, high-water %ld MB (%d events opened, %d exports)\n", when,
+                residentMegabytes(), peakRssMegabytes(), s.openings, s.exported);
+    std::fflush(stdout);
+}
+
+// Waits until `cells` visible video outputs show a picture.
+bool picturesShown(Window& w, size_t cells) {
+    return waitFor([&] {
+        const auto sinks = visibleVideoSinks(*w.window);
+        return sinks.size() >= cells && std::all_of(sinks.begin(), sinks.end(),
+                                                    [](QVideoSink* s) { return s->videoFrame().isValid(); });
+    });
+}
+
+void playFor(PreviewController& player, int ms) {
+    if (!player.isPlaying())
+        player.togglePlayPause();
+    runFor(ms);
+    if (player.isPlaying())
+        player.togglePlayPause();
+}
+
+// Scrolls the library so that `card` is in view, as a user would before clicking it.
+void scrollIntoView(Window& w, QQuickItem* card) {
+    auto* list = w.find("eventSections");
+    if (!card || !list)
+        return;
+    const double y = card->mapToItem(list, QPointF(0, 0)).y();
+    if (y >= 0 && y + card->height() <= list->height())
+        return;
+    const double top = list->property("originY").toDouble();
+    const double bottom = top + std::max(0.0, list->property("contentHeight").toDouble() - list->height());
+    list->setProperty("contentY", std::clamp(list->property("contentY").toDouble() + y, top, bottom));
+    runFor(settleMs);
+}
+
+// Opens `event` from its card, the grid showing.
+void openEvent(SoakState& s, const TeslaClipEvent& event) {
+    s.w.vm().library()->selectCategory(event.category);
+    const QString card = QStringLiteral("eventCard_") + event.id.toString(QUuid::WithoutBraces);
+    waitFor([&] { return s.w.find(card) != nullptr; });
+    scrollIntoView(s.w, s.w.find(card));
+    if (std::isnan(openByClick(s.w, event.id, 4))) {
+        s.trouble(QStringLiteral("an event's grid did not show (its card, or its pictures)"));
+        s.w.vm().preview()->selectEvent(event);
+        picturesShown(s.w, 4);
+    }
+}
+
+// One camera alone, then the grid again.
+void switchCameras(SoakState& s) {
+    PreviewViewModel& preview = *s.w.vm().preview();
+    preview.switchCameraFilter(QStringLiteral("front"));
+    if (!picturesShown(s.w, 1))
+        s.trouble(QStringLiteral("the front camera did not show"));
+    playFor(*preview.activePreview(), soakCameraPlayMs);
+    preview.switchCameraFilter(QStringLiteral("all"));
+    if (!picturesShown(s.w, 4))
+        s.trouble(QStringLiteral("the grid did not show again"));
+    playFor(*preview.activePreview(), soakCameraPlayMs);
+}
+
+// Exports a few seconds of the grid from the moment on screen, then deletes what it wrote.
+void exportShortRange(SoakState& s) {
+    PreviewViewModel& preview = *s.w.vm().preview();
+    ExportViewModel& exporter = *s.w.vm().exporter();
+    const double from =
+        std::max(0.0, std::min(preview.activeTime(), preview.activeDuration() - soakExportSeconds));
+    preview.setExportRangeStart(from);
+    preview.setExportRangeEnd(from + soakExportSeconds);
+    exporter.startProcessing();
+    waitFor([&] { return !exporter.isProcessing(); }, soakExportTimeoutMs);
+    if (exporter.hasExportResult())
+        ++s.exported;
+    else
+        s.trouble(QStringLiteral("an export failed: ") + s.w.vm().messages()->errorMessage());
+    exporter.clearExportResult();
+    preview.clearExportRange();
+    for (const QFileInfo& file : QDir(s.exports.path()).entryInfoList(QDir::Files))
+        QFile::remove(file.absoluteFilePath());
+}
+
+void soakCycle(SoakState& s) {
+    const TeslaClipEvent& event = s.events[size_t(s.openings) % s.events.size()];
+    openEvent(s, event);
+    playFor(*s.w.vm().preview()->activePreview(), soakGridPlayMs);
+    switchCameras(s);
+    if (s.openings % soakExportEvery == 0)
+        exportShortRange(s);
+    backToBrowser(s.w);
+    runFor(soakLibraryMs);
+    ++s.openings;
+    s.maxResidentMb = std::max(s.maxResidentMb, residentMegabytes());
+}
+
+std::vector<TeslaClipEvent> allEvents(LibraryViewModel& library) {
+    std::vector<TeslaClipEvent> events;
+    for (const auto& [category, list] : library.eventsByCategory())
+        events.insert(events.end(), list.begin(), list.end());
+    return events;
+}
+
+void printSoakVerdict(const SoakState& s, int minutes) {
+    const long endMb = residentMegabytes(), peakMb = peakRssMegabytes();
+    const double growth = s.afterFirstMb ? double(endMb - s.afterFirstMb) / double(s.afterFirstMb) : NAN;
+    const bool pass =
+        std::abs(growth) <= soakGrowthGoal && peakMb <= soakMemoryGoalMb && s.troubles.isEmpty();
+    std::printf("soak %d min, %d events opened, %d exports: resident after the first event %ld MB, at the "
+                "end %ld MB (%+.1f %%, target within %.0f %%), largest sampled %ld MB, high-water %ld MB "
+                "(target <= %d): %s\n",
+                minutes, s.openings, s.exported, s.afterFirstMb, endMb, 100 * growth, 100 * soakGrowthGoal,
+                s.maxResidentMb, peakMb, soakMemoryGoalMb, pass ? "PASS" : "MISS");
+    for (const QString& trouble : s.troubles)
+        std::printf("soak trouble: %s\n", qPrintable(trouble));
+}
+
+// Opens the events one after another for `minutes`: the grid plays, one camera and the grid again,
+// now and then a short export; back to the library each time.
+void benchSoak(const QStringList& drives, int minutes) {
+    // The session's settings (camera, export folder) stay out of the user's own.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    Window w;
+    w.vm().library()->importTeslaCamPaths(drives);
+    waitFor([&] { return !w.vm().library()->isImporting(); });
+    runFor(settleMs);
+    SoakState s(w, allEvents(*w.vm().library()));
+    std::printf("soak: %zu events, %d minutes\n", s.events.size(), minutes);
+    w.vm().preview()->setCameraFilter(CameraAngle::all);
+    w.vm().exporter()->setExportQuality(QStringLiteral("balanced"));
+    w.vm().exporter()->setCustomOutputDirectoryPath(s.exports.path());
+    QElapsedTimer clock;
+    clock.start();
+    soakCycle(s);
+    s.afterFirstMb = residentMegabytes();
+    printMemory("after the first event", s);
+    qint64 nextReport = soakReportEverySeconds * 1000LL;
+    while (clock.elapsed() < minutes * 60000LL) {
+        soakCycle(s);
+        if (clock.elapsed() >= nextReport) {
+            printMemory(qPrintable(QStringLiteral("at %1 min").arg(clock.elapsed() / 60000)), s);
+            nextReport += soakReportEverySeconds * 1000LL;
+        }
+    }
+    printMemory("at the end", s);
+    printSoakVerdict(s, minutes);
+}
+
 QString thumbnailDrive(const QString& folder, int events) {
     // Small real footage: each event's thumbnail decodes a real picture. A larger library (a year's
     // archive, --events 5000) is content-free: writing that much footage would take hours.
@@ -368,6 +570,7 @@ QString thumbnailDrive(const QString& folder, int events) {
 } // namespace
 
 int main(int argc, char** argv) {
+    ProcessMemory::configureAllocator(); // as the program does
     QGuiApplication application(argc, argv);
     const Options options = parseOptions(
         application.arguments(), {QDir::tempPath() + QStringLiteral("/orvane-bench-ui"), 5, 20, false});
@@ -376,7 +579,7 @@ int main(int argc, char** argv) {
     const QString library = thumbnailDrive(folder + QStringLiteral("/library"), options.events);
     const QString real = realFootageDrive(folder + QStringLiteral("/real60"));
 
-    // --only startup|scroll: that figure alone (the scroll --runs times), to compare one change.
+    // --only startup|scroll|grid|soak: that figure alone (the scroll --runs times), to compare one change.
     const qsizetype only = application.arguments().indexOf(QStringLiteral("--only"));
     const QString part = only > 0 ? application.arguments().value(only + 1) : QString();
     if (!part.isEmpty()) {
@@ -384,13 +587,17 @@ int main(int argc, char** argv) {
             benchStartup();
         } else if (part == QLatin1String("grid")) {
             benchGridWithAndWithoutMap(real, playSeconds);
+        } else if (part == QLatin1String("soak")) {
+            const qsizetype at = application.arguments().indexOf(QStringLiteral("--minutes"));
+            const int minutes = at > 0 ? application.arguments().value(at + 1).toInt() : soakDefaultMinutes;
+            benchSoak({real, fourCameraDrive(folder + QStringLiteral("/soak4"))}, std::max(1, minutes));
         } else if (part == QLatin1String("scroll")) {
             for (int run = 0; run < options.runs; ++run) {
                 Window w;
                 benchScroll(w, library);
             }
         } else {
-            std::printf("--only takes startup, scroll or grid, not \"%s\"\n", qPrintable(part));
+            std::printf("--only takes startup, scroll, grid or soak, not \"%s\"\n", qPrintable(part));
             return 2;
         }
         return 0;

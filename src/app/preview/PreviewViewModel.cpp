@@ -10,10 +10,12 @@
 #include "PlaybackSegmentResolver.h"
 #include "PlaybackTimeFormat.h"
 #include "PreviewWatermark.h"
+#include "ProcessMemory.h"
 #include "TileLoader.h"
 #include "TranslatedText.h"
 
 #include <QHash>
+#include <QTimer>
 #include <cmath>
 
 namespace orvane {
@@ -78,6 +80,15 @@ void PreviewViewModel::closeEventPreview() {
     eventLoad_.supersede(); // a load still running would otherwise reopen the closed event
     setSelectedEventID(std::nullopt);
     showNothing();
+    releaseMemorySoon();
+}
+
+// The players close their decoders on their own threads, and the page's pictures go with the
+// page: once they are gone, the pages they were in go back to the system, so a long session
+// stays the size of one event.
+void PreviewViewModel::releaseMemorySoon() {
+    QTimer::singleShot(memoryReleaseDelayMs, this,
+                       [] { AppPools::files()->start([] { ProcessMemory::releaseFreedMemory(); }); });
 }
 
 void PreviewViewModel::closeEventAmong(const QSet<QUuid>& ids) {

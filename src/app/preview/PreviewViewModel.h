@@ -241,6 +241,7 @@ private:
     void seekShown(double time, bool playing);
     void play(PreviewController* player, const VideoSegmentPlaylist& playlist, const PlaybackResume& resume);
     void showNothing();
+    void releaseMemorySoon();
     void setSelectedEventID(std::optional<QUuid> id);
     void setSelectedVideoID(std::optional<QUuid> id);
     void setSelectedTimestampKey(std::optional<QString> key);
@@ -283,6 +284,8 @@ private:
 public:
     static constexpr double defaultAroundEventBefore = 30;
     static constexpr double defaultAroundEventAfter = 10;
+    // After closing: long enough for the players' threads and the page to let go.
+    static constexpr int memoryReleaseDelayMs = 1000;
 };
 
 } // namespace orvane
