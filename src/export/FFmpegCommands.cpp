@@ -104,8 +104,11 @@ QStringList gridFrameArguments(Camera::GridLayout layout, const std::map<CameraA
     args << gridInputs(Camera::gridCameras(layout), inputs, s, t,
                        {canvas.width / columns, canvas.height / rows});
     QString graph = gridFilterGraph(layout, t, canvas);
-    if (speed > 1) // the frames a timelapse takes, and no others made up to fill the rate
-        graph.replace(QStringLiteral("[vout]"), QStringLiteral(",select=not(mod(n\\,%1))[vout]").arg(speed));
+    // A timelapse takes every speed-th grid frame of each camera (padding included), so only
+    // those are laid out, and no others are made up to fill the rate.
+    if (speed > 1)
+        graph.replace(QStringLiteral("setpts=PTS-STARTPTS"),
+                      QStringLiteral("select=not(mod(n\\,%1)),setpts=PTS-STARTPTS").arg(speed));
     args << QStringLiteral("-filter_complex") << graph;
     if (speed > 1)
         args << QStringLiteral("-fps_mode") << QStringLiteral("passthrough");

@@ -162,15 +162,17 @@ struct GridInputs {
     bool cutShort = false; // an input ended before its index said
 };
 
+// `forceCopy` off (a timelapse, whose own thinned copies follow): only what ffmpeg could not
+// read where it is is copied.
 GridInputs gridInputs(const GridExportSegment& segment, Camera::GridLayout layout,
-                      const CancellationToken& cancel) {
+                      const CancellationToken& cancel, bool forceCopy = true) {
     GridInputs result;
     const auto primary = segment.primaryVideo();
     for (const TeslaVideoFile& video : segment.videos) {
         if (!video.cameraAngle || result.byCamera.count(*video.cameraAngle) ||
             !Camera::gridCell(*video.cameraAngle, layout))
             continue;
-        result.copies.push_back(VideoExportPreparer::localInput(video, true, cancel));
+        result.copies.push_back(VideoExportPreparer::localInput(video, forceCopy, cancel));
         const QString& input = result.copies.back().path;
         result.byCamera[*video.cameraAngle] = input;
         try {
@@ -292,7 +294,7 @@ void GridFeed::State::compose() {
     try {
         for (const GridExportSegment& segment : segments) {
             cancel.check();
-            GridInputs inputs = gridInputs(segment, layout, cancel);
+            GridInputs inputs = gridInputs(segment, layout, cancel, speed == 1);
             cutShort = cutShort || inputs.cutShort;
             if (speed > 1)
                 keepTimelapsePackets(inputs, segment);
