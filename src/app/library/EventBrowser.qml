@@ -28,11 +28,12 @@ ColumnLayout {
         controls: browser.headerControls
         Layout.fillWidth: true
         onDeleteRequested: browser.deleteRequested()
+        onRowRequested: (row) => sections.positionViewAtIndex(row, ListView.Beginning)
     }
 
     EmptyState {
         objectName: "emptyCategory"
-        visible: browser.library.eventsInSelectedCategory.count === 0
+        visible: browser.library.eventsInSelectedCategory.count === 0 && !browser.library.reasonFilterHidesAll
         iconName: "videocam_off"
         title: LibraryText.emptyCategoryTitle(browser.library.categoryDisplayName(browser.category))
         hint: qsTr("该分类中暂时没有可播放的视频")
@@ -40,7 +41,15 @@ ColumnLayout {
         Layout.fillHeight: true
     }
 
+    ReasonFilterEmptyState {
+        visible: browser.library.reasonFilterHidesAll
+        library: browser.library
+        Layout.fillWidth: true
+        Layout.fillHeight: true
+    }
+
     EventSectionList {
+        id: sections
         visible: browser.library.eventsInSelectedCategory.count > 0
         library: browser.library
         cardSelectionMode: browser.cardSelectionMode

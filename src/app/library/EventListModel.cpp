@@ -226,6 +226,13 @@ void DatedEventRowModel::layOut() {
         emit countChanged();
 }
 
+int DatedEventRowModel::firstRowOf(QDate day) const {
+    const auto found = std::find_if(rows_.begin(), rows_.end(), [&](const Row& row) {
+        return row.startsDay && sections_[row.section].day == day;
+    });
+    return found == rows_.end() ? -1 : int(found - rows_.begin());
+}
+
 void DatedEventRowModel::setMarks(const EventMarks& marks) {
     marks_ = marks;
     for (const Row& row : rows_)

@@ -109,6 +109,8 @@ public:
     void setColumns(int columns);
     void setSections(std::vector<DatedEventSection> sections);
     void setMarks(const EventMarks& marks);
+    // The row that starts `day`'s cards; -1 without one.
+    int firstRowOf(QDate day) const;
 
 signals:
     void countChanged();

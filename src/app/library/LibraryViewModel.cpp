@@ -5,6 +5,7 @@
 #include "Attempt.h"
 #include "FileName.h"
 #include "ObservableField.h"
+#include "ReasonFilter.h"
 
 #include <QFileInfo>
 
@@ -17,7 +18,9 @@ struct LibraryViewModel::ImportWork {
 
 LibraryViewModel::LibraryViewModel(const LibraryServices& services, AppMessages& messages, QObject* parent)
     : QObject(parent), services_(services), messages_(messages), eventsModel_(new EventListModel(this)),
-      rowsModel_(new DatedEventRowModel(this)) {
+      rowsModel_(new DatedEventRowModel(this)), calendar_(new FootageCalendar(this)),
+      reasonChoices_(new ChoiceListModel(this)) {
+    filterEvents();
     refresh();
 }
 
@@ -63,6 +66,7 @@ void LibraryViewModel::applyImport(const ImportWork& work) {
     }
     setImportMode(ImportMode::teslaCam);
     importedFolders_ = work.choice.folders;
+    setReasonFilter({}); // another drive: its reasons may differ
     setEventsByCategory(*work.scan.value);
     emit libraryReplaced();
     if (eventsByCategory_.empty()) {
@@ -128,6 +132,31 @@ QString LibraryViewModel::categoryDisplayName(const QString& category) const {
     return parsed ? Category::displayName(*parsed) : QString();
 }
 
+// --- Finding an event ---
+
+void LibraryViewModel::setReasonFilter(const QString& key) {
+    if (key == reasonFilter_)
+        return;
+    reasonFilter_ = key;
+    emit reasonFilterChanged();
+    filterEvents();
+    refresh();
+    QSet<QUuid> stillShown;
+    for (const TeslaClipEvent& e : shownEvents())
+        if (deleteSelectedEventIDs_.contains(e.id))
+            stillShown.insert(e.id);
+    setDeleteSelectedEventIDs(std::move(stillShown));
+}
+
+int LibraryViewModel::rowOfDay(int year, int month, int day) const {
+    const auto nearest = calendar_->nearestDay(QDate(year, month, day));
+    return nearest ? rowsModel_->firstRowOf(*nearest) : -1;
+}
+
+QString LibraryViewModel::reasonFilterTitle() const {
+    return ReasonFilter::title(reasonFilter_);
+}
+
 // --- Deletion ---
 
 void LibraryViewModel::startDeleteSelection() {
@@ -143,7 +172,7 @@ void LibraryViewModel::cancelDeleteSelection() {
 
 void LibraryViewModel::toggleDeleteEvent(const QString& eventID) {
     const QUuid id(eventID);
-    const auto& events = eventsInSelectedCategoryList();
+    const auto& events = shownEvents();
     if (std::none_of(events.begin(), events.end(), [&](const TeslaClipEvent& e) { return e.id == id; }))
         return;
     QSet<QUuid> ids = deleteSelectedEventIDs_;
@@ -153,15 +182,14 @@ void LibraryViewModel::toggleDeleteEvent(const QString& eventID) {
 }
 
 void LibraryViewModel::toggleSelectAllEventsForDeletion() {
-    setDeleteSelectedEventIDs(
-        LibraryRules::toggledSelectAll(eventsInSelectedCategoryList(), deleteSelectedEventIDs_));
+    setDeleteSelectedEventIDs(LibraryRules::toggledSelectAll(shownEvents(), deleteSelectedEventIDs_));
 }
 
 void LibraryViewModel::deleteSelectedEvents() {
     if (isDeletingEvents_)
         return;
     std::vector<TeslaClipEvent> events;
-    for (const TeslaClipEvent& e : eventsInSelectedCategoryList())
+    for (const TeslaClipEvent& e : shownEvents())
         if (deleteSelectedEventIDs_.contains(e.id))
             events.push_back(e);
     if (events.empty())
@@ -205,6 +233,10 @@ const std::vector<TeslaClipEvent>& LibraryViewModel::eventsInSelectedCategoryLis
     return found == eventsByCategory_.end() ? none : found->second;
 }
 
+const std::vector<TeslaClipEvent>& LibraryViewModel::shownEvents() const {
+    return reasonFilter_.isEmpty() ? eventsInSelectedCategoryList() : filteredEvents_;
+}
+
 std::optional<TeslaClipEvent> LibraryViewModel::findEvent(const QUuid& id) const {
     for (const auto& [category, events] : eventsByCategory_)
         for (const TeslaClipEvent& e : events)
@@ -242,6 +274,7 @@ void LibraryViewModel::setImporting(bool value) {
 void LibraryViewModel::setEventsByCategory(EventsByCategory events) {
     eventsByCategory_ = std::move(events);
     emit eventsByCategoryChanged(); // a new scan is new content even when it reads the same
+    filterEvents();
     refresh();
 }
 
@@ -250,6 +283,7 @@ void LibraryViewModel::setSelectedCategory(std::optional<ClipCategory> category)
         return;
     selectedCategory_ = category;
     emit selectedCategoryChanged();
+    filterEvents();
     refresh();
 }
 
@@ -269,19 +303,30 @@ void LibraryViewModel::setDeletingEvents(bool value) {
     assignAndNotify(isDeletingEvents_, value, this, &LibraryViewModel::isDeletingEventsChanged);
 }
 
+void LibraryViewModel::filterEvents() {
+    const std::vector<TeslaClipEvent>& category = eventsInSelectedCategoryList();
+    reasonChoices_->setChoices(ReasonFilter::choices(category, reasonFilter_));
+    filteredEvents_ = reasonFilter_.isEmpty() ? std::vector<TeslaClipEvent>()
+                                              : ReasonFilter::matching(category, reasonFilter_);
+}
+
 void LibraryViewModel::refresh() {
     QStringList available;
     for (ClipCategory c : LibraryRules::availableCategories(importMode_, eventsByCategory_))
         available << Category::rawValue(c);
     assignAndNotify(availableCategories_, available, this, &LibraryViewModel::availableCategoriesChanged);
 
-    const std::vector<TeslaClipEvent>& events = eventsInSelectedCategoryList();
+    const std::vector<TeslaClipEvent>& events = shownEvents();
+    assignAndNotify(reasonFilterHidesAll_, events.empty() && !eventsInSelectedCategoryList().empty(), this,
+                    &LibraryViewModel::reasonFilterHidesAllChanged);
     const bool eventsChanged = !std::equal(
         events.begin(), events.end(), eventsModel_->events().begin(), eventsModel_->events().end(),
         [](const TeslaClipEvent& a, const TeslaClipEvent& b) { return a.id == b.id; });
     if (eventsChanged) {
         eventsModel_->setEvents(events);
-        rowsModel_->setSections(DatedEventSection::sections(events));
+        std::vector<DatedEventSection> days = DatedEventSection::sections(events);
+        calendar_->setSections(days);
+        rowsModel_->setSections(std::move(days));
     }
     // The events shown change the answer as much as the selection does.
     const bool allSelected = LibraryRules::toggledSelectAll(events, deleteSelectedEventIDs_).isEmpty();

@@ -3,7 +3,9 @@
 // category chosen, and choosing events to move to the Trash. Interface thread only; scans and
 // trash moves run on the application's file pool and come back here.
 
+#include "ChoiceListModel.h"
 #include "EventListModel.h"
+#include "FootageCalendar.h"
 #include "LatestRequest.h"
 #include "LibraryRules.h"
 #include "LibraryServices.h"
@@ -34,6 +36,14 @@ class LibraryViewModel : public QObject {
     Q_PROPERTY(
         bool allEventsSelectedForDeletion READ allEventsSelectedForDeletion NOTIFY deleteSelectionChanged)
     Q_PROPERTY(bool isDeletingEvents READ isDeletingEvents NOTIFY isDeletingEventsChanged)
+    // The days of the events shown, for the jump-to-day calendar.
+    Q_PROPERTY(orvane::FootageCalendar* footageCalendar READ footageCalendar CONSTANT)
+    // The reason filter: its key ("" for every reason), its title, the menu's choices with counts,
+    // and whether it hides every event of a category that has some.
+    Q_PROPERTY(QString reasonFilter READ reasonFilter NOTIFY reasonFilterChanged)
+    Q_PROPERTY(QString reasonFilterTitle READ reasonFilterTitle NOTIFY reasonFilterChanged)
+    Q_PROPERTY(orvane::ChoiceListModel* reasonChoices READ reasonChoices CONSTANT)
+    Q_PROPERTY(bool reasonFilterHidesAll READ reasonFilterHidesAll NOTIFY reasonFilterHidesAllChanged)
 
 public:
     LibraryViewModel(const LibraryServices& services, AppMessages& messages, QObject* parent = nullptr);
@@ -55,6 +65,14 @@ public:
     void showCategory(ClipCategory category);
     Q_INVOKABLE QString categoryDisplayName(const QString& category) const;
 
+    // --- Finding an event ---
+    // Shows only the events saved for that reason (a ReasonFilter key; "" shows all). The deletion
+    // selection keeps only events still shown, so nothing hidden is moved to the Trash.
+    Q_INVOKABLE void setReasonFilter(const QString& key);
+    // The first of the browser's rows of that day (month 1–12), or of the nearest day with
+    // footage shown; -1 without rows.
+    Q_INVOKABLE int rowOfDay(int year, int month, int day) const;
+
     // --- Deletion ---
     // "批量删除": starts an empty deletion selection (the merge selection ends: see
     // deleteSelectionStarted).
@@ -75,6 +93,13 @@ public:
     // The raw values of the categories the picker offers.
     QStringList availableCategories() const { return availableCategories_; }
     const std::vector<TeslaClipEvent>& eventsInSelectedCategoryList() const;
+    // The events of the selected category that the filter keeps: the cards shown.
+    const std::vector<TeslaClipEvent>& shownEvents() const;
+    FootageCalendar* footageCalendar() const { return calendar_; }
+    QString reasonFilter() const { return reasonFilter_; }
+    QString reasonFilterTitle() const;
+    ChoiceListModel* reasonChoices() const { return reasonChoices_; }
+    bool reasonFilterHidesAll() const { return reasonFilterHidesAll_; }
     // An event of any category, by id.
     std::optional<TeslaClipEvent> findEvent(const QUuid& id) const;
     bool isDeleteSelectionMode() const { return isDeleteSelectionMode_; }
@@ -99,6 +124,8 @@ signals:
     void isDeleteSelectionModeChanged();
     void deleteSelectionChanged();
     void isDeletingEventsChanged();
+    void reasonFilterChanged();
+    void reasonFilterHidesAllChanged();
     // For the other features, which the root view model connects:
     void importStarted();
     // A scan replaced the library (nothing open stays open).
@@ -121,6 +148,8 @@ private:
     void setDeleteSelectedEventIDs(QSet<QUuid> ids);
     void setDeletingEvents(bool value);
     void removeDeletedEvents(const QSet<QUuid>& ids, ClipCategory category);
+    // The reason menu and the events the reason filter keeps, for the category's events now.
+    void filterEvents();
     // Brings the picker's categories and the cards up to date; publishes only real changes.
     void refresh();
 
@@ -141,6 +170,11 @@ private:
     EventMarks marks_;
     EventListModel* eventsModel_;
     DatedEventRowModel* rowsModel_;
+    FootageCalendar* calendar_;
+    QString reasonFilter_;
+    std::vector<TeslaClipEvent> filteredEvents_; // with a reason chosen
+    ChoiceListModel* reasonChoices_;
+    bool reasonFilterHidesAll_ = false;
 };
 
 } // namespace orvane

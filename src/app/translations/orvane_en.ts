@@ -751,6 +751,10 @@
         <source>哨兵模式：检测到车身震动（%1 g）</source>
         <translation>Sentry: impact detected (%1 g)</translation>
     </message>
+    <message>
+        <source>哨兵模式：检测到车身震动</source>
+        <translation>Sentry: impact detected</translation>
+    </message>
 </context>
 <context>
     <name>EventMomentBar</name>
@@ -1326,6 +1330,52 @@
     </message>
 </context>
 <context>
+    <name>FootageCalendar</name>
+    <message>
+        <source>yyyy年M月</source>
+        <extracomment>A QLocale date format of a month and its year, as a calendar&apos;s title.</extracomment>
+        <translation>MMMM yyyy</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1，%n 个片段</source>
+        <translation>
+            <numerusform>%1, %n clip</numerusform>
+            <numerusform>%1, %n clips</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1，无录像</source>
+        <translation>%1, no footage</translation>
+    </message>
+</context>
+<context>
+    <name>FootageCalendarPopup</name>
+    <message>
+        <source>上一个有录像的月份</source>
+        <translation>Previous month with footage</translation>
+    </message>
+    <message>
+        <source>上个月</source>
+        <translation>Previous month</translation>
+    </message>
+    <message>
+        <source>下个月</source>
+        <translation>Next month</translation>
+    </message>
+    <message>
+        <source>下一个有录像的月份</source>
+        <translation>Next month with footage</translation>
+    </message>
+    <message>
+        <source>有录像的日期以圆点标出</source>
+        <translation>Days with footage are marked with a dot</translation>
+    </message>
+    <message>
+        <source>这个月没有录像</source>
+        <translation>No footage this month</translation>
+    </message>
+</context>
+<context>
     <name>FrameCapture</name>
     <message>
         <source>无法读取画面</source>
@@ -1576,6 +1626,13 @@
     <message>
         <source>无法写入报告：</source>
         <translation>Could not write the report: </translation>
+    </message>
+</context>
+<context>
+    <name>JumpToDayButton</name>
+    <message>
+        <source>跳到日期</source>
+        <translation>Jump to a day</translation>
     </message>
 </context>
 <context>
@@ -1834,6 +1891,10 @@
             <numerusform>Moving the selected clip to the Trash</numerusform>
             <numerusform>Moving the %n selected clips to the Trash</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>没有符合“%1”的片段</source>
+        <translation>No events match “%1”</translation>
     </message>
 </context>
 <context>
@@ -2195,6 +2256,42 @@
     <message>
         <source>所选的录像都无法读取</source>
         <translation>None of the chosen footage can be read</translation>
+    </message>
+</context>
+<context>
+    <name>ReasonFilter</name>
+    <message>
+        <source>全部原因</source>
+        <translation>All reasons</translation>
+    </message>
+    <message>
+        <source>未记录原因</source>
+        <translation>No reason recorded</translation>
+    </message>
+</context>
+<context>
+    <name>ReasonFilterButton</name>
+    <message>
+        <source>按保存原因筛选：%1</source>
+        <translation>Filter by reason: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1，%n 个</source>
+        <translation>
+            <numerusform>%1, %n clip</numerusform>
+            <numerusform>%1, %n clips</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>ReasonFilterEmptyState</name>
+    <message>
+        <source>该分类中没有因这个原因保存的片段。</source>
+        <translation>No event in this category was saved for this reason.</translation>
+    </message>
+    <message>
+        <source>显示全部原因</source>
+        <translation>Show all reasons</translation>
     </message>
 </context>
 <context>

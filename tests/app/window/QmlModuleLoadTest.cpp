@@ -41,6 +41,10 @@ QString propertiesFor(const QString& type) {
                          "cardSelectionMode: state.cardSelectionMode; category: state.categorySelection"},
         {"BrowserHeader", "library: testViewModel.library; controls: state.headerControls"},
         {"EventSectionList", "library: testViewModel.library; cardSelectionMode: state.cardSelectionMode"},
+        {"JumpToDayButton", "library: testViewModel.library"},
+        {"FootageCalendarPopup", "calendar: testViewModel.library.footageCalendar"},
+        {"ReasonFilterButton", "library: testViewModel.library"},
+        {"ReasonFilterEmptyState", "library: testViewModel.library"},
         {"MergeSelectionControls", "merge: testViewModel.merge; headerControls: state.headerControls; "
                                    "offersStart: true; canContinue: false"},
         {"LibrarySidebar",
