@@ -205,7 +205,8 @@ TEST_F(WindowTest, EveryControlHasANameAndTheKeyboardReachesTheCards) {
             reached = focused;
     }
     ASSERT_TRUE(reached) << names.join(", ").toStdString();
-    for (const char* control : {"importButton", "sidebarToggle", "startDeleteButton"})
+    for (const char* control :
+         {"importButton", "sidebarToggle", "reasonFilterButton", "jumpToDayButton", "startDeleteButton"})
         EXPECT_TRUE(names.contains(control)) << control;
     ui.key(Qt::Key_Space);
     EXPECT_TRUE(pageShown("previewLoader"));
@@ -226,6 +227,13 @@ TEST_F(WindowTest, EveryControlHasANameAndTheKeyboardReachesTheCards) {
     EXPECT_EQ(toggle->property("accessibleName").toString(), "显示侧边栏");
     ASSERT_TRUE(ui.click(toggle));
     EXPECT_TRUE(ui.waitShown("sidebar", 2000));
+
+    // The calendar names its days and buttons for a screen reader and closes with Escape.
+    ASSERT_TRUE(ui.click("jumpToDayButton"));
+    ASSERT_TRUE(ui.waitShown("footageCalendar", 2000));
+    EXPECT_EQ(ui.unnamedButtons(), QStringList());
+    ui.key(Qt::Key_Escape);
+    EXPECT_TRUE(ui.waitGone("footageCalendar", 2000));
 }
 
 } // namespace
