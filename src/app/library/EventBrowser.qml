@@ -28,7 +28,7 @@ ColumnLayout {
         controls: browser.headerControls
         Layout.fillWidth: true
         onDeleteRequested: browser.deleteRequested()
-        onRowRequested: (row) => sections.positionViewAtIndex(row, ListView.Beginning)
+        onRowRequested: (row) => sections.showRow(row)
     }
 
     EmptyState {

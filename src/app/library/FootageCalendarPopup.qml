@@ -31,9 +31,8 @@ Popup {
         month = moved.getFullYear() * 12 + moved.getMonth()
         cursorDay = moved.getDate()
     }
+    // A day without footage (reached by the keyboard) shows the nearest day with footage.
     function choose(day) {
-        if (calendar.eventCount(shownYear, shownMonth + 1, day) === 0)
-            return
         popup.dayChosen(shownYear, shownMonth + 1, day)
         popup.close()
     }

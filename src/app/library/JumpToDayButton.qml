@@ -4,7 +4,8 @@ import Orvane.Common
 import Orvane.Library
 
 // The browser header's calendar button: opens the month calendar of the days shown and asks the
-// list to show the chosen day (or the nearest day with footage) from its first row.
+// list to show the chosen day (or the nearest day with footage) from its first row, its first card
+// taking the keyboard.
 IconButton {
     id: control
 
@@ -24,10 +25,10 @@ IconButton {
         calendar: control.library.footageCalendar
         x: control.width - width
         y: control.height + Theme.spaceXs
-        onDayChosen: (year, month, day) => {
-            const row = control.library.rowOfDay(year, month, day)
-            if (row >= 0)
-                control.rowRequested(row)
-        }
+        // The list takes the keyboard once the calendar has given it back.
+        property int chosenRow: -1
+        onAboutToShow: chosenRow = -1
+        onDayChosen: (year, month, day) => chosenRow = control.library.rowOfDay(year, month, day)
+        onClosed: if (chosenRow >= 0) control.rowRequested(chosenRow)
     }
 }

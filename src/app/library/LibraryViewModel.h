@@ -1,7 +1,8 @@
 #pragma once
 // The imported drive as the browser shows it: importing folders, the events by category, the
-// category chosen, and choosing events to move to the Trash. Interface thread only; scans and
-// trash moves run on the application's file pool and come back here.
+// category chosen, finding an event (by reason, by day), and choosing events to move to the Trash.
+// Interface thread only; scans and trash moves run on the application's file pool and come back
+// here.
 
 #include "ChoiceListModel.h"
 #include "EventListModel.h"
