@@ -17,7 +17,10 @@ struct LibraryViewModel::ImportWork {
 
 LibraryViewModel::LibraryViewModel(const LibraryServices& services, AppMessages& messages, QObject* parent)
     : QObject(parent), services_(services), messages_(messages), eventsModel_(new EventListModel(this)),
-      rowsModel_(new DatedEventRowModel(this)) {
+      rowsModel_(new DatedEventRowModel(this)),
+      hardBrakeCounts_(new HardBrakeCounts(services_.countHardBrakes, this)) {
+    eventsModel_->setHardBrakeCounts(hardBrakeCounts_);
+    rowsModel_->setHardBrakeCounts(hardBrakeCounts_);
     refresh();
 }
 
@@ -63,6 +66,7 @@ void LibraryViewModel::applyImport(const ImportWork& work) {
     }
     setImportMode(ImportMode::teslaCam);
     importedFolders_ = work.choice.folders;
+    hardBrakeCounts_->clear(); // the footage may have changed since it was counted
     setEventsByCategory(*work.scan.value);
     emit libraryReplaced();
     if (eventsByCategory_.empty()) {
@@ -193,6 +197,22 @@ void LibraryViewModel::removeDeletedEvents(const QSet<QUuid>& ids, ClipCategory 
     setDeleteSelectedEventIDs({});
     setDeleteSelectionMode(false);
     emit eventsRemoved(ids);
+}
+
+// --- Marks ---
+
+QString LibraryViewModel::wantHardBrakeCount(const QString& eventID) {
+    const QUuid id(eventID);
+    for (const TeslaClipEvent& e : eventsModel_->events())
+        if (e.id == id) {
+            hardBrakeCounts_->want(e, marks_.isUnlocked(e));
+            return HardBrakeCounts::keyOf(e, marks_.isUnlocked(e));
+        }
+    return {};
+}
+
+void LibraryViewModel::releaseHardBrakeCount(const QString& key) {
+    hardBrakeCounts_->release(key);
 }
 
 // --- Reads ---

@@ -4,6 +4,7 @@
 // trash moves run on the application's file pool and come back here.
 
 #include "EventListModel.h"
+#include "HardBrakeCounts.h"
 #include "LatestRequest.h"
 #include "LibraryRules.h"
 #include "LibraryServices.h"
@@ -63,6 +64,13 @@ public:
     void toggleDeleteEvent(const QString& eventID);
     Q_INVOKABLE void toggleSelectAllEventsForDeletion();
     Q_INVOKABLE void deleteSelectedEvents();
+
+    // --- Marks ---
+    // A card of the event is shown and wants its hard-brake count: returns the key to release
+    // when the card goes (empty when nothing is read for it).
+    Q_INVOKABLE QString wantHardBrakeCount(const QString& eventID);
+    Q_INVOKABLE void releaseHardBrakeCount(const QString& key);
+    HardBrakeCounts& hardBrakeCounts() const { return *hardBrakeCounts_; }
 
     // --- Reads ---
     QString importMode() const { return LibraryRules::rawValue(importMode_); }
@@ -141,6 +149,7 @@ private:
     EventMarks marks_;
     EventListModel* eventsModel_;
     DatedEventRowModel* rowsModel_;
+    HardBrakeCounts* hardBrakeCounts_;
 };
 
 } // namespace orvane

@@ -720,6 +720,13 @@
         <source>已解锁</source>
         <translation>Unlocked</translation>
     </message>
+    <message numerus="yes">
+        <source>急刹车 %n</source>
+        <translation>
+            <numerusform>%n hard brake</numerusform>
+            <numerusform>%n hard brakes</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>EventMetadata</name>

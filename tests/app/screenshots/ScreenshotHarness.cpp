@@ -9,9 +9,11 @@
 #include "AppLanguage.h"
 #include "DriveOffer.h"
 #include "ExportViewModel.h"
+#include "HardBrakeCountCache.h"
 #include "KeyService.h"
 #include "LoopbackHttpServer.h"
 #include "MergeEditorController.h"
+#include "MetadataParser.h"
 #include "OrvaneModules.h"
 #include "SampleDrive.h"
 #include "SampleKeyService.h"
@@ -109,6 +111,12 @@ QString writeBrowseDrive(const QString& work) {
         drive.events.push_back(event);
     }
     sample::writeDrive(drive);
+    // The sample car brakes gently: the cards of one and two minutes get counts in the cache, as a
+    // second start finds them.
+    const EventsByCategory library = MetadataParser::scanLibrary({drive.root});
+    for (const TeslaClipEvent& event : library.at(ClipCategory::saved))
+        if (const int brakes = event.videoCount % 3; brakes > 0)
+            HardBrakeCountCache::count(event, [brakes](const auto&, const auto&) { return brakes; });
     return drive.root;
 }
 
@@ -359,7 +367,11 @@ const std::vector<Scene>& scenes() {
     const auto browse = &Fixtures::browseDrive, preview = &Fixtures::previewDrive;
     static const std::vector<Scene> all = {
         {"window-empty", nullptr, [](SceneApp&, F) { return true; }},
-        {"window-browser", browse, [](SceneApp& a, F) { return a.thumbnailsSettled(); }},
+        {"window-browser", browse,
+         [](SceneApp& a, F) {
+             return a.thumbnailsSettled() &&
+                    waitFor([&] { return a.vm->library()->hardBrakeCounts().isIdle(); });
+         }},
         {"window-sentry-empty", browse,
          [](SceneApp& a, F) { return (a.vm->library()->selectCategory(ClipCategory::sentry), true); }},
         {"window-delete", browse,
