@@ -62,6 +62,11 @@ RowLayout {
         onClicked: header.deleteRequested()
     }
 
+    MarksFilterButton {
+        visible: header.controls !== BrowserMode.NoControls
+        filter: header.library.marksFilter
+    }
+
     RowLayout {
         id: extras
         spacing: header.spacing

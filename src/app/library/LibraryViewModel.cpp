@@ -18,9 +18,11 @@ struct LibraryViewModel::ImportWork {
 LibraryViewModel::LibraryViewModel(const LibraryServices& services, AppMessages& messages, QObject* parent)
     : QObject(parent), services_(services), messages_(messages), eventsModel_(new EventListModel(this)),
       rowsModel_(new DatedEventRowModel(this)),
-      hardBrakeCounts_(new HardBrakeCounts(services_.countHardBrakes, this)) {
+      hardBrakeCounts_(new HardBrakeCounts(services_.countHardBrakes, this)),
+      marksFilter_(new MarksFilter(*hardBrakeCounts_, this)) {
     eventsModel_->setHardBrakeCounts(hardBrakeCounts_);
     rowsModel_->setHardBrakeCounts(hardBrakeCounts_);
+    connect(marksFilter_, &MarksFilter::shownChanged, this, &LibraryViewModel::refresh);
     refresh();
 }
 
@@ -158,14 +160,14 @@ void LibraryViewModel::toggleDeleteEvent(const QString& eventID) {
 
 void LibraryViewModel::toggleSelectAllEventsForDeletion() {
     setDeleteSelectedEventIDs(
-        LibraryRules::toggledSelectAll(eventsInSelectedCategoryList(), deleteSelectedEventIDs_));
+        LibraryRules::toggledSelectAll(eventsModel_->events(), deleteSelectedEventIDs_));
 }
 
 void LibraryViewModel::deleteSelectedEvents() {
     if (isDeletingEvents_)
         return;
     std::vector<TeslaClipEvent> events;
-    for (const TeslaClipEvent& e : eventsInSelectedCategoryList())
+    for (const TeslaClipEvent& e : eventsModel_->events()) // never one the marks hide
         if (deleteSelectedEventIDs_.contains(e.id))
             events.push_back(e);
     if (events.empty())
@@ -289,19 +291,31 @@ void LibraryViewModel::setDeletingEvents(bool value) {
     assignAndNotify(isDeletingEvents_, value, this, &LibraryViewModel::isDeletingEventsChanged);
 }
 
+// Events the marks hide leave the deletion selection: nothing is deleted unseen.
+void LibraryViewModel::keepDeleteSelectionShown() {
+    if (deleteSelectedEventIDs_.isEmpty())
+        return;
+    QSet<QUuid> shown;
+    for (const TeslaClipEvent& e : eventsModel_->events())
+        shown.insert(e.id);
+    setDeleteSelectedEventIDs(deleteSelectedEventIDs_ & shown);
+}
+
 void LibraryViewModel::refresh() {
     QStringList available;
     for (ClipCategory c : LibraryRules::availableCategories(importMode_, eventsByCategory_))
         available << Category::rawValue(c);
     assignAndNotify(availableCategories_, available, this, &LibraryViewModel::availableCategoriesChanged);
 
-    const std::vector<TeslaClipEvent>& events = eventsInSelectedCategoryList();
+    marksFilter_->setCandidates(eventsInSelectedCategoryList(), marks_);
+    const std::vector<TeslaClipEvent> events = marksFilter_->shown();
     const bool eventsChanged = !std::equal(
         events.begin(), events.end(), eventsModel_->events().begin(), eventsModel_->events().end(),
         [](const TeslaClipEvent& a, const TeslaClipEvent& b) { return a.id == b.id; });
     if (eventsChanged) {
         eventsModel_->setEvents(events);
         rowsModel_->setSections(DatedEventSection::sections(events));
+        keepDeleteSelectionShown();
     }
     // The events shown change the answer as much as the selection does.
     const bool allSelected = LibraryRules::toggledSelectAll(events, deleteSelectedEventIDs_).isEmpty();

@@ -8,6 +8,7 @@
 #include "LatestRequest.h"
 #include "LibraryRules.h"
 #include "LibraryServices.h"
+#include "MarksFilter.h"
 
 #include <QList>
 #include <QObject>
@@ -35,6 +36,7 @@ class LibraryViewModel : public QObject {
     Q_PROPERTY(
         bool allEventsSelectedForDeletion READ allEventsSelectedForDeletion NOTIFY deleteSelectionChanged)
     Q_PROPERTY(bool isDeletingEvents READ isDeletingEvents NOTIFY isDeletingEventsChanged)
+    Q_PROPERTY(orvane::MarksFilter* marksFilter READ marksFilter CONSTANT)
 
 public:
     LibraryViewModel(const LibraryServices& services, AppMessages& messages, QObject* parent = nullptr);
@@ -70,6 +72,7 @@ public:
     // when the card goes (empty when nothing is read for it).
     Q_INVOKABLE QString wantHardBrakeCount(const QString& eventID);
     Q_INVOKABLE void releaseHardBrakeCount(const QString& key);
+    MarksFilter* marksFilter() const { return marksFilter_; }
     HardBrakeCounts& hardBrakeCounts() const { return *hardBrakeCounts_; }
 
     // --- Reads ---
@@ -131,6 +134,7 @@ private:
     void removeDeletedEvents(const QSet<QUuid>& ids, ClipCategory category);
     // Brings the picker's categories and the cards up to date; publishes only real changes.
     void refresh();
+    void keepDeleteSelectionShown();
 
     LibraryServices services_;
     AppMessages& messages_;
@@ -150,6 +154,7 @@ private:
     EventListModel* eventsModel_;
     DatedEventRowModel* rowsModel_;
     HardBrakeCounts* hardBrakeCounts_;
+    MarksFilter* marksFilter_;
 };
 
 } // namespace orvane

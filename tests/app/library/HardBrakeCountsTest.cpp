@@ -1,10 +1,13 @@
 // The cards' hard-brake counts: counted with the preview's rule, kept on disk until the event's
-// files change, read lazily (latest card first, never for a card gone before its turn).
+// files change, read lazily (latest card first, never for a card gone before its turn), and the
+// browser's filter by marks with its search's progress.
 
 #include "HardBrakeCounts.h"
 
 #include "../../telemetry/DriveDataForTests.h"
+#include "AppMessages.h"
 #include "HardBrakeCountCache.h"
+#include "LibraryViewModel.h"
 #include "MetadataParser.h"
 #include "SampleClips.h"
 #include "TestSupport.h"
@@ -188,6 +191,71 @@ TEST(HardBrakeCounts, ReadsTheLatestCardFirstAndNothingForCardsGoneOrASearchStop
     EXPECT_EQ(r.reads().last(), QStringLiteral("x"));
     EXPECT_FALSE(counts.isSettled(key("x")));
     EXPECT_FALSE(counts.isSettled(key("y")));
+}
+
+TEST(MarksFilter, KeepsTheMarkedEventsOfTheCategoryAndSaysHowFarTheSearchIs) {
+    GatedReader r;
+    r.answer = [](const QString& name) -> std::optional<int> {
+        return name == QLatin1String("braked") ? 2
+               : name == QLatin1String("gone") ? std::nullopt
+                                               : std::optional(0);
+    };
+    std::vector<TeslaClipEvent> saved;
+    for (const char* name : {"braked", "calm", "locked", "gone"})
+        saved.push_back(eventNamed(name));
+    TeslaClipEvent sentry = eventNamed(QStringLiteral("sentry"));
+    sentry.category = ClipCategory::sentry;
+    LibraryServices services;
+    services.checkImportChoice = [](const QStringList& paths) {
+        return LibraryRules::ImportChoice{paths, {}};
+    };
+    services.scanLibrary = [&](const QStringList&) {
+        return EventsByCategory{{ClipCategory::saved, saved}, {ClipCategory::sentry, {sentry}}};
+    };
+    services.countHardBrakes = r.reader();
+    AppMessages messages(QString{});
+    LibraryViewModel library(services, messages);
+    library.importTeslaCamPaths({QStringLiteral("/cards")});
+    ASSERT_TRUE(test::waitUntil([&] { return !library.isImporting(); }));
+    library.selectCategory(ClipCategory::saved);
+    MarksFilter& filter = *library.marksFilter();
+    const auto shown = [&] {
+        QStringList names;
+        for (const TeslaClipEvent& e : library.eventsInSelectedCategory()->events())
+            names << e.folderName;
+        return names;
+    };
+    library.startDeleteSelection();
+    library.toggleDeleteEvent(saved[1].id.toString());
+
+    filter.setHardBrakesOnly(true);
+    EXPECT_TRUE(filter.isSearching());
+    EXPECT_EQ(filter.progressText(), QStringLiteral("正在查找急刹车… 0/3")); // the locked one cannot be read
+    EXPECT_EQ(shown(), QStringList());
+    EXPECT_EQ(library.deleteSelectedCount(), 0); // nothing hidden stays picked for deletion
+    r.gate.release(1);
+    ASSERT_TRUE(test::waitUntil([&] { return shown() == QStringList{"braked"}; }));
+    EXPECT_EQ(filter.progressText(), QStringLiteral("正在查找急刹车… 1/3"));
+    r.gate.release(2);
+    ASSERT_TRUE(test::waitUntil([&] { return !filter.isSearching(); }));
+    EXPECT_EQ(filter.progressText(), QString());
+    EXPECT_EQ(shown(), QStringList{"braked"});
+
+    filter.setEncryptedOnly(true);
+    EXPECT_EQ(shown(), QStringList());
+    EXPECT_EQ(filter.emptyTitle(), QStringLiteral("没有符合筛选条件的视频片段"));
+    EXPECT_EQ(filter.emptyHint(), QStringLiteral("另有 1 个加密片段尚未解锁，无法读取其中的急刹车记录"));
+    filter.setHardBrakesOnly(false);
+    EXPECT_EQ(shown(), QStringList{"locked"});
+
+    filter.clear();
+    filter.setHardBrakesOnly(true);
+    library.selectCategory(ClipCategory::sentry); // the marks combine with the category
+    EXPECT_EQ(filter.progressText(), QStringLiteral("正在查找急刹车… 0/1"));
+    r.gate.release(1);
+    ASSERT_TRUE(test::waitUntil([&] { return !filter.isSearching(); }));
+    EXPECT_EQ(shown(), QStringList());
+    EXPECT_EQ(r.reads().count(QStringLiteral("braked")), 1); // read once for all of it
 }
 
 } // namespace

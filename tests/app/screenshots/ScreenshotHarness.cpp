@@ -372,6 +372,12 @@ const std::vector<Scene>& scenes() {
              return a.thumbnailsSettled() &&
                     waitFor([&] { return a.vm->library()->hardBrakeCounts().isIdle(); });
          }},
+        {"window-marks-filter", browse,
+         [](SceneApp& a, F) {
+             a.vm->library()->marksFilter()->setHardBrakesOnly(true);
+             return waitFor([&] { return a.vm->library()->hardBrakeCounts().isIdle(); }) &&
+                    a.thumbnailsSettled();
+         }},
         {"window-sentry-empty", browse,
          [](SceneApp& a, F) { return (a.vm->library()->selectCategory(ClipCategory::sentry), true); }},
         {"window-delete", browse,
