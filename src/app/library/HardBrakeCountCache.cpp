@@ -110,7 +110,9 @@ std::optional<int> count(const TeslaClipEvent& event, const Counter& count, cons
     if (const auto found = kept(path, state))
         return found;
     const int counted = count(videos, cancel);
-    keep(dir, path, state, counted);
+    // Files that changed or went while being read (a drive pulled out reads as calm) are not kept.
+    if (stateOf(videos) == state)
+        keep(dir, path, state, counted);
     return counted;
 }
 

@@ -29,9 +29,10 @@ int countFromFootage(const std::vector<TeslaVideoFile>& videos, const Cancellati
 
 // The event's count as kept in `dir` when its files (paths, sizes, modification times) and the
 // rule are as they were when it was kept, else `count` of its files, which is then kept (written
-// whole; a damaged entry is counted again, a cache that cannot be written is passed over).
-// Footage the car encrypted is counted but never kept. None when the event's folder cannot be
-// listed. Throws OperationCancelled and what `count` throws.
+// whole; a damaged entry is counted again, a cache that cannot be written is passed over) unless
+// the files changed or went while being read. Footage the car encrypted is counted but never
+// kept. None when the event's folder cannot be listed. Throws OperationCancelled and what `count`
+// throws.
 std::optional<int> count(const TeslaClipEvent& event, const Counter& count,
                          const CancellationToken& cancel = {}, const QString& dir = folder());
 

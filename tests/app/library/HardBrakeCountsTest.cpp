@@ -119,6 +119,14 @@ TEST(HardBrakeCountCache, CountsOnceUntilTheFilesChangeAndPassesOverDamagedEntri
     EXPECT_EQ(count(encrypted), 2);
     EXPECT_FALSE(QDir(cache).exists()); // counted with the session's keys, never kept
 
+    // A drive pulled out mid-read keeps nothing: its missing files read as a calm drive.
+    const auto pulledOut = [&](const std::vector<TeslaVideoFile>&, const CancellationToken&) {
+        QFile::remove(drive.files[1]);
+        return 0;
+    };
+    EXPECT_EQ(HardBrakeCountCache::count(drive.event, pulledOut, {}, cache), 0);
+    EXPECT_TRUE(QDir(cache).entryList(QDir::Files).isEmpty());
+
     TeslaClipEvent gone = drive.event;
     gone.folderURL = drive.tmp / QStringLiteral("unplugged");
     EXPECT_EQ(count(gone), std::nullopt);
