@@ -5,8 +5,8 @@ import Orvane.Common
 import Orvane.Library
 
 // The event browser's header: the title and count on the leading side; on the trailing side the
-// reason filter and the jump-to-day calendar, the delete-selection controls, then what the window
-// places in `extraControls` (the splice's), then "批量删除".
+// reason and marks filters and the jump-to-day calendar, the delete-selection controls, then what
+// the window places in `extraControls` (the splice's), then "批量删除".
 RowLayout {
     id: header
 
@@ -45,6 +45,10 @@ RowLayout {
         library: header.library
         visible: header.controls !== BrowserMode.NoControls
         Layout.maximumWidth: Theme.finder.reasonMenuWidth
+    }
+    MarksFilterButton {
+        visible: header.controls !== BrowserMode.NoControls
+        filter: header.library.marksFilter
     }
     JumpToDayButton {
         library: header.library

@@ -82,9 +82,20 @@ ListView {
                 id: cards
                 model: row.events
                 delegate: EventCard {
+                    id: card
                     required isEncrypted
                     required isUnlocked
                     required reasonText
+                    required hardBrakeCount
+                    // The count is read while the card exists (again under its keys once unlocked).
+                    property string countKey: ""
+                    function wantCount() {
+                        list.library.releaseHardBrakeCount(countKey)
+                        countKey = list.library.wantHardBrakeCount(eventID)
+                    }
+                    Component.onCompleted: wantCount()
+                    Component.onDestruction: if (countKey.length > 0 && list.library) list.library.releaseHardBrakeCount(countKey)
+                    onIsUnlockedChanged: wantCount()
                     width: list.cardWidth
                     selectionMode: list.cardSelectionMode
                     onActivated: list.eventActivated(eventID)

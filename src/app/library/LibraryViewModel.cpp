@@ -19,7 +19,12 @@ struct LibraryViewModel::ImportWork {
 LibraryViewModel::LibraryViewModel(const LibraryServices& services, AppMessages& messages, QObject* parent)
     : QObject(parent), services_(services), messages_(messages), eventsModel_(new EventListModel(this)),
       rowsModel_(new DatedEventRowModel(this)), calendar_(new FootageCalendar(this)),
-      reasonChoices_(new ChoiceListModel(this)) {
+      reasonChoices_(new ChoiceListModel(this)),
+      hardBrakeCounts_(new HardBrakeCounts(services_.countHardBrakes, this)),
+      marksFilter_(new MarksFilter(*hardBrakeCounts_, this)) {
+    eventsModel_->setHardBrakeCounts(hardBrakeCounts_);
+    rowsModel_->setHardBrakeCounts(hardBrakeCounts_);
+    connect(marksFilter_, &MarksFilter::shownChanged, this, &LibraryViewModel::refresh);
     filterEvents();
     refresh();
 }
@@ -66,7 +71,8 @@ void LibraryViewModel::applyImport(const ImportWork& work) {
     }
     setImportMode(ImportMode::teslaCam);
     importedFolders_ = work.choice.folders;
-    setReasonFilter({}); // another drive: its reasons may differ
+    setReasonFilter({});       // another drive: its reasons may differ
+    hardBrakeCounts_->clear(); // the footage may have changed since it was counted
     setEventsByCategory(*work.scan.value);
     emit libraryReplaced();
     if (eventsByCategory_.empty()) {
@@ -140,12 +146,7 @@ void LibraryViewModel::setReasonFilter(const QString& key) {
     reasonFilter_ = key;
     emit reasonFilterChanged();
     filterEvents();
-    refresh();
-    QSet<QUuid> stillShown;
-    for (const TeslaClipEvent& e : shownEvents())
-        if (deleteSelectedEventIDs_.contains(e.id))
-            stillShown.insert(e.id);
-    setDeleteSelectedEventIDs(std::move(stillShown));
+    refresh(); // which drops the events now hidden from the deletion selection
 }
 
 int LibraryViewModel::rowOfDay(int year, int month, int day) const {
@@ -189,7 +190,7 @@ void LibraryViewModel::deleteSelectedEvents() {
     if (isDeletingEvents_)
         return;
     std::vector<TeslaClipEvent> events;
-    for (const TeslaClipEvent& e : shownEvents())
+    for (const TeslaClipEvent& e : shownEvents()) // never one the filters hide
         if (deleteSelectedEventIDs_.contains(e.id))
             events.push_back(e);
     if (events.empty())
@@ -223,6 +224,22 @@ void LibraryViewModel::removeDeletedEvents(const QSet<QUuid>& ids, ClipCategory 
     emit eventsRemoved(ids);
 }
 
+// --- Marks ---
+
+QString LibraryViewModel::wantHardBrakeCount(const QString& eventID) {
+    const QUuid id(eventID);
+    for (const TeslaClipEvent& e : shownEvents())
+        if (e.id == id) {
+            hardBrakeCounts_->want(e, marks_.isUnlocked(e));
+            return HardBrakeCounts::keyOf(e, marks_.isUnlocked(e));
+        }
+    return {};
+}
+
+void LibraryViewModel::releaseHardBrakeCount(const QString& key) {
+    hardBrakeCounts_->release(key);
+}
+
 // --- Reads ---
 
 const std::vector<TeslaClipEvent>& LibraryViewModel::eventsInSelectedCategoryList() const {
@@ -233,7 +250,7 @@ const std::vector<TeslaClipEvent>& LibraryViewModel::eventsInSelectedCategoryLis
     return found == eventsByCategory_.end() ? none : found->second;
 }
 
-const std::vector<TeslaClipEvent>& LibraryViewModel::shownEvents() const {
+const std::vector<TeslaClipEvent>& LibraryViewModel::keptByReason() const {
     return reasonFilter_.isEmpty() ? eventsInSelectedCategoryList() : filteredEvents_;
 }
 
@@ -310,15 +327,28 @@ void LibraryViewModel::filterEvents() {
                                               : ReasonFilter::matching(category, reasonFilter_);
 }
 
+// Events the filters hide leave the deletion selection: nothing is deleted unseen.
+void LibraryViewModel::keepDeleteSelectionShown() {
+    if (deleteSelectedEventIDs_.isEmpty())
+        return;
+    QSet<QUuid> shown;
+    for (const TeslaClipEvent& e : shownEvents())
+        shown.insert(e.id);
+    setDeleteSelectedEventIDs(deleteSelectedEventIDs_ & shown);
+}
+
 void LibraryViewModel::refresh() {
     QStringList available;
     for (ClipCategory c : LibraryRules::availableCategories(importMode_, eventsByCategory_))
         available << Category::rawValue(c);
     assignAndNotify(availableCategories_, available, this, &LibraryViewModel::availableCategoriesChanged);
 
-    const std::vector<TeslaClipEvent>& events = shownEvents();
-    assignAndNotify(reasonFilterHidesAll_, events.empty() && !eventsInSelectedCategoryList().empty(), this,
+    const std::vector<TeslaClipEvent>& byReason = keptByReason();
+    assignAndNotify(reasonFilterHidesAll_, byReason.empty() && !eventsInSelectedCategoryList().empty(), this,
                     &LibraryViewModel::reasonFilterHidesAllChanged);
+    // The hard-brake search reads only what the reason filter keeps: the marks can show no other.
+    marksFilter_->setCandidates(byReason, marks_);
+    const std::vector<TeslaClipEvent> events = marksFilter_->shown();
     const bool eventsChanged = !std::equal(
         events.begin(), events.end(), eventsModel_->events().begin(), eventsModel_->events().end(),
         [](const TeslaClipEvent& a, const TeslaClipEvent& b) { return a.id == b.id; });
@@ -327,6 +357,7 @@ void LibraryViewModel::refresh() {
         std::vector<DatedEventSection> days = DatedEventSection::sections(events);
         calendar_->setSections(days);
         rowsModel_->setSections(std::move(days));
+        keepDeleteSelectionShown();
     }
     // The events shown change the answer as much as the selection does.
     const bool allSelected = LibraryRules::toggledSelectAll(events, deleteSelectedEventIDs_).isEmpty();

@@ -7,9 +7,11 @@
 #include "ChoiceListModel.h"
 #include "EventListModel.h"
 #include "FootageCalendar.h"
+#include "HardBrakeCounts.h"
 #include "LatestRequest.h"
 #include "LibraryRules.h"
 #include "LibraryServices.h"
+#include "MarksFilter.h"
 
 #include <QList>
 #include <QObject>
@@ -45,6 +47,8 @@ class LibraryViewModel : public QObject {
     Q_PROPERTY(QString reasonFilterTitle READ reasonFilterTitle NOTIFY reasonFilterChanged)
     Q_PROPERTY(orvane::ChoiceListModel* reasonChoices READ reasonChoices CONSTANT)
     Q_PROPERTY(bool reasonFilterHidesAll READ reasonFilterHidesAll NOTIFY reasonFilterHidesAllChanged)
+    // The filter by marks (hard brakes, encrypted), applied to what the reason filter keeps.
+    Q_PROPERTY(orvane::MarksFilter* marksFilter READ marksFilter CONSTANT)
 
 public:
     LibraryViewModel(const LibraryServices& services, AppMessages& messages, QObject* parent = nullptr);
@@ -83,6 +87,14 @@ public:
     Q_INVOKABLE void toggleSelectAllEventsForDeletion();
     Q_INVOKABLE void deleteSelectedEvents();
 
+    // --- Marks ---
+    // A card of the event is shown and wants its hard-brake count: returns the key to release
+    // when the card goes (empty when nothing is read for it).
+    Q_INVOKABLE QString wantHardBrakeCount(const QString& eventID);
+    Q_INVOKABLE void releaseHardBrakeCount(const QString& key);
+    MarksFilter* marksFilter() const { return marksFilter_; }
+    HardBrakeCounts& hardBrakeCounts() const { return *hardBrakeCounts_; }
+
     // --- Reads ---
     QString importMode() const { return LibraryRules::rawValue(importMode_); }
     bool hasImported() const { return importMode_ != ImportMode::none; }
@@ -94,8 +106,9 @@ public:
     // The raw values of the categories the picker offers.
     QStringList availableCategories() const { return availableCategories_; }
     const std::vector<TeslaClipEvent>& eventsInSelectedCategoryList() const;
-    // The events of the selected category that the filter keeps: the cards shown.
-    const std::vector<TeslaClipEvent>& shownEvents() const;
+    // The events of the selected category that both the reason filter and the marks filter keep:
+    // the cards shown.
+    const std::vector<TeslaClipEvent>& shownEvents() const { return eventsModel_->events(); }
     FootageCalendar* footageCalendar() const { return calendar_; }
     QString reasonFilter() const { return reasonFilter_; }
     QString reasonFilterTitle() const;
@@ -151,8 +164,12 @@ private:
     void removeDeletedEvents(const QSet<QUuid>& ids, ClipCategory category);
     // The reason menu and the events the reason filter keeps, for the category's events now.
     void filterEvents();
-    // Brings the picker's categories and the cards up to date; publishes only real changes.
+    // The category's events the reason filter keeps (all of them without a reason chosen).
+    const std::vector<TeslaClipEvent>& keptByReason() const;
+    // Brings the picker's categories and the cards up to date; publishes only real changes. The
+    // one place the filters combine: the reason filter, then the marks filter over what it keeps.
     void refresh();
+    void keepDeleteSelectionShown();
 
     LibraryServices services_;
     AppMessages& messages_;
@@ -176,6 +193,8 @@ private:
     std::vector<TeslaClipEvent> filteredEvents_; // with a reason chosen
     ChoiceListModel* reasonChoices_;
     bool reasonFilterHidesAll_ = false;
+    HardBrakeCounts* hardBrakeCounts_;
+    MarksFilter* marksFilter_;
 };
 
 } // namespace orvane

@@ -720,6 +720,13 @@
         <source>已解锁</source>
         <translation>Unlocked</translation>
     </message>
+    <message numerus="yes">
+        <source>急刹车 %n</source>
+        <translation>
+            <numerusform>%n hard brake</numerusform>
+            <numerusform>%n hard brakes</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>EventMetadata</name>
@@ -1898,6 +1905,29 @@
     </message>
 </context>
 <context>
+    <name>MarksFilterButton</name>
+    <message>
+        <source>筛选（%1）</source>
+        <translation>Filter (%1)</translation>
+    </message>
+    <message>
+        <source>筛选</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>有急刹车</source>
+        <translation>Hard braking</translation>
+    </message>
+    <message>
+        <source>加密录像</source>
+        <translation>Encrypted footage</translation>
+    </message>
+    <message>
+        <source>显示全部</source>
+        <translation>Show all</translation>
+    </message>
+</context>
+<context>
     <name>MediaError</name>
     <message>
         <source>读取文件出错: </source>
@@ -2649,6 +2679,32 @@
     <message>
         <source>启动时导入的 TeslaCam 文件夹</source>
         <translation>TeslaCam folders to import at start</translation>
+    </message>
+</context>
+<context>
+    <name>orvane::MarksFilter</name>
+    <message>
+        <source>正在查找急刹车… %1/%2</source>
+        <translation>Looking for hard braking… %1/%2</translation>
+    </message>
+    <message>
+        <source>正在查找急刹车…</source>
+        <translation>Looking for hard braking…</translation>
+    </message>
+    <message>
+        <source>没有符合筛选条件的视频片段</source>
+        <translation>No clips match the filter</translation>
+    </message>
+    <message numerus="yes">
+        <source>另有 %n 个加密片段尚未解锁，无法读取其中的急刹车记录</source>
+        <translation>
+            <numerusform>%n more encrypted clip is locked: its braking record cannot be read</numerusform>
+            <numerusform>%n more encrypted clips are locked: their braking records cannot be read</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>可在“筛选”菜单中更改条件</source>
+        <translation>Change the marks in the “Filter” menu</translation>
     </message>
 </context>
 <context>

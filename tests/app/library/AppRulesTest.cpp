@@ -198,7 +198,8 @@ struct ImportedLibrary {
                     return LibraryRules::ImportChoice{paths, {}};
                 },
                 [events](const QStringList&) { return events; },
-                [](const std::vector<TeslaClipEvent>& moved) { return int(moved.size()); }};
+                [](const std::vector<TeslaClipEvent>& moved) { return int(moved.size()); },
+                {}}; // no hard-brake counts
     }
 };
 

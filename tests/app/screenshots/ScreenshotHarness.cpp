@@ -9,9 +9,11 @@
 #include "AppLanguage.h"
 #include "DriveOffer.h"
 #include "ExportViewModel.h"
+#include "HardBrakeCountCache.h"
 #include "KeyService.h"
 #include "LoopbackHttpServer.h"
 #include "MergeEditorController.h"
+#include "MetadataParser.h"
 #include "OrvaneModules.h"
 #include "SampleDrive.h"
 #include "SampleKeyService.h"
@@ -111,6 +113,12 @@ QString writeBrowseDrive(const QString& work) {
         drive.events.push_back(event);
     }
     sample::writeDrive(drive);
+    // The sample car brakes gently: the cards of one and two minutes get counts in the cache, as a
+    // second start finds them.
+    const EventsByCategory library = MetadataParser::scanLibrary({drive.root});
+    for (const TeslaClipEvent& event : library.at(ClipCategory::saved))
+        if (const int brakes = event.videoCount % 3; brakes > 0)
+            HardBrakeCountCache::count(event, [brakes](const auto&, const auto&) { return brakes; });
     return drive.root;
 }
 
@@ -382,7 +390,17 @@ const std::vector<Scene>& scenes() {
     const auto browse = &Fixtures::browseDrive, preview = &Fixtures::previewDrive;
     static const std::vector<Scene> all = {
         {"window-empty", nullptr, [](SceneApp&, F) { return true; }},
-        {"window-browser", browse, [](SceneApp& a, F) { return a.thumbnailsSettled(); }},
+        {"window-browser", browse,
+         [](SceneApp& a, F) {
+             return a.thumbnailsSettled() &&
+                    waitFor([&] { return a.vm->library()->hardBrakeCounts().isIdle(); });
+         }},
+        {"window-marks-filter", browse,
+         [](SceneApp& a, F) {
+             a.vm->library()->marksFilter()->setHardBrakesOnly(true);
+             return waitFor([&] { return a.vm->library()->hardBrakeCounts().isIdle(); }) &&
+                    a.thumbnailsSettled();
+         }},
         {"window-calendar", &Fixtures::archiveDrive,
          [](SceneApp& a, F) {
              return a.ui->click(QStringLiteral("jumpToDayButton")) &&

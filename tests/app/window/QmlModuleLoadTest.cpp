@@ -40,6 +40,7 @@ QString propertiesFor(const QString& type) {
         {"EventBrowser", "library: testViewModel.library; headerControls: state.headerControls; "
                          "cardSelectionMode: state.cardSelectionMode; category: state.categorySelection"},
         {"BrowserHeader", "library: testViewModel.library; controls: state.headerControls"},
+        {"MarksFilterButton", "filter: testViewModel.library.marksFilter"},
         {"EventSectionList", "library: testViewModel.library; cardSelectionMode: state.cardSelectionMode"},
         {"JumpToDayButton", "library: testViewModel.library"},
         {"FootageCalendarPopup", "calendar: testViewModel.library.footageCalendar"},
