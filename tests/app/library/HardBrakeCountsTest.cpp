@@ -1,6 +1,6 @@
 // The cards' hard-brake counts: counted with the preview's rule, kept on disk until the event's
 // files change, read lazily (latest card first, never for a card gone before its turn), and the
-// browser's filter by marks with its search's progress.
+// browser's filter by marks with its search's progress, over what the reason filter keeps.
 
 #include "HardBrakeCounts.h"
 
@@ -9,6 +9,7 @@
 #include "HardBrakeCountCache.h"
 #include "LibraryViewModel.h"
 #include "MetadataParser.h"
+#include "ReasonFilter.h"
 #include "SampleClips.h"
 #include "TestSupport.h"
 
@@ -211,6 +212,10 @@ TEST(MarksFilter, KeepsTheMarkedEventsOfTheCategoryAndSaysHowFarTheSearchIs) {
     std::vector<TeslaClipEvent> saved;
     for (const char* name : {"braked", "calm", "locked", "gone"})
         saved.push_back(eventNamed(name));
+    for (const int honked : {0, 1}) {
+        saved[honked].metadata = EventMetadata();
+        saved[honked].metadata->reason = QStringLiteral("user_interaction_honk");
+    }
     TeslaClipEvent sentry = eventNamed(QStringLiteral("sentry"));
     sentry.category = ClipCategory::sentry;
     LibraryServices services;
@@ -264,6 +269,22 @@ TEST(MarksFilter, KeepsTheMarkedEventsOfTheCategoryAndSaysHowFarTheSearchIs) {
     ASSERT_TRUE(test::waitUntil([&] { return !filter.isSearching(); }));
     EXPECT_EQ(shown(), QStringList());
     EXPECT_EQ(r.reads().count(QStringLiteral("braked")), 1); // read once for all of it
+
+    // The marks apply to what the reason filter keeps, and the deletion choice follows both.
+    filter.clear();
+    library.selectCategory(ClipCategory::saved);
+    library.setReasonFilter(QStringLiteral("user_interaction_honk"));
+    library.startDeleteSelection();
+    library.toggleSelectAllEventsForDeletion();
+    EXPECT_EQ(shown(), (QStringList{"braked", "calm"}));
+    filter.setHardBrakesOnly(true);
+    EXPECT_EQ(shown(), QStringList{"braked"});
+    EXPECT_EQ(library.deleteSelectedCount(), 1);
+    EXPECT_EQ(library.eventsInSelectedCategory()->count(), 1);
+    library.setReasonFilter(ReasonFilter::unrecordedKey()); // "locked" and "gone": none braked
+    EXPECT_EQ(shown(), QStringList());
+    EXPECT_FALSE(library.reasonFilterHidesAll()); // the marks hide them, and say so
+    EXPECT_EQ(library.deleteSelectedCount(), 0);
 }
 
 } // namespace

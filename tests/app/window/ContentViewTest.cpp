@@ -232,8 +232,8 @@ TEST_F(WindowTest, EveryControlHasANameAndTheKeyboardReachesTheCards) {
             reached = focused;
     }
     ASSERT_TRUE(reached) << names.join(", ").toStdString();
-    for (const char* control :
-         {"importButton", "sidebarToggle", "reasonFilterButton", "jumpToDayButton", "startDeleteButton"})
+    for (const char* control : {"importButton", "sidebarToggle", "reasonFilterButton", "marksFilterButton",
+                                "jumpToDayButton", "startDeleteButton"})
         EXPECT_TRUE(names.contains(control)) << control;
     ui.key(Qt::Key_Space);
     EXPECT_TRUE(pageShown("previewLoader"));
