@@ -1,7 +1,6 @@
 #include "DatedEventSection.h"
 
 #include <QDateTime>
-
 #include <algorithm>
 #include <map>
 
@@ -15,11 +14,12 @@ std::vector<DatedEventSection> DatedEventSection::sections(const std::vector<Tes
     std::vector<DatedEventSection> result;
     result.reserve(byDay.size());
     for (auto& [day, dayEvents] : byDay) {
-        std::stable_sort(dayEvents.begin(), dayEvents.end(),
-                         [](const TeslaClipEvent& a, const TeslaClipEvent& b) { return a.startTime > b.startTime; });
+        std::stable_sort(
+            dayEvents.begin(), dayEvents.end(),
+            [](const TeslaClipEvent& a, const TeslaClipEvent& b) { return a.startTime > b.startTime; });
         // The calendar day as the local clock shows it at noon, so a zone change cannot shift it.
         const QDate date = QDateTime::fromSecsSinceEpoch(qint64(day) + 12 * 3600).date();
-        result.push_back({day, locale.toString(date, QLocale::LongFormat), std::move(dayEvents)});
+        result.push_back({day, date, locale.toString(date, QLocale::LongFormat), std::move(dayEvents)});
     }
     return result;
 }

@@ -3,9 +3,9 @@
 #include "Instant.h"
 #include "TeslaClipEvent.h"
 
+#include <QDate>
 #include <QLocale>
 #include <QString>
-
 #include <vector>
 
 namespace orvane {
@@ -13,6 +13,7 @@ namespace orvane {
 // One calendar day of the event browser.
 struct DatedEventSection {
     Instant date = 0; // local midnight starting the day
+    QDate day;        // the same day on the calendar
     QString title;
     std::vector<TeslaClipEvent> events; // latest first
 

@@ -21,6 +21,8 @@ constexpr qint64 maxMetadataBytes = 1 << 20;
 // The reasons the car writes, in words. Sentry's shock reason carries its g value after the
 // prefix ("sentry_aware_accel_0.53").
 const QLatin1String accelerationPrefix("sentry_aware_accel_");
+// The group of every shock reason, whatever its g value.
+const QLatin1String shockGroup("sentry_aware_accel");
 struct ReasonWords {
     const char* reason;
     const char* words;
@@ -35,6 +37,15 @@ constexpr ReasonWords knownReasons[] = {
     {"user_interaction_honk", QT_TRANSLATE_NOOP("EventMetadata", "鸣笛保存")},
     {"vehicle_auto_emergency_braking", QT_TRANSLATE_NOOP("EventMetadata", "自动紧急制动")},
 };
+
+// The g value of Sentry's shock reason; none for any other reason.
+std::optional<double> shockAcceleration(const QString& reason) {
+    if (!reason.startsWith(accelerationPrefix))
+        return std::nullopt;
+    bool ok = false;
+    const double g = reason.mid(accelerationPrefix.size()).toDouble(&ok);
+    return ok && std::isfinite(g) ? std::optional(g) : std::nullopt;
+}
 
 // The car numbers its cameras in the order it names their files (front, back, repeaters,
 // pillars), as the six cameras are listed here.
@@ -151,14 +162,25 @@ std::optional<QString> EventMetadata::reasonText() const {
     for (const ReasonWords& known : knownReasons)
         if (raw == QLatin1String(known.reason))
             return QCoreApplication::translate("EventMetadata", known.words);
-    if (raw.startsWith(accelerationPrefix)) {
-        bool ok = false;
-        const double g = raw.mid(accelerationPrefix.size()).toDouble(&ok);
-        if (ok && std::isfinite(g))
-            return QCoreApplication::translate("EventMetadata", "哨兵模式：检测到车身震动（%1 g）")
-                .arg(g, 0, 'f', 2);
-    }
+    if (const auto g = shockAcceleration(raw))
+        return QCoreApplication::translate("EventMetadata", "哨兵模式：检测到车身震动（%1 g）")
+            .arg(*g, 0, 'f', 2);
     return raw;
+}
+
+std::optional<QString> EventMetadata::reasonGroup() const {
+    if (!reason || reason->trimmed().isEmpty())
+        return std::nullopt;
+    const QString raw = reason->trimmed();
+    return shockAcceleration(raw) ? QString(shockGroup) : raw;
+}
+
+QString EventMetadata::reasonGroupText(const QString& group) {
+    if (group == shockGroup)
+        return QCoreApplication::translate("EventMetadata", "哨兵模式：检测到车身震动");
+    EventMetadata words;
+    words.reason = group;
+    return words.reasonText().value_or(group);
 }
 
 QString LocationFormatter::format(double latitude, double longitude) {

@@ -35,6 +35,11 @@ struct EventMetadata {
     std::optional<CameraAngle> triggerCamera() const;
     // Why the car saved the event, in words; an unknown reason as the car wrote it.
     std::optional<QString> reasonText() const;
+    // The reason as the browser's filter groups events: the car's word, with Sentry's shock
+    // reasons (each carrying its own g value) as one; none without a reason.
+    std::optional<QString> reasonGroup() const;
+    // A group's words: its reason's, Sentry's shock without a g value.
+    static QString reasonGroupText(const QString& group);
 
     bool operator==(const EventMetadata&) const = default;
 };

@@ -132,6 +132,13 @@ QtObject {
         readonly property int reviewListMaxHeight: 184
     }
 
+    // Finding an event in the browser: the jump-to-day calendar and the reason menu.
+    readonly property QtObject finder: QtObject {
+        readonly property int calendarCellSize: 40
+        readonly property int calendarDotSize: 4
+        readonly property int reasonMenuWidth: 340
+    }
+
     // Type
     readonly property string fontFamily: "Noto Sans CJK SC"
     readonly property string monoFamily: "Noto Sans Mono CJK SC"

@@ -5,8 +5,8 @@ import Orvane.Common
 import Orvane.Library
 
 // The event browser's header: the title and count on the leading side; on the trailing side the
-// delete-selection controls, then what the window places in `extraControls` (the splice's), then
-// "批量删除".
+// reason and marks filters and the jump-to-day calendar, the delete-selection controls, then what
+// the window places in `extraControls` (the splice's), then "批量删除".
 RowLayout {
     id: header
 
@@ -15,6 +15,8 @@ RowLayout {
     required property int controls
     property alias extraControls: extras.data
     signal deleteRequested()
+    // The list should show this row (of the day chosen in the calendar) at its top.
+    signal rowRequested(int row)
 
     spacing: Theme.spaceS
 
@@ -36,6 +38,22 @@ RowLayout {
             elide: Text.ElideRight
             Layout.fillWidth: true
         }
+    }
+
+    // Finding an event
+    ReasonFilterButton {
+        library: header.library
+        visible: header.controls !== BrowserMode.NoControls
+        Layout.maximumWidth: Theme.finder.reasonMenuWidth
+    }
+    MarksFilterButton {
+        visible: header.controls !== BrowserMode.NoControls
+        filter: header.library.marksFilter
+    }
+    JumpToDayButton {
+        library: header.library
+        visible: header.controls !== BrowserMode.NoControls
+        onRowRequested: (row) => header.rowRequested(row)
     }
 
     // Delete selection

@@ -28,19 +28,40 @@ ColumnLayout {
         controls: browser.headerControls
         Layout.fillWidth: true
         onDeleteRequested: browser.deleteRequested()
+        onRowRequested: (row) => sections.showRow(row)
+    }
+
+    ThemedText {
+        objectName: "marksProgress"
+        visible: text.length > 0 && browser.library.eventsInSelectedCategory.count > 0
+        text: browser.library.marksFilter.progressText
+        textStyle: ThemedText.Footnote
+        secondary: true
+        Layout.fillWidth: true
     }
 
     EmptyState {
         objectName: "emptyCategory"
-        visible: browser.library.eventsInSelectedCategory.count === 0
-        iconName: "videocam_off"
-        title: LibraryText.emptyCategoryTitle(browser.library.categoryDisplayName(browser.category))
-        hint: qsTr("该分类中暂时没有可播放的视频")
+        // The marks filter's words when it hides every event the reason filter keeps.
+        readonly property bool filtered: browser.library.marksFilter.activeCount > 0
+        visible: browser.library.eventsInSelectedCategory.count === 0 && !browser.library.reasonFilterHidesAll
+        iconName: filtered ? "filter_list" : "videocam_off"
+        title: filtered ? browser.library.marksFilter.emptyTitle
+                        : LibraryText.emptyCategoryTitle(browser.library.categoryDisplayName(browser.category))
+        hint: filtered ? browser.library.marksFilter.emptyHint : qsTr("该分类中暂时没有可播放的视频")
+        Layout.fillWidth: true
+        Layout.fillHeight: true
+    }
+
+    ReasonFilterEmptyState {
+        visible: browser.library.reasonFilterHidesAll
+        library: browser.library
         Layout.fillWidth: true
         Layout.fillHeight: true
     }
 
     EventSectionList {
+        id: sections
         visible: browser.library.eventsInSelectedCategory.count > 0
         library: browser.library
         cardSelectionMode: browser.cardSelectionMode

@@ -21,6 +21,8 @@ AbstractButton {
     // … and the session holds its keys: it plays as plain footage.
     property bool isUnlocked: false
     property string reasonText: ""
+    // Times the car braked hard; -1 while not known (nothing is shown then, nor for none).
+    property int hardBrakeCount: -1
     // A BrowserMode.CardSelection.
     property int selectionMode: BrowserMode.OpenCards
     signal activated()
@@ -34,7 +36,8 @@ AbstractButton {
     padding: Theme.spaceS
     implicitHeight: implicitContentHeight + topPadding + bottomPadding
     Accessible.role: selectionMode !== BrowserMode.OpenCards ? Accessible.CheckBox : Accessible.Button
-    Accessible.name: timeRangeTitle + (isEncrypted ? qsTr("，已加密") : "") + (reasonText.length > 0 ? qsTr("，") + reasonText : "")
+    Accessible.name: timeRangeTitle + (isEncrypted ? qsTr("，已加密") : "")
+                     + (hardBrakeCount > 0 ? qsTr("，") + brakeText.text : "") + (reasonText.length > 0 ? qsTr("，") + reasonText : "")
                      + (locationLine.length > 0 ? qsTr("，") + locationLine : "")
     Accessible.checkable: selectionMode !== BrowserMode.OpenCards
     Accessible.checked: marked
@@ -74,6 +77,34 @@ AbstractButton {
                     }
                     Text {
                         text: card.isUnlocked ? qsTr("已解锁") : qsTr("已加密")
+                        font.family: Theme.fontFamily
+                        font.pixelSize: Theme.captionSize
+                        color: Theme.videoForeground
+                    }
+                }
+            }
+            Rectangle {
+                objectName: "hardBrakeBadge"
+                visible: card.hardBrakeCount > 0
+                anchors.top: parent.top
+                anchors.right: parent.right
+                anchors.margins: Theme.spaceS
+                width: brakeRow.implicitWidth + 2 * Theme.watermarkPaddingH
+                height: brakeRow.implicitHeight + 2 * Theme.watermarkPaddingV
+                radius: Theme.radiusSmall
+                color: Theme.videoBox
+                Row {
+                    id: brakeRow
+                    anchors.centerIn: parent
+                    spacing: Theme.spaceXxs
+                    Icon {
+                        name: "warning"
+                        size: Theme.iconSizeSmall
+                        color: Theme.dashboard.brake
+                    }
+                    Text {
+                        id: brakeText
+                        text: qsTr("急刹车 %n", "", card.hardBrakeCount)
                         font.family: Theme.fontFamily
                         font.pixelSize: Theme.captionSize
                         color: Theme.videoForeground

@@ -1,6 +1,7 @@
 #include "EventListModel.h"
 
 #include "EventThumbnailSource.h"
+#include "HardBrakeCounts.h"
 
 #include <QDateTime>
 #include <cmath>
@@ -27,7 +28,7 @@ bool marksDiffer(const EventMarks& a, const EventMarks& b, const QUuid& id) {
            mergeOrder(a, id) != mergeOrder(b, id) || (a.open == id) != (b.open == id);
 }
 bool isUnlocked(const EventMarks& marks, const TeslaClipEvent& e) {
-    return e.isEncrypted && marks.unlockedFolders.contains(e.folderURL);
+    return marks.isUnlocked(e);
 }
 } // namespace
 
@@ -85,6 +86,8 @@ QVariant EventListModel::data(const QModelIndex& index, int role) const {
         return isUnlocked(marks_, e);
     case ReasonTextRole:
         return e.metadata ? e.metadata->reasonText().value_or(QString()) : QString();
+    case HardBrakeCountRole:
+        return counts_ ? counts_->count(HardBrakeCounts::keyOf(e, isUnlocked(marks_, e))).value_or(-1) : -1;
     default:
         return {};
     }
@@ -111,7 +114,8 @@ QHash<int, QByteArray> EventListModel::roleNames() const {
             {ThumbnailSourceRole, "thumbnailSource"},
             {IsEncryptedRole, "isEncrypted"},
             {IsUnlockedRole, "isUnlocked"},
-            {ReasonTextRole, "reasonText"}};
+            {ReasonTextRole, "reasonText"},
+            {HardBrakeCountRole, "hardBrakeCount"}};
 }
 
 void EventListModel::setEvents(const std::vector<TeslaClipEvent>& events) {
@@ -146,7 +150,20 @@ void EventListModel::setMarks(const EventMarks& marks) {
             marksDiffer(previous, marks_, e.id) || isUnlocked(previous, e) != isUnlocked(marks_, e))
             emit dataChanged(index(row), index(row),
                              {IsDeleteSelectedRole, IsMergeSelectedRole, MergeOrderRole, IsOpenRole,
-                              IsUnlockedRole, ThumbnailSourceRole});
+                              IsUnlockedRole, ThumbnailSourceRole, HardBrakeCountRole});
+}
+
+void EventListModel::setHardBrakeCounts(HardBrakeCounts* counts) {
+    if (counts_)
+        disconnect(counts_, nullptr, this, nullptr);
+    counts_ = counts;
+    if (counts)
+        connect(counts, &HardBrakeCounts::countsSettled, this, [this](const QSet<QString>& keys) {
+            for (int row = 0; row < count(); ++row)
+                if (const TeslaClipEvent& e = events_[size_t(row)];
+                    keys.contains(HardBrakeCounts::keyOf(e, isUnlocked(marks_, e))))
+                    emit dataChanged(index(row), index(row), {HardBrakeCountRole});
+        });
 }
 
 int EventListModel::indexOf(const QString& eventID) const {
@@ -216,6 +233,7 @@ void DatedEventRowModel::layOut() {
             const auto end = events.begin() + ptrdiff_t(std::min(first + perRow, events.size()));
             model->setEvents({events.begin() + ptrdiff_t(first), end});
             model->setMarks(marks_);
+            model->setHardBrakeCounts(counts_);
             rows_.push_back({s, first == 0, model});
         }
     }
@@ -224,6 +242,19 @@ void DatedEventRowModel::layOut() {
         row.events->deleteLater();
     if (count() != before)
         emit countChanged();
+}
+
+int DatedEventRowModel::firstRowOf(QDate day) const {
+    const auto found = std::find_if(rows_.begin(), rows_.end(), [&](const Row& row) {
+        return row.startsDay && sections_[row.section].day == day;
+    });
+    return found == rows_.end() ? -1 : int(found - rows_.begin());
+}
+
+void DatedEventRowModel::setHardBrakeCounts(HardBrakeCounts* counts) {
+    counts_ = counts;
+    for (const Row& row : rows_)
+        row.events->setHardBrakeCounts(counts);
 }
 
 void DatedEventRowModel::setMarks(const EventMarks& marks) {

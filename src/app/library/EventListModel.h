@@ -14,6 +14,8 @@
 
 namespace orvane {
 
+class HardBrakeCounts;
+
 // What a card marks: picked for deletion, its place in the merge pick order, open in the preview.
 struct EventMarks {
     QSet<QUuid> deleteSelected;
@@ -21,6 +23,9 @@ struct EventMarks {
     std::optional<QUuid> open;
     // Folders of encrypted events whose keys the session holds: they read as plain ones.
     QSet<QString> unlockedFolders;
+    bool isUnlocked(const TeslaClipEvent& e) const {
+        return e.isEncrypted && unlockedFolders.contains(e.folderURL);
+    }
     bool operator==(const EventMarks&) const = default;
 };
 
@@ -52,6 +57,7 @@ public:
         IsEncryptedRole,     // the car encrypted the footage
         IsUnlockedRole,      // … and the session holds its keys
         ReasonTextRole,      // why the car saved the event, in words; empty when unknown
+        HardBrakeCountRole,  // times the car braked hard; -1 until read or when it cannot be
     };
 
     explicit EventListModel(QObject* parent = nullptr);
@@ -66,6 +72,8 @@ public:
     void setEvents(const std::vector<TeslaClipEvent>& events);
     // Updates the marks, announcing only the rows whose marks changed.
     void setMarks(const EventMarks& marks);
+    // Where the cards' hard-brake counts come from; rows follow its reports.
+    void setHardBrakeCounts(HardBrakeCounts* counts);
 
     Q_INVOKABLE int indexOf(const QString& eventID) const;
 
@@ -77,6 +85,7 @@ private:
     std::vector<QString> sectionTitles_;
     std::vector<double> sectionDates_;
     EventMarks marks_;
+    HardBrakeCounts* counts_ = nullptr;
 };
 
 // The same events as the browser lays them out: by day, in rows of at most `columns` cards, the
@@ -109,6 +118,9 @@ public:
     void setColumns(int columns);
     void setSections(std::vector<DatedEventSection> sections);
     void setMarks(const EventMarks& marks);
+    // The row that starts `day`'s cards; -1 without one.
+    int firstRowOf(QDate day) const;
+    void setHardBrakeCounts(HardBrakeCounts* counts);
 
 signals:
     void countChanged();
@@ -125,6 +137,7 @@ private:
     std::vector<DatedEventSection> sections_;
     std::vector<Row> rows_;
     EventMarks marks_;
+    HardBrakeCounts* counts_ = nullptr;
     int columns_ = 0;
 };
 

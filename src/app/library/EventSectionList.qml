@@ -26,6 +26,14 @@ ListView {
             list.contentY = top + item.height - list.height + Theme.spaceM
     }
 
+    // Shows row `row` at the top and gives its first card the keyboard (a day chosen in the calendar).
+    function showRow(row) {
+        list.positionViewAtIndex(row, ListView.Beginning)
+        const shown = list.itemAtIndex(row)
+        if (shown && shown.firstCard)
+            shown.firstCard.forceActiveFocus(Qt.TabFocusReason) // its focus ring shows where it landed
+    }
+
     objectName: "eventSections"
     model: library.datedEventRows
     spacing: Theme.cardSpacing
@@ -52,6 +60,7 @@ ListView {
         required property string dayTitle
         required property int dayEventCount
         required property var events
+        readonly property Item firstCard: cards.count > 0 ? cards.itemAt(0) : null
 
         width: ListView.view.width
         // Days stand further apart than the rows of one day.
@@ -70,11 +79,23 @@ ListView {
         Row {
             spacing: Theme.cardSpacing
             Repeater {
+                id: cards
                 model: row.events
                 delegate: EventCard {
+                    id: card
                     required isEncrypted
                     required isUnlocked
                     required reasonText
+                    required hardBrakeCount
+                    // The count is read while the card exists (again under its keys once unlocked).
+                    property string countKey: ""
+                    function wantCount() {
+                        list.library.releaseHardBrakeCount(countKey)
+                        countKey = list.library.wantHardBrakeCount(eventID)
+                    }
+                    Component.onCompleted: wantCount()
+                    Component.onDestruction: if (countKey.length > 0 && list.library) list.library.releaseHardBrakeCount(countKey)
+                    onIsUnlockedChanged: wantCount()
                     width: list.cardWidth
                     selectionMode: list.cardSelectionMode
                     onActivated: list.eventActivated(eventID)

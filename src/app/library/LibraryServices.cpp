@@ -1,6 +1,7 @@
 #include "LibraryServices.h"
 
 #include "ClipDeletionService.h"
+#include "HardBrakeCounts.h"
 
 namespace orvane {
 
@@ -11,6 +12,7 @@ LibraryServices LibraryServices::standard() {
     services.moveToTrash = [](const std::vector<TeslaClipEvent>& events) {
         return ClipDeletionService::moveSourceVideosToTrash(events);
     };
+    services.countHardBrakes = HardBrakeCounts::standardReader();
     return services;
 }
 

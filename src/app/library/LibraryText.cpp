@@ -28,4 +28,8 @@ QString LibraryText::emptyCategoryTitle(const QString& categoryName) {
     return QCoreApplication::translate("LibraryText", "暂无%1视频").arg(categoryName);
 }
 
+QString LibraryText::reasonFilterEmptyTitle(const QString& reasonTitle) {
+    return QCoreApplication::translate("LibraryText", "没有符合“%1”的片段").arg(reasonTitle);
+}
+
 } // namespace orvane

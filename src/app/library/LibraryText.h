@@ -26,6 +26,8 @@ public:
     Q_INVOKABLE static QString deletingDetail(int count);
     // "暂无" + the category's name + "视频"
     Q_INVOKABLE static QString emptyCategoryTitle(const QString& categoryName);
+    // "没有符合“原因”的片段", when the reason filter hides every event of the category.
+    Q_INVOKABLE static QString reasonFilterEmptyTitle(const QString& reasonTitle);
 };
 
 } // namespace orvane

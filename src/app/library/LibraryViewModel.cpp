@@ -5,6 +5,7 @@
 #include "Attempt.h"
 #include "FileName.h"
 #include "ObservableField.h"
+#include "ReasonFilter.h"
 
 #include <QFileInfo>
 
@@ -17,7 +18,14 @@ struct LibraryViewModel::ImportWork {
 
 LibraryViewModel::LibraryViewModel(const LibraryServices& services, AppMessages& messages, QObject* parent)
     : QObject(parent), services_(services), messages_(messages), eventsModel_(new EventListModel(this)),
-      rowsModel_(new DatedEventRowModel(this)) {
+      rowsModel_(new DatedEventRowModel(this)), calendar_(new FootageCalendar(this)),
+      reasonChoices_(new ChoiceListModel(this)),
+      hardBrakeCounts_(new HardBrakeCounts(services_.countHardBrakes, this)),
+      marksFilter_(new MarksFilter(*hardBrakeCounts_, this)) {
+    eventsModel_->setHardBrakeCounts(hardBrakeCounts_);
+    rowsModel_->setHardBrakeCounts(hardBrakeCounts_);
+    connect(marksFilter_, &MarksFilter::shownChanged, this, &LibraryViewModel::refresh);
+    filterEvents();
     refresh();
 }
 
@@ -63,6 +71,8 @@ void LibraryViewModel::applyImport(const ImportWork& work) {
     }
     setImportMode(ImportMode::teslaCam);
     importedFolders_ = work.choice.folders;
+    setReasonFilter({});       // another drive: its reasons may differ
+    hardBrakeCounts_->clear(); // the footage may have changed since it was counted
     setEventsByCategory(*work.scan.value);
     emit libraryReplaced();
     if (eventsByCategory_.empty()) {
@@ -128,6 +138,26 @@ QString LibraryViewModel::categoryDisplayName(const QString& category) const {
     return parsed ? Category::displayName(*parsed) : QString();
 }
 
+// --- Finding an event ---
+
+void LibraryViewModel::setReasonFilter(const QString& key) {
+    if (key == reasonFilter_)
+        return;
+    reasonFilter_ = key;
+    emit reasonFilterChanged();
+    filterEvents();
+    refresh(); // which drops the events now hidden from the deletion selection
+}
+
+int LibraryViewModel::rowOfDay(int year, int month, int day) const {
+    const auto nearest = calendar_->nearestDay(QDate(year, month, day));
+    return nearest ? rowsModel_->firstRowOf(*nearest) : -1;
+}
+
+QString LibraryViewModel::reasonFilterTitle() const {
+    return ReasonFilter::title(reasonFilter_);
+}
+
 // --- Deletion ---
 
 void LibraryViewModel::startDeleteSelection() {
@@ -143,7 +173,7 @@ void LibraryViewModel::cancelDeleteSelection() {
 
 void LibraryViewModel::toggleDeleteEvent(const QString& eventID) {
     const QUuid id(eventID);
-    const auto& events = eventsInSelectedCategoryList();
+    const auto& events = shownEvents();
     if (std::none_of(events.begin(), events.end(), [&](const TeslaClipEvent& e) { return e.id == id; }))
         return;
     QSet<QUuid> ids = deleteSelectedEventIDs_;
@@ -153,15 +183,14 @@ void LibraryViewModel::toggleDeleteEvent(const QString& eventID) {
 }
 
 void LibraryViewModel::toggleSelectAllEventsForDeletion() {
-    setDeleteSelectedEventIDs(
-        LibraryRules::toggledSelectAll(eventsInSelectedCategoryList(), deleteSelectedEventIDs_));
+    setDeleteSelectedEventIDs(LibraryRules::toggledSelectAll(shownEvents(), deleteSelectedEventIDs_));
 }
 
 void LibraryViewModel::deleteSelectedEvents() {
     if (isDeletingEvents_)
         return;
     std::vector<TeslaClipEvent> events;
-    for (const TeslaClipEvent& e : eventsInSelectedCategoryList())
+    for (const TeslaClipEvent& e : shownEvents()) // never one the filters hide
         if (deleteSelectedEventIDs_.contains(e.id))
             events.push_back(e);
     if (events.empty())
@@ -195,6 +224,22 @@ void LibraryViewModel::removeDeletedEvents(const QSet<QUuid>& ids, ClipCategory 
     emit eventsRemoved(ids);
 }
 
+// --- Marks ---
+
+QString LibraryViewModel::wantHardBrakeCount(const QString& eventID) {
+    const QUuid id(eventID);
+    for (const TeslaClipEvent& e : shownEvents())
+        if (e.id == id) {
+            hardBrakeCounts_->want(e, marks_.isUnlocked(e));
+            return HardBrakeCounts::keyOf(e, marks_.isUnlocked(e));
+        }
+    return {};
+}
+
+void LibraryViewModel::releaseHardBrakeCount(const QString& key) {
+    hardBrakeCounts_->release(key);
+}
+
 // --- Reads ---
 
 const std::vector<TeslaClipEvent>& LibraryViewModel::eventsInSelectedCategoryList() const {
@@ -203,6 +248,10 @@ const std::vector<TeslaClipEvent>& LibraryViewModel::eventsInSelectedCategoryLis
         return none;
     const auto found = eventsByCategory_.find(*selectedCategory_);
     return found == eventsByCategory_.end() ? none : found->second;
+}
+
+const std::vector<TeslaClipEvent>& LibraryViewModel::keptByReason() const {
+    return reasonFilter_.isEmpty() ? eventsInSelectedCategoryList() : filteredEvents_;
 }
 
 std::optional<TeslaClipEvent> LibraryViewModel::findEvent(const QUuid& id) const {
@@ -242,6 +291,7 @@ void LibraryViewModel::setImporting(bool value) {
 void LibraryViewModel::setEventsByCategory(EventsByCategory events) {
     eventsByCategory_ = std::move(events);
     emit eventsByCategoryChanged(); // a new scan is new content even when it reads the same
+    filterEvents();
     refresh();
 }
 
@@ -250,6 +300,7 @@ void LibraryViewModel::setSelectedCategory(std::optional<ClipCategory> category)
         return;
     selectedCategory_ = category;
     emit selectedCategoryChanged();
+    filterEvents();
     refresh();
 }
 
@@ -269,19 +320,44 @@ void LibraryViewModel::setDeletingEvents(bool value) {
     assignAndNotify(isDeletingEvents_, value, this, &LibraryViewModel::isDeletingEventsChanged);
 }
 
+void LibraryViewModel::filterEvents() {
+    const std::vector<TeslaClipEvent>& category = eventsInSelectedCategoryList();
+    reasonChoices_->setChoices(ReasonFilter::choices(category, reasonFilter_));
+    filteredEvents_ = reasonFilter_.isEmpty() ? std::vector<TeslaClipEvent>()
+                                              : ReasonFilter::matching(category, reasonFilter_);
+}
+
+// Events the filters hide leave the deletion selection: nothing is deleted unseen.
+void LibraryViewModel::keepDeleteSelectionShown() {
+    if (deleteSelectedEventIDs_.isEmpty())
+        return;
+    QSet<QUuid> shown;
+    for (const TeslaClipEvent& e : shownEvents())
+        shown.insert(e.id);
+    setDeleteSelectedEventIDs(deleteSelectedEventIDs_ & shown);
+}
+
 void LibraryViewModel::refresh() {
     QStringList available;
     for (ClipCategory c : LibraryRules::availableCategories(importMode_, eventsByCategory_))
         available << Category::rawValue(c);
     assignAndNotify(availableCategories_, available, this, &LibraryViewModel::availableCategoriesChanged);
 
-    const std::vector<TeslaClipEvent>& events = eventsInSelectedCategoryList();
+    const std::vector<TeslaClipEvent>& byReason = keptByReason();
+    assignAndNotify(reasonFilterHidesAll_, byReason.empty() && !eventsInSelectedCategoryList().empty(), this,
+                    &LibraryViewModel::reasonFilterHidesAllChanged);
+    // The hard-brake search reads only what the reason filter keeps: the marks can show no other.
+    marksFilter_->setCandidates(byReason, marks_);
+    const std::vector<TeslaClipEvent> events = marksFilter_->shown();
     const bool eventsChanged = !std::equal(
         events.begin(), events.end(), eventsModel_->events().begin(), eventsModel_->events().end(),
         [](const TeslaClipEvent& a, const TeslaClipEvent& b) { return a.id == b.id; });
     if (eventsChanged) {
         eventsModel_->setEvents(events);
-        rowsModel_->setSections(DatedEventSection::sections(events));
+        std::vector<DatedEventSection> days = DatedEventSection::sections(events);
+        calendar_->setSections(days);
+        rowsModel_->setSections(std::move(days));
+        keepDeleteSelectionShown();
     }
     // The events shown change the answer as much as the selection does.
     const bool allSelected = LibraryRules::toggledSelectAll(events, deleteSelectedEventIDs_).isEmpty();

@@ -1,12 +1,17 @@
 #pragma once
 // The imported drive as the browser shows it: importing folders, the events by category, the
-// category chosen, and choosing events to move to the Trash. Interface thread only; scans and
-// trash moves run on the application's file pool and come back here.
+// category chosen, finding an event (by reason, by day), and choosing events to move to the Trash.
+// Interface thread only; scans and trash moves run on the application's file pool and come back
+// here.
 
+#include "ChoiceListModel.h"
 #include "EventListModel.h"
+#include "FootageCalendar.h"
+#include "HardBrakeCounts.h"
 #include "LatestRequest.h"
 #include "LibraryRules.h"
 #include "LibraryServices.h"
+#include "MarksFilter.h"
 
 #include <QList>
 #include <QObject>
@@ -34,6 +39,16 @@ class LibraryViewModel : public QObject {
     Q_PROPERTY(
         bool allEventsSelectedForDeletion READ allEventsSelectedForDeletion NOTIFY deleteSelectionChanged)
     Q_PROPERTY(bool isDeletingEvents READ isDeletingEvents NOTIFY isDeletingEventsChanged)
+    // The days of the events shown, for the jump-to-day calendar.
+    Q_PROPERTY(orvane::FootageCalendar* footageCalendar READ footageCalendar CONSTANT)
+    // The reason filter: its key ("" for every reason), its title, the menu's choices with counts,
+    // and whether it hides every event of a category that has some.
+    Q_PROPERTY(QString reasonFilter READ reasonFilter NOTIFY reasonFilterChanged)
+    Q_PROPERTY(QString reasonFilterTitle READ reasonFilterTitle NOTIFY reasonFilterChanged)
+    Q_PROPERTY(orvane::ChoiceListModel* reasonChoices READ reasonChoices CONSTANT)
+    Q_PROPERTY(bool reasonFilterHidesAll READ reasonFilterHidesAll NOTIFY reasonFilterHidesAllChanged)
+    // The filter by marks (hard brakes, encrypted), applied to what the reason filter keeps.
+    Q_PROPERTY(orvane::MarksFilter* marksFilter READ marksFilter CONSTANT)
 
 public:
     LibraryViewModel(const LibraryServices& services, AppMessages& messages, QObject* parent = nullptr);
@@ -55,6 +70,14 @@ public:
     void showCategory(ClipCategory category);
     Q_INVOKABLE QString categoryDisplayName(const QString& category) const;
 
+    // --- Finding an event ---
+    // Shows only the events saved for that reason (a ReasonFilter key; "" shows all). The deletion
+    // selection keeps only events still shown, so nothing hidden is moved to the Trash.
+    Q_INVOKABLE void setReasonFilter(const QString& key);
+    // The first of the browser's rows of that day (month 1–12), or of the nearest day with
+    // footage shown; -1 without rows.
+    Q_INVOKABLE int rowOfDay(int year, int month, int day) const;
+
     // --- Deletion ---
     // "批量删除": starts an empty deletion selection (the merge selection ends: see
     // deleteSelectionStarted).
@@ -63,6 +86,14 @@ public:
     void toggleDeleteEvent(const QString& eventID);
     Q_INVOKABLE void toggleSelectAllEventsForDeletion();
     Q_INVOKABLE void deleteSelectedEvents();
+
+    // --- Marks ---
+    // A card of the event is shown and wants its hard-brake count: returns the key to release
+    // when the card goes (empty when nothing is read for it).
+    Q_INVOKABLE QString wantHardBrakeCount(const QString& eventID);
+    Q_INVOKABLE void releaseHardBrakeCount(const QString& key);
+    MarksFilter* marksFilter() const { return marksFilter_; }
+    HardBrakeCounts& hardBrakeCounts() const { return *hardBrakeCounts_; }
 
     // --- Reads ---
     QString importMode() const { return LibraryRules::rawValue(importMode_); }
@@ -75,6 +106,14 @@ public:
     // The raw values of the categories the picker offers.
     QStringList availableCategories() const { return availableCategories_; }
     const std::vector<TeslaClipEvent>& eventsInSelectedCategoryList() const;
+    // The events of the selected category that both the reason filter and the marks filter keep:
+    // the cards shown.
+    const std::vector<TeslaClipEvent>& shownEvents() const { return eventsModel_->events(); }
+    FootageCalendar* footageCalendar() const { return calendar_; }
+    QString reasonFilter() const { return reasonFilter_; }
+    QString reasonFilterTitle() const;
+    ChoiceListModel* reasonChoices() const { return reasonChoices_; }
+    bool reasonFilterHidesAll() const { return reasonFilterHidesAll_; }
     // An event of any category, by id.
     std::optional<TeslaClipEvent> findEvent(const QUuid& id) const;
     bool isDeleteSelectionMode() const { return isDeleteSelectionMode_; }
@@ -99,6 +138,8 @@ signals:
     void isDeleteSelectionModeChanged();
     void deleteSelectionChanged();
     void isDeletingEventsChanged();
+    void reasonFilterChanged();
+    void reasonFilterHidesAllChanged();
     // For the other features, which the root view model connects:
     void importStarted();
     // A scan replaced the library (nothing open stays open).
@@ -121,8 +162,14 @@ private:
     void setDeleteSelectedEventIDs(QSet<QUuid> ids);
     void setDeletingEvents(bool value);
     void removeDeletedEvents(const QSet<QUuid>& ids, ClipCategory category);
-    // Brings the picker's categories and the cards up to date; publishes only real changes.
+    // The reason menu and the events the reason filter keeps, for the category's events now.
+    void filterEvents();
+    // The category's events the reason filter keeps (all of them without a reason chosen).
+    const std::vector<TeslaClipEvent>& keptByReason() const;
+    // Brings the picker's categories and the cards up to date; publishes only real changes. The
+    // one place the filters combine: the reason filter, then the marks filter over what it keeps.
     void refresh();
+    void keepDeleteSelectionShown();
 
     LibraryServices services_;
     AppMessages& messages_;
@@ -141,6 +188,13 @@ private:
     EventMarks marks_;
     EventListModel* eventsModel_;
     DatedEventRowModel* rowsModel_;
+    FootageCalendar* calendar_;
+    QString reasonFilter_;
+    std::vector<TeslaClipEvent> filteredEvents_; // with a reason chosen
+    ChoiceListModel* reasonChoices_;
+    bool reasonFilterHidesAll_ = false;
+    HardBrakeCounts* hardBrakeCounts_;
+    MarksFilter* marksFilter_;
 };
 
 } // namespace orvane

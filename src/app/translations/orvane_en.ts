@@ -724,6 +724,13 @@
         <source>已解锁</source>
         <translation>Unlocked</translation>
     </message>
+    <message numerus="yes">
+        <source>急刹车 %n</source>
+        <translation>
+            <numerusform>%n hard brake</numerusform>
+            <numerusform>%n hard brakes</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>EventMetadata</name>
@@ -754,6 +761,10 @@
     <message>
         <source>哨兵模式：检测到车身震动（%1 g）</source>
         <translation>Sentry: impact detected (%1 g)</translation>
+    </message>
+    <message>
+        <source>哨兵模式：检测到车身震动</source>
+        <translation>Sentry: impact detected</translation>
     </message>
 </context>
 <context>
@@ -1330,6 +1341,52 @@
     </message>
 </context>
 <context>
+    <name>FootageCalendar</name>
+    <message>
+        <source>yyyy年M月</source>
+        <extracomment>A QLocale date format of a month and its year, as a calendar&apos;s title.</extracomment>
+        <translation>MMMM yyyy</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1，%n 个片段</source>
+        <translation>
+            <numerusform>%1, %n clip</numerusform>
+            <numerusform>%1, %n clips</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1，无录像</source>
+        <translation>%1, no footage</translation>
+    </message>
+</context>
+<context>
+    <name>FootageCalendarPopup</name>
+    <message>
+        <source>上一个有录像的月份</source>
+        <translation>Previous month with footage</translation>
+    </message>
+    <message>
+        <source>上个月</source>
+        <translation>Previous month</translation>
+    </message>
+    <message>
+        <source>下个月</source>
+        <translation>Next month</translation>
+    </message>
+    <message>
+        <source>下一个有录像的月份</source>
+        <translation>Next month with footage</translation>
+    </message>
+    <message>
+        <source>有录像的日期以圆点标出</source>
+        <translation>Days with footage are marked with a dot</translation>
+    </message>
+    <message>
+        <source>这个月没有录像</source>
+        <translation>No footage this month</translation>
+    </message>
+</context>
+<context>
     <name>FrameCapture</name>
     <message>
         <source>无法读取画面</source>
@@ -1580,6 +1637,13 @@
     <message>
         <source>无法写入报告：</source>
         <translation>Could not write the report: </translation>
+    </message>
+</context>
+<context>
+    <name>JumpToDayButton</name>
+    <message>
+        <source>跳到日期</source>
+        <translation>Jump to a day</translation>
     </message>
 </context>
 <context>
@@ -1838,6 +1902,33 @@
             <numerusform>Moving the selected clip to the Trash</numerusform>
             <numerusform>Moving the %n selected clips to the Trash</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>没有符合“%1”的片段</source>
+        <translation>No events match “%1”</translation>
+    </message>
+</context>
+<context>
+    <name>MarksFilterButton</name>
+    <message>
+        <source>筛选（%1）</source>
+        <translation>Filter (%1)</translation>
+    </message>
+    <message>
+        <source>筛选</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>有急刹车</source>
+        <translation>Hard braking</translation>
+    </message>
+    <message>
+        <source>加密录像</source>
+        <translation>Encrypted footage</translation>
+    </message>
+    <message>
+        <source>显示全部</source>
+        <translation>Show all</translation>
     </message>
 </context>
 <context>
@@ -2202,6 +2293,42 @@
     </message>
 </context>
 <context>
+    <name>ReasonFilter</name>
+    <message>
+        <source>全部原因</source>
+        <translation>All reasons</translation>
+    </message>
+    <message>
+        <source>未记录原因</source>
+        <translation>No reason recorded</translation>
+    </message>
+</context>
+<context>
+    <name>ReasonFilterButton</name>
+    <message>
+        <source>按保存原因筛选：%1</source>
+        <translation>Filter by reason: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1，%n 个</source>
+        <translation>
+            <numerusform>%1, %n clip</numerusform>
+            <numerusform>%1, %n clips</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>ReasonFilterEmptyState</name>
+    <message>
+        <source>该分类中没有因这个原因保存的片段。</source>
+        <translation>No event in this category was saved for this reason.</translation>
+    </message>
+    <message>
+        <source>显示全部原因</source>
+        <translation>Show all reasons</translation>
+    </message>
+</context>
+<context>
     <name>RegularFile</name>
     <message>
         <source>不是普通文件</source>
@@ -2556,6 +2683,32 @@
     <message>
         <source>启动时导入的 TeslaCam 文件夹</source>
         <translation>TeslaCam folders to import at start</translation>
+    </message>
+</context>
+<context>
+    <name>orvane::MarksFilter</name>
+    <message>
+        <source>正在查找急刹车… %1/%2</source>
+        <translation>Looking for hard braking… %1/%2</translation>
+    </message>
+    <message>
+        <source>正在查找急刹车…</source>
+        <translation>Looking for hard braking…</translation>
+    </message>
+    <message>
+        <source>没有符合筛选条件的视频片段</source>
+        <translation>No clips match the filter</translation>
+    </message>
+    <message numerus="yes">
+        <source>另有 %n 个加密片段尚未解锁，无法读取其中的急刹车记录</source>
+        <translation>
+            <numerusform>%n more encrypted clip is locked: its braking record cannot be read</numerusform>
+            <numerusform>%n more encrypted clips are locked: their braking records cannot be read</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>可在“筛选”菜单中更改条件</source>
+        <translation>Change the marks in the “Filter” menu</translation>
     </message>
 </context>
 <context>

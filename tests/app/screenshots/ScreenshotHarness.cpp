@@ -9,9 +9,11 @@
 #include "AppLanguage.h"
 #include "DriveOffer.h"
 #include "ExportViewModel.h"
+#include "HardBrakeCountCache.h"
 #include "KeyService.h"
 #include "LoopbackHttpServer.h"
 #include "MergeEditorController.h"
+#include "MetadataParser.h"
 #include "OrvaneModules.h"
 #include "SampleDrive.h"
 #include "SampleKeyService.h"
@@ -67,6 +69,8 @@ struct Fixtures {
     QString encryptedDrive;
     // A saved event of three minutes whose middle front file cannot be read.
     QString damagedDrive;
+    // Names only: saved events for several reasons on days of two months (the finding scenes).
+    QString archiveDrive;
     QString exportFolder;
     // A moment of that minute worth showing on the dashboard, and where a range before it starts.
     double driveTime = 0;
@@ -106,6 +110,32 @@ QString writeBrowseDrive(const QString& work) {
         event.startTime = day + (8 + 2 * i) * 3600 + 17 * 60 + 5 * i;
         event.minutes = 1 + i % 3;
         event.city = cities[i];
+        drive.events.push_back(event);
+    }
+    sample::writeDrive(drive);
+    // The sample car brakes gently: the cards of one and two minutes get counts in the cache, as a
+    // second start finds them.
+    const EventsByCategory library = MetadataParser::scanLibrary({drive.root});
+    for (const TeslaClipEvent& event : library.at(ClipCategory::saved))
+        if (const int brakes = event.videoCount % 3; brakes > 0)
+            HardBrakeCountCache::count(event, [brakes](const auto&, const auto&) { return brakes; });
+    return drive.root;
+}
+
+QString writeArchiveDrive(const QString& work) {
+    sample::DriveSpec drive;
+    drive.root = work + QStringLiteral("/ArchiveDrive/TeslaCam");
+    drive.contentFree = true;
+    const QString reasons[] = {QStringLiteral("user_interaction_dashcam_icon_tapped"),
+                               QStringLiteral("sentry_aware_object_detection"),
+                               QStringLiteral("user_interaction_honk"),
+                               QStringLiteral("sentry_aware_accel_0.61")};
+    const int days[] = {3, 3, 9, 14, 14, 14, 21, 28, 35, 36, 41, 47, 47};
+    const Instant first = LocalTime::fromFields(2024, 4, 1, 0, 0, 0).value_or(0);
+    for (size_t i = 0; i < std::size(days); ++i) {
+        sample::EventSpec event;
+        event.startTime = first + days[i] * 86400 + (9 + 2 * double(i % 5)) * 3600;
+        event.reason = reasons[i % std::size(reasons)];
         drive.events.push_back(event);
     }
     sample::writeDrive(drive);
@@ -202,6 +232,7 @@ Fixtures makeFixtures(const QString& work, const QUrl& updateManifest) {
     f.exportFolder = work + QStringLiteral("/exports");
     QDir().mkpath(f.exportFolder);
     f.browseDrive = writeBrowseDrive(work);
+    f.archiveDrive = writeArchiveDrive(work);
     f.updateManifest = updateManifest;
 
     sample::DriveSpec drive;
@@ -359,7 +390,33 @@ const std::vector<Scene>& scenes() {
     const auto browse = &Fixtures::browseDrive, preview = &Fixtures::previewDrive;
     static const std::vector<Scene> all = {
         {"window-empty", nullptr, [](SceneApp&, F) { return true; }},
-        {"window-browser", browse, [](SceneApp& a, F) { return a.thumbnailsSettled(); }},
+        {"window-browser", browse,
+         [](SceneApp& a, F) {
+             return a.thumbnailsSettled() &&
+                    waitFor([&] { return a.vm->library()->hardBrakeCounts().isIdle(); });
+         }},
+        {"window-marks-filter", browse,
+         [](SceneApp& a, F) {
+             a.vm->library()->marksFilter()->setHardBrakesOnly(true);
+             return waitFor([&] { return a.vm->library()->hardBrakeCounts().isIdle(); }) &&
+                    a.thumbnailsSettled();
+         }},
+        {"window-calendar", &Fixtures::archiveDrive,
+         [](SceneApp& a, F) {
+             return a.ui->click(QStringLiteral("jumpToDayButton")) &&
+                    a.ui->waitShown(QStringLiteral("footageCalendar"), stepTimeoutMs);
+         }},
+        {"window-reason-menu", &Fixtures::archiveDrive,
+         [](SceneApp& a, F) {
+             return a.ui->click(QStringLiteral("reasonFilterButton")) &&
+                    a.ui->waitShown(QStringLiteral("reasonMenu"), stepTimeoutMs);
+         }},
+        {"window-reason-empty", &Fixtures::archiveDrive,
+         [](SceneApp& a, F) {
+             // A reason none of the saved events has, as after a category change.
+             a.vm->library()->setReasonFilter(QStringLiteral("vehicle_auto_emergency_braking"));
+             return a.ui->waitShown(QStringLiteral("showAllReasonsButton"), stepTimeoutMs);
+         }},
         {"window-sentry-empty", browse,
          [](SceneApp& a, F) { return (a.vm->library()->selectCategory(ClipCategory::sentry), true); }},
         {"window-delete", browse,

@@ -5,6 +5,7 @@
 #include "WindowDriver.h"
 
 #include <QClipboard>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QGuiApplication>
@@ -187,6 +188,32 @@ TEST_F(WindowTest, TheResultPageCopiesThePathSavesAStillAndReturnsToThePreviewsF
     EXPECT_EQ(shown.value_or(-1), frame);
 }
 
+// The calendar from the keyboard: the arrows walk back from the latest day to the older day's
+// month and day, Enter closes it, and the older day's first card has the keyboard.
+TEST_F(WindowTest, TheCalendarTakesTheKeyboardToTheChosenDaysFirstCard) {
+    ASSERT_TRUE(s.imported());
+    const std::vector<TeslaClipEvent> saved = s.app.saved(); // oldest first
+    const auto dayOf = [](const TeslaClipEvent& e) {
+        return QDateTime::fromSecsSinceEpoch(qint64(e.startTime)).date();
+    };
+    const qint64 daysBack = dayOf(saved.front()).daysTo(dayOf(saved.back()));
+    ASSERT_GT(daysBack, 0);
+
+    ASSERT_TRUE(ui.click("jumpToDayButton"));
+    ASSERT_TRUE(ui.waitShown("footageCalendar", 2000));
+    for (qint64 i = 0; i < daysBack; ++i)
+        ui.key(Qt::Key_Left);
+    ui.key(Qt::Key_Return);
+    ASSERT_TRUE(ui.waitGone("footageCalendar", 2000));
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            QQuickItem* focused = ui.focusedItem();
+            return focused &&
+                   focused->objectName() == "eventCard_" + saved.front().id.toString(QUuid::WithoutBraces);
+        },
+        2000));
+}
+
 TEST_F(WindowTest, EveryControlHasANameAndTheKeyboardReachesTheCards) {
     ASSERT_TRUE(s.imported());
     ui.key(Qt::Key_Escape); // nothing to leave: stays
@@ -205,7 +232,8 @@ TEST_F(WindowTest, EveryControlHasANameAndTheKeyboardReachesTheCards) {
             reached = focused;
     }
     ASSERT_TRUE(reached) << names.join(", ").toStdString();
-    for (const char* control : {"importButton", "sidebarToggle", "startDeleteButton"})
+    for (const char* control : {"importButton", "sidebarToggle", "reasonFilterButton", "marksFilterButton",
+                                "jumpToDayButton", "startDeleteButton"})
         EXPECT_TRUE(names.contains(control)) << control;
     ui.key(Qt::Key_Space);
     EXPECT_TRUE(pageShown("previewLoader"));
@@ -226,6 +254,13 @@ TEST_F(WindowTest, EveryControlHasANameAndTheKeyboardReachesTheCards) {
     EXPECT_EQ(toggle->property("accessibleName").toString(), "显示侧边栏");
     ASSERT_TRUE(ui.click(toggle));
     EXPECT_TRUE(ui.waitShown("sidebar", 2000));
+
+    // The calendar names its days and buttons for a screen reader and closes with Escape.
+    ASSERT_TRUE(ui.click("jumpToDayButton"));
+    ASSERT_TRUE(ui.waitShown("footageCalendar", 2000));
+    EXPECT_EQ(ui.unnamedButtons(), QStringList());
+    ui.key(Qt::Key_Escape);
+    EXPECT_TRUE(ui.waitGone("footageCalendar", 2000));
 }
 
 } // namespace

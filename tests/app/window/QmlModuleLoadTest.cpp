@@ -40,7 +40,12 @@ QString propertiesFor(const QString& type) {
         {"EventBrowser", "library: testViewModel.library; headerControls: state.headerControls; "
                          "cardSelectionMode: state.cardSelectionMode; category: state.categorySelection"},
         {"BrowserHeader", "library: testViewModel.library; controls: state.headerControls"},
+        {"MarksFilterButton", "filter: testViewModel.library.marksFilter"},
         {"EventSectionList", "library: testViewModel.library; cardSelectionMode: state.cardSelectionMode"},
+        {"JumpToDayButton", "library: testViewModel.library"},
+        {"FootageCalendarPopup", "calendar: testViewModel.library.footageCalendar"},
+        {"ReasonFilterButton", "library: testViewModel.library"},
+        {"ReasonFilterEmptyState", "library: testViewModel.library"},
         {"MergeSelectionControls", "merge: testViewModel.merge; headerControls: state.headerControls; "
                                    "offersStart: true; canContinue: false"},
         {"LibrarySidebar",
