@@ -344,11 +344,11 @@ void benchGridPlayback(Window& w, double seconds) {
     std::printf(
         "grid with dashboard%s at 1x for %.0f s: %ld of %ld video frames dropped (%.2f %%, target <= %d %%); "
         "window frames %.0f per second (target >= %d), interval p95 %.1f ms (target <= %d), worst %.1f ms; "
-        "processor %.0f %% of one core; decoding: %s\n",
+        "processor %.0f %% of one core; resident %ld MB; decoding: %s\n",
         w.vm().preview()->mapShown() ? " and route map" : "", seconds, dropped, expected,
         expected ? 100.0 * double(dropped) / double(expected) : NAN, droppedGoalPercent,
         double(gaps.size()) / seconds, windowFpsGoal, percentile(gaps, 0.95), frameIntervalGoalMs,
-        worst(gaps), cpuPercent,
+        worst(gaps), cpuPercent, residentMegabytes(),
         qPrintable(media::HardwareDecoding::describe(media::HardwareDecoding::lastPreviewPath())));
 }
 
