@@ -18,7 +18,6 @@
 #include "MetadataParser.h"
 #include "MultiCameraPreviewController.h"
 #include "PreviewViewModel.h"
-#include "ProcessMemory.h"
 #include "SampleDrive.h"
 #include "TelemetryTimeline.h"
 #include "TeslaTelemetryReader.h"
@@ -279,7 +278,6 @@ void benchMemory(const QString& largeRoot, const QString& realRoot, double playS
 } // namespace
 
 int main(int argc, char** argv) {
-    orvane::ProcessMemory::configureAllocator(); // as the program does
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);

@@ -28,7 +28,6 @@
 #include "OrvaneApp.h"
 #include "OrvaneModules.h"
 #include "PreviewViewModel.h"
-#include "ProcessMemory.h"
 #include "SampleDrive.h"
 #include "VideoPreviewController.h"
 
@@ -353,9 +352,12 @@ void benchGridPlayback(Window& w, double seconds) {
 }
 
 // The grid played with the route map hidden, then shown: what the panel costs (each in a window of
-// its own, so neither inherits the other's caches).
-void benchGridWithAndWithoutMap(const QString& real, double seconds) {
+// its own, so neither inherits the other's caches). `only` ("hidden" or "shown") plays one of them,
+// so that each resident figure is a process of its own.
+void benchGridWithAndWithoutMap(const QString& real, double seconds, const QString& only = {}) {
     for (const bool map : {false, true}) {
+        if (!only.isEmpty() && only != QLatin1String(map ? "shown" : "hidden"))
+            continue;
         Window w;
         w.importAndWait(real);
         w.vm().preview()->setMapShown(map);
@@ -570,7 +572,6 @@ QString thumbnailDrive(const QString& folder, int events) {
 } // namespace
 
 int main(int argc, char** argv) {
-    ProcessMemory::configureAllocator(); // as the program does
     QGuiApplication application(argc, argv);
     const Options options = parseOptions(
         application.arguments(), {QDir::tempPath() + QStringLiteral("/orvane-bench-ui"), 5, 20, false});
@@ -586,7 +587,9 @@ int main(int argc, char** argv) {
         if (part == QLatin1String("startup")) {
             benchStartup();
         } else if (part == QLatin1String("grid")) {
-            benchGridWithAndWithoutMap(real, playSeconds);
+            const qsizetype map = application.arguments().indexOf(QStringLiteral("--map"));
+            benchGridWithAndWithoutMap(real, playSeconds,
+                                       map > 0 ? application.arguments().value(map + 1) : "");
         } else if (part == QLatin1String("soak")) {
             const qsizetype at = application.arguments().indexOf(QStringLiteral("--minutes"));
             const int minutes = at > 0 ? application.arguments().value(at + 1).toInt() : soakDefaultMinutes;

@@ -4,10 +4,6 @@
 
 namespace orvane::ProcessMemory {
 
-void configureAllocator() {
-    mallopt(M_MMAP_THRESHOLD, separatelyMappedBytes);
-}
-
 void releaseFreedMemory() {
     malloc_trim(0);
 }

@@ -15,7 +15,6 @@
 #include "MainWindowLoader.h"
 #include "OrvaneApp.h"
 #include "OrvaneModules.h"
-#include "ProcessMemory.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 
@@ -67,7 +66,6 @@ void bringForward(QQuickWindow& window) {
 } // namespace
 
 int main(int argc, char** argv) {
-    ProcessMemory::configureAllocator();
     TerminationSignals::treatFileSizeLimitAsFullDisk();
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Orvane"));
