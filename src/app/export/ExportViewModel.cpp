@@ -276,15 +276,8 @@ void ExportViewModel::startAroundEventExport() {
 
 void ExportViewModel::startPlan(const ExportSelection& current, const ExportPlan& plan,
                                 const QString& exportingFileName) {
-    if (task_)
-        task_->cancel.cancel();
-    preview_.pausePlayers();
-
-    auto task = std::make_shared<Task>();
-    task->ticket = exports_.start();
-    task->exportingFileName = exportingFileName;
+    auto task = newTask(exportingFileName);
     task->request.plan = plan;
-    task->request.destination = settings_.outputDestination;
     task->request.settings = settings_;
     task->request.settings.cameraFilter = current.cameraFilter;
     task->request.settings.speedUnit = DashboardReadout::speedUnitFromRawValue(preview_.speedUnit());
@@ -294,8 +287,7 @@ void ExportViewModel::startPlan(const ExportSelection& current, const ExportPlan
     startTask(task, plan.primaryVideo());
 }
 
-std::shared_ptr<ExportViewModel::Task> ExportViewModel::eventFolderTask(const TeslaClipEvent& event,
-                                                                        const QString& exportingFileName) {
+std::shared_ptr<ExportViewModel::Task> ExportViewModel::newTask(const QString& exportingFileName) {
     // One job at a time: whatever runs gives way, and the picture stops for the overlay.
     if (task_)
         task_->cancel.cancel();
@@ -304,6 +296,12 @@ std::shared_ptr<ExportViewModel::Task> ExportViewModel::eventFolderTask(const Te
     task->ticket = exports_.start();
     task->exportingFileName = exportingFileName;
     task->request.destination = settings_.outputDestination;
+    return task;
+}
+
+std::shared_ptr<ExportViewModel::Task> ExportViewModel::eventFolderTask(const TeslaClipEvent& event,
+                                                                        const QString& exportingFileName) {
+    auto task = newTask(exportingFileName);
     task->request.outputPath = outputFolderPath();
     task->workFolder = event.folderURL;
     return task;

@@ -197,6 +197,8 @@ private:
     void applyExportUpdate(LatestRequest::Ticket ticket, const ExportUpdate& update);
     void finishExport(const std::shared_ptr<Task>& task);
     void showReport(const QString& path);
+    // A job that replaces whatever runs (its ticket, name and destination set).
+    std::shared_ptr<Task> newTask(const QString& exportingFileName);
     // A job over the open event's folder (not an export of a plan), its output in the export folder.
     std::shared_ptr<Task> eventFolderTask(const TeslaClipEvent& event, const QString& exportingFileName);
     void setOutputDestination(const OutputDestination& destination);
