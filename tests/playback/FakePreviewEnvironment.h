@@ -3,6 +3,7 @@
 #include "PreviewEnvironment.h"
 
 #include <QFileInfo>
+#include <QPointer>
 #include <QStringList>
 #include <memory>
 #include <utility>
@@ -118,6 +119,7 @@ struct FakeEnvironment {
     };
 
     std::vector<FakePlayer*> players; // owned by the controllers
+    std::vector<QPointer<FakePlayer>> live; // the same, null once a controller let go of one
     std::shared_ptr<std::vector<QString>> opened =
         std::make_shared<std::vector<QString>>();                         // by every player
     std::shared_ptr<QStringList> calls = std::make_shared<QStringList>(); // of every player
@@ -131,6 +133,7 @@ struct FakeEnvironment {
             player->opened = opened;
             player->calls = calls;
             players.push_back(player.get());
+            live.emplace_back(player.get());
             return player;
         };
         e.measureSteps = [this](std::vector<PlaybackStep> steps,

@@ -458,12 +458,13 @@ void PreviewViewModel::setCameraFilter(CameraAngle camera) {
 void PreviewViewModel::applyCameraFilterChange(const PlaybackResume& resume) {
     if (!library_.hasImported())
         return;
-    // The player no longer shown pauses rather than decode unseen; it keeps its files open, so
-    // switching back costs only a seek.
+    // The player no longer shown lets go of its files, decoders and pictures: a hidden grid kept
+    // beside the front camera (or the reverse) held a second event's worth of memory, and
+    // switching back opens the files again for little more than the seek it needs anyway.
     PreviewController* hidden =
         isGrid() ? static_cast<PreviewController*>(videoPreview_) : multiCameraPreview_;
-    if (hidden->isPlaying())
-        hidden->togglePlayPause();
+    hidden->stop();
+    releaseMemorySoon();
     if (!selectedEvent()) {
         showNothing();
         return;

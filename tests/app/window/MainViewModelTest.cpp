@@ -98,7 +98,8 @@ TEST_F(MainViewModelTest, anOpenEventPlaysItsLatestMinuteAndTheCameraSwitchKeeps
         waitUntil([&] { return preview.multiCameraPreview()->loadedPlaylistSignature().has_value(); }));
     EXPECT_EQ(preview.multiCameraPreview()->currentTime(), 42.5);
     EXPECT_EQ(preview.selectedTimestampKey(), older);
-    EXPECT_FALSE(preview.videoPreview()->isPlaying()); // the hidden player pauses
+    EXPECT_FALSE(preview.videoPreview()->isPlaying()); // the hidden player lets go of its files
+    EXPECT_FALSE(preview.videoPreview()->loadedPlaylistSignature());
     EXPECT_TRUE(preview.multiCameraPreview()->isLoading());
     EXPECT_FALSE(preview.isLoadingEvent());
 
@@ -106,6 +107,7 @@ TEST_F(MainViewModelTest, anOpenEventPlaysItsLatestMinuteAndTheCameraSwitchKeeps
     preview.multiCameraPreview()->seekAll(17.25, false);
     preview.switchCameraFilter(QStringLiteral("back"));
     ASSERT_TRUE(waitUntil([&] { return preview.selectedVideo()->cameraAngle == CameraAngle::back; }));
+    EXPECT_FALSE(preview.multiCameraPreview()->loadedPlaylistSignature());
     EXPECT_EQ(preview.videoPreview()->currentTime(), 17.25);
     EXPECT_EQ(preview.selectedTimestampKey(), older);
 

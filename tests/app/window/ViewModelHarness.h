@@ -56,8 +56,8 @@ inline void finishLoading(FakeEnvironment& env, double seconds) {
     env.measures.clear();
     for (auto& m : measures)
         m.done(std::vector<double>(m.steps.size(), seconds));
-    for (auto* player : env.players)
-        if (player->itemStatus() == media::AbstractMediaPlayer::ItemStatus::loading)
+    for (FakePlayer* player : env.live)
+        if (player && player->itemStatus() == media::AbstractMediaPlayer::ItemStatus::loading)
             player->report(media::AbstractMediaPlayer::ItemStatus::readyToPlay);
 }
 
