@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <malloc.h>
 #include <unistd.h>
 
 namespace orvane::bench {
@@ -59,6 +60,19 @@ long residentMegabytes() {
     return statusKilobytes("VmRSS:") / 1024;
 }
 
+long privateMegabytes() {
+    return statusKilobytes("RssAnon:") / 1024;
+}
+
+QString memoryBreakdown() {
+    constexpr long kbPerMb = 1024;
+    const struct mallinfo2 heap = mallinfo2();
+    return QStringLiteral("private %1 MB (malloc in use %2 MB), file-backed %3 MB (libraries, fonts)")
+        .arg(privateMegabytes())
+        .arg(long(heap.uordblks + heap.hblkhd) / (kbPerMb * kbPerMb))
+        .arg((statusKilobytes("RssFile:") + statusKilobytes("RssShmem:")) / kbPerMb);
+}
+
 bool Heartbeat::runUntil(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
@@ -77,6 +91,9 @@ bool Heartbeat::runUntil(const std::function<bool()>& done, int timeoutMs) {
         // Blocks until something happens (at the latest the next heartbeat): a busy loop here
         // would take a core from the work measured.
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        // No event loop runs here (events are processed from main), and outside one Qt never
+        // deletes what deleteLater released; the program's own loop does, so this does too.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     return true;
 }

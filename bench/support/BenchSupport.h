@@ -27,6 +27,11 @@ double percentile(std::vector<double> values, double q);
 long peakRssMegabytes();
 long peakRssKilobytes();
 long residentMegabytes();
+// The resident pages that are the process's own (RssAnon): no file maps them.
+long privateMegabytes();
+// The resident memory split into the process's own (and how much of it malloc has handed out)
+// and pages mapped from files, which other processes share and the system can drop.
+QString memoryBreakdown();
 
 // Runs the event loop until `done`, measuring the longest gap between 5 ms heartbeats: the
 // longest time the interface thread could not answer.

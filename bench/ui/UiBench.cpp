@@ -9,8 +9,9 @@
 //  - peak memory, grid playing with the dashboard (a process of its own that does only that);
 //  - a long session (--only soak [--minutes N], 30 by default): events of a six-camera and a
 //    four-camera drive opened one after another, the grid played, one camera and back, a short
-//    export now and then, back to the library; resident memory after the first event, every five
-//    minutes and at the end, and the high-water mark.
+//    export now and then, back to the library; resident memory after the first event, every
+//    minute and at the end, and the high-water mark; the process's own (private) memory beside the
+//    pages mapped from files, and the largest of each in each step of the session.
 // usage: xvfb-run -a -s "-screen 0 1920x1080x24" orvane-bench-ui [--folder DIR] [--runs N] [--play SECONDS]
 //                      [--only startup|scroll|grid|soak] [--events N] [--minutes N]   (--only scroll
 //                      --events 5000: a year's archive of content-free files)
@@ -49,7 +50,10 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <atomic>
 #include <mutex>
+#include <string>
+#include <thread>
 #include <sys/resource.h>
 #include <vector>
 
@@ -374,7 +378,7 @@ constexpr int soakExportEvery = 3;      // one opening in three exports (the fir
 constexpr double soakExportSeconds = 3; // a short range, about the moment on screen
 constexpr int soakExportTimeoutMs = 300000;
 constexpr int soakLibraryMs = 2000; // a look at the library before the next event
-constexpr int soakReportEverySeconds = 300;
+constexpr int soakReportEverySeconds = 60;
 constexpr double soakGrowthGoal = 0.10;    // resident at the end within 10 % of after the first event
 constexpr int soakMemoryGoalMb = 400;      // never above: the high-water mark
 constexpr int soakFourCameraDaysLater = 7; // the older car's events after the newer car's
@@ -391,8 +395,57 @@ QString fourCameraDrive(const QString& folder) {
     return writeDriveOnce(spec);
 }
 
+// Samples the resident and the private memory every few milliseconds on its own thread and keeps
+// the largest of each seen in each phase of the session the interface thread names.
+class PhaseMemory {
+public:
+    PhaseMemory() : sampler_([this] { run(); }) {}
+    ~PhaseMemory() {
+        stop_ = true;
+        sampler_.join();
+    }
+    void enter(const char* phase) { phase_ = phase; }
+    long largestPrivateMb() {
+        std::lock_guard lock(mutex_);
+        long largest = 0;
+        for (const auto& [phase, mb] : largest_)
+            largest = std::max(largest, mb.second);
+        return largest;
+    }
+    void print() {
+        std::lock_guard lock(mutex_);
+        std::string line = "    largest resident (private) by phase:";
+        for (const auto& [phase, mb] : largest_)
+            line += " " + phase + " " + std::to_string(mb.first) + " (" + std::to_string(mb.second) + ") MB,";
+        line.back() = '\n';
+        std::fputs(line.c_str(), stdout);
+    }
+
+private:
+    static constexpr auto samplePeriod = std::chrono::milliseconds(20);
+    void run() {
+        while (!stop_) {
+            const long resident = residentMegabytes(), own = privateMegabytes();
+            {
+                std::lock_guard lock(mutex_);
+                auto& [largestResident, largestPrivate] = largest_[phase_.load()];
+                largestResident = std::max(largestResident, resident);
+                largestPrivate = std::max(largestPrivate, own);
+            }
+            std::this_thread::sleep_for(samplePeriod);
+        }
+    }
+    std::atomic<const char*> phase_{"start"};
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::map<std::string, std::pair<long, long>> largest_; // resident, private
+    std::thread sampler_;
+};
+
 struct SoakState {
     SoakState(Window& window, std::vector<TeslaClipEvent> list) : w(window), events(std::move(list)) {}
+
+    PhaseMemory phases;
 
     Window& w;
     QTemporaryDir exports;
@@ -401,6 +454,7 @@ struct SoakState {
     int exported = 0;
     QStringList troubles; // steps that did not complete, each said once
     long afterFirstMb = 0;
+    long afterFirstPrivateMb = 0;
     long maxResidentMb = 0;
 
     void trouble(const QString& what) {
@@ -409,9 +463,11 @@ struct SoakState {
     }
 };
 
-void printMemory(const char* when, const SoakState& s) {
+void printMemory(const char* when, SoakState& s) {
     std::printf("soak %s: resident %ld MB, high-water %ld MB (%d events opened, %d exports)\n", when,
                 residentMegabytes(), peakRssMegabytes(), s.openings, s.exported);
+    std::printf("    %s\n", qPrintable(memoryBreakdown()));
+    s.phases.print();
     std::fflush(stdout);
 }
 
@@ -494,12 +550,18 @@ void exportShortRange(SoakState& s) {
 
 void soakCycle(SoakState& s) {
     const TeslaClipEvent& event = s.events[size_t(s.openings) % s.events.size()];
+    s.phases.enter("open");
     openEvent(s, event);
+    s.phases.enter("grid");
     playFor(*s.w.vm().preview()->activePreview(), soakGridPlayMs);
+    s.phases.enter("switch");
     switchCameras(s);
+    s.phases.enter("export");
     if (s.openings % soakExportEvery == 0)
         exportShortRange(s);
+    s.phases.enter("back");
     backToBrowser(s.w);
+    s.phases.enter("library");
     runFor(soakLibraryMs);
     ++s.openings;
     s.maxResidentMb = std::max(s.maxResidentMb, residentMegabytes());
@@ -512,7 +574,7 @@ std::vector<TeslaClipEvent> allEvents(LibraryViewModel& library) {
     return events;
 }
 
-void printSoakVerdict(const SoakState& s, int minutes) {
+void printSoakVerdict(SoakState& s, int minutes) {
     const long endMb = residentMegabytes(), peakMb = peakRssMegabytes();
     const double growth = s.afterFirstMb ? double(endMb - s.afterFirstMb) / double(s.afterFirstMb) : NAN;
     const bool pass =
@@ -522,6 +584,8 @@ void printSoakVerdict(const SoakState& s, int minutes) {
                 "(target <= %d): %s\n",
                 minutes, s.openings, s.exported, s.afterFirstMb, endMb, 100 * growth, 100 * soakGrowthGoal,
                 s.maxResidentMb, peakMb, soakMemoryGoalMb, pass ? "PASS" : "MISS");
+    std::printf("soak private memory: after the first event %ld MB, at the end %ld MB, largest sampled %ld MB\n",
+                s.afterFirstPrivateMb, privateMegabytes(), s.phases.largestPrivateMb());
     for (const QString& trouble : s.troubles)
         std::printf("soak trouble: %s\n", qPrintable(trouble));
 }
@@ -545,6 +609,7 @@ void benchSoak(const QStringList& drives, int minutes) {
     clock.start();
     soakCycle(s);
     s.afterFirstMb = residentMegabytes();
+    s.afterFirstPrivateMb = privateMegabytes();
     printMemory("after the first event", s);
     qint64 nextReport = soakReportEverySeconds * 1000LL;
     while (clock.elapsed() < minutes * 60000LL) {
