@@ -29,6 +29,7 @@
 #include "OrvaneApp.h"
 #include "OrvaneModules.h"
 #include "PreviewViewModel.h"
+#include "ProcessMemory.h"
 #include "SampleDrive.h"
 #include "VideoPreviewController.h"
 
@@ -637,6 +638,7 @@ QString thumbnailDrive(const QString& folder, int events) {
 } // namespace
 
 int main(int argc, char** argv) {
+    ProcessMemory::limitHeaps(); // as the program does
     QGuiApplication application(argc, argv);
     const Options options = parseOptions(
         application.arguments(), {QDir::tempPath() + QStringLiteral("/orvane-bench-ui"), 5, 20, false});

@@ -4,6 +4,14 @@
 
 namespace orvane::ProcessMemory {
 
+namespace {
+constexpr int heapCount = 2;
+}
+
+void limitHeaps() {
+    mallopt(M_ARENA_MAX, heapCount);
+}
+
 void releaseFreedMemory() {
     malloc_trim(0);
 }

@@ -15,6 +15,7 @@
 #include "MainWindowLoader.h"
 #include "OrvaneApp.h"
 #include "OrvaneModules.h"
+#include "ProcessMemory.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 
@@ -66,6 +67,7 @@ void bringForward(QQuickWindow& window) {
 } // namespace
 
 int main(int argc, char** argv) {
+    ProcessMemory::limitHeaps();
     TerminationSignals::treatFileSizeLimitAsFullDisk();
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Orvane"));
