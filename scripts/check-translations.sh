@@ -25,7 +25,11 @@ cp "$translation" "$work/orvane_en.ts"
 if ((update)); then
   cp "$work/orvane_en.ts" "$translation"
 fi
-missing=$(grep -B1 'type="unfinished"' "$work/orvane_en.ts" | sed -n 's|.*<source>\(.*\)</source>.*|\1|p' || true)
+# Each unfinished translation names the text it belongs to: the last <source> before it (a
+# translator's comment may stand between the two).
+missing=$(awk '/<source>/ { text = $0; sub(/.*<source>/, "", text); sub(/<\/source>.*/, "", text) }
+               /type="unfinished"/ { print (text == "" ? "(a text without a source line)" : text) }' \
+  "$work/orvane_en.ts")
 if [[ -n $missing ]]; then
   echo "Texts without an English translation in src/app/translations/orvane_en.ts:" >&2
   echo "$missing" >&2
