@@ -55,7 +55,7 @@ VideoPacketList scanVideoPackets(const std::string& path) {
         if (rc < 0)
             break; // a damaged tail: keep what was read
         if (packet->stream_index == stream) {
-            const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+            const int64_t ts = packetTimestamp(*packet);
             if (ts != AV_NOPTS_VALUE)
                 list.packets.push_back({double(ts) * av_q2d(tb), bool(packet->flags & AV_PKT_FLAG_KEY),
                                         fnv1a(packet->data, packet->size), packet->size});

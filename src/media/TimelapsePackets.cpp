@@ -95,7 +95,7 @@ void copyTimelapsePackets(const std::string& input, const std::string& output, d
     checkFfmpeg(avformat_write_header(raw, nullptr), "write header");
     ff::Packet packet = ff::makePacket();
     while (av_read_frame(in.get(), packet.get()) >= 0) { // a damaged tail ends the copy as it ends reading
-        const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        const int64_t ts = packetTimestamp(*packet);
         const double t = ts == AV_NOPTS_VALUE ? 0 : double(ts - first) * av_q2d(video->time_base);
         if (packet->stream_index == stream && packets.needed(t, packet->flags & AV_PKT_FLAG_KEY)) {
             packet->stream_index = copy->index;

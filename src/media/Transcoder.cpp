@@ -240,7 +240,7 @@ private:
 
     // Whether a video packet goes to the decoder; one passed over still counts as read.
     bool decodes(const AVPacket* packet) {
-        const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        const int64_t ts = packetTimestamp(*packet);
         if (!packets_ || !haveBase_ || ts == AV_NOPTS_VALUE)
             return true;
         const double t = double(ts - firstPts_) * av_q2d(videoTimeBase_);
@@ -558,7 +558,7 @@ private:
     void writeAudio(AVPacket* p) {
         const double baseSeconds = double(firstPts_) * av_q2d(videoTimeBase_) + base_;
         const int64_t shift = int64_t(std::llround(baseSeconds / av_q2d(audioTimeBase_)));
-        const int64_t ts = p->pts != AV_NOPTS_VALUE ? p->pts : p->dts;
+        const int64_t ts = packetTimestamp(*p);
         if (ts == AV_NOPTS_VALUE || ts < shift ||
             double(ts) * av_q2d(audioTimeBase_) - baseSeconds + base_ >= end_) {
             av_packet_unref(p);

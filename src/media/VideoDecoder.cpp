@@ -96,7 +96,7 @@ struct VideoDecoder::Impl {
                 continue;
             }
             const bool corrupt = packet->flags & AV_PKT_FLAG_CORRUPT;
-            const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+            const int64_t ts = packetTimestamp(*packet);
             const int sent = avcodec_send_packet(codec.get(), packet.get());
             if (corrupt || (sent < 0 && sent != AVERROR(EAGAIN)))
                 damagedFrom.insert(ts != AV_NOPTS_VALUE ? ts : currentTs + frameTicks);

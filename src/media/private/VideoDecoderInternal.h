@@ -27,6 +27,11 @@ int displayRotation(const AVStream* stream);
 // The key frames the container's index lists for `stream`, in seconds after `firstPts`, ascending
 // (empty without an index).
 std::vector<double> keyFrameTimes(AVFormatContext* input, int stream, int64_t firstPts);
+// When a packet is shown, in its stream's ticks: its presentation time, else its decoding time
+// (AV_NOPTS_VALUE when it carries neither).
+inline int64_t packetTimestamp(const AVPacket& packet) {
+    return packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
+}
 
 struct VideoDecoderAccess {
     // The current frame (valid until the decoder moves on); null before the first frame.
