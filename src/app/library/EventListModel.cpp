@@ -13,11 +13,6 @@ QString idText(const QUuid& id) {
     return id.toString(QUuid::WithoutBraces);
 }
 
-bool sameEvents(const std::vector<TeslaClipEvent>& a, const std::vector<TeslaClipEvent>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const TeslaClipEvent& x, const TeslaClipEvent& y) { return x.id == y.id; });
-}
-
 int mergeOrder(const EventMarks& marks, const QUuid& id) {
     const auto found = std::find(marks.mergeSelected.begin(), marks.mergeSelected.end(), id);
     return found == marks.mergeSelected.end() ? 0 : int(found - marks.mergeSelected.begin()) + 1;
@@ -31,6 +26,11 @@ bool isUnlocked(const EventMarks& marks, const TeslaClipEvent& e) {
     return marks.isUnlocked(e);
 }
 } // namespace
+
+bool sameEvents(const std::vector<TeslaClipEvent>& a, const std::vector<TeslaClipEvent>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const TeslaClipEvent& x, const TeslaClipEvent& y) { return x.id == y.id; });
+}
 
 EventListModel::EventListModel(QObject* parent) : QAbstractListModel(parent) {}
 

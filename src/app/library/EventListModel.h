@@ -16,6 +16,9 @@ namespace orvane {
 
 class HardBrakeCounts;
 
+// The same events in the same order (by identity; what they hold may differ).
+bool sameEvents(const std::vector<TeslaClipEvent>& a, const std::vector<TeslaClipEvent>& b);
+
 // What a card marks: picked for deletion, its place in the merge pick order, open in the preview.
 struct EventMarks {
     QSet<QUuid> deleteSelected;

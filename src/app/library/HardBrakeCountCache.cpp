@@ -25,14 +25,8 @@ constexpr int entryFormat = 1;
 // An entry is a few dozen bytes; anything much longer is not one.
 constexpr qint64 entryMaximumBytes = 4096;
 
-// Names the event (its folder or file and its time window), not the state of its files: a file
-// changed later replaces the entry instead of leaving a stale one beside it.
 QString entryPath(const QString& dir, const TeslaClipEvent& event) {
-    const QByteArray key = QFile::encodeName(event.folderURL) + '|' +
-                           QFile::encodeName(event.sourceFileURL.value_or(QString())) + '|' +
-                           QByteArray::number(event.startTime, 'f', 3) + '|' +
-                           QByteArray::number(event.endTime.value_or(event.startTime), 'f', 3) + '|' +
-                           QByteArray::number(event.isContinuousSession);
+    const QByteArray key = QFile::encodeName(eventKey(event));
     return dir + QLatin1Char('/') +
            QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex()) +
            QStringLiteral(".json");
@@ -82,6 +76,13 @@ void keep(const QString& dir, const QString& path, const QString& state, int cou
 }
 
 } // namespace
+
+QString eventKey(const TeslaClipEvent& event) {
+    return event.folderURL + QLatin1Char('|') + event.sourceFileURL.value_or(QString()) + QLatin1Char('|') +
+           QString::number(event.startTime, 'f', 3) + QLatin1Char('|') +
+           QString::number(event.endTime.value_or(event.startTime), 'f', 3) + QLatin1Char('|') +
+           QString::number(int(event.isContinuousSession));
+}
 
 QString folder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +

@@ -21,6 +21,10 @@ using Counter =
 // Where the counts are kept: <XDG cache folder>/orvane/hard-brakes.
 QString folder();
 
+// What names an event (its folder or file and its time window), not the state of its files: a
+// file changed later replaces its entry instead of leaving a stale one beside it.
+QString eventKey(const TeslaClipEvent& event);
+
 // The preview's hard-brake marks (DriveProfile) over every minute of the footage, counted; each
 // minute's record read by `reader` (the car's records in the files by default).
 // Throws OperationCancelled.

@@ -36,10 +36,7 @@ HardBrakeCounts::~HardBrakeCounts() {
 QString HardBrakeCounts::keyOf(const TeslaClipEvent& event, bool unlocked) {
     if (event.isEncrypted && !unlocked)
         return {};
-    return event.folderURL + QLatin1Char('|') + event.sourceFileURL.value_or(QString()) + QLatin1Char('|') +
-           QString::number(event.startTime, 'f', 3) + QLatin1Char('|') +
-           QString::number(event.endTime.value_or(event.startTime), 'f', 3) +
-           (event.isContinuousSession ? QStringLiteral("|session") : QString());
+    return HardBrakeCountCache::eventKey(event);
 }
 
 std::optional<int> HardBrakeCounts::count(const QString& key) const {

@@ -349,10 +349,7 @@ void LibraryViewModel::refresh() {
     // The hard-brake search reads only what the reason filter keeps: the marks can show no other.
     marksFilter_->setCandidates(byReason, marks_);
     const std::vector<TeslaClipEvent> events = marksFilter_->shown();
-    const bool eventsChanged = !std::equal(
-        events.begin(), events.end(), eventsModel_->events().begin(), eventsModel_->events().end(),
-        [](const TeslaClipEvent& a, const TeslaClipEvent& b) { return a.id == b.id; });
-    if (eventsChanged) {
+    if (!sameEvents(events, eventsModel_->events())) {
         eventsModel_->setEvents(events);
         std::vector<DatedEventSection> days = DatedEventSection::sections(events);
         calendar_->setSections(days);

@@ -3,8 +3,8 @@
 #include "HardBrakeCounts.h"
 
 #include <QCoreApplication>
-#include <algorithm>
 #include <tuple>
+#include <utility>
 
 namespace orvane {
 
@@ -52,10 +52,7 @@ QString MarksFilter::emptyHint() const {
 }
 
 void MarksFilter::setCandidates(const std::vector<TeslaClipEvent>& events, const EventMarks& marks) {
-    const bool sameEvents =
-        std::equal(events.begin(), events.end(), candidates_.begin(), candidates_.end(),
-                   [](const TeslaClipEvent& a, const TeslaClipEvent& b) { return a.id == b.id; });
-    if (sameEvents && marks.unlockedFolders == unlockedFolders_)
+    if (sameEvents(events, candidates_) && marks.unlockedFolders == unlockedFolders_)
         return;
     candidates_ = events;
     unlockedFolders_ = marks.unlockedFolders;
