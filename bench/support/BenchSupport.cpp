@@ -151,6 +151,10 @@ Options parseOptions(const QStringList& arguments, Options options) {
             options.playSeconds = std::max(1.0, arguments[++i].toDouble());
         else if (arguments[i] == QLatin1String("--events"))
             options.events = std::max(1, arguments[++i].toInt());
+        else if (arguments[i] == QLatin1String("--minutes"))
+            options.minutes = std::max(1, arguments[++i].toInt());
+        else if (arguments[i] == QLatin1String("--map"))
+            options.map = arguments[++i];
     }
     options.memoryOnly = arguments.contains(QStringLiteral("--memory-only"));
     QDir().mkpath(options.folder);

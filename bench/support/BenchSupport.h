@@ -57,13 +57,16 @@ QString realFootageDrive(const QString& folder);
 QString writeDriveOnce(const sample::DriveSpec& spec);
 
 // The options the application benchmarks share: --folder DIR (footage written once and reused),
-// --runs N, --play SECONDS and --memory-only (the process of its own that measures peak memory).
+// --runs N, --play SECONDS, --memory-only (the process of its own that measures peak memory),
+// --events N, --minutes N (a long row's length) and --map hidden|shown (one grid row alone).
 struct Options {
     QString folder;
     int runs = 5;
     double playSeconds = 4;
     bool memoryOnly = false;
     int events = largeDriveEvents;
+    int minutes = 0;  // 0: the row's own length
+    QString map = {}; // empty: both
 };
 Options parseOptions(const QStringList& arguments, Options defaults);
 // Runs this program again with --memory-only and the same folder and play time; its output

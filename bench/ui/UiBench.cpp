@@ -47,11 +47,11 @@
 #include <QTimer>
 #include <QVideoFrame>
 #include <QVideoSink>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <map>
-#include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -654,13 +654,10 @@ int main(int argc, char** argv) {
         if (part == QLatin1String("startup")) {
             benchStartup();
         } else if (part == QLatin1String("grid")) {
-            const qsizetype map = application.arguments().indexOf(QStringLiteral("--map"));
-            benchGridWithAndWithoutMap(real, playSeconds,
-                                       map > 0 ? application.arguments().value(map + 1) : "");
+            benchGridWithAndWithoutMap(real, playSeconds, options.map);
         } else if (part == QLatin1String("soak")) {
-            const qsizetype at = application.arguments().indexOf(QStringLiteral("--minutes"));
-            const int minutes = at > 0 ? application.arguments().value(at + 1).toInt() : soakDefaultMinutes;
-            benchSoak({real, fourCameraDrive(folder + QStringLiteral("/soak4"))}, std::max(1, minutes));
+            benchSoak({real, fourCameraDrive(folder + QStringLiteral("/soak4"))},
+                      options.minutes > 0 ? options.minutes : soakDefaultMinutes);
         } else if (part == QLatin1String("scroll")) {
             for (int run = 0; run < options.runs; ++run) {
                 Window w;
