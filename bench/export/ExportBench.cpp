@@ -209,12 +209,11 @@ void fourCameraGrid(const std::function<QString(const char*)>& path, const Tesla
     }
 }
 
-// `minutes` one-minute grid recordings of these cameras, each a minute after the last; every
+// `minutes` one-minute recordings of the grid's cameras, each a minute after the last; every
 // minute is the same footage, the work per minute being what is measured.
-std::vector<GridExportSegment> gridMinutes(const QString& folder, const std::vector<CameraAngle>& cameras,
-                                           int minutes) {
+std::vector<GridExportSegment> gridMinutes(const QString& folder, Camera::GridLayout layout, int minutes) {
     std::vector<TeslaVideoFile> minute;
-    for (CameraAngle camera : cameras) {
+    for (CameraAngle camera : Camera::gridCameras(layout)) {
         const QString file = QDir(folder).filePath("grid" + Camera::fileNameSuffix(camera));
         minute.push_back(QFileInfo::exists(file) ? TeslaVideoFile{} : writeClip(file, camera, 60));
         minute.back().url = file;
@@ -233,13 +232,10 @@ std::vector<GridExportSegment> gridMinutes(const QString& folder, const std::vec
     return segments;
 }
 
-const std::vector<CameraAngle> fourCameras{CameraAngle::front, CameraAngle::back, CameraAngle::leftRepeater,
-                                           CameraAngle::rightRepeater};
-
 // A continuous four-camera grid at 1× and as a 60× timelapse, which decodes only the stretches
 // between key frames that hold a frame it takes.
 void timelapseGrid(const QString& folder, int minutes) {
-    const auto segments = gridMinutes(folder, fourCameras, minutes);
+    const auto segments = gridMinutes(folder, Camera::GridLayout::four, minutes);
     double seconds[2] = {};
     for (const int speed : {1, 60}) {
         WatermarkSettings settings = settingsFor(ExportQuality::balanced);
@@ -256,14 +252,8 @@ void timelapseGrid(const QString& folder, int minutes) {
 }
 
 // Child mode: a six-camera grid of `minutes` from the footage in `folder`, then its peak memory.
-std::vector<CameraAngle> sixCameras() {
-    std::vector<CameraAngle> six = fourCameras;
-    six.insert(six.end(), {CameraAngle::leftPillar, CameraAngle::rightPillar});
-    return six;
-}
-
 int childGrid(const QString& folder, int minutes) {
-    const auto segments = gridMinutes(folder, sixCameras(), minutes);
+    const auto segments = gridMinutes(folder, Camera::GridLayout::six, minutes);
     GPUVideoExporter::exportGrid(segments, QDir(folder).filePath(QString("six%1.mp4").arg(minutes)),
                                  settingsFor(ExportQuality::balanced), {});
     printf("%ld\n", bench::peakRssKilobytes());
@@ -272,7 +262,7 @@ int childGrid(const QString& folder, int minutes) {
 
 // A long six-camera export keeps its memory flat: its peak against a one-minute export's.
 void longGrid(const QString& self, const QString& folder, int minutes) {
-    gridMinutes(folder, sixCameras(), 0); // writes the footage once, outside the measured runs
+    gridMinutes(folder, Camera::GridLayout::six, 0); // writes the footage once, outside the measured runs
     long peaks[2] = {};
     for (const int length : {1, minutes}) {
         QProcess p;
