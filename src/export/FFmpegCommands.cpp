@@ -72,13 +72,15 @@ QString gridFilterGraph(Camera::GridLayout layout, const QString& duration, Pixe
             : QStringLiteral("scale=%1:%2:force_original_aspect_ratio=decrease:force_divisible_by=2,"
                              "pad=%1:%2:(ow-iw)/2:(oh-ih)/2:color=black");
     QStringList chains, cells, places;
+    // Fitted after the grid's rate is set, so a timelapse (which selects before the re-timing)
+    // scales only the frames it takes.
     for (int k = 0; k < int(cameras.size()); ++k) {
-        chains << QStringLiteral("[%1:v]%2,setsar=1,fps=%3,tpad=stop_mode=add:stop_duration=%4,"
-                                 "setpts=PTS-STARTPTS[v%1]")
+        chains << QStringLiteral("[%1:v]fps=%2,tpad=stop_mode=add:stop_duration=%3,setpts=PTS-STARTPTS,%4,"
+                                 "setsar=1[v%1]")
                       .arg(k)
-                      .arg(fit.arg(w).arg(h))
                       .arg(gridFrameRate)
-                      .arg(duration);
+                      .arg(duration)
+                      .arg(fit.arg(w).arg(h));
         cells << QStringLiteral("[v%1]").arg(k);
         places << QStringLiteral("%1_%2").arg(k % columns * w).arg(k / columns * h);
     }

@@ -274,10 +274,14 @@ void GridFeed::State::planTimeline() {
 }
 
 // Each camera's copy keeps only the packets of the frames the timelapse takes (and those they
-// are decoded from); the grid's frame rate turns the frames around them into its own, and a
-// couple of frames either side cover that rounding.
+// are decoded from). The grid's frame rate rounds each frame to its nearest grid frame and shows
+// the last one rounded to a moment, counted from the first frame at or after the cut: that may be
+// up to a frame and a half after the moment, which the margin after it covers. A key frame less
+// than half a frame after a moment rounds to it, so the stretch before is not needed for that
+// moment; a quarter of a frame leaves room for the cut's rounding to milliseconds.
 void GridFeed::State::keepTimelapsePackets(GridInputs& inputs, const GridExportSegment& segment) const {
     constexpr double marginFrames = 2;
+    constexpr double keyLeadFrames = 0.25;
     const double frame = 1.0 / FFmpegCommands::gridFrameRate;
     for (auto& [camera, path] : inputs.byCamera) {
         cancel.check();
@@ -285,7 +289,7 @@ void GridFeed::State::keepTimelapsePackets(GridInputs& inputs, const GridExportS
             QDir(workspace.path()).filePath(QStringLiteral("lapse-%1.mp4").arg(Camera::rawValue(camera)));
         media::copyTimelapsePackets(FileName::encode(path).toStdString(),
                                     FileName::encode(thinned).toStdString(), std::max(segment.trimStart, 0.0),
-                                    speed * frame, marginFrames * frame);
+                                    speed * frame, marginFrames * frame, keyLeadFrames * frame);
         path = thinned;
     }
 }

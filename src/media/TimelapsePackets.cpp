@@ -11,8 +11,8 @@
 
 namespace orvane::media {
 
-TimelapsePackets::TimelapsePackets(std::vector<double> keyFrames, double step, double margin)
-    : keyFrames_(std::move(keyFrames)), step_(step), margin_(margin) {}
+TimelapsePackets::TimelapsePackets(std::vector<double> keyFrames, double step, double margin, double keyLead)
+    : keyFrames_(std::move(keyFrames)), step_(step), margin_(margin), keyLead_(keyLead) {}
 
 void TimelapsePackets::start(double origin) {
     started_ = !keyFrames_.empty() && step_ > 0;
@@ -44,7 +44,8 @@ bool TimelapsePackets::needed(double time, bool key) {
             return true;
         }
         // A moment just before this key frame makes it needed too: rounding may have it shown.
-        stretchNeeded_ = lastMomentIn(time - edge, *next + edge, &lastMoment_);
+        // Before the next key frame by less than its lead, a moment is shown from there.
+        stretchNeeded_ = lastMomentIn(time - edge, *next - keyLead_, &lastMoment_);
         return stretchNeeded_;
     }
     if (!stretchNeeded_ || pastLastMoment_)
@@ -69,7 +70,7 @@ std::vector<double> keyFrameTimes(AVFormatContext* input, int stream, int64_t fi
 }
 
 void copyTimelapsePackets(const std::string& input, const std::string& output, double origin, double step,
-                          double margin) {
+                          double margin, double keyLead) {
     ff::InputFormat in = openInput(FileName::decode(QByteArray::fromStdString(input)));
     const int stream = av_find_best_stream(in.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (stream < 0)
@@ -79,7 +80,9 @@ void copyTimelapsePackets(const std::string& input, const std::string& output, d
         if (int(i) != stream)
             in->streams[i]->discard = AVDISCARD_ALL;
     const int64_t first = video->start_time != AV_NOPTS_VALUE ? video->start_time : 0;
-    TimelapsePackets packets(keyFrameTimes(in.get(), stream, first), step, margin);
+    // Frames out of order would be passed over by times they are not decoded in.
+    const bool thin = video->codecpar->video_delay == 0;
+    TimelapsePackets packets(keyFrameTimes(in.get(), stream, first), step, margin, keyLead);
     packets.start(origin - step); // the first moment is the origin itself
 
     AVFormatContext* raw = nullptr;
@@ -94,10 +97,15 @@ void copyTimelapsePackets(const std::string& input, const std::string& output, d
     checkFfmpeg(avio_open(&raw->pb, output.c_str(), AVIO_FLAG_WRITE), "open " + output);
     checkFfmpeg(avformat_write_header(raw, nullptr), "write header");
     ff::Packet packet = ff::makePacket();
+    bool firstPacket = true;
     while (av_read_frame(in.get(), packet.get()) >= 0) { // a damaged tail ends the copy as it ends reading
         const int64_t ts = packetTimestamp(*packet);
         const double t = ts == AV_NOPTS_VALUE ? 0 : double(ts - first) * av_q2d(video->time_base);
-        if (packet->stream_index == stream && packets.needed(t, packet->flags & AV_PKT_FLAG_KEY)) {
+        // A copy starting at a later key frame would start later: seeks into it would land late.
+        // Whatever seeks past the first packet never decodes it.
+        if (packet->stream_index == stream &&
+            (packets.needed(t, packet->flags & AV_PKT_FLAG_KEY) || !thin || firstPacket)) {
+            firstPacket = false;
             packet->stream_index = copy->index;
             av_packet_rescale_ts(packet.get(), video->time_base, copy->time_base);
             packet->pos = -1;

@@ -234,8 +234,10 @@ private:
     void planTimelapseReading() {
         if (!timelapse() || decoder_->has_b_frames != 0)
             return;
-        packets_.emplace(keyFrameTimes(in_, videoIndex_, firstPts_), settings_.speed * frameDuration_,
-                         timelapseMarginFrames * frameDuration_);
+        // Index and packet times may differ by rounding either way around a key frame too.
+        const double margin = timelapseMarginFrames * frameDuration_;
+        packets_.emplace(keyFrameTimes(in_, videoIndex_, firstPts_), settings_.speed * frameDuration_, margin,
+                         -margin);
     }
 
     // Whether a video packet goes to the decoder; one passed over still counts as read.

@@ -7,6 +7,7 @@
 #include "FFmpegCommands.h"
 #include "FFmpegLocator.h"
 #include "FFmpegProcess.h"
+#include "FFmpegTools.h"
 #include "FramePattern.h"
 #include "GPUVideoExporter.h"
 #include "HardwareEncoding.h"
@@ -23,6 +24,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <unistd.h>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -61,11 +63,11 @@ std::optional<sample::FramePattern> pattern(const QByteArray& luma, int stride, 
 // The luma planes of a grid minute as ffmpeg composes it for the burn-in encoder.
 std::vector<QByteArray> composedLumas(const TempFolder& folder, Camera::GridLayout layout,
                                       const std::map<CameraAngle, QString>& inputs, double start,
-                                      double length, PixelSize canvas) {
+                                      double length, PixelSize canvas, int speed = 1) {
     const QString raw = folder / "grid.yuv";
     FFmpegProcess::run(FFmpegLocator::executablePath(),
-                       FFmpegCommands::gridFrameArguments(layout, inputs, start, length, canvas, raw), 0, {},
-                       {});
+                       FFmpegCommands::gridFrameArguments(layout, inputs, start, length, canvas, raw, speed),
+                       0, {}, {});
     QFile file(raw);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray yuv = file.readAll();
@@ -253,6 +255,75 @@ TEST_F(ExportVideoTest, TimelapseTakesTheFrameShownAtEachIntervalWithItsOwnTime)
         EXPECT_EQ(stream(out, {"nb_frames"}).toULongLong(), expected.size()) << "played at the usual rate";
         EXPECT_EQ(stream(out, {"codec_type"}, "a"), "");
         rec.expectHonestProgress();
+    }
+}
+
+// A grid timelapse composes, in each cell, the frame ffmpeg shows at each moment from the whole
+// file, though only the key-frame stretches holding those frames are decoded; at the grid's own
+// pace that is the first frame at or after the cut and every speed-th after it, the frames whose
+// times are burned in. Cases: a cut past the first key frame, moments on key frames and just
+// before them, a cut inside a frame, an uneven pace.
+TEST_F(ExportVideoTest, GridTimelapseComposesTheFramesOfItsMoments) {
+    // 16:9 cells are not cropped, so each pattern stays whole; key frames a second apart.
+    const auto cells = [&](bool uneven) {
+        std::vector<TeslaVideoFile> videos;
+        for (CameraAngle camera : {CameraAngle::front, CameraAngle::back})
+            videos.push_back(
+                clip({.path = folder / QString("t%1%2").arg(uneven).arg(Camera::fileNameSuffix(camera)),
+                      .camera = camera,
+                      .width = 320,
+                      .height = 180,
+                      .seconds = 4,
+                      .startTime = morning,
+                      .unevenTiming = uneven}));
+        return videos;
+    };
+    const std::vector<TeslaVideoFile> even = cells(false), uneven = cells(true);
+    const PixelSize canvas = FFmpegCommands::gridCanvas(Camera::GridLayout::four, ExportQuality::balanced);
+    const struct {
+        double start, length;
+        int speed;
+        bool uneven;
+    } cases[] = {{1.5, 1.5, 8, false},     {0, 4, 36, false},   {0, 4, 35, false},
+                 {8.4 / 36, 3, 30, false}, {2.9, 1, 60, false}, {0.6, 3.2, 13, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.start << " s for " << c.length << " s at " << c.speed);
+        const std::vector<TeslaVideoFile>& videos = c.uneven ? uneven : even;
+        FFmpegGridExporter::GridFeed feed({{videos, c.start, c.length}}, Camera::GridLayout::four,
+                                          ExportQuality::balanced, {}, c.speed);
+        const media::RawVideoStream stream = feed.stream();
+        ASSERT_EQ(PixelSize(stream.width, stream.height), canvas);
+        const qsizetype lumaBytes = qsizetype(canvas.width) * canvas.height;
+        QByteArray picture(lumaBytes * 3 / 2, Qt::Uninitialized);
+        std::vector<QByteArray> ours;
+        for (qsizetype got = 0;;) {
+            const ssize_t n = ::read(stream.fd, picture.data() + got, size_t(picture.size() - got));
+            if (n <= 0)
+                break;
+            if ((got += n) == picture.size()) {
+                ours.push_back(picture.left(lumaBytes));
+                got = 0;
+            }
+        }
+        feed.finish();
+        const std::map<CameraAngle, QString> whole{{CameraAngle::front, videos[0].url},
+                                                   {CameraAngle::back, videos[1].url}};
+        const auto shown =
+            composedLumas(folder, Camera::GridLayout::four, whole, c.start, c.length, canvas, c.speed);
+        ASSERT_EQ(ours.size(), shown.size());
+        ASSERT_EQ(int(ours.size()), FFmpegCommands::gridFrames(c.length, c.speed));
+        const int first = int(std::ceil(c.start * 36 - 1e-6)), w = canvas.width / 2, h = canvas.height / 2;
+        for (size_t n = 0; n < ours.size(); ++n) {
+            for (int x : {0, w}) {
+                const auto p = pattern(ours[n], canvas.width, x, 0, w, h),
+                           expected = pattern(shown[n], canvas.width, x, 0, w, h);
+                ASSERT_TRUE(p && expected) << n;
+                EXPECT_EQ(p->frameIndex, expected->frameIndex) << n;
+                if (!c.uneven) {
+                    EXPECT_EQ(p->frameIndex, first + int(n) * c.speed) << n;
+                }
+            }
+        }
     }
 }
 
