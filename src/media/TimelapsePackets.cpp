@@ -69,6 +69,28 @@ std::vector<double> keyFrameTimes(AVFormatContext* input, int stream, int64_t fi
     return keys;
 }
 
+namespace {
+
+// Key frames' presentation times (seconds from `first`) as the packets give them, which is how
+// the copy's reader rounds frames to moments; an index may hold decoding times. Reads the whole
+// stream without decoding, then returns to its start.
+std::vector<double> keyPacketTimes(AVFormatContext* input, int stream, int64_t first) {
+    const AVRational timeBase = input->streams[stream]->time_base;
+    std::vector<double> keys;
+    ff::Packet packet = ff::makePacket();
+    while (av_read_frame(input, packet.get()) >= 0) {
+        const int64_t ts = packetTimestamp(*packet);
+        if (packet->stream_index == stream && (packet->flags & AV_PKT_FLAG_KEY) && ts != AV_NOPTS_VALUE)
+            keys.push_back(double(ts - first) * av_q2d(timeBase));
+        av_packet_unref(packet.get());
+    }
+    checkFfmpeg(av_seek_frame(input, stream, first, AVSEEK_FLAG_BACKWARD), "seek to the start");
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+} // namespace
+
 void copyTimelapsePackets(const std::string& input, const std::string& output, double origin, double step,
                           double margin, double keyLead) {
     ff::InputFormat in = openInput(FileName::decode(QByteArray::fromStdString(input)));
@@ -82,7 +104,7 @@ void copyTimelapsePackets(const std::string& input, const std::string& output, d
     const int64_t first = video->start_time != AV_NOPTS_VALUE ? video->start_time : 0;
     // Frames out of order would be passed over by times they are not decoded in.
     const bool thin = video->codecpar->video_delay == 0;
-    TimelapsePackets packets(keyFrameTimes(in.get(), stream, first), step, margin, keyLead);
+    TimelapsePackets packets(keyPacketTimes(in.get(), stream, first), step, margin, keyLead);
     packets.start(origin - step); // the first moment is the origin itself
 
     AVFormatContext* raw = nullptr;
