@@ -43,8 +43,8 @@ bool TimelapsePackets::needed(double time, bool key) {
             lastMoment_ = std::numeric_limits<double>::infinity();
             return true;
         }
-        // A moment just before this key frame makes it needed too: rounding may have it shown.
-        // Before the next key frame by less than its lead, a moment is shown from there.
+        // Its moments run from a margin before it (rounding may show it for them) to the next key
+        // frame's lead before that one.
         stretchNeeded_ = lastMomentIn(time - edge, *next - keyLead_, &lastMoment_);
         return stretchNeeded_;
     }
