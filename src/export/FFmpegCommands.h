@@ -32,14 +32,15 @@ QString seconds(double value);
 PixelSize gridCanvas(Camera::GridLayout layout, ExportQuality quality);
 // The layout's cameras in their cells of `canvas`, in Camera::gridCameras order: four cameras
 // cover their 16:9 cells (centre-cropped), six are fitted whole (black bars where the shapes
-// differ). Each input is padded with its last picture for `duration` and re-timed from zero.
+// differ). Each input is padded with black for `duration` and re-timed from zero: a camera that
+// ends early shows no picture older than the time burned in beside it.
 QString gridFilterGraph(Camera::GridLayout layout, const QString& duration, PixelSize canvas);
 // Frames of a grid minute of `duration` seconds at the grid's frame rate (at least one); of a
 // timelapse taking one grid frame in `speed`, those taken (the first and every speed-th after).
 int gridFrames(double duration, int speed = 1);
 // One grid minute at `canvas` as exactly gridFrames(trimDuration, speed) raw 4:2:0 pictures into
-// `output` (a pipe the burn-in reads); a camera without an input is a black cell, one that ends
-// early holds its last picture.
+// `output` (a pipe the burn-in reads); a camera without an input is a black cell, and so is one
+// after its pictures end.
 QStringList gridFrameArguments(Camera::GridLayout layout, const std::map<CameraAngle, QString>& inputs,
                                double trimStart, double trimDuration, PixelSize canvas, const QString& output,
                                int speed = 1);
