@@ -102,9 +102,11 @@ void copyTimelapsePackets(const std::string& input, const std::string& output, d
         if (int(i) != stream)
             in->streams[i]->discard = AVDISCARD_ALL;
     const int64_t first = video->start_time != AV_NOPTS_VALUE ? video->start_time : 0;
-    // Frames out of order would be passed over by times they are not decoded in.
-    const bool thin = video->codecpar->video_delay == 0;
-    TimelapsePackets packets(keyPacketTimes(in.get(), stream, first), step, margin, keyLead);
+    // Frames out of order would be passed over by times they are not decoded in: without key
+    // frames known, every packet is kept.
+    const bool inOrder = video->codecpar->video_delay == 0;
+    TimelapsePackets packets(inOrder ? keyPacketTimes(in.get(), stream, first) : std::vector<double>{}, step,
+                             margin, keyLead);
     packets.start(origin - step); // the first moment is the origin itself
 
     AVFormatContext* raw = nullptr;
@@ -126,7 +128,7 @@ void copyTimelapsePackets(const std::string& input, const std::string& output, d
         // A copy starting at a later key frame would start later: seeks into it would land late.
         // Whatever seeks past the first packet never decodes it.
         if (packet->stream_index == stream &&
-            (packets.needed(t, packet->flags & AV_PKT_FLAG_KEY) || !thin || firstPacket)) {
+            (packets.needed(t, packet->flags & AV_PKT_FLAG_KEY) || firstPacket)) {
             firstPacket = false;
             packet->stream_index = copy->index;
             av_packet_rescale_ts(packet.get(), video->time_base, copy->time_base);
