@@ -24,7 +24,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
-#include <unistd.h>
 
 using namespace orvane;
 using namespace orvane::test;
@@ -60,6 +59,15 @@ std::optional<sample::FramePattern> pattern(const QByteArray& luma, int stride, 
                                       stride, w, h);
 }
 
+// The luma planes of the whole 4:2:0 pictures of `size` in raw video.
+std::vector<QByteArray> lumaPlanes(const QByteArray& yuv, PixelSize size) {
+    const qsizetype lumaBytes = qsizetype(size.width) * size.height, pictureBytes = lumaBytes * 3 / 2;
+    std::vector<QByteArray> lumas;
+    for (qsizetype at = 0; at + pictureBytes <= yuv.size(); at += pictureBytes)
+        lumas.push_back(yuv.mid(at, lumaBytes));
+    return lumas;
+}
+
 // The luma planes of a grid minute as ffmpeg composes it for the burn-in encoder.
 std::vector<QByteArray> composedLumas(const TempFolder& folder, Camera::GridLayout layout,
                                       const std::map<CameraAngle, QString>& inputs, double start,
@@ -72,11 +80,7 @@ std::vector<QByteArray> composedLumas(const TempFolder& folder, Camera::GridLayo
     EXPECT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray yuv = file.readAll();
     QFile::remove(raw);
-    const qsizetype lumaBytes = qsizetype(canvas.width) * canvas.height, pictureBytes = lumaBytes * 3 / 2;
-    std::vector<QByteArray> lumas;
-    for (qsizetype at = 0; at + pictureBytes <= yuv.size(); at += pictureBytes)
-        lumas.push_back(yuv.mid(at, lumaBytes));
-    return lumas;
+    return lumaPlanes(yuv, canvas);
 }
 
 // The time burned into each frame, and the progress reported.
@@ -293,18 +297,9 @@ TEST_F(ExportVideoTest, GridTimelapseComposesTheFramesOfItsMoments) {
                                           ExportQuality::balanced, {}, c.speed);
         const media::RawVideoStream stream = feed.stream();
         ASSERT_EQ(PixelSize(stream.width, stream.height), canvas);
-        const qsizetype lumaBytes = qsizetype(canvas.width) * canvas.height;
-        QByteArray picture(lumaBytes * 3 / 2, Qt::Uninitialized);
-        std::vector<QByteArray> ours;
-        for (qsizetype got = 0;;) {
-            const ssize_t n = ::read(stream.fd, picture.data() + got, size_t(picture.size() - got));
-            if (n <= 0)
-                break;
-            if ((got += n) == picture.size()) {
-                ours.push_back(picture.left(lumaBytes));
-                got = 0;
-            }
-        }
+        QFile pipe;
+        ASSERT_TRUE(pipe.open(stream.fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle));
+        const std::vector<QByteArray> ours = lumaPlanes(pipe.readAll(), canvas);
         feed.finish();
         const std::map<CameraAngle, QString> whole{{CameraAngle::front, videos[0].url},
                                                    {CameraAngle::back, videos[1].url}};
