@@ -197,24 +197,33 @@ struct MediaPlayer::Worker {
         QMetaObject::invokeMethod(owner, std::forward<F>(f), Qt::QueuedConnection);
     }
 
-    Queued queued(ff::Frame frame, double time) const {
+    // A picture for playing and whether it is the full-quality one.
+    struct Picture {
+        ff::Frame frame;
+        bool exact = false;
+        explicit operator bool() const { return bool(frame); }
+    };
+
+    Queued queued(Picture picture, double time) const {
         Queued q;
-        q.frame = std::move(frame);
+        q.frame = std::move(picture.frame);
         q.time = time;
         q.due = time;
-        q.exact = !degraded;
+        q.exact = picture.exact;
         return q;
     }
 
-    // The decoder's picture for playing: reduced to the width shown when the player does that
-    // and the picture is not exact anyway (a paused one is decoded again in full).
-    ff::Frame playingFrame() const {
-        ff::Frame frame = refFrame(*decoder);
+    // The decoder's picture for playing: reduced to the width shown when the player does that.
+    // A reduced picture is not exact: what stays on screen paused is decoded again in full.
+    Picture playingPicture() const {
+        Picture picture{refFrame(*decoder), !degraded};
         const int width = shownWidth.load(std::memory_order_relaxed);
-        if (frame && degraded && options.reduceToShownWidth && width > 0)
-            if (ff::Frame reduced = reducedForWidth(*frame, width))
-                return reduced;
-        return frame;
+        if (picture && options.reduceToShownWidth && width > 0)
+            if (ff::Frame reduced = reducedForWidth(*picture.frame, width)) {
+                picture.frame = std::move(reduced);
+                picture.exact = false;
+            }
+        return picture;
     }
 
     static ff::Frame refFrame(const VideoDecoder& d) {
@@ -547,7 +556,7 @@ struct MediaPlayer::Worker {
         const double started = secondsNow();
         const bool decoded = decoder->next();
         noteDecodeTime(secondsNow() - started, decoder->isKeyFrame());
-        ff::Frame frame = decoded ? playingFrame() : ff::Frame{};
+        Picture frame = decoded ? playingPicture() : Picture{};
         const double time = decoder->frameTime();
         lock.lock();
         // A seek into the picture shown keeps the queue and the decoder where they stand, so the
@@ -626,7 +635,7 @@ struct MediaPlayer::Worker {
         const double started = secondsNow();
         const bool ok = decoder->seekNextKeyFrame(key);
         noteDecodeTime(secondsNow() - started, true);
-        ff::Frame frame = ok ? playingFrame() : ff::Frame{};
+        Picture frame = ok ? playingPicture() : Picture{};
         const double time = decoder->frameTime();
         lock.lock();
         if (supersededLocked())
@@ -652,7 +661,7 @@ struct MediaPlayer::Worker {
         lock.unlock();
         adaptLoopFilter(true, currentRate);
         const bool ok = decoder->seekTolerant(clock + catchUpLead, 0, catchUpWindow);
-        ff::Frame frame = ok ? playingFrame() : ff::Frame{};
+        Picture frame = ok ? playingPicture() : Picture{};
         const double time = decoder->frameTime();
         lock.lock();
         if (ok && !seek && !reopen && step == 0) {

@@ -37,7 +37,8 @@ public:
         // machine); each holds a whole picture.
         int queuedFrames = 6;
         // Playing pictures wider than twice the shown width are halved (by 2 × 2 averages) while
-        // they stay at least that wide: a grid cell holds, copies and uploads far less.
+        // they stay at least that wide: a grid cell, or a big camera in a small window, holds,
+        // copies and uploads far less. A paused picture is decoded again in full.
         bool reduceToShownWidth = false;
         // Nice levels the decoding threads run below the process, so drawing the window comes
         // first when decoders are many (a grid); 0 leaves them level.

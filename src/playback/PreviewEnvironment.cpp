@@ -31,11 +31,19 @@ media::MediaPlayer::Options cellPlayerOptions() {
     return options;
 }
 
+// One camera alone: a picture recorded at twice the width it is shown at (the newer cars' front
+// camera in a laptop's window) waits, and is copied and uploaded, at half its size while playing.
+media::MediaPlayer::Options singlePlayerOptions() {
+    media::MediaPlayer::Options options;
+    options.reduceToShownWidth = true;
+    return options;
+}
+
 } // namespace
 
 PreviewEnvironment PreviewEnvironment::standard(QThreadPool* pool) {
     PreviewEnvironment environment;
-    environment.makePlayer = [] { return std::make_unique<media::MediaPlayer>(); };
+    environment.makePlayer = [] { return std::make_unique<media::MediaPlayer>(singlePlayerOptions()); };
     environment.makeCellPlayer = [] { return std::make_unique<media::MediaPlayer>(cellPlayerOptions()); };
     if (!pool)
         pool = QThreadPool::globalInstance();

@@ -20,6 +20,10 @@ void VideoPreviewController::setVideoSink(QVideoSink* sink) {
     player_->setVideoSink(sink);
 }
 
+void VideoPreviewController::setShownWidth(int pixels) {
+    player_->setShownWidth(pixels);
+}
+
 void VideoPreviewController::seek(double time, bool resumeIfPlaying, std::function<void()> completion) {
     seekTimeline(time, resumeIfPlaying, std::move(completion));
 }

@@ -32,6 +32,8 @@ public:
     }
     media::AbstractMediaPlayer* player() const { return player_.get(); }
     void setVideoSink(QVideoSink* sink);
+    // The width in device pixels the picture is shown at; playing pictures are reduced to it.
+    Q_INVOKABLE void setShownWidth(int pixels);
 
     void seek(double time, bool resumeIfPlaying, std::function<void()> completion = {});
     Q_INVOKABLE void seek(double time) { seek(time, false); }

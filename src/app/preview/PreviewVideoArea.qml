@@ -27,6 +27,10 @@ Item {
         width: Math.min(area.width, area.height * area.ratio)
         height: width / area.ratio
         anchors.centerIn: parent
+        // What the picture shows, in device pixels: playing pictures are reduced to it.
+        readonly property int shownWidth: Math.round(width * Screen.devicePixelRatio)
+        onShownWidthChanged: area.preview.videoPreview.setShownWidth(shownWidth)
+        Component.onCompleted: area.preview.videoPreview.setShownWidth(shownWidth)
         Accessible.role: Accessible.Graphic
         Accessible.name: qsTr("视频画面")
 

@@ -18,6 +18,7 @@
 #include <QVideoSink>
 #include <atomic>
 #include <climits>
+#include <functional>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -59,11 +60,11 @@ std::optional<sample::FramePattern> firstFramePattern(const QString& path, std::
                                       p.width, r.width(), r.height());
 }
 
-// The grid's cells play pictures reduced to the width shown, and show the whole picture paused.
-void expectCellsPlayReducedAndPauseWhole(MultiCameraPreviewController& cells) {
+// A player of the grid's or of one camera plays pictures reduced to the width shown, and shows the
+// whole picture paused (a reduced picture must not stay on screen as the paused one).
+void expectPlaysReducedAndPausesWhole(PreviewController& player, const std::function<void(QVideoSink*)>& attach,
+                                      const std::function<void(int)>& setShownWidth) {
     constexpr int shownWidth = 40;
-    const auto& order = Camera::gridCameras(cells.gridLayout());
-    const int front = int(std::find(order.begin(), order.end(), CameraAngle::front) - order.begin());
     QVideoSink sink;
     std::atomic<int> narrowest = INT_MAX, latest = 0;
     QObject::connect(
@@ -73,15 +74,24 @@ void expectCellsPlayReducedAndPauseWhole(MultiCameraPreviewController& cells) {
             latest = f.width();
         },
         Qt::DirectConnection);
-    cells.setShownWidth(shownWidth);
-    cells.setVideoSink(front, &sink);
+    setShownWidth(shownWidth);
+    attach(&sink);
     const int whole = latest;
-    cells.togglePlayPause();
+    player.togglePlayPause();
     EXPECT_TRUE(waitUntil([&] { return narrowest < whole / 2 && narrowest >= shownWidth; }, loadWaitMs))
         << narrowest << " of " << whole;
-    cells.togglePlayPause();
+    player.togglePlayPause();
     EXPECT_TRUE(waitUntil([&] { return latest == whole; }, loadWaitMs));
-    cells.setVideoSink(front, nullptr);
+    attach(nullptr);
+    setShownWidth(0);
+}
+
+void expectCellsPlayReducedAndPauseWhole(MultiCameraPreviewController& cells) {
+    const auto& order = Camera::gridCameras(cells.gridLayout());
+    const int front = int(std::find(order.begin(), order.end(), CameraAngle::front) - order.begin());
+    expectPlaysReducedAndPausesWhole(
+        cells, [&](QVideoSink* sink) { cells.setVideoSink(front, sink); },
+        [&](int width) { cells.setShownWidth(width); });
 }
 
 struct RealDrive {
@@ -146,6 +156,9 @@ TEST(ViewModelEndToEnd, aUsersPathFromImportToTheSplice) {
     EXPECT_EQ(preview.selectedVideo()->startTime, event.startTime + 60);
     if (preview.videoPreview()->isPlaying())
         preview.videoPreview()->togglePlayPause();
+    VideoPreviewController& one = *preview.videoPreview();
+    expectPlaysReducedAndPausesWhole(
+        one, [&](QVideoSink* sink) { one.setVideoSink(sink); }, [&](int width) { one.setShownWidth(width); });
 
     // A range from the first minute's frame 27 into the second minute's frame 9, inside frames and
     // on a boundary, exported from the front camera: exactly the 18 frames between.
