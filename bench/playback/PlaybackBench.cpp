@@ -1,7 +1,7 @@
 // Playback benchmark: players presenting real-size sample clips into video sinks (no window).
 // usage: orvane-bench-playback [--seconds N] [--folder DIR] [--only TEXT]   (clips are written once, then
-// reused; --only runs the cases whose name contains TEXT: thumbnail, seek, single 2896x1876 4x, grid,
-// six-camera grid, encrypted, …)
+// reused; --only runs the cases whose name contains TEXT: thumbnail, seek, single 2896x1876 4x,
+// single 2896x1876 shown 1280 wide, grid, six-camera grid, encrypted, …)
 // Prints one figure per line.
 
 #include "BenchSupport.h"
@@ -47,14 +47,17 @@ std::optional<int> shownFrame(QVideoSink& sink) {
 struct Cell {
     std::unique_ptr<QVideoSink> sink = std::make_unique<QVideoSink>();
     std::unique_ptr<MediaPlayer> player;
-    // Grid cells take the grid controller's thread settings.
-    explicit Cell(bool inGrid = false) {
+    // Grid cells take the grid controller's thread settings; a picture shown `shownWidth` wide
+    // plays reduced to it, as the window's one camera does.
+    explicit Cell(bool inGrid = false, int shownWidth = 0) {
         MediaPlayer::Options options;
         if (inGrid) {
             options.decoderThreads = 1;
             options.largeFrameDecoderThreads = 2;
         }
+        options.reduceToShownWidth = shownWidth > 0;
         player = std::make_unique<MediaPlayer>(options);
+        player->setShownWidth(shownWidth);
     }
 };
 
@@ -66,8 +69,8 @@ bool openCell(Cell& cell, const QString& path) {
 }
 
 // Plays one file at `rate` for `wallSeconds`; prints drops and the clock drift.
-void singlePlayback(const QString& path, float rate, double wallSeconds, const char* label) {
-    Cell cell;
+void singlePlayback(const QString& path, float rate, double wallSeconds, const char* label, int shownWidth) {
+    Cell cell(false, shownWidth);
     if (!openCell(cell, path)) {
         std::printf("%s: cannot open\n", label);
         return;
@@ -295,7 +298,9 @@ int main(int argc, char** argv) {
         const QString& path;
         float rate;
         const char* label;
+        int shownWidth = 0;
     } singles[] = {{front, 1, "single 2896x1876 1x"},
+                   {front, 1, "single 2896x1876 shown 1280 wide 1x", 1280},
                    {back, 1, "single 1448x938 1x"},
                    {front, 2, "single 2896x1876 2x"},
                    {front, 4, "single 2896x1876 4x"},
@@ -303,7 +308,7 @@ int main(int argc, char** argv) {
     bool anySingle = false;
     for (const auto& single : singles)
         if (wanted(single.label)) {
-            singlePlayback(single.path, single.rate, seconds / single.rate, single.label);
+            singlePlayback(single.path, single.rate, seconds / single.rate, single.label, single.shownWidth);
             anySingle = true;
         }
     if (anySingle)
