@@ -304,6 +304,7 @@ int main(int argc, char** argv) {
                    {back, 1, "single 1448x938 1x"},
                    {front, 2, "single 2896x1876 2x"},
                    {front, 4, "single 2896x1876 4x"},
+                   {front, 4, "single 2896x1876 shown 1280 wide 4x", 1280},
                    {back, 4, "single 1448x938 4x"}};
     bool anySingle = false;
     for (const auto& single : singles)
