@@ -556,7 +556,7 @@ struct MediaPlayer::Worker {
         const double started = secondsNow();
         const bool decoded = decoder->next();
         noteDecodeTime(secondsNow() - started, decoder->isKeyFrame());
-        Picture frame = decoded ? playingPicture() : Picture{};
+        Picture picture = decoded ? playingPicture() : Picture{};
         const double time = decoder->frameTime();
         lock.lock();
         // A seek into the picture shown keeps the queue and the decoder where they stand, so the
@@ -566,8 +566,8 @@ struct MediaPlayer::Worker {
         if (!decoded) {
             ended = true;
             endReadError = decoder->readError();
-        } else if (frame) {
-            queue.push_back(queued(std::move(frame), time));
+        } else if (picture) {
+            queue.push_back(queued(std::move(picture), time));
             noteArrivalLocked(time);
         }
         wake.notify_all();
@@ -635,18 +635,18 @@ struct MediaPlayer::Worker {
         const double started = secondsNow();
         const bool ok = decoder->seekNextKeyFrame(key);
         noteDecodeTime(secondsNow() - started, true);
-        Picture frame = ok ? playingPicture() : Picture{};
+        Picture picture = ok ? playingPicture() : Picture{};
         const double time = decoder->frameTime();
         lock.lock();
         if (supersededLocked())
             return;
-        if (!ok || !frame) {
+        if (!ok || !picture) {
             // A damaged file: decode on from wherever the reader stands, and never try this one again.
             unreachableKeyFrame = key;
             return;
         }
         dropped += std::max<int64_t>(0, std::llround((time - newest) / frameDuration) - 1);
-        Queued q = queued(std::move(frame), time);
+        Queued q = queued(std::move(picture), time);
         q.due = std::min(time, newest + frameDuration);
         queue.push_back(std::move(q));
         noteArrivalLocked(q.due);
@@ -661,13 +661,13 @@ struct MediaPlayer::Worker {
         lock.unlock();
         adaptLoopFilter(true, currentRate);
         const bool ok = decoder->seekTolerant(clock + catchUpLead, 0, catchUpWindow);
-        Picture frame = ok ? playingPicture() : Picture{};
+        Picture picture = ok ? playingPicture() : Picture{};
         const double time = decoder->frameTime();
         lock.lock();
         if (ok && !seek && !reopen && step == 0) {
             dropped += std::max<int64_t>(0, skippedFrames);
-            if (frame) {
-                queue.push_back(queued(std::move(frame), time));
+            if (picture) {
+                queue.push_back(queued(std::move(picture), time));
                 noteArrivalLocked(time);
             }
             wake.notify_all();

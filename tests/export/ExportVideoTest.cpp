@@ -307,7 +307,8 @@ TEST_F(ExportVideoTest, GridTimelapseComposesTheFramesOfItsMoments) {
             composedLumas(folder, Camera::GridLayout::four, whole, c.start, c.length, canvas, c.speed);
         ASSERT_EQ(ours.size(), shown.size());
         ASSERT_EQ(int(ours.size()), FFmpegCommands::gridFrames(c.length, c.speed));
-        const int first = int(std::ceil(c.start * 36 - 1e-6)), w = canvas.width / 2, h = canvas.height / 2;
+        const int first = int(std::ceil(c.start * FFmpegCommands::gridFrameRate - 1e-6)),
+                  w = canvas.width / 2, h = canvas.height / 2;
         for (size_t n = 0; n < ours.size(); ++n) {
             for (int x : {0, w}) {
                 const auto p = pattern(ours[n], canvas.width, x, 0, w, h),

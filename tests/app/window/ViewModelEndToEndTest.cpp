@@ -18,8 +18,8 @@
 #include <QVideoSink>
 #include <atomic>
 #include <climits>
-#include <functional>
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
