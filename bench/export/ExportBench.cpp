@@ -26,7 +26,6 @@
 #include <cstdio>
 #include <functional>
 #include <map>
-#include <sys/resource.h>
 
 using namespace orvane;
 
@@ -209,18 +208,6 @@ void fourCameraGrid(const std::function<QString(const char*)>& path, const Tesla
     }
 }
 
-// Seconds of processor time this process and its finished children have used.
-double processorSeconds() {
-    double total = 0;
-    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
-        rusage usage{};
-        getrusage(who, &usage);
-        total += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                 double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    }
-    return total;
-}
-
 // `minutes` one-minute recordings of the grid's cameras, each a minute after the last; every
 // minute is the same footage, the work per minute being what is measured.
 std::vector<GridExportSegment> gridMinutes(const QString& folder, Camera::GridLayout layout, int minutes) {
@@ -254,11 +241,11 @@ void timelapseGrid(const QString& folder, int minutes) {
         settings.speed = speed;
         QElapsedTimer timer;
         timer.start();
-        const double processorBefore = processorSeconds();
+        const double processorBefore = bench::processorSeconds();
         GPUVideoExporter::exportGrid(segments, QDir(folder).filePath(QString("lapse%1.mp4").arg(speed)),
                                      settings, {});
         seconds[speed == 1 ? 0 : 1] = timer.elapsed() / 1000.0;
-        processor[speed == 1 ? 0 : 1] = processorSeconds() - processorBefore;
+        processor[speed == 1 ? 0 : 1] = bench::processorSeconds() - processorBefore;
     }
     printf("timelapse_grid_%dmin_1x_s: %.2f (processor %.1f s)\ntimelapse_grid_%dmin_60x_s: %.2f (processor "
            "%.1f s)\ntimelapse_grid_60x_share: %.3f (goal at most 0.100)\n",
@@ -273,9 +260,8 @@ int childGrid(const QString& folder, int minutes) {
     timer.start();
     GPUVideoExporter::exportGrid(segments, QDir(folder).filePath(QString("six%1.mp4").arg(minutes)),
                                  settingsFor(ExportQuality::balanced), {});
-    rusage children{};
-    getrusage(RUSAGE_CHILDREN, &children);
-    printf("%ld %ld %.1f\n", bench::peakRssKilobytes(), children.ru_maxrss, timer.elapsed() / 1000.0);
+    printf("%ld %ld %.1f\n", bench::peakRssKilobytes(), bench::childrenPeakRssKilobytes(),
+           timer.elapsed() / 1000.0);
     return 0;
 }
 
@@ -329,9 +315,9 @@ std::pair<double, double> fastestOf(const std::function<void()>& work) {
     for (int run = 0; run < 2; ++run) {
         QElapsedTimer timer;
         timer.start();
-        const double before = processorSeconds();
+        const double before = bench::processorSeconds();
         work();
-        const double s = timer.elapsed() / 1000.0, p = processorSeconds() - before;
+        const double s = timer.elapsed() / 1000.0, p = bench::processorSeconds() - before;
         wall = run == 0 ? s : std::min(wall, s);
         processor = run == 0 ? p : std::min(processor, p);
     }

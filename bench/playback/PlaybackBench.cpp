@@ -26,13 +26,13 @@
 #include <memory>
 #include <optional>
 #include <random>
-#include <sys/resource.h>
 #include <vector>
 
 using namespace orvane;
 using namespace orvane::media;
 using bench::peakRssMegabytes;
 using bench::percentile;
+using bench::processorSeconds;
 using bench::waitFor;
 
 namespace {
@@ -181,13 +181,6 @@ std::vector<double> firstFrameTimes(const QString& path, int runs) {
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     return times;
-}
-
-double processorSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // An encrypted event against the same event unencrypted: the front's first frame, and the

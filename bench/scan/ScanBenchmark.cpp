@@ -15,7 +15,6 @@
 #include <QTextStream>
 #include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
 #include <vector>
 
 using namespace orvane;
@@ -31,12 +30,6 @@ double timeCommand(const QString& program, const QStringList& args) {
     p.start(program, args);
     p.waitForFinished(-1);
     return t.nsecsElapsed() / 1e6;
-}
-
-long peakKilobytes(int who) {
-    rusage usage{};
-    getrusage(who, &usage);
-    return usage.ru_maxrss;
 }
 
 } // namespace
@@ -62,7 +55,7 @@ int main(int argc, char** argv) {
         const QStringList files = sample::writeDrive(spec);
         out << "drive: " << files.size() << " files (content-free) under " << root << "\n";
     }
-    const long selfBefore = peakKilobytes(RUSAGE_SELF);
+    const long selfBefore = bench::peakRssKilobytes();
 
     // Warm the cache for both.
     timeCommand(QStringLiteral("find"), {root, QStringLiteral("-name"), QStringLiteral("*.mp4")});
@@ -87,7 +80,7 @@ int main(int argc, char** argv) {
     out << "orvane_cli_scan_ms: " << QString::number(c, 'f', 2) << "\n";
     out << "ratio_scan_vs_find: " << QString::number(s / f, 'f', 2) << "\n";
     out << "ratio_cli_vs_find: " << QString::number(c / f, 'f', 2) << "\n";
-    out << "peak_rss_self_kb: " << peakKilobytes(RUSAGE_SELF) << " (before scanning: " << selfBefore << ")\n";
-    out << "peak_rss_children_kb: " << peakKilobytes(RUSAGE_CHILDREN) << " (largest of find / orvane-cli)\n";
+    out << "peak_rss_self_kb: " << bench::peakRssKilobytes() << " (before scanning: " << selfBefore << ")\n";
+    out << "peak_rss_children_kb: " << bench::childrenPeakRssKilobytes() << " (largest of find / orvane-cli)\n";
     return 0;
 }

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <malloc.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace orvane::bench {
@@ -62,6 +63,23 @@ long residentMegabytes() {
 
 long privateMegabytes() {
     return statusKilobytes("RssAnon:") / 1024;
+}
+
+long childrenPeakRssKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_maxrss;
+}
+
+double processorSeconds() {
+    double total = 0;
+    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage usage{};
+        getrusage(who, &usage);
+        total += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                 double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    }
+    return total;
 }
 
 QString memoryBreakdown() {

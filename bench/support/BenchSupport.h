@@ -29,6 +29,10 @@ long peakRssKilobytes();
 long residentMegabytes();
 // The resident pages that are the process's own (RssAnon): no file maps them.
 long privateMegabytes();
+// The largest peak of the processes this one started that have finished and been waited for.
+long childrenPeakRssKilobytes();
+// Seconds of processor time this process and its finished children have used.
+double processorSeconds();
 // The resident memory split into the process's own (and how much of it malloc has handed out)
 // and pages mapped from files, which other processes share and the system can drop.
 QString memoryBreakdown();
