@@ -256,12 +256,15 @@ void timelapseGrid(const QString& folder, int minutes) {
 // and that of the largest process it started (the grid's composer), in kilobytes.
 int childGrid(const QString& folder, int minutes) {
     const auto segments = gridMinutes(folder, Camera::GridLayout::six, minutes);
+    const QString output = QDir(folder).filePath(QString("six%1.mp4").arg(minutes));
     QElapsedTimer timer;
     timer.start();
-    GPUVideoExporter::exportGrid(segments, QDir(folder).filePath(QString("six%1.mp4").arg(minutes)),
-                                 settingsFor(ExportQuality::balanced), {});
+    GPUVideoExporter::exportGrid(segments, output, settingsFor(ExportQuality::balanced), {});
     printf("%ld %ld %.1f\n", bench::peakRssKilobytes(), bench::childrenPeakRssKilobytes(),
            timer.elapsed() / 1000.0);
+    // Gone once measured: a later run of the same length would find its name taken.
+    QFile::remove(output);
+    QFile::remove(ExportManifest::pathFor(output));
     return 0;
 }
 
@@ -269,8 +272,10 @@ int childGrid(const QString& folder, int minutes) {
 // program's own and its composer's.
 void longGrid(const QString& self, const QString& folder, int minutes) {
     gridMinutes(folder, Camera::GridLayout::six, 0); // writes the footage once, outside the measured runs
+    const int lengths[2] = {1, minutes};
     long peaks[2] = {}, composerPeaks[2] = {};
-    for (const int length : {1, minutes}) {
+    for (int run = 0; run < 2; ++run) {
+        const int length = lengths[run];
         QProcess p;
         p.start(self, {"--child-grid", folder, QString::number(length)});
         p.waitForFinished(-1);
@@ -282,8 +287,8 @@ void longGrid(const QString& self, const QString& folder, int minutes) {
         printf("six_grid_peak_rss_%dmin_kb: %s\nsix_grid_composer_peak_rss_%dmin_kb: %s\n"
                "six_grid_%dmin_s: %s\n",
                length, qPrintable(figures[0]), length, qPrintable(figures[1]), length, qPrintable(figures[2]));
-        peaks[length == 1 ? 0 : 1] = figures[0].toLong();
-        composerPeaks[length == 1 ? 0 : 1] = figures[1].toLong();
+        peaks[run] = figures[0].toLong();
+        composerPeaks[run] = figures[1].toLong();
     }
     printf("six_grid_peak_growth: %.3f (goal at most 0.100)\nsix_grid_composer_peak_growth: %.3f\n",
            double(peaks[1]) / double(peaks[0]) - 1, double(composerPeaks[1]) / double(composerPeaks[0]) - 1);
