@@ -61,7 +61,7 @@ PixelSize gridCanvas(Camera::GridLayout layout, ExportQuality quality) {
     return {3 * cell, 2 * height};
 }
 
-QString gridFilterGraph(Camera::GridLayout layout, const QString& duration, PixelSize canvas) {
+QString gridFilterGraph(Camera::GridLayout layout, const QString& duration, PixelSize canvas, int speed) {
     const auto cameras = Camera::gridCameras(layout);
     const int columns = Camera::gridColumns(layout);
     const int rows = int(cameras.size()) / columns;
@@ -71,15 +71,18 @@ QString gridFilterGraph(Camera::GridLayout layout, const QString& duration, Pixe
             ? QStringLiteral("scale=%1:%2:force_original_aspect_ratio=increase,crop=%1:%2")
             : QStringLiteral("scale=%1:%2:force_original_aspect_ratio=decrease:force_divisible_by=2,"
                              "pad=%1:%2:(ow-iw)/2:(oh-ih)/2:color=black");
+    // A timelapse takes every speed-th grid frame of each camera (padding included), so only
+    // those are laid out, and no others are made up to fill the rate.
+    const QString taken = speed > 1 ? QStringLiteral("select=not(mod(n\\,%1)),").arg(speed) : QString();
     QStringList chains, cells, places;
-    // Fitted after the grid's rate is set, so a timelapse (which selects before the re-timing)
-    // scales only the frames it takes.
+    // Fitted after the grid's rate is set and the timelapse's frames taken, so only those are scaled.
     for (int k = 0; k < int(cameras.size()); ++k) {
-        chains << QStringLiteral("[%1:v]fps=%2,tpad=stop_mode=add:stop_duration=%3,setpts=PTS-STARTPTS,%4,"
+        chains << QStringLiteral("[%1:v]fps=%2,tpad=stop_mode=add:stop_duration=%3,%4setpts=PTS-STARTPTS,%5,"
                                  "setsar=1[v%1]")
                       .arg(k)
                       .arg(gridFrameRate)
                       .arg(duration)
+                      .arg(taken)
                       .arg(fit.arg(w).arg(h));
         cells << QStringLiteral("[v%1]").arg(k);
         places << QStringLiteral("%1_%2").arg(k % columns * w).arg(k / columns * h);
@@ -105,13 +108,7 @@ QStringList gridFrameArguments(Camera::GridLayout layout, const std::map<CameraA
     QStringList args = prefix();
     args << gridInputs(Camera::gridCameras(layout), inputs, s, t,
                        {canvas.width / columns, canvas.height / rows});
-    QString graph = gridFilterGraph(layout, t, canvas);
-    // A timelapse takes every speed-th grid frame of each camera (padding included), so only
-    // those are laid out, and no others are made up to fill the rate.
-    if (speed > 1)
-        graph.replace(QStringLiteral("setpts=PTS-STARTPTS"),
-                      QStringLiteral("select=not(mod(n\\,%1)),setpts=PTS-STARTPTS").arg(speed));
-    args << QStringLiteral("-filter_complex") << graph;
+    args << QStringLiteral("-filter_complex") << gridFilterGraph(layout, t, canvas, speed);
     if (speed > 1)
         args << QStringLiteral("-fps_mode") << QStringLiteral("passthrough");
     // A set number of frames, not a length: the reader places the next minute by this count.

@@ -33,8 +33,9 @@ PixelSize gridCanvas(Camera::GridLayout layout, ExportQuality quality);
 // The layout's cameras in their cells of `canvas`, in Camera::gridCameras order: four cameras
 // cover their 16:9 cells (centre-cropped), six are fitted whole (black bars where the shapes
 // differ). Each input is padded with black for `duration` and re-timed from zero: a camera that
-// ends early shows no picture older than the time burned in beside it.
-QString gridFilterGraph(Camera::GridLayout layout, const QString& duration, PixelSize canvas);
+// ends early shows no picture older than the time burned in beside it. A timelapse (`speed` above
+// 1) lays out only every speed-th grid frame, the first included.
+QString gridFilterGraph(Camera::GridLayout layout, const QString& duration, PixelSize canvas, int speed = 1);
 // Frames of a grid minute of `duration` seconds at the grid's frame rate (at least one); of a
 // timelapse taking one grid frame in `speed`, those taken (the first and every speed-th after).
 int gridFrames(double duration, int speed = 1);
