@@ -231,25 +231,59 @@ std::vector<GridExportSegment> gridMinutes(const QString& folder, Camera::GridLa
     return segments;
 }
 
+// One ffmpeg run laying out `minutes` of the four-camera grid (each camera's minute looped) and
+// taking every speed-th frame into the balanced encoder, with a box where our time goes: the
+// plain peer decodes every frame. `keyFramesOnly` decodes the key frames alone, so each moment
+// shows the last key frame before it: what moments snapped to key frames would cost.
+double plainTimelapseGrid(const QString& folder, int minutes, int speed, bool keyFramesOnly) {
+    QStringList inputs;
+    for (CameraAngle camera : Camera::gridCameras(Camera::GridLayout::four)) {
+        if (keyFramesOnly)
+            inputs << "-skip_frame" << "nokey";
+        inputs << "-stream_loop" << QString::number(minutes - 1) << "-i"
+               << QDir(folder).filePath("grid" + Camera::fileNameSuffix(camera));
+    }
+    const double duration = 60.0 * minutes;
+    const PixelSize canvas = FFmpegCommands::gridCanvas(Camera::GridLayout::four, ExportQuality::balanced);
+    const Bitrates rates =
+        Quality::encodingBitrates(ExportQuality::balanced, canvas.width, canvas.height, std::nullopt);
+    QString graph = FFmpegCommands::gridFilterGraph(Camera::GridLayout::four, FFmpegCommands::seconds(duration),
+                                                    canvas, speed);
+    graph.replace("[vout]", QStringLiteral(",setpts=N/%1/TB,").arg(FFmpegCommands::gridFrameRate) +
+                                boxFilter(canvas.width, canvas.height) + "[vout]");
+    return timeFFmpeg(inputs + QStringList{"-filter_complex", graph, "-map", "[vout]", "-fps_mode", "passthrough",
+                                           "-frames:v",
+                                           QString::number(FFmpegCommands::gridFrames(duration, speed))} +
+                      balancedPeerEncoder(QString::number(rates.average) + "k") +
+                      QStringList{QDir(folder).filePath(QString("ff-lapse%1.mp4").arg(keyFramesOnly))});
+}
+
 // A continuous four-camera grid at 1× and as a 60× timelapse, which decodes only the stretches
-// between key frames that hold a frame it takes.
+// between key frames that hold a frame it takes; beside them the plain ffmpeg peer's 60×, and
+// the same decoding key frames alone.
 void timelapseGrid(const QString& folder, int minutes) {
+    constexpr int speeds[2] = {1, 60};
     const auto segments = gridMinutes(folder, Camera::GridLayout::four, minutes);
     double seconds[2] = {}, processor[2] = {};
-    for (const int speed : {1, 60}) {
+    for (int run = 0; run < 2; ++run) {
         WatermarkSettings settings = settingsFor(ExportQuality::balanced);
-        settings.speed = speed;
+        settings.speed = speeds[run];
         QElapsedTimer timer;
         timer.start();
         const double processorBefore = bench::processorSeconds();
-        GPUVideoExporter::exportGrid(segments, QDir(folder).filePath(QString("lapse%1.mp4").arg(speed)),
+        GPUVideoExporter::exportGrid(segments, QDir(folder).filePath(QString("lapse%1.mp4").arg(speeds[run])),
                                      settings, {});
-        seconds[speed == 1 ? 0 : 1] = timer.elapsed() / 1000.0;
-        processor[speed == 1 ? 0 : 1] = bench::processorSeconds() - processorBefore;
+        seconds[run] = timer.elapsed() / 1000.0;
+        processor[run] = bench::processorSeconds() - processorBefore;
     }
+    const double plain = plainTimelapseGrid(folder, minutes, speeds[1], false);
+    const double keyFrames = plainTimelapseGrid(folder, minutes, speeds[1], true);
     printf("timelapse_grid_%dmin_1x_s: %.2f (processor %.1f s)\ntimelapse_grid_%dmin_60x_s: %.2f (processor "
            "%.1f s)\ntimelapse_grid_60x_share: %.3f (goal at most 0.100)\n",
            minutes, seconds[0], processor[0], minutes, seconds[1], processor[1], seconds[1] / seconds[0]);
+    printf("timelapse_grid_%dmin_60x_ffmpeg_s: %.2f (share %.3f)\ntimelapse_grid_%dmin_60x_ffmpeg_key_frames_s: "
+           "%.2f (share %.3f)\n",
+           minutes, plain, plain / seconds[0], minutes, keyFrames, keyFrames / seconds[0]);
 }
 
 // Child mode: a six-camera grid of `minutes` from the footage in `folder`, then its peak memory
