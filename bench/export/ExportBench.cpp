@@ -92,6 +92,18 @@ QString boxFilter(int width, int height) {
         .arg(placed.image.height());
 }
 
+// A grid's graph with our time box drawn over the laid-out picture, followed by `then` (",filter…").
+QString withTimeBox(QString graph, PixelSize canvas, const QString& then = {}) {
+    return graph.replace("[vout]", "," + boxFilter(canvas.width, canvas.height) + then + "[vout]");
+}
+
+// The peer's bit rate: our quality table's average for a picture of `size`, as ffmpeg takes it.
+QString peerBitRate(ExportQuality quality, PixelSize size) {
+    return QString::number(
+               Quality::encodingBitrates(quality, size.width, size.height, std::nullopt).average) +
+           "k";
+}
+
 WatermarkSettings settingsFor(ExportQuality q, bool dashboard = false) {
     WatermarkSettings s;
     s.exportQuality = q;
@@ -125,13 +137,11 @@ void sixCameraGrid(const std::function<QString(const char*)>& path, double secon
                                  settingsFor(ExportQuality::balanced), {});
     const double ours = timer.elapsed() / 1000.0;
     const PixelSize canvas = FFmpegCommands::gridCanvas(Camera::GridLayout::six, ExportQuality::balanced);
-    const Bitrates rates =
-        Quality::encodingBitrates(ExportQuality::balanced, canvas.width, canvas.height, std::nullopt);
-    QString graph =
-        FFmpegCommands::gridFilterGraph(Camera::GridLayout::six, FFmpegCommands::seconds(seconds), canvas);
-    graph.replace("[vout]", "," + boxFilter(canvas.width, canvas.height) + "[vout]");
+    const QString graph = withTimeBox(
+        FFmpegCommands::gridFilterGraph(Camera::GridLayout::six, FFmpegCommands::seconds(seconds), canvas),
+        canvas);
     const double plain = timeFFmpeg(inputs + QStringList{"-filter_complex", graph, "-map", "[vout]"} +
-                                    balancedPeerEncoder(QString::number(rates.average) + "k") +
+                                    balancedPeerEncoder(peerBitRate(ExportQuality::balanced, canvas)) +
                                     QStringList{path("ff-six.mp4")});
     printf(
         "six_grid_balanced_ours_s: %.2f\nsix_grid_balanced_ffmpeg_s: %.2f\nsix_grid_balanced_ratio: %.2f\n",
@@ -185,12 +195,10 @@ void fourCameraGrid(const std::function<QString(const char*)>& path, const Tesla
         };
         const double ours = timedExport(true);
         const PixelSize size = FFmpegCommands::gridCanvas(Camera::GridLayout::four, quality);
-        const Bitrates rates = Quality::encodingBitrates(quality, size.width, size.height, std::nullopt);
-        const QString rate = QString::number(rates.average) + "k";
+        const QString rate = peerBitRate(quality, size);
         const QString graph =
             FFmpegCommands::gridFilterGraph(Camera::GridLayout::four, FFmpegCommands::seconds(seconds), size);
-        QString boxed = graph;
-        boxed.replace("[vout]", "," + boxFilter(size.width, size.height) + "[vout]");
+        const QString boxed = withTimeBox(graph, size);
         const QString peerFile = path(qPrintable("ff-grid-" + name + ".mp4"));
         const double plain = timeFFmpeg(inputs + QStringList{"-filter_complex", boxed, "-map", "[vout]"} +
                                         (original ? originalPeerEncoder(rate) : balancedPeerEncoder(rate)) +
@@ -239,22 +247,21 @@ double plainTimelapseGrid(const QString& folder, int minutes, int speed, bool ke
     QStringList inputs;
     for (CameraAngle camera : Camera::gridCameras(Camera::GridLayout::four)) {
         if (keyFramesOnly)
-            inputs << "-skip_frame" << "nokey";
+            inputs << "-skip_frame"
+                   << "nokey";
         inputs << "-stream_loop" << QString::number(minutes - 1) << "-i"
                << QDir(folder).filePath("grid" + Camera::fileNameSuffix(camera));
     }
     const double duration = 60.0 * minutes;
     const PixelSize canvas = FFmpegCommands::gridCanvas(Camera::GridLayout::four, ExportQuality::balanced);
-    const Bitrates rates =
-        Quality::encodingBitrates(ExportQuality::balanced, canvas.width, canvas.height, std::nullopt);
-    QString graph = FFmpegCommands::gridFilterGraph(Camera::GridLayout::four, FFmpegCommands::seconds(duration),
-                                                    canvas, speed);
-    graph.replace("[vout]", QStringLiteral(",setpts=N/%1/TB,").arg(FFmpegCommands::gridFrameRate) +
-                                boxFilter(canvas.width, canvas.height) + "[vout]");
-    return timeFFmpeg(inputs + QStringList{"-filter_complex", graph, "-map", "[vout]", "-fps_mode", "passthrough",
-                                           "-frames:v",
-                                           QString::number(FFmpegCommands::gridFrames(duration, speed))} +
-                      balancedPeerEncoder(QString::number(rates.average) + "k") +
+    const QString graph =
+        withTimeBox(FFmpegCommands::gridFilterGraph(Camera::GridLayout::four,
+                                                    FFmpegCommands::seconds(duration), canvas, speed),
+                    canvas, QStringLiteral(",setpts=N/%1/TB").arg(FFmpegCommands::gridFrameRate));
+    return timeFFmpeg(inputs +
+                      QStringList{"-filter_complex", graph, "-map", "[vout]", "-fps_mode", "passthrough",
+                                  "-frames:v", QString::number(FFmpegCommands::gridFrames(duration, speed))} +
+                      balancedPeerEncoder(peerBitRate(ExportQuality::balanced, canvas)) +
                       QStringList{QDir(folder).filePath(QString("ff-lapse%1.mp4").arg(keyFramesOnly))});
 }
 
@@ -281,9 +288,10 @@ void timelapseGrid(const QString& folder, int minutes) {
     printf("timelapse_grid_%dmin_1x_s: %.2f (processor %.1f s)\ntimelapse_grid_%dmin_60x_s: %.2f (processor "
            "%.1f s)\ntimelapse_grid_60x_share: %.3f (goal at most 0.100)\n",
            minutes, seconds[0], processor[0], minutes, seconds[1], processor[1], seconds[1] / seconds[0]);
-    printf("timelapse_grid_%dmin_60x_ffmpeg_s: %.2f (share %.3f)\ntimelapse_grid_%dmin_60x_ffmpeg_key_frames_s: "
-           "%.2f (share %.3f)\n",
-           minutes, plain, plain / seconds[0], minutes, keyFrames, keyFrames / seconds[0]);
+    printf(
+        "timelapse_grid_%dmin_60x_ffmpeg_s: %.2f (share %.3f)\ntimelapse_grid_%dmin_60x_ffmpeg_key_frames_s: "
+        "%.2f (share %.3f)\n",
+        minutes, plain, plain / seconds[0], minutes, keyFrames, keyFrames / seconds[0]);
 }
 
 // Child mode: a six-camera grid of `minutes` from the footage in `folder`, then its peak memory
@@ -320,7 +328,8 @@ void longGrid(const QString& self, const QString& folder, int minutes) {
         }
         printf("six_grid_peak_rss_%dmin_kb: %s\nsix_grid_composer_peak_rss_%dmin_kb: %s\n"
                "six_grid_%dmin_s: %s\n",
-               length, qPrintable(figures[0]), length, qPrintable(figures[1]), length, qPrintable(figures[2]));
+               length, qPrintable(figures[0]), length, qPrintable(figures[1]), length,
+               qPrintable(figures[2]));
         peaks[run] = figures[0].toLong();
         composerPeaks[run] = figures[1].toLong();
     }
@@ -511,9 +520,8 @@ int main(int argc, char** argv) {
     printf("single_balanced_realtime_factor: %.2f\n", seconds / oursBalanced);
 
     // original: source size, HEVC Main ultrafast at the table's rate for the source.
-    const Bitrates rates = Quality::encodingBitrates(ExportQuality::original, 1448, 938, std::nullopt);
     const double oursOriginal = timeOurs(front, path("ours-original.mp4"), ExportQuality::original);
-    const QString rate = QString::number(rates.average) + "k";
+    const QString rate = peerBitRate(ExportQuality::original, {1448, 938});
     const double ffOriginal = timeFFmpeg(QStringList{"-i", front.url, "-vf", boxFilter(1448, 938)} +
                                          originalPeerEncoder(rate) + QStringList{path("ff-original.mp4")});
     printf("single_original_ours_s: %.2f\nsingle_original_ffmpeg_s: %.2f\nsingle_original_ratio: %.2f\n",
